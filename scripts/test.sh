@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds everything and runs all tests under Wine, in a throwaway sandbox that is removed afterwards.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/setup.sh"
+build=${TRELLWIPE_BUILD:-$top/build}
+cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-test.XXXXXX")
+cleanup() {
+  ( . "$top/scripts/wine-sandbox.sh"; sandbox_env "$sandbox"; sandbox_stop )
+  rm -rf "$sandbox"
+}
+trap cleanup EXIT
+export TRELLWIPE_SANDBOX="$sandbox"
+ctest --test-dir "$build" --output-on-failure --timeout 300 "$@"

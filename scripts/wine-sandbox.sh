@@ -1,0 +1,70 @@
+# Sourced, not run. A sandbox is one folder that holds a Wine prefix and the scratch HOME and XDG
+# folders it was made with, so the prefix's Documents, Downloads, Desktop and trash live inside the
+# sandbox and never link to the real home folder.
+
+sandbox_env() {
+  local dir=$1
+  export TRELLWIPE_SANDBOX="$dir"
+  export WINEPREFIX="$dir/prefix"
+  export HOME="$dir/home"
+  export XDG_DATA_HOME="$dir/home/.local/share"
+  export XDG_CONFIG_HOME="$dir/home/.config"
+  export XDG_CACHE_HOME="$dir/home/.cache"
+  export XDG_DESKTOP_DIR="$dir/home/Desktop"
+  export XDG_DOCUMENTS_DIR="$dir/home/Documents"
+  export XDG_DOWNLOAD_DIR="$dir/home/Downloads"
+  export XDG_MUSIC_DIR="$dir/home/Music"
+  export XDG_PICTURES_DIR="$dir/home/Pictures"
+  export XDG_VIDEOS_DIR="$dir/home/Videos"
+  export WINEDEBUG=-all
+  export WINEARCH=win64
+  # No Gecko or Mono installer prompts in a fresh prefix.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+}
+
+# Fails when any link of the prefix's profile or drives leads outside the sandbox (drive Z: aside,
+# which sandbox_init either removes or keeps on purpose).
+sandbox_check_links() {
+  local dir root link target
+  dir=$(readlink -f "$TRELLWIPE_SANDBOX")
+  root="$WINEPREFIX/drive_c/users"
+  while IFS= read -r link; do
+    target=$(readlink -f "$link" || true)
+    case "$target" in
+      "$dir"/*|"$dir") ;;
+      *) echo "sandbox: $link leads outside the sandbox ($target)" >&2; return 1 ;;
+    esac
+  done < <(find "$root" -type l 2>/dev/null)
+}
+
+# sandbox_init [null|display] [keep-z|no-z]: makes the prefix once; later calls only check it.
+sandbox_init() {
+  local graphics=${1:-null} zdrive=${2:-keep-z}
+  if [ ! -f "$WINEPREFIX/.trellwipe-ready" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+    if [ "$graphics" = null ]; then
+      wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&-
+    fi
+    wineserver -w
+    touch "$WINEPREFIX/.trellwipe-ready"
+  fi
+  if [ "$zdrive" = no-z ]; then
+    rm -f "$WINEPREFIX/dosdevices/z:"
+  fi
+  sandbox_check_links
+}
+
+# Keeps one wineserver alive for the prefix, with Wine's services started detached from our pipes,
+# so each program start costs a few hundredths of a second and ctest never waits on their output.
+sandbox_warm() {
+  # 9>&- : the lock the emulator holds while warming must not live on in the server.
+  wineserver -p60 </dev/null >/dev/null 2>&1 9>&- || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+}
+
+sandbox_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+}

@@ -1,0 +1,80 @@
+#include "catalogue/catalogue.h"
+
+// Internet Explorer, Firefox, Opera, Netscape, AOL Explorer, MSN Explorer, Mozilla, Maxthon, Chrome, Safari.
+namespace catalogue {
+
+namespace {
+
+const Item kBrowserItems[] = {
+    {L"EXPLORER", L"location", L"IE Location Bar History", 5},
+    {L"EXPLORER", L"history", L"IE Internet History Files", 6},
+    {L"EXPLORER", L"cache", L"IE Internet Cache", 8},
+    {L"EXPLORER", L"cookies", L"IE Cookies", 10},
+    {L"EXPLORER", L"favorites", L"IE Favorites", 11},
+    {L"EXPLORER", L"autocomplete", L"IE Autocomplete Memory", 11},
+    {L"EXPLORER", L"downloaded", L"IE Downloaded Files(Only IE9, IE10)", 11},
+    {L"EXPLORER", L"downloadedhistory", L"IE Downloaded History(Only IE9, IE10)", 11},
+    {L"EXPLORER", L"index", L"IE Index.dat Files", kNoProgress},
+    {L"EXPLORER", L"inprivate", L"IE Inprivate Filter", 12},
+    {L"EXPLORER", L"addons", L"IE Add-ons Settings", 12},
+    {L"FIREFOX", L"Address", L"Firefox Address Bar History", 12},
+    {L"FIREFOX", L"Cookies", L"Firefox Cookies", 13},
+    {L"FIREFOX", L"cache", L"Firefox Cache", 14},
+    {L"FIREFOX", L"History", L"Firefox History Files", 15},
+    {L"FIREFOX", L"Download", L"Firefox Download Manager History", 15},
+    {L"FIREFOX", L"bookmarks", L"Firefox Bookmarks Files", kNoProgress},
+    {L"FIREFOX", L"passwords", L"Firefox Saved Passwords", 16},
+    {L"Opera", L"Address", L"Opera Address Bar History", 17},
+    {L"Opera", L"Cookies", L"Opera Cookies", 18},
+    {L"Opera", L"cache", L"Opera Cache", 19},
+    {L"Opera", L"History", L"Opera History Files", kNoProgress},
+    {L"Opera", L"downloads", L"Opera Download History", kNoProgress},
+    {L"Opera", L"Sessions", L"Opera Sessions Files", kNoProgress},
+    {L"Opera", L"Images", L"Opera Site Image Files", kNoProgress},
+    {L"Opera", L"Bookmarks", L"Opera Bookmarks", kNoProgress},
+    {L"Opera", L"Passwords", L"Opera Passwords", 20},
+    {L"Netscape", L"Location", L"Netscape Address Bar History", 21},
+    {L"Netscape", L"Cookies", L"Netscape Cookies", 22},
+    {L"Netscape", L"Cache", L"Netscape Cache", 23},
+    {L"Netscape", L"History", L"Netscape History Files", kNoProgress},
+    {L"Netscape", L"download", L"Netscape Download Manager History", kNoProgress},
+    {L"Netscape", L"bookmarks", L"Netscape Bookmarks", kNoProgress},
+    {L"Netscape", L"passwords", L"Netscape Saved Passwords", 24},
+    {L"AOL", L"Address", L"AOL Explorer Address Bar History", 25},
+    {L"AOL", L"cookies", L"AOL Explorer Cookies", 26},
+    {L"AOL", L"cache", L"AOL Explorer Cache", 27},
+    {L"AOL", L"history", L"AOL Explorer History Files", 28},
+    {L"MSN", L"Location", L"MSN Explorer Address Bar History", 29},
+    {L"MSN", L"cookies", L"MSN Explorer Cookies", 30},
+    {L"MSN", L"cache", L"MSN Explorer Cache", 31},
+    {L"MSN", L"history", L"MSN Explorer History Files", 32},
+    {L"Mozilla", L"Address", L"Mozilla Address Bar History", kNoProgress},
+    {L"Mozilla", L"Cookies", L"Mozilla Cookies", kNoProgress},
+    {L"Mozilla", L"cache", L"Mozilla Cache", kNoProgress},
+    {L"Mozilla", L"History", L"Mozilla History Files", kNoProgress},
+    {L"Maxthon", L"keywords", L"Maxthon Typed Urls", kNoProgress, FlagRule::NumberOne},
+    {L"Maxthon", L"pages", L"Maxthon information about open pages", kNoProgress, FlagRule::NumberOne},
+    {L"Maxthon", L"settings", L"Maxthon settings", kNoProgress, FlagRule::NumberOne},
+    {L"Maxthon", L"groups", L"Maxthon History Files", kNoProgress, FlagRule::NumberOne},
+    {L"Maxthon", L"folder", L"Maxthon Download Task history", kNoProgress, FlagRule::NumberOne},
+    {L"Chrome", L"download", L"Chrome download History", kNoProgress},
+    {L"Chrome", L"Cookies", L"Chrome Cookies", kNoProgress},
+    {L"Chrome", L"Cache", L"Chrome Cache", kNoProgress},
+    {L"Chrome", L"History", L"Chrome History", kNoProgress},
+    {L"Chrome", L"Forms", L"Chrome Forms Data/Saved passwords", kNoProgress},
+    {L"Chrome", L"Session", L"Chrome Session", kNoProgress},
+    {L"Safari", L"History", L"Safari History", kNoProgress},
+    {L"Safari", L"pages", L"Safari Information about open pages", kNoProgress},
+    {L"Safari", L"Cache", L"Safari Cache", kNoProgress},
+    {L"Safari", L"Cookies", L"Safari Cookies", kNoProgress},
+    {L"Safari", L"download", L"Safari Download information", kNoProgress},
+    {L"Safari", L"Autocomplete", L"Safari Autocomplete", kNoProgress},
+    {L"Safari", L"Images", L"Safari Webpage Preview Images", kNoProgress},
+    {L"Safari", L"RecentSearches", L"Safari Recent Searches", kNoProgress},
+};
+
+}  // namespace
+
+std::span<const Item> BrowserItems() { return kBrowserItems; }
+
+}  // namespace catalogue

@@ -1,0 +1,38 @@
+#pragma once
+// The built-in cleaning items: for each, its flag in the settings file, the label of its result
+// row, the progress value set after it and its erasure steps.
+#include <span>
+#include <vector>
+
+#include "engine/item_context.h"
+
+namespace catalogue {
+
+// The Maxthon flags count as on for any text that reads as the number 1; every other item
+// only for exactly "1".
+enum class FlagRule { ExactlyOne, NumberOne };
+
+using Steps = void (*)(engine::ItemContext&);
+
+constexpr int kNoProgress = -1;
+
+struct Item {
+  const wchar_t* section;
+  const wchar_t* key;
+  const wchar_t* label;
+  int progress = kNoProgress;  // the bar is left where it is after an item without one
+  FlagRule rule = FlagRule::ExactlyOne;
+  Steps steps = nullptr;
+};
+
+std::span<const Item> BrowserItems();
+std::span<const Item> WindowsItems();
+std::span<const Item> MessengerItems();
+std::span<const Item> OfficeItems();
+std::span<const Item> MailItems();
+
+// Every built-in item in the order the run reaches them: browsers, Windows, messengers, office
+// suite, mail programs.
+std::vector<const Item*> RunOrder();
+
+}  // namespace catalogue

@@ -1,0 +1,46 @@
+#pragma once
+// The erasure primitives. None reports an error: each returns its figure whatever happened.
+// File operations return the bytes they count as released; the four tree walks add 10000 for every
+// folder they visit, the starting folder included. Registry deletions return fixed counts.
+#include <windows.h>
+
+#include <string>
+
+#include "engine/erase_context.h"
+
+namespace allerase {
+
+using engine::EraseContext;
+
+constexpr double kFolderVisit = 10000;
+constexpr double kKeyCount = 3;
+constexpr double kTreeCount = 5;
+constexpr double kValueCount = 1;
+
+// Files whose name equals `name` exactly (letter case counts), at every depth.
+double EraseNamedFilesInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
+// Every file at every depth; the folders stay.
+double EraseAllFilesInTree(const EraseContext& ctx, const std::wstring& folder);
+// Files whose lower-cased extension equals `extension` (lower case, no dot), at every depth.
+double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& folder,
+                                   const std::wstring& extension);
+// Subfolders whose lower-cased name equals `name`, with their contents, at every depth.
+double EraseNamedFoldersInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
+// Deletes the folder with its contents and creates it again, empty; returns its former size.
+double RecreateFolder(const EraseContext& ctx, const std::wstring& folder);
+// Files directly in the folder; read-only files stay.
+double EraseFilesInFolder(const EraseContext& ctx, const std::wstring& folder);
+double EraseNamedFileInFolder(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
+double EraseFilesByExtensionInFolder(const EraseContext& ctx, const std::wstring& folder,
+                                     const std::wstring& extension);
+
+// Total size of the files in a folder and below it; links met inside are not followed.
+double FolderSize(const std::wstring& folder);
+
+// A key that still has subkeys is left in place.
+double DeleteRegistryKey(HKEY root, const std::wstring& subkey);
+double DeleteRegistryTree(HKEY root, const std::wstring& subkey);
+// An empty value name deletes the key's default value.
+double DeleteRegistryValue(HKEY root, const std::wstring& subkey, const std::wstring& valueName);
+
+}  // namespace allerase

@@ -1,0 +1,31 @@
+#pragma once
+// What an item's erasure steps are handed while the run executes them.
+#include <string>
+
+#include "engine/erase_context.h"
+#include "engine/process_values.h"
+#include "engine/run_view.h"
+
+namespace engine {
+
+// Estimates, not measurements: registry deletions count fixed amounts, file operations the sizes
+// they attempted to delete.
+struct RunCounters {
+  double cleanedKeys = 0;
+  double releasedBytes = 0;
+};
+
+struct ItemContext {
+  const EraseContext& erase;
+  RunCounters& counters;
+  const ProcessValues& values;
+  const std::wstring& programFolder;
+  RunView& view;
+  // Written into the item's row after its steps.
+  std::wstring outcome = L"Done";
+
+  void AddKeys(double count) { counters.cleanedKeys += count; }
+  void AddBytes(double bytes) { counters.releasedBytes += bytes; }
+};
+
+}  // namespace engine

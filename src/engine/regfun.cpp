@@ -1,0 +1,118 @@
+#include "engine/regfun.h"
+
+#include <array>
+
+#include "engine/normal.h"
+#include "engine/prompt.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+
+namespace regfun {
+
+namespace {
+
+constexpr REGSAM kReadAccess = 0x20019;
+constexpr REGSAM kWriteAccess = 0x20006;
+
+struct RootName {
+  const wchar_t* name;
+  HKEY root;
+};
+
+const std::array<RootName, 7> kRoots = {{
+    {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+    {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+    {L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+    {L"HKEY_USERS", HKEY_USERS},
+    {L"HKEY_PERFORMANCE_DATA", HKEY_PERFORMANCE_DATA},
+    {L"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
+    {L"HKEY_DYN_DATA", HKEY_DYN_DATA},
+}};
+
+// A string value as text, or nothing when it is missing, not text, or too long for the buffer.
+bool QueryText(HKEY key, const std::wstring& valueName, std::wstring& text, DWORD& type) {
+  std::array<wchar_t, kValueBuffer + 1> buffer{};
+  DWORD bytes = kValueBuffer * sizeof(wchar_t);
+  if (RegQueryValueExW(key, valueName.empty() ? nullptr : valueName.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS) {
+    return false;
+  }
+  if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) return false;
+  std::wstring value(buffer.data(), bytes / sizeof(wchar_t));
+  text = platform::CutAtNul(value);
+  return text.size() < kValueBuffer;
+}
+
+}  // namespace
+
+HKEY RootKeyFromName(const std::wstring& name) {
+  for (const RootName& entry : kRoots) {
+    if (name == entry.name) return entry.root;
+  }
+  return nullptr;
+}
+
+HKEY SplitRegistryPath(std::wstring& path) {
+  if (path.rfind(L"HKEY_", 0) != 0 || path.back() == L'\\') {
+    engine::CurrentPrompt().ShowMessage(L"Incorrect Format:\n\n" + path);
+    return nullptr;
+  }
+  size_t slash = path.find(L'\\');
+  HKEY root = RootKeyFromName(path.substr(0, slash));
+  path = slash == std::wstring::npos ? std::wstring() : path.substr(slash + 1);
+  return root;
+}
+
+std::wstring ReadRegistryString(const std::wstring& path, const std::wstring& valueName) {
+  std::wstring subkey = path;
+  HKEY root = SplitRegistryPath(subkey);
+  if (!root) return {};
+  platform::RegKey key;
+  if (RegOpenKeyExW(root, subkey.c_str(), 0, kReadAccess, key.out()) != ERROR_SUCCESS) return L"Error";
+  std::wstring text;
+  DWORD type = 0;
+  if (!QueryText(key.get(), valueName, text, type)) return L"Error";
+  // Leading blanks are lost; trailing ones belong to the value.
+  size_t first = text.find_first_not_of(L' ');
+  return first == std::wstring::npos ? std::wstring() : text.substr(first);
+}
+
+std::wstring ReadRegistryValueRaw(HKEY root, const std::wstring& subkey, const std::wstring& valueName,
+                                  DWORD& type) {
+  platform::RegKey key;
+  if (!root || RegOpenKeyExW(root, subkey.c_str(), 0, kReadAccess, key.out()) != ERROR_SUCCESS) {
+    return L"error";
+  }
+  std::wstring text;
+  if (!QueryText(key.get(), valueName, text, type)) return L"error";
+  return text;
+}
+
+void CreateRegistryKey(const std::wstring& path) {
+  std::wstring subkey = path;
+  HKEY root = SplitRegistryPath(subkey);
+  if (!root) return;
+  platform::RegKey key;
+  RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.out(), nullptr);
+}
+
+void WriteRegistryString(const std::wstring& path, const std::wstring& valueName, const std::wstring& text) {
+  std::wstring subkey = path;
+  HKEY root = SplitRegistryPath(subkey);
+  if (!root) return;
+  platform::RegKey key;
+  if (RegOpenKeyExW(root, subkey.c_str(), 0, kWriteAccess, key.out()) != ERROR_SUCCESS) return;
+  // The terminating NUL is stored too, so readers that trust it never read past the value.
+  RegSetValueExW(key.get(), valueName.empty() ? nullptr : valueName.c_str(), 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+std::wstring TrimAtNul(const std::wstring& text) { return platform::CutAtNul(text); }
+
+std::wstring ResolveShellFolder(const std::wstring& valueName, const std::wstring& key) {
+  std::wstring value = platform::Trim(TrimAtNul(ReadRegistryString(key, valueName)));
+  return normal::ExpandUserProfile(value);
+}
+
+}  // namespace regfun

@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+#include "engine/run_view.h"
+
+namespace engine {
+
+// Starts the command line with a hidden window and lets the view process messages until the
+// process has ended; then gives the main window the focus again. A command line that cannot be
+// started ends the wait at once.
+void RunAndWait(RunView& view, const std::wstring& commandLine);
+
+}  // namespace engine

@@ -1,0 +1,66 @@
+#pragma once
+// One small owner per kind of system resource; each closes its resource when it goes out of scope.
+#include <windows.h>
+#include <utility>
+
+namespace platform {
+
+template <typename Traits>
+class Unique {
+ public:
+  using Raw = typename Traits::Raw;
+  Unique() = default;
+  explicit Unique(Raw raw) : raw_(raw) {}
+  Unique(const Unique&) = delete;
+  Unique& operator=(const Unique&) = delete;
+  Unique(Unique&& other) noexcept : raw_(std::exchange(other.raw_, Traits::Invalid())) {}
+  Unique& operator=(Unique&& other) noexcept {
+    if (this != &other) reset(std::exchange(other.raw_, Traits::Invalid()));
+    return *this;
+  }
+  ~Unique() { reset(); }
+
+  void reset(Raw raw = Traits::Invalid()) {
+    if (valid()) Traits::Close(raw_);
+    raw_ = raw;
+  }
+  bool valid() const { return raw_ != Traits::Invalid(); }
+  explicit operator bool() const { return valid(); }
+  Raw get() const { return raw_; }
+  // For APIs that fill in a handle through a pointer.
+  Raw* out() {
+    reset();
+    return &raw_;
+  }
+
+ private:
+  Raw raw_ = Traits::Invalid();
+};
+
+struct HandleTraits {
+  using Raw = HANDLE;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { CloseHandle(h); }
+};
+struct FileHandleTraits {
+  using Raw = HANDLE;
+  static Raw Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Raw h) { CloseHandle(h); }
+};
+struct FindHandleTraits {
+  using Raw = HANDLE;
+  static Raw Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Raw h) { FindClose(h); }
+};
+struct RegKeyTraits {
+  using Raw = HKEY;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { RegCloseKey(h); }
+};
+
+using UniqueHandle = Unique<HandleTraits>;    // processes, threads, events
+using FileHandle = Unique<FileHandleTraits>;  // CreateFileW
+using FindHandle = Unique<FindHandleTraits>;  // FindFirstFileExW
+using RegKey = Unique<RegKeyTraits>;
+
+}  // namespace platform

@@ -1,0 +1,57 @@
+#include "platform/text.h"
+
+#include <windows.h>
+
+namespace platform {
+
+std::wstring Widen(std::string_view narrow) {
+  if (narrow.empty()) return {};
+  int n = MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), n,
+                      nullptr, nullptr);
+  return narrow;
+}
+
+std::wstring Trim(std::wstring_view text) {
+  const wchar_t* blanks = L" \t";
+  size_t first = text.find_first_not_of(blanks);
+  if (first == std::wstring_view::npos) return {};
+  size_t last = text.find_last_not_of(blanks);
+  return std::wstring(text.substr(first, last - first + 1));
+}
+
+std::wstring ToLower(std::wstring_view text) {
+  std::wstring lower(text);
+  if (!lower.empty()) CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
+  return lower;
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::wstring CutAtNul(std::wstring_view text) {
+  return std::wstring(text.substr(0, text.find(L'\0')));
+}
+
+std::wstring JoinPath(std::wstring_view folder, std::wstring_view part) {
+  std::wstring joined(folder);
+  while (!joined.empty() && joined.back() == L'\\') joined.pop_back();
+  while (!part.empty() && part.front() == L'\\') part.remove_prefix(1);
+  joined += L'\\';
+  joined += part;
+  return joined;
+}
+
+}  // namespace platform

@@ -1,0 +1,44 @@
+#pragma once
+// All access to INI files: the settings file and the plug-in definitions.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace inifun {
+
+// A value is written cut to its first 128 characters and read back with at most 127.
+constexpr size_t kWriteLimit = 128;
+constexpr size_t kReadBuffer = 128;
+constexpr size_t kSectionBuffer = 32767;
+
+void WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                   const std::wstring& value);
+// Empty text when the file, section or key is missing; blanks at both ends are trimmed.
+std::wstring ReadIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key);
+
+// The "key=value" lines of a section as the platform delivers them, numbered from 1.
+class SectionLines {
+ public:
+  SectionLines() = default;
+  explicit SectionLines(std::vector<std::wstring> lines) : lines_(std::move(lines)) {}
+  size_t Count() const { return lines_.size(); }
+  bool Empty() const { return lines_.empty(); }
+  const std::wstring& Line(size_t number) const { return lines_.at(number - 1); }
+  auto begin() const { return lines_.begin(); }
+  auto end() const { return lines_.end(); }
+
+ private:
+  std::vector<std::wstring> lines_;
+};
+
+SectionLines ReadIniSection(const std::wstring& section, const std::wstring& file);
+
+// Major and minor version of the running Windows joined by a dot, for example "6.1".
+std::wstring GetWindowsVersionText();
+
+// The selection and options windows tick a box when its stored text reads as the number 1
+// ("1", "01", "1.0"); the run switches an item on only for exactly "1".
+bool FlagTest(std::wstring_view stored);
+bool RunTest(std::wstring_view stored);
+
+}  // namespace inifun

@@ -1,0 +1,24 @@
+#pragma once
+// The statistics of the last run in section "Options" of the settings file.
+#include <windows.h>
+
+#include <string>
+
+namespace settings {
+
+struct LastRun {
+  std::wstring lastClean;  // "lastclean" as stored
+  double cleanedKeys = 0;  // numeric value of "regnum"
+  double releasedBytes = 0;  // numeric value of "filesize"
+};
+
+void SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys,
+                 double releasedBytes);
+LastRun LoadLastRun(const std::wstring& settingsFile);
+
+// Megabytes with two decimals: 3500000 bytes gives "3.34".
+std::wstring Megabytes(double bytes);
+// The statistics strip's totals: "  Cleaned Registry Keys: 33     Released HD Space:3.34MB".
+std::wstring TotalsText(double cleanedKeys, double releasedBytes);
+
+}  // namespace settings

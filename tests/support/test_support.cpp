@@ -1,0 +1,150 @@
+#include "support/test_support.h"
+
+#include <shlwapi.h>
+
+#include <atomic>
+#include <fstream>
+#include <stdexcept>
+
+#include "platform/handles.h"
+#include "platform/text.h"
+
+namespace testing_support {
+
+namespace {
+
+std::atomic<int> counter{0};
+
+std::wstring Unique(const wchar_t* stem) {
+  return std::wstring(stem) + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount64()) +
+         L"_" + std::to_wstring(counter++);
+}
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  platform::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (find) {
+    do {
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveTree(path);
+      } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveDirectoryW(path.c_str());
+      } else {
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(find.get(), &data));
+  }
+  SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  path_ = platform::JoinPath(temp, Unique(L"tw"));
+  if (!CreateDirectoryW(path_.c_str(), nullptr)) throw std::runtime_error("cannot create a temp folder");
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+void MakeFolders(const std::wstring& path) {
+  for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
+    CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+  }
+  CreateDirectoryW(path.c_str(), nullptr);
+}
+
+void WriteText(const std::wstring& path, const std::string& text) {
+  MakeFolders(path.substr(0, path.find_last_of(L'\\')));
+  platform::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!file) throw std::runtime_error("cannot write a test file");
+  DWORD written = 0;
+  ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void MakeFile(const std::wstring& path, size_t bytes) { WriteText(path, std::string(bytes, 'x')); }
+
+std::string ReadText(const std::wstring& path) {
+  platform::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return {};
+  std::string text(GetFileSize(file.get(), nullptr), '\0');
+  DWORD read = 0;
+  ::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+  text.resize(read);
+  return text;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+std::wstring UnixPath(const std::wstring& windowsPath) {
+  // WINEPREFIX is inherited from the emulator; drive C: is its drive_c.
+  wchar_t prefix[MAX_PATH] = L"";
+  GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+  std::wstring rest = windowsPath.substr(2);
+  for (wchar_t& c : rest) {
+    if (c == L'\\') c = L'/';
+  }
+  return std::wstring(prefix) + L"/drive_c" + rest;
+}
+
+int RunUnix(const std::wstring& command) {
+  std::wstring line = L"/bin/sh -c \"" + command + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return -1;
+  }
+  platform::UniqueHandle process(info.hProcess), thread(info.hThread);
+  WaitForSingleObject(process.get(), 30000);
+  DWORD code = 1;
+  GetExitCodeProcess(process.get(), &code);
+  return static_cast<int>(code);
+}
+
+TempRegistryKey::TempRegistryKey() : subkey_(L"Software\\TrellwipeTests\\" + Unique(L"k")) {
+  platform::RegKey key;
+  RegCreateKeyExW(HKEY_CURRENT_USER, subkey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr);
+}
+
+TempRegistryKey::~TempRegistryKey() { SHDeleteKeyW(HKEY_CURRENT_USER, subkey_.c_str()); }
+
+void SetString(HKEY root, const std::wstring& subkey, const std::wstring& name, const std::wstring& value,
+               DWORD type) {
+  platform::RegKey key;
+  RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr);
+  RegSetValueExW(key.get(), name.empty() ? nullptr : name.c_str(), 0, type,
+                 reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>((value.size() + 1) * 2));
+}
+
+bool KeyExists(HKEY root, const std::wstring& subkey) {
+  platform::RegKey key;
+  return RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
+}
+
+bool ValueExists(HKEY root, const std::wstring& subkey, const std::wstring& name) {
+  platform::RegKey key;
+  if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
+  return RegQueryValueExW(key.get(), name.empty() ? nullptr : name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
+}
+
+ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
+  wchar_t buffer[4096] = L"";
+  DWORD n = GetEnvironmentVariableW(name, buffer, 4096);
+  had_ = n > 0 && n < 4096;
+  saved_ = had_ ? buffer : L"";
+  SetEnvironmentVariableW(name, value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableW(name_.c_str(), had_ ? saved_.c_str() : nullptr); }
+
+}  // namespace testing_support

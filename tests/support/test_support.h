@@ -1,0 +1,112 @@
+#pragma once
+// Scratch files, folders and registry keys for tests, each removed when it goes out of scope, and a
+// run view that records what the run showed.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/run_view.h"
+
+namespace testing_support {
+
+// A fresh folder under the prefix's temp folder.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::wstring& Path() const { return path_; }
+  std::wstring operator/(const std::wstring& part) const { return path_ + L"\\" + part; }
+
+ private:
+  std::wstring path_;
+};
+
+// Creates the file and any missing parent folders.
+void MakeFile(const std::wstring& path, size_t bytes);
+void WriteText(const std::wstring& path, const std::string& text);
+std::string ReadText(const std::wstring& path);
+void MakeFolders(const std::wstring& path);
+bool Exists(const std::wstring& path);
+DWORD Attributes(const std::wstring& path);
+// The prefix's C:\ as a Unix path, for making links with the native `ln -s`.
+std::wstring UnixPath(const std::wstring& windowsPath);
+// Runs a Unix command line from inside Wine (through /bin/sh) and waits for it.
+int RunUnix(const std::wstring& command);
+
+// A unique key under HKCU\Software\TrellwipeTests, deleted with everything below it.
+class TempRegistryKey {
+ public:
+  TempRegistryKey();
+  ~TempRegistryKey();
+  TempRegistryKey(const TempRegistryKey&) = delete;
+  TempRegistryKey& operator=(const TempRegistryKey&) = delete;
+  const std::wstring& Subkey() const { return subkey_; }
+  std::wstring FullPath() const { return L"HKEY_CURRENT_USER\\" + subkey_; }
+
+ private:
+  std::wstring subkey_;
+};
+
+void SetString(HKEY root, const std::wstring& subkey, const std::wstring& name, const std::wstring& value,
+               DWORD type = REG_SZ);
+bool KeyExists(HKEY root, const std::wstring& subkey);
+bool ValueExists(HKEY root, const std::wstring& subkey, const std::wstring& name);
+
+// Restores an environment variable when it goes out of scope.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const wchar_t* name, const std::wstring& value);
+  ~ScopedEnvironment();
+
+ private:
+  std::wstring name_;
+  std::wstring saved_;
+  bool had_;
+};
+
+struct Row {
+  std::wstring label;
+  std::wstring state;
+};
+
+class RecordingView : public engine::RunView {
+ public:
+  std::vector<Row> rows;
+  std::vector<int> progress;
+  std::vector<std::wstring> statusLines;
+  std::vector<std::pair<std::wstring, std::wstring>> messages;
+  std::vector<engine::NotificationRequest> notifications;
+  std::wstring lastClean, totals;
+  bool startEnabled = true, busy = false, statusPageShown = false, mainWindowShown = false, exited = false;
+  int pumps = 0, focuses = 0;
+
+  void ShowStatusPage() override { statusPageShown = true; }
+  void SetBusyCursor(bool b) override { busy = b; }
+  void EnableStartButton(bool enabled) override { startEnabled = enabled; }
+  void ClearRows() override { rows.clear(); }
+  void AddRow(const std::wstring& label) override { rows.push_back({label, L""}); }
+  void SetRowState(const std::wstring& text) override {
+    if (!rows.empty()) rows.back().state = text;
+  }
+  void SetProgress(int value) override { progress.push_back(value); }
+  void SetStatusLine(const std::wstring& text) override { statusLines.push_back(text); }
+  void PumpMessages() override { ++pumps; }
+  void FocusMainWindow() override { ++focuses; }
+  void ShowInformation(const std::wstring& title, const std::wstring& text) override {
+    messages.emplace_back(title, text);
+  }
+  void QueueNotification(const engine::NotificationRequest& request) override {
+    notifications.push_back(request);
+  }
+  void ShowStatistics(const std::wstring& date, const std::wstring& text) override {
+    lastClean = date;
+    totals = text;
+  }
+  void ShowMainWindow() override { mainWindowShown = true; }
+  void ExitProgram() override { exited = true; }
+};
+
+}  // namespace testing_support
