@@ -16,5 +16,16 @@ sandbox_env "$sandbox"
   flock 9
   sandbox_init null keep-z
   sandbox_warm
+  # Wine cannot make links from inside a Windows process: the link tests get a fresh tree with a
+  # link that leads out of it, made natively before each test.
+  fixture="$WINEPREFIX/drive_c/linkfixture"
+  rm -rf "$fixture"
+  mkdir -p "$fixture/outside/cache" "$fixture/tree/sub"
+  printf 0123456789 >"$fixture/outside/precious.txt"
+  printf 0123456789 >"$fixture/outside/cache/precious.bin"
+  printf 12345 >"$fixture/tree/sub/own.txt"
+  ln -s "$fixture/outside" "$fixture/tree/sub/cache"
 ) 9>"$sandbox/.lock"
+export TRELLWIPE_LINK_FIXTURE='C:\linkfixture'
+
 exec wine "$@"

@@ -115,8 +115,12 @@ void DeleteFolderTree(const std::wstring& folder, bool force) {
   }
   for (const Entry& sub : listing.folders) {
     std::wstring path = platform::JoinPath(folder, sub.name);
-    if (!sub.IsLink()) DeleteFolderTree(path, force);
-    else if (force) ResetAttributes(path);
+    if (!sub.IsLink()) {
+      DeleteFolderTree(path, force);
+      continue;
+    }
+    // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. (Wine
+    // cannot remove its Unix links this way; they are then left in place.)
     RemoveDirectoryW(path.c_str());
   }
   RemoveDirectoryW(folder.c_str());

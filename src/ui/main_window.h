@@ -24,6 +24,7 @@ class MainWindow : public engine::RunView {
   HWND StartButton() const { return start_; }
   HWND Progress() const { return progress_; }
   HWND StatusLine() const { return status_; }
+  HWND Statistics() const { return statistics_; }
   engine::CleanRun& Run() { return *run_; }
 
   // Message boxes are replaced by a callback in tests so that nothing blocks.

@@ -1,1 +1,191 @@
 #include <gtest/gtest.h>
+
+#include "engine/allerase.h"
+#include "support/test_support.h"
+
+using namespace allerase;
+using namespace testing_support;
+
+namespace {
+
+const EraseContext kQuiet;
+
+}  // namespace
+
+TEST(TreeErasure, CountsFileSizesPlus10000PerFolderAndKeepsFolders) {
+  TempFolder root;
+  MakeFile(root / L"a\\one.txt", 1000);
+  MakeFile(root / L"b\\two.txt", 1000);
+  EXPECT_EQ(EraseAllFilesInTree(kQuiet, root.Path()), 32000);
+  EXPECT_TRUE(Exists(root / L"a"));
+  EXPECT_TRUE(Exists(root / L"b"));
+  EXPECT_FALSE(Exists(root / L"a\\one.txt"));
+  EXPECT_FALSE(Exists(root / L"b\\two.txt"));
+  // A trailing backslash is tolerated.
+  MakeFile(root / L"c.txt", 10);
+  EXPECT_EQ(EraseAllFilesInTree(kQuiet, root.Path() + L"\\"), 30010);
+}
+
+TEST(TreeErasure, MissingFolderCounts10000InTreesAndNothingInSingleFolders) {
+  TempFolder root;
+  std::wstring missing = root / L"missing";
+  EXPECT_EQ(EraseAllFilesInTree(kQuiet, missing), 10000);
+  EXPECT_EQ(EraseNamedFilesInTree(kQuiet, missing, L"x"), 10000);
+  EXPECT_EQ(EraseFilesByExtensionInTree(kQuiet, missing, L"txt"), 10000);
+  EXPECT_EQ(EraseNamedFoldersInTree(kQuiet, missing, L"cache"), 10000);
+  EXPECT_EQ(EraseFilesInFolder(kQuiet, missing), 0);
+  EXPECT_EQ(EraseNamedFileInFolder(kQuiet, missing, L"x"), 0);
+  EXPECT_EQ(EraseFilesByExtensionInFolder(kQuiet, missing, L"txt"), 0);
+}
+
+TEST(TreeErasure, FileNamesMatchExactlyFolderNamesInAnyCase) {
+  TempFolder root;
+  MakeFile(root / L"places.sqlite", 10);
+  MakeFile(root / L"p1\\deep\\places.sqlite", 20);
+  MakeFile(root / L"p1\\Places.sqlite", 40);
+  EXPECT_EQ(EraseNamedFilesInTree(kQuiet, root.Path(), L"places.sqlite"), 30 + 3 * 10000);
+  EXPECT_FALSE(Exists(root / L"places.sqlite"));
+  EXPECT_FALSE(Exists(root / L"p1\\deep\\places.sqlite"));
+  EXPECT_TRUE(Exists(root / L"p1\\Places.sqlite"));
+
+  TempFolder tree;
+  MakeFile(tree / L"Cache\\a.bin", 100);
+  MakeFile(tree / L"x\\CACHE\\sub\\b.bin", 200);
+  MakeFile(tree / L"x\\cachex\\c.bin", 400);
+  // Visited: the root, x, cachex and cachex's nothing; the deleted folders are not walked.
+  EXPECT_EQ(EraseNamedFoldersInTree(kQuiet, tree.Path(), L"cache"), 300 + 3 * 10000);
+  EXPECT_FALSE(Exists(tree / L"Cache"));
+  EXPECT_FALSE(Exists(tree / L"x\\CACHE"));
+  EXPECT_TRUE(Exists(tree / L"x\\cachex\\c.bin"));
+}
+
+TEST(TreeErasure, ExtensionsCompareLowerCased) {
+  TempFolder root;
+  MakeFile(root / L"A.WAB", 5);
+  MakeFile(root / L"sub\\b.wab", 7);
+  MakeFile(root / L"sub\\c.wab.bak", 11);
+  EXPECT_EQ(EraseFilesByExtensionInTree(kQuiet, root.Path(), L"wab"), 12 + 2 * 10000);
+  EXPECT_TRUE(Exists(root / L"sub\\c.wab.bak"));
+  MakeFile(root / L"d.Log", 3);
+  EXPECT_EQ(EraseFilesByExtensionInFolder(kQuiet, root.Path(), L"log"), 3);
+  EXPECT_FALSE(Exists(root / L"d.Log"));
+}
+
+TEST(TreeErasure, HiddenFilesLoseTheAttributeEvenWhenTheyDoNotMatch) {
+  TempFolder root;
+  MakeFile(root / L"keep.txt", 1);
+  MakeFile(root / L"index.dat", 2);
+  SetFileAttributesW((root / L"keep.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesW((root / L"index.dat").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(EraseNamedFileInFolder(kQuiet, root.Path(), L"index.dat"), 2);
+  EXPECT_FALSE(Exists(root / L"index.dat"));
+  ASSERT_TRUE(Exists(root / L"keep.txt"));
+  EXPECT_FALSE(Attributes(root / L"keep.txt") & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST(FolderErasure, FilesInFolderLeavesSubfoldersAndReadOnlyFiles) {
+  TempFolder root;
+  MakeFile(root / L"a.tmp", 10);
+  MakeFile(root / L"locked.tmp", 20);
+  MakeFile(root / L"sub\\b.tmp", 40);
+  SetFileAttributesW((root / L"locked.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
+  // The read-only file is counted although it stays.
+  EXPECT_EQ(EraseFilesInFolder(kQuiet, root.Path()), 30);
+  EXPECT_FALSE(Exists(root / L"a.tmp"));
+  EXPECT_TRUE(Exists(root / L"locked.tmp"));
+  EXPECT_TRUE(Exists(root / L"sub\\b.tmp"));
+}
+
+TEST(FolderErasure, NameWalksLetTheWindowWorkAfterEachFile) {
+  TempFolder root;
+  for (int i = 0; i < 4; ++i) MakeFile(root / (L"f" + std::to_wstring(i)), 1);
+  int pumps = 0;
+  EraseContext counting{[&] { ++pumps; }};
+  EraseNamedFileInFolder(counting, root.Path(), L"f1");
+  EXPECT_EQ(pumps, 4);
+  EraseAllFilesInTree(counting, root.Path());
+  EXPECT_EQ(pumps, 4);
+}
+
+TEST(RecreateFolder, EmptiesTheFolderAndReturnsItsFormerSize) {
+  TempFolder root;
+  std::wstring target = root / L"Favorites";
+  MakeFile(target + L"\\a.url", 100);
+  MakeFile(target + L"\\links\\b.url", 50);
+  SetFileAttributesW((target + L"\\links\\b.url").c_str(), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(RecreateFolder(kQuiet, target), 150);
+  ASSERT_TRUE(Exists(target));
+  EXPECT_FALSE(Exists(target + L"\\a.url"));
+  EXPECT_FALSE(Exists(target + L"\\links"));
+  EXPECT_FALSE(Attributes(target) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST(RecreateFolder, MissingFolderIsCreatedEmpty) {
+  TempFolder root;
+  EXPECT_EQ(RecreateFolder(kQuiet, root / L"History"), 0);
+  EXPECT_TRUE(Attributes(root / L"History") & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST(Guard, ProtectedTargetsAreLeftAloneWithTheFigureOfAMissingFolder) {
+  wchar_t profile[MAX_PATH];
+  GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+  std::wstring sentinel = std::wstring(profile) + L"\\trellwipe-guard.txt";
+  std::wstring rootSentinel = L"C:\\trellwipe-guard.txt";
+  MakeFile(sentinel, 10);
+  MakeFile(rootSentinel, 10);
+  EXPECT_EQ(EraseAllFilesInTree(kQuiet, L"C:\\"), 10000);
+  EXPECT_EQ(EraseAllFilesInTree(kQuiet, profile), 10000);
+  EXPECT_EQ(EraseFilesInFolder(kQuiet, L"C:\\"), 0);
+  EXPECT_EQ(RecreateFolder(kQuiet, profile), 0);
+  EXPECT_EQ(EraseAllFilesInTree(kQuiet, L"Error"), 10000);
+  EXPECT_EQ(RecreateFolder(kQuiet, L"Error"), 0);
+  EXPECT_FALSE(Exists(L"Error"));
+  EXPECT_TRUE(Exists(sentinel));
+  EXPECT_TRUE(Exists(rootSentinel));
+  DeleteFileW(sentinel.c_str());
+  DeleteFileW(rootSentinel.c_str());
+}
+
+// Wine cannot make links from inside a Windows process, so the test emulator lays out a fresh tree
+// for every test: tree\sub\own.txt (5 bytes) and the link tree\sub\cache, which leads to the folder
+// outside holding precious.txt and cache\precious.bin.
+class LinkedTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t fixture[MAX_PATH] = L"";
+    ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u)
+        << "run through scripts/wine-emulator.sh, which makes the linked tree";
+    tree = std::wstring(fixture) + L"\\tree";
+    outside = std::wstring(fixture) + L"\\outside";
+    ASSERT_TRUE(Exists(tree + L"\\sub\\own.txt"));
+    ASSERT_TRUE(Attributes(tree + L"\\sub\\cache") & FILE_ATTRIBUTE_REPARSE_POINT);
+    ASSERT_TRUE(Exists(tree + L"\\sub\\cache\\precious.txt"));
+  }
+  void ExpectOutsideIntact() {
+    EXPECT_TRUE(Exists(outside + L"\\precious.txt"));
+    EXPECT_TRUE(Exists(outside + L"\\cache\\precious.bin"));
+  }
+  std::wstring tree;
+  std::wstring outside;
+};
+
+TEST_F(LinkedTree, FileWalksDoNotFollowLinks) {
+  EXPECT_EQ(EraseAllFilesInTree(kQuiet, tree), 5 + 2 * 10000);
+  EXPECT_EQ(EraseNamedFilesInTree(kQuiet, tree, L"precious.txt"), 2 * 10000);
+  EXPECT_EQ(EraseFilesByExtensionInTree(kQuiet, tree, L"txt"), 2 * 10000);
+  EXPECT_FALSE(Exists(tree + L"\\sub\\own.txt"));
+  ExpectOutsideIntact();
+}
+
+TEST_F(LinkedTree, FolderWalksNeitherDeleteNorEnterLinks) {
+  EXPECT_EQ(EraseNamedFoldersInTree(kQuiet, tree, L"cache"), 2 * 10000);
+  ExpectOutsideIntact();
+}
+
+TEST_F(LinkedTree, RecreateDeletesTheTreeButNothingALinkLeadsTo) {
+  EXPECT_EQ(RecreateFolder(kQuiet, tree), 5);
+  EXPECT_TRUE(Exists(tree));
+  EXPECT_FALSE(Exists(tree + L"\\sub\\own.txt"));
+  ExpectOutsideIntact();
+}

@@ -1,1 +1,97 @@
+#include "engine/regfun.h"
+
 #include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/prompt.h"
+#include "support/test_support.h"
+
+using namespace regfun;
+using namespace testing_support;
+
+namespace {
+
+class RecordingPrompt : public engine::Prompt {
+ public:
+  std::vector<std::wstring> messages;
+  void ShowMessage(const std::wstring& text) override { messages.push_back(text); }
+};
+
+class Regfun : public ::testing::Test {
+ protected:
+  RecordingPrompt prompt;
+  engine::ScopedPrompt scoped{prompt};
+  TempRegistryKey temp;
+};
+
+}  // namespace
+
+TEST_F(Regfun, RootNamesAreExactUpperCase) {
+  EXPECT_EQ(RootKeyFromName(L"HKEY_CURRENT_USER"), HKEY_CURRENT_USER);
+  EXPECT_EQ(RootKeyFromName(L"HKEY_USERS"), HKEY_USERS);
+  EXPECT_EQ(RootKeyFromName(L"HKEY_DYN_DATA"), HKEY_DYN_DATA);
+  EXPECT_EQ(RootKeyFromName(L"hkey_current_user"), nullptr);
+  EXPECT_EQ(RootKeyFromName(L"HKCU"), nullptr);
+  std::wstring path = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft";
+  EXPECT_EQ(SplitRegistryPath(path), HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(path, L"SOFTWARE\\Microsoft");
+  std::wstring bare = L"HKEY_CURRENT_USER";
+  EXPECT_EQ(SplitRegistryPath(bare), HKEY_CURRENT_USER);
+  EXPECT_EQ(bare, L"");
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(Regfun, MalformedPathsShowIncorrectFormat) {
+  EXPECT_EQ(ReadRegistryString(temp.FullPath() + L"\\", L"x"), L"");
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0], L"Incorrect Format:\n\n" + temp.FullPath() + L"\\");
+  WriteRegistryString(L"Software\\x", L"v", L"t");
+  EXPECT_EQ(prompt.messages.size(), 2u);
+  // An unknown root name is not malformed: empty text, no message.
+  EXPECT_EQ(ReadRegistryString(L"HKEY_SOMEWHERE\\Software", L"x"), L"");
+  EXPECT_EQ(prompt.messages.size(), 2u);
+}
+
+TEST_F(Regfun, ReadsTextUnexpandedAndReportsErrors) {
+  SetString(HKEY_CURRENT_USER, temp.Subkey(), L"Cache", L"%USERPROFILE%\\AppData\\Local\\INetCache", REG_EXPAND_SZ);
+  SetString(HKEY_CURRENT_USER, temp.Subkey(), L"padded", L"   C:\\x  ");
+  SetString(HKEY_CURRENT_USER, temp.Subkey(), L"254", std::wstring(254, L'a'));
+  SetString(HKEY_CURRENT_USER, temp.Subkey(), L"255", std::wstring(255, L'a'));
+  DWORD number = 7;
+  RegSetKeyValueW(HKEY_CURRENT_USER, temp.Subkey().c_str(), L"number", REG_DWORD, &number, sizeof(number));
+  EXPECT_EQ(ReadRegistryString(temp.FullPath(), L"Cache"), L"%USERPROFILE%\\AppData\\Local\\INetCache");
+  EXPECT_EQ(ReadRegistryString(temp.FullPath(), L"padded"), L"C:\\x  ");
+  EXPECT_EQ(ReadRegistryString(temp.FullPath(), L"254"), std::wstring(254, L'a'));
+  EXPECT_EQ(ReadRegistryString(temp.FullPath(), L"255"), L"Error");
+  EXPECT_EQ(ReadRegistryString(temp.FullPath(), L"number"), L"Error");
+  EXPECT_EQ(ReadRegistryString(temp.FullPath(), L"absent"), L"Error");
+  EXPECT_EQ(ReadRegistryString(temp.FullPath() + L"\\absent", L"x"), L"Error");
+  DWORD type = 0;
+  EXPECT_EQ(ReadRegistryValueRaw(HKEY_CURRENT_USER, temp.Subkey(), L"Cache", type),
+            L"%USERPROFILE%\\AppData\\Local\\INetCache");
+  EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+  EXPECT_EQ(ReadRegistryValueRaw(HKEY_CURRENT_USER, temp.Subkey(), L"absent", type), L"error");
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(Regfun, WritesOnlyIntoExistingKeys) {
+  std::wstring missing = temp.FullPath() + L"\\Main";
+  WriteRegistryString(missing, L"Start Page", L"about:blank");
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, temp.Subkey() + L"\\Main"));
+  CreateRegistryKey(missing + L"\\Deeper");
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, temp.Subkey() + L"\\Main\\Deeper"));
+  WriteRegistryString(missing, L"Start Page", L"about:blank");
+  EXPECT_EQ(ReadRegistryString(missing, L"Start Page"), L"about:blank");
+  EXPECT_EQ(TrimAtNul(std::wstring(L"ab\0c", 4)), L"ab");
+  EXPECT_EQ(TrimAtNul(L"abc"), L"abc");
+}
+
+TEST_F(Regfun, ShellFoldersExpandTheProfileAndFailAsError) {
+  ScopedEnvironment profile(L"USERPROFILE", L"C:\\users\\tester");
+  SetString(HKEY_CURRENT_USER, temp.Subkey(), L"AppData", L" %USERPROFILE%\\AppData\\Roaming ", REG_EXPAND_SZ);
+  EXPECT_EQ(ResolveShellFolder(L"AppData", temp.FullPath()), L"C:\\users\\tester\\AppData\\Roaming");
+  EXPECT_EQ(ResolveShellFolder(L"Nothing", temp.FullPath()), L"Error");
+  // The real key of the prefix.
+  EXPECT_EQ(ResolveShellFolder(L"Cache").rfind(L"C:\\users\\tester\\", 0), 0u);
+}

@@ -84,32 +84,6 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 
-std::wstring UnixPath(const std::wstring& windowsPath) {
-  // WINEPREFIX is inherited from the emulator; drive C: is its drive_c.
-  wchar_t prefix[MAX_PATH] = L"";
-  GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
-  std::wstring rest = windowsPath.substr(2);
-  for (wchar_t& c : rest) {
-    if (c == L'\\') c = L'/';
-  }
-  return std::wstring(prefix) + L"/drive_c" + rest;
-}
-
-int RunUnix(const std::wstring& command) {
-  std::wstring line = L"/bin/sh -c \"" + command + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-    return -1;
-  }
-  platform::UniqueHandle process(info.hProcess), thread(info.hThread);
-  WaitForSingleObject(process.get(), 30000);
-  DWORD code = 1;
-  GetExitCodeProcess(process.get(), &code);
-  return static_cast<int>(code);
-}
-
 TempRegistryKey::TempRegistryKey() : subkey_(L"Software\\TrellwipeTests\\" + Unique(L"k")) {
   platform::RegKey key;
   RegCreateKeyExW(HKEY_CURRENT_USER, subkey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr);

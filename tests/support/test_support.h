@@ -31,10 +31,6 @@ std::string ReadText(const std::wstring& path);
 void MakeFolders(const std::wstring& path);
 bool Exists(const std::wstring& path);
 DWORD Attributes(const std::wstring& path);
-// The prefix's C:\ as a Unix path, for making links with the native `ln -s`.
-std::wstring UnixPath(const std::wstring& windowsPath);
-// Runs a Unix command line from inside Wine (through /bin/sh) and waits for it.
-int RunUnix(const std::wstring& command);
 
 // A unique key under HKCU\Software\TrellwipeTests, deleted with everything below it.
 class TempRegistryKey {

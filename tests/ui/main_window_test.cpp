@@ -1,1 +1,54 @@
+#include "ui/main_window.h"
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include "settings/inifun.h"
+#include "support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::wstring ItemText(HWND list, int row, int column) {
+  wchar_t buffer[256] = L"";
+  ListView_GetItemText(list, row, column, buffer, 256);
+  return buffer;
+}
+
+std::wstring WindowText(HWND hwnd) {
+  wchar_t buffer[512] = L"";
+  GetWindowTextW(hwnd, buffer, 512);
+  return buffer;
+}
+
+}  // namespace
+
+TEST(MainWindow, StartButtonRunsACleaningIntoTheResultList) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  inifun::WriteIniValue(settings, L"Options", L"regnum", L"12");
+  inifun::WriteIniValue(settings, L"Options", L"filesize", L"1048576");
+  inifun::WriteIniValue(settings, L"WINDOWS", L"passwords", L"1");
+
+  ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
+  ASSERT_TRUE(window.Create());
+  EXPECT_FALSE(IsWindowVisible(window.Handle()));
+  EXPECT_EQ(WindowText(window.Handle()), L"Trellwipe V6.50");
+  EXPECT_NE(WindowText(window.Statistics()).find(L"Cleaned Registry Keys: 12"), std::wstring::npos);
+  std::vector<std::wstring> boxes;
+  window.SetInformationSink([&](const std::wstring& title, const std::wstring&) { boxes.push_back(title); });
+
+  SendMessageW(window.StartButton(), BM_CLICK, 0, 0);
+
+  ASSERT_EQ(ListView_GetItemCount(window.ResultList()), 2);
+  EXPECT_EQ(ItemText(window.ResultList(), 0, 0), L"Windows Passwords(Only 9X/Me)");
+  EXPECT_EQ(ItemText(window.ResultList(), 0, 1), L"Done");
+  EXPECT_EQ(ItemText(window.ResultList(), 1, 0), L"Task complete Successfully!");
+  EXPECT_EQ(SendMessageW(window.Progress(), PBM_GETPOS, 0, 0), 100);
+  EXPECT_EQ(WindowText(window.StatusLine()), L"Task complete Successfully!");
+  EXPECT_TRUE(IsWindowEnabled(window.StartButton()));
+  EXPECT_EQ(boxes, std::vector<std::wstring>{L"Task Complete"});
+  EXPECT_TRUE(IsWindowVisible(window.Handle()));
+  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"regnum"), L"0");
+}

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Times allerase::EraseAllFilesInTree against `cmd /c del /s /q` (the peer) and native `rm -rf` (the
+# floor) on identical trees of small files, in one throwaway sandbox prefix with one warm wineserver.
+# Prints one line per round, then the medians; the last line is the ours/del ratio.
+#
+# Settings (environment): ROUNDS (3), FOLDERS (200), FILES_PER_FOLDER (100), FILE_BYTES (100),
+# TRELLWIPE_BENCH_BUILD (build folder; the default bench/build keeps clear of concurrent builds in
+# ./build and is already ignored by git). The sandbox goes under $TMPDIR (default /tmp).
+set -euo pipefail
+export LC_ALL=C  # EPOCHREALTIME and printf must use a decimal point
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${TRELLWIPE_BENCH_BUILD:-$top/bench/build}
+rounds=${ROUNDS:-3}
+folders=${FOLDERS:-200}
+per_folder=${FILES_PER_FOLDER:-100}
+file_bytes=${FILE_BYTES:-100}
+files=$((folders * per_folder))
+# What EraseAllFilesInTree returns for a whole tree: the bytes plus 10000 for every folder visited,
+# the top one included. Anything else means the walk missed part of the tree.
+expected_figure=$((files * file_bytes + (folders + 1) * 10000))
+
+log=$(mktemp "${TMPDIR:-/tmp}/trellwipe-bench-build.XXXXXX")
+if ! { cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+         -DCMAKE_BUILD_TYPE=Release &&
+       cmake --build "$build" --target bench_erase -j"$(nproc)"; } >"$log" 2>&1; then
+  cat "$log" >&2
+  rm -f "$log"
+  echo "erase_tree: build failed" >&2
+  exit 1
+fi
+rm -f "$log"
+exe="$build/bench/bench_erase.exe"
+
+sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-bench.XXXXXX")
+cleanup() {
+  ( . "$top/scripts/wine-sandbox.sh"; sandbox_env "$sandbox"; sandbox_stop )
+  rm -rf "$sandbox"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# shellcheck source=../scripts/wine-sandbox.sh
+. "$top/scripts/wine-sandbox.sh"
+sandbox_env "$sandbox"
+sandbox_init null keep-z
+sandbox_warm
+
+tree="$WINEPREFIX/drive_c/bench/tree"
+tree_win='C:\bench\tree'
+
+printf -v payload "%0${file_bytes}d" 0
+
+make_tree() {
+  rm -rf "$tree"
+  mkdir -p "$tree"
+  local d f dir
+  for ((d = 0; d < folders; d++)); do
+    printf -v dir '%s/d%03d' "$tree" "$d"
+    mkdir "$dir"
+    for ((f = 0; f < per_folder; f++)); do
+      printf '%s' "$payload" >"$dir/f$f.txt"
+    done
+  done
+  # Every contender starts from a tree already on disk, not from pending writeback of its creation.
+  sync -f "$tree"
+  local have
+  have=$(count_files)
+  [ "$have" -eq "$files" ] || { echo "erase_tree: made $have files, wanted $files" >&2; exit 1; }
+}
+
+count_files() {
+  if [ -d "$tree" ]; then find "$tree" -type f | wc -l; else echo 0; fi
+}
+
+# A contender that leaves files behind has not done the job, however fast it was.
+check_empty() {
+  local left
+  left=$(count_files)
+  [ "$left" -eq 0 ] || { echo "erase_tree: $1 left $left of $files files" >&2; exit 1; }
+}
+
+now_us() { local t=$EPOCHREALTIME; echo "${t/./}"; }
+seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
+
+# Both Wine contenders are timed the same way, around the whole `wine` command, so each carries the
+# same start-up cost. The untimed warm-up before each keeps the server and its services running.
+run_ours() {
+  sandbox_warm
+  local start end out
+  start=$(now_us)
+  wine "$exe" "$tree_win" </dev/null >"$sandbox/ours.out" 2>&1
+  end=$(now_us)
+  out=$(tr -d '\r' <"$sandbox/ours.out")
+  local figure=${out##*figure=}
+  inner_ms=${out#ms=}; inner_ms=${inner_ms%% *}
+  [ "$figure" = "$expected_figure" ] ||
+    { echo "erase_tree: ours returned '$out', wanted figure=$expected_figure" >&2; exit 1; }
+  elapsed=$((end - start))
+}
+
+run_del() {
+  sandbox_warm
+  local start end
+  start=$(now_us)
+  wine cmd /c del /s /q "$tree_win" '>' NUL </dev/null >"$sandbox/del.out" 2>&1
+  end=$(now_us)
+  elapsed=$((end - start))
+}
+
+run_rm() {
+  local start end
+  start=$(now_us)
+  rm -rf "$tree"
+  end=$(now_us)
+  elapsed=$((end - start))
+}
+
+median() {
+  printf '%s\n' "$@" | sort -g |
+    awk '{ a[NR] = $1 } END { m = NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2; printf "%.6f\n", m }'
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
+
+echo "tree: $files files of $file_bytes bytes in $folders folders; $rounds rounds of ours, del, rm-rf"
+ours=() del=() rmrf=() r_del=() r_rm=()
+for ((round = 1; round <= rounds; round++)); do
+  make_tree; run_ours; check_empty ours; t_ours=$elapsed
+  make_tree; run_del; check_empty del; t_del=$elapsed
+  make_tree; run_rm; check_empty rm-rf; t_rm=$elapsed
+  ours+=("$t_ours") del+=("$t_del") rmrf+=("$t_rm")
+  r_del+=("$(ratio "$t_ours" "$t_del")") r_rm+=("$(ratio "$t_ours" "$t_rm")")
+  printf 'round %d: ours %s s (in-process %s ms)  del %s s  rm-rf %s s  ours/del %.2f  ours/rm-rf %.2f\n' \
+    "$round" "$(seconds "$t_ours")" "$inner_ms" "$(seconds "$t_del")" "$(seconds "$t_rm")" \
+    "${r_del[-1]}" "${r_rm[-1]}"
+done
+rm -rf "$WINEPREFIX/drive_c/bench"
+
+printf 'median times: ours %s s  del %s s  rm-rf %s s\n' \
+  "$(seconds "$(median "${ours[@]}")")" "$(seconds "$(median "${del[@]}")")" \
+  "$(seconds "$(median "${rmrf[@]}")")"
+# Ratios are taken within each round, between neighbouring runs, then the median across rounds, so
+# a slow spell on the machine weighs on both sides of a ratio.
+printf 'ours/rm-rf median ratio: %.2f\n' "$(median "${r_rm[@]}")"
+printf 'ours/del median ratio: %.2f\n' "$(median "${r_del[@]}")"
