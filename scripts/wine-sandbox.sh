@@ -23,8 +23,7 @@ sandbox_env() {
   mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 }
 
-# Fails when any link of the prefix's profile or drives leads outside the sandbox (drive Z: aside,
-# which sandbox_init either removes or keeps on purpose).
+# Fails when any link of the prefix's user profiles leads outside the sandbox.
 sandbox_check_links() {
   local dir root link target
   dir=$(readlink -f "$TRELLWIPE_SANDBOX")
@@ -38,7 +37,7 @@ sandbox_check_links() {
   done < <(find "$root" -type l 2>/dev/null)
 }
 
-# sandbox_init [null|display] [keep-z|no-z]: makes the prefix once; later calls only check it.
+# sandbox_init [null|display] [keep-z|only-c]: makes the prefix once; later calls only check it.
 sandbox_init() {
   local graphics=${1:-null} zdrive=${2:-keep-z}
   if [ ! -f "$WINEPREFIX/.trellwipe-ready" ]; then
@@ -50,8 +49,10 @@ sandbox_init() {
     wineserver -w
     touch "$WINEPREFIX/.trellwipe-ready"
   fi
-  if [ "$zdrive" = no-z ]; then
-    rm -f "$WINEPREFIX/dosdevices/z:"
+  if [ "$zdrive" = only-c ]; then
+    # Drive Z: (the whole Unix file system) and any other mapped drive would let the program reach
+    # files outside the sandbox.
+    find "$WINEPREFIX/dosdevices" -mindepth 1 -maxdepth 1 ! -name 'c:' -exec rm -f {} +
   fi
   sandbox_check_links
 }
@@ -60,8 +61,10 @@ sandbox_init() {
 # so each program start costs a few hundredths of a second and ctest never waits on their output.
 sandbox_warm() {
   # 9>&- : the lock the emulator holds while warming must not live on in the server.
-  wineserver -p60 </dev/null >/dev/null 2>&1 9>&- || true
-  wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+  # wineserver exits 0 only when it started a new server; a running one is already warm.
+  if wineserver -p60 </dev/null >/dev/null 2>&1 9>&-; then
+    wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+  fi
 }
 
 sandbox_stop() {

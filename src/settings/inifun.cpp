@@ -7,35 +7,32 @@
 
 namespace inifun {
 
-using platform::Narrow;
-using platform::Widen;
-
+// The wide profile functions keep a file that is not Unicode in the system's 8-bit code page, and a
+// file they create is such a file, so the settings stay 8-bit text while names of any language work
+// in the file's path.
 void WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                    const std::wstring& value) {
   std::wstring stored = value.substr(0, kWriteLimit);
-  WritePrivateProfileStringA(Narrow(section).c_str(), Narrow(key).c_str(), Narrow(stored).c_str(),
-                             Narrow(file).c_str());
+  WritePrivateProfileStringW(section.c_str(), key.c_str(), stored.c_str(), file.c_str());
 }
 
 std::wstring ReadIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
-  char buffer[kReadBuffer] = {};
-  GetPrivateProfileStringA(Narrow(section).c_str(), Narrow(key).c_str(), "", buffer, kReadBuffer,
-                           Narrow(file).c_str());
-  return platform::Trim(Widen(buffer));
+  wchar_t buffer[kReadBuffer] = {};
+  GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer, kReadBuffer, file.c_str());
+  return platform::Trim(buffer);
 }
 
 SectionLines ReadIniSection(const std::wstring& section, const std::wstring& file) {
-  std::string buffer(kSectionBuffer, '\0');
-  DWORD length = GetPrivateProfileSectionA(Narrow(section).c_str(), buffer.data(), kSectionBuffer,
-                                           Narrow(file).c_str());
+  std::wstring buffer(kSectionBuffer, L'\0');
+  DWORD length = GetPrivateProfileSectionW(section.c_str(), buffer.data(), kSectionBuffer, file.c_str());
   buffer.resize(length < kSectionBuffer ? length : kSectionBuffer);
   std::vector<std::wstring> lines;
   size_t p = 0;
   while (p < buffer.size()) {
-    size_t nul = buffer.find('\0', p);
-    if (nul == std::string::npos) nul = buffer.size();
+    size_t nul = buffer.find(L'\0', p);
+    if (nul == std::wstring::npos) nul = buffer.size();
     if (nul == p) break;
-    lines.push_back(Widen(std::string_view(buffer).substr(p, nul - p)));
+    lines.push_back(buffer.substr(p, nul - p));
     p = nul + 1;
   }
   return SectionLines(std::move(lines));

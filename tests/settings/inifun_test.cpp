@@ -28,6 +28,16 @@ TEST(Inifun, ValuesAreTrimmedAndNamesMatchInAnyCase) {
   EXPECT_EQ(ReadIniSection(L"Opera", file).Count(), 1u);
 }
 
+TEST(Inifun, TheFileIsKeptInTheSystemCodePage) {
+  TempFolder folder;
+  std::wstring file = folder / L"prisd.dat";
+  WriteIniValue(file, L"Options", L"lastclean", platform::Widen("caf\xe9"));
+  EXPECT_NE(testing_support::ReadText(file).find("lastclean=caf\xe9\r\n"), std::string::npos);
+  EXPECT_EQ(ReadIniValue(file, L"Options", L"lastclean"), platform::Widen("caf\xe9"));
+  testing_support::WriteText(file, "[Options]\r\nlastclean=na\xefve\r\n");
+  EXPECT_EQ(ReadIniValue(file, L"options", L"LASTCLEAN"), platform::Widen("na\xefve"));
+}
+
 TEST(Inifun, LongValuesAreCutTo128AndReadBackAs127) {
   TempFolder folder;
   std::wstring file = folder / L"prisd.dat";
