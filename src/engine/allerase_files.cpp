@@ -116,6 +116,7 @@ void DeleteFolderTree(const std::wstring& folder, bool force) {
   for (const Entry& sub : listing.folders) {
     std::wstring path = platform::JoinPath(folder, sub.name);
     if (!sub.IsLink()) {
+      if (force && (sub.attributes & FILE_ATTRIBUTE_READONLY)) ResetAttributes(path);
       DeleteFolderTree(path, force);
       continue;
     }
