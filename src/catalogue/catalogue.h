@@ -4,15 +4,13 @@
 #include <span>
 #include <vector>
 
-#include "engine/item_context.h"
+#include "catalogue/steps.h"
 
 namespace catalogue {
 
 // The Maxthon flags count as on for any text that reads as the number 1; every other item
 // only for exactly "1".
 enum class FlagRule { ExactlyOne, NumberOne };
-
-using Steps = void (*)(engine::ItemContext&);
 
 constexpr int kNoProgress = -1;
 
@@ -22,7 +20,7 @@ struct Item {
   const wchar_t* label;
   int progress = kNoProgress;  // the bar is left where it is after an item without one
   FlagRule rule = FlagRule::ExactlyOne;
-  Steps steps = nullptr;
+  std::vector<Step> steps = {};
 };
 
 std::span<const Item> BrowserItems();

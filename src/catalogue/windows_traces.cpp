@@ -1,38 +1,135 @@
-#include "catalogue/catalogue.h"
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
-// Windows' own traces.
+#include "catalogue/catalogue.h"
+#include "engine/allerase.h"
+#include "engine/run_and_wait.h"
+
+// Windows' own traces: recent documents, run and search histories, temporary folders, the recycle
+// bin, dialog and Explorer lists, disk-check folders, the clipboard and applet recent-file lists.
 namespace catalogue {
 
 namespace {
 
+// Empties the shell's list of recently used documents.
+void ClearDocumentsMenu(engine::ItemContext&) { SHAddToRecentDocs(SHARD_PATHA, nullptr); }
+
+void CleanTempFolder(engine::ItemContext& context, const std::wstring& folder) {
+  if (folder.empty()) return;
+  context.AddBytes(allerase::EraseAllFilesInTree(context.erase, folder));
+  context.AddBytes(allerase::RecreateFolder(context.erase, folder));
+}
+
+// T1: the old "Local Settings\temp" beside "Local Settings\Application Data"; T2: the Windows temp
+// folder; T3: the folder TEMP names.
+void CleanTempFolders(engine::ItemContext& context) {
+  const std::wstring& local = context.values.localAppDataFolder;
+  size_t at = local.find(L"Application Data");
+  if (at != std::wstring::npos) CleanTempFolder(context, local.substr(0, at) + L"temp");
+  if (!context.values.windowsFolder.empty()) CleanTempFolder(context, context.values.windowsFolder + L"\\temp");
+  wchar_t temp[MAX_PATH] = L"";
+  DWORD n = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) CleanTempFolder(context, temp);
+}
+
+void EmptyRecycleBins(engine::ItemContext& context) {
+  for (const wchar_t* folder : {L"C:\\RECYCLED", L"C:\\RECYCLER"}) {
+    DWORD attributes = GetFileAttributesW(folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      context.AddBytes(allerase::FolderSize(folder) + 100000);
+    }
+  }
+  SHEmptyRecycleBinW(GetActiveWindow(), L"", SHERB_NOCONFIRMATION);
+}
+
+// The "Found.000" to "Found.010" folders that disk checks leave on drives C to F.
+void CleanDiskCheckFolders(engine::ItemContext& context) {
+  for (wchar_t drive = L'C'; drive <= L'F'; ++drive) {
+    for (int n = 0; n <= 10; ++n) {
+      wchar_t folder[32];
+      swprintf(folder, 32, L"%c:\\Found.%03d", drive, n);
+      context.AddBytes(allerase::EraseFilesInFolder(context.erase, folder));
+    }
+  }
+}
+
+void EmptyClipboard(engine::ItemContext&) {
+  if (OpenClipboard(nullptr)) {
+    ::EmptyClipboard();
+    CloseClipboard();
+  }
+}
+
+// Runs the "delThumbs.bat" beside the program, which removes the thumbnail caches.
+void RunThumbsBatch(engine::ItemContext& context) {
+  std::wstring batch = context.programFolder + L"\\delThumbs.bat";
+  if (GetFileAttributesW(batch.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  engine::RunAndWait(context.view, L"cmd.exe /c \"" + batch + L"\"", false);
+}
+
+constexpr wchar_t kAcMru[] = L"Software\\Microsoft\\Search Assistant\\ACMru";
+constexpr wchar_t kClassesTrayNotify[] =
+    L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\TrayNotify";
+
 const Item kWindowsItems[] = {
-    {L"WINDOWS", L"recent", L"Recent Documents History", 33},
-    {L"WINDOWS", L"run", L"Start Menu Run History", 34},
-    {L"WINDOWS", L"search", L"Windows Search History", 35},
-    {L"WINDOWS", L"temp", L"Windows Temp", 36},
-    {L"WINDOWS", L"recycle", L"Recycle Bin", 37},
-    {L"WINDOWS", L"open", L"Open/Save Dialog Box History", 38},
-    {L"WINDOWS", L"scandisk", L"Scandisk Temp Files", 39},
+    {L"WINDOWS", L"recent", L"Recent Documents History", 33, FlagRule::ExactlyOne,
+     {Call(ClearDocumentsMenu), Keys(1), Recreate(Base::AppData, L"\\Microsoft\\Windows\\Recent")}},
+    {L"WINDOWS", L"run", L"Start Menu Run History", 34, FlagRule::ExactlyOne, {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU")}},
+    {L"WINDOWS", L"search", L"Windows Search History", 35, FlagRule::ExactlyOne,
+     {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU"), Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\ComputerNameMRU"), Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\ContainingTextMRU"), Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\FilesNamedMRU"),
+      Key(L"Software\\Microsoft\\Search Assistant\\ACMru\\5603"),
+      Key(L"Software\\Microsoft\\Search Assistant\\ACMru\\5604"),
+      Key(L"Software\\Microsoft\\Search Assistant\\ACMru\\5647"),
+      Key(L"Software\\Microsoft\\Search Assistant\\ACMru\\5601"),
+      Key(L"Software\\Microsoft\\Search Assistant\\ACMru\\5602"), Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindComputerMRU"),
+      Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery")}},
+    {L"WINDOWS", L"temp", L"Windows Temp", 36, FlagRule::ExactlyOne, {Call(CleanTempFolders)}},
+    {L"WINDOWS", L"recycle", L"Recycle Bin", 37, FlagRule::ExactlyOne, {Call(EmptyRecycleBins), Keys(1)}},
+    {L"WINDOWS", L"open", L"Open/Save Dialog Box History", 38, FlagRule::ExactlyOne,
+     {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU"), Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSavePidlMRU")}},
+    {L"WINDOWS", L"scandisk", L"Scandisk Temp Files", 39, FlagRule::ExactlyOne, {Call(CleanDiskCheckFolders)}},
     {L"WINDOWS", L"passwords", L"Windows Passwords(Only 9X/Me)", 40},
-    {L"WINDOWS", L"clip", L"Windows Clipboard", 41},
-    {L"WINDOWS", L"wordpad", L"Wordpad Recent Files", 41},
-    {L"WINDOWS", L"paint", L"Windows Paint Recent Files", 41},
-    {L"WINDOWS", L"picturelocation", L"The custom locations from the picture location drop-down box", kNoProgress},
-    {L"WINDOWS", L"DirectX", L"DirectX most recent applications", kNoProgress},
-    {L"WINDOWS", L"findcomputer", L"Find computer dialog box", kNoProgress},
-    {L"WINDOWS", L"findfiles", L"Find files dialog box", kNoProgress},
-    {L"WINDOWS", L"mapnetwork", L"Map network drive MRU", kNoProgress},
-    {L"WINDOWS", L"management", L"Microsoft management console recent file list", kNoProgress},
-    {L"WINDOWS", L"notification", L"Past items from the notification area", kNoProgress},
-    {L"WINDOWS", L"registryeditor", L"Registry editor last opened key", kNoProgress},
-    {L"WINDOWS", L"searchfolders", L"Saved search folders from windows vista", 41},
-    {L"WINDOWS", L"menuorder", L"Start menu programs and favorites menu order", kNoProgress},
-    {L"WINDOWS", L"recentlyused", L"The list of most recently used files and folders", kNoProgress},
-    {L"WINDOWS", L"thumbs", L"Thumbs.db", 42},
-    {L"WINDOWS", L"streams", L"Windows explorer streams MRUs", kNoProgress},
+    {L"WINDOWS", L"clip", L"Windows Clipboard", 41, FlagRule::ExactlyOne, {Call(EmptyClipboard)}},
+    {L"WINDOWS", L"wordpad", L"Wordpad Recent Files", 41, FlagRule::ExactlyOne,
+     {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Wordpad\\Recent File List")}},
+    {L"WINDOWS", L"paint", L"Windows Paint Recent Files", 41, FlagRule::ExactlyOne,
+     {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List")}},
+    {L"WINDOWS", L"picturelocation", L"The custom locations from the picture location drop-down box", kNoProgress,
+     FlagRule::ExactlyOne, {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Wallpaper")}},
+    {L"WINDOWS", L"DirectX", L"DirectX most recent applications", kNoProgress, FlagRule::ExactlyOne,
+     {Key(L"SOFTWARE\\Microsoft\\Direct3D\\MostRecentApplication", Hive::LocalMachine),
+      Key(L"SOFTWARE\\Microsoft\\DirectDraw\\MostRecentApplication", Hive::LocalMachine)}},
+    {L"WINDOWS", L"findcomputer", L"Find computer dialog box", kNoProgress, FlagRule::ExactlyOne,
+     {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindComputerMRU"), Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\ComputerNameMRU"), Key(kAcMru), Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery")}},
+    {L"WINDOWS", L"findfiles", L"Find files dialog box", kNoProgress, FlagRule::ExactlyOne,
+     {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU"), Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars"), Key(kAcMru),
+      Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\FilesNamedMRU"), Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery")}},
+    {L"WINDOWS", L"mapnetwork", L"Map network drive MRU", kNoProgress, FlagRule::ExactlyOne,
+     {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Map Network Drive MRU")}},
+    {L"WINDOWS", L"management", L"Microsoft management console recent file list", kNoProgress,
+     FlagRule::ExactlyOne, {Key(L"Software\\Microsoft\\Microsoft Management Console\\Recent File List")}},
+    {L"WINDOWS", L"notification", L"Past items from the notification area", kNoProgress, FlagRule::ExactlyOne,
+     {Value(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify", L"IconStreams"), Value(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify", L"PastIconsStream"),
+      Value(kClassesTrayNotify, L"IconStreams"), Value(kClassesTrayNotify, L"PastIconsStream")}},
+    {L"WINDOWS", L"registryeditor", L"Registry editor last opened key", kNoProgress, FlagRule::ExactlyOne,
+     {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit")}},
+    {L"WINDOWS", L"searchfolders", L"Saved search folders from windows vista", 41, FlagRule::ExactlyOne,
+     {AllFiles(Base::Documents, L"\\Searches")}},
+    {L"WINDOWS", L"menuorder", L"Start menu programs and favorites menu order", kNoProgress, FlagRule::ExactlyOne,
+     {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder")}},
+    {L"WINDOWS", L"recentlyused", L"The list of most recently used files and folders", kNoProgress,
+     FlagRule::ExactlyOne,
+     {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU"), Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU"), Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\CIDSizeMRU"), Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedPidlMRU"),
+      Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSavePidlMRU")}},
+    {L"WINDOWS", L"thumbs", L"Thumbs.db", 42, FlagRule::ExactlyOne, {Call(RunThumbsBatch)}},
+    {L"WINDOWS", L"streams", L"Windows explorer streams MRUs", kNoProgress, FlagRule::ExactlyOne,
+     {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StreamMRU"), Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TypedPaths")}},
     {L"WINDOWS", L"swap", L"windows swap/paging file", 43},
-    {L"WINDOWS", L"userassist", L"Windows userassist MRUs", kNoProgress},
-    {L"WINDOWS", L"unread", L"Windows unread mail count", kNoProgress},
+    {L"WINDOWS", L"userassist", L"Windows userassist MRUs", kNoProgress, FlagRule::ExactlyOne,
+     {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist")}},
+    {L"WINDOWS", L"unread", L"Windows unread mail count", kNoProgress, FlagRule::ExactlyOne,
+     {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\UnreadMail")}},
 };
 
 }  // namespace

@@ -54,7 +54,7 @@ void CleanRun::RunItem(const catalogue::Item& item, const EraseContext& erase) {
   if (on) {
     ShowStatus(item.label);
     ItemContext context{erase, counters_, values_, programFolder_, view_};
-    if (item.steps) item.steps(context);
+    for (const catalogue::Step& step : item.steps) catalogue::RunStep(step, context);
     view_.SetRowState(context.outcome);
   }
   if (item.progress != catalogue::kNoProgress) view_.SetProgress(item.progress);

@@ -6,7 +6,7 @@
 
 namespace engine {
 
-void RunAndWait(RunView& view, const std::wstring& commandLine) {
+void RunAndWait(RunView& view, const std::wstring& commandLine, bool refocus) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -24,7 +24,7 @@ void RunAndWait(RunView& view, const std::wstring& commandLine) {
       view.PumpMessages();
     }
   }
-  view.FocusMainWindow();
+  if (refocus) view.FocusMainWindow();
 }
 
 }  // namespace engine

@@ -6,8 +6,8 @@
 namespace engine {
 
 // Starts the command line with a hidden window and lets the view process messages until the
-// process has ended; then gives the main window the focus again. A command line that cannot be
-// started ends the wait at once.
-void RunAndWait(RunView& view, const std::wstring& commandLine);
+// process has ended; then gives the main window the focus again unless `refocus` is off. A command
+// line that cannot be started ends the wait at once.
+void RunAndWait(RunView& view, const std::wstring& commandLine, bool refocus = true);
 
 }  // namespace engine

@@ -51,6 +51,23 @@ void SetString(HKEY root, const std::wstring& subkey, const std::wstring& name, 
 bool KeyExists(HKEY root, const std::wstring& subkey);
 bool ValueExists(HKEY root, const std::wstring& subkey, const std::wstring& name);
 
+// Sets a string value for the life of the object and then puts back what was there before.
+class ScopedRegistryValue {
+ public:
+  ScopedRegistryValue(HKEY root, const std::wstring& subkey, const std::wstring& name, const std::wstring& value,
+                      DWORD type = REG_SZ);
+  ~ScopedRegistryValue();
+  ScopedRegistryValue(const ScopedRegistryValue&) = delete;
+  ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
+
+ private:
+  HKEY root_;
+  std::wstring subkey_, name_;
+  bool had_ = false;
+  DWORD type_ = REG_NONE;
+  std::vector<BYTE> data_;
+};
+
 // Restores an environment variable when it goes out of scope.
 class ScopedEnvironment {
  public:

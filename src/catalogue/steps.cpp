@@ -1,0 +1,73 @@
+#include "catalogue/steps.h"
+
+#include "engine/allerase.h"
+#include "engine/regfun.h"
+
+namespace catalogue {
+
+namespace {
+
+bool IsAbsolute(const std::wstring& path) {
+  bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
+  bool share = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\';
+  return drive || share;
+}
+
+double RunFileOp(const Step& step, const engine::EraseContext& erase, const std::wstring& folder) {
+  using namespace allerase;
+  switch (step.op) {
+    case Op::AllFilesInTree: return EraseAllFilesInTree(erase, folder);
+    case Op::NamedFilesInTree: return EraseNamedFilesInTree(erase, folder, step.name);
+    case Op::ExtensionInTree: return EraseFilesByExtensionInTree(erase, folder, step.name);
+    case Op::NamedFoldersInTree: return EraseNamedFoldersInTree(erase, folder, step.name);
+    case Op::RecreateFolder: return RecreateFolder(erase, folder);
+    case Op::FilesInFolder: return EraseFilesInFolder(erase, folder);
+    case Op::NamedFileInFolder: return EraseNamedFileInFolder(erase, folder, step.name);
+    case Op::ExtensionInFolder: return EraseFilesByExtensionInFolder(erase, folder, step.name);
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+HKEY RootOf(Hive hive) {
+  switch (hive) {
+    case Hive::CurrentUser: return HKEY_CURRENT_USER;
+    case Hive::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case Hive::Users: return HKEY_USERS;
+  }
+  return nullptr;
+}
+
+std::wstring BaseFolder(Base base, const engine::ItemContext& context) {
+  std::wstring folder;
+  switch (base) {
+    case Base::Absolute: return L"";
+    case Base::AppData: folder = context.values.appDataFolder; break;
+    case Base::LocalAppData: folder = context.values.localAppDataFolder; break;
+    case Base::Windows: folder = context.values.windowsFolder; break;
+    case Base::Documents: folder = regfun::ResolveShellFolder(L"Personal"); break;
+    case Base::ProgramFolder: folder = context.programFolder; break;
+  }
+  return IsAbsolute(folder) ? folder : L"";
+}
+
+void RunStep(const Step& step, engine::ItemContext& context) {
+  switch (step.op) {
+    case Op::DeleteKey: context.AddKeys(allerase::DeleteRegistryKey(RootOf(step.hive), step.path)); return;
+    case Op::DeleteTree: context.AddKeys(allerase::DeleteRegistryTree(RootOf(step.hive), step.path)); return;
+    case Op::DeleteValue:
+      context.AddKeys(allerase::DeleteRegistryValue(RootOf(step.hive), step.path, step.name));
+      return;
+    case Op::AddKeys: context.AddKeys(step.amount); return;
+    case Op::AddBytes: context.AddBytes(step.amount); return;
+    case Op::Call: step.call(context); return;
+    default: break;
+  }
+  std::wstring folder = step.base == Base::Absolute ? std::wstring(step.path) : BaseFolder(step.base, context);
+  if (folder.empty()) return;
+  if (step.base != Base::Absolute) folder += step.path;
+  context.AddBytes(RunFileOp(step, context.erase, folder));
+}
+
+}  // namespace catalogue

@@ -1,0 +1,94 @@
+#pragma once
+// One erasure step of a catalogue item: a primitive, the folder or key it works on, and where its
+// figure goes. Items list their steps as data; the few with real logic add a call.
+#include <windows.h>
+
+#include "engine/item_context.h"
+
+namespace catalogue {
+
+// Where a step's folder comes from; the step's path text is appended to it as written.
+enum class Base {
+  Absolute,      // the path text is the whole path
+  AppData,       // AppDataFolder
+  LocalAppData,  // LocalAppDataFolder
+  Windows,       // WindowsFolder
+  Documents,     // the "Personal" shell folder, read afresh for the step
+  ProgramFolder,
+};
+
+enum class Hive { CurrentUser, LocalMachine, Users };
+
+enum class Op {
+  AllFilesInTree,
+  NamedFilesInTree,
+  ExtensionInTree,
+  NamedFoldersInTree,
+  RecreateFolder,
+  FilesInFolder,
+  NamedFileInFolder,
+  ExtensionInFolder,
+  DeleteKey,
+  DeleteTree,
+  DeleteValue,
+  AddKeys,
+  AddBytes,
+  Call,
+};
+
+using StepCall = void (*)(engine::ItemContext&);
+
+struct Step {
+  Op op;
+  Base base = Base::Absolute;
+  const wchar_t* path = L"";  // folder suffix, or the subkey
+  const wchar_t* name = L"";  // file, folder or extension name, or the value name
+  Hive hive = Hive::CurrentUser;
+  double amount = 0;
+  StepCall call = nullptr;
+};
+
+// The builders read like the recipes: Tree(L"Software\\...") is "delete tree HKCU Software\...".
+constexpr Step AllFiles(Base base, const wchar_t* path) { return {Op::AllFilesInTree, base, path}; }
+constexpr Step NamedFiles(Base base, const wchar_t* path, const wchar_t* name) {
+  return {Op::NamedFilesInTree, base, path, name};
+}
+constexpr Step ExtensionFiles(Base base, const wchar_t* path, const wchar_t* extension) {
+  return {Op::ExtensionInTree, base, path, extension};
+}
+constexpr Step NamedFolders(Base base, const wchar_t* path, const wchar_t* name) {
+  return {Op::NamedFoldersInTree, base, path, name};
+}
+constexpr Step Recreate(Base base, const wchar_t* path) { return {Op::RecreateFolder, base, path}; }
+constexpr Step FilesIn(Base base, const wchar_t* path) { return {Op::FilesInFolder, base, path}; }
+constexpr Step FileIn(Base base, const wchar_t* path, const wchar_t* name) {
+  return {Op::NamedFileInFolder, base, path, name};
+}
+constexpr Step ExtensionIn(Base base, const wchar_t* path, const wchar_t* extension) {
+  return {Op::ExtensionInFolder, base, path, extension};
+}
+constexpr Step Key(const wchar_t* subkey, Hive hive = Hive::CurrentUser) {
+  return {Op::DeleteKey, Base::Absolute, subkey, L"", hive};
+}
+constexpr Step Tree(const wchar_t* subkey, Hive hive = Hive::CurrentUser) {
+  return {Op::DeleteTree, Base::Absolute, subkey, L"", hive};
+}
+constexpr Step Value(const wchar_t* subkey, const wchar_t* name, Hive hive = Hive::CurrentUser) {
+  return {Op::DeleteValue, Base::Absolute, subkey, name, hive};
+}
+constexpr Step Keys(double count) { return {Op::AddKeys, Base::Absolute, L"", L"", Hive::CurrentUser, count}; }
+constexpr Step Bytes(double bytes) { return {Op::AddBytes, Base::Absolute, L"", L"", Hive::CurrentUser, bytes}; }
+constexpr Step Call(StepCall call) {
+  return {Op::Call, Base::Absolute, L"", L"", Hive::CurrentUser, 0, call};
+}
+
+HKEY RootOf(Hive hive);
+
+// The folder a base names now; empty text when its lookup failed.
+std::wstring BaseFolder(Base base, const engine::ItemContext& context);
+
+// Runs the step and adds its figure to the matching counter. A step whose folder comes from a
+// lookup that failed ("Error", empty or relative text) is skipped.
+void RunStep(const Step& step, engine::ItemContext& context);
+
+}  // namespace catalogue

@@ -1,0 +1,52 @@
+#pragma once
+// Runs catalogue items through the real cleaning run, one or a few flags at a time, with the
+// program's folders pointing into a scratch folder.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <utility>
+
+#include "engine/allerase.h"
+#include "engine/clean_run.h"
+#include "engine/regfun.h"
+#include "platform/text.h"
+#include "settings/inifun.h"
+#include "support/test_support.h"
+
+namespace testing_support {
+
+class CatalogueTest : public ::testing::Test {
+ protected:
+  CatalogueTest() {
+    values.appDataFolder = root / L"Roaming";
+    values.localAppDataFolder = root / L"Local";
+    values.windowsFolder = root / L"Windows";
+    values.ieMajorVersion = 9;
+    values.windowsVersion = L"6.1";
+  }
+
+  // Switches on exactly the given items, runs, and returns the counters of the run.
+  engine::RunCounters Run(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> items) {
+    std::wstring settings = program / L"prisd.dat";
+    DeleteFileW(settings.c_str());
+    for (const auto& [section, key] : items) inifun::WriteIniValue(settings, section, key, L"1");
+    view = RecordingView();
+    engine::CleanRun run(view, program.Path(), values);
+    run.CleanNow();
+    return {Number(inifun::ReadIniValue(settings, L"Options", L"regnum")),
+            Number(inifun::ReadIniValue(settings, L"Options", L"filesize"))};
+  }
+
+  static double Number(const std::wstring& text) { return text.empty() ? -1 : std::stod(text); }
+
+  TempFolder root;
+  TempFolder program;
+  TempFolder documents;
+  ScopedRegistryValue personal{HKEY_CURRENT_USER,
+                               L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                               L"Personal", documents.Path(), REG_EXPAND_SZ};
+  engine::ProcessValues values;
+  RecordingView view;
+};
+
+}  // namespace testing_support
