@@ -2,10 +2,14 @@
 
 namespace catalogue {
 
+std::vector<Stage> RunStages() {
+  return {{BrowserItems()}, {WindowsItems()}, {MessengerItems()}, {OfficeItems(), PrepareOfficeItems}, {MailItems()}};
+}
+
 std::vector<const Item*> RunOrder() {
   std::vector<const Item*> order;
-  for (auto stage : {BrowserItems(), WindowsItems(), MessengerItems(), OfficeItems(), MailItems()}) {
-    for (const Item& item : stage) order.push_back(&item);
+  for (const Stage& stage : RunStages()) {
+    for (const Item& item : stage.items) order.push_back(&item);
   }
   return order;
 }

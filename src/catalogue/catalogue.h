@@ -29,8 +29,19 @@ std::span<const Item> MessengerItems();
 std::span<const Item> OfficeItems();
 std::span<const Item> MailItems();
 
-// Every built-in item in the order the run reaches them: browsers, Windows, messengers, office
-// suite, mail programs.
+// Learns which generation of the office suite is installed, once per run, before its items.
+void PrepareOfficeItems(engine::ItemContext& context);
+
+// A stretch of items the run walks in order, after an optional preparation that opens no row.
+struct Stage {
+  std::span<const Item> items;
+  StepCall prepare = nullptr;
+};
+
+// Browsers, Windows, messengers, office suite, mail programs.
+std::vector<Stage> RunStages();
+
+// Every built-in item in the order the run reaches them.
 std::vector<const Item*> RunOrder();
 
 }  // namespace catalogue

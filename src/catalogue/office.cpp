@@ -28,4 +28,6 @@ const Item kOfficeItems[] = {
 
 std::span<const Item> OfficeItems() { return kOfficeItems; }
 
+void PrepareOfficeItems(engine::ItemContext&) {}
+
 }  // namespace catalogue

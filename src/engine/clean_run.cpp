@@ -39,6 +39,10 @@ CleanRun::CleanRun(RunView& view, std::wstring programFolder, ProcessValues valu
       values_(std::move(values)),
       clock_(LocalNow) {}
 
+ItemContext CleanRun::Context(const EraseContext& erase) {
+  return {erase, counters_, runState_, values_, programFolder_, view_};
+}
+
 void CleanRun::ShowStatus(const std::wstring& label) {
   view_.PumpMessages();
   view_.AddRow(label);
@@ -53,7 +57,7 @@ void CleanRun::RunItem(const catalogue::Item& item, const EraseContext& erase) {
   bool on = item.rule == catalogue::FlagRule::NumberOne ? inifun::FlagTest(flag) : inifun::RunTest(flag);
   if (on) {
     ShowStatus(item.label);
-    ItemContext context{erase, counters_, values_, programFolder_, view_};
+    ItemContext context = Context(erase);
     for (const catalogue::Step& step : item.steps) catalogue::RunStep(step, context);
     view_.SetRowState(context.outcome);
   }
@@ -62,7 +66,7 @@ void CleanRun::RunItem(const catalogue::Item& item, const EraseContext& erase) {
 
 void CleanRun::RunStage(const StageHook& stage, const EraseContext& erase) {
   if (!stage) return;
-  ItemContext context{erase, counters_, values_, programFolder_, view_};
+  ItemContext context = Context(erase);
   stage(context);
 }
 
@@ -80,7 +84,14 @@ bool CleanRun::CleanNow(bool unattended) {
   view_.SetStatusLine(L"");
 
   EraseContext erase{[this] { view_.PumpMessages(); }};
-  for (const catalogue::Item* item : catalogue::RunOrder()) RunItem(*item, erase);
+  runState_ = {};
+  for (const catalogue::Stage& stage : catalogue::RunStages()) {
+    if (stage.prepare) {
+      ItemContext context = Context(erase);
+      stage.prepare(context);
+    }
+    for (const catalogue::Item& item : stage.items) RunItem(item, erase);
+  }
 
   if (inifun::RunTest(inifun::ReadIniValue(settingsFile_, L"Custom", L"Custom"))) RunStage(customItems_, erase);
   view_.SetProgress(kCustomProgress);

@@ -36,6 +36,7 @@ class CleanRun {
   const std::wstring& ProgramFolder() const { return programFolder_; }
 
  private:
+  ItemContext Context(const EraseContext& erase);
   void ShowStatus(const std::wstring& label);
   void RunItem(const catalogue::Item& item, const EraseContext& erase);
   void RunStage(const StageHook& stage, const EraseContext& erase);
@@ -49,6 +50,7 @@ class CleanRun {
   StageHook plugins_;
   std::function<SYSTEMTIME()> clock_;
   RunCounters counters_;
+  RunState runState_;
   bool backgroundRun_ = false;
   bool running_ = false;
 };

@@ -15,9 +15,15 @@ struct RunCounters {
   double releasedBytes = 0;
 };
 
+// What items learn once per run and later items use; empty at the start of every run.
+struct RunState {
+  std::wstring officeVersion;  // "8.0" to "15.0", or empty
+};
+
 struct ItemContext {
   const EraseContext& erase;
   RunCounters& counters;
+  RunState& run;
   const ProcessValues& values;
   const std::wstring& programFolder;
   RunView& view;
