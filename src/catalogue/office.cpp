@@ -1,33 +1,191 @@
-#include "catalogue/catalogue.h"
+#include <initializer_list>
+#include <string>
 
-// The office suite's and other applications' recent-file lists and settings.
+#include "catalogue/catalogue.h"
+#include "catalogue/office_version.h"
+#include "engine/allerase.h"
+
+// The office suite's and other applications' recent-file lists and settings. Most keys sit under
+// the suite's version-numbered branch, which is known only once the run has asked the suite.
 namespace catalogue {
 
 namespace {
 
+enum class Branch { Office, Wizard };
+
+// The version numbers a step is made for. The "Before" sets include an unknown suite.
+enum class Versions { All, Before2007, Since2007, Before2010, Since2010 };
+
+// A step on a key under the version-numbered branch; the suffix begins with a backslash.
+struct VersionedStep {
+  Branch branch;
+  Versions versions;
+  const wchar_t* suffix;
+  const wchar_t* value = nullptr;  // only this value of the key, not the key
+};
+
+constexpr VersionedStep OfficeTree(const wchar_t* suffix, Versions versions = Versions::All) {
+  return {Branch::Office, versions, suffix};
+}
+constexpr VersionedStep OfficeValue(const wchar_t* suffix, const wchar_t* value) {
+  return {Branch::Office, Versions::All, suffix, value};
+}
+constexpr VersionedStep WizardTree(const wchar_t* suffix) { return {Branch::Wizard, Versions::All, suffix}; }
+
+bool IsOneOf(const std::wstring& version, std::initializer_list<const wchar_t*> numbers) {
+  for (const wchar_t* number : numbers) {
+    if (version == number) return true;
+  }
+  return false;
+}
+
+bool MadeFor(Versions versions, const std::wstring& version) {
+  switch (versions) {
+    case Versions::All: return true;
+    case Versions::Before2007: return !IsOneOf(version, {L"12.0", L"14.0", L"15.0"});
+    case Versions::Since2007: return IsOneOf(version, {L"12.0", L"14.0", L"15.0"});
+    case Versions::Before2010: return !IsOneOf(version, {L"14.0", L"15.0"});
+    case Versions::Since2010: return IsOneOf(version, {L"14.0", L"15.0"});
+  }
+  return false;
+}
+
+void RunVersionedStep(const VersionedStep& step, engine::ItemContext& context) {
+  const std::wstring& version = context.run.officeVersion;
+  if (!MadeFor(step.versions, version)) return;
+  if (version.empty()) {
+    // Without a version the path would hold two backslashes in a row, which names no key; the
+    // Windows key cache and Wine read them as one and would erase the suite's version-independent
+    // keys. The step still counts.
+    context.AddKeys(step.value ? allerase::kValueCount : allerase::kTreeCount);
+    return;
+  }
+  std::wstring key = step.branch == Branch::Office ? L"Software\\Microsoft\\Office\\"
+                                                   : L"Software\\Microsoft\\OfficeProfileWizard\\";
+  key += version + step.suffix;
+  context.AddKeys(step.value ? allerase::DeleteRegistryValue(HKEY_CURRENT_USER, key, step.value)
+                             : allerase::DeleteRegistryTree(HKEY_CURRENT_USER, key));
+}
+
+template <const auto& Steps>
+void RunVersioned(engine::ItemContext& context) {
+  for (const VersionedStep& step : Steps) RunVersionedStep(step, context);
+}
+
+constexpr VersionedStep kWord[] = {
+    OfficeTree(L"\\Word\\Data", Versions::Before2007),
+    OfficeTree(L"\\Word\\Recent Templates", Versions::Before2007),
+    OfficeTree(L"\\Word\\ProjectTemplateLocation", Versions::Before2007),
+    OfficeTree(L"\\Word\\File MRU", Versions::Since2007),
+    OfficeTree(L"\\Word\\Place MRU", Versions::Since2007),
+};
+constexpr VersionedStep kExcel[] = {
+    OfficeTree(L"\\Excel\\Recent Files", Versions::Before2007),
+    OfficeTree(L"\\Excel\\Recent Templates", Versions::Before2007),
+    OfficeTree(L"\\Excel\\ProjectTemplateLocation", Versions::Before2007),
+    OfficeTree(L"\\Excel\\File MRU", Versions::Since2007),
+    OfficeTree(L"\\Excel\\Place MRU", Versions::Since2007),
+};
+constexpr VersionedStep kPowerPoint[] = {
+    OfficeTree(L"\\PowerPoint\\Recent File List", Versions::Before2007),
+    OfficeTree(L"\\PowerPoint\\Recent Templates", Versions::Before2007),
+    OfficeTree(L"\\PowerPoint\\RecentFolderList", Versions::Before2007),
+    OfficeTree(L"\\PowerPoint\\RecentTemplateList", Versions::Before2007),
+    OfficeTree(L"\\PowerPoint\\ProjectTemplateLocation", Versions::Before2007),
+    OfficeTree(L"\\PowerPoint\\File MRU", Versions::Since2007),
+    OfficeTree(L"\\PowerPoint\\Place MRU", Versions::Since2007),
+};
+// Access 2007 still keeps the old lists.
+constexpr VersionedStep kAccess[] = {
+    OfficeTree(L"\\Access\\Settings", Versions::Before2010),
+    OfficeTree(L"\\Access\\Internet\\Recent Templates", Versions::Before2010),
+    OfficeTree(L"\\Access\\File MRU", Versions::Since2010),
+    OfficeTree(L"\\Access\\Place MRU", Versions::Since2010),
+};
+constexpr VersionedStep kPublisher[] = {
+    OfficeTree(L"\\Publisher\\Recent File List"),
+    OfficeTree(L"\\Publisher\\File MRU"),
+    OfficeTree(L"\\Publisher\\Place MRU"),
+};
+constexpr VersionedStep kInfoPath[] = {
+    OfficeTree(L"\\InfoPath\\Recent File List"), OfficeTree(L"\\InfoPath\\Recent Templates"),
+    OfficeTree(L"\\InfoPath\\File MRU"),         OfficeTree(L"\\InfoPath\\Place MRU"),
+    OfficeTree(L"\\InfoPath\\Designer File MRU"), OfficeTree(L"\\InfoPath\\Filler File MRU"),
+};
+constexpr VersionedStep kOneNote[] = {
+    OfficeTree(L"\\OneNote\\OpenNotebooks"),
+    OfficeTree(L"\\OneNote\\Place MRU"),
+    OfficeTree(L"\\OneNote\\RecentNotebooks"),
+};
+constexpr VersionedStep kLync[] = {OfficeTree(L"\\Lync")};
+constexpr VersionedStep kSkyDrive[] = {OfficeTree(L"\\SyncProc")};
+constexpr VersionedStep kProject[] = {
+    OfficeTree(L"\\MS Project\\Recent File List"),
+    OfficeTree(L"\\MS Project\\Recent Templates"),
+    OfficeTree(L"\\MS Project\\ProjectTemplateLocation"),
+    OfficeTree(L"\\MS Project\\File MRU"),
+    OfficeTree(L"\\MS Project\\Place MRU"),
+};
+constexpr VersionedStep kVisio[] = {
+    OfficeTree(L"\\Visio\\Recent Templates"),
+    OfficeTree(L"\\Visio\\File MRU"),
+    OfficeTree(L"\\Visio\\Place MRU"),
+};
+constexpr VersionedStep kClipOrganizer[] = {
+    OfficeValue(L"\\Clip Organizer", L"MRUKeywords"),
+    OfficeTree(L"\\Clip Organizer\\File MRU"),
+    OfficeTree(L"\\Clip Organizer\\Place MRU"),
+};
+constexpr VersionedStep kProfileWizard[] = {
+    WizardTree(L"\\RecentFileList"),
+    WizardTree(L"\\File MRU"),
+    WizardTree(L"\\Place MRU"),
+};
+constexpr VersionedStep kPictureManager[] = {
+    OfficeValue(L"\\OIS\\Options", L"LastTreeConfig"),
+    OfficeValue(L"\\OIS\\Options", L"LastTreeSelection"),
+    OfficeTree(L"\\Common\\Open Find\\Microsoft Office Picture Manager\\Settings\\Add Picture Shortcut\\File Name MRU"),
+};
+
 const Item kOfficeItems[] = {
-    {L"OFFICE", L"word", L"Microsoft Word", 49},
-    {L"OFFICE", L"excel", L"Microsoft Excel", 50},
-    {L"OFFICE", L"Powerpoint", L"Microsoft Powerpoint", 51},
-    {L"OFFICE", L"FrontPage", L"Microsoft FrontPage", 52},
-    {L"OFFICE", L"Access", L"Microsoft Access", kNoProgress},
-    {L"OFFICE", L"Publisher", L"Microsoft Publisher", kNoProgress},
-    {L"OFFICE", L"InfoPath", L"Microsoft InfoPath", kNoProgress},
-    {L"OFFICE", L"Onenote", L"Microsoft Onenote", kNoProgress},
-    {L"OFFICE", L"Lync", L"Microsoft Lync Settings", kNoProgress},
-    {L"OFFICE", L"SkyDrive", L"Microsoft SkyDrive Settings", kNoProgress},
-    {L"OFFICE", L"Project", L"Microsoft Project", 53},
-    {L"OFFICE", L"Visio", L"Microsoft Visio", kNoProgress},
-    {L"OFFICE", L"Organizer", L"Clip Organizer", kNoProgress},
-    {L"OFFICE", L"Settings", L"Microsoft Office Settings", 54},
-    {L"OFFICE", L"Picture", L"Microsoft Office Picture Manager", kNoProgress},
-    {L"OFFICE", L"Viewer", L"Microsoft Snapshot Viewer", 55},
+    {L"OFFICE", L"word", L"Microsoft Word", 49, FlagRule::ExactlyOne, {Call(RunVersioned<kWord>)}},
+    {L"OFFICE", L"excel", L"Microsoft Excel", 50, FlagRule::ExactlyOne, {Call(RunVersioned<kExcel>)}},
+    {L"OFFICE", L"Powerpoint", L"Microsoft Powerpoint", 51, FlagRule::ExactlyOne, {Call(RunVersioned<kPowerPoint>)}},
+    {L"OFFICE", L"FrontPage", L"Microsoft FrontPage", 52, FlagRule::ExactlyOne,
+     {Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent File List"),
+      Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent Page List"),
+      Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent Web List"),
+      Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recently Created Servers"),
+      Value(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Settings", L"LastWebOpen")}},
+    {L"OFFICE", L"Access", L"Microsoft Access", kNoProgress, FlagRule::ExactlyOne, {Call(RunVersioned<kAccess>)}},
+    {L"OFFICE", L"Publisher", L"Microsoft Publisher", kNoProgress, FlagRule::ExactlyOne,
+     {Call(RunVersioned<kPublisher>)}},
+    {L"OFFICE", L"InfoPath", L"Microsoft InfoPath", kNoProgress, FlagRule::ExactlyOne,
+     {Call(RunVersioned<kInfoPath>)}},
+    {L"OFFICE", L"Onenote", L"Microsoft Onenote", kNoProgress, FlagRule::ExactlyOne, {Call(RunVersioned<kOneNote>)}},
+    {L"OFFICE", L"Lync", L"Microsoft Lync Settings", kNoProgress, FlagRule::ExactlyOne, {Call(RunVersioned<kLync>)}},
+    {L"OFFICE", L"SkyDrive", L"Microsoft SkyDrive Settings", kNoProgress, FlagRule::ExactlyOne,
+     {Call(RunVersioned<kSkyDrive>)}},
+    {L"OFFICE", L"Project", L"Microsoft Project", 53, FlagRule::ExactlyOne, {Call(RunVersioned<kProject>)}},
+    {L"OFFICE", L"Visio", L"Microsoft Visio", kNoProgress, FlagRule::ExactlyOne, {Call(RunVersioned<kVisio>)}},
+    {L"OFFICE", L"Organizer", L"Clip Organizer", kNoProgress, FlagRule::ExactlyOne,
+     {Call(RunVersioned<kClipOrganizer>)}},
+    {L"OFFICE", L"Settings", L"Microsoft Office Settings", 54, FlagRule::ExactlyOne,
+     {Call(RunVersioned<kProfileWizard>)}},
+    {L"OFFICE", L"Picture", L"Microsoft Office Picture Manager", kNoProgress, FlagRule::ExactlyOne,
+     {Call(RunVersioned<kPictureManager>)}},
+    {L"OFFICE", L"Viewer", L"Microsoft Snapshot Viewer", 55, FlagRule::ExactlyOne,
+     {Tree(L"Software\\Microsoft\\Snapshot Viewer\\Recent File List"),
+      Tree(L"Software\\Microsoft\\Snapshot Viewer\\File MRU"),
+      Tree(L"Software\\Microsoft\\Snapshot Viewer\\Place MRU")}},
 };
 
 }  // namespace
 
 std::span<const Item> OfficeItems() { return kOfficeItems; }
 
-void PrepareOfficeItems(engine::ItemContext&) {}
+void PrepareOfficeItems(engine::ItemContext& context) {
+  context.run.officeVersion = VersionNumber(DetectOfficeVersion());
+}
 
 }  // namespace catalogue
