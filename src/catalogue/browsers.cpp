@@ -1,76 +1,354 @@
-#include "catalogue/catalogue.h"
+#include <windows.h>
 
-// Internet Explorer, Firefox, Opera, Netscape, AOL Explorer, MSN Explorer, Mozilla, Maxthon, Chrome, Safari.
+#include "catalogue/catalogue.h"
+#include "engine/allerase.h"
+#include "engine/normal.h"
+#include "engine/regfun.h"
+#include "engine/run_and_wait.h"
+#include "keeplists/keep_list_file.h"
+#include "keeplists/url_history.h"
+#include "platform/handles.h"
+
+// Internet Explorer, Firefox, Opera, Netscape, AOL Explorer, MSN Explorer, Mozilla, Maxthon, Chrome,
+// Safari. AOL Explorer shares Internet Explorer's stores.
 namespace catalogue {
 
 namespace {
 
+constexpr wchar_t kFirefoxRoaming[] = L"\\Mozilla\\Firefox\\Profiles";
+constexpr wchar_t kFirefoxLocal[] = L"\\Mozilla\\Firefox\\Profiles";
+constexpr wchar_t kOpera[] = L"\\Opera\\Opera";
+constexpr wchar_t kMozilla[] = L"\\Mozilla\\Profiles";
+constexpr wchar_t kMaxthon[] = L"\\Maxthon3\\Users";
+constexpr wchar_t kChrome[] = L"\\Google\\Chrome\\User Data\\Default";
+constexpr wchar_t kSafari[] = L"\\Apple Computer\\Safari";
+
+constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+constexpr wchar_t kOnlyIe9[] = L"Only Support IE9, IE10.";
+
+bool IsAbsolute(const std::wstring& path) {
+  return path.size() >= 3 && ((path[1] == L':' && path[2] == L'\\') || (path[0] == L'\\' && path[1] == L'\\'));
+}
+
+// Internet Explorer's control panel clears its own tracks when asked through rundll32. Wine exports
+// the entry point only as a stub: rundll32 then crashes into the debugger and never ends, so there
+// the step does nothing, as on a system without the control panel.
+bool CanClearTracks() {
+  static const bool available = [] {
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) return false;
+    platform::Module panel(LoadLibraryExW(L"inetcpl.cpl", nullptr, 0));
+    return panel && (GetProcAddress(panel.get(), "ClearMyTracksByProcessW") ||
+                     GetProcAddress(panel.get(), "ClearMyTracksByProcess"));
+  }();
+  return available;
+}
+
+std::wstring ClearTracksCommand(const wchar_t* argument) {
+  return std::wstring(L"RunDll32.exe InetCpl.cpl,ClearMyTracksByProcess ") + argument;
+}
+
+void ClearTracksAndWait(engine::ItemContext& context, const wchar_t* argument) {
+  if (CanClearTracks()) engine::RunAndWait(context.view, ClearTracksCommand(argument));
+}
+
+void ClearTracksMinimised(const wchar_t* argument) {
+  if (CanClearTracks()) engine::StartProcess(ClearTracksCommand(argument), SW_SHOWMINIMIZED);
+}
+
+// The typed-address key comes back holding exactly the kept addresses, as "url1", "url2", ...
+void ResetTypedAddresses(engine::ItemContext& context) {
+  context.AddKeys(allerase::DeleteRegistryKey(HKEY_CURRENT_USER, kTypedUrls));
+  std::vector<std::wstring> kept = keeplists::LoadKeptUrls(context.programFolder);
+  std::wstring key = std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls;
+  regfun::CreateRegistryKey(key);
+  for (size_t i = 0; i < kept.size(); ++i) {
+    regfun::WriteRegistryString(key, L"url" + std::to_wstring(i + 1), kept[i]);
+  }
+}
+
+// Every cookie file except those on the keep list.
+void PurgeCookies(engine::ItemContext& context) {
+  std::wstring folder = regfun::ResolveShellFolder(L"Cookies");
+  if (!IsAbsolute(folder)) return;
+  std::vector<std::wstring> kept = keeplists::ReadLines(keeplists::CookieKeepListFile(context.programFolder));
+  context.AddBytes(allerase::EraseFilesInFolderExcept(context.erase, folder, kept));
+}
+
+void ClearUrlHistory() {
+  keeplists::CURLHistory history;
+  history.Clear();
+}
+
+void ClearIeHistory(engine::ItemContext& context) {
+  if (context.values.windowsVersion.rfind(L"6", 0) != 0) {
+    ClearUrlHistory();
+  } else {
+    ClearTracksAndWait(context, L"1");
+  }
+}
+
+void EraseCacheFolder(engine::ItemContext& context) {
+  std::wstring cache = regfun::ResolveShellFolder(L"Cache");
+  if (IsAbsolute(cache)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, cache));
+}
+
+void ClearIeCache(engine::ItemContext& context) {
+  EraseCacheFolder(context);
+  if (context.values.ieMajorVersion > 6) ClearTracksAndWait(context, L"8 ");
+}
+
+void ClearAolCache(engine::ItemContext& context) {
+  EraseCacheFolder(context);
+  if (context.values.ieMajorVersion > 6) ClearTracksMinimised(L"8 ");
+}
+
+void ClearAolHistory(engine::ItemContext& context) {
+  ClearUrlHistory();
+  if (context.values.ieMajorVersion > 6) ClearTracksMinimised(L"1");
+}
+
+void RecreateShellFolder(engine::ItemContext& context, const std::wstring& folder) {
+  if (IsAbsolute(folder)) context.AddBytes(allerase::RecreateFolder(context.erase, folder));
+}
+
+void RecreateFavorites(engine::ItemContext& context) {
+  RecreateShellFolder(context, regfun::ResolveShellFolder(L"Favorites"));
+}
+
+// Internet Explorer 6 has no command line for its form data: its control panel is opened on the
+// content page and driven by keystrokes, which are sent only while a window of that panel is the
+// active one, so they can never land in another program.
+bool PanelIsActive(DWORD panel) {
+  DWORD owner = 0;
+  HWND foreground = GetForegroundWindow();
+  return foreground && GetWindowThreadProcessId(foreground, &owner) && owner == panel;
+}
+
+void ClearFormDataWithKeystrokes() {
+  DWORD panel = engine::StartProcess(L"rundll32.exe shell32.dll,Control_RunDLL inetcpl.cpl,,3", SW_HIDE);
+  if (!panel) return;
+  for (int tries = 0; tries < 50 && !PanelIsActive(panel); ++tries) Sleep(100);
+  for (WORD key : {static_cast<WORD>('U'), static_cast<WORD>('C'), static_cast<WORD>(VK_RETURN),
+                   static_cast<WORD>(VK_ESCAPE), static_cast<WORD>(VK_ESCAPE)}) {
+    if (!PanelIsActive(panel)) return;
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+    Sleep(200);
+  }
+}
+
+void ClearFormData(engine::ItemContext& context) {
+  if (context.values.ieMajorVersion > 6) {
+    ClearTracksAndWait(context, L"16");
+    ClearTracksAndWait(context, L"32");
+  } else if (context.values.ieMajorVersion == 6) {
+    ClearFormDataWithKeystrokes();
+  }
+  context.view.FocusMainWindow();
+}
+
+void RequireIe9(engine::ItemContext& context) {
+  if (context.values.ieMajorVersion < 9) context.outcome = kOnlyIe9;
+}
+
+void RecreateDownloadFolders(engine::ItemContext& context) {
+  if (context.values.ieMajorVersion < 9) {
+    context.outcome = kOnlyIe9;
+    return;
+  }
+  RecreateShellFolder(context, regfun::ResolveShellFolder(L"Default Download Directory",
+                                                          L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main"));
+  RecreateShellFolder(context, regfun::ResolveShellFolder(
+                                   L"{374DE290-123F-4565-9164-39C4925E467B}",
+                                   L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
+}
+
+// The index files are always in use while Windows runs: they go at the next restart.
+void ScheduleIndexFiles(engine::ItemContext& context) {
+  const struct {
+    const wchar_t* shellFolder;
+    const wchar_t* suffix;
+    const wchar_t* message;
+  } kIndexFiles[] = {
+      {L"Cache", L"\\Content.IE5\\index.dat", L"Clearing IE Cache Index.dat File Content......"},
+      {L"History", L"\\History.IE5\\index.dat", L"Clearing IE History Index.dat File Content......"},
+      {L"Cookies", L"\\index.dat", L"Clearing IE Cookies Index.dat File Content......"},
+  };
+  for (const auto& index : kIndexFiles) {
+    std::wstring path = regfun::ResolveShellFolder(index.shellFolder) + index.suffix;
+    context.view.SetRowState(index.message);
+    normal::DeleteFileAtReboot(path);
+  }
+  context.AddBytes(3500000);
+  context.outcome = L"Need to reboot your computer!";
+}
+
+void ClearInPrivateFilter(engine::ItemContext& context) {
+  if (context.values.ieMajorVersion < 8) return;
+  wchar_t profile[MAX_PATH] = L"";
+  DWORD n = GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) {
+    context.AddBytes(
+        allerase::EraseNamedFileInFolder(context.erase, std::wstring(profile) + L"\\PrivacIE", L"index.dat"));
+  }
+  RecreateShellFolder(context, context.values.appDataFolder + L"\\Microsoft\\Windows\\PrivacIE");
+}
+
+void ResetAddOns(engine::ItemContext& context) {
+  if (context.values.ieMajorVersion < 7) return;
+  ClearTracksAndWait(context, L"4351 ");
+  context.AddKeys(15);
+  context.AddBytes(500000);
+}
+
 const Item kBrowserItems[] = {
-    {L"EXPLORER", L"location", L"IE Location Bar History", 5},
-    {L"EXPLORER", L"history", L"IE Internet History Files", 6},
-    {L"EXPLORER", L"cache", L"IE Internet Cache", 8},
-    {L"EXPLORER", L"cookies", L"IE Cookies", 10},
-    {L"EXPLORER", L"favorites", L"IE Favorites", 11},
-    {L"EXPLORER", L"autocomplete", L"IE Autocomplete Memory", 11},
-    {L"EXPLORER", L"downloaded", L"IE Downloaded Files(Only IE9, IE10)", 11},
-    {L"EXPLORER", L"downloadedhistory", L"IE Downloaded History(Only IE9, IE10)", 11},
-    {L"EXPLORER", L"index", L"IE Index.dat Files", kNoProgress},
-    {L"EXPLORER", L"inprivate", L"IE Inprivate Filter", 12},
-    {L"EXPLORER", L"addons", L"IE Add-ons Settings", 12},
-    {L"FIREFOX", L"Address", L"Firefox Address Bar History", 12},
-    {L"FIREFOX", L"Cookies", L"Firefox Cookies", 13},
-    {L"FIREFOX", L"cache", L"Firefox Cache", 14},
-    {L"FIREFOX", L"History", L"Firefox History Files", 15},
-    {L"FIREFOX", L"Download", L"Firefox Download Manager History", 15},
-    {L"FIREFOX", L"bookmarks", L"Firefox Bookmarks Files", kNoProgress},
-    {L"FIREFOX", L"passwords", L"Firefox Saved Passwords", 16},
-    {L"Opera", L"Address", L"Opera Address Bar History", 17},
-    {L"Opera", L"Cookies", L"Opera Cookies", 18},
-    {L"Opera", L"cache", L"Opera Cache", 19},
-    {L"Opera", L"History", L"Opera History Files", kNoProgress},
-    {L"Opera", L"downloads", L"Opera Download History", kNoProgress},
-    {L"Opera", L"Sessions", L"Opera Sessions Files", kNoProgress},
-    {L"Opera", L"Images", L"Opera Site Image Files", kNoProgress},
-    {L"Opera", L"Bookmarks", L"Opera Bookmarks", kNoProgress},
-    {L"Opera", L"Passwords", L"Opera Passwords", 20},
-    {L"Netscape", L"Location", L"Netscape Address Bar History", 21},
-    {L"Netscape", L"Cookies", L"Netscape Cookies", 22},
-    {L"Netscape", L"Cache", L"Netscape Cache", 23},
-    {L"Netscape", L"History", L"Netscape History Files", kNoProgress},
-    {L"Netscape", L"download", L"Netscape Download Manager History", kNoProgress},
-    {L"Netscape", L"bookmarks", L"Netscape Bookmarks", kNoProgress},
-    {L"Netscape", L"passwords", L"Netscape Saved Passwords", 24},
-    {L"AOL", L"Address", L"AOL Explorer Address Bar History", 25},
-    {L"AOL", L"cookies", L"AOL Explorer Cookies", 26},
-    {L"AOL", L"cache", L"AOL Explorer Cache", 27},
-    {L"AOL", L"history", L"AOL Explorer History Files", 28},
-    {L"MSN", L"Location", L"MSN Explorer Address Bar History", 29},
-    {L"MSN", L"cookies", L"MSN Explorer Cookies", 30},
-    {L"MSN", L"cache", L"MSN Explorer Cache", 31},
-    {L"MSN", L"history", L"MSN Explorer History Files", 32},
-    {L"Mozilla", L"Address", L"Mozilla Address Bar History", kNoProgress},
-    {L"Mozilla", L"Cookies", L"Mozilla Cookies", kNoProgress},
-    {L"Mozilla", L"cache", L"Mozilla Cache", kNoProgress},
-    {L"Mozilla", L"History", L"Mozilla History Files", kNoProgress},
-    {L"Maxthon", L"keywords", L"Maxthon Typed Urls", kNoProgress, FlagRule::NumberOne},
-    {L"Maxthon", L"pages", L"Maxthon information about open pages", kNoProgress, FlagRule::NumberOne},
-    {L"Maxthon", L"settings", L"Maxthon settings", kNoProgress, FlagRule::NumberOne},
-    {L"Maxthon", L"groups", L"Maxthon History Files", kNoProgress, FlagRule::NumberOne},
-    {L"Maxthon", L"folder", L"Maxthon Download Task history", kNoProgress, FlagRule::NumberOne},
-    {L"Chrome", L"download", L"Chrome download History", kNoProgress},
-    {L"Chrome", L"Cookies", L"Chrome Cookies", kNoProgress},
-    {L"Chrome", L"Cache", L"Chrome Cache", kNoProgress},
-    {L"Chrome", L"History", L"Chrome History", kNoProgress},
-    {L"Chrome", L"Forms", L"Chrome Forms Data/Saved passwords", kNoProgress},
-    {L"Chrome", L"Session", L"Chrome Session", kNoProgress},
-    {L"Safari", L"History", L"Safari History", kNoProgress},
-    {L"Safari", L"pages", L"Safari Information about open pages", kNoProgress},
-    {L"Safari", L"Cache", L"Safari Cache", kNoProgress},
-    {L"Safari", L"Cookies", L"Safari Cookies", kNoProgress},
-    {L"Safari", L"download", L"Safari Download information", kNoProgress},
-    {L"Safari", L"Autocomplete", L"Safari Autocomplete", kNoProgress},
-    {L"Safari", L"Images", L"Safari Webpage Preview Images", kNoProgress},
-    {L"Safari", L"RecentSearches", L"Safari Recent Searches", kNoProgress},
+    {L"EXPLORER", L"location", L"IE Location Bar History", 5, FlagRule::ExactlyOne,
+     {Call(ResetTypedAddresses)}},
+    {L"EXPLORER", L"history", L"IE Internet History Files", 6, FlagRule::ExactlyOne,
+     {Call(ClearIeHistory), Keys(15), Bytes(500000)}},
+    {L"EXPLORER", L"cache", L"IE Internet Cache", 8, FlagRule::ExactlyOne,
+     {Call(ClearIeCache)}},
+    {L"EXPLORER", L"cookies", L"IE Cookies", 10, FlagRule::ExactlyOne,
+     {Call(PurgeCookies)}},
+    {L"EXPLORER", L"favorites", L"IE Favorites", 11, FlagRule::ExactlyOne,
+     {Call(RecreateFavorites)}},
+    {L"EXPLORER", L"autocomplete", L"IE Autocomplete Memory", 11, FlagRule::ExactlyOne,
+     {Key(L"Software\\Microsoft\\Internet Explorer\\IntelliForms\\SPW"),
+      Key(L".DEFAULT\\Software\\Microsoft\\Internet Explorer\\IntelliForms", Hive::Users), Call(ClearFormData), Keys(3)}},
+    {L"EXPLORER", L"downloaded", L"IE Downloaded Files(Only IE9, IE10)", 11, FlagRule::ExactlyOne,
+     {Call(RecreateDownloadFolders)}},
+    {L"EXPLORER", L"downloadedhistory", L"IE Downloaded History(Only IE9, IE10)", 11, FlagRule::ExactlyOne,
+     {Call(RequireIe9)}},
+    {L"EXPLORER", L"index", L"IE Index.dat Files", kNoProgress, FlagRule::ExactlyOne,
+     {Call(ScheduleIndexFiles)}},
+    {L"EXPLORER", L"inprivate", L"IE Inprivate Filter", 12, FlagRule::ExactlyOne,
+     {Call(ClearInPrivateFilter)}},
+    {L"EXPLORER", L"addons", L"IE Add-ons Settings", 12, FlagRule::ExactlyOne,
+     {Call(ResetAddOns)}},
+    {L"FIREFOX", L"Address", L"Firefox Address Bar History", 12, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kFirefoxRoaming, L"places.sqlite")}},
+    {L"FIREFOX", L"Cookies", L"Firefox Cookies", 13, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kFirefoxRoaming, L"cookies.sqlite")}},
+    {L"FIREFOX", L"cache", L"Firefox Cache", 14, FlagRule::ExactlyOne,
+     {NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache"),
+      NamedFiles(Base::LocalAppData, kFirefoxLocal, L"places.sqlite")}},
+    {L"FIREFOX", L"History", L"Firefox History Files", 15, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kFirefoxRoaming, L"places.sqlite")}},
+    {L"FIREFOX", L"Download", L"Firefox Download Manager History", 15, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kFirefoxRoaming, L"downloads.sqlite")}},
+    {L"FIREFOX", L"bookmarks", L"Firefox Bookmarks Files", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kFirefoxRoaming, L"places.sqlite")}},
+    {L"FIREFOX", L"passwords", L"Firefox Saved Passwords", 16, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kFirefoxRoaming, L"key3.db")}},
+    {L"Opera", L"Address", L"Opera Address Bar History", 17, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kOpera, L"typed_history.xml")}},
+    {L"Opera", L"Cookies", L"Opera Cookies", 18, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kOpera, L"cookies4.dat")}},
+    {L"Opera", L"cache", L"Opera Cache", 19, FlagRule::ExactlyOne,
+     {NamedFolders(Base::LocalAppData, kOpera, L"cache")}},
+    {L"Opera", L"History", L"Opera History Files", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kOpera, L"global_history.dat")}},
+    {L"Opera", L"downloads", L"Opera Download History", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kOpera, L"download.dat")}},
+    {L"Opera", L"Sessions", L"Opera Sessions Files", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFolders(Base::AppData, kOpera, L"sessions")}},
+    {L"Opera", L"Images", L"Opera Site Image Files", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFolders(Base::LocalAppData, kOpera, L"thumbnails")}},
+    {L"Opera", L"Bookmarks", L"Opera Bookmarks", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kOpera, L"bookmarks.adr")}},
+    {L"Opera", L"Passwords", L"Opera Passwords", 20, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kOpera, L"wand.dat")}},
+    {L"Netscape", L"Location", L"Netscape Address Bar History", 21, FlagRule::ExactlyOne,
+     {NamedFiles(Base::NetscapeProfiles, L"", L"history.dat")}},
+    {L"Netscape", L"Cookies", L"Netscape Cookies", 22, FlagRule::ExactlyOne,
+     {NamedFiles(Base::NetscapeProfiles, L"", L"cookies.txt")}},
+    {L"Netscape", L"Cache", L"Netscape Cache", 23, FlagRule::ExactlyOne,
+     {NamedFolders(Base::NetscapeProfiles, L"", L"cache"), NamedFiles(Base::NetscapeProfiles, L"", L"localstore.rdf")}},
+    {L"Netscape", L"History", L"Netscape History Files", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::NetscapeProfiles, L"", L"history.dat")}},
+    {L"Netscape", L"download", L"Netscape Download Manager History", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::NetscapeProfiles, L"", L"downloads.rdf")}},
+    {L"Netscape", L"bookmarks", L"Netscape Bookmarks", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::NetscapeProfiles, L"", L"bookmarks.html")}},
+    {L"Netscape", L"passwords", L"Netscape Saved Passwords", 24, FlagRule::ExactlyOne,
+     {NamedFiles(Base::NetscapeProfiles, L"", L"signons2.txt"),
+      NamedFiles(Base::NetscapeProfiles, L"", L"signons.txt")}},
+    {L"AOL", L"Address", L"AOL Explorer Address Bar History", 25, FlagRule::ExactlyOne,
+     {Call(ResetTypedAddresses), Keys(10)}},
+    {L"AOL", L"cookies", L"AOL Explorer Cookies", 26, FlagRule::ExactlyOne,
+     {Call(PurgeCookies)}},
+    {L"AOL", L"cache", L"AOL Explorer Cache", 27, FlagRule::ExactlyOne,
+     {Call(ClearAolCache)}},
+    {L"AOL", L"history", L"AOL Explorer History Files", 28, FlagRule::ExactlyOne,
+     {Call(ClearAolHistory), Keys(15), Bytes(500000)}},
+    {L"MSN", L"Location", L"MSN Explorer Address Bar History", 29, FlagRule::ExactlyOne,
+     {Key(L"Software\\Microsoft\\MSN6\\Users")}},
+    {L"MSN", L"cookies", L"MSN Explorer Cookies", 30, FlagRule::ExactlyOne,
+     {}},
+    {L"MSN", L"cache", L"MSN Explorer Cache", 31, FlagRule::ExactlyOne,
+     {Bytes(500000)}},
+    {L"MSN", L"history", L"MSN Explorer History Files", 32, FlagRule::ExactlyOne,
+     {}},
+    {L"Mozilla", L"Address", L"Mozilla Address Bar History", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kMozilla, L"history.dat")}},
+    {L"Mozilla", L"Cookies", L"Mozilla Cookies", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kMozilla, L"cookies.txt")}},
+    {L"Mozilla", L"cache", L"Mozilla Cache", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kMozilla, L"localstore.rdf"), NamedFolders(Base::AppData, kMozilla, L"cache")}},
+    {L"Mozilla", L"History", L"Mozilla History Files", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::AppData, kMozilla, L"history.dat")}},
+    {L"Maxthon", L"keywords", L"Maxthon Typed Urls", kNoProgress, FlagRule::NumberOne,
+     {NamedFiles(Base::AppData, kMaxthon, L"SmartUrl.dat")}},
+    {L"Maxthon", L"pages", L"Maxthon information about open pages", kNoProgress, FlagRule::NumberOne,
+     {NamedFiles(Base::AppData, kMaxthon, L"Config.ini"), NamedFiles(Base::AppData, kMaxthon, L"lasttabs.dat")}},
+    {L"Maxthon", L"settings", L"Maxthon settings", kNoProgress, FlagRule::NumberOne,
+     {NamedFiles(Base::AppData, kMaxthon, L"Config.ini"), NamedFiles(Base::AppData, kMaxthon, L"config.dat")}},
+    {L"Maxthon", L"groups", L"Maxthon History Files", kNoProgress, FlagRule::NumberOne,
+     {NamedFiles(Base::AppData, kMaxthon, L"History.dat"), NamedFiles(Base::AppData, kMaxthon, L"Cookie.dat"),
+      NamedFiles(Base::AppData, kMaxthon, L"mxundo.dat"), NamedFiles(Base::AppData, kMaxthon, L"tempfb3.dat"),
+      NamedFiles(Base::AppData, kMaxthon, L"SvrInfo.dat")}},
+    {L"Maxthon", L"folder", L"Maxthon Download Task history", kNoProgress, FlagRule::NumberOne,
+     {AllFiles(Base::AppData, L"\\Maxthon3\\Public\\Downloader\\TaskList")}},
+    {L"Chrome", L"download", L"Chrome download History", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::LocalAppData, kChrome, L"History")}},
+    {L"Chrome", L"Cookies", L"Chrome Cookies", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::LocalAppData, kChrome, L"Cookies")}},
+    {L"Chrome", L"Cache", L"Chrome Cache", kNoProgress, FlagRule::ExactlyOne,
+     {AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Cache")}},
+    {L"Chrome", L"History", L"Chrome History", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::LocalAppData, kChrome, L"History"), NamedFiles(Base::LocalAppData, kChrome, L"Preferences"),
+      NamedFiles(Base::LocalAppData, kChrome, L"SyncData.sqlite3"),
+      NamedFiles(Base::LocalAppData, kChrome, L"SyncData.sqlite3-journal"),
+      NamedFiles(Base::LocalAppData, kChrome, L"Archived History"), NamedFiles(Base::LocalAppData, kChrome, L"Visited Links"),
+      NamedFiles(Base::LocalAppData, kChrome, L"Shortcuts"), NamedFiles(Base::LocalAppData, kChrome, L"Web Data"),
+      NamedFiles(Base::LocalAppData, kChrome, L"Favicons"),
+      NamedFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data", L"Local State")}},
+    {L"Chrome", L"Forms", L"Chrome Forms Data/Saved passwords", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::LocalAppData, kChrome, L"Web Data")}},
+    {L"Chrome", L"Session", L"Chrome Session", kNoProgress, FlagRule::ExactlyOne,
+     {NamedFiles(Base::LocalAppData, kChrome, L"Last Session"), NamedFiles(Base::LocalAppData, kChrome, L"Current Session"),
+      NamedFiles(Base::LocalAppData, kChrome, L"Top Sites"), NamedFiles(Base::LocalAppData, kChrome, L"Current Tabs"),
+      AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Session Storage")}},
+    {L"Safari", L"History", L"Safari History", kNoProgress, FlagRule::ExactlyOne,
+     {FilesIn(Base::LocalAppData, L"\\Apple Computer\\Safari\\History"), FileIn(Base::AppData, kSafari, L"History.plist")}},
+    {L"Safari", L"pages", L"Safari Information about open pages", kNoProgress, FlagRule::ExactlyOne,
+     {FileIn(Base::AppData, kSafari, L"LastSession.plist"), FileIn(Base::AppData, kSafari, L"TopSites.plist")}},
+    {L"Safari", L"Cache", L"Safari Cache", kNoProgress, FlagRule::ExactlyOne,
+     {FileIn(Base::LocalAppData, kSafari, L"Cache.db"), FileIn(Base::LocalAppData, kSafari, L"WebpageIcons.db")}},
+    {L"Safari", L"Cookies", L"Safari Cookies", kNoProgress, FlagRule::ExactlyOne,
+     {FileIn(Base::AppData, L"\\Apple Computer\\Safari\\Cookies", L"Cookies.plist")}},
+    {L"Safari", L"download", L"Safari Download information", kNoProgress, FlagRule::ExactlyOne,
+     {FileIn(Base::AppData, kSafari, L"Downloads.plist")}},
+    {L"Safari", L"Autocomplete", L"Safari Autocomplete", kNoProgress, FlagRule::ExactlyOne,
+     {FileIn(Base::AppData, kSafari, L"Form Values.plist"),
+      FileIn(Base::AppData, L"\\Apple Computer\\Safari\\Preferences", L"keychain.plist")}},
+    {L"Safari", L"Images", L"Safari Webpage Preview Images", kNoProgress, FlagRule::ExactlyOne,
+     {FilesIn(Base::LocalAppData, L"\\Apple Computer\\Safari\\Webpage Previews")}},
+    {L"Safari", L"RecentSearches", L"Safari Recent Searches", kNoProgress, FlagRule::ExactlyOne,
+     {FileIn(Base::AppData, L"\\Apple Computer\\Preferences", L"com.apple.Safari.plist")}},
 };
 
 }  // namespace

@@ -48,6 +48,13 @@ std::wstring BaseFolder(Base base, const engine::ItemContext& context) {
     case Base::Windows: folder = context.values.windowsFolder; break;
     case Base::Documents: folder = regfun::ResolveShellFolder(L"Personal"); break;
     case Base::ProgramFolder: folder = context.programFolder; break;
+    case Base::NetscapeProfiles: {
+      std::wstring nsb = context.values.appDataFolder + L"\\Netscape\\NSB\\Profiles";
+      DWORD attributes = GetFileAttributesW(nsb.c_str());
+      bool exists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+      folder = exists ? nsb : context.values.appDataFolder + L"\\Netscape\\Navigator\\Profiles";
+      break;
+    }
   }
   return IsAbsolute(folder) ? folder : L"";
 }

@@ -15,6 +15,7 @@ enum class Base {
   Windows,       // WindowsFolder
   Documents,     // the "Personal" shell folder, read afresh for the step
   ProgramFolder,
+  NetscapeProfiles,  // AppData + "\Netscape\NSB\Profiles" when it exists, else the Navigator one
 };
 
 enum class Hive { CurrentUser, LocalMachine, Users };

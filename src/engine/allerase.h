@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/erase_context.h"
 
@@ -33,6 +34,11 @@ double EraseFilesInFolder(const EraseContext& ctx, const std::wstring& folder);
 double EraseNamedFileInFolder(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
 double EraseFilesByExtensionInFolder(const EraseContext& ctx, const std::wstring& folder,
                                      const std::wstring& extension);
+
+// Files directly in the folder whose full path is no line of `kept` (letter case counts); with an
+// empty list, every file.
+double EraseFilesInFolderExcept(const EraseContext& ctx, const std::wstring& folder,
+                                const std::vector<std::wstring>& kept);
 
 // Total size of the files in a folder and below it; links met inside are not followed.
 double FolderSize(const std::wstring& folder);

@@ -51,17 +51,23 @@ std::wstring Extension(const std::wstring& name) {
 
 void ResetAttributes(const std::wstring& path) { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
 
-enum class Match { All, Name, Extension };
+enum class Match { All, Name, Extension, NotKept };
 
 struct FileRule {
   Match match;
   std::wstring text;
   bool yieldAfterEachFile;
-  bool Matches(const std::wstring& name) const {
+  const std::vector<std::wstring>* kept = nullptr;
+  bool Matches(const std::wstring& name, const std::wstring& path) const {
     switch (match) {
       case Match::All: return true;
       case Match::Name: return name == text;
       case Match::Extension: return Extension(name) == text;
+      case Match::NotKept:
+        for (const std::wstring& line : *kept) {
+          if (line == path) return false;
+        }
+        return true;
     }
     return false;
   }
@@ -75,7 +81,7 @@ double EraseFiles(const EraseContext& ctx, const std::wstring& folder, const std
   for (const Entry& file : files) {
     std::wstring path = platform::JoinPath(folder, file.name);
     if (file.IsHidden()) ResetAttributes(path);
-    if (rule.Matches(file.name)) {
+    if (rule.Matches(file.name, path)) {
       figure += file.size;
       DeleteFileW(path.c_str());
     }
@@ -206,6 +212,11 @@ double EraseNamedFileInFolder(const EraseContext& ctx, const std::wstring& folde
 double EraseFilesByExtensionInFolder(const EraseContext& ctx, const std::wstring& folder,
                                      const std::wstring& extension) {
   return FilesInFolder(ctx, folder, {Match::Extension, extension, true});
+}
+
+double EraseFilesInFolderExcept(const EraseContext& ctx, const std::wstring& folder,
+                                const std::vector<std::wstring>& kept) {
+  return FilesInFolder(ctx, folder, {Match::NotKept, {}, true, &kept});
 }
 
 double FolderSize(const std::wstring& folder) { return FolderSizeWalk(folder); }

@@ -6,25 +6,40 @@
 
 namespace engine {
 
-void RunAndWait(RunView& view, const std::wstring& commandLine, bool refocus) {
+namespace {
+
+// The started process, or nothing when it could not be started.
+platform::UniqueHandle Start(const std::wstring& commandLine, int show) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
+  startup.wShowWindow = static_cast<WORD>(show);
   PROCESS_INFORMATION info = {};
   std::wstring mutableLine = commandLine;
-  if (CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                     &info)) {
-    platform::UniqueHandle process(info.hProcess);
-    platform::UniqueHandle thread(info.hThread);
-    DWORD code = STILL_ACTIVE;
-    while (GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE) {
-      // Sleeps until the process ends or a message arrives, instead of spinning.
-      MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, 100, QS_ALLINPUT);
-      view.PumpMessages();
-    }
+  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return {};
+  }
+  CloseHandle(info.hThread);
+  return platform::UniqueHandle(info.hProcess);
+}
+
+}  // namespace
+
+void RunAndWait(RunView& view, const std::wstring& commandLine, bool refocus) {
+  platform::UniqueHandle process = Start(commandLine, SW_HIDE);
+  DWORD code = STILL_ACTIVE;
+  while (process && GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE) {
+    // Sleeps until the process ends or a message arrives, instead of spinning.
+    HANDLE raw = process.get();
+    MsgWaitForMultipleObjects(1, &raw, FALSE, 100, QS_ALLINPUT);
+    view.PumpMessages();
   }
   if (refocus) view.FocusMainWindow();
+}
+
+unsigned long StartProcess(const std::wstring& commandLine, int show) {
+  platform::UniqueHandle process = Start(commandLine, show);
+  return process ? GetProcessId(process.get()) : 0;
 }
 
 }  // namespace engine

@@ -10,4 +10,8 @@ namespace engine {
 // line that cannot be started ends the wait at once.
 void RunAndWait(RunView& view, const std::wstring& commandLine, bool refocus = true);
 
+// Starts the command line in a window shown as `show` (SW_HIDE, SW_SHOWMINIMIZED...) without waiting;
+// returns the process id, 0 when it could not be started.
+unsigned long StartProcess(const std::wstring& commandLine, int show);
+
 }  // namespace engine

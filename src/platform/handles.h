@@ -58,9 +58,16 @@ struct RegKeyTraits {
   static void Close(Raw h) { RegCloseKey(h); }
 };
 
+struct ModuleTraits {
+  using Raw = HMODULE;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { FreeLibrary(h); }
+};
+
 using UniqueHandle = Unique<HandleTraits>;    // processes, threads, events
 using FileHandle = Unique<FileHandleTraits>;  // CreateFileW
 using FindHandle = Unique<FindHandleTraits>;  // FindFirstFileExW
 using RegKey = Unique<RegKeyTraits>;
+using Module = Unique<ModuleTraits>;     // LoadLibraryExW
 
 }  // namespace platform

@@ -1,0 +1,60 @@
+#pragma once
+// The keep-list files beside the program, "keepcook.dat" (cookies) and "keepurl.dat" (typed URLs),
+// and the current cookies and typed URLs that the keep-list windows offer for keeping.
+// Keep-list text is in the system's 8-bit code page, one entry per line, each line ended by CR LF.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace keeplists {
+
+constexpr wchar_t kTypedUrlsSubkey[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+std::wstring CookieKeepListFile(const std::wstring& programFolder);
+std::wstring UrlKeepListFile(const std::wstring& programFolder);
+
+// Every line of the file in order, unchanged, converted from the system's code page; none for a
+// missing file. Lines end with CR LF or LF; a last line without a line end still counts.
+std::vector<std::wstring> ReadLines(const std::wstring& file);
+
+// Entries are stored and shown without trailing blanks (spaces and tabs); leading ones stay.
+std::wstring WithoutTrailingBlanks(std::wstring_view text);
+
+// A window's load stops before its scroll extents when its keep-list file is absent.
+bool KeepListExists(const std::wstring& file);
+
+// What a keep-list window's own list holds after its load: the file's lines without trailing blanks.
+std::vector<std::wstring> LoadKeepList(const std::wstring& file);
+std::vector<std::wstring> LoadKeptCookies(const std::wstring& programFolder);
+std::vector<std::wstring> LoadKeptUrls(const std::wstring& programFolder);
+
+// Add: appends the entry without trailing blanks as one line, creating the file when absent. False
+// when the file cannot be written; the window keeps its list changed all the same.
+bool AppendToKeepList(const std::wstring& file, std::wstring_view entry);
+
+// Remove: replaces the whole file by the entries in order, each without trailing blanks. The new
+// text goes to a sibling file that then replaces the old one in a single rename, so a failure or a
+// crash at any moment leaves either the old list or the new one. False when the old list stays.
+bool RewriteKeepList(const std::wstring& file, const std::vector<std::wstring>& entries);
+
+// The user's Cookies folder, resolved as the run's cookie purge resolves it.
+std::wstring CookiesFolder();
+
+// The current cookies: full paths of the files directly in the folder whose name contains ".txt"
+// (letter case counts), in the order the file system gives them; none for a missing folder.
+std::vector<std::wstring> ListCurrentCookies(const std::wstring& cookiesFolder);
+
+// A cookie file's text for the preview, nothing when it cannot be read. Lines end with CR LF as an
+// edit control needs, NUL characters show as spaces, and only the first kPreviewBytes are read.
+constexpr DWORD kPreviewBytes = 64 * 1024;
+std::optional<std::wstring> ReadCookiePreview(const std::wstring& path);
+
+// The current typed URLs, in the order the registry enumerates the key's values. Values that do
+// not read as a string are skipped; the list ends at the first value whose name or data does not
+// fit 255 characters.
+std::vector<std::wstring> ListTypedUrls(HKEY root = HKEY_CURRENT_USER, const std::wstring& subkey = kTypedUrlsSubkey);
+
+}  // namespace keeplists

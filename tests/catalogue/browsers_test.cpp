@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include "catalogue/catalogue_fixture.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+class Browsers : public CatalogueTest {
+ protected:
+  TempFolder shell;
+  ScopedRegistryValue cookies{HKEY_CURRENT_USER, kShellFolders, L"Cookies", shell / L"Cookies", REG_EXPAND_SZ};
+  ScopedRegistryValue cache{HKEY_CURRENT_USER, kShellFolders, L"Cache", shell / L"Cache", REG_EXPAND_SZ};
+  ScopedRegistryValue history{HKEY_CURRENT_USER, kShellFolders, L"History", shell / L"History", REG_EXPAND_SZ};
+  ScopedRegistryValue favorites{HKEY_CURRENT_USER, kShellFolders, L"Favorites", shell / L"Favorites", REG_EXPAND_SZ};
+};
+
+std::wstring TypedUrl(const std::wstring& name) {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kTypedUrls, 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<no key>";
+  wchar_t data[512] = L"";
+  DWORD bytes = sizeof(data);
+  LONG status = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &bytes);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS ? data : L"<none>";
+}
+
+}  // namespace
+
+TEST_F(Browsers, FixedCountsAndAmounts) {
+  const std::tuple<const wchar_t*, const wchar_t*, double, double> expected[] = {
+      {L"EXPLORER", L"history", 15, 500000}, {L"EXPLORER", L"autocomplete", 9, 0},
+      {L"EXPLORER", L"addons", 15, 500000},  {L"EXPLORER", L"location", 3, 0},
+      {L"EXPLORER", L"index", 0, 3500000},   {L"AOL", L"Address", 13, 0},
+      {L"AOL", L"history", 15, 500000},      {L"MSN", L"Location", 3, 0},
+      {L"MSN", L"cookies", 0, 0},            {L"MSN", L"cache", 0, 500000},
+      {L"MSN", L"history", 0, 0},            {L"EXPLORER", L"downloadedhistory", 0, 0},
+  };
+  for (const auto& [section, key, keys, bytes] : expected) {
+    engine::RunCounters counters = Run({{section, key}});
+    EXPECT_EQ(counters.cleanedKeys, keys) << section << L"/" << key;
+    EXPECT_EQ(counters.releasedBytes, bytes) << section << L"/" << key;
+  }
+  values.ieMajorVersion = 6;
+  EXPECT_EQ(Run({{L"EXPLORER", L"addons"}}).cleanedKeys, 0);
+  EXPECT_EQ(view.rows[0].state, L"Done");
+}
+
+TEST_F(Browsers, OlderInternetExplorersAreToldWhatIsSupported) {
+  std::wstring downloads = root / L"Downloads";
+  MakeFile(downloads + L"\\setup.exe", 1000);
+  ScopedRegistryValue directory(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Main",
+                                L"Default Download Directory", downloads);
+  values.ieMajorVersion = 8;
+  Run({{L"EXPLORER", L"downloaded"}, {L"EXPLORER", L"downloadedhistory"}});
+  ASSERT_EQ(view.rows.size(), 3u);
+  EXPECT_EQ(view.rows[0].state, L"Only Support IE9, IE10.");
+  EXPECT_EQ(view.rows[1].state, L"Only Support IE9, IE10.");
+  EXPECT_TRUE(Exists(downloads + L"\\setup.exe"));
+
+  values.ieMajorVersion = 9;
+  engine::RunCounters counters = Run({{L"EXPLORER", L"downloaded"}});
+  EXPECT_EQ(view.rows[0].state, L"Done");
+  EXPECT_GE(counters.releasedBytes, 1000);
+  EXPECT_TRUE(Exists(downloads));
+  EXPECT_FALSE(Exists(downloads + L"\\setup.exe"));
+}
+
+TEST_F(Browsers, IndexFilesAreScheduledForTheNextRestart) {
+  Run({});
+  std::vector<int> withoutIndex = view.progress;
+  Run({{L"EXPLORER", L"index"}});
+  EXPECT_EQ(view.rows[0].label, L"IE Index.dat Files");
+  EXPECT_EQ(view.rows[0].state, L"Need to reboot your computer!");
+  // The index item sets no progress of its own.
+  EXPECT_EQ(view.progress, withoutIndex);
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
+                          &key),
+            ERROR_SUCCESS);
+  std::vector<wchar_t> data(65536);
+  DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+  RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &bytes);
+  RegCloseKey(key);
+  std::wstring operations(data.data(), bytes / sizeof(wchar_t));
+  EXPECT_NE(operations.find(L"Cache\\Content.IE5\\index.dat"), std::wstring::npos);
+  EXPECT_NE(operations.find(L"History\\History.IE5\\index.dat"), std::wstring::npos);
+}
+
+TEST_F(Browsers, TypedAddressesComeBackAsTheKeepList) {
+  SetString(HKEY_CURRENT_USER, kTypedUrls, L"url1", L"http://forget.example/");
+  SetString(HKEY_CURRENT_USER, kTypedUrls, L"url7", L"http://forget.too/");
+  WriteText(program / L"keepurl.dat", "http://keep.example/\r\nhttp://second.example/   \r\nftp://third/\r\n");
+  Run({{L"EXPLORER", L"location"}});
+  EXPECT_EQ(TypedUrl(L"url1"), L"http://keep.example/");
+  EXPECT_EQ(TypedUrl(L"url2"), L"http://second.example/");
+  EXPECT_EQ(TypedUrl(L"url3"), L"ftp://third/");
+  EXPECT_EQ(TypedUrl(L"url4"), L"<none>");
+  EXPECT_EQ(TypedUrl(L"url7"), L"<none>");
+
+  DeleteFileW((program / L"keepurl.dat").c_str());
+  Run({{L"AOL", L"Address"}});
+  EXPECT_EQ(TypedUrl(L"url1"), L"<none>");
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kTypedUrls));
+}
+
+TEST_F(Browsers, CookiePurgeSparesExactlyTheKeptPaths) {
+  std::wstring folder = shell / L"Cookies";
+  MakeFile(folder + L"\\me@kept.txt", 10);
+  MakeFile(folder + L"\\me@CASE.txt", 20);
+  MakeFile(folder + L"\\me@gone.txt", 40);
+  MakeFile(folder + L"\\sub\\me@deep.txt", 80);
+  SetFileAttributesW((folder + L"\\me@kept.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  WriteText(program / L"keepcook.dat", platform::Narrow(folder + L"\\me@kept.txt") + "\r\n" +
+                                           platform::Narrow(folder + L"\\me@case.txt") + "\r\n");
+  engine::RunCounters counters = Run({{L"EXPLORER", L"cookies"}});
+  EXPECT_EQ(counters.releasedBytes, 60);
+  EXPECT_TRUE(Exists(folder + L"\\me@kept.txt"));
+  EXPECT_FALSE(Attributes(folder + L"\\me@kept.txt") & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_FALSE(Exists(folder + L"\\me@CASE.txt"));
+  EXPECT_FALSE(Exists(folder + L"\\me@gone.txt"));
+  EXPECT_TRUE(Exists(folder + L"\\sub\\me@deep.txt"));
+
+  // Without a keep list every cookie goes.
+  DeleteFileW((program / L"keepcook.dat").c_str());
+  EXPECT_EQ(Run({{L"AOL", L"cookies"}}).releasedBytes, 10);
+  EXPECT_FALSE(Exists(folder + L"\\me@kept.txt"));
+}
+
+TEST_F(Browsers, CacheAndFavorites) {
+  MakeFile(shell / L"Cache\\Content.IE5\\X1\\page.htm", 300);
+  MakeFile(shell / L"Favorites\\Links\\site.url", 50);
+  engine::RunCounters counters = Run({{L"EXPLORER", L"cache"}, {L"EXPLORER", L"favorites"}});
+  EXPECT_EQ(counters.releasedBytes, 300 + 3 * 10000 + 50);
+  EXPECT_TRUE(Exists(shell / L"Cache\\Content.IE5\\X1"));
+  EXPECT_FALSE(Exists(shell / L"Cache\\Content.IE5\\X1\\page.htm"));
+  EXPECT_TRUE(Exists(shell / L"Favorites"));
+  EXPECT_FALSE(Exists(shell / L"Favorites\\Links"));
+}
+
+TEST_F(Browsers, FirefoxCacheWorksInTheLocalProfileTree) {
+  std::wstring roaming = values.appDataFolder + L"\\Mozilla\\Firefox\\Profiles\\abc.default";
+  std::wstring local = values.localAppDataFolder + L"\\Mozilla\\Firefox\\Profiles\\abc.default";
+  MakeFile(roaming + L"\\places.sqlite", 5);
+  MakeFile(local + L"\\Cache\\0\\entry", 100);
+  MakeFile(local + L"\\places.sqlite", 7);
+  Run({{L"FIREFOX", L"cache"}});
+  EXPECT_TRUE(Exists(roaming + L"\\places.sqlite"));
+  EXPECT_FALSE(Exists(local + L"\\Cache"));
+  EXPECT_FALSE(Exists(local + L"\\places.sqlite"));
+  Run({{L"FIREFOX", L"Address"}});
+  EXPECT_FALSE(Exists(roaming + L"\\places.sqlite"));
+}
+
+TEST_F(Browsers, NetscapeUsesNavigatorOnlyWithoutTheNsbProfiles) {
+  std::wstring navigator = values.appDataFolder + L"\\Netscape\\Navigator\\Profiles\\p\\cookies.txt";
+  std::wstring nsb = values.appDataFolder + L"\\Netscape\\NSB\\Profiles\\p\\cookies.txt";
+  MakeFile(navigator, 1);
+  Run({{L"Netscape", L"Cookies"}});
+  EXPECT_FALSE(Exists(navigator));
+  MakeFile(navigator, 1);
+  MakeFile(nsb, 1);
+  Run({{L"Netscape", L"Cookies"}});
+  EXPECT_FALSE(Exists(nsb));
+  EXPECT_TRUE(Exists(navigator));
+}
+
+TEST_F(Browsers, ChromeAndSafariNameTheirFiles) {
+  std::wstring data = values.localAppDataFolder + L"\\Google\\Chrome\\User Data";
+  MakeFile(data + L"\\Default\\History", 1);
+  MakeFile(data + L"\\Default\\Extensions\\x\\Web Data", 2);
+  MakeFile(data + L"\\Default\\Bookmarks", 4);
+  MakeFile(data + L"\\Local State", 8);
+  std::wstring safari = values.localAppDataFolder + L"\\Apple Computer\\Safari\\History";
+  MakeFile(safari + L"\\h1", 16);
+  MakeFile(safari + L"\\old\\h2", 32);
+  engine::RunCounters counters = Run({{L"Chrome", L"History"}, {L"Safari", L"History"}});
+  EXPECT_FALSE(Exists(data + L"\\Default\\History"));
+  EXPECT_FALSE(Exists(data + L"\\Default\\Extensions\\x\\Web Data"));
+  EXPECT_TRUE(Exists(data + L"\\Default\\Bookmarks"));
+  EXPECT_FALSE(Exists(data + L"\\Local State"));
+  EXPECT_FALSE(Exists(safari + L"\\h1"));
+  EXPECT_TRUE(Exists(safari + L"\\old\\h2"));
+  // Nine names walked through the three folders of Default, then "Local State" through the four of
+  // User Data; Safari's single-folder operations count no visits.
+  EXPECT_EQ(counters.releasedBytes, 1 + 2 + 9 * 3 * 10000 + 8 + 4 * 10000 + 16);
+}
