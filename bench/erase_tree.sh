@@ -43,7 +43,7 @@ trap 'exit 130' INT TERM
 # shellcheck source=../scripts/wine-sandbox.sh
 . "$top/scripts/wine-sandbox.sh"
 sandbox_env "$sandbox"
-sandbox_init null keep-z
+sandbox_init null only-c
 sandbox_warm
 
 tree="$WINEPREFIX/drive_c/bench/tree"

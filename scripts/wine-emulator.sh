@@ -14,7 +14,7 @@ mkdir -p "$sandbox"
 sandbox_env "$sandbox"
 (
   flock 9
-  sandbox_init null keep-z
+  sandbox_init null only-c
   sandbox_warm
   # Wine cannot make links from inside a Windows process: the link tests get a fresh tree with a
   # link that leads out of it, made natively before each test.

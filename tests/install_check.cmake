@@ -3,7 +3,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} R
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-foreach(expected trellwipe.exe plus-in)
+foreach(expected trellwipe.exe plus-in delThumbs.bat)
   if(NOT EXISTS ${PREFIX}/${expected})
     message(FATAL_ERROR "the program folder lacks ${expected}")
   endif()

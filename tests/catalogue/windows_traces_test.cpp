@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue_fixture.h"
+#include "shipped_files.h"
 
 using namespace testing_support;
 
@@ -134,6 +135,19 @@ TEST_F(WindowsTraces, ThumbsRunsTheBatchBesideTheProgramAndWaitsForIt) {
   DeleteFileW((program / L"delThumbs.bat").c_str());
   Run({{L"WINDOWS", L"thumbs"}});
   EXPECT_EQ(view.rows[0].state, L"Done");
+}
+
+TEST_F(WindowsTraces, TheShippedBatchDeletesThumbnailCachesOnly) {
+  WriteText(program / L"delThumbs.bat", kShippedDelThumbs);
+  TempFolder pictures;
+  MakeFile(pictures / L"Holiday\\Thumbs.db", 10);
+  MakeFile(pictures / L"Thumbs.db", 10);
+  MakeFile(pictures / L"Holiday\\thumbs.db.bak", 10);
+  SetFileAttributesW((pictures / L"Thumbs.db").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  Run({{L"WINDOWS", L"thumbs"}});
+  EXPECT_FALSE(Exists(pictures / L"Holiday\\Thumbs.db"));
+  EXPECT_FALSE(Exists(pictures / L"Thumbs.db"));
+  EXPECT_TRUE(Exists(pictures / L"Holiday\\thumbs.db.bak"));
 }
 
 TEST_F(WindowsTraces, ClipEmptiesTheClipboard) {
