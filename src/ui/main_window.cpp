@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "engine/plugins.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
 
@@ -71,6 +72,7 @@ bool MainWindow::Create() {
   Layout();
 
   run_ = std::make_unique<engine::CleanRun>(*this, programFolder_, engine::ComputeProcessValues());
+  run_->SetPluginStage(plugins::RunTickedPlugins);
   settings::LastRun last = settings::LoadLastRun(settings::SettingsFile(programFolder_));
   run_->Counters() = {last.cleanedKeys, last.releasedBytes};
   ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes));

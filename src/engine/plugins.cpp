@@ -1,0 +1,135 @@
+#include "engine/plugins.h"
+
+#include <cwctype>
+
+#include "engine/allerase.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+#include "settings/inifun.h"
+
+namespace plugins {
+
+namespace {
+
+std::vector<std::wstring> SplitFields(const std::wstring& value) {
+  std::vector<std::wstring> fields;
+  size_t start = 0;
+  for (;;) {
+    size_t comma = value.find(L',', start);
+    fields.push_back(value.substr(start, comma - start));
+    if (comma == std::wstring::npos) return fields;
+    start = comma + 1;
+  }
+}
+
+// Everything after the first "=", or the whole line.
+std::wstring ValueOf(const std::wstring& line) {
+  size_t equals = line.find(L'=');
+  return equals == std::wstring::npos ? line : line.substr(equals + 1);
+}
+
+std::wstring BaseFolder(const std::wstring& base, const engine::ItemContext& context) {
+  if (base == L"appdata") return context.values.appDataFolder;
+  if (base == L"localappdata") return context.values.localAppDataFolder;
+  return base;
+}
+
+void RunEntry(const std::wstring& section, const std::vector<std::wstring>& fields, engine::ItemContext& context) {
+  if (section == L"regtree" || section == L"reg") {
+    if (fields.size() < (section == L"reg" ? 3u : 2u)) return;
+    auto root = ParseRoot(fields[0]);
+    if (!root) return;
+    context.AddKeys(section == L"reg" ? allerase::DeleteRegistryValue(*root, fields[1], fields[2])
+                                      : allerase::DeleteRegistryTree(*root, fields[1]));
+    return;
+  }
+  size_t needed = section == L"folder" ? 2 : 3;
+  if (fields.size() < needed) return;
+  std::wstring folder = BaseFolder(fields[0], context) + fields[1];
+  if (section == L"file") {
+    context.AddBytes(allerase::EraseNamedFileInFolder(context.erase, folder, fields[2]));
+  } else if (section == L"fileext") {
+    context.AddBytes(allerase::EraseFilesByExtensionInFolder(context.erase, folder, fields[2]));
+  } else {
+    context.AddBytes(allerase::RecreateFolder(context.erase, folder));
+  }
+}
+
+std::wstring Extension(const std::wstring& name) {
+  size_t dot = name.find_last_of(L'.');
+  return dot == std::wstring::npos ? std::wstring() : name.substr(dot + 1);
+}
+
+}  // namespace
+
+std::wstring PluginFolder(const std::wstring& programFolder) { return programFolder + L"\\plus-in"; }
+
+std::vector<PluginEntry> ListPlugins(const std::wstring& folder) {
+  std::vector<PluginEntry> entries;
+  WIN32_FIND_DATAW data;
+  platform::FindHandle find(FindFirstFileW(platform::JoinPath(folder, L"*").c_str(), &data));
+  if (!find) return entries;
+  do {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (!platform::EqualsNoCase(Extension(data.cFileName), L"ppe")) continue;
+    PluginEntry entry;
+    entry.file = platform::JoinPath(folder, data.cFileName);
+    entry.name = inifun::ReadIniValue(entry.file, L"name", L"appname");
+    entry.version = inifun::ReadIniValue(entry.file, L"version", L"appver");
+    entry.description =
+        entry.name + L" " + entry.version + L" " + inifun::ReadIniValue(entry.file, L"dec", L"decs");
+    entry.ticked = inifun::ReadIniValue(entry.file, L"swich", L"on") == L"1";
+    entries.push_back(std::move(entry));
+  } while (FindNextFileW(find.get(), &data));
+  return entries;
+}
+
+std::optional<HKEY> ParseRoot(const std::wstring& field) {
+  long long number = 0;
+  bool hex = field.size() > 2 && (field[0] == L'&') && (field[1] == L'H' || field[1] == L'h');
+  std::wstring digits = hex ? field.substr(2) : field;
+  bool negative = !hex && !digits.empty() && digits[0] == L'-';
+  if (!hex && !digits.empty() && (digits[0] == L'-' || digits[0] == L'+')) digits.erase(0, 1);
+  if (digits.empty()) return HKEY{};
+  for (wchar_t c : digits) {
+    int digit = hex ? (std::iswdigit(c) ? c - L'0' : std::iswxdigit(c) ? (std::towupper(c) - L'A' + 10) : -1)
+                    : (std::iswdigit(c) ? c - L'0' : -1);
+    if (digit < 0) return HKEY{};
+    number = number * (hex ? 16 : 10) + digit;
+    if (number > 0xFFFFFFFFLL) return std::nullopt;
+  }
+  if (negative) number = -number;
+  if (!hex && (number < INT32_MIN || number > INT32_MAX)) return std::nullopt;
+  uint32_t bits = static_cast<uint32_t>(number);
+  // Only the predefined roots: any other number could happen to equal a key handle the process
+  // holds open, and a deletion under it would reach an unrelated key.
+  if (bits < 0x80000000u || bits > 0x80000006u) return HKEY{};
+  return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(bits)));
+}
+
+void ProcessShell(const std::wstring& definitionFile, engine::ItemContext& context) {
+  for (const wchar_t* section : {L"regtree", L"reg", L"file", L"fileext", L"folder"}) {
+    for (const std::wstring& line : inifun::ReadIniSection(section, definitionFile)) {
+      std::wstring value = ValueOf(line);
+      if (value.empty()) break;
+      RunEntry(section, SplitFields(value), context);
+    }
+  }
+}
+
+void RunTickedPlugins(engine::ItemContext& context) {
+  std::wstring folder = PluginFolder(context.programFolder);
+  for (const PluginEntry& entry : ListPlugins(folder)) {
+    if (!entry.ticked) continue;
+    context.view.AddRow(entry.name);
+    context.view.SetRowState(L"Cleaning " + entry.name);
+    context.view.PumpMessages();
+    ProcessShell(folder + L"\\" + entry.name + L".ppe", context);
+    context.view.PumpMessages();
+    context.view.SetRowState(L"Done");
+    context.AddKeys(1);
+    context.AddBytes(50000);
+  }
+}
+
+}  // namespace plugins

@@ -1,0 +1,39 @@
+#pragma once
+// Plug-ins: definition files "<appname>.ppe" in the program's "plus-in" folder that name registry
+// trees, registry values, files and folders to erase for one application.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/item_context.h"
+
+namespace plugins {
+
+struct PluginEntry {
+  std::wstring name;         // "appname": the row text, and the base name the run looks for
+  std::wstring version;      // "appver"
+  std::wstring description;  // name, version and "decs" joined by blanks
+  std::wstring file;         // the definition file the entry was read from
+  bool ticked = false;       // "swich"/"on" is exactly "1"
+};
+
+std::wstring PluginFolder(const std::wstring& programFolder);
+
+// The definition files directly in the folder whose extension is "ppe" in any letter case, in the
+// file system's order.
+std::vector<PluginEntry> ListPlugins(const std::wstring& folder);
+
+// A root field: a signed 32-bit decimal number or "&H" and up to eight hexadecimal digits. Nothing
+// when the number is outside 32 bits (the entry is skipped); a null root for text that is not a
+// number, or a number that names no predefined root.
+std::optional<HKEY> ParseRoot(const std::wstring& field);
+
+// Executes the sections "regtree", "reg", "file", "fileext" and "folder" of a definition file.
+void ProcessShell(const std::wstring& definitionFile, engine::ItemContext& context);
+
+// The run's plug-in stage: every ticked plug-in in list order, each with its own row.
+void RunTickedPlugins(engine::ItemContext& context);
+
+}  // namespace plugins
