@@ -40,6 +40,12 @@ double EraseFilesByExtensionInFolder(const EraseContext& ctx, const std::wstring
 double EraseFilesInFolderExcept(const EraseContext& ctx, const std::wstring& folder,
                                 const std::vector<std::wstring>& kept);
 
+// One file, counted before its deletion; a read-only file stays.
+double EraseFile(const EraseContext& ctx, const std::wstring& path);
+// A folder with everything in it, counted before its deletion; read-only files (and the folders
+// that hold them) stay.
+double EraseFolder(const EraseContext& ctx, const std::wstring& folder);
+
 // Total size of the files in a folder and below it; links met inside are not followed.
 double FolderSize(const std::wstring& folder);
 

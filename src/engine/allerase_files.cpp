@@ -219,6 +219,27 @@ double EraseFilesInFolderExcept(const EraseContext& ctx, const std::wstring& fol
   return FilesInFolder(ctx, folder, {Match::NotKept, {}, true, &kept});
 }
 
+double EraseFile(const EraseContext&, const std::wstring& path) {
+  auto target = engine::ErasablePath(path);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!target || !GetFileAttributesExW(target->c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return 0;
+  }
+  DeleteFileW(target->c_str());
+  return static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+double EraseFolder(const EraseContext&, const std::wstring& folder) {
+  auto target = engine::ErasablePath(folder);
+  if (!target) return 0;
+  DWORD attributes = GetFileAttributesW(target->c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  double size = FolderSizeWalk(*target);
+  DeleteFolderTree(*target, false);
+  return size;
+}
+
 double FolderSize(const std::wstring& folder) { return FolderSizeWalk(folder); }
 
 }  // namespace allerase

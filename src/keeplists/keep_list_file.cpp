@@ -2,42 +2,19 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 
 #include "engine/regfun.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/text_file.h"
 
 namespace keeplists {
 
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // Name and data buffers of the typed-URL enumeration, in characters, terminating NUL included.
 constexpr DWORD kEnumBuffer = 255;
-
-std::atomic<unsigned> tempCounter{0};
-
-std::optional<std::string> ReadBytes(const std::wstring& file, DWORD limit = MAXDWORD) {
-  platform::FileHandle in(CreateFileW(file.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-  LARGE_INTEGER size{};
-  if (!in || !GetFileSizeEx(in.get(), &size)) return std::nullopt;
-  std::string bytes(static_cast<size_t>(std::min<LONGLONG>(size.QuadPart, limit)), '\0');
-  DWORD read = 0;
-  if (!bytes.empty() && !::ReadFile(in.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
-    return std::nullopt;
-  }
-  bytes.resize(read);
-  return bytes;
-}
-
-bool WriteAll(HANDLE file, const std::string& bytes) {
-  DWORD written = 0;
-  return bytes.empty() ||
-         (::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-          written == bytes.size());
-}
 
 bool EndsWithLineEnd(HANDLE file) {
   LARGE_INTEGER size{};
@@ -50,29 +27,6 @@ bool EndsWithLineEnd(HANDLE file) {
          read == 1 && byte == '\n';
 }
 
-// A new file beside `file`, with a name no other writer uses.
-platform::FileHandle CreateSiblingTemp(const std::wstring& file, std::wstring& temp) {
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    temp = file + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(tempCounter++) + L".tmp";
-    platform::FileHandle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-    if (out || GetLastError() != ERROR_FILE_EXISTS) return out;
-  }
-  return platform::FileHandle();
-}
-
-bool ReplaceAtomically(const std::wstring& file, const std::string& bytes) {
-  std::wstring temp;
-  platform::FileHandle out = CreateSiblingTemp(file, temp);
-  if (!out) return false;
-  bool written = WriteAll(out.get(), bytes) && FlushFileBuffers(out.get());
-  out.reset();
-  if (written && MoveFileExW(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  DeleteFileW(temp.c_str());
-  return false;
-}
-
 std::string StoredLine(std::wstring_view entry) {
   return platform::Narrow(WithoutTrailingBlanks(entry)) + kLineEnd;
 }
@@ -82,20 +36,7 @@ std::string StoredLine(std::wstring_view entry) {
 std::wstring CookieKeepListFile(const std::wstring& programFolder) { return programFolder + L"\\keepcook.dat"; }
 std::wstring UrlKeepListFile(const std::wstring& programFolder) { return programFolder + L"\\keepurl.dat"; }
 
-std::vector<std::wstring> ReadLines(const std::wstring& file) {
-  std::vector<std::wstring> lines;
-  std::optional<std::string> bytes = ReadBytes(file);
-  if (!bytes) return lines;
-  std::string_view rest = *bytes;
-  while (!rest.empty()) {
-    size_t end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
-    lines.push_back(platform::Widen(line));
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-  }
-  return lines;
-}
+std::vector<std::wstring> ReadLines(const std::wstring& file) { return platform::ReadTextLines(file); }
 
 std::wstring WithoutTrailingBlanks(std::wstring_view text) {
   size_t last = text.find_last_not_of(L" \t");
@@ -128,13 +69,13 @@ bool AppendToKeepList(const std::wstring& file, std::wstring_view entry) {
   // A list edited by hand may lack its last line end; the new entry must still be a line of its own.
   std::string bytes = EndsWithLineEnd(out.get()) ? std::string() : std::string(kLineEnd);
   bytes += StoredLine(entry);
-  return WriteAll(out.get(), bytes);
+  return platform::WriteAll(out.get(), bytes);
 }
 
 bool RewriteKeepList(const std::wstring& file, const std::vector<std::wstring>& entries) {
   std::string bytes;
   for (const std::wstring& entry : entries) bytes += StoredLine(entry);
-  return ReplaceAtomically(file, bytes);
+  return platform::ReplaceFileAtomically(file, bytes);
 }
 
 std::wstring CookiesFolder() { return regfun::ResolveShellFolder(L"Cookies"); }
@@ -155,7 +96,7 @@ std::vector<std::wstring> ListCurrentCookies(const std::wstring& cookiesFolder) 
 }
 
 std::optional<std::wstring> ReadCookiePreview(const std::wstring& path) {
-  std::optional<std::string> bytes = ReadBytes(path, kPreviewBytes);
+  std::optional<std::string> bytes = platform::ReadFileBytes(path, kPreviewBytes);
   if (!bytes) return std::nullopt;
   std::wstring text;
   for (wchar_t c : platform::Widen(*bytes)) {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "engine/plugins.h"
+#include "settings/custom_list.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
 
@@ -72,6 +73,7 @@ bool MainWindow::Create() {
   Layout();
 
   run_ = std::make_unique<engine::CleanRun>(*this, programFolder_, engine::ComputeProcessValues());
+  run_->SetCustomItemsStage(settings::RunCustomItems);
   run_->SetPluginStage(plugins::RunTickedPlugins);
   settings::LastRun last = settings::LoadLastRun(settings::SettingsFile(programFolder_));
   run_->Counters() = {last.cleanedKeys, last.releasedBytes};

@@ -1,0 +1,77 @@
+#include "settings/custom_list.h"
+
+#include <gtest/gtest.h>
+
+#include "catalogue/catalogue_fixture.h"
+
+using namespace testing_support;
+
+namespace {
+
+class CustomItems : public CatalogueTest {
+ protected:
+  engine::RunCounters RunCustom(bool on = true) {
+    std::wstring settings = program / L"prisd.dat";
+    inifun::WriteIniValue(settings, L"Custom", L"Custom", on ? L"1" : L"0");
+    view = RecordingView();
+    engine::CleanRun run(view, program.Path(), values);
+    run.SetCustomItemsStage(settings::RunCustomItems);
+    run.CleanNow();
+    return run.Counters();
+  }
+  std::wstring List() const { return program / L"cusd.dat"; }
+};
+
+}  // namespace
+
+TEST_F(CustomItems, TheListFileDecidesTheRow) {
+  RunCustom(false);
+  EXPECT_EQ(view.rows.size(), 1u);
+
+  RunCustom();
+  ASSERT_EQ(view.rows.size(), 2u);
+  EXPECT_EQ(view.rows[0].label, L"Custom Item");
+  EXPECT_EQ(view.rows[0].state, L"Fail, Can't find file!");
+
+  WriteText(List(), "");
+  RunCustom();
+  EXPECT_EQ(view.rows[0].state, L"Done");
+}
+
+TEST_F(CustomItems, FilesAndFoldersGoWithTheirSizesCounted) {
+  std::wstring file = root / L"secret.doc";
+  std::wstring folder = root / L"Project";
+  std::wstring stubborn = root / L"Locked";
+  MakeFile(file, 524288);
+  MakeFile(folder + L"\\a.txt", 100);
+  MakeFile(folder + L"\\sub\\b.txt", 50);
+  MakeFile(stubborn + L"\\ro.txt", 25);
+  SetFileAttributesW((stubborn + L"\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  MakeFile(root / L"other.txt", 7);
+  std::string text = platform::Narrow(file) + "\tFile\r\n" + platform::Narrow(folder) + "\tFolder\r\n" +
+                     platform::Narrow(stubborn) + "\tFolder\r\n" + platform::Narrow(root / L"gone.txt") +
+                     "\tFile\r\n" + platform::Narrow(root / L"other.txt") + "\tThing\r\n" +
+                     platform::Narrow(root / L"other.txt") + "\r\nC:\\\tFolder\r\n";
+  WriteText(List(), text);
+  engine::RunCounters counters = RunCustom();
+  EXPECT_EQ(counters.releasedBytes, 524288 + 150 + 25);
+  EXPECT_FALSE(Exists(file));
+  EXPECT_FALSE(Exists(folder));
+  // A read-only file is not forced: it and its folder stay, and the size still counts.
+  EXPECT_TRUE(Exists(stubborn + L"\\ro.txt"));
+  EXPECT_TRUE(Exists(root / L"other.txt"));
+  EXPECT_EQ(view.rows[0].state, L"Done");
+}
+
+TEST(CustomList, LinesSplitAtTheTab) {
+  TempFolder folder;
+  WriteText(folder / L"cusd.dat", "C:\\a b\\c.txt\tFile\r\nC:\\d\tFolder\r\nC:\\e\r\n");
+  auto entries = settings::ReadCustomList(folder / L"cusd.dat");
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].path, L"C:\\a b\\c.txt");
+  EXPECT_EQ(entries[0].type, L"File");
+  EXPECT_EQ(entries[1].type, L"Folder");
+  EXPECT_EQ(entries[2].path, L"C:\\e");
+  EXPECT_EQ(entries[2].type, L"");
+  EXPECT_TRUE(settings::ReadCustomList(folder / L"missing.dat").empty());
+}
