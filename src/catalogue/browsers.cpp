@@ -26,10 +26,6 @@ constexpr wchar_t kSafari[] = L"\\Apple Computer\\Safari";
 constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
 constexpr wchar_t kOnlyIe9[] = L"Only Support IE9, IE10.";
 
-bool IsAbsolute(const std::wstring& path) {
-  return path.size() >= 3 && ((path[1] == L':' && path[2] == L'\\') || (path[0] == L'\\' && path[1] == L'\\'));
-}
-
 // Internet Explorer's control panel clears its own tracks when asked through rundll32. Wine exports
 // the entry point only as a stub: rundll32 then crashes into the debugger and never ends, so there
 // the step does nothing, as on a system without the control panel.
@@ -69,7 +65,7 @@ void ResetTypedAddresses(engine::ItemContext& context) {
 // Every cookie file except those on the keep list.
 void PurgeCookies(engine::ItemContext& context) {
   std::wstring folder = regfun::ResolveShellFolder(L"Cookies");
-  if (!IsAbsolute(folder)) return;
+  if (!IsFullPath(folder)) return;
   std::vector<std::wstring> kept = keeplists::ReadLines(keeplists::CookieKeepListFile(context.programFolder));
   context.AddBytes(allerase::EraseFilesInFolderExcept(context.erase, folder, kept));
 }
@@ -89,7 +85,7 @@ void ClearIeHistory(engine::ItemContext& context) {
 
 void EraseCacheFolder(engine::ItemContext& context) {
   std::wstring cache = regfun::ResolveShellFolder(L"Cache");
-  if (IsAbsolute(cache)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, cache));
+  if (IsFullPath(cache)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, cache));
 }
 
 void ClearIeCache(engine::ItemContext& context) {
@@ -108,7 +104,7 @@ void ClearAolHistory(engine::ItemContext& context) {
 }
 
 void RecreateShellFolder(engine::ItemContext& context, const std::wstring& folder) {
-  if (IsAbsolute(folder)) context.AddBytes(allerase::RecreateFolder(context.erase, folder));
+  if (IsFullPath(folder)) context.AddBytes(allerase::RecreateFolder(context.erase, folder));
 }
 
 void RecreateFavorites(engine::ItemContext& context) {

@@ -14,20 +14,16 @@ std::wstring FolderFromRegistry(const wchar_t* path, const wchar_t* valueName) {
   return platform::Trim(regfun::TrimAtNul(regfun::ReadRegistryString(path, valueName)));
 }
 
-bool IsAbsolute(const std::wstring& path) {
-  return path.size() >= 3 && ((path[1] == L':' && path[2] == L'\\') || (path[0] == L'\\' && path[1] == L'\\'));
-}
-
 // Yahoo! Messenger keeps its profiles beside its help folder.
 void EraseYahooProfiles(engine::ItemContext& context) {
   std::wstring help = FolderFromRegistry(
       L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\TypeLib\\{2B323CCC-50E3-11D3-9466-00A0C9700498}\\1.0\\HELPDIR", L"");
-  if (IsAbsolute(help)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, help + L"Profiles"));
+  if (IsFullPath(help)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, help + L"Profiles"));
 }
 
 void EraseMailAccounts(engine::ItemContext& context) {
   std::wstring store = FolderFromRegistry(L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Mail", L"Store Root");
-  if (IsAbsolute(store)) {
+  if (IsFullPath(store)) {
     context.AddBytes(allerase::EraseFilesByExtensionInTree(context.erase, store, L"oeaccount"));
   }
 }

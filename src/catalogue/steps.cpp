@@ -7,12 +7,6 @@ namespace catalogue {
 
 namespace {
 
-bool IsAbsolute(const std::wstring& path) {
-  bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
-  bool share = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\';
-  return drive || share;
-}
-
 double RunFileOp(const Step& step, const engine::EraseContext& erase, const std::wstring& folder) {
   using namespace allerase;
   switch (step.op) {
@@ -29,6 +23,12 @@ double RunFileOp(const Step& step, const engine::EraseContext& erase, const std:
 }
 
 }  // namespace
+
+bool IsFullPath(const std::wstring& path) {
+  bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
+  bool share = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\';
+  return drive || share;
+}
 
 HKEY RootOf(Hive hive) {
   switch (hive) {
@@ -56,7 +56,7 @@ std::wstring BaseFolder(Base base, const engine::ItemContext& context) {
       break;
     }
   }
-  return IsAbsolute(folder) ? folder : L"";
+  return IsFullPath(folder) ? folder : L"";
 }
 
 void RunStep(const Step& step, engine::ItemContext& context) {

@@ -85,6 +85,10 @@ constexpr Step Call(StepCall call) {
 
 HKEY RootOf(Hive hive);
 
+// A folder from a lookup is used only when it is a full path: a failed lookup gives "Error" or
+// empty text, which must never name a folder in the current directory.
+bool IsFullPath(const std::wstring& path);
+
 // The folder a base names now; empty text when its lookup failed.
 std::wstring BaseFolder(Base base, const engine::ItemContext& context);
 

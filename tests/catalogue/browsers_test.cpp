@@ -77,15 +77,7 @@ TEST_F(Browsers, IndexFilesAreScheduledForTheNextRestart) {
   EXPECT_EQ(view.rows[0].state, L"Need to reboot your computer!");
   // The index item sets no progress of its own.
   EXPECT_EQ(view.progress, withoutIndex);
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
-                          &key),
-            ERROR_SUCCESS);
-  std::vector<wchar_t> data(65536);
-  DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-  RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &bytes);
-  RegCloseKey(key);
-  std::wstring operations(data.data(), bytes / sizeof(wchar_t));
+  std::wstring operations = PendingFileRenames();
   EXPECT_NE(operations.find(L"Cache\\Content.IE5\\index.dat"), std::wstring::npos);
   EXPECT_NE(operations.find(L"History\\History.IE5\\index.dat"), std::wstring::npos);
 }

@@ -44,16 +44,6 @@ TEST(DeleteFileAtReboot, RecordsAPendingDeletion) {
   MakeFile(file, 1);
   DeleteFileAtReboot(file);
   EXPECT_TRUE(Exists(file));
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
-                          &key),
-            ERROR_SUCCESS);
-  std::vector<wchar_t> data(65536);
-  DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-  LONG status = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr,
-                                 reinterpret_cast<BYTE*>(data.data()), &bytes);
-  RegCloseKey(key);
-  ASSERT_EQ(status, ERROR_SUCCESS);
-  std::wstring operations(data.data(), bytes / sizeof(wchar_t));
+  std::wstring operations = PendingFileRenames();
   EXPECT_NE(operations.find(L"index.dat"), std::wstring::npos);
 }

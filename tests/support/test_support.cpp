@@ -84,6 +84,21 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 
+std::wstring PendingFileRenames() {
+  platform::RegKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
+                    key.out()) != ERROR_SUCCESS) {
+    return {};
+  }
+  std::vector<wchar_t> data(65536);
+  DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+  if (RegQueryValueExW(key.get(), L"PendingFileRenameOperations", nullptr, nullptr,
+                       reinterpret_cast<BYTE*>(data.data()), &bytes) != ERROR_SUCCESS) {
+    return {};
+  }
+  return std::wstring(data.data(), bytes / sizeof(wchar_t));
+}
+
 TempRegistryKey::TempRegistryKey() : subkey_(L"Software\\TrellwipeTests\\" + Unique(L"k")) {
   platform::RegKey key;
   RegCreateKeyExW(HKEY_CURRENT_USER, subkey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr);

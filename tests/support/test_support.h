@@ -32,6 +32,9 @@ void MakeFolders(const std::wstring& path);
 bool Exists(const std::wstring& path);
 DWORD Attributes(const std::wstring& path);
 
+// The files the system is asked to delete at the next restart, as one text.
+std::wstring PendingFileRenames();
+
 // A unique key under HKCU\Software\TrellwipeTests, deleted with everything below it.
 class TempRegistryKey {
  public:
