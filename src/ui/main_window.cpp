@@ -75,6 +75,8 @@ bool MainWindow::Create() {
   run_ = std::make_unique<engine::CleanRun>(*this, programFolder_, engine::ComputeProcessValues());
   run_->SetCustomItemsStage(settings::RunCustomItems);
   run_->SetPluginStage(plugins::RunTickedPlugins);
+  schedule_ = settings::LoadSchedule(settings::SettingsFile(programFolder_));
+  SetTimer(hwnd_, kScheduleTimer, 30000, nullptr);
   settings::LastRun last = settings::LoadLastRun(settings::SettingsFile(programFolder_));
   run_->Counters() = {last.cleanedKeys, last.releasedBytes};
   ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes));
@@ -107,6 +109,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (start_) Layout();
       return 0;
+    case WM_TIMER:
+      if (wParam == kScheduleTimer) CheckSchedule();
+      return 0;
     case WM_COMMAND:
       if (LOWORD(wParam) == kStartId && HIWORD(wParam) == BN_CLICKED) run_->CleanNow();
       return 0;
@@ -119,6 +124,14 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void MainWindow::CheckSchedule() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  if (!settings::ScheduleDue(schedule_, now)) return;
+  // A tick that arrives while a run is under way is refused by the run itself.
+  if (run_->CleanNow(true)) ShowWindow(hwnd_, SW_HIDE);
 }
 
 void MainWindow::SetBusyCursor(bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }

@@ -7,11 +7,15 @@
 
 #include "engine/clean_run.h"
 #include "engine/run_view.h"
+#include "settings/schedule.h"
 
 namespace ui {
 
 class MainWindow : public engine::RunView {
  public:
+  // Checks the schedule every 30 seconds for as long as the window lives.
+  static constexpr UINT_PTR kScheduleTimer = 1;
+
   MainWindow(HINSTANCE instance, std::wstring programFolder);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
@@ -52,6 +56,7 @@ class MainWindow : public engine::RunView {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Layout();
+  void CheckSchedule();
 
   HINSTANCE instance_;
   std::wstring programFolder_;
@@ -64,6 +69,7 @@ class MainWindow : public engine::RunView {
   HFONT font_ = nullptr;
   int currentRow_ = -1;
   std::unique_ptr<engine::CleanRun> run_;
+  settings::Schedule schedule_;
   std::function<void(const std::wstring&, const std::wstring&)> informationSink_;
 };
 

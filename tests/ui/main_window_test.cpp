@@ -52,3 +52,36 @@ TEST(MainWindow, StartButtonRunsACleaningIntoTheResultList) {
   EXPECT_TRUE(IsWindowVisible(window.Handle()));
   EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"regnum"), L"0");
 }
+
+TEST(MainWindow, TheScheduleTimerStartsAnUnattendedRunAndHidesTheWindow) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  std::wstring days(7, L'0');
+  days[now.wDayOfWeek] = L'1';
+  inifun::WriteIniValue(settings, L"Options", L"CleanDays", days);
+  inifun::WriteIniValue(settings, L"Options", L"CleanTime",
+                        std::to_wstring(now.wHour) + L":" + (now.wMinute < 10 ? L"0" : L"") + std::to_wstring(now.wMinute));
+  ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
+  ASSERT_TRUE(window.Create());
+  std::vector<std::wstring> boxes;
+  window.SetInformationSink([&](const std::wstring& title, const std::wstring&) { boxes.push_back(title); });
+  ShowWindow(window.Handle(), SW_SHOW);
+  GetLocalTime(&now);
+  if (now.wSecond >= 58) GTEST_SKIP() << "the scheduled minute is about to end";
+  SendMessageW(window.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_FALSE(IsWindowVisible(window.Handle()));
+  EXPECT_FALSE(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
+
+  // Another day of the week: nothing happens.
+  inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
+  ui::MainWindow other(GetModuleHandleW(nullptr), folder.Path());
+  days = std::wstring(7, L'1');
+  days[now.wDayOfWeek] = L'0';
+  inifun::WriteIniValue(settings, L"Options", L"CleanDays", days);
+  ASSERT_TRUE(other.Create());
+  SendMessageW(other.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0);
+  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+}
