@@ -26,21 +26,6 @@ constexpr Generation kGenerations[] = {
 
 const std::function<WordProbe()>* installedFake = nullptr;
 
-// Leaves the thread as it found it: a successful initialisation is balanced, and a thread already
-// in the other apartment model is used as it is.
-class ComApartment {
- public:
-  ComApartment() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComApartment() {
-    if (initialized_) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  bool initialized_;
-};
-
 class Variant {
  public:
   Variant() { VariantInit(&raw_); }
@@ -67,7 +52,7 @@ HRESULT Invoke(IDispatch* object, const wchar_t* member, WORD kind, Variant& res
 
 WordProbe ProbeWordProcessor() {
   WordProbe probe;
-  ComApartment apartment;
+  platform::ComApartment apartment;
   CLSID word{};
   if (FAILED(CLSIDFromProgID(L"Word.Application.8", &word))) return probe;
   platform::ComPtr<IDispatch> application;

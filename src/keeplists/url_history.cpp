@@ -25,21 +25,6 @@ DATE ToLocalDate(const FILETIME& utc) {
   return 0;
 }
 
-// Enters a single-threaded apartment for the object's lifetime unless the thread is already in one;
-// a thread in the multithreaded apartment stays there and can use the store as it is.
-class ComApartment {
- public:
-  ComApartment() : entered_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(entered_)) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  HRESULT entered_;
-};
-
 class PlatformCursor : public UrlHistoryCursor {
  public:
   explicit PlatformCursor(platform::ComPtr<IEnumSTATURL> enumerator) : enumerator_(std::move(enumerator)) {}
@@ -83,7 +68,7 @@ class PlatformStore : public UrlHistoryStore {
 
  private:
   // Declared first: the apartment must outlive the interface released before it.
-  ComApartment apartment_;
+  platform::ComApartment apartment_;
   platform::ComPtr<IUrlHistoryStg2> history_;
 };
 
