@@ -64,10 +64,50 @@ struct ModuleTraits {
   static void Close(Raw h) { FreeLibrary(h); }
 };
 
+struct MemoryDcTraits {
+  using Raw = HDC;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { DeleteDC(h); }
+};
+
 using UniqueHandle = Unique<HandleTraits>;    // processes, threads, events
 using FileHandle = Unique<FileHandleTraits>;  // CreateFileW
 using FindHandle = Unique<FindHandleTraits>;  // FindFirstFileExW
 using RegKey = Unique<RegKeyTraits>;
 using Module = Unique<ModuleTraits>;     // LoadLibraryExW
+using MemoryDc = Unique<MemoryDcTraits>;  // CreateCompatibleDC
+
+struct WindowTraits {
+  using Raw = HWND;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { DestroyWindow(h); }
+};
+using Window = Unique<WindowTraits>;  // CreateWindowExW, destroyed on the thread that made it
+
+struct FontTraits {
+  using Raw = HFONT;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { DeleteObject(h); }
+};
+using Font = Unique<FontTraits>;  // CreateFontIndirectW; deselect it from every DC first
+
+struct IconTraits {
+  using Raw = HICON;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { DestroyIcon(h); }
+};
+using Icon = Unique<IconTraits>;  // LoadImageW with LR_LOADFROMFILE, never a shared icon
+
+struct TimerId {
+  HWND window = nullptr;
+  UINT_PTR id = 0;
+  bool operator==(const TimerId&) const = default;
+};
+struct TimerTraits {
+  using Raw = TimerId;
+  static Raw Invalid() { return {}; }
+  static void Close(Raw t) { KillTimer(t.window, t.id); }
+};
+using Timer = Unique<TimerTraits>;  // SetTimer on a window; killed before the window is destroyed
 
 }  // namespace platform

@@ -20,8 +20,8 @@ MainWindow::MainWindow(HINSTANCE instance, std::wstring programFolder)
     : instance_(instance), programFolder_(std::move(programFolder)) {}
 
 MainWindow::~MainWindow() {
+  notifications_.reset();
   if (hwnd_) DestroyWindow(hwnd_);
-  if (font_) DeleteObject(font_);
 }
 
 bool MainWindow::Create() {
@@ -44,7 +44,7 @@ bool MainWindow::Create() {
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof(metrics);
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+  font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
 
   list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL,
                           0, 0, 0, 0, hwnd_, nullptr, instance_, nullptr);
@@ -68,10 +68,13 @@ bool MainWindow::Create() {
                            0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStartId)), instance_,
                            nullptr);
   for (HWND child : {list_, progress_, status_, statistics_, start_}) {
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   }
   Layout();
 
+  notifications_ = std::make_unique<NotificationSystem>(instance_, [this](const std::wstring& key) {
+    ShowInformation(L"Trellwipe", NotificationClickMessage(key, L"Trellwipe"));
+  });
   run_ = std::make_unique<engine::CleanRun>(*this, programFolder_, engine::ComputeProcessValues());
   run_->SetCustomItemsStage(settings::RunCustomItems);
   run_->SetPluginStage(plugins::RunTickedPlugins);
@@ -184,10 +187,7 @@ void MainWindow::ShowInformation(const std::wstring& title, const std::wstring& 
   MessageBoxW(hwnd_, text.c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
 }
 
-void MainWindow::QueueNotification(const engine::NotificationRequest& request) {
-  // Until the pop-up exists, an unattended run reports in the status line.
-  SetStatusLine(request.description);
-}
+void MainWindow::QueueNotification(const engine::NotificationRequest& request) { notifications_->Queue(request); }
 
 void MainWindow::ShowStatistics(const std::wstring& lastClean, const std::wstring& totals) {
   SetWindowTextW(statistics_, (lastClean + totals).c_str());

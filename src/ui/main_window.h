@@ -7,7 +7,9 @@
 
 #include "engine/clean_run.h"
 #include "engine/run_view.h"
+#include "platform/handles.h"
 #include "settings/schedule.h"
+#include "ui/notification_window.h"
 
 namespace ui {
 
@@ -28,6 +30,7 @@ class MainWindow : public engine::RunView {
   HWND StartButton() const { return start_; }
   HWND Progress() const { return progress_; }
   HWND StatusLine() const { return status_; }
+  NotificationSystem& Notifications() { return *notifications_; }
   HWND Statistics() const { return statistics_; }
   engine::CleanRun& Run() { return *run_; }
 
@@ -66,10 +69,11 @@ class MainWindow : public engine::RunView {
   HWND status_ = nullptr;
   HWND start_ = nullptr;
   HWND statistics_ = nullptr;
-  HFONT font_ = nullptr;
+  platform::Font font_;
   int currentRow_ = -1;
   std::unique_ptr<engine::CleanRun> run_;
   settings::Schedule schedule_;
+  std::unique_ptr<NotificationSystem> notifications_;
   std::function<void(const std::wstring&, const std::wstring&)> informationSink_;
 };
 

@@ -72,6 +72,10 @@ TEST(MainWindow, TheScheduleTimerStartsAnUnattendedRunAndHidesTheWindow) {
   if (now.wSecond >= 58) GTEST_SKIP() << "the scheduled minute is about to end";
   SendMessageW(window.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0);
   EXPECT_TRUE(boxes.empty());
+  // The unattended run ends with a pop-up request instead of a message box.
+  auto queued = window.Notifications().Dispatcher().QueuedKeys();
+  ASSERT_EQ(queued.size(), 1u);
+  EXPECT_EQ(queued[0].rfind(L"Trellwipe Clean is done!", 0), 0u);
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
   EXPECT_FALSE(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
 

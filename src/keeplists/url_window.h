@@ -1,0 +1,21 @@
+#pragma once
+// "URL Drop-List Options": the typed URLs of Internet Explorer's address bar and "keepurl.dat".
+#include <windows.h>
+
+#include <string>
+
+#include "keeplists/cookie_window.h"
+
+namespace keeplists {
+
+class UrlKeepListWindow : public KeepListWindow {
+ public:
+  explicit UrlKeepListWindow(const std::wstring& programFolder);
+
+ private:
+  void Load() override;
+};
+
+void ShowUrlKeepList(HWND owner, const std::wstring& programFolder);
+
+}  // namespace keeplists
