@@ -4,6 +4,8 @@
 
 #include "engine/plugins.h"
 #include "settings/custom_list.h"
+#include "settings/inifun.h"
+#include "ui/boss_key.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
 
@@ -78,6 +80,9 @@ bool MainWindow::Create() {
   run_ = std::make_unique<engine::CleanRun>(*this, programFolder_, engine::ComputeProcessValues());
   run_->SetCustomItemsStage(settings::RunCustomItems);
   run_->SetPluginStage(plugins::RunTickedPlugins);
+  if (inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"bosskey"))) {
+    ArmBossKey(hwnd_);
+  }
   schedule_ = settings::LoadSchedule(settings::SettingsFile(programFolder_));
   SetTimer(hwnd_, kScheduleTimer, 30000, nullptr);
   settings::LastRun last = settings::LoadLastRun(settings::SettingsFile(programFolder_));
@@ -112,6 +117,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (start_) Layout();
       return 0;
+    case WM_HOTKEY:
+      BossKeyMessage(message, wParam, lParam);
+      break;
     case WM_TIMER:
       if (wParam == kScheduleTimer) CheckSchedule();
       return 0;
@@ -121,6 +129,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       ExitProgram();
       return 0;
+    case WM_DESTROY:
+      DisarmBossKey(hwnd_);
+      break;
     case WM_NCDESTROY:
       SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
       hwnd_ = nullptr;

@@ -89,3 +89,22 @@ TEST(MainWindow, TheScheduleTimerStartsAnUnattendedRunAndHidesTheWindow) {
   SendMessageW(other.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0);
   EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
 }
+
+TEST(MainWindow, TheBossKeyIsArmedWhileTheWindowLivesWhenSwitchedOn) {
+  TempFolder folder;
+  inifun::WriteIniValue(folder / L"prisd.dat", L"Options", L"bosskey", L"1");
+  {
+    ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
+    ASSERT_TRUE(window.Create());
+    EXPECT_FALSE(RegisterHotKey(nullptr, 1, MOD_WIN, 'Z'));
+    EXPECT_FALSE(RegisterHotKey(nullptr, 2, MOD_WIN | MOD_SHIFT, 'Z'));
+  }
+  ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, 'Z'));
+  UnregisterHotKey(nullptr, 1);
+
+  inifun::WriteIniValue(folder / L"prisd.dat", L"Options", L"bosskey", L"0");
+  ui::MainWindow off(GetModuleHandleW(nullptr), folder.Path());
+  ASSERT_TRUE(off.Create());
+  EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, 'Z'));
+  UnregisterHotKey(nullptr, 1);
+}
