@@ -122,11 +122,17 @@ median() {
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
 
-echo "tree: $files files of $file_bytes bytes in $folders folders; $rounds rounds of ours, del, rm-rf"
+echo "tree: $files files of $file_bytes bytes in $folders folders; $rounds rounds of ours and del (taking turns to go first), then rm-rf"
 ours=() del=() rmrf=() r_del=() r_rm=()
 for ((round = 1; round <= rounds; round++)); do
-  make_tree; run_ours; check_empty ours; t_ours=$elapsed
-  make_tree; run_del; check_empty del; t_del=$elapsed
+  # Who goes first alternates, so neither side always inherits the disk's backlog of the round before.
+  if ((round % 2)); then
+    make_tree; run_ours; check_empty ours; t_ours=$elapsed
+    make_tree; run_del; check_empty del; t_del=$elapsed
+  else
+    make_tree; run_del; check_empty del; t_del=$elapsed
+    make_tree; run_ours; check_empty ours; t_ours=$elapsed
+  fi
   make_tree; run_rm; check_empty rm-rf; t_rm=$elapsed
   ours+=("$t_ours") del+=("$t_del") rmrf+=("$t_rm")
   r_del+=("$(ratio "$t_ours" "$t_del")") r_rm+=("$(ratio "$t_ours" "$t_rm")")
