@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "keeplists/cookie_window.h"
+#include "keeplists/keep_list_window.h"
 
 namespace keeplists {
 

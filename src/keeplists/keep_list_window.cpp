@@ -1,0 +1,203 @@
+#include "keeplists/keep_list_window.h"
+
+#include "keeplists/keep_list_file.h"
+#include "keeplists/list_text_width.h"
+
+namespace keeplists {
+
+namespace {
+
+constexpr WORD kCurrentListId = 1001;
+constexpr WORD kKeepListId = 1002;
+constexpr WORD kAddId = 1003;
+constexpr WORD kRemoveId = 1004;
+constexpr WORD kPreviewId = 1005;
+constexpr WORD kNoId = 0xFFFF;
+
+constexpr WORD kButtonClass = 0x0080;
+constexpr WORD kEditClass = 0x0081;
+constexpr WORD kStaticClass = 0x0082;
+constexpr WORD kListBoxClass = 0x0083;
+
+constexpr DWORD kListStyle =
+    WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+
+// An in-memory dialog template (DLGTEMPLATE followed by its DLGITEMTEMPLATEs), in dialog units.
+class TemplateWriter {
+ public:
+  TemplateWriter(DWORD style, short cx, short cy, const wchar_t* caption) {
+    Dword(style);
+    Dword(0);
+    Word(0);  // item count, patched as items are added
+    Word(0);
+    Word(0);
+    Word(static_cast<WORD>(cx));
+    Word(static_cast<WORD>(cy));
+    Word(0);  // no menu
+    Word(0);  // the standard dialog class
+    Text(caption);
+    Word(8);
+    Text(L"MS Shell Dlg");
+  }
+
+  void Item(WORD controlClass, DWORD style, DWORD exStyle, const wchar_t* text, short x, short y, short cx, short cy,
+            WORD id) {
+    if (words_.size() % 2) Word(0);  // items start on a DWORD boundary
+    Dword(style | WS_CHILD | WS_VISIBLE);
+    Dword(exStyle);
+    for (short value : {x, y, cx, cy}) Word(static_cast<WORD>(value));
+    Word(id);
+    Word(0xFFFF);
+    Word(controlClass);
+    Text(text);
+    Word(0);  // no creation data
+    ++words_[kCountIndex];
+  }
+
+  std::vector<WORD> Take() { return std::move(words_); }
+
+ private:
+  static constexpr size_t kCountIndex = 4;
+  void Word(WORD value) { words_.push_back(value); }
+  void Dword(DWORD value) {
+    Word(LOWORD(value));
+    Word(HIWORD(value));
+  }
+  void Text(const wchar_t* text) {
+    while (*text) Word(*text++);
+    Word(0);
+  }
+  std::vector<WORD> words_;
+};
+
+}  // namespace
+
+KeepListWindow::KeepListWindow(Texts texts, std::wstring keepListFile)
+    : texts_(texts), keepListFile_(std::move(keepListFile)) {}
+
+KeepListWindow::~KeepListWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+std::vector<WORD> KeepListWindow::Template() const {
+  const short previewHeight = texts_.withPreview ? 96 : 0;
+  const short height = 146 + previewHeight;
+  TemplateWriter writer(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, height,
+                        texts_.caption);
+  writer.Item(kButtonClass, BS_GROUPBOX, 0, texts_.frame, 7, 4, 386, static_cast<short>(height - 11), kNoId);
+  writer.Item(kStaticClass, SS_LEFT, 0, texts_.currentHeading, 14, 16, 160, 8, kNoId);
+  writer.Item(kListBoxClass, kListStyle | WS_GROUP, WS_EX_CLIENTEDGE, L"", 14, 26, 160, 108, kCurrentListId);
+  writer.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, 0, L"Add >", 180, 56, 40, 14, kAddId);
+  writer.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, 0, L"< Remove", 180, 76, 40, 14, kRemoveId);
+  writer.Item(kStaticClass, SS_LEFT, 0, texts_.keepHeading, 226, 16, 160, 8, kNoId);
+  writer.Item(kListBoxClass, kListStyle, WS_EX_CLIENTEDGE, L"", 226, 26, 160, 108, kKeepListId);
+  if (texts_.withPreview) {
+    writer.Item(kEditClass,
+                ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                WS_EX_CLIENTEDGE, L"", 14, 140, 372, previewHeight - 4, kPreviewId);
+  }
+  return writer.Take();
+}
+
+bool KeepListWindow::Create(HWND owner, bool visible) {
+  if (hwnd_) return false;
+  std::vector<WORD> dialog = Template();
+  modal_ = false;
+  HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()),
+                                         owner, Procedure, reinterpret_cast<LPARAM>(this));
+  if (!hwnd) return false;
+  if (visible) ShowWindow(hwnd, SW_SHOW);
+  return true;
+}
+
+void KeepListWindow::ShowModal(HWND owner) {
+  if (hwnd_) return;
+  std::vector<WORD> dialog = Template();
+  modal_ = true;
+  DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), owner,
+                          Procedure, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK KeepListWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+    reinterpret_cast<KeepListWindow*>(lParam)->Initialize(hwnd);
+    return TRUE;
+  }
+  auto* self = reinterpret_cast<KeepListWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  return self ? self->Handle(message, wParam, lParam) : FALSE;
+}
+
+void KeepListWindow::Initialize(HWND hwnd) {
+  hwnd_ = hwnd;
+  current_ = GetDlgItem(hwnd, kCurrentListId);
+  keep_ = GetDlgItem(hwnd, kKeepListId);
+  add_ = GetDlgItem(hwnd, kAddId);
+  remove_ = GetDlgItem(hwnd, kRemoveId);
+  preview_ = GetDlgItem(hwnd, kPreviewId);
+  Load();
+}
+
+INT_PTR KeepListWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kAddId:
+          if (HIWORD(wParam) == BN_CLICKED) Add();
+          return TRUE;
+        case kRemoveId:
+          if (HIWORD(wParam) == BN_CLICKED) Remove();
+          return TRUE;
+        case kCurrentListId:
+        case kKeepListId:
+          if (HIWORD(wParam) == LBN_SELCHANGE) ItemClicked(reinterpret_cast<HWND>(lParam));
+          return TRUE;
+        case IDCANCEL:
+          if (modal_) {
+            EndDialog(hwnd_, IDCANCEL);
+          } else {
+            DestroyWindow(hwnd_);
+          }
+          return TRUE;
+      }
+      return FALSE;
+    case WM_DESTROY:
+      SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+      hwnd_ = current_ = keep_ = add_ = remove_ = preview_ = nullptr;
+      return TRUE;
+  }
+  return FALSE;
+}
+
+void KeepListWindow::Fill(HWND list, const std::vector<std::wstring>& items) {
+  for (const std::wstring& item : items) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+void KeepListWindow::LoadKeepListFile() {
+  if (!KeepListExists(keepListFile_)) return;
+  SendMessageW(keep_, LB_RESETCONTENT, 0, 0);
+  Fill(keep_, LoadKeepList(keepListFile_));
+  ResetHorizontalExtent(keep_);
+  ResetHorizontalExtent(current_);
+}
+
+void KeepListWindow::Add() {
+  std::wstring text = ListItemText(current_, SendMessageW(current_, LB_GETCURSEL, 0, 0));
+  SendMessageW(keep_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  // A file that cannot be written leaves the list on screen changed all the same.
+  AppendToKeepList(keepListFile_, text);
+  ResetHorizontalExtent(keep_);
+}
+
+void KeepListWindow::Remove() {
+  LRESULT selected = SendMessageW(keep_, LB_GETCURSEL, 0, 0);
+  if (selected != LB_ERR) SendMessageW(keep_, LB_DELETESTRING, selected, 0);
+  std::vector<std::wstring> remaining;
+  LRESULT count = SendMessageW(keep_, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) remaining.push_back(ListItemText(keep_, i));
+  RewriteKeepList(keepListFile_, remaining);
+  InvalidateRect(keep_, nullptr, TRUE);
+  ResetHorizontalExtent(keep_);
+}
+
+}  // namespace keeplists

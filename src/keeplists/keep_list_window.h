@@ -1,0 +1,67 @@
+#pragma once
+// What both keep-list windows share. Both show the current items on the left and the keep list on the right
+// with "Add >" and "< Remove" between them; every Add and Remove changes the keep-list file at once.
+// The cookie window also previews the cookie file last clicked in either list.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace keeplists {
+
+class KeepListWindow {
+ public:
+  virtual ~KeepListWindow();
+  KeepListWindow(const KeepListWindow&) = delete;
+  KeepListWindow& operator=(const KeepListWindow&) = delete;
+
+  // Creates and loads the window modeless, so that tests can drive it without a modal loop; false
+  // when the platform refused.
+  bool Create(HWND owner, bool visible);
+  // Creates and loads the window and returns once the user has closed it.
+  void ShowModal(HWND owner);
+
+  HWND Handle() const { return hwnd_; }
+  HWND CurrentList() const { return current_; }
+  HWND KeepList() const { return keep_; }
+  HWND AddButton() const { return add_; }
+  HWND RemoveButton() const { return remove_; }
+
+ protected:
+  struct Texts {
+    const wchar_t* caption;
+    const wchar_t* frame;
+    const wchar_t* currentHeading;
+    const wchar_t* keepHeading;
+    bool withPreview;
+  };
+  KeepListWindow(Texts texts, std::wstring keepListFile);
+
+  virtual void Load() = 0;
+  virtual void ItemClicked(HWND) {}
+  HWND PreviewText() const { return preview_; }
+  // The tail of both loads: fills the keep list from its file and sets the scroll extents, unless
+  // the file is absent.
+  void LoadKeepListFile();
+  static void Fill(HWND list, const std::vector<std::wstring>& items);
+
+ private:
+  std::vector<WORD> Template() const;
+  static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void Initialize(HWND hwnd);
+  void Add();
+  void Remove();
+
+  Texts texts_;
+  std::wstring keepListFile_;
+  bool modal_ = false;
+  HWND hwnd_ = nullptr;
+  HWND current_ = nullptr;
+  HWND keep_ = nullptr;
+  HWND add_ = nullptr;
+  HWND remove_ = nullptr;
+  HWND preview_ = nullptr;
+};
+
+}  // namespace keeplists
