@@ -1,0 +1,125 @@
+#include "filesearch/extension_list.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string_view>
+
+#include "engine/path_guard.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+#include "platform/text_file.h"
+
+namespace filesearch {
+
+namespace {
+
+constexpr wchar_t kRemoveTempName[] = L"temp";
+constexpr FILEOP_FLAGS kRecycleFlags = 0x54;  // allow undo, no confirmation, silent
+
+// The file's lines as stored, without their line ends.
+std::vector<std::string> RawLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::string_view rest = bytes;
+  while (!rest.empty()) {
+    size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
+    lines.emplace_back(line);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::wstring ExtensionFile(const std::wstring& programFolder) {
+  return platform::JoinPath(programFolder, kExtensionFileName);
+}
+
+bool IsValidExtension(const std::wstring& text) {
+  return text.size() > 2 && text[0] == L'*' && text[1] == L'.';
+}
+
+std::vector<std::wstring> ReadExtensions(const std::wstring& programFolder) {
+  std::vector<std::wstring> valid;
+  for (std::wstring& line : platform::ReadTextLines(ExtensionFile(programFolder))) {
+    if (IsValidExtension(line)) valid.push_back(std::move(line));
+  }
+  return valid;
+}
+
+std::optional<std::wstring> ReadJoinedExtensions(const std::wstring& programFolder) {
+  std::vector<std::wstring> entries = ReadExtensions(programFolder);
+  if (entries.empty()) return std::nullopt;
+  std::wstring joined;
+  for (const std::wstring& entry : entries) joined += entry + L";";
+  joined.pop_back();
+  return joined;
+}
+
+bool AppendExtension(const std::wstring& programFolder, const std::wstring& text) {
+  platform::FileHandle file(CreateFileW(ExtensionFile(programFolder).c_str(), FILE_APPEND_DATA | GENERIC_READ,
+                                        FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr));
+  if (!file) return false;
+  std::string line = platform::Narrow(text) + "\r\n";
+  // A hand-edited last line without its line end would otherwise run into the new entry.
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
+    LARGE_INTEGER last{};
+    last.QuadPart = size.QuadPart - 1;
+    char byte = 0;
+    DWORD read = 0;
+    if (SetFilePointerEx(file.get(), last, nullptr, FILE_BEGIN) && ReadFile(file.get(), &byte, 1, &read, nullptr) &&
+        read == 1 && byte != '\n') {
+      line.insert(0, "\r\n");
+    }
+  }
+  return platform::WriteAll(file.get(), line);
+}
+
+bool WriteDefaultExtensions(const std::wstring& programFolder) {
+  std::string bytes;
+  for (const wchar_t* entry : kDefaultExtensions) bytes += platform::Narrow(entry) + "\r\n";
+  return platform::ReplaceFileAtomically(ExtensionFile(programFolder), bytes);
+}
+
+bool RemoveExtension(const std::wstring& programFolder, const std::wstring& entry) {
+  const std::wstring file = ExtensionFile(programFolder);
+  std::optional<std::string> bytes = platform::ReadFileBytes(file);
+  if (!bytes) return false;
+  const std::string dropped = platform::Narrow(entry);
+  std::string kept;
+  for (const std::string& line : RawLines(*bytes)) {
+    if (line != dropped) kept += line + "\r\n";
+  }
+  // Emptied first, so lines a Remove interrupted earlier left behind do not come back.
+  const std::wstring temp = platform::JoinPath(programFolder, kRemoveTempName);
+  platform::FileHandle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!out) return false;
+  bool written = platform::WriteAll(out.get(), kept) && FlushFileBuffers(out.get());
+  out.reset();
+  // One rename replaces the list: "Ext.txt" is never missing, whatever fails.
+  if (written && MoveFileExW(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  DeleteFileW(temp.c_str());
+  return false;
+}
+
+bool SendToRecycleBin(const std::wstring& path) {
+  if (path.find_first_of(L"*?") != std::wstring::npos) return false;
+  std::optional<std::wstring> target = engine::ErasablePath(path);
+  if (!target) return false;
+  DWORD attributes = GetFileAttributesW(target->c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  std::wstring from = *target;
+  from.push_back(L'\0');  // the list of names ends with an empty one
+  SHFILEOPSTRUCTW operation{};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = kRecycleFlags;
+  return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+}
+
+}  // namespace filesearch

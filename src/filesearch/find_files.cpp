@@ -1,0 +1,178 @@
+#include "filesearch/find_files.h"
+
+#include "engine/path_guard.h"
+#include "filesearch/extension_list.h"
+#include "platform/format.h"
+#include "platform/handles.h"
+
+namespace filesearch {
+
+namespace {
+
+constexpr std::int16_t kMaxHits = 32767;
+
+std::wstring Upper(std::wstring text) {
+  if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+bool ContainsNoCase(const std::wstring& text, const std::wstring& part) {
+  return Upper(text).find(Upper(part)) != std::wstring::npos;
+}
+
+void Hit(Pattern& pattern) {
+  if (pattern.hits < kMaxHits) ++pattern.hits;
+}
+
+// Whether a name, already in upper case, fits a pattern with at least one wildcard flag.
+bool Fits(const std::wstring& upperName, const std::wstring& upperText, const Pattern& pattern) {
+  if (pattern.leadingWildcard && pattern.trailingWildcard) return upperName.find(upperText) != std::wstring::npos;
+  if (pattern.leadingWildcard) return upperName.ends_with(upperText);
+  if (pattern.trailingWildcard) return upperName.starts_with(upperText);
+  return false;
+}
+
+bool Excluded(const std::wstring& path) {
+  return ContainsNoCase(path, L"win386.swp") || path.find(L"Recycled") != std::wstring::npos;
+}
+
+bool FileExists(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+struct FoundEntry {
+  std::wstring name;
+  std::uint64_t size;
+  FILETIME lastWrite;
+};
+
+// One enumeration of the folder: its files, and its sub-folders when asked for. Junctions and folder
+// links are never queued, so the search stays inside the tree it was given.
+std::vector<FoundEntry> ReadFolder(const std::wstring& folder, bool withSubFolders, FolderQueue& queue) {
+  std::vector<FoundEntry> files;
+  WIN32_FIND_DATAW data;
+  platform::FindHandle find(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data,
+                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) return files;
+  do {
+    const std::wstring name = data.cFileName;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (withSubFolders && name != L"." && name != L".." && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        queue.folders.push_back(folder + name + L"\\");
+      }
+      continue;
+    }
+    files.push_back({name, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                     data.ftLastWriteTime});
+  } while (FindNextFileW(find.get(), &data));
+  return files;
+}
+
+}  // namespace
+
+std::vector<Pattern> PreparePatterns(const std::wstring& searchString) {
+  std::vector<Pattern> patterns;
+  size_t start = 0;
+  while (true) {
+    size_t end = searchString.find(L';', start);
+    Pattern pattern;
+    pattern.text = searchString.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    if (pattern.text.starts_with(L'*')) {
+      pattern.leadingWildcard = true;
+      pattern.text.erase(0, 1);
+    }
+    if (pattern.text.ends_with(L'*')) {
+      pattern.trailingWildcard = true;
+      pattern.text.pop_back();
+    }
+    patterns.push_back(std::move(pattern));
+    if (end == std::wstring::npos) break;
+    start = end + 1;
+  }
+  return patterns;
+}
+
+SearchResult FindFiles(const std::wstring& startFolder, FolderQueue& queue, const std::wstring& searchString,
+                       SearchSink& sink) {
+  SearchResult result;
+  sink.SearchStarted();
+  if (searchString.empty()) return result;
+  result.ran = true;
+  result.patterns = PreparePatterns(searchString);
+  std::vector<std::wstring> upperTexts;
+  for (const Pattern& pattern : result.patterns) upperTexts.push_back(Upper(pattern.text));
+
+  queue.folders.assign(1, startFolder.ends_with(L'\\') ? startFolder : startFolder + L"\\");
+  for (queue.read = 0; queue.read < queue.folders.size(); ++queue.read) {
+    sink.PumpMessages();
+    const std::wstring folder = queue.folders[queue.read];
+    std::vector<FoundEntry> files = ReadFolder(folder, sink.IncludeSubFolders(), queue);
+    sink.ShowFolder(folder);
+    sink.PumpMessages();
+    // Also here, so that a tree of folders without files cannot outlast the stop.
+    if (sink.StopRequested()) {
+      result.stopped = true;
+      return result;
+    }
+
+    for (const FoundEntry& file : files) {
+      const std::wstring upperName = Upper(file.name);
+      for (size_t i = 0; i < result.patterns.size(); ++i) {
+        Pattern& pattern = result.patterns[i];
+        if (!pattern.leadingWildcard && !pattern.trailingWildcard && !pattern.exactNameFound &&
+            !pattern.text.empty() && FileExists(folder + pattern.text)) {
+          std::wstring item = folder + pattern.text;
+          sink.AddItem(item, L"");
+          ++result.items;
+          result.widestItem = std::max(result.widestItem, item.size());
+          pattern.exactNameFound = true;
+          Hit(pattern);
+        }
+        if (pattern.text.size() >= file.name.size()) break;
+        if (Fits(upperName, upperTexts[i], pattern)) {
+          const std::wstring path = folder + file.name;
+          if (!Excluded(path)) {
+            std::wstring item = FileItem(path, file.size, file.lastWrite);
+            sink.AddItem(item, path);
+            ++result.items;
+            result.widestItem = std::max(result.widestItem, item.size());
+            result.totalSize += file.size;
+            Hit(pattern);
+            break;
+          }
+        }
+        if (sink.StopRequested()) {
+          result.stopped = true;
+          return result;
+        }
+      }
+    }
+  }
+  return result;
+}
+
+std::wstring FileItem(const std::wstring& path, std::uint64_t size, const FILETIME& lastWrite) {
+  FILETIME local{};
+  SYSTEMTIME when{};
+  FileTimeToLocalFileTime(&lastWrite, &local);
+  FileTimeToSystemTime(&local, &when);
+  return path + L"   Size:" + std::to_wstring(size) + L"   LastModyfied:" + platform::GeneralDateTime(when);
+}
+
+std::wstring SummaryText(size_t items, const std::vector<Pattern>& patterns, std::uint64_t totalSize) {
+  std::wstring counts;
+  for (const Pattern& pattern : patterns) {
+    counts += L"    " + pattern.text + L" - " + std::to_wstring(pattern.hits);
+  }
+  return std::to_wstring(items) + L"  Files Found  " + counts + L"\r\n" + L"Total size: " +
+         platform::FormatNumber(static_cast<double>(totalSize) / 1000.0) + L"kb";
+}
+
+bool EraseFoundFile(const std::wstring& path, bool toRecycleBin) {
+  if (toRecycleBin) return SendToRecycleBin(path);
+  if (path.find_first_of(L"*?") != std::wstring::npos || !engine::ErasablePath(path)) return false;
+  return DeleteFileW(path.c_str()) != FALSE;
+}
+
+}  // namespace filesearch

@@ -1,0 +1,143 @@
+#include "filesearch/extension_list.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include "filesearch/diskmote_settings.h"
+#include "platform/handles.h"
+#include "support/test_support.h"
+
+using namespace testing_support;
+using namespace filesearch;
+
+namespace {
+
+constexpr char kDefaultBytes[] = "*.tmp\r\n*.gid\r\n*.swp\r\n*.chk\r\n";
+
+TEST(IsValidExtension, WantsAnAsteriskADotAndAtLeastOneMoreCharacter) {
+  EXPECT_TRUE(IsValidExtension(L"*.a"));
+  EXPECT_TRUE(IsValidExtension(L"*.tmp"));
+  EXPECT_TRUE(IsValidExtension(L"*.*"));
+  EXPECT_FALSE(IsValidExtension(L"*."));
+  EXPECT_FALSE(IsValidExtension(L".tmp"));
+  EXPECT_FALSE(IsValidExtension(L"*tmp"));
+  EXPECT_FALSE(IsValidExtension(L"a.tmp"));
+  EXPECT_FALSE(IsValidExtension(L""));
+}
+
+TEST(ExtensionList, ReadsAndJoinsOnlyValidEntriesInFileOrder) {
+  TempFolder program;
+  WriteText(program / L"Ext.txt", "*.tmp\r\nhand edited\r\n*.gid\r\n*.\r\n*.tmp\r\n*.log");
+  EXPECT_EQ(ReadExtensions(program.Path()), (std::vector<std::wstring>{L"*.tmp", L"*.gid", L"*.tmp", L"*.log"}));
+  EXPECT_EQ(ReadJoinedExtensions(program.Path()), L"*.tmp;*.gid;*.tmp;*.log");
+}
+
+TEST(ExtensionList, JoiningFailsForAMissingFileOrOneWithoutValidEntries) {
+  TempFolder program;
+  EXPECT_FALSE(ReadJoinedExtensions(program.Path()).has_value());
+  EXPECT_TRUE(ReadExtensions(program.Path()).empty());
+  WriteText(program / L"Ext.txt", "tmp\r\n*.\r\n");
+  EXPECT_FALSE(ReadJoinedExtensions(program.Path()).has_value());
+}
+
+TEST(ExtensionList, DefaultsReplaceTheFileWithTheFourEntries) {
+  TempFolder program;
+  WriteText(program / L"Ext.txt", "*.old\r\n*.older\r\n*.oldest\r\n*.x\r\n*.y\r\n");
+  EXPECT_TRUE(WriteDefaultExtensions(program.Path()));
+  EXPECT_EQ(ReadText(program / L"Ext.txt"), kDefaultBytes);
+  EXPECT_EQ(ReadJoinedExtensions(program.Path()), L"*.tmp;*.gid;*.swp;*.chk");
+}
+
+TEST(ExtensionList, AppendCreatesTheFileAndAddsDuplicatesAsNewLines) {
+  TempFolder program;
+  EXPECT_TRUE(AppendExtension(program.Path(), L"*.bak"));
+  EXPECT_TRUE(AppendExtension(program.Path(), L"*.bak"));
+  EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.bak\r\n*.bak\r\n");
+}
+
+TEST(ExtensionList, AppendStartsANewLineAfterAHandEditedLastLine) {
+  TempFolder program;
+  WriteText(program / L"Ext.txt", "*.tmp\r\n*.gid");
+  EXPECT_TRUE(AppendExtension(program.Path(), L"*.bak"));
+  EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.tmp\r\n*.gid\r\n*.bak\r\n");
+}
+
+TEST(ExtensionList, RemoveDropsEveryEqualLineAndKeepsInvalidOnes) {
+  TempFolder program;
+  WriteText(program / L"Ext.txt", "*.tmp\r\nhand edited\r\n*.bak\r\n*.BAK\r\n*.bak\r\n*.gid\r\n");
+  EXPECT_TRUE(RemoveExtension(program.Path(), L"*.bak"));
+  EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.tmp\r\nhand edited\r\n*.BAK\r\n*.gid\r\n");
+  EXPECT_FALSE(Exists(program / L"temp"));
+}
+
+TEST(ExtensionList, RemoveIgnoresWhatAnInterruptedRemoveLeftInTemp) {
+  TempFolder program;
+  WriteText(program / L"temp", "*.stale\r\n*.lines\r\n");
+  WriteText(program / L"Ext.txt", "*.tmp\r\n*.gid\r\n");
+  EXPECT_TRUE(RemoveExtension(program.Path(), L"*.gid"));
+  EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.tmp\r\n");
+}
+
+TEST(ExtensionList, RemoveWithoutAListLeavesNoFileBehind) {
+  TempFolder program;
+  EXPECT_FALSE(RemoveExtension(program.Path(), L"*.tmp"));
+  EXPECT_FALSE(Exists(program / L"Ext.txt"));
+  EXPECT_FALSE(Exists(program / L"temp"));
+}
+
+TEST(ExtensionList, AFailedRemoveLeavesTheListWhole) {
+  TempFolder program;
+  WriteText(program / L"Ext.txt", "*.tmp\r\n*.gid\r\n");
+  // A folder in the way of the temporary file makes the write fail before anything is replaced.
+  MakeFolders(program / L"temp");
+  EXPECT_FALSE(RemoveExtension(program.Path(), L"*.gid"));
+  EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.tmp\r\n*.gid\r\n");
+}
+
+TEST(SendToRecycleBin, MovesTheFileIntoTheRecycleBin) {
+  TempFolder folder;
+  MakeFile(folder / L"gone.tmp", 64);
+  MakeFile(folder / L"stays.tmp", 64);
+  SHQUERYRBINFO before{};
+  before.cbSize = sizeof(before);
+  ASSERT_EQ(SHQueryRecycleBinW(nullptr, &before), S_OK);
+  EXPECT_TRUE(SendToRecycleBin(folder / L"gone.tmp"));
+  EXPECT_FALSE(Exists(folder / L"gone.tmp"));
+  EXPECT_TRUE(Exists(folder / L"stays.tmp"));
+  SHQUERYRBINFO after{};
+  after.cbSize = sizeof(after);
+  ASSERT_EQ(SHQueryRecycleBinW(nullptr, &after), S_OK);
+  EXPECT_EQ(after.i64NumItems, before.i64NumItems + 1);
+}
+
+TEST(SendToRecycleBin, RefusesWildcardsFoldersAndRelativePaths) {
+  TempFolder folder;
+  MakeFile(folder / L"a.tmp", 1);
+  MakeFile(folder / L"sub\\b.tmp", 1);
+  EXPECT_FALSE(SendToRecycleBin(folder / L"*.tmp"));
+  EXPECT_FALSE(SendToRecycleBin(folder / L"sub"));
+  EXPECT_FALSE(SendToRecycleBin(L"a.tmp"));
+  EXPECT_FALSE(SendToRecycleBin(folder / L"missing.tmp"));
+  EXPECT_TRUE(Exists(folder / L"a.tmp"));
+  EXPECT_TRUE(Exists(folder / L"sub\\b.tmp"));
+}
+
+TEST(DiskmoteSettings, KeepsTextBySectionAndKeyUnderItsKey) {
+  TempRegistryKey key;
+  DiskmoteSettings settings(HKEY_CURRENT_USER, key.Subkey());
+  EXPECT_EQ(settings.Get(L"General", L"Prompt", L"1"), L"1");
+  EXPECT_EQ(settings.Get(L"General", L"Prompt"), L"");
+  EXPECT_TRUE(settings.Set(L"General", L"Prompt", L"0"));
+  EXPECT_TRUE(settings.Set(L"StartUp", L"AppPath", L"C:\\Some Folder\\"));
+  EXPECT_EQ(settings.Get(L"General", L"Prompt", L"1"), L"0");
+  EXPECT_EQ(settings.Get(L"StartUp", L"AppPath"), L"C:\\Some Folder\\");
+  EXPECT_EQ(settings.Get(L"StartUp", L"Prompt", L"absent"), L"absent");
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\General", L"Prompt"));
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\StartUp", L"AppPath"));
+  EXPECT_TRUE(settings.Set(L"General", L"Prompt", L""));
+  EXPECT_EQ(settings.Get(L"General", L"Prompt", L"1"), L"");
+}
+
+}  // namespace
