@@ -84,6 +84,31 @@ std::vector<PluginEntry> ListPlugins(const std::wstring& folder) {
   return entries;
 }
 
+bool IsPluginName(const std::wstring& name) {
+  return !name.empty() && name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+bool WritePluginSwitch(const std::wstring& folder, const std::wstring& name, bool on) {
+  if (!IsPluginName(name)) return false;
+  std::wstring file = folder + L"\\" + name + L".ppe";
+  // Not ".ppe", so that a copy left behind by a crash is never listed as a plug-in.
+  std::wstring copy = file + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  DWORD attributes = GetFileAttributesW(file.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    // A rename would replace a read-only definition that a write in place could not change.
+    if (attributes & FILE_ATTRIBUTE_READONLY) return false;
+    if (!CopyFileW(file.c_str(), copy.c_str(), FALSE)) return false;
+  }
+  const wchar_t* value = on ? L"1" : L"0";
+  inifun::WriteIniValue(copy, L"swich", L"on", value);
+  if (inifun::ReadIniValue(copy, L"swich", L"on") == value &&
+      MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  DeleteFileW(copy.c_str());
+  return false;
+}
+
 std::optional<HKEY> ParseRoot(const std::wstring& field) {
   long long number = 0;
   bool hex = field.size() > 2 && (field[0] == L'&') && (field[1] == L'H' || field[1] == L'h');
@@ -124,7 +149,7 @@ void RunTickedPlugins(engine::ItemContext& context) {
     context.view.AddRow(entry.name);
     context.view.SetRowState(L"Cleaning " + entry.name);
     context.view.PumpMessages();
-    ProcessShell(folder + L"\\" + entry.name + L".ppe", context);
+    if (IsPluginName(entry.name)) ProcessShell(folder + L"\\" + entry.name + L".ppe", context);
     context.view.PumpMessages();
     context.view.SetRowState(L"Done");
     context.AddKeys(1);

@@ -25,6 +25,15 @@ std::wstring PluginFolder(const std::wstring& programFolder);
 // file system's order.
 std::vector<PluginEntry> ListPlugins(const std::wstring& folder);
 
+// An "appname" that names a file in the plug-in folder: not empty and without a path. The name comes
+// from the definition itself and must not lead the run or the switch out of the folder.
+bool IsPluginName(const std::wstring& name);
+
+// Sets "swich"/"on" of folder + "\" + name + ".ppe" to "1" or "0", creating the file when it is
+// missing. The change is made on a copy that then replaces the file, so a failure leaves the
+// definition as it was; false then, and for a name that is empty or holds a path.
+bool WritePluginSwitch(const std::wstring& folder, const std::wstring& name, bool on);
+
 // A root field: a signed 32-bit decimal number or "&H" and up to eight hexadecimal digits. Nothing
 // when the number is outside 32 bits (the entry is skipped); a null root for text that is not a
 // number, or a number that names no predefined root.

@@ -112,3 +112,65 @@ TEST_F(Plugins, UntickedMisnamedAndMalformedDefinitions) {
   std::sort(labels.begin(), labels.end() - 1);
   EXPECT_EQ(labels, (std::vector<std::wstring>{L"Odd", L"Shown", L"Task complete Successfully!"}));
 }
+
+TEST_F(Plugins, AnAppnameWithAPathRunsNoDefinitionOutsideTheFolder) {
+  MakeFile(values.appDataFolder + L"\\V\\x.dat", 5);
+  // The definition the name points at lies beside the plug-in folder and would delete x.dat.
+  WriteText(program / L"Outside.ppe", "[name]\r\nappname=Outside\r\n[file]\r\n1=appdata,\\V,x.dat\r\n");
+  Define(L"Sly.ppe", "[name]\r\nappname=..\\Outside\r\n[swich]\r\non=1\r\n");
+  RunPlugins();
+  EXPECT_TRUE(Exists(values.appDataFolder + L"\\V\\x.dat"));
+  ASSERT_EQ(view.rows.size(), 2u);
+  EXPECT_EQ(view.rows[0].label, L"..\\Outside");
+}
+
+namespace {
+
+std::vector<std::wstring> FileNames(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (data.cFileName != std::wstring(L".") && data.cFileName != std::wstring(L"..")) names.push_back(data.cFileName);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+TEST(PluginSwitch, WrittenIntoTheFileNamedAfterTheAppnameThroughACopy) {
+  TempFolder folder;
+  std::wstring alpha = folder / L"Alpha.ppe";
+  WriteText(alpha, "[name]\r\nappname=Alpha\r\n[swich]\r\non=1\r\n[file]\r\n1=appdata,\\V,x.dat\r\n");
+  EXPECT_TRUE(plugins::WritePluginSwitch(folder.Path(), L"Alpha", false));
+  EXPECT_EQ(inifun::ReadIniValue(alpha, L"swich", L"on"), L"0");
+  EXPECT_EQ(inifun::ReadIniValue(alpha, L"name", L"appname"), L"Alpha");
+  EXPECT_EQ(inifun::ReadIniSection(L"file", alpha).Count(), 1u);
+  EXPECT_TRUE(plugins::WritePluginSwitch(folder.Path(), L"Alpha", true));
+  EXPECT_EQ(inifun::ReadIniValue(alpha, L"swich", L"on"), L"1");
+
+  // A definition listed under another name: the switch goes into a new file of that name.
+  EXPECT_TRUE(plugins::WritePluginSwitch(folder.Path(), L"Renamed", true));
+  EXPECT_EQ(inifun::ReadIniValue(folder / L"Renamed.ppe", L"swich", L"on"), L"1");
+  EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::wstring>{L"Alpha.ppe", L"Renamed.ppe"}));
+
+  // Nothing can be written: the definition stays as it was and no copy is left behind.
+  std::string before = ReadText(alpha);
+  SetFileAttributesW(alpha.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(plugins::WritePluginSwitch(folder.Path(), L"Alpha", false));
+  SetFileAttributesW(alpha.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadText(alpha), before);
+  EXPECT_FALSE(plugins::WritePluginSwitch(folder / L"missing", L"Alpha", false));
+  // Names from a definition that would lead elsewhere, or to a file without a name.
+  MakeFolders(folder / L"inner");
+  EXPECT_FALSE(plugins::WritePluginSwitch(folder / L"inner", L"..\\Escaped", true));
+  EXPECT_FALSE(plugins::WritePluginSwitch(folder / L"inner", L"../Escaped", true));
+  EXPECT_FALSE(plugins::WritePluginSwitch(folder / L"inner", L"C:Escaped", true));
+  EXPECT_FALSE(plugins::WritePluginSwitch(folder / L"inner", L"", true));
+  RemoveDirectoryW((folder / L"inner").c_str());
+  EXPECT_FALSE(Exists(folder / L"missing"));
+  EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::wstring>{L"Alpha.ppe", L"Renamed.ppe"}));
+}

@@ -75,3 +75,51 @@ TEST(CustomList, LinesSplitAtTheTab) {
   EXPECT_EQ(entries[2].type, L"");
   EXPECT_TRUE(settings::ReadCustomList(folder / L"missing.dat").empty());
 }
+
+TEST(CustomList, LoadedRowsDropVanishedPathsAndShowSizesWithForcedDigits) {
+  TempFolder folder;
+  std::wstring file = folder / L"half.bin";
+  std::wstring tree = folder / L"Tree";
+  MakeFile(file, 524288);
+  MakeFile(tree + L"\\a.bin", 1048576);
+  MakeFile(tree + L"\\sub\\b.bin", 2097152);
+  std::string text = platform::Narrow(file) + "\tFile\r\n" + platform::Narrow(folder / L"gone.txt") + "\tFile\r\n" +
+                     platform::Narrow(tree) + "\tFolder\r\n" + platform::Narrow(file) + "\tOther\r\n";
+  WriteText(folder / L"cusd.dat", text);
+  auto rows = settings::LoadCustomRows(folder / L"cusd.dat");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].path, file);
+  EXPECT_EQ(rows[0].type, L"File");
+  EXPECT_EQ(rows[0].size, L"00.50MB");
+  EXPECT_FALSE(rows[0].modified.empty());
+  EXPECT_EQ(rows[1].type, L"Folder");
+  EXPECT_EQ(rows[1].size, L"03.00MB");
+  EXPECT_FALSE(rows[1].modified.empty());
+  // A type the list does not know keeps only its path.
+  EXPECT_EQ(rows[2].path, file);
+  EXPECT_EQ(rows[2].type, L"");
+  EXPECT_EQ(rows[2].size, L"");
+  EXPECT_EQ(rows[2].modified, L"");
+  EXPECT_TRUE(settings::LoadCustomRows(folder / L"missing.dat").empty());
+
+  settings::CustomRow added = settings::DescribeCustomEntry({file, L"File"}, settings::kAddedSizePattern);
+  EXPECT_EQ(added.size, L".5MB");
+  EXPECT_EQ(added.modified, rows[0].modified);
+}
+
+TEST(CustomList, WrittenWholeOrNotAtAll) {
+  TempFolder folder;
+  std::wstring list = folder / L"cusd.dat";
+  WriteText(list, "old\tFile\r\n");
+  ASSERT_TRUE(settings::WriteCustomList(list, {{L"C:\\a b.txt", L"File"}, {L"C:\\d", L"Folder"}, {L"C:\\e", L""}}));
+  EXPECT_EQ(ReadText(list), "C:\\a b.txt\tFile\r\nC:\\d\tFolder\r\nC:\\e\t\r\n");
+  ASSERT_TRUE(settings::WriteCustomList(list, {}));
+  EXPECT_TRUE(Exists(list));
+  EXPECT_EQ(ReadText(list), "");
+
+  // A folder in the file's place cannot be replaced: false, and the folder stays as it was.
+  std::wstring blocked = folder / L"blocked\\cusd.dat";
+  MakeFile(blocked + L"\\inside.txt", 3);
+  EXPECT_FALSE(settings::WriteCustomList(blocked, {{L"C:\\x", L"File"}}));
+  EXPECT_TRUE(Exists(blocked + L"\\inside.txt"));
+}

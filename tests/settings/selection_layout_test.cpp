@@ -1,0 +1,94 @@
+#include "settings/selection_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace settings;
+
+TEST(SelectAllGroups, EachSetsExactlyTheItemsOfItsGroupBox) {
+  auto groups = SelectAllGroups();
+  EXPECT_EQ(groups.size(), 14u);
+  std::set<std::wstring> boxes;
+  for (const SelectAllGroup& group : groups) {
+    EXPECT_TRUE(boxes.insert(group.box).second) << group.box;
+    EXPECT_EQ(FindItemFlag(group.box), nullptr) << group.box << L" has no settings key";
+    std::multiset<std::wstring> members(group.members.begin(), group.members.end());
+    std::multiset<std::wstring> items;
+    for (const ItemFlag& flag : ItemFlags()) {
+      if (flag.group == std::wstring(group.group)) items.insert(flag.checkBox);
+    }
+    EXPECT_EQ(members, items) << group.group;
+  }
+  EXPECT_EQ(SelectAllGroupOf(L"Windows")->members.size(), 27u);
+  EXPECT_EQ(SelectAllGroupOf(L"MS Office(support 97, 2000, XP, 2003, 2007,2010, 2013)")->members.size(), 16u);
+  EXPECT_EQ(SelectAllGroupOf(L"ICQ"), nullptr);
+  EXPECT_EQ(SelectAllGroupOf(L""), nullptr);
+}
+
+TEST(SelectAllGroups, TickingAsksBeforeFavoritesAndDownloadsUntickingAsksNothing) {
+  const SelectAllGroup& explorer = *SelectAllGroupOf(L"Internet Explorer");
+  std::vector<std::pair<std::wstring, bool>> set;
+  std::vector<std::wstring> asked;
+  auto record = [&](std::wstring_view box, bool ticked) { set.emplace_back(box, ticked); };
+  auto cancel = [&](const wchar_t* question) {
+    asked.push_back(question);
+    return false;
+  };
+  ApplySelectAll(explorer, true, record, cancel);
+  EXPECT_EQ(asked, (std::vector<std::wstring>{L"Are you sure delete IE Favorites?",
+                                              L"Are you sure delete Downloaded Files?"}));
+  ASSERT_EQ(set.size(), 11u);
+  for (const auto& [box, ticked] : set) EXPECT_EQ(ticked, box != L"Check5" && box != L"Check7") << box;
+  EXPECT_EQ(set[4].first, L"Check5");
+  EXPECT_EQ(set[6].first, L"Check7");
+
+  set.clear();
+  asked.clear();
+  ApplySelectAll(explorer, true, record, [&](const wchar_t* question) {
+    asked.push_back(question);
+    return true;
+  });
+  for (const auto& entry : set) EXPECT_TRUE(entry.second) << entry.first;
+
+  set.clear();
+  asked.clear();
+  ApplySelectAll(explorer, false, record, cancel);
+  EXPECT_TRUE(asked.empty());
+  ASSERT_EQ(set.size(), 11u);
+  for (const auto& entry : set) EXPECT_FALSE(entry.second) << entry.first;
+}
+
+TEST(SelectionLayout, QuestionsMailGroupsAndPages) {
+  EXPECT_STREQ(ConfirmationQuestion(L"Check5"), L"Are you sure delete IE Favorites?");
+  EXPECT_STREQ(ConfirmationQuestion(L"Check7"), L"Are you sure delete Downloaded Files?");
+  EXPECT_EQ(ConfirmationQuestion(L"Check6"), nullptr);
+  for (const MailGroup& mail : MailGroups()) EXPECT_NE(SelectAllGroupOf(mail.group), nullptr) << mail.group;
+
+  EXPECT_EQ(
+      GroupsOnPage(L"Instant Messaging", L""),
+      (std::vector<std::wstring>{L"Windows Live Messenger", L"AOL Instant Messenger", L"ICQ", L"Yahoo! Messenger"}));
+  EXPECT_EQ(GroupsOnPage(L"Email Readers", L""), (std::vector<std::wstring>{L"Outlook Express", L"Windows Live Mail"}));
+  EXPECT_EQ(GroupsOnPage(L"Browsers", L"MSN Explorer"), (std::vector<std::wstring>{L"MSN Exploer"}));
+  EXPECT_TRUE(GroupsOnPage(L"Applications", L"").empty());
+  // Every item lies on one of the window's pages.
+  for (const ItemFlag& flag : ItemFlags()) {
+    bool outer = std::find(kOuterTabs.begin(), kOuterTabs.end(), std::wstring_view(flag.tab)) != kOuterTabs.end();
+    EXPECT_TRUE(outer) << flag.checkBox;
+    bool browser = std::wstring_view(flag.tab) == kOuterTabs[kBrowsersTab];
+    bool inner =
+        std::find(kBrowserTabs.begin(), kBrowserTabs.end(), std::wstring_view(flag.subTab)) != kBrowserTabs.end();
+    EXPECT_EQ(inner, browser) << flag.checkBox;
+  }
+  EXPECT_STREQ(FindItemFlag(L"Check59")->key, L"Images");
+}
+
+TEST(SelectionLayout, StoredTabNumbersOutsideTheTabsAreIgnored) {
+  EXPECT_EQ(StoredTabNumber(L"3", 7), 3);
+  EXPECT_EQ(StoredTabNumber(L"", 7), 0);
+  EXPECT_EQ(StoredTabNumber(L"abc", 7), 0);
+  EXPECT_EQ(StoredTabNumber(L"6x", 7), 6);
+  EXPECT_EQ(StoredTabNumber(L"9", 10), 9);
+  EXPECT_EQ(StoredTabNumber(L"7", 7), std::nullopt);
+  EXPECT_EQ(StoredTabNumber(L"-1", 7), std::nullopt);
+}
