@@ -1,0 +1,73 @@
+#pragma once
+// The options that are not cleaning items: section "Options" of the settings file, the Windows Run
+// entry and Internet Explorer's start page and window title.
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace settings {
+
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";  // the machine's, else the user's
+constexpr wchar_t kRunValue[] = L"Trellwipe";
+
+// Written in this order of keys; the HKEY_LOCAL_MACHINE key takes the title first.
+constexpr std::array<const wchar_t*, 3> kIeMainKeys = {
+    L"HKEY_USERS\\.DEFAULT\\Software\\Microsoft\\Internet Explorer\\Main",
+    L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main",
+    L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\Main",
+};
+
+// A check box state as stored: 0 unticked, 1 ticked, 2 greyed.
+enum class BoxState { Unticked = 0, Ticked = 1, Greyed = 2 };
+
+struct Options {
+  bool bossKey = false;         // "bosskey"
+  bool startup = false;         // "startup": the Run entry
+  bool autoCheck = false;       // "autoclean"
+  bool exitAfter = false;       // "exit"
+  bool securely = false;        // "securely"
+  bool windowsStartup = false;  // "WindowsStartup"
+  bool windowsShutdown = false; // "WindowsShutdown"
+  std::array<BoxState, 7> days{};  // "CleanDays", Sunday first
+  std::wstring cleanTime;          // "CleanTime"
+  std::wstring startPage;          // "Start Page", "Error" when it cannot be read
+  std::wstring windowTitle;        // "Window Title", empty when it cannot be read
+};
+
+// How the boss key is switched on the main window; the options only decide when.
+struct BossKeySwitch {
+  std::function<void()> arm;
+  std::function<void()> disarm;
+};
+
+// "0:00", "0:30", "1:00" ... "23:30".
+std::vector<std::wstring> StartTimes();
+
+// Writes or removes the Run entry. A standard user cannot write the machine's Run key; the entry then
+// goes under the user's own, which Windows starts as well. Removing clears both.
+void SetStartWithWindows(const std::wstring& programFolder, bool on, HKEY machine = HKEY_LOCAL_MACHINE,
+                         HKEY user = HKEY_CURRENT_USER);
+
+// "C:\Tools\X" gives "\"C:\Tools\X\trellwipe.exe\" min".
+std::wstring RunEntryText(const std::wstring& programFolder);
+
+// The day boxes of a "CleanDays" text; an empty text counts as "0000000", and a character other than
+// 0, 1 or 2 (or a missing one) leaves its box unticked.
+std::array<BoxState, 7> ParseCleanDays(const std::wstring& text);
+std::wstring CleanDaysText(const std::array<BoxState, 7>& days);
+
+Options LoadOptions(const std::wstring& programFolder);
+
+// Stores everything in order: the Internet Explorer values, the boss key (switched only when it
+// changes), the Run entry, the remaining flags, "CleanDays" and "CleanTime". A failing step is
+// skipped and the next one runs.
+void SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey);
+
+// Writes "Start Page" and "Window Title" under each existing key (an empty text becomes one blank);
+// a key that does not exist is skipped and not created.
+void WriteIePages(const std::array<const wchar_t*, 3>& keys, std::wstring startPage, std::wstring windowTitle);
+
+}  // namespace settings
