@@ -98,6 +98,20 @@ struct IconTraits {
 };
 using Icon = Unique<IconTraits>;  // LoadImageW with LR_LOADFROMFILE, never a shared icon
 
+struct MenuTraits {
+  using Raw = HMENU;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { DestroyMenu(h); }
+};
+using Menu = Unique<MenuTraits>;  // CreateMenu or CreatePopupMenu, never a menu a window owns
+
+struct AcceleratorTraits {
+  using Raw = HACCEL;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { DestroyAcceleratorTable(h); }
+};
+using Accelerators = Unique<AcceleratorTraits>;  // CreateAcceleratorTableW
+
 struct TimerId {
   HWND window = nullptr;
   UINT_PTR id = 0;

@@ -46,4 +46,13 @@ bool ScheduleDue(const Schedule& schedule, const SYSTEMTIME& now) {
   return inifun::FlagTest(schedule.dayFlags[now.wDayOfWeek]);
 }
 
+bool ScheduleCheck::Due(const Schedule& schedule, const SYSTEMTIME& now) {
+  if (!ScheduleDue(schedule, now)) return false;
+  unsigned long long minute =
+      (((now.wYear * 100ULL + now.wMonth) * 100 + now.wDay) * 100 + now.wHour) * 100 + now.wMinute;
+  if (minute == served_) return false;
+  served_ = minute;
+  return true;
+}
+
 }  // namespace settings

@@ -23,4 +23,16 @@ std::optional<int> MinuteOfDay(const std::wstring& text);
 // scheduled day normally sees two runs in that minute.
 bool ScheduleDue(const Schedule& schedule, const SYSTEMTIME& now);
 
+// The timer's check: due at most once per scheduled minute, although the timer ticks twice in it.
+class ScheduleCheck {
+ public:
+  // True when a run is to start now; the minute then counts as served, whether or not the run could
+  // start (a run in progress refuses it).
+  bool Due(const Schedule& schedule, const SYSTEMTIME& now);
+
+ private:
+  // Year, month, day, hour and minute of the last served minute.
+  unsigned long long served_ = 0;
+};
+
 }  // namespace settings

@@ -2,13 +2,19 @@
 
 #include "engine/process_values.h"
 #include "ui/main_window.h"
+#include "ui/splash_window.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  ui::MainWindow window(instance, engine::ProgramFolder());
-  if (!window.Create()) return 1;
-  ShowWindow(window.Handle(), show);
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  const std::wstring programFolder = engine::ProgramFolder();
+  ui::MainWindow window(instance, programFolder, commandLine ? commandLine : L"");
+  bool loaded = false;
+  ui::SplashWindow splash(
+      instance, programFolder, [&] { loaded = window.Create(); }, [&] { window.ShowAfterSplash(); });
+  window.SetBeforeExit([&] { splash.Unload(); });
+  if (!splash.Create(true) || !loaded) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (window.TranslateShortcut(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -2,32 +2,100 @@
 
 #include <commctrl.h>
 
+#include "engine/normal.h"
 #include "engine/plugins.h"
+#include "engine/run_and_wait.h"
+#include "filesearch/locate_window.h"
 #include "settings/custom_list.h"
 #include "settings/inifun.h"
-#include "ui/boss_key.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
+#include "settings/options_window.h"
+#include "settings/selection_window.h"
+#include "ui/about_window.h"
+#include "ui/boss_key.h"
+#include "ui/main_commands.h"
+#include "ui/skin.h"
 
 namespace ui {
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"TrellwipeMainWindow";
-constexpr int kStartId = 101;
+constexpr UINT kLinkId = 201;
+// Posted by the first activation: the start-up run begins once activation has been handled.
+constexpr UINT kStartupRunMessage = WM_APP + 2;
+
+constexpr int kNavigationWidth = 132;
+constexpr int kStripHeight = 26;
+constexpr int kGap = 8;
+
+constexpr wchar_t kHomeText[] =
+    L"Ensure your privacy by erasing kinds of tracks from your computer.\r\n\r\n"
+    L"Trellwipe lets you protect your privacy and improve your computer's performance by removing unwanted "
+    L"information and files. One click erases what your browsers, Windows and your programs keep about what "
+    L"you did, and nothing else: you choose every kind of trace in the cleaning settings.";
+
+constexpr wchar_t kHomeLists[] =
+    L"Using this program, you can clean and remove:\r\n"
+    L"    \x2022 the caches, cookies, histories and typed addresses of your browsers\r\n"
+    L"    \x2022 Windows recent-document lists, run history, temporary folders and the recycle bin\r\n"
+    L"    \x2022 the recent-file lists of Microsoft Office and other programs\r\n"
+    L"    \x2022 messenger and e-mail traces\r\n"
+    L"    \x2022 files and folders of your own choice, and the targets of plug-ins\r\n\r\n"
+    L"You also can:\r\n"
+    L"    \x2022 keep the cookies and typed addresses you want to keep\r\n"
+    L"    \x2022 clean on a weekly schedule or when Windows starts\r\n"
+    L"    \x2022 search for files by name and erase them\r\n"
+    L"    \x2022 hide browser and folder windows at once with the boss key (Windows key + Z)";
+
+UINT TrackAtPointer(HMENU popup, HWND owner) {
+  POINT point;
+  GetCursorPos(&point);
+  UINT command = static_cast<UINT>(TrackPopupMenu(popup, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, point.x,
+                                                  point.y, 0, owner, nullptr));
+  // Lets the menu close when the user clicks elsewhere next time.
+  PostMessageW(owner, WM_NULL, 0, 0);
+  return command;
+}
+
+bool FileExists(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, std::wstring programFolder)
-    : instance_(instance), programFolder_(std::move(programFolder)) {}
+MainWindowActions DefaultActions() {
+  MainWindowActions actions;
+  actions.openSettings = settings::ShowCleaningSettings;
+  actions.openOptions = settings::ShowOptions;
+  actions.openFileSearch = filesearch::ShowFileSearch;
+  actions.openAbout = [](HWND owner) { ShowAbout(owner); };
+  actions.startProgram = [](const std::wstring& commandLine) { engine::StartProcess(commandLine, SW_SHOWNORMAL); };
+  actions.openWithShell = normal::OpenWithShell;
+  actions.trackPopupMenu = TrackAtPointer;
+  return actions;
+}
+
+MainWindow::MainWindow(HINSTANCE instance, std::wstring programFolder, std::wstring commandLine,
+                       MainWindowActions actions)
+    : instance_(instance),
+      programFolder_(std::move(programFolder)),
+      commandLine_(std::move(commandLine)),
+      actions_(std::move(actions)) {}
 
 MainWindow::~MainWindow() {
   notifications_.reset();
+  tray_.Remove();
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
 bool MainWindow::Create() {
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+  INITCOMMONCONTROLSEX controls = {sizeof(controls),
+                                   ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_LINK_CLASS};
   InitCommonControlsEx(&controls);
   WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
@@ -36,70 +104,133 @@ bool MainWindow::Create() {
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(1));
+  if (!windowClass.hIcon) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
   windowClass.lpszClassName = kClassName;
   RegisterClassExW(&windowClass);
 
-  hwnd_ = CreateWindowExW(0, kClassName, L"Trellwipe V6.50", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                          640, 480, nullptr, nullptr, instance_, this);
-  if (!hwnd_) return false;
+  if (!CreateWindowExW(0, kClassName, L"Trellwipe V6.50", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                       CW_USEDEFAULT, CW_USEDEFAULT, 800, 560, nullptr, CreateMainMenu(), instance_, this)) {
+    return false;
+  }
+  accelerators_ = CreateMainAccelerators();
+  trayMenu_ = CreateTrayMenu();
+  CreateControls();
 
+  notifications_ = std::make_unique<NotificationSystem>(instance_, [this](const std::wstring& key) {
+    ShowInformation(L"Trellwipe", NotificationClickMessage(key, L"Trellwipe"));
+  });
+  ApplySkinFile(hwnd_, programFolder_);
+  ShowPage(Page::Home);
+  // The folder and version values the catalogue reads are computed here, once.
+  run_ = std::make_unique<engine::CleanRun>(*this, programFolder_, engine::ComputeProcessValues());
+  run_->SetCustomItemsStage(settings::RunCustomItems);
+  run_->SetPluginStage(plugins::RunTickedPlugins);
+  const std::wstring settingsFile = settings::SettingsFile(programFolder_);
+  schedule_ = settings::LoadSchedule(settingsFile);
+  SetTimer(hwnd_, kScheduleTimer, 30000, nullptr);
+  settings::LastRun last = settings::LoadLastRun(settingsFile);
+  run_->Counters() = {last.cleanedKeys, last.releasedBytes};
+  ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes));
+  tray_.Add(hwnd_, reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON)), L"Trellwipe");
+  if (inifun::FlagTest(inifun::ReadIniValue(settingsFile, L"Options", L"bosskey"))) ArmBossKey(hwnd_);
+  return true;
+}
+
+HWND MainWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, UINT id, DWORD exStyle) {
+  HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | style, 0, 0, 0, 0, hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_, nullptr);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  return control;
+}
+
+void MainWindow::CreateControls() {
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof(metrics);
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
   font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+  LOGFONTW title = metrics.lfMessageFont;
+  title.lfHeight = title.lfHeight * 2;
+  title.lfWeight = FW_BOLD;
+  titleFont_.reset(CreateFontIndirectW(&title));
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
-  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL,
-                          0, 0, 0, 0, hwnd_, nullptr, instance_, nullptr);
+  navigation_.Create(hwnd_, instance_);
+  SendMessageW(navigation_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+  homeTitle_ = AddControl(L"STATIC", L"Trellwipe", SS_LEFT);
+  SendMessageW(homeTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+  homeText_ = AddControl(L"STATIC", kHomeText, SS_LEFT);
+  homeLists_ = AddControl(L"STATIC", kHomeLists, SS_LEFT);
+  homePage_ = {homeTitle_, homeText_, homeLists_};
+
+  frame_ = AddControl(L"BUTTON", L"Status", BS_GROUPBOX);
+  list_ = AddControl(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0,
+                     WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
   const wchar_t* headers[] = {L"Item", L"State"};
   for (int i = 0; i < 2; ++i) {
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = const_cast<wchar_t*>(headers[i]);
-    column.cx = 280;
+    column.cx = i == 0 ? 330 : 260;
     ListView_InsertColumn(list_, i, &column);
   }
-  progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_, nullptr,
-                              instance_, nullptr);
+  progress_ = AddControl(PROGRESS_CLASSW, L"", 0);
   SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
-  status_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 0, 0, 0, 0, hwnd_,
-                            nullptr, instance_, nullptr);
-  statistics_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 0, 0, 0, 0, hwnd_,
-                                nullptr, instance_, nullptr);
-  start_ = CreateWindowExW(0, L"BUTTON", L"Start Cleaning >>", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                           0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStartId)), instance_,
-                           nullptr);
-  for (HWND child : {list_, progress_, status_, statistics_, start_}) {
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-  }
-  Layout();
+  status_ = AddControl(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
+  start_ = AddControl(L"BUTTON", L"Start Cleaning >>", WS_TABSTOP | BS_DEFPUSHBUTTON, kStartCleaningCommand);
+  cancel_ = AddControl(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancelCommand);
+  statusPage_ = {frame_, list_, progress_, status_, start_, cancel_};
 
-  notifications_ = std::make_unique<NotificationSystem>(instance_, [this](const std::wstring& key) {
-    ShowInformation(L"Trellwipe", NotificationClickMessage(key, L"Trellwipe"));
-  });
-  run_ = std::make_unique<engine::CleanRun>(*this, programFolder_, engine::ComputeProcessValues());
-  run_->SetCustomItemsStage(settings::RunCustomItems);
-  run_->SetPluginStage(plugins::RunTickedPlugins);
-  if (inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"bosskey"))) {
-    ArmBossKey(hwnd_);
-  }
-  schedule_ = settings::LoadSchedule(settings::SettingsFile(programFolder_));
-  SetTimer(hwnd_, kScheduleTimer, 30000, nullptr);
-  settings::LastRun last = settings::LoadLastRun(settings::SettingsFile(programFolder_));
-  run_->Counters() = {last.cleanedKeys, last.releasedBytes};
-  ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes));
-  return true;
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(start_);
+  tool.lpszText = const_cast<wchar_t*>(
+      L"Close your browsers and other programs first: files that are in use cannot be erased.");
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+
+  lastClean_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP);
+  totals_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
+  link_ = AddControl(WC_LINK, L"<a>Trellwipe on the web</a>", WS_VISIBLE | WS_TABSTOP, kLinkId);
+  Layout();
 }
 
 void MainWindow::Layout() {
   RECT client;
   GetClientRect(hwnd_, &client);
-  int width = client.right - 16, bottom = client.bottom;
-  MoveWindow(statistics_, 8, 8, width, 20, TRUE);
-  MoveWindow(list_, 8, 32, width, bottom - 32 - 96, TRUE);
-  MoveWindow(progress_, 8, bottom - 88, width, 18, TRUE);
-  MoveWindow(status_, 8, bottom - 64, width, 20, TRUE);
-  MoveWindow(start_, client.right - 168, bottom - 38, 160, 30, TRUE);
+  const int left = kNavigationWidth + kGap, right = client.right - kGap;
+  const int width = right - left, bottom = client.bottom - kStripHeight;
+  MoveWindow(navigation_.Handle(), 0, 0, kNavigationWidth, client.bottom, TRUE);
+
+  MoveWindow(homeTitle_, left, kGap, width, 40, TRUE);
+  MoveWindow(homeText_, left, kGap + 44, width, 90, TRUE);
+  MoveWindow(homeLists_, left, kGap + 140, width, bottom - kGap - 140, TRUE);
+
+  MoveWindow(frame_, left, kGap, width, bottom - kGap, TRUE);
+  const int inner = left + 10, innerWidth = width - 20, frameBottom = bottom - 10;
+  MoveWindow(list_, inner, kGap + 22, innerWidth, frameBottom - 118 - kGap - 22, TRUE);
+  MoveWindow(progress_, inner, frameBottom - 110, innerWidth, 18, TRUE);
+  MoveWindow(status_, inner, frameBottom - 84, innerWidth, 20, TRUE);
+  MoveWindow(start_, right - 10 - 160, frameBottom - 44, 160, 32, TRUE);
+  MoveWindow(cancel_, right - 10 - 160 - kGap - 96, frameBottom - 44, 96, 32, TRUE);
+
+  MoveWindow(lastClean_, left, bottom + 4, 140, 20, TRUE);
+  MoveWindow(totals_, left + 140, bottom + 4, width - 140 - 190, 20, TRUE);
+  MoveWindow(link_, right - 190, bottom + 4, 190, 20, TRUE);
+}
+
+void MainWindow::ShowPage(Page page) {
+  page_ = page;
+  for (HWND control : homePage_) ShowWindow(control, page == Page::Home ? SW_SHOW : SW_HIDE);
+  for (HWND control : statusPage_) ShowWindow(control, page == Page::Status ? SW_SHOW : SW_HIDE);
+}
+
+bool MainWindow::TranslateShortcut(MSG& message) {
+  return hwnd_ && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), &message);
 }
 
 LRESULT CALLBACK MainWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -113,10 +244,11 @@ LRESULT CALLBACK MainWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, L
 }
 
 LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == TaskbarCreatedMessage()) {
+    tray_.Restore();
+    return 0;
+  }
   switch (message) {
-    case WM_SIZE:
-      if (start_) Layout();
-      return 0;
     case WM_HOTKEY:
       BossKeyMessage(message, wParam, lParam);
       break;
@@ -124,29 +256,155 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == kScheduleTimer) CheckSchedule();
       return 0;
     case WM_COMMAND:
-      if (LOWORD(wParam) == kStartId && HIWORD(wParam) == BN_CLICKED) run_->CleanNow();
+      if (lParam == 0 || HIWORD(wParam) == BN_CLICKED || reinterpret_cast<HWND>(lParam) == navigation_.Handle()) {
+        Execute(LOWORD(wParam));
+      }
+      return 0;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->hwndFrom == link_ && (header->code == NM_CLICK || header->code == NM_RETURN)) {
+        actions_.openWithShell(kProductWebPage);
+      }
+      return 0;
+    }
+    case TrayIcon::kCallbackMessage:
+      TrayEvent(lParam);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) FirstActivation();
+      break;
+    case kStartupRunMessage:
+      run_->CleanNow(true);
       return 0;
     case WM_CLOSE:
-      ExitProgram();
+      // Closing only sends the window to the tray; Exit ends the program.
+      ShowWindow(hwnd_, SW_MINIMIZE);
+      ShowWindow(hwnd_, SW_HIDE);
       return 0;
     case WM_DESTROY:
       DisarmBossKey(hwnd_);
+      tray_.Remove();
       break;
     case WM_NCDESTROY:
       SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
       hwnd_ = nullptr;
-      break;
+      return 0;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
+void MainWindow::Execute(UINT command) {
+  switch (command) {
+    case kCleanNowCommand:
+      ShowPage(Page::Status);
+      run_->CleanNow();
+      break;
+    case kStartCleaningCommand:
+      run_->CleanNow();
+      break;
+    case kTrayCleanNowCommand:
+      if (run_->CleanNow(true) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
+      break;
+    case kCleanSettingsCommand:
+      actions_.openSettings(hwnd_, programFolder_);
+      break;
+    case kCleanOptionsCommand:
+      if (actions_.openOptions(hwnd_, hwnd_, programFolder_)) {
+        schedule_ = settings::LoadSchedule(settings::SettingsFile(programFolder_));
+      }
+      break;
+    case kSearchEraseCommand:
+      actions_.openFileSearch(hwnd_, programFolder_);
+      break;
+    case kAboutCommand:
+      actions_.openAbout(hwnd_);
+      break;
+    case kCleanRegistryCommand:
+      StartTool(L"\\Keysweep.exe");
+      break;
+    case kFileShredderCommand:
+      StartTool(L"\\Papermill.exe");
+      break;
+    case kHelpCommand:
+      OpenHelp();
+      break;
+    case kWebsiteCommand:
+      actions_.openWithShell(kProductWebPage);
+      break;
+    case kTellFriendCommand:
+      actions_.openWithShell(L"mailto:");
+      break;
+    case kRestoreCommand:
+      Restore();
+      break;
+    case kShowHomeCommand:
+      ShowPage(Page::Home);
+      break;
+    case kShowStatusCommand:
+      ShowPage(Page::Status);
+      break;
+    case kExitCommand:
+      ExitProgram();
+      break;
+  }
+}
+
+void MainWindow::TrayEvent(LPARAM event) {
+  if (event == WM_LBUTTONUP) {
+    Restore();
+  } else if (event == WM_RBUTTONUP) {
+    SetForegroundWindow(hwnd_);
+    if (UINT command = actions_.trackPopupMenu(TrayPopup(), hwnd_)) Execute(command);
+  }
+}
+
+void MainWindow::Restore() {
+  ShowWindow(hwnd_, SW_SHOW);
+  ShowWindow(hwnd_, SW_RESTORE);
+}
+
+void MainWindow::ShowAfterSplash() {
+  if (commandLine_ == L"min") {
+    FirstActivation();
+    return;
+  }
+  ShowWindow(hwnd_, SW_SHOW);
+}
+
+void MainWindow::FirstActivation() {
+  // Exactly "min", the argument of the Windows Run entry; the comparison is case-sensitive.
+  if (commandLine_ != L"min") return;
+  ShowWindow(hwnd_, SW_HIDE);
+  commandLine_.clear();
+  if (inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"WindowsStartup"))) {
+    PostMessageW(hwnd_, kStartupRunMessage, 0, 0);
+  }
+}
+
+void MainWindow::StartTool(const wchar_t* name) {
+  std::wstring program = programFolder_ + name;
+  if (FileExists(program)) actions_.startProgram(Quoted(program));
+}
+
+void MainWindow::OpenHelp() {
+  std::wstring viewer = run_->Values().windowsFolder + L"\\hh.exe";
+  std::wstring help = programFolder_ + L"\\help.chm";
+  if (FileExists(viewer) && FileExists(help)) actions_.startProgram(Quoted(viewer) + L" " + Quoted(help));
+}
+
 void MainWindow::CheckSchedule() {
   SYSTEMTIME now;
-  GetLocalTime(&now);
-  if (!settings::ScheduleDue(schedule_, now)) return;
+  if (clock_) {
+    now = clock_();
+  } else {
+    GetLocalTime(&now);
+  }
+  if (!scheduleCheck_.Due(schedule_, now)) return;
   // A tick that arrives while a run is under way is refused by the run itself.
-  if (run_->CleanNow(true)) ShowWindow(hwnd_, SW_HIDE);
+  if (run_->CleanNow(true) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
+
+void MainWindow::ShowStatusPage() { ShowPage(Page::Status); }
 
 void MainWindow::SetBusyCursor(bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
 
@@ -183,6 +441,7 @@ void MainWindow::PumpMessages() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
+    if (TranslateShortcut(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -201,12 +460,18 @@ void MainWindow::ShowInformation(const std::wstring& title, const std::wstring& 
 void MainWindow::QueueNotification(const engine::NotificationRequest& request) { notifications_->Queue(request); }
 
 void MainWindow::ShowStatistics(const std::wstring& lastClean, const std::wstring& totals) {
-  SetWindowTextW(statistics_, (lastClean + totals).c_str());
+  SetWindowTextW(lastClean_, lastClean.c_str());
+  SetWindowTextW(totals_, totals.c_str());
 }
 
-void MainWindow::ShowMainWindow() { ShowWindow(hwnd_, SW_SHOW); }
+void MainWindow::ShowMainWindow() {
+  if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
+}
 
 void MainWindow::ExitProgram() {
+  if (beforeExit_) beforeExit_();
+  if (hwnd_) DisarmBossKey(hwnd_);
+  tray_.Remove();
   if (hwnd_) DestroyWindow(hwnd_);
   PostQuitMessage(0);
 }

@@ -1,37 +1,80 @@
 #pragma once
-// The main window: the result list, progress bar, status line and start button of a run.
+// "frmMainCode": the hub of the program. Its home and status pages, menus, navigation images, tray
+// icon and statistics strip reach every other window, and its status page shows the cleaning run.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/clean_run.h"
 #include "engine/run_view.h"
 #include "platform/handles.h"
 #include "settings/schedule.h"
+#include "ui/navigation_bar.h"
+#include "ui/product.h"
 #include "ui/notification_window.h"
+#include "ui/tray_icon.h"
 
 namespace ui {
+
+// What the main window starts outside itself: other windows, programs and shell targets. Tests
+// replace them so that nothing modal or external runs.
+struct MainWindowActions {
+  std::function<void(HWND owner, const std::wstring& programFolder)> openSettings;
+  // True when the user pressed OK.
+  std::function<bool(HWND owner, HWND mainWindow, const std::wstring& programFolder)> openOptions;
+  std::function<void(HWND owner, const std::wstring& programFolder)> openFileSearch;
+  std::function<void(HWND owner)> openAbout;
+  // A separate program with a normal window, not waited for.
+  std::function<void(const std::wstring& commandLine)> startProgram;
+  std::function<void(const std::wstring& target)> openWithShell;
+  // Shows the pop-up at the pointer and returns the chosen command, 0 when none.
+  std::function<UINT(HMENU popup, HWND owner)> trackPopupMenu;
+};
+MainWindowActions DefaultActions();
 
 class MainWindow : public engine::RunView {
  public:
   // Checks the schedule every 30 seconds for as long as the window lives.
   static constexpr UINT_PTR kScheduleTimer = 1;
+  enum class Page { Home, Status };
 
-  MainWindow(HINSTANCE instance, std::wstring programFolder);
+  // commandLine: the program's arguments without its name ("min" when started with Windows).
+  MainWindow(HINSTANCE instance, std::wstring programFolder, std::wstring commandLine = L"",
+             MainWindowActions actions = DefaultActions());
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Creates the window hidden; false when the platform refused.
+  // Loads the window hidden; false when the platform refused.
   bool Create();
+  // The start-up window's timer: show the window, unless started with "min".
+  void ShowAfterSplash();
+  // Runs first in the exit sequence (the start-up window unloads itself there).
+  void SetBeforeExit(std::function<void()> beforeExit) { beforeExit_ = std::move(beforeExit); }
+  // The schedule check's clock (the local time by default).
+  void SetClock(std::function<SYSTEMTIME()> clock) { clock_ = std::move(clock); }
+  // Lets the menu shortcuts reach the window from the program's message loop.
+  bool TranslateShortcut(MSG& message);
+
   HWND Handle() const { return hwnd_; }
+  Page CurrentPage() const { return page_; }
+  const std::wstring& StartupCommandLine() const { return commandLine_; }
   HWND ResultList() const { return list_; }
   HWND StartButton() const { return start_; }
+  HWND CancelButton() const { return cancel_; }
   HWND Progress() const { return progress_; }
   HWND StatusLine() const { return status_; }
+  HWND LastCleanLabel() const { return lastClean_; }
+  HWND Statistics() const { return totals_; }
+  HWND WebLink() const { return link_; }
+  const NavigationBar& Navigation() const { return navigation_; }
+  const TrayIcon& Tray() const { return tray_; }
+  HMENU TrayPopup() const { return GetSubMenu(trayMenu_.get(), 0); }
+  const settings::Schedule& Schedule() const { return schedule_; }
   NotificationSystem& Notifications() { return *notifications_; }
-  HWND Statistics() const { return statistics_; }
   engine::CleanRun& Run() { return *run_; }
 
   // Message boxes are replaced by a callback in tests so that nothing blocks.
@@ -39,7 +82,7 @@ class MainWindow : public engine::RunView {
     informationSink_ = std::move(sink);
   }
 
-  void ShowStatusPage() override {}
+  void ShowStatusPage() override;
   void SetBusyCursor(bool busy) override;
   void EnableStartButton(bool enabled) override;
   void ClearRows() override;
@@ -53,28 +96,60 @@ class MainWindow : public engine::RunView {
   void QueueNotification(const engine::NotificationRequest& request) override;
   void ShowStatistics(const std::wstring& lastClean, const std::wstring& totals) override;
   void ShowMainWindow() override;
+  // The exit sequence: the start-up window, the boss key, the tray icon, then the window; the
+  // message loop ends.
   void ExitProgram() override;
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, UINT id = 0, DWORD exStyle = 0);
   void Layout();
+  void ShowPage(Page page);
+  void Execute(UINT command);
+  void TrayEvent(LPARAM event);
+  void Restore();
+  void FirstActivation();
+  void StartTool(const wchar_t* name);
+  void OpenHelp();
   void CheckSchedule();
 
   HINSTANCE instance_;
   std::wstring programFolder_;
+  std::wstring commandLine_;
+  MainWindowActions actions_;
   HWND hwnd_ = nullptr;
+  Page page_ = Page::Home;
+  std::vector<HWND> homePage_;
+  std::vector<HWND> statusPage_;
+  HWND homeTitle_ = nullptr;
+  HWND homeText_ = nullptr;
+  HWND homeLists_ = nullptr;
+  HWND frame_ = nullptr;
   HWND list_ = nullptr;
   HWND progress_ = nullptr;
   HWND status_ = nullptr;
   HWND start_ = nullptr;
-  HWND statistics_ = nullptr;
+  HWND cancel_ = nullptr;
+  HWND tooltip_ = nullptr;
+  HWND lastClean_ = nullptr;
+  HWND totals_ = nullptr;
+  HWND link_ = nullptr;
+  NavigationBar navigation_;
   platform::Font font_;
+  platform::Font titleFont_;
+  platform::Accelerators accelerators_;
+  platform::Menu trayMenu_;
+  TrayIcon tray_;
   int currentRow_ = -1;
   std::unique_ptr<engine::CleanRun> run_;
   settings::Schedule schedule_;
+  settings::ScheduleCheck scheduleCheck_;
+  std::function<SYSTEMTIME()> clock_;
   std::unique_ptr<NotificationSystem> notifications_;
   std::function<void(const std::wstring&, const std::wstring&)> informationSink_;
+  std::function<void()> beforeExit_;
 };
 
 }  // namespace ui

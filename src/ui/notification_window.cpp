@@ -129,8 +129,11 @@ void NotificationWindow::ApplyRequest() {
 
 void NotificationWindow::Place() {
   const TwipsRect& bounds = animation_.Bounds();
-  MoveWindow(window_.get(), ToPixels(bounds.left), ToPixels(bounds.top), ToPixels(bounds.width),
-             ToPixels(bounds.height), TRUE);
+  // The pop-up grows from its bottom edge: bits copied from the old position would leave a trail of
+  // its top border, so every step repaints the whole window.
+  SetWindowPos(window_.get(), nullptr, ToPixels(bounds.left), ToPixels(bounds.top), ToPixels(bounds.width),
+               ToPixels(bounds.height), SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+  RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void NotificationWindow::StartTimer(unsigned interval) {

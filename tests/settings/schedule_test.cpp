@@ -66,3 +66,23 @@ TEST(Schedule, TimeTexts) {
   EXPECT_FALSE(MinuteOfDay(L"half past nine"));
   EXPECT_FALSE(MinuteOfDay(L"123:00"));
 }
+
+TEST(Schedule, TheCheckServesEachScheduledMinuteOnce) {
+  Schedule schedule;
+  schedule.dayFlags = {L"0", L"1", L"0", L"0", L"0", L"0", L"0"};
+  schedule.time = L"9:30";
+  ScheduleCheck check;
+  SYSTEMTIME first = At(1, 9, 30, 10), second = At(1, 9, 30, 40);
+  first.wDay = second.wDay = 7;
+  EXPECT_TRUE(check.Due(schedule, first));
+  EXPECT_FALSE(check.Due(schedule, second));
+  EXPECT_FALSE(check.Due(schedule, At(1, 9, 31)));
+  // The same minute a week later is a new occasion.
+  SYSTEMTIME nextWeek = first;
+  nextWeek.wDay = 14;
+  EXPECT_TRUE(check.Due(schedule, nextWeek));
+  // A minute that is not due does not count as served.
+  ScheduleCheck fresh;
+  EXPECT_FALSE(fresh.Due(schedule, At(2, 9, 30)));
+  EXPECT_TRUE(fresh.Due(schedule, first));
+}

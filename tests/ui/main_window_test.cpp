@@ -3,8 +3,13 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 #include "settings/inifun.h"
 #include "support/test_support.h"
+#include "ui/main_commands.h"
+#include "ui/splash_window.h"
 
 using namespace testing_support;
 
@@ -20,6 +25,92 @@ std::wstring WindowText(HWND hwnd) {
   wchar_t buffer[512] = L"";
   GetWindowTextW(hwnd, buffer, 512);
   return buffer;
+}
+
+// The entries of a menu: its texts, "-" for a separator.
+std::vector<std::wstring> MenuTexts(HMENU menu) {
+  std::vector<std::wstring> texts;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t buffer[128] = L"";
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_STRING;
+    info.dwTypeData = buffer;
+    info.cch = 128;
+    GetMenuItemInfoW(menu, i, TRUE, &info);
+    texts.push_back(info.fType & MFT_SEPARATOR ? L"-" : buffer);
+  }
+  return texts;
+}
+
+void DrainQuit() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
+void Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void Command(HWND window, UINT command) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0); }
+
+// A main window whose outside actions only record what they were asked.
+struct RecordedWindow {
+  explicit RecordedWindow(const std::wstring& folder, const std::wstring& commandLine = L"") {
+    ui::MainWindowActions actions;
+    actions.openSettings = [this](HWND owner, const std::wstring& programFolder) {
+      calls.push_back(L"settings " + programFolder);
+      owners.push_back(owner);
+    };
+    actions.openOptions = [this](HWND owner, HWND main, const std::wstring&) {
+      calls.push_back(L"options");
+      owners.push_back(owner);
+      mainWindows.push_back(main);
+      if (onOptions) onOptions();
+      return optionsAnswer;
+    };
+    actions.openFileSearch = [this](HWND owner, const std::wstring&) {
+      calls.push_back(L"search");
+      owners.push_back(owner);
+    };
+    actions.openAbout = [this](HWND owner) {
+      calls.push_back(L"about");
+      owners.push_back(owner);
+    };
+    actions.startProgram = [this](const std::wstring& commandLine) { calls.push_back(L"start " + commandLine); };
+    actions.openWithShell = [this](const std::wstring& target) { calls.push_back(L"shell " + target); };
+    actions.trackPopupMenu = [this](HMENU popup, HWND) {
+      shownMenu = popup;
+      return menuAnswer;
+    };
+    window.emplace(GetModuleHandleW(nullptr), folder, commandLine, std::move(actions));
+    EXPECT_TRUE(window->Create());
+    window->SetInformationSink([this](const std::wstring& title, const std::wstring&) { boxes.push_back(title); });
+  }
+  ~RecordedWindow() { DrainQuit(); }
+  HWND Handle() const { return window->Handle(); }
+  ui::MainWindow* operator->() { return &*window; }
+
+  std::vector<std::wstring> calls;
+  std::vector<HWND> owners;
+  std::vector<HWND> mainWindows;
+  std::vector<std::wstring> boxes;
+  std::function<void()> onOptions;
+  bool optionsAnswer = false;
+  UINT menuAnswer = 0;
+  HMENU shownMenu = nullptr;
+  std::optional<ui::MainWindow> window;
+};
+
+bool HotKeyTaken() {
+  if (!RegisterHotKey(nullptr, 1, MOD_WIN, 'Z')) return true;
+  UnregisterHotKey(nullptr, 1);
+  return false;
 }
 
 }  // namespace
@@ -90,6 +181,28 @@ TEST(MainWindow, TheScheduleTimerStartsAnUnattendedRunAndHidesTheWindow) {
   EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
 }
 
+TEST(MainWindow, TheScheduleRunsOncePerScheduledMinuteAtTheInjectedTime) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  inifun::WriteIniValue(settings, L"Options", L"CleanDays", L"0100000");
+  inifun::WriteIniValue(settings, L"Options", L"CleanTime", L"9:30");
+  RecordedWindow window(folder.Path());
+  SYSTEMTIME now = {2026, 12, 1, 7, 9, 30, 5, 0};  // a Monday
+  window->SetClock([&] { return now; });
+  // Each run writes "lastclean"; the test empties it before every tick.
+  auto ranAt = [&](SYSTEMTIME when) {
+    now = when;
+    inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
+    SendMessageW(window.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0);
+    return !inifun::ReadIniValue(settings, L"Options", L"lastclean").empty();
+  };
+  EXPECT_TRUE(ranAt(now));
+  EXPECT_FALSE(ranAt({2026, 12, 1, 7, 9, 30, 35, 0}));
+  EXPECT_FALSE(ranAt({2026, 12, 2, 8, 9, 30, 5, 0}));  // Tuesday: not scheduled
+  EXPECT_TRUE(ranAt({2026, 12, 1, 14, 9, 30, 5, 0}));  // the next Monday
+  EXPECT_TRUE(window.boxes.empty());
+}
+
 TEST(MainWindow, TheBossKeyIsArmedWhileTheWindowLivesWhenSwitchedOn) {
   TempFolder folder;
   inifun::WriteIniValue(folder / L"prisd.dat", L"Options", L"bosskey", L"1");
@@ -107,4 +220,293 @@ TEST(MainWindow, TheBossKeyIsArmedWhileTheWindowLivesWhenSwitchedOn) {
   ASSERT_TRUE(off.Create());
   EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, 'Z'));
   UnregisterHotKey(nullptr, 1);
+}
+
+TEST(MainWindow, MenusCarryTheirEntriesShortcutsAndSeparators) {
+  TempFolder folder;
+  RecordedWindow window(folder.Path());
+  HMENU bar = GetMenu(window.Handle());
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(MenuTexts(bar), (std::vector<std::wstring>{L"File(&F)", L"Tool(&T)", L"Help(&H)"}));
+  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)), (std::vector<std::wstring>{L"Clean Now\tCtrl+N", L"-",
+                                                                       L"Clean Settings\tCtrl+S", L"-",
+                                                                       L"Clean Options\tCtrl+O", L"-",
+                                                                       L"Exit\tCtrl+X"}));
+  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 1)),
+            (std::vector<std::wstring>{L"Clean Registry", L"-", L"Search and Erase", L"-", L"File Shredder"}));
+  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 2)), (std::vector<std::wstring>{L"Help\tF1", L"-", L"Our Website\tCtrl+W", L"-",
+                                                                       L"Tell a Friend", L"-", L"About\tCtrl+A"}));
+  EXPECT_EQ(MenuTexts(window->TrayPopup()),
+            (std::vector<std::wstring>{L"Trellwipe On the Web", L"Help", L"-", L"Options", L"-", L"Settings", L"-",
+                                       L"Restore", L"-", L"Clean Now", L"-", L"Exit"}));
+}
+
+TEST(MainWindow, ShortcutsReachTheirCommands) {
+  TempFolder folder;
+  RecordedWindow window(folder.Path());
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  BYTE saved[256];
+  std::copy(std::begin(keys), std::end(keys), std::begin(saved));
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  for (WPARAM key : {WPARAM('S'), WPARAM('O'), WPARAM('A')}) {
+    MSG message = {window.Handle(), WM_KEYDOWN, key, 0};
+    EXPECT_TRUE(window->TranslateShortcut(message));
+  }
+  SetKeyboardState(saved);
+  MSG plain = {window.Handle(), WM_KEYDOWN, 'S', 0};
+  EXPECT_FALSE(window->TranslateShortcut(plain));
+  EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"settings " + folder.Path(), L"options", L"about"}));
+}
+
+TEST(MainWindow, StatisticsStripShowsTheLastRunPieceByPiece) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  inifun::WriteIniValue(settings, L"Options", L"regnum", L"12");
+  inifun::WriteIniValue(settings, L"Options", L"filesize", L"1048576");
+  inifun::WriteIniValue(settings, L"Options", L"lastclean", L"07.12.2026 09:30:00");
+  RecordedWindow window(folder.Path());
+  EXPECT_EQ(WindowText(window->Statistics()), L"  Cleaned Registry Keys: 12     Released HD Space:1.00MB");
+  EXPECT_EQ(WindowText(window->LastCleanLabel()), L"07.12.2026 09:30:00");
+  EXPECT_EQ(window->CurrentPage(), ui::MainWindow::Page::Home);
+
+  // No settings file: counters at 0 and an empty date.
+  TempFolder empty;
+  RecordedWindow fresh(empty.Path());
+  EXPECT_EQ(WindowText(fresh->Statistics()), L"  Cleaned Registry Keys: 0     Released HD Space:0.00MB");
+  EXPECT_EQ(WindowText(fresh->LastCleanLabel()), L"");
+}
+
+TEST(MainWindow, CloseSendsTheWindowToTheTrayAndExitEndsEverything) {
+  TempFolder folder;
+  inifun::WriteIniValue(folder / L"prisd.dat", L"Options", L"bosskey", L"1");
+  RecordedWindow window(folder.Path());
+  bool splashUnloaded = false;
+  window->SetBeforeExit([&] { splashUnloaded = true; });
+  HWND hwnd = window.Handle();
+  ShowWindow(hwnd, SW_SHOW);
+  EXPECT_TRUE(window->Tray().Active());
+  EXPECT_TRUE(HotKeyTaken());
+
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(hwnd));
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+  EXPECT_TRUE(window->Tray().Active());
+
+  // A left click on the tray icon brings the window back at normal size.
+  SendMessageW(hwnd, ui::TrayIcon::kCallbackMessage, 1, WM_LBUTTONUP);
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  EXPECT_FALSE(IsIconic(hwnd));
+  // Other mouse events over the icon are ignored.
+  SendMessageW(window.Handle(), WM_CLOSE, 0, 0);
+  SendMessageW(hwnd, ui::TrayIcon::kCallbackMessage, 1, WM_MOUSEMOVE);
+  SendMessageW(hwnd, ui::TrayIcon::kCallbackMessage, 1, WM_LBUTTONDOWN);
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+  EXPECT_EQ(window.shownMenu, nullptr);
+
+  Command(hwnd, ui::kExitCommand);
+  EXPECT_TRUE(splashUnloaded);
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_FALSE(window->Tray().Active());
+  EXPECT_FALSE(HotKeyTaken());
+  MSG quit;
+  EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST(MainWindow, TrayMenuCleanNowRunsUnattendedAndHidesTheWindow) {
+  TempFolder folder;
+  RecordedWindow window(folder.Path());
+  ShowWindow(window.Handle(), SW_SHOW);
+  window.menuAnswer = ui::kTrayCleanNowCommand;
+  SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
+  EXPECT_EQ(window.shownMenu, window->TrayPopup());
+  EXPECT_TRUE(window.boxes.empty());
+  auto queued = window->Notifications().Dispatcher().QueuedKeys();
+  ASSERT_EQ(queued.size(), 1u);
+  EXPECT_EQ(queued[0].rfind(L"Trellwipe Clean is done!", 0), 0u);
+  EXPECT_FALSE(IsWindowVisible(window.Handle()));
+  EXPECT_EQ(window->CurrentPage(), ui::MainWindow::Page::Status);
+
+  // "Restore" from the same menu; a menu closed without a choice does nothing.
+  window.menuAnswer = ui::kRestoreCommand;
+  SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
+  EXPECT_TRUE(IsWindowVisible(window.Handle()));
+  window.menuAnswer = 0;
+  SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
+  EXPECT_TRUE(window.calls.empty());
+}
+
+TEST(MainWindow, MenuCommandsOpenTheirWindowsAndPages) {
+  TempFolder folder;
+  RecordedWindow window(folder.Path());
+  HWND hwnd = window.Handle();
+  Command(hwnd, ui::kCleanSettingsCommand);
+  Command(hwnd, ui::kSearchEraseCommand);
+  Command(hwnd, ui::kAboutCommand);
+  Command(hwnd, ui::kWebsiteCommand);
+  Command(hwnd, ui::kTellFriendCommand);
+  NMHDR click = {window->WebLink(), 0, static_cast<UINT>(NM_CLICK)};
+  SendMessageW(hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"settings " + folder.Path(), L"search", L"about",
+                                                     std::wstring(L"shell ") + ui::kProductWebPage, L"shell mailto:",
+                                                     std::wstring(L"shell ") + ui::kProductWebPage}));
+  EXPECT_EQ(window.owners, (std::vector<HWND>{hwnd, hwnd, hwnd}));
+
+  // "Clean Now" shows the status page first, then runs with a message box at the end.
+  Command(hwnd, ui::kCleanNowCommand);
+  EXPECT_EQ(window->CurrentPage(), ui::MainWindow::Page::Status);
+  EXPECT_TRUE(IsWindowVisible(window->ResultList()) || !IsWindowVisible(hwnd));
+  EXPECT_EQ(window.boxes, std::vector<std::wstring>{L"Task Complete"});
+  // The status page's "Cancel" has no action of its own.
+  SendMessageW(window->CancelButton(), BM_CLICK, 0, 0);
+  EXPECT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.calls.size(), 6u);
+}
+
+TEST(MainWindow, OptionsReloadTheScheduleOnlyAfterOk) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  RecordedWindow window(folder.Path());
+  EXPECT_EQ(window->Schedule().dayFlags[1], L"0");
+  window.onOptions = [&] {
+    inifun::WriteIniValue(settings, L"Options", L"CleanDays", L"0100000");
+    inifun::WriteIniValue(settings, L"Options", L"CleanTime", L"9:30");
+  };
+  Command(window.Handle(), ui::kCleanOptionsCommand);
+  EXPECT_EQ(window->Schedule().dayFlags[1], L"0");
+  EXPECT_EQ(window->Schedule().time, L"");
+
+  window.optionsAnswer = true;
+  Command(window.Handle(), ui::kCleanOptionsCommand);
+  EXPECT_EQ(window->Schedule().dayFlags[1], L"1");
+  EXPECT_EQ(window->Schedule().time, L"9:30");
+  EXPECT_EQ(window.mainWindows, (std::vector<HWND>{window.Handle(), window.Handle()}));
+}
+
+TEST(MainWindow, SeparateToolsAndHelpStartOnlyWhenTheirFilesExist) {
+  TempFolder folder;
+  RecordedWindow window(folder.Path());
+  HWND hwnd = window.Handle();
+  Command(hwnd, ui::kCleanRegistryCommand);
+  Command(hwnd, ui::kFileShredderCommand);
+  Command(hwnd, ui::kHelpCommand);
+  EXPECT_TRUE(window.calls.empty());
+
+  MakeFile(folder / L"Keysweep.exe", 2);
+  MakeFile(folder / L"Papermill.exe", 2);
+  MakeFile(folder / L"help.chm", 4);
+  Command(hwnd, ui::kCleanRegistryCommand);
+  Command(hwnd, ui::kFileShredderCommand);
+  Command(hwnd, ui::kHelpCommand);
+  std::wstring windows = window->Run().Values().windowsFolder;
+  ASSERT_EQ(window.calls.size(), GetFileAttributesW((windows + L"\\hh.exe").c_str()) == INVALID_FILE_ATTRIBUTES ? 2u : 3u);
+  EXPECT_EQ(window.calls[0], L"start \"" + folder.Path() + L"\\Keysweep.exe\"");
+  EXPECT_EQ(window.calls[1], L"start \"" + folder.Path() + L"\\Papermill.exe\"");
+  if (window.calls.size() == 3) {
+    EXPECT_EQ(window.calls[2], L"start \"" + windows + L"\\hh.exe\" \"" + folder.Path() + L"\\help.chm\"");
+  }
+}
+
+TEST(MainWindow, NavigationImagesFrameUnderThePointerAndRunTheirActions) {
+  TempFolder folder;
+  RecordedWindow window(folder.Path());
+  const ui::NavigationBar& bar = window->Navigation();
+  auto center = [&](int image) {
+    RECT rect = bar.ImageRect(image);
+    return MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  };
+  auto click = [&](int image) {
+    SendMessageW(bar.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, center(image));
+    SendMessageW(bar.Handle(), WM_LBUTTONUP, 0, center(image));
+  };
+  auto images = ui::NavigationImages();
+  ASSERT_EQ(images.size(), 9u);
+  for (int i = 0; i < static_cast<int>(images.size()); ++i) {
+    SendMessageW(bar.Handle(), WM_MOUSEMOVE, 0, center(i));
+    EXPECT_EQ(bar.Hovered(), i) << images[i].name;
+  }
+  SendMessageW(bar.Handle(), WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(bar.Hovered(), ui::NavigationBar::kNoImage);
+
+  click(2);  // Image3: the status page without a run
+  EXPECT_EQ(window->CurrentPage(), ui::MainWindow::Page::Status);
+  EXPECT_EQ(ListView_GetItemCount(window->ResultList()), 0);
+  click(0);  // Image1: the home page
+  EXPECT_EQ(window->CurrentPage(), ui::MainWindow::Page::Home);
+  click(1);  // Image2: the cleaning settings
+  click(3);  // Image4: the file search
+  click(4);  // Image5: the options
+  EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"settings " + folder.Path(), L"search", L"options"}));
+  // A press on one image released over another is no click.
+  SendMessageW(bar.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, center(1));
+  SendMessageW(bar.Handle(), WM_LBUTTONUP, 0, center(3));
+  EXPECT_EQ(window.calls.size(), 3u);
+  click(7);  // Image10: exit
+  EXPECT_FALSE(IsWindow(window.Handle()));
+}
+
+TEST(MainWindow, StartedWithMinHidesAndRunsOnceWhenWindowsStartupIsOn) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"1");
+  RecordedWindow window(folder.Path(), L"min");
+  window->ShowAfterSplash();
+  EXPECT_FALSE(IsWindowVisible(window.Handle()));
+  EXPECT_EQ(window->StartupCommandLine(), L"");
+  Pump();
+  auto queued = window->Notifications().Dispatcher().QueuedKeys();
+  ASSERT_EQ(queued.size(), 1u);
+  EXPECT_TRUE(window.boxes.empty());
+  std::wstring firstRun = inifun::ReadIniValue(settings, L"Options", L"lastclean");
+  EXPECT_FALSE(firstRun.empty());
+
+  // A later restore from the tray starts nothing.
+  inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
+  SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_LBUTTONUP);
+  SendMessageW(window.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  Pump();
+  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+  EXPECT_TRUE(IsWindowVisible(window.Handle()));
+}
+
+TEST(MainWindow, OnlyExactlyMinStartsHidden) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"1");
+  {
+    RecordedWindow capitals(folder.Path(), L"MIN");
+    capitals->ShowAfterSplash();
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(capitals.Handle()));
+    EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+  }
+  inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"0");
+  RecordedWindow quiet(folder.Path(), L"min");
+  quiet->ShowAfterSplash();
+  Pump();
+  EXPECT_FALSE(IsWindowVisible(quiet.Handle()));
+  EXPECT_TRUE(quiet->Tray().Active());
+  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+}
+
+TEST(SplashWindow, LoadsTheMainWindowWhileShownAndHandsOverWhenItsTimerFires) {
+  TempFolder folder;
+  std::vector<std::wstring> events;
+  ui::SplashWindow splash(
+      GetModuleHandleW(nullptr), folder.Path(), [&] { events.push_back(L"load"); }, [&] { events.push_back(L"done"); });
+  ASSERT_TRUE(splash.Create(false));
+  EXPECT_EQ(events, std::vector<std::wstring>{L"load"});
+  EXPECT_EQ(WindowText(splash.Handle()), L"Trellwipe");
+  SendMessageW(splash.Handle(), WM_TIMER, ui::SplashWindow::kTimer, 0);
+  EXPECT_FALSE(splash.Loaded());
+  EXPECT_EQ(events, (std::vector<std::wstring>{L"load", L"done"}));
+
+  // Unloaded by the exit sequence before its second is over: the main window is not shown.
+  ui::SplashWindow early(GetModuleHandleW(nullptr), folder.Path(), nullptr, [&] { events.push_back(L"late"); });
+  ASSERT_TRUE(early.Create(false));
+  early.Unload();
+  EXPECT_FALSE(early.Loaded());
+  early.Unload();
+  EXPECT_EQ(events.size(), 2u);
 }

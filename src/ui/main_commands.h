@@ -1,0 +1,37 @@
+#pragma once
+// The main window's commands: one identifier per action, shared by the menu bar, the accelerators,
+// the tray menu, the navigation images and the buttons.
+#include <windows.h>
+
+#include "platform/handles.h"
+
+namespace ui {
+
+enum Command : UINT {
+  kCleanNowCommand = 1001,  // show the status page, then run
+  kCleanSettingsCommand,
+  kCleanOptionsCommand,
+  kExitCommand,
+  kCleanRegistryCommand,
+  kSearchEraseCommand,
+  kFileShredderCommand,
+  kHelpCommand,
+  kWebsiteCommand,
+  kTellFriendCommand,
+  kAboutCommand,
+  kRestoreCommand,
+  kTrayCleanNowCommand,  // unattended run, then hide the window
+  kShowHomeCommand,
+  kShowStatusCommand,
+  kStartCleaningCommand,  // "Start Cleaning >>"
+  kCancelCommand,         // the status page's "Cancel", which has no action of its own
+};
+
+// "File(&F)", "Tool(&T)" and "Help(&H)" with the shortcut texts; the window owns it once set.
+HMENU CreateMainMenu();
+// The shortcuts of the menu bar's entries.
+platform::Accelerators CreateMainAccelerators();
+// "Systray": a hidden top-level menu whose one pop-up is shown at the tray icon.
+platform::Menu CreateTrayMenu();
+
+}  // namespace ui

@@ -1,0 +1,161 @@
+#include "ui/navigation_bar.h"
+
+#include <windowsx.h>
+
+#include <iterator>
+
+#include "ui/main_commands.h"
+
+namespace ui {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TrellwipeNavigation";
+constexpr int kImageHeight = 44;
+constexpr int kMargin = 6;
+constexpr int kGlyph = 28;
+
+constexpr NavigationImage kImages[] = {
+    {L"Image1", L"Home", kShowHomeCommand, RGB(0x2e, 0x7d, 0x32)},
+    {L"Image2", L"Settings", kCleanSettingsCommand, RGB(0x15, 0x65, 0xc0)},
+    {L"Image3", L"Status", kShowStatusCommand, RGB(0x00, 0x83, 0x8f)},
+    {L"Image4", L"Search", kSearchEraseCommand, RGB(0x6a, 0x1b, 0x9a)},
+    {L"Image5", L"Options", kCleanOptionsCommand, RGB(0x45, 0x5a, 0x64)},
+    {L"Image6", L"Shredder", kFileShredderCommand, RGB(0xc6, 0x28, 0x28)},
+    {L"Image9", L"Registry", kCleanRegistryCommand, RGB(0xef, 0x6c, 0x00)},
+    {L"Image10", L"Exit", kExitCommand, RGB(0x61, 0x61, 0x61)},
+    {L"Image11", L"Help", kHelpCommand, RGB(0x02, 0x77, 0xbd)},
+};
+constexpr int kHelpIndex = static_cast<int>(std::size(kImages)) - 1;
+
+struct GdiObject {
+  HGDIOBJ object;
+  ~GdiObject() { DeleteObject(object); }
+};
+
+}  // namespace
+
+std::span<const NavigationImage> NavigationImages() { return kImages; }
+
+bool NavigationBar::Create(HWND parent, HINSTANCE instance) {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = Procedure;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_HAND);
+  windowClass.lpszClassName = kClassName;
+  RegisterClassExW(&windowClass);
+  return CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr, instance,
+                         this) != nullptr;
+}
+
+RECT NavigationBar::ImageRect(int index) const {
+  RECT client = {};
+  GetClientRect(hwnd_, &client);
+  int top = index == kHelpIndex ? client.bottom - kMargin - kImageHeight : kMargin + index * kImageHeight;
+  return {kMargin, top, client.right - kMargin, top + kImageHeight - 2};
+}
+
+int NavigationBar::ImageAt(POINT point) const {
+  for (int i = 0; i < static_cast<int>(std::size(kImages)); ++i) {
+    RECT rect = ImageRect(i);
+    if (PtInRect(&rect, point)) return i;
+  }
+  return kNoImage;
+}
+
+LRESULT CALLBACK NavigationBar::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<NavigationBar*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_ = hwnd;
+  }
+  auto* self = reinterpret_cast<NavigationBar*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return self ? self->Handle(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEMOVE: {
+      SetHovered(ImageAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}));
+      TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd_, 0};
+      TrackMouseEvent(&track);
+      return 0;
+    }
+    case WM_MOUSELEAVE:
+      SetHovered(kNoImage);
+      return 0;
+    case WM_LBUTTONDOWN:
+      pressed_ = ImageAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return 0;
+    case WM_LBUTTONUP: {
+      int image = ImageAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      bool clicked = image != kNoImage && image == pressed_;
+      pressed_ = kNoImage;
+      // The parent may end the process on this command; nothing of this object is used after it.
+      if (clicked) {
+        SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(kImages[image].command, 0),
+                     reinterpret_cast<LPARAM>(hwnd_));
+      }
+      return 0;
+    }
+    case WM_SIZE:
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
+    case WM_SETFONT:
+      font_ = reinterpret_cast<HFONT>(wParam);
+      if (LOWORD(lParam)) InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_);
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd_, &paint);
+      Paint(dc);
+      EndPaint(hwnd_, &paint);
+      return 0;
+    }
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void NavigationBar::SetHovered(int index) {
+  if (index == hovered_) return;
+  hovered_ = index;
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void NavigationBar::Paint(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  // The parent's static-control colours, so that a skin reaches the bar as well.
+  auto background = reinterpret_cast<HBRUSH>(
+      SendMessageW(GetParent(hwnd_), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd_)));
+  FillRect(dc, &client, background ? background : GetSysColorBrush(COLOR_BTNFACE));
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+  for (int i = 0; i < static_cast<int>(std::size(kImages)); ++i) {
+    RECT rect = ImageRect(i);
+    int middle = (rect.top + rect.bottom) / 2;
+    GdiObject brush{CreateSolidBrush(kImages[i].colour)};
+    HGDIOBJ oldBrush = SelectObject(dc, brush.object);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    Ellipse(dc, rect.left + 4, middle - kGlyph / 2, rect.left + 4 + kGlyph, middle + kGlyph / 2);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    RECT glyph = {rect.left + 4, middle - kGlyph / 2, rect.left + 4 + kGlyph, middle + kGlyph / 2};
+    COLORREF oldColour = SetTextColor(dc, RGB(0xff, 0xff, 0xff));
+    DrawTextW(dc, kImages[i].caption, 1, &glyph, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SetTextColor(dc, oldColour);
+    RECT text = {rect.left + kGlyph + 12, rect.top, rect.right, rect.bottom};
+    DrawTextW(dc, kImages[i].caption, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    if (i == hovered_) FrameRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));
+  }
+  SelectObject(dc, oldFont);
+}
+
+}  // namespace ui

@@ -1,0 +1,45 @@
+#pragma once
+// The column of navigation images beside the main window's pages. A click on an image sends its
+// command to the parent as WM_COMMAND; the image under the pointer carries a thin frame.
+#include <windows.h>
+
+#include <span>
+
+namespace ui {
+
+struct NavigationImage {
+  const wchar_t* name;  // Image1 ... Image11
+  const wchar_t* caption;
+  UINT command;
+  COLORREF colour;
+};
+
+// Image1 to Image6, Image9 and Image10 from the top; Image11 (help) alone at the bottom.
+std::span<const NavigationImage> NavigationImages();
+
+class NavigationBar {
+ public:
+  static constexpr int kNoImage = -1;
+
+  // A child of parent; false when the platform refused.
+  bool Create(HWND parent, HINSTANCE instance);
+  HWND Handle() const { return hwnd_; }
+  // The image with the frame, kNoImage when the pointer is elsewhere.
+  int Hovered() const { return hovered_; }
+  // Where image i sits in the bar's client area.
+  RECT ImageRect(int index) const;
+  int ImageAt(POINT point) const;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void SetHovered(int index);
+  void Paint(HDC dc);
+
+  HWND hwnd_ = nullptr;
+  HFONT font_ = nullptr;  // owned by whoever set it
+  int hovered_ = kNoImage;
+  int pressed_ = kNoImage;
+};
+
+}  // namespace ui

@@ -1,0 +1,119 @@
+#include "ui/splash_window.h"
+
+#include "ui/skin.h"
+
+namespace ui {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TrellwipeSplash";
+constexpr int kWidth = 420;
+constexpr int kHeight = 220;
+
+platform::Font MakeFont(int height, int weight) {
+  LOGFONTW font = {};
+  font.lfHeight = -height;
+  font.lfWeight = weight;
+  font.lfQuality = CLEARTYPE_QUALITY;
+  wcscpy(font.lfFaceName, L"Tahoma");
+  return platform::Font(CreateFontIndirectW(&font));
+}
+
+}  // namespace
+
+SplashWindow::SplashWindow(HINSTANCE instance, std::wstring programFolder, std::function<void()> load,
+                           std::function<void()> done)
+    : instance_(instance), programFolder_(std::move(programFolder)), load_(std::move(load)), done_(std::move(done)) {}
+
+SplashWindow::~SplashWindow() { Unload(); }
+
+bool SplashWindow::Create(bool visible) {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = Procedure;
+  windowClass.hInstance = instance_;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_APPSTARTING);
+  windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+  windowClass.lpszClassName = kClassName;
+  RegisterClassExW(&windowClass);
+
+  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  int x = work.left + (work.right - work.left - kWidth) / 2;
+  int y = work.top + (work.bottom - work.top - kHeight) / 2;
+  // No frame: the picture is the whole window; the caption names it to the system.
+  if (!CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"Trellwipe", WS_POPUP | WS_BORDER, x, y, kWidth, kHeight,
+                       nullptr, nullptr, instance_, this)) {
+    return false;
+  }
+  titleFont_ = MakeFont(40, FW_BOLD);
+  textFont_ = MakeFont(14, FW_NORMAL);
+  ApplySkinFile(hwnd_, programFolder_);
+  if (visible) {
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    UpdateWindow(hwnd_);
+  }
+  if (load_) load_();
+  if (hwnd_) SetTimer(hwnd_, kTimer, kInterval, nullptr);
+  return true;
+}
+
+void SplashWindow::Unload() {
+  if (!hwnd_) return;
+  KillTimer(hwnd_, kTimer);
+  DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK SplashWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<SplashWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_ = hwnd;
+  }
+  auto* self = reinterpret_cast<SplashWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return self ? self->Handle(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT SplashWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam != kTimer) break;
+      Unload();
+      if (done_) done_();
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd_, &paint);
+      Paint(dc);
+      EndPaint(hwnd_, &paint);
+      return 0;
+    }
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void SplashWindow::Paint(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  // The product picture: a band in the accent colour with the name and the version.
+  RECT band = {0, 0, client.right, client.bottom * 2 / 3};
+  HBRUSH accent = CreateSolidBrush(RGB(0x1f, 0x4e, 0x79));
+  FillRect(dc, &band, accent);
+  DeleteObject(accent);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0xff, 0xff, 0xff));
+  HGDIOBJ old = SelectObject(dc, titleFont_.get());
+  DrawTextW(dc, L"Trellwipe", -1, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  SelectObject(dc, textFont_.get());
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  RECT line = {0, band.bottom, client.right, client.bottom};
+  DrawTextW(dc, L"V6.50  -  Ensure your privacy by erasing kinds of tracks from your computer.", -1, &line,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+  SelectObject(dc, old);
+}
+
+}  // namespace ui

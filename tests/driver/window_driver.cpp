@@ -1,0 +1,114 @@
+// Drives a running Trellwipe from outside, the way a user would reach it: scripts use it to end the
+// program through its own Exit command, open windows for screenshots and read the result list.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "platform/handles.h"
+#include "ui/main_commands.h"
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"TrellwipeMainWindow";
+
+struct Named {
+  const wchar_t* name;
+  UINT command;
+};
+
+constexpr Named kCommands[] = {
+    {L"exit", ui::kExitCommand},         {L"cleannow", ui::kCleanNowCommand},
+    {L"trayclean", ui::kTrayCleanNowCommand}, {L"settings", ui::kCleanSettingsCommand},
+    {L"options", ui::kCleanOptionsCommand},   {L"search", ui::kSearchEraseCommand},
+    {L"about", ui::kAboutCommand},       {L"home", ui::kShowHomeCommand},
+    {L"status", ui::kShowStatusCommand}, {L"restore", ui::kRestoreCommand},
+};
+
+HWND MainWindow() { return FindWindowW(kMainClass, nullptr); }
+
+bool WaitFor(const std::wstring& caption, int seconds, bool present) {
+  for (int i = 0; i < seconds * 10; ++i) {
+    HWND window = caption.empty() ? MainWindow() : FindWindowW(nullptr, caption.c_str());
+    if ((window != nullptr) == present) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
+struct RemoteMemory {
+  HANDLE process;
+  void* address;
+  ~RemoteMemory() {
+    if (address) VirtualFreeEx(process, address, 0, MEM_RELEASE);
+  }
+};
+
+// The result list lives in the program's process: the item record and its text buffer are placed there.
+int PrintRows() {
+  HWND list = FindWindowExW(MainWindow(), nullptr, WC_LISTVIEWW, nullptr);
+  if (!list) return 1;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  platform::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  if (!process) return 1;
+  constexpr int kChars = 512;
+  RemoteMemory remote{process.get(), VirtualAllocEx(process.get(), nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t),
+                                                    MEM_COMMIT, PAGE_READWRITE)};
+  if (!remote.address) return 1;
+  auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.address) + sizeof(LVITEMW));
+  auto text = [&](int row, int column) {
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = remoteText;
+    item.cchTextMax = kChars;
+    wchar_t buffer[kChars] = L"";
+    if (!WriteProcessMemory(process.get(), remote.address, &item, sizeof(item), nullptr)) return std::wstring();
+    auto length = SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote.address));
+    ReadProcessMemory(process.get(), remoteText, buffer, sizeof(buffer) - sizeof(wchar_t), nullptr);
+    return std::wstring(buffer, static_cast<size_t>(length < 0 ? 0 : length < kChars ? length : kChars - 1));
+  };
+  LRESULT rows = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+  for (int row = 0; row < rows; ++row) wprintf(L"%ls\t%ls\n", text(row, 0).c_str(), text(row, 1).c_str());
+  return 0;
+}
+
+int Usage() {
+  fwprintf(stderr,
+           L"usage: trellwipe_driver COMMAND\n"
+           L"  post NAME              posts a main-window command: exit cleannow trayclean settings options\n"
+           L"                         search about home status restore\n"
+           L"  rows                   prints the result list, one \"item<TAB>state\" line per row\n"
+           L"  wait-window [CAPTION] SECONDS   waits for a window with that caption (the main window without one)\n"
+           L"  wait-gone SECONDS      waits until the main window is gone\n"
+           L"  close CAPTION          asks the window with that caption to close\n");
+  return 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return Usage();
+  std::wstring verb = argv[1];
+  if (verb == L"post" && argc == 3) {
+    for (const Named& named : kCommands) {
+      if (named.name == std::wstring(argv[2])) {
+        HWND window = MainWindow();
+        return window && PostMessageW(window, WM_COMMAND, MAKEWPARAM(named.command, 0), 0) ? 0 : 1;
+      }
+    }
+    return Usage();
+  }
+  if (verb == L"rows" && argc == 2) return PrintRows();
+  if (verb == L"wait-window" && (argc == 3 || argc == 4)) {
+    return WaitFor(argc == 4 ? argv[2] : L"", _wtoi(argv[argc - 1]), true) ? 0 : 1;
+  }
+  if (verb == L"wait-gone" && argc == 3) return WaitFor(L"", _wtoi(argv[2]), false) ? 0 : 1;
+  if (verb == L"close" && argc == 3) {
+    HWND window = FindWindowW(nullptr, argv[2]);
+    return window && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+  return Usage();
+}
