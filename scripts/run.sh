@@ -9,18 +9,27 @@ build=${TRELLWIPE_BUILD:-$top/build}
 sandbox=${TRELLWIPE_RUN_SANDBOX:-${XDG_DATA_HOME:-$HOME/.local/share}/trellwipe-sandbox}
 cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target trellwipe
+cmake --build "$build" -j"$(nproc)" --target trellwipe trellwipe_driver
+
+if [ -z "${DISPLAY:-}" ]; then
+  # No screen to show the window on: do the main job unattended in a sandbox of its own, so the
+  # sample selection it writes never replaces the settings kept in the run sandbox.
+  echo "No DISPLAY: cleaning unattended in $sandbox-unattended (a start with Windows, on a virtual screen)."
+  exec "$top/scripts/unattended.sh" "$build" "$sandbox-unattended" "$sandbox-unattended/main-window.png"
+fi
 
 # shellcheck source=wine-sandbox.sh
 . "$top/scripts/wine-sandbox.sh"
+# shellcheck source=sample-traces.sh
+. "$top/scripts/sample-traces.sh"
 mkdir -p "$sandbox"
 sandbox_env "$sandbox"
+new_sandbox=0
+[ -f "$WINEPREFIX/.trellwipe-ready" ] || new_sandbox=1
 sandbox_init display only-c
+# A new sandbox gets traces to clean, so that the first cleaning shows real work.
+if [ "$new_sandbox" = 1 ]; then sample_traces; fi
 cmake --install "$build" --prefix "$WINEPREFIX/drive_c/Trellwipe" >/dev/null
 
 echo "Trellwipe runs in the sandbox $sandbox (program folder C:\\Trellwipe)."
-if [ -n "${DISPLAY:-}" ]; then
-  exec wine 'C:\Trellwipe\trellwipe.exe' "$@"
-fi
-echo "No DISPLAY: starting on a virtual screen (xvfb); the window is not visible." >&2
-exec xvfb-run -a -s '-screen 0 1024x768x24' wine 'C:\Trellwipe\trellwipe.exe' "$@"
+exec wine 'C:\Trellwipe\trellwipe.exe' "$@"

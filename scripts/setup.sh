@@ -9,6 +9,7 @@ command -v cmake >/dev/null 2>&1 || need+=(cmake)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 command -v xvfb-run >/dev/null 2>&1 || need+=(xvfb)
 command -v xauth >/dev/null 2>&1 || need+=(xauth)
+command -v import >/dev/null 2>&1 || need+=(imagemagick)
 if [ ${#need[@]} -gt 0 ]; then
   echo "installing: ${need[*]}"
   SUDO=""

@@ -16,3 +16,7 @@ cleanup() {
 trap cleanup EXIT
 export TRELLWIPE_SANDBOX="$sandbox"
 ctest --test-dir "$build" --output-on-failure --timeout 300 "$@"
+# The whole suite ends with the installed program cleaning on its own under a virtual screen.
+if [ $# -eq 0 ]; then
+  "$top/scripts/end-to-end.sh" "$build"
+fi

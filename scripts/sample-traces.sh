@@ -1,0 +1,47 @@
+# Sourced, not run. Seeds a sandbox prefix with traces a first cleaning finds: browser cache and
+# cookie files, typed addresses, Run and Open/Save histories and temp files. Needs sandbox_env first.
+
+sample_profile() {
+  local user
+  user=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public -printf '%f\n' | head -n1)
+  echo "$WINEPREFIX/drive_c/users/$user"
+}
+
+# The folder TEMP names inside the prefix, as a Unix path.
+sample_temp() {
+  local temp
+  temp=$(wine cmd /c 'echo %TEMP%' </dev/null 2>/dev/null 9>&- | tr -d '\r')
+  winepath -u "$temp" 2>/dev/null 9>&-
+}
+
+sample_traces() {
+  local profile local_data temp i
+  profile=$(sample_profile)
+  local_data="$profile/AppData/Local"
+  temp=$(sample_temp)
+  mkdir -p "$local_data/Microsoft/Windows/INetCache/IE/SAMPLE01" "$local_data/Microsoft/Windows/INetCookies" "$temp"
+  for i in 1 2 3 4 5; do
+    head -c $((i * 40000)) /dev/zero | tr '\0' 'c' >"$local_data/Microsoft/Windows/INetCache/IE/SAMPLE01/page$i.htm"
+    head -c $((i * 30000)) /dev/zero | tr '\0' 't' >"$temp/sample$i.tmp"
+  done
+  for site in example.com news.example.org shop.example.net; do
+    printf 'id\r\n%s\r\n%s/\r\n' "$RANDOM" "$site" >"$local_data/Microsoft/Windows/INetCookies/user@$site[1].txt"
+  done
+  local hkcu='HKCU\Software\Microsoft'
+  {
+    wine reg add "$hkcu\\Internet Explorer\\TypedURLs" /v url1 /d 'http://www.example.com/' /f
+    wine reg add "$hkcu\\Internet Explorer\\TypedURLs" /v url2 /d 'http://news.example.org/today' /f
+    wine reg add "$hkcu\\Windows\\CurrentVersion\\Explorer\\RunMRU" /v a /d 'notepad\1' /f
+    wine reg add "$hkcu\\Windows\\CurrentVersion\\Explorer\\RunMRU" /v b /d 'regedit\1' /f
+    wine reg add "$hkcu\\Windows\\CurrentVersion\\Explorer\\RunMRU" /v MRUList /d 'ba' /f
+    wine reg add "$hkcu\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU\\txt" /v a /d 'C:\notes\diary.txt' /f
+    wine reg add "$hkcu\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU\\txt" /v MRUList /d 'a' /f
+  } </dev/null >/dev/null 2>&1 9>&-
+}
+
+# A selection that cleans the sample traces, written as the program's settings file.
+sample_selection() {
+  local file=$1
+  printf '%s\r\n' '[EXPLORER]' 'location=1' 'cache=1' 'cookies=1' '[WINDOWS]' 'run=1' 'open=1' 'temp=1' \
+    '[Options]' 'WindowsStartup=1' >"$file"
+}
