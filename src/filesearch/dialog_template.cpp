@@ -2,49 +2,6 @@
 
 namespace filesearch {
 
-namespace {
-constexpr size_t kCountIndex = 4;
-}
-
-DialogTemplate::DialogTemplate(DWORD style, short cx, short cy, const wchar_t* caption) {
-  Dword(style | DS_SETFONT);
-  Dword(0);
-  Word(0);  // item count, raised as items are added
-  Word(0);
-  Word(0);
-  Word(static_cast<WORD>(cx));
-  Word(static_cast<WORD>(cy));
-  Word(0);  // the menu is attached after creation
-  Word(0);  // the standard dialog class
-  Text(caption);
-  Word(8);
-  Text(L"MS Shell Dlg");
-}
-
-void DialogTemplate::Item(WORD controlClass, DWORD style, DWORD exStyle, const wchar_t* text, short x, short y,
-                          short cx, short cy, WORD id) {
-  if (words_.size() % 2) Word(0);  // items start on a DWORD boundary
-  Dword(style | WS_CHILD | WS_VISIBLE);
-  Dword(exStyle);
-  for (short value : {x, y, cx, cy}) Word(static_cast<WORD>(value));
-  Word(id);
-  Word(0xFFFF);
-  Word(controlClass);
-  Text(text);
-  Word(0);  // no creation data
-  ++words_[kCountIndex];
-}
-
-void DialogTemplate::Dword(DWORD value) {
-  Word(LOWORD(value));
-  Word(HIWORD(value));
-}
-
-void DialogTemplate::Text(const wchar_t* text) {
-  while (*text) Word(*text++);
-  Word(0);
-}
-
 INT_PTR RunModal(const DialogTemplate& dialog, HWND owner, DLGPROC procedure, LPARAM param) {
   return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, procedure, param);
 }

@@ -1,35 +1,30 @@
 #pragma once
-// In-memory dialog templates (a DLGTEMPLATE followed by its DLGITEMTEMPLATEs), in dialog units, for
-// the search tool's windows.
+// Dialog helpers of the search tool's windows: in-memory templates, modal and modeless creation, and
+// message boxes that tests can answer.
 #include <windows.h>
 
 #include <functional>
 #include <string>
-#include <vector>
+
+#include "ui/dialog_template.h"
 
 namespace filesearch {
 
-inline constexpr WORD kButtonClass = 0x0080;
-inline constexpr WORD kEditClass = 0x0081;
-inline constexpr WORD kStaticClass = 0x0082;
-inline constexpr WORD kListBoxClass = 0x0083;
-inline constexpr WORD kComboBoxClass = 0x0085;
+using ui::kButtonClass;
+using ui::kComboBoxClass;
+using ui::kEditClass;
+using ui::kListBoxClass;
+using ui::kStaticClass;
 inline constexpr WORD kNoId = 0xFFFF;
 
-class DialogTemplate {
+// The search tool's windows name the extended style before the text.
+class DialogTemplate : public ui::DialogTemplate {
  public:
-  DialogTemplate(DWORD style, short cx, short cy, const wchar_t* caption);
-
+  using ui::DialogTemplate::DialogTemplate;
   void Item(WORD controlClass, DWORD style, DWORD exStyle, const wchar_t* text, short x, short y, short cx, short cy,
-            WORD id);
-
-  const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
- private:
-  void Word(WORD value) { words_.push_back(value); }
-  void Dword(DWORD value);
-  void Text(const wchar_t* text);
-  std::vector<WORD> words_;
+            WORD id) {
+    ui::DialogTemplate::Item(controlClass, style, text, x, y, cx, cy, id, exStyle);
+  }
 };
 
 // A modal dialog from the template; the procedure receives `param` with WM_INITDIALOG.

@@ -14,61 +14,13 @@ constexpr WORD kRemoveId = 1004;
 constexpr WORD kPreviewId = 1005;
 constexpr WORD kNoId = 0xFFFF;
 
-constexpr WORD kButtonClass = 0x0080;
-constexpr WORD kEditClass = 0x0081;
-constexpr WORD kStaticClass = 0x0082;
-constexpr WORD kListBoxClass = 0x0083;
+using ui::kButtonClass;
+using ui::kEditClass;
+using ui::kListBoxClass;
+using ui::kStaticClass;
 
 constexpr DWORD kListStyle =
     WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-
-// An in-memory dialog template (DLGTEMPLATE followed by its DLGITEMTEMPLATEs), in dialog units.
-class TemplateWriter {
- public:
-  TemplateWriter(DWORD style, short cx, short cy, const wchar_t* caption) {
-    Dword(style);
-    Dword(0);
-    Word(0);  // item count, patched as items are added
-    Word(0);
-    Word(0);
-    Word(static_cast<WORD>(cx));
-    Word(static_cast<WORD>(cy));
-    Word(0);  // no menu
-    Word(0);  // the standard dialog class
-    Text(caption);
-    Word(8);
-    Text(L"MS Shell Dlg");
-  }
-
-  void Item(WORD controlClass, DWORD style, DWORD exStyle, const wchar_t* text, short x, short y, short cx, short cy,
-            WORD id) {
-    if (words_.size() % 2) Word(0);  // items start on a DWORD boundary
-    Dword(style | WS_CHILD | WS_VISIBLE);
-    Dword(exStyle);
-    for (short value : {x, y, cx, cy}) Word(static_cast<WORD>(value));
-    Word(id);
-    Word(0xFFFF);
-    Word(controlClass);
-    Text(text);
-    Word(0);  // no creation data
-    ++words_[kCountIndex];
-  }
-
-  std::vector<WORD> Take() { return std::move(words_); }
-
- private:
-  static constexpr size_t kCountIndex = 4;
-  void Word(WORD value) { words_.push_back(value); }
-  void Dword(DWORD value) {
-    Word(LOWORD(value));
-    Word(HIWORD(value));
-  }
-  void Text(const wchar_t* text) {
-    while (*text) Word(*text++);
-    Word(0);
-  }
-  std::vector<WORD> words_;
-};
 
 }  // namespace
 
@@ -79,31 +31,29 @@ KeepListWindow::~KeepListWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-std::vector<WORD> KeepListWindow::Template() const {
+ui::DialogTemplate KeepListWindow::Template() const {
   const short previewHeight = texts_.withPreview ? 96 : 0;
   const short height = 146 + previewHeight;
-  TemplateWriter writer(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, height,
-                        texts_.caption);
-  writer.Item(kButtonClass, BS_GROUPBOX, 0, texts_.frame, 7, 4, 386, static_cast<short>(height - 11), kNoId);
-  writer.Item(kStaticClass, SS_LEFT, 0, texts_.currentHeading, 14, 16, 160, 8, kNoId);
-  writer.Item(kListBoxClass, kListStyle | WS_GROUP, WS_EX_CLIENTEDGE, L"", 14, 26, 160, 108, kCurrentListId);
-  writer.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, 0, L"Add >", 180, 56, 40, 14, kAddId);
-  writer.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, 0, L"< Remove", 180, 76, 40, 14, kRemoveId);
-  writer.Item(kStaticClass, SS_LEFT, 0, texts_.keepHeading, 226, 16, 160, 8, kNoId);
-  writer.Item(kListBoxClass, kListStyle, WS_EX_CLIENTEDGE, L"", 226, 26, 160, 108, kKeepListId);
+  ui::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, height,
+                            texts_.caption);
+  dialog.Item(kButtonClass, BS_GROUPBOX, texts_.frame, 7, 4, 386, static_cast<short>(height - 11), kNoId);
+  dialog.Item(kStaticClass, SS_LEFT, texts_.currentHeading, 14, 16, 160, 8, kNoId);
+  dialog.Item(kListBoxClass, kListStyle | WS_GROUP, L"", 14, 26, 160, 108, kCurrentListId, WS_EX_CLIENTEDGE);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Add >", 180, 56, 40, 14, kAddId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"< Remove", 180, 76, 40, 14, kRemoveId);
+  dialog.Item(kStaticClass, SS_LEFT, texts_.keepHeading, 226, 16, 160, 8, kNoId);
+  dialog.Item(kListBoxClass, kListStyle, L"", 226, 26, 160, 108, kKeepListId, WS_EX_CLIENTEDGE);
   if (texts_.withPreview) {
-    writer.Item(kEditClass,
-                ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
-                WS_EX_CLIENTEDGE, L"", 14, 140, 372, previewHeight - 4, kPreviewId);
+    dialog.Item(kEditClass, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, L"", 14, 140, 372, previewHeight - 4, kPreviewId, WS_EX_CLIENTEDGE);
   }
-  return writer.Take();
+  return dialog;
 }
 
 bool KeepListWindow::Create(HWND owner, bool visible) {
   if (hwnd_) return false;
-  std::vector<WORD> dialog = Template();
+  ui::DialogTemplate dialog = Template();
   modal_ = false;
-  HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()),
+  HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(),
                                          owner, Procedure, reinterpret_cast<LPARAM>(this));
   if (!hwnd) return false;
   if (visible) ShowWindow(hwnd, SW_SHOW);
@@ -112,9 +62,9 @@ bool KeepListWindow::Create(HWND owner, bool visible) {
 
 void KeepListWindow::ShowModal(HWND owner) {
   if (hwnd_) return;
-  std::vector<WORD> dialog = Template();
+  ui::DialogTemplate dialog = Template();
   modal_ = true;
-  DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), owner,
+  DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner,
                           Procedure, reinterpret_cast<LPARAM>(this));
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/dialog_template.h"
+
 namespace keeplists {
 
 class KeepListWindow {
@@ -46,7 +48,7 @@ class KeepListWindow {
   static void Fill(HWND list, const std::vector<std::wstring>& items);
 
  private:
-  std::vector<WORD> Template() const;
+  ui::DialogTemplate Template() const;
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Initialize(HWND hwnd);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <type_traits>
 
 #include "engine/normal.h"
 #include "engine/plugins.h"
@@ -14,11 +13,13 @@
 #include "keeplists/cookie_window.h"
 #include "keeplists/url_window.h"
 #include "platform/com_ptr.h"
+#include "platform/handles.h"
 #include "platform/text.h"
 #include "settings/custom_list.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/selection_layout.h"
+#include "ui/dialog_template.h"
 #include "ui/skin.h"
 
 namespace settings {
@@ -103,30 +104,8 @@ bool IsTicked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHE
 void SetTicked(HWND box, bool ticked) { SendMessageW(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0); }
 
 // An empty dialog: every control is made at initialisation from the tables.
-std::vector<WORD> EmptyDialog(DWORD style, short cx, short cy, const wchar_t* caption) {
-  std::vector<WORD> words;
-  auto dword = [&](DWORD value) {
-    words.push_back(LOWORD(value));
-    words.push_back(HIWORD(value));
-  };
-  auto text = [&](const wchar_t* value) {
-    while (*value) words.push_back(*value++);
-    words.push_back(0);
-  };
-  dword(style);
-  dword(0);
-  for (WORD value : {WORD(0), WORD(0), WORD(0), WORD(cx), WORD(cy), WORD(0), WORD(0)}) words.push_back(value);
-  text(caption);
-  words.push_back(8);
-  text(L"MS Shell Dlg");
-  return words;
-}
-
 struct PidlDeleter {
   void operator()(ITEMIDLIST* pidl) const { CoTaskMemFree(pidl); }
-};
-struct MenuDeleter {
-  void operator()(HMENU menu) const { DestroyMenu(menu); }
 };
 
 }  // namespace
@@ -140,7 +119,7 @@ SelectionServices SystemSelectionServices() {
     MessageBoxW(owner, message.c_str(), L"Trellwipe", MB_OK | MB_ICONEXCLAMATION);
   };
   services.chooseAddCommand = [](HWND owner, HWND button) -> UINT {
-    std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter> menu(CreatePopupMenu());
+    platform::Menu menu(CreatePopupMenu());
     if (!menu) return 0;
     AppendMenuW(menu.get(), MF_STRING, SelectionWindow::kAddFilesCommand, L"Add Files");
     AppendMenuW(menu.get(), MF_STRING, SelectionWindow::kAddFoldersCommand, L"Add Folders");
@@ -209,16 +188,17 @@ HWND SelectionWindow::Button(const std::wstring& name) const {
   return found == buttons_.end() ? nullptr : found->second;
 }
 
-std::vector<WORD> SelectionWindow::Template() const {
-  return EmptyDialog(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, kWidth, kHeight,
-                     L"Cleaning Settings");
+ui::DialogTemplate SelectionWindow::Template() const {
+  // The controls are made at load from the item table, so the template holds the frame alone.
+  return ui::DialogTemplate(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, kWidth, kHeight,
+                            L"Cleaning Settings");
 }
 
 bool SelectionWindow::Create(HWND owner, bool visible) {
   if (hwnd_) return false;
-  std::vector<WORD> dialog = Template();
+  ui::DialogTemplate dialog = Template();
   modal_ = false;
-  HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()),
+  HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(),
                                          owner, Procedure, reinterpret_cast<LPARAM>(this));
   if (!hwnd) return false;
   if (visible) ShowWindow(hwnd, SW_SHOW);
@@ -227,9 +207,9 @@ bool SelectionWindow::Create(HWND owner, bool visible) {
 
 void SelectionWindow::ShowModal(HWND owner) {
   if (hwnd_) return;
-  std::vector<WORD> dialog = Template();
+  ui::DialogTemplate dialog = Template();
   modal_ = true;
-  DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), owner, Procedure,
+  DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, Procedure,
                           reinterpret_cast<LPARAM>(this));
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/dialog_template.h"
+
 namespace settings {
 
 // Opens the window modally and returns when the user has closed it.
@@ -61,7 +63,7 @@ class SelectionWindow {
                                                 // "Command101", "Command102", "Command2"
 
  private:
-  std::vector<WORD> Template() const;
+  ui::DialogTemplate Template() const;
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Initialize(HWND hwnd);
