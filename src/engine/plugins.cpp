@@ -34,15 +34,46 @@ std::wstring BaseFolder(const std::wstring& base, const engine::ItemContext& con
   return base;
 }
 
-void RunEntry(const std::wstring& section, const std::vector<std::wstring>& fields, engine::ItemContext& context) {
-  if (section == L"regtree" || section == L"reg") {
-    if (fields.size() < (section == L"reg" ? 3u : 2u)) return;
-    auto root = ParseRoot(fields[0]);
-    if (!root) return;
-    context.AddKeys(section == L"reg" ? allerase::DeleteRegistryValue(*root, fields[1], fields[2])
-                                      : allerase::DeleteRegistryTree(*root, fields[1]));
-    return;
+// A "*" segment of a tree section's folder stands for every subfolder there; links are not followed.
+std::vector<std::wstring> ExpandFolders(const std::wstring& path) {
+  size_t star = path.find(L"\\*");
+  while (star != std::wstring::npos && star + 2 < path.size() && path[star + 2] != L'\\') {
+    star = path.find(L"\\*", star + 2);
   }
+  if (star == std::wstring::npos) return {path};
+  std::wstring parent = path.substr(0, star);
+  std::wstring rest = path.substr(star + 2);
+  std::vector<std::wstring> folders;
+  WIN32_FIND_DATAW data;
+  platform::FindHandle find(FindFirstFileExW(platform::JoinPath(parent, L"*").c_str(), FindExInfoBasic, &data,
+                                             FindExSearchLimitToDirectories, nullptr, 0));
+  if (!find) return folders;
+  std::vector<std::wstring> names;
+  do {
+    std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      continue;
+    }
+    names.push_back(std::move(name));
+  } while (FindNextFileW(find.get(), &data));
+  for (const std::wstring& name : names) {
+    for (std::wstring& folder : ExpandFolders(parent + L"\\" + name + rest)) folders.push_back(std::move(folder));
+  }
+  return folders;
+}
+
+void RunRegistryEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
+                      engine::ItemContext& context) {
+  if (fields.size() < (section == L"reg" ? 3u : 2u)) return;
+  auto root = ParseRoot(fields[0]);
+  if (!root) return;
+  context.AddKeys(section == L"reg" ? allerase::DeleteRegistryValue(context.erase, *root, fields[1], fields[2])
+                                    : allerase::DeleteRegistryTree(context.erase, *root, fields[1]));
+}
+
+void RunFolderEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
+                    engine::ItemContext& context) {
   size_t needed = section == L"folder" ? 2 : 3;
   if (fields.size() < needed) return;
   std::wstring folder = BaseFolder(fields[0], context) + fields[1];
@@ -55,12 +86,42 @@ void RunEntry(const std::wstring& section, const std::vector<std::wstring>& fiel
   }
 }
 
+void RunTreeEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
+                  engine::ItemContext& context) {
+  size_t needed = section == L"alltree" ? 2 : 3;
+  if (fields.size() < needed) return;
+  // An empty name matches no file or folder; the walk would only count its folder visits.
+  if (needed == 3 && fields[2].empty()) return;
+  for (const std::wstring& folder : ExpandFolders(BaseFolder(fields[0], context) + fields[1])) {
+    if (section == L"filetree") {
+      context.AddBytes(allerase::EraseNamedFilesInTree(context.erase, folder, fields[2]));
+    } else if (section == L"foldertree") {
+      context.AddBytes(allerase::EraseNamedFoldersInTree(context.erase, folder, platform::ToLower(fields[2])));
+    } else {
+      context.AddBytes(allerase::EraseAllFilesInTree(context.erase, folder));
+    }
+  }
+}
+
+void RunEntry(const std::wstring& section, const std::vector<std::wstring>& fields, engine::ItemContext& context) {
+  if (section == L"regtree" || section == L"reg") {
+    RunRegistryEntry(section, fields, context);
+  } else if (section == L"file" || section == L"fileext" || section == L"folder") {
+    RunFolderEntry(section, fields, context);
+  } else {
+    RunTreeEntry(section, fields, context);
+  }
+}
+
 std::wstring Extension(const std::wstring& name) {
   size_t dot = name.find_last_of(L'.');
   return dot == std::wstring::npos ? std::wstring() : name.substr(dot + 1);
 }
 
 }  // namespace
+
+const std::vector<const wchar_t*> kSections = {L"regtree", L"reg",      L"file",       L"fileext",
+                                               L"folder",  L"filetree", L"foldertree", L"alltree"};
 
 std::wstring PluginFolder(const std::wstring& programFolder) { return programFolder + L"\\plus-in"; }
 
@@ -133,7 +194,7 @@ std::optional<HKEY> ParseRoot(const std::wstring& field) {
 }
 
 void ProcessShell(const std::wstring& definitionFile, engine::ItemContext& context) {
-  for (const wchar_t* section : {L"regtree", L"reg", L"file", L"fileext", L"folder"}) {
+  for (const wchar_t* section : kSections) {
     for (const std::wstring& line : inifun::ReadIniSection(section, definitionFile)) {
       std::wstring value = ValueOf(line);
       if (value.empty()) break;

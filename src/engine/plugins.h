@@ -39,7 +39,12 @@ bool WritePluginSwitch(const std::wstring& folder, const std::wstring& name, boo
 // number, or a number that names no predefined root.
 std::optional<HKEY> ParseRoot(const std::wstring& field);
 
-// Executes the sections "regtree", "reg", "file", "fileext" and "folder" of a definition file.
+// The erasure sections in the order they run: "regtree", "reg", "file", "fileext" and "folder",
+// then the tree sections "filetree", "foldertree" and "alltree", which readers of the first five
+// pass over.
+extern const std::vector<const wchar_t*> kSections;
+
+// Executes the erasure sections of a definition file.
 void ProcessShell(const std::wstring& definitionFile, engine::ItemContext& context);
 
 // The run's plug-in stage: every ticked plug-in in list order, each with its own row.

@@ -124,6 +124,118 @@ TEST_F(Plugins, AnAppnameWithAPathRunsNoDefinitionOutsideTheFolder) {
   EXPECT_EQ(view.rows[0].label, L"..\\Outside");
 }
 
+TEST_F(Plugins, TreeSectionsEraseAtEveryDepth) {
+  std::wstring tree = root / L"tree", all = root / L"all";
+  MakeFile(tree + L"\\a\\History", 5);
+  MakeFile(tree + L"\\a\\b\\History", 7);
+  MakeFile(tree + L"\\x\\history", 3);  // letter case counts for file names
+  MakeFile(tree + L"\\x\\Cache\\f", 11);
+  MakeFile(tree + L"\\x\\y\\CACHE\\g", 13);
+  MakeFile(tree + L"\\x\\cachex\\h", 1);
+  MakeFile(all + L"\\s.bin", 19);
+  MakeFile(all + L"\\p\\q\\r.bin", 17);
+  std::string base = platform::Narrow(root.Path());
+  Define(L"Trees.ppe", "[name]\r\nappname=Trees\r\n[swich]\r\non=1\r\n"
+                       "[filetree]\r\n1=" + base + ",\\tree,History\r\n"
+                       "[foldertree]\r\n1=" + base + ",\\tree,Cache\r\n"
+                       "[alltree]\r\n1=" + base + ",\\all\r\n");
+  engine::RunCounters counters = RunPlugins();
+  // filetree visits all 8 folders of the tree; foldertree the 6 that are not deleted; alltree 3.
+  EXPECT_EQ(counters.releasedBytes, (5 + 7 + 8 * 10000) + (11 + 13 + 6 * 10000) + (19 + 17 + 3 * 10000) + 50000);
+  EXPECT_EQ(counters.cleanedKeys, 1);
+  EXPECT_FALSE(Exists(tree + L"\\a\\History"));
+  EXPECT_FALSE(Exists(tree + L"\\a\\b\\History"));
+  EXPECT_TRUE(Exists(tree + L"\\x\\history"));
+  EXPECT_FALSE(Exists(tree + L"\\x\\Cache"));
+  EXPECT_FALSE(Exists(tree + L"\\x\\y\\CACHE"));
+  EXPECT_TRUE(Exists(tree + L"\\x\\y"));
+  EXPECT_TRUE(Exists(tree + L"\\x\\cachex\\h"));
+  EXPECT_FALSE(Exists(all + L"\\s.bin"));
+  EXPECT_FALSE(Exists(all + L"\\p\\q\\r.bin"));
+  EXPECT_TRUE(Exists(all + L"\\p\\q"));
+}
+
+TEST_F(Plugins, AStarSegmentOfATreeSectionStandsForEverySubfolder) {
+  std::wstring profiles = values.localAppDataFolder + L"\\Vendor\\User Data";
+  MakeFile(profiles + L"\\Default\\Network\\Cookies", 3);
+  MakeFile(profiles + L"\\Profile 1\\Network\\Cookies", 5);
+  MakeFile(profiles + L"\\Profile 2\\Cookies", 7);  // no "Network" folder below this one
+  MakeFile(profiles + L"\\Network\\Cookies", 100);   // beside the profiles, not in one
+  MakeFile(profiles + L"\\Local State", 1);          // a file: no folder for the star
+  MakeFile(profiles + L"\\Default\\Cache\\data_0", 11);
+  MakeFile(profiles + L"\\Default\\Cache\\Cache_Data\\f_1", 13);
+  Define(L"Stars.ppe", "[name]\r\nappname=Stars\r\n[swich]\r\non=1\r\n"
+                       "[filetree]\r\n1=localappdata,\\Vendor\\User Data\\*\\Network,Cookies\r\n"
+                       "2=localappdata,\\Vendor\\Missing\\*,Cookies\r\n"
+                       "[alltree]\r\n1=localappdata,\\Vendor\\User Data\\*\\Cache\r\n"
+                       "2=localappdata,\\Vendor\\User Data\\Def*\\Cache\r\n");
+  engine::RunCounters counters = RunPlugins();
+  // The star finds Default, Profile 1, Profile 2 and Network. A start folder that is missing counts
+  // its one visit, as every tree walk does; a missing folder above the star counts nothing; "Def*"
+  // is no star segment and names a folder that does not exist.
+  double cookies = (3 + 10000) + (5 + 10000) + 10000 + 10000;
+  double cache = (11 + 13 + 2 * 10000) + 3 * 10000 + 10000;
+  EXPECT_EQ(counters.releasedBytes, cookies + cache + 50000);
+  EXPECT_FALSE(Exists(profiles + L"\\Default\\Network\\Cookies"));
+  EXPECT_FALSE(Exists(profiles + L"\\Profile 1\\Network\\Cookies"));
+  EXPECT_TRUE(Exists(profiles + L"\\Profile 2\\Cookies"));
+  EXPECT_TRUE(Exists(profiles + L"\\Network\\Cookies"));
+  EXPECT_TRUE(Exists(profiles + L"\\Local State"));
+  EXPECT_FALSE(Exists(profiles + L"\\Default\\Cache\\data_0"));
+  EXPECT_FALSE(Exists(profiles + L"\\Default\\Cache\\Cache_Data\\f_1"));
+  EXPECT_TRUE(Exists(profiles + L"\\Default\\Cache\\Cache_Data"));
+}
+
+TEST_F(Plugins, OldSectionsKeepTheirResultsBesideTreeSections) {
+  auto seed = [&] {
+    MakeFile(values.appDataFolder + L"\\V\\x.dat", 5);
+    MakeFile(values.appDataFolder + L"\\V\\sub\\x.dat", 6);
+    MakeFile(values.appDataFolder + L"\\V\\a.log", 7);
+    MakeFile(values.appDataFolder + L"\\W\\sub\\x.dat", 8);
+    MakeFile(values.localAppDataFolder + L"\\C\\z.bin", 9);
+  };
+  const std::string old = "[name]\r\nappname=Old\r\n[swich]\r\non=1\r\n"
+                          "[file]\r\n1=appdata,\\V,x.dat\r\n2=appdata,\\W\\*,x.dat\r\n"
+                          "[fileext]\r\n1=appdata,\\V,log\r\n"
+                          "[folder]\r\n1=localappdata,\\C\r\n";
+  seed();
+  Define(L"Old.ppe", old);
+  engine::RunCounters before = RunPlugins();
+  // "*" in the five sections is no more than a character of a folder name, as it always was.
+  EXPECT_EQ(before.releasedBytes, 5 + 7 + 9 + 50000);
+  EXPECT_FALSE(Exists(values.appDataFolder + L"\\V\\x.dat"));
+  EXPECT_TRUE(Exists(values.appDataFolder + L"\\V\\sub\\x.dat"));
+  EXPECT_TRUE(Exists(values.appDataFolder + L"\\W\\sub\\x.dat"));
+
+  // The same lines with tree lines that lack a field or a name: the results are those of before.
+  seed();
+  Define(L"Old.ppe", old + "[filetree]\r\n1=appdata,\\V\r\n2=appdata,\\V,\r\n"
+                           "[foldertree]\r\n1=appdata,\\V,\r\n[alltree]\r\n1=appdata\r\n");
+  engine::RunCounters after = RunPlugins();
+  EXPECT_EQ(after.releasedBytes, before.releasedBytes);
+  EXPECT_EQ(after.cleanedKeys, before.cleanedKeys);
+  EXPECT_TRUE(Exists(values.appDataFolder + L"\\V\\sub\\x.dat"));
+  EXPECT_TRUE(Exists(values.localAppDataFolder + L"\\C"));
+}
+
+TEST_F(Plugins, TreeSectionsNeitherExpandNorEnterLinks) {
+  wchar_t fixture[MAX_PATH] = L"";
+  ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u)
+      << "run through scripts/wine-emulator.sh, which makes the linked tree";
+  std::string tree = platform::Narrow(fixture) + "\\tree";
+  ASSERT_TRUE(Attributes(platform::Widen(tree) + L"\\sub\\cache") & FILE_ATTRIBUTE_REPARSE_POINT);
+  Define(L"Links.ppe", "[name]\r\nappname=Links\r\n[swich]\r\non=1\r\n"
+                       "[filetree]\r\n1=" + tree + ",\\*\\*,precious.txt\r\n"
+                       "[foldertree]\r\n1=" + tree + ",,cache\r\n"
+                       "[alltree]\r\n1=" + tree + ",\\sub\\*\r\n");
+  engine::RunCounters counters = RunPlugins();
+  // "sub\*" finds only the link, so "*\*" and the alltree line walk nothing; foldertree visits two.
+  EXPECT_EQ(counters.releasedBytes, 2 * 10000 + 50000);
+  EXPECT_TRUE(Exists(platform::Widen(tree) + L"\\sub\\own.txt"));
+  EXPECT_EQ(ReadText(std::wstring(fixture) + L"\\outside\\precious.txt"), "0123456789");
+  EXPECT_TRUE(Exists(std::wstring(fixture) + L"\\outside\\cache\\precious.bin"));
+}
+
 namespace {
 
 std::vector<std::wstring> FileNames(const std::wstring& folder) {
