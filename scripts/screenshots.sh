@@ -62,6 +62,7 @@ driver wait-window 'Trellwipe V6.50' 60
 shot main-home 2
 driver post cleannow
 driver wait-window 'Task Complete' 120
+sleep 1
 driver close 'Task Complete'
 shot main-status
 window settings 'Cleaning Settings' settings

@@ -34,6 +34,9 @@ settings="$WINEPREFIX/drive_c/Trellwipe/prisd.dat"
 driver() { wine 'C:\tools\trellwipe_driver.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 value() { tr -d '\r' <"$settings" | sed -n "s/^$1=//p" | head -n1; }
 
+preview() { { wine 'C:\Trellwipe\trellwipe-cli.exe' --preview </dev/null 2>/dev/null || true; } | tr -d '\r' | sed 's/^/  /'; }
+echo "Preview before the run:"
+preview
 wine 'C:\Trellwipe\trellwipe.exe' min </dev/null >/dev/null 2>&1 &
 program_pid=$!
 end() {
@@ -61,6 +64,8 @@ echo "Cleaned registry keys: $(value regnum)"
 echo "Released bytes: $(value filesize)"
 echo "Result rows:"
 driver rows | sed 's/^/  /'
+echo "Preview after the run:"
+preview
 if [ -n "$screenshot" ]; then
   driver post restore >/dev/null
   sleep 1.5

@@ -44,21 +44,23 @@ std::wstring ClearTracksCommand(const wchar_t* argument) {
 }
 
 void ClearTracksAndWait(engine::ItemContext& context, const wchar_t* argument) {
-  if (CanClearTracks()) engine::RunAndWait(context.view, ClearTracksCommand(argument));
+  if (CanClearTracks()) engine::RunAndWait(context.erase, context.view, ClearTracksCommand(argument));
 }
 
-void ClearTracksMinimised(const wchar_t* argument) {
-  if (CanClearTracks()) engine::StartProcess(ClearTracksCommand(argument), SW_SHOWMINIMIZED);
+void ClearTracksMinimised(engine::ItemContext& context, const wchar_t* argument) {
+  if (CanClearTracks() && context.erase.Perform(ClearTracksCommand(argument))) {
+    engine::StartProcess(ClearTracksCommand(argument), SW_SHOWMINIMIZED);
+  }
 }
 
 // The typed-address key comes back holding exactly the kept addresses, as "url1", "url2", ...
 void ResetTypedAddresses(engine::ItemContext& context) {
-  context.AddKeys(allerase::DeleteRegistryKey(HKEY_CURRENT_USER, kTypedUrls));
+  context.AddKeys(allerase::DeleteRegistryKey(context.erase, HKEY_CURRENT_USER, kTypedUrls));
   std::vector<std::wstring> kept = keeplists::LoadKeptUrls(context.programFolder);
   std::wstring key = std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls;
-  regfun::CreateRegistryKey(key);
+  regfun::CreateRegistryKey(context.erase, key);
   for (size_t i = 0; i < kept.size(); ++i) {
-    regfun::WriteRegistryString(key, L"url" + std::to_wstring(i + 1), kept[i]);
+    regfun::WriteRegistryString(context.erase, key, L"url" + std::to_wstring(i + 1), kept[i]);
   }
 }
 
@@ -70,14 +72,15 @@ void PurgeCookies(engine::ItemContext& context) {
   context.AddBytes(allerase::EraseFilesInFolderExcept(context.erase, folder, kept));
 }
 
-void ClearUrlHistory() {
+void ClearUrlHistory(engine::ItemContext& context) {
+  if (!context.erase.Perform(L"Clear Internet Explorer's history store")) return;
   keeplists::CURLHistory history;
   history.Clear();
 }
 
 void ClearIeHistory(engine::ItemContext& context) {
   if (context.values.windowsVersion.rfind(L"6", 0) != 0) {
-    ClearUrlHistory();
+    ClearUrlHistory(context);
   } else {
     ClearTracksAndWait(context, L"1");
   }
@@ -95,12 +98,12 @@ void ClearIeCache(engine::ItemContext& context) {
 
 void ClearAolCache(engine::ItemContext& context) {
   EraseCacheFolder(context);
-  if (context.values.ieMajorVersion > 6) ClearTracksMinimised(L"8 ");
+  if (context.values.ieMajorVersion > 6) ClearTracksMinimised(context, L"8 ");
 }
 
 void ClearAolHistory(engine::ItemContext& context) {
-  ClearUrlHistory();
-  if (context.values.ieMajorVersion > 6) ClearTracksMinimised(L"1");
+  ClearUrlHistory(context);
+  if (context.values.ieMajorVersion > 6) ClearTracksMinimised(context, L"1");
 }
 
 void RecreateShellFolder(engine::ItemContext& context, const std::wstring& folder) {
@@ -140,7 +143,8 @@ void ClearFormData(engine::ItemContext& context) {
   if (context.values.ieMajorVersion > 6) {
     ClearTracksAndWait(context, L"16");
     ClearTracksAndWait(context, L"32");
-  } else if (context.values.ieMajorVersion == 6) {
+  } else if (context.values.ieMajorVersion == 6 &&
+             context.erase.Perform(L"Clear the form data in Internet Explorer's control panel")) {
     ClearFormDataWithKeystrokes();
   }
   context.view.FocusMainWindow();
@@ -176,7 +180,7 @@ void ScheduleIndexFiles(engine::ItemContext& context) {
   for (const auto& index : kIndexFiles) {
     std::wstring path = regfun::ResolveShellFolder(index.shellFolder) + index.suffix;
     context.view.SetRowState(index.message);
-    normal::DeleteFileAtReboot(path);
+    normal::DeleteFileAtReboot(context.erase, path);
   }
   context.AddBytes(3500000);
   context.outcome = L"Need to reboot your computer!";

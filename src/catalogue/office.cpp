@@ -63,8 +63,8 @@ void RunVersionedStep(const VersionedStep& step, engine::ItemContext& context) {
   std::wstring key = step.branch == Branch::Office ? L"Software\\Microsoft\\Office\\"
                                                    : L"Software\\Microsoft\\OfficeProfileWizard\\";
   key += version + step.suffix;
-  context.AddKeys(step.value ? allerase::DeleteRegistryValue(HKEY_CURRENT_USER, key, step.value)
-                             : allerase::DeleteRegistryTree(HKEY_CURRENT_USER, key));
+  context.AddKeys(step.value ? allerase::DeleteRegistryValue(context.erase, HKEY_CURRENT_USER, key, step.value)
+                             : allerase::DeleteRegistryTree(context.erase, HKEY_CURRENT_USER, key));
 }
 
 template <const auto& Steps>
@@ -185,6 +185,9 @@ const Item kOfficeItems[] = {
 std::span<const Item> OfficeItems() { return kOfficeItems; }
 
 void PrepareOfficeItems(engine::ItemContext& context) {
+  // Asking the suite starts its automation server, a process a preview must not start: a preview
+  // lists only the suite's version-independent keys.
+  if (context.erase.Previewing()) return;
   context.run.officeVersion = VersionNumber(DetectOfficeVersion());
 }
 

@@ -61,10 +61,14 @@ std::wstring BaseFolder(Base base, const engine::ItemContext& context) {
 
 void RunStep(const Step& step, engine::ItemContext& context) {
   switch (step.op) {
-    case Op::DeleteKey: context.AddKeys(allerase::DeleteRegistryKey(RootOf(step.hive), step.path)); return;
-    case Op::DeleteTree: context.AddKeys(allerase::DeleteRegistryTree(RootOf(step.hive), step.path)); return;
+    case Op::DeleteKey:
+      context.AddKeys(allerase::DeleteRegistryKey(context.erase, RootOf(step.hive), step.path));
+      return;
+    case Op::DeleteTree:
+      context.AddKeys(allerase::DeleteRegistryTree(context.erase, RootOf(step.hive), step.path));
+      return;
     case Op::DeleteValue:
-      context.AddKeys(allerase::DeleteRegistryValue(RootOf(step.hive), step.path, step.name));
+      context.AddKeys(allerase::DeleteRegistryValue(context.erase, RootOf(step.hive), step.path, step.name));
       return;
     case Op::AddKeys: context.AddKeys(step.amount); return;
     case Op::AddBytes: context.AddBytes(step.amount); return;

@@ -13,7 +13,9 @@ namespace catalogue {
 namespace {
 
 // Empties the shell's list of recently used documents.
-void ClearDocumentsMenu(engine::ItemContext&) { SHAddToRecentDocs(SHARD_PATHA, nullptr); }
+void ClearDocumentsMenu(engine::ItemContext& context) {
+  if (context.erase.Perform(L"Clear the shell's recent documents list")) SHAddToRecentDocs(SHARD_PATHA, nullptr);
+}
 
 void CleanTempFolder(engine::ItemContext& context, const std::wstring& folder) {
   if (folder.empty()) return;
@@ -40,7 +42,7 @@ void EmptyRecycleBins(engine::ItemContext& context) {
       context.AddBytes(allerase::FolderSize(folder) + 100000);
     }
   }
-  SHEmptyRecycleBinW(GetActiveWindow(), L"", SHERB_NOCONFIRMATION);
+  if (context.erase.Perform(L"Empty the recycle bin")) SHEmptyRecycleBinW(GetActiveWindow(), L"", SHERB_NOCONFIRMATION);
 }
 
 // The "Found.000" to "Found.010" folders that disk checks leave on drives C to F.
@@ -54,8 +56,8 @@ void CleanDiskCheckFolders(engine::ItemContext& context) {
   }
 }
 
-void EmptyClipboard(engine::ItemContext&) {
-  if (OpenClipboard(nullptr)) {
+void EmptyClipboard(engine::ItemContext& context) {
+  if (context.erase.Perform(L"Empty the clipboard") && OpenClipboard(nullptr)) {
     ::EmptyClipboard();
     CloseClipboard();
   }
@@ -65,7 +67,7 @@ void EmptyClipboard(engine::ItemContext&) {
 void RunThumbsBatch(engine::ItemContext& context) {
   std::wstring batch = context.programFolder + L"\\delThumbs.bat";
   if (GetFileAttributesW(batch.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-  engine::RunAndWait(context.view, L"cmd.exe /c \"" + batch + L"\"", false);
+  engine::RunAndWait(context.erase, context.view, L"cmd.exe /c \"" + batch + L"\"", false);
 }
 
 constexpr wchar_t kAcMru[] = L"Software\\Microsoft\\Search Assistant\\ACMru";

@@ -1,5 +1,7 @@
 #pragma once
-// The erasure primitives. None reports an error: each returns its figure whatever happened.
+// The erasure primitives. None reports an error: each returns its figure whatever happened, and
+// records into the context what it erased and what stayed; in a preview it erases nothing and
+// records what exists and would go.
 // File operations return the bytes they count as released; the four tree walks add 10000 for every
 // folder they visit, the starting folder included. Registry deletions return fixed counts.
 #include <windows.h>
@@ -50,9 +52,10 @@ double EraseFolder(const EraseContext& ctx, const std::wstring& folder);
 double FolderSize(const std::wstring& folder);
 
 // A key that still has subkeys is left in place.
-double DeleteRegistryKey(HKEY root, const std::wstring& subkey);
-double DeleteRegistryTree(HKEY root, const std::wstring& subkey);
+double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring& subkey);
+double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring& subkey);
 // An empty value name deletes the key's default value.
-double DeleteRegistryValue(HKEY root, const std::wstring& subkey, const std::wstring& valueName);
+double DeleteRegistryValue(const EraseContext& ctx, HKEY root, const std::wstring& subkey,
+                           const std::wstring& valueName);
 
 }  // namespace allerase

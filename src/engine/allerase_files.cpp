@@ -2,6 +2,7 @@
 
 #include "engine/allerase.h"
 #include "engine/path_guard.h"
+#include "engine/secure_overwrite.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 
@@ -51,6 +52,57 @@ std::wstring Extension(const std::wstring& name) {
 
 void ResetAttributes(const std::wstring& path) { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
 
+// Why the platform refused; nothing when the entry was already gone, which leaves nothing behind.
+const wchar_t* RefusalReason(DWORD error, DWORD attributes) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return nullptr;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return L"in use";
+    case ERROR_ACCESS_DENIED: return (attributes & FILE_ATTRIBUTE_READONLY) ? L"read-only" : L"access denied";
+    case ERROR_DIR_NOT_EMPTY: return L"not empty";
+    default: return L"refused";
+  }
+}
+
+// Deletes one file, or in a preview tells whether the deletion would go through: a read-only file
+// stays unless `force` resets it first. Every file deletion of the module goes through here, so a
+// secure run overwrites each file before it goes.
+bool DeleteOneFile(const EraseContext& ctx, const std::wstring& path, double size, DWORD attributes, bool force) {
+  bool readOnly = attributes & FILE_ATTRIBUTE_READONLY;
+  if (ctx.Previewing()) {
+    if (readOnly && !force) {
+      ctx.LeftBehind(path, L"read-only");
+      return false;
+    }
+    ctx.File(path, size);
+    return true;
+  }
+  if (force && readOnly) ResetAttributes(path);
+  if (ctx.Overwriting()) engine::OverwriteWithZeros(path);
+  if (DeleteFileW(path.c_str())) {
+    ctx.File(path, size);
+    return true;
+  }
+  if (const wchar_t* reason = RefusalReason(GetLastError(), force ? 0 : attributes)) ctx.LeftBehind(path, reason);
+  return false;
+}
+
+// Removes an emptied folder; in a preview, `emptied` tells whether it would be empty by then.
+bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool emptied, bool record) {
+  if (ctx.Previewing()) {
+    if (record) emptied ? ctx.Folder(folder) : ctx.LeftBehind(folder, L"not empty");
+    return emptied;
+  }
+  if (RemoveDirectoryW(folder.c_str())) {
+    if (record) ctx.Folder(folder);
+    return true;
+  }
+  const wchar_t* reason = RefusalReason(GetLastError(), 0);
+  if (record && reason) ctx.LeftBehind(folder, reason);
+  return false;
+}
+
 enum class Match { All, Name, Extension, NotKept };
 
 struct FileRule {
@@ -80,10 +132,14 @@ double EraseFiles(const EraseContext& ctx, const std::wstring& folder, const std
   double figure = 0;
   for (const Entry& file : files) {
     std::wstring path = platform::JoinPath(folder, file.name);
-    if (file.IsHidden()) ResetAttributes(path);
+    DWORD attributes = file.attributes;
+    if (file.IsHidden()) {
+      if (!ctx.Previewing()) ResetAttributes(path);
+      attributes = FILE_ATTRIBUTE_NORMAL;
+    }
     if (rule.Matches(file.name, path)) {
       figure += file.size;
-      DeleteFileW(path.c_str());
+      DeleteOneFile(ctx, path, file.size, attributes, false);
     }
     if (rule.yieldAfterEachFile) ctx.Pump();
   }
@@ -110,27 +166,27 @@ double FilesInFolder(const EraseContext& ctx, const std::wstring& folder, const 
   return EraseFiles(ctx, *target, List(*target).files, rule);
 }
 
-// Deletes a folder's contents and then the folder. Links inside are removed as links, never walked;
-// without `force`, read-only files stay (and so does the folder that holds them).
-void DeleteFolderTree(const std::wstring& folder, bool force) {
+// Deletes a folder's contents and then the folder; true when the folder is gone. Links inside are
+// removed as links, never walked; without `force`, read-only files stay (and so does the folder that
+// holds them). `recordSelf` is off for a folder that is created again at once.
+bool DeleteFolderTree(const EraseContext& ctx, const std::wstring& folder, bool force, bool recordSelf = true) {
   Listing listing = List(folder);
+  bool emptied = true;
   for (const Entry& file : listing.files) {
-    std::wstring path = platform::JoinPath(folder, file.name);
-    if (force && (file.attributes & FILE_ATTRIBUTE_READONLY)) ResetAttributes(path);
-    DeleteFileW(path.c_str());
+    emptied &= DeleteOneFile(ctx, platform::JoinPath(folder, file.name), file.size, file.attributes, force);
   }
   for (const Entry& sub : listing.folders) {
     std::wstring path = platform::JoinPath(folder, sub.name);
     if (!sub.IsLink()) {
-      if (force && (sub.attributes & FILE_ATTRIBUTE_READONLY)) ResetAttributes(path);
-      DeleteFolderTree(path, force);
+      if (force && (sub.attributes & FILE_ATTRIBUTE_READONLY) && !ctx.Previewing()) ResetAttributes(path);
+      emptied &= DeleteFolderTree(ctx, path, force);
       continue;
     }
     // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. (Wine
     // cannot remove its Unix links this way; they are then left in place.)
-    RemoveDirectoryW(path.c_str());
+    emptied &= RemoveOneFolder(ctx, path, true, true);
   }
-  RemoveDirectoryW(folder.c_str());
+  return RemoveOneFolder(ctx, folder, emptied, recordSelf);
 }
 
 double FolderSizeWalk(const std::wstring& folder) {
@@ -143,23 +199,24 @@ double FolderSizeWalk(const std::wstring& folder) {
   return size;
 }
 
-double NamedFoldersWalk(const std::wstring& folder, const std::wstring& name, DWORD folderAttributes) {
+double NamedFoldersWalk(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name,
+                        DWORD folderAttributes) {
   Listing listing = List(folder);
   double figure = 0;
   std::vector<const Entry*> remaining;
   for (const Entry& sub : listing.folders) {
-    if (folderAttributes & FILE_ATTRIBUTE_HIDDEN) ResetAttributes(folder);
+    if ((folderAttributes & FILE_ATTRIBUTE_HIDDEN) && !ctx.Previewing()) ResetAttributes(folder);
     if (sub.IsLink()) continue;
     if (platform::ToLower(sub.name) == name) {
       std::wstring path = platform::JoinPath(folder, sub.name);
       figure += FolderSizeWalk(path);
-      DeleteFolderTree(path, false);
+      DeleteFolderTree(ctx, path, false);
     } else {
       remaining.push_back(&sub);
     }
   }
   for (const Entry* sub : remaining) {
-    figure += NamedFoldersWalk(platform::JoinPath(folder, sub->name), name, sub->attributes);
+    figure += NamedFoldersWalk(ctx, platform::JoinPath(folder, sub->name), name, sub->attributes);
   }
   return figure + kFolderVisit;
 }
@@ -179,25 +236,27 @@ double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& 
   return FileTree(ctx, folder, {Match::Extension, extension, false});
 }
 
-double EraseNamedFoldersInTree(const EraseContext&, const std::wstring& folder, const std::wstring& name) {
+double EraseNamedFoldersInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
   auto target = engine::ErasablePath(folder);
   if (!target) return kFolderVisit;
-  return NamedFoldersWalk(*target, name, GetFileAttributesW(target->c_str()));
+  return NamedFoldersWalk(ctx, *target, name, GetFileAttributesW(target->c_str()));
 }
 
-double RecreateFolder(const EraseContext&, const std::wstring& folder) {
+double RecreateFolder(const EraseContext& ctx, const std::wstring& folder) {
   auto target = engine::ErasablePath(folder);
   if (!target) return 0;
   DWORD attributes = GetFileAttributesW(target->c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN)) {
+  bool preview = ctx.Previewing();
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) && !preview) {
     ResetAttributes(*target);
   }
   double size = 0;
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     size = FolderSizeWalk(*target);
-    DeleteFolderTree(*target, true);
+    // The folder itself comes back at once: only its contents count as erased.
+    DeleteFolderTree(ctx, *target, true, false);
   }
-  CreateDirectoryW(target->c_str(), nullptr);
+  if (!preview) CreateDirectoryW(target->c_str(), nullptr);
   return size;
 }
 
@@ -219,24 +278,25 @@ double EraseFilesInFolderExcept(const EraseContext& ctx, const std::wstring& fol
   return FilesInFolder(ctx, folder, {Match::NotKept, {}, true, &kept});
 }
 
-double EraseFile(const EraseContext&, const std::wstring& path) {
+double EraseFile(const EraseContext& ctx, const std::wstring& path) {
   auto target = engine::ErasablePath(path);
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!target || !GetFileAttributesExW(target->c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return 0;
   }
-  DeleteFileW(target->c_str());
-  return static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  double size = static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  DeleteOneFile(ctx, *target, size, data.dwFileAttributes, false);
+  return size;
 }
 
-double EraseFolder(const EraseContext&, const std::wstring& folder) {
+double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
   auto target = engine::ErasablePath(folder);
   if (!target) return 0;
   DWORD attributes = GetFileAttributesW(target->c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
   double size = FolderSizeWalk(*target);
-  DeleteFolderTree(*target, false);
+  DeleteFolderTree(ctx, *target, false);
   return size;
 }
 

@@ -30,7 +30,108 @@ class RunningFlag {
   bool& flag_;
 };
 
+// A preview shows nothing: it only lets the window keep working.
+class SilentView : public RunView {
+ public:
+  explicit SilentView(RunView& window) : window_(window) {}
+  void ShowStatusPage() override {}
+  void SetBusyCursor(bool) override {}
+  void EnableStartButton(bool) override {}
+  void ClearRows() override {}
+  void AddRow(const std::wstring&) override {}
+  void SetRowState(const std::wstring&) override {}
+  void SetProgress(int) override {}
+  void SetStatusLine(const std::wstring&) override {}
+  void PumpMessages() override { window_.PumpMessages(); }
+  void FocusMainWindow() override {}
+  void ShowInformation(const std::wstring&, const std::wstring&) override {}
+  void QueueNotification(const NotificationRequest&) override {}
+  void ShowStatistics(const std::wstring&, const std::wstring&) override {}
+  void ShowMainWindow() override {}
+  void ExitProgram() override {}
+
+ private:
+  RunView& window_;
+};
+
 }  // namespace
+
+// Passes everything on to the window and opens a report item for every row an item or a stage
+// adds, so that the stages with rows of their own are reported like the built-in items.
+class CleanRun::Rows : public RunView {
+ public:
+  Rows(RunView& inner, RunRecorder& recorder, const RunCounters& counters)
+      : inner_(inner), recorder_(recorder), counters_(counters) {}
+  ~Rows() override { Close(); }
+
+  // The next row belongs to this item.
+  void Next(const std::wstring& section, const std::wstring& key) {
+    section_ = section;
+    key_ = key;
+    stage_ = false;
+  }
+  // Every row until the next call belongs to the stage; an empty key takes the row's label.
+  void Stage(const std::wstring& section, const std::wstring& key) {
+    Next(section, key);
+    stage_ = true;
+  }
+  // Ends the open item with what it added to the counters.
+  void Close() {
+    if (ItemReport* item = recorder_.Current()) {
+      item->estimatedKeys = counters_.cleanedKeys - keysAtStart_;
+      item->estimatedBytes = counters_.releasedBytes - bytesAtStart_;
+    }
+    recorder_.EndItem();
+  }
+  // Ends the open item and the stage; rows added afterwards open no item.
+  void Leave() {
+    Close();
+    Next(L"", L"");
+  }
+
+  void AddRow(const std::wstring& label) override {
+    Close();
+    if (!stage_ && section_.empty()) {
+      inner_.AddRow(label);
+      return;
+    }
+    recorder_.BeginItem(section_, key_.empty() ? label : key_, label);
+    keysAtStart_ = counters_.cleanedKeys;
+    bytesAtStart_ = counters_.releasedBytes;
+    if (!stage_) section_.clear();
+    inner_.AddRow(label);
+  }
+  void SetRowState(const std::wstring& text) override {
+    if (ItemReport* item = recorder_.Current()) item->outcome = text;
+    inner_.SetRowState(text);
+  }
+
+  void ShowStatusPage() override { inner_.ShowStatusPage(); }
+  void SetBusyCursor(bool busy) override { inner_.SetBusyCursor(busy); }
+  void EnableStartButton(bool enabled) override { inner_.EnableStartButton(enabled); }
+  void ClearRows() override { inner_.ClearRows(); }
+  void SetProgress(int value) override { inner_.SetProgress(value); }
+  void SetStatusLine(const std::wstring& text) override { inner_.SetStatusLine(text); }
+  void PumpMessages() override { inner_.PumpMessages(); }
+  void FocusMainWindow() override { inner_.FocusMainWindow(); }
+  void ShowInformation(const std::wstring& title, const std::wstring& text) override {
+    inner_.ShowInformation(title, text);
+  }
+  void QueueNotification(const NotificationRequest& request) override { inner_.QueueNotification(request); }
+  void ShowStatistics(const std::wstring& lastClean, const std::wstring& totals) override {
+    inner_.ShowStatistics(lastClean, totals);
+  }
+  void ShowMainWindow() override { inner_.ShowMainWindow(); }
+  void ExitProgram() override { inner_.ExitProgram(); }
+
+ private:
+  RunView& inner_;
+  RunRecorder& recorder_;
+  const RunCounters& counters_;
+  std::wstring section_, key_;
+  bool stage_ = false;
+  double keysAtStart_ = 0, bytesAtStart_ = 0;
+};
 
 CleanRun::CleanRun(RunView& view, std::wstring programFolder, ProcessValues values)
     : view_(view),
@@ -39,35 +140,58 @@ CleanRun::CleanRun(RunView& view, std::wstring programFolder, ProcessValues valu
       values_(std::move(values)),
       clock_(LocalNow) {}
 
-ItemContext CleanRun::Context(const EraseContext& erase) {
-  return {erase, counters_, runState_, values_, programFolder_, view_};
-}
+CleanRun::~CleanRun() = default;
 
-void CleanRun::ShowStatus(const std::wstring& label) {
-  view_.PumpMessages();
-  view_.AddRow(label);
-  std::wstring cleaning = L"Cleaning " + label + L" ......";
-  view_.SetRowState(cleaning);
-  view_.SetStatusLine(cleaning);
-}
-
-void CleanRun::RunItem(const catalogue::Item& item, const EraseContext& erase) {
-  // Read when the item is reached, so a flag changed during the run counts for the items ahead.
-  std::wstring flag = inifun::ReadIniValue(settingsFile_, item.section, item.key);
-  bool on = item.rule == catalogue::FlagRule::NumberOne ? inifun::FlagTest(flag) : inifun::RunTest(flag);
-  if (on) {
-    ShowStatus(item.label);
-    ItemContext context = Context(erase);
-    for (const catalogue::Step& step : item.steps) catalogue::RunStep(step, context);
-    view_.SetRowState(context.outcome);
+void CleanRun::RunItem(const catalogue::Item& item, const EraseContext& erase, RunCounters& counters,
+                       RunState& state, Rows& rows) {
+  bool on = false;
+  if (choice_) {
+    on = choice_(item.section, item.key);
+  } else {
+    // Read when the item is reached, so a flag changed during the run counts for the items ahead.
+    std::wstring flag = inifun::ReadIniValue(settingsFile_, item.section, item.key);
+    on = item.rule == catalogue::FlagRule::NumberOne ? inifun::FlagTest(flag) : inifun::RunTest(flag);
   }
-  if (item.progress != catalogue::kNoProgress) view_.SetProgress(item.progress);
+  if (on) {
+    rows.PumpMessages();
+    rows.Next(item.section, item.key);
+    rows.AddRow(item.label);
+    std::wstring cleaning = L"Cleaning " + std::wstring(item.label) + L" ......";
+    rows.SetRowState(cleaning);
+    rows.SetStatusLine(cleaning);
+    ItemContext context{erase, counters, state, values_, programFolder_, rows};
+    for (const catalogue::Step& step : item.steps) catalogue::RunStep(step, context);
+    rows.SetRowState(context.outcome);
+    rows.Leave();
+  }
+  if (item.progress != catalogue::kNoProgress) rows.SetProgress(item.progress);
 }
 
-void CleanRun::RunStage(const StageHook& stage, const EraseContext& erase) {
-  if (!stage) return;
-  ItemContext context = Context(erase);
-  stage(context);
+void CleanRun::RunItems(const EraseContext& erase, RunCounters& counters, RunState& state, Rows& rows) {
+  for (const catalogue::Stage& stage : catalogue::RunStages()) {
+    if (stage.prepare) {
+      ItemContext context{erase, counters, state, values_, programFolder_, rows};
+      stage.prepare(context);
+    }
+    for (const catalogue::Item& item : stage.items) RunItem(item, erase, counters, state, rows);
+  }
+
+  bool custom = choice_ ? choice_(L"Custom", L"Custom")
+                        : inifun::RunTest(inifun::ReadIniValue(settingsFile_, L"Custom", L"Custom"));
+  if (custom && customItems_) {
+    rows.Stage(L"Custom", L"Custom");
+    ItemContext context{erase, counters, state, values_, programFolder_, rows};
+    customItems_(context);
+    rows.Leave();
+  }
+  rows.SetProgress(kCustomProgress);
+  if (plugins_) {
+    rows.Stage(kPluginSection, L"");
+    ItemContext context{erase, counters, state, values_, programFolder_, rows};
+    plugins_(context);
+    rows.Leave();
+  }
+  rows.SetProgress(kPluginProgress);
 }
 
 bool CleanRun::CleanNow(bool unattended) {
@@ -83,22 +207,38 @@ bool CleanRun::CleanNow(bool unattended) {
   view_.SetProgress(kStartProgress);
   view_.SetStatusLine(L"");
 
-  EraseContext erase{[this] { view_.PumpMessages(); }};
-  runState_ = {};
-  for (const catalogue::Stage& stage : catalogue::RunStages()) {
-    if (stage.prepare) {
-      ItemContext context = Context(erase);
-      stage.prepare(context);
-    }
-    for (const catalogue::Item& item : stage.items) RunItem(item, erase);
+  lastReport_ = {};
+  RunRecorder recorder(lastReport_);
+  EraseContext erase;
+  erase.pump = [this] { view_.PumpMessages(); };
+  erase.secure = inifun::FlagTest(inifun::ReadIniValue(settingsFile_, L"Options", L"securely"));
+  erase.recorder = &recorder;
+  {
+    Rows rows(view_, recorder, counters_);
+    RunState state;
+    RunItems(erase, counters_, state, rows);
   }
 
-  if (inifun::RunTest(inifun::ReadIniValue(settingsFile_, L"Custom", L"Custom"))) RunStage(customItems_, erase);
-  view_.SetProgress(kCustomProgress);
-  RunStage(plugins_, erase);
-  view_.SetProgress(kPluginProgress);
-
   EndOfRun();
+  return true;
+}
+
+bool CleanRun::Preview(RunReport& report) {
+  if (running_) return false;
+  RunningFlag running(running_);
+  report = {};
+  report.preview = true;
+  RunRecorder recorder(report);
+  SilentView silent(view_);
+  EraseContext erase;
+  erase.pump = [this] { view_.PumpMessages(); };
+  erase.mode = EraseMode::Preview;
+  erase.recorder = &recorder;
+  RunCounters counters;
+  Rows rows(silent, recorder, counters);
+  RunState state;
+  RunItems(erase, counters, state, rows);
+  rows.Close();
   return true;
 }
 

@@ -7,8 +7,9 @@
 
 namespace normal {
 
-void DeleteFileAtReboot(const std::wstring& path) {
-  if (auto target = engine::ErasablePath(path)) {
+void DeleteFileAtReboot(const engine::EraseContext& erase, const std::wstring& path) {
+  auto target = engine::ErasablePath(path);
+  if (target && erase.Perform(L"Delete at the next restart: " + *target)) {
     MoveFileExW(target->c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   }
 }

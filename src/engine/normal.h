@@ -4,10 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/erase_context.h"
+
 namespace normal {
 
-// Asks the system to delete the file at the next restart; the result is ignored.
-void DeleteFileAtReboot(const std::wstring& path);
+// Asks the system to delete the file at the next restart; the result is ignored. Recorded as a
+// step, and left undone in a preview.
+void DeleteFileAtReboot(const engine::EraseContext& erase, const std::wstring& path);
 
 // The value of USERPROFILE followed by what comes after the first "%USERPROFILE%" token (anything
 // before the token is dropped); text without the token comes back unchanged.

@@ -14,12 +14,12 @@ namespace {
 constexpr REGSAM kReadAccess = 0x20019;
 constexpr REGSAM kWriteAccess = 0x20006;
 
-struct RootName {
+struct RootEntry {
   const wchar_t* name;
   HKEY root;
 };
 
-const std::array<RootName, 7> kRoots = {{
+const std::array<RootEntry, 7> kRoots = {{
     {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
     {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
     {L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
@@ -46,10 +46,17 @@ bool QueryText(HKEY key, const std::wstring& valueName, std::wstring& text, DWOR
 }  // namespace
 
 HKEY RootKeyFromName(const std::wstring& name) {
-  for (const RootName& entry : kRoots) {
+  for (const RootEntry& entry : kRoots) {
     if (name == entry.name) return entry.root;
   }
   return nullptr;
+}
+
+std::wstring RootName(HKEY root) {
+  for (const RootEntry& entry : kRoots) {
+    if (root == entry.root) return entry.name;
+  }
+  return {};
 }
 
 HKEY SplitRegistryPath(std::wstring& path) {
@@ -106,6 +113,15 @@ void WriteRegistryString(const std::wstring& path, const std::wstring& valueName
   RegSetValueExW(key.get(), valueName.empty() ? nullptr : valueName.c_str(), 0, REG_SZ,
                  reinterpret_cast<const BYTE*>(text.c_str()),
                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+void CreateRegistryKey(const engine::EraseContext& erase, const std::wstring& path) {
+  if (erase.Perform(L"Create key " + path)) CreateRegistryKey(path);
+}
+
+void WriteRegistryString(const engine::EraseContext& erase, const std::wstring& path, const std::wstring& valueName,
+                         const std::wstring& text) {
+  if (erase.Perform(L"Write " + path + L"\\" + valueName + L" = " + text)) WriteRegistryString(path, valueName, text);
 }
 
 std::wstring TrimAtNul(const std::wstring& text) { return platform::CutAtNul(text); }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "engine/erase_context.h"
+
 namespace regfun {
 
 // Longest value text that can be read: a value of 255 characters or more reads as "Error".
@@ -14,6 +16,8 @@ constexpr wchar_t kUserShellFolders[] =
 
 // The predefined root for an upper-case root name, or nullptr for any other name.
 HKEY RootKeyFromName(const std::wstring& name);
+// The name of a predefined root, "HKEY_CURRENT_USER"...; empty for any other handle.
+std::wstring RootName(HKEY root);
 
 // Replaces `path` by its subkey part and returns the root. A path that does not begin with "HKEY_"
 // or that ends with a backslash shows "Incorrect Format:" and gives nullptr.
@@ -27,6 +31,10 @@ std::wstring ReadRegistryValueRaw(HKEY root, const std::wstring& subkey, const s
 void CreateRegistryKey(const std::wstring& path);
 // Writes into an existing key only.
 void WriteRegistryString(const std::wstring& path, const std::wstring& valueName, const std::wstring& text);
+// The same inside a run: recorded as steps, and left undone in a preview.
+void CreateRegistryKey(const engine::EraseContext& erase, const std::wstring& path);
+void WriteRegistryString(const engine::EraseContext& erase, const std::wstring& path, const std::wstring& valueName,
+                         const std::wstring& text);
 std::wstring TrimAtNul(const std::wstring& text);
 
 // A folder from the user's "User Shell Folders" (or another key of the same shape), with

@@ -25,7 +25,8 @@ platform::UniqueHandle Start(const std::wstring& commandLine, int show) {
 
 }  // namespace
 
-void RunAndWait(RunView& view, const std::wstring& commandLine, bool refocus) {
+void RunAndWait(const EraseContext& erase, RunView& view, const std::wstring& commandLine, bool refocus) {
+  if (!erase.Perform(commandLine)) return;
   platform::UniqueHandle process = Start(commandLine, SW_HIDE);
   DWORD code = STILL_ACTIVE;
   while (process && GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE) {

@@ -45,6 +45,7 @@ HMENU CreateMainMenu() {
   HMENU bar = CreateMenu();
   AppendMenuW(bar, MF_POPUP,
               reinterpret_cast<UINT_PTR>(Popup({{L"Clean Now\tCtrl+N", kCleanNowCommand},
+                                                {L"Preview", kPreviewCommand},
                                                 kSeparator,
                                                 {L"Clean Settings\tCtrl+S", kCleanSettingsCommand},
                                                 kSeparator,

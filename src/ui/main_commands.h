@@ -25,6 +25,7 @@ enum Command : UINT {
   kShowStatusCommand,
   kStartCleaningCommand,  // "Start Cleaning >>"
   kCancelCommand,         // the status page's "Cancel", which has no action of its own
+  kPreviewCommand,        // show the status page, then list what a run would erase
 };
 
 // "File(&F)", "Tool(&T)" and "Help(&H)" with the shortcut texts; the window owns it once set.

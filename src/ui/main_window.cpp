@@ -5,7 +5,9 @@
 #include "engine/normal.h"
 #include "engine/plugins.h"
 #include "engine/run_and_wait.h"
+#include "engine/running_programs.h"
 #include "filesearch/locate_window.h"
+#include "platform/format.h"
 #include "settings/custom_list.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -14,6 +16,7 @@
 #include "settings/selection_window.h"
 #include "ui/about_window.h"
 #include "ui/boss_key.h"
+#include "ui/details_window.h"
 #include "ui/main_commands.h"
 #include "ui/skin.h"
 
@@ -77,6 +80,13 @@ MainWindowActions DefaultActions() {
   actions.startProgram = [](const std::wstring& commandLine) { engine::StartProcess(commandLine, SW_SHOWNORMAL); };
   actions.openWithShell = normal::OpenWithShell;
   actions.trackPopupMenu = TrackAtPointer;
+  actions.runningPrograms = [](const std::wstring& programFolder) {
+    return engine::RunningProgramsWithItemsOn(programFolder);
+  };
+  actions.askYesNo = [](HWND owner, const std::wstring& title, const std::wstring& text) {
+    return MessageBoxW(owner, text.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES;
+  };
+  actions.showDetails = ShowDetails;
   return actions;
 }
 
@@ -85,7 +95,9 @@ MainWindow::MainWindow(HINSTANCE instance, std::wstring programFolder, std::wstr
     : instance_(instance),
       programFolder_(std::move(programFolder)),
       commandLine_(std::move(commandLine)),
-      actions_(std::move(actions)) {}
+      actions_(std::move(actions)) {
+  if (!actions_.showDetails) actions_.showDetails = ShowDetails;
+}
 
 MainWindow::~MainWindow() {
   notifications_.reset();
@@ -180,7 +192,8 @@ void MainWindow::CreateControls() {
   status_ = AddControl(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
   start_ = AddControl(L"BUTTON", L"Start Cleaning >>", WS_TABSTOP | BS_DEFPUSHBUTTON, kStartCleaningCommand);
   cancel_ = AddControl(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancelCommand);
-  statusPage_ = {frame_, list_, progress_, status_, start_, cancel_};
+  preview_ = AddControl(L"BUTTON", L"Preview", WS_TABSTOP | BS_PUSHBUTTON, kPreviewCommand);
+  statusPage_ = {frame_, list_, progress_, status_, start_, cancel_, preview_};
 
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
@@ -216,7 +229,8 @@ void MainWindow::Layout() {
   MoveWindow(progress_, inner, frameBottom - 110, innerWidth, 18, TRUE);
   MoveWindow(status_, inner, frameBottom - 84, innerWidth, 20, TRUE);
   MoveWindow(start_, right - 10 - 160, frameBottom - 44, 160, 32, TRUE);
-  MoveWindow(cancel_, right - 10 - 160 - kGap - 96, frameBottom - 44, 96, 32, TRUE);
+  MoveWindow(preview_, right - 10 - 160 - kGap - 96, frameBottom - 44, 96, 32, TRUE);
+  MoveWindow(cancel_, right - 10 - 160 - 2 * (kGap + 96), frameBottom - 44, 96, 32, TRUE);
 
   MoveWindow(lastClean_, left, bottom + 4, 140, 20, TRUE);
   MoveWindow(totals_, left + 140, bottom + 4, width - 140 - 190, 20, TRUE);
@@ -264,6 +278,11 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->hwndFrom == link_ && (header->code == NM_CLICK || header->code == NM_RETURN)) {
         actions_.openWithShell(kProductWebPage);
+      } else if (header->hwndFrom == list_ && header->code == NM_DBLCLK) {
+        ShowRowDetails(reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem);
+      } else if (header->hwndFrom == list_ && header->code == LVN_KEYDOWN &&
+                 reinterpret_cast<NMLVKEYDOWN*>(lParam)->wVKey == VK_RETURN) {
+        ShowRowDetails(ListView_GetNextItem(list_, -1, LVNI_SELECTED));
       }
       return 0;
     }
@@ -297,10 +316,13 @@ void MainWindow::Execute(UINT command) {
   switch (command) {
     case kCleanNowCommand:
       ShowPage(Page::Status);
-      run_->CleanNow();
+      CleanAttended();
       break;
     case kStartCleaningCommand:
-      run_->CleanNow();
+      CleanAttended();
+      break;
+    case kPreviewCommand:
+      Preview();
       break;
     case kTrayCleanNowCommand:
       if (run_->CleanNow(true) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
@@ -347,6 +369,18 @@ void MainWindow::Execute(UINT command) {
       ExitProgram();
       break;
   }
+}
+
+void MainWindow::CleanAttended() {
+  // Unattended runs do not ask; what such programs keep locked shows in the run's results.
+  if (actions_.runningPrograms && actions_.askYesNo && !run_->Running()) {
+    std::vector<std::wstring> running = actions_.runningPrograms(programFolder_);
+    if (!running.empty() &&
+        !actions_.askYesNo(hwnd_, engine::kRunningProgramsTitle, engine::RunningProgramsQuestion(running))) {
+      return;
+    }
+  }
+  run_->CleanNow();
 }
 
 void MainWindow::TrayEvent(LPARAM event) {
@@ -404,6 +438,36 @@ void MainWindow::CheckSchedule() {
   if (run_->CleanNow(true) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
+void MainWindow::Preview() {
+  ShowPage(Page::Status);
+  SetBusyCursor(true);
+  engine::RunReport report;
+  bool done = run_->Preview(report);
+  SetBusyCursor(false);
+  // Refused while a run is under way: its rows stay.
+  if (!done) return;
+  ClearRows();
+  for (const engine::ItemReport& item : report.items) {
+    AddRow(item.label);
+    SetRowState(engine::CountsText(item));
+  }
+  engine::ReportTotals totals = report.Totals();
+  SetStatusLine(L"Preview: " + std::to_wstring(report.items.size()) + L" items, " + std::to_wstring(totals.files) +
+                L" files, " + platform::FormatPattern(totals.bytes / 1048576, L"0.00") + L" MB, " +
+                std::to_wstring(totals.registryEntries) + L" registry entries. Nothing was erased.");
+  previewReport_ = std::move(report);
+  previewShown_ = true;
+}
+
+void MainWindow::ShowRowDetails(int row) {
+  const engine::RunReport& report = previewShown_ ? previewReport_ : run_->LastReport();
+  // The final row of a run and rows of an earlier run have no details.
+  if (row < 0 || row >= static_cast<int>(report.items.size()) || run_->Running()) return;
+  const engine::ItemReport& item = report.items[row];
+  actions_.showDetails(hwnd_, item.label + (report.preview ? L" - Preview" : L" - Result"),
+                       engine::DetailLines(item, report.preview), programFolder_);
+}
+
 void MainWindow::ShowStatusPage() { ShowPage(Page::Status); }
 
 void MainWindow::SetBusyCursor(bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
@@ -413,6 +477,7 @@ void MainWindow::EnableStartButton(bool enabled) { EnableWindow(start_, enabled)
 void MainWindow::ClearRows() {
   ListView_DeleteAllItems(list_);
   currentRow_ = -1;
+  previewShown_ = false;
   UpdateWindow(list_);
 }
 

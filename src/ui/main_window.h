@@ -32,6 +32,14 @@ struct MainWindowActions {
   std::function<void(const std::wstring& target)> openWithShell;
   // Shows the pop-up at the pointer and returns the chosen command, 0 when none.
   std::function<UINT(HMENU popup, HWND owner)> trackPopupMenu;
+  // The browsers and mail programs running now whose items are on; none when left empty.
+  std::function<std::vector<std::wstring>(const std::wstring& programFolder)> runningPrograms;
+  // A Yes/No question; true for Yes.
+  std::function<bool(HWND owner, const std::wstring& title, const std::wstring& text)> askYesNo;
+  // The details of a result row, modal; the window's default when left empty.
+  std::function<void(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+                     const std::wstring& programFolder)>
+      showDetails;
 };
 MainWindowActions DefaultActions();
 
@@ -65,6 +73,7 @@ class MainWindow : public engine::RunView {
   HWND ResultList() const { return list_; }
   HWND StartButton() const { return start_; }
   HWND CancelButton() const { return cancel_; }
+  HWND PreviewButton() const { return preview_; }
   HWND Progress() const { return progress_; }
   HWND StatusLine() const { return status_; }
   HWND LastCleanLabel() const { return lastClean_; }
@@ -108,12 +117,16 @@ class MainWindow : public engine::RunView {
   void Layout();
   void ShowPage(Page page);
   void Execute(UINT command);
+  // An attended run, once the user has agreed to clean while programs that hold their files run.
+  void CleanAttended();
   void TrayEvent(LPARAM event);
   void Restore();
   void FirstActivation();
   void StartTool(const wchar_t* name);
   void OpenHelp();
   void CheckSchedule();
+  void Preview();
+  void ShowRowDetails(int row);
 
   HINSTANCE instance_;
   std::wstring programFolder_;
@@ -132,6 +145,7 @@ class MainWindow : public engine::RunView {
   HWND status_ = nullptr;
   HWND start_ = nullptr;
   HWND cancel_ = nullptr;
+  HWND preview_ = nullptr;
   HWND tooltip_ = nullptr;
   HWND lastClean_ = nullptr;
   HWND totals_ = nullptr;
@@ -143,6 +157,9 @@ class MainWindow : public engine::RunView {
   platform::Menu trayMenu_;
   TrayIcon tray_;
   int currentRow_ = -1;
+  // The rows show this preview, not the last run, until the list is cleared.
+  bool previewShown_ = false;
+  engine::RunReport previewReport_;
   std::unique_ptr<engine::CleanRun> run_;
   settings::Schedule schedule_;
   settings::ScheduleCheck scheduleCheck_;

@@ -108,7 +108,18 @@ int wmain(int argc, wchar_t** argv) {
   if (verb == L"wait-gone" && argc == 3) return WaitFor(L"", _wtoi(argv[2]), false) ? 0 : 1;
   if (verb == L"close" && argc == 3) {
     HWND window = FindWindowW(nullptr, argv[2]);
-    return window && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (!window) return 1;
+    // A dialog closes through its Cancel button, or OK when it has no other (message boxes under Wine
+    // ignore WM_CLOSE); other windows through WM_CLOSE.
+    wchar_t className[16] = L"";
+    GetClassNameW(window, className, 16);
+    if (std::wstring(className) == L"#32770") {
+      HWND button = GetDlgItem(window, IDCANCEL);
+      if (!button) button = GetDlgItem(window, IDOK);
+      if (button) return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+      return PostMessageW(window, WM_COMMAND, IDCANCEL, 0) ? 0 : 1;
+    }
+    return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
   }
   return Usage();
 }

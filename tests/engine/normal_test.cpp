@@ -42,7 +42,7 @@ TEST(DeleteFileAtReboot, RecordsAPendingDeletion) {
   TempFolder folder;
   std::wstring file = folder / L"index.dat";
   MakeFile(file, 1);
-  DeleteFileAtReboot(file);
+  DeleteFileAtReboot({}, file);
   EXPECT_TRUE(Exists(file));
   std::wstring operations = PendingFileRenames();
   EXPECT_NE(operations.find(L"index.dat"), std::wstring::npos);

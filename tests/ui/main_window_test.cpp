@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "engine/running_programs.h"
 #include "settings/inifun.h"
 #include "support/test_support.h"
 #include "ui/main_commands.h"
@@ -88,6 +89,11 @@ struct RecordedWindow {
       shownMenu = popup;
       return menuAnswer;
     };
+    actions.runningPrograms = [this](const std::wstring&) { return running; };
+    actions.askYesNo = [this](HWND, const std::wstring& title, const std::wstring& text) {
+      questions.push_back(title + L": " + text);
+      return answerYes;
+    };
     window.emplace(GetModuleHandleW(nullptr), folder, commandLine, std::move(actions));
     EXPECT_TRUE(window->Create());
     window->SetInformationSink([this](const std::wstring& title, const std::wstring&) { boxes.push_back(title); });
@@ -103,6 +109,9 @@ struct RecordedWindow {
   std::function<void()> onOptions;
   bool optionsAnswer = false;
   UINT menuAnswer = 0;
+  std::vector<std::wstring> running;
+  std::vector<std::wstring> questions;
+  bool answerYes = true;
   HMENU shownMenu = nullptr;
   std::optional<ui::MainWindow> window;
 };
@@ -228,7 +237,7 @@ TEST(MainWindow, MenusCarryTheirEntriesShortcutsAndSeparators) {
   HMENU bar = GetMenu(window.Handle());
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(MenuTexts(bar), (std::vector<std::wstring>{L"File(&F)", L"Tool(&T)", L"Help(&H)"}));
-  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)), (std::vector<std::wstring>{L"Clean Now\tCtrl+N", L"-",
+  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)), (std::vector<std::wstring>{L"Clean Now\tCtrl+N", L"Preview", L"-",
                                                                        L"Clean Settings\tCtrl+S", L"-",
                                                                        L"Clean Options\tCtrl+O", L"-",
                                                                        L"Exit\tCtrl+X"}));
@@ -251,11 +260,11 @@ TEST(MainWindow, ShortcutsReachTheirCommands) {
   keys[VK_CONTROL] = 0x80;
   SetKeyboardState(keys);
   for (WPARAM key : {WPARAM('S'), WPARAM('O'), WPARAM('A')}) {
-    MSG message = {window.Handle(), WM_KEYDOWN, key, 0};
+    MSG message = {window.Handle(), WM_KEYDOWN, key, 0, 0, {}};
     EXPECT_TRUE(window->TranslateShortcut(message));
   }
   SetKeyboardState(saved);
-  MSG plain = {window.Handle(), WM_KEYDOWN, 'S', 0};
+  MSG plain = {window.Handle(), WM_KEYDOWN, 'S', 0, 0, {}};
   EXPECT_FALSE(window->TranslateShortcut(plain));
   EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"settings " + folder.Path(), L"options", L"about"}));
 }
@@ -362,6 +371,37 @@ TEST(MainWindow, MenuCommandsOpenTheirWindowsAndPages) {
   SendMessageW(window->CancelButton(), BM_CLICK, 0, 0);
   EXPECT_EQ(window.boxes.size(), 1u);
   EXPECT_EQ(window.calls.size(), 6u);
+}
+
+TEST(MainWindow, RunningBrowsersAreNamedBeforeAnAttendedRunAndNoCancelsIt) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  RecordedWindow window(folder.Path());
+  Command(window.Handle(), ui::kStartCleaningCommand);
+  EXPECT_TRUE(window.questions.empty());
+  EXPECT_EQ(window.boxes.size(), 1u);
+
+  window.running = {L"Firefox", L"Chrome"};
+  window.answerYes = false;
+  inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
+  Command(window.Handle(), ui::kCleanNowCommand);
+  ASSERT_EQ(window.questions.size(), 1u);
+  EXPECT_EQ(window.questions[0].rfind(std::wstring(engine::kRunningProgramsTitle) + L": ", 0), 0u);
+  EXPECT_NE(window.questions[0].find(L"Firefox"), std::wstring::npos);
+  EXPECT_NE(window.questions[0].find(L"Chrome"), std::wstring::npos);
+  EXPECT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+
+  window.answerYes = true;
+  Command(window.Handle(), ui::kStartCleaningCommand);
+  EXPECT_EQ(window.questions.size(), 2u);
+  EXPECT_EQ(window.boxes.size(), 2u);
+
+  // An unattended run asks nothing.
+  window.menuAnswer = ui::kTrayCleanNowCommand;
+  SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
+  EXPECT_EQ(window.questions.size(), 2u);
+  EXPECT_FALSE(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
 }
 
 TEST(MainWindow, OptionsReloadTheScheduleOnlyAfterOk) {

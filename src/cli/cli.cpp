@@ -1,0 +1,336 @@
+#include "cli/cli.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "catalogue/catalogue.h"
+#include "engine/clean_run.h"
+#include "engine/plugins.h"
+#include "engine/prompt.h"
+#include "platform/format.h"
+#include "platform/text.h"
+#include "settings/custom_list.h"
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+
+namespace cli {
+
+namespace {
+
+std::string Utf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string narrow(bytes, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), bytes, nullptr, nullptr);
+  return narrow;
+}
+
+std::string Quote(std::wstring_view text) {
+  std::string quoted = "\"";
+  for (char c : Utf8(text)) {
+    switch (c) {
+      case '"': quoted += "\\\""; break;
+      case '\\': quoted += "\\\\"; break;
+      case '\n': quoted += "\\n"; break;
+      case '\r': quoted += "\\r"; break;
+      case '\t': quoted += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escape[8];
+          snprintf(escape, sizeof(escape), "\\u%04x", c);
+          quoted += escape;
+        } else {
+          quoted += c;
+        }
+    }
+  }
+  return quoted + "\"";
+}
+
+std::string Number(double value) { return Utf8(platform::FormatNumber(value)); }
+
+std::string Strings(const std::vector<std::wstring>& texts) {
+  std::string json = "[";
+  for (size_t i = 0; i < texts.size(); ++i) json += (i ? "," : "") + Quote(texts[i]);
+  return json + "]";
+}
+
+std::string TotalsJson(const engine::ReportTotals& totals) {
+  return "{\"files\":" + std::to_string(totals.files) + ",\"bytes\":" + Number(totals.bytes) +
+         ",\"folders\":" + std::to_string(totals.folders) + ",\"registryEntries\":" +
+         std::to_string(totals.registryEntries) + ",\"steps\":" + std::to_string(totals.steps) +
+         ",\"leftBehind\":" + std::to_string(totals.leftBehind) + "}";
+}
+
+std::string EstimatedJson(double keys, double bytes) {
+  return "{\"cleanedKeys\":" + Number(keys) + ",\"releasedBytes\":" + Number(bytes) + "}";
+}
+
+engine::ReportTotals ItemTotals(const engine::ItemReport& item) {
+  engine::RunReport single;
+  single.items.push_back(item);
+  return single.Totals();
+}
+
+std::wstring Counted(size_t count, const wchar_t* one, const wchar_t* many) {
+  return std::to_wstring(count) + L" " + (count == 1 ? one : many);
+}
+
+std::wstring MegabytesText(double bytes) { return platform::FormatPattern(bytes / 1048576, L"0.00") + L" MB"; }
+
+// Nothing to show and nothing to ask: the run reports through the returned report only.
+class QuietView : public engine::RunView {
+ public:
+  void ShowStatusPage() override {}
+  void SetBusyCursor(bool) override {}
+  void EnableStartButton(bool) override {}
+  void ClearRows() override {}
+  void AddRow(const std::wstring&) override {}
+  void SetRowState(const std::wstring&) override {}
+  void SetProgress(int) override {}
+  void SetStatusLine(const std::wstring&) override {}
+  void PumpMessages() override {}
+  void FocusMainWindow() override {}
+  void ShowInformation(const std::wstring&, const std::wstring&) override {}
+  void QueueNotification(const engine::NotificationRequest&) override {}
+  void ShowStatistics(const std::wstring&, const std::wstring&) override {}
+  void ShowMainWindow() override {}
+  void ExitProgram() override {}
+};
+
+// The engine's one message ("Incorrect Format:") goes to the error output instead of a box.
+class ErrorPrompt : public engine::Prompt {
+ public:
+  explicit ErrorPrompt(std::string& err) : err_(err) {}
+  void ShowMessage(const std::wstring& text) override { err_ += Utf8(text) + "\n"; }
+
+ private:
+  std::string& err_;
+};
+
+bool SameItem(const ItemName& name, const std::wstring& section, const std::wstring& key) {
+  return platform::EqualsNoCase(name.section, section) && platform::EqualsNoCase(name.key, key);
+}
+
+bool IsChosen(const Arguments& arguments, const std::wstring& section, const std::wstring& key) {
+  return std::any_of(arguments.chosen.begin(), arguments.chosen.end(),
+                     [&](const ItemName& name) { return SameItem(name, section, key); });
+}
+
+// The plug-in stage for --only: the named plug-ins in list order, whatever their switch says, each
+// with the row, the definition's erasures and the fixed amounts of a ticked plug-in.
+void RunChosenPlugins(const Arguments& arguments, engine::ItemContext& context) {
+  std::wstring folder = plugins::PluginFolder(context.programFolder);
+  for (const plugins::PluginEntry& entry : plugins::ListPlugins(folder)) {
+    if (!IsChosen(arguments, engine::kPluginSection, entry.name)) continue;
+    context.view.AddRow(entry.name);
+    context.view.SetRowState(L"Cleaning " + entry.name);
+    if (plugins::IsPluginName(entry.name)) plugins::ProcessShell(folder + L"\\" + entry.name + L".ppe", context);
+    context.view.SetRowState(L"Done");
+    context.AddKeys(1);
+    context.AddBytes(50000);
+  }
+}
+
+}  // namespace
+
+bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, std::wstring& error) {
+  parsed = {};
+  auto setAction = [&](Action action, const std::wstring& option) {
+    if (parsed.action != Action::None) {
+      error = L"Only one of --list, --preview, --clean and --help may be given (" + option + L").";
+      return false;
+    }
+    parsed.action = action;
+    return true;
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::wstring& arg = args[i];
+    if (arg == L"--help" || arg == L"-h" || arg == L"/?") {
+      if (!setAction(Action::Help, arg)) return false;
+    } else if (arg == L"--list") {
+      if (!setAction(Action::List, arg)) return false;
+    } else if (arg == L"--preview") {
+      if (!setAction(Action::Preview, arg)) return false;
+    } else if (arg == L"--clean") {
+      if (!setAction(Action::Clean, arg)) return false;
+    } else if (arg == L"--json") {
+      parsed.json = true;
+    } else if (arg == L"--only") {
+      if (i + 1 >= args.size() || args[i + 1].rfind(L"--", 0) == 0) {
+        error = L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]";
+        return false;
+      }
+      parsed.only = true;
+      std::wstring list = args[++i];
+      size_t start = 0;
+      for (;;) {
+        size_t comma = list.find(L',', start);
+        std::wstring name = list.substr(start, comma == std::wstring::npos ? comma : comma - start);
+        size_t slash = name.find(L'/');
+        if (slash == std::wstring::npos || slash == 0 || slash + 1 == name.size()) {
+          error = L"Not an item name: \"" + name + L"\" (expected SECTION/KEY, see --list).";
+          return false;
+        }
+        parsed.chosen.push_back({name.substr(0, slash), name.substr(slash + 1)});
+        if (comma == std::wstring::npos) break;
+        start = comma + 1;
+      }
+    } else {
+      error = L"Unknown argument: " + arg;
+      return false;
+    }
+  }
+  if (parsed.action == Action::None) {
+    error = L"Nothing to do: give --list, --preview, --clean or --help.";
+    return false;
+  }
+  if (parsed.only && parsed.action != Action::Preview && parsed.action != Action::Clean) {
+    error = L"--only goes with --preview or --clean.";
+    return false;
+  }
+  return true;
+}
+
+std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
+  std::wstring settingsFile = settings::SettingsFile(programFolder);
+  std::vector<ListedItem> items;
+  for (const catalogue::Item* item : catalogue::RunOrder()) {
+    std::wstring flag = inifun::ReadIniValue(settingsFile, item->section, item->key);
+    bool on = item->rule == catalogue::FlagRule::NumberOne ? inifun::FlagTest(flag) : inifun::RunTest(flag);
+    items.push_back({item->section, item->key, item->label, on});
+  }
+  items.push_back({L"Custom", L"Custom", L"Custom Item",
+                   inifun::RunTest(inifun::ReadIniValue(settingsFile, L"Custom", L"Custom"))});
+  for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder))) {
+    items.push_back({engine::kPluginSection, entry.name, entry.name, entry.ticked});
+  }
+  return items;
+}
+
+std::wstring ListText(const std::vector<ListedItem>& items) {
+  std::wstring text;
+  for (const ListedItem& item : items) {
+    text += (item.on ? L"on   " : L"off  ") + item.section + L"/" + item.key + L"\t" + item.label + L"\n";
+  }
+  return text;
+}
+
+std::string ListJson(const std::vector<ListedItem>& items) {
+  std::string json = "{\"items\":[";
+  for (size_t i = 0; i < items.size(); ++i) {
+    const ListedItem& item = items[i];
+    json += std::string(i ? "," : "") + "{\"section\":" + Quote(item.section) + ",\"key\":" + Quote(item.key) +
+            ",\"label\":" + Quote(item.label) + ",\"on\":" + (item.on ? "true" : "false") + "}";
+  }
+  return json + "]}\n";
+}
+
+std::wstring ReportText(const engine::RunReport& report) {
+  std::wstring text;
+  for (const engine::ItemReport& item : report.items) {
+    text += item.label + L" [" + item.section + L"/" + item.key + L"]: " + engine::CountsText(item) + L"\n";
+    for (const std::wstring& line : engine::DetailLines(item, report.preview)) text += L"    " + line + L"\n";
+  }
+  engine::ReportTotals totals = report.Totals();
+  text += std::wstring(report.preview ? L"Would erase: " : L"Erased: ") + Counted(totals.files, L"file", L"files") +
+          L", " + MegabytesText(totals.bytes) + L", " + Counted(totals.folders, L"folder", L"folders") + L", " +
+          Counted(totals.registryEntries, L"registry entry", L"registry entries") + L", " +
+          Counted(totals.steps, L"step", L"steps") + L"; left behind: " + std::to_wstring(totals.leftBehind) + L"\n";
+  text += L"Estimated counters: Cleaned Registry Keys: " + platform::FormatNumber(totals.estimatedKeys) +
+          L", Released HD Space: " + platform::FormatPattern(totals.estimatedBytes / 1048576, L"0.00") + L"MB\n";
+  return text;
+}
+
+std::string ReportJson(const engine::RunReport& report) {
+  std::string json = std::string("{\"mode\":") + (report.preview ? "\"preview\"" : "\"clean\"") + ",\"items\":[";
+  for (size_t i = 0; i < report.items.size(); ++i) {
+    const engine::ItemReport& item = report.items[i];
+    json += std::string(i ? "," : "") + "{\"section\":" + Quote(item.section) + ",\"key\":" + Quote(item.key) +
+            ",\"label\":" + Quote(item.label) + ",\"outcome\":" + Quote(item.outcome) + ",\"files\":[";
+    for (size_t f = 0; f < item.files.size(); ++f) {
+      json += std::string(f ? "," : "") + "{\"path\":" + Quote(item.files[f].path) +
+              ",\"size\":" + Number(item.files[f].size) + "}";
+    }
+    json += "],\"folders\":" + Strings(item.folders) + ",\"registryKeys\":" + Strings(item.keys) +
+            ",\"registryValues\":" + Strings(item.values) + ",\"steps\":" + Strings(item.steps) + ",\"leftBehind\":[";
+    for (size_t l = 0; l < item.leftBehind.size(); ++l) {
+      json += std::string(l ? "," : "") + "{\"path\":" + Quote(item.leftBehind[l].path) +
+              ",\"reason\":" + Quote(item.leftBehind[l].reason) + "}";
+    }
+    json += "],\"totals\":" + TotalsJson(ItemTotals(item)) +
+            ",\"estimated\":" + EstimatedJson(item.estimatedKeys, item.estimatedBytes) + "}";
+  }
+  engine::ReportTotals totals = report.Totals();
+  json += "],\"totals\":" + TotalsJson(totals) +
+          ",\"estimated\":" + EstimatedJson(totals.estimatedKeys, totals.estimatedBytes) + "}\n";
+  return json;
+}
+
+std::wstring HelpText() {
+  return L"Usage: trellwipe-cli (--list | --preview | --clean | --help) [--only SECTION/KEY[,...]] [--json]\n"
+         L"\n"
+         L"  --list      every item with its section, key, label and whether it is on\n"
+         L"  --preview   what a cleaning would erase now; erases and writes nothing\n"
+         L"  --clean     cleans, and saves the totals as the program does\n"
+         L"  --only      the items for this call instead of the selection in prisd.dat,\n"
+         L"              named as --list shows them (Custom/Custom, plus-in/<appname>)\n"
+         L"  --json      a machine-readable report\n"
+         L"\n"
+         L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind.\n";
+}
+
+int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const engine::ProcessValues& values,
+        Output& output) {
+  Arguments arguments;
+  std::wstring error;
+  if (!ParseArguments(args, arguments, error)) {
+    output.err += Utf8(error) + "\n" + "Try trellwipe-cli --help.\n";
+    return kExitBadArguments;
+  }
+  if (arguments.action == Action::Help) {
+    output.out += Utf8(HelpText());
+    return kExitDone;
+  }
+  std::vector<ListedItem> items = ListItems(programFolder);
+  if (arguments.action == Action::List) {
+    output.out += arguments.json ? ListJson(items) : Utf8(ListText(items));
+    return kExitDone;
+  }
+  for (const ItemName& name : arguments.chosen) {
+    bool known = std::any_of(items.begin(), items.end(),
+                             [&](const ListedItem& item) { return SameItem(name, item.section, item.key); });
+    if (!known) {
+      output.err += "Unknown item: " + Utf8(name.section + L"/" + name.key) + " (see trellwipe-cli --list)\n";
+      return kExitBadArguments;
+    }
+  }
+
+  ErrorPrompt prompt(output.err);
+  engine::ScopedPrompt scopedPrompt(prompt);
+  QuietView view;
+  engine::CleanRun run(view, programFolder, values);
+  run.SetCustomItemsStage(settings::RunCustomItems);
+  if (arguments.only) {
+    run.SetItemChoice([&](const std::wstring& section, const std::wstring& key) {
+      return IsChosen(arguments, section, key);
+    });
+    run.SetPluginStage([&](engine::ItemContext& context) { RunChosenPlugins(arguments, context); });
+  } else {
+    run.SetPluginStage(plugins::RunTickedPlugins);
+  }
+
+  engine::RunReport report;
+  if (arguments.action == Action::Preview) {
+    run.Preview(report);
+  } else {
+    run.CleanNow(true);
+    report = run.LastReport();
+  }
+  output.out += arguments.json ? ReportJson(report) : Utf8(ReportText(report));
+  bool leftBehind = arguments.action == Action::Clean && report.LeftSomethingBehind();
+  return leftBehind ? kExitLeftBehind : kExitDone;
+}
+
+}  // namespace cli

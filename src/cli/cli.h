@@ -1,0 +1,64 @@
+#pragma once
+// trellwipe-cli: the cleaning run for scripts. Lists the items, previews or cleans the selection of
+// the settings file (or the items named with --only) and reports as text or JSON. It never shows a
+// window or waits for input.
+#include <string>
+#include <vector>
+
+#include "engine/process_values.h"
+#include "engine/run_report.h"
+
+namespace cli {
+
+constexpr int kExitDone = 0;
+constexpr int kExitBadArguments = 1;
+constexpr int kExitLeftBehind = 2;
+
+enum class Action { None, Help, List, Preview, Clean };
+
+struct ItemName {
+  std::wstring section;
+  std::wstring key;
+};
+
+struct Arguments {
+  Action action = Action::None;
+  bool json = false;
+  bool only = false;
+  std::vector<ItemName> chosen;  // the items of --only
+};
+
+// False with a message for unknown options, a missing or second action, and a malformed --only.
+bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, std::wstring& error);
+
+struct ListedItem {
+  std::wstring section;
+  std::wstring key;
+  std::wstring label;
+  bool on = false;
+};
+
+// Every item in run order: the built-in ones, "Custom/Custom", then the plug-ins of the "plus-in"
+// folder (section "plus-in", key and label their appname); `on` as the next run would see it.
+std::vector<ListedItem> ListItems(const std::wstring& programFolder);
+
+std::wstring ListText(const std::vector<ListedItem>& items);
+std::string ListJson(const std::vector<ListedItem>& items);
+
+std::wstring ReportText(const engine::RunReport& report);
+// UTF-8 JSON: the items with their paths, sizes, failures and totals, the run's totals and its
+// estimated counters.
+std::string ReportJson(const engine::RunReport& report);
+
+std::wstring HelpText();
+
+struct Output {
+  std::string out;  // UTF-8
+  std::string err;  // UTF-8
+};
+
+// The whole program: `args` without the program's name; returns the exit code.
+int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const engine::ProcessValues& values,
+        Output& output);
+
+}  // namespace cli

@@ -1,0 +1,113 @@
+#include "engine/run_report.h"
+
+#include "platform/format.h"
+
+namespace engine {
+
+namespace {
+
+std::wstring Counted(size_t count, const wchar_t* one, const wchar_t* many) {
+  return std::to_wstring(count) + L" " + (count == 1 ? one : many);
+}
+
+std::wstring Megabytes(double bytes) { return platform::FormatPattern(bytes / 1048576, L"0.00") + L" MB"; }
+
+}  // namespace
+
+double ItemReport::Bytes() const {
+  double bytes = 0;
+  for (const FileRecord& file : files) bytes += file.size;
+  return bytes;
+}
+
+ReportTotals RunReport::Totals() const {
+  ReportTotals totals;
+  for (const ItemReport& item : items) {
+    totals.files += item.files.size();
+    totals.folders += item.folders.size();
+    totals.registryEntries += item.RegistryEntries();
+    totals.steps += item.steps.size();
+    totals.leftBehind += item.leftBehind.size();
+    totals.bytes += item.Bytes();
+    totals.estimatedKeys += item.estimatedKeys;
+    totals.estimatedBytes += item.estimatedBytes;
+  }
+  return totals;
+}
+
+bool RunReport::LeftSomethingBehind() const {
+  for (const ItemReport& item : items) {
+    if (!item.leftBehind.empty()) return true;
+  }
+  return false;
+}
+
+void RunRecorder::BeginItem(const std::wstring& section, const std::wstring& key, const std::wstring& label) {
+  ItemReport item;
+  item.section = section;
+  item.key = key;
+  item.label = label;
+  report_.items.push_back(std::move(item));
+  open_ = true;
+}
+
+ItemReport* RunRecorder::Current() { return open_ ? &report_.items.back() : nullptr; }
+
+void RunRecorder::File(const std::wstring& path, double size) {
+  if (ItemReport* item = Current()) item->files.push_back({path, size});
+}
+
+void RunRecorder::Folder(const std::wstring& path) {
+  if (ItemReport* item = Current()) item->folders.push_back(path);
+}
+
+void RunRecorder::Key(const std::wstring& path) {
+  if (ItemReport* item = Current()) item->keys.push_back(path);
+}
+
+void RunRecorder::Value(const std::wstring& key, const std::wstring& name) {
+  if (ItemReport* item = Current()) item->values.push_back(key + L"\\" + (name.empty() ? L"(Default)" : name));
+}
+
+void RunRecorder::Step(const std::wstring& description) {
+  if (ItemReport* item = Current()) item->steps.push_back(description);
+}
+
+void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reason) {
+  if (ItemReport* item = Current()) item->leftBehind.push_back({path, reason});
+}
+
+std::wstring CountsText(const ItemReport& item) {
+  std::wstring text = Counted(item.files.size(), L"file", L"files") + L", " + Megabytes(item.Bytes()) + L", " +
+                      Counted(item.RegistryEntries(), L"registry entry", L"registry entries");
+  if (!item.steps.empty()) text += L", " + Counted(item.steps.size(), L"step", L"steps");
+  if (!item.leftBehind.empty()) text += L", " + std::to_wstring(item.leftBehind.size()) + L" left behind";
+  return text;
+}
+
+std::vector<std::wstring> DetailLines(const ItemReport& item, bool preview) {
+  std::vector<std::wstring> lines;
+  const std::wstring file = preview ? L"Would erase file: " : L"Erased file: ";
+  for (const FileRecord& record : item.files) {
+    lines.push_back(file + record.path + L" (" + platform::FormatNumber(record.size) + L" bytes)");
+  }
+  for (const std::wstring& folder : item.folders) {
+    lines.push_back((preview ? L"Would remove folder: " : L"Removed folder: ") + folder);
+  }
+  for (const std::wstring& key : item.keys) lines.push_back((preview ? L"Would delete key: " : L"Deleted key: ") + key);
+  for (const std::wstring& value : item.values) {
+    lines.push_back((preview ? L"Would delete value: " : L"Deleted value: ") + value);
+  }
+  for (const std::wstring& step : item.steps) lines.push_back((preview ? L"Would run: " : L"Ran: ") + step);
+  for (const LeftRecord& left : item.leftBehind) {
+    lines.push_back(L"Left behind (" + left.reason + L"): " + left.path);
+  }
+  if (lines.empty()) lines.push_back(preview ? L"Nothing to erase." : L"Nothing was erased.");
+  if (!preview && !item.leftBehind.empty()) {
+    lines.insert(lines.begin(), L"This item left " + std::to_wstring(item.leftBehind.size()) +
+                                    (item.leftBehind.size() == 1 ? L" entry" : L" entries") + L" behind.");
+  }
+  return lines;
+}
+
+}  // namespace engine

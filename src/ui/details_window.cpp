@@ -1,0 +1,141 @@
+#include "ui/details_window.h"
+
+#include <algorithm>
+
+#include "ui/skin.h"
+
+namespace ui {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TrellwipeDetailsWindow";
+constexpr UINT kCloseId = IDCANCEL;
+constexpr int kGap = 8;
+
+}  // namespace
+
+DetailsWindow::DetailsWindow(std::wstring title, std::vector<std::wstring> lines, std::wstring programFolder)
+    : title_(std::move(title)), lines_(std::move(lines)), programFolder_(std::move(programFolder)) {}
+
+DetailsWindow::~DetailsWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool DetailsWindow::Create(HWND owner, bool visible) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = Procedure;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kClassName;
+  RegisterClassExW(&windowClass);
+  if (!CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, title_.c_str(),
+                       WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, CW_USEDEFAULT, CW_USEDEFAULT, 640, 400,
+                       owner, nullptr, instance, this)) {
+    return false;
+  }
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT |
+                              LBS_NOSEL,
+                          0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
+  close_ = CreateWindowExW(0, L"BUTTON", L"Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
+                           hwnd_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCloseId)), instance, nullptr);
+  for (HWND control : {list_, close_}) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  }
+  // Long paths scroll sideways instead of being cut.
+  int widest = 0;
+  HDC dc = GetDC(list_);
+  HGDIOBJ previous = SelectObject(dc, font_.get());
+  for (const std::wstring& line : lines_) {
+    SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+    widest = std::max(widest, static_cast<int>(size.cx));
+  }
+  SelectObject(dc, previous);
+  ReleaseDC(list_, dc);
+  SendMessageW(list_, LB_SETHORIZONTALEXTENT, widest + 2 * kGap, 0);
+  Layout();
+  ApplySkinFile(hwnd_, programFolder_);
+  if (visible) {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetFocus(close_);
+  }
+  return true;
+}
+
+void DetailsWindow::ShowModal(HWND owner) {
+  if (!Create(owner, true)) return;
+  if (owner) EnableWindow(owner, FALSE);
+  MSG message;
+  while (!closed_) {
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+      // The program is ending: the main loop must see the quit message too.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (IsDialogMessageW(hwnd_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  if (owner) {
+    EnableWindow(owner, TRUE);
+    SetForegroundWindow(owner);
+  }
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void DetailsWindow::Layout() {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  MoveWindow(list_, kGap, kGap, client.right - 2 * kGap, client.bottom - 3 * kGap - 28, TRUE);
+  MoveWindow(close_, client.right - kGap - 96, client.bottom - kGap - 28, 96, 28, TRUE);
+}
+
+LRESULT CALLBACK DetailsWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    static_cast<DetailsWindow*>(create->lpCreateParams)->hwnd_ = hwnd;
+  }
+  auto* self = reinterpret_cast<DetailsWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return self ? self->Handle(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT DetailsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      if (list_) Layout();
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kCloseId) {
+        SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      closed_ = true;
+      DestroyWindow(hwnd_);
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void ShowDetails(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+                 const std::wstring& programFolder) {
+  DetailsWindow window(title, lines, programFolder);
+  window.ShowModal(owner);
+}
+
+}  // namespace ui

@@ -1,0 +1,168 @@
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/handles.h"
+#include "support/mini_json.h"
+#include "support/seeded_profile.h"
+#include "support/snapshot.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct Call {
+  int code = -1;
+  cli::Output output;
+};
+
+Call RunCli(SeededProfile& profile, std::vector<std::wstring> args) {
+  Call call;
+  call.code = cli::Run(args, profile.program.Path(), profile.values, call.output);
+  return call;
+}
+
+}  // namespace
+
+TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
+  cli::Arguments parsed;
+  std::wstring error;
+  EXPECT_TRUE(cli::ParseArguments({L"--preview", L"--json", L"--only", L"FIREFOX/cache,Custom/Custom"}, parsed, error));
+  EXPECT_EQ(parsed.action, cli::Action::Preview);
+  EXPECT_TRUE(parsed.json);
+  ASSERT_EQ(parsed.chosen.size(), 2u);
+  EXPECT_EQ(parsed.chosen[1].section, L"Custom");
+  EXPECT_EQ(parsed.chosen[1].key, L"Custom");
+  const std::vector<std::wstring> kWrong[] = {
+      {},
+      {L"--json"},
+      {L"--clean", L"--preview"},
+      {L"--clean", L"--only"},
+      {L"--clean", L"--only", L"--json"},
+      {L"--clean", L"--only", L"FIREFOX"},
+      {L"--clean", L"--only", L"FIREFOX/cache,"},
+      {L"--list", L"--only", L"FIREFOX/cache"},
+      {L"--clean", L"--force"},
+  };
+  for (const auto& args : kWrong) {
+    error.clear();
+    EXPECT_FALSE(cli::ParseArguments(args, parsed, error)) << args.size();
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(Cli, BadArgumentsAndUnknownItemsExitWith1AndTouchNothing) {
+  SeededProfile profile;
+  std::wstring before = FolderSnapshot(profile.root.Path());
+  Call unknown = RunCli(profile, {L"--clean", L"--only", L"FIREFOX/cache,Nowhere/nothing"});
+  EXPECT_EQ(unknown.code, cli::kExitBadArguments);
+  EXPECT_NE(unknown.output.err.find("Unknown item: Nowhere/nothing"), std::string::npos);
+  EXPECT_TRUE(unknown.output.out.empty());
+  Call bad = RunCli(profile, {L"--clean", L"--verbose"});
+  EXPECT_EQ(bad.code, cli::kExitBadArguments);
+  EXPECT_NE(bad.output.err.find("Unknown argument: --verbose"), std::string::npos);
+  EXPECT_EQ(FolderSnapshot(profile.root.Path()), before);
+  EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"Options", L"lastclean"), L"");
+  Call help = RunCli(profile, {L"--help"});
+  EXPECT_EQ(help.code, cli::kExitDone);
+  EXPECT_NE(help.output.out.find("Exit codes: 0 done, 1 bad arguments, 2"), std::string::npos);
+}
+
+TEST(Cli, ListShowsEverySectionKeyLabelAndSwitch) {
+  SeededProfile profile;
+  Call list = RunCli(profile, {L"--list", L"--json"});
+  ASSERT_EQ(list.code, cli::kExitDone);
+  Json json = JsonReader::Parse(list.output.out);
+  const Json& items = json["items"];
+  ASSERT_GT(items.size(), 140u);
+  EXPECT_EQ(items[0]["section"].text, "EXPLORER");
+  EXPECT_EQ(items[0]["key"].text, "location");
+  EXPECT_EQ(items[0]["label"].text, "IE Location Bar History");
+  EXPECT_FALSE(items[0]["on"].boolean);
+  size_t on = 0;
+  for (const Json& item : items.items) on += item["on"].boolean;
+  EXPECT_EQ(on, std::size(SeededProfile::kItems) + 1);  // and the ticked plug-in
+  EXPECT_EQ(items[items.size() - 1]["section"].text, "plus-in");
+  EXPECT_EQ(items[items.size() - 1]["key"].text, "Tool");
+  Call text = RunCli(profile, {L"--list"});
+  EXPECT_NE(text.output.out.find("on   Chrome/Cache\tChrome Cache\n"), std::string::npos);
+  EXPECT_NE(text.output.out.find("off  Chrome/Cookies\tChrome Cookies\n"), std::string::npos);
+}
+
+TEST(Cli, JsonReportParsesAndItsTotalsMatchItsItems) {
+  SeededProfile profile;
+  std::wstring before = FolderSnapshot(profile.root.Path());
+  Call preview = RunCli(profile, {L"--preview", L"--json"});
+  ASSERT_EQ(preview.code, cli::kExitDone) << preview.output.err;
+  EXPECT_EQ(FolderSnapshot(profile.root.Path()), before);
+  Json json = JsonReader::Parse(preview.output.out);
+  EXPECT_EQ(json["mode"].text, "preview");
+  double files = 0, bytes = 0, entries = 0, keys = 0, estimatedBytes = 0;
+  for (const Json& item : json["items"].items) {
+    double itemBytes = 0;
+    for (const Json& file : item["files"].items) itemBytes += file["size"].number;
+    EXPECT_EQ(item["totals"]["files"].number, item["files"].size());
+    EXPECT_EQ(item["totals"]["bytes"].number, itemBytes);
+    EXPECT_EQ(item["totals"]["registryEntries"].number, item["registryKeys"].size() + item["registryValues"].size());
+    files += item["files"].size();
+    bytes += itemBytes;
+    entries += item["registryKeys"].size() + item["registryValues"].size();
+    keys += item["estimated"]["cleanedKeys"].number;
+    estimatedBytes += item["estimated"]["releasedBytes"].number;
+  }
+  EXPECT_EQ(json["items"].size(), 7u);
+  EXPECT_EQ(files, 2 + 2 + 6 + 3 + 1);
+  EXPECT_EQ(json["totals"]["files"].number, files);
+  EXPECT_EQ(json["totals"]["bytes"].number, bytes);
+  EXPECT_EQ(json["totals"]["registryEntries"].number, entries);
+  EXPECT_EQ(json["estimated"]["cleanedKeys"].number, keys);
+  EXPECT_EQ(json["estimated"]["releasedBytes"].number, estimatedBytes);
+
+  Call clean = RunCli(profile, {L"--clean", L"--json"});
+  ASSERT_EQ(clean.code, cli::kExitDone) << clean.output.err;
+  Json cleaned = JsonReader::Parse(clean.output.out);
+  EXPECT_EQ(cleaned["mode"].text, "clean");
+  EXPECT_EQ(cleaned["totals"]["files"].number, files);
+  EXPECT_EQ(cleaned["estimated"]["releasedBytes"].number,
+            std::stod(inifun::ReadIniValue(profile.Settings(), L"Options", L"filesize")));
+}
+
+TEST(Cli, OnlyChoosesTheItemsOfThisCallWithoutChangingTheSelection) {
+  SeededProfile profile;
+  std::string settingsText = ReadText(profile.Settings());
+  std::wstring cookies = profile.values.appDataFolder + L"\\Mozilla\\Firefox\\Profiles\\abc.default\\cookies.sqlite";
+  std::wstring prefs = profile.values.appDataFolder + L"\\Mozilla\\Firefox\\Profiles\\abc.default\\prefs.js";
+  Call preview = RunCli(profile, {L"--preview", L"--only", L"firefox/COOKIES,plus-in/Tool"});
+  ASSERT_EQ(preview.code, cli::kExitDone);
+  EXPECT_EQ(ReadText(profile.Settings()), settingsText);
+  EXPECT_NE(preview.output.out.find("Firefox Cookies [FIREFOX/Cookies]: 1 file"), std::string::npos)
+      << preview.output.out;
+  EXPECT_NE(preview.output.out.find("Tool [plus-in/Tool]"), std::string::npos);
+  EXPECT_EQ(preview.output.out.find("Chrome Cache"), std::string::npos);
+  EXPECT_TRUE(Exists(cookies));
+  Call clean = RunCli(profile, {L"--clean", L"--only", L"FIREFOX/Cookies"});
+  ASSERT_EQ(clean.code, cli::kExitDone);
+  EXPECT_FALSE(Exists(cookies));
+  EXPECT_TRUE(Exists(prefs));
+  EXPECT_TRUE(Exists(profile.hiddenCacheFile));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, profile.registry.Subkey() + L"\\History"));
+  EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"FIREFOX", L"Cookies"), L"1");
+  EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"Chrome", L"Cache"), L"1");
+}
+
+TEST(Cli, ALockedFileMakesTheCleanExitWith2AndShowsAsLeftBehind) {
+  SeededProfile profile;
+  platform::FileHandle held(
+      CreateFileW(profile.customFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  Call clean = RunCli(profile, {L"--clean", L"--only", L"Custom/Custom"});
+  EXPECT_EQ(clean.code, cli::kExitLeftBehind);
+  EXPECT_NE(clean.output.out.find("Left behind (in use): " + platform::Narrow(profile.customFile)), std::string::npos)
+      << clean.output.out;
+  held.reset();
+  Call again = RunCli(profile, {L"--clean", L"--only", L"Custom/Custom", L"--json"});
+  EXPECT_EQ(again.code, cli::kExitDone);
+  Json json = JsonReader::Parse(again.output.out);
+  EXPECT_EQ(json["totals"]["leftBehind"].number, 0);
+  EXPECT_EQ(json["items"][0]["files"][0]["path"].text, platform::Narrow(profile.customFile));
+}

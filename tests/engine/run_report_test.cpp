@@ -1,0 +1,81 @@
+#include "engine/run_report.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+engine::ItemReport Sample() {
+  engine::ItemReport item;
+  item.label = L"Chrome Cache";
+  for (int i = 0; i < 12; ++i) item.files.push_back({L"C:\\c\\f" + std::to_wstring(i), 297097.5 * 1});
+  item.keys = {L"HKEY_CURRENT_USER\\A", L"HKEY_CURRENT_USER\\B"};
+  item.values = {L"HKEY_CURRENT_USER\\A\\x", L"HKEY_CURRENT_USER\\A\\y", L"HKEY_CURRENT_USER\\B\\z"};
+  return item;
+}
+
+}  // namespace
+
+TEST(RunReport, CountsTextShowsRealCountsWithStepsAndLeftoversOnlyWhenThereAreAny) {
+  engine::ItemReport item = Sample();
+  EXPECT_EQ(engine::CountsText(item), L"12 files, 3.40 MB, 5 registry entries");
+  item.steps = {L"Empty the clipboard"};
+  item.leftBehind = {{L"C:\\c\\busy", L"in use"}};
+  EXPECT_EQ(engine::CountsText(item), L"12 files, 3.40 MB, 5 registry entries, 1 step, 1 left behind");
+  engine::ItemReport single;
+  single.files = {{L"C:\\one", 0}};
+  single.keys = {L"HKEY_CURRENT_USER\\K"};
+  EXPECT_EQ(engine::CountsText(single), L"1 file, 0.00 MB, 1 registry entry");
+}
+
+TEST(RunReport, DetailLinesNameEveryPathAndSayWhatStayed) {
+  engine::ItemReport item;
+  item.files = {{L"C:\\c\\a.bin", 1234}};
+  item.folders = {L"C:\\c\\sub"};
+  item.keys = {L"HKEY_CURRENT_USER\\K"};
+  item.values = {L"HKEY_CURRENT_USER\\K\\v"};
+  item.steps = {L"Empty the recycle bin"};
+  EXPECT_EQ(engine::DetailLines(item, true),
+            (std::vector<std::wstring>{L"Would erase file: C:\\c\\a.bin (1234 bytes)", L"Would remove folder: C:\\c\\sub",
+                                       L"Would delete key: HKEY_CURRENT_USER\\K",
+                                       L"Would delete value: HKEY_CURRENT_USER\\K\\v", L"Would run: Empty the recycle bin"}));
+  item.leftBehind = {{L"C:\\c\\locked.bin", L"in use"}, {L"C:\\c", L"not empty"}};
+  std::vector<std::wstring> real = engine::DetailLines(item, false);
+  ASSERT_EQ(real.size(), 8u);
+  EXPECT_EQ(real[0], L"This item left 2 entries behind.");
+  EXPECT_EQ(real[1], L"Erased file: C:\\c\\a.bin (1234 bytes)");
+  EXPECT_EQ(real[6], L"Left behind (in use): C:\\c\\locked.bin");
+  EXPECT_EQ(engine::DetailLines(engine::ItemReport{}, true), std::vector<std::wstring>{L"Nothing to erase."});
+  EXPECT_EQ(engine::DetailLines(engine::ItemReport{}, false), std::vector<std::wstring>{L"Nothing was erased."});
+}
+
+TEST(RunReport, TotalsAddUpTheItemsAndRecordsOutsideAnItemAreDropped) {
+  engine::RunReport report;
+  engine::RunRecorder recorder(report);
+  recorder.File(L"C:\\before", 5);
+  recorder.BeginItem(L"A", L"a", L"First");
+  recorder.File(L"C:\\x", 100);
+  recorder.Folder(L"C:\\d");
+  recorder.Value(L"HKEY_CURRENT_USER\\K", L"");
+  recorder.EndItem();
+  recorder.Key(L"HKEY_CURRENT_USER\\dropped");
+  recorder.BeginItem(L"B", L"b", L"Second");
+  recorder.File(L"C:\\y", 50);
+  recorder.LeftBehind(L"C:\\z", L"read-only");
+  recorder.Step(L"Empty the clipboard");
+  report.items[0].estimatedBytes = 10100;
+  report.items[1].estimatedKeys = 3;
+  ASSERT_EQ(report.items.size(), 2u);
+  EXPECT_EQ(report.items[0].values, std::vector<std::wstring>{L"HKEY_CURRENT_USER\\K\\(Default)"});
+  engine::ReportTotals totals = report.Totals();
+  EXPECT_EQ(totals.files, 2u);
+  EXPECT_EQ(totals.bytes, 150);
+  EXPECT_EQ(totals.folders, 1u);
+  EXPECT_EQ(totals.registryEntries, 1u);
+  EXPECT_EQ(totals.steps, 1u);
+  EXPECT_EQ(totals.leftBehind, 1u);
+  EXPECT_EQ(totals.estimatedBytes, 10100);
+  EXPECT_EQ(totals.estimatedKeys, 3);
+  EXPECT_TRUE(report.LeftSomethingBehind());
+  report.items[1].leftBehind.clear();
+  EXPECT_FALSE(report.LeftSomethingBehind());
+}
