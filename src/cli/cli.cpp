@@ -79,26 +79,6 @@ std::wstring Counted(size_t count, const wchar_t* one, const wchar_t* many) {
 
 std::wstring MegabytesText(double bytes) { return platform::FormatPattern(bytes / 1048576, L"0.00") + L" MB"; }
 
-// Nothing to show and nothing to ask: the run reports through the returned report only.
-class QuietView : public engine::RunView {
- public:
-  void ShowStatusPage() override {}
-  void SetBusyCursor(bool) override {}
-  void EnableStartButton(bool) override {}
-  void ClearRows() override {}
-  void AddRow(const std::wstring&) override {}
-  void SetRowState(const std::wstring&) override {}
-  void SetProgress(int) override {}
-  void SetStatusLine(const std::wstring&) override {}
-  void PumpMessages() override {}
-  void FocusMainWindow() override {}
-  void ShowInformation(const std::wstring&, const std::wstring&) override {}
-  void QueueNotification(const engine::NotificationRequest&) override {}
-  void ShowStatistics(const std::wstring&, const std::wstring&) override {}
-  void ShowMainWindow() override {}
-  void ExitProgram() override {}
-};
-
 // The engine's one message ("Incorrect Format:") goes to the error output instead of a box.
 class ErrorPrompt : public engine::Prompt {
  public:
@@ -309,7 +289,8 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
 
   ErrorPrompt prompt(output.err);
   engine::ScopedPrompt scopedPrompt(prompt);
-  QuietView view;
+  // Nothing to show and nothing to ask: the run reports through the returned report only.
+  engine::NullView view;
   engine::CleanRun run(view, programFolder, values);
   run.SetCustomItemsStage(settings::RunCustomItems);
   if (arguments.only) {

@@ -31,24 +31,10 @@ class RunningFlag {
 };
 
 // A preview shows nothing: it only lets the window keep working.
-class SilentView : public RunView {
+class SilentView : public NullView {
  public:
   explicit SilentView(RunView& window) : window_(window) {}
-  void ShowStatusPage() override {}
-  void SetBusyCursor(bool) override {}
-  void EnableStartButton(bool) override {}
-  void ClearRows() override {}
-  void AddRow(const std::wstring&) override {}
-  void SetRowState(const std::wstring&) override {}
-  void SetProgress(int) override {}
-  void SetStatusLine(const std::wstring&) override {}
   void PumpMessages() override { window_.PumpMessages(); }
-  void FocusMainWindow() override {}
-  void ShowInformation(const std::wstring&, const std::wstring&) override {}
-  void QueueNotification(const NotificationRequest&) override {}
-  void ShowStatistics(const std::wstring&, const std::wstring&) override {}
-  void ShowMainWindow() override {}
-  void ExitProgram() override {}
 
  private:
   RunView& window_;

@@ -40,4 +40,25 @@ class RunView {
   virtual void ExitProgram() = 0;
 };
 
+// Shows nothing and asks nothing: the console program, and a preview's rows, which the main window
+// fills from the report instead.
+class NullView : public RunView {
+ public:
+  void ShowStatusPage() override {}
+  void SetBusyCursor(bool) override {}
+  void EnableStartButton(bool) override {}
+  void ClearRows() override {}
+  void AddRow(const std::wstring&) override {}
+  void SetRowState(const std::wstring&) override {}
+  void SetProgress(int) override {}
+  void SetStatusLine(const std::wstring&) override {}
+  void PumpMessages() override {}
+  void FocusMainWindow() override {}
+  void ShowInformation(const std::wstring&, const std::wstring&) override {}
+  void QueueNotification(const NotificationRequest&) override {}
+  void ShowStatistics(const std::wstring&, const std::wstring&) override {}
+  void ShowMainWindow() override {}
+  void ExitProgram() override {}
+};
+
 }  // namespace engine
