@@ -1,6 +1,7 @@
 #include "engine/run_report.h"
 
 #include "platform/format.h"
+#include "platform/text.h"
 
 namespace engine {
 
@@ -49,24 +50,34 @@ void RunRecorder::BeginItem(const std::wstring& section, const std::wstring& key
   item.label = label;
   report_.items.push_back(std::move(item));
   open_ = true;
+  recorded_.clear();
+}
+
+bool RunRecorder::FirstTime(wchar_t kind, const std::wstring& path) {
+  return recorded_.insert(kind + platform::ToLower(path)).second;
 }
 
 ItemReport* RunRecorder::Current() { return open_ ? &report_.items.back() : nullptr; }
 
 void RunRecorder::File(const std::wstring& path, double size) {
-  if (ItemReport* item = Current()) item->files.push_back({path, size});
+  ItemReport* item = Current();
+  if (item && FirstTime(L'f', path)) item->files.push_back({path, size});
 }
 
 void RunRecorder::Folder(const std::wstring& path) {
-  if (ItemReport* item = Current()) item->folders.push_back(path);
+  ItemReport* item = Current();
+  if (item && FirstTime(L'd', path)) item->folders.push_back(path);
 }
 
 void RunRecorder::Key(const std::wstring& path) {
-  if (ItemReport* item = Current()) item->keys.push_back(path);
+  ItemReport* item = Current();
+  if (item && FirstTime(L'k', path)) item->keys.push_back(path);
 }
 
 void RunRecorder::Value(const std::wstring& key, const std::wstring& name) {
-  if (ItemReport* item = Current()) item->values.push_back(key + L"\\" + (name.empty() ? L"(Default)" : name));
+  std::wstring value = key + L"\\" + (name.empty() ? L"(Default)" : name);
+  ItemReport* item = Current();
+  if (item && FirstTime(L'v', value)) item->values.push_back(value);
 }
 
 void RunRecorder::Step(const std::wstring& description) {

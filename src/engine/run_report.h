@@ -5,6 +5,7 @@
 // to go.
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace engine {
@@ -58,7 +59,9 @@ struct RunReport {
 };
 
 // Fills a report while a run goes: the run opens an item, the primitives record into it. Records
-// that arrive while no item is open are dropped.
+// that arrive while no item is open are dropped. A path an item has recorded already is not
+// recorded again: in a preview nothing goes, so a later step of the item (a folder emptied, then
+// re-created) meets the same files again.
 class RunRecorder {
  public:
   explicit RunRecorder(RunReport& report) : report_(report) {}
@@ -75,8 +78,12 @@ class RunRecorder {
   void LeftBehind(const std::wstring& path, const std::wstring& reason);
 
  private:
+  // True the first time the item records this kind of entry for this path (letter case ignored).
+  bool FirstTime(wchar_t kind, const std::wstring& path);
+
   RunReport& report_;
   bool open_ = false;
+  std::unordered_set<std::wstring> recorded_;
 };
 
 // "12 files, 3.40 MB, 5 registry entries", with the steps and what stayed behind when there are any.

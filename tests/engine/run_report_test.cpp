@@ -79,3 +79,31 @@ TEST(RunReport, TotalsAddUpTheItemsAndRecordsOutsideAnItemAreDropped) {
   report.items[1].leftBehind.clear();
   EXPECT_FALSE(report.LeftSomethingBehind());
 }
+
+TEST(RunReport, AnItemRecordsEachPathOnce) {
+  engine::RunReport report;
+  engine::RunRecorder recorder(report);
+  // A folder emptied and then re-created: in a preview its file is met by both steps.
+  recorder.BeginItem(L"WINDOWS", L"temp", L"Windows Temp");
+  recorder.File(L"C:\\users\\me\\Temp\\a.tmp", 30);
+  recorder.File(L"C:\\Users\\Me\\TEMP\\A.TMP", 30);
+  recorder.Folder(L"C:\\users\\me\\Temp\\sub");
+  recorder.Folder(L"C:\\users\\me\\Temp\\sub");
+  recorder.Key(L"HKEY_CURRENT_USER\\K");
+  recorder.Key(L"HKEY_CURRENT_USER\\K");
+  recorder.Value(L"HKEY_CURRENT_USER\\K", L"v");
+  recorder.Value(L"HKEY_CURRENT_USER\\K", L"v");
+  // A file and a folder of the same path are different entries.
+  recorder.Folder(L"C:\\users\\me\\Temp\\a.tmp");
+  recorder.EndItem();
+  // Another item that meets the same file records it again.
+  recorder.BeginItem(L"WINDOWS", L"recent", L"Recent");
+  recorder.File(L"C:\\users\\me\\Temp\\a.tmp", 30);
+  recorder.EndItem();
+  ASSERT_EQ(report.items.size(), 2u);
+  EXPECT_EQ(report.items[0].files.size(), 1u);
+  EXPECT_EQ(report.items[0].folders.size(), 2u);
+  EXPECT_EQ(report.items[0].keys.size(), 1u);
+  EXPECT_EQ(report.items[0].values.size(), 1u);
+  EXPECT_EQ(report.items[1].files.size(), 1u);
+}
