@@ -423,7 +423,13 @@ void MainWindow::StartTool(const wchar_t* name) {
 void MainWindow::OpenHelp() {
   std::wstring viewer = run_->Values().windowsFolder + L"\\hh.exe";
   std::wstring help = programFolder_ + L"\\help.chm";
-  if (FileExists(viewer) && FileExists(help)) actions_.startProgram(Quoted(viewer) + L" " + Quoted(help));
+  if (FileExists(viewer) && FileExists(help)) {
+    actions_.startProgram(Quoted(viewer) + L" " + Quoted(help));
+    return;
+  }
+  // The help shipped as a web page, opened in the default browser, when there is no compiled help.
+  std::wstring page = programFolder_ + L"\\help\\index.html";
+  if (FileExists(page)) actions_.openWithShell(page);
 }
 
 void MainWindow::CheckSchedule() {

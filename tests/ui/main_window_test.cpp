@@ -448,6 +448,16 @@ TEST(MainWindow, SeparateToolsAndHelpStartOnlyWhenTheirFilesExist) {
   }
 }
 
+TEST(MainWindow, HelpOpensTheShippedPageWhenThereIsNoCompiledHelp) {
+  TempFolder folder;
+  RecordedWindow window(folder.Path());
+  Command(window.Handle(), ui::kHelpCommand);
+  EXPECT_TRUE(window.calls.empty());
+  WriteText(folder / L"help\\index.html", "<html></html>");
+  Command(window.Handle(), ui::kHelpCommand);
+  EXPECT_EQ(window.calls, std::vector<std::wstring>{L"shell " + folder.Path() + L"\\help\\index.html"});
+}
+
 TEST(MainWindow, NavigationImagesFrameUnderThePointerAndRunTheirActions) {
   TempFolder folder;
   RecordedWindow window(folder.Path());
