@@ -10,12 +10,6 @@ HWND CreateModeless(const DialogTemplate& dialog, HWND owner, DLGPROC procedure,
   return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, procedure, param);
 }
 
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 int ShowMessage(const MessageSink& sink, HWND owner, const std::wstring& text, const std::wstring& caption,
                 UINT type) {
   if (sink) return sink(owner, text, caption, type);

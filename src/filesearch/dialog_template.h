@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/window_text.h"
 #include "ui/dialog_template.h"
 
 namespace filesearch {
@@ -32,8 +33,7 @@ INT_PTR RunModal(const DialogTemplate& dialog, HWND owner, DLGPROC procedure, LP
 // A modeless one, so tests can drive it; null when the platform refused.
 HWND CreateModeless(const DialogTemplate& dialog, HWND owner, DLGPROC procedure, LPARAM param);
 
-// The control's whole text.
-std::wstring WindowText(HWND window);
+using platform::WindowText;
 
 // The message boxes of the search tool's windows: text, caption and MB_ style in, the button chosen
 // (IDYES, IDNO, IDOK) out. Empty means a real message box; tests answer them without blocking.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ui/boss_key.h"
+#include "platform/window_text.h"
 #include "ui/dialog_template.h"
 #include "ui/skin.h"
 
@@ -74,12 +75,6 @@ ui::DialogTemplate OptionsTemplate() {
   d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, 188, 50, 14, Command1);
   d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, 188, 50, 14, Command2);
   return d;
-}
-
-std::wstring Text(HWND control) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  return text;
 }
 
 void RegisterTabClass() {
@@ -232,9 +227,9 @@ Options OptionsWindow::Read() const {
                                              : state == BST_INDETERMINATE ? BoxState::Greyed
                                                                           : BoxState::Unticked;
   }
-  options.cleanTime = Text(Control(cmbStartTime));
-  options.startPage = Text(Control(Text1));
-  options.windowTitle = Text(Control(Text2));
+  options.cleanTime = platform::WindowText(Control(cmbStartTime));
+  options.startPage = platform::WindowText(Control(Text1));
+  options.windowTitle = platform::WindowText(Control(Text2));
   return options;
 }
 

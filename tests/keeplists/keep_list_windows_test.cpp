@@ -7,20 +7,16 @@
 #include "keeplists/cookie_window.h"
 #include "keeplists/url_window.h"
 #include "platform/text.h"
+#include "platform/window_text.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
+using platform::WindowText;
 
 namespace {
 
 constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-
-std::wstring WindowText(HWND hwnd) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 std::vector<std::wstring> ChildTexts(HWND parent) {
   std::vector<std::wstring> texts;

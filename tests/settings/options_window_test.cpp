@@ -10,19 +10,15 @@
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/preserved_value.h"
+#include "platform/window_text.h"
 #include "support/test_support.h"
 #include "ui/boss_key.h"
 
 using namespace testing_support;
+using platform::WindowText;
 namespace ids = settings::option_ids;
 
 namespace {
-
-std::wstring WindowText(HWND hwnd) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 bool Shown(HWND control) { return GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE; }
 

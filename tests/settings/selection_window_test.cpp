@@ -13,21 +13,17 @@
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/selection_layout.h"
+#include "platform/window_text.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
+using platform::WindowText;
 using settings::SelectionWindow;
 
 namespace {
 
 constexpr wchar_t kOutlookKey[] = L"SOFTWARE\\Microsoft\\Outlook Express";
 constexpr wchar_t kMailKey[] = L"Software\\Microsoft\\Windows Mail";
-
-std::wstring WindowText(HWND hwnd) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void Press(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }

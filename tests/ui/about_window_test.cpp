@@ -7,18 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/window_text.h"
 #include "support/test_support.h"
 #include "ui/product.h"
 
 using namespace testing_support;
+using platform::WindowText;
 
 namespace {
-
-std::wstring WindowText(HWND hwnd) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> children;

@@ -8,23 +8,19 @@
 
 #include "engine/running_programs.h"
 #include "settings/inifun.h"
+#include "platform/window_text.h"
 #include "support/test_support.h"
 #include "ui/main_commands.h"
 #include "ui/splash_window.h"
 
 using namespace testing_support;
+using platform::WindowText;
 
 namespace {
 
 std::wstring ItemText(HWND list, int row, int column) {
   wchar_t buffer[256] = L"";
   ListView_GetItemText(list, row, column, buffer, 256);
-  return buffer;
-}
-
-std::wstring WindowText(HWND hwnd) {
-  wchar_t buffer[512] = L"";
-  GetWindowTextW(hwnd, buffer, 512);
   return buffer;
 }
 
