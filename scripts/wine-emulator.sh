@@ -25,6 +25,20 @@ sandbox_env "$sandbox"
   printf 0123456789 >"$fixture/outside/cache/precious.bin"
   printf 12345 >"$fixture/tree/sub/own.txt"
   ln -s "$fixture/outside" "$fixture/tree/sub/cache"
+  # A loop, loop\a\b\up leading back to loop itself, only for the tests that ask for it: a walk
+  # over the whole drive that follows links (cmd's "del /s") would never end.
+  case "$*" in
+    *LinkLoop.*)
+      mkdir -p "$fixture/loop/a/b"
+      printf 1234567 >"$fixture/loop/a/b/own.log"
+      printf 123 >"$fixture/loop/top.log"
+      ln -s "$fixture/loop" "$fixture/loop/a/b/up"
+      ;;
+  esac
+  # The tests of files in use start this program, built beside them, as the second process that
+  # holds a file open; a Windows process cannot name the build folder outside drive C:.
+  holder="$(dirname "$1")/trellwipe_file_holder.exe"
+  if [ -f "$holder" ]; then cp "$holder" "$fixture/"; fi
 ) 9>"$sandbox/.lock"
 export TRELLWIPE_LINK_FIXTURE='C:\linkfixture'
 

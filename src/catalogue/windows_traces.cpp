@@ -4,6 +4,7 @@
 
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
+#include "engine/path_guard.h"
 #include "engine/run_and_wait.h"
 
 // Windows' own traces: recent documents, run and search histories, temporary folders, the recycle
@@ -12,8 +13,15 @@ namespace catalogue {
 
 namespace {
 
-// Empties the shell's list of recently used documents.
+// Empties the shell's list of recently used documents. The shell does it by deleting every shortcut
+// in the Recent folder as it looks that folder up itself, so a Recent folder that no erasure may
+// touch (a drive root, the profile folder...) leaves the list alone.
 void ClearDocumentsMenu(engine::ItemContext& context) {
+  wchar_t recent[MAX_PATH] = L"";
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_RECENT, nullptr, SHGFP_TYPE_CURRENT, recent)) ||
+      !engine::ErasablePath(recent)) {
+    return;
+  }
   if (context.erase.Perform(L"Clear the shell's recent documents list")) SHAddToRecentDocs(SHARD_PATHA, nullptr);
 }
 

@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "engine/allerase.h"
+#include "engine/long_path.h"
 #include "engine/path_guard.h"
 #include "engine/secure_overwrite.h"
 #include "platform/handles.h"
@@ -30,8 +31,8 @@ struct Listing {
 Listing List(const std::wstring& folder) {
   Listing listing;
   WIN32_FIND_DATAW data;
-  platform::FindHandle find(FindFirstFileExW(platform::JoinPath(folder, L"*").c_str(), FindExInfoBasic,
-                                             &data, FindExSearchNameMatch, nullptr,
+  platform::FindHandle find(FindFirstFileExW(engine::ApiPath(platform::JoinPath(folder, L"*")).c_str(),
+                                             FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                              FIND_FIRST_EX_LARGE_FETCH));
   if (!find) return listing;
   listing.opened = true;
@@ -50,7 +51,11 @@ std::wstring Extension(const std::wstring& name) {
   return dot == std::wstring::npos ? std::wstring() : platform::ToLower(name.substr(dot + 1));
 }
 
-void ResetAttributes(const std::wstring& path) { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
+void ResetAttributes(const std::wstring& path) {
+  SetFileAttributesW(engine::ApiPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(engine::ApiPath(path).c_str()); }
 
 // Why the platform refused; nothing when the entry was already gone, which leaves nothing behind.
 const wchar_t* RefusalReason(DWORD error, DWORD attributes) {
@@ -80,7 +85,7 @@ bool DeleteOneFile(const EraseContext& ctx, const std::wstring& path, double siz
   }
   if (force && readOnly) ResetAttributes(path);
   if (ctx.Overwriting()) engine::OverwriteWithZeros(path);
-  if (DeleteFileW(path.c_str())) {
+  if (DeleteFileW(engine::ApiPath(path).c_str())) {
     ctx.File(path, size);
     return true;
   }
@@ -94,7 +99,7 @@ bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool e
     if (record) emptied ? ctx.Folder(folder) : ctx.LeftBehind(folder, L"not empty");
     return emptied;
   }
-  if (RemoveDirectoryW(folder.c_str())) {
+  if (RemoveDirectoryW(engine::ApiPath(folder).c_str())) {
     if (record) ctx.Folder(folder);
     return true;
   }
@@ -146,13 +151,21 @@ double EraseFiles(const EraseContext& ctx, const std::wstring& folder, const std
   return figure;
 }
 
+// Depth first, with a list of folders still to visit instead of recursion: a tree as deep as a path
+// can reach must not exhaust the stack.
 double FileTreeWalk(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
-  Listing listing = List(folder);
-  double figure = EraseFiles(ctx, folder, listing.files, rule);
-  for (const Entry& sub : listing.folders) {
-    if (!sub.IsLink()) figure += FileTreeWalk(ctx, platform::JoinPath(folder, sub.name), rule);
+  double figure = 0;
+  std::vector<std::wstring> pending{folder};
+  while (!pending.empty()) {
+    std::wstring current = std::move(pending.back());
+    pending.pop_back();
+    Listing listing = List(current);
+    figure += EraseFiles(ctx, current, listing.files, rule) + kFolderVisit;
+    for (auto sub = listing.folders.rbegin(); sub != listing.folders.rend(); ++sub) {
+      if (!sub->IsLink()) pending.push_back(platform::JoinPath(current, sub->name));
+    }
   }
-  return figure + kFolderVisit;
+  return figure;
 }
 
 double FileTree(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
@@ -166,59 +179,97 @@ double FilesInFolder(const EraseContext& ctx, const std::wstring& folder, const 
   return EraseFiles(ctx, *target, List(*target).files, rule);
 }
 
+// One folder of a tree being deleted: its listing, the subfolder to go into next, and whether
+// everything met in it so far went.
+struct DeletionFrame {
+  std::wstring path;
+  Listing listing;
+  bool record;
+  size_t next = 0;
+  bool emptied = true;
+};
+
 // Deletes a folder's contents and then the folder; true when the folder is gone. Links inside are
 // removed as links, never walked; without `force`, read-only files stay (and so does the folder that
-// holds them). `recordSelf` is off for a folder that is created again at once.
+// holds them). `recordSelf` is off for a folder that is created again at once. The folders being
+// deleted are kept on a list of their own rather than on the call stack, whatever the depth.
 bool DeleteFolderTree(const EraseContext& ctx, const std::wstring& folder, bool force, bool recordSelf = true) {
-  Listing listing = List(folder);
-  bool emptied = true;
-  for (const Entry& file : listing.files) {
-    emptied &= DeleteOneFile(ctx, platform::JoinPath(folder, file.name), file.size, file.attributes, force);
-  }
-  for (const Entry& sub : listing.folders) {
-    std::wstring path = platform::JoinPath(folder, sub.name);
-    if (!sub.IsLink()) {
+  std::vector<DeletionFrame> open;
+  auto enter = [&](const std::wstring& path, bool record) {
+    DeletionFrame frame{path, List(path), record};
+    for (const Entry& file : frame.listing.files) {
+      frame.emptied &= DeleteOneFile(ctx, platform::JoinPath(path, file.name), file.size, file.attributes, force);
+    }
+    open.push_back(std::move(frame));
+  };
+  enter(folder, recordSelf);
+  bool removed = false;
+  while (!open.empty()) {
+    DeletionFrame& top = open.back();
+    if (top.next < top.listing.folders.size()) {
+      const Entry& sub = top.listing.folders[top.next++];
+      std::wstring path = platform::JoinPath(top.path, sub.name);
+      if (sub.IsLink()) {
+        // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. (Wine
+        // cannot remove its Unix links this way; they are then left in place.)
+        top.emptied &= RemoveOneFolder(ctx, path, true, true);
+        continue;
+      }
       if (force && (sub.attributes & FILE_ATTRIBUTE_READONLY) && !ctx.Previewing()) ResetAttributes(path);
-      emptied &= DeleteFolderTree(ctx, path, force);
+      enter(path, true);
       continue;
     }
-    // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. (Wine
-    // cannot remove its Unix links this way; they are then left in place.)
-    emptied &= RemoveOneFolder(ctx, path, true, true);
+    removed = RemoveOneFolder(ctx, top.path, top.emptied, top.record);
+    open.pop_back();
+    if (!open.empty()) open.back().emptied &= removed;
   }
-  return RemoveOneFolder(ctx, folder, emptied, recordSelf);
+  return removed;
 }
 
 double FolderSizeWalk(const std::wstring& folder) {
-  Listing listing = List(folder);
   double size = 0;
-  for (const Entry& file : listing.files) size += file.size;
-  for (const Entry& sub : listing.folders) {
-    if (!sub.IsLink()) size += FolderSizeWalk(platform::JoinPath(folder, sub.name));
+  std::vector<std::wstring> pending{folder};
+  while (!pending.empty()) {
+    std::wstring current = std::move(pending.back());
+    pending.pop_back();
+    Listing listing = List(current);
+    for (const Entry& file : listing.files) size += file.size;
+    for (const Entry& sub : listing.folders) {
+      if (!sub.IsLink()) pending.push_back(platform::JoinPath(current, sub.name));
+    }
   }
   return size;
 }
 
+struct PendingFolder {
+  std::wstring path;
+  DWORD attributes;
+};
+
 double NamedFoldersWalk(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name,
                         DWORD folderAttributes) {
-  Listing listing = List(folder);
   double figure = 0;
-  std::vector<const Entry*> remaining;
-  for (const Entry& sub : listing.folders) {
-    if ((folderAttributes & FILE_ATTRIBUTE_HIDDEN) && !ctx.Previewing()) ResetAttributes(folder);
-    if (sub.IsLink()) continue;
-    if (platform::ToLower(sub.name) == name) {
-      std::wstring path = platform::JoinPath(folder, sub.name);
-      figure += FolderSizeWalk(path);
-      DeleteFolderTree(ctx, path, false);
-    } else {
-      remaining.push_back(&sub);
+  std::vector<PendingFolder> pending{{folder, folderAttributes}};
+  while (!pending.empty()) {
+    PendingFolder current = std::move(pending.back());
+    pending.pop_back();
+    Listing listing = List(current.path);
+    std::vector<PendingFolder> remaining;
+    for (const Entry& sub : listing.folders) {
+      if ((current.attributes & FILE_ATTRIBUTE_HIDDEN) && !ctx.Previewing()) ResetAttributes(current.path);
+      if (sub.IsLink()) continue;
+      std::wstring path = platform::JoinPath(current.path, sub.name);
+      if (platform::ToLower(sub.name) == name) {
+        figure += FolderSizeWalk(path);
+        DeleteFolderTree(ctx, path, false);
+      } else {
+        remaining.push_back({std::move(path), sub.attributes});
+      }
     }
+    for (auto sub = remaining.rbegin(); sub != remaining.rend(); ++sub) pending.push_back(std::move(*sub));
+    figure += kFolderVisit;
   }
-  for (const Entry* sub : remaining) {
-    figure += NamedFoldersWalk(ctx, platform::JoinPath(folder, sub->name), name, sub->attributes);
-  }
-  return figure + kFolderVisit;
+  return figure;
 }
 
 }  // namespace
@@ -239,13 +290,13 @@ double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& 
 double EraseNamedFoldersInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
   auto target = engine::ErasablePath(folder);
   if (!target) return kFolderVisit;
-  return NamedFoldersWalk(ctx, *target, name, GetFileAttributesW(target->c_str()));
+  return NamedFoldersWalk(ctx, *target, name, AttributesOf(*target));
 }
 
 double RecreateFolder(const EraseContext& ctx, const std::wstring& folder) {
   auto target = engine::ErasablePath(folder);
   if (!target) return 0;
-  DWORD attributes = GetFileAttributesW(target->c_str());
+  DWORD attributes = AttributesOf(*target);
   bool preview = ctx.Previewing();
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) && !preview) {
     ResetAttributes(*target);
@@ -256,7 +307,7 @@ double RecreateFolder(const EraseContext& ctx, const std::wstring& folder) {
     // The folder itself comes back at once: only its contents count as erased.
     DeleteFolderTree(ctx, *target, true, false);
   }
-  if (!preview) CreateDirectoryW(target->c_str(), nullptr);
+  if (!preview) CreateDirectoryW(engine::ApiPath(*target).c_str(), nullptr);
   return size;
 }
 
@@ -281,7 +332,7 @@ double EraseFilesInFolderExcept(const EraseContext& ctx, const std::wstring& fol
 double EraseFile(const EraseContext& ctx, const std::wstring& path) {
   auto target = engine::ErasablePath(path);
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!target || !GetFileAttributesExW(target->c_str(), GetFileExInfoStandard, &data) ||
+  if (!target || !GetFileAttributesExW(engine::ApiPath(*target).c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return 0;
   }
@@ -293,7 +344,7 @@ double EraseFile(const EraseContext& ctx, const std::wstring& path) {
 double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
   auto target = engine::ErasablePath(folder);
   if (!target) return 0;
-  DWORD attributes = GetFileAttributesW(target->c_str());
+  DWORD attributes = AttributesOf(*target);
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
   double size = FolderSizeWalk(*target);
   DeleteFolderTree(ctx, *target, false);

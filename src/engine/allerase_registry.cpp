@@ -1,5 +1,7 @@
 #include <shlwapi.h>
 
+#include <algorithm>
+
 #include "engine/allerase.h"
 #include "engine/regfun.h"
 #include "platform/handles.h"
@@ -20,73 +22,133 @@ const wchar_t* RefusalReason(LONG status) {
   return status == ERROR_ACCESS_DENIED ? L"access denied" : L"refused";
 }
 
-struct OpenedKey {
+// Present, also when it cannot be read: only a missing key opens as not found.
+bool KeyPresent(HKEY root, const std::wstring& subkey) {
   platform::RegKey key;
-  DWORD subkeys = 0;
-};
-
-// The key opened for reading with the number of its subkeys, or nothing when it does not exist.
-bool OpenExisting(HKEY root, const std::wstring& subkey, OpenedKey& opened) {
-  if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, opened.key.out()) != ERROR_SUCCESS) return false;
-  RegQueryInfoKeyW(opened.key.get(), nullptr, nullptr, nullptr, &opened.subkeys, nullptr, nullptr, nullptr,
-                   nullptr, nullptr, nullptr, nullptr);
-  return true;
+  return RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.out()) != ERROR_FILE_NOT_FOUND;
 }
+
+enum class KeyState { Missing, Unreadable, Leaf, WithSubkeys };
+
+KeyState StateOf(HKEY root, const std::wstring& subkey) {
+  platform::RegKey key;
+  LONG status = RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.out());
+  if (status == ERROR_FILE_NOT_FOUND) return KeyState::Missing;
+  if (status != ERROR_SUCCESS) return KeyState::Unreadable;
+  DWORD subkeys = 0;
+  RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                   nullptr, nullptr);
+  return subkeys == 0 ? KeyState::Leaf : KeyState::WithSubkeys;
+}
+
+struct TreeKey {
+  std::wstring subkey;
+  bool readable;
+};
 
 struct TreeEntries {
-  std::vector<std::wstring> keys;
-  std::vector<std::pair<std::wstring, std::wstring>> values;  // key path, value name
+  std::vector<TreeKey> keys;
+  std::vector<std::pair<std::wstring, std::wstring>> values;  // subkey, value name
 };
 
-// Every key and value of a tree, the key itself first; empty when the key does not exist.
-void ListTree(HKEY root, const std::wstring& subkey, TreeEntries& entries) {
-  platform::RegKey key;
-  if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return;
-  std::wstring path = FullPath(root, subkey);
-  entries.keys.push_back(path);
-  wchar_t name[16384];
-  for (DWORD i = 0;; ++i) {
-    DWORD length = static_cast<DWORD>(std::size(name));
-    if (RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    entries.values.emplace_back(path, std::wstring(name, length));
+// Every key and value of a tree, the key itself first; a key that cannot be read is listed without
+// anything below it. Empty when the key does not exist. The keys still to open are kept on a list,
+// not on the call stack, so no depth of tree can exhaust it.
+void ListTree(HKEY root, const std::wstring& top, TreeEntries& entries) {
+  std::vector<wchar_t> name(16384);
+  std::vector<std::wstring> pending{top};
+  while (!pending.empty()) {
+    std::wstring subkey = std::move(pending.back());
+    pending.pop_back();
+    platform::RegKey key;
+    LONG status = RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.out());
+    if (status != ERROR_SUCCESS) {
+      if (status != ERROR_FILE_NOT_FOUND) entries.keys.push_back({subkey, false});
+      continue;
+    }
+    entries.keys.push_back({subkey, true});
+    for (DWORD i = 0;; ++i) {
+      DWORD length = static_cast<DWORD>(name.size());
+      if (RegEnumValueW(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        break;
+      }
+      entries.values.emplace_back(subkey, std::wstring(name.data(), length));
+    }
+    std::vector<std::wstring> children;
+    for (DWORD i = 0;; ++i) {
+      DWORD length = static_cast<DWORD>(name.size());
+      if (RegEnumKeyExW(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        break;
+      }
+      children.push_back(subkey + L"\\" + std::wstring(name.data(), length));
+    }
+    for (auto child = children.rbegin(); child != children.rend(); ++child) pending.push_back(std::move(*child));
   }
-  std::vector<std::wstring> children;
-  for (DWORD i = 0;; ++i) {
-    DWORD length = static_cast<DWORD>(std::size(name));
-    if (RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    children.emplace_back(name, length);
-  }
-  for (const std::wstring& child : children) ListTree(root, subkey + L"\\" + child, entries);
 }
 
-void RecordTree(const EraseContext& ctx, const TreeEntries& entries) {
-  for (const std::wstring& key : entries.keys) ctx.Key(key);
-  for (const auto& [key, name] : entries.values) ctx.Value(key, name);
+// What a preview can tell: the readable keys and their values would go; a key it could not read is
+// named as such.
+void RecordPreview(const EraseContext& ctx, HKEY root, const TreeEntries& entries) {
+  for (const TreeKey& key : entries.keys) {
+    key.readable ? ctx.Key(FullPath(root, key.subkey)) : ctx.LeftBehind(FullPath(root, key.subkey), L"access denied");
+  }
+  for (const auto& [key, name] : entries.values) ctx.Value(FullPath(root, key), name);
 }
 
-bool ValueExists(HKEY root, const std::wstring& subkey, const std::wstring& valueName) {
+// ERROR_SUCCESS when the value exists, ERROR_ACCESS_DENIED when its key cannot be read.
+LONG ValueStatus(HKEY root, const std::wstring& subkey, const std::wstring& valueName) {
   return RegGetValueW(root, subkey.c_str(), valueName.empty() ? nullptr : valueName.c_str(), RRF_RT_ANY, nullptr,
-                      nullptr, nullptr) == ERROR_SUCCESS;
+                      nullptr, nullptr);
+}
+
+// After a deletion that failed part of the way: what is gone is recorded as erased, and each key that
+// stayed with the reason, "not empty" for one that still holds a key that stayed.
+void RecordOutcome(const EraseContext& ctx, HKEY root, const TreeEntries& entries, LONG status) {
+  std::vector<std::wstring> stayed;
+  for (const TreeKey& key : entries.keys) {
+    if (KeyPresent(root, key.subkey)) stayed.push_back(key.subkey);
+  }
+  auto holdsStayed = [&](const std::wstring& subkey) {
+    for (const std::wstring& other : stayed) {
+      if (other.size() > subkey.size() && other.compare(0, subkey.size(), subkey) == 0 && other[subkey.size()] == L'\\') {
+        return true;
+      }
+    }
+    return false;
+  };
+  for (const TreeKey& key : entries.keys) {
+    std::wstring path = FullPath(root, key.subkey);
+    if (std::find(stayed.begin(), stayed.end(), key.subkey) == stayed.end()) {
+      ctx.Key(path);
+    } else if (!key.readable) {
+      ctx.LeftBehind(path, L"access denied");
+    } else {
+      ctx.LeftBehind(path, holdsStayed(key.subkey) ? L"not empty" : RefusalReason(status));
+    }
+  }
+  // The values go with their key.
+  for (const auto& [key, name] : entries.values) {
+    if (std::find(stayed.begin(), stayed.end(), key) == stayed.end()) ctx.Value(FullPath(root, key), name);
+  }
 }
 
 }  // namespace
 
 double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
   if (!Deletable(root, subkey)) return kKeyCount;
-  OpenedKey before;
-  bool existed = OpenExisting(root, subkey, before);
-  before.key.reset();
   // A key with subkeys is not a target: it stays by design, not by refusal.
-  bool target = existed && before.subkeys == 0;
+  KeyState before = StateOf(root, subkey);
+  std::wstring path = FullPath(root, subkey);
   if (ctx.Previewing()) {
-    if (target) ctx.Key(FullPath(root, subkey));
+    if (before == KeyState::Leaf) ctx.Key(path);
+    if (before == KeyState::Unreadable) ctx.LeftBehind(path, L"access denied");
     return kKeyCount;
   }
   platform::RegKey held;
   RegCreateKeyExW(root, (subkey + L"\\").c_str(), 0, nullptr, 0, KEY_READ, nullptr, held.out(), nullptr);
   LONG status = RegDeleteKeyW(root, subkey.c_str());
-  if (target) {
-    status == ERROR_SUCCESS ? ctx.Key(FullPath(root, subkey)) : ctx.LeftBehind(FullPath(root, subkey), RefusalReason(status));
+  if (before == KeyState::Leaf || before == KeyState::Unreadable) {
+    status == ERROR_SUCCESS ? ctx.Key(path) : ctx.LeftBehind(path, RefusalReason(status));
   }
   return kKeyCount;
 }
@@ -96,15 +158,16 @@ double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring
   TreeEntries entries;
   if (ctx.recorder) ListTree(root, subkey, entries);
   if (ctx.Previewing()) {
-    RecordTree(ctx, entries);
+    RecordPreview(ctx, root, entries);
     return kTreeCount;
   }
   LONG status = SHDeleteKeyW(root, subkey.c_str());
   if (entries.keys.empty()) return kTreeCount;
   if (status == ERROR_SUCCESS) {
-    RecordTree(ctx, entries);
+    for (const TreeKey& key : entries.keys) ctx.Key(FullPath(root, key.subkey));
+    for (const auto& [key, name] : entries.values) ctx.Value(FullPath(root, key), name);
   } else {
-    ctx.LeftBehind(entries.keys.front(), RefusalReason(status));
+    RecordOutcome(ctx, root, entries, status);
   }
   return kTreeCount;
 }
@@ -112,17 +175,21 @@ double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring
 double DeleteRegistryValue(const EraseContext& ctx, HKEY root, const std::wstring& subkey,
                            const std::wstring& valueName) {
   if (root == nullptr) return kValueCount;
-  bool existed = ValueExists(root, subkey, valueName);
+  LONG before = ValueStatus(root, subkey, valueName);
+  bool existed = before == ERROR_SUCCESS;
+  bool unreadable = before == ERROR_ACCESS_DENIED;
+  std::wstring path = FullPath(root, subkey);
   if (ctx.Previewing()) {
-    if (existed) ctx.Value(FullPath(root, subkey), valueName);
+    if (existed) ctx.Value(path, valueName);
+    if (unreadable) ctx.LeftBehind(path + L"\\" + valueName, L"access denied");
     return kValueCount;
   }
   platform::RegKey key;
   LONG status = RegOpenKeyExW(root, subkey.c_str(), 0, KEY_SET_VALUE, key.out());
   if (status == ERROR_SUCCESS) status = RegDeleteValueW(key.get(), valueName.empty() ? nullptr : valueName.c_str());
-  if (existed) {
-    status == ERROR_SUCCESS ? ctx.Value(FullPath(root, subkey), valueName)
-                            : ctx.LeftBehind(FullPath(root, subkey) + L"\\" + valueName, RefusalReason(status));
+  // An unreadable key may still let the value go; only a deletion that went counts as erased.
+  if (existed || (unreadable && status != ERROR_FILE_NOT_FOUND)) {
+    status == ERROR_SUCCESS ? ctx.Value(path, valueName) : ctx.LeftBehind(path + L"\\" + valueName, RefusalReason(status));
   }
   return kValueCount;
 }

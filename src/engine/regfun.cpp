@@ -29,7 +29,10 @@ const std::array<RootEntry, 7> kRoots = {{
     {L"HKEY_DYN_DATA", HKEY_DYN_DATA},
 }};
 
-// A string value as text, or nothing when it is missing, not text, or too long for the buffer.
+// A string value as text, or nothing when it is missing, too long for the buffer, or of any type
+// but REG_SZ and REG_EXPAND_SZ: a number, binary data or a list read as text would become a path
+// made of garbage. A value stored without its terminating NUL, or with an odd number of bytes, is
+// read up to its last whole character.
 bool QueryText(HKEY key, const std::wstring& valueName, std::wstring& text, DWORD& type) {
   std::array<wchar_t, kValueBuffer + 1> buffer{};
   DWORD bytes = kValueBuffer * sizeof(wchar_t);
@@ -37,7 +40,7 @@ bool QueryText(HKEY key, const std::wstring& valueName, std::wstring& text, DWOR
                        reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS) {
     return false;
   }
-  if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) return false;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
   std::wstring value(buffer.data(), bytes / sizeof(wchar_t));
   text = platform::CutAtNul(value);
   return text.size() < kValueBuffer;

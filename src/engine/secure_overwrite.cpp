@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/long_path.h"
 #include "platform/handles.h"
 
 namespace engine {
@@ -19,7 +20,7 @@ bool OverwriteWithZeros(const std::wstring& path) {
   // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, never what it leads to; the attributes of the
   // opened handle then tell a link or folder apart without a race against a rename. Read-only is
   // checked too: a process whose rights pass over the attribute would otherwise write the file.
-  platform::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+  platform::FileHandle file(CreateFileW(ApiPath(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return false;

@@ -1,5 +1,6 @@
 #include "filesearch/find_files.h"
 
+#include "engine/long_path.h"
 #include "engine/path_guard.h"
 #include "filesearch/extension_list.h"
 #include "platform/format.h"
@@ -37,7 +38,7 @@ bool Excluded(const std::wstring& path) {
 }
 
 bool FileExists(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
+  DWORD attributes = GetFileAttributesW(engine::ApiPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -52,7 +53,7 @@ struct FoundEntry {
 std::vector<FoundEntry> ReadFolder(const std::wstring& folder, bool withSubFolders, FolderQueue& queue) {
   std::vector<FoundEntry> files;
   WIN32_FIND_DATAW data;
-  platform::FindHandle find(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data,
+  platform::FindHandle find(FindFirstFileExW(engine::ApiPath(folder + L"*").c_str(), FindExInfoBasic, &data,
                                              FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (!find) return files;
   do {
@@ -171,8 +172,9 @@ std::wstring SummaryText(size_t items, const std::vector<Pattern>& patterns, std
 
 bool EraseFoundFile(const std::wstring& path, bool toRecycleBin) {
   if (toRecycleBin) return SendToRecycleBin(path);
-  if (path.find_first_of(L"*?") != std::wstring::npos || !engine::ErasablePath(path)) return false;
-  return DeleteFileW(path.c_str()) != FALSE;
+  if (path.find_first_of(L"*?") != std::wstring::npos) return false;
+  std::optional<std::wstring> target = engine::ErasablePath(path);
+  return target && DeleteFileW(engine::ApiPath(*target).c_str()) != FALSE;
 }
 
 }  // namespace filesearch
