@@ -38,6 +38,10 @@ std::wstring ExtensionFile(const std::wstring& programFolder) {
 }
 
 bool IsValidExtension(const std::wstring& text) {
+  // A control character (a NUL from a damaged file above all) would cut the search string short.
+  for (wchar_t c : text) {
+    if (c < L' ') return false;
+  }
   return text.size() > 2 && text[0] == L'*' && text[1] == L'.';
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The extension list "Ext.txt" in the program folder: the name patterns the search tool offers, one a
-// line in the system's code page. Only valid entries ("*." and at least one more character) are read;
-// other lines stay in the file untouched.
+// line in the system's code page. Only valid entries ("*." and at least one more character, no control
+// characters) are read; other lines stay in the file untouched.
 #include <optional>
 #include <string>
 #include <vector>

@@ -87,11 +87,11 @@ DialogTemplate LocateWindow::Template() {
   dialog.Item(kListBoxClass,
               WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT, WS_EX_CLIENTEDGE,
               L"", 7, 34, 130, 98, kFolderId);
-  dialog.Item(kStaticClass, SS_LEFT, 0, L"Search String", 144, 7, 120, 8, kNoId);
+  dialog.Item(kStaticClass, SS_LEFT, 0, L"Search S&tring", 144, 7, 120, 8, kNoId);
   dialog.Item(kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, L"", 144, 17, 249, 12, kSearchStringId);
   dialog.Item(kButtonClass, BS_GROUPBOX, 0, L"Search and clean options", 144, 36, 249, 30, kNoId);
-  dialog.Item(kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, 0, L"Delete to RecycleBin", 151, 49, 110, 10, kRecycleId);
-  dialog.Item(kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, 0, L"Include Sub Directories", 268, 49, 118, 10,
+  dialog.Item(kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, 0, L"Delete to &RecycleBin", 151, 49, 110, 10, kRecycleId);
+  dialog.Item(kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, 0, L"&Include Sub Directories", 268, 49, 118, 10,
               kSubFoldersId);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, 0, kFindCaption, 144, 76, 78, 14, kFindId);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, 0, kExitCaption, 229, 76, 78, 14, kExitId);

@@ -8,7 +8,7 @@
 namespace keeplists {
 
 CookieKeepListWindow::CookieKeepListWindow(const std::wstring& programFolder)
-    : KeepListWindow({L"Cookies Options", L"Cookies", L"Current Cookies List", L"Cookies Keep List", true},
+    : KeepListWindow({L"Cookies Options", L"Cookies", L"&Current Cookies List", L"Cookies &Keep List", true},
                      CookieKeepListFile(programFolder)) {}
 
 void CookieKeepListWindow::Load() {

@@ -16,17 +16,6 @@ constexpr char kLineEnd[] = "\r\n";
 // Name and data buffers of the typed-URL enumeration, in characters, terminating NUL included.
 constexpr DWORD kEnumBuffer = 255;
 
-bool EndsWithLineEnd(HANDLE file) {
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size) || size.QuadPart == 0) return true;
-  LARGE_INTEGER last{};
-  last.QuadPart = size.QuadPart - 1;
-  char byte = 0;
-  DWORD read = 0;
-  return SetFilePointerEx(file, last, nullptr, FILE_BEGIN) && ::ReadFile(file, &byte, 1, &read, nullptr) &&
-         read == 1 && byte == '\n';
-}
-
 std::string StoredLine(std::wstring_view entry) {
   return platform::Narrow(WithoutTrailingBlanks(entry)) + kLineEnd;
 }
@@ -63,13 +52,17 @@ std::vector<std::wstring> LoadKeptUrls(const std::wstring& programFolder) {
 }
 
 bool AppendToKeepList(const std::wstring& file, std::wstring_view entry) {
-  platform::FileHandle out(CreateFileW(file.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                       OPEN_ALWAYS, 0, nullptr));
-  if (!out) return false;
-  // A list edited by hand may lack its last line end; the new entry must still be a line of its own.
-  std::string bytes = EndsWithLineEnd(out.get()) ? std::string() : std::string(kLineEnd);
+  std::string bytes;
+  if (KeepListExists(file)) {
+    // A list that exists but cannot be read must not be replaced by one that holds only the new entry.
+    std::optional<std::string> old = platform::ReadFileBytes(file);
+    if (!old) return false;
+    bytes = std::move(*old);
+    // A list edited by hand may lack its last line end; the new entry must still be a line of its own.
+    if (!bytes.empty() && bytes.back() != '\n') bytes += kLineEnd;
+  }
   bytes += StoredLine(entry);
-  return platform::WriteAll(out.get(), bytes);
+  return platform::ReplaceFileAtomically(file, bytes);
 }
 
 bool RewriteKeepList(const std::wstring& file, const std::vector<std::wstring>& entries) {

@@ -31,8 +31,10 @@ std::vector<std::wstring> LoadKeepList(const std::wstring& file);
 std::vector<std::wstring> LoadKeptCookies(const std::wstring& programFolder);
 std::vector<std::wstring> LoadKeptUrls(const std::wstring& programFolder);
 
-// Add: appends the entry without trailing blanks as one line, creating the file when absent. False
-// when the file cannot be written; the window keeps its list changed all the same.
+// Add: appends the entry without trailing blanks as one line, creating the file when absent. The
+// longer list replaces the old one in a single rename as RewriteKeepList does, so a full disk or a
+// crash in the middle never leaves half a line. False, with the file unchanged, when it cannot be
+// read or written.
 bool AppendToKeepList(const std::wstring& file, std::wstring_view entry);
 
 // Remove: replaces the whole file by the entries in order, each without trailing blanks. The new

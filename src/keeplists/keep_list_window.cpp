@@ -2,6 +2,7 @@
 
 #include "keeplists/keep_list_file.h"
 #include "keeplists/list_text_width.h"
+#include "ui/skin.h"
 
 namespace keeplists {
 
@@ -39,8 +40,8 @@ ui::DialogTemplate KeepListWindow::Template() const {
   dialog.Item(kButtonClass, BS_GROUPBOX, texts_.frame, 7, 4, 386, static_cast<short>(height - 11), kNoId);
   dialog.Item(kStaticClass, SS_LEFT, texts_.currentHeading, 14, 16, 160, 8, kNoId);
   dialog.Item(kListBoxClass, kListStyle | WS_GROUP, L"", 14, 26, 160, 108, kCurrentListId, WS_EX_CLIENTEDGE);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Add >", 180, 56, 40, 14, kAddId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"< Remove", 180, 76, 40, 14, kRemoveId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add >", 180, 56, 40, 14, kAddId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"< &Remove", 180, 76, 40, 14, kRemoveId);
   dialog.Item(kStaticClass, SS_LEFT, texts_.keepHeading, 226, 16, 160, 8, kNoId);
   dialog.Item(kListBoxClass, kListStyle, L"", 226, 26, 160, 108, kKeepListId, WS_EX_CLIENTEDGE);
   if (texts_.withPreview) {
@@ -85,6 +86,8 @@ void KeepListWindow::Initialize(HWND hwnd) {
   add_ = GetDlgItem(hwnd, kAddId);
   remove_ = GetDlgItem(hwnd, kRemoveId);
   preview_ = GetDlgItem(hwnd, kPreviewId);
+  // The keep list lies in the program folder, beside the skin.
+  ui::ApplySkinFile(hwnd, keepListFile_.substr(0, keepListFile_.find_last_of(L'\\')));
   Load();
 }
 
@@ -133,19 +136,27 @@ void KeepListWindow::LoadKeepListFile() {
 
 void KeepListWindow::Add() {
   std::wstring text = ListItemText(current_, SendMessageW(current_, LB_GETCURSEL, 0, 0));
-  SendMessageW(keep_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  // A file that cannot be written leaves the list on screen changed all the same.
-  AppendToKeepList(keepListFile_, text);
+  LRESULT added = SendMessageW(keep_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  // The list on screen shows what the file keeps, so an entry the file did not take goes again.
+  if (!AppendToKeepList(keepListFile_, text)) {
+    if (added >= 0) SendMessageW(keep_, LB_DELETESTRING, added, 0);
+    report_(hwnd_, L"Can't write " + keepListFile_ + L": \"" + text + L"\" is not kept.");
+  }
   ResetHorizontalExtent(keep_);
 }
 
 void KeepListWindow::Remove() {
   LRESULT selected = SendMessageW(keep_, LB_GETCURSEL, 0, 0);
+  std::wstring removed = selected != LB_ERR ? ListItemText(keep_, selected) : std::wstring();
   if (selected != LB_ERR) SendMessageW(keep_, LB_DELETESTRING, selected, 0);
   std::vector<std::wstring> remaining;
   LRESULT count = SendMessageW(keep_, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) remaining.push_back(ListItemText(keep_, i));
-  RewriteKeepList(keepListFile_, remaining);
+  // The file still keeps the entry, so the list on screen does too.
+  if (!RewriteKeepList(keepListFile_, remaining)) {
+    if (selected != LB_ERR) SendMessageW(keep_, LB_INSERTSTRING, selected, reinterpret_cast<LPARAM>(removed.c_str()));
+    report_(hwnd_, L"Can't write " + keepListFile_ + L": the list is not changed.");
+  }
   InvalidateRect(keep_, nullptr, TRUE);
   ResetHorizontalExtent(keep_);
 }

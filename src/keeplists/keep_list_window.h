@@ -4,6 +4,7 @@
 // The cookie window also previews the cookie file last clicked in either list.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ class KeepListWindow {
   HWND KeepList() const { return keep_; }
   HWND AddButton() const { return add_; }
   HWND RemoveButton() const { return remove_; }
+  // How Add and Remove tell the user that the keep-list file could not be written (a message box);
+  // tests replace it so that nothing blocks.
+  void SetReport(std::function<void(HWND owner, const std::wstring& message)> report) { report_ = std::move(report); }
 
  protected:
   struct Texts {
@@ -64,6 +68,9 @@ class KeepListWindow {
   HWND add_ = nullptr;
   HWND remove_ = nullptr;
   HWND preview_ = nullptr;
+  std::function<void(HWND owner, const std::wstring& message)> report_ = [](HWND owner, const std::wstring& message) {
+    MessageBoxW(owner, message.c_str(), L"Trellwipe", MB_OK | MB_ICONEXCLAMATION);
+  };
 };
 
 }  // namespace keeplists

@@ -13,6 +13,7 @@ namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 std::atomic<unsigned> tempCounter{0};
+std::atomic<long long> diskFullAfter{-1};
 
 // A new file beside `file`, with a name no other writer uses.
 FileHandle CreateSiblingTemp(const std::wstring& file, std::wstring& temp) {
@@ -24,7 +25,24 @@ FileHandle CreateSiblingTemp(const std::wstring& file, std::wstring& temp) {
   return FileHandle();
 }
 
+// The content write of a replacement, cut short where a full disk was arranged.
+bool WriteContent(HANDLE file, const std::string& bytes) {
+  long long room = diskFullAfter.load();
+  if (room < 0 || static_cast<size_t>(room) >= bytes.size()) return WriteAll(file, bytes);
+  WriteAll(file, bytes.substr(0, static_cast<size_t>(room)));
+  SetLastError(ERROR_DISK_FULL);
+  return false;
+}
+
+bool IsReadOnly(const std::wstring& file) {
+  DWORD attributes = GetFileAttributesW(file.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 }  // namespace
+
+ScopedDiskFull::ScopedDiskFull(size_t bytesBeforeFull) { diskFullAfter = static_cast<long long>(bytesBeforeFull); }
+ScopedDiskFull::~ScopedDiskFull() { diskFullAfter = -1; }
 
 std::optional<std::string> ReadFileBytes(const std::wstring& file, DWORD limit) {
   FileHandle in(CreateFileW(file.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -61,17 +79,59 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
           written == bytes.size());
 }
 
-bool ReplaceFileAtomically(const std::wstring& file, const std::string& bytes) {
-  std::wstring temp;
-  FileHandle out = CreateSiblingTemp(file, temp);
-  if (!out) return false;
-  bool written = WriteAll(out.get(), bytes) && FlushFileBuffers(out.get());
-  out.reset();
-  if (written && MoveFileExW(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
+bool CanReplaceFile(const std::wstring& file) {
+  DWORD attributes = GetFileAttributesW(file.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
+    // The rename needs the same access an open for writing and deleting asks for.
+    FileHandle probe(CreateFileW(file.c_str(), GENERIC_WRITE | DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!probe) return false;
   }
+  std::wstring temp;
+  FileHandle sibling = CreateSiblingTemp(file, temp);
+  if (!sibling) return false;
+  sibling.reset();
   DeleteFileW(temp.c_str());
-  return false;
+  return true;
+}
+
+PendingReplacement::PendingReplacement(const std::wstring& file, const std::string& bytes) : file_(file) {
+  if (IsReadOnly(file)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return;
+  }
+  FileHandle out = CreateSiblingTemp(file, temp_);
+  if (!out) {
+    temp_.clear();
+    return;
+  }
+  ready_ = WriteContent(out.get(), bytes) && FlushFileBuffers(out.get());
+  DWORD error = GetLastError();
+  out.reset();
+  SetLastError(error);
+}
+
+PendingReplacement::~PendingReplacement() {
+  if (temp_.empty()) return;
+  DWORD error = GetLastError();
+  DeleteFileW(temp_.c_str());
+  SetLastError(error);
+}
+
+bool PendingReplacement::Commit() {
+  if (!ready_) return false;
+  ready_ = false;
+  if (!MoveFileExW(temp_.c_str(), file_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+  temp_.clear();
+  return true;
+}
+
+bool ReplaceFileAtomically(const std::wstring& file, const std::string& bytes) {
+  PendingReplacement replacement(file, bytes);
+  return replacement.Ready() && replacement.Commit();
 }
 
 }  // namespace platform

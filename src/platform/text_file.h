@@ -17,8 +17,45 @@ std::vector<std::wstring> ReadTextLines(const std::wstring& file);
 
 bool WriteAll(HANDLE file, const std::string& bytes);
 
+// Whether ReplaceFileAtomically could replace the file now: its folder takes a new file, and the file,
+// when it exists, is not read-only and not held open by anyone who forbids writing or deleting it.
+// A save of several files asks this for all of them before it writes the first.
+bool CanReplaceFile(const std::wstring& file);
+
+// A replacement written in full to a new sibling file and flushed, but not yet renamed over the file,
+// so that a save of several files can write all of them before it puts the first in place. The
+// sibling is removed unless Commit moved it; a read-only file is refused as by ReplaceFileAtomically.
+class PendingReplacement {
+ public:
+  PendingReplacement(const std::wstring& file, const std::string& bytes);
+  ~PendingReplacement();
+  PendingReplacement(const PendingReplacement&) = delete;
+  PendingReplacement& operator=(const PendingReplacement&) = delete;
+
+  // The content is written; the last error says why when it is not.
+  bool Ready() const { return ready_; }
+  // Renames the written content over the file in one step; false leaves the old file in place.
+  bool Commit();
+
+ private:
+  std::wstring file_, temp_;
+  bool ready_ = false;
+};
+
 // Writes the content to a new sibling file, flushes it, then renames it over `file` in one step:
-// the old file is never opened for writing, so a failure at any moment leaves it whole.
+// the old file is never opened for writing, so a failure at any moment leaves it whole and the
+// sibling is removed. A read-only file is refused: Windows would refuse the rename, and a user who
+// protected a list means it to stay.
 bool ReplaceFileAtomically(const std::wstring& file, const std::string& bytes);
+
+// While one lives, the content writes of ReplaceFileAtomically stop with ERROR_DISK_FULL after
+// `bytesBeforeFull` bytes, as on a full disk; tests use it to reach that failure.
+class ScopedDiskFull {
+ public:
+  explicit ScopedDiskFull(size_t bytesBeforeFull);
+  ~ScopedDiskFull();
+  ScopedDiskFull(const ScopedDiskFull&) = delete;
+  ScopedDiskFull& operator=(const ScopedDiskFull&) = delete;
+};
 
 }  // namespace platform

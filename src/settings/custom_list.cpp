@@ -19,6 +19,27 @@ std::wstring LocalDateTime(const FILETIME& utc) {
   return platform::GeneralDateTime(local);
 }
 
+bool IsEntryPath(const std::wstring& path) {
+  for (wchar_t c : path) {
+    if (c < L' ') return false;
+  }
+  wchar_t letter = path.empty() ? L'\0' : static_cast<wchar_t>(path[0] | 0x20);
+  bool drive = path.size() >= 3 && letter >= L'a' && letter <= L'z' && path[1] == L':' && path[2] == L'\\';
+  bool share = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\';
+  return drive || share;
+}
+
+bool RoundTrips(const std::wstring& path) { return platform::Widen(platform::Narrow(path)) == path; }
+
+// Compared by their full long forms, as the same file may be reached by a short and a long name.
+std::wstring LongForm(const std::wstring& path) {
+  DWORD size = GetLongPathNameW(path.c_str(), nullptr, 0);
+  if (size == 0) return L"";
+  std::wstring full(size, L'\0');
+  full.resize(GetLongPathNameW(path.c_str(), full.data(), size));
+  return full;
+}
+
 }  // namespace
 
 std::wstring CustomListFile(const std::wstring& programFolder) { return programFolder + L"\\cusd.dat"; }
@@ -27,14 +48,35 @@ std::vector<CustomEntry> ReadCustomList(const std::wstring& file) {
   std::vector<CustomEntry> entries;
   for (const std::wstring& line : platform::ReadTextLines(file)) {
     size_t tab = line.find(L'\t');
-    if (tab == std::wstring::npos) {
-      entries.push_back({line, L""});
-      continue;
+    CustomEntry entry{line.substr(0, tab), L""};
+    if (tab != std::wstring::npos) {
+      size_t next = line.find(L'\t', tab + 1);
+      entry.type = line.substr(tab + 1, next == std::wstring::npos ? next : next - tab - 1);
     }
-    size_t next = line.find(L'\t', tab + 1);
-    entries.push_back({line.substr(0, tab), line.substr(tab + 1, next == std::wstring::npos ? next : next - tab - 1)});
+    if (IsEntryPath(entry.path)) entries.push_back(std::move(entry));
   }
   return entries;
+}
+
+std::optional<std::wstring> StorablePath(const std::wstring& path) {
+  if (RoundTrips(path)) return path;
+  DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::wstring shortPath(size, L'\0');
+  shortPath.resize(GetShortPathNameW(path.c_str(), shortPath.data(), size));
+  std::wstring longForm = LongForm(path);
+  if (shortPath.empty() || !RoundTrips(shortPath) || longForm.empty() || LongForm(shortPath) != longForm) {
+    return std::nullopt;
+  }
+  return shortPath;
+}
+
+std::vector<std::wstring> UnstorablePaths(const std::vector<CustomEntry>& entries) {
+  std::vector<std::wstring> paths;
+  for (const CustomEntry& entry : entries) {
+    if (!StorablePath(entry.path)) paths.push_back(entry.path);
+  }
+  return paths;
 }
 
 CustomRow DescribeCustomEntry(const CustomEntry& entry, std::wstring_view sizePattern) {
@@ -60,10 +102,19 @@ std::vector<CustomRow> LoadCustomRows(const std::wstring& file) {
   return rows;
 }
 
-bool WriteCustomList(const std::wstring& file, const std::vector<CustomEntry>& entries) {
+std::optional<std::string> CustomListText(const std::vector<CustomEntry>& entries) {
   std::wstring text;
-  for (const CustomEntry& entry : entries) text += entry.path + L"\t" + entry.type + L"\r\n";
-  return platform::ReplaceFileAtomically(file, platform::Narrow(text));
+  for (const CustomEntry& entry : entries) {
+    std::optional<std::wstring> path = StorablePath(entry.path);
+    if (!path) return std::nullopt;
+    text += *path + L"\t" + entry.type + L"\r\n";
+  }
+  return platform::Narrow(text);
+}
+
+bool WriteCustomList(const std::wstring& file, const std::vector<CustomEntry>& entries) {
+  std::optional<std::string> text = CustomListText(entries);
+  return text && platform::ReplaceFileAtomically(file, *text);
 }
 
 void RunCustomItems(engine::ItemContext& context) {

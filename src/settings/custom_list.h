@@ -1,6 +1,7 @@
 #pragma once
 // The user's own files and folders that every run deletes: "cusd.dat", one "path<TAB>type" line
 // each, type "File" or "Folder".
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +17,18 @@ struct CustomEntry {
 
 std::wstring CustomListFile(const std::wstring& programFolder);
 
-// The entries in file order; a line without a tab has an empty type.
+// The entries in file order; a line without a tab has an empty type. A line whose path is not a full
+// path ("X:\..." or "\\server\...") or holds control characters is no entry: a damaged file must not
+// make the run erase a file named by a fragment of it, relative to wherever the program runs.
 std::vector<CustomEntry> ReadCustomList(const std::wstring& file);
+
+// The path as the list file, in the system's code page, can hold it: the path itself when the code
+// page has all its characters, else its short (8.3) name when the file system gives one that the code
+// page holds and that leads to the same file or folder; nothing when neither can be stored.
+std::optional<std::wstring> StorablePath(const std::wstring& path);
+
+// The paths among the entries that StorablePath cannot store, in order.
+std::vector<std::wstring> UnstorablePaths(const std::vector<CustomEntry>& entries);
 
 // One row of the window's list: the stored path and type, and the size and date shown beside them.
 struct CustomRow {
@@ -38,7 +49,11 @@ CustomRow DescribeCustomEntry(const CustomEntry& entry, std::wstring_view sizePa
 // The entries of the file whose paths still exist, described with kLoadedSizePattern.
 std::vector<CustomRow> LoadCustomRows(const std::wstring& file);
 
-// Replaces the file with the entries in order, or leaves it whole and returns false.
+// The file's content for the entries in order, each path as StorablePath gives it; nothing when a
+// path cannot be stored at all.
+std::optional<std::string> CustomListText(const std::vector<CustomEntry>& entries);
+
+// Replaces the file with CustomListText, or leaves the file whole and returns false.
 bool WriteCustomList(const std::wstring& file, const std::vector<CustomEntry>& entries);
 
 // The run's custom-item stage: the row "Custom Item", then every entry that still exists.

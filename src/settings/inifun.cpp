@@ -2,10 +2,138 @@
 
 #include <windows.h>
 
+#include <array>
+#include <cstring>
+#include <map>
+#include <type_traits>
+
 #include "platform/format.h"
 #include "platform/text.h"
+#include "platform/text_file.h"
 
 namespace inifun {
+
+namespace {
+
+// A file that begins with this mark is one of the profile functions' Unicode files.
+constexpr char kUtf16Mark[] = "\xFF\xFE";
+
+std::wstring AsWide(const std::string& text) { return platform::Widen(text); }
+const std::wstring& AsWide(const std::wstring& text) { return text; }
+
+template <class Text>
+Text FromWide(const std::wstring& text) {
+  if constexpr (std::is_same_v<Text, std::wstring>) {
+    return text;
+  } else {
+    return platform::Narrow(text);
+  }
+}
+
+template <class Text>
+Text Trimmed(const Text& text) {
+  using Char = typename Text::value_type;
+  const Char blanks[] = {Char(' '), Char('\t'), Char('\r'), Char(0)};
+  size_t first = text.find_first_not_of(blanks);
+  if (first == Text::npos) return Text();
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+template <class Text>
+struct Line {
+  Text raw;                  // as stored, its line end included
+  bool header = false;       // "[section]"
+  std::wstring name;         // the section's or the key's name in lower case; empty for other lines
+  size_t valueStart = 0;     // keys: where the value begins, after the "="
+};
+
+template <class Text>
+std::vector<Line<Text>> SplitLines(const Text& text) {
+  using Char = typename Text::value_type;
+  std::vector<Line<Text>> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(Char('\n'), start);
+    end = end == Text::npos ? text.size() : end + 1;
+    Line<Text> line;
+    line.raw = text.substr(start, end - start);
+    Text content = Trimmed(line.raw.substr(0, line.raw.find(Char('\n'))));
+    if (!content.empty() && content[0] == Char('[')) {
+      line.header = true;
+      line.name = platform::ToLower(platform::Trim(AsWide(content.substr(1, content.find(Char(']')) - 1))));
+    } else if (size_t equals = line.raw.find(Char('=')); equals != Text::npos && !content.empty()) {
+      line.name = platform::ToLower(platform::Trim(AsWide(Trimmed(line.raw.substr(0, equals)))));
+      line.valueStart = equals + 1;
+    }
+    lines.push_back(std::move(line));
+    start = end;
+  }
+  return lines;
+}
+
+template <class Text>
+void EndLine(Text& text) {
+  using Char = typename Text::value_type;
+  if (!text.empty() && text.back() != Char('\n')) text += FromWide<Text>(L"\r\n");
+}
+
+template <class Text>
+Text ApplyChanges(const Text& text, const std::vector<std::array<std::wstring, 3>>& changes) {
+  std::vector<Line<Text>> lines = SplitLines(text);
+  // The first block of each section, and the last line in it that is not blank.
+  std::map<std::wstring, size_t> firstHeader;
+  std::map<size_t, size_t> lastContent;
+  std::map<std::pair<size_t, std::wstring>, size_t> firstKey;
+  size_t block = SIZE_MAX;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].header) {
+      block = firstHeader.emplace(lines[i].name, i).second ? i : SIZE_MAX;
+      if (block != SIZE_MAX) lastContent[block] = i;
+      continue;
+    }
+    if (block == SIZE_MAX) continue;
+    if (lines[i].raw.find_first_not_of(FromWide<Text>(L" \t\r\n")) != Text::npos) lastContent[block] = i;
+    if (!lines[i].name.empty()) firstKey.emplace(std::make_pair(block, lines[i].name), i);
+  }
+  std::map<size_t, Text> addedToSection;
+  std::vector<std::wstring> newSectionOrder;
+  std::map<std::wstring, Text> newSections;
+  for (const auto& [section, key, value] : changes) {
+    std::wstring sectionName = platform::ToLower(platform::Trim(section));
+    Text entry = FromWide<Text>(key + L"=" + value + L"\r\n");
+    auto header = firstHeader.find(sectionName);
+    if (header == firstHeader.end()) {
+      if (newSections.emplace(sectionName, FromWide<Text>(L"[" + section + L"]\r\n")).second) {
+        newSectionOrder.push_back(sectionName);
+      }
+      newSections[sectionName] += entry;
+      continue;
+    }
+    auto existing = firstKey.find({header->second, platform::ToLower(platform::Trim(key))});
+    if (existing == firstKey.end()) {
+      addedToSection[lastContent[header->second]] += entry;
+      continue;
+    }
+    Line<Text>& line = lines[existing->second];
+    Text ending = line.raw.substr(line.raw.find_last_not_of(FromWide<Text>(L"\r\n")) + 1);
+    line.raw = line.raw.substr(0, line.valueStart) + FromWide<Text>(value) + ending;
+  }
+  Text result;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    result += lines[i].raw;
+    if (auto added = addedToSection.find(i); added != addedToSection.end()) {
+      EndLine(result);
+      result += added->second;
+    }
+  }
+  for (const std::wstring& name : newSectionOrder) {
+    EndLine(result);
+    result += newSections[name];
+  }
+  return result;
+}
+
+}  // namespace
 
 // The wide profile functions keep a file that is not Unicode in the system's 8-bit code page, and a
 // file they create is such a file, so the settings stay 8-bit text while names of any language work
@@ -36,6 +164,44 @@ SectionLines ReadIniSection(const std::wstring& section, const std::wstring& fil
     p = nul + 1;
   }
   return SectionLines(std::move(lines));
+}
+
+void IniBatch::Set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+  std::wstring stored = value.substr(0, kWriteLimit);
+  for (Change& change : changes_) {
+    if (platform::EqualsNoCase(platform::Trim(change.section), platform::Trim(section)) &&
+        platform::EqualsNoCase(platform::Trim(change.key), platform::Trim(key))) {
+      change.value = stored;
+      return;
+    }
+  }
+  changes_.push_back({section, key, stored});
+}
+
+std::optional<std::string> IniBatch::Render() const {
+  std::string bytes;
+  if (GetFileAttributesW(file_.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    // A file that exists but cannot be read must not be replaced by one that holds only this save.
+    std::optional<std::string> old = platform::ReadFileBytes(file_);
+    if (!old) return std::nullopt;
+    bytes = std::move(*old);
+  } else if (DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+    return std::nullopt;
+  }
+  std::vector<std::array<std::wstring, 3>> changes;
+  for (const Change& change : changes_) changes.push_back({change.section, change.key, change.value});
+  if (!bytes.starts_with(std::string_view(kUtf16Mark, 2))) return ApplyChanges(bytes, changes);
+  std::wstring text((bytes.size() - 2) / sizeof(wchar_t), L'\0');
+  memcpy(text.data(), bytes.data() + 2, text.size() * sizeof(wchar_t));
+  text = ApplyChanges(text, changes);
+  std::string stored(kUtf16Mark, 2);
+  stored.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+  return stored;
+}
+
+bool IniBatch::Commit() const {
+  std::optional<std::string> content = Render();
+  return content && platform::ReplaceFileAtomically(file_, *content);
 }
 
 std::wstring GetWindowsVersionText() {

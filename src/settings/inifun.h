@@ -1,5 +1,6 @@
 #pragma once
 // All access to INI files: the settings file and the plug-in definitions.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,30 @@ class SectionLines {
 
  private:
   std::vector<std::wstring> lines_;
+};
+
+// Values for one INI file gathered in memory and stored by a single atomic replacement of the file:
+// a save of many values lands whole or not at all, costs one rewrite however large the file is, and
+// every line it does not change stays as it was, byte for byte. Names match as the profile functions
+// match them (letter case does not count, blanks around them do not count); a new key goes after the
+// last line of its section, a new section at the end of the file.
+class IniBatch {
+ public:
+  explicit IniBatch(std::wstring file) : file_(std::move(file)) {}
+
+  // Cut like WriteIniValue; a later value for the same section and key replaces an earlier one.
+  void Set(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+  // The file's new content; nothing when the file exists but cannot be read.
+  std::optional<std::string> Render() const;
+  // False when the file could not be read or replaced; it is then unchanged.
+  bool Commit() const;
+
+ private:
+  struct Change {
+    std::wstring section, key, value;
+  };
+  std::wstring file_;
+  std::vector<Change> changes_;
 };
 
 SectionLines ReadIniSection(const std::wstring& section, const std::wstring& file);

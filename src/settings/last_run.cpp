@@ -5,11 +5,13 @@
 
 namespace settings {
 
-void SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys,
+bool SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys,
                  double releasedBytes) {
-  inifun::WriteIniValue(settingsFile, L"Options", L"lastclean", platform::GeneralDateTime(when));
-  inifun::WriteIniValue(settingsFile, L"Options", L"regnum", platform::FormatNumber(cleanedKeys));
-  inifun::WriteIniValue(settingsFile, L"Options", L"filesize", platform::FormatNumber(releasedBytes));
+  inifun::IniBatch batch(settingsFile);
+  batch.Set(L"Options", L"lastclean", platform::GeneralDateTime(when));
+  batch.Set(L"Options", L"regnum", platform::FormatNumber(cleanedKeys));
+  batch.Set(L"Options", L"filesize", platform::FormatNumber(releasedBytes));
+  return batch.Commit();
 }
 
 LastRun LoadLastRun(const std::wstring& settingsFile) {

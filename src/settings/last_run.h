@@ -12,7 +12,8 @@ struct LastRun {
   double releasedBytes = 0;  // numeric value of "filesize"
 };
 
-void SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys,
+// The three values land together or not at all; false when the file could not be replaced.
+bool SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys,
                  double releasedBytes);
 LastRun LoadLastRun(const std::wstring& settingsFile);
 

@@ -104,25 +104,18 @@ void WriteIePages(const std::array<const wchar_t*, 3>& keys, std::wstring startP
   regfun::WriteRegistryString(keys[2], L"Start Page", startPage);
 }
 
-void SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey) {
+bool SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey) {
   const std::wstring file = SettingsFile(programFolder);
-  auto store = [&](const wchar_t* key, const std::wstring& value) { inifun::WriteIniValue(file, kSection, key, value); };
-
-  WriteIePages(kIeMainKeys, options.startPage, options.windowTitle);
+  inifun::IniBatch batch(file);
+  auto store = [&](const wchar_t* key, const std::wstring& value) { batch.Set(kSection, key, value); };
 
   // Arming twice or disarming keys that were never armed would disturb the main window's hot keys.
   bool armed = inifun::FlagTest(inifun::ReadIniValue(file, kSection, L"bosskey"));
-  if (options.bossKey && !armed) {
-    store(L"bosskey", L"1");
-    if (bossKey.arm) bossKey.arm();
-  } else if (!options.bossKey && armed) {
-    store(L"bosskey", L"0");
-    if (bossKey.disarm) bossKey.disarm();
-  }
-
+  bool arm = options.bossKey && !armed;
+  bool disarm = !options.bossKey && armed;
+  if (arm) store(L"bosskey", L"1");
+  if (disarm) store(L"bosskey", L"0");
   store(L"startup", Flag(options.startup));
-  SetStartWithWindows(programFolder, options.startup);
-
   store(L"autoclean", Flag(options.autoCheck));
   store(L"exit", Flag(options.exitAfter));
   store(L"securely", Flag(options.securely));
@@ -130,6 +123,15 @@ void SaveOptions(const std::wstring& programFolder, const Options& options, cons
   store(L"WindowsShutdown", Flag(options.windowsShutdown));
   store(L"CleanDays", CleanDaysText(options.days));
   store(L"CleanTime", options.cleanTime);
+  // The file is the one step that can fail; when it does, the registry and the hot keys stay as they
+  // were too, so what the window shows next time is what is in force.
+  if (!batch.Commit()) return false;
+
+  WriteIePages(kIeMainKeys, options.startPage, options.windowTitle);
+  if (arm && bossKey.arm) bossKey.arm();
+  if (disarm && bossKey.disarm) bossKey.disarm();
+  SetStartWithWindows(programFolder, options.startup);
+  return true;
 }
 
 }  // namespace settings

@@ -61,10 +61,10 @@ std::wstring CleanDaysText(const std::array<BoxState, 7>& days);
 
 Options LoadOptions(const std::wstring& programFolder);
 
-// Stores everything in order: the Internet Explorer values, the boss key (switched only when it
-// changes), the Run entry, the remaining flags, "CleanDays" and "CleanTime". A failing step is
-// skipped and the next one runs.
-void SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey);
+// Stores the flags (the boss key's only when it changes), "CleanDays" and "CleanTime" in one
+// replacement of the settings file, then the Internet Explorer values, the boss key's switch and
+// the Run entry. False, with nothing stored or switched, when the settings file cannot be written.
+bool SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey);
 
 // Writes "Start Page" and "Window Title" under each existing key (an empty text becomes one blank);
 // a key that does not exist is skipped and not created.

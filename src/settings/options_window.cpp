@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "settings/item_flags.h"
 #include "ui/boss_key.h"
 #include "platform/window_text.h"
 #include "ui/dialog_template.h"
@@ -20,8 +21,8 @@ using ui::kEditClass;
 using ui::kStaticClass;
 
 constexpr const wchar_t* kTabs[] = {L"General", L"Schedule", L"Homepage"};
-constexpr const wchar_t* kDays[] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
-                                    L"Thursday", L"Friday", L"Saturday"};
+constexpr const wchar_t* kDays[] = {L"S&unday",   L"&Monday", L"&Tuesday", L"&Wednesday",
+                                    L"T&hursday", L"&Friday", L"Satu&rday"};
 constexpr wchar_t kBossKeyText[] =
     L"If this is checked,you can press the Hotkey Windows key + Z to hide all IE windows,and windows key + Shift + "
     L"Z to show all IE windows.you can hide the browser windows and folder windows when your boss or anyone else you "
@@ -40,36 +41,36 @@ ui::DialogTemplate OptionsTemplate() {
   d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"", 6, 6, 268, 176, SSTab1);
 
   d.Item(kButtonClass, kFrame, L"General", 12, 24, 256, 70, GeneralFrame);
-  d.Item(kButtonClass, kCheck | WS_GROUP, L"Load Trellwipe on Windows Start Up", 20, 36, 240, 10, Check2);
-  d.Item(kButtonClass, kCheck, L"Automatically check for new versions", 20, 50, 240, 10, Check3);
-  d.Item(kButtonClass, kCheck, L"Exit after cleaning", 20, 64, 240, 10, Check4);
-  d.Item(kButtonClass, kCheck, L"Enable Securely Cleaning", 20, 78, 240, 10, Check6);
+  d.Item(kButtonClass, kCheck | WS_GROUP, L"&Load Trellwipe on Windows Start Up", 20, 36, 240, 10, Check2);
+  d.Item(kButtonClass, kCheck, L"Automatically &check for new versions", 20, 50, 240, 10, Check3);
+  d.Item(kButtonClass, kCheck, L"E&xit after cleaning", 20, 64, 240, 10, Check4);
+  d.Item(kButtonClass, kCheck, L"Enable &Securely Cleaning", 20, 78, 240, 10, Check6);
   d.Item(kButtonClass, kFrame, L"Boss Key", 12, 98, 256, 80, BossKeyFrame);
-  d.Item(kButtonClass, kCheck, L"Enable Boss Key", 20, 110, 240, 10, Check1);
+  d.Item(kButtonClass, kCheck, L"Enable &Boss Key", 20, 110, 240, 10, Check1);
   d.Item(kStaticClass, SS_LEFT, kBossKeyText, 20, 124, 228, 50, BossKeyLabel);
 
   d.Item(kButtonClass, kFrame, L"Schedule", 12, 24, 256, 92, ScheduleFrame);
-  d.Item(kStaticClass, SS_LEFT, L"Start clean at", 20, 38, 60, 10, StartCleanLabel);
+  d.Item(kStaticClass, SS_LEFT, L"Start clean &at", 20, 38, 60, 10, StartCleanLabel);
   d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 84, 36, 60, 120, cmbStartTime);
   for (int day = 0; day < 7; ++day) {
     auto x = static_cast<short>(20 + (day % 4) * 60);
     auto y = static_cast<short>(56 + (day / 4) * 14);
     d.Item(kButtonClass, kDayCheck, kDays[day], x, y, 56, 10, static_cast<WORD>(chkSunday + day));
   }
-  d.Item(kButtonClass, kCheck, L"Run daily", 20, 90, 100, 10, chkDaily);
+  d.Item(kButtonClass, kCheck, L"Run &daily", 20, 90, 100, 10, chkDaily);
   d.Item(kButtonClass, kFrame, L"Schedule", 12, 120, 256, 56, RunAtFrame);
   d.Item(kStaticClass, SS_LEFT, L"Run Cleaning at", 20, 134, 100, 10, RunAtLabel);
-  d.Item(kButtonClass, kCheck, L"Windows Startup", 20, 150, 100, 10, Check7);
-  d.Item(kButtonClass, kCheck, L"Windows Shutdown", 130, 150, 100, 10, Check8);
+  d.Item(kButtonClass, kCheck, L"Windows Startu&p", 20, 150, 100, 10, Check7);
+  d.Item(kButtonClass, kCheck, L"Windows Shutdow&n", 130, 150, 100, 10, Check8);
 
   d.Item(kButtonClass, kFrame, L"", 12, 24, 256, 40, HomepageFrame);
   d.Item(kStaticClass, SS_LEFT, L"Internet Explorer Home Page Settings", 20, 34, 240, 10, HomepageLabel);
   d.Item(kStaticClass, SS_LEFT, L"Prevent your home page from being changed by websites", 20, 48, 240, 10,
          PreventLabel);
   d.Item(kButtonClass, kFrame, L"IE Home Page", 12, 70, 256, 56, IeHomePageFrame);
-  d.Item(kStaticClass, SS_LEFT, L"Reset HomePage To", 20, 86, 76, 10, ResetLabel);
+  d.Item(kStaticClass, SS_LEFT, L"R&eset HomePage To", 20, 86, 76, 10, ResetLabel);
   d.Item(kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_GROUP, L"", 100, 84, 160, 12, Text1);
-  d.Item(kStaticClass, SS_LEFT, L"Window Title", 20, 106, 76, 10, TitleLabel);
+  d.Item(kStaticClass, SS_LEFT, L"W&indow Title", 20, 106, 76, 10, TitleLabel);
   d.Item(kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, L"", 100, 104, 160, 12, Text2);
 
   d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, 188, 50, 14, Command1);
@@ -239,7 +240,11 @@ void OptionsWindow::Accept() {
     bossKey.arm = [main] { ui::ArmBossKey(main); };
     bossKey.disarm = [main] { ui::DisarmBossKey(main); };
   }
-  SaveOptions(programFolder_, Read(), bossKey);
+  // The window stays open with the user's choices, so that they can be saved once the file allows it.
+  if (!SaveOptions(programFolder_, Read(), bossKey)) {
+    report_(hwnd_, L"Can't write " + SettingsFile(programFolder_) + L": the options are not saved.");
+    return;
+  }
   accepted_ = true;
   Close();
 }

@@ -2,6 +2,7 @@
 // "Options": everything that is not a cleaning item.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "settings/options.h"
@@ -45,6 +46,9 @@ class OptionsWindow {
   // The tab shown, counted from 0.
   int Page() const { return page_; }
   bool Accepted() const { return accepted_; }
+  // How OK tells the user that the options could not be saved (a message box); tests replace it so
+  // that nothing blocks.
+  void SetReport(std::function<void(HWND owner, const std::wstring& message)> report) { report_ = std::move(report); }
 
  private:
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -62,6 +66,9 @@ class OptionsWindow {
   bool accepted_ = false;
   int page_ = 0;
   HWND hwnd_ = nullptr;
+  std::function<void(HWND owner, const std::wstring& message)> report_ = [](HWND owner, const std::wstring& message) {
+    MessageBoxW(owner, message.c_str(), L"Trellwipe", MB_OK | MB_ICONEXCLAMATION);
+  };
 };
 
 // Opens the window modally. The boss key is armed or disarmed on mainWindow when the user changes it.

@@ -15,11 +15,13 @@
 #include "platform/com_ptr.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/text_file.h"
 #include "settings/custom_list.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/selection_layout.h"
 #include "ui/dialog_template.h"
+#include "ui/dpi.h"
 #include "ui/skin.h"
 
 namespace settings {
@@ -95,7 +97,7 @@ void AddColumns(HWND list, std::initializer_list<std::pair<const wchar_t*, int>>
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = const_cast<wchar_t*>(header);
-    column.cx = width;
+    column.cx = ui::Scale(width, ui::WindowDpi(list));  // widths designed at 96 DPI
     ListView_InsertColumn(list, index++, &column);
   }
 }
@@ -404,11 +406,11 @@ void SelectionWindow::BuildCustomPage(HWND page) {
   AddColumns(customList_, {{L"Name", 360}, {L"Type", 60}, {L"Size", 80}, {L"Modified", 150}});
   const int buttonTop = area.cy - 22;
   buttons_[L"Command101"] =
-      MakeChild(page, WC_BUTTONW, L"Add", BS_PUSHBUTTON | WS_TABSTOP, {10, buttonTop, 50, 14}, kAddId);
+      MakeChild(page, WC_BUTTONW, L"&Add", BS_PUSHBUTTON | WS_TABSTOP, {10, buttonTop, 50, 14}, kAddId);
   buttons_[L"Command102"] =
-      MakeChild(page, WC_BUTTONW, L"Remove", BS_PUSHBUTTON | WS_TABSTOP, {66, buttonTop, 50, 14}, kRemoveId);
+      MakeChild(page, WC_BUTTONW, L"&Remove", BS_PUSHBUTTON | WS_TABSTOP, {66, buttonTop, 50, 14}, kRemoveId);
   buttons_[L"Command2"] =
-      MakeChild(page, WC_BUTTONW, L"Clear", BS_PUSHBUTTON | WS_TABSTOP, {122, buttonTop, 50, 14}, kClearId);
+      MakeChild(page, WC_BUTTONW, L"C&lear", BS_PUSHBUTTON | WS_TABSTOP, {122, buttonTop, 50, 14}, kClearId);
 }
 
 void SelectionWindow::Load() {
@@ -593,29 +595,54 @@ void SelectionWindow::RemoveCustomRow() {
   if (selected >= 0 && !ItemText(customList_, selected, 0).empty()) ListView_DeleteItem(customList_, selected);
 }
 
-// Stops before the plug-ins and tabs when the custom list cannot be written, leaving the window
-// open with the list the user made.
+// Writes nothing when the custom list or the settings file cannot be written, leaving the window open
+// with what the user chose: both are written in full beside their files before either is renamed
+// into place.
 bool SelectionWindow::Save() {
   const std::wstring settingsFile = SettingsFile(programFolder_);
-  auto flags = ItemFlags();
-  for (size_t i = 0; i < flags.size(); ++i) {
-    inifun::WriteIniValue(settingsFile, flags[i].section, flags[i].key, IsTicked(itemBoxes_[i]) ? L"1" : L"0");
-  }
+  const std::wstring listFile = CustomListFile(programFolder_);
   std::vector<CustomEntry> entries;
   for (int row = 0, count = ListView_GetItemCount(customList_); row < count; ++row) {
     entries.push_back({ItemText(customList_, row, 0), ItemText(customList_, row, 1)});
   }
-  const std::wstring listFile = CustomListFile(programFolder_);
-  if (!WriteCustomList(listFile, entries)) {
-    services_.report(hwnd_, L"Can't write " + listFile + L": the custom items are not saved.");
+  std::vector<std::wstring> unstorable = UnstorablePaths(entries);
+  if (!unstorable.empty()) {
+    services_.report(hwnd_, L"Can't store " + unstorable.front() + L" in " + listFile +
+                                L": its name has characters that this system's code page lacks. Rename it, or "
+                                L"remove it from the custom items, and press OK again.");
+    return false;
+  }
+  inifun::IniBatch batch(settingsFile);
+  auto flags = ItemFlags();
+  for (size_t i = 0; i < flags.size(); ++i) {
+    batch.Set(flags[i].section, flags[i].key, IsTicked(itemBoxes_[i]) ? L"1" : L"0");
+  }
+  batch.Set(L"setting", L"tab1", std::to_wstring(TabCtrl_GetCurSel(outerTabs_)));
+  batch.Set(L"setting", L"tab2", std::to_wstring(TabCtrl_GetCurSel(browserTabs_)));
+  std::optional<std::string> settingsText = batch.Render();
+  auto notSaved = [&](const std::wstring& file) {
+    services_.report(hwnd_, L"Can't write " + file + L": the settings are not saved.");
+    return false;
+  };
+  // A file held open by another program only refuses the rename, so that is asked first as well.
+  if (!platform::CanReplaceFile(listFile)) return notSaved(listFile);
+  if (!settingsText || !platform::CanReplaceFile(settingsFile)) return notSaved(settingsFile);
+  std::optional<std::string> listText = CustomListText(entries);
+  if (!listText) return notSaved(listFile);
+  platform::PendingReplacement list(listFile, *listText);
+  if (!list.Ready()) return notSaved(listFile);
+  platform::PendingReplacement settings(settingsFile, *settingsText);
+  if (!settings.Ready()) return notSaved(settingsFile);
+  if (!list.Commit()) return notSaved(listFile);
+  // Only a rename refused in the instant since the checks gets here, with the custom list saved.
+  if (!settings.Commit()) {
+    services_.report(hwnd_, L"Can't write " + settingsFile + L": the cleaning settings are not saved.");
     return false;
   }
   const std::wstring pluginFolder = plugins::PluginFolder(programFolder_);
   for (int row = 0, count = ListView_GetItemCount(pluginList_); row < count; ++row) {
     plugins::WritePluginSwitch(pluginFolder, ItemText(pluginList_, row, 0), ListView_GetCheckState(pluginList_, row));
   }
-  inifun::WriteIniValue(settingsFile, L"setting", L"tab1", std::to_wstring(TabCtrl_GetCurSel(outerTabs_)));
-  inifun::WriteIniValue(settingsFile, L"setting", L"tab2", std::to_wstring(TabCtrl_GetCurSel(browserTabs_)));
   return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/dpi.h"
+#include "ui/keyboard.h"
 #include "ui/skin.h"
 
 namespace ui {
@@ -36,32 +38,23 @@ bool DetailsWindow::Create(HWND owner, bool visible) {
                        owner, nullptr, instance, this)) {
     return false;
   }
-  NONCLIENTMETRICSW metrics = {};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+  dpi_ = WindowDpi(hwnd_);
+  if (dpi_ != kDesignDpi) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, Scale(640, dpi_), Scale(400, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  LOGFONTW font = MessageFont(dpi_);
+  font_.reset(CreateFontIndirectW(&font));
   list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT |
                               LBS_NOSEL,
                           0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
-  close_ = CreateWindowExW(0, L"BUTTON", L"Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
+  close_ = CreateWindowExW(0, L"BUTTON", L"&Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
                            hwnd_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCloseId)), instance, nullptr);
   for (HWND control : {list_, close_}) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   }
-  // Long paths scroll sideways instead of being cut.
-  int widest = 0;
-  HDC dc = GetDC(list_);
-  HGDIOBJ previous = SelectObject(dc, font_.get());
-  for (const std::wstring& line : lines_) {
-    SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
-    widest = std::max(widest, static_cast<int>(size.cx));
-  }
-  SelectObject(dc, previous);
-  ReleaseDC(list_, dc);
-  SendMessageW(list_, LB_SETHORIZONTALEXTENT, widest + 2 * kGap, 0);
+  for (const std::wstring& line : lines_) SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  SetScrollExtent();
   Layout();
   ApplySkinFile(hwnd_, programFolder_);
   if (visible) {
@@ -92,11 +85,36 @@ void DetailsWindow::ShowModal(HWND owner) {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
+// Long paths scroll sideways instead of being cut.
+void DetailsWindow::SetScrollExtent() {
+  int widest = 0;
+  HDC dc = GetDC(list_);
+  HGDIOBJ previous = SelectObject(dc, font_.get());
+  for (const std::wstring& line : lines_) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+    widest = std::max(widest, static_cast<int>(size.cx));
+  }
+  SelectObject(dc, previous);
+  ReleaseDC(list_, dc);
+  SendMessageW(list_, LB_SETHORIZONTALEXTENT, widest + 2 * Scale(kGap, dpi_), 0);
+}
+
+DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi) {
+  const int gap = Scale(kGap, dpi), buttonWidth = Scale(96, dpi), buttonHeight = Scale(28, dpi);
+  DetailsLayout layout{};
+  layout.lines = {gap, gap, client.cx - gap, std::max<LONG>(gap, client.cy - 2 * gap - buttonHeight)};
+  layout.close = {client.cx - gap - buttonWidth, client.cy - gap - buttonHeight, client.cx - gap, client.cy - gap};
+  return layout;
+}
+
 void DetailsWindow::Layout() {
   RECT client;
   GetClientRect(hwnd_, &client);
-  MoveWindow(list_, kGap, kGap, client.right - 2 * kGap, client.bottom - 3 * kGap - 28, TRUE);
-  MoveWindow(close_, client.right - kGap - 96, client.bottom - kGap - 28, 96, 28, TRUE);
+  const DetailsLayout layout = LayOutDetailsWindow({client.right, client.bottom}, dpi_);
+  for (const auto& [control, rect] : {std::pair{list_, layout.lines}, std::pair{close_, layout.close}}) {
+    MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+  }
 }
 
 LRESULT CALLBACK DetailsWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -114,6 +132,34 @@ LRESULT DetailsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (list_) Layout();
       return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) focus_.Deactivated(hwnd_);
+      break;
+    case WM_SETFOCUS:
+      focus_.Focused(hwnd_);
+      return 0;
+    case WM_NEXTDLGCTL:
+      MoveDialogFocus(hwnd_, wParam, lParam);
+      return 0;
+    case WM_GETFONT:
+      // The skin sizes its font from the window's, which follows the DPI.
+      return reinterpret_cast<LRESULT>(font_.get());
+    case DM_GETDEFID:
+      return DefaultButtonReply(kCloseId);
+    case WM_DPICHANGED: {
+      dpi_ = MoveToSuggestedRect(hwnd_, wParam, lParam);
+      // The controls let go of the old font before it is deleted.
+      platform::Font oldFont = std::move(font_);
+      LOGFONTW font = MessageFont(dpi_);
+      font_.reset(CreateFontIndirectW(&font));
+      for (HWND control : {list_, close_}) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+      }
+      ApplySkinFile(hwnd_, programFolder_);
+      SetScrollExtent();
+      Layout();
+      return 0;
+    }
     case WM_COMMAND:
       if (LOWORD(wParam) == kCloseId) {
         SendMessageW(hwnd_, WM_CLOSE, 0, 0);

@@ -7,8 +7,15 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "ui/keyboard.h"
 
 namespace ui {
+
+struct DetailsLayout {
+  RECT lines, close;
+};
+// Where the list and the button sit in a client area of that size at `dpi`.
+DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi);
 
 class DetailsWindow {
  public:
@@ -25,11 +32,13 @@ class DetailsWindow {
   HWND Handle() const { return hwnd_; }
   HWND Lines() const { return list_; }
   HWND CloseButton() const { return close_; }
+  UINT Dpi() const { return dpi_; }
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Layout();
+  void SetScrollExtent();
 
   std::wstring title_;
   std::vector<std::wstring> lines_;
@@ -38,6 +47,8 @@ class DetailsWindow {
   HWND list_ = nullptr;
   HWND close_ = nullptr;
   platform::Font font_;
+  UINT dpi_ = 96;
+  FocusKeeper focus_;
   bool closed_ = false;
 };
 

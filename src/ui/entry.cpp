@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "engine/process_values.h"
+#include "ui/keyboard.h"
 #include "ui/main_window.h"
 #include "ui/splash_window.h"
 
@@ -14,7 +15,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   if (!splash.Create(true) || !loaded) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (window.TranslateShortcut(message)) continue;
+    // The menu shortcuts first, then Tab, Enter, Esc and mnemonics in the windows that are not dialogs.
+    if (window.TranslateShortcut(message) || ui::TranslateDialogKeys(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -17,7 +17,10 @@
 #include "ui/about_window.h"
 #include "ui/boss_key.h"
 #include "ui/details_window.h"
+#include "ui/dpi.h"
+#include "ui/keyboard.h"
 #include "ui/main_commands.h"
+#include "ui/main_layout.h"
 #include "ui/skin.h"
 
 namespace ui {
@@ -28,10 +31,6 @@ constexpr wchar_t kClassName[] = L"TrellwipeMainWindow";
 constexpr UINT kLinkId = 201;
 // Posted by the first activation: the start-up run begins once activation has been handled.
 constexpr UINT kStartupRunMessage = WM_APP + 2;
-
-constexpr int kNavigationWidth = 132;
-constexpr int kStripHeight = 26;
-constexpr int kGap = 8;
 
 constexpr wchar_t kHomeText[] =
     L"Ensure your privacy by erasing kinds of tracks from your computer.\r\n\r\n"
@@ -121,9 +120,16 @@ bool MainWindow::Create() {
   RegisterClassExW(&windowClass);
 
   if (!CreateWindowExW(0, kClassName, L"Trellwipe V6.50", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                       CW_USEDEFAULT, CW_USEDEFAULT, 800, 560, nullptr, CreateMainMenu(), instance_, this)) {
+                       CW_USEDEFAULT, CW_USEDEFAULT, MainWindowSize(kDesignDpi).cx, MainWindowSize(kDesignDpi).cy,
+                       nullptr, CreateMainMenu(), instance_, this)) {
     return false;
   }
+  dpi_ = WindowDpi(hwnd_);
+  if (dpi_ != kDesignDpi) {
+    SIZE size = MainWindowSize(dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RegisterDialogKeys(hwnd_);
   accelerators_ = CreateMainAccelerators();
   trayMenu_ = CreateTrayMenu();
   CreateControls();
@@ -156,17 +162,11 @@ HWND MainWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD
 }
 
 void MainWindow::CreateControls() {
-  NONCLIENTMETRICSW metrics = {};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
-  LOGFONTW title = metrics.lfMessageFont;
-  title.lfHeight = title.lfHeight * 2;
-  title.lfWeight = FW_BOLD;
-  titleFont_.reset(CreateFontIndirectW(&title));
+  MakeFonts();
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
   navigation_.Create(hwnd_, instance_);
+  navigation_.SetDpi(dpi_);
   SendMessageW(navigation_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
   homeTitle_ = AddControl(L"STATIC", L"Trellwipe", SS_LEFT);
@@ -175,24 +175,27 @@ void MainWindow::CreateControls() {
   homeLists_ = AddControl(L"STATIC", kHomeLists, SS_LEFT);
   homePage_ = {homeTitle_, homeText_, homeLists_};
 
-  frame_ = AddControl(L"BUTTON", L"Status", BS_GROUPBOX);
+  // The frame's mnemonic leads to the result list, the next control.
+  frame_ = AddControl(L"BUTTON", L"St&atus", BS_GROUPBOX);
   list_ = AddControl(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0,
                      WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
+  KeepReturnKey(list_);
   const wchar_t* headers[] = {L"Item", L"State"};
   for (int i = 0; i < 2; ++i) {
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = const_cast<wchar_t*>(headers[i]);
-    column.cx = i == 0 ? 330 : 260;
+    column.cx = ResultColumnWidth(i, dpi_);
     ListView_InsertColumn(list_, i, &column);
   }
   progress_ = AddControl(PROGRESS_CLASSW, L"", 0);
   SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
   status_ = AddControl(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
-  start_ = AddControl(L"BUTTON", L"Start Cleaning >>", WS_TABSTOP | BS_DEFPUSHBUTTON, kStartCleaningCommand);
-  cancel_ = AddControl(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancelCommand);
-  preview_ = AddControl(L"BUTTON", L"Preview", WS_TABSTOP | BS_PUSHBUTTON, kPreviewCommand);
+  // Created in the order they read from left to right, which is the order Tab visits them.
+  cancel_ = AddControl(L"BUTTON", L"&Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancelCommand);
+  preview_ = AddControl(L"BUTTON", L"&Preview", WS_TABSTOP | BS_PUSHBUTTON, kPreviewCommand);
+  start_ = AddControl(L"BUTTON", L"&Start Cleaning >>", WS_TABSTOP | BS_DEFPUSHBUTTON, kStartCleaningCommand);
   statusPage_ = {frame_, list_, progress_, status_, start_, cancel_, preview_};
 
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
@@ -212,29 +215,48 @@ void MainWindow::CreateControls() {
   Layout();
 }
 
+void MainWindow::MakeFonts() {
+  LOGFONTW message = MessageFont(dpi_);
+  font_.reset(CreateFontIndirectW(&message));
+  LOGFONTW title = message;
+  title.lfHeight = title.lfHeight * 2;
+  title.lfWeight = FW_BOLD;
+  titleFont_.reset(CreateFontIndirectW(&title));
+}
+
 void MainWindow::Layout() {
   RECT client;
   GetClientRect(hwnd_, &client);
-  const int left = kNavigationWidth + kGap, right = client.right - kGap;
-  const int width = right - left, bottom = client.bottom - kStripHeight;
-  MoveWindow(navigation_.Handle(), 0, 0, kNavigationWidth, client.bottom, TRUE);
+  const MainLayout layout = LayOutMainWindow({client.right, client.bottom}, dpi_);
+  const std::pair<HWND, const RECT&> places[] = {
+      {navigation_.Handle(), layout.navigation}, {homeTitle_, layout.homeTitle}, {homeText_, layout.homeText},
+      {homeLists_, layout.homeLists},           {frame_, layout.frame},         {list_, layout.list},
+      {progress_, layout.progress},             {status_, layout.status},       {cancel_, layout.cancel},
+      {preview_, layout.preview},               {start_, layout.start},         {lastClean_, layout.lastClean},
+      {totals_, layout.totals},                 {link_, layout.link}};
+  for (const auto& [control, rect] : places) {
+    MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+  }
+}
 
-  MoveWindow(homeTitle_, left, kGap, width, 40, TRUE);
-  MoveWindow(homeText_, left, kGap + 44, width, 90, TRUE);
-  MoveWindow(homeLists_, left, kGap + 140, width, bottom - kGap - 140, TRUE);
-
-  MoveWindow(frame_, left, kGap, width, bottom - kGap, TRUE);
-  const int inner = left + 10, innerWidth = width - 20, frameBottom = bottom - 10;
-  MoveWindow(list_, inner, kGap + 22, innerWidth, frameBottom - 118 - kGap - 22, TRUE);
-  MoveWindow(progress_, inner, frameBottom - 110, innerWidth, 18, TRUE);
-  MoveWindow(status_, inner, frameBottom - 84, innerWidth, 20, TRUE);
-  MoveWindow(start_, right - 10 - 160, frameBottom - 44, 160, 32, TRUE);
-  MoveWindow(preview_, right - 10 - 160 - kGap - 96, frameBottom - 44, 96, 32, TRUE);
-  MoveWindow(cancel_, right - 10 - 160 - 2 * (kGap + 96), frameBottom - 44, 96, 32, TRUE);
-
-  MoveWindow(lastClean_, left, bottom + 4, 140, 20, TRUE);
-  MoveWindow(totals_, left + 140, bottom + 4, width - 140 - 190, 20, TRUE);
-  MoveWindow(link_, right - 190, bottom + 4, 190, 20, TRUE);
+void MainWindow::ChangeDpi(UINT dpi) {
+  dpi_ = dpi;
+  // The controls let go of the old fonts before they are deleted.
+  platform::Font oldFont = std::move(font_), oldTitleFont = std::move(titleFont_);
+  MakeFonts();
+  EnumChildWindows(
+      hwnd_,
+      [](HWND child, LPARAM font) {
+        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(font_.get()));
+  SendMessageW(homeTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
+  navigation_.SetDpi(dpi_);
+  for (int i = 0; i < 2; ++i) ListView_SetColumnWidth(list_, i, ResultColumnWidth(i, dpi_));
+  // The skin's font is sized for the old DPI too.
+  ApplySkinFile(hwnd_, programFolder_);
+  Layout();
 }
 
 void MainWindow::ShowPage(Page page) {
@@ -290,8 +312,27 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       TrayEvent(lParam);
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) FirstActivation();
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        focus_.Deactivated(hwnd_);
+      } else {
+        FirstActivation();
+      }
       break;
+    case WM_SETFOCUS:
+      focus_.Focused(hwnd_);
+      return 0;
+    case WM_NEXTDLGCTL:
+      MoveDialogFocus(hwnd_, wParam, lParam);
+      return 0;
+    case WM_GETFONT:
+      // The skin sizes its font from the window's, which follows the DPI.
+      return reinterpret_cast<LRESULT>(font_.get());
+    case DM_GETDEFID:
+      // Enter starts the cleaning where its button shows; on the home page it does nothing.
+      return page_ == Page::Status ? DefaultButtonReply(kStartCleaningCommand) : 0;
+    case WM_DPICHANGED:
+      ChangeDpi(MoveToSuggestedRect(hwnd_, wParam, lParam));
+      return 0;
     case kStartupRunMessage:
       run_->CleanNow(true);
       return 0;
@@ -301,6 +342,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ShowWindow(hwnd_, SW_HIDE);
       return 0;
     case WM_DESTROY:
+      UnregisterDialogKeys(hwnd_);
       DisarmBossKey(hwnd_);
       tray_.Remove();
       break;
@@ -512,7 +554,7 @@ void MainWindow::PumpMessages() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (TranslateShortcut(message)) continue;
+    if (TranslateShortcut(message) || TranslateDialogKeys(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -12,6 +12,7 @@
 #include "engine/run_view.h"
 #include "platform/handles.h"
 #include "settings/schedule.h"
+#include "ui/keyboard.h"
 #include "ui/navigation_bar.h"
 #include "ui/product.h"
 #include "ui/notification_window.h"
@@ -68,6 +69,7 @@ class MainWindow : public engine::RunView {
   bool TranslateShortcut(MSG& message);
 
   HWND Handle() const { return hwnd_; }
+  UINT Dpi() const { return dpi_; }
   Page CurrentPage() const { return page_; }
   const std::wstring& StartupCommandLine() const { return commandLine_; }
   HWND ResultList() const { return list_; }
@@ -114,7 +116,9 @@ class MainWindow : public engine::RunView {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, UINT id = 0, DWORD exStyle = 0);
+  void MakeFonts();
   void Layout();
+  void ChangeDpi(UINT dpi);
   void ShowPage(Page page);
   void Execute(UINT command);
   // An attended run, once the user has agreed to clean while programs that hold their files run.
@@ -133,6 +137,8 @@ class MainWindow : public engine::RunView {
   std::wstring commandLine_;
   MainWindowActions actions_;
   HWND hwnd_ = nullptr;
+  UINT dpi_ = 96;
+  FocusKeeper focus_;
   Page page_ = Page::Home;
   std::vector<HWND> homePage_;
   std::vector<HWND> statusPage_;

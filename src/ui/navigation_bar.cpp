@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "ui/dpi.h"
 #include "ui/main_commands.h"
 
 namespace ui {
@@ -45,15 +46,21 @@ bool NavigationBar::Create(HWND parent, HINSTANCE instance) {
   windowClass.hCursor = LoadCursorW(nullptr, IDC_HAND);
   windowClass.lpszClassName = kClassName;
   RegisterClassExW(&windowClass);
-  return CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr, instance,
-                         this) != nullptr;
+  return CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, parent, nullptr,
+                         instance, this) != nullptr;
+}
+
+void NavigationBar::SetDpi(UINT dpi) {
+  dpi_ = dpi;
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 RECT NavigationBar::ImageRect(int index) const {
   RECT client = {};
   GetClientRect(hwnd_, &client);
-  int top = index == kHelpIndex ? client.bottom - kMargin - kImageHeight : kMargin + index * kImageHeight;
-  return {kMargin, top, client.right - kMargin, top + kImageHeight - 2};
+  const int margin = Scale(kMargin, dpi_), height = Scale(kImageHeight, dpi_);
+  int top = index == kHelpIndex ? client.bottom - margin - height : margin + index * height;
+  return {margin, top, client.right - margin, top + height - Scale(2, dpi_)};
 }
 
 int NavigationBar::ImageAt(POINT point) const {
@@ -100,7 +107,17 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_SIZE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
       InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
+    case WM_GETDLGCODE: {
+      const auto* key = reinterpret_cast<const MSG*>(lParam);
+      bool enter = key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+      return DLGC_WANTARROWS | (enter ? DLGC_WANTMESSAGE : 0);
+    }
+    case WM_KEYDOWN:
+      Key(wParam);
       return 0;
     case WM_SETFONT:
       font_ = reinterpret_cast<HFONT>(wParam);
@@ -123,6 +140,35 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
+void NavigationBar::Key(WPARAM key) {
+  const int count = static_cast<int>(std::size(kImages));
+  switch (key) {
+    case VK_UP:
+    case VK_LEFT:
+      focused_ = (focused_ + count - 1) % count;
+      break;
+    case VK_DOWN:
+    case VK_RIGHT:
+      focused_ = (focused_ + 1) % count;
+      break;
+    case VK_HOME:
+      focused_ = 0;
+      break;
+    case VK_END:
+      focused_ = count - 1;
+      break;
+    case VK_RETURN:
+    case VK_SPACE:
+      // As with a click, the parent may end the process on this command.
+      SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(kImages[focused_].command, 0),
+                   reinterpret_cast<LPARAM>(hwnd_));
+      return;
+    default:
+      return;
+  }
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void NavigationBar::SetHovered(int index) {
   if (index == hovered_) return;
   hovered_ = index;
@@ -138,22 +184,28 @@ void NavigationBar::Paint(HDC dc) {
   FillRect(dc, &client, background ? background : GetSysColorBrush(COLOR_BTNFACE));
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+  const int glyphSize = Scale(kGlyph, dpi_), inset = Scale(4, dpi_);
   for (int i = 0; i < static_cast<int>(std::size(kImages)); ++i) {
     RECT rect = ImageRect(i);
     int middle = (rect.top + rect.bottom) / 2;
     GdiObject brush{CreateSolidBrush(kImages[i].colour)};
     HGDIOBJ oldBrush = SelectObject(dc, brush.object);
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    Ellipse(dc, rect.left + 4, middle - kGlyph / 2, rect.left + 4 + kGlyph, middle + kGlyph / 2);
+    Ellipse(dc, rect.left + inset, middle - glyphSize / 2, rect.left + inset + glyphSize, middle + glyphSize / 2);
     SelectObject(dc, oldPen);
     SelectObject(dc, oldBrush);
-    RECT glyph = {rect.left + 4, middle - kGlyph / 2, rect.left + 4 + kGlyph, middle + kGlyph / 2};
+    RECT glyph = {rect.left + inset, middle - glyphSize / 2, rect.left + inset + glyphSize, middle + glyphSize / 2};
     COLORREF oldColour = SetTextColor(dc, RGB(0xff, 0xff, 0xff));
     DrawTextW(dc, kImages[i].caption, 1, &glyph, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SetTextColor(dc, oldColour);
-    RECT text = {rect.left + kGlyph + 12, rect.top, rect.right, rect.bottom};
+    RECT text = {rect.left + glyphSize + Scale(12, dpi_), rect.top, rect.right, rect.bottom};
     DrawTextW(dc, kImages[i].caption, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     if (i == hovered_) FrameRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));
+    if (i == focused_ && GetFocus() == hwnd_) {
+      RECT focus = rect;
+      InflateRect(&focus, -Scale(2, dpi_), -Scale(2, dpi_));
+      DrawFocusRect(dc, &focus);
+    }
   }
   SelectObject(dc, oldFont);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The column of navigation images beside the main window's pages. A click on an image sends its
-// command to the parent as WM_COMMAND; the image under the pointer carries a thin frame.
+// command to the parent as WM_COMMAND; the image under the pointer carries a thin frame. From the
+// keyboard the bar is one tab stop: the arrow keys move the focus between images, Enter or Space
+// sends the focused image's command.
 #include <windows.h>
 
 #include <span>
@@ -26,6 +28,10 @@ class NavigationBar {
   HWND Handle() const { return hwnd_; }
   // The image with the frame, kNoImage when the pointer is elsewhere.
   int Hovered() const { return hovered_; }
+  // The image the arrow keys have reached.
+  int Focused() const { return focused_; }
+  // Sizes follow the DPI of the parent window.
+  void SetDpi(UINT dpi);
   // Where image i sits in the bar's client area.
   RECT ImageRect(int index) const;
   int ImageAt(POINT point) const;
@@ -34,12 +40,15 @@ class NavigationBar {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void SetHovered(int index);
+  void Key(WPARAM key);
   void Paint(HDC dc);
 
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;  // owned by whoever set it
   int hovered_ = kNoImage;
   int pressed_ = kNoImage;
+  int focused_ = 0;
+  UINT dpi_ = 96;
 };
 
 }  // namespace ui

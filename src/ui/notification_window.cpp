@@ -2,13 +2,15 @@
 
 #include <mmsystem.h>
 
+#include "ui/dpi.h"
+
 namespace ui {
 
 namespace {
 
 constexpr wchar_t kPopupClass[] = L"frmNotification";
 constexpr wchar_t kHostClass[] = L"TrellwipeNotificationHost";
-// The designed size; the height is the pop-up's full height.
+// The designed size at 96 DPI; the height is the pop-up's full height.
 constexpr int kDesignWidth = 240;
 constexpr int kDesignHeight = 74;
 constexpr int kLabelLeft = 48;
@@ -59,23 +61,24 @@ NotificationWindow::NotificationWindow(HINSTANCE instance, KeyHandler clicked, s
 
   titleFont_ = TahomaFont(dpi_, true);
   descriptionFont_ = TahomaFont(dpi_, false);
+  auto s = [this](int pixels) { return Scale(pixels, static_cast<UINT>(dpi_)); };
   window_.reset(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPopupClass, L"", WS_POPUP, 0,
-                                0, kDesignWidth, kDesignHeight, nullptr, nullptr, instance, this));
+                                0, s(kDesignWidth), s(kDesignHeight), nullptr, nullptr, instance, this));
   if (!window_) return;
   HWND hwnd = window_.get();
   const DWORD label = WS_CHILD | WS_VISIBLE | SS_NOPREFIX;
-  HWND icon = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON, 8, 8, 32, 32, hwnd,
+  HWND icon = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON, s(8), s(8), s(32), s(32), hwnd,
                               reinterpret_cast<HMENU>(kIconId), instance, nullptr);
   SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_INFORMATION)), 0);
-  HWND title = CreateWindowExW(0, L"STATIC", L"", label, kLabelLeft, 8, 0, 0, hwnd,
+  HWND title = CreateWindowExW(0, L"STATIC", L"", label, s(kLabelLeft), s(8), 0, 0, hwnd,
                                reinterpret_cast<HMENU>(kTitleId), instance, nullptr);
   SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
-  HWND description = CreateWindowExW(0, L"STATIC", L"", label | SS_NOTIFY, kLabelLeft, 24, 0, 0, hwnd,
+  HWND description = CreateWindowExW(0, L"STATIC", L"", label | SS_NOTIFY, s(kLabelLeft), s(24), 0, 0, hwnd,
                                      reinterpret_cast<HMENU>(kDescriptionId), instance, nullptr);
   SendMessageW(description, WM_SETFONT, reinterpret_cast<WPARAM>(descriptionFont_.get()), FALSE);
   // Created last, so it lies below the labels.
-  CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_BLACKFRAME, 0, 0, kDesignWidth,
-                  kDesignHeight, hwnd, reinterpret_cast<HMENU>(kBorderId), instance, nullptr);
+  CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_BLACKFRAME, 0, 0, s(kDesignWidth),
+                  s(kDesignHeight), hwnd, reinterpret_cast<HMENU>(kBorderId), instance, nullptr);
 
   MakeTopmost(hwnd);
   RECT workArea = {};
@@ -111,8 +114,9 @@ void NotificationWindow::ApplyRequest() {
   SetDlgItemTextW(window_.get(), kTitleId, request_.title.c_str());
   SetDlgItemTextW(window_.get(), kDescriptionId, request_.description.c_str());
   if (!request_.icon.empty()) {
-    platform::Icon icon(static_cast<HICON>(
-        LoadImageW(nullptr, request_.icon.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE)));
+    const int side = Scale(32, static_cast<UINT>(dpi_));
+    platform::Icon icon(
+        static_cast<HICON>(LoadImageW(nullptr, request_.icon.c_str(), IMAGE_ICON, side, side, LR_LOADFROMFILE)));
     if (icon) {
       SendDlgItemMessageW(window_.get(), kIconId, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
       icon_ = std::move(icon);
@@ -123,7 +127,7 @@ void NotificationWindow::ApplyRequest() {
   SIZE description = TextSize(descriptionFont_.get(), request_.description);
   SetWindowPos(Control(kDescriptionId), nullptr, 0, 0, description.cx, description.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  animation_.SetWidth(ToTwips(kLabelLeft + description.cx + 10));
+  animation_.SetWidth(ToTwips(Scale(kLabelLeft + 10, static_cast<UINT>(dpi_)) + description.cx));
   Place();
 }
 

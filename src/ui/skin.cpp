@@ -7,6 +7,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "ui/dpi.h"
 
 namespace ui {
 
@@ -125,9 +126,8 @@ platform::Font MakeFont(HWND window, const Skin& skin) {
     font.lfFaceName[skin.fontFace.copy(font.lfFaceName, LF_FACESIZE - 1)] = L'\0';
   }
   if (skin.fontPoints) {
-    HDC screen = GetDC(nullptr);
-    font.lfHeight = -MulDiv(skin.fontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    // Points at the DPI of the monitor the window is on.
+    font.lfHeight = -MulDiv(skin.fontPoints, static_cast<int>(WindowDpi(window)), 72);
     font.lfWidth = 0;
   }
   return platform::Font(CreateFontIndirectW(&font));

@@ -1,5 +1,6 @@
 #include "ui/splash_window.h"
 
+#include "ui/dpi.h"
 #include "ui/skin.h"
 
 namespace ui {
@@ -37,17 +38,21 @@ bool SplashWindow::Create(bool visible) {
   windowClass.lpszClassName = kClassName;
   RegisterClassExW(&windowClass);
 
-  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int x = work.left + (work.right - work.left - kWidth) / 2;
-  int y = work.top + (work.bottom - work.top - kHeight) / 2;
   // No frame: the picture is the whole window; the caption names it to the system.
-  if (!CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"Trellwipe", WS_POPUP | WS_BORDER, x, y, kWidth, kHeight,
+  if (!CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"Trellwipe", WS_POPUP | WS_BORDER, 0, 0, kWidth, kHeight,
                        nullptr, nullptr, instance_, this)) {
     return false;
   }
-  titleFont_ = MakeFont(40, FW_BOLD);
-  textFont_ = MakeFont(14, FW_NORMAL);
+  // Sized and centred once the window knows the DPI of the monitor it is on.
+  dpi_ = WindowDpi(hwnd_);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor)) work = monitor.rcWork;
+  const int width = Scale(kWidth, dpi_), height = Scale(kHeight, dpi_);
+  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  MakeFonts();
   ApplySkinFile(hwnd_, programFolder_);
   if (visible) {
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
@@ -56,6 +61,11 @@ bool SplashWindow::Create(bool visible) {
   if (load_) load_();
   if (hwnd_) SetTimer(hwnd_, kTimer, kInterval, nullptr);
   return true;
+}
+
+void SplashWindow::MakeFonts() {
+  titleFont_ = MakeFont(Scale(40, dpi_), FW_BOLD);
+  textFont_ = MakeFont(Scale(14, dpi_), FW_NORMAL);
 }
 
 void SplashWindow::Unload() {
@@ -80,6 +90,11 @@ LRESULT SplashWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam != kTimer) break;
       Unload();
       if (done_) done_();
+      return 0;
+    case WM_DPICHANGED:
+      dpi_ = MoveToSuggestedRect(hwnd_, wParam, lParam);
+      MakeFonts();
+      InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint;

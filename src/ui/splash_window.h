@@ -24,6 +24,7 @@ class SplashWindow {
   bool Create(bool visible);
   HWND Handle() const { return hwnd_; }
   bool Loaded() const { return hwnd_ != nullptr; }
+  UINT Dpi() const { return dpi_; }
   // Unloads the window without calling done; nothing happens when it is gone already.
   void Unload();
 
@@ -31,12 +32,14 @@ class SplashWindow {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc);
+  void MakeFonts();
 
   HINSTANCE instance_;
   std::wstring programFolder_;
   std::function<void()> load_;
   std::function<void()> done_;
   HWND hwnd_ = nullptr;
+  UINT dpi_ = 96;
   platform::Font titleFont_;
   platform::Font textFont_;
 };

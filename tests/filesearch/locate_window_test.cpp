@@ -10,6 +10,8 @@
 #include "filesearch/extension_list.h"
 #include "filesearch/extension_window.h"
 #include "support/test_support.h"
+#include "ui/keyboard.h"
+#include "ui/keyboard_support.h"
 
 using namespace testing_support;
 using namespace filesearch;
@@ -112,10 +114,16 @@ class LocateWindowTest : public ::testing::Test {
 TEST_F(LocateWindowTest, LoadsWithEveryControlAndMenuAndItsFreshChoices) {
   HWND hwnd = window.Handle();
   EXPECT_EQ(WindowText(hwnd), L"Search & Erase");
-  for (const wchar_t* text : {L"Search String", L"Search and clean options", L"Delete to RecycleBin",
-                              L"Include Sub Directories", L"&Find Files", L"E&xit", L"&Delete selected",
-                              L"Sele&ct All", L"Select N&one", L"Option&s"}) {
+  // Texts that carry their own mnemonic exactly; the others as displayed, whatever mnemonic they have.
+  for (const wchar_t* text :
+       {L"&Find Files", L"E&xit", L"&Delete selected", L"Sele&ct All", L"Select N&one", L"Option&s"}) {
     EXPECT_TRUE(HasChildText(hwnd, text)) << text;
+  }
+  std::vector<std::wstring> shown;
+  for (const std::wstring& text : ChildTexts(hwnd)) shown.push_back(ui::WithoutMnemonic(text));
+  for (const wchar_t* text :
+       {L"Search String", L"Search and clean options", L"Delete to RecycleBin", L"Include Sub Directories"}) {
+    EXPECT_NE(std::find(shown.begin(), shown.end(), text), shown.end()) << text;
   }
   HMENU bar = GetMenu(hwnd);
   ASSERT_NE(bar, nullptr);
@@ -409,6 +417,45 @@ TEST_F(ExtensionWindowTest, EveryChangeReachesTheSearchToolAtOnce) {
   EXPECT_EQ(WindowText(locate.Control(LocateWindow::kSearchStringId)), L"*.tmp;*.gid;*.log");
   Click(wired.DoneButton());
   EXPECT_EQ(wired.Handle(), nullptr);
+}
+
+TEST_F(LocateWindowTest, TabFollowsTheColumnsAndLettersPressTheirButtons) {
+  HWND hwnd = window.Handle();
+  ASSERT_TRUE(IsWindowEnabled(Control(W::kFindId)));
+  EXPECT_EQ(TabOrder(hwnd, Control(W::kDriveId)),
+            (std::vector<HWND>{Control(W::kDriveId), Control(W::kFolderId), Control(W::kSearchStringId),
+                               Control(W::kRecycleId), Control(W::kSubFoldersId), Control(W::kFindId),
+                               Control(W::kExitId), Control(W::kOptionsId), Control(W::kResultsId),
+                               Control(W::kDeleteId), Control(W::kSelectAllId), Control(W::kSelectNoneId)}));
+  EXPECT_EQ(SharedMnemonics(hwnd), std::vector<std::wstring>{});
+
+  window.ChangeFolder(tree.Path());
+  SetWindowTextW(Control(W::kSearchStringId), L"*.txt");
+  const wchar_t subFolders = ui::MnemonicOf(WindowText(Control(W::kSubFoldersId)));
+  ASSERT_NE(subFolders, 0);
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Control(W::kResultsId), subFolders)));
+  EXPECT_EQ(Setting(L"StartUp", L"SubFolders"), L"0");
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Control(W::kResultsId), L'F')));
+  EXPECT_EQ(ListedPaths(), (std::set<std::wstring>{tree / L"keep.txt"}));
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Control(W::kResultsId), L'O')));
+  EXPECT_EQ(SelectedCount(), 0);
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Control(W::kResultsId), L'C')));
+  EXPECT_EQ(SelectedCount(), 1);
+  EXPECT_TRUE(Feed(hwnd, KeyDown(Control(W::kResultsId), VK_ESCAPE)));
+  EXPECT_EQ(window.Handle(), nullptr);
+}
+
+TEST_F(ExtensionWindowTest, TabFromTheListOverTheFieldToTheButtonsAndEscapeCloses) {
+  HWND hwnd = editor.Handle();
+  EXPECT_EQ(TabOrder(hwnd, editor.FileTypes()),
+            (std::vector<HWND>{editor.FileTypes(), editor.AddText(), editor.AddButton(), editor.RemoveButton(),
+                               editor.DefaultButton(), editor.DoneButton()}));
+  EXPECT_EQ(SharedMnemonics(hwnd), std::vector<std::wstring>{});
+  SetWindowTextW(editor.AddText(), L"*.bak");
+  EXPECT_TRUE(Feed(hwnd, AltLetter(editor.AddText(), L'A')));
+  EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.tmp\r\nhand edited\r\n*.gid\r\n*.bak\r\n");
+  EXPECT_TRUE(Feed(hwnd, KeyDown(editor.FileTypes(), VK_ESCAPE)));
+  EXPECT_EQ(editor.Handle(), nullptr);
 }
 
 }  // namespace

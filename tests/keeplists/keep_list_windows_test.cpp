@@ -9,6 +9,8 @@
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "support/test_support.h"
+#include "ui/keyboard.h"
+#include "ui/keyboard_support.h"
 
 using namespace testing_support;
 using platform::WindowText;
@@ -18,12 +20,13 @@ namespace {
 constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
+// The texts as displayed, without the mnemonic marks.
 std::vector<std::wstring> ChildTexts(HWND parent) {
   std::vector<std::wstring> texts;
   EnumChildWindows(
       parent,
       [](HWND child, LPARAM out) {
-        reinterpret_cast<std::vector<std::wstring>*>(out)->push_back(WindowText(child));
+        reinterpret_cast<std::vector<std::wstring>*>(out)->push_back(ui::WithoutMnemonic(WindowText(child)));
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&texts));
@@ -133,8 +136,8 @@ TEST_F(CookieKeepList, LoadListsTheCookiesAndTheKeptEntries) {
   for (const wchar_t* text : {L"Cookies", L"Current Cookies List", L"Cookies Keep List", L"Add >", L"< Remove"}) {
     EXPECT_TRUE(HasChildText(window.Handle(), text)) << text;
   }
-  EXPECT_EQ(WindowText(window.AddButton()), L"Add >");
-  EXPECT_EQ(WindowText(window.RemoveButton()), L"< Remove");
+  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.AddButton())), L"Add >");
+  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.RemoveButton())), L"< Remove");
 
   EXPECT_EQ(Sorted(Items(window.CurrentList())), AllCookies());
   EXPECT_EQ(Items(window.KeepList()), (std::vector<std::wstring>{longCookie, L"", L"C:\\gone\\me@x.txt", shortCookie}));
@@ -349,6 +352,47 @@ TEST(KeepListWindows, ModalWindowsReturnWhenCancelled) {
     show(nullptr, program.Path());
     EXPECT_EQ(modalCaption, caption);
   }
+}
+
+TEST_F(CookieKeepList, TabGoesFromTheCookiesOverTheButtonsToTheKeptOnesAndThePreview) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(TabOrder(window.Handle(), window.CurrentList()),
+            (std::vector<HWND>{window.CurrentList(), window.AddButton(), window.RemoveButton(), window.KeepList(),
+                               window.Preview()}));
+  EXPECT_EQ(SharedMnemonics(window.Handle()), std::vector<std::wstring>{});
+}
+
+TEST_F(UrlKeepList, TabOrderLettersAndEscape) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  HWND hwnd = window.Handle();
+  EXPECT_EQ(TabOrder(hwnd, window.CurrentList()),
+            (std::vector<HWND>{window.CurrentList(), window.AddButton(), window.RemoveButton(), window.KeepList()}));
+  EXPECT_EQ(SharedMnemonics(hwnd), std::vector<std::wstring>{});
+  const wchar_t add = ui::MnemonicOf(WindowText(window.AddButton()));
+  const wchar_t remove = ui::MnemonicOf(WindowText(window.RemoveButton()));
+  ASSERT_NE(add, 0);
+  ASSERT_NE(remove, 0);
+
+  SendMessageW(window.CurrentList(), LB_SETCURSEL, 0, 0);
+  EXPECT_TRUE(Feed(hwnd, AltLetter(window.CurrentList(), add)));
+  EXPECT_EQ(ReadText(keepFile), "http://a.example/\r\n");
+  SendMessageW(window.KeepList(), LB_SETCURSEL, 0, 0);
+  EXPECT_TRUE(Feed(hwnd, AltLetter(window.KeepList(), remove)));
+  EXPECT_EQ(ReadText(keepFile), "");
+  // No OK button: Enter changes nothing, Esc closes.
+  EXPECT_TRUE(Feed(hwnd, KeyDown(window.KeepList(), VK_RETURN)));
+  EXPECT_EQ(window.Handle(), hwnd);
+  EXPECT_TRUE(Feed(hwnd, KeyDown(window.KeepList(), VK_ESCAPE)));
+  EXPECT_EQ(window.Handle(), nullptr);
+}
+
+TEST_F(UrlKeepList, TheSkinOfTheProgramFolderIsApplied) {
+  WriteText(program / L"skins\\frmmain.skn", "font=Courier New\r\nfontsize=13\r\n");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  LOGFONTW font{};
+  ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.AddButton(), WM_GETFONT, 0, 0)), sizeof(font),
+                         &font));
+  EXPECT_STREQ(font.lfFaceName, L"Courier New");
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include "settings/preserved_value.h"
 #include "platform/window_text.h"
 #include "support/test_support.h"
+#include "ui/keyboard.h"
+#include "ui/keyboard_support.h"
 #include "ui/boss_key.h"
 
 using namespace testing_support;
@@ -108,7 +110,7 @@ TEST_F(OptionsWindowTest, ShowsEveryControlWithItsCaption) {
   };
   for (const auto& [id, caption] : captions) {
     ASSERT_TRUE(Item(id)) << id;
-    EXPECT_EQ(WindowText(Item(id)), caption) << id;
+    EXPECT_EQ(ui::WithoutMnemonic(WindowText(Item(id))), caption) << id;
   }
 
   HWND times = Item(ids::cmbStartTime);
@@ -311,6 +313,62 @@ TEST_F(OptionsWindowTest, ShowOptionsIsTrueOnlyForOk) {
   SetTimer(nullptr, 0, 50, CloseOptions);
   EXPECT_TRUE(settings::ShowOptions(nullptr, mainWindow.get(), program.Path()));
   EXPECT_EQ(Stored(L"CleanDays"), L"0000000");
+}
+
+TEST_F(OptionsWindowTest, TabRunsThroughTheShownPageThenOkCancelAndTheTabStrip) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  HWND hwnd = window.Handle();
+  EXPECT_EQ(TabOrder(hwnd, Item(ids::Check2)),
+            (std::vector<HWND>{Item(ids::Check2), Item(ids::Check3), Item(ids::Check4), Item(ids::Check6),
+                               Item(ids::Check1), Item(ids::Command1), Item(ids::Command2), Item(ids::SSTab1)}));
+  // The arrow keys on the strip change the page.
+  EXPECT_TRUE(Feed(hwnd, KeyDown(Item(ids::SSTab1), VK_RIGHT)));
+  std::vector<HWND> schedule = {Item(ids::cmbStartTime)};
+  for (int day = 0; day < 7; ++day) schedule.push_back(Item(static_cast<WORD>(ids::chkSunday + day)));
+  schedule.insert(schedule.end(), {Item(ids::chkDaily), Item(ids::Check7), Item(ids::Check8), Item(ids::Command1),
+                                   Item(ids::Command2), Item(ids::SSTab1)});
+  EXPECT_EQ(TabOrder(hwnd, Item(ids::cmbStartTime)), schedule);
+  SelectTab(2);
+  EXPECT_EQ(TabOrder(hwnd, Item(ids::Text1)),
+            (std::vector<HWND>{Item(ids::Text1), Item(ids::Text2), Item(ids::Command1), Item(ids::Command2),
+                               Item(ids::SSTab1)}));
+}
+
+TEST_F(OptionsWindowTest, LettersReachOnlyTheShownPageAndNoTwoLabelsShareOne) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  HWND hwnd = window.Handle();
+  EXPECT_EQ(SharedMnemonics(hwnd), std::vector<std::wstring>{});
+  auto letter = [&](WORD id) { return ui::MnemonicOf(WindowText(Item(id))); };
+  for (WORD id : {ids::Check2, ids::Check3, ids::Check4, ids::Check6, ids::Check1, ids::StartCleanLabel, ids::chkSunday,
+                  ids::chkDaily, ids::Check7, ids::Check8, ids::ResetLabel, ids::TitleLabel}) {
+    EXPECT_NE(letter(id), 0) << id;
+  }
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Item(ids::Check3), letter(ids::Check2))));
+  EXPECT_EQ(State(ids::Check2), static_cast<UINT>(BST_CHECKED));
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Item(ids::Check3), letter(ids::chkSunday))));
+  EXPECT_EQ(State(ids::chkSunday), static_cast<UINT>(BST_UNCHECKED));  // on the hidden page
+
+  SelectTab(1);
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Item(ids::cmbStartTime), letter(ids::chkSunday))));
+  EXPECT_EQ(State(ids::chkSunday), static_cast<UINT>(BST_CHECKED));
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Item(ids::cmbStartTime), letter(ids::chkSunday))));
+  EXPECT_EQ(State(ids::chkSunday), static_cast<UINT>(BST_UNCHECKED));
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Item(ids::cmbStartTime), letter(ids::Check2))));
+  EXPECT_EQ(State(ids::Check2), static_cast<UINT>(BST_CHECKED));
+}
+
+TEST_F(OptionsWindowTest, EscapeStoresNothingAndEnterStoresLikeOk) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Press(ids::Check4);
+  EXPECT_TRUE(Feed(window.Handle(), KeyDown(Item(ids::Check4), VK_ESCAPE)));
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_FALSE(Exists(file));
+
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Press(ids::Check4);
+  EXPECT_TRUE(Feed(window.Handle(), KeyDown(Item(ids::Check4), VK_RETURN)));
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_EQ(Stored(L"exit"), L"1");
 }
 
 }  // namespace

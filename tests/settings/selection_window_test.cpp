@@ -15,6 +15,8 @@
 #include "settings/selection_layout.h"
 #include "platform/window_text.h"
 #include "support/test_support.h"
+#include "ui/keyboard.h"
+#include "ui/keyboard_support.h"
 
 using namespace testing_support;
 using platform::WindowText;
@@ -152,6 +154,59 @@ class SelectionWindowTest : public ::testing::Test {
   }
 };
 
+TEST_F(SelectionWindowTest, TabRunsThroughTheShownPageThenBothTabStripsThenOkAndCancel) {
+  Open();
+  HWND hwnd = window->Handle();
+  HWND page = GetParent(Box(L"Check1"));
+  std::vector<HWND> expected;
+  for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(child, GWL_STYLE) & (WS_TABSTOP | WS_VISIBLE)) == (WS_TABSTOP | WS_VISIBLE)) {
+      expected.push_back(child);
+    }
+  }
+  ASSERT_GT(expected.size(), 10u);
+  expected.insert(expected.end(), {window->BrowserTabs(), window->OuterTabs(), window->Button(L"Command1"),
+                                   window->Button(L"Command3")});
+  EXPECT_EQ(TabOrder(hwnd, expected.front()), expected);
+
+  // The arrow keys on the outer strip change the page, and Tab follows.
+  EXPECT_TRUE(Feed(hwnd, KeyDown(window->OuterTabs(), VK_RIGHT)));
+  EXPECT_EQ(TabCtrl_GetCurSel(window->OuterTabs()), 1);
+  std::vector<HWND> windowsPage = TabOrder(hwnd, window->OuterTabs());
+  ASSERT_GT(windowsPage.size(), 3u);
+  EXPECT_TRUE(OnShownPage(windowsPage[3], hwnd));
+  EXPECT_NE(GetParent(windowsPage[3]), page);
+  EXPECT_FALSE(OnShownPage(Box(L"Check1"), hwnd));
+  EXPECT_EQ(std::find(windowsPage.begin(), windowsPage.end(), window->BrowserTabs()), windowsPage.end());
+}
+
+TEST_F(SelectionWindowTest, EnterSavesEscapeWritesNothingAndTheCustomLettersWorkOnTheirPageOnly) {
+  Open();
+  EXPECT_EQ(SharedMnemonics(window->Handle()), std::vector<std::wstring>{});
+  EXPECT_TRUE(Feed(window->Handle(), KeyDown(Box(L"Check1"), VK_ESCAPE)));
+  EXPECT_EQ(window->Handle(), nullptr);
+  EXPECT_FALSE(Exists(settingsFile));
+
+  TempFolder picked;
+  folder = picked.Path();
+  addCommand = SelectionWindow::kAddFoldersCommand;
+  Open();
+  const wchar_t add = ui::MnemonicOf(WindowText(window->Button(L"Command101")));
+  const wchar_t clear = ui::MnemonicOf(WindowText(window->Button(L"Command2")));
+  EXPECT_TRUE(Feed(window->Handle(), AltLetter(Box(L"Check1"), add)));
+  EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 0);
+  PickTab(window->OuterTabs(), settings::kCustomItemTab);
+  EXPECT_TRUE(Feed(window->Handle(), AltLetter(window->CustomList(), add)));
+  EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 1);
+  EXPECT_TRUE(Feed(window->Handle(), AltLetter(window->CustomList(), clear)));
+  EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 0);
+  EXPECT_TRUE(Feed(window->Handle(), AltLetter(window->CustomList(), add)));
+  EXPECT_TRUE(Feed(window->Handle(), KeyDown(window->CustomList(), VK_RETURN)));
+  EXPECT_EQ(window->Handle(), nullptr);
+  EXPECT_EQ(ReadText(listFile), platform::Narrow(picked.Path()) + "\tFolder\r\n");
+  EXPECT_TRUE(Exists(settingsFile));
+}
+
 }  // namespace
 
 TEST_F(SelectionWindowTest, TabsGroupsAndEveryItemBoxWithItsCaption) {
@@ -236,9 +291,9 @@ TEST_F(SelectionWindowTest, TabsGroupsAndEveryItemBoxWithItsCaption) {
   }
   EXPECT_EQ(WindowText(window->Button(L"Command1")), L"OK");
   EXPECT_EQ(WindowText(window->Button(L"Command3")), L"Cancel");
-  EXPECT_EQ(WindowText(window->Button(L"Command101")), L"Add");
-  EXPECT_EQ(WindowText(window->Button(L"Command102")), L"Remove");
-  EXPECT_EQ(WindowText(window->Button(L"Command2")), L"Clear");
+  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window->Button(L"Command101"))), L"Add");
+  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window->Button(L"Command102"))), L"Remove");
+  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window->Button(L"Command2"))), L"Clear");
 }
 
 TEST_F(SelectionWindowTest, WithoutASettingsFileAllIsUntickedAndOkWrites143Zeros) {
@@ -544,8 +599,8 @@ TEST_F(SelectionWindowTest, ACustomListThatCannotBeWrittenIsReportedAndKeptOnScr
   EXPECT_NE(reports[0].find(listFile), std::wstring::npos) << reports[0];
   ASSERT_NE(window->Handle(), nullptr);
   EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 1);
-  // The item flags before it are written; the switches and tabs after it are not.
-  EXPECT_EQ(Stored(L"EXPLORER", L"location"), L"1");
+  // Nothing is written: not the item flags, not the switches, not the tabs.
+  EXPECT_FALSE(Exists(settingsFile));
   EXPECT_EQ(Stored(L"setting", L"tab1"), L"");
   EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"1");
   Press(window->Button(L"Command3"));

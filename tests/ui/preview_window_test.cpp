@@ -9,6 +9,7 @@
 #include "support/seeded_profile.h"
 #include "support/snapshot.h"
 #include "ui/details_window.h"
+#include "ui/keyboard.h"
 #include "ui/main_commands.h"
 #include "ui/main_window.h"
 
@@ -131,6 +132,21 @@ TEST(PreviewCommand, TheFileMenuPreviewsAndAfterARealRunTheDetailsTellWhatStayed
   // The final row has no details.
   preview.DoubleClick(2);
   EXPECT_EQ(preview.shown.size(), 1u);
+}
+
+TEST(PreviewCommand, EnterInTheResultListOpensTheSelectedRowAndStartsNoCleaning) {
+  PreviewWindow preview;
+  std::wstring files = FolderSnapshot(preview.profile.root.Path());
+  SendMessageW(preview.window->PreviewButton(), BM_CLICK, 0, 0);
+  ASSERT_EQ(ListView_GetItemCount(preview.List()), 3);
+  ListView_SetItemState(preview.List(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  // As the program's message loop hands a key on.
+  MSG enter = {preview.List(), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+  EXPECT_TRUE(ui::TranslateDialogKeys(enter));
+  ASSERT_EQ(preview.shown.size(), 1u);
+  EXPECT_EQ(preview.shown[0].title, L"Custom Item - Preview");
+  EXPECT_EQ(ListView_GetItemCount(preview.List()), 3);
+  EXPECT_EQ(FolderSnapshot(preview.profile.root.Path()), files);
 }
 
 TEST(DetailsWindow, ShowsEveryLineAndClosesWithItsButton) {

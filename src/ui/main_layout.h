@@ -1,0 +1,25 @@
+#pragma once
+// Where the main window's controls sit, for a client area at a DPI: the figures are designed at
+// 96 DPI and scale with the monitor.
+#include <windows.h>
+
+namespace ui {
+
+struct MainLayout {
+  RECT navigation;
+  // Home page.
+  RECT homeTitle, homeText, homeLists;
+  // Status page.
+  RECT frame, list, progress, status, cancel, preview, start;
+  // The statistics strip under both pages.
+  RECT lastClean, totals, link;
+};
+
+MainLayout LayOutMainWindow(SIZE client, UINT dpi);
+
+// The window's outer size at `dpi`.
+SIZE MainWindowSize(UINT dpi);
+// The widths of the result list's two columns.
+int ResultColumnWidth(int column, UINT dpi);
+
+}  // namespace ui

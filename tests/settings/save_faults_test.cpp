@@ -1,0 +1,398 @@
+// Saves that meet a file they may not replace or a disk that fills up: the old files stay whole,
+// no temporary file is left, and the windows tell the user and stay open.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "keeplists/url_window.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+#include "platform/text_file.h"
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+#include "settings/last_run.h"
+#include "settings/options.h"
+#include "settings/options_window.h"
+#include "settings/preserved_value.h"
+#include "settings/selection_window.h"
+#include "support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::vector<std::wstring> FolderNames(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  platform::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (!find) return names;
+  do {
+    std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find.get(), &data));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The ways a test can keep a file from being replaced under Wine, where the tests run as root:
+// Unix permission bits do not stop root, but Wine honours the read-only attribute that the program
+// itself checks, and share modes of another open handle.
+enum class Block { ReadOnly, HeldOpen };
+
+class Blocked {
+ public:
+  Blocked(const std::wstring& file, Block how) : file_(file) {
+    if (how == Block::ReadOnly) {
+      SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    } else {
+      holder_.reset(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+  }
+  ~Blocked() { SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_NORMAL); }
+  Blocked(const Blocked&) = delete;
+  Blocked& operator=(const Blocked&) = delete;
+
+ private:
+  std::wstring file_;
+  platform::FileHandle holder_;
+};
+
+const char kOldSettings[] = "[Options]\r\nexit=1\r\nCleanTime=9:30\r\n[EXPLORER]\r\nlocation=1\r\n[Mine]\r\nkept=yes\r\n";
+
+}  // namespace
+
+TEST(AtomicReplace, ABlockedFileIsRefusedUntouchedAndNoTemporaryFileStays) {
+  TempFolder folder;
+  std::wstring file = folder / L"list.dat";
+  for (Block how : {Block::ReadOnly, Block::HeldOpen}) {
+    WriteText(file, "old\r\n");
+    {
+      Blocked blocked(file, how);
+      EXPECT_FALSE(platform::CanReplaceFile(file));
+      EXPECT_FALSE(platform::ReplaceFileAtomically(file, "new\r\n"));
+    }
+    EXPECT_EQ(ReadText(file), "old\r\n");
+    EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"list.dat"});
+    EXPECT_TRUE(platform::CanReplaceFile(file));
+    EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"list.dat"});
+  }
+  // A missing file in an existing folder can be created; one in a missing folder cannot.
+  EXPECT_TRUE(platform::CanReplaceFile(folder / L"new.dat"));
+  EXPECT_FALSE(platform::CanReplaceFile(folder / L"missing\\new.dat"));
+  EXPECT_FALSE(platform::CanReplaceFile(folder.Path()));
+}
+
+TEST(AtomicReplace, AFullDiskKeepsTheOldFileRemovesTheTemporaryOneAndSaysWhy) {
+  TempFolder folder;
+  std::wstring file = folder / L"list.dat";
+  WriteText(file, "old\r\n");
+  std::string big(100000, 'x');
+  for (size_t room : {size_t{0}, size_t{4096}, big.size() - 1}) {
+    platform::ScopedDiskFull full(room);
+    EXPECT_FALSE(platform::ReplaceFileAtomically(file, big)) << room;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+    EXPECT_EQ(ReadText(file), "old\r\n");
+    EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"list.dat"});
+  }
+  {
+    // Exactly enough room: the write completes.
+    platform::ScopedDiskFull full(big.size());
+    EXPECT_TRUE(platform::ReplaceFileAtomically(file, big));
+  }
+  EXPECT_EQ(ReadText(file), big);
+}
+
+TEST(IniBatchSave, ChangesOnlyTheNamedValuesAndKeepsEveryOtherByte) {
+  TempFolder folder;
+  std::wstring file = folder / L"prisd.dat";
+  // Comments, a line without "=", odd blanks, a repeated section and no line end at the very end.
+  WriteText(file,
+            "; note\r\n[Options]\r\n  Exit = 0 \r\nloose line\r\nCleanTime=1:00\r\n\r\n[opera]\nImages=1\n"
+            "[Options]\r\nexit=9\r\n[last]\r\nx=1");
+  inifun::IniBatch batch(file);
+  batch.Set(L"OPTIONS", L"exit", L"1");
+  batch.Set(L"Options", L"CleanDays", L"0100000");
+  batch.Set(L"OPERA", L"images", L"0");
+  batch.Set(L"Last", L"y", L"2");
+  batch.Set(L"setting", L"tab1", L"3");
+  batch.Set(L"setting", L"TAB1", L"4");
+  batch.Set(L"Options", L"long", std::wstring(200, L'v'));
+  ASSERT_TRUE(batch.Commit());
+  EXPECT_EQ(ReadText(file),
+            "; note\r\n[Options]\r\n  Exit =1\r\nloose line\r\nCleanTime=1:00\r\nCleanDays=0100000\r\nlong=" +
+                std::string(128, 'v') +
+                "\r\n\r\n[opera]\nImages=0\n[Options]\r\nexit=9\r\n[last]\r\nx=1\r\ny=2\r\n[setting]\r\ntab1=4\r\n");
+  // The profile functions see the new file at once.
+  EXPECT_EQ(inifun::ReadIniValue(file, L"Options", L"exit"), L"1");
+  EXPECT_EQ(inifun::ReadIniValue(file, L"Options", L"CleanDays"), L"0100000");
+  EXPECT_EQ(inifun::ReadIniValue(file, L"setting", L"tab1"), L"4");
+  EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"prisd.dat"});
+
+  // A missing file is created; a missing folder is a failure.
+  inifun::IniBatch fresh(folder / L"fresh.dat");
+  fresh.Set(L"Options", L"exit", L"1");
+  ASSERT_TRUE(fresh.Commit());
+  EXPECT_EQ(ReadText(folder / L"fresh.dat"), "[Options]\r\nexit=1\r\n");
+  inifun::IniBatch nowhere(folder / L"missing\\prisd.dat");
+  nowhere.Set(L"Options", L"exit", L"1");
+  EXPECT_FALSE(nowhere.Commit());
+}
+
+TEST(IniBatchSave, AUnicodeSettingsFileStaysUnicode) {
+  TempFolder folder;
+  std::wstring file = folder / L"prisd.dat";
+  std::wstring text = L"[Options]\r\nexit=0\r\n[Other]\r\nname=\u65e5\u672c\r\n";
+  std::string bytes("\xFF\xFE", 2);
+  bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+  WriteText(file, bytes);
+  inifun::IniBatch batch(file);
+  batch.Set(L"Options", L"exit", L"1");
+  ASSERT_TRUE(batch.Commit());
+  EXPECT_EQ(inifun::ReadIniValue(file, L"Options", L"exit"), L"1");
+  EXPECT_EQ(inifun::ReadIniValue(file, L"Other", L"name"), L"\u65e5\u672c");
+  EXPECT_TRUE(ReadText(file).starts_with("\xFF\xFE"));
+}
+
+TEST(IniBatchSave, ABlockedOrFullSaveLandsNotAtAll) {
+  TempFolder folder;
+  std::wstring file = folder / L"prisd.dat";
+  SYSTEMTIME when{2026, 12, 2, 8, 9, 30, 0, 0};
+  for (Block how : {Block::ReadOnly, Block::HeldOpen}) {
+    WriteText(file, kOldSettings);
+    {
+      Blocked blocked(file, how);
+      EXPECT_FALSE(settings::SaveLastRun(file, when, 33, 3500000));
+    }
+    EXPECT_EQ(ReadText(file), kOldSettings);
+  }
+  {
+    platform::ScopedDiskFull full(20);
+    EXPECT_FALSE(settings::SaveLastRun(file, when, 33, 3500000));
+  }
+  EXPECT_EQ(ReadText(file), kOldSettings);
+  EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"prisd.dat"});
+  ASSERT_TRUE(settings::SaveLastRun(file, when, 33, 3500000));
+  EXPECT_EQ(settings::LoadLastRun(file).cleanedKeys, 33);
+  EXPECT_EQ(inifun::ReadIniValue(file, L"Mine", L"kept"), L"yes");
+}
+
+namespace {
+
+class OptionsSaveFault : public ::testing::Test {
+ protected:
+  TempFolder program;
+  std::wstring file = settings::SettingsFile(program.Path());
+  PreservedOptionValues registry;
+  int arms = 0;
+  settings::BossKeySwitch bossKey{[this] { ++arms; }, [] {}};
+
+  settings::Options Changed() const {
+    settings::Options options = settings::LoadOptions(program.Path());
+    options.bossKey = true;
+    options.startup = true;
+    options.exitAfter = false;
+    options.cleanTime = L"23:30";
+    options.startPage = L"http://changed.example/";
+    return options;
+  }
+};
+
+}  // namespace
+
+TEST_F(OptionsSaveFault, AFileThatCannotBeWrittenStoresAndSwitchesNothing) {
+  WriteText(file, kOldSettings);
+  std::wstring runBefore = registry.run.Text();
+  std::wstring pageBefore = registry.userStart.Text();
+  for (Block how : {Block::ReadOnly, Block::HeldOpen}) {
+    Blocked blocked(file, how);
+    EXPECT_FALSE(settings::SaveOptions(program.Path(), Changed(), bossKey));
+  }
+  {
+    platform::ScopedDiskFull full(10);
+    EXPECT_FALSE(settings::SaveOptions(program.Path(), Changed(), bossKey));
+  }
+  EXPECT_EQ(ReadText(file), kOldSettings);
+  EXPECT_EQ(arms, 0);
+  EXPECT_EQ(registry.run.Text(), runBefore);
+  EXPECT_EQ(registry.userStart.Text(), pageBefore);
+
+  ASSERT_TRUE(settings::SaveOptions(program.Path(), Changed(), bossKey));
+  EXPECT_EQ(arms, 1);
+  EXPECT_EQ(registry.run.Text(), settings::RunEntryText(program.Path()));
+  EXPECT_EQ(inifun::ReadIniValue(file, L"Options", L"CleanTime"), L"23:30");
+  EXPECT_EQ(inifun::ReadIniValue(file, L"Options", L"exit"), L"0");
+  EXPECT_EQ(inifun::ReadIniValue(file, L"Mine", L"kept"), L"yes");
+  EXPECT_EQ(inifun::ReadIniValue(file, L"EXPLORER", L"location"), L"1");
+}
+
+TEST_F(OptionsSaveFault, OkInTheWindowReportsTheFileAndStaysOpen) {
+  WriteText(file, kOldSettings);
+  settings::OptionsWindow window(nullptr, program.Path());
+  std::vector<std::wstring> reports;
+  window.SetReport([&](HWND owner, const std::wstring& message) {
+    EXPECT_EQ(owner, window.Handle());
+    reports.push_back(message);
+  });
+  ASSERT_TRUE(window.Create(nullptr, false));
+  SendMessageW(window.Control(settings::option_ids::Check4), BM_CLICK, 0, 0);
+  {
+    Blocked blocked(file, Block::ReadOnly);
+    SendMessageW(window.Control(settings::option_ids::Command1), BM_CLICK, 0, 0);
+  }
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find(file), std::wstring::npos) << reports[0];
+  EXPECT_NE(window.Handle(), nullptr);
+  EXPECT_FALSE(window.Accepted());
+  EXPECT_EQ(ReadText(file), kOldSettings);
+
+  // Once the file may be written, the same OK saves and closes.
+  SendMessageW(window.Control(settings::option_ids::Command1), BM_CLICK, 0, 0);
+  EXPECT_EQ(reports.size(), 1u);
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_TRUE(window.Accepted());
+  EXPECT_NE(ReadText(file), kOldSettings);
+  EXPECT_EQ(inifun::ReadIniValue(file, L"Mine", L"kept"), L"yes");
+}
+
+namespace {
+
+class SelectionSaveFault : public ::testing::Test {
+ protected:
+  TempFolder program, data;
+  std::wstring settingsFile = settings::SettingsFile(program.Path());
+  std::wstring listFile = program / L"cusd.dat";
+  std::wstring plugin = program / L"plus-in\\Alpha.ppe";
+  std::string oldList;
+  std::string oldPlugin = "[name]\r\nappname=Alpha\r\n[swich]\r\non=1\r\n";
+  std::vector<std::wstring> reports;
+  std::unique_ptr<settings::SelectionWindow> window;
+
+  void SetUp() override {
+    MakeFile(data / L"a.txt", 10);
+    oldList = platform::Narrow(data / L"a.txt") + "\tFile\r\n";
+    WriteText(settingsFile, kOldSettings);
+    WriteText(listFile, oldList);
+    WriteText(plugin, oldPlugin);
+  }
+
+  void Open() {
+    settings::SelectionServices services;
+    services.confirm = [](HWND, const std::wstring&) { return true; };
+    services.report = [this](HWND, const std::wstring& message) { reports.push_back(message); };
+    window = std::make_unique<settings::SelectionWindow>(program.Path(), services);
+    ASSERT_TRUE(window->Create(nullptr, false));
+    // Changes in all three files: an item box, the custom list and a plug-in switch.
+    SendMessageW(window->CheckBox(L"Check1"), BM_CLICK, 0, 0);
+    SendMessageW(window->Button(L"Command2"), BM_CLICK, 0, 0);
+    ListView_SetCheckState(window->PluginList(), 0, FALSE);
+  }
+  void Ok() const { SendMessageW(window->Button(L"Command1"), BM_CLICK, 0, 0); }
+
+  void ExpectNothingWritten() const {
+    EXPECT_EQ(ReadText(settingsFile), kOldSettings);
+    EXPECT_EQ(ReadText(listFile), oldList);
+    EXPECT_EQ(ReadText(plugin), oldPlugin);
+    EXPECT_EQ(FolderNames(program.Path()), (std::vector<std::wstring>{L"cusd.dat", L"plus-in", L"prisd.dat"}));
+  }
+};
+
+}  // namespace
+
+TEST_F(SelectionSaveFault, EitherFileBlockedWritesNothingAndKeepsTheWindowOpen) {
+  for (const std::wstring& file : {settingsFile, listFile}) {
+    for (Block how : {Block::ReadOnly, Block::HeldOpen}) {
+      reports.clear();
+      Open();
+      {
+        Blocked blocked(file, how);
+        Ok();
+      }
+      ASSERT_EQ(reports.size(), 1u);
+      EXPECT_NE(reports[0].find(file), std::wstring::npos) << reports[0];
+      EXPECT_NE(window->Handle(), nullptr);
+      ExpectNothingWritten();
+      window.reset();
+    }
+  }
+}
+
+TEST_F(SelectionSaveFault, AFullDiskIsReportedAndTheOldFilesStay) {
+  Open();
+  {
+    platform::ScopedDiskFull full(0);
+    Ok();
+  }
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(window->Handle(), nullptr);
+  ExpectNothingWritten();
+
+  Ok();
+  EXPECT_EQ(reports.size(), 1u);
+  EXPECT_EQ(window->Handle(), nullptr);
+  EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"EXPLORER", L"location"), L"0");
+  EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"Mine", L"kept"), L"yes");
+  EXPECT_EQ(ReadText(listFile), "");
+  EXPECT_EQ(inifun::ReadIniValue(plugin, L"swich", L"on"), L"0");
+}
+
+namespace {
+
+constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+// Removes the typed-URL key afterwards when the test had to create it.
+class TypedUrlsKey {
+ public:
+  TypedUrlsKey() : existed_(KeyExists(HKEY_CURRENT_USER, kTypedUrls)) {}
+  ~TypedUrlsKey() {
+    if (!existed_) RegDeleteKeyW(HKEY_CURRENT_USER, kTypedUrls);
+  }
+  TypedUrlsKey(const TypedUrlsKey&) = delete;
+  TypedUrlsKey& operator=(const TypedUrlsKey&) = delete;
+
+ private:
+  bool existed_;
+};
+
+}  // namespace
+
+TEST(KeepListSaveFault, AddAndRemoveThatCannotWriteAreReportedAndUndoneOnScreen) {
+  TempFolder program;
+  TypedUrlsKey typedUrls;
+  ScopedRegistryValue url{HKEY_CURRENT_USER, kTypedUrls, L"url1", L"http://typed.example/"};
+  std::wstring keepFile = program / L"keepurl.dat";
+  WriteText(keepFile, "http://kept.example/\r\n");
+  keeplists::UrlKeepListWindow window(program.Path());
+  std::vector<std::wstring> reports;
+  window.SetReport([&](HWND, const std::wstring& message) { reports.push_back(message); });
+  ASSERT_TRUE(window.Create(nullptr, false));
+  auto count = [&] { return SendMessageW(window.KeepList(), LB_GETCOUNT, 0, 0); };
+  ASSERT_EQ(count(), 1);
+
+  for (Block how : {Block::ReadOnly, Block::HeldOpen}) {
+    reports.clear();
+    Blocked blocked(keepFile, how);
+    SendMessageW(window.CurrentList(), LB_SETCURSEL, 0, 0);
+    SendMessageW(window.AddButton(), BM_CLICK, 0, 0);
+    EXPECT_EQ(count(), 1);
+    SendMessageW(window.KeepList(), LB_SETCURSEL, 0, 0);
+    SendMessageW(window.RemoveButton(), BM_CLICK, 0, 0);
+    EXPECT_EQ(count(), 1);
+    ASSERT_EQ(reports.size(), 2u);
+    for (const std::wstring& report : reports) EXPECT_NE(report.find(keepFile), std::wstring::npos) << report;
+  }
+  EXPECT_EQ(ReadText(keepFile), "http://kept.example/\r\n");
+  EXPECT_EQ(FolderNames(program.Path()), std::vector<std::wstring>{L"keepurl.dat"});
+
+  wchar_t typed[256] = L"";
+  SendMessageW(window.CurrentList(), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(typed));
+  SendMessageW(window.CurrentList(), LB_SETCURSEL, 0, 0);
+  SendMessageW(window.AddButton(), BM_CLICK, 0, 0);
+  EXPECT_EQ(ReadText(keepFile), "http://kept.example/\r\n" + platform::Narrow(typed) + "\r\n");
+  EXPECT_EQ(count(), 2);
+}

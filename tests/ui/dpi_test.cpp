@@ -1,0 +1,263 @@
+#include "ui/dpi.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/test_support.h"
+#include "trellwipe_manifest.h"
+#include "ui/details_window.h"
+#include "ui/main_commands.h"
+#include "ui/main_layout.h"
+#include "ui/main_window.h"
+#include "ui/splash_window.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr UINT kDpis[] = {96, 120, 144, 192};
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+  RECT both;
+  return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+bool Empty(const RECT& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
+
+RECT Doubled(const RECT& rect) { return {rect.left * 2, rect.top * 2, rect.right * 2, rect.bottom * 2}; }
+
+using Named = std::vector<std::pair<const char*, RECT>>;
+
+// Every pair of the list is apart.
+void ExpectApart(const Named& rects, UINT dpi) {
+  for (size_t i = 0; i < rects.size(); ++i) {
+    for (size_t j = i + 1; j < rects.size(); ++j) {
+      EXPECT_FALSE(Overlap(rects[i].second, rects[j].second)) << rects[i].first << " / " << rects[j].first << " at " << dpi;
+    }
+  }
+}
+
+TEST(Dpi, ScaleFollowsTheDpiFromTheDesignedNinetySix) {
+  EXPECT_EQ(ui::Scale(160, 96), 160);
+  EXPECT_EQ(ui::Scale(160, 120), 200);
+  EXPECT_EQ(ui::Scale(160, 144), 240);
+  EXPECT_EQ(ui::Scale(160, 192), 320);
+  EXPECT_EQ(ui::Scale(7, 120), 9);  // rounded, not cut
+  EXPECT_EQ(ui::Scale(-8, 144), -12);
+  RECT scaled = ui::ScaleRect({10, 20, 30, 40}, 144), expected = {15, 30, 45, 60};
+  EXPECT_TRUE(EqualRect(&scaled, &expected));
+}
+
+TEST(Dpi, WindowsAndFontsKnowTheirDpi) {
+  platform::Window window(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                          GetModuleHandleW(nullptr), nullptr));
+  ASSERT_TRUE(window);
+  UINT dpi = ui::WindowDpi(window.get());
+  EXPECT_GE(dpi, 96u);
+  EXPECT_EQ(ui::WindowDpi(nullptr), ui::SystemDpi());
+  LOGFONTW normal = ui::MessageFont(96), doubled = ui::MessageFont(192);
+  ASSERT_NE(normal.lfHeight, 0);
+  EXPECT_NEAR(doubled.lfHeight, normal.lfHeight * 2, 1);
+  EXPECT_STREQ(doubled.lfFaceName, normal.lfFaceName);
+}
+
+TEST(Dpi, TheManifestDeclaresPerMonitorAwarenessBesideCommonControlsAndAsInvoker) {
+  const std::string manifest = kTrellwipeManifest;
+  for (const char* part :
+       {"<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">", "<windowsSettings>",
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, "
+        "PerMonitor</dpiAwareness>",
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "level=\"asInvoker\""}) {
+    EXPECT_NE(manifest.find(part), std::string::npos) << part;
+  }
+}
+
+TEST(MainLayout, EveryControlStaysInsideTheClientAreaApartFromTheOthersAndScales) {
+  const SIZE designed = {784, 501};
+  const ui::MainLayout base = ui::LayOutMainWindow(designed, 96);
+  for (UINT dpi : kDpis) {
+    const SIZE client = {ui::Scale(designed.cx, dpi), ui::Scale(designed.cy, dpi)};
+    const RECT area = {0, 0, client.cx, client.cy};
+    const ui::MainLayout l = ui::LayOutMainWindow(client, dpi);
+    const Named all = {{"navigation", l.navigation}, {"homeTitle", l.homeTitle}, {"homeText", l.homeText},
+                       {"homeLists", l.homeLists},   {"frame", l.frame},         {"list", l.list},
+                       {"progress", l.progress},     {"status", l.status},       {"cancel", l.cancel},
+                       {"preview", l.preview},       {"start", l.start},         {"lastClean", l.lastClean},
+                       {"totals", l.totals},         {"link", l.link}};
+    for (const auto& [name, rect] : all) {
+      EXPECT_TRUE(Inside(rect, area)) << name << " at " << dpi;
+      EXPECT_FALSE(Empty(rect)) << name << " at " << dpi;
+    }
+    ExpectApart({{"homeTitle", l.homeTitle}, {"homeText", l.homeText}, {"homeLists", l.homeLists}}, dpi);
+    const Named status = {{"list", l.list},     {"progress", l.progress}, {"status", l.status},
+                          {"cancel", l.cancel}, {"preview", l.preview},   {"start", l.start}};
+    ExpectApart(status, dpi);
+    for (const auto& [name, rect] : status) EXPECT_TRUE(Inside(rect, l.frame)) << name << " at " << dpi;
+    // The strip, the navigation and either page lie side by side.
+    ExpectApart({{"navigation", l.navigation}, {"frame", l.frame}, {"lastClean", l.lastClean},
+                 {"totals", l.totals}, {"link", l.link}},
+                dpi);
+    ExpectApart({{"navigation", l.navigation}, {"homeLists", l.homeLists}, {"totals", l.totals}}, dpi);
+
+    EXPECT_EQ(l.start.right - l.start.left, ui::Scale(160, dpi)) << dpi;
+    EXPECT_EQ(l.start.bottom - l.start.top, ui::Scale(32, dpi)) << dpi;
+    EXPECT_EQ(l.cancel.right - l.cancel.left, ui::Scale(96, dpi)) << dpi;
+    EXPECT_EQ(l.navigation.right, ui::Scale(132, dpi)) << dpi;
+    EXPECT_EQ(ui::ResultColumnWidth(0, dpi), ui::Scale(330, dpi));
+    EXPECT_EQ(ui::ResultColumnWidth(1, dpi), ui::Scale(260, dpi));
+    EXPECT_EQ(ui::MainWindowSize(dpi).cx, ui::Scale(800, dpi));
+  }
+  // Twice the DPI on twice the area is the same picture twice as large.
+  const ui::MainLayout twice = ui::LayOutMainWindow({designed.cx * 2, designed.cy * 2}, 192);
+  for (auto member : {&ui::MainLayout::navigation, &ui::MainLayout::homeLists, &ui::MainLayout::list,
+                      &ui::MainLayout::start, &ui::MainLayout::cancel, &ui::MainLayout::totals, &ui::MainLayout::link}) {
+    RECT expected = Doubled(base.*member);
+    EXPECT_TRUE(EqualRect(&(twice.*member), &expected));
+  }
+}
+
+TEST(MainLayout, AClientAreaTooSmallYieldsNoNegativeSizes) {
+  const ui::MainLayout l = ui::LayOutMainWindow({100, 60}, 144);
+  for (const RECT& rect : {l.homeLists, l.frame, l.list, l.totals}) {
+    EXPECT_GE(rect.right, rect.left);
+    EXPECT_GE(rect.bottom, rect.top);
+  }
+}
+
+TEST(DetailsLayout, TheListAndTheButtonStayInsideApartAndScale) {
+  for (UINT dpi : kDpis) {
+    const SIZE client = {ui::Scale(624, dpi), ui::Scale(361, dpi)};
+    const RECT area = {0, 0, client.cx, client.cy};
+    const ui::DetailsLayout l = ui::LayOutDetailsWindow(client, dpi);
+    EXPECT_TRUE(Inside(l.lines, area)) << dpi;
+    EXPECT_TRUE(Inside(l.close, area)) << dpi;
+    EXPECT_FALSE(Overlap(l.lines, l.close)) << dpi;
+    EXPECT_EQ(l.close.right - l.close.left, ui::Scale(96, dpi));
+    EXPECT_EQ(l.close.bottom - l.close.top, ui::Scale(28, dpi));
+  }
+  const ui::DetailsLayout tiny = ui::LayOutDetailsWindow({20, 20}, 192);
+  EXPECT_GE(tiny.lines.bottom, tiny.lines.top);
+}
+
+int FontHeight(HWND control) {
+  LOGFONTW font = {};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
+  return font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
+}
+
+SIZE SizeOf(HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void SendDpiChange(HWND window, UINT dpi, RECT suggested) {
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+TEST(MainWindowDpi, AChangeOfMonitorMovesTheWindowAndScalesControlsFontsAndColumns) {
+  TempFolder program;
+  ui::MainWindowActions actions;
+  actions.showDetails = [](HWND, const std::wstring&, const std::vector<std::wstring>&, const std::wstring&) {};
+  std::optional<ui::MainWindow> window(std::in_place, GetModuleHandleW(nullptr), program.Path(), L"", actions);
+  ASSERT_TRUE(window->Create());
+  HWND hwnd = window->Handle();
+  EXPECT_EQ(window->Dpi(), ui::WindowDpi(hwnd));
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
+  const UINT start = window->Dpi();
+  const int startFont = FontHeight(window->StartButton());
+
+  for (UINT dpi : {192u, 120u, 96u}) {
+    // The system keeps a window within the largest size it can track.
+    RECT suggested = {40, 30, 40 + std::min(ui::Scale(800, dpi), GetSystemMetrics(SM_CXMAXTRACK)),
+                      30 + std::min(ui::Scale(560, dpi), GetSystemMetrics(SM_CYMAXTRACK))};
+    SendDpiChange(hwnd, dpi, suggested);
+    EXPECT_EQ(window->Dpi(), dpi);
+    RECT now;
+    GetWindowRect(hwnd, &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested)) << dpi;
+    EXPECT_EQ(SizeOf(window->StartButton()).cx, ui::Scale(160, dpi)) << dpi;
+    EXPECT_EQ(SizeOf(window->StartButton()).cy, ui::Scale(32, dpi)) << dpi;
+    EXPECT_EQ(SizeOf(window->Navigation().Handle()).cx, ui::Scale(132, dpi)) << dpi;
+    EXPECT_EQ(ListView_GetColumnWidth(window->ResultList(), 0), ui::Scale(330, dpi)) << dpi;
+    EXPECT_NEAR(FontHeight(window->StartButton()), MulDiv(startFont, static_cast<int>(dpi), static_cast<int>(start)),
+                1)
+        << dpi;
+    EXPECT_EQ(FontHeight(window->ResultList()), FontHeight(window->StartButton())) << dpi;
+    RECT image = window->Navigation().ImageRect(1);
+    EXPECT_EQ(image.top, ui::Scale(6, dpi) + ui::Scale(44, dpi)) << dpi;
+    RECT list, client;
+    GetWindowRect(window->ResultList(), &list);
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&list), 2);
+    EXPECT_TRUE(Inside(list, client)) << dpi;
+  }
+  window.reset();
+  MSG message;
+  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
+TEST(MainWindowDpi, TheSkinFontStaysAfterAChangeOfMonitor) {
+  TempFolder program;
+  WriteText(program / L"skins\\frmmain.skn", "font=Courier New\r\n");
+  std::optional<ui::MainWindow> window(std::in_place, GetModuleHandleW(nullptr), program.Path(), L"",
+                                       ui::MainWindowActions{});
+  ASSERT_TRUE(window->Create());
+  RECT suggested = {0, 0, 700, 500};
+  SendDpiChange(window->Handle(), 120, suggested);
+  LOGFONTW font = {};
+  ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window->StartButton(), WM_GETFONT, 0, 0)),
+                         sizeof(font), &font));
+  EXPECT_STREQ(font.lfFaceName, L"Courier New");
+  EXPECT_NEAR(-font.lfHeight, -ui::MessageFont(120).lfHeight, 1);
+  window.reset();
+  MSG message;
+  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
+TEST(DetailsWindowDpi, AChangeOfMonitorScalesTheButtonAndTheFont) {
+  ui::DetailsWindow window(L"Chrome Cache - Result", {L"Erased file: C:\\a (1 bytes)"}, L"");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(window.Dpi(), ui::WindowDpi(window.Handle()));
+  const int font = FontHeight(window.CloseButton());
+  const UINT start = window.Dpi();
+  RECT suggested = {10, 10, 10 + ui::Scale(640, 144), 10 + ui::Scale(400, 144)};
+  SendDpiChange(window.Handle(), 144, suggested);
+  EXPECT_EQ(window.Dpi(), 144u);
+  EXPECT_EQ(SizeOf(window.CloseButton()).cx, ui::Scale(96, 144));
+  EXPECT_EQ(SizeOf(window.CloseButton()).cy, ui::Scale(28, 144));
+  EXPECT_NEAR(FontHeight(window.Lines()), MulDiv(font, 144, static_cast<int>(start)), 1);
+  RECT now;
+  GetWindowRect(window.Handle(), &now);
+  EXPECT_TRUE(EqualRect(&now, &suggested));
+}
+
+TEST(SplashWindowDpi, TheStartUpWindowIsSizedForItsMonitor) {
+  TempFolder program;
+  ui::SplashWindow splash(GetModuleHandleW(nullptr), program.Path(), nullptr, nullptr);
+  ASSERT_TRUE(splash.Create(false));
+  EXPECT_EQ(splash.Dpi(), ui::WindowDpi(splash.Handle()));
+  EXPECT_EQ(SizeOf(splash.Handle()).cx, ui::Scale(420, splash.Dpi()));
+  EXPECT_EQ(SizeOf(splash.Handle()).cy, ui::Scale(220, splash.Dpi()));
+  RECT suggested = {0, 0, ui::Scale(420, 192), ui::Scale(220, 192)};
+  SendDpiChange(splash.Handle(), 192, suggested);
+  EXPECT_EQ(splash.Dpi(), 192u);
+  EXPECT_EQ(SizeOf(splash.Handle()).cx, ui::Scale(420, 192));
+  splash.Unload();
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+#pragma once
+// Keyboard checks shared by the window tests: the tab order as the dialog manager walks it, the
+// mnemonics of a window's labels, and key messages built in-process.
+#include <windows.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/window_text.h"
+#include "ui/keyboard.h"
+
+namespace testing_support {
+
+// The tab stops GetNextDlgTabItem visits, once round, starting at `first`; empty when `first` is
+// not among them.
+inline std::vector<HWND> TabOrder(HWND window, HWND first) {
+  std::vector<HWND> order;
+  HWND next = first;
+  while (next && order.size() < 1000) {
+    if (std::find(order.begin(), order.end(), next) != order.end()) break;
+    order.push_back(next);
+    next = GetNextDlgTabItem(window, next, FALSE);
+  }
+  if (next != first) order.clear();
+  return order;
+}
+
+inline std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = L"";
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+// Every mnemonic letter of the window's buttons and labels, with the texts that carry it.
+inline std::map<wchar_t, std::vector<std::wstring>> Mnemonics(HWND window) {
+  std::map<wchar_t, std::vector<std::wstring>> found;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM out) {
+        std::wstring kind = ClassOf(child);
+        bool label = _wcsicmp(kind.c_str(), L"Button") == 0 ||
+                     (_wcsicmp(kind.c_str(), L"Static") == 0 && !(GetWindowLongW(child, GWL_STYLE) & SS_NOPREFIX));
+        std::wstring text = platform::WindowText(child);
+        if (wchar_t letter = label ? ui::MnemonicOf(text) : 0) {
+          (*reinterpret_cast<std::map<wchar_t, std::vector<std::wstring>>*>(out))[letter].push_back(text);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The letters that more than one label of the window claims.
+inline std::vector<std::wstring> SharedMnemonics(HWND window) {
+  std::vector<std::wstring> shared;
+  for (const auto& [letter, texts] : Mnemonics(window)) {
+    if (texts.size() < 2) continue;
+    std::wstring line(1, letter);
+    for (const std::wstring& text : texts) line += L" \"" + text + L"\"";
+    shared.push_back(line);
+  }
+  return shared;
+}
+
+inline MSG KeyDown(HWND target, WPARAM key) {
+  MSG message = {};
+  message.hwnd = target;
+  message.message = WM_KEYDOWN;
+  message.wParam = key;
+  message.lParam = 1;
+  return message;
+}
+
+// Alt+letter as it reaches a window once translated.
+inline MSG AltLetter(HWND target, wchar_t letter) {
+  MSG message = {};
+  message.hwnd = target;
+  message.message = WM_SYSCHAR;
+  message.wParam = static_cast<WPARAM>(std::towlower(letter));
+  message.lParam = 1 | (1 << 29);
+  return message;
+}
+
+inline bool Feed(HWND window, MSG message) { return IsDialogMessageW(window, &message) != FALSE; }
+
+}  // namespace testing_support

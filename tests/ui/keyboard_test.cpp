@@ -1,0 +1,250 @@
+#include "ui/keyboard.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/window_text.h"
+#include "support/test_support.h"
+#include "ui/about_window.h"
+#include "ui/details_window.h"
+#include "ui/keyboard_support.h"
+#include "ui/main_commands.h"
+#include "ui/main_window.h"
+
+using namespace testing_support;
+using platform::WindowText;
+
+namespace {
+
+TEST(Mnemonics, TheDisplayedTextDropsTheMarksAndKeepsDoubledAmpersands) {
+  EXPECT_EQ(ui::WithoutMnemonic(L"&Start Cleaning >>"), L"Start Cleaning >>");
+  EXPECT_EQ(ui::WithoutMnemonic(L"File(&F)"), L"File(F)");
+  EXPECT_EQ(ui::WithoutMnemonic(L"Search && Erase"), L"Search & Erase");
+  EXPECT_EQ(ui::WithoutMnemonic(L"Satu&rday"), L"Saturday");
+  EXPECT_EQ(ui::WithoutMnemonic(L"trailing&"), L"trailing");
+  EXPECT_EQ(ui::WithoutMnemonic(L""), L"");
+  EXPECT_EQ(ui::WithoutMnemonic(L"plain"), L"plain");
+
+  EXPECT_EQ(ui::MnemonicOf(L"&Start Cleaning >>"), L'S');
+  EXPECT_EQ(ui::MnemonicOf(L"Satu&rday"), L'R');
+  EXPECT_EQ(ui::MnemonicOf(L"File(&F)"), L'F');
+  // A doubled ampersand is a character, not a mark; the first lone one counts.
+  EXPECT_EQ(ui::MnemonicOf(L"Search && Erase"), 0);
+  EXPECT_EQ(ui::MnemonicOf(L"A && B &next"), L'N');
+  EXPECT_EQ(ui::MnemonicOf(L"trailing&"), 0);
+  EXPECT_EQ(ui::MnemonicOf(L"plain"), 0);
+}
+
+void DrainQuit() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
+// A main window whose outside actions only record that they ran.
+struct KeyboardMainWindow {
+  KeyboardMainWindow() {
+    ui::MainWindowActions actions;
+    actions.openSettings = [this](HWND, const std::wstring&) { calls.push_back(L"settings"); };
+    actions.openOptions = [this](HWND, HWND, const std::wstring&) {
+      calls.push_back(L"options");
+      return false;
+    };
+    actions.openFileSearch = [this](HWND, const std::wstring&) { calls.push_back(L"search"); };
+    actions.openAbout = [this](HWND) { calls.push_back(L"about"); };
+    actions.startProgram = [this](const std::wstring&) { calls.push_back(L"start"); };
+    actions.openWithShell = [this](const std::wstring&) { calls.push_back(L"shell"); };
+    actions.trackPopupMenu = [](HMENU, HWND) { return 0u; };
+    // A running browser makes every attended run ask first; the answer No lets nothing run.
+    actions.runningPrograms = [](const std::wstring&) { return std::vector<std::wstring>{L"Firefox"}; };
+    actions.askYesNo = [this](HWND, const std::wstring&, const std::wstring&) {
+      calls.push_back(L"clean");
+      return false;
+    };
+    window.emplace(GetModuleHandleW(nullptr), program.Path(), L"", std::move(actions));
+    EXPECT_TRUE(window->Create());
+    window->SetInformationSink([](const std::wstring&, const std::wstring&) {});
+  }
+  ~KeyboardMainWindow() { DrainQuit(); }
+  HWND Handle() const { return window->Handle(); }
+  HWND Navigation() const { return window->Navigation().Handle(); }
+  bool Route(MSG message) { return ui::TranslateDialogKeys(message); }
+
+  TempFolder program;
+  std::vector<std::wstring> calls;
+  std::optional<ui::MainWindow> window;
+};
+
+TEST(MainWindowKeys, TabVisitsTheNavigationTheResultsTheButtonsFromLeftToRightAndTheLink) {
+  KeyboardMainWindow main;
+  ui::MainWindow& window = *main.window;
+  EXPECT_EQ(TabOrder(main.Handle(), main.Navigation()), (std::vector<HWND>{main.Navigation(), window.WebLink()}));
+  SendMessageW(main.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
+  EXPECT_EQ(TabOrder(main.Handle(), main.Navigation()),
+            (std::vector<HWND>{main.Navigation(), window.ResultList(), window.CancelButton(), window.PreviewButton(),
+                               window.StartButton(), window.WebLink()}));
+  RECT cancel, preview, start;
+  GetWindowRect(window.CancelButton(), &cancel);
+  GetWindowRect(window.PreviewButton(), &preview);
+  GetWindowRect(window.StartButton(), &start);
+  EXPECT_LT(cancel.right, preview.left);
+  EXPECT_LT(preview.right, start.left);
+
+  // While a run keeps the start button disabled, Tab passes over it.
+  EnableWindow(window.StartButton(), FALSE);
+  EXPECT_EQ(TabOrder(main.Handle(), main.Navigation()),
+            (std::vector<HWND>{main.Navigation(), window.ResultList(), window.CancelButton(), window.PreviewButton(),
+                               window.WebLink()}));
+}
+
+TEST(MainWindowKeys, LabelsShowTheirOwnTextAndNoTwoClaimOneLetterNorTheMenus) {
+  KeyboardMainWindow main;
+  ui::MainWindow& window = *main.window;
+  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.StartButton())), L"Start Cleaning >>");
+  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.CancelButton())), L"Cancel");
+  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.PreviewButton())), L"Preview");
+  EXPECT_NE(ui::MnemonicOf(WindowText(window.StartButton())), 0);
+  EXPECT_EQ(SharedMnemonics(main.Handle()), std::vector<std::wstring>{});
+  auto controls = Mnemonics(main.Handle());
+  HMENU bar = GetMenu(main.Handle());
+  ASSERT_EQ(GetMenuItemCount(bar), 3);
+  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+    wchar_t text[64] = L"";
+    GetMenuStringW(bar, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+    wchar_t letter = ui::MnemonicOf(text);
+    EXPECT_NE(letter, 0) << text;
+    EXPECT_EQ(controls.count(letter), 0u) << text;
+  }
+}
+
+TEST(MainWindowKeys, EnterStartsTheCleaningOnTheStatusPageOnlyAndEscapeLeavesEverything) {
+  KeyboardMainWindow main;
+  ui::MainWindow& window = *main.window;
+  // The home page shows no start button, so Enter there starts nothing.
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_ESCAPE)));
+  EXPECT_TRUE(main.Route(KeyDown(main.Handle(), VK_RETURN)));
+  EXPECT_EQ(main.calls, std::vector<std::wstring>{});
+
+  SendMessageW(main.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
+  EXPECT_TRUE(main.Route(KeyDown(window.CancelButton(), VK_ESCAPE)));
+  EXPECT_EQ(main.calls, std::vector<std::wstring>{});
+  EXPECT_EQ(window.CurrentPage(), ui::MainWindow::Page::Status);
+  EXPECT_TRUE(IsWindow(main.Handle()));
+  EXPECT_TRUE(main.Route(KeyDown(main.Handle(), VK_RETURN)));
+  EXPECT_EQ(main.calls, std::vector<std::wstring>{L"clean"});
+  // A disabled start button takes no Enter.
+  EnableWindow(window.StartButton(), FALSE);
+  EXPECT_TRUE(main.Route(KeyDown(main.Handle(), VK_RETURN)));
+  EXPECT_EQ(main.calls.size(), 1u);
+}
+
+TEST(MainWindowKeys, AltLettersPressTheButtonsOfTheShownPage) {
+  KeyboardMainWindow main;
+  ui::MainWindow& window = *main.window;
+  const wchar_t start = ui::MnemonicOf(WindowText(window.StartButton()));
+  const wchar_t preview = ui::MnemonicOf(WindowText(window.PreviewButton()));
+  // Hidden with the status page, the buttons take no letter.
+  EXPECT_TRUE(main.Route(AltLetter(main.Navigation(), start)));
+  EXPECT_EQ(main.calls, std::vector<std::wstring>{});
+
+  SendMessageW(main.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
+  EXPECT_TRUE(main.Route(AltLetter(main.Navigation(), start)));
+  EXPECT_EQ(main.calls, std::vector<std::wstring>{L"clean"});
+  EXPECT_TRUE(main.Route(AltLetter(window.ResultList(), preview)));
+  EXPECT_EQ(WindowText(window.StatusLine()).rfind(L"Preview: ", 0), 0u) << WindowText(window.StatusLine());
+}
+
+TEST(MainWindowKeys, TheNavigationBarMovesWithTheArrowsAndOpensWithEnterOrSpace) {
+  KeyboardMainWindow main;
+  const ui::NavigationBar& bar = main.window->Navigation();
+  EXPECT_EQ(bar.Focused(), 0);
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_DOWN)));
+  EXPECT_EQ(bar.Focused(), 1);
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_RETURN)));
+  EXPECT_EQ(main.calls, std::vector<std::wstring>{L"settings"});
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_DOWN)));
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_DOWN)));
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_SPACE)));
+  EXPECT_EQ(main.calls, (std::vector<std::wstring>{L"settings", L"search"}));
+  // Round the ends in both directions.
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_HOME)));
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_UP)));
+  EXPECT_EQ(bar.Focused(), static_cast<int>(ui::NavigationImages().size()) - 1);
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_DOWN)));
+  EXPECT_EQ(bar.Focused(), 0);
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_RETURN)));
+  EXPECT_EQ(main.window->CurrentPage(), ui::MainWindow::Page::Home);
+}
+
+TEST(MainWindowKeys, MessagesOfOtherWindowsAreNotTakenAndADestroyedWindowIsForgotten) {
+  std::optional<KeyboardMainWindow> main(std::in_place);
+  platform::Window other(CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                         GetModuleHandleW(nullptr), nullptr));
+  ASSERT_TRUE(other);
+  MSG message = KeyDown(other.get(), VK_TAB);
+  EXPECT_FALSE(ui::TranslateDialogKeys(message));
+  HWND handle = main->Handle();
+  message = KeyDown(handle, VK_TAB);
+  EXPECT_TRUE(ui::TranslateDialogKeys(message));
+  main.reset();
+  message = KeyDown(handle, VK_TAB);
+  EXPECT_FALSE(ui::TranslateDialogKeys(message));
+}
+
+TEST(MainWindowKeys, TheFocusComesBackToTheControlTheUserLeft) {
+  KeyboardMainWindow main;
+  ui::MainWindow& window = *main.window;
+  SendMessageW(main.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
+  ShowWindow(main.Handle(), SW_SHOW);
+  SetForegroundWindow(main.Handle());
+  SetFocus(main.Handle());
+  EXPECT_EQ(GetFocus(), main.Navigation());
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_TAB)));
+  EXPECT_EQ(GetFocus(), window.ResultList());
+  // The frame's letter leads to the list it holds.
+  SetFocus(window.StartButton());
+  EXPECT_TRUE(main.Route(AltLetter(window.StartButton(), L'A')));
+  EXPECT_EQ(GetFocus(), window.ResultList());
+  SetFocus(window.PreviewButton());
+  SendMessageW(main.Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+  SetFocus(nullptr);
+  SetFocus(main.Handle());
+  EXPECT_EQ(GetFocus(), window.PreviewButton());
+  ShowWindow(main.Handle(), SW_HIDE);
+}
+
+TEST(DetailsWindowKeys, TabEnterEscapeAndTheCloseLetterAllWork) {
+  for (MSG (*key)(HWND) : {+[](HWND w) { return KeyDown(w, VK_RETURN); }, +[](HWND w) { return KeyDown(w, VK_ESCAPE); },
+                           +[](HWND w) { return AltLetter(w, L'C'); }}) {
+    ui::DetailsWindow window(L"Chrome Cache - Result", {L"Erased file: C:\\a (1 bytes)"}, L"");
+    ASSERT_TRUE(window.Create(nullptr, false));
+    EXPECT_EQ(TabOrder(window.Handle(), window.Lines()), (std::vector<HWND>{window.Lines(), window.CloseButton()}));
+    EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.CloseButton())), L"Close");
+    EXPECT_EQ(ui::MnemonicOf(WindowText(window.CloseButton())), L'C');
+    EXPECT_EQ(SharedMnemonics(window.Handle()), std::vector<std::wstring>{});
+    EXPECT_TRUE(Feed(window.Handle(), key(window.Lines())));
+    EXPECT_EQ(window.Handle(), nullptr);
+  }
+}
+
+TEST(AboutWindowKeys, TheLinkThenOkAndBothEnterAndEscapeClose) {
+  for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+    TempFolder program;
+    std::vector<std::wstring> opened;
+    ui::AboutWindow window(program.Path(), [&](const std::wstring& target) { opened.push_back(target); });
+    ASSERT_TRUE(window.Create(nullptr, false));
+    HWND ok = GetDlgItem(window.Handle(), IDOK);
+    HWND link = FindWindowExW(window.Handle(), nullptr, WC_LINK, nullptr);
+    ASSERT_TRUE(ok && link);
+    EXPECT_EQ(TabOrder(window.Handle(), link), (std::vector<HWND>{link, ok}));
+    EXPECT_TRUE(Feed(window.Handle(), KeyDown(ok, key)));
+    EXPECT_EQ(window.Handle(), nullptr) << key;
+    EXPECT_EQ(opened, std::vector<std::wstring>{});
+  }
+}
+
+}  // namespace
