@@ -52,7 +52,10 @@ std::string Number(double value) { return Utf8(platform::FormatNumber(value)); }
 
 std::string Strings(const std::vector<std::wstring>& texts) {
   std::string json = "[";
-  for (size_t i = 0; i < texts.size(); ++i) json += (i ? "," : "") + Quote(texts[i]);
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (i) json += ',';
+    json += Quote(texts[i]);
+  }
   return json + "]";
 }
 
