@@ -10,6 +10,7 @@ command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v xvfb-run >/dev/null 2>&1 || need+=(xvfb)
 command -v xauth >/dev/null 2>&1 || need+=(xauth)
 command -v import >/dev/null 2>&1 || need+=(imagemagick)
+command -v makensis >/dev/null 2>&1 || need+=(nsis)
 if [ ${#need[@]} -gt 0 ]; then
   echo "installing: ${need[*]}"
   SUDO=""

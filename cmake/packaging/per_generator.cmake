@@ -1,0 +1,7 @@
+# Read by cpack once per generator.
+if(CPACK_GENERATOR STREQUAL "ZIP")
+  set(CPACK_PACKAGE_FILE_NAME "Trellwipe-${CPACK_PACKAGE_VERSION}-portable")
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+elseif(CPACK_GENERATOR STREQUAL "NSIS")
+  set(CPACK_PACKAGE_FILE_NAME "Trellwipe-${CPACK_PACKAGE_VERSION}-setup")
+endif()
