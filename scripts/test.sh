@@ -16,7 +16,10 @@ cleanup() {
 trap cleanup EXIT
 export TRELLWIPE_SANDBOX="$sandbox"
 ctest --test-dir "$build" --output-on-failure --timeout 300 "$@"
-# The whole suite ends with the installed program cleaning on its own under a virtual screen.
+# The whole suite goes on with the installed program cleaning on its own under a virtual screen, the
+# packages installed and removed, and the tests once more with Wine's heap checking on.
 if [ $# -eq 0 ]; then
   "$top/scripts/end-to-end.sh" "$build"
+  "$top/scripts/package-check.sh" "$build"
+  "$top/scripts/heap-check.sh" "$build"
 fi

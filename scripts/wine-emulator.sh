@@ -42,4 +42,8 @@ sandbox_env "$sandbox"
 ) 9>"$sandbox/.lock"
 export TRELLWIPE_LINK_FIXTURE='C:\linkfixture'
 
+# The heap check collects what Wine reports on its error stream, and still shows it to ctest.
+if [ -n "${TRELLWIPE_WINE_LOG:-}" ]; then
+  exec wine "$@" 2> >(tee -a "$TRELLWIPE_WINE_LOG" >&2)
+fi
 exec wine "$@"

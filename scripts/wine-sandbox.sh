@@ -16,7 +16,8 @@ sandbox_env() {
   export XDG_MUSIC_DIR="$dir/home/Music"
   export XDG_PICTURES_DIR="$dir/home/Pictures"
   export XDG_VIDEOS_DIR="$dir/home/Videos"
-  export WINEDEBUG=-all
+  # Quiet unless the caller asks for a channel (the heap check sets warn+heap).
+  export WINEDEBUG=${TRELLWIPE_WINEDEBUG:--all}
   export WINEARCH=win64
   # No Gecko or Mono installer prompts in a fresh prefix.
   export WINEDLLOVERRIDES="mscoree,mshtml="

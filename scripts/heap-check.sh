@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The tests once more with Wine's heap checking on (WINEDEBUG=warn+heap), in a throwaway sandbox.
+# Fails on any heap error Wine reports, and first proves with a deliberate double free that it
+# reports them at all.
+#   heap-check.sh BUILD [ctest arguments]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$1" && pwd)
+shift
+
+sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-heap.XXXXXX")
+cleanup() {
+  ( . "$top/scripts/wine-sandbox.sh"; sandbox_env "$sandbox"; sandbox_stop )
+  rm -rf "$sandbox"
+}
+trap cleanup EXIT
+export TRELLWIPE_SANDBOX="$sandbox" TRELLWIPE_WINEDEBUG=warn+heap
+log="$sandbox/wine-errors.log"
+heap_errors() { grep -E '^[0-9a-f]+:(err|warn):heap:' "$1" || true; }
+
+"$top/scripts/wine-emulator.sh" "$build/tests/trellwipe_heap_probe.exe" </dev/null 2>"$sandbox/probe.log" || true
+if [ -z "$(heap_errors "$sandbox/probe.log")" ]; then
+  echo "heap-check: Wine reported nothing for a double free; heap checking is not on" >&2
+  exit 1
+fi
+
+: >"$log"
+TRELLWIPE_WINE_LOG="$log" ctest --test-dir "$build" --output-on-failure --timeout 600 "$@"
+found=$(heap_errors "$log")
+if [ -n "$found" ]; then
+  echo "heap-check: Wine reported heap errors:" >&2
+  echo "$found" | sort | uniq -c | sort -rn | head -n 20 >&2
+  exit 1
+fi
+echo "heap-check: passed, no heap errors reported"
