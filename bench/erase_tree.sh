@@ -7,10 +7,10 @@
 # TRELLWIPE_BENCH_BUILD (build folder; the default bench/build keeps clear of concurrent builds in
 # ./build and is already ignored by git). The sandbox goes under $TMPDIR (default /tmp).
 set -euo pipefail
-export LC_ALL=C  # EPOCHREALTIME and printf must use a decimal point
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${TRELLWIPE_BENCH_BUILD:-$top/bench/build}
+# shellcheck source=common.sh
+. "$top/bench/common.sh"
 rounds=${ROUNDS:-3}
 folders=${FOLDERS:-200}
 per_folder=${FILES_PER_FOLDER:-100}
@@ -20,31 +20,10 @@ files=$((folders * per_folder))
 # the top one included. Anything else means the walk missed part of the tree.
 expected_figure=$((files * file_bytes + (folders + 1) * 10000))
 
-log=$(mktemp "${TMPDIR:-/tmp}/trellwipe-bench-build.XXXXXX")
-if ! { cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-         -DCMAKE_BUILD_TYPE=Release &&
-       cmake --build "$build" --target bench_erase -j"$(nproc)"; } >"$log" 2>&1; then
-  cat "$log" >&2
-  rm -f "$log"
-  echo "erase_tree: build failed" >&2
-  exit 1
-fi
-rm -f "$log"
+bench_build erase_tree bench_erase
 exe="$build/bench/bench_erase.exe"
 
-sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-bench.XXXXXX")
-cleanup() {
-  ( . "$top/scripts/wine-sandbox.sh"; sandbox_env "$sandbox"; sandbox_stop )
-  rm -rf "$sandbox"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-# shellcheck source=../scripts/wine-sandbox.sh
-. "$top/scripts/wine-sandbox.sh"
-sandbox_env "$sandbox"
-sandbox_init null only-c
-sandbox_warm
+bench_sandbox
 
 tree="$WINEPREFIX/drive_c/bench/tree"
 tree_win='C:\bench\tree'
@@ -80,9 +59,6 @@ check_empty() {
   [ "$left" -eq 0 ] || { echo "erase_tree: $1 left $left of $files files" >&2; exit 1; }
 }
 
-now_us() { local t=$EPOCHREALTIME; echo "${t/./}"; }
-seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
-
 # Both Wine contenders are timed the same way, around the whole `wine` command, so each carries the
 # same start-up cost. The untimed warm-up before each keeps the server and its services running.
 run_ours() {
@@ -115,12 +91,6 @@ run_rm() {
   end=$(now_us)
   elapsed=$((end - start))
 }
-
-median() {
-  printf '%s\n' "$@" | sort -g |
-    awk '{ a[NR] = $1 } END { m = NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2; printf "%.6f\n", m }'
-}
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
 
 echo "tree: $files files of $file_bytes bytes in $folders folders; $rounds rounds of ours and del (taking turns to go first), then rm-rf"
 ours=() del=() rmrf=() r_del=() r_rm=()

@@ -6,10 +6,10 @@
 # Settings (environment): ROUNDS (5), FOLDERS (2000), FILES_PER_FOLDER (50), TRELLWIPE_BENCH_BUILD
 # (build folder, default bench/build, ignored by git). The sandbox goes under $TMPDIR (default /tmp).
 set -euo pipefail
-export LC_ALL=C  # EPOCHREALTIME and printf must use a decimal point
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${TRELLWIPE_BENCH_BUILD:-$top/bench/build}
+# shellcheck source=common.sh
+. "$top/bench/common.sh"
 rounds=${ROUNDS:-5}
 folders=${FOLDERS:-2000}
 per_folder=${FILES_PER_FOLDER:-50}
@@ -23,31 +23,10 @@ done
 expected=$((expected * folders))
 files=$((folders * per_folder))
 
-log=$(mktemp "${TMPDIR:-/tmp}/trellwipe-bench-build.XXXXXX")
-if ! { cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-         -DCMAKE_BUILD_TYPE=Release &&
-       cmake --build "$build" --target bench_find_files -j"$(nproc)"; } >"$log" 2>&1; then
-  cat "$log" >&2
-  rm -f "$log"
-  echo "find_files: build failed" >&2
-  exit 1
-fi
-rm -f "$log"
+bench_build find_files bench_find_files
 exe="$build/bench/bench_find_files.exe"
 
-sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-bench.XXXXXX")
-cleanup() {
-  ( . "$top/scripts/wine-sandbox.sh"; sandbox_env "$sandbox"; sandbox_stop )
-  rm -rf "$sandbox"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-# shellcheck source=../scripts/wine-sandbox.sh
-. "$top/scripts/wine-sandbox.sh"
-sandbox_env "$sandbox"
-sandbox_init null only-c
-sandbox_warm
+bench_sandbox
 
 bench="$WINEPREFIX/drive_c/bench"
 tree="$bench/tree"
@@ -66,9 +45,6 @@ done
 sync -f "$tree"
 have=$(find "$tree" -type f | wc -l)
 [ "$have" -eq "$files" ] || { echo "find_files: made $have files, wanted $files" >&2; exit 1; }
-
-now_us() { local t=$EPOCHREALTIME; echo "${t/./}"; }
-seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
 
 # Both contenders are timed around the whole `wine` command, so each carries the same start-up cost.
 # A contender that does not report every match has not done the job, however fast it was.
@@ -101,12 +77,6 @@ run_dir() {
   [ "$lines" -eq "$expected" ] || { echo "find_files: dir listed $lines files, wanted $expected" >&2; exit 1; }
   elapsed=$((end - start))
 }
-
-median() {
-  printf '%s\n' "$@" | sort -g |
-    awk '{ a[NR] = $1 } END { m = NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2; printf "%.6f\n", m }'
-}
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
 
 echo "tree: $files files in $folders folders, $expected matching '$search'; $rounds rounds of ours and dir (taking turns to go first)"
 ours=() peer=() ratios=()

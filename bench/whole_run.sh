@@ -9,41 +9,20 @@
 # FILE_BYTES (100), TRELLWIPE_BENCH_BUILD (build folder, default bench/build). The sandbox goes under
 # $TMPDIR (default /tmp).
 set -euo pipefail
-export LC_ALL=C
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${TRELLWIPE_BENCH_BUILD:-$top/bench/build}
+# shellcheck source=common.sh
+. "$top/bench/common.sh"
 rounds=${ROUNDS:-3}
 files=${FILES:-50000}
 file_bytes=${FILE_BYTES:-100}
 per_folder=250
 
-log=$(mktemp "${TMPDIR:-/tmp}/trellwipe-bench-build.XXXXXX")
-if ! { cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-         -DCMAKE_BUILD_TYPE=Release &&
-       cmake --build "$build" --target trellwipe-cli -j"$(nproc)"; } >"$log" 2>&1; then
-  cat "$log" >&2
-  rm -f "$log"
-  echo "whole_run: build failed" >&2
-  exit 1
-fi
-rm -f "$log"
+bench_build whole_run trellwipe-cli
 
-sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-bench.XXXXXX")
-cleanup() {
-  ( . "$top/scripts/wine-sandbox.sh"; sandbox_env "$sandbox"; sandbox_stop )
-  rm -rf "$sandbox"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-# shellcheck source=../scripts/wine-sandbox.sh
-. "$top/scripts/wine-sandbox.sh"
 # shellcheck source=../scripts/sample-traces.sh
 . "$top/scripts/sample-traces.sh"
-sandbox_env "$sandbox"
-sandbox_init null only-c
-sandbox_warm
+bench_sandbox
 
 program="$WINEPREFIX/drive_c/Trellwipe"
 mkdir -p "$program"
@@ -102,9 +81,6 @@ check_empty() {
   [ "$left" -eq 0 ] || { echo "whole_run: $1 left $left of $seeded files" >&2; exit 1; }
 }
 
-now_us() { local t=$EPOCHREALTIME; echo "${t/./}"; }
-seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
-
 timed() {
   sandbox_warm
   local start end
@@ -130,12 +106,6 @@ run_dir() {
   timed wine cmd /c dir /s "${win_folders[@]}" '>' NUL
   [ "$(count_files)" -eq "$seeded" ] || { echo "whole_run: dir erased files" >&2; exit 1; }
 }
-
-median() {
-  printf '%s\n' "$@" | sort -g |
-    awk '{ a[NR] = $1 } END { m = NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2; printf "%.6f\n", m }'
-}
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
 
 seed
 echo "profile: $seeded files of $file_bytes bytes in four browser caches; $rounds rounds"

@@ -1,0 +1,41 @@
+# Sourced by the benchmarks, not run. Needs $top (the source folder) set.
+export LC_ALL=C  # EPOCHREALTIME and printf must use a decimal point
+
+# bench_build NAME TARGET: builds one target into $TRELLWIPE_BENCH_BUILD (default bench/build, which
+# keeps clear of concurrent builds in ./build and is ignored by git) and sets $build.
+bench_build() {
+  local name=$1 target=$2 log
+  build=${TRELLWIPE_BENCH_BUILD:-$top/bench/build}
+  log=$(mktemp "${TMPDIR:-/tmp}/trellwipe-bench-build.XXXXXX")
+  if ! { cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+           -DCMAKE_BUILD_TYPE=Release &&
+         cmake --build "$build" --target "$target" -j"$(nproc)"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "$name: build failed" >&2
+    exit 1
+  fi
+  rm -f "$log"
+}
+
+# bench_sandbox: one throwaway sandbox under $TMPDIR with a warm wineserver, removed on exit; sets
+# $sandbox and the sandbox's environment.
+bench_sandbox() {
+  sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-bench.XXXXXX")
+  trap '( sandbox_env "$sandbox"; sandbox_stop ); rm -rf "$sandbox"' EXIT
+  trap 'exit 130' INT TERM
+  sandbox_env "$sandbox"
+  sandbox_init null only-c
+  sandbox_warm
+}
+
+now_us() { local t=$EPOCHREALTIME; echo "${t/./}"; }
+seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
+median() {
+  printf '%s\n' "$@" | sort -g |
+    awk '{ a[NR] = $1 } END { m = NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2; printf "%.6f\n", m }'
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
+
+# shellcheck source=../scripts/wine-sandbox.sh
+. "$top/scripts/wine-sandbox.sh"
