@@ -128,18 +128,10 @@ LRESULT CALLBACK DetailsWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam
 }
 
 LRESULT DetailsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (focus_.Handle(hwnd_, message, wParam, lParam)) return 0;
   switch (message) {
     case WM_SIZE:
       if (list_) Layout();
-      return 0;
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) focus_.Deactivated(hwnd_);
-      break;
-    case WM_SETFOCUS:
-      focus_.Focused(hwnd_);
-      return 0;
-    case WM_NEXTDLGCTL:
-      MoveDialogFocus(hwnd_, wParam, lParam);
       return 0;
     case WM_GETFONT:
       // The skin sizes its font from the window's, which follows the DPI.

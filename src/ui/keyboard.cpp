@@ -65,24 +65,33 @@ bool TranslateDialogKeys(MSG& message) {
   return false;
 }
 
-void MoveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam) {
-  HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                               : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
-  if (target && IsChild(window, target)) SetFocus(target);
-}
-
 void KeepReturnKey(HWND control) { SetWindowSubclass(control, ReturnKeyProcedure, 1, 0); }
 
-void FocusKeeper::Deactivated(HWND window) {
-  HWND focus = GetFocus();
-  if (focus && IsChild(window, focus)) control_ = focus;
-}
-
-void FocusKeeper::Focused(HWND window) {
-  HWND target = control_ && IsChild(window, control_) && IsWindowVisible(control_) && IsWindowEnabled(control_)
-                    ? control_
-                    : GetNextDlgTabItem(window, nullptr, FALSE);
-  if (target && target != window) SetFocus(target);
+bool FocusKeeper::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window, focus)) control_ = focus;
+      }
+      return false;
+    case WM_SETFOCUS: {
+      // The window itself got the focus: it goes on to the remembered control or the first tab stop.
+      HWND target = control_ && IsChild(window, control_) && IsWindowVisible(control_) && IsWindowEnabled(control_)
+                        ? control_
+                        : GetNextDlgTabItem(window, nullptr, FALSE);
+      if (target && target != window) SetFocus(target);
+      return true;
+    }
+    case WM_NEXTDLGCTL: {
+      HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+      if (target && IsChild(window, target)) SetFocus(target);
+      return true;
+    }
+    default:
+      return false;
+  }
 }
 
 }  // namespace ui

@@ -23,20 +23,15 @@ bool TranslateDialogKeys(MSG& message);
 // The answer to DM_GETDEFID: the button Enter presses.
 inline LRESULT DefaultButtonReply(UINT id) { return MAKELRESULT(id, DC_HASDEFID); }
 
-// WM_NEXTDLGCTL in a window that is not a dialog, as the dialog manager sends it for Tab and for the
-// mnemonic of a label (the focus goes on to the control after it).
-void MoveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam);
-
 // Enter reaches the control itself (a result list opens its row) instead of the default button.
 void KeepReturnKey(HWND control);
 
-// The control that had the focus when a plain window was deactivated gets it back on activation.
+// The focus in a plain window as in a dialog: the control that had it when the window was
+// deactivated gets it back, and WM_NEXTDLGCTL (sent for Tab and for a label's mnemonic) moves it.
 class FocusKeeper {
  public:
-  // WM_ACTIVATE with WA_INACTIVE.
-  void Deactivated(HWND window);
-  // WM_SETFOCUS of the window itself: the focus goes on to the remembered control or the first tab stop.
-  void Focused(HWND window);
+  // True when the message is done with; WM_ACTIVATE is only watched, so the window still sees it.
+  bool Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
   HWND control_ = nullptr;

@@ -284,6 +284,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     tray_.Restore();
     return 0;
   }
+  if (focus_.Handle(hwnd_, message, wParam, lParam)) return 0;
   switch (message) {
     case WM_HOTKEY:
       BossKeyMessage(message, wParam, lParam);
@@ -312,18 +313,8 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       TrayEvent(lParam);
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        focus_.Deactivated(hwnd_);
-      } else {
-        FirstActivation();
-      }
+      if (LOWORD(wParam) != WA_INACTIVE) FirstActivation();
       break;
-    case WM_SETFOCUS:
-      focus_.Focused(hwnd_);
-      return 0;
-    case WM_NEXTDLGCTL:
-      MoveDialogFocus(hwnd_, wParam, lParam);
-      return 0;
     case WM_GETFONT:
       // The skin sizes its font from the window's, which follows the DPI.
       return reinterpret_cast<LRESULT>(font_.get());

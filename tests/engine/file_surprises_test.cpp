@@ -13,40 +13,13 @@
 #include "engine/plugins.h"
 #include "filesearch/find_files.h"
 #include "platform/handles.h"
+#include "support/recorded_call.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
 using namespace allerase;
 
 namespace {
-
-struct Recorded {
-  engine::RunReport report;
-  double figure = 0;
-  const engine::ItemReport& item() const { return report.items.front(); }
-  std::set<std::wstring> Files() const {
-    std::set<std::wstring> files;
-    for (const engine::FileRecord& file : item().files) files.insert(file.path);
-    return files;
-  }
-  std::wstring ReasonFor(const std::wstring& path) const {
-    for (const engine::LeftRecord& left : item().leftBehind) {
-      if (left.path == path) return left.reason;
-    }
-    return L"";
-  }
-};
-
-Recorded Call(engine::EraseMode mode, const std::function<double(const engine::EraseContext&)>& primitive) {
-  Recorded recorded;
-  engine::RunRecorder recorder(recorded.report);
-  recorder.BeginItem(L"s", L"k", L"item");
-  engine::EraseContext erase;
-  erase.mode = mode;
-  erase.recorder = &recorder;
-  recorded.figure = primitive(erase);
-  return recorded;
-}
 
 class CollectingSink : public filesearch::SearchSink {
  public:

@@ -6,29 +6,13 @@
 #include "engine/normal.h"
 #include "engine/run_and_wait.h"
 #include "platform/handles.h"
+#include "support/recorded_call.h"
 #include "support/seeded_profile.h"
 #include "support/snapshot.h"
 
 using namespace testing_support;
 
 namespace {
-
-// One primitive call in the given mode, recording into its own report.
-struct Recorded {
-  engine::RunReport report;
-  double figure = 0;
-};
-
-Recorded Call(engine::EraseMode mode, const std::function<double(const engine::EraseContext&)>& primitive) {
-  Recorded recorded;
-  engine::RunRecorder recorder(recorded.report);
-  recorder.BeginItem(L"s", L"k", L"item");
-  engine::EraseContext erase;
-  erase.mode = mode;
-  erase.recorder = &recorder;
-  recorded.figure = primitive(erase);
-  return recorded;
-}
 
 // Plain, hidden, read-only and hidden read-only files at two depths, and folders named "cache".
 void SeedTree(const std::wstring& top) {

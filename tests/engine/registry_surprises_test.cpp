@@ -18,6 +18,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
+#include "support/recorded_call.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -97,22 +98,6 @@ class KeyAccess {
 
 // Wine enforces a key's DACL when the key is opened: read and delete access are refused to all.
 constexpr wchar_t kNoReadNoDelete[] = L"D:(D;;KRSD;;;WD)(A;;KA;;;WD)";
-
-struct Recorded {
-  engine::RunReport report;
-  engine::ItemReport& item() { return report.items.front(); }
-};
-
-Recorded Call(engine::EraseMode mode, const std::function<void(const engine::EraseContext&)>& primitive) {
-  Recorded recorded;
-  engine::RunRecorder recorder(recorded.report);
-  recorder.BeginItem(L"s", L"k", L"item");
-  engine::EraseContext erase;
-  erase.mode = mode;
-  erase.recorder = &recorder;
-  primitive(erase);
-  return recorded;
-}
 
 bool Has(const std::vector<std::wstring>& list, const std::wstring& entry) {
   return std::find(list.begin(), list.end(), entry) != list.end();

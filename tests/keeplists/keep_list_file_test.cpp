@@ -14,20 +14,6 @@ namespace {
 
 using Lines = std::vector<std::wstring>;
 
-// Names directly in a folder, sorted.
-Lines FolderNames(const std::wstring& folder) {
-  Lines names;
-  WIN32_FIND_DATAW data;
-  platform::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-  if (!find) return names;
-  do {
-    std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(find.get(), &data));
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 void SetDword(const std::wstring& subkey, const std::wstring& name, DWORD value) {
   platform::RegKey key;
   RegCreateKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr);

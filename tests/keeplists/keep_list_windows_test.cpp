@@ -252,24 +252,10 @@ TEST_F(CookieKeepList, EscapeClosesTheWindow) {
   EXPECT_EQ(window.Handle(), nullptr);
 }
 
-// The typed-URL key of the sandbox's user, removed afterwards when the test made it.
-class TypedUrlsKey {
- public:
-  TypedUrlsKey() : existed_(KeyExists(HKEY_CURRENT_USER, kTypedUrls)) {}
-  ~TypedUrlsKey() {
-    if (!existed_) RegDeleteKeyW(HKEY_CURRENT_USER, kTypedUrls);
-  }
-  TypedUrlsKey(const TypedUrlsKey&) = delete;
-  TypedUrlsKey& operator=(const TypedUrlsKey&) = delete;
-
- private:
-  bool existed_;
-};
-
 class UrlKeepList : public ::testing::Test {
  protected:
   TempFolder program;
-  TypedUrlsKey key;
+  KeyRemovedIfNew key{HKEY_CURRENT_USER, kTypedUrls};
   ScopedRegistryValue url1{HKEY_CURRENT_USER, kTypedUrls, L"url1", L"http://a.example/"};
   ScopedRegistryValue url2{HKEY_CURRENT_USER, kTypedUrls, L"url2", L"http://a-much-longer-address.example/path"};
   ScopedRegistryValue url3{HKEY_CURRENT_USER, kTypedUrls, L"url3", L"http://blank.example/  "};
@@ -343,7 +329,7 @@ void CALLBACK CancelModalWindow(HWND, UINT, UINT_PTR timer, DWORD) {
 
 TEST(KeepListWindows, ModalWindowsReturnWhenCancelled) {
   TempFolder program;
-  TypedUrlsKey key;
+  KeyRemovedIfNew key{HKEY_CURRENT_USER, kTypedUrls};
   const std::pair<void (*)(HWND, const std::wstring&), std::wstring> windows[] = {
       {keeplists::ShowCookieKeepList, L"Cookies Options"}, {keeplists::ShowUrlKeepList, L"URL Drop-List Options"}};
   for (const auto& [show, caption] : windows) {

@@ -103,7 +103,7 @@ TEST_F(MalformedSettings, ABinarySettingsFileReadsAsDefaultsAndASaveMakesItUsabl
 
 TEST_F(MalformedSettings, ATenMegabyteFileWithEndlessLinesLoadsSavesAndKeepsItsOtherSections) {
   std::string big = "[Big]\r\n";
-  for (int i = 0; i < 100; ++i) big += "k" + std::to_string(i) + "=" + std::string(100000, 'x') + "\r\n";
+  for (int i = 0; i < 100; ++i) big.append("k").append(std::to_string(i)).append("=").append(100000, 'x').append("\r\n");
   big += std::string(100000, 'y') + "\r\n";  // a whole line without "="
   std::string head = "[Options]\r\nexit=1\r\nCleanTime=9:30\r\nregnum=12\r\n" + std::string(100000, 'z') + "\r\n";
   std::string tail = "[Tail]\r\nkept=yes\r\n";

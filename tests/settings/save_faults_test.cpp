@@ -27,19 +27,6 @@ using namespace testing_support;
 
 namespace {
 
-std::vector<std::wstring> FolderNames(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  platform::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-  if (!find) return names;
-  do {
-    std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(find.get(), &data));
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // The ways a test can keep a file from being replaced under Wine, where the tests run as root:
 // Unix permission bits do not stop root, but Wine honours the read-only attribute that the program
 // itself checks, and share modes of another open handle.
@@ -345,25 +332,11 @@ namespace {
 
 constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
-// Removes the typed-URL key afterwards when the test had to create it.
-class TypedUrlsKey {
- public:
-  TypedUrlsKey() : existed_(KeyExists(HKEY_CURRENT_USER, kTypedUrls)) {}
-  ~TypedUrlsKey() {
-    if (!existed_) RegDeleteKeyW(HKEY_CURRENT_USER, kTypedUrls);
-  }
-  TypedUrlsKey(const TypedUrlsKey&) = delete;
-  TypedUrlsKey& operator=(const TypedUrlsKey&) = delete;
-
- private:
-  bool existed_;
-};
-
 }  // namespace
 
 TEST(KeepListSaveFault, AddAndRemoveThatCannotWriteAreReportedAndUndoneOnScreen) {
   TempFolder program;
-  TypedUrlsKey typedUrls;
+  KeyRemovedIfNew typedUrls{HKEY_CURRENT_USER, kTypedUrls};
   ScopedRegistryValue url{HKEY_CURRENT_USER, kTypedUrls, L"url1", L"http://typed.example/"};
   std::wstring keepFile = program / L"keepurl.dat";
   WriteText(keepFile, "http://kept.example/\r\n");

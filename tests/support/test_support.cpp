@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <stdexcept>
@@ -83,6 +84,26 @@ std::string ReadText(const std::wstring& path) {
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+std::vector<std::wstring> FolderNames(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  platform::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (!find) return names;
+  do {
+    std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find.get(), &data));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+KeyRemovedIfNew::KeyRemovedIfNew(HKEY root, const std::wstring& subkey)
+    : root_(root), subkey_(subkey), existed_(KeyExists(root, subkey)) {}
+
+KeyRemovedIfNew::~KeyRemovedIfNew() {
+  if (!existed_) RegDeleteKeyW(root_, subkey_.c_str());
+}
 
 std::wstring PendingFileRenames() {
   platform::RegKey key;

@@ -31,6 +31,8 @@ std::string ReadText(const std::wstring& path);
 void MakeFolders(const std::wstring& path);
 bool Exists(const std::wstring& path);
 DWORD Attributes(const std::wstring& path);
+// Names directly in a folder, sorted.
+std::vector<std::wstring> FolderNames(const std::wstring& folder);
 
 // The files the system is asked to delete at the next restart, as one text.
 std::wstring PendingFileRenames();
@@ -53,6 +55,20 @@ void SetString(HKEY root, const std::wstring& subkey, const std::wstring& name, 
                DWORD type = REG_SZ);
 bool KeyExists(HKEY root, const std::wstring& subkey);
 bool ValueExists(HKEY root, const std::wstring& subkey, const std::wstring& name);
+
+// Deletes the key at the end when it did not exist at the start, so a key the test had to make goes.
+class KeyRemovedIfNew {
+ public:
+  KeyRemovedIfNew(HKEY root, const std::wstring& subkey);
+  ~KeyRemovedIfNew();
+  KeyRemovedIfNew(const KeyRemovedIfNew&) = delete;
+  KeyRemovedIfNew& operator=(const KeyRemovedIfNew&) = delete;
+
+ private:
+  HKEY root_;
+  std::wstring subkey_;
+  bool existed_;
+};
 
 // Sets a string value for the life of the object and then puts back what was there before.
 class ScopedRegistryValue {
