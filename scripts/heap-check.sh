@@ -25,7 +25,12 @@ if [ -z "$(heap_errors "$sandbox/probe.log")" ]; then
 fi
 
 : >"$log"
-TRELLWIPE_WINE_LOG="$log" ctest --test-dir "$build" --output-on-failure --timeout 600 "$@"
+# Three tests build lists of tens of thousands of entries (a 20,000-entry list saved over and over
+# while the saving process is killed, a 100,000-line plug-in definition). Under the heap checks each
+# ran for minutes on end instead of seconds (one was still running after nine), so they run in the
+# ordinary pass only.
+slow='^(KilledSave\.|MalformedSettings\.APluginWithEndlessOrNonsenseLinesListsAndRunsSafely$)'
+TRELLWIPE_WINE_LOG="$log" ctest --test-dir "$build" --output-on-failure --timeout 600 -E "$slow" "$@"
 found=$(heap_errors "$log")
 if [ -n "$found" ]; then
   echo "heap-check: Wine reported heap errors:" >&2
