@@ -17,9 +17,11 @@ trap cleanup EXIT
 export TRELLWIPE_SANDBOX="$sandbox"
 ctest --test-dir "$build" --output-on-failure --timeout 300 "$@"
 # The whole suite goes on with the installed program cleaning on its own under a virtual screen, the
-# packages installed and removed, and the tests once more with Wine's heap checking on.
+# packages installed and removed, the run command on a fresh build folder, and the tests once more
+# with Wine's heap checking on.
 if [ $# -eq 0 ]; then
   "$top/scripts/end-to-end.sh" "$build"
+  "$top/scripts/fresh-run-check.sh"
   "$top/scripts/package-check.sh" "$build"
   "$top/scripts/heap-check.sh" "$build"
 fi

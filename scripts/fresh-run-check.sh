@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# The README's run command on a build folder and a sandbox that do not exist yet, as on a fresh
+# clone: without a DISPLAY it builds what it installs and does the main job unattended. Fails unless
+# that run reached its end.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-fresh-run.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+report=$(env -u DISPLAY TRELLWIPE_BUILD="$scratch/build" TRELLWIPE_RUN_SANDBOX="$scratch/sandbox" \
+  bash "$top/scripts/run.sh")
+echo "$report"
+echo "$report" | grep -q $'^  Task complete Successfully!' ||
+  { echo "fresh-run-check: the run command's unattended run did not reach its end" >&2; exit 1; }
+echo "fresh-run-check: passed"
