@@ -38,11 +38,14 @@ std::wstring ExtensionFile(const std::wstring& programFolder) {
 }
 
 bool IsValidExtension(const std::wstring& text) {
-  // A control character (a NUL from a damaged file above all) would cut the search string short.
+  if (text.size() <= 2 || text.size() > kMaxExtensionLength || text[0] != L'*' || text[1] != L'.') return false;
+  // A control character (a NUL from a damaged file above all) would cut the search string short, a
+  // ";" would split it, and the rest cannot be in a file name.
   for (wchar_t c : text) {
-    if (c < L' ') return false;
+    if (c < L' ' || std::wstring_view(L"\\/:\"<>|;").find(c) != std::wstring_view::npos) return false;
   }
-  return text.size() > 2 && text[0] == L'*' && text[1] == L'.';
+  // "*.*" and the like match every file, which the search would then offer to erase.
+  return text.find_first_not_of(L"*?", 2) != std::wstring::npos;
 }
 
 std::vector<std::wstring> ReadExtensions(const std::wstring& programFolder) {

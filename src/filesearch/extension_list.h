@@ -1,7 +1,7 @@
 #pragma once
 // The extension list "Ext.txt" in the program folder: the name patterns the search tool offers, one a
-// line in the system's code page. Only valid entries ("*." and at least one more character, no control
-// characters) are read; other lines stay in the file untouched.
+// line in the system's code page. Only valid entries (IsValidExtension) are read; other lines stay in
+// the file untouched.
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +14,10 @@ inline constexpr const wchar_t* kDefaultExtensions[] = {L"*.tmp", L"*.gid", L"*.
 
 std::wstring ExtensionFile(const std::wstring& programFolder);
 
+// "*." and at least one more character, up to kMaxExtensionLength in all: no control character,
+// nothing Windows forbids in a file name but the wildcards, no ";" (the joined list's separator),
+// and not wildcards alone after "*." ("*.*" would match every file).
+inline constexpr size_t kMaxExtensionLength = 64;
 bool IsValidExtension(const std::wstring& text);
 
 // The valid entries in file order; none for a missing file.

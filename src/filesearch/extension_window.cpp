@@ -1,5 +1,7 @@
 #include "filesearch/extension_window.h"
 
+#include <algorithm>
+
 #include "filesearch/extension_list.h"
 #include "platform/text.h"
 #include "ui/skin.h"
@@ -109,7 +111,11 @@ void ExtensionWindow::PushSearchString() {
 void ExtensionWindow::Add() {
   std::wstring text = platform::Trim(WindowText(addText_));
   if (IsValidExtension(text)) {
-    AppendExtension(programFolder_, text);
+    // The same pattern in another letter case finds the same files: it is not added twice.
+    std::vector<std::wstring> entries = ReadExtensions(programFolder_);
+    bool listed = std::any_of(entries.begin(), entries.end(),
+                              [&](const std::wstring& entry) { return platform::EqualsNoCase(entry, text); });
+    if (!listed) AppendExtension(programFolder_, text);
     FillList();
     PushSearchString();
     SetWindowTextW(addText_, kAddStart);

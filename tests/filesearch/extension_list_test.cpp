@@ -16,15 +16,16 @@ namespace {
 
 constexpr char kDefaultBytes[] = "*.tmp\r\n*.gid\r\n*.swp\r\n*.chk\r\n";
 
-TEST(IsValidExtension, WantsAnAsteriskADotAndAtLeastOneMoreCharacter) {
-  EXPECT_TRUE(IsValidExtension(L"*.a"));
-  EXPECT_TRUE(IsValidExtension(L"*.tmp"));
-  EXPECT_TRUE(IsValidExtension(L"*.*"));
-  EXPECT_FALSE(IsValidExtension(L"*."));
-  EXPECT_FALSE(IsValidExtension(L".tmp"));
-  EXPECT_FALSE(IsValidExtension(L"*tmp"));
-  EXPECT_FALSE(IsValidExtension(L"a.tmp"));
-  EXPECT_FALSE(IsValidExtension(L""));
+TEST(IsValidExtension, WantsAnAsteriskADotAndAtLeastOneMoreCharacterOfAFileName) {
+  for (const wchar_t* valid : {L"*.a", L"*.tmp", L"*.t?p", L"*.bak*"}) EXPECT_TRUE(IsValidExtension(valid)) << valid;
+  const std::wstring tooLong = L"*." + std::wstring(filesearch::kMaxExtensionLength - 1, L'x');
+  EXPECT_TRUE(IsValidExtension(tooLong.substr(0, filesearch::kMaxExtensionLength)));
+  for (const std::wstring& invalid :
+       {std::wstring(L"*."), std::wstring(L".tmp"), std::wstring(L"*tmp"), std::wstring(L"a.tmp"), std::wstring(),
+        std::wstring(L"*"), std::wstring(L"*.*"), std::wstring(L"*.?*"), std::wstring(L"*.t<p"), std::wstring(L"*.t>p"),
+        std::wstring(L"*.t|p"), std::wstring(L"*.\"tmp\""), std::wstring(L"*.tmp;*.*"), std::wstring(L"*.a\\b"), tooLong}) {
+    EXPECT_FALSE(IsValidExtension(invalid)) << invalid;
+  }
 }
 
 TEST(ExtensionList, ReadsAndJoinsOnlyValidEntriesInFileOrder) {

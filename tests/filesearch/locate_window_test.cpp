@@ -367,17 +367,27 @@ TEST_F(ExtensionWindowTest, AddAppendsATrimmedValidEntryAndPushesTheSearchString
 }
 
 TEST_F(ExtensionWindowTest, AddRejectsAnIllegalEntryWithTheErrorMessage) {
-  for (const wchar_t* text : {L"*.", L".tmp", L"*tmp"}) {
+  for (const wchar_t* text : {L"*.", L".tmp", L"*tmp", L"*.*", L"*", L"*.t|p"}) {
     SetWindowTextW(editor.AddText(), text);
     Click(editor.AddButton());
     EXPECT_EQ(WindowText(editor.AddText()), L"*.") << text;
   }
-  ASSERT_EQ(messages.shown.size(), 3u);
+  ASSERT_EQ(messages.shown.size(), 6u);
   EXPECT_EQ(messages.shown[0].text, L"Please fill a legal extention name and try again!");
   EXPECT_EQ(messages.shown[0].caption, L"Error");
   EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_ICONERROR | MB_OK));
   EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.tmp\r\nhand edited\r\n*.gid\r\n");
   EXPECT_TRUE(pushed.empty());
+}
+
+TEST_F(ExtensionWindowTest, AddOfAListedEntryAddsNothing) {
+  for (const wchar_t* text : {L"*.gid", L"*.TMP"}) {
+    SetWindowTextW(editor.AddText(), text);
+    Click(editor.AddButton());
+    EXPECT_EQ(WindowText(editor.AddText()), L"*.") << text;
+  }
+  EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.tmp\r\nhand edited\r\n*.gid\r\n");
+  EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(ExtensionWindowTest, RemoveDropsTheSelectedEntryEverywhereAndKeepsHandEditedLines) {
