@@ -93,15 +93,17 @@ Options LoadOptions(const std::wstring& programFolder) {
   return options;
 }
 
-void WriteIePages(const std::array<const wchar_t*, 3>& keys, std::wstring startPage, std::wstring windowTitle) {
-  if (startPage.empty()) startPage = L" ";
-  if (windowTitle.empty()) windowTitle = L" ";
-  regfun::WriteRegistryString(keys[0], L"Start Page", startPage);
-  regfun::WriteRegistryString(keys[0], L"Window Title", windowTitle);
-  regfun::WriteRegistryString(keys[1], L"Start Page", startPage);
-  regfun::WriteRegistryString(keys[1], L"Window Title", windowTitle);
-  regfun::WriteRegistryString(keys[2], L"Window Title", windowTitle);
-  regfun::WriteRegistryString(keys[2], L"Start Page", startPage);
+void WriteIePages(const std::array<const wchar_t*, 3>& keys, const std::optional<std::wstring>& startPage,
+                  const std::optional<std::wstring>& windowTitle) {
+  auto write = [](const wchar_t* key, const wchar_t* name, const std::optional<std::wstring>& text) {
+    if (text) regfun::WriteRegistryString(key, name, text->empty() ? L" " : *text);
+  };
+  write(keys[0], L"Start Page", startPage);
+  write(keys[0], L"Window Title", windowTitle);
+  write(keys[1], L"Start Page", startPage);
+  write(keys[1], L"Window Title", windowTitle);
+  write(keys[2], L"Window Title", windowTitle);
+  write(keys[2], L"Start Page", startPage);
 }
 
 bool SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey) {
@@ -127,7 +129,8 @@ bool SaveOptions(const std::wstring& programFolder, const Options& options, cons
   // were too, so what the window shows next time is what is in force.
   if (!batch.Commit()) return false;
 
-  WriteIePages(kIeMainKeys, options.startPage, options.windowTitle);
+  WriteIePages(kIeMainKeys, options.startPageChanged ? std::optional(options.startPage) : std::nullopt,
+               options.windowTitleChanged ? std::optional(options.windowTitle) : std::nullopt);
   if (arm && bossKey.arm) bossKey.arm();
   if (disarm && bossKey.disarm) bossKey.disarm();
   SetStartWithWindows(programFolder, options.startup);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ struct Options {
   std::wstring cleanTime;          // "CleanTime"
   std::wstring startPage;          // "Start Page", "Error" when it cannot be read
   std::wstring windowTitle;        // "Window Title", empty when it cannot be read
+  // Only a text the user changed is written to Internet Explorer: a value that could not be read
+  // must never come back as "Error" or a blank.
+  bool startPageChanged = false;
+  bool windowTitleChanged = false;
 };
 
 // How the boss key is switched on the main window; the options only decide when.
@@ -66,8 +71,9 @@ Options LoadOptions(const std::wstring& programFolder);
 // the Run entry. False, with nothing stored or switched, when the settings file cannot be written.
 bool SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey);
 
-// Writes "Start Page" and "Window Title" under each existing key (an empty text becomes one blank);
-// a key that does not exist is skipped and not created.
-void WriteIePages(const std::array<const wchar_t*, 3>& keys, std::wstring startPage, std::wstring windowTitle);
+// Writes "Start Page" and "Window Title", each when given, under each existing key (an empty text
+// becomes one blank); a key that does not exist is skipped and not created.
+void WriteIePages(const std::array<const wchar_t*, 3>& keys, const std::optional<std::wstring>& startPage,
+                  const std::optional<std::wstring>& windowTitle);
 
 }  // namespace settings

@@ -140,6 +140,8 @@ void OptionsWindow::Initialize(HWND hwnd) {
   SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   Options options = LoadOptions(programFolder_);
+  shownStartPage_ = options.startPage;
+  shownWindowTitle_ = options.windowTitle;
   SetWindowTextW(Control(Text1), options.startPage.c_str());
   SetWindowTextW(Control(Text2), options.windowTitle.c_str());
   auto tick = [&](WORD id, bool on) { CheckDlgButton(hwnd_, id, on ? BST_CHECKED : BST_UNCHECKED); };
@@ -231,6 +233,8 @@ Options OptionsWindow::Read() const {
   options.cleanTime = platform::WindowText(Control(cmbStartTime));
   options.startPage = platform::WindowText(Control(Text1));
   options.windowTitle = platform::WindowText(Control(Text2));
+  options.startPageChanged = options.startPage != shownStartPage_;
+  options.windowTitleChanged = options.windowTitle != shownWindowTitle_;
   return options;
 }
 

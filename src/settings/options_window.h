@@ -62,6 +62,8 @@ class OptionsWindow {
 
   HWND mainWindow_;
   std::wstring programFolder_;
+  // The Internet Explorer texts as the window showed them at load.
+  std::wstring shownStartPage_, shownWindowTitle_;
   bool modal_ = false;
   bool accepted_ = false;
   int page_ = 0;

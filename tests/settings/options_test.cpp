@@ -201,6 +201,7 @@ TEST_F(OptionsStore, InternetExplorerValuesLoadFromTheUsersKey) {
 TEST_F(OptionsStore, EmptyTextsWriteOneBlankUnderEveryExistingKey) {
   settings::Options options;
   options.startPage = L"http://home.example/";
+  options.startPageChanged = options.windowTitleChanged = true;
   settings::SaveOptions(program.Path(), options, bossKey);
   for (const PreservedValue* start : {&registry.defaultStart, &registry.userStart, &registry.machineStart}) {
     if (start->KeyExists()) {

@@ -239,21 +239,30 @@ TEST_F(OptionsWindowTest, BossKeyAlreadyStoredIsNotRegisteredAgain) {
   EXPECT_EQ(Stored(L"bosskey"), L"1");
 }
 
-TEST_F(OptionsWindowTest, MissingWindowTitleOpensEmptyAndOkWritesOneBlank) {
+// What the window could not read, or the user did not change, is not written back: no "Error" start
+// page, no blank title where there was none.
+TEST_F(OptionsWindowTest, OkWritesOnlyTheInternetExplorerTextsTheUserChanged) {
   ASSERT_TRUE(registry.userStart.KeyExists());
   registry.userStart.Set(L"http://start.example/");
   registry.userTitle.Remove();
+  registry.machineTitle.Remove();
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(WindowText(Item(ids::Text1)), L"http://start.example/");
   EXPECT_EQ(WindowText(Item(ids::Text2)), L"");
   Press(ids::Command1);
-  for (const PreservedValue* title : {&registry.defaultTitle, &registry.userTitle, &registry.machineTitle}) {
-    if (title->KeyExists()) {
-      EXPECT_EQ(title->Text(), L" ");
-    }
-  }
-  EXPECT_EQ(registry.userTitle.Text(), L" ");
+  EXPECT_FALSE(registry.userTitle.Exists());
+  EXPECT_FALSE(registry.machineTitle.Exists());
   EXPECT_EQ(registry.userStart.Text(), L"http://start.example/");
+
+  registry.userStart.Remove();
+  registry.machineStart.Remove();
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(WindowText(Item(ids::Text1)), L"Error");
+  SetWindowTextW(Item(ids::Text2), L"");
+  Press(ids::Command1);
+  EXPECT_FALSE(registry.userStart.Exists());
+  EXPECT_FALSE(registry.machineStart.Exists());
+  EXPECT_FALSE(registry.userTitle.Exists());
 }
 
 TEST_F(OptionsWindowTest, EditedHomePageIsWrittenOnOk) {

@@ -186,6 +186,7 @@ class OptionsSaveFault : public ::testing::Test {
     options.exitAfter = false;
     options.cleanTime = L"23:30";
     options.startPage = L"http://changed.example/";
+    options.startPageChanged = true;
     return options;
   }
 };
