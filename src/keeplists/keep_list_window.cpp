@@ -2,6 +2,7 @@
 
 #include "keeplists/keep_list_file.h"
 #include "keeplists/list_text_width.h"
+#include "platform/text.h"
 #include "ui/skin.h"
 
 namespace keeplists {
@@ -136,6 +137,16 @@ void KeepListWindow::LoadKeepListFile() {
 
 void KeepListWindow::Add() {
   std::wstring text = ListItemText(current_, SendMessageW(current_, LB_GETCURSEL, 0, 0));
+  // The file, in the system's code page, would keep another name than the entry's, and the entry
+  // meant to be spared would go.
+  if (!platform::FitsCodePage(WithoutTrailingBlanks(text))) {
+    report_(hwnd_, L"Can't keep \"" + text + L"\": its name has characters that this system's code page lacks, so " +
+                       keepListFile_ + L" cannot hold it.");
+    return;
+  }
+  for (LRESULT i = 0, count = SendMessageW(keep_, LB_GETCOUNT, 0, 0); i < count; ++i) {
+    if (ListItemText(keep_, i) == WithoutTrailingBlanks(text)) return;
+  }
   LRESULT added = SendMessageW(keep_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   // The list on screen shows what the file keeps, so an entry the file did not take goes again.
   if (!AppendToKeepList(keepListFile_, text)) {

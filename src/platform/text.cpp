@@ -22,6 +22,8 @@ std::string Narrow(std::wstring_view wide) {
   return narrow;
 }
 
+bool FitsCodePage(std::wstring_view wide) { return Widen(Narrow(wide)) == wide; }
+
 std::wstring Trim(std::wstring_view text) {
   const wchar_t* blanks = L" \t";
   size_t first = text.find_first_not_of(blanks);

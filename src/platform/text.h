@@ -7,6 +7,9 @@ namespace platform {
 
 std::wstring Widen(std::string_view narrow);
 std::string Narrow(std::wstring_view wide);
+// Whether the system's code page holds every character of the text, so that it comes back whole
+// from a file or the registry.
+bool FitsCodePage(std::wstring_view wide);
 
 // Blanks only (space and tab), as the settings and registry readers trim.
 std::wstring Trim(std::wstring_view text);

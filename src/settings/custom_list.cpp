@@ -29,8 +29,6 @@ bool IsEntryPath(const std::wstring& path) {
   return drive || share;
 }
 
-bool RoundTrips(const std::wstring& path) { return platform::Widen(platform::Narrow(path)) == path; }
-
 // Compared by their full long forms, as the same file may be reached by a short and a long name.
 std::wstring LongForm(const std::wstring& path) {
   DWORD size = GetLongPathNameW(path.c_str(), nullptr, 0);
@@ -59,13 +57,13 @@ std::vector<CustomEntry> ReadCustomList(const std::wstring& file) {
 }
 
 std::optional<std::wstring> StorablePath(const std::wstring& path) {
-  if (RoundTrips(path)) return path;
+  if (platform::FitsCodePage(path)) return path;
   DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
   if (size == 0) return std::nullopt;
   std::wstring shortPath(size, L'\0');
   shortPath.resize(GetShortPathNameW(path.c_str(), shortPath.data(), size));
   std::wstring longForm = LongForm(path);
-  if (shortPath.empty() || !RoundTrips(shortPath) || longForm.empty() || LongForm(shortPath) != longForm) {
+  if (shortPath.empty() || !platform::FitsCodePage(shortPath) || longForm.empty() || LongForm(shortPath) != longForm) {
     return std::nullopt;
   }
   return shortPath;

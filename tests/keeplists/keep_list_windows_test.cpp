@@ -185,18 +185,35 @@ TEST_F(CookieKeepList, AddAppendsTheSelectedCookieAndLeavesItInTheCurrentList) {
   LRESULT shortExtent = Extent(window.KeepList());
   EXPECT_EQ(shortExtent, WidestItemPlus8(window.KeepList()));
 
+  // A second Add of the same cookie keeps it once.
   Click(window.CurrentList(), longRow);
   Press(window.AddButton());
   Press(window.AddButton());
-  EXPECT_EQ(Items(window.KeepList()), (std::vector<std::wstring>{shortCookie, longCookie, longCookie}));
-  EXPECT_EQ(ReadText(keepFile), Line(shortCookie) + Line(longCookie) + Line(longCookie));
+  EXPECT_EQ(Items(window.KeepList()), (std::vector<std::wstring>{shortCookie, longCookie}));
+  EXPECT_EQ(ReadText(keepFile), Line(shortCookie) + Line(longCookie));
   EXPECT_GT(Extent(window.KeepList()), shortExtent);
   EXPECT_EQ(Extent(window.KeepList()), WidestItemPlus8(window.KeepList()));
 
   SendMessageW(window.CurrentList(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   Press(window.AddButton());
   EXPECT_EQ(Items(window.KeepList()).back(), L"");
-  EXPECT_EQ(ReadText(keepFile), Line(shortCookie) + Line(longCookie) + Line(longCookie) + "\r\n");
+  EXPECT_EQ(ReadText(keepFile), Line(shortCookie) + Line(longCookie) + "\r\n");
+}
+
+// The file, in the system's code page, would keep "?" in its place and the cookie would go.
+TEST_F(CookieKeepList, ACookieTheCodePageCannotNameIsRefusedWithAMessage) {
+  std::wstring foreign = cookies / L"me@\u65e5\u672c.txt";
+  WriteText(foreign, "foreign");
+  std::vector<std::wstring> reports;
+  window.SetReport([&](HWND, const std::wstring& message) { reports.push_back(message); });
+  ASSERT_TRUE(window.Create(nullptr, false));
+  std::vector<std::wstring> current = Items(window.CurrentList());
+  Click(window.CurrentList(), static_cast<int>(std::find(current.begin(), current.end(), foreign) - current.begin()));
+  Press(window.AddButton());
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find(foreign), std::wstring::npos) << reports[0];
+  EXPECT_TRUE(Items(window.KeepList()).empty());
+  EXPECT_FALSE(Exists(keepFile));
 }
 
 TEST_F(CookieKeepList, RemoveRewritesTheFileInListOrder) {
