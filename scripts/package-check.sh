@@ -107,7 +107,7 @@ uninstall() {
   sleep 1
 }
 uninstall
-for file in trellwipe.exe trellwipe-cli.exe Uninstall.exe delThumbs.bat help/index.html; do
+for file in trellwipe.exe trellwipe-cli.exe Uninstall.exe help/index.html; do
   [ ! -e "$folder/$file" ] || fail "the uninstaller left $file"
 done
 for file in prisd.dat cusd.dat keepcook.dat notes.txt; do

@@ -34,6 +34,17 @@ sandbox_env "$sandbox"
       printf 123 >"$fixture/loop/top.log"
       ln -s "$fixture/loop" "$fixture/loop/a/b/up"
       ;;
+    *WholeUnixDrive.*)
+      # Drive Z: as Wine makes it in a new prefix: the whole Unix file system. The next test's
+      # start removes it again.
+      ln -sfn / "$WINEPREFIX/dosdevices/z:"
+      ;;
+    *PathGuard.*)
+      # Links to folders no erasure may touch, for the guard to see through.
+      mkdir -p "$fixture/links"
+      ln -s "$WINEPREFIX/drive_c/windows" "$fixture/links/windows"
+      ln -s "$WINEPREFIX/drive_c" "$fixture/links/root"
+      ;;
   esac
   # The tests of files in use start this program, built beside them, as the second process that
   # holds a file open; a Windows process cannot name the build folder outside drive C:.

@@ -3,7 +3,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} R
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-foreach(expected trellwipe.exe "trellwipe-cli.exe" plus-in delThumbs.bat Ext.txt help/index.html skins/frmmain.skn Sounds/Message.wav
+foreach(expected trellwipe.exe "trellwipe-cli.exe" plus-in Ext.txt help/index.html skins/frmmain.skn Sounds/Message.wav
                  "plus-in/7-Zip.ppe" "plus-in/VLC.ppe" "plus-in/Windows Media Player.ppe")
   if(NOT EXISTS ${PREFIX}/${expected})
     message(FATAL_ERROR "the program folder lacks ${expected}")

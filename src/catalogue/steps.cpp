@@ -14,7 +14,7 @@ double RunFileOp(const Step& step, const engine::EraseContext& erase, const std:
     case Op::NamedFilesInTree: return EraseNamedFilesInTree(erase, folder, step.name);
     case Op::ExtensionInTree: return EraseFilesByExtensionInTree(erase, folder, step.name);
     case Op::NamedFoldersInTree: return EraseNamedFoldersInTree(erase, folder, step.name);
-    case Op::RecreateFolder: return RecreateFolder(erase, folder);
+    case Op::RecreateFolder: return RecreateFolder(erase, folder, step.name);
     case Op::FilesInFolder: return EraseFilesInFolder(erase, folder);
     case Op::NamedFileInFolder: return EraseNamedFileInFolder(erase, folder, step.name);
     case Op::ExtensionInFolder: return EraseFilesByExtensionInFolder(erase, folder, step.name);
@@ -47,7 +47,6 @@ std::wstring BaseFolder(Base base, const engine::ItemContext& context) {
     case Base::LocalAppData: folder = context.values.localAppDataFolder; break;
     case Base::Windows: folder = context.values.windowsFolder; break;
     case Base::Documents: folder = regfun::ResolveShellFolder(L"Personal"); break;
-    case Base::ProgramFolder: folder = context.programFolder; break;
     case Base::NetscapeProfiles: {
       std::wstring nsb = context.values.appDataFolder + L"\\Netscape\\NSB\\Profiles";
       DWORD attributes = GetFileAttributesW(nsb.c_str());

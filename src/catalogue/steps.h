@@ -14,7 +14,6 @@ enum class Base {
   LocalAppData,  // LocalAppDataFolder
   Windows,       // WindowsFolder
   Documents,     // the "Personal" shell folder, read afresh for the step
-  ProgramFolder,
   NetscapeProfiles,  // AppData + "\Netscape\NSB\Profiles" when it exists, else the Navigator one
 };
 
@@ -60,7 +59,10 @@ constexpr Step ExtensionFiles(Base base, const wchar_t* path, const wchar_t* ext
 constexpr Step NamedFolders(Base base, const wchar_t* path, const wchar_t* name) {
   return {Op::NamedFoldersInTree, base, path, name};
 }
-constexpr Step Recreate(Base base, const wchar_t* path) { return {Op::RecreateFolder, base, path}; }
+// `kept`: one file, relative to the folder, that stays.
+constexpr Step Recreate(Base base, const wchar_t* path, const wchar_t* kept = L"") {
+  return {Op::RecreateFolder, base, path, kept};
+}
 constexpr Step FilesIn(Base base, const wchar_t* path) { return {Op::FilesInFolder, base, path}; }
 constexpr Step FileIn(Base base, const wchar_t* path, const wchar_t* name) {
   return {Op::NamedFileInFolder, base, path, name};

@@ -5,7 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
 #include "engine/path_guard.h"
-#include "engine/run_and_wait.h"
+#include "platform/drives.h"
 
 // Windows' own traces: recent documents, run and search histories, temporary folders, the recycle
 // bin, dialog and Explorer lists, disk-check folders, the clipboard and applet recent-file lists.
@@ -19,7 +19,7 @@ namespace {
 void ClearDocumentsMenu(engine::ItemContext& context) {
   wchar_t recent[MAX_PATH] = L"";
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_RECENT, nullptr, SHGFP_TYPE_CURRENT, recent)) ||
-      !engine::ErasablePath(recent)) {
+      !engine::GuardedTarget(context.erase, recent)) {
     return;
   }
   if (context.erase.Perform(L"Clear the shell's recent documents list")) SHAddToRecentDocs(SHARD_PATHA, nullptr);
@@ -71,20 +71,25 @@ void EmptyClipboard(engine::ItemContext& context) {
   }
 }
 
-// Runs the "delThumbs.bat" beside the program, which removes the thumbnail caches.
-void RunThumbsBatch(engine::ItemContext& context) {
-  std::wstring batch = context.programFolder + L"\\delThumbs.bat";
-  if (GetFileAttributesW(batch.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-  engine::RunAndWait(context.erase, context.view, L"cmd.exe /c \"" + batch + L"\"", false);
+// The thumbnail caches "Thumbs.db" on every fixed drive, found by the program's own walk, which the
+// window and a stop reach at every folder; it never follows a link, so it cannot loop, and leaves
+// out Wine's drive of the whole Unix file system. As the batch file it replaces, it counts nothing.
+void EraseThumbnailCaches(engine::ItemContext& context) {
+  for (const std::wstring& root : platform::FixedDriveRoots()) {
+    allerase::EraseNamedFilesOnDrive(context.erase, root, L"Thumbs.db");
+  }
 }
 
+// Explorer keeps the folders pinned to Quick Access here (Windows 7 and later): the user's choice,
+// not a trace.
+constexpr wchar_t kQuickAccessPins[] = L"AutomaticDestinations\\f01b4d95cf55d32a.automaticDestinations-ms";
 constexpr wchar_t kAcMru[] = L"Software\\Microsoft\\Search Assistant\\ACMru";
 constexpr wchar_t kClassesTrayNotify[] =
     L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\TrayNotify";
 
 const Item kWindowsItems[] = {
     {L"WINDOWS", L"recent", L"Recent Documents History", 33, FlagRule::ExactlyOne,
-     {Call(ClearDocumentsMenu), Keys(1), Recreate(Base::AppData, L"\\Microsoft\\Windows\\Recent")}},
+     {Call(ClearDocumentsMenu), Keys(1), Recreate(Base::AppData, L"\\Microsoft\\Windows\\Recent", kQuickAccessPins)}},
     {L"WINDOWS", L"run", L"Start Menu Run History", 34, FlagRule::ExactlyOne, {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU")}},
     {L"WINDOWS", L"search", L"Windows Search History", 35, FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU"), Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\ComputerNameMRU"), Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\ContainingTextMRU"), Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\FilesNamedMRU"),
@@ -132,7 +137,7 @@ const Item kWindowsItems[] = {
      FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU"), Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU"), Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\CIDSizeMRU"), Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedPidlMRU"),
       Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSavePidlMRU")}},
-    {L"WINDOWS", L"thumbs", L"Thumbs.db", 42, FlagRule::ExactlyOne, {Call(RunThumbsBatch)}},
+    {L"WINDOWS", L"thumbs", L"Thumbs.db", 42, FlagRule::ExactlyOne, {Call(EraseThumbnailCaches)}},
     {L"WINDOWS", L"streams", L"Windows explorer streams MRUs", kNoProgress, FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StreamMRU"), Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TypedPaths")}},
     {L"WINDOWS", L"swap", L"windows swap/paging file", 43},

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "catalogue/catalogue.h"
 #include "engine/clean_run.h"
@@ -216,6 +217,7 @@ std::wstring ReportText(const engine::RunReport& report) {
     text += item.label + L" [" + item.section + L"/" + item.key + L"]: " + engine::CountsText(item) + L"\n";
     for (const std::wstring& line : engine::DetailLines(item, report.preview)) text += L"    " + line + L"\n";
   }
+  if (report.stopped) text += std::wstring(L"Stopped by Ctrl+C before the end") + L": what follows is what went up to then.\n";
   engine::ReportTotals totals = report.Totals();
   text += std::wstring(report.preview ? L"Would erase: " : L"Erased: ") + Counted(totals.files, L"file", L"files") +
           L", " + MegabytesText(totals.bytes) + L", " + Counted(totals.folders, L"folder", L"folders") + L", " +
@@ -227,7 +229,8 @@ std::wstring ReportText(const engine::RunReport& report) {
 }
 
 std::string ReportJson(const engine::RunReport& report) {
-  std::string json = std::string("{\"mode\":") + (report.preview ? "\"preview\"" : "\"clean\"") + ",\"items\":[";
+  std::string json = std::string("{\"mode\":") + (report.preview ? "\"preview\"" : "\"clean\"") +
+                     ",\"stopped\":" + (report.stopped ? "true" : "false") + ",\"items\":[";
   for (size_t i = 0; i < report.items.size(); ++i) {
     const engine::ItemReport& item = report.items[i];
     json += std::string(i ? "," : "") + "{\"section\":" + Quote(item.section) + ",\"key\":" + Quote(item.key) +
@@ -261,7 +264,40 @@ std::wstring HelpText() {
          L"              named as --list shows them (Custom/Custom, plus-in/<appname>)\n"
          L"  --json      a machine-readable report\n"
          L"\n"
-         L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind.\n";
+         L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind,\n"
+         L"3 stopped by Ctrl+C before the end.\n";
+}
+
+namespace {
+
+// The run that a Ctrl+C or Ctrl+Break stops; the console calls its handler on a thread of its own.
+std::atomic<engine::CleanRun*> consoleRun{nullptr};
+
+BOOL WINAPI ConsoleBreakHandler(DWORD event) { return StopOnConsoleBreak(event) ? TRUE : FALSE; }
+
+// Lets the console's break stop the run for as long as the object lives.
+class ConsoleBreakStopsRun {
+ public:
+  explicit ConsoleBreakStopsRun(engine::CleanRun& run) {
+    consoleRun.store(&run);
+    SetConsoleCtrlHandler(ConsoleBreakHandler, TRUE);
+  }
+  ~ConsoleBreakStopsRun() {
+    SetConsoleCtrlHandler(ConsoleBreakHandler, FALSE);
+    consoleRun.store(nullptr);
+  }
+  ConsoleBreakStopsRun(const ConsoleBreakStopsRun&) = delete;
+  ConsoleBreakStopsRun& operator=(const ConsoleBreakStopsRun&) = delete;
+};
+
+}  // namespace
+
+bool StopOnConsoleBreak(unsigned long event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return false;
+  engine::CleanRun* run = consoleRun.load();
+  if (!run) return false;
+  run->Stop(engine::StopReason::User);
+  return true;
 }
 
 int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const engine::ProcessValues& values,
@@ -306,13 +342,17 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
   }
 
   engine::RunReport report;
-  if (arguments.action == Action::Preview) {
-    run.Preview(report);
-  } else {
-    run.CleanNow(true);
-    report = run.LastReport();
+  {
+    ConsoleBreakStopsRun stopper(run);
+    if (arguments.action == Action::Preview) {
+      run.Preview(report);
+    } else {
+      run.CleanNow(true);
+      report = run.LastReport();
+    }
   }
   output.out += arguments.json ? ReportJson(report) : Utf8(ReportText(report));
+  if (report.stopped) return kExitStopped;
   bool leftBehind = arguments.action == Action::Clean && report.LeftSomethingBehind();
   return leftBehind ? kExitLeftBehind : kExitDone;
 }

@@ -13,6 +13,7 @@ namespace cli {
 constexpr int kExitDone = 0;
 constexpr int kExitBadArguments = 1;
 constexpr int kExitLeftBehind = 2;
+constexpr int kExitStopped = 3;
 
 enum class Action { None, Help, List, Preview, Clean };
 
@@ -56,6 +57,10 @@ struct Output {
   std::string out;  // UTF-8
   std::string err;  // UTF-8
 };
+
+// The console's Ctrl+C or Ctrl+Break: stops the run or preview that Run has under way, which then
+// reports what went up to then and returns kExitStopped. False for other events, or outside a run.
+bool StopOnConsoleBreak(unsigned long event);
 
 // The whole program: `args` without the program's name; returns the exit code.
 int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const engine::ProcessValues& values,

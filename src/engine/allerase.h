@@ -29,8 +29,10 @@ double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& 
                                    const std::wstring& extension);
 // Subfolders whose lower-cased name equals `name`, with their contents, at every depth.
 double EraseNamedFoldersInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
-// Deletes the folder with its contents and creates it again, empty; returns its former size.
-double RecreateFolder(const EraseContext& ctx, const std::wstring& folder);
+// Deletes the folder with its contents and creates it again, empty; returns its former size. `kept`,
+// a path relative to the folder, names one file that stays, with the folders that hold it, and is
+// not counted.
+double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const std::wstring& kept = {});
 // Files directly in the folder; read-only files stay.
 double EraseFilesInFolder(const EraseContext& ctx, const std::wstring& folder);
 double EraseNamedFileInFolder(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
@@ -47,6 +49,12 @@ double EraseFile(const EraseContext& ctx, const std::wstring& path);
 // A folder with everything in it, counted before its deletion; read-only files (and the folders
 // that hold them) stay.
 double EraseFolder(const EraseContext& ctx, const std::wstring& folder);
+
+// Files named `name` (letter case ignored, as Windows matches names) in every folder of the drive
+// whose root ("C:\") is given. Only such a walk, which deletes nothing but files of one exact name,
+// may start at a drive root and pass through protected folders; it changes no other file's
+// attributes, never follows a link and leaves the program folder alone. Nothing is counted.
+void EraseNamedFilesOnDrive(const EraseContext& ctx, const std::wstring& root, const std::wstring& name);
 
 // Total size of the files in a folder and below it; links met inside are not followed.
 double FolderSize(const std::wstring& folder);

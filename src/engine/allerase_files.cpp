@@ -27,8 +27,9 @@ struct Listing {
   std::vector<Entry> folders;
 };
 
-// The folder's entries in the file system's order, read whole before anything is deleted.
-Listing List(const std::wstring& folder) {
+// The folder's entries in the file system's order, read whole before anything is deleted. A folder
+// of many thousand entries takes a while to list: the window keeps working meanwhile.
+Listing List(const EraseContext& ctx, const std::wstring& folder) {
   Listing listing;
   WIN32_FIND_DATAW data;
   platform::FindHandle find(FindFirstFileExW(engine::ApiPath(platform::JoinPath(folder, L"*")).c_str(),
@@ -37,6 +38,7 @@ Listing List(const std::wstring& folder) {
   if (!find) return listing;
   listing.opened = true;
   do {
+    ctx.Pump();
     std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
     Entry entry{name, data.dwFileAttributes,
@@ -84,12 +86,14 @@ bool DeleteOneFile(const EraseContext& ctx, const std::wstring& path, double siz
     return true;
   }
   if (force && readOnly) ResetAttributes(path);
-  if (ctx.Overwriting()) engine::OverwriteWithZeros(path);
-  if (DeleteFileW(engine::ApiPath(path).c_str())) {
+  DWORD error = ctx.Overwriting()                                   ? engine::OverwriteAndDelete(path, [&] { ctx.Pump(); })
+                : DeleteFileW(engine::ApiPath(path).c_str()) != FALSE ? ERROR_SUCCESS
+                                                                      : GetLastError();
+  if (error == ERROR_SUCCESS) {
     ctx.File(path, size);
     return true;
   }
-  if (const wchar_t* reason = RefusalReason(GetLastError(), force ? 0 : attributes)) ctx.LeftBehind(path, reason);
+  if (const wchar_t* reason = RefusalReason(error, force ? 0 : attributes)) ctx.LeftBehind(path, reason);
   return false;
 }
 
@@ -108,17 +112,27 @@ bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool e
   return false;
 }
 
-enum class Match { All, Name, Extension, NotKept };
+// A walk from above never enters the program folder, and says so in the details.
+bool Enters(const EraseContext& ctx, const std::wstring& folder) {
+  if (!engine::IsProgramFolder(ctx, folder)) return true;
+  ctx.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(engine::Refusal::ProgramFolder));
+  return false;
+}
+
+enum class Match { All, Name, Extension, NotKept, NameAnyCase };
 
 struct FileRule {
   Match match;
   std::wstring text;
-  bool yieldAfterEachFile;
   const std::vector<std::wstring>* kept = nullptr;
+  // A walk over a whole drive: it leaves the attributes of the files it passes alone, and asks the
+  // guard about every file it would delete.
+  bool wholeDrive = false;
   bool Matches(const std::wstring& name, const std::wstring& path) const {
     switch (match) {
       case Match::All: return true;
       case Match::Name: return name == text;
+      case Match::NameAnyCase: return platform::EqualsNoCase(name, text);
       case Match::Extension: return Extension(name) == text;
       case Match::NotKept:
         for (const std::wstring& line : *kept) {
@@ -131,22 +145,23 @@ struct FileRule {
 };
 
 // One folder's files: hidden ones lose the attribute whether they match or not; a match is counted,
-// then deleted, and stays counted when the deletion fails.
+// then deleted, and stays counted when the deletion fails. A stop ends it before the next file.
 double EraseFiles(const EraseContext& ctx, const std::wstring& folder, const std::vector<Entry>& files,
                   const FileRule& rule) {
   double figure = 0;
   for (const Entry& file : files) {
+    if (ctx.Stopped()) break;
     std::wstring path = platform::JoinPath(folder, file.name);
     DWORD attributes = file.attributes;
-    if (file.IsHidden()) {
+    if (file.IsHidden() && !rule.wholeDrive) {
       if (!ctx.Previewing()) ResetAttributes(path);
       attributes = FILE_ATTRIBUTE_NORMAL;
     }
-    if (rule.Matches(file.name, path)) {
+    if (rule.Matches(file.name, path) && (!rule.wholeDrive || engine::GuardedTarget(ctx, path))) {
       figure += file.size;
       DeleteOneFile(ctx, path, file.size, attributes, false);
     }
-    if (rule.yieldAfterEachFile) ctx.Pump();
+    ctx.Pump();
   }
   return figure;
 }
@@ -156,55 +171,75 @@ double EraseFiles(const EraseContext& ctx, const std::wstring& folder, const std
 double FileTreeWalk(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
   double figure = 0;
   std::vector<std::wstring> pending{folder};
-  while (!pending.empty()) {
+  while (!pending.empty() && !ctx.Stopped()) {
     std::wstring current = std::move(pending.back());
     pending.pop_back();
-    Listing listing = List(current);
+    Listing listing = List(ctx, current);
     figure += EraseFiles(ctx, current, listing.files, rule) + kFolderVisit;
     for (auto sub = listing.folders.rbegin(); sub != listing.folders.rend(); ++sub) {
-      if (!sub->IsLink()) pending.push_back(platform::JoinPath(current, sub->name));
+      std::wstring path = platform::JoinPath(current, sub->name);
+      if (!sub->IsLink() && Enters(ctx, path)) pending.push_back(std::move(path));
     }
   }
   return figure;
 }
 
 double FileTree(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
-  auto target = engine::ErasablePath(folder);
+  auto target = engine::GuardedTarget(ctx, folder);
   return target ? FileTreeWalk(ctx, *target, rule) : kFolderVisit;
 }
 
 double FilesInFolder(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
-  auto target = engine::ErasablePath(folder);
+  auto target = engine::GuardedTarget(ctx, folder);
   if (!target) return 0;
-  return EraseFiles(ctx, *target, List(*target).files, rule);
+  return EraseFiles(ctx, *target, List(ctx, *target).files, rule);
 }
 
-// One folder of a tree being deleted: its listing, the subfolder to go into next, and whether
-// everything met in it so far went.
+// One folder of a tree being deleted: its listing, the subfolder to go into next, whether everything
+// met in it so far went, and whether it holds the file to keep.
 struct DeletionFrame {
   std::wstring path;
   Listing listing;
   bool record;
   size_t next = 0;
   bool emptied = true;
+  bool keeps = false;
 };
 
-// Deletes a folder's contents and then the folder; true when the folder is gone. Links inside are
+struct FolderDeletion {
+  bool removed = false;  // the folder is gone
+  double attempted = 0;  // the sizes of the files whose deletion was attempted
+};
+
+// Deletes a folder's contents and then the folder. Links inside are
 // removed as links, never walked; without `force`, read-only files stay (and so does the folder that
-// holds them). `recordSelf` is off for a folder that is created again at once. The folders being
-// deleted are kept on a list of their own rather than on the call stack, whatever the depth.
-bool DeleteFolderTree(const EraseContext& ctx, const std::wstring& folder, bool force, bool recordSelf = true) {
+// holds them). `recordSelf` is off for a folder that is created again at once. `kept`, a full path,
+// names a file that stays with the folders that hold it, none of them counted as left behind. The
+// folders being deleted are kept on a list of their own rather than on the call stack, whatever the
+// depth. A stop leaves every folder not yet emptied as it is.
+FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& folder, bool force,
+                                bool recordSelf = true, const std::wstring& kept = {}) {
+  FolderDeletion result;
   std::vector<DeletionFrame> open;
   auto enter = [&](const std::wstring& path, bool record) {
-    DeletionFrame frame{path, List(path), record};
+    DeletionFrame frame{path, List(ctx, path), record};
     for (const Entry& file : frame.listing.files) {
-      frame.emptied &= DeleteOneFile(ctx, platform::JoinPath(path, file.name), file.size, file.attributes, force);
+      if (ctx.Stopped()) break;
+      ctx.Pump();
+      std::wstring filePath = platform::JoinPath(path, file.name);
+      if (!kept.empty() && platform::EqualsNoCase(filePath, kept)) {
+        frame.keeps = true;
+        continue;
+      }
+      result.attempted += file.size;
+      frame.emptied &= DeleteOneFile(ctx, filePath, file.size, file.attributes, force);
     }
     open.push_back(std::move(frame));
   };
   enter(folder, recordSelf);
   bool removed = false;
   while (!open.empty()) {
+    if (ctx.Stopped()) return result;
     DeletionFrame& top = open.back();
     if (top.next < top.listing.folders.size()) {
       const Entry& sub = top.listing.folders[top.next++];
@@ -215,27 +250,45 @@ bool DeleteFolderTree(const EraseContext& ctx, const std::wstring& folder, bool 
         top.emptied &= RemoveOneFolder(ctx, path, true, true);
         continue;
       }
+      if (!Enters(ctx, path)) {
+        top.keeps = true;  // it stays, and so do the folders that hold it
+        continue;
+      }
       if (force && (sub.attributes & FILE_ATTRIBUTE_READONLY) && !ctx.Previewing()) ResetAttributes(path);
       enter(path, true);
       continue;
     }
-    removed = RemoveOneFolder(ctx, top.path, top.emptied, top.record);
+    bool keeps = top.keeps;
+    removed = !keeps && RemoveOneFolder(ctx, top.path, top.emptied, top.record);
     open.pop_back();
-    if (!open.empty()) open.back().emptied &= removed;
+    if (open.empty()) break;
+    if (keeps) {
+      open.back().keeps = true;
+    } else {
+      open.back().emptied &= removed;
+    }
   }
-  return removed;
+  result.removed = removed;
+  return result;
 }
 
-double FolderSizeWalk(const std::wstring& folder) {
+// What a whole-folder deletion counts: the folder's size taken before, or, when a stop cut the
+// deletion short, the sizes of the files it reached.
+double FolderFigure(const EraseContext& ctx, double size, const FolderDeletion& deletion) {
+  return ctx.Stopped() ? deletion.attempted : size;
+}
+
+double FolderSizeWalk(const EraseContext& ctx, const std::wstring& folder) {
   double size = 0;
   std::vector<std::wstring> pending{folder};
-  while (!pending.empty()) {
+  while (!pending.empty() && !ctx.Stopped()) {
     std::wstring current = std::move(pending.back());
     pending.pop_back();
-    Listing listing = List(current);
+    Listing listing = List(ctx, current);
     for (const Entry& file : listing.files) size += file.size;
     for (const Entry& sub : listing.folders) {
-      if (!sub.IsLink()) pending.push_back(platform::JoinPath(current, sub.name));
+      std::wstring path = platform::JoinPath(current, sub.name);
+      if (!sub.IsLink() && !engine::IsProgramFolder(ctx, path)) pending.push_back(std::move(path));
     }
   }
   return size;
@@ -250,18 +303,19 @@ double NamedFoldersWalk(const EraseContext& ctx, const std::wstring& folder, con
                         DWORD folderAttributes) {
   double figure = 0;
   std::vector<PendingFolder> pending{{folder, folderAttributes}};
-  while (!pending.empty()) {
+  while (!pending.empty() && !ctx.Stopped()) {
     PendingFolder current = std::move(pending.back());
     pending.pop_back();
-    Listing listing = List(current.path);
+    Listing listing = List(ctx, current.path);
     std::vector<PendingFolder> remaining;
     for (const Entry& sub : listing.folders) {
       if ((current.attributes & FILE_ATTRIBUTE_HIDDEN) && !ctx.Previewing()) ResetAttributes(current.path);
       if (sub.IsLink()) continue;
       std::wstring path = platform::JoinPath(current.path, sub.name);
+      if (!Enters(ctx, path)) continue;
       if (platform::ToLower(sub.name) == name) {
-        figure += FolderSizeWalk(path);
-        DeleteFolderTree(ctx, path, false);
+        double size = FolderSizeWalk(ctx, path);
+        figure += FolderFigure(ctx, size, DeleteFolderTree(ctx, path, false));
       } else {
         remaining.push_back({std::move(path), sub.attributes});
       }
@@ -275,26 +329,26 @@ double NamedFoldersWalk(const EraseContext& ctx, const std::wstring& folder, con
 }  // namespace
 
 double EraseNamedFilesInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
-  return FileTree(ctx, folder, {Match::Name, name, true});
+  return FileTree(ctx, folder, {Match::Name, name});
 }
 
 double EraseAllFilesInTree(const EraseContext& ctx, const std::wstring& folder) {
-  return FileTree(ctx, folder, {Match::All, {}, false});
+  return FileTree(ctx, folder, {Match::All, {}});
 }
 
 double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& folder,
                                    const std::wstring& extension) {
-  return FileTree(ctx, folder, {Match::Extension, extension, false});
+  return FileTree(ctx, folder, {Match::Extension, extension});
 }
 
 double EraseNamedFoldersInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
-  auto target = engine::ErasablePath(folder);
+  auto target = engine::GuardedTarget(ctx, folder);
   if (!target) return kFolderVisit;
   return NamedFoldersWalk(ctx, *target, name, AttributesOf(*target));
 }
 
-double RecreateFolder(const EraseContext& ctx, const std::wstring& folder) {
-  auto target = engine::ErasablePath(folder);
+double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const std::wstring& kept) {
+  auto target = engine::GuardedTarget(ctx, folder);
   if (!target) return 0;
   DWORD attributes = AttributesOf(*target);
   bool preview = ctx.Previewing();
@@ -303,34 +357,41 @@ double RecreateFolder(const EraseContext& ctx, const std::wstring& folder) {
   }
   double size = 0;
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    size = FolderSizeWalk(*target);
+    std::wstring keptPath = kept.empty() ? kept : platform::JoinPath(*target, kept);
+    WIN32_FILE_ATTRIBUTE_DATA keptData;
+    bool keeps = !kept.empty() && GetFileAttributesExW(engine::ApiPath(keptPath).c_str(), GetFileExInfoStandard,
+                                                       &keptData);
+    // What stays is not released.
+    size = FolderSizeWalk(ctx, *target) -
+           (keeps ? static_cast<double>((static_cast<ULONGLONG>(keptData.nFileSizeHigh) << 32) | keptData.nFileSizeLow)
+                  : 0);
     // The folder itself comes back at once: only its contents count as erased.
-    DeleteFolderTree(ctx, *target, true, false);
+    size = FolderFigure(ctx, size, DeleteFolderTree(ctx, *target, true, false, keptPath));
   }
   if (!preview) CreateDirectoryW(engine::ApiPath(*target).c_str(), nullptr);
   return size;
 }
 
 double EraseFilesInFolder(const EraseContext& ctx, const std::wstring& folder) {
-  return FilesInFolder(ctx, folder, {Match::All, {}, false});
+  return FilesInFolder(ctx, folder, {Match::All, {}});
 }
 
 double EraseNamedFileInFolder(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
-  return FilesInFolder(ctx, folder, {Match::Name, name, true});
+  return FilesInFolder(ctx, folder, {Match::Name, name});
 }
 
 double EraseFilesByExtensionInFolder(const EraseContext& ctx, const std::wstring& folder,
                                      const std::wstring& extension) {
-  return FilesInFolder(ctx, folder, {Match::Extension, extension, true});
+  return FilesInFolder(ctx, folder, {Match::Extension, extension});
 }
 
 double EraseFilesInFolderExcept(const EraseContext& ctx, const std::wstring& folder,
                                 const std::vector<std::wstring>& kept) {
-  return FilesInFolder(ctx, folder, {Match::NotKept, {}, true, &kept});
+  return FilesInFolder(ctx, folder, {Match::NotKept, {}, &kept});
 }
 
 double EraseFile(const EraseContext& ctx, const std::wstring& path) {
-  auto target = engine::ErasablePath(path);
+  auto target = engine::GuardedTarget(ctx, path);
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!target || !GetFileAttributesExW(engine::ApiPath(*target).c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -342,15 +403,19 @@ double EraseFile(const EraseContext& ctx, const std::wstring& path) {
 }
 
 double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
-  auto target = engine::ErasablePath(folder);
+  auto target = engine::GuardedTarget(ctx, folder);
   if (!target) return 0;
   DWORD attributes = AttributesOf(*target);
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-  double size = FolderSizeWalk(*target);
-  DeleteFolderTree(ctx, *target, false);
-  return size;
+  double size = FolderSizeWalk(ctx, *target);
+  return FolderFigure(ctx, size, DeleteFolderTree(ctx, *target, false));
 }
 
-double FolderSize(const std::wstring& folder) { return FolderSizeWalk(folder); }
+void EraseNamedFilesOnDrive(const EraseContext& ctx, const std::wstring& root, const std::wstring& name) {
+  bool driveRoot = root.size() == 3 && root[1] == L':' && root[2] == L'\\';
+  if (driveRoot && !name.empty()) FileTreeWalk(ctx, root, {Match::NameAnyCase, name, nullptr, true});
+}
+
+double FolderSize(const std::wstring& folder) { return FolderSizeWalk(EraseContext{}, folder); }
 
 }  // namespace allerase

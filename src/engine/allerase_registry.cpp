@@ -53,11 +53,13 @@ struct TreeEntries {
 
 // Every key and value of a tree, the key itself first; a key that cannot be read is listed without
 // anything below it. Empty when the key does not exist. The keys still to open are kept on a list,
-// not on the call stack, so no depth of tree can exhaust it.
-void ListTree(HKEY root, const std::wstring& top, TreeEntries& entries) {
+// not on the call stack, so no depth of tree can exhaust it. The window works on meanwhile; a stop
+// ends the listing early.
+void ListTree(const EraseContext& ctx, HKEY root, const std::wstring& top, TreeEntries& entries) {
   std::vector<wchar_t> name(16384);
   std::vector<std::wstring> pending{top};
-  while (!pending.empty()) {
+  while (!pending.empty() && !ctx.Stopped()) {
+    ctx.Pump();
     std::wstring subkey = std::move(pending.back());
     pending.pop_back();
     platform::RegKey key;
@@ -134,7 +136,9 @@ void RecordOutcome(const EraseContext& ctx, HKEY root, const TreeEntries& entrie
 
 }  // namespace
 
+// A stopped run reaches no further key: nothing is deleted or counted.
 double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
+  if (ctx.Stopped()) return 0;
   if (!Deletable(root, subkey)) return kKeyCount;
   // A key with subkeys is not a target: it stays by design, not by refusal.
   KeyState before = StateOf(root, subkey);
@@ -154,9 +158,11 @@ double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring&
 }
 
 double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
+  if (ctx.Stopped()) return 0;
   if (!Deletable(root, subkey)) return kTreeCount;
   TreeEntries entries;
-  if (ctx.recorder) ListTree(root, subkey, entries);
+  if (ctx.recorder) ListTree(ctx, root, subkey, entries);
+  if (ctx.Stopped()) return 0;
   if (ctx.Previewing()) {
     RecordPreview(ctx, root, entries);
     return kTreeCount;
@@ -174,6 +180,7 @@ double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring
 
 double DeleteRegistryValue(const EraseContext& ctx, HKEY root, const std::wstring& subkey,
                            const std::wstring& valueName) {
+  if (ctx.Stopped()) return 0;
   if (root == nullptr) return kValueCount;
   LONG before = ValueStatus(root, subkey, valueName);
   bool existed = before == ERROR_SUCCESS;

@@ -1,5 +1,6 @@
 #include "engine/clean_run.h"
 
+#include "engine/path_guard.h"
 #include "platform/format.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -14,6 +15,7 @@ constexpr int kCustomProgress = 80;
 constexpr int kPluginProgress = 97;
 constexpr int kEndProgress = 100;
 constexpr wchar_t kComplete[] = L"Task complete Successfully!";
+constexpr wchar_t kStoppedEnd[] = L"Task stopped: the cleaning was stopped before its end.";
 
 SYSTEMTIME LocalNow() {
   SYSTEMTIME now;
@@ -23,17 +25,18 @@ SYSTEMTIME LocalNow() {
 
 class RunningFlag {
  public:
-  explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+  explicit RunningFlag(std::atomic<bool>& flag) : flag_(flag) { flag_ = true; }
   ~RunningFlag() { flag_ = false; }
 
  private:
-  bool& flag_;
+  std::atomic<bool>& flag_;
 };
 
-// A preview shows nothing: it only lets the window keep working.
+// A preview shows no rows: it names the item it looks at and lets the window keep working.
 class SilentView : public NullView {
  public:
   explicit SilentView(RunView& window) : window_(window) {}
+  void SetStatusLine(const std::wstring& text) override { window_.SetStatusLine(text); }
   void PumpMessages() override { window_.PumpMessages(); }
 
  private:
@@ -130,6 +133,7 @@ CleanRun::~CleanRun() = default;
 
 void CleanRun::RunItem(const catalogue::Item& item, const EraseContext& erase, RunCounters& counters,
                        RunState& state, Rows& rows) {
+  if (erase.Stopped()) return;
   bool on = false;
   if (choice_) {
     on = choice_(item.section, item.key);
@@ -142,15 +146,17 @@ void CleanRun::RunItem(const catalogue::Item& item, const EraseContext& erase, R
     rows.PumpMessages();
     rows.Next(item.section, item.key);
     rows.AddRow(item.label);
-    std::wstring cleaning = L"Cleaning " + std::wstring(item.label) + L" ......";
-    rows.SetRowState(cleaning);
-    rows.SetStatusLine(cleaning);
     ItemContext context{erase, counters, state, values_, programFolder_, rows};
-    for (const catalogue::Step& step : item.steps) catalogue::RunStep(step, context);
-    rows.SetRowState(context.outcome);
+    context.ShowRunning(item.label);
+    for (const catalogue::Step& step : item.steps) {
+      if (erase.Stopped()) break;
+      catalogue::RunStep(step, context);
+    }
+    rows.SetRowState(erase.Stopped() ? kStoppedOutcome : context.outcome);
     rows.Leave();
   }
-  if (item.progress != catalogue::kNoProgress) rows.SetProgress(item.progress);
+  // The bar stays where a stop left it.
+  if (item.progress != catalogue::kNoProgress && !erase.Stopped()) rows.SetProgress(item.progress);
 }
 
 void CleanRun::RunItems(const EraseContext& erase, RunCounters& counters, RunState& state, Rows& rows) {
@@ -162,6 +168,7 @@ void CleanRun::RunItems(const EraseContext& erase, RunCounters& counters, RunSta
     for (const catalogue::Item& item : stage.items) RunItem(item, erase, counters, state, rows);
   }
 
+  if (erase.Stopped()) return;
   bool custom = choice_ ? choice_(L"Custom", L"Custom")
                         : inifun::RunTest(inifun::ReadIniValue(settingsFile_, L"Custom", L"Custom"));
   if (custom && customItems_) {
@@ -170,6 +177,7 @@ void CleanRun::RunItems(const EraseContext& erase, RunCounters& counters, RunSta
     customItems_(context);
     rows.Leave();
   }
+  if (erase.Stopped()) return;
   rows.SetProgress(kCustomProgress);
   if (plugins_) {
     rows.Stage(kPluginSection, L"");
@@ -177,13 +185,42 @@ void CleanRun::RunItems(const EraseContext& erase, RunCounters& counters, RunSta
     plugins_(context);
     rows.Leave();
   }
+  if (erase.Stopped()) return;
   rows.SetProgress(kPluginProgress);
 }
 
-bool CleanRun::CleanNow(bool unattended) {
+void CleanRun::Stop(StopReason reason) {
+  if (!running_ || reason == StopReason::None) return;
+  // Ending the program outweighs a stop the user asked for earlier, never the other way round.
+  StopReason none = StopReason::None;
+  if (reason == StopReason::Ending) {
+    stopReason_.store(reason);
+  } else {
+    stopReason_.compare_exchange_strong(none, reason);
+  }
+  stop_.Request();
+}
+
+void CleanRun::SaveTotalsSoFar() {
+  if (running_) settings::SaveLastRun(settingsFile_, clock_(), counters_.cleanedKeys, counters_.releasedBytes);
+}
+
+// The context of a run or preview that starts now, with no stop asked for yet.
+EraseContext CleanRun::StartContext(RunRecorder& recorder) {
+  stop_.Reset();
+  stopReason_.store(StopReason::None);
+  EraseContext erase;
+  erase.pump = [this] { view_.PumpMessages(); };
+  erase.stop = &stop_;
+  erase.programFolder = CanonicalPath(programFolder_);
+  erase.recorder = &recorder;
+  return erase;
+}
+
+bool CleanRun::CleanNow(RunEnd end) {
   if (running_) return false;
   RunningFlag running(running_);
-  backgroundRun_ = unattended;
+  backgroundRun_ = end != RunEnd::MessageBox;
 
   view_.ShowStatusPage();
   view_.SetBusyCursor(true);
@@ -195,17 +232,16 @@ bool CleanRun::CleanNow(bool unattended) {
 
   lastReport_ = {};
   RunRecorder recorder(lastReport_);
-  EraseContext erase;
-  erase.pump = [this] { view_.PumpMessages(); };
+  EraseContext erase = StartContext(recorder);
   erase.secure = inifun::FlagTest(inifun::ReadIniValue(settingsFile_, L"Options", L"securely"));
-  erase.recorder = &recorder;
   {
     Rows rows(view_, recorder, counters_);
     RunState state;
     RunItems(erase, counters_, state, rows);
   }
+  lastReport_.stopped = erase.Stopped();
 
-  EndOfRun();
+  EndOfRun(end);
   return true;
 }
 
@@ -216,30 +252,35 @@ bool CleanRun::Preview(RunReport& report) {
   report.preview = true;
   RunRecorder recorder(report);
   SilentView silent(view_);
-  EraseContext erase;
-  erase.pump = [this] { view_.PumpMessages(); };
+  EraseContext erase = StartContext(recorder);
   erase.mode = EraseMode::Preview;
-  erase.recorder = &recorder;
   RunCounters counters;
   Rows rows(silent, recorder, counters);
   RunState state;
   RunItems(erase, counters, state, rows);
   rows.Close();
+  report.stopped = erase.Stopped();
   return true;
 }
 
-void CleanRun::EndOfRun() {
-  if (inifun::RunTest(inifun::ReadIniValue(settingsFile_, L"Options", L"exit"))) {
+void CleanRun::EndOfRun(RunEnd end) {
+  const StopReason stopped = stopReason_.load();
+  if (stopped == StopReason::None && inifun::RunTest(inifun::ReadIniValue(settingsFile_, L"Options", L"exit"))) {
     // The process ends: this run's totals are not saved and nothing is reported.
     view_.ExitProgram();
     return;
   }
-  view_.SetProgress(kEndProgress);
+  if (stopped == StopReason::None) view_.SetProgress(kEndProgress);
   view_.EnableStartButton(true);
   settings::SaveLastRun(settingsFile_, clock_(), counters_.cleanedKeys, counters_.releasedBytes);
   view_.SetBusyCursor(false);
-  view_.AddRow(kComplete);
-  view_.SetStatusLine(kComplete);
+  if (stopped == StopReason::Ending || end == RunEnd::Silent) {
+    backgroundRun_ = false;
+    return;
+  }
+  const wchar_t* last = stopped == StopReason::None ? kComplete : kStoppedEnd;
+  view_.AddRow(last);
+  view_.SetStatusLine(last);
 
   std::wstring keys = platform::FormatNumber(counters_.cleanedKeys);
   std::wstring megabytes = settings::Megabytes(counters_.releasedBytes);
@@ -247,16 +288,18 @@ void CleanRun::EndOfRun() {
     NotificationRequest request;
     request.key = L"www";
     request.title = L"Trellwipe";
-    request.description = L"Trellwipe Clean is done! Cleaned Registry Keys: " + keys +
-                          L" Released HD Space:" + megabytes + L"MB";
+    request.description = std::wstring(stopped == StopReason::None ? L"Trellwipe Clean is done!"
+                                                                   : L"Trellwipe Clean was stopped!") +
+                          L" Cleaned Registry Keys: " + keys + L" Released HD Space:" + megabytes + L"MB";
     request.allowDuplicateTitles = true;
     request.enableClickEvent = true;
     request.soundFile = programFolder_ + L"\\Sounds\\Message.wav";
     view_.QueueNotification(request);
     backgroundRun_ = false;
   } else {
-    view_.ShowInformation(L"Task Complete", std::wstring(kComplete) + L" Cleaned Registry Keys: " + keys +
-                                                L", Released HD Space: " + megabytes + L"MB");
+    view_.ShowInformation(stopped == StopReason::None ? L"Task Complete" : L"Task Stopped",
+                          std::wstring(last) + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " +
+                              megabytes + L"MB");
   }
 
   settings::LastRun stored = settings::LoadLastRun(settingsFile_);

@@ -4,6 +4,7 @@
 // preview, which erases and writes nothing and only reports what would go.
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -24,6 +25,14 @@ using ItemChoice = std::function<bool(const std::wstring& section, const std::ws
 // The section under which the report files the rows of the plug-in stage; the key is the appname.
 constexpr wchar_t kPluginSection[] = L"plus-in";
 
+// How a run reports its end: a message box (the user started it), a notification (the tray menu,
+// the start with Windows, the schedule), or not at all (the end of the Windows session).
+enum class RunEnd { MessageBox, Notification, Silent };
+
+// Why a run was stopped: the user asked (Cancel, Ctrl+C), or the program ends (Exit, the end of the
+// Windows session), which saves what went and reports nothing.
+enum class StopReason { None, User, Ending };
+
 class CleanRun {
  public:
   CleanRun(RunView& view, std::wstring programFolder, ProcessValues values);
@@ -39,7 +48,16 @@ class CleanRun {
   // `unattended` (the tray menu, the start with Windows, the schedule) reports the end through a
   // notification instead of a message box. A call while a run is in progress (a timer or tray
   // message reaching the message pump) is refused and returns false.
-  bool CleanNow(bool unattended = false);
+  bool CleanNow(bool unattended = false) { return CleanNow(unattended ? RunEnd::Notification : RunEnd::MessageBox); }
+  bool CleanNow(RunEnd end);
+
+  // Stops the run or preview under way at its next file, folder or key; nothing outside one. What
+  // was not reached stays untouched. Safe from another thread (the console's Ctrl+C).
+  void Stop(StopReason reason);
+  // The reason the last run or preview was stopped, None when it ran to its end.
+  StopReason Stopped() const { return stopReason_.load(); }
+  // Saves the totals of what went so far, for a session that ends before the run can unwind.
+  void SaveTotalsSoFar();
 
   // Walks the same items as CleanNow but erases nothing, writes nothing to the registry or the
   // settings file, starts no process and leaves the counters, the result list and the progress bar
@@ -60,8 +78,12 @@ class CleanRun {
   void RunItems(const EraseContext& erase, RunCounters& counters, RunState& state, Rows& rows);
   void RunItem(const catalogue::Item& item, const EraseContext& erase, RunCounters& counters, RunState& state,
                Rows& rows);
-  void EndOfRun();
+  EraseContext StartContext(RunRecorder& recorder);
+  void EndOfRun(RunEnd end);
 
+  // The stop of the run under way, asked by its walks.
+  StopSignal stop_;
+  std::atomic<StopReason> stopReason_{StopReason::None};
   RunView& view_;
   std::wstring programFolder_;
   std::wstring settingsFile_;
@@ -73,7 +95,7 @@ class CleanRun {
   RunCounters counters_;
   RunReport lastReport_;
   bool backgroundRun_ = false;
-  bool running_ = false;
+  std::atomic<bool> running_{false};
 };
 
 }  // namespace engine

@@ -1,6 +1,9 @@
 #pragma once
-// What every erasure primitive is handed by its caller: where to yield, whether to erase or only
-// look, whether to overwrite files first, and where to record what was (or would be) erased.
+// What every erasure primitive is handed by its caller: where to yield, when to stop, whether to
+// erase or only look, whether to overwrite files first, and where to record what was (or would be)
+// erased.
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -8,23 +11,49 @@
 
 namespace engine {
 
+// A request to stop a run at its next file, folder or key: from the window (Cancel, Exit, the end of
+// the Windows session) or from the console's Ctrl+C, which arrives on a thread of its own.
+class StopSignal {
+ public:
+  void Request() { requested_.store(true); }
+  void Reset() { requested_.store(false); }
+  bool Requested() const { return requested_.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<bool> requested_{false};
+};
+
 enum class EraseMode {
   Erase,    // delete, and record what went and what stayed
   Preview,  // delete nothing, write nothing, start nothing; record what exists and would go
 };
 
 struct EraseContext {
-  // Lets the window process pending messages; the name-matching walks call it after each file.
+  // Lets the window process pending messages. The walks call Pump() at every file, folder and key;
+  // it passes the call on once `yieldInterval` has gone by since the last time, so the window
+  // answers within a few tens of milliseconds while small files cost no extra round of messages.
   std::function<void()> pump;
+  std::chrono::milliseconds yieldInterval{20};
+  // Asked by the walks at every file, folder and key; none outside a run.
+  const StopSignal* stop = nullptr;
   EraseMode mode = EraseMode::Erase;
   // Overwrite a file's content with zeros before deleting it (real erasure only).
   bool secure = false;
   // Receives the records of the item being run; none outside a run.
   RunRecorder* recorder = nullptr;
+  // The program folder of the run, in its canonical form: nothing in it is ever erased, and no walk
+  // enters it.
+  std::wstring programFolder = {};
 
   void Pump() const {
-    if (pump) pump();
+    if (!pump) return;
+    auto now = std::chrono::steady_clock::now();
+    if (lastYield != std::chrono::steady_clock::time_point{} && now - lastYield < yieldInterval) return;
+    pump();
+    // Counted from the end of the round: a message box opened from it may have taken long.
+    lastYield = std::chrono::steady_clock::now();
   }
+  bool Stopped() const { return stop && stop->Requested(); }
   bool Previewing() const { return mode == EraseMode::Preview; }
   bool Overwriting() const { return secure && mode == EraseMode::Erase; }
 
@@ -48,10 +77,15 @@ struct EraseContext {
   }
   // Records a step that runs a command, empties the clipboard or the recycle bin..., and says
   // whether it may really be done now.
+  // A stopped run performs no further step.
   bool Perform(const std::wstring& description) const {
+    if (Stopped()) return false;
     Step(description);
     return !Previewing();
   }
+
+  // When Pump last passed the call on.
+  mutable std::chrono::steady_clock::time_point lastYield = {};
 };
 
 }  // namespace engine

@@ -8,6 +8,9 @@
 
 namespace engine {
 
+// The outcome of the item a stop cut short.
+constexpr wchar_t kStoppedOutcome[] = L"Stopped";
+
 // Estimates, not measurements: registry deletions count fixed amounts, file operations the sizes
 // they attempted to delete.
 struct RunCounters {
@@ -29,6 +32,14 @@ struct ItemContext {
   RunView& view;
   // Written into the item's row after its steps.
   std::wstring outcome = L"Done";
+
+  // Names the item that runs now in its row and the status line: "Cleaning " + label + " ......" (a
+  // preview shows "Looking at " in the status line instead).
+  void ShowRunning(const std::wstring& label) {
+    std::wstring text = std::wstring(erase.Previewing() ? L"Looking at " : L"Cleaning ") + label + L" ......";
+    view.SetRowState(text);
+    view.SetStatusLine(text);
+  }
 
   void AddKeys(double count) { counters.cleanedKeys += count; }
   void AddBytes(double bytes) { counters.releasedBytes += bytes; }

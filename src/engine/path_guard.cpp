@@ -6,41 +6,133 @@
 #include <cwctype>
 #include <vector>
 
+#include "engine/long_path.h"
+#include "engine/process_values.h"
+#include "platform/handles.h"
 #include "platform/text.h"
 
 namespace engine {
 
 namespace {
 
-std::wstring StripTrailingSlashes(std::wstring path) {
-  while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-  return path;
-}
-
-std::optional<std::wstring> FullPath(const std::wstring& path) {
-  DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return std::nullopt;
-  std::wstring full(n, L'\0');
-  n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return std::nullopt;
-  full.resize(n);
-  return StripTrailingSlashes(full);
-}
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool IsDriveAbsolute(const std::wstring& p) {
-  return p.size() >= 3 && std::iswalpha(p[0]) && p[1] == L':' && (p[2] == L'\\' || p[2] == L'/');
+  return p.size() >= 3 && std::iswalpha(p[0]) && p[1] == L':' && IsSeparator(p[2]);
 }
 
 bool IsUncPath(const std::wstring& p) {
-  return p.size() > 2 && (p[0] == L'\\' || p[0] == L'/') && (p[1] == L'\\' || p[1] == L'/') &&
-         p[2] != L'?' && p[2] != L'.';
+  return p.size() > 2 && IsSeparator(p[0]) && IsSeparator(p[1]) && p[2] != L'?' && p[2] != L'.';
 }
 
-// "\\server\share" has exactly one separator after the server name.
-bool IsShareRoot(const std::wstring& full) {
-  if (!IsUncPath(full)) return false;
+// "\\?\C:\x" is "C:\x" and "\\?\UNC\server\share" is "\\server\share" to the guard.
+std::wstring WithoutExtendedPrefix(const std::wstring& p) {
+  if (p.size() < 4 || !IsSeparator(p[0]) || !IsSeparator(p[1]) || p[2] != L'?' || !IsSeparator(p[3])) return p;
+  std::wstring rest = p.substr(4);
+  if (rest.size() >= 4 && platform::EqualsNoCase(rest.substr(0, 3), L"UNC") && IsSeparator(rest[3])) {
+    return L"\\\\" + rest.substr(4);
+  }
+  return rest;
+}
+
+std::wstring FullPathName(const std::wstring& path) {
+  DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return {};
+  std::wstring full(n, L'\0');
+  n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return {};
+  full.resize(n);
+  return full;
+}
+
+// The length of "C:\" or "\\server\share\" at the start of a full path; 0 for a share without a
+// share name.
+size_t RootLength(const std::wstring& full) {
+  if (IsDriveAbsolute(full)) return 3;
   size_t server = full.find(L'\\', 2);
-  return server == std::wstring::npos || full.find(L'\\', server + 1) == std::wstring::npos;
+  if (server == std::wstring::npos || server == 2) return 0;
+  size_t share = full.find(L'\\', server + 1);
+  if (share == server + 1) return 0;
+  return share == std::wstring::npos ? full.size() : share + 1;
+}
+
+// The root with its separator, then the parts with their trailing dots and blanks dropped: the last
+// part only, as Windows drops them, or every part; parts left empty vanish.
+std::wstring TrimmedParts(const std::wstring& full, size_t root, bool everyPart) {
+  std::wstring result = full.substr(0, root);
+  if (!result.empty() && result.back() != L'\\') result += L'\\';
+  size_t start = root;
+  while (start < full.size()) {
+    size_t end = full.find(L'\\', start);
+    if (end == std::wstring::npos) end = full.size();
+    std::wstring part = full.substr(start, end - start);
+    if (everyPart || end >= full.find_last_not_of(L"\\. ")) {
+      while (!part.empty() && (part.back() == L'.' || part.back() == L' ')) part.pop_back();
+    }
+    if (!part.empty()) {
+      if (result.back() != L'\\') result += L'\\';
+      result += part;
+    }
+    start = end + 1;
+  }
+  return result;
+}
+
+std::wstring LongPathName(const std::wstring& path) {
+  std::wstring api = ApiPath(path);
+  DWORD n = GetLongPathNameW(api.c_str(), nullptr, 0);
+  if (n == 0) return {};
+  std::wstring longName(n, L'\0');
+  n = GetLongPathNameW(api.c_str(), longName.data(), n);
+  if (n == 0 || n >= longName.size()) return {};
+  longName.resize(n);
+  return WithoutExtendedPrefix(longName);
+}
+
+// The long names of the longest part of the path that exists, and the rest as written.
+std::wstring WithLongNames(const std::wstring& path, size_t root) {
+  size_t end = path.size();
+  while (end > root) {
+    std::wstring longName = LongPathName(path.substr(0, end));
+    if (!longName.empty()) {
+      while (longName.size() > root && longName.back() == L'\\') longName.pop_back();
+      return longName + path.substr(end);
+    }
+    end = path.find_last_of(L'\\', end - 1);
+    if (end == std::wstring::npos) break;
+  }
+  return path;
+}
+
+// Where the path leads once every link on its way is followed; empty when the system cannot tell or
+// the target has no drive or share path.
+std::wstring LinkTarget(const std::wstring& canonical, size_t root) {
+  std::wstring existing = canonical;
+  std::wstring rest;
+  for (;;) {
+    platform::FileHandle handle(CreateFileW(ApiPath(existing).c_str(), FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (handle) {
+      wchar_t buffer[32768];
+      DWORD n = GetFinalPathNameByHandleW(handle.get(), buffer, 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+      if (n == 0 || n >= 32768) return {};
+      std::wstring target = WithoutExtendedPrefix(std::wstring(buffer, n));
+      if (!IsDriveAbsolute(target) && !IsUncPath(target)) return {};
+      return platform::JoinPath(target, rest);
+    }
+    size_t slash = existing.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash < root) return {};
+    rest = existing.substr(slash + 1) + (rest.empty() ? L"" : L"\\" + rest);
+    existing.resize(slash);
+  }
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) { return platform::EqualsNoCase(a, b); }
+
+bool IsInside(const std::wstring& path, const std::wstring& folder) {
+  return path.size() > folder.size() && path[folder.size()] == L'\\' &&
+         platform::EqualsNoCase(std::wstring_view(path).substr(0, folder.size()), folder);
 }
 
 std::wstring KnownFolder(int csidl) {
@@ -55,41 +147,166 @@ std::wstring Environment(const wchar_t* name) {
   return n > 0 && n < MAX_PATH ? buffer : L"";
 }
 
-std::vector<std::wstring> ProtectedFolders() {
+void AddCanonical(std::vector<std::wstring>& folders, const std::wstring& folder) {
+  std::wstring canonical = CanonicalPath(folder);
+  if (!canonical.empty()) folders.push_back(canonical);
+}
+
+// The Windows and Program Files folders, every spelling the system gives them. Like the lists below,
+// learned once: they do not move while the program runs, and a run asks the guard at every step.
+std::vector<std::wstring> LearnSystemFolders() {
   std::vector<std::wstring> folders;
   wchar_t windows[MAX_PATH] = L"";
-  if (GetWindowsDirectoryW(windows, MAX_PATH)) folders.push_back(windows);
-  if (GetSystemDirectoryW(windows, MAX_PATH)) folders.push_back(windows);
-  for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROFILE, CSIDL_WINDOWS}) {
-    folders.push_back(KnownFolder(csidl));
+  if (GetWindowsDirectoryW(windows, MAX_PATH)) AddCanonical(folders, windows);
+  for (int csidl : {CSIDL_WINDOWS, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86}) {
+    AddCanonical(folders, KnownFolder(csidl));
   }
-  for (const wchar_t* name : {L"USERPROFILE", L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432",
-                              L"SystemRoot", L"windir"}) {
-    folders.push_back(Environment(name));
+  for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"SystemRoot", L"windir"}) {
+    AddCanonical(folders, Environment(name));
   }
+  return folders;
+}
+
+const std::vector<std::wstring>& SystemFolders() {
+  static const std::vector<std::wstring> folders = LearnSystemFolders();
+  return folders;
+}
+
+std::vector<std::wstring> LearnProtectedFolders() {
+  std::vector<std::wstring> folders = SystemFolders();
+  wchar_t system[MAX_PATH] = L"";
+  if (GetSystemDirectoryW(system, MAX_PATH)) AddCanonical(folders, system);
+  AddCanonical(folders, KnownFolder(CSIDL_SYSTEMX86));
+  AddCanonical(folders, KnownFolder(CSIDL_PROFILE));
+  AddCanonical(folders, Environment(L"USERPROFILE"));
   // The folder that holds every user's profile.
-  std::wstring profile = KnownFolder(CSIDL_PROFILE);
+  std::wstring profile = CanonicalPath(KnownFolder(CSIDL_PROFILE));
   size_t slash = profile.find_last_of(L'\\');
-  if (slash != std::wstring::npos) folders.push_back(profile.substr(0, slash));
-  std::vector<std::wstring> canonical;
-  for (const std::wstring& folder : folders) {
-    if (folder.empty()) continue;
-    if (auto full = FullPath(folder)) canonical.push_back(*full);
+  if (slash != std::wstring::npos) AddCanonical(folders, profile.substr(0, slash));
+  return folders;
+}
+
+const std::vector<std::wstring>& ProtectedFolders() {
+  static const std::vector<std::wstring> folders = LearnProtectedFolders();
+  return folders;
+}
+
+const std::wstring& ExecutableFolder() {
+  static const std::wstring executable = CanonicalPath(ProgramFolder());
+  return executable;
+}
+
+std::vector<std::wstring> ProgramFolders(const std::wstring& programFolder) {
+  const std::wstring& executable = ExecutableFolder();
+  std::vector<std::wstring> folders;
+  if (!executable.empty()) folders.push_back(executable);
+  if (!programFolder.empty()) AddCanonical(folders, programFolder);
+  return folders;
+}
+
+Refusal Decide(const std::wstring& canonical, const std::vector<std::wstring>& programFolders) {
+  size_t root = RootLength(canonical);
+  if (root == 0 || canonical.size() <= root) return Refusal::DriveRoot;
+  for (const std::wstring& folder : ProtectedFolders()) {
+    if (SamePath(canonical, folder)) return Refusal::ProtectedFolder;
   }
+  for (const std::wstring& folder : programFolders) {
+    if (SamePath(canonical, folder) || IsInside(canonical, folder)) return Refusal::ProgramFolder;
+  }
+  return Refusal::None;
+}
+
+}  // namespace
+
+namespace {
+
+// `everyPart` trims the trailing dots and blanks of every part, not only of the last one: a stricter
+// form for the guard to decide on, which may name another folder than the one Windows would open.
+std::wstring Canonical(const std::wstring& path, bool everyPart) {
+  std::wstring plain = WithoutExtendedPrefix(path);
+  if (!IsDriveAbsolute(plain) && !IsUncPath(plain)) return {};
+  std::wstring full = FullPathName(plain);
+  if (!IsDriveAbsolute(full) && !IsUncPath(full)) return {};
+  size_t root = RootLength(full);
+  if (root == 0) return {};
+  if (IsDriveAbsolute(full)) full[0] = static_cast<wchar_t>(std::towupper(full[0]));
+  std::wstring canonical = WithLongNames(TrimmedParts(full, root, everyPart), root);
+  // A share root keeps no separator at its end, a drive root keeps its one.
+  while (canonical.size() > 3 && canonical.back() == L'\\') canonical.pop_back();
   return canonical;
 }
 
 }  // namespace
 
-std::optional<std::wstring> ErasablePath(const std::wstring& path) {
-  if (!IsDriveAbsolute(path) && !IsUncPath(path)) return std::nullopt;
-  auto full = FullPath(path);
-  if (!full) return std::nullopt;
-  if (full->size() <= 3 || IsShareRoot(*full)) return std::nullopt;  // "C:\" and "C:"
-  for (const std::wstring& folder : ProtectedFolders()) {
-    if (platform::EqualsNoCase(*full, folder)) return std::nullopt;
+std::wstring CanonicalPath(const std::wstring& path) { return Canonical(path, false); }
+
+GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFolder) {
+  GuardDecision decision{CanonicalPath(path), Refusal::None};
+  if (decision.path.empty()) {
+    decision.refusal = Refusal::NotAFullPath;
+    return decision;
   }
-  return full;
+  std::vector<std::wstring> programs = ProgramFolders(programFolder);
+  // The path as Windows opens it, every part trimmed, and where the links on its way lead.
+  for (const std::wstring& form : {decision.path, Canonical(path, true),
+                                   CanonicalPath(LinkTarget(decision.path, RootLength(decision.path)))}) {
+    if (form.empty()) continue;
+    decision.refusal = Decide(form, programs);
+    if (!decision) break;
+  }
+  return decision;
+}
+
+std::optional<std::wstring> ErasablePath(const std::wstring& path, const std::wstring& programFolder) {
+  GuardDecision decision = GuardPath(path, programFolder);
+  if (!decision) return std::nullopt;
+  return decision.path;
+}
+
+std::optional<std::wstring> GuardedTarget(const EraseContext& erase, const std::wstring& path) {
+  GuardDecision decision = GuardPath(path, erase.programFolder);
+  if (decision) return decision.path;
+  if (decision.refusal != Refusal::NotAFullPath) {
+    erase.LeftBehind(path, std::wstring(L"refused: ") + RefusalReason(decision.refusal));
+  }
+  return std::nullopt;
+}
+
+bool IsProgramFolder(const EraseContext& erase, const std::wstring& folder) {
+  return (!erase.programFolder.empty() && SamePath(folder, erase.programFolder)) ||
+         (!ExecutableFolder().empty() && SamePath(folder, ExecutableFolder()));
+}
+
+GuardDecision GuardFoundFile(const std::wstring& path, const std::wstring& programFolder) {
+  GuardDecision decision = GuardPath(path, programFolder);
+  if (!decision) return decision;
+  for (const std::wstring& folder : SystemFolders()) {
+    if (IsInside(decision.path, folder)) decision.refusal = Refusal::ProtectedFolder;
+  }
+  return decision;
+}
+
+namespace {
+
+// The details' reason and a message's description of each refusal, in the order of the enum.
+struct RefusalTexts {
+  const wchar_t* reason;
+  const wchar_t* description;
+};
+constexpr RefusalTexts kRefusalTexts[] = {
+    {L"", L""},
+    {L"not a full path", L"not a full path"},
+    {L"a drive root", L"the root of a drive"},
+    {L"a protected folder", L"a folder that Windows, your programs or your profile need"},
+    {L"Trellwipe's own folder", L"in Trellwipe's own folder"},
+};
+
+}  // namespace
+
+const wchar_t* RefusalReason(Refusal refusal) { return kRefusalTexts[static_cast<size_t>(refusal)].reason; }
+
+const wchar_t* RefusalDescription(Refusal refusal) {
+  return kRefusalTexts[static_cast<size_t>(refusal)].description;
 }
 
 }  // namespace engine

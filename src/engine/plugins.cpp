@@ -28,10 +28,15 @@ std::wstring ValueOf(const std::wstring& line) {
   return equals == std::wstring::npos ? line : line.substr(equals + 1);
 }
 
-std::wstring BaseFolder(const std::wstring& base, const engine::ItemContext& context) {
-  if (base == L"appdata") return context.values.appDataFolder;
-  if (base == L"localappdata") return context.values.localAppDataFolder;
+std::wstring BaseFolder(const std::wstring& base, const engine::ProcessValues& values) {
+  if (base == L"appdata") return values.appDataFolder;
+  if (base == L"localappdata") return values.localAppDataFolder;
   return base;
+}
+
+bool IsRegistrySection(const std::wstring& section) { return section == L"regtree" || section == L"reg"; }
+bool IsTreeSection(const std::wstring& section) {
+  return section == L"filetree" || section == L"foldertree" || section == L"alltree";
 }
 
 // A "*" segment of a tree section's folder stands for every subfolder there; links are not followed.
@@ -72,11 +77,15 @@ void RunRegistryEntry(const std::wstring& section, const std::vector<std::wstrin
                                     : allerase::DeleteRegistryTree(context.erase, *root, fields[1]));
 }
 
+// The fields a line of a file section needs: base, folder and, but for "folder" and "alltree", a name.
+bool Complete(const std::wstring& section, const std::vector<std::wstring>& fields) {
+  return fields.size() >= (section == L"folder" || section == L"alltree" ? 2u : 3u);
+}
+
 void RunFolderEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
                     engine::ItemContext& context) {
-  size_t needed = section == L"folder" ? 2 : 3;
-  if (fields.size() < needed) return;
-  std::wstring folder = BaseFolder(fields[0], context) + fields[1];
+  if (!Complete(section, fields)) return;
+  std::wstring folder = BaseFolder(fields[0], context.values) + fields[1];
   if (section == L"file") {
     context.AddBytes(allerase::EraseNamedFileInFolder(context.erase, folder, fields[2]));
   } else if (section == L"fileext") {
@@ -88,11 +97,10 @@ void RunFolderEntry(const std::wstring& section, const std::vector<std::wstring>
 
 void RunTreeEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
                   engine::ItemContext& context) {
-  size_t needed = section == L"alltree" ? 2 : 3;
-  if (fields.size() < needed) return;
+  if (!Complete(section, fields)) return;
   // An empty name matches no file or folder; the walk would only count its folder visits.
-  if (needed == 3 && fields[2].empty()) return;
-  for (const std::wstring& folder : ExpandFolders(BaseFolder(fields[0], context) + fields[1])) {
+  if (section != L"alltree" && fields[2].empty()) return;
+  for (const std::wstring& folder : ExpandFolders(BaseFolder(fields[0], context.values) + fields[1])) {
     if (section == L"filetree") {
       context.AddBytes(allerase::EraseNamedFilesInTree(context.erase, folder, fields[2]));
     } else if (section == L"foldertree") {
@@ -104,12 +112,24 @@ void RunTreeEntry(const std::wstring& section, const std::vector<std::wstring>& 
 }
 
 void RunEntry(const std::wstring& section, const std::vector<std::wstring>& fields, engine::ItemContext& context) {
-  if (section == L"regtree" || section == L"reg") {
+  if (IsRegistrySection(section)) {
     RunRegistryEntry(section, fields, context);
-  } else if (section == L"file" || section == L"fileext" || section == L"folder") {
-    RunFolderEntry(section, fields, context);
-  } else {
+  } else if (IsTreeSection(section)) {
     RunTreeEntry(section, fields, context);
+  } else {
+    RunFolderEntry(section, fields, context);
+  }
+}
+
+// Calls `line` with each executed line's section and fields, in the order the run executes them.
+template <typename Line>
+void ForEachLine(const std::wstring& definitionFile, Line line) {
+  for (const wchar_t* section : kSections) {
+    for (const std::wstring& text : inifun::ReadIniSection(section, definitionFile)) {
+      std::wstring value = ValueOf(text);
+      if (value.empty()) break;
+      line(std::wstring(section), SplitFields(value));
+    }
   }
 }
 
@@ -194,24 +214,41 @@ std::optional<HKEY> ParseRoot(const std::wstring& field) {
 }
 
 void ProcessShell(const std::wstring& definitionFile, engine::ItemContext& context) {
-  for (const wchar_t* section : kSections) {
-    for (const std::wstring& line : inifun::ReadIniSection(section, definitionFile)) {
-      std::wstring value = ValueOf(line);
-      if (value.empty()) break;
-      RunEntry(section, SplitFields(value), context);
+  ForEachLine(definitionFile, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+    if (!context.erase.Stopped()) RunEntry(section, fields, context);
+  });
+}
+
+std::vector<std::wstring> NamedFolders(const std::wstring& definitionFile, const engine::ProcessValues& values) {
+  std::vector<std::wstring> folders;
+  ForEachLine(definitionFile, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+    if (IsRegistrySection(section) || !Complete(section, fields)) return;
+    std::wstring folder = BaseFolder(fields[0], values) + fields[1];
+    if (!IsTreeSection(section)) {
+      folders.push_back(folder);
+      return;
     }
-  }
+    for (std::wstring& expanded : ExpandFolders(folder)) folders.push_back(std::move(expanded));
+  });
+  return folders;
 }
 
 void RunTickedPlugins(engine::ItemContext& context) {
   std::wstring folder = PluginFolder(context.programFolder);
   for (const PluginEntry& entry : ListPlugins(folder)) {
+    if (context.erase.Stopped()) break;
     if (!entry.ticked) continue;
     context.view.AddRow(entry.name);
+    context.ShowRunning(entry.name);
+    // A plug-in's row reads "Cleaning " and its name, without the dots.
     context.view.SetRowState(L"Cleaning " + entry.name);
     context.view.PumpMessages();
     if (IsPluginName(entry.name)) ProcessShell(folder + L"\\" + entry.name + L".ppe", context);
     context.view.PumpMessages();
+    if (context.erase.Stopped()) {
+      context.view.SetRowState(engine::kStoppedOutcome);
+      break;
+    }
     context.view.SetRowState(L"Done");
     context.AddKeys(1);
     context.AddBytes(50000);

@@ -47,6 +47,10 @@ extern const std::vector<const wchar_t*> kSections;
 // Executes the erasure sections of a definition file.
 void ProcessShell(const std::wstring& definitionFile, engine::ItemContext& context);
 
+// The folders the file and folder lines of a definition name, as the run would take them now: the
+// base expanded and every "*" of a tree section replaced by the subfolders found there.
+std::vector<std::wstring> NamedFolders(const std::wstring& definitionFile, const engine::ProcessValues& values);
+
 // The run's plug-in stage: every ticked plug-in in list order, each with its own row.
 void RunTickedPlugins(engine::ItemContext& context);
 

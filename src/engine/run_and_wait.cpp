@@ -29,7 +29,8 @@ void RunAndWait(const EraseContext& erase, RunView& view, const std::wstring& co
   if (!erase.Perform(commandLine)) return;
   platform::UniqueHandle process = Start(commandLine, SW_HIDE);
   DWORD code = STILL_ACTIVE;
-  while (process && GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE) {
+  // A stopped run waits no longer; the program started finishes on its own.
+  while (process && !erase.Stopped() && GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE) {
     // Sleeps until the process ends or a message arrives, instead of spinning.
     HANDLE raw = process.get();
     MsgWaitForMultipleObjects(1, &raw, FALSE, 100, QS_ALLINPUT);

@@ -52,6 +52,7 @@ struct ReportTotals {
 
 struct RunReport {
   bool preview = false;
+  bool stopped = false;  // a stop cut the run or preview short
   std::vector<ItemReport> items;
 
   ReportTotals Totals() const;

@@ -1,14 +1,18 @@
 #pragma once
 // Secure erasure: a file's content is overwritten in place before the file is deleted.
+#include <windows.h>
+
+#include <functional>
 #include <string>
 
 namespace engine {
 
-// Overwrites the whole content of the file once with zeros, in place, and flushes it to the disk;
-// the size stays. The file is opened sharing read, write and delete access, so a file that another
-// program holds open that way is overwritten too. A read-only file is left as it is (the caller that
-// forces its deletion clears the attribute first), and so is a link. False when the file could not
-// be opened for writing, is no plain file, or a write or the flush failed.
-bool OverwriteWithZeros(const std::wstring& path);
+// Opens the file once, with delete access and sharing read, write and delete access (so a file that a
+// running program holds open that way goes too); overwrites its whole content once with zeros,
+// flushes it to the disk and deletes it through the same handle. A file that cannot be opened so (in
+// use by a program that shares no deletion, read-only, missing) is left whole, never written: the
+// system's error comes back, 0 when the file went. A link is deleted as a link and never written.
+// `yield` is called between the chunks of a large file, so the window keeps working.
+DWORD OverwriteAndDelete(const std::wstring& path, const std::function<void()>& yield = {});
 
 }  // namespace engine

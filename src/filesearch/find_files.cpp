@@ -170,11 +170,12 @@ std::wstring SummaryText(size_t items, const std::vector<Pattern>& patterns, std
          platform::FormatNumber(static_cast<double>(totalSize) / 1000.0) + L"kb";
 }
 
-bool EraseFoundFile(const std::wstring& path, bool toRecycleBin) {
-  if (toRecycleBin) return SendToRecycleBin(path);
+bool EraseFoundFile(const std::wstring& path, bool toRecycleBin, const std::wstring& programFolder) {
   if (path.find_first_of(L"*?") != std::wstring::npos) return false;
-  std::optional<std::wstring> target = engine::ErasablePath(path);
-  return target && DeleteFileW(engine::ApiPath(*target).c_str()) != FALSE;
+  engine::GuardDecision target = engine::GuardFoundFile(path, programFolder);
+  if (!target) return false;
+  if (toRecycleBin) return SendToRecycleBin(target.path);
+  return DeleteFileW(engine::ApiPath(target.path).c_str()) != FALSE;
 }
 
 }  // namespace filesearch

@@ -61,7 +61,7 @@ std::wstring FileItem(const std::wstring& path, std::uint64_t size, const FILETI
 std::wstring SummaryText(size_t items, const std::vector<Pattern>& patterns, std::uint64_t totalSize);
 
 // Deletes one found file, into the recycle bin or for good; refuses what is not a plain absolute
-// file path.
-bool EraseFoundFile(const std::wstring& path, bool toRecycleBin);
+// file path, and any file in the program folder, the Windows folder or the Program Files folders.
+bool EraseFoundFile(const std::wstring& path, bool toRecycleBin, const std::wstring& programFolder);
 
 }  // namespace filesearch

@@ -382,7 +382,7 @@ void LocateWindow::Delete() {
   const bool toRecycleBin = IsDlgButtonChecked(hwnd_, kRecycleId) == BST_CHECKED;
   LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count && static_cast<size_t>(i) < paths_.size(); ++i) {
-    if (SendMessageW(list, LB_GETSEL, i, 0) > 0 && !paths_[i].empty()) EraseFoundFile(paths_[i], toRecycleBin);
+    if (SendMessageW(list, LB_GETSEL, i, 0) > 0 && !paths_[i].empty()) EraseFoundFile(paths_[i], toRecycleBin, programFolder_);
   }
   ClearResults();
   CheckDlgButton(hwnd_, kSubFoldersId, BST_UNCHECKED);

@@ -117,6 +117,7 @@ bool WriteCustomList(const std::wstring& file, const std::vector<CustomEntry>& e
 
 void RunCustomItems(engine::ItemContext& context) {
   context.view.AddRow(L"Custom Item");
+  context.ShowRunning(L"Custom Item");
   std::wstring file = CustomListFile(context.programFolder);
   DWORD attributes = GetFileAttributesW(file.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -124,13 +125,14 @@ void RunCustomItems(engine::ItemContext& context) {
     return;
   }
   for (const CustomEntry& entry : ReadCustomList(file)) {
+    if (context.erase.Stopped()) break;
     if (entry.type == L"File") {
       context.AddBytes(allerase::EraseFile(context.erase, entry.path));
     } else if (entry.type == L"Folder") {
       context.AddBytes(allerase::EraseFolder(context.erase, entry.path));
     }
   }
-  context.view.SetRowState(L"Done");
+  context.view.SetRowState(context.erase.Stopped() ? engine::kStoppedOutcome : L"Done");
 }
 
 }  // namespace settings

@@ -8,7 +8,9 @@
 #include <memory>
 
 #include "engine/normal.h"
+#include "engine/path_guard.h"
 #include "engine/plugins.h"
+#include "engine/process_values.h"
 #include "engine/regfun.h"
 #include "keeplists/cookie_window.h"
 #include "keeplists/url_window.h"
@@ -130,7 +132,7 @@ SelectionServices SystemSelectionServices() {
     return static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, rect.left,
                                             rect.bottom, 0, owner, nullptr));
   };
-  services.chooseFiles = [](HWND owner) -> std::optional<std::wstring> {
+  services.chooseFiles = [](HWND owner) -> std::optional<normal::FileDialogResult> {
     std::wstring buffer(32767, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
@@ -143,7 +145,7 @@ SelectionServices SystemSelectionServices() {
     if (!GetOpenFileNameW(&dialog)) return std::nullopt;
     // One full path, or the folder and the names, each ended by a NUL, the list by a second one.
     size_t end = buffer.find(std::wstring_view(L"\0\0", 2));
-    return buffer.substr(0, end);
+    return normal::FileDialogResult{buffer.substr(0, end), dialog.nFileOffset};
   };
   services.chooseFolder = [](HWND owner) -> std::optional<std::wstring> {
     platform::ComApartment apartment;  // the folder browser is a COM component
@@ -453,13 +455,26 @@ void SelectionWindow::Load() {
   }
 }
 
+// A definition that names a drive root, a protected folder or the program folder is listed, and the
+// window says at once which of its folders a run will refuse.
 void SelectionWindow::LoadPlugins() {
   ListView_DeleteAllItems(pluginList_);
+  const engine::ProcessValues values = engine::ComputeProcessValues();
+  std::wstring refused;
   for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder_))) {
     int row = AppendRow(pluginList_, entry.name);
     SetItemText(pluginList_, row, 1, entry.version);
     SetItemText(pluginList_, row, 2, entry.description);
     ListView_SetCheckState(pluginList_, row, entry.ticked);
+    for (const std::wstring& folder : plugins::NamedFolders(entry.file, values)) {
+      engine::GuardDecision decision = engine::GuardPath(folder, programFolder_);
+      if (decision || decision.refusal == engine::Refusal::NotAFullPath) continue;
+      refused += L"\r\n" + entry.name + L": " + folder + L" is " + engine::RefusalDescription(decision.refusal) + L".";
+    }
+  }
+  if (!refused.empty()) {
+    services_.report(hwnd_, L"Trellwipe never erases these folders, and skips them when a plug-in names them:" +
+                                refused);
   }
 }
 
@@ -572,12 +587,24 @@ void SelectionWindow::SelectAll(HWND box) {
       [&](const wchar_t* question) { return services_.confirm(hwnd_, question); });
 }
 
+// A drive root, a protected folder or anything in the program folder is refused when it is added,
+// with a message naming it, rather than kept for a run to refuse.
+bool SelectionWindow::Refused(const std::wstring& path) {
+  engine::GuardDecision decision = engine::GuardPath(path, programFolder_);
+  if (decision) return false;
+  services_.report(hwnd_, path + L" is " + engine::RefusalDescription(decision.refusal) +
+                              L". Trellwipe never erases it, so it is not added to the custom items.");
+  return true;
+}
+
 void SelectionWindow::AddFiles() {
-  std::optional<std::wstring> raw = services_.chooseFiles(hwnd_);
-  if (!raw) return;
-  normal::FileSelection selection = normal::ParseFileSelection(*raw);
+  std::optional<normal::FileDialogResult> result = services_.chooseFiles(hwnd_);
+  if (!result) return;
+  normal::FileSelection selection = normal::ParseFileSelection(*result);
   for (const std::wstring& name : selection.names) {
-    CustomRow row = DescribeCustomEntry({selection.folder + name, L"File"}, kAddedSizePattern);
+    std::wstring path = selection.folder + name;
+    if (Refused(path)) continue;
+    CustomRow row = DescribeCustomEntry({path, L"File"}, kAddedSizePattern);
     AddCustomRow(row.path, row.type, row.size, row.modified);
   }
 }
@@ -586,6 +613,7 @@ void SelectionWindow::AddFolder() {
   std::optional<std::wstring> chosen = services_.chooseFolder(hwnd_);
   if (!chosen) return;
   std::wstring path = platform::CutAtNul(*chosen).substr(0, MAX_PATH);
+  if (Refused(path)) return;
   CustomRow row = DescribeCustomEntry({path, L"Folder"}, kAddedSizePattern);
   AddCustomRow(row.path, row.type, row.size, row.modified);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/normal.h"
 #include "ui/dialog_template.h"
 
 namespace settings {
@@ -23,8 +24,8 @@ struct SelectionServices {
   std::function<void(HWND owner, const std::wstring& message)> report;
   // The command picked from the "Add" button's menu, 0 for none.
   std::function<UINT(HWND owner, HWND button)> chooseAddCommand;
-  // The raw result of the multiple-selection file dialog (see normal::ParseFileSelection).
-  std::function<std::optional<std::wstring>(HWND owner)> chooseFiles;
+  // What the multiple-selection file dialog gave back (see normal::ParseFileSelection).
+  std::function<std::optional<normal::FileDialogResult>(HWND owner)> chooseFiles;
   std::function<std::optional<std::wstring>(HWND owner)> chooseFolder;
   std::function<void(HWND owner, const std::wstring& programFolder)> showUrlKeepList;
   std::function<void(HWND owner, const std::wstring& programFolder)> showCookieKeepList;
@@ -83,6 +84,7 @@ class SelectionWindow {
   void Command(WORD id, WORD code, HWND control);
   void Confirm(HWND box);
   void SelectAll(HWND box);
+  bool Refused(const std::wstring& path);
   void AddFiles();
   void AddFolder();
   void RemoveCustomRow();

@@ -24,7 +24,7 @@ enum Command : UINT {
   kShowHomeCommand,
   kShowStatusCommand,
   kStartCleaningCommand,  // "Start Cleaning >>"
-  kCancelCommand,         // the status page's "Cancel", which has no action of its own
+  kCancelCommand,         // the status page's "Cancel": stops the run or preview under way
   kPreviewCommand,        // show the status page, then list what a run would erase
 };
 

@@ -31,6 +31,7 @@ constexpr wchar_t kClassName[] = L"TrellwipeMainWindow";
 constexpr UINT kLinkId = 201;
 // Posted by the first activation: the start-up run begins once activation has been handled.
 constexpr UINT kStartupRunMessage = WM_APP + 2;
+constexpr UINT kShutdownRunMessage = WM_APP + 3;
 
 constexpr wchar_t kHomeText[] =
     L"Ensure your privacy by erasing kinds of tracks from your computer.\r\n\r\n"
@@ -86,6 +87,8 @@ MainWindowActions DefaultActions() {
     return MessageBoxW(owner, text.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES;
   };
   actions.showDetails = ShowDetails;
+  actions.blockShutdown = [](HWND owner, const std::wstring& reason) { ShutdownBlockReasonCreate(owner, reason.c_str()); };
+  actions.unblockShutdown = [](HWND owner) { ShutdownBlockReasonDestroy(owner); };
   return actions;
 }
 
@@ -325,7 +328,15 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ChangeDpi(MoveToSuggestedRect(hwnd_, wParam, lParam));
       return 0;
     case kStartupRunMessage:
-      run_->CleanNow(true);
+      Clean(engine::RunEnd::Notification);
+      return 0;
+    case kShutdownRunMessage:
+      CleanBeforeShutdown();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return QueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      if (wParam) EndSession();
       return 0;
     case WM_CLOSE:
       // Closing only sends the window to the tray; Exit ends the program.
@@ -358,7 +369,10 @@ void MainWindow::Execute(UINT command) {
       Preview();
       break;
     case kTrayCleanNowCommand:
-      if (run_->CleanNow(true) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
+      if (Clean(engine::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
+      break;
+    case kCancelCommand:
+      run_->Stop(engine::StopReason::User);
       break;
     case kCleanSettingsCommand:
       actions_.openSettings(hwnd_, programFolder_);
@@ -413,7 +427,54 @@ void MainWindow::CleanAttended() {
       return;
     }
   }
-  run_->CleanNow();
+  Clean(engine::RunEnd::MessageBox);
+}
+
+bool MainWindow::Clean(engine::RunEnd end) {
+  bool ran = run_->CleanNow(end);
+  if (ran && exitPending_) ExitProgram();
+  return ran;
+}
+
+bool MainWindow::QueryEndSession() {
+  if (shutdownRun_) return false;
+  bool cleanFirst = !shutdownCleaned_ && !run_->Running() &&
+                    inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options",
+                                                          L"WindowsShutdown"));
+  if (cleanFirst) {
+    // The answer must come at once; the cleaning starts from the message loop.
+    shutdownRun_ = true;
+    if (actions_.blockShutdown) actions_.blockShutdown(hwnd_, kShutdownReason);
+    PostMessageW(hwnd_, kShutdownRunMessage, 0, 0);
+    return false;
+  }
+  if (run_->Running()) {
+    run_->Stop(engine::StopReason::Ending);
+    exitPending_ = true;
+  }
+  return true;
+}
+
+// The session ends: this process may be ended as soon as the message is answered, so what a run
+// under way has done is saved now, and the icon leaves the notification area.
+void MainWindow::EndSession() {
+  if (run_->Running()) {
+    run_->Stop(engine::StopReason::Ending);
+    run_->SaveTotalsSoFar();
+    exitPending_ = true;
+    tray_.Remove();
+    return;
+  }
+  ExitProgram();
+}
+
+void MainWindow::CleanBeforeShutdown() {
+  Clean(engine::RunEnd::Silent);
+  shutdownRun_ = false;
+  shutdownCleaned_ = true;
+  if (hwnd_ && actions_.unblockShutdown) actions_.unblockShutdown(hwnd_);
+  // Windows goes on with the end of the session once the program has ended.
+  if (hwnd_) ExitProgram();
 }
 
 void MainWindow::TrayEvent(LPARAM event) {
@@ -474,7 +535,7 @@ void MainWindow::CheckSchedule() {
   }
   if (!scheduleCheck_.Due(schedule_, now)) return;
   // A tick that arrives while a run is under way is refused by the run itself.
-  if (run_->CleanNow(true) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
+  if (Clean(engine::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
 void MainWindow::Preview() {
@@ -485,13 +546,18 @@ void MainWindow::Preview() {
   SetBusyCursor(false);
   // Refused while a run is under way: its rows stay.
   if (!done) return;
+  if (exitPending_) {
+    ExitProgram();
+    return;
+  }
   ClearRows();
   for (const engine::ItemReport& item : report.items) {
     AddRow(item.label);
     SetRowState(engine::CountsText(item));
   }
   engine::ReportTotals totals = report.Totals();
-  SetStatusLine(L"Preview: " + std::to_wstring(report.items.size()) + L" items, " + std::to_wstring(totals.files) +
+  SetStatusLine((report.stopped ? L"Preview stopped: " : L"Preview: ") + std::to_wstring(report.items.size()) +
+                L" items, " + std::to_wstring(totals.files) +
                 L" files, " + platform::FormatPattern(totals.bytes / 1048576, L"0.00") + L" MB, " +
                 std::to_wstring(totals.registryEntries) + L" registry entries. Nothing was erased.");
   previewReport_ = std::move(report);
@@ -573,6 +639,13 @@ void MainWindow::ShowMainWindow() {
 }
 
 void MainWindow::ExitProgram() {
+  if (run_->Running()) {
+    // The run unwinds first: it saves what went, then Clean carries the exit out.
+    run_->Stop(engine::StopReason::Ending);
+    exitPending_ = true;
+    return;
+  }
+  exitPending_ = false;
   if (beforeExit_) beforeExit_();
   if (hwnd_) DisarmBossKey(hwnd_);
   tray_.Remove();

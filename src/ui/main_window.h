@@ -41,7 +41,13 @@ struct MainWindowActions {
   std::function<void(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
                      const std::wstring& programFolder)>
       showDetails;
+  // Holds the end of the Windows session with a reason the user sees, and lets it go.
+  std::function<void(HWND owner, const std::wstring& reason)> blockShutdown;
+  std::function<void(HWND owner)> unblockShutdown;
 };
+
+// The reason shown while a cleaning holds the end of the Windows session.
+constexpr wchar_t kShutdownReason[] = L"Trellwipe is cleaning your traces";
 MainWindowActions DefaultActions();
 
 class MainWindow : public engine::RunView {
@@ -123,6 +129,13 @@ class MainWindow : public engine::RunView {
   void Execute(UINT command);
   // An attended run, once the user has agreed to clean while programs that hold their files run.
   void CleanAttended();
+  // Every run starts here: an Exit or the end of the session that arrived meanwhile stopped it, and
+  // is carried out once it has unwound.
+  bool Clean(engine::RunEnd end);
+  // WM_QUERYENDSESSION: true lets the session end.
+  bool QueryEndSession();
+  void EndSession();
+  void CleanBeforeShutdown();
   void TrayEvent(LPARAM event);
   void Restore();
   void FirstActivation();
@@ -173,6 +186,11 @@ class MainWindow : public engine::RunView {
   std::unique_ptr<NotificationSystem> notifications_;
   std::function<void(const std::wstring&, const std::wstring&)> informationSink_;
   std::function<void()> beforeExit_;
+  // Exit (or the end of the session) came while a run was under way; it is done when the run ends.
+  bool exitPending_ = false;
+  // The cleaning that "Windows Shutdown" starts holds the session's end until it is done.
+  bool shutdownRun_ = false;
+  bool shutdownCleaned_ = false;
 };
 
 }  // namespace ui

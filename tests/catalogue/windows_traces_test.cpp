@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue_fixture.h"
-#include "shipped_files.h"
 
 using namespace testing_support;
 
@@ -126,28 +125,41 @@ TEST_F(WindowsTraces, RecentSearchFoldersAndAMissingDocumentsFolder) {
   EXPECT_FALSE(Exists(L"Error"));
 }
 
-TEST_F(WindowsTraces, ThumbsRunsTheBatchBesideTheProgramAndWaitsForIt) {
-  std::wstring marker = root / L"thumbs-ran.txt";
-  WriteText(program / L"delThumbs.bat", "@echo ran> \"" + platform::Narrow(marker) + "\"\r\n");
-  Run({{L"WINDOWS", L"thumbs"}});
-  EXPECT_TRUE(Exists(marker));
-  EXPECT_EQ(view.focuses, 0);
-  DeleteFileW((program / L"delThumbs.bat").c_str());
-  Run({{L"WINDOWS", L"thumbs"}});
-  EXPECT_EQ(view.rows[0].state, L"Done");
+// Explorer's pinned Quick Access folders stay; every other recent entry and jump list goes.
+TEST_F(WindowsTraces, RecentDocumentsKeepTheQuickAccessPins) {
+  const std::wstring recent = values.appDataFolder + L"\\Microsoft\\Windows\\Recent";
+  const std::wstring pins = recent + L"\\AutomaticDestinations\\f01b4d95cf55d32a.automaticDestinations-ms";
+  MakeFile(pins, 3000);
+  MakeFile(recent + L"\\AutomaticDestinations\\5f7b5f1e01b83767.automaticDestinations-ms", 200);
+  MakeFile(recent + L"\\CustomDestinations\\abc.customDestinations-ms", 100);
+  MakeFile(recent + L"\\report.docx.lnk", 50);
+  engine::RunCounters counters = Run({{L"WINDOWS", L"recent"}});
+  EXPECT_EQ(counters.releasedBytes, 350);
+  EXPECT_EQ(ReadText(pins), std::string(3000, 'x'));
+  EXPECT_EQ(FolderNames(recent + L"\\AutomaticDestinations"),
+            std::vector<std::wstring>{L"f01b4d95cf55d32a.automaticDestinations-ms"});
+  EXPECT_EQ(FolderNames(recent), std::vector<std::wstring>{L"AutomaticDestinations"});
 }
 
-TEST_F(WindowsTraces, TheShippedBatchDeletesThumbnailCachesOnly) {
-  WriteText(program / L"delThumbs.bat", kShippedDelThumbs);
+// Every "Thumbs.db" of the fixed drives goes, whatever its attributes; other files keep theirs, and
+// nothing in the program folder is touched. Nothing is counted.
+TEST_F(WindowsTraces, ThumbsDeletesTheThumbnailCachesOfEveryFixedDriveOnly) {
   TempFolder pictures;
   MakeFile(pictures / L"Holiday\\Thumbs.db", 10);
-  MakeFile(pictures / L"Thumbs.db", 10);
+  MakeFile(pictures / L"THUMBS.DB", 10);
   MakeFile(pictures / L"Holiday\\thumbs.db.bak", 10);
-  SetFileAttributesW((pictures / L"Thumbs.db").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-  Run({{L"WINDOWS", L"thumbs"}});
+  MakeFile(pictures / L"hidden.jpg", 10);
+  MakeFile(program / L"Thumbs.db", 10);
+  SetFileAttributesW((pictures / L"THUMBS.DB").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  SetFileAttributesW((pictures / L"hidden.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  engine::RunCounters counters = Run({{L"WINDOWS", L"thumbs"}});
+  EXPECT_EQ(counters.releasedBytes, 0);
+  EXPECT_EQ(view.rows[0].state, L"Done");
   EXPECT_FALSE(Exists(pictures / L"Holiday\\Thumbs.db"));
-  EXPECT_FALSE(Exists(pictures / L"Thumbs.db"));
+  EXPECT_FALSE(Exists(pictures / L"THUMBS.DB"));
   EXPECT_TRUE(Exists(pictures / L"Holiday\\thumbs.db.bak"));
+  EXPECT_TRUE(Attributes(pictures / L"hidden.jpg") & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(Exists(program / L"Thumbs.db"));
 }
 
 TEST_F(WindowsTraces, ClipEmptiesTheClipboard) {

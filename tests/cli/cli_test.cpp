@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <set>
+#include <thread>
+
 #include "platform/handles.h"
 #include "support/mini_json.h"
 #include "support/seeded_profile.h"
@@ -165,4 +169,42 @@ TEST(Cli, ALockedFileMakesTheCleanExitWith2AndShowsAsLeftBehind) {
   Json json = JsonReader::Parse(again.output.out);
   EXPECT_EQ(json["totals"]["leftBehind"].number, 0);
   EXPECT_EQ(json["items"][0]["files"][0]["path"].text, platform::Narrow(profile.customFile));
+}
+
+// Ctrl+C arrives on a thread of its own; the run stops at its next file, says so and exits with 3.
+TEST(Cli, CtrlCStopsTheCleaningAndTheReportTellsWhatWent) {
+  TempFolder program, data;
+  std::vector<std::wstring> files;
+  for (int i = 0; i < 5000; ++i) {
+    files.push_back(data / (L"d" + std::to_wstring(i / 500) + L"\\f" + std::to_wstring(i)));
+    MakeFile(files.back(), 1);
+  }
+  WriteText(program / L"cusd.dat", platform::Narrow(data.Path()) + "\tFolder\r\n");
+  EXPECT_FALSE(cli::StopOnConsoleBreak(CTRL_C_EVENT));  // no run to stop
+  std::atomic<bool> broke{false};
+  std::thread user([&] {
+    // Ctrl+C once the cleaning has begun to delete.
+    for (int i = 0; i < 6000 && !broke; ++i) {
+      if (!Exists(files.front()) || !Exists(files.back())) broke = cli::StopOnConsoleBreak(CTRL_C_EVENT);
+      Sleep(5);
+    }
+  });
+  cli::Output output;
+  int code = cli::Run({L"--clean", L"--json", L"--only", L"Custom/Custom"}, program.Path(), {}, output);
+  user.join();
+  ASSERT_TRUE(broke);
+  EXPECT_EQ(code, cli::kExitStopped);
+  Json report = JsonReader::Parse(output.out);
+  EXPECT_TRUE(report["stopped"].boolean);
+  std::set<std::wstring> gone;
+  for (const Json& file : report["items"][0]["files"].items) {
+    gone.insert(std::wstring(file["path"].text.begin(), file["path"].text.end()));  // the paths are ASCII
+  }
+  EXPECT_EQ(report["items"][0]["outcome"].text, "Stopped");
+  size_t left = 0;
+  for (const std::wstring& file : files) {
+    EXPECT_NE(Exists(file), gone.count(file) > 0) << file;
+    left += Exists(file);
+  }
+  EXPECT_GT(left, 0u);
 }

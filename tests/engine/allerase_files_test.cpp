@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "engine/allerase.h"
+#include "engine/path_guard.h"
+#include "platform/text.h"
 #include "support/test_support.h"
 
 using namespace allerase;
@@ -96,15 +100,49 @@ TEST(FolderErasure, FilesInFolderLeavesSubfoldersAndReadOnlyFiles) {
   EXPECT_TRUE(Exists(root / L"sub\\b.tmp"));
 }
 
-TEST(FolderErasure, NameWalksLetTheWindowWorkAfterEachFile) {
+// The walks offer the window a turn at every file, and pass it on by time, not per file.
+TEST(FolderErasure, EveryWalkLetsTheWindowWorkByTime) {
   TempFolder root;
   for (int i = 0; i < 4; ++i) MakeFile(root / (L"f" + std::to_wstring(i)), 1);
   int pumps = 0;
-  EraseContext counting{[&] { ++pumps; }};
-  EraseNamedFileInFolder(counting, root.Path(), L"f1");
-  EXPECT_EQ(pumps, 4);
-  EraseAllFilesInTree(counting, root.Path());
-  EXPECT_EQ(pumps, 4);
+  EraseContext everyTime{[&] { ++pumps; }, std::chrono::milliseconds(0)};
+  everyTime.mode = engine::EraseMode::Preview;
+  EraseNamedFileInFolder(everyTime, root.Path(), L"f1");
+  EXPECT_GE(pumps, 4);
+  pumps = 0;
+  EraseAllFilesInTree(everyTime, root.Path());
+  EXPECT_GE(pumps, 4);
+
+  pumps = 0;
+  EraseContext byTime{[&] { ++pumps; }, std::chrono::hours(1)};
+  EraseAllFilesInTree(byTime, root.Path());
+  EXPECT_EQ(pumps, 1);  // the first turn only: an hour has not gone by since
+  EXPECT_TRUE(FolderNames(root.Path()).empty());
+}
+
+// A stop reaches a walk at its next file: what it had not reached is left as it was.
+TEST(FolderErasure, AStopEndsEveryWalkAtTheNextFile) {
+  TempFolder root;
+  for (int i = 0; i < 10; ++i) MakeFile(root / (L"sub\\f" + std::to_wstring(i)), 100);
+  engine::StopSignal stop;
+  engine::RunReport report;
+  engine::RunRecorder recorder(report);
+  recorder.BeginItem(L"S", L"K", L"L");
+  // The user presses Cancel once three files are gone.
+  EraseContext ctx{[&] {
+    if (FolderNames(root / L"sub").size() <= 7) stop.Request();
+  }, std::chrono::milliseconds(0)};
+  ctx.stop = &stop;
+  ctx.recorder = &recorder;
+  double figure = EraseFolder(ctx, root / L"sub");
+  ASSERT_FALSE(report.items[0].files.empty());
+  EXPECT_LT(report.items[0].files.size(), 10u);
+  EXPECT_EQ(figure, 100.0 * report.items[0].files.size());
+  EXPECT_EQ(FolderNames(root / L"sub").size(), 10 - report.items[0].files.size());
+  // Once stopped, the walks start nothing more.
+  EraseAllFilesInTree(ctx, root / L"sub");
+  EraseFilesInFolder(ctx, root / L"sub");
+  EXPECT_EQ(FolderNames(root / L"sub").size(), 10 - report.items[0].files.size());
 }
 
 TEST(RecreateFolder, EmptiesTheFolderAndReturnsItsFormerSize) {
@@ -188,4 +226,35 @@ TEST_F(LinkedTree, RecreateDeletesTheTreeButNothingALinkLeadsTo) {
   EXPECT_TRUE(Exists(tree));
   EXPECT_FALSE(Exists(tree + L"\\sub\\own.txt"));
   ExpectOutsideIntact();
+}
+
+// A portable copy unpacked in Downloads or Temp: the walks that empty those folders never enter it,
+// and say so.
+TEST(FolderErasure, NoWalkFromAboveEntersTheProgramFolder) {
+  TempFolder parent;
+  using Walk = std::function<void(const EraseContext&)>;
+  const Walk walks[] = {
+      [&](const EraseContext& ctx) { EraseAllFilesInTree(ctx, parent.Path()); },
+      [&](const EraseContext& ctx) { RecreateFolder(ctx, parent.Path()); },
+      [&](const EraseContext& ctx) { EraseFolder(ctx, parent.Path()); },
+      [&](const EraseContext& ctx) { EraseNamedFoldersInTree(ctx, parent.Path(), L"other"); },
+      [&](const EraseContext& ctx) { EraseNamedFilesInTree(ctx, parent.Path(), L"prisd.dat"); },
+  };
+  for (const Walk& walk : walks) {
+    MakeFile(parent / L"Trellwipe\\prisd.dat", 10);
+    MakeFile(parent / L"Trellwipe\\plus-in\\Example.ppe", 10);
+    MakeFile(parent / L"other\\prisd.dat", 10);
+    engine::RunReport report;
+    engine::RunRecorder recorder(report);
+    recorder.BeginItem(L"S", L"K", L"L");
+    EraseContext ctx;
+    ctx.recorder = &recorder;
+    ctx.programFolder = engine::CanonicalPath(parent / L"Trellwipe");
+    walk(ctx);
+    EXPECT_TRUE(Exists(parent / L"Trellwipe\\prisd.dat"));
+    EXPECT_TRUE(Exists(parent / L"Trellwipe\\plus-in\\Example.ppe"));
+    EXPECT_FALSE(Exists(parent / L"other\\prisd.dat"));
+    ASSERT_EQ(report.items[0].leftBehind.size(), 1u);
+    EXPECT_TRUE(platform::EqualsNoCase(report.items[0].leftBehind[0].path, parent / L"Trellwipe"));
+  }
 }

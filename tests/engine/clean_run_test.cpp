@@ -4,7 +4,12 @@
 
 #include <algorithm>
 
+#include "engine/plugins.h"
+#include "platform/drives.h"
 #include "platform/format.h"
+#include "platform/text.h"
+#include "settings/custom_list.h"
+#include "settings/item_flags.h"
 #include "settings/inifun.h"
 #include "support/test_support.h"
 
@@ -206,4 +211,66 @@ TEST(CleanRunNesting, ASecondRunDuringARunIsRefusedAndFlagsAreReadWhenReached) {
   EXPECT_TRUE(view.notifications.empty());
   view.run = nullptr;
   EXPECT_TRUE(run.CleanNow());
+}
+
+// Drive Z: as Wine maps it, the whole Unix file system: a run with every item on still ends, as no
+// walk crosses that drive.
+TEST(WholeUnixDrive, ARunWithEveryItemOnEnds) {
+  ASSERT_EQ(GetDriveTypeW(L"Z:\\"), UINT{DRIVE_FIXED}) << "run through scripts/wine-emulator.sh, which maps Z:";
+  EXPECT_EQ(platform::FixedDriveRoots(), std::vector<std::wstring>{L"C:\\"});
+  TempFolder program;
+  const std::wstring settingsFile = program / L"prisd.dat";
+  for (const settings::ItemFlag& flag : settings::ItemFlags()) {
+    inifun::WriteIniValue(settingsFile, flag.section, flag.key, L"1");
+  }
+  RecordingView view;
+  engine::CleanRun run(view, program.Path(), engine::ComputeProcessValues());
+  run.SetCustomItemsStage(settings::RunCustomItems);
+  run.SetPluginStage(plugins::RunTickedPlugins);
+  ASSERT_TRUE(run.CleanNow(true));
+  ASSERT_FALSE(view.rows.empty());
+  EXPECT_EQ(view.rows.back().label, L"Task complete Successfully!");
+  auto thumbs = std::find_if(view.rows.begin(), view.rows.end(), [](const Row& row) { return row.label == L"Thumbs.db"; });
+  ASSERT_NE(thumbs, view.rows.end());
+  EXPECT_EQ(thumbs->state, L"Done");
+}
+
+// The user stops a preview and a cleaning from the window's turn: both end at the next file.
+TEST(StoppedRun, APreviewAndACleaningEndWhereTheStopReachedThem) {
+  TempFolder program, data;
+  for (int i = 0; i < 2000; ++i) MakeFile(data / (L"f" + std::to_wstring(i)), 10);
+  WriteText(program / L"cusd.dat", platform::Narrow(data.Path()) + "\tFolder\r\n");
+  inifun::WriteIniValue(program / L"prisd.dat", L"Custom", L"Custom", L"1");
+  struct StoppingView : RecordingView {
+    std::function<void()> onPump;
+    void PumpMessages() override {
+      if (onPump) onPump();
+    }
+  } view;
+  engine::CleanRun run(view, program.Path(), engine::ProcessValues{});
+  run.SetCustomItemsStage(settings::RunCustomItems);
+
+  view.onPump = [&] { run.Stop(engine::StopReason::User); };
+  engine::RunReport preview;
+  ASSERT_TRUE(run.Preview(preview));
+  EXPECT_TRUE(preview.stopped);
+  EXPECT_EQ(run.Stopped(), engine::StopReason::User);
+  EXPECT_EQ(FolderNames(data.Path()).size(), 2000u);
+
+  // Cancel once a tenth of the files went.
+  view.onPump = [&] {
+    if (FolderNames(data.Path()).size() <= 1800) run.Stop(engine::StopReason::User);
+  };
+  ASSERT_TRUE(run.CleanNow());
+  ASSERT_EQ(view.rows.size(), 2u);
+  EXPECT_EQ(view.rows[0].state, L"Stopped");
+  EXPECT_EQ(view.rows[1].label, L"Task stopped: the cleaning was stopped before its end.");
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].first, L"Task Stopped");
+  size_t gone = run.LastReport().items.at(0).files.size();
+  EXPECT_GE(gone, 200u);
+  EXPECT_LT(gone, 2000u);
+  EXPECT_EQ(FolderNames(data.Path()).size(), 2000u - gone);
+  EXPECT_EQ(run.Counters().releasedBytes, 10.0 * static_cast<double>(gone));
+  EXPECT_TRUE(run.LastReport().stopped);
 }

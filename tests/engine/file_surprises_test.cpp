@@ -13,6 +13,7 @@
 #include "engine/plugins.h"
 #include "filesearch/find_files.h"
 #include "platform/handles.h"
+#include "support/held_file.h"
 #include "support/recorded_call.h"
 #include "support/test_support.h"
 
@@ -39,43 +40,6 @@ CollectingSink Search(const std::wstring& folder, const std::wstring& patterns) 
   filesearch::FindFiles(folder, queue, patterns, sink);
   return sink;
 }
-
-// A second process holds the file open, without delete sharing, for the life of the object.
-class HeldByAnotherProcess {
- public:
-  explicit HeldByAnotherProcess(const std::wstring& path) {
-    // The test emulator puts the holder, built beside the tests, into the fixture folder.
-    wchar_t fixture[MAX_PATH] = L"";
-    if (!GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH)) return;
-    std::wstring holder = std::wstring(fixture) + L"\\trellwipe_file_holder.exe";
-    std::wstring eventName = L"trellwipe-holder-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                             std::to_wstring(GetTickCount64());
-    platform::UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
-    std::wstring command = L"\"" + holder + L"\" \"" + path + L"\" " + eventName + L" " +
-                           std::to_wstring(GetCurrentProcessId());
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(holder.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &info)) {
-      return;
-    }
-    process_.reset(info.hProcess);
-    platform::UniqueHandle thread(info.hThread);
-    HANDLE waits[] = {ready.get(), process_.get()};
-    holding_ = WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
-  }
-  ~HeldByAnotherProcess() {
-    if (!process_) return;
-    TerminateProcess(process_.get(), 0);
-    WaitForSingleObject(process_.get(), 10000);
-  }
-  bool holding() const { return holding_; }
-
- private:
-  platform::UniqueHandle process_;
-  bool holding_ = false;
-};
 
 // Folders named "d", `levels` deep below `top`; returns the deepest.
 std::wstring MakeDeepTree(const std::wstring& top, int levels) {
@@ -210,7 +174,7 @@ TEST(FilesInUse, AFileAnotherProcessHoldsIsLeftInUseAndTheRestGoes) {
   CollectingSink sink = Search(tree.Path(), L"*.log");
   ASSERT_EQ(sink.paths.size(), 2u);
   for (const std::wstring& path : sink.paths) {
-    EXPECT_EQ(filesearch::EraseFoundFile(path, false), path != tree / L"sub\\held.log") << path;
+    EXPECT_EQ(filesearch::EraseFoundFile(path, false, {}), path != tree / L"sub\\held.log") << path;
   }
   EXPECT_FALSE(Exists(tree / L"found.log"));
 }
@@ -349,7 +313,7 @@ TEST(LongPaths, FilesBeyondMaxPathAreFoundAndDeleted) {
 
   CollectingSink sink = Search(tree.Path(), L"*.tmp");
   ASSERT_EQ(sink.paths, std::vector<std::wstring>{file});
-  EXPECT_TRUE(filesearch::EraseFoundFile(file, false));
+  EXPECT_TRUE(filesearch::EraseFoundFile(file, false, {}));
   EXPECT_FALSE(Exists(file));
 
   MakeFile(file, 9);
@@ -387,7 +351,7 @@ TEST(ForeignNames, NamesOutsideTheCodePageAreFoundAndDeletedByTheirWideNames) {
 
   CollectingSink sink = Search(tree.Path(), L"*.tmp");
   ASSERT_EQ(sink.paths, std::vector<std::wstring>{emojiFile});
-  EXPECT_TRUE(filesearch::EraseFoundFile(emojiFile, false));
+  EXPECT_TRUE(filesearch::EraseFoundFile(emojiFile, false, {}));
   EXPECT_FALSE(Exists(emojiFile));
   EXPECT_EQ(RecreateFolder({}, folder), 0);
   EXPECT_TRUE(Exists(folder));

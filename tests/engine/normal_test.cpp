@@ -16,34 +16,50 @@ TEST(ExpandUserProfile, ReplacesTheTokenAndDropsWhatCameBefore) {
   EXPECT_EQ(ExpandUserProfile(L"C:\\plain"), L"C:\\plain");
 }
 
-TEST(ParseFileSelection, OneFileOrANulSeparatedList) {
-  TempFolder folder;
+// The dialog's own offset cuts folder from names, whatever the process's current folder is.
+TEST(ParseFileSelection, FolderAndNamesComeFromTheDialogsOffset) {
+  struct Case {
+    std::wstring raw;
+    size_t offset;
+    std::wstring folder;
+    std::vector<std::wstring> names;
+  };
+  const Case cases[] = {
+      {L"C:\\MyData\\keep.txt", 10, L"C:\\MyData\\", {L"keep.txt"}},
+      {L"C:\\keep.txt", 3, L"C:\\", {L"keep.txt"}},
+      {std::wstring(L"C:\\MyData\0a.txt\0b c.txt\0", 24), 10, L"C:\\MyData\\", {L"a.txt", L"b c.txt"}},
+      {std::wstring(L"C:\\\0a.txt\0b.txt", 15), 4, L"C:\\", {L"a.txt", L"b.txt"}},
+      {L"C:\\MyData\\keep.txt", 0, L"", {}},
+      {L"C:\\MyData\\keep.txt", 40, L"", {}},
+  };
+  TempFolder elsewhere;
   wchar_t saved[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, saved);
-  SetCurrentDirectoryW(folder.Path().c_str());
-
-  FileSelection one = ParseFileSelection(folder / L"report.doc");
-  EXPECT_EQ(one.count, 1);
-  EXPECT_EQ(one.folder, folder.Path() + L"\\");
-  ASSERT_EQ(one.names.size(), 1u);
-  EXPECT_EQ(one.names[0], L"report.doc");
-
-  std::wstring raw = folder.Path() + std::wstring(L"\0a.txt\0b c.txt\0\0", 15);
-  FileSelection many = ParseFileSelection(raw);
-  EXPECT_EQ(many.count, 2);
-  ASSERT_EQ(many.names.size(), 2u);
-  EXPECT_EQ(many.names[0], L"a.txt");
-  EXPECT_EQ(many.names[1], L"b c.txt");
-
+  SetCurrentDirectoryW(elsewhere.Path().c_str());
+  for (const Case& c : cases) {
+    FileSelection selection = ParseFileSelection({c.raw, c.offset});
+    EXPECT_EQ(selection.folder, c.folder) << c.raw;
+    EXPECT_EQ(selection.names, c.names) << c.raw;
+    EXPECT_EQ(selection.count, c.names.size()) << c.raw;
+  }
   SetCurrentDirectoryW(saved);
 }
 
-TEST(DeleteFileAtReboot, RecordsAPendingDeletion) {
+// An existing file is scheduled once however often a run asks; a missing one never.
+TEST(DeleteFileAtReboot, SchedulesAnExistingFileOnce) {
   TempFolder folder;
   std::wstring file = folder / L"index.dat";
   MakeFile(file, 1);
+  auto occurrences = [](const std::wstring& name) {
+    std::wstring operations = PendingFileRenames();
+    size_t count = 0;
+    for (size_t at = operations.find(name); at != std::wstring::npos; at = operations.find(name, at + 1)) ++count;
+    return count;
+  };
+  DeleteFileAtReboot({}, file);
   DeleteFileAtReboot({}, file);
   EXPECT_TRUE(Exists(file));
-  std::wstring operations = PendingFileRenames();
-  EXPECT_NE(operations.find(L"index.dat"), std::wstring::npos);
+  EXPECT_EQ(occurrences(file), 1u);
+  DeleteFileAtReboot({}, folder / L"missing.dat");
+  EXPECT_EQ(occurrences(folder / L"missing.dat"), 0u);
 }

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/text.h"
 #include "support/test_support.h"
 
 using engine::ErasablePath;
+using engine::GuardPath;
+using engine::Refusal;
 
 namespace {
 
@@ -12,6 +15,12 @@ std::wstring Environment(const wchar_t* name) {
   wchar_t buffer[MAX_PATH] = L"";
   GetEnvironmentVariableW(name, buffer, MAX_PATH);
   return buffer;
+}
+
+std::wstring ShortName(const std::wstring& path) {
+  wchar_t buffer[MAX_PATH] = L"";
+  DWORD n = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? buffer : L"";
 }
 
 }  // namespace
@@ -35,7 +44,59 @@ TEST(PathGuard, AcceptsFoldersBelowProtectedOnes) {
   std::wstring profile = Environment(L"USERPROFILE");
   auto temp = ErasablePath(windows + L"\\Temp\\");
   ASSERT_TRUE(temp);
-  EXPECT_EQ(*temp, windows + L"\\Temp");
+  EXPECT_TRUE(platform::EqualsNoCase(*temp, windows + L"\\Temp")) << *temp;
   EXPECT_TRUE(ErasablePath(profile + L"\\AppData\\Roaming"));
   EXPECT_TRUE(ErasablePath(L"D:\\data"));
+}
+
+TEST(PathGuard, DecidesOnTheCanonicalFormOfEverySpelling) {
+  testing_support::TempFolder program;
+  testing_support::MakeFolders(program / L"plus-in");
+  const std::wstring windows = Environment(L"windir");
+  const std::wstring programFiles = Environment(L"ProgramFiles");
+  const std::wstring shortProgramFiles = ShortName(programFiles);
+  ASSERT_FALSE(shortProgramFiles.empty());
+  ASSERT_NE(shortProgramFiles, programFiles);
+  EXPECT_TRUE(platform::EqualsNoCase(engine::CanonicalPath(shortProgramFiles + L"\\"), programFiles));
+  struct Case {
+    std::wstring path;
+    Refusal refusal;
+  };
+  const Case cases[] = {
+      {shortProgramFiles, Refusal::ProtectedFolder},
+      {L"\\\\?\\" + programFiles, Refusal::ProtectedFolder},
+      {programFiles + L". .", Refusal::ProtectedFolder},
+      {platform::ToLower(windows) + L"\\system32\\..\\", Refusal::ProtectedFolder},
+      {L"c:\\", Refusal::DriveRoot},
+      {L"\\\\?\\C:\\", Refusal::DriveRoot},
+      {L"C:\\.", Refusal::DriveRoot},
+      {program.Path(), Refusal::ProgramFolder},
+      {ShortName(program.Path()) + L"\\PLUS-IN", Refusal::ProgramFolder},
+      {program / L"prisd.dat", Refusal::ProgramFolder},
+      {L"Error\\Cache", Refusal::NotAFullPath},
+      {programFiles + L"\\Example", Refusal::None},
+      {windows + L"\\Temp", Refusal::None},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GuardPath(c.path, program.Path()).refusal, c.refusal) << c.path;
+}
+
+TEST(PathGuard, ALinkIsJudgedByWhereItLeads) {
+  wchar_t fixture[MAX_PATH] = L"";
+  ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u)
+      << "run through scripts/wine-emulator.sh, which makes the links";
+  EXPECT_EQ(GuardPath(std::wstring(fixture) + L"\\links\\windows").refusal, Refusal::ProtectedFolder);
+  EXPECT_EQ(GuardPath(std::wstring(fixture) + L"\\links\\root").refusal, Refusal::DriveRoot);
+  EXPECT_EQ(GuardPath(std::wstring(fixture) + L"\\links\\windows\\Temp").refusal, Refusal::None);
+}
+
+// The search deletes nothing below the program folder, the Windows folder or Program Files.
+TEST(PathGuard, TheSearchKeepsOutOfSystemFoldersAtAnyDepth) {
+  testing_support::TempFolder program;
+  const std::wstring windows = Environment(L"windir");
+  const std::wstring programFiles = Environment(L"ProgramFiles");
+  for (const std::wstring& path : std::vector<std::wstring>{windows + L"\\Temp\\found.tmp", ShortName(programFiles) + L"\\App\\found.tmp",
+                                   program / L"Ext.txt"}) {
+    EXPECT_FALSE(engine::GuardFoundFile(path, program.Path())) << path;
+  }
+  EXPECT_TRUE(engine::GuardFoundFile(program.Path() + L"-other\\found.tmp", program.Path()));
 }

@@ -184,7 +184,8 @@ TEST(PreviewPrimitives, StepsAreRecordedButNotDoneInAPreview) {
 TEST(PreviewOfAWholeRun, ListsExactlyWhatTheFollowingCleanRemovesAndChangesNothing) {
   SeededProfile profile;
   RecordingView view;
-  engine::CleanRun run = profile.MakeRun(view);
+  std::unique_ptr<engine::CleanRun> made = profile.MakeRun(view);
+  engine::CleanRun& run = *made;
   inifun::WriteIniValue(profile.Settings(), L"Options", L"lastclean", L"earlier");
   std::wstring files = FolderSnapshot(profile.root.Path());
   std::wstring program = FolderSnapshot(profile.program.Path());
@@ -245,7 +246,8 @@ TEST(PreviewOfAWholeRun, ListsExactlyWhatTheFollowingCleanRemovesAndChangesNothi
 TEST(RealRunReport, ALockedFileIsLeftBehindInTheReportWhileTheRowStaysAsSpecified) {
   SeededProfile profile;
   RecordingView view;
-  engine::CleanRun run = profile.MakeRun(view);
+  std::unique_ptr<engine::CleanRun> made = profile.MakeRun(view);
+  engine::CleanRun& run = *made;
   std::wstring locked = profile.values.localAppDataFolder + L"\\Google\\Chrome\\User Data\\Default\\Cache\\f_000002";
   platform::FileHandle held(
       CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -278,7 +280,8 @@ class SecureErasure : public ::testing::Test {
                                           OPEN_EXISTING, 0, nullptr));
     EXPECT_TRUE(held);
     RecordingView view;
-    engine::CleanRun run = profile.MakeRun(view);
+    std::unique_ptr<engine::CleanRun> made = profile.MakeRun(view);
+  engine::CleanRun& run = *made;
     run.CleanNow();
     EXPECT_FALSE(run.LastReport().items[5].files.empty());
     std::string content(20, '?');

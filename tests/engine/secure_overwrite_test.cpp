@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/allerase.h"
 #include "platform/handles.h"
+#include "support/held_file.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -34,7 +36,7 @@ std::string ReadThrough(HANDLE file) {
 
 }  // namespace
 
-TEST(SecureOverwrite, ZerosTheWholeContentInPlaceSeenThroughAHandleHeldOpen) {
+TEST(SecureOverwrite, ZerosTheWholeContentInPlaceThenDeletesTheFile) {
   TempFolder folder;
   // Empty, one byte, and several chunks with a partial last one.
   for (size_t size : {size_t{0}, size_t{1}, size_t{3 * 1024 * 1024 + 17}}) {
@@ -42,21 +44,20 @@ TEST(SecureOverwrite, ZerosTheWholeContentInPlaceSeenThroughAHandleHeldOpen) {
     MakePattern(path, size);
     platform::FileHandle held = OpenShared(path);
     ASSERT_TRUE(held) << size;
-    EXPECT_TRUE(engine::OverwriteWithZeros(path)) << size;
+    EXPECT_EQ(engine::OverwriteAndDelete(path), DWORD{ERROR_SUCCESS}) << size;
     std::string seen = ReadThrough(held.get());
-    EXPECT_EQ(seen.size(), size);
     EXPECT_EQ(seen, std::string(size, '\0')) << size;
     held.reset();
-    EXPECT_EQ(ReadText(path), std::string(size, '\0')) << size;
+    EXPECT_FALSE(Exists(path)) << size;
   }
 }
 
-TEST(SecureOverwrite, LeavesWhatItMustNotOrCannotWrite) {
+TEST(SecureOverwrite, LeavesWhatItMustNotOrCannotDeleteWhole) {
   TempFolder folder;
-  EXPECT_FALSE(engine::OverwriteWithZeros(folder / L"missing.bin"));
-  EXPECT_FALSE(engine::OverwriteWithZeros(L""));
+  EXPECT_NE(engine::OverwriteAndDelete(folder / L"missing.bin"), DWORD{ERROR_SUCCESS});
+  EXPECT_NE(engine::OverwriteAndDelete(L""), DWORD{ERROR_SUCCESS});
   MakeFolders(folder / L"sub");
-  EXPECT_FALSE(engine::OverwriteWithZeros(folder / L"sub"));
+  EXPECT_NE(engine::OverwriteAndDelete(folder / L"sub"), DWORD{ERROR_SUCCESS});
   EXPECT_TRUE(Exists(folder / L"sub"));
 
   // A read-only file: the erasure does not force it elsewhere, so its content stays too.
@@ -64,18 +65,44 @@ TEST(SecureOverwrite, LeavesWhatItMustNotOrCannotWrite) {
   MakePattern(readOnly, 100);
   std::string before = ReadText(readOnly);
   SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_FALSE(engine::OverwriteWithZeros(readOnly));
+  EXPECT_NE(engine::OverwriteAndDelete(readOnly), DWORD{ERROR_SUCCESS});
   SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadText(readOnly), before);
+}
 
-  // Held open by a program that allows others to read only.
-  std::wstring locked = folder / L"locked.bin";
-  MakePattern(locked, 100);
-  {
-    platform::FileHandle held = OpenShared(locked, FILE_SHARE_READ);
-    ASSERT_TRUE(held);
-    EXPECT_FALSE(engine::OverwriteWithZeros(locked));
-    EXPECT_EQ(ReadThrough(held.get()), before);
+// A running program holds its file open; a secure erasure either deletes it or leaves every byte.
+TEST(SecureOverwrite, AFileHeldWithoutDeleteSharingIsLeftWholeAndInUse) {
+  struct Case {
+    const wchar_t* share;
+    bool goes;
+  };
+  for (const Case& c : {Case{L"-", false}, Case{L"r", false}, Case{L"rw", false}, Case{L"rwd", true}}) {
+    TempFolder folder;
+    std::wstring path = folder / L"places.sqlite";
+    MakePattern(path, 5000);
+    const std::string before = ReadText(path);
+    HeldByAnotherProcess holder(path, c.share);
+    ASSERT_TRUE(holder.holding()) << c.share;
+    engine::RunReport report;
+    engine::RunRecorder recorder(report);
+    recorder.BeginItem(L"S", L"K", L"Label");
+    engine::EraseContext erase;
+    erase.secure = true;
+    erase.recorder = &recorder;
+    EXPECT_EQ(allerase::EraseFile(erase, path), 5000) << c.share;
+    const engine::ItemReport& item = report.items.at(0);
+    if (c.goes) {
+      EXPECT_EQ(item.files.size(), 1u) << c.share;
+      EXPECT_TRUE(item.leftBehind.empty()) << c.share;
+      holder.Release();
+      EXPECT_FALSE(Exists(path)) << c.share;
+    } else {
+      ASSERT_EQ(item.leftBehind.size(), 1u) << c.share;
+      EXPECT_EQ(item.leftBehind[0].reason, L"in use") << c.share;
+      EXPECT_TRUE(item.files.empty()) << c.share;
+      holder.Release();
+      EXPECT_EQ(ReadText(path), before) << c.share;
+    }
   }
 }
 
@@ -85,6 +112,6 @@ TEST(SecureOverwriteLinks, AFolderLinkIsNeitherWrittenNorFollowed) {
       << "run through scripts/wine-emulator.sh, which makes the linked tree";
   std::wstring link = std::wstring(fixture) + L"\\tree\\sub\\cache";
   ASSERT_TRUE(Attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT);
-  EXPECT_FALSE(engine::OverwriteWithZeros(link));
+  EXPECT_NE(engine::OverwriteAndDelete(link), DWORD{ERROR_SUCCESS});
   EXPECT_EQ(ReadText(std::wstring(fixture) + L"\\outside\\precious.txt"), "0123456789");
 }

@@ -289,13 +289,13 @@ TEST(EraseFoundFile, DeletesOnlyTheOneAbsoluteFileItNames) {
   MakeFile(tree / L"a.tmp", 1);
   MakeFile(tree / L"b.tmp", 1);
   MakeFile(tree / L"sub\\c.tmp", 1);
-  EXPECT_FALSE(filesearch::EraseFoundFile(tree / L"*.tmp", false));
-  EXPECT_FALSE(filesearch::EraseFoundFile(L"a.tmp", false));
-  EXPECT_FALSE(filesearch::EraseFoundFile(tree / L"sub", false));
+  EXPECT_FALSE(filesearch::EraseFoundFile(tree / L"*.tmp", false, {}));
+  EXPECT_FALSE(filesearch::EraseFoundFile(L"a.tmp", false, {}));
+  EXPECT_FALSE(filesearch::EraseFoundFile(tree / L"sub", false, {}));
   EXPECT_TRUE(Exists(tree / L"a.tmp"));
   EXPECT_TRUE(Exists(tree / L"b.tmp"));
   EXPECT_TRUE(Exists(tree / L"sub\\c.tmp"));
-  EXPECT_TRUE(filesearch::EraseFoundFile(tree / L"a.tmp", false));
+  EXPECT_TRUE(filesearch::EraseFoundFile(tree / L"a.tmp", false, {}));
   EXPECT_FALSE(Exists(tree / L"a.tmp"));
   EXPECT_TRUE(Exists(tree / L"b.tmp"));
 }

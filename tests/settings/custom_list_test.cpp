@@ -17,9 +17,11 @@ class CustomItems : public CatalogueTest {
     engine::CleanRun run(view, program.Path(), values);
     run.SetCustomItemsStage(settings::RunCustomItems);
     run.CleanNow();
+    report = run.LastReport();
     return run.Counters();
   }
   std::wstring List() const { return program / L"cusd.dat"; }
+  engine::RunReport report;
 };
 
 }  // namespace
@@ -122,4 +124,31 @@ TEST(CustomList, WrittenWholeOrNotAtAll) {
   MakeFile(blocked + L"\\inside.txt", 3);
   EXPECT_FALSE(settings::WriteCustomList(blocked, {{L"C:\\x", L"File"}}));
   EXPECT_TRUE(Exists(blocked + L"\\inside.txt"));
+}
+
+// The program folder, a drive root and a protected folder under its short name are refused, each
+// named in the run's details; nothing in them goes.
+TEST_F(CustomItems, RefusedFoldersAreReportedAndKept) {
+  MakeFile(program / L"plus-in\\Example.ppe", 10);
+  wchar_t programFiles[MAX_PATH] = L"", shortName[MAX_PATH] = L"";
+  GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH);
+  GetShortPathNameW(programFiles, shortName, MAX_PATH);
+  MakeFile(std::wstring(programFiles) + L"\\Example\\app.exe", 10);
+  const std::wstring refused[] = {program.Path(), L"C:\\", shortName};
+  std::string text;
+  for (const std::wstring& path : refused) text += platform::Narrow(path) + "\tFolder\r\n";
+  WriteText(List(), text);
+  RunCustom();
+  ASSERT_EQ(view.rows[0].state, L"Done");
+  ASSERT_EQ(report.items.size(), 1u);
+  const std::vector<engine::LeftRecord>& left = report.items[0].leftBehind;
+  ASSERT_EQ(left.size(), 3u);
+  for (size_t i = 0; i < left.size(); ++i) {
+    EXPECT_EQ(left[i].path, refused[i]);
+    EXPECT_TRUE(left[i].reason.starts_with(L"refused: ")) << left[i].reason;
+  }
+  EXPECT_TRUE(Exists(program / L"plus-in\\Example.ppe"));
+  EXPECT_TRUE(Exists(std::wstring(programFiles) + L"\\Example\\app.exe"));
+  DeleteFileW((std::wstring(programFiles) + L"\\Example\\app.exe").c_str());
+  RemoveDirectoryW((std::wstring(programFiles) + L"\\Example").c_str());
 }

@@ -276,17 +276,10 @@ TEST(CustomListCodePage, OkNamesTheUnstorablePathAndKeepsTheWindowOpen) {
   std::vector<std::wstring> reports;
   settings::SelectionServices services = QuietServices(reports);
   services.chooseAddCommand = [](HWND, HWND) { return UINT{settings::SelectionWindow::kAddFilesCommand}; };
-  services.chooseFiles = [&](HWND) { return std::optional<std::wstring>(name); };
+  services.chooseFiles = [&](HWND) { return std::optional(normal::FileDialogResult{name, data.Path().size() + 1}); };
   settings::SelectionWindow window(program.Path(), services);
   ASSERT_TRUE(window.Create(nullptr, false));
-  {
-    // The file dialog leaves the current folder at the picked file's folder, and the window relies on it.
-    wchar_t saved[MAX_PATH] = L"";
-    GetCurrentDirectoryW(MAX_PATH, saved);
-    SetCurrentDirectoryW(data.Path().c_str());
-    SendMessageW(window.Button(L"Command101"), BM_CLICK, 0, 0);
-    SetCurrentDirectoryW(saved);
-  }
+  SendMessageW(window.Button(L"Command101"), BM_CLICK, 0, 0);
   ASSERT_EQ(ListView_GetItemCount(window.CustomList()), 1);
   // Gone before OK: no short name can stand for it any more.
   ASSERT_TRUE(DeleteFileW(name.c_str()));

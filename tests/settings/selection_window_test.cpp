@@ -7,6 +7,9 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <thread>
+
+#include <dlgs.h>
 
 #include "engine/regfun.h"
 #include "platform/text.h"
@@ -112,7 +115,8 @@ class SelectionWindowTest : public ::testing::Test {
   std::vector<std::wstring> reports;
   std::vector<std::wstring> opened;
   UINT addCommand = 0;
-  std::optional<std::wstring> files, folder;
+  std::optional<normal::FileDialogResult> files;
+  std::optional<std::wstring> folder;
   std::unique_ptr<SelectionWindow> window;
 
   settings::SelectionServices Services() {
@@ -524,9 +528,9 @@ TEST_F(SelectionWindowTest, AddFilesAddFoldersRemoveAndClear) {
   addCommand = SelectionWindow::kAddFilesCommand;
   Press(window->Button(L"Command101"));  // the dialog was cancelled
   EXPECT_EQ(ListView_GetItemCount(list), 0);
-  files = picked.Path() + std::wstring(L"\0half.bin\0big.bin", 17);
+  files = normal::FileDialogResult{picked.Path() + std::wstring(L"\0half.bin\0big.bin", 17), picked.Path().size() + 1};
   Press(window->Button(L"Command101"));
-  files = picked / L"half.bin";
+  files = normal::FileDialogResult{picked / L"half.bin", picked.Path().size() + 1};
   Press(window->Button(L"Command101"));
   addCommand = SelectionWindow::kAddFoldersCommand;
   Press(window->Button(L"Command101"));  // the folder browser was cancelled
@@ -566,6 +570,37 @@ TEST_F(SelectionWindowTest, AddFilesAddFoldersRemoveAndClear) {
   EXPECT_EQ(ReadText(listFile), "");
 }
 
+// What no run may erase is refused at Add with a message that names it, and a plug-in that names
+// such a folder is reported when the list is loaded.
+TEST_F(SelectionWindowTest, AddRefusesWhatNoRunMayEraseAndSaysWhich) {
+  wchar_t programFiles[MAX_PATH] = L"", shortName[MAX_PATH] = L"";
+  GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH);
+  GetShortPathNameW(programFiles, shortName, MAX_PATH);
+  Define(L"Wide.ppe", "[name]\r\nappname=Wide\r\n[folder]\r\n1=C:\\,\r\n2=" +
+                          platform::Narrow(program.Path()) + ",\\plus-in\r\n");
+  Open();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find(L"Wide: C:\\ is the root of a drive"), std::wstring::npos) << reports[0];
+  EXPECT_NE(reports[0].find(L"Wide: " + program / L"plus-in" + L" is in Trellwipe's own folder"), std::wstring::npos);
+  reports.clear();
+
+  addCommand = SelectionWindow::kAddFoldersCommand;
+  for (const std::wstring& chosen : {std::wstring(shortName), std::wstring(L"C:\\"), program.Path()}) {
+    folder = chosen;
+    Press(window->Button(L"Command101"));
+  }
+  addCommand = SelectionWindow::kAddFilesCommand;
+  MakeFile(program / L"prisd.dat", 1);
+  files = normal::FileDialogResult{program / L"prisd.dat", program.Path().size() + 1};
+  Press(window->Button(L"Command101"));
+  EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 0);
+  ASSERT_EQ(reports.size(), 4u);
+  EXPECT_EQ(reports[0].find(shortName), 0u) << reports[0];
+  EXPECT_EQ(reports[1].find(L"C:\\ is the root of a drive."), 0u) << reports[1];
+  EXPECT_EQ(reports[2].find(program.Path() + L" is in Trellwipe's own folder."), 0u) << reports[2];
+  EXPECT_EQ(reports[3].find(program / L"prisd.dat"), 0u) << reports[3];
+}
+
 TEST_F(SelectionWindowTest, CancelWritesNothing) {
   std::wstring half = program / L"half.bin";
   MakeFile(half, 524288);
@@ -588,7 +623,8 @@ TEST_F(SelectionWindowTest, CancelWritesNothing) {
 TEST_F(SelectionWindowTest, ACustomListThatCannotBeWrittenIsReportedAndKeptOnScreen) {
   MakeFolders(listFile);  // a folder where the list belongs cannot be replaced
   Define(L"Alpha.ppe", "[name]\r\nappname=Alpha\r\n[swich]\r\non=1\r\n");
-  folder = program / L"plus-in";
+  TempFolder picked;
+  folder = picked.Path();
   addCommand = SelectionWindow::kAddFoldersCommand;
   Open();
   Press(window->Button(L"Command101"));
@@ -605,4 +641,59 @@ TEST_F(SelectionWindowTest, ACustomListThatCannotBeWrittenIsReportedAndKeptOnScr
   EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"1");
   Press(window->Button(L"Command3"));
   EXPECT_EQ(window->Handle(), nullptr);
+}
+
+namespace {
+
+// Answers the real file dialog as a user does: each entry is typed into its "File name" box and
+// Enter pressed; a folder is entered, a file or a list of files chosen.
+class DialogTypist {
+ public:
+  explicit DialogTypist(std::vector<std::wstring> entries)
+      : thread_([entries = std::move(entries)] {
+          for (const std::wstring& entry : entries) {
+            HWND dialog = nullptr;
+            for (int i = 0; i < 500 && !dialog; ++i) {
+              dialog = FindWindowW(L"#32770", L"Open File");
+              if (!dialog) Sleep(20);
+            }
+            if (!dialog) return;
+            HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+            SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+            SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+          }
+        }) {}
+  ~DialogTypist() { thread_.join(); }
+
+ private:
+  std::thread thread_;
+};
+
+std::vector<std::wstring> Chosen(const std::vector<std::wstring>& typed) {
+  std::optional<normal::FileDialogResult> result;
+  {
+    DialogTypist typist(typed);
+    result = settings::SystemSelectionServices().chooseFiles(nullptr);
+  }
+  std::vector<std::wstring> paths;
+  if (!result) return paths;
+  normal::FileSelection selection = normal::ParseFileSelection(*result);
+  for (const std::wstring& name : selection.names) paths.push_back(selection.folder + name);
+  return paths;
+}
+
+}  // namespace
+
+// The folder the process happens to be in plays no part in what the dialog chose.
+TEST(AddFilesDialog, StoresTheFilesTypedWhateverTheCurrentFolder) {
+  TempFolder chosen, elsewhere;
+  MakeFile(chosen / L"sample1.tmp", 10);
+  MakeFile(chosen / L"b c.txt", 10);
+  MakeFolders(elsewhere / L"a longer folder name");
+  ScopedCurrentDirectory current(elsewhere / L"a longer folder name");
+  EXPECT_EQ(Chosen({chosen / L"sample1.tmp"}), std::vector<std::wstring>{chosen / L"sample1.tmp"});
+  EXPECT_EQ(Chosen({chosen.Path(), L"sample1.tmp"}), std::vector<std::wstring>{chosen / L"sample1.tmp"});
+  std::vector<std::wstring> several = Chosen({chosen.Path(), L"\"sample1.tmp\" \"b c.txt\""});
+  std::sort(several.begin(), several.end());
+  EXPECT_EQ(several, (std::vector<std::wstring>{chosen / L"b c.txt", chosen / L"sample1.tmp"}));
 }

@@ -3,6 +3,7 @@
 // application-data folders, a custom file and folder, a plug-in whose registry targets live in a
 // scratch key, and the flags that switch them on.
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,10 +69,11 @@ struct SeededProfile {
       {L"Chrome", L"Cache"},    {L"WINDOWS", L"clip"},    {L"Custom", L"Custom"},
   };
 
-  engine::CleanRun MakeRun(engine::RunView& view) {
-    engine::CleanRun run(view, program.Path(), values);
-    run.SetCustomItemsStage(settings::RunCustomItems);
-    run.SetPluginStage(plugins::RunTickedPlugins);
+  // A run over this profile with the custom-item and plug-in stages.
+  std::unique_ptr<engine::CleanRun> MakeRun(engine::RunView& view) {
+    auto run = std::make_unique<engine::CleanRun>(view, program.Path(), values);
+    run->SetCustomItemsStage(settings::RunCustomItems);
+    run->SetPluginStage(plugins::RunTickedPlugins);
     return run;
   }
 

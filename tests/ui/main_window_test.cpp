@@ -3,10 +3,15 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iostream>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "engine/running_programs.h"
+#include "platform/handles.h"
+#include "platform/text.h"
 #include "settings/inifun.h"
 #include "platform/window_text.h"
 #include "support/test_support.h"
@@ -90,6 +95,8 @@ struct RecordedWindow {
       questions.push_back(title + L": " + text);
       return answerYes;
     };
+    actions.blockShutdown = [this](HWND, const std::wstring& reason) { calls.push_back(L"block " + reason); };
+    actions.unblockShutdown = [this](HWND) { calls.push_back(L"unblock"); };
     window.emplace(GetModuleHandleW(nullptr), folder, commandLine, std::move(actions));
     EXPECT_TRUE(window->Create());
     window->SetInformationSink([this](const std::wstring& title, const std::wstring&) { boxes.push_back(title); });
@@ -555,4 +562,209 @@ TEST(SplashWindow, LoadsTheMainWindowWhileShownAndHandsOverWhenItsTimerFires) {
   EXPECT_FALSE(early.Loaded());
   early.Unload();
   EXPECT_EQ(events.size(), 2u);
+}
+
+namespace {
+
+// `count` files of one byte in folders of `perFolder`, below `top`; their paths.
+std::vector<std::wstring> MakeManyFiles(const std::wstring& top, int count, int perFolder) {
+  std::vector<std::wstring> paths;
+  for (int i = 0; i < count; ++i) {
+    std::wstring folder = top + L"\\d" + std::to_wstring(i / perFolder);
+    if (i % perFolder == 0) MakeFolders(folder);
+    paths.push_back(folder + L"\\f" + std::to_wstring(i));
+    platform::FileHandle file(CreateFileW(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    DWORD written = 0;
+    WriteFile(file.get(), "x", 1, &written, nullptr);
+  }
+  return paths;
+}
+
+// What a user would see of a window during a long run: a timer that ticks every 10 ms and repaints a
+// window of its own. The ticks handled and their longest gap tell whether the window answered.
+class ResponsivenessProbe {
+ public:
+  explicit ResponsivenessProbe(std::function<void(ResponsivenessProbe&)> onTick) : onTick_(std::move(onTick)) {
+    current_ = this;
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = PaintCounter;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TrellwipePaintProbe";
+    RegisterClassW(&windowClass);
+    painted_ = CreateWindowW(L"TrellwipePaintProbe", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    timer_ = SetTimer(nullptr, 0, 10, Tick);
+  }
+  ~ResponsivenessProbe() {
+    KillTimer(nullptr, timer_);
+    DestroyWindow(painted_);
+    current_ = nullptr;
+  }
+  size_t ticks = 0;
+  int paints = 0;
+  double longestGapMs = 0;
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ResponsivenessProbe& probe = *current_;
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    if (probe.ticks++ > 0) {
+      double gap = static_cast<double>(now.QuadPart - probe.last_.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+      probe.longestGapMs = std::max(probe.longestGapMs, gap);
+    }
+    probe.last_ = now;
+    InvalidateRect(probe.painted_, nullptr, FALSE);
+    if (probe.onTick_) probe.onTick_(probe);
+  }
+  static LRESULT CALLBACK PaintCounter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && current_) {
+      PAINTSTRUCT paint;
+      BeginPaint(hwnd, &paint);
+      EndPaint(hwnd, &paint);
+      ++current_->paints;
+      return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+
+  static inline ResponsivenessProbe* current_ = nullptr;
+  std::function<void(ResponsivenessProbe&)> onTick_;
+  HWND painted_ = nullptr;
+  UINT_PTR timer_ = 0;
+  LARGE_INTEGER last_{};
+};
+
+// A custom folder of many files, ticked to go.
+class LongRun : public ::testing::Test {
+ protected:
+  void Prepare(int count) {
+    files = MakeManyFiles(data / L"big", count, 1000);
+    WriteText(program / L"cusd.dat", platform::Narrow(data / L"big") + "\tFolder\r\n");
+    inifun::WriteIniValue(program / L"prisd.dat", L"Custom", L"Custom", L"1");
+  }
+  // Files the run has reported gone so far.
+  size_t Gone(RecordedWindow& window) {
+    const engine::RunReport& report = window->Run().LastReport();
+    return report.items.empty() ? 0 : report.items[0].files.size();
+  }
+  // Every file the run reports gone is gone, every other one is there.
+  size_t ExpectLeftExactlyWhatWasNotReached(RecordedWindow& window) {
+    std::set<std::wstring> gone;
+    for (const engine::ItemReport& item : window->Run().LastReport().items) {
+      for (const engine::FileRecord& file : item.files) gone.insert(file.path);
+    }
+    size_t left = 0;
+    for (const std::wstring& path : files) {
+      bool reported = gone.count(path) > 0;
+      EXPECT_NE(Exists(path), reported) << path;
+      if (!reported) ++left;
+    }
+    return left;
+  }
+  // A tick handler that acts once, when the run has reported `count` files gone.
+  std::function<void(ResponsivenessProbe&)> OnceGone(RecordedWindow& window, size_t count, std::function<void()> act) {
+    return [this, &window, count, act = std::move(act)](ResponsivenessProbe&) {
+      if (!acted && Gone(window) >= count) {
+        acted = true;
+        act();
+      }
+    };
+  }
+  static void Report(const ResponsivenessProbe& probe) {
+    std::cout << "[ probe    ] " << probe.ticks << " timer ticks, " << probe.paints
+              << " paints, longest gap between handled ticks " << probe.longestGapMs << " ms\n";
+  }
+
+  TempFolder program, data;
+  std::vector<std::wstring> files;
+  bool acted = false;
+};
+
+}  // namespace
+
+TEST_F(LongRun, TheWindowAnswersThroughoutAndCancelStopsAtTheNextFile) {
+  Prepare(20000);
+  RecordedWindow window(program.Path());
+  ResponsivenessProbe probe(OnceGone(window, 2000, [&] { SendMessageW(window->CancelButton(), BM_CLICK, 0, 0); }));
+  Command(window.Handle(), ui::kStartCleaningCommand);
+  Report(probe);
+  ASSERT_TRUE(acted);
+  EXPECT_GT(probe.ticks, 10u);
+  EXPECT_GT(probe.paints, 0);
+  EXPECT_EQ(window->Run().Stopped(), engine::StopReason::User);
+  HWND list = window->ResultList();
+  ASSERT_EQ(ListView_GetItemCount(list), 2);
+  EXPECT_EQ(ItemText(list, 0, 0), L"Custom Item");
+  EXPECT_EQ(ItemText(list, 0, 1), L"Stopped");
+  EXPECT_EQ(ItemText(list, 1, 0), L"Task stopped: the cleaning was stopped before its end.");
+  EXPECT_EQ(window.boxes, std::vector<std::wstring>{L"Task Stopped"});
+  EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(window), 0u);
+  EXPECT_NE(inifun::ReadIniValue(program / L"prisd.dat", L"Options", L"lastclean"), L"");
+  // Outside a run, Cancel does nothing.
+  SendMessageW(window->CancelButton(), BM_CLICK, 0, 0);
+  EXPECT_EQ(ListView_GetItemCount(list), 2);
+}
+
+TEST_F(LongRun, ExitStopsTheRunSavesWhatWentAndEndsTheProgram) {
+  Prepare(5000);
+  RecordedWindow window(program.Path());
+  ResponsivenessProbe probe(OnceGone(window, 500, [&] { Command(window.Handle(), ui::kExitCommand); }));
+  Command(window.Handle(), ui::kStartCleaningCommand);
+  ASSERT_TRUE(acted);
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_FALSE(window->Tray().Active());
+  EXPECT_TRUE(window.boxes.empty());
+  EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(window), 0u);
+  EXPECT_NE(inifun::ReadIniValue(program / L"prisd.dat", L"Options", L"lastclean"), L"");
+}
+
+// The session may end as soon as WM_ENDSESSION is answered: the run's totals are saved by then.
+TEST_F(LongRun, TheEndOfTheSessionStopsTheRunWithEverySaveDone) {
+  Prepare(5000);
+  RecordedWindow window(program.Path());
+  std::optional<LRESULT> allowed;
+  std::wstring savedBeforeAnswer;
+  ResponsivenessProbe probe(OnceGone(window, 500, [&] {
+    allowed = SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0);
+    SendMessageW(window.Handle(), WM_ENDSESSION, TRUE, 0);
+    savedBeforeAnswer = inifun::ReadIniValue(program / L"prisd.dat", L"Options", L"regnum");
+  }));
+  Command(window.Handle(), ui::kStartCleaningCommand);
+  ASSERT_TRUE(allowed);
+  EXPECT_EQ(*allowed, TRUE);
+  EXPECT_NE(savedBeforeAnswer, L"");
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_FALSE(window->Tray().Active());
+  EXPECT_TRUE(window.boxes.empty());
+  EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(window), 0u);
+}
+
+// "Windows Shutdown": the end of the session waits, with its reason, for a cleaning of the selection;
+// then the program ends and lets the session go on. Forced, the session stops it as above.
+TEST_F(LongRun, WindowsShutdownCleansFirstAndAForcedEndStopsIt) {
+  Prepare(100);
+  inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"WindowsShutdown", L"1");
+  {
+    RecordedWindow window(program.Path());
+    EXPECT_EQ(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+    EXPECT_EQ(window.calls, std::vector<std::wstring>{L"block Trellwipe is cleaning your traces"});
+    EXPECT_EQ(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+    Pump();
+    EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"block Trellwipe is cleaning your traces", L"unblock"}));
+    EXPECT_EQ(window.Handle(), nullptr);
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_TRUE(window->Notifications().Dispatcher().QueuedKeys().empty());
+    EXPECT_EQ(window->Notifications().OnScreen(), nullptr);
+    EXPECT_EQ(ExpectLeftExactlyWhatWasNotReached(window), 0u);
+  }
+  Prepare(5000);
+  RecordedWindow forced(program.Path());
+  ResponsivenessProbe probe(OnceGone(forced, 500, [&] { SendMessageW(forced.Handle(), WM_ENDSESSION, TRUE, 0); }));
+  EXPECT_EQ(SendMessageW(forced.Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+  Pump();
+  ASSERT_TRUE(acted);
+  EXPECT_EQ(forced.Handle(), nullptr);
+  EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(forced), 0u);
 }
