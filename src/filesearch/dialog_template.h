@@ -7,24 +7,24 @@
 #include <string>
 
 #include "platform/window_text.h"
-#include "ui/dialog_template.h"
+#include "toolkit/dialog_template.h"
 
 namespace filesearch {
 
-using ui::kButtonClass;
-using ui::kComboBoxClass;
-using ui::kEditClass;
-using ui::kListBoxClass;
-using ui::kStaticClass;
+using toolkit::kButtonClass;
+using toolkit::kComboBoxClass;
+using toolkit::kEditClass;
+using toolkit::kListBoxClass;
+using toolkit::kStaticClass;
 inline constexpr WORD kNoId = 0xFFFF;
 
 // The search tool's windows name the extended style before the text.
-class DialogTemplate : public ui::DialogTemplate {
+class DialogTemplate : public toolkit::DialogTemplate {
  public:
-  using ui::DialogTemplate::DialogTemplate;
+  using toolkit::DialogTemplate::DialogTemplate;
   void Item(WORD controlClass, DWORD style, DWORD exStyle, const wchar_t* text, short x, short y, short cx, short cy,
             WORD id) {
-    ui::DialogTemplate::Item(controlClass, style, text, x, y, cx, cy, id, exStyle);
+    toolkit::DialogTemplate::Item(controlClass, style, text, x, y, cx, cy, id, exStyle);
   }
 };
 

@@ -4,7 +4,7 @@
 
 #include "filesearch/extension_list.h"
 #include "platform/text.h"
-#include "ui/skin.h"
+#include "toolkit/skin.h"
 
 namespace filesearch {
 
@@ -66,7 +66,7 @@ void ExtensionWindow::Load(HWND hwnd) {
   hwnd_ = hwnd;
   fileTypes_ = GetDlgItem(hwnd, kFileTypesId);
   addText_ = GetDlgItem(hwnd, kAddTextId);
-  ui::ApplySkinFile(hwnd, programFolder_);
+  toolkit::ApplySkinFile(hwnd, programFolder_);
   if (settings_.Get(L"General", L"MaxLogSize").empty()) settings_.Set(L"General", L"MaxLogSize", L"80");
   FillList();
 }

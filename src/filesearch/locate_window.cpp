@@ -8,7 +8,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "ui/about_window.h"
-#include "ui/skin.h"
+#include "toolkit/skin.h"
 
 namespace filesearch {
 
@@ -149,7 +149,7 @@ void LocateWindow::AttachMenu() {
 void LocateWindow::Load(HWND hwnd) {
   hwnd_ = hwnd;
   AttachMenu();
-  ui::ApplySkinFile(hwnd, programFolder_);
+  toolkit::ApplySkinFile(hwnd, programFolder_);
   // Every opening starts from these choices; stored values are not read back.
   settings_.Set(L"StartUp", L"AppPath", WithBackslash(programFolder_));
   CheckDlgButton(hwnd, kRecycleId, BST_CHECKED);

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "keeplists/keep_list_file.h"
-#include "keeplists/list_text_width.h"
+#include "toolkit/list_text_width.h"
 
 namespace keeplists {
 
@@ -21,7 +21,7 @@ void CookieKeepListWindow::Load() {
 }
 
 void CookieKeepListWindow::ItemClicked(HWND list) {
-  std::wstring path = ListItemText(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
+  std::wstring path = toolkit::ListItemText(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
   // A cookie that is gone since the load leaves the last preview in place.
   if (std::optional<std::wstring> text = ReadCookiePreview(path)) SetWindowTextW(PreviewText(), text->c_str());
 }

@@ -1,9 +1,9 @@
 #include "keeplists/keep_list_window.h"
 
 #include "keeplists/keep_list_file.h"
-#include "keeplists/list_text_width.h"
+#include "toolkit/list_text_width.h"
 #include "platform/text.h"
-#include "ui/skin.h"
+#include "toolkit/skin.h"
 
 namespace keeplists {
 
@@ -16,10 +16,10 @@ constexpr WORD kRemoveId = 1004;
 constexpr WORD kPreviewId = 1005;
 constexpr WORD kNoId = 0xFFFF;
 
-using ui::kButtonClass;
-using ui::kEditClass;
-using ui::kListBoxClass;
-using ui::kStaticClass;
+using toolkit::kButtonClass;
+using toolkit::kEditClass;
+using toolkit::kListBoxClass;
+using toolkit::kStaticClass;
 
 constexpr DWORD kListStyle =
     WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
@@ -33,10 +33,10 @@ KeepListWindow::~KeepListWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-ui::DialogTemplate KeepListWindow::Template() const {
+toolkit::DialogTemplate KeepListWindow::Template() const {
   const short previewHeight = texts_.withPreview ? 96 : 0;
   const short height = 146 + previewHeight;
-  ui::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, height,
+  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, height,
                             texts_.caption);
   dialog.Item(kButtonClass, BS_GROUPBOX, texts_.frame, 7, 4, 386, static_cast<short>(height - 11), kNoId);
   dialog.Item(kStaticClass, SS_LEFT, texts_.currentHeading, 14, 16, 160, 8, kNoId);
@@ -53,7 +53,7 @@ ui::DialogTemplate KeepListWindow::Template() const {
 
 bool KeepListWindow::Create(HWND owner, bool visible) {
   if (hwnd_) return false;
-  ui::DialogTemplate dialog = Template();
+  toolkit::DialogTemplate dialog = Template();
   modal_ = false;
   HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(),
                                          owner, Procedure, reinterpret_cast<LPARAM>(this));
@@ -64,7 +64,7 @@ bool KeepListWindow::Create(HWND owner, bool visible) {
 
 void KeepListWindow::ShowModal(HWND owner) {
   if (hwnd_) return;
-  ui::DialogTemplate dialog = Template();
+  toolkit::DialogTemplate dialog = Template();
   modal_ = true;
   DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner,
                           Procedure, reinterpret_cast<LPARAM>(this));
@@ -88,7 +88,7 @@ void KeepListWindow::Initialize(HWND hwnd) {
   remove_ = GetDlgItem(hwnd, kRemoveId);
   preview_ = GetDlgItem(hwnd, kPreviewId);
   // The keep list lies in the program folder, beside the skin.
-  ui::ApplySkinFile(hwnd, keepListFile_.substr(0, keepListFile_.find_last_of(L'\\')));
+  toolkit::ApplySkinFile(hwnd, keepListFile_.substr(0, keepListFile_.find_last_of(L'\\')));
   Load();
 }
 
@@ -131,12 +131,12 @@ void KeepListWindow::LoadKeepListFile() {
   if (!KeepListExists(keepListFile_)) return;
   SendMessageW(keep_, LB_RESETCONTENT, 0, 0);
   Fill(keep_, LoadKeepList(keepListFile_));
-  ResetHorizontalExtent(keep_);
-  ResetHorizontalExtent(current_);
+  toolkit::ResetHorizontalExtent(keep_);
+  toolkit::ResetHorizontalExtent(current_);
 }
 
 void KeepListWindow::Add() {
-  std::wstring text = ListItemText(current_, SendMessageW(current_, LB_GETCURSEL, 0, 0));
+  std::wstring text = toolkit::ListItemText(current_, SendMessageW(current_, LB_GETCURSEL, 0, 0));
   // The file, in the system's code page, would keep another name than the entry's, and the entry
   // meant to be spared would go.
   if (!platform::FitsCodePage(WithoutTrailingBlanks(text))) {
@@ -145,7 +145,7 @@ void KeepListWindow::Add() {
     return;
   }
   for (LRESULT i = 0, count = SendMessageW(keep_, LB_GETCOUNT, 0, 0); i < count; ++i) {
-    if (ListItemText(keep_, i) == WithoutTrailingBlanks(text)) return;
+    if (toolkit::ListItemText(keep_, i) == WithoutTrailingBlanks(text)) return;
   }
   LRESULT added = SendMessageW(keep_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   // The list on screen shows what the file keeps, so an entry the file did not take goes again.
@@ -153,23 +153,23 @@ void KeepListWindow::Add() {
     if (added >= 0) SendMessageW(keep_, LB_DELETESTRING, added, 0);
     report_(hwnd_, L"Can't write " + keepListFile_ + L": \"" + text + L"\" is not kept.");
   }
-  ResetHorizontalExtent(keep_);
+  toolkit::ResetHorizontalExtent(keep_);
 }
 
 void KeepListWindow::Remove() {
   LRESULT selected = SendMessageW(keep_, LB_GETCURSEL, 0, 0);
-  std::wstring removed = selected != LB_ERR ? ListItemText(keep_, selected) : std::wstring();
+  std::wstring removed = selected != LB_ERR ? toolkit::ListItemText(keep_, selected) : std::wstring();
   if (selected != LB_ERR) SendMessageW(keep_, LB_DELETESTRING, selected, 0);
   std::vector<std::wstring> remaining;
   LRESULT count = SendMessageW(keep_, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) remaining.push_back(ListItemText(keep_, i));
+  for (LRESULT i = 0; i < count; ++i) remaining.push_back(toolkit::ListItemText(keep_, i));
   // The file still keeps the entry, so the list on screen does too.
   if (!RewriteKeepList(keepListFile_, remaining)) {
     if (selected != LB_ERR) SendMessageW(keep_, LB_INSERTSTRING, selected, reinterpret_cast<LPARAM>(removed.c_str()));
     report_(hwnd_, L"Can't write " + keepListFile_ + L": the list is not changed.");
   }
   InvalidateRect(keep_, nullptr, TRUE);
-  ResetHorizontalExtent(keep_);
+  toolkit::ResetHorizontalExtent(keep_);
 }
 
 }  // namespace keeplists

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialog_template.h"
+#include "toolkit/dialog_template.h"
 
 namespace keeplists {
 
@@ -52,7 +52,7 @@ class KeepListWindow {
   static void Fill(HWND list, const std::vector<std::wstring>& items);
 
  private:
-  ui::DialogTemplate Template() const;
+  toolkit::DialogTemplate Template() const;
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Initialize(HWND hwnd);

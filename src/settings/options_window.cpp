@@ -7,18 +7,18 @@
 #include "settings/item_flags.h"
 #include "ui/boss_key.h"
 #include "platform/window_text.h"
-#include "ui/dialog_template.h"
-#include "ui/skin.h"
+#include "toolkit/dialog_template.h"
+#include "toolkit/skin.h"
 
 namespace settings {
 
 namespace {
 
 using namespace option_ids;
-using ui::kButtonClass;
-using ui::kComboBoxClass;
-using ui::kEditClass;
-using ui::kStaticClass;
+using toolkit::kButtonClass;
+using toolkit::kComboBoxClass;
+using toolkit::kEditClass;
+using toolkit::kStaticClass;
 
 constexpr const wchar_t* kTabs[] = {L"General", L"Schedule", L"Homepage"};
 constexpr const wchar_t* kDays[] = {L"S&unday",   L"&Monday", L"&Tuesday", L"&Wednesday",
@@ -36,8 +36,8 @@ constexpr DWORD kFrame = BS_GROUPBOX;
 // Every control but the tab control and the two buttons belongs to one tab.
 int PageOf(int id) { return id / 100 - 11; }
 
-ui::DialogTemplate OptionsTemplate() {
-  ui::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 210, L"Options");
+toolkit::DialogTemplate OptionsTemplate() {
+  toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 210, L"Options");
   d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"", 6, 6, 268, 176, SSTab1);
 
   d.Item(kButtonClass, kFrame, L"General", 12, 24, 256, 70, GeneralFrame);
@@ -95,7 +95,7 @@ OptionsWindow::~OptionsWindow() {
 bool OptionsWindow::Create(HWND owner, bool visible) {
   if (hwnd_) return false;
   RegisterTabClass();
-  ui::DialogTemplate dialog = OptionsTemplate();
+  toolkit::DialogTemplate dialog = OptionsTemplate();
   modal_ = false;
   accepted_ = false;
   HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, Procedure,
@@ -108,7 +108,7 @@ bool OptionsWindow::Create(HWND owner, bool visible) {
 bool OptionsWindow::ShowModal(HWND owner) {
   if (hwnd_) return false;
   RegisterTabClass();
-  ui::DialogTemplate dialog = OptionsTemplate();
+  toolkit::DialogTemplate dialog = OptionsTemplate();
   modal_ = true;
   accepted_ = false;
   DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, Procedure, reinterpret_cast<LPARAM>(this));
@@ -127,7 +127,7 @@ INT_PTR CALLBACK OptionsWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam
 
 void OptionsWindow::Initialize(HWND hwnd) {
   hwnd_ = hwnd;
-  ui::ApplySkinFile(hwnd_, programFolder_);
+  toolkit::ApplySkinFile(hwnd_, programFolder_);
 
   HWND tab = Control(SSTab1);
   for (int i = 0; i < 3; ++i) {

@@ -22,9 +22,9 @@
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/selection_layout.h"
-#include "ui/dialog_template.h"
-#include "ui/dpi.h"
-#include "ui/skin.h"
+#include "toolkit/dialog_template.h"
+#include "toolkit/dpi.h"
+#include "toolkit/skin.h"
 
 namespace settings {
 
@@ -99,7 +99,7 @@ void AddColumns(HWND list, std::initializer_list<std::pair<const wchar_t*, int>>
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = const_cast<wchar_t*>(header);
-    column.cx = ui::Scale(width, ui::WindowDpi(list));  // widths designed at 96 DPI
+    column.cx = toolkit::Scale(width, toolkit::WindowDpi(list));  // widths designed at 96 DPI
     ListView_InsertColumn(list, index++, &column);
   }
 }
@@ -192,15 +192,15 @@ HWND SelectionWindow::Button(const std::wstring& name) const {
   return found == buttons_.end() ? nullptr : found->second;
 }
 
-ui::DialogTemplate SelectionWindow::Template() const {
+toolkit::DialogTemplate SelectionWindow::Template() const {
   // The controls are made at load from the item table, so the template holds the frame alone.
-  return ui::DialogTemplate(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, kWidth, kHeight,
+  return toolkit::DialogTemplate(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, kWidth, kHeight,
                             L"Cleaning Settings");
 }
 
 bool SelectionWindow::Create(HWND owner, bool visible) {
   if (hwnd_) return false;
-  ui::DialogTemplate dialog = Template();
+  toolkit::DialogTemplate dialog = Template();
   modal_ = false;
   HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(),
                                          owner, Procedure, reinterpret_cast<LPARAM>(this));
@@ -211,7 +211,7 @@ bool SelectionWindow::Create(HWND owner, bool visible) {
 
 void SelectionWindow::ShowModal(HWND owner) {
   if (hwnd_) return;
-  ui::DialogTemplate dialog = Template();
+  toolkit::DialogTemplate dialog = Template();
   modal_ = true;
   DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, Procedure,
                           reinterpret_cast<LPARAM>(this));
@@ -416,7 +416,7 @@ void SelectionWindow::BuildCustomPage(HWND page) {
 }
 
 void SelectionWindow::Load() {
-  ui::ApplySkinFile(hwnd_, programFolder_);
+  toolkit::ApplySkinFile(hwnd_, programFolder_);
   const std::wstring settingsFile = SettingsFile(programFolder_);
   auto flags = ItemFlags();
   auto isMail = [](const ItemFlag& flag) {

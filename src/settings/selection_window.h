@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/normal.h"
-#include "ui/dialog_template.h"
+#include "toolkit/dialog_template.h"
 
 namespace settings {
 
@@ -64,7 +64,7 @@ class SelectionWindow {
                                                 // "Command101", "Command102", "Command2"
 
  private:
-  ui::DialogTemplate Template() const;
+  toolkit::DialogTemplate Template() const;
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Initialize(HWND hwnd);

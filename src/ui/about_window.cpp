@@ -4,9 +4,9 @@
 
 #include "engine/normal.h"
 #include "engine/process_values.h"
-#include "ui/dialog_template.h"
+#include "toolkit/dialog_template.h"
 #include "ui/product.h"
-#include "ui/skin.h"
+#include "toolkit/skin.h"
 
 namespace ui {
 
@@ -15,18 +15,18 @@ namespace {
 constexpr WORD kNoId = 0xFFFF;
 constexpr WORD kLinkId = 101;
 
-DialogTemplate AboutTemplate() {
+toolkit::DialogTemplate AboutTemplate() {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LINK_CLASS};
   InitCommonControlsEx(&controls);
-  DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 220, 104,
+  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 220, 104,
                         L"About Trellwipe");
-  dialog.Item(kStaticClass, SS_CENTER, L"Trellwipe", 10, 12, 200, 10, kNoId);
-  dialog.Item(kStaticClass, SS_CENTER, L"Version V6.50", 10, 26, 200, 10, kNoId);
-  dialog.Item(kStaticClass, SS_CENTER, L"Copyright (C) 2024 the Trellwipe developers.", 10, 40,
+  dialog.Item(toolkit::kStaticClass, SS_CENTER, L"Trellwipe", 10, 12, 200, 10, kNoId);
+  dialog.Item(toolkit::kStaticClass, SS_CENTER, L"Version V6.50", 10, 26, 200, 10, kNoId);
+  dialog.Item(toolkit::kStaticClass, SS_CENTER, L"Copyright (C) 2024 the Trellwipe developers.", 10, 40,
               200, 10, kNoId);
   static const std::wstring link = std::wstring(L"<a>") + kProductWebPage + L"</a>";
   dialog.Item(WC_LINK, WS_TABSTOP, link.c_str(), 60, 56, 100, 10, kLinkId);
-  dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 85, 80, 50, 14, IDOK);
+  dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 85, 80, 50, 14, IDOK);
   return dialog;
 }
 
@@ -41,7 +41,7 @@ AboutWindow::~AboutWindow() {
 
 bool AboutWindow::Create(HWND owner, bool visible) {
   if (hwnd_) return false;
-  DialogTemplate dialog = AboutTemplate();
+  toolkit::DialogTemplate dialog = AboutTemplate();
   modal_ = false;
   HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, Procedure,
                                          reinterpret_cast<LPARAM>(this));
@@ -52,7 +52,7 @@ bool AboutWindow::Create(HWND owner, bool visible) {
 
 void AboutWindow::ShowModal(HWND owner) {
   if (hwnd_) return;
-  DialogTemplate dialog = AboutTemplate();
+  toolkit::DialogTemplate dialog = AboutTemplate();
   modal_ = true;
   DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, Procedure, reinterpret_cast<LPARAM>(this));
 }
@@ -62,7 +62,7 @@ INT_PTR CALLBACK AboutWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, 
     SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
     auto* self = reinterpret_cast<AboutWindow*>(lParam);
     self->hwnd_ = hwnd;
-    ApplySkinFile(hwnd, self->programFolder_);
+    toolkit::ApplySkinFile(hwnd, self->programFolder_);
     return TRUE;
   }
   auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "ui/dpi.h"
-#include "ui/keyboard.h"
-#include "ui/skin.h"
+#include "toolkit/dpi.h"
+#include "toolkit/keyboard.h"
+#include "toolkit/skin.h"
 
 namespace ui {
 
@@ -38,11 +38,11 @@ bool DetailsWindow::Create(HWND owner, bool visible) {
                        owner, nullptr, instance, this)) {
     return false;
   }
-  dpi_ = WindowDpi(hwnd_);
-  if (dpi_ != kDesignDpi) {
-    SetWindowPos(hwnd_, nullptr, 0, 0, Scale(640, dpi_), Scale(400, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  dpi_ = toolkit::WindowDpi(hwnd_);
+  if (dpi_ != toolkit::kDesignDpi) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, toolkit::Scale(640, dpi_), toolkit::Scale(400, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  LOGFONTW font = MessageFont(dpi_);
+  LOGFONTW font = toolkit::MessageFont(dpi_);
   font_.reset(CreateFontIndirectW(&font));
   list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT |
@@ -56,7 +56,7 @@ bool DetailsWindow::Create(HWND owner, bool visible) {
   for (const std::wstring& line : lines_) SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
   SetScrollExtent();
   Layout();
-  ApplySkinFile(hwnd_, programFolder_);
+  toolkit::ApplySkinFile(hwnd_, programFolder_);
   if (visible) {
     ShowWindow(hwnd_, SW_SHOW);
     SetFocus(close_);
@@ -97,11 +97,11 @@ void DetailsWindow::SetScrollExtent() {
   }
   SelectObject(dc, previous);
   ReleaseDC(list_, dc);
-  SendMessageW(list_, LB_SETHORIZONTALEXTENT, widest + 2 * Scale(kGap, dpi_), 0);
+  SendMessageW(list_, LB_SETHORIZONTALEXTENT, widest + 2 * toolkit::Scale(kGap, dpi_), 0);
 }
 
 DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi) {
-  const int gap = Scale(kGap, dpi), buttonWidth = Scale(96, dpi), buttonHeight = Scale(28, dpi);
+  const int gap = toolkit::Scale(kGap, dpi), buttonWidth = toolkit::Scale(96, dpi), buttonHeight = toolkit::Scale(28, dpi);
   DetailsLayout layout{};
   layout.lines = {gap, gap, client.cx - gap, std::max<LONG>(gap, client.cy - 2 * gap - buttonHeight)};
   layout.close = {client.cx - gap - buttonWidth, client.cy - gap - buttonHeight, client.cx - gap, client.cy - gap};
@@ -137,17 +137,17 @@ LRESULT DetailsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // The skin sizes its font from the window's, which follows the DPI.
       return reinterpret_cast<LRESULT>(font_.get());
     case DM_GETDEFID:
-      return DefaultButtonReply(kCloseId);
+      return toolkit::DefaultButtonReply(kCloseId);
     case WM_DPICHANGED: {
-      dpi_ = MoveToSuggestedRect(hwnd_, wParam, lParam);
+      dpi_ = toolkit::MoveToSuggestedRect(hwnd_, wParam, lParam);
       // The controls let go of the old font before it is deleted.
       platform::Font oldFont = std::move(font_);
-      LOGFONTW font = MessageFont(dpi_);
+      LOGFONTW font = toolkit::MessageFont(dpi_);
       font_.reset(CreateFontIndirectW(&font));
       for (HWND control : {list_, close_}) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
       }
-      ApplySkinFile(hwnd_, programFolder_);
+      toolkit::ApplySkinFile(hwnd_, programFolder_);
       SetScrollExtent();
       Layout();
       return 0;

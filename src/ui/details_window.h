@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/handles.h"
-#include "ui/keyboard.h"
+#include "toolkit/keyboard.h"
 
 namespace ui {
 
@@ -48,7 +48,7 @@ class DetailsWindow {
   HWND close_ = nullptr;
   platform::Font font_;
   UINT dpi_ = 96;
-  FocusKeeper focus_;
+  toolkit::FocusKeeper focus_;
   bool closed_ = false;
 };
 

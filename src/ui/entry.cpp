@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "engine/process_values.h"
-#include "ui/keyboard.h"
+#include "toolkit/keyboard.h"
 #include "ui/main_window.h"
 #include "ui/splash_window.h"
 
@@ -16,7 +16,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     // The menu shortcuts first, then Tab, Enter, Esc and mnemonics in the windows that are not dialogs.
-    if (window.TranslateShortcut(message) || ui::TranslateDialogKeys(message)) continue;
+    if (window.TranslateShortcut(message) || toolkit::TranslateDialogKeys(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

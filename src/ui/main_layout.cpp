@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/dpi.h"
+#include "toolkit/dpi.h"
 
 namespace ui {
 
@@ -13,7 +13,7 @@ RECT At(int left, int top, int width, int height) { return {left, top, left + st
 }  // namespace
 
 MainLayout LayOutMainWindow(SIZE client, UINT dpi) {
-  auto s = [dpi](int pixels) { return Scale(pixels, dpi); };
+  auto s = [dpi](int pixels) { return toolkit::Scale(pixels, dpi); };
   const int gap = s(8), strip = s(26), navigation = s(132);
   const int left = navigation + gap, right = client.cx - gap;
   const int width = right - left, bottom = client.cy - strip;
@@ -42,8 +42,8 @@ MainLayout LayOutMainWindow(SIZE client, UINT dpi) {
   return layout;
 }
 
-SIZE MainWindowSize(UINT dpi) { return {Scale(800, dpi), Scale(560, dpi)}; }
+SIZE MainWindowSize(UINT dpi) { return {toolkit::Scale(800, dpi), toolkit::Scale(560, dpi)}; }
 
-int ResultColumnWidth(int column, UINT dpi) { return Scale(column == 0 ? 330 : 260, dpi); }
+int ResultColumnWidth(int column, UINT dpi) { return toolkit::Scale(column == 0 ? 330 : 260, dpi); }
 
 }  // namespace ui

@@ -17,11 +17,11 @@
 #include "ui/about_window.h"
 #include "ui/boss_key.h"
 #include "ui/details_window.h"
-#include "ui/dpi.h"
-#include "ui/keyboard.h"
+#include "toolkit/dpi.h"
+#include "toolkit/keyboard.h"
 #include "ui/main_commands.h"
 #include "ui/main_layout.h"
-#include "ui/skin.h"
+#include "toolkit/skin.h"
 
 namespace ui {
 
@@ -123,16 +123,16 @@ bool MainWindow::Create() {
   RegisterClassExW(&windowClass);
 
   if (!CreateWindowExW(0, kClassName, L"Trellwipe V6.50", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                       CW_USEDEFAULT, CW_USEDEFAULT, MainWindowSize(kDesignDpi).cx, MainWindowSize(kDesignDpi).cy,
+                       CW_USEDEFAULT, CW_USEDEFAULT, MainWindowSize(toolkit::kDesignDpi).cx, MainWindowSize(toolkit::kDesignDpi).cy,
                        nullptr, CreateMainMenu(), instance_, this)) {
     return false;
   }
-  dpi_ = WindowDpi(hwnd_);
-  if (dpi_ != kDesignDpi) {
+  dpi_ = toolkit::WindowDpi(hwnd_);
+  if (dpi_ != toolkit::kDesignDpi) {
     SIZE size = MainWindowSize(dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  RegisterDialogKeys(hwnd_);
+  toolkit::RegisterDialogKeys(hwnd_);
   accelerators_ = CreateMainAccelerators();
   trayMenu_ = CreateTrayMenu();
   CreateControls();
@@ -140,7 +140,7 @@ bool MainWindow::Create() {
   notifications_ = std::make_unique<NotificationSystem>(instance_, [this](const std::wstring& key) {
     ShowInformation(L"Trellwipe", NotificationClickMessage(key, L"Trellwipe"));
   });
-  ApplySkinFile(hwnd_, programFolder_);
+  toolkit::ApplySkinFile(hwnd_, programFolder_);
   ShowPage(Page::Home);
   // The folder and version values the catalogue reads are computed here, once.
   run_ = std::make_unique<engine::CleanRun>(*this, programFolder_, engine::ComputeProcessValues());
@@ -183,7 +183,7 @@ void MainWindow::CreateControls() {
   list_ = AddControl(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0,
                      WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
-  KeepReturnKey(list_);
+  toolkit::KeepReturnKey(list_);
   const wchar_t* headers[] = {L"Item", L"State"};
   for (int i = 0; i < 2; ++i) {
     LVCOLUMNW column = {};
@@ -219,7 +219,7 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::MakeFonts() {
-  LOGFONTW message = MessageFont(dpi_);
+  LOGFONTW message = toolkit::MessageFont(dpi_);
   font_.reset(CreateFontIndirectW(&message));
   LOGFONTW title = message;
   title.lfHeight = title.lfHeight * 2;
@@ -258,7 +258,7 @@ void MainWindow::ChangeDpi(UINT dpi) {
   navigation_.SetDpi(dpi_);
   for (int i = 0; i < 2; ++i) ListView_SetColumnWidth(list_, i, ResultColumnWidth(i, dpi_));
   // The skin's font is sized for the old DPI too.
-  ApplySkinFile(hwnd_, programFolder_);
+  toolkit::ApplySkinFile(hwnd_, programFolder_);
   Layout();
 }
 
@@ -323,9 +323,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(font_.get());
     case DM_GETDEFID:
       // Enter starts the cleaning where its button shows; on the home page it does nothing.
-      return page_ == Page::Status ? DefaultButtonReply(kStartCleaningCommand) : 0;
+      return page_ == Page::Status ? toolkit::DefaultButtonReply(kStartCleaningCommand) : 0;
     case WM_DPICHANGED:
-      ChangeDpi(MoveToSuggestedRect(hwnd_, wParam, lParam));
+      ChangeDpi(toolkit::MoveToSuggestedRect(hwnd_, wParam, lParam));
       return 0;
     case kStartupRunMessage:
       Clean(engine::RunEnd::Notification);
@@ -344,7 +344,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ShowWindow(hwnd_, SW_HIDE);
       return 0;
     case WM_DESTROY:
-      UnregisterDialogKeys(hwnd_);
+      toolkit::UnregisterDialogKeys(hwnd_);
       DisarmBossKey(hwnd_);
       tray_.Remove();
       break;
@@ -611,7 +611,7 @@ void MainWindow::PumpMessages() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (TranslateShortcut(message) || TranslateDialogKeys(message)) continue;
+    if (TranslateShortcut(message) || toolkit::TranslateDialogKeys(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -12,7 +12,7 @@
 #include "engine/run_view.h"
 #include "platform/handles.h"
 #include "settings/schedule.h"
-#include "ui/keyboard.h"
+#include "toolkit/keyboard.h"
 #include "ui/navigation_bar.h"
 #include "ui/product.h"
 #include "ui/notification_window.h"
@@ -151,7 +151,7 @@ class MainWindow : public engine::RunView {
   MainWindowActions actions_;
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
-  FocusKeeper focus_;
+  toolkit::FocusKeeper focus_;
   Page page_ = Page::Home;
   std::vector<HWND> homePage_;
   std::vector<HWND> statusPage_;

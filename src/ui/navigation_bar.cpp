@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-#include "ui/dpi.h"
+#include "toolkit/dpi.h"
 #include "ui/main_commands.h"
 
 namespace ui {
@@ -58,9 +58,9 @@ void NavigationBar::SetDpi(UINT dpi) {
 RECT NavigationBar::ImageRect(int index) const {
   RECT client = {};
   GetClientRect(hwnd_, &client);
-  const int margin = Scale(kMargin, dpi_), height = Scale(kImageHeight, dpi_);
+  const int margin = toolkit::Scale(kMargin, dpi_), height = toolkit::Scale(kImageHeight, dpi_);
   int top = index == kHelpIndex ? client.bottom - margin - height : margin + index * height;
-  return {margin, top, client.right - margin, top + height - Scale(2, dpi_)};
+  return {margin, top, client.right - margin, top + height - toolkit::Scale(2, dpi_)};
 }
 
 int NavigationBar::ImageAt(POINT point) const {
@@ -184,7 +184,7 @@ void NavigationBar::Paint(HDC dc) {
   FillRect(dc, &client, background ? background : GetSysColorBrush(COLOR_BTNFACE));
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
-  const int glyphSize = Scale(kGlyph, dpi_), inset = Scale(4, dpi_);
+  const int glyphSize = toolkit::Scale(kGlyph, dpi_), inset = toolkit::Scale(4, dpi_);
   for (int i = 0; i < static_cast<int>(std::size(kImages)); ++i) {
     RECT rect = ImageRect(i);
     int middle = (rect.top + rect.bottom) / 2;
@@ -198,12 +198,12 @@ void NavigationBar::Paint(HDC dc) {
     COLORREF oldColour = SetTextColor(dc, RGB(0xff, 0xff, 0xff));
     DrawTextW(dc, kImages[i].caption, 1, &glyph, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SetTextColor(dc, oldColour);
-    RECT text = {rect.left + glyphSize + Scale(12, dpi_), rect.top, rect.right, rect.bottom};
+    RECT text = {rect.left + glyphSize + toolkit::Scale(12, dpi_), rect.top, rect.right, rect.bottom};
     DrawTextW(dc, kImages[i].caption, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     if (i == hovered_) FrameRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));
     if (i == focused_ && GetFocus() == hwnd_) {
       RECT focus = rect;
-      InflateRect(&focus, -Scale(2, dpi_), -Scale(2, dpi_));
+      InflateRect(&focus, -toolkit::Scale(2, dpi_), -toolkit::Scale(2, dpi_));
       DrawFocusRect(dc, &focus);
     }
   }

@@ -2,7 +2,7 @@
 
 #include <mmsystem.h>
 
-#include "ui/dpi.h"
+#include "toolkit/dpi.h"
 
 namespace ui {
 
@@ -61,7 +61,7 @@ NotificationWindow::NotificationWindow(HINSTANCE instance, KeyHandler clicked, s
 
   titleFont_ = TahomaFont(dpi_, true);
   descriptionFont_ = TahomaFont(dpi_, false);
-  auto s = [this](int pixels) { return Scale(pixels, static_cast<UINT>(dpi_)); };
+  auto s = [this](int pixels) { return toolkit::Scale(pixels, static_cast<UINT>(dpi_)); };
   window_.reset(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPopupClass, L"", WS_POPUP, 0,
                                 0, s(kDesignWidth), s(kDesignHeight), nullptr, nullptr, instance, this));
   if (!window_) return;
@@ -114,7 +114,7 @@ void NotificationWindow::ApplyRequest() {
   SetDlgItemTextW(window_.get(), kTitleId, request_.title.c_str());
   SetDlgItemTextW(window_.get(), kDescriptionId, request_.description.c_str());
   if (!request_.icon.empty()) {
-    const int side = Scale(32, static_cast<UINT>(dpi_));
+    const int side = toolkit::Scale(32, static_cast<UINT>(dpi_));
     platform::Icon icon(
         static_cast<HICON>(LoadImageW(nullptr, request_.icon.c_str(), IMAGE_ICON, side, side, LR_LOADFROMFILE)));
     if (icon) {
@@ -127,7 +127,7 @@ void NotificationWindow::ApplyRequest() {
   SIZE description = TextSize(descriptionFont_.get(), request_.description);
   SetWindowPos(Control(kDescriptionId), nullptr, 0, 0, description.cx, description.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  animation_.SetWidth(ToTwips(Scale(kLabelLeft + 10, static_cast<UINT>(dpi_)) + description.cx));
+  animation_.SetWidth(ToTwips(toolkit::Scale(kLabelLeft + 10, static_cast<UINT>(dpi_)) + description.cx));
   Place();
 }
 

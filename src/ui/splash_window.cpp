@@ -1,7 +1,7 @@
 #include "ui/splash_window.h"
 
-#include "ui/dpi.h"
-#include "ui/skin.h"
+#include "toolkit/dpi.h"
+#include "toolkit/skin.h"
 
 namespace ui {
 
@@ -44,16 +44,16 @@ bool SplashWindow::Create(bool visible) {
     return false;
   }
   // Sized and centred once the window knows the DPI of the monitor it is on.
-  dpi_ = WindowDpi(hwnd_);
+  dpi_ = toolkit::WindowDpi(hwnd_);
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof(monitor);
   RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor)) work = monitor.rcWork;
-  const int width = Scale(kWidth, dpi_), height = Scale(kHeight, dpi_);
+  const int width = toolkit::Scale(kWidth, dpi_), height = toolkit::Scale(kHeight, dpi_);
   SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
                work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   MakeFonts();
-  ApplySkinFile(hwnd_, programFolder_);
+  toolkit::ApplySkinFile(hwnd_, programFolder_);
   if (visible) {
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     UpdateWindow(hwnd_);
@@ -64,8 +64,8 @@ bool SplashWindow::Create(bool visible) {
 }
 
 void SplashWindow::MakeFonts() {
-  titleFont_ = MakeFont(Scale(40, dpi_), FW_BOLD);
-  textFont_ = MakeFont(Scale(14, dpi_), FW_NORMAL);
+  titleFont_ = MakeFont(toolkit::Scale(40, dpi_), FW_BOLD);
+  textFont_ = MakeFont(toolkit::Scale(14, dpi_), FW_NORMAL);
 }
 
 void SplashWindow::Unload() {
@@ -92,7 +92,7 @@ LRESULT SplashWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (done_) done_();
       return 0;
     case WM_DPICHANGED:
-      dpi_ = MoveToSuggestedRect(hwnd_, wParam, lParam);
+      dpi_ = toolkit::MoveToSuggestedRect(hwnd_, wParam, lParam);
       MakeFonts();
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;

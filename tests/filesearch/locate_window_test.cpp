@@ -10,8 +10,8 @@
 #include "filesearch/extension_list.h"
 #include "filesearch/extension_window.h"
 #include "support/test_support.h"
-#include "ui/keyboard.h"
-#include "ui/keyboard_support.h"
+#include "toolkit/keyboard.h"
+#include "support/keyboard_support.h"
 
 using namespace testing_support;
 using namespace filesearch;
@@ -120,7 +120,7 @@ TEST_F(LocateWindowTest, LoadsWithEveryControlAndMenuAndItsFreshChoices) {
     EXPECT_TRUE(HasChildText(hwnd, text)) << text;
   }
   std::vector<std::wstring> shown;
-  for (const std::wstring& text : ChildTexts(hwnd)) shown.push_back(ui::WithoutMnemonic(text));
+  for (const std::wstring& text : ChildTexts(hwnd)) shown.push_back(toolkit::WithoutMnemonic(text));
   for (const wchar_t* text :
        {L"Search String", L"Search and clean options", L"Delete to RecycleBin", L"Include Sub Directories"}) {
     EXPECT_NE(std::find(shown.begin(), shown.end(), text), shown.end()) << text;
@@ -441,7 +441,7 @@ TEST_F(LocateWindowTest, TabFollowsTheColumnsAndLettersPressTheirButtons) {
 
   window.ChangeFolder(tree.Path());
   SetWindowTextW(Control(W::kSearchStringId), L"*.txt");
-  const wchar_t subFolders = ui::MnemonicOf(WindowText(Control(W::kSubFoldersId)));
+  const wchar_t subFolders = toolkit::MnemonicOf(WindowText(Control(W::kSubFoldersId)));
   ASSERT_NE(subFolders, 0);
   EXPECT_TRUE(Feed(hwnd, AltLetter(Control(W::kResultsId), subFolders)));
   EXPECT_EQ(Setting(L"StartUp", L"SubFolders"), L"0");

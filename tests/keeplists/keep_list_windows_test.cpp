@@ -9,8 +9,8 @@
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "support/test_support.h"
-#include "ui/keyboard.h"
-#include "ui/keyboard_support.h"
+#include "toolkit/keyboard.h"
+#include "support/keyboard_support.h"
 
 using namespace testing_support;
 using platform::WindowText;
@@ -26,7 +26,7 @@ std::vector<std::wstring> ChildTexts(HWND parent) {
   EnumChildWindows(
       parent,
       [](HWND child, LPARAM out) {
-        reinterpret_cast<std::vector<std::wstring>*>(out)->push_back(ui::WithoutMnemonic(WindowText(child)));
+        reinterpret_cast<std::vector<std::wstring>*>(out)->push_back(toolkit::WithoutMnemonic(WindowText(child)));
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&texts));
@@ -136,8 +136,8 @@ TEST_F(CookieKeepList, LoadListsTheCookiesAndTheKeptEntries) {
   for (const wchar_t* text : {L"Cookies", L"Current Cookies List", L"Cookies Keep List", L"Add >", L"< Remove"}) {
     EXPECT_TRUE(HasChildText(window.Handle(), text)) << text;
   }
-  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.AddButton())), L"Add >");
-  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.RemoveButton())), L"< Remove");
+  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.AddButton())), L"Add >");
+  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.RemoveButton())), L"< Remove");
 
   EXPECT_EQ(Sorted(Items(window.CurrentList())), AllCookies());
   EXPECT_EQ(Items(window.KeepList()), (std::vector<std::wstring>{longCookie, L"", L"C:\\gone\\me@x.txt", shortCookie}));
@@ -371,8 +371,8 @@ TEST_F(UrlKeepList, TabOrderLettersAndEscape) {
   EXPECT_EQ(TabOrder(hwnd, window.CurrentList()),
             (std::vector<HWND>{window.CurrentList(), window.AddButton(), window.RemoveButton(), window.KeepList()}));
   EXPECT_EQ(SharedMnemonics(hwnd), std::vector<std::wstring>{});
-  const wchar_t add = ui::MnemonicOf(WindowText(window.AddButton()));
-  const wchar_t remove = ui::MnemonicOf(WindowText(window.RemoveButton()));
+  const wchar_t add = toolkit::MnemonicOf(WindowText(window.AddButton()));
+  const wchar_t remove = toolkit::MnemonicOf(WindowText(window.RemoveButton()));
   ASSERT_NE(add, 0);
   ASSERT_NE(remove, 0);
 

@@ -12,8 +12,8 @@
 #include "settings/preserved_value.h"
 #include "platform/window_text.h"
 #include "support/test_support.h"
-#include "ui/keyboard.h"
-#include "ui/keyboard_support.h"
+#include "toolkit/keyboard.h"
+#include "support/keyboard_support.h"
 #include "ui/boss_key.h"
 
 using namespace testing_support;
@@ -110,7 +110,7 @@ TEST_F(OptionsWindowTest, ShowsEveryControlWithItsCaption) {
   };
   for (const auto& [id, caption] : captions) {
     ASSERT_TRUE(Item(id)) << id;
-    EXPECT_EQ(ui::WithoutMnemonic(WindowText(Item(id))), caption) << id;
+    EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(Item(id))), caption) << id;
   }
 
   HWND times = Item(ids::cmbStartTime);
@@ -347,7 +347,7 @@ TEST_F(OptionsWindowTest, LettersReachOnlyTheShownPageAndNoTwoLabelsShareOne) {
   ASSERT_TRUE(window.Create(nullptr, false));
   HWND hwnd = window.Handle();
   EXPECT_EQ(SharedMnemonics(hwnd), std::vector<std::wstring>{});
-  auto letter = [&](WORD id) { return ui::MnemonicOf(WindowText(Item(id))); };
+  auto letter = [&](WORD id) { return toolkit::MnemonicOf(WindowText(Item(id))); };
   for (WORD id : {ids::Check2, ids::Check3, ids::Check4, ids::Check6, ids::Check1, ids::StartCleanLabel, ids::chkSunday,
                   ids::chkDaily, ids::Check7, ids::Check8, ids::ResetLabel, ids::TitleLabel}) {
     EXPECT_NE(letter(id), 0) << id;

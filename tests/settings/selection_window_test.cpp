@@ -18,8 +18,8 @@
 #include "settings/selection_layout.h"
 #include "platform/window_text.h"
 #include "support/test_support.h"
-#include "ui/keyboard.h"
-#include "ui/keyboard_support.h"
+#include "toolkit/keyboard.h"
+#include "support/keyboard_support.h"
 
 using namespace testing_support;
 using platform::WindowText;
@@ -195,8 +195,8 @@ TEST_F(SelectionWindowTest, EnterSavesEscapeWritesNothingAndTheCustomLettersWork
   folder = picked.Path();
   addCommand = SelectionWindow::kAddFoldersCommand;
   Open();
-  const wchar_t add = ui::MnemonicOf(WindowText(window->Button(L"Command101")));
-  const wchar_t clear = ui::MnemonicOf(WindowText(window->Button(L"Command2")));
+  const wchar_t add = toolkit::MnemonicOf(WindowText(window->Button(L"Command101")));
+  const wchar_t clear = toolkit::MnemonicOf(WindowText(window->Button(L"Command2")));
   EXPECT_TRUE(Feed(window->Handle(), AltLetter(Box(L"Check1"), add)));
   EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 0);
   PickTab(window->OuterTabs(), settings::kCustomItemTab);
@@ -295,9 +295,9 @@ TEST_F(SelectionWindowTest, TabsGroupsAndEveryItemBoxWithItsCaption) {
   }
   EXPECT_EQ(WindowText(window->Button(L"Command1")), L"OK");
   EXPECT_EQ(WindowText(window->Button(L"Command3")), L"Cancel");
-  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window->Button(L"Command101"))), L"Add");
-  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window->Button(L"Command102"))), L"Remove");
-  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window->Button(L"Command2"))), L"Clear");
+  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window->Button(L"Command101"))), L"Add");
+  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window->Button(L"Command102"))), L"Remove");
+  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window->Button(L"Command2"))), L"Clear");
 }
 
 TEST_F(SelectionWindowTest, WithoutASettingsFileAllIsUntickedAndOkWrites143Zeros) {

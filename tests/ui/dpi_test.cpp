@@ -1,4 +1,4 @@
-#include "ui/dpi.h"
+#include "toolkit/dpi.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -49,13 +49,13 @@ void ExpectApart(const Named& rects, UINT dpi) {
 }
 
 TEST(Dpi, ScaleFollowsTheDpiFromTheDesignedNinetySix) {
-  EXPECT_EQ(ui::Scale(160, 96), 160);
-  EXPECT_EQ(ui::Scale(160, 120), 200);
-  EXPECT_EQ(ui::Scale(160, 144), 240);
-  EXPECT_EQ(ui::Scale(160, 192), 320);
-  EXPECT_EQ(ui::Scale(7, 120), 9);  // rounded, not cut
-  EXPECT_EQ(ui::Scale(-8, 144), -12);
-  RECT scaled = ui::ScaleRect({10, 20, 30, 40}, 144), expected = {15, 30, 45, 60};
+  EXPECT_EQ(toolkit::Scale(160, 96), 160);
+  EXPECT_EQ(toolkit::Scale(160, 120), 200);
+  EXPECT_EQ(toolkit::Scale(160, 144), 240);
+  EXPECT_EQ(toolkit::Scale(160, 192), 320);
+  EXPECT_EQ(toolkit::Scale(7, 120), 9);  // rounded, not cut
+  EXPECT_EQ(toolkit::Scale(-8, 144), -12);
+  RECT scaled = toolkit::ScaleRect({10, 20, 30, 40}, 144), expected = {15, 30, 45, 60};
   EXPECT_TRUE(EqualRect(&scaled, &expected));
 }
 
@@ -63,10 +63,10 @@ TEST(Dpi, WindowsAndFontsKnowTheirDpi) {
   platform::Window window(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                           GetModuleHandleW(nullptr), nullptr));
   ASSERT_TRUE(window);
-  UINT dpi = ui::WindowDpi(window.get());
+  UINT dpi = toolkit::WindowDpi(window.get());
   EXPECT_GE(dpi, 96u);
-  EXPECT_EQ(ui::WindowDpi(nullptr), ui::SystemDpi());
-  LOGFONTW normal = ui::MessageFont(96), doubled = ui::MessageFont(192);
+  EXPECT_EQ(toolkit::WindowDpi(nullptr), toolkit::SystemDpi());
+  LOGFONTW normal = toolkit::MessageFont(96), doubled = toolkit::MessageFont(192);
   ASSERT_NE(normal.lfHeight, 0);
   EXPECT_NEAR(doubled.lfHeight, normal.lfHeight * 2, 1);
   EXPECT_STREQ(doubled.lfFaceName, normal.lfFaceName);
@@ -88,7 +88,7 @@ TEST(MainLayout, EveryControlStaysInsideTheClientAreaApartFromTheOthersAndScales
   const SIZE designed = {784, 501};
   const ui::MainLayout base = ui::LayOutMainWindow(designed, 96);
   for (UINT dpi : kDpis) {
-    const SIZE client = {ui::Scale(designed.cx, dpi), ui::Scale(designed.cy, dpi)};
+    const SIZE client = {toolkit::Scale(designed.cx, dpi), toolkit::Scale(designed.cy, dpi)};
     const RECT area = {0, 0, client.cx, client.cy};
     const ui::MainLayout l = ui::LayOutMainWindow(client, dpi);
     const Named all = {{"navigation", l.navigation}, {"homeTitle", l.homeTitle}, {"homeText", l.homeText},
@@ -111,13 +111,13 @@ TEST(MainLayout, EveryControlStaysInsideTheClientAreaApartFromTheOthersAndScales
                 dpi);
     ExpectApart({{"navigation", l.navigation}, {"homeLists", l.homeLists}, {"totals", l.totals}}, dpi);
 
-    EXPECT_EQ(l.start.right - l.start.left, ui::Scale(160, dpi)) << dpi;
-    EXPECT_EQ(l.start.bottom - l.start.top, ui::Scale(32, dpi)) << dpi;
-    EXPECT_EQ(l.cancel.right - l.cancel.left, ui::Scale(96, dpi)) << dpi;
-    EXPECT_EQ(l.navigation.right, ui::Scale(132, dpi)) << dpi;
-    EXPECT_EQ(ui::ResultColumnWidth(0, dpi), ui::Scale(330, dpi));
-    EXPECT_EQ(ui::ResultColumnWidth(1, dpi), ui::Scale(260, dpi));
-    EXPECT_EQ(ui::MainWindowSize(dpi).cx, ui::Scale(800, dpi));
+    EXPECT_EQ(l.start.right - l.start.left, toolkit::Scale(160, dpi)) << dpi;
+    EXPECT_EQ(l.start.bottom - l.start.top, toolkit::Scale(32, dpi)) << dpi;
+    EXPECT_EQ(l.cancel.right - l.cancel.left, toolkit::Scale(96, dpi)) << dpi;
+    EXPECT_EQ(l.navigation.right, toolkit::Scale(132, dpi)) << dpi;
+    EXPECT_EQ(ui::ResultColumnWidth(0, dpi), toolkit::Scale(330, dpi));
+    EXPECT_EQ(ui::ResultColumnWidth(1, dpi), toolkit::Scale(260, dpi));
+    EXPECT_EQ(ui::MainWindowSize(dpi).cx, toolkit::Scale(800, dpi));
   }
   // Twice the DPI on twice the area is the same picture twice as large.
   const ui::MainLayout twice = ui::LayOutMainWindow({designed.cx * 2, designed.cy * 2}, 192);
@@ -138,14 +138,14 @@ TEST(MainLayout, AClientAreaTooSmallYieldsNoNegativeSizes) {
 
 TEST(DetailsLayout, TheListAndTheButtonStayInsideApartAndScale) {
   for (UINT dpi : kDpis) {
-    const SIZE client = {ui::Scale(624, dpi), ui::Scale(361, dpi)};
+    const SIZE client = {toolkit::Scale(624, dpi), toolkit::Scale(361, dpi)};
     const RECT area = {0, 0, client.cx, client.cy};
     const ui::DetailsLayout l = ui::LayOutDetailsWindow(client, dpi);
     EXPECT_TRUE(Inside(l.lines, area)) << dpi;
     EXPECT_TRUE(Inside(l.close, area)) << dpi;
     EXPECT_FALSE(Overlap(l.lines, l.close)) << dpi;
-    EXPECT_EQ(l.close.right - l.close.left, ui::Scale(96, dpi));
-    EXPECT_EQ(l.close.bottom - l.close.top, ui::Scale(28, dpi));
+    EXPECT_EQ(l.close.right - l.close.left, toolkit::Scale(96, dpi));
+    EXPECT_EQ(l.close.bottom - l.close.top, toolkit::Scale(28, dpi));
   }
   const ui::DetailsLayout tiny = ui::LayOutDetailsWindow({20, 20}, 192);
   EXPECT_GE(tiny.lines.bottom, tiny.lines.top);
@@ -174,30 +174,30 @@ TEST(MainWindowDpi, AChangeOfMonitorMovesTheWindowAndScalesControlsFontsAndColum
   std::optional<ui::MainWindow> window(std::in_place, GetModuleHandleW(nullptr), program.Path(), L"", actions);
   ASSERT_TRUE(window->Create());
   HWND hwnd = window->Handle();
-  EXPECT_EQ(window->Dpi(), ui::WindowDpi(hwnd));
+  EXPECT_EQ(window->Dpi(), toolkit::WindowDpi(hwnd));
   SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
   const UINT start = window->Dpi();
   const int startFont = FontHeight(window->StartButton());
 
   for (UINT dpi : {192u, 120u, 96u}) {
     // The system keeps a window within the largest size it can track.
-    RECT suggested = {40, 30, 40 + std::min(ui::Scale(800, dpi), GetSystemMetrics(SM_CXMAXTRACK)),
-                      30 + std::min(ui::Scale(560, dpi), GetSystemMetrics(SM_CYMAXTRACK))};
+    RECT suggested = {40, 30, 40 + std::min(toolkit::Scale(800, dpi), GetSystemMetrics(SM_CXMAXTRACK)),
+                      30 + std::min(toolkit::Scale(560, dpi), GetSystemMetrics(SM_CYMAXTRACK))};
     SendDpiChange(hwnd, dpi, suggested);
     EXPECT_EQ(window->Dpi(), dpi);
     RECT now;
     GetWindowRect(hwnd, &now);
     EXPECT_TRUE(EqualRect(&now, &suggested)) << dpi;
-    EXPECT_EQ(SizeOf(window->StartButton()).cx, ui::Scale(160, dpi)) << dpi;
-    EXPECT_EQ(SizeOf(window->StartButton()).cy, ui::Scale(32, dpi)) << dpi;
-    EXPECT_EQ(SizeOf(window->Navigation().Handle()).cx, ui::Scale(132, dpi)) << dpi;
-    EXPECT_EQ(ListView_GetColumnWidth(window->ResultList(), 0), ui::Scale(330, dpi)) << dpi;
+    EXPECT_EQ(SizeOf(window->StartButton()).cx, toolkit::Scale(160, dpi)) << dpi;
+    EXPECT_EQ(SizeOf(window->StartButton()).cy, toolkit::Scale(32, dpi)) << dpi;
+    EXPECT_EQ(SizeOf(window->Navigation().Handle()).cx, toolkit::Scale(132, dpi)) << dpi;
+    EXPECT_EQ(ListView_GetColumnWidth(window->ResultList(), 0), toolkit::Scale(330, dpi)) << dpi;
     EXPECT_NEAR(FontHeight(window->StartButton()), MulDiv(startFont, static_cast<int>(dpi), static_cast<int>(start)),
                 1)
         << dpi;
     EXPECT_EQ(FontHeight(window->ResultList()), FontHeight(window->StartButton())) << dpi;
     RECT image = window->Navigation().ImageRect(1);
-    EXPECT_EQ(image.top, ui::Scale(6, dpi) + ui::Scale(44, dpi)) << dpi;
+    EXPECT_EQ(image.top, toolkit::Scale(6, dpi) + toolkit::Scale(44, dpi)) << dpi;
     RECT list, client;
     GetWindowRect(window->ResultList(), &list);
     GetClientRect(hwnd, &client);
@@ -222,7 +222,7 @@ TEST(MainWindowDpi, TheSkinFontStaysAfterAChangeOfMonitor) {
   ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window->StartButton(), WM_GETFONT, 0, 0)),
                          sizeof(font), &font));
   EXPECT_STREQ(font.lfFaceName, L"Courier New");
-  EXPECT_NEAR(-font.lfHeight, -ui::MessageFont(120).lfHeight, 1);
+  EXPECT_NEAR(-font.lfHeight, -toolkit::MessageFont(120).lfHeight, 1);
   window.reset();
   MSG message;
   while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
@@ -232,14 +232,14 @@ TEST(MainWindowDpi, TheSkinFontStaysAfterAChangeOfMonitor) {
 TEST(DetailsWindowDpi, AChangeOfMonitorScalesTheButtonAndTheFont) {
   ui::DetailsWindow window(L"Chrome Cache - Result", {L"Erased file: C:\\a (1 bytes)"}, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
-  EXPECT_EQ(window.Dpi(), ui::WindowDpi(window.Handle()));
+  EXPECT_EQ(window.Dpi(), toolkit::WindowDpi(window.Handle()));
   const int font = FontHeight(window.CloseButton());
   const UINT start = window.Dpi();
-  RECT suggested = {10, 10, 10 + ui::Scale(640, 144), 10 + ui::Scale(400, 144)};
+  RECT suggested = {10, 10, 10 + toolkit::Scale(640, 144), 10 + toolkit::Scale(400, 144)};
   SendDpiChange(window.Handle(), 144, suggested);
   EXPECT_EQ(window.Dpi(), 144u);
-  EXPECT_EQ(SizeOf(window.CloseButton()).cx, ui::Scale(96, 144));
-  EXPECT_EQ(SizeOf(window.CloseButton()).cy, ui::Scale(28, 144));
+  EXPECT_EQ(SizeOf(window.CloseButton()).cx, toolkit::Scale(96, 144));
+  EXPECT_EQ(SizeOf(window.CloseButton()).cy, toolkit::Scale(28, 144));
   EXPECT_NEAR(FontHeight(window.Lines()), MulDiv(font, 144, static_cast<int>(start)), 1);
   RECT now;
   GetWindowRect(window.Handle(), &now);
@@ -250,13 +250,13 @@ TEST(SplashWindowDpi, TheStartUpWindowIsSizedForItsMonitor) {
   TempFolder program;
   ui::SplashWindow splash(GetModuleHandleW(nullptr), program.Path(), nullptr, nullptr);
   ASSERT_TRUE(splash.Create(false));
-  EXPECT_EQ(splash.Dpi(), ui::WindowDpi(splash.Handle()));
-  EXPECT_EQ(SizeOf(splash.Handle()).cx, ui::Scale(420, splash.Dpi()));
-  EXPECT_EQ(SizeOf(splash.Handle()).cy, ui::Scale(220, splash.Dpi()));
-  RECT suggested = {0, 0, ui::Scale(420, 192), ui::Scale(220, 192)};
+  EXPECT_EQ(splash.Dpi(), toolkit::WindowDpi(splash.Handle()));
+  EXPECT_EQ(SizeOf(splash.Handle()).cx, toolkit::Scale(420, splash.Dpi()));
+  EXPECT_EQ(SizeOf(splash.Handle()).cy, toolkit::Scale(220, splash.Dpi()));
+  RECT suggested = {0, 0, toolkit::Scale(420, 192), toolkit::Scale(220, 192)};
   SendDpiChange(splash.Handle(), 192, suggested);
   EXPECT_EQ(splash.Dpi(), 192u);
-  EXPECT_EQ(SizeOf(splash.Handle()).cx, ui::Scale(420, 192));
+  EXPECT_EQ(SizeOf(splash.Handle()).cx, toolkit::Scale(420, 192));
   splash.Unload();
 }
 

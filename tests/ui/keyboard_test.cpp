@@ -1,4 +1,4 @@
-#include "ui/keyboard.h"
+#include "toolkit/keyboard.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include "support/test_support.h"
 #include "ui/about_window.h"
 #include "ui/details_window.h"
-#include "ui/keyboard_support.h"
+#include "support/keyboard_support.h"
 #include "ui/main_commands.h"
 #include "ui/main_window.h"
 
@@ -21,22 +21,22 @@ using platform::WindowText;
 namespace {
 
 TEST(Mnemonics, TheDisplayedTextDropsTheMarksAndKeepsDoubledAmpersands) {
-  EXPECT_EQ(ui::WithoutMnemonic(L"&Start Cleaning >>"), L"Start Cleaning >>");
-  EXPECT_EQ(ui::WithoutMnemonic(L"File(&F)"), L"File(F)");
-  EXPECT_EQ(ui::WithoutMnemonic(L"Search && Erase"), L"Search & Erase");
-  EXPECT_EQ(ui::WithoutMnemonic(L"Satu&rday"), L"Saturday");
-  EXPECT_EQ(ui::WithoutMnemonic(L"trailing&"), L"trailing");
-  EXPECT_EQ(ui::WithoutMnemonic(L""), L"");
-  EXPECT_EQ(ui::WithoutMnemonic(L"plain"), L"plain");
+  EXPECT_EQ(toolkit::WithoutMnemonic(L"&Start Cleaning >>"), L"Start Cleaning >>");
+  EXPECT_EQ(toolkit::WithoutMnemonic(L"File(&F)"), L"File(F)");
+  EXPECT_EQ(toolkit::WithoutMnemonic(L"Search && Erase"), L"Search & Erase");
+  EXPECT_EQ(toolkit::WithoutMnemonic(L"Satu&rday"), L"Saturday");
+  EXPECT_EQ(toolkit::WithoutMnemonic(L"trailing&"), L"trailing");
+  EXPECT_EQ(toolkit::WithoutMnemonic(L""), L"");
+  EXPECT_EQ(toolkit::WithoutMnemonic(L"plain"), L"plain");
 
-  EXPECT_EQ(ui::MnemonicOf(L"&Start Cleaning >>"), L'S');
-  EXPECT_EQ(ui::MnemonicOf(L"Satu&rday"), L'R');
-  EXPECT_EQ(ui::MnemonicOf(L"File(&F)"), L'F');
+  EXPECT_EQ(toolkit::MnemonicOf(L"&Start Cleaning >>"), L'S');
+  EXPECT_EQ(toolkit::MnemonicOf(L"Satu&rday"), L'R');
+  EXPECT_EQ(toolkit::MnemonicOf(L"File(&F)"), L'F');
   // A doubled ampersand is a character, not a mark; the first lone one counts.
-  EXPECT_EQ(ui::MnemonicOf(L"Search && Erase"), 0);
-  EXPECT_EQ(ui::MnemonicOf(L"A && B &next"), L'N');
-  EXPECT_EQ(ui::MnemonicOf(L"trailing&"), 0);
-  EXPECT_EQ(ui::MnemonicOf(L"plain"), 0);
+  EXPECT_EQ(toolkit::MnemonicOf(L"Search && Erase"), 0);
+  EXPECT_EQ(toolkit::MnemonicOf(L"A && B &next"), L'N');
+  EXPECT_EQ(toolkit::MnemonicOf(L"trailing&"), 0);
+  EXPECT_EQ(toolkit::MnemonicOf(L"plain"), 0);
 }
 
 void DrainQuit() {
@@ -72,7 +72,7 @@ struct KeyboardMainWindow {
   ~KeyboardMainWindow() { DrainQuit(); }
   HWND Handle() const { return window->Handle(); }
   HWND Navigation() const { return window->Navigation().Handle(); }
-  bool Route(MSG message) { return ui::TranslateDialogKeys(message); }
+  bool Route(MSG message) { return toolkit::TranslateDialogKeys(message); }
 
   TempFolder program;
   std::vector<std::wstring> calls;
@@ -104,10 +104,10 @@ TEST(MainWindowKeys, TabVisitsTheNavigationTheResultsTheButtonsFromLeftToRightAn
 TEST(MainWindowKeys, LabelsShowTheirOwnTextAndNoTwoClaimOneLetterNorTheMenus) {
   KeyboardMainWindow main;
   ui::MainWindow& window = *main.window;
-  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.StartButton())), L"Start Cleaning >>");
-  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.CancelButton())), L"Cancel");
-  EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.PreviewButton())), L"Preview");
-  EXPECT_NE(ui::MnemonicOf(WindowText(window.StartButton())), 0);
+  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.StartButton())), L"Start Cleaning >>");
+  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.CancelButton())), L"Cancel");
+  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.PreviewButton())), L"Preview");
+  EXPECT_NE(toolkit::MnemonicOf(WindowText(window.StartButton())), 0);
   EXPECT_EQ(SharedMnemonics(main.Handle()), std::vector<std::wstring>{});
   auto controls = Mnemonics(main.Handle());
   HMENU bar = GetMenu(main.Handle());
@@ -115,7 +115,7 @@ TEST(MainWindowKeys, LabelsShowTheirOwnTextAndNoTwoClaimOneLetterNorTheMenus) {
   for (int i = 0; i < GetMenuItemCount(bar); ++i) {
     wchar_t text[64] = L"";
     GetMenuStringW(bar, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-    wchar_t letter = ui::MnemonicOf(text);
+    wchar_t letter = toolkit::MnemonicOf(text);
     EXPECT_NE(letter, 0) << text;
     EXPECT_EQ(controls.count(letter), 0u) << text;
   }
@@ -145,8 +145,8 @@ TEST(MainWindowKeys, EnterStartsTheCleaningOnTheStatusPageOnlyAndEscapeLeavesEve
 TEST(MainWindowKeys, AltLettersPressTheButtonsOfTheShownPage) {
   KeyboardMainWindow main;
   ui::MainWindow& window = *main.window;
-  const wchar_t start = ui::MnemonicOf(WindowText(window.StartButton()));
-  const wchar_t preview = ui::MnemonicOf(WindowText(window.PreviewButton()));
+  const wchar_t start = toolkit::MnemonicOf(WindowText(window.StartButton()));
+  const wchar_t preview = toolkit::MnemonicOf(WindowText(window.PreviewButton()));
   // Hidden with the status page, the buttons take no letter.
   EXPECT_TRUE(main.Route(AltLetter(main.Navigation(), start)));
   EXPECT_EQ(main.calls, std::vector<std::wstring>{});
@@ -186,13 +186,13 @@ TEST(MainWindowKeys, MessagesOfOtherWindowsAreNotTakenAndADestroyedWindowIsForgo
                                          GetModuleHandleW(nullptr), nullptr));
   ASSERT_TRUE(other);
   MSG message = KeyDown(other.get(), VK_TAB);
-  EXPECT_FALSE(ui::TranslateDialogKeys(message));
+  EXPECT_FALSE(toolkit::TranslateDialogKeys(message));
   HWND handle = main->Handle();
   message = KeyDown(handle, VK_TAB);
-  EXPECT_TRUE(ui::TranslateDialogKeys(message));
+  EXPECT_TRUE(toolkit::TranslateDialogKeys(message));
   main.reset();
   message = KeyDown(handle, VK_TAB);
-  EXPECT_FALSE(ui::TranslateDialogKeys(message));
+  EXPECT_FALSE(toolkit::TranslateDialogKeys(message));
 }
 
 TEST(MainWindowKeys, TheFocusComesBackToTheControlTheUserLeft) {
@@ -223,8 +223,8 @@ TEST(DetailsWindowKeys, TabEnterEscapeAndTheCloseLetterAllWork) {
     ui::DetailsWindow window(L"Chrome Cache - Result", {L"Erased file: C:\\a (1 bytes)"}, L"");
     ASSERT_TRUE(window.Create(nullptr, false));
     EXPECT_EQ(TabOrder(window.Handle(), window.Lines()), (std::vector<HWND>{window.Lines(), window.CloseButton()}));
-    EXPECT_EQ(ui::WithoutMnemonic(WindowText(window.CloseButton())), L"Close");
-    EXPECT_EQ(ui::MnemonicOf(WindowText(window.CloseButton())), L'C');
+    EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.CloseButton())), L"Close");
+    EXPECT_EQ(toolkit::MnemonicOf(WindowText(window.CloseButton())), L'C');
     EXPECT_EQ(SharedMnemonics(window.Handle()), std::vector<std::wstring>{});
     EXPECT_TRUE(Feed(window.Handle(), key(window.Lines())));
     EXPECT_EQ(window.Handle(), nullptr);

@@ -9,7 +9,7 @@
 #include "support/seeded_profile.h"
 #include "support/snapshot.h"
 #include "ui/details_window.h"
-#include "ui/keyboard.h"
+#include "toolkit/keyboard.h"
 #include "ui/main_commands.h"
 #include "ui/main_window.h"
 
@@ -142,7 +142,7 @@ TEST(PreviewCommand, EnterInTheResultListOpensTheSelectedRowAndStartsNoCleaning)
   ListView_SetItemState(preview.List(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   // As the program's message loop hands a key on.
   MSG enter = {preview.List(), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
-  EXPECT_TRUE(ui::TranslateDialogKeys(enter));
+  EXPECT_TRUE(toolkit::TranslateDialogKeys(enter));
   ASSERT_EQ(preview.shown.size(), 1u);
   EXPECT_EQ(preview.shown[0].title, L"Custom Item - Preview");
   EXPECT_EQ(ListView_GetItemCount(preview.List()), 3);

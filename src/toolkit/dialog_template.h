@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-namespace ui {
+namespace toolkit {
 
 constexpr WORD kButtonClass = 0x0080;
 constexpr WORD kEditClass = 0x0081;
@@ -78,4 +78,4 @@ class DialogTemplate {
   std::vector<WORD> words_;
 };
 
-}  // namespace ui
+}  // namespace toolkit

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace ui {
+namespace toolkit {
 
 // The label as displayed: every lone '&' removed, "&&" shown as '&'.
 std::wstring WithoutMnemonic(std::wstring_view label);
@@ -37,4 +37,4 @@ class FocusKeeper {
   HWND control_ = nullptr;
 };
 
-}  // namespace ui
+}  // namespace toolkit

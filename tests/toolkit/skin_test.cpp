@@ -1,4 +1,4 @@
-#include "ui/skin.h"
+#include "toolkit/skin.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
@@ -8,7 +8,7 @@
 #include "platform/handles.h"
 #include "shipped_skin.h"
 #include "support/test_support.h"
-#include "ui/dialog_template.h"
+#include "toolkit/dialog_template.h"
 
 using namespace testing_support;
 
@@ -20,11 +20,11 @@ INT_PTR CALLBACK PlainDialog(HWND, UINT message, WPARAM, LPARAM) { return messag
 
 // A hidden dialog that knows nothing of skins, with a list view added the way the main window adds one.
 platform::Window MakeDialog() {
-  ui::DialogTemplate dialog(WS_POPUP | WS_CAPTION, 200, 120, L"Plain");
-  dialog.Item(ui::kStaticClass, SS_LEFT, L"Label", 10, 10, 80, 10, kStaticId);
-  dialog.Item(ui::kButtonClass, BS_GROUPBOX, L"Group", 10, 24, 180, 40, kGroupId);
-  dialog.Item(ui::kEditClass, WS_BORDER, L"edit", 10, 70, 80, 12, kEditId);
-  dialog.Item(ui::kButtonClass, BS_PUSHBUTTON, L"OK", 100, 70, 40, 14, kButtonId);
+  toolkit::DialogTemplate dialog(WS_POPUP | WS_CAPTION, 200, 120, L"Plain");
+  dialog.Item(toolkit::kStaticClass, SS_LEFT, L"Label", 10, 10, 80, 10, kStaticId);
+  dialog.Item(toolkit::kButtonClass, BS_GROUPBOX, L"Group", 10, 24, 180, 40, kGroupId);
+  dialog.Item(toolkit::kEditClass, WS_BORDER, L"edit", 10, 70, 80, 12, kEditId);
+  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON, L"OK", 100, 70, 40, 14, kButtonId);
   platform::Window window(
       CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, PlainDialog, 0));
   INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_LISTVIEW_CLASSES};
@@ -44,8 +44,8 @@ COLORREF BrushColour(LRESULT brush) {
   return logBrush.lbColor;
 }
 
-ui::Skin Colourful() {
-  ui::Skin skin;
+toolkit::Skin Colourful() {
+  toolkit::Skin skin;
   skin.background = RGB(0x10, 0x20, 0x30);
   skin.text = RGB(0x40, 0x50, 0x60);
   skin.accent = RGB(0x70, 0x80, 0x90);
@@ -84,15 +84,15 @@ LRESULT ColourMessage(HWND dialog, UINT message, HDC dc, WORD control) {
 }
 
 TEST(SkinFile, ColoursAreHashAndSixHexDigits) {
-  EXPECT_EQ(ui::ParseColour(L"#FF8000"), RGB(0xFF, 0x80, 0x00));
-  EXPECT_EQ(ui::ParseColour(L"#a0b1c2"), RGB(0xA0, 0xB1, 0xC2));
+  EXPECT_EQ(toolkit::ParseColour(L"#FF8000"), RGB(0xFF, 0x80, 0x00));
+  EXPECT_EQ(toolkit::ParseColour(L"#a0b1c2"), RGB(0xA0, 0xB1, 0xC2));
   for (const wchar_t* bad : {L"", L"FF8000", L"#FF800", L"#FF80001", L"#GG0000", L"# F8000", L"0xFF8000"}) {
-    EXPECT_FALSE(ui::ParseColour(bad)) << bad;
+    EXPECT_FALSE(toolkit::ParseColour(bad)) << bad;
   }
 }
 
 TEST(SkinFile, GoodFileSetsEveryValue) {
-  ui::Skin skin = ui::ParseSkin(
+  toolkit::Skin skin = toolkit::ParseSkin(
       "; comment\r\n# another\r\n[skin]\r\nBackground = #102030\r\ntext=#405060\r\n  accent=#708090  \r\n"
       "field=#A0B0C0\nfont = Courier New \r\nFontSize=12");
   EXPECT_EQ(skin.background, RGB(0x10, 0x20, 0x30));
@@ -104,7 +104,7 @@ TEST(SkinFile, GoodFileSetsEveryValue) {
 }
 
 TEST(SkinFile, MalformedValuesAreIgnoredOneByOne) {
-  ui::Skin skin = ui::ParseSkin(
+  toolkit::Skin skin = toolkit::ParseSkin(
       "background=#12345\r\ntext=#010203\r\nfontsize=200\r\nfontsize=abc\r\nfontsize=5\r\nfont=\r\n"
       "font=A face name far longer than a font face may be\r\naccent\r\nunknown=#FFFFFF\r\n=#FFFFFF\r\n"
       "field=#0A0B0C\r\n");
@@ -116,12 +116,12 @@ TEST(SkinFile, MalformedValuesAreIgnoredOneByOne) {
   EXPECT_EQ(skin.fontFace, L"");
 
   // A later good line still counts after a bad one for the same key.
-  EXPECT_EQ(ui::ParseSkin("fontsize=x\nfontsize=9\n").fontPoints, 9);
-  EXPECT_EQ(ui::ParseSkin("background=red\nbackground=#000001\n").background, RGB(0, 0, 1));
+  EXPECT_EQ(toolkit::ParseSkin("fontsize=x\nfontsize=9\n").fontPoints, 9);
+  EXPECT_EQ(toolkit::ParseSkin("background=red\nbackground=#000001\n").background, RGB(0, 0, 1));
 }
 
 TEST(SkinFile, ShippedSkinSetsEveryValue) {
-  ui::Skin skin = ui::ParseSkin(kShippedSkin);
+  toolkit::Skin skin = toolkit::ParseSkin(kShippedSkin);
   EXPECT_TRUE(skin.background && skin.text && skin.accent && skin.field);
   EXPECT_FALSE(skin.fontFace.empty());
   EXPECT_GT(skin.fontPoints, 0);
@@ -129,10 +129,10 @@ TEST(SkinFile, ShippedSkinSetsEveryValue) {
 
 TEST(SkinFile, LoadReadsTheFileAndMissingFileGivesNothing) {
   TempFolder folder;
-  EXPECT_FALSE(ui::LoadSkin(folder / L"none.skn"));
-  WriteText(ui::SkinFile(folder.Path()), "text=#010203\r\n");
-  EXPECT_EQ(ui::SkinFile(folder.Path()), folder.Path() + L"\\skins\\frmmain.skn");
-  std::optional<ui::Skin> skin = ui::LoadSkin(ui::SkinFile(folder.Path()));
+  EXPECT_FALSE(toolkit::LoadSkin(folder / L"none.skn"));
+  WriteText(toolkit::SkinFile(folder.Path()), "text=#010203\r\n");
+  EXPECT_EQ(toolkit::SkinFile(folder.Path()), folder.Path() + L"\\skins\\frmmain.skn");
+  std::optional<toolkit::Skin> skin = toolkit::LoadSkin(toolkit::SkinFile(folder.Path()));
   ASSERT_TRUE(skin);
   EXPECT_EQ(skin->text, RGB(1, 2, 3));
 }
@@ -146,7 +146,7 @@ TEST(SkinApply, MissingFileLeavesThePlainLook) {
   LRESULT plain = ColourMessage(dialog.get(), WM_CTLCOLORSTATIC, canvas.Get(), kStaticId);
   COLORREF plainText = GetTextColor(canvas.Get());
 
-  ui::ApplySkinFile(dialog.get(), folder.Path());
+  toolkit::ApplySkinFile(dialog.get(), folder.Path());
   EXPECT_EQ(FontOf(GetDlgItem(dialog.get(), kStaticId)), font);
   SetTextColor(canvas.Get(), RGB(1, 1, 1));
   EXPECT_EQ(ColourMessage(dialog.get(), WM_CTLCOLORSTATIC, canvas.Get(), kStaticId), plain);
@@ -156,7 +156,7 @@ TEST(SkinApply, MissingFileLeavesThePlainLook) {
 TEST(SkinApply, DialogGetsTheFontAndColoursWithoutCooperating) {
   platform::Window dialog = MakeDialog();
   ASSERT_TRUE(dialog);
-  ui::ApplySkin(dialog.get(), Colourful());
+  toolkit::ApplySkin(dialog.get(), Colourful());
 
   HFONT font = FontOf(GetDlgItem(dialog.get(), kStaticId));
   LOGFONTW logFont{};
@@ -200,9 +200,9 @@ TEST(SkinApply, ColoursOnlySkinKeepsTheFontAndLeavesFieldsAlone) {
   Canvas canvas;
   HFONT font = FontOf(GetDlgItem(dialog.get(), kStaticId));
   LRESULT plainField = ColourMessage(dialog.get(), WM_CTLCOLOREDIT, canvas.Get(), kEditId);
-  ui::Skin skin;
+  toolkit::Skin skin;
   skin.text = RGB(9, 8, 7);
-  ui::ApplySkin(dialog.get(), skin);
+  toolkit::ApplySkin(dialog.get(), skin);
   EXPECT_EQ(FontOf(GetDlgItem(dialog.get(), kStaticId)), font);
   EXPECT_EQ(ColourMessage(dialog.get(), WM_CTLCOLOREDIT, canvas.Get(), kEditId), plainField);
   EXPECT_EQ(GetTextColor(canvas.Get()), RGB(9, 8, 7));
@@ -213,13 +213,13 @@ TEST(SkinApply, ApplyingAgainReplacesAndFreesTheEarlierSkin) {
   ASSERT_TRUE(dialog);
   HFONT original = FontOf(GetDlgItem(dialog.get(), kStaticId));
   Canvas canvas;
-  ui::ApplySkin(dialog.get(), Colourful());
+  toolkit::ApplySkin(dialog.get(), Colourful());
   HFONT firstFont = FontOf(GetDlgItem(dialog.get(), kStaticId));
   LRESULT firstBrush = ColourMessage(dialog.get(), WM_CTLCOLORSTATIC, canvas.Get(), kStaticId);
 
-  ui::Skin second;
+  toolkit::Skin second;
   second.background = RGB(1, 2, 3);
-  ui::ApplySkin(dialog.get(), second);
+  toolkit::ApplySkin(dialog.get(), second);
   EXPECT_EQ(BrushColour(ColourMessage(dialog.get(), WM_CTLCOLORSTATIC, canvas.Get(), kStaticId)), RGB(1, 2, 3));
   EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(firstBrush)), 0u);
   EXPECT_EQ(GetObjectType(firstFont), 0u);
@@ -231,7 +231,7 @@ TEST(SkinApply, DestroyingSkinnedWindowsFreesTheirGdiObjects) {
   for (int round = 0; round < 5; ++round) {
     platform::Window dialog = MakeDialog();
     ASSERT_TRUE(dialog);
-    ui::ApplySkin(dialog.get(), Colourful());
+    toolkit::ApplySkin(dialog.get(), Colourful());
     Canvas canvas;
     HGDIOBJ brush = reinterpret_cast<HGDIOBJ>(ColourMessage(dialog.get(), WM_CTLCOLORSTATIC, canvas.Get(), kStaticId));
     HGDIOBJ field = reinterpret_cast<HGDIOBJ>(ColourMessage(dialog.get(), WM_CTLCOLOREDIT, canvas.Get(), kEditId));

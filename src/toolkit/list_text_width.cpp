@@ -1,10 +1,10 @@
-#include "keeplists/list_text_width.h"
+#include "toolkit/list_text_width.h"
 
 #include <algorithm>
 
 #include "platform/handles.h"
 
-namespace keeplists {
+namespace toolkit {
 
 namespace {
 
@@ -54,4 +54,4 @@ std::int32_t ListTextWidth(HWND list) {
 
 void ResetHorizontalExtent(HWND list) { SendMessageW(list, LB_SETHORIZONTALEXTENT, ListTextWidth(list), 0); }
 
-}  // namespace keeplists
+}  // namespace toolkit

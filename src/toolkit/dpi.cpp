@@ -1,6 +1,6 @@
-#include "ui/dpi.h"
+#include "toolkit/dpi.h"
 
-namespace ui {
+namespace toolkit {
 
 namespace {
 
@@ -54,4 +54,4 @@ UINT MoveToSuggestedRect(HWND window, WPARAM wParam, LPARAM lParam) {
   return dpi ? dpi : kDesignDpi;
 }
 
-}  // namespace ui
+}  // namespace toolkit

@@ -1,4 +1,4 @@
-#include "ui/keyboard.h"
+#include "toolkit/keyboard.h"
 
 #include <commctrl.h>
 
@@ -6,7 +6,7 @@
 #include <cwctype>
 #include <vector>
 
-namespace ui {
+namespace toolkit {
 
 namespace {
 
@@ -94,4 +94,4 @@ bool FocusKeeper::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam
   }
 }
 
-}  // namespace ui
+}  // namespace toolkit

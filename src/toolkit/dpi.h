@@ -4,7 +4,7 @@
 // goes through Scale, and fonts are made for the window's DPI.
 #include <windows.h>
 
-namespace ui {
+namespace toolkit {
 
 constexpr UINT kDesignDpi = 96;
 
@@ -23,4 +23,4 @@ LOGFONTW MessageFont(UINT dpi);
 // suggests in lParam.
 UINT MoveToSuggestedRect(HWND window, WPARAM wParam, LPARAM lParam);
 
-}  // namespace ui
+}  // namespace toolkit

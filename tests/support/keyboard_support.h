@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/window_text.h"
-#include "ui/keyboard.h"
+#include "toolkit/keyboard.h"
 
 namespace testing_support {
 
@@ -44,7 +44,7 @@ inline std::map<wchar_t, std::vector<std::wstring>> Mnemonics(HWND window) {
         bool label = _wcsicmp(kind.c_str(), L"Button") == 0 ||
                      (_wcsicmp(kind.c_str(), L"Static") == 0 && !(GetWindowLongW(child, GWL_STYLE) & SS_NOPREFIX));
         std::wstring text = platform::WindowText(child);
-        if (wchar_t letter = label ? ui::MnemonicOf(text) : 0) {
+        if (wchar_t letter = label ? toolkit::MnemonicOf(text) : 0) {
           (*reinterpret_cast<std::map<wchar_t, std::vector<std::wstring>>*>(out))[letter].push_back(text);
         }
         return TRUE;

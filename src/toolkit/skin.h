@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace ui {
+namespace toolkit {
 
 struct Skin {
   std::optional<COLORREF> background;
@@ -45,4 +45,4 @@ void ApplySkin(HWND window, const Skin& skin);
 // plain look.
 void ApplySkinFile(HWND window, const std::wstring& programFolder);
 
-}  // namespace ui
+}  // namespace toolkit

@@ -1,4 +1,4 @@
-#include "ui/skin.h"
+#include "toolkit/skin.h"
 
 #include <commctrl.h>
 
@@ -7,9 +7,9 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
-#include "ui/dpi.h"
+#include "toolkit/dpi.h"
 
-namespace ui {
+namespace toolkit {
 
 namespace {
 
@@ -249,4 +249,4 @@ void ApplySkinFile(HWND window, const std::wstring& programFolder) {
   if (std::optional<Skin> skin = LoadSkin(SkinFile(programFolder))) ApplySkin(window, *skin);
 }
 
-}  // namespace ui
+}  // namespace toolkit

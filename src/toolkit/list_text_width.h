@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace keeplists {
+namespace toolkit {
 
 // The item's text; empty for an index the list does not hold.
 std::wstring ListItemText(HWND list, LRESULT index);
@@ -16,4 +16,4 @@ std::int32_t ListTextWidth(HWND list);
 // Sets the list's horizontal scroll extent to ListTextWidth(list).
 void ResetHorizontalExtent(HWND list);
 
-}  // namespace keeplists
+}  // namespace toolkit
