@@ -43,18 +43,20 @@ std::wstring ClearTracksCommand(const wchar_t* argument) {
   return std::wstring(L"RunDll32.exe InetCpl.cpl,ClearMyTracksByProcess ") + argument;
 }
 
-void ClearTracksAndWait(engine::ItemContext& context, const wchar_t* argument) {
-  if (CanClearTracks()) engine::RunAndWait(context.erase, context.view, ClearTracksCommand(argument));
+void ClearTracksAndWait(run::ItemContext& context, const wchar_t* argument) {
+  if (CanClearTracks()) {
+    engine::RunAndWait(context.erase, ClearTracksCommand(argument), [&] { context.view.FocusMainWindow(); });
+  }
 }
 
-void ClearTracksMinimised(engine::ItemContext& context, const wchar_t* argument) {
+void ClearTracksMinimised(run::ItemContext& context, const wchar_t* argument) {
   if (CanClearTracks() && context.erase.Perform(ClearTracksCommand(argument))) {
     engine::StartProcess(ClearTracksCommand(argument), SW_SHOWMINIMIZED);
   }
 }
 
 // The typed-address key comes back holding exactly the kept addresses, as "url1", "url2", ...
-void ResetTypedAddresses(engine::ItemContext& context) {
+void ResetTypedAddresses(run::ItemContext& context) {
   context.AddKeys(allerase::DeleteRegistryKey(context.erase, HKEY_CURRENT_USER, kTypedUrls));
   std::vector<std::wstring> kept = keeplists::LoadKeptUrls(context.programFolder);
   std::wstring key = std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls;
@@ -65,20 +67,20 @@ void ResetTypedAddresses(engine::ItemContext& context) {
 }
 
 // Every cookie file except those on the keep list.
-void PurgeCookies(engine::ItemContext& context) {
+void PurgeCookies(run::ItemContext& context) {
   std::wstring folder = regfun::ResolveShellFolder(L"Cookies");
   if (!IsFullPath(folder)) return;
   std::vector<std::wstring> kept = keeplists::ReadLines(keeplists::CookieKeepListFile(context.programFolder));
   context.AddBytes(allerase::EraseFilesInFolderExcept(context.erase, folder, kept));
 }
 
-void ClearUrlHistory(engine::ItemContext& context) {
+void ClearUrlHistory(run::ItemContext& context) {
   if (!context.erase.Perform(L"Clear Internet Explorer's history store")) return;
   keeplists::CURLHistory history;
   history.Clear();
 }
 
-void ClearIeHistory(engine::ItemContext& context) {
+void ClearIeHistory(run::ItemContext& context) {
   if (context.values.windowsVersion.rfind(L"6", 0) != 0) {
     ClearUrlHistory(context);
   } else {
@@ -86,31 +88,31 @@ void ClearIeHistory(engine::ItemContext& context) {
   }
 }
 
-void EraseCacheFolder(engine::ItemContext& context) {
+void EraseCacheFolder(run::ItemContext& context) {
   std::wstring cache = regfun::ResolveShellFolder(L"Cache");
   if (IsFullPath(cache)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, cache));
 }
 
-void ClearIeCache(engine::ItemContext& context) {
+void ClearIeCache(run::ItemContext& context) {
   EraseCacheFolder(context);
   if (context.values.ieMajorVersion > 6) ClearTracksAndWait(context, L"8 ");
 }
 
-void ClearAolCache(engine::ItemContext& context) {
+void ClearAolCache(run::ItemContext& context) {
   EraseCacheFolder(context);
   if (context.values.ieMajorVersion > 6) ClearTracksMinimised(context, L"8 ");
 }
 
-void ClearAolHistory(engine::ItemContext& context) {
+void ClearAolHistory(run::ItemContext& context) {
   ClearUrlHistory(context);
   if (context.values.ieMajorVersion > 6) ClearTracksMinimised(context, L"1");
 }
 
-void RecreateShellFolder(engine::ItemContext& context, const std::wstring& folder) {
+void RecreateShellFolder(run::ItemContext& context, const std::wstring& folder) {
   if (IsFullPath(folder)) context.AddBytes(allerase::RecreateFolder(context.erase, folder));
 }
 
-void RecreateFavorites(engine::ItemContext& context) {
+void RecreateFavorites(run::ItemContext& context) {
   RecreateShellFolder(context, regfun::ResolveShellFolder(L"Favorites"));
 }
 
@@ -139,7 +141,7 @@ void ClearFormDataWithKeystrokes() {
   }
 }
 
-void ClearFormData(engine::ItemContext& context) {
+void ClearFormData(run::ItemContext& context) {
   if (context.values.ieMajorVersion > 6) {
     ClearTracksAndWait(context, L"16");
     ClearTracksAndWait(context, L"32");
@@ -150,11 +152,11 @@ void ClearFormData(engine::ItemContext& context) {
   context.view.FocusMainWindow();
 }
 
-void RequireIe9(engine::ItemContext& context) {
+void RequireIe9(run::ItemContext& context) {
   if (context.values.ieMajorVersion < 9) context.outcome = kOnlyIe9;
 }
 
-void RecreateDownloadFolders(engine::ItemContext& context) {
+void RecreateDownloadFolders(run::ItemContext& context) {
   if (context.values.ieMajorVersion < 9) {
     context.outcome = kOnlyIe9;
     return;
@@ -167,7 +169,7 @@ void RecreateDownloadFolders(engine::ItemContext& context) {
 }
 
 // The index files are always in use while Windows runs: they go at the next restart.
-void ScheduleIndexFiles(engine::ItemContext& context) {
+void ScheduleIndexFiles(run::ItemContext& context) {
   const struct {
     const wchar_t* shellFolder;
     const wchar_t* suffix;
@@ -186,7 +188,7 @@ void ScheduleIndexFiles(engine::ItemContext& context) {
   context.outcome = L"Need to reboot your computer!";
 }
 
-void ClearInPrivateFilter(engine::ItemContext& context) {
+void ClearInPrivateFilter(run::ItemContext& context) {
   if (context.values.ieMajorVersion < 8) return;
   wchar_t profile[MAX_PATH] = L"";
   DWORD n = GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
@@ -197,7 +199,7 @@ void ClearInPrivateFilter(engine::ItemContext& context) {
   RecreateShellFolder(context, context.values.appDataFolder + L"\\Microsoft\\Windows\\PrivacIE");
 }
 
-void ResetAddOns(engine::ItemContext& context) {
+void ResetAddOns(run::ItemContext& context) {
   if (context.values.ieMajorVersion < 7) return;
   ClearTracksAndWait(context, L"4351 ");
   context.AddKeys(15);

@@ -1,17 +1,73 @@
 #include "catalogue/catalogue.h"
 
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+
 namespace catalogue {
 
-std::vector<Stage> RunStages() {
-  return {{BrowserItems()}, {WindowsItems()}, {MessengerItems()}, {OfficeItems(), PrepareOfficeItems}, {MailItems()}};
-}
+namespace {
+
+// A family of built-in items, after a preparation that opens no row.
+struct Family {
+  std::span<const Item> (*items)();
+  StepCall prepare = nullptr;
+};
+
+constexpr Family kFamilies[] = {
+    {BrowserItems}, {WindowsItems}, {MessengerItems}, {OfficeItems, PrepareOfficeItems}, {MailItems}};
+
+class ItemsStage : public run::Stage {
+ public:
+  explicit ItemsStage(const Family& family) : family_(family) {}
+
+  void Run(run::ItemContext& context) const override {
+    if (family_.prepare) family_.prepare(context);
+    for (const Item& item : family_.items()) {
+      if (context.erase.Stopped()) return;
+      // Read when the item is reached, so a switch changed during the run counts for the items ahead.
+      if (Runs(item, context)) {
+        context.view.PumpMessages();
+        context.BeginItem(item.section, item.key, item.label);
+        for (const Step& step : item.steps) {
+          if (context.erase.Stopped()) break;
+          RunStep(step, context);
+        }
+        context.EndItem();
+      }
+      if (item.progress != kNoProgress) context.SetProgress(item.progress);
+    }
+  }
+
+ private:
+  const Family& family_;
+};
+
+}  // namespace
 
 std::vector<const Item*> RunOrder() {
   std::vector<const Item*> order;
-  for (const Stage& stage : RunStages()) {
-    for (const Item& item : stage.items) order.push_back(&item);
+  for (const Family& family : kFamilies) {
+    for (const Item& item : family.items()) order.push_back(&item);
   }
   return order;
+}
+
+bool IsOn(const Item& item, const std::wstring& settingsFile) {
+  std::wstring flag = inifun::ReadIniValue(settingsFile, item.section, item.key);
+  return item.rule == FlagRule::NumberOne ? inifun::FlagTest(flag) : inifun::RunTest(flag);
+}
+
+bool Runs(const Item& item, const run::ItemContext& context) {
+  if (context.choice) return context.choice(item.section, item.key);
+  return IsOn(item, settings::SettingsFile(context.programFolder));
+}
+
+run::Stages Stages() {
+  run::Stages stages;
+  for (const Family& family : kFamilies) stages.push_back(std::make_unique<ItemsStage>(family));
+  stages.push_back(CustomItemsStage());
+  stages.push_back(PluginStage());
+  return stages;
 }
 
 }  // namespace catalogue

@@ -1,10 +1,13 @@
 #pragma once
 // The built-in cleaning items: for each, its flag in the settings file, the label of its result
 // row, the progress value set after it and its erasure steps.
+#include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "catalogue/steps.h"
+#include "run/stage.h"
 
 namespace catalogue {
 
@@ -30,18 +33,24 @@ std::span<const Item> OfficeItems();
 std::span<const Item> MailItems();
 
 // Learns which generation of the office suite is installed, once per run, before its items.
-void PrepareOfficeItems(engine::ItemContext& context);
-
-// A stretch of items the run walks in order, after an optional preparation that opens no row.
-struct Stage {
-  std::span<const Item> items;
-  StepCall prepare = nullptr;
-};
-
-// Browsers, Windows, messengers, office suite, mail programs.
-std::vector<Stage> RunStages();
+void PrepareOfficeItems(run::ItemContext& context);
 
 // Every built-in item in the order the run reaches them.
 std::vector<const Item*> RunOrder();
+
+// The custom files and folders, as the run and the selection window name them.
+constexpr Item kCustomItem{L"Custom", L"Custom", L"Custom Item"};
+
+// Whether the item is switched on in the settings file: the one test that the run, the console
+// program's list and the check for running browsers share.
+bool IsOn(const Item& item, const std::wstring& settingsFile);
+// Whether the item runs in this call: chosen for it, or else switched on.
+bool Runs(const Item& item, const run::ItemContext& context);
+
+// The stages of a run in their order: the built-in items of the browsers, Windows, the messengers,
+// the office suite and the mail programs, then the custom files and folders, then the plug-ins.
+run::Stages Stages();
+std::unique_ptr<const run::Stage> CustomItemsStage();
+std::unique_ptr<const run::Stage> PluginStage();
 
 }  // namespace catalogue

@@ -15,13 +15,13 @@ std::wstring FolderFromRegistry(const wchar_t* path, const wchar_t* valueName) {
 }
 
 // Yahoo! Messenger keeps its profiles beside its help folder.
-void EraseYahooProfiles(engine::ItemContext& context) {
+void EraseYahooProfiles(run::ItemContext& context) {
   std::wstring help = FolderFromRegistry(
       L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\TypeLib\\{2B323CCC-50E3-11D3-9466-00A0C9700498}\\1.0\\HELPDIR", L"");
   if (IsFullPath(help)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, help + L"Profiles"));
 }
 
-void EraseMailAccounts(engine::ItemContext& context) {
+void EraseMailAccounts(run::ItemContext& context) {
   std::wstring store = FolderFromRegistry(L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Mail", L"Store Root");
   if (IsFullPath(store)) {
     context.AddBytes(allerase::EraseFilesByExtensionInTree(context.erase, store, L"oeaccount"));

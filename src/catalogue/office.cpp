@@ -50,7 +50,7 @@ bool MadeFor(Versions versions, const std::wstring& version) {
   return false;
 }
 
-void RunVersionedStep(const VersionedStep& step, engine::ItemContext& context) {
+void RunVersionedStep(const VersionedStep& step, run::ItemContext& context) {
   const std::wstring& version = context.run.officeVersion;
   if (!MadeFor(step.versions, version)) return;
   if (version.empty()) {
@@ -68,7 +68,7 @@ void RunVersionedStep(const VersionedStep& step, engine::ItemContext& context) {
 }
 
 template <const auto& Steps>
-void RunVersioned(engine::ItemContext& context) {
+void RunVersioned(run::ItemContext& context) {
   for (const VersionedStep& step : Steps) RunVersionedStep(step, context);
 }
 
@@ -184,7 +184,7 @@ const Item kOfficeItems[] = {
 
 std::span<const Item> OfficeItems() { return kOfficeItems; }
 
-void PrepareOfficeItems(engine::ItemContext& context) {
+void PrepareOfficeItems(run::ItemContext& context) {
   // Asking the suite starts its automation server, a process a preview must not start: a preview
   // lists only the suite's version-independent keys.
   if (context.erase.Previewing()) return;

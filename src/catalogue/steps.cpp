@@ -2,6 +2,7 @@
 
 #include "engine/allerase.h"
 #include "engine/regfun.h"
+#include "platform/files.h"
 
 namespace catalogue {
 
@@ -39,7 +40,7 @@ HKEY RootOf(Hive hive) {
   return nullptr;
 }
 
-std::wstring BaseFolder(Base base, const engine::ItemContext& context) {
+std::wstring BaseFolder(Base base, const run::ItemContext& context) {
   std::wstring folder;
   switch (base) {
     case Base::Absolute: return L"";
@@ -49,16 +50,14 @@ std::wstring BaseFolder(Base base, const engine::ItemContext& context) {
     case Base::Documents: folder = regfun::ResolveShellFolder(L"Personal"); break;
     case Base::NetscapeProfiles: {
       std::wstring nsb = context.values.appDataFolder + L"\\Netscape\\NSB\\Profiles";
-      DWORD attributes = GetFileAttributesW(nsb.c_str());
-      bool exists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-      folder = exists ? nsb : context.values.appDataFolder + L"\\Netscape\\Navigator\\Profiles";
+      folder = platform::FolderExists(nsb) ? nsb : context.values.appDataFolder + L"\\Netscape\\Navigator\\Profiles";
       break;
     }
   }
   return IsFullPath(folder) ? folder : L"";
 }
 
-void RunStep(const Step& step, engine::ItemContext& context) {
+void RunStep(const Step& step, run::ItemContext& context) {
   switch (step.op) {
     case Op::DeleteKey:
       context.AddKeys(allerase::DeleteRegistryKey(context.erase, RootOf(step.hive), step.path));

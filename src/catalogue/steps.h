@@ -3,7 +3,7 @@
 // figure goes. Items list their steps as data; the few with real logic add a call.
 #include <windows.h>
 
-#include "engine/item_context.h"
+#include "run/item_context.h"
 
 namespace catalogue {
 
@@ -36,7 +36,7 @@ enum class Op {
   Call,
 };
 
-using StepCall = void (*)(engine::ItemContext&);
+using StepCall = void (*)(run::ItemContext&);
 
 struct Step {
   Op op;
@@ -92,10 +92,10 @@ HKEY RootOf(Hive hive);
 bool IsFullPath(const std::wstring& path);
 
 // The folder a base names now; empty text when its lookup failed.
-std::wstring BaseFolder(Base base, const engine::ItemContext& context);
+std::wstring BaseFolder(Base base, const run::ItemContext& context);
 
 // Runs the step and adds its figure to the matching counter. A step whose folder comes from a
 // lookup that failed ("Error", empty or relative text) is skipped.
-void RunStep(const Step& step, engine::ItemContext& context);
+void RunStep(const Step& step, run::ItemContext& context);
 
 }  // namespace catalogue

@@ -6,6 +6,7 @@
 #include "engine/allerase.h"
 #include "engine/path_guard.h"
 #include "platform/drives.h"
+#include "platform/files.h"
 
 // Windows' own traces: recent documents, run and search histories, temporary folders, the recycle
 // bin, dialog and Explorer lists, disk-check folders, the clipboard and applet recent-file lists.
@@ -16,7 +17,7 @@ namespace {
 // Empties the shell's list of recently used documents. The shell does it by deleting every shortcut
 // in the Recent folder as it looks that folder up itself, so a Recent folder that no erasure may
 // touch (a drive root, the profile folder...) leaves the list alone.
-void ClearDocumentsMenu(engine::ItemContext& context) {
+void ClearDocumentsMenu(run::ItemContext& context) {
   wchar_t recent[MAX_PATH] = L"";
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_RECENT, nullptr, SHGFP_TYPE_CURRENT, recent)) ||
       !engine::GuardedTarget(context.erase, recent)) {
@@ -25,7 +26,7 @@ void ClearDocumentsMenu(engine::ItemContext& context) {
   if (context.erase.Perform(L"Clear the shell's recent documents list")) SHAddToRecentDocs(SHARD_PATHA, nullptr);
 }
 
-void CleanTempFolder(engine::ItemContext& context, const std::wstring& folder) {
+void CleanTempFolder(run::ItemContext& context, const std::wstring& folder) {
   if (folder.empty()) return;
   context.AddBytes(allerase::EraseAllFilesInTree(context.erase, folder));
   context.AddBytes(allerase::RecreateFolder(context.erase, folder));
@@ -33,7 +34,7 @@ void CleanTempFolder(engine::ItemContext& context, const std::wstring& folder) {
 
 // T1: the old "Local Settings\temp" beside "Local Settings\Application Data"; T2: the Windows temp
 // folder; T3: the folder TEMP names.
-void CleanTempFolders(engine::ItemContext& context) {
+void CleanTempFolders(run::ItemContext& context) {
   const std::wstring& local = context.values.localAppDataFolder;
   size_t at = local.find(L"Application Data");
   if (at != std::wstring::npos) CleanTempFolder(context, local.substr(0, at) + L"temp");
@@ -43,10 +44,9 @@ void CleanTempFolders(engine::ItemContext& context) {
   if (n > 0 && n < MAX_PATH) CleanTempFolder(context, temp);
 }
 
-void EmptyRecycleBins(engine::ItemContext& context) {
+void EmptyRecycleBins(run::ItemContext& context) {
   for (const wchar_t* folder : {L"C:\\RECYCLED", L"C:\\RECYCLER"}) {
-    DWORD attributes = GetFileAttributesW(folder);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (platform::FolderExists(folder)) {
       context.AddBytes(allerase::FolderSize(folder) + 100000);
     }
   }
@@ -54,7 +54,7 @@ void EmptyRecycleBins(engine::ItemContext& context) {
 }
 
 // The "Found.000" to "Found.010" folders that disk checks leave on drives C to F.
-void CleanDiskCheckFolders(engine::ItemContext& context) {
+void CleanDiskCheckFolders(run::ItemContext& context) {
   for (wchar_t drive = L'C'; drive <= L'F'; ++drive) {
     for (int n = 0; n <= 10; ++n) {
       wchar_t folder[32];
@@ -64,7 +64,7 @@ void CleanDiskCheckFolders(engine::ItemContext& context) {
   }
 }
 
-void EmptyClipboard(engine::ItemContext& context) {
+void EmptyClipboard(run::ItemContext& context) {
   if (context.erase.Perform(L"Empty the clipboard") && OpenClipboard(nullptr)) {
     ::EmptyClipboard();
     CloseClipboard();
@@ -74,7 +74,7 @@ void EmptyClipboard(engine::ItemContext& context) {
 // The thumbnail caches "Thumbs.db" on every fixed drive, found by the program's own walk, which the
 // window and a stop reach at every folder; it never follows a link, so it cannot loop, and leaves
 // out Wine's drive of the whole Unix file system. As the batch file it replaces, it counts nothing.
-void EraseThumbnailCaches(engine::ItemContext& context) {
+void EraseThumbnailCaches(run::ItemContext& context) {
   for (const std::wstring& root : platform::FixedDriveRoots()) {
     allerase::EraseNamedFilesOnDrive(context.erase, root, L"Thumbs.db");
   }

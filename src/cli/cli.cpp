@@ -6,13 +6,11 @@
 #include <atomic>
 
 #include "catalogue/catalogue.h"
-#include "engine/clean_run.h"
-#include "engine/plugins.h"
-#include "engine/prompt.h"
+#include "catalogue/plugins.h"
 #include "platform/format.h"
+#include "platform/messages.h"
 #include "platform/text.h"
-#include "settings/custom_list.h"
-#include "settings/inifun.h"
+#include "run/clean_run.h"
 #include "settings/item_flags.h"
 
 namespace cli {
@@ -77,17 +75,17 @@ engine::ReportTotals ItemTotals(const engine::ItemReport& item) {
   return single.Totals();
 }
 
-std::wstring Counted(size_t count, const wchar_t* one, const wchar_t* many) {
-  return std::to_wstring(count) + L" " + (count == 1 ? one : many);
-}
 
-std::wstring MegabytesText(double bytes) { return platform::FormatPattern(bytes / 1048576, L"0.00") + L" MB"; }
-
-// The engine's one message ("Incorrect Format:") goes to the error output instead of a box.
-class ErrorPrompt : public engine::Prompt {
+// A message ("Incorrect Format:" of a malformed registry path) goes to the error output instead of a
+// box, and a question is answered with its default button: nobody is there to answer it.
+class ErrorOutput : public platform::Messages {
  public:
-  explicit ErrorPrompt(std::string& err) : err_(err) {}
-  void ShowMessage(const std::wstring& text) override { err_ += Utf8(text) + "\n"; }
+  explicit ErrorOutput(std::string& err) : err_(err) {}
+  int Show(HWND, const std::wstring& text, const std::wstring&, UINT type) override {
+    err_ += Utf8(text) + "\n";
+    UINT buttons = type & MB_TYPEMASK;
+    return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDYES : IDOK;
+  }
 
  private:
   std::string& err_;
@@ -100,21 +98,6 @@ bool SameItem(const ItemName& name, const std::wstring& section, const std::wstr
 bool IsChosen(const Arguments& arguments, const std::wstring& section, const std::wstring& key) {
   return std::any_of(arguments.chosen.begin(), arguments.chosen.end(),
                      [&](const ItemName& name) { return SameItem(name, section, key); });
-}
-
-// The plug-in stage for --only: the named plug-ins in list order, whatever their switch says, each
-// with the row, the definition's erasures and the fixed amounts of a ticked plug-in.
-void RunChosenPlugins(const Arguments& arguments, engine::ItemContext& context) {
-  std::wstring folder = plugins::PluginFolder(context.programFolder);
-  for (const plugins::PluginEntry& entry : plugins::ListPlugins(folder)) {
-    if (!IsChosen(arguments, engine::kPluginSection, entry.name)) continue;
-    context.view.AddRow(entry.name);
-    context.view.SetRowState(L"Cleaning " + entry.name);
-    if (plugins::IsPluginName(entry.name)) plugins::ProcessShell(folder + L"\\" + entry.name + L".ppe", context);
-    context.view.SetRowState(L"Done");
-    context.AddKeys(1);
-    context.AddBytes(50000);
-  }
 }
 
 }  // namespace
@@ -181,14 +164,12 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
   std::wstring settingsFile = settings::SettingsFile(programFolder);
   std::vector<ListedItem> items;
   for (const catalogue::Item* item : catalogue::RunOrder()) {
-    std::wstring flag = inifun::ReadIniValue(settingsFile, item->section, item->key);
-    bool on = item->rule == catalogue::FlagRule::NumberOne ? inifun::FlagTest(flag) : inifun::RunTest(flag);
-    items.push_back({item->section, item->key, item->label, on});
+    items.push_back({item->section, item->key, item->label, catalogue::IsOn(*item, settingsFile)});
   }
-  items.push_back({L"Custom", L"Custom", L"Custom Item",
-                   inifun::RunTest(inifun::ReadIniValue(settingsFile, L"Custom", L"Custom"))});
+  const catalogue::Item& custom = catalogue::kCustomItem;
+  items.push_back({custom.section, custom.key, custom.label, catalogue::IsOn(custom, settingsFile)});
   for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder))) {
-    items.push_back({engine::kPluginSection, entry.name, entry.name, entry.ticked});
+    items.push_back({plugins::kPluginSection, entry.name, entry.name, entry.ticked});
   }
   return items;
 }
@@ -219,12 +200,12 @@ std::wstring ReportText(const engine::RunReport& report) {
   }
   if (report.stopped) text += std::wstring(L"Stopped by Ctrl+C before the end") + L": what follows is what went up to then.\n";
   engine::ReportTotals totals = report.Totals();
-  text += std::wstring(report.preview ? L"Would erase: " : L"Erased: ") + Counted(totals.files, L"file", L"files") +
-          L", " + MegabytesText(totals.bytes) + L", " + Counted(totals.folders, L"folder", L"folders") + L", " +
-          Counted(totals.registryEntries, L"registry entry", L"registry entries") + L", " +
-          Counted(totals.steps, L"step", L"steps") + L"; left behind: " + std::to_wstring(totals.leftBehind) + L"\n";
+  text += std::wstring(report.preview ? L"Would erase: " : L"Erased: ") + platform::Counted(totals.files, L"file", L"files") +
+          L", " + platform::Megabytes(totals.bytes) + L" MB" + L", " + platform::Counted(totals.folders, L"folder", L"folders") + L", " +
+          platform::Counted(totals.registryEntries, L"registry entry", L"registry entries") + L", " +
+          platform::Counted(totals.steps, L"step", L"steps") + L"; left behind: " + std::to_wstring(totals.leftBehind) + L"\n";
   text += L"Estimated counters: Cleaned Registry Keys: " + platform::FormatNumber(totals.estimatedKeys) +
-          L", Released HD Space: " + platform::FormatPattern(totals.estimatedBytes / 1048576, L"0.00") + L"MB\n";
+          L", Released HD Space: " + platform::Megabytes(totals.estimatedBytes) + L"MB\n";
   return text;
 }
 
@@ -271,14 +252,14 @@ std::wstring HelpText() {
 namespace {
 
 // The run that a Ctrl+C or Ctrl+Break stops; the console calls its handler on a thread of its own.
-std::atomic<engine::CleanRun*> consoleRun{nullptr};
+std::atomic<run::CleanRun*> consoleRun{nullptr};
 
 BOOL WINAPI ConsoleBreakHandler(DWORD event) { return StopOnConsoleBreak(event) ? TRUE : FALSE; }
 
 // Lets the console's break stop the run for as long as the object lives.
 class ConsoleBreakStopsRun {
  public:
-  explicit ConsoleBreakStopsRun(engine::CleanRun& run) {
+  explicit ConsoleBreakStopsRun(run::CleanRun& run) {
     consoleRun.store(&run);
     SetConsoleCtrlHandler(ConsoleBreakHandler, TRUE);
   }
@@ -294,13 +275,13 @@ class ConsoleBreakStopsRun {
 
 bool StopOnConsoleBreak(unsigned long event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return false;
-  engine::CleanRun* run = consoleRun.load();
+  run::CleanRun* run = consoleRun.load();
   if (!run) return false;
-  run->Stop(engine::StopReason::User);
+  run->Stop(run::StopReason::User);
   return true;
 }
 
-int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const engine::ProcessValues& values,
+int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
         Output& output) {
   Arguments arguments;
   std::wstring error;
@@ -326,19 +307,15 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
     }
   }
 
-  ErrorPrompt prompt(output.err);
-  engine::ScopedPrompt scopedPrompt(prompt);
+  ErrorOutput messages(output.err);
+  platform::ScopedMessages scopedMessages(messages);
   // Nothing to show and nothing to ask: the run reports through the returned report only.
-  engine::NullView view;
-  engine::CleanRun run(view, programFolder, values);
-  run.SetCustomItemsStage(settings::RunCustomItems);
+  run::NullView view;
+  run::CleanRun run(view, programFolder, values, catalogue::Stages());
   if (arguments.only) {
     run.SetItemChoice([&](const std::wstring& section, const std::wstring& key) {
       return IsChosen(arguments, section, key);
     });
-    run.SetPluginStage([&](engine::ItemContext& context) { RunChosenPlugins(arguments, context); });
-  } else {
-    run.SetPluginStage(plugins::RunTickedPlugins);
   }
 
   engine::RunReport report;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/process_values.h"
 #include "engine/run_report.h"
+#include "run/process_values.h"
 
 namespace cli {
 
@@ -63,7 +63,7 @@ struct Output {
 bool StopOnConsoleBreak(unsigned long event);
 
 // The whole program: `args` without the program's name; returns the exit code.
-int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const engine::ProcessValues& values,
+int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
         Output& output);
 
 }  // namespace cli

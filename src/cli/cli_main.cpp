@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "cli/cli.h"
+#include "platform/program_folder.h"
+#include "run/process_values.h"
 
 namespace {
 
@@ -20,7 +22,7 @@ int wmain(int argc, wchar_t** argv) {
   SetConsoleOutputCP(CP_UTF8);
   std::vector<std::wstring> args(argv + 1, argv + argc);
   cli::Output output;
-  int code = cli::Run(args, engine::ProgramFolder(), engine::ComputeProcessValues(), output);
+  int code = cli::Run(args, platform::ProgramFolder(), run::ComputeProcessValues(), output);
   Write(stdout, output.out);
   Write(stderr, output.err);
   return code;

@@ -1,9 +1,9 @@
 #include <vector>
 
 #include "engine/allerase.h"
-#include "engine/long_path.h"
 #include "engine/path_guard.h"
 #include "engine/secure_overwrite.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 
@@ -11,15 +11,7 @@ namespace allerase {
 
 namespace {
 
-struct Entry {
-  std::wstring name;
-  DWORD attributes;
-  double size;
-  bool IsFolder() const { return attributes & FILE_ATTRIBUTE_DIRECTORY; }
-  // Junctions and symbolic links: never walked, so no erasure leaves the tree it was given.
-  bool IsLink() const { return attributes & FILE_ATTRIBUTE_REPARSE_POINT; }
-  bool IsHidden() const { return attributes & FILE_ATTRIBUTE_HIDDEN; }
-};
+using Entry = platform::FolderEntry;
 
 struct Listing {
   bool opened = false;
@@ -31,20 +23,10 @@ struct Listing {
 // of many thousand entries takes a while to list: the window keeps working meanwhile.
 Listing List(const EraseContext& ctx, const std::wstring& folder) {
   Listing listing;
-  WIN32_FIND_DATAW data;
-  platform::FindHandle find(FindFirstFileExW(engine::ApiPath(platform::JoinPath(folder, L"*")).c_str(),
-                                             FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                             FIND_FIRST_EX_LARGE_FETCH));
-  if (!find) return listing;
-  listing.opened = true;
-  do {
+  listing.opened = platform::ListFolder(folder, [&](const Entry& entry) {
     ctx.Pump();
-    std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    Entry entry{name, data.dwFileAttributes,
-                static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow)};
-    (entry.IsFolder() ? listing.folders : listing.files).push_back(std::move(entry));
-  } while (FindNextFileW(find.get(), &data));
+    (entry.IsFolder() ? listing.folders : listing.files).push_back(entry);
+  });
   return listing;
 }
 
@@ -54,10 +36,10 @@ std::wstring Extension(const std::wstring& name) {
 }
 
 void ResetAttributes(const std::wstring& path) {
-  SetFileAttributesW(engine::ApiPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(platform::ApiPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(engine::ApiPath(path).c_str()); }
+DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(platform::ApiPath(path).c_str()); }
 
 // Why the platform refused; nothing when the entry was already gone, which leaves nothing behind.
 const wchar_t* RefusalReason(DWORD error, DWORD attributes) {
@@ -87,7 +69,7 @@ bool DeleteOneFile(const EraseContext& ctx, const std::wstring& path, double siz
   }
   if (force && readOnly) ResetAttributes(path);
   DWORD error = ctx.Overwriting()                                   ? engine::OverwriteAndDelete(path, [&] { ctx.Pump(); })
-                : DeleteFileW(engine::ApiPath(path).c_str()) != FALSE ? ERROR_SUCCESS
+                : DeleteFileW(platform::ApiPath(path).c_str()) != FALSE ? ERROR_SUCCESS
                                                                       : GetLastError();
   if (error == ERROR_SUCCESS) {
     ctx.File(path, size);
@@ -103,7 +85,7 @@ bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool e
     if (record) emptied ? ctx.Folder(folder) : ctx.LeftBehind(folder, L"not empty");
     return emptied;
   }
-  if (RemoveDirectoryW(engine::ApiPath(folder).c_str())) {
+  if (RemoveDirectoryW(platform::ApiPath(folder).c_str())) {
     if (record) ctx.Folder(folder);
     return true;
   }
@@ -359,7 +341,7 @@ double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     std::wstring keptPath = kept.empty() ? kept : platform::JoinPath(*target, kept);
     WIN32_FILE_ATTRIBUTE_DATA keptData;
-    bool keeps = !kept.empty() && GetFileAttributesExW(engine::ApiPath(keptPath).c_str(), GetFileExInfoStandard,
+    bool keeps = !kept.empty() && GetFileAttributesExW(platform::ApiPath(keptPath).c_str(), GetFileExInfoStandard,
                                                        &keptData);
     // What stays is not released.
     size = FolderSizeWalk(ctx, *target) -
@@ -368,7 +350,7 @@ double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const
     // The folder itself comes back at once: only its contents count as erased.
     size = FolderFigure(ctx, size, DeleteFolderTree(ctx, *target, true, false, keptPath));
   }
-  if (!preview) CreateDirectoryW(engine::ApiPath(*target).c_str(), nullptr);
+  if (!preview) CreateDirectoryW(platform::ApiPath(*target).c_str(), nullptr);
   return size;
 }
 
@@ -393,7 +375,7 @@ double EraseFilesInFolderExcept(const EraseContext& ctx, const std::wstring& fol
 double EraseFile(const EraseContext& ctx, const std::wstring& path) {
   auto target = engine::GuardedTarget(ctx, path);
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!target || !GetFileAttributesExW(engine::ApiPath(*target).c_str(), GetFileExInfoStandard, &data) ||
+  if (!target || !GetFileAttributesExW(platform::ApiPath(*target).c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return 0;
   }

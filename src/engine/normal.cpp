@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/path_guard.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 
@@ -50,8 +51,7 @@ bool PendingDeletion(const std::wstring& path) {
 void DeleteFileAtReboot(const engine::EraseContext& erase, const std::wstring& path) {
   auto target = engine::GuardedTarget(erase, path);
   if (!target) return;
-  DWORD attributes = GetFileAttributesW(target->c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+  if (!platform::FileExists(*target)) return;
   if (erase.Perform(L"Delete at the next restart: " + *target) && !PendingDeletion(*target)) {
     MoveFileExW(target->c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   }

@@ -6,9 +6,9 @@
 #include <cwctype>
 #include <vector>
 
-#include "engine/long_path.h"
-#include "engine/process_values.h"
+#include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/program_folder.h"
 #include "platform/text.h"
 
 namespace engine {
@@ -79,7 +79,7 @@ std::wstring TrimmedParts(const std::wstring& full, size_t root, bool everyPart)
 }
 
 std::wstring LongPathName(const std::wstring& path) {
-  std::wstring api = ApiPath(path);
+  std::wstring api = platform::ApiPath(path);
   DWORD n = GetLongPathNameW(api.c_str(), nullptr, 0);
   if (n == 0) return {};
   std::wstring longName(n, L'\0');
@@ -110,7 +110,7 @@ std::wstring LinkTarget(const std::wstring& canonical, size_t root) {
   std::wstring existing = canonical;
   std::wstring rest;
   for (;;) {
-    platform::FileHandle handle(CreateFileW(ApiPath(existing).c_str(), FILE_READ_ATTRIBUTES,
+    platform::FileHandle handle(CreateFileW(platform::ApiPath(existing).c_str(), FILE_READ_ATTRIBUTES,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (handle) {
@@ -192,7 +192,7 @@ const std::vector<std::wstring>& ProtectedFolders() {
 }
 
 const std::wstring& ExecutableFolder() {
-  static const std::wstring executable = CanonicalPath(ProgramFolder());
+  static const std::wstring executable = CanonicalPath(platform::ProgramFolder());
   return executable;
 }
 

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "engine/normal.h"
-#include "engine/prompt.h"
 #include "platform/handles.h"
+#include "platform/messages.h"
 #include "platform/text.h"
 
 namespace regfun {
@@ -64,7 +64,7 @@ std::wstring RootName(HKEY root) {
 
 HKEY SplitRegistryPath(std::wstring& path) {
   if (path.rfind(L"HKEY_", 0) != 0 || path.back() == L'\\') {
-    engine::CurrentPrompt().ShowMessage(L"Incorrect Format:\n\n" + path);
+    platform::ShowMessage(GetActiveWindow(), L"Incorrect Format:\n\n" + path, L"Trellwipe", MB_OK);
     return nullptr;
   }
   size_t slash = path.find(L'\\');

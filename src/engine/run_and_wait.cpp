@@ -25,7 +25,7 @@ platform::UniqueHandle Start(const std::wstring& commandLine, int show) {
 
 }  // namespace
 
-void RunAndWait(const EraseContext& erase, RunView& view, const std::wstring& commandLine, bool refocus) {
+void RunAndWait(const EraseContext& erase, const std::wstring& commandLine, const std::function<void()>& afterwards) {
   if (!erase.Perform(commandLine)) return;
   platform::UniqueHandle process = Start(commandLine, SW_HIDE);
   DWORD code = STILL_ACTIVE;
@@ -34,9 +34,9 @@ void RunAndWait(const EraseContext& erase, RunView& view, const std::wstring& co
     // Sleeps until the process ends or a message arrives, instead of spinning.
     HANDLE raw = process.get();
     MsgWaitForMultipleObjects(1, &raw, FALSE, 100, QS_ALLINPUT);
-    view.PumpMessages();
+    erase.Pump();
   }
-  if (refocus) view.FocusMainWindow();
+  if (afterwards) afterwards();
 }
 
 unsigned long StartProcess(const std::wstring& commandLine, int show) {

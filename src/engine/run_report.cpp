@@ -7,11 +7,6 @@ namespace engine {
 
 namespace {
 
-std::wstring Counted(size_t count, const wchar_t* one, const wchar_t* many) {
-  return std::to_wstring(count) + L" " + (count == 1 ? one : many);
-}
-
-std::wstring Megabytes(double bytes) { return platform::FormatPattern(bytes / 1048576, L"0.00") + L" MB"; }
 
 }  // namespace
 
@@ -89,9 +84,9 @@ void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reaso
 }
 
 std::wstring CountsText(const ItemReport& item) {
-  std::wstring text = Counted(item.files.size(), L"file", L"files") + L", " + Megabytes(item.Bytes()) + L", " +
-                      Counted(item.RegistryEntries(), L"registry entry", L"registry entries");
-  if (!item.steps.empty()) text += L", " + Counted(item.steps.size(), L"step", L"steps");
+  std::wstring text = platform::Counted(item.files.size(), L"file", L"files") + L", " + platform::Megabytes(item.Bytes()) + L" MB" + L", " +
+                      platform::Counted(item.RegistryEntries(), L"registry entry", L"registry entries");
+  if (!item.steps.empty()) text += L", " + platform::Counted(item.steps.size(), L"step", L"steps");
   if (!item.leftBehind.empty()) text += L", " + std::to_wstring(item.leftBehind.size()) + L" left behind";
   return text;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/long_path.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 
 namespace engine {
@@ -32,7 +32,7 @@ DWORD OverwriteAndDelete(const std::wstring& path, const std::function<void()>& 
   // what it leads to; the attributes of the opened handle then tell a link or folder apart without a
   // race against a rename. Read-only is checked too: a process whose rights pass over the attribute
   // would otherwise write the file.
-  platform::FileHandle file(CreateFileW(ApiPath(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
+  platform::FileHandle file(CreateFileW(platform::ApiPath(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return GetLastError();

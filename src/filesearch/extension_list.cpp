@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/path_guard.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
@@ -118,8 +119,7 @@ bool SendToRecycleBin(const std::wstring& path) {
   if (path.find_first_of(L"*?") != std::wstring::npos) return false;
   std::optional<std::wstring> target = engine::ErasablePath(path);
   if (!target) return false;
-  DWORD attributes = GetFileAttributesW(target->c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  if (!platform::FileExists(*target)) return false;
   std::wstring from = *target;
   from.push_back(L'\0');  // the list of names ends with an empty one
   SHFILEOPSTRUCTW operation{};

@@ -1,8 +1,8 @@
 #include "filesearch/find_files.h"
 
-#include "engine/long_path.h"
 #include "engine/path_guard.h"
 #include "filesearch/extension_list.h"
+#include "platform/files.h"
 #include "platform/format.h"
 #include "platform/handles.h"
 
@@ -37,11 +37,6 @@ bool Excluded(const std::wstring& path) {
   return ContainsNoCase(path, L"win386.swp") || path.find(L"Recycled") != std::wstring::npos;
 }
 
-bool FileExists(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(engine::ApiPath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 struct FoundEntry {
   std::wstring name;
   std::uint64_t size;
@@ -52,21 +47,13 @@ struct FoundEntry {
 // links are never queued, so the search stays inside the tree it was given.
 std::vector<FoundEntry> ReadFolder(const std::wstring& folder, bool withSubFolders, FolderQueue& queue) {
   std::vector<FoundEntry> files;
-  WIN32_FIND_DATAW data;
-  platform::FindHandle find(FindFirstFileExW(engine::ApiPath(folder + L"*").c_str(), FindExInfoBasic, &data,
-                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  if (!find) return files;
-  do {
-    const std::wstring name = data.cFileName;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (withSubFolders && name != L"." && name != L".." && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        queue.folders.push_back(folder + name + L"\\");
-      }
-      continue;
+  platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
+    if (!entry.IsFolder()) {
+      files.push_back({entry.name, entry.size, entry.lastWrite});
+    } else if (withSubFolders && !entry.IsLink()) {
+      queue.folders.push_back(folder + entry.name + L"\\");
     }
-    files.push_back({name, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
-                     data.ftLastWriteTime});
-  } while (FindNextFileW(find.get(), &data));
+  });
   return files;
 }
 
@@ -122,7 +109,7 @@ SearchResult FindFiles(const std::wstring& startFolder, FolderQueue& queue, cons
       for (size_t i = 0; i < result.patterns.size(); ++i) {
         Pattern& pattern = result.patterns[i];
         if (!pattern.leadingWildcard && !pattern.trailingWildcard && !pattern.exactNameFound &&
-            !pattern.text.empty() && FileExists(folder + pattern.text)) {
+            !pattern.text.empty() && platform::FileExists(folder + pattern.text)) {
           std::wstring item = folder + pattern.text;
           sink.AddItem(item, L"");
           ++result.items;
@@ -175,7 +162,7 @@ bool EraseFoundFile(const std::wstring& path, bool toRecycleBin, const std::wstr
   engine::GuardDecision target = engine::GuardFoundFile(path, programFolder);
   if (!target) return false;
   if (toRecycleBin) return SendToRecycleBin(target.path);
-  return DeleteFileW(engine::ApiPath(target.path).c_str()) != FALSE;
+  return DeleteFileW(platform::ApiPath(target.path).c_str()) != FALSE;
 }
 
 }  // namespace filesearch

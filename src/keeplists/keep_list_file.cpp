@@ -4,6 +4,7 @@
 #include <array>
 
 #include "engine/regfun.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
@@ -33,8 +34,7 @@ std::wstring WithoutTrailingBlanks(std::wstring_view text) {
 }
 
 bool KeepListExists(const std::wstring& file) {
-  DWORD attributes = GetFileAttributesW(file.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  return platform::FileExists(file);
 }
 
 std::vector<std::wstring> LoadKeepList(const std::wstring& file) {
@@ -75,16 +75,11 @@ std::wstring CookiesFolder() { return regfun::ResolveShellFolder(L"Cookies"); }
 
 std::vector<std::wstring> ListCurrentCookies(const std::wstring& cookiesFolder) {
   std::vector<std::wstring> cookies;
-  WIN32_FIND_DATAW data;
-  platform::FindHandle find(FindFirstFileExW(platform::JoinPath(cookiesFolder, L"*").c_str(), FindExInfoBasic,
-                                             &data, FindExSearchNameMatch, nullptr, 0));
-  if (!find) return cookies;
-  do {
-    std::wstring_view name = data.cFileName;
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.find(L".txt") != std::wstring_view::npos) {
-      cookies.push_back(platform::JoinPath(cookiesFolder, name));
+  platform::ListFolder(cookiesFolder, [&](const platform::FolderEntry& entry) {
+    if (!entry.IsFolder() && entry.name.find(L".txt") != std::wstring::npos) {
+      cookies.push_back(platform::JoinPath(cookiesFolder, entry.name));
     }
-  } while (FindNextFileW(find.get(), &data));
+  });
   return cookies;
 }
 

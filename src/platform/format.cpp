@@ -96,4 +96,10 @@ std::wstring GeneralDateTime(const SYSTEMTIME& when) {
   return std::wstring(date) + L" " + time;
 }
 
+std::wstring Megabytes(double bytes, std::wstring_view pattern) { return FormatPattern(bytes / 1048576, pattern); }
+
+std::wstring Counted(size_t count, const wchar_t* one, const wchar_t* many) {
+  return std::to_wstring(count) + L" " + (count == 1 ? one : many);
+}
+
 }  // namespace platform

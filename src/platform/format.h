@@ -17,6 +17,12 @@ std::wstring FormatNumber(double value);
 // The decimal point is the user's decimal separator.
 std::wstring FormatPattern(double value, std::wstring_view pattern);
 
+// Bytes as megabytes (of 1048576 bytes) in the pattern: 3500000 gives "3.34".
+std::wstring Megabytes(double bytes, std::wstring_view pattern = L"0.00");
+
+// "1 file", "2 files": the count and the word that goes with it.
+std::wstring Counted(size_t count, const wchar_t* one, const wchar_t* many);
+
 // The whole text, blanks around it aside, read as a number; nothing when it is not one.
 std::optional<double> ParseNumber(std::wstring_view text);
 

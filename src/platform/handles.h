@@ -91,6 +91,46 @@ struct FontTraits {
 };
 using Font = Unique<FontTraits>;  // CreateFontIndirectW; deselect it from every DC first
 
+struct BrushTraits {
+  using Raw = HBRUSH;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { DeleteObject(h); }
+};
+using Brush = Unique<BrushTraits>;  // CreateSolidBrush; deselect it from every DC first
+
+// A window's DC (the screen's for no window) for the life of the object.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// An object selected into a DC for the life of the owner, and the DC's own put back afterwards, so
+// that no font or brush is deleted while a DC still holds it. Nothing is selected for a null object.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
+  ~SelectedObject() {
+    if (previous_) SelectObject(dc_, previous_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
 struct IconTraits {
   using Raw = HICON;
   static Raw Invalid() { return nullptr; }

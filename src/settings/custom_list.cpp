@@ -86,7 +86,7 @@ CustomRow DescribeCustomEntry(const CustomEntry& entry, std::wstring_view sizePa
   if (!GetFileAttributesExW(entry.path.c_str(), GetFileExInfoStandard, &data)) return row;
   double bytes = file ? static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow)
                       : allerase::FolderSize(entry.path);
-  row.size = platform::FormatPattern(bytes / 1048576, sizePattern) + L"MB";
+  row.size = platform::Megabytes(bytes, sizePattern) + L"MB";
   row.modified = LocalDateTime(data.ftLastWriteTime);
   return row;
 }
@@ -113,26 +113,6 @@ std::optional<std::string> CustomListText(const std::vector<CustomEntry>& entrie
 bool WriteCustomList(const std::wstring& file, const std::vector<CustomEntry>& entries) {
   std::optional<std::string> text = CustomListText(entries);
   return text && platform::ReplaceFileAtomically(file, *text);
-}
-
-void RunCustomItems(engine::ItemContext& context) {
-  context.view.AddRow(L"Custom Item");
-  context.ShowRunning(L"Custom Item");
-  std::wstring file = CustomListFile(context.programFolder);
-  DWORD attributes = GetFileAttributesW(file.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    context.view.SetRowState(L"Fail, Can't find file!");
-    return;
-  }
-  for (const CustomEntry& entry : ReadCustomList(file)) {
-    if (context.erase.Stopped()) break;
-    if (entry.type == L"File") {
-      context.AddBytes(allerase::EraseFile(context.erase, entry.path));
-    } else if (entry.type == L"Folder") {
-      context.AddBytes(allerase::EraseFolder(context.erase, entry.path));
-    }
-  }
-  context.view.SetRowState(context.erase.Stopped() ? engine::kStoppedOutcome : L"Done");
 }
 
 }  // namespace settings

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/item_context.h"
 
 namespace settings {
 
@@ -55,8 +54,5 @@ std::optional<std::string> CustomListText(const std::vector<CustomEntry>& entrie
 
 // Replaces the file with CustomListText, or leaves the file whole and returns false.
 bool WriteCustomList(const std::wstring& file, const std::vector<CustomEntry>& entries);
-
-// The run's custom-item stage: the row "Custom Item", then every entry that still exists.
-void RunCustomItems(engine::ItemContext& context);
 
 }  // namespace settings

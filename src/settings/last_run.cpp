@@ -22,11 +22,10 @@ LastRun LoadLastRun(const std::wstring& settingsFile) {
   return run;
 }
 
-std::wstring Megabytes(double bytes) { return platform::FormatPattern(bytes / 1048576, L"0.00"); }
 
 std::wstring TotalsText(double cleanedKeys, double releasedBytes) {
   return L"  Cleaned Registry Keys: " + platform::FormatNumber(cleanedKeys) + L"     Released HD Space:" +
-         Megabytes(releasedBytes) + L"MB";
+         platform::Megabytes(releasedBytes) + L"MB";
 }
 
 }  // namespace settings

@@ -17,8 +17,6 @@ bool SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, doubl
                  double releasedBytes);
 LastRun LoadLastRun(const std::wstring& settingsFile);
 
-// Megabytes with two decimals: 3500000 bytes gives "3.34".
-std::wstring Megabytes(double bytes);
 // The statistics strip's totals: "  Cleaned Registry Keys: 33     Released HD Space:3.34MB".
 std::wstring TotalsText(double cleanedKeys, double releasedBytes);
 

@@ -13,6 +13,8 @@ constexpr WORD kEditClass = 0x0081;
 constexpr WORD kStaticClass = 0x0082;
 constexpr WORD kListBoxClass = 0x0083;
 constexpr WORD kComboBoxClass = 0x0085;
+// The id of a control nothing refers to.
+constexpr WORD kNoId = 0xFFFF;
 
 class DialogTemplate {
  public:

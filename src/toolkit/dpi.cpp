@@ -1,5 +1,7 @@
 #include "toolkit/dpi.h"
 
+#include "platform/handles.h"
+
 namespace toolkit {
 
 namespace {
@@ -16,9 +18,8 @@ using SystemParametersInfoForDpiFunction = BOOL(WINAPI*)(UINT, UINT, void*, UINT
 }  // namespace
 
 UINT SystemDpi() {
-  HDC screen = GetDC(nullptr);
-  int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-  if (screen) ReleaseDC(nullptr, screen);
+  platform::WindowDc screen(nullptr);
+  int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
   return dpi > 0 ? static_cast<UINT>(dpi) : kDesignDpi;
 }
 

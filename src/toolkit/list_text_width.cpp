@@ -10,21 +10,6 @@ namespace {
 
 constexpr std::int32_t kItemMargin = 8;
 
-// Puts the DC's own font back before the DC goes, so the list's font is never left selected.
-class SelectedFont {
- public:
-  SelectedFont(HDC dc, HFONT font) : dc_(dc), previous_(font ? SelectObject(dc, font) : nullptr) {}
-  ~SelectedFont() {
-    if (previous_) SelectObject(dc_, previous_);
-  }
-  SelectedFont(const SelectedFont&) = delete;
-  SelectedFont& operator=(const SelectedFont&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
-
 }  // namespace
 
 std::wstring ListItemText(HWND list, LRESULT index) {
@@ -40,7 +25,7 @@ std::int32_t ListTextWidth(HWND list) {
   // A memory DC measures like the screen without borrowing, and having to give back, a window's DC.
   platform::MemoryDc dc(CreateCompatibleDC(nullptr));
   if (!dc) return 0;
-  SelectedFont font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+  platform::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
   std::int32_t widest = 0;
   LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {

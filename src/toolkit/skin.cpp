@@ -20,18 +20,11 @@ constexpr DWORD kSkinFileLimit = 64 * 1024;
 constexpr int kMinPoints = 6;
 constexpr int kMaxPoints = 72;
 
-struct BrushTraits {
-  using Raw = HBRUSH;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { DeleteObject(h); }
-};
-using Brush = platform::Unique<BrushTraits>;
-
 // What one skinned window owns; freed when the window is destroyed.
 struct SkinState {
   Skin skin;
-  Brush background;
-  Brush field;
+  platform::Brush background;
+  platform::Brush field;
   platform::Font font;
 };
 

@@ -14,6 +14,10 @@ void DisarmBossKey(HWND window) {
   UnregisterHotKey(window, kRestoreHotKey);
 }
 
+settings::BossKeySwitch BossKeySwitchOf(HWND window) {
+  return {[window] { ArmBossKey(window); }, [window] { DisarmBossKey(window); }};
+}
+
 void BossKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_HOTKEY) return;
   UINT modifiers = LOWORD(lParam);

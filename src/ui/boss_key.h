@@ -3,6 +3,8 @@
 // Explorer window, Win+Shift+Z brings them back where they were.
 #include <windows.h>
 
+#include "settings/options.h"
+
 namespace ui {
 
 constexpr int kHideHotKey = 95;
@@ -15,6 +17,8 @@ constexpr UINT kBossKey = 'Z';
 // earlier arming, stays as it is: the failure is ignored.
 void ArmBossKey(HWND window);
 void DisarmBossKey(HWND window);
+// What the options window arms and disarms when its "Enable Boss Key" changes.
+settings::BossKeySwitch BossKeySwitchOf(HWND window);
 
 // The armed window passes every message here before handling it as it would anyway: a boss-key hot key
 // hides or restores, everything else is ignored.

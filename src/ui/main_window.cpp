@@ -2,26 +2,29 @@
 
 #include <commctrl.h>
 
+#include "catalogue/catalogue.h"
+#include "catalogue/running_programs.h"
+#include "dialogs/about_window.h"
+#include "dialogs/details_window.h"
+#include "dialogs/locate_window.h"
+#include "dialogs/options_window.h"
+#include "dialogs/selection_window.h"
 #include "engine/normal.h"
-#include "engine/plugins.h"
 #include "engine/run_and_wait.h"
-#include "engine/running_programs.h"
-#include "filesearch/locate_window.h"
+#include "platform/files.h"
 #include "platform/format.h"
+#include "platform/messages.h"
 #include "settings/custom_list.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
-#include "settings/options_window.h"
-#include "settings/selection_window.h"
-#include "ui/about_window.h"
-#include "ui/boss_key.h"
-#include "ui/details_window.h"
 #include "toolkit/dpi.h"
 #include "toolkit/keyboard.h"
+#include "toolkit/message_pump.h"
+#include "toolkit/skin.h"
+#include "ui/boss_key.h"
 #include "ui/main_commands.h"
 #include "ui/main_layout.h"
-#include "toolkit/skin.h"
 
 namespace ui {
 
@@ -62,11 +65,6 @@ UINT TrackAtPointer(HMENU popup, HWND owner) {
   return command;
 }
 
-bool FileExists(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 }  // namespace
@@ -74,17 +72,16 @@ std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 MainWindowActions DefaultActions() {
   MainWindowActions actions;
   actions.openSettings = settings::ShowCleaningSettings;
-  actions.openOptions = settings::ShowOptions;
+  actions.openOptions = [](HWND owner, HWND mainWindow, const std::wstring& programFolder) {
+    return settings::ShowOptions(owner, programFolder, BossKeySwitchOf(mainWindow));
+  };
   actions.openFileSearch = filesearch::ShowFileSearch;
   actions.openAbout = [](HWND owner) { ShowAbout(owner); };
   actions.startProgram = [](const std::wstring& commandLine) { engine::StartProcess(commandLine, SW_SHOWNORMAL); };
   actions.openWithShell = normal::OpenWithShell;
   actions.trackPopupMenu = TrackAtPointer;
   actions.runningPrograms = [](const std::wstring& programFolder) {
-    return engine::RunningProgramsWithItemsOn(programFolder);
-  };
-  actions.askYesNo = [](HWND owner, const std::wstring& title, const std::wstring& text) {
-    return MessageBoxW(owner, text.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES;
+    return catalogue::RunningProgramsWithItemsOn(programFolder);
   };
   actions.showDetails = ShowDetails;
   actions.blockShutdown = [](HWND owner, const std::wstring& reason) { ShutdownBlockReasonCreate(owner, reason.c_str()); };
@@ -111,18 +108,12 @@ bool MainWindow::Create() {
   INITCOMMONCONTROLSEX controls = {sizeof(controls),
                                    ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_LINK_CLASS};
   InitCommonControlsEx(&controls);
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = instance_;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(1));
-  if (!windowClass.hIcon) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  windowClass.lpszClassName = kClassName;
-  RegisterClassExW(&windowClass);
+  HICON icon = LoadIconW(instance_, MAKEINTRESOURCEW(1));
+  toolkit::RegisterWindowClass({kClassName, toolkit::ObjectProcedure<MainWindow>, instance_, IDC_ARROW,
+                                reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                                icon ? icon : LoadIconW(nullptr, IDI_APPLICATION)});
 
-  if (!CreateWindowExW(0, kClassName, L"Trellwipe V6.50", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+  if (!CreateWindowExW(0, kClassName, toolkit::kMainCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                        CW_USEDEFAULT, CW_USEDEFAULT, MainWindowSize(toolkit::kDesignDpi).cx, MainWindowSize(toolkit::kDesignDpi).cy,
                        nullptr, CreateMainMenu(), instance_, this)) {
     return false;
@@ -143,9 +134,7 @@ bool MainWindow::Create() {
   toolkit::ApplySkinFile(hwnd_, programFolder_);
   ShowPage(Page::Home);
   // The folder and version values the catalogue reads are computed here, once.
-  run_ = std::make_unique<engine::CleanRun>(*this, programFolder_, engine::ComputeProcessValues());
-  run_->SetCustomItemsStage(settings::RunCustomItems);
-  run_->SetPluginStage(plugins::RunTickedPlugins);
+  run_ = std::make_unique<run::CleanRun>(*this, programFolder_, run::ComputeProcessValues(), catalogue::Stages());
   const std::wstring settingsFile = settings::SettingsFile(programFolder_);
   schedule_ = settings::LoadSchedule(settingsFile);
   SetTimer(hwnd_, kScheduleTimer, 30000, nullptr);
@@ -272,16 +261,6 @@ bool MainWindow::TranslateShortcut(MSG& message) {
   return hwnd_ && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), &message);
 }
 
-LRESULT CALLBACK MainWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    static_cast<MainWindow*>(create->lpCreateParams)->hwnd_ = hwnd;
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return self ? self->Handle(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == TaskbarCreatedMessage()) {
     tray_.Restore();
@@ -303,7 +282,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->hwndFrom == link_ && (header->code == NM_CLICK || header->code == NM_RETURN)) {
-        actions_.openWithShell(kProductWebPage);
+        actions_.openWithShell(toolkit::kProductWebPage);
       } else if (header->hwndFrom == list_ && header->code == NM_DBLCLK) {
         ShowRowDetails(reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem);
       } else if (header->hwndFrom == list_ && header->code == LVN_KEYDOWN &&
@@ -328,7 +307,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ChangeDpi(toolkit::MoveToSuggestedRect(hwnd_, wParam, lParam));
       return 0;
     case kStartupRunMessage:
-      Clean(engine::RunEnd::Notification);
+      Clean(run::RunEnd::Notification);
       return 0;
     case kShutdownRunMessage:
       CleanBeforeShutdown();
@@ -348,10 +327,6 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       DisarmBossKey(hwnd_);
       tray_.Remove();
       break;
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-      hwnd_ = nullptr;
-      return 0;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -369,10 +344,10 @@ void MainWindow::Execute(UINT command) {
       Preview();
       break;
     case kTrayCleanNowCommand:
-      if (Clean(engine::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
+      if (Clean(run::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
       break;
     case kCancelCommand:
-      run_->Stop(engine::StopReason::User);
+      run_->Stop(run::StopReason::User);
       break;
     case kCleanSettingsCommand:
       actions_.openSettings(hwnd_, programFolder_);
@@ -398,7 +373,7 @@ void MainWindow::Execute(UINT command) {
       OpenHelp();
       break;
     case kWebsiteCommand:
-      actions_.openWithShell(kProductWebPage);
+      actions_.openWithShell(toolkit::kProductWebPage);
       break;
     case kTellFriendCommand:
       actions_.openWithShell(L"mailto:");
@@ -420,17 +395,17 @@ void MainWindow::Execute(UINT command) {
 
 void MainWindow::CleanAttended() {
   // Unattended runs do not ask; what such programs keep locked shows in the run's results.
-  if (actions_.runningPrograms && actions_.askYesNo && !run_->Running()) {
+  if (actions_.runningPrograms && !run_->Running()) {
     std::vector<std::wstring> running = actions_.runningPrograms(programFolder_);
-    if (!running.empty() &&
-        !actions_.askYesNo(hwnd_, engine::kRunningProgramsTitle, engine::RunningProgramsQuestion(running))) {
+    if (!running.empty() && platform::ShowMessage(hwnd_, catalogue::RunningProgramsQuestion(running),
+                                                  catalogue::kRunningProgramsTitle, MB_YESNO | MB_ICONWARNING) != IDYES) {
       return;
     }
   }
-  Clean(engine::RunEnd::MessageBox);
+  Clean(run::RunEnd::MessageBox);
 }
 
-bool MainWindow::Clean(engine::RunEnd end) {
+bool MainWindow::Clean(run::RunEnd end) {
   bool ran = run_->CleanNow(end);
   if (ran && exitPending_) ExitProgram();
   return ran;
@@ -449,7 +424,7 @@ bool MainWindow::QueryEndSession() {
     return false;
   }
   if (run_->Running()) {
-    run_->Stop(engine::StopReason::Ending);
+    run_->Stop(run::StopReason::Ending);
     exitPending_ = true;
   }
   return true;
@@ -459,7 +434,7 @@ bool MainWindow::QueryEndSession() {
 // under way has done is saved now, and the icon leaves the notification area.
 void MainWindow::EndSession() {
   if (run_->Running()) {
-    run_->Stop(engine::StopReason::Ending);
+    run_->Stop(run::StopReason::Ending);
     run_->SaveTotalsSoFar();
     exitPending_ = true;
     tray_.Remove();
@@ -469,7 +444,7 @@ void MainWindow::EndSession() {
 }
 
 void MainWindow::CleanBeforeShutdown() {
-  Clean(engine::RunEnd::Silent);
+  Clean(run::RunEnd::Silent);
   shutdownRun_ = false;
   shutdownCleaned_ = true;
   if (hwnd_ && actions_.unblockShutdown) actions_.unblockShutdown(hwnd_);
@@ -511,19 +486,19 @@ void MainWindow::FirstActivation() {
 
 void MainWindow::StartTool(const wchar_t* name) {
   std::wstring program = programFolder_ + name;
-  if (FileExists(program)) actions_.startProgram(Quoted(program));
+  if (platform::FileExists(program)) actions_.startProgram(Quoted(program));
 }
 
 void MainWindow::OpenHelp() {
   std::wstring viewer = run_->Values().windowsFolder + L"\\hh.exe";
   std::wstring help = programFolder_ + L"\\help.chm";
-  if (FileExists(viewer) && FileExists(help)) {
+  if (platform::FileExists(viewer) && platform::FileExists(help)) {
     actions_.startProgram(Quoted(viewer) + L" " + Quoted(help));
     return;
   }
   // The help shipped as a web page, opened in the default browser, when there is no compiled help.
   std::wstring page = programFolder_ + L"\\help\\index.html";
-  if (FileExists(page)) actions_.openWithShell(page);
+  if (platform::FileExists(page)) actions_.openWithShell(page);
 }
 
 void MainWindow::CheckSchedule() {
@@ -535,7 +510,7 @@ void MainWindow::CheckSchedule() {
   }
   if (!scheduleCheck_.Due(schedule_, now)) return;
   // A tick that arrives while a run is under way is refused by the run itself.
-  if (Clean(engine::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
+  if (Clean(run::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
 void MainWindow::Preview() {
@@ -558,7 +533,7 @@ void MainWindow::Preview() {
   engine::ReportTotals totals = report.Totals();
   SetStatusLine((report.stopped ? L"Preview stopped: " : L"Preview: ") + std::to_wstring(report.items.size()) +
                 L" items, " + std::to_wstring(totals.files) +
-                L" files, " + platform::FormatPattern(totals.bytes / 1048576, L"0.00") + L" MB, " +
+                L" files, " + platform::Megabytes(totals.bytes) + L" MB, " +
                 std::to_wstring(totals.registryEntries) + L" registry entries. Nothing was erased.");
   previewReport_ = std::move(report);
   previewShown_ = true;
@@ -605,29 +580,16 @@ void MainWindow::SetProgress(int value) { SendMessageW(progress_, PBM_SETPOS, va
 void MainWindow::SetStatusLine(const std::wstring& text) { SetWindowTextW(status_, text.c_str()); }
 
 void MainWindow::PumpMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    if (TranslateShortcut(message) || toolkit::TranslateDialogKeys(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  toolkit::PumpWaitingMessages([this](MSG& message) { return TranslateShortcut(message); });
 }
 
 void MainWindow::FocusMainWindow() { SetFocus(hwnd_); }
 
 void MainWindow::ShowInformation(const std::wstring& title, const std::wstring& text) {
-  if (informationSink_) {
-    informationSink_(title, text);
-    return;
-  }
-  MessageBoxW(hwnd_, text.c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
+  platform::ShowMessage(hwnd_, text, title, MB_OK | MB_ICONINFORMATION);
 }
 
-void MainWindow::QueueNotification(const engine::NotificationRequest& request) { notifications_->Queue(request); }
+void MainWindow::QueueNotification(const run::NotificationRequest& request) { notifications_->Queue(request); }
 
 void MainWindow::ShowStatistics(const std::wstring& lastClean, const std::wstring& totals) {
   SetWindowTextW(lastClean_, lastClean.c_str());
@@ -641,7 +603,7 @@ void MainWindow::ShowMainWindow() {
 void MainWindow::ExitProgram() {
   if (run_->Running()) {
     // The run unwinds first: it saves what went, then Clean carries the exit out.
-    run_->Stop(engine::StopReason::Ending);
+    run_->Stop(run::StopReason::Ending);
     exitPending_ = true;
     return;
   }

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/clean_run.h"
-#include "engine/run_view.h"
 #include "platform/handles.h"
+#include "run/clean_run.h"
+#include "run/run_view.h"
 #include "settings/schedule.h"
 #include "toolkit/keyboard.h"
+#include "toolkit/product.h"
+#include "toolkit/window_class.h"
 #include "ui/navigation_bar.h"
-#include "ui/product.h"
 #include "ui/notification_window.h"
 #include "ui/tray_icon.h"
 
@@ -35,8 +36,6 @@ struct MainWindowActions {
   std::function<UINT(HMENU popup, HWND owner)> trackPopupMenu;
   // The browsers and mail programs running now whose items are on; none when left empty.
   std::function<std::vector<std::wstring>(const std::wstring& programFolder)> runningPrograms;
-  // A Yes/No question; true for Yes.
-  std::function<bool(HWND owner, const std::wstring& title, const std::wstring& text)> askYesNo;
   // The details of a result row, modal; the window's default when left empty.
   std::function<void(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
                      const std::wstring& programFolder)>
@@ -50,7 +49,7 @@ struct MainWindowActions {
 constexpr wchar_t kShutdownReason[] = L"Trellwipe is cleaning your traces";
 MainWindowActions DefaultActions();
 
-class MainWindow : public engine::RunView {
+class MainWindow : public run::RunView {
  public:
   // Checks the schedule every 30 seconds for as long as the window lives.
   static constexpr UINT_PTR kScheduleTimer = 1;
@@ -92,12 +91,7 @@ class MainWindow : public engine::RunView {
   HMENU TrayPopup() const { return GetSubMenu(trayMenu_.get(), 0); }
   const settings::Schedule& Schedule() const { return schedule_; }
   NotificationSystem& Notifications() { return *notifications_; }
-  engine::CleanRun& Run() { return *run_; }
-
-  // Message boxes are replaced by a callback in tests so that nothing blocks.
-  void SetInformationSink(std::function<void(const std::wstring&, const std::wstring&)> sink) {
-    informationSink_ = std::move(sink);
-  }
+  run::CleanRun& Run() { return *run_; }
 
   void ShowStatusPage() override;
   void SetBusyCursor(bool busy) override;
@@ -110,7 +104,7 @@ class MainWindow : public engine::RunView {
   void PumpMessages() override;
   void FocusMainWindow() override;
   void ShowInformation(const std::wstring& title, const std::wstring& text) override;
-  void QueueNotification(const engine::NotificationRequest& request) override;
+  void QueueNotification(const run::NotificationRequest& request) override;
   void ShowStatistics(const std::wstring& lastClean, const std::wstring& totals) override;
   void ShowMainWindow() override;
   // The exit sequence: the start-up window, the boss key, the tray icon, then the window; the
@@ -118,7 +112,8 @@ class MainWindow : public engine::RunView {
   void ExitProgram() override;
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename T>
+  friend LRESULT CALLBACK toolkit::ObjectProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, UINT id = 0, DWORD exStyle = 0);
@@ -131,7 +126,7 @@ class MainWindow : public engine::RunView {
   void CleanAttended();
   // Every run starts here: an Exit or the end of the session that arrived meanwhile stopped it, and
   // is carried out once it has unwound.
-  bool Clean(engine::RunEnd end);
+  bool Clean(run::RunEnd end);
   // WM_QUERYENDSESSION: true lets the session end.
   bool QueryEndSession();
   void EndSession();
@@ -179,12 +174,11 @@ class MainWindow : public engine::RunView {
   // The rows show this preview, not the last run, until the list is cleared.
   bool previewShown_ = false;
   engine::RunReport previewReport_;
-  std::unique_ptr<engine::CleanRun> run_;
+  std::unique_ptr<run::CleanRun> run_;
   settings::Schedule schedule_;
   settings::ScheduleCheck scheduleCheck_;
   std::function<SYSTEMTIME()> clock_;
   std::unique_ptr<NotificationSystem> notifications_;
-  std::function<void(const std::wstring&, const std::wstring&)> informationSink_;
   std::function<void()> beforeExit_;
   // Exit (or the end of the session) came while a run was under way; it is done when the run ends.
   bool exitPending_ = false;

@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "platform/handles.h"
 #include "toolkit/dpi.h"
 #include "ui/main_commands.h"
 
@@ -29,23 +30,12 @@ constexpr NavigationImage kImages[] = {
 };
 constexpr int kHelpIndex = static_cast<int>(std::size(kImages)) - 1;
 
-struct GdiObject {
-  HGDIOBJ object;
-  ~GdiObject() { DeleteObject(object); }
-};
-
 }  // namespace
 
 std::span<const NavigationImage> NavigationImages() { return kImages; }
 
 bool NavigationBar::Create(HWND parent, HINSTANCE instance) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_HAND);
-  windowClass.lpszClassName = kClassName;
-  RegisterClassExW(&windowClass);
+  toolkit::RegisterWindowClass({kClassName, toolkit::ObjectProcedure<NavigationBar>, instance, IDC_HAND, nullptr});
   return CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, parent, nullptr,
                          instance, this) != nullptr;
 }
@@ -69,16 +59,6 @@ int NavigationBar::ImageAt(POINT point) const {
     if (PtInRect(&rect, point)) return i;
   }
   return kNoImage;
-}
-
-LRESULT CALLBACK NavigationBar::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<NavigationBar*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = hwnd;
-  }
-  auto* self = reinterpret_cast<NavigationBar*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return self ? self->Handle(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -132,10 +112,6 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       EndPaint(hwnd_, &paint);
       return 0;
     }
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-      hwnd_ = nullptr;
-      return 0;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -183,17 +159,17 @@ void NavigationBar::Paint(HDC dc) {
       SendMessageW(GetParent(hwnd_), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd_)));
   FillRect(dc, &client, background ? background : GetSysColorBrush(COLOR_BTNFACE));
   SetBkMode(dc, TRANSPARENT);
-  HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+  platform::SelectedObject font(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
   const int glyphSize = toolkit::Scale(kGlyph, dpi_), inset = toolkit::Scale(4, dpi_);
   for (int i = 0; i < static_cast<int>(std::size(kImages)); ++i) {
     RECT rect = ImageRect(i);
     int middle = (rect.top + rect.bottom) / 2;
-    GdiObject brush{CreateSolidBrush(kImages[i].colour)};
-    HGDIOBJ oldBrush = SelectObject(dc, brush.object);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    Ellipse(dc, rect.left + inset, middle - glyphSize / 2, rect.left + inset + glyphSize, middle + glyphSize / 2);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
+    {
+      platform::Brush brush(CreateSolidBrush(kImages[i].colour));
+      platform::SelectedObject fill(dc, brush.get());
+      platform::SelectedObject pen(dc, GetStockObject(NULL_PEN));
+      Ellipse(dc, rect.left + inset, middle - glyphSize / 2, rect.left + inset + glyphSize, middle + glyphSize / 2);
+    }
     RECT glyph = {rect.left + inset, middle - glyphSize / 2, rect.left + inset + glyphSize, middle + glyphSize / 2};
     COLORREF oldColour = SetTextColor(dc, RGB(0xff, 0xff, 0xff));
     DrawTextW(dc, kImages[i].caption, 1, &glyph, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -207,7 +183,6 @@ void NavigationBar::Paint(HDC dc) {
       DrawFocusRect(dc, &focus);
     }
   }
-  SelectObject(dc, oldFont);
 }
 
 }  // namespace ui

@@ -5,6 +5,8 @@
 // sends the focused image's command.
 #include <windows.h>
 
+#include "toolkit/window_class.h"
+
 #include <span>
 
 namespace ui {
@@ -37,7 +39,8 @@ class NavigationBar {
   int ImageAt(POINT point) const;
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename T>
+  friend LRESULT CALLBACK toolkit::ObjectProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void SetHovered(int index);
   void Key(WPARAM key);

@@ -4,7 +4,7 @@
 
 namespace ui {
 
-void NotificationDispatcher::Queue(const engine::NotificationRequest& request) {
+void NotificationDispatcher::Queue(const run::NotificationRequest& request) {
   if (onScreen_ && !request.allowDuplicateTitles && onScreen_->Request().title == request.title) {
     onScreen_->UpdateNotification(request);
     return;
@@ -21,7 +21,7 @@ void NotificationDispatcher::RemoveQueued(const std::wstring& key) {
 void NotificationDispatcher::Tick() {
   retired_.reset();
   if (queue_.empty() || onScreen_) return;
-  engine::NotificationRequest request = std::move(queue_.front().second);
+  run::NotificationRequest request = std::move(queue_.front().second);
   queue_.erase(queue_.begin());
   onScreen_ = factory_();
   onScreen_->ShowNotification(request);
@@ -35,7 +35,7 @@ std::vector<std::wstring> NotificationDispatcher::QueuedKeys() const {
   return keys;
 }
 
-const engine::NotificationRequest* NotificationDispatcher::Queued(const std::wstring& key) const {
+const run::NotificationRequest* NotificationDispatcher::Queued(const std::wstring& key) const {
   auto found = std::find_if(queue_.begin(), queue_.end(), [&](const auto& entry) { return entry.first == key; });
   return found == queue_.end() ? nullptr : &found->second;
 }

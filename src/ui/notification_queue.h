@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/run_view.h"
+#include "run/run_view.h"
 
 namespace ui {
 
@@ -15,10 +15,10 @@ namespace ui {
 class NotificationPopup {
  public:
   virtual ~NotificationPopup() = default;
-  virtual const engine::NotificationRequest& Request() const = 0;
-  virtual void ShowNotification(const engine::NotificationRequest& request) = 0;
+  virtual const run::NotificationRequest& Request() const = 0;
+  virtual void ShowNotification(const run::NotificationRequest& request) = 0;
   // Replaces the texts on screen and slides in again, silently.
-  virtual void UpdateNotification(const engine::NotificationRequest& request) = 0;
+  virtual void UpdateNotification(const run::NotificationRequest& request) = 0;
 };
 
 // Waiting requests, oldest first, each under a unique key; at most one pop-up on screen.
@@ -27,7 +27,7 @@ class NotificationDispatcher {
   using PopupFactory = std::function<std::unique_ptr<NotificationPopup>()>;
   explicit NotificationDispatcher(PopupFactory factory) : factory_(std::move(factory)) {}
 
-  void Queue(const engine::NotificationRequest& request);
+  void Queue(const run::NotificationRequest& request);
   // No error when nothing waits under the key.
   void RemoveQueued(const std::wstring& key);
   // The half-second dispatch: shows the oldest request when no pop-up is on screen.
@@ -37,11 +37,11 @@ class NotificationDispatcher {
 
   NotificationPopup* OnScreen() const { return onScreen_.get(); }
   std::vector<std::wstring> QueuedKeys() const;
-  const engine::NotificationRequest* Queued(const std::wstring& key) const;
+  const run::NotificationRequest* Queued(const std::wstring& key) const;
 
  private:
   PopupFactory factory_;
-  std::vector<std::pair<std::wstring, engine::NotificationRequest>> queue_;
+  std::vector<std::pair<std::wstring, run::NotificationRequest>> queue_;
   std::unique_ptr<NotificationPopup> onScreen_;
   // Finished arrives from inside the pop-up's own message handler, so the object outlives it until
   // the next tick.

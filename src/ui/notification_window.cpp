@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 
+#include "platform/handles.h"
 #include "toolkit/dpi.h"
 
 namespace ui {
@@ -26,7 +27,7 @@ platform::Font TahomaFont(int dpi, bool bold) {
 
 SIZE TextSize(HFONT font, const std::wstring& text) {
   platform::MemoryDc dc(CreateCompatibleDC(nullptr));
-  SelectObject(dc.get(), font);
+  platform::SelectedObject selected(dc.get(), font);
   RECT bounds = {};
   DrawTextW(dc.get(), text.empty() ? L" " : text.c_str(), -1, &bounds, DT_CALCRECT | DT_NOPREFIX);
   return {bounds.right - bounds.left, bounds.bottom - bounds.top};
@@ -88,7 +89,7 @@ NotificationWindow::NotificationWindow(HINSTANCE instance, KeyHandler clicked, s
   animation_ = PopupAnimation(ToTwips(bounds.bottom - bounds.top), ToTwips(workArea.bottom), ToTwips(workArea.right));
 }
 
-void NotificationWindow::ShowNotification(const engine::NotificationRequest& request) {
+void NotificationWindow::ShowNotification(const run::NotificationRequest& request) {
   request_ = request;
   if (!window_) {
     // Never shown, so it is over at once.
@@ -104,7 +105,7 @@ void NotificationWindow::ShowNotification(const engine::NotificationRequest& req
   sound_(request_.soundFile);
 }
 
-void NotificationWindow::UpdateNotification(const engine::NotificationRequest& request) {
+void NotificationWindow::UpdateNotification(const run::NotificationRequest& request) {
   request_ = request;
   ApplyRequest();
   animation_.Restart();

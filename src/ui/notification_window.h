@@ -32,9 +32,9 @@ class NotificationWindow : public NotificationPopup {
   NotificationWindow(const NotificationWindow&) = delete;
   NotificationWindow& operator=(const NotificationWindow&) = delete;
 
-  const engine::NotificationRequest& Request() const override { return request_; }
-  void ShowNotification(const engine::NotificationRequest& request) override;
-  void UpdateNotification(const engine::NotificationRequest& request) override;
+  const run::NotificationRequest& Request() const override { return request_; }
+  void ShowNotification(const run::NotificationRequest& request) override;
+  void UpdateNotification(const run::NotificationRequest& request) override;
 
   // Null once the pop-up has unloaded.
   HWND Handle() const { return window_.get(); }
@@ -55,7 +55,7 @@ class NotificationWindow : public NotificationPopup {
   KeyHandler clicked_;
   std::function<void()> finished_;
   SoundPlayer sound_;
-  engine::NotificationRequest request_;
+  run::NotificationRequest request_;
   int dpi_ = 96;
   PopupAnimation animation_{0, 0, 0};
   unsigned interval_ = PopupAnimation::kStepInterval;
@@ -78,7 +78,7 @@ class NotificationSystem {
   NotificationSystem(const NotificationSystem&) = delete;
   NotificationSystem& operator=(const NotificationSystem&) = delete;
 
-  void Queue(const engine::NotificationRequest& request) { dispatcher_.Queue(request); }
+  void Queue(const run::NotificationRequest& request) { dispatcher_.Queue(request); }
   // The window that receives the dispatch timer; null when the platform refused it.
   HWND Host() const { return host_.get(); }
   NotificationWindow* OnScreen() const { return static_cast<NotificationWindow*>(dispatcher_.OnScreen()); }

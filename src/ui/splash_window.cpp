@@ -1,6 +1,8 @@
 #include "ui/splash_window.h"
 
+#include "platform/handles.h"
 #include "toolkit/dpi.h"
+#include "toolkit/product.h"
 #include "toolkit/skin.h"
 
 namespace ui {
@@ -29,14 +31,8 @@ SplashWindow::SplashWindow(HINSTANCE instance, std::wstring programFolder, std::
 SplashWindow::~SplashWindow() { Unload(); }
 
 bool SplashWindow::Create(bool visible) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = instance_;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_APPSTARTING);
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-  windowClass.lpszClassName = kClassName;
-  RegisterClassExW(&windowClass);
+  toolkit::RegisterWindowClass(
+      {kClassName, toolkit::ObjectProcedure<SplashWindow>, instance_, IDC_APPSTARTING, GetSysColorBrush(COLOR_WINDOW)});
 
   // No frame: the picture is the whole window; the caption names it to the system.
   if (!CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"Trellwipe", WS_POPUP | WS_BORDER, 0, 0, kWidth, kHeight,
@@ -74,16 +70,6 @@ void SplashWindow::Unload() {
   DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK SplashWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<SplashWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = hwnd;
-  }
-  auto* self = reinterpret_cast<SplashWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return self ? self->Handle(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
 LRESULT SplashWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
@@ -103,10 +89,6 @@ LRESULT SplashWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       EndPaint(hwnd_, &paint);
       return 0;
     }
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-      hwnd_ = nullptr;
-      return 0;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -116,19 +98,20 @@ void SplashWindow::Paint(HDC dc) {
   GetClientRect(hwnd_, &client);
   // The product picture: a band in the accent colour with the name and the version.
   RECT band = {0, 0, client.right, client.bottom * 2 / 3};
-  HBRUSH accent = CreateSolidBrush(RGB(0x1f, 0x4e, 0x79));
-  FillRect(dc, &band, accent);
-  DeleteObject(accent);
+  platform::Brush accent(CreateSolidBrush(RGB(0x1f, 0x4e, 0x79)));
+  FillRect(dc, &band, accent.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0xff, 0xff, 0xff));
-  HGDIOBJ old = SelectObject(dc, titleFont_.get());
-  DrawTextW(dc, L"Trellwipe", -1, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  SelectObject(dc, textFont_.get());
+  {
+    platform::SelectedObject title(dc, titleFont_.get());
+    DrawTextW(dc, L"Trellwipe", -1, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+  platform::SelectedObject text(dc, textFont_.get());
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   RECT line = {0, band.bottom, client.right, client.bottom};
-  DrawTextW(dc, L"V6.50  -  Ensure your privacy by erasing kinds of tracks from your computer.", -1, &line,
-            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-  SelectObject(dc, old);
+  const std::wstring tagline =
+      std::wstring(toolkit::kVersionText) + L"  -  Ensure your privacy by erasing kinds of tracks from your computer.";
+  DrawTextW(dc, tagline.c_str(), -1, &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
 }
 
 }  // namespace ui

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/handles.h"
+#include "toolkit/window_class.h"
 
 namespace ui {
 
@@ -29,7 +30,8 @@ class SplashWindow {
   void Unload();
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename T>
+  friend LRESULT CALLBACK toolkit::ObjectProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc);
   void MakeFonts();

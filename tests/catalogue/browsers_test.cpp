@@ -40,7 +40,7 @@ TEST_F(Browsers, FixedCountsAndAmounts) {
       {L"MSN", L"history", 0, 0},            {L"EXPLORER", L"downloadedhistory", 0, 0},
   };
   for (const auto& [section, key, keys, bytes] : expected) {
-    engine::RunCounters counters = Run({{section, key}});
+    run::RunCounters counters = Run({{section, key}});
     EXPECT_EQ(counters.cleanedKeys, keys) << section << L"/" << key;
     EXPECT_EQ(counters.releasedBytes, bytes) << section << L"/" << key;
   }
@@ -62,7 +62,7 @@ TEST_F(Browsers, OlderInternetExplorersAreToldWhatIsSupported) {
   EXPECT_TRUE(Exists(downloads + L"\\setup.exe"));
 
   values.ieMajorVersion = 9;
-  engine::RunCounters counters = Run({{L"EXPLORER", L"downloaded"}});
+  run::RunCounters counters = Run({{L"EXPLORER", L"downloaded"}});
   EXPECT_EQ(view.rows[0].state, L"Done");
   EXPECT_GE(counters.releasedBytes, 1000);
   EXPECT_TRUE(Exists(downloads));
@@ -114,7 +114,7 @@ TEST_F(Browsers, CookiePurgeSparesExactlyTheKeptPaths) {
   SetFileAttributesW((folder + L"\\me@kept.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
   WriteText(program / L"keepcook.dat", platform::Narrow(folder + L"\\me@kept.txt") + "\r\n" +
                                            platform::Narrow(folder + L"\\me@case.txt") + "\r\n");
-  engine::RunCounters counters = Run({{L"EXPLORER", L"cookies"}});
+  run::RunCounters counters = Run({{L"EXPLORER", L"cookies"}});
   EXPECT_EQ(counters.releasedBytes, 60);
   EXPECT_TRUE(Exists(folder + L"\\me@kept.txt"));
   EXPECT_FALSE(Attributes(folder + L"\\me@kept.txt") & FILE_ATTRIBUTE_HIDDEN);
@@ -131,7 +131,7 @@ TEST_F(Browsers, CookiePurgeSparesExactlyTheKeptPaths) {
 TEST_F(Browsers, CacheAndFavorites) {
   MakeFile(shell / L"Cache\\Content.IE5\\X1\\page.htm", 300);
   MakeFile(shell / L"Favorites\\Links\\site.url", 50);
-  engine::RunCounters counters = Run({{L"EXPLORER", L"cache"}, {L"EXPLORER", L"favorites"}});
+  run::RunCounters counters = Run({{L"EXPLORER", L"cache"}, {L"EXPLORER", L"favorites"}});
   EXPECT_EQ(counters.releasedBytes, 300 + 3 * 10000 + 50);
   EXPECT_TRUE(Exists(shell / L"Cache\\Content.IE5\\X1"));
   EXPECT_FALSE(Exists(shell / L"Cache\\Content.IE5\\X1\\page.htm"));
@@ -175,7 +175,7 @@ TEST_F(Browsers, ChromeAndSafariNameTheirFiles) {
   std::wstring safari = values.localAppDataFolder + L"\\Apple Computer\\Safari\\History";
   MakeFile(safari + L"\\h1", 16);
   MakeFile(safari + L"\\old\\h2", 32);
-  engine::RunCounters counters = Run({{L"Chrome", L"History"}, {L"Safari", L"History"}});
+  run::RunCounters counters = Run({{L"Chrome", L"History"}, {L"Safari", L"History"}});
   EXPECT_FALSE(Exists(data + L"\\Default\\History"));
   EXPECT_FALSE(Exists(data + L"\\Default\\Extensions\\x\\Web Data"));
   EXPECT_TRUE(Exists(data + L"\\Default\\Bookmarks"));

@@ -6,10 +6,11 @@
 #include <initializer_list>
 #include <utility>
 
+#include "catalogue/catalogue.h"
 #include "engine/allerase.h"
-#include "engine/clean_run.h"
 #include "engine/regfun.h"
 #include "platform/text.h"
+#include "run/clean_run.h"
 #include "settings/inifun.h"
 #include "support/test_support.h"
 
@@ -26,12 +27,12 @@ class CatalogueTest : public ::testing::Test {
   }
 
   // Switches on exactly the given items, runs, and returns the counters of the run.
-  engine::RunCounters Run(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> items) {
+  run::RunCounters Run(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> items) {
     std::wstring settings = program / L"prisd.dat";
     DeleteFileW(settings.c_str());
     for (const auto& [section, key] : items) inifun::WriteIniValue(settings, section, key, L"1");
     view = RecordingView();
-    engine::CleanRun run(view, program.Path(), values);
+    run::CleanRun run(view, program.Path(), values, catalogue::Stages());
     run.CleanNow();
     return {Number(inifun::ReadIniValue(settings, L"Options", L"regnum")),
             Number(inifun::ReadIniValue(settings, L"Options", L"filesize"))};
@@ -45,7 +46,7 @@ class CatalogueTest : public ::testing::Test {
   ScopedRegistryValue personal{HKEY_CURRENT_USER,
                                L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
                                L"Personal", documents.Path(), REG_EXPAND_SZ};
-  engine::ProcessValues values;
+  run::ProcessValues values;
   RecordingView view;
 };
 

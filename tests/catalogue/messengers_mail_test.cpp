@@ -50,7 +50,7 @@ TEST_F(MessengersAndMail, MessengerFilesByNameDepthAndCase) {
   MakeFile(documents / L"ICQ\\ReceivedFiles\\doc.txt", 500);
   MakeFile(documents / L"my chat logs\\x\\log.xml", 7);
 
-  engine::RunCounters counters = Run({{L"Messenger", L"aolnames"}, {L"Messenger", L"aolpassword"}});
+  run::RunCounters counters = Run({{L"Messenger", L"aolnames"}, {L"Messenger", L"aolpassword"}});
   EXPECT_EQ(counters.releasedBytes, 10);
   EXPECT_TRUE(Exists(aim + L"\\sub\\aimx.bin"));
   ASSERT_EQ(view.rows.size(), 3u);
@@ -106,7 +106,7 @@ TEST_F(MessengersAndMail, YahooProfilesBesideTheHelpFolder) {
   ScopedRegistryValue helpDir(HKEY_LOCAL_MACHINE,
                               L"SOFTWARE\\Classes\\TypeLib\\{2B323CCC-50E3-11D3-9466-00A0C9700498}\\1.0\\HELPDIR", L"",
                               help);
-  engine::RunCounters counters = Run({{L"Messenger", L"yahooprofiles"}});
+  run::RunCounters counters = Run({{L"Messenger", L"yahooprofiles"}});
   EXPECT_EQ(counters.cleanedKeys, 5);
   EXPECT_EQ(counters.releasedBytes, 11 + 2 * 10000);
   EXPECT_FALSE(Exists(help + L"Profiles\\me\\p.dat"));

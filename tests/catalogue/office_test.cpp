@@ -139,7 +139,7 @@ TEST_F(Office, EachItemCountsItsStepsOnEveryBranchWhetherOrNotKeysExist) {
   for (const Suite& suite : suites) {
     FakeWordProcessor word(suite.probe);
     for (const ItemCount& item : kItemCounts) {
-      engine::RunCounters counters = Run({{L"OFFICE", item.key}});
+      run::RunCounters counters = Run({{L"OFFICE", item.key}});
       EXPECT_EQ(counters.cleanedKeys, suite.since2010 ? item.since2010 : item.before2007)
           << suite.name << " " << item.key;
       EXPECT_EQ(counters.releasedBytes, 0) << suite.name << " " << item.key;
@@ -280,7 +280,7 @@ TEST_F(Office, UnknownOrMissingSuiteErasesNothingOutsideAVersionBranch) {
   seeded.Add(SuiteKey(L"", L"OIS\\Options"), L"LastTreeConfig");
   for (std::function<WordProbe()> probe : {Reports(L"16.0"), NotInstalled()}) {
     FakeWordProcessor word(probe);
-    engine::RunCounters counters = Run({{L"OFFICE", L"word"}, {L"OFFICE", L"Lync"}, {L"OFFICE", L"Settings"},
+    run::RunCounters counters = Run({{L"OFFICE", L"word"}, {L"OFFICE", L"Lync"}, {L"OFFICE", L"Settings"},
                                         {L"OFFICE", L"Organizer"}, {L"OFFICE", L"Picture"}});
     EXPECT_EQ(counters.cleanedKeys, 15 + 5 + 15 + 11 + 7);
     for (const std::wstring& key : kept) EXPECT_TRUE(Present(key)) << key;
@@ -303,7 +303,7 @@ TEST_F(Office, SuiteIsAskedOncePerRunAfterTheMessengersAndBeforeTheFirstOfficeIt
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(progressAtCall, 48);
 
-  engine::RunCounters counters = Run({{L"Messenger", L"icqsearch"}, {L"OFFICE", L"word"}, {L"OFFICE", L"Access"}});
+  run::RunCounters counters = Run({{L"Messenger", L"icqsearch"}, {L"OFFICE", L"word"}, {L"OFFICE", L"Access"}});
   EXPECT_EQ(calls, 2);
   EXPECT_EQ(progressAtCall, 48);
   EXPECT_EQ(rowsAtCall, 1u);

@@ -24,7 +24,7 @@ TEST_F(WindowsTraces, RegistryItemsCountTheirFixedAmountsWhetherOrNotKeysExist) 
       {L"passwords", 0},     {L"swap", 0},             {L"clip", 0},           {L"thumbs", 0},
   };
   for (const auto& [key, keys] : expected) {
-    engine::RunCounters counters = Run({{L"WINDOWS", key}});
+    run::RunCounters counters = Run({{L"WINDOWS", key}});
     EXPECT_EQ(counters.cleanedKeys, keys) << key;
     ASSERT_EQ(view.rows.size(), 2u) << key;
     EXPECT_EQ(view.rows[0].state, L"Done") << key;
@@ -63,7 +63,7 @@ TEST_F(WindowsTraces, TempEmptiesAndRecreatesTheThreeTemporaryFolders) {
   MakeFile(t2 + L"\\c.tmp", 30);
   MakeFolders(t3);
   ScopedEnvironment temp(L"TEMP", t3);
-  engine::RunCounters counters = Run({{L"WINDOWS", L"temp"}});
+  run::RunCounters counters = Run({{L"WINDOWS", L"temp"}});
   // T1: 150 bytes and two folders; T2: 30 bytes and one folder; T3: one empty folder.
   EXPECT_EQ(counters.releasedBytes, 150 + 20000 + 30 + 10000 + 10000);
   for (const std::wstring& folder : {t1, t2, t3}) EXPECT_TRUE(Attributes(folder) & FILE_ATTRIBUTE_DIRECTORY);
@@ -76,7 +76,7 @@ TEST_F(WindowsTraces, TempWithoutApplicationDataAndWithTempAtADriveRootErasesNot
   std::wstring sentinel = L"C:\\trellwipe-root-sentinel.txt";
   MakeFile(sentinel, 1);
   ScopedEnvironment temp(L"TEMP", L"C:\\");
-  engine::RunCounters counters = Run({{L"WINDOWS", L"temp"}});
+  run::RunCounters counters = Run({{L"WINDOWS", L"temp"}});
   // T2 only, and the drive root named by TEMP counts as a missing folder.
   EXPECT_EQ(counters.releasedBytes, 30 + 10000 + 10000);
   EXPECT_TRUE(Exists(sentinel));
@@ -85,7 +85,7 @@ TEST_F(WindowsTraces, TempWithoutApplicationDataAndWithTempAtADriveRootErasesNot
 
 TEST_F(WindowsTraces, RecycleMeasuresRecyclerAndEmptiesTheBins) {
   MakeFile(L"C:\\RECYCLER\\S-1-5\\Dc1.txt", 5000);
-  engine::RunCounters counters = Run({{L"WINDOWS", L"recycle"}});
+  run::RunCounters counters = Run({{L"WINDOWS", L"recycle"}});
   EXPECT_EQ(counters.releasedBytes, 105000);
   EXPECT_EQ(counters.cleanedKeys, 1);
   DeleteFileW(L"C:\\RECYCLER\\S-1-5\\Dc1.txt");
@@ -96,7 +96,7 @@ TEST_F(WindowsTraces, RecycleMeasuresRecyclerAndEmptiesTheBins) {
 TEST_F(WindowsTraces, ScandiskDeletesOnlyFilesDirectlyInFoundFolders) {
   MakeFile(L"C:\\Found.003\\FILE0000.CHK", 70);
   MakeFile(L"C:\\Found.003\\deeper\\FILE0001.CHK", 9);
-  engine::RunCounters counters = Run({{L"WINDOWS", L"scandisk"}});
+  run::RunCounters counters = Run({{L"WINDOWS", L"scandisk"}});
   EXPECT_EQ(counters.releasedBytes, 70);
   EXPECT_FALSE(Exists(L"C:\\Found.003\\FILE0000.CHK"));
   EXPECT_TRUE(Exists(L"C:\\Found.003\\deeper\\FILE0001.CHK"));
@@ -108,7 +108,7 @@ TEST_F(WindowsTraces, ScandiskDeletesOnlyFilesDirectlyInFoundFolders) {
 TEST_F(WindowsTraces, RecentSearchFoldersAndAMissingDocumentsFolder) {
   MakeFile(values.appDataFolder + L"\\Microsoft\\Windows\\Recent\\doc.lnk", 400);
   MakeFile(documents / L"Searches\\everything.search-ms", 25);
-  engine::RunCounters counters = Run({{L"WINDOWS", L"recent"}, {L"WINDOWS", L"searchfolders"}});
+  run::RunCounters counters = Run({{L"WINDOWS", L"recent"}, {L"WINDOWS", L"searchfolders"}});
   EXPECT_EQ(counters.cleanedKeys, 1);
   EXPECT_EQ(counters.releasedBytes, 400 + 25 + 10000);
   EXPECT_TRUE(Exists(values.appDataFolder + L"\\Microsoft\\Windows\\Recent"));
@@ -133,7 +133,7 @@ TEST_F(WindowsTraces, RecentDocumentsKeepTheQuickAccessPins) {
   MakeFile(recent + L"\\AutomaticDestinations\\5f7b5f1e01b83767.automaticDestinations-ms", 200);
   MakeFile(recent + L"\\CustomDestinations\\abc.customDestinations-ms", 100);
   MakeFile(recent + L"\\report.docx.lnk", 50);
-  engine::RunCounters counters = Run({{L"WINDOWS", L"recent"}});
+  run::RunCounters counters = Run({{L"WINDOWS", L"recent"}});
   EXPECT_EQ(counters.releasedBytes, 350);
   EXPECT_EQ(ReadText(pins), std::string(3000, 'x'));
   EXPECT_EQ(FolderNames(recent + L"\\AutomaticDestinations"),
@@ -152,7 +152,7 @@ TEST_F(WindowsTraces, ThumbsDeletesTheThumbnailCachesOfEveryFixedDriveOnly) {
   MakeFile(program / L"Thumbs.db", 10);
   SetFileAttributesW((pictures / L"THUMBS.DB").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   SetFileAttributesW((pictures / L"hidden.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN);
-  engine::RunCounters counters = Run({{L"WINDOWS", L"thumbs"}});
+  run::RunCounters counters = Run({{L"WINDOWS", L"thumbs"}});
   EXPECT_EQ(counters.releasedBytes, 0);
   EXPECT_EQ(view.rows[0].state, L"Done");
   EXPECT_FALSE(Exists(pictures / L"Holiday\\Thumbs.db"));

@@ -7,11 +7,12 @@
 #include <functional>
 #include <set>
 
+#include "catalogue/catalogue.h"
 #include "catalogue/catalogue_fixture.h"
+#include "catalogue/plugins.h"
 #include "engine/allerase.h"
-#include "engine/long_path.h"
-#include "engine/plugins.h"
 #include "filesearch/find_files.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 #include "support/held_file.h"
 #include "support/recorded_call.h"
@@ -186,8 +187,7 @@ class RunWithPlugins : public CatalogueTest {
   engine::RunReport RunPlugin(const std::string& definition) {
     WriteText(program / L"plus-in\\Probe.ppe", "[name]\r\nappname=Probe\r\n[swich]\r\non=1\r\n" + definition);
     view = RecordingView();
-    engine::CleanRun run(view, program.Path(), values);
-    run.SetPluginStage(plugins::RunTickedPlugins);
+    run::CleanRun run(view, program.Path(), values, catalogue::Stages());
     run.CleanNow();
     return run.LastReport();
   }
@@ -276,21 +276,21 @@ TEST_F(RunWithPlugins, TreeSectionsWalkDeepTrees) {
 
 TEST(LongPaths, TheExtendedFormIsUsedOnlyWhereThePlainOneFails) {
   std::wstring shortPath = L"C:\\data\\cache";
-  EXPECT_EQ(engine::ApiPath(shortPath), shortPath);
+  EXPECT_EQ(platform::ApiPath(shortPath), shortPath);
   std::wstring longPath = L"C:\\" + std::wstring(300, L'a');
-  EXPECT_EQ(engine::ApiPath(longPath), L"\\\\?\\" + longPath);
+  EXPECT_EQ(platform::ApiPath(longPath), L"\\\\?\\" + longPath);
   std::wstring share = L"\\\\server\\share\\" + std::wstring(300, L'a');
-  EXPECT_EQ(engine::ApiPath(share), L"\\\\?\\UNC\\server\\share\\" + std::wstring(300, L'a'));
+  EXPECT_EQ(platform::ApiPath(share), L"\\\\?\\UNC\\server\\share\\" + std::wstring(300, L'a'));
   // Already extended, or still to be normalised by the system: left as it is.
-  EXPECT_EQ(engine::ApiPath(L"\\\\?\\" + longPath), L"\\\\?\\" + longPath);
+  EXPECT_EQ(platform::ApiPath(L"\\\\?\\" + longPath), L"\\\\?\\" + longPath);
   for (const std::wstring& unnormalised :
        {longPath + L"\\..\\b", longPath + L"\\.\\b", longPath + L"\\..", L"C:/" + std::wstring(300, L'a')}) {
-    EXPECT_EQ(engine::ApiPath(unnormalised), unnormalised);
+    EXPECT_EQ(platform::ApiPath(unnormalised), unnormalised);
   }
   // The limit is that of CreateDirectoryW, 12 short of MAX_PATH.
   std::wstring justBelow = L"C:\\" + std::wstring(MAX_PATH - 12 - 4, L'b');
-  EXPECT_EQ(engine::ApiPath(justBelow), justBelow);
-  EXPECT_EQ(engine::ApiPath(justBelow + L"b"), L"\\\\?\\" + justBelow + L"b");
+  EXPECT_EQ(platform::ApiPath(justBelow), justBelow);
+  EXPECT_EQ(platform::ApiPath(justBelow + L"b"), L"\\\\?\\" + justBelow + L"b");
 }
 
 TEST(LongPaths, FilesBeyondMaxPathAreFoundAndDeleted) {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/prompt.h"
+#include "support/message_recorder.h"
 #include "support/test_support.h"
 
 using namespace regfun;
@@ -12,16 +12,9 @@ using namespace testing_support;
 
 namespace {
 
-class RecordingPrompt : public engine::Prompt {
- public:
-  std::vector<std::wstring> messages;
-  void ShowMessage(const std::wstring& text) override { messages.push_back(text); }
-};
-
 class Regfun : public ::testing::Test {
  protected:
-  RecordingPrompt prompt;
-  engine::ScopedPrompt scoped{prompt};
+  MessageRecorder messages;
   TempRegistryKey temp;
 };
 
@@ -39,18 +32,18 @@ TEST_F(Regfun, RootNamesAreExactUpperCase) {
   std::wstring bare = L"HKEY_CURRENT_USER";
   EXPECT_EQ(SplitRegistryPath(bare), HKEY_CURRENT_USER);
   EXPECT_EQ(bare, L"");
-  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(Regfun, MalformedPathsShowIncorrectFormat) {
   EXPECT_EQ(ReadRegistryString(temp.FullPath() + L"\\", L"x"), L"");
-  ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.messages[0], L"Incorrect Format:\n\n" + temp.FullPath() + L"\\");
+  ASSERT_EQ(messages.Texts().size(), 1u);
+  EXPECT_EQ(messages.Texts()[0], L"Incorrect Format:\n\n" + temp.FullPath() + L"\\");
   WriteRegistryString(L"Software\\x", L"v", L"t");
-  EXPECT_EQ(prompt.messages.size(), 2u);
+  EXPECT_EQ(messages.Texts().size(), 2u);
   // An unknown root name is not malformed: empty text, no message.
   EXPECT_EQ(ReadRegistryString(L"HKEY_SOMEWHERE\\Software", L"x"), L"");
-  EXPECT_EQ(prompt.messages.size(), 2u);
+  EXPECT_EQ(messages.Texts().size(), 2u);
 }
 
 TEST_F(Regfun, ReadsTextUnexpandedAndReportsErrors) {
@@ -72,7 +65,7 @@ TEST_F(Regfun, ReadsTextUnexpandedAndReportsErrors) {
             L"%USERPROFILE%\\AppData\\Local\\INetCache");
   EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
   EXPECT_EQ(ReadRegistryValueRaw(HKEY_CURRENT_USER, temp.Subkey(), L"absent", type), L"error");
-  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(Regfun, WritesOnlyIntoExistingKeys) {

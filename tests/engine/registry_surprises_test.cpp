@@ -9,14 +9,15 @@
 #include <cstring>
 #include <set>
 
+#include "catalogue/catalogue.h"
+#include "catalogue/plugins.h"
 #include "engine/allerase.h"
-#include "engine/clean_run.h"
-#include "engine/plugins.h"
-#include "engine/process_values.h"
 #include "engine/regfun.h"
 #include "keeplists/keep_list_file.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "run/clean_run.h"
+#include "run/process_values.h"
 #include "settings/inifun.h"
 #include "support/recorded_call.h"
 #include "support/test_support.h"
@@ -197,7 +198,7 @@ class RunWithRegistry : public ::testing::Test {
     DeleteFileW(settings.c_str());
     for (const auto& [section, key] : items) inifun::WriteIniValue(settings, section, key, L"1");
     view = RecordingView();
-    engine::CleanRun run(view, program.Path(), engine::ComputeProcessValues());
+    run::CleanRun run(view, program.Path(), run::ComputeProcessValues(), catalogue::Stages());
     run.CleanNow();
     return run.LastReport();
   }
@@ -456,8 +457,7 @@ TEST_F(RunWithRegistry, APluginGoesOnPastAKeyItMayNotReadAndReportsIt) {
                 "\\locked\r\n2=-2147483647," + subkey + "\\open\r\n[file]\r\n1=" + platform::Narrow(data.Path()) +
                 ",,recent.lst\r\n");
   view = RecordingView();
-  engine::CleanRun run(view, program.Path(), engine::ComputeProcessValues());
-  run.SetPluginStage(plugins::RunTickedPlugins);
+  run::CleanRun run(view, program.Path(), run::ComputeProcessValues(), catalogue::Stages());
   run.CleanNow();
   EXPECT_TRUE(Completed());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, top.Subkey() + L"\\open"));

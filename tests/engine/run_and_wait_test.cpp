@@ -8,16 +8,20 @@ using namespace testing_support;
 
 TEST(RunAndWait, ReturnsOnlyAfterTheProcessEndedThenRefocuses) {
   TempFolder folder;
-  RecordingView view;
   std::wstring marker = folder / L"done.txt";
-  engine::RunAndWait({}, view, L"cmd.exe /c ping -n 2 127.0.0.1 >nul & echo done>\"" + marker + L"\"");
+  int pumps = 0, afterwards = 0;
+  engine::EraseContext erase{[&] { ++pumps; }};
+  engine::RunAndWait(erase, L"cmd.exe /c ping -n 2 127.0.0.1 >nul & echo done>\"" + marker + L"\"",
+                     [&] { ++afterwards; });
   EXPECT_TRUE(Exists(marker));
-  EXPECT_EQ(view.focuses, 1);
+  EXPECT_GT(pumps, 0);
+  EXPECT_EQ(afterwards, 1);
 }
 
 TEST(RunAndWait, ACommandThatCannotStartEndsTheWaitAtOnce) {
-  RecordingView view;
-  engine::RunAndWait({}, view, L"C:\\no\\such\\program.exe");
-  EXPECT_EQ(view.pumps, 0);
-  EXPECT_EQ(view.focuses, 1);
+  int pumps = 0, afterwards = 0;
+  engine::EraseContext erase{[&] { ++pumps; }};
+  engine::RunAndWait(erase, L"C:\\no\\such\\program.exe", [&] { ++afterwards; });
+  EXPECT_EQ(pumps, 0);
+  EXPECT_EQ(afterwards, 1);
 }

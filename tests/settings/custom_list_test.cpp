@@ -1,3 +1,4 @@
+#include "catalogue/catalogue.h"
 #include "settings/custom_list.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +11,11 @@ namespace {
 
 class CustomItems : public CatalogueTest {
  protected:
-  engine::RunCounters RunCustom(bool on = true) {
+  run::RunCounters RunCustom(bool on = true) {
     std::wstring settings = program / L"prisd.dat";
     inifun::WriteIniValue(settings, L"Custom", L"Custom", on ? L"1" : L"0");
     view = RecordingView();
-    engine::CleanRun run(view, program.Path(), values);
-    run.SetCustomItemsStage(settings::RunCustomItems);
+    run::CleanRun run(view, program.Path(), values, catalogue::Stages());
     run.CleanNow();
     report = run.LastReport();
     return run.Counters();
@@ -55,7 +55,7 @@ TEST_F(CustomItems, FilesAndFoldersGoWithTheirSizesCounted) {
                      "\tFile\r\n" + platform::Narrow(root / L"other.txt") + "\tThing\r\n" +
                      platform::Narrow(root / L"other.txt") + "\r\nC:\\\tFolder\r\n";
   WriteText(List(), text);
-  engine::RunCounters counters = RunCustom();
+  run::RunCounters counters = RunCustom();
   EXPECT_EQ(counters.releasedBytes, 524288 + 150 + 25);
   EXPECT_FALSE(Exists(file));
   EXPECT_FALSE(Exists(folder));

@@ -11,21 +11,23 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "catalogue/catalogue_fixture.h"
-#include "engine/plugins.h"
+#include "catalogue/plugins.h"
+#include "dialogs/cookie_window.h"
+#include "dialogs/extension_window.h"
+#include "dialogs/locate_window.h"
+#include "dialogs/selection_window.h"
+#include "dialogs/url_window.h"
 #include "filesearch/extension_list.h"
-#include "filesearch/extension_window.h"
-#include "filesearch/locate_window.h"
-#include "keeplists/cookie_window.h"
 #include "keeplists/keep_list_file.h"
-#include "keeplists/url_window.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "settings/custom_list.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
 #include "settings/options.h"
-#include "settings/selection_window.h"
+#include "support/message_recorder.h"
 
 using namespace testing_support;
 
@@ -41,32 +43,23 @@ std::string BinaryBytes(size_t size, unsigned seed) {
   return bytes;
 }
 
-settings::SelectionServices QuietServices(std::vector<std::wstring>& reports) {
-  settings::SelectionServices services;
-  services.confirm = [](HWND, const std::wstring&) { return true; };
-  services.report = [&reports](HWND, const std::wstring& message) { reports.push_back(message); };
-  return services;
-}
-
 class MalformedSettings : public CatalogueTest {
  protected:
   std::wstring settingsFile = settings::SettingsFile(program.Path());
 
   // Opens the selection window, presses OK, and says whether the window closed without a report.
   bool OpenAndSaveSelection(const std::vector<const wchar_t*>& tick = {}) {
-    std::vector<std::wstring> reports;
-    settings::SelectionWindow window(program.Path(), QuietServices(reports));
+    MessageRecorder messages;
+    settings::SelectionWindow window(program.Path(), settings::SelectionServices{});
     if (!window.Create(nullptr, false)) return false;
     for (const wchar_t* box : tick) SendMessageW(window.CheckBox(box), BM_CLICK, 0, 0);
     SendMessageW(window.Button(L"Command1"), BM_CLICK, 0, 0);
-    return reports.empty() && window.Handle() == nullptr;
+    return messages.shown.empty() && window.Handle() == nullptr;
   }
 
   void RunEverything() {
     view = RecordingView();
-    engine::CleanRun run(view, program.Path(), values);
-    run.SetCustomItemsStage(settings::RunCustomItems);
-    run.SetPluginStage(plugins::RunTickedPlugins);
+    run::CleanRun run(view, program.Path(), values, catalogue::Stages());
     run.CleanNow();
   }
 };
@@ -273,8 +266,8 @@ TEST(CustomListCodePage, OkNamesTheUnstorablePathAndKeepsTheWindowOpen) {
   MakeFile(name, 10);
   std::wstring list = settings::CustomListFile(program.Path());
   WriteText(list, "old\tFile\r\n");
-  std::vector<std::wstring> reports;
-  settings::SelectionServices services = QuietServices(reports);
+  MessageRecorder messages;
+  settings::SelectionServices services;
   services.chooseAddCommand = [](HWND, HWND) { return UINT{settings::SelectionWindow::kAddFilesCommand}; };
   services.chooseFiles = [&](HWND) { return std::optional(normal::FileDialogResult{name, data.Path().size() + 1}); };
   settings::SelectionWindow window(program.Path(), services);
@@ -284,8 +277,8 @@ TEST(CustomListCodePage, OkNamesTheUnstorablePathAndKeepsTheWindowOpen) {
   // Gone before OK: no short name can stand for it any more.
   ASSERT_TRUE(DeleteFileW(name.c_str()));
   SendMessageW(window.Button(L"Command1"), BM_CLICK, 0, 0);
-  ASSERT_EQ(reports.size(), 1u);
-  EXPECT_NE(reports[0].find(name), std::wstring::npos);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].text.find(name), std::wstring::npos);
   EXPECT_NE(window.Handle(), nullptr);
   EXPECT_EQ(ReadText(list), "old\tFile\r\n");
   EXPECT_FALSE(Exists(settings::SettingsFile(program.Path())));
@@ -350,19 +343,15 @@ TEST(MalformedExtensionList, AnEmptyOrBinaryListLeavesTheSearchWindowsWorking) {
       EXPECT_NE(std::find(entries.begin(), entries.end(), L"*.log"), entries.end());
     }
 
-    std::vector<std::wstring> messages;
-    filesearch::MessageSink sink = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
-      messages.push_back(text);
-      return IDOK;
-    };
-    filesearch::LocateWindow search(program.Path(), settings, sink);
+    MessageRecorder messages;
+    filesearch::LocateWindow search(program.Path(), settings);
     ASSERT_TRUE(search.Create(nullptr, false));
     std::wstring searchString = platform::WindowText(GetDlgItem(search.Handle(), filesearch::LocateWindow::kSearchStringId));
     EXPECT_EQ(searchString.find(L'\0'), std::wstring::npos);
 
     std::vector<std::wstring> pushed;
-    filesearch::ExtensionWindow editor(program.Path(), settings, [&](const std::wstring& text) { pushed.push_back(text); },
-                                       sink);
+    filesearch::ExtensionWindow editor(program.Path(), settings,
+                                       [&](const std::wstring& text) { pushed.push_back(text); });
     ASSERT_TRUE(editor.Create(nullptr, false));
     EXPECT_EQ(SendMessageW(editor.FileTypes(), LB_GETCOUNT, 0, 0), static_cast<LRESULT>(entries.size()));
     // The default list can always be restored over whatever the file held.

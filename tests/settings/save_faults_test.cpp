@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "keeplists/url_window.h"
+#include "dialogs/options_window.h"
+#include "dialogs/selection_window.h"
+#include "dialogs/url_window.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
@@ -18,9 +20,8 @@
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
 #include "settings/options.h"
-#include "settings/options_window.h"
 #include "settings/preserved_value.h"
-#include "settings/selection_window.h"
+#include "support/message_recorder.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -221,27 +222,24 @@ TEST_F(OptionsSaveFault, AFileThatCannotBeWrittenStoresAndSwitchesNothing) {
 
 TEST_F(OptionsSaveFault, OkInTheWindowReportsTheFileAndStaysOpen) {
   WriteText(file, kOldSettings);
-  settings::OptionsWindow window(nullptr, program.Path());
-  std::vector<std::wstring> reports;
-  window.SetReport([&](HWND owner, const std::wstring& message) {
-    EXPECT_EQ(owner, window.Handle());
-    reports.push_back(message);
-  });
+  settings::OptionsWindow window({}, program.Path());
+  MessageRecorder messages;
   ASSERT_TRUE(window.Create(nullptr, false));
   SendMessageW(window.Control(settings::option_ids::Check4), BM_CLICK, 0, 0);
   {
     Blocked blocked(file, Block::ReadOnly);
     SendMessageW(window.Control(settings::option_ids::Command1), BM_CLICK, 0, 0);
   }
-  ASSERT_EQ(reports.size(), 1u);
-  EXPECT_NE(reports[0].find(file), std::wstring::npos) << reports[0];
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].owner, window.Handle());
+  EXPECT_NE(messages.shown[0].text.find(file), std::wstring::npos) << messages.shown[0].text;
   EXPECT_NE(window.Handle(), nullptr);
   EXPECT_FALSE(window.Accepted());
   EXPECT_EQ(ReadText(file), kOldSettings);
 
   // Once the file may be written, the same OK saves and closes.
   SendMessageW(window.Control(settings::option_ids::Command1), BM_CLICK, 0, 0);
-  EXPECT_EQ(reports.size(), 1u);
+  EXPECT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(window.Handle(), nullptr);
   EXPECT_TRUE(window.Accepted());
   EXPECT_NE(ReadText(file), kOldSettings);
@@ -258,7 +256,7 @@ class SelectionSaveFault : public ::testing::Test {
   std::wstring plugin = program / L"plus-in\\Alpha.ppe";
   std::string oldList;
   std::string oldPlugin = "[name]\r\nappname=Alpha\r\n[swich]\r\non=1\r\n";
-  std::vector<std::wstring> reports;
+  MessageRecorder messages;
   std::unique_ptr<settings::SelectionWindow> window;
 
   void SetUp() override {
@@ -270,10 +268,7 @@ class SelectionSaveFault : public ::testing::Test {
   }
 
   void Open() {
-    settings::SelectionServices services;
-    services.confirm = [](HWND, const std::wstring&) { return true; };
-    services.report = [this](HWND, const std::wstring& message) { reports.push_back(message); };
-    window = std::make_unique<settings::SelectionWindow>(program.Path(), services);
+    window = std::make_unique<settings::SelectionWindow>(program.Path(), settings::SelectionServices{});
     ASSERT_TRUE(window->Create(nullptr, false));
     // Changes in all three files: an item box, the custom list and a plug-in switch.
     SendMessageW(window->CheckBox(L"Check1"), BM_CLICK, 0, 0);
@@ -295,14 +290,14 @@ class SelectionSaveFault : public ::testing::Test {
 TEST_F(SelectionSaveFault, EitherFileBlockedWritesNothingAndKeepsTheWindowOpen) {
   for (const std::wstring& file : {settingsFile, listFile}) {
     for (Block how : {Block::ReadOnly, Block::HeldOpen}) {
-      reports.clear();
+      messages.shown.clear();
       Open();
       {
         Blocked blocked(file, how);
         Ok();
       }
-      ASSERT_EQ(reports.size(), 1u);
-      EXPECT_NE(reports[0].find(file), std::wstring::npos) << reports[0];
+      ASSERT_EQ(messages.shown.size(), 1u);
+      EXPECT_NE(messages.shown[0].text.find(file), std::wstring::npos) << messages.shown[0].text;
       EXPECT_NE(window->Handle(), nullptr);
       ExpectNothingWritten();
       window.reset();
@@ -316,12 +311,12 @@ TEST_F(SelectionSaveFault, AFullDiskIsReportedAndTheOldFilesStay) {
     platform::ScopedDiskFull full(0);
     Ok();
   }
-  ASSERT_EQ(reports.size(), 1u);
+  ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_NE(window->Handle(), nullptr);
   ExpectNothingWritten();
 
   Ok();
-  EXPECT_EQ(reports.size(), 1u);
+  EXPECT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(window->Handle(), nullptr);
   EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"EXPLORER", L"location"), L"0");
   EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"Mine", L"kept"), L"yes");
@@ -342,14 +337,13 @@ TEST(KeepListSaveFault, AddAndRemoveThatCannotWriteAreReportedAndUndoneOnScreen)
   std::wstring keepFile = program / L"keepurl.dat";
   WriteText(keepFile, "http://kept.example/\r\n");
   keeplists::UrlKeepListWindow window(program.Path());
-  std::vector<std::wstring> reports;
-  window.SetReport([&](HWND, const std::wstring& message) { reports.push_back(message); });
+  MessageRecorder messages;
   ASSERT_TRUE(window.Create(nullptr, false));
   auto count = [&] { return SendMessageW(window.KeepList(), LB_GETCOUNT, 0, 0); };
   ASSERT_EQ(count(), 1);
 
   for (Block how : {Block::ReadOnly, Block::HeldOpen}) {
-    reports.clear();
+    messages.shown.clear();
     Blocked blocked(keepFile, how);
     SendMessageW(window.CurrentList(), LB_SETCURSEL, 0, 0);
     SendMessageW(window.AddButton(), BM_CLICK, 0, 0);
@@ -357,8 +351,8 @@ TEST(KeepListSaveFault, AddAndRemoveThatCannotWriteAreReportedAndUndoneOnScreen)
     SendMessageW(window.KeepList(), LB_SETCURSEL, 0, 0);
     SendMessageW(window.RemoveButton(), BM_CLICK, 0, 0);
     EXPECT_EQ(count(), 1);
-    ASSERT_EQ(reports.size(), 2u);
-    for (const std::wstring& report : reports) EXPECT_NE(report.find(keepFile), std::wstring::npos) << report;
+    ASSERT_EQ(messages.shown.size(), 2u);
+    for (const std::wstring& report : messages.Texts()) EXPECT_NE(report.find(keepFile), std::wstring::npos) << report;
   }
   EXPECT_EQ(ReadText(keepFile), "http://kept.example/\r\n");
   EXPECT_EQ(FolderNames(program.Path()), std::vector<std::wstring>{L"keepurl.dat"});

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/plugins.h"
+#include "catalogue/plugins.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
 #include "support/test_support.h"

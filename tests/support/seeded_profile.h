@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/clean_run.h"
-#include "engine/plugins.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/plugins.h"
 #include "platform/text.h"
+#include "run/clean_run.h"
 #include "settings/custom_list.h"
 #include "settings/inifun.h"
 #include "support/test_support.h"
@@ -70,17 +71,15 @@ struct SeededProfile {
   };
 
   // A run over this profile with the custom-item and plug-in stages.
-  std::unique_ptr<engine::CleanRun> MakeRun(engine::RunView& view) {
-    auto run = std::make_unique<engine::CleanRun>(view, program.Path(), values);
-    run->SetCustomItemsStage(settings::RunCustomItems);
-    run->SetPluginStage(plugins::RunTickedPlugins);
+  std::unique_ptr<run::CleanRun> MakeRun(run::RunView& view) {
+    auto run = std::make_unique<run::CleanRun>(view, program.Path(), values, catalogue::Stages());
     return run;
   }
 
   TempFolder root;
   TempFolder program;
   TempRegistryKey registry;
-  engine::ProcessValues values;
+  run::ProcessValues values;
   std::wstring hiddenCacheFile, customFile, customFolder, pluginLogs;
 };
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_view.h"
+#include "run/run_view.h"
 
 namespace testing_support {
 
@@ -104,13 +104,13 @@ struct Row {
   std::wstring state;
 };
 
-class RecordingView : public engine::RunView {
+class RecordingView : public run::RunView {
  public:
   std::vector<Row> rows;
   std::vector<int> progress;
   std::vector<std::wstring> statusLines;
   std::vector<std::pair<std::wstring, std::wstring>> messages;
-  std::vector<engine::NotificationRequest> notifications;
+  std::vector<run::NotificationRequest> notifications;
   std::wstring lastClean, totals;
   bool startEnabled = true, busy = false, statusPageShown = false, mainWindowShown = false, exited = false;
   int pumps = 0, focuses = 0;
@@ -130,7 +130,7 @@ class RecordingView : public engine::RunView {
   void ShowInformation(const std::wstring& title, const std::wstring& text) override {
     messages.emplace_back(title, text);
   }
-  void QueueNotification(const engine::NotificationRequest& request) override {
+  void QueueNotification(const run::NotificationRequest& request) override {
     notifications.push_back(request);
   }
   void ShowStatistics(const std::wstring& date, const std::wstring& text) override {

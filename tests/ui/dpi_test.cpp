@@ -1,3 +1,4 @@
+#include "support/window_support.h"
 #include "toolkit/dpi.h"
 
 #include <commctrl.h>
@@ -9,9 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "dialogs/details_window.h"
 #include "support/test_support.h"
 #include "trellwipe_manifest.h"
-#include "ui/details_window.h"
 #include "ui/main_commands.h"
 #include "ui/main_layout.h"
 #include "ui/main_window.h"
@@ -205,9 +206,7 @@ TEST(MainWindowDpi, AChangeOfMonitorMovesTheWindowAndScalesControlsFontsAndColum
     EXPECT_TRUE(Inside(list, client)) << dpi;
   }
   window.reset();
-  MSG message;
-  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
+  DrainQuit();
 }
 
 TEST(MainWindowDpi, TheSkinFontStaysAfterAChangeOfMonitor) {
@@ -224,9 +223,7 @@ TEST(MainWindowDpi, TheSkinFontStaysAfterAChangeOfMonitor) {
   EXPECT_STREQ(font.lfFaceName, L"Courier New");
   EXPECT_NEAR(-font.lfHeight, -toolkit::MessageFont(120).lfHeight, 1);
   window.reset();
-  MSG message;
-  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
+  DrainQuit();
 }
 
 TEST(DetailsWindowDpi, AChangeOfMonitorScalesTheButtonAndTheFont) {

@@ -1,3 +1,5 @@
+#include "support/message_recorder.h"
+#include "support/window_support.h"
 #include "toolkit/keyboard.h"
 
 #include <commctrl.h>
@@ -7,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/about_window.h"
+#include "dialogs/details_window.h"
 #include "platform/window_text.h"
-#include "support/test_support.h"
-#include "ui/about_window.h"
-#include "ui/details_window.h"
 #include "support/keyboard_support.h"
+#include "support/test_support.h"
 #include "ui/main_commands.h"
 #include "ui/main_window.h"
 
@@ -39,11 +41,6 @@ TEST(Mnemonics, TheDisplayedTextDropsTheMarksAndKeepsDoubledAmpersands) {
   EXPECT_EQ(toolkit::MnemonicOf(L"plain"), 0);
 }
 
-void DrainQuit() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
-}
 
 // A main window whose outside actions only record that they ran.
 struct KeyboardMainWindow {
@@ -61,13 +58,9 @@ struct KeyboardMainWindow {
     actions.trackPopupMenu = [](HMENU, HWND) { return 0u; };
     // A running browser makes every attended run ask first; the answer No lets nothing run.
     actions.runningPrograms = [](const std::wstring&) { return std::vector<std::wstring>{L"Firefox"}; };
-    actions.askYesNo = [this](HWND, const std::wstring&, const std::wstring&) {
-      calls.push_back(L"clean");
-      return false;
-    };
     window.emplace(GetModuleHandleW(nullptr), program.Path(), L"", std::move(actions));
     EXPECT_TRUE(window->Create());
-    window->SetInformationSink([](const std::wstring&, const std::wstring&) {});
+    messages.answer = IDNO;
   }
   ~KeyboardMainWindow() { DrainQuit(); }
   HWND Handle() const { return window->Handle(); }
@@ -76,6 +69,7 @@ struct KeyboardMainWindow {
 
   TempFolder program;
   std::vector<std::wstring> calls;
+  MessageRecorder messages;
   std::optional<ui::MainWindow> window;
 };
 
@@ -135,11 +129,12 @@ TEST(MainWindowKeys, EnterStartsTheCleaningOnTheStatusPageOnlyAndEscapeLeavesEve
   EXPECT_EQ(window.CurrentPage(), ui::MainWindow::Page::Status);
   EXPECT_TRUE(IsWindow(main.Handle()));
   EXPECT_TRUE(main.Route(KeyDown(main.Handle(), VK_RETURN)));
-  EXPECT_EQ(main.calls, std::vector<std::wstring>{L"clean"});
+  EXPECT_TRUE(main.calls.empty());
+  EXPECT_EQ(main.messages.shown.size(), 1u);  // the question a cleaning asks first
   // A disabled start button takes no Enter.
   EnableWindow(window.StartButton(), FALSE);
   EXPECT_TRUE(main.Route(KeyDown(main.Handle(), VK_RETURN)));
-  EXPECT_EQ(main.calls.size(), 1u);
+  EXPECT_EQ(main.messages.shown.size(), 1u);
 }
 
 TEST(MainWindowKeys, AltLettersPressTheButtonsOfTheShownPage) {
@@ -153,7 +148,8 @@ TEST(MainWindowKeys, AltLettersPressTheButtonsOfTheShownPage) {
 
   SendMessageW(main.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
   EXPECT_TRUE(main.Route(AltLetter(main.Navigation(), start)));
-  EXPECT_EQ(main.calls, std::vector<std::wstring>{L"clean"});
+  EXPECT_TRUE(main.calls.empty());
+  EXPECT_EQ(main.messages.shown.size(), 1u);  // the question a cleaning asks first
   EXPECT_TRUE(main.Route(AltLetter(window.ResultList(), preview)));
   EXPECT_EQ(WindowText(window.StatusLine()).rfind(L"Preview: ", 0), 0u) << WindowText(window.StatusLine());
 }

@@ -1,3 +1,5 @@
+#include "support/message_recorder.h"
+#include "support/window_support.h"
 #include "ui/main_window.h"
 
 #include <commctrl.h>
@@ -9,11 +11,11 @@
 #include <set>
 #include <vector>
 
-#include "engine/running_programs.h"
+#include "catalogue/running_programs.h"
 #include "platform/handles.h"
 #include "platform/text.h"
-#include "settings/inifun.h"
 #include "platform/window_text.h"
+#include "settings/inifun.h"
 #include "support/test_support.h"
 #include "ui/main_commands.h"
 #include "ui/splash_window.h"
@@ -23,41 +25,10 @@ using platform::WindowText;
 
 namespace {
 
-std::wstring ItemText(HWND list, int row, int column) {
-  wchar_t buffer[256] = L"";
-  ListView_GetItemText(list, row, column, buffer, 256);
-  return buffer;
-}
 
 // The entries of a menu: its texts, "-" for a separator.
-std::vector<std::wstring> MenuTexts(HMENU menu) {
-  std::vector<std::wstring> texts;
-  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-    wchar_t buffer[128] = L"";
-    MENUITEMINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = MIIM_FTYPE | MIIM_STRING;
-    info.dwTypeData = buffer;
-    info.cch = 128;
-    GetMenuItemInfoW(menu, i, TRUE, &info);
-    texts.push_back(info.fType & MFT_SEPARATOR ? L"-" : buffer);
-  }
-  return texts;
-}
 
-void DrainQuit() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
-}
 
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
 
 void Command(HWND window, UINT command) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0); }
 
@@ -91,15 +62,10 @@ struct RecordedWindow {
       return menuAnswer;
     };
     actions.runningPrograms = [this](const std::wstring&) { return running; };
-    actions.askYesNo = [this](HWND, const std::wstring& title, const std::wstring& text) {
-      questions.push_back(title + L": " + text);
-      return answerYes;
-    };
     actions.blockShutdown = [this](HWND, const std::wstring& reason) { calls.push_back(L"block " + reason); };
     actions.unblockShutdown = [this](HWND) { calls.push_back(L"unblock"); };
     window.emplace(GetModuleHandleW(nullptr), folder, commandLine, std::move(actions));
     EXPECT_TRUE(window->Create());
-    window->SetInformationSink([this](const std::wstring& title, const std::wstring&) { boxes.push_back(title); });
   }
   ~RecordedWindow() { DrainQuit(); }
   HWND Handle() const { return window->Handle(); }
@@ -108,13 +74,27 @@ struct RecordedWindow {
   std::vector<std::wstring> calls;
   std::vector<HWND> owners;
   std::vector<HWND> mainWindows;
-  std::vector<std::wstring> boxes;
+  // The message boxes' captions and the questions as "caption: text".
+  std::vector<std::wstring> Boxes() const {
+    std::vector<std::wstring> boxes;
+    for (const auto& shown : messages.shown) {
+      if ((shown.type & MB_TYPEMASK) == MB_OK) boxes.push_back(shown.caption);
+    }
+    return boxes;
+  }
+  std::vector<std::wstring> Questions() const {
+    std::vector<std::wstring> questions;
+    for (const auto& shown : messages.shown) {
+      if ((shown.type & MB_TYPEMASK) == MB_YESNO) questions.push_back(shown.caption + L": " + shown.text);
+    }
+    return questions;
+  }
+
+  MessageRecorder messages;
   std::function<void()> onOptions;
   bool optionsAnswer = false;
   UINT menuAnswer = 0;
   std::vector<std::wstring> running;
-  std::vector<std::wstring> questions;
-  bool answerYes = true;
   HMENU shownMenu = nullptr;
   std::optional<ui::MainWindow> window;
 };
@@ -139,19 +119,19 @@ TEST(MainWindow, StartButtonRunsACleaningIntoTheResultList) {
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
   EXPECT_EQ(WindowText(window.Handle()), L"Trellwipe V6.50");
   EXPECT_NE(WindowText(window.Statistics()).find(L"Cleaned Registry Keys: 12"), std::wstring::npos);
-  std::vector<std::wstring> boxes;
-  window.SetInformationSink([&](const std::wstring& title, const std::wstring&) { boxes.push_back(title); });
+  MessageRecorder messages;
 
   SendMessageW(window.StartButton(), BM_CLICK, 0, 0);
 
   ASSERT_EQ(ListView_GetItemCount(window.ResultList()), 2);
-  EXPECT_EQ(ItemText(window.ResultList(), 0, 0), L"Windows Passwords(Only 9X/Me)");
-  EXPECT_EQ(ItemText(window.ResultList(), 0, 1), L"Done");
-  EXPECT_EQ(ItemText(window.ResultList(), 1, 0), L"Task complete Successfully!");
+  EXPECT_EQ(ListViewText(window.ResultList(), 0, 0), L"Windows Passwords(Only 9X/Me)");
+  EXPECT_EQ(ListViewText(window.ResultList(), 0, 1), L"Done");
+  EXPECT_EQ(ListViewText(window.ResultList(), 1, 0), L"Task complete Successfully!");
   EXPECT_EQ(SendMessageW(window.Progress(), PBM_GETPOS, 0, 0), 100);
   EXPECT_EQ(WindowText(window.StatusLine()), L"Task complete Successfully!");
   EXPECT_TRUE(IsWindowEnabled(window.StartButton()));
-  EXPECT_EQ(boxes, std::vector<std::wstring>{L"Task Complete"});
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].caption, L"Task Complete");
   EXPECT_TRUE(IsWindowVisible(window.Handle()));
   EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"regnum"), L"0");
 }
@@ -168,13 +148,12 @@ TEST(MainWindow, TheScheduleTimerStartsAnUnattendedRunAndHidesTheWindow) {
                         std::to_wstring(now.wHour) + L":" + (now.wMinute < 10 ? L"0" : L"") + std::to_wstring(now.wMinute));
   ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
   ASSERT_TRUE(window.Create());
-  std::vector<std::wstring> boxes;
-  window.SetInformationSink([&](const std::wstring& title, const std::wstring&) { boxes.push_back(title); });
+  MessageRecorder messages;
   ShowWindow(window.Handle(), SW_SHOW);
   GetLocalTime(&now);
   if (now.wSecond >= 58) GTEST_SKIP() << "the scheduled minute is about to end";
   SendMessageW(window.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0);
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(messages.shown.empty());
   // The unattended run ends with a pop-up request instead of a message box.
   auto queued = window.Notifications().Dispatcher().QueuedKeys();
   ASSERT_EQ(queued.size(), 1u);
@@ -212,7 +191,7 @@ TEST(MainWindow, TheScheduleRunsOncePerScheduledMinuteAtTheInjectedTime) {
   EXPECT_FALSE(ranAt({2026, 12, 1, 7, 9, 30, 35, 0}));
   EXPECT_FALSE(ranAt({2026, 12, 2, 8, 9, 30, 5, 0}));  // Tuesday: not scheduled
   EXPECT_TRUE(ranAt({2026, 12, 1, 14, 9, 30, 5, 0}));  // the next Monday
-  EXPECT_TRUE(window.boxes.empty());
+  EXPECT_TRUE(window.Boxes().empty());
 }
 
 TEST(MainWindow, TheBossKeyIsArmedWhileTheWindowLivesWhenSwitchedOn) {
@@ -333,7 +312,7 @@ TEST(MainWindow, TrayMenuCleanNowRunsUnattendedAndHidesTheWindow) {
   window.menuAnswer = ui::kTrayCleanNowCommand;
   SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
   EXPECT_EQ(window.shownMenu, window->TrayPopup());
-  EXPECT_TRUE(window.boxes.empty());
+  EXPECT_TRUE(window.Boxes().empty());
   auto queued = window->Notifications().Dispatcher().QueuedKeys();
   ASSERT_EQ(queued.size(), 1u);
   EXPECT_EQ(queued[0].rfind(L"Trellwipe Clean is done!", 0), 0u);
@@ -361,18 +340,18 @@ TEST(MainWindow, MenuCommandsOpenTheirWindowsAndPages) {
   NMHDR click = {window->WebLink(), 0, static_cast<UINT>(NM_CLICK)};
   SendMessageW(hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
   EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"settings " + folder.Path(), L"search", L"about",
-                                                     std::wstring(L"shell ") + ui::kProductWebPage, L"shell mailto:",
-                                                     std::wstring(L"shell ") + ui::kProductWebPage}));
+                                                     std::wstring(L"shell ") + toolkit::kProductWebPage, L"shell mailto:",
+                                                     std::wstring(L"shell ") + toolkit::kProductWebPage}));
   EXPECT_EQ(window.owners, (std::vector<HWND>{hwnd, hwnd, hwnd}));
 
   // "Clean Now" shows the status page first, then runs with a message box at the end.
   Command(hwnd, ui::kCleanNowCommand);
   EXPECT_EQ(window->CurrentPage(), ui::MainWindow::Page::Status);
   EXPECT_TRUE(IsWindowVisible(window->ResultList()) || !IsWindowVisible(hwnd));
-  EXPECT_EQ(window.boxes, std::vector<std::wstring>{L"Task Complete"});
+  EXPECT_EQ(window.Boxes(), std::vector<std::wstring>{L"Task Complete"});
   // The status page's "Cancel" has no action of its own.
   SendMessageW(window->CancelButton(), BM_CLICK, 0, 0);
-  EXPECT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.Boxes().size(), 1u);
   EXPECT_EQ(window.calls.size(), 6u);
 }
 
@@ -381,29 +360,29 @@ TEST(MainWindow, RunningBrowsersAreNamedBeforeAnAttendedRunAndNoCancelsIt) {
   std::wstring settings = folder / L"prisd.dat";
   RecordedWindow window(folder.Path());
   Command(window.Handle(), ui::kStartCleaningCommand);
-  EXPECT_TRUE(window.questions.empty());
-  EXPECT_EQ(window.boxes.size(), 1u);
+  EXPECT_TRUE(window.Questions().empty());
+  EXPECT_EQ(window.Boxes().size(), 1u);
 
   window.running = {L"Firefox", L"Chrome"};
-  window.answerYes = false;
+  window.messages.answer = IDNO;
   inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
   Command(window.Handle(), ui::kCleanNowCommand);
-  ASSERT_EQ(window.questions.size(), 1u);
-  EXPECT_EQ(window.questions[0].rfind(std::wstring(engine::kRunningProgramsTitle) + L": ", 0), 0u);
-  EXPECT_NE(window.questions[0].find(L"Firefox"), std::wstring::npos);
-  EXPECT_NE(window.questions[0].find(L"Chrome"), std::wstring::npos);
-  EXPECT_EQ(window.boxes.size(), 1u);
+  ASSERT_EQ(window.Questions().size(), 1u);
+  EXPECT_EQ(window.Questions()[0].rfind(std::wstring(catalogue::kRunningProgramsTitle) + L": ", 0), 0u);
+  EXPECT_NE(window.Questions()[0].find(L"Firefox"), std::wstring::npos);
+  EXPECT_NE(window.Questions()[0].find(L"Chrome"), std::wstring::npos);
+  EXPECT_EQ(window.Boxes().size(), 1u);
   EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
 
-  window.answerYes = true;
+  window.messages.answer = 0;
   Command(window.Handle(), ui::kStartCleaningCommand);
-  EXPECT_EQ(window.questions.size(), 2u);
-  EXPECT_EQ(window.boxes.size(), 2u);
+  EXPECT_EQ(window.Questions().size(), 2u);
+  EXPECT_EQ(window.Boxes().size(), 2u);
 
   // An unattended run asks nothing.
   window.menuAnswer = ui::kTrayCleanNowCommand;
   SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
-  EXPECT_EQ(window.questions.size(), 2u);
+  EXPECT_EQ(window.Questions().size(), 2u);
   EXPECT_FALSE(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
 }
 
@@ -507,10 +486,10 @@ TEST(MainWindow, StartedWithMinHidesAndRunsOnceWhenWindowsStartupIsOn) {
   window->ShowAfterSplash();
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
   EXPECT_EQ(window->StartupCommandLine(), L"");
-  Pump();
+  PumpAll();
   auto queued = window->Notifications().Dispatcher().QueuedKeys();
   ASSERT_EQ(queued.size(), 1u);
-  EXPECT_TRUE(window.boxes.empty());
+  EXPECT_TRUE(window.Boxes().empty());
   std::wstring firstRun = inifun::ReadIniValue(settings, L"Options", L"lastclean");
   EXPECT_FALSE(firstRun.empty());
 
@@ -518,7 +497,7 @@ TEST(MainWindow, StartedWithMinHidesAndRunsOnceWhenWindowsStartupIsOn) {
   inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
   SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_LBUTTONUP);
   SendMessageW(window.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
-  Pump();
+  PumpAll();
   EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
   EXPECT_TRUE(IsWindowVisible(window.Handle()));
 }
@@ -530,14 +509,14 @@ TEST(MainWindow, OnlyExactlyMinStartsHidden) {
   {
     RecordedWindow capitals(folder.Path(), L"MIN");
     capitals->ShowAfterSplash();
-    Pump();
+    PumpAll();
     EXPECT_TRUE(IsWindowVisible(capitals.Handle()));
     EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
   }
   inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"0");
   RecordedWindow quiet(folder.Path(), L"min");
   quiet->ShowAfterSplash();
-  Pump();
+  PumpAll();
   EXPECT_FALSE(IsWindowVisible(quiet.Handle()));
   EXPECT_TRUE(quiet->Tray().Active());
   EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
@@ -693,13 +672,13 @@ TEST_F(LongRun, TheWindowAnswersThroughoutAndCancelStopsAtTheNextFile) {
   ASSERT_TRUE(acted);
   EXPECT_GT(probe.ticks, 10u);
   EXPECT_GT(probe.paints, 0);
-  EXPECT_EQ(window->Run().Stopped(), engine::StopReason::User);
+  EXPECT_EQ(window->Run().Stopped(), run::StopReason::User);
   HWND list = window->ResultList();
   ASSERT_EQ(ListView_GetItemCount(list), 2);
-  EXPECT_EQ(ItemText(list, 0, 0), L"Custom Item");
-  EXPECT_EQ(ItemText(list, 0, 1), L"Stopped");
-  EXPECT_EQ(ItemText(list, 1, 0), L"Task stopped: the cleaning was stopped before its end.");
-  EXPECT_EQ(window.boxes, std::vector<std::wstring>{L"Task Stopped"});
+  EXPECT_EQ(ListViewText(list, 0, 0), L"Custom Item");
+  EXPECT_EQ(ListViewText(list, 0, 1), L"Stopped");
+  EXPECT_EQ(ListViewText(list, 1, 0), L"Task stopped: the cleaning was stopped before its end.");
+  EXPECT_EQ(window.Boxes(), std::vector<std::wstring>{L"Task Stopped"});
   EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(window), 0u);
   EXPECT_NE(inifun::ReadIniValue(program / L"prisd.dat", L"Options", L"lastclean"), L"");
   // Outside a run, Cancel does nothing.
@@ -715,7 +694,7 @@ TEST_F(LongRun, ExitStopsTheRunSavesWhatWentAndEndsTheProgram) {
   ASSERT_TRUE(acted);
   EXPECT_EQ(window.Handle(), nullptr);
   EXPECT_FALSE(window->Tray().Active());
-  EXPECT_TRUE(window.boxes.empty());
+  EXPECT_TRUE(window.Boxes().empty());
   EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(window), 0u);
   EXPECT_NE(inifun::ReadIniValue(program / L"prisd.dat", L"Options", L"lastclean"), L"");
 }
@@ -737,7 +716,7 @@ TEST_F(LongRun, TheEndOfTheSessionStopsTheRunWithEverySaveDone) {
   EXPECT_NE(savedBeforeAnswer, L"");
   EXPECT_EQ(window.Handle(), nullptr);
   EXPECT_FALSE(window->Tray().Active());
-  EXPECT_TRUE(window.boxes.empty());
+  EXPECT_TRUE(window.Boxes().empty());
   EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(window), 0u);
 }
 
@@ -751,10 +730,10 @@ TEST_F(LongRun, WindowsShutdownCleansFirstAndAForcedEndStopsIt) {
     EXPECT_EQ(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
     EXPECT_EQ(window.calls, std::vector<std::wstring>{L"block Trellwipe is cleaning your traces"});
     EXPECT_EQ(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
-    Pump();
+    PumpAll();
     EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"block Trellwipe is cleaning your traces", L"unblock"}));
     EXPECT_EQ(window.Handle(), nullptr);
-    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_TRUE(window.Boxes().empty());
     EXPECT_TRUE(window->Notifications().Dispatcher().QueuedKeys().empty());
     EXPECT_EQ(window->Notifications().OnScreen(), nullptr);
     EXPECT_EQ(ExpectLeftExactlyWhatWasNotReached(window), 0u);
@@ -763,7 +742,7 @@ TEST_F(LongRun, WindowsShutdownCleansFirstAndAForcedEndStopsIt) {
   RecordedWindow forced(program.Path());
   ResponsivenessProbe probe(OnceGone(forced, 500, [&] { SendMessageW(forced.Handle(), WM_ENDSESSION, TRUE, 0); }));
   EXPECT_EQ(SendMessageW(forced.Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
-  Pump();
+  PumpAll();
   ASSERT_TRUE(acted);
   EXPECT_EQ(forced.Handle(), nullptr);
   EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(forced), 0u);

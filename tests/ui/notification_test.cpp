@@ -12,9 +12,9 @@ using namespace testing_support;
 
 namespace {
 
-engine::NotificationRequest Request(std::wstring key, std::wstring title, std::wstring description,
+run::NotificationRequest Request(std::wstring key, std::wstring title, std::wstring description,
                                     bool allowDuplicateTitles, bool enableClickEvent = true) {
-  engine::NotificationRequest request;
+  run::NotificationRequest request;
   request.key = std::move(key);
   request.title = std::move(title);
   request.description = std::move(description);
@@ -33,19 +33,19 @@ struct Journal {
 class FakePopup : public ui::NotificationPopup {
  public:
   explicit FakePopup(Journal& journal) : journal_(journal) { ++journal_.popups; }
-  const engine::NotificationRequest& Request() const override { return request_; }
-  void ShowNotification(const engine::NotificationRequest& request) override {
+  const run::NotificationRequest& Request() const override { return request_; }
+  void ShowNotification(const run::NotificationRequest& request) override {
     request_ = request;
     journal_.shown.push_back(request.key);
   }
-  void UpdateNotification(const engine::NotificationRequest& request) override {
+  void UpdateNotification(const run::NotificationRequest& request) override {
     request_ = request;
     journal_.updated.push_back(request.key);
   }
 
  private:
   Journal& journal_;
-  engine::NotificationRequest request_;
+  run::NotificationRequest request_;
 };
 
 ui::NotificationDispatcher FakeDispatcher(Journal& journal) {

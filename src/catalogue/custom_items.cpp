@@ -1,0 +1,46 @@
+// The custom files and folders of "cusd.dat": one row, "Custom Item", for the whole list.
+#include <windows.h>
+
+#include "catalogue/catalogue.h"
+#include "engine/allerase.h"
+#include "platform/files.h"
+#include "settings/custom_list.h"
+
+namespace catalogue {
+
+namespace {
+
+constexpr int kCustomProgress = 80;
+
+class CustomItems : public run::Stage {
+ public:
+  void Run(run::ItemContext& context) const override {
+    if (Runs(kCustomItem, context)) RunList(context);
+    context.SetProgress(kCustomProgress);
+  }
+
+ private:
+  static void RunList(run::ItemContext& context) {
+    context.BeginItem(kCustomItem.section, kCustomItem.key, kCustomItem.label);
+    std::wstring file = settings::CustomListFile(context.programFolder);
+    if (!platform::FileExists(file)) {
+      context.outcome = L"Fail, Can't find file!";
+    } else {
+      for (const settings::CustomEntry& entry : settings::ReadCustomList(file)) {
+        if (context.erase.Stopped()) break;
+        if (entry.type == L"File") {
+          context.AddBytes(allerase::EraseFile(context.erase, entry.path));
+        } else if (entry.type == L"Folder") {
+          context.AddBytes(allerase::EraseFolder(context.erase, entry.path));
+        }
+      }
+    }
+    context.EndItem();
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<const run::Stage> CustomItemsStage() { return std::make_unique<CustomItems>(); }
+
+}  // namespace catalogue

@@ -1,0 +1,263 @@
+#include "catalogue/plugins.h"
+
+#include <cwctype>
+
+#include "catalogue/catalogue.h"
+#include "engine/allerase.h"
+#include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+#include "settings/inifun.h"
+
+namespace plugins {
+
+namespace {
+
+std::vector<std::wstring> SplitFields(const std::wstring& value) {
+  std::vector<std::wstring> fields;
+  size_t start = 0;
+  for (;;) {
+    size_t comma = value.find(L',', start);
+    fields.push_back(value.substr(start, comma - start));
+    if (comma == std::wstring::npos) return fields;
+    start = comma + 1;
+  }
+}
+
+// Everything after the first "=", or the whole line.
+std::wstring ValueOf(const std::wstring& line) {
+  size_t equals = line.find(L'=');
+  return equals == std::wstring::npos ? line : line.substr(equals + 1);
+}
+
+std::wstring BaseFolder(const std::wstring& base, const run::ProcessValues& values) {
+  if (base == L"appdata") return values.appDataFolder;
+  if (base == L"localappdata") return values.localAppDataFolder;
+  return base;
+}
+
+bool IsRegistrySection(const std::wstring& section) { return section == L"regtree" || section == L"reg"; }
+bool IsTreeSection(const std::wstring& section) {
+  return section == L"filetree" || section == L"foldertree" || section == L"alltree";
+}
+
+// A "*" segment of a tree section's folder stands for every subfolder there; links are not followed.
+std::vector<std::wstring> ExpandFolders(const std::wstring& path) {
+  size_t star = path.find(L"\\*");
+  while (star != std::wstring::npos && star + 2 < path.size() && path[star + 2] != L'\\') {
+    star = path.find(L"\\*", star + 2);
+  }
+  if (star == std::wstring::npos) return {path};
+  std::wstring parent = path.substr(0, star);
+  std::wstring rest = path.substr(star + 2);
+  std::vector<std::wstring> folders;
+  std::vector<std::wstring> names;
+  platform::ListFolder(parent, [&](const platform::FolderEntry& entry) {
+    if (entry.IsFolder() && !entry.IsLink()) names.push_back(entry.name);
+  });
+  for (const std::wstring& name : names) {
+    for (std::wstring& folder : ExpandFolders(parent + L"\\" + name + rest)) folders.push_back(std::move(folder));
+  }
+  return folders;
+}
+
+void RunRegistryEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
+                      run::ItemContext& context) {
+  if (fields.size() < (section == L"reg" ? 3u : 2u)) return;
+  auto root = ParseRoot(fields[0]);
+  if (!root) return;
+  context.AddKeys(section == L"reg" ? allerase::DeleteRegistryValue(context.erase, *root, fields[1], fields[2])
+                                    : allerase::DeleteRegistryTree(context.erase, *root, fields[1]));
+}
+
+// The fields a line of a file section needs: base, folder and, but for "folder" and "alltree", a name.
+bool Complete(const std::wstring& section, const std::vector<std::wstring>& fields) {
+  return fields.size() >= (section == L"folder" || section == L"alltree" ? 2u : 3u);
+}
+
+void RunFolderEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
+                    run::ItemContext& context) {
+  if (!Complete(section, fields)) return;
+  std::wstring folder = BaseFolder(fields[0], context.values) + fields[1];
+  if (section == L"file") {
+    context.AddBytes(allerase::EraseNamedFileInFolder(context.erase, folder, fields[2]));
+  } else if (section == L"fileext") {
+    context.AddBytes(allerase::EraseFilesByExtensionInFolder(context.erase, folder, fields[2]));
+  } else {
+    context.AddBytes(allerase::RecreateFolder(context.erase, folder));
+  }
+}
+
+void RunTreeEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
+                  run::ItemContext& context) {
+  if (!Complete(section, fields)) return;
+  // An empty name matches no file or folder; the walk would only count its folder visits.
+  if (section != L"alltree" && fields[2].empty()) return;
+  for (const std::wstring& folder : ExpandFolders(BaseFolder(fields[0], context.values) + fields[1])) {
+    if (section == L"filetree") {
+      context.AddBytes(allerase::EraseNamedFilesInTree(context.erase, folder, fields[2]));
+    } else if (section == L"foldertree") {
+      context.AddBytes(allerase::EraseNamedFoldersInTree(context.erase, folder, platform::ToLower(fields[2])));
+    } else {
+      context.AddBytes(allerase::EraseAllFilesInTree(context.erase, folder));
+    }
+  }
+}
+
+void RunEntry(const std::wstring& section, const std::vector<std::wstring>& fields, run::ItemContext& context) {
+  if (IsRegistrySection(section)) {
+    RunRegistryEntry(section, fields, context);
+  } else if (IsTreeSection(section)) {
+    RunTreeEntry(section, fields, context);
+  } else {
+    RunFolderEntry(section, fields, context);
+  }
+}
+
+// Calls `line` with each executed line's section and fields, in the order the run executes them.
+template <typename Line>
+void ForEachLine(const std::wstring& definitionFile, Line line) {
+  for (const wchar_t* section : kSections) {
+    for (const std::wstring& text : inifun::ReadIniSection(section, definitionFile)) {
+      std::wstring value = ValueOf(text);
+      if (value.empty()) break;
+      line(std::wstring(section), SplitFields(value));
+    }
+  }
+}
+
+std::wstring Extension(const std::wstring& name) {
+  size_t dot = name.find_last_of(L'.');
+  return dot == std::wstring::npos ? std::wstring() : name.substr(dot + 1);
+}
+
+}  // namespace
+
+const std::vector<const wchar_t*> kSections = {L"regtree", L"reg",      L"file",       L"fileext",
+                                               L"folder",  L"filetree", L"foldertree", L"alltree"};
+
+std::wstring PluginFolder(const std::wstring& programFolder) { return programFolder + L"\\plus-in"; }
+
+std::vector<PluginEntry> ListPlugins(const std::wstring& folder) {
+  std::vector<PluginEntry> entries;
+  platform::ListFolder(folder, [&](const platform::FolderEntry& found) {
+    if (found.IsFolder() || !platform::EqualsNoCase(Extension(found.name), L"ppe")) return;
+    PluginEntry entry;
+    entry.file = platform::JoinPath(folder, found.name);
+    entry.name = inifun::ReadIniValue(entry.file, L"name", L"appname");
+    entry.version = inifun::ReadIniValue(entry.file, L"version", L"appver");
+    entry.description =
+        entry.name + L" " + entry.version + L" " + inifun::ReadIniValue(entry.file, L"dec", L"decs");
+    entry.ticked = inifun::ReadIniValue(entry.file, L"swich", L"on") == L"1";
+    entries.push_back(std::move(entry));
+  });
+  return entries;
+}
+
+bool IsPluginName(const std::wstring& name) {
+  return !name.empty() && name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+bool WritePluginSwitch(const std::wstring& folder, const std::wstring& name, bool on) {
+  if (!IsPluginName(name)) return false;
+  std::wstring file = folder + L"\\" + name + L".ppe";
+  // Not ".ppe", so that a copy left behind by a crash is never listed as a plug-in.
+  std::wstring copy = file + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  DWORD attributes = GetFileAttributesW(file.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    // A rename would replace a read-only definition that a write in place could not change.
+    if (attributes & FILE_ATTRIBUTE_READONLY) return false;
+    if (!CopyFileW(file.c_str(), copy.c_str(), FALSE)) return false;
+  }
+  const wchar_t* value = on ? L"1" : L"0";
+  inifun::WriteIniValue(copy, L"swich", L"on", value);
+  if (inifun::ReadIniValue(copy, L"swich", L"on") == value &&
+      MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  DeleteFileW(copy.c_str());
+  return false;
+}
+
+std::optional<HKEY> ParseRoot(const std::wstring& field) {
+  long long number = 0;
+  bool hex = field.size() > 2 && (field[0] == L'&') && (field[1] == L'H' || field[1] == L'h');
+  std::wstring digits = hex ? field.substr(2) : field;
+  bool negative = !hex && !digits.empty() && digits[0] == L'-';
+  if (!hex && !digits.empty() && (digits[0] == L'-' || digits[0] == L'+')) digits.erase(0, 1);
+  if (digits.empty()) return HKEY{};
+  for (wchar_t c : digits) {
+    int digit = hex ? (std::iswdigit(c) ? c - L'0' : std::iswxdigit(c) ? (std::towupper(c) - L'A' + 10) : -1)
+                    : (std::iswdigit(c) ? c - L'0' : -1);
+    if (digit < 0) return HKEY{};
+    number = number * (hex ? 16 : 10) + digit;
+    if (number > 0xFFFFFFFFLL) return std::nullopt;
+  }
+  if (negative) number = -number;
+  if (!hex && (number < INT32_MIN || number > INT32_MAX)) return std::nullopt;
+  uint32_t bits = static_cast<uint32_t>(number);
+  // Only the predefined roots: any other number could happen to equal a key handle the process
+  // holds open, and a deletion under it would reach an unrelated key.
+  if (bits < 0x80000000u || bits > 0x80000006u) return HKEY{};
+  return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(bits)));
+}
+
+void ProcessShell(const std::wstring& definitionFile, run::ItemContext& context) {
+  ForEachLine(definitionFile, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+    if (!context.erase.Stopped()) RunEntry(section, fields, context);
+  });
+}
+
+std::vector<std::wstring> NamedFolders(const std::wstring& definitionFile, const run::ProcessValues& values) {
+  std::vector<std::wstring> folders;
+  ForEachLine(definitionFile, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+    if (IsRegistrySection(section) || !Complete(section, fields)) return;
+    std::wstring folder = BaseFolder(fields[0], values) + fields[1];
+    if (!IsTreeSection(section)) {
+      folders.push_back(folder);
+      return;
+    }
+    for (std::wstring& expanded : ExpandFolders(folder)) folders.push_back(std::move(expanded));
+  });
+  return folders;
+}
+
+}  // namespace plugins
+
+namespace catalogue {
+
+namespace {
+
+constexpr int kPluginProgress = 97;
+
+// Every plug-in that runs in this call, in list order, each with its own row; a plug-in counts 1
+// registry entry and 50000 bytes beyond what it erased.
+class Plugins : public run::Stage {
+ public:
+  void Run(run::ItemContext& context) const override {
+    std::wstring folder = plugins::PluginFolder(context.programFolder);
+    for (const plugins::PluginEntry& entry : plugins::ListPlugins(folder)) {
+      if (context.erase.Stopped()) break;
+      bool runs = context.choice ? context.choice(plugins::kPluginSection, entry.name) : entry.ticked;
+      if (!runs) continue;
+      context.BeginItem(plugins::kPluginSection, entry.name, entry.name);
+      // A plug-in's row reads "Cleaning " and its name, without the dots.
+      context.view.SetRowState(L"Cleaning " + entry.name);
+      context.view.PumpMessages();
+      if (plugins::IsPluginName(entry.name)) plugins::ProcessShell(folder + L"\\" + entry.name + L".ppe", context);
+      context.view.PumpMessages();
+      if (!context.erase.Stopped()) {
+        context.AddKeys(1);
+        context.AddBytes(50000);
+      }
+      context.EndItem();
+    }
+    context.SetProgress(kPluginProgress);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<const run::Stage> PluginStage() { return std::make_unique<Plugins>(); }
+
+}  // namespace catalogue

@@ -1,0 +1,58 @@
+#pragma once
+// Plug-ins: definition files "<appname>.ppe" in the program's "plus-in" folder that name registry
+// trees, registry values, files and folders to erase for one application.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "run/item_context.h"
+
+namespace plugins {
+
+// The section under which the report and the console program name the plug-ins; the key is the
+// appname.
+constexpr wchar_t kPluginSection[] = L"plus-in";
+
+struct PluginEntry {
+  std::wstring name;         // "appname": the row text, and the base name the run looks for
+  std::wstring version;      // "appver"
+  std::wstring description;  // name, version and "decs" joined by blanks
+  std::wstring file;         // the definition file the entry was read from
+  bool ticked = false;       // "swich"/"on" is exactly "1"
+};
+
+std::wstring PluginFolder(const std::wstring& programFolder);
+
+// The definition files directly in the folder whose extension is "ppe" in any letter case, in the
+// file system's order.
+std::vector<PluginEntry> ListPlugins(const std::wstring& folder);
+
+// An "appname" that names a file in the plug-in folder: not empty and without a path. The name comes
+// from the definition itself and must not lead the run or the switch out of the folder.
+bool IsPluginName(const std::wstring& name);
+
+// Sets "swich"/"on" of folder + "\" + name + ".ppe" to "1" or "0", creating the file when it is
+// missing. The change is made on a copy that then replaces the file, so a failure leaves the
+// definition as it was; false then, and for a name that is empty or holds a path.
+bool WritePluginSwitch(const std::wstring& folder, const std::wstring& name, bool on);
+
+// A root field: a signed 32-bit decimal number or "&H" and up to eight hexadecimal digits. Nothing
+// when the number is outside 32 bits (the entry is skipped); a null root for text that is not a
+// number, or a number that names no predefined root.
+std::optional<HKEY> ParseRoot(const std::wstring& field);
+
+// The erasure sections in the order they run: "regtree", "reg", "file", "fileext" and "folder",
+// then the tree sections "filetree", "foldertree" and "alltree", which readers of the first five
+// pass over.
+extern const std::vector<const wchar_t*> kSections;
+
+// Executes the erasure sections of a definition file.
+void ProcessShell(const std::wstring& definitionFile, run::ItemContext& context);
+
+// The folders the file and folder lines of a definition name, as the run would take them now: the
+// base expanded and every "*" of a tree section replaced by the subfolders found there.
+std::vector<std::wstring> NamedFolders(const std::wstring& definitionFile, const run::ProcessValues& values);
+
+}  // namespace plugins

@@ -1,0 +1,111 @@
+#include "catalogue/running_programs.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/plugins.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+#include "settings/item_flags.h"
+
+namespace catalogue {
+
+namespace {
+
+// The shipped definitions of a browser, one per kind of trace.
+std::vector<std::wstring> BrowserPlugins(const std::wstring& browser) {
+  std::vector<std::wstring> names;
+  for (const wchar_t* kind : {L"Cache", L"Cookies", L"History", L"Sessions"}) names.push_back(browser + L" " + kind);
+  return names;
+}
+
+bool AnyBuiltInItemOn(const std::wstring& settingsFile, const std::vector<std::wstring>& sections) {
+  for (const Item* item : RunOrder()) {
+    bool watched = std::any_of(sections.begin(), sections.end(), [&](const std::wstring& section) {
+      return platform::EqualsNoCase(section, item->section);
+    });
+    if (watched && IsOn(*item, settingsFile)) return true;
+  }
+  return false;
+}
+
+bool AnyPluginTicked(const std::vector<plugins::PluginEntry>& entries, const std::vector<std::wstring>& names) {
+  return std::any_of(entries.begin(), entries.end(), [&](const plugins::PluginEntry& entry) {
+    return entry.ticked && std::find(names.begin(), names.end(), entry.name) != names.end();
+  });
+}
+
+bool AnyProcessRuns(const std::vector<std::wstring>& running, const std::vector<std::wstring>& processes) {
+  return std::any_of(running.begin(), running.end(), [&](const std::wstring& name) {
+    return std::any_of(processes.begin(), processes.end(),
+                       [&](const std::wstring& process) { return platform::EqualsNoCase(name, process); });
+  });
+}
+
+}  // namespace
+
+const std::vector<WatchedProgram>& WatchedPrograms() {
+  static const std::vector<WatchedProgram> programs = {
+      {L"Internet Explorer", {L"iexplore.exe"}, {L"EXPLORER"}, {}},
+      {L"Microsoft Edge", {L"msedge.exe"}, {}, BrowserPlugins(L"Edge")},
+      {L"Google Chrome", {L"chrome.exe"}, {L"Chrome"}, BrowserPlugins(L"Chrome")},
+      {L"Brave", {L"brave.exe"}, {}, BrowserPlugins(L"Brave")},
+      {L"Vivaldi", {L"vivaldi.exe"}, {}, BrowserPlugins(L"Vivaldi")},
+      {L"Opera", {L"opera.exe"}, {L"OPERA"}, BrowserPlugins(L"Opera")},
+      {L"Mozilla Firefox", {L"firefox.exe"}, {L"FIREFOX"}, BrowserPlugins(L"Firefox")},
+      {L"Mozilla", {L"mozilla.exe", L"seamonkey.exe"}, {L"Mozilla"}, {}},
+      {L"Netscape Navigator", {L"netscape.exe", L"navigator.exe"}, {L"NETSCAPE"}, {}},
+      {L"Safari", {L"safari.exe"}, {L"Safari"}, {}},
+      {L"Maxthon Browser", {L"maxthon.exe"}, {L"Maxthon"}, {}},
+      {L"Outlook Express", {L"msimn.exe"}, {L"outlook"}, {}},
+      {L"Windows Live Mail", {L"wlmail.exe"}, {L"mail"}, {}},
+  };
+  return programs;
+}
+
+std::vector<std::wstring> RunningProcessNames() {
+  std::vector<std::wstring> names;
+  platform::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return names;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    std::wstring name = entry.szExeFile;
+    size_t slash = name.find_last_of(L"\\/");
+    names.push_back(slash == std::wstring::npos ? name : name.substr(slash + 1));
+  }
+  return names;
+}
+
+std::vector<std::wstring> RunningProgramsWithItemsOn(const std::wstring& programFolder,
+                                                     const ProcessLister& processes) {
+  std::vector<std::wstring> found;
+  std::vector<std::wstring> running = processes();
+  std::wstring settingsFile = settings::SettingsFile(programFolder);
+  std::vector<plugins::PluginEntry> entries = plugins::ListPlugins(plugins::PluginFolder(programFolder));
+  for (const WatchedProgram& program : WatchedPrograms()) {
+    if (!AnyProcessRuns(running, program.processes)) continue;
+    if (AnyBuiltInItemOn(settingsFile, program.sections) || AnyPluginTicked(entries, program.plugins)) {
+      found.push_back(program.name);
+    }
+  }
+  return found;
+}
+
+const wchar_t kRunningProgramsTitle[] = L"Programs Running";
+
+std::wstring RunningProgramsQuestion(const std::vector<std::wstring>& programs) {
+  bool one = programs.size() == 1;
+  std::wstring text = one ? L"This program is running:\r\n\r\n" : L"These programs are running:\r\n\r\n";
+  for (const std::wstring& program : programs) text += L"    " + program + L"\r\n";
+  text += one ? L"\r\nFiles it holds open cannot be erased, and it may write its traces again when it closes. "
+                L"For a complete cleaning, close it first."
+              : L"\r\nFiles they hold open cannot be erased, and they may write their traces again when they close. "
+                L"For a complete cleaning, close them first.";
+  return text + L"\r\n\r\nContinue anyway?";
+}
+
+}  // namespace catalogue

@@ -1,0 +1,52 @@
+#pragma once
+// "Options" of the search tool: the editor of the extension list "Ext.txt". Every Add, Remove and
+// Default hands the new joined list to the search tool at once.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "filesearch/diskmote_settings.h"
+#include "toolkit/dialog.h"
+
+namespace filesearch {
+
+class ExtensionWindow : public toolkit::Dialog {
+ public:
+  using SearchStringSink = std::function<void(const std::wstring&)>;
+
+  ExtensionWindow(std::wstring programFolder, DiskmoteSettings settings, SearchStringSink searchString);
+
+  HWND FileTypes() const { return fileTypes_; }  // lstFileTypes
+  HWND AddText() const { return addText_; }      // txtAdd
+  HWND AddButton() const { return Control(kAddId); }
+  HWND RemoveButton() const { return Control(kRemoveId); }
+  HWND DefaultButton() const { return Control(kDefaultId); }
+  HWND DoneButton() const { return Control(kDoneId); }
+
+ private:
+  static constexpr WORD kFileTypesId = 1201;
+  static constexpr WORD kAddTextId = 1202;
+  static constexpr WORD kAddId = 1203;
+  static constexpr WORD kRemoveId = 1204;
+  static constexpr WORD kDefaultId = 1205;
+  static constexpr WORD kDoneId = 1206;
+
+  toolkit::DialogTemplate Template() const override;
+  void Load() override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Unload() override;
+  void FillList();
+  void PushSearchString();
+  void Add();
+  void Remove();
+  void Default();
+
+  std::wstring programFolder_;
+  DiskmoteSettings settings_;
+  SearchStringSink searchString_;
+  HWND fileTypes_ = nullptr;
+  HWND addText_ = nullptr;
+};
+
+}  // namespace filesearch

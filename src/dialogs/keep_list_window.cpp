@@ -1,0 +1,137 @@
+#include "dialogs/keep_list_window.h"
+
+#include "keeplists/keep_list_file.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+#include "toolkit/list_text_width.h"
+#include "toolkit/skin.h"
+
+namespace keeplists {
+
+namespace {
+
+constexpr WORD kCurrentListId = 1001;
+constexpr WORD kKeepListId = 1002;
+constexpr WORD kAddId = 1003;
+constexpr WORD kRemoveId = 1004;
+constexpr WORD kPreviewId = 1005;
+
+using toolkit::kButtonClass;
+using toolkit::kNoId;
+using toolkit::kEditClass;
+using toolkit::kListBoxClass;
+using toolkit::kStaticClass;
+
+constexpr DWORD kListStyle =
+    WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+
+}  // namespace
+
+KeepListWindow::KeepListWindow(Texts texts, std::wstring keepListFile)
+    : texts_(texts), keepListFile_(std::move(keepListFile)) {}
+
+toolkit::DialogTemplate KeepListWindow::Template() const {
+  const short previewHeight = texts_.withPreview ? 96 : 0;
+  const short height = 146 + previewHeight;
+  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, height,
+                            texts_.caption);
+  dialog.Item(kButtonClass, BS_GROUPBOX, texts_.frame, 7, 4, 386, static_cast<short>(height - 11), kNoId);
+  dialog.Item(kStaticClass, SS_LEFT, texts_.currentHeading, 14, 16, 160, 8, kNoId);
+  dialog.Item(kListBoxClass, kListStyle | WS_GROUP, L"", 14, 26, 160, 108, kCurrentListId, WS_EX_CLIENTEDGE);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add >", 180, 56, 40, 14, kAddId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"< &Remove", 180, 76, 40, 14, kRemoveId);
+  dialog.Item(kStaticClass, SS_LEFT, texts_.keepHeading, 226, 16, 160, 8, kNoId);
+  dialog.Item(kListBoxClass, kListStyle, L"", 226, 26, 160, 108, kKeepListId, WS_EX_CLIENTEDGE);
+  if (texts_.withPreview) {
+    dialog.Item(kEditClass, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, L"", 14, 140, 372, previewHeight - 4, kPreviewId, WS_EX_CLIENTEDGE);
+  }
+  return dialog;
+}
+
+void KeepListWindow::Load() {
+  HWND hwnd = Handle();
+  current_ = GetDlgItem(hwnd, kCurrentListId);
+  keep_ = GetDlgItem(hwnd, kKeepListId);
+  add_ = GetDlgItem(hwnd, kAddId);
+  remove_ = GetDlgItem(hwnd, kRemoveId);
+  preview_ = GetDlgItem(hwnd, kPreviewId);
+  // The keep list lies in the program folder, beside the skin.
+  toolkit::ApplySkinFile(hwnd, keepListFile_.substr(0, keepListFile_.find_last_of(L'\\')));
+  LoadLists();
+}
+
+INT_PTR KeepListWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kAddId:
+          if (HIWORD(wParam) == BN_CLICKED) Add();
+          return TRUE;
+        case kRemoveId:
+          if (HIWORD(wParam) == BN_CLICKED) Remove();
+          return TRUE;
+        case kCurrentListId:
+        case kKeepListId:
+          if (HIWORD(wParam) == LBN_SELCHANGE) ItemClicked(reinterpret_cast<HWND>(lParam));
+          return TRUE;
+        case IDCANCEL:
+          Close(IDCANCEL);
+          return TRUE;
+      }
+      return FALSE;
+  }
+  return FALSE;
+}
+
+void KeepListWindow::Unload() { current_ = keep_ = add_ = remove_ = preview_ = nullptr; }
+
+void KeepListWindow::Fill(HWND list, const std::vector<std::wstring>& items) {
+  for (const std::wstring& item : items) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+void KeepListWindow::LoadKeepListFile() {
+  if (!KeepListExists(keepListFile_)) return;
+  SendMessageW(keep_, LB_RESETCONTENT, 0, 0);
+  Fill(keep_, LoadKeepList(keepListFile_));
+  toolkit::ResetHorizontalExtent(keep_);
+  toolkit::ResetHorizontalExtent(current_);
+}
+
+void KeepListWindow::Add() {
+  std::wstring text = toolkit::ListItemText(current_, SendMessageW(current_, LB_GETCURSEL, 0, 0));
+  // The file, in the system's code page, would keep another name than the entry's, and the entry
+  // meant to be spared would go.
+  if (!platform::FitsCodePage(WithoutTrailingBlanks(text))) {
+    platform::Tell(Handle(), L"Can't keep \"" + text + L"\": its name has characters that this system's code page lacks, so " +
+                       keepListFile_ + L" cannot hold it.");
+    return;
+  }
+  for (LRESULT i = 0, count = SendMessageW(keep_, LB_GETCOUNT, 0, 0); i < count; ++i) {
+    if (toolkit::ListItemText(keep_, i) == WithoutTrailingBlanks(text)) return;
+  }
+  LRESULT added = SendMessageW(keep_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  // The list on screen shows what the file keeps, so an entry the file did not take goes again.
+  if (!AppendToKeepList(keepListFile_, text)) {
+    if (added >= 0) SendMessageW(keep_, LB_DELETESTRING, added, 0);
+    platform::Tell(Handle(), L"Can't write " + keepListFile_ + L": \"" + text + L"\" is not kept.");
+  }
+  toolkit::ResetHorizontalExtent(keep_);
+}
+
+void KeepListWindow::Remove() {
+  LRESULT selected = SendMessageW(keep_, LB_GETCURSEL, 0, 0);
+  std::wstring removed = selected != LB_ERR ? toolkit::ListItemText(keep_, selected) : std::wstring();
+  if (selected != LB_ERR) SendMessageW(keep_, LB_DELETESTRING, selected, 0);
+  std::vector<std::wstring> remaining;
+  LRESULT count = SendMessageW(keep_, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) remaining.push_back(toolkit::ListItemText(keep_, i));
+  // The file still keeps the entry, so the list on screen does too.
+  if (!RewriteKeepList(keepListFile_, remaining)) {
+    if (selected != LB_ERR) SendMessageW(keep_, LB_INSERTSTRING, selected, reinterpret_cast<LPARAM>(removed.c_str()));
+    platform::Tell(Handle(), L"Can't write " + keepListFile_ + L": the list is not changed.");
+  }
+  InvalidateRect(keep_, nullptr, TRUE);
+  toolkit::ResetHorizontalExtent(keep_);
+}
+
+}  // namespace keeplists

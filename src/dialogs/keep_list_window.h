@@ -1,0 +1,57 @@
+#pragma once
+// What both keep-list windows share. Both show the current items on the left and the keep list on the right
+// with "Add >" and "< Remove" between them; every Add and Remove changes the keep-list file at once.
+// The cookie window also previews the cookie file last clicked in either list.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/dialog.h"
+
+namespace keeplists {
+
+class KeepListWindow : public toolkit::Dialog {
+ public:
+  HWND CurrentList() const { return current_; }
+  HWND KeepList() const { return keep_; }
+  HWND AddButton() const { return add_; }
+  HWND RemoveButton() const { return remove_; }
+
+ protected:
+  struct Texts {
+    const wchar_t* caption;
+    const wchar_t* frame;
+    const wchar_t* currentHeading;
+    const wchar_t* keepHeading;
+    bool withPreview;
+  };
+  KeepListWindow(Texts texts, std::wstring keepListFile);
+
+  // Fills the current items, once the window's controls are found.
+  virtual void LoadLists() = 0;
+  virtual void ItemClicked(HWND) {}
+  HWND PreviewText() const { return preview_; }
+  // The tail of both loads: fills the keep list from its file and sets the scroll extents, unless
+  // the file is absent.
+  void LoadKeepListFile();
+  static void Fill(HWND list, const std::vector<std::wstring>& items);
+
+ private:
+  toolkit::DialogTemplate Template() const override;
+  void Load() final;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Unload() override;
+  void Add();
+  void Remove();
+
+  Texts texts_;
+  std::wstring keepListFile_;
+  HWND current_ = nullptr;
+  HWND keep_ = nullptr;
+  HWND add_ = nullptr;
+  HWND remove_ = nullptr;
+  HWND preview_ = nullptr;
+};
+
+}  // namespace keeplists

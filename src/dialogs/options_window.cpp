@@ -1,0 +1,219 @@
+#include "dialogs/options_window.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "platform/messages.h"
+#include "platform/window_text.h"
+#include "settings/item_flags.h"
+#include "toolkit/dialog_template.h"
+#include "toolkit/skin.h"
+
+namespace settings {
+
+namespace {
+
+using namespace option_ids;
+using toolkit::kButtonClass;
+using toolkit::kComboBoxClass;
+using toolkit::kEditClass;
+using toolkit::kStaticClass;
+
+constexpr const wchar_t* kTabs[] = {L"General", L"Schedule", L"Homepage"};
+constexpr const wchar_t* kDays[] = {L"S&unday",   L"&Monday", L"&Tuesday", L"&Wednesday",
+                                    L"T&hursday", L"&Friday", L"Satu&rday"};
+constexpr wchar_t kBossKeyText[] =
+    L"If this is checked,you can press the Hotkey Windows key + Z to hide all IE windows,and windows key + Shift + "
+    L"Z to show all IE windows.you can hide the browser windows and folder windows when your boss or anyone else you "
+    L"don't want to see your screen comes in.";
+
+constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+// The day boxes toggle themselves: an automatic three-state box would offer the greyed state to a click.
+constexpr DWORD kDayCheck = BS_3STATE | WS_TABSTOP;
+constexpr DWORD kFrame = BS_GROUPBOX;
+
+// Every control but the tab control and the two buttons belongs to one tab.
+int PageOf(int id) { return id / 100 - 11; }
+
+toolkit::DialogTemplate OptionsTemplate() {
+  toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 210, L"Options");
+  d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"", 6, 6, 268, 176, SSTab1);
+
+  d.Item(kButtonClass, kFrame, L"General", 12, 24, 256, 70, GeneralFrame);
+  d.Item(kButtonClass, kCheck | WS_GROUP, L"&Load Trellwipe on Windows Start Up", 20, 36, 240, 10, Check2);
+  d.Item(kButtonClass, kCheck, L"Automatically &check for new versions", 20, 50, 240, 10, Check3);
+  d.Item(kButtonClass, kCheck, L"E&xit after cleaning", 20, 64, 240, 10, Check4);
+  d.Item(kButtonClass, kCheck, L"Enable &Securely Cleaning", 20, 78, 240, 10, Check6);
+  d.Item(kButtonClass, kFrame, L"Boss Key", 12, 98, 256, 80, BossKeyFrame);
+  d.Item(kButtonClass, kCheck, L"Enable &Boss Key", 20, 110, 240, 10, Check1);
+  d.Item(kStaticClass, SS_LEFT, kBossKeyText, 20, 124, 228, 50, BossKeyLabel);
+
+  d.Item(kButtonClass, kFrame, L"Schedule", 12, 24, 256, 92, ScheduleFrame);
+  d.Item(kStaticClass, SS_LEFT, L"Start clean &at", 20, 38, 60, 10, StartCleanLabel);
+  d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 84, 36, 60, 120, cmbStartTime);
+  for (int day = 0; day < 7; ++day) {
+    auto x = static_cast<short>(20 + (day % 4) * 60);
+    auto y = static_cast<short>(56 + (day / 4) * 14);
+    d.Item(kButtonClass, kDayCheck, kDays[day], x, y, 56, 10, static_cast<WORD>(chkSunday + day));
+  }
+  d.Item(kButtonClass, kCheck, L"Run &daily", 20, 90, 100, 10, chkDaily);
+  d.Item(kButtonClass, kFrame, L"Schedule", 12, 120, 256, 56, RunAtFrame);
+  d.Item(kStaticClass, SS_LEFT, L"Run Cleaning at", 20, 134, 100, 10, RunAtLabel);
+  d.Item(kButtonClass, kCheck, L"Windows Startu&p", 20, 150, 100, 10, Check7);
+  d.Item(kButtonClass, kCheck, L"Windows Shutdow&n", 130, 150, 100, 10, Check8);
+
+  d.Item(kButtonClass, kFrame, L"", 12, 24, 256, 40, HomepageFrame);
+  d.Item(kStaticClass, SS_LEFT, L"Internet Explorer Home Page Settings", 20, 34, 240, 10, HomepageLabel);
+  d.Item(kStaticClass, SS_LEFT, L"Prevent your home page from being changed by websites", 20, 48, 240, 10,
+         PreventLabel);
+  d.Item(kButtonClass, kFrame, L"IE Home Page", 12, 70, 256, 56, IeHomePageFrame);
+  d.Item(kStaticClass, SS_LEFT, L"R&eset HomePage To", 20, 86, 76, 10, ResetLabel);
+  d.Item(kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_GROUP, L"", 100, 84, 160, 12, Text1);
+  d.Item(kStaticClass, SS_LEFT, L"W&indow Title", 20, 106, 76, 10, TitleLabel);
+  d.Item(kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, L"", 100, 104, 160, 12, Text2);
+
+  d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, 188, 50, 14, Command1);
+  d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, 188, 50, 14, Command2);
+  return d;
+}
+
+void RegisterTabClass() {
+  INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_TAB_CLASSES};
+  InitCommonControlsEx(&classes);
+}
+
+}  // namespace
+
+OptionsWindow::OptionsWindow(BossKeySwitch bossKey, std::wstring programFolder)
+    : bossKey_(std::move(bossKey)), programFolder_(std::move(programFolder)) {}
+
+toolkit::DialogTemplate OptionsWindow::Template() const {
+  RegisterTabClass();
+  return OptionsTemplate();
+}
+
+void OptionsWindow::Load() {
+  accepted_ = false;
+  toolkit::ApplySkinFile(Handle(), programFolder_);
+
+  HWND tab = Control(SSTab1);
+  for (int i = 0; i < 3; ++i) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(kTabs[i]);
+    SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+  // The pages' controls are the tab control's siblings and must stay above it.
+  SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+  Options options = LoadOptions(programFolder_);
+  shownStartPage_ = options.startPage;
+  shownWindowTitle_ = options.windowTitle;
+  SetWindowTextW(Control(Text1), options.startPage.c_str());
+  SetWindowTextW(Control(Text2), options.windowTitle.c_str());
+  auto tick = [&](WORD id, bool on) { CheckDlgButton(Handle(), id, on ? BST_CHECKED : BST_UNCHECKED); };
+  tick(Check1, options.bossKey);
+  tick(Check2, options.startup);
+  tick(Check3, options.autoCheck);
+  tick(Check4, options.exitAfter);
+  tick(Check6, options.securely);
+  tick(Check7, options.windowsStartup);
+  tick(Check8, options.windowsShutdown);
+  HWND times = Control(cmbStartTime);
+  for (const std::wstring& time : StartTimes()) {
+    SendMessageW(times, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(time.c_str()));
+  }
+  for (int day = 0; day < 7; ++day) {
+    CheckDlgButton(Handle(), chkSunday + day, static_cast<UINT>(options.days[static_cast<size_t>(day)]));
+  }
+  // A stored time that the list does not hold leaves the list showing no text.
+  LRESULT match = options.cleanTime.empty()
+                      ? CB_ERR
+                      : SendMessageW(times, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(options.cleanTime.c_str()));
+  SendMessageW(times, CB_SETCURSEL, match == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(match), 0);
+  ShowPage(0);
+}
+
+void OptionsWindow::ShowPage(int page) {
+  page_ = page;
+  EnumChildWindows(
+      Handle(),
+      [](HWND child, LPARAM shown) {
+        int id = GetDlgCtrlID(child);
+        int childPage = PageOf(id);
+        if (childPage >= 0 && childPage <= 2) ShowWindow(child, childPage == shown ? SW_SHOWNA : SW_HIDE);
+        return TRUE;
+      },
+      page);
+}
+
+INT_PTR OptionsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) Clicked(LOWORD(wParam));
+      return TRUE;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->idFrom == SSTab1 && header->code == TCN_SELCHANGE) {
+        ShowPage(static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
+      }
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+void OptionsWindow::Clicked(WORD id) {
+  if (id >= chkSunday && id < chkSunday + 7) {
+    CheckDlgButton(Handle(), id, IsDlgButtonChecked(Handle(), id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+  } else if (id == chkDaily) {
+    UINT state = IsDlgButtonChecked(Handle(), chkDaily) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
+    for (int day = 0; day < 7; ++day) CheckDlgButton(Handle(), chkSunday + day, state);
+  } else if (id == Command1) {
+    Accept();
+  } else if (id == Command2) {
+    Close(IDCANCEL);
+  }
+}
+
+Options OptionsWindow::Read() const {
+  auto ticked = [&](WORD id) { return IsDlgButtonChecked(Handle(), id) == BST_CHECKED; };
+  Options options;
+  options.bossKey = ticked(Check1);
+  options.startup = ticked(Check2);
+  options.autoCheck = ticked(Check3);
+  options.exitAfter = ticked(Check4);
+  options.securely = ticked(Check6);
+  options.windowsStartup = ticked(Check7);
+  options.windowsShutdown = ticked(Check8);
+  for (int day = 0; day < 7; ++day) {
+    UINT state = IsDlgButtonChecked(Handle(), chkSunday + day);
+    options.days[static_cast<size_t>(day)] = state == BST_CHECKED         ? BoxState::Ticked
+                                             : state == BST_INDETERMINATE ? BoxState::Greyed
+                                                                          : BoxState::Unticked;
+  }
+  options.cleanTime = platform::WindowText(Control(cmbStartTime));
+  options.startPage = platform::WindowText(Control(Text1));
+  options.windowTitle = platform::WindowText(Control(Text2));
+  options.startPageChanged = options.startPage != shownStartPage_;
+  options.windowTitleChanged = options.windowTitle != shownWindowTitle_;
+  return options;
+}
+
+void OptionsWindow::Accept() {
+  // The window stays open with the user's choices, so that they can be saved once the file allows it.
+  if (!SaveOptions(programFolder_, Read(), bossKey_)) {
+    platform::Tell(Handle(), L"Can't write " + SettingsFile(programFolder_) + L": the options are not saved.");
+    return;
+  }
+  accepted_ = true;
+  Close(IDOK);
+}
+
+bool ShowOptions(HWND owner, const std::wstring& programFolder, BossKeySwitch bossKey) {
+  return OptionsWindow(std::move(bossKey), programFolder).ShowModal(owner) == IDOK;
+}
+
+}  // namespace settings

@@ -1,0 +1,61 @@
+#pragma once
+// "Options": everything that is not a cleaning item.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "settings/options.h"
+#include "toolkit/dialog.h"
+
+namespace settings {
+
+// Control identifiers of `Frmoption`. The hundreds name the tab a control sits on.
+namespace option_ids {
+constexpr WORD SSTab1 = 1000;
+constexpr WORD Command1 = IDOK;
+constexpr WORD Command2 = IDCANCEL;
+// "General"
+constexpr WORD GeneralFrame = 1101, Check2 = 1102, Check3 = 1103, Check4 = 1104, Check6 = 1106;
+constexpr WORD BossKeyFrame = 1110, Check1 = 1111, BossKeyLabel = 1112;
+// "Schedule"
+constexpr WORD ScheduleFrame = 1201, StartCleanLabel = 1202, cmbStartTime = 1203;
+constexpr WORD chkSunday = 1210;  // to chkSaturday = 1216
+constexpr WORD chkDaily = 1220;
+constexpr WORD RunAtFrame = 1230, RunAtLabel = 1231, Check7 = 1232, Check8 = 1233;
+// "Homepage"
+constexpr WORD HomepageFrame = 1301, HomepageLabel = 1302, PreventLabel = 1303;
+constexpr WORD IeHomePageFrame = 1310, ResetLabel = 1311, Text1 = 1312, TitleLabel = 1313, Text2 = 1314;
+}  // namespace option_ids
+
+class OptionsWindow : public toolkit::Dialog {
+ public:
+  // `bossKey` arms or disarms the boss key when OK changes it.
+  OptionsWindow(BossKeySwitch bossKey, std::wstring programFolder);
+
+  // The tab shown, counted from 0.
+  int Page() const { return page_; }
+  bool Accepted() const { return accepted_; }
+
+ private:
+  toolkit::DialogTemplate Template() const override;
+  void Load() override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void ShowPage(int page);
+  void Clicked(WORD id);
+  Options Read() const;
+  void Accept();
+
+  BossKeySwitch bossKey_;
+  std::wstring programFolder_;
+  // The Internet Explorer texts as the window showed them at load.
+  std::wstring shownStartPage_, shownWindowTitle_;
+  bool accepted_ = false;
+  int page_ = 0;
+};
+
+// Opens the window modally. True when the user pressed OK, so that the caller reloads its copy of the
+// schedule.
+bool ShowOptions(HWND owner, const std::wstring& programFolder, BossKeySwitch bossKey);
+
+}  // namespace settings

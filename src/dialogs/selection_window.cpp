@@ -1,0 +1,649 @@
+#include "dialogs/selection_window.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "catalogue/plugins.h"
+#include "dialogs/cookie_window.h"
+#include "dialogs/url_window.h"
+#include "engine/normal.h"
+#include "engine/path_guard.h"
+#include "engine/regfun.h"
+#include "platform/com_ptr.h"
+#include "platform/handles.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+#include "platform/text_file.h"
+#include "run/process_values.h"
+#include "settings/custom_list.h"
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+#include "settings/selection_layout.h"
+#include "toolkit/dialog_template.h"
+#include "toolkit/dpi.h"
+#include "toolkit/skin.h"
+
+namespace settings {
+
+namespace {
+
+// OK or Cancel to a question about a box the user ticked; true for OK.
+bool AskOkCancel(HWND owner, const std::wstring& question) {
+  return platform::ShowMessage(owner, question, L"Trellwipe", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+constexpr WORD kOuterTabsId = 1101;
+constexpr WORD kBrowserTabsId = 1102;
+constexpr WORD kPluginListId = 1103;
+constexpr WORD kCustomListId = 1104;
+constexpr WORD kUrlOptionsId = 1301;      // Command7
+constexpr WORD kCookieOptionsId = 1302;   // Command8
+constexpr WORD kAddId = 1401;             // Command101
+constexpr WORD kRemoveId = 1402;          // Command102
+constexpr WORD kClearId = 1403;           // Command2
+constexpr WORD kFirstItemId = 2000;       // + index in the item table
+constexpr WORD kFirstSelectAllId = 2200;  // + index in the select-all table
+constexpr int kNoId = -1;
+
+constexpr wchar_t kPageClass[] = L"TrellwipeSettingsPage";
+
+// Layout, in dialog units.
+constexpr short kWidth = 500;
+constexpr short kHeight = 330;
+constexpr int kRow = 12;
+constexpr int kBoxHeight = 10;
+constexpr int kGroupTop = 14;
+constexpr int kMaxRowsInOneColumn = 12;
+
+// Pages are plain children of the tab controls' parents; what their controls report goes on to the
+// window so that one procedure handles every control.
+LRESULT CALLBACK PageProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND || message == WM_NOTIFY) return SendMessageW(GetParent(hwnd), message, wParam, lParam);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void RegisterPageClass() {
+  WNDCLASSEXW page{};
+  page.cbSize = sizeof(page);
+  page.lpfnWndProc = PageProcedure;
+  page.hInstance = GetModuleHandleW(nullptr);
+  page.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  page.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  page.lpszClassName = kPageClass;
+  RegisterClassExW(&page);  // fails harmlessly when an earlier window registered it
+}
+
+std::wstring ItemText(HWND list, int row, int column) {
+  std::wstring text(32768, L'\0');
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = text.data();
+  item.cchTextMax = static_cast<int>(text.size());
+  text.resize(static_cast<size_t>(SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item))));
+  return text;
+}
+
+void SetItemText(HWND list, int row, int column, const std::wstring& text) {
+  ListView_SetItemText(list, row, column, const_cast<wchar_t*>(text.c_str()));
+}
+
+int AppendRow(HWND list, const std::wstring& text) {
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = ListView_GetItemCount(list);
+  item.pszText = const_cast<wchar_t*>(text.c_str());
+  return ListView_InsertItem(list, &item);
+}
+
+void AddColumns(HWND list, std::initializer_list<std::pair<const wchar_t*, int>> columns) {
+  int index = 0;
+  for (const auto& [header, width] : columns) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<wchar_t*>(header);
+    column.cx = toolkit::Scale(width, toolkit::WindowDpi(list));  // widths designed at 96 DPI
+    ListView_InsertColumn(list, index++, &column);
+  }
+}
+
+bool IsTicked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void SetTicked(HWND box, bool ticked) { SendMessageW(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+// An empty dialog: every control is made at initialisation from the tables.
+struct PidlDeleter {
+  void operator()(ITEMIDLIST* pidl) const { CoTaskMemFree(pidl); }
+};
+
+}  // namespace
+
+SelectionServices SystemSelectionServices() {
+  SelectionServices services;
+  services.chooseAddCommand = [](HWND owner, HWND button) -> UINT {
+    platform::Menu menu(CreatePopupMenu());
+    if (!menu) return 0;
+    AppendMenuW(menu.get(), MF_STRING, SelectionWindow::kAddFilesCommand, L"Add Files");
+    AppendMenuW(menu.get(), MF_STRING, SelectionWindow::kAddFoldersCommand, L"Add Folders");
+    RECT rect{};
+    GetWindowRect(button, &rect);
+    return static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, rect.left,
+                                            rect.bottom, 0, owner, nullptr));
+  };
+  services.chooseFiles = [](HWND owner) -> std::optional<normal::FileDialogResult> {
+    std::wstring buffer(32767, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = L"All files (*.*)\0*.*\0";
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    dialog.lpstrTitle = L"Open File";
+    dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NODEREFERENCELINKS;
+    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+    // One full path, or the folder and the names, each ended by a NUL, the list by a second one.
+    size_t end = buffer.find(std::wstring_view(L"\0\0", 2));
+    return normal::FileDialogResult{buffer.substr(0, end), dialog.nFileOffset};
+  };
+  services.chooseFolder = [](HWND owner) -> std::optional<std::wstring> {
+    platform::ComApartment apartment;  // the folder browser is a COM component
+    wchar_t display[MAX_PATH] = L"";
+    BROWSEINFOW browse{};
+    browse.hwndOwner = owner;
+    browse.pszDisplayName = display;
+    browse.lpszTitle = L"Trellwipe";
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+    std::unique_ptr<ITEMIDLIST, PidlDeleter> chosen(SHBrowseForFolderW(&browse));
+    wchar_t path[MAX_PATH] = L"";
+    if (!chosen || !SHGetPathFromIDListW(chosen.get(), path)) return std::nullopt;
+    return platform::CutAtNul(std::wstring_view(path, MAX_PATH));
+  };
+  services.showUrlKeepList = keeplists::ShowUrlKeepList;
+  services.showCookieKeepList = keeplists::ShowCookieKeepList;
+  return services;
+}
+
+void ShowCleaningSettings(HWND owner, const std::wstring& programFolder) {
+  SelectionWindow window(programFolder, SystemSelectionServices());
+  window.ShowModal(owner);
+}
+
+SelectionWindow::SelectionWindow(std::wstring programFolder, SelectionServices services)
+    : programFolder_(std::move(programFolder)), services_(std::move(services)) {}
+
+HWND SelectionWindow::CheckBox(const std::wstring& name) const {
+  auto found = checkBoxes_.find(name);
+  return found == checkBoxes_.end() ? nullptr : found->second;
+}
+
+HWND SelectionWindow::GroupBox(const std::wstring& caption) const {
+  auto found = groupBoxes_.find(caption);
+  return found == groupBoxes_.end() ? nullptr : found->second;
+}
+
+HWND SelectionWindow::Button(const std::wstring& name) const {
+  auto found = buttons_.find(name);
+  return found == buttons_.end() ? nullptr : found->second;
+}
+
+toolkit::DialogTemplate SelectionWindow::Template() const {
+  // The controls are made at load from the item table, so the template holds the frame alone.
+  return toolkit::DialogTemplate(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, kWidth, kHeight,
+                            L"Cleaning Settings");
+}
+
+void SelectionWindow::Load() {
+  HWND hwnd = Handle();
+  closing_ = false;
+  font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  RegisterPageClass();
+  Build();
+  LoadState();
+}
+
+HWND SelectionWindow::MakeChild(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style,
+                                RECT dialogUnits, int id) {
+  RECT pixels = dialogUnits;
+  pixels.right += pixels.left;
+  pixels.bottom += pixels.top;
+  MapDialogRect(Handle(), &pixels);
+  HWND child = CreateWindowExW(0, className, text.c_str(), style | WS_CHILD | WS_VISIBLE, pixels.left, pixels.top,
+                               pixels.right - pixels.left, pixels.bottom - pixels.top, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  return child;
+}
+
+// A page covers the display area of its tab control, beside it under the same parent.
+HWND SelectionWindow::MakePage(HWND parent, HWND tabs) {
+  RECT area{};
+  GetWindowRect(tabs, &area);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+  TabCtrl_AdjustRect(tabs, FALSE, &area);
+  HWND page = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS, area.left, area.top,
+                              area.right - area.left, area.bottom - area.top, parent, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return page;
+}
+
+namespace {
+
+// The page's client size in dialog units.
+SIZE DialogUnits(HWND dialog, HWND page) {
+  RECT scale{0, 0, 400, 800};
+  MapDialogRect(dialog, &scale);
+  RECT client{};
+  GetClientRect(page, &client);
+  return {client.right * 400 / std::max<LONG>(scale.right, 1), client.bottom * 800 / std::max<LONG>(scale.bottom, 1)};
+}
+
+void AddTabs(HWND tabs, const wchar_t* const* captions, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(captions[i]);
+    TabCtrl_InsertItem(tabs, static_cast<int>(i), &item);
+  }
+}
+
+}  // namespace
+
+void SelectionWindow::Build() {
+  itemBoxes_.assign(ItemFlags().size(), nullptr);
+  outerTabs_ = MakeChild(Handle(), WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, {6, 6, kWidth - 12, kHeight - 34},
+                         kOuterTabsId);
+  AddTabs(outerTabs_, kOuterTabs.data(), kOuterTabs.size());
+  for (size_t i = 0; i < kOuterTabs.size(); ++i) outerPages_.push_back(MakePage(Handle(), outerTabs_));
+
+  HWND browsers = outerPages_[kBrowsersTab];
+  SIZE area = DialogUnits(Handle(), browsers);
+  browserTabs_ = MakeChild(browsers, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS,
+                           {2, 2, area.cx - 4, area.cy - 4}, kBrowserTabsId);
+  AddTabs(browserTabs_, kBrowserTabs.data(), kBrowserTabs.size());
+  for (const wchar_t* subTab : kBrowserTabs) {
+    HWND page = MakePage(browsers, browserTabs_);
+    browserPages_.push_back(page);
+    BuildItemPage(page, kOuterTabs[kBrowsersTab], subTab);
+  }
+  for (size_t i = 0; i < kOuterTabs.size(); ++i) {
+    if (i == kBrowsersTab) continue;
+    if (i == kApplicationsTab) {
+      BuildApplicationsPage(outerPages_[i]);
+    } else if (i == kCustomItemTab) {
+      BuildCustomPage(outerPages_[i]);
+    } else {
+      BuildItemPage(outerPages_[i], kOuterTabs[i], L"");
+    }
+  }
+
+  buttons_[L"Command1"] =
+      MakeChild(Handle(), WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, {kWidth - 118, kHeight - 22, 54, 14}, IDOK);
+  buttons_[L"Command3"] = MakeChild(Handle(), WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP,
+                                    {kWidth - 60, kHeight - 22, 54, 14}, IDCANCEL);
+  ShowPage(outerTabs_);
+  ShowPage(browserTabs_);
+}
+
+// The group boxes of a page side by side in two columns, or one box over the whole page; inside a
+// box its items run down one column, or two when they would not fit in one, and end with its
+// select-all box.
+void SelectionWindow::BuildItemPage(HWND page, const std::wstring& tab, const std::wstring& subTab) {
+  SIZE area = DialogUnits(Handle(), page);
+  std::vector<std::wstring> groups = GroupsOnPage(tab, subTab);
+  const int columnsOfGroups = groups.size() > 1 ? 2 : 1;
+  const int groupWidth = (area.cx - 8 - 6 * (columnsOfGroups - 1)) / columnsOfGroups;
+  std::vector<int> nextTop(columnsOfGroups, 4);
+  auto flags = ItemFlags();
+  for (size_t g = 0; g < groups.size(); ++g) {
+    const std::wstring& group = groups[g];
+    std::vector<size_t> items;
+    for (size_t i = 0; i < flags.size(); ++i) {
+      if (tab == flags[i].tab && subTab == flags[i].subTab && group == flags[i].group) items.push_back(i);
+    }
+    const SelectAllGroup* selectAll = SelectAllGroupOf(group);
+    const int entries = static_cast<int>(items.size()) + (selectAll ? 1 : 0);
+    const int columns = entries > kMaxRowsInOneColumn ? 2 : 1;
+    const int rows = (entries + columns - 1) / columns;
+    const int column = static_cast<int>(g) % columnsOfGroups;
+    const int left = 4 + column * (groupWidth + 6);
+    const int top = nextTop[column];
+    const int height = columnsOfGroups == 1 ? area.cy - 8 : kGroupTop + rows * kRow + 4;
+    nextTop[column] += height + 6;
+    groupBoxes_[group] = MakeChild(page, WC_BUTTONW, group, BS_GROUPBOX, {left, top, groupWidth, height}, kNoId);
+
+    const bool withOptions = group == L"Internet Explorer";
+    const int columnWidth = (groupWidth - 16) / columns - (withOptions ? 56 : 0);
+    auto place = [&](int entry) -> RECT {
+      return {left + 8 + (entry / rows) * ((groupWidth - 16) / columns), top + kGroupTop + (entry % rows) * kRow,
+              columnWidth, kBoxHeight};
+    };
+    int entry = 0;
+    for (size_t index : items) {
+      const ItemFlag& flag = flags[index];
+      DWORD style = BS_AUTOCHECKBOX | WS_TABSTOP | (ConfirmationQuestion(flag.checkBox) ? BS_NOTIFY : 0);
+      RECT where = place(entry++);
+      HWND box = MakeChild(page, WC_BUTTONW, flag.caption, style, where, kFirstItemId + static_cast<int>(index));
+      itemBoxes_[index] = box;
+      checkBoxes_[flag.checkBox] = box;
+      // The keep lists belong beside the items they spare: typed addresses and cookies.
+      const wchar_t* options = flag.checkBox == std::wstring_view(L"Check1")   ? L"Command7"
+                               : flag.checkBox == std::wstring_view(L"Check4") ? L"Command8"
+                                                                               : nullptr;
+      if (options) {
+        buttons_[options] = MakeChild(page, WC_BUTTONW, L"Options", BS_PUSHBUTTON | WS_TABSTOP,
+                                      {where.left + columnWidth + 4, where.top - 1, 48, kBoxHeight + 2},
+                                      options == std::wstring_view(L"Command7") ? kUrlOptionsId : kCookieOptionsId);
+      }
+    }
+    if (selectAll) {
+      int id = kFirstSelectAllId + static_cast<int>(selectAll - SelectAllGroups().data());
+      checkBoxes_[selectAll->box] =
+          MakeChild(page, WC_BUTTONW, kSelectAllCaption, BS_AUTOCHECKBOX | WS_TABSTOP, place(entry), id);
+    }
+  }
+}
+
+void SelectionWindow::BuildApplicationsPage(HWND page) {
+  SIZE area = DialogUnits(Handle(), page);
+  pluginList_ =
+      MakeChild(page, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP | WS_BORDER,
+                {4, 4, area.cx - 8, area.cy - 8}, kPluginListId);
+  ListView_SetExtendedListViewStyle(pluginList_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  AddColumns(pluginList_, {{L"Applications Name", 150}, {L"Version", 70}, {L"Description", 450}});
+}
+
+void SelectionWindow::BuildCustomPage(HWND page) {
+  SIZE area = DialogUnits(Handle(), page);
+  auto flags = ItemFlags();
+  for (size_t i = 0; i < flags.size(); ++i) {
+    if (flags[i].tab != std::wstring_view(kOuterTabs[kCustomItemTab])) continue;
+    itemBoxes_[i] = MakeChild(page, WC_BUTTONW, flags[i].caption, BS_AUTOCHECKBOX | WS_TABSTOP, {8, 6, 200, kBoxHeight},
+                              kFirstItemId + static_cast<int>(i));
+    checkBoxes_[flags[i].checkBox] = itemBoxes_[i];
+  }
+  const wchar_t* group = L"Select Folder and Files That will Be Erased";
+  groupBoxes_[group] = MakeChild(page, WC_BUTTONW, group, BS_GROUPBOX, {4, 20, area.cx - 8, area.cy - 24}, kNoId);
+  customList_ =
+      MakeChild(page, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP | WS_BORDER,
+                {10, 32, area.cx - 20, area.cy - 60}, kCustomListId);
+  ListView_SetExtendedListViewStyle(customList_, LVS_EX_FULLROWSELECT);
+  AddColumns(customList_, {{L"Name", 360}, {L"Type", 60}, {L"Size", 80}, {L"Modified", 150}});
+  const int buttonTop = area.cy - 22;
+  buttons_[L"Command101"] =
+      MakeChild(page, WC_BUTTONW, L"&Add", BS_PUSHBUTTON | WS_TABSTOP, {10, buttonTop, 50, 14}, kAddId);
+  buttons_[L"Command102"] =
+      MakeChild(page, WC_BUTTONW, L"&Remove", BS_PUSHBUTTON | WS_TABSTOP, {66, buttonTop, 50, 14}, kRemoveId);
+  buttons_[L"Command2"] =
+      MakeChild(page, WC_BUTTONW, L"C&lear", BS_PUSHBUTTON | WS_TABSTOP, {122, buttonTop, 50, 14}, kClearId);
+}
+
+void SelectionWindow::LoadState() {
+  toolkit::ApplySkinFile(Handle(), programFolder_);
+  const std::wstring settingsFile = SettingsFile(programFolder_);
+  auto flags = ItemFlags();
+  auto isMail = [](const ItemFlag& flag) {
+    return std::any_of(MailGroups().begin(), MailGroups().end(),
+                       [&](const MailGroup& mail) { return flag.group == std::wstring_view(mail.group); });
+  };
+  auto read = [&](size_t i) {
+    SetTicked(itemBoxes_[i], inifun::FlagTest(inifun::ReadIniValue(settingsFile, flags[i].section, flags[i].key)));
+  };
+  for (size_t i = 0; i < flags.size(); ++i) {
+    if (!isMail(flags[i])) read(i);
+  }
+  for (const MailGroup& mail : MailGroups()) {
+    bool present = regfun::ReadRegistryString(mail.registryPath, mail.valueName) != L"Error";
+    std::vector<HWND> boxes{CheckBox(SelectAllGroupOf(mail.group)->box)};
+    for (size_t i = 0; i < flags.size(); ++i) {
+      if (flags[i].group != std::wstring_view(mail.group)) continue;
+      if (present) read(i);
+      boxes.push_back(itemBoxes_[i]);
+    }
+    if (present) continue;
+    for (HWND box : boxes) {
+      EnableWindow(box, FALSE);
+      SetTicked(box, false);
+    }
+  }
+  LoadCustomList();
+  LoadPlugins();
+  if (auto tab = StoredTabNumber(inifun::ReadIniValue(settingsFile, L"setting", L"tab1"), kOuterTabs.size())) {
+    TabCtrl_SetCurSel(outerTabs_, *tab);
+    ShowPage(outerTabs_);
+  }
+  if (auto tab = StoredTabNumber(inifun::ReadIniValue(settingsFile, L"setting", L"tab2"), kBrowserTabs.size())) {
+    TabCtrl_SetCurSel(browserTabs_, *tab);
+    ShowPage(browserTabs_);
+  }
+}
+
+// A definition that names a drive root, a protected folder or the program folder is listed, and the
+// window says at once which of its folders a run will refuse.
+void SelectionWindow::LoadPlugins() {
+  ListView_DeleteAllItems(pluginList_);
+  const run::ProcessValues values = run::ComputeProcessValues();
+  std::wstring refused;
+  for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder_))) {
+    int row = AppendRow(pluginList_, entry.name);
+    SetItemText(pluginList_, row, 1, entry.version);
+    SetItemText(pluginList_, row, 2, entry.description);
+    ListView_SetCheckState(pluginList_, row, entry.ticked);
+    for (const std::wstring& folder : plugins::NamedFolders(entry.file, values)) {
+      engine::GuardDecision decision = engine::GuardPath(folder, programFolder_);
+      if (decision || decision.refusal == engine::Refusal::NotAFullPath) continue;
+      refused += L"\r\n" + entry.name + L": " + folder + L" is " + engine::RefusalDescription(decision.refusal) + L".";
+    }
+  }
+  if (!refused.empty()) {
+    platform::Tell(Handle(), L"Trellwipe never erases these folders, and skips them when a plug-in names them:" +
+                                refused);
+  }
+}
+
+void SelectionWindow::LoadCustomList() {
+  for (const CustomRow& row : LoadCustomRows(CustomListFile(programFolder_))) {
+    AddCustomRow(row.path, row.type, row.size, row.modified);
+  }
+}
+
+void SelectionWindow::AddCustomRow(const std::wstring& path, const std::wstring& type, const std::wstring& size,
+                                   const std::wstring& modified) {
+  int row = AppendRow(customList_, path);
+  SetItemText(customList_, row, 1, type);
+  SetItemText(customList_, row, 2, size);
+  SetItemText(customList_, row, 3, modified);
+}
+
+void SelectionWindow::ShowPage(HWND tabs) {
+  const std::vector<HWND>& pages = tabs == outerTabs_ ? outerPages_ : browserPages_;
+  int selected = TabCtrl_GetCurSel(tabs);
+  for (size_t i = 0; i < pages.size(); ++i) ShowWindow(pages[i], static_cast<int>(i) == selected ? SW_SHOW : SW_HIDE);
+}
+
+INT_PTR SelectionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return TRUE;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->code == TCN_SELCHANGE && (header->hwndFrom == outerTabs_ || header->hwndFrom == browserTabs_)) {
+        ShowPage(header->hwndFrom);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_CLOSE:
+      Close();
+      return TRUE;
+  }
+  return FALSE;
+}
+
+void SelectionWindow::Unload() {
+  closing_ = true;
+  outerTabs_ = browserTabs_ = pluginList_ = customList_ = nullptr;
+  outerPages_.clear();
+  browserPages_.clear();
+  itemBoxes_.clear();
+  checkBoxes_.clear();
+  groupBoxes_.clear();
+  buttons_.clear();
+}
+
+void SelectionWindow::Command(WORD id, WORD code, HWND control) {
+  if (id >= kFirstItemId && id < kFirstItemId + ItemFlags().size()) {
+    if (code == BN_KILLFOCUS) Confirm(control);
+    return;
+  }
+  if (id >= kFirstSelectAllId && id < kFirstSelectAllId + SelectAllGroups().size()) {
+    if (code == BN_CLICKED) SelectAll(control);
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case IDOK:
+      if (Save()) Close();
+      break;
+    case IDCANCEL:
+      Close();
+      break;
+    case kUrlOptionsId:
+      services_.showUrlKeepList(Handle(), programFolder_);
+      break;
+    case kCookieOptionsId:
+      services_.showCookieKeepList(Handle(), programFolder_);
+      break;
+    case kAddId:
+      switch (services_.chooseAddCommand(Handle(), control)) {
+        case kAddFilesCommand:
+          AddFiles();
+          break;
+        case kAddFoldersCommand:
+          AddFolder();
+          break;
+      }
+      break;
+    case kRemoveId:
+      RemoveCustomRow();
+      break;
+    case kClearId:
+      ListView_DeleteAllItems(customList_);
+      break;
+  }
+}
+
+void SelectionWindow::Confirm(HWND box) {
+  if (closing_ || !IsTicked(box)) return;
+  const ItemFlag& flag = ItemFlags()[static_cast<size_t>(GetDlgCtrlID(box) - kFirstItemId)];
+  if (const wchar_t* question = ConfirmationQuestion(flag.checkBox)) {
+    if (!AskOkCancel(Handle(), question)) SetTicked(box, false);
+  }
+}
+
+void SelectionWindow::SelectAll(HWND box) {
+  const SelectAllGroup& group = SelectAllGroups()[static_cast<size_t>(GetDlgCtrlID(box) - kFirstSelectAllId)];
+  ApplySelectAll(
+      group, IsTicked(box),
+      [&](std::wstring_view name, bool ticked) { SetTicked(CheckBox(std::wstring(name)), ticked); },
+      [&](const wchar_t* question) { return AskOkCancel(Handle(), question); });
+}
+
+// A drive root, a protected folder or anything in the program folder is refused when it is added,
+// with a message naming it, rather than kept for a run to refuse.
+bool SelectionWindow::Refused(const std::wstring& path) {
+  engine::GuardDecision decision = engine::GuardPath(path, programFolder_);
+  if (decision) return false;
+  platform::Tell(Handle(), path + L" is " + engine::RefusalDescription(decision.refusal) +
+                              L". Trellwipe never erases it, so it is not added to the custom items.");
+  return true;
+}
+
+void SelectionWindow::AddFiles() {
+  std::optional<normal::FileDialogResult> result = services_.chooseFiles(Handle());
+  if (!result) return;
+  normal::FileSelection selection = normal::ParseFileSelection(*result);
+  for (const std::wstring& name : selection.names) {
+    std::wstring path = selection.folder + name;
+    if (Refused(path)) continue;
+    CustomRow row = DescribeCustomEntry({path, L"File"}, kAddedSizePattern);
+    AddCustomRow(row.path, row.type, row.size, row.modified);
+  }
+}
+
+void SelectionWindow::AddFolder() {
+  std::optional<std::wstring> chosen = services_.chooseFolder(Handle());
+  if (!chosen) return;
+  std::wstring path = platform::CutAtNul(*chosen).substr(0, MAX_PATH);
+  if (Refused(path)) return;
+  CustomRow row = DescribeCustomEntry({path, L"Folder"}, kAddedSizePattern);
+  AddCustomRow(row.path, row.type, row.size, row.modified);
+}
+
+void SelectionWindow::RemoveCustomRow() {
+  int selected = ListView_GetNextItem(customList_, -1, LVNI_SELECTED);
+  if (selected >= 0 && !ItemText(customList_, selected, 0).empty()) ListView_DeleteItem(customList_, selected);
+}
+
+// Writes nothing when the custom list or the settings file cannot be written, leaving the window open
+// with what the user chose: both are written in full beside their files before either is renamed
+// into place.
+bool SelectionWindow::Save() {
+  const std::wstring settingsFile = SettingsFile(programFolder_);
+  const std::wstring listFile = CustomListFile(programFolder_);
+  std::vector<CustomEntry> entries;
+  for (int row = 0, count = ListView_GetItemCount(customList_); row < count; ++row) {
+    entries.push_back({ItemText(customList_, row, 0), ItemText(customList_, row, 1)});
+  }
+  std::vector<std::wstring> unstorable = UnstorablePaths(entries);
+  if (!unstorable.empty()) {
+    platform::Tell(Handle(), L"Can't store " + unstorable.front() + L" in " + listFile +
+                                L": its name has characters that this system's code page lacks. Rename it, or "
+                                L"remove it from the custom items, and press OK again.");
+    return false;
+  }
+  inifun::IniBatch batch(settingsFile);
+  auto flags = ItemFlags();
+  for (size_t i = 0; i < flags.size(); ++i) {
+    batch.Set(flags[i].section, flags[i].key, IsTicked(itemBoxes_[i]) ? L"1" : L"0");
+  }
+  batch.Set(L"setting", L"tab1", std::to_wstring(TabCtrl_GetCurSel(outerTabs_)));
+  batch.Set(L"setting", L"tab2", std::to_wstring(TabCtrl_GetCurSel(browserTabs_)));
+  std::optional<std::string> settingsText = batch.Render();
+  auto notSaved = [&](const std::wstring& file) {
+    platform::Tell(Handle(), L"Can't write " + file + L": the settings are not saved.");
+    return false;
+  };
+  // A file held open by another program only refuses the rename, so that is asked first as well.
+  if (!platform::CanReplaceFile(listFile)) return notSaved(listFile);
+  if (!settingsText || !platform::CanReplaceFile(settingsFile)) return notSaved(settingsFile);
+  std::optional<std::string> listText = CustomListText(entries);
+  if (!listText) return notSaved(listFile);
+  platform::PendingReplacement list(listFile, *listText);
+  if (!list.Ready()) return notSaved(listFile);
+  platform::PendingReplacement settings(settingsFile, *settingsText);
+  if (!settings.Ready()) return notSaved(settingsFile);
+  if (!list.Commit()) return notSaved(listFile);
+  // Only a rename refused in the instant since the checks gets here, with the custom list saved.
+  if (!settings.Commit()) {
+    platform::Tell(Handle(), L"Can't write " + settingsFile + L": the cleaning settings are not saved.");
+    return false;
+  }
+  const std::wstring pluginFolder = plugins::PluginFolder(programFolder_);
+  for (int row = 0, count = ListView_GetItemCount(pluginList_); row < count; ++row) {
+    plugins::WritePluginSwitch(pluginFolder, ItemText(pluginList_, row, 0), ListView_GetCheckState(pluginList_, row));
+  }
+  return true;
+}
+
+void SelectionWindow::Close() {
+  closing_ = true;
+  Dialog::Close(0);
+}
+
+}  // namespace settings

@@ -1,0 +1,98 @@
+#pragma once
+// "Cleaning Settings": what a cleaning run erases.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/normal.h"
+#include "toolkit/dialog.h"
+
+namespace settings {
+
+// Opens the window modally and returns when the user has closed it.
+void ShowCleaningSettings(HWND owner, const std::wstring& programFolder);
+
+// Everything the window asks the user or opens in a window of its own; tests replace them so that
+// nothing blocks.
+struct SelectionServices {
+  // The command picked from the "Add" button's menu, 0 for none.
+  std::function<UINT(HWND owner, HWND button)> chooseAddCommand;
+  // What the multiple-selection file dialog gave back (see normal::ParseFileSelection).
+  std::function<std::optional<normal::FileDialogResult>(HWND owner)> chooseFiles;
+  std::function<std::optional<std::wstring>(HWND owner)> chooseFolder;
+  std::function<void(HWND owner, const std::wstring& programFolder)> showUrlKeepList;
+  std::function<void(HWND owner, const std::wstring& programFolder)> showCookieKeepList;
+};
+
+// The common dialogs and the keep-list windows.
+SelectionServices SystemSelectionServices();
+
+// `frmsettings`: the 143 item boxes on two levels of tabs, the plug-in list and the custom list.
+// OK writes everything, Cancel nothing.
+class SelectionWindow : public toolkit::Dialog {
+ public:
+  static constexpr WORD kAddFilesCommand = 1501;
+  static constexpr WORD kAddFoldersCommand = 1502;
+
+  SelectionWindow(std::wstring programFolder, SelectionServices services);
+
+  // An item box or a select-all box by its control name ("Check1"), nullptr for an unknown name.
+  HWND CheckBox(const std::wstring& name) const;
+  HWND GroupBox(const std::wstring& caption) const;
+  HWND OuterTabs() const { return outerTabs_; }
+  HWND BrowserTabs() const { return browserTabs_; }
+  HWND PluginList() const { return pluginList_; }
+  HWND CustomList() const { return customList_; }
+  HWND Button(const std::wstring& name) const;  // "Command1", "Command3", "Command7", "Command8",
+                                                // "Command101", "Command102", "Command2"
+
+ private:
+  toolkit::DialogTemplate Template() const override;
+  void Load() override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Unload() override;
+  void Build();
+  void BuildItemPage(HWND page, const std::wstring& tab, const std::wstring& subTab);
+  void BuildApplicationsPage(HWND page);
+  void BuildCustomPage(HWND page);
+  HWND MakePage(HWND parent, HWND tabs);
+  HWND MakeChild(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, RECT dialogUnits,
+                 int id);
+  void LoadState();
+  void LoadPlugins();
+  void LoadCustomList();
+  void AddCustomRow(const std::wstring& path, const std::wstring& type, const std::wstring& size,
+                    const std::wstring& modified);
+  void ShowPage(HWND tabs);
+  void Command(WORD id, WORD code, HWND control);
+  void Confirm(HWND box);
+  void SelectAll(HWND box);
+  bool Refused(const std::wstring& path);
+  void AddFiles();
+  void AddFolder();
+  void RemoveCustomRow();
+  bool Save();
+  void Close();
+
+  bool closing_ = false;
+
+  std::wstring programFolder_;
+  SelectionServices services_;
+  HFONT font_ = nullptr;
+  HWND outerTabs_ = nullptr;
+  HWND browserTabs_ = nullptr;
+  std::vector<HWND> outerPages_;
+  std::vector<HWND> browserPages_;
+  HWND pluginList_ = nullptr;
+  HWND customList_ = nullptr;
+  std::vector<HWND> itemBoxes_;  // in the order of the item table
+  std::map<std::wstring, HWND> checkBoxes_;
+  std::map<std::wstring, HWND> groupBoxes_;
+  std::map<std::wstring, HWND> buttons_;
+};
+
+}  // namespace settings

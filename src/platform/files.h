@@ -1,0 +1,36 @@
+#pragma once
+// Files and folders as the walks and the windows meet them: the form of a path the file calls take,
+// whether a file or folder is there, and one listing of a folder.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// The extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") of a full, canonical path
+// that is too long for the plain calls; shorter paths and paths already in a device form come back
+// as they are, and so does a path with "." or ".." parts or forward slashes, which the extended form
+// would take literally.
+std::wstring ApiPath(const std::wstring& path);
+
+// A plain file (not a folder) is there; a folder is there.
+bool FileExists(const std::wstring& path);
+bool FolderExists(const std::wstring& path);
+
+struct FolderEntry {
+  std::wstring name;
+  DWORD attributes = 0;
+  ULONGLONG size = 0;
+  FILETIME lastWrite{};
+  bool IsFolder() const { return attributes & FILE_ATTRIBUTE_DIRECTORY; }
+  // Junctions and folder links: no walk goes through them.
+  bool IsLink() const { return attributes & FILE_ATTRIBUTE_REPARSE_POINT; }
+  bool IsHidden() const { return attributes & FILE_ATTRIBUTE_HIDDEN; }
+};
+
+// Calls `each` with every entry of the folder but "." and "..", in the file system's order; false
+// when the folder cannot be listed.
+bool ListFolder(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each);
+
+}  // namespace platform

@@ -1,0 +1,37 @@
+#pragma once
+// Every message box and question of the program goes through one seam: a message box by default;
+// the console program writes the messages out, and tests record them and give the answers.
+#include <windows.h>
+
+#include <string>
+
+namespace platform {
+
+class Messages {
+ public:
+  virtual ~Messages() = default;
+  // As MessageBoxW: the text, the caption and the MB_ style in, the button chosen (IDOK, IDYES...) out.
+  virtual int Show(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) = 0;
+};
+
+// The messages in force: the last ScopedMessages installed, else message boxes.
+Messages& CurrentMessages();
+
+// Installs `messages` for its life and then puts back what was in force before.
+class ScopedMessages {
+ public:
+  explicit ScopedMessages(Messages& messages);
+  ~ScopedMessages();
+  ScopedMessages(const ScopedMessages&) = delete;
+  ScopedMessages& operator=(const ScopedMessages&) = delete;
+
+ private:
+  Messages* previous_;
+};
+
+// A message or question through the current messages.
+int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type);
+// What could not be done, with the program's name as the caption and an exclamation mark.
+void Tell(HWND owner, const std::wstring& text);
+
+}  // namespace platform

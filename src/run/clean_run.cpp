@@ -1,0 +1,180 @@
+#include "run/clean_run.h"
+
+#include "engine/path_guard.h"
+#include "platform/format.h"
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+#include "settings/last_run.h"
+
+namespace run {
+
+namespace {
+
+constexpr int kStartProgress = 1;
+constexpr int kCustomProgress = 80;
+constexpr int kPluginProgress = 97;
+constexpr int kEndProgress = 100;
+constexpr wchar_t kComplete[] = L"Task complete Successfully!";
+constexpr wchar_t kStoppedEnd[] = L"Task stopped: the cleaning was stopped before its end.";
+
+SYSTEMTIME LocalNow() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return now;
+}
+
+class RunningFlag {
+ public:
+  explicit RunningFlag(std::atomic<bool>& flag) : flag_(flag) { flag_ = true; }
+  ~RunningFlag() { flag_ = false; }
+
+ private:
+  std::atomic<bool>& flag_;
+};
+
+// A preview shows no rows: it names the item it looks at and lets the window keep working.
+class SilentView : public NullView {
+ public:
+  explicit SilentView(RunView& window) : window_(window) {}
+  void SetStatusLine(const std::wstring& text) override { window_.SetStatusLine(text); }
+  void PumpMessages() override { window_.PumpMessages(); }
+
+ private:
+  RunView& window_;
+};
+
+}  // namespace
+
+CleanRun::CleanRun(RunView& view, std::wstring programFolder, ProcessValues values, Stages stages)
+    : view_(view),
+      programFolder_(std::move(programFolder)),
+      settingsFile_(settings::SettingsFile(programFolder_)),
+      values_(std::move(values)),
+      stages_(std::move(stages)),
+      clock_(LocalNow) {}
+
+CleanRun::~CleanRun() = default;
+
+void CleanRun::RunStages(const engine::EraseContext& erase, RunCounters& counters, RunView& view) {
+  RunState state;
+  ItemContext context{erase, counters, state, values_, programFolder_, view, choice_};
+  for (const auto& stage : stages_) {
+    if (erase.Stopped()) break;
+    stage->Run(context);
+  }
+}
+
+void CleanRun::Stop(StopReason reason) {
+  if (!running_ || reason == StopReason::None) return;
+  // Ending the program outweighs a stop the user asked for earlier, never the other way round.
+  StopReason none = StopReason::None;
+  if (reason == StopReason::Ending) {
+    stopReason_.store(reason);
+  } else {
+    stopReason_.compare_exchange_strong(none, reason);
+  }
+  stop_.Request();
+}
+
+void CleanRun::SaveTotalsSoFar() {
+  if (running_) settings::SaveLastRun(settingsFile_, clock_(), counters_.cleanedKeys, counters_.releasedBytes);
+}
+
+// The context of a run or preview that starts now, with no stop asked for yet.
+engine::EraseContext CleanRun::StartContext(engine::RunRecorder& recorder) {
+  stop_.Reset();
+  stopReason_.store(StopReason::None);
+  engine::EraseContext erase;
+  erase.pump = [this] { view_.PumpMessages(); };
+  erase.stop = &stop_;
+  erase.programFolder = engine::CanonicalPath(programFolder_);
+  erase.recorder = &recorder;
+  return erase;
+}
+
+bool CleanRun::CleanNow(RunEnd end) {
+  if (running_) return false;
+  RunningFlag running(running_);
+  backgroundRun_ = end != RunEnd::MessageBox;
+
+  view_.ShowStatusPage();
+  view_.SetBusyCursor(true);
+  counters_ = {};
+  view_.EnableStartButton(false);
+  view_.ClearRows();
+  view_.SetProgress(kStartProgress);
+  view_.SetStatusLine(L"");
+
+  lastReport_ = {};
+  engine::RunRecorder recorder(lastReport_);
+  engine::EraseContext erase = StartContext(recorder);
+  erase.secure = inifun::FlagTest(inifun::ReadIniValue(settingsFile_, L"Options", L"securely"));
+  RunStages(erase, counters_, view_);
+  lastReport_.stopped = erase.Stopped();
+
+  EndOfRun(end);
+  return true;
+}
+
+bool CleanRun::Preview(engine::RunReport& report) {
+  if (running_) return false;
+  RunningFlag running(running_);
+  report = {};
+  report.preview = true;
+  engine::RunRecorder recorder(report);
+  SilentView silent(view_);
+  engine::EraseContext erase = StartContext(recorder);
+  erase.mode = engine::EraseMode::Preview;
+  RunCounters counters;
+  RunStages(erase, counters, silent);
+  report.stopped = erase.Stopped();
+  return true;
+}
+
+void CleanRun::EndOfRun(RunEnd end) {
+  const StopReason stopped = stopReason_.load();
+  if (stopped == StopReason::None && inifun::RunTest(inifun::ReadIniValue(settingsFile_, L"Options", L"exit"))) {
+    // The process ends: this run's totals are not saved and nothing is reported.
+    view_.ExitProgram();
+    return;
+  }
+  if (stopped == StopReason::None) view_.SetProgress(kEndProgress);
+  view_.EnableStartButton(true);
+  settings::SaveLastRun(settingsFile_, clock_(), counters_.cleanedKeys, counters_.releasedBytes);
+  view_.SetBusyCursor(false);
+  if (stopped == StopReason::Ending || end == RunEnd::Silent) {
+    backgroundRun_ = false;
+    return;
+  }
+  const wchar_t* last = stopped == StopReason::None ? kComplete : kStoppedEnd;
+  view_.AddRow(last);
+  view_.SetStatusLine(last);
+
+  std::wstring keys = platform::FormatNumber(counters_.cleanedKeys);
+  std::wstring megabytes = platform::Megabytes(counters_.releasedBytes);
+  if (backgroundRun_) {
+    NotificationRequest request;
+    request.key = L"www";
+    request.title = L"Trellwipe";
+    request.description = std::wstring(stopped == StopReason::None ? L"Trellwipe Clean is done!"
+                                                                   : L"Trellwipe Clean was stopped!") +
+                          L" Cleaned Registry Keys: " + keys + L" Released HD Space:" + megabytes + L"MB";
+    request.allowDuplicateTitles = true;
+    request.enableClickEvent = true;
+    request.soundFile = programFolder_ + L"\\Sounds\\Message.wav";
+    view_.QueueNotification(request);
+    backgroundRun_ = false;
+  } else {
+    view_.ShowInformation(stopped == StopReason::None ? L"Task Complete" : L"Task Stopped",
+                          std::wstring(last) + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " +
+                              megabytes + L"MB");
+  }
+
+  settings::LastRun stored = settings::LoadLastRun(settingsFile_);
+  counters_.cleanedKeys = stored.cleanedKeys;
+  counters_.releasedBytes = stored.releasedBytes;
+  view_.ShowStatistics(stored.lastClean, settings::TotalsText(stored.cleanedKeys, stored.releasedBytes));
+  view_.ShowMainWindow();
+}
+
+}  // namespace run

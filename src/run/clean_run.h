@@ -1,0 +1,83 @@
+#pragma once
+// One complete cleaning: the stages it is given, in order (the built-in items, the custom files and
+// folders, the plug-ins); the totals are saved and the end is reported. The same walk runs as a
+// preview, which erases and writes nothing and only reports what would go.
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "engine/run_report.h"
+#include "run/item_context.h"
+#include "run/process_values.h"
+#include "run/run_view.h"
+#include "run/stage.h"
+
+namespace run {
+
+// How a run reports its end: a message box (the user started it), a notification (the tray menu,
+// the start with Windows, the schedule), or not at all (the end of the Windows session).
+enum class RunEnd { MessageBox, Notification, Silent };
+
+// Why a run was stopped: the user asked (Cancel, Ctrl+C), or the program ends (Exit, the end of the
+// Windows session), which saves what went and reports nothing.
+enum class StopReason { None, User, Ending };
+
+class CleanRun {
+ public:
+  CleanRun(RunView& view, std::wstring programFolder, ProcessValues values, Stages stages);
+  ~CleanRun();
+
+  void SetClock(std::function<SYSTEMTIME()> clock) { clock_ = std::move(clock); }
+  // Chooses the items of the next calls instead of their switches; an empty choice goes back to them.
+  void SetItemChoice(ItemChoice choice) { choice_ = std::move(choice); }
+
+  // `unattended` (the tray menu, the start with Windows, the schedule) reports the end through a
+  // notification instead of a message box. A call while a run is in progress (a timer or tray
+  // message reaching the message pump) is refused and returns false.
+  bool CleanNow(bool unattended = false) { return CleanNow(unattended ? RunEnd::Notification : RunEnd::MessageBox); }
+  bool CleanNow(RunEnd end);
+
+  // Stops the run or preview under way at its next file, folder or key; nothing outside one. What
+  // was not reached stays untouched. Safe from another thread (the console's Ctrl+C).
+  void Stop(StopReason reason);
+  // The reason the last run or preview was stopped, None when it ran to its end.
+  StopReason Stopped() const { return stopReason_.load(); }
+  // Saves the totals of what went so far, for a session that ends before the run can unwind.
+  void SaveTotalsSoFar();
+
+  // Walks the same items as CleanNow but erases nothing, writes nothing to the registry or the
+  // settings file, starts no process and leaves the counters, the result list and the progress bar
+  // alone; returns what the run would erase now. False while a run or preview is in progress.
+  bool Preview(engine::RunReport& report);
+
+  bool Running() const { return running_; }
+  bool BackgroundRun() const { return backgroundRun_; }
+  RunCounters& Counters() { return counters_; }
+  const ProcessValues& Values() const { return values_; }
+  // What the last real run removed and left behind, item by item, with its estimates.
+  const engine::RunReport& LastReport() const { return lastReport_; }
+
+ private:
+  void RunStages(const engine::EraseContext& erase, RunCounters& counters, RunView& view);
+  engine::EraseContext StartContext(engine::RunRecorder& recorder);
+  void EndOfRun(RunEnd end);
+
+  // The stop of the run under way, asked by its walks.
+  engine::StopSignal stop_;
+  std::atomic<StopReason> stopReason_{StopReason::None};
+  RunView& view_;
+  std::wstring programFolder_;
+  std::wstring settingsFile_;
+  ProcessValues values_;
+  Stages stages_;
+  ItemChoice choice_;
+  std::function<SYSTEMTIME()> clock_;
+  RunCounters counters_;
+  engine::RunReport lastReport_;
+  bool backgroundRun_ = false;
+  std::atomic<bool> running_{false};
+};
+
+}  // namespace run

@@ -1,0 +1,84 @@
+#pragma once
+// What the stages of a run, and the steps of their items, are handed while the run goes.
+#include <functional>
+#include <string>
+
+#include "engine/erase_context.h"
+#include "run/process_values.h"
+#include "run/run_view.h"
+
+namespace run {
+
+// The outcome of the item a stop cut short.
+constexpr wchar_t kStoppedOutcome[] = L"Stopped";
+
+// Estimates, not measurements: registry deletions count fixed amounts, file operations the sizes
+// they attempted to delete.
+struct RunCounters {
+  double cleanedKeys = 0;
+  double releasedBytes = 0;
+};
+
+// What items learn once per run and later items use; empty at the start of every run.
+struct RunState {
+  std::wstring officeVersion;  // "8.0" to "15.0", or empty
+};
+
+// Whether an item (its section and key: "Custom/Custom", "plus-in/<appname>" for a plug-in) runs in
+// this call, whatever its switch says.
+using ItemChoice = std::function<bool(const std::wstring& section, const std::wstring& key)>;
+
+struct ItemContext {
+  const engine::EraseContext& erase;
+  RunCounters& counters;
+  RunState& run;
+  const ProcessValues& values;
+  const std::wstring& programFolder;
+  RunView& view;
+  // The items chosen for this call; empty: each item's own switch decides.
+  const ItemChoice& choice;
+  // Written into the item's row when it ends.
+  std::wstring outcome = L"Done";
+
+  // The item runs when chosen, or, without a choice, when its switch says so.
+  bool Runs(const std::wstring& section, const std::wstring& key, bool switchedOn) const {
+    return choice ? choice(section, key) : switchedOn;
+  }
+
+  // Opens the item's row and its entry in the report, and names it in the row and the status line
+  // as "Cleaning " + label + " ......" (a preview's status line says "Looking at ").
+  void BeginItem(const std::wstring& section, const std::wstring& key, const std::wstring& label) {
+    view.AddRow(label);
+    if (erase.recorder) erase.recorder->BeginItem(section, key, label);
+    keysAtBegin = counters.cleanedKeys;
+    bytesAtBegin = counters.releasedBytes;
+    outcome = L"Done";
+    std::wstring text = std::wstring(erase.Previewing() ? L"Looking at " : L"Cleaning ") + label + L" ......";
+    view.SetRowState(text);
+    view.SetStatusLine(text);
+  }
+  // Writes the outcome into the row ("Stopped" when a stop cut the item short) and closes the report
+  // entry with what the item added to the counters.
+  void EndItem() {
+    std::wstring text = erase.Stopped() ? kStoppedOutcome : outcome;
+    view.SetRowState(text);
+    if (engine::ItemReport* item = erase.recorder ? erase.recorder->Current() : nullptr) {
+      item->outcome = text;
+      item->estimatedKeys = counters.cleanedKeys - keysAtBegin;
+      item->estimatedBytes = counters.releasedBytes - bytesAtBegin;
+    }
+    if (erase.recorder) erase.recorder->EndItem();
+  }
+  // The bar stays where a stop left it.
+  void SetProgress(int value) {
+    if (!erase.Stopped()) view.SetProgress(value);
+  }
+
+  void AddKeys(double count) { counters.cleanedKeys += count; }
+  void AddBytes(double bytes) { counters.releasedBytes += bytes; }
+
+  // The counters when the open item began.
+  double keysAtBegin = 0, bytesAtBegin = 0;
+};
+
+}  // namespace run

@@ -1,0 +1,27 @@
+#include "run/process_values.h"
+
+#include <windows.h>
+
+#include <cwctype>
+
+#include "engine/regfun.h"
+#include "platform/text.h"
+#include "settings/inifun.h"
+
+namespace run {
+
+ProcessValues ComputeProcessValues() {
+  ProcessValues values;
+  values.windowsVersion = inifun::GetWindowsVersionText();
+  values.appDataFolder = regfun::ResolveShellFolder(L"AppData");
+  values.localAppDataFolder = regfun::ResolveShellFolder(L"Local AppData");
+  wchar_t windows[256] = L"";
+  UINT n = GetWindowsDirectoryW(windows, 256);
+  values.windowsFolder = platform::Trim(n > 0 && n < 256 ? windows : L"");
+  std::wstring ie = platform::Trim(
+      regfun::ReadRegistryString(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer", L"Version"));
+  values.ieMajorVersion = !ie.empty() && std::iswdigit(ie[0]) ? ie[0] - L'0' : 0;
+  return values;
+}
+
+}  // namespace run

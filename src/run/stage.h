@@ -1,0 +1,21 @@
+#pragma once
+// One stretch of a run: the built-in items of a family, the custom files and folders, the plug-ins.
+// The run walks its stages in order; each opens the rows of its own items.
+#include <memory>
+#include <vector>
+
+#include "run/item_context.h"
+
+namespace run {
+
+class Stage {
+ public:
+  virtual ~Stage() = default;
+  // Runs (or previews) each of its items that runs in this call, each in a row of its own, and sets
+  // the progress its items carry.
+  virtual void Run(ItemContext& context) const = 0;
+};
+
+using Stages = std::vector<std::unique_ptr<const Stage>>;
+
+}  // namespace run

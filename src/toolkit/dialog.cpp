@@ -1,0 +1,56 @@
+#include "toolkit/dialog.h"
+
+namespace toolkit {
+
+Dialog::~Dialog() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool Dialog::Create(HWND owner, bool visible) {
+  if (hwnd_) return false;
+  modal_ = false;
+  if (!CreateDialogIndirectParamW(GetModuleHandleW(nullptr), Template().Get(), owner, Procedure,
+                                  reinterpret_cast<LPARAM>(this))) {
+    return false;
+  }
+  if (visible) ShowWindow(hwnd_, SW_SHOW);
+  return true;
+}
+
+INT_PTR Dialog::ShowModal(HWND owner) {
+  if (hwnd_) return 0;
+  modal_ = true;
+  return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), Template().Get(), owner, Procedure,
+                                 reinterpret_cast<LPARAM>(this));
+}
+
+void Dialog::Close(INT_PTR result) {
+  if (!hwnd_) return;
+  if (modal_) {
+    EndDialog(hwnd_, result);
+  } else {
+    DestroyWindow(hwnd_);
+  }
+}
+
+INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+    auto* self = reinterpret_cast<Dialog*>(lParam);
+    self->hwnd_ = hwnd;
+    self->Load();
+    return TRUE;
+  }
+  auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  if (!self) return FALSE;
+  INT_PTR handled = self->OnMessage(message, wParam, lParam);
+  if (message == WM_DESTROY) {
+    self->Unload();
+    SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+    self->hwnd_ = nullptr;
+    return TRUE;
+  }
+  return handled;
+}
+
+}  // namespace toolkit

@@ -1,0 +1,178 @@
+#include "catalogue/running_programs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "catalogue/plugins.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+#include "shipped_plugins.h"
+#include "support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+class RunningPrograms : public ::testing::Test {
+ protected:
+  std::wstring Plugins() const { return program / L"plus-in"; }
+  void Plugin(const std::wstring& name, bool on) {
+    WriteText(Plugins() + L"\\" + name + L".ppe", "[name]\r\nappname=" + platform::Narrow(name) + "\r\n");
+    ASSERT_TRUE(plugins::WritePluginSwitch(Plugins(), name, on));
+  }
+  void Flag(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
+    inifun::WriteIniValue(settings::SettingsFile(program.Path()), section, key, value);
+  }
+  Names Check(const Names& processes) {
+    return catalogue::RunningProgramsWithItemsOn(program.Path(), [&] { return processes; });
+  }
+  TempFolder program;
+};
+
+}  // namespace
+
+TEST(WatchedProgramTable, NamesRealSectionsAndTheShippedBrowserPlugins) {
+  std::set<std::wstring> sections;
+  for (const settings::ItemFlag& flag : settings::ItemFlags()) sections.insert(platform::ToLower(flag.section));
+  std::set<std::wstring> shipped;
+  for (const ShippedPlugin& plugin : kShippedPlugins) {
+    std::wstring file = plugin.fileName;
+    shipped.insert(file.substr(0, file.size() - 4));
+  }
+  std::set<std::wstring> watchedPlugins;
+  for (const catalogue::WatchedProgram& program : catalogue::WatchedPrograms()) {
+    EXPECT_FALSE(program.processes.empty()) << program.name;
+    EXPECT_FALSE(program.sections.empty() && program.plugins.empty()) << program.name;
+    for (const std::wstring& process : program.processes) {
+      EXPECT_EQ(platform::ToLower(process.substr(process.size() - 4)), L".exe") << process;
+    }
+    for (const std::wstring& section : program.sections) {
+      EXPECT_TRUE(sections.count(platform::ToLower(section))) << section;
+    }
+    for (const std::wstring& plugin : program.plugins) {
+      EXPECT_TRUE(shipped.count(plugin)) << plugin;
+      watchedPlugins.insert(plugin);
+    }
+  }
+  // Every shipped browser definition belongs to the program that holds its files.
+  for (const std::wstring& name : shipped) {
+    if (name == L"7-Zip" || name == L"VLC" || name == L"Windows Media Player") continue;
+    EXPECT_TRUE(watchedPlugins.count(name)) << name;
+  }
+}
+
+TEST_F(RunningPrograms, OnlyRunningProgramsWithAnItemOnAreNamed) {
+  Names running = {L"explorer.exe", L"MSEDGE.EXE", L"firefox.exe", L"chrome.exe", L"wlmail.exe"};
+  // Nothing on: nothing to warn about, whatever runs.
+  EXPECT_EQ(Check(running), Names{});
+
+  Plugin(L"Edge Cookies", true);
+  Plugin(L"Chrome Cache", false);
+  Flag(L"FIREFOX", L"Cache", L"01");  // ticks the box, but the run leaves the item off
+  Flag(L"mail", L"Signatures", L"0");
+  EXPECT_EQ(Check(running), Names{L"Microsoft Edge"});
+
+  Flag(L"firefox", L"Cache", L"1");
+  Flag(L"mail", L"Block", L"1");
+  Plugin(L"Chrome Cache", true);
+  EXPECT_EQ(Check(running), (Names{L"Microsoft Edge", L"Google Chrome", L"Mozilla Firefox", L"Windows Live Mail"}));
+  // The same items on, other programs running.
+  EXPECT_EQ(Check({L"Chrome.exe"}), Names{L"Google Chrome"});
+  EXPECT_EQ(Check({L"chrome.exe.bak", L"xchrome.exe", L"opera.exe"}), Names{});
+  EXPECT_EQ(Check({}), Names{});
+}
+
+TEST_F(RunningPrograms, APluginOnlyCountsUnderItsOwnNameAndTick) {
+  // An own definition that happens to clean Brave's folders is not known to belong to Brave.
+  Plugin(L"My Brave Cleaner", true);
+  Plugin(L"Brave History", false);
+  EXPECT_EQ(Check({L"brave.exe"}), Names{});
+  Plugin(L"Brave History", true);
+  EXPECT_EQ(Check({L"brave.exe"}), Names{L"Brave"});
+  Flag(L"Chrome", L"Session", L"1");
+  EXPECT_EQ(Check({L"brave.exe", L"vivaldi.exe", L"chrome.exe"}), (Names{L"Google Chrome", L"Brave"}));
+}
+
+// The check reads a switch as the run does: a Maxthon item runs for any text that reads as 1.
+TEST_F(RunningPrograms, TheMaxthonItemsCountAsTheRunReadsThem) {
+  Flag(L"Maxthon", L"keywords", L"01");
+  EXPECT_EQ(Check({L"maxthon.exe"}), Names{L"Maxthon Browser"});
+}
+
+TEST(RunningProgramsQuestion, NamesEveryProgramAndAsksWhetherToContinue) {
+  std::wstring one = catalogue::RunningProgramsQuestion({L"Microsoft Edge"});
+  EXPECT_NE(one.find(L"This program is running"), std::wstring::npos);
+  EXPECT_NE(one.find(L"Microsoft Edge"), std::wstring::npos);
+  EXPECT_NE(one.find(L"Files it holds open cannot be erased"), std::wstring::npos);
+  std::wstring two = catalogue::RunningProgramsQuestion({L"Google Chrome", L"Mozilla Firefox"});
+  EXPECT_NE(two.find(L"These programs are running"), std::wstring::npos);
+  EXPECT_LT(two.find(L"Google Chrome"), two.find(L"Mozilla Firefox"));
+  EXPECT_NE(two.find(L"Files they hold open cannot be erased"), std::wstring::npos);
+  EXPECT_EQ(two.substr(two.size() - 16), L"Continue anyway?");
+}
+
+namespace {
+
+// A console program copied under another executable name and kept waiting until it is ended.
+class RenamedProcess {
+ public:
+  RenamedProcess(const std::wstring& folder, const std::wstring& exeName) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    path_ = folder + L"\\" + exeName;
+    if (!CopyFileW((std::wstring(system) + L"\\cmd.exe").c_str(), path_.c_str(), TRUE)) return;
+    std::wstring command = L"\"" + path_ + L"\" /c ping -n 60 127.0.0.1";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(path_.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        folder.c_str(), &startup, &info)) {
+      return;
+    }
+    process_.reset(info.hProcess);
+    CloseHandle(info.hThread);
+  }
+  ~RenamedProcess() {
+    if (process_) {
+      TerminateProcess(process_.get(), 0);
+      WaitForSingleObject(process_.get(), 10000);
+    }
+  }
+  bool Running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+ private:
+  std::wstring path_;
+  platform::UniqueHandle process_;
+};
+
+}  // namespace
+
+TEST_F(RunningPrograms, ARealProcessUnderABrowsersNameIsFound) {
+  TempFolder bin;
+  Plugin(L"Vivaldi Sessions", true);
+  auto lower = [](Names names) {
+    for (std::wstring& name : names) name = platform::ToLower(name);
+    return names;
+  };
+  Names before = lower(catalogue::RunningProcessNames());
+  ASSERT_FALSE(before.empty());
+  ASSERT_EQ(std::count(before.begin(), before.end(), L"vivaldi.exe"), 0);
+  EXPECT_EQ(catalogue::RunningProgramsWithItemsOn(program.Path()), Names{});
+  {
+    RenamedProcess vivaldi(bin.Path(), L"vivaldi.exe");
+    ASSERT_TRUE(vivaldi.Running());
+    Names during = lower(catalogue::RunningProcessNames());
+    EXPECT_EQ(std::count(during.begin(), during.end(), L"vivaldi.exe"), 1);
+    EXPECT_EQ(catalogue::RunningProgramsWithItemsOn(program.Path()), Names{L"Vivaldi"});
+    EXPECT_TRUE(vivaldi.Running());
+  }
+  EXPECT_EQ(catalogue::RunningProgramsWithItemsOn(program.Path()), Names{});
+}

@@ -1,0 +1,75 @@
+#include "dialogs/about_window.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/window_text.h"
+#include "support/test_support.h"
+#include "toolkit/product.h"
+
+using namespace testing_support;
+using platform::WindowText;
+
+namespace {
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM out) {
+        reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+TEST(AboutWindow, ShowsNameVersionCopyrightAndClosesWithOk) {
+  TempFolder program;
+  ui::AboutWindow window(program.Path());
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_FALSE(IsWindowVisible(window.Handle()));
+  EXPECT_EQ(WindowText(window.Handle()), L"About Trellwipe");
+  std::vector<std::wstring> texts;
+  for (HWND child : Children(window.Handle())) texts.push_back(WindowText(child));
+  for (const wchar_t* text : {L"Trellwipe", L"Version V6.50", L"OK"}) {
+    EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
+  }
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                          [](const std::wstring& text) { return text.starts_with(L"Copyright (C) "); }));
+
+  SendMessageW(GetDlgItem(window.Handle(), IDOK), BM_CLICK, 0, 0);
+  EXPECT_EQ(window.Handle(), nullptr);
+}
+
+TEST(AboutWindow, ItsLinkOpensTheProductWebPage) {
+  TempFolder program;
+  std::vector<std::wstring> opened;
+  ui::AboutWindow window(program.Path(), [&](const std::wstring& target) { opened.push_back(target); });
+  ASSERT_TRUE(window.Create(nullptr, false));
+  HWND link = GetDlgItem(window.Handle(), 101);
+  ASSERT_NE(link, nullptr);
+  EXPECT_EQ(WindowText(link), std::wstring(L"<a>") + toolkit::kProductWebPage + L"</a>");
+  NMHDR click = {link, 101, static_cast<UINT>(NM_CLICK)};
+  SendMessageW(window.Handle(), WM_NOTIFY, 101, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(opened, std::vector<std::wstring>{toolkit::kProductWebPage});
+}
+
+TEST(AboutWindow, TakesTheSkinOfItsProgramFolder) {
+  TempFolder program;
+  WriteText(program / L"skins\\frmmain.skn", "font=Courier New\r\n");
+  ui::AboutWindow window(program.Path());
+  ASSERT_TRUE(window.Create(nullptr, false));
+  HWND ok = GetDlgItem(window.Handle(), IDOK);
+  LOGFONTW font{};
+  ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(ok, WM_GETFONT, 0, 0)), sizeof(font), &font));
+  EXPECT_STREQ(font.lfFaceName, L"Courier New");
+  SendMessageW(window.Handle(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(window.Handle(), nullptr);
+}
+
+}  // namespace

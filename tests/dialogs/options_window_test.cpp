@@ -1,0 +1,383 @@
+#include "dialogs/options_window.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/window_text.h"
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+#include "settings/preserved_value.h"
+#include "support/keyboard_support.h"
+#include "support/test_support.h"
+#include "toolkit/keyboard.h"
+#include "ui/boss_key.h"
+
+using namespace testing_support;
+using platform::WindowText;
+namespace ids = settings::option_ids;
+
+namespace {
+
+bool Shown(HWND control) { return GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE; }
+
+// True when the hide key is free, that is when nothing armed it; the probe is undone at once.
+bool HideKeyFree(HWND window) {
+  if (!RegisterHotKey(window, ui::kHideHotKey, ui::kHideModifiers, ui::kBossKey)) {
+    EXPECT_EQ(GetLastError(), 1409u);
+    return false;
+  }
+  UnregisterHotKey(window, ui::kHideHotKey);
+  return true;
+}
+
+class OptionsWindowTest : public ::testing::Test {
+ protected:
+  TempFolder program;
+  std::wstring file = settings::SettingsFile(program.Path());
+  PreservedOptionValues registry;
+  platform::Window mainWindow{CreateWindowExW(0, L"STATIC", L"main", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                              GetModuleHandleW(nullptr), nullptr)};
+  settings::OptionsWindow window{ui::BossKeySwitchOf(mainWindow.get()), program.Path()};
+
+  void TearDown() override { ui::DisarmBossKey(mainWindow.get()); }
+
+  HWND Item(WORD id) const { return window.Control(id); }
+  UINT State(WORD id) const { return IsDlgButtonChecked(window.Handle(), id); }
+  void Press(WORD id) const { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+  std::wstring Stored(const wchar_t* key) const { return inifun::ReadIniValue(file, L"Options", key); }
+  void Store(const wchar_t* key, const wchar_t* value) const { inifun::WriteIniValue(file, L"Options", key, value); }
+
+  void SelectTab(int tab) const {
+    HWND control = Item(ids::SSTab1);
+    SendMessageW(control, TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+    NMHDR header{control, ids::SSTab1, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(window.Handle(), WM_NOTIFY, ids::SSTab1, reinterpret_cast<LPARAM>(&header));
+  }
+};
+
+TEST_F(OptionsWindowTest, ShowsEveryControlWithItsCaption) {
+  ASSERT_TRUE(mainWindow);
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_FALSE(IsWindowVisible(window.Handle()));
+  EXPECT_EQ(WindowText(window.Handle()), L"Options");
+
+  HWND tab = Item(ids::SSTab1);
+  ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 3);
+  const wchar_t* tabs[] = {L"General", L"Schedule", L"Homepage"};
+  for (int i = 0; i < 3; ++i) {
+    wchar_t text[32] = L"";
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 32;
+    SendMessageW(tab, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(text, tabs[i]);
+  }
+
+  const std::pair<WORD, const wchar_t*> captions[] = {
+      {ids::Command1, L"OK"},
+      {ids::Command2, L"Cancel"},
+      {ids::GeneralFrame, L"General"},
+      {ids::Check2, L"Load Trellwipe on Windows Start Up"},
+      {ids::Check3, L"Automatically check for new versions"},
+      {ids::Check4, L"Exit after cleaning"},
+      {ids::Check6, L"Enable Securely Cleaning"},
+      {ids::BossKeyFrame, L"Boss Key"},
+      {ids::Check1, L"Enable Boss Key"},
+      {ids::BossKeyLabel,
+       L"If this is checked,you can press the Hotkey Windows key + Z to hide all IE windows,and windows key + Shift + "
+       L"Z to show all IE windows.you can hide the browser windows and folder windows when your boss or anyone else "
+       L"you don't want to see your screen comes in."},
+      {ids::ScheduleFrame, L"Schedule"},
+      {ids::StartCleanLabel, L"Start clean at"},
+      {ids::chkSunday, L"Sunday"},
+      {ids::chkSunday + 3, L"Wednesday"},
+      {ids::chkSunday + 6, L"Saturday"},
+      {ids::chkDaily, L"Run daily"},
+      {ids::RunAtFrame, L"Schedule"},
+      {ids::RunAtLabel, L"Run Cleaning at"},
+      {ids::Check7, L"Windows Startup"},
+      {ids::Check8, L"Windows Shutdown"},
+      {ids::HomepageLabel, L"Internet Explorer Home Page Settings"},
+      {ids::PreventLabel, L"Prevent your home page from being changed by websites"},
+      {ids::IeHomePageFrame, L"IE Home Page"},
+      {ids::ResetLabel, L"Reset HomePage To"},
+      {ids::TitleLabel, L"Window Title"},
+  };
+  for (const auto& [id, caption] : captions) {
+    ASSERT_TRUE(Item(id)) << id;
+    EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(Item(id))), caption) << id;
+  }
+
+  HWND times = Item(ids::cmbStartTime);
+  ASSERT_EQ(SendMessageW(times, CB_GETCOUNT, 0, 0), 48);
+  wchar_t text[16] = L"";
+  SendMessageW(times, CB_GETLBTEXT, 19, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, L"9:30");
+}
+
+TEST_F(OptionsWindowTest, TabsShowOnlyTheirOwnControls) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(window.Page(), 0);
+  EXPECT_TRUE(Shown(Item(ids::Check1)));
+  EXPECT_FALSE(Shown(Item(ids::cmbStartTime)));
+  EXPECT_FALSE(Shown(Item(ids::Text1)));
+
+  SelectTab(1);
+  EXPECT_EQ(window.Page(), 1);
+  EXPECT_FALSE(Shown(Item(ids::Check1)));
+  EXPECT_TRUE(Shown(Item(ids::cmbStartTime)));
+  EXPECT_TRUE(Shown(Item(ids::chkDaily)));
+
+  SelectTab(2);
+  EXPECT_TRUE(Shown(Item(ids::Text1)));
+  EXPECT_TRUE(Shown(Item(ids::Text2)));
+  EXPECT_FALSE(Shown(Item(ids::chkSunday)));
+  EXPECT_TRUE(Shown(Item(ids::Command1)));
+  EXPECT_TRUE(Shown(Item(ids::Command2)));
+}
+
+TEST_F(OptionsWindowTest, NoSettingsFileOpensUntickedAndOkStoresZeros) {
+  registry.run.Set(L"\"C:\\Old\\trellwipe.exe\" min");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  for (WORD id : {ids::Check1, ids::Check2, ids::Check3, ids::Check4, ids::Check6, ids::Check7, ids::Check8,
+                  ids::chkDaily}) {
+    EXPECT_EQ(State(id), static_cast<UINT>(BST_UNCHECKED)) << id;
+  }
+  for (int day = 0; day < 7; ++day) EXPECT_EQ(State(ids::chkSunday + day), static_cast<UINT>(BST_UNCHECKED));
+  EXPECT_EQ(WindowText(Item(ids::cmbStartTime)), L"");
+
+  Press(ids::Command1);
+  EXPECT_TRUE(window.Accepted());
+  EXPECT_EQ(window.Handle(), nullptr);
+  for (const wchar_t* key : {L"startup", L"autoclean", L"exit", L"securely", L"WindowsStartup", L"WindowsShutdown"}) {
+    EXPECT_EQ(Stored(key), L"0") << key;
+  }
+  EXPECT_EQ(Stored(L"CleanDays"), L"0000000");
+  EXPECT_NE(ReadText(file).find("CleanTime=\r\n"), std::string::npos);
+  EXPECT_EQ(ReadText(file).find("bosskey"), std::string::npos);
+  EXPECT_FALSE(registry.run.Exists());
+  EXPECT_TRUE(HideKeyFree(mainWindow.get()));
+}
+
+TEST_F(OptionsWindowTest, StoredOptionsOpenInTheirBoxes) {
+  Store(L"startup", L"1");
+  Store(L"exit", L"1");
+  Store(L"WindowsShutdown", L"01");
+  Store(L"CleanDays", L"0120001");
+  Store(L"CleanTime", L"9:30");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(State(ids::Check2), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(State(ids::Check3), static_cast<UINT>(BST_UNCHECKED));
+  EXPECT_EQ(State(ids::Check4), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(State(ids::Check8), static_cast<UINT>(BST_CHECKED));
+  const UINT days[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE, BST_UNCHECKED,
+                       BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED};
+  for (int day = 0; day < 7; ++day) EXPECT_EQ(State(ids::chkSunday + day), days[day]) << day;
+  EXPECT_EQ(State(ids::chkDaily), static_cast<UINT>(BST_UNCHECKED));
+  EXPECT_EQ(WindowText(Item(ids::cmbStartTime)), L"9:30");
+
+  // A greyed day is stored as it was; the start time is stored as chosen.
+  SendMessageW(Item(ids::cmbStartTime), CB_SETCURSEL, 47, 0);
+  Press(ids::Command1);
+  EXPECT_EQ(Stored(L"CleanDays"), L"0120001");
+  EXPECT_EQ(Stored(L"CleanTime"), L"23:30");
+  EXPECT_EQ(Stored(L"startup"), L"1");
+  EXPECT_EQ(registry.run.Text(), settings::RunEntryText(program.Path()));
+}
+
+TEST_F(OptionsWindowTest, AStartTimeTheListLacksShowsNoText) {
+  Store(L"CleanTime", L"9:15");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(WindowText(Item(ids::cmbStartTime)), L"");
+  Press(ids::Command1);
+  EXPECT_EQ(Stored(L"CleanTime"), L"");
+}
+
+TEST_F(OptionsWindowTest, RunDailyTicksAndUnticksAllDays) {
+  Store(L"CleanDays", L"1020100");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Press(ids::chkDaily);
+  EXPECT_EQ(State(ids::chkDaily), static_cast<UINT>(BST_CHECKED));
+  for (int day = 0; day < 7; ++day) EXPECT_EQ(State(ids::chkSunday + day), static_cast<UINT>(BST_CHECKED)) << day;
+  Press(ids::chkSunday + 3);
+  EXPECT_EQ(State(ids::chkSunday + 3), static_cast<UINT>(BST_UNCHECKED));
+  Press(ids::chkDaily);
+  for (int day = 0; day < 7; ++day) EXPECT_EQ(State(ids::chkSunday + day), static_cast<UINT>(BST_UNCHECKED)) << day;
+  Press(ids::chkSunday + 1);
+  Press(ids::Command1);
+  EXPECT_EQ(Stored(L"CleanDays"), L"0100000");
+}
+
+TEST_F(OptionsWindowTest, BossKeyIsArmedWhenTickedAndNotYetStored) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Press(ids::Check1);
+  Press(ids::Command1);
+  EXPECT_EQ(Stored(L"bosskey"), L"1");
+  EXPECT_FALSE(HideKeyFree(mainWindow.get()));
+
+  // Unticked again: both keys are released.
+  settings::OptionsWindow again(ui::BossKeySwitchOf(mainWindow.get()), program.Path());
+  ASSERT_TRUE(again.Create(nullptr, false));
+  EXPECT_EQ(IsDlgButtonChecked(again.Handle(), ids::Check1), static_cast<UINT>(BST_CHECKED));
+  SendMessageW(again.Control(ids::Check1), BM_CLICK, 0, 0);
+  SendMessageW(again.Control(ids::Command1), BM_CLICK, 0, 0);
+  EXPECT_EQ(Stored(L"bosskey"), L"0");
+  EXPECT_TRUE(HideKeyFree(mainWindow.get()));
+}
+
+TEST_F(OptionsWindowTest, BossKeyAlreadyStoredIsNotRegisteredAgain) {
+  Store(L"bosskey", L"1");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(State(ids::Check1), static_cast<UINT>(BST_CHECKED));
+  Press(ids::Command1);
+  EXPECT_TRUE(HideKeyFree(mainWindow.get()));
+  EXPECT_EQ(Stored(L"bosskey"), L"1");
+}
+
+// What the window could not read, or the user did not change, is not written back: no "Error" start
+// page, no blank title where there was none.
+TEST_F(OptionsWindowTest, OkWritesOnlyTheInternetExplorerTextsTheUserChanged) {
+  ASSERT_TRUE(registry.userStart.KeyExists());
+  registry.userStart.Set(L"http://start.example/");
+  registry.userTitle.Remove();
+  registry.machineTitle.Remove();
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(WindowText(Item(ids::Text1)), L"http://start.example/");
+  EXPECT_EQ(WindowText(Item(ids::Text2)), L"");
+  Press(ids::Command1);
+  EXPECT_FALSE(registry.userTitle.Exists());
+  EXPECT_FALSE(registry.machineTitle.Exists());
+  EXPECT_EQ(registry.userStart.Text(), L"http://start.example/");
+
+  registry.userStart.Remove();
+  registry.machineStart.Remove();
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(WindowText(Item(ids::Text1)), L"Error");
+  SetWindowTextW(Item(ids::Text2), L"");
+  Press(ids::Command1);
+  EXPECT_FALSE(registry.userStart.Exists());
+  EXPECT_FALSE(registry.machineStart.Exists());
+  EXPECT_FALSE(registry.userTitle.Exists());
+}
+
+TEST_F(OptionsWindowTest, EditedHomePageIsWrittenOnOk) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  SetWindowTextW(Item(ids::Text1), L"http://home.example/");
+  SetWindowTextW(Item(ids::Text2), L"Quiet");
+  Press(ids::Command1);
+  EXPECT_EQ(registry.userStart.Text(), L"http://home.example/");
+  EXPECT_EQ(registry.userTitle.Text(), L"Quiet");
+  EXPECT_EQ(registry.machineStart.Text(), L"http://home.example/");
+  EXPECT_EQ(registry.machineTitle.Text(), L"Quiet");
+}
+
+TEST_F(OptionsWindowTest, CancelStoresNothing) {
+  registry.run.Set(L"kept");
+  registry.userTitle.Set(L"Before");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Press(ids::Check1);
+  Press(ids::Check2);
+  Press(ids::chkDaily);
+  SetWindowTextW(Item(ids::Text2), L"After");
+  Press(ids::Command2);
+  EXPECT_FALSE(window.Accepted());
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_FALSE(Exists(file));
+  EXPECT_EQ(registry.run.Text(), L"kept");
+  EXPECT_EQ(registry.userTitle.Text(), L"Before");
+  EXPECT_TRUE(HideKeyFree(mainWindow.get()));
+}
+
+TEST_F(OptionsWindowTest, SkinFileOfTheProgramFolderIsApplied) {
+  WriteText(program / L"skins\\frmmain.skn", "font=Courier New\r\nfontsize=13\r\n");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  auto font = reinterpret_cast<HFONT>(SendMessageW(Item(ids::Check2), WM_GETFONT, 0, 0));
+  LOGFONTW logFont{};
+  ASSERT_TRUE(GetObjectW(font, sizeof(logFont), &logFont));
+  EXPECT_STREQ(logFont.lfFaceName, L"Courier New");
+}
+
+// The modal form, closed from a timer that the dialog's own message loop runs.
+int closeWith = IDCANCEL;
+
+void CALLBACK CloseOptions(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = FindWindowW(L"#32770", L"Options");
+  if (!dialog) return;
+  KillTimer(nullptr, timer);
+  SendMessageW(GetDlgItem(dialog, closeWith), BM_CLICK, 0, 0);
+}
+
+TEST_F(OptionsWindowTest, ShowOptionsIsTrueOnlyForOk) {
+  closeWith = IDCANCEL;
+  SetTimer(nullptr, 0, 50, CloseOptions);
+  EXPECT_FALSE(settings::ShowOptions(nullptr, program.Path(), ui::BossKeySwitchOf(mainWindow.get())));
+  EXPECT_FALSE(Exists(file));
+
+  closeWith = IDOK;
+  SetTimer(nullptr, 0, 50, CloseOptions);
+  EXPECT_TRUE(settings::ShowOptions(nullptr, program.Path(), ui::BossKeySwitchOf(mainWindow.get())));
+  EXPECT_EQ(Stored(L"CleanDays"), L"0000000");
+}
+
+TEST_F(OptionsWindowTest, TabRunsThroughTheShownPageThenOkCancelAndTheTabStrip) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  HWND hwnd = window.Handle();
+  EXPECT_EQ(TabOrder(hwnd, Item(ids::Check2)),
+            (std::vector<HWND>{Item(ids::Check2), Item(ids::Check3), Item(ids::Check4), Item(ids::Check6),
+                               Item(ids::Check1), Item(ids::Command1), Item(ids::Command2), Item(ids::SSTab1)}));
+  // The arrow keys on the strip change the page.
+  EXPECT_TRUE(Feed(hwnd, KeyDown(Item(ids::SSTab1), VK_RIGHT)));
+  std::vector<HWND> schedule = {Item(ids::cmbStartTime)};
+  for (int day = 0; day < 7; ++day) schedule.push_back(Item(static_cast<WORD>(ids::chkSunday + day)));
+  schedule.insert(schedule.end(), {Item(ids::chkDaily), Item(ids::Check7), Item(ids::Check8), Item(ids::Command1),
+                                   Item(ids::Command2), Item(ids::SSTab1)});
+  EXPECT_EQ(TabOrder(hwnd, Item(ids::cmbStartTime)), schedule);
+  SelectTab(2);
+  EXPECT_EQ(TabOrder(hwnd, Item(ids::Text1)),
+            (std::vector<HWND>{Item(ids::Text1), Item(ids::Text2), Item(ids::Command1), Item(ids::Command2),
+                               Item(ids::SSTab1)}));
+}
+
+TEST_F(OptionsWindowTest, LettersReachOnlyTheShownPageAndNoTwoLabelsShareOne) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  HWND hwnd = window.Handle();
+  EXPECT_EQ(SharedMnemonics(hwnd), std::vector<std::wstring>{});
+  auto letter = [&](WORD id) { return toolkit::MnemonicOf(WindowText(Item(id))); };
+  for (WORD id : {ids::Check2, ids::Check3, ids::Check4, ids::Check6, ids::Check1, ids::StartCleanLabel, ids::chkSunday,
+                  ids::chkDaily, ids::Check7, ids::Check8, ids::ResetLabel, ids::TitleLabel}) {
+    EXPECT_NE(letter(id), 0) << id;
+  }
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Item(ids::Check3), letter(ids::Check2))));
+  EXPECT_EQ(State(ids::Check2), static_cast<UINT>(BST_CHECKED));
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Item(ids::Check3), letter(ids::chkSunday))));
+  EXPECT_EQ(State(ids::chkSunday), static_cast<UINT>(BST_UNCHECKED));  // on the hidden page
+
+  SelectTab(1);
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Item(ids::cmbStartTime), letter(ids::chkSunday))));
+  EXPECT_EQ(State(ids::chkSunday), static_cast<UINT>(BST_CHECKED));
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Item(ids::cmbStartTime), letter(ids::chkSunday))));
+  EXPECT_EQ(State(ids::chkSunday), static_cast<UINT>(BST_UNCHECKED));
+  EXPECT_TRUE(Feed(hwnd, AltLetter(Item(ids::cmbStartTime), letter(ids::Check2))));
+  EXPECT_EQ(State(ids::Check2), static_cast<UINT>(BST_CHECKED));
+}
+
+TEST_F(OptionsWindowTest, EscapeStoresNothingAndEnterStoresLikeOk) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Press(ids::Check4);
+  EXPECT_TRUE(Feed(window.Handle(), KeyDown(Item(ids::Check4), VK_ESCAPE)));
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_FALSE(Exists(file));
+
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Press(ids::Check4);
+  EXPECT_TRUE(Feed(window.Handle(), KeyDown(Item(ids::Check4), VK_RETURN)));
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_EQ(Stored(L"exit"), L"1");
+}
+
+}  // namespace

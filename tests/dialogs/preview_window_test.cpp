@@ -1,0 +1,156 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "dialogs/details_window.h"
+#include "platform/handles.h"
+#include "support/message_recorder.h"
+#include "support/seeded_profile.h"
+#include "support/snapshot.h"
+#include "support/window_support.h"
+#include "toolkit/keyboard.h"
+#include "ui/main_commands.h"
+#include "ui/main_window.h"
+
+using namespace testing_support;
+
+namespace {
+
+
+struct Details {
+  std::wstring title;
+  std::vector<std::wstring> lines;
+};
+
+// The main window over a seeded profile, with the details window replaced by a recorder. The window
+// finds the browsers in the prefix's own folders, which are not the test's: only the items with
+// folders and keys of their own stay on.
+struct PreviewWindow {
+  explicit PreviewWindow(bool clipboard = true) {
+    for (const auto& [section, key] : SeededProfile::kItems) {
+      if (section != std::wstring(L"Custom")) inifun::WriteIniValue(profile.Settings(), section, key, L"0");
+    }
+    if (clipboard) inifun::WriteIniValue(profile.Settings(), L"WINDOWS", L"clip", L"1");
+    ui::MainWindowActions actions = ui::DefaultActions();
+    actions.showDetails = [this](HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+                                 const std::wstring&) {
+      EXPECT_EQ(owner, window->Handle());
+      shown.push_back({title, lines});
+    };
+    window.emplace(GetModuleHandleW(nullptr), profile.program.Path(), L"", std::move(actions));
+    EXPECT_TRUE(window->Create());
+  }
+  ~PreviewWindow() { DrainQuit(); }
+  HWND List() { return window->ResultList(); }
+  void DoubleClick(int row) {
+    NMITEMACTIVATE activate = {};
+    activate.hdr.hwndFrom = List();
+    activate.hdr.code = NM_DBLCLK;
+    activate.iItem = row;
+    SendMessageW(window->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&activate));
+  }
+  void PressEnterOn(int row) {
+    ListView_SetItemState(List(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    NMLVKEYDOWN key = {};
+    key.hdr.hwndFrom = List();
+    key.hdr.code = LVN_KEYDOWN;
+    key.wVKey = VK_RETURN;
+    SendMessageW(window->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&key));
+  }
+
+  SeededProfile profile;
+  std::vector<Details> shown;
+  MessageRecorder messages;
+  std::optional<ui::MainWindow> window;
+};
+
+}  // namespace
+
+TEST(PreviewCommand, TheButtonFillsOneRowPerItemWithRealCountsAndChangesNothing) {
+  PreviewWindow preview;
+  inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"lastclean", L"earlier");
+  inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"regnum", L"7");
+  inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"filesize", L"100");
+  std::string settingsText = ReadText(preview.profile.Settings());
+  std::wstring files = FolderSnapshot(preview.profile.root.Path());
+  EXPECT_EQ(GetParent(preview.window->PreviewButton()), preview.window->Handle());
+
+  SendMessageW(preview.window->PreviewButton(), BM_CLICK, 0, 0);
+
+  EXPECT_EQ(preview.window->CurrentPage(), ui::MainWindow::Page::Status);
+  ASSERT_EQ(ListView_GetItemCount(preview.List()), 3);
+  EXPECT_EQ(ListViewText(preview.List(), 0, 0), L"Windows Clipboard");
+  EXPECT_EQ(ListViewText(preview.List(), 0, 1), L"0 files, 0.00 MB, 0 registry entries, 1 step");
+  EXPECT_EQ(ListViewText(preview.List(), 1, 0), L"Custom Item");
+  EXPECT_EQ(ListViewText(preview.List(), 1, 1), L"3 files, 0.00 MB, 0 registry entries");
+  EXPECT_EQ(ListViewText(preview.List(), 2, 0), L"Tool");
+  EXPECT_EQ(ListViewText(preview.List(), 2, 1), L"1 file, 0.00 MB, 5 registry entries");
+  EXPECT_EQ(ReadText(preview.profile.Settings()), settingsText);
+  EXPECT_EQ(FolderSnapshot(preview.profile.root.Path()), files);
+  EXPECT_TRUE(IsWindowEnabled(preview.window->StartButton()));
+
+  preview.DoubleClick(1);
+  ASSERT_EQ(preview.shown.size(), 1u);
+  EXPECT_EQ(preview.shown[0].title, L"Custom Item - Preview");
+  ASSERT_EQ(preview.shown[0].lines.size(), 5u);
+  EXPECT_EQ(preview.shown[0].lines[0], L"Would erase file: " + preview.profile.customFile + L" (777 bytes)");
+  EXPECT_EQ(preview.shown[0].lines[4], L"Would remove folder: " + preview.profile.customFolder);
+  preview.PressEnterOn(0);
+  ASSERT_EQ(preview.shown.size(), 2u);
+  EXPECT_EQ(preview.shown[1].lines, std::vector<std::wstring>{L"Would run: Empty the clipboard"});
+}
+
+TEST(PreviewCommand, TheFileMenuPreviewsAndAfterARealRunTheDetailsTellWhatStayed) {
+  PreviewWindow preview(false);
+  SendMessageW(preview.window->Handle(), WM_COMMAND, MAKEWPARAM(ui::kPreviewCommand, 0), 0);
+  EXPECT_EQ(ListView_GetItemCount(preview.List()), 2);
+
+  std::wstring locked = preview.profile.customFile;
+  platform::FileHandle held(CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  SendMessageW(preview.window->StartButton(), BM_CLICK, 0, 0);
+  ASSERT_EQ(ListView_GetItemCount(preview.List()), 3);
+  EXPECT_EQ(ListViewText(preview.List(), 0, 0), L"Custom Item");
+  EXPECT_EQ(ListViewText(preview.List(), 0, 1), L"Done");
+  preview.DoubleClick(0);
+  ASSERT_EQ(preview.shown.size(), 1u);
+  EXPECT_EQ(preview.shown[0].title, L"Custom Item - Result");
+  EXPECT_EQ(preview.shown[0].lines.front(), L"This item left 1 entry behind.");
+  EXPECT_EQ(preview.shown[0].lines.back(), L"Left behind (in use): " + locked);
+  EXPECT_TRUE(Exists(locked));
+  EXPECT_FALSE(Exists(preview.profile.customFolder));
+  // The final row has no details.
+  preview.DoubleClick(2);
+  EXPECT_EQ(preview.shown.size(), 1u);
+}
+
+TEST(PreviewCommand, EnterInTheResultListOpensTheSelectedRowAndStartsNoCleaning) {
+  PreviewWindow preview;
+  std::wstring files = FolderSnapshot(preview.profile.root.Path());
+  SendMessageW(preview.window->PreviewButton(), BM_CLICK, 0, 0);
+  ASSERT_EQ(ListView_GetItemCount(preview.List()), 3);
+  ListView_SetItemState(preview.List(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  // As the program's message loop hands a key on.
+  MSG enter = {preview.List(), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+  EXPECT_TRUE(toolkit::TranslateDialogKeys(enter));
+  ASSERT_EQ(preview.shown.size(), 1u);
+  EXPECT_EQ(preview.shown[0].title, L"Custom Item - Preview");
+  EXPECT_EQ(ListView_GetItemCount(preview.List()), 3);
+  EXPECT_EQ(FolderSnapshot(preview.profile.root.Path()), files);
+}
+
+TEST(DetailsWindow, ShowsEveryLineAndClosesWithItsButton) {
+  ui::DetailsWindow window(L"Chrome Cache - Preview", {L"Would erase file: C:\\a (1 bytes)", L"Would run: x"}, L"");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(SendMessageW(window.Lines(), LB_GETCOUNT, 0, 0), 2);
+  wchar_t text[128] = L"";
+  SendMessageW(window.Lines(), LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, L"Would run: x");
+  GetWindowTextW(window.Handle(), text, 128);
+  EXPECT_STREQ(text, L"Chrome Cache - Preview");
+  SendMessageW(window.CloseButton(), BM_CLICK, 0, 0);
+  EXPECT_EQ(window.Handle(), nullptr);
+}

@@ -1,0 +1,695 @@
+#include "dialogs/selection_window.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <thread>
+
+#include <dlgs.h>
+
+#include "engine/regfun.h"
+#include "platform/text.h"
+#include "platform/window_text.h"
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+#include "settings/selection_layout.h"
+#include "support/keyboard_support.h"
+#include "support/message_recorder.h"
+#include "support/test_support.h"
+#include "support/window_support.h"
+#include "toolkit/keyboard.h"
+
+using namespace testing_support;
+using platform::WindowText;
+using settings::SelectionWindow;
+
+namespace {
+
+constexpr wchar_t kOutlookKey[] = L"SOFTWARE\\Microsoft\\Outlook Express";
+constexpr wchar_t kMailKey[] = L"Software\\Microsoft\\Windows Mail";
+
+bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+std::vector<std::wstring> TabCaptions(HWND tabs) {
+  std::vector<std::wstring> captions;
+  for (int i = 0, n = TabCtrl_GetItemCount(tabs); i < n; ++i) {
+    wchar_t text[64] = L"";
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 64;
+    TabCtrl_GetItem(tabs, i, &item);
+    captions.push_back(text);
+  }
+  return captions;
+}
+
+std::vector<std::wstring> ColumnHeaders(HWND list) {
+  std::vector<std::wstring> headers;
+  for (int i = 0;; ++i) {
+    wchar_t text[64] = L"";
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = text;
+    column.cchTextMax = 64;
+    if (!ListView_GetColumn(list, i, &column)) return headers;
+    headers.push_back(text);
+  }
+}
+
+
+// The user picks a tab: the control changes and tells its parent.
+void PickTab(HWND tabs, int index) {
+  TabCtrl_SetCurSel(tabs, index);
+  NMHDR header{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageW(GetParent(tabs), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+}
+
+// Shown as far as the hidden test window allows: the control and every page up to the window.
+bool OnShownPage(HWND control, HWND window) {
+  for (HWND hwnd = control; hwnd && hwnd != window; hwnd = GetParent(hwnd)) {
+    if (!(GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE)) return false;
+  }
+  return true;
+}
+
+RECT ScreenRect(HWND hwnd) {
+  RECT rect{};
+  GetWindowRect(hwnd, &rect);
+  return rect;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+class ScopedCurrentDirectory {
+ public:
+  explicit ScopedCurrentDirectory(const std::wstring& folder) {
+    GetCurrentDirectoryW(MAX_PATH, saved_);
+    SetCurrentDirectoryW(folder.c_str());
+  }
+  ~ScopedCurrentDirectory() { SetCurrentDirectoryW(saved_); }
+
+ private:
+  wchar_t saved_[MAX_PATH] = L"";
+};
+
+class SelectionWindowTest : public ::testing::Test {
+ protected:
+  TempFolder program;
+  std::wstring settingsFile = program / L"prisd.dat";
+  std::wstring listFile = program / L"cusd.dat";
+  std::wstring pluginFolder = program / L"plus-in";
+  MessageRecorder messages;  // questions are answered OK unless messages.answers says otherwise
+  std::vector<std::wstring> opened;
+  UINT addCommand = 0;
+  std::optional<normal::FileDialogResult> files;
+  std::optional<std::wstring> folder;
+  std::unique_ptr<SelectionWindow> window;
+
+  settings::SelectionServices Services() {
+    settings::SelectionServices services;
+    services.chooseAddCommand = [this](HWND, HWND button) {
+      EXPECT_EQ(button, window->Button(L"Command101"));
+      return addCommand;
+    };
+    services.chooseFiles = [this](HWND) { return files; };
+    services.chooseFolder = [this](HWND) { return folder; };
+    services.showUrlKeepList = [this](HWND, const std::wstring& at) { opened.push_back(L"url " + at); };
+    services.showCookieKeepList = [this](HWND, const std::wstring& at) { opened.push_back(L"cookie " + at); };
+    return services;
+  }
+
+  // The OK/Cancel questions asked, and the messages that only tell.
+  std::vector<std::wstring> Questions() const { return Shown(true); }
+  std::vector<std::wstring> Reports() const { return Shown(false); }
+  std::vector<std::wstring> Shown(bool questions) const {
+    std::vector<std::wstring> texts;
+    for (const MessageRecorder::Shown& message : messages.shown) {
+      if (((message.type & MB_TYPEMASK) == MB_OKCANCEL) == questions) texts.push_back(message.text);
+    }
+    return texts;
+  }
+
+  void Open() {
+    window = std::make_unique<SelectionWindow>(program.Path(), Services());
+    ASSERT_TRUE(window->Create(nullptr, false));
+  }
+  HWND Box(const wchar_t* name) const { return window->CheckBox(name); }
+  void Ok() { Press(window->Button(L"Command1")); }
+  std::wstring Stored(const wchar_t* section, const wchar_t* key) const {
+    return inifun::ReadIniValue(settingsFile, section, key);
+  }
+  void Define(const std::wstring& fileName, const std::string& text) {
+    WriteText(pluginFolder + L"\\" + fileName, text);
+  }
+  static bool Present(const wchar_t* path, const wchar_t* value) {
+    return regfun::ReadRegistryString(path, value) != L"Error";
+  }
+};
+
+TEST_F(SelectionWindowTest, TabRunsThroughTheShownPageThenBothTabStripsThenOkAndCancel) {
+  Open();
+  HWND hwnd = window->Handle();
+  HWND page = GetParent(Box(L"Check1"));
+  std::vector<HWND> expected;
+  for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(child, GWL_STYLE) & (WS_TABSTOP | WS_VISIBLE)) == (WS_TABSTOP | WS_VISIBLE)) {
+      expected.push_back(child);
+    }
+  }
+  ASSERT_GT(expected.size(), 10u);
+  expected.insert(expected.end(), {window->BrowserTabs(), window->OuterTabs(), window->Button(L"Command1"),
+                                   window->Button(L"Command3")});
+  EXPECT_EQ(TabOrder(hwnd, expected.front()), expected);
+
+  // The arrow keys on the outer strip change the page, and Tab follows.
+  EXPECT_TRUE(Feed(hwnd, KeyDown(window->OuterTabs(), VK_RIGHT)));
+  EXPECT_EQ(TabCtrl_GetCurSel(window->OuterTabs()), 1);
+  std::vector<HWND> windowsPage = TabOrder(hwnd, window->OuterTabs());
+  ASSERT_GT(windowsPage.size(), 3u);
+  EXPECT_TRUE(OnShownPage(windowsPage[3], hwnd));
+  EXPECT_NE(GetParent(windowsPage[3]), page);
+  EXPECT_FALSE(OnShownPage(Box(L"Check1"), hwnd));
+  EXPECT_EQ(std::find(windowsPage.begin(), windowsPage.end(), window->BrowserTabs()), windowsPage.end());
+}
+
+TEST_F(SelectionWindowTest, EnterSavesEscapeWritesNothingAndTheCustomLettersWorkOnTheirPageOnly) {
+  Open();
+  EXPECT_EQ(SharedMnemonics(window->Handle()), std::vector<std::wstring>{});
+  EXPECT_TRUE(Feed(window->Handle(), KeyDown(Box(L"Check1"), VK_ESCAPE)));
+  EXPECT_EQ(window->Handle(), nullptr);
+  EXPECT_FALSE(Exists(settingsFile));
+
+  TempFolder picked;
+  folder = picked.Path();
+  addCommand = SelectionWindow::kAddFoldersCommand;
+  Open();
+  const wchar_t add = toolkit::MnemonicOf(WindowText(window->Button(L"Command101")));
+  const wchar_t clear = toolkit::MnemonicOf(WindowText(window->Button(L"Command2")));
+  EXPECT_TRUE(Feed(window->Handle(), AltLetter(Box(L"Check1"), add)));
+  EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 0);
+  PickTab(window->OuterTabs(), settings::kCustomItemTab);
+  EXPECT_TRUE(Feed(window->Handle(), AltLetter(window->CustomList(), add)));
+  EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 1);
+  EXPECT_TRUE(Feed(window->Handle(), AltLetter(window->CustomList(), clear)));
+  EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 0);
+  EXPECT_TRUE(Feed(window->Handle(), AltLetter(window->CustomList(), add)));
+  EXPECT_TRUE(Feed(window->Handle(), KeyDown(window->CustomList(), VK_RETURN)));
+  EXPECT_EQ(window->Handle(), nullptr);
+  EXPECT_EQ(ReadText(listFile), platform::Narrow(picked.Path()) + "\tFolder\r\n");
+  EXPECT_TRUE(Exists(settingsFile));
+}
+
+}  // namespace
+
+TEST_F(SelectionWindowTest, TabsGroupsAndEveryItemBoxWithItsCaption) {
+  Open();
+  HWND hwnd = window->Handle();
+  EXPECT_EQ(WindowText(hwnd), L"Cleaning Settings");
+  EXPECT_EQ(TabCaptions(window->OuterTabs()),
+            (std::vector<std::wstring>{L"Browsers", L"Windows", L"Microsoft Office", L"Applications", L"Custom Item",
+                                       L"Instant Messaging", L"Email Readers"}));
+  EXPECT_EQ(TabCaptions(window->BrowserTabs()),
+            (std::vector<std::wstring>{L"Internet Explorer", L"Firefox", L"Opera", L"Netscape", L"AOL Explorer",
+                                       L"MSN Explorer", L"Mozilla", L"Maxthon Browser", L"Google Chrome", L"Safari"}));
+  EXPECT_EQ(ColumnHeaders(window->PluginList()),
+            (std::vector<std::wstring>{L"Applications Name", L"Version", L"Description"}));
+  EXPECT_TRUE(ListView_GetExtendedListViewStyle(window->PluginList()) & LVS_EX_CHECKBOXES);
+  EXPECT_EQ(ColumnHeaders(window->CustomList()), (std::vector<std::wstring>{L"Name", L"Type", L"Size", L"Modified"}));
+
+  std::set<HWND> boxes;
+  for (const settings::ItemFlag& flag : settings::ItemFlags()) {
+    HWND box = Box(flag.checkBox);
+    ASSERT_NE(box, nullptr) << flag.checkBox;
+    EXPECT_TRUE(boxes.insert(box).second);
+    EXPECT_EQ(WindowText(box), flag.caption) << flag.checkBox;
+    if (*flag.group) {
+      HWND group = window->GroupBox(flag.group);
+      ASSERT_NE(group, nullptr) << flag.group;
+      EXPECT_EQ(WindowText(group), flag.group);
+      EXPECT_EQ(GetParent(group), GetParent(box)) << flag.checkBox;
+      EXPECT_TRUE(Inside(ScreenRect(box), ScreenRect(group))) << flag.checkBox;
+    }
+    // The box shows exactly when its tab, and its browser tab, are picked.
+    int outer = static_cast<int>(
+        std::find(settings::kOuterTabs.begin(), settings::kOuterTabs.end(), std::wstring_view(flag.tab)) -
+        settings::kOuterTabs.begin());
+    PickTab(window->OuterTabs(), outer == 0 ? 1 : 0);
+    EXPECT_FALSE(OnShownPage(box, hwnd)) << flag.checkBox;
+    PickTab(window->OuterTabs(), outer);
+    if (outer == settings::kBrowsersTab) {
+      int inner = static_cast<int>(
+          std::find(settings::kBrowserTabs.begin(), settings::kBrowserTabs.end(), std::wstring_view(flag.subTab)) -
+          settings::kBrowserTabs.begin());
+      PickTab(window->BrowserTabs(), (inner + 1) % 10);
+      EXPECT_FALSE(OnShownPage(box, hwnd)) << flag.checkBox;
+      PickTab(window->BrowserTabs(), inner);
+    }
+    EXPECT_TRUE(OnShownPage(box, hwnd)) << flag.checkBox;
+  }
+  EXPECT_EQ(boxes.size(), 143u);
+
+  for (const settings::SelectAllGroup& group : settings::SelectAllGroups()) {
+    HWND box = Box(group.box);
+    ASSERT_NE(box, nullptr) << group.box;
+    EXPECT_TRUE(boxes.insert(box).second);
+    EXPECT_EQ(WindowText(box), L"Select all of the above");
+    EXPECT_TRUE(Inside(ScreenRect(box), ScreenRect(window->GroupBox(group.group)))) << group.box;
+  }
+  // Every caption fits its box beside the check mark.
+  HDC dc = GetDC(window->Handle());
+  for (HWND box : boxes) {
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+    std::wstring caption = WindowText(box);
+    SIZE text{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+    SelectObject(dc, previous);
+    EXPECT_GT(text.cx, 0) << caption;
+    RECT rect = ScreenRect(box);
+    EXPECT_LE(text.cx + GetSystemMetrics(SM_CXMENUCHECK) + 4, rect.right - rect.left) << caption;
+  }
+  ReleaseDC(window->Handle(), dc);
+  // No two boxes of a page overlap.
+  for (HWND a : boxes) {
+    for (HWND b : boxes) {
+      RECT ra = ScreenRect(a), rb = ScreenRect(b), overlap;
+      if (a < b && GetParent(a) == GetParent(b)) {
+        EXPECT_FALSE(IntersectRect(&overlap, &ra, &rb)) << WindowText(a) << L" / " << WindowText(b);
+      }
+    }
+  }
+  for (const wchar_t* button : {L"Command7", L"Command8"}) {
+    EXPECT_EQ(WindowText(window->Button(button)), L"Options");
+    EXPECT_TRUE(Inside(ScreenRect(window->Button(button)), ScreenRect(window->GroupBox(L"Internet Explorer"))));
+  }
+  EXPECT_EQ(WindowText(window->Button(L"Command1")), L"OK");
+  EXPECT_EQ(WindowText(window->Button(L"Command3")), L"Cancel");
+  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window->Button(L"Command101"))), L"Add");
+  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window->Button(L"Command102"))), L"Remove");
+  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window->Button(L"Command2"))), L"Clear");
+}
+
+TEST_F(SelectionWindowTest, WithoutASettingsFileAllIsUntickedAndOkWrites143Zeros) {
+  Open();
+  for (const settings::ItemFlag& flag : settings::ItemFlags())
+    EXPECT_FALSE(Ticked(Box(flag.checkBox))) << flag.checkBox;
+  for (const settings::SelectAllGroup& group : settings::SelectAllGroups()) EXPECT_FALSE(Ticked(Box(group.box)));
+  EXPECT_EQ(TabCtrl_GetCurSel(window->OuterTabs()), 0);
+  EXPECT_EQ(TabCtrl_GetCurSel(window->BrowserTabs()), 0);
+  Ok();
+  EXPECT_EQ(window->Handle(), nullptr);
+  ASSERT_TRUE(Exists(settingsFile));
+  for (const settings::ItemFlag& flag : settings::ItemFlags()) {
+    EXPECT_EQ(Stored(flag.section, flag.key), L"0") << flag.section << L"/" << flag.key;
+  }
+  EXPECT_EQ(Stored(L"setting", L"tab1"), L"0");
+  EXPECT_EQ(Stored(L"setting", L"tab2"), L"0");
+  EXPECT_EQ(ReadText(listFile), "");
+}
+
+TEST_F(SelectionWindowTest, StoredFlagsTickTheirBoxesWhateverTheLetterCase) {
+  ScopedRegistryValue outlook(HKEY_LOCAL_MACHINE, kOutlookKey, L"InstallRoot", L"C:\\OE");
+  WriteText(settingsFile,
+            "[opera]\r\nimages=1\r\n[explorer]\r\nLOCATION= 1 \r\n[FIREFOX]\r\nCookies=01\r\nCache=2\r\nHistory=yes\r\n"
+            "[Custom]\r\nCustom=1\r\n[messenger]\r\nICQFILES=1.0\r\n[OUTLOOK]\r\nSignatures=1\r\n");
+  Open();
+  for (const wchar_t* on : {L"Check59", L"Check1", L"Check43", L"Check52", L"Check79", L"Check119"}) {
+    EXPECT_TRUE(Ticked(Box(on))) << on;
+  }
+  for (const wchar_t* off : {L"Check44", L"Check45", L"Check8", L"Check2"}) EXPECT_FALSE(Ticked(Box(off))) << off;
+  SendMessageW(Box(L"Check2"), BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(Box(L"Check59"), BM_SETCHECK, BST_UNCHECKED, 0);
+  Ok();
+  EXPECT_EQ(Stored(L"OPERA", L"Images"), L"0");
+  EXPECT_EQ(Stored(L"EXPLORER", L"history"), L"1");
+  EXPECT_EQ(Stored(L"EXPLORER", L"location"), L"1");
+  EXPECT_EQ(Stored(L"FIREFOX", L"Cookies"), L"1");
+  EXPECT_EQ(Stored(L"FIREFOX", L"Cache"), L"0");
+  EXPECT_EQ(Stored(L"outlook", L"signatures"), L"1");
+  // The entries the file had are rewritten in place, whichever case they were in.
+  std::wstring text = platform::ToLower(platform::Widen(ReadText(settingsFile)));
+  EXPECT_EQ(text.find(L"[opera]"), text.rfind(L"[opera]"));
+  EXPECT_EQ(text.find(L"images=1"), std::wstring::npos);
+}
+
+TEST_F(SelectionWindowTest, MailGroupsAreDisabledAndStoredOffWithoutTheirPrograms) {
+  if (Present(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Outlook Express", L"InstallRoot") ||
+      Present(L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Mail", L"Store Root")) {
+    GTEST_SKIP() << "this prefix has a mail program";
+  }
+  WriteText(settingsFile, "[outlook]\r\naddress=1\r\nsignatures=1\r\n[mail]\r\nSafe=1\r\n[WINDOWS]\r\nrecent=1\r\n");
+  Open();
+  for (const auto* group : {L"Outlook Express", L"Windows Live Mail"}) {
+    const settings::SelectAllGroup& selectAll = *settings::SelectAllGroupOf(group);
+    EXPECT_FALSE(IsWindowEnabled(Box(selectAll.box))) << selectAll.box;
+    for (const wchar_t* box : selectAll.members) {
+      EXPECT_FALSE(IsWindowEnabled(Box(box))) << box;
+      EXPECT_FALSE(Ticked(Box(box))) << box;
+    }
+  }
+  EXPECT_TRUE(IsWindowEnabled(Box(L"Check24")));
+  EXPECT_TRUE(Ticked(Box(L"Check24")));
+  Ok();
+  for (const settings::ItemFlag& flag : settings::ItemFlags()) {
+    if (flag.section == std::wstring(L"outlook") || flag.section == std::wstring(L"mail")) {
+      EXPECT_EQ(Stored(flag.section, flag.key), L"0") << flag.key;
+    }
+  }
+
+  ScopedRegistryValue outlook(HKEY_LOCAL_MACHINE, kOutlookKey, L"InstallRoot", L"C:\\OE");
+  ScopedRegistryValue mail(HKEY_CURRENT_USER, kMailKey, L"Store Root", L"C:\\Mail");
+  WriteText(settingsFile, "[outlook]\r\naddress=1\r\n[mail]\r\nSafe=1\r\n");
+  Open();
+  EXPECT_TRUE(IsWindowEnabled(Box(L"Check127")));
+  EXPECT_TRUE(IsWindowEnabled(Box(L"Check128")));
+  EXPECT_TRUE(Ticked(Box(L"Check110")));
+  EXPECT_TRUE(Ticked(Box(L"Check123")));
+  EXPECT_FALSE(Ticked(Box(L"Check111")));
+}
+
+TEST_F(SelectionWindowTest, SelectAllTicksItsGroupAndAsksBeforeFavoritesAndDownloads) {
+  Open();
+  messages.answers = {IDCANCEL, IDCANCEL};
+  Press(Box(L"Check9"));
+  EXPECT_EQ(Questions(), (std::vector<std::wstring>{L"Are you sure delete IE Favorites?",
+                                                  L"Are you sure delete Downloaded Files?"}));
+  for (const wchar_t* box : settings::SelectAllGroupOf(L"Internet Explorer")->members) {
+    EXPECT_EQ(Ticked(Box(box)), box != std::wstring(L"Check5") && box != std::wstring(L"Check7")) << box;
+  }
+  EXPECT_FALSE(Ticked(Box(L"Check42")));
+  Press(Box(L"Check9"));
+  EXPECT_EQ(Questions().size(), 2u);
+  for (const wchar_t* box : settings::SelectAllGroupOf(L"Internet Explorer")->members) EXPECT_FALSE(Ticked(Box(box)));
+
+  Press(Box(L"Check31"));
+  for (const settings::ItemFlag& flag : settings::ItemFlags()) {
+    EXPECT_EQ(Ticked(Box(flag.checkBox)), flag.section == std::wstring(L"WINDOWS")) << flag.checkBox;
+  }
+  Ok();
+  EXPECT_EQ(Stored(L"WINDOWS", L"unread"), L"1");
+  EXPECT_EQ(Stored(L"EXPLORER", L"favorites"), L"0");
+}
+
+TEST_F(SelectionWindowTest, LeavingFavoritesOrDownloadsTickedAsksFirst) {
+  Open();
+  auto leave = [&](const wchar_t* name) {
+    HWND box = Box(name);
+    SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), BN_KILLFOCUS),
+                 reinterpret_cast<LPARAM>(box));
+  };
+  leave(L"Check5");
+  EXPECT_TRUE(Questions().empty());
+  SendMessageW(Box(L"Check5"), BM_SETCHECK, BST_CHECKED, 0);
+  messages.answers = {IDCANCEL};
+  leave(L"Check5");
+  EXPECT_EQ(Questions(), std::vector<std::wstring>{L"Are you sure delete IE Favorites?"});
+  EXPECT_FALSE(Ticked(Box(L"Check5")));
+  SendMessageW(Box(L"Check7"), BM_SETCHECK, BST_CHECKED, 0);
+  messages.answers = {IDOK};
+  leave(L"Check7");
+  EXPECT_EQ(Questions().back(), L"Are you sure delete Downloaded Files?");
+  EXPECT_TRUE(Ticked(Box(L"Check7")));
+  SendMessageW(Box(L"Check6"), BM_SETCHECK, BST_CHECKED, 0);
+  leave(L"Check6");
+  EXPECT_EQ(Questions().size(), 2u);
+}
+
+TEST_F(SelectionWindowTest, OptionsButtonsOpenTheKeepLists) {
+  Open();
+  Press(window->Button(L"Command7"));
+  Press(window->Button(L"Command8"));
+  EXPECT_EQ(opened, (std::vector<std::wstring>{L"url " + program.Path(), L"cookie " + program.Path()}));
+}
+
+TEST_F(SelectionWindowTest, PluginListRowsAndTheirSwitchesWrittenOnOk) {
+  Define(L"Alpha.ppe",
+         "[name]\r\nappname=Alpha\r\n[version]\r\nappver=1.2\r\n[dec]\r\ndecs=Cleans alpha\r\n"
+         "[swich]\r\non=1\r\n[file]\r\n1=appdata,\\A,a.dat\r\n");
+  Define(L"Beta.PpE", "[name]\r\nappname=Beta\r\n[swich]\r\non=0\r\n");
+  Define(L"old-name.ppe", "[name]\r\nappname=Renamed\r\n[swich]\r\non=1\r\n");
+  Define(L"notes.txt", "[name]\r\nappname=Notes\r\n");
+  Open();
+  HWND list = window->PluginList();
+  ASSERT_EQ(ListView_GetItemCount(list), 3);
+  std::map<std::wstring, int> rows;
+  for (int row = 0; row < 3; ++row) rows[ListViewText(list, row, 0)] = row;
+  ASSERT_EQ(rows.size(), 3u);
+  int alpha = rows.at(L"Alpha"), beta = rows.at(L"Beta"), renamed = rows.at(L"Renamed");
+  EXPECT_EQ(ListViewText(list, alpha, 1), L"1.2");
+  EXPECT_EQ(ListViewText(list, alpha, 2), L"Alpha 1.2 Cleans alpha");
+  EXPECT_EQ(ListViewText(list, beta, 2), L"Beta  ");
+  EXPECT_TRUE(ListView_GetCheckState(list, alpha));
+  EXPECT_FALSE(ListView_GetCheckState(list, beta));
+  EXPECT_TRUE(ListView_GetCheckState(list, renamed));
+
+  ListView_SetCheckState(list, alpha, FALSE);
+  ListView_SetCheckState(list, beta, TRUE);
+  ListView_SetCheckState(list, renamed, FALSE);
+  Ok();
+  EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"0");
+  EXPECT_EQ(inifun::ReadIniSection(L"file", pluginFolder + L"\\Alpha.ppe").Count(), 1u);
+  EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\Beta.PpE", L"swich", L"on"), L"1");
+  // The switch goes to the file named after the application; the listed file keeps its own.
+  EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\Renamed.ppe", L"swich", L"on"), L"0");
+  EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\old-name.ppe", L"swich", L"on"), L"1");
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((pluginFolder + L"\\*.*").c_str(), &data);
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(platform::ToLower(data.cFileName));
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names,
+            (std::vector<std::wstring>{L"alpha.ppe", L"beta.ppe", L"notes.txt", L"old-name.ppe", L"renamed.ppe"}));
+}
+
+TEST_F(SelectionWindowTest, StoredTabNumbersAreRestoredAndWrittenBack) {
+  WriteText(settingsFile, "[setting]\r\ntab1=3\r\ntab2=8\r\n");
+  Open();
+  EXPECT_EQ(TabCtrl_GetCurSel(window->OuterTabs()), 3);
+  EXPECT_TRUE(OnShownPage(window->PluginList(), window->Handle()));
+  EXPECT_FALSE(OnShownPage(Box(L"Check1"), window->Handle()));
+  EXPECT_EQ(TabCtrl_GetCurSel(window->BrowserTabs()), 8);
+  PickTab(window->OuterTabs(), 5);
+  PickTab(window->BrowserTabs(), 2);
+  Ok();
+  EXPECT_EQ(Stored(L"setting", L"tab1"), L"5");
+  EXPECT_EQ(Stored(L"setting", L"tab2"), L"2");
+
+  WriteText(settingsFile, "[setting]\r\ntab1=7\r\ntab2=x\r\n");
+  Open();
+  EXPECT_EQ(TabCtrl_GetCurSel(window->OuterTabs()), 0);
+  EXPECT_EQ(TabCtrl_GetCurSel(window->BrowserTabs()), 0);
+  EXPECT_TRUE(OnShownPage(Box(L"Check1"), window->Handle()));
+}
+
+TEST_F(SelectionWindowTest, CustomListDropsVanishedEntriesAndShowsLoadedSizes) {
+  std::wstring half = program / L"half.bin";
+  std::wstring tree = program / L"Tree";
+  MakeFile(half, 524288);
+  MakeFile(tree + L"\\a.bin", 1048576);
+  WriteText(listFile, platform::Narrow(half) + "\tFile\r\n" + platform::Narrow(program / L"gone.bin") + "\tFile\r\n" +
+                          platform::Narrow(tree) + "\tFolder\r\n");
+  Open();
+  HWND list = window->CustomList();
+  ASSERT_EQ(ListView_GetItemCount(list), 2);
+  EXPECT_EQ(ListViewText(list, 0, 0), half);
+  EXPECT_EQ(ListViewText(list, 0, 1), L"File");
+  EXPECT_EQ(ListViewText(list, 0, 2), L"00.50MB");
+  EXPECT_FALSE(ListViewText(list, 0, 3).empty());
+  EXPECT_EQ(ListViewText(list, 1, 0), tree);
+  EXPECT_EQ(ListViewText(list, 1, 1), L"Folder");
+  EXPECT_EQ(ListViewText(list, 1, 2), L"01.00MB");
+  Ok();
+  EXPECT_EQ(ReadText(listFile), platform::Narrow(half) + "\tFile\r\n" + platform::Narrow(tree) + "\tFolder\r\n");
+}
+
+TEST_F(SelectionWindowTest, AddFilesAddFoldersRemoveAndClear) {
+  TempFolder picked;
+  MakeFile(picked / L"half.bin", 524288);
+  MakeFile(picked / L"big.bin", 3407872);
+  MakeFile(picked / L"Docs\\a.bin", 1048576);
+  ScopedCurrentDirectory current(picked.Path());
+  Open();
+  HWND list = window->CustomList();
+
+  addCommand = SelectionWindow::kAddFilesCommand;
+  Press(window->Button(L"Command101"));  // the dialog was cancelled
+  EXPECT_EQ(ListView_GetItemCount(list), 0);
+  files = normal::FileDialogResult{picked.Path() + std::wstring(L"\0half.bin\0big.bin", 17), picked.Path().size() + 1};
+  Press(window->Button(L"Command101"));
+  files = normal::FileDialogResult{picked / L"half.bin", picked.Path().size() + 1};
+  Press(window->Button(L"Command101"));
+  addCommand = SelectionWindow::kAddFoldersCommand;
+  Press(window->Button(L"Command101"));  // the folder browser was cancelled
+  folder = picked / L"Docs";
+  Press(window->Button(L"Command101"));
+  addCommand = 0;
+  Press(window->Button(L"Command101"));
+  ASSERT_EQ(ListView_GetItemCount(list), 4);
+  EXPECT_EQ(ListViewText(list, 0, 0), picked / L"half.bin");
+  EXPECT_EQ(ListViewText(list, 0, 1), L"File");
+  EXPECT_EQ(ListViewText(list, 0, 2), L".5MB");
+  EXPECT_EQ(ListViewText(list, 1, 0), picked / L"big.bin");
+  EXPECT_EQ(ListViewText(list, 1, 2), L"3.25MB");
+  EXPECT_EQ(ListViewText(list, 2, 0), picked / L"half.bin");
+  EXPECT_EQ(ListViewText(list, 3, 0), picked / L"Docs");
+  EXPECT_EQ(ListViewText(list, 3, 1), L"Folder");
+  EXPECT_EQ(ListViewText(list, 3, 2), L"1.MB");
+  EXPECT_FALSE(ListViewText(list, 3, 3).empty());
+
+  Press(window->Button(L"Command102"));  // nothing selected
+  EXPECT_EQ(ListView_GetItemCount(list), 4);
+  ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
+  Press(window->Button(L"Command102"));
+  ASSERT_EQ(ListView_GetItemCount(list), 3);
+  EXPECT_EQ(ListViewText(list, 1, 0), picked / L"half.bin");
+  Ok();
+  std::string half = platform::Narrow(picked / L"half.bin") + "\tFile\r\n";
+  EXPECT_EQ(ReadText(listFile), half + half + platform::Narrow(picked / L"Docs") + "\tFolder\r\n");
+
+  Open();
+  list = window->CustomList();
+  ASSERT_EQ(ListView_GetItemCount(list), 3);
+  EXPECT_EQ(ListViewText(list, 0, 2), L"00.50MB");
+  Press(window->Button(L"Command2"));
+  EXPECT_EQ(ListView_GetItemCount(list), 0);
+  Ok();
+  EXPECT_EQ(ReadText(listFile), "");
+}
+
+// What no run may erase is refused at Add with a message that names it, and a plug-in that names
+// such a folder is reported when the list is loaded.
+TEST_F(SelectionWindowTest, AddRefusesWhatNoRunMayEraseAndSaysWhich) {
+  wchar_t programFiles[MAX_PATH] = L"", shortName[MAX_PATH] = L"";
+  GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH);
+  GetShortPathNameW(programFiles, shortName, MAX_PATH);
+  Define(L"Wide.ppe", "[name]\r\nappname=Wide\r\n[folder]\r\n1=C:\\,\r\n2=" +
+                          platform::Narrow(program.Path()) + ",\\plus-in\r\n");
+  Open();
+  ASSERT_EQ(Reports().size(), 1u);
+  EXPECT_NE(Reports()[0].find(L"Wide: C:\\ is the root of a drive"), std::wstring::npos) << Reports()[0];
+  EXPECT_NE(Reports()[0].find(L"Wide: " + program / L"plus-in" + L" is in Trellwipe's own folder"), std::wstring::npos);
+  messages.shown.clear();
+
+  addCommand = SelectionWindow::kAddFoldersCommand;
+  for (const std::wstring& chosen : {std::wstring(shortName), std::wstring(L"C:\\"), program.Path()}) {
+    folder = chosen;
+    Press(window->Button(L"Command101"));
+  }
+  addCommand = SelectionWindow::kAddFilesCommand;
+  MakeFile(program / L"prisd.dat", 1);
+  files = normal::FileDialogResult{program / L"prisd.dat", program.Path().size() + 1};
+  Press(window->Button(L"Command101"));
+  EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 0);
+  ASSERT_EQ(Reports().size(), 4u);
+  EXPECT_EQ(Reports()[0].find(shortName), 0u) << Reports()[0];
+  EXPECT_EQ(Reports()[1].find(L"C:\\ is the root of a drive."), 0u) << Reports()[1];
+  EXPECT_EQ(Reports()[2].find(program.Path() + L" is in Trellwipe's own folder."), 0u) << Reports()[2];
+  EXPECT_EQ(Reports()[3].find(program / L"prisd.dat"), 0u) << Reports()[3];
+}
+
+TEST_F(SelectionWindowTest, CancelWritesNothing) {
+  std::wstring half = program / L"half.bin";
+  MakeFile(half, 524288);
+  std::string list = platform::Narrow(half) + "\tFile\r\n";
+  WriteText(listFile, list);
+  std::string plugin = "[name]\r\nappname=Alpha\r\n[swich]\r\non=1\r\n";
+  Define(L"Alpha.ppe", plugin);
+  Open();
+  Press(Box(L"Check31"));
+  Press(window->Button(L"Command2"));
+  ListView_SetCheckState(window->PluginList(), 0, FALSE);
+  PickTab(window->OuterTabs(), 2);
+  Press(window->Button(L"Command3"));
+  EXPECT_EQ(window->Handle(), nullptr);
+  EXPECT_FALSE(Exists(settingsFile));
+  EXPECT_EQ(ReadText(listFile), list);
+  EXPECT_EQ(ReadText(pluginFolder + L"\\Alpha.ppe"), plugin);
+}
+
+TEST_F(SelectionWindowTest, ACustomListThatCannotBeWrittenIsReportedAndKeptOnScreen) {
+  MakeFolders(listFile);  // a folder where the list belongs cannot be replaced
+  Define(L"Alpha.ppe", "[name]\r\nappname=Alpha\r\n[swich]\r\non=1\r\n");
+  TempFolder picked;
+  folder = picked.Path();
+  addCommand = SelectionWindow::kAddFoldersCommand;
+  Open();
+  Press(window->Button(L"Command101"));
+  Press(Box(L"Check1"));
+  ListView_SetCheckState(window->PluginList(), 0, FALSE);
+  Ok();
+  ASSERT_EQ(Reports().size(), 1u);
+  EXPECT_NE(Reports()[0].find(listFile), std::wstring::npos) << Reports()[0];
+  ASSERT_NE(window->Handle(), nullptr);
+  EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 1);
+  // Nothing is written: not the item flags, not the switches, not the tabs.
+  EXPECT_FALSE(Exists(settingsFile));
+  EXPECT_EQ(Stored(L"setting", L"tab1"), L"");
+  EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"1");
+  Press(window->Button(L"Command3"));
+  EXPECT_EQ(window->Handle(), nullptr);
+}
+
+namespace {
+
+// Answers the real file dialog as a user does: each entry is typed into its "File name" box and
+// Enter pressed; a folder is entered, a file or a list of files chosen.
+class DialogTypist {
+ public:
+  explicit DialogTypist(std::vector<std::wstring> entries)
+      : thread_([entries = std::move(entries)] {
+          for (const std::wstring& entry : entries) {
+            HWND dialog = nullptr;
+            for (int i = 0; i < 500 && !dialog; ++i) {
+              dialog = FindWindowW(L"#32770", L"Open File");
+              if (!dialog) Sleep(20);
+            }
+            if (!dialog) return;
+            HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+            SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+            SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+          }
+        }) {}
+  ~DialogTypist() { thread_.join(); }
+
+ private:
+  std::thread thread_;
+};
+
+std::vector<std::wstring> Chosen(const std::vector<std::wstring>& typed) {
+  std::optional<normal::FileDialogResult> result;
+  {
+    DialogTypist typist(typed);
+    result = settings::SystemSelectionServices().chooseFiles(nullptr);
+  }
+  std::vector<std::wstring> paths;
+  if (!result) return paths;
+  normal::FileSelection selection = normal::ParseFileSelection(*result);
+  for (const std::wstring& name : selection.names) paths.push_back(selection.folder + name);
+  return paths;
+}
+
+}  // namespace
+
+// The folder the process happens to be in plays no part in what the dialog chose.
+TEST(AddFilesDialog, StoresTheFilesTypedWhateverTheCurrentFolder) {
+  TempFolder chosen, elsewhere;
+  MakeFile(chosen / L"sample1.tmp", 10);
+  MakeFile(chosen / L"b c.txt", 10);
+  MakeFolders(elsewhere / L"a longer folder name");
+  ScopedCurrentDirectory current(elsewhere / L"a longer folder name");
+  EXPECT_EQ(Chosen({chosen / L"sample1.tmp"}), std::vector<std::wstring>{chosen / L"sample1.tmp"});
+  EXPECT_EQ(Chosen({chosen.Path(), L"sample1.tmp"}), std::vector<std::wstring>{chosen / L"sample1.tmp"});
+  std::vector<std::wstring> several = Chosen({chosen.Path(), L"\"sample1.tmp\" \"b c.txt\""});
+  std::sort(several.begin(), several.end());
+  EXPECT_EQ(several, (std::vector<std::wstring>{chosen / L"b c.txt", chosen / L"sample1.tmp"}));
+}
