@@ -172,11 +172,15 @@ TEST(KilledSave, AKeepListIsAlwaysAWholeList) {
   std::string appended = std::string(kAppended) + "\r\n";
   for (DWORD moment : kMoments) {
     ASSERT_NO_FATAL_FAILURE(KillWhileSaving(child, L"keep", file, ReadText(file), moment));
+    // A rewrite may fail while this test reads the file; the appends after it then stack up.
     std::string after = ReadText(file);
-    EXPECT_TRUE(after == a || after == b || after == a + appended || after == b + appended)
-        << "killed after " << moment << " ms: " << after.size() << " bytes";
-    size_t count = keeplists::LoadKeepList(file).size();
-    EXPECT_TRUE(count == kEntries || count == kEntries + 1) << count;
+    size_t appends = 0;
+    while (after.ends_with(appended)) {
+      after.resize(after.size() - appended.size());
+      ++appends;
+    }
+    EXPECT_TRUE(after == a || after == b) << "killed after " << moment << " ms: " << after.size() << " bytes";
+    EXPECT_EQ(keeplists::LoadKeepList(file).size(), kEntries + appends);
   }
   ASSERT_TRUE(keeplists::AppendToKeepList(file, L"http://last.example/"));
   EXPECT_EQ(keeplists::LoadKeepList(file).back(), L"http://last.example/");
