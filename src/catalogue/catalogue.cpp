@@ -67,6 +67,7 @@ run::Stages Stages() {
   for (const Family& family : kFamilies) stages.push_back(std::make_unique<ItemsStage>(family));
   stages.push_back(CustomItemsStage());
   stages.push_back(PluginStage());
+  stages.push_back(RuleStage());
   return stages;
 }
 

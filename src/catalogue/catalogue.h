@@ -48,9 +48,11 @@ bool IsOn(const Item& item, const std::wstring& settingsFile);
 bool Runs(const Item& item, const run::ItemContext& context);
 
 // The stages of a run in their order: the built-in items of the browsers, Windows, the messengers,
-// the office suite and the mail programs, then the custom files and folders, then the plug-ins.
+// the office suite and the mail programs, then the custom files and folders, the plug-ins and the
+// rules of the rule files.
 run::Stages Stages();
 std::unique_ptr<const run::Stage> CustomItemsStage();
 std::unique_ptr<const run::Stage> PluginStage();
+std::unique_ptr<const run::Stage> RuleStage();
 
 }  // namespace catalogue

@@ -7,6 +7,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/plugins.h"
+#include "catalogue/rules.h"
 #include "platform/format.h"
 #include "platform/messages.h"
 #include "platform/text.h"
@@ -171,6 +172,11 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
   for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder))) {
     items.push_back({plugins::kPluginSection, entry.name, entry.name, entry.ticked});
   }
+  // The rules that apply to this machine; the others cannot run here.
+  for (const rules::RuleChoice& choice : rules::RuleChoices(programFolder)) {
+    const std::wstring& name = choice.rule.name;
+    if (choice.detected) items.push_back({rules::kRuleSection, name, name, choice.ticked});
+  }
   return items;
 }
 
@@ -242,7 +248,8 @@ std::wstring HelpText() {
          L"  --preview   what a cleaning would erase now; erases and writes nothing\n"
          L"  --clean     cleans, and saves the totals as the program does\n"
          L"  --only      the items for this call instead of the selection in prisd.dat,\n"
-         L"              named as --list shows them (Custom/Custom, plus-in/<appname>)\n"
+         L"              named as --list shows them (Custom/Custom, plus-in/<appname>,\n"
+         L"              winapp2/<entry name>)\n"
          L"  --json      a machine-readable report\n"
          L"\n"
          L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind,\n"

@@ -39,8 +39,9 @@ struct ListedItem {
   bool on = false;
 };
 
-// Every item in run order: the built-in ones, "Custom/Custom", then the plug-ins of the "plus-in"
-// folder (section "plus-in", key and label their appname); `on` as the next run would see it.
+// Every item in run order: the built-in ones, "Custom/Custom", the plug-ins of the "plus-in" folder
+// (section "plus-in", key and label their appname), then the rules of the rule files that apply here
+// (section "winapp2", key and label the rule's name); `on` as the next run would see it.
 std::vector<ListedItem> ListItems(const std::wstring& programFolder);
 
 std::wstring ListText(const std::vector<ListedItem>& items);

@@ -18,6 +18,7 @@
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/window_text.h"
 #include "run/process_values.h"
 #include "settings/custom_list.h"
 #include "settings/inifun.h"
@@ -40,6 +41,9 @@ constexpr WORD kOuterTabsId = 1101;
 constexpr WORD kBrowserTabsId = 1102;
 constexpr WORD kPluginListId = 1103;
 constexpr WORD kCustomListId = 1104;
+constexpr WORD kRuleListId = 1105;
+constexpr WORD kRuleSearchId = 1106;
+constexpr WORD kRuleShowAllId = 1107;
 constexpr WORD kUrlOptionsId = 1301;      // Command7
 constexpr WORD kCookieOptionsId = 1302;   // Command8
 constexpr WORD kAddId = 1401;             // Command101
@@ -276,6 +280,8 @@ void SelectionWindow::Build() {
       BuildApplicationsPage(outerPages_[i]);
     } else if (i == kCustomItemTab) {
       BuildCustomPage(outerPages_[i]);
+    } else if (i == kRulesTab) {
+      BuildRulesPage(outerPages_[i]);
     } else {
       BuildItemPage(outerPages_[i], kOuterTabs[i], L"");
     }
@@ -382,6 +388,20 @@ void SelectionWindow::BuildCustomPage(HWND page) {
       MakeChild(page, WC_BUTTONW, L"C&lear", BS_PUSHBUTTON | WS_TABSTOP, {122, buttonTop, 50, 14}, kClearId);
 }
 
+void SelectionWindow::BuildRulesPage(HWND page) {
+  SIZE area = DialogUnits(Handle(), page);
+  MakeChild(page, WC_STATICW, L"&Search:", SS_LEFT, {6, 7, 30, 10}, kNoId);
+  ruleSearch_ = MakeChild(page, WC_EDITW, L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, {38, 5, 150, 12}, kRuleSearchId);
+  ruleShowAll_ = MakeChild(page, WC_BUTTONW, L"Show the entries for programs not found on this computer",
+                           BS_AUTOCHECKBOX | WS_TABSTOP, {198, 6, area.cx - 202, 10}, kRuleShowAllId);
+  ruleList_ = MakeChild(page, WC_LISTVIEWW, L"",
+                        LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP | WS_BORDER,
+                        {4, 22, area.cx - 8, area.cy - 40}, kRuleListId);
+  ListView_SetExtendedListViewStyle(ruleList_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  AddColumns(ruleList_, {{L"Name", 420}, {L"Category", 200}});
+  ruleCount_ = MakeChild(page, WC_STATICW, L"", SS_LEFT, {6, area.cy - 14, area.cx - 12, 10}, kNoId);
+}
+
 void SelectionWindow::LoadState() {
   toolkit::ApplySkinFile(Handle(), programFolder_);
   const std::wstring settingsFile = SettingsFile(programFolder_);
@@ -412,6 +432,13 @@ void SelectionWindow::LoadState() {
   }
   LoadCustomList();
   LoadPlugins();
+  ruleChoices_ = rules::RuleChoices(programFolder_);
+  FillRules();
+  std::vector<const rules::RuleChoice*> running;
+  for (const rules::RuleChoice& choice : ruleChoices_) {
+    if (choice.ticked && choice.detected) running.push_back(&choice);
+  }
+  TellRefusedFolders(running);
   if (auto tab = StoredTabNumber(inifun::ReadIniValue(settingsFile, L"setting", L"tab1"), kOuterTabs.size())) {
     TabCtrl_SetCurSel(outerTabs_, *tab);
     ShowPage(outerTabs_);
@@ -459,6 +486,74 @@ void SelectionWindow::AddCustomRow(const std::wstring& path, const std::wstring&
   SetItemText(customList_, row, 3, modified);
 }
 
+// The entries the search and the box let through, in the order of RuleChoices(): by category, then
+// by name.
+void SelectionWindow::FillRules() {
+  const std::wstring search = platform::WindowText(ruleSearch_);
+  const bool showAll = IsTicked(ruleShowAll_);
+  fillingRules_ = true;
+  SendMessageW(ruleList_, WM_SETREDRAW, FALSE, 0);
+  ListView_DeleteAllItems(ruleList_);
+  size_t detected = 0;
+  for (size_t i = 0; i < ruleChoices_.size(); ++i) {
+    const rules::RuleChoice& choice = ruleChoices_[i];
+    detected += choice.detected;
+    if (!rules::Shown(choice, search, showAll)) continue;
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = ListView_GetItemCount(ruleList_);
+    item.pszText = const_cast<wchar_t*>(choice.rule.name.c_str());
+    item.lParam = static_cast<LPARAM>(i);
+    int row = ListView_InsertItem(ruleList_, &item);
+    SetItemText(ruleList_, row, 1, choice.rule.category);
+    ListView_SetCheckState(ruleList_, row, choice.ticked);
+  }
+  SendMessageW(ruleList_, WM_SETREDRAW, TRUE, 0);
+  fillingRules_ = false;
+  const int shown = ListView_GetItemCount(ruleList_);
+  SetWindowTextW(ruleCount_,
+                 ruleChoices_.empty()
+                     ? L"No rule file found: put \"winapp2.ini\" beside trellwipe.exe, or rule files of your own in its "
+                       L"\"rules\" folder."
+                     : (L"Showing " + std::to_wstring(shown) + L" of " + std::to_wstring(ruleChoices_.size()) +
+                        L" entries; " + std::to_wstring(detected) + L" are for programs found on this computer.")
+                           .c_str());
+}
+
+// A tick the user set or cleared; ticking an entry that warns asks first.
+void SelectionWindow::RuleChanged(const NMLISTVIEW& change) {
+  if (fillingRules_ || !(change.uChanged & LVIF_STATE)) return;
+  if (((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) == 0) return;
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = change.iItem;
+  if (!ListView_GetItem(ruleList_, &item) || static_cast<size_t>(item.lParam) >= ruleChoices_.size()) return;
+  rules::RuleChoice& choice = ruleChoices_[static_cast<size_t>(item.lParam)];
+  bool ticked = ListView_GetCheckState(ruleList_, change.iItem) != 0;
+  const rules::Rule& rule = choice.rule;
+  if (ticked && !choice.ticked && !rule.warning.empty() && !AskOkCancel(Handle(), rule.name + L"\r\n\r\n" + rule.warning)) {
+    fillingRules_ = true;
+    ListView_SetCheckState(ruleList_, change.iItem, false);
+    fillingRules_ = false;
+    ticked = false;
+  }
+  if (ticked && !choice.ticked) TellRefusedFolders({&choice});
+  choice.ticked = ticked;
+}
+
+// What the given entries name that a run will refuse, said at once rather than found in a report.
+void SelectionWindow::TellRefusedFolders(const std::vector<const rules::RuleChoice*>& choices) {
+  std::wstring refused;
+  for (const rules::RuleChoice* choice : choices) {
+    for (const std::wstring& folder : rules::RefusedFolders(choice->rule, programFolder_)) {
+      refused += L"\r\n" + choice->rule.name + L": " + folder + L".";
+    }
+  }
+  if (!refused.empty()) {
+    platform::Tell(Handle(), L"Trellwipe never erases these folders, and skips them when a rule names them:" + refused);
+  }
+}
+
 void SelectionWindow::ShowPage(HWND tabs) {
   const std::vector<HWND>& pages = tabs == outerTabs_ ? outerPages_ : browserPages_;
   int selected = TabCtrl_GetCurSel(tabs);
@@ -476,6 +571,10 @@ INT_PTR SelectionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ShowPage(header->hwndFrom);
         return TRUE;
       }
+      if (header->code == LVN_ITEMCHANGED && header->hwndFrom == ruleList_) {
+        RuleChanged(*reinterpret_cast<const NMLISTVIEW*>(lParam));
+        return TRUE;
+      }
       return FALSE;
     }
     case WM_CLOSE:
@@ -487,7 +586,8 @@ INT_PTR SelectionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void SelectionWindow::Unload() {
   closing_ = true;
-  outerTabs_ = browserTabs_ = pluginList_ = customList_ = nullptr;
+  outerTabs_ = browserTabs_ = pluginList_ = customList_ = ruleList_ = ruleSearch_ = ruleShowAll_ = ruleCount_ = nullptr;
+  ruleChoices_.clear();
   outerPages_.clear();
   browserPages_.clear();
   itemBoxes_.clear();
@@ -503,6 +603,10 @@ void SelectionWindow::Command(WORD id, WORD code, HWND control) {
   }
   if (id >= kFirstSelectAllId && id < kFirstSelectAllId + SelectAllGroups().size()) {
     if (code == BN_CLICKED) SelectAll(control);
+    return;
+  }
+  if ((id == kRuleSearchId && code == EN_CHANGE) || (id == kRuleShowAllId && code == BN_CLICKED)) {
+    FillRules();
     return;
   }
   if (code != BN_CLICKED) return;
@@ -611,6 +715,10 @@ bool SelectionWindow::Save() {
   auto flags = ItemFlags();
   for (size_t i = 0; i < flags.size(); ++i) {
     batch.Set(flags[i].section, flags[i].key, IsTicked(itemBoxes_[i]) ? L"1" : L"0");
+  }
+  // An entry never ticked needs no line: it reads as off.
+  for (const rules::RuleChoice& choice : ruleChoices_) {
+    if (choice.ticked || choice.stored) batch.Set(rules::kRuleSection, choice.rule.name, choice.ticked ? L"1" : L"0");
   }
   batch.Set(L"setting", L"tab1", std::to_wstring(TabCtrl_GetCurSel(outerTabs_)));
   batch.Set(L"setting", L"tab2", std::to_wstring(TabCtrl_GetCurSel(browserTabs_)));

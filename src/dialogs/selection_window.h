@@ -2,12 +2,15 @@
 // "Cleaning Settings": what a cleaning run erases.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "catalogue/rules.h"
 #include "engine/normal.h"
 #include "toolkit/dialog.h"
 
@@ -31,8 +34,8 @@ struct SelectionServices {
 // The common dialogs and the keep-list windows.
 SelectionServices SystemSelectionServices();
 
-// `frmsettings`: the 143 item boxes on two levels of tabs, the plug-in list and the custom list.
-// OK writes everything, Cancel nothing.
+// `frmsettings`: the 143 item boxes on two levels of tabs, the plug-in list, the custom list and the
+// entries of the rule files. OK writes everything, Cancel nothing.
 class SelectionWindow : public toolkit::Dialog {
  public:
   static constexpr WORD kAddFilesCommand = 1501;
@@ -47,6 +50,11 @@ class SelectionWindow : public toolkit::Dialog {
   HWND BrowserTabs() const { return browserTabs_; }
   HWND PluginList() const { return pluginList_; }
   HWND CustomList() const { return customList_; }
+  HWND RuleList() const { return ruleList_; }  // a row's lParam is its place in RuleChoices()
+  HWND RuleSearch() const { return ruleSearch_; }
+  HWND RuleShowAll() const { return ruleShowAll_; }  // also the entries not found on this machine
+  HWND RuleCount() const { return ruleCount_; }
+  const std::vector<rules::RuleChoice>& RuleChoices() const { return ruleChoices_; }
   HWND Button(const std::wstring& name) const;  // "Command1", "Command3", "Command7", "Command8",
                                                 // "Command101", "Command102", "Command2"
 
@@ -59,12 +67,16 @@ class SelectionWindow : public toolkit::Dialog {
   void BuildItemPage(HWND page, const std::wstring& tab, const std::wstring& subTab);
   void BuildApplicationsPage(HWND page);
   void BuildCustomPage(HWND page);
+  void BuildRulesPage(HWND page);
   HWND MakePage(HWND parent, HWND tabs);
   HWND MakeChild(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, RECT dialogUnits,
                  int id);
   void LoadState();
   void LoadPlugins();
   void LoadCustomList();
+  void FillRules();
+  void RuleChanged(const NMLISTVIEW& change);
+  void TellRefusedFolders(const std::vector<const rules::RuleChoice*>& choices);
   void AddCustomRow(const std::wstring& path, const std::wstring& type, const std::wstring& size,
                     const std::wstring& modified);
   void ShowPage(HWND tabs);
@@ -89,6 +101,12 @@ class SelectionWindow : public toolkit::Dialog {
   std::vector<HWND> browserPages_;
   HWND pluginList_ = nullptr;
   HWND customList_ = nullptr;
+  HWND ruleList_ = nullptr;
+  HWND ruleSearch_ = nullptr;
+  HWND ruleShowAll_ = nullptr;
+  HWND ruleCount_ = nullptr;
+  std::vector<rules::RuleChoice> ruleChoices_;
+  bool fillingRules_ = false;  // the list's own changes are no ticks of the user
   std::vector<HWND> itemBoxes_;  // in the order of the item table
   std::map<std::wstring, HWND> checkBoxes_;
   std::map<std::wstring, HWND> groupBoxes_;

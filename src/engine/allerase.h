@@ -6,6 +6,7 @@
 // folder they visit, the starting folder included. Registry deletions return fixed counts.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,18 @@ double EraseFile(const EraseContext& ctx, const std::wstring& path);
 // that hold them) stay.
 double EraseFolder(const EraseContext& ctx, const std::wstring& folder);
 
+// Whether a file (its name and full path) is to go.
+using FileTest = std::function<bool(const std::wstring& name, const std::wstring& path)>;
+
+// Files directly in the folder, and with `recurse` at every depth below it, that `wanted` takes; no
+// link is walked, no walk enters the program folder, and no other file's attributes change. With
+// `removeEmptied`, every folder walked that is left empty goes afterwards, the named one last. A
+// drive root or a protected folder is refused, but for `exactNames` that do not recurse: files of
+// an exact name may go from there. Counts the sizes of the files it deleted (or, in a preview,
+// would delete).
+double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, const FileTest& wanted, bool recurse,
+                       bool removeEmptied, bool exactNames);
+
 // Files named `name` (letter case ignored, as Windows matches names) in every folder of the drive
 // whose root ("C:\") is given. Only such a walk, which deletes nothing but files of one exact name,
 // may start at a drive root and pass through protected folders; it changes no other file's
@@ -62,6 +75,10 @@ double FolderSize(const std::wstring& folder);
 // A key that still has subkeys is left in place.
 double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring& subkey);
 double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring& subkey);
+// A key tree but the kept keys below it (full subkeys under the same root), which stay with the keys
+// that hold them; a kept key at or above the tree keeps all of it. Counts as a tree.
+double DeleteRegistryTreeExcept(const EraseContext& ctx, HKEY root, const std::wstring& subkey,
+                                const std::vector<std::wstring>& kept);
 // An empty value name deletes the key's default value.
 double DeleteRegistryValue(const EraseContext& ctx, HKEY root, const std::wstring& subkey,
                            const std::wstring& valueName);

@@ -393,6 +393,58 @@ double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
   return FolderFigure(ctx, size, DeleteFolderTree(ctx, *target, false));
 }
 
+double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, const FileTest& wanted, bool recurse,
+                       bool removeEmptied, bool exactNames) {
+  engine::GuardDecision decision = engine::GuardPath(folder, ctx.programFolder);
+  // Files of an exact name may go from a drive root or a protected folder; nothing walks from there.
+  bool byName = exactNames && !recurse && !removeEmptied && engine::AllowsExactNames(decision);
+  if (!decision && !byName) {
+    if (decision.refusal != engine::Refusal::NotAFullPath) {
+      ctx.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(decision.refusal));
+    }
+    return 0;
+  }
+  // Every folder met, its parent's place in the list, and whether nothing stays in it.
+  struct Visited {
+    std::wstring path;
+    size_t parent;
+    bool empty = true;
+  };
+  std::vector<Visited> visited{{decision.path, 0}};
+  double figure = 0;
+  for (size_t at = 0; at < visited.size() && !ctx.Stopped(); ++at) {
+    const std::wstring current = visited[at].path;
+    Listing listing = List(ctx, current);
+    bool empty = listing.opened;
+    for (const Entry& file : listing.files) {
+      if (ctx.Stopped()) break;
+      ctx.Pump();
+      std::wstring path = platform::JoinPath(current, file.name);
+      bool goes = wanted(file.name, path) && (!byName || engine::GuardedTarget(ctx, path)) &&
+                  DeleteOneFile(ctx, path, static_cast<double>(file.size), file.attributes, false);
+      if (goes) figure += static_cast<double>(file.size);
+      empty &= goes;
+    }
+    for (const Entry& sub : listing.folders) {
+      std::wstring path = platform::JoinPath(current, sub.name);
+      if (recurse && !sub.IsLink() && Enters(ctx, path)) {
+        visited.push_back({path, at});
+      } else {
+        empty = false;  // a link or a folder it does not walk stays
+      }
+    }
+    visited[at].empty = empty;
+  }
+  if (removeEmptied && !ctx.Stopped()) {
+    // Deepest first, so a folder is judged after everything below it.
+    for (size_t at = visited.size(); at-- > 0;) {
+      bool removed = visited[at].empty && RemoveOneFolder(ctx, visited[at].path, true, true);
+      if (!removed && at > 0) visited[visited[at].parent].empty = false;
+    }
+  }
+  return figure;
+}
+
 void EraseNamedFilesOnDrive(const EraseContext& ctx, const std::wstring& root, const std::wstring& name) {
   bool driveRoot = root.size() == 3 && root[1] == L':' && root[2] == L'\\';
   if (driveRoot && !name.empty()) FileTreeWalk(ctx, root, {Match::NameAnyCase, name, nullptr, true});

@@ -178,6 +178,32 @@ double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring
   return kTreeCount;
 }
 
+double DeleteRegistryTreeExcept(const EraseContext& ctx, HKEY root, const std::wstring& subkey,
+                                const std::vector<std::wstring>& kept) {
+  auto within = [](const std::wstring& key, const std::wstring& folder) {
+    return platform::EqualsNoCase(key, folder) || platform::IsBelow(key, folder);
+  };
+  std::vector<std::wstring> below;
+  for (const std::wstring& key : kept) {
+    if (within(subkey, key)) return 0;  // the whole key is kept
+    if (within(key, subkey)) below.push_back(key);
+  }
+  if (below.empty()) return DeleteRegistryTree(ctx, root, subkey);
+  if (ctx.Stopped() || !Deletable(root, subkey)) return 0;
+  // A kept key lies below: the key's values go, and each subkey tree that holds no kept key.
+  TreeEntries entries;
+  ListTree(ctx, root, subkey, entries);
+  for (const auto& [key, name] : entries.values) {
+    if (key == subkey) DeleteRegistryValue(ctx, root, key, name);
+  }
+  for (const TreeKey& key : entries.keys) {
+    size_t slash = key.subkey.find(L'\\', subkey.size() + 1);
+    bool child = key.subkey.size() > subkey.size() && slash == std::wstring::npos;
+    if (child) DeleteRegistryTreeExcept(ctx, root, key.subkey, below);
+  }
+  return kTreeCount;
+}
+
 double DeleteRegistryValue(const EraseContext& ctx, HKEY root, const std::wstring& subkey,
                            const std::wstring& valueName) {
   if (ctx.Stopped()) return 0;

@@ -1,7 +1,6 @@
 #include "engine/path_guard.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <cwctype>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/program_folder.h"
+#include "platform/system_folders.h"
 #include "platform/text.h"
 
 namespace engine {
@@ -130,23 +130,6 @@ std::wstring LinkTarget(const std::wstring& canonical, size_t root) {
 
 bool SamePath(const std::wstring& a, const std::wstring& b) { return platform::EqualsNoCase(a, b); }
 
-bool IsInside(const std::wstring& path, const std::wstring& folder) {
-  return path.size() > folder.size() && path[folder.size()] == L'\\' &&
-         platform::EqualsNoCase(std::wstring_view(path).substr(0, folder.size()), folder);
-}
-
-std::wstring KnownFolder(int csidl) {
-  wchar_t buffer[MAX_PATH] = L"";
-  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
-  return buffer;
-}
-
-std::wstring Environment(const wchar_t* name) {
-  wchar_t buffer[MAX_PATH] = L"";
-  DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? buffer : L"";
-}
-
 void AddCanonical(std::vector<std::wstring>& folders, const std::wstring& folder) {
   std::wstring canonical = CanonicalPath(folder);
   if (!canonical.empty()) folders.push_back(canonical);
@@ -156,13 +139,12 @@ void AddCanonical(std::vector<std::wstring>& folders, const std::wstring& folder
 // learned once: they do not move while the program runs, and a run asks the guard at every step.
 std::vector<std::wstring> LearnSystemFolders() {
   std::vector<std::wstring> folders;
-  wchar_t windows[MAX_PATH] = L"";
-  if (GetWindowsDirectoryW(windows, MAX_PATH)) AddCanonical(folders, windows);
-  for (int csidl : {CSIDL_WINDOWS, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86}) {
-    AddCanonical(folders, KnownFolder(csidl));
+  AddCanonical(folders, platform::WindowsFolder());
+  for (const KNOWNFOLDERID* id : {&FOLDERID_Windows, &FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86}) {
+    AddCanonical(folders, platform::KnownFolder(*id));
   }
   for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"SystemRoot", L"windir"}) {
-    AddCanonical(folders, Environment(name));
+    AddCanonical(folders, platform::EnvironmentVariable(name));
   }
   return folders;
 }
@@ -176,11 +158,11 @@ std::vector<std::wstring> LearnProtectedFolders() {
   std::vector<std::wstring> folders = SystemFolders();
   wchar_t system[MAX_PATH] = L"";
   if (GetSystemDirectoryW(system, MAX_PATH)) AddCanonical(folders, system);
-  AddCanonical(folders, KnownFolder(CSIDL_SYSTEMX86));
-  AddCanonical(folders, KnownFolder(CSIDL_PROFILE));
-  AddCanonical(folders, Environment(L"USERPROFILE"));
+  AddCanonical(folders, platform::KnownFolder(FOLDERID_SystemX86));
+  AddCanonical(folders, platform::KnownFolder(FOLDERID_Profile));
+  AddCanonical(folders, platform::EnvironmentVariable(L"USERPROFILE"));
   // The folder that holds every user's profile.
-  std::wstring profile = CanonicalPath(KnownFolder(CSIDL_PROFILE));
+  std::wstring profile = CanonicalPath(platform::KnownFolder(FOLDERID_Profile));
   size_t slash = profile.find_last_of(L'\\');
   if (slash != std::wstring::npos) AddCanonical(folders, profile.substr(0, slash));
   return folders;
@@ -211,7 +193,7 @@ Refusal Decide(const std::wstring& canonical, const std::vector<std::wstring>& p
     if (SamePath(canonical, folder)) return Refusal::ProtectedFolder;
   }
   for (const std::wstring& folder : programFolders) {
-    if (SamePath(canonical, folder) || IsInside(canonical, folder)) return Refusal::ProgramFolder;
+    if (SamePath(canonical, folder) || platform::IsBelow(canonical, folder)) return Refusal::ProgramFolder;
   }
   return Refusal::None;
 }
@@ -281,7 +263,7 @@ GuardDecision GuardFoundFile(const std::wstring& path, const std::wstring& progr
   GuardDecision decision = GuardPath(path, programFolder);
   if (!decision) return decision;
   for (const std::wstring& folder : SystemFolders()) {
-    if (IsInside(decision.path, folder)) decision.refusal = Refusal::ProtectedFolder;
+    if (platform::IsBelow(decision.path, folder)) decision.refusal = Refusal::ProtectedFolder;
   }
   return decision;
 }

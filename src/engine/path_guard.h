@@ -33,6 +33,12 @@ std::wstring CanonicalPath(const std::wstring& path);
 // folder; `programFolder` names the one the caller works for, when it is another.
 GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFolder = {});
 
+// A drive root or a protected folder, from which files of exact names may still go when nothing
+// walks below it: the one freedom a list of names gets there.
+inline bool AllowsExactNames(const GuardDecision& decision) {
+  return decision.refusal == Refusal::DriveRoot || decision.refusal == Refusal::ProtectedFolder;
+}
+
 // The canonical path when GuardPath allows it.
 std::optional<std::wstring> ErasablePath(const std::wstring& path, const std::wstring& programFolder = {});
 

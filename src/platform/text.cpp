@@ -43,6 +43,43 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
+int CompareNoCase(std::wstring_view a, std::wstring_view b) {
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                        static_cast<int>(b.size())) -
+         CSTR_EQUAL;
+}
+
+bool IsBelow(std::wstring_view path, std::wstring_view folder) {
+  return path.size() > folder.size() && path[folder.size()] == L'\\' &&
+         EqualsNoCase(path.substr(0, folder.size()), folder);
+}
+
+bool MatchesPattern(std::wstring_view name, std::wstring_view pattern) {
+  return MatchesLoweredPattern(ToLower(name), ToLower(pattern));
+}
+
+bool MatchesLoweredPattern(std::wstring_view name, std::wstring_view pattern) {
+  if (pattern == L"*.*") pattern = L"*";
+  // The classic two-pointer match: a star remembers where to try again.
+  size_t n = 0, p = 0, star = std::wstring_view::npos, mark = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == L'?' || (pattern[p] != L'*' && pattern[p] == name[n]))) {
+      ++n;
+      ++p;
+    } else if (p < pattern.size() && pattern[p] == L'*') {
+      star = p++;
+      mark = n;
+    } else if (star != std::wstring_view::npos) {
+      p = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == L'*') ++p;
+  return p == pattern.size();
+}
+
 std::wstring CutAtNul(std::wstring_view text) {
   return std::wstring(text.substr(0, text.find(L'\0')));
 }

@@ -15,6 +15,19 @@ bool FitsCodePage(std::wstring_view wide);
 std::wstring Trim(std::wstring_view text);
 std::wstring ToLower(std::wstring_view text);
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
+// Below zero, zero or above zero as `a` sorts before, with or after `b` in the user's language,
+// letter case ignored: the order of a list the user reads.
+int CompareNoCase(std::wstring_view a, std::wstring_view b);
+
+// Whether `path` lies below `folder` (a separator follows it), letter case ignored; for paths and
+// registry keys, `folder` without a separator at its end.
+bool IsBelow(std::wstring_view path, std::wstring_view folder);
+
+// Whether a file name matches a pattern the way Windows matches them: letter case ignored, "*" for
+// any run of characters, "?" for one; "*.*" matches every name, with or without a dot.
+bool MatchesPattern(std::wstring_view name, std::wstring_view pattern);
+// The same for a name and a pattern that ToLower gave already: many names against one pattern.
+bool MatchesLoweredPattern(std::wstring_view name, std::wstring_view pattern);
 
 // The text cut at its first NUL character.
 std::wstring CutAtNul(std::wstring_view text);

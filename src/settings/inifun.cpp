@@ -15,6 +15,9 @@ namespace inifun {
 
 namespace {
 
+// A section read whole is read up to this many characters.
+constexpr size_t kKeysLimit = 64 * 1024 * 1024;
+
 // A file that begins with this mark is one of the profile functions' Unicode files.
 constexpr char kUtf16Mark[] = "\xFF\xFE";
 
@@ -166,16 +169,38 @@ SectionLines ReadIniSection(const std::wstring& section, const std::wstring& fil
   return SectionLines(std::move(lines));
 }
 
+std::map<std::wstring, std::wstring> ReadIniKeys(const std::wstring& file, const std::wstring& section) {
+  // The section's lines, each ended by a NUL; the call fills the buffer but two when it is too small.
+  std::wstring buffer(kSectionBuffer, L'\0');
+  DWORD length = 0;
+  for (;;) {
+    length = GetPrivateProfileSectionW(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+    if (length + 2 < buffer.size() || buffer.size() >= kKeysLimit) break;
+    buffer.assign(buffer.size() * 4, L'\0');
+  }
+  std::map<std::wstring, std::wstring> keys;
+  for (size_t at = 0; at < length;) {
+    size_t end = buffer.find(L'\0', at);
+    if (end == std::wstring::npos || end == at) break;
+    std::wstring_view line(buffer.data() + at, end - at);
+    size_t equals = line.find(L'=');
+    if (equals != std::wstring_view::npos) {
+      keys.emplace(platform::ToLower(platform::Trim(line.substr(0, equals))), platform::Trim(line.substr(equals + 1)));
+    }
+    at = end + 1;
+  }
+  return keys;
+}
+
 void IniBatch::Set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
   std::wstring stored = value.substr(0, kWriteLimit);
-  for (Change& change : changes_) {
-    if (platform::EqualsNoCase(platform::Trim(change.section), platform::Trim(section)) &&
-        platform::EqualsNoCase(platform::Trim(change.key), platform::Trim(key))) {
-      change.value = stored;
-      return;
-    }
+  const std::wstring name = platform::ToLower(platform::Trim(section)) + L'\n' + platform::ToLower(platform::Trim(key));
+  auto [at, added] = changeOf_.emplace(name, changes_.size());
+  if (added) {
+    changes_.push_back({section, key, stored});
+  } else {
+    changes_[at->second].value = stored;
   }
-  changes_.push_back({section, key, stored});
 }
 
 std::optional<std::string> IniBatch::Render() const {

@@ -1,5 +1,6 @@
 #pragma once
 // All access to INI files: the settings file and the plug-in definitions.
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,9 +55,14 @@ class IniBatch {
   };
   std::wstring file_;
   std::vector<Change> changes_;
+  std::map<std::wstring, size_t> changeOf_;  // a change's place by its section and key as matched
 };
 
 SectionLines ReadIniSection(const std::wstring& section, const std::wstring& file);
+
+// Every key of a section of any length with its value, both trimmed, the keys in lower case; a key
+// met twice keeps its first value, as ReadIniValue finds it. One read for thousands of keys.
+std::map<std::wstring, std::wstring> ReadIniKeys(const std::wstring& file, const std::wstring& section);
 
 // Major and minor version of the running Windows joined by a dot, for example "6.1".
 std::wstring GetWindowsVersionText();

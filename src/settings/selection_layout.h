@@ -15,15 +15,16 @@
 namespace settings {
 
 // The outer tab control `SSTab1` and the browser tab control `SSTab2`, in tab-number order.
-constexpr std::array<const wchar_t*, 7> kOuterTabs = {L"Browsers",     L"Windows",     L"Microsoft Office",
+constexpr std::array<const wchar_t*, 8> kOuterTabs = {L"Browsers",     L"Windows",     L"Microsoft Office",
                                                       L"Applications", L"Custom Item", L"Instant Messaging",
-                                                      L"Email Readers"};
+                                                      L"Email Readers", L"Rules"};
 constexpr std::array<const wchar_t*, 10> kBrowserTabs = {
     L"Internet Explorer", L"Firefox", L"Opera",           L"Netscape",      L"AOL Explorer",
     L"MSN Explorer",      L"Mozilla", L"Maxthon Browser", L"Google Chrome", L"Safari"};
 constexpr int kBrowsersTab = 0;
 constexpr int kApplicationsTab = 3;
 constexpr int kCustomItemTab = 4;
+constexpr int kRulesTab = 7;  // the entries of the rule files
 
 constexpr wchar_t kSelectAllCaption[] = L"Select all of the above";
 

@@ -215,7 +215,7 @@ TEST_F(SelectionWindowTest, TabsGroupsAndEveryItemBoxWithItsCaption) {
   EXPECT_EQ(WindowText(hwnd), L"Cleaning Settings");
   EXPECT_EQ(TabCaptions(window->OuterTabs()),
             (std::vector<std::wstring>{L"Browsers", L"Windows", L"Microsoft Office", L"Applications", L"Custom Item",
-                                       L"Instant Messaging", L"Email Readers"}));
+                                       L"Instant Messaging", L"Email Readers", L"Rules"}));
   EXPECT_EQ(TabCaptions(window->BrowserTabs()),
             (std::vector<std::wstring>{L"Internet Explorer", L"Firefox", L"Opera", L"Netscape", L"AOL Explorer",
                                        L"MSN Explorer", L"Mozilla", L"Maxthon Browser", L"Google Chrome", L"Safari"}));
@@ -484,7 +484,7 @@ TEST_F(SelectionWindowTest, StoredTabNumbersAreRestoredAndWrittenBack) {
   EXPECT_EQ(Stored(L"setting", L"tab1"), L"5");
   EXPECT_EQ(Stored(L"setting", L"tab2"), L"2");
 
-  WriteText(settingsFile, "[setting]\r\ntab1=7\r\ntab2=x\r\n");
+  WriteText(settingsFile, "[setting]\r\ntab1=8\r\ntab2=x\r\n");
   Open();
   EXPECT_EQ(TabCtrl_GetCurSel(window->OuterTabs()), 0);
   EXPECT_EQ(TabCtrl_GetCurSel(window->BrowserTabs()), 0);
@@ -692,4 +692,96 @@ TEST(AddFilesDialog, StoresTheFilesTypedWhateverTheCurrentFolder) {
   std::vector<std::wstring> several = Chosen({chosen.Path(), L"\"sample1.tmp\" \"b c.txt\""});
   std::sort(several.begin(), several.end());
   EXPECT_EQ(several, (std::vector<std::wstring>{chosen / L"b c.txt", chosen / L"sample1.tmp"}));
+}
+
+namespace {
+
+// The rows of the rule list: name, category and tick.
+std::vector<std::wstring> RuleRows(HWND list) {
+  std::vector<std::wstring> rows;
+  for (int row = 0, n = ListView_GetItemCount(list); row < n; ++row) {
+    wchar_t name[128] = L"", category[64] = L"";
+    ListView_GetItemText(list, row, 0, name, 128);
+    ListView_GetItemText(list, row, 1, category, 64);
+    rows.push_back(std::wstring(ListView_GetCheckState(list, row) ? L"[x] " : L"[ ] ") + name + L" / " + category);
+  }
+  return rows;
+}
+
+int RuleRow(HWND list, const wchar_t* name) {
+  LVFINDINFOW find{};
+  find.flags = LVFI_STRING;
+  find.psz = name;
+  return ListView_FindItem(list, -1, &find);
+}
+
+}  // namespace
+
+TEST_F(SelectionWindowTest, TheRulesTabListsTheEntriesFoundHereByCategoryAndStoresTheirTicksOnOk) {
+  TempFolder apps;
+  ScopedEnvironment variable{L"TRELLWIPE_RULE_ROOT", apps.Path()};
+  MakeFolders(apps / L"Zeta");
+  MakeFolders(apps / L"Alpha");
+  WriteText(program / L"winapp2.ini",
+            "[Zeta Player *]\r\nLangSecRef=3023\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Zeta\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Zeta|*\r\n"
+            "[Alpha Chat *]\r\nLangSecRef=3022\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Alpha\r\n"
+            "Warning=Also erases your chat history.\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Alpha|*\r\n"
+            "[Missing Tool *]\r\nLangSecRef=3024\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Missing\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\M|*\r\n"
+            "[Beta Game *]\r\nSection=Games\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Beta|*\r\n");
+  WriteText(settingsFile, "[winapp2]\r\nZeta Player *=1\r\n");
+  Open();
+  HWND list = window->RuleList();
+  EXPECT_EQ(RuleRows(list), (std::vector<std::wstring>{L"[ ] Beta Game * / Games", L"[ ] Alpha Chat * / Internet",
+                                                       L"[x] Zeta Player * / Multimedia"}));
+  EXPECT_NE(WindowText(window->RuleCount()).find(L"Showing 3 of 4 entries"), std::wstring::npos);
+
+  // Ticking an entry that warns asks first; Cancel leaves it unticked.
+  messages.answers = {IDCANCEL};
+  ListView_SetCheckState(list, RuleRow(list, L"Alpha Chat *"), TRUE);
+  EXPECT_EQ(Questions(), std::vector<std::wstring>{L"Alpha Chat *\r\n\r\nAlso erases your chat history."});
+  EXPECT_FALSE(ListView_GetCheckState(list, RuleRow(list, L"Alpha Chat *")));
+  ListView_SetCheckState(list, RuleRow(list, L"Alpha Chat *"), TRUE);
+  EXPECT_TRUE(ListView_GetCheckState(list, RuleRow(list, L"Alpha Chat *")));
+  EXPECT_EQ(Questions().size(), 2u);
+
+  Press(window->RuleShowAll());
+  EXPECT_EQ(ListView_GetItemCount(list), 4);
+  EXPECT_EQ(RuleRow(list, L"Missing Tool *"), 3);  // "Utilities" sorts last
+  // The search keeps what was ticked out of sight.
+  SetWindowTextW(window->RuleSearch(), L"ZETA");
+  EXPECT_EQ(RuleRows(list), std::vector<std::wstring>{L"[x] Zeta Player * / Multimedia"});
+  ListView_SetCheckState(list, 0, FALSE);
+  SetWindowTextW(window->RuleSearch(), L"internet");
+  EXPECT_EQ(RuleRows(list), std::vector<std::wstring>{L"[x] Alpha Chat * / Internet"});
+  SetWindowTextW(window->RuleSearch(), L"");
+  ListView_SetCheckState(list, RuleRow(list, L"Missing Tool *"), TRUE);
+  Ok();
+  EXPECT_EQ(Stored(L"winapp2", L"Alpha Chat *"), L"1");
+  EXPECT_EQ(Stored(L"winapp2", L"Zeta Player *"), L"0");
+  EXPECT_EQ(Stored(L"winapp2", L"Missing Tool *"), L"1");
+  EXPECT_EQ(Stored(L"winapp2", L"Beta Game *"), L"");
+
+  // Cancel stores no tick.
+  Open();
+  ListView_SetCheckState(window->RuleList(), RuleRow(window->RuleList(), L"Beta Game *"), TRUE);
+  Press(window->Button(L"Command3"));
+  EXPECT_EQ(Stored(L"winapp2", L"Beta Game *"), L"");
+}
+
+TEST_F(SelectionWindowTest, RuleFoldersThatARunWillRefuseAreNamedAtOnce) {
+  WriteText(program / L"winapp2.ini",
+            "[Windows Logs *]\r\nFileKey1=%WinDir%|*.log\r\n"
+            "[Setup Log *]\r\nFileKey1=%WinDir%|setup.log\r\n"
+            "[Whole Profile *]\r\nFileKey1=%UserProfile%|*.tmp|RECURSE\r\n");
+  WriteText(settingsFile, "[winapp2]\r\nWindows Logs *=1\r\nSetup Log *=1\r\n");
+  Open();
+  wchar_t windows[MAX_PATH] = L"";
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::wstring header = L"Trellwipe never erases these folders, and skips them when a rule names them:\r\n";
+  ASSERT_EQ(Reports().size(), 1u);
+  EXPECT_EQ(Reports()[0], header + L"Windows Logs *: " + windows +
+                              L" is a folder that Windows, your programs or your profile need.");
+  ListView_SetCheckState(window->RuleList(), RuleRow(window->RuleList(), L"Whole Profile *"), TRUE);
+  ASSERT_EQ(Reports().size(), 2u);
+  EXPECT_TRUE(Reports()[1].starts_with(header + L"Whole Profile *: ")) << Reports()[1];
 }

@@ -1,0 +1,44 @@
+// The rule engine's cost on a file of the community file's size. "generate <file> <count> <root>"
+// writes a made-up rule file; "load <program folder>" times, in-process, what the selection window
+// does when it opens (RuleChoices: read, parse, detect, read the ticks) and reports the counts, so
+// that the driver can check the work was done.
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "catalogue/rules.h"
+#include "platform/text.h"
+#include "support/generated_rules.h"
+
+namespace {
+
+double Milliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& stop) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring mode = argc > 1 ? argv[1] : L"";
+  if (mode == L"generate" && argc == 5) {
+    std::ofstream file(argv[2], std::ios::binary);
+    file << testing_support::GeneratedRules(_wtoi(argv[3]), platform::Narrow(argv[4]));
+    return file ? 0 : 1;
+  }
+  if (mode == L"load" && argc == 3) {
+    LARGE_INTEGER start, stop;
+    QueryPerformanceCounter(&start);
+    std::vector<rules::RuleChoice> choices = rules::RuleChoices(argv[2]);
+    QueryPerformanceCounter(&stop);
+    size_t detected = 0;
+    for (const rules::RuleChoice& choice : choices) detected += choice.detected;
+    std::printf("ms=%.1f entries=%zu detected=%zu\n", Milliseconds(start, stop), choices.size(), detected);
+    return 0;
+  }
+  std::fprintf(stderr, "usage: bench_rules generate <file> <count> <root> | load <program folder>\n");
+  return 2;
+}

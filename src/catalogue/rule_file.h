@@ -1,0 +1,76 @@
+#pragma once
+// Cleaning rules in the format the Windows cleaners share ("winapp2.ini"): entries of detection
+// keys, file keys, registry keys and exclusions, read once into plain data. Paths stay as written,
+// with their variables and wildcards; the run expands them when it reaches them.
+#include <climits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rules {
+
+// The section of "prisd.dat" that holds the ticks, and the section the report and the console
+// program name the rules under; the key is the entry's name as written between the brackets.
+constexpr wchar_t kRuleSection[] = L"winapp2";
+
+struct FileKey {
+  std::wstring folder;
+  std::vector<std::wstring> patterns;  // file name patterns, "*" and "?" allowed
+  bool recurse = false;                // RECURSE, and REMOVESELF, which implies it
+  bool removeSelf = false;             // REMOVESELF: emptied folders go too, the named one last
+};
+
+struct RegKey {
+  std::wstring key;    // "HKCU\Software\..."
+  std::wstring value;  // the one value to delete, when `wholeKey` is off
+  bool wholeKey = true;
+};
+
+enum class ExcludeKind {
+  File,      // files directly in the folder whose names match
+  Path,      // files in the folder and below it whose names match
+  Registry,  // a registry key with everything below it
+};
+
+struct ExcludeKey {
+  ExcludeKind kind;
+  std::wstring location;               // a folder, or a registry key
+  std::vector<std::wstring> patterns;  // for File and Path; none: every file
+};
+
+// The Windows versions an older entry is limited to ("DetectOS=6.2|" from Windows 8 on, "|6.1" up
+// to Windows 7), as major * 100 + minor.
+struct VersionRange {
+  int lowest = 0;
+  int highest = INT_MAX;
+};
+
+// "6.1" as 601, "10" as 1000; nothing for text that is no version.
+std::optional<int> VersionNumber(std::wstring_view text);
+
+struct Rule {
+  std::wstring name;      // between the brackets, the customary " *" included
+  std::wstring category;  // the group it is listed under
+  std::vector<std::wstring> detectKeys;
+  std::vector<std::wstring> detectFiles;
+  std::vector<std::wstring> specialDetects;  // an older file's names of well-known programs ("DET_CHROME")
+  VersionRange windows;
+  std::wstring warning;
+  std::vector<FileKey> fileKeys;
+  std::vector<RegKey> regKeys;
+  std::vector<ExcludeKey> excludeKeys;
+};
+
+// The entries of a rule file's text: UTF-8 (with or without its byte-order mark), else the
+// system's code page. What it cannot use (a line without "=", an unknown key, a key without the
+// parts it needs, a line too long to be a path, control characters) is skipped, never fatal; an
+// entry that erases nothing is dropped, and so is one whose name cannot be a key of the settings
+// file (it holds "=", or begins with ";" or "[").
+std::vector<Rule> ParseRules(std::string_view text);
+
+// The rules of "winapp2.ini" in the program folder, then of the project's own files in its "rules"
+// folder, in name order. An entry whose name came before is dropped, so each name means one entry.
+std::vector<Rule> LoadRules(const std::wstring& programFolder);
+
+}  // namespace rules

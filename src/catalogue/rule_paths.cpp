@@ -1,0 +1,316 @@
+#include "catalogue/rule_paths.h"
+
+#include <iterator>
+
+#include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/system_folders.h"
+#include "platform/text.h"
+#include "settings/inifun.h"
+
+namespace rules {
+
+namespace {
+
+void Add(std::vector<std::wstring>& values, const std::wstring& value) {
+  if (value.empty()) return;
+  for (const std::wstring& known : values) {
+    if (platform::EqualsNoCase(known, value)) return;
+  }
+  values.push_back(value);
+}
+
+// What a variable of the format names: the format's own names first, then the environment.
+std::vector<std::wstring> VariableValues(const std::wstring& name) {
+  const std::wstring lower = platform::ToLower(name);
+  std::vector<std::wstring> values;
+  if (lower == L"appdata") {
+    Add(values, platform::KnownFolder(FOLDERID_RoamingAppData));
+  } else if (lower == L"localappdata") {
+    Add(values, platform::KnownFolder(FOLDERID_LocalAppData));
+  } else if (lower == L"locallowappdata") {
+    Add(values, platform::KnownFolder(FOLDERID_LocalAppDataLow));
+  } else if (lower == L"userprofile") {
+    Add(values, platform::KnownFolder(FOLDERID_Profile));
+  } else if (lower == L"programdata" || lower == L"commonappdata" || lower == L"allusersprofile") {
+    Add(values, platform::KnownFolder(FOLDERID_ProgramData));
+  } else if (lower == L"programfiles") {
+    Add(values, platform::KnownFolder(FOLDERID_ProgramFiles));
+    Add(values, platform::KnownFolder(FOLDERID_ProgramFilesX86));
+  } else if (lower == L"commonprogramfiles") {
+    Add(values, platform::KnownFolder(FOLDERID_ProgramFilesCommon));
+    Add(values, platform::KnownFolder(FOLDERID_ProgramFilesCommonX86));
+  } else if (lower == L"public") {
+    Add(values, platform::KnownFolder(FOLDERID_Public));
+  } else if (lower == L"windir" || lower == L"systemroot") {
+    Add(values, platform::WindowsFolder());
+  } else if (lower == L"systemdrive") {
+    const std::wstring drive = platform::EnvironmentVariable(name);
+    Add(values, drive.empty() ? platform::WindowsFolder().substr(0, 2) : drive);
+  } else if (lower == L"temp" || lower == L"tmp") {
+    Add(values, platform::TempFolder());
+  } else if (lower == L"documents") {
+    Add(values, platform::KnownFolder(FOLDERID_Documents));
+  } else if (lower == L"music") {
+    Add(values, platform::KnownFolder(FOLDERID_Music));
+  } else if (lower == L"pictures") {
+    Add(values, platform::KnownFolder(FOLDERID_Pictures));
+  } else if (lower == L"video") {
+    Add(values, platform::KnownFolder(FOLDERID_Videos));
+  }
+  if (values.empty()) Add(values, platform::EnvironmentVariable(name));
+  return values;
+}
+
+}  // namespace
+
+const std::vector<std::wstring>& PathExpander::Variable(const std::wstring& name) {
+  const std::wstring key = platform::ToLower(name);
+  auto found = variables_.find(key);
+  if (found == variables_.end()) found = variables_.emplace(key, VariableValues(name)).first;
+  return found->second;
+}
+
+// Every %Variable% replaced; several texts where a variable names several folders.
+std::vector<std::wstring> PathExpander::ReplaceVariables(const std::wstring& text) {
+  std::vector<std::wstring> results{L""};
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t open = text.find(L'%', at);
+    size_t close = open == std::wstring::npos ? open : text.find(L'%', open + 1);
+    if (close == std::wstring::npos) {
+      for (std::wstring& result : results) result += text.substr(at);
+      break;
+    }
+    const std::vector<std::wstring>& values = Variable(text.substr(open + 1, close - open - 1));
+    if (values.empty()) return {};
+    std::vector<std::wstring> next;
+    for (const std::wstring& result : results) {
+      for (const std::wstring& value : values) next.push_back(result + text.substr(at, open - at) + value);
+    }
+    results = std::move(next);
+    at = close + 1;
+  }
+  return results;
+}
+
+namespace {
+
+bool HasWildcard(const std::wstring& part) { return part.find_first_of(L"*?") != std::wstring::npos; }
+
+// The part of a full path before its first part: "C:\" or "\\server\share\".
+size_t RootLength(const std::wstring& path) {
+  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return 3;
+  if (path.starts_with(L"\\\\")) {
+    size_t server = path.find(L'\\', 2);
+    size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+    return share == std::wstring::npos ? path.size() : share + 1;
+  }
+  return 0;
+}
+
+std::vector<std::wstring> Parts(const std::wstring& path, size_t from) {
+  std::vector<std::wstring> parts;
+  for (size_t start = from; start <= path.size();) {
+    size_t end = path.find(L'\\', start);
+    if (end == std::wstring::npos) end = path.size();
+    if (end > start) parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+struct RootName {
+  const wchar_t* shortName;
+  const wchar_t* longName;
+  HKEY root;
+};
+const RootName kRoots[] = {
+    {L"HKCU", L"HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {L"HKLM", L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+    {L"HKU", L"HKEY_USERS", HKEY_USERS},                {L"HKCR", L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+    {L"HKCC", L"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
+};
+
+}  // namespace
+
+const PathExpander::Listing& PathExpander::Listed(const std::wstring& folder) {
+  // A live expander lists afresh each time: a run changes the folders it walks.
+  if (!remembered_) folders_.clear();
+  auto [at, added] = folders_.try_emplace(platform::ToLower(folder));
+  if (added) {
+    Listing& listing = at->second;
+    platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
+      listing.lowerNames.push_back(platform::ToLower(entry.name));
+      listing.byName.emplace(listing.lowerNames.back(), listing.entries.size());
+      listing.entries.push_back(entry);
+    });
+  }
+  return at->second;
+}
+
+// Each part that holds a wildcard stands for the matching entries; links are never among them, so
+// no expansion leads out of the tree it names. A remembering expander also drops the paths whose
+// other parts are missing, and follows "." and "..", which no listing holds.
+std::vector<std::wstring> PathExpander::ExpandWildcards(const std::wstring& path, bool lastMayBeFile) {
+  size_t root = RootLength(path);
+  if (root == 0) return {};
+  std::vector<std::wstring> prefixes{path.substr(0, root)};
+  const std::vector<std::wstring> parts = Parts(path, root);
+  for (size_t i = 0; i < parts.size() && !prefixes.empty(); ++i) {
+    const bool last = i + 1 == parts.size();
+    const std::wstring& part = parts[i];
+    std::vector<std::wstring> next;
+    for (const std::wstring& prefix : prefixes) {
+      if (!HasWildcard(part) && !remembered_) {
+        next.push_back(platform::JoinPath(prefix, part));
+        continue;
+      }
+      if (part == L".") {
+        next.push_back(prefix);
+        continue;
+      }
+      if (part == L"..") {
+        size_t slash = prefix.find_last_of(L'\\');
+        next.push_back(prefix.size() <= root || slash < root ? prefix.substr(0, root) : prefix.substr(0, slash));
+        continue;
+      }
+      const Listing& listing = Listed(prefix);
+      auto fits = [&](const platform::FolderEntry& entry) {
+        return entry.IsFolder() ? !HasWildcard(part) || !entry.IsLink() : last && lastMayBeFile;
+      };
+      if (!HasWildcard(part)) {
+        auto found = listing.byName.find(platform::ToLower(part));
+        if (found != listing.byName.end() && fits(listing.entries[found->second])) {
+          next.push_back(platform::JoinPath(prefix, listing.entries[found->second].name));
+        }
+        continue;
+      }
+      const std::wstring pattern = platform::ToLower(part);
+      for (size_t e = 0; e < listing.entries.size(); ++e) {
+        if (fits(listing.entries[e]) && platform::MatchesLoweredPattern(listing.lowerNames[e], pattern)) {
+          next.push_back(platform::JoinPath(prefix, listing.entries[e].name));
+        }
+      }
+    }
+    prefixes = std::move(next);
+  }
+  return prefixes;
+}
+
+std::vector<std::wstring> PathExpander::Expand(const std::wstring& text, bool lastMayBeFile) {
+  std::vector<std::wstring> paths;
+  for (std::wstring replaced : ReplaceVariables(text)) {
+    for (wchar_t& c : replaced) {
+      if (c == L'/') c = L'\\';
+    }
+    for (std::wstring& path : ExpandWildcards(replaced, lastMayBeFile)) paths.push_back(std::move(path));
+  }
+  return paths;
+}
+
+bool PathExpander::Exists(const std::wstring& text) {
+  for (const std::wstring& path : Expand(text, true)) {
+    if (remembered_ || platform::FileExists(path) || platform::FolderExists(path)) return true;
+  }
+  return false;
+}
+
+const PathExpander::Listing& PathExpander::Subkeys(HKEY root, REGSAM view, const std::wstring& subkey) {
+  const std::wstring cacheName = std::to_wstring(reinterpret_cast<ULONG_PTR>(root)) + L"|" + std::to_wstring(view) + L"|" +
+                            platform::ToLower(subkey);
+  auto [at, added] = keys_.try_emplace(cacheName);
+  if (!added) return at->second;
+  Listing& listing = at->second;
+  platform::RegKey key;
+  const wchar_t* name = subkey.empty() ? nullptr : subkey.c_str();
+  if (RegOpenKeyExW(root, name, 0, KEY_ENUMERATE_SUB_KEYS | view, key.out()) != ERROR_SUCCESS) return listing;
+  wchar_t child[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = static_cast<DWORD>(std::size(child));
+    if (RegEnumKeyExW(key.get(), index, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    listing.byName.emplace(platform::ToLower(std::wstring_view(child, length)), listing.entries.size());
+    listing.entries.push_back({std::wstring(child, length)});
+  }
+  return listing;
+}
+
+bool PathExpander::KeyExists(const RegistryPath& path) {
+  for (REGSAM view : {REGSAM{KEY_WOW64_64KEY}, REGSAM{KEY_WOW64_32KEY}}) {
+    if (!remembered_) {
+      platform::RegKey key;
+      if (RegOpenKeyExW(path.root, path.subkey.c_str(), 0, KEY_READ | view, key.out()) == ERROR_SUCCESS) return true;
+      continue;
+    }
+    std::wstring prefix;
+    bool found = true;
+    for (const std::wstring& part : Parts(path.subkey, 0)) {
+      const Listing& listing = Subkeys(path.root, view, prefix);
+      auto child = listing.byName.find(platform::ToLower(part));
+      if (child == listing.byName.end()) {
+        found = false;
+        break;
+      }
+      prefix = prefix.empty() ? listing.entries[child->second].name
+                              : prefix + L"\\" + listing.entries[child->second].name;
+    }
+    if (found) return true;
+  }
+  return false;
+}
+
+std::optional<RegistryPath> ParseRegistryPath(const std::wstring& text) {
+  size_t slash = text.find(L'\\');
+  if (slash == std::wstring::npos || slash + 1 >= text.size()) return std::nullopt;
+  const std::wstring root = text.substr(0, slash);
+  for (const RootName& name : kRoots) {
+    if (platform::EqualsNoCase(root, name.shortName) || platform::EqualsNoCase(root, name.longName)) {
+      std::wstring subkey = text.substr(slash + 1);
+      while (!subkey.empty() && subkey.back() == L'\\') subkey.pop_back();
+      if (subkey.empty()) return std::nullopt;
+      return RegistryPath{name.root, subkey};
+    }
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+// The programs an older file names with SpecialDetect, by the folder each keeps its profile in.
+struct SpecialDetect {
+  const wchar_t* name;
+  const wchar_t* folder;
+};
+constexpr SpecialDetect kSpecialDetects[] = {
+    {L"DET_CHROME", L"%LocalAppData%\\Google\\Chrome\\User Data"},
+    {L"DET_MOZILLA", L"%AppData%\\Mozilla\\Firefox"},
+    {L"DET_THUNDERBIRD", L"%AppData%\\Thunderbird"},
+    {L"DET_OPERA", L"%AppData%\\Opera Software"},
+};
+
+int RunningWindows() {
+  static const int version = VersionNumber(inifun::GetWindowsVersionText()).value_or(0);
+  return version;
+}
+
+}  // namespace
+
+bool Detected(const Rule& rule, PathExpander& expander) {
+  if (RunningWindows() < rule.windows.lowest || RunningWindows() > rule.windows.highest) return false;
+  if (rule.detectKeys.empty() && rule.detectFiles.empty() && rule.specialDetects.empty()) return true;
+  for (const std::wstring& key : rule.detectKeys) {
+    std::optional<RegistryPath> path = ParseRegistryPath(key);
+    if (path && expander.KeyExists(*path)) return true;
+  }
+  for (const std::wstring& file : rule.detectFiles) {
+    if (expander.Exists(file)) return true;
+  }
+  // A name this program does not know detects nothing.
+  for (const std::wstring& name : rule.specialDetects) {
+    for (const SpecialDetect& special : kSpecialDetects) {
+      if (platform::EqualsNoCase(name, special.name) && expander.Exists(special.folder)) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace rules

@@ -1,0 +1,36 @@
+#include "platform/system_folders.h"
+
+namespace platform {
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+  PWSTR path = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path))) folder = path;
+  CoTaskMemFree(path);
+  return folder;
+}
+
+std::wstring EnvironmentVariable(const std::wstring& name) {
+  DWORD n = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+  if (n == 0) return {};
+  std::wstring value(n, L'\0');
+  n = GetEnvironmentVariableW(name.c_str(), value.data(), n);
+  value.resize(n < value.size() ? n : 0);
+  return value;
+}
+
+std::wstring WindowsFolder() {
+  wchar_t buffer[MAX_PATH] = L"";
+  UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? buffer : L"";
+}
+
+std::wstring TempFolder() {
+  wchar_t buffer[MAX_PATH + 1] = L"";
+  DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  std::wstring folder = n > 0 && n <= MAX_PATH ? buffer : L"";
+  while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
+
+}  // namespace platform

@@ -1,0 +1,521 @@
+#include "catalogue/rules.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "catalogue/catalogue_fixture.h"
+#include "catalogue/rule_file.h"
+#include "catalogue/rule_paths.h"
+#include "cli/cli.h"
+#include "support/generated_rules.h"
+
+using namespace testing_support;
+
+TEST(RuleFile, ReadsEveryKeyAndFlagOfAnEntry) {
+  std::vector<rules::Rule> parsed = rules::ParseRules(
+      "; a comment\r\n"
+      "[Sample Viewer *]\r\n"
+      "langsecref=3023\r\n"
+      "Detect=HKCU\\Software\\Sample\r\n"
+      "DETECT2=HKLM\\Software\\Sample\r\n"
+      "DetectFile=%LocalAppData%\\Sample*\r\n"
+      "SpecialDetect=DET_CHROME\r\n"
+      "DetectOS=6.2|\r\n"
+      "Default=False\r\n"
+      "Warning=Also erases the session.\r\n"
+      "FileKey1=%LocalAppData%\\Sample\\Cache|*.tmp; *.log |RECURSE\r\n"
+      "FileKey2=%LocalAppData%\\Sample\\Temp|*|REMOVESELF\r\n"
+      "FileKey3=%LocalAppData%\\Sample|state.db\r\n"
+      "RegKey1=HKCU\\Software\\Sample\\Recent\r\n"
+      "RegKey2=HKCU\\Software\\Sample|LastFolder\r\n"
+      "ExcludeKey1=FILE|%LocalAppData%\\Sample\\Cache\\|keep.db\r\n"
+      "ExcludeKey2=PATH|%LocalAppData%\\Sample\\Temp\\|*.cfg;*.ini\r\n"
+      "ExcludeKey3=REG|HKCU\\Software\\Sample\\Recent\\Pinned\r\n"
+      "ExcludeKey4=FILE|%LocalAppData%\\Sample\\one.db\r\n"
+      "\r\n[Games Thing *]\nSection=Games\nRegKey1=HKCU\\Software\\Thing\n");
+  ASSERT_EQ(parsed.size(), 2u);
+  const rules::Rule& rule = parsed[0];
+  EXPECT_EQ(rule.name, L"Sample Viewer *");
+  EXPECT_EQ(rule.category, L"Multimedia");
+  EXPECT_EQ(rule.detectKeys, (std::vector<std::wstring>{L"HKCU\\Software\\Sample", L"HKLM\\Software\\Sample"}));
+  EXPECT_EQ(rule.detectFiles, std::vector<std::wstring>{L"%LocalAppData%\\Sample*"});
+  EXPECT_EQ(rule.specialDetects, std::vector<std::wstring>{L"DET_CHROME"});
+  EXPECT_EQ(rule.windows.lowest, 602);
+  EXPECT_EQ(rule.windows.highest, INT_MAX);
+  EXPECT_EQ(rule.warning, L"Also erases the session.");
+  ASSERT_EQ(rule.fileKeys.size(), 3u);
+  EXPECT_EQ(rule.fileKeys[0].patterns, (std::vector<std::wstring>{L"*.tmp", L"*.log"}));
+  EXPECT_TRUE(rule.fileKeys[0].recurse);
+  EXPECT_FALSE(rule.fileKeys[0].removeSelf);
+  EXPECT_TRUE(rule.fileKeys[1].recurse && rule.fileKeys[1].removeSelf);
+  EXPECT_FALSE(rule.fileKeys[2].recurse);
+  ASSERT_EQ(rule.regKeys.size(), 2u);
+  EXPECT_TRUE(rule.regKeys[0].wholeKey);
+  EXPECT_FALSE(rule.regKeys[1].wholeKey);
+  EXPECT_EQ(rule.regKeys[1].value, L"LastFolder");
+  ASSERT_EQ(rule.excludeKeys.size(), 4u);
+  EXPECT_EQ(rule.excludeKeys[0].kind, rules::ExcludeKind::File);
+  EXPECT_EQ(rule.excludeKeys[0].location, L"%LocalAppData%\\Sample\\Cache");
+  EXPECT_EQ(rule.excludeKeys[1].kind, rules::ExcludeKind::Path);
+  EXPECT_EQ(rule.excludeKeys[1].patterns, (std::vector<std::wstring>{L"*.cfg", L"*.ini"}));
+  EXPECT_EQ(rule.excludeKeys[2].kind, rules::ExcludeKind::Registry);
+  // A FILE exclusion written as one path names its file in the last part.
+  EXPECT_EQ(rule.excludeKeys[3].location, L"%LocalAppData%\\Sample");
+  EXPECT_EQ(rule.excludeKeys[3].patterns, std::vector<std::wstring>{L"one.db"});
+  EXPECT_EQ(parsed[1].category, L"Games");
+}
+
+TEST(RuleFile, SkipsWhatItCannotUseAndKeepsTheRest) {
+  std::string junk = std::string("\x00\x01\xff\xfe", 4);
+  std::vector<rules::Rule> parsed = rules::ParseRules(
+      "\xEF\xBB\xBF"
+      "FileKey1=%Temp%|*.tmp\r\n"  // outside any entry
+      "[Caf\xC3\xA9 *]\r\n"
+      "no equals sign\r\n"
+      "Unknown=1\r\n"
+      "FileKey1=%Temp%\r\n"
+      "FileKey2=|*.tmp\r\n"
+      "FileKey3=%Temp%|;\r\n"
+      "RegKey1=\r\n"
+      "ExcludeKey1=DISK|C:\\|x\r\n"
+      "ExcludeKey2=FILE|nofolder\r\n"
+      "FileKey4=%Temp%" + junk + "|*\r\n"
+      "FileKey5=%Temp%\\Caf\xC3\xA9|*.log\r\n"
+      "[Nothing To Erase *]\r\nLangSecRef=3021\r\nDetect=HKCU\\Software\\X\r\n"
+      "[Key=Value *]\r\nRegKey1=HKCU\\Software\\X\r\n"
+      "[]\r\nRegKey1=HKCU\\Software\\X\r\n"
+      "[Unknown Category *]\r\nLangSecRef=99999999999\r\nRegKey1=HKCU\\Software\\X\r\n");
+  ASSERT_EQ(parsed.size(), 2u);
+  EXPECT_EQ(parsed[0].name, L"Caf\u00e9 *");
+  ASSERT_EQ(parsed[0].fileKeys.size(), 1u);
+  EXPECT_EQ(parsed[0].fileKeys[0].folder, L"%Temp%\\Caf\u00e9");
+  EXPECT_TRUE(parsed[0].regKeys.empty());
+  EXPECT_TRUE(parsed[0].excludeKeys.empty());
+  EXPECT_EQ(parsed[1].category, L"Other");
+  // Not UTF-8: the system's code page.
+  std::vector<rules::Rule> latin = rules::ParseRules("[Caf\xE9 *]\r\nRegKey1=HKCU\\Software\\X\r\n");
+  ASSERT_EQ(latin.size(), 1u);
+  EXPECT_EQ(latin[0].name, L"Caf\u00e9 *");
+}
+
+namespace {
+
+class Rules : public CatalogueTest {
+ protected:
+  // Rule paths name the scratch folder through a variable of their own.
+  ScopedEnvironment variable{L"TRELLWIPE_RULE_ROOT", root.Path()};
+  TempRegistryKey key;
+
+  void RuleFile(const std::string& text, const std::wstring& name = L"winapp2.ini") {
+    WriteText(program / name, text);
+  }
+  std::string Key() const { return "HKCU\\" + platform::Narrow(key.Subkey()); }
+  // Ticks exactly these entries and runs (or previews) them.
+  engine::RunReport Run(std::initializer_list<const wchar_t*> ticked, bool preview = false) {
+    std::wstring settings = program / L"prisd.dat";
+    DeleteFileW(settings.c_str());
+    for (const wchar_t* name : ticked) inifun::WriteIniValue(settings, rules::kRuleSection, name, L"1");
+    view = RecordingView();
+    run::CleanRun run(view, program.Path(), values, catalogue::Stages());
+    engine::RunReport report;
+    if (preview) {
+      run.Preview(report);
+      return report;
+    }
+    run.CleanNow();
+    return run.LastReport();
+  }
+  static std::vector<std::wstring> Files(const engine::RunReport& report) {
+    std::vector<std::wstring> files;
+    for (const engine::ItemReport& item : report.items) {
+      for (const engine::FileRecord& file : item.files) files.push_back(file.path);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+};
+
+}  // namespace
+
+TEST_F(Rules, LoadsTheCommunityFileThenItsOwnFilesAndEachNameOnce) {
+  // Ten megabytes of nonsense with a line of 200,000 characters ahead of a good entry.
+  std::string big(10 * 1024 * 1024, 'x');
+  for (size_t i = 0; i < big.size(); i += 997) big[i] = static_cast<char>(i % 2 ? '\n' : '\0');
+  big.replace(0, 200000, std::string(200000, 'y'));
+  big += "\r\n[First *]\r\nRegKey1=HKCU\\Software\\A\r\n";
+  RuleFile(big);
+  RuleFile("[Second *]\r\nRegKey1=HKCU\\Software\\B\r\n[first *]\r\nRegKey1=HKCU\\Software\\C\r\n",
+           L"rules\\b.ini");
+  RuleFile("[Third *]\r\nRegKey1=HKCU\\Software\\D\r\n[Second *]\r\nRegKey1=HKCU\\Software\\E\r\n",
+           L"rules\\A.INI");
+  RuleFile("[Ignored *]\r\nRegKey1=HKCU\\Software\\F\r\n", L"rules\\notes.txt");
+  std::vector<rules::Rule> loaded = rules::LoadRules(program.Path());
+  std::vector<std::wstring> names;
+  for (const rules::Rule& rule : loaded) names.push_back(rule.name + L" " + rule.regKeys[0].key);
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"First * HKCU\\Software\\A", L"Third * HKCU\\Software\\D",
+                                              L"Second * HKCU\\Software\\E"}));
+  EXPECT_TRUE(rules::LoadRules(root / L"nowhere").empty());
+}
+
+TEST_F(Rules, VariablesNameTheFoldersOfThisMachine) {
+  auto environment = [](const wchar_t* name) {
+    wchar_t value[MAX_PATH] = L"";
+    GetEnvironmentVariableW(name, value, MAX_PATH);
+    std::wstring text = value;
+    while (text.size() > 3 && text.back() == L'\\') text.pop_back();
+    return text;
+  };
+  const struct {
+    const wchar_t* variable;
+    std::vector<std::wstring> expected;
+  } kCases[] = {
+      {L"%AppData%", {environment(L"APPDATA")}},
+      {L"%LOCALAPPDATA%", {environment(L"LOCALAPPDATA")}},
+      {L"%UserProfile%", {environment(L"USERPROFILE")}},
+      {L"%ProgramData%", {environment(L"ProgramData")}},
+      {L"%CommonAppData%", {environment(L"ProgramData")}},
+      {L"%AllUsersProfile%", {environment(L"ProgramData")}},
+      {L"%ProgramFiles%", {environment(L"ProgramW6432"), environment(L"ProgramFiles(x86)")}},
+      {L"%CommonProgramFiles%", {environment(L"CommonProgramW6432"), environment(L"CommonProgramFiles(x86)")}},
+      {L"%Public%", {environment(L"PUBLIC")}},
+      {L"%SystemDrive%", {environment(L"SystemDrive")}},
+      {L"%WinDir%", {environment(L"windir")}},
+      {L"%SystemRoot%", {environment(L"SystemRoot")}},
+      {L"%Temp%", {environment(L"TEMP")}},
+      {L"%Tmp%", {environment(L"TEMP")}},
+      {L"%HomeDrive%", {environment(L"HOMEDRIVE")}},
+      {L"%Documents%", {environment(L"USERPROFILE") + L"\\Documents"}},
+      {L"%Music%", {environment(L"USERPROFILE") + L"\\Music"}},
+      {L"%Pictures%", {environment(L"USERPROFILE") + L"\\Pictures"}},
+      {L"%Video%", {environment(L"USERPROFILE") + L"\\Videos"}},
+      {L"%LocalLowAppData%", {environment(L"USERPROFILE") + L"\\AppData\\LocalLow"}},
+      {L"%TRELLWIPE_RULE_ROOT%", {root.Path()}},
+      {L"%TRELLWIPE_NO_SUCH_VARIABLE%", {}},
+  };
+  // The personal folders follow the shell's own record of them, wherever the user moved them.
+  ScopedRegistryValue shellDocuments{HKEY_CURRENT_USER,
+                                     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                                     L"Personal", environment(L"USERPROFILE") + L"\\Documents", REG_EXPAND_SZ};
+  rules::PathExpander expander;
+  for (const auto& test : kCases) {
+    std::vector<std::wstring> got;
+    for (const std::wstring& path : expander.Expand(test.variable + std::wstring(L"\\x"))) {
+      got.push_back(platform::ToLower(path));
+    }
+    std::vector<std::wstring> wanted;
+    for (const std::wstring& path : test.expected) wanted.push_back(platform::ToLower(path + L"\\x"));
+    EXPECT_EQ(got, wanted) << test.variable;
+  }
+}
+
+TEST_F(Rules, DetectionByKeyByFileWithWildcardsByProgramAndByWindowsVersion) {
+  MakeFile(root / L"Apps\\Viewer 2\\bin\\viewer.exe", 1);
+  SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Present", L"v", L"1");
+  const std::string base = "%TRELLWIPE_RULE_ROOT%\\Apps";
+  const int version = rules::VersionNumber(inifun::GetWindowsVersionText()).value();
+  const std::string below = std::to_string(version / 100) + "." + std::to_string(version % 100);
+  const struct {
+    std::string keys;
+    bool detected;
+  } kCases[] = {
+      {"", true},
+      {"Detect=" + Key() + "\\Present", true},
+      {"Detect=HKEY_CURRENT_USER\\" + platform::Narrow(key.Subkey()) + "\\present", true},
+      {"Detect=" + Key() + "\\Absent", false},
+      {"Detect=" + Key() + "\\Absent\r\nDetectFile=" + base + "\\Viewer*\\bin\\viewer.exe", true},
+      {"DetectFile=" + base + "\\V?ewer 2", true},
+      {"DetectFile=" + base + "\\*\\*\\*.exe", true},
+      {"DetectFile=" + base + "\\Viewer 3*", false},
+      {"DetectFile=%TRELLWIPE_NO_SUCH_VARIABLE%\\Apps", false},
+      {"SpecialDetect=DET_NO_SUCH_PROGRAM", false},
+      {"DetectOS=" + below + "|", true},
+      {"DetectOS=|" + below, true},
+      {"DetectOS=" + std::to_string(version / 100 + 1) + ".0|", false},
+      {"DetectOS=|5.1\r\nDetect=" + Key() + "\\Present", false},
+  };
+  rules::PathExpander expander;
+  for (const auto& test : kCases) {
+    std::vector<rules::Rule> rule = rules::ParseRules("[R *]\r\n" + test.keys + "\r\nRegKey1=HKCU\\Software\\X\r\n");
+    ASSERT_EQ(rule.size(), 1u);
+    EXPECT_EQ(rules::Detected(rule[0], expander), test.detected) << test.keys;
+  }
+}
+
+TEST_F(Rules, FileKeysMatchTheirPatternsRecurseAndRemoveTheFoldersTheyEmpty) {
+  const std::wstring app = root / L"App";
+  MakeFile(app + L"\\Logs\\a.log", 10);
+  MakeFile(app + L"\\Logs\\b.TMP", 20);
+  MakeFile(app + L"\\Logs\\notes.txt", 1);
+  MakeFile(app + L"\\Logs\\old\\c.log", 40);  // not a recursing key: stays
+  MakeFile(app + L"\\Cache\\x\\y\\d.bin", 100);
+  MakeFile(app + L"\\Cache\\e.bin", 200);
+  MakeFile(app + L"\\Temp\\1\\f.bin", 300);
+  MakeFile(app + L"\\Temp\\2\\keep.cfg", 1);
+  MakeFile(app + L"\\Temp\\2\\g.bin", 400);
+  MakeFile(app + L"\\Gone\\h\\i.bin", 500);
+  MakeFile(app + L"\\Profiles\\one\\Cache2\\j.bin", 600);
+  MakeFile(app + L"\\Profiles\\two\\Cache2\\k.bin", 700);
+  MakeFile(app + L"\\state.db", 800);
+  RuleFile(
+      "[App Files *]\r\nLangSecRef=3021\r\n"
+      "FileKey1=%TRELLWIPE_RULE_ROOT%\\App\\Logs|*.log;*.tmp\r\n"
+      "FileKey2=%TRELLWIPE_RULE_ROOT%\\App\\Cache|*|RECURSE\r\n"
+      "FileKey3=%TRELLWIPE_RULE_ROOT%\\App\\Temp|*.bin|REMOVESELF\r\n"
+      "FileKey4=%TRELLWIPE_RULE_ROOT%\\App\\Gone|*.*|REMOVESELF\r\n"
+      "FileKey5=%TRELLWIPE_RULE_ROOT%\\App\\Profiles\\*\\Cache?|*\r\n"
+      "FileKey6=%TRELLWIPE_RULE_ROOT%\\App|state.db\r\n"
+      "[Unticked *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\App|*|RECURSE\r\n"
+      "[Not Here *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Nowhere\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\App|*|RECURSE\r\n");
+  engine::RunReport report = Run({L"App Files *", L"Not Here *"});
+  ASSERT_EQ(report.items.size(), 1u);
+  EXPECT_EQ(report.items[0].label, L"App Files *");
+  EXPECT_EQ(report.items[0].section, L"winapp2");
+  EXPECT_EQ(view.rows.size(), 1u + 1u);  // the entry, then the run's final row
+  EXPECT_EQ(view.rows[0].label, L"App Files *");
+  EXPECT_EQ(report.items[0].estimatedBytes, 10 + 20 + 100 + 200 + 300 + 400 + 500 + 600 + 700 + 800);
+  EXPECT_EQ(FolderNames(app), (std::vector<std::wstring>{L"Cache", L"Logs", L"Profiles", L"Temp"}));
+  EXPECT_EQ(FolderNames(app + L"\\Logs"), (std::vector<std::wstring>{L"notes.txt", L"old"}));
+  EXPECT_TRUE(Exists(app + L"\\Logs\\old\\c.log"));
+  // RECURSE empties the tree and leaves its folders; REMOVESELF removes what it emptied, not what
+  // still holds a file it was not asked for.
+  EXPECT_EQ(FolderNames(app + L"\\Cache"), std::vector<std::wstring>{L"x"});
+  EXPECT_TRUE(Exists(app + L"\\Cache\\x\\y"));
+  EXPECT_EQ(FolderNames(app + L"\\Temp"), std::vector<std::wstring>{L"2"});
+  EXPECT_EQ(FolderNames(app + L"\\Temp\\2"), std::vector<std::wstring>{L"keep.cfg"});
+  EXPECT_TRUE(FolderNames(app + L"\\Profiles\\one\\Cache2").empty());
+  EXPECT_TRUE(FolderNames(app + L"\\Profiles\\two\\Cache2").empty());
+}
+
+TEST_F(Rules, RegistryKeysCountFiveAndValuesOne) {
+  SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\deep", L"a", L"1");
+  SetString(HKEY_CURRENT_USER, key.Subkey(), L"LastFolder", L"C:\\x");
+  SetString(HKEY_CURRENT_USER, key.Subkey(), L"Kept", L"1");
+  RuleFile("[App Keys *]\r\nRegKey1=" + Key() + "\\Recent\r\nRegKey2=" + Key() + "|LastFolder\r\n");
+  engine::RunReport report = Run({L"App Keys *"});
+  ASSERT_EQ(report.items.size(), 1u);
+  EXPECT_EQ(report.items[0].estimatedKeys, 5 + 1);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent"));
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, key.Subkey(), L"LastFolder"));
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey(), L"Kept"));
+}
+
+TEST_F(Rules, ExclusionsOfEachKindKeepWhatTheyName) {
+  const std::wstring app = root / L"App";
+  MakeFile(app + L"\\Cache\\keep.db", 1);
+  MakeFile(app + L"\\Cache\\sub\\keep.db", 2);  // FILE keeps only its own folder's file
+  MakeFile(app + L"\\Cache\\a.bin", 4);
+  MakeFile(app + L"\\Data\\x.cfg", 8);
+  MakeFile(app + L"\\Data\\deep\\y.CFG", 16);
+  MakeFile(app + L"\\Data\\deep\\z.bin", 32);
+  SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Pinned\\one", L"a", L"1");
+  SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Other", L"a", L"1");
+  SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent", L"top", L"1");
+  SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Pinned", L"LastFolder", L"1");
+  RuleFile("[App Kept *]\r\n"
+           "FileKey1=%TRELLWIPE_RULE_ROOT%\\App\\Cache|*|RECURSE\r\n"
+           "FileKey2=%TRELLWIPE_RULE_ROOT%\\App\\Data|*|RECURSE\r\n"
+           "RegKey1=" + Key() + "\\Recent\r\n"
+           "RegKey2=" + Key() + "\\Pinned|LastFolder\r\n"
+           "ExcludeKey1=FILE|%TRELLWIPE_RULE_ROOT%\\App\\Cache\\|keep.db\r\n"
+           "ExcludeKey2=PATH|%TRELLWIPE_RULE_ROOT%\\App\\Data\\|*.cfg\r\n"
+           "ExcludeKey3=REG|" + Key() + "\\Recent\\Pinned\r\n"
+           "ExcludeKey4=REG|HKEY_CURRENT_USER\\" + platform::Narrow(key.Subkey()) + "\\Pinned\r\n");
+  Run({L"App Kept *"});
+  EXPECT_TRUE(Exists(app + L"\\Cache\\keep.db"));
+  EXPECT_FALSE(Exists(app + L"\\Cache\\sub\\keep.db"));
+  EXPECT_FALSE(Exists(app + L"\\Cache\\a.bin"));
+  EXPECT_TRUE(Exists(app + L"\\Data\\x.cfg"));
+  EXPECT_TRUE(Exists(app + L"\\Data\\deep\\y.CFG"));
+  EXPECT_FALSE(Exists(app + L"\\Data\\deep\\z.bin"));
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Pinned\\one", L"a"));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Other"));
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent", L"top"));
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Pinned", L"LastFolder"));
+}
+
+TEST_F(Rules, APreviewListsWhatTheCleanErasesAndErasesNothing) {
+  const std::wstring app = root / L"App";
+  MakeFile(app + L"\\Cache\\x\\a.bin", 10);
+  MakeFile(app + L"\\Cache\\b.bin", 20);
+  MakeFile(app + L"\\Temp\\c\\d.tmp", 30);
+  SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent", L"a", L"1");
+  RuleFile("[App Both *]\r\n"
+           "FileKey1=%TRELLWIPE_RULE_ROOT%\\App\\Cache|*|RECURSE\r\n"
+           "FileKey2=%TRELLWIPE_RULE_ROOT%\\App\\Temp|*|REMOVESELF\r\n"
+           "RegKey1=" + Key() + "\\Recent\r\n");
+  engine::RunReport preview = Run({L"App Both *"}, true);
+  EXPECT_TRUE(Exists(app + L"\\Temp\\c\\d.tmp"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent"));
+  engine::RunReport clean = Run({L"App Both *"});
+  EXPECT_EQ(Files(preview), Files(clean));
+  EXPECT_EQ(Files(clean).size(), 3u);
+  ASSERT_EQ(preview.items.size(), 1u);
+  ASSERT_EQ(clean.items.size(), 1u);
+  EXPECT_EQ(preview.items[0].keys, clean.items[0].keys);
+  EXPECT_EQ(preview.items[0].estimatedBytes, clean.items[0].estimatedBytes);
+  EXPECT_FALSE(Exists(app + L"\\Temp"));
+}
+
+namespace {
+
+// The link fixture's tree\sub\cache leads out of the tree, to files no rule may reach.
+class RulePathGuard : public Rules {
+ protected:
+  ScopedEnvironment programVariable{L"TRELLWIPE_RULE_PROGRAM", program.Path()};
+  static std::wstring LinkFixture() {
+    wchar_t fixture[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH);
+    return fixture;
+  }
+  static std::wstring ShortName(const std::wstring& path) {
+    wchar_t name[MAX_PATH] = L"";
+    GetShortPathNameW(path.c_str(), name, MAX_PATH);
+    return name;
+  }
+};
+
+}  // namespace
+
+TEST_F(RulePathGuard, NeitherWildcardsNorWalksGoThroughLinks) {
+  const std::wstring fixture = LinkFixture();
+  ASSERT_FALSE(fixture.empty()) << "run through the project's emulator script";
+  rules::PathExpander expander;
+  EXPECT_EQ(expander.Expand(fixture + L"\\tree\\sub\\*"), std::vector<std::wstring>{});
+  EXPECT_EQ(expander.Expand(fixture + L"\\tree\\sub\\*", true), std::vector<std::wstring>{fixture + L"\\tree\\sub\\own.txt"});
+  RuleFile("[Linked *]\r\nFileKey1=" + platform::Narrow(fixture) + "\\tree|*|REMOVESELF\r\n"
+           "FileKey2=" + platform::Narrow(fixture) + "\\tree\\*\\*|*|RECURSE\r\n");
+  Run({L"Linked *"});
+  EXPECT_FALSE(Exists(fixture + L"\\tree\\sub\\own.txt"));
+  EXPECT_TRUE(Exists(fixture + L"\\outside\\precious.txt"));
+  EXPECT_TRUE(Exists(fixture + L"\\outside\\cache\\precious.bin"));
+}
+
+// A rule may name a file of an exact name in a protected folder or a drive root; it never walks
+// from one, never removes one, and never touches the program folder, however it spells them.
+TEST_F(RulePathGuard, RootsProtectedFoldersAndTheProgramFolderAreRefusedHoweverSpelled) {
+  wchar_t windows[MAX_PATH] = L"";
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  wchar_t programFiles[MAX_PATH] = L"";
+  SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
+  const std::wstring drive = std::wstring(windows).substr(0, 3);
+  const struct {
+    std::string folder;    // as the rule writes it
+    std::string flags;     // "|RECURSE" or "|REMOVESELF" or none
+    std::wstring sentinel; // where a file of the pattern lies that must stay
+  } kRefused[] = {
+      {"%SystemDrive%\\", "|RECURSE", drive + L"trellwipe-sentinel-1.tmp"},
+      {"%SystemDrive%\\.", "", drive + L"trellwipe-sentinel-2.tmp"},
+      {"%WinDir%", "", std::wstring(windows) + L"\\trellwipe-sentinel-3.tmp"},
+      {"%SystemRoot%\\System32\\..\\System32", "|RECURSE", std::wstring(windows) + L"\\system32\\trellwipe-sentinel-4.tmp"},
+      {platform::Narrow(ShortName(programFiles)), "|REMOVESELF", std::wstring(programFiles) + L"\\trellwipe-sentinel-5.tmp"},
+      {"%UserProfile%", "|RECURSE", root.Path() + L"\\trellwipe-sentinel-6.tmp"},
+      {"%LocalAppData%\\..\\..", "|REMOVESELF", root.Path() + L"\\trellwipe-sentinel-7.tmp"},
+      {"%UserProfile%\\..", "|RECURSE", root.Path() + L"\\trellwipe-sentinel-8.tmp"},
+      {"%TRELLWIPE_RULE_PROGRAM%", "", program / L"trellwipe-sentinel-9.tmp"},
+      {"%TRELLWIPE_RULE_PROGRAM%\\..\\" + platform::Narrow(program.Path().substr(program.Path().rfind(L'\\') + 1)) + "\\sub",
+       "|RECURSE", program / L"sub\\trellwipe-sentinel-10.tmp"},
+  };
+  std::string text;
+  int n = 0;
+  for (const auto& test : kRefused) {
+    MakeFile(test.sentinel, 5);
+    text += "[Refused " + std::to_string(++n) + " *]\r\nFileKey1=" + test.folder + "|trellwipe-sentinel-*.tmp" +
+            test.flags + "\r\n";
+  }
+  // Exact names are allowed where walks are not.
+  const std::wstring exactInWindows = std::wstring(windows) + L"\\trellwipe-rule-exact.tmp";
+  const std::wstring exactAtRoot = drive + L"trellwipe-rule-exact.tmp";
+  MakeFile(exactInWindows, 7);
+  MakeFile(exactAtRoot, 9);
+  text += "[Exact *]\r\nFileKey1=%WinDir%|trellwipe-rule-exact.tmp\r\nFileKey2=%SystemDrive%\\|trellwipe-rule-exact.tmp\r\n";
+  RuleFile(text);
+  // The selection window learns the same from RefusedFolders before any run.
+  for (const rules::Rule& rule : rules::LoadRules(program.Path())) {
+    EXPECT_EQ(rules::RefusedFolders(rule, program.Path()).size(), rule.name == L"Exact *" ? 0u : 1u) << rule.name;
+  }
+  std::vector<const wchar_t*> ticked;
+  std::vector<std::wstring> names;
+  for (int i = 1; i <= n; ++i) names.push_back(L"Refused " + std::to_wstring(i) + L" *");
+  names.push_back(L"Exact *");
+  for (const std::wstring& name : names) ticked.push_back(name.c_str());
+  std::wstring settings = program / L"prisd.dat";
+  for (const wchar_t* name : ticked) inifun::WriteIniValue(settings, rules::kRuleSection, name, L"1");
+  run::CleanRun run(view, program.Path(), values, catalogue::Stages());
+  run.CleanNow();
+  const engine::RunReport& report = run.LastReport();
+  ASSERT_EQ(report.items.size(), names.size());
+  for (int i = 0; i < n; ++i) {
+    const auto& test = kRefused[i];
+    EXPECT_TRUE(Exists(test.sentinel)) << test.folder;
+    ASSERT_EQ(report.items[i].leftBehind.size(), 1u) << test.folder;
+    EXPECT_TRUE(report.items[i].leftBehind[0].reason.starts_with(L"refused: ")) << test.folder;
+    DeleteFileW(test.sentinel.c_str());
+  }
+  EXPECT_FALSE(Exists(exactInWindows));
+  EXPECT_FALSE(Exists(exactAtRoot));
+  EXPECT_EQ(report.items.back().estimatedBytes, 7 + 9);
+}
+
+TEST_F(Rules, TheConsoleProgramListsAndPicksTheEntriesFoundHere) {
+  MakeFolders(root / L"Found");
+  MakeFile(root / L"Found\\a.log", 3);
+  MakeFile(root / L"Other\\b.log", 5);
+  RuleFile("[Found App *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Found\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Found|*.log\r\n"
+           "[Missing App *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Missing\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Found|*\r\n"
+           "[Other App *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Other|*.log\r\n");
+  inifun::WriteIniValue(program / L"prisd.dat", rules::kRuleSection, L"Other App *", L"1");
+  cli::Output listed;
+  ASSERT_EQ(cli::Run({L"--list"}, program.Path(), values, listed), 0);
+  EXPECT_NE(listed.out.find("winapp2/Found App *"), std::string::npos);
+  EXPECT_NE(listed.out.find("winapp2/Other App *"), std::string::npos);
+  EXPECT_EQ(listed.out.find("Missing App"), std::string::npos);
+  cli::Output json;
+  ASSERT_EQ(cli::Run({L"--list", L"--json"}, program.Path(), values, json), 0);
+  EXPECT_NE(json.out.find("\"winapp2\""), std::string::npos);
+
+  cli::Output missing;
+  EXPECT_EQ(cli::Run({L"--clean", L"--only", L"winapp2/Missing App *"}, program.Path(), values, missing), 1);
+  cli::Output cleaned;
+  ASSERT_EQ(cli::Run({L"--clean", L"--only", L"winapp2/Found App *"}, program.Path(), values, cleaned), 0);
+  EXPECT_FALSE(Exists(root / L"Found\\a.log"));
+  EXPECT_TRUE(Exists(root / L"Other\\b.log"));  // ticked, but not chosen for this call
+}
+
+// The community file's size and shape: it lists, previews and cleans; the entries of programs
+// that are present do their work and the rest are passed over.
+TEST_F(Rules, AGeneratedFileOfFourThousandEntriesListsPreviewsAndCleans) {
+  constexpr int kEntries = 4000;
+  RuleFile(GeneratedRules(kEntries, "%TRELLWIPE_RULE_ROOT%"));
+  std::string ticks = "[winapp2]\r\n";
+  for (int i = 0; i < kEntries; ++i) ticks += GeneratedProgram(i) + " *=1\r\n";
+  WriteText(program / L"prisd.dat", ticks);
+  std::vector<int> present;
+  for (int i = 0; i < kEntries; i += 400) {
+    present.push_back(i);
+    const std::wstring folder = root / platform::Widen(GeneratedProgram(i));
+    MakeFile(folder + L"\\Cache\\sub\\a.bin", 10);
+    MakeFile(folder + L"\\Cache\\keep.db", 1);
+    MakeFile(folder + L"\\Logs\\b.log", 20);
+    MakeFile(folder + L"\\Temp1\\c.bin", 30);
+  }
+  cli::Output listed;
+  ASSERT_EQ(cli::Run({L"--list"}, program.Path(), values, listed), 0);
+  size_t count = 0;
+  for (size_t at = 0; (at = listed.out.find("winapp2/", at)) != std::string::npos; ++at) ++count;
+  EXPECT_EQ(count, present.size());
+
+  cli::Output preview;
+  ASSERT_EQ(cli::Run({L"--preview", L"--json"}, program.Path(), values, preview), 0) << preview.err;
+  EXPECT_TRUE(Exists(root / platform::Widen(GeneratedProgram(0)) + L"\\Logs\\b.log"));
+  cli::Output cleaned;
+  ASSERT_EQ(cli::Run({L"--clean", L"--json"}, program.Path(), values, cleaned), 0) << cleaned.err;
+  for (int i : present) {
+    const std::wstring folder = root / platform::Widen(GeneratedProgram(i));
+    EXPECT_FALSE(Exists(folder + L"\\Cache\\sub\\a.bin"));
+    EXPECT_EQ(Exists(folder + L"\\Cache\\keep.db"), i % 4 == 0) << i;  // every fourth entry keeps it
+    EXPECT_FALSE(Exists(folder + L"\\Logs\\b.log"));
+    EXPECT_FALSE(Exists(folder + L"\\Temp1"));
+  }
+}
