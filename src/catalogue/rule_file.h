@@ -22,7 +22,7 @@ struct FileKey {
 };
 
 struct RegKey {
-  std::wstring key;    // "HKCU\Software\..."
+  std::wstring key;    // "HKCU\Software\...", "*" and "?" allowed in any part after the root
   std::wstring value;  // the one value to delete, when `wholeKey` is off
   bool wholeKey = true;
 };

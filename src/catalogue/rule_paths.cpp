@@ -228,32 +228,58 @@ const PathExpander::Listing& PathExpander::Subkeys(HKEY root, REGSAM view, const
   for (DWORD index = 0;; ++index) {
     DWORD length = static_cast<DWORD>(std::size(child));
     if (RegEnumKeyExW(key.get(), index, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    listing.byName.emplace(platform::ToLower(std::wstring_view(child, length)), listing.entries.size());
+    listing.lowerNames.push_back(platform::ToLower(std::wstring_view(child, length)));
+    listing.byName.emplace(listing.lowerNames.back(), listing.entries.size());
     listing.entries.push_back({std::wstring(child, length)});
   }
   return listing;
 }
 
+// Each part of the subkey that holds a wildcard stands for the matching subkeys. A remembering
+// expander also drops the keys whose other parts are missing.
+std::vector<std::wstring> PathExpander::ExpandSubkeys(HKEY root, REGSAM view, const std::wstring& subkey) {
+  // A live expander lists afresh: a run deletes the keys it expands.
+  if (!remembered_) keys_.clear();
+  std::vector<std::wstring> prefixes{L""};
+  for (const std::wstring& part : Parts(subkey, 0)) {
+    std::vector<std::wstring> next;
+    for (const std::wstring& prefix : prefixes) {
+      auto join = [&](const std::wstring& name) { return prefix.empty() ? name : prefix + L"\\" + name; };
+      if (!HasWildcard(part) && !remembered_) {
+        next.push_back(join(part));
+        continue;
+      }
+      const Listing& listing = Subkeys(root, view, prefix);
+      if (!HasWildcard(part)) {
+        auto found = listing.byName.find(platform::ToLower(part));
+        if (found != listing.byName.end()) next.push_back(join(listing.entries[found->second].name));
+        continue;
+      }
+      const std::wstring pattern = platform::ToLower(part);
+      for (size_t e = 0; e < listing.entries.size(); ++e) {
+        if (platform::MatchesLoweredPattern(listing.lowerNames[e], pattern)) next.push_back(join(listing.entries[e].name));
+      }
+    }
+    prefixes = std::move(next);
+  }
+  return prefixes;
+}
+
+std::vector<RegistryPath> PathExpander::ExpandKey(const RegistryPath& path) {
+  std::vector<RegistryPath> keys;
+  for (std::wstring& subkey : ExpandSubkeys(path.root, KEY_WOW64_64KEY, path.subkey)) {
+    keys.push_back({path.root, std::move(subkey)});
+  }
+  return keys;
+}
+
 bool PathExpander::KeyExists(const RegistryPath& path) {
   for (REGSAM view : {REGSAM{KEY_WOW64_64KEY}, REGSAM{KEY_WOW64_32KEY}}) {
-    if (!remembered_) {
+    for (const std::wstring& subkey : ExpandSubkeys(path.root, view, path.subkey)) {
+      if (remembered_) return true;
       platform::RegKey key;
-      if (RegOpenKeyExW(path.root, path.subkey.c_str(), 0, KEY_READ | view, key.out()) == ERROR_SUCCESS) return true;
-      continue;
+      if (RegOpenKeyExW(path.root, subkey.c_str(), 0, KEY_READ | view, key.out()) == ERROR_SUCCESS) return true;
     }
-    std::wstring prefix;
-    bool found = true;
-    for (const std::wstring& part : Parts(path.subkey, 0)) {
-      const Listing& listing = Subkeys(path.root, view, prefix);
-      auto child = listing.byName.find(platform::ToLower(part));
-      if (child == listing.byName.end()) {
-        found = false;
-        break;
-      }
-      prefix = prefix.empty() ? listing.entries[child->second].name
-                              : prefix + L"\\" + listing.entries[child->second].name;
-    }
-    if (found) return true;
   }
   return false;
 }

@@ -42,7 +42,10 @@ class PathExpander {
 
   // A file or folder that the path names is there.
   bool Exists(const std::wstring& text);
-  // The key is there, in the 64-bit or the 32-bit view of the registry.
+  // The keys a rule's key names: each part that holds "*" or "?" replaced by the subkeys there
+  // whose names match, letter case ignored.
+  std::vector<RegistryPath> ExpandKey(const RegistryPath& path);
+  // A key the path names is there, in the 64-bit or the 32-bit view of the registry.
   bool KeyExists(const RegistryPath& path);
 
  private:
@@ -56,6 +59,7 @@ class PathExpander {
   std::vector<std::wstring> ExpandWildcards(const std::wstring& path, bool lastMayBeFile);
   const Listing& Listed(const std::wstring& folder);
   const Listing& Subkeys(HKEY root, REGSAM view, const std::wstring& subkey);
+  std::vector<std::wstring> ExpandSubkeys(HKEY root, REGSAM view, const std::wstring& subkey);
 
   bool remembered_;
   std::map<std::wstring, std::vector<std::wstring>> variables_;

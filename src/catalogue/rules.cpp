@@ -79,22 +79,27 @@ void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& 
   }
 }
 
-void RunRegKey(const RegKey& key, const Exclusions& exclusions, run::ItemContext& context) {
-  std::optional<RegistryPath> path = ParseRegistryPath(key.key);
-  if (!path) return;
+void RunRegKey(const RegKey& key, const Exclusions& exclusions, PathExpander& expander, run::ItemContext& context) {
+  std::optional<RegistryPath> named = ParseRegistryPath(key.key);
+  if (!named) return;
   std::vector<std::wstring> kept;
   for (const std::wstring& excluded : exclusions.keys) {
     std::optional<RegistryPath> keptPath = ParseRegistryPath(excluded);
-    if (keptPath && keptPath->root == path->root) kept.push_back(keptPath->subkey);
+    if (keptPath && keptPath->root == named->root) kept.push_back(keptPath->subkey);
   }
-  if (key.wholeKey) {
-    context.AddKeys(allerase::DeleteRegistryTreeExcept(context.erase, path->root, path->subkey, kept));
-    return;
+  for (const RegistryPath& path : expander.ExpandKey(*named)) {
+    if (context.erase.Stopped()) return;
+    if (key.wholeKey) {
+      context.AddKeys(allerase::DeleteRegistryTreeExcept(context.erase, path.root, path.subkey, kept));
+      continue;
+    }
+    auto isKept = [&](const std::wstring& keptKey) {
+      return platform::EqualsNoCase(path.subkey, keptKey) || platform::IsBelow(path.subkey, keptKey);
+    };
+    if (std::none_of(kept.begin(), kept.end(), isKept)) {
+      context.AddKeys(allerase::DeleteRegistryValue(context.erase, path.root, path.subkey, key.value));
+    }
   }
-  for (const std::wstring& keptKey : kept) {
-    if (platform::EqualsNoCase(path->subkey, keptKey) || platform::IsBelow(path->subkey, keptKey)) return;
-  }
-  context.AddKeys(allerase::DeleteRegistryValue(context.erase, path->root, path->subkey, key.value));
 }
 
 // The ticks of the rules in the settings file, by lower-case name.
@@ -170,7 +175,7 @@ void RunRule(const Rule& rule, PathExpander& expander, run::ItemContext& context
   for (const FileKey& key : rule.fileKeys) RunFileKey(key, exclusions, expander, context);
   for (const RegKey& key : rule.regKeys) {
     if (context.erase.Stopped()) return;
-    RunRegKey(key, exclusions, context);
+    RunRegKey(key, exclusions, expander, context);
   }
 }
 

@@ -20,13 +20,15 @@ struct Listing {
 };
 
 // The folder's entries in the file system's order, read whole before anything is deleted. A folder
-// of many thousand entries takes a while to list: the window keeps working meanwhile.
+// of many thousand entries takes a while to list: the window keeps working meanwhile. A folder the
+// user may not list (one that needs administrator rights) is named in the details.
 Listing List(const EraseContext& ctx, const std::wstring& folder) {
   Listing listing;
   listing.opened = platform::ListFolder(folder, [&](const Entry& entry) {
     ctx.Pump();
     (entry.IsFolder() ? listing.folders : listing.files).push_back(entry);
   });
+  if (!listing.opened && GetLastError() == ERROR_ACCESS_DENIED) ctx.LeftBehind(folder, L"access denied");
   return listing;
 }
 
