@@ -154,8 +154,8 @@ const BrowserCase kCases[] = {
     {L"Firefox History", History, FirefoxProfiles}, {L"Firefox Sessions", Sessions, FirefoxProfiles},
 };
 
-const ShippedPlugin* Shipped(const std::wstring& name) {
-  for (const ShippedPlugin& plugin : kShippedPlugins) {
+const ShippedFile* Shipped(const std::wstring& name) {
+  for (const ShippedFile& plugin : kShippedPlugins) {
     if (plugin.fileName == name + L".ppe") return &plugin;
   }
   return nullptr;
@@ -176,7 +176,7 @@ class BrowserPlugins : public CatalogueTest, public ::testing::WithParamInterfac
     return all;
   }
   void Install(const std::wstring& name) {
-    const ShippedPlugin* shipped = Shipped(name);
+    const ShippedFile* shipped = Shipped(name);
     ASSERT_TRUE(shipped) << name;
     std::wstring folder = program / L"plus-in";
     WriteText(folder + L"\\" + shipped->fileName, shipped->text);
@@ -224,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(Shipped, BrowserPlugins, ::testing::ValuesIn(kCases),
 TEST(ShippedBrowserPlugins, EveryDefinitionBeyondTheExamplesIsTestedAgainstProfiles) {
   std::set<std::wstring> tested;
   for (const BrowserCase& c : kCases) tested.insert(std::wstring(c.plugin) + L".ppe");
-  for (const ShippedPlugin& plugin : kShippedPlugins) {
+  for (const ShippedFile& plugin : kShippedPlugins) {
     std::wstring file = plugin.fileName;
     if (file == L"7-Zip.ppe" || file == L"VLC.ppe" || file == L"Windows Media Player.ppe") continue;
     EXPECT_TRUE(tested.count(file)) << file;

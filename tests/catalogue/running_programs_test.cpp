@@ -41,7 +41,7 @@ TEST(WatchedProgramTable, NamesRealSectionsAndTheShippedBrowserPlugins) {
   std::set<std::wstring> sections;
   for (const settings::ItemFlag& flag : settings::ItemFlags()) sections.insert(platform::ToLower(flag.section));
   std::set<std::wstring> shipped;
-  for (const ShippedPlugin& plugin : kShippedPlugins) {
+  for (const ShippedFile& plugin : kShippedPlugins) {
     std::wstring file = plugin.fileName;
     shipped.insert(file.substr(0, file.size() - 4));
   }

@@ -49,7 +49,7 @@ void ExpectWellFormedTreeLine(const std::wstring& line, size_t expectedFields) {
 TEST(ShippedPlugins, NamedAfterTheirAppnameSwitchedOffAndWellFormed) {
   ASSERT_GE(std::size(kShippedPlugins), 2u);
   TempFolder folder;
-  for (const ShippedPlugin& shipped : kShippedPlugins) WriteText(folder / shipped.fileName, shipped.text);
+  for (const ShippedFile& shipped : kShippedPlugins) WriteText(folder / shipped.fileName, shipped.text);
   auto entries = plugins::ListPlugins(folder.Path());
   ASSERT_EQ(entries.size(), std::size(kShippedPlugins));
   for (const plugins::PluginEntry& entry : entries) {

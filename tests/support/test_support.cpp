@@ -21,6 +21,8 @@ std::wstring Unique(const wchar_t* stem) {
          L"_" + std::to_wstring(counter++);
 }
 
+}  // namespace
+
 void RemoveTree(const std::wstring& folder) {
   WIN32_FIND_DATAW data;
   platform::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
@@ -42,8 +44,6 @@ void RemoveTree(const std::wstring& folder) {
   SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveDirectoryW(folder.c_str());
 }
-
-}  // namespace
 
 TempFolder::TempFolder() {
   wchar_t temp[MAX_PATH];

@@ -29,6 +29,8 @@ void MakeFile(const std::wstring& path, size_t bytes);
 void WriteText(const std::wstring& path, const std::string& text);
 std::string ReadText(const std::wstring& path);
 void MakeFolders(const std::wstring& path);
+// Removes the folder with everything in it; links are removed, never followed.
+void RemoveTree(const std::wstring& folder);
 bool Exists(const std::wstring& path);
 DWORD Attributes(const std::wstring& path);
 // Names directly in a folder, sorted.
