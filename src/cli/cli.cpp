@@ -202,7 +202,11 @@ std::wstring ReportText(const engine::RunReport& report) {
   std::wstring text;
   for (const engine::ItemReport& item : report.items) {
     text += item.label + L" [" + item.section + L"/" + item.key + L"]: " + engine::CountsText(item) + L"\n";
-    for (const std::wstring& line : engine::DetailLines(item, report.preview)) text += L"    " + line + L"\n";
+    for (const std::wstring& line : engine::DetailLines(item, report.preview)) {
+      text += L"    ";
+      text += line;
+      text += L'\n';
+    }
   }
   if (report.stopped) text += std::wstring(L"Stopped by Ctrl+C before the end") + L": what follows is what went up to then.\n";
   engine::ReportTotals totals = report.Totals();
