@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "platform/program_folder.h"
 #include "run/process_values.h"
+#include "settings/default_selection.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ int wmain(int argc, wchar_t** argv) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
   SetConsoleOutputCP(CP_UTF8);
   std::vector<std::wstring> args(argv + 1, argv + argc);
+  settings::InstallDefaultSelection(platform::ProgramFolder());
   cli::Output output;
   int code = cli::Run(args, platform::ProgramFolder(), run::ComputeProcessValues(), output);
   Write(stdout, output.out);

@@ -54,6 +54,7 @@ constexpr WORD kFirstSelectAllId = 2200;  // + index in the select-all table
 constexpr int kNoId = -1;
 
 constexpr wchar_t kPageClass[] = L"TrellwipeSettingsPage";
+constexpr wchar_t kCustomItemsBox[] = L"Check52";  // "Custom Clean Items"
 
 // Layout, in dialog units.
 constexpr short kWidth = 500;
@@ -675,8 +676,7 @@ void SelectionWindow::AddFiles() {
   for (const std::wstring& name : selection.names) {
     std::wstring path = selection.folder + name;
     if (Refused(path)) continue;
-    CustomRow row = DescribeCustomEntry({path, L"File"}, kAddedSizePattern);
-    AddCustomRow(row.path, row.type, row.size, row.modified);
+    AddChosenEntry({path, L"File"});
   }
 }
 
@@ -685,8 +685,14 @@ void SelectionWindow::AddFolder() {
   if (!chosen) return;
   std::wstring path = platform::CutAtNul(*chosen).substr(0, MAX_PATH);
   if (Refused(path)) return;
-  CustomRow row = DescribeCustomEntry({path, L"Folder"}, kAddedSizePattern);
+  AddChosenEntry({path, L"Folder"});
+}
+
+// What the user adds is meant to go at the next cleaning: the custom items' own box is ticked with it.
+void SelectionWindow::AddChosenEntry(const settings::CustomEntry& entry) {
+  CustomRow row = DescribeCustomEntry(entry, kAddedSizePattern);
   AddCustomRow(row.path, row.type, row.size, row.modified);
+  if (HWND box = CheckBox(kCustomItemsBox)) SetTicked(box, true);
 }
 
 void SelectionWindow::RemoveCustomRow() {

@@ -12,6 +12,7 @@
 
 #include "catalogue/rules.h"
 #include "engine/normal.h"
+#include "settings/custom_list.h"
 #include "toolkit/dialog.h"
 
 namespace settings {
@@ -79,6 +80,7 @@ class SelectionWindow : public toolkit::Dialog {
   void TellRefusedFolders(const std::vector<const rules::RuleChoice*>& choices);
   void AddCustomRow(const std::wstring& path, const std::wstring& type, const std::wstring& size,
                     const std::wstring& modified);
+  void AddChosenEntry(const settings::CustomEntry& entry);
   void ShowPage(HWND tabs);
   void Command(WORD id, WORD code, HWND control);
   void Confirm(HWND box);

@@ -15,6 +15,8 @@ constexpr int kCustomProgress = 80;
 constexpr int kPluginProgress = 97;
 constexpr int kEndProgress = 100;
 constexpr wchar_t kComplete[] = L"Task complete Successfully!";
+// A run with no item ticked ran nothing: it says so rather than report a success.
+constexpr wchar_t kNothingTicked[] = L"Nothing was cleaned: no item is ticked in Clean Settings.";
 constexpr wchar_t kStoppedEnd[] = L"Task stopped: the cleaning was stopped before its end.";
 
 SYSTEMTIME LocalNow() {
@@ -146,7 +148,8 @@ void CleanRun::EndOfRun(RunEnd end) {
     backgroundRun_ = false;
     return;
   }
-  const wchar_t* last = stopped == StopReason::None ? kComplete : kStoppedEnd;
+  const bool nothing = stopped == StopReason::None && lastReport_.items.empty();
+  const wchar_t* last = nothing ? kNothingTicked : stopped == StopReason::None ? kComplete : kStoppedEnd;
   view_.AddRow(last);
   view_.SetStatusLine(last);
 
@@ -156,18 +159,21 @@ void CleanRun::EndOfRun(RunEnd end) {
     NotificationRequest request;
     request.key = L"www";
     request.title = L"Trellwipe";
-    request.description = std::wstring(stopped == StopReason::None ? L"Trellwipe Clean is done!"
-                                                                   : L"Trellwipe Clean was stopped!") +
-                          L" Cleaned Registry Keys: " + keys + L" Released HD Space:" + megabytes + L"MB";
+    request.description = nothing ? std::wstring(kNothingTicked)
+                                  : std::wstring(stopped == StopReason::None ? L"Trellwipe Clean is done!"
+                                                                             : L"Trellwipe Clean was stopped!") +
+                                        L" Cleaned Registry Keys: " + keys + L" Released HD Space:" + megabytes +
+                                        L"MB";
     request.allowDuplicateTitles = true;
     request.enableClickEvent = true;
     request.soundFile = programFolder_ + L"\\Sounds\\Message.wav";
     view_.QueueNotification(request);
     backgroundRun_ = false;
   } else {
-    view_.ShowInformation(stopped == StopReason::None ? L"Task Complete" : L"Task Stopped",
-                          std::wstring(last) + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " +
-                              megabytes + L"MB");
+    view_.ShowInformation(nothing ? L"Nothing to Clean" : stopped == StopReason::None ? L"Task Complete" : L"Task Stopped",
+                          nothing ? std::wstring(last)
+                                  : std::wstring(last) + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " +
+                                        megabytes + L"MB");
   }
 
   settings::LastRun stored = settings::LoadLastRun(settingsFile_);

@@ -524,8 +524,11 @@ TEST_F(SelectionWindowTest, AddFilesAddFoldersRemoveAndClear) {
   addCommand = SelectionWindow::kAddFilesCommand;
   Press(window->Button(L"Command101"));  // the dialog was cancelled
   EXPECT_EQ(ListView_GetItemCount(list), 0);
+  EXPECT_EQ(SendMessageW(window->CheckBox(L"Check52"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   files = normal::FileDialogResult{picked.Path() + std::wstring(L"\0half.bin\0big.bin", 17), picked.Path().size() + 1};
   Press(window->Button(L"Command101"));
+  // What the user adds is ticked to go: "Custom Clean Items" with it.
+  EXPECT_EQ(SendMessageW(window->CheckBox(L"Check52"), BM_GETCHECK, 0, 0), BST_CHECKED);
   files = normal::FileDialogResult{picked / L"half.bin", picked.Path().size() + 1};
   Press(window->Button(L"Command101"));
   addCommand = SelectionWindow::kAddFoldersCommand;

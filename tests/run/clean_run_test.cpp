@@ -60,20 +60,22 @@ const std::vector<int> kAllOffProgress = {
 
 }  // namespace
 
+// Nothing ticked runs nothing and says so, rather than report a success.
 TEST_F(CleanRunTest, EveryFlagOffLeavesOnlyTheFinalRowAndSavesZeros) {
+  constexpr wchar_t kNothing[] = L"Nothing was cleaned: no item is ticked in Clean Settings.";
   ASSERT_TRUE(run.CleanNow());
-  EXPECT_EQ(Labels(), std::vector<std::wstring>{L"Task complete Successfully!"});
+  EXPECT_EQ(Labels(), std::vector<std::wstring>{kNothing});
   EXPECT_EQ(view.rows[0].state, L"");
   EXPECT_EQ(view.progress, kAllOffProgress);
   EXPECT_EQ(Get(L"Options", L"regnum"), L"0");
   EXPECT_EQ(Get(L"Options", L"filesize"), L"0");
   EXPECT_EQ(Get(L"Options", L"lastclean"), platform::GeneralDateTime(FixedTime()));
   ASSERT_EQ(view.messages.size(), 1u);
-  EXPECT_EQ(view.messages[0].first, L"Task Complete");
-  EXPECT_EQ(view.messages[0].second, L"Task complete Successfully! Cleaned Registry Keys: 0, Released HD Space: 0.00MB");
+  EXPECT_EQ(view.messages[0].first, L"Nothing to Clean");
+  EXPECT_EQ(view.messages[0].second, kNothing);
   EXPECT_EQ(view.totals, L"  Cleaned Registry Keys: 0     Released HD Space:0.00MB");
   EXPECT_EQ(view.lastClean, platform::GeneralDateTime(FixedTime()));
-  EXPECT_EQ(view.statusLines.back(), L"Task complete Successfully!");
+  EXPECT_EQ(view.statusLines.back(), kNothing);
   EXPECT_TRUE(view.statusPageShown);
   EXPECT_TRUE(view.startEnabled);
   EXPECT_FALSE(view.busy);
@@ -168,7 +170,7 @@ TEST_F(CleanRunTest, StagesAddToTheTotalsThatAreSavedAndShown) {
   Set(L"Custom", L"Custom", L"01");
   MakeFile(data / L"big.bin", 3500000);
   ASSERT_TRUE(staged.CleanNow());
-  EXPECT_EQ(Labels(), std::vector<std::wstring>{L"Task complete Successfully!"});
+  EXPECT_EQ(Labels(), std::vector<std::wstring>{L"Nothing was cleaned: no item is ticked in Clean Settings."});
   EXPECT_TRUE(Exists(data / L"big.bin"));
   EXPECT_EQ(Get(L"Options", L"regnum"), L"33");
   EXPECT_EQ(Get(L"Options", L"filesize"), L"0");
@@ -176,7 +178,11 @@ TEST_F(CleanRunTest, StagesAddToTheTotalsThatAreSavedAndShown) {
 
 TEST_F(CleanRunTest, UnattendedRunEndsWithANotification) {
   run::CleanRun run(view, folder.Path(), run::ProcessValues{},
-                    StagesOf(catalogue::PluginStage(), [](run::ItemContext& item) { item.AddKeys(5); }));
+                    StagesOf(catalogue::PluginStage(), [](run::ItemContext& item) {
+                      item.BeginItem(L"Test", L"item", L"Test Item");
+                      item.AddKeys(5);
+                      item.EndItem();
+                    }));
   ASSERT_TRUE(run.CleanNow(true));
   EXPECT_TRUE(view.messages.empty());
   ASSERT_EQ(view.notifications.size(), 1u);

@@ -6,6 +6,9 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/text.h"
+#include "settings/default_selection.h"
+#include "settings/inifun.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -56,4 +59,33 @@ TEST(Catalogue, RunOrderStartsWithBrowsersAndEndsWithMail) {
     EXPECT_EQ(item->rule == catalogue::FlagRule::NumberOne, isMaxthon) << item->label;
   }
   EXPECT_EQ(maxthon, 5);
+}
+
+// A new user's selection: items of the table only, none that holds what people keep, and only for a
+// program folder without a settings file.
+TEST(DefaultSelection, TicksTracesNeverKeptDataAndOnlyForANewUser) {
+  const wchar_t* const kKept[] = {L"password", L"bookmark", L"favorite", L"download", L"account",
+                                  L"address book", L"contact", L"profile", L"session", L"recycle",
+                                  L"settings", L"open pages", L"save folder", L"swap", L"thumbs"};
+  std::set<std::wstring> defaults;
+  for (const settings::DefaultItem& item : settings::DefaultSelection()) defaults.insert(Id(item.section, item.key));
+  size_t known = 0;
+  for (const auto& flag : settings::ItemFlags()) {
+    if (!defaults.count(Id(flag.section, flag.key))) continue;
+    ++known;
+    const std::wstring caption = platform::ToLower(flag.caption);
+    for (const wchar_t* kept : kKept) EXPECT_EQ(caption.find(kept), std::wstring::npos) << flag.caption;
+  }
+  EXPECT_EQ(known, settings::DefaultSelection().size());
+  EXPECT_TRUE(defaults.count(Id(L"Chrome", L"Cache")) && defaults.count(Id(L"WINDOWS", L"temp")));
+
+  testing_support::TempFolder program;
+  const std::wstring file = settings::SettingsFile(program.Path());
+  ASSERT_TRUE(settings::InstallDefaultSelection(program.Path()));
+  for (const settings::DefaultItem& item : settings::DefaultSelection()) {
+    EXPECT_EQ(inifun::ReadIniValue(file, item.section, item.key), L"1") << item.section << L"/" << item.key;
+  }
+  testing_support::WriteText(file, "[Chrome]\r\nCache=0\r\n");
+  EXPECT_FALSE(settings::InstallDefaultSelection(program.Path()));
+  EXPECT_EQ(testing_support::ReadText(file), "[Chrome]\r\nCache=0\r\n");
 }

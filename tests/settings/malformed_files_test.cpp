@@ -83,13 +83,13 @@ TEST_F(MalformedSettings, ABinarySettingsFileReadsAsDefaultsAndASaveMakesItUsabl
     EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"EXPLORER", L"location"), L"1");
     EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"EXPLORER", L"history"), L"0");
 
-    // A run with nothing on still completes and stores its totals where they can be read back.
+    // A run with nothing on still ends, says so, and stores its totals where they can be read back.
     inifun::IniBatch off(settingsFile);
     off.Set(L"EXPLORER", L"location", L"0");
     ASSERT_TRUE(off.Commit());
     RunEverything();
     ASSERT_FALSE(view.rows.empty());
-    EXPECT_EQ(view.rows.back().label, L"Task complete Successfully!");
+    EXPECT_EQ(view.rows.back().label, L"Nothing was cleaned: no item is ticked in Clean Settings.");
     EXPECT_FALSE(settings::LoadLastRun(settingsFile).lastClean.empty()) << seed;
   }
 }

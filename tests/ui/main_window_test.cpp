@@ -146,6 +146,7 @@ TEST(MainWindow, TheScheduleTimerStartsAnUnattendedRunAndHidesTheWindow) {
   inifun::WriteIniValue(settings, L"Options", L"CleanDays", days);
   inifun::WriteIniValue(settings, L"Options", L"CleanTime",
                         std::to_wstring(now.wHour) + L":" + (now.wMinute < 10 ? L"0" : L"") + std::to_wstring(now.wMinute));
+  inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
   ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
   ASSERT_TRUE(window.Create());
   MessageRecorder messages;
@@ -307,6 +308,7 @@ TEST(MainWindow, CloseSendsTheWindowToTheTrayAndExitEndsEverything) {
 
 TEST(MainWindow, TrayMenuCleanNowRunsUnattendedAndHidesTheWindow) {
   TempFolder folder;
+  inifun::WriteIniValue(folder / L"prisd.dat", L"WINDOWS", L"clip", L"1");  // one item, so the run cleans
   RecordedWindow window(folder.Path());
   ShowWindow(window.Handle(), SW_SHOW);
   window.menuAnswer = ui::kTrayCleanNowCommand;
@@ -330,6 +332,7 @@ TEST(MainWindow, TrayMenuCleanNowRunsUnattendedAndHidesTheWindow) {
 
 TEST(MainWindow, MenuCommandsOpenTheirWindowsAndPages) {
   TempFolder folder;
+  inifun::WriteIniValue(folder / L"prisd.dat", L"WINDOWS", L"clip", L"1");  // one item, so the run cleans
   RecordedWindow window(folder.Path());
   HWND hwnd = window.Handle();
   Command(hwnd, ui::kCleanSettingsCommand);
