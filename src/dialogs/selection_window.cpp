@@ -431,6 +431,7 @@ void SelectionWindow::LoadState() {
       SetTicked(box, false);
     }
   }
+  for (const SelectAllGroup& group : SelectAllGroups()) ShowWhetherAllTicked(group);
   LoadCustomList();
   LoadPlugins();
   ruleChoices_ = rules::RuleChoices(programFolder_);
@@ -600,6 +601,9 @@ void SelectionWindow::Unload() {
 void SelectionWindow::Command(WORD id, WORD code, HWND control) {
   if (id >= kFirstItemId && id < kFirstItemId + ItemFlags().size()) {
     if (code == BN_KILLFOCUS) Confirm(control);
+    if (code == BN_KILLFOCUS || code == BN_CLICKED) {
+      if (const SelectAllGroup* group = SelectAllGroupOf(ItemFlags()[id - kFirstItemId].group)) ShowWhetherAllTicked(*group);
+    }
     return;
   }
   if (id >= kFirstSelectAllId && id < kFirstSelectAllId + SelectAllGroups().size()) {
@@ -657,6 +661,17 @@ void SelectionWindow::SelectAll(HWND box) {
       group, IsTicked(box),
       [&](std::wstring_view name, bool ticked) { SetTicked(CheckBox(std::wstring(name)), ticked); },
       [&](const wchar_t* question) { return AskOkCancel(Handle(), question); });
+  ShowWhetherAllTicked(group);
+}
+
+// A group's "Select all of the above" shows whether every box under it is ticked.
+void SelectionWindow::ShowWhetherAllTicked(const SelectAllGroup& group) {
+  HWND all = CheckBox(group.box);
+  if (!all || !IsWindowEnabled(all)) return;
+  SetTicked(all, std::all_of(group.members.begin(), group.members.end(), [&](const wchar_t* name) {
+              HWND box = CheckBox(name);
+              return box && IsTicked(box);
+            }));
 }
 
 // A drive root, a protected folder or anything in the program folder is refused when it is added,
@@ -690,7 +705,7 @@ void SelectionWindow::AddFolder() {
 
 // What the user adds is meant to go at the next cleaning: the custom items' own box is ticked with it.
 void SelectionWindow::AddChosenEntry(const settings::CustomEntry& entry) {
-  CustomRow row = DescribeCustomEntry(entry, kAddedSizePattern);
+  CustomRow row = DescribeCustomEntry(entry);
   AddCustomRow(row.path, row.type, row.size, row.modified);
   if (HWND box = CheckBox(kCustomItemsBox)) SetTicked(box, true);
 }

@@ -17,6 +17,8 @@
 
 namespace settings {
 
+struct SelectAllGroup;
+
 // Opens the window modally and returns when the user has closed it.
 void ShowCleaningSettings(HWND owner, const std::wstring& programFolder);
 
@@ -81,6 +83,7 @@ class SelectionWindow : public toolkit::Dialog {
   void AddCustomRow(const std::wstring& path, const std::wstring& type, const std::wstring& size,
                     const std::wstring& modified);
   void AddChosenEntry(const settings::CustomEntry& entry);
+  void ShowWhetherAllTicked(const settings::SelectAllGroup& group);
   void ShowPage(HWND tabs);
   void Command(WORD id, WORD code, HWND control);
   void Confirm(HWND box);

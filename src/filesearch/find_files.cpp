@@ -154,7 +154,7 @@ std::wstring SummaryText(size_t items, const std::vector<Pattern>& patterns, std
     counts += L"    " + pattern.text + L" - " + std::to_wstring(pattern.hits);
   }
   return std::to_wstring(items) + L"  Files Found  " + counts + L"\r\n" + L"Total size: " +
-         platform::FormatNumber(static_cast<double>(totalSize) / 1000.0) + L"kb";
+         platform::SizeText(static_cast<double>(totalSize));
 }
 
 bool EraseFoundFile(const std::wstring& path, bool toRecycleBin, const std::wstring& programFolder) {

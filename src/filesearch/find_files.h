@@ -57,7 +57,7 @@ SearchResult FindFiles(const std::wstring& startFolder, FolderQueue& queue, cons
 // A found file's item: its path, size and last-modified time in the user's short format.
 std::wstring FileItem(const std::wstring& path, std::uint64_t size, const FILETIME& lastWrite);
 
-// "<items>  Files Found      <pattern> - <hits>...", a line break, "Total size: <kB>kb".
+// "<items>  Files Found      <pattern> - <hits>...", a line break, "Total size: <size>" ("11 KB", "3.57 MB").
 std::wstring SummaryText(size_t items, const std::vector<Pattern>& patterns, std::uint64_t totalSize);
 
 // Deletes one found file, into the recycle bin or for good; refuses what is not a plain absolute

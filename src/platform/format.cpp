@@ -1,5 +1,6 @@
 #include "platform/format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cwchar>
@@ -97,6 +98,14 @@ std::wstring GeneralDateTime(const SYSTEMTIME& when) {
 }
 
 std::wstring Megabytes(double bytes, std::wstring_view pattern) { return FormatPattern(bytes / 1048576, pattern); }
+
+std::wstring SizeText(double bytes) {
+  constexpr double kKilobyte = 1024, kMegabyte = kKilobyte * 1024, kGigabyte = kMegabyte * 1024;
+  if (bytes >= kGigabyte) return FormatPattern(bytes / kGigabyte, L"0.00") + L" GB";
+  if (bytes >= kMegabyte) return FormatPattern(bytes / kMegabyte, L"0.00") + L" MB";
+  double kilobytes = bytes > 0 ? std::max(1.0, std::round(bytes / kKilobyte)) : 0;
+  return std::to_wstring(static_cast<long long>(kilobytes)) + L" KB";
+}
 
 std::wstring Counted(size_t count, const wchar_t* one, const wchar_t* many) {
   return std::to_wstring(count) + L" " + (count == 1 ? one : many);

@@ -20,6 +20,10 @@ std::wstring FormatPattern(double value, std::wstring_view pattern);
 // Bytes as megabytes (of 1048576 bytes) in the pattern: 3500000 gives "3.34".
 std::wstring Megabytes(double bytes, std::wstring_view pattern = L"0.00");
 
+// A size for people to read: whole kilobytes below a megabyte ("11 KB"; a few bytes are "1 KB"),
+// then megabytes and gigabytes with two decimals ("3.57 MB", "2.10 GB"), all of 1024.
+std::wstring SizeText(double bytes);
+
 // "1 file", "2 files": the count and the word that goes with it.
 std::wstring Counted(size_t count, const wchar_t* one, const wchar_t* many);
 

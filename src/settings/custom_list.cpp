@@ -77,7 +77,7 @@ std::vector<std::wstring> UnstorablePaths(const std::vector<CustomEntry>& entrie
   return paths;
 }
 
-CustomRow DescribeCustomEntry(const CustomEntry& entry, std::wstring_view sizePattern) {
+CustomRow DescribeCustomEntry(const CustomEntry& entry) {
   CustomRow row{entry.path, L"", L"", L""};
   bool file = entry.type == L"File";
   if (!file && entry.type != L"Folder") return row;
@@ -86,7 +86,7 @@ CustomRow DescribeCustomEntry(const CustomEntry& entry, std::wstring_view sizePa
   if (!GetFileAttributesExW(entry.path.c_str(), GetFileExInfoStandard, &data)) return row;
   double bytes = file ? static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow)
                       : allerase::FolderSize(entry.path);
-  row.size = platform::Megabytes(bytes, sizePattern) + L"MB";
+  row.size = platform::Megabytes(bytes) + L" MB";
   row.modified = LocalDateTime(data.ftLastWriteTime);
   return row;
 }
@@ -95,7 +95,7 @@ std::vector<CustomRow> LoadCustomRows(const std::wstring& file) {
   std::vector<CustomRow> rows;
   for (const CustomEntry& entry : ReadCustomList(file)) {
     if (GetFileAttributesW(entry.path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-    rows.push_back(DescribeCustomEntry(entry, kLoadedSizePattern));
+    rows.push_back(DescribeCustomEntry(entry));
   }
   return rows;
 }

@@ -33,19 +33,14 @@ std::vector<std::wstring> UnstorablePaths(const std::vector<CustomEntry>& entrie
 struct CustomRow {
   std::wstring path;
   std::wstring type;
-  std::wstring size;      // mebibytes and "MB"; empty for a type that is neither "File" nor "Folder"
+  std::wstring size;      // "3.57 MB"; empty for a type that is neither "File" nor "Folder"
   std::wstring modified;  // last modification, the system's general date-and-time form
 };
 
-// The list shows sizes of loaded entries with two forced digits on each side of the point and sizes
-// of entries added since with no forced digit (00.50MB and .5MB for the same file).
-constexpr std::wstring_view kLoadedSizePattern = L"00.00";
-constexpr std::wstring_view kAddedSizePattern = L"##.##";
-
 // A folder's size is that of all files below it.
-CustomRow DescribeCustomEntry(const CustomEntry& entry, std::wstring_view sizePattern);
+CustomRow DescribeCustomEntry(const CustomEntry& entry);
 
-// The entries of the file whose paths still exist, described with kLoadedSizePattern.
+// The entries of the file whose paths still exist, described.
 std::vector<CustomRow> LoadCustomRows(const std::wstring& file);
 
 // The file's content for the entries in order, each path as StorablePath gives it; nothing when a

@@ -116,7 +116,7 @@ TEST_F(LocateWindowTest, AFolderChangeSearchesAndListsEveryMatchSelectedWithItsS
   EXPECT_EQ(ListedPaths(), (std::set<std::wstring>{tree / L"a.tmp", tree / L"b.CHK", tree / L"sub\\c.tmp"}));
   EXPECT_EQ(SelectedCount(), 3);
   EXPECT_EQ(platform::WindowText(Control(W::kStatusId)),
-            L"3  Files Found      .tmp - 2    .gid - 0    .swp - 0    .chk - 1\r\nTotal size: 0.06kb");
+            L"3  Files Found      .tmp - 2    .gid - 0    .swp - 0    .chk - 1\r\nTotal size: 1 KB");
   EXPECT_EQ(platform::WindowText(Control(W::kExitId)), L"E&xit");
   size_t widest = 0;
   for (const std::wstring& item : ListBoxItems(Control(W::kResultsId))) widest = std::max(widest, item.size());

@@ -384,8 +384,19 @@ TEST_F(SelectionWindowTest, SelectAllTicksItsGroupAndAsksBeforeFavoritesAndDownl
     EXPECT_EQ(Ticked(Box(box)), box != std::wstring(L"Check5") && box != std::wstring(L"Check7")) << box;
   }
   EXPECT_FALSE(Ticked(Box(L"Check42")));
+  // The box shows whether every box under it is ticked, whichever box changed.
+  EXPECT_FALSE(Ticked(Box(L"Check9")));
+  messages.answers = {IDOK, IDOK};
   Press(Box(L"Check9"));
-  EXPECT_EQ(Questions().size(), 2u);
+  EXPECT_EQ(Questions().size(), 4u);
+  EXPECT_TRUE(Ticked(Box(L"Check9")));
+  const wchar_t* first = settings::SelectAllGroupOf(L"Internet Explorer")->members[0];
+  Press(Box(first));
+  EXPECT_FALSE(Ticked(Box(L"Check9")));
+  Press(Box(first));
+  EXPECT_TRUE(Ticked(Box(L"Check9")));
+  Press(Box(L"Check9"));
+  EXPECT_EQ(Questions().size(), 4u);
   for (const wchar_t* box : settings::SelectAllGroupOf(L"Internet Explorer")->members) EXPECT_FALSE(Ticked(Box(box)));
 
   Press(Box(L"Check31"));
@@ -503,11 +514,11 @@ TEST_F(SelectionWindowTest, CustomListDropsVanishedEntriesAndShowsLoadedSizes) {
   ASSERT_EQ(ListView_GetItemCount(list), 2);
   EXPECT_EQ(ListViewText(list, 0, 0), half);
   EXPECT_EQ(ListViewText(list, 0, 1), L"File");
-  EXPECT_EQ(ListViewText(list, 0, 2), L"00.50MB");
+  EXPECT_EQ(ListViewText(list, 0, 2), L"0.50 MB");
   EXPECT_FALSE(ListViewText(list, 0, 3).empty());
   EXPECT_EQ(ListViewText(list, 1, 0), tree);
   EXPECT_EQ(ListViewText(list, 1, 1), L"Folder");
-  EXPECT_EQ(ListViewText(list, 1, 2), L"01.00MB");
+  EXPECT_EQ(ListViewText(list, 1, 2), L"1.00 MB");
   Ok();
   EXPECT_EQ(ReadText(listFile), platform::Narrow(half) + "\tFile\r\n" + platform::Narrow(tree) + "\tFolder\r\n");
 }
@@ -540,13 +551,13 @@ TEST_F(SelectionWindowTest, AddFilesAddFoldersRemoveAndClear) {
   ASSERT_EQ(ListView_GetItemCount(list), 4);
   EXPECT_EQ(ListViewText(list, 0, 0), picked / L"half.bin");
   EXPECT_EQ(ListViewText(list, 0, 1), L"File");
-  EXPECT_EQ(ListViewText(list, 0, 2), L".5MB");
+  EXPECT_EQ(ListViewText(list, 0, 2), L"0.50 MB");
   EXPECT_EQ(ListViewText(list, 1, 0), picked / L"big.bin");
-  EXPECT_EQ(ListViewText(list, 1, 2), L"3.25MB");
+  EXPECT_EQ(ListViewText(list, 1, 2), L"3.25 MB");
   EXPECT_EQ(ListViewText(list, 2, 0), picked / L"half.bin");
   EXPECT_EQ(ListViewText(list, 3, 0), picked / L"Docs");
   EXPECT_EQ(ListViewText(list, 3, 1), L"Folder");
-  EXPECT_EQ(ListViewText(list, 3, 2), L"1.MB");
+  EXPECT_EQ(ListViewText(list, 3, 2), L"1.00 MB");
   EXPECT_FALSE(ListViewText(list, 3, 3).empty());
 
   Press(window->Button(L"Command102"));  // nothing selected
@@ -562,7 +573,7 @@ TEST_F(SelectionWindowTest, AddFilesAddFoldersRemoveAndClear) {
   Open();
   list = window->CustomList();
   ASSERT_EQ(ListView_GetItemCount(list), 3);
-  EXPECT_EQ(ListViewText(list, 0, 2), L"00.50MB");
+  EXPECT_EQ(ListViewText(list, 0, 2), L"0.50 MB");
   Press(window->Button(L"Command2"));
   EXPECT_EQ(ListView_GetItemCount(list), 0);
   Ok();

@@ -257,7 +257,7 @@ TEST(FindFiles, TheTotalSizeGoesBeyondTwoGigabytes) {
   SearchResult result = Search(tree.Path(), kDefaultSearch, sink);
   EXPECT_EQ(result.totalSize, 8000000000ULL);
   EXPECT_EQ(filesearch::SummaryText(result.items, result.patterns, result.totalSize),
-            L"3  Files Found      .tmp - 2    .gid - 0    .swp - 0    .chk - 1\r\nTotal size: 8000000kb");
+            L"3  Files Found      .tmp - 2    .gid - 0    .swp - 0    .chk - 1\r\nTotal size: 7.45 GB");
   bool hugeListed = std::any_of(sink.items.begin(), sink.items.end(), [](const std::wstring& item) {
     return item.find(L"huge.chk   Size:5000000000   LastModyfied:") != std::wstring::npos;
   });
@@ -276,11 +276,14 @@ TEST(FileItem, NamesPathSizeAndTheLocalLastModifiedTime) {
             L"C:\\x\\a.tmp   Size:12   LastModyfied:" + platform::GeneralDateTime(local));
 }
 
-TEST(SummaryText, CountsEveryPatternAndShowsKilobytesInShortestForm) {
+TEST(SummaryText, CountsEveryPatternAndShowsTheSizeAsPeopleReadIt) {
   std::vector<Pattern> patterns = PreparePatterns(L"*.tmp;abc*");
   patterns[0].hits = 2;
-  EXPECT_EQ(filesearch::SummaryText(2, patterns, 1234),
-            L"2  Files Found      .tmp - 2    abc - 0\r\nTotal size: 1.234kb");
+  EXPECT_EQ(filesearch::SummaryText(2, patterns, 11264),
+            L"2  Files Found      .tmp - 2    abc - 0\r\nTotal size: 11 KB");
+  const std::pair<std::uint64_t, const wchar_t*> sizes[] = {
+      {0, L"0 KB"}, {11, L"1 KB"}, {1048575, L"1024 KB"}, {3743416, L"3.57 MB"}, {2254857830, L"2.10 GB"}};
+  for (const auto& [bytes, text] : sizes) EXPECT_EQ(platform::SizeText(static_cast<double>(bytes)), text) << bytes;
   EXPECT_EQ(filesearch::SummaryText(0, patterns, 0).substr(0, 15), L"0  Files Found ");
 }
 

@@ -92,10 +92,10 @@ TEST(CustomList, LoadedRowsDropVanishedPathsAndShowSizesWithForcedDigits) {
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].path, file);
   EXPECT_EQ(rows[0].type, L"File");
-  EXPECT_EQ(rows[0].size, L"00.50MB");
+  EXPECT_EQ(rows[0].size, L"0.50 MB");
   EXPECT_FALSE(rows[0].modified.empty());
   EXPECT_EQ(rows[1].type, L"Folder");
-  EXPECT_EQ(rows[1].size, L"03.00MB");
+  EXPECT_EQ(rows[1].size, L"3.00 MB");
   EXPECT_FALSE(rows[1].modified.empty());
   // A type the list does not know keeps only its path.
   EXPECT_EQ(rows[2].path, file);
@@ -104,8 +104,8 @@ TEST(CustomList, LoadedRowsDropVanishedPathsAndShowSizesWithForcedDigits) {
   EXPECT_EQ(rows[2].modified, L"");
   EXPECT_TRUE(settings::LoadCustomRows(folder / L"missing.dat").empty());
 
-  settings::CustomRow added = settings::DescribeCustomEntry({file, L"File"}, settings::kAddedSizePattern);
-  EXPECT_EQ(added.size, L".5MB");
+  settings::CustomRow added = settings::DescribeCustomEntry({file, L"File"});
+  EXPECT_EQ(added.size, L"0.50 MB");
   EXPECT_EQ(added.modified, rows[0].modified);
 }
 
