@@ -23,6 +23,11 @@ double RunFileOp(const Step& step, const engine::EraseContext& erase, const std:
   }
 }
 
+bool WalksATree(Op op) {
+  return op == Op::AllFilesInTree || op == Op::NamedFilesInTree || op == Op::ExtensionInTree ||
+         op == Op::NamedFoldersInTree;
+}
+
 }  // namespace
 
 bool IsFullPath(const std::wstring& path) {
@@ -74,7 +79,12 @@ void RunStep(const Step& step, run::ItemContext& context) {
     default: break;
   }
   std::wstring folder = step.base == Base::Absolute ? std::wstring(step.path) : BaseFolder(step.base, context);
-  if (folder.empty()) return;
+  if (folder.empty()) {
+    // A folder the system could not name counts as a missing one: a tree step its visit, touching
+    // nothing.
+    if (WalksATree(step.op)) context.AddBytes(allerase::kFolderVisit);
+    return;
+  }
   if (step.base != Base::Absolute) folder += step.path;
   context.AddBytes(RunFileOp(step, context.erase, folder));
 }

@@ -50,7 +50,7 @@ void EmptyRecycleBins(run::ItemContext& context) {
       context.AddBytes(allerase::FolderSize(folder) + 100000);
     }
   }
-  if (context.erase.Perform(L"Empty the recycle bin")) SHEmptyRecycleBinW(GetActiveWindow(), L"", SHERB_NOCONFIRMATION);
+  if (context.erase.Perform(L"Empty the recycle bin")) SHEmptyRecycleBinW(context.view.OwnerWindow(), L"", SHERB_NOCONFIRMATION);
 }
 
 // The "Found.000" to "Found.010" folders that disk checks leave on drives C to F.

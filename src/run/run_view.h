@@ -1,6 +1,8 @@
 #pragma once
 // Everything the cleaning run shows or asks goes through this view: the main window implements it
 // with its result list, progress bar and status line; tests record it.
+#include <windows.h>
+
 #include <string>
 
 namespace run {
@@ -38,6 +40,8 @@ class RunView {
   virtual void ShowMainWindow() = 0;
   // The main window's exit procedure; the process ends.
   virtual void ExitProgram() = 0;
+  // The window that owns what a step shows (the recycle bin's progress); none for the console.
+  virtual HWND OwnerWindow() const { return nullptr; }
 };
 
 // Shows nothing and asks nothing: the console program, and a preview's rows, which the main window

@@ -297,6 +297,11 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) FirstActivation();
       break;
+    case WM_SETCURSOR:
+      // Asked at every mouse move: one SetCursor call would last only until the next one.
+      if (!busy_ || LOWORD(lParam) != HTCLIENT) break;
+      SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+      return TRUE;
     case WM_GETFONT:
       // The skin sizes its font from the window's, which follows the DPI.
       return reinterpret_cast<LRESULT>(font_.get());
@@ -550,7 +555,10 @@ void MainWindow::ShowRowDetails(int row) {
 
 void MainWindow::ShowStatusPage() { ShowPage(Page::Status); }
 
-void MainWindow::SetBusyCursor(bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
+void MainWindow::SetBusyCursor(bool busy) {
+  busy_ = busy;
+  SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
 
 void MainWindow::EnableStartButton(bool enabled) { EnableWindow(start_, enabled); }
 

@@ -95,6 +95,7 @@ class MainWindow : public run::RunView {
 
   void ShowStatusPage() override;
   void SetBusyCursor(bool busy) override;
+  HWND OwnerWindow() const override { return hwnd_; }
   void EnableStartButton(bool enabled) override;
   void ClearRows() override;
   void AddRow(const std::wstring& label) override;
@@ -173,6 +174,7 @@ class MainWindow : public run::RunView {
   int currentRow_ = -1;
   // The rows show this preview, not the last run, until the list is cleared.
   bool previewShown_ = false;
+  bool busy_ = false;  // a run is under way: the hourglass shows over the window
   engine::RunReport previewReport_;
   std::unique_ptr<run::CleanRun> run_;
   settings::Schedule schedule_;

@@ -70,6 +70,15 @@ TEST_F(MessengersAndMail, MessengerFilesByNameDepthAndCase) {
   EXPECT_EQ(counters.releasedBytes, 800 + 2 * 10000 + 7 + 2 * 10000);
 }
 
+// A Documents folder the system cannot name counts as a missing one: one tree visit, nothing else.
+TEST_F(MessengersAndMail, ATreeStepWhoseFolderCannotBeNamedCountsItsVisit) {
+  MakeFile(documents / L"my chat logs\\log.txt", 7);
+  ScopedRegistryValue broken(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                             L"Personal", L"not a folder", REG_EXPAND_SZ);
+  EXPECT_EQ(Run({{L"Messenger", L"msnchat"}}).releasedBytes, 10000);
+  EXPECT_TRUE(Exists(documents / L"my chat logs\\log.txt"));
+}
+
 TEST_F(MessengersAndMail, OutlookExpressMailFilesMatchExactly) {
   std::wstring identities = values.localAppDataFolder + L"\\Identities";
   MakeFile(identities + L"\\{ID}\\Microsoft\\Outlook Express\\Deleted Items.dbx", 64);

@@ -330,6 +330,22 @@ TEST(MainWindow, TrayMenuCleanNowRunsUnattendedAndHidesTheWindow) {
   EXPECT_TRUE(window.calls.empty());
 }
 
+// Windows asks for the cursor at every mouse move: the hourglass is the answer for the whole run.
+TEST(MainWindow, TheHourglassShowsOverTheWindowForTheWholeRun) {
+  TempFolder folder;
+  ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
+  ASSERT_TRUE(window.Create());
+  const HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
+  const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+  window.SetBusyCursor(true);
+  SetCursor(nullptr);
+  EXPECT_TRUE(SendMessageW(window.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.Handle()), overClient));
+  EXPECT_EQ(GetCursor(), wait);
+  window.SetBusyCursor(false);
+  SendMessageW(window.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.Handle()), overClient);
+  EXPECT_NE(GetCursor(), wait);
+}
+
 TEST(MainWindow, MenuCommandsOpenTheirWindowsAndPages) {
   TempFolder folder;
   inifun::WriteIniValue(folder / L"prisd.dat", L"WINDOWS", L"clip", L"1");  // one item, so the run cleans
