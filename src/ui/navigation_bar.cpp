@@ -79,6 +79,11 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       int image = ImageAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       bool clicked = image != kNoImage && image == pressed_;
       pressed_ = kNoImage;
+      // The keyboard goes on from the image last clicked.
+      if (clicked && image != focused_) {
+        focused_ = image;
+        InvalidateRect(hwnd_, nullptr, TRUE);
+      }
       // The parent may end the process on this command; nothing of this object is used after it.
       if (clicked) {
         SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(kImages[image].command, 0),

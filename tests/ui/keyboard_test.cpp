@@ -174,6 +174,15 @@ TEST(MainWindowKeys, TheNavigationBarMovesWithTheArrowsAndOpensWithEnterOrSpace)
   EXPECT_EQ(bar.Focused(), 0);
   EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_RETURN)));
   EXPECT_EQ(main.window->CurrentPage(), ui::MainWindow::Page::Home);
+
+  // A click moves the keyboard's place to the image clicked.
+  RECT third = bar.ImageRect(2);
+  const LPARAM at = MAKELPARAM((third.left + third.right) / 2, (third.top + third.bottom) / 2);
+  SendMessageW(main.Navigation(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(main.Navigation(), WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(bar.Focused(), 2);
+  EXPECT_TRUE(main.Route(KeyDown(main.Navigation(), VK_DOWN)));
+  EXPECT_EQ(bar.Focused(), 3);
 }
 
 TEST(MainWindowKeys, MessagesOfOtherWindowsAreNotTakenAndADestroyedWindowIsForgotten) {
