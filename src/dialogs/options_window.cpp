@@ -23,10 +23,12 @@ using toolkit::kStaticClass;
 constexpr const wchar_t* kTabs[] = {L"General", L"Schedule", L"Homepage"};
 constexpr const wchar_t* kDays[] = {L"S&unday",   L"&Monday", L"&Tuesday", L"&Wednesday",
                                     L"T&hursday", L"&Friday", L"Satu&rday"};
+// With a blank after each comma and full stop: without them the label could break a line only
+// inside a word.
 constexpr wchar_t kBossKeyText[] =
-    L"If this is checked,you can press the Hotkey Windows key + Z to hide all IE windows,and windows key + Shift + "
-    L"Z to show all IE windows.you can hide the browser windows and folder windows when your boss or anyone else you "
-    L"don't want to see your screen comes in.";
+    L"If this is checked, you can press the Hotkey Windows key + Z to hide all IE windows, and windows key + Shift + "
+    L"Z to show all IE windows. you can hide the browser windows and folder windows when your boss or anyone else "
+    L"you don't want to see your screen comes in.";
 
 constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
 // The day boxes toggle themselves: an automatic three-state box would offer the greyed state to a click.

@@ -89,8 +89,8 @@ TEST_F(OptionsWindowTest, ShowsEveryControlWithItsCaption) {
       {ids::BossKeyFrame, L"Boss Key"},
       {ids::Check1, L"Enable Boss Key"},
       {ids::BossKeyLabel,
-       L"If this is checked,you can press the Hotkey Windows key + Z to hide all IE windows,and windows key + Shift + "
-       L"Z to show all IE windows.you can hide the browser windows and folder windows when your boss or anyone else "
+       L"If this is checked, you can press the Hotkey Windows key + Z to hide all IE windows, and windows key + Shift + "
+       L"Z to show all IE windows. you can hide the browser windows and folder windows when your boss or anyone else "
        L"you don't want to see your screen comes in."},
       {ids::ScheduleFrame, L"Schedule"},
       {ids::StartCleanLabel, L"Start clean at"},
