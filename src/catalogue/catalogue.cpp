@@ -1,5 +1,9 @@
 #include "catalogue/catalogue.h"
 
+#include <windows.h>
+
+#include "catalogue/rule_file.h"
+#include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 
@@ -60,6 +64,17 @@ bool IsOn(const Item& item, const std::wstring& settingsFile) {
 bool Runs(const Item& item, const run::ItemContext& context) {
   if (context.choice) return context.choice(item.section, item.key);
   return IsOn(item, settings::SettingsFile(context.programFolder));
+}
+
+bool InstallDefaultSelection(const std::wstring& programFolder) {
+  const std::wstring file = settings::SettingsFile(programFolder);
+  if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  inifun::IniBatch batch(file);
+  for (const settings::DefaultItem& item : settings::DefaultSelection()) batch.Set(item.section, item.key, L"1");
+  for (const rules::Rule& rule : rules::LoadRules(programFolder)) {
+    if (rule.byDefault) batch.Set(rules::kRuleSection, rule.name, L"1");
+  }
+  return batch.Commit();
 }
 
 run::Stages Stages() {

@@ -51,6 +51,11 @@ bool Runs(const Item& item, const run::ItemContext& context);
 // the office suite and the mail programs, then the custom files and folders, the plug-ins and the
 // rules of the rule files.
 run::Stages Stages();
+
+// Ticks what a new user starts with when the program folder has no settings file yet: the built-in
+// items of settings::DefaultSelection() and the rules marked "Default=True". A user who has a
+// settings file keeps it untouched. False when there was one, or it could not be written.
+bool InstallDefaultSelection(const std::wstring& programFolder);
 std::unique_ptr<const run::Stage> CustomItemsStage();
 std::unique_ptr<const run::Stage> PluginStage();
 std::unique_ptr<const run::Stage> RuleStage();

@@ -178,6 +178,8 @@ void AddKey(Rule& rule, std::wstring_view key, std::wstring_view value) {
     SetVersionRange(rule, value);
   } else if (kind == L"warning") {
     rule.warning = value;
+  } else if (kind == L"default") {
+    rule.byDefault = platform::EqualsNoCase(value, L"True");
   } else if (kind == L"filekey") {
     AddFileKey(rule, value);
   } else if (kind == L"regkey") {

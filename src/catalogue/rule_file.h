@@ -57,6 +57,7 @@ struct Rule {
   std::vector<std::wstring> specialDetects;  // an older file's names of well-known programs ("DET_CHROME")
   VersionRange windows;
   std::wstring warning;
+  bool byDefault = false;  // "Default=True": ticked for a new user
   std::vector<FileKey> fileKeys;
   std::vector<RegKey> regKeys;
   std::vector<ExcludeKey> excludeKeys;

@@ -3,10 +3,10 @@
 
 #include <cstdio>
 
+#include "catalogue/catalogue.h"
 #include "cli/cli.h"
 #include "platform/program_folder.h"
 #include "run/process_values.h"
-#include "settings/default_selection.h"
 
 namespace {
 
@@ -22,9 +22,10 @@ int wmain(int argc, wchar_t** argv) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
   SetConsoleOutputCP(CP_UTF8);
   std::vector<std::wstring> args(argv + 1, argv + argc);
-  settings::InstallDefaultSelection(platform::ProgramFolder());
+  const std::wstring programFolder = platform::ProgramFolder();
+  catalogue::InstallDefaultSelection(programFolder);
   cli::Output output;
-  int code = cli::Run(args, platform::ProgramFolder(), run::ComputeProcessValues(), output);
+  int code = cli::Run(args, programFolder, run::ComputeProcessValues(), output);
   Write(stdout, output.out);
   Write(stderr, output.err);
   return code;

@@ -1,10 +1,5 @@
 #include "settings/default_selection.h"
 
-#include <windows.h>
-
-#include "settings/inifun.h"
-#include "settings/item_flags.h"
-
 namespace settings {
 
 namespace {
@@ -34,13 +29,5 @@ constexpr DefaultItem kDefaultSelection[] = {
 }  // namespace
 
 std::span<const DefaultItem> DefaultSelection() { return kDefaultSelection; }
-
-bool InstallDefaultSelection(const std::wstring& programFolder) {
-  const std::wstring file = SettingsFile(programFolder);
-  if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-  inifun::IniBatch batch(file);
-  for (const DefaultItem& item : kDefaultSelection) batch.Set(item.section, item.key, L"1");
-  return batch.Commit();
-}
 
 }  // namespace settings

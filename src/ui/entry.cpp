@@ -1,14 +1,14 @@
 #include <windows.h>
 
+#include "catalogue/catalogue.h"
 #include "platform/program_folder.h"
-#include "settings/default_selection.h"
 #include "toolkit/message_pump.h"
 #include "ui/main_window.h"
 #include "ui/splash_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   const std::wstring programFolder = platform::ProgramFolder();
-  settings::InstallDefaultSelection(programFolder);
+  catalogue::InstallDefaultSelection(programFolder);
   ui::MainWindow window(instance, programFolder, commandLine ? commandLine : L"");
   bool loaded = false;
   ui::SplashWindow splash(

@@ -5,9 +5,11 @@
 #include <set>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/rule_file.h"
 #include "platform/text.h"
 #include "settings/default_selection.h"
 #include "settings/inifun.h"
+#include "shipped_rules.h"
 #include "support/test_support.h"
 
 namespace {
@@ -61,31 +63,45 @@ TEST(Catalogue, RunOrderStartsWithBrowsersAndEndsWithMail) {
   EXPECT_EQ(maxthon, 5);
 }
 
-// A new user's selection: items of the table only, none that holds what people keep, and only for a
-// program folder without a settings file.
+// A new user's selection: built-in items of the table and shipped rules marked "Default=True", none
+// that holds what people keep, and only for a program folder without a settings file.
 TEST(DefaultSelection, TicksTracesNeverKeptDataAndOnlyForANewUser) {
   const wchar_t* const kKept[] = {L"password", L"bookmark", L"favorite", L"download", L"account",
                                   L"address book", L"contact", L"profile", L"session", L"recycle",
-                                  L"settings", L"open pages", L"save folder", L"swap", L"thumbs"};
+                                  L"settings", L"open pages", L"save folder", L"swap", L"thumbs",
+                                  L"jump list", L"form", L"administrator"};
+  auto keepsNothing = [&](const std::wstring& name) {
+    const std::wstring lower = platform::ToLower(name);
+    for (const wchar_t* kept : kKept) EXPECT_EQ(lower.find(kept), std::wstring::npos) << name;
+  };
   std::set<std::wstring> defaults;
   for (const settings::DefaultItem& item : settings::DefaultSelection()) defaults.insert(Id(item.section, item.key));
   size_t known = 0;
   for (const auto& flag : settings::ItemFlags()) {
     if (!defaults.count(Id(flag.section, flag.key))) continue;
     ++known;
-    const std::wstring caption = platform::ToLower(flag.caption);
-    for (const wchar_t* kept : kKept) EXPECT_EQ(caption.find(kept), std::wstring::npos) << flag.caption;
+    keepsNothing(flag.caption);
   }
   EXPECT_EQ(known, settings::DefaultSelection().size());
   EXPECT_TRUE(defaults.count(Id(L"Chrome", L"Cache")) && defaults.count(Id(L"WINDOWS", L"temp")));
 
   testing_support::TempFolder program;
+  for (const testing_support::ShippedFile& shipped : testing_support::kShippedRules) {
+    testing_support::WriteText(program / (L"rules\\" + std::wstring(shipped.fileName)), shipped.text);
+  }
   const std::wstring file = settings::SettingsFile(program.Path());
-  ASSERT_TRUE(settings::InstallDefaultSelection(program.Path()));
+  ASSERT_TRUE(catalogue::InstallDefaultSelection(program.Path()));
   for (const settings::DefaultItem& item : settings::DefaultSelection()) {
     EXPECT_EQ(inifun::ReadIniValue(file, item.section, item.key), L"1") << item.section << L"/" << item.key;
   }
+  size_t defaultRules = 0;
+  for (const rules::Rule& rule : rules::LoadRules(program.Path())) {
+    EXPECT_EQ(inifun::ReadIniValue(file, rules::kRuleSection, rule.name), rule.byDefault ? L"1" : L"") << rule.name;
+    if (rule.byDefault) keepsNothing(rule.name);
+    defaultRules += rule.byDefault;
+  }
+  EXPECT_GE(defaultRules, 20u);
   testing_support::WriteText(file, "[Chrome]\r\nCache=0\r\n");
-  EXPECT_FALSE(settings::InstallDefaultSelection(program.Path()));
+  EXPECT_FALSE(catalogue::InstallDefaultSelection(program.Path()));
   EXPECT_EQ(testing_support::ReadText(file), "[Chrome]\r\nCache=0\r\n");
 }
