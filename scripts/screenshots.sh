@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Screenshots of every window for README.md, taken under a virtual screen in a throwaway sandbox: the
-# main window's home page and status page after a cleaning of the sample traces, the cleaning
-# settings, the options, the file search, the about window and the notification pop-up.
+# Screenshots of every window for README.md, taken under a virtual screen with a window manager in a
+# throwaway sandbox, at 100 % and 150 % (NAME-150.png): the main window's home page and status page
+# after a cleaning of the sample traces, a row's details, the cleaning settings, the options, the
+# file search and the about window.
 #   screenshots.sh [BUILD] [FOLDER]     (defaults: build/, docs/screenshots/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,9 +15,12 @@ build=${1:-$top/build} out=${2:-$top/docs/screenshots}
 
 if [ "${TRELLWIPE_SCREENSHOTS_INNER:-}" != 1 ]; then
   "$top/scripts/setup.sh"
+  # The window manager that draws the title bars, and the tool that finds a window by its caption.
+  command -v openbox >/dev/null && command -v xwininfo >/dev/null ||
+    DEBIAN_FRONTEND=noninteractive ${SUDO:-$([ "$(id -u)" = 0 ] || echo sudo)} apt-get install -y -qq openbox x11-utils >/dev/null
   cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" -j"$(nproc)" --target trellwipe trellwipe_driver >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target trellwipe_program_folder trellwipe_driver >/dev/null
   sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-shots.XXXXXX")
   trap 'rm -rf "$sandbox"' EXIT
   sandbox_env "$sandbox"
@@ -29,53 +33,56 @@ if [ "${TRELLWIPE_SCREENSHOTS_INNER:-}" != 1 ]; then
   sample_traces
   sandbox_stop
   TRELLWIPE_SCREENSHOTS_INNER=1 TRELLWIPE_SHOTS_SANDBOX="$sandbox" \
-    xvfb-run -a -s '-screen 0 1024x768x24' bash "$0" "$build" "$out"
+    xvfb-run -a -e "${TRELLWIPE_SHOTS_XLOG:-/dev/null}" -s '-screen 0 1600x1200x24' bash ${TRELLWIPE_SHOTS_TRACE:+-x} "$0" "$build" "$out"
   exit
 fi
 
 sandbox_env "$TRELLWIPE_SHOTS_SANDBOX"
 settings="$WINEPREFIX/drive_c/Trellwipe/prisd.dat"
 driver() { wine 'C:\tools\trellwipe_driver.exe' "$@" </dev/null >/dev/null 2>&1; }
+# A window with its title bar, as the window manager framed it.
 shot() {
-  sleep "${2:-1}"
-  import -window root "$out/$1.png.full.png"
-  # The pop-up alone: Wine's stand-in for the notification area sits at the top left of a screen
-  # without a taskbar and would stop the trim.
-  if [ -n "${3:-}" ]; then
-    convert "$out/$1.png.full.png" -gravity southeast -crop "$3" +repage "$out/$1.png"
+  local id
+  sleep "${3:-1}"
+  id=$(xwininfo -root -tree | awk -v name="\"$2\":" '($2 == name || index($0, name)) && !found { print $1; found = 1 }')
+  if [ -n "$id" ] && import -frame -window "$id" "$out/$1$suffix.png"; then
+    echo "screenshot: $out/$1$suffix.png"
   else
-    convert "$out/$1.png.full.png" -trim +repage "$out/$1.png"
+    echo "no window \"$2\" for $1$suffix.png" >&2
   fi
-  rm -f "$out/$1.png.full.png"
-  echo "screenshot: $out/$1.png"
 }
 window() {
   driver post "$1"
   driver wait-window "$2" 60
-  shot "$3"
+  shot "$3" "$2"
   driver close "$2"
   sleep 0.5
 }
 
-wine 'C:\Trellwipe\trellwipe.exe' </dev/null >/dev/null 2>&1 &
-driver wait-window 'Trellwipe V6.50' 60
-shot main-home 2
-driver post cleannow
-driver wait-window 'Task Complete' 120
-sleep 1
-driver close 'Task Complete'
-shot main-status
-window settings 'Cleaning Settings' settings
-window options 'Options' options
-window search 'Search & Erase' search
-window about 'About Trellwipe' about
-before=$(tr -d '\r' <"$settings" | sed -n 's/^lastclean=//p')
-driver post trayclean
-for _ in $(seq 1 240); do
-  [ "$(tr -d '\r' <"$settings" | sed -n 's/^lastclean=//p')" != "$before" ] && break
-  sleep 0.5
+openbox >/dev/null 2>&1 &
+for scale in 100 150; do
+  suffix=$([ "$scale" = 100 ] || echo "-$scale")
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((scale * 96 / 100)) /f >/dev/null 2>&1
+  sample_traces
+  wine 'C:\Trellwipe\trellwipe.exe' </dev/null >/dev/null 2>&1 &
+  driver wait-window 'Trellwipe V6.50' 60
+  shot main-home 'Trellwipe V6.50' 2
+  driver post cleannow
+  driver wait-window 'Task Complete' 120
+  sleep 1
+  driver close 'Task Complete'
+  sleep 1
+  shot main-status 'Trellwipe V6.50'
+  driver details 1
+  caption=$(xwininfo -root -tree | grep -o '"[^"]* - Result"' | sed -n '1s/"//gp')
+  shot details "$caption"
+  driver close "$caption"
+  window settings 'Cleaning Settings' settings
+  window options 'Options' options
+  window search 'Search & Erase' search
+  window about 'About Trellwipe' about
+  driver post exit
+  driver wait-gone 20
+  wineserver -w
 done
-shot popup 4 480x100+0+0
-driver post exit
-driver wait-gone 20
 sandbox_stop

@@ -8,14 +8,20 @@ default=""
 if [ "${1:-}" = --default-sandbox ]; then default=$2; shift 2; fi
 sandbox=${TRELLWIPE_SANDBOX:-$default}
 [ -n "$sandbox" ] || { echo "wine-emulator: no sandbox folder" >&2; exit 2; }
+# The test that changes the system DPI for the programs it starts gets a prefix of its own, so no
+# other test ever starts at that DPI, and a virtual screen large enough for windows at 200 % (the
+# null driver's screen is 1024x768).
+graphics=null screen=""
+case "$*" in *WindowFit.*) sandbox="$sandbox/window-fit" graphics=display screen=3840x2160x24 ;; esac
 mkdir -p "$sandbox"
 # shellcheck source=wine-sandbox.sh
 . "$here/wine-sandbox.sh"
 sandbox_env "$sandbox"
 (
   flock 9
-  sandbox_init null only-c
-  sandbox_warm
+  sandbox_init "$graphics" only-c
+  # A server started without the virtual screen's DISPLAY would break the run under it.
+  [ -n "$screen" ] || sandbox_warm
   # Wine cannot make links from inside a Windows process: the link tests get a fresh tree with a
   # link that leads out of it, made natively before each test.
   fixture="$WINEPREFIX/drive_c/linkfixture"
@@ -53,6 +59,9 @@ sandbox_env "$sandbox"
 ) 9>"$sandbox/.lock"
 export TRELLWIPE_LINK_FIXTURE='C:\linkfixture'
 
+if [ -n "$screen" ]; then
+  exec xvfb-run -a -s "-screen 0 $screen" wine "$@"
+fi
 # The heap check collects what Wine reports on its error stream, and still shows it to ctest.
 if [ -n "${TRELLWIPE_WINE_LOG:-}" ]; then
   exec wine "$@" 2> >(tee -a "$TRELLWIPE_WINE_LOG" >&2)

@@ -73,7 +73,7 @@ LocateWindow::LocateWindow(std::wstring programFolder, DiskmoteSettings settings
     : programFolder_(std::move(programFolder)), settings_(std::move(settings)) {}
 
 toolkit::DialogTemplate LocateWindow::Template() const {
-  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 400, 282,
+  toolkit::DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME, 400, 282,
                         L"Search & Erase");
   dialog.Item(toolkit::kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 7, 7, 130, 120, kDriveId);
   dialog.Item(toolkit::kStaticClass, SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, L"", 7, 24, 130, 8, kFolderPathId);
@@ -86,8 +86,9 @@ toolkit::DialogTemplate LocateWindow::Template() const {
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kFindCaption, 144, 76, 78, 14, kFindId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kExitCaption, 229, 76, 78, 14, kExitId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Option&s", 315, 76, 78, 14, kOptionsId);
-  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT, L"", 7, 138, 386, 96, kResultsId, WS_EX_CLIENTEDGE);
-  dialog.Item(toolkit::kStaticClass, SS_LEFT | SS_NOPREFIX, L"", 7, 238, 386, 18, kStatusId);
+  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL, L"", 7, 138, 386, 96, kResultsId, WS_EX_CLIENTEDGE);
+  // An edit, not a label: a summary of many patterns scrolls instead of running into its second line.
+  dialog.Item(toolkit::kEditClass, ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_HSCROLL, L"", 7, 236, 386, 22, kStatusId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Delete selected", 7, 261, 90, 14, kDeleteId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Sele&ct All", 104, 261, 70, 14, kSelectAllId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Select N&one", 181, 261, 70, 14, kSelectNoneId);
@@ -106,13 +107,33 @@ void LocateWindow::AttachMenu() {
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(options), L"&Options");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
-  // The window owns its menu from here on and destroys it with itself.
-  if (!SetMenu(Handle(), bar)) DestroyMenu(bar);
+  // The window owns its menu from here on and destroys it with itself. The bar takes its height
+  // from the client area, which the window gets back by growing.
+  RECT before, after, window;
+  GetClientRect(Handle(), &before);
+  if (!SetMenu(Handle(), bar)) {
+    DestroyMenu(bar);
+    return;
+  }
+  GetClientRect(Handle(), &after);
+  GetWindowRect(Handle(), &window);
+  SetWindowPos(Handle(), nullptr, 0, 0, window.right - window.left,
+               window.bottom - window.top + before.bottom - after.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void LocateWindow::AnchorControls() {
+  using namespace toolkit;
+  const std::pair<WORD, unsigned> anchors[] = {
+      {kSearchStringId, kGrowWide}, {kResultsId, kGrowWide | kGrowTall},   {kStatusId, kMoveDown | kGrowWide},
+      {kDeleteId, kMoveDown},       {kSelectAllId, kMoveDown},             {kSelectNoneId, kMoveDown},
+  };
+  for (const auto& [id, anchor] : anchors) layout_.Add(Handle(), Control(id), anchor);
 }
 
 void LocateWindow::Load() {
   HWND hwnd = Handle();
   AttachMenu();
+  AnchorControls();
   toolkit::ApplySkinFile(hwnd, programFolder_);
   // Every opening starts from these choices; stored values are not read back.
   settings_.Set(L"StartUp", L"AppPath", WithBackslash(programFolder_));
@@ -150,6 +171,12 @@ INT_PTR LocateWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!searching_) return FALSE;
       SetCursor(LoadCursorW(nullptr, IDC_WAIT));
       SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_SIZE:
+      layout_.Apply(Handle());
+      return TRUE;
+    case WM_GETMINMAXINFO:
+      layout_.LimitTracking(*reinterpret_cast<MINMAXINFO*>(lParam));
       return TRUE;
     case WM_CLOSE:
       Close();

@@ -7,6 +7,7 @@
 
 #include "filesearch/diskmote_settings.h"
 #include "filesearch/find_files.h"
+#include "toolkit/anchored_layout.h"
 #include "toolkit/dialog.h"
 
 namespace filesearch {
@@ -50,6 +51,7 @@ class LocateWindow : public toolkit::Dialog, private SearchSink {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Unload() override;
   void AttachMenu();
+  void AnchorControls();
   void Command(WORD id, WORD code);
   void FillDrives();
   void FillFolders();
@@ -78,6 +80,7 @@ class LocateWindow : public toolkit::Dialog, private SearchSink {
   bool StopRequested() override { return stop_; }
 
   std::wstring programFolder_;
+  toolkit::AnchoredLayout layout_;
   DiskmoteSettings settings_;
   std::wstring folder_;
   std::vector<std::wstring> subFolders_;  // Dir1's entries after ".."

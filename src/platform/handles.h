@@ -98,6 +98,13 @@ struct BrushTraits {
 };
 using Brush = Unique<BrushTraits>;  // CreateSolidBrush; deselect it from every DC first
 
+struct PenTraits {
+  using Raw = HPEN;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { DeleteObject(h); }
+};
+using Pen = Unique<PenTraits>;  // CreatePen or ExtCreatePen; deselect it from every DC first
+
 // A window's DC (the screen's for no window) for the life of the object.
 class WindowDc {
  public:

@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/messages.h"
+#include "platform/window_text.h"
 #include "settings/custom_list.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -32,6 +33,18 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TrellwipeMainWindow";
 constexpr UINT kLinkId = 201;
+
+// The separate programs the main window starts from its program folder; without one, its image and
+// menu entry are shown disabled with the reason.
+struct Tool {
+  UINT command;
+  const wchar_t* file;
+  const wchar_t* missing;
+};
+constexpr Tool kTools[] = {
+    {kCleanRegistryCommand, L"\\Keysweep.exe", L"The registry cleaner (Keysweep.exe) is not part of this installation."},
+    {kFileShredderCommand, L"\\Papermill.exe", L"The shredder (Papermill.exe) is not part of this installation."},
+};
 // Posted by the first activation: the start-up run begins once activation has been handled.
 constexpr UINT kStartupRunMessage = WM_APP + 2;
 constexpr UINT kShutdownRunMessage = WM_APP + 3;
@@ -131,7 +144,7 @@ bool MainWindow::Create() {
   notifications_ = std::make_unique<NotificationSystem>(instance_, [this](const std::wstring& key) {
     ShowInformation(L"Trellwipe", NotificationClickMessage(key, L"Trellwipe"));
   });
-  toolkit::ApplySkinFile(hwnd_, programFolder_);
+  ApplySkin();
   ShowPage(Page::Home);
   // The folder and version values the catalogue reads are computed here, once.
   run_ = std::make_unique<run::CleanRun>(*this, programFolder_, run::ComputeProcessValues(), catalogue::Stages());
@@ -159,6 +172,7 @@ void MainWindow::CreateControls() {
 
   navigation_.Create(hwnd_, instance_);
   navigation_.SetDpi(dpi_);
+  MarkMissingTools();
   SendMessageW(navigation_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
   homeTitle_ = AddControl(L"STATIC", L"Trellwipe", SS_LEFT);
@@ -243,12 +257,20 @@ void MainWindow::ChangeDpi(UINT dpi) {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(font_.get()));
-  SendMessageW(homeTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
   navigation_.SetDpi(dpi_);
   for (int i = 0; i < 2; ++i) ListView_SetColumnWidth(list_, i, ResultColumnWidth(i, dpi_));
   // The skin's font is sized for the old DPI too.
-  toolkit::ApplySkinFile(hwnd_, programFolder_);
+  ApplySkin();
   Layout();
+}
+
+void MainWindow::ApplySkin() {
+  toolkit::ApplySkinFile(hwnd_, programFolder_);
+  // The skin gives every control its font; the title keeps its own large bold one.
+  SendMessageW(homeTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
+  // The link measures its lines when it gets its text, not when it gets a font: measured again in the
+  // skin's font, its descenders are no longer cut.
+  SetWindowTextW(link_, platform::WindowText(link_).c_str());
 }
 
 void MainWindow::ShowPage(Page page) {
@@ -369,10 +391,8 @@ void MainWindow::Execute(UINT command) {
       actions_.openAbout(hwnd_);
       break;
     case kCleanRegistryCommand:
-      StartTool(L"\\Keysweep.exe");
-      break;
     case kFileShredderCommand:
-      StartTool(L"\\Papermill.exe");
+      StartTool(command);
       break;
     case kHelpCommand:
       OpenHelp();
@@ -489,9 +509,19 @@ void MainWindow::FirstActivation() {
   }
 }
 
-void MainWindow::StartTool(const wchar_t* name) {
-  std::wstring program = programFolder_ + name;
-  if (platform::FileExists(program)) actions_.startProgram(Quoted(program));
+void MainWindow::StartTool(UINT command) {
+  for (const Tool& tool : kTools) {
+    std::wstring program = programFolder_ + tool.file;
+    if (tool.command == command && platform::FileExists(program)) actions_.startProgram(Quoted(program));
+  }
+}
+
+void MainWindow::MarkMissingTools() {
+  for (const Tool& tool : kTools) {
+    if (platform::FileExists(programFolder_ + tool.file)) continue;
+    navigation_.SetUnavailable(tool.command, tool.missing);
+    EnableMenuItem(GetMenu(hwnd_), tool.command, MF_BYCOMMAND | MF_GRAYED);
+  }
 }
 
 void MainWindow::OpenHelp() {

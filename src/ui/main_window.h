@@ -120,6 +120,7 @@ class MainWindow : public run::RunView {
   HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, UINT id = 0, DWORD exStyle = 0);
   void MakeFonts();
   void Layout();
+  void ApplySkin();
   void ChangeDpi(UINT dpi);
   void ShowPage(Page page);
   void Execute(UINT command);
@@ -135,7 +136,8 @@ class MainWindow : public run::RunView {
   void TrayEvent(LPARAM event);
   void Restore();
   void FirstActivation();
-  void StartTool(const wchar_t* name);
+  void StartTool(UINT command);
+  void MarkMissingTools();
   void OpenHelp();
   void CheckSchedule();
   void Preview();

@@ -1,6 +1,9 @@
 #include "ui/navigation_bar.h"
 
 #include <windowsx.h>
+#include <commctrl.h>
+
+#include <algorithm>
 
 #include <iterator>
 
@@ -17,6 +20,47 @@ constexpr int kImageHeight = 44;
 constexpr int kMargin = 6;
 constexpr int kGlyph = 28;
 
+// The pictograms, drawn in white inside each image's circle: strokes on a 20-unit square (centred in
+// the circle) and dots, so that they stay crisp at every DPI.
+struct Stroke {
+  int count = 0;
+  POINT points[8] = {};
+};
+struct Pictogram {
+  Stroke strokes[4] = {};
+  RECT ring = {};     // an open circle; an empty rectangle is none
+  RECT dots[3] = {};  // filled circles
+};
+
+constexpr Pictogram kHouse = {{{3, {{2, 10}, {10, 2}, {18, 10}}},
+                               {4, {{5, 8}, {5, 17}, {15, 17}, {15, 8}}},
+                               {4, {{8, 17}, {8, 12}, {12, 12}, {12, 17}}}}};
+constexpr Pictogram kCheckList = {{{3, {{2, 5}, {4, 7}, {7, 3}}},
+                                   {2, {{10, 5}, {18, 5}}},
+                                   {3, {{2, 13}, {4, 15}, {7, 11}}},
+                                   {2, {{10, 13}, {18, 13}}}}};
+constexpr Pictogram kProgressList = {{{2, {{2, 3}, {18, 3}}},
+                                      {2, {{2, 8}, {13, 8}}},
+                                      {5, {{2, 12}, {18, 12}, {18, 17}, {2, 17}, {2, 12}}},
+                                      {2, {{4, 14}, {11, 14}}}}};
+constexpr Pictogram kMagnifier = {{{2, {{12, 12}, {18, 18}}}}, {2, 2, 13, 13}};
+constexpr Pictogram kSliders = {{{2, {{2, 4}, {18, 4}}}, {2, {{2, 10}, {18, 10}}}, {2, {{2, 16}, {18, 16}}}},
+                                {},
+                                {{4, 2, 9, 7}, {11, 8, 16, 13}, {6, 14, 11, 19}}};
+constexpr Pictogram kShredder = {{{5, {{5, 8}, {5, 1}, {15, 1}, {15, 8}, {5, 8}}},
+                                  {2, {{2, 10}, {18, 10}}},
+                                  {6, {{6, 13}, {6, 19}, {10, 19}, {10, 13}, {14, 13}, {14, 19}}}}};
+constexpr Pictogram kRegistry = {{{5, {{2, 2}, {9, 2}, {9, 9}, {2, 9}, {2, 2}}},
+                                  {5, {{11, 2}, {18, 2}, {18, 9}, {11, 9}, {11, 2}}},
+                                  {5, {{2, 11}, {9, 11}, {9, 18}, {2, 18}, {2, 11}}},
+                                  {5, {{11, 11}, {18, 11}, {18, 18}, {11, 18}, {11, 11}}}}};
+constexpr Pictogram kDoor = {{{5, {{3, 2}, {11, 2}, {11, 18}, {3, 18}, {3, 2}}},
+                              {2, {{9, 10}, {19, 10}}},
+                              {3, {{15, 6}, {19, 10}, {15, 14}}}}};
+constexpr Pictogram kQuestion = {{{8, {{5, 6}, {6, 3}, {10, 1}, {14, 3}, {15, 6}, {13, 9}, {10, 11}, {10, 13}}}},
+                                 {},
+                                 {{8, 15, 12, 19}}};
+
 constexpr NavigationImage kImages[] = {
     {L"Image1", L"Home", kShowHomeCommand, RGB(0x2e, 0x7d, 0x32)},
     {L"Image2", L"Settings", kCleanSettingsCommand, RGB(0x15, 0x65, 0xc0)},
@@ -28,7 +72,40 @@ constexpr NavigationImage kImages[] = {
     {L"Image10", L"Exit", kExitCommand, RGB(0x61, 0x61, 0x61)},
     {L"Image11", L"Help", kHelpCommand, RGB(0x02, 0x77, 0xbd)},
 };
+constexpr const Pictogram* kPictograms[] = {&kHouse,   &kCheckList, &kProgressList, &kMagnifier, &kSliders,
+                                            &kShredder, &kRegistry,  &kDoor,         &kQuestion,
+};
 constexpr int kHelpIndex = static_cast<int>(std::size(kImages)) - 1;
+static_assert(std::size(kPictograms) == std::size(kImages));
+constexpr COLORREF kUnavailableColour = RGB(0xb0, 0xb4, 0xb8);
+
+// A pictogram in `glyph`, the circle's square: the 20 units sit in its middle 20/28.
+void DrawPictogram(HDC dc, const Pictogram& pictogram, const RECT& glyph, UINT dpi) {
+  const int size = glyph.right - glyph.left;
+  auto at = [&](POINT unit) { return POINT{glyph.left + MulDiv(unit.x + 4, size, 28), glyph.top + MulDiv(unit.y + 4, size, 28)}; };
+  LOGBRUSH white = {BS_SOLID, RGB(0xff, 0xff, 0xff), 0};
+  platform::Pen pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
+                                 std::max(1, toolkit::Scale(2, dpi)), &white, 0, nullptr));
+  platform::SelectedObject selectedPen(dc, pen.get());
+  for (const Stroke& stroke : pictogram.strokes) {
+    POINT points[8];
+    for (int i = 0; i < stroke.count; ++i) points[i] = at(stroke.points[i]);
+    if (stroke.count) Polyline(dc, points, stroke.count);
+  }
+  if (!IsRectEmpty(&pictogram.ring)) {
+    platform::SelectedObject hollow(dc, GetStockObject(NULL_BRUSH));
+    const POINT topLeft = at({pictogram.ring.left, pictogram.ring.top});
+    const POINT bottomRight = at({pictogram.ring.right, pictogram.ring.bottom});
+    Ellipse(dc, topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
+  }
+  platform::SelectedObject brush(dc, GetStockObject(WHITE_BRUSH));
+  platform::SelectedObject noPen(dc, GetStockObject(NULL_PEN));
+  for (const RECT& dot : pictogram.dots) {
+    if (IsRectEmpty(&dot)) continue;
+    const POINT topLeft = at({dot.left, dot.top}), bottomRight = at({dot.right, dot.bottom});
+    Ellipse(dc, topLeft.x, topLeft.y, bottomRight.x + 1, bottomRight.y + 1);
+  }
+}
 
 }  // namespace
 
@@ -36,13 +113,53 @@ std::span<const NavigationImage> NavigationImages() { return kImages; }
 
 bool NavigationBar::Create(HWND parent, HINSTANCE instance) {
   toolkit::RegisterWindowClass({kClassName, toolkit::ObjectProcedure<NavigationBar>, instance, IDC_HAND, nullptr});
-  return CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, parent, nullptr,
-                         instance, this) != nullptr;
+  unavailable_.assign(std::size(kImages), L"");
+  if (!CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, parent, nullptr, instance,
+                       this)) {
+    return false;
+  }
+  // One tip per image; its text is asked for when it shows, and only an unavailable image has one.
+  tips_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance, nullptr));
+  for (UINT_PTR i = 0; i < std::size(kImages); ++i) {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = i;
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tips_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  return true;
 }
 
 void NavigationBar::SetDpi(UINT dpi) {
   dpi_ = dpi;
   if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+  PlaceTips();
+}
+
+void NavigationBar::SetUnavailable(UINT command, std::wstring reason) {
+  for (size_t i = 0; i < std::size(kImages); ++i) {
+    if (kImages[i].command == command) unavailable_[i] = std::move(reason);
+  }
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool NavigationBar::Available(int index) const {
+  return index < 0 || static_cast<size_t>(index) >= unavailable_.size() || unavailable_[index].empty();
+}
+
+void NavigationBar::PlaceTips() {
+  if (!tips_) return;
+  for (UINT_PTR i = 0; i < std::size(kImages); ++i) {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = hwnd_;
+    tool.uId = i;
+    tool.rect = ImageRect(static_cast<int>(i));
+    SendMessageW(tips_.get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 RECT NavigationBar::ImageRect(int index) const {
@@ -85,13 +202,23 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         InvalidateRect(hwnd_, nullptr, TRUE);
       }
       // The parent may end the process on this command; nothing of this object is used after it.
-      if (clicked) {
+      if (clicked && Available(image)) {
         SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(kImages[image].command, 0),
                      reinterpret_cast<LPARAM>(hwnd_));
       }
       return 0;
     }
     case WM_SIZE:
+      PlaceTips();
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
+    case WM_NOTIFY: {
+      auto* tip = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+      if (tip->hdr.hwndFrom == tips_.get() && tip->hdr.code == TTN_GETDISPINFOW && tip->hdr.idFrom < unavailable_.size()) {
+        tip->lpszText = unavailable_[tip->hdr.idFrom].data();
+      }
+      return 0;
+    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       InvalidateRect(hwnd_, nullptr, TRUE);
@@ -140,6 +267,7 @@ void NavigationBar::Key(WPARAM key) {
       break;
     case VK_RETURN:
     case VK_SPACE:
+      if (!Available(focused_)) return;
       // As with a click, the parent may end the process on this command.
       SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(kImages[focused_].command, 0),
                    reinterpret_cast<LPARAM>(hwnd_));
@@ -170,17 +298,17 @@ void NavigationBar::Paint(HDC dc) {
     RECT rect = ImageRect(i);
     int middle = (rect.top + rect.bottom) / 2;
     {
-      platform::Brush brush(CreateSolidBrush(kImages[i].colour));
+      platform::Brush brush(CreateSolidBrush(Available(i) ? kImages[i].colour : kUnavailableColour));
       platform::SelectedObject fill(dc, brush.get());
       platform::SelectedObject pen(dc, GetStockObject(NULL_PEN));
       Ellipse(dc, rect.left + inset, middle - glyphSize / 2, rect.left + inset + glyphSize, middle + glyphSize / 2);
     }
     RECT glyph = {rect.left + inset, middle - glyphSize / 2, rect.left + inset + glyphSize, middle + glyphSize / 2};
-    COLORREF oldColour = SetTextColor(dc, RGB(0xff, 0xff, 0xff));
-    DrawTextW(dc, kImages[i].caption, 1, &glyph, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SetTextColor(dc, oldColour);
+    DrawPictogram(dc, *kPictograms[i], glyph, dpi_);
     RECT text = {rect.left + glyphSize + toolkit::Scale(12, dpi_), rect.top, rect.right, rect.bottom};
+    COLORREF oldColour = Available(i) ? GetTextColor(dc) : SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     DrawTextW(dc, kImages[i].caption, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    SetTextColor(dc, oldColour);
     if (i == hovered_) FrameRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));
     if (i == focused_ && GetFocus() == hwnd_) {
       RECT focus = rect;

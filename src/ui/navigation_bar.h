@@ -8,6 +8,10 @@
 #include "toolkit/window_class.h"
 
 #include <span>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
 
 namespace ui {
 
@@ -34,6 +38,10 @@ class NavigationBar {
   int Focused() const { return focused_; }
   // Sizes follow the DPI of the parent window.
   void SetDpi(UINT dpi);
+  // The image of `command` is drawn grey, does nothing when clicked, and shows `reason` as its tip.
+  void SetUnavailable(UINT command, std::wstring reason);
+  bool Available(int index) const;
+  HWND ToolTips() const { return tips_.get(); }
   // Where image i sits in the bar's client area.
   RECT ImageRect(int index) const;
   int ImageAt(POINT point) const;
@@ -45,6 +53,7 @@ class NavigationBar {
   void SetHovered(int index);
   void Key(WPARAM key);
   void Paint(HDC dc);
+  void PlaceTips();
 
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;  // owned by whoever set it
@@ -52,6 +61,8 @@ class NavigationBar {
   int pressed_ = kNoImage;
   int focused_ = 0;
   UINT dpi_ = 96;
+  std::vector<std::wstring> unavailable_;  // per image: why it is unavailable, empty when it is not
+  platform::Window tips_;
 };
 
 }  // namespace ui

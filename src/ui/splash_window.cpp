@@ -1,5 +1,7 @@
 #include "ui/splash_window.h"
 
+#include <algorithm>
+
 #include "platform/handles.h"
 #include "toolkit/dpi.h"
 #include "toolkit/product.h"
@@ -108,10 +110,15 @@ void SplashWindow::Paint(HDC dc) {
   }
   platform::SelectedObject text(dc, textFont_.get());
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  RECT line = {0, band.bottom, client.right, client.bottom};
+  // Broken into lines where the window is too narrow for it, and centred in the space under the band.
+  const int margin = toolkit::Scale(8, dpi_);
+  RECT line = {margin, band.bottom, client.right - margin, client.bottom};
   const std::wstring tagline =
       std::wstring(toolkit::kVersionText) + L"  -  Ensure your privacy by erasing kinds of tracks from your computer.";
-  DrawTextW(dc, tagline.c_str(), -1, &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+  RECT needed = line;
+  DrawTextW(dc, tagline.c_str(), -1, &needed, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+  OffsetRect(&line, 0, std::max(0L, (line.bottom - line.top - (needed.bottom - needed.top)) / 2));
+  DrawTextW(dc, tagline.c_str(), -1, &line, DT_CENTER | DT_WORDBREAK);
 }
 
 }  // namespace ui

@@ -81,6 +81,7 @@ int Usage() {
            L"  post NAME              posts a main-window command: exit cleannow trayclean settings options\n"
            L"                         search about home status restore\n"
            L"  rows                   prints the result list, one \"item<TAB>state\" line per row\n"
+           L"  details ROW            opens the details of the result list's row (0 is the first)\n"
            L"  wait-window [CAPTION] SECONDS   waits for a window with that caption (the main window without one)\n"
            L"  wait-gone SECONDS      waits until the main window is gone\n"
            L"  close CAPTION          asks the window with that caption to close\n");
@@ -102,6 +103,14 @@ int wmain(int argc, wchar_t** argv) {
     return Usage();
   }
   if (verb == L"rows" && argc == 2) return PrintRows();
+  if (verb == L"details" && argc == 3) {
+    // As a user opens a row's details with the keyboard: Home, Down to the row, Enter.
+    HWND list = FindWindowExW(MainWindow(), nullptr, WC_LISTVIEWW, nullptr);
+    if (!list) return 1;
+    PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+    for (int row = 0; row < _wtoi(argv[2]); ++row) PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    return PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0) ? 0 : 1;
+  }
   if (verb == L"wait-window" && (argc == 3 || argc == 4)) {
     return WaitFor(argc == 4 ? argv[2] : L"", _wtoi(argv[argc - 1]), true) ? 0 : 1;
   }

@@ -449,6 +449,34 @@ TEST(MainWindow, SeparateToolsAndHelpStartOnlyWhenTheirFilesExist) {
   }
 }
 
+TEST(MainWindow, AToolThatIsNotInstalledIsShownDisabledWithItsReason) {
+  TempFolder folder;
+  MakeFile(folder / L"Papermill.exe", 2);
+  RecordedWindow window(folder.Path());
+  const ui::NavigationBar& bar = window->Navigation();
+  const int registry = 6, shredder = 5;
+  ASSERT_STREQ(ui::NavigationImages()[registry].caption, L"Registry");
+  EXPECT_FALSE(bar.Available(registry));
+  EXPECT_TRUE(bar.Available(shredder));
+  RECT rect = bar.ImageRect(registry);
+  const LPARAM middle = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  SendMessageW(bar.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, middle);
+  SendMessageW(bar.Handle(), WM_LBUTTONUP, 0, middle);
+  EXPECT_TRUE(window.calls.empty());
+
+  wchar_t tip[128] = L"";
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = bar.Handle();
+  tool.uId = static_cast<UINT_PTR>(registry);
+  tool.lpszText = tip;
+  SendMessageW(bar.ToolTips(), TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_STREQ(tip, L"The registry cleaner (Keysweep.exe) is not part of this installation.");
+  HMENU menu = GetMenu(window.Handle());
+  EXPECT_TRUE(GetMenuState(menu, ui::kCleanRegistryCommand, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_FALSE(GetMenuState(menu, ui::kFileShredderCommand, MF_BYCOMMAND) & MF_GRAYED);
+}
+
 TEST(MainWindow, HelpOpensTheShippedPageWhenThereIsNoCompiledHelp) {
   TempFolder folder;
   RecordedWindow window(folder.Path());

@@ -1,0 +1,270 @@
+// Every window's texts shown whole: no control's text is wider or taller than the control, and no
+// control lies outside its parent. The checks run at the DPI the test process started with; one test
+// starts this program again at 150 % and 200 % (the system DPI is read once, at a process's start).
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "dialogs/about_window.h"
+#include "dialogs/cookie_window.h"
+#include "dialogs/details_window.h"
+#include "dialogs/extension_window.h"
+#include "dialogs/locate_window.h"
+#include "dialogs/options_window.h"
+#include "dialogs/selection_window.h"
+#include "dialogs/url_window.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+#include "platform/window_text.h"
+#include "settings/inifun.h"
+#include "support/test_support.h"
+#include "support/window_support.h"
+#include "toolkit/dpi.h"
+#include "ui/main_commands.h"
+#include "ui/main_window.h"
+#include "ui/notification_window.h"
+#include "ui/splash_window.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::wstring ClassOf(HWND control) {
+  wchar_t name[64] = L"";
+  GetClassNameW(control, name, 64);
+  return name;
+}
+
+// The size `text` takes in `control`'s font: on one line, or broken into lines `wrapWidth` wide (a
+// word wider than that widens the answer, as the control would cut it).
+SIZE TextSize(HWND control, const std::wstring& text, int wrapWidth, UINT extraFormat = 0) {
+  platform::WindowDc dc(control);
+  auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  platform::SelectedObject selected(dc.get(), font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
+  RECT rect = {0, 0, wrapWidth, 0};
+  DrawTextW(dc.get(), text.c_str(), -1, &rect,
+            DT_CALCRECT | extraFormat | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
+  return {rect.right, rect.bottom};
+}
+
+struct Room {
+  int width, height;
+};
+
+struct Misfits {
+  std::vector<std::string> found;
+  void Check(HWND control, const std::wstring& text, SIZE need, Room room) {
+    if (need.cx <= room.width && need.cy <= room.height) return;
+    found.push_back(platform::Narrow(ClassOf(control)) + " \"" + platform::Narrow(text) + "\" needs " +
+                    std::to_string(need.cx) + "x" + std::to_string(need.cy) + ", has " + std::to_string(room.width) +
+                    "x" + std::to_string(room.height));
+  }
+};
+
+std::wstring WithoutMarkup(const std::wstring& text) { return std::regex_replace(text, std::wregex(L"<[^>]*>"), L""); }
+
+void CheckControl(HWND control, UINT dpi, Misfits& misfits) {
+  const std::wstring kind = ClassOf(control);
+  const std::wstring text = platform::WindowText(control);
+  const LONG style = GetWindowLongW(control, GWL_STYLE);
+  RECT client;
+  GetClientRect(control, &client);
+  const int margin = toolkit::Scale(3, dpi);
+  if (kind == L"Button" && !text.empty()) {
+    const LONG type = style & BS_TYPEMASK;
+    if (type == BS_OWNERDRAW) return;
+    const bool multiline = style & BS_MULTILINE;
+    if (type == BS_GROUPBOX) {
+      misfits.Check(control, text, TextSize(control, text, 0), {client.right - toolkit::Scale(16, dpi), client.bottom});
+      return;
+    }
+    const bool box = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                     type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE;
+    const int width = client.right - (box ? toolkit::Scale(17, dpi) : 2 * margin);
+    misfits.Check(control, text, TextSize(control, text, multiline ? width : 0), {width, client.bottom});
+  } else if (kind == L"Static" && !text.empty()) {
+    const LONG type = style & SS_TYPEMASK;
+    if (style & SS_ELLIPSISMASK) return;  // a path or a status that is cut on purpose, with "..."
+    const UINT prefix = style & SS_NOPREFIX ? DT_NOPREFIX : 0;
+    if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) {
+      misfits.Check(control, text, TextSize(control, text, client.right, prefix), {client.right, client.bottom});
+    } else if (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE) {
+      misfits.Check(control, text, TextSize(control, text, 0, prefix), {client.right, client.bottom});
+    }
+  } else if (kind == L"SysLink") {
+    const std::wstring shown = WithoutMarkup(text);
+    misfits.Check(control, shown, TextSize(control, shown, 0), {client.right, client.bottom});
+  } else if (kind == L"ListBox") {
+    const int extent = static_cast<int>(SendMessageW(control, LB_GETHORIZONTALEXTENT, 0, 0));
+    const int width = std::max<int>(client.right, style & WS_HSCROLL ? extent : 0);
+    for (const std::wstring& item : ListBoxItems(control)) {
+      misfits.Check(control, item, TextSize(control, item, 0, DT_NOPREFIX), {width - margin, client.bottom + 1000});
+    }
+  } else if (kind == WC_LISTVIEWW) {
+    HWND header = ListView_GetHeader(control);
+    const int columns = header ? Header_GetItemCount(header) : 0;
+    for (int column = 0; column < columns; ++column) {
+      wchar_t heading[128] = L"";
+      LVCOLUMNW info = {};
+      info.mask = LVCF_TEXT | LVCF_WIDTH;
+      info.pszText = heading;
+      info.cchTextMax = 128;
+      ListView_GetColumn(control, column, &info);
+      const int width = info.cx - 4 * margin;
+      misfits.Check(control, heading, TextSize(header, heading, 0, DT_NOPREFIX), {width, 1000});
+      for (int row = 0; row < std::min(ListView_GetItemCount(control), 200); ++row) {
+        const std::wstring cell = ListViewText(control, row, column);
+        misfits.Check(control, cell, TextSize(control, cell, 0, DT_NOPREFIX), {width, 1000});
+      }
+    }
+  }
+}
+
+// Every control of `window` (and of its pages) whose own style shows it, at the window's DPI.
+std::vector<std::string> MisfitsOf(HWND window) {
+  struct Walk {
+    UINT dpi;
+    Misfits misfits;
+  } walk{toolkit::WindowDpi(window), {}};
+  EnumChildWindows(
+      window,
+      [](HWND control, LPARAM data) -> BOOL {
+        auto& walk = *reinterpret_cast<Walk*>(data);
+        if (!(GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+        CheckControl(control, walk.dpi, walk.misfits);
+        // A control cut by its parent's edge.
+        HWND parent = GetParent(control);
+        RECT inner, outer;
+        GetWindowRect(control, &inner);
+        GetClientRect(parent, &outer);
+        MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&outer), 2);
+        RECT both;
+        IntersectRect(&both, &inner, &outer);
+        if (!EqualRect(&both, &inner)) {
+          walk.misfits.found.push_back(platform::Narrow(ClassOf(control)) + " \"" +
+                                       platform::Narrow(platform::WindowText(control)) + "\" lies outside its parent");
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&walk));
+  return walk.misfits.found;
+}
+
+void ExpectWhole(HWND window, const char* name) {
+  ASSERT_TRUE(window) << name;
+  for (const std::string& misfit : MisfitsOf(window)) ADD_FAILURE() << name << ": " << misfit;
+}
+
+class WindowTexts : public ::testing::Test {
+ protected:
+  // Started again by the test below, the program must really run at the DPI it was started for.
+  void SetUp() override {
+    wchar_t expected[16] = L"";
+    if (GetEnvironmentVariableW(L"TRELLWIPE_FIT_DPI", expected, 16)) {
+      ASSERT_EQ(std::to_wstring(toolkit::SystemDpi()), expected);
+    }
+  }
+  TempFolder program;
+};
+
+TEST_F(WindowTexts, TheMainWindowsPagesAndStrip) {
+  ui::MainWindowActions actions;
+  actions.showDetails = [](HWND, const std::wstring&, const std::vector<std::wstring>&, const std::wstring&) {};
+  ui::MainWindow window(GetModuleHandleW(nullptr), program.Path(), L"", actions);
+  ASSERT_TRUE(window.Create());
+  ExpectWhole(window.Handle(), "home");
+  SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
+  ExpectWhole(window.Handle(), "status");
+}
+
+TEST_F(WindowTexts, TheDialogs) {
+  const std::vector<std::pair<const char*, std::function<std::unique_ptr<toolkit::Dialog>()>>> dialogs = {
+      {"Cleaning Settings",
+       [&] { return std::make_unique<settings::SelectionWindow>(program.Path(), settings::SelectionServices{}); }},
+      {"Options", [&] { return std::make_unique<settings::OptionsWindow>(settings::BossKeySwitch{}, program.Path()); }},
+      {"About", [&] { return std::make_unique<ui::AboutWindow>(program.Path()); }},
+      {"Cookies", [&] { return std::make_unique<keeplists::CookieKeepListWindow>(program.Path()); }},
+      {"Addresses", [&] { return std::make_unique<keeplists::UrlKeepListWindow>(program.Path()); }},
+      {"Search & Erase", [&] { return std::make_unique<filesearch::LocateWindow>(program.Path()); }},
+      {"Extensions",
+       [&] { return std::make_unique<filesearch::ExtensionWindow>(program.Path(), filesearch::DiskmoteSettings(), nullptr); }},
+  };
+  for (const auto& [name, make] : dialogs) {
+    auto dialog = make();
+    ASSERT_TRUE(dialog->Create(nullptr, false)) << name;
+    HWND window = dialog->Handle();
+    ExpectWhole(window, name);
+    if (GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) {
+      RECT rect;
+      GetWindowRect(window, &rect);
+      SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left + 300, rect.bottom - rect.top + 200,
+                   SWP_NOMOVE | SWP_NOZORDER);
+      ExpectWhole(window, name);
+    }
+  }
+}
+
+// Runs `command` and collects what it writes; its exit code, or -1 when it did not start.
+DWORD RunAndCapture(std::wstring command, std::string& output) {
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  platform::UniqueHandle read, write;
+  if (!CreatePipe(read.out(), write.out(), &inherit, 0)) return static_cast<DWORD>(-1);
+  SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = write.get();
+  PROCESS_INFORMATION started = {};
+  wchar_t windows[MAX_PATH];
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, windows, &startup, &started)) {
+    output = "cannot start " + platform::Narrow(command) + ": error " + std::to_string(GetLastError());
+    return static_cast<DWORD>(-1);
+  }
+  platform::UniqueHandle process(started.hProcess), thread(started.hThread);
+  write.reset();
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(read.get(), buffer, sizeof(buffer), &got, nullptr) && got) output.append(buffer, got);
+  WaitForSingleObject(process.get(), INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.get(), &code);
+  return code;
+}
+
+// Starts this program again with the system at `dpi`, running only the checks above.
+DWORD RunChecksAtDpi(DWORD dpi, std::string& output) {
+  platform::RegKey desktop;
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, desktop.out(),
+                  nullptr);
+  RegSetValueExW(desktop.get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+  // Wine names the build folder by a Unix path no child can start from: a copy on drive C: runs.
+  wchar_t name[MAX_PATH];
+  GetModuleFileNameW(nullptr, name, MAX_PATH);
+  const std::wstring self = std::wstring(name).starts_with(L"unix\\") ? L"\\\\?\\" + std::wstring(name) : name;
+  TempFolder copy;
+  const std::wstring program = copy.Path() + L"\\window_fit.exe";
+  if (!CopyFileW(self.c_str(), program.c_str(), FALSE)) {
+    output = "cannot copy " + platform::Narrow(self) + ": error " + std::to_string(GetLastError());
+    return static_cast<DWORD>(-1);
+  }
+  ScopedEnvironment expected(L"TRELLWIPE_FIT_DPI", std::to_wstring(dpi));
+  const DWORD code = RunAndCapture(L"\"" + program + L"\" --gtest_filter=WindowTexts.*", output);
+  RegDeleteValueW(desktop.get(), L"LogPixels");
+  return code;
+}
+
+TEST(WindowFit, EveryTextIsWholeAtOneAndAHalfAndTwiceTheSize) {
+  for (DWORD dpi : {144u, 192u}) {
+    std::string output;
+    EXPECT_EQ(RunChecksAtDpi(dpi, output), 0u) << "at " << dpi << " DPI:\n" << output;
+  }
+}
+
+}  // namespace
