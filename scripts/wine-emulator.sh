@@ -12,7 +12,7 @@ sandbox=${TRELLWIPE_SANDBOX:-$default}
 # other test ever starts at that DPI, and a virtual screen large enough for windows at 200 % (the
 # null driver's screen is 1024x768).
 graphics=null screen=""
-case "$*" in *WindowFit.*) sandbox="$sandbox/window-fit" graphics=display screen=3840x2160x24 ;; esac
+case "$*" in *WindowFit*) sandbox="$sandbox/window-fit" graphics=display screen=3840x2160x24 ;; esac
 mkdir -p "$sandbox"
 # shellcheck source=wine-sandbox.sh
 . "$here/wine-sandbox.sh"

@@ -149,6 +149,8 @@ void OptionsWindow::ShowPage(int page) {
         return TRUE;
       },
       page);
+  // The frames do not paint their insides: what the hidden page drew there is painted over.
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 INT_PTR OptionsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -22,10 +22,28 @@ constexpr int kMaxPoints = 72;
 
 // What one skinned window owns; freed when the window is destroyed.
 struct SkinState {
+  SkinState() = default;
+  SkinState(const SkinState&) = delete;
+  SkinState& operator=(const SkinState&) = delete;
+  ~SkinState() {
+    if (linkBackground && GetObjectType(linkBackground) == OBJ_BRUSH) DeleteObject(linkBackground);
+  }
+
+  // Wine's link control deletes the brush its parent gives it after each paint; a brush shared with
+  // the other controls would be gone for them too. Links get a brush of their own, made again when
+  // it is gone (a deleted handle never comes back with the same value).
+  HBRUSH LinkBackground() {
+    if (!linkBackground || GetObjectType(linkBackground) != OBJ_BRUSH) {
+      linkBackground = CreateSolidBrush(*skin.background);
+    }
+    return linkBackground;
+  }
+
   Skin skin;
   platform::Brush background;
   platform::Brush field;
   platform::Font font;
+  HBRUSH linkBackground = nullptr;
 };
 
 int HexDigit(wchar_t c) {
@@ -58,7 +76,7 @@ bool IsGroupBox(HWND control) {
 }
 
 // Text and background of static texts, buttons and the window itself.
-LRESULT ColourPlainControl(const SkinState& state, HDC dc, HWND control, LRESULT fallback) {
+LRESULT ColourPlainControl(SkinState& state, HDC dc, HWND control, LRESULT fallback) {
   if (state.skin.accent && IsGroupBox(control)) {
     SetTextColor(dc, *state.skin.accent);
   } else if (state.skin.text) {
@@ -66,6 +84,7 @@ LRESULT ColourPlainControl(const SkinState& state, HDC dc, HWND control, LRESULT
   }
   if (!state.background) return fallback;
   SetBkColor(dc, *state.skin.background);
+  if (platform::EqualsNoCase(ClassName(control), WC_LINK)) return reinterpret_cast<LRESULT>(state.LinkBackground());
   return reinterpret_cast<LRESULT>(state.background.get());
 }
 

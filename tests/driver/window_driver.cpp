@@ -82,6 +82,7 @@ int Usage() {
            L"                         search about home status restore\n"
            L"  rows                   prints the result list, one \"item<TAB>state\" line per row\n"
            L"  details ROW            opens the details of the result list's row (0 is the first)\n"
+           L"  tab CAPTION INDEX      shows a tab of the window with that caption (0 is the first)\n"
            L"  wait-window [CAPTION] SECONDS   waits for a window with that caption (the main window without one)\n"
            L"  wait-gone SECONDS      waits until the main window is gone\n"
            L"  close CAPTION          asks the window with that caption to close\n");
@@ -113,6 +114,13 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (verb == L"wait-window" && (argc == 3 || argc == 4)) {
     return WaitFor(argc == 4 ? argv[2] : L"", _wtoi(argv[argc - 1]), true) ? 0 : 1;
+  }
+  if (verb == L"tab" && argc == 4) {
+    // As a click on a tab: the tab control moves there and tells its window.
+    HWND tabs = FindWindowExW(FindWindowW(nullptr, argv[2]), nullptr, WC_TABCONTROLW, nullptr);
+    if (!tabs) return 1;
+    SendMessageW(tabs, TCM_SETCURFOCUS, _wtoi(argv[3]), 0);
+    return 0;
   }
   if (verb == L"wait-gone" && argc == 3) return WaitFor(L"", _wtoi(argv[2]), false) ? 0 : 1;
   if (verb == L"close" && argc == 3) {

@@ -194,6 +194,26 @@ TEST(SkinApply, DialogGetsTheFontAndColoursWithoutCooperating) {
   EXPECT_EQ(GetPixel(canvas.Get(), 3, 3), RGB(0x10, 0x20, 0x30));
 }
 
+TEST(SkinApply, ALinkThatDeletesItsBrushLeavesTheOtherControlsTheirs) {
+  platform::Window dialog = MakeDialog();
+  ASSERT_TRUE(dialog);
+  INITCOMMONCONTROLSEX links = {sizeof(links), ICC_LINK_CLASS};
+  InitCommonControlsEx(&links);
+  HWND link = CreateWindowExW(0, L"SysLink", L"<a>link</a>", WS_CHILD | WS_VISIBLE, 0, 0, 60, 20, dialog.get(), nullptr,
+                              nullptr, nullptr);
+  ASSERT_TRUE(link);
+  toolkit::ApplySkin(dialog.get(), Colourful());
+  Canvas canvas;
+  // Painting twice: under Wine the link deletes the brush it was given each time.
+  for (int paint = 0; paint < 2; ++paint) {
+    SendMessageW(link, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Get()), PRF_CLIENT);
+    EXPECT_EQ(BrushColour(SendMessageW(dialog.get(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.Get()),
+                                       reinterpret_cast<LPARAM>(link))),
+              RGB(0x10, 0x20, 0x30));
+  }
+  EXPECT_EQ(BrushColour(ColourMessage(dialog.get(), WM_CTLCOLORSTATIC, canvas.Get(), kStaticId)), RGB(0x10, 0x20, 0x30));
+}
+
 TEST(SkinApply, ColoursOnlySkinKeepsTheFontAndLeavesFieldsAlone) {
   platform::Window dialog = MakeDialog();
   ASSERT_TRUE(dialog);

@@ -210,6 +210,49 @@ TEST_F(WindowTexts, TheDialogs) {
   }
 }
 
+// A page switch leaves nothing of the hidden page on the screen: what it covered is painted in the
+// skin's background again (under Wine the link control once deleted the brush every control shared,
+// and the page turned white).
+class WindowFitPaint : public ::testing::Test {
+ protected:
+  static constexpr COLORREF kBackground = RGB(0x12, 0x34, 0x56);
+  void SetUp() override {
+    MakeFolders(program.Path() + L"\\skins");
+    WriteText(program.Path() + L"\\skins\\frmmain.skn", "background=#123456\r\n");
+  }
+  // The pixels of `rect` (client coordinates of `window`) that are not the skin's background.
+  static int Stale(HWND window, RECT rect) {
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    platform::WindowDc dc(window);
+    int stale = 0;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+      for (int x = rect.left; x < rect.right; ++x) stale += GetPixel(dc.get(), x, y) != kBackground;
+    }
+    return stale;
+  }
+  static RECT InParent(HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  }
+  TempFolder program;
+};
+
+TEST_F(WindowFitPaint, TheHomePageAfterTheStatusPage) {
+  ui::MainWindowActions actions;
+  ui::MainWindow window(GetModuleHandleW(nullptr), program.Path(), L"", actions);
+  ASSERT_TRUE(window.Create());
+  ShowWindow(window.Handle(), SW_SHOWNA);
+  Stale(window.Handle(), {});
+  SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
+  Stale(window.Handle(), {});
+  RECT list = InParent(window.ResultList());
+  SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowHomeCommand, 0), 0);
+  // The list's lower right, where the home page has no text.
+  EXPECT_EQ(Stale(window.Handle(), {list.right - 40, list.bottom - 40, list.right - 10, list.bottom - 10}), 0);
+}
+
 // Runs `command` and collects what it writes; its exit code, or -1 when it did not start.
 DWORD RunAndCapture(std::wstring command, std::string& output) {
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
