@@ -281,6 +281,27 @@ DWORD RunAndCapture(std::wstring command, std::string& output) {
   return code;
 }
 
+TEST_F(WindowTexts, TheDetailsAndThePopUp) {
+  // A path longer than the window scrolls sideways in the details instead of being cut.
+  ui::DetailsWindow details(L"Chrome Cache - Result",
+                            {L"Erased file: C:\\Users\\someone\\AppData\\Local\\Google\\Chrome\\User Data\\Default\\Cache\\"
+                             L"Cache_Data\\f_000a3b with a long name that goes on and on (1234 bytes)"},
+                            program.Path());
+  ASSERT_TRUE(details.Create(nullptr, false));
+  ExpectWhole(details.Handle(), "details");
+
+  ui::NotificationWindow popup(GetModuleHandleW(nullptr), nullptr, [] {}, [](const std::wstring&) {});
+  run::NotificationRequest request;
+  request.title = L"Trellwipe";
+  request.description = L"Cleaning complete: 12 items, 3,456 files, 123.45 MB, 67 registry entries.";
+  popup.ShowNotification(request);
+  // Shown whole once it has slid in.
+  for (int tick = 0; popup.Animation().Growing() && tick < 1000; ++tick) {
+    SendMessageW(popup.Handle(), WM_TIMER, ui::NotificationWindow::kPopupTimer, 0);
+  }
+  ExpectWhole(popup.Handle(), "pop-up");
+}
+
 // Starts this program again with the system at `dpi`, running only the checks above.
 DWORD RunChecksAtDpi(DWORD dpi, std::string& output) {
   platform::RegKey desktop;
