@@ -2,7 +2,7 @@
 # Screenshots of every window for README.md, taken under a virtual screen with a window manager in a
 # throwaway sandbox, at 100 % and 150 % (NAME-150.png): the main window's home page and status page
 # after a cleaning of the sample traces, a row's details, the cleaning settings, the options, the
-# file search and the about window.
+# file search, the about window and the pop-up of an unattended cleaning.
 #   screenshots.sh [BUILD] [FOLDER]     (defaults: build/, docs/screenshots/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -74,13 +74,32 @@ for scale in 100 150; do
   sleep 1
   shot main-status 'Trellwipe V6.50'
   driver details 1
-  caption=$(xwininfo -root -tree | grep -o '"[^"]* - Result"' | sed -n '1s/"//gp')
+  caption=""
+  for _ in $(seq 1 20); do
+    caption=$(xwininfo -root -tree | { grep -o '"[^"]* - Result"' || true; } | sed -n '1s/"//gp')
+    [ -n "$caption" ] && break
+    sleep 0.5
+  done
   shot details "$caption"
   driver close "$caption"
   window settings 'Cleaning Settings' settings
   window options 'Options' options
   window search 'Search & Erase' search
   window about 'About Trellwipe' about
+  # The pop-up of an unattended cleaning has no title bar to find it by: it slides in at the screen's
+  # lower right corner, which nothing else covers.
+  settings="$WINEPREFIX/drive_c/Trellwipe/prisd.dat"
+  before=$(tr -d '\r' <"$settings" | sed -n 's/^lastclean=//p')
+  driver post trayclean
+  for _ in $(seq 1 240); do
+    [ "$(tr -d '\r' <"$settings" | sed -n 's/^lastclean=//p')" != "$before" ] && break
+    sleep 0.5
+  done
+  sleep 4
+  import -window root "$out/popup$suffix.full.png"
+  convert "$out/popup$suffix.full.png" -gravity southeast -crop 700x300+0+0 +repage -trim +repage "$out/popup$suffix.png"
+  rm -f "$out/popup$suffix.full.png"
+  echo "screenshot: $out/popup$suffix.png"
   driver post exit
   driver wait-gone 20
   wineserver -w

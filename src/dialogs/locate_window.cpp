@@ -87,8 +87,9 @@ toolkit::DialogTemplate LocateWindow::Template() const {
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kExitCaption, 229, 76, 78, 14, kExitId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Option&s", 315, 76, 78, 14, kOptionsId);
   dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL, L"", 7, 138, 386, 96, kResultsId, WS_EX_CLIENTEDGE);
-  // An edit, not a label: a summary of many patterns scrolls instead of running into its second line.
-  dialog.Item(toolkit::kEditClass, ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_HSCROLL, L"", 7, 236, 386, 22, kStatusId);
+  // An edit, not a label: a summary of many patterns wraps and scrolls instead of running over the
+  // "Total size" line.
+  dialog.Item(toolkit::kEditClass, ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", 7, 236, 386, 22, kStatusId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Delete selected", 7, 261, 90, 14, kDeleteId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Sele&ct All", 104, 261, 70, 14, kSelectAllId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Select N&one", 181, 261, 70, 14, kSelectNoneId);
@@ -134,6 +135,7 @@ void LocateWindow::Load() {
   HWND hwnd = Handle();
   AttachMenu();
   AnchorControls();
+  ShowStatus(L"");
   toolkit::ApplySkinFile(hwnd, programFolder_);
   // Every opening starts from these choices; stored values are not read back.
   settings_.Set(L"StartUp", L"AppPath", WithBackslash(programFolder_));
@@ -353,7 +355,7 @@ bool LocateWindow::Search() {
     HWND list = Control(kResultsId);
     SendMessageW(list, LB_SETHORIZONTALEXTENT, kExtentPerCharacter * result.widestItem, 0);
     size_t items = static_cast<size_t>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-    SetWindowTextW(Control(kStatusId), SummaryText(items, result.patterns, result.totalSize).c_str());
+    ShowStatus(SummaryText(items, result.patterns, result.totalSize));
     SelectAll(true);
   }
   // Also after an empty search string, so that the button does not offer to stop a search that is not running.
@@ -447,7 +449,23 @@ void LocateWindow::PumpMessages() {
 bool LocateWindow::IncludeSubFolders() { return Handle() && IsDlgButtonChecked(Handle(), kSubFoldersId) == BST_CHECKED; }
 
 void LocateWindow::ShowFolder(const std::wstring& folder) {
-  if (Handle()) SetWindowTextW(Control(kStatusId), folder.c_str());
+  if (Handle()) ShowStatus(folder);
+}
+
+void LocateWindow::ShowStatus(const std::wstring& text) {
+  HWND status = Control(kStatusId);
+  SetWindowTextW(status, text.c_str());
+  // The scroll bar only when the text has more lines than the box shows.
+  RECT box;
+  GetClientRect(status, &box);
+  TEXTMETRICW metrics = {};
+  {
+    platform::WindowDc dc(status);
+    platform::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0)));
+    GetTextMetricsW(dc.get(), &metrics);
+  }
+  const LRESULT shown = metrics.tmHeight ? box.bottom / metrics.tmHeight : 1;
+  ShowScrollBar(status, SB_VERT, SendMessageW(status, EM_GETLINECOUNT, 0, 0) > shown);
 }
 
 void LocateWindow::AddItem(const std::wstring& item, const std::wstring& path) {

@@ -67,6 +67,7 @@ class LocateWindow : public toolkit::Dialog, private SearchSink {
   // Runs FindFiles and, unless stopped, shows the summary and selects every item; false when stopped.
   bool Search();
   void ClearResults();
+  void ShowStatus(const std::wstring& text);
   void SetBusy(bool busy);
   void StoreCheck(WORD id, const wchar_t* key);
   void Close();

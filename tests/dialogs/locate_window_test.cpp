@@ -123,6 +123,41 @@ TEST_F(LocateWindowTest, AFolderChangeSearchesAndListsEveryMatchSelectedWithItsS
   EXPECT_EQ(SendMessageW(Control(W::kResultsId), LB_GETHORIZONTALEXTENT, 0, 0), static_cast<LRESULT>(9 * widest));
 }
 
+TEST_F(LocateWindowTest, ALongSummaryScrollsInsteadOfRunningOverTheTotal) {
+  auto scrolls = [&] { return (GetWindowLongW(Control(W::kStatusId), GWL_STYLE) & WS_VSCROLL) != 0; };
+  window.ChangeFolder(tree.Path());
+  EXPECT_FALSE(scrolls());
+  std::wstring many;
+  for (int i = 0; i < 40; ++i) many += L"*.e" + std::to_wstring(i) + L";";
+  window.SetSearchString(many);
+  Press(Control(W::kFindId));
+  EXPECT_NE(platform::WindowText(Control(W::kStatusId)).find(L"Total size: "), std::wstring::npos);
+  EXPECT_TRUE(scrolls());
+}
+
+TEST_F(LocateWindowTest, AResizedWindowGivesTheGrowthToTheResultsAndKeepsTheButtonsBelow) {
+  auto rectOf = [&](WORD id) {
+    RECT rect;
+    GetWindowRect(Control(id), &rect);
+    return rect;
+  };
+  const RECT list = rectOf(W::kResultsId), button = rectOf(W::kDeleteId), find = rectOf(W::kFindId);
+  RECT frame;
+  GetWindowRect(window.Handle(), &frame);
+  SetWindowPos(window.Handle(), nullptr, 0, 0, frame.right - frame.left + 200, frame.bottom - frame.top + 150,
+               SWP_NOMOVE | SWP_NOZORDER);
+  const RECT grownList = rectOf(W::kResultsId), movedButton = rectOf(W::kDeleteId), sameFind = rectOf(W::kFindId);
+  EXPECT_EQ(grownList.right - grownList.left, list.right - list.left + 200);
+  EXPECT_GT(grownList.bottom - grownList.top, list.bottom - list.top + 100);  // in whole rows
+  EXPECT_EQ(movedButton.top - button.top, 150);
+  EXPECT_EQ(sameFind.left - find.left, 0);
+  // Never smaller than designed.
+  SetWindowPos(window.Handle(), nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER);
+  RECT shrunk;
+  GetWindowRect(window.Handle(), &shrunk);
+  EXPECT_EQ(shrunk.right - shrunk.left, frame.right - frame.left);
+}
+
 TEST_F(LocateWindowTest, FindUsesTheEditedSearchStringAndTheSubFolderChoice) {
   window.ChangeFolder(tree.Path());
   SetWindowTextW(Control(W::kSearchStringId), L"*.txt");
