@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of every window for README.md, taken under a virtual screen with a window manager in a
 # throwaway sandbox, at 100 % and 150 % (NAME-150.png): the main window's home page and status page
-# after a cleaning of the sample traces, a row's details, the cleaning settings, the options, the
-# file search, the about window and the pop-up of an unattended cleaning.
+# after a cleaning of the sample traces, a row's details, the cleaning settings with the address and
+# cookie keep lists, the options, the file search with its extension list, the about window and the
+# pop-up of an unattended cleaning.
 #   screenshots.sh [BUILD] [FOLDER]     (defaults: build/, docs/screenshots/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -58,6 +59,14 @@ window() {
   driver close "$2"
   sleep 0.5
 }
+# A window opened by a button of another: the button's window, text and index, the caption, the name.
+opened_by() {
+  driver click "$1" "$2" "$3"
+  driver wait-window "$4" 30
+  shot "$5" "$4"
+  driver close "$4"
+  sleep 0.5
+}
 
 openbox >/dev/null 2>&1 &
 for scale in 100 150; do
@@ -82,9 +91,21 @@ for scale in 100 150; do
   done
   shot details "$caption"
   driver close "$caption"
-  window settings 'Cleaning Settings' settings
+  sample_traces  # again, so that the cookie keep list shows cookies to keep
+  driver post settings
+  driver wait-window 'Cleaning Settings' 60
+  shot settings 'Cleaning Settings'
+  opened_by 'Cleaning Settings' Options 0 'URL Drop-List Options' addresses
+  opened_by 'Cleaning Settings' Options 1 'Cookies Options' cookies
+  driver close 'Cleaning Settings'
+  sleep 0.5
   window options 'Options' options
-  window search 'Search & Erase' search
+  driver post search
+  driver wait-window 'Search & Erase' 60
+  shot search 'Search & Erase'
+  opened_by 'Search & Erase' 'Option&s' 0 'Options' extensions
+  driver close 'Search & Erase'
+  sleep 0.5
   window about 'About Trellwipe' about
   # The pop-up of an unattended cleaning has no title bar to find it by: it slides in at the screen's
   # lower right corner, which nothing else covers.

@@ -83,6 +83,7 @@ int Usage() {
            L"  rows                   prints the result list, one \"item<TAB>state\" line per row\n"
            L"  details ROW            opens the details of the result list's row (0 is the first)\n"
            L"  tab CAPTION INDEX      shows a tab of the window with that caption (0 is the first)\n"
+           L"  click CAPTION TEXT INDEX   clicks the INDEX-th button with that text (0 is the first)\n"
            L"  wait-window [CAPTION] SECONDS   waits for a window with that caption (the main window without one)\n"
            L"  wait-gone SECONDS      waits until the main window is gone\n"
            L"  close CAPTION          asks the window with that caption to close\n");
@@ -114,6 +115,25 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (verb == L"wait-window" && (argc == 3 || argc == 4)) {
     return WaitFor(argc == 4 ? argv[2] : L"", _wtoi(argv[argc - 1]), true) ? 0 : 1;
+  }
+  if (verb == L"click" && argc == 5) {
+    // Presses the window's INDEX-th button (0 is the first) with that text, as a user clicks it.
+    struct Search {
+      const wchar_t* text;
+      int left;
+      HWND found;
+    } search{argv[3], _wtoi(argv[4]), nullptr};
+    EnumChildWindows(
+        FindWindowW(nullptr, argv[2]),
+        [](HWND child, LPARAM data) {
+          auto& search = *reinterpret_cast<Search*>(data);
+          wchar_t text[128] = L"";
+          GetWindowTextW(child, text, 128);
+          if (std::wstring(text) == search.text && search.left-- == 0) search.found = child;
+          return search.found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found && PostMessageW(search.found, BM_CLICK, 0, 0) ? 0 : 1;
   }
   if (verb == L"tab" && argc == 4) {
     // As a click on a tab: the tab control moves there and tells its window.
