@@ -151,6 +151,10 @@ TEST_F(LocateWindowTest, AResizedWindowGivesTheGrowthToTheResultsAndKeepsTheButt
   EXPECT_GT(grownList.bottom - grownList.top, list.bottom - list.top + 100);  // in whole rows
   EXPECT_EQ(movedButton.top - button.top, 150);
   EXPECT_EQ(sameFind.left - find.left, 0);
+  // Whole rows only, so that the last one never hides under the scroll bar.
+  RECT rows;
+  GetClientRect(Control(W::kResultsId), &rows);
+  EXPECT_EQ(rows.bottom % SendMessageW(Control(W::kResultsId), LB_GETITEMHEIGHT, 0, 0), 0);
   // Never smaller than designed.
   SetWindowPos(window.Handle(), nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER);
   RECT shrunk;
