@@ -234,6 +234,7 @@ struct DeletionFrame {
 struct FolderDeletion {
   bool removed = false;  // the folder is gone
   double attempted = 0;  // the sizes of the files whose deletion was attempted
+  double listed = 0;     // the sizes of every file met, but the one kept: the folder's size before
 };
 
 // Deletes a folder's contents and then the folder. Links inside are
@@ -258,6 +259,7 @@ FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& fol
         frame.keeps = true;
         continue;
       }
+      result.listed += static_cast<double>(file.size);
       deletions.Add(std::move(filePath), static_cast<double>(file.size), file.attributes, force);
     }
     // The folder's files are all done before anything else of it is touched.
@@ -302,10 +304,11 @@ FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& fol
   return result;
 }
 
-// What a whole-folder deletion counts: the folder's size taken before, or, when a stop cut the
-// deletion short, the sizes of the files it reached.
-double FolderFigure(const EraseContext& ctx, double size, const FolderDeletion& deletion) {
-  return ctx.Stopped() ? deletion.attempted : size;
+// What a whole-folder deletion counts: the folder's size, taken from the listings before each file
+// went (one listing of each folder serves both), or, when a stop cut the deletion short, the sizes
+// of the files it reached.
+double FolderFigure(const EraseContext& ctx, const FolderDeletion& deletion) {
+  return ctx.Stopped() ? deletion.attempted : deletion.listed;
 }
 
 double FolderSizeWalk(const EraseContext& ctx, const std::wstring& folder) {
@@ -344,8 +347,7 @@ double NamedFoldersWalk(const EraseContext& ctx, const std::wstring& folder, con
       std::wstring path = platform::JoinPath(current.path, sub.name);
       if (!Enters(ctx, path)) continue;
       if (platform::ToLower(sub.name) == name) {
-        double size = FolderSizeWalk(ctx, path);
-        figure += FolderFigure(ctx, size, DeleteFolderTree(ctx, path, false));
+        figure += FolderFigure(ctx, DeleteFolderTree(ctx, path, false));
       } else {
         remaining.push_back({std::move(path), sub.attributes});
       }
@@ -388,15 +390,9 @@ double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const
   double size = 0;
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     std::wstring keptPath = kept.empty() ? kept : platform::JoinPath(*target, kept);
-    WIN32_FILE_ATTRIBUTE_DATA keptData;
-    bool keeps = !kept.empty() && GetFileAttributesExW(platform::ApiPath(keptPath).c_str(), GetFileExInfoStandard,
-                                                       &keptData);
-    // What stays is not released.
-    size = FolderSizeWalk(ctx, *target) -
-           (keeps ? static_cast<double>((static_cast<ULONGLONG>(keptData.nFileSizeHigh) << 32) | keptData.nFileSizeLow)
-                  : 0);
-    // The folder itself comes back at once: only its contents count as erased.
-    size = FolderFigure(ctx, size, DeleteFolderTree(ctx, *target, true, false, keptPath));
+    // The folder itself comes back at once: only its contents count as erased, and what stays is
+    // not released.
+    size = FolderFigure(ctx, DeleteFolderTree(ctx, *target, true, false, keptPath));
   }
   if (!preview) CreateDirectoryW(platform::ApiPath(*target).c_str(), nullptr);
   return size;
@@ -437,8 +433,7 @@ double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
   if (!target) return 0;
   DWORD attributes = AttributesOf(*target);
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-  double size = FolderSizeWalk(ctx, *target);
-  return FolderFigure(ctx, size, DeleteFolderTree(ctx, *target, false));
+  return FolderFigure(ctx, DeleteFolderTree(ctx, *target, false));
 }
 
 double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, const FileTest& wanted, bool recurse,
