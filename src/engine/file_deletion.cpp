@@ -39,24 +39,31 @@ void DeletionWorkers::Start() {
   }
 }
 
-bool DeletionWorkers::DeleteNext(std::unique_lock<std::mutex>& lock, const std::function<void()>& yield) {
-  if (!batch_ || next_ >= batch_->size()) return false;
-  FileDeletion& file = (*batch_)[next_++];
-  lock.unlock();
-  if (!ctx_.Stopped()) {
-    file.attempted = true;
-    file.error = DeleteFileNow(file, ctx_.Overwriting(), yield);
+void DeletionWorkers::DeleteUntaken(std::vector<FileDeletion>& files, bool pump) {
+  const std::function<void()> yield = pump ? std::function<void()>([this] { ctx_.Pump(); }) : nullptr;
+  for (size_t at; (at = next_.fetch_add(1)) < files.size();) {
+    FileDeletion& file = files[at];
+    if (!ctx_.Stopped()) {
+      file.attempted = true;
+      file.error = DeleteFileNow(file, ctx_.Overwriting(), yield);
+    }
+    if (pump) ctx_.Pump();
   }
-  lock.lock();
-  if (++finished_ == batch_->size()) done_.notify_all();
-  return true;
 }
 
 void DeletionWorkers::Work() {
+  unsigned long long joined = 0;
   std::unique_lock<std::mutex> lock(mutex_);
-  while (!quit_) {
-    // Only the walk's thread may let the window work.
-    if (!DeleteNext(lock, {})) work_.wait(lock);
+  for (;;) {
+    work_.wait(lock, [&] { return quit_ || (batch_ && generation_ != joined); });
+    if (quit_) return;
+    joined = generation_;
+    std::vector<FileDeletion>& files = *batch_;
+    ++busy_;
+    lock.unlock();
+    DeleteUntaken(files, false);
+    lock.lock();
+    if (--busy_ == 0) done_.notify_all();
   }
 }
 
@@ -66,17 +73,17 @@ void DeletionWorkers::DeleteAll(std::vector<FileDeletion>& files) {
     return;
   }
   if (files.size() > 1 && threads_.empty()) Start();
-  std::unique_lock<std::mutex> lock(mutex_);
-  batch_ = &files;
-  next_ = finished_ = 0;
-  work_.notify_all();
-  const std::function<void()> pump = [this] { ctx_.Pump(); };
-  while (DeleteNext(lock, pump)) {
-    lock.unlock();
-    ctx_.Pump();
-    lock.lock();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    batch_ = &files;
+    next_.store(0);
+    ++generation_;
   }
-  while (finished_ < files.size()) {
+  work_.notify_all();
+  DeleteUntaken(files, true);
+  // Every file is taken; the helpers finish theirs while the window keeps working.
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (busy_ > 0) {
     done_.wait_for(lock, ctx_.yieldInterval);
     lock.unlock();
     ctx_.Pump();

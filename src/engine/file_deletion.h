@@ -5,6 +5,7 @@
 // lets the window work while it waits; the walk records the outcomes afterwards, in its own order.
 #include <windows.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -47,17 +48,21 @@ class DeletionWorkers {
  private:
   void Start();
   void Work();
-  // Takes the next file of the batch and deletes it; false when none is left. Called with the lock.
-  bool DeleteNext(std::unique_lock<std::mutex>& lock, const std::function<void()>& yield);
+  // Deletes the files of the batch that no other thread has taken yet, one at a time; `pump` tells
+  // whether this is the walk's thread, the only one that may let the window work.
+  void DeleteUntaken(std::vector<FileDeletion>& files, bool pump);
 
   const EraseContext& ctx_;
   std::vector<std::thread> threads_;
+  // Taking a file costs one atomic step; the lock is only taken at the start and the end of a batch,
+  // since under Wine a wait on a lock that is held is a round trip to the server.
+  std::atomic<size_t> next_{0};
   std::mutex mutex_;
   std::condition_variable work_;
   std::condition_variable done_;
-  std::vector<FileDeletion>* batch_ = nullptr;
-  size_t next_ = 0;
-  size_t finished_ = 0;
+  std::vector<FileDeletion>* batch_ = nullptr;  // the batch under way, none between batches
+  unsigned long long generation_ = 0;           // counts the batches, so a helper joins each once
+  unsigned busy_ = 0;                           // helpers still deleting files of the batch
   bool quit_ = false;
 };
 
