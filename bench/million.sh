@@ -33,7 +33,8 @@ caches=(
   "$profile/AppData/Local/Mozilla/Firefox/Profiles/bench.default/cache"
 )
 
-count_files() { find "${caches[@]}" -type f 2>/dev/null | wc -l; }
+# The Firefox item removes its "cache" folder whole, so after the clean it is not there to count.
+count_files() { { find "${caches[@]}" -type f 2>/dev/null || true; } | wc -l; }
 
 python3 - "$folders" "$per_folder" "$file_bytes" "${caches[@]}" <<'EOF'
 import os, sys
