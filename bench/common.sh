@@ -29,6 +29,14 @@ bench_sandbox() {
   sandbox_warm
 }
 
+# bench_install_cli: copies the built trellwipe-cli into the sandbox as C:\Trellwipe\trellwipe-cli.exe
+# and sets $cli to that Windows path.
+bench_install_cli() {
+  mkdir -p "$WINEPREFIX/drive_c/Trellwipe"
+  cp "$build/src/trellwipe-cli.exe" "$WINEPREFIX/drive_c/Trellwipe/"
+  cli='C:\Trellwipe\trellwipe-cli.exe'
+}
+
 now_us() { local t=$EPOCHREALTIME; echo "${t/./}"; }
 seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
 median() {

@@ -24,10 +24,7 @@ bench_build whole_run trellwipe-cli
 . "$top/scripts/sample-traces.sh"
 bench_sandbox
 
-program="$WINEPREFIX/drive_c/Trellwipe"
-mkdir -p "$program"
-cp "$build/src/trellwipe-cli.exe" "$program/"
-cli='C:\Trellwipe\trellwipe-cli.exe'
+bench_install_cli
 items='Chrome/Cache,FIREFOX/cache,Opera/cache,Maxthon/folder'
 
 profile=$(sample_profile)

@@ -198,16 +198,22 @@ std::string ListJson(const std::vector<ListedItem>& items) {
   return json + "]}\n";
 }
 
-std::wstring ReportText(const engine::RunReport& report) {
-  std::wstring text;
-  for (const engine::ItemReport& item : report.items) {
-    text += item.label + L" [" + item.section + L"/" + item.key + L"]: " + engine::CountsText(item) + L"\n";
-    for (const std::wstring& line : engine::DetailLines(item, report.preview)) {
-      text += L"    ";
-      text += line;
-      text += L'\n';
-    }
+void Output::Add(std::string_view text) {
+  out += text;
+  // A report of a million files is handed on in pieces rather than held whole.
+  if (drain && out.size() >= (1 << 16)) {
+    drain(out);
+    out.clear();
   }
+}
+
+void WriteReportText(const engine::RunReport& report, Output& output) {
+  for (const engine::ItemReport& item : report.items) {
+    output.Add(Utf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + engine::CountsText(item) + L"\n"));
+    engine::DetailLines lines(item, report.preview);
+    for (size_t i = 0; i < lines.size(); ++i) output.Add("    " + Utf8(lines[i]) + "\n");
+  }
+  std::wstring text;
   if (report.stopped) text += std::wstring(L"Stopped by Ctrl+C before the end") + L": what follows is what went up to then.\n";
   engine::ReportTotals totals = report.Totals();
   text += std::wstring(report.preview ? L"Would erase: " : L"Erased: ") + platform::Counted(totals.files, L"file", L"files") +
@@ -216,33 +222,34 @@ std::wstring ReportText(const engine::RunReport& report) {
           platform::Counted(totals.steps, L"step", L"steps") + L"; left behind: " + std::to_wstring(totals.leftBehind) + L"\n";
   text += L"Estimated counters: Cleaned Registry Keys: " + platform::FormatNumber(totals.estimatedKeys) +
           L", Released HD Space: " + platform::Megabytes(totals.estimatedBytes) + L"MB\n";
-  return text;
+  output.Add(Utf8(text));
 }
 
-std::string ReportJson(const engine::RunReport& report) {
-  std::string json = std::string("{\"mode\":") + (report.preview ? "\"preview\"" : "\"clean\"") +
-                     ",\"stopped\":" + (report.stopped ? "true" : "false") + ",\"items\":[";
+void WriteReportJson(const engine::RunReport& report, Output& output) {
+  output.Add(std::string("{\"mode\":") + (report.preview ? "\"preview\"" : "\"clean\"") +
+             ",\"stopped\":" + (report.stopped ? "true" : "false") + ",\"items\":[");
   for (size_t i = 0; i < report.items.size(); ++i) {
     const engine::ItemReport& item = report.items[i];
-    json += std::string(i ? "," : "") + "{\"section\":" + Quote(item.section) + ",\"key\":" + Quote(item.key) +
-            ",\"label\":" + Quote(item.label) + ",\"outcome\":" + Quote(item.outcome) + ",\"files\":[";
+    output.Add(std::string(i ? "," : "") + "{\"section\":" + Quote(item.section) + ",\"key\":" + Quote(item.key) +
+               ",\"label\":" + Quote(item.label) + ",\"outcome\":" + Quote(item.outcome) + ",\"files\":[");
     for (size_t f = 0; f < item.files.size(); ++f) {
-      json += std::string(f ? "," : "") + "{\"path\":" + Quote(item.files[f].path) +
-              ",\"size\":" + Number(item.files[f].size) + "}";
+      engine::FileRecord file = item.files[f];
+      output.Add(std::string(f ? "," : "") + "{\"path\":" + Quote(file.path) + ",\"size\":" + Number(file.size) + "}");
     }
-    json += "],\"folders\":" + Strings(item.folders) + ",\"registryKeys\":" + Strings(item.keys) +
-            ",\"registryValues\":" + Strings(item.values) + ",\"steps\":" + Strings(item.steps) + ",\"leftBehind\":[";
+    std::string json = "],\"folders\":" + Strings(item.folders) + ",\"registryKeys\":" + Strings(item.keys) +
+                       ",\"registryValues\":" + Strings(item.values) + ",\"steps\":" + Strings(item.steps) +
+                       ",\"leftBehind\":[";
     for (size_t l = 0; l < item.leftBehind.size(); ++l) {
       json += std::string(l ? "," : "") + "{\"path\":" + Quote(item.leftBehind[l].path) +
               ",\"reason\":" + Quote(item.leftBehind[l].reason) + "}";
     }
     json += "],\"totals\":" + TotalsJson(ItemTotals(item)) +
             ",\"estimated\":" + EstimatedJson(item.estimatedKeys, item.estimatedBytes) + "}";
+    output.Add(json);
   }
   engine::ReportTotals totals = report.Totals();
-  json += "],\"totals\":" + TotalsJson(totals) +
-          ",\"estimated\":" + EstimatedJson(totals.estimatedKeys, totals.estimatedBytes) + "}\n";
-  return json;
+  output.Add("],\"totals\":" + TotalsJson(totals) +
+             ",\"estimated\":" + EstimatedJson(totals.estimatedKeys, totals.estimatedBytes) + "}\n");
 }
 
 std::wstring HelpText() {
@@ -329,17 +336,21 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
     });
   }
 
-  engine::RunReport report;
+  engine::RunReport preview;
   {
     ConsoleBreakStopsRun stopper(run);
     if (arguments.action == Action::Preview) {
-      run.Preview(report);
+      run.Preview(preview);
     } else {
       run.CleanNow(true);
-      report = run.LastReport();
     }
   }
-  output.out += arguments.json ? ReportJson(report) : Utf8(ReportText(report));
+  const engine::RunReport& report = arguments.action == Action::Preview ? preview : run.LastReport();
+  if (arguments.json) {
+    WriteReportJson(report, output);
+  } else {
+    WriteReportText(report, output);
+  }
   if (report.stopped) return kExitStopped;
   bool leftBehind = arguments.action == Action::Clean && report.LeftSomethingBehind();
   return leftBehind ? kExitLeftBehind : kExitDone;

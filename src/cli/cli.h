@@ -2,7 +2,9 @@
 // trellwipe-cli: the cleaning run for scripts. Lists the items, previews or cleans the selection of
 // the settings file (or the items named with --only) and reports as text or JSON. It never shows a
 // window or waits for input.
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/run_report.h"
@@ -47,17 +49,22 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder);
 std::wstring ListText(const std::vector<ListedItem>& items);
 std::string ListJson(const std::vector<ListedItem>& items);
 
-std::wstring ReportText(const engine::RunReport& report);
-// UTF-8 JSON: the items with their paths, sizes, failures and totals, the run's totals and its
-// estimated counters.
-std::string ReportJson(const engine::RunReport& report);
-
 std::wstring HelpText();
 
 struct Output {
   std::string out;  // UTF-8
   std::string err;  // UTF-8
+  // When set, takes what `out` holds whenever it has grown long, and empties it, so that a report
+  // of a million files is written as it is made instead of being held whole.
+  std::function<void(const std::string&)> drain;
+
+  void Add(std::string_view text);
 };
+
+void WriteReportText(const engine::RunReport& report, Output& output);
+// UTF-8 JSON: the items with their paths, sizes, failures and totals, the run's totals and its
+// estimated counters.
+void WriteReportJson(const engine::RunReport& report, Output& output);
 
 // The console's Ctrl+C or Ctrl+Break: stops the run or preview that Run has under way, which then
 // reports what went up to then and returns kExitStopped. False for other events, or outside a run.

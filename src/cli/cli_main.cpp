@@ -25,6 +25,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring programFolder = platform::ProgramFolder();
   catalogue::InstallDefaultSelection(programFolder);
   cli::Output output;
+  output.drain = [](const std::string& text) { Write(stdout, text); };
   int code = cli::Run(args, programFolder, run::ComputeProcessValues(), output);
   Write(stdout, output.out);
   Write(stderr, output.err);

@@ -17,8 +17,8 @@ constexpr int kGap = 8;
 
 }  // namespace
 
-DetailsWindow::DetailsWindow(std::wstring title, std::vector<std::wstring> lines, std::wstring programFolder)
-    : title_(std::move(title)), lines_(std::move(lines)), programFolder_(std::move(programFolder)) {}
+DetailsWindow::DetailsWindow(std::wstring title, engine::ItemReport item, bool preview, std::wstring programFolder)
+    : title_(std::move(title)), item_(std::move(item)), lines_(item_, preview), programFolder_(std::move(programFolder)) {}
 
 DetailsWindow::~DetailsWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
@@ -38,17 +38,22 @@ bool DetailsWindow::Create(HWND owner, bool visible) {
   }
   LOGFONTW font = toolkit::MessageFont(dpi_);
   font_.reset(CreateFontIndirectW(&font));
-  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT |
-                              LBS_NOSEL,
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_OWNERDATA |
+                              LVS_SINGLESEL,
                           0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
   close_ = CreateWindowExW(0, L"BUTTON", L"&Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
                            hwnd_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCloseId)), instance, nullptr);
   for (HWND control : {list_, close_}) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   }
-  for (const std::wstring& line : lines_) SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-  SetScrollExtent();
+  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
+  LVCOLUMNW column = {};
+  column.mask = LVCF_WIDTH;
+  ListView_InsertColumn(list_, 0, &column);
+  ListView_SetItemCountEx(list_, static_cast<int>(lines_.size()), 0);
   Layout();
   toolkit::ApplySkinFile(hwnd_, programFolder_);
   if (visible) {
@@ -79,17 +84,30 @@ void DetailsWindow::ShowModal(HWND owner) {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-// Long paths scroll sideways instead of being cut.
-void DetailsWindow::SetScrollExtent() {
-  int widest = 0;
+// Long paths scroll sideways instead of being cut: the column is as wide as the widest line shown
+// so far, measured when the list first asks for it.
+void DetailsWindow::ShowLine(NMLVDISPINFOW& info) {
+  if (!(info.item.mask & LVIF_TEXT) || info.item.iItem < 0 || static_cast<size_t>(info.item.iItem) >= lines_.size()) {
+    return;
+  }
+  const std::wstring line = lines_[info.item.iItem];
+  lstrcpynW(info.item.pszText, line.c_str(), info.item.cchTextMax);
   platform::WindowDc dc(list_);
   platform::SelectedObject font(dc.get(), font_.get());
-  for (const std::wstring& line : lines_) {
-    SIZE size{};
-    GetTextExtentPoint32W(dc.get(), line.c_str(), static_cast<int>(line.size()), &size);
-    widest = std::max(widest, static_cast<int>(size.cx));
+  SIZE size{};
+  GetTextExtentPoint32W(dc.get(), line.c_str(), static_cast<int>(line.size()), &size);
+  const int width = size.cx + 2 * toolkit::Scale(kGap, dpi_);
+  if (width > columnWidth_) {
+    columnWidth_ = width;
+    FitColumn();
   }
-  SendMessageW(list_, LB_SETHORIZONTALEXTENT, widest + 2 * toolkit::Scale(kGap, dpi_), 0);
+}
+
+// At least as wide as the list, so that every row is drawn and asked for.
+void DetailsWindow::FitColumn() {
+  RECT client;
+  GetClientRect(list_, &client);
+  ListView_SetColumnWidth(list_, 0, std::max<int>(columnWidth_, client.right));
 }
 
 DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi) {
@@ -107,6 +125,7 @@ void DetailsWindow::Layout() {
   for (const auto& [control, rect] : {std::pair{list_, layout.lines}, std::pair{close_, layout.close}}) {
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
   }
+  FitColumn();
 }
 
 LRESULT DetailsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -130,9 +149,18 @@ LRESULT DetailsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
       }
       toolkit::ApplySkinFile(hwnd_, programFolder_);
-      SetScrollExtent();
+      // The lines are measured again in the new font as they are shown.
+      columnWidth_ = 0;
       Layout();
       return 0;
+    }
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->hwndFrom == list_ && header->code == LVN_GETDISPINFOW) {
+        ShowLine(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+        return 0;
+      }
+      break;
     }
     case WM_COMMAND:
       if (LOWORD(wParam) == kCloseId) {
@@ -148,9 +176,9 @@ LRESULT DetailsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-void ShowDetails(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+void ShowDetails(HWND owner, const std::wstring& title, const engine::ItemReport& item, bool preview,
                  const std::wstring& programFolder) {
-  DetailsWindow window(title, lines, programFolder);
+  DetailsWindow window(title, item, preview, programFolder);
   window.ShowModal(owner);
 }
 

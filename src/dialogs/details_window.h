@@ -1,11 +1,13 @@
 #pragma once
 // The details of one result row: every path and key the item erased (or, after a preview, would
-// erase) and what it left behind, one line each, with a "Close" button.
+// erase) and what it left behind, one line each, with a "Close" button. The list asks for the lines
+// it shows, so the details of half a million files open at once.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
-#include <vector>
 
+#include "engine/run_report.h"
 #include "platform/handles.h"
 #include "toolkit/keyboard.h"
 #include "toolkit/window_class.h"
@@ -20,7 +22,8 @@ DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi);
 
 class DetailsWindow {
  public:
-  DetailsWindow(std::wstring title, std::vector<std::wstring> lines, std::wstring programFolder);
+  // Keeps its own copy of the item: a run that starts while the window is open does not change it.
+  DetailsWindow(std::wstring title, engine::ItemReport item, bool preview, std::wstring programFolder);
   ~DetailsWindow();
   DetailsWindow(const DetailsWindow&) = delete;
   DetailsWindow& operator=(const DetailsWindow&) = delete;
@@ -40,10 +43,14 @@ class DetailsWindow {
   friend LRESULT CALLBACK toolkit::ObjectProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Layout();
-  void SetScrollExtent();
+  // Hands the list a line to show, and widens the column when the line is wider.
+  void ShowLine(NMLVDISPINFOW& info);
+  void FitColumn();
 
   std::wstring title_;
-  std::vector<std::wstring> lines_;
+  engine::ItemReport item_;
+  engine::DetailLines lines_;
+  int columnWidth_ = 0;
   std::wstring programFolder_;
   HWND hwnd_ = nullptr;
   HWND list_ = nullptr;
@@ -55,7 +62,7 @@ class DetailsWindow {
 };
 
 // The modal details of a row, owned by `owner`.
-void ShowDetails(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+void ShowDetails(HWND owner, const std::wstring& title, const engine::ItemReport& item, bool preview,
                  const std::wstring& programFolder);
 
 }  // namespace ui

@@ -1,8 +1,8 @@
 #include <vector>
 
 #include "engine/allerase.h"
+#include "engine/file_deletion.h"
 #include "engine/path_guard.h"
-#include "engine/secure_overwrite.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
@@ -12,6 +12,8 @@ namespace allerase {
 namespace {
 
 using Entry = platform::FolderEntry;
+using engine::DeletionWorkers;
+using engine::FileDeletion;
 
 struct Listing {
   bool opened = false;
@@ -56,30 +58,63 @@ const wchar_t* RefusalReason(DWORD error, DWORD attributes) {
   }
 }
 
-// Deletes one file, or in a preview tells whether the deletion would go through: a read-only file
-// stays unless `force` resets it first. Every file deletion of the module goes through here, so a
-// secure run overwrites each file before it goes.
-bool DeleteOneFile(const EraseContext& ctx, const std::wstring& path, double size, DWORD attributes, bool force) {
-  bool readOnly = attributes & FILE_ATTRIBUTE_READONLY;
-  if (ctx.Previewing()) {
-    if (readOnly && !force) {
-      ctx.LeftBehind(path, L"read-only");
-      return false;
-    }
-    ctx.File(path, size);
+// Records what became of a deletion, or in a preview what would: a read-only file stays unless the
+// deletion was to force it. Tells whether the file went (would go).
+bool RecordDeletion(const EraseContext& ctx, const FileDeletion& file) {
+  if (ctx.Previewing() && (file.attributes & FILE_ATTRIBUTE_READONLY) && !file.force) {
+    ctx.LeftBehind(file.path, L"read-only");
+    return false;
+  }
+  if (ctx.Previewing() || file.error == ERROR_SUCCESS) {
+    ctx.File(file.path, file.size);
     return true;
   }
-  if (force && readOnly) ResetAttributes(path);
-  DWORD error = ctx.Overwriting()                                   ? engine::OverwriteAndDelete(path, [&] { ctx.Pump(); })
-                : DeleteFileW(platform::ApiPath(path).c_str()) != FALSE ? ERROR_SUCCESS
-                                                                      : GetLastError();
-  if (error == ERROR_SUCCESS) {
-    ctx.File(path, size);
-    return true;
+  if (const wchar_t* reason = RefusalReason(file.error, file.force ? 0 : file.attributes)) {
+    ctx.LeftBehind(file.path, reason);
   }
-  if (const wchar_t* reason = RefusalReason(error, force ? 0 : attributes)) ctx.LeftBehind(path, reason);
   return false;
 }
+
+// One file on its own, deleted (in a preview, judged) and recorded at once.
+bool DeleteOneFile(const EraseContext& ctx, FileDeletion file) {
+  if (!ctx.Previewing()) file.error = engine::DeleteFileNow(file, ctx.Overwriting(), [&] { ctx.Pump(); });
+  return RecordDeletion(ctx, file);
+}
+
+// The file deletions of one folder: handed over in the walk's order, deleted side by side, then
+// recorded in that order, so the details read as if they went one by one.
+class FolderDeletions {
+ public:
+  FolderDeletions(const EraseContext& ctx, DeletionWorkers& workers) : ctx_(ctx), workers_(workers) {}
+  void Add(std::wstring path, double size, DWORD attributes, bool force) {
+    files_.push_back({std::move(path), size, attributes, force});
+  }
+  // Deletes what was handed over and records it. Called before the walk records anything of its
+  // own, and at the end of the folder.
+  void Finish() {
+    workers_.DeleteAll(files_);
+    for (const FileDeletion& file : files_) {
+      if (!file.attempted) {
+        allGone = false;
+        continue;
+      }
+      attempted += file.size;
+      bool gone = RecordDeletion(ctx_, file);
+      if (gone) deleted += file.size;
+      allGone &= gone;
+    }
+    files_.clear();
+  }
+
+  double attempted = 0;  // the sizes of the files whose deletion was attempted
+  double deleted = 0;    // the sizes of those that went (in a preview: would go)
+  bool allGone = true;
+
+ private:
+  const EraseContext& ctx_;
+  DeletionWorkers& workers_;
+  std::vector<FileDeletion> files_;
+};
 
 // Removes an emptied folder; in a preview, `emptied` tells whether it would be empty by then.
 bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool emptied, bool record) {
@@ -130,36 +165,41 @@ struct FileRule {
 
 // One folder's files: hidden ones lose the attribute whether they match or not; a match is counted,
 // then deleted, and stays counted when the deletion fails. A stop ends it before the next file.
-double EraseFiles(const EraseContext& ctx, const std::wstring& folder, const std::vector<Entry>& files,
-                  const FileRule& rule) {
-  double figure = 0;
+double EraseFiles(const EraseContext& ctx, DeletionWorkers& workers, const std::wstring& folder,
+                  const std::vector<Entry>& files, const FileRule& rule) {
+  FolderDeletions deletions(ctx, workers);
   for (const Entry& file : files) {
     if (ctx.Stopped()) break;
+    ctx.Pump();
     std::wstring path = platform::JoinPath(folder, file.name);
     DWORD attributes = file.attributes;
     if (file.IsHidden() && !rule.wholeDrive) {
       if (!ctx.Previewing()) ResetAttributes(path);
       attributes = FILE_ATTRIBUTE_NORMAL;
     }
-    if (rule.Matches(file.name, path) && (!rule.wholeDrive || engine::GuardedTarget(ctx, path))) {
-      figure += file.size;
-      DeleteOneFile(ctx, path, file.size, attributes, false);
+    if (!rule.Matches(file.name, path)) continue;
+    if (rule.wholeDrive) {
+      // The guard records a refusal: what went before it is recorded first.
+      deletions.Finish();
+      if (!engine::GuardedTarget(ctx, path)) continue;
     }
-    ctx.Pump();
+    deletions.Add(std::move(path), static_cast<double>(file.size), attributes, false);
   }
-  return figure;
+  deletions.Finish();
+  return deletions.attempted;
 }
 
 // Depth first, with a list of folders still to visit instead of recursion: a tree as deep as a path
 // can reach must not exhaust the stack.
 double FileTreeWalk(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
+  DeletionWorkers workers(ctx);
   double figure = 0;
   std::vector<std::wstring> pending{folder};
   while (!pending.empty() && !ctx.Stopped()) {
     std::wstring current = std::move(pending.back());
     pending.pop_back();
     Listing listing = List(ctx, current);
-    figure += EraseFiles(ctx, current, listing.files, rule) + kFolderVisit;
+    figure += EraseFiles(ctx, workers, current, listing.files, rule) + kFolderVisit;
     for (auto sub = listing.folders.rbegin(); sub != listing.folders.rend(); ++sub) {
       std::wstring path = platform::JoinPath(current, sub->name);
       if (!sub->IsLink() && Enters(ctx, path)) pending.push_back(std::move(path));
@@ -176,7 +216,8 @@ double FileTree(const EraseContext& ctx, const std::wstring& folder, const FileR
 double FilesInFolder(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
   auto target = engine::GuardedTarget(ctx, folder);
   if (!target) return 0;
-  return EraseFiles(ctx, *target, List(ctx, *target).files, rule);
+  DeletionWorkers workers(ctx);
+  return EraseFiles(ctx, workers, *target, List(ctx, *target).files, rule);
 }
 
 // One folder of a tree being deleted: its listing, the subfolder to go into next, whether everything
@@ -193,6 +234,7 @@ struct DeletionFrame {
 struct FolderDeletion {
   bool removed = false;  // the folder is gone
   double attempted = 0;  // the sizes of the files whose deletion was attempted
+  double listed = 0;     // the sizes of every file met, but the one kept: the folder's size before
 };
 
 // Deletes a folder's contents and then the folder. Links inside are
@@ -204,9 +246,11 @@ struct FolderDeletion {
 FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& folder, bool force,
                                 bool recordSelf = true, const std::wstring& kept = {}) {
   FolderDeletion result;
+  DeletionWorkers workers(ctx);
   std::vector<DeletionFrame> open;
   auto enter = [&](const std::wstring& path, bool record) {
     DeletionFrame frame{path, List(ctx, path), record};
+    FolderDeletions deletions(ctx, workers);
     for (const Entry& file : frame.listing.files) {
       if (ctx.Stopped()) break;
       ctx.Pump();
@@ -215,9 +259,13 @@ FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& fol
         frame.keeps = true;
         continue;
       }
-      result.attempted += file.size;
-      frame.emptied &= DeleteOneFile(ctx, filePath, file.size, file.attributes, force);
+      result.listed += static_cast<double>(file.size);
+      deletions.Add(std::move(filePath), static_cast<double>(file.size), file.attributes, force);
     }
+    // The folder's files are all done before anything else of it is touched.
+    deletions.Finish();
+    result.attempted += deletions.attempted;
+    frame.emptied &= deletions.allGone;
     open.push_back(std::move(frame));
   };
   enter(folder, recordSelf);
@@ -256,10 +304,11 @@ FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& fol
   return result;
 }
 
-// What a whole-folder deletion counts: the folder's size taken before, or, when a stop cut the
-// deletion short, the sizes of the files it reached.
-double FolderFigure(const EraseContext& ctx, double size, const FolderDeletion& deletion) {
-  return ctx.Stopped() ? deletion.attempted : size;
+// What a whole-folder deletion counts: the folder's size, taken from the listings before each file
+// went (one listing of each folder serves both), or, when a stop cut the deletion short, the sizes
+// of the files it reached.
+double FolderFigure(const EraseContext& ctx, const FolderDeletion& deletion) {
+  return ctx.Stopped() ? deletion.attempted : deletion.listed;
 }
 
 double FolderSizeWalk(const EraseContext& ctx, const std::wstring& folder) {
@@ -298,8 +347,7 @@ double NamedFoldersWalk(const EraseContext& ctx, const std::wstring& folder, con
       std::wstring path = platform::JoinPath(current.path, sub.name);
       if (!Enters(ctx, path)) continue;
       if (platform::ToLower(sub.name) == name) {
-        double size = FolderSizeWalk(ctx, path);
-        figure += FolderFigure(ctx, size, DeleteFolderTree(ctx, path, false));
+        figure += FolderFigure(ctx, DeleteFolderTree(ctx, path, false));
       } else {
         remaining.push_back({std::move(path), sub.attributes});
       }
@@ -342,15 +390,9 @@ double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const
   double size = 0;
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     std::wstring keptPath = kept.empty() ? kept : platform::JoinPath(*target, kept);
-    WIN32_FILE_ATTRIBUTE_DATA keptData;
-    bool keeps = !kept.empty() && GetFileAttributesExW(platform::ApiPath(keptPath).c_str(), GetFileExInfoStandard,
-                                                       &keptData);
-    // What stays is not released.
-    size = FolderSizeWalk(ctx, *target) -
-           (keeps ? static_cast<double>((static_cast<ULONGLONG>(keptData.nFileSizeHigh) << 32) | keptData.nFileSizeLow)
-                  : 0);
-    // The folder itself comes back at once: only its contents count as erased.
-    size = FolderFigure(ctx, size, DeleteFolderTree(ctx, *target, true, false, keptPath));
+    // The folder itself comes back at once: only its contents count as erased, and what stays is
+    // not released.
+    size = FolderFigure(ctx, DeleteFolderTree(ctx, *target, true, false, keptPath));
   }
   if (!preview) CreateDirectoryW(platform::ApiPath(*target).c_str(), nullptr);
   return size;
@@ -382,7 +424,7 @@ double EraseFile(const EraseContext& ctx, const std::wstring& path) {
     return 0;
   }
   double size = static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-  DeleteOneFile(ctx, *target, size, data.dwFileAttributes, false);
+  DeleteOneFile(ctx, {*target, size, data.dwFileAttributes, false});
   return size;
 }
 
@@ -391,8 +433,7 @@ double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
   if (!target) return 0;
   DWORD attributes = AttributesOf(*target);
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-  double size = FolderSizeWalk(ctx, *target);
-  return FolderFigure(ctx, size, DeleteFolderTree(ctx, *target, false));
+  return FolderFigure(ctx, DeleteFolderTree(ctx, *target, false));
 }
 
 double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, const FileTest& wanted, bool recurse,
@@ -413,20 +454,34 @@ double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, cons
     bool empty = true;
   };
   std::vector<Visited> visited{{decision.path, 0}};
+  DeletionWorkers workers(ctx);
   double figure = 0;
   for (size_t at = 0; at < visited.size() && !ctx.Stopped(); ++at) {
     const std::wstring current = visited[at].path;
     Listing listing = List(ctx, current);
     bool empty = listing.opened;
+    FolderDeletions deletions(ctx, workers);
     for (const Entry& file : listing.files) {
       if (ctx.Stopped()) break;
       ctx.Pump();
       std::wstring path = platform::JoinPath(current, file.name);
-      bool goes = wanted(file.name, path) && (!byName || engine::GuardedTarget(ctx, path)) &&
-                  DeleteOneFile(ctx, path, static_cast<double>(file.size), file.attributes, false);
-      if (goes) figure += static_cast<double>(file.size);
-      empty &= goes;
+      if (!wanted(file.name, path)) {
+        empty = false;
+        continue;
+      }
+      if (byName) {
+        // The guard records a refusal: what went before it is recorded first.
+        deletions.Finish();
+        if (!engine::GuardedTarget(ctx, path)) {
+          empty = false;
+          continue;
+        }
+      }
+      deletions.Add(std::move(path), static_cast<double>(file.size), file.attributes, false);
     }
+    deletions.Finish();
+    figure += deletions.deleted;
+    empty &= deletions.allGone;
     for (const Entry& sub : listing.folders) {
       std::wstring path = platform::JoinPath(current, sub.name);
       if (recurse && !sub.IsLink() && Enters(ctx, path)) {

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 
 #include "platform/format.h"
 #include "platform/text.h"
@@ -24,11 +27,51 @@ std::wstring Joined(std::initializer_list<std::wstring_view> parts) {
   return line;
 }
 
+// A path in lower case, in one allocation, for the reason Joined gives.
+std::wstring Lowered(wchar_t kind, std::wstring_view path) {
+  std::wstring key;
+  key.reserve(path.size() + 1);
+  key += kind;
+  key += path;
+  CharLowerBuffW(key.data() + 1, static_cast<DWORD>(path.size()));
+  return key;
+}
+
 }  // namespace
+
+FileRecords::FileRecords(std::initializer_list<FileRecord> records) {
+  for (const FileRecord& record : records) push_back(record);
+}
+
+void FileRecords::push_back(const FileRecord& record) {
+  size_t slash = record.path.find_last_of(L'\\');
+  std::wstring_view folder = slash == std::wstring::npos ? std::wstring_view() : std::wstring_view(record.path).substr(0, slash);
+  std::uint32_t place = kNoFolder;
+  if (slash != std::wstring::npos) {
+    if (folders_.empty() || folders_.back() != folder) folders_.emplace_back(folder);
+    place = static_cast<std::uint32_t>(folders_.size() - 1);
+  }
+  entries_.push_back({place, static_cast<std::uint32_t>(names_.size()), record.size});
+  names_.append(record.path, slash == std::wstring::npos ? 0 : slash + 1);
+}
+
+FileRecord FileRecords::operator[](size_t index) const {
+  const Entry& entry = entries_[index];
+  size_t end = index + 1 < entries_.size() ? entries_[index + 1].nameStart : names_.size();
+  std::wstring_view name = std::wstring_view(names_).substr(entry.nameStart, end - entry.nameStart);
+  if (entry.folder == kNoFolder) return {std::wstring(name), entry.size};
+  const std::wstring& folder = folders_[entry.folder];
+  std::wstring path;
+  path.reserve(folder.size() + 1 + name.size());
+  path += folder;
+  path += L'\\';
+  path += name;
+  return {std::move(path), entry.size};
+}
 
 double ItemReport::Bytes() const {
   double bytes = 0;
-  for (const FileRecord& file : files) bytes += file.size;
+  for (size_t i = 0; i < files.size(); ++i) bytes += files.Size(i);
   return bytes;
 }
 
@@ -62,23 +105,41 @@ void RunRecorder::BeginItem(const std::wstring& section, const std::wstring& key
   report_.items.push_back(std::move(item));
   open_ = true;
   recorded_.clear();
+  fileSlots_.clear();
 }
 
 bool RunRecorder::FirstTime(wchar_t kind, const std::wstring& path) {
-  // Built in one allocation, for the reason Joined gives.
-  std::wstring key;
-  key.reserve(path.size() + 1);
-  key += kind;
-  key += path;
-  CharLowerBuffW(key.data() + 1, static_cast<DWORD>(path.size()));
-  return recorded_.insert(std::move(key)).second;
+  return recorded_.insert(Lowered(kind, path)).second;
+}
+
+bool RunRecorder::FirstFile(const std::wstring& path) {
+  const FileRecords& files = report_.items.back().files;
+  // Kept at most half full, so that a probe ends soon at a free slot.
+  if (2 * (files.size() + 1) > fileSlots_.size()) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> slots(std::max<size_t>(64, 2 * fileSlots_.size()));
+    for (const auto& slot : fileSlots_) {
+      if (!slot.first) continue;
+      size_t at = slot.second & (slots.size() - 1);
+      while (slots[at].first) at = (at + 1) & (slots.size() - 1);
+      slots[at] = slot;
+    }
+    fileSlots_.swap(slots);
+  }
+  const std::wstring key = Lowered(L'f', path);
+  const auto hash = static_cast<std::uint32_t>(std::hash<std::wstring>()(key));
+  size_t at = hash & (fileSlots_.size() - 1);
+  for (; fileSlots_[at].first; at = (at + 1) & (fileSlots_.size() - 1)) {
+    if (fileSlots_[at].second == hash && Lowered(L'f', files[fileSlots_[at].first - 1].path) == key) return false;
+  }
+  fileSlots_[at] = {static_cast<std::uint32_t>(files.size() + 1), hash};
+  return true;
 }
 
 ItemReport* RunRecorder::Current() { return open_ ? &report_.items.back() : nullptr; }
 
 void RunRecorder::File(const std::wstring& path, double size) {
   ItemReport* item = Current();
-  if (item && FirstTime(L'f', path)) item->files.push_back({path, size});
+  if (item && FirstFile(path)) item->files.push_back({path, size});
 }
 
 void RunRecorder::Folder(const std::wstring& path) {
@@ -113,29 +174,44 @@ std::wstring CountsText(const ItemReport& item) {
   return text;
 }
 
-std::vector<std::wstring> DetailLines(const ItemReport& item, bool preview) {
-  std::vector<std::wstring> lines;
-  lines.reserve(item.files.size() + item.folders.size() + item.keys.size() + item.values.size() +
-                item.steps.size() + item.leftBehind.size() + 1);
-  if (!preview && !item.leftBehind.empty()) {
-    lines.push_back(L"This item left " + std::to_wstring(item.leftBehind.size()) +
-                    (item.leftBehind.size() == 1 ? L" entry" : L" entries") + L" behind.");
+DetailLines::DetailLines(const ItemReport& item, bool preview)
+    : item_(item),
+      preview_(preview),
+      summary_(!preview && !item.leftBehind.empty()),
+      size_(std::max<size_t>(1, (summary_ ? 1 : 0) + item.files.size() + item.folders.size() + item.keys.size() +
+                                    item.values.size() + item.steps.size() + item.leftBehind.size())) {}
+
+std::wstring DetailLines::operator[](size_t index) const {
+  const bool preview = preview_;
+  if (summary_) {
+    if (index == 0) {
+      return L"This item left " + std::to_wstring(item_.leftBehind.size()) +
+             (item_.leftBehind.size() == 1 ? L" entry" : L" entries") + L" behind.";
+    }
+    --index;
   }
-  const std::wstring_view file = preview ? L"Would erase file: " : L"Erased file: ";
-  for (const FileRecord& record : item.files) {
-    lines.push_back(Joined({file, record.path, L" (", platform::FormatNumber(record.size), L" bytes)"}));
+  if (index < item_.files.size()) {
+    FileRecord record = item_.files[index];
+    return Joined({preview ? L"Would erase file: " : L"Erased file: ", record.path, L" (",
+                   platform::FormatNumber(record.size), L" bytes)"});
   }
-  for (const std::wstring& folder : item.folders) {
-    lines.push_back(Joined({preview ? L"Would remove folder: " : L"Removed folder: ", folder}));
+  index -= item_.files.size();
+  // The lists of plain texts, each with its lead-in, in the order they are shown.
+  const std::pair<const std::vector<std::wstring>*, std::wstring_view> texts[] = {
+      {&item_.folders, preview ? L"Would remove folder: " : L"Removed folder: "},
+      {&item_.keys, preview ? L"Would delete key: " : L"Deleted key: "},
+      {&item_.values, preview ? L"Would delete value: " : L"Deleted value: "},
+      {&item_.steps, preview ? L"Would run: " : L"Ran: "},
+  };
+  for (const auto& [list, lead] : texts) {
+    if (index < list->size()) return Joined({lead, (*list)[index]});
+    index -= list->size();
   }
-  for (const std::wstring& key : item.keys) lines.push_back(Joined({preview ? L"Would delete key: " : L"Deleted key: ", key}));
-  for (const std::wstring& value : item.values) {
-    lines.push_back(Joined({preview ? L"Would delete value: " : L"Deleted value: ", value}));
+  if (index < item_.leftBehind.size()) {
+    const LeftRecord& left = item_.leftBehind[index];
+    return Joined({L"Left behind (", left.reason, L"): ", left.path});
   }
-  for (const std::wstring& step : item.steps) lines.push_back(Joined({preview ? L"Would run: " : L"Ran: ", step}));
-  for (const LeftRecord& left : item.leftBehind) lines.push_back(Joined({L"Left behind (", left.reason, L"): ", left.path}));
-  if (lines.empty()) lines.push_back(preview ? L"Nothing to erase." : L"Nothing was erased.");
-  return lines;
+  return preview ? L"Nothing to erase." : L"Nothing was erased.";
 }
 
 }  // namespace engine

@@ -579,8 +579,8 @@ void MainWindow::ShowRowDetails(int row) {
   // The final row of a run and rows of an earlier run have no details.
   if (row < 0 || row >= static_cast<int>(report.items.size()) || run_->Running()) return;
   const engine::ItemReport& item = report.items[row];
-  actions_.showDetails(hwnd_, item.label + (report.preview ? L" - Preview" : L" - Result"),
-                       engine::DetailLines(item, report.preview), programFolder_);
+  actions_.showDetails(hwnd_, item.label + (report.preview ? L" - Preview" : L" - Result"), item, report.preview,
+                       programFolder_);
 }
 
 void MainWindow::ShowStatusPage() { ShowPage(Page::Status); }

@@ -37,7 +37,7 @@ struct MainWindowActions {
   // The browsers and mail programs running now whose items are on; none when left empty.
   std::function<std::vector<std::wstring>(const std::wstring& programFolder)> runningPrograms;
   // The details of a result row, modal; the window's default when left empty.
-  std::function<void(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+  std::function<void(HWND owner, const std::wstring& title, const engine::ItemReport& item, bool preview,
                      const std::wstring& programFolder)>
       showDetails;
   // Holds the end of the Windows session with a reason the user sees, and lets it go.

@@ -35,10 +35,10 @@ struct PreviewWindow {
     }
     if (clipboard) inifun::WriteIniValue(profile.Settings(), L"WINDOWS", L"clip", L"1");
     ui::MainWindowActions actions = ui::DefaultActions();
-    actions.showDetails = [this](HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines,
+    actions.showDetails = [this](HWND owner, const std::wstring& title, const engine::ItemReport& item, bool preview,
                                  const std::wstring&) {
       EXPECT_EQ(owner, window->Handle());
-      shown.push_back({title, lines});
+      shown.push_back({title, AllDetailLines(item, preview)});
     };
     window.emplace(GetModuleHandleW(nullptr), profile.program.Path(), L"", std::move(actions));
     EXPECT_TRUE(window->Create());
@@ -143,14 +143,33 @@ TEST(PreviewCommand, EnterInTheResultListOpensTheSelectedRowAndStartsNoCleaning)
 }
 
 TEST(DetailsWindow, ShowsEveryLineAndClosesWithItsButton) {
-  ui::DetailsWindow window(L"Chrome Cache - Preview", {L"Would erase file: C:\\a (1 bytes)", L"Would run: x"}, L"");
+  engine::ItemReport item;
+  item.files = {{L"C:\\a", 1}};
+  item.steps = {L"x"};
+  ui::DetailsWindow window(L"Chrome Cache - Preview", item, true, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
-  EXPECT_EQ(SendMessageW(window.Lines(), LB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(ListView_GetItemCount(window.Lines()), 2);
   wchar_t text[128] = L"";
-  SendMessageW(window.Lines(), LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text));
+  ListView_GetItemText(window.Lines(), 0, 0, text, 128);
+  EXPECT_STREQ(text, L"Would erase file: C:\\a (1 bytes)");
+  ListView_GetItemText(window.Lines(), 1, 0, text, 128);
   EXPECT_STREQ(text, L"Would run: x");
   GetWindowTextW(window.Handle(), text, 128);
   EXPECT_STREQ(text, L"Chrome Cache - Preview");
   SendMessageW(window.CloseButton(), BM_CLICK, 0, 0);
   EXPECT_EQ(window.Handle(), nullptr);
+}
+
+TEST(DetailsWindow, ListsTheLinesOfAnItemOfManyFilesWithoutHoldingThemAsRows) {
+  engine::ItemReport item;
+  for (int i = 0; i < 200000; ++i) item.files.push_back({L"C:\\cache\\d" + std::to_wstring(i / 250) + L"\\f" + std::to_wstring(i), 100});
+  ui::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(ListView_GetItemCount(window.Lines()), 200000);
+  EXPECT_TRUE(GetWindowLongPtrW(window.Lines(), GWL_STYLE) & LVS_OWNERDATA);
+  wchar_t text[128] = L"";
+  ListView_GetItemText(window.Lines(), 123456, 0, text, 128);
+  EXPECT_STREQ(text, L"Erased file: C:\\cache\\d493\\f123456 (100 bytes)");
+  ListView_EnsureVisible(window.Lines(), 199999, FALSE);
+  EXPECT_EQ(ListView_GetTopIndex(window.Lines()) + ListView_GetCountPerPage(window.Lines()), 200000);
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_support.h"
+
+using testing_support::AllDetailLines;
+
 namespace {
 
 engine::ItemReport Sample() {
@@ -34,18 +38,18 @@ TEST(RunReport, DetailLinesNameEveryPathAndSayWhatStayed) {
   item.keys = {L"HKEY_CURRENT_USER\\K"};
   item.values = {L"HKEY_CURRENT_USER\\K\\v"};
   item.steps = {L"Empty the recycle bin"};
-  EXPECT_EQ(engine::DetailLines(item, true),
+  EXPECT_EQ(AllDetailLines(item, true),
             (std::vector<std::wstring>{L"Would erase file: C:\\c\\a.bin (1234 bytes)", L"Would remove folder: C:\\c\\sub",
                                        L"Would delete key: HKEY_CURRENT_USER\\K",
                                        L"Would delete value: HKEY_CURRENT_USER\\K\\v", L"Would run: Empty the recycle bin"}));
   item.leftBehind = {{L"C:\\c\\locked.bin", L"in use"}, {L"C:\\c", L"not empty"}};
-  std::vector<std::wstring> real = engine::DetailLines(item, false);
+  std::vector<std::wstring> real = AllDetailLines(item, false);
   ASSERT_EQ(real.size(), 8u);
   EXPECT_EQ(real[0], L"This item left 2 entries behind.");
   EXPECT_EQ(real[1], L"Erased file: C:\\c\\a.bin (1234 bytes)");
   EXPECT_EQ(real[6], L"Left behind (in use): C:\\c\\locked.bin");
-  EXPECT_EQ(engine::DetailLines(engine::ItemReport{}, true), std::vector<std::wstring>{L"Nothing to erase."});
-  EXPECT_EQ(engine::DetailLines(engine::ItemReport{}, false), std::vector<std::wstring>{L"Nothing was erased."});
+  EXPECT_EQ(AllDetailLines(engine::ItemReport{}, true), std::vector<std::wstring>{L"Nothing to erase."});
+  EXPECT_EQ(AllDetailLines(engine::ItemReport{}, false), std::vector<std::wstring>{L"Nothing was erased."});
 }
 
 TEST(RunReport, TotalsAddUpTheItemsAndRecordsOutsideAnItemAreDropped) {

@@ -259,7 +259,7 @@ TEST(RealRunReport, ALockedFileIsLeftBehindInTheReportWhileTheRowStaysAsSpecifie
   EXPECT_EQ(chrome.leftBehind[0].path, locked);
   EXPECT_EQ(chrome.leftBehind[0].reason, L"in use");
   EXPECT_EQ(chrome.files.size(), 5u);
-  std::vector<std::wstring> details = engine::DetailLines(chrome, false);
+  std::vector<std::wstring> details = AllDetailLines(chrome, false);
   EXPECT_EQ(details.front(), L"This item left 1 entry behind.");
   EXPECT_EQ(details.back(), L"Left behind (in use): " + locked);
   EXPECT_EQ(view.rows[3].state, L"Done");

@@ -105,6 +105,13 @@ KeyRemovedIfNew::~KeyRemovedIfNew() {
   if (!existed_) RegDeleteKeyW(root_, subkey_.c_str());
 }
 
+std::vector<std::wstring> AllDetailLines(const engine::ItemReport& item, bool preview) {
+  engine::DetailLines lines(item, preview);
+  std::vector<std::wstring> all;
+  for (size_t i = 0; i < lines.size(); ++i) all.push_back(lines[i]);
+  return all;
+}
+
 std::wstring PendingFileRenames() {
   platform::RegKey key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,

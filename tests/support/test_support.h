@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/run_report.h"
 #include "run/run_view.h"
 
 namespace testing_support {
@@ -35,6 +36,9 @@ bool Exists(const std::wstring& path);
 DWORD Attributes(const std::wstring& path);
 // Names directly in a folder, sorted.
 std::vector<std::wstring> FolderNames(const std::wstring& folder);
+
+// Every line of an item's details.
+std::vector<std::wstring> AllDetailLines(const engine::ItemReport& item, bool preview);
 
 // The files the system is asked to delete at the next restart, as one text.
 std::wstring PendingFileRenames();

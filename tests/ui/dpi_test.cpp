@@ -171,7 +171,7 @@ void SendDpiChange(HWND window, UINT dpi, RECT suggested) {
 TEST(MainWindowDpi, AChangeOfMonitorMovesTheWindowAndScalesControlsFontsAndColumns) {
   TempFolder program;
   ui::MainWindowActions actions;
-  actions.showDetails = [](HWND, const std::wstring&, const std::vector<std::wstring>&, const std::wstring&) {};
+  actions.showDetails = [](HWND, const std::wstring&, const engine::ItemReport&, bool, const std::wstring&) {};
   std::optional<ui::MainWindow> window(std::in_place, GetModuleHandleW(nullptr), program.Path(), L"", actions);
   ASSERT_TRUE(window->Create());
   HWND hwnd = window->Handle();
@@ -227,7 +227,9 @@ TEST(MainWindowDpi, TheSkinFontStaysAfterAChangeOfMonitor) {
 }
 
 TEST(DetailsWindowDpi, AChangeOfMonitorScalesTheButtonAndTheFont) {
-  ui::DetailsWindow window(L"Chrome Cache - Result", {L"Erased file: C:\\a (1 bytes)"}, L"");
+  engine::ItemReport item;
+  item.files = {{L"C:\\a", 1}};
+  ui::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(window.Dpi(), toolkit::WindowDpi(window.Handle()));
   const int font = FontHeight(window.CloseButton());

@@ -225,7 +225,9 @@ TEST(MainWindowKeys, TheFocusComesBackToTheControlTheUserLeft) {
 TEST(DetailsWindowKeys, TabEnterEscapeAndTheCloseLetterAllWork) {
   for (MSG (*key)(HWND) : {+[](HWND w) { return KeyDown(w, VK_RETURN); }, +[](HWND w) { return KeyDown(w, VK_ESCAPE); },
                            +[](HWND w) { return AltLetter(w, L'C'); }}) {
-    ui::DetailsWindow window(L"Chrome Cache - Result", {L"Erased file: C:\\a (1 bytes)"}, L"");
+    engine::ItemReport item;
+    item.files = {{L"C:\\a", 1}};
+    ui::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
     ASSERT_TRUE(window.Create(nullptr, false));
     EXPECT_EQ(TabOrder(window.Handle(), window.Lines()), (std::vector<HWND>{window.Lines(), window.CloseButton()}));
     EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.CloseButton())), L"Close");
