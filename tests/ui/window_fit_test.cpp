@@ -175,7 +175,7 @@ class WindowTexts : public ::testing::Test {
 
 TEST_F(WindowTexts, TheMainWindowsPagesAndStrip) {
   ui::MainWindowActions actions;
-  actions.showDetails = [](HWND, const std::wstring&, const std::vector<std::wstring>&, const std::wstring&) {};
+  actions.showDetails = [](HWND, const std::wstring&, const engine::ItemReport&, bool, const std::wstring&) {};
   ui::MainWindow window(GetModuleHandleW(nullptr), program.Path(), L"", actions);
   ASSERT_TRUE(window.Create());
   ExpectWhole(window.Handle(), "home");
@@ -283,11 +283,15 @@ DWORD RunAndCapture(std::wstring command, std::string& output) {
 
 TEST_F(WindowTexts, TheDetailsAndThePopUp) {
   // A path longer than the window scrolls sideways in the details instead of being cut.
-  ui::DetailsWindow details(L"Chrome Cache - Result",
-                            {L"Erased file: C:\\Users\\someone\\AppData\\Local\\Google\\Chrome\\User Data\\Default\\Cache\\"
-                             L"Cache_Data\\f_000a3b with a long name that goes on and on (1234 bytes)"},
-                            program.Path());
+  engine::ItemReport item;
+  item.files = {{L"C:\\Users\\someone\\AppData\\Local\\Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data\\"
+                 L"f_000a3b with a long name that goes on and on",
+                 1234}};
+  ui::DetailsWindow details(L"Chrome Cache - Result", item, false, program.Path());
   ASSERT_TRUE(details.Create(nullptr, false));
+  // The list widens its column to the widest line it has drawn.
+  ShowWindow(details.Handle(), SW_SHOWNA);
+  UpdateWindow(details.Handle());
   ExpectWhole(details.Handle(), "details");
 
   ui::NotificationWindow popup(GetModuleHandleW(nullptr), nullptr, [] {}, [](const std::wstring&) {});
