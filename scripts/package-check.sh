@@ -81,6 +81,11 @@ for _ in $(seq 1 240); do
   sleep 0.5
 done
 grep -q '^lastclean=.' "$folder/prisd.dat" || fail "the installed program did not clean after \"min\""
+# Tool > "File Shredder" (and the "Shredder" image, the same command) starts the installed Papermill.exe.
+win 'C:\tools\trellwipe_driver.exe' post shredder >/dev/null || fail "the driver could not reach the main window"
+win 'C:\tools\trellwipe_driver.exe' wait-window 'Papermill File Shredder' 60 >/dev/null ||
+  fail "the main window's File Shredder did not start Papermill.exe"
+win 'C:\tools\trellwipe_driver.exe' close 'Papermill File Shredder' >/dev/null || true
 win 'C:\tools\trellwipe_driver.exe' post exit >/dev/null || true
 for _ in $(seq 1 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 ! kill -0 "$program" 2>/dev/null || fail "the installed program did not end through Exit"
