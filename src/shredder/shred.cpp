@@ -16,13 +16,30 @@ constexpr int kRenameTries = 8;
 constexpr ULONGLONG kDefaultCluster = 4096;
 constexpr wchar_t kLinkLeft[] = L"a link, left in place";
 
+// FILE_ID_INFO and its class, from Windows 8 on (the program runs on Windows 7 too).
+struct FileIdInformation {
+  ULONGLONG volumeSerialNumber;
+  BYTE fileId[16];
+};
+constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+
+// The serial number of the handle's volume: from the file's id where the system gives one (a plain
+// query of the file), else from the volume itself, which costs Wine a volume query every time.
+ULONGLONG VolumeOf(HANDLE handle) {
+  FileIdInformation id;
+  if (GetFileInformationByHandleEx(handle, kFileIdInfo, &id, sizeof id)) return id.volumeSerialNumber;
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(handle, &info) ? info.dwVolumeSerialNumber : 0;
+}
+
+// Where the handle's file is: its volume and its path on that volume, as the file system names it
+// once every link is followed. (The drive-letter form would cost Wine a round through the mount
+// manager at every file.)
 std::wstring FinalPath(HANDLE handle) {
-  std::wstring buffer(32768, L'\0');
-  DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (n == 0 || n >= buffer.size()) return {};
-  buffer.resize(n);
-  return buffer;
+  std::vector<BYTE> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t));
+  auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+  if (!GetFileInformationByHandleEx(handle, FileNameInfo, name, static_cast<DWORD>(buffer.size()))) return {};
+  return std::to_wstring(VolumeOf(handle)) + L":" + std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
 }
 
 std::wstring FolderFinalPath(const std::wstring& folder) {
@@ -162,17 +179,17 @@ class Shredding {
       return Leave(path, OpenFailure(error, GetFileAttributesW(platform::ApiPath(path).c_str())));
     }
     if (!IsEntryItself(file.get(), expected)) return Leave(path, kLinkLeft);
-    BY_HANDLE_FILE_INFORMATION info;
+    FILE_BASIC_INFO basic;
     FILE_STANDARD_INFO standard;
-    if (!GetFileInformationByHandle(file.get(), &info) ||
+    if (!GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic) ||
         !GetFileInformationByHandleEx(file.get(), FileStandardInfo, &standard, sizeof standard)) {
       return Leave(path, L"refused");
     }
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return DisposeLink(file.get(), path);
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return Leave(path, L"a folder");
+    if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return DisposeLink(file.get(), path);
+    if (standard.Directory) return Leave(path, L"a folder");
     // Writing this file would change what its other names (hard links elsewhere) hold.
-    if (info.nNumberOfLinks > 1) return Leave(path, L"has other names (hard links)");
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return Leave(path, L"read-only");
+    if (standard.NumberOfLinks > 1) return Leave(path, L"has other names (hard links)");
+    if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) return Leave(path, L"read-only");
     const ULONGLONG size = static_cast<ULONGLONG>(standard.EndOfFile.QuadPart);
     // The whole allocation: the slack after the end of the last cluster holds old bytes too.
     const ULONGLONG length = std::max<ULONGLONG>(static_cast<ULONGLONG>(standard.AllocationSize.QuadPart),
