@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of every window for README.md, taken under a virtual screen in a throwaway sandbox: the
 # main window's home page and status page after a cleaning of the sample traces, the cleaning
-# settings, the options, the file search, the about window and the notification pop-up.
+# settings, the options, the file search, the about window, the notification pop-up and Papermill, the shredder.
 #   screenshots.sh [BUILD] [FOLDER]     (defaults: build/, docs/screenshots/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -78,4 +78,13 @@ done
 shot popup 4 480x100+0+0
 driver post exit
 driver wait-gone 20
+# Papermill alone on the screen, with a folder and a file of letters queued from its command line.
+letters="$WINEPREFIX/drive_c/users/Public/Documents/Old letters"
+mkdir -p "$letters/2019"
+for name in 2019/january.doc 2019/march.doc draft.doc; do head -c 48000 /dev/urandom >"$letters/$name"; done
+wine 'C:\Trellwipe\Papermill.exe' 'C:\users\Public\Documents\Old letters\2019' \
+  'C:\users\Public\Documents\Old letters\draft.doc' </dev/null >/dev/null 2>&1 &
+driver wait-window 'Papermill File Shredder' 60
+shot papermill 2
+driver close 'Papermill File Shredder'
 sandbox_stop

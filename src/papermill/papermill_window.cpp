@@ -13,6 +13,7 @@
 #include "platform/handles.h"
 #include "platform/messages.h"
 #include "platform/text.h"
+#include "toolkit/list_text_width.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/skin.h"
 
@@ -121,7 +122,6 @@ void PapermillWindow::Load() {
     ListView_InsertColumn(list, index, &column);
   }
   SendDlgItemMessageW(hwnd, kProgressId, PBM_SETRANGE32, 0, kProgressRange);
-  SendDlgItemMessageW(hwnd, kResultsId, LB_SETHORIZONTALEXTENT, 2000, 0);
   DragAcceptFiles(hwnd, TRUE);
   FillDrives();
   toolkit::ApplySkinFile(hwnd, programFolder_);
@@ -189,6 +189,8 @@ void PapermillWindow::ShowResults(const std::vector<std::wstring>& lines) {
   HWND results = Control(kResultsId);
   SendMessageW(results, LB_RESETCONTENT, 0, 0);
   for (const std::wstring& line : lines) SendMessageW(results, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  // Long paths scroll sideways instead of being cut.
+  toolkit::ResetHorizontalExtent(results);
 }
 
 void PapermillWindow::SetBusy(bool busy) {
