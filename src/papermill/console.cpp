@@ -28,7 +28,7 @@ int Shred(const std::vector<std::wstring>& args, const ConsoleContext& context) 
     if (args[i] == L"--random") {
       options.fill = engine::Fill::Random;
     } else {
-      paths.push_back(args[i]);
+      paths.push_back(shredder::TypedPath(args[i]));
     }
   }
   if (paths.empty()) {

@@ -13,6 +13,7 @@
 #include "platform/handles.h"
 #include "platform/program_folder.h"
 #include "shredder/free_space.h"
+#include "shredder/shred.h"
 
 namespace {
 
@@ -82,7 +83,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The folder and file dialogs need COM on this thread.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   shredder::RemoveWipeLeftovers();
-  papermill::PapermillWindow window(programFolder, args, papermill::SystemPickers(), wipeLimit);
+  std::vector<std::wstring> paths;
+  for (const std::wstring& arg : args) paths.push_back(shredder::TypedPath(arg));
+  papermill::PapermillWindow window(programFolder, paths, papermill::SystemPickers(), wipeLimit);
   window.ShowModal(nullptr);
   CoUninitialize();
   return 0;

@@ -141,8 +141,9 @@ WipeResult WipeFreeSpace(const std::wstring& root, const WipeOptions& options) {
         break;
       }
       DWORD error = FillFile(file, zeros, result.written, options.limit, keepGoing);
-      // What was written reaches the disk before the space is handed back, or nothing was wiped.
-      FlushFileBuffers(file);
+      // What was written reaches the disk before the space is handed back, or nothing was wiped; a
+      // stop hands it back at once.
+      if (error != ERROR_CANCELLED) FlushFileBuffers(file);
       if (error == ERROR_SUCCESS) continue;
       result.outcome = error == ERROR_CANCELLED ? WipeOutcome::Stopped
                        : IsFull(error)          ? WipeOutcome::Filled

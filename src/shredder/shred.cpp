@@ -334,6 +334,17 @@ Measure MeasurePath(const std::wstring& path, const std::wstring& programFolder)
   return measure;
 }
 
+std::wstring TypedPath(const std::wstring& typed) {
+  // "C:" or "C:name" names the current folder of drive C:, which someone who typed it rarely means.
+  bool driveRelative = typed.size() >= 2 && typed[1] == L':' && (typed.size() == 2 || (typed[2] != L'\\' && typed[2] != L'/'));
+  DWORD n = typed.empty() || driveRelative ? 0 : GetFullPathNameW(typed.c_str(), 0, nullptr, nullptr);
+  std::wstring full(n, L'\0');
+  n = n ? GetFullPathNameW(typed.c_str(), n, full.data(), nullptr) : 0;
+  if (n == 0 || n >= full.size()) return typed;
+  full.resize(n);
+  return full;
+}
+
 ShredResult Shred(const std::vector<std::wstring>& paths, const ShredOptions& options) {
   ShredResult result;
   Shredding shredding(options, result);

@@ -55,6 +55,10 @@ struct ShredResult {
 // and a path the guard refuses is not walked at all.
 Measure MeasurePath(const std::wstring& path, const std::wstring& programFolder = {});
 
+// A path as typed on a command line: one relative to the current folder made full; a drive-relative
+// one ("C:", "C:name") and text that names no path come back as they are, for the guard to refuse.
+std::wstring TypedPath(const std::wstring& typed);
+
 // Shreds every path, each judged by the guard of the run first (drive roots, protected folders and
 // the program folder are refused, however spelled). Links met are removed as links where the system
 // lets a link be removed by itself, else left in place; never followed.

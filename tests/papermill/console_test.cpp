@@ -17,7 +17,7 @@ struct Started {
 };
 
 // The emulator puts Papermill.exe, built beside the tests, into the fixture folder.
-Started Start(const std::wstring& arguments) {
+Started Start(const std::wstring& arguments, const std::wstring& directory = {}) {
   wchar_t fixture[MAX_PATH] = L"";
   GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH);
   std::wstring program = std::wstring(fixture) + L"\\Papermill.exe";
@@ -35,7 +35,8 @@ Started Start(const std::wstring& arguments) {
   startup.hStdError = write;
   std::wstring command = L"\"" + program + L"\" " + arguments;
   PROCESS_INFORMATION info{};
-  if (CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+  if (CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                     directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
     started.process.reset(info.hProcess);
     CloseHandle(info.hThread);
   }
@@ -47,8 +48,8 @@ struct Finished {
   std::string output;
 };
 
-Finished RunToEnd(const std::wstring& arguments) {
-  Started started = Start(arguments);
+Finished RunToEnd(const std::wstring& arguments, const std::wstring& directory = {}) {
+  Started started = Start(arguments, directory);
   Finished finished;
   if (!started.process) return finished;
   char buffer[4096];
@@ -64,6 +65,7 @@ Finished RunToEnd(const std::wstring& arguments) {
 TEST(PapermillConsole, ReportsWhatWentAndWhatStayedInItsExitCode) {
   TempFolder folder;
   MakeFile(folder / L"old letter.doc", 3000);
+  MakeFile(folder / L"typed.doc", 3000);
   ScopedEnvironment limit(L"PAPERMILL_WIPE_LIMIT", L"2000000");
   struct Case {
     std::wstring arguments;
@@ -74,6 +76,8 @@ TEST(PapermillConsole, ReportsWhatWentAndWhatStayedInItsExitCode) {
       {L"--shred --random \"" + (folder / L"old letter.doc") + L"\"", 0, "Shredded 1 file (3 KB); 0 left."},
       {L"--shred \"" + (folder / L"gone.doc") + L"\"", 1, "gone.doc (not found)"},
       {L"--shred C:\\", 1, "Left: C:\\ (refused: a drive root)"},
+      {L"--shred typed.doc", 0, "Shredded 1 file"},
+      {L"--shred C:", 1, "Left: C: (refused: not a full path)"},
       {L"--shred", 2, "--shred needs at least one path."},
       {L"--wipe-free-space C:", 0, "The space is free again."},
       {L"--wipe-free-space Q:", 2, "There is no drive Q:\\"},
@@ -82,11 +86,12 @@ TEST(PapermillConsole, ReportsWhatWentAndWhatStayedInItsExitCode) {
       {L"--help", 0, "Solid-state disks"},
   };
   for (const Case& c : cases) {
-    Finished finished = RunToEnd(c.arguments);
+    Finished finished = RunToEnd(c.arguments, folder.Path());
     EXPECT_EQ(finished.code, c.code) << platform::Narrow(c.arguments) << "\n" << finished.output;
     EXPECT_NE(finished.output.find(c.says), std::string::npos) << platform::Narrow(c.arguments) << "\n" << finished.output;
   }
   EXPECT_FALSE(Exists(folder / L"old letter.doc"));
+  EXPECT_FALSE(Exists(folder / L"typed.doc"));
   EXPECT_FALSE(Exists(shredder::WipeFolder(L"C:\\")));
 }
 
