@@ -30,19 +30,7 @@ tree="$WINEPREFIX/drive_c/bench/tree"
 tree_win='C:\bench\tree'
 payload=$(head -c "$file_bytes" /dev/zero | tr '\0' 'x')
 
-make_tree() {
-  rm -rf "$tree"
-  mkdir -p "$tree"
-  local d f dir
-  for ((d = 0; d < folders; d++)); do
-    printf -v dir '%s/d%03d' "$tree" "$d"
-    mkdir "$dir"
-    for ((f = 0; f < per_folder; f++)); do printf '%s' "$payload" >"$dir/f$f.txt"; done
-  done
-  sync -f "$tree"
-}
-
-count_files() { if [ -d "$tree" ]; then find "$tree" -type f | wc -l; else echo 0; fi; }
+make_tree() { bench_tree "$tree" "$folders" "$per_folder" "$payload"; }
 
 # Runs one job, checks what it reports against `want` (a key=value it must print) and sets $ms.
 run_job() {
@@ -59,7 +47,7 @@ run_job() {
 
 check_gone() {
   local left
-  left=$(count_files)
+  left=$(bench_count_files "$tree")
   [ "$left" -eq 0 ] || { echo "shred: $1 left $left of $files files" >&2; exit 1; }
 }
 

@@ -13,6 +13,7 @@
 #include "platform/handles.h"
 #include "platform/messages.h"
 #include "platform/text.h"
+#include "platform/window_text.h"
 #include "toolkit/list_text_width.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/skin.h"
@@ -254,11 +255,9 @@ void PapermillWindow::Shred() {
 }
 
 void PapermillWindow::StartWipe() {
-  HWND combo = Control(kDriveId);
-  LRESULT selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-  if (selected == CB_ERR) return;
-  std::wstring root(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, selected, 0)) + 1, L'\0');
-  root.resize(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(root.data()))));
+  // A drop-down list's text is its selected entry's.
+  const std::wstring root = platform::WindowText(Control(kDriveId));
+  if (root.empty()) return;
   std::wstring question = L"Wipe the free space of " + root +
                           L"?\r\n\r\nThe drive is filled with zeros for a while, which programs may notice; then the "
                           L"space is freed again, also when you stop the wipe.";

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "platform/window_text.h"
 #include "support/held_file.h"
 #include "support/message_recorder.h"
 #include "support/test_support.h"
@@ -31,12 +32,6 @@ HGLOBAL DropOf(const std::vector<std::wstring>& paths) {
 }
 
 void Click(const PapermillWindow& window, WORD id) { Press(window.Control(id)); }
-
-std::wstring Text(HWND control) {
-  wchar_t text[1024] = L"";
-  GetWindowTextW(control, text, 1024);
-  return text;
-}
 
 void PumpUntilIdle(const PapermillWindow& window) {
   for (int i = 0; i < 6000 && window.Wiping(); ++i) {
@@ -95,7 +90,7 @@ TEST(PapermillWindow, ShredsOnlyAfterTheQuestionAndListsWhatStayed) {
   EXPECT_TRUE(Exists(held));
   EXPECT_EQ(ListBoxItems(window.Control(PapermillWindow::kResultsId)),
             (std::vector<std::wstring>{held + L" (in use)", L"C:\\ (refused: a drive root)"}));
-  EXPECT_EQ(Text(window.Control(PapermillWindow::kStatusId)), L"Shredded 2 files (3 KB) and 1 folder; 2 left.");
+  EXPECT_EQ(platform::WindowText(window.Control(PapermillWindow::kStatusId)), L"Shredded 2 files (3 KB) and 1 folder; 2 left.");
   // What stayed is still queued, to try again once it is free.
   EXPECT_EQ(window.Queue(), (std::vector<std::wstring>{held, L"C:\\"}));
 }
@@ -121,7 +116,7 @@ TEST(PapermillWindow, WipesOnItsOwnThreadAndStopsAtOnce) {
     }
     PumpUntilIdle(window);
     EXPECT_FALSE(window.Wiping());
-    EXPECT_EQ(Text(window.Control(PapermillWindow::kStatusId)).substr(0, wcslen(c.status)), c.status);
+    EXPECT_EQ(platform::WindowText(window.Control(PapermillWindow::kStatusId)).substr(0, wcslen(c.status)), c.status);
     EXPECT_FALSE(Exists(shredder::WipeFolder(L"C:\\")));
     EXPECT_TRUE(IsWindowEnabled(window.Control(PapermillWindow::kWipeId)));
   }

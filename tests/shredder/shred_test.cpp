@@ -12,28 +12,6 @@ using namespace testing_support;
 
 namespace {
 
-// A file of `size` bytes none of which is zero.
-std::string MakePattern(const std::wstring& path, size_t size) {
-  std::string text(size, '\0');
-  for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>('A' + i % 26);
-  WriteText(path, text);
-  return text;
-}
-
-platform::FileHandle OpenReader(const std::wstring& path) {
-  return platform::FileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-std::string ReadThrough(HANDLE file) {
-  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-  std::string content;
-  char buffer[65536];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) content.append(buffer, read);
-  return content;
-}
-
 std::wstring Fixture() {
   wchar_t fixture[MAX_PATH] = L"";
   GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH);
@@ -54,7 +32,7 @@ TEST(Shred, OverwritesTheWholeAllocationThenRenamesTruncatesAndDeletes) {
     TempFolder folder;
     std::wstring path = folder / L"diary entry.txt";
     const std::string before = MakePattern(path, c.size);
-    platform::FileHandle reader = OpenReader(path);
+    platform::FileHandle reader = OpenShared(path);
     ASSERT_TRUE(reader) << c.size;
     std::string seen;
     std::vector<std::pair<std::wstring, std::wstring>> renames;
