@@ -39,7 +39,7 @@ sandbox_env "$sandbox"
       # start removes it again.
       ln -sfn / "$WINEPREFIX/dosdevices/z:"
       ;;
-    *ShredLinks.*)
+    *ShredLinks.*|*FileLinks.*)
       # A file link inside the tree, leading out of it.
       ln -s "$fixture/outside/precious.txt" "$fixture/tree/note.txt"
       ;;

@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "engine/allerase.h"
+#include "engine/link_check.h"
 #include "engine/path_guard.h"
 #include "engine/secure_overwrite.h"
 #include "platform/files.h"
@@ -68,6 +69,11 @@ bool DeleteOneFile(const EraseContext& ctx, const std::wstring& path, double siz
     }
     ctx.File(path, size);
     return true;
+  }
+  // Wine would delete (or overwrite) what the link leads to, outside the tree.
+  if (engine::IsWineFileLink(path)) {
+    ctx.LeftBehind(path, L"a link, left in place");
+    return false;
   }
   if (force && readOnly) ResetAttributes(path);
   DWORD error = ctx.Overwriting()                                   ? engine::OverwriteAndDelete(path, [&] { ctx.Pump(); })

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "engine/link_check.h"
 #include "engine/path_guard.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -11,59 +12,15 @@ namespace shredder {
 
 namespace {
 
+using engine::ExpectedFinalPath, engine::IsEntryItself;
+
 constexpr wchar_t kNameCharacters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
 constexpr int kRenameTries = 8;
 constexpr ULONGLONG kDefaultCluster = 4096;
 constexpr wchar_t kLinkLeft[] = L"a link, left in place";
 
-// FILE_ID_INFO and its class, from Windows 8 on (the program runs on Windows 7 too).
-struct FileIdInformation {
-  ULONGLONG volumeSerialNumber;
-  BYTE fileId[16];
-};
-constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
-
-// The serial number of the handle's volume: from the file's id where the system gives one (a plain
-// query of the file), else from the volume itself, which costs Wine a volume query every time.
-ULONGLONG VolumeOf(HANDLE handle) {
-  FileIdInformation id;
-  if (GetFileInformationByHandleEx(handle, kFileIdInfo, &id, sizeof id)) return id.volumeSerialNumber;
-  BY_HANDLE_FILE_INFORMATION info;
-  return GetFileInformationByHandle(handle, &info) ? info.dwVolumeSerialNumber : 0;
-}
-
-// Where the handle's file is: its volume and its path on that volume, as the file system names it
-// once every link is followed. (The drive-letter form would cost Wine a round through the mount
-// manager at every file.)
-std::wstring FinalPath(HANDLE handle) {
-  std::vector<BYTE> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t));
-  auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
-  if (!GetFileInformationByHandleEx(handle, FileNameInfo, name, static_cast<DWORD>(buffer.size()))) return {};
-  return std::to_wstring(VolumeOf(handle)) + L":" + std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
-}
-
-std::wstring FolderFinalPath(const std::wstring& folder) {
-  platform::FileHandle handle(CreateFileW(platform::ApiPath(folder).c_str(), FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  return handle ? FinalPath(handle.get()) : std::wstring();
-}
-
 std::wstring Parent(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
-
-// Where the entry at `path` would be found by the system once every link above it is followed: its
-// parent's final path and its own name. A handle whose final path is another opened what a link
-// there leads to, which Wine does even when asked to open the link itself.
-std::wstring ExpectedFinalPath(const std::wstring& path) {
-  std::wstring parent = FolderFinalPath(Parent(path));
-  return parent.empty() ? parent : platform::JoinPath(parent, NameOf(path));
-}
-
-bool IsEntryItself(HANDLE handle, const std::wstring& expected) {
-  std::wstring final = FinalPath(handle);
-  return !final.empty() && platform::EqualsNoCase(final, expected);
-}
 
 const wchar_t* OpenFailure(DWORD error, DWORD attributes) {
   switch (error) {

@@ -401,3 +401,27 @@ TEST_F(LinkLoop, EmptyingAFolderInsideTheLoopLeavesWhatTheLinkLeadsTo) {
   EXPECT_EQ(EraseAllFilesInTree({}, loop), 3 + 3 * 10000);
   EXPECT_FALSE(Exists(loop + L"\\top.log"));
 }
+
+// A file link inside a tree leads out of it (the emulator makes tree\note.txt lead to
+// outside\precious.txt). Wine opens, and so deletes, what such a link leads to whatever the flags:
+// no erasure may go through it, secure or not.
+TEST(FileLinks, AFileLinkInATreeNeverErasesWhatItLeadsTo) {
+  wchar_t fixture[MAX_PATH] = L"";
+  ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u);
+  const std::wstring tree = std::wstring(fixture) + L"\\tree", precious = std::wstring(fixture) + L"\\outside\\precious.txt";
+  for (bool secure : {false, true}) {
+    ASSERT_TRUE(Exists(tree + L"\\note.txt"));
+    Recorded real = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
+      engine::EraseContext chosen = erase;
+      chosen.secure = secure;
+      return EraseAllFilesInTree(chosen, tree);
+    });
+    EXPECT_EQ(ReadText(precious), "0123456789") << secure;
+    EXPECT_FALSE(Exists(tree + L"\\sub\\own.txt")) << secure;
+    // The link itself went, or stayed with its reason where the system cannot remove it alone.
+    if (Exists(tree + L"\\note.txt")) {
+      EXPECT_EQ(real.ReasonFor(tree + L"\\note.txt"), L"a link, left in place") << secure;
+    }
+    MakeFile(tree + L"\\sub\\own.txt", 5);
+  }
+}
