@@ -40,8 +40,10 @@ sandbox_env "$sandbox"
       ln -sfn / "$WINEPREFIX/dosdevices/z:"
       ;;
     *ShredLinks.*|*FileLinks.*)
-      # A file link inside the tree, leading out of it.
+      # A file link inside the tree, and a link to an empty folder, leading out of it.
       ln -s "$fixture/outside/precious.txt" "$fixture/tree/note.txt"
+      mkdir "$fixture/outside/empty"
+      ln -s "$fixture/outside/empty" "$fixture/tree/sub/empty"
       ;;
     *PathGuard.*)
       # Links to folders no erasure may touch, for the guard to see through.

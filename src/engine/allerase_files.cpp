@@ -71,7 +71,7 @@ bool DeleteOneFile(const EraseContext& ctx, const std::wstring& path, double siz
     return true;
   }
   // Wine would delete (or overwrite) what the link leads to, outside the tree.
-  if (engine::IsWineFileLink(path)) {
+  if (engine::IsWineLink(path)) {
     ctx.LeftBehind(path, L"a link, left in place");
     return false;
   }
@@ -235,9 +235,14 @@ FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& fol
       const Entry& sub = top.listing.folders[top.next++];
       std::wstring path = platform::JoinPath(top.path, sub.name);
       if (sub.IsLink()) {
-        // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. (Wine
-        // cannot remove its Unix links this way; they are then left in place.)
-        top.emptied &= RemoveOneFolder(ctx, path, true, true);
+        // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. Wine
+        // removes what its Unix link leads to when that is empty, so there the link stays.
+        if (!ctx.Previewing() && engine::IsWineLink(path)) {
+          ctx.LeftBehind(path, L"a link, left in place");
+          top.emptied = false;
+        } else {
+          top.emptied &= RemoveOneFolder(ctx, path, true, true);
+        }
         continue;
       }
       if (!Enters(ctx, path)) {

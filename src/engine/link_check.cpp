@@ -58,9 +58,9 @@ bool IsEntryItself(HANDLE handle, const std::wstring& expected) {
   return !final.empty() && platform::EqualsNoCase(final, expected);
 }
 
-bool IsWineFileLink(const std::wstring& path) {
+bool IsWineLink(const std::wstring& path) {
   if (!platform::RunsUnderWine()) return false;
-  platform::FileHandle file = OpenToLookAt(path, FILE_FLAG_OPEN_REPARSE_POINT);
+  platform::FileHandle file = OpenToLookAt(path, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
   // What cannot be opened is judged by the deletion itself, which then fails alike.
   return file && !IsEntryItself(file.get(), ExpectedFinalPath(path));
 }

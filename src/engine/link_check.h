@@ -18,8 +18,9 @@ std::wstring ExpectedFinalPath(const std::wstring& path);
 // Whether the handle is the entry whose expected final path is given, not what a link leads to.
 bool IsEntryItself(HANDLE handle, const std::wstring& expected);
 
-// Under Wine, whether the file at `path` is a link leading elsewhere, which no deletion may go
-// through; always false on Windows, where deleting a link removes the link itself.
-bool IsWineFileLink(const std::wstring& path);
+// Under Wine, whether the file or folder at `path` is a link leading elsewhere, which no deletion may
+// go through (Wine deletes a file, or an empty folder, that a link leads to); always false on
+// Windows, where deleting a link removes the link itself.
+bool IsWineLink(const std::wstring& path);
 
 }  // namespace engine

@@ -402,25 +402,28 @@ TEST_F(LinkLoop, EmptyingAFolderInsideTheLoopLeavesWhatTheLinkLeadsTo) {
   EXPECT_FALSE(Exists(loop + L"\\top.log"));
 }
 
-// A file link inside a tree leads out of it (the emulator makes tree\note.txt lead to
-// outside\precious.txt). Wine opens, and so deletes, what such a link leads to whatever the flags:
-// no erasure may go through it, secure or not.
-TEST(FileLinks, AFileLinkInATreeNeverErasesWhatItLeadsTo) {
+// Links inside a tree lead out of it (the emulator makes tree\note.txt lead to outside\precious.txt
+// and tree\sub\empty to the empty folder outside\empty). Wine opens, and so deletes, what such a
+// link leads to whatever the flags: no erasure may go through it, secure or not.
+TEST(FileLinks, ALinkInATreeNeverErasesWhatItLeadsTo) {
   wchar_t fixture[MAX_PATH] = L"";
   ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u);
-  const std::wstring tree = std::wstring(fixture) + L"\\tree", precious = std::wstring(fixture) + L"\\outside\\precious.txt";
+  const std::wstring tree = std::wstring(fixture) + L"\\tree", outside = std::wstring(fixture) + L"\\outside";
   for (bool secure : {false, true}) {
     ASSERT_TRUE(Exists(tree + L"\\note.txt"));
     Recorded real = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
       engine::EraseContext chosen = erase;
       chosen.secure = secure;
-      return EraseAllFilesInTree(chosen, tree);
+      return EraseFolder(chosen, tree);
     });
-    EXPECT_EQ(ReadText(precious), "0123456789") << secure;
+    EXPECT_EQ(ReadText(outside + L"\\precious.txt"), "0123456789") << secure;
+    EXPECT_TRUE(Exists(outside + L"\\empty")) << secure;
     EXPECT_FALSE(Exists(tree + L"\\sub\\own.txt")) << secure;
-    // The link itself went, or stayed with its reason where the system cannot remove it alone.
-    if (Exists(tree + L"\\note.txt")) {
-      EXPECT_EQ(real.ReasonFor(tree + L"\\note.txt"), L"a link, left in place") << secure;
+    // Each link went, or stayed with its reason where the system cannot remove it alone.
+    for (const wchar_t* link : {L"\\note.txt", L"\\sub\\empty"}) {
+      if (Exists(tree + link)) {
+        EXPECT_EQ(real.ReasonFor(tree + link), L"a link, left in place") << secure;
+      }
     }
     MakeFile(tree + L"\\sub\\own.txt", 5);
   }

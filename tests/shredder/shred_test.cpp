@@ -170,9 +170,10 @@ TEST(ShredLinks, ALinkIsRemovedAsALinkOrLeftNeverFollowed) {
   EXPECT_FALSE(Exists(fixture + L"\\tree\\sub\\own.txt"));
   EXPECT_EQ(named.files + tree.files, 1u);
   // Each link went as a link, or stayed with its reason (Wine cannot remove a link by itself); the
-  // file link named itself is one of them, the tree holds it (unless it went) and the folder link.
+  // file link named itself is one of them, the tree holds it (unless it went) and two folder links.
   EXPECT_EQ(named.links + named.left.size(), 1u);
-  EXPECT_EQ(named.links + tree.links + tree.left.size(), 2u);
+  EXPECT_EQ(named.links + tree.links + tree.left.size(), 3u);
+  EXPECT_TRUE(Exists(fixture + L"\\outside\\empty"));
   for (const auto* result : {&named, &tree}) {
     for (const shredder::Left& left : result->left) EXPECT_EQ(left.reason, L"a link, left in place") << left.path;
   }
