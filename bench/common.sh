@@ -37,6 +37,23 @@ bench_install_cli() {
   cli='C:\Trellwipe\trellwipe-cli.exe'
 }
 
+# bench_tree TREE FOLDERS PER_FOLDER PAYLOAD: makes TREE afresh, FOLDERS folders of PER_FOLDER files
+# holding PAYLOAD, synced to disk so that no contender inherits the writeback of its making.
+bench_tree() {
+  local tree=$1 folders=$2 per_folder=$3 payload=$4 d f dir
+  rm -rf "$tree"
+  mkdir -p "$tree"
+  for ((d = 0; d < folders; d++)); do
+    printf -v dir '%s/d%03d' "$tree" "$d"
+    mkdir "$dir"
+    for ((f = 0; f < per_folder; f++)); do printf '%s' "$payload" >"$dir/f$f.txt"; done
+  done
+  sync -f "$tree"
+}
+
+# bench_count_files TREE: the files left in it.
+bench_count_files() { if [ -d "$1" ]; then find "$1" -type f | wc -l; else echo 0; fi; }
+
 now_us() { local t=$EPOCHREALTIME; echo "${t/./}"; }
 seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
 median() {

@@ -31,31 +31,16 @@ tree_win='C:\bench\tree'
 printf -v payload "%0${file_bytes}d" 0
 
 make_tree() {
-  rm -rf "$tree"
-  mkdir -p "$tree"
-  local d f dir
-  for ((d = 0; d < folders; d++)); do
-    printf -v dir '%s/d%03d' "$tree" "$d"
-    mkdir "$dir"
-    for ((f = 0; f < per_folder; f++)); do
-      printf '%s' "$payload" >"$dir/f$f.txt"
-    done
-  done
-  # Every contender starts from a tree already on disk, not from pending writeback of its creation.
-  sync -f "$tree"
+  bench_tree "$tree" "$folders" "$per_folder" "$payload"
   local have
-  have=$(count_files)
+  have=$(bench_count_files "$tree")
   [ "$have" -eq "$files" ] || { echo "erase_tree: made $have files, wanted $files" >&2; exit 1; }
-}
-
-count_files() {
-  if [ -d "$tree" ]; then find "$tree" -type f | wc -l; else echo 0; fi
 }
 
 # A contender that leaves files behind has not done the job, however fast it was.
 check_empty() {
   local left
-  left=$(count_files)
+  left=$(bench_count_files "$tree")
   [ "$left" -eq 0 ] || { echo "erase_tree: $1 left $left of $files files" >&2; exit 1; }
 }
 

@@ -54,7 +54,7 @@ win "$portable\\trellwipe-cli.exe" --list | grep -q ' Custom/Custom' \
   || fail "the unpacked zip's trellwipe-cli does not list the items"
 
 install_setup() {
-  wine "C:\\dist\\$(basename "$setup")" /S </dev/null >/dev/null 2>&1 9>&- || fail "the silent installation failed"
+  wine "C:\\dist\\$(basename "$setup")" /S "$@" </dev/null >/dev/null 2>&1 9>&- || fail "the silent installation failed"
 }
 install_setup
 folder=$(unix_of '%LOCALAPPDATA%')/Programs/Trellwipe
@@ -67,6 +67,8 @@ while IFS= read -r file; do
 done <"$sandbox/expected.txt"
 [ -f "$folder/Uninstall.exe" ] || fail "no uninstaller in $folder"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut"
+sendto=$(unix_of '%APPDATA%')'/Microsoft/Windows/SendTo/Papermill File Shredder.lnk'
+[ ! -e "$sendto" ] || fail "the \"Send to\" shortcut was made without being chosen"
 win reg query "$uninstall_key" /v DisplayVersion | grep -q "$version" || fail "no uninstall entry for $version"
 
 # The installed program, started with Windows, cleans on its own and is ended through Exit.
@@ -79,6 +81,11 @@ for _ in $(seq 1 240); do
   sleep 0.5
 done
 grep -q '^lastclean=.' "$folder/prisd.dat" || fail "the installed program did not clean after \"min\""
+# Tool > "File Shredder" (and the "Shredder" image, the same command) starts the installed Papermill.exe.
+win 'C:\tools\trellwipe_driver.exe' post shredder >/dev/null || fail "the driver could not reach the main window"
+win 'C:\tools\trellwipe_driver.exe' wait-window 'Papermill File Shredder' 60 >/dev/null ||
+  fail "the main window's File Shredder did not start Papermill.exe"
+win 'C:\tools\trellwipe_driver.exe' close 'Papermill File Shredder' >/dev/null || true
 win 'C:\tools\trellwipe_driver.exe' post exit >/dev/null || true
 for _ in $(seq 1 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 ! kill -0 "$program" 2>/dev/null || fail "the installed program did not end through Exit"
@@ -93,7 +100,10 @@ cp "$folder/plus-in/VLC.ppe" "$sandbox/VLC.ppe.ticked"
 for root in HKCU HKLM; do
   win reg add "$root\\$run_key" /v Trellwipe /d "\"$folder_win\\trellwipe.exe\" min" /f >/dev/null
 done
-install_setup
+install_setup /SENDTO
+[ -f "$sendto" ] || fail "/SENDTO made no \"Send to\" shortcut"
+# The shredder's console form runs from the installed folder.
+win "$folder_win\\Papermill.exe" --help | grep -q 'Papermill.exe --shred' || fail "the installed Papermill.exe does not answer --help"
 grep -q '^\*\.mine' "$folder/Ext.txt" || fail "a new installation replaced the user's Ext.txt"
 cmp -s "$folder/plus-in/VLC.ppe" "$sandbox/VLC.ppe.ticked" || fail "a new installation reset a plug-in switch"
 
@@ -107,7 +117,7 @@ uninstall() {
   sleep 1
 }
 uninstall
-for file in trellwipe.exe trellwipe-cli.exe Uninstall.exe help/index.html; do
+for file in trellwipe.exe trellwipe-cli.exe Papermill.exe Uninstall.exe help/index.html; do
   [ ! -e "$folder/$file" ] || fail "the uninstaller left $file"
 done
 for file in prisd.dat cusd.dat keepcook.dat notes.txt; do
@@ -116,6 +126,7 @@ done
 grep -q '^\*\.mine' "$folder/Ext.txt" || fail "a silent uninstallation removed the user's Ext.txt"
 cmp -s "$folder/plus-in/VLC.ppe" "$sandbox/VLC.ppe.ticked" || fail "a silent uninstallation lost a plug-in switch"
 [ ! -e "$shortcut" ] || fail "the uninstaller left the Start-menu shortcut"
+[ ! -e "$sendto" ] || fail "the uninstaller left the \"Send to\" shortcut"
 for root in HKCU HKLM; do
   ! win reg query "$root\\$run_key" /v Trellwipe >/dev/null || fail "the uninstaller left the $root Run value"
 done

@@ -2,8 +2,8 @@
 # Screenshots of every window for README.md, taken under a virtual screen with a window manager in a
 # throwaway sandbox, at 100 % and 150 % (NAME-150.png): the main window's home page and status page
 # after a cleaning of the sample traces, a row's details, the cleaning settings with the address and
-# cookie keep lists, the options, the file search with its extension list, the about window and the
-# pop-up of an unattended cleaning.
+# cookie keep lists, the options, the file search with its extension list, the about window, the
+# pop-up of an unattended cleaning and Papermill, the shredder.
 #   screenshots.sh [BUILD] [FOLDER]     (defaults: build/, docs/screenshots/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -123,6 +123,15 @@ for scale in 100 150; do
   echo "screenshot: $out/popup$suffix.png"
   driver post exit
   driver wait-gone 20
+  # Papermill alone, with a folder and a file of letters queued from its command line.
+  letters="$WINEPREFIX/drive_c/users/Public/Documents/Old letters"
+  mkdir -p "$letters/2019"
+  for name in 2019/january.doc 2019/march.doc draft.doc; do head -c 48000 /dev/urandom >"$letters/$name"; done
+  wine 'C:\Trellwipe\Papermill.exe' 'C:\users\Public\Documents\Old letters\2019' \
+    'C:\users\Public\Documents\Old letters\draft.doc' </dev/null >/dev/null 2>&1 &
+  driver wait-window 'Papermill File Shredder' 60
+  shot papermill 'Papermill File Shredder' 2
+  driver close 'Papermill File Shredder'
   wineserver -w
 done
 sandbox_stop

@@ -45,6 +45,12 @@ sandbox_env "$sandbox"
       # start removes it again.
       ln -sfn / "$WINEPREFIX/dosdevices/z:"
       ;;
+    *ShredLinks.*|*FileLinks.*)
+      # A file link inside the tree, and a link to an empty folder, leading out of it.
+      ln -s "$fixture/outside/precious.txt" "$fixture/tree/note.txt"
+      mkdir "$fixture/outside/empty"
+      ln -s "$fixture/outside/empty" "$fixture/tree/sub/empty"
+      ;;
     *PathGuard.*)
       # Links to folders no erasure may touch, for the guard to see through.
       mkdir -p "$fixture/links"
@@ -54,8 +60,10 @@ sandbox_env "$sandbox"
   esac
   # The tests of files in use start this program, built beside them, as the second process that
   # holds a file open; a Windows process cannot name the build folder outside drive C:.
-  holder="$(dirname "$1")/trellwipe_file_holder.exe"
-  if [ -f "$holder" ]; then cp "$holder" "$fixture/"; fi
+  # Papermill.exe, which the console tests start, comes the same way.
+  for program in trellwipe_file_holder.exe Papermill.exe; do
+    if [ -f "$(dirname "$1")/$program" ]; then cp "$(dirname "$1")/$program" "$fixture/"; fi
+  done
 ) 9>"$sandbox/.lock"
 export TRELLWIPE_LINK_FIXTURE='C:\linkfixture'
 

@@ -3,7 +3,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} R
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-foreach(expected trellwipe.exe "trellwipe-cli.exe" plus-in Ext.txt help/index.html skins/frmmain.skn Sounds/Message.wav
+foreach(expected trellwipe.exe "trellwipe-cli.exe" Papermill.exe plus-in Ext.txt help/index.html skins/frmmain.skn Sounds/Message.wav
                  "plus-in/7-Zip.ppe" "plus-in/VLC.ppe" "plus-in/Windows Media Player.ppe"
                  rules/windows.ini rules/office.ini rules/browsers.ini rules/applications.ini)
   if(NOT EXISTS ${PREFIX}/${expected})

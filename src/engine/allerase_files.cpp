@@ -2,6 +2,7 @@
 
 #include "engine/allerase.h"
 #include "engine/file_deletion.h"
+#include "engine/link_check.h"
 #include "engine/path_guard.h"
 #include "platform/files.h"
 #include "platform/handles.h"
@@ -54,6 +55,7 @@ const wchar_t* RefusalReason(DWORD error, DWORD attributes) {
     case ERROR_LOCK_VIOLATION: return L"in use";
     case ERROR_ACCESS_DENIED: return (attributes & FILE_ATTRIBUTE_READONLY) ? L"read-only" : L"access denied";
     case ERROR_DIR_NOT_EMPTY: return L"not empty";
+    case engine::kLinkLeftInPlace: return L"a link, left in place";
     default: return L"refused";
   }
 }
@@ -277,9 +279,14 @@ FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& fol
       const Entry& sub = top.listing.folders[top.next++];
       std::wstring path = platform::JoinPath(top.path, sub.name);
       if (sub.IsLink()) {
-        // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. (Wine
-        // cannot remove its Unix links this way; they are then left in place.)
-        top.emptied &= RemoveOneFolder(ctx, path, true, true);
+        // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. Wine
+        // removes what its Unix link leads to when that is empty, so there the link stays.
+        if (!ctx.Previewing() && engine::IsWineLink(path)) {
+          ctx.LeftBehind(path, L"a link, left in place");
+          top.emptied = false;
+        } else {
+          top.emptied &= RemoveOneFolder(ctx, path, true, true);
+        }
         continue;
       }
       if (!Enters(ctx, path)) {

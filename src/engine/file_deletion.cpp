@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "engine/link_check.h"
 #include "engine/secure_overwrite.h"
 #include "platform/files.h"
 
@@ -16,6 +17,8 @@ constexpr unsigned kHelpers = 1;
 }  // namespace
 
 DWORD DeleteFileNow(const FileDeletion& file, bool overwrite, const std::function<void()>& yield) {
+  // Wine would delete (or overwrite) what the link leads to, outside the tree.
+  if (IsWineLink(file.path)) return kLinkLeftInPlace;
   const std::wstring path = platform::ApiPath(file.path);
   if (file.force && (file.attributes & FILE_ATTRIBUTE_READONLY)) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (overwrite) return OverwriteAndDelete(file.path, yield);

@@ -27,8 +27,12 @@ struct FileDeletion {
   DWORD error = ERROR_SUCCESS;
 };
 
+// A link left in place (ERROR_STOPPED_ON_SYMLINK, which MinGW's headers lack).
+constexpr DWORD kLinkLeftInPlace = 681;
+
 // Deletes one file now: a secure run (`overwrite`) writes zeros over it first, calling `yield`
-// between the chunks of a large file. Returns the system's error, 0 when the file went.
+// between the chunks of a large file. Returns the system's error, 0 when the file went, and
+// kLinkLeftInPlace for a link that stays (under Wine, where deleting it would delete its target).
 DWORD DeleteFileNow(const FileDeletion& file, bool overwrite, const std::function<void()>& yield);
 
 // Helper threads for the deletions of one walk. They start with the first batch of more than one

@@ -22,6 +22,15 @@ bool Canonical(const std::wstring& path) {
 
 }  // namespace
 
+bool RunsUnderWine() {
+  // Wine's own export, which names the Unix path of a Windows path; Windows has no such function.
+  static const bool wine = [] {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    return kernel && GetProcAddress(kernel, "wine_get_unix_file_name") != nullptr;
+  }();
+  return wine;
+}
+
 std::wstring ApiPath(const std::wstring& path) {
   if (path.size() < kPlainLimit || !Canonical(path)) return path;
   if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;

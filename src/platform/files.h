@@ -14,6 +14,10 @@ namespace platform {
 // would take literally.
 std::wstring ApiPath(const std::wstring& path);
 
+// Wine, not Windows: Wine opens, writes and deletes what a link to a file leads to, even when asked
+// for the link itself, and lists such a link as a plain file.
+bool RunsUnderWine();
+
 // A plain file (not a folder) is there; a folder is there.
 bool FileExists(const std::wstring& path);
 bool FolderExists(const std::wstring& path);

@@ -255,20 +255,6 @@ TEST_F(BrowserPlugins, WithoutTheBrowsersOnlyTheFixedAmountsAndExistingFoldersCo
   EXPECT_EQ(counters.cleanedKeys, 2);
 }
 
-namespace {
-
-// Everything the handle reads from the start of the file.
-std::string ReadThrough(HANDLE file) {
-  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-  std::string content;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) content.append(buffer, read);
-  return content;
-}
-
-}  // namespace
-
 TEST_F(BrowserPlugins, SecurelyCleaningZerosAFileTheBrowserHoldsOpenBeforeItGoes) {
   std::wstring network = values.localAppDataFolder + L"\\Google\\Chrome\\User Data\\Default\\Network";
   const std::string secret = "SID=secret-session-cookie; domain=.example.com";

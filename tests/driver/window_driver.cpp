@@ -25,6 +25,7 @@ constexpr Named kCommands[] = {
     {L"options", ui::kCleanOptionsCommand},   {L"search", ui::kSearchEraseCommand},
     {L"about", ui::kAboutCommand},       {L"home", ui::kShowHomeCommand},
     {L"status", ui::kShowStatusCommand}, {L"restore", ui::kRestoreCommand},
+    {L"shredder", ui::kFileShredderCommand},
 };
 
 HWND MainWindow() { return FindWindowW(kMainClass, nullptr); }
@@ -79,7 +80,7 @@ int Usage() {
   fwprintf(stderr,
            L"usage: trellwipe_driver COMMAND\n"
            L"  post NAME              posts a main-window command: exit cleannow trayclean settings options\n"
-           L"                         search about home status restore\n"
+           L"                         search about home status restore shredder\n"
            L"  rows                   prints the result list, one \"item<TAB>state\" line per row\n"
            L"  details ROW            opens the details of the result list's row (0 is the first)\n"
            L"  tab CAPTION INDEX      shows a tab of the window with that caption (0 is the first)\n"

@@ -401,3 +401,30 @@ TEST_F(LinkLoop, EmptyingAFolderInsideTheLoopLeavesWhatTheLinkLeadsTo) {
   EXPECT_EQ(EraseAllFilesInTree({}, loop), 3 + 3 * 10000);
   EXPECT_FALSE(Exists(loop + L"\\top.log"));
 }
+
+// Links inside a tree lead out of it (the emulator makes tree\note.txt lead to outside\precious.txt
+// and tree\sub\empty to the empty folder outside\empty). Wine opens, and so deletes, what such a
+// link leads to whatever the flags: no erasure may go through it, secure or not.
+TEST(FileLinks, ALinkInATreeNeverErasesWhatItLeadsTo) {
+  wchar_t fixture[MAX_PATH] = L"";
+  ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u);
+  const std::wstring tree = std::wstring(fixture) + L"\\tree", outside = std::wstring(fixture) + L"\\outside";
+  for (bool secure : {false, true}) {
+    ASSERT_TRUE(Exists(tree + L"\\note.txt"));
+    Recorded real = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
+      engine::EraseContext chosen = erase;
+      chosen.secure = secure;
+      return EraseFolder(chosen, tree);
+    });
+    EXPECT_EQ(ReadText(outside + L"\\precious.txt"), "0123456789") << secure;
+    EXPECT_TRUE(Exists(outside + L"\\empty")) << secure;
+    EXPECT_FALSE(Exists(tree + L"\\sub\\own.txt")) << secure;
+    // Each link went, or stayed with its reason where the system cannot remove it alone.
+    for (const wchar_t* link : {L"\\note.txt", L"\\sub\\empty"}) {
+      if (Exists(tree + link)) {
+        EXPECT_EQ(real.ReasonFor(tree + link), L"a link, left in place") << secure;
+      }
+    }
+    MakeFile(tree + L"\\sub\\own.txt", 5);
+  }
+}

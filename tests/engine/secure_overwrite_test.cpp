@@ -9,33 +9,6 @@
 
 using namespace testing_support;
 
-namespace {
-
-// A file of `size` bytes none of which is zero.
-void MakePattern(const std::wstring& path, size_t size) {
-  std::string text(size, '\0');
-  for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>('A' + i % 26);
-  WriteText(path, text);
-}
-
-platform::FileHandle OpenShared(const std::wstring& path,
-                                DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE) {
-  return platform::FileHandle(
-      CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-// Everything the handle reads from the start of the file.
-std::string ReadThrough(HANDLE file) {
-  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-  std::string content;
-  char buffer[65536];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) content.append(buffer, read);
-  return content;
-}
-
-}  // namespace
-
 TEST(SecureOverwrite, ZerosTheWholeContentInPlaceThenDeletesTheFile) {
   TempFolder folder;
   // Empty, one byte, and several chunks with a partial last one.

@@ -81,6 +81,27 @@ std::string ReadText(const std::wstring& path) {
   return text;
 }
 
+std::string MakePattern(const std::wstring& path, size_t size) {
+  std::string text(size, '\0');
+  for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>('A' + i % 26);
+  WriteText(path, text);
+  return text;
+}
+
+platform::FileHandle OpenShared(const std::wstring& path, DWORD share) {
+  return platform::FileHandle(
+      CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::string ReadThrough(HANDLE file) {
+  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  std::string content;
+  char buffer[65536];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) content.append(buffer, read);
+  return content;
+}
+
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/run_report.h"
+#include "platform/handles.h"
 #include "run/run_view.h"
 
 namespace testing_support {
@@ -27,6 +28,13 @@ class TempFolder {
 
 // Creates the file and any missing parent folders.
 void MakeFile(const std::wstring& path, size_t bytes);
+// A file of `size` bytes none of which is zero; its content.
+std::string MakePattern(const std::wstring& path, size_t size);
+// Everything the handle reads from the start of the file.
+std::string ReadThrough(HANDLE file);
+// A reader's handle, opened as a second program opens the file.
+platform::FileHandle OpenShared(const std::wstring& path,
+                                DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
 void WriteText(const std::wstring& path, const std::string& text);
 std::string ReadText(const std::wstring& path);
 void MakeFolders(const std::wstring& path);

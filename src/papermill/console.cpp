@@ -1,0 +1,99 @@
+#include "papermill/console.h"
+
+#include <chrono>
+
+#include "papermill/report.h"
+#include "platform/format.h"
+#include "shredder/free_space.h"
+#include "shredder/shred.h"
+
+namespace papermill {
+
+namespace {
+
+constexpr wchar_t kUsage[] =
+    L"Usage:\r\n"
+    L"  Papermill.exe --shred [--random] PATH...   overwrite, rename and delete files and folders for good\r\n"
+    L"  Papermill.exe --wipe-free-space DRIVE      fill the free space of a drive with zeros, then free it\r\n"
+    L"Exit codes: 0 done, 1 something was left or refused, 2 bad usage or a failed wipe.";
+
+constexpr auto kProgressEvery = std::chrono::seconds(2);
+
+int Shred(const std::vector<std::wstring>& args, const ConsoleContext& context) {
+  shredder::ShredOptions options;
+  options.programFolder = context.programFolder;
+  options.stop = context.stop;
+  std::vector<std::wstring> paths;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == L"--random") {
+      options.fill = engine::Fill::Random;
+    } else {
+      paths.push_back(shredder::TypedPath(args[i]));
+    }
+  }
+  if (paths.empty()) {
+    context.err(L"--shred needs at least one path.");
+    context.err(kUsage);
+    return kBadUsageOrFailure;
+  }
+  shredder::ShredResult result = shredder::Shred(paths, options);
+  for (const shredder::Left& left : result.left) context.out(L"Left: " + LeftLine(left));
+  context.out(ShredSummary(result));
+  return result.left.empty() && !result.stopped ? kDone : kSomethingLeft;
+}
+
+int Wipe(const std::vector<std::wstring>& args, const ConsoleContext& context) {
+  std::optional<std::wstring> root = args.size() == 2 ? shredder::DriveRoot(args[1]) : std::nullopt;
+  if (!root) {
+    context.err(L"--wipe-free-space needs one drive, such as C:");
+    context.err(kUsage);
+    return kBadUsageOrFailure;
+  }
+  if (GetDriveTypeW(root->c_str()) <= DRIVE_NO_ROOT_DIR) {
+    context.err(L"There is no drive " + *root);
+    return kBadUsageOrFailure;
+  }
+  context.out(L"Wiping the free space of " + *root + L" (Ctrl+C stops, and frees the space again)");
+  auto last = std::chrono::steady_clock::now();
+  shredder::WipeOptions options;
+  options.stop = context.stop;
+  options.limit = context.wipeLimit;
+  options.progress = [&](const shredder::WipeProgress& progress) {
+    auto now = std::chrono::steady_clock::now();
+    if (now - last < kProgressEvery) return;
+    last = now;
+    context.out(WipeProgressText(progress));
+  };
+  shredder::WipeResult result = shredder::WipeFreeSpace(*root, options);
+  context.out(WipeSummary(*root, result));
+  if (result.outcome == shredder::WipeOutcome::Failed || !result.freed) return kBadUsageOrFailure;
+  return result.outcome == shredder::WipeOutcome::Filled ? kDone : kSomethingLeft;
+}
+
+}  // namespace
+
+bool IsConsoleForm(const std::vector<std::wstring>& args) { return !args.empty() && args[0].starts_with(L"--"); }
+
+int RunConsole(const std::vector<std::wstring>& args, const ConsoleContext& context) {
+  for (const std::wstring& folder : shredder::RemoveWipeLeftovers()) context.out(LeftoversLine(folder));
+  if (args.empty() || args[0] == L"--help") {
+    context.out(kUsage);
+    context.out(LimitsText());
+    return args.empty() ? kBadUsageOrFailure : kDone;
+  }
+  if (args[0] == L"--shred") return Shred(args, context);
+  if (args[0] == L"--wipe-free-space") return Wipe(args, context);
+  context.err(L"Unknown option " + args[0]);
+  context.err(kUsage);
+  return kBadUsageOrFailure;
+}
+
+ULONGLONG WipeLimitFromEnvironment() {
+  wchar_t text[32] = L"";
+  DWORD n = GetEnvironmentVariableW(L"PAPERMILL_WIPE_LIMIT", text, 32);
+  if (n == 0 || n >= 32) return 0;
+  std::optional<double> value = platform::ParseNumber(text);
+  return value && *value > 0 ? static_cast<ULONGLONG>(*value) : 0;
+}
+
+}  // namespace papermill

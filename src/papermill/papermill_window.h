@@ -1,0 +1,93 @@
+#pragma once
+// Papermill's window: the files and folders to shred, added by the file and folder dialogs, by
+// dropping them on the window or on its command line ("Send to"); the shredding after a question that
+// names how many files and how much; the list of what stayed and why; and the wipe of a drive's free
+// space, on a thread of its own so the window keeps working and Stop ends it at once.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/erase_context.h"
+#include "engine/secure_overwrite.h"
+#include "shredder/free_space.h"
+#include "shredder/shred.h"
+#include "toolkit/dialog.h"
+
+namespace papermill {
+
+// The system's file and folder dialogs; tests give their own answers.
+struct Pickers {
+  std::function<std::vector<std::wstring>(HWND owner)> files;
+  std::function<std::wstring(HWND owner)> folder;
+};
+Pickers SystemPickers();
+
+class PapermillWindow : public toolkit::Dialog {
+ public:
+  static constexpr WORD kQueueId = 101;
+  static constexpr WORD kAddFilesId = 102;
+  static constexpr WORD kAddFolderId = 103;
+  static constexpr WORD kRemoveId = 104;
+  static constexpr WORD kRandomId = 105;
+  static constexpr WORD kShredId = 106;
+  static constexpr WORD kDriveId = 107;
+  static constexpr WORD kWipeId = 108;
+  static constexpr WORD kStopId = 109;
+  static constexpr WORD kProgressId = 110;
+  static constexpr WORD kStatusId = 111;
+  static constexpr WORD kResultsId = 112;
+  static constexpr WORD kHelpId = 113;
+
+  // `paths`: the command line's, queued at once. `wipeLimit` as WipeOptions::limit.
+  PapermillWindow(std::wstring programFolder, std::vector<std::wstring> paths, Pickers pickers = SystemPickers(),
+                  ULONGLONG wipeLimit = 0);
+  ~PapermillWindow() override;
+
+  // The queued paths, as shown.
+  const std::vector<std::wstring>& Queue() const { return queue_; }
+  void Add(const std::vector<std::wstring>& paths);
+  bool Wiping() const { return worker_.joinable(); }
+
+ private:
+  struct WipeState {
+    shredder::WipeProgress progress;
+    shredder::WipeResult result;
+  };
+
+  toolkit::DialogTemplate Template() const override;
+  void Load() override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Unload() override;
+  void Command(WORD id);
+  void Drop(HDROP drop);
+  void RemoveSelected();
+  void Shred();
+  void StartWipe();
+  void ShowWipeProgress();
+  void EndWipe();
+  void EndWorker();
+  void SetBusy(bool busy);
+  void SetStatus(const std::wstring& text);
+  void ShowResults(const std::vector<std::wstring>& lines);
+  void FillDrives();
+  bool CloseWhenIdle();
+
+  std::wstring programFolder_;
+  std::vector<std::wstring> queue_;
+  Pickers pickers_;
+  ULONGLONG wipeLimit_;
+  engine::StopSignal stop_;
+  bool shredding_ = false;
+  bool closePending_ = false;
+  std::wstring wipeRoot_;
+  std::thread worker_;
+  std::mutex wipeMutex_;
+  WipeState wipe_;  // written by the worker under the mutex
+};
+
+}  // namespace papermill

@@ -1,0 +1,28 @@
+#pragma once
+// What Papermill tells the user, in its window and on the console alike.
+#include <string>
+
+#include "shredder/free_space.h"
+#include "shredder/shred.h"
+
+namespace papermill {
+
+// The window's caption and the name of the messages.
+inline constexpr wchar_t kTitle[] = L"Papermill File Shredder";
+
+// "path (reason)": one thing that stayed.
+std::wstring LeftLine(const shredder::Left& left);
+// "Shredded 3 files (3.57 MB) and 1 folder; 1 left." and ", stopped" when a stop cut it short.
+std::wstring ShredSummary(const shredder::ShredResult& result);
+// The question before anything is touched: how many files, how large, and that nothing can be undone.
+std::wstring ShredQuestion(size_t files, unsigned long long bytes, size_t refused);
+// "Written 1.20 GB of 4.00 GB, about 2 minutes left"
+std::wstring WipeProgressText(const shredder::WipeProgress& progress);
+// What a wipe did, and that the space is free again (or where it is not).
+std::wstring WipeSummary(const std::wstring& root, const shredder::WipeResult& result);
+// The folders an interrupted wipe left, removed at the start.
+std::wstring LeftoversLine(const std::wstring& folder);
+// What a shredder can and cannot promise; the window's help and the console's --help end with it.
+std::wstring LimitsText();
+
+}  // namespace papermill

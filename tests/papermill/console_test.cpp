@@ -1,0 +1,119 @@
+// Papermill.exe's console form, started as a script starts it: its output, its exit codes, and a wipe
+// killed midway whose leftovers the next start removes.
+#include <gtest/gtest.h>
+
+#include "platform/handles.h"
+#include "platform/text.h"
+#include "shredder/free_space.h"
+#include "support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct Started {
+  platform::UniqueHandle process;
+  platform::FileHandle output;  // stdout and stderr together
+};
+
+// The emulator puts Papermill.exe, built beside the tests, into the fixture folder.
+Started Start(const std::wstring& arguments, const std::wstring& directory = {}) {
+  wchar_t fixture[MAX_PATH] = L"";
+  GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH);
+  std::wstring program = std::wstring(fixture) + L"\\Papermill.exe";
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  Started started;
+  if (!CreatePipe(&read, &write, &inherit, 0)) return started;
+  started.output.reset(read);
+  platform::FileHandle writeEnd(write);
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = write;
+  startup.hStdError = write;
+  std::wstring command = L"\"" + program + L"\" " + arguments;
+  PROCESS_INFORMATION info{};
+  if (CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                     directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    started.process.reset(info.hProcess);
+    CloseHandle(info.hThread);
+  }
+  return started;
+}
+
+struct Finished {
+  DWORD code = 0xFFFF;
+  std::string output;
+};
+
+Finished RunToEnd(const std::wstring& arguments, const std::wstring& directory = {}) {
+  Started started = Start(arguments, directory);
+  Finished finished;
+  if (!started.process) return finished;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(started.output.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) finished.output.append(buffer, read);
+  WaitForSingleObject(started.process.get(), 60000);
+  GetExitCodeProcess(started.process.get(), &finished.code);
+  return finished;
+}
+
+}  // namespace
+
+TEST(PapermillConsole, ReportsWhatWentAndWhatStayedInItsExitCode) {
+  TempFolder folder;
+  MakeFile(folder / L"old letter.doc", 3000);
+  MakeFile(folder / L"typed.doc", 3000);
+  ScopedEnvironment limit(L"PAPERMILL_WIPE_LIMIT", L"2000000");
+  struct Case {
+    std::wstring arguments;
+    DWORD code;
+    const char* says;
+  };
+  const Case cases[] = {
+      {L"--shred --random \"" + (folder / L"old letter.doc") + L"\"", 0, "Shredded 1 file (3 KB); 0 left."},
+      {L"--shred \"" + (folder / L"gone.doc") + L"\"", 1, "gone.doc (not found)"},
+      {L"--shred C:\\", 1, "Left: C:\\ (refused: a drive root)"},
+      {L"--shred typed.doc", 0, "Shredded 1 file"},
+      {L"--shred C:", 1, "Left: C: (refused: not a full path)"},
+      {L"--shred", 2, "--shred needs at least one path."},
+      {L"--wipe-free-space C:", 0, "The space is free again."},
+      {L"--wipe-free-space Q:", 2, "There is no drive Q:\\"},
+      {L"--wipe-free-space", 2, "needs one drive"},
+      {L"--shredd x", 2, "Unknown option --shredd"},
+      {L"--help", 0, "Solid-state disks"},
+  };
+  for (const Case& c : cases) {
+    Finished finished = RunToEnd(c.arguments, folder.Path());
+    EXPECT_EQ(finished.code, c.code) << platform::Narrow(c.arguments) << "\n" << finished.output;
+    EXPECT_NE(finished.output.find(c.says), std::string::npos) << platform::Narrow(c.arguments) << "\n" << finished.output;
+  }
+  EXPECT_FALSE(Exists(folder / L"old letter.doc"));
+  EXPECT_FALSE(Exists(folder / L"typed.doc"));
+  EXPECT_FALSE(Exists(shredder::WipeFolder(L"C:\\")));
+}
+
+// Killed midway, a wipe gives its space back (its files go when the system closes them) and leaves
+// only its hidden folder, which the next start removes.
+TEST(PapermillConsole, AWipeKilledMidwayLeavesNothingAfterTheNextStart) {
+  const std::wstring folder = shredder::WipeFolder(L"C:\\");
+  ScopedEnvironment limit(L"PAPERMILL_WIPE_LIMIT", L"4000000000");
+  Started wipe = Start(L"--wipe-free-space C:");
+  ASSERT_TRUE(wipe.process);
+  bool filling = false;
+  for (int i = 0; i < 20000 && !filling; ++i) {
+    filling = Exists(folder + L"\\fill-1.tmp");
+    if (!filling) Sleep(1);
+  }
+  ASSERT_TRUE(filling);
+  ASSERT_EQ(WaitForSingleObject(wipe.process.get(), 0), DWORD{WAIT_TIMEOUT}) << "the wipe ended before the kill";
+  TerminateProcess(wipe.process.get(), 9);
+  WaitForSingleObject(wipe.process.get(), 10000);
+  ASSERT_TRUE(Exists(folder));
+  Finished next = RunToEnd(L"--help");
+  EXPECT_NE(next.output.find("Removed what an interrupted wipe left: " + platform::Narrow(folder)), std::string::npos)
+      << next.output;
+  EXPECT_FALSE(Exists(folder));
+}
