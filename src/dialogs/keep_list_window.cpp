@@ -87,14 +87,14 @@ void KeepListWindow::Unload() { current_ = keep_ = add_ = remove_ = preview_ = n
 
 void KeepListWindow::Fill(HWND list, const std::vector<std::wstring>& items) {
   for (const std::wstring& item : items) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  // Long paths differ only at their ends: the list scrolls sideways to them.
+  toolkit::ResetHorizontalExtent(list);
 }
 
 void KeepListWindow::LoadKeepListFile() {
   if (!KeepListExists(keepListFile_)) return;
   SendMessageW(keep_, LB_RESETCONTENT, 0, 0);
   Fill(keep_, LoadKeepList(keepListFile_));
-  toolkit::ResetHorizontalExtent(keep_);
-  toolkit::ResetHorizontalExtent(current_);
 }
 
 void KeepListWindow::Add() {
