@@ -63,17 +63,12 @@ bool IsWineLink(const std::wstring& path) {
   platform::FileHandle file = OpenToLookAt(path, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
   // What cannot be opened is judged by the deletion itself, which then fails alike.
   if (!file) return false;
-  // The walks delete folder by folder, so the parent's final path is asked once a folder. A folder
-  // swapped for a link meanwhile only makes its files count as links, which then stay.
-  thread_local std::wstring lastParent, lastParentFinal;
+  // Asked afresh each time: a thread_local cache's strings outlive the C runtime's heap at the end of a
+  // statically linked MinGW program, whose heap Wine then reports as used after being freed.
   size_t slash = path.find_last_of(L'\\');
   if (slash == std::wstring::npos) return false;
-  std::wstring parent = path.substr(0, slash);
-  if (parent != lastParent) {
-    lastParentFinal = FolderFinalPath(parent);
-    lastParent = lastParentFinal.empty() ? std::wstring() : parent;
-  }
-  return !IsEntryItself(file.get(), platform::JoinPath(lastParentFinal, path.substr(slash + 1)));
+  const std::wstring parentFinal = FolderFinalPath(path.substr(0, slash));
+  return !IsEntryItself(file.get(), platform::JoinPath(parentFinal, path.substr(slash + 1)));
 }
 
 }  // namespace engine
