@@ -79,7 +79,8 @@ bool RecordDeletion(const EraseContext& ctx, const FileDeletion& file) {
 
 // One file on its own, deleted (in a preview, judged) and recorded at once.
 bool DeleteOneFile(const EraseContext& ctx, FileDeletion file) {
-  if (!ctx.Previewing()) file.error = engine::DeleteFileNow(file, ctx.Overwriting(), [&] { ctx.Pump(); });
+  engine::ExpectedFinalPaths places;
+  if (!ctx.Previewing()) file.error = engine::DeleteFileNow(file, ctx.Overwriting(), [&] { ctx.Pump(); }, places);
   return RecordDeletion(ctx, file);
 }
 

@@ -2,9 +2,9 @@
 
 #include <system_error>
 
-#include "engine/link_check.h"
 #include "engine/secure_overwrite.h"
 #include "platform/files.h"
+#include "platform/handles.h"
 
 namespace engine {
 
@@ -16,13 +16,27 @@ constexpr unsigned kHelpers = 1;
 
 }  // namespace
 
-DWORD DeleteFileNow(const FileDeletion& file, bool overwrite, const std::function<void()>& yield) {
-  // Wine would delete (or overwrite) what the link leads to, outside the tree.
-  if (IsWineLink(file.path)) return kLinkLeftInPlace;
+DWORD DeleteFileNow(const FileDeletion& file, bool overwrite, const std::function<void()>& yield,
+                    ExpectedFinalPaths& places) {
   const std::wstring path = platform::ApiPath(file.path);
+  platform::FileHandle handle;
+  if (platform::RunsUnderWine()) {
+    // Wine would delete (or overwrite) what a link leads to, outside the tree. The deletion's own
+    // handle tells the entry from a link's target: one request more than a plain deletion.
+    handle.reset(CreateFileW(path.c_str(), DELETE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle) return GetLastError();
+    if (!IsEntryItself(handle.get(), places.Of(file.path))) return kLinkLeftInPlace;
+  }
   if (file.force && (file.attributes & FILE_ATTRIBUTE_READONLY)) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (overwrite) return OverwriteAndDelete(file.path, yield);
-  return DeleteFileW(path.c_str()) ? ERROR_SUCCESS : GetLastError();
+  if (overwrite) {
+    handle.reset();
+    return OverwriteAndDelete(file.path, yield);
+  }
+  if (!handle) return DeleteFileW(path.c_str()) ? ERROR_SUCCESS : GetLastError();
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  return SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition, sizeof disposition) ? ERROR_SUCCESS
+                                                                                                        : GetLastError();
 }
 
 DeletionWorkers::~DeletionWorkers() {
@@ -44,11 +58,12 @@ void DeletionWorkers::Start() {
 
 void DeletionWorkers::DeleteUntaken(std::vector<FileDeletion>& files, bool pump) {
   const std::function<void()> yield = pump ? std::function<void()>([this] { ctx_.Pump(); }) : nullptr;
+  ExpectedFinalPaths places;
   for (size_t at; (at = next_.fetch_add(1)) < files.size();) {
     FileDeletion& file = files[at];
     if (!ctx_.Stopped()) {
       file.attempted = true;
-      file.error = DeleteFileNow(file, ctx_.Overwriting(), yield);
+      file.error = DeleteFileNow(file, ctx_.Overwriting(), yield, places);
     }
     if (pump) ctx_.Pump();
   }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/erase_context.h"
+#include "engine/link_check.h"
 
 namespace engine {
 
@@ -32,8 +33,10 @@ constexpr DWORD kLinkLeftInPlace = 681;
 
 // Deletes one file now: a secure run (`overwrite`) writes zeros over it first, calling `yield`
 // between the chunks of a large file. Returns the system's error, 0 when the file went, and
-// kLinkLeftInPlace for a link that stays (under Wine, where deleting it would delete its target).
-DWORD DeleteFileNow(const FileDeletion& file, bool overwrite, const std::function<void()>& yield);
+// kLinkLeftInPlace for a link that stays (under Wine, where deleting it would delete its target;
+// `places` tells there where the file is when it is no link).
+DWORD DeleteFileNow(const FileDeletion& file, bool overwrite, const std::function<void()>& yield,
+                    ExpectedFinalPaths& places);
 
 // Helper threads for the deletions of one walk. They start with the first batch of more than one
 // file and end with the object, which a walk keeps for as long as it runs: once the walk has

@@ -1,5 +1,7 @@
 #include "engine/link_check.h"
 
+#include <winternl.h>
+
 #include <vector>
 
 #include "platform/files.h"
@@ -10,22 +12,6 @@ namespace engine {
 
 namespace {
 
-// FILE_ID_INFO and its class, from Windows 8 on (the program runs on Windows 7 too).
-struct FileIdInformation {
-  ULONGLONG volumeSerialNumber;
-  BYTE fileId[16];
-};
-constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
-
-// The serial number of the handle's volume: from the file's id where the system gives one (a plain
-// query of the file), else from the volume itself, which costs Wine a volume query every time.
-ULONGLONG VolumeOf(HANDLE handle) {
-  FileIdInformation id;
-  if (GetFileInformationByHandleEx(handle, kFileIdInfo, &id, sizeof id)) return id.volumeSerialNumber;
-  BY_HANDLE_FILE_INFORMATION info;
-  return GetFileInformationByHandle(handle, &info) ? info.dwVolumeSerialNumber : 0;
-}
-
 platform::FileHandle OpenToLookAt(const std::wstring& path, DWORD flags) {
   return platform::FileHandle(CreateFileW(platform::ApiPath(path).c_str(), FILE_READ_ATTRIBUTES,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -34,12 +20,22 @@ platform::FileHandle OpenToLookAt(const std::wstring& path, DWORD flags) {
 
 }  // namespace
 
-// The drive-letter form (GetFinalPathNameByHandleW) would cost Wine registry lookups at every file.
+// The object's own name holds its volume: a device on Windows, a drive letter under Wine. The
+// drive-letter form (GetFinalPathNameByHandleW) and the volume's serial number would each cost Wine a
+// request to its mount manager at every file, five times the deletion itself.
 std::wstring FinalPath(HANDLE handle) {
-  std::vector<BYTE> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t));
-  auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
-  if (!GetFileInformationByHandleEx(handle, FileNameInfo, name, static_cast<DWORD>(buffer.size()))) return {};
-  return std::to_wstring(VolumeOf(handle)) + L":" + std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
+  std::vector<BYTE> buffer(sizeof(OBJECT_NAME_INFORMATION) + 2 * MAX_PATH * sizeof(wchar_t));
+  ULONG needed = 0;
+  // A longer name says how much room it needs; asked again once with that room.
+  for (int ask = 0; ask < 2; ++ask) {
+    auto* name = reinterpret_cast<OBJECT_NAME_INFORMATION*>(buffer.data());
+    if (NtQueryObject(handle, ObjectNameInformation, name, static_cast<ULONG>(buffer.size()), &needed) >= 0) {
+      return std::wstring(name->Name.Buffer, name->Name.Length / sizeof(wchar_t));
+    }
+    if (needed <= buffer.size()) break;
+    buffer.resize(needed);
+  }
+  return {};
 }
 
 std::wstring FolderFinalPath(const std::wstring& folder) {
@@ -47,11 +43,17 @@ std::wstring FolderFinalPath(const std::wstring& folder) {
   return handle ? FinalPath(handle.get()) : std::wstring();
 }
 
-std::wstring ExpectedFinalPath(const std::wstring& path) {
+std::wstring ExpectedFinalPaths::Of(const std::wstring& path) {
   size_t slash = path.find_last_of(L'\\');
-  std::wstring parent = slash == std::wstring::npos ? std::wstring() : FolderFinalPath(path.substr(0, slash));
-  return parent.empty() ? parent : platform::JoinPath(parent, path.substr(slash + 1));
+  if (slash == std::wstring::npos) return {};
+  if (path.compare(0, slash, folder_) != 0 || folder_.size() != slash) {
+    folder_ = path.substr(0, slash);
+    folderFinal_ = FolderFinalPath(folder_);
+  }
+  return folderFinal_.empty() ? std::wstring() : platform::JoinPath(folderFinal_, path.substr(slash + 1));
 }
+
+std::wstring ExpectedFinalPath(const std::wstring& path) { return ExpectedFinalPaths().Of(path); }
 
 bool IsEntryItself(HANDLE handle, const std::wstring& expected) {
   std::wstring final = FinalPath(handle);
@@ -62,13 +64,7 @@ bool IsWineLink(const std::wstring& path) {
   if (!platform::RunsUnderWine()) return false;
   platform::FileHandle file = OpenToLookAt(path, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
   // What cannot be opened is judged by the deletion itself, which then fails alike.
-  if (!file) return false;
-  // Asked afresh each time: a thread_local cache's strings outlive the C runtime's heap at the end of a
-  // statically linked MinGW program, whose heap Wine then reports as used after being freed.
-  size_t slash = path.find_last_of(L'\\');
-  if (slash == std::wstring::npos) return false;
-  const std::wstring parentFinal = FolderFinalPath(path.substr(0, slash));
-  return !IsEntryItself(file.get(), platform::JoinPath(parentFinal, path.substr(slash + 1)));
+  return file && !IsEntryItself(file.get(), ExpectedFinalPath(path));
 }
 
 }  // namespace engine

@@ -15,6 +15,17 @@ std::wstring FinalPath(HANDLE handle);
 std::wstring FolderFinalPath(const std::wstring& folder);
 // Where the entry at `path` is when it is no link: its parent's final path and its own name.
 std::wstring ExpectedFinalPath(const std::wstring& path);
+
+// The same for the entries of one folder after another, asking each folder's final path once: a
+// walk deletes the files of a folder in a row, and the question costs Wine two requests.
+class ExpectedFinalPaths {
+ public:
+  std::wstring Of(const std::wstring& path);
+
+ private:
+  std::wstring folder_;
+  std::wstring folderFinal_;
+};
 // Whether the handle is the entry whose expected final path is given, not what a link leads to.
 bool IsEntryItself(HANDLE handle, const std::wstring& expected);
 
