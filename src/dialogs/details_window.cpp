@@ -42,7 +42,7 @@ bool DetailsWindow::Create(HWND owner, bool visible) {
   InitCommonControlsEx(&controls);
   list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_OWNERDATA |
-                              LVS_SINGLESEL,
+                              LVS_OWNERDRAWFIXED | LVS_SINGLESEL,
                           0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
   close_ = CreateWindowExW(0, L"BUTTON", L"&Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
                            hwnd_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCloseId)), instance, nullptr);
@@ -84,23 +84,47 @@ void DetailsWindow::ShowModal(HWND owner) {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-// Long paths scroll sideways instead of being cut: the column is as wide as the widest line shown
-// so far, measured when the list first asks for it.
 void DetailsWindow::ShowLine(NMLVDISPINFOW& info) {
   if (!(info.item.mask & LVIF_TEXT) || info.item.iItem < 0 || static_cast<size_t>(info.item.iItem) >= lines_.size()) {
     return;
   }
-  const std::wstring line = lines_[info.item.iItem];
-  lstrcpynW(info.item.pszText, line.c_str(), info.item.cchTextMax);
-  platform::WindowDc dc(list_);
-  platform::SelectedObject font(dc.get(), font_.get());
+  lstrcpynW(info.item.pszText, lines_[info.item.iItem].c_str(), info.item.cchTextMax);
+}
+
+// The rows are drawn here because the list draws no more than 259 characters of a line, and a deep
+// path is longer. Long paths scroll sideways instead of being cut: the column is as wide as the
+// widest line drawn so far.
+void DetailsWindow::DrawLine(const DRAWITEMSTRUCT& draw) {
+  if (draw.itemID >= lines_.size()) return;
+  const std::wstring line = lines_[draw.itemID];
+  const bool selected = draw.itemState & ODS_SELECTED;
+  COLORREF back = ListView_GetBkColor(list_);
+  if (back == CLR_NONE) back = GetSysColor(COLOR_WINDOW);
+  platform::Brush brush(CreateSolidBrush(selected ? GetSysColor(COLOR_HIGHLIGHT) : back));
+  FillRect(draw.hDC, &draw.rcItem, brush.get());
+  platform::SelectedObject font(draw.hDC, font_.get());
+  SetBkMode(draw.hDC, TRANSPARENT);
+  SetTextColor(draw.hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : ListView_GetTextColor(list_));
+  const int gap = toolkit::Scale(kGap, dpi_);
+  RECT text = draw.rcItem;
+  text.left += gap;
+  DrawTextW(draw.hDC, line.c_str(), static_cast<int>(line.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  if (draw.itemState & ODS_FOCUS) DrawFocusRect(draw.hDC, &draw.rcItem);
   SIZE size{};
-  GetTextExtentPoint32W(dc.get(), line.c_str(), static_cast<int>(line.size()), &size);
-  const int width = size.cx + 2 * toolkit::Scale(kGap, dpi_);
-  if (width > columnWidth_) {
-    columnWidth_ = width;
+  GetTextExtentPoint32W(draw.hDC, line.c_str(), static_cast<int>(line.size()), &size);
+  if (size.cx + 2 * gap > columnWidth_) {
+    columnWidth_ = size.cx + 2 * gap;
     FitColumn();
   }
+}
+
+// A row as high as the list's own rows would be in the window's font.
+void DetailsWindow::MeasureLine(MEASUREITEMSTRUCT& measure) const {
+  platform::WindowDc dc(hwnd_);
+  platform::SelectedObject font(dc.get(), font_.get());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc.get(), &metrics);
+  measure.itemHeight = metrics.tmHeight + toolkit::Scale(2, dpi_);
 }
 
 // At least as wide as the list, so that every row is drawn and asked for.
@@ -154,6 +178,18 @@ LRESULT DetailsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       Layout();
       return 0;
     }
+    case WM_MEASUREITEM:
+      if (wParam == 0 && reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType == ODT_LISTVIEW) {
+        MeasureLine(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+      }
+      break;
+    case WM_DRAWITEM:
+      if (reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem == list_) {
+        DrawLine(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+      }
+      break;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->hwndFrom == list_ && header->code == LVN_GETDISPINFOW) {

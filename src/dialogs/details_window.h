@@ -45,6 +45,8 @@ class DetailsWindow {
   void Layout();
   // Hands the list a line to show, and widens the column when the line is wider.
   void ShowLine(NMLVDISPINFOW& info);
+  void DrawLine(const DRAWITEMSTRUCT& draw);
+  void MeasureLine(MEASUREITEMSTRUCT& measure) const;
   void FitColumn();
 
   std::wstring title_;

@@ -160,6 +160,47 @@ TEST(DetailsWindow, ShowsEveryLineAndClosesWithItsButton) {
   EXPECT_EQ(window.Handle(), nullptr);
 }
 
+// Paints the list's client area into a bitmap and counts the pixels in its right half that are not
+// the background.
+int InkInRightHalf(HWND list) {
+  RECT client;
+  GetClientRect(list, &client);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = client.right;
+  info.bmiHeader.biHeight = -client.bottom;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  platform::MemoryDc dc(CreateCompatibleDC(nullptr));
+  HBITMAP bitmap = CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc.get(), bitmap);
+  SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT | PRF_ERASEBKGND);
+  GdiFlush();
+  const auto* pixels = static_cast<const DWORD*>(bits);
+  const DWORD background = pixels[client.right - 1];  // the row's far end, past the text
+  int ink = 0;
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = client.right / 2; x < client.right; ++x) ink += (pixels[y * client.right + x] & 0xFFFFFF) != (background & 0xFFFFFF);
+  }
+  SelectObject(dc.get(), old);
+  DeleteObject(bitmap);
+  return ink;
+}
+
+TEST(DetailsWindow, DrawsTheEndOfALineLongerThanTheListDrawsItself) {
+  // The list view draws at most 259 characters of a line; a deep cache path is longer.
+  engine::ItemReport item;
+  std::wstring path = L"C:\\cache";
+  while (path.size() < 400) path += L"\\folder" + std::to_wstring(path.size());
+  item.files = {{path + L"\\last.tmp", 1}};
+  ui::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  ASSERT_GT(InkInRightHalf(window.Lines()), 0);  // the start of the line, drawn once to size the column
+  ListView_Scroll(window.Lines(), 100000, 0);
+  EXPECT_GT(InkInRightHalf(window.Lines()), 0) << "the end of the line is blank";
+}
+
 TEST(DetailsWindow, ListsTheLinesOfAnItemOfManyFilesWithoutHoldingThemAsRows) {
   engine::ItemReport item;
   for (int i = 0; i < 200000; ++i) item.files.push_back({L"C:\\cache\\d" + std::to_wstring(i / 250) + L"\\f" + std::to_wstring(i), 100});
