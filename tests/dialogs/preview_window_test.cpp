@@ -203,14 +203,14 @@ TEST(DetailsWindow, DrawsTheEndOfALineLongerThanTheListDrawsItself) {
 
 TEST(DetailsWindow, ListsTheLinesOfAnItemOfManyFilesWithoutHoldingThemAsRows) {
   engine::ItemReport item;
-  for (int i = 0; i < 200000; ++i) item.files.push_back({L"C:\\cache\\d" + std::to_wstring(i / 250) + L"\\f" + std::to_wstring(i), 100});
+  for (int i = 0; i < 500000; ++i) item.files.push_back({L"C:\\cache\\d" + std::to_wstring(i / 250) + L"\\f" + std::to_wstring(i), 100});
   ui::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
-  EXPECT_EQ(ListView_GetItemCount(window.Lines()), 200000);
+  EXPECT_EQ(ListView_GetItemCount(window.Lines()), 500000);
   EXPECT_TRUE(GetWindowLongPtrW(window.Lines(), GWL_STYLE) & LVS_OWNERDATA);
   wchar_t text[128] = L"";
   ListView_GetItemText(window.Lines(), 123456, 0, text, 128);
   EXPECT_STREQ(text, L"Erased file: C:\\cache\\d493\\f123456 (100 bytes)");
-  ListView_EnsureVisible(window.Lines(), 199999, FALSE);
-  EXPECT_EQ(ListView_GetTopIndex(window.Lines()) + ListView_GetCountPerPage(window.Lines()), 200000);
+  ListView_EnsureVisible(window.Lines(), 499999, FALSE);
+  EXPECT_EQ(ListView_GetTopIndex(window.Lines()) + ListView_GetCountPerPage(window.Lines()), 500000);
 }

@@ -25,7 +25,7 @@ constexpr Named kCommands[] = {
     {L"options", ui::kCleanOptionsCommand},   {L"search", ui::kSearchEraseCommand},
     {L"about", ui::kAboutCommand},       {L"home", ui::kShowHomeCommand},
     {L"status", ui::kShowStatusCommand}, {L"restore", ui::kRestoreCommand},
-    {L"shredder", ui::kFileShredderCommand},
+    {L"shredder", ui::kFileShredderCommand}, {L"cancel", ui::kCancelCommand},
 };
 
 HWND MainWindow() { return FindWindowW(kMainClass, nullptr); }
@@ -80,12 +80,13 @@ int Usage() {
   fwprintf(stderr,
            L"usage: trellwipe_driver COMMAND\n"
            L"  post NAME              posts a main-window command: exit cleannow trayclean settings options\n"
-           L"                         search about home status restore shredder\n"
+           L"                         search about home status restore shredder cancel\n"
            L"  rows                   prints the result list, one \"item<TAB>state\" line per row\n"
            L"  details ROW            opens the details of the result list's row (0 is the first)\n"
            L"  tab CAPTION INDEX      shows a tab of the window with that caption (0 is the first)\n"
            L"  click CAPTION TEXT INDEX   clicks the INDEX-th button with that text (0 is the first)\n"
            L"  wait-window [CAPTION] SECONDS   waits for a window with that caption (the main window without one)\n"
+           L"  answer                 prints how many ms the main window takes to answer a message\n"
            L"  wait-gone SECONDS      waits until the main window is gone\n"
            L"  close CAPTION          asks the window with that caption to close\n");
   return 1;
@@ -141,6 +142,18 @@ int wmain(int argc, wchar_t** argv) {
     HWND tabs = FindWindowExW(FindWindowW(nullptr, argv[2]), nullptr, WC_TABCONTROLW, nullptr);
     if (!tabs) return 1;
     SendMessageW(tabs, TCM_SETCURFOCUS, _wtoi(argv[3]), 0);
+    return 0;
+  }
+  if (verb == L"answer" && argc == 2) {
+    // How long the main window takes to answer a message, as a repaint or a click waits for it.
+    HWND window = MainWindow();
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    DWORD_PTR result = 0;
+    if (!window || !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) return 1;
+    QueryPerformanceCounter(&end);
+    std::printf("%.0f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
     return 0;
   }
   if (verb == L"wait-gone" && argc == 3) return WaitFor(L"", _wtoi(argv[2]), false) ? 0 : 1;
