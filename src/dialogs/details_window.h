@@ -43,8 +43,9 @@ class DetailsWindow {
   friend LRESULT CALLBACK toolkit::ObjectProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Layout();
-  // Hands the list a line to show, and widens the column when the line is wider.
+  // Hands the list a line's text when it asks (the rows themselves are drawn by DrawLine).
   void ShowLine(NMLVDISPINFOW& info);
+  // Draws a row whole, and widens the column when the line is wider.
   void DrawLine(const DRAWITEMSTRUCT& draw);
   void MeasureLine(MEASUREITEMSTRUCT& measure) const;
   void FitColumn();

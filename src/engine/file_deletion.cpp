@@ -22,7 +22,8 @@ DWORD DeleteFileNow(const FileDeletion& file, bool overwrite, const std::functio
   platform::FileHandle handle;
   if (platform::RunsUnderWine()) {
     // Wine would delete (or overwrite) what a link leads to, outside the tree. The deletion's own
-    // handle tells the entry from a link's target: one request more than a plain deletion.
+    // handle tells the entry from a link's target: two requests (its name, the deletion's mark)
+    // more than a plain deletion.
     handle.reset(CreateFileW(path.c_str(), DELETE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!handle) return GetLastError();

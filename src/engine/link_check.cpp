@@ -46,7 +46,7 @@ std::wstring FolderFinalPath(const std::wstring& folder) {
 std::wstring ExpectedFinalPaths::Of(const std::wstring& path) {
   size_t slash = path.find_last_of(L'\\');
   if (slash == std::wstring::npos) return {};
-  if (path.compare(0, slash, folder_) != 0 || folder_.size() != slash) {
+  if (path.compare(0, slash, folder_) != 0) {
     folder_ = path.substr(0, slash);
     folderFinal_ = FolderFinalPath(folder_);
   }

@@ -17,7 +17,7 @@ std::wstring FolderFinalPath(const std::wstring& folder);
 std::wstring ExpectedFinalPath(const std::wstring& path);
 
 // The same for the entries of one folder after another, asking each folder's final path once: a
-// walk deletes the files of a folder in a row, and the question costs Wine two requests.
+// walk deletes the files of a folder in a row, and the question costs Wine an open of the folder.
 class ExpectedFinalPaths {
  public:
   std::wstring Of(const std::wstring& path);
