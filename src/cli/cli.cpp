@@ -175,7 +175,7 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
   // The rules that apply to this machine; the others cannot run here.
   for (const rules::RuleChoice& choice : rules::RuleChoices(programFolder)) {
     const std::wstring& name = choice.rule.name;
-    if (choice.detected) items.push_back({rules::kRuleSection, name, name, choice.ticked});
+    if (choice.detected) items.push_back({choice.rule.section, name, name, choice.ticked});
   }
   return items;
 }
