@@ -260,7 +260,7 @@ std::wstring HelpText() {
          L"  --clean     cleans, and saves the totals as the program does\n"
          L"  --only      the items for this call instead of the selection in prisd.dat,\n"
          L"              named as --list shows them (Custom/Custom, plus-in/<appname>,\n"
-         L"              winapp2/<entry name>)\n"
+         L"              winapp2/<entry name>, rules/<entry name>)\n"
          L"  --json      a machine-readable report\n"
          L"\n"
          L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind,\n"
