@@ -667,6 +667,21 @@ TEST_F(Rules, RegistryExclusionsHoldUnderAnySpelling) {
   }
 }
 
+// A rule that names a hive or a branch of every program's settings is refused there, however it
+// spells it, and says so; asked in a preview, which deletes nothing either way.
+TEST_F(Rules, NoRuleTakesAHiveOrABranchOfEveryProgramsSettings) {
+  RuleFile("[Hives *]\r\nRegKey1=HKCU\\Software\r\nRegKey2=HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\r\n"
+           "RegKey3=hkcu\\control panel\r\nRegKey4=HKCU\\Software\\Wine\\TrellwipeNoSuchKey\r\n");
+  EXPECT_EQ(rules::RefusedFolders(rules::LoadRules(program.Path()).at(0), program.Path()).size(), 3u);
+  engine::RunReport report = Run({L"Hives *"}, true);
+  ASSERT_EQ(report.items.size(), 1u);
+  EXPECT_TRUE(report.items[0].keys.empty());
+  ASSERT_EQ(report.items[0].leftBehind.size(), 3u);
+  for (const engine::LeftRecord& left : report.items[0].leftBehind) {
+    EXPECT_EQ(left.reason, L"refused: a protected registry key") << left.path;
+  }
+}
+
 namespace {
 
 // The project's own rule file and a community file with an entry of the same name.
