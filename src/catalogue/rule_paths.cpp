@@ -1,5 +1,7 @@
 #include "catalogue/rule_paths.h"
 
+#include <sddl.h>
+
 #include <algorithm>
 #include <iterator>
 #include <unordered_set>
@@ -351,6 +353,82 @@ std::optional<RegistryPath> ParseRegistryPath(const std::wstring& text) {
   }
   return std::nullopt;
 }
+namespace {
+
+// The user's security identifier as text ("S-1-5-21-..."): the name of the user's hive in
+// HKEY_USERS. Empty when it cannot be read.
+std::wstring UserSid() {
+  platform::UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.out())) return L"";
+  DWORD size = 0;
+  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  wchar_t* text = nullptr;
+  if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) ||
+      !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+    return L"";
+  }
+  std::wstring sid = text;
+  LocalFree(text);
+  return sid;
+}
+
+// A key at or below `prefix` as the same key at or below `other`; either prefix may be empty (the
+// root itself).
+std::optional<std::wstring> Rebased(const std::wstring& subkey, const std::wstring& prefix, const std::wstring& other) {
+  std::wstring rest;
+  if (prefix.empty()) {
+    rest = subkey;
+  } else if (platform::IsBelow(subkey, prefix)) {
+    rest = subkey.substr(prefix.size() + 1);
+  } else if (!platform::EqualsNoCase(subkey, prefix)) {
+    return std::nullopt;
+  }
+  std::wstring rebased = other.empty() || rest.empty() ? other + rest : other + L"\\" + rest;
+  if (rebased.empty()) return std::nullopt;
+  return rebased;
+}
+
+}  // namespace
+
+std::vector<RegistryPath> RegistrySpellings(const RegistryPath& path) {
+  static const std::wstring sid = UserSid();
+  const std::wstring classes = L"Software\\Classes";
+  // A key below the first root and prefix is the same as below the second.
+  struct View {
+    HKEY root;
+    std::wstring prefix;
+    HKEY other;
+    std::wstring otherPrefix;
+  };
+  std::vector<View> views = {
+      {HKEY_CURRENT_USER, classes, HKEY_CLASSES_ROOT, L""},
+      {HKEY_LOCAL_MACHINE, classes, HKEY_CLASSES_ROOT, L""},
+      {HKEY_CURRENT_CONFIG, L"", HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current"},
+  };
+  if (!sid.empty()) {
+    views.push_back({HKEY_CURRENT_USER, L"", HKEY_USERS, sid});
+    views.push_back({HKEY_USERS, sid + L"_Classes", HKEY_CURRENT_USER, classes});
+  }
+  std::vector<RegistryPath> spellings{path};
+  auto add = [&](HKEY root, std::optional<std::wstring> subkey) {
+    if (!subkey) return;
+    for (const RegistryPath& known : spellings) {
+      if (known.root == root && platform::EqualsNoCase(known.subkey, *subkey)) return;
+    }
+    spellings.push_back({root, std::move(*subkey)});
+  };
+  // Each spelling found is spelt again in turn: HKCR, HKCU\Software\Classes, HKEY_USERS\<user>_Classes.
+  for (size_t i = 0; i < spellings.size(); ++i) {
+    const RegistryPath from = spellings[i];
+    for (const View& view : views) {
+      if (from.root == view.root) add(view.other, Rebased(from.subkey, view.prefix, view.otherPrefix));
+      if (from.root == view.other) add(view.root, Rebased(from.subkey, view.otherPrefix, view.prefix));
+    }
+  }
+  return spellings;
+}
+
 namespace {
 
 // The programs an older file names with SpecialDetect, by the folder each keeps its profile in.

@@ -23,6 +23,11 @@ struct RegistryPath {
 };
 std::optional<RegistryPath> ParseRegistryPath(const std::wstring& text);
 
+// Every name the registry gives the key: itself, and through the roots that are views of others
+// (HKEY_CLASSES_ROOT of the user's and the machine's "Software\Classes", HKEY_CURRENT_USER of the
+// user's hive in HKEY_USERS, HKEY_CURRENT_CONFIG of the machine's current hardware profile).
+std::vector<RegistryPath> RegistrySpellings(const RegistryPath& path);
+
 // The bounds of one path's or key's expansion: past either, it gives nothing and says it was too
 // broad, and the run goes on with the next.
 struct ExpansionBounds {

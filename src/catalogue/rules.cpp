@@ -113,7 +113,9 @@ void RunRegKey(const RegKey& key, const Exclusions& exclusions, PathExpander& ex
   if (!named) return;
   std::vector<std::wstring> kept;
   for (const RegistryPath& excluded : exclusions.keys) {
-    if (excluded.root == named->root) kept.push_back(excluded.subkey);
+    for (const RegistryPath& spelled : RegistrySpellings(excluded)) {
+      if (spelled.root == named->root) kept.push_back(spelled.subkey);
+    }
   }
   Expansion<RegistryPath> keys = expander.ExpandKey(*named);
   if (keys.tooBroad) context.erase.LeftBehind(key.key, kTooBroad);

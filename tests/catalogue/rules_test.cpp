@@ -646,15 +646,24 @@ TEST_F(Rules, EveryFileInEveryFolderJustBelowAProtectedFolderIsTooBroad) {
 }
 
 // Every spelling of a registry exclusion keeps its key: doubled and trailing separators, the long
-// root name, another letter case.
+// root name, another letter case, the user's hive in HKEY_USERS, HKEY_CLASSES_ROOT.
 TEST_F(Rules, RegistryExclusionsHoldUnderAnySpelling) {
   const std::string subkey = platform::Narrow(key.Subkey());
   std::string doubled;
   for (char c : subkey) doubled += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Pinned", L"a", L"1");
+  std::string userHive;  // the hive in HKEY_USERS that holds this test's key
+  wchar_t name[256];
+  for (DWORD i = 0, length = 256; RegEnumKeyExW(HKEY_USERS, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0;
+       ++i, length = 256) {
+    if (KeyExists(HKEY_USERS, std::wstring(name) + L"\\" + key.Subkey())) userHive = platform::Narrow(name);
+  }
+  ASSERT_FALSE(userHive.empty());
   const std::string kSpellings[] = {
       "HKCU\\\\" + doubled + "\\\\Recent\\\\Pinned",
       "hkey_current_user\\" + subkey + "\\RECENT\\pinned\\",
       "HKEY_CURRENT_USER\\\\" + subkey + "\\Recent\\Pinned\\\\",
+      "HKU\\" + userHive + "\\" + subkey + "\\Recent\\Pinned",
   };
   for (const std::string& spelling : kSpellings) {
     SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Pinned", L"a", L"1");
@@ -665,6 +674,15 @@ TEST_F(Rules, RegistryExclusionsHoldUnderAnySpelling) {
     EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Pinned", L"a")) << spelling;
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Other")) << spelling;
   }
+  const std::wstring classes = L"Software\\Classes\\TrellwipeRuleTest";
+  SetString(HKEY_CURRENT_USER, classes + L"\\Kept", L"a", L"1");
+  SetString(HKEY_CURRENT_USER, classes + L"\\Other", L"a", L"1");
+  RuleFile("[Classes *]\r\nRegKey1=HKCU\\" + platform::Narrow(classes) +
+           "\r\nExcludeKey1=REG|HKCR\\TrellwipeRuleTest\\Kept\r\n");
+  Run({L"Classes *"});
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, classes + L"\\Kept", L"a"));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, classes + L"\\Other"));
+  RegDeleteTreeW(HKEY_CURRENT_USER, classes.c_str());
 }
 
 // A rule that names a hive or a branch of every program's settings is refused there, however it
