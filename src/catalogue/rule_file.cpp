@@ -194,25 +194,6 @@ bool StorableName(const std::wstring& name) {
   return !name.empty() && name.find(L'=') == std::wstring::npos && name[0] != L';' && name[0] != L'[';
 }
 
-// What a rule holds, in the units of kFileBudget.
-size_t Cost(const Rule& rule) {
-  size_t cost = rule.name.size() + rule.category.size() + rule.warning.size();
-  auto add = [&](const std::wstring& text) { cost += kKeyCost + text.size(); };
-  for (const std::wstring& text : rule.detectKeys) add(text);
-  for (const std::wstring& text : rule.detectFiles) add(text);
-  for (const std::wstring& text : rule.specialDetects) add(text);
-  for (const FileKey& key : rule.fileKeys) {
-    add(key.folder);
-    for (const std::wstring& pattern : key.patterns) add(pattern);
-  }
-  for (const RegKey& key : rule.regKeys) add(key.key + key.value);
-  for (const ExcludeKey& key : rule.excludeKeys) {
-    add(key.location);
-    for (const std::wstring& pattern : key.patterns) add(pattern);
-  }
-  return cost;
-}
-
 // Takes a file's lines one at a time and keeps its entries within a budget.
 class Parser {
  public:
@@ -230,6 +211,7 @@ class Parser {
       size_t close = line.find_last_of(L']');
       inEntry_ = close != std::wstring::npos && close > 1;
       if (inEntry_) rule_.name = platform::Trim(std::wstring_view(line).substr(1, close - 1));
+      entryCost_ = kKeyCost + line.size();
       return;
     }
     size_t equals = line.find(L'=');
@@ -253,7 +235,7 @@ class Parser {
   void Finish() {
     if (!Full() && StorableName(rule_.name) && (!rule_.fileKeys.empty() || !rule_.regKeys.empty())) {
       if (rule_.category.empty()) rule_.category = kOtherCategory;
-      spent_ += Cost(rule_);
+      spent_ += entryCost_;
       rules_.push_back(std::move(rule_));
     }
     rule_ = Rule();
@@ -262,7 +244,7 @@ class Parser {
 
   size_t budget_;
   size_t spent_ = 0;      // by the entries kept
-  size_t entryCost_ = 0;  // by the lines of the entry being read, an upper bound of its cost
+  size_t entryCost_ = 0;  // by the lines of the entry being read
   bool full_ = false;
   bool inEntry_ = false;
   Rule rule_;

@@ -67,7 +67,7 @@ struct Rule {
   std::vector<ExcludeKey> excludeKeys;
 };
 
-// The entries one rule file keeps at most, in characters of their texts (each key counted with
+// The entries one rule file keeps at most, in characters of their lines (each line counted with
 // kKeyCost more for its place): a file of any size is read in bounded memory, and what follows is
 // left out.
 constexpr size_t kFileBudget = 16 * 1024 * 1024;
