@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "catalogue/rule_file.h"
+#include "catalogue/rules.h"
 #include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -71,9 +71,7 @@ bool InstallDefaultSelection(const std::wstring& programFolder) {
   if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
   inifun::IniBatch batch(file);
   for (const settings::DefaultItem& item : settings::DefaultSelection()) batch.Set(item.section, item.key, L"1");
-  for (const rules::Rule& rule : rules::LoadRules(programFolder)) {
-    if (rule.byDefault) batch.Set(rules::kRuleSection, rule.name, L"1");
-  }
+  rules::StoreDefaultTicks(batch, programFolder);
   return batch.Commit();
 }
 

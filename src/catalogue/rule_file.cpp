@@ -7,8 +7,8 @@
 #include <set>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/text.h"
-#include "platform/text_file.h"
 
 namespace rules {
 
@@ -16,8 +16,8 @@ namespace {
 
 constexpr wchar_t kCommunityFile[] = L"winapp2.ini";
 constexpr wchar_t kOwnFolder[] = L"rules";
-// More than any file the format has seen; a larger one is read up to here.
-constexpr DWORD kReadLimit = 64 * 1024 * 1024;
+// A file is read in pieces of this size.
+constexpr DWORD kReadPiece = 1024 * 1024;
 // Longer than any path the system can name: such a line is no key of ours.
 constexpr size_t kLineLimit = 32768;
 
@@ -189,62 +189,190 @@ void AddKey(Rule& rule, std::wstring_view key, std::wstring_view value) {
   }
 }
 
-bool Usable(std::wstring_view line) {
-  return line.size() <= kLineLimit &&
-         std::none_of(line.begin(), line.end(), [](wchar_t c) { return c < L' ' && c != L'\t'; });
-}
-
 // The name is the key of the entry's tick in the settings file.
 bool StorableName(const std::wstring& name) {
   return !name.empty() && name.find(L'=') == std::wstring::npos && name[0] != L';' && name[0] != L'[';
 }
 
-void Finish(std::vector<Rule>& rules, Rule& rule) {
-  if (StorableName(rule.name) && (!rule.fileKeys.empty() || !rule.regKeys.empty())) {
-    if (rule.category.empty()) rule.category = kOtherCategory;
-    rules.push_back(std::move(rule));
+// Takes a file's lines one at a time and keeps its entries within a budget.
+class Parser {
+ public:
+  explicit Parser(size_t budget) : budget_(budget) {}
+
+  void Line(std::wstring_view raw) {
+    if (full_ || raw.size() > kLineLimit ||
+        std::any_of(raw.begin(), raw.end(), [](wchar_t c) { return c < L' ' && c != L'\t'; })) {
+      return;
+    }
+    std::wstring line = platform::Trim(raw);
+    if (line.empty() || line[0] == L';') return;
+    if (line[0] == L'[') {
+      Finish();
+      size_t close = line.find_last_of(L']');
+      inEntry_ = close != std::wstring::npos && close > 1;
+      if (inEntry_) rule_.name = platform::Trim(std::wstring_view(line).substr(1, close - 1));
+      entryCost_ = kKeyCost + line.size();
+      return;
+    }
+    size_t equals = line.find(L'=');
+    if (!inEntry_ || equals == std::wstring::npos) return;
+    AddKey(rule_, platform::Trim(std::wstring_view(line).substr(0, equals)),
+           platform::Trim(std::wstring_view(line).substr(equals + 1)));
+    entryCost_ += kKeyCost + line.size();
+    full_ = spent_ + entryCost_ > budget_;
   }
-  rule = Rule();
+
+  // The entries kept and the one being read reached the budget: the rest of the file, that entry
+  // included, is left out.
+  bool Full() const { return full_; }
+
+  std::vector<Rule> End() {
+    Finish();
+    return std::move(rules_);
+  }
+
+ private:
+  void Finish() {
+    if (!Full() && StorableName(rule_.name) && (!rule_.fileKeys.empty() || !rule_.regKeys.empty())) {
+      if (rule_.category.empty()) rule_.category = kOtherCategory;
+      spent_ += entryCost_;
+      rules_.push_back(std::move(rule_));
+    }
+    rule_ = Rule();
+    entryCost_ = 0;
+  }
+
+  size_t budget_;
+  size_t spent_ = 0;      // by the entries kept
+  size_t entryCost_ = 0;  // by the lines of the entry being read
+  bool full_ = false;
+  bool inEntry_ = false;
+  Rule rule_;
+  std::vector<Rule> rules_;
+};
+
+// Cuts the bytes of a file, given in pieces of any size, into lines, never inside one, and decodes
+// them. A line longer than any path is passed over whole, however long, without being held.
+class LineSplitter {
+ public:
+  explicit LineSplitter(Parser& parser) : parser_(parser) {}
+
+  void Feed(std::string_view bytes) {
+    if (!started_) {
+      started_ = true;
+      if (bytes.starts_with("\xEF\xBB\xBF")) {
+        bytes.remove_prefix(3);
+      } else if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        wide_ = true;
+        bigEndian_ = bytes[0] == '\xFE';
+        bytes.remove_prefix(2);
+      }
+    }
+    wide_ ? FeedWide(bytes) : FeedBytes(bytes);
+  }
+
+  void End() {
+    if (wide_) {
+      if (!wideLine_.empty() && !overlong_) WideLine();
+    } else if (!line_.empty() && !overlong_) {
+      ByteLine();
+    }
+  }
+
+ private:
+  void FeedBytes(std::string_view bytes) {
+    while (!bytes.empty()) {
+      size_t end = bytes.find('\n');
+      std::string_view piece = bytes.substr(0, end);
+      // A UTF-8 character takes at most four bytes.
+      if (!overlong_ && line_.size() + piece.size() > 4 * kLineLimit) {
+        overlong_ = true;
+        line_.clear();
+      }
+      if (!overlong_) line_.append(piece);
+      if (end == std::string_view::npos) return;
+      if (!overlong_) ByteLine();
+      overlong_ = false;
+      line_.clear();
+      bytes.remove_prefix(end + 1);
+    }
+  }
+
+  void FeedWide(std::string_view bytes) {
+    for (char byte : bytes) {
+      if (!odd_) {
+        odd_ = true;
+        first_ = static_cast<unsigned char>(byte);
+        continue;
+      }
+      odd_ = false;
+      const unsigned second = static_cast<unsigned char>(byte);
+      const wchar_t c = static_cast<wchar_t>(bigEndian_ ? first_ << 8 | second : second << 8 | first_);
+      if (c == L'\n') {
+        if (!overlong_) WideLine();
+        overlong_ = false;
+        wideLine_.clear();
+      } else if (!overlong_ && wideLine_.size() >= kLineLimit) {
+        overlong_ = true;
+        wideLine_.clear();
+      } else if (!overlong_) {
+        wideLine_.push_back(c);
+      }
+    }
+  }
+
+  void ByteLine() {
+    std::string_view line = line_;
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    parser_.Line(Decode(line));
+  }
+
+  void WideLine() {
+    std::wstring_view line = wideLine_;
+    if (line.ends_with(L'\r')) line.remove_suffix(1);
+    if (line.starts_with(L'\xFEFF')) line.remove_prefix(1);
+    parser_.Line(line);
+  }
+
+  Parser& parser_;
+  bool started_ = false;
+  bool wide_ = false;
+  bool bigEndian_ = false;
+  bool overlong_ = false;  // the line being read is too long for any key: it is passed over
+  std::string line_;
+  std::wstring wideLine_;
+  bool odd_ = false;  // a UTF-16 unit's first byte is in `first_`
+  unsigned first_ = 0;
+};
+
+// The file read in pieces; nothing when it cannot be opened.
+std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file) {
+  platform::FileHandle in(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!in) return std::nullopt;
+  Parser parser(kFileBudget);
+  LineSplitter splitter(parser);
+  std::string buffer(kReadPiece, '\0');
+  DWORD read = 0;
+  while (!parser.Full() && ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) &&
+         read > 0) {
+    splitter.Feed(std::string_view(buffer.data(), read));
+  }
+  splitter.End();
+  return parser.End();
 }
 
 }  // namespace
 
-std::vector<Rule> ParseRules(std::string_view bytes) {
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  std::vector<Rule> rules;
-  Rule rule;
-  bool inEntry = false;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view rawBytes = bytes.substr(start, end - start);
-    start = end + 1;
-    if (rawBytes.ends_with('\r')) rawBytes.remove_suffix(1);
-    // A UTF-8 character takes at most four bytes.
-    if (rawBytes.size() > 4 * kLineLimit) continue;
-    const std::wstring raw = Decode(rawBytes);
-    if (!Usable(raw)) continue;
-    std::wstring line = platform::Trim(raw);
-    if (line.empty() || line[0] == L';') continue;
-    if (line[0] == L'[') {
-      Finish(rules, rule);
-      size_t close = line.find_last_of(L']');
-      inEntry = close != std::wstring::npos && close > 1;
-      if (inEntry) rule.name = platform::Trim(std::wstring_view(line).substr(1, close - 1));
-      continue;
-    }
-    size_t equals = line.find(L'=');
-    if (!inEntry || equals == std::wstring::npos) continue;
-    AddKey(rule, platform::Trim(std::wstring_view(line).substr(0, equals)),
-           platform::Trim(std::wstring_view(line).substr(equals + 1)));
-  }
-  Finish(rules, rule);
-  return rules;
+std::vector<Rule> ParseRules(std::string_view bytes, size_t budget) {
+  Parser parser(budget);
+  LineSplitter splitter(parser);
+  splitter.Feed(bytes);
+  splitter.End();
+  return parser.End();
 }
 
 std::vector<Rule> LoadRules(const std::wstring& programFolder) {
-  std::vector<std::wstring> files{platform::JoinPath(programFolder, kCommunityFile)};
   std::vector<std::wstring> own;
   const std::wstring folder = platform::JoinPath(programFolder, kOwnFolder);
   platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
@@ -252,15 +380,21 @@ std::vector<Rule> LoadRules(const std::wstring& programFolder) {
   });
   std::sort(own.begin(), own.end(),
             [](const std::wstring& a, const std::wstring& b) { return platform::ToLower(a) < platform::ToLower(b); });
-  for (const std::wstring& name : own) files.push_back(platform::JoinPath(folder, name));
+  std::vector<std::pair<std::wstring, const wchar_t*>> files{
+      {platform::JoinPath(programFolder, kCommunityFile), kCommunitySection}};
+  for (const std::wstring& name : own) files.emplace_back(platform::JoinPath(folder, name), kShippedSection);
 
   std::vector<Rule> rules;
-  std::set<std::wstring> names;
-  for (const std::wstring& file : files) {
-    std::optional<std::string> bytes = platform::ReadFileBytes(file, kReadLimit);
-    if (!bytes) continue;
-    for (Rule& rule : ParseRules(*bytes)) {
-      if (names.insert(platform::ToLower(rule.name)).second) rules.push_back(std::move(rule));
+  std::set<std::wstring> ids;
+  for (const auto& [file, section] : files) {
+    std::optional<std::vector<Rule>> read = ReadRuleFile(file);
+    if (!read) continue;
+    for (Rule& rule : *read) {
+      if (!ids.insert(std::wstring(section) + L"/" + platform::ToLower(rule.name)).second) continue;
+      rule.section = section;
+      // A file the user fetched ticks nothing by itself.
+      rule.byDefault = rule.byDefault && section == kShippedSection;
+      rules.push_back(std::move(rule));
     }
   }
   return rules;

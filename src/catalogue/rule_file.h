@@ -10,9 +10,12 @@
 
 namespace rules {
 
-// The section of "prisd.dat" that holds the ticks, and the section the report and the console
-// program name the rules under; the key is the entry's name as written between the brackets.
-constexpr wchar_t kRuleSection[] = L"winapp2";
+// The sections of "prisd.dat" that hold the ticks, and the sections the report and the console
+// program name the rules under: the community file's entries and the project's own rule files keep
+// apart, so that no entry of one takes the name, or the tick, of an entry of the other. The key is
+// the entry's name as written between the brackets.
+constexpr wchar_t kCommunitySection[] = L"winapp2";
+constexpr wchar_t kShippedSection[] = L"rules";
 
 struct FileKey {
   std::wstring folder;
@@ -50,6 +53,7 @@ struct VersionRange {
 std::optional<int> VersionNumber(std::wstring_view text);
 
 struct Rule {
+  std::wstring section;   // kCommunitySection or kShippedSection, by the file it came from
   std::wstring name;      // between the brackets, the customary " *" included
   std::wstring category;  // the group it is listed under
   std::vector<std::wstring> detectKeys;
@@ -57,21 +61,30 @@ struct Rule {
   std::vector<std::wstring> specialDetects;  // an older file's names of well-known programs ("DET_CHROME")
   VersionRange windows;
   std::wstring warning;
-  bool byDefault = false;  // "Default=True": ticked for a new user
+  bool byDefault = false;  // "Default=True" in a file of the project's own: ticked for a new user
   std::vector<FileKey> fileKeys;
   std::vector<RegKey> regKeys;
   std::vector<ExcludeKey> excludeKeys;
 };
 
-// The entries of a rule file's text: UTF-8 (with or without its byte-order mark), else the
-// system's code page. What it cannot use (a line without "=", an unknown key, a key without the
-// parts it needs, a line too long to be a path, control characters) is skipped, never fatal; an
-// entry that erases nothing is dropped, and so is one whose name cannot be a key of the settings
-// file (it holds "=", or begins with ";" or "[").
-std::vector<Rule> ParseRules(std::string_view text);
+// The entries one rule file keeps at most, in characters of their lines (each line counted with
+// kKeyCost more for its place): a file of any size is read in bounded memory, and what follows is
+// left out.
+constexpr size_t kFileBudget = 16 * 1024 * 1024;
+constexpr size_t kKeyCost = 32;
 
-// The rules of "winapp2.ini" in the program folder, then of the project's own files in its "rules"
-// folder, in name order. An entry whose name came before is dropped, so each name means one entry.
+// The entries of a rule file's text, read line by line: UTF-16 when it begins with that byte-order
+// mark, else each line in UTF-8 when it is valid UTF-8, else in the system's code page. What it
+// cannot use (a line without "=", an unknown key, a key without the parts it needs, a line too long
+// to be a path, control characters) is skipped whole, never fatal; an entry that erases nothing is
+// dropped, and so is one whose name cannot be a key of the settings file (it holds "=", or begins
+// with ";" or "["). `budget` as kFileBudget.
+std::vector<Rule> ParseRules(std::string_view text, size_t budget = kFileBudget);
+
+// The rules of "winapp2.ini" in the program folder (section kCommunitySection), then of the
+// project's own files in its "rules" folder, in name order (kShippedSection). Within a section an
+// entry whose name came before is dropped, so each id means one entry. "Default=True" counts only in
+// the project's own files.
 std::vector<Rule> LoadRules(const std::wstring& programFolder);
 
 }  // namespace rules

@@ -1,7 +1,12 @@
 #include "catalogue/rule_paths.h"
 
-#include <iterator>
+#include <sddl.h>
 
+#include <algorithm>
+#include <iterator>
+#include <unordered_set>
+
+#include "engine/path_guard.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/system_folders.h"
@@ -148,68 +153,114 @@ const PathExpander::Listing& PathExpander::Listed(const std::wstring& folder) {
   return at->second;
 }
 
+bool PathExpander::Past(size_t paths, std::chrono::steady_clock::time_point start) const {
+  return paths > bounds_.paths || std::chrono::steady_clock::now() - start > bounds_.time;
+}
+
+namespace {
+
+// Only wildcards, "." and ".." follow the part: no folder is named after it.
+bool NothingNamedAfter(const std::vector<std::wstring>& parts, size_t at) {
+  return std::all_of(parts.begin() + static_cast<std::ptrdiff_t>(at) + 1, parts.end(), [](const std::wstring& part) {
+    return HasWildcard(part) || part == L"." || part == L"..";
+  });
+}
+
+// Adds each path once, letter case ignored: "*\.." leads many paths back to one.
+class PathSet {
+ public:
+  void Add(std::wstring path) {
+    if (seen_.insert(platform::ToLower(path)).second) paths_.push_back(std::move(path));
+  }
+  size_t size() const { return paths_.size(); }
+  std::vector<std::wstring> Take() { return std::move(paths_); }
+
+ private:
+  std::unordered_set<std::wstring> seen_;
+  std::vector<std::wstring> paths_;
+};
+
+}  // namespace
+
 // Each part that holds a wildcard stands for the matching entries; links are never among them, so
-// no expansion leads out of the tree it names. A remembering expander also drops the paths whose
-// other parts are missing, and follows "." and "..", which no listing holds.
-std::vector<std::wstring> PathExpander::ExpandWildcards(const std::wstring& path, bool lastMayBeFile) {
+// no expansion leads out of the tree it names. "." and ".." are resolved as Windows resolves them,
+// by the text. A remembering expander also drops the paths whose other parts are missing.
+void PathExpander::ExpandWildcards(const std::wstring& path, Target target, Expansion<std::wstring>& expansion,
+                                   std::chrono::steady_clock::time_point start) {
   size_t root = RootLength(path);
-  if (root == 0) return {};
+  if (root == 0) return;
   std::vector<std::wstring> prefixes{path.substr(0, root)};
   const std::vector<std::wstring> parts = Parts(path, root);
   for (size_t i = 0; i < parts.size() && !prefixes.empty(); ++i) {
     const bool last = i + 1 == parts.size();
     const std::wstring& part = parts[i];
-    std::vector<std::wstring> next;
+    if (HasWildcard(part) && target == Target::EveryFileIn && NothingNamedAfter(parts, i) &&
+        std::any_of(prefixes.begin(), prefixes.end(),
+                    [](const std::wstring& prefix) { return engine::AllowsExactNames(engine::GuardPath(prefix)); })) {
+      expansion.tooBroad = true;
+      return;
+    }
+    PathSet next;
     for (const std::wstring& prefix : prefixes) {
-      if (!HasWildcard(part) && !remembered_) {
-        next.push_back(platform::JoinPath(prefix, part));
-        continue;
+      if (Past(expansion.found.size() + next.size(), start)) {
+        expansion.tooBroad = true;
+        return;
       }
       if (part == L".") {
-        next.push_back(prefix);
+        next.Add(prefix);
         continue;
       }
       if (part == L"..") {
         size_t slash = prefix.find_last_of(L'\\');
-        next.push_back(prefix.size() <= root || slash < root ? prefix.substr(0, root) : prefix.substr(0, slash));
+        next.Add(prefix.size() <= root || slash < root ? prefix.substr(0, root) : prefix.substr(0, slash));
+        continue;
+      }
+      if (!HasWildcard(part) && !remembered_) {
+        next.Add(platform::JoinPath(prefix, part));
         continue;
       }
       const Listing& listing = Listed(prefix);
       auto fits = [&](const platform::FolderEntry& entry) {
-        return entry.IsFolder() ? !HasWildcard(part) || !entry.IsLink() : last && lastMayBeFile;
+        return entry.IsFolder() ? !HasWildcard(part) || !entry.IsLink() : last && target == Target::FoldersOrFiles;
       };
       if (!HasWildcard(part)) {
         auto found = listing.byName.find(platform::ToLower(part));
         if (found != listing.byName.end() && fits(listing.entries[found->second])) {
-          next.push_back(platform::JoinPath(prefix, listing.entries[found->second].name));
+          next.Add(platform::JoinPath(prefix, listing.entries[found->second].name));
         }
         continue;
       }
       const std::wstring pattern = platform::ToLower(part);
       for (size_t e = 0; e < listing.entries.size(); ++e) {
         if (fits(listing.entries[e]) && platform::MatchesLoweredPattern(listing.lowerNames[e], pattern)) {
-          next.push_back(platform::JoinPath(prefix, listing.entries[e].name));
+          next.Add(platform::JoinPath(prefix, listing.entries[e].name));
         }
       }
     }
-    prefixes = std::move(next);
+    prefixes = next.Take();
   }
-  return prefixes;
+  if (Past(expansion.found.size() + prefixes.size(), start)) {
+    expansion.tooBroad = true;
+    return;
+  }
+  for (std::wstring& found : prefixes) expansion.found.push_back(std::move(found));
 }
 
-std::vector<std::wstring> PathExpander::Expand(const std::wstring& text, bool lastMayBeFile) {
-  std::vector<std::wstring> paths;
+Expansion<std::wstring> PathExpander::Expand(const std::wstring& text, Target target) {
+  const auto start = std::chrono::steady_clock::now();
+  Expansion<std::wstring> expansion;
   for (std::wstring replaced : ReplaceVariables(text)) {
     for (wchar_t& c : replaced) {
       if (c == L'/') c = L'\\';
     }
-    for (std::wstring& path : ExpandWildcards(replaced, lastMayBeFile)) paths.push_back(std::move(path));
+    ExpandWildcards(replaced, target, expansion, start);
+    if (expansion.tooBroad) return {{}, true};
   }
-  return paths;
+  return expansion;
 }
 
 bool PathExpander::Exists(const std::wstring& text) {
-  for (const std::wstring& path : Expand(text, true)) {
+  for (const std::wstring& path : Expand(text, Target::FoldersOrFiles).found) {
     if (remembered_ || platform::FileExists(path) || platform::FolderExists(path)) return true;
   }
   return false;
@@ -237,13 +288,15 @@ const PathExpander::Listing& PathExpander::Subkeys(HKEY root, REGSAM view, const
 
 // Each part of the subkey that holds a wildcard stands for the matching subkeys. A remembering
 // expander also drops the keys whose other parts are missing.
-std::vector<std::wstring> PathExpander::ExpandSubkeys(HKEY root, REGSAM view, const std::wstring& subkey) {
+Expansion<std::wstring> PathExpander::ExpandSubkeys(HKEY root, REGSAM view, const std::wstring& subkey) {
+  const auto start = std::chrono::steady_clock::now();
   // A live expander lists afresh: a run deletes the keys it expands.
   if (!remembered_) keys_.clear();
   std::vector<std::wstring> prefixes{L""};
   for (const std::wstring& part : Parts(subkey, 0)) {
     std::vector<std::wstring> next;
     for (const std::wstring& prefix : prefixes) {
+      if (Past(next.size(), start)) return {{}, true};
       auto join = [&](const std::wstring& name) { return prefix.empty() ? name : prefix + L"\\" + name; };
       if (!HasWildcard(part) && !remembered_) {
         next.push_back(join(part));
@@ -262,20 +315,22 @@ std::vector<std::wstring> PathExpander::ExpandSubkeys(HKEY root, REGSAM view, co
     }
     prefixes = std::move(next);
   }
-  return prefixes;
+  if (Past(prefixes.size(), start)) return {{}, true};
+  return {std::move(prefixes), false};
 }
 
-std::vector<RegistryPath> PathExpander::ExpandKey(const RegistryPath& path) {
-  std::vector<RegistryPath> keys;
-  for (std::wstring& subkey : ExpandSubkeys(path.root, KEY_WOW64_64KEY, path.subkey)) {
-    keys.push_back({path.root, std::move(subkey)});
-  }
+Expansion<RegistryPath> PathExpander::ExpandKey(const RegistryPath& path) {
+  const std::vector<std::wstring> parts = Parts(path.subkey, 0);
+  if (parts.empty() || HasWildcard(parts[0])) return {{}, true};
+  Expansion<std::wstring> subkeys = ExpandSubkeys(path.root, KEY_WOW64_64KEY, path.subkey);
+  Expansion<RegistryPath> keys{{}, subkeys.tooBroad};
+  for (std::wstring& subkey : subkeys.found) keys.found.push_back({path.root, std::move(subkey)});
   return keys;
 }
 
 bool PathExpander::KeyExists(const RegistryPath& path) {
   for (REGSAM view : {REGSAM{KEY_WOW64_64KEY}, REGSAM{KEY_WOW64_32KEY}}) {
-    for (const std::wstring& subkey : ExpandSubkeys(path.root, view, path.subkey)) {
+    for (const std::wstring& subkey : ExpandSubkeys(path.root, view, path.subkey).found) {
       if (remembered_) return true;
       platform::RegKey key;
       if (RegOpenKeyExW(path.root, subkey.c_str(), 0, KEY_READ | view, key.out()) == ERROR_SUCCESS) return true;
@@ -286,17 +341,92 @@ bool PathExpander::KeyExists(const RegistryPath& path) {
 
 std::optional<RegistryPath> ParseRegistryPath(const std::wstring& text) {
   size_t slash = text.find(L'\\');
-  if (slash == std::wstring::npos || slash + 1 >= text.size()) return std::nullopt;
-  const std::wstring root = text.substr(0, slash);
+  if (slash == std::wstring::npos) return std::nullopt;
+  const std::wstring root = platform::Trim(std::wstring_view(text).substr(0, slash));
   for (const RootName& name : kRoots) {
     if (platform::EqualsNoCase(root, name.shortName) || platform::EqualsNoCase(root, name.longName)) {
-      std::wstring subkey = text.substr(slash + 1);
-      while (!subkey.empty() && subkey.back() == L'\\') subkey.pop_back();
+      std::wstring subkey;
+      for (const std::wstring& part : Parts(text, slash + 1)) subkey += (subkey.empty() ? L"" : L"\\") + part;
       if (subkey.empty()) return std::nullopt;
       return RegistryPath{name.root, subkey};
     }
   }
   return std::nullopt;
+}
+namespace {
+
+// The user's security identifier as text ("S-1-5-21-..."): the name of the user's hive in
+// HKEY_USERS. Empty when it cannot be read.
+std::wstring UserSid() {
+  platform::UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.out())) return L"";
+  DWORD size = 0;
+  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  wchar_t* text = nullptr;
+  if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) ||
+      !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+    return L"";
+  }
+  std::wstring sid = text;
+  LocalFree(text);
+  return sid;
+}
+
+// A key at or below `prefix` as the same key at or below `other`; either prefix may be empty (the
+// root itself).
+std::optional<std::wstring> Rebased(const std::wstring& subkey, const std::wstring& prefix, const std::wstring& other) {
+  std::wstring rest;
+  if (prefix.empty()) {
+    rest = subkey;
+  } else if (platform::IsBelow(subkey, prefix)) {
+    rest = subkey.substr(prefix.size() + 1);
+  } else if (!platform::EqualsNoCase(subkey, prefix)) {
+    return std::nullopt;
+  }
+  std::wstring rebased = other.empty() || rest.empty() ? other + rest : other + L"\\" + rest;
+  if (rebased.empty()) return std::nullopt;
+  return rebased;
+}
+
+}  // namespace
+
+std::vector<RegistryPath> RegistrySpellings(const RegistryPath& path) {
+  static const std::wstring sid = UserSid();
+  const std::wstring classes = L"Software\\Classes";
+  // A key below the first root and prefix is the same as below the second.
+  struct View {
+    HKEY root;
+    std::wstring prefix;
+    HKEY other;
+    std::wstring otherPrefix;
+  };
+  std::vector<View> views = {
+      {HKEY_CURRENT_USER, classes, HKEY_CLASSES_ROOT, L""},
+      {HKEY_LOCAL_MACHINE, classes, HKEY_CLASSES_ROOT, L""},
+      {HKEY_CURRENT_CONFIG, L"", HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current"},
+  };
+  if (!sid.empty()) {
+    views.push_back({HKEY_CURRENT_USER, L"", HKEY_USERS, sid});
+    views.push_back({HKEY_USERS, sid + L"_Classes", HKEY_CURRENT_USER, classes});
+  }
+  std::vector<RegistryPath> spellings{path};
+  auto add = [&](HKEY root, std::optional<std::wstring> subkey) {
+    if (!subkey) return;
+    for (const RegistryPath& known : spellings) {
+      if (known.root == root && platform::EqualsNoCase(known.subkey, *subkey)) return;
+    }
+    spellings.push_back({root, std::move(*subkey)});
+  };
+  // Each spelling found is spelt again in turn: HKCR, HKCU\Software\Classes, HKEY_USERS\<user>_Classes.
+  for (size_t i = 0; i < spellings.size(); ++i) {
+    const RegistryPath from = spellings[i];
+    for (const View& view : views) {
+      if (from.root == view.root) add(view.other, Rebased(from.subkey, view.prefix, view.otherPrefix));
+      if (from.root == view.other) add(view.root, Rebased(from.subkey, view.otherPrefix, view.prefix));
+    }
+  }
+  return spellings;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // What the paths and keys of a rule name on this machine now.
 #include <windows.h>
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <string>
@@ -13,13 +14,33 @@
 
 namespace rules {
 
-// A registry path of a rule ("HKCU\Software\..." or "HKEY_CURRENT_USER\..."): its root and subkey;
-// nothing for an unknown root or no subkey.
+// A registry path of a rule ("HKCU\Software\..." or "HKEY_CURRENT_USER\..."): its root and subkey,
+// with no separator doubled or at either end, so that two spellings of one key compare equal (letter
+// case ignored); nothing for an unknown root or no subkey.
 struct RegistryPath {
   HKEY root;
   std::wstring subkey;
 };
 std::optional<RegistryPath> ParseRegistryPath(const std::wstring& text);
+
+// Every name the registry gives the key: itself, and through the roots that are views of others
+// (HKEY_CLASSES_ROOT of the user's and the machine's "Software\Classes", HKEY_CURRENT_USER of the
+// user's hive in HKEY_USERS, HKEY_CURRENT_CONFIG of the machine's current hardware profile).
+std::vector<RegistryPath> RegistrySpellings(const RegistryPath& path);
+
+// The bounds of one path's or key's expansion: past either, it gives nothing and says it was too
+// broad, and the run goes on with the next.
+struct ExpansionBounds {
+  size_t paths = 10000;
+  std::chrono::milliseconds time{5000};
+};
+
+// What a rule's path or key stands for now.
+template <typename Found>
+struct Expansion {
+  std::vector<Found> found;
+  bool tooBroad = false;  // past a bound, or a wildcard where none may stand; `found` is then empty
+};
 
 // What the paths of rules name now. Each variable is looked up once for the life of the object, so
 // one expander serves one load of the rules or one run.
@@ -30,21 +51,31 @@ class PathExpander {
   // folder (and each key's subkeys) once for the life of the object, and stops at the first part
   // that is missing.
   enum class Listings { Live, Remembered };
-  explicit PathExpander(Listings listings = Listings::Live) : remembered_(listings == Listings::Remembered) {}
+  explicit PathExpander(Listings listings = Listings::Live, ExpansionBounds bounds = {})
+      : remembered_(listings == Listings::Remembered), bounds_(bounds) {}
+
+  // What the caller wants of a path.
+  enum class Target {
+    Folders,
+    FoldersOrFiles,  // the last part may match files too
+    // Folders whose every file goes: a wildcard just below a drive root or a protected folder with
+    // no named folder after it ("C:\*", "%UserProfile%\*\*") is too broad.
+    EveryFileIn,
+  };
 
   // The paths a rule's path names: each %Variable% replaced (%ProgramFiles% and %CommonProgramFiles%
-  // name both the 64-bit and the 32-bit folder, any other name an environment variable), then each
-  // part that holds "*" or "?" replaced by the entries there whose names match, letter case ignored
-  // and links never among them. Folders only, unless `lastMayBeFile` lets the last part match files
-  // too. Nothing for a variable that names nothing. A remembering expander gives only paths that
-  // exist.
-  std::vector<std::wstring> Expand(const std::wstring& text, bool lastMayBeFile = false);
+  // name both the 64-bit and the 32-bit folder, any other name an environment variable), "." and
+  // ".." resolved, then each part that holds "*" or "?" replaced by the entries there whose names
+  // match, letter case ignored and links never among them; each path once. Nothing for a variable
+  // that names nothing. A remembering expander gives only paths that exist.
+  Expansion<std::wstring> Expand(const std::wstring& text, Target target = Target::Folders);
 
   // A file or folder that the path names is there.
   bool Exists(const std::wstring& text);
   // The keys a rule's key names: each part that holds "*" or "?" replaced by the subkeys there
-  // whose names match, letter case ignored.
-  std::vector<RegistryPath> ExpandKey(const RegistryPath& path);
+  // whose names match, letter case ignored. A wildcard in the first part below the root, which
+  // would stand for every program's settings, is too broad.
+  Expansion<RegistryPath> ExpandKey(const RegistryPath& path);
   // A key the path names is there, in the 64-bit or the 32-bit view of the registry.
   bool KeyExists(const RegistryPath& path);
 
@@ -56,12 +87,16 @@ class PathExpander {
   };
   const std::vector<std::wstring>& Variable(const std::wstring& name);
   std::vector<std::wstring> ReplaceVariables(const std::wstring& text);
-  std::vector<std::wstring> ExpandWildcards(const std::wstring& path, bool lastMayBeFile);
+  void ExpandWildcards(const std::wstring& path, Target target, Expansion<std::wstring>& expansion,
+                       std::chrono::steady_clock::time_point start);
   const Listing& Listed(const std::wstring& folder);
   const Listing& Subkeys(HKEY root, REGSAM view, const std::wstring& subkey);
-  std::vector<std::wstring> ExpandSubkeys(HKEY root, REGSAM view, const std::wstring& subkey);
+  Expansion<std::wstring> ExpandSubkeys(HKEY root, REGSAM view, const std::wstring& subkey);
+  // Past the bounds of the expansion that began at `start`.
+  bool Past(size_t paths, std::chrono::steady_clock::time_point start) const;
 
   bool remembered_;
+  ExpansionBounds bounds_;
   std::map<std::wstring, std::vector<std::wstring>> variables_;
   std::unordered_map<std::wstring, Listing> folders_;  // by lower-case path
   std::unordered_map<std::wstring, Listing> keys_;     // by root, view and lower-case subkey

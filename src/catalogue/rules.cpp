@@ -9,6 +9,7 @@
 #include "catalogue/rule_paths.h"
 #include "engine/allerase.h"
 #include "engine/path_guard.h"
+#include "engine/registry_guard.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -16,6 +17,12 @@
 namespace rules {
 
 namespace {
+
+// A folder or key whose expansion was too broad, for the run's details and for the selection window.
+constexpr wchar_t kTooBroad[] = L"refused: too broad";
+constexpr wchar_t kTooBroadDescription[] =
+    L"too broad: it stands for every folder just below a drive root or a protected folder, or for more "
+    L"folders or keys than a rule may name";
 
 // The files and keys no part of a rule erases, as this machine names them.
 struct Exclusions {
@@ -25,7 +32,9 @@ struct Exclusions {
     bool below;  // PATH: the whole tree, not only the folder's own files
   };
   std::vector<Files> files;
-  std::vector<std::wstring> keys;  // "HKCU\..." as written, compared by root and subkey
+  std::vector<RegistryPath> keys;
+  // A folder whose expansion was too broad: what it keeps is not known, so no file key runs.
+  std::wstring unknownFolder;
 
   bool Excludes(const std::wstring& path) const {
     size_t slash = path.find_last_of(L'\\');
@@ -47,10 +56,12 @@ Exclusions ExpandExclusions(const Rule& rule, PathExpander& expander) {
   Exclusions exclusions;
   for (const ExcludeKey& key : rule.excludeKeys) {
     if (key.kind == ExcludeKind::Registry) {
-      exclusions.keys.push_back(key.location);
+      if (std::optional<RegistryPath> path = ParseRegistryPath(key.location)) exclusions.keys.push_back(*path);
       continue;
     }
-    for (const std::wstring& folder : expander.Expand(key.location)) {
+    Expansion<std::wstring> folders = expander.Expand(key.location);
+    if (folders.tooBroad) exclusions.unknownFolder = key.location;
+    for (const std::wstring& folder : folders.found) {
       exclusions.files.push_back({engine::CanonicalPath(folder), key.patterns, key.kind == ExcludeKind::Path});
     }
   }
@@ -63,6 +74,18 @@ bool ExactNames(const FileKey& key) {
   return std::none_of(key.patterns.begin(), key.patterns.end(), HasWildcard);
 }
 
+// A pattern that every name matches: "*", "*.*".
+bool EveryFile(const FileKey& key) {
+  return std::any_of(key.patterns.begin(), key.patterns.end(), [](const std::wstring& pattern) {
+    return pattern == L"*.*" || pattern.find_first_not_of(L'*') == std::wstring::npos;
+  });
+}
+
+Expansion<std::wstring> ExpandFolder(const FileKey& key, PathExpander& expander) {
+  return expander.Expand(key.folder,
+                         EveryFile(key) ? PathExpander::Target::EveryFileIn : PathExpander::Target::Folders);
+}
+
 void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& expander,
                 run::ItemContext& context) {
   auto wanted = [&](const std::wstring& name, const std::wstring& path) {
@@ -72,7 +95,13 @@ void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& 
     }
     return false;
   };
-  for (const std::wstring& folder : expander.Expand(key.folder)) {
+  if (!exclusions.unknownFolder.empty()) {
+    context.erase.LeftBehind(exclusions.unknownFolder, kTooBroad);
+    return;
+  }
+  Expansion<std::wstring> folders = ExpandFolder(key, expander);
+  if (folders.tooBroad) context.erase.LeftBehind(key.folder, kTooBroad);
+  for (const std::wstring& folder : folders.found) {
     if (context.erase.Stopped()) return;
     context.AddBytes(
         allerase::EraseFilesWhere(context.erase, folder, wanted, key.recurse, key.removeSelf, ExactNames(key)));
@@ -83,11 +112,14 @@ void RunRegKey(const RegKey& key, const Exclusions& exclusions, PathExpander& ex
   std::optional<RegistryPath> named = ParseRegistryPath(key.key);
   if (!named) return;
   std::vector<std::wstring> kept;
-  for (const std::wstring& excluded : exclusions.keys) {
-    std::optional<RegistryPath> keptPath = ParseRegistryPath(excluded);
-    if (keptPath && keptPath->root == named->root) kept.push_back(keptPath->subkey);
+  for (const RegistryPath& excluded : exclusions.keys) {
+    for (const RegistryPath& spelled : RegistrySpellings(excluded)) {
+      if (spelled.root == named->root) kept.push_back(spelled.subkey);
+    }
   }
-  for (const RegistryPath& path : expander.ExpandKey(*named)) {
+  Expansion<RegistryPath> keys = expander.ExpandKey(*named);
+  if (keys.tooBroad) context.erase.LeftBehind(key.key, kTooBroad);
+  for (const RegistryPath& path : keys.found) {
     if (context.erase.Stopped()) return;
     if (key.wholeKey) {
       context.AddKeys(allerase::DeleteRegistryTreeExcept(context.erase, path.root, path.subkey, kept));
@@ -102,29 +134,71 @@ void RunRegKey(const RegKey& key, const Exclusions& exclusions, PathExpander& ex
   }
 }
 
-// The ticks of the rules in the settings file, by lower-case name.
-std::map<std::wstring, std::wstring> StoredTicks(const std::wstring& programFolder) {
-  return inifun::ReadIniKeys(settings::SettingsFile(programFolder), kRuleSection);
-}
+// Ticks stored before the two sections parted all lie in the community file's section. Until a save
+// moves them (and notes it here), an entry of the project's own reads its tick from there, and an
+// entry of the community file with the same name reads as never ticked: it takes no tick that was
+// meant for the other.
+constexpr wchar_t kMovedSection[] = L"setting";
+constexpr wchar_t kMovedKey[] = L"ruleticks";
 
-std::wstring StoredTick(const std::map<std::wstring, std::wstring>& ticks, const std::wstring& name) {
-  auto found = ticks.find(platform::ToLower(name));
-  return found == ticks.end() ? L"" : found->second;
-}
+class StoredTicks {
+ public:
+  // `all`: the rules loaded, by which the ticks still to move are known.
+  StoredTicks(const std::wstring& programFolder, const std::vector<Rule>& all) {
+    const std::wstring file = settings::SettingsFile(programFolder);
+    community_ = inifun::ReadIniKeys(file, kCommunitySection);
+    shipped_ = inifun::ReadIniKeys(file, kShippedSection);
+    if (!inifun::ReadIniValue(file, kMovedSection, kMovedKey).empty()) return;
+    for (const Rule& rule : all) {
+      const std::wstring name = platform::ToLower(rule.name);
+      if (rule.section == kShippedSection && community_.contains(name)) toMove_.emplace(name, rule.name);
+    }
+    moved_ = false;
+  }
+
+  // The stored text of the rule's tick; empty when none is stored.
+  std::wstring Of(const Rule& rule) const {
+    const std::wstring name = platform::ToLower(rule.name);
+    if (!toMove_.contains(name)) return Find(rule.section == kShippedSection ? shipped_ : community_, name);
+    if (rule.section == kCommunitySection) return L"";
+    return Find(shipped_.contains(name) ? shipped_ : community_, name);
+  }
+
+  // The move, once: each tick an entry of the project's own reads from the community file's section
+  // is stored in its own, and cleared where it lay.
+  void Move(inifun::IniBatch& batch) const {
+    if (moved_) return;
+    for (const auto& [name, written] : toMove_) {
+      if (!shipped_.contains(name)) batch.Set(kShippedSection, written, Find(community_, name));
+      batch.Set(kCommunitySection, written, L"0");
+    }
+    batch.Set(kMovedSection, kMovedKey, L"1");
+  }
+
+ private:
+  static std::wstring Find(const std::map<std::wstring, std::wstring>& ticks, const std::wstring& name) {
+    auto found = ticks.find(name);
+    return found == ticks.end() ? L"" : found->second;
+  }
+
+  std::map<std::wstring, std::wstring> community_, shipped_;  // by lower-case name
+  std::map<std::wstring, std::wstring> toMove_;             // lower-case name: the name as written
+  bool moved_ = true;
+};
 
 class RuleStage : public run::Stage {
  public:
   void Run(run::ItemContext& context) const override {
-    const std::map<std::wstring, std::wstring> ticks = StoredTicks(context.programFolder);
+    const std::vector<Rule> all = LoadRules(context.programFolder);
+    const StoredTicks ticks(context.programFolder, all);
     PathExpander expander;
     PathExpander detector(PathExpander::Listings::Remembered);
-    for (const Rule& rule : LoadRules(context.programFolder)) {
+    for (const Rule& rule : all) {
       if (context.erase.Stopped()) return;
-      bool runs = context.choice ? context.choice(kRuleSection, rule.name)
-                                 : inifun::RunTest(StoredTick(ticks, rule.name));
+      bool runs = context.choice ? context.choice(rule.section, rule.name) : inifun::RunTest(ticks.Of(rule));
       if (!runs || !Detected(rule, detector)) continue;
       context.view.PumpMessages();
-      context.BeginItem(kRuleSection, rule.name, rule.name);
+      context.BeginItem(rule.section, rule.name, rule.name);
       RunRule(rule, expander, context);
       context.EndItem();
     }
@@ -134,11 +208,12 @@ class RuleStage : public run::Stage {
 }  // namespace
 
 std::vector<RuleChoice> RuleChoices(const std::wstring& programFolder) {
-  const std::map<std::wstring, std::wstring> ticks = StoredTicks(programFolder);
+  std::vector<Rule> all = LoadRules(programFolder);
+  const StoredTicks ticks(programFolder, all);
   PathExpander detector(PathExpander::Listings::Remembered);
   std::vector<RuleChoice> choices;
-  for (Rule& rule : LoadRules(programFolder)) {
-    const std::wstring stored = StoredTick(ticks, rule.name);
+  for (Rule& rule : all) {
+    const std::wstring stored = ticks.Of(rule);
     const bool detected = Detected(rule, detector);
     choices.push_back({std::move(rule), detected, inifun::RunTest(stored), !stored.empty()});
   }
@@ -147,6 +222,23 @@ std::vector<RuleChoice> RuleChoices(const std::wstring& programFolder) {
     return category != 0 ? category < 0 : platform::CompareNoCase(a.rule.name, b.rule.name) < 0;
   });
   return choices;
+}
+
+void StoreTicks(inifun::IniBatch& batch, const std::vector<RuleChoice>& choices, const std::wstring& programFolder) {
+  std::vector<Rule> all;
+  for (const RuleChoice& choice : choices) all.push_back(choice.rule);
+  StoredTicks(programFolder, all).Move(batch);
+  // An entry never ticked needs no line: it reads as off.
+  for (const RuleChoice& choice : choices) {
+    if (choice.ticked || choice.stored) batch.Set(choice.rule.section, choice.rule.name, choice.ticked ? L"1" : L"0");
+  }
+}
+
+void StoreDefaultTicks(inifun::IniBatch& batch, const std::wstring& programFolder) {
+  batch.Set(kMovedSection, kMovedKey, L"1");
+  for (const Rule& rule : LoadRules(programFolder)) {
+    if (rule.byDefault) batch.Set(rule.section, rule.name, L"1");
+  }
 }
 
 bool Shown(const RuleChoice& choice, std::wstring_view search, bool showNotFound) {
@@ -159,8 +251,21 @@ bool Shown(const RuleChoice& choice, std::wstring_view search, bool showNotFound
 std::vector<std::wstring> RefusedFolders(const Rule& rule, const std::wstring& programFolder) {
   PathExpander expander;
   std::vector<std::wstring> refused;
+  for (const RegKey& key : rule.regKeys) {
+    std::optional<RegistryPath> named = ParseRegistryPath(key.key);
+    if (!named) continue;
+    Expansion<RegistryPath> keys = expander.ExpandKey(*named);
+    if (keys.tooBroad) refused.push_back(key.key + L" is " + kTooBroadDescription);
+    for (const RegistryPath& path : keys.found) {
+      if (key.wholeKey && engine::IsProtectedRegistryKey(path.root, path.subkey)) {
+        refused.push_back(key.key + L" is a registry key that holds the settings of every program");
+      }
+    }
+  }
   for (const FileKey& key : rule.fileKeys) {
-    for (const std::wstring& folder : expander.Expand(key.folder)) {
+    Expansion<std::wstring> folders = ExpandFolder(key, expander);
+    if (folders.tooBroad) refused.push_back(key.folder + L" is " + kTooBroadDescription);
+    for (const std::wstring& folder : folders.found) {
       engine::GuardDecision decision = engine::GuardPath(folder, programFolder);
       bool byName = ExactNames(key) && !key.recurse && engine::AllowsExactNames(decision);
       if (decision || byName || decision.refusal == engine::Refusal::NotAFullPath) continue;

@@ -8,6 +8,7 @@
 #include "catalogue/rule_file.h"
 #include "catalogue/rule_paths.h"
 #include "run/item_context.h"
+#include "settings/inifun.h"
 
 namespace rules {
 
@@ -22,13 +23,21 @@ struct RuleChoice {
 // Every rule of the rule files, by category and then by name.
 std::vector<RuleChoice> RuleChoices(const std::wstring& programFolder);
 
+// Puts the ticks of the choices into the batch, each in its entry's section, with the one-time move
+// of the ticks that the project's own entries had in the community file's section.
+void StoreTicks(inifun::IniBatch& batch, const std::vector<RuleChoice>& choices, const std::wstring& programFolder);
+
+// Puts the ticks of a new user into the batch: the project's own entries marked "Default=True".
+void StoreDefaultTicks(inifun::IniBatch& batch, const std::wstring& programFolder);
+
 // Whether a list shows the rule: it applies here or `showNotFound` asks for all, and the search text
 // is part of its name or category, letter case ignored.
 bool Shown(const RuleChoice& choice, std::wstring_view search, bool showNotFound);
 
-// What the rule names that a run will refuse, each as "<folder> is <what the guard says it is>": a
-// folder that its variables and wildcards lead to a drive root, a protected folder or the program
-// folder, unless the key takes only files of exact names from a drive root or protected folder.
+// What the rule names that a run will refuse, each as "<folder or key> is <why>": a folder that its
+// variables and wildcards lead to a drive root, a protected folder or the program folder, unless the
+// key takes only files of exact names from a drive root or protected folder; a folder or key whose
+// expansion is too broad; a key that holds every program's settings.
 std::vector<std::wstring> RefusedFolders(const Rule& rule, const std::wstring& programFolder);
 
 // Erases (or previews) what the rule names, but what its exclusions keep: the files of its file

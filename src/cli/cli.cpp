@@ -175,7 +175,7 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
   // The rules that apply to this machine; the others cannot run here.
   for (const rules::RuleChoice& choice : rules::RuleChoices(programFolder)) {
     const std::wstring& name = choice.rule.name;
-    if (choice.detected) items.push_back({rules::kRuleSection, name, name, choice.ticked});
+    if (choice.detected) items.push_back({choice.rule.section, name, name, choice.ticked});
   }
   return items;
 }
@@ -260,7 +260,7 @@ std::wstring HelpText() {
          L"  --clean     cleans, and saves the totals as the program does\n"
          L"  --only      the items for this call instead of the selection in prisd.dat,\n"
          L"              named as --list shows them (Custom/Custom, plus-in/<appname>,\n"
-         L"              winapp2/<entry name>)\n"
+         L"              winapp2/<entry name>, rules/<entry name>)\n"
          L"  --json      a machine-readable report\n"
          L"\n"
          L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind,\n"

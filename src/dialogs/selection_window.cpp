@@ -737,10 +737,7 @@ bool SelectionWindow::Save() {
   for (size_t i = 0; i < flags.size(); ++i) {
     batch.Set(flags[i].section, flags[i].key, IsTicked(itemBoxes_[i]) ? L"1" : L"0");
   }
-  // An entry never ticked needs no line: it reads as off.
-  for (const rules::RuleChoice& choice : ruleChoices_) {
-    if (choice.ticked || choice.stored) batch.Set(rules::kRuleSection, choice.rule.name, choice.ticked ? L"1" : L"0");
-  }
+  rules::StoreTicks(batch, ruleChoices_, programFolder_);
   batch.Set(L"setting", L"tab1", std::to_wstring(TabCtrl_GetCurSel(outerTabs_)));
   batch.Set(L"setting", L"tab2", std::to_wstring(TabCtrl_GetCurSel(browserTabs_)));
   std::optional<std::string> settingsText = batch.Render();

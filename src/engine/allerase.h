@@ -72,6 +72,8 @@ void EraseNamedFilesOnDrive(const EraseContext& ctx, const std::wstring& root, c
 // Total size of the files in a folder and below it; links met inside are not followed.
 double FolderSize(const std::wstring& folder);
 
+// The key deletions refuse a root or a branch of every program's settings (IsProtectedRegistryKey):
+// nothing is deleted or counted, and the details name the key.
 // A key that still has subkeys is left in place.
 double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring& subkey);
 double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring& subkey);

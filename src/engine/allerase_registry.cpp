@@ -4,6 +4,7 @@
 
 #include "engine/allerase.h"
 #include "engine/regfun.h"
+#include "engine/registry_guard.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 
@@ -17,6 +18,13 @@ bool Deletable(HKEY root, const std::wstring& subkey) {
 }
 
 std::wstring FullPath(HKEY root, const std::wstring& subkey) { return regfun::RootName(root) + L"\\" + subkey; }
+
+// A root or a branch of every program's settings is never deleted; the details name it.
+bool Refused(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
+  if (!engine::IsProtectedRegistryKey(root, subkey)) return false;
+  ctx.LeftBehind(FullPath(root, subkey), engine::kProtectedKeyReason);
+  return true;
+}
 
 const wchar_t* RefusalReason(LONG status) {
   return status == ERROR_ACCESS_DENIED ? L"access denied" : L"refused";
@@ -140,6 +148,7 @@ void RecordOutcome(const EraseContext& ctx, HKEY root, const TreeEntries& entrie
 double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
   if (ctx.Stopped()) return 0;
   if (!Deletable(root, subkey)) return kKeyCount;
+  if (Refused(ctx, root, subkey)) return 0;
   // A key with subkeys is not a target: it stays by design, not by refusal.
   KeyState before = StateOf(root, subkey);
   std::wstring path = FullPath(root, subkey);
@@ -160,6 +169,7 @@ double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring&
 double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
   if (ctx.Stopped()) return 0;
   if (!Deletable(root, subkey)) return kTreeCount;
+  if (Refused(ctx, root, subkey)) return 0;
   TreeEntries entries;
   if (ctx.recorder) ListTree(ctx, root, subkey, entries);
   if (ctx.Stopped()) return 0;
@@ -189,7 +199,7 @@ double DeleteRegistryTreeExcept(const EraseContext& ctx, HKEY root, const std::w
     if (within(key, subkey)) below.push_back(key);
   }
   if (below.empty()) return DeleteRegistryTree(ctx, root, subkey);
-  if (ctx.Stopped() || !Deletable(root, subkey)) return 0;
+  if (ctx.Stopped() || !Deletable(root, subkey) || Refused(ctx, root, subkey)) return 0;
   // A kept key lies below: the key's values go, and each subkey tree that holds no kept key.
   TreeEntries entries;
   ListTree(ctx, root, subkey, entries);

@@ -116,7 +116,7 @@ class Rules : public CatalogueTest {
   engine::RunReport Run(std::initializer_list<const wchar_t*> ticked, bool preview = false) {
     std::wstring settings = program / L"prisd.dat";
     DeleteFileW(settings.c_str());
-    for (const wchar_t* name : ticked) inifun::WriteIniValue(settings, rules::kRuleSection, name, L"1");
+    for (const wchar_t* name : ticked) inifun::WriteIniValue(settings, rules::kCommunitySection, name, L"1");
     view = RecordingView();
     run::CleanRun run(view, program.Path(), values, catalogue::Stages());
     engine::RunReport report;
@@ -139,7 +139,7 @@ class Rules : public CatalogueTest {
 
 }  // namespace
 
-TEST_F(Rules, LoadsTheCommunityFileThenItsOwnFilesAndEachNameOnce) {
+TEST_F(Rules, LoadsTheCommunityFileThenItsOwnFilesAndEachNameOnceInEach) {
   // Ten megabytes of nonsense with a line of 200,000 characters ahead of a good entry.
   std::string big(10 * 1024 * 1024, 'x');
   for (size_t i = 0; i < big.size(); i += 997) big[i] = static_cast<char>(i % 2 ? '\n' : '\0');
@@ -153,9 +153,10 @@ TEST_F(Rules, LoadsTheCommunityFileThenItsOwnFilesAndEachNameOnce) {
   RuleFile("[Ignored *]\r\nRegKey1=HKCU\\Software\\F\r\n", L"rules\\notes.txt");
   std::vector<rules::Rule> loaded = rules::LoadRules(program.Path());
   std::vector<std::wstring> names;
-  for (const rules::Rule& rule : loaded) names.push_back(rule.name + L" " + rule.regKeys[0].key);
-  EXPECT_EQ(names, (std::vector<std::wstring>{L"First * HKCU\\Software\\A", L"Third * HKCU\\Software\\D",
-                                              L"Second * HKCU\\Software\\E"}));
+  for (const rules::Rule& rule : loaded) names.push_back(rule.section + L"/" + rule.name + L" " + rule.regKeys[0].key);
+  // The two files' entries keep apart: "first *" of the project's own files is no second "First *".
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"winapp2/First * HKCU\\Software\\A", L"rules/Third * HKCU\\Software\\D",
+                                              L"rules/Second * HKCU\\Software\\E", L"rules/first * HKCU\\Software\\C"}));
   EXPECT_TRUE(rules::LoadRules(root / L"nowhere").empty());
 }
 
@@ -201,7 +202,7 @@ TEST_F(Rules, VariablesNameTheFoldersOfThisMachine) {
   rules::PathExpander expander;
   for (const auto& test : kCases) {
     std::vector<std::wstring> got;
-    for (const std::wstring& path : expander.Expand(test.variable + std::wstring(L"\\x"))) {
+    for (const std::wstring& path : expander.Expand(test.variable + std::wstring(L"\\x")).found) {
       got.push_back(platform::ToLower(path));
     }
     std::vector<std::wstring> wanted;
@@ -382,8 +383,9 @@ TEST_F(RulePathGuard, NeitherWildcardsNorWalksGoThroughLinks) {
   const std::wstring fixture = LinkFixture();
   ASSERT_FALSE(fixture.empty()) << "run through the project's emulator script";
   rules::PathExpander expander;
-  EXPECT_EQ(expander.Expand(fixture + L"\\tree\\sub\\*"), std::vector<std::wstring>{});
-  EXPECT_EQ(expander.Expand(fixture + L"\\tree\\sub\\*", true), std::vector<std::wstring>{fixture + L"\\tree\\sub\\own.txt"});
+  EXPECT_EQ(expander.Expand(fixture + L"\\tree\\sub\\*").found, std::vector<std::wstring>{});
+  EXPECT_EQ(expander.Expand(fixture + L"\\tree\\sub\\*", rules::PathExpander::Target::FoldersOrFiles).found,
+            std::vector<std::wstring>{fixture + L"\\tree\\sub\\own.txt"});
   RuleFile("[Linked *]\r\nFileKey1=" + platform::Narrow(fixture) + "\\tree|*|REMOVESELF\r\n"
            "FileKey2=" + platform::Narrow(fixture) + "\\tree\\*\\*|*|RECURSE\r\n");
   Run({L"Linked *"});
@@ -441,7 +443,7 @@ TEST_F(RulePathGuard, RootsProtectedFoldersAndTheProgramFolderAreRefusedHoweverS
   names.push_back(L"Exact *");
   for (const std::wstring& name : names) ticked.push_back(name.c_str());
   std::wstring settings = program / L"prisd.dat";
-  for (const wchar_t* name : ticked) inifun::WriteIniValue(settings, rules::kRuleSection, name, L"1");
+  for (const wchar_t* name : ticked) inifun::WriteIniValue(settings, rules::kCommunitySection, name, L"1");
   run::CleanRun run(view, program.Path(), values, catalogue::Stages());
   run.CleanNow();
   const engine::RunReport& report = run.LastReport();
@@ -465,7 +467,7 @@ TEST_F(Rules, TheConsoleProgramListsAndPicksTheEntriesFoundHere) {
   RuleFile("[Found App *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Found\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Found|*.log\r\n"
            "[Missing App *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Missing\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Found|*\r\n"
            "[Other App *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Other|*.log\r\n");
-  inifun::WriteIniValue(program / L"prisd.dat", rules::kRuleSection, L"Other App *", L"1");
+  inifun::WriteIniValue(program / L"prisd.dat", rules::kCommunitySection, L"Other App *", L"1");
   cli::Output listed;
   ASSERT_EQ(cli::Run({L"--list"}, program.Path(), values, listed), 0);
   EXPECT_NE(listed.out.find("winapp2/Found App *"), std::string::npos);
@@ -518,4 +520,245 @@ TEST_F(Rules, AGeneratedFileOfFourThousandEntriesListsPreviewsAndCleans) {
     EXPECT_FALSE(Exists(folder + L"\\Logs\\b.log"));
     EXPECT_FALSE(Exists(folder + L"\\Temp1"));
   }
+}
+
+TEST(RuleFile, ReadsUtf16AndKeepsNoMoreThanItsBudget) {
+  const std::wstring text = L"[Wide \u00e9 *]\r\nRegKey1=HKCU\\Software\\Wide\r\n";
+  std::string little = "\xFF\xFE", big = "\xFE\xFF";
+  for (wchar_t c : text) {
+    little.push_back(static_cast<char>(c & 0xFF));
+    little.push_back(static_cast<char>(c >> 8));
+    big.push_back(static_cast<char>(c >> 8));
+    big.push_back(static_cast<char>(c & 0xFF));
+  }
+  for (const std::string& file : {little, big}) {
+    std::vector<rules::Rule> parsed = rules::ParseRules(file);
+    ASSERT_EQ(parsed.size(), 1u);
+    EXPECT_EQ(parsed[0].name, L"Wide \u00e9 *");
+    EXPECT_EQ(parsed[0].regKeys[0].key, L"HKCU\\Software\\Wide");
+  }
+  // The entries past the budget are left out, the one it ran out in too.
+  const std::string entries = "[One *]\r\nRegKey1=HKCU\\Software\\One\r\n[Two *]\r\nRegKey1=HKCU\\Software\\Two\r\n";
+  EXPECT_EQ(rules::ParseRules(entries, 2 * rules::kKeyCost + 40).size(), 1u);
+  EXPECT_EQ(rules::ParseRules(entries).size(), 2u);
+}
+
+// A file far larger than any rule file is read to its end, by whole lines: the line that lies across
+// the 64 MiB mark keeps its pattern, and a line too long for a key is passed over whole.
+TEST_F(Rules, AFileOfAnySizeIsReadByWholeLines) {
+  const std::wstring app = root / L"App";
+  MakeFile(app + L"\\a.txt", 1);
+  MakeFile(app + L"\\b.log", 2);
+  const std::string head = "[Logs *]\r\n";
+  const std::string key = "FileKey1=%TRELLWIPE_RULE_ROOT%\\App|*";
+  std::string text = head;
+  text.append(std::string(200000, 'z') + "|*\r\n");  // longer than any path: no key
+  const size_t mark = 64 * 1024 * 1024;
+  const size_t filler = mark - text.size() - key.size();
+  for (size_t left = filler; left > 0;) {
+    size_t line = std::min<size_t>(left, 1000);
+    if (line < 3) {
+      text.append(line, '\n');
+    } else {
+      text.append(1, ';').append(line - 3, 'c').append("\r\n");
+    }
+    left -= line;
+  }
+  text += key + ".log\r\n";
+  ASSERT_EQ(text.substr(mark - 1, 1), "*");
+  RuleFile(text);
+  Run({L"Logs *"});
+  EXPECT_TRUE(Exists(app + L"\\a.txt"));
+  EXPECT_FALSE(Exists(app + L"\\b.log"));
+}
+
+// Wildcards and ".." that multiply the paths without end: each path once, and past the bound of
+// paths or of time the key is too broad and gives nothing.
+TEST_F(Rules, ExpansionStopsAtItsBoundsAndTheRunGoesOn) {
+  std::string bomb = "%SystemDrive%";
+  for (int i = 0; i < 10; ++i) bomb += "\\*\\..";
+  rules::PathExpander detector(rules::PathExpander::Listings::Remembered);
+  rules::Expansion<std::wstring> collapsed = detector.Expand(platform::Widen(bomb));
+  EXPECT_FALSE(collapsed.tooBroad);
+  EXPECT_EQ(collapsed.found.size(), 1u);
+  for (int a = 0; a < 11; ++a) {
+    for (int b = 0; b < 11; ++b) MakeFolders(root / (L"Wide\\" + std::to_wstring(a) + L"\\" + std::to_wstring(b) + L"\\x"));
+  }
+  rules::PathExpander expander(rules::PathExpander::Listings::Live, {100});
+  EXPECT_EQ(expander.Expand(root / L"Wide\\*").found.size(), 11u);
+  rules::Expansion<std::wstring> wide = expander.Expand(root / L"Wide\\*\\*");
+  EXPECT_TRUE(wide.tooBroad);
+  EXPECT_TRUE(wide.found.empty());
+  rules::PathExpander hurried(rules::PathExpander::Listings::Live, {100, std::chrono::milliseconds(-1)});
+  EXPECT_TRUE(hurried.Expand(root / L"Wide\\*").tooBroad);
+
+  MakeFile(root / L"Small\\gone.bin", 2);
+  SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Kept", L"v", L"1");
+  RuleFile("[Bomb *]\r\nDetectFile=" + bomb + "\r\nFileKey1=" + bomb + "\\*|*\r\n"
+           "FileKey2=%TRELLWIPE_RULE_ROOT%\\Small|*\r\nRegKey1=HKCU\\*\r\nRegKey2=HKCU\\*\\" +
+           platform::Narrow(key.Subkey().substr(key.Subkey().find(L'\\') + 1)) + "\r\n");
+  cli::Output listed;
+  ASSERT_EQ(cli::Run({L"--list"}, program.Path(), values, listed), 0);
+  EXPECT_NE(listed.out.find("winapp2/Bomb *"), std::string::npos);
+  std::vector<std::wstring> refused = rules::RefusedFolders(rules::LoadRules(program.Path())[0], program.Path());
+  EXPECT_EQ(refused.size(), 3u);
+  engine::RunReport report = Run({L"Bomb *"});
+  ASSERT_EQ(report.items.size(), 1u);
+  std::vector<std::wstring> reasons;
+  for (const engine::LeftRecord& left : report.items[0].leftBehind) reasons.push_back(left.reason);
+  EXPECT_EQ(reasons, std::vector<std::wstring>(3, L"refused: too broad"));
+  EXPECT_FALSE(Exists(root / L"Small\\gone.bin"));
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Kept", L"v"));
+}
+
+// A wildcard just below a drive root or a protected folder, for every file, names every folder there.
+TEST_F(Rules, EveryFileInEveryFolderJustBelowAProtectedFolderIsTooBroad) {
+  wchar_t profile[MAX_PATH] = L"";
+  GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+  const std::wstring sentinel = std::wstring(profile) + L"\\trellwipe-sentinel\\kept.bin";
+  MakeFile(sentinel, 1);
+  const struct {
+    std::string key;
+    bool tooBroad;
+  } kCases[] = {
+      {"%SystemDrive%\\*|*", true},          {"%SystemDrive%\\*\\*|*.*", true}, {"%WinDir%\\*|*", true},
+      {"%ProgramFiles%\\*|**", true},        {"%UserProfile%\\*|*|RECURSE", true},
+      {"%UserProfile%\\Desktop\\..\\*|*", true},
+      {"%ProgramFiles%\\*\\Vendor\\Cache|*", false}, {"%UserProfile%\\*|kept.log", false},
+  };
+  std::string text;
+  for (const auto& test : kCases) {
+    const std::vector<rules::Rule> rule = rules::ParseRules("[R *]\r\nFileKey1=" + test.key + "\r\n");
+    ASSERT_EQ(rule.size(), 1u);
+    std::vector<std::wstring> refused = rules::RefusedFolders(rule[0], program.Path());
+    EXPECT_EQ(std::any_of(refused.begin(), refused.end(),
+                          [](const std::wstring& why) { return why.find(L" is too broad") != std::wstring::npos; }),
+              test.tooBroad)
+        << test.key;
+  }
+  RuleFile("[Profile *]\r\nFileKey1=%UserProfile%\\*|*\r\n");
+  engine::RunReport report = Run({L"Profile *"});
+  EXPECT_TRUE(Exists(sentinel));
+  ASSERT_EQ(report.items.size(), 1u);
+  ASSERT_EQ(report.items[0].leftBehind.size(), 1u);
+  EXPECT_EQ(report.items[0].leftBehind[0].reason, L"refused: too broad");
+  RemoveTree(std::wstring(profile) + L"\\trellwipe-sentinel");
+}
+
+// Every spelling of a registry exclusion keeps its key: doubled and trailing separators, the long
+// root name, another letter case, the user's hive in HKEY_USERS, HKEY_CLASSES_ROOT.
+TEST_F(Rules, RegistryExclusionsHoldUnderAnySpelling) {
+  const std::string subkey = platform::Narrow(key.Subkey());
+  std::string doubled;
+  for (char c : subkey) doubled += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Pinned", L"a", L"1");
+  std::string userHive;  // the hive in HKEY_USERS that holds this test's key
+  wchar_t name[256];
+  for (DWORD i = 0, length = 256; RegEnumKeyExW(HKEY_USERS, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0;
+       ++i, length = 256) {
+    if (KeyExists(HKEY_USERS, std::wstring(name) + L"\\" + key.Subkey())) userHive = platform::Narrow(name);
+  }
+  ASSERT_FALSE(userHive.empty());
+  const std::string kSpellings[] = {
+      "HKCU\\\\" + doubled + "\\\\Recent\\\\Pinned",
+      "hkey_current_user\\" + subkey + "\\RECENT\\pinned\\",
+      "HKEY_CURRENT_USER\\\\" + subkey + "\\Recent\\Pinned\\\\",
+      "HKU\\" + userHive + "\\" + subkey + "\\Recent\\Pinned",
+  };
+  for (const std::string& spelling : kSpellings) {
+    SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Pinned", L"a", L"1");
+    SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Other", L"a", L"1");
+    RuleFile("[Kept *]\r\nRegKey1=HKEY_CURRENT_USER\\" + subkey + "\\Recent\r\n"
+             "RegKey2=" + Key() + "\\Recent\\Pinned|a\r\nExcludeKey1=REG|" + spelling + "\r\n");
+    Run({L"Kept *"});
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Pinned", L"a")) << spelling;
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Other")) << spelling;
+  }
+  const std::wstring classes = L"Software\\Classes\\TrellwipeRuleTest";
+  SetString(HKEY_CURRENT_USER, classes + L"\\Kept", L"a", L"1");
+  SetString(HKEY_CURRENT_USER, classes + L"\\Other", L"a", L"1");
+  RuleFile("[Classes *]\r\nRegKey1=HKCU\\" + platform::Narrow(classes) +
+           "\r\nExcludeKey1=REG|HKCR\\TrellwipeRuleTest\\Kept\r\n");
+  Run({L"Classes *"});
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, classes + L"\\Kept", L"a"));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, classes + L"\\Other"));
+  RegDeleteTreeW(HKEY_CURRENT_USER, classes.c_str());
+}
+
+// A rule that names a hive or a branch of every program's settings is refused there, however it
+// spells it, and says so; asked in a preview, which deletes nothing either way.
+TEST_F(Rules, NoRuleTakesAHiveOrABranchOfEveryProgramsSettings) {
+  RuleFile("[Hives *]\r\nRegKey1=HKCU\\Software\r\nRegKey2=HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\r\n"
+           "RegKey3=hkcu\\control panel\r\nRegKey4=HKCU\\Software\\Wine\\TrellwipeNoSuchKey\r\n");
+  EXPECT_EQ(rules::RefusedFolders(rules::LoadRules(program.Path()).at(0), program.Path()).size(), 3u);
+  engine::RunReport report = Run({L"Hives *"}, true);
+  ASSERT_EQ(report.items.size(), 1u);
+  EXPECT_TRUE(report.items[0].keys.empty());
+  ASSERT_EQ(report.items[0].leftBehind.size(), 3u);
+  for (const engine::LeftRecord& left : report.items[0].leftBehind) {
+    EXPECT_EQ(left.reason, L"refused: a protected registry key") << left.path;
+  }
+}
+
+namespace {
+
+// The project's own rule file and a community file with an entry of the same name.
+class RuleNames : public Rules {
+ protected:
+  RuleNames() {
+    MakeFile(root / L"Shipped\\trace.tmp", 1);
+    MakeFile(root / L"Documents\\letter.doc", 2);
+    RuleFile("[Temporary Files *]\r\nDefault=True\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Shipped|*\r\n",
+             L"rules\\windows.ini");
+    RuleFile("[Temporary Files *]\r\nDefault=True\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Documents|*\r\n");
+  }
+  std::wstring Stored(const wchar_t* section, const wchar_t* key) const {
+    return inifun::ReadIniValue(program / L"prisd.dat", section, key);
+  }
+  std::vector<std::wstring> Ticks() const {
+    std::vector<std::wstring> ticks;
+    for (const rules::RuleChoice& choice : rules::RuleChoices(program.Path())) {
+      ticks.push_back(choice.rule.section + L"/" + choice.rule.name + (choice.ticked ? L" on" : L" off"));
+    }
+    return ticks;
+  }
+};
+
+}  // namespace
+
+TEST_F(RuleNames, ACommunityEntryNeverTakesTheNameTheTickOrTheDefaultOfAShippedOne) {
+  ASSERT_TRUE(catalogue::InstallDefaultSelection(program.Path()));
+  EXPECT_EQ(Stored(L"rules", L"Temporary Files *"), L"1");
+  EXPECT_EQ(Stored(L"winapp2", L"Temporary Files *"), L"");
+  cli::Output listed;
+  ASSERT_EQ(cli::Run({L"--list"}, program.Path(), values, listed), 0);
+  EXPECT_NE(listed.out.find("on   rules/Temporary Files *"), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("off  winapp2/Temporary Files *"), std::string::npos) << listed.out;
+  // The rules alone: the built-in items a new user starts with would empty the temporary folder.
+  run::Stages stages;
+  stages.push_back(catalogue::RuleStage());
+  view = RecordingView();
+  run::CleanRun run(view, program.Path(), values, std::move(stages));
+  run.CleanNow();
+  EXPECT_FALSE(Exists(root / L"Shipped\\trace.tmp"));
+  EXPECT_TRUE(Exists(root / L"Documents\\letter.doc"));
+}
+
+// Ticks stored before the sections parted lie in "winapp2": a shipped entry's goes over to "rules"
+// at the next save, once; afterwards "winapp2" holds the community file's ticks alone.
+TEST_F(RuleNames, TheShippedEntriesTicksMoveOverOnce) {
+  WriteText(program / L"prisd.dat", "[winapp2]\r\nTemporary Files *=1\r\n");
+  EXPECT_EQ(Ticks(), (std::vector<std::wstring>{L"winapp2/Temporary Files * off", L"rules/Temporary Files * on"}));
+  auto save = [&] {
+    inifun::IniBatch batch(program / L"prisd.dat");
+    rules::StoreTicks(batch, rules::RuleChoices(program.Path()), program.Path());
+    ASSERT_TRUE(batch.Commit());
+  };
+  save();
+  EXPECT_EQ(Stored(L"rules", L"Temporary Files *"), L"1");
+  EXPECT_EQ(Stored(L"winapp2", L"Temporary Files *"), L"0");
+  inifun::WriteIniValue(program / L"prisd.dat", L"winapp2", L"Temporary Files *", L"1");
+  inifun::WriteIniValue(program / L"prisd.dat", L"rules", L"Temporary Files *", L"0");
+  save();
+  EXPECT_EQ(Ticks(), (std::vector<std::wstring>{L"winapp2/Temporary Files * on", L"rules/Temporary Files * off"}));
 }

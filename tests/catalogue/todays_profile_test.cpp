@@ -38,7 +38,7 @@ class TodaysProfile : public CatalogueTest {
 
   static std::wstring PathOf(const profile::SeededFile& file) {
     rules::PathExpander expander;
-    std::vector<std::wstring> folders = expander.Expand(L"%" + std::wstring(file.variable) + L"%");
+    std::vector<std::wstring> folders = expander.Expand(L"%" + std::wstring(file.variable) + L"%").found;
     return folders.empty() ? L"" : folders[0] + L"\\" + file.path;
   }
   static std::wstring Parent(const std::wstring& path) {
@@ -108,7 +108,7 @@ TEST_F(TodaysProfile, EveryTraceGoesAndEveryPieceOfUserDataStays) {
   SeedProfile();
   std::wstring settings = program / L"prisd.dat";
   for (const rules::RuleChoice& choice : Choices()) {
-    inifun::WriteIniValue(settings, rules::kRuleSection, choice.rule.name, L"1");
+    inifun::WriteIniValue(settings, choice.rule.section, choice.rule.name, L"1");
   }
   run::CleanRun run(view, program.Path(), values, catalogue::Stages());
   run.CleanNow();

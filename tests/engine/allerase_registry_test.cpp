@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/allerase.h"
+#include "engine/registry_guard.h"
 #include "support/test_support.h"
 
 using namespace allerase;
@@ -53,4 +54,48 @@ TEST(RegistryErasure, NoRootOrAnEmptySubkeyDeletesNothing) {
   EXPECT_EQ(DeleteRegistryValue({}, nullptr, temp.Subkey(), L"x"), 1);
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, temp.Subkey()));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software\\Microsoft"));
+}
+
+// No step takes a root or a branch that holds every program's settings, in any spelling; a vendor's
+// key below them, or a value, is no such branch. Asked in a preview, which deletes nothing either way.
+TEST(RegistryErasure, NoStepTakesARootOrABranchOfEveryProgramsSettings) {
+  const struct {
+    HKEY root;
+    const wchar_t* subkey;
+    bool refused;
+  } kCases[] = {
+      {HKEY_CURRENT_USER, L"Software", true},
+      {HKEY_CURRENT_USER, L"\\\\software\\", true},
+      {HKEY_LOCAL_MACHINE, L"SOFTWARE\\\\Classes", true},
+      {HKEY_CURRENT_USER, L"Software\\Microsoft", true},
+      {HKEY_CURRENT_USER, L"Software\\Policies", true},
+      {HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node", true},
+      {HKEY_LOCAL_MACHINE, L"SYSTEM", true},
+      {HKEY_LOCAL_MACHINE, L"SAM", true},
+      {HKEY_CURRENT_USER, L"Control Panel", true},
+      {HKEY_CURRENT_USER, L"ENVIRONMENT", true},
+      {HKEY_USERS, L".DEFAULT", true},
+      {HKEY_USERS, L".DEFAULT\\Software\\Microsoft", true},
+      {HKEY_CURRENT_USER, L"Software\\Wine", false},
+      {HKEY_CURRENT_USER, L"Software\\Microsoft\\Notepad", false},
+      {HKEY_CURRENT_USER, L"Control Panel\\Desktop", false},
+  };
+  for (const auto& test : kCases) {
+    EXPECT_EQ(engine::IsProtectedRegistryKey(test.root, test.subkey), test.refused) << test.subkey;
+  }
+  engine::RunReport report;
+  engine::RunRecorder recorder(report);
+  recorder.BeginItem(L"s", L"k", L"label");
+  EraseContext preview;
+  preview.mode = engine::EraseMode::Preview;
+  preview.recorder = &recorder;
+  EXPECT_EQ(DeleteRegistryTree(preview, HKEY_CURRENT_USER, L"Software\\\\"), 0);
+  EXPECT_EQ(DeleteRegistryKey(preview, HKEY_CURRENT_USER, L"Environment"), 0);
+  EXPECT_EQ(DeleteRegistryTreeExcept(preview, HKEY_LOCAL_MACHINE, L"Software", {L"Software\\Wine"}), 0);
+  EXPECT_EQ(DeleteRegistryValue(preview, HKEY_CURRENT_USER, L"Environment", L"TEMP"), 1);
+  const engine::ItemReport& item = report.items.at(0);
+  EXPECT_TRUE(item.keys.empty());
+  EXPECT_EQ(item.values, std::vector<std::wstring>{L"HKEY_CURRENT_USER\\Environment\\TEMP"});
+  ASSERT_EQ(item.leftBehind.size(), 3u);
+  for (const engine::LeftRecord& left : item.leftBehind) EXPECT_EQ(left.reason, L"refused: a protected registry key");
 }

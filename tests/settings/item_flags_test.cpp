@@ -96,7 +96,7 @@ TEST(DefaultSelection, TicksTracesNeverKeptDataAndOnlyForANewUser) {
   }
   size_t defaultRules = 0;
   for (const rules::Rule& rule : rules::LoadRules(program.Path())) {
-    EXPECT_EQ(inifun::ReadIniValue(file, rules::kRuleSection, rule.name), rule.byDefault ? L"1" : L"") << rule.name;
+    EXPECT_EQ(inifun::ReadIniValue(file, rule.section, rule.name), rule.byDefault ? L"1" : L"") << rule.name;
     if (rule.byDefault) keepsNothing(rule.name);
     defaultRules += rule.byDefault;
   }
