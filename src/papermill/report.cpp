@@ -14,9 +14,13 @@ std::wstring TimeLeft(double seconds) {
   return L", about " + platform::Counted(static_cast<size_t>(std::ceil(seconds / 60)), L"minute", L"minutes") + L" left";
 }
 
-std::wstring Size(unsigned long long bytes) { return platform::SizeText(static_cast<double>(bytes)); }
-
 }  // namespace
+
+std::wstring Size(unsigned long long bytes) {
+  // A few bytes are not rounded up to a kilobyte.
+  return bytes < 1024 ? platform::Counted(static_cast<size_t>(bytes), L"byte", L"bytes")
+                      : platform::SizeText(static_cast<double>(bytes));
+}
 
 std::wstring LeftLine(const shredder::Left& left) { return left.path + L" (" + left.reason + L")"; }
 
@@ -37,6 +41,11 @@ std::wstring ShredQuestion(size_t files, unsigned long long bytes, size_t refuse
     text += L"\r\n\r\n" + platform::Counted(refused, L"path is", L"paths are") + L" refused and stays as it is.";
   }
   return text;
+}
+
+std::wstring LargeFolderQuestion(const std::wstring& path, const shredder::Measure& measure) {
+  return path + L" holds " + platform::Counted(measure.files, L"file", L"files") + L" (" + Size(measure.bytes) +
+         L"). Shred the whole folder?";
 }
 
 std::wstring WipeProgressText(const shredder::WipeProgress& progress) {

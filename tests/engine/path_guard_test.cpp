@@ -100,3 +100,25 @@ TEST(PathGuard, TheSearchKeepsOutOfSystemFoldersAtAnyDepth) {
   }
   EXPECT_TRUE(engine::GuardFoundFile(program.Path() + L"-other\\found.tmp", program.Path()));
 }
+
+// The guard decides on the canonical form and hands the exact one on: a name's own trailing dots and
+// blanks stay, "." and ".." and "/" are read as the system reads them.
+TEST(PathGuard, HandsOnTheExactEntryNamed) {
+  struct Case {
+    std::wstring path, exact, canonical;
+  };
+  const Case cases[] = {
+      {L"D:\\td\\report.", L"D:\\td\\report.", L"D:\\td\\report"},
+      {L"\\\\?\\D:\\td\\notes \\", L"D:\\td\\notes ", L"D:\\td\\notes"},
+      {L"d:/td/./x/../lonely. ", L"D:\\td\\lonely. ", L"D:\\td\\lonely"},
+      {L"D:\\td\\report", L"D:\\td\\report", L"D:\\td\\report"},
+  };
+  for (const Case& c : cases) {
+    engine::GuardDecision decision = GuardPath(c.path);
+    EXPECT_TRUE(decision) << c.path;
+    EXPECT_EQ(decision.exact, c.exact) << c.path;
+    EXPECT_EQ(decision.path, c.canonical) << c.path;
+    EXPECT_EQ(engine::ExactPath(c.path), c.exact) << c.path;
+  }
+  EXPECT_EQ(GuardPath(Environment(L"windir") + L". ").refusal, Refusal::ProtectedFolder);
+}

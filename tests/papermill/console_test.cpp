@@ -117,3 +117,33 @@ TEST(PapermillConsole, AWipeKilledMidwayLeavesNothingAfterTheNextStart) {
       << next.output;
   EXPECT_FALSE(Exists(folder));
 }
+
+// What Windows, programs and the profile need is refused at any depth; a folder of over 1,000 files
+// goes only with --yes, and a few bytes are counted as bytes.
+TEST(PapermillConsole, RefusesWhatTheSystemNeedsAndAsksForYesBeforeALargeFolder) {
+  wchar_t windows[MAX_PATH] = L"", profile[MAX_PATH] = L"", programFiles[MAX_PATH] = L"";
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+  GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH);
+  TempFolder folder;
+  for (int i = 0; i <= 1000; ++i) MakeFile(folder / (L"many\\" + std::to_wstring(i) + L".txt"), 1);
+  MakeFile(folder / L"small.txt", 10);
+  for (const std::wstring& path : {std::wstring(windows) + L"\\system32\\drivers", std::wstring(windows) + L"\\system32\\ntdll.dll",
+                                   std::wstring(programFiles) + L"\\Common Files", std::wstring(profile) + L"\\AppData\\Local",
+                                   std::wstring(profile) + L"\\AppData"}) {
+    ASSERT_TRUE(Exists(path)) << platform::Narrow(path);
+    Finished finished = RunToEnd(L"--shred \"" + path + L"\"", folder.Path());
+    EXPECT_EQ(finished.code, 1u) << platform::Narrow(path) << "\n" << finished.output;
+    EXPECT_NE(finished.output.find("(refused: a protected folder)"), std::string::npos) << finished.output;
+    EXPECT_TRUE(Exists(path)) << platform::Narrow(path);
+  }
+  Finished asked = RunToEnd(L"--shred small.txt many", folder.Path());
+  EXPECT_EQ(asked.code, 2u) << asked.output;
+  EXPECT_NE(asked.output.find("many holds 1001 files (1001 bytes). Shred the whole folder? Add --yes"), std::string::npos)
+      << asked.output;
+  EXPECT_TRUE(Exists(folder / L"small.txt"));
+  Finished done = RunToEnd(L"--shred --yes small.txt many", folder.Path());
+  EXPECT_EQ(done.code, 0u) << done.output;
+  EXPECT_NE(done.output.find("Shredded 1002 files (1011 bytes) and 1 folder; 0 left."), std::string::npos) << done.output;
+  EXPECT_FALSE(Exists(folder / L"many"));
+}
