@@ -155,7 +155,12 @@ class Shredding {
       if (options_.overwritten) options_.overwritten(path, written, length);
       Pump();
     });
-    if (!overwritten) return Leave(path, L"could not be overwritten");
+    if (!overwritten) {
+      // The room the overwrite took past the end goes back.
+      FILE_END_OF_FILE_INFO end{standard.EndOfFile};
+      SetInformation(file.get(), FileEndOfFileInfo, &end, sizeof end);
+      return Leave(path, L"could not be overwritten");
+    }
     std::wstring renamed = RenameToRandom(file.get(), path);
     FILE_END_OF_FILE_INFO end{};
     SetInformation(file.get(), FileEndOfFileInfo, &end, sizeof end);

@@ -427,3 +427,16 @@ TEST(FileLinks, ALinkInATreeNeverErasesWhatItLeadsTo) {
     MakeFile(tree + L"\\sub\\own.txt", 5);
   }
 }
+
+// Wine names "report." and "report" alike once open: the cleaner leaves a link "report." that leads
+// to "report" in place.
+TEST(FileLinks, ALinkWhoseNameDiffersOnlyByATrailingDotIsStillALink) {
+  wchar_t fixture[MAX_PATH] = L"";
+  ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u);
+  const std::wstring outside = std::wstring(fixture) + L"\\outside";
+  Recorded real = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
+    return EraseFile(erase, outside + L"\\report.");
+  });
+  EXPECT_EQ(ReadText(outside + L"\\report"), "KEEP-ME");
+  EXPECT_EQ(real.ReasonFor(outside + L"\\report."), L"a link, left in place");
+}

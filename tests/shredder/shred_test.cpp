@@ -227,3 +227,13 @@ TEST(Shred, ActsOnTheExactEntryNamedOrListed) {
   EXPECT_EQ(ReadText(exact + L"\\report"), "KEEP-ME");
   EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"report"});
 }
+
+// Wine names "report." and "report" alike once open: a link "report." that leads to "report" is still
+// a link, and what it leads to stays whole.
+TEST(ShredLinks, ALinkWhoseNameDiffersOnlyByATrailingDotIsStillALink) {
+  const std::wstring outside = Fixture() + L"\\outside";
+  ASSERT_EQ(ReadText(outside + L"\\report"), "KEEP-ME");
+  shredder::ShredResult result = shredder::Shred({outside + L"\\report."}, {});
+  EXPECT_EQ(result.files, 0u);
+  EXPECT_EQ(ReadText(outside + L"\\report"), "KEEP-ME");
+}
