@@ -63,7 +63,10 @@ std::wstring WipeSummary(const std::wstring& root, const shredder::WipeResult& r
   }
   text += Size(result.written) + L" of zeros written. ";
   text += result.freed ? L"The space is free again."
-                       : L"The folder \"" + shredder::WipeFolder(root) + L"\" could not be removed; the next start removes it.";
+                       : L"The folder \"" + result.folder + L"\" could not be removed; the next start removes it.";
+  for (const std::wstring& folder : result.leftAlone) {
+    text += L" The folder \"" + folder + L"\" holds files that are not the wipe's and was left as it is.";
+  }
   return text;
 }
 

@@ -147,3 +147,18 @@ TEST(PapermillConsole, RefusesWhatTheSystemNeedsAndAsksForYesBeforeALargeFolder)
   EXPECT_NE(done.output.find("Shredded 1002 files (1011 bytes) and 1 folder; 0 left."), std::string::npos) << done.output;
   EXPECT_FALSE(Exists(folder / L"many"));
 }
+
+// A folder of the wipe's name that holds someone's file stays and is named; the wipe still succeeds.
+TEST(PapermillConsole, AWipeBesideAFolderOfItsNameThatHoldsAFileSucceedsAndNamesIt) {
+  const std::wstring taken = shredder::WipeFolder(L"C:\\");
+  MakeFile(taken + L"\\mine.txt", 10);
+  ScopedEnvironment limit(L"PAPERMILL_WIPE_LIMIT", L"2000000");
+  Finished finished = RunToEnd(L"--wipe-free-space C:");
+  EXPECT_EQ(finished.code, 0u) << finished.output;
+  EXPECT_NE(finished.output.find("The space is free again. The folder \"" + platform::Narrow(taken) +
+                                 "\" holds files that are not the wipe's and was left as it is."),
+            std::string::npos)
+      << finished.output;
+  EXPECT_TRUE(Exists(taken + L"\\mine.txt"));
+  RemoveTree(taken);
+}
