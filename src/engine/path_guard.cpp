@@ -298,8 +298,12 @@ bool IsProgramFolder(const EraseContext& erase, const std::wstring& folder) {
 GuardDecision GuardFoundFile(const std::wstring& path, const std::wstring& programFolder) {
   GuardDecision decision = GuardPath(path, programFolder);
   if (!decision) return decision;
+  // Below them by name, or through a link on the way.
+  const std::wstring forms[] = {decision.path, CanonicalPath(LinkTarget(decision.path, RootLength(decision.path)))};
   for (const std::wstring& folder : SystemFolders()) {
-    if (platform::IsBelow(decision.path, folder)) decision.refusal = Refusal::ProtectedFolder;
+    for (const std::wstring& form : forms) {
+      if (platform::IsBelow(form, folder)) decision.refusal = Refusal::ProtectedFolder;
+    }
   }
   return decision;
 }

@@ -87,6 +87,11 @@ TEST(PathGuard, ALinkIsJudgedByWhereItLeads) {
   EXPECT_EQ(GuardPath(std::wstring(fixture) + L"\\links\\windows").refusal, Refusal::ProtectedFolder);
   EXPECT_EQ(GuardPath(std::wstring(fixture) + L"\\links\\root").refusal, Refusal::DriveRoot);
   EXPECT_EQ(GuardPath(std::wstring(fixture) + L"\\links\\windows\\Temp").refusal, Refusal::None);
+  // The search and the shredder keep out of the Windows folder also through a link.
+  EXPECT_EQ(engine::GuardFoundFile(std::wstring(fixture) + L"\\links\\windows\\Temp\\x.tmp", {}).refusal,
+            Refusal::ProtectedFolder);
+  EXPECT_EQ(engine::GuardShredTarget(std::wstring(fixture) + L"\\links\\windows\\system32", {}).refusal,
+            Refusal::ProtectedFolder);
 }
 
 // The search deletes nothing below the program folder, the Windows folder or Program Files.
