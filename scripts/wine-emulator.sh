@@ -50,6 +50,9 @@ sandbox_env "$sandbox"
       ln -s "$fixture/outside/precious.txt" "$fixture/tree/note.txt"
       mkdir "$fixture/outside/empty"
       ln -s "$fixture/outside/empty" "$fixture/tree/sub/empty"
+      # "report." leading to "report" beside it, which Wine names alike.
+      printf KEEP-ME >"$fixture/outside/report"
+      ln -s report "$fixture/outside/report."
       ;;
     *PathGuard.*)
       # Links to folders no erasure may touch, for the guard to see through.

@@ -12,6 +12,7 @@
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "run/clean_run.h"
+#include "run/item_context.h"
 #include "settings/item_flags.h"
 
 namespace cli {
@@ -208,13 +209,14 @@ void Output::Add(std::string_view text) {
 }
 
 void WriteReportText(const engine::RunReport& report, Output& output) {
+  if (report.stopped) output.Add("Stopped by Ctrl+C before the end: what follows is what went up to then.\n");
   for (const engine::ItemReport& item : report.items) {
-    output.Add(Utf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + engine::CountsText(item) + L"\n"));
+    const std::wstring stopped = item.outcome == run::kStoppedOutcome ? item.outcome + L", " : std::wstring();
+    output.Add(Utf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + stopped + engine::CountsText(item) + L"\n"));
     engine::DetailLines lines(item, report.preview);
     for (size_t i = 0; i < lines.size(); ++i) output.Add("    " + Utf8(lines[i]) + "\n");
   }
   std::wstring text;
-  if (report.stopped) text += std::wstring(L"Stopped by Ctrl+C before the end") + L": what follows is what went up to then.\n";
   engine::ReportTotals totals = report.Totals();
   text += std::wstring(report.preview ? L"Would erase: " : L"Erased: ") + platform::Counted(totals.files, L"file", L"files") +
           L", " + platform::Megabytes(totals.bytes) + L" MB" + L", " + platform::Counted(totals.folders, L"folder", L"folders") + L", " +

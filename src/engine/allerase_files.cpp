@@ -461,7 +461,7 @@ double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, cons
     size_t parent;
     bool empty = true;
   };
-  std::vector<Visited> visited{{decision.path, 0}};
+  std::vector<Visited> visited{{decision.exact, 0}};
   DeletionWorkers workers(ctx);
   double figure = 0;
   for (size_t at = 0; at < visited.size() && !ctx.Stopped(); ++at) {

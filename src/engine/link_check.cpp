@@ -2,6 +2,8 @@
 
 #include <winternl.h>
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "platform/files.h"
@@ -11,6 +13,9 @@
 namespace engine {
 
 namespace {
+
+// How Wine begins the name of an open file: the drive-letter form of the NT namespace.
+constexpr std::wstring_view kWinePrefix = L"\\??\\";
 
 platform::FileHandle OpenToLookAt(const std::wstring& path, DWORD flags) {
   return platform::FileHandle(CreateFileW(platform::ApiPath(path).c_str(), FILE_READ_ATTRIBUTES,
@@ -46,18 +51,64 @@ std::wstring FolderFinalPath(const std::wstring& folder) {
 std::wstring ExpectedFinalPaths::Of(const std::wstring& path) {
   size_t slash = path.find_last_of(L'\\');
   if (slash == std::wstring::npos) return {};
-  if (path.compare(0, slash, folder_) != 0) {
-    folder_ = path.substr(0, slash);
+  // A drive's root keeps its separator: "C:" alone names the drive's current folder.
+  size_t parent = slash == 2 && path[1] == L':' ? 3 : slash;
+  if (path.compare(0, parent, folder_) != 0) {
+    folder_ = path.substr(0, parent);
     folderFinal_ = FolderFinalPath(folder_);
+    // Wine names a folder without the trailing dots and blanks of its last part: where that is all
+    // that differs, the folder is where its own name says.
+    std::wstring own = std::wstring(kWinePrefix) + folder_;
+    if (platform::EqualsNoCase(LoosePath(folderFinal_), LoosePath(own))) folderFinal_ = own;
   }
   return folderFinal_.empty() ? std::wstring() : platform::JoinPath(folderFinal_, path.substr(slash + 1));
 }
 
 std::wstring ExpectedFinalPath(const std::wstring& path) { return ExpectedFinalPaths().Of(path); }
 
+namespace {
+
+bool SameFile(HANDLE a, HANDLE b) {
+  BY_HANDLE_FILE_INFORMATION one, other;
+  return GetFileInformationByHandle(a, &one) && GetFileInformationByHandle(b, &other) &&
+         one.dwVolumeSerialNumber == other.dwVolumeSerialNumber && one.nFileIndexHigh == other.nFileIndexHigh &&
+         one.nFileIndexLow == other.nFileIndexLow;
+}
+
+}  // namespace
+
+std::wstring LoosePath(const std::wstring& path) {
+  std::wstring loose;
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = std::min(path.find(L'\\', start), path.size());
+    std::wstring part = path.substr(start, end - start);
+    while (!part.empty() && (part.back() == L'.' || part.back() == L' ')) part.pop_back();
+    loose += part;
+    if (end < path.size()) loose += L'\\';
+    start = end + 1;
+  }
+  return loose;
+}
+
 bool IsEntryItself(HANDLE handle, const std::wstring& expected) {
   std::wstring final = FinalPath(handle);
-  return !final.empty() && platform::EqualsNoCase(final, expected);
+  if (final.empty()) return false;
+  if (platform::EqualsNoCase(final, expected)) return true;
+  // Wine names an open file as the plain form of its path reads, without the trailing dots of its
+  // folders' names nor the trailing dots and blanks of its own ("report." is "report"). The entry
+  // itself when that is all that differs, unless the plain name is this very file too: a link
+  // "report." that leads to "report".
+  const size_t prefix = kWinePrefix.size();
+  if (!final.starts_with(kWinePrefix) || !expected.starts_with(kWinePrefix)) return false;
+  std::wstring plain = expected.substr(prefix);
+  DWORD n = GetFullPathNameW(plain.c_str(), 0, nullptr, nullptr);
+  std::wstring full(n, L'\0');
+  n = n ? GetFullPathNameW(plain.c_str(), n, full.data(), nullptr) : 0;
+  if (n == 0 || n >= full.size()) return false;
+  full.resize(n);
+  if (!platform::EqualsNoCase(final.substr(prefix), full)) return false;
+  platform::FileHandle named = OpenToLookAt(L"\\\\?\\" + full, FILE_FLAG_BACKUP_SEMANTICS);
+  return !named || !SameFile(handle, named.get());
 }
 
 bool IsWineLink(const std::wstring& path) {

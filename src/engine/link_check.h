@@ -26,6 +26,8 @@ class ExpectedFinalPaths {
   std::wstring folder_;
   std::wstring folderFinal_;
 };
+// The path with every part's trailing dots and blanks dropped, as Wine names an open file.
+std::wstring LoosePath(const std::wstring& path);
 // Whether the handle is the entry whose expected final path is given, not what a link leads to.
 bool IsEntryItself(HANDLE handle, const std::wstring& expected);
 

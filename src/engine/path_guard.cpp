@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <vector>
 
+#include "engine/link_check.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/program_folder.h"
@@ -78,8 +80,11 @@ std::wstring TrimmedParts(const std::wstring& full, size_t root, bool everyPart)
   return result;
 }
 
+// Wine expands short names only in the plain form, which suits a path that is not too long and has
+// no part ending in a dot or blank, which the plain form may drop.
 std::wstring LongPathName(const std::wstring& path) {
-  std::wstring api = platform::ApiPath(path);
+  bool plain = path.size() < MAX_PATH - 12 && LoosePath(path) == path;
+  std::wstring api = plain ? path : platform::ApiPath(path);
   DWORD n = GetLongPathNameW(api.c_str(), nullptr, 0);
   if (n == 0) return {};
   std::wstring longName(n, L'\0');
@@ -222,16 +227,47 @@ std::wstring Canonical(const std::wstring& path, bool everyPart) {
 
 std::wstring CanonicalPath(const std::wstring& path) { return Canonical(path, false); }
 
+std::wstring ExactPath(const std::wstring& path) {
+  std::wstring plain = WithoutExtendedPrefix(path);
+  std::replace(plain.begin(), plain.end(), L'/', L'\\');
+  if (!IsDriveAbsolute(plain) && !IsUncPath(plain)) return {};
+  size_t root = RootLength(plain);
+  if (root == 0) return {};
+  if (IsDriveAbsolute(plain)) plain[0] = static_cast<wchar_t>(std::towupper(plain[0]));
+  std::wstring rootText = plain.substr(0, root);
+  if (rootText.back() != L'\\') rootText += L'\\';
+  std::vector<std::wstring> parts;
+  for (size_t start = root; start < plain.size();) {
+    size_t end = std::min(plain.find(L'\\', start), plain.size());
+    std::wstring part = plain.substr(start, end - start);
+    if (part == L"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != L".") {
+      parts.push_back(std::move(part));
+    }
+    start = end + 1;
+  }
+  std::wstring exact = rootText;
+  for (const std::wstring& part : parts) exact = platform::JoinPath(exact, part);
+  exact = WithLongNames(exact, rootText.size());
+  while (exact.size() > 3 && exact.back() == L'\\') exact.pop_back();
+  return exact;
+}
+
 GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFolder) {
-  GuardDecision decision{CanonicalPath(path), Refusal::None};
-  if (decision.path.empty()) {
+  GuardDecision decision{CanonicalPath(path), ExactPath(path), Refusal::None};
+  if (decision.path.empty() || decision.exact.empty()) {
     decision.refusal = Refusal::NotAFullPath;
     return decision;
   }
   std::vector<std::wstring> programs = ProgramFolders(programFolder);
-  // The path as Windows opens it, every part trimmed, and where the links on its way lead.
-  for (const std::wstring& form : {decision.path, Canonical(path, true),
-                                   CanonicalPath(LinkTarget(decision.path, RootLength(decision.path)))}) {
+  // The path as Windows opens it, every part trimmed, as named, and where the links on the ways of
+  // the first and the last lead.
+  const bool sameEntry = decision.exact == decision.path;
+  for (const std::wstring& form :
+       {decision.path, Canonical(path, true), decision.exact,
+        CanonicalPath(LinkTarget(decision.path, RootLength(decision.path))),
+        sameEntry ? std::wstring() : CanonicalPath(LinkTarget(decision.exact, RootLength(decision.exact)))}) {
     if (form.empty()) continue;
     decision.refusal = Decide(form, programs);
     if (!decision) break;
@@ -242,12 +278,12 @@ GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFol
 std::optional<std::wstring> ErasablePath(const std::wstring& path, const std::wstring& programFolder) {
   GuardDecision decision = GuardPath(path, programFolder);
   if (!decision) return std::nullopt;
-  return decision.path;
+  return decision.exact;
 }
 
 std::optional<std::wstring> GuardedTarget(const EraseContext& erase, const std::wstring& path) {
   GuardDecision decision = GuardPath(path, erase.programFolder);
-  if (decision) return decision.path;
+  if (decision) return decision.exact;
   if (decision.refusal != Refusal::NotAFullPath) {
     erase.LeftBehind(path, std::wstring(L"refused: ") + RefusalReason(decision.refusal));
   }
@@ -262,8 +298,39 @@ bool IsProgramFolder(const EraseContext& erase, const std::wstring& folder) {
 GuardDecision GuardFoundFile(const std::wstring& path, const std::wstring& programFolder) {
   GuardDecision decision = GuardPath(path, programFolder);
   if (!decision) return decision;
+  // Below them by name, or through a link on the way.
+  const std::wstring forms[] = {decision.path, CanonicalPath(LinkTarget(decision.path, RootLength(decision.path)))};
   for (const std::wstring& folder : SystemFolders()) {
-    if (platform::IsBelow(decision.path, folder)) decision.refusal = Refusal::ProtectedFolder;
+    for (const std::wstring& form : forms) {
+      if (platform::IsBelow(form, folder)) decision.refusal = Refusal::ProtectedFolder;
+    }
+  }
+  return decision;
+}
+
+namespace {
+
+std::vector<std::wstring> LearnProgramDataFolders() {
+  std::vector<std::wstring> folders;
+  for (const KNOWNFOLDERID* id : {&FOLDERID_RoamingAppData, &FOLDERID_LocalAppData, &FOLDERID_LocalAppDataLow}) {
+    AddCanonical(folders, platform::KnownFolder(*id));
+  }
+  const std::wstring profile = platform::KnownFolder(FOLDERID_Profile);
+  if (!profile.empty()) {
+    for (const wchar_t* name : {L"AppData", L"AppData\\Local", L"AppData\\Roaming", L"AppData\\LocalLow"}) {
+      AddCanonical(folders, platform::JoinPath(profile, name));
+    }
+  }
+  return folders;
+}
+
+}  // namespace
+
+GuardDecision GuardShredTarget(const std::wstring& path, const std::wstring& programFolder) {
+  static const std::vector<std::wstring> programData = LearnProgramDataFolders();
+  GuardDecision decision = GuardFoundFile(path, programFolder);
+  for (const std::wstring& folder : programData) {
+    if (decision && SamePath(decision.path, folder)) decision.refusal = Refusal::ProtectedFolder;
   }
   return decision;
 }

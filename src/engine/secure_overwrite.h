@@ -17,7 +17,9 @@ enum class Fill { Zeros, Random };
 // and delete access, and never through a link: FILE_FLAG_OPEN_REPARSE_POINT opens a link itself.
 platform::FileHandle OpenForErasure(const std::wstring& path, DWORD access, DWORD flags = 0);
 
-// Writes `length` bytes of the fill from the start of the file, then flushes it to the disk. `written`
+// Writes `length` bytes of the fill from the start of the file, then flushes it to the disk; of a
+// sparse file (one that takes less room than its length) only the blocks that hold data, up to its
+// end, so that it never takes more room than before. `written`
 // is told the bytes written so far between the chunks of a large file (so a window keeps working) and
 // once more when the flush is done. False at the first write or flush that fails.
 bool OverwriteContent(HANDLE file, ULONGLONG length, Fill fill,

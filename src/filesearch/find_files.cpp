@@ -162,7 +162,7 @@ bool EraseFoundFile(const std::wstring& path, bool toRecycleBin, const std::wstr
   engine::GuardDecision target = engine::GuardFoundFile(path, programFolder);
   if (!target) return false;
   if (toRecycleBin) return SendToRecycleBin(target.path);
-  return DeleteFileW(platform::ApiPath(target.path).c_str()) != FALSE;
+  return DeleteFileW(platform::ApiPath(target.exact).c_str()) != FALSE;
 }
 
 }  // namespace filesearch

@@ -13,7 +13,8 @@ namespace {
 
 constexpr wchar_t kUsage[] =
     L"Usage:\r\n"
-    L"  Papermill.exe --shred [--random] PATH...   overwrite, rename and delete files and folders for good\r\n"
+    L"  Papermill.exe --shred [--random] [--yes] PATH...   overwrite, rename and delete files and folders for\r\n"
+    L"      good; a folder of over 1,000 files or 1 GB goes only with --yes\r\n"
     L"  Papermill.exe --wipe-free-space DRIVE      fill the free space of a drive with zeros, then free it\r\n"
     L"Exit codes: 0 done, 1 something was left or refused, 2 bad usage or a failed wipe.";
 
@@ -24,8 +25,11 @@ int Shred(const std::vector<std::wstring>& args, const ConsoleContext& context) 
   options.programFolder = context.programFolder;
   options.stop = context.stop;
   std::vector<std::wstring> paths;
+  bool yes = false;
   for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == L"--random") {
+    if (args[i] == L"--yes") {
+      yes = true;
+    } else if (args[i] == L"--random") {
       options.fill = engine::Fill::Random;
     } else {
       paths.push_back(shredder::TypedPath(args[i]));
@@ -36,6 +40,14 @@ int Shred(const std::vector<std::wstring>& args, const ConsoleContext& context) 
     context.err(kUsage);
     return kBadUsageOrFailure;
   }
+  bool large = false;
+  for (const std::wstring& path : yes ? std::vector<std::wstring>{} : paths) {
+    shredder::Measure measure = shredder::MeasurePath(path, context.programFolder);
+    if (!shredder::IsLargeFolder(measure)) continue;
+    context.err(LargeFolderQuestion(path, measure) + L" Add --yes to shred it.");
+    large = true;
+  }
+  if (large) return kBadUsageOrFailure;
   shredder::ShredResult result = shredder::Shred(paths, options);
   for (const shredder::Left& left : result.left) context.out(L"Left: " + LeftLine(left));
   context.out(ShredSummary(result));

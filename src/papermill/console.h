@@ -1,9 +1,10 @@
 #pragma once
 // Papermill's console form, for scripts:
-//   Papermill.exe --shred [--random] PATH...   exit 0 when every path went, 1 when something stayed
+//   Papermill.exe --shred [--random] [--yes] PATH...   exit 0 when every path went, 1 when something
+//                                                stayed; a large folder needs --yes
 //   Papermill.exe --wipe-free-space DRIVE      exit 0 when the free space was wiped and freed again
 //   Papermill.exe --help
-// Exit code 2: bad usage, or a wipe that failed.
+// Exit code 2: bad usage (a large folder without --yes), or a wipe that failed.
 #include <windows.h>
 
 #include <functional>

@@ -149,9 +149,9 @@ void PapermillWindow::Add(const std::vector<std::wstring>& paths) {
     if (queued) continue;
     shredder::Measure measure = shredder::MeasurePath(path, programFolder_);
     std::wstring size = !measure.refusal.empty() ? measure.refusal
-                        : !measure.folder        ? platform::SizeText(static_cast<double>(measure.bytes))
+                        : !measure.folder        ? Size(measure.bytes)
                                                  : platform::Counted(measure.files, L"file", L"files") + L", " +
-                                                   platform::SizeText(static_cast<double>(measure.bytes));
+                                                   Size(measure.bytes);
     LVITEMW item = {};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(queue_.size());
@@ -207,15 +207,20 @@ void PapermillWindow::Shred() {
   }
   size_t files = 0, refused = 0;
   ULONGLONG bytes = 0;
+  std::vector<std::pair<std::wstring, shredder::Measure>> large;
   for (const std::wstring& path : queue_) {
     shredder::Measure measure = shredder::MeasurePath(path, programFolder_);
     files += measure.files;
     bytes += measure.bytes;
     refused += !measure.refusal.empty();
+    if (shredder::IsLargeFolder(measure)) large.emplace_back(path, measure);
   }
-  if (platform::ShowMessage(Handle(), ShredQuestion(files, bytes, refused), kTitle,
-                            MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
-    return;
+  auto asked = [&](const std::wstring& question) {
+    return platform::ShowMessage(Handle(), question, kTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+  };
+  if (!asked(ShredQuestion(files, bytes, refused))) return;
+  for (const auto& [path, measure] : large) {
+    if (!asked(LargeFolderQuestion(path, measure))) return;
   }
   shredding_ = true;
   stop_.Reset();

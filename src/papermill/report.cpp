@@ -14,9 +14,13 @@ std::wstring TimeLeft(double seconds) {
   return L", about " + platform::Counted(static_cast<size_t>(std::ceil(seconds / 60)), L"minute", L"minutes") + L" left";
 }
 
-std::wstring Size(unsigned long long bytes) { return platform::SizeText(static_cast<double>(bytes)); }
-
 }  // namespace
+
+std::wstring Size(unsigned long long bytes) {
+  // A few bytes are not rounded up to a kilobyte.
+  return bytes < 1024 ? platform::Counted(static_cast<size_t>(bytes), L"byte", L"bytes")
+                      : platform::SizeText(static_cast<double>(bytes));
+}
 
 std::wstring LeftLine(const shredder::Left& left) { return left.path + L" (" + left.reason + L")"; }
 
@@ -39,6 +43,11 @@ std::wstring ShredQuestion(size_t files, unsigned long long bytes, size_t refuse
   return text;
 }
 
+std::wstring LargeFolderQuestion(const std::wstring& path, const shredder::Measure& measure) {
+  return path + L" holds " + platform::Counted(measure.files, L"file", L"files") + L" (" + Size(measure.bytes) +
+         L"). Shred the whole folder?";
+}
+
 std::wstring WipeProgressText(const shredder::WipeProgress& progress) {
   return L"Written " + Size(progress.written) + L" of " + Size(progress.free) + TimeLeft(progress.secondsLeft);
 }
@@ -54,7 +63,10 @@ std::wstring WipeSummary(const std::wstring& root, const shredder::WipeResult& r
   }
   text += Size(result.written) + L" of zeros written. ";
   text += result.freed ? L"The space is free again."
-                       : L"The folder \"" + shredder::WipeFolder(root) + L"\" could not be removed; the next start removes it.";
+                       : L"The folder \"" + result.folder + L"\" could not be removed; the next start removes it.";
+  for (const std::wstring& folder : result.leftAlone) {
+    text += L" The folder \"" + folder + L"\" holds files that are not the wipe's and was left as it is.";
+  }
   return text;
 }
 

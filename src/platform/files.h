@@ -8,10 +8,11 @@
 
 namespace platform {
 
-// The extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") of a full, canonical path
-// that is too long for the plain calls; shorter paths and paths already in a device form come back
-// as they are, and so does a path with "." or ".." parts or forward slashes, which the extended form
-// would take literally.
+// The extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") of a full, canonical path,
+// which names exactly the entry written: the plain form would drop a last part's trailing dots and
+// blanks ("report." is "report" to it) and stop at MAX_PATH. Paths already in a device form come back
+// as they are, and so does a path with "." or ".." parts, doubled separators or forward slashes,
+// which the extended form would take literally.
 std::wstring ApiPath(const std::wstring& path);
 
 // Wine, not Windows: Wine opens, writes and deletes what a link to a file leads to, even when asked

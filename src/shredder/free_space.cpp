@@ -84,6 +84,21 @@ DWORD FillFile(HANDLE file, const std::vector<char>& zeros, ULONGLONG& written, 
   return ERROR_SUCCESS;
 }
 
+// Deletes a wipe's own files from the folder, then the folder; whether it went.
+bool RemoveWipeFolder(const std::wstring& folder) {
+  platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
+    if (!entry.IsFolder() && entry.name.starts_with(kFillPrefix)) {
+      DeleteFileW(platform::ApiPath(platform::JoinPath(folder, entry.name)).c_str());
+    }
+  });
+  return RemoveDirectoryW(platform::ApiPath(folder).c_str()) != FALSE;
+}
+
+bool IsWipeFolderName(const std::wstring& name) {
+  const std::wstring base = kWipeFolderName;
+  return name == base || (name.starts_with(base + L" (") && name.ends_with(L")"));
+}
+
 }  // namespace
 
 std::optional<std::wstring> DriveRoot(const std::wstring& text) {
@@ -124,8 +139,16 @@ WipeResult WipeFreeSpace(const std::wstring& root, const WipeOptions& options) {
     }
     return !(options.stop && options.stop->Requested());
   };
+  // A folder of the wipe's name that is not an interrupted wipe's holds what someone keeps.
+  result.folder = WipeFolder(root);
+  for (int number = 2; GetFileAttributesW(platform::ApiPath(result.folder).c_str()) != INVALID_FILE_ATTRIBUTES &&
+                       !RemoveWipeFolder(result.folder);
+       ++number) {
+    result.leftAlone.push_back(result.folder);
+    result.folder = WipeFolder(root) + L" (" + std::to_wstring(number) + L")";
+  }
   {
-    FillFolder folder(WipeFolder(root));
+    FillFolder folder(result.folder);
     if (!folder.Made()) {
       result.error = GetLastError();
       return result;
@@ -164,14 +187,13 @@ WipeResult WipeFreeSpace(const std::wstring& root, const WipeOptions& options) {
 std::vector<std::wstring> RemoveWipeLeftovers(const std::vector<std::wstring>& roots) {
   std::vector<std::wstring> removed;
   for (const std::wstring& root : roots) {
-    std::wstring folder = WipeFolder(root);
-    if (!platform::FolderExists(folder)) continue;
-    platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
-      if (!entry.IsFolder() && entry.name.starts_with(kFillPrefix)) {
-        DeleteFileW(platform::JoinPath(folder, entry.name).c_str());
-      }
+    std::vector<std::wstring> folders;
+    platform::ListFolder(root, [&](const platform::FolderEntry& entry) {
+      if (entry.IsFolder() && !entry.IsLink() && IsWipeFolderName(entry.name)) folders.push_back(platform::JoinPath(root, entry.name));
     });
-    if (RemoveDirectoryW(folder.c_str())) removed.push_back(folder);
+    for (const std::wstring& folder : folders) {
+      if (RemoveWipeFolder(folder)) removed.push_back(folder);
+    }
   }
   return removed;
 }

@@ -16,6 +16,8 @@
 namespace shredder {
 
 // The hidden folder a wipe fills, at the root of its drive; a fixed name, so the next start knows it.
+// When a folder of that name holds anything but a wipe's own files, it is left alone and the wipe
+// takes the name with " (2)", " (3)" ... after it.
 inline constexpr wchar_t kWipeFolderName[] = L"Papermill free space wipe";
 
 // "C", "c:", "C:\" or "C:" followed by anything give "C:\"; nothing for text that names no drive.
@@ -49,13 +51,16 @@ struct WipeResult {
   ULONGLONG written = 0;
   DWORD error = ERROR_SUCCESS;  // why it failed
   bool freed = false;           // the folder and its files are gone again
+  std::wstring folder;          // the folder it filled
+  std::vector<std::wstring> leftAlone;  // folders of a wipe's name that hold something else
 };
 
 // Fills the free space of the drive of `root` ("C:\") and frees it again, whatever happens.
 WipeResult WipeFreeSpace(const std::wstring& root, const WipeOptions& options);
 
-// The wipe folders that interrupted wipes left on the wipeable drives, removed; the folders that
-// were found and removed. Only the fill files a wipe makes go; anything else keeps its folder.
+// The wipe folders that interrupted wipes left on the wipeable drives, under any of a wipe's names,
+// removed; the folders that were found and removed. Only the fill files a wipe makes go; anything
+// else keeps its folder.
 std::vector<std::wstring> RemoveWipeLeftovers(const std::vector<std::wstring>& roots = WipeableDrives());
 
 }  // namespace shredder

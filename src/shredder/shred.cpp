@@ -71,12 +71,12 @@ class Shredding {
   }
 
   void Target(const std::wstring& path) {
-    engine::GuardDecision decision = engine::GuardPath(path, options_.programFolder);
+    engine::GuardDecision decision = engine::GuardShredTarget(path, options_.programFolder);
     if (!decision) {
       Leave(path, std::wstring(L"refused: ") + engine::RefusalReason(decision.refusal));
       return;
     }
-    const std::wstring& target = decision.path;
+    const std::wstring& target = decision.exact;
     DWORD attributes = GetFileAttributesW(platform::ApiPath(target).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       Leave(target, L"not found");
@@ -155,7 +155,12 @@ class Shredding {
       if (options_.overwritten) options_.overwritten(path, written, length);
       Pump();
     });
-    if (!overwritten) return Leave(path, L"could not be overwritten");
+    if (!overwritten) {
+      // The room the overwrite took past the end goes back.
+      FILE_END_OF_FILE_INFO end{standard.EndOfFile};
+      SetInformation(file.get(), FileEndOfFileInfo, &end, sizeof end);
+      return Leave(path, L"could not be overwritten");
+    }
     std::wstring renamed = RenameToRandom(file.get(), path);
     FILE_END_OF_FILE_INFO end{};
     SetInformation(file.get(), FileEndOfFileInfo, &end, sizeof end);
@@ -191,6 +196,7 @@ class Shredding {
     std::wstring final;
     size_t parent;
     bool emptied = true;
+    bool listed = true;  // a folder that could not be listed is reported as such
   };
 
   // Every file first, walking the folders without recursion and never through a link; then the
@@ -201,7 +207,7 @@ class Shredding {
       if (Stopped()) return;
       std::vector<platform::FolderEntry> entries;
       if (!platform::ListFolder(visits[at].path, [&](const platform::FolderEntry& e) { entries.push_back(e); })) {
-        visits[at].emptied = Leave(visits[at].path, OpenFailure(GetLastError(), INVALID_FILE_ATTRIBUTES));
+        visits[at].emptied = visits[at].listed = Leave(visits[at].path, OpenFailure(GetLastError(), INVALID_FILE_ATTRIBUTES));
         continue;
       }
       for (const platform::FolderEntry& entry : entries) {
@@ -226,6 +232,7 @@ class Shredding {
     }
     for (size_t at = visits.size(); at-- > 0;) {
       if (Stopped()) return;
+      if (!visits[at].emptied && visits[at].listed) Leave(visits[at].path, L"something in it stayed");
       bool removed = visits[at].emptied && RemoveFolder(visits[at]);
       if (!removed && at > 0) visits[visits[at].parent].emptied = false;
     }
@@ -258,13 +265,13 @@ class Shredding {
 
 Measure MeasurePath(const std::wstring& path, const std::wstring& programFolder) {
   Measure measure;
-  engine::GuardDecision decision = engine::GuardPath(path, programFolder);
+  engine::GuardDecision decision = engine::GuardShredTarget(path, programFolder);
   if (!decision) {
     measure.refusal = std::wstring(L"refused: ") + engine::RefusalReason(decision.refusal);
     return measure;
   }
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(platform::ApiPath(decision.path).c_str(), GetFileExInfoStandard, &data) ||
+  if (!GetFileAttributesExW(platform::ApiPath(decision.exact).c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
     return measure;
   }
@@ -274,7 +281,7 @@ Measure MeasurePath(const std::wstring& path, const std::wstring& programFolder)
     return measure;
   }
   measure.folder = true;
-  std::vector<std::wstring> pending{decision.path};
+  std::vector<std::wstring> pending{decision.exact};
   while (!pending.empty()) {
     std::wstring folder = std::move(pending.back());
     pending.pop_back();
@@ -292,14 +299,18 @@ Measure MeasurePath(const std::wstring& path, const std::wstring& programFolder)
 }
 
 std::wstring TypedPath(const std::wstring& typed) {
-  // "C:" or "C:name" names the current folder of drive C:, which someone who typed it rarely means.
-  bool driveRelative = typed.size() >= 2 && typed[1] == L':' && (typed.size() == 2 || (typed[2] != L'\\' && typed[2] != L'/'));
-  DWORD n = typed.empty() || driveRelative ? 0 : GetFullPathNameW(typed.c_str(), 0, nullptr, nullptr);
-  std::wstring full(n, L'\0');
-  n = n ? GetFullPathNameW(typed.c_str(), n, full.data(), nullptr) : 0;
-  if (n == 0 || n >= full.size()) return typed;
-  full.resize(n);
-  return full;
+  auto separator = [&](size_t at) { return typed.size() > at && (typed[at] == L'\\' || typed[at] == L'/'); };
+  // "C:" or "C:name" names the current folder of drive C:, which someone who typed it rarely means;
+  // "C:\\..." and "\\\\..." are full already.
+  if (typed.empty() || (typed.size() >= 2 && typed[1] == L':') || (separator(0) && separator(1))) return typed;
+  // Joined as typed, not made full by the system, which would drop the trailing dots and blanks of
+  // the name: the guard resolves "." and "..".
+  DWORD n = GetCurrentDirectoryW(0, nullptr);
+  std::wstring current(n, L'\0');
+  n = n ? GetCurrentDirectoryW(n, current.data()) : 0;
+  if (n == 0 || n >= current.size()) return typed;
+  current.resize(n);
+  return separator(0) ? current.substr(0, 2) + typed : platform::JoinPath(current, typed);
 }
 
 ShredResult Shred(const std::vector<std::wstring>& paths, const ShredOptions& options) {

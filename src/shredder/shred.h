@@ -51,6 +51,13 @@ struct ShredResult {
   bool stopped = false;
 };
 
+// A folder of more files or bytes than this is asked about once more, by name and count.
+inline constexpr size_t kLargeFolderFiles = 1000;
+inline constexpr ULONGLONG kLargeFolderBytes = 1ULL << 30;
+inline bool IsLargeFolder(const Measure& measure) {
+  return measure.folder && (measure.files > kLargeFolderFiles || measure.bytes > kLargeFolderBytes);
+}
+
 // The files under a path (the path itself when it is a file) and their sizes; links are not followed,
 // and a path the guard refuses is not walked at all.
 Measure MeasurePath(const std::wstring& path, const std::wstring& programFolder = {});
@@ -59,8 +66,9 @@ Measure MeasurePath(const std::wstring& path, const std::wstring& programFolder 
 // one ("C:", "C:name") and text that names no path come back as they are, for the guard to refuse.
 std::wstring TypedPath(const std::wstring& typed);
 
-// Shreds every path, each judged by the guard of the run first (drive roots, protected folders and
-// the program folder are refused, however spelled). Links met are removed as links where the system
+// Shreds every path, each judged by the shredder's guard first (drive roots, protected folders,
+// anything inside the Windows and Program Files folders, the profile's AppData folders and the
+// program folder are refused, however spelled). Links met are removed as links where the system
 // lets a link be removed by itself, else left in place; never followed.
 ShredResult Shred(const std::vector<std::wstring>& paths, const ShredOptions& options);
 

@@ -208,3 +208,18 @@ TEST(Cli, CtrlCStopsTheCleaningAndTheReportTellsWhatWent) {
   }
   EXPECT_GT(left, 0u);
 }
+
+// A stopped cleaning says so before its items, and the item the stop cut short says "Stopped".
+TEST(Cli, TheTextOfAStoppedCleaningSaysSoFirstAndNamesTheStoppedItem) {
+  engine::RunReport report;
+  report.stopped = true;
+  engine::ItemReport item;
+  item.section = item.key = L"Custom";
+  item.label = L"Custom Files";
+  item.outcome = L"Stopped";
+  report.items.push_back(item);
+  cli::Output output;
+  cli::WriteReportText(report, output);
+  EXPECT_EQ(output.out.rfind("Stopped by Ctrl+C before the end: what follows is what went up to then.\n", 0), 0u) << output.out;
+  EXPECT_NE(output.out.find("Custom Files [Custom/Custom]: Stopped, "), std::string::npos) << output.out;
+}

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <functional>
 
 #include "engine/allerase.h"
+#include "engine/link_check.h"
 #include "engine/path_guard.h"
 #include "platform/text.h"
 #include "support/test_support.h"
@@ -257,4 +259,53 @@ TEST(FolderErasure, NoWalkFromAboveEntersTheProgramFolder) {
     ASSERT_EQ(report.items[0].leftBehind.size(), 1u);
     EXPECT_TRUE(platform::EqualsNoCase(report.items[0].leftBehind[0].path, parent / L"Trellwipe"));
   }
+}
+
+// "report." and "report" are two files on the drives Wine reaches: each goes only when it is named
+// or a walk meets it, and the walk's own names act, not their trimmed form.
+TEST(ExactEntries, TrailingDotsAndBlanksNameTheirOwnFilesAndFolders) {
+  TempFolder root;
+  const std::wstring exact = L"\\\\?\\" + root.Path();
+  WriteText(exact + L"\\report", "KEEP-ME");
+  WriteText(exact + L"\\report.", "SHRED-ME");
+  MakeFolders(exact + L"\\notes");
+  MakeFile(exact + L"\\notes\\keep.txt", 3);
+  MakeFolders(exact + L"\\notes ");
+  MakeFile(exact + L"\\notes \\gone.txt", 5);
+  EXPECT_EQ(EraseFile(kQuiet, root / L"report."), 8);
+  EXPECT_FALSE(Exists(exact + L"\\report."));
+  EXPECT_EQ(ReadText(exact + L"\\report"), "KEEP-ME");
+  EXPECT_EQ(EraseFolder(kQuiet, root / L"notes "), 5);
+  EXPECT_FALSE(Exists(exact + L"\\notes "));
+  EXPECT_TRUE(Exists(exact + L"\\notes\\keep.txt"));
+  // A walk meets them by their listed names.
+  WriteText(exact + L"\\lonely.", "x");
+  MakeFile(exact + L"\\tree \\inner.\\deep ", 4);
+  EXPECT_EQ(EraseAllFilesInTree(kQuiet, root.Path()), 7 + 3 + 1 + 4 + 4 * 10000);
+  for (const wchar_t* gone : {L"\\report", L"\\lonely.", L"\\notes\\keep.txt", L"\\tree \\inner.\\deep "}) {
+    EXPECT_FALSE(Exists(exact + gone)) << gone;
+  }
+}
+
+// With the current folder on the same drive, "C:" names that folder, not the root: a file directly
+// below the root is still the entry itself, not a link.
+TEST(ExactEntries, AFileAtADriveRootIsNoLinkWhereverTheCurrentFolderIs) {
+  TempFolder current;
+  wchar_t before[MAX_PATH] = L"";
+  GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(SetCurrentDirectoryW(current.Path().c_str()));
+  ASSERT_EQ(towupper(current.Path()[0]), L'C');
+  const std::wstring top = L"C:\\trellwipe-top-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+  MakeFile(top, 10);
+  EXPECT_FALSE(engine::IsWineLink(top));
+  engine::RunReport report;
+  engine::RunRecorder recorder(report);
+  recorder.BeginItem(L"S", L"K", L"L");
+  EraseContext ctx;
+  ctx.recorder = &recorder;
+  EXPECT_EQ(EraseFile(ctx, top), 10);
+  EXPECT_FALSE(Exists(top));
+  EXPECT_TRUE(report.items[0].leftBehind.empty());
+  SetCurrentDirectoryW(before);
+  DeleteFileW(top.c_str());
 }

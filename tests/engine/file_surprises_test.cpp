@@ -274,23 +274,22 @@ TEST_F(RunWithPlugins, TreeSectionsWalkDeepTrees) {
   EXPECT_TRUE(Exists(deepest));
 }
 
-TEST(LongPaths, TheExtendedFormIsUsedOnlyWhereThePlainOneFails) {
-  std::wstring shortPath = L"C:\\data\\cache";
-  EXPECT_EQ(platform::ApiPath(shortPath), shortPath);
+TEST(LongPaths, EveryFullCanonicalPathTakesTheExtendedForm) {
+  // The extended form names exactly the entry written, at any length.
+  for (const std::wstring& path : {std::wstring(L"C:\\data\\cache"), std::wstring(L"C:\\data\\report."),
+                                   L"C:\\" + std::wstring(300, L'a')}) {
+    EXPECT_EQ(platform::ApiPath(path), L"\\\\?\\" + path);
+  }
   std::wstring longPath = L"C:\\" + std::wstring(300, L'a');
-  EXPECT_EQ(platform::ApiPath(longPath), L"\\\\?\\" + longPath);
   std::wstring share = L"\\\\server\\share\\" + std::wstring(300, L'a');
   EXPECT_EQ(platform::ApiPath(share), L"\\\\?\\UNC\\server\\share\\" + std::wstring(300, L'a'));
   // Already extended, or still to be normalised by the system: left as it is.
   EXPECT_EQ(platform::ApiPath(L"\\\\?\\" + longPath), L"\\\\?\\" + longPath);
-  for (const std::wstring& unnormalised :
-       {longPath + L"\\..\\b", longPath + L"\\.\\b", longPath + L"\\..", L"C:/" + std::wstring(300, L'a')}) {
+  for (const std::wstring& unnormalised : {longPath + L"\\..\\b", longPath + L"\\.\\b", longPath + L"\\..",
+                                           L"C:/" + std::wstring(300, L'a'), std::wstring(L"C:\\a\\\\b"),
+                                           std::wstring(L"relative\\b")}) {
     EXPECT_EQ(platform::ApiPath(unnormalised), unnormalised);
   }
-  // The limit is that of CreateDirectoryW, 12 short of MAX_PATH.
-  std::wstring justBelow = L"C:\\" + std::wstring(MAX_PATH - 12 - 4, L'b');
-  EXPECT_EQ(platform::ApiPath(justBelow), justBelow);
-  EXPECT_EQ(platform::ApiPath(justBelow + L"b"), L"\\\\?\\" + justBelow + L"b");
 }
 
 TEST(LongPaths, FilesBeyondMaxPathAreFoundAndDeleted) {
@@ -427,4 +426,17 @@ TEST(FileLinks, ALinkInATreeNeverErasesWhatItLeadsTo) {
     }
     MakeFile(tree + L"\\sub\\own.txt", 5);
   }
+}
+
+// Wine names "report." and "report" alike once open: the cleaner leaves a link "report." that leads
+// to "report" in place.
+TEST(FileLinks, ALinkWhoseNameDiffersOnlyByATrailingDotIsStillALink) {
+  wchar_t fixture[MAX_PATH] = L"";
+  ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u);
+  const std::wstring outside = std::wstring(fixture) + L"\\outside";
+  Recorded real = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
+    return EraseFile(erase, outside + L"\\report.");
+  });
+  EXPECT_EQ(ReadText(outside + L"\\report"), "KEEP-ME");
+  EXPECT_EQ(real.ReasonFor(outside + L"\\report."), L"a link, left in place");
 }

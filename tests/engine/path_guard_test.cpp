@@ -87,6 +87,11 @@ TEST(PathGuard, ALinkIsJudgedByWhereItLeads) {
   EXPECT_EQ(GuardPath(std::wstring(fixture) + L"\\links\\windows").refusal, Refusal::ProtectedFolder);
   EXPECT_EQ(GuardPath(std::wstring(fixture) + L"\\links\\root").refusal, Refusal::DriveRoot);
   EXPECT_EQ(GuardPath(std::wstring(fixture) + L"\\links\\windows\\Temp").refusal, Refusal::None);
+  // The search and the shredder keep out of the Windows folder also through a link.
+  EXPECT_EQ(engine::GuardFoundFile(std::wstring(fixture) + L"\\links\\windows\\Temp\\x.tmp", {}).refusal,
+            Refusal::ProtectedFolder);
+  EXPECT_EQ(engine::GuardShredTarget(std::wstring(fixture) + L"\\links\\windows\\system32", {}).refusal,
+            Refusal::ProtectedFolder);
 }
 
 // The search deletes nothing below the program folder, the Windows folder or Program Files.
@@ -99,4 +104,26 @@ TEST(PathGuard, TheSearchKeepsOutOfSystemFoldersAtAnyDepth) {
     EXPECT_FALSE(engine::GuardFoundFile(path, program.Path())) << path;
   }
   EXPECT_TRUE(engine::GuardFoundFile(program.Path() + L"-other\\found.tmp", program.Path()));
+}
+
+// The guard decides on the canonical form and hands the exact one on: a name's own trailing dots and
+// blanks stay, "." and ".." and "/" are read as the system reads them.
+TEST(PathGuard, HandsOnTheExactEntryNamed) {
+  struct Case {
+    std::wstring path, exact, canonical;
+  };
+  const Case cases[] = {
+      {L"D:\\td\\report.", L"D:\\td\\report.", L"D:\\td\\report"},
+      {L"\\\\?\\D:\\td\\notes \\", L"D:\\td\\notes ", L"D:\\td\\notes"},
+      {L"d:/td/./x/../lonely. ", L"D:\\td\\lonely. ", L"D:\\td\\lonely"},
+      {L"D:\\td\\report", L"D:\\td\\report", L"D:\\td\\report"},
+  };
+  for (const Case& c : cases) {
+    engine::GuardDecision decision = GuardPath(c.path);
+    EXPECT_TRUE(decision) << c.path;
+    EXPECT_EQ(decision.exact, c.exact) << c.path;
+    EXPECT_EQ(decision.path, c.canonical) << c.path;
+    EXPECT_EQ(engine::ExactPath(c.path), c.exact) << c.path;
+  }
+  EXPECT_EQ(GuardPath(Environment(L"windir") + L". ").refusal, Refusal::ProtectedFolder);
 }

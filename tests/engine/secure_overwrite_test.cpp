@@ -88,3 +88,43 @@ TEST(SecureOverwriteLinks, AFolderLinkIsNeitherWrittenNorFollowed) {
   EXPECT_NE(engine::OverwriteAndDelete(link), DWORD{ERROR_SUCCESS});
   EXPECT_EQ(ReadText(std::wstring(fixture) + L"\\outside\\precious.txt"), "0123456789");
 }
+
+// The holes of a sparse file take no room: the overwrite writes only where it holds data, so the file
+// takes no more room than before, and its data is gone.
+TEST(SecureOverwrite, ASparseFileIsOverwrittenOnlyWhereItHoldsData) {
+  TempFolder folder;
+  const std::wstring path = folder / L"sparse.bin";
+  constexpr LONGLONG kTail = 64LL << 20;
+  auto at = [](HANDLE file, LONGLONG offset) {
+    LARGE_INTEGER position;
+    position.QuadPart = offset;
+    return SetFilePointerEx(file, position, nullptr, FILE_BEGIN) != FALSE;
+  };
+  {
+    platform::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD wrote = 0;
+    ASSERT_TRUE(WriteFile(file.get(), "HEAD", 4, &wrote, nullptr));
+    ASSERT_TRUE(at(file.get(), kTail) && WriteFile(file.get(), "TAIL", 4, &wrote, nullptr));
+  }
+  platform::FileHandle reader = OpenShared(path);
+  auto room = [&] {
+    FILE_STANDARD_INFO info{};
+    GetFileInformationByHandleEx(reader.get(), FileStandardInfo, &info, sizeof info);
+    return info.AllocationSize.QuadPart;
+  };
+  const LONGLONG before = room();
+  ASSERT_LT(before, kTail);
+  platform::FileHandle file = engine::OpenForErasure(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES);
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(engine::OverwriteContent(file.get(), kTail + 4096, engine::Fill::Zeros));
+  EXPECT_LE(room(), before);
+  for (LONGLONG offset : {0LL, kTail}) {
+    char seen[4] = {1, 1, 1, 1};
+    DWORD read = 0;
+    ASSERT_TRUE(at(reader.get(), offset) && ReadFile(reader.get(), seen, 4, &read, nullptr));
+    EXPECT_EQ(std::string(seen, read), std::string(4, '\0')) << offset;
+  }
+  FILE_STANDARD_INFO end{};
+  GetFileInformationByHandleEx(reader.get(), FileStandardInfo, &end, sizeof end);
+  EXPECT_EQ(end.EndOfFile.QuadPart, kTail + 4);
+}

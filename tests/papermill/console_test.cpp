@@ -117,3 +117,48 @@ TEST(PapermillConsole, AWipeKilledMidwayLeavesNothingAfterTheNextStart) {
       << next.output;
   EXPECT_FALSE(Exists(folder));
 }
+
+// What Windows, programs and the profile need is refused at any depth; a folder of over 1,000 files
+// goes only with --yes, and a few bytes are counted as bytes.
+TEST(PapermillConsole, RefusesWhatTheSystemNeedsAndAsksForYesBeforeALargeFolder) {
+  wchar_t windows[MAX_PATH] = L"", profile[MAX_PATH] = L"", programFiles[MAX_PATH] = L"";
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+  GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH);
+  TempFolder folder;
+  for (int i = 0; i <= 1000; ++i) MakeFile(folder / (L"many\\" + std::to_wstring(i) + L".txt"), 1);
+  MakeFile(folder / L"small.txt", 10);
+  for (const std::wstring& path : {std::wstring(windows) + L"\\system32\\drivers", std::wstring(windows) + L"\\system32\\ntdll.dll",
+                                   std::wstring(programFiles) + L"\\Common Files", std::wstring(profile) + L"\\AppData\\Local",
+                                   std::wstring(profile) + L"\\AppData"}) {
+    ASSERT_TRUE(Exists(path)) << platform::Narrow(path);
+    Finished finished = RunToEnd(L"--shred \"" + path + L"\"", folder.Path());
+    EXPECT_EQ(finished.code, 1u) << platform::Narrow(path) << "\n" << finished.output;
+    EXPECT_NE(finished.output.find("(refused: a protected folder)"), std::string::npos) << finished.output;
+    EXPECT_TRUE(Exists(path)) << platform::Narrow(path);
+  }
+  Finished asked = RunToEnd(L"--shred small.txt many", folder.Path());
+  EXPECT_EQ(asked.code, 2u) << asked.output;
+  EXPECT_NE(asked.output.find("many holds 1001 files (1001 bytes). Shred the whole folder? Add --yes"), std::string::npos)
+      << asked.output;
+  EXPECT_TRUE(Exists(folder / L"small.txt"));
+  Finished done = RunToEnd(L"--shred --yes small.txt many", folder.Path());
+  EXPECT_EQ(done.code, 0u) << done.output;
+  EXPECT_NE(done.output.find("Shredded 1002 files (1011 bytes) and 1 folder; 0 left."), std::string::npos) << done.output;
+  EXPECT_FALSE(Exists(folder / L"many"));
+}
+
+// A folder of the wipe's name that holds someone's file stays and is named; the wipe still succeeds.
+TEST(PapermillConsole, AWipeBesideAFolderOfItsNameThatHoldsAFileSucceedsAndNamesIt) {
+  const std::wstring taken = shredder::WipeFolder(L"C:\\");
+  MakeFile(taken + L"\\mine.txt", 10);
+  ScopedEnvironment limit(L"PAPERMILL_WIPE_LIMIT", L"2000000");
+  Finished finished = RunToEnd(L"--wipe-free-space C:");
+  EXPECT_EQ(finished.code, 0u) << finished.output;
+  EXPECT_NE(finished.output.find("The space is free again. The folder \"" + platform::Narrow(taken) +
+                                 "\" holds files that are not the wipe's and was left as it is."),
+            std::string::npos)
+      << finished.output;
+  EXPECT_TRUE(Exists(taken + L"\\mine.txt"));
+  RemoveTree(taken);
+}

@@ -95,6 +95,36 @@ TEST(PapermillWindow, ShredsOnlyAfterTheQuestionAndListsWhatStayed) {
   EXPECT_EQ(window.Queue(), (std::vector<std::wstring>{held, L"C:\\"}));
 }
 
+// A folder of over 1,000 files is asked about once more, by name and count; a system folder is
+// refused whatever is answered; a folder that keeps something stays with its reason.
+TEST(PapermillWindow, AsksOnceMoreBeforeALargeFolderAndRefusesSystemFolders) {
+  TempFolder folder, program;
+  for (int i = 0; i <= 1000; ++i) MakeFile(folder / (L"many\\" + std::to_wstring(i) + L".txt"), 1);
+  std::wstring held = folder / L"kept\\held.db";
+  MakeFile(held, 10);
+  HeldByAnotherProcess holder(held, L"r");
+  ASSERT_TRUE(holder.holding());
+  wchar_t windows[MAX_PATH] = L"";
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::wstring drivers = std::wstring(windows) + L"\\system32\\drivers";
+  PapermillWindow window(program.Path(), {folder / L"many", folder / L"kept", drivers});
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(ListViewText(window.Control(PapermillWindow::kQueueId), 1, 1), L"1 file, 10 bytes");
+  MessageRecorder messages;
+  messages.answers = {IDYES, IDNO};
+  Click(window, PapermillWindow::kShredId);
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_EQ(messages.shown[1].text, (folder / L"many") + L" holds 1001 files (1001 bytes). Shred the whole folder?");
+  EXPECT_TRUE(Exists(folder / L"many\\0.txt"));
+  messages.answers = {IDYES, IDYES};
+  Click(window, PapermillWindow::kShredId);
+  EXPECT_FALSE(Exists(folder / L"many"));
+  EXPECT_TRUE(Exists(drivers));
+  EXPECT_EQ(ListBoxItems(window.Control(PapermillWindow::kResultsId)),
+            (std::vector<std::wstring>{held + L" (in use)", (folder / L"kept") + L" (something in it stayed)",
+                                       drivers + L" (refused: a protected folder)"}));
+}
+
 TEST(PapermillWindow, WipesOnItsOwnThreadAndStopsAtOnce) {
   struct Case {
     ULONGLONG limit;

@@ -106,3 +106,24 @@ TEST(WipeFreeSpace, ADriveIsNamedByItsLetter) {
     }
   }
 }
+
+// A folder of the wipe's name that holds someone's file is left alone and named; the wipe fills a
+// folder of a fresh name, frees it and succeeds, and the next start removes what a wipe under such a
+// name left.
+TEST(WipeFreeSpace, AFolderOfItsNameHoldingAnotherFileIsLeftAloneAndNamed) {
+  const std::wstring taken = shredder::WipeFolder(kRoot), fresh = taken + L" (2)";
+  MakeFile(taken + L"\\mine.txt", 10);
+  shredder::WipeOptions options;
+  options.limit = 2 * 1024 * 1024;
+  shredder::WipeResult result = shredder::WipeFreeSpace(kRoot, options);
+  EXPECT_EQ(result.outcome, shredder::WipeOutcome::Filled);
+  EXPECT_TRUE(result.freed);
+  EXPECT_EQ(result.folder, fresh);
+  EXPECT_EQ(result.leftAlone, std::vector<std::wstring>{taken});
+  EXPECT_TRUE(Exists(taken + L"\\mine.txt"));
+  EXPECT_FALSE(Exists(fresh));
+  MakeFile(fresh + L"\\fill-1.tmp", 100);
+  EXPECT_EQ(shredder::RemoveWipeLeftovers({kRoot}), std::vector<std::wstring>{fresh});
+  EXPECT_TRUE(Exists(taken + L"\\mine.txt"));
+  RemoveTree(taken);
+}

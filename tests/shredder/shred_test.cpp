@@ -171,12 +171,21 @@ TEST(ShredLinks, ALinkIsRemovedAsALinkOrLeftNeverFollowed) {
   EXPECT_EQ(named.files + tree.files, 1u);
   // Each link went as a link, or stayed with its reason (Wine cannot remove a link by itself); the
   // file link named itself is one of them, the tree holds it (unless it went) and two folder links.
-  EXPECT_EQ(named.links + named.left.size(), 1u);
-  EXPECT_EQ(named.links + tree.links + tree.left.size(), 3u);
+  // The folders that hold a link left in place stay too, and say why.
+  auto links = [](const shredder::ShredResult& result) {
+    size_t left = 0;
+    for (const shredder::Left& entry : result.left) {
+      if (entry.reason == L"a link, left in place") {
+        ++left;
+      } else {
+        EXPECT_EQ(entry.reason, L"something in it stayed") << entry.path;
+      }
+    }
+    return left;
+  };
+  EXPECT_EQ(named.links + links(named), 1u);
+  EXPECT_EQ(named.links + tree.links + links(tree), 3u);
   EXPECT_TRUE(Exists(fixture + L"\\outside\\empty"));
-  for (const auto* result : {&named, &tree}) {
-    for (const shredder::Left& left : result->left) EXPECT_EQ(left.reason, L"a link, left in place") << left.path;
-  }
 }
 
 TEST(Shred, MeasuresWhatTheQuestionNamesAndNothingTheGuardRefuses) {
@@ -190,4 +199,41 @@ TEST(Shred, MeasuresWhatTheQuestionNamesAndNothingTheGuardRefuses) {
   shredder::Measure root = shredder::MeasurePath(L"C:\\");
   EXPECT_EQ(root.files, 0u);
   EXPECT_EQ(root.refusal, L"refused: a drive root");
+}
+
+// "report." is shredded, "report" beside it stays whole; a folder's names with trailing dots and
+// blanks go by their own names, and so does a file directly below a drive's root while the current
+// folder is elsewhere on that drive.
+TEST(Shred, ActsOnTheExactEntryNamedOrListed) {
+  TempFolder folder;
+  const std::wstring exact = L"\\\\?\\" + folder.Path();
+  WriteText(exact + L"\\report", "KEEP-ME");
+  WriteText(exact + L"\\report.", "SHRED-ME");
+  WriteText(exact + L"\\dir\\lonely.", "x");
+  WriteText(exact + L"\\dir\\notes \\inner. ", "yz");
+  wchar_t before[MAX_PATH] = L"";
+  GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(SetCurrentDirectoryW(folder.Path().c_str()));
+  EXPECT_EQ(shredder::TypedPath(L"report."), folder / L"report.");
+  EXPECT_EQ(shredder::TypedPath(folder / L"report."), folder / L"report.");
+  const std::wstring top = L"C:\\trellwipe-top-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+  MakeFile(top, 10);
+  shredder::ShredResult result = shredder::Shred({folder / L"report.", folder / L"dir", top}, {});
+  SetCurrentDirectoryW(before);
+  DeleteFileW(top.c_str());
+  EXPECT_TRUE(result.left.empty()) << (result.left.empty() ? L"" : result.left[0].path + L": " + result.left[0].reason);
+  EXPECT_EQ(result.files, 4u);
+  EXPECT_EQ(result.folders, 2u);
+  EXPECT_EQ(ReadText(exact + L"\\report"), "KEEP-ME");
+  EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"report"});
+}
+
+// Wine names "report." and "report" alike once open: a link "report." that leads to "report" is still
+// a link, and what it leads to stays whole.
+TEST(ShredLinks, ALinkWhoseNameDiffersOnlyByATrailingDotIsStillALink) {
+  const std::wstring outside = Fixture() + L"\\outside";
+  ASSERT_EQ(ReadText(outside + L"\\report"), "KEEP-ME");
+  shredder::ShredResult result = shredder::Shred({outside + L"\\report."}, {});
+  EXPECT_EQ(result.files, 0u);
+  EXPECT_EQ(ReadText(outside + L"\\report"), "KEEP-ME");
 }
