@@ -4,10 +4,12 @@
 #include "engine/allerase.h"
 #include "engine/kept_data.h"
 #include "engine/normal.h"
+#include "engine/places_history.h"
 #include "engine/regfun.h"
 #include "engine/run_and_wait.h"
 #include "keeplists/keep_list_file.h"
 #include "keeplists/url_history.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 
 // Internet Explorer, Firefox, Opera, Netscape, AOL Explorer, MSN Explorer, Mozilla, Maxthon, Chrome,
@@ -153,6 +155,17 @@ void ClearFormData(run::ItemContext& context) {
   context.view.FocusMainWindow();
 }
 
+// The history inside every Firefox profile's "places.sqlite", whose bookmarks stay.
+void EraseFirefoxHistory(run::ItemContext& context) {
+  std::wstring profiles = context.values.appDataFolder + kFirefoxRoaming;
+  if (!IsFullPath(profiles)) return;
+  std::vector<std::wstring> files;
+  platform::ListFolder(profiles, [&](const platform::FolderEntry& entry) {
+    if (entry.IsFolder() && !entry.IsLink()) files.push_back(profiles + L"\\" + entry.name + L"\\places.sqlite");
+  });
+  for (const std::wstring& places : files) context.AddBytes(engine::EraseFirefoxHistory(context.erase, places));
+}
+
 void RequireIe9(run::ItemContext& context) {
   if (context.values.ieMajorVersion < 9) context.outcome = kOnlyIe9;
 }
@@ -231,15 +244,16 @@ const Item kBrowserItems[] = {
      {Call(ClearInPrivateFilter)}},
     {L"EXPLORER", L"addons", L"IE Add-ons Settings", 12, FlagRule::ExactlyOne,
      {Call(ResetAddOns)}},
+    // Today's "places.sqlite" holds the bookmarks with the history: the history goes inside it.
     {L"FIREFOX", L"Address", L"Firefox Address Bar History", 12, FlagRule::ExactlyOne,
-     {NamedFiles(Base::AppData, kFirefoxRoaming, L"places.sqlite")}},
+     {Call(EraseFirefoxHistory)}},
     {L"FIREFOX", L"Cookies", L"Firefox Cookies", 13, FlagRule::ExactlyOne,
      {NamedFiles(Base::AppData, kFirefoxRoaming, L"cookies.sqlite")}},
     {L"FIREFOX", L"cache", L"Firefox Cache", 14, FlagRule::ExactlyOne,
      {NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache"), NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache2"),
       NamedFiles(Base::LocalAppData, kFirefoxLocal, L"places.sqlite")}},
     {L"FIREFOX", L"History", L"Firefox History Files", 15, FlagRule::ExactlyOne,
-     {NamedFiles(Base::AppData, kFirefoxRoaming, L"places.sqlite")}},
+     {Call(EraseFirefoxHistory)}},
     {L"FIREFOX", L"Download", L"Firefox Download Manager History", 15, FlagRule::ExactlyOne,
      {NamedFiles(Base::AppData, kFirefoxRoaming, L"downloads.sqlite")}},
     {L"FIREFOX", L"bookmarks", L"Firefox Bookmarks Files", kNoProgress, FlagRule::ExactlyOne,

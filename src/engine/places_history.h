@@ -1,0 +1,16 @@
+#pragma once
+// Firefox keeps the history and the bookmarks in one database, "places.sqlite": the history is
+// erased inside it, and every bookmark, its folder, tags and keywords stay.
+#include <string>
+
+#include "engine/erase_context.h"
+
+namespace engine {
+
+// Erases the visits, the address bar's input history and every page no bookmark or keyword refers
+// to, then compacts the file so that nothing erased can be read back from its free pages. A file its
+// browser holds open is left "in use"; a damaged or foreign database is left whole and named. A
+// preview records the step only. Returns the bytes the file shrank by.
+double EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places);
+
+}  // namespace engine
