@@ -48,10 +48,8 @@ constexpr UserFile kUserFiles[] = {
 constexpr const wchar_t* kTraces[] = {
     L"Local\\Google\\Chrome\\User Data\\Default\\History",
     L"Local\\Google\\Chrome\\User Data\\Default\\Visited Links",
-    L"Local\\Google\\Chrome\\User Data\\Default\\Network\\Cookies",
     L"Local\\Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data\\f_000001",
     L"Local\\Mozilla\\Firefox\\Profiles\\abcd1234.default-release\\cache2\\entries\\0A1B2C3D",
-    L"Roaming\\Mozilla\\Firefox\\Profiles\\abcd1234.default-release\\cookies.sqlite",
 };
 
 class KeptData : public CatalogueTest {
