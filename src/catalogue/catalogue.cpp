@@ -84,6 +84,7 @@ bool InstallDefaultSelection(const std::wstring& programFolder) {
   if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
   inifun::IniBatch batch(file);
   for (const settings::DefaultItem& item : settings::DefaultSelection()) batch.Set(item.section, item.key, L"1");
+  batch.Set(L"Options", settings::kDefaultSelectionKey, L"1");
   // A rule with a warning costs the user more than traces (cookies sign them out): never by default.
   for (const rules::Rule& rule : rules::LoadRules(programFolder)) {
     if (rule.byDefault && rule.warning.empty()) batch.Set(rules::kRuleSection, rule.name, L"1");

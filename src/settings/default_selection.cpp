@@ -1,5 +1,7 @@
 #include "settings/default_selection.h"
 
+#include "settings/inifun.h"
+
 namespace settings {
 
 namespace {
@@ -28,5 +30,9 @@ constexpr DefaultItem kDefaultSelection[] = {
 }  // namespace
 
 std::span<const DefaultItem> DefaultSelection() { return kDefaultSelection; }
+
+bool SelectionUnsaved(const std::wstring& settingsFile) {
+  return inifun::FlagTest(inifun::ReadIniValue(settingsFile, L"Options", kDefaultSelectionKey));
+}
 
 }  // namespace settings

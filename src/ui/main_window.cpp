@@ -16,6 +16,7 @@
 #include "platform/messages.h"
 #include "platform/window_text.h"
 #include "settings/custom_list.h"
+#include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
@@ -440,7 +441,8 @@ bool MainWindow::QueryEndSession() {
   if (shutdownRun_) return false;
   bool cleanFirst = !shutdownCleaned_ && !run_->Running() &&
                     inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options",
-                                                          L"WindowsShutdown"));
+                                                          L"WindowsShutdown")) &&
+                    !settings::SelectionUnsaved(settings::SettingsFile(programFolder_));
   if (cleanFirst) {
     // The answer must come at once; the cleaning starts from the message loop.
     shutdownRun_ = true;
@@ -504,7 +506,8 @@ void MainWindow::FirstActivation() {
   if (commandLine_ != L"min") return;
   ShowWindow(hwnd_, SW_HIDE);
   commandLine_.clear();
-  if (inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"WindowsStartup"))) {
+  if (inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"WindowsStartup")) &&
+      !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) {
     PostMessageW(hwnd_, kStartupRunMessage, 0, 0);
   }
 }
@@ -543,7 +546,7 @@ void MainWindow::CheckSchedule() {
   } else {
     GetLocalTime(&now);
   }
-  if (!scheduleCheck_.Due(schedule_, now)) return;
+  if (!scheduleCheck_.Due(schedule_, now) || settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return;
   // A tick that arrives while a run is under way is refused by the run itself.
   if (Clean(run::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }

@@ -801,3 +801,10 @@ TEST_F(SelectionWindowTest, RuleFoldersThatARunWillRefuseAreNamedAtOnce) {
   ASSERT_EQ(Reports().size(), 2u);
   EXPECT_TRUE(Reports()[1].starts_with(header + L"Whole Profile *: ")) << Reports()[1];
 }
+
+TEST_F(SelectionWindowTest, SavingMakesATickedForNewUserSelectionTheUsersOwn) {
+  WriteText(settingsFile, "[Options]\r\nDefaultSelection=1\r\n[WINDOWS]\r\nrun=1\r\n");
+  Open();
+  Ok();
+  EXPECT_EQ(Stored(L"Options", L"DefaultSelection"), L"0");
+}

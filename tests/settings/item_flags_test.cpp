@@ -93,6 +93,7 @@ TEST(DefaultSelection, TicksTracesNeverKeptDataAndOnlyForANewUser) {
   }
   const std::wstring file = settings::SettingsFile(program.Path());
   ASSERT_TRUE(catalogue::InstallDefaultSelection(program.Path()));
+  EXPECT_TRUE(settings::SelectionUnsaved(file));
   for (const settings::DefaultItem& item : settings::DefaultSelection()) {
     EXPECT_EQ(inifun::ReadIniValue(file, item.section, item.key), L"1") << item.section << L"/" << item.key;
   }

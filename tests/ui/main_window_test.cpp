@@ -549,6 +549,26 @@ TEST(MainWindow, StartedWithMinHidesAndRunsOnceWhenWindowsStartupIsOn) {
   EXPECT_TRUE(IsWindowVisible(window.Handle()));
 }
 
+// A selection the program ticked for a new user runs only when the user asks: not when Windows
+// starts, not on the schedule, not before a shutdown.
+TEST(MainWindow, NoUnattendedRunCleansASelectionTheUserNeverSaved) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"1");
+  inifun::WriteIniValue(settings, L"Options", L"WindowsShutdown", L"1");
+  inifun::WriteIniValue(settings, L"Options", L"CleanDays", L"1111111");
+  inifun::WriteIniValue(settings, L"Options", L"CleanTime", L"0:00");
+  inifun::WriteIniValue(settings, L"Options", L"DefaultSelection", L"1");
+  RecordedWindow window(folder.Path(), L"min");
+  window->ShowAfterSplash();
+  PumpAll();
+  SendMessageW(window.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0);
+  EXPECT_TRUE(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0));
+  PumpAll();
+  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+  EXPECT_TRUE(window->Notifications().Dispatcher().QueuedKeys().empty());
+}
+
 TEST(MainWindow, OnlyExactlyMinStartsHidden) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
