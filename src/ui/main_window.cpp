@@ -49,6 +49,7 @@ constexpr Tool kTools[] = {
 // Posted by the first activation: the start-up run begins once activation has been handled.
 constexpr UINT kStartupRunMessage = WM_APP + 2;
 constexpr UINT kShutdownRunMessage = WM_APP + 3;
+constexpr wchar_t kFirstCleaningTitle[] = L"The first cleaning";
 
 constexpr wchar_t kHomeText[] =
     L"Ensure your privacy by erasing kinds of tracks from your computer.\r\n\r\n"
@@ -419,7 +420,26 @@ void MainWindow::Execute(UINT command) {
   }
 }
 
+bool MainWindow::ConfirmFirstCleaning() {
+  if (run_->Running() || !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return true;
+  engine::RunReport report;
+  SetBusyCursor(true);
+  bool done = run_->Preview(report);
+  SetBusyCursor(false);
+  if (!done || report.stopped) return false;
+  engine::ReportTotals totals = report.Totals();
+  std::wstring text = L"This first cleaning uses the selection Trellwipe ticked for you. It is about to erase " +
+                      std::to_wstring(totals.files) + L" files (" + platform::Megabytes(totals.bytes) + L" MB) and " +
+                      std::to_wstring(totals.registryEntries) + L" registry entries, in these items:";
+  for (const engine::ItemReport& item : report.items) text += L"\r\n    " + item.label;
+  text += L"\r\n\r\nYes cleans now, No shows the preview first, Cancel cleans nothing.";
+  int answer = platform::ShowMessage(hwnd_, text, kFirstCleaningTitle, MB_YESNOCANCEL | MB_ICONQUESTION);
+  if (answer == IDNO) Preview();
+  return answer == IDYES;
+}
+
 void MainWindow::CleanAttended() {
+  if (!ConfirmFirstCleaning()) return;
   // Unattended runs do not ask; what such programs keep locked shows in the run's results.
   if (actions_.runningPrograms && !run_->Running()) {
     std::vector<std::wstring> running = actions_.runningPrograms(programFolder_);
