@@ -163,7 +163,7 @@ void EraseFirefoxHistory(run::ItemContext& context) {
   platform::ListFolder(profiles, [&](const platform::FolderEntry& entry) {
     if (entry.IsFolder() && !entry.IsLink()) files.push_back(profiles + L"\\" + entry.name + L"\\places.sqlite");
   });
-  for (const std::wstring& places : files) context.AddBytes(engine::EraseFirefoxHistory(context.erase, places));
+  for (const std::wstring& places : files) engine::EraseFirefoxHistory(context.erase, places);
 }
 
 void RequireIe9(run::ItemContext& context) {

@@ -33,12 +33,6 @@ constexpr Statement kErasure[] = {
     {"moz_origins", "DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places)"},
 };
 
-double FileSize(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(platform::ApiPath(path).c_str(), GetFileExInfoStandard, &data)) return 0;
-  return static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-}
-
 // A browser that runs holds its database open: then nobody else may open it alone.
 bool HeldOpen(const std::wstring& path) {
   HANDLE raw = CreateFileW(platform::ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -71,32 +65,28 @@ bool EraseInOneTransaction(platform::SqliteDatabase& db) {
 
 }  // namespace
 
-double EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places) {
-  if (ctx.Stopped() || GetFileAttributesW(platform::ApiPath(places).c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+void EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places) {
+  if (ctx.Stopped() || GetFileAttributesW(platform::ApiPath(places).c_str()) == INVALID_FILE_ATTRIBUTES) return;
   auto target = GuardedTarget(ctx, places);
-  if (!target) return 0;
+  if (!target) return;
   if (HeldOpen(*target)) {
     ctx.LeftBehind(*target, L"in use");
-    return 0;
+    return;
   }
-  if (!ctx.Perform(L"Erase the history inside " + *target)) return 0;
-  double before = FileSize(*target);
-  {
-    platform::SqliteDatabase db(*target);
-    // No other program may write while the history goes, and what goes is overwritten with zeros.
-    bool opened = db.IsOpen() && db.Execute("PRAGMA locking_mode = EXCLUSIVE; PRAGMA secure_delete = ON");
-    if (!opened || !IsHistoryDatabase(db)) {
-      ctx.LeftBehind(*target, L"left whole: not a history database, or a damaged one");
-      return 0;
-    }
-    if (!EraseInOneTransaction(db)) {
-      ctx.LeftBehind(*target, L"left whole: " + db.Error());
-      return 0;
-    }
-    db.Execute("VACUUM");
+  using Mode = platform::SqliteDatabase::Mode;
+  platform::SqliteDatabase db(*target, ctx.Previewing() ? Mode::ReadOnly : Mode::Existing);
+  // No other program may write while the history goes, and what goes is overwritten with zeros.
+  bool opened = db.IsOpen() && db.Execute("PRAGMA locking_mode = EXCLUSIVE; PRAGMA secure_delete = ON");
+  if (!opened || !IsHistoryDatabase(db)) {
+    ctx.LeftBehind(*target, L"left whole: not a history database, or a damaged one");
+    return;
   }
-  double after = FileSize(*target);
-  return before > after ? before - after : 0;
+  if (!ctx.Perform(L"Erase the history inside " + *target)) return;
+  if (!EraseInOneTransaction(db)) {
+    ctx.LeftBehind(*target, L"left whole: " + db.Error());
+    return;
+  }
+  db.Execute("VACUUM");
 }
 
 }  // namespace engine

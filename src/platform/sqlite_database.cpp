@@ -35,7 +35,8 @@ SqliteDatabase::SqliteDatabase(const std::wstring& path, Mode mode) {
   int bytes = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
   name.resize(bytes);
   WideCharToMultiByte(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), name.data(), bytes, nullptr, nullptr);
-  int flags = SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0);
+  int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
+                                     : SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0);
   sqlite3* raw = nullptr;
   int status = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
   db_.reset(raw);

@@ -10,8 +10,9 @@ namespace platform {
 
 class SqliteDatabase {
  public:
-  enum class Mode { Existing, Create };
-  // Opens the file for reading and writing; an Existing one is never created. Test with IsOpen().
+  enum class Mode { ReadOnly, Existing, Create };
+  // Opens the file for reading only, or for reading and writing; only Create makes a missing one.
+  // Test with IsOpen().
   explicit SqliteDatabase(const std::wstring& path, Mode mode = Mode::Existing);
   bool IsOpen() const { return db_ != nullptr; }
 

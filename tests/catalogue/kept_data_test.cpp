@@ -4,6 +4,7 @@
 
 #include "catalogue/catalogue_fixture.h"
 #include "engine/kept_data.h"
+#include "support/firefox_places.h"
 
 using namespace testing_support;
 
@@ -63,6 +64,7 @@ class KeptData : public CatalogueTest {
   std::wstring PathOf(const UserFile& file) const { return root / (std::wstring(file.browser) + file.path); }
   void Seed() {
     for (const UserFile& file : kUserFiles) MakeFile(PathOf(file), 16);
+    ASSERT_TRUE(MakeFirefoxPlaces(root / kFirefox + L"places.sqlite"));
     for (const wchar_t* trace : kTraces) MakeFile(root / trace, 16);
     SetString(HKEY_CURRENT_USER, kRegedit, L"LastKey", L"Computer\\HKEY_CURRENT_USER\\Software");
     SetString(HKEY_CURRENT_USER, std::wstring(kRegedit) + L"\\Favorites", L"Run", L"Computer\\HKEY_CURRENT_USER");
@@ -86,6 +88,12 @@ TEST_F(KeptData, TheFirstCleaningAndEveryBrowserItemLeaveWhatTheUserKeeps) {
   ExpectKept(0, L"the default selection");
   for (const wchar_t* trace : kTraces) EXPECT_FALSE(Exists(root / trace)) << "stayed: " << trace;
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRegedit, L"LastKey"));
+  {
+    platform::SqliteDatabase places(root / kFirefox + L"places.sqlite");
+    EXPECT_EQ(places.Number("SELECT count(*) FROM moz_historyvisits"), 0);
+    EXPECT_EQ(places.Text("SELECT url FROM moz_places JOIN moz_bookmarks ON fk = moz_places.id WHERE moz_bookmarks.id = 3"),
+              L"https://bookmarked.example/");
+  }
   std::vector<const catalogue::Item*> items;
   for (const catalogue::Item& item : catalogue::BrowserItems()) items.push_back(&item);
   for (const catalogue::Item& item : catalogue::WindowsItems()) {
