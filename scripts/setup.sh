@@ -11,10 +11,28 @@ command -v xvfb-run >/dev/null 2>&1 || need+=(xvfb)
 command -v xauth >/dev/null 2>&1 || need+=(xauth)
 command -v import >/dev/null 2>&1 || need+=(imagemagick)
 command -v makensis >/dev/null 2>&1 || need+=(nsis)
+command -v npm >/dev/null 2>&1 || need+=(npm)
 if [ ${#need[@]} -gt 0 ]; then
   echo "installing: ${need[*]}"
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO=sudo
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
+fi
+
+# SQLite is compiled into the program from its official amalgamation, which the npm package
+# better-sqlite3 carries; the package is checked by its hash before anything is taken from it.
+# The build reads the two files from third_party/sqlite (ignored by git) and downloads nothing.
+sqlite_package=better-sqlite3-12.11.1.tgz
+sqlite_sha256=ebf0ed75a7a59dbcb3b24bbd014ef49d9f15bc328e4adcbf516f2a8fadfa2835
+sqlite_dir="$(cd "$(dirname "$0")/.." && pwd)/third_party/sqlite"
+if [ ! -f "$sqlite_dir/sqlite3.c" ] || [ ! -f "$sqlite_dir/sqlite3.h" ]; then
+  echo "bringing in the SQLite amalgamation"
+  scratch="$(mktemp -d)"
+  trap 'rm -rf "$scratch"' EXIT
+  (cd "$scratch" && npm pack --silent "better-sqlite3@12.11.1" >/dev/null)
+  echo "$sqlite_sha256  $scratch/$sqlite_package" | sha256sum --check --quiet
+  tar -xzf "$scratch/$sqlite_package" -C "$scratch" package/deps/sqlite3/sqlite3.c package/deps/sqlite3/sqlite3.h
+  mkdir -p "$sqlite_dir"
+  mv "$scratch/package/deps/sqlite3/sqlite3.c" "$scratch/package/deps/sqlite3/sqlite3.h" "$sqlite_dir/"
 fi

@@ -2,11 +2,14 @@
 
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
+#include "engine/kept_data.h"
 #include "engine/normal.h"
+#include "engine/places_history.h"
 #include "engine/regfun.h"
 #include "engine/run_and_wait.h"
 #include "keeplists/keep_list_file.h"
 #include "keeplists/url_history.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 
 // Internet Explorer, Firefox, Opera, Netscape, AOL Explorer, MSN Explorer, Mozilla, Maxthon, Chrome,
@@ -152,6 +155,17 @@ void ClearFormData(run::ItemContext& context) {
   context.view.FocusMainWindow();
 }
 
+// The history inside every Firefox profile's "places.sqlite", whose bookmarks stay.
+void EraseFirefoxHistory(run::ItemContext& context) {
+  std::wstring profiles = context.values.appDataFolder + kFirefoxRoaming;
+  if (!IsFullPath(profiles)) return;
+  std::vector<std::wstring> files;
+  platform::ListFolder(profiles, [&](const platform::FolderEntry& entry) {
+    if (entry.IsFolder() && !entry.IsLink()) files.push_back(profiles + L"\\" + entry.name + L"\\places.sqlite");
+  });
+  for (const std::wstring& places : files) engine::EraseFirefoxHistory(context.erase, places);
+}
+
 void RequireIe9(run::ItemContext& context) {
   if (context.values.ieMajorVersion < 9) context.outcome = kOnlyIe9;
 }
@@ -230,21 +244,24 @@ const Item kBrowserItems[] = {
      {Call(ClearInPrivateFilter)}},
     {L"EXPLORER", L"addons", L"IE Add-ons Settings", 12, FlagRule::ExactlyOne,
      {Call(ResetAddOns)}},
+    // Today's "places.sqlite" holds the bookmarks with the history: the history goes inside it.
     {L"FIREFOX", L"Address", L"Firefox Address Bar History", 12, FlagRule::ExactlyOne,
-     {NamedFiles(Base::AppData, kFirefoxRoaming, L"places.sqlite")}},
+     {Call(EraseFirefoxHistory)}},
     {L"FIREFOX", L"Cookies", L"Firefox Cookies", 13, FlagRule::ExactlyOne,
      {NamedFiles(Base::AppData, kFirefoxRoaming, L"cookies.sqlite")}},
     {L"FIREFOX", L"cache", L"Firefox Cache", 14, FlagRule::ExactlyOne,
-     {NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache"),
+     {NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache"), NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache2"),
       NamedFiles(Base::LocalAppData, kFirefoxLocal, L"places.sqlite")}},
     {L"FIREFOX", L"History", L"Firefox History Files", 15, FlagRule::ExactlyOne,
-     {NamedFiles(Base::AppData, kFirefoxRoaming, L"places.sqlite")}},
+     {Call(EraseFirefoxHistory)}},
     {L"FIREFOX", L"Download", L"Firefox Download Manager History", 15, FlagRule::ExactlyOne,
      {NamedFiles(Base::AppData, kFirefoxRoaming, L"downloads.sqlite")}},
     {L"FIREFOX", L"bookmarks", L"Firefox Bookmarks Files", kNoProgress, FlagRule::ExactlyOne,
-     {NamedFiles(Base::AppData, kFirefoxRoaming, L"places.sqlite")}},
+     {NamedFiles(Base::AppData, kFirefoxRoaming, L"places.sqlite")}, engine::kKeptBookmarks},
+    // Today's Firefox keeps the passwords in "logins.json"; "key3.db" held them before.
     {L"FIREFOX", L"passwords", L"Firefox Saved Passwords", 16, FlagRule::ExactlyOne,
-     {NamedFiles(Base::AppData, kFirefoxRoaming, L"key3.db")}},
+     {NamedFiles(Base::AppData, kFirefoxRoaming, L"key3.db"), NamedFiles(Base::AppData, kFirefoxRoaming, L"logins.json")},
+     engine::kKeptPasswords},
     {L"Opera", L"Address", L"Opera Address Bar History", 17, FlagRule::ExactlyOne,
      {NamedFiles(Base::AppData, kOpera, L"typed_history.xml")}},
     {L"Opera", L"Cookies", L"Opera Cookies", 18, FlagRule::ExactlyOne,
@@ -320,20 +337,20 @@ const Item kBrowserItems[] = {
      {NamedFiles(Base::LocalAppData, kChrome, L"Cookies")}},
     {L"Chrome", L"Cache", L"Chrome Cache", kNoProgress, FlagRule::ExactlyOne,
      {AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Cache")}},
+    // Today's Chrome keeps settings in "Preferences", autofill and cards in "Web Data", sync data
+    // beside them and the key to the saved passwords in "Local State": history is the rest.
     {L"Chrome", L"History", L"Chrome History", kNoProgress, FlagRule::ExactlyOne,
-     {NamedFiles(Base::LocalAppData, kChrome, L"History"), NamedFiles(Base::LocalAppData, kChrome, L"Preferences"),
-      NamedFiles(Base::LocalAppData, kChrome, L"SyncData.sqlite3"),
-      NamedFiles(Base::LocalAppData, kChrome, L"SyncData.sqlite3-journal"),
+     {NamedFiles(Base::LocalAppData, kChrome, L"History"), NamedFiles(Base::LocalAppData, kChrome, L"History-journal"),
       NamedFiles(Base::LocalAppData, kChrome, L"Archived History"), NamedFiles(Base::LocalAppData, kChrome, L"Visited Links"),
-      NamedFiles(Base::LocalAppData, kChrome, L"Shortcuts"), NamedFiles(Base::LocalAppData, kChrome, L"Web Data"),
-      NamedFiles(Base::LocalAppData, kChrome, L"Favicons"),
-      NamedFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data", L"Local State")}},
+      NamedFiles(Base::LocalAppData, kChrome, L"Shortcuts")}},
     {L"Chrome", L"Forms", L"Chrome Forms Data/Saved passwords", kNoProgress, FlagRule::ExactlyOne,
-     {NamedFiles(Base::LocalAppData, kChrome, L"Web Data")}},
+     {NamedFiles(Base::LocalAppData, kChrome, L"Web Data"), NamedFiles(Base::LocalAppData, kChrome, L"Login Data")},
+     engine::kKeptAutofill | engine::kKeptPasswords},
     {L"Chrome", L"Session", L"Chrome Session", kNoProgress, FlagRule::ExactlyOne,
      {NamedFiles(Base::LocalAppData, kChrome, L"Last Session"), NamedFiles(Base::LocalAppData, kChrome, L"Current Session"),
       NamedFiles(Base::LocalAppData, kChrome, L"Top Sites"), NamedFiles(Base::LocalAppData, kChrome, L"Current Tabs"),
-      AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Session Storage")}},
+      AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Session Storage"),
+      AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Sessions")}},
     {L"Safari", L"History", L"Safari History", kNoProgress, FlagRule::ExactlyOne,
      {FilesIn(Base::LocalAppData, L"\\Apple Computer\\Safari\\History"), FileIn(Base::AppData, kSafari, L"History.plist")}},
     {L"Safari", L"pages", L"Safari Information about open pages", kNoProgress, FlagRule::ExactlyOne,

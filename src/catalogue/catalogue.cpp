@@ -20,6 +20,15 @@ struct Family {
 constexpr Family kFamilies[] = {
     {BrowserItems}, {WindowsItems}, {MessengerItems}, {OfficeItems, PrepareOfficeItems}, {MailItems}};
 
+void RunItem(const Item& item, run::ItemContext& context) {
+  context.BeginItem(item.section, item.key, item.label);
+  for (const Step& step : item.steps) {
+    if (context.erase.Stopped()) break;
+    RunStep(step, context);
+  }
+  context.EndItem();
+}
+
 class ItemsStage : public run::Stage {
  public:
   explicit ItemsStage(const Family& family) : family_(family) {}
@@ -31,12 +40,16 @@ class ItemsStage : public run::Stage {
       // Read when the item is reached, so a switch changed during the run counts for the items ahead.
       if (Runs(item, context)) {
         context.view.PumpMessages();
-        context.BeginItem(item.section, item.key, item.label);
-        for (const Step& step : item.steps) {
-          if (context.erase.Stopped()) break;
-          RunStep(step, context);
+        if (item.names) {
+          // Only this item may erase the kept data its label names.
+          engine::EraseContext erase = context.erase;
+          erase.keptAllowed = item.names;
+          run::ItemContext named{erase, context.counters, context.run, context.values, context.programFolder,
+                                 context.view, context.choice};
+          RunItem(item, named);
+        } else {
+          RunItem(item, context);
         }
-        context.EndItem();
       }
       if (item.progress != kNoProgress) context.SetProgress(item.progress);
     }
@@ -72,6 +85,7 @@ bool InstallDefaultSelection(const std::wstring& programFolder) {
   inifun::IniBatch batch(file);
   for (const settings::DefaultItem& item : settings::DefaultSelection()) batch.Set(item.section, item.key, L"1");
   rules::StoreDefaultTicks(batch, programFolder);
+  batch.Set(L"Options", settings::kDefaultSelectionKey, L"1");
   return batch.Commit();
 }
 

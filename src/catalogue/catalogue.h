@@ -24,6 +24,8 @@ struct Item {
   int progress = kNoProgress;  // the bar is left where it is after an item without one
   FlagRule rule = FlagRule::ExactlyOne;
   std::vector<Step> steps = {};
+  // The kinds of kept data (engine::KeptKind) the label names: the item's steps may erase them.
+  unsigned names = 0;
 };
 
 std::span<const Item> BrowserItems();

@@ -236,8 +236,9 @@ void StoreTicks(inifun::IniBatch& batch, const std::vector<RuleChoice>& choices,
 
 void StoreDefaultTicks(inifun::IniBatch& batch, const std::wstring& programFolder) {
   batch.Set(kMovedSection, kMovedKey, L"1");
+  // A rule with a warning costs the user more than traces (cookies sign them out): never by default.
   for (const Rule& rule : LoadRules(programFolder)) {
-    if (rule.byDefault) batch.Set(rule.section, rule.name, L"1");
+    if (rule.byDefault && rule.warning.empty()) batch.Set(rule.section, rule.name, L"1");
   }
 }
 

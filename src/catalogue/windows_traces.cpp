@@ -128,7 +128,8 @@ const Item kWindowsItems[] = {
      {Value(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify", L"IconStreams"), Value(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify", L"PastIconsStream"),
       Value(kClassesTrayNotify, L"IconStreams"), Value(kClassesTrayNotify, L"PastIconsStream")}},
     {L"WINDOWS", L"registryeditor", L"Registry editor last opened key", kNoProgress, FlagRule::ExactlyOne,
-     {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit")}},
+     // The key holds the user's Regedit favourites and window settings too: only the last key goes.
+     {Value(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit", L"LastKey"), Keys(4)}},
     {L"WINDOWS", L"searchfolders", L"Saved search folders from windows vista", 41, FlagRule::ExactlyOne,
      {AllFiles(Base::Documents, L"\\Searches")}},
     {L"WINDOWS", L"menuorder", L"Start menu programs and favorites menu order", kNoProgress, FlagRule::ExactlyOne,

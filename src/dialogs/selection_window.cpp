@@ -21,6 +21,7 @@
 #include "platform/window_text.h"
 #include "run/process_values.h"
 #include "settings/custom_list.h"
+#include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/selection_layout.h"
@@ -738,6 +739,8 @@ bool SelectionWindow::Save() {
     batch.Set(flags[i].section, flags[i].key, IsTicked(itemBoxes_[i]) ? L"1" : L"0");
   }
   rules::StoreTicks(batch, ruleChoices_, programFolder_);
+  // The selection is the user's own from now on.
+  if (settings::SelectionUnsaved(settingsFile)) batch.Set(L"Options", settings::kDefaultSelectionKey, L"0");
   batch.Set(L"setting", L"tab1", std::to_wstring(TabCtrl_GetCurSel(outerTabs_)));
   batch.Set(L"setting", L"tab2", std::to_wstring(TabCtrl_GetCurSel(browserTabs_)));
   std::optional<std::string> settingsText = batch.Render();

@@ -2,6 +2,7 @@
 
 #include "engine/allerase.h"
 #include "engine/file_deletion.h"
+#include "engine/kept_data.h"
 #include "engine/link_check.h"
 #include "engine/path_guard.h"
 #include "platform/files.h"
@@ -77,8 +78,17 @@ bool RecordDeletion(const EraseContext& ctx, const FileDeletion& file) {
   return false;
 }
 
+// A file that holds what a user keeps stays, and the details say why.
+bool KeepsUserData(const EraseContext& ctx, const std::wstring& path) {
+  const engine::KeptEntry* entry = engine::KeptFile(path);
+  if (!engine::Refuses(entry, ctx.keptAllowed)) return false;
+  ctx.LeftBehind(path, engine::KeptRefusal(*entry));
+  return true;
+}
+
 // One file on its own, deleted (in a preview, judged) and recorded at once.
 bool DeleteOneFile(const EraseContext& ctx, FileDeletion file) {
+  if (KeepsUserData(ctx, file.path)) return false;
   engine::ExpectedFinalPaths places;
   if (!ctx.Previewing()) file.error = engine::DeleteFileNow(file, ctx.Overwriting(), [&] { ctx.Pump(); }, places);
   return RecordDeletion(ctx, file);
@@ -89,8 +99,17 @@ bool DeleteOneFile(const EraseContext& ctx, FileDeletion file) {
 class FolderDeletions {
  public:
   FolderDeletions(const EraseContext& ctx, DeletionWorkers& workers) : ctx_(ctx), workers_(workers) {}
-  void Add(std::wstring path, double size, DWORD attributes, bool force) {
+  // False for a file that holds what a user keeps: it stays, its refusal recorded after what went
+  // before it.
+  bool Add(std::wstring path, double size, DWORD attributes, bool force) {
+    if (engine::Refuses(engine::KeptFile(path), ctx_.keptAllowed)) {
+      Finish();
+      KeepsUserData(ctx_, path);
+      allGone = false;
+      return false;
+    }
     files_.push_back({std::move(path), size, attributes, force});
+    return true;
   }
   // Deletes what was handed over and records it. Called before the walk records anything of its
   // own, and at the end of the folder.
@@ -262,8 +281,9 @@ FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& fol
         frame.keeps = true;
         continue;
       }
-      result.listed += static_cast<double>(file.size);
-      deletions.Add(std::move(filePath), static_cast<double>(file.size), file.attributes, force);
+      if (deletions.Add(std::move(filePath), static_cast<double>(file.size), file.attributes, force)) {
+        result.listed += static_cast<double>(file.size);
+      }
     }
     // The folder's files are all done before anything else of it is touched.
     deletions.Finish();

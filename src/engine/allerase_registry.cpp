@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/allerase.h"
+#include "engine/kept_data.h"
 #include "engine/regfun.h"
 #include "engine/registry_guard.h"
 #include "platform/handles.h"
@@ -142,13 +143,22 @@ void RecordOutcome(const EraseContext& ctx, HKEY root, const TreeEntries& entrie
   }
 }
 
+// A key or value inside a key that holds what a user keeps stays, and the details say why. True when
+// it was refused.
+bool RefusedAsKept(const EraseContext& ctx, HKEY root, const std::wstring& subkey, const std::wstring& path) {
+  const engine::KeptEntry* kept = engine::KeptKeyHolding(root, subkey);
+  if (!engine::Refuses(kept, ctx.keptAllowed)) return false;
+  if (KeyPresent(root, subkey)) ctx.LeftBehind(path, engine::KeptRefusal(*kept));
+  return true;
+}
+
 }  // namespace
 
 // A stopped run reaches no further key: nothing is deleted or counted.
 double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
   if (ctx.Stopped()) return 0;
   if (!Deletable(root, subkey)) return kKeyCount;
-  if (Refused(ctx, root, subkey)) return 0;
+  if (Refused(ctx, root, subkey) || RefusedAsKept(ctx, root, subkey, FullPath(root, subkey))) return 0;
   // A key with subkeys is not a target: it stays by design, not by refusal.
   KeyState before = StateOf(root, subkey);
   std::wstring path = FullPath(root, subkey);
@@ -170,6 +180,14 @@ double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring
   if (ctx.Stopped()) return 0;
   if (!Deletable(root, subkey)) return kTreeCount;
   if (Refused(ctx, root, subkey)) return 0;
+  if (RefusedAsKept(ctx, root, subkey, FullPath(root, subkey))) return 0;
+  const engine::KeptEntry* kept = engine::KeptKeyWithin(root, subkey);
+  if (engine::Refuses(kept, ctx.keptAllowed)) {
+    // The tree goes around the kept key, which stays with the keys that hold it.
+    double figure = DeleteRegistryTreeExcept(ctx, root, subkey, {kept->name});
+    if (KeyPresent(root, kept->name)) ctx.LeftBehind(engine::KeptKeyPath(*kept), engine::KeptRefusal(*kept));
+    return figure;
+  }
   TreeEntries entries;
   if (ctx.recorder) ListTree(ctx, root, subkey, entries);
   if (ctx.Stopped()) return 0;
@@ -218,6 +236,7 @@ double DeleteRegistryValue(const EraseContext& ctx, HKEY root, const std::wstrin
                            const std::wstring& valueName) {
   if (ctx.Stopped()) return 0;
   if (root == nullptr) return kValueCount;
+  if (RefusedAsKept(ctx, root, subkey, FullPath(root, subkey) + L"\\" + valueName)) return 0;
   LONG before = ValueStatus(root, subkey, valueName);
   bool existed = before == ERROR_SUCCESS;
   bool unreadable = before == ERROR_ACCESS_DENIED;

@@ -44,6 +44,9 @@ struct EraseContext {
   // The program folder of the run, in its canonical form: nothing in it is ever erased, and no walk
   // enters it.
   std::wstring programFolder = {};
+  // The kinds of kept data (engine::KeptKind) the running item names and so may erase; every other
+  // file or key that holds what a user keeps stays.
+  unsigned keptAllowed = 0;
 
   void Pump() const {
     if (!pump) return;

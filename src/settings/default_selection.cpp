@@ -1,23 +1,24 @@
 #include "settings/default_selection.h"
 
+#include "settings/inifun.h"
+
 namespace settings {
 
 namespace {
 
 constexpr DefaultItem kDefaultSelection[] = {
+    // Traces only: nothing that signs the user out (cookies), or costs passwords, bookmarks, form
+    // data or sessions, is ticked for a new user.
     {L"EXPLORER", L"location"}, {L"EXPLORER", L"history"},  {L"EXPLORER", L"cache"},
-    {L"EXPLORER", L"cookies"},  {L"FIREFOX", L"Address"},   {L"FIREFOX", L"Cookies"},
-    {L"FIREFOX", L"Cache"},     {L"FIREFOX", L"History"},   {L"OPERA", L"Address"},
-    {L"OPERA", L"Cookies"},     {L"OPERA", L"Cache"},       {L"OPERA", L"History"},
-    {L"OPERA", L"Images"},      {L"NETSCAPE", L"Location"}, {L"NETSCAPE", L"Cookies"},
-    {L"NETSCAPE", L"Cache"},    {L"NETSCAPE", L"History"},  {L"AOL", L"Address"},
-    {L"AOL", L"Cookies"},       {L"AOL", L"Cache"},         {L"AOL", L"History"},
-    {L"MSN", L"Location"},      {L"MSN", L"Cookies"},       {L"MSN", L"Cache"},
-    {L"MSN", L"History"},       {L"Mozilla", L"Address"},   {L"Mozilla", L"Cookies"},
-    {L"Mozilla", L"Cache"},     {L"Mozilla", L"History"},   {L"Maxthon", L"keywords"},
-    {L"Maxthon", L"groups"},    {L"Chrome", L"Cookies"},    {L"Chrome", L"Cache"},
+    {L"FIREFOX", L"Address"},   {L"FIREFOX", L"Cache"},     {L"FIREFOX", L"History"},
+    {L"OPERA", L"Address"},     {L"OPERA", L"Cache"},       {L"OPERA", L"History"},
+    {L"OPERA", L"Images"},      {L"NETSCAPE", L"Location"}, {L"NETSCAPE", L"Cache"},
+    {L"NETSCAPE", L"History"},  {L"AOL", L"Address"},       {L"AOL", L"Cache"},
+    {L"AOL", L"History"},       {L"MSN", L"Location"},      {L"MSN", L"Cache"},
+    {L"MSN", L"History"},       {L"Mozilla", L"Address"},   {L"Mozilla", L"Cache"},
+    {L"Mozilla", L"History"},   {L"Maxthon", L"keywords"},  {L"Chrome", L"Cache"},
     {L"Chrome", L"History"},    {L"Safari", L"history"},    {L"Safari", L"Cache"},
-    {L"Safari", L"Cookies"},    {L"Safari", L"RecentSearches"}, {L"Safari", L"Images"},
+    {L"Safari", L"RecentSearches"}, {L"Safari", L"Images"},
     {L"WINDOWS", L"recent"},    {L"WINDOWS", L"run"},       {L"WINDOWS", L"search"},
     {L"WINDOWS", L"temp"},      {L"WINDOWS", L"open"},      {L"WINDOWS", L"wordpad"},
     {L"WINDOWS", L"paint"},     {L"WINDOWS", L"DirectX"},   {L"WINDOWS", L"findcomputer"},
@@ -29,5 +30,9 @@ constexpr DefaultItem kDefaultSelection[] = {
 }  // namespace
 
 std::span<const DefaultItem> DefaultSelection() { return kDefaultSelection; }
+
+bool SelectionUnsaved(const std::wstring& settingsFile) {
+  return inifun::FlagTest(inifun::ReadIniValue(settingsFile, L"Options", kDefaultSelectionKey));
+}
 
 }  // namespace settings

@@ -53,6 +53,47 @@ const MailGroup kMailGroups[] = {
     {L"Windows Live Mail", L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Mail", L"Store Root"},
 };
 
+constexpr wchar_t kCookies[] = L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?";
+constexpr wchar_t kPasswords[] = L"Erasing the saved passwords loses them for good. Are you sure?";
+constexpr wchar_t kForms[] =
+    L"Erasing the form data loses the saved form entries, cards, addresses and passwords. Are you sure?";
+constexpr wchar_t kBookmarks[] = L"Erasing the bookmarks loses them for good. Are you sure?";
+constexpr wchar_t kSessions[] = L"Erasing the session loses the tabs the browser would open again. Are you sure?";
+
+// The boxes whose items cost the user more than traces: ticking one asks first.
+struct Warning {
+  const wchar_t* checkBox;
+  const wchar_t* question;
+};
+constexpr Warning kWarnings[] = {
+    {L"Check5", L"Are you sure delete IE Favorites?"},
+    {L"Check7", L"Are you sure delete Downloaded Files?"},
+    {L"Check4", kCookies},    // Internet Explorer
+    {L"Check6", kForms},
+    {L"Check43", kCookies},   // Firefox
+    {L"Check55", kBookmarks},
+    {L"Check56", kPasswords},
+    {L"Check10", kCookies},   // Opera
+    {L"Check58", kSessions},
+    {L"Check60", kBookmarks},
+    {L"Check61", kPasswords},
+    {L"Check17", kCookies},   // Netscape
+    {L"Check63", kBookmarks},
+    {L"Check62", kPasswords},
+    {L"Check50", kCookies},   // AOL Explorer
+    {L"Check22", kCookies},   // MSN Explorer
+    {L"Check71", kCookies},   // Mozilla
+    {L"Check130", kSessions},  // Maxthon
+    {L"Check132", kCookies},   // its history files hold its cookies
+    {L"Check137", kCookies},   // Chrome
+    {L"Check141", kForms},
+    {L"Check142", kSessions},
+    {L"Check146", kCookies},  // Safari
+    {L"Check148", kSessions},
+    {L"Check150", kForms},
+    {L"Check83", kPasswords},  // AOL Instant Messenger
+};
+
 }  // namespace
 
 std::span<const SelectAllGroup> SelectAllGroups() { return kSelectAll; }
@@ -65,8 +106,9 @@ const SelectAllGroup* SelectAllGroupOf(std::wstring_view group) {
 }
 
 const wchar_t* ConfirmationQuestion(std::wstring_view checkBox) {
-  if (checkBox == L"Check5") return L"Are you sure delete IE Favorites?";
-  if (checkBox == L"Check7") return L"Are you sure delete Downloaded Files?";
+  for (const Warning& warning : kWarnings) {
+    if (checkBox == warning.checkBox) return warning.question;
+  }
   return nullptr;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/messages.h"
 #include "platform/window_text.h"
 #include "settings/custom_list.h"
+#include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
@@ -48,6 +49,7 @@ constexpr Tool kTools[] = {
 // Posted by the first activation: the start-up run begins once activation has been handled.
 constexpr UINT kStartupRunMessage = WM_APP + 2;
 constexpr UINT kShutdownRunMessage = WM_APP + 3;
+constexpr wchar_t kFirstCleaningTitle[] = L"The first cleaning";
 
 constexpr wchar_t kHomeText[] =
     L"Ensure your privacy by erasing kinds of tracks from your computer.\r\n\r\n"
@@ -418,7 +420,26 @@ void MainWindow::Execute(UINT command) {
   }
 }
 
+bool MainWindow::ConfirmFirstCleaning() {
+  if (run_->Running() || !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return true;
+  engine::RunReport report;
+  SetBusyCursor(true);
+  bool done = run_->Preview(report);
+  SetBusyCursor(false);
+  if (!done || report.stopped) return false;
+  engine::ReportTotals totals = report.Totals();
+  std::wstring text = L"This first cleaning uses the selection Trellwipe ticked for you. It is about to erase " +
+                      std::to_wstring(totals.files) + L" files (" + platform::Megabytes(totals.bytes) + L" MB) and " +
+                      std::to_wstring(totals.registryEntries) + L" registry entries, in these items:";
+  for (const engine::ItemReport& item : report.items) text += L"\r\n    " + item.label;
+  text += L"\r\n\r\nYes cleans now, No shows the preview first, Cancel cleans nothing.";
+  int answer = platform::ShowMessage(hwnd_, text, kFirstCleaningTitle, MB_YESNOCANCEL | MB_ICONQUESTION);
+  if (answer == IDNO) Preview();
+  return answer == IDYES;
+}
+
 void MainWindow::CleanAttended() {
+  if (!ConfirmFirstCleaning()) return;
   // Unattended runs do not ask; what such programs keep locked shows in the run's results.
   if (actions_.runningPrograms && !run_->Running()) {
     std::vector<std::wstring> running = actions_.runningPrograms(programFolder_);
@@ -440,7 +461,8 @@ bool MainWindow::QueryEndSession() {
   if (shutdownRun_) return false;
   bool cleanFirst = !shutdownCleaned_ && !run_->Running() &&
                     inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options",
-                                                          L"WindowsShutdown"));
+                                                          L"WindowsShutdown")) &&
+                    !settings::SelectionUnsaved(settings::SettingsFile(programFolder_));
   if (cleanFirst) {
     // The answer must come at once; the cleaning starts from the message loop.
     shutdownRun_ = true;
@@ -504,7 +526,8 @@ void MainWindow::FirstActivation() {
   if (commandLine_ != L"min") return;
   ShowWindow(hwnd_, SW_HIDE);
   commandLine_.clear();
-  if (inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"WindowsStartup"))) {
+  if (inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"WindowsStartup")) &&
+      !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) {
     PostMessageW(hwnd_, kStartupRunMessage, 0, 0);
   }
 }
@@ -543,7 +566,7 @@ void MainWindow::CheckSchedule() {
   } else {
     GetLocalTime(&now);
   }
-  if (!scheduleCheck_.Due(schedule_, now)) return;
+  if (!scheduleCheck_.Due(schedule_, now) || settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return;
   // A tick that arrives while a run is under way is refused by the run itself.
   if (Clean(run::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }

@@ -126,6 +126,9 @@ class MainWindow : public run::RunView {
   void Execute(UINT command);
   // An attended run, once the user has agreed to clean while programs that hold their files run.
   void CleanAttended();
+  // Before a cleaning with the selection ticked for a new user: what is about to go, by the preview's
+  // totals and the items' names. Yes cleans, No shows the preview instead, Cancel does nothing.
+  bool ConfirmFirstCleaning();
   // Every run starts here: an Exit or the end of the session that arrived meanwhile stopped it, and
   // is carried out once it has unwound.
   bool Clean(run::RunEnd end);

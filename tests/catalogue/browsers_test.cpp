@@ -144,13 +144,14 @@ TEST_F(Browsers, FirefoxCacheWorksInTheLocalProfileTree) {
   std::wstring local = values.localAppDataFolder + L"\\Mozilla\\Firefox\\Profiles\\abc.default";
   MakeFile(roaming + L"\\places.sqlite", 5);
   MakeFile(local + L"\\Cache\\0\\entry", 100);
+  MakeFile(local + L"\\cache2\\entries\\0A1B", 100);
   MakeFile(local + L"\\places.sqlite", 7);
   Run({{L"FIREFOX", L"cache"}});
   EXPECT_TRUE(Exists(roaming + L"\\places.sqlite"));
   EXPECT_FALSE(Exists(local + L"\\Cache"));
-  EXPECT_FALSE(Exists(local + L"\\places.sqlite"));
-  Run({{L"FIREFOX", L"Address"}});
-  EXPECT_FALSE(Exists(roaming + L"\\places.sqlite"));
+  EXPECT_FALSE(Exists(local + L"\\cache2"));
+  // The file holds the bookmarks with the history: it never goes whole but through its own item.
+  EXPECT_TRUE(Exists(local + L"\\places.sqlite"));
 }
 
 TEST_F(Browsers, NetscapeUsesNavigatorOnlyWithoutTheNsbProfiles) {
@@ -177,12 +178,12 @@ TEST_F(Browsers, ChromeAndSafariNameTheirFiles) {
   MakeFile(safari + L"\\old\\h2", 32);
   run::RunCounters counters = Run({{L"Chrome", L"History"}, {L"Safari", L"History"}});
   EXPECT_FALSE(Exists(data + L"\\Default\\History"));
-  EXPECT_FALSE(Exists(data + L"\\Default\\Extensions\\x\\Web Data"));
+  EXPECT_TRUE(Exists(data + L"\\Default\\Extensions\\x\\Web Data"));
   EXPECT_TRUE(Exists(data + L"\\Default\\Bookmarks"));
-  EXPECT_FALSE(Exists(data + L"\\Local State"));
+  EXPECT_TRUE(Exists(data + L"\\Local State"));
   EXPECT_FALSE(Exists(safari + L"\\h1"));
   EXPECT_TRUE(Exists(safari + L"\\old\\h2"));
-  // Nine names walked through the three folders of Default, then "Local State" through the four of
-  // User Data; Safari's single-folder operations count no visits.
-  EXPECT_EQ(counters.releasedBytes, 1 + 2 + 9 * 3 * 10000 + 8 + 4 * 10000 + 16);
+  // Five names walked through the three folders of Default; Safari's single-folder operations count
+  // no visits.
+  EXPECT_EQ(counters.releasedBytes, 1 + 5 * 3 * 10000 + 16);
 }

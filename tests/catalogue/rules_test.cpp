@@ -762,3 +762,48 @@ TEST_F(RuleNames, TheShippedEntriesTicksMoveOverOnce) {
   save();
   EXPECT_EQ(Ticks(), (std::vector<std::wstring>{L"winapp2/Temporary Files * on", L"rules/Temporary Files * off"}));
 }
+
+// Community entries that reach what today's browsers and Regedit keep: the traces beside go, the
+// kept files and keys stay, each named in the details.
+TEST_F(Rules, EntriesThatReachWhatUsersKeepAreRefused) {
+  const std::wstring chrome = root / L"Chrome\\User Data";
+  const std::wstring firefox = root / L"Mozilla\\Firefox\\Profiles\\abcd.default-release";
+  const std::wstring regedit = L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
+  for (const wchar_t* file : {L"\\Local State", L"\\Default\\Preferences", L"\\Default\\Web Data",
+                              L"\\Default\\Login Data-journal", L"\\Default\\History"}) {
+    MakeFile(chrome + file, 3);
+  }
+  for (const wchar_t* file : {L"\\places.sqlite", L"\\places.sqlite-wal", L"\\cookies.sqlite"}) MakeFile(firefox + file, 5);
+  SetString(HKEY_CURRENT_USER, regedit, L"LastKey", L"Computer");
+  SetString(HKEY_CURRENT_USER, regedit + L"\\Favorites", L"Run", L"Computer\\HKEY_CURRENT_USER");
+  RuleFile("[Chromium Everything *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Chrome\\User Data|*|RECURSE\r\n"
+           "[Firefox History *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Mozilla\\Firefox\\Profiles\\*|*.sqlite;*.sqlite-wal\r\n"
+           "[Regedit *]\r\nRegKey1=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\r\n"
+           "RegKey2=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\\Favorites|Run\r\n");
+  engine::RunReport report = Run({L"Chromium Everything *", L"Firefox History *", L"Regedit *"});
+  EXPECT_FALSE(Exists(chrome + L"\\Default\\History"));
+  EXPECT_FALSE(Exists(firefox + L"\\cookies.sqlite"));
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, regedit, L"LastKey"));
+  std::vector<std::pair<std::wstring, std::wstring>> refused;
+  for (const engine::ItemReport& item : report.items) {
+    for (const auto& left : item.leftBehind) refused.emplace_back(left.path, left.reason);
+  }
+  const std::pair<std::wstring, std::wstring> expected[] = {
+      {chrome + L"\\Local State", L"refused: holds the key to saved passwords and settings the user keeps"},
+      {chrome + L"\\Default\\Login Data-journal", L"refused: holds saved passwords the user keeps"},
+      {chrome + L"\\Default\\Preferences", L"refused: holds settings the user keeps"},
+      {chrome + L"\\Default\\Web Data", L"refused: holds autofill, cards and addresses the user keeps"},
+      {firefox + L"\\places.sqlite", L"refused: holds bookmarks the user keeps"},
+      {firefox + L"\\places.sqlite-wal", L"refused: holds bookmarks the user keeps"},
+      {L"HKEY_CURRENT_USER\\" + regedit + L"\\Favorites", L"refused: holds Regedit's favourites the user keeps"},
+      {L"HKEY_CURRENT_USER\\" + regedit + L"\\Favorites\\Run", L"refused: holds Regedit's favourites the user keeps"},
+  };
+  for (const auto& [path, reason] : expected) {
+    EXPECT_NE(std::find(refused.begin(), refused.end(), std::pair(path, reason)), refused.end()) << path;
+    if (!path.starts_with(L"HKEY_")) {
+      EXPECT_TRUE(Exists(path)) << path;
+    }
+  }
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, regedit + L"\\Favorites", L"Run"));
+  RegDeleteTreeW(HKEY_CURRENT_USER, regedit.c_str());
+}

@@ -376,19 +376,21 @@ TEST_F(SelectionWindowTest, MailGroupsAreDisabledAndStoredOffWithoutTheirProgram
 
 TEST_F(SelectionWindowTest, SelectAllTicksItsGroupAndAsksBeforeFavoritesAndDownloads) {
   Open();
-  messages.answers = {IDCANCEL, IDCANCEL};
+  messages.answers = {IDCANCEL, IDCANCEL, IDCANCEL, IDCANCEL};
   Press(Box(L"Check9"));
-  EXPECT_EQ(Questions(), (std::vector<std::wstring>{L"Are you sure delete IE Favorites?",
-                                                  L"Are you sure delete Downloaded Files?"}));
+  ASSERT_EQ(Questions().size(), 4u);
+  EXPECT_EQ(Questions()[1], L"Are you sure delete IE Favorites?");
+  EXPECT_EQ(Questions()[3], L"Are you sure delete Downloaded Files?");
+  const std::wstring asked[] = {L"Check4", L"Check5", L"Check6", L"Check7"};
   for (const wchar_t* box : settings::SelectAllGroupOf(L"Internet Explorer")->members) {
-    EXPECT_EQ(Ticked(Box(box)), box != std::wstring(L"Check5") && box != std::wstring(L"Check7")) << box;
+    EXPECT_EQ(Ticked(Box(box)), std::find(std::begin(asked), std::end(asked), box) == std::end(asked)) << box;
   }
   EXPECT_FALSE(Ticked(Box(L"Check42")));
   // The box shows whether every box under it is ticked, whichever box changed.
   EXPECT_FALSE(Ticked(Box(L"Check9")));
-  messages.answers = {IDOK, IDOK};
+  messages.answers = {IDOK, IDOK, IDOK, IDOK};
   Press(Box(L"Check9"));
-  EXPECT_EQ(Questions().size(), 4u);
+  EXPECT_EQ(Questions().size(), 8u);
   EXPECT_TRUE(Ticked(Box(L"Check9")));
   const wchar_t* first = settings::SelectAllGroupOf(L"Internet Explorer")->members[0];
   Press(Box(first));
@@ -396,7 +398,7 @@ TEST_F(SelectionWindowTest, SelectAllTicksItsGroupAndAsksBeforeFavoritesAndDownl
   Press(Box(first));
   EXPECT_TRUE(Ticked(Box(L"Check9")));
   Press(Box(L"Check9"));
-  EXPECT_EQ(Questions().size(), 4u);
+  EXPECT_EQ(Questions().size(), 8u);
   for (const wchar_t* box : settings::SelectAllGroupOf(L"Internet Explorer")->members) EXPECT_FALSE(Ticked(Box(box)));
 
   Press(Box(L"Check31"));
@@ -427,8 +429,8 @@ TEST_F(SelectionWindowTest, LeavingFavoritesOrDownloadsTickedAsksFirst) {
   leave(L"Check7");
   EXPECT_EQ(Questions().back(), L"Are you sure delete Downloaded Files?");
   EXPECT_TRUE(Ticked(Box(L"Check7")));
-  SendMessageW(Box(L"Check6"), BM_SETCHECK, BST_CHECKED, 0);
-  leave(L"Check6");
+  SendMessageW(Box(L"Check1"), BM_SETCHECK, BST_CHECKED, 0);
+  leave(L"Check1");
   EXPECT_EQ(Questions().size(), 2u);
 }
 
@@ -798,4 +800,11 @@ TEST_F(SelectionWindowTest, RuleFoldersThatARunWillRefuseAreNamedAtOnce) {
   ListView_SetCheckState(window->RuleList(), RuleRow(window->RuleList(), L"Whole Profile *"), TRUE);
   ASSERT_EQ(Reports().size(), 2u);
   EXPECT_TRUE(Reports()[1].starts_with(header + L"Whole Profile *: ")) << Reports()[1];
+}
+
+TEST_F(SelectionWindowTest, SavingMakesATickedForNewUserSelectionTheUsersOwn) {
+  WriteText(settingsFile, "[Options]\r\nDefaultSelection=1\r\n[WINDOWS]\r\nrun=1\r\n");
+  Open();
+  Ok();
+  EXPECT_EQ(Stored(L"Options", L"DefaultSelection"), L"0");
 }

@@ -1,4 +1,5 @@
 #include "settings/item_flags.h"
+#include "settings/selection_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +70,7 @@ TEST(DefaultSelection, TicksTracesNeverKeptDataAndOnlyForANewUser) {
   const wchar_t* const kKept[] = {L"password", L"bookmark", L"favorite", L"download", L"account",
                                   L"address book", L"contact", L"profile", L"session", L"recycle",
                                   L"settings", L"open pages", L"save folder", L"swap", L"thumbs",
-                                  L"jump list", L"form", L"administrator"};
+                                  L"jump list", L"form", L"administrator", L"cookie"};
   auto keepsNothing = [&](const std::wstring& name) {
     const std::wstring lower = platform::ToLower(name);
     for (const wchar_t* kept : kKept) EXPECT_EQ(lower.find(kept), std::wstring::npos) << name;
@@ -81,6 +82,7 @@ TEST(DefaultSelection, TicksTracesNeverKeptDataAndOnlyForANewUser) {
     if (!defaults.count(Id(flag.section, flag.key))) continue;
     ++known;
     keepsNothing(flag.caption);
+    EXPECT_EQ(settings::ConfirmationQuestion(flag.checkBox), nullptr) << flag.caption;
   }
   EXPECT_EQ(known, settings::DefaultSelection().size());
   EXPECT_TRUE(defaults.count(Id(L"Chrome", L"Cache")) && defaults.count(Id(L"WINDOWS", L"temp")));
@@ -91,14 +93,16 @@ TEST(DefaultSelection, TicksTracesNeverKeptDataAndOnlyForANewUser) {
   }
   const std::wstring file = settings::SettingsFile(program.Path());
   ASSERT_TRUE(catalogue::InstallDefaultSelection(program.Path()));
+  EXPECT_TRUE(settings::SelectionUnsaved(file));
   for (const settings::DefaultItem& item : settings::DefaultSelection()) {
     EXPECT_EQ(inifun::ReadIniValue(file, item.section, item.key), L"1") << item.section << L"/" << item.key;
   }
   size_t defaultRules = 0;
   for (const rules::Rule& rule : rules::LoadRules(program.Path())) {
-    EXPECT_EQ(inifun::ReadIniValue(file, rule.section, rule.name), rule.byDefault ? L"1" : L"") << rule.name;
-    if (rule.byDefault) keepsNothing(rule.name);
-    defaultRules += rule.byDefault;
+    const bool ticked = rule.byDefault && rule.warning.empty();
+    EXPECT_EQ(inifun::ReadIniValue(file, rule.section, rule.name), ticked ? L"1" : L"") << rule.name;
+    if (ticked) keepsNothing(rule.name);
+    defaultRules += ticked;
   }
   EXPECT_GE(defaultRules, 20u);
   testing_support::WriteText(file, "[Chrome]\r\nCache=0\r\n");

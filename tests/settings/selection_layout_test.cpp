@@ -36,10 +36,15 @@ TEST(SelectAllGroups, TickingAsksBeforeFavoritesAndDownloadsUntickingAsksNothing
     return false;
   };
   ApplySelectAll(explorer, true, record, cancel);
-  EXPECT_EQ(asked, (std::vector<std::wstring>{L"Are you sure delete IE Favorites?",
-                                              L"Are you sure delete Downloaded Files?"}));
+  EXPECT_EQ(asked, (std::vector<std::wstring>{
+                       L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?",
+                       L"Are you sure delete IE Favorites?",
+                       L"Erasing the form data loses the saved form entries, cards, addresses and passwords. Are you sure?",
+                       L"Are you sure delete Downloaded Files?"}));
   ASSERT_EQ(set.size(), 11u);
-  for (const auto& [box, ticked] : set) EXPECT_EQ(ticked, box != L"Check5" && box != L"Check7") << box;
+  for (const auto& [box, ticked] : set) {
+    EXPECT_EQ(ticked, box != L"Check4" && box != L"Check5" && box != L"Check6" && box != L"Check7") << box;
+  }
   EXPECT_EQ(set[4].first, L"Check5");
   EXPECT_EQ(set[6].first, L"Check7");
 
@@ -62,7 +67,7 @@ TEST(SelectAllGroups, TickingAsksBeforeFavoritesAndDownloadsUntickingAsksNothing
 TEST(SelectionLayout, QuestionsMailGroupsAndPages) {
   EXPECT_STREQ(ConfirmationQuestion(L"Check5"), L"Are you sure delete IE Favorites?");
   EXPECT_STREQ(ConfirmationQuestion(L"Check7"), L"Are you sure delete Downloaded Files?");
-  EXPECT_EQ(ConfirmationQuestion(L"Check6"), nullptr);
+  EXPECT_EQ(ConfirmationQuestion(L"Check1"), nullptr);
   for (const MailGroup& mail : MailGroups()) EXPECT_NE(SelectAllGroupOf(mail.group), nullptr) << mail.group;
 
   EXPECT_EQ(

@@ -13,6 +13,7 @@
 #include "run/clean_run.h"
 #include "settings/custom_list.h"
 #include "settings/inifun.h"
+#include "support/firefox_places.h"
 #include "support/test_support.h"
 
 namespace testing_support {
@@ -26,7 +27,7 @@ struct SeededProfile {
     values.windowsVersion = L"6.1";
 
     std::wstring firefox = values.appDataFolder + L"\\Mozilla\\Firefox\\Profiles\\abc.default";
-    MakeFile(firefox + L"\\places.sqlite", 1200);
+    MakeFirefoxPlaces(firefox + L"\\places.sqlite");
     MakeFile(firefox + L"\\cookies.sqlite", 300);
     MakeFile(firefox + L"\\prefs.js", 50);  // not a trace: stays
     std::wstring localFirefox = values.localAppDataFolder + L"\\Mozilla\\Firefox\\Profiles\\abc.default";

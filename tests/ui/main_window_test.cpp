@@ -374,6 +374,29 @@ TEST(MainWindow, MenuCommandsOpenTheirWindowsAndPages) {
   EXPECT_EQ(window.calls.size(), 6u);
 }
 
+// The first "Clean Now" with the selection ticked for a new user shows what is about to go: Cancel
+// cleans nothing, No shows the preview, Yes cleans.
+TEST(MainWindow, TheFirstCleaningOfASelectionNeverSavedShowsWhatGoesFirst) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  inifun::WriteIniValue(settings, L"Options", L"DefaultSelection", L"1");
+  inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
+  RecordedWindow window(folder.Path());
+  const int kAnswers[] = {IDCANCEL, IDNO, IDYES};
+  for (int answer : kAnswers) {
+    window.messages.answers = {answer};
+    size_t before = window.messages.shown.size();
+    Command(window.Handle(), ui::kCleanNowCommand);
+    ASSERT_GT(window.messages.shown.size(), before);
+    const auto& question = window.messages.shown[before];
+    EXPECT_EQ(question.caption, L"The first cleaning");
+    EXPECT_EQ(question.type & MB_TYPEMASK, static_cast<UINT>(MB_YESNOCANCEL));
+    EXPECT_NE(question.text.find(L"\r\n    Windows Clipboard"), std::wstring::npos) << question.text;
+    EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty(), answer != IDYES) << answer;
+  }
+  EXPECT_EQ(window.Boxes(), std::vector<std::wstring>{L"Task Complete"});
+}
+
 TEST(MainWindow, RunningBrowsersAreNamedBeforeAnAttendedRunAndNoCancelsIt) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
@@ -547,6 +570,26 @@ TEST(MainWindow, StartedWithMinHidesAndRunsOnceWhenWindowsStartupIsOn) {
   PumpAll();
   EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
   EXPECT_TRUE(IsWindowVisible(window.Handle()));
+}
+
+// A selection the program ticked for a new user runs only when the user asks: not when Windows
+// starts, not on the schedule, not before a shutdown.
+TEST(MainWindow, NoUnattendedRunCleansASelectionTheUserNeverSaved) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"1");
+  inifun::WriteIniValue(settings, L"Options", L"WindowsShutdown", L"1");
+  inifun::WriteIniValue(settings, L"Options", L"CleanDays", L"1111111");
+  inifun::WriteIniValue(settings, L"Options", L"CleanTime", L"0:00");
+  inifun::WriteIniValue(settings, L"Options", L"DefaultSelection", L"1");
+  RecordedWindow window(folder.Path(), L"min");
+  window->ShowAfterSplash();
+  PumpAll();
+  SendMessageW(window.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0);
+  EXPECT_TRUE(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0));
+  PumpAll();
+  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+  EXPECT_TRUE(window->Notifications().Dispatcher().QueuedKeys().empty());
 }
 
 TEST(MainWindow, OnlyExactlyMinStartsHidden) {

@@ -1,0 +1,125 @@
+#include "engine/kept_data.h"
+
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "platform/text.h"
+
+namespace engine {
+
+namespace {
+
+// Chromium browsers (Chrome, Edge, Brave, Vivaldi below a "User Data" folder, Opera below "Opera
+// Software"): a profile's files and folders that hold more than traces.
+constexpr KeptEntry kChromiumFiles[] = {
+    {L"Login Data", L"saved passwords", kKeptPasswords},
+    {L"Login Data For Account", L"saved passwords", kKeptPasswords},
+    {L"Local State", L"the key to saved passwords and settings", kKeptPasswords},
+    {L"Web Data", L"autofill, cards and addresses", kKeptAutofill},
+    {L"Bookmarks", L"bookmarks", kKeptBookmarks},
+    {L"Preferences", L"settings", kKeptSettings},
+    {L"Secure Preferences", L"settings", kKeptSettings},
+    {L"Extensions", L"extensions", kKeptExtensions},
+    {L"Local Extension Settings", L"extensions", kKeptExtensions},
+    {L"Sync Data", L"sync data", kKeptSync},
+};
+constexpr const wchar_t* kChromiumHomes[] = {L"User Data", L"Opera Software"};
+
+// Mozilla programs (Firefox, Thunderbird) below their "Profiles" folder.
+constexpr KeptEntry kMozillaFiles[] = {
+    {L"places.sqlite", L"bookmarks", kKeptBookmarks},
+    {L"favicons.sqlite", L"bookmarks' icons", kKeptBookmarks},
+    {L"key4.db", L"the key to saved passwords", kKeptPasswords},
+    {L"logins.json", L"saved passwords", kKeptPasswords},
+    {L"cert9.db", L"certificates", kKeptSettings},
+    {L"prefs.js", L"settings", kKeptSettings},
+};
+constexpr const wchar_t* kMozillaHomes[] = {L"Profiles"};
+
+// Below HKEY_CURRENT_USER.
+constexpr KeptEntry kKeys[] = {
+    {L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\\Favorites", L"Regedit's favourites",
+     kKeptFavourites},
+};
+
+std::vector<std::wstring> Parts(const std::wstring& path) {
+  std::vector<std::wstring> parts;
+  size_t start = 0;
+  for (size_t slash; (slash = path.find(L'\\', start)) != std::wstring::npos; start = slash + 1) {
+    if (slash > start) parts.push_back(path.substr(start, slash - start));
+  }
+  if (start < path.size()) parts.push_back(path.substr(start));
+  return parts;
+}
+
+// A database's companions ("Login Data-journal", "places.sqlite-wal") hold what it holds.
+bool Names(const std::wstring& part, const wchar_t* name, bool last) {
+  if (platform::EqualsNoCase(part, name)) return true;
+  std::wstring_view entry(name);
+  return last && part.size() > entry.size() + 1 && part[entry.size()] == L'-' &&
+         platform::EqualsNoCase(std::wstring_view(part).substr(0, entry.size()), entry);
+}
+
+// The entry named by a part below the first home folder of the path.
+const KeptEntry* Below(const std::vector<std::wstring>& parts, std::span<const wchar_t* const> homes,
+                       std::span<const KeptEntry> entries) {
+  size_t at = 0;
+  while (at < parts.size() &&
+         std::none_of(homes.begin(), homes.end(), [&](const wchar_t* home) { return platform::EqualsNoCase(parts[at], home); })) {
+    ++at;
+  }
+  for (size_t part = at + 1; part < parts.size(); ++part) {
+    for (const KeptEntry& entry : entries) {
+      if (Names(parts[part], entry.name, part + 1 == parts.size())) return &entry;
+    }
+  }
+  return nullptr;
+}
+
+// The kept keys are the user's own, below HKEY_CURRENT_USER.
+bool CurrentUser(HKEY root) { return root == HKEY_CURRENT_USER; }
+
+std::wstring WithoutSeparators(const std::wstring& subkey) {
+  size_t first = subkey.find_first_not_of(L'\\');
+  size_t last = subkey.find_last_not_of(L'\\');
+  return first == std::wstring::npos ? std::wstring() : subkey.substr(first, last - first + 1);
+}
+
+bool AtOrBelow(const std::wstring& key, const std::wstring& top) {
+  return platform::EqualsNoCase(key, top) || platform::IsBelow(key, top);
+}
+
+}  // namespace
+
+const KeptEntry* KeptFile(const std::wstring& path) {
+  std::vector<std::wstring> parts = Parts(path);
+  if (const KeptEntry* entry = Below(parts, kChromiumHomes, kChromiumFiles)) return entry;
+  return Below(parts, kMozillaHomes, kMozillaFiles);
+}
+
+const KeptEntry* KeptKeyWithin(HKEY root, const std::wstring& subkey) {
+  if (!CurrentUser(root)) return nullptr;
+  std::wstring key = WithoutSeparators(subkey);
+  for (const KeptEntry& entry : kKeys) {
+    if (AtOrBelow(entry.name, key)) return &entry;
+  }
+  return nullptr;
+}
+
+const KeptEntry* KeptKeyHolding(HKEY root, const std::wstring& subkey) {
+  if (!CurrentUser(root)) return nullptr;
+  std::wstring key = WithoutSeparators(subkey);
+  for (const KeptEntry& entry : kKeys) {
+    if (AtOrBelow(key, entry.name)) return &entry;
+  }
+  return nullptr;
+}
+
+std::wstring KeptRefusal(const KeptEntry& entry) {
+  return std::wstring(L"refused: holds ") + entry.holds + L" the user keeps";
+}
+
+std::wstring KeptKeyPath(const KeptEntry& entry) { return std::wstring(L"HKEY_CURRENT_USER\\") + entry.name; }
+
+}  // namespace engine

@@ -1,0 +1,48 @@
+#pragma once
+// What a user keeps in today's browsers and programs: the files and keys that hold it, whatever an
+// item's label, a plug-in or a rule file calls them. Every erasure asks before it deletes a file, a
+// key or a value, beside the guard for protected folders; only an item that names that data (its
+// label says "Bookmarks", "Passwords", ...) may take it.
+#include <windows.h>
+
+#include <string>
+
+namespace engine {
+
+// Kinds of kept data, as bits: an item names the kinds its label promises to erase.
+enum KeptKind : unsigned {
+  kKeptSettings = 1u << 0,
+  kKeptPasswords = 1u << 1,  // saved passwords and the key that decrypts them
+  kKeptAutofill = 1u << 2,   // form entries, cards, addresses
+  kKeptBookmarks = 1u << 3,
+  kKeptExtensions = 1u << 4,
+  kKeptSync = 1u << 5,
+  kKeptFavourites = 1u << 6,
+};
+
+struct KeptEntry {
+  const wchar_t* name;  // a file or folder name; for a key, its path below HKEY_CURRENT_USER
+  const wchar_t* holds;  // "refused: holds " + this + " the user keeps"
+  unsigned kind;
+};
+
+// The entry a file holds: by its name (or the name of a folder it lies in) inside a browser's
+// profile. `path` is a canonical full path. Null when it holds nothing a user keeps.
+const KeptEntry* KeptFile(const std::wstring& path);
+
+// The kept key at or below a key (root and subkey): a deletion of that key's tree would erase it.
+const KeptEntry* KeptKeyWithin(HKEY root, const std::wstring& subkey);
+
+// The kept key a key lies in (itself or one above it): none of its keys or values may go.
+const KeptEntry* KeptKeyHolding(HKEY root, const std::wstring& subkey);
+
+// Whether an erasure whose item names `allowed` kinds must leave the entry: null entries never.
+inline bool Refuses(const KeptEntry* entry, unsigned allowed) { return entry && !(entry->kind & allowed); }
+
+// For the run's details: "refused: holds <what> the user keeps".
+std::wstring KeptRefusal(const KeptEntry& entry);
+
+// The full text of a kept key, as the details name it.
+std::wstring KeptKeyPath(const KeptEntry& entry);
+
+}  // namespace engine

@@ -1,0 +1,92 @@
+#include "engine/places_history.h"
+
+#include <windows.h>
+
+#include "engine/path_guard.h"
+#include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/sqlite_database.h"
+
+namespace engine {
+
+namespace {
+
+// The tables Firefox's history needs; a database without them is not one.
+constexpr const char* kRequiredTables[] = {"moz_places", "moz_historyvisits", "moz_bookmarks"};
+
+// Each statement runs when its table exists (the tables came with Firefox's versions). The pages
+// that a bookmark, a tag (a bookmark too) or a keyword refers to stay, without their visits.
+struct Statement {
+  const char* table;
+  const char* sql;
+};
+constexpr Statement kErasure[] = {
+    {"moz_historyvisits", "DELETE FROM moz_historyvisits"},
+    {"moz_inputhistory", "DELETE FROM moz_inputhistory"},
+    {"moz_places_metadata", "DELETE FROM moz_places_metadata"},
+    {"moz_places_metadata_search_queries", "DELETE FROM moz_places_metadata_search_queries"},
+    {"moz_places",
+     "DELETE FROM moz_places WHERE id NOT IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)"
+     " AND id NOT IN (SELECT place_id FROM moz_keywords WHERE place_id IS NOT NULL)"},
+    {"moz_places", "UPDATE moz_places SET visit_count = 0, last_visit_date = NULL, typed = 0"},
+    {"moz_annos", "DELETE FROM moz_annos WHERE place_id NOT IN (SELECT id FROM moz_places)"},
+    {"moz_origins", "DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places)"},
+};
+
+// A browser that runs holds its database open: then nobody else may open it alone.
+bool HeldOpen(const std::wstring& path) {
+  HANDLE raw = CreateFileW(platform::ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD error = GetLastError();
+  platform::FileHandle file(raw);
+  return !file && (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION);
+}
+
+bool IsHistoryDatabase(platform::SqliteDatabase& db) {
+  if (db.Text("PRAGMA quick_check") != L"ok") return false;
+  for (const char* table : kRequiredTables) {
+    if (!db.HasTable(table)) return false;
+  }
+  // The keyword statement names its table; a database without one has nothing to keep there.
+  return db.HasTable("moz_keywords") || db.Execute("CREATE TEMP TABLE moz_keywords (place_id INTEGER)");
+}
+
+// All statements or none: a failure rolls back what went before it.
+bool EraseInOneTransaction(platform::SqliteDatabase& db) {
+  if (!db.Execute("BEGIN IMMEDIATE")) return false;
+  for (const Statement& statement : kErasure) {
+    if (db.HasTable(statement.table) && !db.Execute(statement.sql)) {
+      db.Execute("ROLLBACK");
+      return false;
+    }
+  }
+  return db.Execute("COMMIT");
+}
+
+}  // namespace
+
+void EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places) {
+  if (ctx.Stopped() || GetFileAttributesW(platform::ApiPath(places).c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  auto target = GuardedTarget(ctx, places);
+  if (!target) return;
+  if (HeldOpen(*target)) {
+    ctx.LeftBehind(*target, L"in use");
+    return;
+  }
+  using Mode = platform::SqliteDatabase::Mode;
+  platform::SqliteDatabase db(*target, ctx.Previewing() ? Mode::ReadOnly : Mode::Existing);
+  // No other program may write while the history goes, and what goes is overwritten with zeros.
+  bool opened = db.IsOpen() && db.Execute("PRAGMA locking_mode = EXCLUSIVE; PRAGMA secure_delete = ON");
+  if (!opened || !IsHistoryDatabase(db)) {
+    ctx.LeftBehind(*target, L"left whole: not a history database, or a damaged one");
+    return;
+  }
+  if (!ctx.Perform(L"Erase the history inside " + *target)) return;
+  if (!EraseInOneTransaction(db)) {
+    ctx.LeftBehind(*target, L"left whole: " + db.Error());
+    return;
+  }
+  db.Execute("VACUUM");
+}
+
+}  // namespace engine

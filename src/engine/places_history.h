@@ -1,0 +1,17 @@
+#pragma once
+// Firefox keeps the history and the bookmarks in one database, "places.sqlite": the history is
+// erased inside it, and every bookmark, its folder, tags and keywords stay.
+#include <string>
+
+#include "engine/erase_context.h"
+
+namespace engine {
+
+// Erases the visits, the address bar's input history and every page no bookmark or keyword refers
+// to, then compacts the file so that nothing erased can be read back from its free pages. A file its
+// browser holds open is left "in use"; a damaged or foreign database is left whole and named. A
+// preview reads the file only, and records the same. Counts nothing: what a file sheds is not known
+// before it is compacted.
+void EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places);
+
+}  // namespace engine

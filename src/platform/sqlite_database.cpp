@@ -1,0 +1,73 @@
+#include "platform/sqlite_database.h"
+
+#include <windows.h>
+
+#include <sqlite3.h>
+
+namespace platform {
+
+namespace {
+
+struct Finalize {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
+
+// The query's statement, its one parameter (if any) bound to `parameter`, stepped to its first row;
+// null when it has none or fails.
+Statement FirstRow(sqlite3* db, const std::string& sql, const std::string& parameter = {}) {
+  sqlite3_stmt* raw = nullptr;
+  if (!db || sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) return {};
+  Statement statement(raw);
+  if (sqlite3_bind_parameter_count(raw) == 1) {
+    sqlite3_bind_text(raw, 1, parameter.c_str(), static_cast<int>(parameter.size()), SQLITE_TRANSIENT);
+  }
+  return sqlite3_step(raw) == SQLITE_ROW ? std::move(statement) : Statement();
+}
+
+}  // namespace
+
+void SqliteDatabase::Close::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+
+SqliteDatabase::SqliteDatabase(const std::wstring& path, Mode mode) {
+  // The file name goes to SQLite as UTF-8, which the wide path converts to without loss.
+  std::string name;
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
+  name.resize(bytes);
+  WideCharToMultiByte(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), name.data(), bytes, nullptr, nullptr);
+  int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
+                                     : SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0);
+  sqlite3* raw = nullptr;
+  int status = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
+  db_.reset(raw);
+  if (status != SQLITE_OK) {
+    error_ = Error();
+    db_.reset();
+  }
+}
+
+bool SqliteDatabase::Execute(const std::string& sql) {
+  return db_ && sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+std::wstring SqliteDatabase::Text(const std::string& sql) {
+  Statement row = FirstRow(db_.get(), sql);
+  const void* text = row ? sqlite3_column_text16(row.get(), 0) : nullptr;
+  return text ? std::wstring(static_cast<const wchar_t*>(text)) : std::wstring();
+}
+
+long long SqliteDatabase::Number(const std::string& sql) {
+  Statement row = FirstRow(db_.get(), sql);
+  return row ? sqlite3_column_int64(row.get(), 0) : 0;
+}
+
+bool SqliteDatabase::HasTable(const std::string& name) {
+  return FirstRow(db_.get(), "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?", name) != nullptr;
+}
+
+std::wstring SqliteDatabase::Error() const {
+  if (!db_) return error_;
+  return static_cast<const wchar_t*>(sqlite3_errmsg16(db_.get()));
+}
+
+}  // namespace platform

@@ -1,0 +1,122 @@
+// A new user's first cleaning and every browser item on a profile of today's Chrome, Edge and
+// Firefox: the traces go, and what the user keeps stays unless the item's label names it.
+#include <gtest/gtest.h>
+
+#include "catalogue/catalogue_fixture.h"
+#include "engine/kept_data.h"
+#include "support/firefox_places.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr wchar_t kChrome[] = L"Local\\Google\\Chrome\\User Data\\";
+constexpr wchar_t kEdge[] = L"Local\\Microsoft\\Edge\\User Data\\";
+constexpr wchar_t kFirefox[] = L"Roaming\\Mozilla\\Firefox\\Profiles\\abcd1234.default-release\\";
+constexpr wchar_t kRegedit[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
+
+// Below the scratch root; `kind`: what it holds.
+struct UserFile {
+  const wchar_t* browser;
+  const wchar_t* path;
+  unsigned kind;
+};
+
+constexpr UserFile kUserFiles[] = {
+    {kChrome, L"Local State", engine::kKeptPasswords},
+    {kChrome, L"Default\\Login Data", engine::kKeptPasswords},
+    {kChrome, L"Default\\Web Data", engine::kKeptAutofill},
+    {kChrome, L"Default\\Bookmarks", engine::kKeptBookmarks},
+    {kChrome, L"Default\\Preferences", engine::kKeptSettings},
+    {kChrome, L"Default\\Secure Preferences", engine::kKeptSettings},
+    {kChrome, L"Default\\Extensions\\abcdefghijklmnop\\1.0_0\\manifest.json", engine::kKeptExtensions},
+    {kChrome, L"Default\\Sync Data\\LevelDB\\000003.log", engine::kKeptSync},
+    {kChrome, L"Default\\Sync Data\\SyncData.sqlite3", engine::kKeptSync},
+    {kEdge, L"Local State", engine::kKeptPasswords},
+    {kEdge, L"Default\\Login Data", engine::kKeptPasswords},
+    {kEdge, L"Default\\Web Data", engine::kKeptAutofill},
+    {kEdge, L"Default\\Bookmarks", engine::kKeptBookmarks},
+    {kEdge, L"Default\\Preferences", engine::kKeptSettings},
+    {kFirefox, L"places.sqlite", engine::kKeptBookmarks},
+    {kFirefox, L"favicons.sqlite", engine::kKeptBookmarks},
+    {kFirefox, L"key4.db", engine::kKeptPasswords},
+    {kFirefox, L"logins.json", engine::kKeptPasswords},
+    {kFirefox, L"cert9.db", engine::kKeptSettings},
+    {kFirefox, L"prefs.js", engine::kKeptSettings},
+};
+
+// What the default selection erases on the same profile.
+constexpr const wchar_t* kTraces[] = {
+    L"Local\\Google\\Chrome\\User Data\\Default\\History",
+    L"Local\\Google\\Chrome\\User Data\\Default\\Visited Links",
+    L"Local\\Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data\\f_000001",
+    L"Local\\Mozilla\\Firefox\\Profiles\\abcd1234.default-release\\cache2\\entries\\0A1B2C3D",
+};
+
+class KeptData : public CatalogueTest {
+ protected:
+  TempFolder userTemp;
+  ScopedEnvironment tmp{L"TMP", userTemp.Path()};
+  ScopedEnvironment temp{L"TEMP", userTemp.Path()};
+
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kRegedit); }
+
+  std::wstring PathOf(const UserFile& file) const { return root / (std::wstring(file.browser) + file.path); }
+  void Seed() {
+    for (const UserFile& file : kUserFiles) MakeFile(PathOf(file), 16);
+    ASSERT_TRUE(MakeFirefoxPlaces(root / kFirefox + L"places.sqlite"));
+    for (const wchar_t* trace : kTraces) MakeFile(root / trace, 16);
+    SetString(HKEY_CURRENT_USER, kRegedit, L"LastKey", L"Computer\\HKEY_CURRENT_USER\\Software");
+    SetString(HKEY_CURRENT_USER, std::wstring(kRegedit) + L"\\Favorites", L"Run", L"Computer\\HKEY_CURRENT_USER");
+  }
+  // Every user file but those of the kinds `named` is still there.
+  void ExpectKept(unsigned named, const std::wstring& after) {
+    for (const UserFile& file : kUserFiles) {
+      if (file.kind & named) continue;
+      EXPECT_TRUE(Exists(PathOf(file))) << "lost after " << after << ": " << file.browser << file.path;
+    }
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, std::wstring(kRegedit) + L"\\Favorites", L"Run")) << after;
+  }
+};
+
+}  // namespace
+
+TEST_F(KeptData, TheFirstCleaningAndEveryBrowserItemLeaveWhatTheUserKeeps) {
+  Seed();
+  ASSERT_TRUE(catalogue::InstallDefaultSelection(program.Path()));
+  run::CleanRun(view, program.Path(), values, catalogue::Stages()).CleanNow();
+  ExpectKept(0, L"the default selection");
+  for (const wchar_t* trace : kTraces) EXPECT_FALSE(Exists(root / trace)) << "stayed: " << trace;
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRegedit, L"LastKey"));
+  {
+    platform::SqliteDatabase places(root / kFirefox + L"places.sqlite");
+    EXPECT_EQ(places.Number("SELECT count(*) FROM moz_historyvisits"), 0);
+    EXPECT_EQ(places.Text("SELECT url FROM moz_places JOIN moz_bookmarks ON fk = moz_places.id WHERE moz_bookmarks.id = 3"),
+              L"https://bookmarked.example/");
+  }
+  std::vector<const catalogue::Item*> items;
+  for (const catalogue::Item& item : catalogue::BrowserItems()) items.push_back(&item);
+  for (const catalogue::Item& item : catalogue::WindowsItems()) {
+    if (std::wstring(item.key) == L"registryeditor") items.push_back(&item);
+  }
+  for (const catalogue::Item* item : items) {
+    Run({{item->section, item->key}});
+    ExpectKept(item->names, item->label);
+    Seed();
+  }
+}
+
+// The items that name what they erase erase it, and only it.
+TEST_F(KeptData, ItemsThatNameUserDataEraseIt) {
+  Seed();
+  Run({{L"Chrome", L"Forms"}});
+  EXPECT_FALSE(Exists(root / kChrome + L"Default\\Web Data"));
+  EXPECT_FALSE(Exists(root / kChrome + L"Default\\Login Data"));
+  EXPECT_TRUE(Exists(root / kChrome + L"Local State"));
+  Run({{L"FIREFOX", L"passwords"}});
+  EXPECT_FALSE(Exists(root / kFirefox + L"logins.json"));
+  EXPECT_TRUE(Exists(root / kFirefox + L"key4.db"));
+  Run({{L"FIREFOX", L"bookmarks"}});
+  EXPECT_FALSE(Exists(root / kFirefox + L"places.sqlite"));
+  EXPECT_TRUE(Exists(root / kFirefox + L"prefs.js"));
+}
