@@ -5,11 +5,14 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/run_report.h"
 
 namespace engine {
+
+struct ProtectedIdentities;  // the guard's, in path_guard.h
 
 // A request to stop a run at its next file, folder or key: from the window (Cancel, Exit, the end of
 // the Windows session) or from the console's Ctrl+C, which arrives on a thread of its own.
@@ -44,6 +47,9 @@ struct EraseContext {
   // The program folder of the run, in its canonical form: nothing in it is ever erased, and no walk
   // enters it.
   std::wstring programFolder = {};
+  // What the guard learned at its first question of the run: which objects on the disk the protected
+  // folders are. They do not move while a run lasts, and every walk asks at every folder.
+  mutable std::shared_ptr<const ProtectedIdentities> protectedIdentities = {};
 
   void Pump() const {
     if (!pump) return;
