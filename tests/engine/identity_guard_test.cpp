@@ -84,27 +84,6 @@ TEST(IdentityGuard, NoWalkEntersTheProgramFolderUnderAnyNameOfItsParent) {
   }
 }
 
-// A folder named through another drive's name of drive C:'s root, of the Windows folder or of the
-// program folder is refused as what it is.
-TEST(IdentityGuard, AFolderIsRefusedAsWhatItIsHoweverItIsNamed) {
-  LayOutApp();
-  const struct {
-    std::wstring path;
-    engine::Refusal refusal;
-  } cases[] = {
-      {kOnY, engine::Refusal::DriveRoot},
-      {kOnY + L"\\windows", engine::Refusal::ProtectedFolder},
-      {kOnY + L"\\linkfixture\\app\\Trellwipe", engine::Refusal::ProgramFolder},
-      {kOnY + L"\\linkfixture\\app\\Trellwipe\\plug-in\\Example.ppe", engine::Refusal::ProgramFolder},
-      {L"C:\\linkfixture\\up\\Trellwipe\\prisd.dat", engine::Refusal::ProgramFolder},
-      {kOnY + L"\\linkfixture\\app\\other", engine::Refusal::None},
-  };
-  for (const auto& c : cases) {
-    Recorded run;
-    EXPECT_EQ(engine::GuardFolder(run.ctx, c.path).refusal, c.refusal) << platform::Narrow(c.path);
-  }
-}
-
 // A walk from a Unix folder above drive C: (here the sandbox's prefix folder, looked at only) meets
 // C:'s root and stops there.
 TEST(IdentityGuard, AWalkFromAboveADriveStopsAtItsRoot) {
