@@ -54,6 +54,14 @@ sandbox_env "$sandbox"
       printf KEEP-ME >"$fixture/outside/report"
       ln -s report "$fixture/outside/report."
       ;;
+    *IdentityGuard.*)
+      # Other names of drive C:'s folders: drive Y:, the sandbox folder that holds the prefix (as
+      # drive Z: names every folder), and a link to the parent of the folder the tests make the
+      # program folder. The next test's start removes the drive again.
+      mkdir -p "$fixture/app"
+      ln -s "$fixture/app" "$fixture/up"
+      ln -sfn "$sandbox" "$WINEPREFIX/dosdevices/y:"
+      ;;
     *PathGuard.*)
       # Links to folders no erasure may touch, for the guard to see through.
       mkdir -p "$fixture/links"

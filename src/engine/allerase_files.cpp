@@ -153,10 +153,13 @@ bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool e
   return false;
 }
 
-// A walk from above never enters the program folder, and says so in the details.
-bool Enters(const EraseContext& ctx, const std::wstring& folder) {
-  if (!engine::IsProgramFolder(ctx, folder)) return true;
-  ctx.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(engine::Refusal::ProgramFolder));
+// Every walk asks here at every folder it meets on its way down: it never enters a drive root, a
+// protected folder (but a walk over a whole drive) or the program folder, however it reached it, and
+// says so in the details.
+bool Enters(const EraseContext& ctx, const std::wstring& folder, bool throughProtected = false) {
+  engine::Refusal refusal = engine::FolderRefusal(ctx, folder, throughProtected);
+  if (refusal == engine::Refusal::None) return true;
+  ctx.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(refusal));
   return false;
 }
 
@@ -224,19 +227,19 @@ double FileTreeWalk(const EraseContext& ctx, const std::wstring& folder, const F
     figure += EraseFiles(ctx, workers, current, listing.files, rule) + kFolderVisit;
     for (auto sub = listing.folders.rbegin(); sub != listing.folders.rend(); ++sub) {
       std::wstring path = platform::JoinPath(current, sub->name);
-      if (!sub->IsLink() && Enters(ctx, path)) pending.push_back(std::move(path));
+      if (!sub->IsLink() && Enters(ctx, path, rule.wholeDrive)) pending.push_back(std::move(path));
     }
   }
   return figure;
 }
 
 double FileTree(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
-  auto target = engine::GuardedTarget(ctx, folder);
+  auto target = engine::GuardedFolder(ctx, folder);
   return target ? FileTreeWalk(ctx, *target, rule) : kFolderVisit;
 }
 
 double FilesInFolder(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
-  auto target = engine::GuardedTarget(ctx, folder);
+  auto target = engine::GuardedFolder(ctx, folder);
   if (!target) return 0;
   DeletionWorkers workers(ctx);
   return EraseFiles(ctx, workers, *target, List(ctx, *target).files, rule);
@@ -349,7 +352,7 @@ double FolderSizeWalk(const EraseContext& ctx, const std::wstring& folder) {
     for (const Entry& file : listing.files) size += file.size;
     for (const Entry& sub : listing.folders) {
       std::wstring path = platform::JoinPath(current, sub.name);
-      if (!sub.IsLink() && !engine::IsProgramFolder(ctx, path)) pending.push_back(std::move(path));
+      if (!sub.IsLink() && Enters(ctx, path)) pending.push_back(std::move(path));
     }
   }
   return size;
@@ -402,13 +405,13 @@ double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& 
 }
 
 double EraseNamedFoldersInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
-  auto target = engine::GuardedTarget(ctx, folder);
+  auto target = engine::GuardedFolder(ctx, folder);
   if (!target) return kFolderVisit;
   return NamedFoldersWalk(ctx, *target, name, AttributesOf(*target));
 }
 
 double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const std::wstring& kept) {
-  auto target = engine::GuardedTarget(ctx, folder);
+  auto target = engine::GuardedFolder(ctx, folder);
   if (!target) return 0;
   DWORD attributes = AttributesOf(*target);
   bool preview = ctx.Previewing();
@@ -457,7 +460,7 @@ double EraseFile(const EraseContext& ctx, const std::wstring& path) {
 }
 
 double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
-  auto target = engine::GuardedTarget(ctx, folder);
+  auto target = engine::GuardedFolder(ctx, folder);
   if (!target) return 0;
   DWORD attributes = AttributesOf(*target);
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
@@ -466,7 +469,7 @@ double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
 
 double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, const FileTest& wanted, bool recurse,
                        bool removeEmptied, bool exactNames) {
-  engine::GuardDecision decision = engine::GuardPath(folder, ctx.programFolder);
+  engine::GuardDecision decision = engine::GuardFolder(ctx, folder);
   // Files of an exact name may go from a drive root or a protected folder; nothing walks from there.
   bool byName = exactNames && !recurse && !removeEmptied && engine::AllowsExactNames(decision);
   if (!decision && !byName) {

@@ -5,11 +5,14 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/run_report.h"
 
 namespace engine {
+
+struct ProtectedIdentities;  // the guard's, in path_guard.h
 
 // A request to stop a run at its next file, folder or key: from the window (Cancel, Exit, the end of
 // the Windows session) or from the console's Ctrl+C, which arrives on a thread of its own.
@@ -47,6 +50,9 @@ struct EraseContext {
   // The kinds of kept data (engine::KeptKind) the running item names and so may erase; every other
   // file or key that holds what a user keeps stays.
   unsigned keptAllowed = 0;
+  // What the guard learned at its first question of the run: which objects on the disk the protected
+  // folders are. They do not move while a run lasts, and every walk asks at every folder.
+  mutable std::shared_ptr<const ProtectedIdentities> protectedIdentities = {};
 
   void Pump() const {
     if (!pump) return;

@@ -1,9 +1,12 @@
 #include "engine/path_guard.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cwctype>
+#include <iterator>
+#include <memory>
 #include <vector>
 
 #include "engine/link_check.h"
@@ -191,6 +194,86 @@ std::vector<std::wstring> ProgramFolders(const std::wstring& programFolder) {
   return folders;
 }
 
+// Opened to learn what the object is, never what a link there leads to (where the system can tell),
+// whatever other programs hold it with.
+platform::FileHandle OpenToIdentify(const std::wstring& path) {
+  return platform::FileHandle(CreateFileW(platform::ApiPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                          nullptr));
+}
+
+std::optional<LONGLONG> FileNumber(HANDLE handle) {
+  IO_STATUS_BLOCK io{};
+  FILE_INTERNAL_INFORMATION info{};
+  if (NtQueryInformationFile(handle, &io, &info, sizeof info, FileInternalInformation) < 0) return std::nullopt;
+  return info.IndexNumber.QuadPart;
+}
+
+std::shared_ptr<const ProtectedIdentities> LearnIdentities(const std::vector<std::wstring>& programFolders) {
+  auto identities = std::make_shared<ProtectedIdentities>();
+  auto add = [&](const std::wstring& path, Refusal refusal) {
+    platform::FileHandle handle = OpenToIdentify(path);
+    std::optional<LONGLONG> number = handle ? FileNumber(handle.get()) : std::nullopt;
+    if (number) identities->folders.push_back({*number, path, refusal});
+  };
+  for (const std::wstring& folder : programFolders) add(folder, Refusal::ProgramFolder);
+  for (const std::wstring& folder : ProtectedFolders()) add(folder, Refusal::ProtectedFolder);
+  // A drive without a disk in it fails at once, without asking the user for one.
+  DWORD errorMode = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS, &errorMode);
+  wchar_t drives[4 * 26 + 1] = L"";
+  DWORD length = GetLogicalDriveStringsW(static_cast<DWORD>(std::size(drives)), drives);
+  for (const wchar_t* drive = drives; length && length < std::size(drives) && *drive; drive += wcslen(drive) + 1) {
+    if (GetDriveTypeW(drive) != DRIVE_NO_ROOT_DIR) add(drive, Refusal::DriveRoot);
+  }
+  SetThreadErrorMode(errorMode, nullptr);
+  return identities;
+}
+
+bool SameVolumeAndNumber(HANDLE a, HANDLE b) {
+  BY_HANDLE_FILE_INFORMATION one, other;
+  return GetFileInformationByHandle(a, &one) && GetFileInformationByHandle(b, &other) &&
+         one.dwVolumeSerialNumber == other.dwVolumeSerialNumber && one.nFileIndexHigh == other.nFileIndexHigh &&
+         one.nFileIndexLow == other.nFileIndexLow;
+}
+
+// Which protected folder the opened object is, if any.
+Refusal IdentityRefusal(HANDLE handle, const ProtectedIdentities& identities) {
+  std::optional<LONGLONG> number = FileNumber(handle);
+  if (!number) return Refusal::NoIdentity;
+  for (const ProtectedIdentities::Folder& folder : identities.folders) {
+    if (folder.number != *number) continue;
+    platform::FileHandle protectedOne = OpenToIdentify(folder.path);
+    if (protectedOne && SameVolumeAndNumber(handle, protectedOne.get())) return folder.refusal;
+  }
+  return Refusal::None;
+}
+
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// The exact path by what it is, and by what the folders above it are: a protected object refused
+// itself, anything in the program folder refused at any depth. What is not there is no protected
+// object; what is there and does not tell what it is, is refused.
+Refusal DecideByIdentity(const std::wstring& exact, const ProtectedIdentities& identities) {
+  const size_t root = RootLength(exact);
+  std::wstring part = exact;
+  for (bool self = true;; self = false) {
+    platform::FileHandle handle = OpenToIdentify(part);
+    if (handle) {
+      Refusal refusal = IdentityRefusal(handle.get(), identities);
+      if (refusal == Refusal::NoIdentity || refusal == Refusal::ProgramFolder || (self && refusal != Refusal::None)) {
+        return refusal;
+      }
+    } else if (!IsMissing(GetLastError())) {
+      return Refusal::NoIdentity;
+    }
+    size_t slash = part.find_last_of(L'\\');
+    if (part.size() <= root || slash == std::wstring::npos) return Refusal::None;
+    part.resize(std::max(slash, root));
+  }
+}
+
 Refusal Decide(const std::wstring& canonical, const std::vector<std::wstring>& programFolders) {
   size_t root = RootLength(canonical);
   if (root == 0 || canonical.size() <= root) return Refusal::DriveRoot;
@@ -254,7 +337,11 @@ std::wstring ExactPath(const std::wstring& path) {
   return exact;
 }
 
-GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFolder) {
+namespace {
+
+// `identities` is asked only when the names leave the path free.
+template <typename Identities>
+GuardDecision Guard(const std::wstring& path, const std::wstring& programFolder, const Identities& identities) {
   GuardDecision decision{CanonicalPath(path), ExactPath(path), Refusal::None};
   if (decision.path.empty() || decision.exact.empty()) {
     decision.refusal = Refusal::NotAFullPath;
@@ -270,9 +357,25 @@ GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFol
         sameEntry ? std::wstring() : CanonicalPath(LinkTarget(decision.exact, RootLength(decision.exact)))}) {
     if (form.empty()) continue;
     decision.refusal = Decide(form, programs);
-    if (!decision) break;
+    if (!decision) return decision;
   }
+  decision.refusal = DecideByIdentity(decision.exact, identities());
   return decision;
+}
+
+const ProtectedIdentities& Identities(const EraseContext& erase) {
+  if (!erase.protectedIdentities) erase.protectedIdentities = LearnIdentities(ProgramFolders(erase.programFolder));
+  return *erase.protectedIdentities;
+}
+
+}  // namespace
+
+GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFolder) {
+  std::shared_ptr<const ProtectedIdentities> learned;
+  return Guard(path, programFolder, [&]() -> const ProtectedIdentities& {
+    learned = LearnIdentities(ProgramFolders(programFolder));
+    return *learned;
+  });
 }
 
 std::optional<std::wstring> ErasablePath(const std::wstring& path, const std::wstring& programFolder) {
@@ -281,8 +384,10 @@ std::optional<std::wstring> ErasablePath(const std::wstring& path, const std::ws
   return decision.exact;
 }
 
-std::optional<std::wstring> GuardedTarget(const EraseContext& erase, const std::wstring& path) {
-  GuardDecision decision = GuardPath(path, erase.programFolder);
+namespace {
+
+std::optional<std::wstring> Recorded(const EraseContext& erase, const std::wstring& path,
+                                     const GuardDecision& decision) {
   if (decision) return decision.exact;
   if (decision.refusal != Refusal::NotAFullPath) {
     erase.LeftBehind(path, std::wstring(L"refused: ") + RefusalReason(decision.refusal));
@@ -290,9 +395,41 @@ std::optional<std::wstring> GuardedTarget(const EraseContext& erase, const std::
   return std::nullopt;
 }
 
+bool IsLink(const std::wstring& exact) {
+  DWORD attributes = GetFileAttributesW(platform::ApiPath(exact).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsWineLink(exact);
+}
+
+}  // namespace
+
+std::optional<std::wstring> GuardedTarget(const EraseContext& erase, const std::wstring& path) {
+  return Recorded(erase, path, Guard(path, erase.programFolder, [&]() -> const auto& { return Identities(erase); }));
+}
+
+GuardDecision GuardFolder(const EraseContext& erase, const std::wstring& path) {
+  GuardDecision decision = Guard(path, erase.programFolder, [&]() -> const auto& { return Identities(erase); });
+  if (decision && IsLink(decision.exact)) decision.refusal = Refusal::Link;
+  return decision;
+}
+
+std::optional<std::wstring> GuardedFolder(const EraseContext& erase, const std::wstring& path) {
+  return Recorded(erase, path, GuardFolder(erase, path));
+}
+
+Refusal FolderRefusal(const EraseContext& erase, const std::wstring& folder, bool throughProtected) {
+  if ((!erase.programFolder.empty() && SamePath(folder, erase.programFolder)) ||
+      (!ExecutableFolder().empty() && SamePath(folder, ExecutableFolder()))) {
+    return Refusal::ProgramFolder;
+  }
+  platform::FileHandle handle = OpenToIdentify(folder);
+  if (!handle) return IsMissing(GetLastError()) ? Refusal::None : Refusal::NoIdentity;
+  Refusal refusal = IdentityRefusal(handle.get(), Identities(erase));
+  return throughProtected && refusal == Refusal::ProtectedFolder ? Refusal::None : refusal;
+}
+
 bool IsProgramFolder(const EraseContext& erase, const std::wstring& folder) {
-  return (!erase.programFolder.empty() && SamePath(folder, erase.programFolder)) ||
-         (!ExecutableFolder().empty() && SamePath(folder, ExecutableFolder()));
+  return FolderRefusal(erase, folder) == Refusal::ProgramFolder;
 }
 
 GuardDecision GuardFoundFile(const std::wstring& path, const std::wstring& programFolder) {
@@ -348,6 +485,8 @@ constexpr RefusalTexts kRefusalTexts[] = {
     {L"a drive root", L"the root of a drive"},
     {L"a protected folder", L"a folder that Windows, your programs or your profile need"},
     {L"Trellwipe's own folder", L"in Trellwipe's own folder"},
+    {L"a link", L"a link or junction, which leads out of the folder named"},
+    {L"its identity cannot be read", L"a file or folder whose identity the system does not tell"},
 };
 
 }  // namespace

@@ -4,8 +4,11 @@
 // slip a protected folder past it, nor does a link that leads to one. The erasure then acts on the
 // exact form, the entry named: "report." and "report" are two files on the drives Wine reaches and,
 // through "\\?\" names, on Windows.
+#include <windows.h>
+
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/erase_context.h"
 
@@ -17,6 +20,21 @@ enum class Refusal {
   DriveRoot,        // a drive or share root
   ProtectedFolder,  // the Windows folder, System32, Program Files, the profiles and the user's profile
   ProgramFolder,    // the program's own folder or anything in it
+  Link,             // a folder that is a link or junction, which no walk starts from
+  NoIdentity,       // a folder or file whose identity the system does not tell
+};
+
+// The protected folders as objects on the disk, whatever they are called: the drive roots, the
+// folders GuardPath protects and the program folders. Each is known by its file number, which costs
+// Wine no more than the file's status; the volume, which costs Wine a request to its mount manager,
+// is compared only when a number matches.
+struct ProtectedIdentities {
+  struct Folder {
+    LONGLONG number;
+    std::wstring path;
+    Refusal refusal;
+  };
+  std::vector<Folder> folders;
 };
 
 struct GuardDecision {
@@ -63,9 +81,20 @@ GuardDecision GuardShredTarget(const std::wstring& path, const std::wstring& pro
 // is recorded as left behind, so that a run never passes over a folder it was named in silence.
 std::optional<std::wstring> GuardedTarget(const EraseContext& erase, const std::wstring& path);
 
+// GuardPath for a folder that a walk starts from, with the identities the run learned, which is also
+// refused when it is a link or junction: what it leads to is outside the tree named.
+GuardDecision GuardFolder(const EraseContext& erase, const std::wstring& path);
+// The exact path when GuardFolder allows it; a refusal is recorded as by GuardedTarget.
+std::optional<std::wstring> GuardedFolder(const EraseContext& erase, const std::wstring& path);
+
+// What the guard says of a folder that a walk meets on its way down, by what the folder is, however
+// the walk reached it: a drive root, a protected folder or the program folder is refused, and so is
+// a folder whose identity cannot be read. `throughProtected` lets a walk over a whole drive pass the
+// protected folders; never a drive root or the program folder.
+Refusal FolderRefusal(const EraseContext& erase, const std::wstring& folder, bool throughProtected = false);
+
 // Whether a folder that a walk met on its way down is the program folder (the context's or the
-// executable's), which no walk from above enters. `folder` is built from a canonical start and the
-// names the file system listed, long names both, so a comparison of texts settles it.
+// executable's), by its name or by what it is.
 bool IsProgramFolder(const EraseContext& erase, const std::wstring& folder);
 
 // For the run's details, after "refused: ".

@@ -1,0 +1,110 @@
+// The guard knows the protected folders by what they are on the disk. The test emulator gives these
+// tests other names of drive C:'s folders: drive Y:, the sandbox folder that holds the prefix (so
+// Y:\prefix\drive_c is drive C:'s root, as Wine's drive Z: names it), and the link
+// C:\linkfixture\up, which leads to C:\linkfixture\app, the parent of the program folder.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "engine/allerase.h"
+#include "engine/path_guard.h"
+#include "platform/text.h"
+#include "support/test_support.h"
+
+using namespace allerase;
+using namespace testing_support;
+
+namespace {
+
+const std::wstring kApp = L"C:\\linkfixture\\app";
+const std::wstring kOnY = L"Y:\\prefix\\drive_c";
+
+struct Walk {
+  const char* name;
+  std::function<void(const EraseContext&, const std::wstring&)> run;
+};
+
+const Walk kWalks[] = {
+    {"tree", [](const EraseContext& ctx, const std::wstring& f) { EraseAllFilesInTree(ctx, f); }},
+    {"recreate", [](const EraseContext& ctx, const std::wstring& f) { RecreateFolder(ctx, f); }},
+    {"folder", [](const EraseContext& ctx, const std::wstring& f) { EraseFolder(ctx, f); }},
+    {"named folders", [](const EraseContext& ctx, const std::wstring& f) { EraseNamedFoldersInTree(ctx, f, L"other"); }},
+    {"pattern", [](const EraseContext& ctx,
+                   const std::wstring& f) { EraseFilesWhere(ctx, f, [](auto&, auto&) { return true; }, true, true, false); }},
+};
+
+// The program folder app\Trellwipe with its settings and a plug-in, and a cache beside it.
+void LayOutApp() {
+  MakeFile(kApp + L"\\Trellwipe\\prisd.dat", 4);
+  MakeFile(kApp + L"\\Trellwipe\\plug-in\\Example.ppe", 4);
+  MakeFile(kApp + L"\\other\\cache.tmp", 4);
+}
+
+struct Recorded {
+  engine::RunReport report;
+  engine::RunRecorder recorder{report};
+  EraseContext ctx;
+  explicit Recorded(engine::EraseMode mode = engine::EraseMode::Erase) {
+    recorder.BeginItem(L"S", L"K", L"L");
+    ctx.recorder = &recorder;
+    ctx.mode = mode;
+    ctx.programFolder = engine::CanonicalPath(kApp + L"\\Trellwipe");
+  }
+  bool LeftBehind(const std::wstring& path, const std::wstring& reason) const {
+    for (const engine::LeftRecord& left : report.items[0].leftBehind) {
+      if (platform::EqualsNoCase(left.path, path) && left.reason == reason) return true;
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+// Walks that start above the program folder under another name of its parent meet it, know it and
+// leave it whole.
+TEST(IdentityGuard, NoWalkEntersTheProgramFolderUnderAnyNameOfItsParent) {
+  ASSERT_NE(Attributes(kOnY), INVALID_FILE_ATTRIBUTES) << "run through scripts/wine-emulator.sh, which maps Y:";
+  // Wine reaches no share of its own drives ("\\localhost\C$" gives ERROR_BAD_DEV_TYPE); where the system
+  // does, the share's name of the folder is walked too.
+  const std::wstring share = L"\\\\localhost\\C$\\linkfixture\\app";
+  std::vector<std::wstring> parents{kOnY + L"\\linkfixture\\app"};
+  if (Attributes(share) != INVALID_FILE_ATTRIBUTES) parents.push_back(share);
+  for (const std::wstring& parent : parents) {
+    for (const Walk& walk : kWalks) {
+      LayOutApp();
+      Recorded run;
+      walk.run(run.ctx, parent);
+      SCOPED_TRACE(walk.name);
+      EXPECT_TRUE(Exists(kApp + L"\\Trellwipe\\prisd.dat"));
+      EXPECT_TRUE(Exists(kApp + L"\\Trellwipe\\plug-in\\Example.ppe"));
+      EXPECT_FALSE(Exists(kApp + L"\\other\\cache.tmp"));
+      EXPECT_TRUE(run.LeftBehind(parent + L"\\Trellwipe", L"refused: Trellwipe's own folder"));
+    }
+  }
+}
+
+// A walk from a Unix folder above drive C: (here the sandbox's prefix folder, looked at only) meets
+// C:'s root and stops there.
+TEST(IdentityGuard, AWalkFromAboveADriveStopsAtItsRoot) {
+  MakeFile(L"C:\\linkfixture\\below-c.txt", 4);
+  Recorded run(engine::EraseMode::Preview);
+  EraseAllFilesInTree(run.ctx, L"Y:\\prefix");
+  EXPECT_TRUE(run.LeftBehind(kOnY, L"refused: a drive root"));
+  EXPECT_FALSE(run.report.items[0].files.empty());
+  for (const engine::FileRecord& file : run.report.items[0].files) {
+    EXPECT_FALSE(platform::IsBelow(file.path, kOnY)) << platform::Narrow(file.path);
+  }
+}
+
+// A starting folder that is a link is not walked: nothing it leads to goes.
+TEST(IdentityGuard, AStartingFolderThatIsALinkIsNotWalked) {
+  for (const Walk& walk : kWalks) {
+    LayOutApp();
+    Recorded run;
+    walk.run(run.ctx, L"C:\\linkfixture\\up");
+    SCOPED_TRACE(walk.name);
+    EXPECT_TRUE(Exists(kApp + L"\\other\\cache.tmp"));
+    EXPECT_TRUE(run.LeftBehind(L"C:\\linkfixture\\up", L"refused: a link"));
+  }
+}
