@@ -88,6 +88,11 @@ class ErrorOutput : public platform::Messages {
     UINT buttons = type & MB_TYPEMASK;
     return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDYES : IDOK;
   }
+  // A question with buttons of its own has no default to fall back on: none is chosen.
+  int Choose(HWND, const std::wstring& text, const std::wstring&, const std::vector<std::wstring>&) override {
+    err_ += Utf8(text) + "\n";
+    return -1;
+  }
 
  private:
   std::string& err_;
