@@ -427,10 +427,8 @@ bool MainWindow::ConfirmFirstCleaning() {
   bool done = run_->Preview(report);
   SetBusyCursor(false);
   if (!done || report.stopped) return false;
-  engine::ReportTotals totals = report.Totals();
   std::wstring text = L"This first cleaning uses the selection Trellwipe ticked for you. It is about to erase " +
-                      std::to_wstring(totals.files) + L" files (" + platform::Megabytes(totals.bytes) + L" MB) and " +
-                      std::to_wstring(totals.registryEntries) + L" registry entries, in these items:";
+                      engine::ErasureSummary(report.Totals()) + L", in these items:";
   for (const engine::ItemReport& item : report.items) text += L"\r\n    " + item.label;
   text += L"\r\n\r\nClean erases them now, Preview lists every file and key first, Cancel cleans nothing.";
   enum Choice { kClean, kPreview };
