@@ -13,6 +13,7 @@
 #include "platform/text.h"
 #include "run/clean_run.h"
 #include "run/item_context.h"
+#include "settings/default_selection.h"
 #include "settings/item_flags.h"
 
 namespace cli {
@@ -88,10 +89,26 @@ class ErrorOutput : public platform::Messages {
     UINT buttons = type & MB_TYPEMASK;
     return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDYES : IDOK;
   }
+  // A question with buttons of its own has no default to fall back on: none is chosen.
+  int Choose(HWND, const std::wstring& text, const std::wstring&, const std::vector<std::wstring>&) override {
+    err_ += Utf8(text) + "\n";
+    return -1;
+  }
 
  private:
   std::string& err_;
 };
+
+std::wstring UnsavedSelectionText(const engine::RunReport& preview) {
+  std::wstring text = L"The selection in prisd.dat is the one Trellwipe ticked for a new user, and nobody has saved it. "
+                      L"A cleaning would erase " + engine::ErasureSummary(preview.Totals()) + L", in these items:\n";
+  for (const engine::ItemReport& item : preview.items) {
+    text += L"    " + item.label + L" [" + item.section + L"/" + item.key + L"]\n";
+  }
+  return text + L"Nothing was erased. To clean these items run trellwipe-cli --clean --yes; to see every file and "
+                L"key first, trellwipe-cli --preview; to choose the items, save a selection in Trellwipe's "
+                L"Cleaning Settings or name them with --only.\n";
+}
 
 bool SameItem(const ItemName& name, const std::wstring& section, const std::wstring& key) {
   return platform::EqualsNoCase(name.section, section) && platform::EqualsNoCase(name.key, key);
@@ -126,6 +143,8 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
       if (!setAction(Action::Clean, arg)) return false;
     } else if (arg == L"--json") {
       parsed.json = true;
+    } else if (arg == L"--yes") {
+      parsed.yes = true;
     } else if (arg == L"--only") {
       if (i + 1 >= args.size() || args[i + 1].rfind(L"--", 0) == 0) {
         error = L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]";
@@ -157,6 +176,10 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
   }
   if (parsed.only && parsed.action != Action::Preview && parsed.action != Action::Clean) {
     error = L"--only goes with --preview or --clean.";
+    return false;
+  }
+  if (parsed.yes && parsed.action != Action::Clean) {
+    error = L"--yes goes with --clean.";
     return false;
   }
   return true;
@@ -255,18 +278,21 @@ void WriteReportJson(const engine::RunReport& report, Output& output) {
 }
 
 std::wstring HelpText() {
-  return L"Usage: trellwipe-cli (--list | --preview | --clean | --help) [--only SECTION/KEY[,...]] [--json]\n"
+  return L"Usage: trellwipe-cli (--list | --preview | --clean [--yes] | --help) [--only SECTION/KEY[,...]] [--json]\n"
          L"\n"
          L"  --list      every item with its section, key, label and whether it is on\n"
          L"  --preview   what a cleaning would erase now; erases and writes nothing\n"
          L"  --clean     cleans, and saves the totals as the program does\n"
+         L"  --yes       cleans even the selection Trellwipe ticked for a new user, which\n"
+         L"              nobody saved yet; without it --clean only names what would go\n"
          L"  --only      the items for this call instead of the selection in prisd.dat,\n"
          L"              named as --list shows them (Custom/Custom, plus-in/<appname>,\n"
          L"              winapp2/<entry name>, rules/<entry name>)\n"
          L"  --json      a machine-readable report\n"
          L"\n"
          L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind,\n"
-         L"3 stopped by Ctrl+C before the end.\n";
+         L"3 stopped by Ctrl+C before the end, 4 nothing cleaned: the selection was never saved\n"
+         L"and --yes was not given.\n";
 }
 
 namespace {
@@ -338,16 +364,24 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
     });
   }
 
+  // A selection nobody saved is not cleaned by surprise: what it would erase is named, and --yes
+  // (or items named with --only) is needed to go on.
+  bool unsavedClean = arguments.action == Action::Clean && !arguments.only && !arguments.yes &&
+                      settings::SelectionUnsaved(settings::SettingsFile(programFolder));
   engine::RunReport preview;
   {
     ConsoleBreakStopsRun stopper(run);
-    if (arguments.action == Action::Preview) {
+    if (arguments.action == Action::Preview || unsavedClean) {
       run.Preview(preview);
     } else {
       run.CleanNow(true);
     }
   }
-  const engine::RunReport& report = arguments.action == Action::Preview ? preview : run.LastReport();
+  if (unsavedClean && !preview.stopped) {
+    output.err += Utf8(UnsavedSelectionText(preview));
+    return kExitSelectionUnsaved;
+  }
+  const engine::RunReport& report = arguments.action == Action::Preview || unsavedClean ? preview : run.LastReport();
   if (arguments.json) {
     WriteReportJson(report, output);
   } else {

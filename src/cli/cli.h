@@ -16,6 +16,8 @@ constexpr int kExitDone = 0;
 constexpr int kExitBadArguments = 1;
 constexpr int kExitLeftBehind = 2;
 constexpr int kExitStopped = 3;
+// --clean of a selection the user never saved, without --only or --yes: nothing was erased.
+constexpr int kExitSelectionUnsaved = 4;
 
 enum class Action { None, Help, List, Preview, Clean };
 
@@ -29,9 +31,11 @@ struct Arguments {
   bool json = false;
   bool only = false;
   std::vector<ItemName> chosen;  // the items of --only
+  bool yes = false;              // --yes: clean even a selection the user never saved
 };
 
-// False with a message for unknown options, a missing or second action, and a malformed --only.
+// False with a message for unknown options, a missing or second action, a malformed --only, and
+// --only or --yes beside an action they do not go with.
 bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, std::wstring& error);
 
 struct ListedItem {

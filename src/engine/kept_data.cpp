@@ -26,7 +26,7 @@ constexpr KeptEntry kChromiumFiles[] = {
 };
 constexpr const wchar_t* kChromiumHomes[] = {L"User Data", L"Opera Software"};
 
-// Mozilla programs (Firefox, Thunderbird) below their "Profiles" folder.
+// Mozilla programs (Firefox, Thunderbird, the Mozilla suite, Netscape) below their "Profiles" folder.
 constexpr KeptEntry kMozillaFiles[] = {
     {L"places.sqlite", L"bookmarks", kKeptBookmarks},
     {L"favicons.sqlite", L"bookmarks' icons", kKeptBookmarks},
@@ -34,6 +34,8 @@ constexpr KeptEntry kMozillaFiles[] = {
     {L"logins.json", L"saved passwords", kKeptPasswords},
     {L"cert9.db", L"certificates", kKeptSettings},
     {L"prefs.js", L"settings", kKeptSettings},
+    // The Mozilla suite, Netscape and the Firefox of their time keep toolbars and windows here.
+    {L"localstore.rdf", L"toolbar and window settings", kKeptSettings},
 };
 constexpr const wchar_t* kMozillaHomes[] = {L"Profiles"};
 

@@ -166,6 +166,11 @@ void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reaso
   if (ItemReport* item = Current()) item->leftBehind.push_back({path, reason});
 }
 
+std::wstring ErasureSummary(const ReportTotals& totals) {
+  return std::to_wstring(totals.files) + L" files (" + platform::Megabytes(totals.bytes) + L" MB) and " +
+         std::to_wstring(totals.registryEntries) + L" registry entries";
+}
+
 std::wstring CountsText(const ItemReport& item) {
   std::wstring text = platform::Counted(item.files.size(), L"file", L"files") + L", " + platform::Megabytes(item.Bytes()) + L" MB" + L", " +
                       platform::Counted(item.RegistryEntries(), L"registry entry", L"registry entries");

@@ -143,6 +143,10 @@ class RunRecorder {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> fileSlots_;
 };
 
+// "12 files (3.40 MB) and 5 registry entries": what a preview found, in the question before a first
+// cleaning and in the console program's refusal to clean a selection never saved.
+std::wstring ErasureSummary(const ReportTotals& totals);
+
 // "12 files, 3.40 MB, 5 registry entries", with the steps and what stayed behind when there are any.
 std::wstring CountsText(const ItemReport& item);
 

@@ -427,15 +427,14 @@ bool MainWindow::ConfirmFirstCleaning() {
   bool done = run_->Preview(report);
   SetBusyCursor(false);
   if (!done || report.stopped) return false;
-  engine::ReportTotals totals = report.Totals();
   std::wstring text = L"This first cleaning uses the selection Trellwipe ticked for you. It is about to erase " +
-                      std::to_wstring(totals.files) + L" files (" + platform::Megabytes(totals.bytes) + L" MB) and " +
-                      std::to_wstring(totals.registryEntries) + L" registry entries, in these items:";
+                      engine::ErasureSummary(report.Totals()) + L", in these items:";
   for (const engine::ItemReport& item : report.items) text += L"\r\n    " + item.label;
-  text += L"\r\n\r\nYes cleans now, No shows the preview first, Cancel cleans nothing.";
-  int answer = platform::ShowMessage(hwnd_, text, kFirstCleaningTitle, MB_YESNOCANCEL | MB_ICONQUESTION);
-  if (answer == IDNO) Preview();
-  return answer == IDYES;
+  text += L"\r\n\r\nClean erases them now, Preview lists every file and key first, Cancel cleans nothing.";
+  enum Choice { kClean, kPreview };
+  int choice = platform::Choose(hwnd_, text, kFirstCleaningTitle, {L"Clean", L"Preview", L"Cancel"});
+  if (choice == kPreview) Preview();
+  return choice == kClean;
 }
 
 void MainWindow::CleanAttended() {

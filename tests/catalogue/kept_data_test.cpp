@@ -13,6 +13,7 @@ namespace {
 constexpr wchar_t kChrome[] = L"Local\\Google\\Chrome\\User Data\\";
 constexpr wchar_t kEdge[] = L"Local\\Microsoft\\Edge\\User Data\\";
 constexpr wchar_t kFirefox[] = L"Roaming\\Mozilla\\Firefox\\Profiles\\abcd1234.default-release\\";
+constexpr wchar_t kMozillaSuite[] = L"Roaming\\Mozilla\\Profiles\\default\\ab12cd34.slt\\";
 constexpr wchar_t kRegedit[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
 
 // Below the scratch root; `kind`: what it holds.
@@ -43,6 +44,7 @@ constexpr UserFile kUserFiles[] = {
     {kFirefox, L"logins.json", engine::kKeptPasswords},
     {kFirefox, L"cert9.db", engine::kKeptSettings},
     {kFirefox, L"prefs.js", engine::kKeptSettings},
+    {kMozillaSuite, L"localstore.rdf", engine::kKeptSettings},
 };
 
 // What the default selection erases on the same profile.

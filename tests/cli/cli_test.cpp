@@ -47,6 +47,7 @@ TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
       {L"--clean", L"--only", L"FIREFOX/cache,"},
       {L"--list", L"--only", L"FIREFOX/cache"},
       {L"--clean", L"--force"},
+      {L"--preview", L"--yes"},
   };
   for (const auto& args : kWrong) {
     error.clear();
@@ -152,6 +153,33 @@ TEST(Cli, OnlyChoosesTheItemsOfThisCallWithoutChangingTheSelection) {
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, profile.registry.Subkey() + L"\\History"));
   EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"FIREFOX", L"Cookies"), L"1");
   EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"Chrome", L"Cache"), L"1");
+}
+
+// The selection Trellwipe ticked for a new user, never saved, is not cleaned by surprise: --clean
+// names what would go and how to go on, erases nothing and exits with 4; --yes cleans it, and items
+// named with --only are the user's own choice.
+TEST(Cli, ASelectionNeverSavedIsCleanedOnlyWithYesOrItemsNamed) {
+  SeededProfile profile;
+  inifun::WriteIniValue(profile.Settings(), L"Options", L"DefaultSelection", L"1");
+  std::wstring before = FolderSnapshot(profile.root.Path());
+  Call held = RunCli(profile, {L"--clean", L"--json"});
+  EXPECT_EQ(held.code, cli::kExitSelectionUnsaved);
+  EXPECT_EQ(FolderSnapshot(profile.root.Path()), before);
+  EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"Options", L"lastclean"), L"");
+  EXPECT_TRUE(held.output.out.empty());
+  for (const char* said : {"A cleaning would erase 13 files (", "\n    Chrome Cache [Chrome/Cache]\n",
+                           "\n    Tool [plus-in/Tool]\n", "Nothing was erased.", "trellwipe-cli --clean --yes"}) {
+    EXPECT_NE(held.output.err.find(said), std::string::npos) << said << "\n" << held.output.err;
+  }
+
+  Call only = RunCli(profile, {L"--clean", L"--only", L"Chrome/Cache"});
+  EXPECT_EQ(only.code, cli::kExitDone) << only.output.err;
+  EXPECT_FALSE(Exists(profile.hiddenCacheFile));
+  EXPECT_TRUE(Exists(profile.customFile));
+  Call yes = RunCli(profile, {L"--clean", L"--yes"});
+  EXPECT_EQ(yes.code, cli::kExitDone) << yes.output.err;
+  EXPECT_FALSE(Exists(profile.customFile));
+  EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"Options", L"DefaultSelection"), L"1");
 }
 
 TEST(Cli, ALockedFileMakesTheCleanExitWith2AndShowsAsLeftBehind) {

@@ -78,7 +78,7 @@ struct RecordedWindow {
   std::vector<std::wstring> Boxes() const {
     std::vector<std::wstring> boxes;
     for (const auto& shown : messages.shown) {
-      if ((shown.type & MB_TYPEMASK) == MB_OK) boxes.push_back(shown.caption);
+      if ((shown.type & MB_TYPEMASK) == MB_OK && shown.buttons.empty()) boxes.push_back(shown.caption);
     }
     return boxes;
   }
@@ -374,25 +374,27 @@ TEST(MainWindow, MenuCommandsOpenTheirWindowsAndPages) {
   EXPECT_EQ(window.calls.size(), 6u);
 }
 
-// The first "Clean Now" with the selection ticked for a new user shows what is about to go: Cancel
-// cleans nothing, No shows the preview, Yes cleans.
+// The first "Clean Now" with the selection ticked for a new user shows what is about to go, with
+// the buttons "Clean", "Preview" and "Cancel": Cancel (or closing the question) cleans nothing,
+// Preview shows the preview, Clean cleans.
 TEST(MainWindow, TheFirstCleaningOfASelectionNeverSavedShowsWhatGoesFirst) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
   inifun::WriteIniValue(settings, L"Options", L"DefaultSelection", L"1");
   inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
   RecordedWindow window(folder.Path());
-  const int kAnswers[] = {IDCANCEL, IDNO, IDYES};
-  for (int answer : kAnswers) {
-    window.messages.answers = {answer};
+  const int kCancel = 2, kClosed = -1, kPreview = 1, kClean = 0;
+  for (int choice : {kCancel, kClosed, kPreview, kClean}) {
+    window.messages.choices = {choice};
     size_t before = window.messages.shown.size();
     Command(window.Handle(), ui::kCleanNowCommand);
     ASSERT_GT(window.messages.shown.size(), before);
     const auto& question = window.messages.shown[before];
     EXPECT_EQ(question.caption, L"The first cleaning");
-    EXPECT_EQ(question.type & MB_TYPEMASK, static_cast<UINT>(MB_YESNOCANCEL));
+    EXPECT_EQ(question.buttons, (std::vector<std::wstring>{L"Clean", L"Preview", L"Cancel"}));
     EXPECT_NE(question.text.find(L"\r\n    Windows Clipboard"), std::wstring::npos) << question.text;
-    EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty(), answer != IDYES) << answer;
+    EXPECT_EQ(WindowText(window->StatusLine()).rfind(L"Preview: ", 0) == 0, choice == kPreview) << choice;
+    EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty(), choice != kClean) << choice;
   }
   EXPECT_EQ(window.Boxes(), std::vector<std::wstring>{L"Task Complete"});
 }
