@@ -183,6 +183,11 @@ double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring
   if (RefusedAsKept(ctx, root, subkey, FullPath(root, subkey))) return 0;
   const engine::KeptEntry* kept = engine::KeptKeyWithin(root, subkey);
   if (engine::Refuses(kept, ctx.keptAllowed)) {
+    // Through another user's view of the hive (HKEY_USERS\<SID>) the whole tree stays.
+    if (root != HKEY_CURRENT_USER) {
+      ctx.LeftBehind(FullPath(root, subkey), engine::KeptRefusal(*kept));
+      return 0;
+    }
     // The tree goes around the kept key, which stays with the keys that hold it.
     double figure = DeleteRegistryTreeExcept(ctx, root, subkey, {kept->name});
     if (KeyPresent(root, kept->name)) ctx.LeftBehind(engine::KeptKeyPath(*kept), engine::KeptRefusal(*kept));

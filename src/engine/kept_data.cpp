@@ -1,6 +1,7 @@
 #include "engine/kept_data.h"
 
 #include <algorithm>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -79,13 +80,20 @@ const KeptEntry* Below(const std::vector<std::wstring>& parts, std::span<const w
   return nullptr;
 }
 
-// The kept keys are the user's own, below HKEY_CURRENT_USER.
-bool CurrentUser(HKEY root) { return root == HKEY_CURRENT_USER; }
-
 std::wstring WithoutSeparators(const std::wstring& subkey) {
   size_t first = subkey.find_first_not_of(L'\\');
   size_t last = subkey.find_last_not_of(L'\\');
   return first == std::wstring::npos ? std::wstring() : subkey.substr(first, last - first + 1);
+}
+
+// The kept keys are a user's own: below HKEY_CURRENT_USER, or below any user's hive in HKEY_USERS,
+// which names the same keys by the user's SID. The key below the user's hive; nothing for other roots.
+std::optional<std::wstring> InUserHive(HKEY root, const std::wstring& subkey) {
+  std::wstring key = WithoutSeparators(subkey);
+  if (root == HKEY_CURRENT_USER) return key;
+  if (root != HKEY_USERS) return std::nullopt;
+  size_t hive = key.find(L'\\');
+  return hive == std::wstring::npos ? std::wstring() : WithoutSeparators(key.substr(hive + 1));
 }
 
 bool AtOrBelow(const std::wstring& key, const std::wstring& top) {
@@ -101,19 +109,19 @@ const KeptEntry* KeptFile(const std::wstring& path) {
 }
 
 const KeptEntry* KeptKeyWithin(HKEY root, const std::wstring& subkey) {
-  if (!CurrentUser(root)) return nullptr;
-  std::wstring key = WithoutSeparators(subkey);
+  std::optional<std::wstring> key = InUserHive(root, subkey);
+  if (!key) return nullptr;
   for (const KeptEntry& entry : kKeys) {
-    if (AtOrBelow(entry.name, key)) return &entry;
+    if (AtOrBelow(entry.name, *key)) return &entry;
   }
   return nullptr;
 }
 
 const KeptEntry* KeptKeyHolding(HKEY root, const std::wstring& subkey) {
-  if (!CurrentUser(root)) return nullptr;
-  std::wstring key = WithoutSeparators(subkey);
+  std::optional<std::wstring> key = InUserHive(root, subkey);
+  if (!key || key->empty()) return nullptr;
   for (const KeptEntry& entry : kKeys) {
-    if (AtOrBelow(key, entry.name)) return &entry;
+    if (AtOrBelow(*key, entry.name)) return &entry;
   }
   return nullptr;
 }

@@ -30,7 +30,8 @@ struct KeptEntry {
 // profile. `path` is a canonical full path. Null when it holds nothing a user keeps.
 const KeptEntry* KeptFile(const std::wstring& path);
 
-// The kept key at or below a key (root and subkey): a deletion of that key's tree would erase it.
+// The kept key at or below a key (root and subkey, below HKEY_CURRENT_USER or a user's hive in
+// HKEY_USERS): a deletion of that key's tree would erase it.
 const KeptEntry* KeptKeyWithin(HKEY root, const std::wstring& subkey);
 
 // The kept key a key lies in (itself or one above it): none of its keys or values may go.

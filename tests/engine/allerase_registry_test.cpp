@@ -1,3 +1,6 @@
+#include <windows.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include "engine/allerase.h"
@@ -98,4 +101,28 @@ TEST(RegistryErasure, NoStepTakesARootOrABranchOfEveryProgramsSettings) {
   EXPECT_EQ(item.values, std::vector<std::wstring>{L"HKEY_CURRENT_USER\\Environment\\TEMP"});
   ASSERT_EQ(item.leftBehind.size(), 3u);
   for (const engine::LeftRecord& left : item.leftBehind) EXPECT_EQ(left.reason, L"refused: a protected registry key");
+}
+
+// Regedit's favourites stay also when a deletion names them through the user's hive in HKEY_USERS.
+TEST(RegistryErasure, KeptKeysStayThroughTheUsersHiveInHkeyUsers) {
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+  BYTE buffer[256];
+  DWORD size = 0;
+  BOOL read = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+  CloseHandle(token);
+  ASSERT_TRUE(read);
+  wchar_t* sid = nullptr;
+  ASSERT_TRUE(ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid));
+  const std::wstring hive = sid;
+  LocalFree(sid);
+  const std::wstring regedit = L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
+  const std::wstring favourites = regedit + L"\\Favorites";
+  SetString(HKEY_CURRENT_USER, favourites, L"Run", L"Computer\\HKEY_CURRENT_USER");
+  EraseContext ctx;
+  DeleteRegistryValue(ctx, HKEY_USERS, hive + L"\\" + favourites, L"Run");
+  DeleteRegistryTree(ctx, HKEY_USERS, hive + L"\\\\" + favourites);
+  DeleteRegistryTree(ctx, HKEY_USERS, hive + L"\\" + regedit);
+  EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, favourites, L"Run"));
+  RegDeleteTreeW(HKEY_CURRENT_USER, regedit.c_str());
 }
