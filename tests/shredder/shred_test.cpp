@@ -237,3 +237,24 @@ TEST(ShredLinks, ALinkWhoseNameDiffersOnlyByATrailingDotIsStillALink) {
   EXPECT_EQ(result.files, 0u);
   EXPECT_EQ(ReadText(outside + L"\\report"), "KEEP-ME");
 }
+
+// A file whose room reaches past its end (taken in advance, as databases and downloads do) is
+// overwritten over that room; when a write fails midway the file is given back at its old length,
+// not left grown to where the overwrite stopped, and stays with the reason.
+TEST(ShredRoom, AFailedOverwriteGivesBackTheRoomItTook) {
+  std::wstring path = Fixture() + L"\\outside\\download.part";
+  platform::FileHandle other(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(other);
+  FILE_STANDARD_INFO standard;
+  ASSERT_TRUE(GetFileInformationByHandleEx(other.get(), FileStandardInfo, &standard, sizeof standard));
+  ASSERT_GE(standard.AllocationSize.QuadPart, 4 << 20);
+  // The test runs where writes past 3 MiB fail: the overwrite fails after it grew the file.
+  shredder::ShredResult result = shredder::Shred({path}, {});
+  ASSERT_EQ(result.left.size(), 1u);
+  EXPECT_EQ(result.left[0].reason, L"could not be overwritten");
+  LARGE_INTEGER size{};
+  ASSERT_TRUE(GetFileSizeEx(other.get(), &size));
+  EXPECT_EQ(size.QuadPart, 10);
+}
