@@ -27,6 +27,7 @@
 #include "settings/selection_layout.h"
 #include "toolkit/dialog_template.h"
 #include "toolkit/dpi.h"
+#include "toolkit/picker_start.h"
 #include "toolkit/skin.h"
 
 namespace settings {
@@ -147,8 +148,11 @@ SelectionServices SystemSelectionServices() {
     dialog.lpstrFile = buffer.data();
     dialog.nMaxFile = static_cast<DWORD>(buffer.size());
     dialog.lpstrTitle = L"Open File";
+    const std::wstring start = toolkit::PickerStart(toolkit::Pick::Files);
+    dialog.lpstrInitialDir = start.c_str();
     dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NODEREFERENCELINKS;
     if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+    toolkit::RememberPickedFiles(buffer, dialog.nFileOffset);
     // One full path, or the folder and the names, each ended by a NUL, the list by a second one.
     size_t end = buffer.find(std::wstring_view(L"\0\0", 2));
     return normal::FileDialogResult{buffer.substr(0, end), dialog.nFileOffset};
@@ -161,10 +165,14 @@ SelectionServices SystemSelectionServices() {
     browse.pszDisplayName = display;
     browse.lpszTitle = L"Trellwipe";
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+    const std::wstring start = toolkit::PickerStart(toolkit::Pick::Folder);
+    toolkit::StartFolderBrowserAt(browse, start);
     std::unique_ptr<ITEMIDLIST, PidlDeleter> chosen(SHBrowseForFolderW(&browse));
     wchar_t path[MAX_PATH] = L"";
     if (!chosen || !SHGetPathFromIDListW(chosen.get(), path)) return std::nullopt;
-    return platform::CutAtNul(std::wstring_view(path, MAX_PATH));
+    std::wstring folder = platform::CutAtNul(std::wstring_view(path, MAX_PATH));
+    toolkit::RememberPickedFolder(folder);
+    return folder;
   };
   services.showUrlKeepList = keeplists::ShowUrlKeepList;
   services.showCookieKeepList = keeplists::ShowCookieKeepList;

@@ -16,6 +16,7 @@
 #include "platform/window_text.h"
 #include "toolkit/list_text_width.h"
 #include "toolkit/message_pump.h"
+#include "toolkit/picker_start.h"
 #include "toolkit/skin.h"
 
 namespace papermill {
@@ -42,11 +43,14 @@ std::vector<std::wstring> PickFiles(HWND owner) {
   dialog.lpstrFile = buffer.data();
   dialog.nMaxFile = kFileDialogBuffer;
   dialog.lpstrTitle = L"Files to shred";
+  const std::wstring start = toolkit::PickerStart(toolkit::Pick::Files);
+  dialog.lpstrInitialDir = start.c_str();
   dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_NODEREFERENCELINKS | OFN_HIDEREADONLY;
   if (!GetOpenFileNameW(&dialog)) return {};
   // One file: its full path. Several: the folder, then each name, NUL-separated.
   std::vector<std::wstring> parts;
   for (const wchar_t* part = buffer.c_str(); *part; part += wcslen(part) + 1) parts.emplace_back(part);
+  toolkit::RememberPickedFiles(buffer, dialog.nFileOffset);
   if (parts.size() <= 1) return parts;
   std::vector<std::wstring> files;
   for (size_t i = 1; i < parts.size(); ++i) files.push_back(platform::JoinPath(parts[0], parts[i]));
@@ -58,12 +62,16 @@ std::wstring PickFolder(HWND owner) {
   browse.hwndOwner = owner;
   browse.lpszTitle = L"Folder to shred, with everything in it";
   browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  const std::wstring start = toolkit::PickerStart(toolkit::Pick::Folder);
+  toolkit::StartFolderBrowserAt(browse, start);
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
   if (!chosen) return {};
   wchar_t path[MAX_PATH] = L"";
   bool named = SHGetPathFromIDListW(chosen, path);
   CoTaskMemFree(chosen);
-  return named ? path : L"";
+  if (!named) return L"";
+  toolkit::RememberPickedFolder(path);
+  return path;
 }
 
 }  // namespace
