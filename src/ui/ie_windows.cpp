@@ -1,6 +1,12 @@
 #include "ui/ie_windows.h"
 
+#include <algorithm>
+#include <initializer_list>
 #include <iterator>
+#include <string_view>
+
+#include "platform/handles.h"
+#include "platform/text.h"
 
 namespace iewindows {
 
@@ -12,10 +18,43 @@ std::vector<HiddenWindow>& Hidden() {
   return hidden;
 }
 
-bool IsBrowserClass(const std::wstring& name) { return name == L"CabinetWClass" || name == L"IEFrame"; }
+struct BrowserWindowClass {
+  const wchar_t* className;
+  std::initializer_list<const wchar_t*> programs;  // empty: whichever program made it
+};
+
+// Explorer's and Internet Explorer's windows are hidden whatever their state; a Chromium or Firefox
+// window only when it is a main window on the screen, as these programs keep hidden windows of the
+// same class that must stay hidden after a restore.
+const BrowserWindowClass kBrowserWindowClasses[] = {
+    {L"CabinetWClass", {}},
+    {L"IEFrame", {}},
+    {L"Chrome_WidgetWin_1", {L"chrome.exe", L"msedge.exe", L"brave.exe", L"vivaldi.exe", L"opera.exe"}},
+    {L"MozillaWindowClass", {L"firefox.exe"}},
+};
+
+std::wstring ProgramOf(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  platform::UniqueHandle handle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+  wchar_t path[MAX_PATH] = L"";
+  DWORD size = MAX_PATH;
+  if (!handle || !QueryFullProcessImageNameW(handle.get(), 0, path, &size)) return {};
+  std::wstring_view image(path, size);
+  return std::wstring(image.substr(image.find_last_of(L'\\') + 1));
+}
+
+bool IsShownMainWindow(HWND window) {
+  return IsWindowVisible(window) && !GetWindow(window, GW_OWNER) &&
+         !(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+}
 
 BOOL CALLBACK EnumBrowserWindow(HWND window, LPARAM) {
-  if (!IsBrowserClass(GetClassNameText(window))) return TRUE;
+  const std::wstring className = GetClassNameText(window);
+  // The program is asked only for a class that may need it: a look at every window's process costs.
+  bool maybe = std::any_of(std::begin(kBrowserWindowClasses), std::end(kBrowserWindowClasses),
+                           [&](const BrowserWindowClass& entry) { return className == entry.className; });
+  if (!maybe || !HidesWindow(className, ProgramOf(window), IsShownMainWindow(window))) return TRUE;
   HiddenWindow record{window, {}};
   record.placement.length = sizeof(record.placement);
   // A window that closed during the enumeration has nothing to put back.
@@ -28,6 +67,17 @@ BOOL CALLBACK EnumBrowserWindow(HWND window, LPARAM) {
 }
 
 }  // namespace
+
+bool HidesWindow(const std::wstring& className, const std::wstring& program, bool shownMainWindow) {
+  for (const BrowserWindowClass& entry : kBrowserWindowClasses) {
+    if (className != entry.className) continue;
+    if (entry.programs.size() == 0) return true;
+    return shownMainWindow && std::any_of(entry.programs.begin(), entry.programs.end(), [&](const wchar_t* name) {
+             return platform::EqualsNoCase(program, name);
+           });
+  }
+  return false;
+}
 
 void HideBrowserWindows() {
   Hidden().clear();

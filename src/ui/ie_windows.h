@@ -1,6 +1,6 @@
 #pragma once
-// Hides every Windows Explorer folder window and Internet Explorer frame at once, remembering where each
-// one was, and later puts them back.
+// Hides every Windows Explorer folder window, Internet Explorer frame and today's browsers' windows at
+// once, remembering where each one was, and later puts them back.
 #include <windows.h>
 
 #include <string>
@@ -14,8 +14,13 @@ struct HiddenWindow {
 };
 static_assert(sizeof(WINDOWPLACEMENT) == 44);
 
-// Forgets the previous hide, then records and hides every top-level window of class "CabinetWClass" or
-// "IEFrame" (exact, case-sensitive), including windows that are already hidden.
+// Whether the boss key hides a top-level window of this class (exact, case-sensitive), made by this
+// program (the executable's file name), visible or not: every "CabinetWClass" and "IEFrame" window,
+// hidden ones included, and the visible main windows of Chrome, Edge, Brave, Vivaldi, Opera and
+// Firefox, whose classes other programs built on the same engines share.
+bool HidesWindow(const std::wstring& className, const std::wstring& program, bool shownMainWindow);
+
+// Forgets the previous hide, then records and hides every top-level window HidesWindow names.
 void HideBrowserWindows();
 // Re-applies the recorded placements, last found first. The records stay, so a second restore repeats
 // the first; a window closed since the hide is skipped.

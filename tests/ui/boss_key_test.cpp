@@ -282,3 +282,35 @@ TEST(BossKey, OnlyTheExactHotKeysHideAndRestore) {
   EXPECT_TRUE(IsWindowVisible(folder.get()));
   ui::DisarmBossKey(host.get());
 }
+
+// Today's browsers' main windows go with Explorer's; the programs that share their window classes
+// (editors and chat programs built on the same engines) and their hidden helper windows stay.
+TEST(BossKeyWindows, TodaysBrowsersMainWindowsAreHiddenByTheirProgram) {
+  struct Case {
+    const wchar_t* className;
+    const wchar_t* program;
+    bool shownMain;
+    bool hidden;
+  };
+  const Case cases[] = {
+      {L"Chrome_WidgetWin_1", L"chrome.exe", true, true},     {L"Chrome_WidgetWin_1", L"MSEdge.exe", true, true},
+      {L"Chrome_WidgetWin_1", L"brave.exe", true, true},      {L"Chrome_WidgetWin_1", L"vivaldi.exe", true, true},
+      {L"Chrome_WidgetWin_1", L"opera.exe", true, true},      {L"MozillaWindowClass", L"firefox.exe", true, true},
+      {L"Chrome_WidgetWin_1", L"Code.exe", true, false},      {L"MozillaWindowClass", L"thunderbird.exe", true, false},
+      {L"Chrome_WidgetWin_1", L"chrome.exe", false, false},   {L"Chrome_WidgetWin_0", L"chrome.exe", true, false},
+      {L"CabinetWClass", L"explorer.exe", false, true},       {L"IEFrame", L"", false, true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(iewindows::HidesWindow(c.className, c.program, c.shownMain), c.hidden) << c.className << c.program;
+  // The tests' own program is no browser: its window of a browser's class stays.
+  RegisterTestClasses();
+  WNDCLASSW chromium{};
+  chromium.lpfnWndProc = DefWindowProcW;
+  chromium.hInstance = GetModuleHandleW(nullptr);
+  chromium.lpszClassName = L"Chrome_WidgetWin_1";
+  RegisterClassW(&chromium);
+  auto editor = MakeWindow(L"Chrome_WidgetWin_1", 10, 20);
+  iewindows::HideBrowserWindows();
+  EXPECT_TRUE(IsWindowVisible(editor.get()));
+  EXPECT_TRUE(RecordedWindows().empty());
+}
