@@ -39,17 +39,20 @@ constexpr DWORD kFrame = BS_GROUPBOX;
 int PageOf(int id) { return id / 100 - 11; }
 
 toolkit::DialogTemplate OptionsTemplate() {
-  toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 210, L"Options");
-  d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"", 6, 6, 268, 176, SSTab1);
+  toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 222, L"Options");
+  d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"", 6, 6, 268, 188, SSTab1);
 
   d.Item(kButtonClass, kFrame, L"General", 12, 24, 256, 70, GeneralFrame);
   d.Item(kButtonClass, kCheck | WS_GROUP, L"&Load Trellwipe on Windows Start Up", 20, 36, 240, 10, Check2);
   d.Item(kButtonClass, kCheck, L"Automatically &check for new versions", 20, 50, 240, 10, Check3);
   d.Item(kButtonClass, kCheck, L"E&xit after cleaning", 20, 64, 240, 10, Check4);
   d.Item(kButtonClass, kCheck, L"Enable &Securely Cleaning", 20, 78, 240, 10, Check6);
-  d.Item(kButtonClass, kFrame, L"Boss Key", 12, 98, 256, 80, BossKeyFrame);
-  d.Item(kButtonClass, kCheck, L"Enable &Boss Key", 20, 110, 240, 10, Check1);
-  d.Item(kStaticClass, SS_LEFT, kBossKeyText, 20, 124, 228, 50, BossKeyLabel);
+  d.Item(kButtonClass, kFrame, L"Boss Key", 12, 98, 256, 92, BossKeyFrame);
+  d.Item(kButtonClass, kCheck, L"Enable &Boss Key", 20, 110, 110, 10, Check1);
+  d.Item(kStaticClass, SS_RIGHT, L"Windows &key +", 132, 111, 84, 10, BossKeyLetterLabel);
+  d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 220, 109, 40, 160, cmbBossKeyLetter);
+  d.Item(kStaticClass, SS_LEFT, kBossKeyText, 20, 124, 228, 44, BossKeyLabel);
+  d.Item(kStaticClass, SS_LEFT, L"", 20, 170, 240, 18, BossKeyTaken);
 
   d.Item(kButtonClass, kFrame, L"Schedule", 12, 24, 256, 92, ScheduleFrame);
   d.Item(kStaticClass, SS_LEFT, L"Start clean &at", 20, 38, 60, 10, StartCleanLabel);
@@ -75,8 +78,8 @@ toolkit::DialogTemplate OptionsTemplate() {
   d.Item(kStaticClass, SS_LEFT, L"W&indow Title", 20, 106, 76, 10, TitleLabel);
   d.Item(kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, L"", 100, 104, 160, 12, Text2);
 
-  d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, 188, 50, 14, Command1);
-  d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, 188, 50, 14, Command2);
+  d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, 200, 50, 14, Command1);
+  d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, 200, 50, 14, Command2);
   return d;
 }
 
@@ -116,6 +119,13 @@ void OptionsWindow::Load() {
   SetWindowTextW(Control(Text2), options.windowTitle.c_str());
   auto tick = [&](WORD id, bool on) { CheckDlgButton(Handle(), id, on ? BST_CHECKED : BST_UNCHECKED); };
   tick(Check1, options.bossKey);
+  HWND letters = Control(cmbBossKeyLetter);
+  for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+    const wchar_t text[] = {letter, L'\0'};
+    SendMessageW(letters, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  }
+  SendMessageW(letters, CB_SETCURSEL, options.bossKeyLetter - L'A', 0);
+  ShowBossKeyState();
   tick(Check2, options.startup);
   tick(Check3, options.autoCheck);
   tick(Check4, options.exitAfter);
@@ -157,6 +167,7 @@ INT_PTR OptionsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED) Clicked(LOWORD(wParam));
+      if (LOWORD(wParam) == cmbBossKeyLetter && HIWORD(wParam) == CBN_SELCHANGE) ShowBossKeyState();
       return TRUE;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
@@ -175,6 +186,8 @@ void OptionsWindow::Clicked(WORD id) {
   } else if (id == chkDaily) {
     UINT state = IsDlgButtonChecked(Handle(), chkDaily) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
     for (int day = 0; day < 7; ++day) CheckDlgButton(Handle(), chkSunday + day, state);
+  } else if (id == Check1) {
+    ShowBossKeyState();
   } else if (id == Command1) {
     Accept();
   } else if (id == Command2) {
@@ -186,6 +199,7 @@ Options OptionsWindow::Read() const {
   auto ticked = [&](WORD id) { return IsDlgButtonChecked(Handle(), id) == BST_CHECKED; };
   Options options;
   options.bossKey = ticked(Check1);
+  options.bossKeyLetter = ChosenLetter();
   options.startup = ticked(Check2);
   options.autoCheck = ticked(Check3);
   options.exitAfter = ticked(Check4);
@@ -204,6 +218,21 @@ Options OptionsWindow::Read() const {
   options.startPageChanged = options.startPage != shownStartPage_;
   options.windowTitleChanged = options.windowTitle != shownWindowTitle_;
   return options;
+}
+
+wchar_t OptionsWindow::ChosenLetter() const {
+  LRESULT chosen = SendMessageW(Control(cmbBossKeyLetter), CB_GETCURSEL, 0, 0);
+  return chosen >= 0 && chosen < 26 ? static_cast<wchar_t>(L'A' + chosen) : L'Z';
+}
+
+void OptionsWindow::ShowBossKeyState() {
+  const wchar_t letter = ChosenLetter();
+  bool taken = IsDlgButtonChecked(Handle(), Check1) == BST_CHECKED && bossKey_.free && !bossKey_.free(letter);
+  std::wstring text;
+  if (taken) {
+    text = L"Windows key + " + std::wstring(1, letter) + L" is taken by another program: choose another key.";
+  }
+  SetWindowTextW(Control(BossKeyTaken), text.c_str());
 }
 
 void OptionsWindow::Accept() {

@@ -18,6 +18,7 @@ constexpr WORD Command2 = IDCANCEL;
 // "General"
 constexpr WORD GeneralFrame = 1101, Check2 = 1102, Check3 = 1103, Check4 = 1104, Check6 = 1106;
 constexpr WORD BossKeyFrame = 1110, Check1 = 1111, BossKeyLabel = 1112;
+constexpr WORD BossKeyLetterLabel = 1113, cmbBossKeyLetter = 1114, BossKeyTaken = 1115;
 // "Schedule"
 constexpr WORD ScheduleFrame = 1201, StartCleanLabel = 1202, cmbStartTime = 1203;
 constexpr WORD chkSunday = 1210;  // to chkSaturday = 1216
@@ -42,6 +43,9 @@ class OptionsWindow : public toolkit::Dialog {
   void Load() override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void ShowPage(int page);
+  // Says whether another program holds the chosen boss key, while the boss key is on.
+  void ShowBossKeyState();
+  wchar_t ChosenLetter() const;
   void Clicked(WORD id);
   Options Read() const;
   void Accept();

@@ -1,5 +1,7 @@
 #include "settings/options.h"
 
+#include <cwctype>
+
 #include "engine/regfun.h"
 #include "platform/handles.h"
 #include "settings/inifun.h"
@@ -74,6 +76,12 @@ std::wstring CleanDaysText(const std::array<BoxState, 7>& days) {
   return text;
 }
 
+wchar_t BossKeyLetter(const std::wstring& text) {
+  if (text.size() != 1) return L'Z';
+  wchar_t letter = static_cast<wchar_t>(std::towupper(text[0]));
+  return letter >= L'A' && letter <= L'Z' ? letter : L'Z';
+}
+
 Options LoadOptions(const std::wstring& programFolder) {
   const std::wstring file = SettingsFile(programFolder);
   auto flag = [&](const wchar_t* key) { return inifun::FlagTest(inifun::ReadIniValue(file, kSection, key)); };
@@ -82,6 +90,7 @@ Options LoadOptions(const std::wstring& programFolder) {
   options.windowTitle = regfun::ReadRegistryString(kIeMainKeys[1], L"Window Title");
   if (options.windowTitle == L"Error") options.windowTitle.clear();
   options.bossKey = flag(L"bosskey");
+  options.bossKeyLetter = BossKeyLetter(inifun::ReadIniValue(file, kSection, L"bosskeyletter"));
   options.startup = flag(L"startup");
   options.autoCheck = flag(L"autoclean");
   options.exitAfter = flag(L"exit");
@@ -113,10 +122,13 @@ bool SaveOptions(const std::wstring& programFolder, const Options& options, cons
 
   // Arming twice or disarming keys that were never armed would disturb the main window's hot keys.
   bool armed = inifun::FlagTest(inifun::ReadIniValue(file, kSection, L"bosskey"));
-  bool arm = options.bossKey && !armed;
-  bool disarm = !options.bossKey && armed;
-  if (arm) store(L"bosskey", L"1");
-  if (disarm) store(L"bosskey", L"0");
+  // Another letter takes effect at once: the old keys are freed, the new ones taken.
+  bool newLetter = options.bossKeyLetter != BossKeyLetter(inifun::ReadIniValue(file, kSection, L"bosskeyletter"));
+  bool arm = options.bossKey && (!armed || newLetter);
+  bool disarm = armed && (!options.bossKey || newLetter);
+  if (options.bossKey && !armed) store(L"bosskey", L"1");
+  if (!options.bossKey && armed) store(L"bosskey", L"0");
+  if (newLetter) store(L"bosskeyletter", std::wstring(1, options.bossKeyLetter));
   store(L"startup", Flag(options.startup));
   store(L"autoclean", Flag(options.autoCheck));
   store(L"exit", Flag(options.exitAfter));
@@ -131,8 +143,8 @@ bool SaveOptions(const std::wstring& programFolder, const Options& options, cons
 
   WriteIePages(kIeMainKeys, options.startPageChanged ? std::optional(options.startPage) : std::nullopt,
                options.windowTitleChanged ? std::optional(options.windowTitle) : std::nullopt);
-  if (arm && bossKey.arm) bossKey.arm();
   if (disarm && bossKey.disarm) bossKey.disarm();
+  if (arm && bossKey.arm) bossKey.arm(options.bossKeyLetter);
   SetStartWithWindows(programFolder, options.startup);
   return true;
 }

@@ -26,6 +26,7 @@ enum class BoxState { Unticked = 0, Ticked = 1, Greyed = 2 };
 
 struct Options {
   bool bossKey = false;         // "bosskey"
+  wchar_t bossKeyLetter = L'Z';  // "bosskeyletter": the letter of both boss-key hot keys
   bool startup = false;         // "startup": the Run entry
   bool autoCheck = false;       // "autoclean"
   bool exitAfter = false;       // "exit"
@@ -42,11 +43,17 @@ struct Options {
   bool windowTitleChanged = false;
 };
 
-// How the boss key is switched on the main window; the options only decide when.
+// How the boss key is switched on the main window; the options only decide when, and with which
+// letter.
 struct BossKeySwitch {
-  std::function<void()> arm;
+  std::function<void(wchar_t letter)> arm;
   std::function<void()> disarm;
+  // Whether Windows key + the letter can be the boss key: no other program holds it.
+  std::function<bool(wchar_t letter)> free;
 };
+
+// The letter a stored "bosskeyletter" names: one letter A to Z in either case; "Z" otherwise.
+wchar_t BossKeyLetter(const std::wstring& text);
 
 // "0:00", "0:30", "1:00" ... "23:30".
 std::vector<std::wstring> StartTimes();
@@ -66,7 +73,7 @@ std::wstring CleanDaysText(const std::array<BoxState, 7>& days);
 
 Options LoadOptions(const std::wstring& programFolder);
 
-// Stores the flags (the boss key's only when it changes), "CleanDays" and "CleanTime" in one
+// Stores the flags (the boss key's, and its letter, only when they change), "CleanDays" and "CleanTime" in one
 // replacement of the settings file, then the Internet Explorer values, the boss key's switch and
 // the Run entry. False, with nothing stored or switched, when the settings file cannot be written.
 bool SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey);

@@ -157,7 +157,9 @@ bool MainWindow::Create() {
   run_->Counters() = {last.cleanedKeys, last.releasedBytes};
   ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes));
   tray_.Add(hwnd_, reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON)), L"Trellwipe");
-  if (inifun::FlagTest(inifun::ReadIniValue(settingsFile, L"Options", L"bosskey"))) ArmBossKey(hwnd_);
+  if (inifun::FlagTest(inifun::ReadIniValue(settingsFile, L"Options", L"bosskey"))) {
+    ArmBossKey(hwnd_, settings::BossKeyLetter(inifun::ReadIniValue(settingsFile, L"Options", L"bosskeyletter")));
+  }
   return true;
 }
 

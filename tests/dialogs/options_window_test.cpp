@@ -230,6 +230,27 @@ TEST_F(OptionsWindowTest, BossKeyIsArmedWhenTickedAndNotYetStored) {
   EXPECT_TRUE(HideKeyFree(mainWindow.get()));
 }
 
+// Where another program holds Windows key + Z, the window says so while the boss key is on, and
+// another letter chosen there becomes the boss key at OK.
+TEST_F(OptionsWindowTest, ABossKeyAnotherProgramHoldsIsNamedAndAnotherLetterTakesItsPlace) {
+  platform::Window other{CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                         GetModuleHandleW(nullptr), nullptr)};
+  ASSERT_TRUE(RegisterHotKey(other.get(), 1, MOD_WIN, 'Z'));
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(WindowText(Item(ids::BossKeyTaken)), L"");
+  Press(ids::Check1);
+  EXPECT_EQ(WindowText(Item(ids::BossKeyTaken)),
+            L"Windows key + Z is taken by another program: choose another key.");
+  SendMessageW(Item(ids::cmbBossKeyLetter), CB_SETCURSEL, 'J' - 'A', 0);
+  SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ids::cmbBossKeyLetter, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Item(ids::cmbBossKeyLetter)));
+  EXPECT_EQ(WindowText(Item(ids::BossKeyTaken)), L"");
+  Press(ids::Command1);
+  EXPECT_EQ(Stored(L"bosskeyletter"), L"J");
+  EXPECT_FALSE(RegisterHotKey(other.get(), 2, MOD_WIN, 'J'));
+  UnregisterHotKey(other.get(), 1);
+}
+
 TEST_F(OptionsWindowTest, BossKeyAlreadyStoredIsNotRegisteredAgain) {
   Store(L"bosskey", L"1");
   ASSERT_TRUE(window.Create(nullptr, false));
@@ -329,7 +350,8 @@ TEST_F(OptionsWindowTest, TabRunsThroughTheShownPageThenOkCancelAndTheTabStrip) 
   HWND hwnd = window.Handle();
   EXPECT_EQ(TabOrder(hwnd, Item(ids::Check2)),
             (std::vector<HWND>{Item(ids::Check2), Item(ids::Check3), Item(ids::Check4), Item(ids::Check6),
-                               Item(ids::Check1), Item(ids::Command1), Item(ids::Command2), Item(ids::SSTab1)}));
+                               Item(ids::Check1), Item(ids::cmbBossKeyLetter), Item(ids::Command1),
+                               Item(ids::Command2), Item(ids::SSTab1)}));
   // The arrow keys on the strip change the page.
   EXPECT_TRUE(Feed(hwnd, KeyDown(Item(ids::SSTab1), VK_RIGHT)));
   std::vector<HWND> schedule = {Item(ids::cmbStartTime)};

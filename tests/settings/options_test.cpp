@@ -22,7 +22,9 @@ class OptionsStore : public ::testing::Test {
   std::wstring file = settings::SettingsFile(program.Path());
   PreservedOptionValues registry;
   int arms = 0, disarms = 0;
-  settings::BossKeySwitch bossKey{[this] { ++arms; }, [this] { ++disarms; }};
+  std::wstring armedLetters;
+  settings::BossKeySwitch bossKey{[this](wchar_t letter) { ++arms, armedLetters += letter; },
+                                  [this] { ++disarms; }, {}};
 
   std::wstring Stored(const wchar_t* key) const { return inifun::ReadIniValue(file, L"Options", key); }
   void Store(const wchar_t* key, const wchar_t* value) const { inifun::WriteIniValue(file, L"Options", key, value); }
@@ -168,6 +170,25 @@ TEST_F(OptionsStore, BossKeySwitchesOnlyWhenItChanges) {
   settings::SaveOptions(program.Path(), options, bossKey);
   EXPECT_EQ(disarms, 1);
   EXPECT_EQ(arms, 1);
+}
+
+// Another letter frees the old keys and takes the new ones at once; a stored letter that is no letter
+// reads as Z.
+TEST_F(OptionsStore, AnotherBossKeyLetterReArmsWithIt) {
+  EXPECT_EQ(settings::LoadOptions(program.Path()).bossKeyLetter, L'Z');
+  settings::Options options;
+  options.bossKey = true;
+  settings::SaveOptions(program.Path(), options, bossKey);
+  EXPECT_FALSE(HasKey("bosskeyletter"));
+  options.bossKeyLetter = L'J';
+  settings::SaveOptions(program.Path(), options, bossKey);
+  settings::SaveOptions(program.Path(), options, bossKey);
+  EXPECT_EQ(armedLetters, L"ZJ");
+  EXPECT_EQ(disarms, 1);
+  EXPECT_EQ(Stored(L"bosskeyletter"), L"J");
+  EXPECT_EQ(settings::LoadOptions(program.Path()).bossKeyLetter, L'J');
+  for (const wchar_t* text : {L"j", L"JJ", L"5", L""})
+    EXPECT_EQ(settings::BossKeyLetter(text), *text == L'j' ? L'J' : L'Z') << text;
 }
 
 TEST_F(OptionsStore, StoredBossKeyCountsByTheFlagTest) {

@@ -178,7 +178,7 @@ class OptionsSaveFault : public ::testing::Test {
   std::wstring file = settings::SettingsFile(program.Path());
   PreservedOptionValues registry;
   int arms = 0;
-  settings::BossKeySwitch bossKey{[this] { ++arms; }, [] {}};
+  settings::BossKeySwitch bossKey{[this](wchar_t) { ++arms; }, [] {}, {}};
 
   settings::Options Changed() const {
     settings::Options options = settings::LoadOptions(program.Path());

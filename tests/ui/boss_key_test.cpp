@@ -257,6 +257,32 @@ TEST(BossKey, AKeyTakenElsewhereIsSkippedAndLeftToItsOwner) {
   UnregisterHotKey(owner.get(), 1);
 }
 
+// Armed with another letter, that letter's keys hide and restore and Z's do nothing; arming tells
+// whether the hide key became the window's.
+TEST(BossKey, AnotherLetterHidesWithItsKeysAndArmingSaysWhenAKeyIsTaken) {
+  auto host = MakeWindow(kHostClass, 0, 0, SW_HIDE);
+  auto owner = MakeWindow(kHostClass, 0, 0, SW_HIDE);
+  auto folder = MakeWindow(L"CabinetWClass", 10, 20);
+  ASSERT_TRUE(RegisterHotKey(owner.get(), 1, MOD_WIN, 'Z'));
+  EXPECT_FALSE(ui::BossKeyFree(host.get(), L'Z'));
+  EXPECT_FALSE(ui::ArmBossKey(host.get(), L'Z'));
+  ui::DisarmBossKey(host.get());
+  EXPECT_TRUE(ui::BossKeyFree(host.get(), L'J'));
+  EXPECT_TRUE(ui::ArmBossKey(host.get(), L'J'));
+  EXPECT_TRUE(ui::ArmBossKey(host.get(), L'J'));
+  EXPECT_TRUE(ui::BossKeyFree(host.get(), L'J'));
+  SendMessageW(host.get(), WM_HOTKEY, ui::kHideHotKey, MAKELPARAM(MOD_WIN, 'Z'));
+  EXPECT_TRUE(IsWindowVisible(folder.get()));
+  SendMessageW(host.get(), WM_HOTKEY, ui::kHideHotKey, MAKELPARAM(MOD_WIN, 'J'));
+  EXPECT_FALSE(IsWindowVisible(folder.get()));
+  SendMessageW(host.get(), WM_HOTKEY, ui::kRestoreHotKey, MAKELPARAM(MOD_WIN | MOD_SHIFT, 'J'));
+  EXPECT_TRUE(IsWindowVisible(folder.get()));
+  ui::DisarmBossKey(host.get());
+  ui::ArmBossKey(host.get());
+  ui::DisarmBossKey(host.get());
+  UnregisterHotKey(owner.get(), 1);
+}
+
 TEST(BossKey, OnlyTheExactHotKeysHideAndRestore) {
   auto host = MakeWindow(kHostClass, 0, 0, SW_HIDE);
   auto folder = MakeWindow(L"CabinetWClass", 10, 20);
