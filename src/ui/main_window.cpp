@@ -20,6 +20,7 @@
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
+#include "settings/window_place.h"
 #include "toolkit/dpi.h"
 #include "toolkit/keyboard.h"
 #include "toolkit/message_pump.h"
@@ -128,7 +129,7 @@ bool MainWindow::Create() {
                                 reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                                 icon ? icon : LoadIconW(nullptr, IDI_APPLICATION)});
 
-  if (!CreateWindowExW(0, kClassName, toolkit::kMainCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+  if (!CreateWindowExW(0, kClassName, toolkit::kMainCaption, WS_OVERLAPPEDWINDOW,
                        CW_USEDEFAULT, CW_USEDEFAULT, MainWindowSize(toolkit::kDesignDpi).cx, MainWindowSize(toolkit::kDesignDpi).cy,
                        nullptr, CreateMainMenu(), instance_, this)) {
     return false;
@@ -138,6 +139,7 @@ bool MainWindow::Create() {
     SIZE size = MainWindowSize(dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  RestorePlace();
   toolkit::RegisterDialogKeys(hwnd_);
   accelerators_ = CreateMainAccelerators();
   trayMenu_ = CreateTrayMenu();
@@ -247,6 +249,32 @@ void MainWindow::Layout() {
   for (const auto& [control, rect] : places) {
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
   }
+  // The state column takes what the list has beyond the item column.
+  RECT list;
+  GetClientRect(list_, &list);
+  ListView_SetColumnWidth(list_, 0, ResultColumnWidth(0, dpi_));
+  ListView_SetColumnWidth(list_, 1, std::max<int>(ResultColumnWidth(1, dpi_), list.right - ResultColumnWidth(0, dpi_)));
+}
+
+void MainWindow::RestorePlace() {
+  std::optional<settings::WindowPlace> place = settings::LoadWindowPlace(settings::SettingsFile(programFolder_));
+  // A place on a screen that is gone (a second monitor unplugged) would put the window out of reach.
+  if (!place || !MonitorFromRect(&place->normal, MONITOR_DEFAULTTONULL)) return;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  GetWindowPlacement(hwnd_, &placement);
+  placement.rcNormalPosition = place->normal;
+  placement.showCmd = SW_HIDE;
+  SetWindowPlacement(hwnd_, &placement);
+  showMaximised_ = place->maximised;
+}
+
+void MainWindow::SavePlace() {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  if (!hwnd_ || !GetWindowPlacement(hwnd_, &placement)) return;
+  bool maximised = placement.showCmd == SW_SHOWMAXIMIZED || (placement.flags & WPF_RESTORETOMAXIMIZED);
+  settings::SaveWindowPlace(settings::SettingsFile(programFolder_), {placement.rcNormalPosition, maximised});
 }
 
 void MainWindow::ChangeDpi(UINT dpi) {
@@ -262,7 +290,6 @@ void MainWindow::ChangeDpi(UINT dpi) {
       },
       reinterpret_cast<LPARAM>(font_.get()));
   navigation_.SetDpi(dpi_);
-  for (int i = 0; i < 2; ++i) ListView_SetColumnWidth(list_, i, ResultColumnWidth(i, dpi_));
   // The skin's font is sized for the old DPI too.
   ApplySkin();
   Layout();
@@ -337,6 +364,15 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       ChangeDpi(toolkit::MoveToSuggestedRect(hwnd_, wParam, lParam));
       return 0;
+    case WM_SIZE:
+      // Also sent while the window is made, before its controls are.
+      if (list_) Layout();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      const SIZE least = MainWindowSize(dpi_);
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {least.cx, least.cy};
+      return 0;
+    }
     case kStartupRunMessage:
       Clean(run::RunEnd::Notification);
       return 0;
@@ -350,6 +386,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       // Closing only sends the window to the tray; Exit ends the program.
+      SavePlace();
       ShowWindow(hwnd_, SW_MINIMIZE);
       ShowWindow(hwnd_, SW_HIDE);
       return 0;
@@ -659,7 +696,9 @@ void MainWindow::ShowStatistics(const std::wstring& lastClean, const std::wstrin
 }
 
 void MainWindow::ShowMainWindow() {
-  if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
+  if (!hwnd_) return;
+  ShowWindow(hwnd_, showMaximised_ ? SW_SHOWMAXIMIZED : SW_SHOW);
+  showMaximised_ = false;
 }
 
 void MainWindow::ExitProgram() {
@@ -670,6 +709,7 @@ void MainWindow::ExitProgram() {
     return;
   }
   exitPending_ = false;
+  SavePlace();
   if (beforeExit_) beforeExit_();
   if (hwnd_) DisarmBossKey(hwnd_);
   tray_.Remove();

@@ -120,6 +120,9 @@ class MainWindow : public run::RunView {
   HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, UINT id = 0, DWORD exStyle = 0);
   void MakeFonts();
   void Layout();
+  // The size and place the window had when it was last closed, or the program ended.
+  void RestorePlace();
+  void SavePlace();
   void ApplySkin();
   void ChangeDpi(UINT dpi);
   void ShowPage(Page page);
@@ -180,6 +183,7 @@ class MainWindow : public run::RunView {
   // The rows show this preview, not the last run, until the list is cleared.
   bool previewShown_ = false;
   bool busy_ = false;  // a run is under way: the hourglass shows over the window
+  bool showMaximised_ = false;  // the first show fills the screen, as the window did when last closed
   engine::RunReport previewReport_;
   std::unique_ptr<run::CleanRun> run_;
   settings::Schedule schedule_;

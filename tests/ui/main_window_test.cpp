@@ -16,6 +16,7 @@
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
+#include "settings/window_place.h"
 #include "support/test_support.h"
 #include "ui/main_commands.h"
 #include "ui/splash_window.h"
@@ -304,6 +305,50 @@ TEST(MainWindow, CloseSendsTheWindowToTheTrayAndExitEndsEverything) {
   EXPECT_FALSE(HotKeyTaken());
   MSG quit;
   EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+// The window grows, the result list and its state column with it; closing it remembers its size and
+// place, and whether it filled the screen, for the next start.
+TEST(MainWindow, GrowsWithItsListAndStartsWhereItWasLeft) {
+  TempFolder folder;
+  RECT small{}, grown{};
+  {
+    RecordedWindow window(folder.Path());
+    HWND list = FindWindowExW(window.Handle(), nullptr, WC_LISTVIEWW, nullptr);
+    ASSERT_TRUE(list);
+    window->ShowMainWindow();
+    GetClientRect(list, &small);
+    SetWindowPos(window.Handle(), nullptr, 40, 30, 960, 700, SWP_NOZORDER);
+    GetClientRect(list, &grown);
+    EXPECT_GT(grown.right, small.right + 100);
+    EXPECT_GT(grown.bottom, small.bottom + 100);
+    EXPECT_GE(ListView_GetColumnWidth(list, 0) + ListView_GetColumnWidth(list, 1), grown.right - 2);
+    // It never shrinks below the size its controls are laid out for.
+    SetWindowPos(window.Handle(), nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
+    RECT least;
+    GetWindowRect(window.Handle(), &least);
+    EXPECT_GE(least.right - least.left, 700);
+    SetWindowPos(window.Handle(), nullptr, 40, 30, 960, 700, SWP_NOZORDER);
+    SendMessageW(window.Handle(), WM_CLOSE, 0, 0);
+  }
+  EXPECT_EQ(inifun::ReadIniValue(folder / L"prisd.dat", L"Options", L"MainWindow"), L"40,30,1000,730,0");
+  {
+    RecordedWindow window(folder.Path());
+    WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+    GetWindowPlacement(window.Handle(), &placement);
+    EXPECT_EQ(placement.rcNormalPosition.right - placement.rcNormalPosition.left, 960);
+    window->ShowMainWindow();
+    ShowWindow(window.Handle(), SW_MAXIMIZE);
+    Command(window.Handle(), ui::kExitCommand);
+  }
+  EXPECT_EQ(inifun::ReadIniValue(folder / L"prisd.dat", L"Options", L"MainWindow"), L"40,30,1000,730,1");
+  RecordedWindow maximised(folder.Path());
+  maximised->ShowMainWindow();
+  EXPECT_TRUE(IsZoomed(maximised.Handle()));
+  // A place that is no rectangle, or off every screen, is not used.
+  for (const wchar_t* text : {L"40,30,1140", L"40,30,10,830,0", L"40,30,1140,830,2", L"x,30,1140,830,0"})
+    EXPECT_FALSE(settings::ParseWindowPlace(text)) << text;
 }
 
 TEST(MainWindow, TrayMenuCleanNowRunsUnattendedAndHidesTheWindow) {
