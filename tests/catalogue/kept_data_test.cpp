@@ -1,4 +1,4 @@
-// A new user's first cleaning and every browser item on a profile of today's Chrome, Edge and
+// A new user's first cleaning and every built-in item on a profile of today's Chrome, Edge and
 // Firefox: the traces go, and what the user keeps stays unless the item's label names it. The same
 // for the items of Windows, the office suite and older browsers whose files or keys hold settings
 // beside their traces.
@@ -86,7 +86,7 @@ class KeptData : public CatalogueTest {
 
 }  // namespace
 
-TEST_F(KeptData, TheFirstCleaningAndEveryBrowserItemLeaveWhatTheUserKeeps) {
+TEST_F(KeptData, TheFirstCleaningAndEveryItemLeaveWhatTheUserKeeps) {
   Seed();
   ASSERT_TRUE(catalogue::InstallDefaultSelection(program.Path()));
   run::CleanRun(view, program.Path(), values, catalogue::Stages()).CleanNow();
@@ -99,12 +99,7 @@ TEST_F(KeptData, TheFirstCleaningAndEveryBrowserItemLeaveWhatTheUserKeeps) {
     EXPECT_EQ(places.Text("SELECT url FROM moz_places JOIN moz_bookmarks ON fk = moz_places.id WHERE moz_bookmarks.id = 3"),
               L"https://bookmarked.example/");
   }
-  std::vector<const catalogue::Item*> items;
-  for (const catalogue::Item& item : catalogue::BrowserItems()) items.push_back(&item);
-  for (const catalogue::Item& item : catalogue::WindowsItems()) {
-    if (std::wstring(item.key) == L"registryeditor") items.push_back(&item);
-  }
-  for (const catalogue::Item* item : items) {
+  for (const catalogue::Item* item : catalogue::RunOrder()) {
     Run({{item->section, item->key}});
     ExpectKept(item->names, item->label);
     Seed();
