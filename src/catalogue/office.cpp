@@ -57,9 +57,9 @@ void RunVersionedStep(const VersionedStep& step, run::ItemContext& context) {
   const std::wstring& version = context.run.officeVersion;
   if (!MadeFor(step.versions, version)) return;
   if (version.empty() || !step.suffix) {
-    // Without a version the path would hold two backslashes in a row, which names no key; the
-    // Windows key cache and Wine read them as one and would erase the suite's version-independent
-    // keys. The step still counts.
+    // A kept key stays. Without a version the path would hold two backslashes in a row, which
+    // names no key; the Windows key cache and Wine read them as one and would erase the suite's
+    // version-independent keys. The step still counts.
     context.AddKeys(step.value ? allerase::kValueCount : allerase::kTreeCount);
     return;
   }
