@@ -322,7 +322,8 @@ const Item kBrowserItems[] = {
     {L"Maxthon", L"keywords", L"Maxthon Typed Urls", kNoProgress, FlagRule::NumberOne,
      {NamedFiles(Base::AppData, kMaxthon, L"SmartUrl.dat")}},
     {L"Maxthon", L"pages", L"Maxthon information about open pages", kNoProgress, FlagRule::NumberOne,
-     {NamedFiles(Base::AppData, kMaxthon, L"Config.ini"), NamedFiles(Base::AppData, kMaxthon, L"lasttabs.dat")}},
+     // "Config.ini" holds Maxthon's settings: "Maxthon settings" erases it, this item only the tabs.
+     {NamedFiles(Base::AppData, kMaxthon, L"lasttabs.dat")}},
     {L"Maxthon", L"settings", L"Maxthon settings", kNoProgress, FlagRule::NumberOne,
      {NamedFiles(Base::AppData, kMaxthon, L"Config.ini"), NamedFiles(Base::AppData, kMaxthon, L"config.dat")}},
     {L"Maxthon", L"groups", L"Maxthon History Files", kNoProgress, FlagRule::NumberOne,
@@ -366,8 +367,9 @@ const Item kBrowserItems[] = {
       FileIn(Base::AppData, L"\\Apple Computer\\Safari\\Preferences", L"keychain.plist")}},
     {L"Safari", L"Images", L"Safari Webpage Preview Images", kNoProgress, FlagRule::ExactlyOne,
      {FilesIn(Base::LocalAppData, L"\\Apple Computer\\Safari\\Webpage Previews")}},
-    {L"Safari", L"RecentSearches", L"Safari Recent Searches", kNoProgress, FlagRule::ExactlyOne,
-     {FileIn(Base::AppData, L"\\Apple Computer\\Preferences", L"com.apple.Safari.plist")}},
+    // The recent searches lie inside "com.apple.Safari.plist", which holds every Safari setting: it
+    // stays, and the item erases nothing.
+    {L"Safari", L"RecentSearches", L"Safari Recent Searches", kNoProgress, FlagRule::ExactlyOne, {}},
 };
 
 }  // namespace

@@ -20,7 +20,7 @@ enum class Versions { All, Before2007, Since2007, Before2010, Since2010 };
 struct VersionedStep {
   Branch branch;
   Versions versions;
-  const wchar_t* suffix;
+  const wchar_t* suffix;  // null: the key holds the user's settings, so it stays but the step counts
   const wchar_t* value = nullptr;  // only this value of the key, not the key
 };
 
@@ -30,6 +30,9 @@ constexpr VersionedStep OfficeTree(const wchar_t* suffix, Versions versions = Ve
 constexpr VersionedStep OfficeValue(const wchar_t* suffix, const wchar_t* value) {
   return {Branch::Office, Versions::All, suffix, value};
 }
+// A key that once held only a recent list and holds the program's options too: it is left, and the
+// step counts as the tree it was.
+constexpr VersionedStep KeptTree(Versions versions) { return {Branch::Office, versions, nullptr}; }
 constexpr VersionedStep WizardTree(const wchar_t* suffix) { return {Branch::Wizard, Versions::All, suffix}; }
 
 bool IsOneOf(const std::wstring& version, std::initializer_list<const wchar_t*> numbers) {
@@ -53,10 +56,10 @@ bool MadeFor(Versions versions, const std::wstring& version) {
 void RunVersionedStep(const VersionedStep& step, run::ItemContext& context) {
   const std::wstring& version = context.run.officeVersion;
   if (!MadeFor(step.versions, version)) return;
-  if (version.empty()) {
-    // Without a version the path would hold two backslashes in a row, which names no key; the
-    // Windows key cache and Wine read them as one and would erase the suite's version-independent
-    // keys. The step still counts.
+  if (version.empty() || !step.suffix) {
+    // A kept key stays. Without a version the path would hold two backslashes in a row, which
+    // names no key; the Windows key cache and Wine read them as one and would erase the suite's
+    // version-independent keys. The step still counts.
     context.AddKeys(step.value ? allerase::kValueCount : allerase::kTreeCount);
     return;
   }
@@ -73,7 +76,7 @@ void RunVersioned(run::ItemContext& context) {
 }
 
 constexpr VersionedStep kWord[] = {
-    OfficeTree(L"\\Word\\Data", Versions::Before2007),
+    KeptTree(Versions::Before2007),  // "Word\Data": Word's options with its recent list
     OfficeTree(L"\\Word\\Recent Templates", Versions::Before2007),
     OfficeTree(L"\\Word\\ProjectTemplateLocation", Versions::Before2007),
     OfficeTree(L"\\Word\\File MRU", Versions::Since2007),
@@ -97,7 +100,7 @@ constexpr VersionedStep kPowerPoint[] = {
 };
 // Access 2007 still keeps the old lists.
 constexpr VersionedStep kAccess[] = {
-    OfficeTree(L"\\Access\\Settings", Versions::Before2010),
+    KeptTree(Versions::Before2010),  // "Access\Settings": Access's options with its recent list
     OfficeTree(L"\\Access\\Internet\\Recent Templates", Versions::Before2010),
     OfficeTree(L"\\Access\\File MRU", Versions::Since2010),
     OfficeTree(L"\\Access\\Place MRU", Versions::Since2010),
@@ -113,7 +116,7 @@ constexpr VersionedStep kInfoPath[] = {
     OfficeTree(L"\\InfoPath\\Designer File MRU"), OfficeTree(L"\\InfoPath\\Filler File MRU"),
 };
 constexpr VersionedStep kOneNote[] = {
-    OfficeTree(L"\\OneNote\\OpenNotebooks"),
+    KeptTree(Versions::All),  // "OneNote\OpenNotebooks": the notebooks the user keeps open
     OfficeTree(L"\\OneNote\\Place MRU"),
     OfficeTree(L"\\OneNote\\RecentNotebooks"),
 };

@@ -124,9 +124,11 @@ const Item kWindowsItems[] = {
      {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Map Network Drive MRU")}},
     {L"WINDOWS", L"management", L"Microsoft management console recent file list", kNoProgress,
      FlagRule::ExactlyOne, {Key(L"Software\\Microsoft\\Microsoft Management Console\\Recent File List")}},
+    // "IconStreams" holds, with the icons of today, the user's choice of which to show: only the
+    // past icons go; still counted as the four values.
     {L"WINDOWS", L"notification", L"Past items from the notification area", kNoProgress, FlagRule::ExactlyOne,
-     {Value(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify", L"IconStreams"), Value(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify", L"PastIconsStream"),
-      Value(kClassesTrayNotify, L"IconStreams"), Value(kClassesTrayNotify, L"PastIconsStream")}},
+     {Value(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify", L"PastIconsStream"),
+      Value(kClassesTrayNotify, L"PastIconsStream"), Keys(2)}},
     {L"WINDOWS", L"registryeditor", L"Registry editor last opened key", kNoProgress, FlagRule::ExactlyOne,
      // The key holds the user's Regedit favourites and window settings too: only the last key goes.
      {Value(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit", L"LastKey"), Keys(4)}},

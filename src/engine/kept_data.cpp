@@ -19,6 +19,9 @@ constexpr KeptEntry kChromiumFiles[] = {
     {L"Local State", L"the key to saved passwords and settings", kKeptPasswords},
     {L"Web Data", L"autofill, cards and addresses", kKeptAutofill},
     {L"Bookmarks", L"bookmarks", kKeptBookmarks},
+    {L"Bookmarks.bak", L"bookmarks", kKeptBookmarks},
+    {L"Account Web Data", L"autofill, cards and addresses", kKeptAutofill},  // those the account syncs
+    {L"Collections", L"collections", kKeptBookmarks},  // Edge's
     {L"Preferences", L"settings", kKeptSettings},
     {L"Secure Preferences", L"settings", kKeptSettings},
     {L"Extensions", L"extensions", kKeptExtensions},
@@ -31,8 +34,14 @@ constexpr const wchar_t* kChromiumHomes[] = {L"User Data", L"Opera Software"};
 constexpr KeptEntry kMozillaFiles[] = {
     {L"places.sqlite", L"bookmarks", kKeptBookmarks},
     {L"favicons.sqlite", L"bookmarks' icons", kKeptBookmarks},
+    {L"bookmarkbackups", L"bookmarks", kKeptBookmarks},
     {L"key4.db", L"the key to saved passwords", kKeptPasswords},
     {L"logins.json", L"saved passwords", kKeptPasswords},
+    {L"key3.db", L"saved passwords", kKeptPasswords},  // the older Firefox's
+    {L"signons.sqlite", L"saved passwords", kKeptPasswords},
+    {L"autofill-profiles.json", L"addresses and cards", kKeptAutofill},
+    {L"abook.sqlite", L"address books", kKeptContacts},  // Thunderbird's
+    {L"abook.mab", L"address books", kKeptContacts},
     {L"cert9.db", L"certificates", kKeptSettings},
     {L"prefs.js", L"settings", kKeptSettings},
     // The Mozilla suite, Netscape and the Firefox of their time keep toolbars and windows here.

@@ -18,6 +18,7 @@ enum KeptKind : unsigned {
   kKeptExtensions = 1u << 4,
   kKeptSync = 1u << 5,
   kKeptFavourites = 1u << 6,
+  kKeptContacts = 1u << 7,  // address books
 };
 
 struct KeptEntry {

@@ -59,6 +59,7 @@ constexpr wchar_t kForms[] =
     L"Erasing the form data loses the saved form entries, cards, addresses and passwords. Are you sure?";
 constexpr wchar_t kBookmarks[] = L"Erasing the bookmarks loses them for good. Are you sure?";
 constexpr wchar_t kSessions[] = L"Erasing the session loses the tabs the browser would open again. Are you sure?";
+constexpr wchar_t kAccount[] = L"Erasing it loses the account saved in the same file. Are you sure?";
 
 // The boxes whose items cost the user more than traces: ticking one asks first.
 struct Warning {
@@ -92,6 +93,9 @@ constexpr Warning kWarnings[] = {
     {L"Check148", kSessions},
     {L"Check150", kForms},
     {L"Check83", kPasswords},  // AOL Instant Messenger
+    {L"Check73", kPasswords},  // its recent screen names lie in the file of the saved password
+    {L"Check74", kAccount},    // ICQ: its sign-in history lies in the file of the account
+    {L"Check77", kAccount},
 };
 
 }  // namespace

@@ -1,8 +1,11 @@
-// A new user's first cleaning and every browser item on a profile of today's Chrome, Edge and
-// Firefox: the traces go, and what the user keeps stays unless the item's label names it.
+// A new user's first cleaning and every built-in item on a profile of today's Chrome, Edge and
+// Firefox: the traces go, and what the user keeps stays unless the item's label names it. The same
+// for the items of Windows, the office suite and older browsers whose files or keys hold settings
+// beside their traces.
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue_fixture.h"
+#include "catalogue/office_version.h"
 #include "engine/kept_data.h"
 #include "support/firefox_places.h"
 
@@ -83,7 +86,7 @@ class KeptData : public CatalogueTest {
 
 }  // namespace
 
-TEST_F(KeptData, TheFirstCleaningAndEveryBrowserItemLeaveWhatTheUserKeeps) {
+TEST_F(KeptData, TheFirstCleaningAndEveryItemLeaveWhatTheUserKeeps) {
   Seed();
   ASSERT_TRUE(catalogue::InstallDefaultSelection(program.Path()));
   run::CleanRun(view, program.Path(), values, catalogue::Stages()).CleanNow();
@@ -96,12 +99,7 @@ TEST_F(KeptData, TheFirstCleaningAndEveryBrowserItemLeaveWhatTheUserKeeps) {
     EXPECT_EQ(places.Text("SELECT url FROM moz_places JOIN moz_bookmarks ON fk = moz_places.id WHERE moz_bookmarks.id = 3"),
               L"https://bookmarked.example/");
   }
-  std::vector<const catalogue::Item*> items;
-  for (const catalogue::Item& item : catalogue::BrowserItems()) items.push_back(&item);
-  for (const catalogue::Item& item : catalogue::WindowsItems()) {
-    if (std::wstring(item.key) == L"registryeditor") items.push_back(&item);
-  }
-  for (const catalogue::Item* item : items) {
+  for (const catalogue::Item* item : catalogue::RunOrder()) {
     Run({{item->section, item->key}});
     ExpectKept(item->names, item->label);
     Seed();
@@ -121,4 +119,77 @@ TEST_F(KeptData, ItemsThatNameUserDataEraseIt) {
   Run({{L"FIREFOX", L"bookmarks"}});
   EXPECT_FALSE(Exists(root / kFirefox + L"places.sqlite"));
   EXPECT_TRUE(Exists(root / kFirefox + L"prefs.js"));
+}
+
+namespace {
+
+// A file below the scratch root, a key (`value` null) or a value below HKEY_CURRENT_USER.
+struct Entry {
+  const wchar_t* path;
+  const wchar_t* value = nullptr;
+  bool file = false;
+};
+constexpr Entry File(const wchar_t* path) { return {path, nullptr, true}; }
+
+constexpr wchar_t kTrayNotify[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify";
+
+struct Beside {
+  const wchar_t* section;
+  const wchar_t* key;
+  const wchar_t* officeVersion;  // the suite the run finds, or null
+  Entry kept;
+  Entry trace;  // null path: the item has no trace beside it
+};
+
+const Beside kBeside[] = {
+    {L"WINDOWS", L"notification", nullptr, {kTrayNotify, L"IconStreams"}, {kTrayNotify, L"PastIconsStream"}},
+    {L"Maxthon", L"pages", nullptr, File(L"Roaming\\Maxthon3\\Users\\guest\\Config.ini"),
+     File(L"Roaming\\Maxthon3\\Users\\guest\\lasttabs.dat")},
+    {L"Safari", L"RecentSearches", nullptr, File(L"Roaming\\Apple Computer\\Preferences\\com.apple.Safari.plist"), {}},
+    {L"OFFICE", L"word", L"11.0", {L"Software\\Microsoft\\Office\\11.0\\Word\\Data"},
+     {L"Software\\Microsoft\\Office\\11.0\\Word\\Recent Templates"}},
+    {L"OFFICE", L"Access", L"11.0", {L"Software\\Microsoft\\Office\\11.0\\Access\\Settings"},
+     {L"Software\\Microsoft\\Office\\11.0\\Access\\Internet\\Recent Templates"}},
+    {L"OFFICE", L"Onenote", L"14.0", {L"Software\\Microsoft\\Office\\14.0\\OneNote\\OpenNotebooks"},
+     {L"Software\\Microsoft\\Office\\14.0\\OneNote\\RecentNotebooks"}},
+};
+
+class KeptBeside : public CatalogueTest {
+ protected:
+  void TearDown() override {
+    for (const wchar_t* top : {L"Software\\Microsoft\\Office\\11.0", L"Software\\Microsoft\\Office\\14.0", kTrayNotify}) {
+      RegDeleteTreeW(HKEY_CURRENT_USER, top);
+    }
+  }
+  void Make(const Entry& entry) {
+    if (entry.file) {
+      MakeFile(root / entry.path, 16);
+    } else {
+      SetString(HKEY_CURRENT_USER, entry.path, entry.value ? entry.value : L"seeded", L"1");
+    }
+  }
+  bool Present(const Entry& entry) {
+    if (entry.file) return Exists(root / entry.path);
+    return entry.value ? ValueExists(HKEY_CURRENT_USER, entry.path, entry.value) : KeyExists(HKEY_CURRENT_USER, entry.path);
+  }
+};
+
+std::function<catalogue::WordProbe()> Suite(const wchar_t* version) {
+  if (!version) return [] { return catalogue::WordProbe{}; };
+  return [version] { return catalogue::WordProbe{true, version}; };
+}
+
+}  // namespace
+
+TEST_F(KeptBeside, ItemsLeaveTheSettingsBesideTheirTraces) {
+  for (const Beside& item : kBeside) {
+    Make(item.kept);
+    if (item.trace.path) Make(item.trace);
+    catalogue::FakeWordProcessor word(Suite(item.officeVersion));
+    Run({{item.section, item.key}});
+    EXPECT_TRUE(Present(item.kept)) << item.key << ": " << item.kept.path;
+    if (item.trace.path) {
+      EXPECT_FALSE(Present(item.trace)) << item.key << ": " << item.trace.path;
+    }
+  }
 }

@@ -191,7 +191,7 @@ TEST_F(Office, Version12TakesTheOldBranchForAccessAndTheNewOneForWord) {
   }
   FakeWordProcessor word(Reports(L"12.0"));
   EXPECT_EQ(Run({{L"OFFICE", L"Access"}, {L"OFFICE", L"word"}}).cleanedKeys, 10 + 10);
-  EXPECT_FALSE(Present(SuiteKey(L"12.0", L"\\Access\\Settings")));
+  EXPECT_TRUE(Present(SuiteKey(L"12.0", L"\\Access\\Settings")));  // Access's options
   EXPECT_FALSE(Present(SuiteKey(L"12.0", L"\\Access\\Internet\\Recent Templates")));
   EXPECT_TRUE(Present(SuiteKey(L"12.0", L"\\Access\\Internet")));
   EXPECT_TRUE(Present(SuiteKey(L"12.0", L"\\Access\\File MRU")));

@@ -770,14 +770,20 @@ TEST_F(Rules, EntriesThatReachWhatUsersKeepAreRefused) {
   const std::wstring firefox = root / L"Mozilla\\Firefox\\Profiles\\abcd.default-release";
   const std::wstring regedit = L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
   for (const wchar_t* file : {L"\\Local State", L"\\Default\\Preferences", L"\\Default\\Web Data",
-                              L"\\Default\\Login Data-journal", L"\\Default\\History"}) {
+                              L"\\Default\\Login Data-journal", L"\\Default\\History", L"\\Default\\Bookmarks.bak",
+                              L"\\Default\\Account Web Data", L"\\Default\\Collections\\collectionsSQLite"}) {
     MakeFile(chrome + file, 3);
   }
-  for (const wchar_t* file : {L"\\places.sqlite", L"\\places.sqlite-wal", L"\\cookies.sqlite"}) MakeFile(firefox + file, 5);
+  for (const wchar_t* file : {L"\\places.sqlite", L"\\places.sqlite-wal", L"\\cookies.sqlite", L"\\signons.sqlite",
+                              L"\\abook.sqlite", L"\\key3.db", L"\\autofill-profiles.json",
+                              L"\\bookmarkbackups\\bookmarks-2026-12-01.jsonlz4"}) {
+    MakeFile(firefox + file, 5);
+  }
   SetString(HKEY_CURRENT_USER, regedit, L"LastKey", L"Computer");
   SetString(HKEY_CURRENT_USER, regedit + L"\\Favorites", L"Run", L"Computer\\HKEY_CURRENT_USER");
   RuleFile("[Chromium Everything *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Chrome\\User Data|*|RECURSE\r\n"
            "[Firefox History *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Mozilla\\Firefox\\Profiles\\*|*.sqlite;*.sqlite-wal\r\n"
+           "FileKey2=%TRELLWIPE_RULE_ROOT%\\Mozilla\\Firefox\\Profiles\\*|*.db;*.json;*.jsonlz4|RECURSE\r\n"
            "[Regedit *]\r\nRegKey1=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\r\n"
            "RegKey2=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\\Favorites|Run\r\n");
   engine::RunReport report = Run({L"Chromium Everything *", L"Firefox History *", L"Regedit *"});
@@ -795,6 +801,14 @@ TEST_F(Rules, EntriesThatReachWhatUsersKeepAreRefused) {
       {chrome + L"\\Default\\Web Data", L"refused: holds autofill, cards and addresses the user keeps"},
       {firefox + L"\\places.sqlite", L"refused: holds bookmarks the user keeps"},
       {firefox + L"\\places.sqlite-wal", L"refused: holds bookmarks the user keeps"},
+      {chrome + L"\\Default\\Bookmarks.bak", L"refused: holds bookmarks the user keeps"},
+      {chrome + L"\\Default\\Account Web Data", L"refused: holds autofill, cards and addresses the user keeps"},
+      {chrome + L"\\Default\\Collections\\collectionsSQLite", L"refused: holds collections the user keeps"},
+      {firefox + L"\\signons.sqlite", L"refused: holds saved passwords the user keeps"},
+      {firefox + L"\\key3.db", L"refused: holds saved passwords the user keeps"},
+      {firefox + L"\\autofill-profiles.json", L"refused: holds addresses and cards the user keeps"},
+      {firefox + L"\\bookmarkbackups\\bookmarks-2026-12-01.jsonlz4", L"refused: holds bookmarks the user keeps"},
+      {firefox + L"\\abook.sqlite", L"refused: holds address books the user keeps"},
       {L"HKEY_CURRENT_USER\\" + regedit + L"\\Favorites", L"refused: holds Regedit's favourites the user keeps"},
       {L"HKEY_CURRENT_USER\\" + regedit + L"\\Favorites\\Run", L"refused: holds Regedit's favourites the user keeps"},
   };

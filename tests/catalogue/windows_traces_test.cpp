@@ -35,7 +35,7 @@ TEST_F(WindowsTraces, RegistryItemsRemoveTheirKeysAndValues) {
   SetString(HKEY_CURRENT_USER, Explorer(L"RunMRU"), L"a", L"cmd\\1");
   SetString(HKEY_CURRENT_USER, Explorer(L"UserAssist\\{GUID}\\Count"), L"x", L"y");
   SetString(HKEY_CURRENT_USER, Explorer(L"TypedPaths"), L"url1", L"C:\\");
-  SetString(HKEY_CURRENT_USER, Explorer(L"TrayNotify"), L"IconStreams", L"1");
+  SetString(HKEY_CURRENT_USER, Explorer(L"TrayNotify"), L"PastIconsStream", L"1");
   SetString(HKEY_CURRENT_USER, Explorer(L"TrayNotify"), L"Other", L"stays");
   SetString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Direct3D\\MostRecentApplication", L"Name", L"game.exe");
   // A key with subkeys survives the plain key deletion.
@@ -45,7 +45,7 @@ TEST_F(WindowsTraces, RegistryItemsRemoveTheirKeysAndValues) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Explorer(L"RunMRU")));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Explorer(L"UserAssist")));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Explorer(L"TypedPaths")));
-  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Explorer(L"TrayNotify"), L"IconStreams"));
+  EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Explorer(L"TrayNotify"), L"PastIconsStream"));
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, Explorer(L"TrayNotify"), L"Other"));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Direct3D\\MostRecentApplication"));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Explorer(L"WordWheelQuery\\child")));

@@ -68,6 +68,10 @@ TEST(SelectionLayout, QuestionsMailGroupsAndPages) {
   EXPECT_STREQ(ConfirmationQuestion(L"Check5"), L"Are you sure delete IE Favorites?");
   EXPECT_STREQ(ConfirmationQuestion(L"Check7"), L"Are you sure delete Downloaded Files?");
   EXPECT_EQ(ConfirmationQuestion(L"Check1"), nullptr);
+  // The messenger boxes whose file holds the saved password or account with their traces.
+  EXPECT_STREQ(ConfirmationQuestion(L"Check73"), ConfirmationQuestion(L"Check83"));
+  EXPECT_STREQ(ConfirmationQuestion(L"Check74"), L"Erasing it loses the account saved in the same file. Are you sure?");
+  EXPECT_STREQ(ConfirmationQuestion(L"Check77"), ConfirmationQuestion(L"Check74"));
   for (const MailGroup& mail : MailGroups()) EXPECT_NE(SelectAllGroupOf(mail.group), nullptr) << mail.group;
 
   EXPECT_EQ(
