@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <array>
 
 #include "papermill/report.h"
 #include "platform/files.h"
@@ -14,6 +15,7 @@
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
+#include "toolkit/dpi.h"
 #include "toolkit/list_text_width.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/picker_start.h"
@@ -168,6 +170,25 @@ void PapermillWindow::Add(const std::vector<std::wstring>& paths) {
     ListView_SetItemText(list, row, 1, const_cast<wchar_t*>(size.c_str()));
     queue_.push_back(path);
   }
+  FitColumns();
+}
+
+void PapermillWindow::FitColumns() {
+  HWND list = Control(kQueueId);
+  const int padding = toolkit::Scale(16, toolkit::WindowDpi(Handle()));
+  std::array<int, 2> widths{ListView_GetStringWidth(list, L"Path"), ListView_GetStringWidth(list, L"Size")};
+  for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+    for (int column = 0; column < 2; ++column) {
+      wchar_t text[1024] = L"";
+      ListView_GetItemText(list, row, column, text, static_cast<int>(std::size(text)));
+      widths[static_cast<size_t>(column)] = std::max(widths[static_cast<size_t>(column)], ListView_GetStringWidth(list, text));
+    }
+  }
+  RECT client;
+  GetClientRect(list, &client);
+  const int size = widths[1] + padding;
+  ListView_SetColumnWidth(list, 0, std::max(widths[0] + padding, static_cast<int>(client.right) - size));
+  ListView_SetColumnWidth(list, 1, size);
 }
 
 void PapermillWindow::Drop(HDROP drop) {

@@ -75,6 +75,9 @@ class PapermillWindow : public toolkit::Dialog {
   void SetStatus(const std::wstring& text);
   void ShowResults(const std::vector<std::wstring>& lines);
   void FillDrives();
+  // Each column as wide as its longest text, the path column at least the rest of the list: a
+  // reason such as "refused: Trellwipe's own folder" is read whole.
+  void FitColumns();
   bool CloseWhenIdle();
 
   std::wstring programFolder_;

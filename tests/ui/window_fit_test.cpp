@@ -19,6 +19,7 @@
 #include "dialogs/options_window.h"
 #include "dialogs/selection_window.h"
 #include "dialogs/url_window.h"
+#include "papermill/papermill_window.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
@@ -98,8 +99,13 @@ void CheckControl(HWND control, UINT dpi, Misfits& misfits) {
       misfits.Check(control, text, TextSize(control, text, 0, prefix), {client.right, client.bottom});
     }
   } else if (kind == L"SysLink") {
+    // Measured by the control itself, in the fonts it draws its links with.
     const std::wstring shown = WithoutMarkup(text);
-    misfits.Check(control, shown, TextSize(control, shown, 0), {client.right, client.bottom});
+    SIZE ideal{};
+    SendMessageW(control, LM_GETIDEALHEIGHT, 100000, reinterpret_cast<LPARAM>(&ideal));
+    SIZE plain = TextSize(control, shown, 0);
+    misfits.Check(control, shown, {std::max(ideal.cx, plain.cx), std::max(ideal.cy, plain.cy)},
+                  {client.right, client.bottom});
   } else if (kind == L"ListBox") {
     const int extent = static_cast<int>(SendMessageW(control, LB_GETHORIZONTALEXTENT, 0, 0));
     const int width = std::max<int>(client.right, style & WS_HSCROLL ? extent : 0);
@@ -194,6 +200,12 @@ TEST_F(WindowTexts, TheDialogs) {
       {"Search & Erase", [&] { return std::make_unique<filesearch::LocateWindow>(program.Path()); }},
       {"Extensions",
        [&] { return std::make_unique<filesearch::ExtensionWindow>(program.Path(), filesearch::DiskmoteSettings(), nullptr); }},
+      // A file of the program folder, queued with its refusal.
+      {"Papermill",
+       [&] {
+         return std::make_unique<papermill::PapermillWindow>(program.Path(),
+                                                             std::vector<std::wstring>{program / L"prisd.dat"});
+       }},
   };
   for (const auto& [name, make] : dialogs) {
     auto dialog = make();
@@ -328,8 +340,9 @@ DWORD RunChecksAtDpi(DWORD dpi, std::string& output) {
   return code;
 }
 
-TEST(WindowFit, EveryTextIsWholeAtOneAndAHalfAndTwiceTheSize) {
-  for (DWORD dpi : {144u, 192u}) {
+// On a real screen (the checks above run without one), at 100 % as well: its fonts measure otherwise.
+TEST(WindowFit, EveryTextIsWholeAtOneOneAndAHalfAndTwiceTheSize) {
+  for (DWORD dpi : {96u, 144u, 192u}) {
     std::string output;
     EXPECT_EQ(RunChecksAtDpi(dpi, output), 0u) << "at " << dpi << " DPI:\n" << output;
   }
