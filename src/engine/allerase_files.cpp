@@ -170,10 +170,10 @@ bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool e
 
 // Every walk asks here at every folder it meets on its way down: it never enters a drive root, a
 // protected folder (but a walk over a whole drive) or the program folder, however it reached it, and
-// says so in the details.
+// says so in the details. Nor does it enter a kept site's sign-in storage.
 bool Enters(const EraseContext& ctx, const std::wstring& folder, bool throughProtected = false) {
   engine::Refusal refusal = engine::FolderRefusal(ctx, folder, throughProtected);
-  if (refusal == engine::Refusal::None) return true;
+  if (refusal == engine::Refusal::None) return !engine::KeepsSiteStorage(ctx, folder);
   ctx.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(refusal));
   return false;
 }

@@ -107,6 +107,15 @@ bool BelongsToCookieDatabase(const std::wstring& path) {
   return false;
 }
 
+bool KeepsSiteStorage(const EraseContext& ctx, const std::wstring& folder) {
+  std::wstring host = StorageFolderHost(folder);
+  if (host.empty() || ctx.programFolder.empty() || !LoadKeptSites(CookieKeepListFile(ctx.programFolder)).Keeps(host)) {
+    return false;
+  }
+  ctx.LeftBehind(folder, L"kept: the storage of " + SiteOf(host));
+  return true;
+}
+
 double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, const CookieSchema& schema) {
   if (ctx.Stopped()) return 0;
   if (platform::HeldOpen(path)) {

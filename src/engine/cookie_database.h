@@ -28,4 +28,8 @@ bool BelongsToCookieDatabase(const std::wstring& path);
 // browser holds open is left "in use", a damaged one left whole and named. A preview reads only.
 double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, const CookieSchema& schema);
 
+// Whether the folder is a kept site's sign-in storage (see StorageFolderHost), which no walk enters
+// or deletes; the details name it.
+bool KeepsSiteStorage(const EraseContext& ctx, const std::wstring& folder);
+
 }  // namespace engine

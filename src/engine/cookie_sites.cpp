@@ -78,6 +78,28 @@ bool KeptSites::Keeps(std::wstring_view host) const {
   return entries_.contains({true, name}) || entries_.contains({false, SiteOf(name)});
 }
 
+std::wstring StorageFolderHost(const std::wstring& folder) {
+  size_t nameStart = folder.find_last_of(L'\\') + 1;
+  if (nameStart == 0) return {};
+  std::wstring name = folder.substr(nameStart);
+  std::wstring parents = platform::ToLower(std::wstring_view(folder).substr(0, nameStart - 1));
+  if (parents.ends_with(L"\\storage\\default")) {
+    // "<scheme>+++<host>[+<port>][^<attributes>]"
+    size_t host = name.find(L"+++");
+    if (host == std::wstring::npos) return {};
+    host += 3;
+    return HostName(name.substr(host, name.find_first_of(L"+^", host) - host));
+  }
+  if (parents.ends_with(L"\\indexeddb")) {
+    // "<scheme>_<host>_<port>.indexeddb.leveldb" (or ".blob")
+    size_t host = name.find(L'_');
+    size_t port = name.rfind(L'_');
+    if (host == std::wstring::npos || port <= host) return {};
+    return HostName(name.substr(host + 1, port - host - 1));
+  }
+  return {};
+}
+
 std::wstring CookieKeepListFile(const std::wstring& programFolder) { return programFolder + L"\\keepcook.dat"; }
 
 KeptSites LoadKeptSites(const std::wstring& keepListFile) {

@@ -41,6 +41,11 @@ class KeptSites {
   std::set<KeptSite> entries_;
 };
 
+// The host whose sign-in storage a browser keeps in the folder, by its name: Firefox's
+// "storage\default\https+++mail.example.com^userContextId=1", Chromium's
+// "IndexedDB\https_mail.example.com_0.indexeddb.leveldb"; empty for any other folder.
+std::wstring StorageFolderHost(const std::wstring& folder);
+
 std::wstring CookieKeepListFile(const std::wstring& programFolder);
 // The site entries of a keep-list file; none for a missing one.
 KeptSites LoadKeptSites(const std::wstring& keepListFile);

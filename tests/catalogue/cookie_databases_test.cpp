@@ -154,3 +154,25 @@ TEST_F(CookieDatabases, InternetExplorersCookieFilesFollowTheSitesAndTheOldPathL
   Run({{L"EXPLORER", L"cookies"}});
   for (const auto& file : kFiles) EXPECT_EQ(Exists(cookies / file.name), file.stays) << file.name;
 }
+
+TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereAWalkWouldEraseIt) {
+  KeepSites("site:example.com\r\n");
+  std::wstring firefox = root / L"Firefox profile";
+  std::wstring chrome = root / L"Chrome profile";
+  const struct {
+    std::wstring file;
+    bool stays;
+  } kFiles[] = {
+      {firefox + L"\\storage\\default\\https+++mail.example.com\\ls\\data.sqlite", true},
+      {firefox + L"\\storage\\default\\https+++example.com^userContextId=2\\idb\\1.sqlite", true},
+      {firefox + L"\\storage\\default\\https+++tracker.io\\ls\\data.sqlite", false},
+      {chrome + L"\\IndexedDB\\https_www.example.com_0.indexeddb.leveldb\\000003.log", true},
+      {chrome + L"\\IndexedDB\\https_example.com.evil.net_0.indexeddb.leveldb\\000003.log", false},
+  };
+  for (const auto& file : kFiles) MakeFile(file.file, 10);
+  engine::EraseContext ctx;
+  ctx.programFolder = program.Path();
+  allerase::EraseAllFilesInTree(ctx, firefox);
+  allerase::EraseNamedFoldersInTree(ctx, chrome, L"indexeddb");
+  for (const auto& file : kFiles) EXPECT_EQ(Exists(file.file), file.stays) << file.file;
+}

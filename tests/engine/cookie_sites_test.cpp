@@ -61,3 +61,24 @@ TEST(CookieSites, ASiteKeepsEveryHostInItAnExactHostOnlyItself) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CookieSites, SignInStorageFoldersNameTheirHost) {
+  const struct {
+    const wchar_t* folder;
+    const wchar_t* host;
+  } kCases[] = {
+      {L"C:\\p\\storage\\default\\https+++mail.example.com", L"mail.example.com"},
+      {L"C:\\p\\Storage\\Default\\https+++example.com^userContextId=1", L"example.com"},
+      {L"C:\\p\\storage\\default\\http+++localhost+8080", L"localhost"},
+      {L"C:\\p\\IndexedDB\\https_mail.example.com_0.indexeddb.leveldb", L"mail.example.com"},
+      {L"C:\\p\\IndexedDB\\https_example.com_0.indexeddb.blob", L"example.com"},
+      {L"C:\\p\\storage\\permanent\\https+++example.com", L""},
+      {L"C:\\p\\Cache\\https_example.com_0", L""},
+      {L"C:\\p\\IndexedDB\\leveldb", L""},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(engine::StorageFolderHost(c.folder), c.host) << c.folder;
+}
+
+}  // namespace
