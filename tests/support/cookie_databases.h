@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/sqlite_database.h"
-#include "support/test_support.h"
 
 namespace testing_support {
 
@@ -34,7 +33,10 @@ constexpr CookieTable kFirefoxCookies = {
 
 // A new database with one cookie per host in `hosts` (a host named twice has two).
 inline bool MakeCookieDatabase(const std::wstring& path, const CookieTable& table, const std::vector<std::string>& hosts) {
-  MakeFile(path, 0);  // an empty file is an empty database
+  for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
+    CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+  }
+  DeleteFileW(path.c_str());
   platform::SqliteDatabase db(path, platform::SqliteDatabase::Mode::Create);
   std::string sql = std::string("BEGIN;") + table.schema + ";";
   int serial = 0;
