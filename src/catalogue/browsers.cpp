@@ -23,6 +23,7 @@ constexpr wchar_t kFirefoxLocal[] = L"\\Mozilla\\Firefox\\Profiles";
 constexpr wchar_t kOpera[] = L"\\Opera\\Opera";
 constexpr wchar_t kMozilla[] = L"\\Mozilla\\Profiles";
 constexpr wchar_t kMaxthon[] = L"\\Maxthon3\\Users";
+constexpr wchar_t kChromeUserData[] = L"\\Google\\Chrome\\User Data";
 constexpr wchar_t kChrome[] = L"\\Google\\Chrome\\User Data\\Default";
 constexpr wchar_t kSafari[] = L"\\Apple Computer\\Safari";
 
@@ -69,11 +70,11 @@ void ResetTypedAddresses(run::ItemContext& context) {
   }
 }
 
-// Every cookie file except those on the keep list.
+// Every cookie file except those the keep list names and those of a kept site.
 void PurgeCookies(run::ItemContext& context) {
   std::wstring folder = regfun::ResolveShellFolder(L"Cookies");
   if (!IsFullPath(folder)) return;
-  std::vector<std::wstring> kept = keeplists::ReadLines(keeplists::CookieKeepListFile(context.programFolder));
+  std::vector<std::wstring> kept = keeplists::KeptCookieFiles(context.programFolder, folder);
   context.AddBytes(allerase::EraseFilesInFolderExcept(context.erase, folder, kept));
 }
 
@@ -155,15 +156,41 @@ void ClearFormData(run::ItemContext& context) {
   context.view.FocusMainWindow();
 }
 
+// The profile folders directly in a browser's folder of profiles; links are not followed.
+std::vector<std::wstring> ProfileFolders(const std::wstring& profiles) {
+  std::vector<std::wstring> folders;
+  if (!IsFullPath(profiles)) return folders;
+  platform::ListFolder(profiles, [&](const platform::FolderEntry& entry) {
+    if (entry.IsFolder() && !entry.IsLink()) folders.push_back(profiles + L"\\" + entry.name);
+  });
+  return folders;
+}
+
 // The history inside every Firefox profile's "places.sqlite", whose bookmarks stay.
 void EraseFirefoxHistory(run::ItemContext& context) {
-  std::wstring profiles = context.values.appDataFolder + kFirefoxRoaming;
-  if (!IsFullPath(profiles)) return;
-  std::vector<std::wstring> files;
-  platform::ListFolder(profiles, [&](const platform::FolderEntry& entry) {
-    if (entry.IsFolder() && !entry.IsLink()) files.push_back(profiles + L"\\" + entry.name + L"\\places.sqlite");
-  });
-  for (const std::wstring& places : files) engine::EraseFirefoxHistory(context.erase, places);
+  for (const std::wstring& profile : ProfileFolders(context.values.appDataFolder + kFirefoxRoaming)) {
+    engine::EraseFirefoxHistory(context.erase, profile + L"\\places.sqlite");
+  }
+}
+
+// Every profile's cookie database, cleaned inside of every site the keep list does not keep.
+void CleanCookieDatabases(run::ItemContext& context, const std::wstring& profiles,
+                          std::initializer_list<const wchar_t*> databases) {
+  for (const std::wstring& profile : ProfileFolders(profiles)) {
+    for (const wchar_t* database : databases) {
+      context.AddBytes(allerase::EraseFile(context.erase, profile + database));
+    }
+  }
+}
+
+void CleanFirefoxCookies(run::ItemContext& context) {
+  CleanCookieDatabases(context, context.values.appDataFolder + kFirefoxRoaming, {L"\\cookies.sqlite"});
+}
+
+// Today's Chrome keeps them in "Network\Cookies" of each profile; before, in the profile itself.
+void CleanChromeCookies(run::ItemContext& context) {
+  CleanCookieDatabases(context, context.values.localAppDataFolder + kChromeUserData,
+                       {L"\\Network\\Cookies", L"\\Cookies"});
 }
 
 void RequireIe9(run::ItemContext& context) {
@@ -248,7 +275,7 @@ const Item kBrowserItems[] = {
     {L"FIREFOX", L"Address", L"Firefox Address Bar History", 12, FlagRule::ExactlyOne,
      {Call(EraseFirefoxHistory)}},
     {L"FIREFOX", L"Cookies", L"Firefox Cookies", 13, FlagRule::ExactlyOne,
-     {NamedFiles(Base::AppData, kFirefoxRoaming, L"cookies.sqlite")}},
+     {Call(CleanFirefoxCookies)}},
     {L"FIREFOX", L"cache", L"Firefox Cache", 14, FlagRule::ExactlyOne,
      {NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache"), NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache2"),
       NamedFiles(Base::LocalAppData, kFirefoxLocal, L"places.sqlite")}},
@@ -335,7 +362,7 @@ const Item kBrowserItems[] = {
     {L"Chrome", L"download", L"Chrome download History", kNoProgress, FlagRule::ExactlyOne,
      {NamedFiles(Base::LocalAppData, kChrome, L"History")}},
     {L"Chrome", L"Cookies", L"Chrome Cookies", kNoProgress, FlagRule::ExactlyOne,
-     {NamedFiles(Base::LocalAppData, kChrome, L"Cookies")}},
+     {Call(CleanChromeCookies)}},
     {L"Chrome", L"Cache", L"Chrome Cache", kNoProgress, FlagRule::ExactlyOne,
      {AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Cache")}},
     // Today's Chrome keeps settings in "Preferences", autofill and cards in "Web Data", sync data

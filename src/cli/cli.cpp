@@ -8,6 +8,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/plugins.h"
 #include "catalogue/rules.h"
+#include "keeplists/keep_list_file.h"
 #include "platform/format.h"
 #include "platform/messages.h"
 #include "platform/text.h"
@@ -125,7 +126,8 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
   parsed = {};
   auto setAction = [&](Action action, const std::wstring& option) {
     if (parsed.action != Action::None) {
-      error = L"Only one of --list, --preview, --clean and --help may be given (" + option + L").";
+      error = L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites and --help may be "
+              L"given (" + option + L").";
       return false;
     }
     parsed.action = action;
@@ -141,6 +143,15 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
       if (!setAction(Action::Preview, arg)) return false;
     } else if (arg == L"--clean") {
       if (!setAction(Action::Clean, arg)) return false;
+    } else if (arg == L"--keep-site" || arg == L"--unkeep-site") {
+      if (!setAction(arg == L"--keep-site" ? Action::KeepSite : Action::UnkeepSite, arg)) return false;
+      if (i + 1 >= args.size() || args[i + 1].rfind(L"--", 0) == 0) {
+        error = arg + L" needs a site: " + arg + L" example.com (host:mail.example.com for that host only)";
+        return false;
+      }
+      parsed.site = args[++i];
+    } else if (arg == L"--kept-sites") {
+      if (!setAction(Action::KeptSites, arg)) return false;
     } else if (arg == L"--json") {
       parsed.json = true;
     } else if (arg == L"--yes") {
@@ -171,7 +182,7 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
     }
   }
   if (parsed.action == Action::None) {
-    error = L"Nothing to do: give --list, --preview, --clean or --help.";
+    error = L"Nothing to do: give --list, --preview, --clean, --kept-sites or --help.";
     return false;
   }
   if (parsed.only && parsed.action != Action::Preview && parsed.action != Action::Clean) {
@@ -277,8 +288,24 @@ void WriteReportJson(const engine::RunReport& report, Output& output) {
              ",\"estimated\":" + EstimatedJson(totals.estimatedKeys, totals.estimatedBytes) + "}\n");
 }
 
+std::wstring KeptSitesText(const std::vector<engine::KeptSite>& sites) {
+  std::wstring text;
+  for (const engine::KeptSite& site : sites) text += site.name + (site.exactHost ? L" (this host only)\n" : L"\n");
+  return text;
+}
+
+std::string KeptSitesJson(const std::vector<engine::KeptSite>& sites) {
+  std::string json = "[";
+  for (const engine::KeptSite& site : sites) {
+    if (json.size() > 1) json += ',';
+    json += "{\"site\":" + Quote(site.name) + ",\"exactHost\":" + (site.exactHost ? "true" : "false") + "}";
+  }
+  return json + "]\n";
+}
+
 std::wstring HelpText() {
   return L"Usage: trellwipe-cli (--list | --preview | --clean [--yes] | --help) [--only SECTION/KEY[,...]] [--json]\n"
+         L"       trellwipe-cli (--keep-site SITE | --unkeep-site SITE | --kept-sites [--json])\n"
          L"\n"
          L"  --list      every item with its section, key, label and whether it is on\n"
          L"  --preview   what a cleaning would erase now; erases and writes nothing\n"
@@ -289,6 +316,10 @@ std::wstring HelpText() {
          L"              named as --list shows them (Custom/Custom, plus-in/<appname>,\n"
          L"              winapp2/<entry name>, rules/<entry name>)\n"
          L"  --json      a machine-readable report\n"
+         L"  --keep-site     keeps the cookies of a site (mail.example.com keeps example.com;\n"
+         L"                  host:mail.example.com keeps that host only) on the cookie keep list\n"
+         L"  --unkeep-site   takes a site or host off the cookie keep list\n"
+         L"  --kept-sites    the sites on the cookie keep list\n"
          L"\n"
          L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind,\n"
          L"3 stopped by Ctrl+C before the end, 4 nothing cleaned: the selection was never saved\n"
@@ -327,6 +358,33 @@ bool StopOnConsoleBreak(unsigned long event) {
   return true;
 }
 
+namespace {
+
+// The exit code of an action on the cookie keep list; -1 for any other action.
+int KeptSitesAction(const Arguments& arguments, const std::wstring& programFolder, Output& output) {
+  std::wstring_view typed = arguments.site;
+  bool exactHost = platform::ToLower(typed.substr(0, 5)) == L"host:";
+  if (exactHost) typed.remove_prefix(5);
+  switch (arguments.action) {
+    case Action::KeptSites: {
+      std::vector<engine::KeptSite> sites = keeplists::LoadKeptSites(programFolder);
+      output.out += arguments.json ? KeptSitesJson(sites) : Utf8(KeptSitesText(sites));
+      return kExitDone;
+    }
+    case Action::KeepSite:
+      if (keeplists::KeepSite(programFolder, typed, exactHost)) return kExitDone;
+      output.err += "Not kept: " + Utf8(arguments.site) + " names no site, or the keep list cannot be written.\n";
+      return kExitBadArguments;
+    case Action::UnkeepSite:
+      if (keeplists::UnkeepSite(programFolder, typed)) return kExitDone;
+      output.err += "Not on the keep list: " + Utf8(arguments.site) + "\n";
+      return kExitBadArguments;
+    default: return -1;
+  }
+}
+
+}  // namespace
+
 int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
         Output& output) {
   Arguments arguments;
@@ -339,6 +397,7 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
     output.out += Utf8(HelpText());
     return kExitDone;
   }
+  if (int code = KeptSitesAction(arguments, programFolder, output); code >= 0) return code;
   std::vector<ListedItem> items = ListItems(programFolder);
   if (arguments.action == Action::List) {
     output.out += arguments.json ? ListJson(items) : Utf8(ListText(items));

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/cookie_sites.h"
 #include "engine/run_report.h"
 #include "run/process_values.h"
 
@@ -19,7 +20,7 @@ constexpr int kExitStopped = 3;
 // --clean of a selection the user never saved, without --only or --yes: nothing was erased.
 constexpr int kExitSelectionUnsaved = 4;
 
-enum class Action { None, Help, List, Preview, Clean };
+enum class Action { None, Help, List, Preview, Clean, KeepSite, UnkeepSite, KeptSites };
 
 struct ItemName {
   std::wstring section;
@@ -32,6 +33,7 @@ struct Arguments {
   bool only = false;
   std::vector<ItemName> chosen;  // the items of --only
   bool yes = false;              // --yes: clean even a selection the user never saved
+  std::wstring site;             // of --keep-site and --unkeep-site
 };
 
 // False with a message for unknown options, a missing or second action, a malformed --only, and
@@ -52,6 +54,10 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder);
 
 std::wstring ListText(const std::vector<ListedItem>& items);
 std::string ListJson(const std::vector<ListedItem>& items);
+
+// The cookie keep list's sites, one a line ("example.com", or "mail.example.com (this host only)").
+std::wstring KeptSitesText(const std::vector<engine::KeptSite>& sites);
+std::string KeptSitesJson(const std::vector<engine::KeptSite>& sites);
 
 std::wstring HelpText();
 

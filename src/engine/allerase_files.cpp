@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "engine/allerase.h"
+#include "engine/cookie_database.h"
 #include "engine/file_deletion.h"
 #include "engine/kept_data.h"
 #include "engine/link_check.h"
@@ -100,11 +101,15 @@ class FolderDeletions {
  public:
   FolderDeletions(const EraseContext& ctx, DeletionWorkers& workers) : ctx_(ctx), workers_(workers) {}
   // False for a file that holds what a user keeps: it stays, its refusal recorded after what went
-  // before it.
+  // before it. A cookie database stays too, cleaned inside, and counts the bytes it shed.
   bool Add(std::wstring path, double size, DWORD attributes, bool force) {
     if (engine::Refuses(engine::KeptFile(path), ctx_.keptAllowed)) {
       Finish();
       KeepsUserData(ctx_, path);
+      allGone = false;
+      return false;
+    }
+    if (StaysAsCookieDatabase(path)) {
       allGone = false;
       return false;
     }
@@ -133,6 +138,16 @@ class FolderDeletions {
   bool allGone = true;
 
  private:
+  bool StaysAsCookieDatabase(const std::wstring& path) {
+    const engine::CookieSchema* schema = engine::CookieDatabaseSchema(path);
+    if (!schema && !engine::BelongsToCookieDatabase(path)) return false;
+    Finish();
+    double freed = schema ? engine::CleanCookieDatabase(ctx_, path, *schema) : 0;
+    attempted += freed;
+    deleted += freed;
+    return true;
+  }
+
   const EraseContext& ctx_;
   DeletionWorkers& workers_;
   std::vector<FileDeletion> files_;
@@ -155,10 +170,10 @@ bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool e
 
 // Every walk asks here at every folder it meets on its way down: it never enters a drive root, a
 // protected folder (but a walk over a whole drive) or the program folder, however it reached it, and
-// says so in the details.
+// says so in the details. Nor does it enter a kept site's sign-in storage.
 bool Enters(const EraseContext& ctx, const std::wstring& folder, bool throughProtected = false) {
   engine::Refusal refusal = engine::FolderRefusal(ctx, folder, throughProtected);
-  if (refusal == engine::Refusal::None) return true;
+  if (refusal == engine::Refusal::None) return !engine::KeepsSiteStorage(ctx, folder);
   ctx.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(refusal));
   return false;
 }
@@ -454,6 +469,10 @@ double EraseFile(const EraseContext& ctx, const std::wstring& path) {
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return 0;
   }
+  if (const engine::CookieSchema* schema = engine::CookieDatabaseSchema(*target)) {
+    return engine::CleanCookieDatabase(ctx, *target, *schema);
+  }
+  if (engine::BelongsToCookieDatabase(*target)) return 0;
   double size = static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   DeleteOneFile(ctx, {*target, size, data.dwFileAttributes, false});
   return size;

@@ -4,7 +4,6 @@
 
 #include "engine/path_guard.h"
 #include "platform/files.h"
-#include "platform/handles.h"
 #include "platform/sqlite_database.h"
 
 namespace engine {
@@ -33,15 +32,6 @@ constexpr Statement kErasure[] = {
     {"moz_origins", "DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places)"},
 };
 
-// A browser that runs holds its database open: then nobody else may open it alone.
-bool HeldOpen(const std::wstring& path) {
-  HANDLE raw = CreateFileW(platform::ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD error = GetLastError();
-  platform::FileHandle file(raw);
-  return !file && (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION);
-}
-
 bool IsHistoryDatabase(platform::SqliteDatabase& db) {
   if (db.Text("PRAGMA quick_check") != L"ok") return false;
   for (const char* table : kRequiredTables) {
@@ -69,7 +59,7 @@ void EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places) {
   if (ctx.Stopped() || GetFileAttributesW(platform::ApiPath(places).c_str()) == INVALID_FILE_ATTRIBUTES) return;
   auto target = GuardedTarget(ctx, places);
   if (!target) return;
-  if (HeldOpen(*target)) {
+  if (platform::HeldOpen(*target)) {
     ctx.LeftBehind(*target, L"in use");
     return;
   }

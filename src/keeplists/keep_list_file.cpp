@@ -23,7 +23,7 @@ std::string StoredLine(std::wstring_view entry) {
 
 }  // namespace
 
-std::wstring CookieKeepListFile(const std::wstring& programFolder) { return programFolder + L"\\keepcook.dat"; }
+std::wstring CookieKeepListFile(const std::wstring& programFolder) { return engine::CookieKeepListFile(programFolder); }
 std::wstring UrlKeepListFile(const std::wstring& programFolder) { return programFolder + L"\\keepurl.dat"; }
 
 std::vector<std::wstring> ReadLines(const std::wstring& file) { return platform::ReadTextLines(file); }
@@ -69,6 +69,62 @@ bool RewriteKeepList(const std::wstring& file, const std::vector<std::wstring>& 
   std::string bytes;
   for (const std::wstring& entry : entries) bytes += StoredLine(entry);
   return platform::ReplaceFileAtomically(file, bytes);
+}
+
+std::vector<engine::KeptSite> LoadKeptSites(const std::wstring& programFolder) {
+  std::vector<engine::KeptSite> sites;
+  for (const std::wstring& line : ReadLines(CookieKeepListFile(programFolder))) {
+    std::optional<engine::KeptSite> site = engine::ParseKeptSite(line);
+    if (site && std::find(sites.begin(), sites.end(), *site) == sites.end()) sites.push_back(*site);
+  }
+  return sites;
+}
+
+bool KeepSite(const std::wstring& programFolder, std::wstring_view typed, bool exactHost) {
+  std::optional<engine::KeptSite> site = engine::KeptSiteFor(typed, exactHost);
+  if (!site) return false;
+  std::vector<engine::KeptSite> kept = LoadKeptSites(programFolder);
+  if (std::find(kept.begin(), kept.end(), *site) != kept.end()) return true;
+  return AppendToKeepList(CookieKeepListFile(programFolder), engine::KeptSiteLine(*site));
+}
+
+bool UnkeepSite(const std::wstring& programFolder, std::wstring_view typed) {
+  std::wstring host = engine::HostName(typed);
+  std::wstring file = CookieKeepListFile(programFolder);
+  std::vector<std::wstring> lines = LoadKeepList(file);
+  auto named = [&](const std::wstring& line) {
+    std::optional<engine::KeptSite> site = engine::ParseKeptSite(line);
+    return site && site->name == (site->exactHost ? host : engine::SiteOf(host));
+  };
+  auto end = std::remove_if(lines.begin(), lines.end(), named);
+  if (end == lines.end()) return false;
+  lines.erase(end, lines.end());
+  return RewriteKeepList(file, lines);
+}
+
+std::wstring CookieFileHost(const std::wstring& path) {
+  std::optional<std::string> bytes = platform::ReadFileBytes(path, kPreviewBytes);
+  if (!bytes) return {};
+  std::wstring text = platform::Widen(*bytes);
+  size_t start = 0;
+  for (int line = 0; line < 2 && start != std::wstring::npos; ++line) {
+    start = text.find(L'\n', start);
+    if (start != std::wstring::npos) ++start;
+  }
+  if (start == std::wstring::npos) return {};
+  std::wstring hostAndPath = text.substr(start, text.find_first_of(L"/\r\n", start) - start);
+  return engine::HostName(hostAndPath);
+}
+
+std::vector<std::wstring> KeptCookieFiles(const std::wstring& programFolder, const std::wstring& cookiesFolder) {
+  std::vector<std::wstring> kept = ReadLines(CookieKeepListFile(programFolder));
+  engine::KeptSites sites = engine::LoadKeptSites(CookieKeepListFile(programFolder));
+  if (sites.Empty()) return kept;
+  for (const std::wstring& cookie : ListCurrentCookies(cookiesFolder)) {
+    std::wstring host = CookieFileHost(cookie);
+    if (!host.empty() && sites.Keeps(host)) kept.push_back(cookie);
+  }
+  return kept;
 }
 
 std::wstring CookiesFolder() { return regfun::ResolveShellFolder(L"Cookies"); }

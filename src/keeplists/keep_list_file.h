@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/cookie_sites.h"
+
 namespace keeplists {
 
 constexpr wchar_t kTypedUrlsSubkey[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
@@ -41,6 +43,22 @@ bool AppendToKeepList(const std::wstring& file, std::wstring_view entry);
 // text goes to a sibling file that then replaces the old one in a single rename, so a failure or a
 // crash at any moment leaves either the old list or the new one. False when the old list stays.
 bool RewriteKeepList(const std::wstring& file, const std::vector<std::wstring>& entries);
+
+// The sites kept on the cookie keep list, in the order of its lines. Site entries sit among the old
+// lines (full paths of cookie files), which they leave where they are.
+std::vector<engine::KeptSite> LoadKeptSites(const std::wstring& programFolder);
+// Adds the site (or, with `exactHost`, the host) that the text names, unless it is kept already;
+// false for text that names no host, or when the list cannot be written.
+bool KeepSite(const std::wstring& programFolder, std::wstring_view typed, bool exactHost);
+// Removes every entry that keeps what the text names ("example.com" as typed, the site or the host);
+// false when none does, or when the list cannot be written.
+bool UnkeepSite(const std::wstring& programFolder, std::wstring_view typed);
+
+// The host an Internet Explorer cookie file is for: the third line of its first cookie ("host/path").
+std::wstring CookieFileHost(const std::wstring& path);
+// The cookie files of the folder that stay: those the keep list names by path, and those of a kept
+// site.
+std::vector<std::wstring> KeptCookieFiles(const std::wstring& programFolder, const std::wstring& cookiesFolder);
 
 // The user's Cookies folder, resolved as the run's cookie purge resolves it.
 std::wstring CookiesFolder();

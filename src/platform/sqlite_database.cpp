@@ -4,6 +4,9 @@
 
 #include <sqlite3.h>
 
+#include "platform/files.h"
+#include "platform/handles.h"
+
 namespace platform {
 
 namespace {
@@ -50,6 +53,27 @@ bool SqliteDatabase::Execute(const std::string& sql) {
   return db_ && sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+bool SqliteDatabase::Execute(const std::string& sql, const std::wstring& parameter) {
+  sqlite3_stmt* raw = nullptr;
+  if (!db_ || sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) return false;
+  Statement statement(raw);
+  sqlite3_bind_text16(raw, 1, parameter.c_str(), static_cast<int>(parameter.size() * sizeof(wchar_t)), SQLITE_TRANSIENT);
+  return sqlite3_step(raw) == SQLITE_DONE;
+}
+
+std::vector<std::vector<std::wstring>> SqliteDatabase::Rows(const std::string& sql) {
+  std::vector<std::vector<std::wstring>> rows;
+  for (Statement row = FirstRow(db_.get(), sql); row; ) {
+    std::vector<std::wstring>& columns = rows.emplace_back();
+    for (int column = 0; column < sqlite3_column_count(row.get()); ++column) {
+      const void* text = sqlite3_column_text16(row.get(), column);
+      columns.push_back(text ? static_cast<const wchar_t*>(text) : L"");
+    }
+    if (sqlite3_step(row.get()) != SQLITE_ROW) break;
+  }
+  return rows;
+}
+
 std::wstring SqliteDatabase::Text(const std::string& sql) {
   Statement row = FirstRow(db_.get(), sql);
   const void* text = row ? sqlite3_column_text16(row.get(), 0) : nullptr;
@@ -68,6 +92,14 @@ bool SqliteDatabase::HasTable(const std::string& name) {
 std::wstring SqliteDatabase::Error() const {
   if (!db_) return error_;
   return static_cast<const wchar_t*>(sqlite3_errmsg16(db_.get()));
+}
+
+bool HeldOpen(const std::wstring& path) {
+  HANDLE raw = CreateFileW(ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD error = GetLastError();
+  FileHandle file(raw);
+  return !file && (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 // object lives, its statements finalised as they end.
 #include <memory>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -18,6 +19,10 @@ class SqliteDatabase {
 
   // Runs one or more statements of UTF-8 text; false, with Error() telling why, at the first that fails.
   bool Execute(const std::string& sql);
+  // Runs one statement whose one parameter is bound to `parameter`.
+  bool Execute(const std::string& sql, const std::wstring& parameter);
+  // Every row of a query, each column as text; empty when it has none or fails.
+  std::vector<std::vector<std::wstring>> Rows(const std::string& sql);
   // The first column of the first row of a query; empty text, or 0, when it has none or fails.
   std::wstring Text(const std::string& sql);
   long long Number(const std::string& sql);
@@ -32,5 +37,8 @@ class SqliteDatabase {
   std::unique_ptr<sqlite3, Close> db_;
   std::wstring error_;  // why the file did not open
 };
+
+// A browser that runs holds its database open: then nobody else may open it alone.
+bool HeldOpen(const std::wstring& path);
 
 }  // namespace platform

@@ -48,6 +48,9 @@ TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
       {L"--list", L"--only", L"FIREFOX/cache"},
       {L"--clean", L"--force"},
       {L"--preview", L"--yes"},
+      {L"--keep-site"},
+      {L"--unkeep-site", L"--json"},
+      {L"--keep-site", L"example.com", L"--kept-sites"},
   };
   for (const auto& args : kWrong) {
     error.clear();
@@ -250,4 +253,20 @@ TEST(Cli, TheTextOfAStoppedCleaningSaysSoFirstAndNamesTheStoppedItem) {
   cli::WriteReportText(report, output);
   EXPECT_EQ(output.out.rfind("Stopped by Ctrl+C before the end: what follows is what went up to then.\n", 0), 0u) << output.out;
   EXPECT_NE(output.out.find("Custom Files [Custom/Custom]: Stopped, "), std::string::npos) << output.out;
+}
+
+TEST(Cli, KeepSiteUnkeepSiteAndKeptSitesEditTheCookieKeepListBesideItsOldLines) {
+  SeededProfile profile;
+  std::wstring list = profile.program / L"keepcook.dat";
+  WriteText(list, "C:\\Users\\me\\Cookies\\me@old[1].txt\r\n");
+  for (const wchar_t* site : {L"mail.Example.com", L"example.com", L"host:login.bank.co.uk", L"tracker.io"}) {
+    EXPECT_EQ(RunCli(profile, {L"--keep-site", site}).code, cli::kExitDone) << site;
+  }
+  EXPECT_EQ(RunCli(profile, {L"--unkeep-site", L"ads.tracker.io"}).code, cli::kExitDone);
+  EXPECT_EQ(RunCli(profile, {L"--unkeep-site", L"nowhere.net"}).code, cli::kExitBadArguments);
+  EXPECT_EQ(RunCli(profile, {L"--keep-site", L"C:\\Users"}).code, cli::kExitBadArguments);
+  EXPECT_EQ(ReadText(list), "C:\\Users\\me\\Cookies\\me@old[1].txt\r\nsite:example.com\r\nhost:login.bank.co.uk\r\n");
+  EXPECT_EQ(RunCli(profile, {L"--kept-sites"}).output.out, "example.com\nlogin.bank.co.uk (this host only)\n");
+  EXPECT_EQ(RunCli(profile, {L"--kept-sites", L"--json"}).output.out,
+            "[{\"site\":\"example.com\",\"exactHost\":false},{\"site\":\"login.bank.co.uk\",\"exactHost\":true}]\n");
 }

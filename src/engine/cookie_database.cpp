@@ -1,0 +1,152 @@
+#include "engine/cookie_database.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "engine/cookie_sites.h"
+#include "platform/files.h"
+#include "platform/sqlite_database.h"
+#include "platform/text.h"
+#include "platform/text_file.h"
+
+namespace engine {
+
+namespace {
+
+constexpr CookieSchema kSchemas[] = {
+    {L"Cookies", "cookies", "host_key"},
+    {L"cookies.sqlite", "moz_cookies", "host"},
+};
+constexpr const wchar_t* kSidecars[] = {L"-journal", L"-wal", L"-shm"};
+constexpr char kSqliteHeader[] = "SQLite format 3";  // with its NUL, the file's first 16 bytes
+
+std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+
+const CookieSchema* SchemaByName(const std::wstring& name) {
+  for (const CookieSchema& schema : kSchemas) {
+    if (platform::EqualsNoCase(name, schema.fileName)) return &schema;
+  }
+  return nullptr;
+}
+
+double SizeOf(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(platform::ApiPath(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+  return static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+struct SiteCount {
+  long long gone = 0;
+  long long kept = 0;
+};
+
+// The cookies of each site, and the hosts (as stored) whose cookies stay.
+struct Census {
+  std::map<std::wstring, SiteCount> sites;
+  std::vector<std::wstring> keptHosts;
+};
+
+Census TakeCensus(platform::SqliteDatabase& db, const CookieSchema& schema, const KeptSites& kept) {
+  Census census;
+  std::string column = schema.hostColumn;
+  for (const auto& row : db.Rows("SELECT " + column + ", COUNT(*) FROM " + schema.table + " GROUP BY " + column)) {
+    long long count = _wtoi64(row[1].c_str());
+    SiteCount& site = census.sites[SiteOf(row[0])];
+    if (kept.Keeps(row[0])) {
+      site.kept += count;
+      census.keptHosts.push_back(row[0]);
+    } else {
+      site.gone += count;
+    }
+  }
+  return census;
+}
+
+// All or nothing: the kept hosts go to a table of their own, and one statement deletes the rest.
+bool DeleteAllBut(platform::SqliteDatabase& db, const CookieSchema& schema, const std::vector<std::wstring>& hosts) {
+  if (!db.Execute("BEGIN IMMEDIATE; CREATE TEMP TABLE kept_hosts (host TEXT PRIMARY KEY)")) return false;
+  bool done = true;
+  for (const std::wstring& host : hosts) done = done && db.Execute("INSERT OR IGNORE INTO kept_hosts VALUES (?)", host);
+  std::string column = schema.hostColumn;
+  done = done && db.Execute("DELETE FROM " + std::string(schema.table) + " WHERE " + column +
+                            " NOT IN (SELECT host FROM kept_hosts)");
+  if (!done) {
+    db.Execute("ROLLBACK");
+    return false;
+  }
+  return db.Execute("COMMIT");
+}
+
+void RecordSites(const EraseContext& ctx, const std::wstring& path, const Census& census) {
+  for (const auto& [site, count] : census.sites) {
+    if (count.gone) ctx.Step(L"Erase the cookies of " + site + L" (" + std::to_wstring(count.gone) + L") inside " + path);
+    if (count.kept) ctx.LeftBehind(path, L"kept: the cookies of " + site + L" (" + std::to_wstring(count.kept) + L")");
+  }
+}
+
+}  // namespace
+
+const CookieSchema* CookieDatabaseSchema(const std::wstring& path) {
+  const CookieSchema* schema = SchemaByName(NameOf(path));
+  if (!schema) return nullptr;
+  std::optional<std::string> header = platform::ReadFileBytes(path, sizeof(kSqliteHeader));
+  return header && *header == std::string(kSqliteHeader, sizeof(kSqliteHeader)) ? schema : nullptr;
+}
+
+bool BelongsToCookieDatabase(const std::wstring& path) {
+  std::wstring name = platform::ToLower(NameOf(path));
+  for (const wchar_t* sidecar : kSidecars) {
+    if (name.ends_with(sidecar)) {
+      std::wstring database = path.substr(0, path.size() - wcslen(sidecar));
+      return SchemaByName(NameOf(database)) && CookieDatabaseSchema(database);
+    }
+  }
+  return false;
+}
+
+bool KeepsSiteStorage(const EraseContext& ctx, const std::wstring& folder) {
+  std::wstring host = StorageFolderHost(folder);
+  if (host.empty() || ctx.programFolder.empty() || !LoadKeptSites(CookieKeepListFile(ctx.programFolder)).Keeps(host)) {
+    return false;
+  }
+  ctx.LeftBehind(folder, L"kept: the storage of " + SiteOf(host));
+  return true;
+}
+
+double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, const CookieSchema& schema) {
+  if (ctx.Stopped()) return 0;
+  if (platform::HeldOpen(path)) {
+    ctx.LeftBehind(path, L"in use");
+    return 0;
+  }
+  double before = SizeOf(path);
+  {
+    using Mode = platform::SqliteDatabase::Mode;
+    platform::SqliteDatabase db(path, ctx.Previewing() ? Mode::ReadOnly : Mode::Existing);
+    // No other program may write while the cookies go, and what goes is overwritten with zeros.
+    bool opened = db.IsOpen() && db.Execute("PRAGMA locking_mode = EXCLUSIVE; PRAGMA secure_delete = ON");
+    if (!opened || db.Text("PRAGMA quick_check") != L"ok" || !db.HasTable(schema.table)) {
+      ctx.LeftBehind(path, L"left whole: not a cookie database, or a damaged one");
+      return 0;
+    }
+    KeptSites kept = ctx.programFolder.empty() ? KeptSites() : LoadKeptSites(CookieKeepListFile(ctx.programFolder));
+    Census census = TakeCensus(db, schema, kept);
+    if (ctx.Previewing()) {
+      RecordSites(ctx, path, census);
+      return 0;
+    }
+    if (!DeleteAllBut(db, schema, census.keptHosts)) {
+      ctx.LeftBehind(path, L"left whole: " + db.Error());
+      return 0;
+    }
+    RecordSites(ctx, path, census);
+    db.Execute("DROP TABLE kept_hosts; VACUUM");
+  }
+  // Measured once SQLite has let go of the compacted file.
+  return std::max(0.0, before - SizeOf(path));
+}
+
+}  // namespace engine
