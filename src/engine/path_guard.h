@@ -55,10 +55,11 @@ std::wstring CanonicalPath(const std::wstring& path);
 // "\\?\" form, which it takes literally. Empty for text that is no full path.
 std::wstring ExactPath(const std::wstring& path);
 
-// The canonical path of what the path leads to, every link, junction or other drive name on its way
-// followed, as the system names the object itself: two spellings of one folder give one text. For
-// what does not exist, the longest part that does leads and the rest follows as written. The
-// canonical path itself when the system does not tell; empty for text that is no full path.
+// The canonical path of what the path leads to, every link or junction on its way followed, by the
+// drive the system names the object on: one folder reached through a link or another drive letter
+// gives one text (a share of a drive keeps the share's name on Windows). For what does not exist,
+// the longest part that does leads and the rest follows as written. The canonical path itself when
+// the system does not tell; empty for text that is no full path.
 std::wstring IdentityPath(const std::wstring& path);
 
 // Where the folders of a walk's files lead (IdentityPath), learned once per folder as the walk goes
