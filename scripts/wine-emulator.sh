@@ -62,9 +62,11 @@ sandbox_env "$sandbox"
     *IdentityGuard.*)
       # Other names of drive C:'s folders: drive Y:, the sandbox folder that holds the prefix (as
       # drive Z: names every folder), and a link to the parent of the folder the tests make the
-      # program folder. The next test's start removes the drive again.
-      mkdir -p "$fixture/app"
+      # program folder. The next test's start removes the drive again. ChromeLink names a browser's
+      # "User Data" folder otherwise.
+      mkdir -p "$fixture/app" "$fixture/Chrome/User Data"
       ln -s "$fixture/app" "$fixture/up"
+      ln -s "$fixture/Chrome/User Data" "$fixture/ChromeLink"
       ln -sfn "$sandbox" "$WINEPREFIX/dosdevices/y:"
       ;;
     *PathGuard.*)

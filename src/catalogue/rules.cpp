@@ -27,7 +27,7 @@ constexpr wchar_t kTooBroadDescription[] =
 // The files and keys no part of a rule erases, as this machine names them.
 struct Exclusions {
   struct Files {
-    std::wstring folder;  // canonical
+    std::wstring folder;  // where it leads, whatever name the rule gave it
     std::vector<std::wstring> patterns;
     bool below;  // PATH: the whole tree, not only the folder's own files
   };
@@ -36,9 +36,8 @@ struct Exclusions {
   // A folder whose expansion was too broad: what it keeps is not known, so no file key runs.
   std::wstring unknownFolder;
 
-  bool Excludes(const std::wstring& path) const {
-    size_t slash = path.find_last_of(L'\\');
-    const std::wstring folder = path.substr(0, slash), name = path.substr(slash + 1);
+  // `folder` is where the folder of the file leads (engine::IdentityPath), `name` the file's.
+  bool Excludes(const std::wstring& folder, const std::wstring& name) const {
     for (const Files& exclusion : files) {
       bool inside = platform::EqualsNoCase(folder, exclusion.folder) ||
                     (exclusion.below && platform::IsBelow(folder, exclusion.folder));
@@ -62,7 +61,7 @@ Exclusions ExpandExclusions(const Rule& rule, PathExpander& expander) {
     Expansion<std::wstring> folders = expander.Expand(key.location);
     if (folders.tooBroad) exclusions.unknownFolder = key.location;
     for (const std::wstring& folder : folders.found) {
-      exclusions.files.push_back({engine::CanonicalPath(folder), key.patterns, key.kind == ExcludeKind::Path});
+      exclusions.files.push_back({engine::IdentityPath(folder), key.patterns, key.kind == ExcludeKind::Path});
     }
   }
   return exclusions;
@@ -88,10 +87,12 @@ Expansion<std::wstring> ExpandFolder(const FileKey& key, PathExpander& expander)
 
 void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& expander,
                 run::ItemContext& context) {
+  // An exclusion holds under any name of the folder it keeps.
+  engine::WalkedFolders walked;
   auto wanted = [&](const std::wstring& name, const std::wstring& path) {
     for (const std::wstring& pattern : key.patterns) {
-      // The walk builds its paths from a canonical folder and the names it lists.
-      if (platform::MatchesPattern(name, pattern)) return !exclusions.Excludes(path);
+      if (!platform::MatchesPattern(name, pattern)) continue;
+      return exclusions.files.empty() || !exclusions.Excludes(walked.LeadsTo(path), name);
     }
     return false;
   };

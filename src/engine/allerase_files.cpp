@@ -79,17 +79,27 @@ bool RecordDeletion(const EraseContext& ctx, const FileDeletion& file) {
   return false;
 }
 
-// A file that holds what a user keeps stays, and the details say why.
-bool KeepsUserData(const EraseContext& ctx, const std::wstring& path) {
+// What a user keeps in the file and the running item may not erase: known by the path as named and
+// by where the file's folder leads, as a link above a browser's profile folder may name it otherwise.
+const engine::KeptEntry* RefusedKept(const EraseContext& ctx, engine::WalkedFolders& folders,
+                                     const std::wstring& path) {
   const engine::KeptEntry* entry = engine::KeptFile(path);
-  if (!engine::Refuses(entry, ctx.keptAllowed)) return false;
-  ctx.LeftBehind(path, engine::KeptRefusal(*entry));
-  return true;
+  if (!entry) {
+    const std::wstring& leadsTo = folders.LeadsTo(path);
+    size_t slash = path.find_last_of(L'\\');
+    if (path.compare(0, slash, leadsTo) != 0) entry = engine::KeptFile(platform::JoinPath(leadsTo, path.substr(slash + 1)));
+  }
+  return engine::Refuses(entry, ctx.keptAllowed) ? entry : nullptr;
 }
 
-// One file on its own, deleted (in a preview, judged) and recorded at once.
+// One file on its own, deleted (in a preview, judged) and recorded at once; a file that holds what
+// a user keeps stays, and the details say why.
 bool DeleteOneFile(const EraseContext& ctx, FileDeletion file) {
-  if (KeepsUserData(ctx, file.path)) return false;
+  engine::WalkedFolders folder;
+  if (const engine::KeptEntry* kept = RefusedKept(ctx, folder, file.path)) {
+    ctx.LeftBehind(file.path, engine::KeptRefusal(*kept));
+    return false;
+  }
   engine::ExpectedFinalPaths places;
   if (!ctx.Previewing()) file.error = engine::DeleteFileNow(file, ctx.Overwriting(), [&] { ctx.Pump(); }, places);
   return RecordDeletion(ctx, file);
@@ -103,9 +113,9 @@ class FolderDeletions {
   // False for a file that holds what a user keeps: it stays, its refusal recorded after what went
   // before it. A cookie database stays too, cleaned inside, and counts the bytes it shed.
   bool Add(std::wstring path, double size, DWORD attributes, bool force) {
-    if (engine::Refuses(engine::KeptFile(path), ctx_.keptAllowed)) {
+    if (const engine::KeptEntry* kept = RefusedKept(ctx_, folder_, path)) {
       Finish();
-      KeepsUserData(ctx_, path);
+      ctx_.LeftBehind(path, engine::KeptRefusal(*kept));
       allGone = false;
       return false;
     }
@@ -151,6 +161,7 @@ class FolderDeletions {
   const EraseContext& ctx_;
   DeletionWorkers& workers_;
   std::vector<FileDeletion> files_;
+  engine::WalkedFolders folder_;
 };
 
 // Removes an emptied folder; in a preview, `emptied` tells whether it would be empty by then.

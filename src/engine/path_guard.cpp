@@ -339,6 +339,32 @@ std::wstring ExactPath(const std::wstring& path) {
 
 namespace {
 
+std::wstring LeadsTo(const std::wstring& full) {
+  std::wstring target = LinkTarget(full, RootLength(full));
+  if (target.empty()) return full;
+  while (target.size() > 3 && target.back() == L'\\') target.pop_back();
+  return target;
+}
+
+}  // namespace
+
+std::wstring IdentityPath(const std::wstring& path) {
+  std::wstring canonical = CanonicalPath(path);
+  return canonical.empty() ? canonical : LeadsTo(canonical);
+}
+
+const std::wstring& WalkedFolders::LeadsTo(const std::wstring& file) {
+  // A root keeps its separator.
+  std::wstring folder = file.substr(0, std::max<size_t>(file.find_last_of(L'\\'), 3));
+  if (folder != folder_) {
+    leadsTo_ = engine::LeadsTo(folder);
+    folder_ = std::move(folder);
+  }
+  return leadsTo_;
+}
+
+namespace {
+
 // `identities` is asked only when the names leave the path free.
 template <typename Identities>
 GuardDecision Guard(const std::wstring& path, const std::wstring& programFolder, const Identities& identities) {

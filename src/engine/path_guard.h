@@ -55,6 +55,25 @@ std::wstring CanonicalPath(const std::wstring& path);
 // "\\?\" form, which it takes literally. Empty for text that is no full path.
 std::wstring ExactPath(const std::wstring& path);
 
+// The canonical path of what the path leads to, every link or junction on its way followed, by the
+// drive the system names the object on: one folder reached through a link or another drive letter
+// gives one text (a share of a drive keeps the share's name on Windows). For what does not exist,
+// the longest part that does leads and the rest follows as written. The canonical path itself when
+// the system does not tell; empty for text that is no full path.
+std::wstring IdentityPath(const std::wstring& path);
+
+// Where the folders of a walk's files lead (IdentityPath), learned once per folder as the walk goes
+// from one to the next.
+class WalkedFolders {
+ public:
+  // For the folder that holds the file, an exact path that a walk built from its listing: the
+  // names' canonical form, which such a path has already, is not looked up again.
+  const std::wstring& LeadsTo(const std::wstring& file);
+
+ private:
+  std::wstring folder_, leadsTo_;
+};
+
 // Whether an erasure may work on the path. Folders below the protected ones stay valid targets;
 // nothing in the program folder is. The folder of the running executable always counts as a program
 // folder; `programFolder` names the one the caller works for, when it is another.

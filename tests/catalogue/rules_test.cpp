@@ -336,6 +336,31 @@ TEST_F(Rules, ExclusionsOfEachKindKeepWhatTheyName) {
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Pinned", L"LastFolder"));
 }
 
+namespace {
+
+// Run through the emulator, which gives these tests drive Y: over the sandbox that holds the prefix
+// and the link C:\linkfixture\up to C:\linkfixture\app.
+class RuleIdentityGuard : public Rules {};
+
+}  // namespace
+
+// An exclusion holds whatever name of its folder the exclusion and the file key each use.
+TEST_F(RuleIdentityGuard, ExclusionsHoldUnderEveryNameOfTheirFolder) {
+  const std::string onC = "C:\\linkfixture\\app", onY = "Y:\\prefix\\drive_c\\linkfixture\\app",
+                    linked = "C:\\linkfixture\\up";
+  const std::pair<std::string, std::string> spellings[] = {{onY, onC}, {onC, onY}, {onC, linked}, {linked, onC}};
+  for (const auto& [excluded, walked] : spellings) {
+    MakeFile(L"C:\\linkfixture\\app\\Cache\\keep.db", 1);
+    MakeFile(L"C:\\linkfixture\\app\\Cache\\a.bin", 2);
+    RuleFile("[App Cache *]\r\nFileKey1=" + walked + "\\Cache|*\r\nExcludeKey1=FILE|" + excluded +
+             "\\Cache\\|keep.db\r\n");
+    Run({L"App Cache *"});
+    SCOPED_TRACE(excluded + " kept in " + walked);
+    EXPECT_TRUE(Exists(L"C:\\linkfixture\\app\\Cache\\keep.db"));
+    EXPECT_FALSE(Exists(L"C:\\linkfixture\\app\\Cache\\a.bin"));
+  }
+}
+
 TEST_F(Rules, APreviewListsWhatTheCleanErasesAndErasesNothing) {
   const std::wstring app = root / L"App";
   MakeFile(app + L"\\Cache\\x\\a.bin", 10);

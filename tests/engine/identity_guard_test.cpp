@@ -108,3 +108,20 @@ TEST(IdentityGuard, AStartingFolderThatIsALinkIsNotWalked) {
     EXPECT_TRUE(run.LeftBehind(L"C:\\linkfixture\\up", L"refused: a link"));
   }
 }
+
+// A link above a browser's profile folder names its kept files otherwise: every walk still knows
+// them by where the link leads, leaves them and says why, and takes the traces beside them.
+TEST(IdentityGuard, KeptFilesStayWhenALinkAboveThemNamesThemOtherwise) {
+  const std::wstring profile = L"C:\\linkfixture\\Chrome\\User Data\\Default";
+  const std::wstring linked = L"C:\\linkfixture\\ChromeLink\\Default";
+  for (const Walk& walk : kWalks) {
+    for (const wchar_t* file : {L"\\Preferences", L"\\other\\Preferences", L"\\other\\History"}) MakeFile(profile + file, 4);
+    Recorded run;
+    walk.run(run.ctx, linked);
+    SCOPED_TRACE(walk.name);
+    EXPECT_TRUE(Exists(profile + L"\\Preferences"));
+    EXPECT_TRUE(Exists(profile + L"\\other\\Preferences"));
+    EXPECT_FALSE(Exists(profile + L"\\other\\History"));
+    EXPECT_TRUE(run.LeftBehind(linked + L"\\other\\Preferences", L"refused: holds settings the user keeps"));
+  }
+}
