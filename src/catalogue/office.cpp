@@ -1,9 +1,12 @@
 #include <initializer_list>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/office_version.h"
 #include "engine/allerase.h"
+#include "platform/handles.h"
 
 // The office suite's and other applications' recent-file lists and settings. Most keys sit under
 // the suite's version-numbered branch, which is known only once the run has asked the suite.
@@ -45,12 +48,38 @@ bool IsOneOf(const std::wstring& version, std::initializer_list<const wchar_t*> 
 bool MadeFor(Versions versions, const std::wstring& version) {
   switch (versions) {
     case Versions::All: return true;
-    case Versions::Before2007: return !IsOneOf(version, {L"12.0", L"14.0", L"15.0"});
-    case Versions::Since2007: return IsOneOf(version, {L"12.0", L"14.0", L"15.0"});
-    case Versions::Before2010: return !IsOneOf(version, {L"14.0", L"15.0"});
-    case Versions::Since2010: return IsOneOf(version, {L"14.0", L"15.0"});
+    case Versions::Before2007: return !IsOneOf(version, {L"12.0", L"14.0", L"15.0", L"16.0"});
+    case Versions::Since2007: return IsOneOf(version, {L"12.0", L"14.0", L"15.0", L"16.0"});
+    case Versions::Before2010: return !IsOneOf(version, {L"14.0", L"15.0", L"16.0"});
+    case Versions::Since2010: return IsOneOf(version, {L"14.0", L"15.0", L"16.0"});
   }
   return false;
+}
+
+std::vector<std::wstring> Subkeys(const std::wstring& key) {
+  std::vector<std::wstring> names;
+  platform::RegKey opened;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, opened.out()) != ERROR_SUCCESS) {
+    return names;
+  }
+  wchar_t name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = static_cast<DWORD>(std::size(name));
+    if (RegEnumKeyExW(opened.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
+// Since 2016 (and in 365) a signed-in account's recent lists lie under "User MRU\<account>" beside
+// the old ones: a recent list's step erases them there too, counted as the one list it is.
+void EraseAccountLists(const std::wstring& key, run::ItemContext& context) {
+  const size_t cut = key.rfind(L'\\');
+  const std::wstring list = key.substr(cut + 1), accounts = key.substr(0, cut) + L"\\User MRU";
+  if (list != L"File MRU" && list != L"Place MRU") return;
+  for (const std::wstring& account : Subkeys(accounts)) {
+    allerase::DeleteRegistryTree(context.erase, HKEY_CURRENT_USER, accounts + L"\\" + account + L"\\" + list);
+  }
 }
 
 void RunVersionedStep(const VersionedStep& step, run::ItemContext& context) {
@@ -66,6 +95,7 @@ void RunVersionedStep(const VersionedStep& step, run::ItemContext& context) {
   std::wstring key = step.branch == Branch::Office ? L"Software\\Microsoft\\Office\\"
                                                    : L"Software\\Microsoft\\OfficeProfileWizard\\";
   key += version + step.suffix;
+  if (!step.value && version == L"16.0") EraseAccountLists(key, context);
   context.AddKeys(step.value ? allerase::DeleteRegistryValue(context.erase, HKEY_CURRENT_USER, key, step.value)
                              : allerase::DeleteRegistryTree(context.erase, HKEY_CURRENT_USER, key));
 }

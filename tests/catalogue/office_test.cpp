@@ -88,7 +88,7 @@ TEST(OfficeGeneration, FirstGenerationNumberFoundAnywhereInTheVersionTextWins) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"8.0", L"Office97"},     {L"9.0", L"Office2000"},  {L"10.0", L"Office2002"},
       {L"11.0", L"Office2003"},  {L"12.0", L"Office2007"}, {L"14.0", L"Office2010"},
-      {L"15.0", L"Office2013"},  {L"16.0", L""},           {L"0", L""},
+      {L"15.0", L"Office2013"},  {L"16.0", L"Office2016"}, {L"0", L""},
       {L"", L""},                {L"13.0", L""},           {L"18.0", L"Office97"},
       {L"15.0.4128", L"Office97"}, {L"11.9", L"Office2000"}, {L"110.0", L"Office2002"},
       {L"Version 14", L"Office2010"},
@@ -133,7 +133,7 @@ TEST_F(Office, EachItemCountsItsStepsOnEveryBranchWhetherOrNotKeysExist) {
       {L"11.0", Reports(L"11.0"), false},
       {L"14.0", Reports(L"14.0"), true},
       {L"15.0", Reports(L"15.0"), true},
-      {L"16.0", Reports(L"16.0"), false},
+      {L"16.0", Reports(L"16.0"), true},
       {L"none", NotInstalled(), false},
   };
   for (const Suite& suite : suites) {
@@ -155,7 +155,7 @@ TEST_F(Office, WithoutAWordProcessorWordTakesTheOldBranchAndStillCounts) {
 }
 
 TEST_F(Office, EveryGenerationErasesUnderItsOwnVersionNumber) {
-  const wchar_t* numbers[] = {L"8.0", L"9.0", L"10.0", L"11.0", L"12.0", L"14.0", L"15.0"};
+  const wchar_t* numbers[] = {L"8.0", L"9.0", L"10.0", L"11.0", L"12.0", L"14.0", L"15.0", L"16.0"};
   for (const wchar_t* version : numbers) {
     for (const wchar_t* number : numbers) seeded.Add(SuiteKey(number, L"\\Lync"));
     FakeWordProcessor word(Reports(version));
@@ -182,6 +182,25 @@ TEST_F(Office, Version14WordAndAccessEraseTheirNewListsOnly) {
   EXPECT_FALSE(Present(SuiteKey(L"14.0", L"\\Access\\File MRU")));
   EXPECT_FALSE(Present(SuiteKey(L"14.0", L"\\Access\\Place MRU")));
   EXPECT_TRUE(Present(SuiteKey(L"14.0", L"\\Access\\Settings")));
+}
+
+// Today's suite (2016 to 365) keeps a signed-in account's recent lists under "User MRU": they go with
+// the old ones, and the options beside them stay.
+TEST_F(Office, Version16ErasesTheAccountsRecentListsToo) {
+  for (const wchar_t* suffix : {L"\\Word\\File MRU", L"\\Word\\User MRU\\ADAL_1\\File MRU",
+                                L"\\Word\\User MRU\\ADAL_1\\Place MRU", L"\\Word\\User MRU\\LiveId_2\\File MRU",
+                                L"\\Word\\Options", L"\\Excel\\User MRU\\ADAL_1\\File MRU"}) {
+    seeded.Add(SuiteKey(L"16.0", suffix));
+  }
+  FakeWordProcessor word(Reports(L"16.0"));
+  EXPECT_EQ(Run({{L"OFFICE", L"word"}}).cleanedKeys, 10);
+  for (const wchar_t* gone : {L"\\Word\\File MRU", L"\\Word\\User MRU\\ADAL_1\\File MRU",
+                              L"\\Word\\User MRU\\ADAL_1\\Place MRU", L"\\Word\\User MRU\\LiveId_2\\File MRU"}) {
+    EXPECT_FALSE(Present(SuiteKey(L"16.0", gone))) << gone;
+  }
+  EXPECT_TRUE(Present(SuiteKey(L"16.0", L"\\Word\\Options")));
+  EXPECT_TRUE(Present(SuiteKey(L"16.0", L"\\Word\\User MRU\\ADAL_1")));
+  EXPECT_TRUE(Present(SuiteKey(L"16.0", L"\\Excel\\User MRU\\ADAL_1\\File MRU")));
 }
 
 TEST_F(Office, Version12TakesTheOldBranchForAccessAndTheNewOneForWord) {
@@ -273,12 +292,12 @@ TEST_F(Office, FrontPageAndSnapshotViewerUseFixedKeysWithoutASuite) {
 // Without a version number the keys would begin "Software\Microsoft\Office\\": the
 // version-independent keys that a collapsed double backslash would name must survive.
 TEST_F(Office, UnknownOrMissingSuiteErasesNothingOutsideAVersionBranch) {
-  const std::wstring kept[] = {SuiteKey(L"", L"Word\\Data"), SuiteKey(L"", L"Lync"), SuiteKey(L"16.0", L"\\Lync"),
+  const std::wstring kept[] = {SuiteKey(L"", L"Word\\Data"), SuiteKey(L"", L"Lync"), SuiteKey(L"17.0", L"\\Lync"),
                                L"Software\\Microsoft\\OfficeProfileWizard\\RecentFileList"};
   for (const std::wstring& key : kept) seeded.Add(key);
   seeded.Add(SuiteKey(L"", L"Clip Organizer"), L"MRUKeywords");
   seeded.Add(SuiteKey(L"", L"OIS\\Options"), L"LastTreeConfig");
-  for (std::function<WordProbe()> probe : {Reports(L"16.0"), NotInstalled()}) {
+  for (std::function<WordProbe()> probe : {Reports(L"17.0"), NotInstalled()}) {
     FakeWordProcessor word(probe);
     run::RunCounters counters = Run({{L"OFFICE", L"word"}, {L"OFFICE", L"Lync"}, {L"OFFICE", L"Settings"},
                                         {L"OFFICE", L"Organizer"}, {L"OFFICE", L"Picture"}});
