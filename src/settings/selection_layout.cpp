@@ -60,6 +60,10 @@ constexpr wchar_t kForms[] =
 constexpr wchar_t kBookmarks[] = L"Erasing the bookmarks loses them for good. Are you sure?";
 constexpr wchar_t kSessions[] = L"Erasing the session loses the tabs the browser would open again. Are you sure?";
 constexpr wchar_t kAccount[] = L"Erasing it loses the account saved in the same file. Are you sure?";
+constexpr wchar_t kAccounts[] = L"Erasing the accounts loses their settings and saved passwords. Are you sure?";
+constexpr wchar_t kContacts[] = L"Erasing the address book loses your contacts for good. Are you sure?";
+constexpr wchar_t kRules[] = L"Erasing the rules loses the rules you made. Are you sure?";
+constexpr wchar_t kSignatures[] = L"Erasing the signatures loses them for good. Are you sure?";
 
 // The boxes whose items cost the user more than traces: ticking one asks first.
 struct Warning {
@@ -96,6 +100,17 @@ constexpr Warning kWarnings[] = {
     {L"Check73", kPasswords},  // its recent screen names lie in the file of the saved password
     {L"Check74", kAccount},    // ICQ: its sign-in history lies in the file of the account
     {L"Check77", kAccount},
+    {L"Check66", L"Erasing the received files folder deletes the files people sent you. Are you sure?"},
+    {L"Check110", kContacts},  // Outlook Express
+    {L"Check111", kAccounts},
+    {L"Check117", kRules},
+    {L"Check118", kRules},
+    {L"Check119", kSignatures},
+    {L"Check121", kSignatures},  // Windows Live Mail
+    {L"Check124", kRules},
+    {L"Check125", kRules},
+    {L"Check126", kAccounts},
+    {L"Check94", L"Erasing the saved search folders loses the searches you saved. Are you sure?"},
 };
 
 }  // namespace

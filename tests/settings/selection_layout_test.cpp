@@ -72,6 +72,11 @@ TEST(SelectionLayout, QuestionsMailGroupsAndPages) {
   EXPECT_STREQ(ConfirmationQuestion(L"Check73"), ConfirmationQuestion(L"Check83"));
   EXPECT_STREQ(ConfirmationQuestion(L"Check74"), L"Erasing it loses the account saved in the same file. Are you sure?");
   EXPECT_STREQ(ConfirmationQuestion(L"Check77"), ConfirmationQuestion(L"Check74"));
+  // What a user made or received themselves: files, contacts, accounts, rules, signatures, searches.
+  for (const wchar_t* box : {L"Check66", L"Check110", L"Check111", L"Check117", L"Check118", L"Check119", L"Check121",
+                             L"Check124", L"Check125", L"Check126", L"Check94"}) {
+    EXPECT_NE(ConfirmationQuestion(box), nullptr) << box;
+  }
   for (const MailGroup& mail : MailGroups()) EXPECT_NE(SelectAllGroupOf(mail.group), nullptr) << mail.group;
 
   EXPECT_EQ(
