@@ -14,6 +14,16 @@ sample_temp() {
   winepath -u "$temp" 2>/dev/null 9>&-
 }
 
+# A cookie database of a browser's profile (chromium or firefox) with one cookie per host, made by
+# the driver: no sqlite3 tool is sure to be on the machine.
+sample_cookies() {
+  local kind=$1 file=$2
+  shift 2
+  mkdir -p "$(dirname "$file")"
+  wine 'C:\tools\trellwipe_driver.exe' cookies "$kind" "$(winepath -w "$file" 2>/dev/null 9>&-)" "$@" \
+    </dev/null >/dev/null 2>&1 9>&-
+}
+
 sample_traces() {
   local profile local_data temp i
   profile=$(sample_profile)
@@ -27,6 +37,14 @@ sample_traces() {
   for site in example.com news.example.org shop.example.net; do
     printf 'id\r\n%s\r\n%s/\r\n' "$RANDOM" "$site" >"$local_data/Microsoft/Windows/INetCookies/user@$site[1].txt"
   done
+  # The cookie keep list then shows sites from three browsers besides Internet Explorer.
+  if [ -f "$WINEPREFIX/drive_c/tools/trellwipe_driver.exe" ]; then
+    sample_cookies chromium "$local_data/Google/Chrome/User Data/Default/Network/Cookies" \
+      .example.com mail.example.com .bank.example.co.uk
+    sample_cookies chromium "$local_data/Microsoft/Edge/User Data/Default/Network/Cookies" .news.example.org .example.com
+    sample_cookies firefox "$profile/AppData/Roaming/Mozilla/Firefox/Profiles/sample.default-release/cookies.sqlite" \
+      .example.com .shop.example.net www.video.example
+  fi
   local hkcu='HKCU\Software\Microsoft'
   {
     wine reg add "$hkcu\\Internet Explorer\\TypedURLs" /v url1 /d 'http://www.example.com/' /f

@@ -1,29 +1,154 @@
 #include "dialogs/cookie_window.h"
 
+#include <algorithm>
 #include <optional>
 
+#include "engine/cookie_sites.h"
 #include "keeplists/keep_list_file.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+#include "platform/window_text.h"
 #include "toolkit/list_text_width.h"
+#include "toolkit/skin.h"
 
 namespace keeplists {
 
-CookieKeepListWindow::CookieKeepListWindow(const std::wstring& programFolder)
-    : KeepListWindow({L"Cookies Options", L"Cookies", L"&Current Cookies List", L"Cookies &Keep List", true},
-                     CookieKeepListFile(programFolder)) {}
+namespace {
 
-void CookieKeepListWindow::LoadLists() {
-  SendMessageW(CurrentList(), LB_RESETCONTENT, 0, 0);
-  SendMessageW(KeepList(), LB_RESETCONTENT, 0, 0);
-  std::wstring folder = CookiesFolder();
-  SetWindowTextW(PreviewText(), L"");
-  Fill(CurrentList(), ListCurrentCookies(folder));
-  LoadKeepListFile();
+using toolkit::kButtonClass;
+using toolkit::kEditClass;
+using toolkit::kListBoxClass;
+using toolkit::kNoId;
+using toolkit::kStaticClass;
+
+constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+constexpr wchar_t kKeptMark[] = L"  - kept";
+
+void Fill(HWND list, const std::vector<std::wstring>& rows) {
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  for (const std::wstring& row : rows) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+  // Long paths differ only at their ends: the list scrolls sideways to them.
+  toolkit::ResetHorizontalExtent(list);
 }
 
-void CookieKeepListWindow::ItemClicked(HWND list) {
-  std::wstring path = toolkit::ListItemText(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
-  // A cookie that is gone since the load leaves the last preview in place.
-  if (std::optional<std::wstring> text = ReadCookiePreview(path)) SetWindowTextW(PreviewText(), text->c_str());
+}  // namespace
+
+CookieKeepListWindow::CookieKeepListWindow(const std::wstring& programFolder, Census census)
+    : programFolder_(programFolder), census_(std::move(census)) {}
+
+toolkit::DialogTemplate CookieKeepListWindow::Template() const {
+  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 214,
+                                 L"Cookies Options");
+  dialog.Item(kButtonClass, BS_GROUPBOX, L"Cookies", 7, 4, 386, 184, kNoId);
+  dialog.Item(kStaticClass, SS_LEFT, L"&Search:", 14, 17, 40, 8, kNoId);
+  dialog.Item(kEditClass, ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, L"", 56, 15, 118, 12, kSearchId, WS_EX_CLIENTEDGE);
+  dialog.Item(kStaticClass, SS_LEFT, L"Sites with &cookies", 14, 32, 160, 8, kNoId);
+  dialog.Item(kListBoxClass, kListStyle, L"", 14, 42, 160, 108, kSitesId, WS_EX_CLIENTEDGE);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add >", 180, 72, 40, 14, kAddId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"< &Remove", 180, 92, 40, 14, kRemoveId);
+  dialog.Item(kStaticClass, SS_LEFT, L"Cookies &Keep List", 226, 32, 160, 8, kNoId);
+  dialog.Item(kListBoxClass, kListStyle, L"", 226, 42, 160, 108, kKeepId, WS_EX_CLIENTEDGE);
+  dialog.Item(kEditClass, ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, L"", 14, 156, 372, 26,
+              kNoteId, WS_EX_CLIENTEDGE);
+  dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 289, 194, 50, 14, IDOK);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 343, 194, 50, 14, IDCANCEL);
+  return dialog;
+}
+
+void CookieKeepListWindow::Load() {
+  toolkit::ApplySkinFile(Handle(), programFolder_);
+  CookieCensus census = census_();
+  sites_ = std::move(census.sites);
+  std::wstring note = L"A site you keep stays signed in: cleaning spares its cookies in every browser. Type a site in "
+                      L"the search box and press Add to keep one that has no cookies yet.";
+  // A database its browser holds open is not read: its sites are missing until the browser closes.
+  for (const std::wstring& unread : census.unread) note += L"\r\nNot read while its browser runs: " + unread;
+  SetWindowTextW(Note(), note.c_str());
+  lines_ = LoadKeepList(CookieKeepListFile(programFolder_));
+  ShowKeepList();
+}
+
+void CookieKeepListWindow::ShowSites() {
+  LRESULT selected = SendMessageW(SiteList(), LB_GETCURSEL, 0, 0);
+  std::wstring picked = selected != LB_ERR && selected < static_cast<LRESULT>(shown_.size()) ? shown_[selected].site : L"";
+  shown_ = FilterSites(sites_, platform::WindowText(SearchBox()));
+  engine::KeptSites kept;
+  for (const std::wstring& line : lines_) {
+    if (std::optional<engine::KeptSite> site = engine::ParseKeptSite(line)) kept.Add(*site);
+  }
+  std::vector<std::wstring> rows;
+  for (const SiteCookies& site : shown_) rows.push_back(SiteRow(site) + (kept.Keeps(site.site) ? kKeptMark : L""));
+  Fill(SiteList(), rows);
+  // The site picked stays picked while it is shown.
+  auto still = std::find_if(shown_.begin(), shown_.end(), [&](const SiteCookies& site) { return site.site == picked; });
+  if (still != shown_.end()) SendMessageW(SiteList(), LB_SETCURSEL, still - shown_.begin(), 0);
+}
+
+void CookieKeepListWindow::ShowKeepList() {
+  Fill(KeepList(), lines_);
+  ShowSites();
+}
+
+INT_PTR CookieKeepListWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+  if (message != WM_COMMAND) return FALSE;
+  switch (LOWORD(wParam)) {
+    case kSearchId:
+      if (HIWORD(wParam) == EN_CHANGE) ShowSites();
+      return TRUE;
+    case kAddId:
+      if (HIWORD(wParam) == BN_CLICKED) Add();
+      return TRUE;
+    case kRemoveId:
+      if (HIWORD(wParam) == BN_CLICKED) Remove();
+      return TRUE;
+    case IDOK:
+      Store();
+      return TRUE;
+    case IDCANCEL:
+      Close(IDCANCEL);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+void CookieKeepListWindow::Add() {
+  LRESULT selected = SendMessageW(SiteList(), LB_GETCURSEL, 0, 0);
+  // The site picked in the list, or else the one typed in the search box.
+  std::wstring typed = selected != LB_ERR && selected < static_cast<LRESULT>(shown_.size())
+                           ? shown_[selected].site
+                           : platform::Trim(platform::WindowText(SearchBox()));
+  if (typed.empty()) return;  // nothing picked, nothing typed
+  std::optional<engine::KeptSite> site = engine::KeptSiteFor(typed, false);
+  if (!site) {
+    platform::Tell(Handle(), L"\"" + typed + L"\" names no site: type one such as example.com.");
+    return;
+  }
+  // The file, in the system's code page, would keep another name and the site would lose its cookies.
+  if (!platform::FitsCodePage(site->name)) {
+    platform::Tell(Handle(), L"Can't keep \"" + site->name + L"\": its name has characters that this system's code page lacks; "
+                                                             L"type its ASCII form (xn--...).");
+    return;
+  }
+  std::wstring line = engine::KeptSiteLine(*site);
+  if (std::find(lines_.begin(), lines_.end(), line) == lines_.end()) lines_.push_back(line);
+  ShowKeepList();
+}
+
+void CookieKeepListWindow::Remove() {
+  LRESULT selected = SendMessageW(KeepList(), LB_GETCURSEL, 0, 0);
+  if (selected == LB_ERR || selected >= static_cast<LRESULT>(lines_.size())) return;
+  lines_.erase(lines_.begin() + selected);
+  ShowKeepList();
+}
+
+void CookieKeepListWindow::Store() {
+  std::wstring file = CookieKeepListFile(programFolder_);
+  bool unchanged = lines_ == LoadKeepList(file) && (KeepListExists(file) || lines_.empty());
+  if (!unchanged && !RewriteKeepList(file, lines_)) {
+    platform::Tell(Handle(), L"Can't write " + file + L": the list is not changed.");
+    return;
+  }
+  Close(IDOK);
 }
 
 void ShowCookieKeepList(HWND owner, const std::wstring& programFolder) {

@@ -1,22 +1,46 @@
 #pragma once
-// "Cookies Options": the current cookie files of the user's Cookies folder and "keepcook.dat".
+// "Cookies Options": the sites that have cookies in Internet Explorer and in today's browsers, and
+// "keepcook.dat". The window edits a copy of the keep list: OK stores it, Cancel leaves the file as
+// it was.
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
-#include "dialogs/keep_list_window.h"
+#include "keeplists/cookie_census.h"
+#include "toolkit/dialog.h"
 
 namespace keeplists {
 
-// "Cookies Options": current cookie files of the user's Cookies folder and "keepcook.dat".
-class CookieKeepListWindow : public KeepListWindow {
+class CookieKeepListWindow : public toolkit::Dialog {
  public:
-  explicit CookieKeepListWindow(const std::wstring& programFolder);
-  HWND Preview() const { return PreviewText(); }
+  using Census = std::function<CookieCensus()>;
+  explicit CookieKeepListWindow(const std::wstring& programFolder, Census census = TakeUserCookieCensus);
+  HWND SearchBox() const { return Control(kSearchId); }
+  HWND SiteList() const { return Control(kSitesId); }
+  HWND KeepList() const { return Control(kKeepId); }
+  HWND AddButton() const { return Control(kAddId); }
+  HWND RemoveButton() const { return Control(kRemoveId); }
+  HWND Note() const { return Control(kNoteId); }
 
  private:
-  void LoadLists() override;
-  void ItemClicked(HWND list) override;
+  static constexpr WORD kSearchId = 1001, kSitesId = 1002, kKeepId = 1003, kAddId = 1004, kRemoveId = 1005,
+                        kNoteId = 1006;
+  toolkit::DialogTemplate Template() const override;
+  void Load() override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void ShowSites();
+  void ShowKeepList();
+  void Add();
+  void Remove();
+  void Store();
+
+  std::wstring programFolder_;
+  Census census_;
+  std::vector<SiteCookies> sites_;
+  std::vector<SiteCookies> shown_;  // the rows of the site list, as filtered
+  std::vector<std::wstring> lines_;  // the keep list being edited
 };
 
 void ShowCookieKeepList(HWND owner, const std::wstring& programFolder);

@@ -14,11 +14,9 @@ constexpr WORD kCurrentListId = 1001;
 constexpr WORD kKeepListId = 1002;
 constexpr WORD kAddId = 1003;
 constexpr WORD kRemoveId = 1004;
-constexpr WORD kPreviewId = 1005;
 
 using toolkit::kButtonClass;
 using toolkit::kNoId;
-using toolkit::kEditClass;
 using toolkit::kListBoxClass;
 using toolkit::kStaticClass;
 
@@ -31,8 +29,7 @@ KeepListWindow::KeepListWindow(Texts texts, std::wstring keepListFile)
     : texts_(texts), keepListFile_(std::move(keepListFile)) {}
 
 toolkit::DialogTemplate KeepListWindow::Template() const {
-  const short previewHeight = texts_.withPreview ? 96 : 0;
-  const short height = 146 + previewHeight;
+  const short height = 146;
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, height,
                             texts_.caption);
   dialog.Item(kButtonClass, BS_GROUPBOX, texts_.frame, 7, 4, 386, static_cast<short>(height - 11), kNoId);
@@ -42,9 +39,6 @@ toolkit::DialogTemplate KeepListWindow::Template() const {
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"< &Remove", 180, 76, 40, 14, kRemoveId);
   dialog.Item(kStaticClass, SS_LEFT, texts_.keepHeading, 226, 16, 160, 8, kNoId);
   dialog.Item(kListBoxClass, kListStyle, L"", 226, 26, 160, 108, kKeepListId, WS_EX_CLIENTEDGE);
-  if (texts_.withPreview) {
-    dialog.Item(kEditClass, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, L"", 14, 140, 372, previewHeight - 4, kPreviewId, WS_EX_CLIENTEDGE);
-  }
   return dialog;
 }
 
@@ -54,13 +48,12 @@ void KeepListWindow::Load() {
   keep_ = GetDlgItem(hwnd, kKeepListId);
   add_ = GetDlgItem(hwnd, kAddId);
   remove_ = GetDlgItem(hwnd, kRemoveId);
-  preview_ = GetDlgItem(hwnd, kPreviewId);
   // The keep list lies in the program folder, beside the skin.
   toolkit::ApplySkinFile(hwnd, keepListFile_.substr(0, keepListFile_.find_last_of(L'\\')));
   LoadLists();
 }
 
-INT_PTR KeepListWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR KeepListWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -69,10 +62,6 @@ INT_PTR KeepListWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
           return TRUE;
         case kRemoveId:
           if (HIWORD(wParam) == BN_CLICKED) Remove();
-          return TRUE;
-        case kCurrentListId:
-        case kKeepListId:
-          if (HIWORD(wParam) == LBN_SELCHANGE) ItemClicked(reinterpret_cast<HWND>(lParam));
           return TRUE;
         case IDCANCEL:
           Close(IDCANCEL);
@@ -83,7 +72,7 @@ INT_PTR KeepListWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
-void KeepListWindow::Unload() { current_ = keep_ = add_ = remove_ = preview_ = nullptr; }
+void KeepListWindow::Unload() { current_ = keep_ = add_ = remove_ = nullptr; }
 
 void KeepListWindow::Fill(HWND list, const std::vector<std::wstring>& items) {
   for (const std::wstring& item : items) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));

@@ -1,7 +1,6 @@
 #pragma once
-// What both keep-list windows share. Both show the current items on the left and the keep list on the right
-// with "Add >" and "< Remove" between them; every Add and Remove changes the keep-list file at once.
-// The cookie window also previews the cookie file last clicked in either list.
+// A keep-list window of current items on the left and the keep list on the right, with "Add >" and
+// "< Remove" between them; every Add and Remove changes the keep-list file at once.
 #include <windows.h>
 
 #include <string>
@@ -24,14 +23,11 @@ class KeepListWindow : public toolkit::Dialog {
     const wchar_t* frame;
     const wchar_t* currentHeading;
     const wchar_t* keepHeading;
-    bool withPreview;
   };
   KeepListWindow(Texts texts, std::wstring keepListFile);
 
   // Fills the current items, once the window's controls are found.
   virtual void LoadLists() = 0;
-  virtual void ItemClicked(HWND) {}
-  HWND PreviewText() const { return preview_; }
   // The tail of both loads: fills the keep list from its file and sets the scroll extents, unless
   // the file is absent.
   void LoadKeepListFile();
@@ -51,7 +47,6 @@ class KeepListWindow : public toolkit::Dialog {
   HWND keep_ = nullptr;
   HWND add_ = nullptr;
   HWND remove_ = nullptr;
-  HWND preview_ = nullptr;
 };
 
 }  // namespace keeplists

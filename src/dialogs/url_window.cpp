@@ -5,7 +5,7 @@
 namespace keeplists {
 
 UrlKeepListWindow::UrlKeepListWindow(const std::wstring& programFolder)
-    : KeepListWindow({L"URL Drop-List Options", L"URL Drop-List", L"&Current URL List", L"URL &Keep List", false},
+    : KeepListWindow({L"URL Drop-List Options", L"URL Drop-List", L"&Current URL List", L"URL &Keep List"},
                      UrlKeepListFile(programFolder)) {}
 
 void UrlKeepListWindow::LoadLists() {

@@ -103,7 +103,7 @@ bool UnkeepSite(const std::wstring& programFolder, std::wstring_view typed) {
 }
 
 std::wstring CookieFileHost(const std::wstring& path) {
-  std::optional<std::string> bytes = platform::ReadFileBytes(path, kPreviewBytes);
+  std::optional<std::string> bytes = platform::ReadFileBytes(path, kCookieHeadBytes);
   if (!bytes) return {};
   std::wstring text = platform::Widen(*bytes);
   size_t start = 0;
@@ -137,17 +137,6 @@ std::vector<std::wstring> ListCurrentCookies(const std::wstring& cookiesFolder) 
     }
   });
   return cookies;
-}
-
-std::optional<std::wstring> ReadCookiePreview(const std::wstring& path) {
-  std::optional<std::string> bytes = platform::ReadFileBytes(path, kPreviewBytes);
-  if (!bytes) return std::nullopt;
-  std::wstring text;
-  for (wchar_t c : platform::Widen(*bytes)) {
-    if (c == L'\n' && !text.ends_with(L'\r')) text += L'\r';
-    text += c == L'\0' ? L' ' : c;
-  }
-  return text;
 }
 
 std::vector<std::wstring> ListTypedUrls(HKEY root, const std::wstring& subkey) {

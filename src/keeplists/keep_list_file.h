@@ -54,7 +54,9 @@ bool KeepSite(const std::wstring& programFolder, std::wstring_view typed, bool e
 // false when none does, or when the list cannot be written.
 bool UnkeepSite(const std::wstring& programFolder, std::wstring_view typed);
 
-// The host an Internet Explorer cookie file is for: the third line of its first cookie ("host/path").
+// The host an Internet Explorer cookie file is for: the third line of its first cookie ("host/path"),
+// read from the file's first kCookieHeadBytes.
+constexpr DWORD kCookieHeadBytes = 64 * 1024;
 std::wstring CookieFileHost(const std::wstring& path);
 // The cookie files of the folder that stay: those the keep list names by path, and those of a kept
 // site.
@@ -67,10 +69,6 @@ std::wstring CookiesFolder();
 // (letter case counts), in the order the file system gives them; none for a missing folder.
 std::vector<std::wstring> ListCurrentCookies(const std::wstring& cookiesFolder);
 
-// A cookie file's text for the preview, nothing when it cannot be read. Lines end with CR LF as an
-// edit control needs, NUL characters show as spaces, and only the first kPreviewBytes are read.
-constexpr DWORD kPreviewBytes = 64 * 1024;
-std::optional<std::wstring> ReadCookiePreview(const std::wstring& path);
 
 // The current typed URLs, in the order the registry enumerates the key's values. Values that do
 // not read as a string are skipped; the list ends at the first value whose name or data does not

@@ -19,7 +19,6 @@ using platform::WindowText;
 
 namespace {
 
-constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
 // The texts as displayed, without the mnemonic marks.
@@ -40,11 +39,6 @@ bool HasChildText(HWND parent, const std::wstring& text) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
-
-std::vector<std::wstring> Sorted(std::vector<std::wstring> items) {
-  std::sort(items.begin(), items.end());
-  return items;
-}
 
 LRESULT Extent(HWND list) { return SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0); }
 
@@ -86,165 +80,112 @@ void ExpectSingleSelection(HWND list) {
   EXPECT_EQ(SendMessageW(list, LB_GETSELCOUNT, 0, 0), LB_ERR);  // only multiple-selection lists count
 }
 
-// A list box shows its horizontal scroll bar, and has the style bit, only while the extent is wider.
-void ExpectHorizontalScrollBar(HWND list) {
-  RECT client{};
-  GetClientRect(list, &client);
-  ASSERT_GT(Extent(list), client.right);
-  EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
-}
 
-std::string Line(const std::wstring& text) { return platform::Narrow(text) + "\r\n"; }
+// Sites from three browsers, as the census of this user's profiles would give them.
+keeplists::CookieCensus ThreeBrowsers() {
+  return {{{L"bank.co.uk", {L"Chrome"}, 3},
+           {L"example.com", {L"Internet Explorer", L"Chrome", L"Firefox"}, 12},
+           {L"news.org", {L"Edge"}, 1}},
+          {L"Opera: C:\\profiles\\Opera Stable\\Network\\Cookies (in use)"}};
+}
 
 class CookieKeepList : public ::testing::Test {
  protected:
-  TempFolder program, cookies;
-  ScopedRegistryValue cookiesFolder{HKEY_CURRENT_USER, kShellFolders, L"Cookies", cookies.Path(), REG_EXPAND_SZ};
+  TempFolder program;
   std::wstring keepFile = program / L"keepcook.dat";
-  std::wstring shortCookie = cookies / L"me@a.txt";
-  std::wstring longCookie = cookies / L"me@a-much-longer-cookie-name.example.txt";
-  std::wstring backupCookie = cookies / L"me@old.txt.bak";
-  keeplists::CookieKeepListWindow window{program.Path()};
+  std::string oldLines = "C:\\Cookies\\me@bank.txt\r\nsite:example.com\r\nC:\\Cookies\\me@gone.txt\r\n";
+  keeplists::CookieKeepListWindow window{program.Path(), ThreeBrowsers};
 
-  void SetUp() override {
-    WriteText(shortCookie, "short\r\nexample.com/\r\n");
-    WriteText(longCookie, "long\r\nexample.org/\r\n");
-    WriteText(backupCookie, "backup");
-    WriteText(cookies / L"me@CAPS.TXT", "not a cookie: the test is case-sensitive");
-    WriteText(cookies / L"index.dat", "not a cookie");
-    MakeFile(cookies / L"folder.txt\\me@deep.txt", 4);
-  }
-
-  std::vector<std::wstring> AllCookies() const { return Sorted({shortCookie, longCookie, backupCookie}); }
+  void Type(const std::wstring& text) { SetWindowTextW(window.SearchBox(), text.c_str()); }
 };
 
-TEST_F(CookieKeepList, LoadListsTheCookiesAndTheKeptEntries) {
-  WriteText(keepFile, Line(longCookie + L"   ") + "\r\n" + "C:\\gone\\me@x.txt\t \r\n" + Line(shortCookie));
+TEST_F(CookieKeepList, LoadListsTheSitesWithTheirBrowsersAndEveryLineOfTheFile) {
+  WriteText(keepFile, oldLines);
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
-
   EXPECT_EQ(WindowText(window.Handle()), L"Cookies Options");
-  for (const wchar_t* text : {L"Cookies", L"Current Cookies List", L"Cookies Keep List", L"Add >", L"< Remove"}) {
+  for (const wchar_t* text : {L"Cookies", L"Search:", L"Sites with cookies", L"Cookies Keep List", L"Add >", L"< Remove",
+                              L"OK", L"Cancel"}) {
     EXPECT_TRUE(HasChildText(window.Handle(), text)) << text;
   }
-  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.AddButton())), L"Add >");
-  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.RemoveButton())), L"< Remove");
-
-  EXPECT_EQ(Sorted(ListBoxItems(window.CurrentList())), AllCookies());
-  EXPECT_EQ(ListBoxItems(window.KeepList()), (std::vector<std::wstring>{longCookie, L"", L"C:\\gone\\me@x.txt", shortCookie}));
-
-  EXPECT_GT(Extent(window.KeepList()), 8);
+  EXPECT_EQ(ListBoxItems(window.SiteList()),
+            (std::vector<std::wstring>{L"bank.co.uk  (Chrome: 3)",
+                                       L"example.com  (Internet Explorer, Chrome, Firefox: 12)  - kept",
+                                       L"news.org  (Edge: 1)"}));
+  EXPECT_EQ(ListBoxItems(window.KeepList()),
+            (std::vector<std::wstring>{L"C:\\Cookies\\me@bank.txt", L"site:example.com", L"C:\\Cookies\\me@gone.txt"}));
+  EXPECT_NE(WindowText(window.Note()).find(L"Not read while its browser runs: Opera: "), std::wstring::npos);
   EXPECT_EQ(Extent(window.KeepList()), WidestItemPlus8(window.KeepList()));
-  EXPECT_EQ(Extent(window.CurrentList()), WidestItemPlus8(window.CurrentList()));
-  ExpectSingleSelection(window.CurrentList());
-  ExpectSingleSelection(window.KeepList());
-  ExpectHorizontalScrollBar(window.CurrentList());
-
-  LONG previewStyle = GetWindowLongW(window.Preview(), GWL_STYLE);
-  EXPECT_TRUE(previewStyle & ES_MULTILINE);
-  EXPECT_TRUE(previewStyle & ES_READONLY);
-  EXPECT_EQ(WindowText(window.Preview()), L"");
+  ExpectSingleSelection(window.SiteList());
 }
 
-TEST_F(CookieKeepList, WithoutAKeepFileTheCookiesStillScrollSideways) {
+TEST_F(CookieKeepList, TheSearchBoxFiltersTheSitesAsTheUserTypes) {
   ASSERT_TRUE(window.Create(nullptr, false));
-  EXPECT_EQ(ListBoxItems(window.KeepList()).size(), 0u);
-  EXPECT_EQ(ListBoxItems(window.CurrentList()).size(), 3u);
-  EXPECT_EQ(Extent(window.CurrentList()), WidestItemPlus8(window.CurrentList()));
-  EXPECT_GT(Extent(window.CurrentList()), 0);
-  EXPECT_EQ(Extent(window.KeepList()), 0);
+  Type(L"O");
+  EXPECT_EQ(ListBoxItems(window.SiteList()),
+            (std::vector<std::wstring>{L"bank.co.uk  (Chrome: 3)", L"example.com  (Internet Explorer, Chrome, Firefox: 12)",
+                                       L"news.org  (Edge: 1)"}));
+  Type(L"News");
+  EXPECT_EQ(ListBoxItems(window.SiteList()), std::vector<std::wstring>{L"news.org  (Edge: 1)"});
+  Type(L"nothing");
+  EXPECT_TRUE(ListBoxItems(window.SiteList()).empty());
+}
 
-  ScopedRegistryValue missing(HKEY_CURRENT_USER, kShellFolders, L"Cookies", cookies / L"missing", REG_EXPAND_SZ);
-  WriteText(keepFile, Line(shortCookie));
-  keeplists::CookieKeepListWindow again(program.Path());
+TEST_F(CookieKeepList, AddKeepsThePickedOrTypedSiteAndOkStoresTheListWithTheOldLines) {
+  WriteText(keepFile, oldLines);
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Click(window.SiteList(), 0);
+  Press(window.AddButton());
+  Press(window.AddButton());  // kept once
+  Type(L"Mail.Other.org");
+  Press(window.AddButton());
+  EXPECT_EQ(ListBoxItems(window.KeepList()),
+            (std::vector<std::wstring>{L"C:\\Cookies\\me@bank.txt", L"site:example.com", L"C:\\Cookies\\me@gone.txt",
+                                       L"site:bank.co.uk", L"site:other.org"}));
+  EXPECT_EQ(ReadText(keepFile), oldLines);  // nothing stored before OK
+  Press(window.Control(IDOK));
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_EQ(ReadText(keepFile), oldLines + "site:bank.co.uk\r\nsite:other.org\r\n");
+}
+
+TEST_F(CookieKeepList, RemoveThenOkDropsTheLineAndLeavesTheOthersInOrder) {
+  WriteText(keepFile, oldLines);
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Click(window.KeepList(), 1);
+  Press(window.RemoveButton());
+  EXPECT_EQ(ListBoxItems(window.SiteList())[1], L"example.com  (Internet Explorer, Chrome, Firefox: 12)");
+  Press(window.Control(IDOK));
+  EXPECT_EQ(ReadText(keepFile), "C:\\Cookies\\me@bank.txt\r\nC:\\Cookies\\me@gone.txt\r\n");
+}
+
+TEST_F(CookieKeepList, CancelStoresNothing) {
+  WriteText(keepFile, oldLines);
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Click(window.KeepList(), 0);
+  Press(window.RemoveButton());
+  Type(L"other.org");
+  Press(window.AddButton());
+  Press(window.Control(IDCANCEL));
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_EQ(ReadText(keepFile), oldLines);
+
+  // Without a file, OK with nothing changed makes none either.
+  DeleteFileW(keepFile.c_str());
+  keeplists::CookieKeepListWindow again(program.Path(), ThreeBrowsers);
   ASSERT_TRUE(again.Create(nullptr, false));
-  EXPECT_EQ(ListBoxItems(again.CurrentList()).size(), 0u);
-  EXPECT_EQ(Extent(again.CurrentList()), 0);
-  EXPECT_EQ(ListBoxItems(again.KeepList()), std::vector<std::wstring>{shortCookie});
-}
-
-TEST_F(CookieKeepList, AddAppendsTheSelectedCookieAndLeavesItInTheCurrentList) {
-  ASSERT_TRUE(window.Create(nullptr, false));
-  std::vector<std::wstring> current = ListBoxItems(window.CurrentList());
-  int shortRow = static_cast<int>(std::find(current.begin(), current.end(), shortCookie) - current.begin());
-  int longRow = static_cast<int>(std::find(current.begin(), current.end(), longCookie) - current.begin());
-
-  Click(window.CurrentList(), shortRow);
-  Press(window.AddButton());
-  EXPECT_EQ(ListBoxItems(window.KeepList()), std::vector<std::wstring>{shortCookie});
-  EXPECT_EQ(ReadText(keepFile), Line(shortCookie));
-  EXPECT_EQ(ListBoxItems(window.CurrentList()), current);
-  LRESULT shortExtent = Extent(window.KeepList());
-  EXPECT_EQ(shortExtent, WidestItemPlus8(window.KeepList()));
-
-  // A second Add of the same cookie keeps it once.
-  Click(window.CurrentList(), longRow);
-  Press(window.AddButton());
-  Press(window.AddButton());
-  EXPECT_EQ(ListBoxItems(window.KeepList()), (std::vector<std::wstring>{shortCookie, longCookie}));
-  EXPECT_EQ(ReadText(keepFile), Line(shortCookie) + Line(longCookie));
-  EXPECT_GT(Extent(window.KeepList()), shortExtent);
-  EXPECT_EQ(Extent(window.KeepList()), WidestItemPlus8(window.KeepList()));
-
-  SendMessageW(window.CurrentList(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-  Press(window.AddButton());
-  EXPECT_EQ(ListBoxItems(window.KeepList()).back(), L"");
-  EXPECT_EQ(ReadText(keepFile), Line(shortCookie) + Line(longCookie) + "\r\n");
-}
-
-// The file, in the system's code page, would keep "?" in its place and the cookie would go.
-TEST_F(CookieKeepList, ACookieTheCodePageCannotNameIsRefusedWithAMessage) {
-  std::wstring foreign = cookies / L"me@\u65e5\u672c.txt";
-  WriteText(foreign, "foreign");
-  MessageRecorder messages;
-  ASSERT_TRUE(window.Create(nullptr, false));
-  std::vector<std::wstring> current = ListBoxItems(window.CurrentList());
-  Click(window.CurrentList(), static_cast<int>(std::find(current.begin(), current.end(), foreign) - current.begin()));
-  Press(window.AddButton());
-  ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_NE(messages.shown[0].text.find(foreign), std::wstring::npos) << messages.shown[0].text;
-  EXPECT_TRUE(ListBoxItems(window.KeepList()).empty());
+  Press(again.Control(IDOK));
   EXPECT_FALSE(Exists(keepFile));
 }
 
-TEST_F(CookieKeepList, RemoveRewritesTheFileInListOrder) {
-  WriteText(keepFile, Line(longCookie) + Line(shortCookie) + Line(longCookie));
+TEST_F(CookieKeepList, TextThatNamesNoSiteIsRefusedWithAMessage) {
+  MessageRecorder messages;
   ASSERT_TRUE(window.Create(nullptr, false));
-
-  Click(window.KeepList(), 2);
-  Press(window.RemoveButton());
-  EXPECT_EQ(ListBoxItems(window.KeepList()), (std::vector<std::wstring>{longCookie, shortCookie}));
-  EXPECT_EQ(ReadText(keepFile), Line(longCookie) + Line(shortCookie));
-
-  LRESULT bothExtent = Extent(window.KeepList());
-  Click(window.KeepList(), 0);
-  Press(window.RemoveButton());
-  EXPECT_EQ(ReadText(keepFile), Line(shortCookie));
-  EXPECT_LT(Extent(window.KeepList()), bothExtent);
-  EXPECT_EQ(Extent(window.KeepList()), WidestItemPlus8(window.KeepList()));
-
-  Click(window.KeepList(), 0);
-  Press(window.RemoveButton());
-  EXPECT_EQ(ListBoxItems(window.KeepList()).size(), 0u);
-  EXPECT_TRUE(Exists(keepFile));
-  EXPECT_EQ(ReadText(keepFile), "");
-  EXPECT_EQ(Extent(window.KeepList()), 0);
-}
-
-TEST_F(CookieKeepList, ClickingACookieInEitherListPreviewsIt) {
-  WriteText(keepFile, Line(longCookie));
-  ASSERT_TRUE(window.Create(nullptr, false));
-  std::vector<std::wstring> current = ListBoxItems(window.CurrentList());
-  int shortRow = static_cast<int>(std::find(current.begin(), current.end(), shortCookie) - current.begin());
-
-  Click(window.CurrentList(), shortRow);
-  EXPECT_EQ(WindowText(window.Preview()), L"short\r\nexample.com/\r\n");
-  Click(window.KeepList(), 0);
-  EXPECT_EQ(WindowText(window.Preview()), L"long\r\nexample.org/\r\n");
-
-  ASSERT_TRUE(DeleteFileW(shortCookie.c_str()));
-  Click(window.CurrentList(), shortRow);
-  EXPECT_EQ(WindowText(window.Preview()), L"long\r\nexample.org/\r\n");
+  for (const wchar_t* typed : {L"C:\\Cookies\\me@a.txt", L"two words"}) {
+    Type(typed);
+    Press(window.AddButton());
+  }
+  EXPECT_EQ(messages.shown.size(), 2u);
+  EXPECT_TRUE(ListBoxItems(window.KeepList()).empty());
 }
 
 TEST_F(CookieKeepList, EscapeClosesTheWindow) {
@@ -252,7 +193,7 @@ TEST_F(CookieKeepList, EscapeClosesTheWindow) {
   HWND dialog = window.Handle();
   EXPECT_TRUE(IsWindowVisible(dialog));
   MSG escape = {};
-  escape.hwnd = window.CurrentList();
+  escape.hwnd = window.SiteList();
   escape.message = WM_KEYDOWN;
   escape.wParam = VK_ESCAPE;
   EXPECT_TRUE(IsDialogMessageW(dialog, &escape));
@@ -348,11 +289,11 @@ TEST(KeepListWindows, ModalWindowsReturnWhenCancelled) {
   }
 }
 
-TEST_F(CookieKeepList, TabGoesFromTheCookiesOverTheButtonsToTheKeptOnesAndThePreview) {
+TEST_F(CookieKeepList, TabGoesFromTheSearchOverTheSitesAndButtonsToTheKeptOnesAndOk) {
   ASSERT_TRUE(window.Create(nullptr, false));
-  EXPECT_EQ(TabOrder(window.Handle(), window.CurrentList()),
-            (std::vector<HWND>{window.CurrentList(), window.AddButton(), window.RemoveButton(), window.KeepList(),
-                               window.Preview()}));
+  EXPECT_EQ(TabOrder(window.Handle(), window.SearchBox()),
+            (std::vector<HWND>{window.SearchBox(), window.SiteList(), window.AddButton(), window.RemoveButton(),
+                               window.KeepList(), window.Control(IDOK), window.Control(IDCANCEL)}));
   EXPECT_EQ(SharedMnemonics(window.Handle()), std::vector<std::wstring>{});
 }
 

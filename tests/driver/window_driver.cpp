@@ -8,6 +8,8 @@
 #include <string>
 
 #include "platform/handles.h"
+#include "platform/text.h"
+#include "support/cookie_databases.h"
 #include "ui/main_commands.h"
 
 namespace {
@@ -88,7 +90,8 @@ int Usage() {
            L"  wait-window [CAPTION] SECONDS   waits for a window with that caption (the main window without one)\n"
            L"  answer                 prints how many ms the main window takes to answer a message\n"
            L"  wait-gone SECONDS      waits until the main window is gone\n"
-           L"  close CAPTION          asks the window with that caption to close\n");
+           L"  close CAPTION          asks the window with that caption to close\n"
+           L"  cookies chromium|firefox FILE HOST...   makes a cookie database with one cookie per host\n");
   return 1;
 }
 
@@ -107,6 +110,13 @@ int wmain(int argc, wchar_t** argv) {
     return Usage();
   }
   if (verb == L"rows" && argc == 2) return PrintRows();
+  if (verb == L"cookies" && argc >= 5) {
+    // No sqlite3 tool is sure to be there: the samples' cookie databases are made here.
+    std::vector<std::string> hosts;
+    for (int i = 4; i < argc; ++i) hosts.push_back(platform::Narrow(argv[i]));
+    const auto& table = std::wstring(argv[2]) == L"firefox" ? testing_support::kFirefoxCookies : testing_support::kChromiumCookies;
+    return testing_support::MakeCookieDatabase(argv[3], table, hosts) ? 0 : 1;
+  }
   if (verb == L"details" && argc == 3) {
     // As a user opens a row's details with the keyboard: Home, Down to the row, Enter.
     HWND list = FindWindowExW(MainWindow(), nullptr, WC_LISTVIEWW, nullptr);

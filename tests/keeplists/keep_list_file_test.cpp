@@ -156,20 +156,6 @@ TEST(CurrentCookies, ListsFilesWhoseNameContainsDotTxtWithFullPaths) {
   EXPECT_EQ(ListCurrentCookies(L"Error"), Lines{});
 }
 
-TEST(CookiePreview, ShowsTheFileWithWindowsLineEnds) {
-  TempFolder folder;
-  WriteText(folder / L"c.txt", std::string("id\n42\r\nsite/\n\0x", 15));
-  EXPECT_EQ(ReadCookiePreview(folder / L"c.txt"), std::wstring(L"id\r\n42\r\nsite/\r\n x"));
-  WriteText(folder / L"empty.txt", "");
-  EXPECT_EQ(ReadCookiePreview(folder / L"empty.txt"), std::wstring());
-  EXPECT_EQ(ReadCookiePreview(folder / L"gone.txt"), std::nullopt);
-
-  MakeFile(folder / L"big.txt", kPreviewBytes + 100);
-  std::optional<std::wstring> big = ReadCookiePreview(folder / L"big.txt");
-  ASSERT_TRUE(big);
-  EXPECT_EQ(big->size(), kPreviewBytes);
-}
-
 class TypedUrls : public ::testing::Test {
  protected:
   TempRegistryKey key;

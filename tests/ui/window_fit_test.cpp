@@ -195,7 +195,15 @@ TEST_F(WindowTexts, TheDialogs) {
        [&] { return std::make_unique<settings::SelectionWindow>(program.Path(), settings::SelectionServices{}); }},
       {"Options", [&] { return std::make_unique<settings::OptionsWindow>(settings::BossKeySwitch{}, program.Path()); }},
       {"About", [&] { return std::make_unique<ui::AboutWindow>(program.Path()); }},
-      {"Cookies", [&] { return std::make_unique<keeplists::CookieKeepListWindow>(program.Path()); }},
+      // Sites from three browsers, one held open.
+      {"Cookies",
+       [&] {
+         return std::make_unique<keeplists::CookieKeepListWindow>(program.Path(), [] {
+           return keeplists::CookieCensus{{{L"example.com", {L"Internet Explorer", L"Chrome", L"Firefox"}, 12},
+                                           {L"news.org", {L"Edge"}, 1}},
+                                          {L"Opera: C:\\Users\\me\\Opera Stable\\Network\\Cookies (in use)"}};
+         });
+       }},
       {"Addresses", [&] { return std::make_unique<keeplists::UrlKeepListWindow>(program.Path()); }},
       {"Search & Erase", [&] { return std::make_unique<filesearch::LocateWindow>(program.Path()); }},
       {"Extensions",

@@ -1,0 +1,140 @@
+#include "keeplists/cookie_census.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+
+#include "engine/cookie_sites.h"
+#include "keeplists/keep_list_file.h"
+#include "platform/files.h"
+#include "platform/sqlite_database.h"
+#include "platform/system_folders.h"
+#include "platform/text.h"
+
+namespace keeplists {
+
+namespace {
+
+constexpr wchar_t kInternetExplorer[] = L"Internet Explorer";
+
+struct BrowserHome {
+  const wchar_t* browser;
+  bool roaming;
+  const wchar_t* folder;
+  bool profile;  // the folder is the profile (Opera's), not the one that holds them
+};
+
+constexpr BrowserHome kHomes[] = {
+    {L"Chrome", false, L"Google\\Chrome\\User Data", false},
+    {L"Edge", false, L"Microsoft\\Edge\\User Data", false},
+    {L"Brave", false, L"BraveSoftware\\Brave-Browser\\User Data", false},
+    {L"Vivaldi", false, L"Vivaldi\\User Data", false},
+    {L"Opera", true, L"Opera Software\\Opera Stable", true},
+    {L"Firefox", true, L"Mozilla\\Firefox\\Profiles", false},
+};
+
+// Where a profile keeps its cookies: today's Chromium in "Network", the older one and Firefox in the
+// profile itself.
+constexpr const wchar_t* kDatabaseNames[] = {L"Network\\Cookies", L"Cookies", L"cookies.sqlite"};
+
+struct Schema {
+  const wchar_t* fileName;
+  const char* query;
+};
+constexpr Schema kSchemas[] = {
+    {L"Cookies", "SELECT host_key, COUNT(*) FROM cookies GROUP BY host_key"},
+    {L"cookies.sqlite", "SELECT host, COUNT(*) FROM moz_cookies GROUP BY host"},
+};
+
+void AddProfile(std::vector<CookieDatabaseFile>& found, const wchar_t* browser, const std::wstring& profile) {
+  for (const wchar_t* name : kDatabaseNames) {
+    std::wstring path = platform::JoinPath(profile, name);
+    if (platform::FileExists(path)) found.push_back({browser, path});
+  }
+}
+
+const Schema* SchemaOf(const std::wstring& path) {
+  std::wstring_view name = std::wstring_view(path).substr(path.find_last_of(L'\\') + 1);
+  for (const Schema& schema : kSchemas) {
+    if (platform::EqualsNoCase(name, schema.fileName)) return &schema;
+  }
+  return nullptr;
+}
+
+void Count(std::map<std::wstring, SiteCookies>& sites, const std::wstring& host, const std::wstring& browser,
+           long long cookies) {
+  std::wstring site = engine::SiteOf(host);
+  if (site.empty()) return;
+  SiteCookies& entry = sites[site];
+  entry.site = site;
+  entry.cookies += cookies;
+  if (std::find(entry.browsers.begin(), entry.browsers.end(), browser) == entry.browsers.end()) {
+    entry.browsers.push_back(browser);
+  }
+}
+
+}  // namespace
+
+std::vector<CookieDatabaseFile> FindCookieDatabases(const std::wstring& localAppData, const std::wstring& roamingAppData) {
+  std::vector<CookieDatabaseFile> found;
+  for (const BrowserHome& home : kHomes) {
+    std::wstring folder = platform::JoinPath(home.roaming ? roamingAppData : localAppData, home.folder);
+    if (home.profile) {
+      AddProfile(found, home.browser, folder);
+      continue;
+    }
+    platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
+      if (entry.IsFolder() && !entry.IsLink()) AddProfile(found, home.browser, platform::JoinPath(folder, entry.name));
+    });
+  }
+  return found;
+}
+
+CookieCensus TakeCookieCensus(const std::vector<std::wstring>& ieCookieFiles, const std::vector<CookieDatabaseFile>& databases) {
+  std::map<std::wstring, SiteCookies> sites;
+  CookieCensus census;
+  for (const std::wstring& file : ieCookieFiles) {
+    std::wstring host = CookieFileHost(file);
+    if (!host.empty()) Count(sites, host, kInternetExplorer, 1);
+  }
+  for (const CookieDatabaseFile& database : databases) {
+    const Schema* schema = SchemaOf(database.path);
+    if (!schema) continue;
+    // A running browser holds its database: reading it then could meet a half-written page.
+    if (platform::HeldOpen(database.path)) {
+      census.unread.push_back(database.browser + L": " + database.path + L" (in use)");
+      continue;
+    }
+    platform::SqliteDatabase db(database.path, platform::SqliteDatabase::Mode::ReadOnly);
+    if (!db.IsOpen()) {
+      census.unread.push_back(database.browser + L": " + database.path + L" (" + db.Error() + L")");
+      continue;
+    }
+    for (const auto& row : db.Rows(schema->query)) Count(sites, row[0], database.browser, _wtoi64(row[1].c_str()));
+  }
+  for (auto& [site, entry] : sites) census.sites.push_back(std::move(entry));
+  return census;
+}
+
+CookieCensus TakeUserCookieCensus() {
+  return TakeCookieCensus(ListCurrentCookies(CookiesFolder()),
+                          FindCookieDatabases(platform::KnownFolder(FOLDERID_LocalAppData),
+                                              platform::KnownFolder(FOLDERID_RoamingAppData)));
+}
+
+std::wstring SiteRow(const SiteCookies& site) {
+  std::wstring browsers;
+  for (const std::wstring& browser : site.browsers) browsers += (browsers.empty() ? L"" : L", ") + browser;
+  return site.site + L"  (" + browsers + L": " + std::to_wstring(site.cookies) + L")";
+}
+
+std::vector<SiteCookies> FilterSites(const std::vector<SiteCookies>& sites, std::wstring_view text) {
+  std::wstring wanted = platform::ToLower(platform::Trim(text));
+  std::vector<SiteCookies> shown;
+  std::copy_if(sites.begin(), sites.end(), std::back_inserter(shown),
+               [&](const SiteCookies& site) { return site.site.find(wanted) != std::wstring::npos; });
+  return shown;
+}
+
+}  // namespace keeplists
