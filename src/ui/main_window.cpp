@@ -362,6 +362,8 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // Enter starts the cleaning where its button shows; on the home page it does nothing.
       return page_ == Page::Status ? toolkit::DefaultButtonReply(kStartCleaningCommand) : 0;
     case WM_DPICHANGED:
+      // The least size the window may take is the new DPI's already while it moves to the new rectangle.
+      dpi_ = HIWORD(wParam) ? HIWORD(wParam) : toolkit::kDesignDpi;
       ChangeDpi(toolkit::MoveToSuggestedRect(hwnd_, wParam, lParam));
       return 0;
     case WM_SIZE:
