@@ -63,7 +63,8 @@ TEST_F(Browsers, OlderInternetExplorersAreToldWhatIsSupported) {
 
   values.ieMajorVersion = 9;
   run::RunCounters counters = Run({{L"EXPLORER", L"downloaded"}});
-  EXPECT_EQ(view.rows[0].state, L"Done");
+  // The user's own Downloads folder, its second folder, may be refused: the row then says so.
+  EXPECT_TRUE(view.rows[0].state.starts_with(L"Done")) << view.rows[0].state;
   EXPECT_GE(counters.releasedBytes, 1000);
   EXPECT_TRUE(Exists(downloads));
   EXPECT_FALSE(Exists(downloads + L"\\setup.exe"));
