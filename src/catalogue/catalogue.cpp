@@ -15,17 +15,40 @@ namespace {
 struct Family {
   std::span<const Item> (*items)();
   StepCall prepare = nullptr;
+  // The items of Windows itself: always installed.
+  bool ofWindows = false;
 };
 
-constexpr Family kFamilies[] = {
-    {BrowserItems}, {WindowsItems}, {MessengerItems}, {OfficeItems, PrepareOfficeItems}, {MailItems}};
+constexpr Family kFamilies[] = {{BrowserItems},
+                                {WindowsItems, nullptr, true},
+                                {MessengerItems},
+                                {OfficeItems, PrepareOfficeItems},
+                                {MailItems}};
 
-void RunItem(const Item& item, run::ItemContext& context) {
+// The folders and keys the item's steps would touch when none of them is there: its program is not
+// on this computer. Empty when one is there, or when a step does what its data does not say (a call).
+std::vector<std::wstring> AbsentTargets(const Item& item, const run::ItemContext& context) {
+  std::vector<std::wstring> absent;
+  for (const Step& step : item.steps) {
+    if (step.op == Op::Call) return {};
+    std::optional<StepTarget> target = TargetOf(step, context);
+    if (!target) continue;
+    if (target->found) return {};
+    absent.push_back(target->name);
+  }
+  return absent;
+}
+
+// The steps of an item that is not installed still run: with none of their folders and keys there
+// they erase nothing, and the estimated counters count the item's recipe as they always have.
+void RunItem(const Item& item, bool ofWindows, run::ItemContext& context) {
   context.BeginItem(item.section, item.key, item.label);
+  std::vector<std::wstring> absent = ofWindows ? std::vector<std::wstring>() : AbsentTargets(item, context);
   for (const Step& step : item.steps) {
     if (context.erase.Stopped()) break;
     RunStep(step, context);
   }
+  if (!absent.empty()) context.NotInstalled(std::move(absent));
   context.EndItem();
 }
 
@@ -46,9 +69,9 @@ class ItemsStage : public run::Stage {
           erase.keptAllowed = item.names;
           run::ItemContext named{erase, context.counters, context.run, context.values, context.programFolder,
                                  context.view, context.choice};
-          RunItem(item, named);
+          RunItem(item, family_.ofWindows, named);
         } else {
-          RunItem(item, context);
+          RunItem(item, family_.ofWindows, context);
         }
       }
       if (item.progress != kNoProgress) context.SetProgress(item.progress);

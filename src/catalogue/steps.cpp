@@ -62,6 +62,31 @@ std::wstring BaseFolder(Base base, const run::ItemContext& context) {
   return IsFullPath(folder) ? folder : L"";
 }
 
+std::optional<StepTarget> TargetOf(const Step& step, const run::ItemContext& context) {
+  switch (step.op) {
+    case Op::AddKeys:
+    case Op::AddBytes:
+    case Op::Call: return std::nullopt;
+    case Op::DeleteKey:
+    case Op::DeleteTree:
+    case Op::DeleteValue: {
+      constexpr const wchar_t* kHiveNames[] = {L"HKEY_CURRENT_USER\\", L"HKEY_LOCAL_MACHINE\\", L"HKEY_USERS\\"};
+      // A key that cannot be opened for another reason than its absence counts as there.
+      HKEY key = nullptr;
+      const LONG opened = RegOpenKeyExW(RootOf(step.hive), step.path, 0, KEY_QUERY_VALUE, &key);
+      if (opened == ERROR_SUCCESS) RegCloseKey(key);
+      const bool found = opened != ERROR_FILE_NOT_FOUND && opened != ERROR_PATH_NOT_FOUND;
+      return StepTarget{kHiveNames[static_cast<int>(step.hive)] + std::wstring(step.path), found};
+    }
+    default: break;
+  }
+  const std::wstring base = step.base == Base::Absolute ? L"" : BaseFolder(step.base, context);
+  // A folder the system could not name is not there.
+  if (step.base != Base::Absolute && base.empty()) return StepTarget{step.path, false};
+  const std::wstring folder = base + step.path;
+  return StepTarget{folder, GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES};
+}
+
 void RunStep(const Step& step, run::ItemContext& context) {
   switch (step.op) {
     case Op::DeleteKey:

@@ -3,6 +3,9 @@
 // figure goes. Items list their steps as data; the few with real logic add a call.
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 #include "run/item_context.h"
 
 namespace catalogue {
@@ -93,6 +96,14 @@ bool IsFullPath(const std::wstring& path);
 
 // The folder a base names now; empty text when its lookup failed.
 std::wstring BaseFolder(Base base, const run::ItemContext& context);
+
+// The folder or key a step works on, and whether it is there now.
+struct StepTarget {
+  std::wstring name;
+  bool found = false;
+};
+// None for a step that names no folder or key (a figure, a call).
+std::optional<StepTarget> TargetOf(const Step& step, const run::ItemContext& context);
 
 // Runs the step and adds its figure to the matching counter. A step whose folder comes from a
 // lookup that failed ("Error", empty or relative text) is skipped.

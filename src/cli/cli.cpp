@@ -245,8 +245,11 @@ void Output::Add(std::string_view text) {
 void WriteReportText(const engine::RunReport& report, Output& output) {
   if (report.stopped) output.Add("Stopped by Ctrl+C before the end: what follows is what went up to then.\n");
   for (const engine::ItemReport& item : report.items) {
-    const std::wstring stopped = item.outcome == run::kStoppedOutcome ? item.outcome + L", " : std::wstring();
-    output.Add(Utf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + stopped + engine::CountsText(item) + L"\n"));
+    // A stop or a program not on this computer is said first; what was left behind the counts say.
+    const std::wstring said = item.outcome.substr(0, item.outcome.find(L','));
+    const std::wstring lead =
+        said == run::kStoppedOutcome || said == run::kNotInstalledOutcome ? said + L", " : std::wstring();
+    output.Add(Utf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + lead + engine::CountsText(item) + L"\n"));
     engine::DetailLines lines(item, report.preview);
     for (size_t i = 0; i < lines.size(); ++i) output.Add("    " + Utf8(lines[i]) + "\n");
   }
@@ -279,7 +282,8 @@ void WriteReportJson(const engine::RunReport& report, Output& output) {
       json += std::string(l ? "," : "") + "{\"path\":" + Quote(item.leftBehind[l].path) +
               ",\"reason\":" + Quote(item.leftBehind[l].reason) + "}";
     }
-    json += "],\"totals\":" + TotalsJson(ItemTotals(item)) +
+    json += "],\"installed\":" + std::string(item.lookedFor.empty() ? "true" : "false") +
+            ",\"lookedFor\":" + Strings(item.lookedFor) + ",\"totals\":" + TotalsJson(ItemTotals(item)) +
             ",\"estimated\":" + EstimatedJson(item.estimatedKeys, item.estimatedBytes) + "}";
     output.Add(json);
   }

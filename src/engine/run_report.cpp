@@ -90,11 +90,10 @@ ReportTotals RunReport::Totals() const {
   return totals;
 }
 
-bool RunReport::LeftSomethingBehind() const {
-  for (const ItemReport& item : items) {
-    if (!item.leftBehind.empty()) return true;
-  }
-  return false;
+bool RunReport::LeftSomethingBehind() const { return ItemsLeavingSomething() > 0; }
+
+size_t RunReport::ItemsLeavingSomething() const {
+  return std::count_if(items.begin(), items.end(), [](const ItemReport& item) { return !item.leftBehind.empty(); });
 }
 
 void RunRecorder::BeginItem(const std::wstring& section, const std::wstring& key, const std::wstring& label) {
@@ -183,8 +182,9 @@ DetailLines::DetailLines(const ItemReport& item, bool preview)
     : item_(item),
       preview_(preview),
       summary_(!preview && !item.leftBehind.empty()),
-      size_(std::max<size_t>(1, (summary_ ? 1 : 0) + item.files.size() + item.folders.size() + item.keys.size() +
-                                    item.values.size() + item.steps.size() + item.leftBehind.size())) {}
+      size_(std::max<size_t>(1, (summary_ ? 1 : 0) + (item.lookedFor.empty() ? 0 : 1 + item.lookedFor.size()) +
+                                    item.files.size() + item.folders.size() + item.keys.size() + item.values.size() +
+                                    item.steps.size() + item.leftBehind.size())) {}
 
 std::wstring DetailLines::operator[](size_t index) const {
   const bool preview = preview_;
@@ -194,6 +194,11 @@ std::wstring DetailLines::operator[](size_t index) const {
              (item_.leftBehind.size() == 1 ? L" entry" : L" entries") + L" behind.";
     }
     --index;
+  }
+  if (!item_.lookedFor.empty()) {
+    if (index == 0) return L"Not installed: none of the folders and keys this item cleans exists; nothing was touched.";
+    if (index <= item_.lookedFor.size()) return Joined({L"Looked for: ", item_.lookedFor[index - 1]});
+    index -= 1 + item_.lookedFor.size();
   }
   if (index < item_.files.size()) {
     FileRecord record = item_.files[index];

@@ -82,6 +82,8 @@ struct ItemReport {
   std::vector<std::wstring> values;  // key path + "\" + value name ("(Default)" for the default value)
   std::vector<std::wstring> steps;
   std::vector<LeftRecord> leftBehind;
+  // The folders and keys the item looked for and found none of: its program is not on this computer.
+  std::vector<std::wstring> lookedFor;
   // What the item added to the run's counters.
   double estimatedKeys = 0;
   double estimatedBytes = 0;
@@ -108,6 +110,8 @@ struct RunReport {
 
   ReportTotals Totals() const;
   bool LeftSomethingBehind() const;
+  // How many items left something behind.
+  size_t ItemsLeavingSomething() const;
 };
 
 // Fills a report while a run goes: the run opens an item, the primitives record into it. Records

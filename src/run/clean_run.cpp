@@ -149,7 +149,14 @@ void CleanRun::EndOfRun(RunEnd end) {
     return;
   }
   const bool nothing = stopped == StopReason::None && lastReport_.items.empty();
-  const wchar_t* last = nothing ? kNothingTicked : stopped == StopReason::None ? kComplete : kStoppedEnd;
+  const size_t leaving = lastReport_.ItemsLeavingSomething();
+  // A run that left something behind never reads as a success; the rows of those items say what.
+  const std::wstring last = nothing                          ? kNothingTicked
+                            : stopped != StopReason::None    ? kStoppedEnd
+                            : leaving == 0                   ? kComplete
+                            : L"Task complete: " + platform::Counted(leaving, L"item", L"items") +
+                                  (leaving == 1 ? L" left something behind; its row says what."
+                                                : L" left something behind; their rows say what.");
   view_.AddRow(last);
   view_.SetStatusLine(last);
 
@@ -160,8 +167,11 @@ void CleanRun::EndOfRun(RunEnd end) {
     request.key = L"www";
     request.title = L"Trellwipe";
     request.description = nothing ? std::wstring(kNothingTicked)
-                                  : std::wstring(stopped == StopReason::None ? L"Trellwipe Clean is done!"
-                                                                             : L"Trellwipe Clean was stopped!") +
+                                  : std::wstring(stopped != StopReason::None ? L"Trellwipe Clean was stopped!"
+                                                 : leaving == 0 ? L"Trellwipe Clean is done!"
+                                                                : L"Trellwipe Clean is done, but " +
+                                                                      platform::Counted(leaving, L"item", L"items") +
+                                                                      L" left something behind!") +
                                         L" Cleaned Registry Keys: " + keys + L" Released HD Space:" + megabytes +
                                         L"MB";
     request.allowDuplicateTitles = true;
@@ -171,8 +181,8 @@ void CleanRun::EndOfRun(RunEnd end) {
     backgroundRun_ = false;
   } else {
     view_.ShowInformation(nothing ? L"Nothing to Clean" : stopped == StopReason::None ? L"Task Complete" : L"Task Stopped",
-                          nothing ? std::wstring(last)
-                                  : std::wstring(last) + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " +
+                          nothing ? last
+                                  : last + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " +
                                         megabytes + L"MB");
   }
 

@@ -2,6 +2,7 @@
 // What the stages of a run, and the steps of their items, are handed while the run goes.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/erase_context.h"
 #include "run/process_values.h"
@@ -11,6 +12,8 @@ namespace run {
 
 // The outcome of the item a stop cut short.
 constexpr wchar_t kStoppedOutcome[] = L"Stopped";
+// The outcome of an item whose program is not on this computer: it touched nothing.
+constexpr wchar_t kNotInstalledOutcome[] = L"Not installed";
 
 // Estimates, not measurements: registry deletions count fixed amounts, file operations the sizes
 // they attempted to delete.
@@ -57,17 +60,28 @@ struct ItemContext {
     view.SetRowState(text);
     view.SetStatusLine(text);
   }
-  // Writes the outcome into the row ("Stopped" when a stop cut the item short) and closes the report
-  // entry with what the item added to the counters.
+  // Writes the outcome into the row ("Stopped" when a stop cut the item short; "Done, 3 left behind"
+  // when something stayed, so no failure reads as a success) with the item's figures, and closes the
+  // report entry with what the item added to the counters.
   void EndItem() {
     std::wstring text = erase.Stopped() ? kStoppedOutcome : outcome;
+    engine::ItemReport* item = erase.recorder ? erase.recorder->Current() : nullptr;
+    if (item && !item->leftBehind.empty()) text += L", " + std::to_wstring(item->leftBehind.size()) + L" left behind";
     view.SetRowState(text);
-    if (engine::ItemReport* item = erase.recorder ? erase.recorder->Current() : nullptr) {
+    if (item) {
+      view.SetRowFigures(*item);
       item->outcome = text;
       item->estimatedKeys = counters.cleanedKeys - keysAtBegin;
       item->estimatedBytes = counters.releasedBytes - bytesAtBegin;
     }
     if (erase.recorder) erase.recorder->EndItem();
+  }
+  // Marks the item as one whose program is not on this computer: none of the folders and keys it
+  // would touch exists.
+  void NotInstalled(std::vector<std::wstring> lookedFor) {
+    outcome = kNotInstalledOutcome;
+    engine::ItemReport* item = erase.recorder ? erase.recorder->Current() : nullptr;
+    if (item) item->lookedFor = std::move(lookedFor);
   }
   // The bar stays where a stop left it.
   void SetProgress(int value) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "engine/run_report.h"
+
 namespace run {
 
 struct NotificationRequest {
@@ -28,6 +30,8 @@ class RunView {
   virtual void AddRow(const std::wstring& label) = 0;
   // The second column of the current row.
   virtual void SetRowState(const std::wstring& text) = 0;
+  // The figures of the current row's item, when it has ended: files, size, what it left behind.
+  virtual void SetRowFigures(const engine::ItemReport& item) = 0;
   virtual void SetProgress(int value) = 0;
   virtual void SetStatusLine(const std::wstring& text) = 0;
   virtual void PumpMessages() = 0;
@@ -54,6 +58,7 @@ class NullView : public RunView {
   void ClearRows() override {}
   void AddRow(const std::wstring&) override {}
   void SetRowState(const std::wstring&) override {}
+  void SetRowFigures(const engine::ItemReport&) override {}
   void SetProgress(int) override {}
   void SetStatusLine(const std::wstring&) override {}
   void PumpMessages() override {}

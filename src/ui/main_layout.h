@@ -19,7 +19,9 @@ MainLayout LayOutMainWindow(SIZE client, UINT dpi);
 
 // The window's outer size at `dpi`.
 SIZE MainWindowSize(UINT dpi);
-// The widths of the result list's two columns.
+// The result list's columns: Item, State, then the figures of the item's files, size and what it
+// left behind; the widths they start at.
+constexpr int kResultColumns = 5;
 int ResultColumnWidth(int column, UINT dpi);
 
 }  // namespace ui

@@ -193,10 +193,12 @@ void MainWindow::CreateControls() {
                      WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
   toolkit::KeepReturnKey(list_);
-  const wchar_t* headers[] = {L"Item", L"State"};
-  for (int i = 0; i < 2; ++i) {
+  const wchar_t* headers[kResultColumns] = {L"Item", L"State", L"Files", L"Size", L"Left behind"};
+  for (int i = 0; i < kResultColumns; ++i) {
     LVCOLUMNW column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    // Figures line up on the right.
+    column.fmt = i >= 2 ? LVCFMT_RIGHT : LVCFMT_LEFT;
     column.pszText = const_cast<wchar_t*>(headers[i]);
     column.cx = ResultColumnWidth(i, dpi_);
     ListView_InsertColumn(list_, i, &column);
@@ -249,11 +251,16 @@ void MainWindow::Layout() {
   for (const auto& [control, rect] : places) {
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
   }
-  // The state column takes what the list has beyond the item column.
+  // The state column, which holds the longest texts, takes what the list has beyond the others.
   RECT list;
   GetClientRect(list_, &list);
-  ListView_SetColumnWidth(list_, 0, ResultColumnWidth(0, dpi_));
-  ListView_SetColumnWidth(list_, 1, std::max<int>(ResultColumnWidth(1, dpi_), list.right - ResultColumnWidth(0, dpi_)));
+  int others = 0;
+  for (int column = 0; column < kResultColumns; ++column) {
+    if (column == 1) continue;
+    ListView_SetColumnWidth(list_, column, ResultColumnWidth(column, dpi_));
+    others += ResultColumnWidth(column, dpi_);
+  }
+  ListView_SetColumnWidth(list_, 1, std::max<int>(ResultColumnWidth(1, dpi_), list.right - others));
 }
 
 void MainWindow::RestorePlace() {
@@ -626,7 +633,8 @@ void MainWindow::Preview() {
   ClearRows();
   for (const engine::ItemReport& item : report.items) {
     AddRow(item.label);
-    SetRowState(engine::CountsText(item));
+    SetRowState(item.outcome == run::kNotInstalledOutcome ? item.outcome : engine::CountsText(item));
+    SetRowFigures(item);
   }
   engine::ReportTotals totals = report.Totals();
   SetStatusLine((report.stopped ? L"Preview stopped: " : L"Preview: ") + std::to_wstring(report.items.size()) +
@@ -674,6 +682,13 @@ void MainWindow::AddRow(const std::wstring& label) {
 void MainWindow::SetRowState(const std::wstring& text) {
   if (currentRow_ < 0) return;
   ListView_SetItemText(list_, currentRow_, 1, const_cast<wchar_t*>(text.c_str()));
+}
+
+void MainWindow::SetRowFigures(const engine::ItemReport& item) {
+  if (currentRow_ < 0) return;
+  const std::wstring figures[] = {std::to_wstring(item.files.size()), platform::Megabytes(item.Bytes()) + L" MB",
+                                  std::to_wstring(item.leftBehind.size())};
+  for (int i = 0; i < 3; ++i) ListView_SetItemText(list_, currentRow_, 2 + i, const_cast<wchar_t*>(figures[i].c_str()));
 }
 
 void MainWindow::SetProgress(int value) { SendMessageW(progress_, PBM_SETPOS, value, 0); }

@@ -100,6 +100,7 @@ class MainWindow : public run::RunView {
   void ClearRows() override;
   void AddRow(const std::wstring& label) override;
   void SetRowState(const std::wstring& text) override;
+  void SetRowFigures(const engine::ItemReport& item) override;
   void SetProgress(int value) override;
   void SetStatusLine(const std::wstring& text) override;
   void PumpMessages() override;

@@ -27,7 +27,7 @@ TEST_F(WindowsTraces, RegistryItemsCountTheirFixedAmountsWhetherOrNotKeysExist) 
     run::RunCounters counters = Run({{L"WINDOWS", key}});
     EXPECT_EQ(counters.cleanedKeys, keys) << key;
     ASSERT_EQ(view.rows.size(), 2u) << key;
-    EXPECT_EQ(view.rows[0].state, L"Done") << key;
+    EXPECT_TRUE(view.rows[0].state.starts_with(L"Done")) << key << view.rows[0].state;
   }
 }
 
@@ -155,7 +155,7 @@ TEST_F(WindowsTraces, ThumbsDeletesTheThumbnailCachesOfEveryFixedDriveOnly) {
   SetFileAttributesW((pictures / L"hidden.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN);
   run::RunCounters counters = Run({{L"WINDOWS", L"thumbs"}});
   EXPECT_EQ(counters.releasedBytes, 0);
-  EXPECT_EQ(view.rows[0].state, L"Done");
+  EXPECT_TRUE(view.rows[0].state.starts_with(L"Done")) << view.rows[0].state;
   EXPECT_FALSE(Exists(pictures / L"Holiday\\Thumbs.db"));
   EXPECT_FALSE(Exists(pictures / L"THUMBS.DB"));
   EXPECT_TRUE(Exists(pictures / L"Holiday\\thumbs.db.bak"));

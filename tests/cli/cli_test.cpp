@@ -270,3 +270,33 @@ TEST(Cli, KeepSiteUnkeepSiteAndKeptSitesEditTheCookieKeepListBesideItsOldLines) 
   EXPECT_EQ(RunCli(profile, {L"--kept-sites", L"--json"}).output.out,
             "[{\"site\":\"example.com\",\"exactHost\":false},{\"site\":\"login.bank.co.uk\",\"exactHost\":true}]\n");
 }
+
+// An item whose program is not on this computer says so in the text and the JSON, with what was
+// looked for; an installed one carries its files, bytes and entries left behind.
+TEST(Cli, TheReportSaysWhichItemIsNotInstalledAndWhatWasLookedFor) {
+  SeededProfile profile;
+  const std::string opera = platform::Narrow(profile.values.appDataFolder + L"\\Opera\\Opera");
+  Call text = RunCli(profile, {L"--preview", L"--only", L"Opera/Cookies,Chrome/Cache"});
+  ASSERT_EQ(text.code, cli::kExitDone) << text.output.err;
+  const std::string lines[] = {
+      "Opera Cookies [Opera/Cookies]: Not installed, 0 files, 0.00 MB, 0 registry entries\n",
+      "    Looked for: " + opera + "\n",
+      "Chrome Cache [Chrome/Cache]: 6 files, 0.01 MB, 0 registry entries\n",
+  };
+  for (const std::string& line : lines) {
+    EXPECT_NE(text.output.out.find(line), std::string::npos) << line << text.output.out;
+  }
+
+  Call json = RunCli(profile, {L"--preview", L"--only", L"Opera/Cookies,Chrome/Cache", L"--json"});
+  Json report = JsonReader::Parse(json.output.out);
+  ASSERT_EQ(report["items"].size(), 2u);
+  const Json& absent = report["items"][0];
+  EXPECT_EQ(absent["outcome"].text, "Not installed");
+  EXPECT_FALSE(absent["installed"].boolean);
+  ASSERT_EQ(absent["lookedFor"].size(), 1u);
+  EXPECT_EQ(absent["lookedFor"][0].text, opera);
+  const Json& present = report["items"][1];
+  EXPECT_TRUE(present["installed"].boolean);
+  EXPECT_EQ(present["totals"]["files"].number, 6);
+  EXPECT_EQ(present["totals"]["leftBehind"].number, 0);
+}

@@ -114,7 +114,7 @@ TEST(PreviewCommand, TheFileMenuPreviewsAndAfterARealRunTheDetailsTellWhatStayed
   SendMessageW(preview.window->StartButton(), BM_CLICK, 0, 0);
   ASSERT_EQ(ListView_GetItemCount(preview.List()), 3);
   EXPECT_EQ(ListViewText(preview.List(), 0, 0), L"Custom Item");
-  EXPECT_EQ(ListViewText(preview.List(), 0, 1), L"Done");
+  EXPECT_EQ(ListViewText(preview.List(), 0, 1), L"Done, 1 left behind");
   preview.DoubleClick(0);
   ASSERT_EQ(preview.shown.size(), 1u);
   EXPECT_EQ(preview.shown[0].title, L"Custom Item - Result");

@@ -104,7 +104,12 @@ TEST_F(CleanRunTest, SwitchedOnItemsGetRowsInRunOrder) {
                                         L"Windows Live Mail accounts",
                                         L"Task complete Successfully!"};
   EXPECT_EQ(Labels(), expected);
-  for (size_t i = 0; i + 1 < view.rows.size(); ++i) EXPECT_EQ(view.rows[i].state, L"Done") << view.rows[i].label;
+  // The scratch profile has none of these programs: an item of one whose folders and keys are all
+  // absent says so; Windows' own items and items of their own logic are done.
+  const std::vector<std::wstring> states = {L"Done", L"Not installed", L"Not installed", L"Done",
+                                            L"Not installed", L"Not installed", L"Done"};
+  ASSERT_EQ(view.rows.size(), states.size() + 1);
+  for (size_t i = 0; i < states.size(); ++i) EXPECT_EQ(view.rows[i].state, states[i]) << view.rows[i].label;
   EXPECT_TRUE(std::is_sorted(view.progress.begin(), view.progress.end()));
   EXPECT_EQ(view.progress.back(), 100);
   EXPECT_EQ(view.statusLines[1], L"Cleaning IE Location Bar History ......");
@@ -174,6 +179,50 @@ TEST_F(CleanRunTest, StagesAddToTheTotalsThatAreSavedAndShown) {
   EXPECT_TRUE(Exists(data / L"big.bin"));
   EXPECT_EQ(Get(L"Options", L"regnum"), L"33");
   EXPECT_EQ(Get(L"Options", L"filesize"), L"0");
+}
+
+// Each row says what its item left behind and carries its figures; the end says how many items
+// left something, and a run that left nothing keeps its plain texts.
+TEST_F(CleanRunTest, RowsAndTheEndSayWhatWasLeftBehind) {
+  struct Case {
+    std::vector<size_t> left;  // entries each item leaves behind
+    std::vector<std::wstring> states;
+    std::wstring last;
+  };
+  const Case cases[] = {
+      {{0, 0}, {L"Done", L"Done"}, L"Task complete Successfully!"},
+      {{3, 0}, {L"Done, 3 left behind", L"Done"}, L"Task complete: 1 item left something behind; its row says what."},
+      {{1, 2},
+       {L"Done, 1 left behind", L"Done, 2 left behind"},
+       L"Task complete: 2 items left something behind; their rows say what."},
+  };
+  for (const Case& c : cases) {
+    view = RecordingView();
+    run::Stages stages;
+    stages.push_back(std::make_unique<TestStage>([&c](run::ItemContext& item) {
+      for (size_t i = 0; i < c.left.size(); ++i) {
+        item.BeginItem(L"Test", L"item", L"Item " + std::to_wstring(i));
+        item.erase.recorder->File(L"C:\\gone\\" + std::to_wstring(i), 2048);
+        for (size_t n = 0; n < c.left[i]; ++n) {
+          item.erase.recorder->LeftBehind(L"C:\\held\\" + std::to_wstring(n), L"in use");
+        }
+        item.EndItem();
+      }
+    }));
+    run::CleanRun staged(view, folder.Path(), run::ProcessValues{}, std::move(stages));
+    ASSERT_TRUE(staged.CleanNow());
+    ASSERT_EQ(view.rows.size(), c.left.size() + 1);
+    for (size_t i = 0; i < c.left.size(); ++i) {
+      EXPECT_EQ(view.rows[i].state, c.states[i]);
+      EXPECT_EQ(view.rows[i].files, 1u);
+      EXPECT_EQ(view.rows[i].bytes, 2048);
+      EXPECT_EQ(view.rows[i].leftBehind, c.left[i]);
+    }
+    EXPECT_EQ(view.rows.back().label, c.last);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].first, L"Task Complete");
+    EXPECT_EQ(view.messages[0].second, c.last + L" Cleaned Registry Keys: 0, Released HD Space: 0.00MB");
+  }
 }
 
 TEST_F(CleanRunTest, UnattendedRunEndsWithANotification) {

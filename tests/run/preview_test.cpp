@@ -242,7 +242,7 @@ TEST(PreviewOfAWholeRun, ListsExactlyWhatTheFollowingCleanRemovesAndChangesNothi
   EXPECT_EQ(cleaned.items[3].outcome, L"Done");
 }
 
-TEST(RealRunReport, ALockedFileIsLeftBehindInTheReportWhileTheRowStaysAsSpecified) {
+TEST(RealRunReport, ALockedFileIsLeftBehindInTheReportAndItsRowSaysSo) {
   SeededProfile profile;
   RecordingView view;
   std::unique_ptr<run::CleanRun> made = profile.MakeRun(view);
@@ -262,7 +262,7 @@ TEST(RealRunReport, ALockedFileIsLeftBehindInTheReportWhileTheRowStaysAsSpecifie
   std::vector<std::wstring> details = AllDetailLines(chrome, false);
   EXPECT_EQ(details.front(), L"This item left 1 entry behind.");
   EXPECT_EQ(details.back(), L"Left behind (in use): " + locked);
-  EXPECT_EQ(view.rows[3].state, L"Done");
+  EXPECT_EQ(view.rows[3].state, L"Done, 1 left behind");
   EXPECT_TRUE(Exists(locked));
 }
 

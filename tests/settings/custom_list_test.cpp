@@ -62,7 +62,7 @@ TEST_F(CustomItems, FilesAndFoldersGoWithTheirSizesCounted) {
   // A read-only file is not forced: it and its folder stay, and the size still counts.
   EXPECT_TRUE(Exists(stubborn + L"\\ro.txt"));
   EXPECT_TRUE(Exists(root / L"other.txt"));
-  EXPECT_EQ(view.rows[0].state, L"Done");
+  EXPECT_TRUE(view.rows[0].state.starts_with(L"Done")) << view.rows[0].state;
 }
 
 TEST(CustomList, LinesSplitAtTheTab) {
@@ -139,7 +139,7 @@ TEST_F(CustomItems, RefusedFoldersAreReportedAndKept) {
   for (const std::wstring& path : refused) text += platform::Narrow(path) + "\tFolder\r\n";
   WriteText(List(), text);
   RunCustom();
-  ASSERT_EQ(view.rows[0].state, L"Done");
+  ASSERT_TRUE(view.rows[0].state.starts_with(L"Done")) << view.rows[0].state;
   ASSERT_EQ(report.items.size(), 1u);
   const std::vector<engine::LeftRecord>& left = report.items[0].leftBehind;
   ASSERT_EQ(left.size(), 3u);

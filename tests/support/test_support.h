@@ -116,6 +116,10 @@ class ScopedEnvironment {
 struct Row {
   std::wstring label;
   std::wstring state;
+  // The item's files, bytes and entries left behind, once it has ended.
+  size_t files = 0;
+  double bytes = 0;
+  size_t leftBehind = 0;
 };
 
 class RecordingView : public run::RunView {
@@ -136,6 +140,12 @@ class RecordingView : public run::RunView {
   void AddRow(const std::wstring& label) override { rows.push_back({label, L""}); }
   void SetRowState(const std::wstring& text) override {
     if (!rows.empty()) rows.back().state = text;
+  }
+  void SetRowFigures(const engine::ItemReport& item) override {
+    if (rows.empty()) return;
+    rows.back().files = item.files.size();
+    rows.back().bytes = item.Bytes();
+    rows.back().leftBehind = item.leftBehind.size();
   }
   void SetProgress(int value) override { progress.push_back(value); }
   void SetStatusLine(const std::wstring& text) override { statusLines.push_back(text); }

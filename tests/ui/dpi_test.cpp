@@ -116,8 +116,10 @@ TEST(MainLayout, EveryControlStaysInsideTheClientAreaApartFromTheOthersAndScales
     EXPECT_EQ(l.start.bottom - l.start.top, toolkit::Scale(32, dpi)) << dpi;
     EXPECT_EQ(l.cancel.right - l.cancel.left, toolkit::Scale(96, dpi)) << dpi;
     EXPECT_EQ(l.navigation.right, toolkit::Scale(132, dpi)) << dpi;
-    EXPECT_EQ(ui::ResultColumnWidth(0, dpi), toolkit::Scale(330, dpi));
-    EXPECT_EQ(ui::ResultColumnWidth(1, dpi), toolkit::Scale(260, dpi));
+    const int columns[ui::kResultColumns] = {280, 130, 55, 75, 90};
+    for (int column = 0; column < ui::kResultColumns; ++column) {
+      EXPECT_EQ(ui::ResultColumnWidth(column, dpi), toolkit::Scale(columns[column], dpi)) << column;
+    }
     EXPECT_EQ(ui::MainWindowSize(dpi).cx, toolkit::Scale(800, dpi));
   }
   // Twice the DPI on twice the area is the same picture twice as large.
@@ -192,7 +194,7 @@ TEST(MainWindowDpi, AChangeOfMonitorMovesTheWindowAndScalesControlsFontsAndColum
     EXPECT_EQ(SizeOf(window->StartButton()).cx, toolkit::Scale(160, dpi)) << dpi;
     EXPECT_EQ(SizeOf(window->StartButton()).cy, toolkit::Scale(32, dpi)) << dpi;
     EXPECT_EQ(SizeOf(window->Navigation().Handle()).cx, toolkit::Scale(132, dpi)) << dpi;
-    EXPECT_EQ(ListView_GetColumnWidth(window->ResultList(), 0), toolkit::Scale(330, dpi)) << dpi;
+    EXPECT_EQ(ListView_GetColumnWidth(window->ResultList(), 0), toolkit::Scale(280, dpi)) << dpi;
     EXPECT_NEAR(FontHeight(window->StartButton()), MulDiv(startFont, static_cast<int>(dpi), static_cast<int>(start)),
                 1)
         << dpi;

@@ -137,6 +137,50 @@ TEST(MainWindow, StartButtonRunsACleaningIntoTheResultList) {
   EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"regnum"), L"0");
 }
 
+// Beside its state, each row shows its item's files, size and what it left behind; an item that left
+// something says so in its row and in the end, which then reads as no plain success.
+TEST(MainWindow, ResultRowsCarryTheFiguresAndWhatWasLeftBehind) {
+  TempFolder folder, data;
+  inifun::WriteIniValue(folder / L"prisd.dat", L"Custom", L"Custom", L"1");
+  const std::wstring held = data / L"held.txt", free = data / L"free.txt";
+  MakeFile(held, 100);
+  MakeFile(free, 524288);
+  WriteText(folder / L"cusd.dat", platform::Narrow(held) + "\tFile\r\n" + platform::Narrow(free) + "\tFile\r\n");
+  platform::FileHandle holder(
+      CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder);
+  ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
+  ASSERT_TRUE(window.Create());
+  MessageRecorder messages;
+
+  SendMessageW(window.StartButton(), BM_CLICK, 0, 0);
+
+  const HWND list = window.ResultList();
+  const wchar_t* headers[] = {L"Item", L"State", L"Files", L"Size", L"Left behind"};
+  ASSERT_EQ(Header_GetItemCount(ListView_GetHeader(list)), 5);
+  for (int column = 0; column < 5; ++column) {
+    wchar_t text[64] = L"";
+    LVCOLUMNW info = {};
+    info.mask = LVCF_TEXT;
+    info.pszText = text;
+    info.cchTextMax = 64;
+    ListView_GetColumn(list, column, &info);
+    EXPECT_STREQ(text, headers[column]);
+  }
+  const wchar_t* last = L"Task complete: 1 item left something behind; its row says what.";
+  const std::tuple<int, int, const wchar_t*> cells[] = {
+      {0, 0, L"Custom Item"}, {0, 1, L"Done, 1 left behind"}, {0, 2, L"1"}, {0, 3, L"0.50 MB"},
+      {0, 4, L"1"},           {1, 0, last},
+  };
+  ASSERT_EQ(ListView_GetItemCount(list), 2);
+  for (const auto& [row, column, text] : cells) {
+    EXPECT_EQ(ListViewText(list, row, column), text) << row << "," << column;
+  }
+  EXPECT_EQ(WindowText(window.StatusLine()), last);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].caption, L"Task Complete");
+}
+
 TEST(MainWindow, TheScheduleTimerStartsAnUnattendedRunAndHidesTheWindow) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
@@ -322,7 +366,9 @@ TEST(MainWindow, GrowsWithItsListAndStartsWhereItWasLeft) {
     GetClientRect(list, &grown);
     EXPECT_GT(grown.right, small.right + 100);
     EXPECT_GT(grown.bottom, small.bottom + 100);
-    EXPECT_GE(ListView_GetColumnWidth(list, 0) + ListView_GetColumnWidth(list, 1), grown.right - 2);
+    int columns = 0;
+    for (int column = 0; column < 5; ++column) columns += ListView_GetColumnWidth(list, column);
+    EXPECT_GE(columns, grown.right - 2);
     // It never shrinks below the size its controls are laid out for.
     SetWindowPos(window.Handle(), nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
     RECT least;
