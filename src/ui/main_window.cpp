@@ -378,8 +378,10 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (list_) Layout();
       return 0;
     case WM_GETMINMAXINFO: {
+      // Never more than the screen allows: a window at 200 % on a small screen is as large as it can be.
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
       const SIZE least = MainWindowSize(dpi_);
-      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {least.cx, least.cy};
+      limits->ptMinTrackSize = {std::min(least.cx, limits->ptMaxTrackSize.x), std::min(least.cy, limits->ptMaxTrackSize.y)};
       return 0;
     }
     case kStartupRunMessage:
