@@ -301,10 +301,11 @@ TEST(WholeUnixDrive, ARunWithEveryItemOnEnds) {
   run::CleanRun run(view, program.Path(), run::ComputeProcessValues(), catalogue::Stages());
   ASSERT_TRUE(run.CleanNow(true));
   ASSERT_FALSE(view.rows.empty());
-  EXPECT_EQ(view.rows.back().label, L"Task complete Successfully!");
+  // What the sandbox's links and protected folders keep is left behind and said so; the run ends.
+  EXPECT_TRUE(view.rows.back().label.starts_with(L"Task complete")) << view.rows.back().label;
   auto thumbs = std::find_if(view.rows.begin(), view.rows.end(), [](const Row& row) { return row.label == L"Thumbs.db"; });
   ASSERT_NE(thumbs, view.rows.end());
-  EXPECT_EQ(thumbs->state, L"Done");
+  EXPECT_TRUE(thumbs->state.starts_with(L"Done")) << thumbs->state;
 }
 
 // The user stops a preview and a cleaning from the window's turn: both end at the next file.
