@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "catalogue/catalogue_fixture.h"
 #include "catalogue/plugins.h"
@@ -175,4 +176,36 @@ TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereAWalkWouldEraseIt) {
   allerase::EraseAllFilesInTree(ctx, firefox);
   allerase::EraseNamedFoldersInTree(ctx, chrome, L"indexeddb");
   for (const auto& file : kFiles) EXPECT_EQ(Exists(file.file), file.stays) << file.file;
+}
+
+TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereverAWalkStarts) {
+  KeepSites("site:example.com\r\n");
+  std::wstring storage = root / L"Firefox profile\\storage\\default";
+  using Walk = std::function<void(const engine::EraseContext&, const std::wstring& origin)>;
+  const std::pair<const char*, Walk> kWalks[] = {
+      {"tree", [](auto& ctx, auto& origin) { allerase::EraseAllFilesInTree(ctx, origin); }},
+      {"named files below it", [](auto& ctx, auto& origin) { allerase::EraseNamedFilesInTree(ctx, origin + L"\\ls", L"data.sqlite"); }},
+      {"files of a folder in it", [](auto& ctx, auto& origin) { allerase::EraseFilesInFolder(ctx, origin + L"\\ls"); }},
+      {"named folders", [](auto& ctx, auto& origin) { allerase::EraseNamedFoldersInTree(ctx, origin, L"ls"); }},
+      {"made again", [](auto& ctx, auto& origin) { allerase::RecreateFolder(ctx, origin); }},
+      {"folder", [](auto& ctx, auto& origin) { allerase::EraseFolder(ctx, origin); }},
+      {"pattern", [](auto& ctx, auto& origin) { allerase::EraseFilesWhere(ctx, origin, [](auto&, auto&) { return true; }, true, true, false); }},
+      {"file in it", [](auto& ctx, auto& origin) { allerase::EraseFile(ctx, origin + L"\\ls\\data.sqlite"); }},
+  };
+  for (const auto& [name, walk] : kWalks) {
+    for (const wchar_t* origin : {L"\\https+++mail.example.com", L"\\https+++tracker.io"}) {
+      MakeFile(storage + origin + L"\\ls\\data.sqlite", 10);
+    }
+    engine::RunReport report;
+    engine::RunRecorder recorder(report);
+    recorder.BeginItem(L"rules", L"walk", L"walk");
+    engine::EraseContext ctx;
+    ctx.programFolder = program.Path();
+    ctx.recorder = &recorder;
+    walk(ctx, storage + L"\\https+++mail.example.com");
+    walk(ctx, storage + L"\\https+++tracker.io");
+    EXPECT_TRUE(Exists(storage + L"\\https+++mail.example.com\\ls\\data.sqlite")) << name;
+    EXPECT_EQ(Reasons(report, storage + L"\\https+++mail.example.com"), Hosts{L"kept: the storage of example.com"}) << name;
+    EXPECT_FALSE(Exists(storage + L"\\https+++tracker.io\\ls\\data.sqlite")) << name;
+  }
 }
