@@ -38,6 +38,8 @@ const Database kDatabases[] = {
     {L"\\Google\\Chrome\\User Data\\Profile 1\\Cookies", true, &kChromiumCookies},
     {L"\\Microsoft\\Edge\\User Data\\Default\\Network\\Cookies", true, &kChromiumCookies},
     {L"\\Microsoft\\Edge\\User Data\\Profile 2\\Network\\Cookies", true, &kChromiumCookies},
+    {L"\\Opera Software\\Opera Stable\\Network\\Cookies", false, &kChromiumCookies},
+    {L"\\Opera Software\\Opera GX Stable\\Network\\Cookies", false, &kChromiumCookies},
     {L"\\Mozilla\\Firefox\\Profiles\\abcd1234.default-release\\cookies.sqlite", false, &kFirefoxCookies},
     {L"\\Mozilla\\Firefox\\Profiles\\efgh5678.work\\cookies.sqlite", false, &kFirefoxCookies},
 };
@@ -51,13 +53,15 @@ class CookieDatabases : public CatalogueTest {
     for (const Database& database : kDatabases) ASSERT_TRUE(MakeCookieDatabase(Where(database), *database.table, kHosts));
   }
   void KeepSites(const std::string& lines) { WriteText(keeplists::CookieKeepListFile(program.Path()), lines); }
-  // The built-in cookie items of Chrome and Firefox, and the shipped definition of Edge's cookies.
+  // The built-in cookie items of Chrome and Firefox, and the shipped definitions of Edge's and Opera's cookies.
   engine::RunReport Clean() {
     std::wstring plugins = program / L"plus-in";
-    for (const ShippedFile& plugin : kShippedPlugins) {
-      if (plugin.fileName == std::wstring(L"Edge Cookies.ppe")) WriteText(plugins + L"\\" + plugin.fileName, plugin.text);
+    for (const wchar_t* name : {L"Edge Cookies", L"Opera Cookies"}) {
+      for (const ShippedFile& plugin : kShippedPlugins) {
+        if (plugin.fileName == name + std::wstring(L".ppe")) WriteText(plugins + L"\\" + plugin.fileName, plugin.text);
+      }
+      EXPECT_TRUE(plugins::WritePluginSwitch(plugins, name, true));
     }
-    EXPECT_TRUE(plugins::WritePluginSwitch(plugins, L"Edge Cookies", true));
     WriteText(program / L"prisd.dat", "[FIREFOX]\r\nCookies=1\r\n[Chrome]\r\nCookies=1\r\n");
     view = RecordingView();
     run::CleanRun run(view, program.Path(), values, catalogue::Stages());
@@ -111,8 +115,8 @@ TEST_F(CookieDatabases, WithNothingKeptEveryCookieGoesTheFilesStayAndTheCompacti
     EXPECT_TRUE(Exists(Where(database)));
     EXPECT_EQ(CookieHosts(Where(database), *database.table), Hosts{}) << Where(database);
   }
-  // The plug-in's fixed figure aside, the bytes freed by compacting six files of several pages.
-  EXPECT_GT(counters.releasedBytes, 50000 + 6 * 4096.0);
+  // The plug-ins' fixed figures aside, the bytes freed by compacting eight files of several pages.
+  EXPECT_GT(counters.releasedBytes, 2 * 50000 + 8 * 4096.0);
 }
 
 TEST_F(CookieDatabases, ADatabaseItsBrowserHoldsOpenIsLeftWhole) {
