@@ -1,6 +1,7 @@
 #include "dialogs/cookie_window.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "engine/cookie_sites.h"
@@ -22,7 +23,23 @@ using toolkit::kNoId;
 using toolkit::kStaticClass;
 
 constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-constexpr wchar_t kKeptMark[] = L"  - kept";
+// A site row's mark: the whole site kept, or only some of its hosts.
+std::wstring KeptMark(const engine::KeptSites& kept, const std::wstring& site) {
+  if (kept.Entries().contains({false, site})) return L"  - kept";
+  std::wstring hosts;
+  for (const engine::KeptSite& entry : kept.Entries()) {
+    if (entry.exactHost && engine::SiteOf(entry.name) == site) hosts += (hosts.empty() ? L"" : L", ") + entry.name;
+  }
+  return hosts.empty() ? hosts : L"  - kept: " + hosts + L" only";
+}
+
+// A keep-list line as the user reads it: a site entry by its name and what it keeps, an older line
+// (a cookie file's path) as it is.
+std::wstring KeepListRow(const std::wstring& line) {
+  std::optional<engine::KeptSite> site = engine::ParseKeptSite(line);
+  if (!site) return line;
+  return site->name + (site->exactHost ? L"  (this host only)" : L"  (the whole site)");
+}
 
 void Fill(HWND list, const std::vector<std::wstring>& rows) {
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
@@ -37,21 +54,24 @@ CookieKeepListWindow::CookieKeepListWindow(const std::wstring& programFolder, Ce
     : programFolder_(programFolder), census_(std::move(census)) {}
 
 toolkit::DialogTemplate CookieKeepListWindow::Template() const {
-  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 214,
+  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 226,
                                  L"Cookies Options");
-  dialog.Item(kButtonClass, BS_GROUPBOX, L"Cookies", 7, 4, 386, 184, kNoId);
+  dialog.Item(kButtonClass, BS_GROUPBOX, L"Cookies", 7, 4, 386, 196, kNoId);
   dialog.Item(kStaticClass, SS_LEFT, L"&Search:", 14, 17, 40, 8, kNoId);
   dialog.Item(kEditClass, ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, L"", 56, 15, 118, 12, kSearchId, WS_EX_CLIENTEDGE);
   dialog.Item(kStaticClass, SS_LEFT, L"Sites with &cookies", 14, 32, 160, 8, kNoId);
   dialog.Item(kListBoxClass, kListStyle, L"", 14, 42, 160, 108, kSitesId, WS_EX_CLIENTEDGE);
+  // Tab reaches it before Add, whose choice it changes.
+  dialog.Item(kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP,
+              L"Add keeps only the exact &host (mail.example.com), not its whole site", 14, 154, 372, 10, kExactHostId);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add >", 180, 72, 40, 14, kAddId);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"< &Remove", 180, 92, 40, 14, kRemoveId);
   dialog.Item(kStaticClass, SS_LEFT, L"Cookies &Keep List", 226, 32, 160, 8, kNoId);
   dialog.Item(kListBoxClass, kListStyle, L"", 226, 42, 160, 108, kKeepId, WS_EX_CLIENTEDGE);
-  dialog.Item(kEditClass, ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, L"", 14, 156, 372, 26,
+  dialog.Item(kEditClass, ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, L"", 14, 168, 372, 26,
               kNoteId, WS_EX_CLIENTEDGE);
-  dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 289, 194, 50, 14, IDOK);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 343, 194, 50, 14, IDCANCEL);
+  dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 289, 206, 50, 14, IDOK);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 343, 206, 50, 14, IDCANCEL);
   return dialog;
 }
 
@@ -77,7 +97,7 @@ void CookieKeepListWindow::ShowSites() {
     if (std::optional<engine::KeptSite> site = engine::ParseKeptSite(line)) kept.Add(*site);
   }
   std::vector<std::wstring> rows;
-  for (const SiteCookies& site : shown_) rows.push_back(SiteRow(site) + (kept.Keeps(site.site) ? kKeptMark : L""));
+  for (const SiteCookies& site : shown_) rows.push_back(SiteRow(site) + KeptMark(kept, site.site));
   Fill(SiteList(), rows);
   // The site picked stays picked while it is shown.
   auto still = std::find_if(shown_.begin(), shown_.end(), [&](const SiteCookies& site) { return site.site == picked; });
@@ -85,7 +105,9 @@ void CookieKeepListWindow::ShowSites() {
 }
 
 void CookieKeepListWindow::ShowKeepList() {
-  Fill(KeepList(), lines_);
+  std::vector<std::wstring> rows;
+  std::transform(lines_.begin(), lines_.end(), std::back_inserter(rows), KeepListRow);
+  Fill(KeepList(), rows);
   ShowSites();
 }
 
@@ -118,7 +140,8 @@ void CookieKeepListWindow::Add() {
                            ? shown_[selected].site
                            : platform::Trim(platform::WindowText(SearchBox()));
   if (typed.empty()) return;  // nothing picked, nothing typed
-  std::optional<engine::KeptSite> site = engine::KeptSiteFor(typed, false);
+  bool exactHost = SendMessageW(ExactHostBox(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  std::optional<engine::KeptSite> site = engine::KeptSiteFor(typed, exactHost);
   if (!site) {
     platform::Tell(Handle(), L"\"" + typed + L"\" names no site: type one such as example.com.");
     return;

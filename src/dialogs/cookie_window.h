@@ -23,10 +23,11 @@ class CookieKeepListWindow : public toolkit::Dialog {
   HWND AddButton() const { return Control(kAddId); }
   HWND RemoveButton() const { return Control(kRemoveId); }
   HWND Note() const { return Control(kNoteId); }
+  HWND ExactHostBox() const { return Control(kExactHostId); }
 
  private:
   static constexpr WORD kSearchId = 1001, kSitesId = 1002, kKeepId = 1003, kAddId = 1004, kRemoveId = 1005,
-                        kNoteId = 1006;
+                        kNoteId = 1006, kExactHostId = 1007;
   toolkit::DialogTemplate Template() const override;
   void Load() override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

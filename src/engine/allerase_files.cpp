@@ -1,3 +1,4 @@
+#include <optional>
 #include <vector>
 
 #include "engine/allerase.h"
@@ -189,6 +190,13 @@ bool Enters(const EraseContext& ctx, const std::wstring& folder, bool throughPro
   return false;
 }
 
+// Where a walk, or a single file's erasure, starts once the guard allowed it: nowhere in a kept site's
+// sign-in storage, which stays whole however it was named.
+std::optional<std::wstring> Start(const EraseContext& ctx, std::optional<std::wstring> start) {
+  if (start && engine::InKeptSiteStorage(ctx, *start)) return std::nullopt;
+  return start;
+}
+
 enum class Match { All, Name, Extension, NotKept, NameAnyCase };
 
 struct FileRule {
@@ -260,12 +268,12 @@ double FileTreeWalk(const EraseContext& ctx, const std::wstring& folder, const F
 }
 
 double FileTree(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
-  auto target = engine::GuardedFolder(ctx, folder);
+  auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
   return target ? FileTreeWalk(ctx, *target, rule) : kFolderVisit;
 }
 
 double FilesInFolder(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
-  auto target = engine::GuardedFolder(ctx, folder);
+  auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
   if (!target) return 0;
   DeletionWorkers workers(ctx);
   return EraseFiles(ctx, workers, *target, List(ctx, *target).files, rule);
@@ -431,13 +439,13 @@ double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& 
 }
 
 double EraseNamedFoldersInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
-  auto target = engine::GuardedFolder(ctx, folder);
+  auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
   if (!target) return kFolderVisit;
   return NamedFoldersWalk(ctx, *target, name, AttributesOf(*target));
 }
 
 double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const std::wstring& kept) {
-  auto target = engine::GuardedFolder(ctx, folder);
+  auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
   if (!target) return 0;
   DWORD attributes = AttributesOf(*target);
   bool preview = ctx.Previewing();
@@ -474,7 +482,7 @@ double EraseFilesInFolderExcept(const EraseContext& ctx, const std::wstring& fol
 }
 
 double EraseFile(const EraseContext& ctx, const std::wstring& path) {
-  auto target = engine::GuardedTarget(ctx, path);
+  auto target = Start(ctx, engine::GuardedTarget(ctx, path));
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!target || !GetFileAttributesExW(platform::ApiPath(*target).c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -490,7 +498,7 @@ double EraseFile(const EraseContext& ctx, const std::wstring& path) {
 }
 
 double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
-  auto target = engine::GuardedFolder(ctx, folder);
+  auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
   if (!target) return 0;
   DWORD attributes = AttributesOf(*target);
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
@@ -500,6 +508,7 @@ double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
 double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, const FileTest& wanted, bool recurse,
                        bool removeEmptied, bool exactNames) {
   engine::GuardDecision decision = engine::GuardFolder(ctx, folder);
+  if (decision && !Start(ctx, decision.exact)) return 0;
   // Files of an exact name may go from a drive root or a protected folder; nothing walks from there.
   bool byName = exactNames && !recurse && !removeEmptied && engine::AllowsExactNames(decision);
   if (!decision && !byName) {

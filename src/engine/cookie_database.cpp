@@ -116,6 +116,13 @@ bool KeepsSiteStorage(const EraseContext& ctx, const std::wstring& folder) {
   return true;
 }
 
+bool InKeptSiteStorage(const EraseContext& ctx, const std::wstring& path) {
+  for (size_t end = path.size(); end != std::wstring::npos && end > 0; end = path.rfind(L'\\', end - 1)) {
+    if (KeepsSiteStorage(ctx, path.substr(0, end))) return true;
+  }
+  return false;
+}
+
 double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, const CookieSchema& schema) {
   if (ctx.Stopped()) return 0;
   if (platform::HeldOpen(path)) {

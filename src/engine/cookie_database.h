@@ -31,5 +31,8 @@ double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, co
 // Whether the folder is a kept site's sign-in storage (see StorageFolderHost), which no walk enters
 // or deletes; the details name it.
 bool KeepsSiteStorage(const EraseContext& ctx, const std::wstring& folder);
+// Whether the path is such a folder or lies in one: where a walk or a file's erasure starts there,
+// it stays whole as well.
+bool InKeptSiteStorage(const EraseContext& ctx, const std::wstring& path);
 
 }  // namespace engine

@@ -31,6 +31,7 @@ constexpr BrowserHome kHomes[] = {
     {L"Brave", false, L"BraveSoftware\\Brave-Browser\\User Data", false},
     {L"Vivaldi", false, L"Vivaldi\\User Data", false},
     {L"Opera", true, L"Opera Software\\Opera Stable", true},
+    {L"Opera GX", true, L"Opera Software\\Opera GX Stable", true},
     {L"Firefox", true, L"Mozilla\\Firefox\\Profiles", false},
 };
 

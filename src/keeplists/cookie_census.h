@@ -1,7 +1,7 @@
 #pragma once
 // The sites that have cookies on this computer, for the cookie keep list window: Internet Explorer's
-// cookie files and the cookie databases of every profile of Chrome, Edge, Brave, Vivaldi, Opera and
-// Firefox, read only (a database its browser holds open is skipped and named, never written).
+// cookie files and the cookie databases of every profile of Chrome, Edge, Brave, Vivaldi, Opera,
+// Opera GX and Firefox, read only (a database its browser holds open is skipped and named, never written).
 #include <string>
 #include <string_view>
 #include <vector>

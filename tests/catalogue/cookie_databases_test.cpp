@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "catalogue/catalogue_fixture.h"
 #include "catalogue/plugins.h"
@@ -37,6 +38,8 @@ const Database kDatabases[] = {
     {L"\\Google\\Chrome\\User Data\\Profile 1\\Cookies", true, &kChromiumCookies},
     {L"\\Microsoft\\Edge\\User Data\\Default\\Network\\Cookies", true, &kChromiumCookies},
     {L"\\Microsoft\\Edge\\User Data\\Profile 2\\Network\\Cookies", true, &kChromiumCookies},
+    {L"\\Opera Software\\Opera Stable\\Network\\Cookies", false, &kChromiumCookies},
+    {L"\\Opera Software\\Opera GX Stable\\Network\\Cookies", false, &kChromiumCookies},
     {L"\\Mozilla\\Firefox\\Profiles\\abcd1234.default-release\\cookies.sqlite", false, &kFirefoxCookies},
     {L"\\Mozilla\\Firefox\\Profiles\\efgh5678.work\\cookies.sqlite", false, &kFirefoxCookies},
 };
@@ -50,13 +53,15 @@ class CookieDatabases : public CatalogueTest {
     for (const Database& database : kDatabases) ASSERT_TRUE(MakeCookieDatabase(Where(database), *database.table, kHosts));
   }
   void KeepSites(const std::string& lines) { WriteText(keeplists::CookieKeepListFile(program.Path()), lines); }
-  // The built-in cookie items of Chrome and Firefox, and the shipped definition of Edge's cookies.
+  // The built-in cookie items of Chrome and Firefox, and the shipped definitions of Edge's and Opera's cookies.
   engine::RunReport Clean() {
     std::wstring plugins = program / L"plus-in";
-    for (const ShippedFile& plugin : kShippedPlugins) {
-      if (plugin.fileName == std::wstring(L"Edge Cookies.ppe")) WriteText(plugins + L"\\" + plugin.fileName, plugin.text);
+    for (const wchar_t* name : {L"Edge Cookies", L"Opera Cookies"}) {
+      for (const ShippedFile& plugin : kShippedPlugins) {
+        if (plugin.fileName == name + std::wstring(L".ppe")) WriteText(plugins + L"\\" + plugin.fileName, plugin.text);
+      }
+      EXPECT_TRUE(plugins::WritePluginSwitch(plugins, name, true));
     }
-    EXPECT_TRUE(plugins::WritePluginSwitch(plugins, L"Edge Cookies", true));
     WriteText(program / L"prisd.dat", "[FIREFOX]\r\nCookies=1\r\n[Chrome]\r\nCookies=1\r\n");
     view = RecordingView();
     run::CleanRun run(view, program.Path(), values, catalogue::Stages());
@@ -110,8 +115,8 @@ TEST_F(CookieDatabases, WithNothingKeptEveryCookieGoesTheFilesStayAndTheCompacti
     EXPECT_TRUE(Exists(Where(database)));
     EXPECT_EQ(CookieHosts(Where(database), *database.table), Hosts{}) << Where(database);
   }
-  // The plug-in's fixed figure aside, the bytes freed by compacting six files of several pages.
-  EXPECT_GT(counters.releasedBytes, 50000 + 6 * 4096.0);
+  // The plug-ins' fixed figures aside, the bytes freed by compacting eight files of several pages.
+  EXPECT_GT(counters.releasedBytes, 2 * 50000 + 8 * 4096.0);
 }
 
 TEST_F(CookieDatabases, ADatabaseItsBrowserHoldsOpenIsLeftWhole) {
@@ -175,4 +180,36 @@ TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereAWalkWouldEraseIt) {
   allerase::EraseAllFilesInTree(ctx, firefox);
   allerase::EraseNamedFoldersInTree(ctx, chrome, L"indexeddb");
   for (const auto& file : kFiles) EXPECT_EQ(Exists(file.file), file.stays) << file.file;
+}
+
+TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereverAWalkStarts) {
+  KeepSites("site:example.com\r\n");
+  std::wstring storage = root / L"Firefox profile\\storage\\default";
+  using Walk = std::function<void(const engine::EraseContext&, const std::wstring& origin)>;
+  const std::pair<const char*, Walk> kWalks[] = {
+      {"tree", [](auto& ctx, auto& origin) { allerase::EraseAllFilesInTree(ctx, origin); }},
+      {"named files below it", [](auto& ctx, auto& origin) { allerase::EraseNamedFilesInTree(ctx, origin + L"\\ls", L"data.sqlite"); }},
+      {"files of a folder in it", [](auto& ctx, auto& origin) { allerase::EraseFilesInFolder(ctx, origin + L"\\ls"); }},
+      {"named folders", [](auto& ctx, auto& origin) { allerase::EraseNamedFoldersInTree(ctx, origin, L"ls"); }},
+      {"made again", [](auto& ctx, auto& origin) { allerase::RecreateFolder(ctx, origin); }},
+      {"folder", [](auto& ctx, auto& origin) { allerase::EraseFolder(ctx, origin); }},
+      {"pattern", [](auto& ctx, auto& origin) { allerase::EraseFilesWhere(ctx, origin, [](auto&, auto&) { return true; }, true, true, false); }},
+      {"file in it", [](auto& ctx, auto& origin) { allerase::EraseFile(ctx, origin + L"\\ls\\data.sqlite"); }},
+  };
+  for (const auto& [name, walk] : kWalks) {
+    for (const wchar_t* origin : {L"\\https+++mail.example.com", L"\\https+++tracker.io"}) {
+      MakeFile(storage + origin + L"\\ls\\data.sqlite", 10);
+    }
+    engine::RunReport report;
+    engine::RunRecorder recorder(report);
+    recorder.BeginItem(L"rules", L"walk", L"walk");
+    engine::EraseContext ctx;
+    ctx.programFolder = program.Path();
+    ctx.recorder = &recorder;
+    walk(ctx, storage + L"\\https+++mail.example.com");
+    walk(ctx, storage + L"\\https+++tracker.io");
+    EXPECT_TRUE(Exists(storage + L"\\https+++mail.example.com\\ls\\data.sqlite")) << name;
+    EXPECT_EQ(Reasons(report, storage + L"\\https+++mail.example.com"), Hosts{L"kept: the storage of example.com"}) << name;
+    EXPECT_FALSE(Exists(storage + L"\\https+++tracker.io\\ls\\data.sqlite")) << name;
+  }
 }

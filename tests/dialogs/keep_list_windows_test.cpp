@@ -113,7 +113,8 @@ TEST_F(CookieKeepList, LoadListsTheSitesWithTheirBrowsersAndEveryLineOfTheFile) 
                                        L"example.com  (Internet Explorer, Chrome, Firefox: 12)  - kept",
                                        L"news.org  (Edge: 1)"}));
   EXPECT_EQ(ListBoxItems(window.KeepList()),
-            (std::vector<std::wstring>{L"C:\\Cookies\\me@bank.txt", L"site:example.com", L"C:\\Cookies\\me@gone.txt"}));
+            (std::vector<std::wstring>{L"C:\\Cookies\\me@bank.txt", L"example.com  (the whole site)",
+                                       L"C:\\Cookies\\me@gone.txt"}));
   EXPECT_NE(WindowText(window.Note()).find(L"Not read while its browser runs: Opera: "), std::wstring::npos);
   EXPECT_EQ(Extent(window.KeepList()), WidestItemPlus8(window.KeepList()));
   ExpectSingleSelection(window.SiteList());
@@ -140,12 +141,36 @@ TEST_F(CookieKeepList, AddKeepsThePickedOrTypedSiteAndOkStoresTheListWithTheOldL
   Type(L"Mail.Other.org");
   Press(window.AddButton());
   EXPECT_EQ(ListBoxItems(window.KeepList()),
-            (std::vector<std::wstring>{L"C:\\Cookies\\me@bank.txt", L"site:example.com", L"C:\\Cookies\\me@gone.txt",
-                                       L"site:bank.co.uk", L"site:other.org"}));
+            (std::vector<std::wstring>{L"C:\\Cookies\\me@bank.txt", L"example.com  (the whole site)",
+                                       L"C:\\Cookies\\me@gone.txt", L"bank.co.uk  (the whole site)",
+                                       L"other.org  (the whole site)"}));
   EXPECT_EQ(ReadText(keepFile), oldLines);  // nothing stored before OK
   Press(window.Control(IDOK));
   EXPECT_EQ(window.Handle(), nullptr);
   EXPECT_EQ(ReadText(keepFile), oldLines + "site:bank.co.uk\r\nsite:other.org\r\n");
+}
+
+TEST_F(CookieKeepList, TheExactHostBoxKeepsOnlyTheHostTypedOrPickedShownApartAndRemovable) {
+  WriteText(keepFile, oldLines);
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Press(window.ExactHostBox());
+  Type(L"Mail.Example.com");
+  Press(window.AddButton());
+  Type(L"");
+  Click(window.SiteList(), 2);
+  Press(window.AddButton());
+  EXPECT_EQ(ListBoxItems(window.KeepList()),
+            (std::vector<std::wstring>{L"C:\\Cookies\\me@bank.txt", L"example.com  (the whole site)",
+                                       L"C:\\Cookies\\me@gone.txt", L"mail.example.com  (this host only)",
+                                       L"news.org  (this host only)"}));
+  EXPECT_EQ(ListBoxItems(window.SiteList())[2], L"news.org  (Edge: 1)  - kept: news.org only");
+  Click(window.KeepList(), 1);
+  Press(window.RemoveButton());
+  EXPECT_EQ(ListBoxItems(window.SiteList())[1],
+            L"example.com  (Internet Explorer, Chrome, Firefox: 12)  - kept: mail.example.com only");
+  Press(window.Control(IDOK));
+  EXPECT_EQ(ReadText(keepFile),
+            "C:\\Cookies\\me@bank.txt\r\nC:\\Cookies\\me@gone.txt\r\nhost:mail.example.com\r\nhost:news.org\r\n");
 }
 
 TEST_F(CookieKeepList, RemoveThenOkDropsTheLineAndLeavesTheOthersInOrder) {
@@ -292,8 +317,8 @@ TEST(KeepListWindows, ModalWindowsReturnWhenCancelled) {
 TEST_F(CookieKeepList, TabGoesFromTheSearchOverTheSitesAndButtonsToTheKeptOnesAndOk) {
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(TabOrder(window.Handle(), window.SearchBox()),
-            (std::vector<HWND>{window.SearchBox(), window.SiteList(), window.AddButton(), window.RemoveButton(),
-                               window.KeepList(), window.Control(IDOK), window.Control(IDCANCEL)}));
+            (std::vector<HWND>{window.SearchBox(), window.SiteList(), window.ExactHostBox(), window.AddButton(),
+                               window.RemoveButton(), window.KeepList(), window.Control(IDOK), window.Control(IDCANCEL)}));
   EXPECT_EQ(SharedMnemonics(window.Handle()), std::vector<std::wstring>{});
 }
 

@@ -25,12 +25,14 @@ class CookieCensusTest : public ::testing::Test {
   std::wstring chromeDefault = local / L"Google\\Chrome\\User Data\\Default\\Network\\Cookies";
   std::wstring chromeSecond = local / L"Google\\Chrome\\User Data\\Profile 1\\Cookies";
   std::wstring opera = roaming / L"Opera Software\\Opera Stable\\Network\\Cookies";
+  std::wstring operaGx = roaming / L"Opera Software\\Opera GX Stable\\Network\\Cookies";
   std::wstring firefox = roaming / L"Mozilla\\Firefox\\Profiles\\abc.default\\cookies.sqlite";
 
   void SetUp() override {
     ASSERT_TRUE(MakeCookieDatabase(chromeDefault, kChromiumCookies, {".example.com", "mail.example.com", "bank.co.uk"}));
     ASSERT_TRUE(MakeCookieDatabase(chromeSecond, kChromiumCookies, {"www.news.org"}));
     ASSERT_TRUE(MakeCookieDatabase(opera, kChromiumCookies, {"news.org"}));
+    ASSERT_TRUE(MakeCookieDatabase(operaGx, kChromiumCookies, {"games.news.org"}));
     ASSERT_TRUE(MakeCookieDatabase(firefox, kFirefoxCookies, {".example.com", "shop.bank.co.uk"}));
     WriteText(ie / L"me@example.txt", "id\r\nvalue\r\nwww.example.com/\r\n");
   }
@@ -43,14 +45,14 @@ TEST_F(CookieCensusTest, FindsTheDatabaseOfEveryProfile) {
   for (const CookieDatabaseFile& database : found) names.push_back(database.browser + L" " + database.path);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (Rows{L"Chrome " + chromeDefault, L"Chrome " + chromeSecond, L"Firefox " + firefox,
-                         L"Opera " + opera}));
+                         L"Opera " + opera, L"Opera GX " + operaGx}));
 }
 
 TEST_F(CookieCensusTest, CountsEachSiteWithItsBrowsersSortedBySite) {
   CookieCensus census = TakeCookieCensus({ie / L"me@example.txt"}, Databases());
   EXPECT_EQ(RowsOf(census.sites), (Rows{L"bank.co.uk  (Chrome, Firefox: 2)",
                                         L"example.com  (Internet Explorer, Chrome, Firefox: 4)",
-                                        L"news.org  (Chrome, Opera: 2)"}));
+                                        L"news.org  (Chrome, Opera, Opera GX: 3)"}));
   EXPECT_TRUE(census.unread.empty());
 }
 
@@ -63,7 +65,7 @@ TEST_F(CookieCensusTest, ADatabaseItsBrowserHoldsIsSkippedAndNamedAndLeftWhole) 
     census = TakeCookieCensus({}, Databases());
   }
   EXPECT_EQ(census.unread, Rows{L"Firefox: " + firefox + L" (in use)"});
-  EXPECT_EQ(RowsOf(census.sites), (Rows{L"bank.co.uk  (Chrome: 1)", L"example.com  (Chrome: 2)", L"news.org  (Chrome, Opera: 2)"}));
+  EXPECT_EQ(RowsOf(census.sites), (Rows{L"bank.co.uk  (Chrome: 1)", L"example.com  (Chrome: 2)", L"news.org  (Chrome, Opera, Opera GX: 3)"}));
   EXPECT_EQ(ReadText(firefox), before);
 }
 

@@ -126,6 +126,8 @@ constexpr SeededFile kTraceFiles[] = {
     {L"AppData", L"Opera Software\\Opera Stable\\Network\\Cookies"},
     {L"AppData", L"Opera Software\\Opera Stable\\Network\\Cookies-journal"},
     {L"AppData", L"Opera Software\\Opera Stable\\Cookies"},
+    {L"AppData", L"Opera Software\\Opera GX Stable\\Network\\Cookies"},
+    {L"AppData", L"Opera Software\\Opera GX Stable\\Cookies-journal"},
     {L"AppData", L"Opera Software\\Opera Stable\\History"},
     {L"AppData", L"Opera Software\\Opera Stable\\History-journal"},
     {L"AppData", L"Opera Software\\Opera Stable\\Visited Links"},
