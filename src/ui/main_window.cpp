@@ -225,7 +225,9 @@ void MainWindow::CreateControls() {
 
   lastClean_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP);
   totals_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
-  link_ = AddControl(WC_LINK, L"<a>Trellwipe on the web</a>", WS_VISIBLE | WS_TABSTOP, kLinkId);
+  // The link control clips a link to the advance of its letters, and the last "b" reaches past it;
+  // the no-break space at the end gives it that room.
+  link_ = AddControl(WC_LINK, L"<a>Trellwipe on the web\u00A0</a>", WS_VISIBLE | WS_TABSTOP, kLinkId);
   Layout();
 }
 
