@@ -258,6 +258,18 @@ TEST_F(WindowTexts, TheMainWindowsPagesAndStrip) {
   ExpectWhole(window.Handle(), "home");
   SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
   ExpectWhole(window.Handle(), "status");
+  // A long run's rows bring a scroll bar, and every column still shows without scrolling sideways.
+  HWND list = window.ResultList();
+  for (int row = 0; row < 70; ++row) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<wchar_t*>(L"Windows Temp");
+    ListView_InsertItem(list, &item);
+  }
+  ShowWindow(window.Handle(), SW_SHOWNA);
+  EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
 }
 
 TEST_F(WindowTexts, TheDialogs) {
