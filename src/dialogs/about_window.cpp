@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "engine/normal.h"
 #include "platform/program_folder.h"
 #include "toolkit/product.h"
@@ -28,13 +30,28 @@ toolkit::DialogTemplate AboutWindow::Template() const {
   dialog.Item(toolkit::kStaticClass, SS_CENTER, version.c_str(), 10, 26, 200, 10, toolkit::kNoId);
   dialog.Item(toolkit::kStaticClass, SS_CENTER, L"Copyright (C) 2024 the Trellwipe developers.", 10, 40, 200, 10,
               toolkit::kNoId);
-  static const std::wstring link = std::wstring(L"<a>") + toolkit::kProductWebPage + L"</a>";
-  dialog.Item(WC_LINK, WS_TABSTOP, link.c_str(), 60, 56, 100, 10, kLinkId);
+  // OK comes first, so that it has the focus and Enter closes the window rather than opening the page.
   dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 85, 80, 50, 14, IDOK);
+  static const std::wstring link = std::wstring(L"<a>") + toolkit::kProductWebPage + L"</a>";
+  dialog.Item(WC_LINK, WS_TABSTOP, link.c_str(), 10, 55, 200, 12, kLinkId);
   return dialog;
 }
 
-void AboutWindow::Load() { toolkit::ApplySkinFile(Handle(), programFolder_); }
+void AboutWindow::Load() {
+  toolkit::ApplySkinFile(Handle(), programFolder_);
+  // The link lays its text out from the left: sized to its text in the skin's font, with a pixel
+  // around it for the focus frame, it stands centred under the centred lines.
+  HWND link = GetDlgItem(Handle(), kLinkId);
+  RECT client, place;
+  GetClientRect(Handle(), &client);
+  GetWindowRect(link, &place);
+  MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&place), 2);
+  SIZE ideal{};  // LM_GETIDEALSIZE, which this header names by its older name
+  SendMessageW(link, LM_GETIDEALHEIGHT, client.right, reinterpret_cast<LPARAM>(&ideal));
+  const int width = std::min<int>(ideal.cx + 2, client.right), height = ideal.cy + 2;
+  MoveWindow(link, (client.right - width) / 2, place.top + (place.bottom - place.top - height) / 2, width, height,
+             FALSE);
+}
 
 INT_PTR AboutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

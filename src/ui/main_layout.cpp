@@ -45,8 +45,9 @@ MainLayout LayOutMainWindow(SIZE client, UINT dpi) {
 SIZE MainWindowSize(UINT dpi) { return {toolkit::Scale(800, dpi), toolkit::Scale(560, dpi)}; }
 
 int ResultColumnWidth(int column, UINT dpi) {
-  // Item, State (its least: the list gives it the rest), Files, Size, Left behind.
-  constexpr int kWidths[kResultColumns] = {280, 130, 55, 75, 90};
+  // Item, State (its least: the list gives it the rest), Files, Size, Left behind; with a scroll bar
+  // they fit the list of the smallest window.
+  constexpr int kWidths[kResultColumns] = {250, 120, 55, 75, 90};
   return toolkit::Scale(kWidths[column], dpi);
 }
 

@@ -225,7 +225,9 @@ void MainWindow::CreateControls() {
 
   lastClean_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP);
   totals_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
-  link_ = AddControl(WC_LINK, L"<a>Trellwipe on the web</a>", WS_VISIBLE | WS_TABSTOP, kLinkId);
+  // The link control clips a link to the advance of its letters, and the last "b" reaches past it;
+  // the no-break space at the end gives it that room.
+  link_ = AddControl(WC_LINK, L"<a>Trellwipe on the web\u00A0</a>", WS_VISIBLE | WS_TABSTOP, kLinkId);
   Layout();
 }
 
@@ -251,9 +253,13 @@ void MainWindow::Layout() {
   for (const auto& [control, rect] : places) {
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
   }
-  // The state column, which holds the longest texts, takes what the list has beyond the others.
+  // The state column, which holds the longest texts, takes what the list has beyond the others and
+  // the scroll bar that a long run brings, so that the list never scrolls sideways.
   RECT list;
   GetClientRect(list_, &list);
+  if (!(GetWindowLongW(list_, GWL_STYLE) & WS_VSCROLL)) {
+    list.right -= MulDiv(GetSystemMetrics(SM_CXVSCROLL), static_cast<int>(dpi_), static_cast<int>(toolkit::SystemDpi()));
+  }
   int others = 0;
   for (int column = 0; column < kResultColumns; ++column) {
     if (column == 1) continue;

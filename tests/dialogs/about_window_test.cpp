@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,27 @@ TEST(AboutWindow, TakesTheSkinOfItsProgramFolder) {
   EXPECT_STREQ(font.lfFaceName, L"Courier New");
   SendMessageW(window.Handle(), WM_COMMAND, IDCANCEL, 0);
   EXPECT_EQ(window.Handle(), nullptr);
+}
+
+// The link, which lays its text out from the left, stands centred under the centred lines, as large
+// as its text in the skin's font with room for its focus frame; Enter on opening presses OK.
+TEST(AboutWindow, ItsLinkStandsCentredAndOkTakesEnter) {
+  TempFolder program;
+  WriteText(program / L"skins\\frmmain.skn", "fontsize=12\r\n");
+  ui::AboutWindow window(program.Path());
+  ASSERT_TRUE(window.Create(nullptr, false));
+  HWND link = GetDlgItem(window.Handle(), 101);
+  RECT client, place;
+  GetClientRect(window.Handle(), &client);
+  GetWindowRect(link, &place);
+  MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&place), 2);
+  SIZE ideal{};
+  SendMessageW(link, LM_GETIDEALHEIGHT, client.right, reinterpret_cast<LPARAM>(&ideal));
+  EXPECT_LE(std::abs(place.left - (client.right - place.right)), 1);
+  EXPECT_GE(place.right - place.left, ideal.cx + 2);
+  EXPECT_LE(place.right - place.left, ideal.cx + 4);
+  EXPECT_GE(place.bottom - place.top, ideal.cy + 2);
+  EXPECT_EQ(GetNextDlgTabItem(window.Handle(), nullptr, FALSE), GetDlgItem(window.Handle(), IDOK));
 }
 
 }  // namespace

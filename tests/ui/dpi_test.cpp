@@ -194,7 +194,7 @@ TEST(MainWindowDpi, AChangeOfMonitorMovesTheWindowAndScalesControlsFontsAndColum
     EXPECT_EQ(SizeOf(window->StartButton()).cx, toolkit::Scale(160, dpi)) << dpi;
     EXPECT_EQ(SizeOf(window->StartButton()).cy, toolkit::Scale(32, dpi)) << dpi;
     EXPECT_EQ(SizeOf(window->Navigation().Handle()).cx, toolkit::Scale(132, dpi)) << dpi;
-    EXPECT_EQ(ListView_GetColumnWidth(window->ResultList(), 0), toolkit::Scale(280, dpi)) << dpi;
+    EXPECT_EQ(ListView_GetColumnWidth(window->ResultList(), 0), toolkit::Scale(250, dpi)) << dpi;
     EXPECT_NEAR(FontHeight(window->StartButton()), MulDiv(startFont, static_cast<int>(dpi), static_cast<int>(start)),
                 1)
         << dpi;

@@ -24,6 +24,7 @@
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
+#include "shipped_skin.h"
 #include "support/test_support.h"
 #include "support/window_support.h"
 #include "toolkit/dpi.h"
@@ -70,6 +71,69 @@ struct Misfits {
 
 std::wstring WithoutMarkup(const std::wstring& text) { return std::regex_replace(text, std::wregex(L"<[^>]*>"), L""); }
 
+struct BitmapTraits {
+  using Raw = HBITMAP;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { DeleteObject(h); }
+};
+using Bitmap = platform::Unique<BitmapTraits>;  // deselected before it goes
+
+// The box holding every pixel that `paint` leaves unlike the top right pixel of a `size` bitmap
+// (a line of text leaves its top row blank).
+RECT InkBox(SIZE size, const std::function<void(HDC)>& paint) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = size.cx;
+  info.bmiHeader.biHeight = -size.cy;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  platform::MemoryDc dc(CreateCompatibleDC(nullptr));
+  Bitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  RECT ink = {size.cx, size.cy, 0, 0};
+  {
+    platform::SelectedObject selected(dc.get(), bitmap.get());
+    RECT all = {0, 0, size.cx, size.cy};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    paint(dc.get());
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    const DWORD background = pixels[size.cx - 1] & 0xFFFFFF;
+    for (int y = 0; y < size.cy; ++y) {
+      for (int x = 0; x < size.cx; ++x) {
+        if ((pixels[y * size.cx + x] & 0xFFFFFF) == background) continue;
+        ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y), std::max<LONG>(ink.right, x + 1),
+               std::max<LONG>(ink.bottom, y + 1)};
+      }
+    }
+  }
+  return ink;
+}
+
+// A link control lays its text out once and clips its drawing to that layout: what it draws is
+// compared with the whole text drawn unclipped in the underlined font it draws links with. Says how
+// it is cut, or nothing.
+std::string LinkCut(HWND control, const std::wstring& shown) {
+  RECT client;
+  GetClientRect(control, &client);
+  const RECT drawn = InkBox({client.right, client.bottom}, [&](HDC dc) {
+    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+  });
+  LOGFONTW underlined{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(underlined), &underlined);
+  underlined.lfUnderline = TRUE;
+  platform::Font font(CreateFontIndirectW(&underlined));
+  const SIZE need = TextSize(control, shown, 0);
+  const RECT whole = InkBox({need.cx + 20, need.cy + 20}, [&](HDC dc) {
+    platform::SelectedObject selected(dc, font.get());
+    SetBkMode(dc, TRANSPARENT);
+    ExtTextOutW(dc, 0, 0, 0, nullptr, shown.c_str(), static_cast<UINT>(shown.size()), nullptr);
+  });
+  if (drawn.right - drawn.left >= whole.right - whole.left - 1 && drawn.bottom >= whole.bottom - 1) return {};
+  return "draws " + std::to_string(drawn.right - drawn.left) + "x" + std::to_string(drawn.bottom) + " of its text's " +
+         std::to_string(whole.right - whole.left) + "x" + std::to_string(whole.bottom) + " pixels";
+}
+
 void CheckControl(HWND control, UINT dpi, Misfits& misfits) {
   const std::wstring kind = ClassOf(control);
   const std::wstring text = platform::WindowText(control);
@@ -101,6 +165,10 @@ void CheckControl(HWND control, UINT dpi, Misfits& misfits) {
   } else if (kind == L"SysLink") {
     // Measured by the control itself, in the fonts it draws its links with.
     const std::wstring shown = WithoutMarkup(text);
+    // Before the measure below, which lays the text out again.
+    if (std::string cut = LinkCut(control, shown); !cut.empty()) {
+      misfits.found.push_back("SysLink \"" + platform::Narrow(shown) + "\" " + cut);
+    }
     SIZE ideal{};
     SendMessageW(control, LM_GETIDEALHEIGHT, 100000, reinterpret_cast<LPARAM>(&ideal));
     SIZE plain = TextSize(control, shown, 0);
@@ -175,6 +243,9 @@ class WindowTexts : public ::testing::Test {
     if (GetEnvironmentVariableW(L"TRELLWIPE_FIT_DPI", expected, 16)) {
       ASSERT_EQ(std::to_wstring(toolkit::SystemDpi()), expected);
     }
+    // The shipped skin, whose font every window takes, as in the program folder.
+    MakeFolders(program.Path() + L"\\skins");
+    WriteText(program.Path() + L"\\skins\\frmmain.skn", kShippedSkin);
   }
   TempFolder program;
 };
@@ -187,6 +258,18 @@ TEST_F(WindowTexts, TheMainWindowsPagesAndStrip) {
   ExpectWhole(window.Handle(), "home");
   SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
   ExpectWhole(window.Handle(), "status");
+  // A long run's rows bring a scroll bar, and every column still shows without scrolling sideways.
+  HWND list = window.ResultList();
+  for (int row = 0; row < 70; ++row) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<wchar_t*>(L"Windows Temp");
+    ListView_InsertItem(list, &item);
+  }
+  ShowWindow(window.Handle(), SW_SHOWNA);
+  EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
 }
 
 TEST_F(WindowTexts, TheDialogs) {
