@@ -430,7 +430,13 @@ std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder) {
   std::sort(own.begin(), own.end(),
             [](const std::wstring& a, const std::wstring& b) { return platform::ToLower(a) < platform::ToLower(b); });
   std::vector<RuleFileName> files{{platform::JoinPath(programFolder, kCommunityFile), kCommunitySection}};
-  for (const std::wstring& name : own) files.push_back({platform::JoinPath(folder, name), kShippedSection});
+  for (const std::wstring& name : own) {
+    // A file named as a shipped one is the shipped one, whatever its letter case: an installation
+    // replaces it.
+    bool shipped = std::any_of(std::begin(kShippedFiles), std::end(kShippedFiles),
+                               [&](const wchar_t* file) { return platform::EqualsNoCase(name, file); });
+    files.push_back({platform::JoinPath(folder, name), kShippedSection, !shipped});
+  }
   return files;
 }
 
@@ -445,6 +451,7 @@ std::vector<Rule> LoadRules(const std::wstring& programFolder) {
       rule.section = file.section;
       // A file the user fetched ticks nothing by itself.
       rule.byDefault = rule.byDefault && rule.section == kShippedSection;
+      if (file.mine) rule.category = kMyRulesCategory;
       rules.push_back(std::move(rule));
     }
   }

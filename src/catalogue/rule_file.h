@@ -104,9 +104,17 @@ std::vector<Rule> ParseRules(std::string_view text, size_t budget = kFileBudget,
 // The entries of a rule file, as ParseRules reads them; nothing when it cannot be opened.
 std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file, std::vector<Finding>* findings = nullptr);
 
+// The group of the entries of the user's own files in the "rules" folder, whatever their category.
+constexpr wchar_t kMyRulesCategory[] = L"My rules";
+
+// The rule files Trellwipe installs in its "rules" folder. Any other "*.ini" there is the user's own,
+// which no installation or update writes.
+constexpr const wchar_t* kShippedFiles[] = {L"applications.ini", L"browsers.ini", L"office.ini", L"windows.ini"};
+
 struct RuleFileName {
   std::wstring path;
   const wchar_t* section;  // kCommunitySection or kShippedSection
+  bool mine = false;       // a file of the user's own in the "rules" folder
 };
 
 // The rule files LoadRules reads, in its order: "winapp2.ini" in the program folder, then the
@@ -116,7 +124,7 @@ std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder);
 // The rules of "winapp2.ini" in the program folder (section kCommunitySection), then of the
 // project's own files in its "rules" folder, in name order (kShippedSection). Within a section an
 // entry whose name came before is dropped, so each id means one entry. "Default=True" counts only in
-// the project's own files.
+// the project's own files, and the entries of the user's own files are in kMyRulesCategory.
 std::vector<Rule> LoadRules(const std::wstring& programFolder);
 
 }  // namespace rules
