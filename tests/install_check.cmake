@@ -10,6 +10,16 @@ foreach(expected trellwipe.exe "trellwipe-cli.exe" Papermill.exe plus-in Ext.txt
     message(FATAL_ERROR "the program folder lacks ${expected}")
   endif()
 endforeach()
+# An installation over an earlier one replaces the shipped rule files and leaves the user's own alone.
+file(READ ${PREFIX}/rules/windows.ini shipped_windows)
+file(WRITE ${PREFIX}/rules/windows.ini "[Changed *]\n")
+file(WRITE ${PREFIX}/rules/mine.ini "[Example Editor Cache *]\n")
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} RESULT_VARIABLE result OUTPUT_QUIET)
+file(READ ${PREFIX}/rules/windows.ini reinstalled_windows)
+file(READ ${PREFIX}/rules/mine.ini mine)
+if(NOT result EQUAL 0 OR NOT reinstalled_windows STREQUAL shipped_windows OR NOT mine STREQUAL "[Example Editor Cache *]\n")
+  message(FATAL_ERROR "a second installation did not restore rules/windows.ini or did not keep rules/mine.ini")
+endif()
 # The chime is a PCM wave file whose data chunk fills the rest of the file.
 file(READ ${PREFIX}/Sounds/Message.wav wav_header LIMIT 44 HEX)
 file(SIZE ${PREFIX}/Sounds/Message.wav wav_size)

@@ -87,51 +87,54 @@ std::wstring CategoryOf(std::wstring_view number) {
   return kOtherCategory;
 }
 
-void AddFileKey(Rule& rule, std::wstring_view value) {
+bool AddFileKey(Rule& rule, std::wstring_view value) {
   std::vector<std::wstring> parts = Split(value, L'|');
-  if (parts.size() < 2 || parts[0].empty()) return;
+  if (parts.size() < 2 || parts[0].empty()) return false;
   FileKey key{parts[0], Patterns(parts[1])};
-  if (key.patterns.empty()) return;
+  if (key.patterns.empty()) return false;
   for (size_t i = 2; i < parts.size(); ++i) {
     if (platform::EqualsNoCase(parts[i], L"RECURSE")) key.recurse = true;
     if (platform::EqualsNoCase(parts[i], L"REMOVESELF")) key.recurse = key.removeSelf = true;
   }
   rule.fileKeys.push_back(std::move(key));
+  return true;
 }
 
-void AddRegKey(Rule& rule, std::wstring_view value) {
+bool AddRegKey(Rule& rule, std::wstring_view value) {
   std::vector<std::wstring> parts = Split(value, L'|');
-  if (parts[0].empty()) return;
+  if (parts[0].empty()) return false;
   if (parts.size() == 1) {
     rule.regKeys.push_back({parts[0], L"", true});
   } else {
     rule.regKeys.push_back({parts[0], parts[1], false});
   }
+  return true;
 }
 
 // "FILE|<folder>\|<names>", "PATH|<folder>\|<names>" (a missing name part means every file), and
 // "REG|<key>". A FILE key written as one path names its file in the last part.
-void AddExcludeKey(Rule& rule, std::wstring_view value) {
+bool AddExcludeKey(Rule& rule, std::wstring_view value) {
   std::vector<std::wstring> parts = Split(value, L'|');
-  if (parts.size() < 2 || parts[1].empty()) return;
+  if (parts.size() < 2 || parts[1].empty()) return false;
   if (platform::EqualsNoCase(parts[0], L"REG")) {
     rule.excludeKeys.push_back({ExcludeKind::Registry, parts[1], {}});
-    return;
+    return true;
   }
   bool file = platform::EqualsNoCase(parts[0], L"FILE");
-  if (!file && !platform::EqualsNoCase(parts[0], L"PATH")) return;
+  if (!file && !platform::EqualsNoCase(parts[0], L"PATH")) return false;
   ExcludeKey key{file ? ExcludeKind::File : ExcludeKind::Path, parts[1], {}};
   if (parts.size() > 2) {
     key.patterns = Patterns(parts[2]);
   } else if (file) {
     size_t slash = key.location.find_last_of(L'\\');
-    if (slash == std::wstring::npos) return;
+    if (slash == std::wstring::npos) return false;
     key.patterns = {key.location.substr(slash + 1)};
     key.location.resize(slash);
   }
-  if (file && key.patterns.empty()) return;
+  if (file && key.patterns.empty()) return false;
   while (!key.location.empty() && key.location.back() == L'\\') key.location.pop_back();
   rule.excludeKeys.push_back(std::move(key));
+  return true;
 }
 
 }  // namespace
@@ -155,54 +158,59 @@ std::optional<int> VersionNumber(std::wstring_view text) {
 
 namespace {
 
-void SetVersionRange(Rule& rule, std::wstring_view value) {
+bool SetVersionRange(Rule& rule, std::wstring_view value) {
   std::vector<std::wstring> parts = Split(value, L'|');
-  if (!parts[0].empty()) rule.windows.lowest = VersionNumber(parts[0]).value_or(rule.windows.lowest);
-  if (parts.size() > 1 && !parts[1].empty()) rule.windows.highest = VersionNumber(parts[1]).value_or(INT_MAX);
+  std::optional<int> lowest = parts[0].empty() ? std::optional<int>(rule.windows.lowest) : VersionNumber(parts[0]);
+  std::optional<int> highest = parts.size() < 2 || parts[1].empty() ? std::optional<int>(INT_MAX) : VersionNumber(parts[1]);
+  if (!lowest || !highest || parts.size() > 2) return false;
+  rule.windows = {*lowest, *highest};
+  return true;
 }
 
-void AddKey(Rule& rule, std::wstring_view key, std::wstring_view value) {
-  const std::wstring kind = KindOf(key);
-  if (value.empty()) return;
-  if (kind == L"langsecref") {
-    rule.category = CategoryOf(value);
-  } else if (kind == L"section") {
-    rule.category = value;
-  } else if (kind == L"detect") {
-    rule.detectKeys.emplace_back(value);
-  } else if (kind == L"detectfile") {
-    rule.detectFiles.emplace_back(value);
-  } else if (kind == L"specialdetect") {
-    rule.specialDetects.emplace_back(value);
-  } else if (kind == L"detectos") {
-    SetVersionRange(rule, value);
-  } else if (kind == L"warning") {
-    rule.warning = value;
-  } else if (kind == L"default") {
-    rule.byDefault = platform::EqualsNoCase(value, L"True");
-  } else if (kind == L"filekey") {
-    AddFileKey(rule, value);
-  } else if (kind == L"regkey") {
-    AddRegKey(rule, value);
-  } else if (kind == L"excludekey") {
-    AddExcludeKey(rule, value);
-  }
-}
+// A key the format knows: how its value is read (false when it lacks the parts it needs), and the
+// form the value must take.
+struct KeyKind {
+  const wchar_t* kind;  // as KindOf gives it
+  bool (*read)(Rule&, std::wstring_view);
+  const wchar_t* form;
+};
+
+constexpr KeyKind kKeyKinds[] = {
+    {L"langsecref", [](Rule& rule, std::wstring_view value) { rule.category = CategoryOf(value); return true; }, L""},
+    {L"section", [](Rule& rule, std::wstring_view value) { rule.category = value; return true; }, L""},
+    {L"detect", [](Rule& rule, std::wstring_view value) { rule.detectKeys.emplace_back(value); return true; }, L""},
+    {L"detectfile", [](Rule& rule, std::wstring_view value) { rule.detectFiles.emplace_back(value); return true; }, L""},
+    {L"specialdetect",
+     [](Rule& rule, std::wstring_view value) { rule.specialDetects.emplace_back(value); return true; }, L""},
+    {L"detectos", SetVersionRange, L"<version>|, |<version> or <version>|<version>"},
+    {L"warning", [](Rule& rule, std::wstring_view value) { rule.warning = value; return true; }, L""},
+    {L"default",
+     [](Rule& rule, std::wstring_view value) { rule.byDefault = platform::EqualsNoCase(value, L"True"); return true; },
+     L""},
+    {L"filekey", AddFileKey, L"<folder>|<patterns>[|RECURSE or |REMOVESELF]"},
+    {L"regkey", AddRegKey, L"<key>[|<value>]"},
+    {L"excludekey", AddExcludeKey, L"FILE|<folder>\\|<names>, PATH|<folder>\\[|<names>] or REG|<key>"},
+};
 
 // The name is the key of the entry's tick in the settings file.
 bool StorableName(const std::wstring& name) {
   return !name.empty() && name.find(L'=') == std::wstring::npos && name[0] != L';' && name[0] != L'[';
 }
 
-// Takes a file's lines one at a time and keeps its entries within a budget.
+constexpr wchar_t kOverlong[] = L"skipped: it is longer than any path";
+
+// Takes a file's lines one at a time and keeps its entries within a budget; tells what it passes
+// over, when asked.
 class Parser {
  public:
-  explicit Parser(size_t budget) : budget_(budget) {}
+  Parser(size_t budget, std::vector<Finding>* findings) : budget_(budget), findings_(findings) {}
 
   void Line(std::wstring_view raw) {
-    if (full_ || raw.size() > kLineLimit ||
-        std::any_of(raw.begin(), raw.end(), [](wchar_t c) { return c < L' ' && c != L'\t'; })) {
-      return;
+    ++line_;
+    if (full_) return;
+    if (raw.size() > kLineLimit) return Note(FindingKind::Skipped, kOverlong);
+    if (std::any_of(raw.begin(), raw.end(), [](wchar_t c) { return c < L' ' && c != L'\t'; })) {
+      return Note(FindingKind::Skipped, L"skipped: it holds control characters");
     }
     std::wstring line = platform::Trim(raw);
     if (line.empty() || line[0] == L';') return;
@@ -210,16 +218,30 @@ class Parser {
       Finish();
       size_t close = line.find_last_of(L']');
       inEntry_ = close != std::wstring::npos && close > 1;
-      if (inEntry_) rule_.name = platform::Trim(std::wstring_view(line).substr(1, close - 1));
+      if (!inEntry_) return Note(FindingKind::Skipped, L"skipped: no entry name between \"[\" and \"]\"");
+      rule_.name = platform::Trim(std::wstring_view(line).substr(1, close - 1));
+      rule_.line = line_;
       entryCost_ = kKeyCost + line.size();
       return;
     }
+    if (!inEntry_) return Note(FindingKind::Skipped, L"skipped: it stands outside any entry");
     size_t equals = line.find(L'=');
-    if (!inEntry_ || equals == std::wstring::npos) return;
-    AddKey(rule_, platform::Trim(std::wstring_view(line).substr(0, equals)),
-           platform::Trim(std::wstring_view(line).substr(equals + 1)));
+    if (equals == std::wstring::npos) return Note(FindingKind::Skipped, L"skipped: it has no \"=\"");
+    const std::wstring key = platform::Trim(std::wstring_view(line).substr(0, equals));
+    AddKey(key, platform::Trim(std::wstring_view(line).substr(equals + 1)));
     entryCost_ += kKeyCost + line.size();
     full_ = spent_ + entryCost_ > budget_;
+    if (full_) {
+      NoteAt(rule_.line, FindingKind::Skipped,
+             L"left out, with every entry after it: the file's entries pass " + std::to_wstring(budget_) +
+                 L" characters");
+    }
+  }
+
+  // A line too long for any key, passed over unread.
+  void Overlong() {
+    ++line_;
+    if (!full_) Note(FindingKind::Skipped, kOverlong);
   }
 
   // The entries kept and the one being read reached the budget: the rest of the file, that entry
@@ -232,17 +254,43 @@ class Parser {
   }
 
  private:
+  void AddKey(const std::wstring& key, std::wstring_view value) {
+    const std::wstring kind = KindOf(key);
+    const KeyKind* known = std::find_if(std::begin(kKeyKinds), std::end(kKeyKinds),
+                                        [&](const KeyKind& candidate) { return kind == candidate.kind; });
+    if (known == std::end(kKeyKinds)) return Note(FindingKind::UnknownKey, L"unknown key \"" + key + L"\": ignored");
+    if (value.empty()) return Note(FindingKind::Skipped, L"skipped: " + key + L" has no value");
+    if (!known->read(rule_, value)) {
+      Note(FindingKind::Skipped, L"skipped: " + key + L" takes " + known->form);
+    }
+  }
+
+  void Note(FindingKind kind, std::wstring text) { NoteAt(line_, kind, std::move(text)); }
+  void NoteAt(size_t line, FindingKind kind, std::wstring text) {
+    if (findings_) findings_->push_back({kind, line, inEntry_ ? rule_.name : L"", std::move(text)});
+  }
+
   void Finish() {
-    if (!Full() && StorableName(rule_.name) && (!rule_.fileKeys.empty() || !rule_.regKeys.empty())) {
-      if (rule_.category.empty()) rule_.category = kOtherCategory;
-      spent_ += entryCost_;
-      rules_.push_back(std::move(rule_));
+    if (!Full() && inEntry_) {
+      if (!StorableName(rule_.name)) {
+        NoteAt(rule_.line, FindingKind::Skipped,
+               L"left out: an empty name, or one with \"=\" or that begins with \";\" or \"[\", cannot be stored");
+      } else if (rule_.fileKeys.empty() && rule_.regKeys.empty()) {
+        NoteAt(rule_.line, FindingKind::Skipped, L"left out: it erases nothing (no usable FileKey or RegKey)");
+      } else {
+        if (rule_.category.empty()) rule_.category = kOtherCategory;
+        spent_ += entryCost_;
+        rules_.push_back(std::move(rule_));
+      }
     }
     rule_ = Rule();
+    inEntry_ = false;
     entryCost_ = 0;
   }
 
   size_t budget_;
+  std::vector<Finding>* findings_;
+  size_t line_ = 0;
   size_t spent_ = 0;      // by the entries kept
   size_t entryCost_ = 0;  // by the lines of the entry being read
   bool full_ = false;
@@ -272,9 +320,11 @@ class LineSplitter {
   }
 
   void End() {
-    if (wide_) {
-      if (!wideLine_.empty() && !overlong_) WideLine();
-    } else if (!line_.empty() && !overlong_) {
+    if (overlong_) {
+      parser_.Overlong();
+    } else if (wide_) {
+      if (!wideLine_.empty()) WideLine();
+    } else if (!line_.empty()) {
       ByteLine();
     }
   }
@@ -291,7 +341,7 @@ class LineSplitter {
       }
       if (!overlong_) line_.append(piece);
       if (end == std::string_view::npos) return;
-      if (!overlong_) ByteLine();
+      overlong_ ? parser_.Overlong() : ByteLine();
       overlong_ = false;
       line_.clear();
       bytes.remove_prefix(end + 1);
@@ -309,7 +359,7 @@ class LineSplitter {
       const unsigned second = static_cast<unsigned char>(byte);
       const wchar_t c = static_cast<wchar_t>(bigEndian_ ? first_ << 8 | second : second << 8 | first_);
       if (c == L'\n') {
-        if (!overlong_) WideLine();
+        overlong_ ? parser_.Overlong() : WideLine();
         overlong_ = false;
         wideLine_.clear();
       } else if (!overlong_ && wideLine_.size() >= kLineLimit) {
@@ -345,12 +395,13 @@ class LineSplitter {
   unsigned first_ = 0;
 };
 
-// The file read in pieces; nothing when it cannot be opened.
-std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file) {
+}  // namespace
+
+std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file, std::vector<Finding>* findings) {
   platform::FileHandle in(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!in) return std::nullopt;
-  Parser parser(kFileBudget);
+  Parser parser(kFileBudget, findings);
   LineSplitter splitter(parser);
   std::string buffer(kReadPiece, '\0');
   DWORD read = 0;
@@ -362,17 +413,15 @@ std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file) {
   return parser.End();
 }
 
-}  // namespace
-
-std::vector<Rule> ParseRules(std::string_view bytes, size_t budget) {
-  Parser parser(budget);
+std::vector<Rule> ParseRules(std::string_view bytes, size_t budget, std::vector<Finding>* findings) {
+  Parser parser(budget, findings);
   LineSplitter splitter(parser);
   splitter.Feed(bytes);
   splitter.End();
   return parser.End();
 }
 
-std::vector<Rule> LoadRules(const std::wstring& programFolder) {
+std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder) {
   std::vector<std::wstring> own;
   const std::wstring folder = platform::JoinPath(programFolder, kOwnFolder);
   platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
@@ -380,20 +429,29 @@ std::vector<Rule> LoadRules(const std::wstring& programFolder) {
   });
   std::sort(own.begin(), own.end(),
             [](const std::wstring& a, const std::wstring& b) { return platform::ToLower(a) < platform::ToLower(b); });
-  std::vector<std::pair<std::wstring, const wchar_t*>> files{
-      {platform::JoinPath(programFolder, kCommunityFile), kCommunitySection}};
-  for (const std::wstring& name : own) files.emplace_back(platform::JoinPath(folder, name), kShippedSection);
+  std::vector<RuleFileName> files{{platform::JoinPath(programFolder, kCommunityFile), kCommunitySection}};
+  for (const std::wstring& name : own) {
+    // A file named as a shipped one is the shipped one, whatever its letter case: an installation
+    // replaces it.
+    bool shipped = std::any_of(std::begin(kShippedFiles), std::end(kShippedFiles),
+                               [&](const wchar_t* file) { return platform::EqualsNoCase(name, file); });
+    files.push_back({platform::JoinPath(folder, name), kShippedSection, !shipped});
+  }
+  return files;
+}
 
+std::vector<Rule> LoadRules(const std::wstring& programFolder) {
   std::vector<Rule> rules;
   std::set<std::wstring> ids;
-  for (const auto& [file, section] : files) {
-    std::optional<std::vector<Rule>> read = ReadRuleFile(file);
+  for (const RuleFileName& file : RuleFiles(programFolder)) {
+    std::optional<std::vector<Rule>> read = ReadRuleFile(file.path);
     if (!read) continue;
     for (Rule& rule : *read) {
-      if (!ids.insert(std::wstring(section) + L"/" + platform::ToLower(rule.name)).second) continue;
-      rule.section = section;
+      if (!ids.insert(std::wstring(file.section) + L"/" + platform::ToLower(rule.name)).second) continue;
+      rule.section = file.section;
       // A file the user fetched ticks nothing by itself.
-      rule.byDefault = rule.byDefault && section == kShippedSection;
+      rule.byDefault = rule.byDefault && rule.section == kShippedSection;
+      if (file.mine) rule.category = kMyRulesCategory;
       rules.push_back(std::move(rule));
     }
   }

@@ -53,6 +53,7 @@ struct VersionRange {
 std::optional<int> VersionNumber(std::wstring_view text);
 
 struct Rule {
+  size_t line = 0;        // of its name, counted from 1
   std::wstring section;   // kCommunitySection or kShippedSection, by the file it came from
   std::wstring name;      // between the brackets, the customary " *" included
   std::wstring category;  // the group it is listed under
@@ -73,18 +74,57 @@ struct Rule {
 constexpr size_t kFileBudget = 16 * 1024 * 1024;
 constexpr size_t kKeyCost = 32;
 
+// What a check of a rule file finds, by kind.
+enum class FindingKind {
+  Skipped,        // a line, or a whole entry, the program passes over
+  UnknownKey,     // a key the program does not know: ignored
+  DuplicateName,  // an entry whose name came before: the first one counts
+  NoDetection,    // no Detect, DetectFile or SpecialDetect: it applies on every computer
+  Refused,        // the guard refuses a folder or key it names
+  KeptData,       // it reaches a file or key that holds what a user keeps
+};
+
+struct Finding {
+  FindingKind kind;
+  size_t line;         // counted from 1
+  std::wstring entry;  // the name of the entry the line is in; empty outside any
+  std::wstring text;
+};
+
 // The entries of a rule file's text, read line by line: UTF-16 when it begins with that byte-order
 // mark, else each line in UTF-8 when it is valid UTF-8, else in the system's code page. What it
 // cannot use (a line without "=", an unknown key, a key without the parts it needs, a line too long
 // to be a path, control characters) is skipped whole, never fatal; an entry that erases nothing is
 // dropped, and so is one whose name cannot be a key of the settings file (it holds "=", or begins
 // with ";" or "["). `budget` as kFileBudget.
-std::vector<Rule> ParseRules(std::string_view text, size_t budget = kFileBudget);
+// What it skips and the keys it does not know go to `findings`, when given.
+std::vector<Rule> ParseRules(std::string_view text, size_t budget = kFileBudget,
+                             std::vector<Finding>* findings = nullptr);
+
+// The entries of a rule file, as ParseRules reads them; nothing when it cannot be opened.
+std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file, std::vector<Finding>* findings = nullptr);
+
+// The group of the entries of the user's own files in the "rules" folder, whatever their category.
+constexpr wchar_t kMyRulesCategory[] = L"My rules";
+
+// The rule files Trellwipe installs in its "rules" folder. Any other "*.ini" there is the user's own,
+// which no installation or update writes.
+constexpr const wchar_t* kShippedFiles[] = {L"applications.ini", L"browsers.ini", L"office.ini", L"windows.ini"};
+
+struct RuleFileName {
+  std::wstring path;
+  const wchar_t* section;  // kCommunitySection or kShippedSection
+  bool mine = false;       // a file of the user's own in the "rules" folder
+};
+
+// The rule files LoadRules reads, in its order: "winapp2.ini" in the program folder, then the
+// "*.ini" of its "rules" folder in name order; whether each exists is not asked.
+std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder);
 
 // The rules of "winapp2.ini" in the program folder (section kCommunitySection), then of the
 // project's own files in its "rules" folder, in name order (kShippedSection). Within a section an
 // entry whose name came before is dropped, so each id means one entry. "Default=True" counts only in
-// the project's own files.
+// the project's own files, and the entries of the user's own files are in kMyRulesCategory.
 std::vector<Rule> LoadRules(const std::wstring& programFolder);
 
 }  // namespace rules

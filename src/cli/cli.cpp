@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/plugins.h"
 #include "catalogue/rules.h"
 #include "keeplists/keep_list_file.h"
+#include "platform/files.h"
 #include "platform/format.h"
 #include "platform/messages.h"
 #include "platform/text.h"
@@ -126,8 +128,8 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
   parsed = {};
   auto setAction = [&](Action action, const std::wstring& option) {
     if (parsed.action != Action::None) {
-      error = L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites and --help may be "
-              L"given (" + option + L").";
+      error = L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules and "
+              L"--help may be given (" + option + L").";
       return false;
     }
     parsed.action = action;
@@ -150,6 +152,9 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
         return false;
       }
       parsed.site = args[++i];
+    } else if (arg == L"--check-rules") {
+      if (!setAction(Action::CheckRules, arg)) return false;
+      if (i + 1 < args.size() && args[i + 1].rfind(L"--", 0) != 0) parsed.ruleFile = args[++i];
     } else if (arg == L"--kept-sites") {
       if (!setAction(Action::KeptSites, arg)) return false;
     } else if (arg == L"--json") {
@@ -182,7 +187,7 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
     }
   }
   if (parsed.action == Action::None) {
-    error = L"Nothing to do: give --list, --preview, --clean, --kept-sites or --help.";
+    error = L"Nothing to do: give --list, --preview, --clean, --kept-sites, --check-rules or --help.";
     return false;
   }
   if (parsed.only && parsed.action != Action::Preview && parsed.action != Action::Clean) {
@@ -310,6 +315,7 @@ std::string KeptSitesJson(const std::vector<engine::KeptSite>& sites) {
 std::wstring HelpText() {
   return L"Usage: trellwipe-cli (--list | --preview | --clean [--yes] | --help) [--only SECTION/KEY[,...]] [--json]\n"
          L"       trellwipe-cli (--keep-site SITE | --unkeep-site SITE | --kept-sites [--json])\n"
+         L"       trellwipe-cli --check-rules [FILE]\n"
          L"\n"
          L"  --list      every item with its section, key, label and whether it is on\n"
          L"  --preview   what a cleaning would erase now; erases and writes nothing\n"
@@ -324,13 +330,69 @@ std::wstring HelpText() {
          L"                  host:mail.example.com keeps that host only) on the cookie keep list\n"
          L"  --unkeep-site   takes a site or host off the cookie keep list\n"
          L"  --kept-sites    the sites on the cookie keep list\n"
+         L"  --check-rules   checks a rule file (without FILE: winapp2.ini and the files of\n"
+         L"                  the rules folder) and names, by entry and line, what is skipped,\n"
+         L"                  unknown, named twice, detects nothing, refused, or reaches what\n"
+         L"                  a user keeps; exit code 0 nothing found, 1 findings, 2 unreadable\n"
          L"\n"
          L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind,\n"
          L"3 stopped by Ctrl+C before the end, 4 nothing cleaned: the selection was never saved\n"
          L"and --yes was not given.\n";
 }
 
+std::wstring CheckedRulesText(const std::vector<rules::CheckedFile>& files) {
+  std::wstring text;
+  std::map<rules::FindingKind, size_t> counts;
+  size_t entries = 0;
+  for (const rules::CheckedFile& file : files) {
+    if (!file.readable) {
+      text += file.path + L": cannot be read\n";
+      continue;
+    }
+    entries += file.entries;
+    text += file.path + L": " + platform::Counted(file.entries, L"entry", L"entries") + L", " +
+            platform::Counted(file.findings.size(), L"finding", L"findings") + L"\n";
+    for (const rules::Finding& finding : file.findings) {
+      ++counts[finding.kind];
+      text += L"  line " + std::to_wstring(finding.line) + (finding.entry.empty() ? L"" : L" [" + finding.entry + L"]") +
+              L": " + finding.text + L"\n";
+    }
+  }
+  text += L"Summary: " + platform::Counted(files.size(), L"file", L"files") + L", " +
+          platform::Counted(entries, L"entry", L"entries") + L"; ";
+  if (counts.empty()) return text + L"no findings\n";
+  std::wstring separator;
+  for (const auto& [kind, count] : counts) {
+    text += separator + rules::FindingKindName(kind, count);
+    separator = L", ";
+  }
+  return text + L"\n";
+}
+
 namespace {
+
+// The rule files --check-rules reads: the one named, or those of the program folder that are there.
+int CheckRules(const Arguments& arguments, const std::wstring& programFolder, Output& output) {
+  std::vector<rules::RuleFileName> files;
+  if (!arguments.ruleFile.empty()) {
+    files.push_back({arguments.ruleFile, rules::kCommunitySection});
+  } else {
+    for (rules::RuleFileName& file : rules::RuleFiles(programFolder)) {
+      if (platform::FileExists(file.path)) files.push_back(std::move(file));
+    }
+  }
+  if (files.empty()) {
+    output.err += "No rule file found: neither winapp2.ini nor a rules folder beside the program.\n";
+    return kExitRulesUnreadable;
+  }
+  const std::vector<rules::CheckedFile> checked = rules::CheckRuleFiles(files, programFolder);
+  output.out += Utf8(CheckedRulesText(checked));
+  if (std::any_of(checked.begin(), checked.end(), [](const rules::CheckedFile& file) { return !file.readable; })) {
+    return kExitRulesUnreadable;
+  }
+  bool found = std::any_of(checked.begin(), checked.end(), [](const rules::CheckedFile& file) { return !file.findings.empty(); });
+  return found ? kExitRulesFindings : kExitRulesClean;
+}
 
 // The run that a Ctrl+C or Ctrl+Break stops; the console calls its handler on a thread of its own.
 std::atomic<run::CleanRun*> consoleRun{nullptr};
@@ -402,6 +464,7 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
     return kExitDone;
   }
   if (int code = KeptSitesAction(arguments, programFolder, output); code >= 0) return code;
+  if (arguments.action == Action::CheckRules) return CheckRules(arguments, programFolder, output);
   std::vector<ListedItem> items = ListItems(programFolder);
   if (arguments.action == Action::List) {
     output.out += arguments.json ? ListJson(items) : Utf8(ListText(items));

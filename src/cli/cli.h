@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/rule_check.h"
 #include "engine/cookie_sites.h"
 #include "engine/run_report.h"
 #include "run/process_values.h"
@@ -20,7 +21,12 @@ constexpr int kExitStopped = 3;
 // --clean of a selection the user never saved, without --only or --yes: nothing was erased.
 constexpr int kExitSelectionUnsaved = 4;
 
-enum class Action { None, Help, List, Preview, Clean, KeepSite, UnkeepSite, KeptSites };
+// --check-rules: the files read and nothing found, something found, or a file that cannot be read.
+constexpr int kExitRulesClean = 0;
+constexpr int kExitRulesFindings = 1;
+constexpr int kExitRulesUnreadable = 2;
+
+enum class Action { None, Help, List, Preview, Clean, KeepSite, UnkeepSite, KeptSites, CheckRules };
 
 struct ItemName {
   std::wstring section;
@@ -34,6 +40,7 @@ struct Arguments {
   std::vector<ItemName> chosen;  // the items of --only
   bool yes = false;              // --yes: clean even a selection the user never saved
   std::wstring site;             // of --keep-site and --unkeep-site
+  std::wstring ruleFile;         // of --check-rules; empty: the rule files the program reads
 };
 
 // False with a message for unknown options, a missing or second action, a malformed --only, and
@@ -60,6 +67,9 @@ std::wstring KeptSitesText(const std::vector<engine::KeptSite>& sites);
 std::string KeptSitesJson(const std::vector<engine::KeptSite>& sites);
 
 std::wstring HelpText();
+
+// The findings of --check-rules, file by file and line by line, and a summary.
+std::wstring CheckedRulesText(const std::vector<rules::CheckedFile>& files);
 
 struct Output {
   std::string out;  // UTF-8

@@ -29,6 +29,8 @@ constexpr KeptEntry kChromiumFiles[] = {
     {L"Sync Data", L"sync data", kKeptSync},
 };
 constexpr const wchar_t* kChromiumHomes[] = {L"User Data", L"Opera Software"};
+constexpr const wchar_t* kChromiumProfiles[] = {L"Default", L"Profile *", L"Guest Profile", L"System Profile",
+                                                L"Opera *"};  // Opera's one profile: "Opera Stable"
 
 // Mozilla programs (Firefox, Thunderbird, the Mozilla suite, Netscape) below their "Profiles" folder.
 constexpr KeptEntry kMozillaFiles[] = {
@@ -48,6 +50,7 @@ constexpr KeptEntry kMozillaFiles[] = {
     {L"localstore.rdf", L"toolbar and window settings", kKeptSettings},
 };
 constexpr const wchar_t* kMozillaHomes[] = {L"Profiles"};
+constexpr const wchar_t* kMozillaProfiles[] = {L"*"};
 
 // Below HKEY_CURRENT_USER.
 constexpr KeptEntry kKeys[] = {
@@ -115,6 +118,39 @@ const KeptEntry* KeptFile(const std::wstring& path) {
   std::vector<std::wstring> parts = Parts(path);
   if (const KeptEntry* entry = Below(parts, kChromiumHomes, kChromiumFiles)) return entry;
   return Below(parts, kMozillaHomes, kMozillaFiles);
+}
+
+const KeptEntry* KeptFileReached(const std::wstring& folder, const std::vector<std::wstring>& patterns) {
+  struct Family {
+    std::span<const wchar_t* const> homes;
+    std::span<const wchar_t* const> profiles;  // patterns of the names of the profile folders
+    std::span<const KeptEntry> entries;
+  };
+  const Family families[] = {{kChromiumHomes, kChromiumProfiles, kChromiumFiles},
+                             {kMozillaHomes, kMozillaProfiles, kMozillaFiles}};
+  constexpr const wchar_t* kCompanions[] = {L"", L"-journal", L"-wal", L"-shm"};
+  auto matchesAny = [](const std::wstring& name, const auto& wanted) {
+    return std::any_of(std::begin(wanted), std::end(wanted),
+                       [&](const auto& pattern) { return platform::MatchesPattern(name, pattern); });
+  };
+  const std::vector<std::wstring> parts = Parts(folder);
+  for (const Family& family : families) {
+    if (const KeptEntry* entry = Below(parts, family.homes, family.entries)) return entry;
+    auto home = std::find_if(parts.begin(), parts.end(),
+                             [&](const std::wstring& part) { return matchesAny(part, family.homes); });
+    if (home == parts.end()) continue;
+    // Kept files lie in the home folder and in its profile folders, which a wildcard stands for.
+    const std::wstring& last = parts.back();
+    const bool profile = home + 2 == parts.end() &&
+                         (last.find_first_of(L"*?") != std::wstring::npos || matchesAny(last, family.profiles));
+    if (home + 1 != parts.end() && !profile) continue;
+    for (const KeptEntry& entry : family.entries) {
+      for (const wchar_t* companion : kCompanions) {
+        if (matchesAny(entry.name + std::wstring(companion), patterns)) return &entry;
+      }
+    }
+  }
+  return nullptr;
 }
 
 const KeptEntry* KeptKeyWithin(HKEY root, const std::wstring& subkey) {

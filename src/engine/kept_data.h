@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace engine {
 
@@ -30,6 +31,11 @@ struct KeptEntry {
 // The entry a file holds: by its name (or the name of a folder it lies in) inside a browser's
 // profile. `path` is a canonical full path. Null when it holds nothing a user keeps.
 const KeptEntry* KeptFile(const std::wstring& path);
+
+// The entry of a file that a rule's file key would reach, judged on its text: `folder` lies in a kept
+// folder, or it is a browser's profile folder or the one that holds them and one of `patterns`
+// matches a kept name or its database's companions. Null when it reaches none.
+const KeptEntry* KeptFileReached(const std::wstring& folder, const std::vector<std::wstring>& patterns);
 
 // The kept key at or below a key (root and subkey, below HKEY_CURRENT_USER or a user's hive in
 // HKEY_USERS): a deletion of that key's tree would erase it.

@@ -510,6 +510,27 @@ TEST_F(Rules, TheConsoleProgramListsAndPicksTheEntriesFoundHere) {
   EXPECT_TRUE(Exists(root / L"Other\\b.log"));  // ticked, but not chosen for this call
 }
 
+// A file the user writes beside the shipped ones is listed under "My rules" and runs like them; a
+// file named like a shipped one is taken as the shipped one, which an installation replaces.
+TEST_F(Rules, TheUsersOwnFilesAreListedUnderMyRulesAndRun) {
+  MakeFile(root / L"Example Editor\\Cache\\page.bin", 7);
+  RuleFile("[Example Editor Cache *]\r\nSection=Applications\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Example Editor\r\n"
+           "FileKey1=%TRELLWIPE_RULE_ROOT%\\Example Editor\\Cache|*|RECURSE\r\n",
+           L"rules\\example editor.ini");
+  RuleFile("[Written Over *]\r\nSection=Browsers\r\nRegKey1=HKCU\\Software\\Example\r\n", L"rules\\Browsers.INI");
+  std::vector<std::wstring> listed;
+  for (const rules::RuleChoice& choice : rules::RuleChoices(program.Path())) {
+    listed.push_back(choice.rule.section + L"/" + choice.rule.name + L" in " + choice.rule.category);
+  }
+  EXPECT_EQ(listed, (std::vector<std::wstring>{L"rules/Written Over * in Browsers",
+                                               L"rules/Example Editor Cache * in My rules"}));
+  cli::Output cleaned;
+  ASSERT_EQ(cli::Run({L"--clean", L"--only", L"rules/Example Editor Cache *"}, program.Path(), values, cleaned), 0)
+      << cleaned.err;
+  EXPECT_FALSE(Exists(root / L"Example Editor\\Cache\\page.bin"));
+  EXPECT_TRUE(Exists(root / L"Example Editor\\Cache"));
+}
+
 // The community file's size and shape: it lists, previews and cleans; the entries of programs
 // that are present do their work and the rest are passed over.
 TEST_F(Rules, AGeneratedFileOfFourThousandEntriesListsPreviewsAndCleans) {
