@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of every window for README.md, taken under a virtual screen with a window manager in a
 # throwaway sandbox, at 100 % and 150 % (NAME-150.png): the main window's home page and status page
-# after a cleaning of the sample traces, a row's details, the cleaning settings with the address and
+# after a cleaning of the sample traces, a row's details, the cleaning settings (also on Edge's tab) with the address and
 # cookie keep lists, the options, the file search with its extension list, the about window, the
 # pop-up of an unattended cleaning and Papermill, the shredder.
 #   screenshots.sh [BUILD] [FOLDER]     (defaults: build/, docs/screenshots/)
@@ -98,6 +98,19 @@ for scale in 100 150; do
   opened_by 'Cleaning Settings' Options 0 'URL Drop-List Options' addresses
   opened_by 'Cleaning Settings' Options 1 'Cookies Options' cookies
   driver close 'Cleaning Settings'
+  sleep 0.5
+  # Opened again on Microsoft Edge's tab, whose profile the sample traces made.
+  sed -i '/^tab[12]=/d' "$settings"
+  if grep -q '^\[setting\]' "$settings"; then
+    sed -i 's/^\[setting\]\r\?$/[setting]\r\ntab1=0\r\ntab2=10\r/' "$settings"
+  else
+    printf '%s\r\n' '[setting]' 'tab1=0' 'tab2=10' >>"$settings"
+  fi
+  driver post settings
+  driver wait-window 'Cleaning Settings' 60
+  shot settings-edge 'Cleaning Settings'
+  driver close 'Cleaning Settings'
+  sed -i '/^tab[12]=/d' "$settings"
   sleep 0.5
   window options 'Options' options
   driver post search

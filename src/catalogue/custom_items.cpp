@@ -26,14 +26,21 @@ class CustomItems : public run::Stage {
     if (!platform::FileExists(file)) {
       context.outcome = L"Fail, Can't find file!";
     } else {
+      // The user's own files and folders are not a program: when none is there, the row says "Not
+      // found" rather than "Not installed", and the details name what was looked for.
+      std::vector<std::wstring> absent;
+      bool found = false;
       for (const settings::CustomEntry& entry : settings::ReadCustomList(file)) {
         if (context.erase.Stopped()) break;
+        found = found || platform::FileExists(entry.path) || platform::FolderExists(entry.path);
+        absent.push_back(entry.path);
         if (entry.type == L"File") {
           context.AddBytes(allerase::EraseFile(context.erase, entry.path));
         } else if (entry.type == L"Folder") {
           context.AddBytes(allerase::EraseFolder(context.erase, entry.path));
         }
       }
+      if (!found && !absent.empty()) context.NotInstalled(std::move(absent), run::kNotFoundOutcome);
     }
     context.EndItem();
   }

@@ -4,6 +4,7 @@
 
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
+#include "engine/regfun.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
@@ -222,6 +223,31 @@ std::vector<std::wstring> NamedFolders(const std::wstring& definitionFile, const
   return folders;
 }
 
+std::vector<std::wstring> AbsentTargets(const std::wstring& definitionFile, const run::ProcessValues& values) {
+  std::vector<std::wstring> absent;
+  bool found = false;
+  ForEachLine(definitionFile, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+    if (found || fields.size() < 2) return;
+    if (IsRegistrySection(section)) {
+      std::optional<HKEY> root = ParseRoot(fields[0]);
+      if (!root || !*root) return;
+      // A key that cannot be opened for another reason than its absence counts as there.
+      HKEY key = nullptr;
+      const LONG opened = RegOpenKeyExW(*root, fields[1].c_str(), 0, KEY_QUERY_VALUE, &key);
+      if (opened == ERROR_SUCCESS) RegCloseKey(key);
+      found = opened != ERROR_FILE_NOT_FOUND && opened != ERROR_PATH_NOT_FOUND;
+      absent.push_back(regfun::RootName(*root) + L"\\" + fields[1]);
+      return;
+    }
+    const std::wstring folder = BaseFolder(fields[0], values) + fields[1];
+    for (const std::wstring& expanded : IsTreeSection(section) ? ExpandFolders(folder) : std::vector{folder}) {
+      found = found || GetFileAttributesW(expanded.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    absent.push_back(folder);
+  });
+  return found ? std::vector<std::wstring>() : absent;
+}
+
 }  // namespace plugins
 
 namespace catalogue {
@@ -244,7 +270,12 @@ class Plugins : public run::Stage {
       // A plug-in's row reads "Cleaning " and its name, without the dots.
       context.view.SetRowState(L"Cleaning " + entry.name);
       context.view.PumpMessages();
-      if (plugins::IsPluginName(entry.name)) plugins::ProcessShell(folder + L"\\" + entry.name + L".ppe", context);
+      const std::wstring file = folder + L"\\" + entry.name + L".ppe";
+      if (plugins::IsPluginName(entry.name)) {
+        std::vector<std::wstring> absent = plugins::AbsentTargets(file, context.values);
+        plugins::ProcessShell(file, context);
+        if (!absent.empty()) context.NotInstalled(std::move(absent));
+      }
       context.view.PumpMessages();
       if (!context.erase.Stopped()) {
         context.AddKeys(1);

@@ -48,6 +48,11 @@ std::optional<HKEY> ParseRoot(const std::wstring& field);
 // pass over.
 extern const std::vector<const wchar_t*> kSections;
 
+// The registry keys and folders the definition's lines name, as the run would take them now, when
+// none of them is there: its program is not on this computer. Empty when one is there, or when the
+// definition names nothing.
+std::vector<std::wstring> AbsentTargets(const std::wstring& definitionFile, const run::ProcessValues& values);
+
 // Executes the erasure sections of a definition file.
 void ProcessShell(const std::wstring& definitionFile, run::ItemContext& context);
 

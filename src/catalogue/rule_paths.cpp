@@ -450,6 +450,18 @@ int RunningWindows() {
 
 }  // namespace
 
+std::vector<std::wstring> DetectionTargets(const Rule& rule) {
+  if (RunningWindows() < rule.windows.lowest || RunningWindows() > rule.windows.highest) return {};
+  std::vector<std::wstring> targets = rule.detectKeys;
+  targets.insert(targets.end(), rule.detectFiles.begin(), rule.detectFiles.end());
+  for (const std::wstring& name : rule.specialDetects) {
+    for (const SpecialDetect& special : kSpecialDetects) {
+      if (platform::EqualsNoCase(name, special.name)) targets.push_back(special.folder);
+    }
+  }
+  return targets;
+}
+
 bool Detected(const Rule& rule, PathExpander& expander) {
   if (RunningWindows() < rule.windows.lowest || RunningWindows() > rule.windows.highest) return false;
   if (rule.detectKeys.empty() && rule.detectFiles.empty() && rule.specialDetects.empty()) return true;

@@ -107,4 +107,8 @@ class PathExpander {
 // them applies everywhere.
 bool Detected(const Rule& rule, PathExpander& expander);
 
+// The keys and files, as the rule writes them, whose absence leaves it undetected on this Windows;
+// empty when it is detected by nothing (it applies everywhere) or is for another Windows.
+std::vector<std::wstring> DetectionTargets(const Rule& rule);
+
 }  // namespace rules

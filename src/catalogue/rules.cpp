@@ -197,10 +197,18 @@ class RuleStage : public run::Stage {
     for (const Rule& rule : all) {
       if (context.erase.Stopped()) return;
       bool runs = context.choice ? context.choice(rule.section, rule.name) : inifun::RunTest(ticks.Of(rule));
-      if (!runs || !Detected(rule, detector)) continue;
+      if (!runs) continue;
+      // A ticked rule of a program not on this computer says so; one for another Windows is passed over.
+      const bool detected = Detected(rule, detector);
+      std::vector<std::wstring> lookedFor = detected ? std::vector<std::wstring>() : DetectionTargets(rule);
+      if (!detected && lookedFor.empty()) continue;
       context.view.PumpMessages();
       context.BeginItem(rule.section, rule.name, rule.name);
-      RunRule(rule, expander, context);
+      if (detected) {
+        RunRule(rule, expander, context);
+      } else {
+        context.NotInstalled(std::move(lookedFor));
+      }
       context.EndItem();
     }
   }

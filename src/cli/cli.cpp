@@ -253,7 +253,7 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
     // A stop or a program not on this computer is said first; what was left behind the counts say.
     const std::wstring said = item.outcome.substr(0, item.outcome.find(L','));
     const std::wstring lead =
-        said == run::kStoppedOutcome || said == run::kNotInstalledOutcome ? said + L", " : std::wstring();
+        said == run::kStoppedOutcome || !item.lookedFor.empty() ? said + L", " : std::wstring();
     output.Add(Utf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + lead + engine::CountsText(item) + L"\n"));
     engine::DetailLines lines(item, report.preview);
     for (size_t i = 0; i < lines.size(); ++i) output.Add("    " + Utf8(lines[i]) + "\n");

@@ -53,6 +53,7 @@ constexpr WORD kRemoveId = 1402;          // Command102
 constexpr WORD kClearId = 1403;           // Command2
 constexpr WORD kFirstItemId = 2000;       // + index in the item table
 constexpr WORD kFirstSelectAllId = 2200;  // + index in the select-all table
+constexpr WORD kFirstBrowserRuleId = 2300;  // + index in the boxes of the browsers' shipped rules
 constexpr int kNoId = -1;
 
 constexpr wchar_t kPageClass[] = L"TrellwipeSettingsPage";
@@ -115,6 +116,14 @@ void AddColumns(HWND list, std::initializer_list<std::pair<const wchar_t*, int>>
     column.cx = toolkit::Scale(width, toolkit::WindowDpi(list));  // widths designed at 96 DPI
     ListView_InsertColumn(list, index++, &column);
   }
+}
+
+// A shipped definition that does what a shipped rule of a browser does says where that rule is ticked.
+std::wstring PluginDescription(const plugins::PluginEntry& entry) {
+  std::optional<rules::BrowserRule> same = rules::SameAsRule(entry.name);
+  if (!same) return entry.description;
+  if (same->browser->tab) return entry.description + L"; also on the Browsers tab: " + same->browser->tab + L", " + same->kind;
+  return entry.description + L"; also the rule " + rules::BrowserRuleName(*same->browser, same->kind) + L" on the Rules tab";
 }
 
 bool IsTicked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -215,6 +224,7 @@ void SelectionWindow::Load() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   RegisterPageClass();
+  ruleChoices_ = rules::RuleChoices(programFolder_);
   Build();
   LoadState();
 }
@@ -256,13 +266,11 @@ SIZE DialogUnits(HWND dialog, HWND page) {
   return {client.right * 400 / std::max<LONG>(scale.right, 1), client.bottom * 800 / std::max<LONG>(scale.bottom, 1)};
 }
 
-void AddTabs(HWND tabs, const wchar_t* const* captions, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(captions[i]);
-    TabCtrl_InsertItem(tabs, static_cast<int>(i), &item);
-  }
+void AddTab(HWND tabs, const wchar_t* caption) {
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<wchar_t*>(caption);
+  TabCtrl_InsertItem(tabs, TabCtrl_GetItemCount(tabs), &item);
 }
 
 }  // namespace
@@ -271,18 +279,30 @@ void SelectionWindow::Build() {
   itemBoxes_.assign(ItemFlags().size(), nullptr);
   outerTabs_ = MakeChild(Handle(), WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, {6, 6, kWidth - 12, kHeight - 34},
                          kOuterTabsId);
-  AddTabs(outerTabs_, kOuterTabs.data(), kOuterTabs.size());
-  for (size_t i = 0; i < kOuterTabs.size(); ++i) outerPages_.push_back(MakePage(Handle(), outerTabs_));
+  for (const wchar_t* tab : kOuterTabs) {
+    AddTab(outerTabs_, tab);
+    outerPages_.push_back(MakePage(Handle(), outerTabs_));
+  }
 
   HWND browsers = outerPages_[kBrowsersTab];
   SIZE area = DialogUnits(Handle(), browsers);
-  browserTabs_ = MakeChild(browsers, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS,
+  // Every browser in sight, on as many rows of tabs as they take.
+  browserTabs_ = MakeChild(browsers, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS | TCS_MULTILINE,
                            {2, 2, area.cx - 4, area.cy - 4}, kBrowserTabsId);
-  AddTabs(browserTabs_, kBrowserTabs.data(), kBrowserTabs.size());
+  // Today's browsers follow the tabs of the item table, so the stored tab numbers keep their tabs.
+  for (const wchar_t* subTab : kBrowserTabs) AddTab(browserTabs_, subTab);
+  for (const rules::TodaysBrowser& browser : rules::TodaysBrowsers()) {
+    if (browser.tab) AddTab(browserTabs_, browser.tab);
+  }
+  // The pages cover what the rows of tabs leave, so they are made once every tab is there.
   for (const wchar_t* subTab : kBrowserTabs) {
-    HWND page = MakePage(browsers, browserTabs_);
-    browserPages_.push_back(page);
-    BuildItemPage(page, kOuterTabs[kBrowsersTab], subTab);
+    browserPages_.push_back(MakePage(browsers, browserTabs_));
+    BuildItemPage(browserPages_.back(), kOuterTabs[kBrowsersTab], subTab);
+  }
+  for (const rules::TodaysBrowser& browser : rules::TodaysBrowsers()) {
+    if (!browser.tab) continue;
+    browserPages_.push_back(MakePage(browsers, browserTabs_));
+    BuildBrowserRulePage(browserPages_.back(), browser);
   }
   for (size_t i = 0; i < kOuterTabs.size(); ++i) {
     if (i == kBrowsersTab) continue;
@@ -364,6 +384,41 @@ void SelectionWindow::BuildItemPage(HWND page, const std::wstring& tab, const st
   }
 }
 
+// One box per shipped rule of the browser, ticked as the rule is; a browser not on this computer is
+// greyed and says so.
+void SelectionWindow::BuildBrowserRulePage(HWND page, const rules::TodaysBrowser& browser) {
+  SIZE area = DialogUnits(Handle(), page);
+  groupBoxes_[browser.tab] =
+      MakeChild(page, WC_BUTTONW, browser.tab, BS_GROUPBOX, {4, 4, area.cx - 8, area.cy - 8}, kNoId);
+  int top = 4 + kGroupTop;
+  bool found = false;
+  for (const wchar_t* kind : rules::BrowserKinds()) {
+    const std::wstring name = rules::BrowserRuleName(browser, kind);
+    auto choice = std::find_if(ruleChoices_.begin(), ruleChoices_.end(), [&](const rules::RuleChoice& c) {
+      return c.rule.section == rules::kShippedSection && platform::EqualsNoCase(c.rule.name, name);
+    });
+    if (choice == ruleChoices_.end()) continue;
+    const int id = kFirstBrowserRuleId + static_cast<int>(browserRuleBoxes_.size());
+    HWND box = MakeChild(page, WC_BUTTONW, kind, BS_AUTOCHECKBOX | WS_TABSTOP, {12, top, 200, kBoxHeight}, id);
+    top += kRow;
+    SetTicked(box, choice->ticked);
+    EnableWindow(box, choice->detected);
+    found = found || choice->detected;
+    browserRuleBoxes_.emplace_back(box, static_cast<size_t>(choice - ruleChoices_.begin()));
+  }
+  if (found) return;
+  EnableWindow(groupBoxes_[browser.tab], FALSE);
+  MakeChild(page, WC_STATICW, std::wstring(browser.tab) + L": not found on this computer.", SS_LEFT,
+            {12, top + 4, area.cx - 24, kBoxHeight}, kNoId);
+}
+
+HWND SelectionWindow::BrowserRuleBox(const std::wstring& ruleName) const {
+  for (const auto& [box, choice] : browserRuleBoxes_) {
+    if (platform::EqualsNoCase(ruleChoices_[choice].rule.name, ruleName)) return box;
+  }
+  return nullptr;
+}
+
 void SelectionWindow::BuildApplicationsPage(HWND page) {
   SIZE area = DialogUnits(Handle(), page);
   pluginList_ =
@@ -443,7 +498,6 @@ void SelectionWindow::LoadState() {
   for (const SelectAllGroup& group : SelectAllGroups()) ShowWhetherAllTicked(group);
   LoadCustomList();
   LoadPlugins();
-  ruleChoices_ = rules::RuleChoices(programFolder_);
   FillRules();
   std::vector<const rules::RuleChoice*> running;
   for (const rules::RuleChoice& choice : ruleChoices_) {
@@ -454,7 +508,7 @@ void SelectionWindow::LoadState() {
     TabCtrl_SetCurSel(outerTabs_, *tab);
     ShowPage(outerTabs_);
   }
-  if (auto tab = StoredTabNumber(inifun::ReadIniValue(settingsFile, L"setting", L"tab2"), kBrowserTabs.size())) {
+  if (auto tab = StoredTabNumber(inifun::ReadIniValue(settingsFile, L"setting", L"tab2"), browserPages_.size())) {
     TabCtrl_SetCurSel(browserTabs_, *tab);
     ShowPage(browserTabs_);
   }
@@ -469,7 +523,7 @@ void SelectionWindow::LoadPlugins() {
   for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder_))) {
     int row = AppendRow(pluginList_, entry.name);
     SetItemText(pluginList_, row, 1, entry.version);
-    SetItemText(pluginList_, row, 2, entry.description);
+    SetItemText(pluginList_, row, 2, PluginDescription(entry));
     ListView_SetCheckState(pluginList_, row, entry.ticked);
     for (const std::wstring& folder : plugins::NamedFolders(entry.file, values)) {
       engine::GuardDecision decision = engine::GuardPath(folder, programFolder_);
@@ -477,6 +531,13 @@ void SelectionWindow::LoadPlugins() {
       refused += L"\r\n" + entry.name + L": " + folder + L" is " + engine::RefusalDescription(decision.refusal) + L".";
     }
   }
+  // The description column is as wide as its longest text, so that a note at its end reads whole.
+  int widest = 0;
+  for (int row = 0, count = ListView_GetItemCount(pluginList_); row < count; ++row) {
+    widest = std::max(widest, ListView_GetStringWidth(pluginList_, ItemText(pluginList_, row, 2).c_str()));
+  }
+  const int margin = toolkit::Scale(16, toolkit::WindowDpi(pluginList_));
+  if (widest + margin > ListView_GetColumnWidth(pluginList_, 2)) ListView_SetColumnWidth(pluginList_, 2, widest + margin);
   if (!refused.empty()) {
     platform::Tell(Handle(), L"Trellwipe never erases these folders, and skips them when a plug-in names them:" +
                                 refused);
@@ -505,9 +566,11 @@ void SelectionWindow::FillRules() {
   fillingRules_ = true;
   SendMessageW(ruleList_, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(ruleList_);
-  size_t detected = 0;
+  size_t listed = 0, detected = 0;
   for (size_t i = 0; i < ruleChoices_.size(); ++i) {
     const rules::RuleChoice& choice = ruleChoices_[i];
+    if (rules::OnBrowserTab(choice.rule)) continue;  // ticked on its browser's tab
+    ++listed;
     detected += choice.detected;
     if (!rules::Shown(choice, search, showAll)) continue;
     LVITEMW item{};
@@ -523,10 +586,10 @@ void SelectionWindow::FillRules() {
   fillingRules_ = false;
   const int shown = ListView_GetItemCount(ruleList_);
   SetWindowTextW(ruleCount_,
-                 ruleChoices_.empty()
+                 listed == 0
                      ? L"No rule file found: put \"winapp2.ini\" beside trellwipe.exe, or rule files of your own in its "
                        L"\"rules\" folder."
-                     : (L"Showing " + std::to_wstring(shown) + L" of " + std::to_wstring(ruleChoices_.size()) +
+                     : (L"Showing " + std::to_wstring(shown) + L" of " + std::to_wstring(listed) +
                         L" entries; " + std::to_wstring(detected) + L" are for programs found on this computer.")
                            .c_str());
 }
@@ -540,16 +603,28 @@ void SelectionWindow::RuleChanged(const NMLISTVIEW& change) {
   item.iItem = change.iItem;
   if (!ListView_GetItem(ruleList_, &item) || static_cast<size_t>(item.lParam) >= ruleChoices_.size()) return;
   rules::RuleChoice& choice = ruleChoices_[static_cast<size_t>(item.lParam)];
-  bool ticked = ListView_GetCheckState(ruleList_, change.iItem) != 0;
+  const bool ticked = ListView_GetCheckState(ruleList_, change.iItem) != 0;
+  if (AcceptTick(choice, ticked) == ticked) return;
+  fillingRules_ = true;
+  ListView_SetCheckState(ruleList_, change.iItem, false);
+  fillingRules_ = false;
+}
+
+void SelectionWindow::BrowserRuleClicked(HWND box) {
+  for (const auto& [shown, choice] : browserRuleBoxes_) {
+    if (shown == box && AcceptTick(ruleChoices_[choice], IsTicked(box)) != IsTicked(box)) SetTicked(box, false);
+  }
+}
+
+// The tick a rule keeps when the user sets or clears it: ticking an entry that warns asks first.
+bool SelectionWindow::AcceptTick(rules::RuleChoice& choice, bool ticked) {
   const rules::Rule& rule = choice.rule;
   if (ticked && !choice.ticked && !rule.warning.empty() && !AskOkCancel(Handle(), rule.name + L"\r\n\r\n" + rule.warning)) {
-    fillingRules_ = true;
-    ListView_SetCheckState(ruleList_, change.iItem, false);
-    fillingRules_ = false;
     ticked = false;
   }
   if (ticked && !choice.ticked) TellRefusedFolders({&choice});
   choice.ticked = ticked;
+  return ticked;
 }
 
 // What the given entries name that a run will refuse, said at once rather than found in a report.
@@ -599,6 +674,7 @@ void SelectionWindow::Unload() {
   closing_ = true;
   outerTabs_ = browserTabs_ = pluginList_ = customList_ = ruleList_ = ruleSearch_ = ruleShowAll_ = ruleCount_ = nullptr;
   ruleChoices_.clear();
+  browserRuleBoxes_.clear();
   outerPages_.clear();
   browserPages_.clear();
   itemBoxes_.clear();
@@ -613,6 +689,10 @@ void SelectionWindow::Command(WORD id, WORD code, HWND control) {
     if (code == BN_KILLFOCUS || code == BN_CLICKED) {
       if (const SelectAllGroup* group = SelectAllGroupOf(ItemFlags()[id - kFirstItemId].group)) ShowWhetherAllTicked(*group);
     }
+    return;
+  }
+  if (id >= kFirstBrowserRuleId && id < kFirstBrowserRuleId + browserRuleBoxes_.size()) {
+    if (code == BN_CLICKED) BrowserRuleClicked(control);
     return;
   }
   if (id >= kFirstSelectAllId && id < kFirstSelectAllId + SelectAllGroups().size()) {

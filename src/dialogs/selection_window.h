@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/browser_rules.h"
 #include "catalogue/rules.h"
 #include "engine/normal.h"
 #include "settings/custom_list.h"
@@ -57,6 +58,8 @@ class SelectionWindow : public toolkit::Dialog {
   HWND RuleSearch() const { return ruleSearch_; }
   HWND RuleShowAll() const { return ruleShowAll_; }  // also the entries not found on this machine
   HWND RuleCount() const { return ruleCount_; }
+  // The box of a shipped rule shown on a today's browser tab, by the rule's name; nullptr for none.
+  HWND BrowserRuleBox(const std::wstring& ruleName) const;
   const std::vector<rules::RuleChoice>& RuleChoices() const { return ruleChoices_; }
   HWND Button(const std::wstring& name) const;  // "Command1", "Command3", "Command7", "Command8",
                                                 // "Command101", "Command102", "Command2"
@@ -71,6 +74,7 @@ class SelectionWindow : public toolkit::Dialog {
   void BuildApplicationsPage(HWND page);
   void BuildCustomPage(HWND page);
   void BuildRulesPage(HWND page);
+  void BuildBrowserRulePage(HWND page, const rules::TodaysBrowser& browser);
   HWND MakePage(HWND parent, HWND tabs);
   HWND MakeChild(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, RECT dialogUnits,
                  int id);
@@ -79,6 +83,8 @@ class SelectionWindow : public toolkit::Dialog {
   void LoadCustomList();
   void FillRules();
   void RuleChanged(const NMLISTVIEW& change);
+  bool AcceptTick(rules::RuleChoice& choice, bool ticked);
+  void BrowserRuleClicked(HWND box);
   void TellRefusedFolders(const std::vector<const rules::RuleChoice*>& choices);
   void AddCustomRow(const std::wstring& path, const std::wstring& type, const std::wstring& size,
                     const std::wstring& modified);
@@ -112,6 +118,7 @@ class SelectionWindow : public toolkit::Dialog {
   HWND ruleCount_ = nullptr;
   std::vector<rules::RuleChoice> ruleChoices_;
   bool fillingRules_ = false;  // the list's own changes are no ticks of the user
+  std::vector<std::pair<HWND, size_t>> browserRuleBoxes_;  // a box, and its place in ruleChoices_
   std::vector<HWND> itemBoxes_;  // in the order of the item table
   std::map<std::wstring, HWND> checkBoxes_;
   std::map<std::wstring, HWND> groupBoxes_;

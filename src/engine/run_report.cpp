@@ -196,7 +196,12 @@ std::wstring DetailLines::operator[](size_t index) const {
     --index;
   }
   if (!item_.lookedFor.empty()) {
-    if (index == 0) return L"Not installed: none of the folders and keys this item cleans exists; nothing was touched.";
+    if (index == 0) {
+      // The user's own files and folders are found or not; a program is installed or not.
+      return item_.outcome.starts_with(L"Not found")
+                 ? L"Not found: none of the files and folders of the list exists; nothing was touched."
+                 : L"Not installed: none of the folders and keys this item cleans exists; nothing was touched.";
+    }
     if (index <= item_.lookedFor.size()) return Joined({L"Looked for: ", item_.lookedFor[index - 1]});
     index -= 1 + item_.lookedFor.size();
   }

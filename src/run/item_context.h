@@ -14,6 +14,8 @@ namespace run {
 constexpr wchar_t kStoppedOutcome[] = L"Stopped";
 // The outcome of an item whose program is not on this computer: it touched nothing.
 constexpr wchar_t kNotInstalledOutcome[] = L"Not installed";
+// The outcome of a custom item none of whose files and folders is there.
+constexpr wchar_t kNotFoundOutcome[] = L"Not found";
 
 // Estimates, not measurements: registry deletions count fixed amounts, file operations the sizes
 // they attempted to delete.
@@ -78,8 +80,8 @@ struct ItemContext {
   }
   // Marks the item as one whose program is not on this computer: none of the folders and keys it
   // would touch exists.
-  void NotInstalled(std::vector<std::wstring> lookedFor) {
-    outcome = kNotInstalledOutcome;
+  void NotInstalled(std::vector<std::wstring> lookedFor, const wchar_t* said = kNotInstalledOutcome) {
+    outcome = said;
     engine::ItemReport* item = erase.recorder ? erase.recorder->Current() : nullptr;
     if (item) item->lookedFor = std::move(lookedFor);
   }

@@ -641,7 +641,7 @@ void MainWindow::Preview() {
   ClearRows();
   for (const engine::ItemReport& item : report.items) {
     AddRow(item.label);
-    SetRowState(item.outcome == run::kNotInstalledOutcome ? item.outcome : engine::CountsText(item));
+    SetRowState(item.lookedFor.empty() ? engine::CountsText(item) : item.outcome);
     SetRowFigures(item);
   }
   engine::ReportTotals totals = report.Totals();

@@ -286,3 +286,57 @@ TEST(PluginSwitch, WrittenIntoTheFileNamedAfterTheAppnameThroughACopy) {
   EXPECT_FALSE(Exists(folder / L"missing"));
   EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::wstring>{L"Alpha.ppe", L"Renamed.ppe"}));
 }
+
+// A plug-in, a rule or the custom list that finds nothing of what it names says so, with what it
+// looked for; one thing there is enough for "Done".
+TEST_F(Plugins, APluginARuleOrACustomListThatFindsNothingSaysWhatItLookedFor) {
+  ScopedEnvironment variable{L"TRELLWIPE_RULE_ROOT", root.Path()};
+  const std::wstring cache = values.localAppDataFolder + L"\\Tool\\Cache";
+  const std::wstring custom = root / L"mine.txt";
+  struct Case {
+    const char* plugin;  // a definition, ticked
+    const char* rule;    // a rule file's text, its entry "Tool *" ticked
+    bool customList;     // "mine.txt" in the custom list, which is ticked
+    std::wstring seeded;
+    const wchar_t* state;
+    std::vector<std::wstring> lookedFor;
+  };
+  const char* plugin = "[name]\r\nappname=Tool\r\n[swich]\r\non=1\r\n[folder]\r\n1=localappdata,\\Tool\\Cache\r\n"
+                       "[regtree]\r\n1=-2147483647,Software\\TrellwipeAbsentTool\r\n";
+  const char* rule = "[Tool *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Tool\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Tool|*\r\n";
+  const Case cases[] = {
+      {plugin, nullptr, false, L"", L"Not installed",
+       {L"HKEY_CURRENT_USER\\Software\\TrellwipeAbsentTool", cache}},
+      {plugin, nullptr, false, cache + L"\\a.tmp", L"Done", {}},
+      {nullptr, rule, false, L"", L"Not installed", {L"%TRELLWIPE_RULE_ROOT%\\Tool"}},
+      {nullptr, rule, false, root / L"Tool\\a.tmp", L"Done", {}},
+      {nullptr, nullptr, true, L"", L"Not found", {custom}},
+      {nullptr, nullptr, true, custom, L"Done", {}},
+  };
+  for (const Case& c : cases) {
+    RemoveTree(Folder());
+    RemoveTree(program / L"rules");
+    RemoveTree(values.localAppDataFolder);
+    RemoveTree(root / L"Tool");
+    DeleteFileW(custom.c_str());
+    std::string settings = "[rules]\r\nTool *=1\r\n[Custom]\r\nCustom=0\r\n";
+    if (c.plugin) Define(L"Tool.ppe", c.plugin);
+    if (c.rule) WriteText(program / L"rules\\own.ini", c.rule);
+    if (c.customList) {
+      WriteText(program / L"cusd.dat", platform::Narrow(custom) + "\tFile\r\n");
+      settings = "[Custom]\r\nCustom=1\r\n";
+    }
+    WriteText(program / L"prisd.dat", settings);
+    if (!c.seeded.empty()) MakeFile(c.seeded, 10);
+    view = RecordingView();
+    run::CleanRun run(view, program.Path(), values, catalogue::Stages());
+    run.CleanNow();
+    ASSERT_EQ(view.rows.size(), 2u) << c.state;
+    EXPECT_EQ(view.rows[0].state, c.state) << view.rows[0].label;
+    ASSERT_EQ(run.LastReport().items.size(), 1u);
+    EXPECT_EQ(run.LastReport().items[0].lookedFor, c.lookedFor) << view.rows[0].label;
+    if (!c.seeded.empty()) {
+      EXPECT_FALSE(Exists(c.seeded)) << view.rows[0].label;
+    }
+  }
+}

@@ -270,10 +270,14 @@ TEST_F(Rules, FileKeysMatchTheirPatternsRecurseAndRemoveTheFoldersTheyEmpty) {
       "[Unticked *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\App|*|RECURSE\r\n"
       "[Not Here *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Nowhere\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\App|*|RECURSE\r\n");
   engine::RunReport report = Run({L"App Files *", L"Not Here *"});
-  ASSERT_EQ(report.items.size(), 1u);
+  ASSERT_EQ(report.items.size(), 2u);
   EXPECT_EQ(report.items[0].label, L"App Files *");
   EXPECT_EQ(report.items[0].section, L"winapp2");
-  EXPECT_EQ(view.rows.size(), 1u + 1u);  // the entry, then the run's final row
+  // The entry whose program is not here erases nothing and says what it looked for.
+  EXPECT_EQ(report.items[1].label, L"Not Here *");
+  EXPECT_EQ(report.items[1].outcome, L"Not installed");
+  EXPECT_EQ(report.items[1].lookedFor, std::vector<std::wstring>{L"%TRELLWIPE_RULE_ROOT%\\Nowhere"});
+  EXPECT_EQ(view.rows.size(), 2u + 1u);  // the entries, then the run's final row
   EXPECT_EQ(view.rows[0].label, L"App Files *");
   EXPECT_EQ(report.items[0].estimatedBytes, 10 + 20 + 100 + 200 + 300 + 400 + 500 + 600 + 700 + 800);
   EXPECT_EQ(FolderNames(app), (std::vector<std::wstring>{L"Cache", L"Logs", L"Profiles", L"Temp"}));

@@ -12,11 +12,13 @@
 #include <dlgs.h>
 
 #include "engine/regfun.h"
+#include "platform/system_folders.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/selection_layout.h"
+#include "shipped_rules.h"
 #include "support/keyboard_support.h"
 #include "support/message_recorder.h"
 #include "support/test_support.h"
@@ -218,7 +220,8 @@ TEST_F(SelectionWindowTest, TabsGroupsAndEveryItemBoxWithItsCaption) {
                                        L"Instant Messaging", L"Email Readers", L"Rules"}));
   EXPECT_EQ(TabCaptions(window->BrowserTabs()),
             (std::vector<std::wstring>{L"Internet Explorer", L"Firefox", L"Opera", L"Netscape", L"AOL Explorer",
-                                       L"MSN Explorer", L"Mozilla", L"Maxthon Browser", L"Google Chrome", L"Safari"}));
+                                       L"MSN Explorer", L"Mozilla", L"Maxthon Browser", L"Google Chrome", L"Safari",
+                                       L"Microsoft Edge", L"Brave", L"Vivaldi", L"Opera (today's)"}));
   EXPECT_EQ(ColumnHeaders(window->PluginList()),
             (std::vector<std::wstring>{L"Applications Name", L"Version", L"Description"}));
   EXPECT_TRUE(ListView_GetExtendedListViewStyle(window->PluginList()) & LVS_EX_CHECKBOXES);
@@ -807,4 +810,90 @@ TEST_F(SelectionWindowTest, SavingMakesATickedForNewUserSelectionTheUsersOwn) {
   Open();
   Ok();
   EXPECT_EQ(Stored(L"Options", L"DefaultSelection"), L"0");
+}
+
+// Today's browsers have tabs of their own, made of the shipped rules: Edge is on this computer, Brave
+// is not. Their rules are ticked there only, and a tick keeps its key in the settings file.
+TEST_F(SelectionWindowTest, TodaysBrowsersTicksTheirShippedRulesOnTheirOwnTabs) {
+  for (const ShippedFile& file : kShippedRules) WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
+  const std::wstring edge = platform::KnownFolder(FOLDERID_LocalAppData) + L"\\Microsoft\\Edge";
+  const std::wstring brave = platform::KnownFolder(FOLDERID_LocalAppData) + L"\\BraveSoftware";
+  ASSERT_FALSE(Exists(edge));
+  ASSERT_FALSE(Exists(brave));
+  MakeFolders(edge + L"\\User Data");
+  struct Removed {
+    std::wstring folder;
+    ~Removed() { RemoveTree(folder); }
+  } removed{edge};
+  WriteText(settingsFile, "[rules]\r\nMicrosoft Edge History *=1\r\nBrave Cache *=1\r\n");
+  Open();
+  HWND edgeGroup = window->GroupBox(L"Microsoft Edge"), braveGroup = window->GroupBox(L"Brave");
+  ASSERT_TRUE(edgeGroup && braveGroup);
+  HWND edgePage = GetParent(edgeGroup), bravePage = GetParent(braveGroup);
+  auto note = [](HWND page) { return FindWindowExW(page, nullptr, WC_STATICW, nullptr); };
+  EXPECT_TRUE(IsWindowEnabled(edgeGroup));
+  EXPECT_EQ(note(edgePage), nullptr);
+  EXPECT_FALSE(IsWindowEnabled(braveGroup));
+  ASSERT_NE(note(bravePage), nullptr);
+  EXPECT_EQ(WindowText(note(bravePage)), L"Brave: not found on this computer.");
+  for (const wchar_t* kind : {L"Cache", L"Cookies", L"History", L"Sessions"}) {
+    HWND edgeBox = window->BrowserRuleBox(L"Microsoft Edge " + std::wstring(kind) + L" *");
+    HWND braveBox = window->BrowserRuleBox(L"Brave " + std::wstring(kind) + L" *");
+    ASSERT_TRUE(edgeBox && braveBox) << kind;
+    EXPECT_EQ(WindowText(edgeBox), kind);
+    EXPECT_EQ(GetParent(edgeBox), edgePage);
+    EXPECT_TRUE(IsWindowEnabled(edgeBox));
+    EXPECT_FALSE(IsWindowEnabled(braveBox));
+  }
+  HWND history = window->BrowserRuleBox(L"Microsoft Edge History *");
+  HWND cookies = window->BrowserRuleBox(L"Microsoft Edge Cookies *");
+  EXPECT_TRUE(Ticked(history));
+  EXPECT_TRUE(Ticked(window->BrowserRuleBox(L"Brave Cache *")));  // kept, though Brave is not here
+  // The rule list no longer offers them; Chrome's, whose tab holds the built-in items, stay there.
+  Press(window->RuleShowAll());
+  EXPECT_EQ(RuleRow(window->RuleList(), L"Microsoft Edge Cache *"), -1);
+  EXPECT_EQ(RuleRow(window->RuleList(), L"Brave Cache *"), -1);
+  EXPECT_NE(RuleRow(window->RuleList(), L"Google Chrome Cache *"), -1);
+
+  // Ticking the cookies asks with the rule's warning; Cancel leaves the box unticked.
+  PickTab(window->OuterTabs(), settings::kBrowsersTab);
+  PickTab(window->BrowserTabs(), 10);
+  EXPECT_TRUE(OnShownPage(cookies, window->Handle()));
+  messages.answers = {IDCANCEL};
+  Press(cookies);
+  EXPECT_EQ(Questions(), std::vector<std::wstring>{
+                             L"Microsoft Edge Cookies *\r\n\r\nSigns you out of the websites you are signed in to in "
+                             L"Microsoft Edge."});
+  EXPECT_FALSE(Ticked(cookies));
+  Press(cookies);
+  EXPECT_TRUE(Ticked(cookies));
+  Press(history);
+  Ok();
+  EXPECT_EQ(Stored(L"rules", L"Microsoft Edge Cookies *"), L"1");
+  EXPECT_EQ(Stored(L"rules", L"Microsoft Edge History *"), L"0");
+  EXPECT_EQ(Stored(L"rules", L"Brave Cache *"), L"1");
+  EXPECT_EQ(Stored(L"setting", L"tab2"), L"10");
+
+  // Opened again, the window shows what was stored, on the tab left open.
+  Open();
+  EXPECT_TRUE(Ticked(window->BrowserRuleBox(L"Microsoft Edge Cookies *")));
+  EXPECT_FALSE(Ticked(window->BrowserRuleBox(L"Microsoft Edge History *")));
+  EXPECT_EQ(TabCtrl_GetCurSel(window->BrowserTabs()), 10);
+}
+
+// A shipped definition that does what a shipped browser rule does says where that rule is ticked.
+TEST_F(SelectionWindowTest, PluginsThatDoWhatAShippedBrowserRuleDoesSaySo) {
+  Define(L"Edge Cache.ppe", "[name]\r\nappname=Edge Cache\r\n[version]\r\nappver=1.0\r\n[dec]\r\ndecs=Caches\r\n");
+  Define(L"Chrome Cookies.ppe", "[name]\r\nappname=Chrome Cookies\r\n[version]\r\nappver=1.0\r\n[dec]\r\ndecs=Cookies\r\n");
+  Define(L"VLC.ppe", "[name]\r\nappname=VLC\r\n[version]\r\nappver=1.0\r\n[dec]\r\ndecs=Recent files\r\n");
+  Open();
+  std::map<std::wstring, std::wstring> descriptions;
+  for (int row = 0; row < ListView_GetItemCount(window->PluginList()); ++row) {
+    descriptions[ListViewText(window->PluginList(), row, 0)] = ListViewText(window->PluginList(), row, 2);
+  }
+  EXPECT_EQ(descriptions, (std::map<std::wstring, std::wstring>{
+                              {L"Edge Cache", L"Edge Cache 1.0 Caches; also on the Browsers tab: Microsoft Edge, Cache"},
+                              {L"Chrome Cookies",
+                               L"Chrome Cookies 1.0 Cookies; also the rule Google Chrome Cookies * on the Rules tab"},
+                              {L"VLC", L"VLC 1.0 Recent files"}}));
 }

@@ -24,6 +24,7 @@
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
+#include "shipped_rules.h"
 #include "shipped_skin.h"
 #include "support/test_support.h"
 #include "support/window_support.h"
@@ -274,8 +275,14 @@ TEST_F(WindowTexts, TheMainWindowsPagesAndStrip) {
 
 TEST_F(WindowTexts, TheDialogs) {
   const std::vector<std::pair<const char*, std::function<std::unique_ptr<toolkit::Dialog>()>>> dialogs = {
+      // With the shipped rules, whose browsers have tabs of their own.
       {"Cleaning Settings",
-       [&] { return std::make_unique<settings::SelectionWindow>(program.Path(), settings::SelectionServices{}); }},
+       [&] {
+         for (const ShippedFile& file : kShippedRules) {
+           WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
+         }
+         return std::make_unique<settings::SelectionWindow>(program.Path(), settings::SelectionServices{});
+       }},
       {"Options", [&] { return std::make_unique<settings::OptionsWindow>(settings::BossKeySwitch{}, program.Path()); }},
       {"About", [&] { return std::make_unique<ui::AboutWindow>(program.Path()); }},
       // Sites from three browsers, one held open.

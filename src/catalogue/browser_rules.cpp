@@ -1,0 +1,58 @@
+#include "catalogue/browser_rules.h"
+
+#include "platform/text.h"
+
+namespace rules {
+
+namespace {
+
+// Chrome and Firefox keep their rules in the list: their tabs hold the built-in items.
+constexpr TodaysBrowser kBrowsers[] = {
+    {L"Microsoft Edge", L"Microsoft Edge", L"Edge", L"History"},
+    {L"Brave", L"Brave", L"Brave", L"History"},
+    {L"Vivaldi", L"Vivaldi", L"Vivaldi", L"History"},
+    {L"Opera (today's)", L"Opera", L"Opera", L"History"},
+    {nullptr, L"Google Chrome", L"Chrome", L"History"},
+    // Firefox's history shares places.sqlite with the bookmarks: its definition takes the form history.
+    {nullptr, L"Firefox", L"Firefox", L"Form History"},
+};
+
+constexpr const wchar_t* kKinds[] = {L"Cache", L"Cookies", L"History", L"Sessions"};
+
+std::wstring_view RuleKind(const TodaysBrowser& browser, std::wstring_view kind) {
+  return kind == L"History" ? std::wstring_view(browser.history) : kind;
+}
+
+}  // namespace
+
+std::span<const TodaysBrowser> TodaysBrowsers() { return kBrowsers; }
+
+std::span<const wchar_t* const> BrowserKinds() { return kKinds; }
+
+std::wstring BrowserRuleName(const TodaysBrowser& browser, std::wstring_view kind) {
+  return std::wstring(browser.rule) + L" " + std::wstring(RuleKind(browser, kind)) + L" *";
+}
+
+std::optional<BrowserRule> OnBrowserTab(const Rule& rule) {
+  if (rule.section != kShippedSection) return std::nullopt;
+  for (const TodaysBrowser& browser : kBrowsers) {
+    if (!browser.tab) continue;
+    for (const wchar_t* kind : kKinds) {
+      if (platform::EqualsNoCase(rule.name, BrowserRuleName(browser, kind))) return BrowserRule{&browser, kind};
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<BrowserRule> SameAsRule(std::wstring_view pluginName) {
+  for (const TodaysBrowser& browser : kBrowsers) {
+    for (const wchar_t* kind : kKinds) {
+      if (platform::EqualsNoCase(pluginName, std::wstring(browser.plugin) + L" " + kind)) {
+        return BrowserRule{&browser, kind};
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace rules

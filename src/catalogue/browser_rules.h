@@ -1,0 +1,39 @@
+#pragma once
+// Today's browsers and their shipped rules: which of those rules the selection window shows on a
+// browser tab of their own instead of the rule list, and which shipped plug-in definition does what a
+// shipped rule does.
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "catalogue/rule_file.h"
+
+namespace rules {
+
+struct TodaysBrowser {
+  const wchar_t* tab;      // its page on the Browsers tab; nullptr: its rules stay in the rule list
+  const wchar_t* rule;     // "Microsoft Edge": the shipped rules "Microsoft Edge Cache *", ...
+  const wchar_t* plugin;   // "Edge": the shipped definitions "Edge Cache", ...
+  const wchar_t* history;  // the kind of its rule that does what its "History" definition does
+};
+std::span<const TodaysBrowser> TodaysBrowsers();
+
+// The kinds every today's browser has a shipped rule and a shipped definition for, in page order:
+// "Cache", "Cookies", "History", "Sessions".
+std::span<const wchar_t* const> BrowserKinds();
+
+// The name of a today's browser's shipped rule of a kind: "Microsoft Edge Cache *".
+std::wstring BrowserRuleName(const TodaysBrowser& browser, std::wstring_view kind);
+
+// A shipped rule that has its own box on a browser tab, and the kind that box is captioned with.
+struct BrowserRule {
+  const TodaysBrowser* browser;
+  std::wstring kind;
+};
+std::optional<BrowserRule> OnBrowserTab(const Rule& rule);
+
+// The shipped rule a definition of that name does the same as: "Edge Cache" gives Edge's "Cache".
+std::optional<BrowserRule> SameAsRule(std::wstring_view pluginName);
+
+}  // namespace rules
