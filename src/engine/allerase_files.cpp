@@ -383,9 +383,8 @@ class TreeDeletionSteps final : public WalkSteps {
       result.listed += static_cast<double>(file.size);
     }
   }
-  bool Enter(WalkedFolder&, const Entry& sub, const std::wstring& path) override {
-    if (force_ && (sub.attributes & FILE_ATTRIBUTE_READONLY) && !ctx_.Previewing()) ResetAttributes(path);
-    return true;
+  void Listed(WalkedFolder& folder, const Listing&) override {
+    if (force_ && (folder.attributes & FILE_ATTRIBUTE_READONLY) && !ctx_.Previewing()) ResetAttributes(folder.path);
   }
   void Link(WalkedFolder& parent, const std::wstring& path) override {
     // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. Wine removes
