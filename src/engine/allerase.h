@@ -55,8 +55,8 @@ double EraseFolder(const EraseContext& ctx, const std::wstring& folder);
 using FileTest = std::function<bool(const std::wstring& name, const std::wstring& path)>;
 
 // Files directly in the folder, and with `recurse` at every depth below it, that `wanted` takes; no
-// link is walked, no walk enters the program folder, and no other file's attributes change. With
-// `removeEmptied`, every folder walked that is left empty goes afterwards, the named one last. A
+// link is walked, no walk enters the program folder, and no other file's attributes change. With `removeEmptied`, every
+// folder walked that is left empty goes once all below it is done, the named one last (not after a stop). A
 // drive root or a protected folder is refused, but for `exactNames` that do not recurse: files of
 // an exact name may go from there. Counts the sizes of the files it deleted (or, in a preview,
 // would delete).

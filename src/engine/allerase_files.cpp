@@ -183,7 +183,7 @@ bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool e
 // Every walk asks here at every folder it meets on its way down: it never enters a drive root, a
 // protected folder (but a walk over a whole drive) or the program folder, however it reached it, and
 // says so in the details. Nor does it enter a kept site's sign-in storage.
-bool Enters(const EraseContext& ctx, const std::wstring& folder, bool throughProtected = false) {
+bool Enters(const EraseContext& ctx, const std::wstring& folder, bool throughProtected) {
   engine::Refusal refusal = engine::FolderRefusal(ctx, folder, throughProtected);
   if (refusal == engine::Refusal::None) return !engine::KeepsSiteStorage(ctx, folder);
   ctx.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(refusal));
@@ -195,6 +195,106 @@ bool Enters(const EraseContext& ctx, const std::wstring& folder, bool throughPro
 std::optional<std::wstring> Start(const EraseContext& ctx, std::optional<std::wstring> start) {
   if (start && engine::InKeptSiteStorage(ctx, *start)) return std::nullopt;
   return start;
+}
+
+// A folder a walk has entered.
+struct WalkedFolder {
+  std::wstring path;
+  DWORD attributes = 0;  // as its parent's listing gave them; the starting folder's own
+  bool emptied = true;   // everything met in it so far went
+  bool keeps = false;    // something in it stays on purpose, and so do the folder and those above it
+};
+
+// What one walk does where the walks differ. The walker lists every folder once and keeps the rules
+// they share: it never goes through a link, and enters a folder only when Enters allows it; a link
+// or a refused folder stays, and so does the folder that holds it (`keeps`).
+class WalkSteps {
+ public:
+  // False: the walk does not go below its starting folder, whose subfolders all stay.
+  bool descends = true;
+  // A walk over a whole drive, which passes the protected folders.
+  bool throughProtected = false;
+
+  // A folder just listed, before its files.
+  virtual void Listed(WalkedFolder&, const Listing&) {}
+  // One file of the folder: what goes is handed to `deletions`, which deletes the folder's files
+  // side by side once they are all met, before anything of its subfolders is touched.
+  virtual void File(WalkedFolder&, const Entry&, std::wstring, FolderDeletions&) {}
+  // A subfolder the guard lets the walk enter: whether to walk it, or whether the walk dealt with it
+  // otherwise.
+  virtual bool Enter(WalkedFolder&, const Entry&, const std::wstring&) { return true; }
+  // A subfolder that is a link.
+  virtual void Link(WalkedFolder& parent, const std::wstring&) { parent.keeps = true; }
+  // A folder whose contents are all done, and the folder that holds it (none for the starting one).
+  virtual void Leave(WalkedFolder&, WalkedFolder*) {}
+
+ protected:
+  ~WalkSteps() = default;
+};
+
+struct WalkResult {
+  size_t listed = 0;     // the folders listed, the starting one included
+  double attempted = 0;  // the sizes of the files whose deletion was attempted
+  double deleted = 0;    // the sizes of those that went (in a preview: would go)
+};
+
+// Depth first, each folder's files before its subfolders, in the listing's order; a folder is left
+// once everything below it is done. The folders still open, with the subfolders each has left to
+// walk, are kept on a list rather than on the call stack: a tree as deep as a path can reach must not
+// exhaust the stack. A stop ends it before the next file, and it then enters, judges and leaves no
+// further folder.
+WalkResult Walk(const EraseContext& ctx, WalkedFolder start, WalkSteps& steps) {
+  struct Open {
+    WalkedFolder folder;
+    std::vector<WalkedFolder> subfolders = {};  // the ones to walk, in the listing's order
+    size_t next = 0;
+  };
+  WalkResult result;
+  DeletionWorkers workers(ctx);
+  std::vector<Open> open;
+  auto enter = [&](WalkedFolder folder) {
+    Listing listing = List(ctx, folder.path);
+    ++result.listed;
+    steps.Listed(folder, listing);
+    FolderDeletions deletions(ctx, workers);
+    for (const Entry& file : listing.files) {
+      if (ctx.Stopped()) break;
+      ctx.Pump();
+      steps.File(folder, file, platform::JoinPath(folder.path, file.name), deletions);
+    }
+    deletions.Finish();
+    result.attempted += deletions.attempted;
+    result.deleted += deletions.deleted;
+    folder.emptied &= deletions.allGone;
+    Open entered{std::move(folder)};
+    WalkedFolder& parent = entered.folder;
+    for (const Entry& sub : listing.folders) {
+      if (ctx.Stopped()) break;
+      std::wstring path = platform::JoinPath(parent.path, sub.name);
+      if (!steps.descends) {
+        parent.keeps = true;
+      } else if (sub.IsLink()) {
+        steps.Link(parent, path);
+      } else if (!Enters(ctx, path, steps.throughProtected)) {
+        parent.keeps = true;
+      } else if (steps.Enter(parent, sub, path)) {
+        entered.subfolders.push_back({std::move(path), sub.attributes});
+      }
+    }
+    open.push_back(std::move(entered));
+  };
+  if (!ctx.Stopped()) enter(std::move(start));
+  while (!open.empty() && !ctx.Stopped()) {
+    Open& top = open.back();
+    if (top.next < top.subfolders.size()) {
+      enter(std::move(top.subfolders[top.next++]));
+      continue;
+    }
+    WalkedFolder done = std::move(top.folder);
+    open.pop_back();
+    steps.Leave(done, open.empty() ? nullptr : &open.back().folder);
+  }
+  return result;
 }
 
 enum class Match { All, Name, Extension, NotKept, NameAnyCase };
@@ -222,49 +322,39 @@ struct FileRule {
   }
 };
 
-// One folder's files: hidden ones lose the attribute whether they match or not; a match is counted,
-// then deleted, and stays counted when the deletion fails. A stop ends it before the next file.
-double EraseFiles(const EraseContext& ctx, DeletionWorkers& workers, const std::wstring& folder,
-                  const std::vector<Entry>& files, const FileRule& rule) {
-  FolderDeletions deletions(ctx, workers);
-  for (const Entry& file : files) {
-    if (ctx.Stopped()) break;
-    ctx.Pump();
-    std::wstring path = platform::JoinPath(folder, file.name);
+// The files that a rule takes: hidden ones lose the attribute whether they match or not; a match is
+// counted, then deleted, and stays counted when the deletion fails.
+class FileSteps final : public WalkSteps {
+ public:
+  FileSteps(const EraseContext& ctx, const FileRule& rule, bool tree) : ctx_(ctx), rule_(rule) {
+    descends = tree;
+    throughProtected = rule.wholeDrive;
+  }
+  void File(WalkedFolder&, const Entry& file, std::wstring path, FolderDeletions& deletions) override {
     DWORD attributes = file.attributes;
-    if (file.IsHidden() && !rule.wholeDrive) {
-      if (!ctx.Previewing()) ResetAttributes(path);
+    if (file.IsHidden() && !rule_.wholeDrive) {
+      if (!ctx_.Previewing()) ResetAttributes(path);
       attributes = FILE_ATTRIBUTE_NORMAL;
     }
-    if (!rule.Matches(file.name, path)) continue;
-    if (rule.wholeDrive) {
+    if (!rule_.Matches(file.name, path)) return;
+    if (rule_.wholeDrive) {
       // The guard records a refusal: what went before it is recorded first.
       deletions.Finish();
-      if (!engine::GuardedTarget(ctx, path)) continue;
+      if (!engine::GuardedTarget(ctx_, path)) return;
     }
     deletions.Add(std::move(path), static_cast<double>(file.size), attributes, false);
   }
-  deletions.Finish();
-  return deletions.attempted;
-}
 
-// Depth first, with a list of folders still to visit instead of recursion: a tree as deep as a path
-// can reach must not exhaust the stack.
+ private:
+  const EraseContext& ctx_;
+  const FileRule& rule_;
+};
+
+// The tree walks count every folder they list too.
 double FileTreeWalk(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
-  DeletionWorkers workers(ctx);
-  double figure = 0;
-  std::vector<std::wstring> pending{folder};
-  while (!pending.empty() && !ctx.Stopped()) {
-    std::wstring current = std::move(pending.back());
-    pending.pop_back();
-    Listing listing = List(ctx, current);
-    figure += EraseFiles(ctx, workers, current, listing.files, rule) + kFolderVisit;
-    for (auto sub = listing.folders.rbegin(); sub != listing.folders.rend(); ++sub) {
-      std::wstring path = platform::JoinPath(current, sub->name);
-      if (!sub->IsLink() && Enters(ctx, path, rule.wholeDrive)) pending.push_back(std::move(path));
-    }
-  }
-  return figure;
+  FileSteps steps(ctx, rule, true);
+  WalkResult walked = Walk(ctx, {folder}, steps);
+  return walked.attempted + static_cast<double>(walked.listed) * kFolderVisit;
 }
 
 double FileTree(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
@@ -275,20 +365,9 @@ double FileTree(const EraseContext& ctx, const std::wstring& folder, const FileR
 double FilesInFolder(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
   auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
   if (!target) return 0;
-  DeletionWorkers workers(ctx);
-  return EraseFiles(ctx, workers, *target, List(ctx, *target).files, rule);
+  FileSteps steps(ctx, rule, false);
+  return Walk(ctx, {*target}, steps).attempted;
 }
-
-// One folder of a tree being deleted: its listing, the subfolder to go into next, whether everything
-// met in it so far went, and whether it holds the file to keep.
-struct DeletionFrame {
-  std::wstring path;
-  Listing listing;
-  bool record;
-  size_t next = 0;
-  bool emptied = true;
-  bool keeps = false;
-};
 
 struct FolderDeletion {
   bool removed = false;  // the folder is gone
@@ -296,77 +375,58 @@ struct FolderDeletion {
   double listed = 0;     // the sizes of every file met, but the one kept: the folder's size before
 };
 
-// Deletes a folder's contents and then the folder. Links inside are
-// removed as links, never walked; without `force`, read-only files stay (and so does the folder that
-// holds them). `recordSelf` is off for a folder that is created again at once. `kept`, a full path,
-// names a file that stays with the folders that hold it, none of them counted as left behind. The
-// folders being deleted are kept on a list of their own rather than on the call stack, whatever the
-// depth. A stop leaves every folder not yet emptied as it is.
-FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& folder, bool force,
-                                bool recordSelf = true, const std::wstring& kept = {}) {
-  FolderDeletion result;
-  DeletionWorkers workers(ctx);
-  std::vector<DeletionFrame> open;
-  auto enter = [&](const std::wstring& path, bool record) {
-    DeletionFrame frame{path, List(ctx, path), record};
-    FolderDeletions deletions(ctx, workers);
-    for (const Entry& file : frame.listing.files) {
-      if (ctx.Stopped()) break;
-      ctx.Pump();
-      std::wstring filePath = platform::JoinPath(path, file.name);
-      if (!kept.empty() && platform::EqualsNoCase(filePath, kept)) {
-        frame.keeps = true;
-        continue;
-      }
-      if (deletions.Add(std::move(filePath), static_cast<double>(file.size), file.attributes, force)) {
-        result.listed += static_cast<double>(file.size);
-      }
-    }
-    // The folder's files are all done before anything else of it is touched.
-    deletions.Finish();
-    result.attempted += deletions.attempted;
-    frame.emptied &= deletions.allGone;
-    open.push_back(std::move(frame));
-  };
-  enter(folder, recordSelf);
-  bool removed = false;
-  while (!open.empty()) {
-    if (ctx.Stopped()) return result;
-    DeletionFrame& top = open.back();
-    if (top.next < top.listing.folders.size()) {
-      const Entry& sub = top.listing.folders[top.next++];
-      std::wstring path = platform::JoinPath(top.path, sub.name);
-      if (sub.IsLink()) {
-        // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. Wine
-        // removes what its Unix link leads to when that is empty, so there the link stays.
-        if (!ctx.Previewing() && engine::IsWineLink(path)) {
-          ctx.LeftBehind(path, L"a link, left in place");
-          top.emptied = false;
-        } else {
-          top.emptied &= RemoveOneFolder(ctx, path, true, true);
-        }
-        continue;
-      }
-      if (!Enters(ctx, path)) {
-        top.keeps = true;  // it stays, and so do the folders that hold it
-        continue;
-      }
-      if (force && (sub.attributes & FILE_ATTRIBUTE_READONLY) && !ctx.Previewing()) ResetAttributes(path);
-      enter(path, true);
-      continue;
-    }
-    bool keeps = top.keeps;
-    removed = !keeps && RemoveOneFolder(ctx, top.path, top.emptied, top.record);
-    open.pop_back();
-    if (open.empty()) break;
-    if (keeps) {
-      open.back().keeps = true;
-    } else {
-      open.back().emptied &= removed;
+// A folder's contents and then the folder. Links inside are removed as links, never walked; without
+// `force`, read-only files stay (and so does the folder that holds them). `recordSelf` is off for a
+// folder that is created again at once. `kept`, a full path, names a file that stays with the
+// folders that hold it, none of them counted as left behind. A stop leaves every folder not yet
+// emptied as it is.
+class TreeDeletionSteps final : public WalkSteps {
+ public:
+  TreeDeletionSteps(const EraseContext& ctx, bool force, bool recordSelf, const std::wstring& kept)
+      : ctx_(ctx), force_(force), recordSelf_(recordSelf), kept_(kept) {}
+  void File(WalkedFolder& folder, const Entry& file, std::wstring path, FolderDeletions& deletions) override {
+    if (!kept_.empty() && platform::EqualsNoCase(path, kept_)) {
+      folder.keeps = true;
+    } else if (deletions.Add(std::move(path), static_cast<double>(file.size), file.attributes, force_)) {
+      result.listed += static_cast<double>(file.size);
     }
   }
-  result.removed = removed;
-  return result;
+  void Listed(WalkedFolder& folder, const Listing&) override {
+    if (force_ && (folder.attributes & FILE_ATTRIBUTE_READONLY) && !ctx_.Previewing()) ResetAttributes(folder.path);
+  }
+  void Link(WalkedFolder& parent, const std::wstring& path) override {
+    // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. Wine removes
+    // what its Unix link leads to when that is empty, so there the link stays.
+    if (!ctx_.Previewing() && engine::IsWineLink(path)) {
+      ctx_.LeftBehind(path, L"a link, left in place");
+      parent.emptied = false;
+    } else {
+      parent.emptied &= RemoveOneFolder(ctx_, path, true, true);
+    }
+  }
+  void Leave(WalkedFolder& folder, WalkedFolder* parent) override {
+    bool removed = !folder.keeps && RemoveOneFolder(ctx_, folder.path, folder.emptied, parent || recordSelf_);
+    if (!parent) {
+      result.removed = removed;
+    } else if (folder.keeps) {
+      parent->keeps = true;
+    } else {
+      parent->emptied &= removed;
+    }
+  }
+  FolderDeletion result;
+
+ private:
+  const EraseContext& ctx_;
+  bool force_, recordSelf_;
+  const std::wstring& kept_;
+};
+
+FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& folder, bool force,
+                                bool recordSelf = true, const std::wstring& kept = {}) {
+  TreeDeletionSteps steps(ctx, force, recordSelf, kept);
+  steps.result.attempted = Walk(ctx, {folder}, steps).attempted;
+  return steps.result;
 }
 
 // What a whole-folder deletion counts: the folder's size, taken from the listings before each file
@@ -376,52 +436,69 @@ double FolderFigure(const EraseContext& ctx, const FolderDeletion& deletion) {
   return ctx.Stopped() ? deletion.attempted : deletion.listed;
 }
 
-double FolderSizeWalk(const EraseContext& ctx, const std::wstring& folder) {
-  double size = 0;
-  std::vector<std::wstring> pending{folder};
-  while (!pending.empty() && !ctx.Stopped()) {
-    std::wstring current = std::move(pending.back());
-    pending.pop_back();
-    Listing listing = List(ctx, current);
-    for (const Entry& file : listing.files) size += file.size;
-    for (const Entry& sub : listing.folders) {
-      std::wstring path = platform::JoinPath(current, sub.name);
-      if (!sub.IsLink() && Enters(ctx, path)) pending.push_back(std::move(path));
-    }
+class SizeSteps final : public WalkSteps {
+ public:
+  void File(WalkedFolder&, const Entry& file, std::wstring, FolderDeletions&) override {
+    size += static_cast<double>(file.size);
   }
-  return size;
-}
-
-struct PendingFolder {
-  std::wstring path;
-  DWORD attributes;
+  double size = 0;
 };
 
-double NamedFoldersWalk(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name,
-                        DWORD folderAttributes) {
+// Subfolders of a name, deleted whole where the walk meets them; every other folder is walked, and a
+// hidden one that holds folders loses the attribute.
+class NamedFolderSteps final : public WalkSteps {
+ public:
+  NamedFolderSteps(const EraseContext& ctx, const std::wstring& name) : ctx_(ctx), name_(name) {}
+  void Listed(WalkedFolder& folder, const Listing& listing) override {
+    if ((folder.attributes & FILE_ATTRIBUTE_HIDDEN) && !listing.folders.empty() && !ctx_.Previewing()) {
+      ResetAttributes(folder.path);
+    }
+  }
+  bool Enter(WalkedFolder&, const Entry& sub, const std::wstring& path) override {
+    if (platform::ToLower(sub.name) != name_) return true;
+    figure += FolderFigure(ctx_, DeleteFolderTree(ctx_, path, false));
+    return false;
+  }
   double figure = 0;
-  std::vector<PendingFolder> pending{{folder, folderAttributes}};
-  while (!pending.empty() && !ctx.Stopped()) {
-    PendingFolder current = std::move(pending.back());
-    pending.pop_back();
-    Listing listing = List(ctx, current.path);
-    std::vector<PendingFolder> remaining;
-    for (const Entry& sub : listing.folders) {
-      if ((current.attributes & FILE_ATTRIBUTE_HIDDEN) && !ctx.Previewing()) ResetAttributes(current.path);
-      if (sub.IsLink()) continue;
-      std::wstring path = platform::JoinPath(current.path, sub.name);
-      if (!Enters(ctx, path)) continue;
-      if (platform::ToLower(sub.name) == name) {
-        figure += FolderFigure(ctx, DeleteFolderTree(ctx, path, false));
-      } else {
-        remaining.push_back({std::move(path), sub.attributes});
+
+ private:
+  const EraseContext& ctx_;
+  const std::wstring& name_;
+};
+
+// The files a test takes; with `removeEmptied`, every folder walked that is left empty goes once
+// everything below it is done.
+class FilesWhereSteps final : public WalkSteps {
+ public:
+  FilesWhereSteps(const EraseContext& ctx, const FileTest& wanted, bool byName, bool removeEmptied)
+      : ctx_(ctx), wanted_(wanted), byName_(byName), removeEmptied_(removeEmptied) {}
+  void Listed(WalkedFolder& folder, const Listing& listing) override { folder.emptied = listing.opened; }
+  void File(WalkedFolder& folder, const Entry& file, std::wstring path, FolderDeletions& deletions) override {
+    if (!wanted_(file.name, path)) {
+      folder.emptied = false;
+      return;
+    }
+    if (byName_) {
+      // The guard records a refusal: what went before it is recorded first.
+      deletions.Finish();
+      if (!engine::GuardedTarget(ctx_, path)) {
+        folder.emptied = false;
+        return;
       }
     }
-    for (auto sub = remaining.rbegin(); sub != remaining.rend(); ++sub) pending.push_back(std::move(*sub));
-    figure += kFolderVisit;
+    deletions.Add(std::move(path), static_cast<double>(file.size), file.attributes, false);
   }
-  return figure;
-}
+  void Leave(WalkedFolder& folder, WalkedFolder* parent) override {
+    if (!removeEmptied_) return;
+    bool removed = !folder.keeps && folder.emptied && RemoveOneFolder(ctx_, folder.path, true, true);
+    if (!removed && parent) parent->emptied = false;
+  }
+
+ private:
+  const EraseContext& ctx_;
+  const FileTest& wanted_;
+  bool byName_, removeEmptied_;
+};
 
 }  // namespace
 
@@ -441,7 +518,9 @@ double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& 
 double EraseNamedFoldersInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
   auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
   if (!target) return kFolderVisit;
-  return NamedFoldersWalk(ctx, *target, name, AttributesOf(*target));
+  NamedFolderSteps steps(ctx, name);
+  size_t listed = Walk(ctx, {*target, AttributesOf(*target)}, steps).listed;
+  return steps.figure + static_cast<double>(listed) * kFolderVisit;
 }
 
 double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const std::wstring& kept) {
@@ -517,59 +596,9 @@ double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, cons
     }
     return 0;
   }
-  // Every folder met, its parent's place in the list, and whether nothing stays in it.
-  struct Visited {
-    std::wstring path;
-    size_t parent;
-    bool empty = true;
-  };
-  std::vector<Visited> visited{{decision.exact, 0}};
-  DeletionWorkers workers(ctx);
-  double figure = 0;
-  for (size_t at = 0; at < visited.size() && !ctx.Stopped(); ++at) {
-    const std::wstring current = visited[at].path;
-    Listing listing = List(ctx, current);
-    bool empty = listing.opened;
-    FolderDeletions deletions(ctx, workers);
-    for (const Entry& file : listing.files) {
-      if (ctx.Stopped()) break;
-      ctx.Pump();
-      std::wstring path = platform::JoinPath(current, file.name);
-      if (!wanted(file.name, path)) {
-        empty = false;
-        continue;
-      }
-      if (byName) {
-        // The guard records a refusal: what went before it is recorded first.
-        deletions.Finish();
-        if (!engine::GuardedTarget(ctx, path)) {
-          empty = false;
-          continue;
-        }
-      }
-      deletions.Add(std::move(path), static_cast<double>(file.size), file.attributes, false);
-    }
-    deletions.Finish();
-    figure += deletions.deleted;
-    empty &= deletions.allGone;
-    for (const Entry& sub : listing.folders) {
-      std::wstring path = platform::JoinPath(current, sub.name);
-      if (recurse && !sub.IsLink() && Enters(ctx, path)) {
-        visited.push_back({path, at});
-      } else {
-        empty = false;  // a link or a folder it does not walk stays
-      }
-    }
-    visited[at].empty = empty;
-  }
-  if (removeEmptied && !ctx.Stopped()) {
-    // Deepest first, so a folder is judged after everything below it.
-    for (size_t at = visited.size(); at-- > 0;) {
-      bool removed = visited[at].empty && RemoveOneFolder(ctx, visited[at].path, true, true);
-      if (!removed && at > 0) visited[visited[at].parent].empty = false;
-    }
-  }
-  return figure;
+  FilesWhereSteps steps(ctx, wanted, byName, removeEmptied);
+  steps.descends = recurse;
+  return Walk(ctx, {decision.exact}, steps).deleted;
 }
 
 void EraseNamedFilesOnDrive(const EraseContext& ctx, const std::wstring& root, const std::wstring& name) {
@@ -577,6 +606,10 @@ void EraseNamedFilesOnDrive(const EraseContext& ctx, const std::wstring& root, c
   if (driveRoot && !name.empty()) FileTreeWalk(ctx, root, {Match::NameAnyCase, name, nullptr, true});
 }
 
-double FolderSize(const std::wstring& folder) { return FolderSizeWalk(EraseContext{}, folder); }
+double FolderSize(const std::wstring& folder) {
+  SizeSteps steps;
+  Walk(EraseContext{}, {folder}, steps);
+  return steps.size;
+}
 
 }  // namespace allerase

@@ -59,7 +59,7 @@ void DeletionWorkers::Start() {
 
 void DeletionWorkers::DeleteUntaken(std::vector<FileDeletion>& files, bool pump) {
   const std::function<void()> yield = pump ? std::function<void()>([this] { ctx_.Pump(); }) : nullptr;
-  ExpectedFinalPaths places;
+  ExpectedFinalPaths places = places_;
   for (size_t at; (at = next_.fetch_add(1)) < files.size();) {
     FileDeletion& file = files[at];
     if (!ctx_.Stopped()) {
@@ -92,6 +92,8 @@ void DeletionWorkers::DeleteAll(std::vector<FileDeletion>& files) {
     return;
   }
   if (files.size() > 1 && threads_.empty()) Start();
+  // A batch holds the files of one folder: its final path is asked once, not by every thread.
+  if (!files.empty() && platform::RunsUnderWine()) places_.Of(files.front().path);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     batch_ = &files;

@@ -68,6 +68,7 @@ class DeletionWorkers {
   std::condition_variable work_;
   std::condition_variable done_;
   std::vector<FileDeletion>* batch_ = nullptr;  // the batch under way, none between batches
+  ExpectedFinalPaths places_;                   // where the batch's folder is, set before it starts
   unsigned long long generation_ = 0;           // counts the batches, so a helper joins each once
   unsigned busy_ = 0;                           // helpers still deleting files of the batch
   bool quit_ = false;

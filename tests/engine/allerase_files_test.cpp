@@ -147,6 +147,37 @@ TEST(FolderErasure, AStopEndsEveryWalkAtTheNextFile) {
   EXPECT_EQ(FolderNames(root / L"sub").size(), 10 - report.items[0].files.size());
 }
 
+// A walk stopped while it lists a folder judges none of the folders below it: the details name no
+// folder the walk never reached.
+TEST(FolderErasure, AStoppedWalkJudgesNoFurtherFolder) {
+  TempFolder root;
+  using Walk = std::function<void(const EraseContext&)>;
+  const Walk walks[] = {
+      [&](const EraseContext& ctx) { EraseAllFilesInTree(ctx, root.Path()); },
+      [&](const EraseContext& ctx) { EraseNamedFoldersInTree(ctx, root.Path(), L"cache"); },
+      [&](const EraseContext& ctx) {
+        EraseFilesWhere(ctx, root.Path(), [](const std::wstring&, const std::wstring&) { return true; }, true, true,
+                        false);
+      },
+      [&](const EraseContext& ctx) { EraseFolder(ctx, root.Path()); },
+  };
+  MakeFile(root / L"a.tmp", 10);
+  MakeFile(root / L"Trellwipe\\prisd.dat", 10);
+  for (const Walk& walk : walks) {
+    engine::StopSignal stop;
+    engine::RunReport report;
+    engine::RunRecorder recorder(report);
+    recorder.BeginItem(L"S", L"K", L"L");
+    EraseContext ctx{[&] { stop.Request(); }, std::chrono::milliseconds(0)};
+    ctx.stop = &stop;
+    ctx.recorder = &recorder;
+    ctx.programFolder = engine::CanonicalPath(root / L"Trellwipe");
+    walk(ctx);
+    EXPECT_TRUE(report.items[0].leftBehind.empty()) << platform::Narrow(report.items[0].leftBehind[0].path);
+    EXPECT_TRUE(Exists(root / L"a.tmp"));
+  }
+}
+
 TEST(RecreateFolder, EmptiesTheFolderAndReturnsItsFormerSize) {
   TempFolder root;
   std::wstring target = root / L"Favorites";
