@@ -75,6 +75,19 @@ std::string EstimatedJson(double keys, double bytes) {
   return "{\"cleanedKeys\":" + Number(keys) + ",\"releasedBytes\":" + Number(bytes) + "}";
 }
 
+// "files":[...],"folders":[...],"registryKeys":[...],"registryValues":[...], the files written as they
+// come, as an item may have a million.
+void WriteEntriesJson(const engine::FileRecords& files, const std::vector<std::wstring>& folders,
+                      const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values, Output& output) {
+  output.Add("\"files\":[");
+  for (size_t f = 0; f < files.size(); ++f) {
+    engine::FileRecord file = files[f];
+    output.Add(std::string(f ? "," : "") + "{\"path\":" + Quote(file.path) + ",\"size\":" + Number(file.size) + "}");
+  }
+  output.Add("],\"folders\":" + Strings(folders) + ",\"registryKeys\":" + Strings(keys) +
+             ",\"registryValues\":" + Strings(values));
+}
+
 engine::ReportTotals ItemTotals(const engine::ItemReport& item) {
   engine::RunReport single;
   single.items.push_back(item);
@@ -275,14 +288,13 @@ void WriteReportJson(const engine::RunReport& report, Output& output) {
   for (size_t i = 0; i < report.items.size(); ++i) {
     const engine::ItemReport& item = report.items[i];
     output.Add(std::string(i ? "," : "") + "{\"section\":" + Quote(item.section) + ",\"key\":" + Quote(item.key) +
-               ",\"label\":" + Quote(item.label) + ",\"outcome\":" + Quote(item.outcome) + ",\"files\":[");
-    for (size_t f = 0; f < item.files.size(); ++f) {
-      engine::FileRecord file = item.files[f];
-      output.Add(std::string(f ? "," : "") + "{\"path\":" + Quote(file.path) + ",\"size\":" + Number(file.size) + "}");
-    }
-    std::string json = "],\"folders\":" + Strings(item.folders) + ",\"registryKeys\":" + Strings(item.keys) +
-                       ",\"registryValues\":" + Strings(item.values) + ",\"steps\":" + Strings(item.steps) +
-                       ",\"leftBehind\":[";
+               ",\"label\":" + Quote(item.label) + ",\"outcome\":" + Quote(item.outcome) + ",");
+    WriteEntriesJson(item.files, item.folders, item.keys, item.values, output);
+    // What earlier items of the run counted already: no figure counts it again.
+    const engine::CountedEntries& again = item.alreadyCounted;
+    output.Add(",\"alreadyCounted\":{");
+    WriteEntriesJson(again.files, again.folders, again.keys, again.values, output);
+    std::string json = "},\"steps\":" + Strings(item.steps) + ",\"leftBehind\":[";
     for (size_t l = 0; l < item.leftBehind.size(); ++l) {
       json += std::string(l ? "," : "") + "{\"path\":" + Quote(item.leftBehind[l].path) +
               ",\"reason\":" + Quote(item.leftBehind[l].reason) + "}";

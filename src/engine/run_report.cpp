@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <initializer_list>
+#include <span>
 #include <string_view>
 #include <utility>
 
@@ -103,58 +104,97 @@ void RunRecorder::BeginItem(const std::wstring& section, const std::wstring& key
   item.label = label;
   report_.items.push_back(std::move(item));
   open_ = true;
-  recorded_.clear();
-  fileSlots_.clear();
 }
 
-bool RunRecorder::FirstTime(wchar_t kind, const std::wstring& path) {
-  return recorded_.insert(Lowered(kind, path)).second;
+RunRecorder::Met RunRecorder::Meet(wchar_t kind, const std::wstring& path) {
+  const size_t item = report_.items.size() - 1;
+  auto [at, inserted] = recorded_.try_emplace(Lowered(kind, path), Lister{item, item});
+  if (inserted) return Met::First;
+  if (at->second.last == item) return Met::InThisItem;
+  at->second.last = item;
+  return Met::Earlier;
 }
 
-bool RunRecorder::FirstFile(const std::wstring& path) {
-  const FileRecords& files = report_.items.back().files;
+bool RunRecorder::ErasedEarlier(const std::wstring& key) const {
+  const size_t item = report_.items.size() - 1;
+  std::wstring probe = Lowered(L'k', key);
+  for (;;) {
+    auto at = recorded_.find(probe);
+    if (at != recorded_.end() && at->second.first < item) return true;
+    size_t slash = probe.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return false;
+    probe.resize(slash);
+  }
+}
+
+void RunRecorder::Add(Met met, std::vector<std::wstring> ItemReport::*counted,
+                      std::vector<std::wstring> CountedEntries::*again, std::wstring text) {
+  if (met == Met::InThisItem) return;
+  ItemReport& item = report_.items.back();
+  (met == Met::First ? item.*counted : item.alreadyCounted.*again).push_back(std::move(text));
+}
+
+RunRecorder::Met RunRecorder::MeetFile(const std::wstring& path) {
+  constexpr std::uint32_t kAgain = 0x80000000;  // the place is in the item's already counted files
   // Kept at most half full, so that a probe ends soon at a free slot.
-  if (2 * (files.size() + 1) > fileSlots_.size()) {
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> slots(std::max<size_t>(64, 2 * fileSlots_.size()));
-    for (const auto& slot : fileSlots_) {
-      if (!slot.first) continue;
-      size_t at = slot.second & (slots.size() - 1);
-      while (slots[at].first) at = (at + 1) & (slots.size() - 1);
+  if (2 * (filesMet_ + 1) > fileSlots_.size()) {
+    std::vector<FileSlot> slots(std::max<size_t>(64, 2 * fileSlots_.size()));
+    for (const FileSlot& slot : fileSlots_) {
+      if (!slot.place) continue;
+      size_t at = slot.hash & (slots.size() - 1);
+      while (slots[at].place) at = (at + 1) & (slots.size() - 1);
       slots[at] = slot;
     }
     fileSlots_.swap(slots);
   }
+  const ItemReport& item = report_.items.back();
+  const auto current = static_cast<std::uint32_t>(report_.items.size() - 1);
   const std::wstring key = Lowered(L'f', path);
   const auto hash = static_cast<std::uint32_t>(std::hash<std::wstring>()(key));
   size_t at = hash & (fileSlots_.size() - 1);
-  for (; fileSlots_[at].first; at = (at + 1) & (fileSlots_.size() - 1)) {
-    if (fileSlots_[at].second == hash && Lowered(L'f', files[fileSlots_[at].first - 1].path) == key) return false;
+  for (; fileSlots_[at].place; at = (at + 1) & (fileSlots_.size() - 1)) {
+    FileSlot& slot = fileSlots_[at];
+    if (slot.hash != hash) continue;
+    const ItemReport& lister = report_.items[slot.item];
+    const std::uint32_t place = slot.place - 1;
+    const FileRecords& files = (place & kAgain) ? lister.alreadyCounted.files : lister.files;
+    if (Lowered(L'f', files[place & ~kAgain].path) != key) continue;
+    if (slot.item == current) return Met::InThisItem;
+    slot = {current, static_cast<std::uint32_t>(item.alreadyCounted.files.size() | kAgain) + 1, hash};
+    return Met::Earlier;
   }
-  fileSlots_[at] = {static_cast<std::uint32_t>(files.size() + 1), hash};
-  return true;
+  fileSlots_[at] = {current, static_cast<std::uint32_t>(item.files.size() + 1), hash};
+  ++filesMet_;
+  return Met::First;
 }
 
 ItemReport* RunRecorder::Current() { return open_ ? &report_.items.back() : nullptr; }
 
 void RunRecorder::File(const std::wstring& path, double size) {
   ItemReport* item = Current();
-  if (item && FirstFile(path)) item->files.push_back({path, size});
+  if (!item) return;
+  Met met = MeetFile(path);
+  if (met != Met::InThisItem) (met == Met::First ? item->files : item->alreadyCounted.files).push_back({path, size});
 }
 
 void RunRecorder::Folder(const std::wstring& path) {
-  ItemReport* item = Current();
-  if (item && FirstTime(L'd', path)) item->folders.push_back(path);
+  if (Current()) Add(Meet(L'd', path), &ItemReport::folders, &CountedEntries::folders, path);
 }
 
 void RunRecorder::Key(const std::wstring& path) {
-  ItemReport* item = Current();
-  if (item && FirstTime(L'k', path)) item->keys.push_back(path);
+  if (!Current()) return;
+  Met met = Meet(L'k', path);
+  size_t slash = path.find_last_of(L'\\');
+  if (met == Met::First && slash != std::wstring::npos && ErasedEarlier(path.substr(0, slash))) met = Met::Earlier;
+  Add(met, &ItemReport::keys, &CountedEntries::keys, path);
 }
 
 void RunRecorder::Value(const std::wstring& key, const std::wstring& name) {
+  if (!Current()) return;
   std::wstring value = key + L"\\" + (name.empty() ? L"(Default)" : name);
-  ItemReport* item = Current();
-  if (item && FirstTime(L'v', value)) item->values.push_back(value);
+  Met met = Meet(L'v', value);
+  if (met == Met::First && ErasedEarlier(key)) met = Met::Earlier;
+  Add(met, &ItemReport::values, &CountedEntries::values, std::move(value));
 }
 
 void RunRecorder::Step(const std::wstring& description) {
@@ -166,14 +206,15 @@ void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reaso
 }
 
 std::wstring ErasureSummary(const ReportTotals& totals) {
-  return std::to_wstring(totals.files) + L" files (" + platform::Megabytes(totals.bytes) + L" MB) and " +
-         std::to_wstring(totals.registryEntries) + L" registry entries";
+  return platform::Counted(totals.files, L"file", L"files") + L" (" + platform::Megabytes(totals.bytes) + L" MB) and " +
+         platform::Counted(totals.registryEntries, L"registry entry", L"registry entries");
 }
 
 std::wstring CountsText(const ItemReport& item) {
   std::wstring text = platform::Counted(item.files.size(), L"file", L"files") + L", " + platform::Megabytes(item.Bytes()) + L" MB" + L", " +
                       platform::Counted(item.RegistryEntries(), L"registry entry", L"registry entries");
   if (!item.steps.empty()) text += L", " + platform::Counted(item.steps.size(), L"step", L"steps");
+  if (size_t again = item.alreadyCounted.size()) text += L", " + std::to_wstring(again) + L" already counted";
   if (!item.leftBehind.empty()) text += L", " + std::to_wstring(item.leftBehind.size()) + L" left behind";
   return text;
 }
@@ -184,7 +225,7 @@ DetailLines::DetailLines(const ItemReport& item, bool preview)
       summary_(!preview && !item.leftBehind.empty()),
       size_(std::max<size_t>(1, (summary_ ? 1 : 0) + (item.lookedFor.empty() ? 0 : 1 + item.lookedFor.size()) +
                                     item.files.size() + item.folders.size() + item.keys.size() + item.values.size() +
-                                    item.steps.size() + item.leftBehind.size())) {}
+                                    item.steps.size() + item.alreadyCounted.size() + item.leftBehind.size())) {}
 
 std::wstring DetailLines::operator[](size_t index) const {
   const bool preview = preview_;
@@ -205,22 +246,31 @@ std::wstring DetailLines::operator[](size_t index) const {
     if (index <= item_.lookedFor.size()) return Joined({L"Looked for: ", item_.lookedFor[index - 1]});
     index -= 1 + item_.lookedFor.size();
   }
-  if (index < item_.files.size()) {
-    FileRecord record = item_.files[index];
-    return Joined({preview ? L"Would erase file: " : L"Erased file: ", record.path, L" (",
-                   platform::FormatNumber(record.size), L" bytes)"});
-  }
-  index -= item_.files.size();
-  // The lists of plain texts, each with its lead-in, in the order they are shown.
-  const std::pair<const std::vector<std::wstring>*, std::wstring_view> texts[] = {
-      {&item_.folders, preview ? L"Would remove folder: " : L"Removed folder: "},
-      {&item_.keys, preview ? L"Would delete key: " : L"Deleted key: "},
-      {&item_.values, preview ? L"Would delete value: " : L"Deleted value: "},
-      {&item_.steps, preview ? L"Would run: " : L"Ran: "},
-  };
-  for (const auto& [list, lead] : texts) {
-    if (index < list->size()) return Joined({lead, (*list)[index]});
-    index -= list->size();
+  const std::wstring_view fileLead = preview ? L"Would erase file: " : L"Erased file: ";
+  const std::wstring_view folderLead = preview ? L"Would remove folder: " : L"Removed folder: ";
+  const std::wstring_view keyLead = preview ? L"Would delete key: " : L"Deleted key: ";
+  const std::wstring_view valueLead = preview ? L"Would delete value: " : L"Deleted value: ";
+  using Texts = std::pair<const std::vector<std::wstring>*, std::wstring_view>;
+  // What the item counts, then what earlier items counted; the lists of plain texts each with its
+  // lead-in, in the order they are shown.
+  const CountedEntries& again = item_.alreadyCounted;
+  const std::pair<const FileRecords*, std::wstring_view> fileLists[] = {{&item_.files, L" bytes)"},
+                                                                        {&again.files, L" bytes, already counted)"}};
+  const Texts counted[] = {{&item_.folders, folderLead}, {&item_.keys, keyLead}, {&item_.values, valueLead},
+                           {&item_.steps, preview ? L"Would run: " : L"Ran: "}};
+  const Texts repeated[] = {{&again.folders, folderLead}, {&again.keys, keyLead}, {&again.values, valueLead}};
+  const std::span<const Texts> textLists[] = {counted, repeated};
+  for (int block = 0; block < 2; ++block) {
+    const auto& [files, fileEnd] = fileLists[block];
+    if (index < files->size()) {
+      FileRecord record = (*files)[index];
+      return Joined({fileLead, record.path, L" (", platform::FormatNumber(record.size), fileEnd});
+    }
+    index -= files->size();
+    for (const auto& [list, lead] : textLists[block]) {
+      if (index < list->size()) return Joined({lead, (*list)[index], block ? L" (already counted)" : L""});
+      index -= list->size();
+    }
   }
   if (index < item_.leftBehind.size()) {
     const LeftRecord& left = item_.leftBehind[index];

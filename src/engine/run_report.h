@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 namespace engine {
@@ -66,6 +66,16 @@ class FileRecords {
   std::vector<Entry> entries_;
 };
 
+// What an item reached that an earlier item of the run had erased (in a preview: would erase)
+// first: its details list it, marked "already counted", and no figure counts it again.
+struct CountedEntries {
+  FileRecords files;
+  std::vector<std::wstring> folders;
+  std::vector<std::wstring> keys;
+  std::vector<std::wstring> values;
+  size_t size() const { return files.size() + folders.size() + keys.size() + values.size(); }
+};
+
 struct LeftRecord {
   std::wstring path;
   std::wstring reason;  // "in use", "access denied", "read-only", ...
@@ -76,11 +86,13 @@ struct ItemReport {
   std::wstring key;
   std::wstring label;
   std::wstring outcome;  // the text the row got last ("Done", "Only Support IE9, IE10." ...)
+  // What the item was the first of the run to erase; only these count in its figures and the run's.
   FileRecords files;
   std::vector<std::wstring> folders;
   std::vector<std::wstring> keys;    // full registry paths
   std::vector<std::wstring> values;  // key path + "\" + value name ("(Default)" for the default value)
   std::vector<std::wstring> steps;
+  CountedEntries alreadyCounted;
   std::vector<LeftRecord> leftBehind;
   // The folders and keys the item looked for and found none of: its program is not on this computer.
   std::vector<std::wstring> lookedFor;
@@ -117,7 +129,11 @@ struct RunReport {
 // Fills a report while a run goes: the run opens an item, the primitives record into it. Records
 // that arrive while no item is open are dropped. A path an item has recorded already is not
 // recorded again: in a preview nothing goes, so a later step of the item (a folder emptied, then
-// re-created) meets the same files again.
+// re-created) meets the same files again. A path an earlier item recorded goes to the item's
+// already counted entries, and so does a key or value below a key an earlier item erased: the run
+// counts each entry once, by its full path as erased, letter case ignored as Windows compares names.
+// So a preview counts what the clean after it finds, though there a later item no longer meets
+// what an earlier one erased.
 class RunRecorder {
  public:
   explicit RunRecorder(RunReport& report) : report_(report) {}
@@ -134,24 +150,41 @@ class RunRecorder {
   void LeftBehind(const std::wstring& path, const std::wstring& reason);
 
  private:
-  // True the first time the item records this kind of entry for this path (letter case ignored).
-  bool FirstTime(wchar_t kind, const std::wstring& path);
-  // The same for a file, of which an item may have a million.
-  bool FirstFile(const std::wstring& path);
+  enum class Met { First, InThisItem, Earlier };
+  // Where the open item meets this entry (its kind and path) first, and notes that it met it.
+  Met Meet(wchar_t kind, const std::wstring& path);
+  Met MeetFile(const std::wstring& path);
+  // Whether an earlier item erased the key or a key above it, taking its values with it.
+  bool ErasedEarlier(const std::wstring& key) const;
+  // Adds the text to the list the meeting says, if any.
+  void Add(Met met, std::vector<std::wstring> ItemReport::*counted, std::vector<std::wstring> CountedEntries::*again,
+           std::wstring text);
 
   RunReport& report_;
   bool open_ = false;
-  std::unordered_set<std::wstring> recorded_;
-  // The item's files by the hash of their path in lower case, open addressing: a slot holds the
-  // file's place in the item's list + 1 (0 while free) and the hash.
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> fileSlots_;
+  // Every folder, key and value of the run (lower case, after a letter for its kind), with the item
+  // that recorded it first and the one that listed it last.
+  struct Lister {
+    size_t first, last;
+  };
+  std::unordered_map<std::wstring, Lister> recorded_;
+  // Every file of the run by the hash of its path in lower case, open addressing: a slot holds the
+  // item that listed the file last, the file's place in that item's list + 1 (0 while free; the top
+  // bit for its already counted list) and the hash.
+  struct FileSlot {
+    std::uint32_t item, place, hash;
+  };
+  std::vector<FileSlot> fileSlots_;
+  size_t filesMet_ = 0;
 };
 
 // "12 files (3.40 MB) and 5 registry entries": what a preview found, in the question before a first
-// cleaning and in the console program's refusal to clean a selection never saved.
+// cleaning and in the console program's refusal to clean a selection never saved; what a run erased,
+// at its end.
 std::wstring ErasureSummary(const ReportTotals& totals);
 
-// "12 files, 3.40 MB, 5 registry entries", with the steps and what stayed behind when there are any.
+// "12 files, 3.40 MB, 5 registry entries", with the steps, what earlier items counted already and
+// what stayed behind when there are any.
 std::wstring CountsText(const ItemReport& item);
 
 // The details of one item, one line each: what went (or would go), then what stayed behind. A line

@@ -162,6 +162,8 @@ void CleanRun::EndOfRun(RunEnd end) {
 
   std::wstring keys = platform::FormatNumber(counters_.cleanedKeys);
   std::wstring megabytes = platform::Megabytes(counters_.releasedBytes);
+  // Below the counters' estimates, what the run erased as measured, each entry once.
+  const std::wstring measured = L"\nErased " + engine::ErasureSummary(lastReport_.Totals()) + L".";
   if (backgroundRun_) {
     NotificationRequest request;
     request.key = L"www";
@@ -173,7 +175,7 @@ void CleanRun::EndOfRun(RunEnd end) {
                                                                       platform::Counted(leaving, L"item", L"items") +
                                                                       L" left something behind!") +
                                         L" Cleaned Registry Keys: " + keys + L" Released HD Space:" + megabytes +
-                                        L"MB";
+                                        L"MB" + measured;
     request.allowDuplicateTitles = true;
     request.enableClickEvent = true;
     request.soundFile = programFolder_ + L"\\Sounds\\Message.wav";
@@ -183,7 +185,7 @@ void CleanRun::EndOfRun(RunEnd end) {
     view_.ShowInformation(nothing ? L"Nothing to Clean" : stopped == StopReason::None ? L"Task Complete" : L"Task Stopped",
                           nothing ? last
                                   : last + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " +
-                                        megabytes + L"MB");
+                                        megabytes + L"MB" + measured);
   }
 
   settings::LastRun stored = settings::LoadLastRun(settingsFile_);

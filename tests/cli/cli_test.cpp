@@ -135,6 +135,24 @@ TEST(Cli, JsonReportParsesAndItsTotalsMatchItsItems) {
             std::stod(inifun::ReadIniValue(profile.Settings(), L"Options", L"filesize")));
 }
 
+// A file a second item reaches is listed under its "alreadyCounted", outside its files and totals.
+TEST(Cli, JsonListsWhatAnEarlierItemCountedApartFromTheItemsFiles) {
+  engine::RunReport report;
+  engine::RunRecorder recorder(report);
+  for (const wchar_t* key : {L"a", L"b"}) {
+    recorder.BeginItem(L"s", key, key);
+    recorder.File(L"C:\\t\\f", 7);
+    recorder.EndItem();
+  }
+  cli::Output output;
+  cli::WriteReportJson(report, output);
+  Json json = JsonReader::Parse(output.out);
+  EXPECT_EQ(json["totals"]["files"].number, 1);
+  EXPECT_EQ(json["items"][1]["files"].size(), 0u);
+  EXPECT_EQ(json["items"][1]["totals"]["bytes"].number, 0);
+  EXPECT_EQ(json["items"][1]["alreadyCounted"]["files"][0]["path"].text, "C:\\t\\f");
+}
+
 TEST(Cli, OnlyChoosesTheItemsOfThisCallWithoutChangingTheSelection) {
   SeededProfile profile;
   std::string settingsText = ReadText(profile.Settings());

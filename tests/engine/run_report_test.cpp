@@ -100,14 +100,56 @@ TEST(RunReport, AnItemRecordsEachPathOnce) {
   // A file and a folder of the same path are different entries.
   recorder.Folder(L"C:\\users\\me\\Temp\\a.tmp");
   recorder.EndItem();
-  // Another item that meets the same file records it again.
-  recorder.BeginItem(L"WINDOWS", L"recent", L"Recent");
-  recorder.File(L"C:\\users\\me\\Temp\\a.tmp", 30);
-  recorder.EndItem();
-  ASSERT_EQ(report.items.size(), 2u);
+  ASSERT_EQ(report.items.size(), 1u);
   EXPECT_EQ(report.items[0].files.size(), 1u);
   EXPECT_EQ(report.items[0].folders.size(), 2u);
   EXPECT_EQ(report.items[0].keys.size(), 1u);
   EXPECT_EQ(report.items[0].values.size(), 1u);
-  EXPECT_EQ(report.items[1].files.size(), 1u);
+  EXPECT_EQ(report.items[0].alreadyCounted.size(), 0u);
+}
+
+// What a later item meets again, by any letter case, or below a key an earlier item erased, it lists
+// as already counted, once; the run's figures count each entry once.
+TEST(RunReport, ARunCountsEachEntryOnceAndLaterItemsListItAsAlreadyCounted) {
+  engine::RunReport report;
+  engine::RunRecorder recorder(report);
+  const std::wstring key = L"HKEY_CURRENT_USER\\Software\\Tool";
+  recorder.BeginItem(L"WINDOWS", L"temp", L"Windows Temp");
+  recorder.File(L"C:\\users\\me\\Temp\\a.tmp", 30);
+  recorder.Folder(L"C:\\users\\me\\Temp\\sub");
+  recorder.Key(key);  // a leaf key, erased with its values
+  recorder.Key(key + L"Other");
+  recorder.EndItem();
+  for (const wchar_t* label : {L"User Temporary Files", L"Custom Item"}) {
+    recorder.BeginItem(L"rules", label, label);
+    recorder.File(L"C:\\Users\\Me\\TEMP\\A.TMP", 30);
+    recorder.File(L"C:\\users\\me\\Temp\\a.tmp", 30);
+    recorder.File(L"C:\\users\\me\\Temp\\b.tmp", 20);
+    recorder.Folder(L"C:\\users\\me\\temp\\sub");
+    recorder.Key(key);
+    recorder.Key(key + L"\\Sub");
+    recorder.Value(key, L"v");
+    recorder.Value(key + L"Other2", L"v");  // not below the key erased: a name that begins alike
+    recorder.EndItem();
+  }
+  ASSERT_EQ(report.items.size(), 3u);
+  const engine::ItemReport& second = report.items[1];
+  EXPECT_EQ(second.files.size(), 1u);
+  EXPECT_EQ(second.values, std::vector<std::wstring>{key + L"Other2\\v"});
+  EXPECT_EQ(second.alreadyCounted.files.size(), 1u);
+  EXPECT_EQ(second.alreadyCounted.folders.size(), 1u);
+  EXPECT_EQ(second.alreadyCounted.keys, (std::vector<std::wstring>{key, key + L"\\Sub"}));
+  EXPECT_EQ(second.alreadyCounted.values, std::vector<std::wstring>{key + L"\\v"});
+  EXPECT_EQ(report.items[2].alreadyCounted.size(), 7u);
+  EXPECT_TRUE(report.items[2].files.empty() && report.items[2].values.empty());
+  engine::ReportTotals totals = report.Totals();
+  EXPECT_EQ(totals.files, 2u);
+  EXPECT_EQ(totals.bytes, 50);
+  EXPECT_EQ(totals.folders, 1u);
+  EXPECT_EQ(totals.registryEntries, 3u);
+  EXPECT_EQ(engine::CountsText(second), L"1 file, 0.00 MB, 1 registry entry, 5 already counted");
+  std::vector<std::wstring> details = AllDetailLines(second, true);
+  ASSERT_EQ(details.size(), 7u);
+  EXPECT_EQ(details[2], L"Would erase file: C:\\Users\\Me\\TEMP\\A.TMP (30 bytes, already counted)");
+  EXPECT_EQ(details[4], L"Would delete key: " + key + L" (already counted)");
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "catalogue/catalogue.h"
+#include "engine/allerase.h"
 #include "platform/drives.h"
 #include "platform/format.h"
 #include "platform/text.h"
@@ -168,7 +169,8 @@ TEST_F(CleanRunTest, StagesAddToTheTotalsThatAreSavedAndShown) {
   EXPECT_EQ(Get(L"Options", L"regnum"), L"33");
   EXPECT_EQ(Get(L"Options", L"filesize"), L"3500000");
   EXPECT_EQ(view.totals, L"  Cleaned Registry Keys: 33     Released HD Space:3.34MB");
-  EXPECT_EQ(view.messages[0].second, L"Task complete Successfully! Cleaned Registry Keys: 33, Released HD Space: 3.34MB");
+  EXPECT_EQ(view.messages[0].second, L"Task complete Successfully! Cleaned Registry Keys: 33, Released HD Space: 3.34MB\n"
+                                     L"Erased 1 file (3.34 MB) and 0 registry entries.");
   EXPECT_EQ(staged.Counters().cleanedKeys, 33);
 
   // The custom stage runs only when its own flag is exactly "1".
@@ -221,8 +223,75 @@ TEST_F(CleanRunTest, RowsAndTheEndSayWhatWasLeftBehind) {
     EXPECT_EQ(view.rows.back().label, c.last);
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].first, L"Task Complete");
-    EXPECT_EQ(view.messages[0].second, c.last + L" Cleaned Registry Keys: 0, Released HD Space: 0.00MB");
+    EXPECT_EQ(view.messages[0].second, c.last + L" Cleaned Registry Keys: 0, Released HD Space: 0.00MB\nErased " +
+                                           std::to_wstring(c.left.size()) + L" files (0.00 MB) and 0 registry entries.");
   }
+}
+
+// Three items reach one tree and two reach one registry key: the preview counts each file and entry
+// once, as they are on the disk, the later items list what the earlier ones counted, marked so, and
+// the clean after the preview counts the same.
+TEST_F(CleanRunTest, APreviewAndTheCleanAfterItCountATreeReachedByThreeItemsOnce) {
+  TempFolder data;
+  const std::wstring tree = data / L"Cache";
+  const std::pair<const wchar_t*, size_t> files[] = {
+      {L"a.tmp", 100}, {L"b.log", 2000}, {L"sub\\c.tmp", 30000}, {L"sub\\deep\\d.tmp", 400}, {L"sub\\e.log", 5}};
+  double bytes = 0;
+  for (const auto& [name, size] : files) {
+    MakeFile(tree + L"\\" + name, size);
+    bytes += size;
+  }
+  TempRegistryKey temp;
+  const std::wstring key = temp.Subkey() + L"\\Tool";
+  SetString(HKEY_CURRENT_USER, key, L"v", L"1");
+  SetString(HKEY_CURRENT_USER, key + L"\\Sub", L"w", L"2");
+  using Steps = std::function<void(const engine::EraseContext&)>;
+  const Steps items[] = {
+      [&](auto& c) {
+        allerase::EraseFilesByExtensionInTree(c, tree, L"tmp");
+        allerase::DeleteRegistryTree(c, HKEY_CURRENT_USER, key);
+      },
+      [&](auto& c) {
+        allerase::EraseAllFilesInTree(c, tree);
+        allerase::DeleteRegistryValue(c, HKEY_CURRENT_USER, key + L"\\Sub", L"w");
+      },
+      [&](auto& c) {
+        allerase::RecreateFolder(c, tree);
+        allerase::DeleteRegistryKey(c, HKEY_CURRENT_USER, key + L"\\Sub");
+      },
+  };
+  run::Stages stages;
+  stages.push_back(std::make_unique<TestStage>([&](run::ItemContext& item) {
+    for (const Steps& steps : items) {
+      item.BeginItem(L"Test", L"item", L"Item");
+      steps(item.erase);
+      item.EndItem();
+    }
+  }));
+  run::CleanRun staged(view, folder.Path(), run::ProcessValues{}, std::move(stages));
+  engine::RunReport preview;
+  ASSERT_TRUE(staged.Preview(preview));
+  const engine::ReportTotals previewed = preview.Totals();
+  EXPECT_EQ(previewed.files, std::size(files));
+  EXPECT_EQ(previewed.bytes, bytes);
+  EXPECT_EQ(previewed.registryEntries, 4u);  // two keys, two values
+  ASSERT_EQ(preview.items.size(), 3u);
+  EXPECT_EQ(preview.items[1].files.size(), 2u);
+  EXPECT_EQ(preview.items[2].alreadyCounted.files.size(), std::size(files));
+  std::vector<std::wstring> details = AllDetailLines(preview.items[1], true);
+  EXPECT_EQ(details.back(), L"Would delete value: " + temp.FullPath() + L"\\Tool\\Sub\\w (already counted)");
+  EXPECT_EQ(preview.items[2].alreadyCounted.keys, std::vector<std::wstring>{temp.FullPath() + L"\\Tool\\Sub"});
+
+  ASSERT_TRUE(staged.CleanNow());
+  const engine::ReportTotals cleaned = staged.LastReport().Totals();
+  EXPECT_EQ(cleaned.files, previewed.files);
+  EXPECT_EQ(cleaned.bytes, previewed.bytes);
+  EXPECT_EQ(cleaned.folders, previewed.folders);
+  EXPECT_EQ(cleaned.registryEntries, previewed.registryEntries);
+  EXPECT_TRUE(FolderNames(tree).empty());
+  ASSERT_EQ(view.messages.size(), 1u);
+  const std::wstring& text = view.messages[0].second;
+  EXPECT_EQ(text.substr(text.find(L'\n')), L"\nErased 5 files (0.03 MB) and 4 registry entries.");
 }
 
 TEST_F(CleanRunTest, UnattendedRunEndsWithANotification) {
@@ -238,7 +307,8 @@ TEST_F(CleanRunTest, UnattendedRunEndsWithANotification) {
   const run::NotificationRequest& note = view.notifications[0];
   EXPECT_EQ(note.key, L"www");
   EXPECT_EQ(note.title, L"Trellwipe");
-  EXPECT_EQ(note.description, L"Trellwipe Clean is done! Cleaned Registry Keys: 5 Released HD Space:0.00MB");
+  EXPECT_EQ(note.description, L"Trellwipe Clean is done! Cleaned Registry Keys: 5 Released HD Space:0.00MB\n"
+                              L"Erased 0 files (0.00 MB) and 0 registry entries.");
   EXPECT_TRUE(note.allowDuplicateTitles);
   EXPECT_TRUE(note.enableClickEvent);
   EXPECT_EQ(note.icon, L"");

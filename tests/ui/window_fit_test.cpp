@@ -407,7 +407,9 @@ TEST_F(WindowTexts, TheDetailsAndThePopUp) {
   ui::NotificationWindow popup(GetModuleHandleW(nullptr), nullptr, [] {}, [](const std::wstring&) {});
   run::NotificationRequest request;
   request.title = L"Trellwipe";
-  request.description = L"Cleaning complete: 12 items, 3,456 files, 123.45 MB, 67 registry entries.";
+  // The end of a run: the counters' sentence, then the measured figures on a line of their own.
+  request.description = L"Trellwipe Clean is done, but 2 items left something behind! Cleaned Registry Keys: 201 "
+                        L"Released HD Space:3.98MB\nErased 100055 files (51.08 MB) and 201 registry entries.";
   popup.ShowNotification(request);
   // Shown whole once it has slid in.
   for (int tick = 0; popup.Animation().Growing() && tick < 1000; ++tick) {
