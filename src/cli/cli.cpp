@@ -174,6 +174,8 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
       parsed.json = true;
     } else if (arg == L"--yes") {
       parsed.yes = true;
+    } else if (arg == L"--then-shutdown") {
+      parsed.thenShutdown = true;
     } else if (arg == L"--only") {
       if (i + 1 >= args.size() || args[i + 1].rfind(L"--", 0) == 0) {
         error = L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]";
@@ -209,6 +211,10 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
   }
   if (parsed.yes && parsed.action != Action::Clean) {
     error = L"--yes goes with --clean.";
+    return false;
+  }
+  if (parsed.thenShutdown && parsed.action != Action::Clean) {
+    error = L"--then-shutdown goes with --clean.";
     return false;
   }
   return true;
@@ -325,7 +331,7 @@ std::string KeptSitesJson(const std::vector<engine::KeptSite>& sites) {
 }
 
 std::wstring HelpText() {
-  return L"Usage: trellwipe-cli (--list | --preview | --clean [--yes] | --help) [--only SECTION/KEY[,...]] [--json]\n"
+  return L"Usage: trellwipe-cli (--list | --preview | --clean [--yes] [--then-shutdown] | --help) [--only SECTION/KEY[,...]] [--json]\n"
          L"       trellwipe-cli (--keep-site SITE | --unkeep-site SITE | --kept-sites [--json])\n"
          L"       trellwipe-cli --check-rules [FILE]\n"
          L"\n"
@@ -334,6 +340,8 @@ std::wstring HelpText() {
          L"  --clean     cleans, and saves the totals as the program does\n"
          L"  --yes       cleans even the selection Trellwipe ticked for a new user, which\n"
          L"              nobody saved yet; without it --clean only names what would go\n"
+         L"  --then-shutdown  after a cleaning that ran to its end, shuts Windows down;\n"
+         L"              not after Ctrl+C or when nothing was cleaned\n"
          L"  --only      the items for this call instead of the selection in prisd.dat,\n"
          L"              named as --list shows them (Custom/Custom, plus-in/<appname>,\n"
          L"              winapp2/<entry name>, rules/<entry name>)\n"
@@ -349,7 +357,7 @@ std::wstring HelpText() {
          L"\n"
          L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind,\n"
          L"3 stopped by Ctrl+C before the end, 4 nothing cleaned: the selection was never saved\n"
-         L"and --yes was not given.\n";
+         L"and --yes was not given, 5 cleaned but Windows refused to shut down.\n";
 }
 
 std::wstring CheckedRulesText(const std::vector<rules::CheckedFile>& files) {
@@ -464,7 +472,7 @@ int KeptSitesAction(const Arguments& arguments, const std::wstring& programFolde
 }  // namespace
 
 int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
-        Output& output) {
+        Output& output, const platform::ShutdownRequest& shutdown) {
   Arguments arguments;
   std::wstring error;
   if (!ParseArguments(args, arguments, error)) {
@@ -526,6 +534,14 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
     WriteReportText(report, output);
   }
   if (report.stopped) return kExitStopped;
+  // What a locked file left behind does not hold the shutdown back: the cleaning ran to its end.
+  if (arguments.thenShutdown) {
+    DWORD error = shutdown ? shutdown() : ERROR_NOT_SUPPORTED;
+    if (error != ERROR_SUCCESS) {
+      output.err += Utf8(platform::ShutdownRefusedText(error)) + "\n";
+      return kExitShutdownRefused;
+    }
+  }
   bool leftBehind = arguments.action == Action::Clean && report.LeftSomethingBehind();
   return leftBehind ? kExitLeftBehind : kExitDone;
 }

@@ -10,6 +10,7 @@
 #include "catalogue/rule_check.h"
 #include "engine/cookie_sites.h"
 #include "engine/run_report.h"
+#include "platform/shutdown.h"
 #include "run/process_values.h"
 
 namespace cli {
@@ -20,6 +21,8 @@ constexpr int kExitLeftBehind = 2;
 constexpr int kExitStopped = 3;
 // --clean of a selection the user never saved, without --only or --yes: nothing was erased.
 constexpr int kExitSelectionUnsaved = 4;
+// --then-shutdown after a cleaning: Windows refused to shut down.
+constexpr int kExitShutdownRefused = 5;
 
 // --check-rules: the files read and nothing found, something found, or a file that cannot be read.
 constexpr int kExitRulesClean = 0;
@@ -39,12 +42,13 @@ struct Arguments {
   bool only = false;
   std::vector<ItemName> chosen;  // the items of --only
   bool yes = false;              // --yes: clean even a selection the user never saved
+  bool thenShutdown = false;     // --then-shutdown: shut Windows down after the cleaning
   std::wstring site;             // of --keep-site and --unkeep-site
   std::wstring ruleFile;         // of --check-rules; empty: the rule files the program reads
 };
 
 // False with a message for unknown options, a missing or second action, a malformed --only, and
-// --only or --yes beside an action they do not go with.
+// --only, --yes or --then-shutdown beside an action they do not go with.
 bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, std::wstring& error);
 
 struct ListedItem {
@@ -90,8 +94,10 @@ void WriteReportJson(const engine::RunReport& report, Output& output);
 // reports what went up to then and returns kExitStopped. False for other events, or outside a run.
 bool StopOnConsoleBreak(unsigned long event);
 
-// The whole program: `args` without the program's name; returns the exit code.
+// The whole program: `args` without the program's name; returns the exit code. `shutdown` is asked
+// once a --clean --then-shutdown has run to its end (not when stopped or never started); without
+// one the request counts as refused.
 int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
-        Output& output);
+        Output& output, const platform::ShutdownRequest& shutdown = {});
 
 }  // namespace cli

@@ -6,6 +6,7 @@
 #include "catalogue/catalogue.h"
 #include "cli/cli.h"
 #include "platform/program_folder.h"
+#include "platform/shutdown.h"
 #include "run/process_values.h"
 
 namespace {
@@ -26,7 +27,7 @@ int wmain(int argc, wchar_t** argv) {
   catalogue::InstallDefaultSelection(programFolder);
   cli::Output output;
   output.drain = [](const std::string& text) { Write(stdout, text); };
-  int code = cli::Run(args, programFolder, run::ComputeProcessValues(), output);
+  int code = cli::Run(args, programFolder, run::ComputeProcessValues(), output, platform::RequestShutdown);
   Write(stdout, output.out);
   Write(stderr, output.err);
   return code;

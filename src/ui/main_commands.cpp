@@ -94,6 +94,7 @@ platform::Menu CreateTrayMenu() {
                                                 {L"Restore", kRestoreCommand},
                                                 kSeparator,
                                                 {L"Clean Now", kTrayCleanNowCommand},
+                                                {L"Clean and Shut Down", kTrayCleanShutdownCommand},
                                                 kSeparator,
                                                 {L"Exit", kExitCommand}})),
               L"Systray");

@@ -26,6 +26,7 @@ enum Command : UINT {
   kStartCleaningCommand,  // "Start Cleaning >>"
   kCancelCommand,         // the status page's "Cancel": stops the run or preview under way
   kPreviewCommand,        // show the status page, then list what a run would erase
+  kTrayCleanShutdownCommand,  // unattended run, then shut Windows down
 };
 
 // "File(&F)", "Tool(&T)" and "Help(&H)" with the shortcut texts; the window owns it once set.

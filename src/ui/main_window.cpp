@@ -102,6 +102,7 @@ MainWindowActions DefaultActions() {
   actions.showDetails = ShowDetails;
   actions.blockShutdown = [](HWND owner, const std::wstring& reason) { ShutdownBlockReasonCreate(owner, reason.c_str()); };
   actions.unblockShutdown = [](HWND owner) { ShutdownBlockReasonDestroy(owner); };
+  actions.requestShutdown = platform::RequestShutdown;
   return actions;
 }
 
@@ -431,6 +432,9 @@ void MainWindow::Execute(UINT command) {
     case kTrayCleanNowCommand:
       if (Clean(run::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
       break;
+    case kTrayCleanShutdownCommand:
+      CleanThenShutDown();
+      break;
     case kCancelCommand:
       run_->Stop(run::StopReason::User);
       break;
@@ -552,6 +556,15 @@ void MainWindow::CleanBeforeShutdown() {
   if (hwnd_ && actions_.unblockShutdown) actions_.unblockShutdown(hwnd_);
   // Windows goes on with the end of the session once the program has ended.
   if (hwnd_) ExitProgram();
+}
+
+void MainWindow::CleanThenShutDown() {
+  if (!Clean(run::RunEnd::Notification) || !hwnd_ || run_->Stopped() != run::StopReason::None) return;
+  ShowWindow(hwnd_, SW_HIDE);
+  DWORD error = actions_.requestShutdown ? actions_.requestShutdown() : ERROR_NOT_SUPPORTED;
+  if (error != ERROR_SUCCESS) {
+    platform::ShowMessage(hwnd_, platform::ShutdownRefusedText(error), L"Trellwipe", MB_OK | MB_ICONWARNING);
+  }
 }
 
 void MainWindow::TrayEvent(LPARAM event) {

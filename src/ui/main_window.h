@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/shutdown.h"
 #include "run/clean_run.h"
 #include "run/run_view.h"
 #include "settings/schedule.h"
@@ -43,6 +44,9 @@ struct MainWindowActions {
   // Holds the end of the Windows session with a reason the user sees, and lets it go.
   std::function<void(HWND owner, const std::wstring& reason)> blockShutdown;
   std::function<void(HWND owner)> unblockShutdown;
+  // "Clean and Shut Down" after its run: 0 when Windows took the request, else the error; when left
+  // empty the request counts as refused.
+  platform::ShutdownRequest requestShutdown;
 };
 
 // The reason shown while a cleaning holds the end of the Windows session.
@@ -140,6 +144,8 @@ class MainWindow : public run::RunView {
   bool QueryEndSession();
   void EndSession();
   void CleanBeforeShutdown();
+  // "Clean and Shut Down": a run stopped or refused never shuts down; a refusal is shown.
+  void CleanThenShutDown();
   void TrayEvent(LPARAM event);
   void Restore();
   void FirstActivation();

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/handles.h"
+#include "platform/shutdown.h"
 #include "support/mini_json.h"
 #include "support/seeded_profile.h"
 #include "support/snapshot.h"
@@ -20,9 +21,21 @@ struct Call {
   cli::Output output;
 };
 
-Call RunCli(SeededProfile& profile, std::vector<std::wstring> args) {
+// The shutdown requests of the calls, answered with `answer`: a test never shuts the machine down.
+struct ShutdownRecorder {
+  DWORD answer = ERROR_SUCCESS;
+  int asked = 0;
+  platform::ShutdownRequest Request() {
+    return [this] {
+      ++asked;
+      return answer;
+    };
+  }
+};
+
+Call RunCli(SeededProfile& profile, std::vector<std::wstring> args, const platform::ShutdownRequest& shutdown = {}) {
   Call call;
-  call.code = cli::Run(args, profile.program.Path(), profile.values, call.output);
+  call.code = cli::Run(args, profile.program.Path(), profile.values, call.output, shutdown);
   return call;
 }
 
@@ -48,6 +61,7 @@ TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
       {L"--list", L"--only", L"FIREFOX/cache"},
       {L"--clean", L"--force"},
       {L"--preview", L"--yes"},
+      {L"--preview", L"--then-shutdown"},
       {L"--keep-site"},
       {L"--unkeep-site", L"--json"},
       {L"--keep-site", L"example.com", L"--kept-sites"},
@@ -220,6 +234,36 @@ TEST(Cli, ALockedFileMakesTheCleanExitWith2AndShowsAsLeftBehind) {
   EXPECT_EQ(json["items"][0]["files"][0]["path"].text, platform::Narrow(profile.customFile));
 }
 
+// --then-shutdown asks once the cleaning has run, reports a refusal with 5, and never asks when
+// nothing was cleaned.
+TEST(Cli, ThenShutdownAsksOnlyAfterACleaningAndReportsARefusal) {
+  struct Case {
+    std::vector<std::wstring> args;
+    bool unsaved;
+    DWORD answer;
+    int code;
+    int asked;
+    const char* said;
+  };
+  const Case kCases[] = {
+      {{L"--clean", L"--only", L"Custom/Custom", L"--then-shutdown"}, false, ERROR_SUCCESS, cli::kExitDone, 1, ""},
+      {{L"--then-shutdown", L"--clean", L"--only", L"Custom/Custom"}, false, ERROR_PRIVILEGE_NOT_HELD,
+       cli::kExitShutdownRefused, 1, "The computer was not shut down: "},
+      {{L"--clean", L"--then-shutdown", L"--verbose"}, false, ERROR_SUCCESS, cli::kExitBadArguments, 0, "--verbose"},
+      {{L"--clean", L"--then-shutdown"}, true, ERROR_SUCCESS, cli::kExitSelectionUnsaved, 0, "Nothing was erased."},
+  };
+  for (const Case& c : kCases) {
+    SeededProfile profile;
+    if (c.unsaved) inifun::WriteIniValue(profile.Settings(), L"Options", L"DefaultSelection", L"1");
+    ShutdownRecorder shutdown{c.answer};
+    Call call = RunCli(profile, c.args, shutdown.Request());
+    EXPECT_EQ(call.code, c.code) << call.output.err;
+    EXPECT_EQ(shutdown.asked, c.asked) << c.said;
+    EXPECT_NE(call.output.err.find(c.said), std::string::npos) << call.output.err;
+    EXPECT_EQ(Exists(profile.customFile), c.code != cli::kExitDone && c.code != cli::kExitShutdownRefused);
+  }
+}
+
 // Ctrl+C arrives on a thread of its own; the run stops at its next file, says so and exits with 3.
 TEST(Cli, CtrlCStopsTheCleaningAndTheReportTellsWhatWent) {
   TempFolder program, data;
@@ -239,10 +283,13 @@ TEST(Cli, CtrlCStopsTheCleaningAndTheReportTellsWhatWent) {
     }
   });
   cli::Output output;
-  int code = cli::Run({L"--clean", L"--json", L"--only", L"Custom/Custom"}, program.Path(), {}, output);
+  ShutdownRecorder shutdown;
+  int code = cli::Run({L"--clean", L"--json", L"--only", L"Custom/Custom", L"--then-shutdown"}, program.Path(), {},
+                      output, shutdown.Request());
   user.join();
   ASSERT_TRUE(broke);
   EXPECT_EQ(code, cli::kExitStopped);
+  EXPECT_EQ(shutdown.asked, 0);  // a stopped cleaning never shuts down
   Json report = JsonReader::Parse(output.out);
   EXPECT_TRUE(report["stopped"].boolean);
   std::set<std::wstring> gone;

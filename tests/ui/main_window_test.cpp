@@ -65,6 +65,10 @@ struct RecordedWindow {
     actions.runningPrograms = [this](const std::wstring&) { return running; };
     actions.blockShutdown = [this](HWND, const std::wstring& reason) { calls.push_back(L"block " + reason); };
     actions.unblockShutdown = [this](HWND) { calls.push_back(L"unblock"); };
+    actions.requestShutdown = [this] {
+      calls.push_back(L"shut down");
+      return shutdownAnswer;
+    };
     window.emplace(GetModuleHandleW(nullptr), folder, commandLine, std::move(actions));
     EXPECT_TRUE(window->Create());
   }
@@ -95,6 +99,7 @@ struct RecordedWindow {
   std::function<void()> onOptions;
   bool optionsAnswer = false;
   UINT menuAnswer = 0;
+  DWORD shutdownAnswer = ERROR_SUCCESS;
   std::vector<std::wstring> running;
   HMENU shownMenu = nullptr;
   std::optional<ui::MainWindow> window;
@@ -275,7 +280,8 @@ TEST(MainWindow, MenusCarryTheirEntriesShortcutsAndSeparators) {
                                                                        L"Tell a Friend", L"-", L"About\tCtrl+A"}));
   EXPECT_EQ(MenuTexts(window->TrayPopup()),
             (std::vector<std::wstring>{L"Trellwipe On the Web", L"Help", L"-", L"Options", L"-", L"Settings", L"-",
-                                       L"Restore", L"-", L"Clean Now", L"-", L"Exit"}));
+                                       L"Restore", L"-", L"Clean Now", L"Clean and Shut Down", L"-",
+                                       L"Exit"}));
 }
 
 TEST(MainWindow, ShortcutsReachTheirCommands) {
@@ -420,6 +426,27 @@ TEST(MainWindow, TrayMenuCleanNowRunsUnattendedAndHidesTheWindow) {
   window.menuAnswer = 0;
   SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
   EXPECT_TRUE(window.calls.empty());
+}
+
+TEST(MainWindow, TrayMenuCleanAndShutDownCleansThenAsksWindowsAndShowsARefusal) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
+  RecordedWindow window(folder.Path());
+  window.menuAnswer = ui::kTrayCleanShutdownCommand;
+  SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
+  EXPECT_FALSE(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
+  EXPECT_EQ(window->Notifications().Dispatcher().QueuedKeys().size(), 1u);
+  EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"shut down"}));
+  EXPECT_TRUE(window.Boxes().empty());
+
+  window.shutdownAnswer = ERROR_ACCESS_DENIED;
+  SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
+  EXPECT_EQ(window.calls.size(), 2u);
+  ASSERT_EQ(window.messages.shown.size(), 1u);
+  EXPECT_EQ(window.messages.shown[0].text.rfind(L"The computer was not shut down: ", 0), 0u);
+  // The system's own words follow.
+  EXPECT_NE(window.messages.shown[0].text.find(L"ccess"), std::wstring::npos) << window.messages.shown[0].text;
 }
 
 // Windows asks for the cursor at every mouse move: the hourglass is the answer for the whole run.
