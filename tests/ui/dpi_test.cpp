@@ -116,7 +116,7 @@ TEST(MainLayout, EveryControlStaysInsideTheClientAreaApartFromTheOthersAndScales
     EXPECT_EQ(l.start.bottom - l.start.top, toolkit::Scale(32, dpi)) << dpi;
     EXPECT_EQ(l.cancel.right - l.cancel.left, toolkit::Scale(96, dpi)) << dpi;
     EXPECT_EQ(l.navigation.right, toolkit::Scale(132, dpi)) << dpi;
-    const int columns[ui::kResultColumns] = {280, 130, 55, 75, 90};
+    const int columns[ui::kResultColumns] = {250, 120, 55, 75, 90};
     for (int column = 0; column < ui::kResultColumns; ++column) {
       EXPECT_EQ(ui::ResultColumnWidth(column, dpi), toolkit::Scale(columns[column], dpi)) << column;
     }
