@@ -167,6 +167,8 @@ double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring&
     if (before == KeyState::Unreadable) ctx.LeftBehind(path, L"access denied");
     return kKeyCount;
   }
+  // Creating a missing key to delete it would leave behind the missing keys above it.
+  if (before == KeyState::Missing) return kKeyCount;
   platform::RegKey held;
   RegCreateKeyExW(root, (subkey + L"\\").c_str(), 0, nullptr, 0, KEY_READ, nullptr, held.out(), nullptr);
   LONG status = RegDeleteKeyW(root, subkey.c_str());

@@ -20,8 +20,8 @@ TEST(RegistryErasure, KeyIsDeletedOnlyWithoutSubkeysAndAlwaysCounts3) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, leaf));
   EXPECT_EQ(DeleteRegistryKey({}, HKEY_CURRENT_USER, parent), 3);
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, parent + L"\\child"));
-  // A missing key is created and deleted again: nothing is left behind.
-  EXPECT_EQ(DeleteRegistryKey({}, HKEY_CURRENT_USER, temp.Subkey() + L"\\absent"), 3);
+  // A missing key still counts, and neither it nor a missing key above it is left behind.
+  EXPECT_EQ(DeleteRegistryKey({}, HKEY_CURRENT_USER, temp.Subkey() + L"\\absent\\below"), 3);
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, temp.Subkey() + L"\\absent"));
 }
 

@@ -289,6 +289,7 @@ TEST_F(CleanRunTest, APreviewAndTheCleanAfterItCountATreeReachedByThreeItemsOnce
   EXPECT_EQ(cleaned.folders, previewed.folders);
   EXPECT_EQ(cleaned.registryEntries, previewed.registryEntries);
   EXPECT_TRUE(FolderNames(tree).empty());
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key));  // the last item's key, gone with the tree, is not made again
   ASSERT_EQ(view.messages.size(), 1u);
   const std::wstring& text = view.messages[0].second;
   EXPECT_EQ(text.substr(text.find(L'\n')), L"\nErased 5 files (0.03 MB) and 4 registry entries.");
