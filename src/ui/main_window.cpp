@@ -382,7 +382,11 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SIZE:
       // Also sent while the window is made, before its controls are.
-      if (list_) Layout();
+      if (!list_) return 0;
+      Layout();
+      // Under Wine a maximised window keeps, where its controls were, what they drew before: the
+      // whole window is painted again.
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       return 0;
     case WM_GETMINMAXINFO: {
       // Never more than the screen allows: a window at 200 % on a small screen is as large as it can be.

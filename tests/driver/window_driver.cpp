@@ -91,6 +91,7 @@ int Usage() {
            L"  answer                 prints how many ms the main window takes to answer a message\n"
            L"  wait-gone SECONDS      waits until the main window is gone\n"
            L"  close CAPTION          asks the window with that caption to close\n"
+           L"  maximise CAPTION       maximises the window with that caption, as its title bar's button does\n"
            L"  cookies chromium|firefox FILE HOST...   makes a cookie database with one cookie per host\n");
   return 1;
 }
@@ -167,6 +168,10 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (verb == L"wait-gone" && argc == 3) return WaitFor(L"", _wtoi(argv[2]), false) ? 0 : 1;
+  if (verb == L"maximise" && argc == 3) {
+    HWND window = FindWindowW(nullptr, argv[2]);
+    return window && PostMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0) ? 0 : 1;
+  }
   if (verb == L"close" && argc == 3) {
     HWND window = FindWindowW(nullptr, argv[2]);
     if (!window) return 1;
