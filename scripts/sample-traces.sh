@@ -63,3 +63,14 @@ sample_selection() {
   printf '%s\r\n' '[EXPLORER]' 'location=1' 'cache=1' 'cookies=1' '[WINDOWS]' 'run=1' 'open=1' 'temp=1' \
     '[Options]' 'WindowsStartup=1' >"$file"
 }
+
+# Many traces ticked, none of them what a user keeps: a long run's status list.
+sample_selection_wide() {
+  local file=$1
+  printf '%s\r\n' '[EXPLORER]' 'location=1' 'history=1' 'cache=1' 'cookies=1' 'autocomplete=1' 'downloadedhistory=1' \
+    'index=1' '[FIREFOX]' 'Address=1' 'Cookies=1' 'cache=1' 'History=1' 'Download=1' \
+    '[WINDOWS]' 'recent=1' 'run=1' 'search=1' 'temp=1' 'recycle=1' 'open=1' 'scandisk=1' 'clip=1' 'wordpad=1' \
+    'paint=1' 'DirectX=1' 'findcomputer=1' 'findfiles=1' 'mapnetwork=1' 'management=1' 'registryeditor=1' \
+    'recentlyused=1' 'thumbs=1' 'streams=1' 'userassist=1' 'unread=1' \
+    '[Options]' 'WindowsStartup=1' >"$file"
+}

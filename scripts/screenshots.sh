@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Screenshots of every window for README.md, taken under a virtual screen with a window manager in a
 # throwaway sandbox, at 100 % and 150 % (NAME-150.png): the main window's home page and status page
-# after a cleaning of the sample traces, a row's details, the cleaning settings (also on Edge's tab) with the address and
-# cookie keep lists, the options, the file search with its extension list, the about window, the
-# pop-up of an unattended cleaning and Papermill, the shredder.
+# after a cleaning of the sample traces (at 100 % also maximised after a cleaning of many), a row's
+# details, the cleaning settings (also on Edge's tab) with the address and cookie keep lists, the
+# options, the file search with its extension list, the about window, the pop-up of an unattended
+# cleaning and Papermill, the shredder.
 #   screenshots.sh [BUILD] [FOLDER]     (defaults: build/, docs/screenshots/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -94,7 +95,7 @@ for scale in 100 150; do
   sample_traces  # again, so that the cookie keep list shows cookies to keep
   driver post settings
   driver wait-window 'Cleaning Settings' 60
-  shot settings 'Cleaning Settings'
+  shot settings 'Cleaning Settings' 4
   opened_by 'Cleaning Settings' Options 0 'URL Drop-List Options' addresses
   opened_by 'Cleaning Settings' Options 1 'Cookies Options' cookies
   driver close 'Cleaning Settings'
@@ -108,7 +109,7 @@ for scale in 100 150; do
   fi
   driver post settings
   driver wait-window 'Cleaning Settings' 60
-  shot settings-edge 'Cleaning Settings'
+  shot settings-edge 'Cleaning Settings' 4
   driver close 'Cleaning Settings'
   sed -i '/^tab[12]=/d' "$settings"
   sleep 0.5
@@ -146,5 +147,21 @@ for scale in 100 150; do
   shot papermill 'Papermill File Shredder' 2
   driver close 'Papermill File Shredder'
   wineserver -w
+  if [ "$scale" = 100 ]; then
+    sample_traces
+    sample_selection_wide "$settings"
+    wine 'C:\Trellwipe\trellwipe.exe' </dev/null >/dev/null 2>&1 &
+    driver wait-window 'Trellwipe V6.50' 60
+    driver post cleannow
+    driver wait-window 'Task Complete' 300
+    sleep 1
+    driver close 'Task Complete'
+    driver maximise 'Trellwipe V6.50'
+    shot main-maximised 'Trellwipe V6.50' 3
+    driver post exit
+    driver wait-gone 20
+    wineserver -w
+    sample_selection "$settings"
+  fi
 done
 sandbox_stop
