@@ -421,6 +421,8 @@ std::vector<Rule> ParseRules(std::string_view bytes, size_t budget, std::vector<
   return parser.End();
 }
 
+std::wstring CommunityFile(const std::wstring& programFolder) { return platform::JoinPath(programFolder, kCommunityFile); }
+
 std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder) {
   std::vector<std::wstring> own;
   const std::wstring folder = platform::JoinPath(programFolder, kOwnFolder);
@@ -429,7 +431,7 @@ std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder) {
   });
   std::sort(own.begin(), own.end(),
             [](const std::wstring& a, const std::wstring& b) { return platform::ToLower(a) < platform::ToLower(b); });
-  std::vector<RuleFileName> files{{platform::JoinPath(programFolder, kCommunityFile), kCommunitySection}};
+  std::vector<RuleFileName> files{{CommunityFile(programFolder), kCommunitySection}};
   for (const std::wstring& name : own) {
     // A file named as a shipped one is the shipped one, whatever its letter case: an installation
     // replaces it.

@@ -117,6 +117,9 @@ struct RuleFileName {
   bool mine = false;       // a file of the user's own in the "rules" folder
 };
 
+// "winapp2.ini" in the program folder, the community's file.
+std::wstring CommunityFile(const std::wstring& programFolder);
+
 // The rule files LoadRules reads, in its order: "winapp2.ini" in the program folder, then the
 // "*.ini" of its "rules" folder in name order; whether each exists is not asked.
 std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder);

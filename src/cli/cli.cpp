@@ -141,8 +141,8 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
   parsed = {};
   auto setAction = [&](Action action, const std::wstring& option) {
     if (parsed.action != Action::None) {
-      error = L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules and "
-              L"--help may be given (" + option + L").";
+      error = L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules, "
+              L"--update-rules, --undo-rules-update and --help may be given (" + option + L").";
       return false;
     }
     parsed.action = action;
@@ -168,6 +168,16 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
     } else if (arg == L"--check-rules") {
       if (!setAction(Action::CheckRules, arg)) return false;
       if (i + 1 < args.size() && args[i + 1].rfind(L"--", 0) != 0) parsed.ruleFile = args[++i];
+    } else if (arg == L"--update-rules") {
+      if (!setAction(Action::UpdateRules, arg)) return false;
+    } else if (arg == L"--undo-rules-update") {
+      if (!setAction(Action::UndoRulesUpdate, arg)) return false;
+    } else if (arg == L"--url") {
+      if (i + 1 >= args.size() || args[i + 1].rfind(L"--", 0) == 0) {
+        error = L"--url needs an address: --update-rules --url https://example.com/winapp2.ini";
+        return false;
+      }
+      parsed.url = args[++i];
     } else if (arg == L"--kept-sites") {
       if (!setAction(Action::KeptSites, arg)) return false;
     } else if (arg == L"--json") {
@@ -202,7 +212,7 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
     }
   }
   if (parsed.action == Action::None) {
-    error = L"Nothing to do: give --list, --preview, --clean, --kept-sites, --check-rules or --help.";
+    error = L"Nothing to do: give --list, --preview, --clean, --kept-sites, --check-rules, --update-rules or --help.";
     return false;
   }
   if (parsed.only && parsed.action != Action::Preview && parsed.action != Action::Clean) {
@@ -215,6 +225,10 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
   }
   if (parsed.thenShutdown && parsed.action != Action::Clean) {
     error = L"--then-shutdown goes with --clean.";
+    return false;
+  }
+  if (!parsed.url.empty() && parsed.action != Action::UpdateRules) {
+    error = L"--url goes with --update-rules.";
     return false;
   }
   return true;
@@ -334,6 +348,7 @@ std::wstring HelpText() {
   return L"Usage: trellwipe-cli (--list | --preview | --clean [--yes] [--then-shutdown] | --help) [--only SECTION/KEY[,...]] [--json]\n"
          L"       trellwipe-cli (--keep-site SITE | --unkeep-site SITE | --kept-sites [--json])\n"
          L"       trellwipe-cli --check-rules [FILE]\n"
+         L"       trellwipe-cli (--update-rules [--url URL] | --undo-rules-update)\n"
          L"\n"
          L"  --list      every item with its section, key, label and whether it is on\n"
          L"  --preview   what a cleaning would erase now; erases and writes nothing\n"
@@ -354,6 +369,11 @@ std::wstring HelpText() {
          L"                  the rules folder) and names, by entry and line, what is skipped,\n"
          L"                  unknown, named twice, detects nothing, refused, or reaches what\n"
          L"                  a user keeps; exit code 0 nothing found, 1 findings, 2 unreadable\n"
+         L"  --update-rules  downloads winapp2.ini (from URL, else from the address in\n"
+         L"                  prisd.dat or the community's own) and puts it in place only\n"
+         L"                  when it came whole and reads as a rule file; the old copy is\n"
+         L"                  kept as winapp2.ini.bak; exit code 2 when nothing changed\n"
+         L"  --undo-rules-update  puts winapp2.ini.bak back in place of winapp2.ini\n"
          L"\n"
          L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind,\n"
          L"3 stopped by Ctrl+C before the end, 4 nothing cleaned: the selection was never saved\n"
@@ -389,7 +409,33 @@ std::wstring CheckedRulesText(const std::vector<rules::CheckedFile>& files) {
   return text + L"\n";
 }
 
+std::wstring RulesUpdateText(const std::wstring& url, const rules::RulesUpdate& update) {
+  if (!update.replaced) return L"winapp2.ini was not updated from " + url + L": " + update.problem + L". The file in place is unchanged.\n";
+  return L"winapp2.ini updated from " + url + L": " + platform::Counted(update.newEntries, L"entry", L"entries") +
+         L", before " + std::to_wstring(update.oldEntries) + L"; " + std::to_wstring(update.added) + L" added, " +
+         std::to_wstring(update.removed) + L" removed. The previous copy is winapp2.ini.bak "
+         L"(trellwipe-cli --undo-rules-update puts it back).\n";
+}
+
 namespace {
+
+// --update-rules and --undo-rules-update; -1 for any other action.
+int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFolder, Output& output) {
+  if (arguments.action == Action::UpdateRules) {
+    const std::wstring url = arguments.url.empty() ? rules::CommunityAddress(programFolder) : arguments.url;
+    rules::RulesUpdate update = rules::UpdateCommunityRules(programFolder, url);
+    (update.replaced ? output.out : output.err) += Utf8(RulesUpdateText(url, update));
+    return update.replaced ? kExitDone : kExitRulesNotUpdated;
+  }
+  if (arguments.action != Action::UndoRulesUpdate) return -1;
+  std::wstring problem;
+  if (!rules::UndoRulesUpdate(programFolder, problem)) {
+    output.err += Utf8(L"Nothing was restored: " + problem + L".\n");
+    return kExitRulesNotUpdated;
+  }
+  output.out += "winapp2.ini.bak is back in place as winapp2.ini.\n";
+  return kExitDone;
+}
 
 // The rule files --check-rules reads: the one named, or those of the program folder that are there.
 int CheckRules(const Arguments& arguments, const std::wstring& programFolder, Output& output) {
@@ -485,6 +531,7 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
   }
   if (int code = KeptSitesAction(arguments, programFolder, output); code >= 0) return code;
   if (arguments.action == Action::CheckRules) return CheckRules(arguments, programFolder, output);
+  if (int code = RulesUpdateAction(arguments, programFolder, output); code >= 0) return code;
   std::vector<ListedItem> items = ListItems(programFolder);
   if (arguments.action == Action::List) {
     output.out += arguments.json ? ListJson(items) : Utf8(ListText(items));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/rule_check.h"
+#include "catalogue/rule_update.h"
 #include "engine/cookie_sites.h"
 #include "engine/run_report.h"
 #include "platform/shutdown.h"
@@ -29,7 +30,10 @@ constexpr int kExitRulesClean = 0;
 constexpr int kExitRulesFindings = 1;
 constexpr int kExitRulesUnreadable = 2;
 
-enum class Action { None, Help, List, Preview, Clean, KeepSite, UnkeepSite, KeptSites, CheckRules };
+// --update-rules and --undo-rules-update: done, or "winapp2.ini" left as it was.
+constexpr int kExitRulesNotUpdated = 2;
+
+enum class Action { None, Help, List, Preview, Clean, KeepSite, UnkeepSite, KeptSites, CheckRules, UpdateRules, UndoRulesUpdate };
 
 struct ItemName {
   std::wstring section;
@@ -45,10 +49,11 @@ struct Arguments {
   bool thenShutdown = false;     // --then-shutdown: shut Windows down after the cleaning
   std::wstring site;             // of --keep-site and --unkeep-site
   std::wstring ruleFile;         // of --check-rules; empty: the rule files the program reads
+  std::wstring url;              // of --update-rules; empty: the address of the settings file
 };
 
 // False with a message for unknown options, a missing or second action, a malformed --only, and
-// --only, --yes or --then-shutdown beside an action they do not go with.
+// --only, --yes, --then-shutdown or --url beside an action they do not go with.
 bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, std::wstring& error);
 
 struct ListedItem {
@@ -74,6 +79,9 @@ std::wstring HelpText();
 
 // The findings of --check-rules, file by file and line by line, and a summary.
 std::wstring CheckedRulesText(const std::vector<rules::CheckedFile>& files);
+
+// What --update-rules did: the entries before and after, or why nothing changed.
+std::wstring RulesUpdateText(const std::wstring& url, const rules::RulesUpdate& update);
 
 struct Output {
   std::string out;  // UTF-8

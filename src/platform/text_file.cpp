@@ -98,7 +98,11 @@ bool CanReplaceFile(const std::wstring& file) {
   return true;
 }
 
-PendingReplacement::PendingReplacement(const std::wstring& file, const std::string& bytes) : file_(file) {
+PendingReplacement::PendingReplacement(const std::wstring& file, const std::string& bytes)
+    : PendingReplacement(file, [&](HANDLE out) { return WriteContent(out, bytes); }) {}
+
+PendingReplacement::PendingReplacement(const std::wstring& file, const std::function<bool(HANDLE)>& write)
+    : file_(file) {
   if (IsReadOnly(file)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return;
@@ -108,7 +112,7 @@ PendingReplacement::PendingReplacement(const std::wstring& file, const std::stri
     temp_.clear();
     return;
   }
-  ready_ = WriteContent(out.get(), bytes) && FlushFileBuffers(out.get());
+  ready_ = write(out.get()) && FlushFileBuffers(out.get());
   DWORD error = GetLastError();
   out.reset();
   SetLastError(error);
@@ -132,6 +136,21 @@ bool PendingReplacement::Commit() {
 bool ReplaceFileAtomically(const std::wstring& file, const std::string& bytes) {
   PendingReplacement replacement(file, bytes);
   return replacement.Ready() && replacement.Commit();
+}
+
+bool CopyFileAtomically(const std::wstring& from, const std::wstring& to) {
+  FileHandle in(CreateFileW(from.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!in) return false;
+  PendingReplacement copy(to, [&](HANDLE out) {
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+      DWORD read = 0;
+      if (!::ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
+      if (read == 0) return true;
+      if (!WriteAll(out, buffer.substr(0, read))) return false;
+    }
+  });
+  return copy.Ready() && copy.Commit();
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // Whole-file reads and writes of the lists the user keeps: 8-bit text in the system's code page.
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,12 +29,16 @@ bool CanReplaceFile(const std::wstring& file);
 class PendingReplacement {
  public:
   PendingReplacement(const std::wstring& file, const std::string& bytes);
+  // The content is what `write` writes to the new sibling's handle; false from it means not written.
+  PendingReplacement(const std::wstring& file, const std::function<bool(HANDLE)>& write);
   ~PendingReplacement();
   PendingReplacement(const PendingReplacement&) = delete;
   PendingReplacement& operator=(const PendingReplacement&) = delete;
 
   // The content is written; the last error says why when it is not.
   bool Ready() const { return ready_; }
+  // The sibling holding the content, for a look at it before Commit.
+  const std::wstring& Written() const { return temp_; }
   // Renames the written content over the file in one step; false leaves the old file in place.
   bool Commit();
 
@@ -47,6 +52,9 @@ class PendingReplacement {
 // sibling is removed. A read-only file is refused: Windows would refuse the rename, and a user who
 // protected a list means it to stay.
 bool ReplaceFileAtomically(const std::wstring& file, const std::string& bytes);
+
+// A copy of `from` put in place of `to` as ReplaceFileAtomically puts it, read a megabyte at a time.
+bool CopyFileAtomically(const std::wstring& from, const std::wstring& to);
 
 // While one lives, the content writes of ReplaceFileAtomically stop with ERROR_DISK_FULL after
 // `bytesBeforeFull` bytes, as on a full disk; tests use it to reach that failure.

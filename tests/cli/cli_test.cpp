@@ -8,6 +8,7 @@
 
 #include "platform/handles.h"
 #include "platform/shutdown.h"
+#include "support/loopback_server.h"
 #include "support/mini_json.h"
 #include "support/seeded_profile.h"
 #include "support/snapshot.h"
@@ -65,6 +66,9 @@ TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
       {L"--keep-site"},
       {L"--unkeep-site", L"--json"},
       {L"--keep-site", L"example.com", L"--kept-sites"},
+      {L"--update-rules", L"--url"},
+      {L"--list", L"--url", L"http://127.0.0.1/winapp2.ini"},
+      {L"--update-rules", L"--undo-rules-update"},
   };
   for (const auto& args : kWrong) {
     error.clear();
@@ -364,4 +368,36 @@ TEST(Cli, TheReportSaysWhichItemIsNotInstalledAndWhatWasLookedFor) {
   EXPECT_TRUE(present["installed"].boolean);
   EXPECT_EQ(present["totals"]["files"].number, 6);
   EXPECT_EQ(present["totals"]["leftBehind"].number, 0);
+}
+
+TEST(Cli, UpdateRulesCountsTheEntriesOrExitsWith2AndUndoPutsTheOldFileBack) {
+  TempFolder program;
+  auto entries = [](int first, int count) {
+    std::string text;
+    for (int n = first; n < first + count; ++n) {
+      text += "[Cli Update " + std::to_string(n) + "]\r\nFileKey1=%Temp%\\Cli Update " + std::to_string(n) + "|*.tmp\r\n";
+    }
+    return text;
+  };
+  const std::wstring file = program / L"winapp2.ini";
+  WriteText(file, entries(0, 50));
+  auto run = [&](std::vector<std::wstring> args) {
+    Call call;
+    call.code = cli::Run(args, program.Path(), {}, call.output);
+    return call;
+  };
+  {
+    LoopbackServer missing(HttpResponse(404, ""));
+    Call refused = run({L"--update-rules", L"--url", missing.Url()});
+    EXPECT_EQ(refused.code, cli::kExitRulesNotUpdated);
+    EXPECT_NE(refused.output.err.find("the server answered 404. The file in place is unchanged."), std::string::npos);
+  }
+  LoopbackServer server(HttpResponse(200, entries(5, 55)));
+  Call updated = run({L"--update-rules", L"--url", server.Url()});
+  EXPECT_EQ(updated.code, cli::kExitDone) << updated.output.err;
+  EXPECT_NE(updated.output.out.find(": 55 entries, before 50; 10 added, 5 removed."), std::string::npos)
+      << updated.output.out;
+  EXPECT_EQ(run({L"--undo-rules-update"}).code, cli::kExitDone);
+  EXPECT_EQ(ReadText(file), entries(0, 50));
+  EXPECT_EQ(run({L"--undo-rules-update"}).code, cli::kExitRulesNotUpdated);
 }

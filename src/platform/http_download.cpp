@@ -1,0 +1,154 @@
+#include "platform/http_download.h"
+
+#include <winhttp.h>
+
+#include <cwchar>
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/text_file.h"
+
+namespace platform {
+
+namespace {
+
+struct InternetTraits {
+  using Raw = HINTERNET;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw h) { WinHttpCloseHandle(h); }
+};
+using InternetHandle = Unique<InternetTraits>;
+
+// The system's proxy settings: the automatic ones where this Windows knows them (8.1 on), else those
+// of the default configuration.
+InternetHandle OpenSession() {
+  InternetHandle session(WinHttpOpen(L"Trellwipe", WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
+                                     WINHTTP_NO_PROXY_BYPASS, 0));
+  if (!session) {
+    session.reset(WinHttpOpen(L"Trellwipe", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                              WINHTTP_NO_PROXY_BYPASS, 0));
+  }
+  return session;
+}
+
+DownloadResult Failed(DownloadOutcome outcome, DWORD error = GetLastError()) {
+  DownloadResult result;
+  result.outcome = outcome;
+  result.error = error;
+  return result;
+}
+
+// Wine reports a timeout with the socket's error rather than WinHTTP's.
+DownloadResult TransferFailed() {
+  DWORD error = GetLastError();
+  bool timedOut = error == ERROR_WINHTTP_TIMEOUT || error == WSAETIMEDOUT || error == ERROR_TIMEOUT;
+  return Failed(timedOut ? DownloadOutcome::TimedOut : DownloadOutcome::NoConnection, error);
+}
+
+// The Content-Length the server gave; -1 for none.
+long long ContentLength(HINTERNET request) {
+  wchar_t text[32] = {};
+  DWORD size = sizeof(text);
+  if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX, text, &size,
+                           WINHTTP_NO_HEADER_INDEX)) {
+    return -1;
+  }
+  wchar_t* end = nullptr;
+  unsigned long long length = wcstoull(text, &end, 10);
+  return end == text ? -1 : static_cast<long long>(length);
+}
+
+}  // namespace
+
+DownloadResult DownloadTo(const std::wstring& url, HANDLE out, const DownloadLimits& limits) {
+  URL_COMPONENTS parts{};
+  parts.dwStructSize = sizeof(parts);
+  parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+  if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts) ||
+      (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) || !parts.dwHostNameLength) {
+    return Failed(DownloadOutcome::BadAddress, ERROR_WINHTTP_INVALID_URL);
+  }
+  const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+  const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                            std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+
+  InternetHandle session = OpenSession();
+  if (!session) return TransferFailed();
+  const int timeout = static_cast<int>(limits.timeoutMs);
+  WinHttpSetTimeouts(session.get(), timeout, timeout, timeout, timeout);
+  InternetHandle connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
+  if (!connection) return TransferFailed();
+  InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", path.empty() ? L"/" : path.c_str(), nullptr,
+                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                            parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0));
+  // The wait for the response's headers has a timeout of its own, which WinHttpSetTimeouts leaves at
+  // 90 seconds.
+  DWORD headersTimeout = limits.timeoutMs;
+  if (request) {
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersTimeout, sizeof(headersTimeout));
+  }
+  if (!request ||
+      !WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+      !WinHttpReceiveResponse(request.get(), nullptr)) {
+    return TransferFailed();
+  }
+
+  DownloadResult result;
+  DWORD size = sizeof(result.status);
+  if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                           WINHTTP_HEADER_NAME_BY_INDEX, &result.status, &size, WINHTTP_NO_HEADER_INDEX)) {
+    return TransferFailed();
+  }
+  if (result.status != HTTP_STATUS_OK) {
+    result.outcome = DownloadOutcome::HttpStatus;
+    return result;
+  }
+  const long long length = ContentLength(request.get());
+  if (length >= 0 && static_cast<unsigned long long>(length) > limits.maxBytes) {
+    result.outcome = DownloadOutcome::TooLarge;
+    return result;
+  }
+  std::vector<char> buffer(64 * 1024);
+  for (;;) {
+    DWORD read = 0;
+    if (!WinHttpReadData(request.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read)) {
+      DownloadResult failed = TransferFailed();
+      // A connection closed before the end is a body cut short.
+      failed.outcome = failed.outcome == DownloadOutcome::TimedOut ? failed.outcome : DownloadOutcome::Truncated;
+      failed.status = result.status;
+      failed.bytes = result.bytes;
+      return failed;
+    }
+    if (read == 0) break;
+    if (result.bytes + read > limits.maxBytes) {
+      result.outcome = DownloadOutcome::TooLarge;
+      return result;
+    }
+    if (!WriteAll(out, std::string(buffer.data(), read))) {
+      result.outcome = DownloadOutcome::WriteFailed;
+      result.error = GetLastError();
+      return result;
+    }
+    result.bytes += read;
+  }
+  result.outcome = length < 0 || result.bytes == static_cast<unsigned long long>(length) ? DownloadOutcome::Done
+                                                                                         : DownloadOutcome::Truncated;
+  return result;
+}
+
+std::wstring DownloadProblem(const DownloadResult& result) {
+  const std::wstring why = result.error ? L" (error " + std::to_wstring(result.error) + L")" : std::wstring();
+  switch (result.outcome) {
+    case DownloadOutcome::Done: return {};
+    case DownloadOutcome::BadAddress: return L"the address is not an http:// or https:// address";
+    case DownloadOutcome::NoConnection: return L"no connection to the server" + why;
+    case DownloadOutcome::TimedOut: return L"the server did not answer in time";
+    case DownloadOutcome::HttpStatus: return L"the server answered " + std::to_wstring(result.status);
+    case DownloadOutcome::TooLarge: return L"the file is larger than the limit";
+    case DownloadOutcome::Truncated: return L"the transfer ended before the whole file came";
+    case DownloadOutcome::WriteFailed: return L"the file could not be written" + why;
+  }
+  return {};
+}
+
+}  // namespace platform

@@ -1,0 +1,102 @@
+#include "catalogue/rule_update.h"
+
+#include <gtest/gtest.h>
+
+#include "catalogue/rule_file.h"
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+#include "support/loopback_server.h"
+#include "support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+// Entries "Update Test <first>" to "Update Test <first + count - 1>", each with one file key.
+std::string RuleText(int first, int count) {
+  std::string text = "; made for the update tests\r\n";
+  for (int n = first; n < first + count; ++n) {
+    text += "[Update Test " + std::to_string(n) + " *]\r\nLangSecRef=3021\r\nFileKey1=%LocalAppData%\\Update Test " +
+            std::to_string(n) + "|*.tmp\r\n\r\n";
+  }
+  return text;
+}
+
+const std::string kOldRules = RuleText(0, 60);
+const platform::DownloadLimits kQuick{300, 64 * 1024};
+
+struct Folder {
+  TempFolder program;
+  Folder() { WriteText(CommunityFile(), kOldRules); }
+  std::wstring CommunityFile() const { return rules::CommunityFile(program.Path()); }
+};
+
+}  // namespace
+
+TEST(RulesUpdate, AWholeRuleFileReplacesTheOldOneWhichIsKeptAndRestorable) {
+  Folder folder;
+  const std::string fresh = RuleText(10, 70);
+  LoopbackServer server(HttpResponse(200, fresh));
+  rules::RulesUpdate update = rules::UpdateCommunityRules(folder.program.Path(), server.Url(), kQuick);
+  ASSERT_TRUE(update.replaced) << update.problem;
+  EXPECT_EQ(update.oldEntries, 60u);
+  EXPECT_EQ(update.newEntries, 70u);
+  EXPECT_EQ(update.added, 20u);
+  EXPECT_EQ(update.removed, 10u);
+  EXPECT_EQ(ReadText(folder.CommunityFile()), fresh);
+  EXPECT_EQ(ReadText(rules::BackupFile(folder.program.Path())), kOldRules);
+  EXPECT_EQ(FolderNames(folder.program.Path()), (std::vector<std::wstring>{L"winapp2.ini", L"winapp2.ini.bak"}));
+
+  std::wstring problem;
+  ASSERT_TRUE(rules::UndoRulesUpdate(folder.program.Path(), problem)) << problem;
+  EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
+  EXPECT_EQ(FolderNames(folder.program.Path()), std::vector<std::wstring>{L"winapp2.ini"});
+  EXPECT_FALSE(rules::UndoRulesUpdate(folder.program.Path(), problem));
+}
+
+TEST(RulesUpdate, AFailedOrUnfitDownloadLeavesTheOldFileAloneAndNoTemporaryFile) {
+  const std::string rules = RuleText(0, 80);
+  const struct {
+    const char* name;
+    std::string response;
+    DWORD delayMs;
+    const wchar_t* says;
+  } cases[] = {
+      {"not found", HttpResponse(404, rules), 0, L"answered 404"},
+      {"cut short", HttpResponse(200, rules, static_cast<long long>(rules.size()) + 100), 0, L"ended before"},
+      {"too slow", HttpResponse(200, rules), 3000, L"did not answer in time"},
+      {"said too large", HttpResponse(200, RuleText(0, 1000)), 0, L"larger than the limit"},
+      {"too large unsaid", "HTTP/1.0 200 OK\r\n\r\n" + RuleText(0, 1000), 0, L"larger than the limit"},
+      {"junk", HttpResponse(200, std::string(5000, '\x9c') + "<html>" + std::string(3000, '\x01')), 0,
+       L"of 0 entries"},
+      {"too few entries", HttpResponse(200, RuleText(0, 20)), 0, L"of 20 entries; at least 50"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Folder folder;
+    LoopbackServer server(c.response, c.delayMs);
+    rules::RulesUpdate update = rules::UpdateCommunityRules(folder.program.Path(), server.Url(), kQuick);
+    EXPECT_FALSE(update.replaced);
+    EXPECT_NE(update.problem.find(c.says), std::wstring::npos) << update.problem;
+    EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
+    EXPECT_EQ(FolderNames(folder.program.Path()), std::vector<std::wstring>{L"winapp2.ini"});
+  }
+}
+
+TEST(RulesUpdate, NoServerAtTheAddressIsAClearProblem) {
+  Folder folder;
+  std::wstring url;
+  { url = LoopbackServer(HttpResponse(200, kOldRules)).Url(); }  // the port is closed again
+  rules::RulesUpdate update = rules::UpdateCommunityRules(folder.program.Path(), url, kQuick);
+  EXPECT_FALSE(update.replaced);
+  EXPECT_NE(update.problem.find(L"the download failed"), std::wstring::npos) << update.problem;
+  EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
+}
+
+TEST(RulesUpdate, TheAddressIsTheCommunitysUnlessTheSettingsFileNamesAnother) {
+  TempFolder program;
+  EXPECT_EQ(rules::CommunityAddress(program.Path()), rules::kCommunityAddress);
+  inifun::WriteIniValue(settings::SettingsFile(program.Path()), L"Options", L"Winapp2Url",
+                        L"https://mirror.example/rules/winapp2.ini");
+  EXPECT_EQ(rules::CommunityAddress(program.Path()), L"https://mirror.example/rules/winapp2.ini");
+}
