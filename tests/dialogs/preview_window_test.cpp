@@ -165,26 +165,13 @@ TEST(DetailsWindow, ShowsEveryLineAndClosesWithItsButton) {
 int InkInRightHalf(HWND list) {
   RECT client;
   GetClientRect(list, &client);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = client.right;
-  info.bmiHeader.biHeight = -client.bottom;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  platform::MemoryDc dc(CreateCompatibleDC(nullptr));
-  HBITMAP bitmap = CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc.get(), bitmap);
-  SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT | PRF_ERASEBKGND);
-  GdiFlush();
-  const auto* pixels = static_cast<const DWORD*>(bits);
-  const DWORD background = pixels[client.right - 1];  // the row's far end, past the text
+  testing_support::Canvas canvas({client.right, client.bottom});
+  SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT | PRF_ERASEBKGND);
+  const DWORD background = canvas.Pixel(client.right - 1, 0);  // the row's far end, past the text
   int ink = 0;
   for (int y = 0; y < client.bottom; ++y) {
-    for (int x = client.right / 2; x < client.right; ++x) ink += (pixels[y * client.right + x] & 0xFFFFFF) != (background & 0xFFFFFF);
+    for (int x = client.right / 2; x < client.right; ++x) ink += canvas.Pixel(x, y) != background;
   }
-  SelectObject(dc.get(), old);
-  DeleteObject(bitmap);
   return ink;
 }
 

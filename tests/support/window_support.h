@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
+
 namespace testing_support {
 
 // The items of a list box, in order.
@@ -60,5 +62,41 @@ inline void DrainQuit() {
   while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
 }
+
+// A 32-bit bitmap of `size`, top row first, selected into a memory DC: what a window or a test draws
+// there is read back pixel by pixel.
+class Canvas {
+ public:
+  explicit Canvas(SIZE size) : size_(size), dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    bitmap_ = CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    previous_ = SelectObject(dc_.get(), bitmap_);
+  }
+  ~Canvas() {
+    SelectObject(dc_.get(), previous_);
+    DeleteObject(bitmap_);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+  HDC Dc() const { return dc_.get(); }
+  SIZE Size() const { return size_; }
+  // The colour at a point, once everything drawn has reached the bitmap.
+  DWORD Pixel(int x, int y) const {
+    GdiFlush();
+    return static_cast<const DWORD*>(bits_)[y * size_.cx + x] & 0xFFFFFF;
+  }
+
+ private:
+  SIZE size_;
+  platform::MemoryDc dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+  void* bits_ = nullptr;
+};
 
 }  // namespace testing_support

@@ -72,40 +72,20 @@ struct Misfits {
 
 std::wstring WithoutMarkup(const std::wstring& text) { return std::regex_replace(text, std::wregex(L"<[^>]*>"), L""); }
 
-struct BitmapTraits {
-  using Raw = HBITMAP;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { DeleteObject(h); }
-};
-using Bitmap = platform::Unique<BitmapTraits>;  // deselected before it goes
-
-// The box holding every pixel that `paint` leaves unlike the top right pixel of a `size` bitmap
+// The box holding every pixel that `paint` leaves unlike the top right pixel of a `size` canvas
 // (a line of text leaves its top row blank).
 RECT InkBox(SIZE size, const std::function<void(HDC)>& paint) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = size.cx;
-  info.bmiHeader.biHeight = -size.cy;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  platform::MemoryDc dc(CreateCompatibleDC(nullptr));
-  Bitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  Canvas canvas(size);
+  RECT all = {0, 0, size.cx, size.cy};
+  FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  paint(canvas.Dc());
+  const DWORD background = canvas.Pixel(size.cx - 1, 0);
   RECT ink = {size.cx, size.cy, 0, 0};
-  {
-    platform::SelectedObject selected(dc.get(), bitmap.get());
-    RECT all = {0, 0, size.cx, size.cy};
-    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    paint(dc.get());
-    GdiFlush();
-    const auto* pixels = static_cast<const DWORD*>(bits);
-    const DWORD background = pixels[size.cx - 1] & 0xFFFFFF;
-    for (int y = 0; y < size.cy; ++y) {
-      for (int x = 0; x < size.cx; ++x) {
-        if ((pixels[y * size.cx + x] & 0xFFFFFF) == background) continue;
-        ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y), std::max<LONG>(ink.right, x + 1),
-               std::max<LONG>(ink.bottom, y + 1)};
-      }
+  for (int y = 0; y < size.cy; ++y) {
+    for (int x = 0; x < size.cx; ++x) {
+      if (canvas.Pixel(x, y) == background) continue;
+      ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y), std::max<LONG>(ink.right, x + 1),
+             std::max<LONG>(ink.bottom, y + 1)};
     }
   }
   return ink;
