@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/rule_paths.h"
@@ -28,26 +29,35 @@ constexpr wchar_t kTooBroadDescription[] =
 struct Exclusions {
   struct Files {
     std::wstring folder;  // where it leads, whatever name the rule gave it
+    std::optional<engine::FolderIdentity> identity;  // for a name that leads elsewhere, such as a share
     std::vector<std::wstring> patterns;
     bool below;  // PATH: the whole tree, not only the folder's own files
+
+    bool Keeps(const std::wstring& name) const {
+      return patterns.empty() || std::any_of(patterns.begin(), patterns.end(), [&](const std::wstring& pattern) {
+               return platform::MatchesPattern(name, pattern);
+             });
+    }
   };
   std::vector<Files> files;
   std::vector<RegistryPath> keys;
   // A folder whose expansion was too broad: what it keeps is not known, so no file key runs.
   std::wstring unknownFolder;
 
-  // `folder` is where the folder of the file leads (engine::IdentityPath), `name` the file's.
-  bool Excludes(const std::wstring& folder, const std::wstring& name) const {
+  // The exclusions that hold `folder`, where the folder of a file leads (engine::IdentityPath):
+  // by its name, else, where one of the two is a share's name, which no drive's name equals, by what
+  // it is on the disk. Asked once per folder of a walk.
+  std::vector<const Files*> Holding(const std::wstring& folder) const {
+    std::vector<const Files*> holding;
     for (const Files& exclusion : files) {
-      bool inside = platform::EqualsNoCase(folder, exclusion.folder) ||
-                    (exclusion.below && platform::IsBelow(folder, exclusion.folder));
-      if (!inside) continue;
-      if (exclusion.patterns.empty()) return true;
-      for (const std::wstring& pattern : exclusion.patterns) {
-        if (platform::MatchesPattern(name, pattern)) return true;
+      const bool share = folder.starts_with(L"\\\\") || exclusion.folder.starts_with(L"\\\\");
+      if (platform::EqualsNoCase(folder, exclusion.folder) ||
+          (exclusion.below && platform::IsBelow(folder, exclusion.folder)) ||
+          (share && exclusion.identity && exclusion.identity->Holds(folder, exclusion.below))) {
+        holding.push_back(&exclusion);
       }
     }
-    return false;
+    return holding;
   }
 };
 
@@ -61,7 +71,8 @@ Exclusions ExpandExclusions(const Rule& rule, PathExpander& expander) {
     Expansion<std::wstring> folders = expander.Expand(key.location);
     if (folders.tooBroad) exclusions.unknownFolder = key.location;
     for (const std::wstring& folder : folders.found) {
-      exclusions.files.push_back({engine::IdentityPath(folder), key.patterns, key.kind == ExcludeKind::Path});
+      exclusions.files.push_back({engine::IdentityPath(folder), engine::FolderIdentity::Of(folder), key.patterns,
+                                  key.kind == ExcludeKind::Path});
     }
   }
   return exclusions;
@@ -89,10 +100,17 @@ void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& 
                 run::ItemContext& context) {
   // An exclusion holds under any name of the folder it keeps.
   engine::WalkedFolders walked;
+  std::wstring judged;  // the folder whose holding exclusions are known
+  std::vector<const Exclusions::Files*> holding;
   auto wanted = [&](const std::wstring& name, const std::wstring& path) {
     for (const std::wstring& pattern : key.patterns) {
       if (!platform::MatchesPattern(name, pattern)) continue;
-      return exclusions.files.empty() || !exclusions.Excludes(walked.LeadsTo(path), name);
+      if (exclusions.files.empty()) return true;
+      if (const std::wstring& folder = walked.LeadsTo(path); folder != judged) {
+        holding = exclusions.Holding(folder);
+        judged = folder;
+      }
+      return std::none_of(holding.begin(), holding.end(), [&](const Exclusions::Files* kept) { return kept->Keeps(name); });
     }
     return false;
   };

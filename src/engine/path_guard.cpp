@@ -363,6 +363,29 @@ const std::wstring& WalkedFolders::LeadsTo(const std::wstring& file) {
   return leadsTo_;
 }
 
+std::optional<FolderIdentity> FolderIdentity::Of(const std::wstring& path) {
+  std::wstring leadsTo = IdentityPath(path);
+  platform::FileHandle handle = OpenToIdentify(leadsTo);
+  std::optional<LONGLONG> number = handle ? FileNumber(handle.get()) : std::nullopt;
+  if (!number) return std::nullopt;
+  return FolderIdentity(*number, std::move(leadsTo));
+}
+
+bool FolderIdentity::Holds(const std::wstring& folder, bool orBelow) const {
+  const size_t root = RootLength(folder);
+  std::wstring part = folder;
+  for (;;) {
+    platform::FileHandle handle = OpenToIdentify(part);
+    if (handle && FileNumber(handle.get()) == number_) {
+      platform::FileHandle self = OpenToIdentify(path_);
+      if (self && SameVolumeAndNumber(handle.get(), self.get())) return true;
+    }
+    size_t slash = part.find_last_of(L'\\');
+    if (!orBelow || part.size() <= root || slash == std::wstring::npos) return false;
+    part.resize(std::max(slash, root));
+  }
+}
+
 namespace {
 
 // `identities` is asked only when the names leave the path free.

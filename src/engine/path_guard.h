@@ -74,6 +74,22 @@ class WalkedFolders {
   std::wstring folder_, leadsTo_;
 };
 
+// A folder known by what it is on the disk, for the comparisons that names cannot settle: through a
+// share of the drive, the system names a folder by the share, not by the drive.
+class FolderIdentity {
+ public:
+  // Of what the path leads to; none when nothing is there or the system does not tell.
+  static std::optional<FolderIdentity> Of(const std::wstring& path);
+  // Whether `folder`, a path without links (IdentityPath), is this folder or, with `orBelow`, a
+  // folder below it: asked of the folder and of each one above it by file number, then by volume.
+  bool Holds(const std::wstring& folder, bool orBelow) const;
+
+ private:
+  FolderIdentity(LONGLONG number, std::wstring path) : number_(number), path_(std::move(path)) {}
+  LONGLONG number_;
+  std::wstring path_;  // opened again to compare the volume when a number matches
+};
+
 // Whether an erasure may work on the path. Folders below the protected ones stay valid targets;
 // nothing in the program folder is. The folder of the running executable always counts as a program
 // folder; `programFolder` names the one the caller works for, when it is another.

@@ -125,3 +125,26 @@ TEST(IdentityGuard, KeptFilesStayWhenALinkAboveThemNamesThemOtherwise) {
     EXPECT_TRUE(run.LeftBehind(linked + L"\\other\\Preferences", L"refused: holds settings the user keeps"));
   }
 }
+
+// An exclusion's folder is known by what it is, for the names the system does not bring to one text.
+TEST(IdentityGuard, AFolderIdentityHoldsItselfAndWhatIsBelowItUnderAnyName) {
+  LayOutApp();
+  const std::wstring other = kApp + L"\\other", onY = kOnY + L"\\linkfixture\\app\\other";
+  struct Case {
+    std::wstring identity, folder;
+    bool orBelow, holds;
+  };
+  const Case cases[] = {
+      {other, other, false, true},           {kApp, other, false, false},
+      {kApp, other, true, true},             {kApp, onY, true, true},
+      {other, onY, false, true},             {other, kApp + L"\\Trellwipe", true, false},
+      {kApp + L"\\Trellwipe", kApp, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(platform::Narrow(c.identity + L" holds " + c.folder));
+    std::optional<engine::FolderIdentity> identity = engine::FolderIdentity::Of(c.identity);
+    ASSERT_TRUE(identity);
+    EXPECT_EQ(identity->Holds(c.folder, c.orBelow), c.holds);
+  }
+  EXPECT_FALSE(engine::FolderIdentity::Of(kApp + L"\\missing"));
+}
