@@ -133,8 +133,12 @@ void RuleChangesWindow::Load() {
       ListView_SetItemText(list, row, column, const_cast<wchar_t*>(cells[column - 1].c_str()));
     }
   }
-  // A refusal names a whole path: the list scrolls sideways rather than cut it.
-  if (!download_.changes.empty()) ListView_SetColumnWidth(list, 3, LVSCW_AUTOSIZE_USEHEADER);
+  // A name or a refusal's path may be long: the list scrolls sideways rather than cut it.
+  for (int column : {0, 3}) {
+    const int least = toolkit::Scale(kColumns[column].width, dpi);
+    ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE);
+    if (ListView_GetColumnWidth(list, column) < least) ListView_SetColumnWidth(list, column, least);
+  }
 }
 
 COLORREF RuleChangesWindow::RowColour(int row) const {
