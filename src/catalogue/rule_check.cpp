@@ -11,10 +11,6 @@
 
 namespace rules {
 
-namespace {
-
-// What the entry's file keys and registry keys reach that a user keeps, each as "<folder or key>
-// holds <what> the user keeps".
 std::vector<std::wstring> KeptDataReached(const Rule& rule) {
   std::vector<std::wstring> reached;
   auto add = [&](const std::wstring& where, const engine::KeptEntry* entry) {
@@ -29,8 +25,6 @@ std::vector<std::wstring> KeptDataReached(const Rule& rule) {
   }
   return reached;
 }
-
-}  // namespace
 
 std::vector<CheckedFile> CheckRuleFiles(const std::vector<RuleFileName>& files, const std::wstring& programFolder) {
   std::vector<CheckedFile> checked;

@@ -21,6 +21,10 @@ struct CheckedFile {
 // each file key or registry key that reaches what a user keeps.
 std::vector<CheckedFile> CheckRuleFiles(const std::vector<RuleFileName>& files, const std::wstring& programFolder);
 
+// What the entry's file keys and registry keys reach that a user keeps, each as "<folder or key>
+// reaches <what> the user keeps".
+std::vector<std::wstring> KeptDataReached(const Rule& rule);
+
 // "a skipped line or entry", "an unknown key", ... for a summary.
 std::wstring FindingKindName(FindingKind kind, size_t count);
 

@@ -4,10 +4,9 @@
 
 #include <algorithm>
 #include <map>
-#include <optional>
-#include <set>
 
 #include "catalogue/rule_file.h"
+#include "catalogue/rules.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
@@ -18,22 +17,33 @@ namespace rules {
 
 namespace {
 
-// The names of a rule file's entries in lower case; nothing when it cannot be read.
-std::optional<std::set<std::wstring>> EntryNames(const std::wstring& file) {
-  std::optional<std::vector<Rule>> read = ReadRuleFile(file);
-  if (!read) return std::nullopt;
-  std::set<std::wstring> names;
-  for (const Rule& rule : *read) names.insert(platform::ToLower(rule.name));
-  return names;
+std::vector<Rule> Installed(const std::wstring& programFolder) {
+  return ReadRuleFile(CommunityFile(programFolder)).value_or(std::vector<Rule>{});
 }
 
-size_t CountMissing(const std::set<std::wstring>& from, const std::set<std::wstring>& in) {
-  return std::count_if(from.begin(), from.end(), [&](const std::wstring& name) { return !in.count(name); });
+// The copy at `file` against the file in place; not `pending`, with why, when it reads as no rule
+// file worth having.
+RulesDownload Compare(const std::wstring& programFolder, const std::wstring& file) {
+  RulesDownload download;
+  const std::vector<Rule> old = Installed(programFolder);
+  const std::vector<Rule> fresh = ReadRuleFile(file).value_or(std::vector<Rule>{});
+  download.oldEntries = old.size();
+  download.newEntries = fresh.size();
+  const size_t needed = std::max(kMinimumEntries, (old.size() + 1) / 2);
+  if (fresh.size() < needed) {
+    download.problem = L"the download reads as a rule file of " + std::to_wstring(fresh.size()) +
+                       L" entries; at least " + std::to_wstring(needed) + L" are needed";
+    return download;
+  }
+  download.changes = CompareRules(old, fresh, programFolder);
+  download.pending = true;
+  return download;
 }
 
 }  // namespace
 
 std::wstring BackupFile(const std::wstring& programFolder) { return CommunityFile(programFolder) + L".bak"; }
+std::wstring PendingFile(const std::wstring& programFolder) { return CommunityFile(programFolder) + L".new"; }
 
 std::wstring CommunityAddress(const std::wstring& programFolder) {
   std::map<std::wstring, std::wstring> options =
@@ -42,46 +52,76 @@ std::wstring CommunityAddress(const std::wstring& programFolder) {
   return address == options.end() || address->second.empty() ? kCommunityAddress : address->second;
 }
 
-RulesUpdate UpdateCommunityRules(const std::wstring& programFolder, const std::wstring& url,
-                                 const platform::DownloadLimits& limits) {
-  RulesUpdate update;
-  const std::wstring target = CommunityFile(programFolder);
-  const bool hadFile = platform::FileExists(target);
-  const std::set<std::wstring> old = hadFile ? EntryNames(target).value_or(std::set<std::wstring>{}) : std::set<std::wstring>{};
-  update.oldEntries = old.size();
-
-  platform::DownloadResult download;
-  platform::PendingReplacement pending(target, [&](HANDLE out) {
-    download = platform::DownloadTo(url, out, limits);
-    return download.outcome == platform::DownloadOutcome::Done;
+RulesDownload DownloadCommunityRules(const std::wstring& programFolder, const std::wstring& url,
+                                     const platform::DownloadLimits& limits,
+                                     const platform::DownloadProgress& progress) {
+  platform::DownloadResult result;
+  platform::PendingReplacement written(PendingFile(programFolder), [&](HANDLE out) {
+    result = platform::DownloadTo(url, out, limits, progress);
+    return result.outcome == platform::DownloadOutcome::Done;
   });
-  if (!pending.Ready()) {
-    update.problem = download.outcome == platform::DownloadOutcome::Done || pending.Written().empty()
-                         ? L"winapp2.ini cannot be written in the program folder"
-                         : L"the download failed: " + platform::DownloadProblem(download);
-    return update;
+  if (!written.Ready()) {
+    RulesDownload failed;
+    failed.problem = result.outcome == platform::DownloadOutcome::Done || written.Written().empty()
+                         ? L"winapp2.ini.new cannot be written in the program folder"
+                         : L"the download failed: " + platform::DownloadProblem(result);
+    return failed;
   }
-  const std::set<std::wstring> fresh = EntryNames(pending.Written()).value_or(std::set<std::wstring>{});
-  update.newEntries = fresh.size();
-  const size_t needed = std::max(kMinimumEntries, (old.size() + 1) / 2);
-  if (fresh.size() < needed) {
-    update.problem = L"the download reads as a rule file of " + std::to_wstring(fresh.size()) +
-                     L" entries; at least " + std::to_wstring(needed) + L" are needed";
-    return update;
+  RulesDownload download = Compare(programFolder, written.Written());
+  if (!download.pending || download.changes.empty()) {
+    download.pending = false;
+    DiscardPendingRules(programFolder);  // an earlier download the file in place already matches
+    return download;
   }
-  if (hadFile && !platform::CopyFileAtomically(target, BackupFile(programFolder))) {
-    update.problem = L"the previous copy cannot be kept as winapp2.ini.bak";
-    return update;
+  if (!written.Commit()) {
+    download.pending = false;
+    download.problem = L"winapp2.ini.new cannot be written (error " + std::to_wstring(GetLastError()) + L")";
   }
-  if (!pending.Commit()) {
-    update.problem = L"winapp2.ini cannot be replaced (error " + std::to_wstring(GetLastError()) + L")";
-    return update;
-  }
-  update.replaced = true;
-  update.added = CountMissing(fresh, old);
-  update.removed = CountMissing(old, fresh);
-  return update;
+  return download;
 }
+
+RulesDownload PendingRules(const std::wstring& programFolder) {
+  const std::wstring pending = PendingFile(programFolder);
+  if (!platform::FileExists(pending)) {
+    RulesDownload none;
+    none.problem = L"no downloaded winapp2.ini.new waits (trellwipe-cli --update-rules downloads one)";
+    return none;
+  }
+  return Compare(programFolder, pending);
+}
+
+RulesAcceptance AcceptPendingRules(const std::wstring& programFolder) {
+  RulesAcceptance acceptance;
+  RulesDownload pending = PendingRules(programFolder);
+  if (!pending.pending) {
+    acceptance.problem = pending.problem;
+    return acceptance;
+  }
+  std::vector<std::wstring> erasingMore;
+  for (const RuleChange& change : pending.changes) {
+    if (change.erasesMore) erasingMore.push_back(change.name);
+  }
+  inifun::IniBatch batch(settings::SettingsFile(programFolder));
+  acceptance.unticked = UntickCommunityEntries(batch, erasingMore, programFolder);
+  if (!acceptance.unticked.empty() && !batch.Commit()) {
+    acceptance.unticked.clear();
+    acceptance.problem = L"the ticks of the entries that erase more cannot be cleared in prisd.dat";
+    return acceptance;
+  }
+  const std::wstring target = CommunityFile(programFolder);
+  if (platform::FileExists(target) && !platform::CopyFileAtomically(target, BackupFile(programFolder))) {
+    acceptance.problem = L"the previous copy cannot be kept as winapp2.ini.bak";
+    return acceptance;
+  }
+  if (!MoveFileExW(PendingFile(programFolder).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    acceptance.problem = L"winapp2.ini cannot be replaced (error " + std::to_wstring(GetLastError()) + L")";
+    return acceptance;
+  }
+  acceptance.installed = true;
+  return acceptance;
+}
+
+void DiscardPendingRules(const std::wstring& programFolder) { DeleteFileW(PendingFile(programFolder).c_str()); }
 
 bool UndoRulesUpdate(const std::wstring& programFolder, std::wstring& problem) {
   const std::wstring backup = BackupFile(programFolder);

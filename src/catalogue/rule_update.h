@@ -1,9 +1,12 @@
 #pragma once
-// Updating the community's rule file ("winapp2.ini") from where its project publishes it: the new
-// copy replaces the old one only when it came whole and reads as a rule file, the old one is kept
-// beside it, and one step puts it back.
+// Updating the community's rule file ("winapp2.ini") from where its project publishes it, in two
+// steps: a download that came whole and reads as a rule file waits beside the file in place, with
+// the list of what it changes, and counts only once the user accepts it. The old copy is kept beside
+// it, and one step puts it back.
 #include <string>
+#include <vector>
 
+#include "catalogue/rule_changes.h"
 #include "platform/http_download.h"
 
 namespace rules {
@@ -20,24 +23,45 @@ constexpr size_t kMinimumEntries = 50;
 
 // The previous copy, beside "winapp2.ini".
 std::wstring BackupFile(const std::wstring& programFolder);
+// The downloaded copy that waits for the user's word, beside "winapp2.ini".
+std::wstring PendingFile(const std::wstring& programFolder);
 
 // The address of "Winapp2Url" in "prisd.dat", else kCommunityAddress.
 std::wstring CommunityAddress(const std::wstring& programFolder);
 
-struct RulesUpdate {
-  bool replaced = false;
-  std::wstring problem;  // why the file was not replaced
+struct RulesDownload {
+  bool pending = false;  // the download waits as PendingFile for the user's word
+  std::wstring problem;  // why not
   size_t oldEntries = 0;
   size_t newEntries = 0;
-  size_t added = 0;    // names in the new file only
-  size_t removed = 0;  // names in the old file only
+  std::vector<RuleChange> changes;  // of the pending copy against the file in place
 };
 
 // Downloads `url` into a new sibling of "winapp2.ini"; when the transfer succeeded and the file
-// reads with at least the minimum of entries, the old file becomes "winapp2.ini.bak" and the new
-// one takes its place in one rename. Otherwise nothing changes and no sibling is left.
-RulesUpdate UpdateCommunityRules(const std::wstring& programFolder, const std::wstring& url,
-                                 const platform::DownloadLimits& limits = {});
+// reads with at least the minimum of entries and differs from the file in place, it becomes
+// PendingFile in one rename (replacing an earlier one) and its changes are listed. Otherwise, and
+// when it changes nothing, no file is left. "winapp2.ini" is never touched.
+RulesDownload DownloadCommunityRules(const std::wstring& programFolder, const std::wstring& url,
+                                     const platform::DownloadLimits& limits = {},
+                                     const platform::DownloadProgress& progress = {});
+
+// The pending copy against the file in place, as DownloadCommunityRules listed it; not `pending`, with
+// why, when none waits or it no longer reads as a rule file worth having.
+RulesDownload PendingRules(const std::wstring& programFolder);
+
+struct RulesAcceptance {
+  bool installed = false;
+  std::wstring problem;               // why not
+  std::vector<std::wstring> unticked;  // ticked entries whose new form erases more, unticked
+};
+
+// Puts the pending copy in place of "winapp2.ini": first every ticked entry whose new form erases
+// more is unticked in "prisd.dat", so that the user looks at it again; then the file in place is kept
+// as "winapp2.ini.bak" and the pending copy takes its place in one rename.
+RulesAcceptance AcceptPendingRules(const std::wstring& programFolder);
+
+// Removes the pending copy, if any: the file in place stays as it is.
+void DiscardPendingRules(const std::wstring& programFolder);
 
 // Puts "winapp2.ini.bak" back in place of "winapp2.ini" in one rename; false, with why, when there
 // is none or it cannot be moved.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/rule_paths.h"
@@ -259,6 +260,22 @@ void StoreTicks(inifun::IniBatch& batch, const std::vector<RuleChoice>& choices,
   for (const RuleChoice& choice : choices) {
     if (choice.ticked || choice.stored) batch.Set(choice.rule.section, choice.rule.name, choice.ticked ? L"1" : L"0");
   }
+}
+
+std::vector<std::wstring> UntickCommunityEntries(inifun::IniBatch& batch, const std::vector<std::wstring>& names,
+                                                 const std::wstring& programFolder) {
+  std::set<std::wstring> wanted;
+  for (const std::wstring& name : names) wanted.insert(platform::ToLower(name));
+  const std::vector<Rule> all = LoadRules(programFolder);
+  const StoredTicks ticks(programFolder, all);
+  std::vector<std::wstring> unticked;
+  for (const Rule& rule : all) {
+    if (rule.section != kCommunitySection || !wanted.count(platform::ToLower(rule.name))) continue;
+    if (!inifun::RunTest(ticks.Of(rule))) continue;
+    batch.Set(rule.section, rule.name, L"0");
+    unticked.push_back(rule.name);
+  }
+  return unticked;
 }
 
 void StoreDefaultTicks(inifun::IniBatch& batch, const std::wstring& programFolder) {

@@ -170,6 +170,8 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
       if (i + 1 < args.size() && args[i + 1].rfind(L"--", 0) != 0) parsed.ruleFile = args[++i];
     } else if (arg == L"--update-rules") {
       if (!setAction(Action::UpdateRules, arg)) return false;
+    } else if (arg == L"--accept") {
+      parsed.accept = true;
     } else if (arg == L"--undo-rules-update") {
       if (!setAction(Action::UndoRulesUpdate, arg)) return false;
     } else if (arg == L"--url") {
@@ -211,6 +213,7 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
       return false;
     }
   }
+  if (parsed.accept && parsed.action == Action::None) parsed.action = Action::AcceptRules;
   if (parsed.action == Action::None) {
     error = L"Nothing to do: give --list, --preview, --clean, --kept-sites, --check-rules, --update-rules or --help.";
     return false;
@@ -225,6 +228,10 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
   }
   if (parsed.thenShutdown && parsed.action != Action::Clean) {
     error = L"--then-shutdown goes with --clean.";
+    return false;
+  }
+  if (parsed.accept && parsed.action != Action::UpdateRules && parsed.action != Action::AcceptRules) {
+    error = L"--accept goes with --update-rules, or alone for the rules downloaded before.";
     return false;
   }
   if (!parsed.url.empty() && parsed.action != Action::UpdateRules) {
@@ -348,7 +355,7 @@ std::wstring HelpText() {
   return L"Usage: trellwipe-cli (--list | --preview | --clean [--yes] [--then-shutdown] | --help) [--only SECTION/KEY[,...]] [--json]\n"
          L"       trellwipe-cli (--keep-site SITE | --unkeep-site SITE | --kept-sites [--json])\n"
          L"       trellwipe-cli --check-rules [FILE]\n"
-         L"       trellwipe-cli (--update-rules [--url URL] | --undo-rules-update)\n"
+         L"       trellwipe-cli (--update-rules [--url URL] [--accept] | --accept | --undo-rules-update)\n"
          L"\n"
          L"  --list      every item with its section, key, label and whether it is on\n"
          L"  --preview   what a cleaning would erase now; erases and writes nothing\n"
@@ -370,9 +377,14 @@ std::wstring HelpText() {
          L"                  unknown, named twice, detects nothing, refused, or reaches what\n"
          L"                  a user keeps; exit code 0 nothing found, 1 findings, 2 unreadable\n"
          L"  --update-rules  downloads winapp2.ini (from URL, else from the address in\n"
-         L"                  prisd.dat or the community's own) and puts it in place only\n"
-         L"                  when it came whole and reads as a rule file; the old copy is\n"
-         L"                  kept as winapp2.ini.bak; exit code 2 when nothing changed\n"
+         L"                  prisd.dat or the community's own) as winapp2.ini.new when it\n"
+         L"                  came whole and reads as a rule file, and lists what it adds,\n"
+         L"                  removes and changes; nothing counts until it is accepted;\n"
+         L"                  exit code 2 when nothing was downloaded\n"
+         L"  --accept        puts the downloaded winapp2.ini.new in place (with\n"
+         L"                  --update-rules: the one just downloaded); ticked entries that\n"
+         L"                  now erase more are unticked; the old copy is kept as\n"
+         L"                  winapp2.ini.bak\n"
          L"  --undo-rules-update  puts winapp2.ini.bak back in place of winapp2.ini\n"
          L"\n"
          L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind,\n"
@@ -409,24 +421,57 @@ std::wstring CheckedRulesText(const std::vector<rules::CheckedFile>& files) {
   return text + L"\n";
 }
 
-std::wstring RulesUpdateText(const std::wstring& url, const rules::RulesUpdate& update) {
-  if (!update.replaced) return L"winapp2.ini was not updated from " + url + L": " + update.problem + L". The file in place is unchanged.\n";
-  return L"winapp2.ini updated from " + url + L": " + platform::Counted(update.newEntries, L"entry", L"entries") +
-         L", before " + std::to_wstring(update.oldEntries) + L"; " + std::to_wstring(update.added) + L" added, " +
-         std::to_wstring(update.removed) + L" removed. The previous copy is winapp2.ini.bak "
-         L"(trellwipe-cli --undo-rules-update puts it back).\n";
+std::wstring RulesDownloadText(const std::wstring& url, const rules::RulesDownload& download) {
+  if (!download.pending) {
+    if (!download.problem.empty()) {
+      return L"winapp2.ini was not downloaded from " + url + L": " + download.problem + L". The file in place is unchanged.\n";
+    }
+    return L"winapp2.ini from " + url + L" is the same as the file in place: nothing to accept.\n";
+  }
+  std::wstring text = L"winapp2.ini.new downloaded from " + url + L": " +
+                      platform::Counted(download.newEntries, L"entry", L"entries") + L"; the file in place has " +
+                      std::to_wstring(download.oldEntries) + L".\n";
+  for (const rules::RuleChange& change : download.changes) {
+    text += L"  " + std::wstring(rules::ChangeKindName(change.kind)) + L" [" + change.name + L"]";
+    for (const std::wstring& mark : rules::ChangeMarks(change)) text += L"; " + mark;
+    text += L"\n";
+  }
+  return text + rules::ChangeSummary(download.changes) + L".\n";
 }
 
 namespace {
 
-// --update-rules and --undo-rules-update; -1 for any other action.
+// Installs the pending rules and says what that unticked.
+int AcceptRules(const std::wstring& programFolder, Output& output) {
+  rules::RulesAcceptance acceptance = rules::AcceptPendingRules(programFolder);
+  if (!acceptance.installed) {
+    output.err += Utf8(L"Nothing was installed: " + acceptance.problem + L".\n");
+    return kExitRulesNotUpdated;
+  }
+  std::wstring text = L"winapp2.ini.new is in place as winapp2.ini; the previous copy is winapp2.ini.bak "
+                      L"(trellwipe-cli --undo-rules-update puts it back).\n";
+  if (!acceptance.unticked.empty()) {
+    text += L"Unticked, as their new form erases more (tick them again on the Rules tab after a look):\n";
+    for (const std::wstring& name : acceptance.unticked) text += L"  " + name + L"\n";
+  }
+  output.out += Utf8(text);
+  return kExitDone;
+}
+
+// --update-rules, --accept and --undo-rules-update; -1 for any other action.
 int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFolder, Output& output) {
   if (arguments.action == Action::UpdateRules) {
     const std::wstring url = arguments.url.empty() ? rules::CommunityAddress(programFolder) : arguments.url;
-    rules::RulesUpdate update = rules::UpdateCommunityRules(programFolder, url);
-    (update.replaced ? output.out : output.err) += Utf8(RulesUpdateText(url, update));
-    return update.replaced ? kExitDone : kExitRulesNotUpdated;
+    rules::RulesDownload download = rules::DownloadCommunityRules(programFolder, url);
+    const bool failed = !download.pending && !download.problem.empty();
+    (failed ? output.err : output.out) += Utf8(RulesDownloadText(url, download));
+    if (failed) return kExitRulesNotUpdated;
+    if (!download.pending) return kExitDone;
+    if (arguments.accept) return AcceptRules(programFolder, output);
+    output.out += "Nothing is installed yet: trellwipe-cli --accept puts winapp2.ini.new in place.\n";
+    return kExitDone;
   }
+  if (arguments.action == Action::AcceptRules) return AcceptRules(programFolder, output);
   if (arguments.action != Action::UndoRulesUpdate) return -1;
   std::wstring problem;
   if (!rules::UndoRulesUpdate(programFolder, problem)) {

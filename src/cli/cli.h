@@ -30,10 +30,11 @@ constexpr int kExitRulesClean = 0;
 constexpr int kExitRulesFindings = 1;
 constexpr int kExitRulesUnreadable = 2;
 
-// --update-rules and --undo-rules-update: done, or "winapp2.ini" left as it was.
+// --update-rules, --accept and --undo-rules-update: done (for --update-rules alone: the download
+// waits for --accept), or nothing downloaded, installed or put back.
 constexpr int kExitRulesNotUpdated = 2;
 
-enum class Action { None, Help, List, Preview, Clean, KeepSite, UnkeepSite, KeptSites, CheckRules, UpdateRules, UndoRulesUpdate };
+enum class Action { None, Help, List, Preview, Clean, KeepSite, UnkeepSite, KeptSites, CheckRules, UpdateRules, AcceptRules, UndoRulesUpdate };
 
 struct ItemName {
   std::wstring section;
@@ -50,6 +51,7 @@ struct Arguments {
   std::wstring site;             // of --keep-site and --unkeep-site
   std::wstring ruleFile;         // of --check-rules; empty: the rule files the program reads
   std::wstring url;              // of --update-rules; empty: the address of the settings file
+  bool accept = false;           // --accept: the downloaded rules go in place
 };
 
 // False with a message for unknown options, a missing or second action, a malformed --only, and
@@ -80,8 +82,9 @@ std::wstring HelpText();
 // The findings of --check-rules, file by file and line by line, and a summary.
 std::wstring CheckedRulesText(const std::vector<rules::CheckedFile>& files);
 
-// What --update-rules did: the entries before and after, or why nothing changed.
-std::wstring RulesUpdateText(const std::wstring& url, const rules::RulesUpdate& update);
+// What --update-rules downloaded: one line per entry it adds, removes or changes, with its marks, and
+// the counts; or why nothing waits.
+std::wstring RulesDownloadText(const std::wstring& url, const rules::RulesDownload& download);
 
 struct Output {
   std::string out;  // UTF-8

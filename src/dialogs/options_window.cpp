@@ -39,20 +39,21 @@ constexpr DWORD kFrame = BS_GROUPBOX;
 int PageOf(int id) { return id / 100 - 11; }
 
 toolkit::DialogTemplate OptionsTemplate() {
-  toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 222, L"Options");
-  d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"", 6, 6, 268, 188, SSTab1);
+  toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 236, L"Options");
+  d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"", 6, 6, 268, 202, SSTab1);
 
-  d.Item(kButtonClass, kFrame, L"General", 12, 24, 256, 70, GeneralFrame);
+  d.Item(kButtonClass, kFrame, L"General", 12, 24, 256, 84, GeneralFrame);
   d.Item(kButtonClass, kCheck | WS_GROUP, L"&Load Trellwipe on Windows Start Up", 20, 36, 240, 10, Check2);
   d.Item(kButtonClass, kCheck, L"Automatically &check for new versions", 20, 50, 240, 10, Check3);
   d.Item(kButtonClass, kCheck, L"E&xit after cleaning", 20, 64, 240, 10, Check4);
   d.Item(kButtonClass, kCheck, L"Enable &Securely Cleaning", 20, 78, 240, 10, Check6);
-  d.Item(kButtonClass, kFrame, L"Boss Key", 12, 98, 256, 92, BossKeyFrame);
-  d.Item(kButtonClass, kCheck, L"Enable &Boss Key", 20, 110, 110, 10, Check1);
-  d.Item(kStaticClass, SS_RIGHT, L"Windows &key +", 132, 111, 84, 10, BossKeyLetterLabel);
-  d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 220, 109, 40, 160, cmbBossKeyLetter);
-  d.Item(kStaticClass, SS_LEFT, kBossKeyText, 20, 124, 228, 44, BossKeyLabel);
-  d.Item(kStaticClass, SS_LEFT, L"", 20, 170, 240, 18, BossKeyTaken);
+  d.Item(kButtonClass, kCheck, L"Check for new rules &once a week", 20, 92, 240, 10, chkRulesWeekly);
+  d.Item(kButtonClass, kFrame, L"Boss Key", 12, 112, 256, 92, BossKeyFrame);
+  d.Item(kButtonClass, kCheck, L"Enable &Boss Key", 20, 124, 110, 10, Check1);
+  d.Item(kStaticClass, SS_RIGHT, L"Windows &key +", 132, 125, 84, 10, BossKeyLetterLabel);
+  d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 220, 123, 40, 160, cmbBossKeyLetter);
+  d.Item(kStaticClass, SS_LEFT, kBossKeyText, 20, 138, 228, 44, BossKeyLabel);
+  d.Item(kStaticClass, SS_LEFT, L"", 20, 184, 240, 18, BossKeyTaken);
 
   d.Item(kButtonClass, kFrame, L"Schedule", 12, 24, 256, 92, ScheduleFrame);
   d.Item(kStaticClass, SS_LEFT, L"Start clean &at", 20, 38, 60, 10, StartCleanLabel);
@@ -78,8 +79,8 @@ toolkit::DialogTemplate OptionsTemplate() {
   d.Item(kStaticClass, SS_LEFT, L"W&indow Title", 20, 106, 76, 10, TitleLabel);
   d.Item(kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, L"", 100, 104, 160, 12, Text2);
 
-  d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, 200, 50, 14, Command1);
-  d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, 200, 50, 14, Command2);
+  d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, 214, 50, 14, Command1);
+  d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, 214, 50, 14, Command2);
   return d;
 }
 
@@ -132,6 +133,7 @@ void OptionsWindow::Load() {
   tick(Check6, options.securely);
   tick(Check7, options.windowsStartup);
   tick(Check8, options.windowsShutdown);
+  tick(chkRulesWeekly, options.weeklyRulesCheck);
   HWND times = Control(cmbStartTime);
   for (const std::wstring& time : StartTimes()) {
     SendMessageW(times, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(time.c_str()));
@@ -206,6 +208,7 @@ Options OptionsWindow::Read() const {
   options.securely = ticked(Check6);
   options.windowsStartup = ticked(Check7);
   options.windowsShutdown = ticked(Check8);
+  options.weeklyRulesCheck = ticked(chkRulesWeekly);
   for (int day = 0; day < 7; ++day) {
     UINT state = IsDlgButtonChecked(Handle(), chkSunday + day);
     options.days[static_cast<size_t>(day)] = state == BST_CHECKED         ? BoxState::Ticked

@@ -16,7 +16,7 @@ constexpr WORD SSTab1 = 1000;
 constexpr WORD Command1 = IDOK;
 constexpr WORD Command2 = IDCANCEL;
 // "General"
-constexpr WORD GeneralFrame = 1101, Check2 = 1102, Check3 = 1103, Check4 = 1104, Check6 = 1106;
+constexpr WORD GeneralFrame = 1101, Check2 = 1102, Check3 = 1103, Check4 = 1104, Check6 = 1106, chkRulesWeekly = 1107;
 constexpr WORD BossKeyFrame = 1110, Check1 = 1111, BossKeyLabel = 1112;
 constexpr WORD BossKeyLetterLabel = 1113, cmbBossKeyLetter = 1114, BossKeyTaken = 1115;
 // "Schedule"

@@ -14,6 +14,7 @@
 #include "engine/path_guard.h"
 #include "engine/regfun.h"
 #include "platform/com_ptr.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/messages.h"
 #include "platform/text.h"
@@ -46,6 +47,9 @@ constexpr WORD kCustomListId = 1104;
 constexpr WORD kRuleListId = 1105;
 constexpr WORD kRuleSearchId = 1106;
 constexpr WORD kRuleShowAllId = 1107;
+constexpr WORD kUpdateRulesId = 1108;
+constexpr WORD kStopRulesId = 1109;
+constexpr WORD kUndoRulesId = 1110;
 constexpr WORD kUrlOptionsId = 1301;      // Command7
 constexpr WORD kCookieOptionsId = 1302;   // Command8
 constexpr WORD kAddId = 1401;             // Command101
@@ -185,6 +189,7 @@ SelectionServices SystemSelectionServices() {
   };
   services.showUrlKeepList = keeplists::ShowUrlKeepList;
   services.showCookieKeepList = keeplists::ShowCookieKeepList;
+  services.reviewRuleChanges = ReviewRuleChanges;
   return services;
 }
 
@@ -221,7 +226,7 @@ void SelectionWindow::Load() {
   HWND hwnd = Handle();
   closing_ = false;
   font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   RegisterPageClass();
   ruleChoices_ = rules::RuleChoices(programFolder_);
@@ -461,10 +466,108 @@ void SelectionWindow::BuildRulesPage(HWND page) {
                            BS_AUTOCHECKBOX | WS_TABSTOP, {198, 6, area.cx - 202, 10}, kRuleShowAllId);
   ruleList_ = MakeChild(page, WC_LISTVIEWW, L"",
                         LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP | WS_BORDER,
-                        {4, 22, area.cx - 8, area.cy - 40}, kRuleListId);
+                        {4, 22, area.cx - 8, area.cy - 58}, kRuleListId);
   ListView_SetExtendedListViewStyle(ruleList_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   AddColumns(ruleList_, {{L"Name", 420}, {L"Category", 200}});
-  ruleCount_ = MakeChild(page, WC_STATICW, L"", SS_LEFT, {6, area.cy - 14, area.cx - 12, 10}, kNoId);
+  ruleCount_ = MakeChild(page, WC_STATICW, L"", SS_LEFT, {6, area.cy - 33, area.cx - 12, 10}, kNoId);
+  // The community's file is updated here, shown first and counted only once the user accepts it.
+  const int row = area.cy - 19;
+  buttons_[L"UpdateRules"] =
+      MakeChild(page, WC_BUTTONW, L"&Update rules", BS_PUSHBUTTON | WS_TABSTOP, {4, row, 64, 14}, kUpdateRulesId);
+  buttons_[L"UndoRules"] =
+      MakeChild(page, WC_BUTTONW, L"U&ndo last update", BS_PUSHBUTTON | WS_TABSTOP, {72, row, 76, 14}, kUndoRulesId);
+  rulesProgress_ = MakeChild(page, PROGRESS_CLASSW, L"", 0, {154, row + 2, area.cx - 206, 10}, kNoId);
+  buttons_[L"StopRules"] =
+      MakeChild(page, WC_BUTTONW, L"S&top", BS_PUSHBUTTON | WS_TABSTOP, {area.cx - 48, row, 44, 14}, kStopRulesId);
+  ShowRulesDownloading();
+}
+
+// A stopped download is let end before another may start, so that the two never share a file.
+void SelectionWindow::ShowRulesDownloading() {
+  const bool busy = rulesDownload_ != nullptr;
+  const int shown = busy && !rulesDownload_->Stopped() ? SW_SHOW : SW_HIDE;
+  ShowWindow(rulesProgress_, shown);
+  ShowWindow(Button(L"StopRules"), shown);
+  EnableWindow(Button(L"UpdateRules"), !busy);
+  EnableWindow(Button(L"UndoRules"), !busy && platform::FileExists(rules::BackupFile(programFolder_)));
+}
+
+void SelectionWindow::StartRulesDownload() {
+  if (rulesDownload_) return;
+  const std::wstring url = rules::CommunityAddress(programFolder_);
+  SendMessageW(rulesProgress_, PBM_SETPOS, 0, 0);
+  SetWindowTextW(ruleCount_, (L"Downloading the rules from " + url + L" ...").c_str());
+  rulesDownload_ = std::make_unique<RulesDownloadTask>(Handle(), programFolder_, url, services_.rulesDownloadLimits);
+  ShowRulesDownloading();
+}
+
+// The window is free at once; the thread ends at its next piece of data, leaving no file.
+void SelectionWindow::StopRulesDownload() {
+  if (!rulesDownload_) return;
+  rulesDownload_->Stop();
+  ShowRulesDownloading();
+  SetWindowTextW(ruleCount_, L"The download was stopped; the rules in place are unchanged.");
+}
+
+void SelectionWindow::RulesDownloadReport(WPARAM what) {
+  if (!rulesDownload_) return;
+  if (what == RulesDownloadTask::kProgress) {
+    const long long total = rulesDownload_->Total();
+    const double whole = total > 0 ? static_cast<double>(total) : static_cast<double>(services_.rulesDownloadLimits.maxBytes);
+    SendMessageW(rulesProgress_, PBM_SETRANGE32, 0, 1000);
+    SendMessageW(rulesProgress_, PBM_SETPOS, static_cast<WPARAM>(1000.0 * rulesDownload_->Received() / whole), 0);
+    return;
+  }
+  if (what != RulesDownloadTask::kFinished || !rulesDownload_->Finished()) return;
+  const bool stopped = rulesDownload_->Stopped();
+  const rules::RulesDownload download = rulesDownload_->Result();
+  rulesDownload_.reset();
+  ShowRulesDownloading();
+  if (stopped) return;
+  FillRules();
+  if (!download.pending) {
+    platform::Tell(Handle(), download.problem.empty()
+                                 ? L"The rules in place are the newest: the download changes nothing."
+                                 : L"The rules were not updated: " + download.problem +
+                                       L". The rules in place are unchanged.");
+    return;
+  }
+  if (services_.reviewRuleChanges(Handle(), programFolder_, download)) ReloadRules(download.changes);
+  ShowRulesDownloading();
+}
+
+void SelectionWindow::UndoRulesUpdate() {
+  std::wstring problem;
+  if (!rules::UndoRulesUpdate(programFolder_, problem)) {
+    platform::Tell(Handle(), L"The previous rules were not put back: " + problem + L".");
+  } else {
+    ReloadRules({});
+  }
+  ShowRulesDownloading();
+}
+
+void SelectionWindow::ReloadRules(const std::vector<rules::RuleChange>& changes) {
+  auto id = [](const std::wstring& section, const std::wstring& name) { return section + L"/" + platform::ToLower(name); };
+  std::map<std::wstring, bool> ticked;
+  for (const rules::RuleChoice& choice : ruleChoices_) ticked[id(choice.rule.section, choice.rule.name)] = choice.ticked;
+  for (const rules::RuleChange& change : changes) {
+    if (change.erasesMore) ticked[id(rules::kCommunitySection, change.name)] = false;
+  }
+  std::vector<std::wstring> boxNames;
+  for (const auto& [box, choice] : browserRuleBoxes_) boxNames.push_back(ruleChoices_[choice].rule.name);
+  ruleChoices_ = rules::RuleChoices(programFolder_);
+  for (rules::RuleChoice& choice : ruleChoices_) {
+    auto kept = ticked.find(id(choice.rule.section, choice.rule.name));
+    if (kept != ticked.end()) choice.ticked = kept->second;
+  }
+  // The boxes of the browsers' shipped rules find their entries at their new places.
+  for (size_t i = 0; i < browserRuleBoxes_.size(); ++i) {
+    auto choice = std::find_if(ruleChoices_.begin(), ruleChoices_.end(), [&](const rules::RuleChoice& c) {
+      return c.rule.section == rules::kShippedSection && platform::EqualsNoCase(c.rule.name, boxNames[i]);
+    });
+    if (choice != ruleChoices_.end()) browserRuleBoxes_[i].second = static_cast<size_t>(choice - ruleChoices_.begin());
+  }
+  FillRules();
 }
 
 void SelectionWindow::LoadState() {
@@ -647,6 +750,10 @@ void SelectionWindow::ShowPage(HWND tabs) {
 }
 
 INT_PTR SelectionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == RulesDownloadTask::Message()) {
+    RulesDownloadReport(wParam);
+    return TRUE;
+  }
   switch (message) {
     case WM_COMMAND:
       Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -672,7 +779,9 @@ INT_PTR SelectionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void SelectionWindow::Unload() {
   closing_ = true;
+  rulesDownload_.reset();
   outerTabs_ = browserTabs_ = pluginList_ = customList_ = ruleList_ = ruleSearch_ = ruleShowAll_ = ruleCount_ = nullptr;
+  rulesProgress_ = nullptr;
   ruleChoices_.clear();
   browserRuleBoxes_.clear();
   outerPages_.clear();
@@ -732,6 +841,15 @@ void SelectionWindow::Command(WORD id, WORD code, HWND control) {
       break;
     case kClearId:
       ListView_DeleteAllItems(customList_);
+      break;
+    case kUpdateRulesId:
+      StartRulesDownload();
+      break;
+    case kStopRulesId:
+      StopRulesDownload();
+      break;
+    case kUndoRulesId:
+      UndoRulesUpdate();
       break;
   }
 }

@@ -6,12 +6,14 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "catalogue/browser_rules.h"
 #include "catalogue/rules.h"
+#include "dialogs/rule_update_window.h"
 #include "engine/normal.h"
 #include "settings/custom_list.h"
 #include "toolkit/dialog.h"
@@ -33,6 +35,10 @@ struct SelectionServices {
   std::function<std::optional<std::wstring>(HWND owner)> chooseFolder;
   std::function<void(HWND owner, const std::wstring& programFolder)> showUrlKeepList;
   std::function<void(HWND owner, const std::wstring& programFolder)> showCookieKeepList;
+  // Shows what a download of the rules changes; true when the user put the new rules in place.
+  std::function<bool(HWND owner, const std::wstring& programFolder, const rules::RulesDownload& download)>
+      reviewRuleChanges;
+  platform::DownloadLimits rulesDownloadLimits;
 };
 
 // The common dialogs and the keep-list windows.
@@ -62,7 +68,11 @@ class SelectionWindow : public toolkit::Dialog {
   HWND BrowserRuleBox(const std::wstring& ruleName) const;
   const std::vector<rules::RuleChoice>& RuleChoices() const { return ruleChoices_; }
   HWND Button(const std::wstring& name) const;  // "Command1", "Command3", "Command7", "Command8",
-                                                // "Command101", "Command102", "Command2"
+                                                // "Command101", "Command102", "Command2", and on the
+                                                // Rules tab "UpdateRules", "StopRules", "UndoRules"
+  HWND RulesProgress() const { return rulesProgress_; }
+  // The download of the rules under way, or null.
+  const RulesDownloadTask* RulesDownload() const { return rulesDownload_.get(); }
 
  private:
   toolkit::DialogTemplate Template() const override;
@@ -86,6 +96,14 @@ class SelectionWindow : public toolkit::Dialog {
   bool AcceptTick(rules::RuleChoice& choice, bool ticked);
   void BrowserRuleClicked(HWND box);
   void TellRefusedFolders(const std::vector<const rules::RuleChoice*>& choices);
+  void StartRulesDownload();
+  void StopRulesDownload();
+  void RulesDownloadReport(WPARAM what);
+  void UndoRulesUpdate();
+  void ShowRulesDownloading();
+  // Reads the rules again after their file changed, keeping the ticks set in this window, but
+  // unticking the entries whose new form erases more.
+  void ReloadRules(const std::vector<rules::RuleChange>& changes);
   void AddCustomRow(const std::wstring& path, const std::wstring& type, const std::wstring& size,
                     const std::wstring& modified);
   void AddChosenEntry(const settings::CustomEntry& entry);
@@ -116,6 +134,8 @@ class SelectionWindow : public toolkit::Dialog {
   HWND ruleSearch_ = nullptr;
   HWND ruleShowAll_ = nullptr;
   HWND ruleCount_ = nullptr;
+  HWND rulesProgress_ = nullptr;
+  std::unique_ptr<RulesDownloadTask> rulesDownload_;
   std::vector<rules::RuleChoice> ruleChoices_;
   bool fillingRules_ = false;  // the list's own changes are no ticks of the user
   std::vector<std::pair<HWND, size_t>> browserRuleBoxes_;  // a box, and its place in ruleChoices_

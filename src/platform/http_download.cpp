@@ -60,7 +60,8 @@ long long ContentLength(HINTERNET request) {
 
 }  // namespace
 
-DownloadResult DownloadTo(const std::wstring& url, HANDLE out, const DownloadLimits& limits) {
+DownloadResult DownloadTo(const std::wstring& url, HANDLE out, const DownloadLimits& limits,
+                          const DownloadProgress& progress) {
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof(parts);
   parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
@@ -108,6 +109,12 @@ DownloadResult DownloadTo(const std::wstring& url, HANDLE out, const DownloadLim
     result.outcome = DownloadOutcome::TooLarge;
     return result;
   }
+  auto stopped = [&] {
+    if (!progress || progress(result.bytes, length)) return false;
+    result.outcome = DownloadOutcome::Stopped;
+    return true;
+  };
+  if (stopped()) return result;
   std::vector<char> buffer(64 * 1024);
   for (;;) {
     DWORD read = 0;
@@ -130,6 +137,7 @@ DownloadResult DownloadTo(const std::wstring& url, HANDLE out, const DownloadLim
       return result;
     }
     result.bytes += read;
+    if (stopped()) return result;
   }
   result.outcome = length < 0 || result.bytes == static_cast<unsigned long long>(length) ? DownloadOutcome::Done
                                                                                          : DownloadOutcome::Truncated;
@@ -147,6 +155,7 @@ std::wstring DownloadProblem(const DownloadResult& result) {
     case DownloadOutcome::TooLarge: return L"the file is larger than the limit";
     case DownloadOutcome::Truncated: return L"the transfer ended before the whole file came";
     case DownloadOutcome::WriteFailed: return L"the file could not be written" + why;
+    case DownloadOutcome::Stopped: return L"it was stopped";
   }
   return {};
 }

@@ -1,5 +1,6 @@
 #include "settings/options.h"
 
+#include <cwchar>
 #include <cwctype>
 
 #include "engine/regfun.h"
@@ -82,6 +83,45 @@ wchar_t BossKeyLetter(const std::wstring& text) {
   return letter >= L'A' && letter <= L'Z' ? letter : L'Z';
 }
 
+namespace {
+
+// Days since 1601 of a date; nothing for no valid date.
+std::optional<long long> DayNumber(const SYSTEMTIME& date) {
+  SYSTEMTIME midnight{date.wYear, date.wMonth, 0, date.wDay, 0, 0, 0, 0};
+  FILETIME time;
+  if (!SystemTimeToFileTime(&midnight, &time)) return std::nullopt;
+  return static_cast<long long>((static_cast<unsigned long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime) /
+                                (864000000000ull));
+}
+
+// The same of a "YYYY-MM-DD" text.
+std::optional<long long> DayNumber(const std::wstring& text) {
+  unsigned year = 0, month = 0, day = 0;
+  wchar_t rest = 0;
+  if (swscanf(text.c_str(), L"%4u-%2u-%2u%lc", &year, &month, &day, &rest) != 3) return std::nullopt;
+  SYSTEMTIME date{};
+  date.wYear = static_cast<WORD>(year);
+  date.wMonth = static_cast<WORD>(month);
+  date.wDay = static_cast<WORD>(day);
+  return DayNumber(date);
+}
+
+}  // namespace
+
+bool RulesCheckDue(const std::wstring& programFolder, const SYSTEMTIME& today) {
+  const std::wstring file = SettingsFile(programFolder);
+  if (!inifun::FlagTest(inifun::ReadIniValue(file, kSection, kRulesCheckKey))) return false;
+  std::optional<long long> last = DayNumber(inifun::ReadIniValue(file, kSection, kRulesCheckedKey));
+  std::optional<long long> now = DayNumber(today);
+  return !last || !now || *now - *last >= 7 || *now < *last;
+}
+
+void NoteRulesChecked(const std::wstring& programFolder, const SYSTEMTIME& today) {
+  wchar_t text[16];
+  swprintf(text, 16, L"%04u-%02u-%02u", today.wYear, today.wMonth, today.wDay);
+  inifun::WriteIniValue(SettingsFile(programFolder), kSection, kRulesCheckedKey, text);
+}
+
 Options LoadOptions(const std::wstring& programFolder) {
   const std::wstring file = SettingsFile(programFolder);
   auto flag = [&](const wchar_t* key) { return inifun::FlagTest(inifun::ReadIniValue(file, kSection, key)); };
@@ -97,6 +137,7 @@ Options LoadOptions(const std::wstring& programFolder) {
   options.securely = flag(L"securely");
   options.windowsStartup = flag(L"WindowsStartup");
   options.windowsShutdown = flag(L"WindowsShutdown");
+  options.weeklyRulesCheck = flag(kRulesCheckKey);
   options.days = ParseCleanDays(inifun::ReadIniValue(file, kSection, L"CleanDays"));
   options.cleanTime = inifun::ReadIniValue(file, kSection, L"CleanTime");
   return options;
@@ -135,6 +176,7 @@ bool SaveOptions(const std::wstring& programFolder, const Options& options, cons
   store(L"securely", Flag(options.securely));
   store(L"WindowsStartup", Flag(options.windowsStartup));
   store(L"WindowsShutdown", Flag(options.windowsShutdown));
+  store(kRulesCheckKey, Flag(options.weeklyRulesCheck));
   store(L"CleanDays", CleanDaysText(options.days));
   store(L"CleanTime", options.cleanTime);
   // The file is the one step that can fail; when it does, the registry and the hot keys stay as they

@@ -33,6 +33,7 @@ struct Options {
   bool securely = false;        // "securely"
   bool windowsStartup = false;  // "WindowsStartup"
   bool windowsShutdown = false; // "WindowsShutdown"
+  bool weeklyRulesCheck = false;  // kRulesCheckKey: the program in the notification area looks for new rules
   std::array<BoxState, 7> days{};  // "CleanDays", Sunday first
   std::wstring cleanTime;          // "CleanTime"
   std::wstring startPage;          // "Start Page", "Error" when it cannot be read
@@ -42,6 +43,17 @@ struct Options {
   bool startPageChanged = false;
   bool windowTitleChanged = false;
 };
+
+// The weekly look for new rules: the option, and the day of the last look as "YYYY-MM-DD", in
+// section "Options".
+constexpr wchar_t kRulesCheckKey[] = L"RulesCheckWeekly";
+constexpr wchar_t kRulesCheckedKey[] = L"RulesChecked";
+
+// The look is due on `today`: the option is on and no look is stored, or the last was seven days or
+// more before (or after, for a clock put back).
+bool RulesCheckDue(const std::wstring& programFolder, const SYSTEMTIME& today);
+// Stores `today` as the day of the last look.
+void NoteRulesChecked(const std::wstring& programFolder, const SYSTEMTIME& today);
 
 // How the boss key is switched on the main window; the options only decide when, and with which
 // letter.

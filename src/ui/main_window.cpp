@@ -100,6 +100,7 @@ MainWindowActions DefaultActions() {
     return catalogue::RunningProgramsWithItemsOn(programFolder);
   };
   actions.showDetails = ShowDetails;
+  actions.reviewRuleChanges = settings::ReviewRuleChanges;
   actions.blockShutdown = [](HWND owner, const std::wstring& reason) { ShutdownBlockReasonCreate(owner, reason.c_str()); };
   actions.unblockShutdown = [](HWND owner) { ShutdownBlockReasonDestroy(owner); };
   actions.requestShutdown = platform::RequestShutdown;
@@ -146,9 +147,8 @@ bool MainWindow::Create() {
   trayMenu_ = CreateTrayMenu();
   CreateControls();
 
-  notifications_ = std::make_unique<NotificationSystem>(instance_, [this](const std::wstring& key) {
-    ShowInformation(L"Trellwipe", NotificationClickMessage(key, L"Trellwipe"));
-  });
+  notifications_ = std::make_unique<NotificationSystem>(instance_,
+                                                        [this](const std::wstring& key) { NotificationClicked(key); });
   ApplySkin();
   ShowPage(Page::Home);
   // The folder and version values the catalogue reads are computed here, once.
@@ -331,6 +331,10 @@ bool MainWindow::TranslateShortcut(MSG& message) {
 LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == TaskbarCreatedMessage()) {
     tray_.Restore();
+    return 0;
+  }
+  if (message == settings::RulesDownloadTask::Message()) {
+    RulesChecked(wParam);
     return 0;
   }
   if (focus_.Handle(hwnd_, message, wParam, lParam)) return 0;
@@ -638,9 +642,42 @@ void MainWindow::CheckSchedule() {
   } else {
     GetLocalTime(&now);
   }
+  CheckRules(now);
   if (!scheduleCheck_.Due(schedule_, now) || settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return;
   // A tick that arrives while a run is under way is refused by the run itself.
   if (Clean(run::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+// The day is noted when the look starts: without a network it waits for the next week, not the next tick.
+void MainWindow::CheckRules(const SYSTEMTIME& today) {
+  if (rulesCheck_ || !settings::RulesCheckDue(programFolder_, today)) return;
+  settings::NoteRulesChecked(programFolder_, today);
+  rulesCheck_ = std::make_unique<settings::RulesDownloadTask>(hwnd_, programFolder_, rules::CommunityAddress(programFolder_),
+                                                              actions_.rulesDownloadLimits);
+}
+
+void MainWindow::RulesChecked(WPARAM what) {
+  if (what != settings::RulesDownloadTask::kFinished || !rulesCheck_ || !rulesCheck_->Finished()) return;
+  const rules::RulesDownload download = rulesCheck_->Result();
+  rulesCheck_.reset();
+  if (!download.pending) return;
+  run::NotificationRequest request;
+  request.key = kNewRulesNotification;
+  request.title = L"New rules";
+  request.description = L"A new winapp2.ini was downloaded: " + rules::ChangeSummary(download.changes) +
+                        L". Click here to look at it; nothing changes until you press \"Use the new rules\".";
+  request.enableClickEvent = true;
+  notifications_->Queue(request);
+}
+
+void MainWindow::NotificationClicked(const std::wstring& key) {
+  if (key != kNewRulesNotification) {
+    ShowInformation(L"Trellwipe", NotificationClickMessage(key, L"Trellwipe"));
+    return;
+  }
+  // The copy waits, installed only from the window that shows its changes.
+  rules::RulesDownload pending = rules::PendingRules(programFolder_);
+  if (pending.pending && actions_.reviewRuleChanges) actions_.reviewRuleChanges(hwnd_, programFolder_, pending);
 }
 
 void MainWindow::Preview() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/rule_update_window.h"
 #include "platform/handles.h"
 #include "platform/shutdown.h"
 #include "run/clean_run.h"
@@ -47,7 +48,14 @@ struct MainWindowActions {
   // "Clean and Shut Down" after its run: 0 when Windows took the request, else the error; when left
   // empty the request counts as refused.
   platform::ShutdownRequest requestShutdown;
+  // Shows what a downloaded copy of the rules changes; true when the user put it in place.
+  std::function<bool(HWND owner, const std::wstring& programFolder, const rules::RulesDownload& download)>
+      reviewRuleChanges;
+  platform::DownloadLimits rulesDownloadLimits;
 };
+
+// The key of the pop-up that says new rules wait to be looked at.
+constexpr wchar_t kNewRulesNotification[] = L"RULES";
 
 // The reason shown while a cleaning holds the end of the Windows session.
 constexpr wchar_t kShutdownReason[] = L"Trellwipe is cleaning your traces";
@@ -153,6 +161,11 @@ class MainWindow : public run::RunView {
   void MarkMissingTools();
   void OpenHelp();
   void CheckSchedule();
+  // The weekly look for new rules ("RulesCheckWeekly"): a download in the background that, when the
+  // rules changed, leaves them waiting and says so in a pop-up; a click on it shows the changes.
+  void CheckRules(const SYSTEMTIME& today);
+  void RulesChecked(WPARAM what);
+  void NotificationClicked(const std::wstring& key);
   void Preview();
   void ShowRowDetails(int row);
 
@@ -197,6 +210,7 @@ class MainWindow : public run::RunView {
   settings::ScheduleCheck scheduleCheck_;
   std::function<SYSTEMTIME()> clock_;
   std::unique_ptr<NotificationSystem> notifications_;
+  std::unique_ptr<settings::RulesDownloadTask> rulesCheck_;
   std::function<void()> beforeExit_;
   // Exit (or the end of the session) came while a run was under way; it is done when the run ends.
   bool exitPending_ = false;

@@ -33,25 +33,77 @@ struct Folder {
 
 }  // namespace
 
-TEST(RulesUpdate, AWholeRuleFileReplacesTheOldOneWhichIsKeptAndRestorable) {
+TEST(RulesUpdate, AWholeRuleFileWaitsBesideTheOldOneUntilAcceptedThenTheOldIsKeptAndRestorable) {
   Folder folder;
   const std::string fresh = RuleText(10, 70);
   LoopbackServer server(HttpResponse(200, fresh));
-  rules::RulesUpdate update = rules::UpdateCommunityRules(folder.program.Path(), server.Url(), kQuick);
-  ASSERT_TRUE(update.replaced) << update.problem;
-  EXPECT_EQ(update.oldEntries, 60u);
-  EXPECT_EQ(update.newEntries, 70u);
-  EXPECT_EQ(update.added, 20u);
-  EXPECT_EQ(update.removed, 10u);
+  rules::RulesDownload download = rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
+  ASSERT_TRUE(download.pending) << download.problem;
+  EXPECT_EQ(download.oldEntries, 60u);
+  EXPECT_EQ(download.newEntries, 70u);
+  EXPECT_EQ(rules::ChangeSummary(download.changes).substr(0, 33), L"20 added, 10 removed, 0 changed (");
+  EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
+  EXPECT_EQ(ReadText(rules::PendingFile(folder.program.Path())), fresh);
+  EXPECT_EQ(rules::PendingRules(folder.program.Path()).changes.size(), 30u);
+
+  rules::RulesAcceptance acceptance = rules::AcceptPendingRules(folder.program.Path());
+  ASSERT_TRUE(acceptance.installed) << acceptance.problem;
   EXPECT_EQ(ReadText(folder.CommunityFile()), fresh);
   EXPECT_EQ(ReadText(rules::BackupFile(folder.program.Path())), kOldRules);
   EXPECT_EQ(FolderNames(folder.program.Path()), (std::vector<std::wstring>{L"winapp2.ini", L"winapp2.ini.bak"}));
+  EXPECT_FALSE(rules::AcceptPendingRules(folder.program.Path()).installed);
 
   std::wstring problem;
   ASSERT_TRUE(rules::UndoRulesUpdate(folder.program.Path(), problem)) << problem;
   EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
   EXPECT_EQ(FolderNames(folder.program.Path()), std::vector<std::wstring>{L"winapp2.ini"});
   EXPECT_FALSE(rules::UndoRulesUpdate(folder.program.Path(), problem));
+}
+
+TEST(RulesUpdate, AcceptingUnticksOnlyTheTickedEntriesWhoseNewFormErasesMore) {
+  Folder folder;
+  const std::wstring settings = settings::SettingsFile(folder.program.Path());
+  for (const wchar_t* name : {L"Update Test 1 *", L"Update Test 2 *", L"Update Test 3 *"}) {
+    inifun::WriteIniValue(settings, rules::kCommunitySection, name, L"1");
+  }
+  // Entry 1 widens to its parent folder, entry 2 only narrows its pattern, entry 3 stays; entry 4
+  // widens but was never ticked.
+  std::string fresh = RuleText(5, 60) +
+                      "[Update Test 1 *]\r\nLangSecRef=3021\r\nFileKey1=%LocalAppData%|*.tmp\r\n"
+                      "[Update Test 2 *]\r\nLangSecRef=3021\r\nFileKey1=%LocalAppData%\\Update Test 2|a.tmp\r\n"
+                      "[Update Test 4 *]\r\nLangSecRef=3021\r\nFileKey1=%LocalAppData%\\Update Test 4|*.tmp|RECURSE\r\n" +
+                      RuleText(3, 1);
+  LoopbackServer server(HttpResponse(200, fresh));
+  ASSERT_TRUE(rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick).pending);
+  EXPECT_EQ(inifun::ReadIniValue(settings, rules::kCommunitySection, L"Update Test 1 *"), L"1");
+
+  rules::RulesAcceptance acceptance = rules::AcceptPendingRules(folder.program.Path());
+  ASSERT_TRUE(acceptance.installed) << acceptance.problem;
+  EXPECT_EQ(acceptance.unticked, std::vector<std::wstring>{L"Update Test 1 *"});
+  EXPECT_EQ(inifun::ReadIniValue(settings, rules::kCommunitySection, L"Update Test 1 *"), L"0");
+  EXPECT_EQ(inifun::ReadIniValue(settings, rules::kCommunitySection, L"Update Test 2 *"), L"1");
+  EXPECT_EQ(inifun::ReadIniValue(settings, rules::kCommunitySection, L"Update Test 3 *"), L"1");
+  EXPECT_EQ(inifun::ReadIniValue(settings, rules::kCommunitySection, L"Update Test 4 *"), L"");
+}
+
+TEST(RulesUpdate, ACopyThatChangesNothingOrIsStoppedLeavesNothingToAccept) {
+  Folder folder;
+  LoopbackServer same(HttpResponse(200, kOldRules));
+  rules::RulesDownload download = rules::DownloadCommunityRules(folder.program.Path(), same.Url(), kQuick);
+  EXPECT_FALSE(download.pending);
+  EXPECT_TRUE(download.problem.empty()) << download.problem;
+
+  LoopbackServer other(HttpResponse(200, RuleText(0, 61)));
+  size_t calls = 0;
+  download = rules::DownloadCommunityRules(folder.program.Path(), other.Url(), kQuick,
+                                           [&](unsigned long long, long long total) {
+                                             EXPECT_GT(total, 0);
+                                             return ++calls < 2;
+                                           });
+  EXPECT_FALSE(download.pending);
+  EXPECT_NE(download.problem.find(L"it was stopped"), std::wstring::npos) << download.problem;
+  EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
+  EXPECT_EQ(FolderNames(folder.program.Path()), std::vector<std::wstring>{L"winapp2.ini"});
 }
 
 TEST(RulesUpdate, AFailedOrUnfitDownloadLeavesTheOldFileAloneAndNoTemporaryFile) {
@@ -75,9 +127,9 @@ TEST(RulesUpdate, AFailedOrUnfitDownloadLeavesTheOldFileAloneAndNoTemporaryFile)
     SCOPED_TRACE(c.name);
     Folder folder;
     LoopbackServer server(c.response, c.delayMs);
-    rules::RulesUpdate update = rules::UpdateCommunityRules(folder.program.Path(), server.Url(), kQuick);
-    EXPECT_FALSE(update.replaced);
-    EXPECT_NE(update.problem.find(c.says), std::wstring::npos) << update.problem;
+    rules::RulesDownload download = rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
+    EXPECT_FALSE(download.pending);
+    EXPECT_NE(download.problem.find(c.says), std::wstring::npos) << download.problem;
     EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
     EXPECT_EQ(FolderNames(folder.program.Path()), std::vector<std::wstring>{L"winapp2.ini"});
   }
@@ -87,9 +139,9 @@ TEST(RulesUpdate, NoServerAtTheAddressIsAClearProblem) {
   Folder folder;
   std::wstring url;
   { url = LoopbackServer(HttpResponse(200, kOldRules)).Url(); }  // the port is closed again
-  rules::RulesUpdate update = rules::UpdateCommunityRules(folder.program.Path(), url, kQuick);
-  EXPECT_FALSE(update.replaced);
-  EXPECT_NE(update.problem.find(L"the download failed"), std::wstring::npos) << update.problem;
+  rules::RulesDownload download = rules::DownloadCommunityRules(folder.program.Path(), url, kQuick);
+  EXPECT_FALSE(download.pending);
+  EXPECT_NE(download.problem.find(L"the download failed"), std::wstring::npos) << download.problem;
   EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/handles.h"
 #include "platform/shutdown.h"
+#include "settings/inifun.h"
 #include "support/loopback_server.h"
 #include "support/mini_json.h"
 #include "support/seeded_profile.h"
@@ -69,6 +70,8 @@ TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
       {L"--update-rules", L"--url"},
       {L"--list", L"--url", L"http://127.0.0.1/winapp2.ini"},
       {L"--update-rules", L"--undo-rules-update"},
+      {L"--list", L"--accept"},
+      {L"--accept", L"--url", L"http://127.0.0.1/winapp2.ini"},
   };
   for (const auto& args : kWrong) {
     error.clear();
@@ -370,17 +373,21 @@ TEST(Cli, TheReportSaysWhichItemIsNotInstalledAndWhatWasLookedFor) {
   EXPECT_EQ(present["totals"]["leftBehind"].number, 0);
 }
 
-TEST(Cli, UpdateRulesCountsTheEntriesOrExitsWith2AndUndoPutsTheOldFileBack) {
+TEST(Cli, UpdateRulesListsTheChangesAndInstallsOnlyWithAcceptUntickingWhatErasesMore) {
   TempFolder program;
-  auto entries = [](int first, int count) {
+  auto entries = [](int first, int count, const char* recurse = "") {
     std::string text;
     for (int n = first; n < first + count; ++n) {
-      text += "[Cli Update " + std::to_string(n) + "]\r\nFileKey1=%Temp%\\Cli Update " + std::to_string(n) + "|*.tmp\r\n";
+      text += "[Cli Update " + std::to_string(n) + "]\r\nFileKey1=%Temp%\\Cli Update " + std::to_string(n) + "|*.tmp" +
+              (n == 7 ? recurse : "") + "\r\n";
     }
     return text;
   };
   const std::wstring file = program / L"winapp2.ini";
+  const std::wstring settings = program / L"prisd.dat";
   WriteText(file, entries(0, 50));
+  inifun::WriteIniValue(settings, L"winapp2", L"Cli Update 7", L"1");
+  inifun::WriteIniValue(settings, L"winapp2", L"Cli Update 8", L"1");
   auto run = [&](std::vector<std::wstring> args) {
     Call call;
     call.code = cli::Run(args, program.Path(), {}, call.output);
@@ -392,12 +399,31 @@ TEST(Cli, UpdateRulesCountsTheEntriesOrExitsWith2AndUndoPutsTheOldFileBack) {
     EXPECT_EQ(refused.code, cli::kExitRulesNotUpdated);
     EXPECT_NE(refused.output.err.find("the server answered 404. The file in place is unchanged."), std::string::npos);
   }
-  LoopbackServer server(HttpResponse(200, entries(5, 55)));
-  Call updated = run({L"--update-rules", L"--url", server.Url()});
-  EXPECT_EQ(updated.code, cli::kExitDone) << updated.output.err;
-  EXPECT_NE(updated.output.out.find(": 55 entries, before 50; 10 added, 5 removed."), std::string::npos)
-      << updated.output.out;
+  const std::string fresh = entries(5, 55, "|RECURSE");
+  LoopbackServer server(HttpResponse(200, fresh));
+  Call listed = run({L"--update-rules", L"--url", server.Url()});
+  EXPECT_EQ(listed.code, cli::kExitDone) << listed.output.err;
+  const std::string& out = listed.output.out;
+  EXPECT_NE(out.find(": 55 entries; the file in place has 50.\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("  added [Cli Update 59]; applies here\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("  changed [Cli Update 7]; erases more; applies here\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("  removed [Cli Update 0]\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("10 added, 5 removed, 1 changed (1 erases more);"), std::string::npos) << out;
+  EXPECT_NE(out.find("Nothing is installed yet"), std::string::npos) << out;
+  EXPECT_EQ(ReadText(file), entries(0, 50));
+
+  Call accepted = run({L"--accept"});
+  EXPECT_EQ(accepted.code, cli::kExitDone) << accepted.output.err;
+  EXPECT_NE(accepted.output.out.find("erases more (tick them again on the Rules tab after a look):\n  Cli Update 7\n"),
+            std::string::npos) << accepted.output.out;
+  EXPECT_EQ(ReadText(file), fresh);
+  EXPECT_EQ(inifun::ReadIniValue(settings, L"winapp2", L"Cli Update 7"), L"0");
+  EXPECT_EQ(inifun::ReadIniValue(settings, L"winapp2", L"Cli Update 8"), L"1");
+  EXPECT_EQ(run({L"--accept"}).code, cli::kExitRulesNotUpdated);
+
   EXPECT_EQ(run({L"--undo-rules-update"}).code, cli::kExitDone);
   EXPECT_EQ(ReadText(file), entries(0, 50));
   EXPECT_EQ(run({L"--undo-rules-update"}).code, cli::kExitRulesNotUpdated);
+  EXPECT_EQ(run({L"--update-rules", L"--url", server.Url(), L"--accept"}).code, cli::kExitDone);
+  EXPECT_EQ(ReadText(file), fresh);
 }

@@ -86,6 +86,7 @@ TEST_F(OptionsWindowTest, ShowsEveryControlWithItsCaption) {
       {ids::Check3, L"Automatically check for new versions"},
       {ids::Check4, L"Exit after cleaning"},
       {ids::Check6, L"Enable Securely Cleaning"},
+      {ids::chkRulesWeekly, L"Check for new rules once a week"},
       {ids::BossKeyFrame, L"Boss Key"},
       {ids::Check1, L"Enable Boss Key"},
       {ids::BossKeyLabel,
@@ -145,7 +146,7 @@ TEST_F(OptionsWindowTest, NoSettingsFileOpensUntickedAndOkStoresZeros) {
   registry.run.Set(L"\"C:\\Old\\trellwipe.exe\" min");
   ASSERT_TRUE(window.Create(nullptr, false));
   for (WORD id : {ids::Check1, ids::Check2, ids::Check3, ids::Check4, ids::Check6, ids::Check7, ids::Check8,
-                  ids::chkDaily}) {
+                  ids::chkDaily, ids::chkRulesWeekly}) {
     EXPECT_EQ(State(id), static_cast<UINT>(BST_UNCHECKED)) << id;
   }
   for (int day = 0; day < 7; ++day) EXPECT_EQ(State(ids::chkSunday + day), static_cast<UINT>(BST_UNCHECKED));
@@ -154,7 +155,8 @@ TEST_F(OptionsWindowTest, NoSettingsFileOpensUntickedAndOkStoresZeros) {
   Press(ids::Command1);
   EXPECT_TRUE(window.Accepted());
   EXPECT_EQ(window.Handle(), nullptr);
-  for (const wchar_t* key : {L"startup", L"autoclean", L"exit", L"securely", L"WindowsStartup", L"WindowsShutdown"}) {
+  for (const wchar_t* key :
+       {L"startup", L"autoclean", L"exit", L"securely", L"WindowsStartup", L"WindowsShutdown", L"RulesCheckWeekly"}) {
     EXPECT_EQ(Stored(key), L"0") << key;
   }
   EXPECT_EQ(Stored(L"CleanDays"), L"0000000");
@@ -168,6 +170,7 @@ TEST_F(OptionsWindowTest, StoredOptionsOpenInTheirBoxes) {
   Store(L"startup", L"1");
   Store(L"exit", L"1");
   Store(L"WindowsShutdown", L"01");
+  Store(L"RulesCheckWeekly", L"1");
   Store(L"CleanDays", L"0120001");
   Store(L"CleanTime", L"9:30");
   ASSERT_TRUE(window.Create(nullptr, false));
@@ -175,6 +178,7 @@ TEST_F(OptionsWindowTest, StoredOptionsOpenInTheirBoxes) {
   EXPECT_EQ(State(ids::Check3), static_cast<UINT>(BST_UNCHECKED));
   EXPECT_EQ(State(ids::Check4), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(State(ids::Check8), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(State(ids::chkRulesWeekly), static_cast<UINT>(BST_CHECKED));
   const UINT days[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE, BST_UNCHECKED,
                        BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED};
   for (int day = 0; day < 7; ++day) EXPECT_EQ(State(ids::chkSunday + day), days[day]) << day;
@@ -187,6 +191,7 @@ TEST_F(OptionsWindowTest, StoredOptionsOpenInTheirBoxes) {
   EXPECT_EQ(Stored(L"CleanDays"), L"0120001");
   EXPECT_EQ(Stored(L"CleanTime"), L"23:30");
   EXPECT_EQ(Stored(L"startup"), L"1");
+  EXPECT_EQ(Stored(L"RulesCheckWeekly"), L"1");
   EXPECT_EQ(registry.run.Text(), settings::RunEntryText(program.Path()));
 }
 
@@ -350,7 +355,7 @@ TEST_F(OptionsWindowTest, TabRunsThroughTheShownPageThenOkCancelAndTheTabStrip) 
   HWND hwnd = window.Handle();
   EXPECT_EQ(TabOrder(hwnd, Item(ids::Check2)),
             (std::vector<HWND>{Item(ids::Check2), Item(ids::Check3), Item(ids::Check4), Item(ids::Check6),
-                               Item(ids::Check1), Item(ids::cmbBossKeyLetter), Item(ids::Command1),
+                               Item(ids::chkRulesWeekly), Item(ids::Check1), Item(ids::cmbBossKeyLetter), Item(ids::Command1),
                                Item(ids::Command2), Item(ids::SSTab1)}));
   // The arrow keys on the strip change the page.
   EXPECT_TRUE(Feed(hwnd, KeyDown(Item(ids::SSTab1), VK_RIGHT)));
@@ -370,7 +375,7 @@ TEST_F(OptionsWindowTest, LettersReachOnlyTheShownPageAndNoTwoLabelsShareOne) {
   HWND hwnd = window.Handle();
   EXPECT_EQ(SharedMnemonics(hwnd), std::vector<std::wstring>{});
   auto letter = [&](WORD id) { return toolkit::MnemonicOf(WindowText(Item(id))); };
-  for (WORD id : {ids::Check2, ids::Check3, ids::Check4, ids::Check6, ids::Check1, ids::StartCleanLabel, ids::chkSunday,
+  for (WORD id : {ids::Check2, ids::Check3, ids::Check4, ids::Check6, ids::chkRulesWeekly, ids::Check1, ids::StartCleanLabel, ids::chkSunday,
                   ids::chkDaily, ids::Check7, ids::Check8, ids::ResetLabel, ids::TitleLabel}) {
     EXPECT_NE(letter(id), 0) << id;
   }

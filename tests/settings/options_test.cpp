@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/preserved_value.h"
@@ -282,4 +283,26 @@ TEST(StartWithWindows, GoesUnderTheUsersRunKeyWhenTheMachinesCannotBeWritten) {
   settings::SetStartWithWindows(L"C:\\Tools\\X", false, writableMachine.get(), userRoot.get());
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, machineRun, settings::kRunValue));
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, userRun, settings::kRunValue));
+}
+
+TEST_F(OptionsStore, TheLookForNewRulesIsDueWhenOnAndAWeekAfterTheLastOne) {
+  const SYSTEMTIME today{2026, 3, 0, 10, 9, 30, 0, 0};  // 10 March 2026
+  const struct {
+    const wchar_t* on;
+    const wchar_t* last;  // nullptr: none stored
+    bool due;
+  } cases[] = {
+      {L"0", nullptr, false},       {L"1", nullptr, true},         {L"1", L"2026-03-04", false},
+      {L"1", L"2026-03-03", true},  {L"1", L"2026-02-10", true},   {L"1", L"2026-03-10", false},
+      {L"1", L"2026-04-01", true},  {L"1", L"last week", true},    {L"0", L"2026-01-01", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.on << " " << (c.last ? platform::Narrow(c.last) : "none"));
+    DeleteFileW(file.c_str());
+    Store(L"RulesCheckWeekly", c.on);
+    if (c.last) Store(L"RulesChecked", c.last);
+    EXPECT_EQ(settings::RulesCheckDue(program.Path(), today), c.due);
+  }
+  settings::NoteRulesChecked(program.Path(), today);
+  EXPECT_EQ(Stored(L"RulesChecked"), L"2026-03-10");
 }

@@ -17,6 +17,7 @@
 #include "platform/window_text.h"
 #include "settings/inifun.h"
 #include "settings/window_place.h"
+#include "support/loopback_server.h"
 #include "support/test_support.h"
 #include "ui/main_commands.h"
 #include "ui/splash_window.h"
@@ -957,4 +958,48 @@ TEST_F(LongRun, WindowsShutdownCleansFirstAndAForcedEndStopsIt) {
   ASSERT_TRUE(acted);
   EXPECT_EQ(forced.Handle(), nullptr);
   EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(forced), 0u);
+}
+
+TEST(MainWindow, TheWeeklyLookForNewRulesLeavesThemWaitingAndItsPopUpShowsTheChanges) {
+  TempFolder folder;
+  std::string fresh;
+  for (int n = 0; n < 60; ++n) fresh += "[Weekly " + std::to_string(n) + "]\r\nFileKey1=%Temp%\\Weekly|*.w" + std::to_string(n) + "\r\n";
+  LoopbackServer server(HttpResponse(200, fresh));
+  const std::wstring settings = folder / L"prisd.dat";
+  inifun::WriteIniValue(settings, L"Options", L"Winapp2Url", server.Url());
+  inifun::WriteIniValue(settings, L"Options", L"RulesCheckWeekly", L"1");
+  inifun::WriteIniValue(settings, L"Options", L"RulesChecked", L"2026-03-01");
+  std::vector<size_t> reviewed;
+  ui::MainWindowActions actions;
+  actions.reviewRuleChanges = [&](HWND, const std::wstring&, const rules::RulesDownload& download) {
+    reviewed.push_back(download.changes.size());
+    return false;
+  };
+  actions.trackPopupMenu = [](HMENU, HWND) { return 0u; };
+  ui::MainWindow main(GetModuleHandleW(nullptr), folder.Path(), L"", actions);
+  ASSERT_TRUE(main.Create());
+  SYSTEMTIME day{2026, 3, 0, 7, 9, 0, 0, 0};
+  main.SetClock([&] { return day; });
+  auto tick = [&] { SendMessageW(main.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0); };
+  tick();  // six days after the last look
+  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"RulesChecked"), L"2026-03-01");
+  day.wDay = 8;
+  tick();
+  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"RulesChecked"), L"2026-03-08");
+  auto queued = [&] { return main.Notifications().Dispatcher().QueuedKeys(); };
+  for (int i = 0; queued().empty() && i < 3000; ++i) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    PumpAll();
+  }
+  ASSERT_EQ(queued(), std::vector<std::wstring>{L"New rules"});
+  EXPECT_FALSE(Exists(folder / L"winapp2.ini"));  // nothing is installed
+  EXPECT_TRUE(Exists(folder / L"winapp2.ini.new"));
+
+  SendMessageW(main.Notifications().Host(), WM_TIMER, ui::NotificationSystem::kDispatchTimer, 0);
+  ASSERT_TRUE(main.Notifications().OnScreen());
+  HWND description = main.Notifications().OnScreen()->Control(ui::NotificationWindow::kDescriptionId);
+  SendMessageW(description, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  SendMessageW(description, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(reviewed, std::vector<size_t>{60});
+  EXPECT_FALSE(Exists(folder / L"winapp2.ini"));
 }

@@ -17,6 +17,7 @@
 #include "dialogs/extension_window.h"
 #include "dialogs/locate_window.h"
 #include "dialogs/options_window.h"
+#include "dialogs/rule_update_window.h"
 #include "dialogs/selection_window.h"
 #include "dialogs/url_window.h"
 #include "papermill/papermill_window.h"
@@ -265,6 +266,24 @@ TEST_F(WindowTexts, TheDialogs) {
        }},
       {"Options", [&] { return std::make_unique<settings::OptionsWindow>(settings::BossKeySwitch{}, program.Path()); }},
       {"About", [&] { return std::make_unique<ui::AboutWindow>(program.Path()); }},
+      // A download of thousands of entries, one refused in part.
+      {"New rules",
+       [&] {
+         rules::RulesDownload download;
+         download.pending = true;
+         download.oldEntries = 3715;
+         download.newEntries = 4067;
+         rules::RuleChange refused;
+         refused.kind = rules::ChangeKind::Changed;
+         refused.name = L"Example Viewer Logs With A Long Name *";
+         refused.erasesMore = refused.appliesHere = true;
+         refused.refused = {L"C:\\windows is a protected folder of Windows"};
+         rules::RuleChange removed;
+         removed.kind = rules::ChangeKind::Removed;
+         removed.name = L"Example Tool *";
+         download.changes = {refused, removed};
+         return std::make_unique<settings::RuleChangesWindow>(program.Path(), download);
+       }},
       // Sites from three browsers, one held open.
       {"Cookies",
        [&] {

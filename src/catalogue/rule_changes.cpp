@@ -1,0 +1,168 @@
+#include "catalogue/rule_changes.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "catalogue/rule_check.h"
+#include "catalogue/rule_paths.h"
+#include "catalogue/rules.h"
+#include "platform/format.h"
+#include "platform/text.h"
+
+namespace rules {
+
+namespace {
+
+std::wstring FolderText(std::wstring_view folder) {
+  std::wstring text = platform::ToLower(folder);
+  while (!text.empty() && text.back() == L'\\') text.pop_back();
+  return text;
+}
+
+// A registry key as one text for every spelling of its root; the text itself when it names none.
+std::wstring KeyText(const std::wstring& key) {
+  std::optional<RegistryPath> path = ParseRegistryPath(key);
+  if (!path) return platform::ToLower(key);
+  return std::to_wstring(reinterpret_cast<uintptr_t>(path->root)) + L"\\" + platform::ToLower(path->subkey);
+}
+
+bool Universal(const std::wstring& pattern) {
+  return pattern == L"*.*" || pattern.find_first_not_of(L'*') == std::wstring::npos;
+}
+
+// Every name `pattern` matches is matched by `by`, as far as it can be told from their text: the same
+// pattern, a pattern of every name, or an exact name the other matches.
+bool PatternCovered(const std::wstring& pattern, const std::wstring& by) {
+  if (Universal(by) || platform::EqualsNoCase(pattern, by)) return true;
+  return pattern.find_first_of(L"*?") == std::wstring::npos && platform::MatchesPattern(pattern, by);
+}
+
+bool FileKeyCovered(const FileKey& key, const FileKey& by) {
+  const std::wstring folder = FolderText(key.folder), byFolder = FolderText(by.folder);
+  const bool inside = folder == byFolder || (by.recurse && platform::IsBelow(folder, byFolder));
+  if (!inside || (key.recurse && !by.recurse) || (key.removeSelf && !by.removeSelf)) return false;
+  return std::all_of(key.patterns.begin(), key.patterns.end(), [&](const std::wstring& pattern) {
+    return std::any_of(by.patterns.begin(), by.patterns.end(),
+                       [&](const std::wstring& other) { return PatternCovered(pattern, other); });
+  });
+}
+
+bool RegKeyCovered(const RegKey& key, const RegKey& by) {
+  const std::wstring text = KeyText(key.key), byText = KeyText(by.key);
+  if (by.wholeKey) return text == byText || platform::IsBelow(text, byText);
+  return !key.wholeKey && text == byText && platform::EqualsNoCase(key.value, by.value);
+}
+
+bool SameExclusion(const ExcludeKey& a, const ExcludeKey& b) {
+  if (a.kind != b.kind || FolderText(a.location) != FolderText(b.location) || a.patterns.size() != b.patterns.size()) {
+    return false;
+  }
+  return std::equal(a.patterns.begin(), a.patterns.end(), b.patterns.begin(),
+                    [](const std::wstring& x, const std::wstring& y) { return platform::EqualsNoCase(x, y); });
+}
+
+template <typename Key, typename Covered>
+bool EveryOneCovered(const std::vector<Key>& keys, const std::vector<Key>& by, Covered covered) {
+  return std::all_of(keys.begin(), keys.end(), [&](const Key& key) {
+    return std::any_of(by.begin(), by.end(), [&](const Key& other) { return covered(key, other); });
+  });
+}
+
+// Everything an entry says but where it was read.
+auto Form(const Rule& rule) {
+  auto files = [](const std::vector<FileKey>& keys) {
+    std::vector<std::tuple<std::wstring, std::vector<std::wstring>, bool, bool>> form;
+    for (const FileKey& key : keys) form.emplace_back(key.folder, key.patterns, key.recurse, key.removeSelf);
+    return form;
+  };
+  auto registry = [](const std::vector<RegKey>& keys) {
+    std::vector<std::tuple<std::wstring, std::wstring, bool>> form;
+    for (const RegKey& key : keys) form.emplace_back(key.key, key.value, key.wholeKey);
+    return form;
+  };
+  auto exclusions = [](const std::vector<ExcludeKey>& keys) {
+    std::vector<std::tuple<ExcludeKind, std::wstring, std::vector<std::wstring>>> form;
+    for (const ExcludeKey& key : keys) form.emplace_back(key.kind, key.location, key.patterns);
+    return form;
+  };
+  return std::make_tuple(rule.category, rule.detectKeys, rule.detectFiles, rule.specialDetects, rule.windows.lowest,
+                         rule.windows.highest, rule.warning, rule.byDefault, files(rule.fileKeys),
+                         registry(rule.regKeys), exclusions(rule.excludeKeys));
+}
+
+}  // namespace
+
+bool ErasesMore(const Rule& before, const Rule& after) {
+  return !EveryOneCovered(after.fileKeys, before.fileKeys, FileKeyCovered) ||
+         !EveryOneCovered(after.regKeys, before.regKeys, RegKeyCovered) ||
+         !EveryOneCovered(before.excludeKeys, after.excludeKeys, SameExclusion);
+}
+
+std::vector<RuleChange> CompareRules(const std::vector<Rule>& before, const std::vector<Rule>& after,
+                                     const std::wstring& programFolder) {
+  std::map<std::wstring, const Rule*> old;  // by lower-case name; the first of a name counts
+  for (const Rule& rule : before) old.emplace(platform::ToLower(rule.name), &rule);
+  std::set<std::wstring> seen;
+  PathExpander detector(PathExpander::Listings::Remembered);
+  std::vector<RuleChange> changes;
+  for (const Rule& rule : after) {
+    const std::wstring name = platform::ToLower(rule.name);
+    if (!seen.insert(name).second) continue;
+    auto was = old.find(name);
+    RuleChange change;
+    change.kind = was == old.end() ? ChangeKind::Added : ChangeKind::Changed;
+    change.name = rule.name;
+    if (change.kind == ChangeKind::Changed) {
+      if (Form(*was->second) == Form(rule)) continue;
+      change.erasesMore = ErasesMore(*was->second, rule);
+    }
+    change.appliesHere = Detected(rule, detector);
+    change.refused = RefusedFolders(rule, programFolder);
+    change.keptData = KeptDataReached(rule);
+    changes.push_back(std::move(change));
+  }
+  for (const Rule& rule : before) {
+    const std::wstring name = platform::ToLower(rule.name);
+    if (!seen.insert(name).second) continue;
+    RuleChange change;
+    change.kind = ChangeKind::Removed;
+    change.name = rule.name;
+    changes.push_back(std::move(change));
+  }
+  return changes;
+}
+
+std::vector<std::wstring> ChangeMarks(const RuleChange& change) {
+  std::vector<std::wstring> marks;
+  if (change.erasesMore) marks.push_back(L"erases more");
+  if (change.appliesHere) marks.push_back(L"applies here");
+  for (const std::wstring& refused : change.refused) marks.push_back(L"refused: " + refused);
+  for (const std::wstring& kept : change.keptData) marks.push_back(L"reaches kept data: " + kept);
+  return marks;
+}
+
+std::wstring ChangeSummary(const std::vector<RuleChange>& changes) {
+  auto count = [&](auto wanted) { return static_cast<size_t>(std::count_if(changes.begin(), changes.end(), wanted)); };
+  auto of = [&](ChangeKind kind) {
+    return std::to_wstring(count([&](const RuleChange& c) { return c.kind == kind; })) + L" " + ChangeKindName(kind);
+  };
+  using platform::Counted;
+  return of(ChangeKind::Added) + L", " + of(ChangeKind::Removed) + L", " + of(ChangeKind::Changed) + L" (" +
+         Counted(count([](const RuleChange& c) { return c.erasesMore; }), L"erases more", L"erase more") + L"); " +
+         Counted(count([](const RuleChange& c) { return c.appliesHere; }), L"applies here", L"apply here") + L", " +
+         std::to_wstring(count([](const RuleChange& c) { return !c.refused.empty(); })) + L" refused in part, " +
+         Counted(count([](const RuleChange& c) { return !c.keptData.empty(); }), L"reaches kept data", L"reach kept data");
+}
+
+const wchar_t* ChangeKindName(ChangeKind kind) {
+  switch (kind) {
+    case ChangeKind::Added: return L"added";
+    case ChangeKind::Removed: return L"removed";
+    case ChangeKind::Changed: return L"changed";
+  }
+  return L"";
+}
+
+}  // namespace rules

@@ -1,0 +1,187 @@
+#include "dialogs/rule_update_window.h"
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/messages.h"
+#include "toolkit/dpi.h"
+#include "toolkit/skin.h"
+
+namespace settings {
+
+struct RulesDownloadTask::State {
+  std::atomic<bool> stop{false};
+  std::atomic<bool> finished{false};
+  std::atomic<unsigned long long> received{0};
+  std::atomic<long long> total{-1};
+  rules::RulesDownload result;  // written before `finished`
+};
+
+UINT RulesDownloadTask::Message() {
+  static const UINT message = RegisterWindowMessageW(L"Trellwipe.RulesDownload");
+  return message;
+}
+
+RulesDownloadTask::RulesDownloadTask(HWND window, std::wstring programFolder, std::wstring url,
+                                     platform::DownloadLimits limits)
+    : state_(std::make_shared<State>()) {
+  thread_ = std::thread([state = state_, window, folder = std::move(programFolder), url = std::move(url), limits] {
+    auto progress = [&](unsigned long long received, long long total) {
+      state->received = received;
+      state->total = total;
+      PostMessageW(window, Message(), kProgress, 0);
+      return !state->stop;
+    };
+    rules::RulesDownload result = rules::DownloadCommunityRules(folder, url, limits, progress);
+    // Stopped after the last piece came: what was downloaded is not wanted either.
+    if (state->stop && result.pending) {
+      rules::DiscardPendingRules(folder);
+      result = {};
+      result.problem = L"the download was stopped";
+    }
+    state->result = std::move(result);
+    state->finished = true;
+    PostMessageW(window, Message(), kFinished, 0);
+  });
+}
+
+RulesDownloadTask::~RulesDownloadTask() {
+  Stop();
+  if (state_->finished) {
+    thread_.join();
+  } else {
+    thread_.detach();
+  }
+}
+
+void RulesDownloadTask::Stop() { state_->stop = true; }
+bool RulesDownloadTask::Stopped() const { return state_->stop; }
+bool RulesDownloadTask::Finished() const { return state_->finished; }
+unsigned long long RulesDownloadTask::Received() const { return state_->received; }
+long long RulesDownloadTask::Total() const { return state_->total; }
+const rules::RulesDownload& RulesDownloadTask::Result() const { return state_->result; }
+
+namespace {
+
+constexpr COLORREF kAlarm = RGB(0xC0, 0x00, 0x00);
+
+struct Column {
+  const wchar_t* header;
+  int width;  // at 96 DPI
+};
+constexpr Column kColumns[] = {{L"Entry", 230}, {L"Change", 70}, {L"Applies here", 80}, {L"Marks", 600}};
+
+std::wstring Marks(const rules::RuleChange& change) {
+  std::wstring text;
+  for (const std::wstring& mark : rules::ChangeMarks(change)) {
+    if (mark == L"applies here") continue;  // a column of its own
+    text += (text.empty() ? L"" : L"; ") + mark;
+  }
+  return text;
+}
+
+}  // namespace
+
+RuleChangesWindow::RuleChangesWindow(std::wstring programFolder, rules::RulesDownload download)
+    : programFolder_(std::move(programFolder)), download_(std::move(download)) {}
+
+toolkit::DialogTemplate RuleChangesWindow::Template() const {
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 240,
+                                 L"New rules");
+  dialog.Item(toolkit::kStaticClass, SS_LEFT, L"", 7, 7, 386, 30, toolkit::kNoId);
+  dialog.Item(WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, L"", 7, 40, 386,
+              172, kListId);
+  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Use the new rules", 253, 219, 80, 14, kUseId);
+  dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, L"Cancel", 339, 219, 54, 14, IDCANCEL);
+  return dialog;
+}
+
+void RuleChangesWindow::Load() {
+  toolkit::ApplySkinFile(Handle(), programFolder_);
+  HWND summary = GetWindow(Handle(), GW_CHILD);
+  const std::wstring text = L"The downloaded winapp2.ini has " + std::to_wstring(download_.newEntries) +
+                            L" entries, the one in place " + std::to_wstring(download_.oldEntries) + L": " +
+                            rules::ChangeSummary(download_.changes) +
+                            L". Nothing changes until you press \"Use the new rules\"; ticked entries that erase more "
+                            L"are then unticked.";
+  SetWindowTextW(summary, text.c_str());
+  HWND list = List();
+  ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+  const UINT dpi = toolkit::WindowDpi(list);
+  int index = 0;
+  for (const Column& column : kColumns) {
+    LVCOLUMNW info{};
+    info.mask = LVCF_TEXT | LVCF_WIDTH;
+    info.pszText = const_cast<wchar_t*>(column.header);
+    info.cx = toolkit::Scale(column.width, dpi);
+    ListView_InsertColumn(list, index++, &info);
+  }
+  for (const rules::RuleChange& change : download_.changes) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = ListView_GetItemCount(list);
+    item.pszText = const_cast<wchar_t*>(change.name.c_str());
+    const int row = ListView_InsertItem(list, &item);
+    const std::wstring cells[] = {rules::ChangeKindName(change.kind),
+                                  change.kind == rules::ChangeKind::Removed ? L"" : change.appliesHere ? L"yes" : L"no",
+                                  Marks(change)};
+    for (int column = 1; column <= 3; ++column) {
+      ListView_SetItemText(list, row, column, const_cast<wchar_t*>(cells[column - 1].c_str()));
+    }
+  }
+  // A name or a refusal's path may be long: the list scrolls sideways rather than cut it.
+  for (int column : {0, 3}) {
+    const int least = toolkit::Scale(kColumns[column].width, dpi);
+    ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE);
+    if (ListView_GetColumnWidth(list, column) < least) ListView_SetColumnWidth(list, column, least);
+  }
+}
+
+COLORREF RuleChangesWindow::RowColour(int row) const {
+  if (row < 0 || static_cast<size_t>(row) >= download_.changes.size()) return CLR_DEFAULT;
+  return rules::Alarming(download_.changes[row]) ? kAlarm : CLR_DEFAULT;
+}
+
+INT_PTR RuleChangesWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NOTIFY: {
+      auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
+      if (draw->nmcd.hdr.idFrom != kListId || draw->nmcd.hdr.code != NM_CUSTOMDRAW) return FALSE;
+      LRESULT answer = CDRF_DODEFAULT;
+      if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) answer = CDRF_NOTIFYITEMDRAW;
+      if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        const COLORREF colour = RowColour(static_cast<int>(draw->nmcd.dwItemSpec));
+        if (colour != CLR_DEFAULT) draw->clrText = colour;
+      }
+      SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, answer);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kUseId) {
+        acceptance_ = rules::AcceptPendingRules(programFolder_);
+        if (!acceptance_.installed) {
+          platform::Tell(Handle(), L"The new rules were not put in place: " + acceptance_.problem +
+                                       L". The rules in place are unchanged.");
+        }
+        Close(acceptance_.installed ? IDOK : IDCANCEL);
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDCANCEL) {
+        rules::DiscardPendingRules(programFolder_);
+        Close(IDCANCEL);
+        return TRUE;
+      }
+      return FALSE;
+  }
+  return FALSE;
+}
+
+bool ReviewRuleChanges(HWND owner, const std::wstring& programFolder, const rules::RulesDownload& download) {
+  return RuleChangesWindow(programFolder, download).ShowModal(owner) == IDOK;
+}
+
+}  // namespace settings

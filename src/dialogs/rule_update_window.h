@@ -1,0 +1,76 @@
+#pragma once
+// The update of the community's rules from the window: the download on a thread of its own, so that
+// the window stays responsive and can stop it, and the window that lists what the download changes
+// and puts it in place only when the user presses "Use the new rules".
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "catalogue/rule_update.h"
+#include "toolkit/dialog.h"
+
+namespace settings {
+
+// A download of the community's rules (rules::DownloadCommunityRules) on a thread of its own. It tells
+// `window` with the message RulesDownloadTask::Message(): wParam kProgress as data comes (Received,
+// Total), kFinished once at the end (Result).
+class RulesDownloadTask {
+ public:
+  static constexpr WPARAM kProgress = 0;
+  static constexpr WPARAM kFinished = 1;
+  // A message of its own name, so that a window that took a closed window's handle ignores it.
+  static UINT Message();
+
+  RulesDownloadTask(HWND window, std::wstring programFolder, std::wstring url, platform::DownloadLimits limits);
+  // Stops the download. A thread still waiting for the server is left to end on its own: the window
+  // that closes does not wait for the server's timeout, and the thread keeps what it uses alive.
+  ~RulesDownloadTask();
+  RulesDownloadTask(const RulesDownloadTask&) = delete;
+  RulesDownloadTask& operator=(const RulesDownloadTask&) = delete;
+
+  // The download ends at its next piece of data and leaves no file; the file in place stays.
+  void Stop();
+  bool Stopped() const;
+  bool Finished() const;
+  unsigned long long Received() const;
+  long long Total() const;  // -1 while the server has not said
+  // Once Finished.
+  const rules::RulesDownload& Result() const;
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+  std::thread thread_;
+};
+
+// The changes of a download, one row per entry ("Entry", "Change", "Applies here", "Marks"), in red
+// those refused in part or reaching kept data. "Use the new rules" puts the download in place
+// (rules::AcceptPendingRules) and closes with IDOK; "Cancel" removes it and closes with IDCANCEL.
+class RuleChangesWindow : public toolkit::Dialog {
+ public:
+  static constexpr WORD kUseId = IDOK;
+  static constexpr WORD kListId = 101;
+
+  RuleChangesWindow(std::wstring programFolder, rules::RulesDownload download);
+
+  HWND List() const { return Control(kListId); }
+  // The text colour a row is drawn in.
+  COLORREF RowColour(int row) const;
+  const rules::RulesAcceptance& Acceptance() const { return acceptance_; }
+
+ private:
+  toolkit::DialogTemplate Template() const override;
+  void Load() override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  std::wstring programFolder_;
+  rules::RulesDownload download_;
+  rules::RulesAcceptance acceptance_;
+};
+
+// The window above, modal; true when the new rules were put in place.
+bool ReviewRuleChanges(HWND owner, const std::wstring& programFolder, const rules::RulesDownload& download);
+
+}  // namespace settings
