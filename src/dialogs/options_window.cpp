@@ -68,7 +68,7 @@ toolkit::DialogTemplate OptionsTemplate() {
   d.Item(kStaticClass, SS_LEFT, L"Run Cleaning at", 20, 134, 100, 10, RunAtLabel);
   d.Item(kButtonClass, kCheck, L"Windows Startu&p", 20, 150, 100, 10, Check7);
   d.Item(kButtonClass, kCheck, L"Windows Shutdow&n", 130, 150, 100, 10, Check8);
-  d.Item(kButtonClass, kCheck, L"Clean &every user of this computer", 20, 180, 240, 10, chkAllUsers);
+  d.Item(kButtonClass, kCheck, L"Clean e&very user of this computer", 20, 180, 240, 10, chkAllUsers);
 
   d.Item(kButtonClass, kFrame, L"", 12, 24, 256, 40, HomepageFrame);
   d.Item(kStaticClass, SS_LEFT, L"Internet Explorer Home Page Settings", 20, 34, 240, 10, HomepageLabel);

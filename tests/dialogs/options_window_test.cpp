@@ -356,8 +356,9 @@ TEST_F(OptionsWindowTest, TabRunsThroughTheShownPageThenOkCancelAndTheTabStrip) 
   EXPECT_TRUE(Feed(hwnd, KeyDown(Item(ids::SSTab1), VK_RIGHT)));
   std::vector<HWND> schedule = {Item(ids::cmbStartTime)};
   for (int day = 0; day < 7; ++day) schedule.push_back(Item(static_cast<WORD>(ids::chkSunday + day)));
-  schedule.insert(schedule.end(), {Item(ids::chkDaily), Item(ids::Check7), Item(ids::Check8), Item(ids::Command1),
-                                   Item(ids::Command2), Item(ids::SSTab1)});
+  // The box for every user is there: the tests run with administrator rights.
+  schedule.insert(schedule.end(), {Item(ids::chkDaily), Item(ids::Check7), Item(ids::Check8), Item(ids::chkAllUsers),
+                                   Item(ids::Command1), Item(ids::Command2), Item(ids::SSTab1)});
   EXPECT_EQ(TabOrder(hwnd, Item(ids::cmbStartTime)), schedule);
   SelectTab(2);
   EXPECT_EQ(TabOrder(hwnd, Item(ids::Text1)),
@@ -421,7 +422,7 @@ TEST_F(OptionsWindowTest, TheEveryUserBoxShowsOnlyWithAdministratorRightsAndStor
     EXPECT_EQ(Shown(box), administrator);
     EXPECT_EQ(IsDlgButtonChecked(options.Handle(), ids::chkAllUsers), static_cast<UINT>(BST_CHECKED));
     if (administrator) {
-      EXPECT_EQ(WindowText(box), L"Clean &every user of this computer");
+      EXPECT_EQ(WindowText(box), L"Clean e&very user of this computer");
       SendMessageW(box, BM_CLICK, 0, 0);
     }
     SendMessageW(options.Control(ids::Command1), BM_CLICK, 0, 0);

@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "engine/path_guard.h"
 #include "platform/handles.h"
+#include "platform/system_folders.h"
 #include "platform/text.h"
 #include "platform/user_profiles.h"
 #include "support/mini_json.h"
@@ -16,6 +17,7 @@ using namespace testing_support;
 namespace {
 
 constexpr wchar_t kRunMru[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+constexpr wchar_t kToolRecent[] = L"Software\\TrellwipeTestTool\\Recent";
 
 // Another user who is not signed in: listed in the profile list, with a profile folder and a hive
 // file of the same making as Windows' own (a key filled, then saved with RegSaveKeyW).
@@ -25,6 +27,7 @@ class SecondUser {
     MakeFolders(folder);
     const std::wstring made = scratch.Subkey() + L"\\Hive";
     SetString(HKEY_CURRENT_USER, made + L"\\" + kRunMru, L"a", L"secret-tool\\1");
+    SetString(HKEY_CURRENT_USER, made + L"\\" + kToolRecent, L"1", L"anna's file");
     SetString(HKEY_CURRENT_USER, made + L"\\Environment", L"TEMP", L"%USERPROFILE%\\AppData\\Local\\Temp",
               REG_EXPAND_SZ);
     SetString(HKEY_CURRENT_USER, made + L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
@@ -138,4 +141,27 @@ TEST_F(EveryUser, EveryProfileFolderIsProtectedAsAWholeAndItsContentsAreNot) {
   ASSERT_EQ(Clean({}, [] { return true; }), cli::kExitDone) << output.err;
   EXPECT_TRUE(Exists(user.trace));
   EXPECT_FALSE(Exists(mine));
+}
+
+// A rule of a rule file cleans each user's folders named by a user's variable and the user's keys of
+// HKEY_CURRENT_USER.
+TEST_F(EveryUser, ARuleCleansEachUsersOwnFoldersAndKeys) {
+  WriteText(program / L"winapp2.ini",
+            "[Test Tool *]\r\nLangSecRef=3021\r\nFileKey1=%AppData%\\TrellwipeTestTool|*.log\r\n"
+            "RegKey1=HKCU\\Software\\TrellwipeTestTool\\Recent\r\n");
+  const std::wstring annas = user.folder + L"\\AppData\\Roaming\\TrellwipeTestTool\\a.log";
+  const std::wstring own = platform::KnownFolder(FOLDERID_RoamingAppData) + L"\\TrellwipeTestTool\\b.log";
+  MakeFile(annas, 10);
+  MakeFile(own, 10);
+  std::vector<std::wstring> args{L"--clean", L"--all-users", L"--json", L"--only", L"winapp2/Test Tool *"};
+  ASSERT_EQ(cli::Run(args, program.Path(), values, output, {}, [] { return true; }), cli::kExitDone) << output.err;
+  Json report = JsonReader::Parse(output.out);
+  ASSERT_EQ(report["users"].size(), 2u) << output.out;
+  ASSERT_EQ(report["users"][1]["items"].number, 1) << output.out;
+  const Json& annasRule = report["items"][static_cast<size_t>(report["users"][1]["firstItem"].number)];
+  EXPECT_TRUE(Lists(annasRule["files"], annas)) << output.out;
+  EXPECT_TRUE(Lists(annasRule["registryKeys"], L"HKEY_USERS\\" + user.LoadedHive() + L"\\" + kToolRecent))
+      << output.out;
+  EXPECT_FALSE(Exists(annas));
+  EXPECT_FALSE(Exists(own));
 }

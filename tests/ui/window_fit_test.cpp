@@ -307,7 +307,7 @@ TEST_F(WindowTexts, TheOptionsPages) {
   options.SetAdministratorCheck([] { return true; });
   ASSERT_TRUE(options.Create(nullptr, false));
   HWND tab = options.Control(settings::option_ids::SSTab1);
-  for (int page = 1; page < 3; ++page) {
+  for (int page : {2, 1}) {
     SendMessageW(tab, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
     NMHDR header{tab, settings::option_ids::SSTab1, static_cast<UINT>(TCN_SELCHANGE)};
     SendMessageW(options.Handle(), WM_NOTIFY, settings::option_ids::SSTab1, reinterpret_cast<LPARAM>(&header));
