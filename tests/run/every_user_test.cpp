@@ -165,3 +165,15 @@ TEST_F(EveryUser, ARuleCleansEachUsersOwnFoldersAndKeys) {
   EXPECT_FALSE(Exists(annas));
   EXPECT_FALSE(Exists(own));
 }
+
+TEST_F(EveryUser, EachUsersBrowserCookieDatabasesGo) {
+  const std::wstring firefox = user.folder + L"\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\x.default\\cookies.sqlite";
+  const std::wstring chrome = user.folder + L"\\AppData\\Local\\Google\\Chrome\\User Data\\Default\\Network\\Cookies";
+  MakeFile(firefox, 30);
+  MakeFile(chrome, 40);
+  std::vector<std::wstring> args{L"--clean", L"--all-users", L"--only", L"FIREFOX/Cookies,Chrome/Cookies"};
+  ASSERT_EQ(cli::Run(args, program.Path(), values, output, {}, [] { return true; }), cli::kExitDone) << output.err;
+  EXPECT_FALSE(Exists(firefox)) << output.out;
+  EXPECT_FALSE(Exists(chrome)) << output.out;
+  EXPECT_NE(output.out.find("Totals of anna: 2 files"), std::string::npos) << output.out;
+}
