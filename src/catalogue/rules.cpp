@@ -113,11 +113,11 @@ void RunRegKey(const RegKey& key, const Exclusions& exclusions, PathExpander& ex
   std::optional<RegistryPath> written = ParseRegistryPath(key.key);
   if (!written) return;
   // Keys and exclusions alike as the run's user reaches them.
-  const std::optional<RegistryPath> named = expander.UserKey(*written);
+  const RegistryPath named = expander.UserKey(*written);
   std::vector<std::wstring> kept;
   for (const RegistryPath& excluded : exclusions.keys) {
     for (const RegistryPath& spelled : RegistrySpellings(expander.UserKey(excluded))) {
-      if (spelled.root == named->root) kept.push_back(spelled.subkey);
+      if (spelled.root == named.root) kept.push_back(spelled.subkey);
     }
   }
   Expansion<RegistryPath> keys = expander.ExpandKey(*written);
