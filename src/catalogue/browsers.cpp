@@ -166,7 +166,8 @@ std::vector<std::wstring> ProfileFolders(const std::wstring& profiles) {
   return folders;
 }
 
-// The history inside every Firefox profile's "places.sqlite", whose bookmarks stay.
+// The history inside every Firefox profile's "places.sqlite", whose bookmarks stay. Like the cookie
+// databases below, found from the run's values alone, so for every user of the computer.
 void EraseFirefoxHistory(run::ItemContext& context) {
   for (const std::wstring& profile : ProfileFolders(context.values.appDataFolder + kFirefoxRoaming)) {
     engine::EraseFirefoxHistory(context.erase, profile + L"\\places.sqlite");
@@ -273,14 +274,14 @@ const Item kBrowserItems[] = {
      {Call(ResetAddOns)}},
     // Today's "places.sqlite" holds the bookmarks with the history: the history goes inside it.
     {L"FIREFOX", L"Address", L"Firefox Address Bar History", 12, FlagRule::ExactlyOne,
-     {Call(EraseFirefoxHistory)}},
+     {UserCall(EraseFirefoxHistory)}},
     {L"FIREFOX", L"Cookies", L"Firefox Cookies", 13, FlagRule::ExactlyOne,
-     {Call(CleanFirefoxCookies)}},
+     {UserCall(CleanFirefoxCookies)}},
     {L"FIREFOX", L"cache", L"Firefox Cache", 14, FlagRule::ExactlyOne,
      {NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache"), NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache2"),
       NamedFiles(Base::LocalAppData, kFirefoxLocal, L"places.sqlite")}},
     {L"FIREFOX", L"History", L"Firefox History Files", 15, FlagRule::ExactlyOne,
-     {Call(EraseFirefoxHistory)}},
+     {UserCall(EraseFirefoxHistory)}},
     {L"FIREFOX", L"Download", L"Firefox Download Manager History", 15, FlagRule::ExactlyOne,
      {NamedFiles(Base::AppData, kFirefoxRoaming, L"downloads.sqlite")}},
     {L"FIREFOX", L"bookmarks", L"Firefox Bookmarks Files", kNoProgress, FlagRule::ExactlyOne,
@@ -362,7 +363,7 @@ const Item kBrowserItems[] = {
     {L"Chrome", L"download", L"Chrome download History", kNoProgress, FlagRule::ExactlyOne,
      {NamedFiles(Base::LocalAppData, kChrome, L"History")}},
     {L"Chrome", L"Cookies", L"Chrome Cookies", kNoProgress, FlagRule::ExactlyOne,
-     {Call(CleanChromeCookies)}},
+     {UserCall(CleanChromeCookies)}},
     {L"Chrome", L"Cache", L"Chrome Cache", kNoProgress, FlagRule::ExactlyOne,
      {AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Cache")}},
     // Today's Chrome keeps settings in "Preferences", autofill and cards in "Web Data", sync data

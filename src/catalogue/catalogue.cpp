@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "catalogue/rules.h"
 #include "settings/default_selection.h"
 #include "settings/inifun.h"
@@ -27,9 +29,15 @@ constexpr Family kFamilies[] = {{BrowserItems},
 
 // The folders and keys the item's steps would touch when none of them is there: its program is not
 // on this computer. Empty when one is there, or when a step does what its data does not say (a call).
+// Another user's run takes only the steps that clean that user's own profile.
+bool Takes(const Step& step, const run::ItemContext& context) {
+  return context.values.user.Current() || ForEachUser(step);
+}
+
 std::vector<std::wstring> AbsentTargets(const Item& item, const run::ItemContext& context) {
   std::vector<std::wstring> absent;
   for (const Step& step : item.steps) {
+    if (!Takes(step, context)) continue;
     if (step.op == Op::Call) return {};
     std::optional<StepTarget> target = TargetOf(step, context);
     if (!target) continue;
@@ -46,7 +54,7 @@ void RunItem(const Item& item, bool ofWindows, run::ItemContext& context) {
   std::vector<std::wstring> absent = ofWindows ? std::vector<std::wstring>() : AbsentTargets(item, context);
   for (const Step& step : item.steps) {
     if (context.erase.Stopped()) break;
-    RunStep(step, context);
+    if (Takes(step, context)) RunStep(step, context);
   }
   if (!absent.empty()) context.NotInstalled(std::move(absent));
   context.EndItem();
@@ -57,11 +65,15 @@ class ItemsStage : public run::Stage {
   explicit ItemsStage(const Family& family) : family_(family) {}
 
   void Run(run::ItemContext& context) const override {
-    if (family_.prepare) family_.prepare(context);
+    // What a preparation learns holds for every user of the run.
+    if (family_.prepare && context.values.user.Current()) family_.prepare(context);
     for (const Item& item : family_.items()) {
       if (context.erase.Stopped()) return;
       // Read when the item is reached, so a switch changed during the run counts for the items ahead.
-      if (Runs(item, context)) {
+      // Another user's run opens no row for an item that has nothing of that user's to clean.
+      const bool forThisUser =
+          context.values.user.Current() || std::any_of(item.steps.begin(), item.steps.end(), [&](const Step& step) { return Takes(step, context); });
+      if (forThisUser && Runs(item, context)) {
         context.view.PumpMessages();
         if (item.names) {
           // Only this item may erase the kept data its label names.
@@ -77,6 +89,7 @@ class ItemsStage : public run::Stage {
       if (item.progress != kNoProgress) context.SetProgress(item.progress);
     }
   }
+  bool ForEveryUser() const override { return true; }
 
  private:
   const Family& family_;

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "engine/path_guard.h"
+#include "engine/regfun.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/system_folders.h"
@@ -67,13 +68,60 @@ std::vector<std::wstring> VariableValues(const std::wstring& name) {
   return values;
 }
 
+// The variables of a user's own places: where another user's is found (a value of the user's hive,
+// read as regfun::ResolveUserFolder does) and its usual place in the profile folder.
+struct UserVariable {
+  const wchar_t* name;  // lower case
+  const wchar_t* value;  // none: always the usual place
+  const wchar_t* relative;
+  const wchar_t* key = regfun::kUserShellFolders;
+};
+const UserVariable kUserVariables[] = {
+    {L"appdata", L"AppData", L"\\AppData\\Roaming"},
+    {L"localappdata", L"Local AppData", L"\\AppData\\Local"},
+    {L"locallowappdata", nullptr, L"\\AppData\\LocalLow"},
+    {L"userprofile", nullptr, L""},
+    {L"temp", L"TEMP", L"\\AppData\\Local\\Temp", L"HKEY_CURRENT_USER\\Environment"},
+    {L"tmp", L"TEMP", L"\\AppData\\Local\\Temp", L"HKEY_CURRENT_USER\\Environment"},
+    {L"documents", L"Personal", L"\\Documents"},
+    {L"music", L"My Music", L"\\Music"},
+    {L"pictures", L"My Pictures", L"\\Pictures"},
+    {L"video", L"My Video", L"\\Videos"},
+};
+
+const UserVariable* UserVariableNamed(const std::wstring& lower) {
+  for (const UserVariable& variable : kUserVariables) {
+    if (lower == variable.name) return &variable;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+bool NamesUserFolder(const std::wstring& text) {
+  const size_t close = text.starts_with(L'%') ? text.find(L'%', 1) : std::wstring::npos;
+  return close != std::wstring::npos && UserVariableNamed(platform::ToLower(text.substr(1, close - 1)));
+}
+
+void PathExpander::SetUser(const engine::UserScope& user) {
+  user_ = user;
+  variables_.clear();
+}
+
+RegistryPath PathExpander::UserKey(const RegistryPath& path) const {
+  auto [root, subkey] = user_.Key(path.root, path.subkey);
+  return {root, std::move(subkey)};
+}
 
 const std::vector<std::wstring>& PathExpander::Variable(const std::wstring& name) {
   const std::wstring key = platform::ToLower(name);
   auto found = variables_.find(key);
-  if (found == variables_.end()) found = variables_.emplace(key, VariableValues(name)).first;
-  return found->second;
+  if (found != variables_.end()) return found->second;
+  const UserVariable* own = user_.Current() ? nullptr : UserVariableNamed(key);
+  std::vector<std::wstring> values;
+  if (own && own->value) Add(values, regfun::ResolveUserFolder(user_, own->value, own->relative, own->key));
+  if (own && !own->value) Add(values, user_.profile + own->relative);
+  return variables_.emplace(key, own ? values : VariableValues(name)).first->second;
 }
 
 // Every %Variable% replaced; several texts where a variable names several folders.
@@ -319,16 +367,19 @@ Expansion<std::wstring> PathExpander::ExpandSubkeys(HKEY root, REGSAM view, cons
   return {std::move(prefixes), false};
 }
 
-Expansion<RegistryPath> PathExpander::ExpandKey(const RegistryPath& path) {
-  const std::vector<std::wstring> parts = Parts(path.subkey, 0);
+Expansion<RegistryPath> PathExpander::ExpandKey(const RegistryPath& named) {
+  // The first part below the root as the rule writes it, before a user's hive comes in front of it.
+  const std::vector<std::wstring> parts = Parts(named.subkey, 0);
   if (parts.empty() || HasWildcard(parts[0])) return {{}, true};
+  const RegistryPath path = UserKey(named);
   Expansion<std::wstring> subkeys = ExpandSubkeys(path.root, KEY_WOW64_64KEY, path.subkey);
   Expansion<RegistryPath> keys{{}, subkeys.tooBroad};
   for (std::wstring& subkey : subkeys.found) keys.found.push_back({path.root, std::move(subkey)});
   return keys;
 }
 
-bool PathExpander::KeyExists(const RegistryPath& path) {
+bool PathExpander::KeyExists(const RegistryPath& named) {
+  const RegistryPath path = UserKey(named);
   for (REGSAM view : {REGSAM{KEY_WOW64_64KEY}, REGSAM{KEY_WOW64_32KEY}}) {
     for (const std::wstring& subkey : ExpandSubkeys(path.root, view, path.subkey).found) {
       if (remembered_) return true;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "catalogue/rule_file.h"
+#include "engine/user_scope.h"
 #include "platform/files.h"
 
 namespace rules {
@@ -70,6 +71,13 @@ class PathExpander {
   // that names nothing. A remembering expander gives only paths that exist.
   Expansion<std::wstring> Expand(const std::wstring& text, Target target = Target::Folders);
 
+  // Another user's run: the variables of a user's own places (%AppData%, %UserProfile%, %Temp%...)
+  // name that user's, from the user's hive and profile folder, and the keys of HKEY_CURRENT_USER lie
+  // in that user's hive.
+  void SetUser(const engine::UserScope& user);
+  // The key as the user of the expander reaches it.
+  RegistryPath UserKey(const RegistryPath& path) const;
+
   // A file or folder that the path names is there.
   bool Exists(const std::wstring& text);
   // The keys a rule's key names: each part that holds "*" or "?" replaced by the subkeys there
@@ -97,10 +105,14 @@ class PathExpander {
 
   bool remembered_;
   ExpansionBounds bounds_;
+  engine::UserScope user_;
   std::map<std::wstring, std::vector<std::wstring>> variables_;
   std::unordered_map<std::wstring, Listing> folders_;  // by lower-case path
   std::unordered_map<std::wstring, Listing> keys_;     // by root, view and lower-case subkey
 };
+
+// The path begins with a variable of a user's own places: it names a folder of each user's.
+bool NamesUserFolder(const std::wstring& text);
 
 // The rule applies here: this Windows is within its DetectOS versions, and one of its Detect keys
 // exists, or one of its DetectFile paths, or a program its SpecialDetect names; a rule with none of

@@ -129,15 +129,17 @@ void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& 
 }
 
 void RunRegKey(const RegKey& key, const Exclusions& exclusions, PathExpander& expander, run::ItemContext& context) {
-  std::optional<RegistryPath> named = ParseRegistryPath(key.key);
-  if (!named) return;
+  std::optional<RegistryPath> written = ParseRegistryPath(key.key);
+  if (!written) return;
+  // Keys and exclusions alike as the run's user reaches them.
+  const RegistryPath named = expander.UserKey(*written);
   std::vector<std::wstring> kept;
   for (const RegistryPath& excluded : exclusions.keys) {
-    for (const RegistryPath& spelled : RegistrySpellings(excluded)) {
-      if (spelled.root == named->root) kept.push_back(spelled.subkey);
+    for (const RegistryPath& spelled : RegistrySpellings(expander.UserKey(excluded))) {
+      if (spelled.root == named.root) kept.push_back(spelled.subkey);
     }
   }
-  Expansion<RegistryPath> keys = expander.ExpandKey(*named);
+  Expansion<RegistryPath> keys = expander.ExpandKey(*written);
   if (keys.tooBroad) context.erase.LeftBehind(key.key, kTooBroad);
   for (const RegistryPath& path : keys.found) {
     if (context.erase.Stopped()) return;
@@ -152,6 +154,17 @@ void RunRegKey(const RegKey& key, const Exclusions& exclusions, PathExpander& ex
       context.AddKeys(allerase::DeleteRegistryValue(context.erase, path.root, path.subkey, key.value));
     }
   }
+}
+
+// Another user's run takes only the keys of that user's own: folders below a user's variable and keys
+// of HKEY_CURRENT_USER.
+bool Takes(const FileKey& key, const run::ItemContext& context) {
+  return context.values.user.Current() || NamesUserFolder(key.folder);
+}
+bool Takes(const RegKey& key, const run::ItemContext& context) {
+  if (context.values.user.Current()) return true;
+  const std::optional<RegistryPath> path = ParseRegistryPath(key.key);
+  return path && path->root == HKEY_CURRENT_USER;
 }
 
 // Ticks stored before the two sections parted all lie in the community file's section. Until a save
@@ -213,9 +226,15 @@ class RuleStage : public run::Stage {
     const StoredTicks ticks(context.programFolder, all);
     PathExpander expander;
     PathExpander detector(PathExpander::Listings::Remembered);
+    expander.SetUser(context.values.user);
+    detector.SetUser(context.values.user);
     for (const Rule& rule : all) {
       if (context.erase.Stopped()) return;
       bool runs = context.choice ? context.choice(rule.section, rule.name) : inifun::RunTest(ticks.Of(rule));
+      const auto takes = [&](const auto& key) { return Takes(key, context); };
+      // Another user's run opens no row for a rule with nothing of that user's to clean.
+      runs = runs && (context.values.user.Current() || std::any_of(rule.fileKeys.begin(), rule.fileKeys.end(), takes) ||
+                      std::any_of(rule.regKeys.begin(), rule.regKeys.end(), takes));
       if (!runs) continue;
       // A ticked rule of a program not on this computer says so; one for another Windows is passed over.
       const bool detected = Detected(rule, detector);
@@ -231,6 +250,7 @@ class RuleStage : public run::Stage {
       context.EndItem();
     }
   }
+  bool ForEveryUser() const override { return true; }
 };
 
 }  // namespace
@@ -322,10 +342,12 @@ std::vector<std::wstring> RefusedFolders(const Rule& rule, const std::wstring& p
 
 void RunRule(const Rule& rule, PathExpander& expander, run::ItemContext& context) {
   const Exclusions exclusions = ExpandExclusions(rule, expander);
-  for (const FileKey& key : rule.fileKeys) RunFileKey(key, exclusions, expander, context);
+  for (const FileKey& key : rule.fileKeys) {
+    if (Takes(key, context)) RunFileKey(key, exclusions, expander, context);
+  }
   for (const RegKey& key : rule.regKeys) {
     if (context.erase.Stopped()) return;
-    RunRegKey(key, exclusions, expander, context);
+    if (Takes(key, context)) RunRegKey(key, exclusions, expander, context);
   }
 }
 

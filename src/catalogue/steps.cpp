@@ -28,7 +28,24 @@ bool WalksATree(Op op) {
          op == Op::NamedFoldersInTree;
 }
 
+// The step's key for the user the run's values name.
+std::pair<HKEY, std::wstring> KeyOf(const Step& step, const run::ItemContext& context) {
+  return context.values.user.Key(RootOf(step.hive), step.path);
+}
+
 }  // namespace
+
+bool ForEachUser(const Step& step) {
+  switch (step.op) {
+    case Op::DeleteKey:
+    case Op::DeleteTree:
+    case Op::DeleteValue: return step.hive == Hive::CurrentUser;
+    case Op::AddKeys:
+    case Op::AddBytes: return false;
+    case Op::Call: return step.eachUser;
+    default: return step.base != Base::Absolute && step.base != Base::Windows;
+  }
+}
 
 bool IsFullPath(const std::wstring& path) {
   bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
@@ -52,7 +69,7 @@ std::wstring BaseFolder(Base base, const run::ItemContext& context) {
     case Base::AppData: folder = context.values.appDataFolder; break;
     case Base::LocalAppData: folder = context.values.localAppDataFolder; break;
     case Base::Windows: folder = context.values.windowsFolder; break;
-    case Base::Documents: folder = regfun::ResolveShellFolder(L"Personal"); break;
+    case Base::Documents: folder = regfun::ResolveUserFolder(context.values.user, L"Personal", L"\\Documents"); break;
     case Base::NetscapeProfiles: {
       std::wstring nsb = context.values.appDataFolder + L"\\Netscape\\NSB\\Profiles";
       folder = platform::FolderExists(nsb) ? nsb : context.values.appDataFolder + L"\\Netscape\\Navigator\\Profiles";
@@ -70,13 +87,13 @@ std::optional<StepTarget> TargetOf(const Step& step, const run::ItemContext& con
     case Op::DeleteKey:
     case Op::DeleteTree:
     case Op::DeleteValue: {
-      constexpr const wchar_t* kHiveNames[] = {L"HKEY_CURRENT_USER\\", L"HKEY_LOCAL_MACHINE\\", L"HKEY_USERS\\"};
+      const auto [root, subkey] = KeyOf(step, context);
       // A key that cannot be opened for another reason than its absence counts as there.
       HKEY key = nullptr;
-      const LONG opened = RegOpenKeyExW(RootOf(step.hive), step.path, 0, KEY_QUERY_VALUE, &key);
+      const LONG opened = RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key);
       if (opened == ERROR_SUCCESS) RegCloseKey(key);
       const bool found = opened != ERROR_FILE_NOT_FOUND && opened != ERROR_PATH_NOT_FOUND;
-      return StepTarget{kHiveNames[static_cast<int>(step.hive)] + std::wstring(step.path), found};
+      return StepTarget{regfun::RootName(root) + L"\\" + subkey, found};
     }
     default: break;
   }
@@ -88,15 +105,12 @@ std::optional<StepTarget> TargetOf(const Step& step, const run::ItemContext& con
 }
 
 void RunStep(const Step& step, run::ItemContext& context) {
+  const auto [root, subkey] = KeyOf(step, context);
   switch (step.op) {
-    case Op::DeleteKey:
-      context.AddKeys(allerase::DeleteRegistryKey(context.erase, RootOf(step.hive), step.path));
-      return;
-    case Op::DeleteTree:
-      context.AddKeys(allerase::DeleteRegistryTree(context.erase, RootOf(step.hive), step.path));
-      return;
+    case Op::DeleteKey: context.AddKeys(allerase::DeleteRegistryKey(context.erase, root, subkey)); return;
+    case Op::DeleteTree: context.AddKeys(allerase::DeleteRegistryTree(context.erase, root, subkey)); return;
     case Op::DeleteValue:
-      context.AddKeys(allerase::DeleteRegistryValue(context.erase, RootOf(step.hive), step.path, step.name));
+      context.AddKeys(allerase::DeleteRegistryValue(context.erase, root, subkey, step.name));
       return;
     case Op::AddKeys: context.AddKeys(step.amount); return;
     case Op::AddBytes: context.AddBytes(step.amount); return;

@@ -49,6 +49,8 @@ struct Step {
   Hive hive = Hive::CurrentUser;
   double amount = 0;
   StepCall call = nullptr;
+  // A call that cleans the profile the run's values name, so it runs for every user of the computer.
+  bool eachUser = false;
 };
 
 // The builders read like the recipes: Tree(L"Software\\...") is "delete tree HKCU Software\...".
@@ -87,8 +89,15 @@ constexpr Step Bytes(double bytes) { return {Op::AddBytes, Base::Absolute, L"", 
 constexpr Step Call(StepCall call) {
   return {Op::Call, Base::Absolute, L"", L"", Hive::CurrentUser, 0, call};
 }
+constexpr Step UserCall(StepCall call) {
+  return {Op::Call, Base::Absolute, L"", L"", Hive::CurrentUser, 0, call, true};
+}
 
 HKEY RootOf(Hive hive);
+
+// Whether the step cleans a user's own profile (a key of the user's hive, a folder of the profile, a
+// call made for it), and so runs for every user of the computer; the others run once.
+bool ForEachUser(const Step& step);
 
 // A folder from a lookup is used only when it is a full path: a failed lookup gives "Error" or
 // empty text, which must never name a folder in the current directory.

@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
 #include "engine/path_guard.h"
+#include "engine/regfun.h"
 #include "platform/drives.h"
 #include "platform/files.h"
 
@@ -33,11 +34,18 @@ void CleanTempFolder(run::ItemContext& context, const std::wstring& folder) {
 }
 
 // T1: the old "Local Settings\temp" beside "Local Settings\Application Data"; T2: the Windows temp
-// folder; T3: the folder TEMP names.
+// folder, the computer's, cleaned once in the current user's run; T3: the folder TEMP names, for
+// another user the one of that user's environment.
 void CleanTempFolders(run::ItemContext& context) {
   const std::wstring& local = context.values.localAppDataFolder;
   size_t at = local.find(L"Application Data");
   if (at != std::wstring::npos) CleanTempFolder(context, local.substr(0, at) + L"temp");
+  const engine::UserScope& user = context.values.user;
+  if (!user.Current()) {
+    CleanTempFolder(context, regfun::ResolveUserFolder(user, L"TEMP", L"\\AppData\\Local\\Temp",
+                                                       L"HKEY_CURRENT_USER\\Environment"));
+    return;
+  }
   if (!context.values.windowsFolder.empty()) CleanTempFolder(context, context.values.windowsFolder + L"\\temp");
   wchar_t temp[MAX_PATH] = L"";
   DWORD n = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
@@ -99,7 +107,7 @@ const Item kWindowsItems[] = {
       Key(L"Software\\Microsoft\\Search Assistant\\ACMru\\5601"),
       Key(L"Software\\Microsoft\\Search Assistant\\ACMru\\5602"), Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindComputerMRU"),
       Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery")}},
-    {L"WINDOWS", L"temp", L"Windows Temp", 36, FlagRule::ExactlyOne, {Call(CleanTempFolders)}},
+    {L"WINDOWS", L"temp", L"Windows Temp", 36, FlagRule::ExactlyOne, {UserCall(CleanTempFolders)}},
     {L"WINDOWS", L"recycle", L"Recycle Bin", 37, FlagRule::ExactlyOne, {Call(EmptyRecycleBins), Keys(1)}},
     {L"WINDOWS", L"open", L"Open/Save Dialog Box History", 38, FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU"), Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSavePidlMRU")}},

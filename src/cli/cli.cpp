@@ -188,6 +188,8 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
       parsed.yes = true;
     } else if (arg == L"--then-shutdown") {
       parsed.thenShutdown = true;
+    } else if (arg == L"--all-users") {
+      parsed.allUsers = true;
     } else if (arg == L"--only") {
       if (i + 1 >= args.size() || args[i + 1].rfind(L"--", 0) == 0) {
         error = L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]";
@@ -224,6 +226,10 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
   }
   if (parsed.yes && parsed.action != Action::Clean) {
     error = L"--yes goes with --clean.";
+    return false;
+  }
+  if (parsed.allUsers && parsed.action != Action::Preview && parsed.action != Action::Clean) {
+    error = L"--all-users goes with --preview or --clean.";
     return false;
   }
   if (parsed.thenShutdown && parsed.action != Action::Clean) {
@@ -289,14 +295,24 @@ void Output::Add(std::string_view text) {
 
 void WriteReportText(const engine::RunReport& report, Output& output) {
   if (report.stopped) output.Add("Stopped by Ctrl+C before the end: what follows is what went up to then.\n");
-  for (const engine::ItemReport& item : report.items) {
-    // A stop or a program not on this computer is said first; what was left behind the counts say.
-    const std::wstring said = item.outcome.substr(0, item.outcome.find(L','));
-    const std::wstring lead =
-        said == run::kStoppedOutcome || !item.lookedFor.empty() ? said + L", " : std::wstring();
-    output.Add(Utf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + lead + engine::CountsText(item) + L"\n"));
-    engine::DetailLines lines(item, report.preview);
-    for (size_t i = 0; i < lines.size(); ++i) output.Add("    " + Utf8(lines[i]) + "\n");
+  auto writeItems = [&](size_t first, size_t end) {
+    for (size_t at = first; at < end; ++at) {
+      const engine::ItemReport& item = report.items[at];
+      // A stop or a program not on this computer is said first; what was left behind the counts say.
+      const std::wstring said = item.outcome.substr(0, item.outcome.find(L','));
+      const std::wstring lead =
+          said == run::kStoppedOutcome || !item.lookedFor.empty() ? said + L", " : std::wstring();
+      output.Add(Utf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + lead + engine::CountsText(item) + L"\n"));
+      engine::DetailLines lines(item, report.preview);
+      for (size_t i = 0; i < lines.size(); ++i) output.Add("    " + Utf8(lines[i]) + "\n");
+    }
+  };
+  if (report.users.empty()) writeItems(0, report.items.size());
+  // Every user's items under the user's name, with the user's totals.
+  for (const engine::UserGroup& user : report.users) {
+    output.Add(Utf8(engine::UserGroupTitle(user) + L":\n"));
+    writeItems(user.first, user.end);
+    output.Add(Utf8(engine::UserGroupTotals(report, user) + L"\n"));
   }
   std::wstring text;
   engine::ReportTotals totals = report.Totals();
@@ -331,8 +347,17 @@ void WriteReportJson(const engine::RunReport& report, Output& output) {
             ",\"estimated\":" + EstimatedJson(item.estimatedKeys, item.estimatedBytes) + "}";
     output.Add(json);
   }
+  // Each user's group by its items' places in "items", with its totals.
+  output.Add("],\"users\":[");
+  for (size_t u = 0; u < report.users.size(); ++u) {
+    const engine::UserGroup& user = report.users[u];
+    output.Add(std::string(u ? "," : "") + "{\"user\":" + Quote(user.name) + ",\"profile\":" + Quote(user.folder) +
+               ",\"firstItem\":" + std::to_string(user.first) + ",\"items\":" + std::to_string(user.end - user.first) +
+               ",\"totals\":" + TotalsJson(report.Totals(user.first, user.end)) + "}");
+  }
   engine::ReportTotals totals = report.Totals();
-  output.Add("],\"totals\":" + TotalsJson(totals) +
+  output.Add(std::string("],\"onlyCurrentUser\":") + (report.onlyCurrentUser ? "true" : "false") +
+             ",\"totals\":" + TotalsJson(totals) +
              ",\"estimated\":" + EstimatedJson(totals.estimatedKeys, totals.estimatedBytes) + "}\n");
 }
 
@@ -352,7 +377,8 @@ std::string KeptSitesJson(const std::vector<engine::KeptSite>& sites) {
 }
 
 std::wstring HelpText() {
-  return L"Usage: trellwipe-cli (--list | --preview | --clean [--yes] [--then-shutdown] | --help) [--only SECTION/KEY[,...]] [--json]\n"
+  return L"Usage: trellwipe-cli (--list | --preview | --clean [--yes] [--then-shutdown] | --help) [--only SECTION/KEY[,...]]\n"
+         L"                     [--all-users] [--json]\n"
          L"       trellwipe-cli (--keep-site SITE | --unkeep-site SITE | --kept-sites [--json])\n"
          L"       trellwipe-cli --check-rules [FILE]\n"
          L"       trellwipe-cli (--update-rules [--url URL] [--accept] | --accept | --undo-rules-update)\n"
@@ -367,6 +393,9 @@ std::wstring HelpText() {
          L"  --only      the items for this call instead of the selection in prisd.dat,\n"
          L"              named as --list shows them (Custom/Custom, plus-in/<appname>,\n"
          L"              winapp2/<entry name>, rules/<entry name>)\n"
+         L"  --all-users every user of this computer, each in a group of its own with its\n"
+         L"              totals (needs administrator rights; without them only the\n"
+         L"              current user, and the error output says so)\n"
          L"  --json      a machine-readable report\n"
          L"  --keep-site     keeps the cookies of a site (mail.example.com keeps example.com;\n"
          L"                  host:mail.example.com keeps that host only) on the cookie keep list\n"
@@ -563,7 +592,7 @@ int KeptSitesAction(const Arguments& arguments, const std::wstring& programFolde
 }  // namespace
 
 int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
-        Output& output, const platform::ShutdownRequest& shutdown) {
+        Output& output, const platform::ShutdownRequest& shutdown, const std::function<bool()>& isAdministrator) {
   Arguments arguments;
   std::wstring error;
   if (!ParseArguments(args, arguments, error)) {
@@ -596,6 +625,8 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
   // Nothing to show and nothing to ask: the run reports through the returned report only.
   run::NullView view;
   run::CleanRun run(view, programFolder, values, catalogue::Stages());
+  run.SetUsers(arguments.allUsers ? run::Users::Every : run::Users::Current);
+  if (isAdministrator) run.SetAdministratorCheck(isAdministrator);
   if (arguments.only) {
     run.SetItemChoice([&](const std::wstring& section, const std::wstring& key) {
       return IsChosen(arguments, section, key);
@@ -620,6 +651,7 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
     return kExitSelectionUnsaved;
   }
   const engine::RunReport& report = arguments.action == Action::Preview || unsavedClean ? preview : run.LastReport();
+  if (report.onlyCurrentUser) output.err += Utf8(engine::kOnlyCurrentUser) + "\n";
   if (arguments.json) {
     WriteReportJson(report, output);
   } else {

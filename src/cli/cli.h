@@ -48,6 +48,7 @@ struct Arguments {
   std::vector<ItemName> chosen;  // the items of --only
   bool yes = false;              // --yes: clean even a selection the user never saved
   bool thenShutdown = false;     // --then-shutdown: shut Windows down after the cleaning
+  bool allUsers = false;         // --all-users: every user of the computer, not only the current one
   std::wstring site;             // of --keep-site and --unkeep-site
   std::wstring ruleFile;         // of --check-rules; empty: the rule files the program reads
   std::wstring url;              // of --update-rules; empty: the address of the settings file
@@ -55,7 +56,7 @@ struct Arguments {
 };
 
 // False with a message for unknown options, a missing or second action, a malformed --only, and
-// --only, --yes, --then-shutdown or --url beside an action they do not go with.
+// --only, --yes, --then-shutdown, --all-users or --url beside an action they do not go with.
 bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, std::wstring& error);
 
 struct ListedItem {
@@ -108,7 +109,10 @@ bool StopOnConsoleBreak(unsigned long event);
 // The whole program: `args` without the program's name; returns the exit code. `shutdown` is asked
 // once a --clean --then-shutdown has run to its end (not when stopped or never started); without
 // one the request counts as refused.
+// `isAdministrator` answers whether the program runs with administrator rights, which --all-users
+// needs; without one the system is asked.
 int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
-        Output& output, const platform::ShutdownRequest& shutdown = {});
+        Output& output, const platform::ShutdownRequest& shutdown = {},
+        const std::function<bool()>& isAdministrator = {});
 
 }  // namespace cli

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/messages.h"
+#include "platform/user_profiles.h"
 #include "platform/window_text.h"
 #include "settings/item_flags.h"
 #include "toolkit/dialog_template.h"
@@ -68,6 +69,7 @@ toolkit::DialogTemplate OptionsTemplate() {
   d.Item(kStaticClass, SS_LEFT, L"Run Cleaning at", 20, 134, 100, 10, RunAtLabel);
   d.Item(kButtonClass, kCheck, L"Windows Startu&p", 20, 150, 100, 10, Check7);
   d.Item(kButtonClass, kCheck, L"Windows Shutdow&n", 130, 150, 100, 10, Check8);
+  d.Item(kButtonClass, kCheck, L"Clean e&very user of this computer", 20, 180, 240, 10, chkAllUsers);
 
   d.Item(kButtonClass, kFrame, L"", 12, 24, 256, 40, HomepageFrame);
   d.Item(kStaticClass, SS_LEFT, L"Internet Explorer Home Page Settings", 20, 34, 240, 10, HomepageLabel);
@@ -92,7 +94,8 @@ void RegisterTabClass() {
 }  // namespace
 
 OptionsWindow::OptionsWindow(BossKeySwitch bossKey, std::wstring programFolder)
-    : bossKey_(std::move(bossKey)), programFolder_(std::move(programFolder)) {}
+    : bossKey_(std::move(bossKey)), programFolder_(std::move(programFolder)),
+      isAdministrator_(platform::RunsAsAdministrator) {}
 
 toolkit::DialogTemplate OptionsWindow::Template() const {
   RegisterTabClass();
@@ -134,6 +137,8 @@ void OptionsWindow::Load() {
   tick(Check7, options.windowsStartup);
   tick(Check8, options.windowsShutdown);
   tick(chkRulesWeekly, options.weeklyRulesCheck);
+  tick(chkAllUsers, options.allUsers);
+  administrator_ = isAdministrator_();
   HWND times = Control(cmbStartTime);
   for (const std::wstring& time : StartTimes()) {
     SendMessageW(times, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(time.c_str()));
@@ -161,6 +166,7 @@ void OptionsWindow::ShowPage(int page) {
         return TRUE;
       },
       page);
+  if (!administrator_) ShowWindow(Control(chkAllUsers), SW_HIDE);
   // The frames do not paint their insides: what the hidden page drew there is painted over.
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
@@ -209,6 +215,7 @@ Options OptionsWindow::Read() const {
   options.windowsStartup = ticked(Check7);
   options.windowsShutdown = ticked(Check8);
   options.weeklyRulesCheck = ticked(chkRulesWeekly);
+  options.allUsers = ticked(chkAllUsers);
   for (int day = 0; day < 7; ++day) {
     UINT state = IsDlgButtonChecked(Handle(), chkSunday + day);
     options.days[static_cast<size_t>(day)] = state == BST_CHECKED         ? BoxState::Ticked

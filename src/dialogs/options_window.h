@@ -24,6 +24,7 @@ constexpr WORD ScheduleFrame = 1201, StartCleanLabel = 1202, cmbStartTime = 1203
 constexpr WORD chkSunday = 1210;  // to chkSaturday = 1216
 constexpr WORD chkDaily = 1220;
 constexpr WORD RunAtFrame = 1230, RunAtLabel = 1231, Check7 = 1232, Check8 = 1233;
+constexpr WORD chkAllUsers = 1240;  // shown only with administrator rights
 // "Homepage"
 constexpr WORD HomepageFrame = 1301, HomepageLabel = 1302, PreventLabel = 1303;
 constexpr WORD IeHomePageFrame = 1310, ResetLabel = 1311, Text1 = 1312, TitleLabel = 1313, Text2 = 1314;
@@ -36,6 +37,8 @@ class OptionsWindow : public toolkit::Dialog {
 
   // The tab shown, counted from 0.
   int Page() const { return page_; }
+  // Whether the program runs with administrator rights, asked at load; the system by default.
+  void SetAdministratorCheck(std::function<bool()> check) { isAdministrator_ = std::move(check); }
   bool Accepted() const { return accepted_; }
 
  private:
@@ -56,6 +59,9 @@ class OptionsWindow : public toolkit::Dialog {
   std::wstring shownStartPage_, shownWindowTitle_;
   bool accepted_ = false;
   int page_ = 0;
+  std::function<bool()> isAdministrator_;
+  // Cleaning every user needs administrator rights: without them its box stays hidden, and unchanged.
+  bool administrator_ = false;
 };
 
 // Opens the window modally. True when the user pressed OK, so that the caller reloads its copy of the

@@ -15,6 +15,7 @@
 #include "platform/program_folder.h"
 #include "platform/system_folders.h"
 #include "platform/text.h"
+#include "platform/user_profiles.h"
 
 namespace engine {
 
@@ -219,6 +220,10 @@ std::shared_ptr<const ProtectedIdentities> LearnIdentities(const std::vector<std
   };
   for (const std::wstring& folder : programFolders) add(folder, Refusal::ProgramFolder);
   for (const std::wstring& folder : ProtectedFolders()) add(folder, Refusal::ProtectedFolder);
+  // Every user's profile folder as a whole, wherever the profile list puts it, read afresh for each
+  // run as users come and go: a run that cleans another user's profile erases in it, never the
+  // folder itself.
+  for (const platform::UserProfile& user : platform::ProfileListEntries()) add(user.folder, Refusal::ProtectedFolder);
   // A drive without a disk in it fails at once, without asking the user for one.
   DWORD errorMode = 0;
   SetThreadErrorMode(SEM_FAILCRITICALERRORS, &errorMode);

@@ -76,9 +76,10 @@ double ItemReport::Bytes() const {
   return bytes;
 }
 
-ReportTotals RunReport::Totals() const {
+ReportTotals RunReport::Totals(size_t first, size_t end) const {
   ReportTotals totals;
-  for (const ItemReport& item : items) {
+  for (size_t i = first; i < end && i < items.size(); ++i) {
+    const ItemReport& item = items[i];
     totals.files += item.files.size();
     totals.folders += item.folders.size();
     totals.registryEntries += item.RegistryEntries();
@@ -208,6 +209,12 @@ void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reaso
 std::wstring ErasureSummary(const ReportTotals& totals) {
   return platform::Counted(totals.files, L"file", L"files") + L" (" + platform::Megabytes(totals.bytes) + L" MB) and " +
          platform::Counted(totals.registryEntries, L"registry entry", L"registry entries");
+}
+
+std::wstring UserGroupTitle(const UserGroup& user) { return L"User " + user.name + L" (" + user.folder + L")"; }
+
+std::wstring UserGroupTotals(const RunReport& report, const UserGroup& user) {
+  return L"Totals of " + user.name + L": " + ErasureSummary(report.Totals(user.first, user.end));
 }
 
 std::wstring CountsText(const ItemReport& item) {

@@ -115,12 +115,26 @@ struct ReportTotals {
   double estimatedBytes = 0;
 };
 
+// The items a cleaning of every user of the computer ran for one of them.
+struct UserGroup {
+  std::wstring name;    // the user, as the profile folder is named
+  std::wstring folder;  // the profile folder
+  size_t first = 0;     // the group's items run from items[first] up to items[end]
+  size_t end = 0;
+};
+
 struct RunReport {
   bool preview = false;
   bool stopped = false;  // a stop cut the run or preview short
   std::vector<ItemReport> items;
+  // One group a user when the run reached every user of the computer; empty otherwise.
+  std::vector<UserGroup> users;
+  // Every user was asked for without administrator rights: only the current user's items ran.
+  bool onlyCurrentUser = false;
 
-  ReportTotals Totals() const;
+  ReportTotals Totals() const { return Totals(0, items.size()); }
+  // Of items[first] up to items[end].
+  ReportTotals Totals(size_t first, size_t end) const;
   bool LeftSomethingBehind() const;
   // How many items left something behind.
   size_t ItemsLeavingSomething() const;
@@ -182,6 +196,16 @@ class RunRecorder {
 // cleaning and in the console program's refusal to clean a selection never saved; what a run erased,
 // at its end.
 std::wstring ErasureSummary(const ReportTotals& totals);
+
+// "User anna (C:\Users\anna)": the row that opens a user's group.
+std::wstring UserGroupTitle(const UserGroup& user);
+// "Totals of anna: 12 files (3.40 MB) and 5 registry entries": the row that closes it.
+std::wstring UserGroupTotals(const RunReport& report, const UserGroup& user);
+
+// Why a cleaning of every user cleaned only the current one.
+constexpr wchar_t kOnlyCurrentUser[] =
+    L"Only the current user was cleaned: cleaning every user of this computer needs administrator rights "
+    L"(run Trellwipe as administrator).";
 
 // "12 files, 3.40 MB, 5 registry entries", with the steps, what earlier items counted already and
 // what stayed behind when there are any.

@@ -1,7 +1,12 @@
 #include "run/clean_run.h"
 
+#include <optional>
+
 #include "engine/path_guard.h"
 #include "platform/format.h"
+#include "platform/system_folders.h"
+#include "platform/text.h"
+#include "platform/user_profiles.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
@@ -45,6 +50,46 @@ class SilentView : public NullView {
   RunView& window_;
 };
 
+bool KeyExists(HKEY root, const std::wstring& subkey) {
+  platform::RegKey key;
+  return RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
+}
+
+// The user's folder as the profile list names it; the session's own when the list does not hold it.
+std::wstring CurrentProfileFolder(const std::vector<platform::UserProfile>& profiles, const std::wstring& sid) {
+  for (const platform::UserProfile& profile : profiles) {
+    if (profile.sid == sid) return profile.folder;
+  }
+  return platform::KnownFolder(FOLDERID_Profile);
+}
+
+// Runs the stages that clean a user's own profile for another user, through that user's hive:
+// HKEY_USERS\<SID> while the user is signed in, else the profile's NTUSER.DAT loaded under a name of
+// this program's for the length of the pass, with the backup and restore privileges that loading
+// takes, and unloaded after.
+void RunForUser(const platform::UserProfile& profile, const Stages& stages, ItemContext& current) {
+  std::wstring hive = profile.sid;
+  std::optional<platform::PrivilegesHeld> privileges;
+  std::optional<platform::LoadedHive> loaded;
+  if (!KeyExists(HKEY_USERS, hive)) {
+    hive = L"Trellwipe-" + profile.sid;
+    privileges.emplace(std::initializer_list<const wchar_t*>{L"SeBackupPrivilege", L"SeRestorePrivilege"});
+    loaded.emplace(hive, profile.folder + L"\\NTUSER.DAT");
+    // A file that is missing or held by another program: the user's files are cleaned all the same,
+    // and every key below the name that stays unloaded is found missing.
+    if (loaded->Status() != ERROR_SUCCESS) {
+      current.view.AddNoteRow(L"The registry of this user could not be loaded (NTUSER.DAT): only the user's files are cleaned.");
+    }
+  }
+  ProcessValues values = UserValues(current.values, engine::UserScope{hive, profile.folder});
+  ItemContext context{current.erase, current.counters, current.run, values, current.programFolder, current.view,
+                      current.choice};
+  for (const auto& stage : stages) {
+    if (current.erase.Stopped()) break;
+    if (stage->ForEveryUser()) stage->Run(context);
+  }
+}
+
 }  // namespace
 
 CleanRun::CleanRun(RunView& view, std::wstring programFolder, ProcessValues values, Stages stages)
@@ -57,12 +102,55 @@ CleanRun::CleanRun(RunView& view, std::wstring programFolder, ProcessValues valu
 
 CleanRun::~CleanRun() = default;
 
-void CleanRun::RunStages(const engine::EraseContext& erase, RunCounters& counters, RunView& view) {
+bool CleanRun::EveryUser() const {
+  switch (users_) {
+    case Users::Current: return false;
+    case Users::Every: return true;
+    case Users::AsOptions: break;
+  }
+  return inifun::FlagTest(inifun::ReadIniValue(settingsFile_, L"Options", kAllUsersKey));
+}
+
+void CleanRun::UserGroup(engine::RunReport& report, RunView& view, const std::wstring& folder,
+                         const std::function<void()>& body) {
+  engine::UserGroup group{folder.substr(folder.find_last_of(L'\\') + 1), folder, report.items.size()};
+  view.AddNoteRow(engine::UserGroupTitle(group));
+  body();
+  group.end = report.items.size();
+  view.AddNoteRow(engine::UserGroupTotals(report, group));
+  report.users.push_back(std::move(group));
+}
+
+void CleanRun::RunStages(const engine::EraseContext& erase, RunCounters& counters, RunView& view,
+                         engine::RunReport& report) {
   RunState state;
   ItemContext context{erase, counters, state, values_, programFolder_, view, choice_};
-  for (const auto& stage : stages_) {
+  auto runAll = [&] {
+    for (const auto& stage : stages_) {
+      if (erase.Stopped()) break;
+      stage->Run(context);
+    }
+  };
+  bool everyUser = EveryUser();
+  if (everyUser && !isAdministrator_()) {
+    everyUser = false;
+    report.onlyCurrentUser = true;
+    view.AddNoteRow(engine::kOnlyCurrentUser);
+  }
+  if (!everyUser) {
+    runAll();
+    return;
+  }
+  // The current user first, with every stage; what is not a user's own (the Windows temp folder, the
+  // recycle bins, the custom items, plug-ins and rules) runs there once.
+  const std::vector<platform::UserProfile> profiles = platform::UserProfiles();
+  const std::wstring sid = platform::CurrentUserSid();
+  const std::wstring currentFolder = CurrentProfileFolder(profiles, sid);
+  UserGroup(report, view, currentFolder, runAll);
+  for (const platform::UserProfile& profile : profiles) {
     if (erase.Stopped()) break;
-    stage->Run(context);
+    if (profile.sid == sid || platform::EqualsNoCase(profile.folder, currentFolder)) continue;
+    UserGroup(report, view, profile.folder, [&] { RunForUser(profile, stages_, context); });
   }
 }
 
@@ -111,7 +199,7 @@ bool CleanRun::CleanNow(RunEnd end) {
   engine::RunRecorder recorder(lastReport_);
   engine::EraseContext erase = StartContext(recorder);
   erase.secure = inifun::FlagTest(inifun::ReadIniValue(settingsFile_, L"Options", L"securely"));
-  RunStages(erase, counters_, view_);
+  RunStages(erase, counters_, view_, lastReport_);
   lastReport_.stopped = erase.Stopped();
 
   EndOfRun(end);
@@ -128,7 +216,7 @@ bool CleanRun::Preview(engine::RunReport& report) {
   engine::EraseContext erase = StartContext(recorder);
   erase.mode = engine::EraseMode::Preview;
   RunCounters counters;
-  RunStages(erase, counters, silent);
+  RunStages(erase, counters, silent, report);
   report.stopped = erase.Stopped();
   return true;
 }

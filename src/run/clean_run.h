@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/run_report.h"
+#include "platform/user_profiles.h"
 #include "run/item_context.h"
 #include "run/process_values.h"
 #include "run/run_view.h"
@@ -24,6 +25,11 @@ enum class RunEnd { MessageBox, Notification, Silent };
 // Windows session), which saves what went and reports nothing.
 enum class StopReason { None, User, Ending };
 
+// Whose profiles a run cleans: as the option "AllUsers" says, the current user's only, or every user's
+// of the computer (which needs administrator rights; without them only the current user's).
+enum class Users { AsOptions, Current, Every };
+constexpr wchar_t kAllUsersKey[] = L"AllUsers";
+
 class CleanRun {
  public:
   CleanRun(RunView& view, std::wstring programFolder, ProcessValues values, Stages stages);
@@ -32,6 +38,9 @@ class CleanRun {
   void SetClock(std::function<SYSTEMTIME()> clock) { clock_ = std::move(clock); }
   // Chooses the items of the next calls instead of their switches; an empty choice goes back to them.
   void SetItemChoice(ItemChoice choice) { choice_ = std::move(choice); }
+  void SetUsers(Users users) { users_ = users; }
+  // Whether the program runs with administrator rights; asked when a run is to reach every user.
+  void SetAdministratorCheck(std::function<bool()> check) { isAdministrator_ = std::move(check); }
 
   // `unattended` (the tray menu, the start with Windows, the schedule) reports the end through a
   // notification instead of a message box. A call while a run is in progress (a timer or tray
@@ -60,7 +69,11 @@ class CleanRun {
   const engine::RunReport& LastReport() const { return lastReport_; }
 
  private:
-  void RunStages(const engine::EraseContext& erase, RunCounters& counters, RunView& view);
+  void RunStages(const engine::EraseContext& erase, RunCounters& counters, RunView& view, engine::RunReport& report);
+  bool EveryUser() const;
+  // Runs `body` as the group of one user's items: a row naming the user before, its totals after.
+  void UserGroup(engine::RunReport& report, RunView& view, const std::wstring& folder,
+                 const std::function<void()>& body);
   engine::EraseContext StartContext(engine::RunRecorder& recorder);
   void EndOfRun(RunEnd end);
 
@@ -73,6 +86,8 @@ class CleanRun {
   ProcessValues values_;
   Stages stages_;
   ItemChoice choice_;
+  Users users_ = Users::AsOptions;
+  std::function<bool()> isAdministrator_ = platform::RunsAsAdministrator;
   std::function<SYSTEMTIME()> clock_;
   RunCounters counters_;
   engine::RunReport lastReport_;

@@ -24,4 +24,12 @@ ProcessValues ComputeProcessValues() {
   return values;
 }
 
+ProcessValues UserValues(const ProcessValues& computer, const engine::UserScope& user) {
+  ProcessValues values = computer;
+  values.user = user;
+  values.appDataFolder = regfun::ResolveUserFolder(user, L"AppData", L"\\AppData\\Roaming");
+  values.localAppDataFolder = regfun::ResolveUserFolder(user, L"Local AppData", L"\\AppData\\Local");
+  return values;
+}
+
 }  // namespace run

@@ -14,6 +14,9 @@ class Stage {
   // Runs (or previews) each of its items that runs in this call, each in a row of its own, and sets
   // the progress its items carry.
   virtual void Run(ItemContext& context) const = 0;
+  // Whether it runs again for each other user of the computer, with that user's values; the stages
+  // that clean no user's own profile run once.
+  virtual bool ForEveryUser() const { return false; }
 };
 
 using Stages = std::vector<std::unique_ptr<const Stage>>;

@@ -138,6 +138,7 @@ Options LoadOptions(const std::wstring& programFolder) {
   options.windowsStartup = flag(L"WindowsStartup");
   options.windowsShutdown = flag(L"WindowsShutdown");
   options.weeklyRulesCheck = flag(kRulesCheckKey);
+  options.allUsers = flag(L"AllUsers");
   options.days = ParseCleanDays(inifun::ReadIniValue(file, kSection, L"CleanDays"));
   options.cleanTime = inifun::ReadIniValue(file, kSection, L"CleanTime");
   return options;
@@ -177,6 +178,7 @@ bool SaveOptions(const std::wstring& programFolder, const Options& options, cons
   store(L"WindowsStartup", Flag(options.windowsStartup));
   store(L"WindowsShutdown", Flag(options.windowsShutdown));
   store(kRulesCheckKey, Flag(options.weeklyRulesCheck));
+  store(L"AllUsers", Flag(options.allUsers));
   store(L"CleanDays", CleanDaysText(options.days));
   store(L"CleanTime", options.cleanTime);
   // The file is the one step that can fail; when it does, the registry and the hot keys stay as they

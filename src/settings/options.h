@@ -34,6 +34,7 @@ struct Options {
   bool windowsStartup = false;  // "WindowsStartup"
   bool windowsShutdown = false; // "WindowsShutdown"
   bool weeklyRulesCheck = false;  // kRulesCheckKey: the program in the notification area looks for new rules
+  bool allUsers = false;        // "AllUsers": Clean Now and the schedule clean every user of the computer
   std::array<BoxState, 7> days{};  // "CleanDays", Sunday first
   std::wstring cleanTime;          // "CleanTime"
   std::wstring startPage;          // "Start Page", "Error" when it cannot be read

@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 
 #include "catalogue/catalogue.h"
@@ -709,6 +711,9 @@ void MainWindow::Preview() {
 
 void MainWindow::ShowRowDetails(int row) {
   const engine::RunReport& report = previewShown_ ? previewReport_ : run_->LastReport();
+  // A note row has no details; the item rows after one are further down by one row each.
+  if (std::find(noteRows_.begin(), noteRows_.end(), row) != noteRows_.end()) return;
+  row -= static_cast<int>(std::count_if(noteRows_.begin(), noteRows_.end(), [&](int note) { return note < row; }));
   // The final row of a run and rows of an earlier run have no details.
   if (row < 0 || row >= static_cast<int>(report.items.size()) || run_->Running()) return;
   const engine::ItemReport& item = report.items[row];
@@ -728,6 +733,7 @@ void MainWindow::EnableStartButton(bool enabled) { EnableWindow(start_, enabled)
 void MainWindow::ClearRows() {
   ListView_DeleteAllItems(list_);
   currentRow_ = -1;
+  noteRows_.clear();
   previewShown_ = false;
   UpdateWindow(list_);
 }
@@ -739,6 +745,11 @@ void MainWindow::AddRow(const std::wstring& label) {
   item.pszText = const_cast<wchar_t*>(label.c_str());
   currentRow_ = ListView_InsertItem(list_, &item);
   ListView_EnsureVisible(list_, currentRow_, FALSE);
+}
+
+void MainWindow::AddNoteRow(const std::wstring& text) {
+  AddRow(text);
+  noteRows_.push_back(currentRow_);
 }
 
 void MainWindow::SetRowState(const std::wstring& text) {

@@ -111,6 +111,7 @@ class MainWindow : public run::RunView {
   void EnableStartButton(bool enabled) override;
   void ClearRows() override;
   void AddRow(const std::wstring& label) override;
+  void AddNoteRow(const std::wstring& text) override;
   void SetRowState(const std::wstring& text) override;
   void SetRowFigures(const engine::ItemReport& item) override;
   void SetProgress(int value) override;
@@ -200,6 +201,8 @@ class MainWindow : public run::RunView {
   platform::Menu trayMenu_;
   TrayIcon tray_;
   int currentRow_ = -1;
+  // The rows of the run that belong to no item (a user's group, a notice), in order.
+  std::vector<int> noteRows_;
   // The rows show this preview, not the last run, until the list is cleared.
   bool previewShown_ = false;
   bool busy_ = false;  // a run is under way: the hourglass shows over the window

@@ -361,8 +361,9 @@ TEST_F(OptionsWindowTest, TabRunsThroughTheShownPageThenOkCancelAndTheTabStrip) 
   EXPECT_TRUE(Feed(hwnd, KeyDown(Item(ids::SSTab1), VK_RIGHT)));
   std::vector<HWND> schedule = {Item(ids::cmbStartTime)};
   for (int day = 0; day < 7; ++day) schedule.push_back(Item(static_cast<WORD>(ids::chkSunday + day)));
-  schedule.insert(schedule.end(), {Item(ids::chkDaily), Item(ids::Check7), Item(ids::Check8), Item(ids::Command1),
-                                   Item(ids::Command2), Item(ids::SSTab1)});
+  // The box for every user is there: the tests run with administrator rights.
+  schedule.insert(schedule.end(), {Item(ids::chkDaily), Item(ids::Check7), Item(ids::Check8), Item(ids::chkAllUsers),
+                                   Item(ids::Command1), Item(ids::Command2), Item(ids::SSTab1)});
   EXPECT_EQ(TabOrder(hwnd, Item(ids::cmbStartTime)), schedule);
   SelectTab(2);
   EXPECT_EQ(TabOrder(hwnd, Item(ids::Text1)),
@@ -408,3 +409,28 @@ TEST_F(OptionsWindowTest, EscapeStoresNothingAndEnterStoresLikeOk) {
 }
 
 }  // namespace
+
+// Cleaning every user needs administrator rights: the box is there only with them, below the
+// schedule, and its choice goes to "AllUsers"; without them it stays hidden and the stored choice as
+// it was.
+TEST_F(OptionsWindowTest, TheEveryUserBoxShowsOnlyWithAdministratorRightsAndStoresAllUsers) {
+  for (bool administrator : {true, false}) {
+    Store(L"AllUsers", L"1");
+    settings::OptionsWindow options(settings::BossKeySwitch{}, program.Path());
+    options.SetAdministratorCheck([&] { return administrator; });
+    ASSERT_TRUE(options.Create(nullptr, false));
+    HWND tab = options.Control(ids::SSTab1);
+    SendMessageW(tab, TCM_SETCURSEL, 1, 0);
+    NMHDR header{tab, ids::SSTab1, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(options.Handle(), WM_NOTIFY, ids::SSTab1, reinterpret_cast<LPARAM>(&header));
+    HWND box = options.Control(ids::chkAllUsers);
+    EXPECT_EQ(Shown(box), administrator);
+    EXPECT_EQ(IsDlgButtonChecked(options.Handle(), ids::chkAllUsers), static_cast<UINT>(BST_CHECKED));
+    if (administrator) {
+      EXPECT_EQ(WindowText(box), L"Clean e&very user of this computer");
+      SendMessageW(box, BM_CLICK, 0, 0);
+    }
+    SendMessageW(options.Control(ids::Command1), BM_CLICK, 0, 0);
+    EXPECT_EQ(Stored(L"AllUsers"), administrator ? L"0" : L"1") << administrator;
+  }
+}

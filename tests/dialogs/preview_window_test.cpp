@@ -201,3 +201,22 @@ TEST(DetailsWindow, ListsTheLinesOfAnItemOfManyFilesWithoutHoldingThemAsRows) {
   ListView_EnsureVisible(window.Lines(), 499999, FALSE);
   EXPECT_EQ(ListView_GetTopIndex(window.Lines()) + ListView_GetCountPerPage(window.Lines()), 500000);
 }
+
+// With "Clean every user of this computer" ticked the rows of each user stand between a row naming the
+// user and a row of the user's totals; those rows have no details, and each item's row opens its own.
+TEST(PreviewCommand, TheRowsOfAUsersGroupOpenTheirOwnItemsDetails) {
+  PreviewWindow preview(false);
+  inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"AllUsers", L"1");
+  SendMessageW(preview.window->StartButton(), BM_CLICK, 0, 0);
+  ASSERT_EQ(ListView_GetItemCount(preview.List()), 5);
+  EXPECT_EQ(ListViewText(preview.List(), 0, 0).rfind(L"User ", 0), 0u) << ListViewText(preview.List(), 0, 0);
+  EXPECT_EQ(ListViewText(preview.List(), 3, 0).rfind(L"Totals of ", 0), 0u) << ListViewText(preview.List(), 3, 0);
+  preview.DoubleClick(0);
+  preview.DoubleClick(3);
+  EXPECT_TRUE(preview.shown.empty());
+  preview.DoubleClick(1);
+  preview.DoubleClick(2);
+  ASSERT_EQ(preview.shown.size(), 2u);
+  EXPECT_EQ(preview.shown[0].title, L"Custom Item - Result");
+  EXPECT_EQ(preview.shown[1].title, L"Tool - Result");
+}

@@ -319,6 +319,22 @@ TEST_F(WindowTexts, TheDialogs) {
   }
 }
 
+// Each page of the options, the schedule's with the box that administrators alone see below its
+// second frame.
+TEST_F(WindowTexts, TheOptionsPages) {
+  settings::OptionsWindow options(settings::BossKeySwitch{}, program.Path());
+  options.SetAdministratorCheck([] { return true; });
+  ASSERT_TRUE(options.Create(nullptr, false));
+  HWND tab = options.Control(settings::option_ids::SSTab1);
+  for (int page : {2, 1}) {
+    SendMessageW(tab, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    NMHDR header{tab, settings::option_ids::SSTab1, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(options.Handle(), WM_NOTIFY, settings::option_ids::SSTab1, reinterpret_cast<LPARAM>(&header));
+    ExpectWhole(options.Handle(), ("Options page " + std::to_string(page)).c_str());
+  }
+  EXPECT_TRUE(GetWindowLongW(options.Control(settings::option_ids::chkAllUsers), GWL_STYLE) & WS_VISIBLE);
+}
+
 // A page switch leaves nothing of the hidden page on the screen: what it covered is painted in the
 // skin's background again (under Wine the link control once deleted the brush every control shared,
 // and the page turned white).
