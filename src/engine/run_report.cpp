@@ -84,6 +84,7 @@ ReportTotals RunReport::Totals() const {
     totals.registryEntries += item.RegistryEntries();
     totals.steps += item.steps.size();
     totals.leftBehind += item.leftBehind.size();
+    totals.tooNew += item.tooNew.size();
     totals.bytes += item.Bytes();
     totals.estimatedKeys += item.estimatedKeys;
     totals.estimatedBytes += item.estimatedBytes;
@@ -205,9 +206,18 @@ void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reaso
   if (ItemReport* item = Current()) item->leftBehind.push_back({path, reason});
 }
 
+void RunRecorder::TooNew(const std::wstring& path) {
+  if (ItemReport* item = Current(); item && Meet(L't', path) != Met::InThisItem) item->tooNew.push_back(path);
+}
+
 std::wstring ErasureSummary(const ReportTotals& totals) {
   return platform::Counted(totals.files, L"file", L"files") + L" (" + platform::Megabytes(totals.bytes) + L" MB) and " +
          platform::Counted(totals.registryEntries, L"registry entry", L"registry entries");
+}
+
+std::wstring TooNewSummary(const ReportTotals& totals) {
+  if (totals.tooNew == 0) return {};
+  return L" Too new to erase: " + platform::Counted(totals.tooNew, L"file", L"files") + L".";
 }
 
 std::wstring CountsText(const ItemReport& item) {
@@ -215,6 +225,7 @@ std::wstring CountsText(const ItemReport& item) {
                       platform::Counted(item.RegistryEntries(), L"registry entry", L"registry entries");
   if (!item.steps.empty()) text += L", " + platform::Counted(item.steps.size(), L"step", L"steps");
   if (size_t again = item.alreadyCounted.size()) text += L", " + std::to_wstring(again) + L" already counted";
+  if (!item.tooNew.empty()) text += L", " + std::to_wstring(item.tooNew.size()) + L" too new";
   if (!item.leftBehind.empty()) text += L", " + std::to_wstring(item.leftBehind.size()) + L" left behind";
   return text;
 }
@@ -225,7 +236,8 @@ DetailLines::DetailLines(const ItemReport& item, bool preview)
       summary_(!preview && !item.leftBehind.empty()),
       size_(std::max<size_t>(1, (summary_ ? 1 : 0) + (item.lookedFor.empty() ? 0 : 1 + item.lookedFor.size()) +
                                     item.files.size() + item.folders.size() + item.keys.size() + item.values.size() +
-                                    item.steps.size() + item.alreadyCounted.size() + item.leftBehind.size())) {}
+                                    item.steps.size() + item.alreadyCounted.size() + item.tooNew.size() +
+                                    item.leftBehind.size())) {}
 
 std::wstring DetailLines::operator[](size_t index) const {
   const bool preview = preview_;
@@ -272,6 +284,8 @@ std::wstring DetailLines::operator[](size_t index) const {
       index -= list->size();
     }
   }
+  if (index < item_.tooNew.size()) return Joined({L"Too new, kept: ", item_.tooNew[index]});
+  index -= item_.tooNew.size();
   if (index < item_.leftBehind.size()) {
     const LeftRecord& left = item_.leftBehind[index];
     return Joined({L"Left behind (", left.reason, L"): ", left.path});

@@ -94,6 +94,9 @@ struct ItemReport {
   std::vector<std::wstring> steps;
   CountedEntries alreadyCounted;
   std::vector<LeftRecord> leftBehind;
+  // The files the item would have erased but that were written within the age the options keep:
+  // they stay on purpose, and no figure counts them.
+  std::vector<std::wstring> tooNew;
   // The folders and keys the item looked for and found none of: its program is not on this computer.
   std::vector<std::wstring> lookedFor;
   // What the item added to the run's counters.
@@ -110,6 +113,7 @@ struct ReportTotals {
   size_t registryEntries = 0;
   size_t steps = 0;
   size_t leftBehind = 0;
+  size_t tooNew = 0;
   double bytes = 0;
   double estimatedKeys = 0;
   double estimatedBytes = 0;
@@ -148,6 +152,8 @@ class RunRecorder {
   void Value(const std::wstring& key, const std::wstring& name);
   void Step(const std::wstring& description);
   void LeftBehind(const std::wstring& path, const std::wstring& reason);
+  // A file kept for its age, listed once by the item however many of its steps meet it.
+  void TooNew(const std::wstring& path);
 
  private:
   enum class Met { First, InThisItem, Earlier };
@@ -183,8 +189,12 @@ class RunRecorder {
 // at its end.
 std::wstring ErasureSummary(const ReportTotals& totals);
 
-// "12 files, 3.40 MB, 5 registry entries", with the steps, what earlier items counted already and
-// what stayed behind when there are any.
+// " Too new to erase: 3 files.", or nothing when no file was kept for its age: after what a run
+// erased, and after what a preview found.
+std::wstring TooNewSummary(const ReportTotals& totals);
+
+// "12 files, 3.40 MB, 5 registry entries", with the steps, what earlier items counted already, the
+// files too new to go and what stayed behind when there are any.
 std::wstring CountsText(const ItemReport& item);
 
 // The details of one item, one line each: what went (or would go), then what stayed behind. A line
