@@ -207,7 +207,7 @@ void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reaso
 }
 
 void RunRecorder::TooNew(const std::wstring& path) {
-  if (ItemReport* item = Current(); item && Meet(L't', path) != Met::InThisItem) item->tooNew.push_back(path);
+  if (ItemReport* item = Current(); item && Meet(L't', path) == Met::First) item->tooNew.push_back(path);
 }
 
 std::wstring ErasureSummary(const ReportTotals& totals) {

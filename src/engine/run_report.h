@@ -94,8 +94,9 @@ struct ItemReport {
   std::vector<std::wstring> steps;
   CountedEntries alreadyCounted;
   std::vector<LeftRecord> leftBehind;
-  // The files the item would have erased but that were written within the age the options keep:
-  // they stay on purpose, and no figure counts them.
+  // The files the item would have erased but that were written within the age the options keep
+  // (those an earlier item of the run kept already are not listed again): they stay on purpose, and
+  // no figure counts them.
   std::vector<std::wstring> tooNew;
   // The folders and keys the item looked for and found none of: its program is not on this computer.
   std::vector<std::wstring> lookedFor;
@@ -152,7 +153,8 @@ class RunRecorder {
   void Value(const std::wstring& key, const std::wstring& name);
   void Step(const std::wstring& description);
   void LeftBehind(const std::wstring& path, const std::wstring& reason);
-  // A file kept for its age, listed once by the item however many of its steps meet it.
+  // A file kept for its age, listed once in the run, by the first item that met it: the temporary
+  // folder's item and a rule of the same folder keep the same files.
   void TooNew(const std::wstring& path);
 
  private:
