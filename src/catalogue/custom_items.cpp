@@ -5,6 +5,7 @@
 #include "engine/allerase.h"
 #include "platform/files.h"
 #include "settings/custom_list.h"
+#include "settings/options.h"
 
 namespace catalogue {
 
@@ -30,6 +31,9 @@ class CustomItems : public run::Stage {
       // found" rather than "Not installed", and the details name what was looked for.
       std::vector<std::wstring> absent;
       bool found = false;
+      // The folders keep young files when the options say so, with the age of the temporary files.
+      const settings::AgeOptions ages = settings::LoadAgeOptions(context.programFolder);
+      const int folderAge = ages.customFolders ? ages.tempHours : 0;
       for (const settings::CustomEntry& entry : settings::ReadCustomList(file)) {
         if (context.erase.Stopped()) break;
         found = found || platform::FileExists(entry.path) || platform::FolderExists(entry.path);
@@ -37,7 +41,9 @@ class CustomItems : public run::Stage {
         if (entry.type == L"File") {
           context.AddBytes(allerase::EraseFile(context.erase, entry.path));
         } else if (entry.type == L"Folder") {
-          context.AddBytes(allerase::EraseFolder(context.erase, entry.path));
+          KeepingYoungFiles(context, folderAge, [&](run::ItemContext& aged) {
+            aged.AddBytes(allerase::EraseFolder(aged.erase, entry.path));
+          });
         }
       }
       if (!found && !absent.empty()) context.NotInstalled(std::move(absent), run::kNotFoundOutcome);

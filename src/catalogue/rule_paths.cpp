@@ -1,7 +1,5 @@
 #include "catalogue/rule_paths.h"
 
-#include <sddl.h>
-
 #include <algorithm>
 #include <iterator>
 #include <unordered_set>
@@ -406,24 +404,6 @@ std::optional<RegistryPath> ParseRegistryPath(const std::wstring& text) {
 }
 namespace {
 
-// The user's security identifier as text ("S-1-5-21-..."): the name of the user's hive in
-// HKEY_USERS. Empty when it cannot be read.
-std::wstring UserSid() {
-  platform::UniqueHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.out())) return L"";
-  DWORD size = 0;
-  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-  std::vector<BYTE> buffer(size);
-  wchar_t* text = nullptr;
-  if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) ||
-      !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
-    return L"";
-  }
-  std::wstring sid = text;
-  LocalFree(text);
-  return sid;
-}
-
 // A key at or below `prefix` as the same key at or below `other`; either prefix may be empty (the
 // root itself).
 std::optional<std::wstring> Rebased(const std::wstring& subkey, const std::wstring& prefix, const std::wstring& other) {
@@ -443,7 +423,7 @@ std::optional<std::wstring> Rebased(const std::wstring& subkey, const std::wstri
 }  // namespace
 
 std::vector<RegistryPath> RegistrySpellings(const RegistryPath& path) {
-  static const std::wstring sid = UserSid();
+  static const std::wstring sid = platform::UserSid();
   const std::wstring classes = L"Software\\Classes";
   // A key below the first root and prefix is the same as below the second.
   struct View {

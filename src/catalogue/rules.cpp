@@ -15,6 +15,7 @@
 #include "platform/text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "settings/options.h"
 
 namespace rules {
 
@@ -25,6 +26,9 @@ constexpr wchar_t kTooBroad[] = L"refused: too broad";
 constexpr wchar_t kTooBroadDescription[] =
     L"too broad: it stands for every folder just below a drive root or a protected folder, or for more "
     L"folders or keys than a rule may name";
+
+// The temporary folders as rule files name them.
+constexpr const wchar_t* kTempFolders[] = {L"%temp%", L"%tmp%", L"%windir%\\temp", L"%localappdata%\\temp"};
 
 // The files and keys no part of a rule erases, as this machine names them.
 struct Exclusions {
@@ -126,6 +130,15 @@ void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& 
     context.AddBytes(
         allerase::EraseFilesWhere(context.erase, folder, wanted, key.recurse, key.removeSelf, ExactNames(key)));
   }
+}
+
+// A file key of the project's own rules in a temporary folder: like the Windows Temp item, it keeps
+// the files younger than the age the options set. The community file's entries keep their own ways.
+bool ErasesTempFiles(const Rule& rule, const FileKey& key) {
+  if (rule.section != kShippedSection) return false;
+  return std::any_of(std::begin(kTempFolders), std::end(kTempFolders), [&](const wchar_t* temp) {
+    return platform::EqualsNoCase(key.folder, temp) || platform::IsBelow(key.folder, temp);
+  });
 }
 
 void RunRegKey(const RegKey& key, const Exclusions& exclusions, PathExpander& expander, run::ItemContext& context) {
@@ -343,7 +356,13 @@ std::vector<std::wstring> RefusedFolders(const Rule& rule, const std::wstring& p
 void RunRule(const Rule& rule, PathExpander& expander, run::ItemContext& context) {
   const Exclusions exclusions = ExpandExclusions(rule, expander);
   for (const FileKey& key : rule.fileKeys) {
-    if (Takes(key, context)) RunFileKey(key, exclusions, expander, context);
+    if (!Takes(key, context)) continue;
+    if (!ErasesTempFiles(rule, key)) {
+      RunFileKey(key, exclusions, expander, context);
+      continue;
+    }
+    catalogue::KeepingYoungFiles(context, settings::LoadAgeOptions(context.programFolder).tempHours,
+                                 [&](run::ItemContext& aged) { RunFileKey(key, exclusions, expander, aged); });
   }
   for (const RegKey& key : rule.regKeys) {
     if (context.erase.Stopped()) return;

@@ -47,6 +47,14 @@ bool ForEachUser(const Step& step) {
   }
 }
 
+void KeepingYoungFiles(run::ItemContext& context, int hours, const std::function<void(run::ItemContext&)>& erasures) {
+  engine::EraseContext erase = context.erase;
+  erase.KeepWrittenWithin(std::chrono::hours(hours));
+  run::ItemContext aged{erase, context.counters, context.run, context.values, context.programFolder, context.view,
+                        context.choice};
+  erasures(aged);
+}
+
 bool IsFullPath(const std::wstring& path) {
   bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
   bool share = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\';

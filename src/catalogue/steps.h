@@ -3,6 +3,7 @@
 // figure goes. Items list their steps as data; the few with real logic add a call.
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -113,6 +114,10 @@ struct StepTarget {
 };
 // None for a step that names no folder or key (a figure, a call).
 std::optional<StepTarget> TargetOf(const Step& step, const run::ItemContext& context);
+
+// Runs `erasures` with the item's context but that files written within `hours` before now stay,
+// listed as too new: the steps of the items that erase temporary files.
+void KeepingYoungFiles(run::ItemContext& context, int hours, const std::function<void(run::ItemContext&)>& erasures);
 
 // Runs the step and adds its figure to the matching counter. A step whose folder comes from a
 // lookup that failed ("Error", empty or relative text) is skipped.

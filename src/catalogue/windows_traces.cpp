@@ -2,12 +2,19 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <optional>
+#include <vector>
+
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
 #include "engine/path_guard.h"
 #include "engine/regfun.h"
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/system_folders.h"
+#include "platform/text.h"
+#include "settings/options.h"
 
 // Windows' own traces: recent documents, run and search histories, temporary folders, the recycle
 // bin, dialog and Explorer lists, disk-check folders, the clipboard and applet recent-file lists.
@@ -35,24 +42,76 @@ void CleanTempFolder(run::ItemContext& context, const std::wstring& folder) {
 
 // T1: the old "Local Settings\temp" beside "Local Settings\Application Data"; T2: the Windows temp
 // folder, the computer's, cleaned once in the current user's run; T3: the folder TEMP names, for
-// another user the one of that user's environment.
-void CleanTempFolders(run::ItemContext& context) {
-  const std::wstring& local = context.values.localAppDataFolder;
-  size_t at = local.find(L"Application Data");
-  if (at != std::wstring::npos) CleanTempFolder(context, local.substr(0, at) + L"temp");
-  const engine::UserScope& user = context.values.user;
-  if (!user.Current()) {
-    CleanTempFolder(context, regfun::ResolveUserFolder(user, L"TEMP", L"\\AppData\\Local\\Temp",
-                                                       L"HKEY_CURRENT_USER\\Environment"));
-    return;
-  }
-  if (!context.values.windowsFolder.empty()) CleanTempFolder(context, context.values.windowsFolder + L"\\temp");
-  wchar_t temp[MAX_PATH] = L"";
-  DWORD n = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-  if (n > 0 && n < MAX_PATH) CleanTempFolder(context, temp);
+// another user the one of that user's environment. Files younger than the age the options keep stay.
+void CleanTempFolders(run::ItemContext& item) {
+  KeepingYoungFiles(item, settings::LoadAgeOptions(item.programFolder).tempHours, [](run::ItemContext& context) {
+    const std::wstring& local = context.values.localAppDataFolder;
+    size_t at = local.find(L"Application Data");
+    if (at != std::wstring::npos) CleanTempFolder(context, local.substr(0, at) + L"temp");
+    const engine::UserScope& user = context.values.user;
+    if (!user.Current()) {
+      CleanTempFolder(context, regfun::ResolveUserFolder(user, L"TEMP", L"\\AppData\\Local\\Temp",
+                                                         L"HKEY_CURRENT_USER\\Environment"));
+      return;
+    }
+    if (!context.values.windowsFolder.empty()) CleanTempFolder(context, context.values.windowsFolder + L"\\temp");
+    wchar_t temp[MAX_PATH] = L"";
+    DWORD n = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) CleanTempFolder(context, temp);
+  });
 }
 
+// When an item went to the Recycle Bin, as its "$I" file says (Windows Vista and later): version 1
+// or 2, the item's size, then the time of the deletion at byte 16 and the original path.
+std::optional<unsigned long long> DeletedAt(const std::wstring& path) {
+  platform::FileHandle file(CreateFileW(platform::ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  unsigned long long header[3] = {};
+  DWORD read = 0;
+  if (!file || !ReadFile(file.get(), header, sizeof(header), &read, nullptr) || read != sizeof(header) ||
+      (header[0] != 1 && header[0] != 2)) {
+    return std::nullopt;
+  }
+  return header[2];
+}
+
+// The items of the user's Recycle Bin on every fixed drive that went there before `cutoff`: each
+// "$R" item (a file, or a folder with its contents) and then its "$I" file, which goes only once
+// the item is gone, so the bin never lists an item it no longer holds. A younger item stays, listed
+// as too new; a "$I" file that cannot be read stays with its item.
+void EraseOldRecycledItems(run::ItemContext& context, unsigned long long cutoff) {
+  const std::wstring sid = platform::UserSid();
+  if (sid.empty()) return;
+  for (const std::wstring& root : platform::FixedDriveRoots()) {
+    const std::wstring bin = root + L"$Recycle.Bin\\" + sid;
+    std::vector<std::wstring> infos;
+    platform::ListFolder(bin, [&](const platform::FolderEntry& entry) {
+      if (!entry.IsFolder() && entry.name.starts_with(L"$I")) infos.push_back(entry.name);
+    });
+    for (const std::wstring& info : infos) {
+      if (context.erase.Stopped()) return;
+      const std::wstring item = platform::JoinPath(bin, L"$R" + info.substr(2));
+      std::optional<unsigned long long> deleted = DeletedAt(platform::JoinPath(bin, info));
+      if (!deleted) continue;
+      if (*deleted >= cutoff) {
+        context.erase.KeptForAge(item);
+        continue;
+      }
+      context.AddBytes(platform::FolderExists(item) ? allerase::EraseFolder(context.erase, item)
+                                                    : allerase::EraseFile(context.erase, item));
+      if (context.erase.Previewing() || (!platform::FileExists(item) && !platform::FolderExists(item))) {
+        context.AddBytes(allerase::EraseFile(context.erase, platform::JoinPath(bin, info)));
+      }
+    }
+  }
+}
+
+// Any age empties the bin through the shell; an age keeps the items deleted within it.
 void EmptyRecycleBins(run::ItemContext& context) {
+  if (int hours = settings::LoadAgeOptions(context.programFolder).recycleHours) {
+    EraseOldRecycledItems(context, platform::NowTicks() - platform::TicksOf(std::chrono::hours(hours)));
+    return;
+  }
   for (const wchar_t* folder : {L"C:\\RECYCLED", L"C:\\RECYCLER"}) {
     if (platform::FolderExists(folder)) {
       context.AddBytes(allerase::FolderSize(folder) + 100000);

@@ -68,7 +68,7 @@ std::string TotalsJson(const engine::ReportTotals& totals) {
   return "{\"files\":" + std::to_string(totals.files) + ",\"bytes\":" + Number(totals.bytes) +
          ",\"folders\":" + std::to_string(totals.folders) + ",\"registryEntries\":" +
          std::to_string(totals.registryEntries) + ",\"steps\":" + std::to_string(totals.steps) +
-         ",\"leftBehind\":" + std::to_string(totals.leftBehind) + "}";
+         ",\"leftBehind\":" + std::to_string(totals.leftBehind) + ",\"tooNew\":" + std::to_string(totals.tooNew) + "}";
 }
 
 std::string EstimatedJson(double keys, double bytes) {
@@ -319,7 +319,8 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
   text += std::wstring(report.preview ? L"Would erase: " : L"Erased: ") + platform::Counted(totals.files, L"file", L"files") +
           L", " + platform::Megabytes(totals.bytes) + L" MB" + L", " + platform::Counted(totals.folders, L"folder", L"folders") + L", " +
           platform::Counted(totals.registryEntries, L"registry entry", L"registry entries") + L", " +
-          platform::Counted(totals.steps, L"step", L"steps") + L"; left behind: " + std::to_wstring(totals.leftBehind) + L"\n";
+          platform::Counted(totals.steps, L"step", L"steps") + L"; left behind: " + std::to_wstring(totals.leftBehind) +
+          L"; too new: " + std::to_wstring(totals.tooNew) + L"\n";
   text += L"Estimated counters: Cleaned Registry Keys: " + platform::FormatNumber(totals.estimatedKeys) +
           L", Released HD Space: " + platform::Megabytes(totals.estimatedBytes) + L"MB\n";
   output.Add(Utf8(text));
@@ -342,7 +343,7 @@ void WriteReportJson(const engine::RunReport& report, Output& output) {
       json += std::string(l ? "," : "") + "{\"path\":" + Quote(item.leftBehind[l].path) +
               ",\"reason\":" + Quote(item.leftBehind[l].reason) + "}";
     }
-    json += "],\"installed\":" + std::string(item.lookedFor.empty() ? "true" : "false") +
+    json += "],\"tooNew\":" + Strings(item.tooNew) + ",\"installed\":" + std::string(item.lookedFor.empty() ? "true" : "false") +
             ",\"lookedFor\":" + Strings(item.lookedFor) + ",\"totals\":" + TotalsJson(ItemTotals(item)) +
             ",\"estimated\":" + EstimatedJson(item.estimatedKeys, item.estimatedBytes) + "}";
     output.Add(json);

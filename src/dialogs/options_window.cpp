@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <iterator>
 #include <vector>
 
 #include "platform/messages.h"
@@ -21,7 +22,12 @@ using toolkit::kComboBoxClass;
 using toolkit::kEditClass;
 using toolkit::kStaticClass;
 
-constexpr const wchar_t* kTabs[] = {L"General", L"Schedule", L"Homepage"};
+// The tabs in their order, each with the hundreds of its controls' identifiers.
+struct Tab {
+  const wchar_t* title;
+  int hundreds;
+};
+constexpr Tab kTabs[] = {{L"General", 11}, {L"Schedule", 12}, {L"Homepage", 13}, {L"Cleaning", 15}};
 constexpr const wchar_t* kDays[] = {L"S&unday",   L"&Monday", L"&Tuesday", L"&Wednesday",
                                     L"T&hursday", L"&Friday", L"Satu&rday"};
 // With a blank after each comma and full stop: without them the label could break a line only
@@ -36,8 +42,29 @@ constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
 constexpr DWORD kDayCheck = BS_3STATE | WS_TABSTOP;
 constexpr DWORD kFrame = BS_GROUPBOX;
 
-// Every control but the tab control and the two buttons belongs to one tab.
-int PageOf(int id) { return id / 100 - 11; }
+// The tab a control sits on; -1 for the tab control and the two buttons, which belong to none.
+int PageOf(int id) {
+  for (size_t page = 0; page < std::size(kTabs); ++page) {
+    if (id / 100 == kTabs[page].hundreds) return static_cast<int>(page);
+  }
+  return -1;
+}
+
+constexpr wchar_t kTempAgeNote[] =
+    L"Windows Temp, your temporary folder and the shipped rules for them leave younger files alone: an "
+    L"installer or a running program may still need them.";
+
+void FillAgeChoices(HWND combo, int hours) {
+  for (const AgeChoice& choice : kAgeChoices) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
+  for (size_t i = 0; i < std::size(kAgeChoices); ++i) {
+    if (kAgeChoices[i].hours == hours) SendMessageW(combo, CB_SETCURSEL, i, 0);
+  }
+}
+
+int ChosenHours(HWND combo) {
+  LRESULT chosen = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+  return chosen >= 0 && static_cast<size_t>(chosen) < std::size(kAgeChoices) ? kAgeChoices[chosen].hours : 0;
+}
 
 toolkit::DialogTemplate OptionsTemplate() {
   toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 236, L"Options");
@@ -81,6 +108,15 @@ toolkit::DialogTemplate OptionsTemplate() {
   d.Item(kStaticClass, SS_LEFT, L"W&indow Title", 20, 106, 76, 10, TitleLabel);
   d.Item(kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, L"", 100, 104, 160, 12, Text2);
 
+  d.Item(kButtonClass, kFrame, L"Temporary files", 12, 24, 256, 86, TempAgeFrame);
+  d.Item(kStaticClass, SS_LEFT, L"Erase only files last changed at least this long a&go:", 20, 38, 240, 10, TempAgeLabel);
+  d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 20, 50, 80, 100, cmbTempAge);
+  d.Item(kStaticClass, SS_LEFT, kTempAgeNote, 20, 66, 240, 26, TempAgeNote);
+  d.Item(kButtonClass, kCheck, L"Appl&y this age to my custom folders too", 20, 94, 240, 10, chkCustomAge);
+  d.Item(kButtonClass, kFrame, L"Recycle Bin", 12, 116, 256, 46, RecycleAgeFrame);
+  d.Item(kStaticClass, SS_LEFT, L"Erase only items deleted at least this long ag&o:", 20, 130, 240, 10, RecycleAgeLabel);
+  d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 20, 142, 80, 100, cmbRecycleAge);
+
   d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, 214, 50, 14, Command1);
   d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, 214, 50, 14, Command2);
   return d;
@@ -107,10 +143,10 @@ void OptionsWindow::Load() {
   toolkit::ApplySkinFile(Handle(), programFolder_);
 
   HWND tab = Control(SSTab1);
-  for (int i = 0; i < 3; ++i) {
+  for (size_t i = 0; i < std::size(kTabs); ++i) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(kTabs[i]);
+    item.pszText = const_cast<wchar_t*>(kTabs[i].title);
     SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
   // The pages' controls are the tab control's siblings and must stay above it.
@@ -152,6 +188,9 @@ void OptionsWindow::Load() {
                       : SendMessageW(times, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>(options.cleanTime.c_str()));
   SendMessageW(times, CB_SETCURSEL, match == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(match), 0);
+  FillAgeChoices(Control(cmbTempAge), options.ages.tempHours);
+  FillAgeChoices(Control(cmbRecycleAge), options.ages.recycleHours);
+  tick(chkCustomAge, options.ages.customFolders);
   ShowPage(0);
 }
 
@@ -162,7 +201,7 @@ void OptionsWindow::ShowPage(int page) {
       [](HWND child, LPARAM shown) {
         int id = GetDlgCtrlID(child);
         int childPage = PageOf(id);
-        if (childPage >= 0 && childPage <= 2) ShowWindow(child, childPage == shown ? SW_SHOWNA : SW_HIDE);
+        if (childPage >= 0) ShowWindow(child, childPage == shown ? SW_SHOWNA : SW_HIDE);
         return TRUE;
       },
       page);
@@ -227,6 +266,9 @@ Options OptionsWindow::Read() const {
   options.windowTitle = platform::WindowText(Control(Text2));
   options.startPageChanged = options.startPage != shownStartPage_;
   options.windowTitleChanged = options.windowTitle != shownWindowTitle_;
+  options.ages.tempHours = ChosenHours(Control(cmbTempAge));
+  options.ages.recycleHours = ChosenHours(Control(cmbRecycleAge));
+  options.ages.customFolders = ticked(chkCustomAge);
   return options;
 }
 

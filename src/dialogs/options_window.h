@@ -28,6 +28,9 @@ constexpr WORD chkAllUsers = 1240;  // shown only with administrator rights
 // "Homepage"
 constexpr WORD HomepageFrame = 1301, HomepageLabel = 1302, PreventLabel = 1303;
 constexpr WORD IeHomePageFrame = 1310, ResetLabel = 1311, Text1 = 1312, TitleLabel = 1313, Text2 = 1314;
+// "Cleaning"
+constexpr WORD TempAgeFrame = 1501, TempAgeLabel = 1502, cmbTempAge = 1503, TempAgeNote = 1504, chkCustomAge = 1505;
+constexpr WORD RecycleAgeFrame = 1510, RecycleAgeLabel = 1511, cmbRecycleAge = 1512;
 }  // namespace option_ids
 
 class OptionsWindow : public toolkit::Dialog {

@@ -112,8 +112,14 @@ class FolderDeletions {
  public:
   FolderDeletions(const EraseContext& ctx, DeletionWorkers& workers) : ctx_(ctx), workers_(workers) {}
   // False for a file that holds what a user keeps: it stays, its refusal recorded after what went
-  // before it. A cookie database stays too, cleaned inside, and counts the bytes it shed.
-  bool Add(std::wstring path, double size, DWORD attributes, bool force) {
+  // before it. A cookie database stays too, cleaned inside, and counts the bytes it shed. A file
+  // written too recently stays on purpose (`keeps`), and so does its folder.
+  bool Add(std::wstring path, const Entry& file, DWORD attributes, bool force) {
+    if (ctx_.KeptAsTooNew(path, file.lastWrite)) {
+      keeps = true;
+      return false;
+    }
+    const double size = static_cast<double>(file.size);
     if (const engine::KeptEntry* kept = RefusedKept(ctx_, folder_, path)) {
       Finish();
       ctx_.LeftBehind(path, engine::KeptRefusal(*kept));
@@ -147,6 +153,7 @@ class FolderDeletions {
   double attempted = 0;  // the sizes of the files whose deletion was attempted
   double deleted = 0;    // the sizes of those that went (in a preview: would go)
   bool allGone = true;
+  bool keeps = false;  // a file too new stays
 
  private:
   bool StaysAsCookieDatabase(const std::wstring& path) {
@@ -266,6 +273,7 @@ WalkResult Walk(const EraseContext& ctx, WalkedFolder start, WalkSteps& steps) {
     result.attempted += deletions.attempted;
     result.deleted += deletions.deleted;
     folder.emptied &= deletions.allGone;
+    folder.keeps |= deletions.keeps;
     Open entered{std::move(folder)};
     WalkedFolder& parent = entered.folder;
     for (const Entry& sub : listing.folders) {
@@ -332,17 +340,19 @@ class FileSteps final : public WalkSteps {
   }
   void File(WalkedFolder&, const Entry& file, std::wstring path, FolderDeletions& deletions) override {
     DWORD attributes = file.attributes;
-    if (file.IsHidden() && !rule_.wholeDrive) {
+    const bool matches = rule_.Matches(file.name, path);
+    // A file kept for its age keeps its attributes too.
+    if (file.IsHidden() && !rule_.wholeDrive && !(matches && ctx_.TooNew(file.lastWrite))) {
       if (!ctx_.Previewing()) ResetAttributes(path);
       attributes = FILE_ATTRIBUTE_NORMAL;
     }
-    if (!rule_.Matches(file.name, path)) return;
+    if (!matches) return;
     if (rule_.wholeDrive) {
       // The guard records a refusal: what went before it is recorded first.
       deletions.Finish();
       if (!engine::GuardedTarget(ctx_, path)) return;
     }
-    deletions.Add(std::move(path), static_cast<double>(file.size), attributes, false);
+    deletions.Add(std::move(path), file, attributes, false);
   }
 
  private:
@@ -387,7 +397,7 @@ class TreeDeletionSteps final : public WalkSteps {
   void File(WalkedFolder& folder, const Entry& file, std::wstring path, FolderDeletions& deletions) override {
     if (!kept_.empty() && platform::EqualsNoCase(path, kept_)) {
       folder.keeps = true;
-    } else if (deletions.Add(std::move(path), static_cast<double>(file.size), file.attributes, force_)) {
+    } else if (deletions.Add(std::move(path), file, file.attributes, force_)) {
       result.listed += static_cast<double>(file.size);
     }
   }
@@ -486,7 +496,7 @@ class FilesWhereSteps final : public WalkSteps {
         return;
       }
     }
-    deletions.Add(std::move(path), static_cast<double>(file.size), file.attributes, false);
+    deletions.Add(std::move(path), file, file.attributes, false);
   }
   void Leave(WalkedFolder& folder, WalkedFolder* parent) override {
     if (!removeEmptied_) return;
@@ -570,7 +580,7 @@ double EraseFile(const EraseContext& ctx, const std::wstring& path) {
   if (const engine::CookieSchema* schema = engine::CookieDatabaseSchema(*target)) {
     return engine::CleanCookieDatabase(ctx, *target, *schema);
   }
-  if (engine::BelongsToCookieDatabase(*target)) return 0;
+  if (engine::BelongsToCookieDatabase(*target) || ctx.KeptAsTooNew(*target, data.ftLastWriteTime)) return 0;
   double size = static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   DeleteOneFile(ctx, {*target, size, data.dwFileAttributes, false});
   return size;

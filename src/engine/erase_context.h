@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/run_report.h"
+#include "platform/files.h"
 
 namespace engine {
 
@@ -50,6 +51,10 @@ struct EraseContext {
   // The kinds of kept data (engine::KeptKind) the running item names and so may erase; every other
   // file or key that holds what a user keeps stays.
   unsigned keptAllowed = 0;
+  // Files last written at or after this moment (platform::FileTimeTicks) stay, listed as too new, and
+  // so do the folders that hold them; 0 lets files of any age go. Only the items that erase
+  // temporary files set it: an installer or a running program may still need a fresh one.
+  unsigned long long keepWrittenFrom = 0;
   // What the guard learned at its first question of the run: which objects on the disk the protected
   // folders are. They do not move while a run lasts, and every walk asks at every folder.
   mutable std::shared_ptr<const ProtectedIdentities> protectedIdentities = {};
@@ -65,6 +70,24 @@ struct EraseContext {
   bool Stopped() const { return stop && stop->Requested(); }
   bool Previewing() const { return mode == EraseMode::Preview; }
   bool Overwriting() const { return secure && mode == EraseMode::Erase; }
+  // Keeps the files written within `age` before now; a zero age keeps none.
+  void KeepWrittenWithin(std::chrono::seconds age) {
+    keepWrittenFrom = age.count() > 0 ? platform::NowTicks() - platform::TicksOf(age) : 0;
+  }
+  // Whether a file written then stays for its age.
+  bool TooNew(const FILETIME& lastWrite) const {
+    return keepWrittenFrom && platform::FileTimeTicks(lastWrite) >= keepWrittenFrom;
+  }
+  // Records an entry that stays for its age.
+  void KeptForAge(const std::wstring& path) const {
+    if (recorder) recorder->TooNew(path);
+  }
+  // Records a file that stays for its age; true when it is one.
+  bool KeptAsTooNew(const std::wstring& path, const FILETIME& lastWrite) const {
+    if (!TooNew(lastWrite)) return false;
+    KeptForAge(path);
+    return true;
+  }
 
   void File(const std::wstring& path, double size) const {
     if (recorder) recorder->File(path, size);

@@ -85,6 +85,7 @@ ReportTotals RunReport::Totals(size_t first, size_t end) const {
     totals.registryEntries += item.RegistryEntries();
     totals.steps += item.steps.size();
     totals.leftBehind += item.leftBehind.size();
+    totals.tooNew += item.tooNew.size();
     totals.bytes += item.Bytes();
     totals.estimatedKeys += item.estimatedKeys;
     totals.estimatedBytes += item.estimatedBytes;
@@ -206,6 +207,10 @@ void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reaso
   if (ItemReport* item = Current()) item->leftBehind.push_back({path, reason});
 }
 
+void RunRecorder::TooNew(const std::wstring& path) {
+  if (ItemReport* item = Current(); item && Meet(L't', path) == Met::First) item->tooNew.push_back(path);
+}
+
 std::wstring ErasureSummary(const ReportTotals& totals) {
   return platform::Counted(totals.files, L"file", L"files") + L" (" + platform::Megabytes(totals.bytes) + L" MB) and " +
          platform::Counted(totals.registryEntries, L"registry entry", L"registry entries");
@@ -217,11 +222,17 @@ std::wstring UserGroupTotals(const RunReport& report, const UserGroup& user) {
   return L"Totals of " + user.name + L": " + ErasureSummary(report.Totals(user.first, user.end));
 }
 
+std::wstring TooNewSummary(const ReportTotals& totals) {
+  if (totals.tooNew == 0) return {};
+  return L" Too new to erase: " + platform::Counted(totals.tooNew, L"file", L"files") + L".";
+}
+
 std::wstring CountsText(const ItemReport& item) {
   std::wstring text = platform::Counted(item.files.size(), L"file", L"files") + L", " + platform::Megabytes(item.Bytes()) + L" MB" + L", " +
                       platform::Counted(item.RegistryEntries(), L"registry entry", L"registry entries");
   if (!item.steps.empty()) text += L", " + platform::Counted(item.steps.size(), L"step", L"steps");
   if (size_t again = item.alreadyCounted.size()) text += L", " + std::to_wstring(again) + L" already counted";
+  if (!item.tooNew.empty()) text += L", " + std::to_wstring(item.tooNew.size()) + L" too new";
   if (!item.leftBehind.empty()) text += L", " + std::to_wstring(item.leftBehind.size()) + L" left behind";
   return text;
 }
@@ -232,7 +243,8 @@ DetailLines::DetailLines(const ItemReport& item, bool preview)
       summary_(!preview && !item.leftBehind.empty()),
       size_(std::max<size_t>(1, (summary_ ? 1 : 0) + (item.lookedFor.empty() ? 0 : 1 + item.lookedFor.size()) +
                                     item.files.size() + item.folders.size() + item.keys.size() + item.values.size() +
-                                    item.steps.size() + item.alreadyCounted.size() + item.leftBehind.size())) {}
+                                    item.steps.size() + item.alreadyCounted.size() + item.tooNew.size() +
+                                    item.leftBehind.size())) {}
 
 std::wstring DetailLines::operator[](size_t index) const {
   const bool preview = preview_;
@@ -279,6 +291,8 @@ std::wstring DetailLines::operator[](size_t index) const {
       index -= list->size();
     }
   }
+  if (index < item_.tooNew.size()) return Joined({L"Too new, kept: ", item_.tooNew[index]});
+  index -= item_.tooNew.size();
   if (index < item_.leftBehind.size()) {
     const LeftRecord& left = item_.leftBehind[index];
     return Joined({L"Left behind (", left.reason, L"): ", left.path});

@@ -94,6 +94,10 @@ struct ItemReport {
   std::vector<std::wstring> steps;
   CountedEntries alreadyCounted;
   std::vector<LeftRecord> leftBehind;
+  // The files the item would have erased but that were written within the age the options keep
+  // (those an earlier item of the run kept already are not listed again): they stay on purpose, and
+  // no figure counts them.
+  std::vector<std::wstring> tooNew;
   // The folders and keys the item looked for and found none of: its program is not on this computer.
   std::vector<std::wstring> lookedFor;
   // What the item added to the run's counters.
@@ -110,6 +114,7 @@ struct ReportTotals {
   size_t registryEntries = 0;
   size_t steps = 0;
   size_t leftBehind = 0;
+  size_t tooNew = 0;
   double bytes = 0;
   double estimatedKeys = 0;
   double estimatedBytes = 0;
@@ -162,6 +167,9 @@ class RunRecorder {
   void Value(const std::wstring& key, const std::wstring& name);
   void Step(const std::wstring& description);
   void LeftBehind(const std::wstring& path, const std::wstring& reason);
+  // A file kept for its age, listed once in the run, by the first item that met it: the temporary
+  // folder's item and a rule of the same folder keep the same files.
+  void TooNew(const std::wstring& path);
 
  private:
   enum class Met { First, InThisItem, Earlier };
@@ -207,8 +215,12 @@ constexpr wchar_t kOnlyCurrentUser[] =
     L"Only the current user was cleaned: cleaning every user of this computer needs administrator rights "
     L"(run Trellwipe as administrator).";
 
-// "12 files, 3.40 MB, 5 registry entries", with the steps, what earlier items counted already and
-// what stayed behind when there are any.
+// " Too new to erase: 3 files.", or nothing when no file was kept for its age: after what a run
+// erased, and after what a preview found.
+std::wstring TooNewSummary(const ReportTotals& totals);
+
+// "12 files, 3.40 MB, 5 registry entries", with the steps, what earlier items counted already, the
+// files too new to go and what stayed behind when there are any.
 std::wstring CountsText(const ItemReport& item);
 
 // The details of one item, one line each: what went (or would go), then what stayed behind. A line

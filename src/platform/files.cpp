@@ -47,6 +47,16 @@ bool FolderExists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+unsigned long long FileTimeTicks(const FILETIME& time) {
+  return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+unsigned long long NowTicks() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return FileTimeTicks(now);
+}
+
 bool ListFolder(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each) {
   WIN32_FIND_DATAW data;
   FindHandle find(FindFirstFileExW(ApiPath(JoinPath(folder, L"*")).c_str(), FindExInfoBasic, &data,

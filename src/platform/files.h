@@ -3,6 +3,7 @@
 // whether a file or folder is there, and one listing of a folder.
 #include <windows.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -33,6 +34,13 @@ struct FolderEntry {
   bool IsLink() const { return attributes & FILE_ATTRIBUTE_REPARSE_POINT; }
   bool IsHidden() const { return attributes & FILE_ATTRIBUTE_HIDDEN; }
 };
+
+// Times as one number: the 100-nanosecond ticks of a FILETIME (UTC, since 1601).
+unsigned long long FileTimeTicks(const FILETIME& time);
+unsigned long long NowTicks();
+constexpr unsigned long long TicksOf(std::chrono::seconds span) {
+  return static_cast<unsigned long long>(span.count()) * 10000000ULL;
+}
 
 // Calls `each` with every entry of the folder but "." and "..", in the file system's order; false
 // when the folder cannot be listed.

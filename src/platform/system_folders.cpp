@@ -1,5 +1,11 @@
 #include "platform/system_folders.h"
 
+#include <sddl.h>
+
+#include <vector>
+
+#include "platform/handles.h"
+
 namespace platform {
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {
@@ -31,6 +37,22 @@ std::wstring TempFolder() {
   std::wstring folder = n > 0 && n <= MAX_PATH ? buffer : L"";
   while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
   return folder;
+}
+
+std::wstring UserSid() {
+  platform::UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.out())) return L"";
+  DWORD size = 0;
+  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  wchar_t* text = nullptr;
+  if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) ||
+      !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+    return L"";
+  }
+  std::wstring sid = text;
+  LocalFree(text);
+  return sid;
 }
 
 }  // namespace platform

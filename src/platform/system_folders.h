@@ -1,6 +1,6 @@
 #pragma once
 // Where this system keeps its folders: the shell's known folders, the environment, the Windows and
-// temp folders.
+// temp folders, and the user's name for them.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -19,5 +19,9 @@ std::wstring EnvironmentVariable(const std::wstring& name);
 std::wstring WindowsFolder();
 // Without the separator at its end.
 std::wstring TempFolder();
+
+// The user's security identifier as text ("S-1-5-21-..."): the name of the user's hive in
+// HKEY_USERS and of the user's folder in each drive's Recycle Bin. Empty when it cannot be read.
+std::wstring UserSid();
 
 }  // namespace platform

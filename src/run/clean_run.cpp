@@ -251,7 +251,10 @@ void CleanRun::EndOfRun(RunEnd end) {
   std::wstring keys = platform::FormatNumber(counters_.cleanedKeys);
   std::wstring megabytes = platform::Megabytes(counters_.releasedBytes);
   // Below the counters' estimates, what the run erased as measured, each entry once.
-  const std::wstring measured = L"\nErased " + engine::ErasureSummary(lastReport_.Totals()) + L".";
+  // The files kept for their age are told apart: they were never meant to go.
+  const engine::ReportTotals totals = lastReport_.Totals();
+  const std::wstring measured =
+      L"\nErased " + engine::ErasureSummary(totals) + L"." + engine::TooNewSummary(totals);
   if (backgroundRun_) {
     NotificationRequest request;
     request.key = L"www";

@@ -16,6 +16,14 @@ constexpr wchar_t kSection[] = L"Options";
 
 std::wstring Flag(bool on) { return on ? L"1" : L"0"; }
 
+// The hours of a stored age choice; `otherwise` for a text that names none.
+int StoredHours(const std::wstring& text, int otherwise) {
+  for (const AgeChoice& choice : kAgeChoices) {
+    if (text == std::to_wstring(choice.hours)) return choice.hours;
+  }
+  return otherwise;
+}
+
 bool WriteRunValue(HKEY root, const std::wstring& text) {
   platform::RegKey key;
   if (RegCreateKeyExW(root, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.out(), nullptr) != ERROR_SUCCESS) {
@@ -122,6 +130,16 @@ void NoteRulesChecked(const std::wstring& programFolder, const SYSTEMTIME& today
   inifun::WriteIniValue(SettingsFile(programFolder), kSection, kRulesCheckedKey, text);
 }
 
+AgeOptions LoadAgeOptions(const std::wstring& programFolder) {
+  const std::wstring file = SettingsFile(programFolder);
+  const AgeOptions defaults;
+  AgeOptions ages;
+  ages.tempHours = StoredHours(inifun::ReadIniValue(file, kSection, L"TempMinAgeHours"), defaults.tempHours);
+  ages.recycleHours = StoredHours(inifun::ReadIniValue(file, kSection, L"RecycleMinAgeHours"), defaults.recycleHours);
+  ages.customFolders = inifun::FlagTest(inifun::ReadIniValue(file, kSection, L"CustomFoldersMinAge"));
+  return ages;
+}
+
 Options LoadOptions(const std::wstring& programFolder) {
   const std::wstring file = SettingsFile(programFolder);
   auto flag = [&](const wchar_t* key) { return inifun::FlagTest(inifun::ReadIniValue(file, kSection, key)); };
@@ -141,6 +159,7 @@ Options LoadOptions(const std::wstring& programFolder) {
   options.allUsers = flag(L"AllUsers");
   options.days = ParseCleanDays(inifun::ReadIniValue(file, kSection, L"CleanDays"));
   options.cleanTime = inifun::ReadIniValue(file, kSection, L"CleanTime");
+  options.ages = LoadAgeOptions(programFolder);
   return options;
 }
 
@@ -181,6 +200,9 @@ bool SaveOptions(const std::wstring& programFolder, const Options& options, cons
   store(L"AllUsers", Flag(options.allUsers));
   store(L"CleanDays", CleanDaysText(options.days));
   store(L"CleanTime", options.cleanTime);
+  store(L"TempMinAgeHours", std::to_wstring(options.ages.tempHours));
+  store(L"RecycleMinAgeHours", std::to_wstring(options.ages.recycleHours));
+  store(L"CustomFoldersMinAge", Flag(options.ages.customFolders));
   // The file is the one step that can fail; when it does, the registry and the hot keys stay as they
   // were too, so what the window shows next time is what is in force.
   if (!batch.Commit()) return false;

@@ -24,6 +24,24 @@ constexpr std::array<const wchar_t*, 3> kIeMainKeys = {
 // A check box state as stored: 0 unticked, 1 ticked, 2 greyed.
 enum class BoxState { Unticked = 0, Ticked = 1, Greyed = 2 };
 
+// How old a temporary file, or an item in the Recycle Bin, must be before a run erases it: "any age",
+// 1 hour, 24 hours, 7 days, 30 days; stored as its hours.
+struct AgeChoice {
+  const wchar_t* text;
+  int hours;
+};
+constexpr AgeChoice kAgeChoices[] = {
+    {L"any age", 0}, {L"1 hour", 1}, {L"24 hours", 24}, {L"7 days", 7 * 24}, {L"30 days", 30 * 24}};
+
+struct AgeOptions {
+  int tempHours = 24;           // "TempMinAgeHours": the temporary files' age
+  int recycleHours = 0;         // "RecycleMinAgeHours": how long ago an item went to the Recycle Bin
+  bool customFolders = false;   // "CustomFoldersMinAge": the custom folders keep young files too
+};
+
+// The stored ages; a stored text that is none of the choices reads as the default.
+AgeOptions LoadAgeOptions(const std::wstring& programFolder);
+
 struct Options {
   bool bossKey = false;         // "bosskey"
   wchar_t bossKeyLetter = L'Z';  // "bosskeyletter": the letter of both boss-key hot keys
@@ -43,6 +61,7 @@ struct Options {
   // must never come back as "Error" or a blank.
   bool startPageChanged = false;
   bool windowTitleChanged = false;
+  AgeOptions ages;
 };
 
 // The weekly look for new rules: the option, and the day of the last look as "YYYY-MM-DD", in
@@ -86,7 +105,7 @@ std::wstring CleanDaysText(const std::array<BoxState, 7>& days);
 
 Options LoadOptions(const std::wstring& programFolder);
 
-// Stores the flags (the boss key's, and its letter, only when they change), "CleanDays" and "CleanTime" in one
+// Stores the flags (the boss key's, and its letter, only when they change), "CleanDays", "CleanTime" and the ages in one
 // replacement of the settings file, then the Internet Explorer values, the boss key's switch and
 // the Run entry. False, with nothing stored or switched, when the settings file cannot be written.
 bool SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey);

@@ -110,6 +110,8 @@ TEST_F(TodaysProfile, EveryTraceGoesAndEveryPieceOfUserDataStays) {
   for (const rules::RuleChoice& choice : Choices()) {
     inifun::WriteIniValue(settings, choice.rule.section, choice.rule.name, L"1");
   }
+  // The temporary files were seeded a moment ago: any age lets them go.
+  inifun::WriteIniValue(settings, L"Options", L"TempMinAgeHours", L"0");
   run::CleanRun run(view, program.Path(), values, catalogue::Stages());
   run.CleanNow();
   for (const profile::SeededFile& file : profile::kTraceFiles) EXPECT_FALSE(Exists(PathOf(file))) << "stayed: " << file.path;

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <set>
 #include <thread>
 
 #include "platform/handles.h"
 #include "platform/shutdown.h"
 #include "settings/inifun.h"
+#include "platform/text.h"
 #include "support/loopback_server.h"
 #include "support/mini_json.h"
 #include "support/seeded_profile.h"
@@ -154,6 +156,26 @@ TEST(Cli, JsonReportParsesAndItsTotalsMatchItsItems) {
   EXPECT_EQ(cleaned["totals"]["files"].number, files);
   EXPECT_EQ(cleaned["estimated"]["releasedBytes"].number,
             std::stod(inifun::ReadIniValue(profile.Settings(), L"Options", L"filesize")));
+}
+
+// A temporary file younger than the chosen age is listed under "tooNew", outside the files and their
+// totals.
+TEST(Cli, JsonListsTheFilesTooNewToErase) {
+  SeededProfile profile;
+  const std::wstring temp = profile.root.Path() + L"\\temp";
+  ScopedEnvironment variable(L"TEMP", temp);
+  MakeFileWrittenAgo(temp + L"\\young.tmp", 10, std::chrono::minutes(5));
+  MakeFileWrittenAgo(temp + L"\\old.tmp", 20, std::chrono::hours(25));
+  Call preview = RunCli(profile, {L"--preview", L"--only", L"WINDOWS/temp", L"--json"});
+  ASSERT_EQ(preview.code, cli::kExitDone) << preview.output.err;
+  Json json = JsonReader::Parse(preview.output.out);
+  ASSERT_EQ(json["items"].size(), 1u);
+  const Json& item = json["items"].items[0];
+  ASSERT_EQ(item["tooNew"].size(), 1u);
+  EXPECT_EQ(item["tooNew"].items[0].text, platform::Narrow(temp + L"\\young.tmp"));
+  EXPECT_EQ(item["files"].size(), 1u);
+  EXPECT_EQ(item["totals"]["tooNew"].number, 1);
+  EXPECT_EQ(json["totals"]["tooNew"].number, 1);
 }
 
 // A file a second item reaches is listed under its "alreadyCounted", outside its files and totals.

@@ -66,9 +66,9 @@ TEST_F(OptionsWindowTest, ShowsEveryControlWithItsCaption) {
   EXPECT_EQ(WindowText(window.Handle()), L"Options");
 
   HWND tab = Item(ids::SSTab1);
-  ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 3);
-  const wchar_t* tabs[] = {L"General", L"Schedule", L"Homepage"};
-  for (int i = 0; i < 3; ++i) {
+  ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 4);
+  const wchar_t* tabs[] = {L"General", L"Schedule", L"Homepage", L"Cleaning"};
+  for (int i = 0; i < 4; ++i) {
     wchar_t text[32] = L"";
     TCITEMW item{};
     item.mask = TCIF_TEXT;
@@ -108,6 +108,11 @@ TEST_F(OptionsWindowTest, ShowsEveryControlWithItsCaption) {
       {ids::IeHomePageFrame, L"IE Home Page"},
       {ids::ResetLabel, L"Reset HomePage To"},
       {ids::TitleLabel, L"Window Title"},
+      {ids::TempAgeFrame, L"Temporary files"},
+      {ids::TempAgeLabel, L"Erase only files last changed at least this long ago:"},
+      {ids::chkCustomAge, L"Apply this age to my custom folders too"},
+      {ids::RecycleAgeFrame, L"Recycle Bin"},
+      {ids::RecycleAgeLabel, L"Erase only items deleted at least this long ago:"},
   };
   for (const auto& [id, caption] : captions) {
     ASSERT_TRUE(Item(id)) << id;
@@ -138,8 +143,44 @@ TEST_F(OptionsWindowTest, TabsShowOnlyTheirOwnControls) {
   EXPECT_TRUE(Shown(Item(ids::Text1)));
   EXPECT_TRUE(Shown(Item(ids::Text2)));
   EXPECT_FALSE(Shown(Item(ids::chkSunday)));
+  EXPECT_FALSE(Shown(Item(ids::cmbTempAge)));
   EXPECT_TRUE(Shown(Item(ids::Command1)));
   EXPECT_TRUE(Shown(Item(ids::Command2)));
+
+  SelectTab(3);
+  EXPECT_EQ(window.Page(), 3);
+  for (WORD id : {ids::cmbTempAge, ids::chkCustomAge, ids::cmbRecycleAge}) EXPECT_TRUE(Shown(Item(id))) << id;
+  EXPECT_FALSE(Shown(Item(ids::Text1)));
+}
+
+TEST_F(OptionsWindowTest, TheAgesOpenAsStoredAndOkStoresTheChoice) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  const std::vector<std::wstring> choices = {L"any age", L"1 hour", L"24 hours", L"7 days", L"30 days"};
+  for (WORD id : {ids::cmbTempAge, ids::cmbRecycleAge}) {
+    std::vector<std::wstring> listed;
+    for (int i = 0; i < SendMessageW(Item(id), CB_GETCOUNT, 0, 0); ++i) {
+      wchar_t text[32] = L"";
+      SendMessageW(Item(id), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      listed.push_back(text);
+    }
+    EXPECT_EQ(listed, choices) << id;
+  }
+  // Nothing stored: 24 hours for the temporary files, any age for the Recycle Bin.
+  EXPECT_EQ(WindowText(Item(ids::cmbTempAge)), L"24 hours");
+  EXPECT_EQ(WindowText(Item(ids::cmbRecycleAge)), L"any age");
+  EXPECT_EQ(State(ids::chkCustomAge), static_cast<UINT>(BST_UNCHECKED));
+  SendMessageW(Item(ids::cmbTempAge), CB_SETCURSEL, 3, 0);
+  SendMessageW(Item(ids::cmbRecycleAge), CB_SETCURSEL, 4, 0);
+  Press(ids::chkCustomAge);
+  Press(ids::Command1);
+  EXPECT_EQ(Stored(L"TempMinAgeHours"), L"168");
+  EXPECT_EQ(Stored(L"RecycleMinAgeHours"), L"720");
+  EXPECT_EQ(Stored(L"CustomFoldersMinAge"), L"1");
+
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_EQ(WindowText(Item(ids::cmbTempAge)), L"7 days");
+  EXPECT_EQ(WindowText(Item(ids::cmbRecycleAge)), L"30 days");
+  EXPECT_EQ(State(ids::chkCustomAge), static_cast<UINT>(BST_CHECKED));
 }
 
 TEST_F(OptionsWindowTest, NoSettingsFileOpensUntickedAndOkStoresZeros) {

@@ -108,6 +108,26 @@ TEST(RunReport, AnItemRecordsEachPathOnce) {
   EXPECT_EQ(report.items[0].alreadyCounted.size(), 0u);
 }
 
+// A file kept for its age is listed once in the run, by the first item that kept it, and counted once.
+TEST(RunReport, AFileTooNewIsListedOnceInTheRun) {
+  engine::RunReport report;
+  engine::RunRecorder recorder(report);
+  recorder.BeginItem(L"WINDOWS", L"temp", L"Windows Temp");
+  recorder.TooNew(L"C:\\users\\me\\Temp\\a.tmp");
+  recorder.TooNew(L"C:\\Users\\Me\\TEMP\\A.TMP");
+  recorder.EndItem();
+  recorder.BeginItem(L"rules", L"User Temporary Files *", L"User Temporary Files *");
+  recorder.TooNew(L"C:\\users\\me\\Temp\\a.tmp");
+  recorder.TooNew(L"C:\\users\\me\\Temp\\b.tmp");
+  recorder.EndItem();
+  ASSERT_EQ(report.items.size(), 2u);
+  EXPECT_EQ(report.items[0].tooNew, std::vector<std::wstring>{L"C:\\users\\me\\Temp\\a.tmp"});
+  EXPECT_EQ(report.items[1].tooNew, std::vector<std::wstring>{L"C:\\users\\me\\Temp\\b.tmp"});
+  EXPECT_EQ(report.Totals().tooNew, 2u);
+  EXPECT_EQ(engine::TooNewSummary(report.Totals()), L" Too new to erase: 2 files.");
+  EXPECT_EQ(engine::CountsText(report.items[1]), L"0 files, 0.00 MB, 0 registry entries, 1 too new");
+}
+
 // What a later item meets again, by any letter case, or below a key an earlier item erased, it lists
 // as already counted, once; the run's figures count each entry once.
 TEST(RunReport, ARunCountsEachEntryOnceAndLaterItemsListItAsAlreadyCounted) {

@@ -125,6 +125,38 @@ TEST_F(OptionsStore, OkStoresEveryFlagDaysAndTime) {
   EXPECT_TRUE(reloaded.startup && reloaded.windowsShutdown);
 }
 
+TEST_F(OptionsStore, AgesLoadTheirChoicesAndAnythingElseAsTheDefault) {
+  const struct {
+    const wchar_t *temp, *recycle, *custom;
+    settings::AgeOptions loaded;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, {24, 0, false}},
+      {L"0", L"720", L"1", {0, 720, true}},
+      {L"1", L"168", L"0", {1, 168, false}},
+      {L"12", L"-1", L"yes", {24, 0, false}},
+      {L" 7", L"24h", L"", {24, 0, false}},
+  };
+  for (const auto& c : cases) {
+    DeleteFileW(file.c_str());
+    if (c.temp) Store(L"TempMinAgeHours", c.temp);
+    if (c.recycle) Store(L"RecycleMinAgeHours", c.recycle);
+    if (c.custom) Store(L"CustomFoldersMinAge", c.custom);
+    const settings::AgeOptions ages = settings::LoadOptions(program.Path()).ages;
+    EXPECT_EQ(ages.tempHours, c.loaded.tempHours) << (c.temp ? c.temp : L"none");
+    EXPECT_EQ(ages.recycleHours, c.loaded.recycleHours) << (c.recycle ? c.recycle : L"none");
+    EXPECT_EQ(ages.customFolders, c.loaded.customFolders) << (c.custom ? c.custom : L"none");
+  }
+}
+
+TEST_F(OptionsStore, OkStoresTheAges) {
+  settings::Options options;
+  options.ages = {168, 1, true};
+  ASSERT_TRUE(settings::SaveOptions(program.Path(), options, bossKey));
+  EXPECT_EQ(Stored(L"TempMinAgeHours"), L"168");
+  EXPECT_EQ(Stored(L"RecycleMinAgeHours"), L"1");
+  EXPECT_EQ(Stored(L"CustomFoldersMinAge"), L"1");
+}
+
 TEST_F(OptionsStore, StartupWritesTheRunEntryWithItsTerminatingNul) {
   settings::Options options;
   options.startup = true;

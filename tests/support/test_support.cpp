@@ -7,6 +7,9 @@
 #include <fstream>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 
@@ -70,6 +73,14 @@ void WriteText(const std::wstring& path, const std::string& text) {
 }
 
 void MakeFile(const std::wstring& path, size_t bytes) { WriteText(path, std::string(bytes, 'x')); }
+
+void MakeFileWrittenAgo(const std::wstring& path, size_t bytes, std::chrono::seconds age) {
+  MakeFile(path, bytes);
+  const unsigned long long ticks = platform::NowTicks() - platform::TicksOf(age);
+  const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  platform::FileHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_TRUE(file && SetFileTime(file.get(), nullptr, nullptr, &written)) << platform::Narrow(path);
+}
 
 std::string ReadText(const std::wstring& path) {
   platform::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));

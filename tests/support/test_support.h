@@ -3,6 +3,7 @@
 // run view that records what the run showed.
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ class TempFolder {
 
 // Creates the file and any missing parent folders.
 void MakeFile(const std::wstring& path, size_t bytes);
+// Creates the file, last written `age` before now.
+void MakeFileWrittenAgo(const std::wstring& path, size_t bytes, std::chrono::seconds age);
 // A file of `size` bytes none of which is zero; its content.
 std::string MakePattern(const std::wstring& path, size_t size);
 // Everything the handle reads from the start of the file.

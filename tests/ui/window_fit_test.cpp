@@ -406,6 +406,21 @@ DWORD RunAndCapture(std::wstring command, std::string& output) {
   return code;
 }
 
+// The dialogs above are checked on their first page; the options window's other pages as well.
+TEST_F(WindowTexts, EveryPageOfTheOptions) {
+  settings::OptionsWindow options(settings::BossKeySwitch{}, program.Path());
+  ASSERT_TRUE(options.Create(nullptr, false));
+  HWND tabs = options.Control(settings::option_ids::SSTab1);
+  const int pages = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+  for (int page = 1; page < pages; ++page) {
+    SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    NMHDR header{tabs, settings::option_ids::SSTab1, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(options.Handle(), WM_NOTIFY, settings::option_ids::SSTab1, reinterpret_cast<LPARAM>(&header));
+    ASSERT_EQ(options.Page(), page);
+    ExpectWhole(options.Handle(), ("Options page " + std::to_string(page)).c_str());
+  }
+}
+
 TEST_F(WindowTexts, TheDetailsAndThePopUp) {
   // A path longer than the window scrolls sideways in the details instead of being cut.
   engine::ItemReport item;
