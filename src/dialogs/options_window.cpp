@@ -6,6 +6,7 @@
 
 #include "platform/messages.h"
 #include "platform/window_text.h"
+#include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "toolkit/dialog_template.h"
 #include "toolkit/skin.h"
@@ -20,7 +21,7 @@ using toolkit::kComboBoxClass;
 using toolkit::kEditClass;
 using toolkit::kStaticClass;
 
-constexpr const wchar_t* kTabs[] = {L"General", L"Schedule", L"Homepage"};
+constexpr const wchar_t* kTabs[] = {L"General", L"Schedule", L"Homepage", L"Automatic"};
 constexpr const wchar_t* kDays[] = {L"S&unday",   L"&Monday", L"&Tuesday", L"&Wednesday",
                                     L"T&hursday", L"&Friday", L"Satu&rday"};
 // With a blank after each comma and full stop: without them the label could break a line only
@@ -38,7 +39,9 @@ constexpr DWORD kFrame = BS_GROUPBOX;
 // Every control but the tab control and the two buttons belongs to one tab.
 int PageOf(int id) { return id / 100 - 11; }
 
-toolkit::DialogTemplate OptionsTemplate() {
+constexpr wchar_t kCleanOnCloseText[] = L"Clean this browser's ticked items when its last window closes";
+
+toolkit::DialogTemplate OptionsTemplate(const std::vector<const catalogue::ClosingBrowser*>& browsers) {
   toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 222, L"Options");
   d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"", 6, 6, 268, 188, SSTab1);
 
@@ -78,6 +81,20 @@ toolkit::DialogTemplate OptionsTemplate() {
   d.Item(kStaticClass, SS_LEFT, L"W&indow Title", 20, 106, 76, 10, TitleLabel);
   d.Item(kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, L"", 100, 104, 160, 12, Text2);
 
+  d.Item(kButtonClass, kFrame, L"When a browser closes", 12, 24, 256, 166, AutomaticFrame);
+  if (browsers.empty()) {
+    d.Item(kStaticClass, SS_LEFT, L"None of the browsers this option serves was found on this computer.", 20, 38, 240,
+           20, NoBrowserLabel);
+  }
+  for (size_t row = 0; row < browsers.size(); ++row) {
+    auto y = static_cast<short>(38 + row * 21);
+    auto id = static_cast<WORD>(row);
+    d.Item(kStaticClass, SS_LEFT | SS_NOPREFIX, browsers[row]->name, 20, static_cast<short>(y + 4), 66, 10,
+           static_cast<WORD>(BrowserName + id));
+    d.Item(kButtonClass, kCheck | BS_MULTILINE | (row == 0 ? WS_GROUP : 0), kCleanOnCloseText, 90, y, 172, 18,
+           static_cast<WORD>(chkCleanOnClose + id));
+  }
+
   d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, 200, 50, 14, Command1);
   d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, 200, 50, 14, Command2);
   return d;
@@ -90,12 +107,17 @@ void RegisterTabClass() {
 
 }  // namespace
 
-OptionsWindow::OptionsWindow(BossKeySwitch bossKey, std::wstring programFolder)
-    : bossKey_(std::move(bossKey)), programFolder_(std::move(programFolder)) {}
+OptionsWindow::OptionsWindow(BossKeySwitch bossKey, std::wstring programFolder,
+                             std::vector<const catalogue::ClosingBrowser*> browsers)
+    : bossKey_(std::move(bossKey)), programFolder_(std::move(programFolder)), browsers_(std::move(browsers)) {}
+
+std::vector<const catalogue::ClosingBrowser*> OptionsWindow::FoundBrowsers() {
+  return catalogue::FoundClosingBrowsers(run::ComputeProcessValues());
+}
 
 toolkit::DialogTemplate OptionsWindow::Template() const {
   RegisterTabClass();
-  return OptionsTemplate();
+  return OptionsTemplate(browsers_);
 }
 
 void OptionsWindow::Load() {
@@ -103,7 +125,7 @@ void OptionsWindow::Load() {
   toolkit::ApplySkinFile(Handle(), programFolder_);
 
   HWND tab = Control(SSTab1);
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < static_cast<int>(std::size(kTabs)); ++i) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(kTabs[i]);
@@ -132,6 +154,11 @@ void OptionsWindow::Load() {
   tick(Check6, options.securely);
   tick(Check7, options.windowsStartup);
   tick(Check8, options.windowsShutdown);
+  for (size_t row = 0; row < browsers_.size(); ++row) {
+    tick(static_cast<WORD>(chkCleanOnClose + row),
+         inifun::FlagTest(inifun::ReadIniValue(SettingsFile(programFolder_), catalogue::kCloseOptionSection,
+                                               browsers_[row]->key)));
+  }
   HWND times = Control(cmbStartTime);
   for (const std::wstring& time : StartTimes()) {
     SendMessageW(times, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(time.c_str()));
@@ -155,7 +182,7 @@ void OptionsWindow::ShowPage(int page) {
       [](HWND child, LPARAM shown) {
         int id = GetDlgCtrlID(child);
         int childPage = PageOf(id);
-        if (childPage >= 0 && childPage <= 2) ShowWindow(child, childPage == shown ? SW_SHOWNA : SW_HIDE);
+        if (childPage >= 0 && childPage < static_cast<int>(std::size(kTabs))) ShowWindow(child, childPage == shown ? SW_SHOWNA : SW_HIDE);
         return TRUE;
       },
       page);
@@ -215,6 +242,9 @@ Options OptionsWindow::Read() const {
   options.cleanTime = platform::WindowText(Control(cmbStartTime));
   options.startPage = platform::WindowText(Control(Text1));
   options.windowTitle = platform::WindowText(Control(Text2));
+  for (size_t row = 0; row < browsers_.size(); ++row) {
+    options.cleanOnClose.emplace_back(browsers_[row]->key, ticked(static_cast<WORD>(chkCleanOnClose + row)));
+  }
   options.startPageChanged = options.startPage != shownStartPage_;
   options.windowTitleChanged = options.windowTitle != shownWindowTitle_;
   return options;

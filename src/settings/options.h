@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace settings {
@@ -41,6 +42,9 @@ struct Options {
   // must never come back as "Error" or a blank.
   bool startPageChanged = false;
   bool windowTitleChanged = false;
+  // The browsers the window offers to clean when they close: each one's key and whether its box is
+  // ticked. The window fills it; each key is stored "1" or "0".
+  std::vector<std::pair<std::wstring, bool>> cleanOnClose;
 };
 
 // How the boss key is switched on the main window; the options only decide when, and with which

@@ -300,6 +300,23 @@ TEST_F(WindowTexts, TheDialogs) {
   }
 }
 
+// Every page of the options, the "Automatic" one with all the browsers it can list.
+TEST_F(WindowTexts, EveryPageOfTheOptions) {
+  std::vector<const catalogue::ClosingBrowser*> browsers;
+  for (const catalogue::ClosingBrowser& browser : catalogue::ClosingBrowsers()) browsers.push_back(&browser);
+  settings::OptionsWindow options(settings::BossKeySwitch{}, program.Path(), browsers);
+  ASSERT_TRUE(options.Create(nullptr, false));
+  HWND tab = options.Control(settings::option_ids::SSTab1);
+  const int pages = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+  EXPECT_EQ(pages, 4);
+  for (int page = 0; page < pages; ++page) {
+    SendMessageW(tab, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    NMHDR header{tab, settings::option_ids::SSTab1, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(options.Handle(), WM_NOTIFY, settings::option_ids::SSTab1, reinterpret_cast<LPARAM>(&header));
+    ExpectWhole(options.Handle(), ("Options, page " + std::to_string(page)).c_str());
+  }
+}
+
 // A page switch leaves nothing of the hidden page on the screen: what it covered is painted in the
 // skin's background again (under Wine the link control once deleted the brush every control shared,
 // and the page turned white).
