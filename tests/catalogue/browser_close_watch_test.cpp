@@ -66,6 +66,12 @@ class BrowserCloseWatchTest : public ::testing::Test {
     }
   }
   size_t Cleanings() const { return view.notifications.size(); }
+  // Ends the browser's last process and lets the watch work until it cleaned, and a while longer.
+  void EndTheLastProcess() {
+    chrome.EndOne();
+    TickFor(5s, true);
+    TickFor(500ms);
+  }
 
   TempFolder program, data, programFiles;
   std::wstring settingsFile = settings::SettingsFile(program.Path());
@@ -87,9 +93,7 @@ TEST_F(BrowserCloseWatchTest, CleansOnlyItsTickedItemsOnceAfterItEndsNeverWhileI
   Watch();
   TickFor(600ms);
   EXPECT_EQ(asked, 0);
-  chrome.EndOne();
-  TickFor(5s, true);
-  TickFor(500ms);
+  EndTheLastProcess();
   EXPECT_EQ(Cleanings(), 1u);
   EXPECT_EQ(cleanedRows, std::vector<std::wstring>{L"Chrome Cache"});
 }
@@ -102,9 +106,7 @@ TEST_F(BrowserCloseWatchTest, TwoProcessesEndingGiveOneCleaning) {
   chrome.EndOne();
   TickFor(600ms);
   EXPECT_EQ(asked, 0);
-  chrome.EndOne();
-  TickFor(5s, true);
-  TickFor(500ms);
+  EndTheLastProcess();
   EXPECT_EQ(Cleanings(), 1u);
 }
 
@@ -125,8 +127,7 @@ TEST_F(BrowserCloseWatchTest, AStartDuringTheWaitForItsFilesCancelsThatCleaning)
   TickFor(3500ms);  // past the time limit of the wait too
   EXPECT_EQ(asked, 0);
   // Its next close cleans, once.
-  chrome.EndOne();
-  TickFor(5s, true);
+  EndTheLastProcess();
   EXPECT_EQ(Cleanings(), 1u);
 }
 
