@@ -58,6 +58,13 @@ void BrowserCloseWatch::Tick() {
       states_[i] = State::Queued;
     }
     if (states_[i] != State::Queued) continue;
+    // Started again since the last look, which the watch reports only at its next: the wait starts
+    // over, and that look calls the cleaning off.
+    if (platform::AnyRuns(ProgramOf(browser).processes)) {
+      states_[i] = State::Releasing;
+      closedAt_[i] = hooks_.clock();
+      continue;
+    }
     states_[i] = State::Closed;
     cleaning_ = true;
     bool cleaned = hooks_.clean(browser);

@@ -16,7 +16,7 @@ namespace catalogue {
 
 struct CloseTiming {
   // How often the process list is looked at.
-  std::chrono::milliseconds look = std::chrono::seconds(3);
+  std::chrono::milliseconds look = std::chrono::seconds(5);
   // How often a closed browser's files, or a cleaning's turn, are tried again.
   std::chrono::milliseconds retry = std::chrono::seconds(1);
   // How long the files may stay held after the last process ended; the cleaning runs then anyway and

@@ -1,8 +1,9 @@
 #include "platform/process_watch.h"
 
-#include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
+#include <cstddef>
 
 #include "platform/text.h"
 
@@ -16,18 +17,41 @@ constexpr size_t kWaitLimit = MAXIMUM_WAIT_OBJECTS - 1;
 
 }  // namespace
 
+// One question to the system, where a toolhelp snapshot costs a mapping of the list and one more
+// for every process read from it: the look every few seconds is the watch's whole cost while it waits.
 std::vector<ProcessEntry> ListProcesses() {
   std::vector<ProcessEntry> processes;
-  FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return processes;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-    std::wstring name = entry.szExeFile;
+  constexpr NTSTATUS kTooSmall = static_cast<NTSTATUS>(0xC0000004L);  // STATUS_INFO_LENGTH_MISMATCH
+  std::vector<std::byte> buffer(256 * 1024);
+  NTSTATUS status;
+  ULONG needed = 0;
+  auto ask = [&] {
+    return NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+  };
+  while ((status = ask()) == kTooSmall && buffer.size() < 64 * 1024 * 1024) {
+    buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 64 * 1024));
+  }
+  if (status < 0) return processes;
+  for (size_t offset = 0;;) {
+    const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + offset);
+    std::wstring name(entry->ImageName.Buffer ? entry->ImageName.Buffer : L"",
+                      entry->ImageName.Length / sizeof(wchar_t));
     size_t slash = name.find_last_of(L"\\/");
-    processes.push_back({entry.th32ProcessID, slash == std::wstring::npos ? name : name.substr(slash + 1)});
+    processes.push_back({static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId)),
+                         slash == std::wstring::npos ? name : name.substr(slash + 1)});
+    if (entry->NextEntryOffset == 0) break;
+    offset += entry->NextEntryOffset;
   }
   return processes;
+}
+
+bool AnyRuns(const std::vector<std::wstring>& names) {
+  for (const ProcessEntry& entry : ListProcesses()) {
+    if (std::any_of(names.begin(), names.end(), [&](const std::wstring& n) { return EqualsNoCase(n, entry.name); })) {
+      return true;
+    }
+  }
+  return false;
 }
 
 ProcessWatch::ProcessWatch(std::vector<Program> programs, Changed changed, std::chrono::milliseconds interval)

@@ -20,6 +20,8 @@ struct ProcessEntry {
 };
 // The processes running now.
 std::vector<ProcessEntry> ListProcesses();
+// Whether a process of one of those executable names (letter case ignored) runs now.
+bool AnyRuns(const std::vector<std::wstring>& names);
 
 class ProcessWatch {
  public:
@@ -30,7 +32,7 @@ class ProcessWatch {
   using Changed = std::function<void(size_t program, bool running)>;
 
   ProcessWatch(std::vector<Program> programs, Changed changed,
-               std::chrono::milliseconds interval = std::chrono::seconds(3));
+               std::chrono::milliseconds interval = std::chrono::seconds(5));
   // Stops the watch and waits for its thread.
   ~ProcessWatch();
   ProcessWatch(const ProcessWatch&) = delete;
