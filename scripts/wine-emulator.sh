@@ -78,8 +78,8 @@ sandbox_env "$sandbox"
   esac
   # The tests of files in use start this program, built beside them, as the second process that
   # holds a file open; a Windows process cannot name the build folder outside drive C:.
-  # Papermill.exe, which the console tests start, comes the same way.
-  for program in trellwipe_file_holder.exe Papermill.exe; do
+  # Papermill.exe, which the console tests start, and the fake browser come the same way.
+  for program in trellwipe_file_holder.exe Papermill.exe trellwipe_fake_browser.exe; do
     if [ -f "$(dirname "$1")/$program" ]; then cp "$(dirname "$1")/$program" "$fixture/"; fi
   done
 ) 9>"$sandbox/.lock"

@@ -33,15 +33,19 @@ std::wstring BrowserRuleName(const TodaysBrowser& browser, std::wstring_view kin
   return std::wstring(browser.rule) + L" " + std::wstring(RuleKind(browser, kind)) + L" *";
 }
 
-std::optional<BrowserRule> OnBrowserTab(const Rule& rule) {
+std::optional<BrowserRule> RuleOfBrowser(const Rule& rule) {
   if (rule.section != kShippedSection) return std::nullopt;
   for (const TodaysBrowser& browser : kBrowsers) {
-    if (!browser.tab) continue;
     for (const wchar_t* kind : kKinds) {
       if (platform::EqualsNoCase(rule.name, BrowserRuleName(browser, kind))) return BrowserRule{&browser, kind};
     }
   }
   return std::nullopt;
+}
+
+std::optional<BrowserRule> OnBrowserTab(const Rule& rule) {
+  std::optional<BrowserRule> found = RuleOfBrowser(rule);
+  return found && found->browser->tab ? found : std::nullopt;
 }
 
 std::optional<BrowserRule> SameAsRule(std::wstring_view pluginName) {

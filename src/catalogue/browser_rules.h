@@ -32,6 +32,8 @@ struct BrowserRule {
   std::wstring kind;
 };
 std::optional<BrowserRule> OnBrowserTab(const Rule& rule);
+// The same for every today's browser, those whose rules stay in the rule list too.
+std::optional<BrowserRule> RuleOfBrowser(const Rule& rule);
 
 // The shipped rule a definition of that name does the same as: "Edge Cache" gives Edge's "Cache".
 std::optional<BrowserRule> SameAsRule(std::wstring_view pluginName);

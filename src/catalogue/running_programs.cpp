@@ -1,13 +1,12 @@
 #include "catalogue/running_programs.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/plugins.h"
-#include "platform/handles.h"
+#include "platform/process_watch.h"
 #include "platform/text.h"
 #include "settings/item_flags.h"
 
@@ -68,15 +67,7 @@ const std::vector<WatchedProgram>& WatchedPrograms() {
 
 std::vector<std::wstring> RunningProcessNames() {
   std::vector<std::wstring> names;
-  platform::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return names;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-    std::wstring name = entry.szExeFile;
-    size_t slash = name.find_last_of(L"\\/");
-    names.push_back(slash == std::wstring::npos ? name : name.substr(slash + 1));
-  }
+  for (const platform::ProcessEntry& process : platform::ListProcesses()) names.push_back(process.name);
   return names;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/messages.h"
 #include "platform/user_profiles.h"
 #include "platform/window_text.h"
+#include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "toolkit/dialog_template.h"
 #include "toolkit/skin.h"
@@ -27,7 +28,7 @@ struct Tab {
   const wchar_t* title;
   int hundreds;
 };
-constexpr Tab kTabs[] = {{L"General", 11}, {L"Schedule", 12}, {L"Homepage", 13}, {L"Cleaning", 15}};
+constexpr Tab kTabs[] = {{L"General", 11}, {L"Schedule", 12}, {L"Homepage", 13}, {L"Automatic", 14}, {L"Cleaning", 15}};
 constexpr const wchar_t* kDays[] = {L"S&unday",   L"&Monday", L"&Tuesday", L"&Wednesday",
                                     L"T&hursday", L"&Friday", L"Satu&rday"};
 // With a blank after each comma and full stop: without them the label could break a line only
@@ -66,7 +67,9 @@ int ChosenHours(HWND combo) {
   return chosen >= 0 && static_cast<size_t>(chosen) < std::size(kAgeChoices) ? kAgeChoices[chosen].hours : 0;
 }
 
-toolkit::DialogTemplate OptionsTemplate() {
+constexpr wchar_t kCleanOnCloseText[] = L"Clean this browser's ticked items when its last window closes";
+
+toolkit::DialogTemplate OptionsTemplate(const std::vector<const catalogue::ClosingBrowser*>& browsers) {
   toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 236, L"Options");
   d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"", 6, 6, 268, 202, SSTab1);
 
@@ -117,6 +120,20 @@ toolkit::DialogTemplate OptionsTemplate() {
   d.Item(kStaticClass, SS_LEFT, L"Erase only items deleted at least this long ag&o:", 20, 130, 240, 10, RecycleAgeLabel);
   d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 20, 142, 80, 100, cmbRecycleAge);
 
+  d.Item(kButtonClass, kFrame, L"When a browser closes", 12, 24, 256, 166, AutomaticFrame);
+  if (browsers.empty()) {
+    d.Item(kStaticClass, SS_LEFT, L"None of the browsers this option serves was found on this computer.", 20, 38, 240,
+           20, NoBrowserLabel);
+  }
+  for (size_t row = 0; row < browsers.size(); ++row) {
+    auto y = static_cast<short>(38 + row * 21);
+    auto id = static_cast<WORD>(row);
+    d.Item(kStaticClass, SS_LEFT | SS_NOPREFIX, browsers[row]->name, 20, static_cast<short>(y + 4), 66, 10,
+           static_cast<WORD>(BrowserName + id));
+    d.Item(kButtonClass, kCheck | BS_MULTILINE | (row == 0 ? WS_GROUP : 0), kCleanOnCloseText, 90, y, 172, 18,
+           static_cast<WORD>(chkCleanOnClose + id));
+  }
+
   d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, 214, 50, 14, Command1);
   d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, 214, 50, 14, Command2);
   return d;
@@ -129,13 +146,18 @@ void RegisterTabClass() {
 
 }  // namespace
 
-OptionsWindow::OptionsWindow(BossKeySwitch bossKey, std::wstring programFolder)
-    : bossKey_(std::move(bossKey)), programFolder_(std::move(programFolder)),
+OptionsWindow::OptionsWindow(BossKeySwitch bossKey, std::wstring programFolder,
+                             std::vector<const catalogue::ClosingBrowser*> browsers)
+    : bossKey_(std::move(bossKey)), programFolder_(std::move(programFolder)), browsers_(std::move(browsers)),
       isAdministrator_(platform::RunsAsAdministrator) {}
+
+std::vector<const catalogue::ClosingBrowser*> OptionsWindow::FoundBrowsers() {
+  return catalogue::FoundClosingBrowsers(run::ComputeProcessValues());
+}
 
 toolkit::DialogTemplate OptionsWindow::Template() const {
   RegisterTabClass();
-  return OptionsTemplate();
+  return OptionsTemplate(browsers_);
 }
 
 void OptionsWindow::Load() {
@@ -175,6 +197,11 @@ void OptionsWindow::Load() {
   tick(chkRulesWeekly, options.weeklyRulesCheck);
   tick(chkAllUsers, options.allUsers);
   administrator_ = isAdministrator_();
+  for (size_t row = 0; row < browsers_.size(); ++row) {
+    tick(static_cast<WORD>(chkCleanOnClose + row),
+         inifun::FlagTest(inifun::ReadIniValue(SettingsFile(programFolder_), catalogue::kCloseOptionSection,
+                                               browsers_[row]->key)));
+  }
   HWND times = Control(cmbStartTime);
   for (const std::wstring& time : StartTimes()) {
     SendMessageW(times, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(time.c_str()));
@@ -264,6 +291,9 @@ Options OptionsWindow::Read() const {
   options.cleanTime = platform::WindowText(Control(cmbStartTime));
   options.startPage = platform::WindowText(Control(Text1));
   options.windowTitle = platform::WindowText(Control(Text2));
+  for (size_t row = 0; row < browsers_.size(); ++row) {
+    options.cleanOnClose.emplace_back(browsers_[row]->key, ticked(static_cast<WORD>(chkCleanOnClose + row)));
+  }
   options.startPageChanged = options.startPage != shownStartPage_;
   options.windowTitleChanged = options.windowTitle != shownWindowTitle_;
   options.ages.tempHours = ChosenHours(Control(cmbTempAge));

@@ -4,7 +4,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "catalogue/closing_browsers.h"
 #include "settings/options.h"
 #include "toolkit/dialog.h"
 
@@ -31,12 +33,19 @@ constexpr WORD IeHomePageFrame = 1310, ResetLabel = 1311, Text1 = 1312, TitleLab
 // "Cleaning"
 constexpr WORD TempAgeFrame = 1501, TempAgeLabel = 1502, cmbTempAge = 1503, TempAgeNote = 1504, chkCustomAge = 1505;
 constexpr WORD RecycleAgeFrame = 1510, RecycleAgeLabel = 1511, cmbRecycleAge = 1512;
+// "Automatic": one row per browser found, its name and its box, in the order of the browsers given.
+constexpr WORD AutomaticFrame = 1401, NoBrowserLabel = 1402;
+constexpr WORD BrowserName = 1410;   // to 1419
+constexpr WORD chkCleanOnClose = 1420;  // to 1429
 }  // namespace option_ids
 
 class OptionsWindow : public toolkit::Dialog {
  public:
-  // `bossKey` arms or disarms the boss key when OK changes it.
-  OptionsWindow(BossKeySwitch bossKey, std::wstring programFolder);
+  // `bossKey` arms or disarms the boss key when OK changes it; `browsers` are those offered a cleaning
+  // when they close (the ones found on this computer).
+  OptionsWindow(BossKeySwitch bossKey, std::wstring programFolder,
+                std::vector<const catalogue::ClosingBrowser*> browsers = FoundBrowsers());
+  static std::vector<const catalogue::ClosingBrowser*> FoundBrowsers();
 
   // The tab shown, counted from 0.
   int Page() const { return page_; }
@@ -58,6 +67,7 @@ class OptionsWindow : public toolkit::Dialog {
 
   BossKeySwitch bossKey_;
   std::wstring programFolder_;
+  std::vector<const catalogue::ClosingBrowser*> browsers_;
   // The Internet Explorer texts as the window showed them at load.
   std::wstring shownStartPage_, shownWindowTitle_;
   bool accepted_ = false;

@@ -206,6 +206,14 @@ bool CleanRun::CleanNow(RunEnd end) {
   return true;
 }
 
+bool CleanRun::CleanOnly(ItemChoice choice, RunEnd end) {
+  if (running_) return false;
+  std::swap(choice_, choice);
+  CleanNow(end);
+  std::swap(choice_, choice);
+  return true;
+}
+
 bool CleanRun::Preview(engine::RunReport& report) {
   if (running_) return false;
   RunningFlag running(running_);

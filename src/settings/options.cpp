@@ -203,6 +203,7 @@ bool SaveOptions(const std::wstring& programFolder, const Options& options, cons
   store(L"TempMinAgeHours", std::to_wstring(options.ages.tempHours));
   store(L"RecycleMinAgeHours", std::to_wstring(options.ages.recycleHours));
   store(L"CustomFoldersMinAge", Flag(options.ages.customFolders));
+  for (const auto& [key, on] : options.cleanOnClose) store(key.c_str(), Flag(on));
   // The file is the one step that can fail; when it does, the registry and the hot keys stay as they
   // were too, so what the window shows next time is what is in force.
   if (!batch.Commit()) return false;

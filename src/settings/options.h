@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace settings {
@@ -62,6 +63,9 @@ struct Options {
   bool startPageChanged = false;
   bool windowTitleChanged = false;
   AgeOptions ages;
+  // The browsers the window offers to clean when they close: each one's key and whether its box is
+  // ticked. The window fills it; each key is stored "1" or "0".
+  std::vector<std::pair<std::wstring, bool>> cleanOnClose;
 };
 
 // The weekly look for new rules: the option, and the day of the last look as "YYYY-MM-DD", in

@@ -158,6 +158,7 @@ bool MainWindow::Create() {
   const std::wstring settingsFile = settings::SettingsFile(programFolder_);
   schedule_ = settings::LoadSchedule(settingsFile);
   SetTimer(hwnd_, kScheduleTimer, 30000, nullptr);
+  WatchBrowsers();
   settings::LastRun last = settings::LoadLastRun(settingsFile);
   run_->Counters() = {last.cleanedKeys, last.releasedBytes};
   ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes));
@@ -346,6 +347,10 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_TIMER:
       if (wParam == kScheduleTimer) CheckSchedule();
+      if (wParam == kBrowserTimer) TickBrowserWatch();
+      return 0;
+    case kBrowserWatchMessage:
+      TickBrowserWatch();
       return 0;
     case WM_COMMAND:
       if (lParam == 0 || HIWORD(wParam) == BN_CLICKED || reinterpret_cast<HWND>(lParam) == navigation_.Handle()) {
@@ -454,6 +459,7 @@ void MainWindow::Execute(UINT command) {
     case kCleanOptionsCommand:
       if (actions_.openOptions(hwnd_, hwnd_, programFolder_)) {
         schedule_ = settings::LoadSchedule(settings::SettingsFile(programFolder_));
+        WatchBrowsers();
       }
       break;
     case kSearchEraseCommand:
@@ -680,6 +686,50 @@ void MainWindow::NotificationClicked(const std::wstring& key) {
   // The copy waits, installed only from the window that shows its changes.
   rules::RulesDownload pending = rules::PendingRules(programFolder_);
   if (pending.pending && actions_.reviewRuleChanges) actions_.reviewRuleChanges(hwnd_, programFolder_, pending);
+}
+
+void MainWindow::WatchBrowsers() {
+  browserWatch_.reset();
+  if (hwnd_) KillTimer(hwnd_, kBrowserTimer);
+  std::vector<const catalogue::ClosingBrowser*> browsers =
+      catalogue::BrowsersCleanedOnClose(programFolder_, run_->Values());
+  if (browsers.empty()) return;
+  catalogue::CloseHooks hooks;
+  hooks.released = [this](const catalogue::ClosingBrowser& browser) {
+    return catalogue::FilesReleased(browser, run_->Values());
+  };
+  hooks.clean = [this](const catalogue::ClosingBrowser& browser) { return CleanClosedBrowser(browser); };
+  hooks.wake = [window = hwnd_] { PostMessageW(window, kBrowserWatchMessage, 0, 0); };
+  browserWatch_ = std::make_unique<catalogue::BrowserCloseWatch>(std::move(browsers), std::move(hooks), closeTiming_);
+}
+
+void MainWindow::TickBrowserWatch() {
+  if (!browserWatch_ || !hwnd_) return;
+  browserWatch_->Tick();
+  // The window may have gone with an exit after that cleaning.
+  if (!hwnd_ || !browserWatch_) return;
+  if (browserWatch_->Waiting()) {
+    SetTimer(hwnd_, kBrowserTimer, static_cast<UINT>(browserWatch_->Timing().retry.count()), nullptr);
+  } else {
+    KillTimer(hwnd_, kBrowserTimer);
+  }
+}
+
+bool MainWindow::CleanClosedBrowser(const catalogue::ClosingBrowser& browser) {
+  if (run_->Running()) return false;
+  // As at a scheduled time: a new user's selection is not cleaned before it was looked at and saved.
+  if (settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return true;
+  std::vector<catalogue::ItemName> items = catalogue::TickedItemsOf(browser, programFolder_);
+  if (items.empty()) return true;
+  const bool shown = IsWindowVisible(hwnd_);
+  if (!run_->CleanOnly(catalogue::ChoiceOf(std::move(items)), run::RunEnd::Notification)) return false;
+  if (exitPending_) {
+    ExitProgram();
+  } else if (hwnd_ && !shown) {
+    // The end of the run shows the window; one that waited in the notification area goes back there.
+    ShowWindow(hwnd_, SW_HIDE);
+  }
+  return true;
 }
 
 void MainWindow::Preview() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialogs/rule_update_window.h"
+#include "catalogue/browser_close_watch.h"
 #include "platform/handles.h"
 #include "platform/shutdown.h"
 #include "run/clean_run.h"
@@ -65,6 +66,10 @@ class MainWindow : public run::RunView {
  public:
   // Checks the schedule every 30 seconds for as long as the window lives.
   static constexpr UINT_PTR kScheduleTimer = 1;
+  // Runs only while a closed browser waits for its files or its turn.
+  static constexpr UINT_PTR kBrowserTimer = 2;
+  // Posted by the browser watch's thread when a watched browser started or closed.
+  static constexpr UINT kBrowserWatchMessage = WM_APP + 4;
   enum class Page { Home, Status };
 
   // commandLine: the program's arguments without its name ("min" when started with Windows).
@@ -80,6 +85,11 @@ class MainWindow : public run::RunView {
   void ShowAfterSplash();
   // Runs first in the exit sequence (the start-up window unloads itself there).
   void SetBeforeExit(std::function<void()> beforeExit) { beforeExit_ = std::move(beforeExit); }
+  // How often the browsers cleaned when they close are looked at and tried (for tests).
+  void SetCloseTiming(const catalogue::CloseTiming& timing) { closeTiming_ = timing; }
+  // (Re)starts the watch of the browsers whose option is on; none is watched when none is.
+  void WatchBrowsers();
+  const catalogue::BrowserCloseWatch* BrowserWatch() const { return browserWatch_.get(); }
   // The schedule check's clock (the local time by default).
   void SetClock(std::function<SYSTEMTIME()> clock) { clock_ = std::move(clock); }
   // Lets the menu shortcuts reach the window from the program's message loop.
@@ -167,6 +177,10 @@ class MainWindow : public run::RunView {
   void CheckRules(const SYSTEMTIME& today);
   void RulesChecked(WPARAM what);
   void NotificationClicked(const std::wstring& key);
+  // A watched browser closed: exactly its ticked items, reported by a pop-up. False while a run is
+  // under way, so that it waits for its turn.
+  bool CleanClosedBrowser(const catalogue::ClosingBrowser& browser);
+  void TickBrowserWatch();
   void Preview();
   void ShowRowDetails(int row);
 
@@ -214,6 +228,8 @@ class MainWindow : public run::RunView {
   std::function<SYSTEMTIME()> clock_;
   std::unique_ptr<NotificationSystem> notifications_;
   std::unique_ptr<settings::RulesDownloadTask> rulesCheck_;
+  catalogue::CloseTiming closeTiming_;
+  std::unique_ptr<catalogue::BrowserCloseWatch> browserWatch_;
   std::function<void()> beforeExit_;
   // Exit (or the end of the session) came while a run was under way; it is done when the run ends.
   bool exitPending_ = false;

@@ -66,9 +66,9 @@ TEST_F(OptionsWindowTest, ShowsEveryControlWithItsCaption) {
   EXPECT_EQ(WindowText(window.Handle()), L"Options");
 
   HWND tab = Item(ids::SSTab1);
-  ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 4);
-  const wchar_t* tabs[] = {L"General", L"Schedule", L"Homepage", L"Cleaning"};
-  for (int i = 0; i < 4; ++i) {
+  ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 5);
+  const wchar_t* tabs[] = {L"General", L"Schedule", L"Homepage", L"Automatic", L"Cleaning"};
+  for (int i = 0; i < 5; ++i) {
     wchar_t text[32] = L"";
     TCITEMW item{};
     item.mask = TCIF_TEXT;
@@ -145,10 +145,16 @@ TEST_F(OptionsWindowTest, TabsShowOnlyTheirOwnControls) {
   EXPECT_FALSE(Shown(Item(ids::chkSunday)));
   EXPECT_FALSE(Shown(Item(ids::cmbTempAge)));
   EXPECT_TRUE(Shown(Item(ids::Command1)));
-  EXPECT_TRUE(Shown(Item(ids::Command2)));
 
   SelectTab(3);
-  EXPECT_EQ(window.Page(), 3);
+  EXPECT_TRUE(Shown(Item(ids::AutomaticFrame)));
+  EXPECT_FALSE(Shown(Item(ids::Text1)));
+  EXPECT_FALSE(Shown(Item(ids::cmbTempAge)));
+  EXPECT_TRUE(Shown(Item(ids::Command2)));
+
+  SelectTab(4);
+  EXPECT_EQ(window.Page(), 4);
+  EXPECT_FALSE(Shown(Item(ids::AutomaticFrame)));
   for (WORD id : {ids::cmbTempAge, ids::chkCustomAge, ids::cmbRecycleAge}) EXPECT_TRUE(Shown(Item(id))) << id;
   EXPECT_FALSE(Shown(Item(ids::Text1)));
 }
@@ -447,6 +453,38 @@ TEST_F(OptionsWindowTest, EscapeStoresNothingAndEnterStoresLikeOk) {
   EXPECT_TRUE(Feed(window.Handle(), KeyDown(Item(ids::Check4), VK_RETURN)));
   EXPECT_EQ(window.Handle(), nullptr);
   EXPECT_EQ(Stored(L"exit"), L"1");
+}
+
+// The browsers found are listed, each with its own box, stored under its own key on OK.
+TEST_F(OptionsWindowTest, AutomaticListsTheBrowsersFoundAndStoresTheirBoxes) {
+  const auto all = catalogue::ClosingBrowsers();
+  settings::OptionsWindow automatic{settings::BossKeySwitch{}, program.Path(), {&all[1], &all[5]}};
+  Store(L"CleanOnCloseFirefox", L"1");
+  ASSERT_TRUE(automatic.Create(nullptr, false));
+  EXPECT_EQ(WindowText(automatic.Control(ids::BrowserName)), L"Google Chrome");
+  EXPECT_EQ(WindowText(automatic.Control(ids::BrowserName + 1)), L"Mozilla Firefox");
+  EXPECT_EQ(automatic.Control(ids::BrowserName + 2), nullptr);
+  EXPECT_EQ(automatic.Control(ids::NoBrowserLabel), nullptr);
+  for (WORD row : {0, 1}) {
+    EXPECT_EQ(WindowText(automatic.Control(ids::chkCleanOnClose + row)),
+              L"Clean this browser's ticked items when its last window closes");
+  }
+  EXPECT_EQ(IsDlgButtonChecked(automatic.Handle(), ids::chkCleanOnClose), static_cast<UINT>(BST_UNCHECKED));
+  EXPECT_EQ(IsDlgButtonChecked(automatic.Handle(), ids::chkCleanOnClose + 1), static_cast<UINT>(BST_CHECKED));
+  for (WORD id : {ids::chkCleanOnClose, static_cast<WORD>(ids::chkCleanOnClose + 1), ids::Command1}) {
+    SendMessageW(automatic.Control(id), BM_CLICK, 0, 0);
+  }
+  EXPECT_EQ(Stored(L"CleanOnCloseChrome"), L"1");
+  EXPECT_EQ(Stored(L"CleanOnCloseFirefox"), L"0");
+  EXPECT_EQ(Stored(L"CleanOnCloseEdge"), L"");  // not listed, not stored
+}
+
+TEST_F(OptionsWindowTest, AutomaticSaysSoWhenNoBrowserIsFound) {
+  settings::OptionsWindow automatic{settings::BossKeySwitch{}, program.Path(), {}};
+  ASSERT_TRUE(automatic.Create(nullptr, false));
+  EXPECT_EQ(WindowText(automatic.Control(ids::NoBrowserLabel)),
+            L"None of the browsers this option serves was found on this computer.");
+  EXPECT_EQ(automatic.Control(ids::chkCleanOnClose), nullptr);
 }
 
 }  // namespace

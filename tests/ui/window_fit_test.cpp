@@ -319,17 +319,22 @@ TEST_F(WindowTexts, TheDialogs) {
   }
 }
 
-// Each page of the options, the schedule's with the box that administrators alone see below its
-// second frame.
-TEST_F(WindowTexts, TheOptionsPages) {
-  settings::OptionsWindow options(settings::BossKeySwitch{}, program.Path());
+// Every page of the options: the "Automatic" one with all the browsers it can list, the schedule's
+// with the box that administrators alone see below its second frame.
+TEST_F(WindowTexts, EveryPageOfTheOptions) {
+  std::vector<const catalogue::ClosingBrowser*> browsers;
+  for (const catalogue::ClosingBrowser& browser : catalogue::ClosingBrowsers()) browsers.push_back(&browser);
+  settings::OptionsWindow options(settings::BossKeySwitch{}, program.Path(), browsers);
   options.SetAdministratorCheck([] { return true; });
   ASSERT_TRUE(options.Create(nullptr, false));
   HWND tab = options.Control(settings::option_ids::SSTab1);
-  for (int page : {2, 1}) {
+  const int pages = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+  EXPECT_EQ(pages, 5);
+  for (int page = 0; page < pages; ++page) {
     SendMessageW(tab, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
     NMHDR header{tab, settings::option_ids::SSTab1, static_cast<UINT>(TCN_SELCHANGE)};
     SendMessageW(options.Handle(), WM_NOTIFY, settings::option_ids::SSTab1, reinterpret_cast<LPARAM>(&header));
+    ASSERT_EQ(options.Page(), page);
     ExpectWhole(options.Handle(), ("Options page " + std::to_string(page)).c_str());
   }
   EXPECT_TRUE(GetWindowLongW(options.Control(settings::option_ids::chkAllUsers), GWL_STYLE) & WS_VISIBLE);
@@ -404,21 +409,6 @@ DWORD RunAndCapture(std::wstring command, std::string& output) {
   DWORD code = 0;
   GetExitCodeProcess(process.get(), &code);
   return code;
-}
-
-// The dialogs above are checked on their first page; the options window's other pages as well.
-TEST_F(WindowTexts, EveryPageOfTheOptions) {
-  settings::OptionsWindow options(settings::BossKeySwitch{}, program.Path());
-  ASSERT_TRUE(options.Create(nullptr, false));
-  HWND tabs = options.Control(settings::option_ids::SSTab1);
-  const int pages = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
-  for (int page = 1; page < pages; ++page) {
-    SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
-    NMHDR header{tabs, settings::option_ids::SSTab1, static_cast<UINT>(TCN_SELCHANGE)};
-    SendMessageW(options.Handle(), WM_NOTIFY, settings::option_ids::SSTab1, reinterpret_cast<LPARAM>(&header));
-    ASSERT_EQ(options.Page(), page);
-    ExpectWhole(options.Handle(), ("Options page " + std::to_string(page)).c_str());
-  }
 }
 
 TEST_F(WindowTexts, TheDetailsAndThePopUp) {
