@@ -77,7 +77,7 @@ class BrowserCloseWatchTest : public ::testing::Test {
   std::wstring settingsFile = settings::SettingsFile(program.Path());
   ScopedEnvironment installs{L"ProgramFiles", programFiles.Path()};
   ScopedEnvironment installs86{L"ProgramFiles(x86)", programFiles.Path()};
-  run::ProcessValues values{data / L"Roaming", data / L"Local", L"", 0, L""};
+  run::ProcessValues values{data / L"Roaming", data / L"Local", L"", 0, L"", {}};
   FakeBrowser chrome{programFiles / L"Google\\Chrome\\Application", L"chrome.exe"};
   RecordingView view;
   run::CleanRun run{view, program.Path(), values, catalogue::Stages()};
