@@ -421,7 +421,11 @@ TEST_F(OptionsWindowTest, TabRunsThroughTheShownPageThenOkCancelAndTheTabStrip) 
 TEST_F(OptionsWindowTest, LettersReachOnlyTheShownPageAndNoTwoLabelsShareOne) {
   ASSERT_TRUE(window.Create(nullptr, false));
   HWND hwnd = window.Handle();
-  EXPECT_EQ(SharedMnemonics(hwnd), std::vector<std::wstring>{});
+  // A letter may come again on another page, which the keyboard does not reach while this one shows.
+  for (int page = 4; page >= 0; --page) {
+    SelectTab(page);
+    EXPECT_EQ(SharedMnemonics(hwnd, true), std::vector<std::wstring>{}) << page;
+  }
   auto letter = [&](WORD id) { return toolkit::MnemonicOf(WindowText(Item(id))); };
   for (WORD id : {ids::Check2, ids::Check3, ids::Check4, ids::Check6, ids::chkRulesWeekly, ids::Check1, ids::StartCleanLabel, ids::chkSunday,
                   ids::chkDaily, ids::Check7, ids::Check8, ids::ResetLabel, ids::TitleLabel}) {

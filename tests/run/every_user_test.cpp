@@ -9,6 +9,7 @@
 #include "platform/system_folders.h"
 #include "platform/text.h"
 #include "platform/user_profiles.h"
+#include "settings/inifun.h"
 #include "support/mini_json.h"
 #include "support/test_support.h"
 
@@ -57,6 +58,8 @@ class SecondUser {
 class EveryUser : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The traces are made now: any age lets the temporary folders' go.
+    inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"TempMinAgeHours", L"0");
     values.windowsFolder = me / L"Windows";
     values.localAppDataFolder = me / L"Local";
     MakeFile(user.trace, 300);

@@ -34,29 +34,33 @@ inline std::wstring ClassOf(HWND window) {
   return name;
 }
 
-// Every mnemonic letter of the window's buttons and labels, with the texts that carry it.
-inline std::map<wchar_t, std::vector<std::wstring>> Mnemonics(HWND window) {
-  std::map<wchar_t, std::vector<std::wstring>> found;
+// Every mnemonic letter of the window's buttons and labels, with the texts that carry it; with
+// `shownOnly`, of those shown (one page of tabs: the keyboard reaches no other).
+inline std::map<wchar_t, std::vector<std::wstring>> Mnemonics(HWND window, bool shownOnly = false) {
+  struct Search {
+    std::map<wchar_t, std::vector<std::wstring>> found;
+    bool shownOnly;
+  } search{{}, shownOnly};
   EnumChildWindows(
       window,
       [](HWND child, LPARAM out) {
+        auto& search = *reinterpret_cast<Search*>(out);
+        if (search.shownOnly && !(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) return TRUE;
         std::wstring kind = ClassOf(child);
         bool label = _wcsicmp(kind.c_str(), L"Button") == 0 ||
                      (_wcsicmp(kind.c_str(), L"Static") == 0 && !(GetWindowLongW(child, GWL_STYLE) & SS_NOPREFIX));
         std::wstring text = platform::WindowText(child);
-        if (wchar_t letter = label ? toolkit::MnemonicOf(text) : 0) {
-          (*reinterpret_cast<std::map<wchar_t, std::vector<std::wstring>>*>(out))[letter].push_back(text);
-        }
+        if (wchar_t letter = label ? toolkit::MnemonicOf(text) : 0) search.found[letter].push_back(text);
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 // The letters that more than one label of the window claims.
-inline std::vector<std::wstring> SharedMnemonics(HWND window) {
+inline std::vector<std::wstring> SharedMnemonics(HWND window, bool shownOnly = false) {
   std::vector<std::wstring> shared;
-  for (const auto& [letter, texts] : Mnemonics(window)) {
+  for (const auto& [letter, texts] : Mnemonics(window, shownOnly)) {
     if (texts.size() < 2) continue;
     std::wstring line(1, letter);
     for (const std::wstring& text : texts) line += L" \"" + text + L"\"";
