@@ -17,4 +17,6 @@ fail() { echo "end-to-end: $1" >&2; exit 1; }
 echo "$report" | grep -q $'^  Task complete' || fail "the run did not reach its end"
 left=$(find "$sandbox/prefix/drive_c" \( -name 'sample?.tmp' -o -name 'page?.htm' -o -name 'user@*.txt' \) | head -n1)
 [ -z "$left" ] || fail "a sample trace is still there: $left"
+[ -n "$(find "$sandbox/prefix/drive_c" -name 'setup-in-progress.tmp')" ] ||
+  fail "a temporary file written just now was erased, though the default age keeps it"
 echo "end-to-end: passed"
