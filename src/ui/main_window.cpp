@@ -89,7 +89,7 @@ std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 MainWindowActions DefaultActions() {
   MainWindowActions actions;
-  actions.openSettings = settings::ShowCleaningSettings;
+  actions.openSettings = dialogs::ShowCleaningSettings;
   actions.openOptions = [](HWND owner, HWND mainWindow, const std::wstring& programFolder) {
     return settings::ShowOptions(owner, programFolder, BossKeySwitchOf(mainWindow));
   };
