@@ -5,6 +5,7 @@
 #include "platform/handles.h"
 #include "toolkit/dpi.h"
 #include "toolkit/keyboard.h"
+#include "toolkit/list_view.h"
 #include "toolkit/skin.h"
 
 namespace ui {
@@ -50,9 +51,8 @@ bool DetailsWindow::Create(HWND owner, bool visible) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   }
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
-  LVCOLUMNW column = {};
-  column.mask = LVCF_WIDTH;
-  ListView_InsertColumn(list_, 0, &column);
+  // One column without a header, sized with the list.
+  toolkit::AddListColumns(list_, {{L"", 0}}, toolkit::kDesignDpi);
   ListView_SetItemCountEx(list_, static_cast<int>(lines_.size()), 0);
   Layout();
   toolkit::ApplySkinFile(hwnd_, programFolder_);

@@ -7,6 +7,7 @@
 
 #include "platform/messages.h"
 #include "toolkit/dpi.h"
+#include "toolkit/list_view.h"
 #include "toolkit/skin.h"
 
 namespace settings {
@@ -67,11 +68,7 @@ namespace {
 
 constexpr COLORREF kAlarm = RGB(0xC0, 0x00, 0x00);
 
-struct Column {
-  const wchar_t* header;
-  int width;  // at 96 DPI
-};
-constexpr Column kColumns[] = {{L"Entry", 230}, {L"Change", 70}, {L"Applies here", 80}, {L"Marks", 600}};
+constexpr toolkit::ListColumn kColumns[] = {{L"Entry", 230}, {L"Change", 70}, {L"Applies here", 80}, {L"Marks", 600}};
 
 std::wstring Marks(const rules::RuleChange& change) {
   std::wstring text;
@@ -112,26 +109,13 @@ void RuleChangesWindow::Load() {
   HWND list = List();
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
   const UINT dpi = toolkit::WindowDpi(list);
-  int index = 0;
-  for (const Column& column : kColumns) {
-    LVCOLUMNW info{};
-    info.mask = LVCF_TEXT | LVCF_WIDTH;
-    info.pszText = const_cast<wchar_t*>(column.header);
-    info.cx = toolkit::Scale(column.width, dpi);
-    ListView_InsertColumn(list, index++, &info);
-  }
+  toolkit::AddListColumns(list, kColumns, dpi);
   for (const rules::RuleChange& change : download_.changes) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = ListView_GetItemCount(list);
-    item.pszText = const_cast<wchar_t*>(change.name.c_str());
-    const int row = ListView_InsertItem(list, &item);
+    const int row = toolkit::AppendListRow(list, change.name);
     const std::wstring cells[] = {rules::ChangeKindName(change.kind),
                                   change.kind == rules::ChangeKind::Removed ? L"" : change.appliesHere ? L"yes" : L"no",
                                   Marks(change)};
-    for (int column = 1; column <= 3; ++column) {
-      ListView_SetItemText(list, row, column, const_cast<wchar_t*>(cells[column - 1].c_str()));
-    }
+    for (int column = 1; column <= 3; ++column) toolkit::SetListCellText(list, row, column, cells[column - 1]);
   }
   // A name or a refusal's path may be long: the list scrolls sideways rather than cut it.
   for (int column : {0, 3}) {

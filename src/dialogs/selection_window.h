@@ -1,5 +1,8 @@
 #pragma once
 // "Cleaning Settings": what a cleaning run erases.
+// Its code: selection_window.cpp (the frame, the commands and the custom items), selection_pages.cpp
+// (the tabs' pages, see selection_page.h), selection_rules.cpp (the Rules tab and its download) and
+// selection_save.cpp (what it reads at load and writes at OK).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -19,8 +22,12 @@
 #include "toolkit/dialog.h"
 
 namespace settings {
-
 struct SelectAllGroup;
+}  // namespace settings
+
+namespace dialogs {
+
+class SelectionPage;
 
 // Opens the window modally and returns when the user has closed it.
 void ShowCleaningSettings(HWND owner, const std::wstring& programFolder);
@@ -52,6 +59,7 @@ class SelectionWindow : public toolkit::Dialog {
   static constexpr WORD kAddFoldersCommand = 1502;
 
   SelectionWindow(std::wstring programFolder, SelectionServices services);
+  ~SelectionWindow() override;
 
   // An item box or a select-all box by its control name ("Check1"), nullptr for an unknown name.
   HWND CheckBox(const std::wstring& name) const;
@@ -60,19 +68,19 @@ class SelectionWindow : public toolkit::Dialog {
   HWND BrowserTabs() const { return browserTabs_; }
   HWND PluginList() const { return pluginList_; }
   HWND CustomList() const { return customList_; }
-  HWND RuleList() const { return ruleList_; }  // a row's lParam is its place in RuleChoices()
-  HWND RuleSearch() const { return ruleSearch_; }
-  HWND RuleShowAll() const { return ruleShowAll_; }  // also the entries not found on this machine
-  HWND RuleCount() const { return ruleCount_; }
+  HWND RuleList() const { return ruleTab_.list; }  // a row's lParam is its place in RuleChoices()
+  HWND RuleSearch() const { return ruleTab_.search; }
+  HWND RuleShowAll() const { return ruleTab_.showAll; }  // also the entries not found on this machine
+  HWND RuleCount() const { return ruleTab_.count; }
   // The box of a shipped rule shown on a today's browser tab, by the rule's name; nullptr for none.
   HWND BrowserRuleBox(const std::wstring& ruleName) const;
   const std::vector<rules::RuleChoice>& RuleChoices() const { return ruleChoices_; }
-  HWND Button(const std::wstring& name) const;  // "Command1", "Command3", "Command7", "Command8",
-                                                // "Command101", "Command102", "Command2", and on the
-                                                // Rules tab "UpdateRules", "StopRules", "UndoRules"
-  HWND RulesProgress() const { return rulesProgress_; }
+  // A button by its name in settings/selection_keys.h, or on the Rules tab "UpdateRules", "StopRules",
+  // "UndoRules".
+  HWND Button(const std::wstring& name) const;
+  HWND RulesProgress() const { return ruleTab_.progress; }
   // The download of the rules under way, or null.
-  const RulesDownloadTask* RulesDownload() const { return rulesDownload_.get(); }
+  const settings::RulesDownloadTask* RulesDownload() const { return rulesDownload_.get(); }
 
  private:
   toolkit::DialogTemplate Template() const override;
@@ -80,14 +88,13 @@ class SelectionWindow : public toolkit::Dialog {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Unload() override;
   void Build();
-  void BuildItemPage(HWND page, const std::wstring& tab, const std::wstring& subTab);
-  void BuildApplicationsPage(HWND page);
-  void BuildCustomPage(HWND page);
-  void BuildRulesPage(HWND page);
-  void BuildBrowserRulePage(HWND page, const rules::TodaysBrowser& browser);
-  HWND MakePage(HWND parent, HWND tabs);
-  HWND MakeChild(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, RECT dialogUnits,
-                 int id);
+  // A page over the display area of `tabs`, laid out by `build` with the page's size in dialog units.
+  HWND AddPage(HWND parent, HWND tabs, const std::function<void(SelectionPage&, SIZE)>& build);
+  void BuildItemPage(SelectionPage& page, SIZE area, const std::wstring& tab, const std::wstring& subTab);
+  void BuildApplicationsPage(SelectionPage& page, SIZE area);
+  void BuildCustomPage(SelectionPage& page, SIZE area);
+  void BuildRulesPage(SelectionPage& page, SIZE area);
+  void BuildBrowserRulePage(SelectionPage& page, SIZE area, const rules::TodaysBrowser& browser);
   void LoadState();
   void LoadPlugins();
   void LoadCustomList();
@@ -123,19 +130,19 @@ class SelectionWindow : public toolkit::Dialog {
 
   std::wstring programFolder_;
   SelectionServices services_;
-  HFONT font_ = nullptr;
   HWND outerTabs_ = nullptr;
   HWND browserTabs_ = nullptr;
+  std::vector<std::unique_ptr<SelectionPage>> pages_;
   std::vector<HWND> outerPages_;
   std::vector<HWND> browserPages_;
   HWND pluginList_ = nullptr;
   HWND customList_ = nullptr;
-  HWND ruleList_ = nullptr;
-  HWND ruleSearch_ = nullptr;
-  HWND ruleShowAll_ = nullptr;
-  HWND ruleCount_ = nullptr;
-  HWND rulesProgress_ = nullptr;
-  std::unique_ptr<RulesDownloadTask> rulesDownload_;
+  // The Rules tab's list of entries, its search box, its box that shows every entry, its count, and
+  // the progress of a download.
+  struct {
+    HWND list, search, showAll, count, progress;
+  } ruleTab_{};
+  std::unique_ptr<settings::RulesDownloadTask> rulesDownload_;
   std::vector<rules::RuleChoice> ruleChoices_;
   bool fillingRules_ = false;  // the list's own changes are no ticks of the user
   std::vector<std::pair<HWND, size_t>> browserRuleBoxes_;  // a box, and its place in ruleChoices_
@@ -145,4 +152,4 @@ class SelectionWindow : public toolkit::Dialog {
   std::map<std::wstring, HWND> buttons_;
 };
 
-}  // namespace settings
+}  // namespace dialogs

@@ -17,8 +17,9 @@
 #include "platform/window_text.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_text_width.h"
+#include "toolkit/list_view.h"
 #include "toolkit/message_pump.h"
-#include "toolkit/picker_start.h"
+#include "toolkit/pickers.h"
 #include "toolkit/skin.h"
 
 namespace papermill {
@@ -37,22 +38,16 @@ constexpr WORD kIdleOnly[] = {PapermillWindow::kAddFilesId, PapermillWindow::kAd
                               PapermillWindow::kWipeId};
 
 std::vector<std::wstring> PickFiles(HWND owner) {
-  std::wstring buffer(kFileDialogBuffer, L'\0');
-  OPENFILENAMEW dialog = {};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = owner;
-  dialog.lpstrFilter = L"All files\0*.*\0";
-  dialog.lpstrFile = buffer.data();
-  dialog.nMaxFile = kFileDialogBuffer;
-  dialog.lpstrTitle = L"Files to shred";
-  const std::wstring start = toolkit::PickerStart(toolkit::Pick::Files);
-  dialog.lpstrInitialDir = start.c_str();
-  dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_NODEREFERENCELINKS | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&dialog)) return {};
+  std::optional<toolkit::PickedFiles> picked = toolkit::PickFiles(
+      owner, {L"Files to shred", L"All files\0*.*\0", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, kFileDialogBuffer});
+  if (!picked) return {};
   // One file: its full path. Several: the folder, then each name, NUL-separated.
   std::vector<std::wstring> parts;
-  for (const wchar_t* part = buffer.c_str(); *part; part += wcslen(part) + 1) parts.emplace_back(part);
-  toolkit::RememberPickedFiles(buffer, dialog.nFileOffset);
+  for (size_t at = 0; at < picked->text.size();) {
+    size_t end = std::min(picked->text.find(L'\0', at), picked->text.size());
+    parts.push_back(picked->text.substr(at, end - at));
+    at = end + 1;
+  }
   if (parts.size() <= 1) return parts;
   std::vector<std::wstring> files;
   for (size_t i = 1; i < parts.size(); ++i) files.push_back(platform::JoinPath(parts[0], parts[i]));
@@ -60,20 +55,8 @@ std::vector<std::wstring> PickFiles(HWND owner) {
 }
 
 std::wstring PickFolder(HWND owner) {
-  BROWSEINFOW browse = {};
-  browse.hwndOwner = owner;
-  browse.lpszTitle = L"Folder to shred, with everything in it";
-  browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-  const std::wstring start = toolkit::PickerStart(toolkit::Pick::Folder);
-  toolkit::StartFolderBrowserAt(browse, start);
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
-  if (!chosen) return {};
-  wchar_t path[MAX_PATH] = L"";
-  bool named = SHGetPathFromIDListW(chosen, path);
-  CoTaskMemFree(chosen);
-  if (!named) return L"";
-  toolkit::RememberPickedFolder(path);
-  return path;
+  return toolkit::PickFolder(owner, L"Folder to shred, with everything in it", BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE)
+      .value_or(L"");
 }
 
 }  // namespace
@@ -122,16 +105,10 @@ void PapermillWindow::Load() {
   }
   HWND list = Control(kQueueId);
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-  LVCOLUMNW column = {};
-  column.mask = LVCF_TEXT | LVCF_WIDTH;
   RECT client;
   GetClientRect(list, &client);
-  const std::pair<const wchar_t*, int> columns[] = {{L"Path", client.right * 3 / 4}, {L"Size", client.right / 4 - 4}};
-  for (int index = 0; index < 2; ++index) {
-    column.pszText = const_cast<wchar_t*>(columns[index].first);
-    column.cx = columns[index].second;
-    ListView_InsertColumn(list, index, &column);
-  }
+  // Shares of the list's width in pixels, so no scaling.
+  toolkit::AddListColumns(list, {{L"Path", client.right * 3 / 4}, {L"Size", client.right / 4 - 4}}, toolkit::kDesignDpi);
   SendDlgItemMessageW(hwnd, kProgressId, PBM_SETRANGE32, 0, kProgressRange);
   DragAcceptFiles(hwnd, TRUE);
   FillDrives();
@@ -162,12 +139,7 @@ void PapermillWindow::Add(const std::vector<std::wstring>& paths) {
                         : !measure.folder        ? Size(measure.bytes)
                                                  : platform::Counted(measure.files, L"file", L"files") + L", " +
                                                    Size(measure.bytes);
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(queue_.size());
-    item.pszText = const_cast<wchar_t*>(path.c_str());
-    int row = ListView_InsertItem(list, &item);
-    ListView_SetItemText(list, row, 1, const_cast<wchar_t*>(size.c_str()));
+    toolkit::SetListCellText(list, toolkit::AppendListRow(list, path), 1, size);
     queue_.push_back(path);
   }
   FitColumns();

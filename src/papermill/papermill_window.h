@@ -29,19 +29,22 @@ Pickers SystemPickers();
 
 class PapermillWindow : public toolkit::Dialog {
  public:
-  static constexpr WORD kQueueId = 101;
-  static constexpr WORD kAddFilesId = 102;
-  static constexpr WORD kAddFolderId = 103;
-  static constexpr WORD kRemoveId = 104;
-  static constexpr WORD kRandomId = 105;
-  static constexpr WORD kShredId = 106;
-  static constexpr WORD kDriveId = 107;
-  static constexpr WORD kWipeId = 108;
-  static constexpr WORD kStopId = 109;
-  static constexpr WORD kProgressId = 110;
-  static constexpr WORD kStatusId = 111;
-  static constexpr WORD kResultsId = 112;
-  static constexpr WORD kHelpId = 113;
+  // The ids of the controls the code and the tests refer to.
+  enum : WORD {
+    kQueueId = 101,
+    kAddFilesId,
+    kAddFolderId,
+    kRemoveId,
+    kRandomId,
+    kShredId,
+    kDriveId,
+    kWipeId,
+    kStopId,
+    kProgressId,
+    kStatusId,
+    kResultsId,
+    kHelpId,
+  };
 
   // `paths`: the command line's, queued at once. `wipeLimit` as WipeOptions::limit.
   PapermillWindow(std::wstring programFolder, std::vector<std::wstring> paths, Pickers pickers = SystemPickers(),

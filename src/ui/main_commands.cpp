@@ -3,6 +3,14 @@
 #include <initializer_list>
 #include <iterator>
 
+#include "catalogue/running_programs.h"
+#include "platform/files.h"
+#include "platform/messages.h"
+#include "settings/default_selection.h"
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+#include "ui/main_window.h"
+
 namespace ui {
 
 namespace {
@@ -13,6 +21,21 @@ struct Entry {
 };
 
 constexpr Entry kSeparator = {nullptr, 0};
+
+// The separate programs the main window starts from its program folder; without one, its image and
+// menu entry are shown disabled with the reason.
+struct Tool {
+  UINT command;
+  const wchar_t* file;
+  const wchar_t* missing;
+};
+constexpr Tool kTools[] = {
+    {kCleanRegistryCommand, L"\\Keysweep.exe", L"The registry cleaner (Keysweep.exe) is not part of this installation."},
+    {kFileShredderCommand, L"\\Papermill.exe", L"The shredder (Papermill.exe) is not part of this installation."},
+};
+constexpr wchar_t kFirstCleaningTitle[] = L"The first cleaning";
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 HMENU Popup(std::initializer_list<Entry> entries) {
   HMENU menu = CreatePopupMenu();
@@ -99,6 +122,200 @@ platform::Menu CreateTrayMenu() {
                                                 {L"Exit", kExitCommand}})),
               L"Systray");
   return systray;
+}
+
+// What the main window does for each command.
+
+void MainWindow::Execute(UINT command) {
+  switch (command) {
+    case kCleanNowCommand:
+      ShowPage(Page::Status);
+      CleanAttended();
+      break;
+    case kStartCleaningCommand:
+      CleanAttended();
+      break;
+    case kPreviewCommand:
+      Preview();
+      break;
+    case kTrayCleanNowCommand:
+      if (Clean(run::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
+      break;
+    case kTrayCleanShutdownCommand:
+      CleanThenShutDown();
+      break;
+    case kCancelCommand:
+      run_->Stop(run::StopReason::User);
+      break;
+    case kCleanSettingsCommand:
+      actions_.openSettings(hwnd_, programFolder_);
+      break;
+    case kCleanOptionsCommand:
+      if (actions_.openOptions(hwnd_, hwnd_, programFolder_)) {
+        schedule_ = settings::LoadSchedule(settings::SettingsFile(programFolder_));
+        WatchBrowsers();
+      }
+      break;
+    case kSearchEraseCommand:
+      actions_.openFileSearch(hwnd_, programFolder_);
+      break;
+    case kAboutCommand:
+      actions_.openAbout(hwnd_);
+      break;
+    case kCleanRegistryCommand:
+    case kFileShredderCommand:
+      StartTool(command);
+      break;
+    case kHelpCommand:
+      OpenHelp();
+      break;
+    case kWebsiteCommand:
+      actions_.openWithShell(toolkit::kProductWebPage);
+      break;
+    case kTellFriendCommand:
+      actions_.openWithShell(L"mailto:");
+      break;
+    case kRestoreCommand:
+      Restore();
+      break;
+    case kShowHomeCommand:
+      ShowPage(Page::Home);
+      break;
+    case kShowStatusCommand:
+      ShowPage(Page::Status);
+      break;
+    case kExitCommand:
+      ExitProgram();
+      break;
+  }
+}
+
+bool MainWindow::ConfirmFirstCleaning() {
+  if (run_->Running() || !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return true;
+  engine::RunReport report;
+  SetBusyCursor(true);
+  bool done = run_->Preview(report);
+  SetBusyCursor(false);
+  if (!done || report.stopped) return false;
+  std::wstring text = L"This first cleaning uses the selection Trellwipe ticked for you. It is about to erase " +
+                      engine::ErasureSummary(report.Totals()) + L", in these items:";
+  for (const engine::ItemReport& item : report.items) text += L"\r\n    " + item.label;
+  text += L"\r\n\r\nClean erases them now, Preview lists every file and key first, Cancel cleans nothing.";
+  enum Choice { kClean, kPreview };
+  int choice = platform::Choose(hwnd_, text, kFirstCleaningTitle, {L"Clean", L"Preview", L"Cancel"});
+  if (choice == kPreview) Preview();
+  return choice == kClean;
+}
+
+void MainWindow::CleanAttended() {
+  if (!ConfirmFirstCleaning()) return;
+  // Unattended runs do not ask; what such programs keep locked shows in the run's results.
+  if (actions_.runningPrograms && !run_->Running()) {
+    std::vector<std::wstring> running = actions_.runningPrograms(programFolder_);
+    if (!running.empty() && platform::ShowMessage(hwnd_, catalogue::RunningProgramsQuestion(running),
+                                                  catalogue::kRunningProgramsTitle, MB_YESNO | MB_ICONWARNING) != IDYES) {
+      return;
+    }
+  }
+  Clean(run::RunEnd::MessageBox);
+}
+
+bool MainWindow::Clean(run::RunEnd end) {
+  bool ran = run_->CleanNow(end);
+  if (ran && exitPending_) ExitProgram();
+  return ran;
+}
+
+bool MainWindow::QueryEndSession() {
+  if (shutdownRun_) return false;
+  bool cleanFirst = !shutdownCleaned_ && !run_->Running() &&
+                    inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options",
+                                                          L"WindowsShutdown")) &&
+                    !settings::SelectionUnsaved(settings::SettingsFile(programFolder_));
+  if (cleanFirst) {
+    // The answer must come at once; the cleaning starts from the message loop.
+    shutdownRun_ = true;
+    if (actions_.blockShutdown) actions_.blockShutdown(hwnd_, kShutdownReason);
+    PostMessageW(hwnd_, kShutdownRunMessage, 0, 0);
+    return false;
+  }
+  if (run_->Running()) {
+    run_->Stop(run::StopReason::Ending);
+    exitPending_ = true;
+  }
+  return true;
+}
+
+// The session ends: this process may be ended as soon as the message is answered, so what a run
+// under way has done is saved now, and the icon leaves the notification area.
+void MainWindow::EndSession() {
+  if (run_->Running()) {
+    run_->Stop(run::StopReason::Ending);
+    run_->SaveTotalsSoFar();
+    exitPending_ = true;
+    tray_.Remove();
+    return;
+  }
+  ExitProgram();
+}
+
+void MainWindow::CleanBeforeShutdown() {
+  Clean(run::RunEnd::Silent);
+  shutdownRun_ = false;
+  shutdownCleaned_ = true;
+  if (hwnd_ && actions_.unblockShutdown) actions_.unblockShutdown(hwnd_);
+  // Windows goes on with the end of the session once the program has ended.
+  if (hwnd_) ExitProgram();
+}
+
+void MainWindow::CleanThenShutDown() {
+  if (!Clean(run::RunEnd::Notification) || !hwnd_ || run_->Stopped() != run::StopReason::None) return;
+  ShowWindow(hwnd_, SW_HIDE);
+  DWORD error = actions_.requestShutdown ? actions_.requestShutdown() : ERROR_NOT_SUPPORTED;
+  if (error != ERROR_SUCCESS) {
+    platform::ShowMessage(hwnd_, platform::ShutdownRefusedText(error), L"Trellwipe", MB_OK | MB_ICONWARNING);
+  }
+}
+
+void MainWindow::TrayEvent(LPARAM event) {
+  if (event == WM_LBUTTONUP) {
+    Restore();
+  } else if (event == WM_RBUTTONUP) {
+    SetForegroundWindow(hwnd_);
+    if (UINT command = actions_.trackPopupMenu(TrayPopup(), hwnd_)) Execute(command);
+  }
+}
+
+void MainWindow::Restore() {
+  ShowWindow(hwnd_, SW_SHOW);
+  ShowWindow(hwnd_, SW_RESTORE);
+}
+
+void MainWindow::StartTool(UINT command) {
+  for (const Tool& tool : kTools) {
+    std::wstring program = programFolder_ + tool.file;
+    if (tool.command == command && platform::FileExists(program)) actions_.startProgram(Quoted(program));
+  }
+}
+
+void MainWindow::MarkMissingTools() {
+  for (const Tool& tool : kTools) {
+    if (platform::FileExists(programFolder_ + tool.file)) continue;
+    navigation_.SetUnavailable(tool.command, tool.missing);
+    EnableMenuItem(GetMenu(hwnd_), tool.command, MF_BYCOMMAND | MF_GRAYED);
+  }
+}
+
+void MainWindow::OpenHelp() {
+  std::wstring viewer = run_->Values().windowsFolder + L"\\hh.exe";
+  std::wstring help = programFolder_ + L"\\help.chm";
+  if (platform::FileExists(viewer) && platform::FileExists(help)) {
+    actions_.startProgram(Quoted(viewer) + L" " + Quoted(help));
+    return;
+  }
+  // The help shipped as a web page, opened in the default browser, when there is no compiled help.
+  std::wstring page = programFolder_ + L"\\help\\index.html";
+  if (platform::FileExists(page)) actions_.openWithShell(page);
 }
 
 }  // namespace ui

@@ -2,11 +2,49 @@
 
 #include <algorithm>
 
+#include <commctrl.h>
+
+#include "platform/window_text.h"
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+#include "settings/window_place.h"
 #include "toolkit/dpi.h"
+#include "toolkit/keyboard.h"
+#include "toolkit/list_view.h"
+#include "toolkit/skin.h"
+#include "ui/main_commands.h"
+#include "ui/main_window.h"
 
 namespace ui {
 
 namespace {
+
+constexpr UINT kLinkId = 201;
+
+constexpr wchar_t kHomeText[] =
+    L"Ensure your privacy by erasing kinds of tracks from your computer.\r\n\r\n"
+    L"Trellwipe lets you protect your privacy and improve your computer's performance by removing unwanted "
+    L"information and files. One click erases what your browsers, Windows and your programs keep about what "
+    L"you did, and nothing else: you choose every kind of trace in the cleaning settings.";
+
+constexpr wchar_t kHomeLists[] =
+    L"Using this program, you can clean and remove:\r\n"
+    L"    \x2022 the caches, cookies, histories and typed addresses of your browsers\r\n"
+    L"    \x2022 Windows recent-document lists, run history, temporary folders and the recycle bin\r\n"
+    L"    \x2022 the recent-file lists of Microsoft Office and other programs\r\n"
+    L"    \x2022 messenger and e-mail traces\r\n"
+    L"    \x2022 files and folders of your own choice, and the targets of plug-ins\r\n\r\n"
+    L"You also can:\r\n"
+    L"    \x2022 keep the cookies and typed addresses you want to keep\r\n"
+    L"    \x2022 clean on a weekly schedule or when Windows starts\r\n"
+    L"    \x2022 search for files by name and erase them\r\n"
+    L"    \x2022 hide browser and folder windows at once with the boss key (Windows key + Z)";
+
+// Item, State (its least: the list gives it the rest), then the figures, lined up on the right; with a
+// scroll bar they fit the list of the smallest window.
+constexpr toolkit::ListColumn kResultColumnTable[kResultColumns] = {
+    {L"Item", 250}, {L"State", 120}, {L"Files", 55, LVCFMT_RIGHT}, {L"Size", 75, LVCFMT_RIGHT},
+    {L"Left behind", 90, LVCFMT_RIGHT}};
 
 RECT At(int left, int top, int width, int height) { return {left, top, left + std::max(width, 0), top + std::max(height, 0)}; }
 
@@ -44,11 +82,157 @@ MainLayout LayOutMainWindow(SIZE client, UINT dpi) {
 
 SIZE MainWindowSize(UINT dpi) { return {toolkit::Scale(800, dpi), toolkit::Scale(560, dpi)}; }
 
-int ResultColumnWidth(int column, UINT dpi) {
-  // Item, State (its least: the list gives it the rest), Files, Size, Left behind; with a scroll bar
-  // they fit the list of the smallest window.
-  constexpr int kWidths[kResultColumns] = {250, 120, 55, 75, 90};
-  return toolkit::Scale(kWidths[column], dpi);
+int ResultColumnWidth(int column, UINT dpi) { return toolkit::Scale(kResultColumnTable[column].width, dpi); }
+
+// The main window's controls: made, placed by LayOutMainWindow, sized to the DPI and skinned.
+
+HWND MainWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, UINT id, DWORD exStyle) {
+  HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | style, 0, 0, 0, 0, hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_, nullptr);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  return control;
+}
+
+void MainWindow::CreateControls() {
+  MakeFonts();
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+  navigation_.Create(hwnd_, instance_);
+  navigation_.SetDpi(dpi_);
+  MarkMissingTools();
+  SendMessageW(navigation_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+  homeTitle_ = AddControl(L"STATIC", L"Trellwipe", SS_LEFT);
+  SendMessageW(homeTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+  homeText_ = AddControl(L"STATIC", kHomeText, SS_LEFT);
+  homeLists_ = AddControl(L"STATIC", kHomeLists, SS_LEFT);
+  homePage_ = {homeTitle_, homeText_, homeLists_};
+
+  // The frame's mnemonic leads to the result list, the next control.
+  frame_ = AddControl(L"BUTTON", L"St&atus", BS_GROUPBOX);
+  list_ = AddControl(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0,
+                     WS_EX_CLIENTEDGE);
+  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
+  toolkit::KeepReturnKey(list_);
+  toolkit::AddListColumns(list_, kResultColumnTable, dpi_);
+  progress_ = AddControl(PROGRESS_CLASSW, L"", 0);
+  SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
+  status_ = AddControl(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
+  // Created in the order they read from left to right, which is the order Tab visits them.
+  cancel_ = AddControl(L"BUTTON", L"&Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancelCommand);
+  preview_ = AddControl(L"BUTTON", L"&Preview", WS_TABSTOP | BS_PUSHBUTTON, kPreviewCommand);
+  start_ = AddControl(L"BUTTON", L"&Start Cleaning >>", WS_TABSTOP | BS_DEFPUSHBUTTON, kStartCleaningCommand);
+  statusPage_ = {frame_, list_, progress_, status_, start_, cancel_, preview_};
+
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(start_);
+  tool.lpszText = const_cast<wchar_t*>(
+      L"Close your browsers and other programs first: files that are in use cannot be erased.");
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+
+  lastClean_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP);
+  totals_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
+  // The link control clips a link to the advance of its letters, and the last "b" reaches past it;
+  // the no-break space at the end gives it that room.
+  link_ = AddControl(WC_LINK, L"<a>Trellwipe on the web\u00A0</a>", WS_VISIBLE | WS_TABSTOP, kLinkId);
+  Layout();
+}
+
+void MainWindow::MakeFonts() {
+  LOGFONTW message = toolkit::MessageFont(dpi_);
+  font_.reset(CreateFontIndirectW(&message));
+  LOGFONTW title = message;
+  title.lfHeight = title.lfHeight * 2;
+  title.lfWeight = FW_BOLD;
+  titleFont_.reset(CreateFontIndirectW(&title));
+}
+
+void MainWindow::Layout() {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const MainLayout layout = LayOutMainWindow({client.right, client.bottom}, dpi_);
+  const std::pair<HWND, const RECT&> places[] = {
+      {navigation_.Handle(), layout.navigation}, {homeTitle_, layout.homeTitle}, {homeText_, layout.homeText},
+      {homeLists_, layout.homeLists},           {frame_, layout.frame},         {list_, layout.list},
+      {progress_, layout.progress},             {status_, layout.status},       {cancel_, layout.cancel},
+      {preview_, layout.preview},               {start_, layout.start},         {lastClean_, layout.lastClean},
+      {totals_, layout.totals},                 {link_, layout.link}};
+  for (const auto& [control, rect] : places) {
+    MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+  }
+  // The state column, which holds the longest texts, takes what the list has beyond the others and
+  // the scroll bar that a long run brings, so that the list never scrolls sideways.
+  RECT list;
+  GetClientRect(list_, &list);
+  if (!(GetWindowLongW(list_, GWL_STYLE) & WS_VSCROLL)) {
+    list.right -= MulDiv(GetSystemMetrics(SM_CXVSCROLL), static_cast<int>(dpi_), static_cast<int>(toolkit::SystemDpi()));
+  }
+  int others = 0;
+  for (int column = 0; column < kResultColumns; ++column) {
+    if (column == 1) continue;
+    ListView_SetColumnWidth(list_, column, ResultColumnWidth(column, dpi_));
+    others += ResultColumnWidth(column, dpi_);
+  }
+  ListView_SetColumnWidth(list_, 1, std::max<int>(ResultColumnWidth(1, dpi_), list.right - others));
+}
+
+void MainWindow::RestorePlace() {
+  std::optional<settings::WindowPlace> place = settings::LoadWindowPlace(settings::SettingsFile(programFolder_));
+  // A place on a screen that is gone (a second monitor unplugged) would put the window out of reach.
+  if (!place || !MonitorFromRect(&place->normal, MONITOR_DEFAULTTONULL)) return;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  GetWindowPlacement(hwnd_, &placement);
+  placement.rcNormalPosition = place->normal;
+  placement.showCmd = SW_HIDE;
+  SetWindowPlacement(hwnd_, &placement);
+  showMaximised_ = place->maximised;
+}
+
+void MainWindow::SavePlace() {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  if (!hwnd_ || !GetWindowPlacement(hwnd_, &placement)) return;
+  bool maximised = placement.showCmd == SW_SHOWMAXIMIZED || (placement.flags & WPF_RESTORETOMAXIMIZED);
+  settings::SaveWindowPlace(settings::SettingsFile(programFolder_), {placement.rcNormalPosition, maximised});
+}
+
+void MainWindow::ChangeDpi(UINT dpi) {
+  dpi_ = dpi;
+  // The controls let go of the old fonts before they are deleted.
+  platform::Font oldFont = std::move(font_), oldTitleFont = std::move(titleFont_);
+  MakeFonts();
+  EnumChildWindows(
+      hwnd_,
+      [](HWND child, LPARAM font) {
+        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(font_.get()));
+  navigation_.SetDpi(dpi_);
+  // The skin's font is sized for the old DPI too.
+  ApplySkin();
+  Layout();
+}
+
+void MainWindow::ApplySkin() {
+  toolkit::ApplySkinFile(hwnd_, programFolder_);
+  // The skin gives every control its font; the title keeps its own large bold one.
+  SendMessageW(homeTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
+  // The link measures its lines when it gets its text, not when it gets a font: measured again in the
+  // skin's font, its descenders are no longer cut.
+  SetWindowTextW(link_, platform::WindowText(link_).c_str());
+}
+
+void MainWindow::ShowPage(Page page) {
+  page_ = page;
+  for (HWND control : homePage_) ShowWindow(control, page == Page::Home ? SW_SHOW : SW_HIDE);
+  for (HWND control : statusPage_) ShowWindow(control, page == Page::Status ? SW_SHOW : SW_HIDE);
 }
 
 }  // namespace ui

@@ -1,6 +1,9 @@
 #pragma once
 // "frmMainCode": the hub of the program. Its home and status pages, menus, navigation images, tray
 // icon and statistics strip reach every other window, and its status page shows the cleaning run.
+// Its code: main_window.cpp (creation, messages, the schedule and the browser watch), main_layout.cpp
+// (the controls and their places), main_commands.cpp (what each command does) and main_run_view.cpp
+// (the status page as a run or a preview fills it).
 #include <windows.h>
 
 #include <functional>
@@ -70,6 +73,9 @@ class MainWindow : public run::RunView {
   static constexpr UINT_PTR kBrowserTimer = 2;
   // Posted by the browser watch's thread when a watched browser started or closed.
   static constexpr UINT kBrowserWatchMessage = WM_APP + 4;
+  // Posted by the first activation: the start-up run begins once activation has been handled.
+  static constexpr UINT kStartupRunMessage = WM_APP + 2;
+  static constexpr UINT kShutdownRunMessage = WM_APP + 3;
   enum class Page { Home, Status };
 
   // commandLine: the program's arguments without its name ("min" when started with Windows).
@@ -225,6 +231,8 @@ class MainWindow : public run::RunView {
   std::unique_ptr<run::CleanRun> run_;
   settings::Schedule schedule_;
   settings::ScheduleCheck scheduleCheck_;
+  platform::Timer scheduleTimer_;
+  platform::Timer browserTimer_;
   std::function<SYSTEMTIME()> clock_;
   std::unique_ptr<NotificationSystem> notifications_;
   std::unique_ptr<settings::RulesDownloadTask> rulesCheck_;

@@ -54,7 +54,7 @@ class RuleUpdateWindow : public ::testing::Test {
   // in the change window.
   void OpenSettings(const std::wstring& url, WORD press) {
     inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"Winapp2Url", url);
-    settings::SelectionServices services;
+    dialogs::SelectionServices services;
     services.rulesDownloadLimits = {20000, 1 << 20};
     services.reviewRuleChanges = [this, press](HWND owner, const std::wstring& folder, const rules::RulesDownload& d) {
       ++reviews;
@@ -63,7 +63,7 @@ class RuleUpdateWindow : public ::testing::Test {
       Press(GetDlgItem(changes.Handle(), press));
       return changes.Acceptance().installed;
     };
-    window = std::make_unique<settings::SelectionWindow>(program.Path(), services);
+    window = std::make_unique<dialogs::SelectionWindow>(program.Path(), services);
     ASSERT_TRUE(window->Create(nullptr, false));
   }
   // Lets the window take the download's messages until it has ended.
@@ -80,7 +80,7 @@ class RuleUpdateWindow : public ::testing::Test {
   TempFolder program;
   std::wstring installed = rules::CommunityFile(program.Path());
   MessageRecorder messages;
-  std::unique_ptr<settings::SelectionWindow> window;
+  std::unique_ptr<dialogs::SelectionWindow> window;
   int reviews = 0;
 };
 

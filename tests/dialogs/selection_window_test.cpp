@@ -27,7 +27,7 @@
 
 using namespace testing_support;
 using platform::WindowText;
-using settings::SelectionWindow;
+using dialogs::SelectionWindow;
 
 namespace {
 
@@ -115,8 +115,8 @@ class SelectionWindowTest : public ::testing::Test {
   std::optional<std::wstring> folder;
   std::unique_ptr<SelectionWindow> window;
 
-  settings::SelectionServices Services() {
-    settings::SelectionServices services;
+  dialogs::SelectionServices Services() {
+    dialogs::SelectionServices services;
     services.chooseAddCommand = [this](HWND, HWND button) {
       EXPECT_EQ(button, window->Button(L"Command101"));
       return addCommand;
@@ -688,7 +688,7 @@ std::vector<std::wstring> Chosen(const std::vector<std::wstring>& typed) {
   std::optional<normal::FileDialogResult> result;
   {
     DialogTypist typist(typed);
-    result = settings::SystemSelectionServices().chooseFiles(nullptr);
+    result = dialogs::SystemSelectionServices().chooseFiles(nullptr);
   }
   std::vector<std::wstring> paths;
   if (!result) return paths;

@@ -50,7 +50,7 @@ class MalformedSettings : public CatalogueTest {
   // Opens the selection window, presses OK, and says whether the window closed without a report.
   bool OpenAndSaveSelection(const std::vector<const wchar_t*>& tick = {}) {
     MessageRecorder messages;
-    settings::SelectionWindow window(program.Path(), settings::SelectionServices{});
+    dialogs::SelectionWindow window(program.Path(), dialogs::SelectionServices{});
     if (!window.Create(nullptr, false)) return false;
     for (const wchar_t* box : tick) SendMessageW(window.CheckBox(box), BM_CLICK, 0, 0);
     SendMessageW(window.Button(L"Command1"), BM_CLICK, 0, 0);
@@ -267,10 +267,10 @@ TEST(CustomListCodePage, OkNamesTheUnstorablePathAndKeepsTheWindowOpen) {
   std::wstring list = settings::CustomListFile(program.Path());
   WriteText(list, "old\tFile\r\n");
   MessageRecorder messages;
-  settings::SelectionServices services;
-  services.chooseAddCommand = [](HWND, HWND) { return UINT{settings::SelectionWindow::kAddFilesCommand}; };
+  dialogs::SelectionServices services;
+  services.chooseAddCommand = [](HWND, HWND) { return UINT{dialogs::SelectionWindow::kAddFilesCommand}; };
   services.chooseFiles = [&](HWND) { return std::optional(normal::FileDialogResult{name, data.Path().size() + 1}); };
-  settings::SelectionWindow window(program.Path(), services);
+  dialogs::SelectionWindow window(program.Path(), services);
   ASSERT_TRUE(window.Create(nullptr, false));
   SendMessageW(window.Button(L"Command101"), BM_CLICK, 0, 0);
   ASSERT_EQ(ListView_GetItemCount(window.CustomList()), 1);

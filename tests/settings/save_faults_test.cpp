@@ -257,7 +257,7 @@ class SelectionSaveFault : public ::testing::Test {
   std::string oldList;
   std::string oldPlugin = "[name]\r\nappname=Alpha\r\n[swich]\r\non=1\r\n";
   MessageRecorder messages;
-  std::unique_ptr<settings::SelectionWindow> window;
+  std::unique_ptr<dialogs::SelectionWindow> window;
 
   void SetUp() override {
     MakeFile(data / L"a.txt", 10);
@@ -268,7 +268,7 @@ class SelectionSaveFault : public ::testing::Test {
   }
 
   void Open() {
-    window = std::make_unique<settings::SelectionWindow>(program.Path(), settings::SelectionServices{});
+    window = std::make_unique<dialogs::SelectionWindow>(program.Path(), dialogs::SelectionServices{});
     ASSERT_TRUE(window->Create(nullptr, false));
     // Changes in all three files: an item box, the custom list and a plug-in switch.
     SendMessageW(window->CheckBox(L"Check1"), BM_CLICK, 0, 0);

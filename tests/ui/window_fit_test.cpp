@@ -262,7 +262,7 @@ TEST_F(WindowTexts, TheDialogs) {
          for (const ShippedFile& file : kShippedRules) {
            WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
          }
-         return std::make_unique<settings::SelectionWindow>(program.Path(), settings::SelectionServices{});
+         return std::make_unique<dialogs::SelectionWindow>(program.Path(), dialogs::SelectionServices{});
        }},
       {"Options", [&] { return std::make_unique<settings::OptionsWindow>(settings::BossKeySwitch{}, program.Path()); }},
       {"About", [&] { return std::make_unique<ui::AboutWindow>(program.Path()); }},

@@ -1,0 +1,48 @@
+#pragma once
+// What the files of the "Cleaning Settings" window share: its controls' ids, its layout in dialog
+// units, and the ticks of its boxes.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/messages.h"
+
+namespace dialogs {
+
+// The controls of the window and its pages that its code refers to.
+enum : WORD {
+  kOuterTabsId = 1101,
+  kBrowserTabsId,
+  kPluginListId,
+  kCustomListId,
+  kRuleListId,
+  kRuleSearchId,
+  kRuleShowAllId,
+  kUpdateRulesId,
+  kStopRulesId,
+  kUndoRulesId,
+};
+// Beside the boxes whose items they spare: settings::kUrlKeepListButton, settings::kCookieKeepListButton.
+enum : WORD { kUrlOptionsId = 1301, kCookieOptionsId };
+// Under the custom list: settings::kAddCustomButton, kRemoveCustomButton, kClearCustomButton.
+enum : WORD { kAddId = 1401, kRemoveId, kClearId };
+constexpr WORD kFirstItemId = 2000;         // + index in the item table
+constexpr WORD kFirstSelectAllId = 2200;    // + index in the select-all table
+constexpr WORD kFirstBrowserRuleId = 2300;  // + index in the boxes of the browsers' shipped rules
+
+// Layout, in dialog units: the window, a row of boxes and a box, the first row under a group's
+// caption, and the most rows a group shows in one column.
+constexpr short kWidth = 500, kHeight = 330;
+constexpr int kRow = 12, kBoxHeight = 10, kGroupTop = 14, kMaxRowsInOneColumn = 12;
+
+inline bool IsTicked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+inline void SetTicked(HWND box, bool ticked) {
+  SendMessageW(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// OK or Cancel to a question about a box the user ticked; true for OK.
+inline bool AskOkCancel(HWND owner, const std::wstring& question) {
+  return platform::ShowMessage(owner, question, L"Trellwipe", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+}  // namespace dialogs

@@ -1,0 +1,279 @@
+#include "dialogs/selection_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "dialogs/selection_controls.h"
+#include "dialogs/selection_page.h"
+#include "platform/text.h"
+#include "settings/item_flags.h"
+#include "settings/selection_keys.h"
+#include "settings/selection_layout.h"
+#include "toolkit/dialog_template.h"
+#include "toolkit/dpi.h"
+#include "toolkit/list_view.h"
+
+// The tabs' pages, laid out from the item table, the browsers' shipped rules and the rule files.
+namespace dialogs {
+
+using namespace settings;
+
+namespace {
+
+using toolkit::kButtonClass, toolkit::kStaticClass, toolkit::kNoId;
+
+// A size in pixels in the window's dialog units.
+SIZE DialogUnits(HWND dialog, SIZE pixels) {
+  RECT scale{0, 0, 400, 800};
+  MapDialogRect(dialog, &scale);
+  return {pixels.cx * 400 / std::max<LONG>(scale.right, 1), pixels.cy * 800 / std::max<LONG>(scale.bottom, 1)};
+}
+
+void AddTab(HWND tabs, const wchar_t* caption) {
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<wchar_t*>(caption);
+  TabCtrl_InsertItem(tabs, TabCtrl_GetItemCount(tabs), &item);
+}
+
+constexpr DWORD kListStyle = LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP | WS_BORDER;
+
+}  // namespace
+
+// A page covers the display area of its tab control, beside it under the same parent.
+HWND SelectionWindow::AddPage(HWND parent, HWND tabs, const std::function<void(SelectionPage&, SIZE)>& build) {
+  RECT area{};
+  GetWindowRect(tabs, &area);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+  TabCtrl_AdjustRect(tabs, FALSE, &area);
+  const SIZE size = DialogUnits(Handle(), {area.right - area.left, area.bottom - area.top});
+  pages_.push_back(std::make_unique<SelectionPage>(size));
+  build(*pages_.back(), size);
+  pages_.back()->Show(parent, area);
+  return pages_.back()->Handle();
+}
+
+void SelectionWindow::Build() {
+  pages_.clear();
+  itemBoxes_.assign(ItemFlags().size(), nullptr);
+  outerTabs_ = Control(kOuterTabsId);
+  buttons_[kOkButton] = Control(IDOK);
+  buttons_[kCancelButton] = Control(IDCANCEL);
+  for (const wchar_t* tab : kOuterTabs) AddTab(outerTabs_, tab);
+  for (size_t i = 0; i < kOuterTabs.size(); ++i) {
+    outerPages_.push_back(AddPage(Handle(), outerTabs_, [&](SelectionPage& page, SIZE area) {
+      if (i == kBrowsersTab) {
+        // Every browser in sight, on as many rows of tabs as they take.
+        page.Add(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS | TCS_MULTILINE, {2, 2, area.cx - 4, area.cy - 4},
+                 kBrowserTabsId, [this](HWND tabs) { browserTabs_ = tabs; });
+      } else if (i == kApplicationsTab) {
+        BuildApplicationsPage(page, area);
+      } else if (i == kCustomItemTab) {
+        BuildCustomPage(page, area);
+      } else if (i == kRulesTab) {
+        BuildRulesPage(page, area);
+      } else {
+        BuildItemPage(page, area, kOuterTabs[i], L"");
+      }
+    }));
+  }
+  ShowRulesDownloading();
+
+  HWND browsers = outerPages_[kBrowsersTab];
+  // Today's browsers follow the tabs of the item table, so the stored tab numbers keep their tabs.
+  for (const wchar_t* subTab : kBrowserTabs) AddTab(browserTabs_, subTab);
+  for (const rules::TodaysBrowser& browser : rules::TodaysBrowsers()) {
+    if (browser.tab) AddTab(browserTabs_, browser.tab);
+  }
+  // The pages cover what the rows of tabs leave, so they are made once every tab is there.
+  for (const wchar_t* subTab : kBrowserTabs) {
+    browserPages_.push_back(AddPage(browsers, browserTabs_, [&](SelectionPage& page, SIZE area) {
+      BuildItemPage(page, area, kOuterTabs[kBrowsersTab], subTab);
+    }));
+  }
+  for (const rules::TodaysBrowser& browser : rules::TodaysBrowsers()) {
+    if (!browser.tab) continue;
+    browserPages_.push_back(AddPage(browsers, browserTabs_, [&](SelectionPage& page, SIZE area) {
+      BuildBrowserRulePage(page, area, browser);
+    }));
+  }
+  ShowPage(outerTabs_);
+  ShowPage(browserTabs_);
+}
+
+// The group boxes of a page side by side in two columns, or one box over the whole page; inside a
+// box its items run down one column, or two when they would not fit in one, and end with its
+// select-all box.
+void SelectionWindow::BuildItemPage(SelectionPage& page, SIZE area, const std::wstring& tab,
+                                    const std::wstring& subTab) {
+  std::vector<std::wstring> groups = GroupsOnPage(tab, subTab);
+  const int columnsOfGroups = groups.size() > 1 ? 2 : 1;
+  const int groupWidth = (area.cx - 8 - 6 * (columnsOfGroups - 1)) / columnsOfGroups;
+  std::vector<int> nextTop(columnsOfGroups, 4);
+  auto flags = ItemFlags();
+  for (size_t g = 0; g < groups.size(); ++g) {
+    const std::wstring& group = groups[g];
+    std::vector<size_t> items;
+    for (size_t i = 0; i < flags.size(); ++i) {
+      if (tab == flags[i].tab && subTab == flags[i].subTab && group == flags[i].group) items.push_back(i);
+    }
+    const SelectAllGroup* selectAll = SelectAllGroupOf(group);
+    const int entries = static_cast<int>(items.size()) + (selectAll ? 1 : 0);
+    const int columns = entries > kMaxRowsInOneColumn ? 2 : 1;
+    const int rows = (entries + columns - 1) / columns;
+    const int column = static_cast<int>(g) % columnsOfGroups;
+    const int left = 4 + column * (groupWidth + 6);
+    const int top = nextTop[column];
+    const int height = columnsOfGroups == 1 ? area.cy - 8 : kGroupTop + rows * kRow + 4;
+    nextTop[column] += height + 6;
+    page.Add(kButtonClass, group, BS_GROUPBOX, {left, top, groupWidth, height}, kNoId,
+             [this, group](HWND box) { groupBoxes_[group] = box; });
+
+    const bool withOptions = group == L"Internet Explorer";
+    const int columnWidth = (groupWidth - 16) / columns - (withOptions ? 56 : 0);
+    auto place = [&](int entry) -> RECT {
+      return {left + 8 + (entry / rows) * ((groupWidth - 16) / columns), top + kGroupTop + (entry % rows) * kRow,
+              columnWidth, kBoxHeight};
+    };
+    int entry = 0;
+    for (size_t index : items) {
+      const ItemFlag& flag = flags[index];
+      DWORD style = BS_AUTOCHECKBOX | WS_TABSTOP | (ConfirmationQuestion(flag.checkBox) ? BS_NOTIFY : 0);
+      RECT where = place(entry++);
+      page.Add(kButtonClass, flag.caption, style, where, static_cast<WORD>(kFirstItemId + index),
+               [this, index, name = flag.checkBox](HWND box) {
+                 itemBoxes_[index] = box;
+                 checkBoxes_[name] = box;
+               });
+      // The keep lists belong beside the items they spare: typed addresses and cookies.
+      const bool urls = flag.checkBox == std::wstring_view(kAddressBarBox);
+      if (urls || flag.checkBox == std::wstring_view(kIeCookiesBox)) {
+        const wchar_t* name = urls ? kUrlKeepListButton : kCookieKeepListButton;
+        page.Add(kButtonClass, L"Options", BS_PUSHBUTTON | WS_TABSTOP,
+                 {where.left + columnWidth + 4, where.top - 1, 48, kBoxHeight + 2},
+                 urls ? kUrlOptionsId : kCookieOptionsId, [this, name](HWND button) { buttons_[name] = button; });
+      }
+    }
+    if (selectAll) {
+      const WORD id = static_cast<WORD>(kFirstSelectAllId + (selectAll - SelectAllGroups().data()));
+      page.Add(kButtonClass, kSelectAllCaption, BS_AUTOCHECKBOX | WS_TABSTOP, place(entry), id,
+               [this, name = selectAll->box](HWND box) { checkBoxes_[name] = box; });
+    }
+  }
+}
+
+// One box per shipped rule of the browser, ticked as the rule is; a browser not on this computer is
+// greyed and says so.
+void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area, const rules::TodaysBrowser& browser) {
+  std::vector<std::pair<const wchar_t*, size_t>> boxes;  // a kind, and its place in ruleChoices_
+  bool found = false;
+  for (const wchar_t* kind : rules::BrowserKinds()) {
+    const std::wstring name = rules::BrowserRuleName(browser, kind);
+    auto choice = std::find_if(ruleChoices_.begin(), ruleChoices_.end(), [&](const rules::RuleChoice& c) {
+      return c.rule.section == rules::kShippedSection && platform::EqualsNoCase(c.rule.name, name);
+    });
+    if (choice == ruleChoices_.end()) continue;
+    boxes.emplace_back(kind, static_cast<size_t>(choice - ruleChoices_.begin()));
+    found = found || choice->detected;
+  }
+  page.Add(kButtonClass, browser.tab, BS_GROUPBOX, {4, 4, area.cx - 8, area.cy - 8}, kNoId,
+           [this, tab = std::wstring(browser.tab), found](HWND group) {
+             groupBoxes_[tab] = group;
+             EnableWindow(group, found);
+           });
+  int top = 4 + kGroupTop;
+  for (const auto& [kind, choice] : boxes) {
+    const size_t shown = browserRuleBoxes_.size();
+    browserRuleBoxes_.emplace_back(nullptr, choice);
+    page.Add(kButtonClass, kind, BS_AUTOCHECKBOX | WS_TABSTOP, {12, top, 200, kBoxHeight},
+             static_cast<WORD>(kFirstBrowserRuleId + shown), [this, shown](HWND box) {
+               const rules::RuleChoice& rule = ruleChoices_[browserRuleBoxes_[shown].second];
+               browserRuleBoxes_[shown].first = box;
+               SetTicked(box, rule.ticked);
+               EnableWindow(box, rule.detected);
+             });
+    top += kRow;
+  }
+  if (found) return;
+  page.Add(kStaticClass, std::wstring(browser.tab) + L": not found on this computer.", SS_LEFT,
+           {12, top + 4, area.cx - 24, kBoxHeight}, kNoId);
+}
+
+HWND SelectionWindow::BrowserRuleBox(const std::wstring& ruleName) const {
+  for (const auto& [box, choice] : browserRuleBoxes_) {
+    if (platform::EqualsNoCase(ruleChoices_[choice].rule.name, ruleName)) return box;
+  }
+  return nullptr;
+}
+
+void SelectionWindow::BuildApplicationsPage(SelectionPage& page, SIZE area) {
+  page.Add(WC_LISTVIEWW, L"", kListStyle, {4, 4, area.cx - 8, area.cy - 8}, kPluginListId, [this](HWND list) {
+    pluginList_ = list;
+    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    toolkit::AddListColumns(list, {{L"Applications Name", 150}, {L"Version", 70}, {L"Description", 450}},
+                            toolkit::WindowDpi(list));
+  });
+}
+
+void SelectionWindow::BuildCustomPage(SelectionPage& page, SIZE area) {
+  auto flags = ItemFlags();
+  for (size_t i = 0; i < flags.size(); ++i) {
+    if (flags[i].tab != std::wstring_view(kOuterTabs[kCustomItemTab])) continue;
+    page.Add(kButtonClass, flags[i].caption, BS_AUTOCHECKBOX | WS_TABSTOP, {8, 6, 200, kBoxHeight},
+             static_cast<WORD>(kFirstItemId + i), [this, i, name = flags[i].checkBox](HWND box) {
+               itemBoxes_[i] = box;
+               checkBoxes_[name] = box;
+             });
+  }
+  const std::wstring group = L"Select Folder and Files That will Be Erased";
+  page.Add(kButtonClass, group, BS_GROUPBOX, {4, 20, area.cx - 8, area.cy - 24}, kNoId,
+           [this, group](HWND box) { groupBoxes_[group] = box; });
+  page.Add(WC_LISTVIEWW, L"", kListStyle, {10, 32, area.cx - 20, area.cy - 60}, kCustomListId, [this](HWND list) {
+    customList_ = list;
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+    toolkit::AddListColumns(list, {{L"Name", 360}, {L"Type", 60}, {L"Size", 80}, {L"Modified", 150}},
+                            toolkit::WindowDpi(list));
+  });
+  const int buttonTop = area.cy - 22;
+  const struct {
+    const wchar_t* name;
+    const wchar_t* caption;
+    int left;
+    WORD id;
+  } buttons[] = {{kAddCustomButton, L"&Add", 10, kAddId},
+                 {kRemoveCustomButton, L"&Remove", 66, kRemoveId},
+                 {kClearCustomButton, L"C&lear", 122, kClearId}};
+  for (const auto& button : buttons) {
+    page.Add(kButtonClass, button.caption, BS_PUSHBUTTON | WS_TABSTOP, {button.left, buttonTop, 50, 14}, button.id,
+             [this, name = button.name](HWND made) { buttons_[name] = made; });
+  }
+}
+
+void SelectionWindow::BuildRulesPage(SelectionPage& page, SIZE area) {
+  page.Add(kStaticClass, L"&Search:", SS_LEFT, {6, 7, 30, 10}, kNoId);
+  page.Add(toolkit::kEditClass, L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, {38, 5, 150, 12}, kRuleSearchId,
+           [this](HWND edit) { ruleTab_.search = edit; });
+  page.Add(kButtonClass, L"Show the entries for programs not found on this computer", BS_AUTOCHECKBOX | WS_TABSTOP,
+           {198, 6, area.cx - 202, 10}, kRuleShowAllId, [this](HWND box) { ruleTab_.showAll = box; });
+  page.Add(WC_LISTVIEWW, L"", kListStyle, {4, 22, area.cx - 8, area.cy - 58}, kRuleListId, [this](HWND list) {
+    ruleTab_.list = list;
+    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    toolkit::AddListColumns(list, {{L"Name", 420}, {L"Category", 200}}, toolkit::WindowDpi(list));
+  });
+  page.Add(kStaticClass, L"", SS_LEFT, {6, area.cy - 33, area.cx - 12, 10}, kNoId,
+           [this](HWND count) { ruleTab_.count = count; });
+  // The community's file is updated here, shown first and counted only once the user accepts it.
+  const int row = area.cy - 19;
+  auto button = [this](const wchar_t* name) { return [this, name](HWND made) { buttons_[name] = made; }; };
+  page.Add(kButtonClass, L"&Update rules", BS_PUSHBUTTON | WS_TABSTOP, {4, row, 64, 14}, kUpdateRulesId,
+           button(L"UpdateRules"));
+  page.Add(kButtonClass, L"U&ndo last update", BS_PUSHBUTTON | WS_TABSTOP, {72, row, 76, 14}, kUndoRulesId,
+           button(L"UndoRules"));
+  page.Add(PROGRESS_CLASSW, L"", 0, {154, row + 2, area.cx - 206, 10}, kNoId,
+           [this](HWND progress) { ruleTab_.progress = progress; });
+  page.Add(kButtonClass, L"S&top", BS_PUSHBUTTON | WS_TABSTOP, {area.cx - 48, row, 44, 14}, kStopRulesId,
+           button(L"StopRules"));
+}
+
+}  // namespace dialogs

@@ -1,0 +1,189 @@
+#include "dialogs/selection_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "dialogs/selection_controls.h"
+#include "toolkit/list_view.h"
+#include "platform/files.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+#include "platform/window_text.h"
+
+// The Rules tab and the browsers' shipped rules: their ticks, and the download of the community's rules.
+namespace dialogs {
+
+using settings::RulesDownloadTask;
+
+// A stopped download is let end before another may start, so that the two never share a file.
+void SelectionWindow::ShowRulesDownloading() {
+  const bool busy = rulesDownload_ != nullptr;
+  const int shown = busy && !rulesDownload_->Stopped() ? SW_SHOW : SW_HIDE;
+  ShowWindow(ruleTab_.progress, shown);
+  ShowWindow(Button(L"StopRules"), shown);
+  EnableWindow(Button(L"UpdateRules"), !busy);
+  EnableWindow(Button(L"UndoRules"), !busy && platform::FileExists(rules::BackupFile(programFolder_)));
+}
+
+void SelectionWindow::StartRulesDownload() {
+  if (rulesDownload_) return;
+  const std::wstring url = rules::CommunityAddress(programFolder_);
+  SendMessageW(ruleTab_.progress, PBM_SETPOS, 0, 0);
+  SetWindowTextW(ruleTab_.count, (L"Downloading the rules from " + url + L" ...").c_str());
+  rulesDownload_ = std::make_unique<RulesDownloadTask>(Handle(), programFolder_, url, services_.rulesDownloadLimits);
+  ShowRulesDownloading();
+}
+
+// The window is free at once; the thread ends at its next piece of data, leaving no file.
+void SelectionWindow::StopRulesDownload() {
+  if (!rulesDownload_) return;
+  rulesDownload_->Stop();
+  ShowRulesDownloading();
+  SetWindowTextW(ruleTab_.count, L"The download was stopped; the rules in place are unchanged.");
+}
+
+void SelectionWindow::RulesDownloadReport(WPARAM what) {
+  if (!rulesDownload_) return;
+  if (what == RulesDownloadTask::kProgress) {
+    const long long total = rulesDownload_->Total();
+    const double whole = total > 0 ? static_cast<double>(total) : static_cast<double>(services_.rulesDownloadLimits.maxBytes);
+    SendMessageW(ruleTab_.progress, PBM_SETRANGE32, 0, 1000);
+    SendMessageW(ruleTab_.progress, PBM_SETPOS, static_cast<WPARAM>(1000.0 * rulesDownload_->Received() / whole), 0);
+    return;
+  }
+  if (what != RulesDownloadTask::kFinished || !rulesDownload_->Finished()) return;
+  const bool stopped = rulesDownload_->Stopped();
+  const rules::RulesDownload download = rulesDownload_->Result();
+  rulesDownload_.reset();
+  ShowRulesDownloading();
+  if (stopped) return;
+  FillRules();
+  if (!download.pending) {
+    platform::Tell(Handle(), download.problem.empty()
+                                 ? L"The rules in place are the newest: the download changes nothing."
+                                 : L"The rules were not updated: " + download.problem +
+                                       L". The rules in place are unchanged.");
+    return;
+  }
+  if (services_.reviewRuleChanges(Handle(), programFolder_, download)) ReloadRules(download.changes);
+  ShowRulesDownloading();
+}
+
+void SelectionWindow::UndoRulesUpdate() {
+  std::wstring problem;
+  if (!rules::UndoRulesUpdate(programFolder_, problem)) {
+    platform::Tell(Handle(), L"The previous rules were not put back: " + problem + L".");
+  } else {
+    ReloadRules({});
+  }
+  ShowRulesDownloading();
+}
+
+void SelectionWindow::ReloadRules(const std::vector<rules::RuleChange>& changes) {
+  auto id = [](const std::wstring& section, const std::wstring& name) { return section + L"/" + platform::ToLower(name); };
+  std::map<std::wstring, bool> ticked;
+  for (const rules::RuleChoice& choice : ruleChoices_) ticked[id(choice.rule.section, choice.rule.name)] = choice.ticked;
+  for (const rules::RuleChange& change : changes) {
+    if (change.erasesMore) ticked[id(rules::kCommunitySection, change.name)] = false;
+  }
+  std::vector<std::wstring> boxNames;
+  for (const auto& [box, choice] : browserRuleBoxes_) boxNames.push_back(ruleChoices_[choice].rule.name);
+  ruleChoices_ = rules::RuleChoices(programFolder_);
+  for (rules::RuleChoice& choice : ruleChoices_) {
+    auto kept = ticked.find(id(choice.rule.section, choice.rule.name));
+    if (kept != ticked.end()) choice.ticked = kept->second;
+  }
+  // The boxes of the browsers' shipped rules find their entries at their new places.
+  for (size_t i = 0; i < browserRuleBoxes_.size(); ++i) {
+    auto choice = std::find_if(ruleChoices_.begin(), ruleChoices_.end(), [&](const rules::RuleChoice& c) {
+      return c.rule.section == rules::kShippedSection && platform::EqualsNoCase(c.rule.name, boxNames[i]);
+    });
+    if (choice != ruleChoices_.end()) browserRuleBoxes_[i].second = static_cast<size_t>(choice - ruleChoices_.begin());
+  }
+  FillRules();
+}
+
+// The entries the search and the box let through, in the order of RuleChoices(): by category, then
+// by name.
+void SelectionWindow::FillRules() {
+  const std::wstring search = platform::WindowText(ruleTab_.search);
+  const bool showAll = IsTicked(ruleTab_.showAll);
+  fillingRules_ = true;
+  SendMessageW(ruleTab_.list, WM_SETREDRAW, FALSE, 0);
+  ListView_DeleteAllItems(ruleTab_.list);
+  size_t listed = 0, detected = 0;
+  for (size_t i = 0; i < ruleChoices_.size(); ++i) {
+    const rules::RuleChoice& choice = ruleChoices_[i];
+    if (rules::OnBrowserTab(choice.rule)) continue;  // ticked on its browser's tab
+    ++listed;
+    detected += choice.detected;
+    if (!rules::Shown(choice, search, showAll)) continue;
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = ListView_GetItemCount(ruleTab_.list);
+    item.pszText = const_cast<wchar_t*>(choice.rule.name.c_str());
+    item.lParam = static_cast<LPARAM>(i);
+    int row = ListView_InsertItem(ruleTab_.list, &item);
+    toolkit::SetListCellText(ruleTab_.list, row, 1, choice.rule.category);
+    ListView_SetCheckState(ruleTab_.list, row, choice.ticked);
+  }
+  SendMessageW(ruleTab_.list, WM_SETREDRAW, TRUE, 0);
+  fillingRules_ = false;
+  const int shown = ListView_GetItemCount(ruleTab_.list);
+  SetWindowTextW(ruleTab_.count,
+                 listed == 0
+                     ? L"No rule file found: put \"winapp2.ini\" beside trellwipe.exe, or rule files of your own in its "
+                       L"\"rules\" folder."
+                     : (L"Showing " + std::to_wstring(shown) + L" of " + std::to_wstring(listed) +
+                        L" entries; " + std::to_wstring(detected) + L" are for programs found on this computer.")
+                           .c_str());
+}
+
+// A tick the user set or cleared; ticking an entry that warns asks first.
+void SelectionWindow::RuleChanged(const NMLISTVIEW& change) {
+  if (fillingRules_ || !(change.uChanged & LVIF_STATE)) return;
+  if (((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) == 0) return;
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = change.iItem;
+  if (!ListView_GetItem(ruleTab_.list, &item) || static_cast<size_t>(item.lParam) >= ruleChoices_.size()) return;
+  rules::RuleChoice& choice = ruleChoices_[static_cast<size_t>(item.lParam)];
+  const bool ticked = ListView_GetCheckState(ruleTab_.list, change.iItem) != 0;
+  if (AcceptTick(choice, ticked) == ticked) return;
+  fillingRules_ = true;
+  ListView_SetCheckState(ruleTab_.list, change.iItem, false);
+  fillingRules_ = false;
+}
+
+void SelectionWindow::BrowserRuleClicked(HWND box) {
+  for (const auto& [shown, choice] : browserRuleBoxes_) {
+    if (shown == box && AcceptTick(ruleChoices_[choice], IsTicked(box)) != IsTicked(box)) SetTicked(box, false);
+  }
+}
+
+// The tick a rule keeps when the user sets or clears it: ticking an entry that warns asks first.
+bool SelectionWindow::AcceptTick(rules::RuleChoice& choice, bool ticked) {
+  const rules::Rule& rule = choice.rule;
+  if (ticked && !choice.ticked && !rule.warning.empty() && !AskOkCancel(Handle(), rule.name + L"\r\n\r\n" + rule.warning)) {
+    ticked = false;
+  }
+  if (ticked && !choice.ticked) TellRefusedFolders({&choice});
+  choice.ticked = ticked;
+  return ticked;
+}
+
+// What the given entries name that a run will refuse, said at once rather than found in a report.
+void SelectionWindow::TellRefusedFolders(const std::vector<const rules::RuleChoice*>& choices) {
+  std::wstring refused;
+  for (const rules::RuleChoice* choice : choices) {
+    for (const std::wstring& folder : rules::RefusedFolders(choice->rule, programFolder_)) {
+      refused += L"\r\n" + choice->rule.name + L": " + folder + L".";
+    }
+  }
+  if (!refused.empty()) {
+    platform::Tell(Handle(), L"Trellwipe never erases these folders, and skips them when a rule names them:" + refused);
+  }
+}
+
+}  // namespace dialogs

@@ -1,0 +1,186 @@
+#include "dialogs/selection_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "catalogue/plugins.h"
+#include "dialogs/selection_controls.h"
+#include "engine/path_guard.h"
+#include "engine/regfun.h"
+#include "platform/files.h"
+#include "platform/messages.h"
+#include "platform/text_file.h"
+#include "run/process_values.h"
+#include "settings/custom_list.h"
+#include "settings/default_selection.h"
+#include "settings/inifun.h"
+#include "settings/item_flags.h"
+#include "settings/selection_layout.h"
+#include "toolkit/dpi.h"
+#include "toolkit/list_view.h"
+#include "toolkit/skin.h"
+
+// What the window shows read from the settings file, the custom list and the plug-ins, and written back.
+namespace dialogs {
+
+using namespace settings;
+
+namespace {
+
+// A shipped definition that does what a shipped rule of a browser does says where that rule is ticked.
+std::wstring PluginDescription(const plugins::PluginEntry& entry) {
+  std::optional<rules::BrowserRule> same = rules::SameAsRule(entry.name);
+  if (!same) return entry.description;
+  if (same->browser->tab) return entry.description + L"; also on the Browsers tab: " + same->browser->tab + L", " + same->kind;
+  return entry.description + L"; also the rule " + rules::BrowserRuleName(*same->browser, same->kind) + L" on the Rules tab";
+}
+
+}  // namespace
+
+void SelectionWindow::LoadState() {
+  toolkit::ApplySkinFile(Handle(), programFolder_);
+  const std::wstring settingsFile = SettingsFile(programFolder_);
+  auto flags = ItemFlags();
+  auto isMail = [](const ItemFlag& flag) {
+    return std::any_of(MailGroups().begin(), MailGroups().end(),
+                       [&](const MailGroup& mail) { return flag.group == std::wstring_view(mail.group); });
+  };
+  auto read = [&](size_t i) {
+    SetTicked(itemBoxes_[i], inifun::FlagTest(inifun::ReadIniValue(settingsFile, flags[i].section, flags[i].key)));
+  };
+  for (size_t i = 0; i < flags.size(); ++i) {
+    if (!isMail(flags[i])) read(i);
+  }
+  for (const MailGroup& mail : MailGroups()) {
+    bool present = regfun::ReadRegistryString(mail.registryPath, mail.valueName) != L"Error";
+    std::vector<HWND> boxes{CheckBox(SelectAllGroupOf(mail.group)->box)};
+    for (size_t i = 0; i < flags.size(); ++i) {
+      if (flags[i].group != std::wstring_view(mail.group)) continue;
+      if (present) read(i);
+      boxes.push_back(itemBoxes_[i]);
+    }
+    if (present) continue;
+    for (HWND box : boxes) {
+      EnableWindow(box, FALSE);
+      SetTicked(box, false);
+    }
+  }
+  for (const SelectAllGroup& group : SelectAllGroups()) ShowWhetherAllTicked(group);
+  LoadCustomList();
+  LoadPlugins();
+  FillRules();
+  std::vector<const rules::RuleChoice*> running;
+  for (const rules::RuleChoice& choice : ruleChoices_) {
+    if (choice.ticked && choice.detected) running.push_back(&choice);
+  }
+  TellRefusedFolders(running);
+  if (auto tab = StoredTabNumber(inifun::ReadIniValue(settingsFile, L"setting", L"tab1"), kOuterTabs.size())) {
+    TabCtrl_SetCurSel(outerTabs_, *tab);
+    ShowPage(outerTabs_);
+  }
+  if (auto tab = StoredTabNumber(inifun::ReadIniValue(settingsFile, L"setting", L"tab2"), browserPages_.size())) {
+    TabCtrl_SetCurSel(browserTabs_, *tab);
+    ShowPage(browserTabs_);
+  }
+}
+
+// A definition that names a drive root, a protected folder or the program folder is listed, and the
+// window says at once which of its folders a run will refuse.
+void SelectionWindow::LoadPlugins() {
+  ListView_DeleteAllItems(pluginList_);
+  const run::ProcessValues values = run::ComputeProcessValues();
+  std::wstring refused;
+  for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder_))) {
+    int row = toolkit::AppendListRow(pluginList_, entry.name);
+    toolkit::SetListCellText(pluginList_, row, 1, entry.version);
+    toolkit::SetListCellText(pluginList_, row, 2, PluginDescription(entry));
+    ListView_SetCheckState(pluginList_, row, entry.ticked);
+    for (const std::wstring& folder : plugins::NamedFolders(entry.file, values)) {
+      engine::GuardDecision decision = engine::GuardPath(folder, programFolder_);
+      if (decision || decision.refusal == engine::Refusal::NotAFullPath) continue;
+      refused += L"\r\n" + entry.name + L": " + folder + L" is " + engine::RefusalDescription(decision.refusal) + L".";
+    }
+  }
+  // The description column is as wide as its longest text, so that a note at its end reads whole.
+  int widest = 0;
+  for (int row = 0, count = ListView_GetItemCount(pluginList_); row < count; ++row) {
+    widest = std::max(widest, ListView_GetStringWidth(pluginList_, toolkit::ListCellText(pluginList_, row, 2).c_str()));
+  }
+  const int margin = toolkit::Scale(16, toolkit::WindowDpi(pluginList_));
+  if (widest + margin > ListView_GetColumnWidth(pluginList_, 2)) ListView_SetColumnWidth(pluginList_, 2, widest + margin);
+  if (!refused.empty()) {
+    platform::Tell(Handle(), L"Trellwipe never erases these folders, and skips them when a plug-in names them:" +
+                                refused);
+  }
+}
+
+void SelectionWindow::LoadCustomList() {
+  for (const CustomRow& row : LoadCustomRows(CustomListFile(programFolder_))) {
+    AddCustomRow(row.path, row.type, row.size, row.modified);
+  }
+}
+
+void SelectionWindow::AddCustomRow(const std::wstring& path, const std::wstring& type, const std::wstring& size,
+                                   const std::wstring& modified) {
+  int row = toolkit::AppendListRow(customList_, path);
+  toolkit::SetListCellText(customList_, row, 1, type);
+  toolkit::SetListCellText(customList_, row, 2, size);
+  toolkit::SetListCellText(customList_, row, 3, modified);
+}
+
+// Writes nothing when the custom list or the settings file cannot be written, leaving the window open
+// with what the user chose: both are written in full beside their files before either is renamed
+// into place.
+bool SelectionWindow::Save() {
+  const std::wstring settingsFile = SettingsFile(programFolder_);
+  const std::wstring listFile = CustomListFile(programFolder_);
+  std::vector<CustomEntry> entries;
+  for (int row = 0, count = ListView_GetItemCount(customList_); row < count; ++row) {
+    entries.push_back({toolkit::ListCellText(customList_, row, 0), toolkit::ListCellText(customList_, row, 1)});
+  }
+  std::vector<std::wstring> unstorable = UnstorablePaths(entries);
+  if (!unstorable.empty()) {
+    platform::Tell(Handle(), L"Can't store " + unstorable.front() + L" in " + listFile +
+                                L": its name has characters that this system's code page lacks. Rename it, or "
+                                L"remove it from the custom items, and press OK again.");
+    return false;
+  }
+  inifun::IniBatch batch(settingsFile);
+  auto flags = ItemFlags();
+  for (size_t i = 0; i < flags.size(); ++i) {
+    batch.Set(flags[i].section, flags[i].key, IsTicked(itemBoxes_[i]) ? L"1" : L"0");
+  }
+  rules::StoreTicks(batch, ruleChoices_, programFolder_);
+  // The selection is the user's own from now on.
+  if (settings::SelectionUnsaved(settingsFile)) batch.Set(L"Options", settings::kDefaultSelectionKey, L"0");
+  batch.Set(L"setting", L"tab1", std::to_wstring(TabCtrl_GetCurSel(outerTabs_)));
+  batch.Set(L"setting", L"tab2", std::to_wstring(TabCtrl_GetCurSel(browserTabs_)));
+  std::optional<std::string> settingsText = batch.Render();
+  auto notSaved = [&](const std::wstring& file) {
+    platform::Tell(Handle(), L"Can't write " + file + L": the settings are not saved.");
+    return false;
+  };
+  // A file held open by another program only refuses the rename, so that is asked first as well.
+  if (!platform::CanReplaceFile(listFile)) return notSaved(listFile);
+  if (!settingsText || !platform::CanReplaceFile(settingsFile)) return notSaved(settingsFile);
+  std::optional<std::string> listText = CustomListText(entries);
+  if (!listText) return notSaved(listFile);
+  platform::PendingReplacement list(listFile, *listText);
+  if (!list.Ready()) return notSaved(listFile);
+  platform::PendingReplacement settings(settingsFile, *settingsText);
+  if (!settings.Ready()) return notSaved(settingsFile);
+  if (!list.Commit()) return notSaved(listFile);
+  // Only a rename refused in the instant since the checks gets here, with the custom list saved.
+  if (!settings.Commit()) {
+    platform::Tell(Handle(), L"Can't write " + settingsFile + L": the cleaning settings are not saved.");
+    return false;
+  }
+  const std::wstring pluginFolder = plugins::PluginFolder(programFolder_);
+  for (int row = 0, count = ListView_GetItemCount(pluginList_); row < count; ++row) {
+    plugins::WritePluginSwitch(pluginFolder, toolkit::ListCellText(pluginList_, row, 0), ListView_GetCheckState(pluginList_, row));
+  }
+  return true;
+}
+
+}  // namespace dialogs

@@ -1,0 +1,138 @@
+#include "ui/main_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/format.h"
+#include "platform/messages.h"
+#include "toolkit/list_view.h"
+#include "toolkit/message_pump.h"
+#include "ui/boss_key.h"
+
+// The status page as the cleaning run and the preview fill it: its rows, progress and status line.
+namespace ui {
+
+void MainWindow::Preview() {
+  ShowPage(Page::Status);
+  SetBusyCursor(true);
+  engine::RunReport report;
+  bool done = run_->Preview(report);
+  SetBusyCursor(false);
+  // Refused while a run is under way: its rows stay.
+  if (!done) return;
+  if (exitPending_) {
+    ExitProgram();
+    return;
+  }
+  ClearRows();
+  for (const engine::ItemReport& item : report.items) {
+    AddRow(item.label);
+    SetRowState(item.lookedFor.empty() ? engine::CountsText(item) : item.outcome);
+    SetRowFigures(item);
+  }
+  engine::ReportTotals totals = report.Totals();
+  SetStatusLine((report.stopped ? L"Preview stopped: " : L"Preview: ") + std::to_wstring(report.items.size()) +
+                L" items, " + std::to_wstring(totals.files) +
+                L" files, " + platform::Megabytes(totals.bytes) + L" MB, " +
+                std::to_wstring(totals.registryEntries) + L" registry entries. Nothing was erased." +
+                engine::TooNewSummary(totals));
+  previewReport_ = std::move(report);
+  previewShown_ = true;
+}
+
+void MainWindow::ShowRowDetails(int row) {
+  const engine::RunReport& report = previewShown_ ? previewReport_ : run_->LastReport();
+  // A note row has no details; the item rows after one are further down by one row each.
+  if (std::find(noteRows_.begin(), noteRows_.end(), row) != noteRows_.end()) return;
+  row -= static_cast<int>(std::count_if(noteRows_.begin(), noteRows_.end(), [&](int note) { return note < row; }));
+  // The final row of a run and rows of an earlier run have no details.
+  if (row < 0 || row >= static_cast<int>(report.items.size()) || run_->Running()) return;
+  const engine::ItemReport& item = report.items[row];
+  actions_.showDetails(hwnd_, item.label + (report.preview ? L" - Preview" : L" - Result"), item, report.preview,
+                       programFolder_);
+}
+
+void MainWindow::ShowStatusPage() { ShowPage(Page::Status); }
+
+void MainWindow::SetBusyCursor(bool busy) {
+  busy_ = busy;
+  SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void MainWindow::EnableStartButton(bool enabled) { EnableWindow(start_, enabled); }
+
+void MainWindow::ClearRows() {
+  ListView_DeleteAllItems(list_);
+  currentRow_ = -1;
+  noteRows_.clear();
+  previewShown_ = false;
+  UpdateWindow(list_);
+}
+
+void MainWindow::AddRow(const std::wstring& label) {
+  currentRow_ = toolkit::AppendListRow(list_, label);
+  ListView_EnsureVisible(list_, currentRow_, FALSE);
+}
+
+void MainWindow::AddNoteRow(const std::wstring& text) {
+  AddRow(text);
+  noteRows_.push_back(currentRow_);
+}
+
+void MainWindow::SetRowState(const std::wstring& text) {
+  if (currentRow_ < 0) return;
+  toolkit::SetListCellText(list_, currentRow_, 1, text);
+}
+
+void MainWindow::SetRowFigures(const engine::ItemReport& item) {
+  if (currentRow_ < 0) return;
+  const std::wstring figures[] = {std::to_wstring(item.files.size()), platform::Megabytes(item.Bytes()) + L" MB",
+                                  std::to_wstring(item.leftBehind.size())};
+  for (int i = 0; i < 3; ++i) toolkit::SetListCellText(list_, currentRow_, 2 + i, figures[i]);
+}
+
+void MainWindow::SetProgress(int value) { SendMessageW(progress_, PBM_SETPOS, value, 0); }
+
+void MainWindow::SetStatusLine(const std::wstring& text) { SetWindowTextW(status_, text.c_str()); }
+
+void MainWindow::PumpMessages() {
+  toolkit::PumpWaitingMessages([this](MSG& message) { return TranslateShortcut(message); });
+}
+
+void MainWindow::FocusMainWindow() { SetFocus(hwnd_); }
+
+void MainWindow::ShowInformation(const std::wstring& title, const std::wstring& text) {
+  platform::ShowMessage(hwnd_, text, title, MB_OK | MB_ICONINFORMATION);
+}
+
+void MainWindow::QueueNotification(const run::NotificationRequest& request) { notifications_->Queue(request); }
+
+void MainWindow::ShowStatistics(const std::wstring& lastClean, const std::wstring& totals) {
+  SetWindowTextW(lastClean_, lastClean.c_str());
+  SetWindowTextW(totals_, totals.c_str());
+}
+
+void MainWindow::ShowMainWindow() {
+  if (!hwnd_) return;
+  ShowWindow(hwnd_, showMaximised_ ? SW_SHOWMAXIMIZED : SW_SHOW);
+  showMaximised_ = false;
+}
+
+void MainWindow::ExitProgram() {
+  if (run_->Running()) {
+    // The run unwinds first: it saves what went, then Clean carries the exit out.
+    run_->Stop(run::StopReason::Ending);
+    exitPending_ = true;
+    return;
+  }
+  exitPending_ = false;
+  SavePlace();
+  if (beforeExit_) beforeExit_();
+  if (hwnd_) DisarmBossKey(hwnd_);
+  tray_.Remove();
+  if (hwnd_) DestroyWindow(hwnd_);
+  PostQuitMessage(0);
+}
+
+}  // namespace ui
