@@ -6,10 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 format=clang-format-14
 command -v "$format" >/dev/null || { echo "format-check: $format is missing (scripts/setup.sh installs it)" >&2; exit 2; }
-unformatted=()
-while IFS= read -r -d '' file; do
-  "$format" --style=file "$file" | cmp -s - "$file" || unformatted+=("$file")
-done < <(git ls-files -z -- '*.cpp' '*.h')
+mapfile -t unformatted < <(git ls-files -z -- '*.cpp' '*.h' |
+  xargs -0 -P"$(nproc)" -n 8 sh -c 'for f; do "$0" --style=file "$f" | cmp -s - "$f" || echo "$f"; done' "$format" | sort)
 if [ ${#unformatted[@]} -gt 0 ]; then
   echo "format-check: ${#unformatted[@]} files to format with $format -i:" >&2
   printf '  %s\n' "${unformatted[@]}" >&2
