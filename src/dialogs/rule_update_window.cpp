@@ -9,7 +9,7 @@
 #include "toolkit/dpi.h"
 #include "toolkit/skin.h"
 
-namespace settings {
+namespace dialogs {
 
 struct RulesDownloadTask::State {
   std::atomic<bool> stop{false};
@@ -184,4 +184,4 @@ bool ReviewRuleChanges(HWND owner, const std::wstring& programFolder, const rule
   return RuleChangesWindow(programFolder, download).ShowModal(owner) == IDOK;
 }
 
-}  // namespace settings
+}  // namespace dialogs

@@ -187,9 +187,9 @@ SelectionServices SystemSelectionServices() {
     toolkit::RememberPickedFolder(folder);
     return folder;
   };
-  services.showUrlKeepList = keeplists::ShowUrlKeepList;
-  services.showCookieKeepList = keeplists::ShowCookieKeepList;
-  services.reviewRuleChanges = ReviewRuleChanges;
+  services.showUrlKeepList = dialogs::ShowUrlKeepList;
+  services.showCookieKeepList = dialogs::ShowCookieKeepList;
+  services.reviewRuleChanges = dialogs::ReviewRuleChanges;
   return services;
 }
 
@@ -497,7 +497,7 @@ void SelectionWindow::StartRulesDownload() {
   const std::wstring url = rules::CommunityAddress(programFolder_);
   SendMessageW(rulesProgress_, PBM_SETPOS, 0, 0);
   SetWindowTextW(ruleCount_, (L"Downloading the rules from " + url + L" ...").c_str());
-  rulesDownload_ = std::make_unique<RulesDownloadTask>(Handle(), programFolder_, url, services_.rulesDownloadLimits);
+  rulesDownload_ = std::make_unique<dialogs::RulesDownloadTask>(Handle(), programFolder_, url, services_.rulesDownloadLimits);
   ShowRulesDownloading();
 }
 
@@ -511,14 +511,14 @@ void SelectionWindow::StopRulesDownload() {
 
 void SelectionWindow::RulesDownloadReport(WPARAM what) {
   if (!rulesDownload_) return;
-  if (what == RulesDownloadTask::kProgress) {
+  if (what == dialogs::RulesDownloadTask::kProgress) {
     const long long total = rulesDownload_->Total();
     const double whole = total > 0 ? static_cast<double>(total) : static_cast<double>(services_.rulesDownloadLimits.maxBytes);
     SendMessageW(rulesProgress_, PBM_SETRANGE32, 0, 1000);
     SendMessageW(rulesProgress_, PBM_SETPOS, static_cast<WPARAM>(1000.0 * rulesDownload_->Received() / whole), 0);
     return;
   }
-  if (what != RulesDownloadTask::kFinished || !rulesDownload_->Finished()) return;
+  if (what != dialogs::RulesDownloadTask::kFinished || !rulesDownload_->Finished()) return;
   const bool stopped = rulesDownload_->Stopped();
   const rules::RulesDownload download = rulesDownload_->Result();
   rulesDownload_.reset();
@@ -750,7 +750,7 @@ void SelectionWindow::ShowPage(HWND tabs) {
 }
 
 INT_PTR SelectionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == RulesDownloadTask::Message()) {
+  if (message == dialogs::RulesDownloadTask::Message()) {
     RulesDownloadReport(wParam);
     return TRUE;
   }

@@ -72,7 +72,7 @@ class SelectionWindow : public toolkit::Dialog {
                                                 // Rules tab "UpdateRules", "StopRules", "UndoRules"
   HWND RulesProgress() const { return rulesProgress_; }
   // The download of the rules under way, or null.
-  const RulesDownloadTask* RulesDownload() const { return rulesDownload_.get(); }
+  const dialogs::RulesDownloadTask* RulesDownload() const { return rulesDownload_.get(); }
 
  private:
   toolkit::DialogTemplate Template() const override;
@@ -135,7 +135,7 @@ class SelectionWindow : public toolkit::Dialog {
   HWND ruleShowAll_ = nullptr;
   HWND ruleCount_ = nullptr;
   HWND rulesProgress_ = nullptr;
-  std::unique_ptr<RulesDownloadTask> rulesDownload_;
+  std::unique_ptr<dialogs::RulesDownloadTask> rulesDownload_;
   std::vector<rules::RuleChoice> ruleChoices_;
   bool fillingRules_ = false;  // the list's own changes are no ticks of the user
   std::vector<std::pair<HWND, size_t>> browserRuleBoxes_;  // a box, and its place in ruleChoices_
