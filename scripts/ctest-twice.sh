@@ -4,18 +4,20 @@
 # the test passes when run again. Prints the tests that passed only on their second try; fails when
 # a test failed both times or when more than two passed only on their second try, so a flaky test
 # is seen. The log keeps the first failure.
-#   ctest-twice.sh BUILD [ctest arguments]
+#   ctest-twice.sh BUILD TIMEOUT [ctest arguments choosing the tests]
 set -uo pipefail
-build=$1
-shift
+build=$1 timeout=$2
+shift 2
 failed_log="$build/Testing/Temporary/LastTestsFailed.log"
 rm -f "$failed_log"
-ctest --test-dir "$build" --output-on-failure "$@" && exit 0
+ctest --test-dir "$build" --output-on-failure --timeout "$timeout" "$@" && exit 0
 [ -s "$failed_log" ] || exit 1
 first=$(cut -d: -f2- "$failed_log" | sort)
+# The failed tests by their numbers among all tests, which the choosing arguments would change.
+numbers=$(cut -d: -f1 "$failed_log" | paste -sd,)
 rm -f "$failed_log"
 echo "ctest-twice: $(echo "$first" | wc -l) failed; running them once more"
-ctest --test-dir "$build" --output-on-failure --rerun-failed "$@"
+ctest --test-dir "$build" --output-on-failure --timeout "$timeout" -I "0,0,0,$numbers"
 status=$?
 second=""
 [ ! -s "$failed_log" ] || second=$(cut -d: -f2- "$failed_log" | sort)

@@ -35,7 +35,7 @@ slow='^(KilledSave\.|MalformedSettings\.APluginWithEndlessOrNonsenseLinesListsAn
 # own window code, and the whole suite twice does not fit the time of a run. A failed test runs once
 # more, as in the ordinary pass (scripts/ctest-twice.sh); what Wine reports of the heap in either
 # attempt stays in the log.
-TRELLWIPE_WINE_LOG="$log" "$top/scripts/ctest-twice.sh" "$build" --timeout 600 -L '^heap$' -E "$slow" "$@"
+TRELLWIPE_WINE_LOG="$log" "$top/scripts/ctest-twice.sh" "$build" 600 -L '^heap$' -E "$slow" "$@"
 found=$(heap_errors "$log")
 if [ -n "$found" ]; then
   echo "heap-check: Wine reported heap errors:" >&2

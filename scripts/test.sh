@@ -34,7 +34,7 @@ cmake --build "$build" -j"$(nproc)"
 stage "set-up and build"
 
 export TRELLWIPE_SANDBOX="$sandbox"
-"$top/scripts/ctest-twice.sh" "$build" --timeout 300 "$@"
+"$top/scripts/ctest-twice.sh" "$build" 300 "$@"
 stage "tests"
 [ $# -eq 0 ] || exit 0
 
