@@ -26,38 +26,6 @@ HMENU Popup(std::initializer_list<Entry> entries) {
   return menu;
 }
 
-// The menu bar: each menu's title and its entries.
-struct Menu {
-  const wchar_t* title;
-  std::initializer_list<Entry> entries;
-};
-
-const Menu kMenus[] = {
-    {L"File(&F)",
-     {{L"Clean Now\tCtrl+N", kCleanNowCommand},
-      {L"Preview", kPreviewCommand},
-      kSeparator,
-      {L"Clean Settings\tCtrl+S", kCleanSettingsCommand},
-      kSeparator,
-      {L"Clean Options\tCtrl+O", kCleanOptionsCommand},
-      kSeparator,
-      {L"Exit\tCtrl+X", kExitCommand}}},
-    {L"Tool(&T)",
-     {{L"Clean Registry", kCleanRegistryCommand},
-      kSeparator,
-      {L"Search and Erase", kSearchEraseCommand},
-      kSeparator,
-      {L"File Shredder", kFileShredderCommand}}},
-    {L"Help(&H)",
-     {{L"Help\tF1", kHelpCommand},
-      kSeparator,
-      {L"Our Website\tCtrl+W", kWebsiteCommand},
-      kSeparator,
-      {L"Tell a Friend", kTellFriendCommand},
-      kSeparator,
-      {L"About\tCtrl+A", kAboutCommand}}},
-};
-
 struct Shortcut {
   BYTE modifiers;
   WORD key;
@@ -75,9 +43,32 @@ constexpr Shortcut kShortcuts[] = {
 
 HMENU CreateMainMenu() {
   HMENU bar = CreateMenu();
-  for (const Menu& menu : kMenus) {
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup(menu.entries)), menu.title);
-  }
+  AppendMenuW(bar, MF_POPUP,
+              reinterpret_cast<UINT_PTR>(Popup({{L"Clean Now\tCtrl+N", kCleanNowCommand},
+                                                {L"Preview", kPreviewCommand},
+                                                kSeparator,
+                                                {L"Clean Settings\tCtrl+S", kCleanSettingsCommand},
+                                                kSeparator,
+                                                {L"Clean Options\tCtrl+O", kCleanOptionsCommand},
+                                                kSeparator,
+                                                {L"Exit\tCtrl+X", kExitCommand}})),
+              L"File(&F)");
+  AppendMenuW(bar, MF_POPUP,
+              reinterpret_cast<UINT_PTR>(Popup({{L"Clean Registry", kCleanRegistryCommand},
+                                                kSeparator,
+                                                {L"Search and Erase", kSearchEraseCommand},
+                                                kSeparator,
+                                                {L"File Shredder", kFileShredderCommand}})),
+              L"Tool(&T)");
+  AppendMenuW(bar, MF_POPUP,
+              reinterpret_cast<UINT_PTR>(Popup({{L"Help\tF1", kHelpCommand},
+                                                kSeparator,
+                                                {L"Our Website\tCtrl+W", kWebsiteCommand},
+                                                kSeparator,
+                                                {L"Tell a Friend", kTellFriendCommand},
+                                                kSeparator,
+                                                {L"About\tCtrl+A", kAboutCommand}})),
+              L"Help(&H)");
   return bar;
 }
 
