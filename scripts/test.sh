@@ -1,30 +1,54 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests under Wine, in a throwaway sandbox that is removed afterwards.
+# Prints how long each stage took. With ctest arguments (-R REGEX, -L LABEL) it builds and runs only
+# those tests.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/setup.sh"
 build=${TRELLWIPE_BUILD:-$top/build}
-cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)"
+
+times=()
+stage_start=$SECONDS
+# Ends the stage that ran since the last call, and notes its time under the given name.
+stage() {
+  local took=$((SECONDS - stage_start))
+  times+=("$(printf '%-34s %3dm%02ds' "$1" $((took / 60)) $((took % 60)))")
+  stage_start=$SECONDS
+}
+report_times() {
+  printf '%s\n' "test time:" "${times[@]/#/  }" \
+    "$(printf '  %-34s %3dm%02ds' total $((SECONDS / 60)) $((SECONDS % 60)))"
+}
 
 sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-test.XXXXXX")
 cleanup() {
   ( . "$top/scripts/wine-sandbox.sh"; sandbox_env "$sandbox"; sandbox_stop )
   rm -rf "$sandbox"
+  report_times
 }
 trap cleanup EXIT
+
+"$top/scripts/setup.sh"
+cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)"
+stage "set-up and build"
+
 export TRELLWIPE_SANDBOX="$sandbox"
-# Now and then Wine fails a test's process within its first half second (it prints nothing, or its
-# first window cannot be made), and the test passes when run again. A failed test runs once more; one
-# that fails twice fails the run, and the log keeps the first failure.
-ctest --test-dir "$build" --output-on-failure --timeout 300 --repeat until-pass:2 "$@"
+"$top/scripts/ctest-twice.sh" "$build" 300 "$@"
+stage "tests"
+[ $# -eq 0 ] || exit 0
+
 # The whole suite goes on with the installed program cleaning on its own under a virtual screen, the
-# packages installed and removed, the run command on a fresh build folder, and the tests once more
-# with Wine's heap checking on.
-if [ $# -eq 0 ]; then
-  "$top/scripts/end-to-end.sh" "$build"
-  "$top/scripts/fresh-run-check.sh"
-  "$top/scripts/package-check.sh" "$build"
-  "$top/scripts/heap-check.sh" "$build"
-fi
+# packages installed and removed, the run command on a fresh build folder, the format of the
+# sources, and the tests of the logic once more with Wine's heap checking on. A badly formatted
+# file fails the run at its end, after the other stages have said what they found.
+"$top/scripts/end-to-end.sh" "$build"
+"$top/scripts/fresh-run-check.sh"
+"$top/scripts/package-check.sh" "$build"
+stage "end-to-end, fresh-run, package checks"
+formatted=0
+"$top/scripts/format-check.sh" || formatted=$?
+stage "format check"
+"$top/scripts/heap-check.sh" "$build"
+stage "heap pass"
+exit "$formatted"

@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # The emulator CTest puts in front of every test executable: runs it under Wine inside a sandbox.
 # The sandbox is $TRELLWIPE_SANDBOX when the caller made one (scripts/test.sh does, per run), else
-# the default folder given by the build (first argument after --default-sandbox).
+# the default folder given by the build (first argument after --default-sandbox). A test that needs a
+# fixture laid out natively names it in TRELLWIPE_FIXTURE, set beside its registration in
+# tests/CMakeLists.txt.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 default=""
 if [ "${1:-}" = --default-sandbox ]; then default=$2; shift 2; fi
 sandbox=${TRELLWIPE_SANDBOX:-$default}
+fixture_name=${TRELLWIPE_FIXTURE:-}
 [ -n "$sandbox" ] || { echo "wine-emulator: no sandbox folder" >&2; exit 2; }
 # The test that changes the system DPI for the programs it starts gets a prefix of its own, so no
 # other test ever starts at that DPI, and a virtual screen large enough for windows at 200 % (the
 # null driver's screen is 1024x768).
 graphics=null screen=""
-case "$*" in *WindowFit*) sandbox="$sandbox/window-fit" graphics=display screen=3840x2160x24 ;; esac
+[ "$fixture_name" != window_fit ] || { sandbox="$sandbox/window-fit" graphics=display screen=3840x2160x24; }
 mkdir -p "$sandbox"
 # shellcheck source=wine-sandbox.sh
 . "$here/wine-sandbox.sh"
@@ -33,19 +36,19 @@ sandbox_env "$sandbox"
   ln -s "$fixture/outside" "$fixture/tree/sub/cache"
   # A loop, loop\a\b\up leading back to loop itself, only for the tests that ask for it: a walk
   # over the whole drive that follows links (cmd's "del /s") would never end.
-  case "$*" in
-    *LinkLoop.*)
+  case "$fixture_name" in
+    link_loop)
       mkdir -p "$fixture/loop/a/b"
       printf 1234567 >"$fixture/loop/a/b/own.log"
       printf 123 >"$fixture/loop/top.log"
       ln -s "$fixture/loop" "$fixture/loop/a/b/up"
       ;;
-    *WholeUnixDrive.*)
+    whole_unix_drive)
       # Drive Z: as Wine makes it in a new prefix: the whole Unix file system. The next test's
       # start removes it again.
       ln -sfn / "$WINEPREFIX/dosdevices/z:"
       ;;
-    *ShredLinks.*|*FileLinks.*)
+    file_links)
       # A file link inside the tree, and a link to an empty folder, leading out of it.
       ln -s "$fixture/outside/precious.txt" "$fixture/tree/note.txt"
       mkdir "$fixture/outside/empty"
@@ -54,12 +57,12 @@ sandbox_env "$sandbox"
       printf KEEP-ME >"$fixture/outside/report"
       ln -s report "$fixture/outside/report."
       ;;
-    *ShredRoom.*)
+    shred_room)
       # A file with room taken past its end, as a database or a download takes it in advance.
       printf 0123456789 >"$fixture/outside/download.part"
       fallocate --keep-size -l 4M "$fixture/outside/download.part"
       ;;
-    *IdentityGuard.*)
+    identity_guard)
       # Other names of drive C:'s folders: drive Y:, the sandbox folder that holds the prefix (as
       # drive Z: names every folder), and a link to the parent of the folder the tests make the
       # program folder. The next test's start removes the drive again. ChromeLink names a browser's
@@ -69,12 +72,14 @@ sandbox_env "$sandbox"
       ln -s "$fixture/Chrome/User Data" "$fixture/ChromeLink"
       ln -sfn "$sandbox" "$WINEPREFIX/dosdevices/y:"
       ;;
-    *PathGuard.*)
+    path_guard)
       # Links to folders no erasure may touch, for the guard to see through.
       mkdir -p "$fixture/links"
       ln -s "$WINEPREFIX/drive_c/windows" "$fixture/links/windows"
       ln -s "$WINEPREFIX/drive_c" "$fixture/links/root"
       ;;
+    window_fit | '') ;;
+    *) echo "wine-emulator: no fixture named $fixture_name" >&2; exit 2 ;;
   esac
   # The tests of files in use start this program, built beside them, as the second process that
   # holds a file open; a Windows process cannot name the build folder outside drive C:.
@@ -87,7 +92,7 @@ export TRELLWIPE_LINK_FIXTURE='C:\linkfixture'
 # Wine's writes past 3 MiB fail for the test of a failed overwrite, as on a drive that fills up;
 # the signal the system sends with the failure is ignored, so the write only reports it.
 wine=(wine)
-case "$*" in *ShredRoom.*) wine=(bash -c 'trap "" XFSZ; ulimit -f 3072; exec wine "$@"' wine) ;; esac
+case "$fixture_name" in shred_room) wine=(bash -c 'trap "" XFSZ; ulimit -f 3072; exec wine "$@"' wine) ;; esac
 
 if [ -n "$screen" ]; then
   exec xvfb-run -a -s "-screen 0 $screen" wine "$@"

@@ -9,7 +9,7 @@
 #include "toolkit/product.h"
 #include "toolkit/skin.h"
 
-namespace ui {
+namespace dialogs {
 
 namespace {
 
@@ -75,4 +75,4 @@ INT_PTR AboutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void ShowAbout(HWND owner) { AboutWindow(platform::ProgramFolder()).ShowModal(owner); }
 
-}  // namespace ui
+}  // namespace dialogs

@@ -7,7 +7,7 @@
 
 #include "toolkit/dialog.h"
 
-namespace ui {
+namespace dialogs {
 
 class AboutWindow : public toolkit::Dialog {
  public:
@@ -26,4 +26,4 @@ class AboutWindow : public toolkit::Dialog {
 // Modal, skinned from the program folder of the running executable.
 void ShowAbout(HWND owner);
 
-}  // namespace ui
+}  // namespace dialogs

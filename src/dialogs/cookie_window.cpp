@@ -12,7 +12,7 @@
 #include "toolkit/list_text_width.h"
 #include "toolkit/skin.h"
 
-namespace keeplists {
+namespace dialogs {
 
 namespace {
 
@@ -77,30 +77,30 @@ toolkit::DialogTemplate CookieKeepListWindow::Template() const {
 
 void CookieKeepListWindow::Load() {
   toolkit::ApplySkinFile(Handle(), programFolder_);
-  CookieCensus census = census_();
+  keeplists::CookieCensus census = census_();
   sites_ = std::move(census.sites);
   std::wstring note = L"A site you keep stays signed in: cleaning spares its cookies in every browser. Type a site in "
                       L"the search box and press Add to keep one that has no cookies yet.";
   // A database its browser holds open is not read: its sites are missing until the browser closes.
   for (const std::wstring& unread : census.unread) note += L"\r\nNot read while its browser runs: " + unread;
   SetWindowTextW(Note(), note.c_str());
-  lines_ = LoadKeepList(CookieKeepListFile(programFolder_));
+  lines_ = keeplists::LoadKeepList(keeplists::CookieKeepListFile(programFolder_));
   ShowKeepList();
 }
 
 void CookieKeepListWindow::ShowSites() {
   LRESULT selected = SendMessageW(SiteList(), LB_GETCURSEL, 0, 0);
   std::wstring picked = selected != LB_ERR && selected < static_cast<LRESULT>(shown_.size()) ? shown_[selected].site : L"";
-  shown_ = FilterSites(sites_, platform::WindowText(SearchBox()));
+  shown_ = keeplists::FilterSites(sites_, platform::WindowText(SearchBox()));
   engine::KeptSites kept;
   for (const std::wstring& line : lines_) {
     if (std::optional<engine::KeptSite> site = engine::ParseKeptSite(line)) kept.Add(*site);
   }
   std::vector<std::wstring> rows;
-  for (const SiteCookies& site : shown_) rows.push_back(SiteRow(site) + KeptMark(kept, site.site));
+  for (const keeplists::SiteCookies& site : shown_) rows.push_back(SiteRow(site) + KeptMark(kept, site.site));
   Fill(SiteList(), rows);
   // The site picked stays picked while it is shown.
-  auto still = std::find_if(shown_.begin(), shown_.end(), [&](const SiteCookies& site) { return site.site == picked; });
+  auto still = std::find_if(shown_.begin(), shown_.end(), [&](const keeplists::SiteCookies& site) { return site.site == picked; });
   if (still != shown_.end()) SendMessageW(SiteList(), LB_SETCURSEL, still - shown_.begin(), 0);
 }
 
@@ -165,9 +165,9 @@ void CookieKeepListWindow::Remove() {
 }
 
 void CookieKeepListWindow::Store() {
-  std::wstring file = CookieKeepListFile(programFolder_);
-  bool unchanged = lines_ == LoadKeepList(file) && (KeepListExists(file) || lines_.empty());
-  if (!unchanged && !RewriteKeepList(file, lines_)) {
+  std::wstring file = keeplists::CookieKeepListFile(programFolder_);
+  bool unchanged = lines_ == keeplists::LoadKeepList(file) && (keeplists::KeepListExists(file) || lines_.empty());
+  if (!unchanged && !keeplists::RewriteKeepList(file, lines_)) {
     platform::Tell(Handle(), L"Can't write " + file + L": the list is not changed.");
     return;
   }
@@ -179,4 +179,4 @@ void ShowCookieKeepList(HWND owner, const std::wstring& programFolder) {
   window.ShowModal(owner);
 }
 
-}  // namespace keeplists
+}  // namespace dialogs

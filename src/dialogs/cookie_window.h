@@ -11,12 +11,12 @@
 #include "keeplists/cookie_census.h"
 #include "toolkit/dialog.h"
 
-namespace keeplists {
+namespace dialogs {
 
 class CookieKeepListWindow : public toolkit::Dialog {
  public:
-  using Census = std::function<CookieCensus()>;
-  explicit CookieKeepListWindow(const std::wstring& programFolder, Census census = TakeUserCookieCensus);
+  using Census = std::function<keeplists::CookieCensus()>;
+  explicit CookieKeepListWindow(const std::wstring& programFolder, Census census = keeplists::TakeUserCookieCensus);
   HWND SearchBox() const { return Control(kSearchId); }
   HWND SiteList() const { return Control(kSitesId); }
   HWND KeepList() const { return Control(kKeepId); }
@@ -39,11 +39,11 @@ class CookieKeepListWindow : public toolkit::Dialog {
 
   std::wstring programFolder_;
   Census census_;
-  std::vector<SiteCookies> sites_;
-  std::vector<SiteCookies> shown_;  // the rows of the site list, as filtered
+  std::vector<keeplists::SiteCookies> sites_;
+  std::vector<keeplists::SiteCookies> shown_;  // the rows of the site list, as filtered
   std::vector<std::wstring> lines_;  // the keep list being edited
 };
 
 void ShowCookieKeepList(HWND owner, const std::wstring& programFolder);
 
-}  // namespace keeplists
+}  // namespace dialogs

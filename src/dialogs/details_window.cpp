@@ -8,7 +8,7 @@
 #include "toolkit/list_view.h"
 #include "toolkit/skin.h"
 
-namespace ui {
+namespace dialogs {
 
 namespace {
 
@@ -218,4 +218,4 @@ void ShowDetails(HWND owner, const std::wstring& title, const engine::ItemReport
   window.ShowModal(owner);
 }
 
-}  // namespace ui
+}  // namespace dialogs

@@ -12,7 +12,7 @@
 #include "toolkit/keyboard.h"
 #include "toolkit/window_class.h"
 
-namespace ui {
+namespace dialogs {
 
 struct DetailsLayout {
   RECT lines, close;
@@ -68,4 +68,4 @@ class DetailsWindow {
 void ShowDetails(HWND owner, const std::wstring& title, const engine::ItemReport& item, bool preview,
                  const std::wstring& programFolder);
 
-}  // namespace ui
+}  // namespace dialogs

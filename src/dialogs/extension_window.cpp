@@ -8,13 +8,13 @@
 #include "platform/window_text.h"
 #include "toolkit/skin.h"
 
-namespace filesearch {
+namespace dialogs {
 
 namespace {
 constexpr wchar_t kAddStart[] = L"*.";
 }
 
-ExtensionWindow::ExtensionWindow(std::wstring programFolder, DiskmoteSettings settings,
+ExtensionWindow::ExtensionWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings,
                                  SearchStringSink searchString)
     : programFolder_(std::move(programFolder)), settings_(std::move(settings)), searchString_(std::move(searchString)) {}
 
@@ -65,7 +65,7 @@ void ExtensionWindow::Unload() { fileTypes_ = addText_ = nullptr; }
 
 void ExtensionWindow::FillList() {
   SendMessageW(fileTypes_, LB_RESETCONTENT, 0, 0);
-  for (const std::wstring& entry : ReadExtensions(programFolder_)) {
+  for (const std::wstring& entry : filesearch::ReadExtensions(programFolder_)) {
     SendMessageW(fileTypes_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
   }
 }
@@ -73,17 +73,17 @@ void ExtensionWindow::FillList() {
 // A list with no valid entry leaves the search string as it was.
 void ExtensionWindow::PushSearchString() {
   if (!searchString_) return;
-  if (std::optional<std::wstring> joined = ReadJoinedExtensions(programFolder_)) searchString_(*joined);
+  if (std::optional<std::wstring> joined = filesearch::ReadJoinedExtensions(programFolder_)) searchString_(*joined);
 }
 
 void ExtensionWindow::Add() {
   std::wstring text = platform::Trim(platform::WindowText(addText_));
-  if (IsValidExtension(text)) {
+  if (filesearch::IsValidExtension(text)) {
     // The same pattern in another letter case finds the same files: it is not added twice.
-    std::vector<std::wstring> entries = ReadExtensions(programFolder_);
+    std::vector<std::wstring> entries = filesearch::ReadExtensions(programFolder_);
     bool listed = std::any_of(entries.begin(), entries.end(),
                               [&](const std::wstring& entry) { return platform::EqualsNoCase(entry, text); });
-    if (!listed) AppendExtension(programFolder_, text);
+    if (!listed) filesearch::AppendExtension(programFolder_, text);
     FillList();
     PushSearchString();
     SetWindowTextW(addText_, kAddStart);
@@ -102,7 +102,7 @@ void ExtensionWindow::Remove() {
     std::wstring entry(static_cast<size_t>(SendMessageW(fileTypes_, LB_GETTEXTLEN, selected, 0)) + 1, L'\0');
     entry.resize(static_cast<size_t>(
         SendMessageW(fileTypes_, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(entry.data()))));
-    RemoveExtension(programFolder_, entry);
+    filesearch::RemoveExtension(programFolder_, entry);
   }
   FillList();
   PushSearchString();
@@ -113,9 +113,9 @@ void ExtensionWindow::Default() {
                   MB_YESNO) != IDYES) {
     return;
   }
-  WriteDefaultExtensions(programFolder_);
+  filesearch::WriteDefaultExtensions(programFolder_);
   FillList();
   PushSearchString();
 }
 
-}  // namespace filesearch
+}  // namespace dialogs

@@ -9,13 +9,13 @@
 #include "filesearch/diskmote_settings.h"
 #include "toolkit/dialog.h"
 
-namespace filesearch {
+namespace dialogs {
 
 class ExtensionWindow : public toolkit::Dialog {
  public:
   using SearchStringSink = std::function<void(const std::wstring&)>;
 
-  ExtensionWindow(std::wstring programFolder, DiskmoteSettings settings, SearchStringSink searchString);
+  ExtensionWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings, SearchStringSink searchString);
 
   HWND FileTypes() const { return fileTypes_; }  // lstFileTypes
   HWND AddText() const { return addText_; }      // txtAdd
@@ -43,10 +43,10 @@ class ExtensionWindow : public toolkit::Dialog {
   void Default();
 
   std::wstring programFolder_;
-  DiskmoteSettings settings_;
+  filesearch::DiskmoteSettings settings_;
   SearchStringSink searchString_;
   HWND fileTypes_ = nullptr;
   HWND addText_ = nullptr;
 };
 
-}  // namespace filesearch
+}  // namespace dialogs

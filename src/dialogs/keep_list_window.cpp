@@ -6,7 +6,7 @@
 #include "toolkit/list_text_width.h"
 #include "toolkit/skin.h"
 
-namespace keeplists {
+namespace dialogs {
 
 namespace {
 
@@ -81,26 +81,26 @@ void KeepListWindow::Fill(HWND list, const std::vector<std::wstring>& items) {
 }
 
 void KeepListWindow::LoadKeepListFile() {
-  if (!KeepListExists(keepListFile_)) return;
+  if (!keeplists::KeepListExists(keepListFile_)) return;
   SendMessageW(keep_, LB_RESETCONTENT, 0, 0);
-  Fill(keep_, LoadKeepList(keepListFile_));
+  Fill(keep_, keeplists::LoadKeepList(keepListFile_));
 }
 
 void KeepListWindow::Add() {
   std::wstring text = toolkit::ListItemText(current_, SendMessageW(current_, LB_GETCURSEL, 0, 0));
   // The file, in the system's code page, would keep another name than the entry's, and the entry
   // meant to be spared would go.
-  if (!platform::FitsCodePage(WithoutTrailingBlanks(text))) {
+  if (!platform::FitsCodePage(keeplists::WithoutTrailingBlanks(text))) {
     platform::Tell(Handle(), L"Can't keep \"" + text + L"\": its name has characters that this system's code page lacks, so " +
                        keepListFile_ + L" cannot hold it.");
     return;
   }
   for (LRESULT i = 0, count = SendMessageW(keep_, LB_GETCOUNT, 0, 0); i < count; ++i) {
-    if (toolkit::ListItemText(keep_, i) == WithoutTrailingBlanks(text)) return;
+    if (toolkit::ListItemText(keep_, i) == keeplists::WithoutTrailingBlanks(text)) return;
   }
   LRESULT added = SendMessageW(keep_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   // The list on screen shows what the file keeps, so an entry the file did not take goes again.
-  if (!AppendToKeepList(keepListFile_, text)) {
+  if (!keeplists::AppendToKeepList(keepListFile_, text)) {
     if (added >= 0) SendMessageW(keep_, LB_DELETESTRING, added, 0);
     platform::Tell(Handle(), L"Can't write " + keepListFile_ + L": \"" + text + L"\" is not kept.");
   }
@@ -115,7 +115,7 @@ void KeepListWindow::Remove() {
   LRESULT count = SendMessageW(keep_, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) remaining.push_back(toolkit::ListItemText(keep_, i));
   // The file still keeps the entry, so the list on screen does too.
-  if (!RewriteKeepList(keepListFile_, remaining)) {
+  if (!keeplists::RewriteKeepList(keepListFile_, remaining)) {
     if (selected != LB_ERR) SendMessageW(keep_, LB_INSERTSTRING, selected, reinterpret_cast<LPARAM>(removed.c_str()));
     platform::Tell(Handle(), L"Can't write " + keepListFile_ + L": the list is not changed.");
   }
@@ -123,4 +123,4 @@ void KeepListWindow::Remove() {
   toolkit::ResetHorizontalExtent(keep_);
 }
 
-}  // namespace keeplists
+}  // namespace dialogs

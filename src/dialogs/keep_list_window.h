@@ -8,7 +8,7 @@
 
 #include "toolkit/dialog.h"
 
-namespace keeplists {
+namespace dialogs {
 
 class KeepListWindow : public toolkit::Dialog {
  public:
@@ -49,4 +49,4 @@ class KeepListWindow : public toolkit::Dialog {
   HWND remove_ = nullptr;
 };
 
-}  // namespace keeplists
+}  // namespace dialogs

@@ -14,7 +14,7 @@
 #include "toolkit/message_pump.h"
 #include "toolkit/skin.h"
 
-namespace filesearch {
+namespace dialogs {
 
 namespace {
 
@@ -69,7 +69,7 @@ void ShowFileSearch(HWND owner, const std::wstring& programFolder) {
   window.ShowModal(owner);
 }
 
-LocateWindow::LocateWindow(std::wstring programFolder, DiskmoteSettings settings)
+LocateWindow::LocateWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings)
     : programFolder_(std::move(programFolder)), settings_(std::move(settings)) {}
 
 toolkit::DialogTemplate LocateWindow::Template() const {
@@ -148,7 +148,7 @@ void LocateWindow::Load() {
   FillDrives();
   ChangeFolder(programFolder_);
   SetWindowTextW(Control(kFindId), kFindCaption);
-  if (std::optional<std::wstring> joined = ReadJoinedExtensions(programFolder_)) SetSearchString(*joined);
+  if (std::optional<std::wstring> joined = filesearch::ReadJoinedExtensions(programFolder_)) SetSearchString(*joined);
   SendMessageW(Control(kResultsId), LB_SETHORIZONTALEXTENT, kInitialExtent, 0);
 }
 
@@ -243,7 +243,7 @@ void LocateWindow::Command(WORD id, WORD code) {
       ResetAll();
       return;
     case kMenuAboutId:
-      ui::ShowAbout(Handle());
+      dialogs::ShowAbout(Handle());
       return;
   }
 }
@@ -343,7 +343,7 @@ void LocateWindow::Action() {
 bool LocateWindow::Search() {
   searching_ = true;
   SetBusy(true);
-  SearchResult result = FindFiles(folder_, queue_, platform::WindowText(Control(kSearchStringId)), *this);
+  filesearch::SearchResult result = filesearch::FindFiles(folder_, queue_, platform::WindowText(Control(kSearchStringId)), *this);
   searching_ = false;
   SetBusy(false);
   if (closePending_ || !Handle()) {
@@ -355,7 +355,7 @@ bool LocateWindow::Search() {
     HWND list = Control(kResultsId);
     SendMessageW(list, LB_SETHORIZONTALEXTENT, kExtentPerCharacter * result.widestItem, 0);
     size_t items = static_cast<size_t>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-    ShowStatus(SummaryText(items, result.patterns, result.totalSize));
+    ShowStatus(filesearch::SummaryText(items, result.patterns, result.totalSize));
     SelectAll(true);
   }
   // Also after an empty search string, so that the button does not offer to stop a search that is not running.
@@ -373,7 +373,7 @@ void LocateWindow::Delete() {
   const bool toRecycleBin = IsDlgButtonChecked(Handle(), kRecycleId) == BST_CHECKED;
   LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count && static_cast<size_t>(i) < paths_.size(); ++i) {
-    if (SendMessageW(list, LB_GETSEL, i, 0) > 0 && !paths_[i].empty()) EraseFoundFile(paths_[i], toRecycleBin, programFolder_);
+    if (SendMessageW(list, LB_GETSEL, i, 0) > 0 && !paths_[i].empty()) filesearch::EraseFoundFile(paths_[i], toRecycleBin, programFolder_);
   }
   ClearResults();
   CheckDlgButton(Handle(), kSubFoldersId, BST_UNCHECKED);
@@ -398,7 +398,7 @@ void LocateWindow::ResetAll() {
   for (const wchar_t* key : {L"Tips", L"TipNumber", L"Prompt"}) settings_.Set(L"General", key, L"1");
   settings_.Set(L"General", L"DeleteDirs", kDefaultDeleteDirs);
   settings_.Set(L"General", L"MaxLogSize", L"80");
-  WriteDefaultExtensions(programFolder_);
+  filesearch::WriteDefaultExtensions(programFolder_);
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -474,4 +474,4 @@ void LocateWindow::AddItem(const std::wstring& item, const std::wstring& path) {
   paths_.push_back(path);
 }
 
-}  // namespace filesearch
+}  // namespace dialogs

@@ -10,12 +10,12 @@
 #include "toolkit/anchored_layout.h"
 #include "toolkit/dialog.h"
 
-namespace filesearch {
+namespace dialogs {
 
 // Opens the tool modally and returns when the user has closed it.
 void ShowFileSearch(HWND owner, const std::wstring& programFolder);
 
-class LocateWindow : public toolkit::Dialog, private SearchSink {
+class LocateWindow : public toolkit::Dialog, private filesearch::SearchSink {
  public:
   static constexpr WORD kDriveId = 1101;         // Drive1
   static constexpr WORD kFolderId = 1102;        // Dir1
@@ -36,7 +36,7 @@ class LocateWindow : public toolkit::Dialog, private SearchSink {
   static constexpr WORD kMenuResetId = 1203;
   static constexpr WORD kMenuAboutId = 1204;
 
-  explicit LocateWindow(std::wstring programFolder, DiskmoteSettings settings = DiskmoteSettings());
+  explicit LocateWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings = filesearch::DiskmoteSettings());
 
   const std::wstring& CurrentFolder() const { return folder_; }
   // The folder list moves to the folder, which searches it as every folder change does.
@@ -82,14 +82,14 @@ class LocateWindow : public toolkit::Dialog, private SearchSink {
 
   std::wstring programFolder_;
   toolkit::AnchoredLayout layout_;
-  DiskmoteSettings settings_;
+  filesearch::DiskmoteSettings settings_;
   std::wstring folder_;
   std::vector<std::wstring> subFolders_;  // Dir1's entries after ".."
   std::vector<std::wstring> paths_;       // the file each List1 item deletes; empty for exact-name items
-  FolderQueue queue_;
+  filesearch::FolderQueue queue_;
   bool stop_ = false;
   bool searching_ = false;
   bool closePending_ = false;
 };
 
-}  // namespace filesearch
+}  // namespace dialogs

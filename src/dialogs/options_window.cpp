@@ -13,7 +13,7 @@
 #include "toolkit/dialog_template.h"
 #include "toolkit/skin.h"
 
-namespace settings {
+namespace dialogs {
 
 namespace {
 
@@ -56,15 +56,15 @@ constexpr wchar_t kTempAgeNote[] =
     L"installer or a running program may still need them.";
 
 void FillAgeChoices(HWND combo, int hours) {
-  for (const AgeChoice& choice : kAgeChoices) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
-  for (size_t i = 0; i < std::size(kAgeChoices); ++i) {
-    if (kAgeChoices[i].hours == hours) SendMessageW(combo, CB_SETCURSEL, i, 0);
+  for (const settings::AgeChoice& choice : settings::kAgeChoices) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
+  for (size_t i = 0; i < std::size(settings::kAgeChoices); ++i) {
+    if (settings::kAgeChoices[i].hours == hours) SendMessageW(combo, CB_SETCURSEL, i, 0);
   }
 }
 
 int ChosenHours(HWND combo) {
   LRESULT chosen = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-  return chosen >= 0 && static_cast<size_t>(chosen) < std::size(kAgeChoices) ? kAgeChoices[chosen].hours : 0;
+  return chosen >= 0 && static_cast<size_t>(chosen) < std::size(settings::kAgeChoices) ? settings::kAgeChoices[chosen].hours : 0;
 }
 
 constexpr wchar_t kCleanOnCloseText[] = L"Clean this browser's ticked items when its last window closes";
@@ -146,7 +146,7 @@ void RegisterTabClass() {
 
 }  // namespace
 
-OptionsWindow::OptionsWindow(BossKeySwitch bossKey, std::wstring programFolder,
+OptionsWindow::OptionsWindow(settings::BossKeySwitch bossKey, std::wstring programFolder,
                              std::vector<const catalogue::ClosingBrowser*> browsers)
     : bossKey_(std::move(bossKey)), programFolder_(std::move(programFolder)), browsers_(std::move(browsers)),
       isAdministrator_(platform::RunsAsAdministrator) {}
@@ -174,7 +174,7 @@ void OptionsWindow::Load() {
   // The pages' controls are the tab control's siblings and must stay above it.
   SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  Options options = LoadOptions(programFolder_);
+  settings::Options options = settings::LoadOptions(programFolder_);
   shownStartPage_ = options.startPage;
   shownWindowTitle_ = options.windowTitle;
   SetWindowTextW(Control(Text1), options.startPage.c_str());
@@ -199,11 +199,11 @@ void OptionsWindow::Load() {
   administrator_ = isAdministrator_();
   for (size_t row = 0; row < browsers_.size(); ++row) {
     tick(static_cast<WORD>(chkCleanOnClose + row),
-         inifun::FlagTest(inifun::ReadIniValue(SettingsFile(programFolder_), catalogue::kCloseOptionSection,
+         inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), catalogue::kCloseOptionSection,
                                                browsers_[row]->key)));
   }
   HWND times = Control(cmbStartTime);
-  for (const std::wstring& time : StartTimes()) {
+  for (const std::wstring& time : settings::StartTimes()) {
     SendMessageW(times, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(time.c_str()));
   }
   for (int day = 0; day < 7; ++day) {
@@ -269,9 +269,9 @@ void OptionsWindow::Clicked(WORD id) {
   }
 }
 
-Options OptionsWindow::Read() const {
+settings::Options OptionsWindow::Read() const {
   auto ticked = [&](WORD id) { return IsDlgButtonChecked(Handle(), id) == BST_CHECKED; };
-  Options options;
+  settings::Options options;
   options.bossKey = ticked(Check1);
   options.bossKeyLetter = ChosenLetter();
   options.startup = ticked(Check2);
@@ -284,9 +284,9 @@ Options OptionsWindow::Read() const {
   options.allUsers = ticked(chkAllUsers);
   for (int day = 0; day < 7; ++day) {
     UINT state = IsDlgButtonChecked(Handle(), chkSunday + day);
-    options.days[static_cast<size_t>(day)] = state == BST_CHECKED         ? BoxState::Ticked
-                                             : state == BST_INDETERMINATE ? BoxState::Greyed
-                                                                          : BoxState::Unticked;
+    options.days[static_cast<size_t>(day)] = state == BST_CHECKED         ? settings::BoxState::Ticked
+                                             : state == BST_INDETERMINATE ? settings::BoxState::Greyed
+                                                                          : settings::BoxState::Unticked;
   }
   options.cleanTime = platform::WindowText(Control(cmbStartTime));
   options.startPage = platform::WindowText(Control(Text1));
@@ -319,16 +319,16 @@ void OptionsWindow::ShowBossKeyState() {
 
 void OptionsWindow::Accept() {
   // The window stays open with the user's choices, so that they can be saved once the file allows it.
-  if (!SaveOptions(programFolder_, Read(), bossKey_)) {
-    platform::Tell(Handle(), L"Can't write " + SettingsFile(programFolder_) + L": the options are not saved.");
+  if (!settings::SaveOptions(programFolder_, Read(), bossKey_)) {
+    platform::Tell(Handle(), L"Can't write " + settings::SettingsFile(programFolder_) + L": the options are not saved.");
     return;
   }
   accepted_ = true;
   Close(IDOK);
 }
 
-bool ShowOptions(HWND owner, const std::wstring& programFolder, BossKeySwitch bossKey) {
+bool ShowOptions(HWND owner, const std::wstring& programFolder, settings::BossKeySwitch bossKey) {
   return OptionsWindow(std::move(bossKey), programFolder).ShowModal(owner) == IDOK;
 }
 
-}  // namespace settings
+}  // namespace dialogs

@@ -10,7 +10,7 @@
 #include "settings/options.h"
 #include "toolkit/dialog.h"
 
-namespace settings {
+namespace dialogs {
 
 // Control identifiers of `Frmoption`. The hundreds name the tab a control sits on.
 namespace option_ids {
@@ -43,7 +43,7 @@ class OptionsWindow : public toolkit::Dialog {
  public:
   // `bossKey` arms or disarms the boss key when OK changes it; `browsers` are those offered a cleaning
   // when they close (the ones found on this computer).
-  OptionsWindow(BossKeySwitch bossKey, std::wstring programFolder,
+  OptionsWindow(settings::BossKeySwitch bossKey, std::wstring programFolder,
                 std::vector<const catalogue::ClosingBrowser*> browsers = FoundBrowsers());
   static std::vector<const catalogue::ClosingBrowser*> FoundBrowsers();
 
@@ -62,10 +62,10 @@ class OptionsWindow : public toolkit::Dialog {
   void ShowBossKeyState();
   wchar_t ChosenLetter() const;
   void Clicked(WORD id);
-  Options Read() const;
+  settings::Options Read() const;
   void Accept();
 
-  BossKeySwitch bossKey_;
+  settings::BossKeySwitch bossKey_;
   std::wstring programFolder_;
   std::vector<const catalogue::ClosingBrowser*> browsers_;
   // The Internet Explorer texts as the window showed them at load.
@@ -79,6 +79,6 @@ class OptionsWindow : public toolkit::Dialog {
 
 // Opens the window modally. True when the user pressed OK, so that the caller reloads its copy of the
 // schedule.
-bool ShowOptions(HWND owner, const std::wstring& programFolder, BossKeySwitch bossKey);
+bool ShowOptions(HWND owner, const std::wstring& programFolder, settings::BossKeySwitch bossKey);
 
-}  // namespace settings
+}  // namespace dialogs

@@ -10,7 +10,7 @@
 #include "toolkit/list_view.h"
 #include "toolkit/skin.h"
 
-namespace settings {
+namespace dialogs {
 
 struct RulesDownloadTask::State {
   std::atomic<bool> stop{false};
@@ -168,4 +168,4 @@ bool ReviewRuleChanges(HWND owner, const std::wstring& programFolder, const rule
   return RuleChangesWindow(programFolder, download).ShowModal(owner) == IDOK;
 }
 
-}  // namespace settings
+}  // namespace dialogs

@@ -11,7 +11,7 @@
 #include "catalogue/rule_update.h"
 #include "toolkit/dialog.h"
 
-namespace settings {
+namespace dialogs {
 
 // A download of the community's rules (rules::DownloadCommunityRules) on a thread of its own. It tells
 // `window` with the message RulesDownloadTask::Message(): wParam kProgress as data comes (Received,
@@ -73,4 +73,4 @@ class RuleChangesWindow : public toolkit::Dialog {
 // The window above, modal; true when the new rules were put in place.
 bool ReviewRuleChanges(HWND owner, const std::wstring& programFolder, const rules::RulesDownload& download);
 
-}  // namespace settings
+}  // namespace dialogs

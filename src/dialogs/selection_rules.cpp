@@ -14,7 +14,6 @@
 // The Rules tab and the browsers' shipped rules: their ticks, and the download of the community's rules.
 namespace dialogs {
 
-using settings::RulesDownloadTask;
 
 // A stopped download is let end before another may start, so that the two never share a file.
 void SelectionWindow::ShowRulesDownloading() {

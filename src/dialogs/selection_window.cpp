@@ -48,8 +48,8 @@ SelectionServices SystemSelectionServices() {
   services.chooseFolder = [](HWND owner) {
     return toolkit::PickFolder(owner, L"Trellwipe", BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN);
   };
-  services.showUrlKeepList = keeplists::ShowUrlKeepList;
-  services.showCookieKeepList = keeplists::ShowCookieKeepList;
+  services.showUrlKeepList = ShowUrlKeepList;
+  services.showCookieKeepList = ShowCookieKeepList;
   services.reviewRuleChanges = ReviewRuleChanges;
   return services;
 }

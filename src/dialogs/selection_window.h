@@ -80,7 +80,7 @@ class SelectionWindow : public toolkit::Dialog {
   HWND Button(const std::wstring& name) const;
   HWND RulesProgress() const { return ruleTab_.progress; }
   // The download of the rules under way, or null.
-  const settings::RulesDownloadTask* RulesDownload() const { return rulesDownload_.get(); }
+  const RulesDownloadTask* RulesDownload() const { return rulesDownload_.get(); }
 
  private:
   toolkit::DialogTemplate Template() const override;
@@ -142,7 +142,7 @@ class SelectionWindow : public toolkit::Dialog {
   struct {
     HWND list, search, showAll, count, progress;
   } ruleTab_{};
-  std::unique_ptr<settings::RulesDownloadTask> rulesDownload_;
+  std::unique_ptr<RulesDownloadTask> rulesDownload_;
   std::vector<rules::RuleChoice> ruleChoices_;
   bool fillingRules_ = false;  // the list's own changes are no ticks of the user
   std::vector<std::pair<HWND, size_t>> browserRuleBoxes_;  // a box, and its place in ruleChoices_

@@ -2,14 +2,14 @@
 
 #include "keeplists/keep_list_file.h"
 
-namespace keeplists {
+namespace dialogs {
 
 UrlKeepListWindow::UrlKeepListWindow(const std::wstring& programFolder)
     : KeepListWindow({L"URL Drop-List Options", L"URL Drop-List", L"&Current URL List", L"URL &Keep List"},
-                     UrlKeepListFile(programFolder)) {}
+                     keeplists::UrlKeepListFile(programFolder)) {}
 
 void UrlKeepListWindow::LoadLists() {
-  Fill(CurrentList(), ListTypedUrls());
+  Fill(CurrentList(), keeplists::ListTypedUrls());
   LoadKeepListFile();
 }
 
@@ -18,4 +18,4 @@ void ShowUrlKeepList(HWND owner, const std::wstring& programFolder) {
   window.ShowModal(owner);
 }
 
-}  // namespace keeplists
+}  // namespace dialogs

@@ -6,7 +6,7 @@
 
 #include "dialogs/keep_list_window.h"
 
-namespace keeplists {
+namespace dialogs {
 
 class UrlKeepListWindow : public KeepListWindow {
  public:
@@ -18,4 +18,4 @@ class UrlKeepListWindow : public KeepListWindow {
 
 void ShowUrlKeepList(HWND owner, const std::wstring& programFolder);
 
-}  // namespace keeplists
+}  // namespace dialogs

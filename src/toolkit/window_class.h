@@ -46,4 +46,14 @@ LRESULT CALLBACK ObjectProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   return result;
 }
 
+// Answers WM_PAINT: `paint` draws on the window's DC between BeginPaint and EndPaint.
+template <typename Paint>
+LRESULT PaintWindow(HWND hwnd, Paint paint) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  paint(dc);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
 }  // namespace toolkit

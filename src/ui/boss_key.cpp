@@ -55,9 +55,9 @@ void BossKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   UINT key = HIWORD(lParam);
   if (key != Current().letter) return;
   if (wParam == static_cast<WPARAM>(kHideHotKey) && modifiers == kHideModifiers)
-    iewindows::HideBrowserWindows();
+    ui::iewindows::HideBrowserWindows();
   else if (wParam == static_cast<WPARAM>(kRestoreHotKey) && modifiers == kRestoreModifiers)
-    iewindows::RestoreBrowserWindows();
+    ui::iewindows::RestoreBrowserWindows();
 }
 
 }  // namespace ui

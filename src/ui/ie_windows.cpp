@@ -8,7 +8,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 
-namespace iewindows {
+namespace ui::iewindows {
 
 namespace {
 
@@ -98,4 +98,4 @@ std::wstring GetClassNameText(HWND window) {
   return std::wstring(name, length > 0 ? length : 0);
 }
 
-}  // namespace iewindows
+}  // namespace ui::iewindows

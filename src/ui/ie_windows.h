@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-namespace iewindows {
+// The windows the boss key hides and puts back.
+namespace ui::iewindows {
 
 struct HiddenWindow {
   HWND window;
@@ -30,4 +31,4 @@ const std::vector<HiddenWindow>& HiddenBrowserWindows();
 
 std::wstring GetClassNameText(HWND window);
 
-}  // namespace iewindows
+}  // namespace ui::iewindows

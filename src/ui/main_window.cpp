@@ -43,18 +43,18 @@ MainWindowActions DefaultActions() {
   MainWindowActions actions;
   actions.openSettings = dialogs::ShowCleaningSettings;
   actions.openOptions = [](HWND owner, HWND mainWindow, const std::wstring& programFolder) {
-    return settings::ShowOptions(owner, programFolder, BossKeySwitchOf(mainWindow));
+    return dialogs::ShowOptions(owner, programFolder, BossKeySwitchOf(mainWindow));
   };
-  actions.openFileSearch = filesearch::ShowFileSearch;
-  actions.openAbout = [](HWND owner) { ShowAbout(owner); };
+  actions.openFileSearch = dialogs::ShowFileSearch;
+  actions.openAbout = [](HWND owner) { dialogs::ShowAbout(owner); };
   actions.startProgram = [](const std::wstring& commandLine) { engine::StartProcess(commandLine, SW_SHOWNORMAL); };
   actions.openWithShell = normal::OpenWithShell;
   actions.trackPopupMenu = TrackAtPointer;
   actions.runningPrograms = [](const std::wstring& programFolder) {
     return catalogue::RunningProgramsWithItemsOn(programFolder);
   };
-  actions.showDetails = ShowDetails;
-  actions.reviewRuleChanges = settings::ReviewRuleChanges;
+  actions.showDetails = dialogs::ShowDetails;
+  actions.reviewRuleChanges = dialogs::ReviewRuleChanges;
   actions.blockShutdown = [](HWND owner, const std::wstring& reason) { ShutdownBlockReasonCreate(owner, reason.c_str()); };
   actions.unblockShutdown = [](HWND owner) { ShutdownBlockReasonDestroy(owner); };
   actions.requestShutdown = platform::RequestShutdown;
@@ -67,7 +67,7 @@ MainWindow::MainWindow(HINSTANCE instance, std::wstring programFolder, std::wstr
       programFolder_(std::move(programFolder)),
       commandLine_(std::move(commandLine)),
       actions_(std::move(actions)) {
-  if (!actions_.showDetails) actions_.showDetails = ShowDetails;
+  if (!actions_.showDetails) actions_.showDetails = dialogs::ShowDetails;
 }
 
 MainWindow::~MainWindow() {
@@ -131,7 +131,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     tray_.Restore();
     return 0;
   }
-  if (message == settings::RulesDownloadTask::Message()) {
+  if (message == dialogs::RulesDownloadTask::Message()) {
     RulesChecked(wParam);
     return 0;
   }
@@ -265,12 +265,12 @@ void MainWindow::CheckSchedule() {
 void MainWindow::CheckRules(const SYSTEMTIME& today) {
   if (rulesCheck_ || !settings::RulesCheckDue(programFolder_, today)) return;
   settings::NoteRulesChecked(programFolder_, today);
-  rulesCheck_ = std::make_unique<settings::RulesDownloadTask>(hwnd_, programFolder_, rules::CommunityAddress(programFolder_),
+  rulesCheck_ = std::make_unique<dialogs::RulesDownloadTask>(hwnd_, programFolder_, rules::CommunityAddress(programFolder_),
                                                               actions_.rulesDownloadLimits);
 }
 
 void MainWindow::RulesChecked(WPARAM what) {
-  if (what != settings::RulesDownloadTask::kFinished || !rulesCheck_ || !rulesCheck_->Finished()) return;
+  if (what != dialogs::RulesDownloadTask::kFinished || !rulesCheck_ || !rulesCheck_->Finished()) return;
   const rules::RulesDownload download = rulesCheck_->Result();
   rulesCheck_.reset();
   if (!download.pending) return;

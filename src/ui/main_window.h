@@ -235,7 +235,7 @@ class MainWindow : public run::RunView {
   platform::Timer browserTimer_;
   std::function<SYSTEMTIME()> clock_;
   std::unique_ptr<NotificationSystem> notifications_;
-  std::unique_ptr<settings::RulesDownloadTask> rulesCheck_;
+  std::unique_ptr<dialogs::RulesDownloadTask> rulesCheck_;
   catalogue::CloseTiming closeTiming_;
   std::unique_ptr<catalogue::BrowserCloseWatch> browserWatch_;
   std::function<void()> beforeExit_;

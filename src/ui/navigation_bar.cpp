@@ -237,13 +237,8 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd_, &paint);
-      Paint(dc);
-      EndPaint(hwnd_, &paint);
-      return 0;
-    }
+    case WM_PAINT:
+      return toolkit::PaintWindow(hwnd_, [this](HDC dc) { Paint(dc); });
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

@@ -4,6 +4,7 @@
 
 #include "platform/handles.h"
 #include "toolkit/dpi.h"
+#include "toolkit/window_class.h"
 
 namespace ui {
 
@@ -51,14 +52,7 @@ void MakeTopmost(HWND window) {
 NotificationWindow::NotificationWindow(HINSTANCE instance, KeyHandler clicked, std::function<void()> finished,
                                        SoundPlayer sound)
     : clicked_(std::move(clicked)), finished_(std::move(finished)), sound_(std::move(sound)), dpi_(ScreenDpi()) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kPopupClass;
-  RegisterClassExW(&windowClass);
+  toolkit::RegisterWindowClass({kPopupClass, toolkit::ObjectProcedure<NotificationWindow>, instance});
 
   titleFont_ = TahomaFont(dpi_, true);
   descriptionFont_ = TahomaFont(dpi_, false);
@@ -160,19 +154,9 @@ void NotificationWindow::Tick() {
   finished_();
 }
 
-LRESULT CALLBACK NotificationWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<NotificationWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+LRESULT NotificationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   // Until CreateWindowExW has returned, the pop-up has nothing to handle.
-  if (!self || !self->window_) return DefWindowProcW(hwnd, message, wParam, lParam);
-  return self->Handle(hwnd, message, wParam, lParam);
-}
-
-LRESULT NotificationWindow::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!window_) return DefWindowProcW(hwnd_, message, wParam, lParam);
   switch (message) {
     case WM_TIMER:
       if (wParam == kPopupTimer) Tick();
@@ -193,7 +177,7 @@ LRESULT NotificationWindow::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
   }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 NotificationSystem::NotificationSystem(HINSTANCE instance, NotificationWindow::KeyHandler clicked,
@@ -204,29 +188,20 @@ NotificationSystem::NotificationSystem(HINSTANCE instance, NotificationWindow::K
       dispatcher_([this] {
         return std::make_unique<NotificationWindow>(instance_, clicked_, [this] { dispatcher_.Finished(); }, sound_);
       }) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kHostClass;
-  RegisterClassExW(&windowClass);
+  // A message-only window: no cursor, no background.
+  toolkit::RegisterWindowClass({kHostClass, toolkit::ObjectProcedure<NotificationSystem>, instance, nullptr, nullptr});
   host_.reset(CreateWindowExW(0, kHostClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this));
   if (!host_) return;
   SetTimer(host_.get(), kDispatchTimer, kDispatchInterval, nullptr);
   timer_ = platform::Timer({host_.get(), kDispatchTimer});
 }
 
-LRESULT CALLBACK NotificationSystem::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<NotificationSystem*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (message == WM_TIMER && wParam == kDispatchTimer && self) {
-    self->dispatcher_.Tick();
+LRESULT NotificationSystem::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER && wParam == kDispatchTimer) {
+    dispatcher_.Tick();
     return 0;
   }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 }  // namespace ui

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/handles.h"
+#include "toolkit/window_class.h"
 #include "ui/notification_queue.h"
 
 namespace ui {
@@ -43,8 +44,9 @@ class NotificationWindow : public NotificationPopup {
   unsigned TimerInterval() const { return interval_; }
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename T>
+  friend LRESULT CALLBACK toolkit::ObjectProcedure(HWND, UINT, WPARAM, LPARAM);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void ApplyRequest();
   void Place();
   void StartTimer(unsigned interval);
@@ -62,6 +64,7 @@ class NotificationWindow : public NotificationPopup {
   platform::Font titleFont_;
   platform::Font descriptionFont_;
   platform::Icon icon_;
+  HWND hwnd_ = nullptr;  // the pop-up while its procedure runs
   platform::Window window_;
   platform::Timer timer_;
 };
@@ -85,12 +88,15 @@ class NotificationSystem {
   const NotificationDispatcher& Dispatcher() const { return dispatcher_; }
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename T>
+  friend LRESULT CALLBACK toolkit::ObjectProcedure(HWND, UINT, WPARAM, LPARAM);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
   HINSTANCE instance_;
   NotificationWindow::KeyHandler clicked_;
   NotificationWindow::SoundPlayer sound_;
   NotificationDispatcher dispatcher_;
+  HWND hwnd_ = nullptr;  // the host while its procedure runs
   platform::Window host_;
   platform::Timer timer_;
 };

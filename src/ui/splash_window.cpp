@@ -84,13 +84,8 @@ LRESULT SplashWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       MakeFonts();
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd_, &paint);
-      Paint(dc);
-      EndPaint(hwnd_, &paint);
-      return 0;
-    }
+    case WM_PAINT:
+      return toolkit::PaintWindow(hwnd_, [this](HDC dc) { Paint(dc); });
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

@@ -31,7 +31,7 @@ std::vector<HWND> Children(HWND parent) {
 
 TEST(AboutWindow, ShowsNameVersionCopyrightAndClosesWithOk) {
   TempFolder program;
-  ui::AboutWindow window(program.Path());
+  dialogs::AboutWindow window(program.Path());
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
   EXPECT_EQ(WindowText(window.Handle()), L"About Trellwipe");
@@ -50,7 +50,7 @@ TEST(AboutWindow, ShowsNameVersionCopyrightAndClosesWithOk) {
 TEST(AboutWindow, ItsLinkOpensTheProductWebPage) {
   TempFolder program;
   std::vector<std::wstring> opened;
-  ui::AboutWindow window(program.Path(), [&](const std::wstring& target) { opened.push_back(target); });
+  dialogs::AboutWindow window(program.Path(), [&](const std::wstring& target) { opened.push_back(target); });
   ASSERT_TRUE(window.Create(nullptr, false));
   HWND link = GetDlgItem(window.Handle(), 101);
   ASSERT_NE(link, nullptr);
@@ -63,7 +63,7 @@ TEST(AboutWindow, ItsLinkOpensTheProductWebPage) {
 TEST(AboutWindow, TakesTheSkinOfItsProgramFolder) {
   TempFolder program;
   WriteText(program / L"skins\\frmmain.skn", "font=Courier New\r\n");
-  ui::AboutWindow window(program.Path());
+  dialogs::AboutWindow window(program.Path());
   ASSERT_TRUE(window.Create(nullptr, false));
   HWND ok = GetDlgItem(window.Handle(), IDOK);
   LOGFONTW font{};
@@ -78,7 +78,7 @@ TEST(AboutWindow, TakesTheSkinOfItsProgramFolder) {
 TEST(AboutWindow, ItsLinkStandsCentredAndOkTakesEnter) {
   TempFolder program;
   WriteText(program / L"skins\\frmmain.skn", "fontsize=12\r\n");
-  ui::AboutWindow window(program.Path());
+  dialogs::AboutWindow window(program.Path());
   ASSERT_TRUE(window.Create(nullptr, false));
   HWND link = GetDlgItem(window.Handle(), 101);
   RECT client, place;

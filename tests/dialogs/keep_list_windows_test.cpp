@@ -94,7 +94,7 @@ class CookieKeepList : public ::testing::Test {
   TempFolder program;
   std::wstring keepFile = program / L"keepcook.dat";
   std::string oldLines = "C:\\Cookies\\me@bank.txt\r\nsite:example.com\r\nC:\\Cookies\\me@gone.txt\r\n";
-  keeplists::CookieKeepListWindow window{program.Path(), ThreeBrowsers};
+  dialogs::CookieKeepListWindow window{program.Path(), ThreeBrowsers};
 
   void Type(const std::wstring& text) { SetWindowTextW(window.SearchBox(), text.c_str()); }
 };
@@ -196,7 +196,7 @@ TEST_F(CookieKeepList, CancelStoresNothing) {
 
   // Without a file, OK with nothing changed makes none either.
   DeleteFileW(keepFile.c_str());
-  keeplists::CookieKeepListWindow again(program.Path(), ThreeBrowsers);
+  dialogs::CookieKeepListWindow again(program.Path(), ThreeBrowsers);
   ASSERT_TRUE(again.Create(nullptr, false));
   Press(again.Control(IDOK));
   EXPECT_FALSE(Exists(keepFile));
@@ -234,7 +234,7 @@ class UrlKeepList : public ::testing::Test {
   ScopedRegistryValue url2{HKEY_CURRENT_USER, kTypedUrls, L"url2", L"http://a-much-longer-address.example/path"};
   ScopedRegistryValue url3{HKEY_CURRENT_USER, kTypedUrls, L"url3", L"http://blank.example/  "};
   std::wstring keepFile = program / L"keepurl.dat";
-  keeplists::UrlKeepListWindow window{program.Path()};
+  dialogs::UrlKeepListWindow window{program.Path()};
 };
 
 TEST_F(UrlKeepList, LoadListsTheTypedUrlsAndTheKeptOnes) {
@@ -305,7 +305,7 @@ TEST(KeepListWindows, ModalWindowsReturnWhenCancelled) {
   TempFolder program;
   KeyRemovedIfNew key{HKEY_CURRENT_USER, kTypedUrls};
   const std::pair<void (*)(HWND, const std::wstring&), std::wstring> windows[] = {
-      {keeplists::ShowCookieKeepList, L"Cookies Options"}, {keeplists::ShowUrlKeepList, L"URL Drop-List Options"}};
+      {dialogs::ShowCookieKeepList, L"Cookies Options"}, {dialogs::ShowUrlKeepList, L"URL Drop-List Options"}};
   for (const auto& [show, caption] : windows) {
     modalCaption.clear();
     ASSERT_NE(SetTimer(nullptr, 0, 20, CancelModalWindow), 0u);

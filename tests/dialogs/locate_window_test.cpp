@@ -21,7 +21,7 @@ using namespace filesearch;
 
 namespace {
 
-using W = LocateWindow;
+using W = dialogs::LocateWindow;
 
 std::vector<std::wstring> ChildTexts(HWND parent) {
   std::vector<std::wstring> texts;
@@ -74,7 +74,7 @@ class LocateWindowTest : public ::testing::Test {
   TempRegistryKey key;
   DiskmoteSettings settings{HKEY_CURRENT_USER, key.Subkey()};
   MessageRecorder messages;
-  LocateWindow window{program.Path(), settings};
+  dialogs::LocateWindow window{program.Path(), settings};
 };
 
 TEST_F(LocateWindowTest, LoadsWithEveryControlAndMenuAndItsFreshChoices) {
@@ -334,7 +334,7 @@ class ExtensionWindowTest : public ::testing::Test {
   DiskmoteSettings settings{HKEY_CURRENT_USER, key.Subkey()};
   MessageRecorder messages;
   std::vector<std::wstring> pushed;
-  ExtensionWindow editor{program.Path(), settings, [this](const std::wstring& text) { pushed.push_back(text); }};
+  dialogs::ExtensionWindow editor{program.Path(), settings, [this](const std::wstring& text) { pushed.push_back(text); }};
 };
 
 TEST_F(ExtensionWindowTest, LoadsTheValidEntriesAndTheLogSizeSetting) {
@@ -354,7 +354,7 @@ TEST(ExtensionWindow, KeepsAStoredLogSize) {
   TempRegistryKey key;
   DiskmoteSettings settings(HKEY_CURRENT_USER, key.Subkey());
   settings.Set(L"General", L"MaxLogSize", L"50");
-  ExtensionWindow editor(program.Path(), settings, nullptr);
+  dialogs::ExtensionWindow editor(program.Path(), settings, nullptr);
   ASSERT_TRUE(editor.Create(nullptr, false));
   EXPECT_EQ(settings.Get(L"General", L"MaxLogSize"), L"50");
   EXPECT_EQ(SendMessageW(editor.FileTypes(), LB_GETCOUNT, 0, 0), 0);
@@ -421,13 +421,13 @@ TEST_F(ExtensionWindowTest, DefaultAsksAndOnlyYesRestoresTheFourEntries) {
 
 TEST_F(ExtensionWindowTest, EveryChangeReachesTheSearchToolAtOnce) {
   TempRegistryKey locateKey;
-  LocateWindow locate(program.Path(), DiskmoteSettings(HKEY_CURRENT_USER, locateKey.Subkey()));
+  dialogs::LocateWindow locate(program.Path(), DiskmoteSettings(HKEY_CURRENT_USER, locateKey.Subkey()));
   ASSERT_TRUE(locate.Create(nullptr, false));
-  ExtensionWindow wired(program.Path(), settings, [&locate](const std::wstring& text) { locate.SetSearchString(text); });
+  dialogs::ExtensionWindow wired(program.Path(), settings, [&locate](const std::wstring& text) { locate.SetSearchString(text); });
   ASSERT_TRUE(wired.Create(locate.Handle(), false));
   SetWindowTextW(wired.AddText(), L"*.log");
   Press(wired.AddButton());
-  EXPECT_EQ(platform::WindowText(locate.Control(LocateWindow::kSearchStringId)), L"*.tmp;*.gid;*.log");
+  EXPECT_EQ(platform::WindowText(locate.Control(dialogs::LocateWindow::kSearchStringId)), L"*.tmp;*.gid;*.log");
   Press(wired.DoneButton());
   EXPECT_EQ(wired.Handle(), nullptr);
 }

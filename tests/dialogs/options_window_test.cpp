@@ -18,7 +18,7 @@
 
 using namespace testing_support;
 using platform::WindowText;
-namespace ids = settings::option_ids;
+namespace ids = dialogs::option_ids;
 
 namespace {
 
@@ -41,7 +41,7 @@ class OptionsWindowTest : public ::testing::Test {
   PreservedOptionValues registry;
   platform::Window mainWindow{CreateWindowExW(0, L"STATIC", L"main", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                               GetModuleHandleW(nullptr), nullptr)};
-  settings::OptionsWindow window{ui::BossKeySwitchOf(mainWindow.get()), program.Path()};
+  dialogs::OptionsWindow window{ui::BossKeySwitchOf(mainWindow.get()), program.Path()};
 
   void TearDown() override { ui::DisarmBossKey(mainWindow.get()); }
 
@@ -273,7 +273,7 @@ TEST_F(OptionsWindowTest, BossKeyIsArmedWhenTickedAndNotYetStored) {
   EXPECT_FALSE(HideKeyFree(mainWindow.get()));
 
   // Unticked again: both keys are released.
-  settings::OptionsWindow again(ui::BossKeySwitchOf(mainWindow.get()), program.Path());
+  dialogs::OptionsWindow again(ui::BossKeySwitchOf(mainWindow.get()), program.Path());
   ASSERT_TRUE(again.Create(nullptr, false));
   EXPECT_EQ(IsDlgButtonChecked(again.Handle(), ids::Check1), static_cast<UINT>(BST_CHECKED));
   SendMessageW(again.Control(ids::Check1), BM_CLICK, 0, 0);
@@ -388,12 +388,12 @@ void CALLBACK CloseOptions(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST_F(OptionsWindowTest, ShowOptionsIsTrueOnlyForOk) {
   closeWith = IDCANCEL;
   SetTimer(nullptr, 0, 50, CloseOptions);
-  EXPECT_FALSE(settings::ShowOptions(nullptr, program.Path(), ui::BossKeySwitchOf(mainWindow.get())));
+  EXPECT_FALSE(dialogs::ShowOptions(nullptr, program.Path(), ui::BossKeySwitchOf(mainWindow.get())));
   EXPECT_FALSE(Exists(file));
 
   closeWith = IDOK;
   SetTimer(nullptr, 0, 50, CloseOptions);
-  EXPECT_TRUE(settings::ShowOptions(nullptr, program.Path(), ui::BossKeySwitchOf(mainWindow.get())));
+  EXPECT_TRUE(dialogs::ShowOptions(nullptr, program.Path(), ui::BossKeySwitchOf(mainWindow.get())));
   EXPECT_EQ(Stored(L"CleanDays"), L"0000000");
 }
 
@@ -462,7 +462,7 @@ TEST_F(OptionsWindowTest, EscapeStoresNothingAndEnterStoresLikeOk) {
 // The browsers found are listed, each with its own box, stored under its own key on OK.
 TEST_F(OptionsWindowTest, AutomaticListsTheBrowsersFoundAndStoresTheirBoxes) {
   const auto all = catalogue::ClosingBrowsers();
-  settings::OptionsWindow automatic{settings::BossKeySwitch{}, program.Path(), {&all[1], &all[5]}};
+  dialogs::OptionsWindow automatic{settings::BossKeySwitch{}, program.Path(), {&all[1], &all[5]}};
   Store(L"CleanOnCloseFirefox", L"1");
   ASSERT_TRUE(automatic.Create(nullptr, false));
   EXPECT_EQ(WindowText(automatic.Control(ids::BrowserName)), L"Google Chrome");
@@ -484,7 +484,7 @@ TEST_F(OptionsWindowTest, AutomaticListsTheBrowsersFoundAndStoresTheirBoxes) {
 }
 
 TEST_F(OptionsWindowTest, AutomaticSaysSoWhenNoBrowserIsFound) {
-  settings::OptionsWindow automatic{settings::BossKeySwitch{}, program.Path(), {}};
+  dialogs::OptionsWindow automatic{settings::BossKeySwitch{}, program.Path(), {}};
   ASSERT_TRUE(automatic.Create(nullptr, false));
   EXPECT_EQ(WindowText(automatic.Control(ids::NoBrowserLabel)),
             L"None of the browsers this option serves was found on this computer.");
@@ -499,7 +499,7 @@ TEST_F(OptionsWindowTest, AutomaticSaysSoWhenNoBrowserIsFound) {
 TEST_F(OptionsWindowTest, TheEveryUserBoxShowsOnlyWithAdministratorRightsAndStoresAllUsers) {
   for (bool administrator : {true, false}) {
     Store(L"AllUsers", L"1");
-    settings::OptionsWindow options(settings::BossKeySwitch{}, program.Path());
+    dialogs::OptionsWindow options(settings::BossKeySwitch{}, program.Path());
     options.SetAdministratorCheck([&] { return administrator; });
     ASSERT_TRUE(options.Create(nullptr, false));
     HWND tab = options.Control(ids::SSTab1);

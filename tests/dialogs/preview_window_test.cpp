@@ -146,7 +146,7 @@ TEST(DetailsWindow, ShowsEveryLineAndClosesWithItsButton) {
   engine::ItemReport item;
   item.files = {{L"C:\\a", 1}};
   item.steps = {L"x"};
-  ui::DetailsWindow window(L"Chrome Cache - Preview", item, true, L"");
+  dialogs::DetailsWindow window(L"Chrome Cache - Preview", item, true, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(ListView_GetItemCount(window.Lines()), 2);
   wchar_t text[128] = L"";
@@ -181,7 +181,7 @@ TEST(DetailsWindow, DrawsTheEndOfALineLongerThanTheListDrawsItself) {
   std::wstring path = L"C:\\cache";
   while (path.size() < 400) path += L"\\folder" + std::to_wstring(path.size());
   item.files = {{path + L"\\last.tmp", 1}};
-  ui::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
+  dialogs::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
   ASSERT_GT(InkInRightHalf(window.Lines()), 0);  // the start of the line, drawn once to size the column
   ListView_Scroll(window.Lines(), 100000, 0);
@@ -191,7 +191,7 @@ TEST(DetailsWindow, DrawsTheEndOfALineLongerThanTheListDrawsItself) {
 TEST(DetailsWindow, ListsTheLinesOfAnItemOfManyFilesWithoutHoldingThemAsRows) {
   engine::ItemReport item;
   for (int i = 0; i < 500000; ++i) item.files.push_back({L"C:\\cache\\d" + std::to_wstring(i / 250) + L"\\f" + std::to_wstring(i), 100});
-  ui::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
+  dialogs::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(ListView_GetItemCount(window.Lines()), 500000);
   EXPECT_TRUE(GetWindowLongPtrW(window.Lines(), GWL_STYLE) & LVS_OWNERDATA);

@@ -58,7 +58,7 @@ class RuleUpdateWindow : public ::testing::Test {
     services.rulesDownloadLimits = {20000, 1 << 20};
     services.reviewRuleChanges = [this, press](HWND owner, const std::wstring& folder, const rules::RulesDownload& d) {
       ++reviews;
-      settings::RuleChangesWindow changes(folder, d);
+      dialogs::RuleChangesWindow changes(folder, d);
       EXPECT_TRUE(changes.Create(owner, false));
       Press(GetDlgItem(changes.Handle(), press));
       return changes.Acceptance().installed;
@@ -88,10 +88,10 @@ class RuleUpdateWindow : public ::testing::Test {
 
 TEST_F(RuleUpdateWindow, TheChangeWindowListsEachChangeInRedWhenRefusedAndInstallsOnlyOnUse) {
   LoopbackServer server(HttpResponse(200, kNew));
-  for (WORD press : {static_cast<WORD>(IDCANCEL), settings::RuleChangesWindow::kUseId}) {
+  for (WORD press : {static_cast<WORD>(IDCANCEL), dialogs::RuleChangesWindow::kUseId}) {
     rules::RulesDownload download = Download(server);
     ASSERT_TRUE(download.pending) << download.problem;
-    settings::RuleChangesWindow changes(program.Path(), download);
+    dialogs::RuleChangesWindow changes(program.Path(), download);
     ASSERT_TRUE(changes.Create(nullptr, false));
     HWND list = changes.List();
     ASSERT_EQ(ListView_GetItemCount(list), 5);
@@ -106,7 +106,7 @@ TEST_F(RuleUpdateWindow, TheChangeWindowListsEachChangeInRedWhenRefusedAndInstal
     EXPECT_EQ(ReadText(installed), kOld);
 
     Press(GetDlgItem(changes.Handle(), press));
-    const bool used = press == settings::RuleChangesWindow::kUseId;
+    const bool used = press == dialogs::RuleChangesWindow::kUseId;
     EXPECT_EQ(changes.Acceptance().installed, used);
     EXPECT_EQ(ReadText(installed), used ? kNew : kOld);
     EXPECT_FALSE(Exists(rules::PendingFile(program.Path())));
@@ -118,7 +118,7 @@ TEST_F(RuleUpdateWindow, TheChangeWindowListsEachChangeInRedWhenRefusedAndInstal
 
 TEST_F(RuleUpdateWindow, UpdateRulesDownloadsInTheBackgroundThenTheTabShowsTheNewEntriesAndUndoTheOld) {
   LoopbackServer server(HttpResponse(200, kNew));
-  OpenSettings(server.Url(), settings::RuleChangesWindow::kUseId);
+  OpenSettings(server.Url(), dialogs::RuleChangesWindow::kUseId);
   HWND list = window->RuleList();
   Press(window->RuleShowAll());
   EXPECT_FALSE(Enabled(L"UndoRules"));
@@ -147,7 +147,7 @@ TEST_F(RuleUpdateWindow, UpdateRulesDownloadsInTheBackgroundThenTheTabShowsTheNe
 TEST_F(RuleUpdateWindow, StopOrNoServerLeavesTheRulesInPlaceAndSaysSo) {
   {
     LoopbackServer slow(HttpResponse(200, kNew), 1500);
-    OpenSettings(slow.Url(), settings::RuleChangesWindow::kUseId);
+    OpenSettings(slow.Url(), dialogs::RuleChangesWindow::kUseId);
     Press(window->Button(L"UpdateRules"));
     Press(window->Button(L"StopRules"));
     EXPECT_FALSE(Shown(window->RulesProgress()));
@@ -156,7 +156,7 @@ TEST_F(RuleUpdateWindow, StopOrNoServerLeavesTheRulesInPlaceAndSaysSo) {
   }
   std::wstring closed;
   { closed = LoopbackServer(HttpResponse(200, kNew)).Url(); }
-  OpenSettings(closed, settings::RuleChangesWindow::kUseId);
+  OpenSettings(closed, dialogs::RuleChangesWindow::kUseId);
   Press(window->Button(L"UpdateRules"));
   AwaitDownload();
   ASSERT_EQ(messages.Texts().size(), 1u);

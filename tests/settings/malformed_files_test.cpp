@@ -307,13 +307,13 @@ TEST_F(MalformedSettings, KeepListsWithAMegabyteLineLoadAndTheCookieRunStillSpar
   EXPECT_EQ(urls[1], L"http://short.example/");
 
   {
-    keeplists::CookieKeepListWindow window(program.Path());
+    dialogs::CookieKeepListWindow window(program.Path());
     ASSERT_TRUE(window.Create(nullptr, false));
     EXPECT_EQ(SendMessageW(window.KeepList(), LB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(SendMessageW(window.KeepList(), LB_GETTEXTLEN, 0, 0), static_cast<LRESULT>(huge.size()));
   }
   {
-    keeplists::UrlKeepListWindow window(program.Path());
+    dialogs::UrlKeepListWindow window(program.Path());
     ASSERT_TRUE(window.Create(nullptr, false));
     EXPECT_EQ(SendMessageW(window.KeepList(), LB_GETCOUNT, 0, 0), 2);
   }
@@ -344,13 +344,13 @@ TEST(MalformedExtensionList, AnEmptyOrBinaryListLeavesTheSearchWindowsWorking) {
     }
 
     MessageRecorder messages;
-    filesearch::LocateWindow search(program.Path(), settings);
+    dialogs::LocateWindow search(program.Path(), settings);
     ASSERT_TRUE(search.Create(nullptr, false));
-    std::wstring searchString = platform::WindowText(GetDlgItem(search.Handle(), filesearch::LocateWindow::kSearchStringId));
+    std::wstring searchString = platform::WindowText(GetDlgItem(search.Handle(), dialogs::LocateWindow::kSearchStringId));
     EXPECT_EQ(searchString.find(L'\0'), std::wstring::npos);
 
     std::vector<std::wstring> pushed;
-    filesearch::ExtensionWindow editor(program.Path(), settings,
+    dialogs::ExtensionWindow editor(program.Path(), settings,
                                        [&](const std::wstring& text) { pushed.push_back(text); });
     ASSERT_TRUE(editor.Create(nullptr, false));
     EXPECT_EQ(SendMessageW(editor.FileTypes(), LB_GETCOUNT, 0, 0), static_cast<LRESULT>(entries.size()));

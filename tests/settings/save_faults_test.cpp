@@ -222,13 +222,13 @@ TEST_F(OptionsSaveFault, AFileThatCannotBeWrittenStoresAndSwitchesNothing) {
 
 TEST_F(OptionsSaveFault, OkInTheWindowReportsTheFileAndStaysOpen) {
   WriteText(file, kOldSettings);
-  settings::OptionsWindow window({}, program.Path());
+  dialogs::OptionsWindow window({}, program.Path());
   MessageRecorder messages;
   ASSERT_TRUE(window.Create(nullptr, false));
-  SendMessageW(window.Control(settings::option_ids::Check4), BM_CLICK, 0, 0);
+  SendMessageW(window.Control(dialogs::option_ids::Check4), BM_CLICK, 0, 0);
   {
     Blocked blocked(file, Block::ReadOnly);
-    SendMessageW(window.Control(settings::option_ids::Command1), BM_CLICK, 0, 0);
+    SendMessageW(window.Control(dialogs::option_ids::Command1), BM_CLICK, 0, 0);
   }
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].owner, window.Handle());
@@ -238,7 +238,7 @@ TEST_F(OptionsSaveFault, OkInTheWindowReportsTheFileAndStaysOpen) {
   EXPECT_EQ(ReadText(file), kOldSettings);
 
   // Once the file may be written, the same OK saves and closes.
-  SendMessageW(window.Control(settings::option_ids::Command1), BM_CLICK, 0, 0);
+  SendMessageW(window.Control(dialogs::option_ids::Command1), BM_CLICK, 0, 0);
   EXPECT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(window.Handle(), nullptr);
   EXPECT_TRUE(window.Accepted());
@@ -336,7 +336,7 @@ TEST(KeepListSaveFault, AddAndRemoveThatCannotWriteAreReportedAndUndoneOnScreen)
   ScopedRegistryValue url{HKEY_CURRENT_USER, kTypedUrls, L"url1", L"http://typed.example/"};
   std::wstring keepFile = program / L"keepurl.dat";
   WriteText(keepFile, "http://kept.example/\r\n");
-  keeplists::UrlKeepListWindow window(program.Path());
+  dialogs::UrlKeepListWindow window(program.Path());
   MessageRecorder messages;
   ASSERT_TRUE(window.Create(nullptr, false));
   auto count = [&] { return SendMessageW(window.KeepList(), LB_GETCOUNT, 0, 0); };

@@ -67,12 +67,12 @@ bool SamePlacement(const WINDOWPLACEMENT& a, const WINDOWPLACEMENT& b) {
 
 std::vector<HWND> RecordedWindows() {
   std::vector<HWND> windows;
-  for (const auto& record : iewindows::HiddenBrowserWindows()) windows.push_back(record.window);
+  for (const auto& record : ui::iewindows::HiddenBrowserWindows()) windows.push_back(record.window);
   return windows;
 }
 
 const WINDOWPLACEMENT* RecordedPlacement(HWND window) {
-  for (const auto& record : iewindows::HiddenBrowserWindows())
+  for (const auto& record : ui::iewindows::HiddenBrowserWindows())
     if (record.window == window) return &record.placement;
   return nullptr;
 }
@@ -94,7 +94,7 @@ TEST(BossKeyWindows, HideTakesOnlyExplorerAndBrowserWindowsAndRestorePutsThemBac
   const WINDOWPLACEMENT browserBefore = Placement(browser.get());
   const WINDOWPLACEMENT oldExplorerBefore = Placement(oldExplorer.get());
 
-  iewindows::HideBrowserWindows();
+  ui::iewindows::HideBrowserWindows();
   EXPECT_FALSE(IsWindowVisible(folder.get()));
   EXPECT_FALSE(IsWindowVisible(browser.get()));
   EXPECT_TRUE(IsWindowVisible(oldExplorer.get()));
@@ -110,7 +110,7 @@ TEST(BossKeyWindows, HideTakesOnlyExplorerAndBrowserWindowsAndRestorePutsThemBac
   // Hidden, but still the same size and position.
   EXPECT_TRUE(SameNormalRect(Placement(folder.get()), folderBefore));
 
-  iewindows::RestoreBrowserWindows();
+  ui::iewindows::RestoreBrowserWindows();
   EXPECT_TRUE(IsWindowVisible(folder.get()));
   EXPECT_TRUE(IsWindowVisible(browser.get()));
   EXPECT_TRUE(SamePlacement(Placement(folder.get()), folderBefore));
@@ -127,11 +127,11 @@ TEST(BossKeyWindows, MaximisedAndMinimisedWindowsComeBackAsTheyWere) {
   const WINDOWPLACEMENT browserBefore = Placement(browser.get());
   const WINDOWPLACEMENT folderBefore = Placement(folder.get());
 
-  iewindows::HideBrowserWindows();
+  ui::iewindows::HideBrowserWindows();
   EXPECT_FALSE(IsWindowVisible(browser.get()));
   EXPECT_FALSE(IsWindowVisible(folder.get()));
 
-  iewindows::RestoreBrowserWindows();
+  ui::iewindows::RestoreBrowserWindows();
   EXPECT_TRUE(IsWindowVisible(browser.get()));
   EXPECT_TRUE(IsZoomed(browser.get()));
   EXPECT_TRUE(IsWindowVisible(folder.get()));
@@ -146,13 +146,13 @@ TEST(BossKeyWindows, NothingToHideAndNothingHiddenYetChangeNothing) {
   {
     // A folder window that was never shown stays hidden when nothing was hidden before.
     auto neverShown = MakeWindow(L"CabinetWClass", 30, 40, SW_HIDE);
-    iewindows::RestoreBrowserWindows();
+    ui::iewindows::RestoreBrowserWindows();
     EXPECT_FALSE(IsWindowVisible(neverShown.get()));
   }
 
-  iewindows::HideBrowserWindows();
-  EXPECT_TRUE(iewindows::HiddenBrowserWindows().empty());
-  iewindows::RestoreBrowserWindows();
+  ui::iewindows::HideBrowserWindows();
+  EXPECT_TRUE(ui::iewindows::HiddenBrowserWindows().empty());
+  ui::iewindows::RestoreBrowserWindows();
   EXPECT_TRUE(IsWindowVisible(other.get()));
   EXPECT_TRUE(SamePlacement(Placement(other.get()), otherBefore));
 }
@@ -163,9 +163,9 @@ TEST(BossKeyWindows, SecondHideStartsAFreshListThatAlsoFindsTheWindowsTheFirstHi
   const WINDOWPLACEMENT folderBefore = Placement(folder.get());
   const WINDOWPLACEMENT browserBefore = Placement(browser.get());
 
-  iewindows::HideBrowserWindows();
+  ui::iewindows::HideBrowserWindows();
   auto later = MakeWindow(L"IEFrame", 70, 80);
-  iewindows::HideBrowserWindows();
+  ui::iewindows::HideBrowserWindows();
   EXPECT_FALSE(IsWindowVisible(later.get()));
   auto recorded = RecordedWindows();
   std::sort(recorded.begin(), recorded.end());
@@ -174,7 +174,7 @@ TEST(BossKeyWindows, SecondHideStartsAFreshListThatAlsoFindsTheWindowsTheFirstHi
   EXPECT_EQ(recorded, expected);
 
   // The second hide read the already hidden windows, which still know where they were.
-  iewindows::RestoreBrowserWindows();
+  ui::iewindows::RestoreBrowserWindows();
   for (HWND window : expected) EXPECT_TRUE(IsWindowVisible(window));
   EXPECT_TRUE(SameNormalRect(Placement(folder.get()), folderBefore));
   EXPECT_TRUE(SameNormalRect(Placement(browser.get()), browserBefore));
@@ -185,16 +185,16 @@ TEST(BossKeyWindows, RestoreSkipsAClosedWindowAndCanBeRepeated) {
   auto browser = MakeWindow(L"IEFrame", 40, 50);
   const WINDOWPLACEMENT folderBefore = Placement(folder.get());
 
-  iewindows::HideBrowserWindows();
+  ui::iewindows::HideBrowserWindows();
   browser.reset();
-  iewindows::RestoreBrowserWindows();
+  ui::iewindows::RestoreBrowserWindows();
   EXPECT_TRUE(IsWindowVisible(folder.get()));
-  EXPECT_EQ(iewindows::HiddenBrowserWindows().size(), 2u);
+  EXPECT_EQ(ui::iewindows::HiddenBrowserWindows().size(), 2u);
 
   // Moved and hidden by other means, the window goes back to the recorded placement again.
   SetWindowPos(folder.get(), nullptr, 200, 210, 100, 90, SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(folder.get(), SW_HIDE);
-  iewindows::RestoreBrowserWindows();
+  ui::iewindows::RestoreBrowserWindows();
   EXPECT_TRUE(IsWindowVisible(folder.get()));
   EXPECT_TRUE(SamePlacement(Placement(folder.get()), folderBefore));
 }
@@ -207,17 +207,17 @@ TEST(BossKeyWindows, RestoreShowsTheWindowsInReverseOrderOfDiscovery) {
   EnumWindows(
       [](HWND window, LPARAM list) {
         auto& windows = *reinterpret_cast<std::vector<HWND>*>(list);
-        auto name = iewindows::GetClassNameText(window);
+        auto name = ui::iewindows::GetClassNameText(window);
         if (name == L"CabinetWClass" || name == L"IEFrame") windows.push_back(window);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&found));
   ASSERT_EQ(found.size(), 3u);
 
-  iewindows::HideBrowserWindows();
+  ui::iewindows::HideBrowserWindows();
   EXPECT_EQ(RecordedWindows(), found);
   ShownOrder().clear();
-  iewindows::RestoreBrowserWindows();
+  ui::iewindows::RestoreBrowserWindows();
   std::reverse(found.begin(), found.end());
   EXPECT_EQ(ShownOrder(), found);
 }
@@ -327,7 +327,7 @@ TEST(BossKeyWindows, TodaysBrowsersMainWindowsAreHiddenByTheirProgram) {
       {L"CabinetWClass", L"explorer.exe", false, true},       {L"IEFrame", L"", false, true},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(iewindows::HidesWindow(c.className, c.program, c.shownMain), c.hidden) << c.className << c.program;
+    EXPECT_EQ(ui::iewindows::HidesWindow(c.className, c.program, c.shownMain), c.hidden) << c.className << c.program;
   // The tests' own program is no browser: its window of a browser's class stays.
   RegisterTestClasses();
   WNDCLASSW chromium{};
@@ -336,7 +336,7 @@ TEST(BossKeyWindows, TodaysBrowsersMainWindowsAreHiddenByTheirProgram) {
   chromium.lpszClassName = L"Chrome_WidgetWin_1";
   RegisterClassW(&chromium);
   auto editor = MakeWindow(L"Chrome_WidgetWin_1", 10, 20);
-  iewindows::HideBrowserWindows();
+  ui::iewindows::HideBrowserWindows();
   EXPECT_TRUE(IsWindowVisible(editor.get()));
   EXPECT_TRUE(RecordedWindows().empty());
 }

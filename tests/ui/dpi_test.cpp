@@ -143,14 +143,14 @@ TEST(DetailsLayout, TheListAndTheButtonStayInsideApartAndScale) {
   for (UINT dpi : kDpis) {
     const SIZE client = {toolkit::Scale(624, dpi), toolkit::Scale(361, dpi)};
     const RECT area = {0, 0, client.cx, client.cy};
-    const ui::DetailsLayout l = ui::LayOutDetailsWindow(client, dpi);
+    const dialogs::DetailsLayout l = dialogs::LayOutDetailsWindow(client, dpi);
     EXPECT_TRUE(Inside(l.lines, area)) << dpi;
     EXPECT_TRUE(Inside(l.close, area)) << dpi;
     EXPECT_FALSE(Overlap(l.lines, l.close)) << dpi;
     EXPECT_EQ(l.close.right - l.close.left, toolkit::Scale(96, dpi));
     EXPECT_EQ(l.close.bottom - l.close.top, toolkit::Scale(28, dpi));
   }
-  const ui::DetailsLayout tiny = ui::LayOutDetailsWindow({20, 20}, 192);
+  const dialogs::DetailsLayout tiny = dialogs::LayOutDetailsWindow({20, 20}, 192);
   EXPECT_GE(tiny.lines.bottom, tiny.lines.top);
 }
 
@@ -231,7 +231,7 @@ TEST(MainWindowDpi, TheSkinFontStaysAfterAChangeOfMonitor) {
 TEST(DetailsWindowDpi, AChangeOfMonitorScalesTheButtonAndTheFont) {
   engine::ItemReport item;
   item.files = {{L"C:\\a", 1}};
-  ui::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
+  dialogs::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(window.Dpi(), toolkit::WindowDpi(window.Handle()));
   const int font = FontHeight(window.CloseButton());

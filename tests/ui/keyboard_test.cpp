@@ -227,7 +227,7 @@ TEST(DetailsWindowKeys, TabEnterEscapeAndTheCloseLetterAllWork) {
                            +[](HWND w) { return AltLetter(w, L'C'); }}) {
     engine::ItemReport item;
     item.files = {{L"C:\\a", 1}};
-    ui::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
+    dialogs::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
     ASSERT_TRUE(window.Create(nullptr, false));
     EXPECT_EQ(TabOrder(window.Handle(), window.Lines()), (std::vector<HWND>{window.Lines(), window.CloseButton()}));
     EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.CloseButton())), L"Close");
@@ -242,7 +242,7 @@ TEST(AboutWindowKeys, TheLinkThenOkAndBothEnterAndEscapeClose) {
   for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
     TempFolder program;
     std::vector<std::wstring> opened;
-    ui::AboutWindow window(program.Path(), [&](const std::wstring& target) { opened.push_back(target); });
+    dialogs::AboutWindow window(program.Path(), [&](const std::wstring& target) { opened.push_back(target); });
     ASSERT_TRUE(window.Create(nullptr, false));
     HWND ok = GetDlgItem(window.Handle(), IDOK);
     HWND link = FindWindowExW(window.Handle(), nullptr, WC_LINK, nullptr);

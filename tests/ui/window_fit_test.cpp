@@ -264,8 +264,8 @@ TEST_F(WindowTexts, TheDialogs) {
          }
          return std::make_unique<dialogs::SelectionWindow>(program.Path(), dialogs::SelectionServices{});
        }},
-      {"Options", [&] { return std::make_unique<settings::OptionsWindow>(settings::BossKeySwitch{}, program.Path()); }},
-      {"About", [&] { return std::make_unique<ui::AboutWindow>(program.Path()); }},
+      {"Options", [&] { return std::make_unique<dialogs::OptionsWindow>(settings::BossKeySwitch{}, program.Path()); }},
+      {"About", [&] { return std::make_unique<dialogs::AboutWindow>(program.Path()); }},
       // A download of thousands of entries, one refused in part.
       {"New rules",
        [&] {
@@ -282,21 +282,21 @@ TEST_F(WindowTexts, TheDialogs) {
          removed.kind = rules::ChangeKind::Removed;
          removed.name = L"Example Tool *";
          download.changes = {refused, removed};
-         return std::make_unique<settings::RuleChangesWindow>(program.Path(), download);
+         return std::make_unique<dialogs::RuleChangesWindow>(program.Path(), download);
        }},
       // Sites from three browsers, one held open.
       {"Cookies",
        [&] {
-         return std::make_unique<keeplists::CookieKeepListWindow>(program.Path(), [] {
+         return std::make_unique<dialogs::CookieKeepListWindow>(program.Path(), [] {
            return keeplists::CookieCensus{{{L"example.com", {L"Internet Explorer", L"Chrome", L"Firefox"}, 12},
                                            {L"news.org", {L"Edge"}, 1}},
                                           {L"Opera: C:\\Users\\me\\Opera Stable\\Network\\Cookies (in use)"}};
          });
        }},
-      {"Addresses", [&] { return std::make_unique<keeplists::UrlKeepListWindow>(program.Path()); }},
-      {"Search & Erase", [&] { return std::make_unique<filesearch::LocateWindow>(program.Path()); }},
+      {"Addresses", [&] { return std::make_unique<dialogs::UrlKeepListWindow>(program.Path()); }},
+      {"Search & Erase", [&] { return std::make_unique<dialogs::LocateWindow>(program.Path()); }},
       {"Extensions",
-       [&] { return std::make_unique<filesearch::ExtensionWindow>(program.Path(), filesearch::DiskmoteSettings(), nullptr); }},
+       [&] { return std::make_unique<dialogs::ExtensionWindow>(program.Path(), filesearch::DiskmoteSettings(), nullptr); }},
       // A file of the program folder, queued with its refusal.
       {"Papermill",
        [&] {
@@ -324,20 +324,20 @@ TEST_F(WindowTexts, TheDialogs) {
 TEST_F(WindowTexts, EveryPageOfTheOptions) {
   std::vector<const catalogue::ClosingBrowser*> browsers;
   for (const catalogue::ClosingBrowser& browser : catalogue::ClosingBrowsers()) browsers.push_back(&browser);
-  settings::OptionsWindow options(settings::BossKeySwitch{}, program.Path(), browsers);
+  dialogs::OptionsWindow options(settings::BossKeySwitch{}, program.Path(), browsers);
   options.SetAdministratorCheck([] { return true; });
   ASSERT_TRUE(options.Create(nullptr, false));
-  HWND tab = options.Control(settings::option_ids::SSTab1);
+  HWND tab = options.Control(dialogs::option_ids::SSTab1);
   const int pages = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
   EXPECT_EQ(pages, 5);
   for (int page = 0; page < pages; ++page) {
     SendMessageW(tab, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
-    NMHDR header{tab, settings::option_ids::SSTab1, static_cast<UINT>(TCN_SELCHANGE)};
-    SendMessageW(options.Handle(), WM_NOTIFY, settings::option_ids::SSTab1, reinterpret_cast<LPARAM>(&header));
+    NMHDR header{tab, dialogs::option_ids::SSTab1, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(options.Handle(), WM_NOTIFY, dialogs::option_ids::SSTab1, reinterpret_cast<LPARAM>(&header));
     ASSERT_EQ(options.Page(), page);
     ExpectWhole(options.Handle(), ("Options page " + std::to_string(page)).c_str());
     if (page == 1) {
-      EXPECT_TRUE(GetWindowLongW(options.Control(settings::option_ids::chkAllUsers), GWL_STYLE) & WS_VISIBLE);
+      EXPECT_TRUE(GetWindowLongW(options.Control(dialogs::option_ids::chkAllUsers), GWL_STYLE) & WS_VISIBLE);
     }
   }
 }
@@ -419,7 +419,7 @@ TEST_F(WindowTexts, TheDetailsAndThePopUp) {
   item.files = {{L"C:\\Users\\someone\\AppData\\Local\\Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data\\"
                  L"f_000a3b with a long name that goes on and on",
                  1234}};
-  ui::DetailsWindow details(L"Chrome Cache - Result", item, false, program.Path());
+  dialogs::DetailsWindow details(L"Chrome Cache - Result", item, false, program.Path());
   ASSERT_TRUE(details.Create(nullptr, false));
   // The list widens its column to the widest line it has drawn.
   ShowWindow(details.Handle(), SW_SHOWNA);

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs the tests with ctest, then once more those that failed: Wine now and then fails a test's
+# process within its first half second (it prints nothing, or its first window cannot be made), and
+# the test passes when run again. Prints the tests that passed only on their second try; fails when
+# a test failed both times or when more than two passed only on their second try, so a flaky test
+# is seen. The log keeps the first failure.
+#   ctest-twice.sh BUILD TIMEOUT [ctest arguments choosing the tests]
+set -uo pipefail
+build=$1 timeout=$2
+shift 2
+failed_log="$build/Testing/Temporary/LastTestsFailed.log"
+rm -f "$failed_log"
+ctest --test-dir "$build" --output-on-failure --timeout "$timeout" "$@" && exit 0
+[ -s "$failed_log" ] || exit 1
+first=$(cut -d: -f2- "$failed_log" | sort)
+# The failed tests by their numbers among all tests, which the choosing arguments would change.
+numbers=$(cut -d: -f1 "$failed_log" | paste -sd,)
+rm -f "$failed_log"
+echo "ctest-twice: $(echo "$first" | wc -l) failed; running them once more"
+ctest --test-dir "$build" --output-on-failure --timeout "$timeout" -I "0,0,0,$numbers"
+status=$?
+second=""
+[ ! -s "$failed_log" ] || second=$(cut -d: -f2- "$failed_log" | sort)
+retried=$(comm -23 <(echo "$first") <(echo "$second"))
+if [ -n "$retried" ]; then
+  echo "ctest-twice: passed only on their second try ($(echo "$retried" | wc -l)):"
+  echo "$retried" | sed 's/^/  /'
+fi
+[ "$status" -eq 0 ] || exit "$status"
+if [ "$(echo "$retried" | grep -c .)" -gt 2 ]; then
+  echo "ctest-twice: more than two tests passed only on their second try" >&2
+  exit 1
+fi
