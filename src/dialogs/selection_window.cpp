@@ -17,6 +17,7 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/messages.h"
+#include "platform/product_name.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
 #include "platform/window_text.h"
@@ -37,7 +38,7 @@ namespace {
 
 // OK or Cancel to a question about a box the user ticked; true for OK.
 bool AskOkCancel(HWND owner, const std::wstring& question) {
-  return platform::ShowMessage(owner, question, L"Trellwipe", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+  return platform::ShowMessage(owner, question, platform::kProductName, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
 constexpr WORD kOuterTabsId = 1101;
@@ -176,7 +177,7 @@ SelectionServices SystemSelectionServices() {
     BROWSEINFOW browse{};
     browse.hwndOwner = owner;
     browse.pszDisplayName = display;
-    browse.lpszTitle = L"Trellwipe";
+    browse.lpszTitle = platform::kProductName;
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
     const std::wstring start = toolkit::PickerStart(toolkit::Pick::Folder);
     toolkit::StartFolderBrowserAt(browse, start);

@@ -16,6 +16,7 @@
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/messages.h"
+#include "platform/product_name.h"
 #include "platform/window_text.h"
 #include "settings/custom_list.h"
 #include "settings/default_selection.h"
@@ -162,7 +163,7 @@ bool MainWindow::Create() {
   settings::LastRun last = settings::LoadLastRun(settingsFile);
   run_->Counters() = {last.cleanedKeys, last.releasedBytes};
   ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes));
-  tray_.Add(hwnd_, reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON)), L"Trellwipe");
+  tray_.Add(hwnd_, reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON)), platform::kProductName);
   if (inifun::FlagTest(inifun::ReadIniValue(settingsFile, L"Options", L"bosskey"))) {
     ArmBossKey(hwnd_, settings::BossKeyLetter(inifun::ReadIniValue(settingsFile, L"Options", L"bosskeyletter")));
   }
@@ -185,7 +186,7 @@ void MainWindow::CreateControls() {
   MarkMissingTools();
   SendMessageW(navigation_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
-  homeTitle_ = AddControl(L"STATIC", L"Trellwipe", SS_LEFT);
+  homeTitle_ = AddControl(L"STATIC", platform::kProductName, SS_LEFT);
   SendMessageW(homeTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
   homeText_ = AddControl(L"STATIC", kHomeText, SS_LEFT);
   homeLists_ = AddControl(L"STATIC", kHomeLists, SS_LEFT);
@@ -579,7 +580,7 @@ void MainWindow::CleanThenShutDown() {
   ShowWindow(hwnd_, SW_HIDE);
   DWORD error = actions_.requestShutdown ? actions_.requestShutdown() : ERROR_NOT_SUPPORTED;
   if (error != ERROR_SUCCESS) {
-    platform::ShowMessage(hwnd_, platform::ShutdownRefusedText(error), L"Trellwipe", MB_OK | MB_ICONWARNING);
+    platform::ShowMessage(hwnd_, platform::ShutdownRefusedText(error), platform::kProductName, MB_OK | MB_ICONWARNING);
   }
 }
 
@@ -680,7 +681,7 @@ void MainWindow::RulesChecked(WPARAM what) {
 
 void MainWindow::NotificationClicked(const std::wstring& key) {
   if (key != kNewRulesNotification) {
-    ShowInformation(L"Trellwipe", NotificationClickMessage(key, L"Trellwipe"));
+    ShowInformation(platform::kProductName, NotificationClickMessage(key, platform::kProductName));
     return;
   }
   // The copy waits, installed only from the window that shows its changes.
