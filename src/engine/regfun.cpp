@@ -34,17 +34,18 @@ const std::array<RootEntry, 7> kRoots = {{
 // but REG_SZ and REG_EXPAND_SZ: a number, binary data or a list read as text would become a path
 // made of garbage. A value stored without its terminating NUL, or with an odd number of bytes, is
 // read up to its last whole character.
-bool QueryText(HKEY key, const std::wstring& valueName, std::wstring& text, DWORD& type) {
+std::optional<RegistryText> QueryText(HKEY key, const std::wstring& valueName) {
   std::array<wchar_t, kValueBuffer + 1> buffer{};
   DWORD bytes = kValueBuffer * sizeof(wchar_t);
+  DWORD type = REG_NONE;
   if (RegQueryValueExW(key, valueName.empty() ? nullptr : valueName.c_str(), nullptr, &type,
                        reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS) {
-    return false;
+    return std::nullopt;
   }
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-  std::wstring value(buffer.data(), bytes / sizeof(wchar_t));
-  text = platform::CutAtNul(value);
-  return text.size() < kValueBuffer;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+  std::wstring text = platform::CutAtNul(std::wstring_view(buffer.data(), bytes / sizeof(wchar_t)));
+  if (text.size() >= kValueBuffer) return std::nullopt;
+  return RegistryText{std::move(text), type};
 }
 
 }  // namespace
@@ -84,23 +85,17 @@ std::wstring ReadRegistryString(const std::wstring& path, const std::wstring& va
   if (!split || !split->root) return {};
   platform::RegKey key;
   if (RegOpenKeyExW(split->root, split->subkey.c_str(), 0, kReadAccess, key.out()) != ERROR_SUCCESS) return L"Error";
-  std::wstring text;
-  DWORD type = 0;
-  if (!QueryText(key.get(), valueName, text, type)) return L"Error";
+  std::optional<RegistryText> value = QueryText(key.get(), valueName);
+  if (!value) return L"Error";
   // Leading blanks are lost; trailing ones belong to the value.
-  size_t first = text.find_first_not_of(L' ');
-  return first == std::wstring::npos ? std::wstring() : text.substr(first);
+  size_t first = value->text.find_first_not_of(L' ');
+  return first == std::wstring::npos ? std::wstring() : value->text.substr(first);
 }
 
-std::wstring ReadRegistryValueRaw(HKEY root, const std::wstring& subkey, const std::wstring& valueName,
-                                  DWORD& type) {
+std::optional<RegistryText> ReadRegistryValueRaw(HKEY root, const std::wstring& subkey, const std::wstring& valueName) {
   platform::RegKey key;
-  if (!root || RegOpenKeyExW(root, subkey.c_str(), 0, kReadAccess, key.out()) != ERROR_SUCCESS) {
-    return L"error";
-  }
-  std::wstring text;
-  if (!QueryText(key.get(), valueName, text, type)) return L"error";
-  return text;
+  if (!root || RegOpenKeyExW(root, subkey.c_str(), 0, kReadAccess, key.out()) != ERROR_SUCCESS) return std::nullopt;
+  return QueryText(key.get(), valueName);
 }
 
 void CreateRegistryKey(const std::wstring& path) {

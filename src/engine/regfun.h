@@ -2,6 +2,7 @@
 // Registry access by full textual path, "HKEY_CURRENT_USER\Software\...".
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,9 +37,13 @@ platform::Result<SplitPath> SplitRegistryPath(const std::wstring& path);
 // The reads, creations and writes by path do nothing for a malformed path or an unknown root name.
 // "Error" when the key or value cannot be read; empty text for a malformed path or an unknown root.
 std::wstring ReadRegistryString(const std::wstring& path, const std::wstring& valueName);
-// The value cut at its first NUL, "error" on failure.
-std::wstring ReadRegistryValueRaw(HKEY root, const std::wstring& subkey, const std::wstring& valueName,
-                                  DWORD& type);
+struct RegistryText {
+  std::wstring text;
+  DWORD type = REG_NONE;  // REG_SZ or REG_EXPAND_SZ
+};
+// The value cut at its first NUL, with its type; nothing when the key or a text value of fewer than
+// 255 characters cannot be read.
+std::optional<RegistryText> ReadRegistryValueRaw(HKEY root, const std::wstring& subkey, const std::wstring& valueName);
 void CreateRegistryKey(const std::wstring& path);
 // Writes into an existing key only.
 void WriteRegistryString(const std::wstring& path, const std::wstring& valueName, const std::wstring& text);

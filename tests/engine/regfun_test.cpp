@@ -67,11 +67,11 @@ TEST_F(Regfun, ReadsTextUnexpandedAndReportsErrors) {
   EXPECT_EQ(ReadRegistryString(temp.FullPath(), L"number"), L"Error");
   EXPECT_EQ(ReadRegistryString(temp.FullPath(), L"absent"), L"Error");
   EXPECT_EQ(ReadRegistryString(temp.FullPath() + L"\\absent", L"x"), L"Error");
-  DWORD type = 0;
-  EXPECT_EQ(ReadRegistryValueRaw(HKEY_CURRENT_USER, temp.Subkey(), L"Cache", type),
-            L"%USERPROFILE%\\AppData\\Local\\INetCache");
-  EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
-  EXPECT_EQ(ReadRegistryValueRaw(HKEY_CURRENT_USER, temp.Subkey(), L"absent", type), L"error");
+  std::optional<RegistryText> raw = ReadRegistryValueRaw(HKEY_CURRENT_USER, temp.Subkey(), L"Cache");
+  ASSERT_TRUE(raw);
+  EXPECT_EQ(raw->text, L"%USERPROFILE%\\AppData\\Local\\INetCache");
+  EXPECT_EQ(raw->type, static_cast<DWORD>(REG_EXPAND_SZ));
+  EXPECT_EQ(ReadRegistryValueRaw(HKEY_CURRENT_USER, temp.Subkey(), L"absent"), std::nullopt);
   EXPECT_TRUE(messages.Texts().empty());
 }
 
