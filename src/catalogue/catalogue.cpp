@@ -111,8 +111,8 @@ bool IsOn(const Item& item, const std::wstring& settingsFile) {
 }
 
 bool Runs(const Item& item, const run::ItemContext& context) {
-  if (context.choice) return context.choice(item.section, item.key);
-  return IsOn(item, settings::SettingsFile(context.programFolder));
+  return context.Runs(item.section, item.key,
+                      [&] { return IsOn(item, settings::SettingsFile(context.programFolder)); });
 }
 
 bool InstallDefaultSelection(const std::wstring& programFolder) {

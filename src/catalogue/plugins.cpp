@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/text_file.h"
 #include "settings/inifun.h"
 
 namespace plugins {
@@ -161,23 +162,16 @@ bool IsPluginName(const std::wstring& name) {
 
 bool WritePluginSwitch(const std::wstring& folder, const std::wstring& name, bool on) {
   if (!IsPluginName(name)) return false;
-  std::wstring file = folder + L"\\" + name + L".ppe";
-  // Not ".ppe", so that a copy left behind by a crash is never listed as a plug-in.
-  std::wstring copy = file + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
-  DWORD attributes = GetFileAttributesW(file.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    // A rename would replace a read-only definition that a write in place could not change.
-    if (attributes & FILE_ATTRIBUTE_READONLY) return false;
-    if (!CopyFileW(file.c_str(), copy.c_str(), FALSE)) return false;
-  }
+  const std::wstring file = folder + L"\\" + name + L".ppe";
+  std::optional<std::string> bytes = platform::FileExists(file) ? platform::ReadFileBytes(file) : std::string();
+  if (!bytes) return false;
+  // The switch goes into a copy, whose name does not end in ".ppe" so that one left behind by a crash
+  // is never listed as a plug-in; one rename then puts it in place. A read-only definition is refused.
+  platform::PendingReplacement copy(file, *bytes);
+  if (!copy.Ready()) return false;
   const wchar_t* value = on ? L"1" : L"0";
-  inifun::WriteIniValue(copy, L"swich", L"on", value);
-  if (inifun::ReadIniValue(copy, L"swich", L"on") == value &&
-      MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  DeleteFileW(copy.c_str());
-  return false;
+  inifun::WriteIniValue(copy.Written(), L"swich", L"on", value);
+  return inifun::ReadIniValue(copy.Written(), L"swich", L"on") == value && copy.Commit();
 }
 
 std::optional<HKEY> ParseRoot(const std::wstring& field) {
@@ -264,8 +258,7 @@ class Plugins : public run::Stage {
     std::wstring folder = plugins::PluginFolder(context.programFolder);
     for (const plugins::PluginEntry& entry : plugins::ListPlugins(folder)) {
       if (context.erase.Stopped()) break;
-      bool runs = context.choice ? context.choice(plugins::kPluginSection, entry.name) : entry.ticked;
-      if (!runs) continue;
+      if (!context.Runs(plugins::kPluginSection, entry.name, [&] { return entry.ticked; })) continue;
       context.BeginItem(plugins::kPluginSection, entry.name, entry.name);
       // A plug-in's row reads "Cleaning " and its name, without the dots.
       context.view.SetRowState(L"Cleaning " + entry.name);

@@ -36,7 +36,7 @@ bool Universal(const std::wstring& pattern) {
 // pattern, a pattern of every name, or an exact name the other matches.
 bool PatternCovered(const std::wstring& pattern, const std::wstring& by) {
   if (Universal(by) || platform::EqualsNoCase(pattern, by)) return true;
-  return pattern.find_first_of(L"*?") == std::wstring::npos && platform::MatchesPattern(pattern, by);
+  return !platform::HasWildcard(pattern) && platform::MatchesPattern(pattern, by);
 }
 
 bool FileKeyCovered(const FileKey& key, const FileKey& by) {

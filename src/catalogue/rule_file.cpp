@@ -40,13 +40,8 @@ constexpr wchar_t kOtherCategory[] = L"Other";
 // A line in UTF-8 when it is valid UTF-8, else in the system's code page: one stray byte spoils
 // one line, not the file.
 std::wstring Decode(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  int size = static_cast<int>(bytes.size());
-  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-  if (n <= 0) return platform::Widen(bytes);
-  std::wstring text(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, text.data(), n);
-  return text;
+  std::optional<std::wstring> text = platform::FromUtf8(bytes);
+  return text ? std::move(*text) : platform::Widen(bytes);
 }
 
 std::vector<std::wstring> Split(std::wstring_view text, wchar_t separator) {

@@ -1,6 +1,7 @@
 #include "catalogue/rule_paths.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <unordered_set>
 
@@ -14,6 +15,9 @@
 
 namespace rules {
 
+using platform::HasWildcard;
+using platform::RootLength;
+
 namespace {
 
 void Add(std::vector<std::wstring>& values, const std::wstring& value) {
@@ -24,43 +28,46 @@ void Add(std::vector<std::wstring>& values, const std::wstring& value) {
   values.push_back(value);
 }
 
+// The format's own names of known folders, each with the folders it stands for.
+struct KnownVariable {
+  std::array<const wchar_t*, 3> names;
+  std::array<const KNOWNFOLDERID*, 2> folders;
+};
+const KnownVariable kKnownVariables[] = {
+    {{L"appdata"}, {&FOLDERID_RoamingAppData}},
+    {{L"localappdata"}, {&FOLDERID_LocalAppData}},
+    {{L"locallowappdata"}, {&FOLDERID_LocalAppDataLow}},
+    {{L"userprofile"}, {&FOLDERID_Profile}},
+    {{L"programdata", L"commonappdata", L"allusersprofile"}, {&FOLDERID_ProgramData}},
+    {{L"programfiles"}, {&FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86}},
+    {{L"commonprogramfiles"}, {&FOLDERID_ProgramFilesCommon, &FOLDERID_ProgramFilesCommonX86}},
+    {{L"public"}, {&FOLDERID_Public}},
+    {{L"documents"}, {&FOLDERID_Documents}},
+    {{L"music"}, {&FOLDERID_Music}},
+    {{L"pictures"}, {&FOLDERID_Pictures}},
+    {{L"video"}, {&FOLDERID_Videos}},
+};
+
 // What a variable of the format names: the format's own names first, then the environment.
 std::vector<std::wstring> VariableValues(const std::wstring& name) {
   const std::wstring lower = platform::ToLower(name);
   std::vector<std::wstring> values;
-  if (lower == L"appdata") {
-    Add(values, platform::KnownFolder(FOLDERID_RoamingAppData));
-  } else if (lower == L"localappdata") {
-    Add(values, platform::KnownFolder(FOLDERID_LocalAppData));
-  } else if (lower == L"locallowappdata") {
-    Add(values, platform::KnownFolder(FOLDERID_LocalAppDataLow));
-  } else if (lower == L"userprofile") {
-    Add(values, platform::KnownFolder(FOLDERID_Profile));
-  } else if (lower == L"programdata" || lower == L"commonappdata" || lower == L"allusersprofile") {
-    Add(values, platform::KnownFolder(FOLDERID_ProgramData));
-  } else if (lower == L"programfiles") {
-    Add(values, platform::KnownFolder(FOLDERID_ProgramFiles));
-    Add(values, platform::KnownFolder(FOLDERID_ProgramFilesX86));
-  } else if (lower == L"commonprogramfiles") {
-    Add(values, platform::KnownFolder(FOLDERID_ProgramFilesCommon));
-    Add(values, platform::KnownFolder(FOLDERID_ProgramFilesCommonX86));
-  } else if (lower == L"public") {
-    Add(values, platform::KnownFolder(FOLDERID_Public));
-  } else if (lower == L"windir" || lower == L"systemroot") {
+  for (const KnownVariable& variable : kKnownVariables) {
+    if (std::none_of(variable.names.begin(), variable.names.end(),
+                     [&](const wchar_t* known) { return known && lower == known; })) {
+      continue;
+    }
+    for (const KNOWNFOLDERID* folder : variable.folders) {
+      if (folder) Add(values, platform::KnownFolder(*folder));
+    }
+  }
+  if (lower == L"windir" || lower == L"systemroot") {
     Add(values, platform::WindowsFolder());
   } else if (lower == L"systemdrive") {
     const std::wstring drive = platform::EnvironmentVariable(name);
     Add(values, drive.empty() ? platform::WindowsFolder().substr(0, 2) : drive);
   } else if (lower == L"temp" || lower == L"tmp") {
     Add(values, platform::TempFolder());
-  } else if (lower == L"documents") {
-    Add(values, platform::KnownFolder(FOLDERID_Documents));
-  } else if (lower == L"music") {
-    Add(values, platform::KnownFolder(FOLDERID_Music));
-  } else if (lower == L"pictures") {
-    Add(values, platform::KnownFolder(FOLDERID_Pictures));
-  } else if (lower == L"video") {
-    Add(values, platform::KnownFolder(FOLDERID_Videos));
   }
   if (values.empty()) Add(values, platform::EnvironmentVariable(name));
   return values;
@@ -147,19 +154,6 @@ std::vector<std::wstring> PathExpander::ReplaceVariables(const std::wstring& tex
 
 namespace {
 
-bool HasWildcard(const std::wstring& part) { return part.find_first_of(L"*?") != std::wstring::npos; }
-
-// The part of a full path before its first part: "C:\" or "\\server\share\".
-size_t RootLength(const std::wstring& path) {
-  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return 3;
-  if (path.starts_with(L"\\\\")) {
-    size_t server = path.find(L'\\', 2);
-    size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
-    return share == std::wstring::npos ? path.size() : share + 1;
-  }
-  return 0;
-}
-
 std::vector<std::wstring> Parts(const std::wstring& path, size_t from) {
   std::vector<std::wstring> parts;
   for (size_t start = from; start <= path.size();) {
@@ -170,17 +164,6 @@ std::vector<std::wstring> Parts(const std::wstring& path, size_t from) {
   }
   return parts;
 }
-
-struct RootName {
-  const wchar_t* shortName;
-  const wchar_t* longName;
-  HKEY root;
-};
-const RootName kRoots[] = {
-    {L"HKCU", L"HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {L"HKLM", L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-    {L"HKU", L"HKEY_USERS", HKEY_USERS},                {L"HKCR", L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
-    {L"HKCC", L"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-};
 
 }  // namespace
 
@@ -392,15 +375,12 @@ std::optional<RegistryPath> ParseRegistryPath(const std::wstring& text) {
   size_t slash = text.find(L'\\');
   if (slash == std::wstring::npos) return std::nullopt;
   const std::wstring root = platform::Trim(std::wstring_view(text).substr(0, slash));
-  for (const RootName& name : kRoots) {
-    if (platform::EqualsNoCase(root, name.shortName) || platform::EqualsNoCase(root, name.longName)) {
-      std::wstring subkey;
-      for (const std::wstring& part : Parts(text, slash + 1)) subkey += (subkey.empty() ? L"" : L"\\") + part;
-      if (subkey.empty()) return std::nullopt;
-      return RegistryPath{name.root, subkey};
-    }
-  }
-  return std::nullopt;
+  const HKEY key = regfun::RootKeyFromRuleName(root);
+  if (!key) return std::nullopt;
+  std::wstring subkey;
+  for (const std::wstring& part : Parts(text, slash + 1)) subkey += (subkey.empty() ? L"" : L"\\") + part;
+  if (subkey.empty()) return std::nullopt;
+  return RegistryPath{key, subkey};
 }
 namespace {
 

@@ -83,10 +83,8 @@ Exclusions ExpandExclusions(const Rule& rule, PathExpander& expander) {
   return exclusions;
 }
 
-bool HasWildcard(const std::wstring& pattern) { return pattern.find_first_of(L"*?") != std::wstring::npos; }
-
 bool ExactNames(const FileKey& key) {
-  return std::none_of(key.patterns.begin(), key.patterns.end(), HasWildcard);
+  return std::none_of(key.patterns.begin(), key.patterns.end(), platform::HasWildcard);
 }
 
 // A pattern that every name matches: "*", "*.*".
@@ -243,7 +241,7 @@ class RuleStage : public run::Stage {
     detector.SetUser(context.values.user);
     for (const Rule& rule : all) {
       if (context.erase.Stopped()) return;
-      bool runs = context.choice ? context.choice(rule.section, rule.name) : inifun::RunTest(ticks.Of(rule));
+      bool runs = context.Runs(rule.section, rule.name, [&] { return inifun::RunTest(ticks.Of(rule)); });
       const auto takes = [&](const auto& key) { return Takes(key, context); };
       // Another user's run opens no row for a rule with nothing of that user's to clean.
       runs = runs && (context.values.user.Current() || std::any_of(rule.fileKeys.begin(), rule.fileKeys.end(), takes) ||

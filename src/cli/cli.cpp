@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <map>
 
@@ -12,7 +13,6 @@
 #include "keeplists/keep_list_file.h"
 #include "platform/files.h"
 #include "platform/format.h"
-#include "platform/messages.h"
 #include "platform/text.h"
 #include "run/clean_run.h"
 #include "run/item_context.h"
@@ -21,19 +21,13 @@
 
 namespace cli {
 
-namespace {
+using platform::ToUtf8;
 
-std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string narrow(bytes, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), bytes, nullptr, nullptr);
-  return narrow;
-}
+namespace {
 
 std::string Quote(std::wstring_view text) {
   std::string quoted = "\"";
-  for (char c : Utf8(text)) {
+  for (char c : ToUtf8(text)) {
     switch (c) {
       case '"': quoted += "\\\""; break;
       case '\\': quoted += "\\\\"; break;
@@ -53,7 +47,7 @@ std::string Quote(std::wstring_view text) {
   return quoted + "\"";
 }
 
-std::string Number(double value) { return Utf8(platform::FormatNumber(value)); }
+std::string Number(double value) { return ToUtf8(platform::FormatNumber(value)); }
 
 std::string Strings(const std::vector<std::wstring>& texts) {
   std::string json = "[";
@@ -93,27 +87,6 @@ engine::ReportTotals ItemTotals(const engine::ItemReport& item) {
   single.items.push_back(item);
   return single.Totals();
 }
-
-
-// A message ("Incorrect Format:" of a malformed registry path) goes to the error output instead of a
-// box, and a question is answered with its default button: nobody is there to answer it.
-class ErrorOutput : public platform::Messages {
- public:
-  explicit ErrorOutput(std::string& err) : err_(err) {}
-  int Show(HWND, const std::wstring& text, const std::wstring&, UINT type) override {
-    err_ += Utf8(text) + "\n";
-    UINT buttons = type & MB_TYPEMASK;
-    return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDYES : IDOK;
-  }
-  // A question with buttons of its own has no default to fall back on: none is chosen.
-  int Choose(HWND, const std::wstring& text, const std::wstring&, const std::vector<std::wstring>&) override {
-    err_ += Utf8(text) + "\n";
-    return -1;
-  }
-
- private:
-  std::string& err_;
-};
 
 std::wstring UnsavedSelectionText(const engine::RunReport& preview) {
   std::wstring text = L"The selection in prisd.dat is the one Trellwipe ticked for a new user, and nobody has saved it. "
@@ -220,29 +193,25 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
     error = L"Nothing to do: give --list, --preview, --clean, --kept-sites, --check-rules, --update-rules or --help.";
     return false;
   }
-  if (parsed.only && parsed.action != Action::Preview && parsed.action != Action::Clean) {
-    error = L"--only goes with --preview or --clean.";
-    return false;
-  }
-  if (parsed.yes && parsed.action != Action::Clean) {
-    error = L"--yes goes with --clean.";
-    return false;
-  }
-  if (parsed.allUsers && parsed.action != Action::Preview && parsed.action != Action::Clean) {
-    error = L"--all-users goes with --preview or --clean.";
-    return false;
-  }
-  if (parsed.thenShutdown && parsed.action != Action::Clean) {
-    error = L"--then-shutdown goes with --clean.";
-    return false;
-  }
-  if (parsed.accept && parsed.action != Action::UpdateRules && parsed.action != Action::AcceptRules) {
-    error = L"--accept goes with --update-rules, or alone for the rules downloaded before.";
-    return false;
-  }
-  if (!parsed.url.empty() && parsed.action != Action::UpdateRules) {
-    error = L"--url goes with --update-rules.";
-    return false;
+  // Each option with the actions it goes with, in the order their mistakes are told.
+  const struct {
+    bool given;
+    std::array<Action, 2> with;
+    const wchar_t* mistake;
+  } pairings[] = {
+      {parsed.only, {Action::Preview, Action::Clean}, L"--only goes with --preview or --clean."},
+      {parsed.yes, {Action::Clean, Action::Clean}, L"--yes goes with --clean."},
+      {parsed.allUsers, {Action::Preview, Action::Clean}, L"--all-users goes with --preview or --clean."},
+      {parsed.thenShutdown, {Action::Clean, Action::Clean}, L"--then-shutdown goes with --clean."},
+      {parsed.accept, {Action::UpdateRules, Action::AcceptRules},
+       L"--accept goes with --update-rules, or alone for the rules downloaded before."},
+      {!parsed.url.empty(), {Action::UpdateRules, Action::UpdateRules}, L"--url goes with --update-rules."},
+  };
+  for (const auto& pairing : pairings) {
+    if (pairing.given && parsed.action != pairing.with[0] && parsed.action != pairing.with[1]) {
+      error = pairing.mistake;
+      return false;
+    }
   }
   return true;
 }
@@ -302,17 +271,17 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
       const std::wstring said = item.outcome.substr(0, item.outcome.find(L','));
       const std::wstring lead =
           said == run::kStoppedOutcome || !item.lookedFor.empty() ? said + L", " : std::wstring();
-      output.Add(Utf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + lead + engine::CountsText(item) + L"\n"));
+      output.Add(ToUtf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + lead + engine::CountsText(item) + L"\n"));
       engine::DetailLines lines(item, report.preview);
-      for (size_t i = 0; i < lines.size(); ++i) output.Add("    " + Utf8(lines[i]) + "\n");
+      for (size_t i = 0; i < lines.size(); ++i) output.Add("    " + ToUtf8(lines[i]) + "\n");
     }
   };
   if (report.users.empty()) writeItems(0, report.items.size());
   // Every user's items under the user's name, with the user's totals.
   for (const engine::UserGroup& user : report.users) {
-    output.Add(Utf8(engine::UserGroupTitle(user) + L":\n"));
+    output.Add(ToUtf8(engine::UserGroupTitle(user) + L":\n"));
     writeItems(user.first, user.end);
-    output.Add(Utf8(engine::UserGroupTotals(report, user) + L"\n"));
+    output.Add(ToUtf8(engine::UserGroupTotals(report, user) + L"\n"));
   }
   std::wstring text;
   engine::ReportTotals totals = report.Totals();
@@ -323,7 +292,7 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
           L"; too new: " + std::to_wstring(totals.tooNew) + L"\n";
   text += L"Estimated counters: Cleaned Registry Keys: " + platform::FormatNumber(totals.estimatedKeys) +
           L", Released HD Space: " + platform::Megabytes(totals.estimatedBytes) + L"MB\n";
-  output.Add(Utf8(text));
+  output.Add(ToUtf8(text));
 }
 
 void WriteReportJson(const engine::RunReport& report, Output& output) {
@@ -475,7 +444,7 @@ namespace {
 int AcceptRules(const std::wstring& programFolder, Output& output) {
   rules::RulesAcceptance acceptance = rules::AcceptPendingRules(programFolder);
   if (!acceptance.installed) {
-    output.err += Utf8(L"Nothing was installed: " + acceptance.problem + L".\n");
+    output.err += ToUtf8(L"Nothing was installed: " + acceptance.problem + L".\n");
     return kExitRulesNotUpdated;
   }
   std::wstring text = L"winapp2.ini.new is in place as winapp2.ini; the previous copy is winapp2.ini.bak "
@@ -484,7 +453,7 @@ int AcceptRules(const std::wstring& programFolder, Output& output) {
     text += L"Unticked, as their new form erases more (tick them again on the Rules tab after a look):\n";
     for (const std::wstring& name : acceptance.unticked) text += L"  " + name + L"\n";
   }
-  output.out += Utf8(text);
+  output.out += ToUtf8(text);
   return kExitDone;
 }
 
@@ -494,7 +463,7 @@ int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFol
     const std::wstring url = arguments.url.empty() ? rules::CommunityAddress(programFolder) : arguments.url;
     rules::RulesDownload download = rules::DownloadCommunityRules(programFolder, url);
     const bool failed = !download.pending && !download.problem.empty();
-    (failed ? output.err : output.out) += Utf8(RulesDownloadText(url, download));
+    (failed ? output.err : output.out) += ToUtf8(RulesDownloadText(url, download));
     if (failed) return kExitRulesNotUpdated;
     if (!download.pending) return kExitDone;
     if (arguments.accept) return AcceptRules(programFolder, output);
@@ -505,7 +474,7 @@ int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFol
   if (arguments.action != Action::UndoRulesUpdate) return -1;
   std::wstring problem;
   if (!rules::UndoRulesUpdate(programFolder, problem)) {
-    output.err += Utf8(L"Nothing was restored: " + problem + L".\n");
+    output.err += ToUtf8(L"Nothing was restored: " + problem + L".\n");
     return kExitRulesNotUpdated;
   }
   output.out += "winapp2.ini.bak is back in place as winapp2.ini.\n";
@@ -527,7 +496,7 @@ int CheckRules(const Arguments& arguments, const std::wstring& programFolder, Ou
     return kExitRulesUnreadable;
   }
   const std::vector<rules::CheckedFile> checked = rules::CheckRuleFiles(files, programFolder);
-  output.out += Utf8(CheckedRulesText(checked));
+  output.out += ToUtf8(CheckedRulesText(checked));
   if (std::any_of(checked.begin(), checked.end(), [](const rules::CheckedFile& file) { return !file.readable; })) {
     return kExitRulesUnreadable;
   }
@@ -575,16 +544,16 @@ int KeptSitesAction(const Arguments& arguments, const std::wstring& programFolde
   switch (arguments.action) {
     case Action::KeptSites: {
       std::vector<engine::KeptSite> sites = keeplists::LoadKeptSites(programFolder);
-      output.out += arguments.json ? KeptSitesJson(sites) : Utf8(KeptSitesText(sites));
+      output.out += arguments.json ? KeptSitesJson(sites) : ToUtf8(KeptSitesText(sites));
       return kExitDone;
     }
     case Action::KeepSite:
       if (keeplists::KeepSite(programFolder, typed, exactHost)) return kExitDone;
-      output.err += "Not kept: " + Utf8(arguments.site) + " names no site, or the keep list cannot be written.\n";
+      output.err += "Not kept: " + ToUtf8(arguments.site) + " names no site, or the keep list cannot be written.\n";
       return kExitBadArguments;
     case Action::UnkeepSite:
       if (keeplists::UnkeepSite(programFolder, typed)) return kExitDone;
-      output.err += "Not on the keep list: " + Utf8(arguments.site) + "\n";
+      output.err += "Not on the keep list: " + ToUtf8(arguments.site) + "\n";
       return kExitBadArguments;
     default: return -1;
   }
@@ -597,11 +566,11 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
   Arguments arguments;
   std::wstring error;
   if (!ParseArguments(args, arguments, error)) {
-    output.err += Utf8(error) + "\n" + "Try trellwipe-cli --help.\n";
+    output.err += ToUtf8(error) + "\n" + "Try trellwipe-cli --help.\n";
     return kExitBadArguments;
   }
   if (arguments.action == Action::Help) {
-    output.out += Utf8(HelpText());
+    output.out += ToUtf8(HelpText());
     return kExitDone;
   }
   if (int code = KeptSitesAction(arguments, programFolder, output); code >= 0) return code;
@@ -609,20 +578,18 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
   if (int code = RulesUpdateAction(arguments, programFolder, output); code >= 0) return code;
   std::vector<ListedItem> items = ListItems(programFolder);
   if (arguments.action == Action::List) {
-    output.out += arguments.json ? ListJson(items) : Utf8(ListText(items));
+    output.out += arguments.json ? ListJson(items) : ToUtf8(ListText(items));
     return kExitDone;
   }
   for (const ItemName& name : arguments.chosen) {
     bool known = std::any_of(items.begin(), items.end(),
                              [&](const ListedItem& item) { return SameItem(name, item.section, item.key); });
     if (!known) {
-      output.err += "Unknown item: " + Utf8(name.section + L"/" + name.key) + " (see trellwipe-cli --list)\n";
+      output.err += "Unknown item: " + ToUtf8(name.section + L"/" + name.key) + " (see trellwipe-cli --list)\n";
       return kExitBadArguments;
     }
   }
 
-  ErrorOutput messages(output.err);
-  platform::ScopedMessages scopedMessages(messages);
   // Nothing to show and nothing to ask: the run reports through the returned report only.
   run::NullView view;
   run::CleanRun run(view, programFolder, values, catalogue::Stages());
@@ -648,11 +615,11 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
     }
   }
   if (unsavedClean && !preview.stopped) {
-    output.err += Utf8(UnsavedSelectionText(preview));
+    output.err += ToUtf8(UnsavedSelectionText(preview));
     return kExitSelectionUnsaved;
   }
   const engine::RunReport& report = arguments.action == Action::Preview || unsavedClean ? preview : run.LastReport();
-  if (report.onlyCurrentUser) output.err += Utf8(engine::kOnlyCurrentUser) + "\n";
+  if (report.onlyCurrentUser) output.err += ToUtf8(engine::kOnlyCurrentUser) + "\n";
   if (arguments.json) {
     WriteReportJson(report, output);
   } else {
@@ -663,7 +630,7 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
   if (arguments.thenShutdown) {
     DWORD error = shutdown ? shutdown() : ERROR_NOT_SUPPORTED;
     if (error != ERROR_SUCCESS) {
-      output.err += Utf8(platform::ShutdownRefusedText(error)) + "\n";
+      output.err += ToUtf8(platform::ShutdownRefusedText(error)) + "\n";
       return kExitShutdownRefused;
     }
   }

@@ -16,23 +16,26 @@
 
 namespace cli {
 
-constexpr int kExitDone = 0;
-constexpr int kExitBadArguments = 1;
-constexpr int kExitLeftBehind = 2;
-constexpr int kExitStopped = 3;
-// --clean of a selection the user never saved, without --only or --yes: nothing was erased.
-constexpr int kExitSelectionUnsaved = 4;
-// --then-shutdown after a cleaning: Windows refused to shut down.
-constexpr int kExitShutdownRefused = 5;
+// What the program returns; the rule actions give their own figures.
+enum ExitCode : int {
+  kExitDone = 0,
+  kExitBadArguments = 1,
+  kExitLeftBehind = 2,
+  kExitStopped = 3,
+  // --clean of a selection the user never saved, without --only or --yes: nothing was erased.
+  kExitSelectionUnsaved = 4,
+  // --then-shutdown after a cleaning: Windows refused to shut down.
+  kExitShutdownRefused = 5,
 
-// --check-rules: the files read and nothing found, something found, or a file that cannot be read.
-constexpr int kExitRulesClean = 0;
-constexpr int kExitRulesFindings = 1;
-constexpr int kExitRulesUnreadable = 2;
+  // --check-rules: the files read and nothing found, something found, or a file that cannot be read.
+  kExitRulesClean = 0,
+  kExitRulesFindings = 1,
+  kExitRulesUnreadable = 2,
 
-// --update-rules, --accept and --undo-rules-update: done (for --update-rules alone: the download
-// waits for --accept), or nothing downloaded, installed or put back.
-constexpr int kExitRulesNotUpdated = 2;
+  // --update-rules, --accept and --undo-rules-update: done (for --update-rules alone: the download
+  // waits for --accept), or nothing downloaded, installed or put back.
+  kExitRulesNotUpdated = 2,
+};
 
 enum class Action { None, Help, List, Preview, Clean, KeepSite, UnkeepSite, KeptSites, CheckRules, UpdateRules, AcceptRules, UndoRulesUpdate };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine/normal.h"
+#include "platform/product_name.h"
 #include "platform/program_folder.h"
 #include "toolkit/product.h"
 #include "toolkit/skin.h"
@@ -26,7 +27,7 @@ toolkit::DialogTemplate AboutWindow::Template() const {
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 220, 104,
                                  L"About Trellwipe");
   static const std::wstring version = std::wstring(L"Version ") + toolkit::kVersionText;
-  dialog.Item(toolkit::kStaticClass, SS_CENTER, L"Trellwipe", 10, 12, 200, 10, toolkit::kNoId);
+  dialog.Item(toolkit::kStaticClass, SS_CENTER, platform::kProductName, 10, 12, 200, 10, toolkit::kNoId);
   dialog.Item(toolkit::kStaticClass, SS_CENTER, version.c_str(), 10, 26, 200, 10, toolkit::kNoId);
   dialog.Item(toolkit::kStaticClass, SS_CENTER, L"Copyright (C) 2024 the Trellwipe developers.", 10, 40, 200, 10,
               toolkit::kNoId);

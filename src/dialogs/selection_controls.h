@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/product_name.h"
 #include "platform/messages.h"
 
 namespace dialogs {
@@ -42,7 +43,7 @@ inline void SetTicked(HWND box, bool ticked) {
 
 // OK or Cancel to a question about a box the user ticked; true for OK.
 inline bool AskOkCancel(HWND owner, const std::wstring& question) {
-  return platform::ShowMessage(owner, question, L"Trellwipe", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+  return platform::ShowMessage(owner, question, platform::kProductName, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
 }  // namespace dialogs

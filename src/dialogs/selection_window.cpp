@@ -12,6 +12,7 @@
 #include "dialogs/url_window.h"
 #include "engine/normal.h"
 #include "engine/path_guard.h"
+#include "platform/product_name.h"
 #include "platform/handles.h"
 #include "platform/messages.h"
 #include "platform/text.h"
@@ -46,7 +47,7 @@ SelectionServices SystemSelectionServices() {
     return normal::FileDialogResult{std::move(picked->text), picked->nameOffset};
   };
   services.chooseFolder = [](HWND owner) {
-    return toolkit::PickFolder(owner, L"Trellwipe", BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN);
+    return toolkit::PickFolder(owner, platform::kProductName, BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN);
   };
   services.showUrlKeepList = ShowUrlKeepList;
   services.showCookieKeepList = ShowCookieKeepList;

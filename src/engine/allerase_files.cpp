@@ -612,7 +612,7 @@ double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, cons
 }
 
 void EraseNamedFilesOnDrive(const EraseContext& ctx, const std::wstring& root, const std::wstring& name) {
-  bool driveRoot = root.size() == 3 && root[1] == L':' && root[2] == L'\\';
+  bool driveRoot = root.size() == 3 && platform::IsDrivePath(root);
   if (driveRoot && !name.empty()) FileTreeWalk(ctx, root, {Match::NameAnyCase, name, nullptr, true});
 }
 

@@ -142,7 +142,7 @@ const KeptEntry* KeptFileReached(const std::wstring& folder, const std::vector<s
     // Kept files lie in the home folder and in its profile folders, which a wildcard stands for.
     const std::wstring& last = parts.back();
     const bool profile = home + 2 == parts.end() &&
-                         (last.find_first_of(L"*?") != std::wstring::npos || matchesAny(last, family.profiles));
+                         (platform::HasWildcard(last) || matchesAny(last, family.profiles));
     if (home + 1 != parts.end() && !profile) continue;
     for (const KeptEntry& entry : family.entries) {
       for (const wchar_t* companion : kCompanions) {

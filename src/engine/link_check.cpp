@@ -101,11 +101,8 @@ bool IsEntryItself(HANDLE handle, const std::wstring& expected) {
   const size_t prefix = kWinePrefix.size();
   if (!final.starts_with(kWinePrefix) || !expected.starts_with(kWinePrefix)) return false;
   std::wstring plain = expected.substr(prefix);
-  DWORD n = GetFullPathNameW(plain.c_str(), 0, nullptr, nullptr);
-  std::wstring full(n, L'\0');
-  n = n ? GetFullPathNameW(plain.c_str(), n, full.data(), nullptr) : 0;
-  if (n == 0 || n >= full.size()) return false;
-  full.resize(n);
+  const std::wstring full = platform::FullPathName(plain);
+  if (full.empty()) return false;
   if (!platform::EqualsNoCase(final.substr(prefix), full)) return false;
   platform::FileHandle named = OpenToLookAt(L"\\\\?\\" + full, FILE_FLAG_BACKUP_SEMANTICS);
   return !named || !SameFile(handle, named.get());

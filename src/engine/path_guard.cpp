@@ -41,26 +41,8 @@ std::wstring WithoutExtendedPrefix(const std::wstring& p) {
   return rest;
 }
 
-std::wstring FullPathName(const std::wstring& path) {
-  DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return {};
-  std::wstring full(n, L'\0');
-  n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return {};
-  full.resize(n);
-  return full;
-}
-
-// The length of "C:\" or "\\server\share\" at the start of a full path; 0 for a share without a
-// share name.
-size_t RootLength(const std::wstring& full) {
-  if (IsDriveAbsolute(full)) return 3;
-  size_t server = full.find(L'\\', 2);
-  if (server == std::wstring::npos || server == 2) return 0;
-  size_t share = full.find(L'\\', server + 1);
-  if (share == server + 1) return 0;
-  return share == std::wstring::npos ? full.size() : share + 1;
-}
+using platform::FullPathName;
+using platform::RootLength;
 
 // The root with its separator, then the parts with their trailing dots and blanks dropped: the last
 // part only, as Windows drops them, or every part; parts left empty vanish.
@@ -88,14 +70,7 @@ std::wstring TrimmedParts(const std::wstring& full, size_t root, bool everyPart)
 // no part ending in a dot or blank, which the plain form may drop.
 std::wstring LongPathName(const std::wstring& path) {
   bool plain = path.size() < MAX_PATH - 12 && LoosePath(path) == path;
-  std::wstring api = plain ? path : platform::ApiPath(path);
-  DWORD n = GetLongPathNameW(api.c_str(), nullptr, 0);
-  if (n == 0) return {};
-  std::wstring longName(n, L'\0');
-  n = GetLongPathNameW(api.c_str(), longName.data(), n);
-  if (n == 0 || n >= longName.size()) return {};
-  longName.resize(n);
-  return WithoutExtendedPrefix(longName);
+  return WithoutExtendedPrefix(platform::LongPathName(plain ? path : platform::ApiPath(path)));
 }
 
 // The long names of the longest part of the path that exists, and the rest as written.

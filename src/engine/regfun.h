@@ -2,10 +2,13 @@
 // Registry access by full textual path, "HKEY_CURRENT_USER\Software\...".
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/erase_context.h"
 #include "engine/user_scope.h"
+#include "platform/result.h"
 
 namespace regfun {
 
@@ -17,18 +20,30 @@ constexpr wchar_t kUserShellFolders[] =
 
 // The predefined root for an upper-case root name, or nullptr for any other name.
 HKEY RootKeyFromName(const std::wstring& name);
+// The same for a rule file's root name, short ("HKCU") or long, in any letter case; nullptr also for
+// the roots a rule cannot name (performance data, dynamic data).
+HKEY RootKeyFromRuleName(std::wstring_view name);
 // The name of a predefined root, "HKEY_CURRENT_USER"...; empty for any other handle.
 std::wstring RootName(HKEY root);
 
-// Replaces `path` by its subkey part and returns the root. A path that does not begin with "HKEY_"
-// or that ends with a backslash shows "Incorrect Format:" and gives nullptr.
-HKEY SplitRegistryPath(std::wstring& path);
+struct SplitPath {
+  HKEY root = nullptr;  // nullptr for an unknown root name
+  std::wstring subkey;
+};
+// The root and subkey of a path; a path that does not begin with "HKEY_" or that ends with a
+// backslash fails with "Incorrect Format:", two line feeds and the path, for a caller that shows it.
+platform::Result<SplitPath> SplitRegistryPath(const std::wstring& path);
 
-// "Error" when the key or value cannot be read; empty text for an unknown root name.
+// The reads, creations and writes by path do nothing for a malformed path or an unknown root name.
+// "Error" when the key or value cannot be read; empty text for a malformed path or an unknown root.
 std::wstring ReadRegistryString(const std::wstring& path, const std::wstring& valueName);
-// The value cut at its first NUL, "error" on failure.
-std::wstring ReadRegistryValueRaw(HKEY root, const std::wstring& subkey, const std::wstring& valueName,
-                                  DWORD& type);
+struct RegistryText {
+  std::wstring text;
+  DWORD type = REG_NONE;  // REG_SZ or REG_EXPAND_SZ
+};
+// The value cut at its first NUL, with its type; nothing when the key or a text value of fewer than
+// 255 characters cannot be read.
+std::optional<RegistryText> ReadRegistryValueRaw(HKEY root, const std::wstring& subkey, const std::wstring& valueName);
 void CreateRegistryKey(const std::wstring& path);
 // Writes into an existing key only.
 void WriteRegistryString(const std::wstring& path, const std::wstring& valueName, const std::wstring& text);

@@ -15,7 +15,6 @@ namespace filesearch {
 
 namespace {
 
-constexpr wchar_t kRemoveTempName[] = L"temp";
 constexpr FILEOP_FLAGS kRecycleFlags = 0x54;  // allow undo, no confirmation, silent
 
 // The file's lines as stored, without their line ends.
@@ -101,22 +100,12 @@ bool RemoveExtension(const std::wstring& programFolder, const std::wstring& entr
   for (const std::string& line : RawLines(*bytes)) {
     if (line != dropped) kept += line + "\r\n";
   }
-  // Emptied first, so lines a Remove interrupted earlier left behind do not come back.
-  const std::wstring temp = platform::JoinPath(programFolder, kRemoveTempName);
-  platform::FileHandle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (!out) return false;
-  bool written = platform::WriteAll(out.get(), kept) && FlushFileBuffers(out.get());
-  out.reset();
   // One rename replaces the list: "Ext.txt" is never missing, whatever fails.
-  if (written && MoveFileExW(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  DeleteFileW(temp.c_str());
-  return false;
+  return platform::ReplaceFileAtomically(file, kept);
 }
 
 bool SendToRecycleBin(const std::wstring& path) {
-  if (path.find_first_of(L"*?") != std::wstring::npos) return false;
+  if (platform::HasWildcard(path)) return false;
   std::optional<std::wstring> target = engine::ErasablePath(path);
   if (!target) return false;
   if (!platform::FileExists(*target)) return false;

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/handles.h"
+#include "platform/text.h"
 
 namespace filesearch {
 
@@ -158,7 +159,7 @@ std::wstring SummaryText(size_t items, const std::vector<Pattern>& patterns, std
 }
 
 bool EraseFoundFile(const std::wstring& path, bool toRecycleBin, const std::wstring& programFolder) {
-  if (path.find_first_of(L"*?") != std::wstring::npos) return false;
+  if (platform::HasWildcard(path)) return false;
   engine::GuardDecision target = engine::GuardFoundFile(path, programFolder);
   if (!target) return false;
   if (toRecycleBin) return SendToRecycleBin(target.path);

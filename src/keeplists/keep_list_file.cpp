@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "engine/regfun.h"
 #include "platform/files.h"
@@ -152,9 +153,9 @@ std::vector<std::wstring> ListTypedUrls(HKEY root, const std::wstring& subkey) {
                       reinterpret_cast<BYTE*>(data.data()), &dataBytes) != ERROR_SUCCESS) {
       break;
     }
-    DWORD type = REG_NONE;
-    std::wstring text = regfun::ReadRegistryValueRaw(root, subkey, std::wstring(name.data(), nameLength), type);
-    if (text != L"error") urls.push_back(text);
+    std::optional<regfun::RegistryText> url =
+        regfun::ReadRegistryValueRaw(root, subkey, std::wstring(name.data(), nameLength));
+    if (url) urls.push_back(std::move(url->text));
   }
   return urls;
 }

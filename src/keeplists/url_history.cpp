@@ -74,30 +74,21 @@ class PlatformStore : public UrlHistoryStore {
 
 }  // namespace
 
-URLHistoryItem::URLHistoryItem(const STATURL& record) : record_(record) {}
-
-URLHistoryItem::~URLHistoryItem() { Free(); }
-
-URLHistoryItem::URLHistoryItem(URLHistoryItem&& other) noexcept : record_(other.record_) {
-  other.record_.pwcsUrl = nullptr;
-  other.record_.pwcsTitle = nullptr;
+URLHistoryItem::URLHistoryItem(const STATURL& record)
+    : record_(record), url_(record.pwcsUrl), title_(record.pwcsTitle) {
+  record_.pwcsUrl = nullptr;
+  record_.pwcsTitle = nullptr;
 }
 
 URLHistoryItem& URLHistoryItem::operator=(URLHistoryItem&& other) noexcept {
-  if (this != &other) {
-    Free();
-    record_ = std::exchange(other.record_, STATURL{});
-  }
+  record_ = other.record_;
+  title_ = std::move(other.title_);
+  url_ = std::move(other.url_);
   return *this;
 }
 
-void URLHistoryItem::Free() {
-  CoTaskMemFree(record_.pwcsTitle);
-  CoTaskMemFree(record_.pwcsUrl);
-}
-
-std::wstring URLHistoryItem::URL() const { return CopyText(record_.pwcsUrl); }
-std::wstring URLHistoryItem::Title() const { return CopyText(record_.pwcsTitle); }
+std::wstring URLHistoryItem::URL() const { return CopyText(url_.get()); }
+std::wstring URLHistoryItem::Title() const { return CopyText(title_.get()); }
 DATE URLHistoryItem::LastVisited() const { return ToLocalDate(record_.ftLastVisited); }
 DATE URLHistoryItem::LastUpdated() const { return ToLocalDate(record_.ftLastUpdated); }
 DATE URLHistoryItem::Expires() const { return ToLocalDate(record_.ftExpires); }

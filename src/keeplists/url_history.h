@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shell_memory.h"
+
 namespace keeplists {
 
 // One entry of the store: a copy of its record, which owns the record's two texts (allocated by the
@@ -18,11 +20,9 @@ class URLHistoryItem {
  public:
   // Takes over record.pwcsUrl and record.pwcsTitle; either may be null.
   explicit URLHistoryItem(const STATURL& record);
-  ~URLHistoryItem();
-  URLHistoryItem(URLHistoryItem&& other) noexcept;
+  URLHistoryItem(URLHistoryItem&&) noexcept = default;
+  // Frees the title before the URL, as the item's end does.
   URLHistoryItem& operator=(URLHistoryItem&& other) noexcept;
-  URLHistoryItem(const URLHistoryItem&) = delete;
-  URLHistoryItem& operator=(const URLHistoryItem&) = delete;
 
   std::wstring URL() const;
   std::wstring Title() const;
@@ -34,8 +34,8 @@ class URLHistoryItem {
   DWORD FLAGS() const;
 
  private:
-  void Free();
-  STATURL record_;
+  STATURL record_;  // without its two texts, which the owners below hold
+  platform::ShellMemory<wchar_t> url_, title_;  // destroyed in reverse: the title first
 };
 
 // One pass over the store's entries.

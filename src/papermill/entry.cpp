@@ -12,6 +12,7 @@
 #include "papermill/papermill_window.h"
 #include "platform/handles.h"
 #include "platform/program_folder.h"
+#include "platform/text.h"
 #include "shredder/free_space.h"
 #include "shredder/shred.h"
 
@@ -45,9 +46,7 @@ class ConsoleStream {
       WriteConsoleW(handle_, line.c_str(), static_cast<DWORD>(line.size()), &written, nullptr);
       return;
     }
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(), bytes, nullptr, nullptr);
+    const std::string utf8 = platform::ToUtf8(line);
     WriteFile(handle_, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
   }
 

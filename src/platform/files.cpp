@@ -17,7 +17,46 @@ bool Canonical(const std::wstring& path) {
   return !path.ends_with(L"\\.") && !path.ends_with(L"\\..");
 }
 
+// The path name calls: asked for the size first, then for the text.
+template <typename Call>
+std::wstring AskedTwice(Call call) {
+  DWORD n = call(nullptr, 0);
+  if (n == 0) return {};
+  std::wstring text(n, L'\0');
+  n = call(text.data(), n);
+  if (n == 0 || n >= text.size()) return {};
+  text.resize(n);
+  return text;
+}
+
 }  // namespace
+
+bool IsDrivePath(std::wstring_view path) {
+  const wchar_t letter = path.empty() ? L'\0' : static_cast<wchar_t>(path[0] | 0x20);
+  return path.size() >= 3 && letter >= L'a' && letter <= L'z' && path[1] == L':' && path[2] == L'\\';
+}
+
+size_t RootLength(std::wstring_view full) {
+  if (IsDrivePath(full)) return 3;
+  if (!full.starts_with(L"\\\\")) return 0;
+  size_t server = full.find(L'\\', 2);
+  if (server == std::wstring_view::npos || server == 2) return 0;
+  size_t share = full.find(L'\\', server + 1);
+  if (share == server + 1) return 0;
+  return share == std::wstring_view::npos ? full.size() : share + 1;
+}
+
+std::wstring FullPathName(const std::wstring& path) {
+  return AskedTwice([&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(path.c_str(), size, buffer, nullptr); });
+}
+
+std::wstring LongPathName(const std::wstring& path) {
+  return AskedTwice([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(path.c_str(), buffer, size); });
+}
+
+std::wstring ShortPathName(const std::wstring& path) {
+  return AskedTwice([&](wchar_t* buffer, DWORD size) { return GetShortPathNameW(path.c_str(), buffer, size); });
+}
 
 bool RunsUnderWine() {
   // Wine's own export, which names the Unix path of a Windows path; Windows has no such function.
@@ -30,7 +69,7 @@ bool RunsUnderWine() {
 
 std::wstring ApiPath(const std::wstring& path) {
   if (!Canonical(path)) return path;
-  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
+  if (IsDrivePath(path)) return L"\\\\?\\" + path;
   if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' && path[2] != L'.') {
     return L"\\\\?\\UNC\\" + path.substr(2);
   }

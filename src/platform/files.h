@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -15,6 +16,17 @@ namespace platform {
 // as they are, and so does a path with "." or ".." parts, doubled separators or forward slashes,
 // which the extended form would take literally.
 std::wstring ApiPath(const std::wstring& path);
+
+// A path that starts with a drive: a letter, a colon and a backslash ("C:\...").
+bool IsDrivePath(std::wstring_view path);
+// The length of "C:\" or "\\server\share\" at the start of a full path; 0 for any other path and
+// for a share's path without a server or share name.
+size_t RootLength(std::wstring_view full);
+// What GetFullPathNameW, GetLongPathNameW and GetShortPathNameW give for the path; empty when they
+// fail.
+std::wstring FullPathName(const std::wstring& path);
+std::wstring LongPathName(const std::wstring& path);
+std::wstring ShortPathName(const std::wstring& path);
 
 // Wine, not Windows: Wine opens, writes and deletes what a link to a file leads to, even when asked
 // for the link itself, and lists such a link as a plain file.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/product_name.h"
 #include "platform/text_file.h"
 
 namespace platform {
@@ -22,10 +23,10 @@ using InternetHandle = Unique<InternetTraits>;
 // The system's proxy settings: the automatic ones where this Windows knows them (8.1 on), else those
 // of the default configuration.
 InternetHandle OpenSession() {
-  InternetHandle session(WinHttpOpen(L"Trellwipe", WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
+  InternetHandle session(WinHttpOpen(kProductName, WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
                                      WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session) {
-    session.reset(WinHttpOpen(L"Trellwipe", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+    session.reset(WinHttpOpen(kProductName, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                               WINHTTP_NO_PROXY_BYPASS, 0));
   }
   return session;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "platform/product_name.h"
+
 namespace platform {
 
 namespace {
@@ -68,6 +70,6 @@ int Choose(HWND owner, const std::wstring& text, const std::wstring& caption, co
   return current->Choose(owner, text, caption, buttons);
 }
 
-void Tell(HWND owner, const std::wstring& text) { ShowMessage(owner, text, L"Trellwipe", MB_OK | MB_ICONEXCLAMATION); }
+void Tell(HWND owner, const std::wstring& text) { ShowMessage(owner, text, kProductName, MB_OK | MB_ICONEXCLAMATION); }
 
 }  // namespace platform

@@ -1,17 +1,17 @@
 #pragma once
-// Memory the shell hands over for the caller to free with CoTaskMemFree (item id lists, strings).
+// Memory the shell and COM hand over to be freed with CoTaskMemFree, owned.
 #include <windows.h>
-
 #include <objbase.h>
 
 #include <memory>
 
 namespace platform {
 
-struct ShellMemoryDeleter {
-  void operator()(void* memory) const { CoTaskMemFree(memory); }
+struct CoTaskMemDeleter {
+  void operator()(void* p) const { CoTaskMemFree(p); }
 };
+
 template <typename T>
-using ShellMemory = std::unique_ptr<T, ShellMemoryDeleter>;
+using ShellMemory = std::unique_ptr<T, CoTaskMemDeleter>;
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/text.h"
 
 namespace platform {
 
@@ -34,10 +35,7 @@ void SqliteDatabase::Close::operator()(sqlite3* db) const { sqlite3_close_v2(db)
 
 SqliteDatabase::SqliteDatabase(const std::wstring& path, Mode mode) {
   // The file name goes to SQLite as UTF-8, which the wide path converts to without loss.
-  std::string name;
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
-  name.resize(bytes);
-  WideCharToMultiByte(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), name.data(), bytes, nullptr, nullptr);
+  const std::string name = ToUtf8(path);
   int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
                                      : SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0);
   sqlite3* raw = nullptr;

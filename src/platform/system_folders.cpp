@@ -5,15 +5,15 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/shell_memory.h"
 
 namespace platform {
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {
   PWSTR path = nullptr;
-  std::wstring folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path))) folder = path;
-  CoTaskMemFree(path);
-  return folder;
+  const HRESULT result = SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+  ShellMemory<wchar_t> owned(path);
+  return SUCCEEDED(result) ? std::wstring(path) : std::wstring();
 }
 
 std::wstring EnvironmentVariable(const std::wstring& name) {

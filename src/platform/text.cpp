@@ -24,6 +24,24 @@ std::string Narrow(std::wstring_view wide) {
 
 bool FitsCodePage(std::wstring_view wide) { return Widen(Narrow(wide)) == wide; }
 
+std::string ToUtf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
+  return utf8;
+}
+
+std::optional<std::wstring> FromUtf8(std::string_view bytes) {
+  if (bytes.empty()) return std::wstring();
+  int size = static_cast<int>(bytes.size());
+  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+  if (n <= 0) return std::nullopt;
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), n);
+  return wide;
+}
+
 std::wstring Trim(std::wstring_view text) {
   const wchar_t* blanks = L" \t";
   size_t first = text.find_first_not_of(blanks);
@@ -57,6 +75,8 @@ bool IsBelow(std::wstring_view path, std::wstring_view folder) {
 bool MatchesPattern(std::wstring_view name, std::wstring_view pattern) {
   return MatchesLoweredPattern(ToLower(name), ToLower(pattern));
 }
+
+bool HasWildcard(std::wstring_view pattern) { return pattern.find_first_of(L"*?") != std::wstring_view::npos; }
 
 bool MatchesLoweredPattern(std::wstring_view name, std::wstring_view pattern) {
   if (pattern == L"*.*") pattern = L"*";

@@ -1,5 +1,6 @@
 #pragma once
 // Wide text inside the program; the system's 8-bit code page at the registry, INI and file borders.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,10 @@ std::string Narrow(std::wstring_view wide);
 // Whether the system's code page holds every character of the text, so that it comes back whole
 // from a file or the registry.
 bool FitsCodePage(std::wstring_view wide);
+
+// UTF-8 for the console, SQLite and rule files; nothing when the bytes are not valid UTF-8.
+std::string ToUtf8(std::wstring_view wide);
+std::optional<std::wstring> FromUtf8(std::string_view bytes);
 
 // Blanks only (space and tab), as the settings and registry readers trim.
 std::wstring Trim(std::wstring_view text);
@@ -26,6 +31,8 @@ bool IsBelow(std::wstring_view path, std::wstring_view folder);
 // Whether a file name matches a pattern the way Windows matches them: letter case ignored, "*" for
 // any run of characters, "?" for one; "*.*" matches every name, with or without a dot.
 bool MatchesPattern(std::wstring_view name, std::wstring_view pattern);
+// Whether a pattern holds "*" or "?".
+bool HasWildcard(std::wstring_view pattern);
 // The same for a name and a pattern that ToLower gave already: many names against one pattern.
 bool MatchesLoweredPattern(std::wstring_view name, std::wstring_view pattern);
 

@@ -4,6 +4,7 @@
 
 #include "engine/path_guard.h"
 #include "platform/format.h"
+#include "platform/product_name.h"
 #include "platform/system_folders.h"
 #include "platform/text.h"
 #include "platform/user_profiles.h"
@@ -16,8 +17,6 @@ namespace run {
 namespace {
 
 constexpr int kStartProgress = 1;
-constexpr int kCustomProgress = 80;
-constexpr int kPluginProgress = 97;
 constexpr int kEndProgress = 100;
 constexpr wchar_t kComplete[] = L"Task complete Successfully!";
 // A run with no item ticked ran nothing: it says so rather than report a success.
@@ -266,7 +265,7 @@ void CleanRun::EndOfRun(RunEnd end) {
   if (backgroundRun_) {
     NotificationRequest request;
     request.key = L"www";
-    request.title = L"Trellwipe";
+    request.title = platform::kProductName;
     request.description = nothing ? std::wstring(kNothingTicked)
                                   : std::wstring(stopped != StopReason::None ? L"Trellwipe Clean was stopped!"
                                                  : leaving == 0 ? L"Trellwipe Clean is done!"

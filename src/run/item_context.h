@@ -45,9 +45,11 @@ struct ItemContext {
   // Written into the item's row when it ends.
   std::wstring outcome = L"Done";
 
-  // The item runs when chosen, or, without a choice, when its switch says so.
-  bool Runs(const std::wstring& section, const std::wstring& key, bool switchedOn) const {
-    return choice ? choice(section, key) : switchedOn;
+  // The item runs when chosen, or, without a choice, when its switch says so; the switch is read only
+  // without a choice.
+  template <typename SwitchedOn>
+  bool Runs(const std::wstring& section, const std::wstring& key, const SwitchedOn& switchedOn) const {
+    return choice ? choice(section, key) : switchedOn();
   }
 
   // Opens the item's row and its entry in the report, and names it in the row and the status line

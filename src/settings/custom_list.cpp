@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/allerase.h"
+#include "platform/files.h"
 #include "platform/format.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
@@ -23,19 +24,8 @@ bool IsEntryPath(const std::wstring& path) {
   for (wchar_t c : path) {
     if (c < L' ') return false;
   }
-  wchar_t letter = path.empty() ? L'\0' : static_cast<wchar_t>(path[0] | 0x20);
-  bool drive = path.size() >= 3 && letter >= L'a' && letter <= L'z' && path[1] == L':' && path[2] == L'\\';
   bool share = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\';
-  return drive || share;
-}
-
-// Compared by their full long forms, as the same file may be reached by a short and a long name.
-std::wstring LongForm(const std::wstring& path) {
-  DWORD size = GetLongPathNameW(path.c_str(), nullptr, 0);
-  if (size == 0) return L"";
-  std::wstring full(size, L'\0');
-  full.resize(GetLongPathNameW(path.c_str(), full.data(), size));
-  return full;
+  return platform::IsDrivePath(path) || share;
 }
 
 }  // namespace
@@ -58,12 +48,11 @@ std::vector<CustomEntry> ReadCustomList(const std::wstring& file) {
 
 std::optional<std::wstring> StorablePath(const std::wstring& path) {
   if (platform::FitsCodePage(path)) return path;
-  DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
-  if (size == 0) return std::nullopt;
-  std::wstring shortPath(size, L'\0');
-  shortPath.resize(GetShortPathNameW(path.c_str(), shortPath.data(), size));
-  std::wstring longForm = LongForm(path);
-  if (shortPath.empty() || !platform::FitsCodePage(shortPath) || longForm.empty() || LongForm(shortPath) != longForm) {
+  const std::wstring shortPath = platform::ShortPathName(path);
+  // Compared by their full long forms, as the same file may be reached by a short and a long name.
+  const std::wstring longForm = platform::LongPathName(path);
+  if (shortPath.empty() || !platform::FitsCodePage(shortPath) || longForm.empty() ||
+      platform::LongPathName(shortPath) != longForm) {
     return std::nullopt;
   }
   return shortPath;

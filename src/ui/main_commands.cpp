@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "catalogue/running_programs.h"
+#include "platform/product_name.h"
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "settings/default_selection.h"
@@ -273,7 +274,7 @@ void MainWindow::CleanThenShutDown() {
   ShowWindow(hwnd_, SW_HIDE);
   DWORD error = actions_.requestShutdown ? actions_.requestShutdown() : ERROR_NOT_SUPPORTED;
   if (error != ERROR_SUCCESS) {
-    platform::ShowMessage(hwnd_, platform::ShutdownRefusedText(error), L"Trellwipe", MB_OK | MB_ICONWARNING);
+    platform::ShowMessage(hwnd_, platform::ShutdownRefusedText(error), platform::kProductName, MB_OK | MB_ICONWARNING);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "platform/product_name.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -102,7 +103,7 @@ void MainWindow::CreateControls() {
   MarkMissingTools();
   SendMessageW(navigation_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
-  homeTitle_ = AddControl(L"STATIC", L"Trellwipe", SS_LEFT);
+  homeTitle_ = AddControl(L"STATIC", platform::kProductName, SS_LEFT);
   SendMessageW(homeTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
   homeText_ = AddControl(L"STATIC", kHomeText, SS_LEFT);
   homeLists_ = AddControl(L"STATIC", kHomeLists, SS_LEFT);

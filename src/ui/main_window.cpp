@@ -11,6 +11,7 @@
 #include "dialogs/selection_window.h"
 #include "engine/normal.h"
 #include "engine/run_and_wait.h"
+#include "platform/product_name.h"
 #include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -115,7 +116,7 @@ bool MainWindow::Create() {
   settings::LastRun last = settings::LoadLastRun(settingsFile);
   run_->Counters() = {last.cleanedKeys, last.releasedBytes};
   ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes));
-  tray_.Add(hwnd_, reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON)), L"Trellwipe");
+  tray_.Add(hwnd_, reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON)), platform::kProductName);
   if (inifun::FlagTest(inifun::ReadIniValue(settingsFile, L"Options", L"bosskey"))) {
     ArmBossKey(hwnd_, settings::BossKeyLetter(inifun::ReadIniValue(settingsFile, L"Options", L"bosskeyletter")));
   }
@@ -285,7 +286,7 @@ void MainWindow::RulesChecked(WPARAM what) {
 
 void MainWindow::NotificationClicked(const std::wstring& key) {
   if (key != kNewRulesNotification) {
-    ShowInformation(L"Trellwipe", NotificationClickMessage(key, L"Trellwipe"));
+    ShowInformation(platform::kProductName, NotificationClickMessage(key, platform::kProductName));
     return;
   }
   // The copy waits, installed only from the window that shows its changes.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/handles.h"
+#include "platform/product_name.h"
 #include "toolkit/dpi.h"
 #include "toolkit/product.h"
 #include "toolkit/skin.h"
@@ -37,7 +38,7 @@ bool SplashWindow::Create(bool visible) {
       {kClassName, toolkit::ObjectProcedure<SplashWindow>, instance_, IDC_APPSTARTING, GetSysColorBrush(COLOR_WINDOW)});
 
   // No frame: the picture is the whole window; the caption names it to the system.
-  if (!CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"Trellwipe", WS_POPUP | WS_BORDER, 0, 0, kWidth, kHeight,
+  if (!CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, platform::kProductName, WS_POPUP | WS_BORDER, 0, 0, kWidth, kHeight,
                        nullptr, nullptr, instance_, this)) {
     return false;
   }
@@ -101,7 +102,7 @@ void SplashWindow::Paint(HDC dc) {
   SetTextColor(dc, RGB(0xff, 0xff, 0xff));
   {
     platform::SelectedObject title(dc, titleFont_.get());
-    DrawTextW(dc, L"Trellwipe", -1, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(dc, platform::kProductName, -1, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
   platform::SelectedObject text(dc, textFont_.get());
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));

@@ -26,24 +26,31 @@ TEST_F(Regfun, RootNamesAreExactUpperCase) {
   EXPECT_EQ(RootKeyFromName(L"HKEY_DYN_DATA"), HKEY_DYN_DATA);
   EXPECT_EQ(RootKeyFromName(L"hkey_current_user"), nullptr);
   EXPECT_EQ(RootKeyFromName(L"HKCU"), nullptr);
-  std::wstring path = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft";
-  EXPECT_EQ(SplitRegistryPath(path), HKEY_LOCAL_MACHINE);
-  EXPECT_EQ(path, L"SOFTWARE\\Microsoft");
-  std::wstring bare = L"HKEY_CURRENT_USER";
-  EXPECT_EQ(SplitRegistryPath(bare), HKEY_CURRENT_USER);
-  EXPECT_EQ(bare, L"");
-  EXPECT_TRUE(messages.Texts().empty());
+  platform::Result<SplitPath> path = SplitRegistryPath(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft");
+  ASSERT_TRUE(path);
+  EXPECT_EQ(path->root, HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(path->subkey, L"SOFTWARE\\Microsoft");
+  platform::Result<SplitPath> bare = SplitRegistryPath(L"HKEY_CURRENT_USER");
+  ASSERT_TRUE(bare);
+  EXPECT_EQ(bare->root, HKEY_CURRENT_USER);
+  EXPECT_EQ(bare->subkey, L"");
 }
 
-TEST_F(Regfun, MalformedPathsShowIncorrectFormat) {
+// The engine shows nothing: the failure comes back to the caller, which may show it.
+TEST_F(Regfun, MalformedPathsFailWithIncorrectFormat) {
+  for (const std::wstring& malformed : {temp.FullPath() + L"\\", std::wstring(L"Software\\x")}) {
+    platform::Result<SplitPath> split = SplitRegistryPath(malformed);
+    ASSERT_FALSE(split) << malformed;
+    EXPECT_EQ(split.Reason(), L"Incorrect Format:\n\n" + malformed);
+  }
   EXPECT_EQ(ReadRegistryString(temp.FullPath() + L"\\", L"x"), L"");
-  ASSERT_EQ(messages.Texts().size(), 1u);
-  EXPECT_EQ(messages.Texts()[0], L"Incorrect Format:\n\n" + temp.FullPath() + L"\\");
   WriteRegistryString(L"Software\\x", L"v", L"t");
-  EXPECT_EQ(messages.Texts().size(), 2u);
-  // An unknown root name is not malformed: empty text, no message.
+  // An unknown root name is not malformed: no root, and empty text.
+  platform::Result<SplitPath> unknown = SplitRegistryPath(L"HKEY_SOMEWHERE\\Software");
+  ASSERT_TRUE(unknown);
+  EXPECT_EQ(unknown->root, nullptr);
   EXPECT_EQ(ReadRegistryString(L"HKEY_SOMEWHERE\\Software", L"x"), L"");
-  EXPECT_EQ(messages.Texts().size(), 2u);
+  EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(Regfun, ReadsTextUnexpandedAndReportsErrors) {
@@ -60,11 +67,11 @@ TEST_F(Regfun, ReadsTextUnexpandedAndReportsErrors) {
   EXPECT_EQ(ReadRegistryString(temp.FullPath(), L"number"), L"Error");
   EXPECT_EQ(ReadRegistryString(temp.FullPath(), L"absent"), L"Error");
   EXPECT_EQ(ReadRegistryString(temp.FullPath() + L"\\absent", L"x"), L"Error");
-  DWORD type = 0;
-  EXPECT_EQ(ReadRegistryValueRaw(HKEY_CURRENT_USER, temp.Subkey(), L"Cache", type),
-            L"%USERPROFILE%\\AppData\\Local\\INetCache");
-  EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
-  EXPECT_EQ(ReadRegistryValueRaw(HKEY_CURRENT_USER, temp.Subkey(), L"absent", type), L"error");
+  std::optional<RegistryText> raw = ReadRegistryValueRaw(HKEY_CURRENT_USER, temp.Subkey(), L"Cache");
+  ASSERT_TRUE(raw);
+  EXPECT_EQ(raw->text, L"%USERPROFILE%\\AppData\\Local\\INetCache");
+  EXPECT_EQ(raw->type, static_cast<DWORD>(REG_EXPAND_SZ));
+  EXPECT_EQ(ReadRegistryValueRaw(HKEY_CURRENT_USER, temp.Subkey(), L"absent"), std::nullopt);
   EXPECT_TRUE(messages.Texts().empty());
 }
 

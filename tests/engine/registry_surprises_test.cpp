@@ -127,8 +127,7 @@ TEST(RegistryTextReads, ValuesThatAreNotTextReadAsFailedLookups) {
                     static_cast<DWORD>(value.data.size()));
     EXPECT_EQ(regfun::ReadRegistryString(key.FullPath(), L"v"), L"Error") << value.what;
     EXPECT_EQ(regfun::ResolveShellFolder(L"v", key.FullPath()), L"Error") << value.what;
-    DWORD type = 0;
-    EXPECT_EQ(regfun::ReadRegistryValueRaw(HKEY_CURRENT_USER, key.Subkey(), L"v", type), L"error") << value.what;
+    EXPECT_EQ(regfun::ReadRegistryValueRaw(HKEY_CURRENT_USER, key.Subkey(), L"v"), std::nullopt) << value.what;
   }
 }
 
@@ -138,11 +137,11 @@ TEST(RegistryTextReads, TextOfAnOddShapeIsReadUpToItsLastWholeCharacter) {
     RegSetKeyValueW(HKEY_CURRENT_USER, key.Subkey().c_str(), L"v", type, text.data(),
                     static_cast<DWORD>(text.size() * sizeof(wchar_t)) + extraBytes);
   };
-  DWORD type = 0;
   // No terminating NUL.
   set(REG_SZ, L"C:\\data\\cache", 0);
   EXPECT_EQ(regfun::ReadRegistryString(key.FullPath(), L"v"), L"C:\\data\\cache");
-  EXPECT_EQ(regfun::ReadRegistryValueRaw(HKEY_CURRENT_USER, key.Subkey(), L"v", type), L"C:\\data\\cache");
+  EXPECT_EQ(regfun::ReadRegistryValueRaw(HKEY_CURRENT_USER, key.Subkey(), L"v").value_or(regfun::RegistryText{}).text,
+            L"C:\\data\\cache");
   // An odd byte count: the half character at the end is dropped, nothing beyond the data is read.
   std::wstring odd = L"C:\\data\\cacheX";
   odd.back() = 0x4141;

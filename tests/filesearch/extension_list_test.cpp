@@ -7,6 +7,7 @@
 
 #include "filesearch/diskmote_settings.h"
 #include "platform/handles.h"
+#include "platform/text_file.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -91,8 +92,8 @@ TEST(ExtensionList, RemoveWithoutAListLeavesNoFileBehind) {
 TEST(ExtensionList, AFailedRemoveLeavesTheListWhole) {
   TempFolder program;
   WriteText(program / L"Ext.txt", "*.tmp\r\n*.gid\r\n");
-  // A folder in the way of the temporary file makes the write fail before anything is replaced.
-  MakeFolders(program / L"temp");
+  // A full disk makes the write fail before anything is replaced.
+  platform::ScopedDiskFull full(0);
   EXPECT_FALSE(RemoveExtension(program.Path(), L"*.gid"));
   EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.tmp\r\n*.gid\r\n");
 }
