@@ -220,3 +220,18 @@ TEST(PreviewCommand, TheRowsOfAUsersGroupOpenTheirOwnItemsDetails) {
   EXPECT_EQ(preview.shown[0].title, L"Custom Item - Result");
   EXPECT_EQ(preview.shown[1].title, L"Tool - Result");
 }
+
+// A preview of every user shows each user's rows in the same group as a cleaning, and the item rows
+// open their own details.
+TEST(PreviewCommand, APreviewOfEveryUserShowsEachUsersGroup) {
+  PreviewWindow preview(false);
+  inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"AllUsers", L"1");
+  SendMessageW(preview.window->PreviewButton(), BM_CLICK, 0, 0);
+  ASSERT_EQ(ListView_GetItemCount(preview.List()), 4);
+  EXPECT_EQ(ListViewText(preview.List(), 0, 0).rfind(L"User ", 0), 0u) << ListViewText(preview.List(), 0, 0);
+  EXPECT_EQ(ListViewText(preview.List(), 3, 0).rfind(L"Totals of ", 0), 0u) << ListViewText(preview.List(), 3, 0);
+  preview.DoubleClick(3);
+  preview.DoubleClick(2);
+  ASSERT_EQ(preview.shown.size(), 1u);
+  EXPECT_EQ(preview.shown[0].title, L"Tool - Preview");
+}
