@@ -283,10 +283,13 @@ class Plugins : public run::Stage {
     for (const plugins::PluginEntry& entry : plugins::ListPlugins(folder)) {
       if (context.erase.Stopped()) break;
       bool runs = context.choice ? context.choice(plugins::kPluginSection, entry.name) : entry.ticked;
+      if (!runs) continue;
       const std::wstring file = folder + L"\\" + entry.name + L".ppe";
       // Another user's run opens no row for a plug-in that names nothing of that user's.
-      const bool named = plugins::IsPluginName(entry.name) && plugins::NamesAny(file, context.values);
-      if (!runs || (!context.values.user.Current() && !named)) continue;
+      if (!context.values.user.Current() &&
+          !(plugins::IsPluginName(entry.name) && plugins::NamesAny(file, context.values))) {
+        continue;
+      }
       context.BeginItem(plugins::kPluginSection, entry.name, entry.name);
       // A plug-in's row reads "Cleaning " and its name, without the dots.
       context.view.SetRowState(L"Cleaning " + entry.name);
