@@ -18,17 +18,24 @@ namespace catalogue {
 
 namespace {
 
-constexpr wchar_t kFirefoxRoaming[] = L"\\Mozilla\\Firefox\\Profiles";
-constexpr wchar_t kFirefoxLocal[] = L"\\Mozilla\\Firefox\\Profiles";
-constexpr wchar_t kOpera[] = L"\\Opera\\Opera";
-constexpr wchar_t kMozilla[] = L"\\Mozilla\\Profiles";
-constexpr wchar_t kMaxthon[] = L"\\Maxthon3\\Users";
-constexpr wchar_t kChromeUserData[] = L"\\Google\\Chrome\\User Data";
-constexpr wchar_t kChrome[] = L"\\Google\\Chrome\\User Data\\Default";
-constexpr wchar_t kSafari[] = L"\\Apple Computer\\Safari";
+// The shell folders Internet Explorer keeps its stores in, each with where Windows puts it for another
+// user whose hive does not say.
+enum class Store { Cookies, Cache, History, Favorites };
+constexpr struct {
+  const wchar_t* name;
+  const wchar_t* usual;
+} kStores[] = {
+    {L"Cookies", L"\\AppData\\Roaming\\Microsoft\\Windows\\Cookies"},
+    {L"Cache", L"\\AppData\\Local\\Microsoft\\Windows\\INetCache"},
+    {L"History", L"\\AppData\\Local\\Microsoft\\Windows\\History"},
+    {L"Favorites", L"\\Favorites"},
+};
 
-constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-constexpr wchar_t kOnlyIe9[] = L"Only Support IE9, IE10.";
+// The store's folder for the user of the run: the current user's exactly as the session reads it.
+std::wstring FolderOf(const run::ItemContext& context, Store store) {
+  const auto& folder = kStores[static_cast<size_t>(store)];
+  return regfun::ResolveUserFolder(context.values.user, folder.name, folder.usual);
+}
 
 // Internet Explorer's control panel clears its own tracks when asked through rundll32. Wine exports
 // the entry point only as a stub: rundll32 then crashes into the debugger and never ends, so there
@@ -47,23 +54,33 @@ std::wstring ClearTracksCommand(const wchar_t* argument) {
   return std::wstring(L"RunDll32.exe InetCpl.cpl,ClearMyTracksByProcess ") + argument;
 }
 
+// The control panel clears the tracks of the user the program runs as: another user's run leaves it.
+bool ClearsTracks(const run::ItemContext& context) { return context.values.user.Current() && CanClearTracks(); }
+
 void ClearTracksAndWait(run::ItemContext& context, const wchar_t* argument) {
-  if (CanClearTracks()) {
+  if (ClearsTracks(context)) {
     engine::RunAndWait(context.erase, ClearTracksCommand(argument), [&] { context.view.FocusMainWindow(); });
   }
 }
 
 void ClearTracksMinimised(run::ItemContext& context, const wchar_t* argument) {
-  if (CanClearTracks() && context.erase.Perform(ClearTracksCommand(argument))) {
+  if (ClearsTracks(context) && context.erase.Perform(ClearTracksCommand(argument))) {
     engine::StartProcess(ClearTracksCommand(argument), SW_SHOWMINIMIZED);
   }
 }
 
-// The typed-address key comes back holding exactly the kept addresses, as "url1", "url2", ...
+constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+// The typed-address key comes back holding exactly the kept addresses, as "url1", "url2", ... Another
+// user's key comes back only in that user's hive: a hive that could not be loaded gets none.
 void ResetTypedAddresses(run::ItemContext& context) {
-  context.AddKeys(allerase::DeleteRegistryKey(context.erase, HKEY_CURRENT_USER, kTypedUrls));
+  const engine::UserScope& user = context.values.user;
+  const auto [root, subkey] = user.Key(HKEY_CURRENT_USER, kTypedUrls);
+  context.AddKeys(allerase::DeleteRegistryKey(context.erase, root, subkey));
+  platform::RegKey hive;
+  if (!user.Current() && RegOpenKeyExW(HKEY_USERS, user.hive.c_str(), 0, KEY_READ, hive.out()) != ERROR_SUCCESS) return;
   std::vector<std::wstring> kept = keeplists::LoadKeptUrls(context.programFolder);
-  std::wstring key = std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls;
+  std::wstring key = user.KeyPath(std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls);
   regfun::CreateRegistryKey(context.erase, key);
   for (size_t i = 0; i < kept.size(); ++i) {
     regfun::WriteRegistryString(context.erase, key, L"url" + std::to_wstring(i + 1), kept[i]);
@@ -72,7 +89,7 @@ void ResetTypedAddresses(run::ItemContext& context) {
 
 // Every cookie file except those the keep list names and those of a kept site.
 void PurgeCookies(run::ItemContext& context) {
-  std::wstring folder = regfun::ResolveShellFolder(L"Cookies");
+  std::wstring folder = FolderOf(context, Store::Cookies);
   if (!IsFullPath(folder)) return;
   std::vector<std::wstring> kept = keeplists::KeptCookieFiles(context.programFolder, folder);
   context.AddBytes(allerase::EraseFilesInFolderExcept(context.erase, folder, kept));
@@ -84,7 +101,17 @@ void ClearUrlHistory(run::ItemContext& context) {
   history.Clear();
 }
 
+// The history store answers for the user the program runs as: another user's history is the files of
+// that user's History folder.
+bool EraseOtherUsersHistory(run::ItemContext& context) {
+  if (context.values.user.Current()) return false;
+  std::wstring history = FolderOf(context, Store::History);
+  if (IsFullPath(history)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, history));
+  return true;
+}
+
 void ClearIeHistory(run::ItemContext& context) {
+  if (EraseOtherUsersHistory(context)) return;
   if (context.values.windowsVersion.rfind(L"6", 0) != 0) {
     ClearUrlHistory(context);
   } else {
@@ -93,7 +120,7 @@ void ClearIeHistory(run::ItemContext& context) {
 }
 
 void EraseCacheFolder(run::ItemContext& context) {
-  std::wstring cache = regfun::ResolveShellFolder(L"Cache");
+  std::wstring cache = FolderOf(context, Store::Cache);
   if (IsFullPath(cache)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, cache));
 }
 
@@ -108,6 +135,7 @@ void ClearAolCache(run::ItemContext& context) {
 }
 
 void ClearAolHistory(run::ItemContext& context) {
+  if (EraseOtherUsersHistory(context)) return;
   ClearUrlHistory(context);
   if (context.values.ieMajorVersion > 6) ClearTracksMinimised(context, L"1");
 }
@@ -117,7 +145,7 @@ void RecreateShellFolder(run::ItemContext& context, const std::wstring& folder) 
 }
 
 void RecreateFavorites(run::ItemContext& context) {
-  RecreateShellFolder(context, regfun::ResolveShellFolder(L"Favorites"));
+  RecreateShellFolder(context, FolderOf(context, Store::Favorites));
 }
 
 // Internet Explorer 6 has no command line for its form data: its control panel is opened on the
@@ -156,6 +184,9 @@ void ClearFormData(run::ItemContext& context) {
   context.view.FocusMainWindow();
 }
 
+constexpr wchar_t kFirefoxProfiles[] = L"\\Mozilla\\Firefox\\Profiles";
+constexpr wchar_t kChromeUserData[] = L"\\Google\\Chrome\\User Data";
+
 // The profile folders directly in a browser's folder of profiles; links are not followed.
 std::vector<std::wstring> ProfileFolders(const std::wstring& profiles) {
   std::vector<std::wstring> folders;
@@ -169,7 +200,7 @@ std::vector<std::wstring> ProfileFolders(const std::wstring& profiles) {
 // The history inside every Firefox profile's "places.sqlite", whose bookmarks stay. Like the cookie
 // databases below, found from the run's values alone, so for every user of the computer.
 void EraseFirefoxHistory(run::ItemContext& context) {
-  for (const std::wstring& profile : ProfileFolders(context.values.appDataFolder + kFirefoxRoaming)) {
+  for (const std::wstring& profile : ProfileFolders(context.values.appDataFolder + kFirefoxProfiles)) {
     engine::EraseFirefoxHistory(context.erase, profile + L"\\places.sqlite");
   }
 }
@@ -185,7 +216,7 @@ void CleanCookieDatabases(run::ItemContext& context, const std::wstring& profile
 }
 
 void CleanFirefoxCookies(run::ItemContext& context) {
-  CleanCookieDatabases(context, context.values.appDataFolder + kFirefoxRoaming, {L"\\cookies.sqlite"});
+  CleanCookieDatabases(context, context.values.appDataFolder + kFirefoxProfiles, {L"\\cookies.sqlite"});
 }
 
 // Today's Chrome keeps them in "Network\Cookies" of each profile; before, in the profile itself.
@@ -193,6 +224,8 @@ void CleanChromeCookies(run::ItemContext& context) {
   CleanCookieDatabases(context, context.values.localAppDataFolder + kChromeUserData,
                        {L"\\Network\\Cookies", L"\\Cookies"});
 }
+
+constexpr wchar_t kOnlyIe9[] = L"Only Support IE9, IE10.";
 
 void RequireIe9(run::ItemContext& context) {
   if (context.values.ieMajorVersion < 9) context.outcome = kOnlyIe9;
@@ -203,26 +236,28 @@ void RecreateDownloadFolders(run::ItemContext& context) {
     context.outcome = kOnlyIe9;
     return;
   }
-  RecreateShellFolder(context, regfun::ResolveShellFolder(L"Default Download Directory",
-                                                          L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main"));
-  RecreateShellFolder(context, regfun::ResolveShellFolder(
-                                   L"{374DE290-123F-4565-9164-39C4925E467B}",
+  // Only where the user's hive names them: no usual place is guessed for folders that hold downloads.
+  const engine::UserScope& user = context.values.user;
+  RecreateShellFolder(context, regfun::ResolveUserFolder(user, L"Default Download Directory", L"",
+                                                         L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main"));
+  RecreateShellFolder(context, regfun::ResolveUserFolder(
+                                   user, L"{374DE290-123F-4565-9164-39C4925E467B}", L"",
                                    L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
 }
 
 // The index files are always in use while Windows runs: they go at the next restart.
 void ScheduleIndexFiles(run::ItemContext& context) {
   const struct {
-    const wchar_t* shellFolder;
+    Store shellFolder;
     const wchar_t* suffix;
     const wchar_t* message;
   } kIndexFiles[] = {
-      {L"Cache", L"\\Content.IE5\\index.dat", L"Clearing IE Cache Index.dat File Content......"},
-      {L"History", L"\\History.IE5\\index.dat", L"Clearing IE History Index.dat File Content......"},
-      {L"Cookies", L"\\index.dat", L"Clearing IE Cookies Index.dat File Content......"},
+      {Store::Cache, L"\\Content.IE5\\index.dat", L"Clearing IE Cache Index.dat File Content......"},
+      {Store::History, L"\\History.IE5\\index.dat", L"Clearing IE History Index.dat File Content......"},
+      {Store::Cookies, L"\\index.dat", L"Clearing IE Cookies Index.dat File Content......"},
   };
   for (const auto& index : kIndexFiles) {
-    std::wstring path = regfun::ResolveShellFolder(index.shellFolder) + index.suffix;
+    std::wstring path = FolderOf(context, index.shellFolder) + index.suffix;
     context.view.SetRowState(index.message);
     normal::DeleteFileAtReboot(context.erase, path);
   }
@@ -232,11 +267,14 @@ void ScheduleIndexFiles(run::ItemContext& context) {
 
 void ClearInPrivateFilter(run::ItemContext& context) {
   if (context.values.ieMajorVersion < 8) return;
-  wchar_t profile[MAX_PATH] = L"";
-  DWORD n = GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
-  if (n > 0 && n < MAX_PATH) {
-    context.AddBytes(
-        allerase::EraseNamedFileInFolder(context.erase, std::wstring(profile) + L"\\PrivacIE", L"index.dat"));
+  std::wstring profile = context.values.user.profile;
+  if (context.values.user.Current()) {
+    wchar_t session[MAX_PATH] = L"";
+    DWORD n = GetEnvironmentVariableW(L"USERPROFILE", session, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) profile = session;
+  }
+  if (!profile.empty()) {
+    context.AddBytes(allerase::EraseNamedFileInFolder(context.erase, profile + L"\\PrivacIE", L"index.dat"));
   }
   RecreateShellFolder(context, context.values.appDataFolder + L"\\Microsoft\\Windows\\PrivacIE");
 }
@@ -248,47 +286,43 @@ void ResetAddOns(run::ItemContext& context) {
   context.AddBytes(500000);
 }
 
+constexpr wchar_t kOpera[] = L"\\Opera\\Opera";
+constexpr wchar_t kMozilla[] = L"\\Mozilla\\Profiles";
+constexpr wchar_t kMaxthon[] = L"\\Maxthon3\\Users";
+constexpr wchar_t kChrome[] = L"\\Google\\Chrome\\User Data\\Default";
+constexpr wchar_t kSafari[] = L"\\Apple Computer\\Safari";
+
 const Item kBrowserItems[] = {
-    {L"EXPLORER", L"location", L"IE Location Bar History", 5, FlagRule::ExactlyOne,
-     {Call(ResetTypedAddresses)}},
+    {L"EXPLORER", L"location", L"IE Location Bar History", 5, FlagRule::ExactlyOne, {UserCall(ResetTypedAddresses)}},
     {L"EXPLORER", L"history", L"IE Internet History Files", 6, FlagRule::ExactlyOne,
-     {Call(ClearIeHistory), Keys(15), Bytes(500000)}},
-    {L"EXPLORER", L"cache", L"IE Internet Cache", 8, FlagRule::ExactlyOne,
-     {Call(ClearIeCache)}},
-    {L"EXPLORER", L"cookies", L"IE Cookies", 10, FlagRule::ExactlyOne,
-     {Call(PurgeCookies)}},
-    {L"EXPLORER", L"favorites", L"IE Favorites", 11, FlagRule::ExactlyOne,
-     {Call(RecreateFavorites)}},
+     {UserCall(ClearIeHistory), Keys(15), Bytes(500000)}},
+    {L"EXPLORER", L"cache", L"IE Internet Cache", 8, FlagRule::ExactlyOne, {UserCall(ClearIeCache)}},
+    {L"EXPLORER", L"cookies", L"IE Cookies", 10, FlagRule::ExactlyOne, {UserCall(PurgeCookies)}},
+    {L"EXPLORER", L"favorites", L"IE Favorites", 11, FlagRule::ExactlyOne, {UserCall(RecreateFavorites)}},
     {L"EXPLORER", L"autocomplete", L"IE Autocomplete Memory", 11, FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Internet Explorer\\IntelliForms\\SPW"),
       Key(L".DEFAULT\\Software\\Microsoft\\Internet Explorer\\IntelliForms", Hive::Users), Call(ClearFormData), Keys(3)}},
     {L"EXPLORER", L"downloaded", L"IE Downloaded Files(Only IE9, IE10)", 11, FlagRule::ExactlyOne,
-     {Call(RecreateDownloadFolders)}},
+     {UserCall(RecreateDownloadFolders)}},
     {L"EXPLORER", L"downloadedhistory", L"IE Downloaded History(Only IE9, IE10)", 11, FlagRule::ExactlyOne,
      {Call(RequireIe9)}},
-    {L"EXPLORER", L"index", L"IE Index.dat Files", kNoProgress, FlagRule::ExactlyOne,
-     {Call(ScheduleIndexFiles)}},
-    {L"EXPLORER", L"inprivate", L"IE Inprivate Filter", 12, FlagRule::ExactlyOne,
-     {Call(ClearInPrivateFilter)}},
-    {L"EXPLORER", L"addons", L"IE Add-ons Settings", 12, FlagRule::ExactlyOne,
-     {Call(ResetAddOns)}},
+    {L"EXPLORER", L"index", L"IE Index.dat Files", kNoProgress, FlagRule::ExactlyOne, {UserCall(ScheduleIndexFiles)}},
+    {L"EXPLORER", L"inprivate", L"IE Inprivate Filter", 12, FlagRule::ExactlyOne, {UserCall(ClearInPrivateFilter)}},
+    {L"EXPLORER", L"addons", L"IE Add-ons Settings", 12, FlagRule::ExactlyOne, {Call(ResetAddOns)}},
     // Today's "places.sqlite" holds the bookmarks with the history: the history goes inside it.
-    {L"FIREFOX", L"Address", L"Firefox Address Bar History", 12, FlagRule::ExactlyOne,
-     {UserCall(EraseFirefoxHistory)}},
-    {L"FIREFOX", L"Cookies", L"Firefox Cookies", 13, FlagRule::ExactlyOne,
-     {UserCall(CleanFirefoxCookies)}},
+    {L"FIREFOX", L"Address", L"Firefox Address Bar History", 12, FlagRule::ExactlyOne, {UserCall(EraseFirefoxHistory)}},
+    {L"FIREFOX", L"Cookies", L"Firefox Cookies", 13, FlagRule::ExactlyOne, {UserCall(CleanFirefoxCookies)}},
     {L"FIREFOX", L"cache", L"Firefox Cache", 14, FlagRule::ExactlyOne,
-     {NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache"), NamedFolders(Base::LocalAppData, kFirefoxLocal, L"cache2"),
-      NamedFiles(Base::LocalAppData, kFirefoxLocal, L"places.sqlite")}},
-    {L"FIREFOX", L"History", L"Firefox History Files", 15, FlagRule::ExactlyOne,
-     {UserCall(EraseFirefoxHistory)}},
+     {NamedFolders(Base::LocalAppData, kFirefoxProfiles, L"cache"), NamedFolders(Base::LocalAppData, kFirefoxProfiles, L"cache2"),
+      NamedFiles(Base::LocalAppData, kFirefoxProfiles, L"places.sqlite")}},
+    {L"FIREFOX", L"History", L"Firefox History Files", 15, FlagRule::ExactlyOne, {UserCall(EraseFirefoxHistory)}},
     {L"FIREFOX", L"Download", L"Firefox Download Manager History", 15, FlagRule::ExactlyOne,
-     {NamedFiles(Base::AppData, kFirefoxRoaming, L"downloads.sqlite")}},
+     {NamedFiles(Base::AppData, kFirefoxProfiles, L"downloads.sqlite")}},
     {L"FIREFOX", L"bookmarks", L"Firefox Bookmarks Files", kNoProgress, FlagRule::ExactlyOne,
-     {NamedFiles(Base::AppData, kFirefoxRoaming, L"places.sqlite")}, engine::kKeptBookmarks},
+     {NamedFiles(Base::AppData, kFirefoxProfiles, L"places.sqlite")}, engine::kKeptBookmarks},
     // Today's Firefox keeps the passwords in "logins.json"; "key3.db" held them before.
     {L"FIREFOX", L"passwords", L"Firefox Saved Passwords", 16, FlagRule::ExactlyOne,
-     {NamedFiles(Base::AppData, kFirefoxRoaming, L"key3.db"), NamedFiles(Base::AppData, kFirefoxRoaming, L"logins.json")},
+     {NamedFiles(Base::AppData, kFirefoxProfiles, L"key3.db"), NamedFiles(Base::AppData, kFirefoxProfiles, L"logins.json")},
      engine::kKeptPasswords},
     {L"Opera", L"Address", L"Opera Address Bar History", 17, FlagRule::ExactlyOne,
      {NamedFiles(Base::AppData, kOpera, L"typed_history.xml")}},
@@ -324,21 +358,16 @@ const Item kBrowserItems[] = {
      {NamedFiles(Base::NetscapeProfiles, L"", L"signons2.txt"),
       NamedFiles(Base::NetscapeProfiles, L"", L"signons.txt")}},
     {L"AOL", L"Address", L"AOL Explorer Address Bar History", 25, FlagRule::ExactlyOne,
-     {Call(ResetTypedAddresses), Keys(10)}},
-    {L"AOL", L"cookies", L"AOL Explorer Cookies", 26, FlagRule::ExactlyOne,
-     {Call(PurgeCookies)}},
-    {L"AOL", L"cache", L"AOL Explorer Cache", 27, FlagRule::ExactlyOne,
-     {Call(ClearAolCache)}},
+     {UserCall(ResetTypedAddresses), Keys(10)}},
+    {L"AOL", L"cookies", L"AOL Explorer Cookies", 26, FlagRule::ExactlyOne, {UserCall(PurgeCookies)}},
+    {L"AOL", L"cache", L"AOL Explorer Cache", 27, FlagRule::ExactlyOne, {UserCall(ClearAolCache)}},
     {L"AOL", L"history", L"AOL Explorer History Files", 28, FlagRule::ExactlyOne,
-     {Call(ClearAolHistory), Keys(15), Bytes(500000)}},
+     {UserCall(ClearAolHistory), Keys(15), Bytes(500000)}},
     {L"MSN", L"Location", L"MSN Explorer Address Bar History", 29, FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\MSN6\\Users")}},
-    {L"MSN", L"cookies", L"MSN Explorer Cookies", 30, FlagRule::ExactlyOne,
-     {}},
-    {L"MSN", L"cache", L"MSN Explorer Cache", 31, FlagRule::ExactlyOne,
-     {Bytes(500000)}},
-    {L"MSN", L"history", L"MSN Explorer History Files", 32, FlagRule::ExactlyOne,
-     {}},
+    {L"MSN", L"cookies", L"MSN Explorer Cookies", 30, FlagRule::ExactlyOne, {}},
+    {L"MSN", L"cache", L"MSN Explorer Cache", 31, FlagRule::ExactlyOne, {Bytes(500000)}},
+    {L"MSN", L"history", L"MSN Explorer History Files", 32, FlagRule::ExactlyOne, {}},
     {L"Mozilla", L"Address", L"Mozilla Address Bar History", kNoProgress, FlagRule::ExactlyOne,
      {NamedFiles(Base::AppData, kMozilla, L"history.dat")}},
     {L"Mozilla", L"Cookies", L"Mozilla Cookies", kNoProgress, FlagRule::ExactlyOne,
@@ -362,8 +391,7 @@ const Item kBrowserItems[] = {
      {AllFiles(Base::AppData, L"\\Maxthon3\\Public\\Downloader\\TaskList")}},
     {L"Chrome", L"download", L"Chrome download History", kNoProgress, FlagRule::ExactlyOne,
      {NamedFiles(Base::LocalAppData, kChrome, L"History")}},
-    {L"Chrome", L"Cookies", L"Chrome Cookies", kNoProgress, FlagRule::ExactlyOne,
-     {UserCall(CleanChromeCookies)}},
+    {L"Chrome", L"Cookies", L"Chrome Cookies", kNoProgress, FlagRule::ExactlyOne, {UserCall(CleanChromeCookies)}},
     {L"Chrome", L"Cache", L"Chrome Cache", kNoProgress, FlagRule::ExactlyOne,
      {AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Cache")}},
     // Today's Chrome keeps settings in "Preferences", autofill and cards in "Web Data", sync data

@@ -16,6 +16,9 @@ namespace catalogue {
 enum class FlagRule { ExactlyOne, NumberOne };
 
 constexpr int kNoProgress = -1;
+// Where the bar stands after the custom files and folders, and after the plug-ins.
+constexpr int kCustomProgress = 80;
+constexpr int kPluginProgress = 97;
 
 struct Item {
   const wchar_t* section;

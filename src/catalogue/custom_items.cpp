@@ -11,8 +11,6 @@ namespace catalogue {
 
 namespace {
 
-constexpr int kCustomProgress = 80;
-
 class CustomItems : public run::Stage {
  public:
   void Run(run::ItemContext& context) const override {

@@ -10,19 +10,22 @@ namespace catalogue {
 namespace {
 
 // A folder named by a registry value, used as read: cut at its first NUL and trimmed, no expansion.
-std::wstring FolderFromRegistry(const wchar_t* path, const wchar_t* valueName) {
+std::wstring FolderFromRegistry(const std::wstring& path, const wchar_t* valueName) {
   return platform::Trim(regfun::TrimAtNul(regfun::ReadRegistryString(path, valueName)));
 }
 
-// Yahoo! Messenger keeps its profiles beside its help folder.
+// Yahoo! Messenger keeps its profiles beside its help folder, in its own folder of the computer: they
+// go once, in the current user's run.
 void EraseYahooProfiles(run::ItemContext& context) {
   std::wstring help = FolderFromRegistry(
       L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\TypeLib\\{2B323CCC-50E3-11D3-9466-00A0C9700498}\\1.0\\HELPDIR", L"");
   if (IsFullPath(help)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, help + L"Profiles"));
 }
 
+// The store of the user the run's values name, as that user's hive names it.
 void EraseMailAccounts(run::ItemContext& context) {
-  std::wstring store = FolderFromRegistry(L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Mail", L"Store Root");
+  std::wstring store = FolderFromRegistry(
+      context.values.user.KeyPath(L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Mail"), L"Store Root");
   if (IsFullPath(store)) {
     context.AddBytes(allerase::EraseFilesByExtensionInTree(context.erase, store, L"oeaccount"));
   }
@@ -97,7 +100,7 @@ const Item kMailItems[] = {
      {Tree(L"Software\\Microsoft\\Windows Live Mail\\PerPassportSettings\\0\\Junk Mail\\Safe Senders List")}},
     {L"mail", L"mailrules", L"Windows Live Mail Mail rules", 67, FlagRule::ExactlyOne, {Tree(L"Software\\Microsoft\\Windows Live Mail\\Rules\\Mail")}},
     {L"mail", L"newsrules", L"Windows Live Mail news rules", 69, FlagRule::ExactlyOne, {Tree(L"Software\\Microsoft\\Windows Live Mail\\Rules\\News")}},
-    {L"mail", L"accounts", L"Windows Live Mail accounts", 70, FlagRule::ExactlyOne, {Call(EraseMailAccounts)}},
+    {L"mail", L"accounts", L"Windows Live Mail accounts", 70, FlagRule::ExactlyOne, {UserCall(EraseMailAccounts)}},
 };
 
 }  // namespace

@@ -25,6 +25,8 @@ struct VersionedStep {
   Versions versions;
   const wchar_t* suffix;  // null: the key holds the user's settings, so it stays but the step counts
   const wchar_t* value = nullptr;  // only this value of the key, not the key
+  // The suffix names a program whose two recent lists, "File MRU" and "Place MRU", go.
+  bool recentLists = false;
 };
 
 constexpr VersionedStep OfficeTree(const wchar_t* suffix, Versions versions = Versions::All) {
@@ -37,6 +39,10 @@ constexpr VersionedStep OfficeValue(const wchar_t* suffix, const wchar_t* value)
 // step counts as the tree it was.
 constexpr VersionedStep KeptTree(Versions versions) { return {Branch::Office, versions, nullptr}; }
 constexpr VersionedStep WizardTree(const wchar_t* suffix) { return {Branch::Wizard, Versions::All, suffix}; }
+constexpr VersionedStep RecentLists(const wchar_t* program, Versions versions = Versions::All,
+                                    Branch branch = Branch::Office) {
+  return {branch, versions, program, nullptr, true};
+}
 
 bool IsOneOf(const std::wstring& version, std::initializer_list<const wchar_t*> numbers) {
   for (const wchar_t* number : numbers) {
@@ -56,10 +62,10 @@ bool MadeFor(Versions versions, const std::wstring& version) {
   return false;
 }
 
-std::vector<std::wstring> Subkeys(const std::wstring& key) {
+std::vector<std::wstring> Subkeys(const std::pair<HKEY, std::wstring>& key) {
   std::vector<std::wstring> names;
   platform::RegKey opened;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, opened.out()) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(key.first, key.second.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, opened.out()) != ERROR_SUCCESS) {
     return names;
   }
   wchar_t name[256];
@@ -77,14 +83,16 @@ void EraseAccountLists(const std::wstring& key, run::ItemContext& context) {
   const size_t cut = key.rfind(L'\\');
   const std::wstring list = key.substr(cut + 1), accounts = key.substr(0, cut) + L"\\User MRU";
   if (list != L"File MRU" && list != L"Place MRU") return;
-  for (const std::wstring& account : Subkeys(accounts)) {
-    allerase::DeleteRegistryTree(context.erase, HKEY_CURRENT_USER, accounts + L"\\" + account + L"\\" + list);
+  const engine::UserScope& user = context.values.user;
+  for (const std::wstring& account : Subkeys(user.Key(HKEY_CURRENT_USER, accounts))) {
+    const auto [root, subkey] = user.Key(HKEY_CURRENT_USER, accounts + L"\\" + account + L"\\" + list);
+    allerase::DeleteRegistryTree(context.erase, root, subkey);
   }
 }
 
-void RunVersionedStep(const VersionedStep& step, run::ItemContext& context) {
+// One key of the step, `suffix` under the branch, of the user the run's values name.
+void RunVersionedKey(const VersionedStep& step, const std::wstring& suffix, run::ItemContext& context) {
   const std::wstring& version = context.run.officeVersion;
-  if (!MadeFor(step.versions, version)) return;
   if (version.empty() || !step.suffix) {
     // A kept key stays. Without a version the path would hold two backslashes in a row, which
     // names no key; the Windows key cache and Wine read them as one and would erase the suite's
@@ -94,10 +102,17 @@ void RunVersionedStep(const VersionedStep& step, run::ItemContext& context) {
   }
   std::wstring key = step.branch == Branch::Office ? L"Software\\Microsoft\\Office\\"
                                                    : L"Software\\Microsoft\\OfficeProfileWizard\\";
-  key += version + step.suffix;
+  key += version + suffix;
   if (!step.value && version == L"16.0") EraseAccountLists(key, context);
-  context.AddKeys(step.value ? allerase::DeleteRegistryValue(context.erase, HKEY_CURRENT_USER, key, step.value)
-                             : allerase::DeleteRegistryTree(context.erase, HKEY_CURRENT_USER, key));
+  const auto [root, subkey] = context.values.user.Key(HKEY_CURRENT_USER, key);
+  context.AddKeys(step.value ? allerase::DeleteRegistryValue(context.erase, root, subkey, step.value)
+                             : allerase::DeleteRegistryTree(context.erase, root, subkey));
+}
+
+void RunVersionedStep(const VersionedStep& step, run::ItemContext& context) {
+  if (!MadeFor(step.versions, context.run.officeVersion)) return;
+  if (!step.recentLists) return RunVersionedKey(step, step.suffix ? step.suffix : L"", context);
+  for (const wchar_t* list : {L"\\File MRU", L"\\Place MRU"}) RunVersionedKey(step, step.suffix + std::wstring(list), context);
 }
 
 template <const auto& Steps>
@@ -109,15 +124,13 @@ constexpr VersionedStep kWord[] = {
     KeptTree(Versions::Before2007),  // "Word\Data": Word's options with its recent list
     OfficeTree(L"\\Word\\Recent Templates", Versions::Before2007),
     OfficeTree(L"\\Word\\ProjectTemplateLocation", Versions::Before2007),
-    OfficeTree(L"\\Word\\File MRU", Versions::Since2007),
-    OfficeTree(L"\\Word\\Place MRU", Versions::Since2007),
+    RecentLists(L"\\Word", Versions::Since2007),
 };
 constexpr VersionedStep kExcel[] = {
     OfficeTree(L"\\Excel\\Recent Files", Versions::Before2007),
     OfficeTree(L"\\Excel\\Recent Templates", Versions::Before2007),
     OfficeTree(L"\\Excel\\ProjectTemplateLocation", Versions::Before2007),
-    OfficeTree(L"\\Excel\\File MRU", Versions::Since2007),
-    OfficeTree(L"\\Excel\\Place MRU", Versions::Since2007),
+    RecentLists(L"\\Excel", Versions::Since2007),
 };
 constexpr VersionedStep kPowerPoint[] = {
     OfficeTree(L"\\PowerPoint\\Recent File List", Versions::Before2007),
@@ -125,24 +138,21 @@ constexpr VersionedStep kPowerPoint[] = {
     OfficeTree(L"\\PowerPoint\\RecentFolderList", Versions::Before2007),
     OfficeTree(L"\\PowerPoint\\RecentTemplateList", Versions::Before2007),
     OfficeTree(L"\\PowerPoint\\ProjectTemplateLocation", Versions::Before2007),
-    OfficeTree(L"\\PowerPoint\\File MRU", Versions::Since2007),
-    OfficeTree(L"\\PowerPoint\\Place MRU", Versions::Since2007),
+    RecentLists(L"\\PowerPoint", Versions::Since2007),
 };
 // Access 2007 still keeps the old lists.
 constexpr VersionedStep kAccess[] = {
     KeptTree(Versions::Before2010),  // "Access\Settings": Access's options with its recent list
     OfficeTree(L"\\Access\\Internet\\Recent Templates", Versions::Before2010),
-    OfficeTree(L"\\Access\\File MRU", Versions::Since2010),
-    OfficeTree(L"\\Access\\Place MRU", Versions::Since2010),
+    RecentLists(L"\\Access", Versions::Since2010),
 };
 constexpr VersionedStep kPublisher[] = {
     OfficeTree(L"\\Publisher\\Recent File List"),
-    OfficeTree(L"\\Publisher\\File MRU"),
-    OfficeTree(L"\\Publisher\\Place MRU"),
+    RecentLists(L"\\Publisher"),
 };
 constexpr VersionedStep kInfoPath[] = {
     OfficeTree(L"\\InfoPath\\Recent File List"), OfficeTree(L"\\InfoPath\\Recent Templates"),
-    OfficeTree(L"\\InfoPath\\File MRU"),         OfficeTree(L"\\InfoPath\\Place MRU"),
+    RecentLists(L"\\InfoPath"),
     OfficeTree(L"\\InfoPath\\Designer File MRU"), OfficeTree(L"\\InfoPath\\Filler File MRU"),
 };
 constexpr VersionedStep kOneNote[] = {
@@ -156,23 +166,19 @@ constexpr VersionedStep kProject[] = {
     OfficeTree(L"\\MS Project\\Recent File List"),
     OfficeTree(L"\\MS Project\\Recent Templates"),
     OfficeTree(L"\\MS Project\\ProjectTemplateLocation"),
-    OfficeTree(L"\\MS Project\\File MRU"),
-    OfficeTree(L"\\MS Project\\Place MRU"),
+    RecentLists(L"\\MS Project"),
 };
 constexpr VersionedStep kVisio[] = {
     OfficeTree(L"\\Visio\\Recent Templates"),
-    OfficeTree(L"\\Visio\\File MRU"),
-    OfficeTree(L"\\Visio\\Place MRU"),
+    RecentLists(L"\\Visio"),
 };
 constexpr VersionedStep kClipOrganizer[] = {
     OfficeValue(L"\\Clip Organizer", L"MRUKeywords"),
-    OfficeTree(L"\\Clip Organizer\\File MRU"),
-    OfficeTree(L"\\Clip Organizer\\Place MRU"),
+    RecentLists(L"\\Clip Organizer"),
 };
 constexpr VersionedStep kProfileWizard[] = {
     WizardTree(L"\\RecentFileList"),
-    WizardTree(L"\\File MRU"),
-    WizardTree(L"\\Place MRU"),
+    RecentLists(L"", Versions::All, Branch::Wizard),
 };
 constexpr VersionedStep kPictureManager[] = {
     OfficeValue(L"\\OIS\\Options", L"LastTreeConfig"),
@@ -181,32 +187,32 @@ constexpr VersionedStep kPictureManager[] = {
 };
 
 const Item kOfficeItems[] = {
-    {L"OFFICE", L"word", L"Microsoft Word", 49, FlagRule::ExactlyOne, {Call(RunVersioned<kWord>)}},
-    {L"OFFICE", L"excel", L"Microsoft Excel", 50, FlagRule::ExactlyOne, {Call(RunVersioned<kExcel>)}},
-    {L"OFFICE", L"Powerpoint", L"Microsoft Powerpoint", 51, FlagRule::ExactlyOne, {Call(RunVersioned<kPowerPoint>)}},
+    {L"OFFICE", L"word", L"Microsoft Word", 49, FlagRule::ExactlyOne, {UserCall(RunVersioned<kWord>)}},
+    {L"OFFICE", L"excel", L"Microsoft Excel", 50, FlagRule::ExactlyOne, {UserCall(RunVersioned<kExcel>)}},
+    {L"OFFICE", L"Powerpoint", L"Microsoft Powerpoint", 51, FlagRule::ExactlyOne, {UserCall(RunVersioned<kPowerPoint>)}},
     {L"OFFICE", L"FrontPage", L"Microsoft FrontPage", 52, FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent File List"),
       Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent Page List"),
       Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent Web List"),
       Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recently Created Servers"),
       Value(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Settings", L"LastWebOpen")}},
-    {L"OFFICE", L"Access", L"Microsoft Access", kNoProgress, FlagRule::ExactlyOne, {Call(RunVersioned<kAccess>)}},
+    {L"OFFICE", L"Access", L"Microsoft Access", kNoProgress, FlagRule::ExactlyOne, {UserCall(RunVersioned<kAccess>)}},
     {L"OFFICE", L"Publisher", L"Microsoft Publisher", kNoProgress, FlagRule::ExactlyOne,
-     {Call(RunVersioned<kPublisher>)}},
+     {UserCall(RunVersioned<kPublisher>)}},
     {L"OFFICE", L"InfoPath", L"Microsoft InfoPath", kNoProgress, FlagRule::ExactlyOne,
-     {Call(RunVersioned<kInfoPath>)}},
-    {L"OFFICE", L"Onenote", L"Microsoft Onenote", kNoProgress, FlagRule::ExactlyOne, {Call(RunVersioned<kOneNote>)}},
-    {L"OFFICE", L"Lync", L"Microsoft Lync Settings", kNoProgress, FlagRule::ExactlyOne, {Call(RunVersioned<kLync>)}},
+     {UserCall(RunVersioned<kInfoPath>)}},
+    {L"OFFICE", L"Onenote", L"Microsoft Onenote", kNoProgress, FlagRule::ExactlyOne, {UserCall(RunVersioned<kOneNote>)}},
+    {L"OFFICE", L"Lync", L"Microsoft Lync Settings", kNoProgress, FlagRule::ExactlyOne, {UserCall(RunVersioned<kLync>)}},
     {L"OFFICE", L"SkyDrive", L"Microsoft SkyDrive Settings", kNoProgress, FlagRule::ExactlyOne,
-     {Call(RunVersioned<kSkyDrive>)}},
-    {L"OFFICE", L"Project", L"Microsoft Project", 53, FlagRule::ExactlyOne, {Call(RunVersioned<kProject>)}},
-    {L"OFFICE", L"Visio", L"Microsoft Visio", kNoProgress, FlagRule::ExactlyOne, {Call(RunVersioned<kVisio>)}},
+     {UserCall(RunVersioned<kSkyDrive>)}},
+    {L"OFFICE", L"Project", L"Microsoft Project", 53, FlagRule::ExactlyOne, {UserCall(RunVersioned<kProject>)}},
+    {L"OFFICE", L"Visio", L"Microsoft Visio", kNoProgress, FlagRule::ExactlyOne, {UserCall(RunVersioned<kVisio>)}},
     {L"OFFICE", L"Organizer", L"Clip Organizer", kNoProgress, FlagRule::ExactlyOne,
-     {Call(RunVersioned<kClipOrganizer>)}},
+     {UserCall(RunVersioned<kClipOrganizer>)}},
     {L"OFFICE", L"Settings", L"Microsoft Office Settings", 54, FlagRule::ExactlyOne,
-     {Call(RunVersioned<kProfileWizard>)}},
+     {UserCall(RunVersioned<kProfileWizard>)}},
     {L"OFFICE", L"Picture", L"Microsoft Office Picture Manager", kNoProgress, FlagRule::ExactlyOne,
-     {Call(RunVersioned<kPictureManager>)}},
+     {UserCall(RunVersioned<kPictureManager>)}},
     {L"OFFICE", L"Viewer", L"Microsoft Snapshot Viewer", 55, FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\Snapshot Viewer\\Recent File List"),
       Tree(L"Software\\Microsoft\\Snapshot Viewer\\File MRU"),

@@ -66,10 +66,11 @@ std::vector<std::wstring> ExpandFolders(const std::wstring& path) {
 void RunRegistryEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
                       run::ItemContext& context) {
   if (fields.size() < (section == L"reg" ? 3u : 2u)) return;
-  auto root = ParseRoot(fields[0]);
-  if (!root) return;
-  context.AddKeys(section == L"reg" ? allerase::DeleteRegistryValue(context.erase, *root, fields[1], fields[2])
-                                    : allerase::DeleteRegistryTree(context.erase, *root, fields[1]));
+  auto parsed = ParseRoot(fields[0]);
+  if (!parsed) return;
+  const auto [root, subkey] = context.values.user.Key(*parsed, fields[1]);
+  context.AddKeys(section == L"reg" ? allerase::DeleteRegistryValue(context.erase, root, subkey, fields[2])
+                                    : allerase::DeleteRegistryTree(context.erase, root, subkey));
 }
 
 // The fields a line of a file section needs: base, folder and, but for "folder" and "alltree", a name.
@@ -116,14 +117,26 @@ void RunEntry(const std::wstring& section, const std::vector<std::wstring>& fiel
   }
 }
 
-// Calls `line` with each executed line's section and fields, in the order the run executes them.
+// Whether a line names what is the user's own: a key of HKEY_CURRENT_USER, or a folder below one of
+// the user's application data folders. Any other target (a folder named whole, a key of the computer)
+// is the computer's.
+bool OfTheUser(const std::wstring& section, const std::vector<std::wstring>& fields) {
+  if (!IsRegistrySection(section)) return fields[0] == L"appdata" || fields[0] == L"localappdata";
+  std::optional<HKEY> root = ParseRoot(fields[0]);
+  return root && *root == HKEY_CURRENT_USER;
+}
+
+// Calls `line` with each executed line's section and fields, in the order the run executes them:
+// for another user than the current one, only the lines that name what is that user's own, the
+// others being cleaned once, in the current user's run.
 template <typename Line>
-void ForEachLine(const std::wstring& definitionFile, Line line) {
+void ForEachLine(const std::wstring& definitionFile, const run::ProcessValues& values, Line line) {
   for (const wchar_t* section : kSections) {
     for (const std::wstring& text : inifun::ReadIniSection(section, definitionFile)) {
       std::wstring value = ValueOf(text);
       if (value.empty()) break;
-      line(std::wstring(section), SplitFields(value));
+      std::vector<std::wstring> fields = SplitFields(value);
+      if (values.user.Current() || OfTheUser(section, fields)) line(std::wstring(section), fields);
     }
   }
 }
@@ -198,14 +211,20 @@ std::optional<HKEY> ParseRoot(const std::wstring& field) {
 }
 
 void ProcessShell(const std::wstring& definitionFile, run::ItemContext& context) {
-  ForEachLine(definitionFile, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+  ForEachLine(definitionFile, context.values, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
     if (!context.erase.Stopped()) RunEntry(section, fields, context);
   });
 }
 
+bool NamesAny(const std::wstring& definitionFile, const run::ProcessValues& values) {
+  bool any = false;
+  ForEachLine(definitionFile, values, [&](const std::wstring&, const std::vector<std::wstring>&) { any = true; });
+  return any;
+}
+
 std::vector<std::wstring> NamedFolders(const std::wstring& definitionFile, const run::ProcessValues& values) {
   std::vector<std::wstring> folders;
-  ForEachLine(definitionFile, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+  ForEachLine(definitionFile, values, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
     if (IsRegistrySection(section) || !Complete(section, fields)) return;
     std::wstring folder = BaseFolder(fields[0], values) + fields[1];
     if (!IsTreeSection(section)) {
@@ -220,17 +239,18 @@ std::vector<std::wstring> NamedFolders(const std::wstring& definitionFile, const
 std::vector<std::wstring> AbsentTargets(const std::wstring& definitionFile, const run::ProcessValues& values) {
   std::vector<std::wstring> absent;
   bool found = false;
-  ForEachLine(definitionFile, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+  ForEachLine(definitionFile, values, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
     if (found || fields.size() < 2) return;
     if (IsRegistrySection(section)) {
-      std::optional<HKEY> root = ParseRoot(fields[0]);
-      if (!root || !*root) return;
+      std::optional<HKEY> parsed = ParseRoot(fields[0]);
+      if (!parsed || !*parsed) return;
+      const auto [root, subkey] = values.user.Key(*parsed, fields[1]);
       // A key that cannot be opened for another reason than its absence counts as there.
       HKEY key = nullptr;
-      const LONG opened = RegOpenKeyExW(*root, fields[1].c_str(), 0, KEY_QUERY_VALUE, &key);
+      const LONG opened = RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key);
       if (opened == ERROR_SUCCESS) RegCloseKey(key);
       found = opened != ERROR_FILE_NOT_FOUND && opened != ERROR_PATH_NOT_FOUND;
-      absent.push_back(regfun::RootName(*root) + L"\\" + fields[1]);
+      absent.push_back(regfun::RootName(root) + L"\\" + subkey);
       return;
     }
     const std::wstring folder = BaseFolder(fields[0], values) + fields[1];
@@ -248,8 +268,6 @@ namespace catalogue {
 
 namespace {
 
-constexpr int kPluginProgress = 97;
-
 // Every plug-in that runs in this call, in list order, each with its own row; a plug-in counts 1
 // registry entry and 50000 bytes beyond what it erased.
 class Plugins : public run::Stage {
@@ -259,11 +277,16 @@ class Plugins : public run::Stage {
     for (const plugins::PluginEntry& entry : plugins::ListPlugins(folder)) {
       if (context.erase.Stopped()) break;
       if (!context.Runs(plugins::kPluginSection, entry.name, [&] { return entry.ticked; })) continue;
+      const std::wstring file = folder + L"\\" + entry.name + L".ppe";
+      // Another user's run opens no row for a plug-in that names nothing of that user's.
+      if (!context.values.user.Current() &&
+          !(plugins::IsPluginName(entry.name) && plugins::NamesAny(file, context.values))) {
+        continue;
+      }
       context.BeginItem(plugins::kPluginSection, entry.name, entry.name);
       // A plug-in's row reads "Cleaning " and its name, without the dots.
       context.view.SetRowState(L"Cleaning " + entry.name);
       context.view.PumpMessages();
-      const std::wstring file = folder + L"\\" + entry.name + L".ppe";
       if (plugins::IsPluginName(entry.name)) {
         std::vector<std::wstring> absent = plugins::AbsentTargets(file, context.values);
         plugins::ProcessShell(file, context);
@@ -278,6 +301,7 @@ class Plugins : public run::Stage {
     }
     context.SetProgress(kPluginProgress);
   }
+  bool ForEveryUser() const override { return true; }
 };
 
 }  // namespace

@@ -53,8 +53,12 @@ extern const std::vector<const wchar_t*> kSections;
 // definition names nothing.
 std::vector<std::wstring> AbsentTargets(const std::wstring& definitionFile, const run::ProcessValues& values);
 
-// Executes the erasure sections of a definition file.
+// Executes the erasure sections of a definition file. In another user's run, only the lines that name
+// the user's own keys (HKEY_CURRENT_USER) and folders (below "appdata" or "localappdata") run, for
+// that user; the others run once, in the current user's run.
 void ProcessShell(const std::wstring& definitionFile, run::ItemContext& context);
+// Whether the definition has a line the run of the user `values` name would execute.
+bool NamesAny(const std::wstring& definitionFile, const run::ProcessValues& values);
 
 // The folders the file and folder lines of a definition name, as the run would take them now: the
 // base expanded and every "*" of a tree section replaced by the subfolders found there.

@@ -22,10 +22,22 @@ namespace catalogue {
 
 namespace {
 
+constexpr wchar_t kRecentDocs[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+
 // Empties the shell's list of recently used documents. The shell does it by deleting every shortcut
 // in the Recent folder as it looks that folder up itself, so a Recent folder that no erasure may
-// touch (a drive root, the profile folder...) leaves the list alone.
+// touch (a drive root, the profile folder...) leaves the list alone. The shell does it only for the
+// user the program runs as: another user's list is the "RecentDocs" key of that user's hive, beside the
+// Recent folder the item's next step empties.
 void ClearDocumentsMenu(run::ItemContext& context) {
+  const engine::UserScope& user = context.values.user;
+  if (!user.Current()) {
+    const std::wstring recent = regfun::ResolveUserFolder(user, L"Recent", L"\\AppData\\Roaming\\Microsoft\\Windows\\Recent");
+    if (!engine::GuardedTarget(context.erase, recent)) return;
+    const auto [root, subkey] = user.Key(HKEY_CURRENT_USER, kRecentDocs);
+    context.AddKeys(allerase::DeleteRegistryTree(context.erase, root, subkey));
+    return;
+  }
   wchar_t recent[MAX_PATH] = L"";
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_RECENT, nullptr, SHGFP_TYPE_CURRENT, recent)) ||
       !engine::GuardedTarget(context.erase, recent)) {
@@ -156,7 +168,7 @@ constexpr wchar_t kClassesTrayNotify[] =
 
 const Item kWindowsItems[] = {
     {L"WINDOWS", L"recent", L"Recent Documents History", 33, FlagRule::ExactlyOne,
-     {Call(ClearDocumentsMenu), Keys(1), Recreate(Base::AppData, L"\\Microsoft\\Windows\\Recent", kQuickAccessPins)}},
+     {UserCall(ClearDocumentsMenu), Keys(1), Recreate(Base::AppData, L"\\Microsoft\\Windows\\Recent", kQuickAccessPins)}},
     {L"WINDOWS", L"run", L"Start Menu Run History", 34, FlagRule::ExactlyOne, {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU")}},
     {L"WINDOWS", L"search", L"Windows Search History", 35, FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU"), Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\ComputerNameMRU"), Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\ContainingTextMRU"), Key(L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\FilesNamedMRU"),

@@ -139,7 +139,8 @@ std::wstring ResolveUserFolder(const engine::UserScope& user, const std::wstring
   constexpr std::wstring_view kToken = L"%USERPROFILE%";
   if (value.starts_with(kToken)) value = user.profile + value.substr(kToken.size());
   const bool full = value.size() >= 3 && value[1] == L':' && value[2] == L'\\';
-  return full ? value : user.profile + relative;
+  if (full) return value;
+  return relative.empty() ? std::wstring() : user.profile + relative;
 }
 
 }  // namespace regfun

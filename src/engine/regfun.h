@@ -59,7 +59,8 @@ std::wstring ResolveShellFolder(const std::wstring& valueName, const std::wstrin
 
 // The same for a user: the current user's as above; another user's from that user's hive, with
 // %USERPROFILE% expanded to that user's profile folder, and when it cannot be read (or is no full
-// path), the usual place `relative` in the profile folder ("\AppData\Roaming").
+// path), the usual place `relative` in the profile folder ("\AppData\Roaming"); without a usual
+// place, empty text, which names no folder.
 std::wstring ResolveUserFolder(const engine::UserScope& user, const std::wstring& valueName,
                                const std::wstring& relative, const std::wstring& key = kUserShellFolders);
 

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "engine/path_guard.h"
+#include "platform/files.h"
 #include "platform/format.h"
 #include "platform/product_name.h"
 #include "platform/system_folders.h"
@@ -62,25 +63,44 @@ std::wstring CurrentProfileFolder(const std::vector<platform::UserProfile>& prof
   return platform::KnownFolder(FOLDERID_Profile);
 }
 
-// Runs the stages that clean a user's own profile for another user, through that user's hive:
-// HKEY_USERS\<SID> while the user is signed in, else the profile's NTUSER.DAT loaded under a name of
-// this program's for the length of the pass, with the backup and restore privileges that loading
-// takes, and unloaded after.
-void RunForUser(const platform::UserProfile& profile, const Stages& stages, ItemContext& current) {
-  std::wstring hive = profile.sid;
-  std::optional<platform::PrivilegesHeld> privileges;
-  std::optional<platform::LoadedHive> loaded;
-  if (!KeyExists(HKEY_USERS, hive)) {
-    hive = L"Trellwipe-" + profile.sid;
-    privileges.emplace(std::initializer_list<const wchar_t*>{L"SeBackupPrivilege", L"SeRestorePrivilege"});
-    loaded.emplace(hive, profile.folder + L"\\NTUSER.DAT");
-    // A file that is missing or held by another program: the user's files are cleaned all the same,
-    // and every key below the name that stays unloaded is found missing.
-    if (loaded->Status() != ERROR_SUCCESS) {
-      current.view.AddNoteRow(L"The registry of this user could not be loaded (NTUSER.DAT): only the user's files are cleaned.");
+// One of a user's hives under HKEY_USERS: `name` while Windows holds it loaded (the user is signed in),
+// else `file` loaded under a name of this program's for as long as this lives, and unloaded after.
+// Loading and unloading take the backup and restore privileges, held in `privileges` once for the
+// whole pass, so that the end of one hive never gives them up while another is still to be unloaded.
+struct UserHive {
+  UserHive(const std::wstring& windowsName, const std::wstring& file,
+           std::optional<platform::PrivilegesHeld>& privileges)
+      : name(windowsName) {
+    if (KeyExists(HKEY_USERS, name)) return;
+    name = L"Trellwipe-" + windowsName;
+    if (!privileges) {
+      privileges.emplace(std::initializer_list<const wchar_t*>{L"SeBackupPrivilege", L"SeRestorePrivilege"});
     }
+    loaded.emplace(name, file);
   }
-  ProcessValues values = UserValues(current.values, engine::UserScope{hive, profile.folder});
+  bool Reached() const { return !loaded || loaded->Status() == ERROR_SUCCESS; }
+
+  std::wstring name;
+  std::optional<platform::LoadedHive> loaded;
+};
+
+// Runs the stages that clean a user's own profile for another user, through that user's hive
+// (NTUSER.DAT) and classes hive (UsrClass.dat, in the user's local application data). A hive that
+// stays unloaded (a file missing or held by another program) leaves every key below its name found
+// missing; the user's files are cleaned all the same.
+void RunForUser(const platform::UserProfile& profile, const Stages& stages, ItemContext& current) {
+  std::optional<platform::PrivilegesHeld> privileges;
+  UserHive hive(profile.sid, profile.folder + L"\\NTUSER.DAT", privileges);
+  if (!hive.Reached()) {
+    current.view.AddNoteRow(L"The registry of this user could not be loaded (NTUSER.DAT): only the user's files are cleaned.");
+  }
+  ProcessValues values = UserValues(current.values, engine::UserScope{hive.name, profile.folder, {}});
+  const std::wstring classesFile = values.localAppDataFolder + L"\\Microsoft\\Windows\\UsrClass.dat";
+  UserHive classes(profile.sid + L"_Classes", classesFile, privileges);
+  if (!classes.Reached() && platform::FileExists(classesFile)) {
+    current.view.AddNoteRow(L"The classes registry of this user could not be loaded (UsrClass.dat): its keys are left.");
+  }
+  values.user.classes = classes.name;
   ItemContext context{current.erase, current.counters, current.run, values, current.programFolder, current.view,
                       current.choice};
   for (const auto& stage : stages) {

@@ -26,11 +26,7 @@ void MainWindow::Preview() {
     return;
   }
   ClearRows();
-  for (const engine::ItemReport& item : report.items) {
-    AddRow(item.label);
-    SetRowState(item.lookedFor.empty() ? engine::CountsText(item) : item.outcome);
-    SetRowFigures(item);
-  }
+  AddPreviewRows(report);
   engine::ReportTotals totals = report.Totals();
   SetStatusLine((report.stopped ? L"Preview stopped: " : L"Preview: ") + std::to_wstring(report.items.size()) +
                 L" items, " + std::to_wstring(totals.files) +
@@ -39,6 +35,26 @@ void MainWindow::Preview() {
                 engine::TooNewSummary(totals));
   previewReport_ = std::move(report);
   previewShown_ = true;
+}
+
+// One row per item; in a preview of every user, each user's rows between a row naming the user and a
+// row of the user's totals, as a cleaning shows them.
+void MainWindow::AddPreviewRows(const engine::RunReport& report) {
+  auto addItems = [&](size_t first, size_t end) {
+    for (size_t i = first; i < end; ++i) {
+      const engine::ItemReport& item = report.items[i];
+      AddRow(item.label);
+      SetRowState(item.lookedFor.empty() ? engine::CountsText(item) : item.outcome);
+      SetRowFigures(item);
+    }
+  };
+  if (report.onlyCurrentUser) AddNoteRow(engine::kOnlyCurrentUser);
+  if (report.users.empty()) addItems(0, report.items.size());
+  for (const engine::UserGroup& group : report.users) {
+    AddNoteRow(engine::UserGroupTitle(group));
+    addItems(group.first, group.end);
+    AddNoteRow(engine::UserGroupTotals(report, group));
+  }
 }
 
 void MainWindow::ShowRowDetails(int row) {

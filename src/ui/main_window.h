@@ -188,6 +188,7 @@ class MainWindow : public run::RunView {
   bool CleanClosedBrowser(const catalogue::ClosingBrowser& browser);
   void TickBrowserWatch();
   void Preview();
+  void AddPreviewRows(const engine::RunReport& report);
   void ShowRowDetails(int row);
 
   HINSTANCE instance_;

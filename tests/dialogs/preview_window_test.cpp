@@ -203,20 +203,29 @@ TEST(DetailsWindow, ListsTheLinesOfAnItemOfManyFilesWithoutHoldingThemAsRows) {
 }
 
 // With "Clean every user of this computer" ticked the rows of each user stand between a row naming the
-// user and a row of the user's totals; those rows have no details, and each item's row opens its own.
+// user and a row of the user's totals, in a cleaning as in a preview; those rows have no details, and
+// each item's row opens its own.
 TEST(PreviewCommand, TheRowsOfAUsersGroupOpenTheirOwnItemsDetails) {
-  PreviewWindow preview(false);
-  inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"AllUsers", L"1");
-  SendMessageW(preview.window->StartButton(), BM_CLICK, 0, 0);
-  ASSERT_EQ(ListView_GetItemCount(preview.List()), 5);
-  EXPECT_EQ(ListViewText(preview.List(), 0, 0).rfind(L"User ", 0), 0u) << ListViewText(preview.List(), 0, 0);
-  EXPECT_EQ(ListViewText(preview.List(), 3, 0).rfind(L"Totals of ", 0), 0u) << ListViewText(preview.List(), 3, 0);
-  preview.DoubleClick(0);
-  preview.DoubleClick(3);
-  EXPECT_TRUE(preview.shown.empty());
-  preview.DoubleClick(1);
-  preview.DoubleClick(2);
-  ASSERT_EQ(preview.shown.size(), 2u);
-  EXPECT_EQ(preview.shown[0].title, L"Custom Item - Result");
-  EXPECT_EQ(preview.shown[1].title, L"Tool - Result");
+  const struct {
+    bool preview;
+    int rows;  // a cleaning ends with a row of its own
+    const wchar_t* suffix;
+  } kRuns[] = {{false, 5, L" - Result"}, {true, 4, L" - Preview"}};
+  for (const auto& run : kRuns) {
+    PreviewWindow preview(false);
+    inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"AllUsers", L"1");
+    HWND button = run.preview ? preview.window->PreviewButton() : preview.window->StartButton();
+    SendMessageW(button, BM_CLICK, 0, 0);
+    ASSERT_EQ(ListView_GetItemCount(preview.List()), run.rows) << run.preview;
+    EXPECT_EQ(ListViewText(preview.List(), 0, 0).rfind(L"User ", 0), 0u) << ListViewText(preview.List(), 0, 0);
+    EXPECT_EQ(ListViewText(preview.List(), 3, 0).rfind(L"Totals of ", 0), 0u) << ListViewText(preview.List(), 3, 0);
+    preview.DoubleClick(0);
+    preview.DoubleClick(3);
+    EXPECT_TRUE(preview.shown.empty());
+    preview.DoubleClick(1);
+    preview.DoubleClick(2);
+    ASSERT_EQ(preview.shown.size(), 2u);
+    EXPECT_EQ(preview.shown[0].title, std::wstring(L"Custom Item") + run.suffix);
+    EXPECT_EQ(preview.shown[1].title, std::wstring(L"Tool") + run.suffix);
+  }
 }

@@ -3,6 +3,7 @@
 // its own folders and its hive, loaded for the run and unloaded after, each user in a group of its own.
 #include <gtest/gtest.h>
 
+#include "catalogue/office_version.h"
 #include "cli/cli.h"
 #include "engine/path_guard.h"
 #include "platform/handles.h"
@@ -19,6 +20,20 @@ namespace {
 
 constexpr wchar_t kRunMru[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 constexpr wchar_t kToolRecent[] = L"Software\\TrellwipeTestTool\\Recent";
+constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+constexpr wchar_t kRecentDocs[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+constexpr wchar_t kWordFiles[] = L"Software\\Microsoft\\Office\\16.0\\Word\\File MRU";
+constexpr wchar_t kPluginKey[] = L"Software\\TrellwipePlugTool";
+// In the classes hive, as HKEY_CURRENT_USER\Software\Classes shows it.
+constexpr wchar_t kTrayNotify[] = L"Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\TrayNotify";
+
+// A key saved to a hive file as Windows makes them.
+void SaveHive(const std::wstring& subkey, const std::wstring& file) {
+  platform::PrivilegesHeld backup({L"SeBackupPrivilege"});
+  platform::RegKey hive;
+  RegOpenKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, hive.out());
+  EXPECT_EQ(RegSaveKeyW(hive.get(), file.c_str(), nullptr), ERROR_SUCCESS);
+}
 
 // Another user who is not signed in: listed in the profile list, with a profile folder and a hive
 // file of the same making as Windows' own (a key filled, then saved with RegSaveKeyW).
@@ -33,10 +48,17 @@ class SecondUser {
               REG_EXPAND_SZ);
     SetString(HKEY_CURRENT_USER, made + L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
               L"Local AppData", L"%USERPROFILE%\\AppData\\Local", REG_EXPAND_SZ);
-    platform::PrivilegesHeld backup({L"SeBackupPrivilege"});
-    platform::RegKey hive;
-    RegOpenKeyExW(HKEY_CURRENT_USER, made.c_str(), 0, KEY_READ, hive.out());
-    EXPECT_EQ(RegSaveKeyW(hive.get(), (folder + L"\\NTUSER.DAT").c_str(), nullptr), ERROR_SUCCESS);
+    // The traces of the items that reach the user's hive through their own code.
+    SetString(HKEY_CURRENT_USER, made + L"\\" + kTypedUrls, L"url1", L"http://anna.example/");
+    SetString(HKEY_CURRENT_USER, made + L"\\" + kRecentDocs, L"0", L"letter.txt");
+    SetString(HKEY_CURRENT_USER, made + L"\\" + kWordFiles, L"Item 1", L"[F00000000]*C:\\anna\\letter.docx");
+    SetString(HKEY_CURRENT_USER, made + L"\\" + kPluginKey, L"last", L"anna's project");
+    SetString(HKEY_CURRENT_USER, made + L"\\Software\\Microsoft\\Windows Mail", L"Store Root", folder + L"\\Mail");
+    SaveHive(made, Hive());
+    const std::wstring classes = scratch.Subkey() + L"\\Classes";
+    SetString(HKEY_CURRENT_USER, classes + L"\\" + kTrayNotify, L"PastIconsStream", L"anna's icons");
+    MakeFolders(folder + L"\\AppData\\Local\\Microsoft\\Windows");
+    SaveHive(classes, ClassesHive());
     SetString(HKEY_LOCAL_MACHINE, ListEntry(), L"ProfileImagePath", folder, REG_EXPAND_SZ);
   }
   ~SecondUser() { RegDeleteKeyW(HKEY_LOCAL_MACHINE, ListEntry().c_str()); }
@@ -44,6 +66,8 @@ class SecondUser {
   std::wstring ListEntry() const { return std::wstring(platform::kProfileListKey) + L"\\" + sid; }
   // The name the run loads the hive under.
   std::wstring LoadedHive() const { return L"Trellwipe-" + sid; }
+  std::wstring Hive() const { return folder + L"\\NTUSER.DAT"; }
+  std::wstring ClassesHive() const { return folder + L"\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat"; }
 
   TempFolder root;
   const std::wstring sid = L"S-1-5-21-1111-2222-3333-1001";
@@ -179,4 +203,45 @@ TEST_F(EveryUser, EachUsersBrowserCookieDatabasesGo) {
   EXPECT_FALSE(Exists(firefox)) << output.out;
   EXPECT_FALSE(Exists(chrome)) << output.out;
   EXPECT_NE(output.out.find("Totals of anna: 2 files"), std::string::npos) << output.out;
+}
+
+// The items whose own code finds a user's folders and keys clean the other user's, each reached
+// through that user's shell folders and hives; the classes hive is loaded beside the user's own and
+// unloaded after. Under Wine a loaded hive's changes never reach its file: the run's report says
+// what went.
+TEST_F(EveryUser, EachItemOfItsOwnCodeCleansTheOtherUsersTraces) {
+  const std::wstring cookie = user.folder + L"\\AppData\\Roaming\\Microsoft\\Windows\\Cookies\\anna@site.txt";
+  const std::wstring account = user.folder + L"\\Mail\\anna.oeaccount";
+  const std::wstring pluginFile = user.folder + L"\\AppData\\Roaming\\TrellwipePlugTool\\last.dat";
+  WriteText(program / L"plus-in\\PlugTool.ppe",
+            "[name]\r\nappname=PlugTool\r\n[swich]\r\non=0\r\n[regtree]\r\n1=&H80000001,Software\\TrellwipePlugTool\r\n"
+            "[file]\r\n1=appdata,\\TrellwipePlugTool,last.dat\r\n");
+  const std::wstring hive = L"HKEY_USERS\\" + user.LoadedHive() + L"\\";
+  const std::wstring classes = L"HKEY_USERS\\" + user.LoadedHive() + L"_Classes\\";
+  const struct {
+    const wchar_t* only;
+    std::wstring line;  // what the report says went
+  } kCases[] = {
+      {L"EXPLORER/cookies", L"Erased file: " + cookie},
+      {L"EXPLORER/location", L"Deleted key: " + hive + kTypedUrls},
+      {L"WINDOWS/recent", L"Deleted key: " + hive + kRecentDocs},
+      {L"OFFICE/word", L"Deleted key: " + hive + kWordFiles},
+      {L"mail/accounts", L"Erased file: " + account},
+      {L"plus-in/PlugTool", L"Erased file: " + pluginFile},
+      {L"plus-in/PlugTool", L"Deleted key: " + hive + kPluginKey},
+      {L"WINDOWS/notification", L"Deleted value: " + classes + kTrayNotify + L"\\PastIconsStream"},
+  };
+  MakeFile(cookie, 10);
+  MakeFile(account, 10);
+  MakeFile(pluginFile, 10);
+  catalogue::FakeWordProcessor word([] { return catalogue::WordProbe{true, L"16.0"}; });
+  for (const auto& item : kCases) {
+    cli::Output run;
+    std::vector<std::wstring> args{L"--clean", L"--all-users", L"--only", item.only};
+    ASSERT_EQ(cli::Run(args, program.Path(), values, run, {}, [] { return true; }), cli::kExitDone) << run.err;
+    EXPECT_NE(run.out.find(platform::Narrow(item.line)), std::string::npos) << platform::Narrow(item.line) << "\n"
+                                                                            << run.out;
+    EXPECT_FALSE(KeyExists(HKEY_USERS, user.LoadedHive() + L"_Classes"));
+  }
+  EXPECT_FALSE(Exists(cookie) || Exists(account) || Exists(pluginFile));
 }
