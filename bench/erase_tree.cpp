@@ -1,4 +1,4 @@
-// Erases every file of one tree with allerase::EraseAllFilesInTree and reports how long the call took.
+// Erases every file of one tree with engine::allerase::EraseAllFilesInTree and reports how long the call took.
 // The driver times the whole process from outside as it does for the peer; the inner figure shows how
 // much of that is Wine start-up rather than the walk.
 #include <windows.h>
@@ -20,7 +20,7 @@ int wmain(int argc, wchar_t** argv) {
   LARGE_INTEGER frequency, start, stop;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  const double figure = allerase::EraseAllFilesInTree(ctx, folder);
+  const double figure = engine::allerase::EraseAllFilesInTree(ctx, folder);
   QueryPerformanceCounter(&stop);
 
   const double ms = 1000.0 * static_cast<double>(stop.QuadPart - start.QuadPart) /

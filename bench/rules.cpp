@@ -32,10 +32,10 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"load" && argc == 3) {
     LARGE_INTEGER start, stop;
     QueryPerformanceCounter(&start);
-    std::vector<rules::RuleChoice> choices = rules::RuleChoices(argv[2]);
+    std::vector<catalogue::rules::RuleChoice> choices = catalogue::rules::RuleChoices(argv[2]);
     QueryPerformanceCounter(&stop);
     size_t detected = 0;
-    for (const rules::RuleChoice& choice : choices) detected += choice.detected;
+    for (const catalogue::rules::RuleChoice& choice : choices) detected += choice.detected;
     std::printf("ms=%.1f entries=%zu detected=%zu\n", Milliseconds(start, stop), choices.size(), detected);
     return 0;
   }

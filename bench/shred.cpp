@@ -1,7 +1,7 @@
 // Times one of four jobs in-process and prints what it did, so the driver can check the work as well
 // as the time:
 //   bench_shred shred FOLDER        shredder::Shred of the folder          ms= files= bytes=
-//   bench_shred erase FOLDER        allerase::EraseAllFilesInTree of it     ms= figure=
+//   bench_shred erase FOLDER        engine::allerase::EraseAllFilesInTree of it     ms= figure=
 //   bench_shred wipe ROOT BYTES     shredder::WipeFreeSpace, BYTES at most  ms= written=
 //   bench_shred write FILE BYTES    one plain file of BYTES, flushed, then deleted   ms= written=
 #include <windows.h>
@@ -52,7 +52,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("ms=%.1f files=%zu bytes=%llu left=%zu\n", Milliseconds(start), result.files, result.bytes,
                 result.left.size());
   } else if (job == L"erase" && argc == 3) {
-    double figure = allerase::EraseAllFilesInTree(engine::EraseContext{}, argv[2]);
+    double figure = engine::allerase::EraseAllFilesInTree(engine::EraseContext{}, argv[2]);
     std::printf("ms=%.1f figure=%.0f\n", Milliseconds(start), figure);
   } else if (job == L"wipe" && argc == 4) {
     shredder::WipeOptions options;

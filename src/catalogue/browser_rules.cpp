@@ -2,7 +2,7 @@
 
 #include "platform/text.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 namespace {
 
@@ -59,4 +59,4 @@ std::optional<BrowserRule> SameAsRule(std::wstring_view pluginName) {
   return std::nullopt;
 }
 
-}  // namespace rules
+}  // namespace catalogue::rules

@@ -9,7 +9,7 @@
 
 #include "catalogue/rule_file.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 struct TodaysBrowser {
   const wchar_t* tab;      // its page on the Browsers tab; nullptr: its rules stay in the rule list
@@ -38,4 +38,4 @@ std::optional<BrowserRule> RuleOfBrowser(const Rule& rule);
 // The shipped rule a definition of that name does the same as: "Edge Cache" gives Edge's "Cache".
 std::optional<BrowserRule> SameAsRule(std::wstring_view pluginName);
 
-}  // namespace rules
+}  // namespace catalogue::rules

@@ -34,7 +34,7 @@ constexpr struct {
 // The store's folder for the user of the run: the current user's exactly as the session reads it.
 std::wstring FolderOf(const run::ItemContext& context, Store store) {
   const auto& folder = kStores[static_cast<size_t>(store)];
-  return regfun::ResolveUserFolder(context.values.user, folder.name, folder.usual);
+  return engine::regfun::ResolveUserFolder(context.values.user, folder.name, folder.usual);
 }
 
 // Internet Explorer's control panel clears its own tracks when asked through rundll32. Wine exports
@@ -76,14 +76,14 @@ constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\Typed
 void ResetTypedAddresses(run::ItemContext& context) {
   const engine::UserScope& user = context.values.user;
   const auto [root, subkey] = user.Key(HKEY_CURRENT_USER, kTypedUrls);
-  context.AddKeys(allerase::DeleteRegistryKey(context.erase, root, subkey));
+  context.AddKeys(engine::allerase::DeleteRegistryKey(context.erase, root, subkey));
   platform::RegKey hive;
   if (!user.Current() && RegOpenKeyExW(HKEY_USERS, user.hive.c_str(), 0, KEY_READ, hive.out()) != ERROR_SUCCESS) return;
   std::vector<std::wstring> kept = keeplists::LoadKeptUrls(context.programFolder);
   std::wstring key = user.KeyPath(std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls);
-  regfun::CreateRegistryKey(context.erase, key);
+  engine::regfun::CreateRegistryKey(context.erase, key);
   for (size_t i = 0; i < kept.size(); ++i) {
-    regfun::WriteRegistryString(context.erase, key, L"url" + std::to_wstring(i + 1), kept[i]);
+    engine::regfun::WriteRegistryString(context.erase, key, L"url" + std::to_wstring(i + 1), kept[i]);
   }
 }
 
@@ -92,7 +92,7 @@ void PurgeCookies(run::ItemContext& context) {
   std::wstring folder = FolderOf(context, Store::Cookies);
   if (!IsFullPath(folder)) return;
   std::vector<std::wstring> kept = keeplists::KeptCookieFiles(context.programFolder, folder);
-  context.AddBytes(allerase::EraseFilesInFolderExcept(context.erase, folder, kept));
+  context.AddBytes(engine::allerase::EraseFilesInFolderExcept(context.erase, folder, kept));
 }
 
 void ClearUrlHistory(run::ItemContext& context) {
@@ -106,7 +106,7 @@ void ClearUrlHistory(run::ItemContext& context) {
 bool EraseOtherUsersHistory(run::ItemContext& context) {
   if (context.values.user.Current()) return false;
   std::wstring history = FolderOf(context, Store::History);
-  if (IsFullPath(history)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, history));
+  if (IsFullPath(history)) context.AddBytes(engine::allerase::EraseAllFilesInTree(context.erase, history));
   return true;
 }
 
@@ -121,7 +121,7 @@ void ClearIeHistory(run::ItemContext& context) {
 
 void EraseCacheFolder(run::ItemContext& context) {
   std::wstring cache = FolderOf(context, Store::Cache);
-  if (IsFullPath(cache)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, cache));
+  if (IsFullPath(cache)) context.AddBytes(engine::allerase::EraseAllFilesInTree(context.erase, cache));
 }
 
 void ClearIeCache(run::ItemContext& context) {
@@ -141,7 +141,7 @@ void ClearAolHistory(run::ItemContext& context) {
 }
 
 void RecreateShellFolder(run::ItemContext& context, const std::wstring& folder) {
-  if (IsFullPath(folder)) context.AddBytes(allerase::RecreateFolder(context.erase, folder));
+  if (IsFullPath(folder)) context.AddBytes(engine::allerase::RecreateFolder(context.erase, folder));
 }
 
 void RecreateFavorites(run::ItemContext& context) {
@@ -210,7 +210,7 @@ void CleanCookieDatabases(run::ItemContext& context, const std::wstring& profile
                           std::initializer_list<const wchar_t*> databases) {
   for (const std::wstring& profile : ProfileFolders(profiles)) {
     for (const wchar_t* database : databases) {
-      context.AddBytes(allerase::EraseFile(context.erase, profile + database));
+      context.AddBytes(engine::allerase::EraseFile(context.erase, profile + database));
     }
   }
 }
@@ -238,9 +238,9 @@ void RecreateDownloadFolders(run::ItemContext& context) {
   }
   // Only where the user's hive names them: no usual place is guessed for folders that hold downloads.
   const engine::UserScope& user = context.values.user;
-  RecreateShellFolder(context, regfun::ResolveUserFolder(user, L"Default Download Directory", L"",
+  RecreateShellFolder(context, engine::regfun::ResolveUserFolder(user, L"Default Download Directory", L"",
                                                          L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main"));
-  RecreateShellFolder(context, regfun::ResolveUserFolder(
+  RecreateShellFolder(context, engine::regfun::ResolveUserFolder(
                                    user, L"{374DE290-123F-4565-9164-39C4925E467B}", L"",
                                    L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
 }
@@ -259,7 +259,7 @@ void ScheduleIndexFiles(run::ItemContext& context) {
   for (const auto& index : kIndexFiles) {
     std::wstring path = FolderOf(context, index.shellFolder) + index.suffix;
     context.view.SetRowState(index.message);
-    normal::DeleteFileAtReboot(context.erase, path);
+    engine::normal::DeleteFileAtReboot(context.erase, path);
   }
   context.AddBytes(3500000);
   context.outcome = L"Need to reboot your computer!";
@@ -274,7 +274,7 @@ void ClearInPrivateFilter(run::ItemContext& context) {
     if (n > 0 && n < MAX_PATH) profile = session;
   }
   if (!profile.empty()) {
-    context.AddBytes(allerase::EraseNamedFileInFolder(context.erase, profile + L"\\PrivacIE", L"index.dat"));
+    context.AddBytes(engine::allerase::EraseNamedFileInFolder(context.erase, profile + L"\\PrivacIE", L"index.dat"));
   }
   RecreateShellFolder(context, context.values.appDataFolder + L"\\Microsoft\\Windows\\PrivacIE");
 }

@@ -106,8 +106,8 @@ std::vector<const Item*> RunOrder() {
 }
 
 bool IsOn(const Item& item, const std::wstring& settingsFile) {
-  std::wstring flag = inifun::ReadIniValue(settingsFile, item.section, item.key);
-  return item.rule == FlagRule::NumberOne ? inifun::FlagTest(flag) : inifun::RunTest(flag);
+  std::wstring flag = settings::inifun::ReadIniValue(settingsFile, item.section, item.key);
+  return item.rule == FlagRule::NumberOne ? settings::inifun::FlagTest(flag) : settings::inifun::RunTest(flag);
 }
 
 bool Runs(const Item& item, const run::ItemContext& context) {
@@ -118,9 +118,9 @@ bool Runs(const Item& item, const run::ItemContext& context) {
 bool InstallDefaultSelection(const std::wstring& programFolder) {
   const std::wstring file = settings::SettingsFile(programFolder);
   if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-  inifun::IniBatch batch(file);
+  settings::inifun::IniBatch batch(file);
   for (const settings::DefaultItem& item : settings::DefaultSelection()) batch.Set(item.section, item.key, L"1");
-  rules::StoreDefaultTicks(batch, programFolder);
+  catalogue::rules::StoreDefaultTicks(batch, programFolder);
   batch.Set(L"Options", settings::kDefaultSelectionKey, L"1");
   return batch.Commit();
 }

@@ -106,7 +106,7 @@ std::vector<const ClosingBrowser*> BrowsersCleanedOnClose(const std::wstring& pr
   const std::wstring file = settings::SettingsFile(programFolder);
   std::vector<const ClosingBrowser*> on = FoundClosingBrowsers(values);
   std::erase_if(on, [&](const ClosingBrowser* browser) {
-    return !inifun::FlagTest(inifun::ReadIniValue(file, kCloseOptionSection, browser->key));
+    return !settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kCloseOptionSection, browser->key));
   });
   return on;
 }
@@ -132,14 +132,14 @@ std::vector<ItemName> TickedItemsOf(const ClosingBrowser& browser, const std::ws
                             [&](const std::wstring& section) { return platform::EqualsNoCase(section, item->section); });
     if (ours && IsOn(*item, file)) items.push_back({item->section, item->key});
   }
-  for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder))) {
+  for (const catalogue::plugins::PluginEntry& entry : catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder))) {
     if (entry.ticked && std::find(program.plugins.begin(), program.plugins.end(), entry.name) != program.plugins.end()) {
-      items.push_back({plugins::kPluginSection, entry.name});
+      items.push_back({catalogue::plugins::kPluginSection, entry.name});
     }
   }
   if (!browser.rule) return items;
-  for (const rules::RuleChoice& choice : rules::RuleChoices(programFolder)) {
-    std::optional<rules::BrowserRule> of = rules::RuleOfBrowser(choice.rule);
+  for (const catalogue::rules::RuleChoice& choice : catalogue::rules::RuleChoices(programFolder)) {
+    std::optional<catalogue::rules::BrowserRule> of = catalogue::rules::RuleOfBrowser(choice.rule);
     if (choice.ticked && of && std::wstring_view(of->browser->rule) == browser.rule) {
       items.push_back({choice.rule.section, choice.rule.name});
     }

@@ -37,10 +37,10 @@ class CustomItems : public run::Stage {
         found = found || platform::FileExists(entry.path) || platform::FolderExists(entry.path);
         absent.push_back(entry.path);
         if (entry.type == L"File") {
-          context.AddBytes(allerase::EraseFile(context.erase, entry.path));
+          context.AddBytes(engine::allerase::EraseFile(context.erase, entry.path));
         } else if (entry.type == L"Folder") {
           KeepingYoungFiles(context, folderAge, [&](run::ItemContext& aged) {
-            aged.AddBytes(allerase::EraseFolder(aged.erase, entry.path));
+            aged.AddBytes(engine::allerase::EraseFolder(aged.erase, entry.path));
           });
         }
       }

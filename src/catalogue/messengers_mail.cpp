@@ -11,7 +11,7 @@ namespace {
 
 // A folder named by a registry value, used as read: cut at its first NUL and trimmed, no expansion.
 std::wstring FolderFromRegistry(const std::wstring& path, const wchar_t* valueName) {
-  return platform::Trim(regfun::TrimAtNul(regfun::ReadRegistryString(path, valueName)));
+  return platform::Trim(engine::regfun::TrimAtNul(engine::regfun::ReadRegistryString(path, valueName)));
 }
 
 // Yahoo! Messenger keeps its profiles beside its help folder, in its own folder of the computer: they
@@ -19,7 +19,7 @@ std::wstring FolderFromRegistry(const std::wstring& path, const wchar_t* valueNa
 void EraseYahooProfiles(run::ItemContext& context) {
   std::wstring help = FolderFromRegistry(
       L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\TypeLib\\{2B323CCC-50E3-11D3-9466-00A0C9700498}\\1.0\\HELPDIR", L"");
-  if (IsFullPath(help)) context.AddBytes(allerase::EraseAllFilesInTree(context.erase, help + L"Profiles"));
+  if (IsFullPath(help)) context.AddBytes(engine::allerase::EraseAllFilesInTree(context.erase, help + L"Profiles"));
 }
 
 // The store of the user the run's values name, as that user's hive names it.
@@ -27,7 +27,7 @@ void EraseMailAccounts(run::ItemContext& context) {
   std::wstring store = FolderFromRegistry(
       context.values.user.KeyPath(L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Mail"), L"Store Root");
   if (IsFullPath(store)) {
-    context.AddBytes(allerase::EraseFilesByExtensionInTree(context.erase, store, L"oeaccount"));
+    context.AddBytes(engine::allerase::EraseFilesByExtensionInTree(context.erase, store, L"oeaccount"));
   }
 }
 

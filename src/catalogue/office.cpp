@@ -86,7 +86,7 @@ void EraseAccountLists(const std::wstring& key, run::ItemContext& context) {
   const engine::UserScope& user = context.values.user;
   for (const std::wstring& account : Subkeys(user.Key(HKEY_CURRENT_USER, accounts))) {
     const auto [root, subkey] = user.Key(HKEY_CURRENT_USER, accounts + L"\\" + account + L"\\" + list);
-    allerase::DeleteRegistryTree(context.erase, root, subkey);
+    engine::allerase::DeleteRegistryTree(context.erase, root, subkey);
   }
 }
 
@@ -97,7 +97,7 @@ void RunVersionedKey(const VersionedStep& step, const std::wstring& suffix, run:
     // A kept key stays. Without a version the path would hold two backslashes in a row, which
     // names no key; the Windows key cache and Wine read them as one and would erase the suite's
     // version-independent keys. The step still counts.
-    context.AddKeys(step.value ? allerase::kValueCount : allerase::kTreeCount);
+    context.AddKeys(step.value ? engine::allerase::kValueCount : engine::allerase::kTreeCount);
     return;
   }
   std::wstring key = step.branch == Branch::Office ? L"Software\\Microsoft\\Office\\"
@@ -105,8 +105,8 @@ void RunVersionedKey(const VersionedStep& step, const std::wstring& suffix, run:
   key += version + suffix;
   if (!step.value && version == L"16.0") EraseAccountLists(key, context);
   const auto [root, subkey] = context.values.user.Key(HKEY_CURRENT_USER, key);
-  context.AddKeys(step.value ? allerase::DeleteRegistryValue(context.erase, root, subkey, step.value)
-                             : allerase::DeleteRegistryTree(context.erase, root, subkey));
+  context.AddKeys(step.value ? engine::allerase::DeleteRegistryValue(context.erase, root, subkey, step.value)
+                             : engine::allerase::DeleteRegistryTree(context.erase, root, subkey));
 }
 
 void RunVersionedStep(const VersionedStep& step, run::ItemContext& context) {

@@ -11,7 +11,7 @@
 #include "platform/text_file.h"
 #include "settings/inifun.h"
 
-namespace plugins {
+namespace catalogue::plugins {
 
 namespace {
 
@@ -69,8 +69,8 @@ void RunRegistryEntry(const std::wstring& section, const std::vector<std::wstrin
   auto parsed = ParseRoot(fields[0]);
   if (!parsed) return;
   const auto [root, subkey] = context.values.user.Key(*parsed, fields[1]);
-  context.AddKeys(section == L"reg" ? allerase::DeleteRegistryValue(context.erase, root, subkey, fields[2])
-                                    : allerase::DeleteRegistryTree(context.erase, root, subkey));
+  context.AddKeys(section == L"reg" ? engine::allerase::DeleteRegistryValue(context.erase, root, subkey, fields[2])
+                                    : engine::allerase::DeleteRegistryTree(context.erase, root, subkey));
 }
 
 // The fields a line of a file section needs: base, folder and, but for "folder" and "alltree", a name.
@@ -83,11 +83,11 @@ void RunFolderEntry(const std::wstring& section, const std::vector<std::wstring>
   if (!Complete(section, fields)) return;
   std::wstring folder = BaseFolder(fields[0], context.values) + fields[1];
   if (section == L"file") {
-    context.AddBytes(allerase::EraseNamedFileInFolder(context.erase, folder, fields[2]));
+    context.AddBytes(engine::allerase::EraseNamedFileInFolder(context.erase, folder, fields[2]));
   } else if (section == L"fileext") {
-    context.AddBytes(allerase::EraseFilesByExtensionInFolder(context.erase, folder, fields[2]));
+    context.AddBytes(engine::allerase::EraseFilesByExtensionInFolder(context.erase, folder, fields[2]));
   } else {
-    context.AddBytes(allerase::RecreateFolder(context.erase, folder));
+    context.AddBytes(engine::allerase::RecreateFolder(context.erase, folder));
   }
 }
 
@@ -98,11 +98,11 @@ void RunTreeEntry(const std::wstring& section, const std::vector<std::wstring>& 
   if (section != L"alltree" && fields[2].empty()) return;
   for (const std::wstring& folder : ExpandFolders(BaseFolder(fields[0], context.values) + fields[1])) {
     if (section == L"filetree") {
-      context.AddBytes(allerase::EraseNamedFilesInTree(context.erase, folder, fields[2]));
+      context.AddBytes(engine::allerase::EraseNamedFilesInTree(context.erase, folder, fields[2]));
     } else if (section == L"foldertree") {
-      context.AddBytes(allerase::EraseNamedFoldersInTree(context.erase, folder, platform::ToLower(fields[2])));
+      context.AddBytes(engine::allerase::EraseNamedFoldersInTree(context.erase, folder, platform::ToLower(fields[2])));
     } else {
-      context.AddBytes(allerase::EraseAllFilesInTree(context.erase, folder));
+      context.AddBytes(engine::allerase::EraseAllFilesInTree(context.erase, folder));
     }
   }
 }
@@ -132,7 +132,7 @@ bool OfTheUser(const std::wstring& section, const std::vector<std::wstring>& fie
 template <typename Line>
 void ForEachLine(const std::wstring& definitionFile, const run::ProcessValues& values, Line line) {
   for (const wchar_t* section : kSections) {
-    for (const std::wstring& text : inifun::ReadIniSection(section, definitionFile)) {
+    for (const std::wstring& text : settings::inifun::ReadIniSection(section, definitionFile)) {
       std::wstring value = ValueOf(text);
       if (value.empty()) break;
       std::vector<std::wstring> fields = SplitFields(value);
@@ -159,11 +159,11 @@ std::vector<PluginEntry> ListPlugins(const std::wstring& folder) {
     if (found.IsFolder() || !platform::EqualsNoCase(Extension(found.name), L"ppe")) return;
     PluginEntry entry;
     entry.file = platform::JoinPath(folder, found.name);
-    entry.name = inifun::ReadIniValue(entry.file, L"name", L"appname");
-    entry.version = inifun::ReadIniValue(entry.file, L"version", L"appver");
+    entry.name = settings::inifun::ReadIniValue(entry.file, L"name", L"appname");
+    entry.version = settings::inifun::ReadIniValue(entry.file, L"version", L"appver");
     entry.description =
-        entry.name + L" " + entry.version + L" " + inifun::ReadIniValue(entry.file, L"dec", L"decs");
-    entry.ticked = inifun::ReadIniValue(entry.file, L"swich", L"on") == L"1";
+        entry.name + L" " + entry.version + L" " + settings::inifun::ReadIniValue(entry.file, L"dec", L"decs");
+    entry.ticked = settings::inifun::ReadIniValue(entry.file, L"swich", L"on") == L"1";
     entries.push_back(std::move(entry));
   });
   return entries;
@@ -183,8 +183,8 @@ bool WritePluginSwitch(const std::wstring& folder, const std::wstring& name, boo
   platform::PendingReplacement copy(file, *bytes);
   if (!copy.Ready()) return false;
   const wchar_t* value = on ? L"1" : L"0";
-  inifun::WriteIniValue(copy.Written(), L"swich", L"on", value);
-  return inifun::ReadIniValue(copy.Written(), L"swich", L"on") == value && copy.Commit();
+  settings::inifun::WriteIniValue(copy.Written(), L"swich", L"on", value);
+  return settings::inifun::ReadIniValue(copy.Written(), L"swich", L"on") == value && copy.Commit();
 }
 
 std::optional<HKEY> ParseRoot(const std::wstring& field) {
@@ -250,7 +250,7 @@ std::vector<std::wstring> AbsentTargets(const std::wstring& definitionFile, cons
       const LONG opened = RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key);
       if (opened == ERROR_SUCCESS) RegCloseKey(key);
       found = opened != ERROR_FILE_NOT_FOUND && opened != ERROR_PATH_NOT_FOUND;
-      absent.push_back(regfun::RootName(root) + L"\\" + subkey);
+      absent.push_back(engine::regfun::RootName(root) + L"\\" + subkey);
       return;
     }
     const std::wstring folder = BaseFolder(fields[0], values) + fields[1];
@@ -262,7 +262,7 @@ std::vector<std::wstring> AbsentTargets(const std::wstring& definitionFile, cons
   return found ? std::vector<std::wstring>() : absent;
 }
 
-}  // namespace plugins
+}  // namespace catalogue::plugins
 
 namespace catalogue {
 
@@ -273,23 +273,23 @@ namespace {
 class Plugins : public run::Stage {
  public:
   void Run(run::ItemContext& context) const override {
-    std::wstring folder = plugins::PluginFolder(context.programFolder);
-    for (const plugins::PluginEntry& entry : plugins::ListPlugins(folder)) {
+    std::wstring folder = catalogue::plugins::PluginFolder(context.programFolder);
+    for (const catalogue::plugins::PluginEntry& entry : catalogue::plugins::ListPlugins(folder)) {
       if (context.erase.Stopped()) break;
-      if (!context.Runs(plugins::kPluginSection, entry.name, [&] { return entry.ticked; })) continue;
+      if (!context.Runs(catalogue::plugins::kPluginSection, entry.name, [&] { return entry.ticked; })) continue;
       const std::wstring file = folder + L"\\" + entry.name + L".ppe";
       // Another user's run opens no row for a plug-in that names nothing of that user's.
       if (!context.values.user.Current() &&
-          !(plugins::IsPluginName(entry.name) && plugins::NamesAny(file, context.values))) {
+          !(catalogue::plugins::IsPluginName(entry.name) && catalogue::plugins::NamesAny(file, context.values))) {
         continue;
       }
-      context.BeginItem(plugins::kPluginSection, entry.name, entry.name);
+      context.BeginItem(catalogue::plugins::kPluginSection, entry.name, entry.name);
       // A plug-in's row reads "Cleaning " and its name, without the dots.
       context.view.SetRowState(L"Cleaning " + entry.name);
       context.view.PumpMessages();
-      if (plugins::IsPluginName(entry.name)) {
-        std::vector<std::wstring> absent = plugins::AbsentTargets(file, context.values);
-        plugins::ProcessShell(file, context);
+      if (catalogue::plugins::IsPluginName(entry.name)) {
+        std::vector<std::wstring> absent = catalogue::plugins::AbsentTargets(file, context.values);
+        catalogue::plugins::ProcessShell(file, context);
         if (!absent.empty()) context.NotInstalled(std::move(absent));
       }
       context.view.PumpMessages();

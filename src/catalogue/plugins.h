@@ -9,7 +9,7 @@
 
 #include "run/item_context.h"
 
-namespace plugins {
+namespace catalogue::plugins {
 
 // The section under which the report and the console program name the plug-ins; the key is the
 // appname.
@@ -64,4 +64,4 @@ bool NamesAny(const std::wstring& definitionFile, const run::ProcessValues& valu
 // base expanded and every "*" of a tree section replaced by the subfolders found there.
 std::vector<std::wstring> NamedFolders(const std::wstring& definitionFile, const run::ProcessValues& values);
 
-}  // namespace plugins
+}  // namespace catalogue::plugins

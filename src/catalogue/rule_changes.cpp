@@ -11,7 +11,7 @@
 #include "platform/format.h"
 #include "platform/text.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 namespace {
 
@@ -165,4 +165,4 @@ const wchar_t* ChangeKindName(ChangeKind kind) {
   return L"";
 }
 
-}  // namespace rules
+}  // namespace catalogue::rules

@@ -7,7 +7,7 @@
 
 #include "catalogue/rule_file.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 enum class ChangeKind { Added, Removed, Changed };
 
@@ -42,4 +42,4 @@ std::wstring ChangeSummary(const std::vector<RuleChange>& changes);
 // A change the user should look at before it counts: it is refused in part or reaches kept data.
 inline bool Alarming(const RuleChange& change) { return !change.refused.empty() || !change.keptData.empty(); }
 
-}  // namespace rules
+}  // namespace catalogue::rules

@@ -9,7 +9,7 @@
 #include "platform/format.h"
 #include "platform/text.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 std::vector<std::wstring> KeptDataReached(const Rule& rule) {
   std::vector<std::wstring> reached;
@@ -70,4 +70,4 @@ std::wstring FindingKindName(FindingKind kind, size_t count) {
   return {};
 }
 
-}  // namespace rules
+}  // namespace catalogue::rules

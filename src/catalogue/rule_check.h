@@ -6,7 +6,7 @@
 
 #include "catalogue/rule_file.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 struct CheckedFile {
   std::wstring path;
@@ -28,4 +28,4 @@ std::vector<std::wstring> KeptDataReached(const Rule& rule);
 // "a skipped line or entry", "an unknown key", ... for a summary.
 std::wstring FindingKindName(FindingKind kind, size_t count);
 
-}  // namespace rules
+}  // namespace catalogue::rules

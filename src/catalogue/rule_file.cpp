@@ -10,7 +10,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 namespace {
 
@@ -455,4 +455,4 @@ std::vector<Rule> LoadRules(const std::wstring& programFolder) {
   return rules;
 }
 
-}  // namespace rules
+}  // namespace catalogue::rules

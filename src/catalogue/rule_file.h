@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace rules {
+namespace catalogue::rules {
 
 // The sections of "prisd.dat" that hold the ticks, and the sections the report and the console
 // program name the rules under: the community file's entries and the project's own rule files keep
@@ -130,4 +130,4 @@ std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder);
 // the project's own files, and the entries of the user's own files are in kMyRulesCategory.
 std::vector<Rule> LoadRules(const std::wstring& programFolder);
 
-}  // namespace rules
+}  // namespace catalogue::rules

@@ -13,7 +13,7 @@
 #include "platform/text.h"
 #include "settings/inifun.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 using platform::HasWildcard;
 using platform::RootLength;
@@ -74,12 +74,12 @@ std::vector<std::wstring> VariableValues(const std::wstring& name) {
 }
 
 // The variables of a user's own places: where another user's is found (a value of the user's hive,
-// read as regfun::ResolveUserFolder does) and its usual place in the profile folder.
+// read as engine::regfun::ResolveUserFolder does) and its usual place in the profile folder.
 struct UserVariable {
   const wchar_t* name;  // lower case
   const wchar_t* value;  // none: always the usual place
   const wchar_t* relative;
-  const wchar_t* key = regfun::kUserShellFolders;
+  const wchar_t* key = engine::regfun::kUserShellFolders;
 };
 const UserVariable kUserVariables[] = {
     {L"appdata", L"AppData", L"\\AppData\\Roaming"},
@@ -124,7 +124,7 @@ const std::vector<std::wstring>& PathExpander::Variable(const std::wstring& name
   if (found != variables_.end()) return found->second;
   const UserVariable* own = user_.Current() ? nullptr : UserVariableNamed(key);
   std::vector<std::wstring> values;
-  if (own && own->value) Add(values, regfun::ResolveUserFolder(user_, own->value, own->relative, own->key));
+  if (own && own->value) Add(values, engine::regfun::ResolveUserFolder(user_, own->value, own->relative, own->key));
   if (own && !own->value) Add(values, user_.profile + own->relative);
   return variables_.emplace(key, own ? values : VariableValues(name)).first->second;
 }
@@ -375,7 +375,7 @@ std::optional<RegistryPath> ParseRegistryPath(const std::wstring& text) {
   size_t slash = text.find(L'\\');
   if (slash == std::wstring::npos) return std::nullopt;
   const std::wstring root = platform::Trim(std::wstring_view(text).substr(0, slash));
-  const HKEY key = regfun::RootKeyFromRuleName(root);
+  const HKEY key = engine::regfun::RootKeyFromRuleName(root);
   if (!key) return std::nullopt;
   std::wstring subkey;
   for (const std::wstring& part : Parts(text, slash + 1)) subkey += (subkey.empty() ? L"" : L"\\") + part;
@@ -455,7 +455,7 @@ constexpr SpecialDetect kSpecialDetects[] = {
 };
 
 int RunningWindows() {
-  static const int version = VersionNumber(inifun::GetWindowsVersionText()).value_or(0);
+  static const int version = VersionNumber(settings::inifun::GetWindowsVersionText()).value_or(0);
   return version;
 }
 
@@ -492,4 +492,4 @@ bool Detected(const Rule& rule, PathExpander& expander) {
   return false;
 }
 
-}  // namespace rules
+}  // namespace catalogue::rules

@@ -13,7 +13,7 @@
 #include "engine/user_scope.h"
 #include "platform/files.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 // A registry path of a rule ("HKCU\Software\..." or "HKEY_CURRENT_USER\..."): its root and subkey,
 // with no separator doubled or at either end, so that two spellings of one key compare equal (letter
@@ -123,4 +123,4 @@ bool Detected(const Rule& rule, PathExpander& expander);
 // empty when it is detected by nothing (it applies everywhere) or is for another Windows.
 std::vector<std::wstring> DetectionTargets(const Rule& rule);
 
-}  // namespace rules
+}  // namespace catalogue::rules

@@ -13,7 +13,7 @@
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 namespace {
 
@@ -47,7 +47,7 @@ std::wstring PendingFile(const std::wstring& programFolder) { return CommunityFi
 
 std::wstring CommunityAddress(const std::wstring& programFolder) {
   std::map<std::wstring, std::wstring> options =
-      inifun::ReadIniKeys(settings::SettingsFile(programFolder), kAddressSection);
+      settings::inifun::ReadIniKeys(settings::SettingsFile(programFolder), kAddressSection);
   auto address = options.find(platform::ToLower(kAddressKey));
   return address == options.end() || address->second.empty() ? kCommunityAddress : address->second;
 }
@@ -101,7 +101,7 @@ RulesAcceptance AcceptPendingRules(const std::wstring& programFolder) {
   for (const RuleChange& change : pending.changes) {
     if (change.erasesMore) erasingMore.push_back(change.name);
   }
-  inifun::IniBatch batch(settings::SettingsFile(programFolder));
+  settings::inifun::IniBatch batch(settings::SettingsFile(programFolder));
   acceptance.unticked = UntickCommunityEntries(batch, erasingMore, programFolder);
   if (!acceptance.unticked.empty() && !batch.Commit()) {
     acceptance.unticked.clear();
@@ -136,4 +136,4 @@ bool UndoRulesUpdate(const std::wstring& programFolder, std::wstring& problem) {
   return true;
 }
 
-}  // namespace rules
+}  // namespace catalogue::rules

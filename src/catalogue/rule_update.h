@@ -9,7 +9,7 @@
 #include "catalogue/rule_changes.h"
 #include "platform/http_download.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 // Where the project publishes the raw file of its default flavour; "Winapp2Url" in section "Options"
 // of "prisd.dat" names another (a mirror, a company's own copy).
@@ -67,4 +67,4 @@ void DiscardPendingRules(const std::wstring& programFolder);
 // is none or it cannot be moved.
 bool UndoRulesUpdate(const std::wstring& programFolder, std::wstring& problem);
 
-}  // namespace rules
+}  // namespace catalogue::rules

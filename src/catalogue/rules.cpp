@@ -17,7 +17,7 @@
 #include "settings/item_flags.h"
 #include "settings/options.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 namespace {
 
@@ -126,7 +126,7 @@ void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& 
   for (const std::wstring& folder : folders.found) {
     if (context.erase.Stopped()) return;
     context.AddBytes(
-        allerase::EraseFilesWhere(context.erase, folder, wanted, key.recurse, key.removeSelf, ExactNames(key)));
+        engine::allerase::EraseFilesWhere(context.erase, folder, wanted, key.recurse, key.removeSelf, ExactNames(key)));
   }
 }
 
@@ -155,14 +155,14 @@ void RunRegKey(const RegKey& key, const Exclusions& exclusions, PathExpander& ex
   for (const RegistryPath& path : keys.found) {
     if (context.erase.Stopped()) return;
     if (key.wholeKey) {
-      context.AddKeys(allerase::DeleteRegistryTreeExcept(context.erase, path.root, path.subkey, kept));
+      context.AddKeys(engine::allerase::DeleteRegistryTreeExcept(context.erase, path.root, path.subkey, kept));
       continue;
     }
     auto isKept = [&](const std::wstring& keptKey) {
       return platform::EqualsNoCase(path.subkey, keptKey) || platform::IsBelow(path.subkey, keptKey);
     };
     if (std::none_of(kept.begin(), kept.end(), isKept)) {
-      context.AddKeys(allerase::DeleteRegistryValue(context.erase, path.root, path.subkey, key.value));
+      context.AddKeys(engine::allerase::DeleteRegistryValue(context.erase, path.root, path.subkey, key.value));
     }
   }
 }
@@ -190,9 +190,9 @@ class StoredTicks {
   // `all`: the rules loaded, by which the ticks still to move are known.
   StoredTicks(const std::wstring& programFolder, const std::vector<Rule>& all) {
     const std::wstring file = settings::SettingsFile(programFolder);
-    community_ = inifun::ReadIniKeys(file, kCommunitySection);
-    shipped_ = inifun::ReadIniKeys(file, kShippedSection);
-    if (!inifun::ReadIniValue(file, kMovedSection, kMovedKey).empty()) return;
+    community_ = settings::inifun::ReadIniKeys(file, kCommunitySection);
+    shipped_ = settings::inifun::ReadIniKeys(file, kShippedSection);
+    if (!settings::inifun::ReadIniValue(file, kMovedSection, kMovedKey).empty()) return;
     for (const Rule& rule : all) {
       const std::wstring name = platform::ToLower(rule.name);
       if (rule.section == kShippedSection && community_.contains(name)) toMove_.emplace(name, rule.name);
@@ -210,7 +210,7 @@ class StoredTicks {
 
   // The move, once: each tick an entry of the project's own reads from the community file's section
   // is stored in its own, and cleared where it lay.
-  void Move(inifun::IniBatch& batch) const {
+  void Move(settings::inifun::IniBatch& batch) const {
     if (moved_) return;
     for (const auto& [name, written] : toMove_) {
       if (!shipped_.contains(name)) batch.Set(kShippedSection, written, Find(community_, name));
@@ -241,7 +241,7 @@ class RuleStage : public run::Stage {
     detector.SetUser(context.values.user);
     for (const Rule& rule : all) {
       if (context.erase.Stopped()) return;
-      bool runs = context.Runs(rule.section, rule.name, [&] { return inifun::RunTest(ticks.Of(rule)); });
+      bool runs = context.Runs(rule.section, rule.name, [&] { return settings::inifun::RunTest(ticks.Of(rule)); });
       const auto takes = [&](const auto& key) { return Takes(key, context); };
       // Another user's run opens no row for a rule with nothing of that user's to clean.
       runs = runs && (context.values.user.Current() || std::any_of(rule.fileKeys.begin(), rule.fileKeys.end(), takes) ||
@@ -274,7 +274,7 @@ std::vector<RuleChoice> RuleChoices(const std::wstring& programFolder) {
   for (Rule& rule : all) {
     const std::wstring stored = ticks.Of(rule);
     const bool detected = Detected(rule, detector);
-    choices.push_back({std::move(rule), detected, inifun::RunTest(stored), !stored.empty()});
+    choices.push_back({std::move(rule), detected, settings::inifun::RunTest(stored), !stored.empty()});
   }
   std::stable_sort(choices.begin(), choices.end(), [](const RuleChoice& a, const RuleChoice& b) {
     int category = platform::CompareNoCase(a.rule.category, b.rule.category);
@@ -283,7 +283,7 @@ std::vector<RuleChoice> RuleChoices(const std::wstring& programFolder) {
   return choices;
 }
 
-void StoreTicks(inifun::IniBatch& batch, const std::vector<RuleChoice>& choices, const std::wstring& programFolder) {
+void StoreTicks(settings::inifun::IniBatch& batch, const std::vector<RuleChoice>& choices, const std::wstring& programFolder) {
   std::vector<Rule> all;
   for (const RuleChoice& choice : choices) all.push_back(choice.rule);
   StoredTicks(programFolder, all).Move(batch);
@@ -293,7 +293,7 @@ void StoreTicks(inifun::IniBatch& batch, const std::vector<RuleChoice>& choices,
   }
 }
 
-std::vector<std::wstring> UntickCommunityEntries(inifun::IniBatch& batch, const std::vector<std::wstring>& names,
+std::vector<std::wstring> UntickCommunityEntries(settings::inifun::IniBatch& batch, const std::vector<std::wstring>& names,
                                                  const std::wstring& programFolder) {
   std::set<std::wstring> wanted;
   for (const std::wstring& name : names) wanted.insert(platform::ToLower(name));
@@ -302,14 +302,14 @@ std::vector<std::wstring> UntickCommunityEntries(inifun::IniBatch& batch, const 
   std::vector<std::wstring> unticked;
   for (const Rule& rule : all) {
     if (rule.section != kCommunitySection || !wanted.count(platform::ToLower(rule.name))) continue;
-    if (!inifun::RunTest(ticks.Of(rule))) continue;
+    if (!settings::inifun::RunTest(ticks.Of(rule))) continue;
     batch.Set(rule.section, rule.name, L"0");
     unticked.push_back(rule.name);
   }
   return unticked;
 }
 
-void StoreDefaultTicks(inifun::IniBatch& batch, const std::wstring& programFolder) {
+void StoreDefaultTicks(settings::inifun::IniBatch& batch, const std::wstring& programFolder) {
   batch.Set(kMovedSection, kMovedKey, L"1");
   // A rule with a warning costs the user more than traces (cookies sign them out): never by default.
   for (const Rule& rule : LoadRules(programFolder)) {
@@ -368,10 +368,10 @@ void RunRule(const Rule& rule, PathExpander& expander, run::ItemContext& context
   }
 }
 
-}  // namespace rules
+}  // namespace catalogue::rules
 
 namespace catalogue {
 
-std::unique_ptr<const run::Stage> RuleStage() { return std::make_unique<rules::RuleStage>(); }
+std::unique_ptr<const run::Stage> RuleStage() { return std::make_unique<catalogue::rules::RuleStage>(); }
 
 }  // namespace catalogue

@@ -10,7 +10,7 @@
 #include "run/item_context.h"
 #include "settings/inifun.h"
 
-namespace rules {
+namespace catalogue::rules {
 
 // A rule as the selection window and the console program list it.
 struct RuleChoice {
@@ -25,15 +25,15 @@ std::vector<RuleChoice> RuleChoices(const std::wstring& programFolder);
 
 // Puts the ticks of the choices into the batch, each in its entry's section, with the one-time move
 // of the ticks that the project's own entries had in the community file's section.
-void StoreTicks(inifun::IniBatch& batch, const std::vector<RuleChoice>& choices, const std::wstring& programFolder);
+void StoreTicks(settings::inifun::IniBatch& batch, const std::vector<RuleChoice>& choices, const std::wstring& programFolder);
 
 // Puts "0" into the batch for each entry of the community file named in `names` (letter case
 // ignored) that reads as ticked now; returns their names as the file in place writes them.
-std::vector<std::wstring> UntickCommunityEntries(inifun::IniBatch& batch, const std::vector<std::wstring>& names,
+std::vector<std::wstring> UntickCommunityEntries(settings::inifun::IniBatch& batch, const std::vector<std::wstring>& names,
                                                  const std::wstring& programFolder);
 
 // Puts the ticks of a new user into the batch: the project's own entries marked "Default=True".
-void StoreDefaultTicks(inifun::IniBatch& batch, const std::wstring& programFolder);
+void StoreDefaultTicks(settings::inifun::IniBatch& batch, const std::wstring& programFolder);
 
 // Whether a list shows the rule: it applies here or `showNotFound` asks for all, and the search text
 // is part of its name or category, letter case ignored.
@@ -50,4 +50,4 @@ std::vector<std::wstring> RefusedFolders(const Rule& rule, const std::wstring& p
 // per value.
 void RunRule(const Rule& rule, PathExpander& expander, run::ItemContext& context);
 
-}  // namespace rules
+}  // namespace catalogue::rules

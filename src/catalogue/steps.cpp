@@ -9,7 +9,7 @@ namespace catalogue {
 namespace {
 
 double RunFileOp(const Step& step, const engine::EraseContext& erase, const std::wstring& folder) {
-  using namespace allerase;
+  using namespace engine::allerase;
   switch (step.op) {
     case Op::AllFilesInTree: return EraseAllFilesInTree(erase, folder);
     case Op::NamedFilesInTree: return EraseNamedFilesInTree(erase, folder, step.name);
@@ -77,7 +77,7 @@ std::wstring BaseFolder(Base base, const run::ItemContext& context) {
     case Base::AppData: folder = context.values.appDataFolder; break;
     case Base::LocalAppData: folder = context.values.localAppDataFolder; break;
     case Base::Windows: folder = context.values.windowsFolder; break;
-    case Base::Documents: folder = regfun::ResolveUserFolder(context.values.user, L"Personal", L"\\Documents"); break;
+    case Base::Documents: folder = engine::regfun::ResolveUserFolder(context.values.user, L"Personal", L"\\Documents"); break;
     case Base::NetscapeProfiles: {
       std::wstring nsb = context.values.appDataFolder + L"\\Netscape\\NSB\\Profiles";
       folder = platform::FolderExists(nsb) ? nsb : context.values.appDataFolder + L"\\Netscape\\Navigator\\Profiles";
@@ -101,7 +101,7 @@ std::optional<StepTarget> TargetOf(const Step& step, const run::ItemContext& con
       const LONG opened = RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key);
       if (opened == ERROR_SUCCESS) RegCloseKey(key);
       const bool found = opened != ERROR_FILE_NOT_FOUND && opened != ERROR_PATH_NOT_FOUND;
-      return StepTarget{regfun::RootName(root) + L"\\" + subkey, found};
+      return StepTarget{engine::regfun::RootName(root) + L"\\" + subkey, found};
     }
     default: break;
   }
@@ -115,10 +115,10 @@ std::optional<StepTarget> TargetOf(const Step& step, const run::ItemContext& con
 void RunStep(const Step& step, run::ItemContext& context) {
   const auto [root, subkey] = KeyOf(step, context);
   switch (step.op) {
-    case Op::DeleteKey: context.AddKeys(allerase::DeleteRegistryKey(context.erase, root, subkey)); return;
-    case Op::DeleteTree: context.AddKeys(allerase::DeleteRegistryTree(context.erase, root, subkey)); return;
+    case Op::DeleteKey: context.AddKeys(engine::allerase::DeleteRegistryKey(context.erase, root, subkey)); return;
+    case Op::DeleteTree: context.AddKeys(engine::allerase::DeleteRegistryTree(context.erase, root, subkey)); return;
     case Op::DeleteValue:
-      context.AddKeys(allerase::DeleteRegistryValue(context.erase, root, subkey, step.name));
+      context.AddKeys(engine::allerase::DeleteRegistryValue(context.erase, root, subkey, step.name));
       return;
     case Op::AddKeys: context.AddKeys(step.amount); return;
     case Op::AddBytes: context.AddBytes(step.amount); return;
@@ -129,7 +129,7 @@ void RunStep(const Step& step, run::ItemContext& context) {
   if (folder.empty()) {
     // A folder the system could not name counts as a missing one: a tree step its visit, touching
     // nothing.
-    if (WalksATree(step.op)) context.AddBytes(allerase::kFolderVisit);
+    if (WalksATree(step.op)) context.AddBytes(engine::allerase::kFolderVisit);
     return;
   }
   if (step.base != Base::Absolute) folder += step.path;

@@ -32,10 +32,10 @@ constexpr wchar_t kRecentDocs[] = L"Software\\Microsoft\\Windows\\CurrentVersion
 void ClearDocumentsMenu(run::ItemContext& context) {
   const engine::UserScope& user = context.values.user;
   if (!user.Current()) {
-    const std::wstring recent = regfun::ResolveUserFolder(user, L"Recent", L"\\AppData\\Roaming\\Microsoft\\Windows\\Recent");
+    const std::wstring recent = engine::regfun::ResolveUserFolder(user, L"Recent", L"\\AppData\\Roaming\\Microsoft\\Windows\\Recent");
     if (!engine::GuardedTarget(context.erase, recent)) return;
     const auto [root, subkey] = user.Key(HKEY_CURRENT_USER, kRecentDocs);
-    context.AddKeys(allerase::DeleteRegistryTree(context.erase, root, subkey));
+    context.AddKeys(engine::allerase::DeleteRegistryTree(context.erase, root, subkey));
     return;
   }
   wchar_t recent[MAX_PATH] = L"";
@@ -48,8 +48,8 @@ void ClearDocumentsMenu(run::ItemContext& context) {
 
 void CleanTempFolder(run::ItemContext& context, const std::wstring& folder) {
   if (folder.empty()) return;
-  context.AddBytes(allerase::EraseAllFilesInTree(context.erase, folder));
-  context.AddBytes(allerase::RecreateFolder(context.erase, folder));
+  context.AddBytes(engine::allerase::EraseAllFilesInTree(context.erase, folder));
+  context.AddBytes(engine::allerase::RecreateFolder(context.erase, folder));
 }
 
 // T1: the old "Local Settings\temp" beside "Local Settings\Application Data"; T2: the Windows temp
@@ -62,7 +62,7 @@ void CleanTempFolders(run::ItemContext& item) {
     if (at != std::wstring::npos) CleanTempFolder(context, local.substr(0, at) + L"temp");
     const engine::UserScope& user = context.values.user;
     if (!user.Current()) {
-      CleanTempFolder(context, regfun::ResolveUserFolder(user, L"TEMP", L"\\AppData\\Local\\Temp",
+      CleanTempFolder(context, engine::regfun::ResolveUserFolder(user, L"TEMP", L"\\AppData\\Local\\Temp",
                                                          L"HKEY_CURRENT_USER\\Environment"));
       return;
     }
@@ -109,10 +109,10 @@ void EraseOldRecycledItems(run::ItemContext& context, unsigned long long cutoff)
         context.erase.KeptForAge(item);
         continue;
       }
-      context.AddBytes(platform::FolderExists(item) ? allerase::EraseFolder(context.erase, item)
-                                                    : allerase::EraseFile(context.erase, item));
+      context.AddBytes(platform::FolderExists(item) ? engine::allerase::EraseFolder(context.erase, item)
+                                                    : engine::allerase::EraseFile(context.erase, item));
       if (context.erase.Previewing() || (!platform::FileExists(item) && !platform::FolderExists(item))) {
-        context.AddBytes(allerase::EraseFile(context.erase, platform::JoinPath(bin, info)));
+        context.AddBytes(engine::allerase::EraseFile(context.erase, platform::JoinPath(bin, info)));
       }
     }
   }
@@ -126,7 +126,7 @@ void EmptyRecycleBins(run::ItemContext& context) {
   }
   for (const wchar_t* folder : {L"C:\\RECYCLED", L"C:\\RECYCLER"}) {
     if (platform::FolderExists(folder)) {
-      context.AddBytes(allerase::FolderSize(folder) + 100000);
+      context.AddBytes(engine::allerase::FolderSize(folder) + 100000);
     }
   }
   if (context.erase.Perform(L"Empty the recycle bin")) SHEmptyRecycleBinW(context.view.OwnerWindow(), L"", SHERB_NOCONFIRMATION);
@@ -138,7 +138,7 @@ void CleanDiskCheckFolders(run::ItemContext& context) {
     for (int n = 0; n <= 10; ++n) {
       wchar_t folder[32];
       swprintf(folder, 32, L"%c:\\Found.%03d", drive, n);
-      context.AddBytes(allerase::EraseFilesInFolder(context.erase, folder));
+      context.AddBytes(engine::allerase::EraseFilesInFolder(context.erase, folder));
     }
   }
 }
@@ -155,7 +155,7 @@ void EmptyClipboard(run::ItemContext& context) {
 // out Wine's drive of the whole Unix file system. As the batch file it replaces, it counts nothing.
 void EraseThumbnailCaches(run::ItemContext& context) {
   for (const std::wstring& root : platform::FixedDriveRoots()) {
-    allerase::EraseNamedFilesOnDrive(context.erase, root, L"Thumbs.db");
+    engine::allerase::EraseNamedFilesOnDrive(context.erase, root, L"Thumbs.db");
   }
 }
 

@@ -224,11 +224,11 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
   }
   const catalogue::Item& custom = catalogue::kCustomItem;
   items.push_back({custom.section, custom.key, custom.label, catalogue::IsOn(custom, settingsFile)});
-  for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder))) {
-    items.push_back({plugins::kPluginSection, entry.name, entry.name, entry.ticked});
+  for (const catalogue::plugins::PluginEntry& entry : catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder))) {
+    items.push_back({catalogue::plugins::kPluginSection, entry.name, entry.name, entry.ticked});
   }
   // The rules that apply to this machine; the others cannot run here.
-  for (const rules::RuleChoice& choice : rules::RuleChoices(programFolder)) {
+  for (const catalogue::rules::RuleChoice& choice : catalogue::rules::RuleChoices(programFolder)) {
     const std::wstring& name = choice.rule.name;
     if (choice.detected) items.push_back({choice.rule.section, name, name, choice.ticked});
   }
@@ -391,11 +391,11 @@ std::wstring HelpText() {
          L"and --yes was not given, 5 cleaned but Windows refused to shut down.\n";
 }
 
-std::wstring CheckedRulesText(const std::vector<rules::CheckedFile>& files) {
+std::wstring CheckedRulesText(const std::vector<catalogue::rules::CheckedFile>& files) {
   std::wstring text;
-  std::map<rules::FindingKind, size_t> counts;
+  std::map<catalogue::rules::FindingKind, size_t> counts;
   size_t entries = 0;
-  for (const rules::CheckedFile& file : files) {
+  for (const catalogue::rules::CheckedFile& file : files) {
     if (!file.readable) {
       text += file.path + L": cannot be read\n";
       continue;
@@ -403,7 +403,7 @@ std::wstring CheckedRulesText(const std::vector<rules::CheckedFile>& files) {
     entries += file.entries;
     text += file.path + L": " + platform::Counted(file.entries, L"entry", L"entries") + L", " +
             platform::Counted(file.findings.size(), L"finding", L"findings") + L"\n";
-    for (const rules::Finding& finding : file.findings) {
+    for (const catalogue::rules::Finding& finding : file.findings) {
       ++counts[finding.kind];
       text += L"  line " + std::to_wstring(finding.line) + (finding.entry.empty() ? L"" : L" [" + finding.entry + L"]") +
               L": " + finding.text + L"\n";
@@ -414,13 +414,13 @@ std::wstring CheckedRulesText(const std::vector<rules::CheckedFile>& files) {
   if (counts.empty()) return text + L"no findings\n";
   std::wstring separator;
   for (const auto& [kind, count] : counts) {
-    text += separator + rules::FindingKindName(kind, count);
+    text += separator + catalogue::rules::FindingKindName(kind, count);
     separator = L", ";
   }
   return text + L"\n";
 }
 
-std::wstring RulesDownloadText(const std::wstring& url, const rules::RulesDownload& download) {
+std::wstring RulesDownloadText(const std::wstring& url, const catalogue::rules::RulesDownload& download) {
   if (!download.pending) {
     if (!download.problem.empty()) {
       return L"winapp2.ini was not downloaded from " + url + L": " + download.problem + L". The file in place is unchanged.\n";
@@ -430,19 +430,19 @@ std::wstring RulesDownloadText(const std::wstring& url, const rules::RulesDownlo
   std::wstring text = L"winapp2.ini.new downloaded from " + url + L": " +
                       platform::Counted(download.newEntries, L"entry", L"entries") + L"; the file in place has " +
                       std::to_wstring(download.oldEntries) + L".\n";
-  for (const rules::RuleChange& change : download.changes) {
-    text += L"  " + std::wstring(rules::ChangeKindName(change.kind)) + L" [" + change.name + L"]";
-    for (const std::wstring& mark : rules::ChangeMarks(change)) text += L"; " + mark;
+  for (const catalogue::rules::RuleChange& change : download.changes) {
+    text += L"  " + std::wstring(catalogue::rules::ChangeKindName(change.kind)) + L" [" + change.name + L"]";
+    for (const std::wstring& mark : catalogue::rules::ChangeMarks(change)) text += L"; " + mark;
     text += L"\n";
   }
-  return text + rules::ChangeSummary(download.changes) + L".\n";
+  return text + catalogue::rules::ChangeSummary(download.changes) + L".\n";
 }
 
 namespace {
 
 // Installs the pending rules and says what that unticked.
 int AcceptRules(const std::wstring& programFolder, Output& output) {
-  rules::RulesAcceptance acceptance = rules::AcceptPendingRules(programFolder);
+  catalogue::rules::RulesAcceptance acceptance = catalogue::rules::AcceptPendingRules(programFolder);
   if (!acceptance.installed) {
     output.err += ToUtf8(L"Nothing was installed: " + acceptance.problem + L".\n");
     return kExitRulesNotUpdated;
@@ -460,8 +460,8 @@ int AcceptRules(const std::wstring& programFolder, Output& output) {
 // --update-rules, --accept and --undo-rules-update; -1 for any other action.
 int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFolder, Output& output) {
   if (arguments.action == Action::UpdateRules) {
-    const std::wstring url = arguments.url.empty() ? rules::CommunityAddress(programFolder) : arguments.url;
-    rules::RulesDownload download = rules::DownloadCommunityRules(programFolder, url);
+    const std::wstring url = arguments.url.empty() ? catalogue::rules::CommunityAddress(programFolder) : arguments.url;
+    catalogue::rules::RulesDownload download = catalogue::rules::DownloadCommunityRules(programFolder, url);
     const bool failed = !download.pending && !download.problem.empty();
     (failed ? output.err : output.out) += ToUtf8(RulesDownloadText(url, download));
     if (failed) return kExitRulesNotUpdated;
@@ -473,7 +473,7 @@ int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFol
   if (arguments.action == Action::AcceptRules) return AcceptRules(programFolder, output);
   if (arguments.action != Action::UndoRulesUpdate) return -1;
   std::wstring problem;
-  if (!rules::UndoRulesUpdate(programFolder, problem)) {
+  if (!catalogue::rules::UndoRulesUpdate(programFolder, problem)) {
     output.err += ToUtf8(L"Nothing was restored: " + problem + L".\n");
     return kExitRulesNotUpdated;
   }
@@ -483,11 +483,11 @@ int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFol
 
 // The rule files --check-rules reads: the one named, or those of the program folder that are there.
 int CheckRules(const Arguments& arguments, const std::wstring& programFolder, Output& output) {
-  std::vector<rules::RuleFileName> files;
+  std::vector<catalogue::rules::RuleFileName> files;
   if (!arguments.ruleFile.empty()) {
-    files.push_back({arguments.ruleFile, rules::kCommunitySection});
+    files.push_back({arguments.ruleFile, catalogue::rules::kCommunitySection});
   } else {
-    for (rules::RuleFileName& file : rules::RuleFiles(programFolder)) {
+    for (catalogue::rules::RuleFileName& file : catalogue::rules::RuleFiles(programFolder)) {
       if (platform::FileExists(file.path)) files.push_back(std::move(file));
     }
   }
@@ -495,12 +495,12 @@ int CheckRules(const Arguments& arguments, const std::wstring& programFolder, Ou
     output.err += "No rule file found: neither winapp2.ini nor a rules folder beside the program.\n";
     return kExitRulesUnreadable;
   }
-  const std::vector<rules::CheckedFile> checked = rules::CheckRuleFiles(files, programFolder);
+  const std::vector<catalogue::rules::CheckedFile> checked = catalogue::rules::CheckRuleFiles(files, programFolder);
   output.out += ToUtf8(CheckedRulesText(checked));
-  if (std::any_of(checked.begin(), checked.end(), [](const rules::CheckedFile& file) { return !file.readable; })) {
+  if (std::any_of(checked.begin(), checked.end(), [](const catalogue::rules::CheckedFile& file) { return !file.readable; })) {
     return kExitRulesUnreadable;
   }
-  bool found = std::any_of(checked.begin(), checked.end(), [](const rules::CheckedFile& file) { return !file.findings.empty(); });
+  bool found = std::any_of(checked.begin(), checked.end(), [](const catalogue::rules::CheckedFile& file) { return !file.findings.empty(); });
   return found ? kExitRulesFindings : kExitRulesClean;
 }
 

@@ -84,11 +84,11 @@ std::string KeptSitesJson(const std::vector<engine::KeptSite>& sites);
 std::wstring HelpText();
 
 // The findings of --check-rules, file by file and line by line, and a summary.
-std::wstring CheckedRulesText(const std::vector<rules::CheckedFile>& files);
+std::wstring CheckedRulesText(const std::vector<catalogue::rules::CheckedFile>& files);
 
 // What --update-rules downloaded: one line per entry it adds, removes or changes, with its marks, and
 // the counts; or why nothing waits.
-std::wstring RulesDownloadText(const std::wstring& url, const rules::RulesDownload& download);
+std::wstring RulesDownloadText(const std::wstring& url, const catalogue::rules::RulesDownload& download);
 
 struct Output {
   std::string out;  // UTF-8

@@ -19,7 +19,7 @@ constexpr WORD kLinkId = 101;
 }  // namespace
 
 AboutWindow::AboutWindow(std::wstring programFolder, std::function<void(const std::wstring&)> open)
-    : programFolder_(std::move(programFolder)), open_(open ? std::move(open) : normal::OpenWithShell) {}
+    : programFolder_(std::move(programFolder)), open_(open ? std::move(open) : engine::normal::OpenWithShell) {}
 
 toolkit::DialogTemplate AboutWindow::Template() const {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LINK_CLASS};

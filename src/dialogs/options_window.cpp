@@ -199,7 +199,7 @@ void OptionsWindow::Load() {
   administrator_ = isAdministrator_();
   for (size_t row = 0; row < browsers_.size(); ++row) {
     tick(static_cast<WORD>(chkCleanOnClose + row),
-         inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), catalogue::kCloseOptionSection,
+         settings::inifun::FlagTest(settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_), catalogue::kCloseOptionSection,
                                                browsers_[row]->key)));
   }
   HWND times = Control(cmbStartTime);

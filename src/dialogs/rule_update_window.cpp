@@ -17,7 +17,7 @@ struct RulesDownloadTask::State {
   std::atomic<bool> finished{false};
   std::atomic<unsigned long long> received{0};
   std::atomic<long long> total{-1};
-  rules::RulesDownload result;  // written before `finished`
+  catalogue::rules::RulesDownload result;  // written before `finished`
 };
 
 UINT RulesDownloadTask::Message() {
@@ -35,10 +35,10 @@ RulesDownloadTask::RulesDownloadTask(HWND window, std::wstring programFolder, st
       PostMessageW(window, Message(), kProgress, 0);
       return !state->stop;
     };
-    rules::RulesDownload result = rules::DownloadCommunityRules(folder, url, limits, progress);
+    catalogue::rules::RulesDownload result = catalogue::rules::DownloadCommunityRules(folder, url, limits, progress);
     // Stopped after the last piece came: what was downloaded is not wanted either.
     if (state->stop && result.pending) {
-      rules::DiscardPendingRules(folder);
+      catalogue::rules::DiscardPendingRules(folder);
       result = {};
       result.problem = L"the download was stopped";
     }
@@ -62,7 +62,7 @@ bool RulesDownloadTask::Stopped() const { return state_->stop; }
 bool RulesDownloadTask::Finished() const { return state_->finished; }
 unsigned long long RulesDownloadTask::Received() const { return state_->received; }
 long long RulesDownloadTask::Total() const { return state_->total; }
-const rules::RulesDownload& RulesDownloadTask::Result() const { return state_->result; }
+const catalogue::rules::RulesDownload& RulesDownloadTask::Result() const { return state_->result; }
 
 namespace {
 
@@ -70,9 +70,9 @@ constexpr COLORREF kAlarm = RGB(0xC0, 0x00, 0x00);
 
 constexpr toolkit::ListColumn kColumns[] = {{L"Entry", 230}, {L"Change", 70}, {L"Applies here", 80}, {L"Marks", 600}};
 
-std::wstring Marks(const rules::RuleChange& change) {
+std::wstring Marks(const catalogue::rules::RuleChange& change) {
   std::wstring text;
-  for (const std::wstring& mark : rules::ChangeMarks(change)) {
+  for (const std::wstring& mark : catalogue::rules::ChangeMarks(change)) {
     if (mark == L"applies here") continue;  // a column of its own
     text += (text.empty() ? L"" : L"; ") + mark;
   }
@@ -81,7 +81,7 @@ std::wstring Marks(const rules::RuleChange& change) {
 
 }  // namespace
 
-RuleChangesWindow::RuleChangesWindow(std::wstring programFolder, rules::RulesDownload download)
+RuleChangesWindow::RuleChangesWindow(std::wstring programFolder, catalogue::rules::RulesDownload download)
     : programFolder_(std::move(programFolder)), download_(std::move(download)) {}
 
 toolkit::DialogTemplate RuleChangesWindow::Template() const {
@@ -102,7 +102,7 @@ void RuleChangesWindow::Load() {
   HWND summary = GetWindow(Handle(), GW_CHILD);
   const std::wstring text = L"The downloaded winapp2.ini has " + std::to_wstring(download_.newEntries) +
                             L" entries, the one in place " + std::to_wstring(download_.oldEntries) + L": " +
-                            rules::ChangeSummary(download_.changes) +
+                            catalogue::rules::ChangeSummary(download_.changes) +
                             L". Nothing changes until you press \"Use the new rules\"; ticked entries that erase more "
                             L"are then unticked.";
   SetWindowTextW(summary, text.c_str());
@@ -110,10 +110,10 @@ void RuleChangesWindow::Load() {
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
   const UINT dpi = toolkit::WindowDpi(list);
   toolkit::AddListColumns(list, kColumns, dpi);
-  for (const rules::RuleChange& change : download_.changes) {
+  for (const catalogue::rules::RuleChange& change : download_.changes) {
     const int row = toolkit::AppendListRow(list, change.name);
-    const std::wstring cells[] = {rules::ChangeKindName(change.kind),
-                                  change.kind == rules::ChangeKind::Removed ? L"" : change.appliesHere ? L"yes" : L"no",
+    const std::wstring cells[] = {catalogue::rules::ChangeKindName(change.kind),
+                                  change.kind == catalogue::rules::ChangeKind::Removed ? L"" : change.appliesHere ? L"yes" : L"no",
                                   Marks(change)};
     for (int column = 1; column <= 3; ++column) toolkit::SetListCellText(list, row, column, cells[column - 1]);
   }
@@ -127,7 +127,7 @@ void RuleChangesWindow::Load() {
 
 COLORREF RuleChangesWindow::RowColour(int row) const {
   if (row < 0 || static_cast<size_t>(row) >= download_.changes.size()) return CLR_DEFAULT;
-  return rules::Alarming(download_.changes[row]) ? kAlarm : CLR_DEFAULT;
+  return catalogue::rules::Alarming(download_.changes[row]) ? kAlarm : CLR_DEFAULT;
 }
 
 INT_PTR RuleChangesWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -146,7 +146,7 @@ INT_PTR RuleChangesWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_COMMAND:
       if (LOWORD(wParam) == kUseId) {
-        acceptance_ = rules::AcceptPendingRules(programFolder_);
+        acceptance_ = catalogue::rules::AcceptPendingRules(programFolder_);
         if (!acceptance_.installed) {
           platform::Tell(Handle(), L"The new rules were not put in place: " + acceptance_.problem +
                                        L". The rules in place are unchanged.");
@@ -155,7 +155,7 @@ INT_PTR RuleChangesWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
       }
       if (LOWORD(wParam) == IDCANCEL) {
-        rules::DiscardPendingRules(programFolder_);
+        catalogue::rules::DiscardPendingRules(programFolder_);
         Close(IDCANCEL);
         return TRUE;
       }
@@ -164,7 +164,7 @@ INT_PTR RuleChangesWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
   return FALSE;
 }
 
-bool ReviewRuleChanges(HWND owner, const std::wstring& programFolder, const rules::RulesDownload& download) {
+bool ReviewRuleChanges(HWND owner, const std::wstring& programFolder, const catalogue::rules::RulesDownload& download) {
   return RuleChangesWindow(programFolder, download).ShowModal(owner) == IDOK;
 }
 

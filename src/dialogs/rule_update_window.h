@@ -13,7 +13,7 @@
 
 namespace dialogs {
 
-// A download of the community's rules (rules::DownloadCommunityRules) on a thread of its own. It tells
+// A download of the community's rules (catalogue::rules::DownloadCommunityRules) on a thread of its own. It tells
 // `window` with the message RulesDownloadTask::Message(): wParam kProgress as data comes (Received,
 // Total), kFinished once at the end (Result).
 class RulesDownloadTask {
@@ -37,7 +37,7 @@ class RulesDownloadTask {
   unsigned long long Received() const;
   long long Total() const;  // -1 while the server has not said
   // Once Finished.
-  const rules::RulesDownload& Result() const;
+  const catalogue::rules::RulesDownload& Result() const;
 
  private:
   struct State;
@@ -47,18 +47,18 @@ class RulesDownloadTask {
 
 // The changes of a download, one row per entry ("Entry", "Change", "Applies here", "Marks"), in red
 // those refused in part or reaching kept data. "Use the new rules" puts the download in place
-// (rules::AcceptPendingRules) and closes with IDOK; "Cancel" removes it and closes with IDCANCEL.
+// (catalogue::rules::AcceptPendingRules) and closes with IDOK; "Cancel" removes it and closes with IDCANCEL.
 class RuleChangesWindow : public toolkit::Dialog {
  public:
   static constexpr WORD kUseId = IDOK;
   static constexpr WORD kListId = 101;
 
-  RuleChangesWindow(std::wstring programFolder, rules::RulesDownload download);
+  RuleChangesWindow(std::wstring programFolder, catalogue::rules::RulesDownload download);
 
   HWND List() const { return Control(kListId); }
   // The text colour a row is drawn in.
   COLORREF RowColour(int row) const;
-  const rules::RulesAcceptance& Acceptance() const { return acceptance_; }
+  const catalogue::rules::RulesAcceptance& Acceptance() const { return acceptance_; }
 
  private:
   toolkit::DialogTemplate Template() const override;
@@ -66,11 +66,11 @@ class RuleChangesWindow : public toolkit::Dialog {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   std::wstring programFolder_;
-  rules::RulesDownload download_;
-  rules::RulesAcceptance acceptance_;
+  catalogue::rules::RulesDownload download_;
+  catalogue::rules::RulesAcceptance acceptance_;
 };
 
 // The window above, modal; true when the new rules were put in place.
-bool ReviewRuleChanges(HWND owner, const std::wstring& programFolder, const rules::RulesDownload& download);
+bool ReviewRuleChanges(HWND owner, const std::wstring& programFolder, const catalogue::rules::RulesDownload& download);
 
 }  // namespace dialogs

@@ -83,7 +83,7 @@ void SelectionWindow::Build() {
   HWND browsers = outerPages_[kBrowsersTab];
   // Today's browsers follow the tabs of the item table, so the stored tab numbers keep their tabs.
   for (const wchar_t* subTab : kBrowserTabs) AddTab(browserTabs_, subTab);
-  for (const rules::TodaysBrowser& browser : rules::TodaysBrowsers()) {
+  for (const catalogue::rules::TodaysBrowser& browser : catalogue::rules::TodaysBrowsers()) {
     if (browser.tab) AddTab(browserTabs_, browser.tab);
   }
   // The pages cover what the rows of tabs leave, so they are made once every tab is there.
@@ -92,7 +92,7 @@ void SelectionWindow::Build() {
       BuildItemPage(page, area, kOuterTabs[kBrowsersTab], subTab);
     }));
   }
-  for (const rules::TodaysBrowser& browser : rules::TodaysBrowsers()) {
+  for (const catalogue::rules::TodaysBrowser& browser : catalogue::rules::TodaysBrowsers()) {
     if (!browser.tab) continue;
     browserPages_.push_back(AddPage(browsers, browserTabs_, [&](SelectionPage& page, SIZE area) {
       BuildBrowserRulePage(page, area, browser);
@@ -165,13 +165,13 @@ void SelectionWindow::BuildItemPage(SelectionPage& page, SIZE area, const std::w
 
 // One box per shipped rule of the browser, ticked as the rule is; a browser not on this computer is
 // greyed and says so.
-void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area, const rules::TodaysBrowser& browser) {
+void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area, const catalogue::rules::TodaysBrowser& browser) {
   std::vector<std::pair<const wchar_t*, size_t>> boxes;  // a kind, and its place in ruleChoices_
   bool found = false;
-  for (const wchar_t* kind : rules::BrowserKinds()) {
-    const std::wstring name = rules::BrowserRuleName(browser, kind);
-    auto choice = std::find_if(ruleChoices_.begin(), ruleChoices_.end(), [&](const rules::RuleChoice& c) {
-      return c.rule.section == rules::kShippedSection && platform::EqualsNoCase(c.rule.name, name);
+  for (const wchar_t* kind : catalogue::rules::BrowserKinds()) {
+    const std::wstring name = catalogue::rules::BrowserRuleName(browser, kind);
+    auto choice = std::find_if(ruleChoices_.begin(), ruleChoices_.end(), [&](const catalogue::rules::RuleChoice& c) {
+      return c.rule.section == catalogue::rules::kShippedSection && platform::EqualsNoCase(c.rule.name, name);
     });
     if (choice == ruleChoices_.end()) continue;
     boxes.emplace_back(kind, static_cast<size_t>(choice - ruleChoices_.begin()));
@@ -188,7 +188,7 @@ void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area, const
     browserRuleBoxes_.emplace_back(nullptr, choice);
     page.Add(kButtonClass, kind, BS_AUTOCHECKBOX | WS_TABSTOP, {12, top, 200, kBoxHeight},
              static_cast<WORD>(kFirstBrowserRuleId + shown), [this, shown](HWND box) {
-               const rules::RuleChoice& rule = ruleChoices_[browserRuleBoxes_[shown].second];
+               const catalogue::rules::RuleChoice& rule = ruleChoices_[browserRuleBoxes_[shown].second];
                browserRuleBoxes_[shown].first = box;
                SetTicked(box, rule.ticked);
                EnableWindow(box, rule.detected);

@@ -22,12 +22,12 @@ void SelectionWindow::ShowRulesDownloading() {
   ShowWindow(ruleTab_.progress, shown);
   ShowWindow(Button(L"StopRules"), shown);
   EnableWindow(Button(L"UpdateRules"), !busy);
-  EnableWindow(Button(L"UndoRules"), !busy && platform::FileExists(rules::BackupFile(programFolder_)));
+  EnableWindow(Button(L"UndoRules"), !busy && platform::FileExists(catalogue::rules::BackupFile(programFolder_)));
 }
 
 void SelectionWindow::StartRulesDownload() {
   if (rulesDownload_) return;
-  const std::wstring url = rules::CommunityAddress(programFolder_);
+  const std::wstring url = catalogue::rules::CommunityAddress(programFolder_);
   SendMessageW(ruleTab_.progress, PBM_SETPOS, 0, 0);
   SetWindowTextW(ruleTab_.count, (L"Downloading the rules from " + url + L" ...").c_str());
   rulesDownload_ = std::make_unique<RulesDownloadTask>(Handle(), programFolder_, url, services_.rulesDownloadLimits);
@@ -53,7 +53,7 @@ void SelectionWindow::RulesDownloadReport(WPARAM what) {
   }
   if (what != RulesDownloadTask::kFinished || !rulesDownload_->Finished()) return;
   const bool stopped = rulesDownload_->Stopped();
-  const rules::RulesDownload download = rulesDownload_->Result();
+  const catalogue::rules::RulesDownload download = rulesDownload_->Result();
   rulesDownload_.reset();
   ShowRulesDownloading();
   if (stopped) return;
@@ -71,7 +71,7 @@ void SelectionWindow::RulesDownloadReport(WPARAM what) {
 
 void SelectionWindow::UndoRulesUpdate() {
   std::wstring problem;
-  if (!rules::UndoRulesUpdate(programFolder_, problem)) {
+  if (!catalogue::rules::UndoRulesUpdate(programFolder_, problem)) {
     platform::Tell(Handle(), L"The previous rules were not put back: " + problem + L".");
   } else {
     ReloadRules({});
@@ -79,24 +79,24 @@ void SelectionWindow::UndoRulesUpdate() {
   ShowRulesDownloading();
 }
 
-void SelectionWindow::ReloadRules(const std::vector<rules::RuleChange>& changes) {
+void SelectionWindow::ReloadRules(const std::vector<catalogue::rules::RuleChange>& changes) {
   auto id = [](const std::wstring& section, const std::wstring& name) { return section + L"/" + platform::ToLower(name); };
   std::map<std::wstring, bool> ticked;
-  for (const rules::RuleChoice& choice : ruleChoices_) ticked[id(choice.rule.section, choice.rule.name)] = choice.ticked;
-  for (const rules::RuleChange& change : changes) {
-    if (change.erasesMore) ticked[id(rules::kCommunitySection, change.name)] = false;
+  for (const catalogue::rules::RuleChoice& choice : ruleChoices_) ticked[id(choice.rule.section, choice.rule.name)] = choice.ticked;
+  for (const catalogue::rules::RuleChange& change : changes) {
+    if (change.erasesMore) ticked[id(catalogue::rules::kCommunitySection, change.name)] = false;
   }
   std::vector<std::wstring> boxNames;
   for (const auto& [box, choice] : browserRuleBoxes_) boxNames.push_back(ruleChoices_[choice].rule.name);
-  ruleChoices_ = rules::RuleChoices(programFolder_);
-  for (rules::RuleChoice& choice : ruleChoices_) {
+  ruleChoices_ = catalogue::rules::RuleChoices(programFolder_);
+  for (catalogue::rules::RuleChoice& choice : ruleChoices_) {
     auto kept = ticked.find(id(choice.rule.section, choice.rule.name));
     if (kept != ticked.end()) choice.ticked = kept->second;
   }
   // The boxes of the browsers' shipped rules find their entries at their new places.
   for (size_t i = 0; i < browserRuleBoxes_.size(); ++i) {
-    auto choice = std::find_if(ruleChoices_.begin(), ruleChoices_.end(), [&](const rules::RuleChoice& c) {
-      return c.rule.section == rules::kShippedSection && platform::EqualsNoCase(c.rule.name, boxNames[i]);
+    auto choice = std::find_if(ruleChoices_.begin(), ruleChoices_.end(), [&](const catalogue::rules::RuleChoice& c) {
+      return c.rule.section == catalogue::rules::kShippedSection && platform::EqualsNoCase(c.rule.name, boxNames[i]);
     });
     if (choice != ruleChoices_.end()) browserRuleBoxes_[i].second = static_cast<size_t>(choice - ruleChoices_.begin());
   }
@@ -113,11 +113,11 @@ void SelectionWindow::FillRules() {
   ListView_DeleteAllItems(ruleTab_.list);
   size_t listed = 0, detected = 0;
   for (size_t i = 0; i < ruleChoices_.size(); ++i) {
-    const rules::RuleChoice& choice = ruleChoices_[i];
-    if (rules::OnBrowserTab(choice.rule)) continue;  // ticked on its browser's tab
+    const catalogue::rules::RuleChoice& choice = ruleChoices_[i];
+    if (catalogue::rules::OnBrowserTab(choice.rule)) continue;  // ticked on its browser's tab
     ++listed;
     detected += choice.detected;
-    if (!rules::Shown(choice, search, showAll)) continue;
+    if (!catalogue::rules::Shown(choice, search, showAll)) continue;
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = ListView_GetItemCount(ruleTab_.list);
@@ -147,7 +147,7 @@ void SelectionWindow::RuleChanged(const NMLISTVIEW& change) {
   item.mask = LVIF_PARAM;
   item.iItem = change.iItem;
   if (!ListView_GetItem(ruleTab_.list, &item) || static_cast<size_t>(item.lParam) >= ruleChoices_.size()) return;
-  rules::RuleChoice& choice = ruleChoices_[static_cast<size_t>(item.lParam)];
+  catalogue::rules::RuleChoice& choice = ruleChoices_[static_cast<size_t>(item.lParam)];
   const bool ticked = ListView_GetCheckState(ruleTab_.list, change.iItem) != 0;
   if (AcceptTick(choice, ticked) == ticked) return;
   fillingRules_ = true;
@@ -162,8 +162,8 @@ void SelectionWindow::BrowserRuleClicked(HWND box) {
 }
 
 // The tick a rule keeps when the user sets or clears it: ticking an entry that warns asks first.
-bool SelectionWindow::AcceptTick(rules::RuleChoice& choice, bool ticked) {
-  const rules::Rule& rule = choice.rule;
+bool SelectionWindow::AcceptTick(catalogue::rules::RuleChoice& choice, bool ticked) {
+  const catalogue::rules::Rule& rule = choice.rule;
   if (ticked && !choice.ticked && !rule.warning.empty() && !AskOkCancel(Handle(), rule.name + L"\r\n\r\n" + rule.warning)) {
     ticked = false;
   }
@@ -173,10 +173,10 @@ bool SelectionWindow::AcceptTick(rules::RuleChoice& choice, bool ticked) {
 }
 
 // What the given entries name that a run will refuse, said at once rather than found in a report.
-void SelectionWindow::TellRefusedFolders(const std::vector<const rules::RuleChoice*>& choices) {
+void SelectionWindow::TellRefusedFolders(const std::vector<const catalogue::rules::RuleChoice*>& choices) {
   std::wstring refused;
-  for (const rules::RuleChoice* choice : choices) {
-    for (const std::wstring& folder : rules::RefusedFolders(choice->rule, programFolder_)) {
+  for (const catalogue::rules::RuleChoice* choice : choices) {
+    for (const std::wstring& folder : catalogue::rules::RefusedFolders(choice->rule, programFolder_)) {
       refused += L"\r\n" + choice->rule.name + L": " + folder + L".";
     }
   }

@@ -29,11 +29,11 @@ using namespace settings;
 namespace {
 
 // A shipped definition that does what a shipped rule of a browser does says where that rule is ticked.
-std::wstring PluginDescription(const plugins::PluginEntry& entry) {
-  std::optional<rules::BrowserRule> same = rules::SameAsRule(entry.name);
+std::wstring PluginDescription(const catalogue::plugins::PluginEntry& entry) {
+  std::optional<catalogue::rules::BrowserRule> same = catalogue::rules::SameAsRule(entry.name);
   if (!same) return entry.description;
   if (same->browser->tab) return entry.description + L"; also on the Browsers tab: " + same->browser->tab + L", " + same->kind;
-  return entry.description + L"; also the rule " + rules::BrowserRuleName(*same->browser, same->kind) + L" on the Rules tab";
+  return entry.description + L"; also the rule " + catalogue::rules::BrowserRuleName(*same->browser, same->kind) + L" on the Rules tab";
 }
 
 }  // namespace
@@ -47,13 +47,13 @@ void SelectionWindow::LoadState() {
                        [&](const MailGroup& mail) { return flag.group == std::wstring_view(mail.group); });
   };
   auto read = [&](size_t i) {
-    SetTicked(itemBoxes_[i], inifun::FlagTest(inifun::ReadIniValue(settingsFile, flags[i].section, flags[i].key)));
+    SetTicked(itemBoxes_[i], settings::inifun::FlagTest(settings::inifun::ReadIniValue(settingsFile, flags[i].section, flags[i].key)));
   };
   for (size_t i = 0; i < flags.size(); ++i) {
     if (!isMail(flags[i])) read(i);
   }
   for (const MailGroup& mail : MailGroups()) {
-    bool present = regfun::ReadRegistryString(mail.registryPath, mail.valueName) != L"Error";
+    bool present = engine::regfun::ReadRegistryString(mail.registryPath, mail.valueName) != L"Error";
     std::vector<HWND> boxes{CheckBox(SelectAllGroupOf(mail.group)->box)};
     for (size_t i = 0; i < flags.size(); ++i) {
       if (flags[i].group != std::wstring_view(mail.group)) continue;
@@ -70,16 +70,16 @@ void SelectionWindow::LoadState() {
   LoadCustomList();
   LoadPlugins();
   FillRules();
-  std::vector<const rules::RuleChoice*> running;
-  for (const rules::RuleChoice& choice : ruleChoices_) {
+  std::vector<const catalogue::rules::RuleChoice*> running;
+  for (const catalogue::rules::RuleChoice& choice : ruleChoices_) {
     if (choice.ticked && choice.detected) running.push_back(&choice);
   }
   TellRefusedFolders(running);
-  if (auto tab = StoredTabNumber(inifun::ReadIniValue(settingsFile, L"setting", L"tab1"), kOuterTabs.size())) {
+  if (auto tab = StoredTabNumber(settings::inifun::ReadIniValue(settingsFile, L"setting", L"tab1"), kOuterTabs.size())) {
     TabCtrl_SetCurSel(outerTabs_, *tab);
     ShowPage(outerTabs_);
   }
-  if (auto tab = StoredTabNumber(inifun::ReadIniValue(settingsFile, L"setting", L"tab2"), browserPages_.size())) {
+  if (auto tab = StoredTabNumber(settings::inifun::ReadIniValue(settingsFile, L"setting", L"tab2"), browserPages_.size())) {
     TabCtrl_SetCurSel(browserTabs_, *tab);
     ShowPage(browserTabs_);
   }
@@ -91,12 +91,12 @@ void SelectionWindow::LoadPlugins() {
   ListView_DeleteAllItems(pluginList_);
   const run::ProcessValues values = run::ComputeProcessValues();
   std::wstring refused;
-  for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder_))) {
+  for (const catalogue::plugins::PluginEntry& entry : catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder_))) {
     int row = toolkit::AppendListRow(pluginList_, entry.name);
     toolkit::SetListCellText(pluginList_, row, 1, entry.version);
     toolkit::SetListCellText(pluginList_, row, 2, PluginDescription(entry));
     ListView_SetCheckState(pluginList_, row, entry.ticked);
-    for (const std::wstring& folder : plugins::NamedFolders(entry.file, values)) {
+    for (const std::wstring& folder : catalogue::plugins::NamedFolders(entry.file, values)) {
       engine::GuardDecision decision = engine::GuardPath(folder, programFolder_);
       if (decision || decision.refusal == engine::Refusal::NotAFullPath) continue;
       refused += L"\r\n" + entry.name + L": " + folder + L" is " + engine::RefusalDescription(decision.refusal) + L".";
@@ -146,12 +146,12 @@ bool SelectionWindow::Save() {
                                 L"remove it from the custom items, and press OK again.");
     return false;
   }
-  inifun::IniBatch batch(settingsFile);
+  settings::inifun::IniBatch batch(settingsFile);
   auto flags = ItemFlags();
   for (size_t i = 0; i < flags.size(); ++i) {
     batch.Set(flags[i].section, flags[i].key, IsTicked(itemBoxes_[i]) ? L"1" : L"0");
   }
-  rules::StoreTicks(batch, ruleChoices_, programFolder_);
+  catalogue::rules::StoreTicks(batch, ruleChoices_, programFolder_);
   // The selection is the user's own from now on.
   if (settings::SelectionUnsaved(settingsFile)) batch.Set(L"Options", settings::kDefaultSelectionKey, L"0");
   batch.Set(L"setting", L"tab1", std::to_wstring(TabCtrl_GetCurSel(outerTabs_)));
@@ -176,9 +176,9 @@ bool SelectionWindow::Save() {
     platform::Tell(Handle(), L"Can't write " + settingsFile + L": the cleaning settings are not saved.");
     return false;
   }
-  const std::wstring pluginFolder = plugins::PluginFolder(programFolder_);
+  const std::wstring pluginFolder = catalogue::plugins::PluginFolder(programFolder_);
   for (int row = 0, count = ListView_GetItemCount(pluginList_); row < count; ++row) {
-    plugins::WritePluginSwitch(pluginFolder, toolkit::ListCellText(pluginList_, row, 0), ListView_GetCheckState(pluginList_, row));
+    catalogue::plugins::WritePluginSwitch(pluginFolder, toolkit::ListCellText(pluginList_, row, 0), ListView_GetCheckState(pluginList_, row));
   }
   return true;
 }

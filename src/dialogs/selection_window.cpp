@@ -40,11 +40,11 @@ SelectionServices SystemSelectionServices() {
     return static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, rect.left,
                                             rect.bottom, 0, owner, nullptr));
   };
-  services.chooseFiles = [](HWND owner) -> std::optional<normal::FileDialogResult> {
+  services.chooseFiles = [](HWND owner) -> std::optional<engine::normal::FileDialogResult> {
     std::optional<toolkit::PickedFiles> picked =
         toolkit::PickFiles(owner, {L"Open File", L"All files (*.*)\0*.*\0", OFN_HIDEREADONLY, 32767});
     if (!picked) return std::nullopt;
-    return normal::FileDialogResult{std::move(picked->text), picked->nameOffset};
+    return engine::normal::FileDialogResult{std::move(picked->text), picked->nameOffset};
   };
   services.chooseFolder = [](HWND owner) {
     return toolkit::PickFolder(owner, platform::kProductName, BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN);
@@ -97,7 +97,7 @@ toolkit::DialogTemplate SelectionWindow::Template() const {
 
 void SelectionWindow::Load() {
   closing_ = false;
-  ruleChoices_ = rules::RuleChoices(programFolder_);
+  ruleChoices_ = catalogue::rules::RuleChoices(programFolder_);
   Build();
   LoadState();
 }
@@ -251,9 +251,9 @@ bool SelectionWindow::Refused(const std::wstring& path) {
 }
 
 void SelectionWindow::AddFiles() {
-  std::optional<normal::FileDialogResult> result = services_.chooseFiles(Handle());
+  std::optional<engine::normal::FileDialogResult> result = services_.chooseFiles(Handle());
   if (!result) return;
-  normal::FileSelection selection = normal::ParseFileSelection(*result);
+  engine::normal::FileSelection selection = engine::normal::ParseFileSelection(*result);
   for (const std::wstring& name : selection.names) {
     std::wstring path = selection.folder + name;
     if (Refused(path)) continue;

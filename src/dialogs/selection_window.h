@@ -37,13 +37,13 @@ void ShowCleaningSettings(HWND owner, const std::wstring& programFolder);
 struct SelectionServices {
   // The command picked from the "Add" button's menu, 0 for none.
   std::function<UINT(HWND owner, HWND button)> chooseAddCommand;
-  // What the multiple-selection file dialog gave back (see normal::ParseFileSelection).
-  std::function<std::optional<normal::FileDialogResult>(HWND owner)> chooseFiles;
+  // What the multiple-selection file dialog gave back (see engine::normal::ParseFileSelection).
+  std::function<std::optional<engine::normal::FileDialogResult>(HWND owner)> chooseFiles;
   std::function<std::optional<std::wstring>(HWND owner)> chooseFolder;
   std::function<void(HWND owner, const std::wstring& programFolder)> showUrlKeepList;
   std::function<void(HWND owner, const std::wstring& programFolder)> showCookieKeepList;
   // Shows what a download of the rules changes; true when the user put the new rules in place.
-  std::function<bool(HWND owner, const std::wstring& programFolder, const rules::RulesDownload& download)>
+  std::function<bool(HWND owner, const std::wstring& programFolder, const catalogue::rules::RulesDownload& download)>
       reviewRuleChanges;
   platform::DownloadLimits rulesDownloadLimits;
 };
@@ -74,7 +74,7 @@ class SelectionWindow : public toolkit::Dialog {
   HWND RuleCount() const { return ruleTab_.count; }
   // The box of a shipped rule shown on a today's browser tab, by the rule's name; nullptr for none.
   HWND BrowserRuleBox(const std::wstring& ruleName) const;
-  const std::vector<rules::RuleChoice>& RuleChoices() const { return ruleChoices_; }
+  const std::vector<catalogue::rules::RuleChoice>& RuleChoices() const { return ruleChoices_; }
   // A button by its name in settings/selection_keys.h, or on the Rules tab "UpdateRules", "StopRules",
   // "UndoRules".
   HWND Button(const std::wstring& name) const;
@@ -94,15 +94,15 @@ class SelectionWindow : public toolkit::Dialog {
   void BuildApplicationsPage(SelectionPage& page, SIZE area);
   void BuildCustomPage(SelectionPage& page, SIZE area);
   void BuildRulesPage(SelectionPage& page, SIZE area);
-  void BuildBrowserRulePage(SelectionPage& page, SIZE area, const rules::TodaysBrowser& browser);
+  void BuildBrowserRulePage(SelectionPage& page, SIZE area, const catalogue::rules::TodaysBrowser& browser);
   void LoadState();
   void LoadPlugins();
   void LoadCustomList();
   void FillRules();
   void RuleChanged(const NMLISTVIEW& change);
-  bool AcceptTick(rules::RuleChoice& choice, bool ticked);
+  bool AcceptTick(catalogue::rules::RuleChoice& choice, bool ticked);
   void BrowserRuleClicked(HWND box);
-  void TellRefusedFolders(const std::vector<const rules::RuleChoice*>& choices);
+  void TellRefusedFolders(const std::vector<const catalogue::rules::RuleChoice*>& choices);
   void StartRulesDownload();
   void StopRulesDownload();
   void RulesDownloadReport(WPARAM what);
@@ -110,7 +110,7 @@ class SelectionWindow : public toolkit::Dialog {
   void ShowRulesDownloading();
   // Reads the rules again after their file changed, keeping the ticks set in this window, but
   // unticking the entries whose new form erases more.
-  void ReloadRules(const std::vector<rules::RuleChange>& changes);
+  void ReloadRules(const std::vector<catalogue::rules::RuleChange>& changes);
   void AddCustomRow(const std::wstring& path, const std::wstring& type, const std::wstring& size,
                     const std::wstring& modified);
   void AddChosenEntry(const settings::CustomEntry& entry);
@@ -143,7 +143,7 @@ class SelectionWindow : public toolkit::Dialog {
     HWND list, search, showAll, count, progress;
   } ruleTab_{};
   std::unique_ptr<RulesDownloadTask> rulesDownload_;
-  std::vector<rules::RuleChoice> ruleChoices_;
+  std::vector<catalogue::rules::RuleChoice> ruleChoices_;
   bool fillingRules_ = false;  // the list's own changes are no ticks of the user
   std::vector<std::pair<HWND, size_t>> browserRuleBoxes_;  // a box, and its place in ruleChoices_
   std::vector<HWND> itemBoxes_;  // in the order of the item table

@@ -12,7 +12,7 @@
 
 #include "engine/erase_context.h"
 
-namespace allerase {
+namespace engine::allerase {
 
 using engine::EraseContext;
 
@@ -85,4 +85,4 @@ double DeleteRegistryTreeExcept(const EraseContext& ctx, HKEY root, const std::w
 double DeleteRegistryValue(const EraseContext& ctx, HKEY root, const std::wstring& subkey,
                            const std::wstring& valueName);
 
-}  // namespace allerase
+}  // namespace engine::allerase

@@ -11,7 +11,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 
-namespace allerase {
+namespace engine::allerase {
 
 namespace {
 
@@ -622,4 +622,4 @@ double FolderSize(const std::wstring& folder) {
   return steps.size;
 }
 
-}  // namespace allerase
+}  // namespace engine::allerase

@@ -9,7 +9,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 
-namespace allerase {
+namespace engine::allerase {
 
 namespace {
 
@@ -18,7 +18,7 @@ bool Deletable(HKEY root, const std::wstring& subkey) {
   return root != nullptr && !platform::Trim(subkey).empty() && subkey.find_first_not_of(L'\\') != std::wstring::npos;
 }
 
-std::wstring FullPath(HKEY root, const std::wstring& subkey) { return regfun::RootName(root) + L"\\" + subkey; }
+std::wstring FullPath(HKEY root, const std::wstring& subkey) { return engine::regfun::RootName(root) + L"\\" + subkey; }
 
 // A root or a branch of every program's settings is never deleted; the details name it.
 bool Refused(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
@@ -263,4 +263,4 @@ double DeleteRegistryValue(const EraseContext& ctx, HKEY root, const std::wstrin
   return kValueCount;
 }
 
-}  // namespace allerase
+}  // namespace engine::allerase

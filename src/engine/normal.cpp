@@ -10,7 +10,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 
-namespace normal {
+namespace engine::normal {
 
 namespace {
 
@@ -93,4 +93,4 @@ FileSelection ParseFileSelection(const FileDialogResult& result) {
   return selection;
 }
 
-}  // namespace normal
+}  // namespace engine::normal

@@ -6,7 +6,7 @@
 
 #include "engine/erase_context.h"
 
-namespace normal {
+namespace engine::normal {
 
 // Asks the system to delete the file at the next restart, once: a file that does not exist, or that
 // the system already deletes then, is not added again. The result is ignored. Recorded as a step,
@@ -38,4 +38,4 @@ struct FileDialogResult {
 // text.
 FileSelection ParseFileSelection(const FileDialogResult& result);
 
-}  // namespace normal
+}  // namespace engine::normal

@@ -6,7 +6,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 
-namespace regfun {
+namespace engine::regfun {
 
 namespace {
 
@@ -129,7 +129,7 @@ std::wstring TrimAtNul(const std::wstring& text) { return platform::CutAtNul(tex
 
 std::wstring ResolveShellFolder(const std::wstring& valueName, const std::wstring& key) {
   std::wstring value = platform::Trim(TrimAtNul(ReadRegistryString(key, valueName)));
-  return normal::ExpandUserProfile(value);
+  return engine::normal::ExpandUserProfile(value);
 }
 
 std::wstring ResolveUserFolder(const engine::UserScope& user, const std::wstring& valueName,
@@ -143,4 +143,4 @@ std::wstring ResolveUserFolder(const engine::UserScope& user, const std::wstring
   return relative.empty() ? std::wstring() : user.profile + relative;
 }
 
-}  // namespace regfun
+}  // namespace engine::regfun

@@ -10,7 +10,7 @@
 #include "engine/user_scope.h"
 #include "platform/result.h"
 
-namespace regfun {
+namespace engine::regfun {
 
 // Longest value text that can be read: a value of 255 characters or more reads as "Error".
 constexpr size_t kValueBuffer = 255;
@@ -64,4 +64,4 @@ std::wstring ResolveShellFolder(const std::wstring& valueName, const std::wstrin
 std::wstring ResolveUserFolder(const engine::UserScope& user, const std::wstring& valueName,
                                const std::wstring& relative, const std::wstring& key = kUserShellFolders);
 
-}  // namespace regfun
+}  // namespace engine::regfun

@@ -128,7 +128,7 @@ std::vector<std::wstring> KeptCookieFiles(const std::wstring& programFolder, con
   return kept;
 }
 
-std::wstring CookiesFolder() { return regfun::ResolveShellFolder(L"Cookies"); }
+std::wstring CookiesFolder() { return engine::regfun::ResolveShellFolder(L"Cookies"); }
 
 std::vector<std::wstring> ListCurrentCookies(const std::wstring& cookiesFolder) {
   std::vector<std::wstring> cookies;
@@ -153,8 +153,8 @@ std::vector<std::wstring> ListTypedUrls(HKEY root, const std::wstring& subkey) {
                       reinterpret_cast<BYTE*>(data.data()), &dataBytes) != ERROR_SUCCESS) {
       break;
     }
-    std::optional<regfun::RegistryText> url =
-        regfun::ReadRegistryValueRaw(root, subkey, std::wstring(name.data(), nameLength));
+    std::optional<engine::regfun::RegistryText> url =
+        engine::regfun::ReadRegistryValueRaw(root, subkey, std::wstring(name.data(), nameLength));
     if (url) urls.push_back(std::move(url->text));
   }
   return urls;

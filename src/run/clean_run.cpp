@@ -127,7 +127,7 @@ bool CleanRun::EveryUser() const {
     case Users::Every: return true;
     case Users::AsOptions: break;
   }
-  return inifun::FlagTest(inifun::ReadIniValue(settingsFile_, L"Options", kAllUsersKey));
+  return settings::inifun::FlagTest(settings::inifun::ReadIniValue(settingsFile_, L"Options", kAllUsersKey));
 }
 
 void CleanRun::UserGroup(engine::RunReport& report, RunView& view, const std::wstring& folder,
@@ -217,7 +217,7 @@ bool CleanRun::CleanNow(RunEnd end) {
   lastReport_ = {};
   engine::RunRecorder recorder(lastReport_);
   engine::EraseContext erase = StartContext(recorder);
-  erase.secure = inifun::FlagTest(inifun::ReadIniValue(settingsFile_, L"Options", L"securely"));
+  erase.secure = settings::inifun::FlagTest(settings::inifun::ReadIniValue(settingsFile_, L"Options", L"securely"));
   RunStages(erase, counters_, view_, lastReport_);
   lastReport_.stopped = erase.Stopped();
 
@@ -250,7 +250,7 @@ bool CleanRun::Preview(engine::RunReport& report) {
 
 void CleanRun::EndOfRun(RunEnd end) {
   const StopReason stopped = stopReason_.load();
-  if (stopped == StopReason::None && inifun::RunTest(inifun::ReadIniValue(settingsFile_, L"Options", L"exit"))) {
+  if (stopped == StopReason::None && settings::inifun::RunTest(settings::inifun::ReadIniValue(settingsFile_, L"Options", L"exit"))) {
     // The process ends: this run's totals are not saved and nothing is reported.
     view_.ExitProgram();
     return;

@@ -12,14 +12,14 @@ namespace run {
 
 ProcessValues ComputeProcessValues() {
   ProcessValues values;
-  values.windowsVersion = inifun::GetWindowsVersionText();
-  values.appDataFolder = regfun::ResolveShellFolder(L"AppData");
-  values.localAppDataFolder = regfun::ResolveShellFolder(L"Local AppData");
+  values.windowsVersion = settings::inifun::GetWindowsVersionText();
+  values.appDataFolder = engine::regfun::ResolveShellFolder(L"AppData");
+  values.localAppDataFolder = engine::regfun::ResolveShellFolder(L"Local AppData");
   wchar_t windows[256] = L"";
   UINT n = GetWindowsDirectoryW(windows, 256);
   values.windowsFolder = platform::Trim(n > 0 && n < 256 ? windows : L"");
   std::wstring ie = platform::Trim(
-      regfun::ReadRegistryString(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer", L"Version"));
+      engine::regfun::ReadRegistryString(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer", L"Version"));
   values.ieMajorVersion = !ie.empty() && std::iswdigit(ie[0]) ? ie[0] - L'0' : 0;
   return values;
 }
@@ -27,8 +27,8 @@ ProcessValues ComputeProcessValues() {
 ProcessValues UserValues(const ProcessValues& computer, const engine::UserScope& user) {
   ProcessValues values = computer;
   values.user = user;
-  values.appDataFolder = regfun::ResolveUserFolder(user, L"AppData", L"\\AppData\\Roaming");
-  values.localAppDataFolder = regfun::ResolveUserFolder(user, L"Local AppData", L"\\AppData\\Local");
+  values.appDataFolder = engine::regfun::ResolveUserFolder(user, L"AppData", L"\\AppData\\Roaming");
+  values.localAppDataFolder = engine::regfun::ResolveUserFolder(user, L"Local AppData", L"\\AppData\\Local");
   return values;
 }
 

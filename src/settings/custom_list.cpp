@@ -74,7 +74,7 @@ CustomRow DescribeCustomEntry(const CustomEntry& entry) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(entry.path.c_str(), GetFileExInfoStandard, &data)) return row;
   double bytes = file ? static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow)
-                      : allerase::FolderSize(entry.path);
+                      : engine::allerase::FolderSize(entry.path);
   row.size = platform::Megabytes(bytes) + L" MB";
   row.modified = LocalDateTime(data.ftLastWriteTime);
   return row;

@@ -32,7 +32,7 @@ constexpr DefaultItem kDefaultSelection[] = {
 std::span<const DefaultItem> DefaultSelection() { return kDefaultSelection; }
 
 bool SelectionUnsaved(const std::wstring& settingsFile) {
-  return inifun::FlagTest(inifun::ReadIniValue(settingsFile, L"Options", kDefaultSelectionKey));
+  return settings::inifun::FlagTest(settings::inifun::ReadIniValue(settingsFile, L"Options", kDefaultSelectionKey));
 }
 
 }  // namespace settings

@@ -11,7 +11,7 @@
 #include "platform/text.h"
 #include "platform/text_file.h"
 
-namespace inifun {
+namespace settings::inifun {
 
 namespace {
 
@@ -246,4 +246,4 @@ bool FlagTest(std::wstring_view stored) {
 
 bool RunTest(std::wstring_view stored) { return stored == L"1"; }
 
-}  // namespace inifun
+}  // namespace settings::inifun

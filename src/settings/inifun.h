@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace inifun {
+namespace settings::inifun {
 
 // A value is written cut to its first 128 characters and read back with at most 127.
 constexpr size_t kWriteLimit = 128;
@@ -72,4 +72,4 @@ std::wstring GetWindowsVersionText();
 bool FlagTest(std::wstring_view stored);
 bool RunTest(std::wstring_view stored);
 
-}  // namespace inifun
+}  // namespace settings::inifun

@@ -7,7 +7,7 @@ namespace settings {
 
 bool SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys,
                  double releasedBytes) {
-  inifun::IniBatch batch(settingsFile);
+  settings::inifun::IniBatch batch(settingsFile);
   batch.Set(L"Options", L"lastclean", platform::GeneralDateTime(when));
   batch.Set(L"Options", L"regnum", platform::FormatNumber(cleanedKeys));
   batch.Set(L"Options", L"filesize", platform::FormatNumber(releasedBytes));
@@ -16,9 +16,9 @@ bool SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, doubl
 
 LastRun LoadLastRun(const std::wstring& settingsFile) {
   LastRun run;
-  run.lastClean = inifun::ReadIniValue(settingsFile, L"Options", L"lastclean");
-  run.cleanedKeys = platform::LeadingNumber(inifun::ReadIniValue(settingsFile, L"Options", L"regnum"));
-  run.releasedBytes = platform::LeadingNumber(inifun::ReadIniValue(settingsFile, L"Options", L"filesize"));
+  run.lastClean = settings::inifun::ReadIniValue(settingsFile, L"Options", L"lastclean");
+  run.cleanedKeys = platform::LeadingNumber(settings::inifun::ReadIniValue(settingsFile, L"Options", L"regnum"));
+  run.releasedBytes = platform::LeadingNumber(settings::inifun::ReadIniValue(settingsFile, L"Options", L"filesize"));
   return run;
 }
 

@@ -118,8 +118,8 @@ std::optional<long long> DayNumber(const std::wstring& text) {
 
 bool RulesCheckDue(const std::wstring& programFolder, const SYSTEMTIME& today) {
   const std::wstring file = SettingsFile(programFolder);
-  if (!inifun::FlagTest(inifun::ReadIniValue(file, kSection, kRulesCheckKey))) return false;
-  std::optional<long long> last = DayNumber(inifun::ReadIniValue(file, kSection, kRulesCheckedKey));
+  if (!settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, kRulesCheckKey))) return false;
+  std::optional<long long> last = DayNumber(settings::inifun::ReadIniValue(file, kSection, kRulesCheckedKey));
   std::optional<long long> now = DayNumber(today);
   return !last || !now || *now - *last >= 7 || *now < *last;
 }
@@ -127,28 +127,28 @@ bool RulesCheckDue(const std::wstring& programFolder, const SYSTEMTIME& today) {
 void NoteRulesChecked(const std::wstring& programFolder, const SYSTEMTIME& today) {
   wchar_t text[16];
   swprintf(text, 16, L"%04u-%02u-%02u", today.wYear, today.wMonth, today.wDay);
-  inifun::WriteIniValue(SettingsFile(programFolder), kSection, kRulesCheckedKey, text);
+  settings::inifun::WriteIniValue(SettingsFile(programFolder), kSection, kRulesCheckedKey, text);
 }
 
 AgeOptions LoadAgeOptions(const std::wstring& programFolder) {
   const std::wstring file = SettingsFile(programFolder);
   const AgeOptions defaults;
   AgeOptions ages;
-  ages.tempHours = StoredHours(inifun::ReadIniValue(file, kSection, L"TempMinAgeHours"), defaults.tempHours);
-  ages.recycleHours = StoredHours(inifun::ReadIniValue(file, kSection, L"RecycleMinAgeHours"), defaults.recycleHours);
-  ages.customFolders = inifun::FlagTest(inifun::ReadIniValue(file, kSection, L"CustomFoldersMinAge"));
+  ages.tempHours = StoredHours(settings::inifun::ReadIniValue(file, kSection, L"TempMinAgeHours"), defaults.tempHours);
+  ages.recycleHours = StoredHours(settings::inifun::ReadIniValue(file, kSection, L"RecycleMinAgeHours"), defaults.recycleHours);
+  ages.customFolders = settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, L"CustomFoldersMinAge"));
   return ages;
 }
 
 Options LoadOptions(const std::wstring& programFolder) {
   const std::wstring file = SettingsFile(programFolder);
-  auto flag = [&](const wchar_t* key) { return inifun::FlagTest(inifun::ReadIniValue(file, kSection, key)); };
+  auto flag = [&](const wchar_t* key) { return settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, key)); };
   Options options;
-  options.startPage = regfun::ReadRegistryString(kIeMainKeys[1], L"Start Page");
-  options.windowTitle = regfun::ReadRegistryString(kIeMainKeys[1], L"Window Title");
+  options.startPage = engine::regfun::ReadRegistryString(kIeMainKeys[1], L"Start Page");
+  options.windowTitle = engine::regfun::ReadRegistryString(kIeMainKeys[1], L"Window Title");
   if (options.windowTitle == L"Error") options.windowTitle.clear();
   options.bossKey = flag(L"bosskey");
-  options.bossKeyLetter = BossKeyLetter(inifun::ReadIniValue(file, kSection, L"bosskeyletter"));
+  options.bossKeyLetter = BossKeyLetter(settings::inifun::ReadIniValue(file, kSection, L"bosskeyletter"));
   options.startup = flag(L"startup");
   options.autoCheck = flag(L"autoclean");
   options.exitAfter = flag(L"exit");
@@ -157,8 +157,8 @@ Options LoadOptions(const std::wstring& programFolder) {
   options.windowsShutdown = flag(L"WindowsShutdown");
   options.weeklyRulesCheck = flag(kRulesCheckKey);
   options.allUsers = flag(L"AllUsers");
-  options.days = ParseCleanDays(inifun::ReadIniValue(file, kSection, L"CleanDays"));
-  options.cleanTime = inifun::ReadIniValue(file, kSection, L"CleanTime");
+  options.days = ParseCleanDays(settings::inifun::ReadIniValue(file, kSection, L"CleanDays"));
+  options.cleanTime = settings::inifun::ReadIniValue(file, kSection, L"CleanTime");
   options.ages = LoadAgeOptions(programFolder);
   return options;
 }
@@ -166,7 +166,7 @@ Options LoadOptions(const std::wstring& programFolder) {
 void WriteIePages(const std::array<const wchar_t*, 3>& keys, const std::optional<std::wstring>& startPage,
                   const std::optional<std::wstring>& windowTitle) {
   auto write = [](const wchar_t* key, const wchar_t* name, const std::optional<std::wstring>& text) {
-    if (text) regfun::WriteRegistryString(key, name, text->empty() ? L" " : *text);
+    if (text) engine::regfun::WriteRegistryString(key, name, text->empty() ? L" " : *text);
   };
   write(keys[0], L"Start Page", startPage);
   write(keys[0], L"Window Title", windowTitle);
@@ -178,13 +178,13 @@ void WriteIePages(const std::array<const wchar_t*, 3>& keys, const std::optional
 
 bool SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey) {
   const std::wstring file = SettingsFile(programFolder);
-  inifun::IniBatch batch(file);
+  settings::inifun::IniBatch batch(file);
   auto store = [&](const wchar_t* key, const std::wstring& value) { batch.Set(kSection, key, value); };
 
   // Arming twice or disarming keys that were never armed would disturb the main window's hot keys.
-  bool armed = inifun::FlagTest(inifun::ReadIniValue(file, kSection, L"bosskey"));
+  bool armed = settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, L"bosskey"));
   // Another letter takes effect at once: the old keys are freed, the new ones taken.
-  bool newLetter = options.bossKeyLetter != BossKeyLetter(inifun::ReadIniValue(file, kSection, L"bosskeyletter"));
+  bool newLetter = options.bossKeyLetter != BossKeyLetter(settings::inifun::ReadIniValue(file, kSection, L"bosskeyletter"));
   bool arm = options.bossKey && (!armed || newLetter);
   bool disarm = armed && (!options.bossKey || newLetter);
   if (options.bossKey && !armed) store(L"bosskey", L"1");

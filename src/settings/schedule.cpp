@@ -9,12 +9,12 @@ namespace settings {
 
 Schedule LoadSchedule(const std::wstring& settingsFile) {
   Schedule schedule;
-  std::wstring days = inifun::ReadIniValue(settingsFile, L"Options", L"CleanDays");
+  std::wstring days = settings::inifun::ReadIniValue(settingsFile, L"Options", L"CleanDays");
   if (days.empty()) days = L"0000000";
   for (size_t day = 0; day < schedule.dayFlags.size() && day < days.size(); ++day) {
     schedule.dayFlags[day] = days.substr(day, 1);
   }
-  schedule.time = inifun::ReadIniValue(settingsFile, L"Options", L"CleanTime");
+  schedule.time = settings::inifun::ReadIniValue(settingsFile, L"Options", L"CleanTime");
   return schedule;
 }
 
@@ -43,7 +43,7 @@ std::optional<int> MinuteOfDay(const std::wstring& text) {
 bool ScheduleDue(const Schedule& schedule, const SYSTEMTIME& now) {
   auto scheduled = MinuteOfDay(schedule.time);
   if (!scheduled || *scheduled != now.wHour * 60 + now.wMinute) return false;
-  return inifun::FlagTest(schedule.dayFlags[now.wDayOfWeek]);
+  return settings::inifun::FlagTest(schedule.dayFlags[now.wDayOfWeek]);
 }
 
 bool ScheduleCheck::Due(const Schedule& schedule, const SYSTEMTIME& now) {

@@ -36,11 +36,11 @@ std::wstring WindowPlaceText(const WindowPlace& place) {
 }
 
 std::optional<WindowPlace> LoadWindowPlace(const std::wstring& settingsFile) {
-  return ParseWindowPlace(inifun::ReadIniValue(settingsFile, kSection, kKey));
+  return ParseWindowPlace(settings::inifun::ReadIniValue(settingsFile, kSection, kKey));
 }
 
 void SaveWindowPlace(const std::wstring& settingsFile, const WindowPlace& place) {
-  inifun::WriteIniValue(settingsFile, kSection, kKey, WindowPlaceText(place));
+  settings::inifun::WriteIniValue(settingsFile, kSection, kKey, WindowPlaceText(place));
 }
 
 }  // namespace settings

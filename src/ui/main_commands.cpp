@@ -230,7 +230,7 @@ bool MainWindow::Clean(run::RunEnd end) {
 bool MainWindow::QueryEndSession() {
   if (shutdownRun_) return false;
   bool cleanFirst = !shutdownCleaned_ && !run_->Running() &&
-                    inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options",
+                    settings::inifun::FlagTest(settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options",
                                                           L"WindowsShutdown")) &&
                     !settings::SelectionUnsaved(settings::SettingsFile(programFolder_));
   if (cleanFirst) {

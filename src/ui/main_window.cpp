@@ -49,7 +49,7 @@ MainWindowActions DefaultActions() {
   actions.openFileSearch = dialogs::ShowFileSearch;
   actions.openAbout = [](HWND owner) { dialogs::ShowAbout(owner); };
   actions.startProgram = [](const std::wstring& commandLine) { engine::StartProcess(commandLine, SW_SHOWNORMAL); };
-  actions.openWithShell = normal::OpenWithShell;
+  actions.openWithShell = engine::normal::OpenWithShell;
   actions.trackPopupMenu = TrackAtPointer;
   actions.runningPrograms = [](const std::wstring& programFolder) {
     return catalogue::RunningProgramsWithItemsOn(programFolder);
@@ -117,8 +117,8 @@ bool MainWindow::Create() {
   run_->Counters() = {last.cleanedKeys, last.releasedBytes};
   ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes));
   tray_.Add(hwnd_, reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON)), platform::kProductName);
-  if (inifun::FlagTest(inifun::ReadIniValue(settingsFile, L"Options", L"bosskey"))) {
-    ArmBossKey(hwnd_, settings::BossKeyLetter(inifun::ReadIniValue(settingsFile, L"Options", L"bosskeyletter")));
+  if (settings::inifun::FlagTest(settings::inifun::ReadIniValue(settingsFile, L"Options", L"bosskey"))) {
+    ArmBossKey(hwnd_, settings::BossKeyLetter(settings::inifun::ReadIniValue(settingsFile, L"Options", L"bosskeyletter")));
   }
   return true;
 }
@@ -243,7 +243,7 @@ void MainWindow::FirstActivation() {
   if (commandLine_ != L"min") return;
   ShowWindow(hwnd_, SW_HIDE);
   commandLine_.clear();
-  if (inifun::FlagTest(inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"WindowsStartup")) &&
+  if (settings::inifun::FlagTest(settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"WindowsStartup")) &&
       !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) {
     PostMessageW(hwnd_, kStartupRunMessage, 0, 0);
   }
@@ -266,19 +266,19 @@ void MainWindow::CheckSchedule() {
 void MainWindow::CheckRules(const SYSTEMTIME& today) {
   if (rulesCheck_ || !settings::RulesCheckDue(programFolder_, today)) return;
   settings::NoteRulesChecked(programFolder_, today);
-  rulesCheck_ = std::make_unique<dialogs::RulesDownloadTask>(hwnd_, programFolder_, rules::CommunityAddress(programFolder_),
+  rulesCheck_ = std::make_unique<dialogs::RulesDownloadTask>(hwnd_, programFolder_, catalogue::rules::CommunityAddress(programFolder_),
                                                               actions_.rulesDownloadLimits);
 }
 
 void MainWindow::RulesChecked(WPARAM what) {
   if (what != dialogs::RulesDownloadTask::kFinished || !rulesCheck_ || !rulesCheck_->Finished()) return;
-  const rules::RulesDownload download = rulesCheck_->Result();
+  const catalogue::rules::RulesDownload download = rulesCheck_->Result();
   rulesCheck_.reset();
   if (!download.pending) return;
   run::NotificationRequest request;
   request.key = kNewRulesNotification;
   request.title = L"New rules";
-  request.description = L"A new winapp2.ini was downloaded: " + rules::ChangeSummary(download.changes) +
+  request.description = L"A new winapp2.ini was downloaded: " + catalogue::rules::ChangeSummary(download.changes) +
                         L". Click here to look at it; nothing changes until you press \"Use the new rules\".";
   request.enableClickEvent = true;
   notifications_->Queue(request);
@@ -290,7 +290,7 @@ void MainWindow::NotificationClicked(const std::wstring& key) {
     return;
   }
   // The copy waits, installed only from the window that shows its changes.
-  rules::RulesDownload pending = rules::PendingRules(programFolder_);
+  catalogue::rules::RulesDownload pending = catalogue::rules::PendingRules(programFolder_);
   if (pending.pending && actions_.reviewRuleChanges) actions_.reviewRuleChanges(hwnd_, programFolder_, pending);
 }
 

@@ -53,7 +53,7 @@ struct MainWindowActions {
   // empty the request counts as refused.
   platform::ShutdownRequest requestShutdown;
   // Shows what a downloaded copy of the rules changes; true when the user put it in place.
-  std::function<bool(HWND owner, const std::wstring& programFolder, const rules::RulesDownload& download)>
+  std::function<bool(HWND owner, const std::wstring& programFolder, const catalogue::rules::RulesDownload& download)>
       reviewRuleChanges;
   platform::DownloadLimits rulesDownloadLimits;
 };

@@ -48,8 +48,8 @@ class Ages : public CatalogueTest {
   engine::ItemReport RunWith(const Items& items, const Options& options, bool preview) {
     std::wstring settings = program / L"prisd.dat";
     DeleteFileW(settings.c_str());
-    for (const auto& [section, key] : items) inifun::WriteIniValue(settings, section, key, L"1");
-    for (const auto& [key, value] : options) inifun::WriteIniValue(settings, L"Options", key, value);
+    for (const auto& [section, key] : items) settings::inifun::WriteIniValue(settings, section, key, L"1");
+    for (const auto& [key, value] : options) settings::inifun::WriteIniValue(settings, L"Options", key, value);
     view = RecordingView();
     run::CleanRun cleaning(view, program.Path(), values, catalogue::Stages());
     engine::RunReport report;

@@ -33,8 +33,8 @@ class BrowserCloseWatchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     MakeFolders(values.localAppDataFolder + L"\\Google\\Chrome\\User Data\\Default");
-    inifun::WriteIniValue(settingsFile, L"Chrome", L"Cache", L"1");
-    inifun::WriteIniValue(settingsFile, L"FIREFOX", L"cache", L"1");
+    settings::inifun::WriteIniValue(settingsFile, L"Chrome", L"Cache", L"1");
+    settings::inifun::WriteIniValue(settingsFile, L"FIREFOX", L"cache", L"1");
     ASSERT_TRUE(chrome.Copied());
   }
 
@@ -149,8 +149,8 @@ TEST_F(BrowserCloseWatchTest, WaitsForItsTurnWhileAnotherCleaningRuns) {
 TEST_F(BrowserCloseWatchTest, OnlyAFoundBrowserWithItsOptionOnIsWatched) {
   auto watched = [&] { return catalogue::BrowsersCleanedOnClose(program.Path(), values); };
   EXPECT_TRUE(watched().empty());
-  inifun::WriteIniValue(settingsFile, L"Options", L"CleanOnCloseChrome", L"1");
-  inifun::WriteIniValue(settingsFile, L"Options", L"CleanOnCloseBrave", L"1");  // not on this computer
+  settings::inifun::WriteIniValue(settingsFile, L"Options", L"CleanOnCloseChrome", L"1");
+  settings::inifun::WriteIniValue(settingsFile, L"Options", L"CleanOnCloseBrave", L"1");  // not on this computer
   EXPECT_EQ(watched(), std::vector{&Browser(L"Google Chrome")});
   // Found by its install folder alone.
   RemoveTree(values.localAppDataFolder + L"\\Google");
@@ -171,14 +171,14 @@ TEST_F(BrowserCloseWatchTest, FilesAreReleasedOnlyWhenNoProcessHoldsThem) {
 
 TEST_F(BrowserCloseWatchTest, ItsTickedItemsAreItsBuiltInItemsPluginsAndShippedRules) {
   for (const ShippedFile& file : kShippedRules) WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
-  const std::wstring folder = plugins::PluginFolder(program.Path());
+  const std::wstring folder = catalogue::plugins::PluginFolder(program.Path());
   for (const std::wstring name : {L"Chrome Cache", L"Chrome History", L"Edge Cache"}) {
     WriteText(folder + L"\\" + name + L".ppe", "[name]\r\nappname=" + platform::Narrow(name) + "\r\n");
-    ASSERT_TRUE(plugins::WritePluginSwitch(folder, name, name != L"Chrome History"));
+    ASSERT_TRUE(catalogue::plugins::WritePluginSwitch(folder, name, name != L"Chrome History"));
   }
-  inifun::WriteIniValue(settingsFile, L"rules", L"Google Chrome Cookies *", L"1");
-  inifun::WriteIniValue(settingsFile, L"rules", L"Google Chrome Cache *", L"0");
-  inifun::WriteIniValue(settingsFile, L"rules", L"Microsoft Edge Cache *", L"1");
+  settings::inifun::WriteIniValue(settingsFile, L"rules", L"Google Chrome Cookies *", L"1");
+  settings::inifun::WriteIniValue(settingsFile, L"rules", L"Google Chrome Cache *", L"0");
+  settings::inifun::WriteIniValue(settingsFile, L"rules", L"Microsoft Edge Cache *", L"1");
   std::vector<std::wstring> items;
   for (const catalogue::ItemName& item : catalogue::TickedItemsOf(Browser(L"Google Chrome"), program.Path())) {
     items.push_back(item.section + L"/" + item.key);

@@ -180,7 +180,7 @@ class BrowserPlugins : public CatalogueTest, public ::testing::WithParamInterfac
     ASSERT_TRUE(shipped) << name;
     std::wstring folder = program / L"plus-in";
     WriteText(folder + L"\\" + shipped->fileName, shipped->text);
-    ASSERT_TRUE(plugins::WritePluginSwitch(folder, name, true));
+    ASSERT_TRUE(catalogue::plugins::WritePluginSwitch(folder, name, true));
   }
   run::RunCounters RunPlugins() {
     view = RecordingView();
@@ -262,7 +262,7 @@ TEST_F(BrowserPlugins, SecurelyCleaningZerosAFileTheBrowserHoldsOpenBeforeItGoes
   for (bool securely : {true, false}) {
     SCOPED_TRACE(securely ? "securely on" : "securely off");
     WriteText(network + L"\\Cookies", secret);
-    inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"securely", securely ? L"1" : L"0");
+    settings::inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"securely", securely ? L"1" : L"0");
     // As the browser opens its cookie database: others may read, write and delete it.
     platform::FileHandle held(CreateFileW((network + L"\\Cookies").c_str(), GENERIC_READ,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

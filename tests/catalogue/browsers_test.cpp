@@ -72,7 +72,7 @@ TEST_F(Browsers, OlderInternetExplorersAreToldWhatIsSupported) {
 
 // Only an index file that exists is scheduled, and only once however often the item runs.
 TEST_F(Browsers, IndexFilesAreScheduledForTheNextRestart) {
-  const std::wstring cacheIndex = regfun::ResolveShellFolder(L"Cache") + L"\\Content.IE5\\index.dat";
+  const std::wstring cacheIndex = engine::regfun::ResolveShellFolder(L"Cache") + L"\\Content.IE5\\index.dat";
   MakeFile(cacheIndex, 10);
   Run({});
   std::vector<int> withoutIndex = view.progress;

@@ -30,12 +30,12 @@ class CatalogueTest : public ::testing::Test {
   run::RunCounters Run(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> items) {
     std::wstring settings = program / L"prisd.dat";
     DeleteFileW(settings.c_str());
-    for (const auto& [section, key] : items) inifun::WriteIniValue(settings, section, key, L"1");
+    for (const auto& [section, key] : items) settings::inifun::WriteIniValue(settings, section, key, L"1");
     view = RecordingView();
     run::CleanRun run(view, program.Path(), values, catalogue::Stages());
     run.CleanNow();
-    return {Number(inifun::ReadIniValue(settings, L"Options", L"regnum")),
-            Number(inifun::ReadIniValue(settings, L"Options", L"filesize"))};
+    return {Number(settings::inifun::ReadIniValue(settings, L"Options", L"regnum")),
+            Number(settings::inifun::ReadIniValue(settings, L"Options", L"filesize"))};
   }
 
   static double Number(const std::wstring& text) { return text.empty() ? -1 : std::stod(text); }

@@ -60,7 +60,7 @@ class CookieDatabases : public CatalogueTest {
       for (const ShippedFile& plugin : kShippedPlugins) {
         if (plugin.fileName == name + std::wstring(L".ppe")) WriteText(plugins + L"\\" + plugin.fileName, plugin.text);
       }
-      EXPECT_TRUE(plugins::WritePluginSwitch(plugins, name, true));
+      EXPECT_TRUE(catalogue::plugins::WritePluginSwitch(plugins, name, true));
     }
     WriteText(program / L"prisd.dat", "[FIREFOX]\r\nCookies=1\r\n[Chrome]\r\nCookies=1\r\n");
     view = RecordingView();
@@ -177,8 +177,8 @@ TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereAWalkWouldEraseIt) {
   for (const auto& file : kFiles) MakeFile(file.file, 10);
   engine::EraseContext ctx;
   ctx.programFolder = program.Path();
-  allerase::EraseAllFilesInTree(ctx, firefox);
-  allerase::EraseNamedFoldersInTree(ctx, chrome, L"indexeddb");
+  engine::allerase::EraseAllFilesInTree(ctx, firefox);
+  engine::allerase::EraseNamedFoldersInTree(ctx, chrome, L"indexeddb");
   for (const auto& file : kFiles) EXPECT_EQ(Exists(file.file), file.stays) << file.file;
 }
 
@@ -187,14 +187,14 @@ TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereverAWalkStarts) {
   std::wstring storage = root / L"Firefox profile\\storage\\default";
   using Walk = std::function<void(const engine::EraseContext&, const std::wstring& origin)>;
   const std::pair<const char*, Walk> kWalks[] = {
-      {"tree", [](auto& ctx, auto& origin) { allerase::EraseAllFilesInTree(ctx, origin); }},
-      {"named files below it", [](auto& ctx, auto& origin) { allerase::EraseNamedFilesInTree(ctx, origin + L"\\ls", L"data.sqlite"); }},
-      {"files of a folder in it", [](auto& ctx, auto& origin) { allerase::EraseFilesInFolder(ctx, origin + L"\\ls"); }},
-      {"named folders", [](auto& ctx, auto& origin) { allerase::EraseNamedFoldersInTree(ctx, origin, L"ls"); }},
-      {"made again", [](auto& ctx, auto& origin) { allerase::RecreateFolder(ctx, origin); }},
-      {"folder", [](auto& ctx, auto& origin) { allerase::EraseFolder(ctx, origin); }},
-      {"pattern", [](auto& ctx, auto& origin) { allerase::EraseFilesWhere(ctx, origin, [](auto&, auto&) { return true; }, true, true, false); }},
-      {"file in it", [](auto& ctx, auto& origin) { allerase::EraseFile(ctx, origin + L"\\ls\\data.sqlite"); }},
+      {"tree", [](auto& ctx, auto& origin) { engine::allerase::EraseAllFilesInTree(ctx, origin); }},
+      {"named files below it", [](auto& ctx, auto& origin) { engine::allerase::EraseNamedFilesInTree(ctx, origin + L"\\ls", L"data.sqlite"); }},
+      {"files of a folder in it", [](auto& ctx, auto& origin) { engine::allerase::EraseFilesInFolder(ctx, origin + L"\\ls"); }},
+      {"named folders", [](auto& ctx, auto& origin) { engine::allerase::EraseNamedFoldersInTree(ctx, origin, L"ls"); }},
+      {"made again", [](auto& ctx, auto& origin) { engine::allerase::RecreateFolder(ctx, origin); }},
+      {"folder", [](auto& ctx, auto& origin) { engine::allerase::EraseFolder(ctx, origin); }},
+      {"pattern", [](auto& ctx, auto& origin) { engine::allerase::EraseFilesWhere(ctx, origin, [](auto&, auto&) { return true; }, true, true, false); }},
+      {"file in it", [](auto& ctx, auto& origin) { engine::allerase::EraseFile(ctx, origin + L"\\ls\\data.sqlite"); }},
   };
   for (const auto& [name, walk] : kWalks) {
     for (const wchar_t* origin : {L"\\https+++mail.example.com", L"\\https+++tracker.io"}) {

@@ -35,7 +35,7 @@ TEST_F(MessengersAndMail, RegistryTracesAreRemoved) {
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, L"Software\\Yahoo\\pager", L"Keep"));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Software\\Yahoo\\pager\\profiles"));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows Live Mail\\Rules\\Mail"));
-  allerase::DeleteRegistryTree({}, HKEY_CURRENT_USER, L"Software\\Yahoo");
+  engine::allerase::DeleteRegistryTree({}, HKEY_CURRENT_USER, L"Software\\Yahoo");
 }
 
 TEST_F(MessengersAndMail, MessengerFilesByNameDepthAndCase) {

@@ -30,7 +30,7 @@ class SeededKeys {
  public:
   ~SeededKeys() {
     for (auto top = created_.rbegin(); top != created_.rend(); ++top) {
-      allerase::DeleteRegistryTree({}, HKEY_CURRENT_USER, *top);
+      engine::allerase::DeleteRegistryTree({}, HKEY_CURRENT_USER, *top);
     }
   }
   void Add(const std::wstring& subkey, const std::wstring& value = L"seeded") {

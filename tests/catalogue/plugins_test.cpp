@@ -8,19 +8,19 @@
 using namespace testing_support;
 
 TEST(PluginRoots, SignedDecimalOrHexadecimal32BitNumbers) {
-  EXPECT_EQ(plugins::ParseRoot(L"-2147483647"), HKEY_CURRENT_USER);
-  EXPECT_EQ(plugins::ParseRoot(L"-2147483646"), HKEY_LOCAL_MACHINE);
-  EXPECT_EQ(plugins::ParseRoot(L"&H80000001"), HKEY_CURRENT_USER);
-  EXPECT_EQ(plugins::ParseRoot(L"&h80000003"), HKEY_USERS);
+  EXPECT_EQ(catalogue::plugins::ParseRoot(L"-2147483647"), HKEY_CURRENT_USER);
+  EXPECT_EQ(catalogue::plugins::ParseRoot(L"-2147483646"), HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(catalogue::plugins::ParseRoot(L"&H80000001"), HKEY_CURRENT_USER);
+  EXPECT_EQ(catalogue::plugins::ParseRoot(L"&h80000003"), HKEY_USERS);
   // Not a number, or a number that names no predefined root: no root, the count still goes on.
-  EXPECT_EQ(plugins::ParseRoot(L"HKCU"), HKEY{});
-  EXPECT_EQ(plugins::ParseRoot(L" -2147483647"), HKEY{});
-  EXPECT_EQ(plugins::ParseRoot(L"12"), HKEY{});
-  EXPECT_EQ(plugins::ParseRoot(L""), HKEY{});
+  EXPECT_EQ(catalogue::plugins::ParseRoot(L"HKCU"), HKEY{});
+  EXPECT_EQ(catalogue::plugins::ParseRoot(L" -2147483647"), HKEY{});
+  EXPECT_EQ(catalogue::plugins::ParseRoot(L"12"), HKEY{});
+  EXPECT_EQ(catalogue::plugins::ParseRoot(L""), HKEY{});
   // Outside 32 bits: the entry is skipped.
-  EXPECT_FALSE(plugins::ParseRoot(L"2147483648"));
-  EXPECT_FALSE(plugins::ParseRoot(L"-2147483649"));
-  EXPECT_FALSE(plugins::ParseRoot(L"&H100000000"));
+  EXPECT_FALSE(catalogue::plugins::ParseRoot(L"2147483648"));
+  EXPECT_FALSE(catalogue::plugins::ParseRoot(L"-2147483649"));
+  EXPECT_FALSE(catalogue::plugins::ParseRoot(L"&H100000000"));
 }
 
 namespace {
@@ -45,7 +45,7 @@ TEST_F(Plugins, TheListHoldsEveryDefinitionWithItsTick) {
   Define(L"Alpha.ppe", "[name]\r\nappname=Alpha\r\n[version]\r\nappver=1.2\r\n[dec]\r\ndecs=Cleans alpha\r\n[swich]\r\non=1\r\n");
   Define(L"Beta.PPE", "[name]\r\nappname=Beta\r\n[swich]\r\non=01\r\n");
   Define(L"Gamma.ppe.bak", "[name]\r\nappname=Gamma\r\n");
-  auto entries = plugins::ListPlugins(Folder());
+  auto entries = catalogue::plugins::ListPlugins(Folder());
   ASSERT_EQ(entries.size(), 2u);
   std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.name < b.name; });
   EXPECT_EQ(entries[0].name, L"Alpha");
@@ -54,7 +54,7 @@ TEST_F(Plugins, TheListHoldsEveryDefinitionWithItsTick) {
   EXPECT_TRUE(entries[0].ticked);
   EXPECT_EQ(entries[1].name, L"Beta");
   EXPECT_FALSE(entries[1].ticked);
-  EXPECT_TRUE(plugins::ListPlugins(program / L"missing").empty());
+  EXPECT_TRUE(catalogue::plugins::ListPlugins(program / L"missing").empty());
 }
 
 TEST_F(Plugins, ATickedPluginErasesItsEntriesAndCountsItsFixedAmounts) {
@@ -257,31 +257,31 @@ TEST(PluginSwitch, WrittenIntoTheFileNamedAfterTheAppnameThroughACopy) {
   TempFolder folder;
   std::wstring alpha = folder / L"Alpha.ppe";
   WriteText(alpha, "[name]\r\nappname=Alpha\r\n[swich]\r\non=1\r\n[file]\r\n1=appdata,\\V,x.dat\r\n");
-  EXPECT_TRUE(plugins::WritePluginSwitch(folder.Path(), L"Alpha", false));
-  EXPECT_EQ(inifun::ReadIniValue(alpha, L"swich", L"on"), L"0");
-  EXPECT_EQ(inifun::ReadIniValue(alpha, L"name", L"appname"), L"Alpha");
-  EXPECT_EQ(inifun::ReadIniSection(L"file", alpha).Count(), 1u);
-  EXPECT_TRUE(plugins::WritePluginSwitch(folder.Path(), L"Alpha", true));
-  EXPECT_EQ(inifun::ReadIniValue(alpha, L"swich", L"on"), L"1");
+  EXPECT_TRUE(catalogue::plugins::WritePluginSwitch(folder.Path(), L"Alpha", false));
+  EXPECT_EQ(settings::inifun::ReadIniValue(alpha, L"swich", L"on"), L"0");
+  EXPECT_EQ(settings::inifun::ReadIniValue(alpha, L"name", L"appname"), L"Alpha");
+  EXPECT_EQ(settings::inifun::ReadIniSection(L"file", alpha).Count(), 1u);
+  EXPECT_TRUE(catalogue::plugins::WritePluginSwitch(folder.Path(), L"Alpha", true));
+  EXPECT_EQ(settings::inifun::ReadIniValue(alpha, L"swich", L"on"), L"1");
 
   // A definition listed under another name: the switch goes into a new file of that name.
-  EXPECT_TRUE(plugins::WritePluginSwitch(folder.Path(), L"Renamed", true));
-  EXPECT_EQ(inifun::ReadIniValue(folder / L"Renamed.ppe", L"swich", L"on"), L"1");
+  EXPECT_TRUE(catalogue::plugins::WritePluginSwitch(folder.Path(), L"Renamed", true));
+  EXPECT_EQ(settings::inifun::ReadIniValue(folder / L"Renamed.ppe", L"swich", L"on"), L"1");
   EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::wstring>{L"Alpha.ppe", L"Renamed.ppe"}));
 
   // Nothing can be written: the definition stays as it was and no copy is left behind.
   std::string before = ReadText(alpha);
   SetFileAttributesW(alpha.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_FALSE(plugins::WritePluginSwitch(folder.Path(), L"Alpha", false));
+  EXPECT_FALSE(catalogue::plugins::WritePluginSwitch(folder.Path(), L"Alpha", false));
   SetFileAttributesW(alpha.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadText(alpha), before);
-  EXPECT_FALSE(plugins::WritePluginSwitch(folder / L"missing", L"Alpha", false));
+  EXPECT_FALSE(catalogue::plugins::WritePluginSwitch(folder / L"missing", L"Alpha", false));
   // Names from a definition that would lead elsewhere, or to a file without a name.
   MakeFolders(folder / L"inner");
-  EXPECT_FALSE(plugins::WritePluginSwitch(folder / L"inner", L"..\\Escaped", true));
-  EXPECT_FALSE(plugins::WritePluginSwitch(folder / L"inner", L"../Escaped", true));
-  EXPECT_FALSE(plugins::WritePluginSwitch(folder / L"inner", L"C:Escaped", true));
-  EXPECT_FALSE(plugins::WritePluginSwitch(folder / L"inner", L"", true));
+  EXPECT_FALSE(catalogue::plugins::WritePluginSwitch(folder / L"inner", L"..\\Escaped", true));
+  EXPECT_FALSE(catalogue::plugins::WritePluginSwitch(folder / L"inner", L"../Escaped", true));
+  EXPECT_FALSE(catalogue::plugins::WritePluginSwitch(folder / L"inner", L"C:Escaped", true));
+  EXPECT_FALSE(catalogue::plugins::WritePluginSwitch(folder / L"inner", L"", true));
   RemoveDirectoryW((folder / L"inner").c_str());
   EXPECT_FALSE(Exists(folder / L"missing"));
   EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::wstring>{L"Alpha.ppe", L"Renamed.ppe"}));

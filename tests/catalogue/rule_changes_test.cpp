@@ -11,17 +11,17 @@ using namespace testing_support;
 
 namespace {
 
-std::vector<rules::Rule> Parse(const std::string& text) { return rules::ParseRules(text); }
+std::vector<catalogue::rules::Rule> Parse(const std::string& text) { return catalogue::rules::ParseRules(text); }
 
 // One entry "[E]" with the given key lines.
-rules::Rule Entry(const std::string& keys) {
-  std::vector<rules::Rule> read = Parse("[E]\r\n" + keys);
+catalogue::rules::Rule Entry(const std::string& keys) {
+  std::vector<catalogue::rules::Rule> read = Parse("[E]\r\n" + keys);
   EXPECT_EQ(read.size(), 1u) << keys;
-  return read.empty() ? rules::Rule{} : read[0];
+  return read.empty() ? catalogue::rules::Rule{} : read[0];
 }
 
 struct Expected {
-  rules::ChangeKind kind;
+  catalogue::rules::ChangeKind kind;
   const wchar_t* name;
   bool erasesMore;
   bool appliesHere;
@@ -52,15 +52,15 @@ TEST(RuleChanges, ANewFormErasesMoreOnlyWhenItReachesWhatTheOldLeft) {
       {"a wider pattern", "FileKey1=C:\\Example\\Cache|*\r\nRegKey1=HKCU\\Software\\Example|Last\r\n", true},
       {"a second pattern", "FileKey1=C:\\Example\\Cache|*.tmp;*.dat\r\nRegKey1=HKCU\\Software\\Example|Last\r\n", true},
   };
-  const rules::Rule before = Entry(base);
+  const catalogue::rules::Rule before = Entry(base);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(rules::ErasesMore(before, Entry(c.after)), c.more);
+    EXPECT_EQ(catalogue::rules::ErasesMore(before, Entry(c.after)), c.more);
   }
   // What a recursing key covers below its folder, and an exclusion dropped.
-  const rules::Rule recursing = Entry("FileKey1=C:\\Example|*|RECURSE\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n");
-  EXPECT_FALSE(rules::ErasesMore(recursing, Entry("FileKey1=C:\\Example\\Cache|*.tmp\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n")));
-  EXPECT_TRUE(rules::ErasesMore(recursing, Entry("FileKey1=C:\\Example|*|RECURSE\r\n")));
+  const catalogue::rules::Rule recursing = Entry("FileKey1=C:\\Example|*|RECURSE\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n");
+  EXPECT_FALSE(catalogue::rules::ErasesMore(recursing, Entry("FileKey1=C:\\Example\\Cache|*.tmp\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n")));
+  EXPECT_TRUE(catalogue::rules::ErasesMore(recursing, Entry("FileKey1=C:\\Example|*|RECURSE\r\n")));
 }
 
 TEST(RuleChanges, TheListIsExactForAddedRemovedChangedAndWidenedEntriesWithTheirMarks) {
@@ -81,7 +81,7 @@ TEST(RuleChanges, TheListIsExactForAddedRemovedChangedAndWidenedEntriesWithTheir
       "[Now In Windows *]\r\nFileKey1=%WinDir%|*.log|RECURSE\r\n"
       "[Passwords Too *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Here\r\n"
       "FileKey1=%TRELLWIPE_RULE_ROOT%\\Here\\User Data\\Default|Login Data\r\n";
-  using enum rules::ChangeKind;
+  using enum catalogue::rules::ChangeKind;
   const Expected expected[] = {
       {Changed, L"Widened *", true, true, 0, 0},
       {Changed, L"New Detection *", false, true, 0, 0},
@@ -90,7 +90,7 @@ TEST(RuleChanges, TheListIsExactForAddedRemovedChangedAndWidenedEntriesWithTheir
       {Added, L"Passwords Too *", false, true, 0, 1},
       {Removed, L"Going Away *", false, false, 0, 0},
   };
-  std::vector<rules::RuleChange> changes = rules::CompareRules(Parse(before), Parse(after), L"C:\\Program Folder");
+  std::vector<catalogue::rules::RuleChange> changes = catalogue::rules::CompareRules(Parse(before), Parse(after), L"C:\\Program Folder");
   ASSERT_EQ(changes.size(), std::size(expected));
   for (size_t i = 0; i < changes.size(); ++i) {
     SCOPED_TRACE(changes[i].name);
@@ -100,6 +100,6 @@ TEST(RuleChanges, TheListIsExactForAddedRemovedChangedAndWidenedEntriesWithTheir
     EXPECT_EQ(changes[i].appliesHere, expected[i].appliesHere);
     EXPECT_EQ(changes[i].refused.size(), expected[i].refused);
     EXPECT_EQ(changes[i].keptData.size(), expected[i].keptData);
-    EXPECT_EQ(rules::Alarming(changes[i]), expected[i].refused + expected[i].keptData > 0);
+    EXPECT_EQ(catalogue::rules::Alarming(changes[i]), expected[i].refused + expected[i].keptData > 0);
   }
 }

@@ -24,7 +24,7 @@ class RuleCheck : public ::testing::Test {
 
 struct Expected {
   size_t line;
-  rules::FindingKind kind;
+  catalogue::rules::FindingKind kind;
   const wchar_t* entry;
   const wchar_t* says;  // a part of its text
 };
@@ -67,7 +67,7 @@ TEST_F(RuleCheck, NamesEachKindOfFindingByLineAndEntry) {
       std::string(140000, 'b'),  // passed over unread, but counted
       "Orphan=2",
   };
-  using enum rules::FindingKind;
+  using enum catalogue::rules::FindingKind;
   const Expected expected[] = {
       {2, Skipped, L"", L"outside any entry"},
       {6, UnknownKey, L"Good App *", L"unknown key \"Colour\""},
@@ -94,12 +94,12 @@ TEST_F(RuleCheck, NamesEachKindOfFindingByLineAndEntry) {
   for (const std::string& line : lines) text += line + "\r\n";
   WriteText(program / L"winapp2.ini", text);
 
-  std::vector<rules::CheckedFile> checked =
-      rules::CheckRuleFiles({{program / L"winapp2.ini", rules::kCommunitySection}}, program.Path());
+  std::vector<catalogue::rules::CheckedFile> checked =
+      catalogue::rules::CheckRuleFiles({{program / L"winapp2.ini", catalogue::rules::kCommunitySection}}, program.Path());
   ASSERT_EQ(checked.size(), 1u);
   EXPECT_TRUE(checked[0].readable);
   EXPECT_EQ(checked[0].entries, 4u);  // Good App, Everywhere, Windows Walker, Passwords
-  const std::vector<rules::Finding>& found = checked[0].findings;
+  const std::vector<catalogue::rules::Finding>& found = checked[0].findings;
   ASSERT_EQ(found.size(), std::size(expected));
   for (size_t i = 0; i < found.size(); ++i) {
     EXPECT_EQ(found[i].line, expected[i].line) << i;
@@ -114,15 +114,15 @@ TEST_F(RuleCheck, TheShippedRulesHaveNoFindings) {
   MakeFolders(root / L"Temp");
   ScopedEnvironment temp{L"TEMP", root / L"Temp"}, tmp{L"TMP", root / L"Temp"};
   for (const ShippedFile& file : kShippedRules) WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
-  const std::vector<rules::RuleFileName> files = rules::RuleFiles(program.Path());
-  std::vector<rules::CheckedFile> checked = rules::CheckRuleFiles(files, program.Path());
+  const std::vector<catalogue::rules::RuleFileName> files = catalogue::rules::RuleFiles(program.Path());
+  std::vector<catalogue::rules::CheckedFile> checked = catalogue::rules::CheckRuleFiles(files, program.Path());
   ASSERT_EQ(checked.size(), std::size(kShippedRules) + 1);
   EXPECT_FALSE(checked[0].readable);  // no winapp2.ini here
   for (size_t i = 1; i < checked.size(); ++i) {
     EXPECT_FALSE(files[i].mine) << platform::Narrow(files[i].path);  // the program knows it as shipped
     EXPECT_TRUE(checked[i].readable) << platform::Narrow(checked[i].path);
     EXPECT_GT(checked[i].entries, 0u) << platform::Narrow(checked[i].path);
-    for (const rules::Finding& finding : checked[i].findings) {
+    for (const catalogue::rules::Finding& finding : checked[i].findings) {
       ADD_FAILURE() << platform::Narrow(checked[i].path) << " line " << finding.line << ": " << platform::Narrow(finding.text);
     }
   }

@@ -28,7 +28,7 @@ const platform::DownloadLimits kQuick{300, 64 * 1024};
 struct Folder {
   TempFolder program;
   Folder() { WriteText(CommunityFile(), kOldRules); }
-  std::wstring CommunityFile() const { return rules::CommunityFile(program.Path()); }
+  std::wstring CommunityFile() const { return catalogue::rules::CommunityFile(program.Path()); }
 };
 
 }  // namespace
@@ -37,34 +37,34 @@ TEST(RulesUpdate, AWholeRuleFileWaitsBesideTheOldOneUntilAcceptedThenTheOldIsKep
   Folder folder;
   const std::string fresh = RuleText(10, 70);
   LoopbackServer server(HttpResponse(200, fresh));
-  rules::RulesDownload download = rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
+  catalogue::rules::RulesDownload download = catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
   ASSERT_TRUE(download.pending) << download.problem;
   EXPECT_EQ(download.oldEntries, 60u);
   EXPECT_EQ(download.newEntries, 70u);
-  EXPECT_EQ(rules::ChangeSummary(download.changes).substr(0, 33), L"20 added, 10 removed, 0 changed (");
+  EXPECT_EQ(catalogue::rules::ChangeSummary(download.changes).substr(0, 33), L"20 added, 10 removed, 0 changed (");
   EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
-  EXPECT_EQ(ReadText(rules::PendingFile(folder.program.Path())), fresh);
-  EXPECT_EQ(rules::PendingRules(folder.program.Path()).changes.size(), 30u);
+  EXPECT_EQ(ReadText(catalogue::rules::PendingFile(folder.program.Path())), fresh);
+  EXPECT_EQ(catalogue::rules::PendingRules(folder.program.Path()).changes.size(), 30u);
 
-  rules::RulesAcceptance acceptance = rules::AcceptPendingRules(folder.program.Path());
+  catalogue::rules::RulesAcceptance acceptance = catalogue::rules::AcceptPendingRules(folder.program.Path());
   ASSERT_TRUE(acceptance.installed) << acceptance.problem;
   EXPECT_EQ(ReadText(folder.CommunityFile()), fresh);
-  EXPECT_EQ(ReadText(rules::BackupFile(folder.program.Path())), kOldRules);
+  EXPECT_EQ(ReadText(catalogue::rules::BackupFile(folder.program.Path())), kOldRules);
   EXPECT_EQ(FolderNames(folder.program.Path()), (std::vector<std::wstring>{L"winapp2.ini", L"winapp2.ini.bak"}));
-  EXPECT_FALSE(rules::AcceptPendingRules(folder.program.Path()).installed);
+  EXPECT_FALSE(catalogue::rules::AcceptPendingRules(folder.program.Path()).installed);
 
   std::wstring problem;
-  ASSERT_TRUE(rules::UndoRulesUpdate(folder.program.Path(), problem)) << problem;
+  ASSERT_TRUE(catalogue::rules::UndoRulesUpdate(folder.program.Path(), problem)) << problem;
   EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
   EXPECT_EQ(FolderNames(folder.program.Path()), std::vector<std::wstring>{L"winapp2.ini"});
-  EXPECT_FALSE(rules::UndoRulesUpdate(folder.program.Path(), problem));
+  EXPECT_FALSE(catalogue::rules::UndoRulesUpdate(folder.program.Path(), problem));
 }
 
 TEST(RulesUpdate, AcceptingUnticksOnlyTheTickedEntriesWhoseNewFormErasesMore) {
   Folder folder;
   const std::wstring settings = settings::SettingsFile(folder.program.Path());
   for (const wchar_t* name : {L"Update Test 1 *", L"Update Test 2 *", L"Update Test 3 *"}) {
-    inifun::WriteIniValue(settings, rules::kCommunitySection, name, L"1");
+    settings::inifun::WriteIniValue(settings, catalogue::rules::kCommunitySection, name, L"1");
   }
   // Entry 1 widens to its parent folder, entry 2 only narrows its pattern, entry 3 stays; entry 4
   // widens but was never ticked.
@@ -74,28 +74,28 @@ TEST(RulesUpdate, AcceptingUnticksOnlyTheTickedEntriesWhoseNewFormErasesMore) {
                       "[Update Test 4 *]\r\nLangSecRef=3021\r\nFileKey1=%LocalAppData%\\Update Test 4|*.tmp|RECURSE\r\n" +
                       RuleText(3, 1);
   LoopbackServer server(HttpResponse(200, fresh));
-  ASSERT_TRUE(rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick).pending);
-  EXPECT_EQ(inifun::ReadIniValue(settings, rules::kCommunitySection, L"Update Test 1 *"), L"1");
+  ASSERT_TRUE(catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick).pending);
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, catalogue::rules::kCommunitySection, L"Update Test 1 *"), L"1");
 
-  rules::RulesAcceptance acceptance = rules::AcceptPendingRules(folder.program.Path());
+  catalogue::rules::RulesAcceptance acceptance = catalogue::rules::AcceptPendingRules(folder.program.Path());
   ASSERT_TRUE(acceptance.installed) << acceptance.problem;
   EXPECT_EQ(acceptance.unticked, std::vector<std::wstring>{L"Update Test 1 *"});
-  EXPECT_EQ(inifun::ReadIniValue(settings, rules::kCommunitySection, L"Update Test 1 *"), L"0");
-  EXPECT_EQ(inifun::ReadIniValue(settings, rules::kCommunitySection, L"Update Test 2 *"), L"1");
-  EXPECT_EQ(inifun::ReadIniValue(settings, rules::kCommunitySection, L"Update Test 3 *"), L"1");
-  EXPECT_EQ(inifun::ReadIniValue(settings, rules::kCommunitySection, L"Update Test 4 *"), L"");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, catalogue::rules::kCommunitySection, L"Update Test 1 *"), L"0");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, catalogue::rules::kCommunitySection, L"Update Test 2 *"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, catalogue::rules::kCommunitySection, L"Update Test 3 *"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, catalogue::rules::kCommunitySection, L"Update Test 4 *"), L"");
 }
 
 TEST(RulesUpdate, ACopyThatChangesNothingOrIsStoppedLeavesNothingToAccept) {
   Folder folder;
   LoopbackServer same(HttpResponse(200, kOldRules));
-  rules::RulesDownload download = rules::DownloadCommunityRules(folder.program.Path(), same.Url(), kQuick);
+  catalogue::rules::RulesDownload download = catalogue::rules::DownloadCommunityRules(folder.program.Path(), same.Url(), kQuick);
   EXPECT_FALSE(download.pending);
   EXPECT_TRUE(download.problem.empty()) << download.problem;
 
   LoopbackServer other(HttpResponse(200, RuleText(0, 61)));
   size_t calls = 0;
-  download = rules::DownloadCommunityRules(folder.program.Path(), other.Url(), kQuick,
+  download = catalogue::rules::DownloadCommunityRules(folder.program.Path(), other.Url(), kQuick,
                                            [&](unsigned long long, long long total) {
                                              EXPECT_GT(total, 0);
                                              return ++calls < 2;
@@ -127,7 +127,7 @@ TEST(RulesUpdate, AFailedOrUnfitDownloadLeavesTheOldFileAloneAndNoTemporaryFile)
     SCOPED_TRACE(c.name);
     Folder folder;
     LoopbackServer server(c.response, c.delayMs);
-    rules::RulesDownload download = rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
+    catalogue::rules::RulesDownload download = catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
     EXPECT_FALSE(download.pending);
     EXPECT_NE(download.problem.find(c.says), std::wstring::npos) << download.problem;
     EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
@@ -139,7 +139,7 @@ TEST(RulesUpdate, NoServerAtTheAddressIsAClearProblem) {
   Folder folder;
   std::wstring url;
   { url = LoopbackServer(HttpResponse(200, kOldRules)).Url(); }  // the port is closed again
-  rules::RulesDownload download = rules::DownloadCommunityRules(folder.program.Path(), url, kQuick);
+  catalogue::rules::RulesDownload download = catalogue::rules::DownloadCommunityRules(folder.program.Path(), url, kQuick);
   EXPECT_FALSE(download.pending);
   EXPECT_NE(download.problem.find(L"the download failed"), std::wstring::npos) << download.problem;
   EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
@@ -147,8 +147,8 @@ TEST(RulesUpdate, NoServerAtTheAddressIsAClearProblem) {
 
 TEST(RulesUpdate, TheAddressIsTheCommunitysUnlessTheSettingsFileNamesAnother) {
   TempFolder program;
-  EXPECT_EQ(rules::CommunityAddress(program.Path()), rules::kCommunityAddress);
-  inifun::WriteIniValue(settings::SettingsFile(program.Path()), L"Options", L"Winapp2Url",
+  EXPECT_EQ(catalogue::rules::CommunityAddress(program.Path()), catalogue::rules::kCommunityAddress);
+  settings::inifun::WriteIniValue(settings::SettingsFile(program.Path()), L"Options", L"Winapp2Url",
                         L"https://mirror.example/rules/winapp2.ini");
-  EXPECT_EQ(rules::CommunityAddress(program.Path()), L"https://mirror.example/rules/winapp2.ini");
+  EXPECT_EQ(catalogue::rules::CommunityAddress(program.Path()), L"https://mirror.example/rules/winapp2.ini");
 }

@@ -14,7 +14,7 @@
 using namespace testing_support;
 
 TEST(RuleFile, ReadsEveryKeyAndFlagOfAnEntry) {
-  std::vector<rules::Rule> parsed = rules::ParseRules(
+  std::vector<catalogue::rules::Rule> parsed = catalogue::rules::ParseRules(
       "; a comment\r\n"
       "[Sample Viewer *]\r\n"
       "langsecref=3023\r\n"
@@ -36,7 +36,7 @@ TEST(RuleFile, ReadsEveryKeyAndFlagOfAnEntry) {
       "ExcludeKey4=FILE|%LocalAppData%\\Sample\\one.db\r\n"
       "\r\n[Games Thing *]\nSection=Games\nRegKey1=HKCU\\Software\\Thing\n");
   ASSERT_EQ(parsed.size(), 2u);
-  const rules::Rule& rule = parsed[0];
+  const catalogue::rules::Rule& rule = parsed[0];
   EXPECT_EQ(rule.name, L"Sample Viewer *");
   EXPECT_EQ(rule.category, L"Multimedia");
   EXPECT_EQ(rule.detectKeys, (std::vector<std::wstring>{L"HKCU\\Software\\Sample", L"HKLM\\Software\\Sample"}));
@@ -56,11 +56,11 @@ TEST(RuleFile, ReadsEveryKeyAndFlagOfAnEntry) {
   EXPECT_FALSE(rule.regKeys[1].wholeKey);
   EXPECT_EQ(rule.regKeys[1].value, L"LastFolder");
   ASSERT_EQ(rule.excludeKeys.size(), 4u);
-  EXPECT_EQ(rule.excludeKeys[0].kind, rules::ExcludeKind::File);
+  EXPECT_EQ(rule.excludeKeys[0].kind, catalogue::rules::ExcludeKind::File);
   EXPECT_EQ(rule.excludeKeys[0].location, L"%LocalAppData%\\Sample\\Cache");
-  EXPECT_EQ(rule.excludeKeys[1].kind, rules::ExcludeKind::Path);
+  EXPECT_EQ(rule.excludeKeys[1].kind, catalogue::rules::ExcludeKind::Path);
   EXPECT_EQ(rule.excludeKeys[1].patterns, (std::vector<std::wstring>{L"*.cfg", L"*.ini"}));
-  EXPECT_EQ(rule.excludeKeys[2].kind, rules::ExcludeKind::Registry);
+  EXPECT_EQ(rule.excludeKeys[2].kind, catalogue::rules::ExcludeKind::Registry);
   // A FILE exclusion written as one path names its file in the last part.
   EXPECT_EQ(rule.excludeKeys[3].location, L"%LocalAppData%\\Sample");
   EXPECT_EQ(rule.excludeKeys[3].patterns, std::vector<std::wstring>{L"one.db"});
@@ -69,7 +69,7 @@ TEST(RuleFile, ReadsEveryKeyAndFlagOfAnEntry) {
 
 TEST(RuleFile, SkipsWhatItCannotUseAndKeepsTheRest) {
   std::string junk = std::string("\x00\x01\xff\xfe", 4);
-  std::vector<rules::Rule> parsed = rules::ParseRules(
+  std::vector<catalogue::rules::Rule> parsed = catalogue::rules::ParseRules(
       "\xEF\xBB\xBF"
       "FileKey1=%Temp%|*.tmp\r\n"  // outside any entry
       "[Caf\xC3\xA9 *]\r\n"
@@ -95,7 +95,7 @@ TEST(RuleFile, SkipsWhatItCannotUseAndKeepsTheRest) {
   EXPECT_TRUE(parsed[0].excludeKeys.empty());
   EXPECT_EQ(parsed[1].category, L"Other");
   // Not UTF-8: the system's code page.
-  std::vector<rules::Rule> latin = rules::ParseRules("[Caf\xE9 *]\r\nRegKey1=HKCU\\Software\\X\r\n");
+  std::vector<catalogue::rules::Rule> latin = catalogue::rules::ParseRules("[Caf\xE9 *]\r\nRegKey1=HKCU\\Software\\X\r\n");
   ASSERT_EQ(latin.size(), 1u);
   EXPECT_EQ(latin[0].name, L"Caf\u00e9 *");
 }
@@ -116,7 +116,7 @@ class Rules : public CatalogueTest {
   engine::RunReport Run(std::initializer_list<const wchar_t*> ticked, bool preview = false) {
     std::wstring settings = program / L"prisd.dat";
     DeleteFileW(settings.c_str());
-    for (const wchar_t* name : ticked) inifun::WriteIniValue(settings, rules::kCommunitySection, name, L"1");
+    for (const wchar_t* name : ticked) settings::inifun::WriteIniValue(settings, catalogue::rules::kCommunitySection, name, L"1");
     view = RecordingView();
     run::CleanRun run(view, program.Path(), values, catalogue::Stages());
     engine::RunReport report;
@@ -151,13 +151,13 @@ TEST_F(Rules, LoadsTheCommunityFileThenItsOwnFilesAndEachNameOnceInEach) {
   RuleFile("[Third *]\r\nRegKey1=HKCU\\Software\\D\r\n[Second *]\r\nRegKey1=HKCU\\Software\\E\r\n",
            L"rules\\A.INI");
   RuleFile("[Ignored *]\r\nRegKey1=HKCU\\Software\\F\r\n", L"rules\\notes.txt");
-  std::vector<rules::Rule> loaded = rules::LoadRules(program.Path());
+  std::vector<catalogue::rules::Rule> loaded = catalogue::rules::LoadRules(program.Path());
   std::vector<std::wstring> names;
-  for (const rules::Rule& rule : loaded) names.push_back(rule.section + L"/" + rule.name + L" " + rule.regKeys[0].key);
+  for (const catalogue::rules::Rule& rule : loaded) names.push_back(rule.section + L"/" + rule.name + L" " + rule.regKeys[0].key);
   // The two files' entries keep apart: "first *" of the project's own files is no second "First *".
   EXPECT_EQ(names, (std::vector<std::wstring>{L"winapp2/First * HKCU\\Software\\A", L"rules/Third * HKCU\\Software\\D",
                                               L"rules/Second * HKCU\\Software\\E", L"rules/first * HKCU\\Software\\C"}));
-  EXPECT_TRUE(rules::LoadRules(root / L"nowhere").empty());
+  EXPECT_TRUE(catalogue::rules::LoadRules(root / L"nowhere").empty());
 }
 
 TEST_F(Rules, VariablesNameTheFoldersOfThisMachine) {
@@ -199,7 +199,7 @@ TEST_F(Rules, VariablesNameTheFoldersOfThisMachine) {
   ScopedRegistryValue shellDocuments{HKEY_CURRENT_USER,
                                      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
                                      L"Personal", environment(L"USERPROFILE") + L"\\Documents", REG_EXPAND_SZ};
-  rules::PathExpander expander;
+  catalogue::rules::PathExpander expander;
   for (const auto& test : kCases) {
     std::vector<std::wstring> got;
     for (const std::wstring& path : expander.Expand(test.variable + std::wstring(L"\\x")).found) {
@@ -215,7 +215,7 @@ TEST_F(Rules, DetectionByKeyByFileWithWildcardsByProgramAndByWindowsVersion) {
   MakeFile(root / L"Apps\\Viewer 2\\bin\\viewer.exe", 1);
   SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Present", L"v", L"1");
   const std::string base = "%TRELLWIPE_RULE_ROOT%\\Apps";
-  const int version = rules::VersionNumber(inifun::GetWindowsVersionText()).value();
+  const int version = catalogue::rules::VersionNumber(settings::inifun::GetWindowsVersionText()).value();
   const std::string below = std::to_string(version / 100) + "." + std::to_string(version % 100);
   const struct {
     std::string keys;
@@ -236,11 +236,11 @@ TEST_F(Rules, DetectionByKeyByFileWithWildcardsByProgramAndByWindowsVersion) {
       {"DetectOS=" + std::to_string(version / 100 + 1) + ".0|", false},
       {"DetectOS=|5.1\r\nDetect=" + Key() + "\\Present", false},
   };
-  rules::PathExpander expander;
+  catalogue::rules::PathExpander expander;
   for (const auto& test : kCases) {
-    std::vector<rules::Rule> rule = rules::ParseRules("[R *]\r\n" + test.keys + "\r\nRegKey1=HKCU\\Software\\X\r\n");
+    std::vector<catalogue::rules::Rule> rule = catalogue::rules::ParseRules("[R *]\r\n" + test.keys + "\r\nRegKey1=HKCU\\Software\\X\r\n");
     ASSERT_EQ(rule.size(), 1u);
-    EXPECT_EQ(rules::Detected(rule[0], expander), test.detected) << test.keys;
+    EXPECT_EQ(catalogue::rules::Detected(rule[0], expander), test.detected) << test.keys;
   }
 }
 
@@ -411,9 +411,9 @@ class RulePathGuard : public Rules {
 TEST_F(RulePathGuard, NeitherWildcardsNorWalksGoThroughLinks) {
   const std::wstring fixture = LinkFixture();
   ASSERT_FALSE(fixture.empty()) << "run through the project's emulator script";
-  rules::PathExpander expander;
+  catalogue::rules::PathExpander expander;
   EXPECT_EQ(expander.Expand(fixture + L"\\tree\\sub\\*").found, std::vector<std::wstring>{});
-  EXPECT_EQ(expander.Expand(fixture + L"\\tree\\sub\\*", rules::PathExpander::Target::FoldersOrFiles).found,
+  EXPECT_EQ(expander.Expand(fixture + L"\\tree\\sub\\*", catalogue::rules::PathExpander::Target::FoldersOrFiles).found,
             std::vector<std::wstring>{fixture + L"\\tree\\sub\\own.txt"});
   RuleFile("[Linked *]\r\nFileKey1=" + platform::Narrow(fixture) + "\\tree|*|REMOVESELF\r\n"
            "FileKey2=" + platform::Narrow(fixture) + "\\tree\\*\\*|*|RECURSE\r\n");
@@ -463,8 +463,8 @@ TEST_F(RulePathGuard, RootsProtectedFoldersAndTheProgramFolderAreRefusedHoweverS
   text += "[Exact *]\r\nFileKey1=%WinDir%|trellwipe-rule-exact.tmp\r\nFileKey2=%SystemDrive%\\|trellwipe-rule-exact.tmp\r\n";
   RuleFile(text);
   // The selection window learns the same from RefusedFolders before any run.
-  for (const rules::Rule& rule : rules::LoadRules(program.Path())) {
-    EXPECT_EQ(rules::RefusedFolders(rule, program.Path()).size(), rule.name == L"Exact *" ? 0u : 1u) << rule.name;
+  for (const catalogue::rules::Rule& rule : catalogue::rules::LoadRules(program.Path())) {
+    EXPECT_EQ(catalogue::rules::RefusedFolders(rule, program.Path()).size(), rule.name == L"Exact *" ? 0u : 1u) << rule.name;
   }
   std::vector<const wchar_t*> ticked;
   std::vector<std::wstring> names;
@@ -472,7 +472,7 @@ TEST_F(RulePathGuard, RootsProtectedFoldersAndTheProgramFolderAreRefusedHoweverS
   names.push_back(L"Exact *");
   for (const std::wstring& name : names) ticked.push_back(name.c_str());
   std::wstring settings = program / L"prisd.dat";
-  for (const wchar_t* name : ticked) inifun::WriteIniValue(settings, rules::kCommunitySection, name, L"1");
+  for (const wchar_t* name : ticked) settings::inifun::WriteIniValue(settings, catalogue::rules::kCommunitySection, name, L"1");
   run::CleanRun run(view, program.Path(), values, catalogue::Stages());
   run.CleanNow();
   const engine::RunReport& report = run.LastReport();
@@ -496,7 +496,7 @@ TEST_F(Rules, TheConsoleProgramListsAndPicksTheEntriesFoundHere) {
   RuleFile("[Found App *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Found\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Found|*.log\r\n"
            "[Missing App *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Missing\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Found|*\r\n"
            "[Other App *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Other|*.log\r\n");
-  inifun::WriteIniValue(program / L"prisd.dat", rules::kCommunitySection, L"Other App *", L"1");
+  settings::inifun::WriteIniValue(program / L"prisd.dat", catalogue::rules::kCommunitySection, L"Other App *", L"1");
   cli::Output listed;
   ASSERT_EQ(cli::Run({L"--list"}, program.Path(), values, listed), 0);
   EXPECT_NE(listed.out.find("winapp2/Found App *"), std::string::npos);
@@ -523,7 +523,7 @@ TEST_F(Rules, TheUsersOwnFilesAreListedUnderMyRulesAndRun) {
            L"rules\\example editor.ini");
   RuleFile("[Written Over *]\r\nSection=Browsers\r\nRegKey1=HKCU\\Software\\Example\r\n", L"rules\\Browsers.INI");
   std::vector<std::wstring> listed;
-  for (const rules::RuleChoice& choice : rules::RuleChoices(program.Path())) {
+  for (const catalogue::rules::RuleChoice& choice : catalogue::rules::RuleChoices(program.Path())) {
     listed.push_back(choice.rule.section + L"/" + choice.rule.name + L" in " + choice.rule.category);
   }
   EXPECT_EQ(listed, (std::vector<std::wstring>{L"rules/Written Over * in Browsers",
@@ -582,15 +582,15 @@ TEST(RuleFile, ReadsUtf16AndKeepsNoMoreThanItsBudget) {
     big.push_back(static_cast<char>(c & 0xFF));
   }
   for (const std::string& file : {little, big}) {
-    std::vector<rules::Rule> parsed = rules::ParseRules(file);
+    std::vector<catalogue::rules::Rule> parsed = catalogue::rules::ParseRules(file);
     ASSERT_EQ(parsed.size(), 1u);
     EXPECT_EQ(parsed[0].name, L"Wide \u00e9 *");
     EXPECT_EQ(parsed[0].regKeys[0].key, L"HKCU\\Software\\Wide");
   }
   // The entries past the budget are left out, the one it ran out in too.
   const std::string entries = "[One *]\r\nRegKey1=HKCU\\Software\\One\r\n[Two *]\r\nRegKey1=HKCU\\Software\\Two\r\n";
-  EXPECT_EQ(rules::ParseRules(entries, 2 * rules::kKeyCost + 40).size(), 1u);
-  EXPECT_EQ(rules::ParseRules(entries).size(), 2u);
+  EXPECT_EQ(catalogue::rules::ParseRules(entries, 2 * catalogue::rules::kKeyCost + 40).size(), 1u);
+  EXPECT_EQ(catalogue::rules::ParseRules(entries).size(), 2u);
 }
 
 // A file far larger than any rule file is read to its end, by whole lines: the line that lies across
@@ -627,19 +627,19 @@ TEST_F(Rules, AFileOfAnySizeIsReadByWholeLines) {
 TEST_F(Rules, ExpansionStopsAtItsBoundsAndTheRunGoesOn) {
   std::string bomb = "%SystemDrive%";
   for (int i = 0; i < 10; ++i) bomb += "\\*\\..";
-  rules::PathExpander detector(rules::PathExpander::Listings::Remembered);
-  rules::Expansion<std::wstring> collapsed = detector.Expand(platform::Widen(bomb));
+  catalogue::rules::PathExpander detector(catalogue::rules::PathExpander::Listings::Remembered);
+  catalogue::rules::Expansion<std::wstring> collapsed = detector.Expand(platform::Widen(bomb));
   EXPECT_FALSE(collapsed.tooBroad);
   EXPECT_EQ(collapsed.found.size(), 1u);
   for (int a = 0; a < 11; ++a) {
     for (int b = 0; b < 11; ++b) MakeFolders(root / (L"Wide\\" + std::to_wstring(a) + L"\\" + std::to_wstring(b) + L"\\x"));
   }
-  rules::PathExpander expander(rules::PathExpander::Listings::Live, {100});
+  catalogue::rules::PathExpander expander(catalogue::rules::PathExpander::Listings::Live, {100});
   EXPECT_EQ(expander.Expand(root / L"Wide\\*").found.size(), 11u);
-  rules::Expansion<std::wstring> wide = expander.Expand(root / L"Wide\\*\\*");
+  catalogue::rules::Expansion<std::wstring> wide = expander.Expand(root / L"Wide\\*\\*");
   EXPECT_TRUE(wide.tooBroad);
   EXPECT_TRUE(wide.found.empty());
-  rules::PathExpander hurried(rules::PathExpander::Listings::Live, {100, std::chrono::milliseconds(-1)});
+  catalogue::rules::PathExpander hurried(catalogue::rules::PathExpander::Listings::Live, {100, std::chrono::milliseconds(-1)});
   EXPECT_TRUE(hurried.Expand(root / L"Wide\\*").tooBroad);
 
   MakeFile(root / L"Small\\gone.bin", 2);
@@ -650,7 +650,7 @@ TEST_F(Rules, ExpansionStopsAtItsBoundsAndTheRunGoesOn) {
   cli::Output listed;
   ASSERT_EQ(cli::Run({L"--list"}, program.Path(), values, listed), 0);
   EXPECT_NE(listed.out.find("winapp2/Bomb *"), std::string::npos);
-  std::vector<std::wstring> refused = rules::RefusedFolders(rules::LoadRules(program.Path())[0], program.Path());
+  std::vector<std::wstring> refused = catalogue::rules::RefusedFolders(catalogue::rules::LoadRules(program.Path())[0], program.Path());
   EXPECT_EQ(refused.size(), 3u);
   engine::RunReport report = Run({L"Bomb *"});
   ASSERT_EQ(report.items.size(), 1u);
@@ -678,9 +678,9 @@ TEST_F(Rules, EveryFileInEveryFolderJustBelowAProtectedFolderIsTooBroad) {
   };
   std::string text;
   for (const auto& test : kCases) {
-    const std::vector<rules::Rule> rule = rules::ParseRules("[R *]\r\nFileKey1=" + test.key + "\r\n");
+    const std::vector<catalogue::rules::Rule> rule = catalogue::rules::ParseRules("[R *]\r\nFileKey1=" + test.key + "\r\n");
     ASSERT_EQ(rule.size(), 1u);
-    std::vector<std::wstring> refused = rules::RefusedFolders(rule[0], program.Path());
+    std::vector<std::wstring> refused = catalogue::rules::RefusedFolders(rule[0], program.Path());
     EXPECT_EQ(std::any_of(refused.begin(), refused.end(),
                           [](const std::wstring& why) { return why.find(L" is too broad") != std::wstring::npos; }),
               test.tooBroad)
@@ -740,7 +740,7 @@ TEST_F(Rules, RegistryExclusionsHoldUnderAnySpelling) {
 TEST_F(Rules, NoRuleTakesAHiveOrABranchOfEveryProgramsSettings) {
   RuleFile("[Hives *]\r\nRegKey1=HKCU\\Software\r\nRegKey2=HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\r\n"
            "RegKey3=hkcu\\control panel\r\nRegKey4=HKCU\\Software\\Wine\\TrellwipeNoSuchKey\r\n");
-  EXPECT_EQ(rules::RefusedFolders(rules::LoadRules(program.Path()).at(0), program.Path()).size(), 3u);
+  EXPECT_EQ(catalogue::rules::RefusedFolders(catalogue::rules::LoadRules(program.Path()).at(0), program.Path()).size(), 3u);
   engine::RunReport report = Run({L"Hives *"}, true);
   ASSERT_EQ(report.items.size(), 1u);
   EXPECT_TRUE(report.items[0].keys.empty());
@@ -763,11 +763,11 @@ class RuleNames : public Rules {
     RuleFile("[Temporary Files *]\r\nDefault=True\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Documents|*\r\n");
   }
   std::wstring Stored(const wchar_t* section, const wchar_t* key) const {
-    return inifun::ReadIniValue(program / L"prisd.dat", section, key);
+    return settings::inifun::ReadIniValue(program / L"prisd.dat", section, key);
   }
   std::vector<std::wstring> Ticks() const {
     std::vector<std::wstring> ticks;
-    for (const rules::RuleChoice& choice : rules::RuleChoices(program.Path())) {
+    for (const catalogue::rules::RuleChoice& choice : catalogue::rules::RuleChoices(program.Path())) {
       ticks.push_back(choice.rule.section + L"/" + choice.rule.name + (choice.ticked ? L" on" : L" off"));
     }
     return ticks;
@@ -800,15 +800,15 @@ TEST_F(RuleNames, TheShippedEntriesTicksMoveOverOnce) {
   WriteText(program / L"prisd.dat", "[winapp2]\r\nTemporary Files *=1\r\n");
   EXPECT_EQ(Ticks(), (std::vector<std::wstring>{L"winapp2/Temporary Files * off", L"rules/Temporary Files * on"}));
   auto save = [&] {
-    inifun::IniBatch batch(program / L"prisd.dat");
-    rules::StoreTicks(batch, rules::RuleChoices(program.Path()), program.Path());
+    settings::inifun::IniBatch batch(program / L"prisd.dat");
+    catalogue::rules::StoreTicks(batch, catalogue::rules::RuleChoices(program.Path()), program.Path());
     ASSERT_TRUE(batch.Commit());
   };
   save();
   EXPECT_EQ(Stored(L"rules", L"Temporary Files *"), L"1");
   EXPECT_EQ(Stored(L"winapp2", L"Temporary Files *"), L"0");
-  inifun::WriteIniValue(program / L"prisd.dat", L"winapp2", L"Temporary Files *", L"1");
-  inifun::WriteIniValue(program / L"prisd.dat", L"rules", L"Temporary Files *", L"0");
+  settings::inifun::WriteIniValue(program / L"prisd.dat", L"winapp2", L"Temporary Files *", L"1");
+  settings::inifun::WriteIniValue(program / L"prisd.dat", L"rules", L"Temporary Files *", L"0");
   save();
   EXPECT_EQ(Ticks(), (std::vector<std::wstring>{L"winapp2/Temporary Files * on", L"rules/Temporary Files * off"}));
 }

@@ -24,10 +24,10 @@ class RunningPrograms : public ::testing::Test {
   std::wstring Plugins() const { return program / L"plus-in"; }
   void Plugin(const std::wstring& name, bool on) {
     WriteText(Plugins() + L"\\" + name + L".ppe", "[name]\r\nappname=" + platform::Narrow(name) + "\r\n");
-    ASSERT_TRUE(plugins::WritePluginSwitch(Plugins(), name, on));
+    ASSERT_TRUE(catalogue::plugins::WritePluginSwitch(Plugins(), name, on));
   }
   void Flag(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
-    inifun::WriteIniValue(settings::SettingsFile(program.Path()), section, key, value);
+    settings::inifun::WriteIniValue(settings::SettingsFile(program.Path()), section, key, value);
   }
   Names Check(const Names& processes) {
     return catalogue::RunningProgramsWithItemsOn(program.Path(), [&] { return processes; });

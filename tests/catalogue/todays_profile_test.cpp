@@ -37,7 +37,7 @@ class TodaysProfile : public CatalogueTest {
   }
 
   static std::wstring PathOf(const profile::SeededFile& file) {
-    rules::PathExpander expander;
+    catalogue::rules::PathExpander expander;
     std::vector<std::wstring> folders = expander.Expand(L"%" + std::wstring(file.variable) + L"%").found;
     return folders.empty() ? L"" : folders[0] + L"\\" + file.path;
   }
@@ -75,7 +75,7 @@ class TodaysProfile : public CatalogueTest {
     for (const profile::SeededValue& value : profile::kTraceValues) Seed(value);
     for (const profile::SeededValue& value : profile::kUserValues) Seed(value);
   }
-  std::vector<rules::RuleChoice> Choices() const { return rules::RuleChoices(program.Path()); }
+  std::vector<catalogue::rules::RuleChoice> Choices() const { return catalogue::rules::RuleChoices(program.Path()); }
 
  private:
   std::vector<std::wstring> madeFiles_;  // files, or the top folders the seeding made
@@ -86,10 +86,10 @@ class TodaysProfile : public CatalogueTest {
 }  // namespace
 
 TEST_F(TodaysProfile, EveryShippedEntryIsSoundAndDetectedOnlyWhereItsProgramIs) {
-  std::vector<rules::RuleChoice> before = Choices();
+  std::vector<catalogue::rules::RuleChoice> before = Choices();
   ASSERT_GE(before.size(), 70u);
-  for (const rules::RuleChoice& choice : before) {
-    const rules::Rule& rule = choice.rule;
+  for (const catalogue::rules::RuleChoice& choice : before) {
+    const catalogue::rules::Rule& rule = choice.rule;
     EXPECT_FALSE(rule.detectFiles.empty() && rule.detectKeys.empty()) << "detects nothing: " << rule.name;
     EXPECT_TRUE(rule.category == L"Windows" || rule.category == L"Browsers" || rule.category == L"Applications")
         << rule.name << ": " << rule.category;
@@ -98,20 +98,20 @@ TEST_F(TodaysProfile, EveryShippedEntryIsSoundAndDetectedOnlyWhereItsProgramIs) 
     }
   }
   SeedProfile();
-  for (const rules::RuleChoice& choice : Choices()) {
+  for (const catalogue::rules::RuleChoice& choice : Choices()) {
     EXPECT_TRUE(choice.detected) << "not found on the seeded profile: " << choice.rule.name;
-    EXPECT_EQ(rules::RefusedFolders(choice.rule, program.Path()), std::vector<std::wstring>{}) << choice.rule.name;
+    EXPECT_EQ(catalogue::rules::RefusedFolders(choice.rule, program.Path()), std::vector<std::wstring>{}) << choice.rule.name;
   }
 }
 
 TEST_F(TodaysProfile, EveryTraceGoesAndEveryPieceOfUserDataStays) {
   SeedProfile();
   std::wstring settings = program / L"prisd.dat";
-  for (const rules::RuleChoice& choice : Choices()) {
-    inifun::WriteIniValue(settings, choice.rule.section, choice.rule.name, L"1");
+  for (const catalogue::rules::RuleChoice& choice : Choices()) {
+    settings::inifun::WriteIniValue(settings, choice.rule.section, choice.rule.name, L"1");
   }
   // The temporary files were seeded a moment ago: any age lets them go.
-  inifun::WriteIniValue(settings, L"Options", L"TempMinAgeHours", L"0");
+  settings::inifun::WriteIniValue(settings, L"Options", L"TempMinAgeHours", L"0");
   run::CleanRun run(view, program.Path(), values, catalogue::Stages());
   run.CleanNow();
   for (const profile::SeededFile& file : profile::kTraceFiles) EXPECT_FALSE(Exists(PathOf(file))) << "stayed: " << file.path;

@@ -52,8 +52,8 @@ TEST_F(WindowsTraces, RegistryItemsRemoveTheirKeysAndValues) {
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, Explorer(L"TrayNotify"), L"Other"));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Direct3D\\MostRecentApplication"));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Explorer(L"WordWheelQuery\\child")));
-  allerase::DeleteRegistryTree({}, HKEY_CURRENT_USER, Explorer(L"WordWheelQuery"));
-  allerase::DeleteRegistryTree({}, HKEY_CURRENT_USER, Explorer(L"TrayNotify"));
+  engine::allerase::DeleteRegistryTree({}, HKEY_CURRENT_USER, Explorer(L"WordWheelQuery"));
+  engine::allerase::DeleteRegistryTree({}, HKEY_CURRENT_USER, Explorer(L"TrayNotify"));
 }
 
 TEST_F(WindowsTraces, TempEmptiesAndRecreatesTheThreeTemporaryFolders) {

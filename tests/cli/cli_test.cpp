@@ -93,7 +93,7 @@ TEST(Cli, BadArgumentsAndUnknownItemsExitWith1AndTouchNothing) {
   EXPECT_EQ(bad.code, cli::kExitBadArguments);
   EXPECT_NE(bad.output.err.find("Unknown argument: --verbose"), std::string::npos);
   EXPECT_EQ(FolderSnapshot(profile.root.Path()), before);
-  EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"Options", L"lastclean"), L"");
+  EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"lastclean"), L"");
   Call help = RunCli(profile, {L"--help"});
   EXPECT_EQ(help.code, cli::kExitDone);
   EXPECT_NE(help.output.out.find("Exit codes: 0 done, 1 bad arguments, 2"), std::string::npos);
@@ -155,7 +155,7 @@ TEST(Cli, JsonReportParsesAndItsTotalsMatchItsItems) {
   EXPECT_EQ(cleaned["mode"].text, "clean");
   EXPECT_EQ(cleaned["totals"]["files"].number, files);
   EXPECT_EQ(cleaned["estimated"]["releasedBytes"].number,
-            std::stod(inifun::ReadIniValue(profile.Settings(), L"Options", L"filesize")));
+            std::stod(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"filesize")));
 }
 
 // A temporary file younger than the chosen age is listed under "tooNew", outside the files and their
@@ -215,8 +215,8 @@ TEST(Cli, OnlyChoosesTheItemsOfThisCallWithoutChangingTheSelection) {
   EXPECT_TRUE(Exists(prefs));
   EXPECT_TRUE(Exists(profile.hiddenCacheFile));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, profile.registry.Subkey() + L"\\History"));
-  EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"FIREFOX", L"Cookies"), L"1");
-  EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"Chrome", L"Cache"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"FIREFOX", L"Cookies"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"Chrome", L"Cache"), L"1");
 }
 
 // The selection Trellwipe ticked for a new user, never saved, is not cleaned by surprise: --clean
@@ -224,12 +224,12 @@ TEST(Cli, OnlyChoosesTheItemsOfThisCallWithoutChangingTheSelection) {
 // named with --only are the user's own choice.
 TEST(Cli, ASelectionNeverSavedIsCleanedOnlyWithYesOrItemsNamed) {
   SeededProfile profile;
-  inifun::WriteIniValue(profile.Settings(), L"Options", L"DefaultSelection", L"1");
+  settings::inifun::WriteIniValue(profile.Settings(), L"Options", L"DefaultSelection", L"1");
   std::wstring before = FolderSnapshot(profile.root.Path());
   Call held = RunCli(profile, {L"--clean", L"--json"});
   EXPECT_EQ(held.code, cli::kExitSelectionUnsaved);
   EXPECT_EQ(FolderSnapshot(profile.root.Path()), before);
-  EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"Options", L"lastclean"), L"");
+  EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"lastclean"), L"");
   EXPECT_TRUE(held.output.out.empty());
   for (const char* said : {"A cleaning would erase 13 files (", "\n    Chrome Cache [Chrome/Cache]\n",
                            "\n    Tool [plus-in/Tool]\n", "Nothing was erased.", "trellwipe-cli --clean --yes"}) {
@@ -243,7 +243,7 @@ TEST(Cli, ASelectionNeverSavedIsCleanedOnlyWithYesOrItemsNamed) {
   Call yes = RunCli(profile, {L"--clean", L"--yes"});
   EXPECT_EQ(yes.code, cli::kExitDone) << yes.output.err;
   EXPECT_FALSE(Exists(profile.customFile));
-  EXPECT_EQ(inifun::ReadIniValue(profile.Settings(), L"Options", L"DefaultSelection"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"DefaultSelection"), L"1");
 }
 
 TEST(Cli, ALockedFileMakesTheCleanExitWith2AndShowsAsLeftBehind) {
@@ -283,7 +283,7 @@ TEST(Cli, ThenShutdownAsksOnlyAfterACleaningAndReportsARefusal) {
   };
   for (const Case& c : kCases) {
     SeededProfile profile;
-    if (c.unsaved) inifun::WriteIniValue(profile.Settings(), L"Options", L"DefaultSelection", L"1");
+    if (c.unsaved) settings::inifun::WriteIniValue(profile.Settings(), L"Options", L"DefaultSelection", L"1");
     ShutdownRecorder shutdown{c.answer};
     Call call = RunCli(profile, c.args, shutdown.Request());
     EXPECT_EQ(call.code, c.code) << call.output.err;
@@ -408,8 +408,8 @@ TEST(Cli, UpdateRulesListsTheChangesAndInstallsOnlyWithAcceptUntickingWhatErases
   const std::wstring file = program / L"winapp2.ini";
   const std::wstring settings = program / L"prisd.dat";
   WriteText(file, entries(0, 50));
-  inifun::WriteIniValue(settings, L"winapp2", L"Cli Update 7", L"1");
-  inifun::WriteIniValue(settings, L"winapp2", L"Cli Update 8", L"1");
+  settings::inifun::WriteIniValue(settings, L"winapp2", L"Cli Update 7", L"1");
+  settings::inifun::WriteIniValue(settings, L"winapp2", L"Cli Update 8", L"1");
   auto run = [&](std::vector<std::wstring> args) {
     Call call;
     call.code = cli::Run(args, program.Path(), {}, call.output);
@@ -439,8 +439,8 @@ TEST(Cli, UpdateRulesListsTheChangesAndInstallsOnlyWithAcceptUntickingWhatErases
   EXPECT_NE(accepted.output.out.find("erases more (tick them again on the Rules tab after a look):\n  Cli Update 7\n"),
             std::string::npos) << accepted.output.out;
   EXPECT_EQ(ReadText(file), fresh);
-  EXPECT_EQ(inifun::ReadIniValue(settings, L"winapp2", L"Cli Update 7"), L"0");
-  EXPECT_EQ(inifun::ReadIniValue(settings, L"winapp2", L"Cli Update 8"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"winapp2", L"Cli Update 7"), L"0");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"winapp2", L"Cli Update 8"), L"1");
   EXPECT_EQ(run({L"--accept"}).code, cli::kExitRulesNotUpdated);
 
   EXPECT_EQ(run({L"--undo-rules-update"}).code, cli::kExitDone);

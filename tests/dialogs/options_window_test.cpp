@@ -48,8 +48,8 @@ class OptionsWindowTest : public ::testing::Test {
   HWND Item(WORD id) const { return window.Control(id); }
   UINT State(WORD id) const { return IsDlgButtonChecked(window.Handle(), id); }
   void Press(WORD id) const { SendMessageW(Item(id), BM_CLICK, 0, 0); }
-  std::wstring Stored(const wchar_t* key) const { return inifun::ReadIniValue(file, L"Options", key); }
-  void Store(const wchar_t* key, const wchar_t* value) const { inifun::WriteIniValue(file, L"Options", key, value); }
+  std::wstring Stored(const wchar_t* key) const { return settings::inifun::ReadIniValue(file, L"Options", key); }
+  void Store(const wchar_t* key, const wchar_t* value) const { settings::inifun::WriteIniValue(file, L"Options", key, value); }
 
   void SelectTab(int tab) const {
     HWND control = Item(ids::SSTab1);

@@ -31,9 +31,9 @@ struct Details {
 struct PreviewWindow {
   explicit PreviewWindow(bool clipboard = true) {
     for (const auto& [section, key] : SeededProfile::kItems) {
-      if (section != std::wstring(L"Custom")) inifun::WriteIniValue(profile.Settings(), section, key, L"0");
+      if (section != std::wstring(L"Custom")) settings::inifun::WriteIniValue(profile.Settings(), section, key, L"0");
     }
-    if (clipboard) inifun::WriteIniValue(profile.Settings(), L"WINDOWS", L"clip", L"1");
+    if (clipboard) settings::inifun::WriteIniValue(profile.Settings(), L"WINDOWS", L"clip", L"1");
     ui::MainWindowActions actions = ui::DefaultActions();
     actions.showDetails = [this](HWND owner, const std::wstring& title, const engine::ItemReport& item, bool preview,
                                  const std::wstring&) {
@@ -71,9 +71,9 @@ struct PreviewWindow {
 
 TEST(PreviewCommand, TheButtonFillsOneRowPerItemWithRealCountsAndChangesNothing) {
   PreviewWindow preview;
-  inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"lastclean", L"earlier");
-  inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"regnum", L"7");
-  inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"filesize", L"100");
+  settings::inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"lastclean", L"earlier");
+  settings::inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"regnum", L"7");
+  settings::inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"filesize", L"100");
   std::string settingsText = ReadText(preview.profile.Settings());
   std::wstring files = FolderSnapshot(preview.profile.root.Path());
   EXPECT_EQ(GetParent(preview.window->PreviewButton()), preview.window->Handle());
@@ -213,7 +213,7 @@ TEST(PreviewCommand, TheRowsOfAUsersGroupOpenTheirOwnItemsDetails) {
   } kRuns[] = {{false, 5, L" - Result"}, {true, 4, L" - Preview"}};
   for (const auto& run : kRuns) {
     PreviewWindow preview(false);
-    inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"AllUsers", L"1");
+    settings::inifun::WriteIniValue(preview.profile.Settings(), L"Options", L"AllUsers", L"1");
     HWND button = run.preview ? preview.window->PreviewButton() : preview.window->StartButton();
     SendMessageW(button, BM_CLICK, 0, 0);
     ASSERT_EQ(ListView_GetItemCount(preview.List()), run.rows) << run.preview;

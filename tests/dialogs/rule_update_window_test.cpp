@@ -44,19 +44,19 @@ class RuleUpdateWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteText(installed, kOld);
-    inifun::WriteIniValue(program / L"prisd.dat", L"winapp2", L"Window Update 3", L"1");
-    inifun::WriteIniValue(program / L"prisd.dat", L"winapp2", L"Window Update 4", L"1");
+    settings::inifun::WriteIniValue(program / L"prisd.dat", L"winapp2", L"Window Update 3", L"1");
+    settings::inifun::WriteIniValue(program / L"prisd.dat", L"winapp2", L"Window Update 4", L"1");
   }
-  rules::RulesDownload Download(const LoopbackServer& server) {
-    return rules::DownloadCommunityRules(program.Path(), server.Url(), {2000, 1 << 20});
+  catalogue::rules::RulesDownload Download(const LoopbackServer& server) {
+    return catalogue::rules::DownloadCommunityRules(program.Path(), server.Url(), {2000, 1 << 20});
   }
   // The Cleaning Settings window on the Rules tab, its downloads from `url`; a review presses `press`
   // in the change window.
   void OpenSettings(const std::wstring& url, WORD press) {
-    inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"Winapp2Url", url);
+    settings::inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"Winapp2Url", url);
     dialogs::SelectionServices services;
     services.rulesDownloadLimits = {20000, 1 << 20};
-    services.reviewRuleChanges = [this, press](HWND owner, const std::wstring& folder, const rules::RulesDownload& d) {
+    services.reviewRuleChanges = [this, press](HWND owner, const std::wstring& folder, const catalogue::rules::RulesDownload& d) {
       ++reviews;
       dialogs::RuleChangesWindow changes(folder, d);
       EXPECT_TRUE(changes.Create(owner, false));
@@ -78,7 +78,7 @@ class RuleUpdateWindow : public ::testing::Test {
   bool Enabled(const wchar_t* button) const { return IsWindowEnabled(window->Button(button)); }
 
   TempFolder program;
-  std::wstring installed = rules::CommunityFile(program.Path());
+  std::wstring installed = catalogue::rules::CommunityFile(program.Path());
   MessageRecorder messages;
   std::unique_ptr<dialogs::SelectionWindow> window;
   int reviews = 0;
@@ -89,7 +89,7 @@ class RuleUpdateWindow : public ::testing::Test {
 TEST_F(RuleUpdateWindow, TheChangeWindowListsEachChangeInRedWhenRefusedAndInstallsOnlyOnUse) {
   LoopbackServer server(HttpResponse(200, kNew));
   for (WORD press : {static_cast<WORD>(IDCANCEL), dialogs::RuleChangesWindow::kUseId}) {
-    rules::RulesDownload download = Download(server);
+    catalogue::rules::RulesDownload download = Download(server);
     ASSERT_TRUE(download.pending) << download.problem;
     dialogs::RuleChangesWindow changes(program.Path(), download);
     ASSERT_TRUE(changes.Create(nullptr, false));
@@ -109,11 +109,11 @@ TEST_F(RuleUpdateWindow, TheChangeWindowListsEachChangeInRedWhenRefusedAndInstal
     const bool used = press == dialogs::RuleChangesWindow::kUseId;
     EXPECT_EQ(changes.Acceptance().installed, used);
     EXPECT_EQ(ReadText(installed), used ? kNew : kOld);
-    EXPECT_FALSE(Exists(rules::PendingFile(program.Path())));
+    EXPECT_FALSE(Exists(catalogue::rules::PendingFile(program.Path())));
   }
-  EXPECT_EQ(ReadText(rules::BackupFile(program.Path())), kOld);
-  EXPECT_EQ(inifun::ReadIniValue(program / L"prisd.dat", L"winapp2", L"Window Update 3"), L"0");
-  EXPECT_EQ(inifun::ReadIniValue(program / L"prisd.dat", L"winapp2", L"Window Update 4"), L"1");
+  EXPECT_EQ(ReadText(catalogue::rules::BackupFile(program.Path())), kOld);
+  EXPECT_EQ(settings::inifun::ReadIniValue(program / L"prisd.dat", L"winapp2", L"Window Update 3"), L"0");
+  EXPECT_EQ(settings::inifun::ReadIniValue(program / L"prisd.dat", L"winapp2", L"Window Update 4"), L"1");
 }
 
 TEST_F(RuleUpdateWindow, UpdateRulesDownloadsInTheBackgroundThenTheTabShowsTheNewEntriesAndUndoTheOld) {

@@ -111,7 +111,7 @@ class SelectionWindowTest : public ::testing::Test {
   MessageRecorder messages;  // questions are answered OK unless messages.answers says otherwise
   std::vector<std::wstring> opened;
   UINT addCommand = 0;
-  std::optional<normal::FileDialogResult> files;
+  std::optional<engine::normal::FileDialogResult> files;
   std::optional<std::wstring> folder;
   std::unique_ptr<SelectionWindow> window;
 
@@ -146,13 +146,13 @@ class SelectionWindowTest : public ::testing::Test {
   HWND Box(const wchar_t* name) const { return window->CheckBox(name); }
   void Ok() { Press(window->Button(L"Command1")); }
   std::wstring Stored(const wchar_t* section, const wchar_t* key) const {
-    return inifun::ReadIniValue(settingsFile, section, key);
+    return settings::inifun::ReadIniValue(settingsFile, section, key);
   }
   void Define(const std::wstring& fileName, const std::string& text) {
     WriteText(pluginFolder + L"\\" + fileName, text);
   }
   static bool Present(const wchar_t* path, const wchar_t* value) {
-    return regfun::ReadRegistryString(path, value) != L"Error";
+    return engine::regfun::ReadRegistryString(path, value) != L"Error";
   }
 };
 
@@ -469,12 +469,12 @@ TEST_F(SelectionWindowTest, PluginListRowsAndTheirSwitchesWrittenOnOk) {
   ListView_SetCheckState(list, beta, TRUE);
   ListView_SetCheckState(list, renamed, FALSE);
   Ok();
-  EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"0");
-  EXPECT_EQ(inifun::ReadIniSection(L"file", pluginFolder + L"\\Alpha.ppe").Count(), 1u);
-  EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\Beta.PpE", L"swich", L"on"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"0");
+  EXPECT_EQ(settings::inifun::ReadIniSection(L"file", pluginFolder + L"\\Alpha.ppe").Count(), 1u);
+  EXPECT_EQ(settings::inifun::ReadIniValue(pluginFolder + L"\\Beta.PpE", L"swich", L"on"), L"1");
   // The switch goes to the file named after the application; the listed file keeps its own.
-  EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\Renamed.ppe", L"swich", L"on"), L"0");
-  EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\old-name.ppe", L"swich", L"on"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(pluginFolder + L"\\Renamed.ppe", L"swich", L"on"), L"0");
+  EXPECT_EQ(settings::inifun::ReadIniValue(pluginFolder + L"\\old-name.ppe", L"swich", L"on"), L"1");
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW((pluginFolder + L"\\*.*").c_str(), &data);
@@ -541,11 +541,11 @@ TEST_F(SelectionWindowTest, AddFilesAddFoldersRemoveAndClear) {
   Press(window->Button(L"Command101"));  // the dialog was cancelled
   EXPECT_EQ(ListView_GetItemCount(list), 0);
   EXPECT_EQ(SendMessageW(window->CheckBox(L"Check52"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  files = normal::FileDialogResult{picked.Path() + std::wstring(L"\0half.bin\0big.bin", 17), picked.Path().size() + 1};
+  files = engine::normal::FileDialogResult{picked.Path() + std::wstring(L"\0half.bin\0big.bin", 17), picked.Path().size() + 1};
   Press(window->Button(L"Command101"));
   // What the user adds is ticked to go: "Custom Clean Items" with it.
   EXPECT_EQ(SendMessageW(window->CheckBox(L"Check52"), BM_GETCHECK, 0, 0), BST_CHECKED);
-  files = normal::FileDialogResult{picked / L"half.bin", picked.Path().size() + 1};
+  files = engine::normal::FileDialogResult{picked / L"half.bin", picked.Path().size() + 1};
   Press(window->Button(L"Command101"));
   addCommand = SelectionWindow::kAddFoldersCommand;
   Press(window->Button(L"Command101"));  // the folder browser was cancelled
@@ -606,7 +606,7 @@ TEST_F(SelectionWindowTest, AddRefusesWhatNoRunMayEraseAndSaysWhich) {
   }
   addCommand = SelectionWindow::kAddFilesCommand;
   MakeFile(program / L"prisd.dat", 1);
-  files = normal::FileDialogResult{program / L"prisd.dat", program.Path().size() + 1};
+  files = engine::normal::FileDialogResult{program / L"prisd.dat", program.Path().size() + 1};
   Press(window->Button(L"Command101"));
   EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 0);
   ASSERT_EQ(Reports().size(), 4u);
@@ -653,7 +653,7 @@ TEST_F(SelectionWindowTest, ACustomListThatCannotBeWrittenIsReportedAndKeptOnScr
   // Nothing is written: not the item flags, not the switches, not the tabs.
   EXPECT_FALSE(Exists(settingsFile));
   EXPECT_EQ(Stored(L"setting", L"tab1"), L"");
-  EXPECT_EQ(inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"1");
   Press(window->Button(L"Command3"));
   EXPECT_EQ(window->Handle(), nullptr);
 }
@@ -685,14 +685,14 @@ class DialogTypist {
 };
 
 std::vector<std::wstring> Chosen(const std::vector<std::wstring>& typed) {
-  std::optional<normal::FileDialogResult> result;
+  std::optional<engine::normal::FileDialogResult> result;
   {
     DialogTypist typist(typed);
     result = dialogs::SystemSelectionServices().chooseFiles(nullptr);
   }
   std::vector<std::wstring> paths;
   if (!result) return paths;
-  normal::FileSelection selection = normal::ParseFileSelection(*result);
+  engine::normal::FileSelection selection = engine::normal::ParseFileSelection(*result);
   for (const std::wstring& name : selection.names) paths.push_back(selection.folder + name);
   return paths;
 }

@@ -7,7 +7,7 @@
 #include "engine/registry_guard.h"
 #include "support/test_support.h"
 
-using namespace allerase;
+using namespace engine::allerase;
 using namespace testing_support;
 
 TEST(RegistryErasure, KeyIsDeletedOnlyWithoutSubkeysAndAlwaysCounts3) {

@@ -19,7 +19,7 @@
 #include "support/test_support.h"
 
 using namespace testing_support;
-using namespace allerase;
+using namespace engine::allerase;
 
 namespace {
 

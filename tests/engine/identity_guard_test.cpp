@@ -12,7 +12,7 @@
 #include "platform/text.h"
 #include "support/test_support.h"
 
-using namespace allerase;
+using namespace engine::allerase;
 using namespace testing_support;
 
 namespace {

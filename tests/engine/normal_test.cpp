@@ -5,7 +5,7 @@
 #include "engine/regfun.h"
 #include "support/test_support.h"
 
-using namespace normal;
+using namespace engine::normal;
 using namespace testing_support;
 
 TEST(ExpandUserProfile, ReplacesTheTokenAndDropsWhatCameBefore) {

@@ -7,7 +7,7 @@
 #include "support/message_recorder.h"
 #include "support/test_support.h"
 
-using namespace regfun;
+using namespace engine::regfun;
 using namespace testing_support;
 
 namespace {

@@ -125,9 +125,9 @@ TEST(RegistryTextReads, ValuesThatAreNotTextReadAsFailedLookups) {
   for (const TypedValue& value : WrongTypes(folder.Path())) {
     RegSetKeyValueW(HKEY_CURRENT_USER, key.Subkey().c_str(), L"v", value.type, value.data.data(),
                     static_cast<DWORD>(value.data.size()));
-    EXPECT_EQ(regfun::ReadRegistryString(key.FullPath(), L"v"), L"Error") << value.what;
-    EXPECT_EQ(regfun::ResolveShellFolder(L"v", key.FullPath()), L"Error") << value.what;
-    EXPECT_EQ(regfun::ReadRegistryValueRaw(HKEY_CURRENT_USER, key.Subkey(), L"v"), std::nullopt) << value.what;
+    EXPECT_EQ(engine::regfun::ReadRegistryString(key.FullPath(), L"v"), L"Error") << value.what;
+    EXPECT_EQ(engine::regfun::ResolveShellFolder(L"v", key.FullPath()), L"Error") << value.what;
+    EXPECT_EQ(engine::regfun::ReadRegistryValueRaw(HKEY_CURRENT_USER, key.Subkey(), L"v"), std::nullopt) << value.what;
   }
 }
 
@@ -139,28 +139,28 @@ TEST(RegistryTextReads, TextOfAnOddShapeIsReadUpToItsLastWholeCharacter) {
   };
   // No terminating NUL.
   set(REG_SZ, L"C:\\data\\cache", 0);
-  EXPECT_EQ(regfun::ReadRegistryString(key.FullPath(), L"v"), L"C:\\data\\cache");
-  EXPECT_EQ(regfun::ReadRegistryValueRaw(HKEY_CURRENT_USER, key.Subkey(), L"v").value_or(regfun::RegistryText{}).text,
+  EXPECT_EQ(engine::regfun::ReadRegistryString(key.FullPath(), L"v"), L"C:\\data\\cache");
+  EXPECT_EQ(engine::regfun::ReadRegistryValueRaw(HKEY_CURRENT_USER, key.Subkey(), L"v").value_or(engine::regfun::RegistryText{}).text,
             L"C:\\data\\cache");
   // An odd byte count: the half character at the end is dropped, nothing beyond the data is read.
   std::wstring odd = L"C:\\data\\cacheX";
   odd.back() = 0x4141;
   set(REG_EXPAND_SZ, odd, 1 - static_cast<DWORD>(sizeof(wchar_t)));
-  EXPECT_EQ(regfun::ReadRegistryString(key.FullPath(), L"v"), L"C:\\data\\cache");
+  EXPECT_EQ(engine::regfun::ReadRegistryString(key.FullPath(), L"v"), L"C:\\data\\cache");
   set(REG_SZ, L"C", 1 - static_cast<DWORD>(sizeof(wchar_t)));
-  EXPECT_EQ(regfun::ReadRegistryString(key.FullPath(), L"v"), L"");
+  EXPECT_EQ(engine::regfun::ReadRegistryString(key.FullPath(), L"v"), L"");
   // An empty value, with no bytes at all.
   set(REG_SZ, L"", 0);
-  EXPECT_EQ(regfun::ReadRegistryString(key.FullPath(), L"v"), L"");
-  EXPECT_EQ(regfun::ResolveShellFolder(L"v", key.FullPath()), L"");
+  EXPECT_EQ(engine::regfun::ReadRegistryString(key.FullPath(), L"v"), L"");
+  EXPECT_EQ(engine::regfun::ResolveShellFolder(L"v", key.FullPath()), L"");
   // Text after an embedded NUL is not part of the value.
   set(REG_SZ, std::wstring(L"C:\\\0C:\\Windows", 13), 0);
-  EXPECT_EQ(regfun::ReadRegistryString(key.FullPath(), L"v"), L"C:\\");
+  EXPECT_EQ(engine::regfun::ReadRegistryString(key.FullPath(), L"v"), L"C:\\");
   // The longest readable value without its NUL, and one character more.
   set(REG_SZ, std::wstring(254, L'a'), 0);
-  EXPECT_EQ(regfun::ReadRegistryString(key.FullPath(), L"v"), std::wstring(254, L'a'));
+  EXPECT_EQ(engine::regfun::ReadRegistryString(key.FullPath(), L"v"), std::wstring(254, L'a'));
   set(REG_SZ, std::wstring(255, L'a'), 0);
-  EXPECT_EQ(regfun::ReadRegistryString(key.FullPath(), L"v"), L"Error");
+  EXPECT_EQ(engine::regfun::ReadRegistryString(key.FullPath(), L"v"), L"Error");
 }
 
 TEST(RegistryTextReads, TypedAddressesOfTheWrongTypeAreLeftOutOfTheList) {
@@ -182,8 +182,8 @@ TEST(RegistryTextReads, AKeyThatMayNotBeReadGivesError) {
   SetString(HKEY_CURRENT_USER, key.Subkey(), L"Cache", L"C:\\somewhere");
   KeyAccess denied(HKEY_CURRENT_USER, key.Subkey(), kNoReadNoDelete);
   ASSERT_TRUE(denied.ok());
-  EXPECT_EQ(regfun::ReadRegistryString(key.FullPath(), L"Cache"), L"Error");
-  EXPECT_EQ(regfun::ResolveShellFolder(L"Cache", key.FullPath()), L"Error");
+  EXPECT_EQ(engine::regfun::ReadRegistryString(key.FullPath(), L"Cache"), L"Error");
+  EXPECT_EQ(engine::regfun::ResolveShellFolder(L"Cache", key.FullPath()), L"Error");
 }
 
 namespace {
@@ -195,7 +195,7 @@ class RunWithRegistry : public ::testing::Test {
   engine::RunReport Run(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> items) {
     std::wstring settings = program / L"prisd.dat";
     DeleteFileW(settings.c_str());
-    for (const auto& [section, key] : items) inifun::WriteIniValue(settings, section, key, L"1");
+    for (const auto& [section, key] : items) settings::inifun::WriteIniValue(settings, section, key, L"1");
     view = RecordingView();
     run::CleanRun run(view, program.Path(), run::ComputeProcessValues(), catalogue::Stages());
     run.CleanNow();
@@ -370,7 +370,7 @@ TEST(UnreadableKeys, ATreeDeletionRemovesWhatItMayAndNamesWhatStayed) {
 
   Recorded preview = Call(engine::EraseMode::Preview,
                           [&](const engine::EraseContext& erase) {
-                            EXPECT_EQ(allerase::DeleteRegistryTree(erase, HKEY_CURRENT_USER, tree), 5);
+                            EXPECT_EQ(engine::allerase::DeleteRegistryTree(erase, HKEY_CURRENT_USER, tree), 5);
                           });
   EXPECT_TRUE(Has(preview.item().keys, full + L"\\a-open"));
   EXPECT_TRUE(Has(preview.item().keys, full + L"\\c-after"));
@@ -379,7 +379,7 @@ TEST(UnreadableKeys, ATreeDeletionRemovesWhatItMayAndNamesWhatStayed) {
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, tree + L"\\a-open"));
 
   Recorded real = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
-    EXPECT_EQ(allerase::DeleteRegistryTree(erase, HKEY_CURRENT_USER, tree), 5);
+    EXPECT_EQ(engine::allerase::DeleteRegistryTree(erase, HKEY_CURRENT_USER, tree), 5);
   });
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, tree + L"\\a-open"));
   EXPECT_TRUE(Has(real.item().keys, full + L"\\a-open"));
@@ -405,25 +405,25 @@ TEST(UnreadableKeys, AKeyOrValueThatMayNotBeReadIsNamedAsLeftBehind) {
   std::wstring full = L"HKEY_CURRENT_USER\\" + leaf;
 
   Recorded previewValue = Call(engine::EraseMode::Preview, [&](const engine::EraseContext& erase) {
-    EXPECT_EQ(allerase::DeleteRegistryValue(erase, HKEY_CURRENT_USER, leaf, L"v"), 1);
+    EXPECT_EQ(engine::allerase::DeleteRegistryValue(erase, HKEY_CURRENT_USER, leaf, L"v"), 1);
   });
   EXPECT_TRUE(previewValue.item().values.empty());
   EXPECT_EQ(ReasonFor(previewValue.item(), full + L"\\v"), L"access denied");
   Recorded previewKey = Call(engine::EraseMode::Preview, [&](const engine::EraseContext& erase) {
-    EXPECT_EQ(allerase::DeleteRegistryKey(erase, HKEY_CURRENT_USER, leaf), 3);
+    EXPECT_EQ(engine::allerase::DeleteRegistryKey(erase, HKEY_CURRENT_USER, leaf), 3);
   });
   EXPECT_TRUE(previewKey.item().keys.empty());
   EXPECT_EQ(ReasonFor(previewKey.item(), full), L"access denied");
   EXPECT_TRUE(Present(leaf));
 
   Recorded value = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
-    EXPECT_EQ(allerase::DeleteRegistryValue(erase, HKEY_CURRENT_USER, leaf, L"v"), 1);
+    EXPECT_EQ(engine::allerase::DeleteRegistryValue(erase, HKEY_CURRENT_USER, leaf, L"v"), 1);
   });
   EXPECT_TRUE(value.item().values.empty());
   EXPECT_EQ(ReasonFor(value.item(), full + L"\\v"), L"access denied");
   // The key is reported as it turned out: erased when it went, left behind when it stayed.
   Recorded key = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
-    EXPECT_EQ(allerase::DeleteRegistryKey(erase, HKEY_CURRENT_USER, leaf), 3);
+    EXPECT_EQ(engine::allerase::DeleteRegistryKey(erase, HKEY_CURRENT_USER, leaf), 3);
   });
   bool stayed = Present(leaf);
   EXPECT_EQ(Has(key.item().keys, full), !stayed);
@@ -436,7 +436,7 @@ TEST(UnreadableKeys, DeepTreesAreListedAndDeletedWithoutExhaustingTheStack) {
   for (int level = 0; level < 200; ++level) deepest += L"\\k";
   SetString(HKEY_CURRENT_USER, deepest, L"v", L"1");
   Recorded real = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
-    allerase::DeleteRegistryTree(erase, HKEY_CURRENT_USER, top.Subkey() + L"\\tree");
+    engine::allerase::DeleteRegistryTree(erase, HKEY_CURRENT_USER, top.Subkey() + L"\\tree");
   });
   EXPECT_EQ(real.item().keys.size(), 201u);
   EXPECT_EQ(real.item().values.size(), 1u);

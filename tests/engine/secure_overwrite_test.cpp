@@ -62,7 +62,7 @@ TEST(SecureOverwrite, AFileHeldWithoutDeleteSharingIsLeftWholeAndInUse) {
     engine::EraseContext erase;
     erase.secure = true;
     erase.recorder = &recorder;
-    EXPECT_EQ(allerase::EraseFile(erase, path), 5000) << c.share;
+    EXPECT_EQ(engine::allerase::EraseFile(erase, path), 5000) << c.share;
     const engine::ItemReport& item = report.items.at(0);
     if (c.goes) {
       EXPECT_EQ(item.files.size(), 1u) << c.share;

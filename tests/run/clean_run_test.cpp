@@ -32,10 +32,10 @@ class CleanRunTest : public ::testing::Test {
   void SetUp() override { run.SetClock(FixedTime); }
   std::wstring Settings() const { return folder / L"prisd.dat"; }
   void Set(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
-    inifun::WriteIniValue(Settings(), section, key, value);
+    settings::inifun::WriteIniValue(Settings(), section, key, value);
   }
   std::wstring Get(const wchar_t* section, const wchar_t* key) const {
-    return inifun::ReadIniValue(Settings(), section, key);
+    return settings::inifun::ReadIniValue(Settings(), section, key);
   }
   std::vector<std::wstring> Labels() const {
     std::vector<std::wstring> labels;
@@ -248,16 +248,16 @@ TEST_F(CleanRunTest, APreviewAndTheCleanAfterItCountATreeReachedByThreeItemsOnce
   using Steps = std::function<void(const engine::EraseContext&)>;
   const Steps items[] = {
       [&](auto& c) {
-        allerase::EraseFilesByExtensionInTree(c, tree, L"tmp");
-        allerase::DeleteRegistryTree(c, HKEY_CURRENT_USER, key);
+        engine::allerase::EraseFilesByExtensionInTree(c, tree, L"tmp");
+        engine::allerase::DeleteRegistryTree(c, HKEY_CURRENT_USER, key);
       },
       [&](auto& c) {
-        allerase::EraseAllFilesInTree(c, tree);
-        allerase::DeleteRegistryValue(c, HKEY_CURRENT_USER, key + L"\\Sub", L"w");
+        engine::allerase::EraseAllFilesInTree(c, tree);
+        engine::allerase::DeleteRegistryValue(c, HKEY_CURRENT_USER, key + L"\\Sub", L"w");
       },
       [&](auto& c) {
-        allerase::RecreateFolder(c, tree);
-        allerase::DeleteRegistryKey(c, HKEY_CURRENT_USER, key + L"\\Sub");
+        engine::allerase::RecreateFolder(c, tree);
+        engine::allerase::DeleteRegistryKey(c, HKEY_CURRENT_USER, key + L"\\Sub");
       },
   };
   run::Stages stages;
@@ -333,7 +333,7 @@ class BusyView : public RecordingView {
   }
   void AddRow(const std::wstring& label) override {
     RecordingView::AddRow(label);
-    if (label == L"IE Location Bar History") inifun::WriteIniValue(settings, L"WINDOWS", L"recent", L"1");
+    if (label == L"IE Location Bar History") settings::inifun::WriteIniValue(settings, L"WINDOWS", L"recent", L"1");
   }
 };
 
@@ -343,7 +343,7 @@ TEST(CleanRunNesting, ASecondRunDuringARunIsRefusedAndFlagsAreReadWhenReached) {
   TempFolder folder;
   BusyView view;
   view.settings = folder / L"prisd.dat";
-  inifun::WriteIniValue(view.settings, L"EXPLORER", L"location", L"1");
+  settings::inifun::WriteIniValue(view.settings, L"EXPLORER", L"location", L"1");
   run::CleanRun run(view, folder.Path(), run::ProcessValues{}, catalogue::Stages());
   view.run = &run;
   ASSERT_TRUE(run.CleanNow());
@@ -366,7 +366,7 @@ TEST(WholeUnixDrive, ARunWithEveryItemOnEnds) {
   TempFolder program;
   const std::wstring settingsFile = program / L"prisd.dat";
   for (const settings::ItemFlag& flag : settings::ItemFlags()) {
-    inifun::WriteIniValue(settingsFile, flag.section, flag.key, L"1");
+    settings::inifun::WriteIniValue(settingsFile, flag.section, flag.key, L"1");
   }
   RecordingView view;
   run::CleanRun run(view, program.Path(), run::ComputeProcessValues(), catalogue::Stages());
@@ -384,7 +384,7 @@ TEST(StoppedRun, APreviewAndACleaningEndWhereTheStopReachedThem) {
   TempFolder program, data;
   for (int i = 0; i < 2000; ++i) MakeFile(data / (L"f" + std::to_wstring(i)), 10);
   WriteText(program / L"cusd.dat", platform::Narrow(data.Path()) + "\tFolder\r\n");
-  inifun::WriteIniValue(program / L"prisd.dat", L"Custom", L"Custom", L"1");
+  settings::inifun::WriteIniValue(program / L"prisd.dat", L"Custom", L"Custom", L"1");
   struct StoppingView : RecordingView {
     std::function<void()> onPump;
     void PumpMessages() override {

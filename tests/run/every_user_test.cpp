@@ -83,7 +83,7 @@ class EveryUser : public ::testing::Test {
  protected:
   void SetUp() override {
     // The traces are made now: any age lets the temporary folders' go.
-    inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"TempMinAgeHours", L"0");
+    settings::inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"TempMinAgeHours", L"0");
     values.windowsFolder = me / L"Windows";
     values.localAppDataFolder = me / L"Local";
     MakeFile(user.trace, 300);

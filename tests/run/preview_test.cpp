@@ -40,7 +40,7 @@ void ClearReadOnly(const std::wstring& top) {
 }  // namespace
 
 TEST(PreviewPrimitives, EachFileWalkListsWhatItsRealRunRemovesAndLeavesTheTreeAsItWas) {
-  using namespace allerase;
+  using namespace engine::allerase;
   const std::pair<const char*, std::function<double(const engine::EraseContext&, const std::wstring&)>> kCalls[] = {
       {"all files in tree", [](auto& c, auto& f) { return EraseAllFilesInTree(c, f); }},
       {"named files in tree", [](auto& c, auto& f) { return EraseNamedFilesInTree(c, f, L"c.log"); }},
@@ -78,7 +78,7 @@ TEST(PreviewPrimitives, ReadOnlyFilesAndTheFoldersHoldingThemAreLeftBehindWithTh
   TempFolder folder;
   SeedTree(folder / L"tree");
   Recorded erased = Call(engine::EraseMode::Erase, [&](auto& c) {
-    return allerase::EraseNamedFoldersInTree(c, folder / L"tree", L"cache");
+    return engine::allerase::EraseNamedFoldersInTree(c, folder / L"tree", L"cache");
   });
   const engine::ItemReport& item = erased.report.items[0];
   ASSERT_EQ(item.leftBehind.size(), 2u);
@@ -98,7 +98,7 @@ TEST(PreviewPrimitives, ALockedFileIsLeftBehindAsInUse) {
   platform::FileHandle held(
       CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held);
-  Recorded erased = Call(engine::EraseMode::Erase, [&](auto& c) { return allerase::EraseAllFilesInTree(c, folder / L"cache"); });
+  Recorded erased = Call(engine::EraseMode::Erase, [&](auto& c) { return engine::allerase::EraseAllFilesInTree(c, folder / L"cache"); });
   EXPECT_EQ(erased.figure, 10105);  // the estimate still counts the locked file
   const engine::ItemReport& item = erased.report.items[0];
   ASSERT_EQ(item.leftBehind.size(), 1u);
@@ -111,10 +111,10 @@ TEST(PreviewPrimitives, ALockedFileIsLeftBehindAsInUse) {
 
 TEST(PreviewPrimitives, RecreateInAPreviewCreatesNoMissingFolder) {
   TempFolder folder;
-  Recorded preview = Call(engine::EraseMode::Preview, [&](auto& c) { return allerase::RecreateFolder(c, folder / L"new"); });
+  Recorded preview = Call(engine::EraseMode::Preview, [&](auto& c) { return engine::allerase::RecreateFolder(c, folder / L"new"); });
   EXPECT_FALSE(Exists(folder / L"new"));
   EXPECT_EQ(ReportLines(preview.report), std::vector<std::wstring>{L"item s/k item"});
-  Call(engine::EraseMode::Erase, [&](auto& c) { return allerase::RecreateFolder(c, folder / L"new"); });
+  Call(engine::EraseMode::Erase, [&](auto& c) { return engine::allerase::RecreateFolder(c, folder / L"new"); });
   EXPECT_TRUE(Exists(folder / L"new"));
 }
 
@@ -130,13 +130,13 @@ TEST(PreviewPrimitives, RegistryDeletionsListExistingTargetsOnlyAndKeepTheirCoun
   SetString(HKEY_CURRENT_USER, temp.Subkey(), L"Gone", L"3");
   SetString(HKEY_CURRENT_USER, temp.Subkey(), L"Stays", L"4");
   auto calls = [&](const engine::EraseContext& c) {
-    return allerase::DeleteRegistryKey(c, HKEY_CURRENT_USER, leaf) +
-           allerase::DeleteRegistryKey(c, HKEY_CURRENT_USER, parent) +
-           allerase::DeleteRegistryKey(c, HKEY_CURRENT_USER, temp.Subkey() + L"\\Absent") +
-           allerase::DeleteRegistryTree(c, HKEY_CURRENT_USER, tree) +
-           allerase::DeleteRegistryTree(c, HKEY_CURRENT_USER, temp.Subkey() + L"\\AbsentTree") +
-           allerase::DeleteRegistryValue(c, HKEY_CURRENT_USER, temp.Subkey(), L"Gone") +
-           allerase::DeleteRegistryValue(c, HKEY_CURRENT_USER, temp.Subkey(), L"Absent");
+    return engine::allerase::DeleteRegistryKey(c, HKEY_CURRENT_USER, leaf) +
+           engine::allerase::DeleteRegistryKey(c, HKEY_CURRENT_USER, parent) +
+           engine::allerase::DeleteRegistryKey(c, HKEY_CURRENT_USER, temp.Subkey() + L"\\Absent") +
+           engine::allerase::DeleteRegistryTree(c, HKEY_CURRENT_USER, tree) +
+           engine::allerase::DeleteRegistryTree(c, HKEY_CURRENT_USER, temp.Subkey() + L"\\AbsentTree") +
+           engine::allerase::DeleteRegistryValue(c, HKEY_CURRENT_USER, temp.Subkey(), L"Gone") +
+           engine::allerase::DeleteRegistryValue(c, HKEY_CURRENT_USER, temp.Subkey(), L"Absent");
   };
   std::wstring before = RegistrySnapshot(HKEY_CURRENT_USER, temp.Subkey());
   Recorded preview = Call(engine::EraseMode::Preview, calls);
@@ -165,7 +165,7 @@ TEST(PreviewPrimitives, StepsAreRecordedButNotDoneInAPreview) {
   MakeFile(reboot, 1);
   Recorded preview = Call(engine::EraseMode::Preview, [&](auto& c) {
     engine::RunAndWait(c, command);
-    normal::DeleteFileAtReboot(c, reboot);
+    engine::normal::DeleteFileAtReboot(c, reboot);
     return 0.0;
   });
   EXPECT_FALSE(Exists(marker));
@@ -185,7 +185,7 @@ TEST(PreviewOfAWholeRun, ListsExactlyWhatTheFollowingCleanRemovesAndChangesNothi
   RecordingView view;
   std::unique_ptr<run::CleanRun> made = profile.MakeRun(view);
   run::CleanRun& run = *made;
-  inifun::WriteIniValue(profile.Settings(), L"Options", L"lastclean", L"earlier");
+  settings::inifun::WriteIniValue(profile.Settings(), L"Options", L"lastclean", L"earlier");
   std::wstring files = FolderSnapshot(profile.root.Path());
   std::wstring program = FolderSnapshot(profile.program.Path());
   std::wstring registry = RegistrySnapshot(HKEY_CURRENT_USER, profile.registry.Subkey());
@@ -220,8 +220,8 @@ TEST(PreviewOfAWholeRun, ListsExactlyWhatTheFollowingCleanRemovesAndChangesNothi
   EXPECT_FALSE(cleaned.preview);
   EXPECT_EQ(ReportLines(preview), ReportLines(cleaned));
   EXPECT_FALSE(cleaned.LeftSomethingBehind());
-  EXPECT_EQ(cleaned.Totals().estimatedBytes, std::stod(inifun::ReadIniValue(profile.Settings(), L"Options", L"filesize")));
-  EXPECT_EQ(cleaned.Totals().estimatedKeys, std::stod(inifun::ReadIniValue(profile.Settings(), L"Options", L"regnum")));
+  EXPECT_EQ(cleaned.Totals().estimatedBytes, std::stod(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"filesize")));
+  EXPECT_EQ(cleaned.Totals().estimatedKeys, std::stod(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"regnum")));
   ASSERT_EQ(cleaned.items.size(), preview.items.size());
   for (size_t i = 0; i < preview.items.size(); ++i) {
     EXPECT_EQ(preview.items[i].estimatedKeys, cleaned.items[i].estimatedKeys) << i;
@@ -272,7 +272,7 @@ class SecureErasure : public ::testing::Test {
   // delete it while the test still reads what was left in it.
   std::string ContentAfterRun(bool securely) {
     SeededProfile profile;
-    inifun::WriteIniValue(profile.Settings(), L"Options", L"securely", securely ? L"1" : L"0");
+    settings::inifun::WriteIniValue(profile.Settings(), L"Options", L"securely", securely ? L"1" : L"0");
     WriteText(profile.customFile, "secret secret secret");
     platform::FileHandle held(CreateFileW(profile.customFile.c_str(), GENERIC_READ,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

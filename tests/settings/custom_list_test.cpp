@@ -13,7 +13,7 @@ class CustomItems : public CatalogueTest {
  protected:
   run::RunCounters RunCustom(bool on = true) {
     std::wstring settings = program / L"prisd.dat";
-    inifun::WriteIniValue(settings, L"Custom", L"Custom", on ? L"1" : L"0");
+    settings::inifun::WriteIniValue(settings, L"Custom", L"Custom", on ? L"1" : L"0");
     view = RecordingView();
     run::CleanRun run(view, program.Path(), values, catalogue::Stages());
     run.CleanNow();

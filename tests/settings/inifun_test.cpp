@@ -5,7 +5,7 @@
 #include "platform/text.h"
 #include "support/test_support.h"
 
-using namespace inifun;
+using namespace settings::inifun;
 using testing_support::TempFolder;
 
 TEST(Inifun, MissingFileReadsEmptyAndFirstWriteCreatesIt) {

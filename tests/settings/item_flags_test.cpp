@@ -95,12 +95,12 @@ TEST(DefaultSelection, TicksTracesNeverKeptDataAndOnlyForANewUser) {
   ASSERT_TRUE(catalogue::InstallDefaultSelection(program.Path()));
   EXPECT_TRUE(settings::SelectionUnsaved(file));
   for (const settings::DefaultItem& item : settings::DefaultSelection()) {
-    EXPECT_EQ(inifun::ReadIniValue(file, item.section, item.key), L"1") << item.section << L"/" << item.key;
+    EXPECT_EQ(settings::inifun::ReadIniValue(file, item.section, item.key), L"1") << item.section << L"/" << item.key;
   }
   size_t defaultRules = 0;
-  for (const rules::Rule& rule : rules::LoadRules(program.Path())) {
+  for (const catalogue::rules::Rule& rule : catalogue::rules::LoadRules(program.Path())) {
     const bool ticked = rule.byDefault && rule.warning.empty();
-    EXPECT_EQ(inifun::ReadIniValue(file, rule.section, rule.name), ticked ? L"1" : L"") << rule.name;
+    EXPECT_EQ(settings::inifun::ReadIniValue(file, rule.section, rule.name), ticked ? L"1" : L"") << rule.name;
     if (ticked) keepsNothing(rule.name);
     defaultRules += ticked;
   }

@@ -80,11 +80,11 @@ TEST_F(MalformedSettings, ABinarySettingsFileReadsAsDefaultsAndASaveMakesItUsabl
     EXPECT_EQ(last.releasedBytes, 0);
 
     ASSERT_TRUE(OpenAndSaveSelection({L"Check1"}));
-    EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"EXPLORER", L"location"), L"1");
-    EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"EXPLORER", L"history"), L"0");
+    EXPECT_EQ(settings::inifun::ReadIniValue(settingsFile, L"EXPLORER", L"location"), L"1");
+    EXPECT_EQ(settings::inifun::ReadIniValue(settingsFile, L"EXPLORER", L"history"), L"0");
 
     // A run with nothing on still ends, says so, and stores its totals where they can be read back.
-    inifun::IniBatch off(settingsFile);
+    settings::inifun::IniBatch off(settingsFile);
     off.Set(L"EXPLORER", L"location", L"0");
     ASSERT_TRUE(off.Commit());
     RunEverything();
@@ -107,7 +107,7 @@ TEST_F(MalformedSettings, ATenMegabyteFileWithEndlessLinesLoadsSavesAndKeepsItsO
   EXPECT_EQ(options.cleanTime, L"9:30");
   EXPECT_EQ(settings::LoadLastRun(settingsFile).cleanedKeys, 12);
   // A value longer than the read buffer comes back cut, not as garbage.
-  EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"Big", L"k5"), std::wstring(inifun::kReadBuffer - 1, L'x'));
+  EXPECT_EQ(settings::inifun::ReadIniValue(settingsFile, L"Big", L"k5"), std::wstring(settings::inifun::kReadBuffer - 1, L'x'));
 
   ASSERT_TRUE(OpenAndSaveSelection({L"Check2"}));
   options.cleanTime = L"10:00";
@@ -117,9 +117,9 @@ TEST_F(MalformedSettings, ATenMegabyteFileWithEndlessLinesLoadsSavesAndKeepsItsO
   std::string after = ReadText(settingsFile);
   EXPECT_NE(after.find(big), std::string::npos);
   EXPECT_NE(after.find(std::string(100000, 'z') + "\r\n"), std::string::npos);
-  EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"Tail", L"kept"), L"yes");
-  EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"EXPLORER", L"history"), L"1");
-  EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"Options", L"CleanTime"), L"10:00");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settingsFile, L"Tail", L"kept"), L"yes");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settingsFile, L"EXPLORER", L"history"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settingsFile, L"Options", L"CleanTime"), L"10:00");
   EXPECT_EQ(settings::LoadLastRun(settingsFile).cleanedKeys, 40);
 }
 
@@ -151,11 +151,11 @@ TEST_F(MalformedSettings, APluginWithEndlessOrNonsenseLinesListsAndRunsSafely) {
   nonsense += "[folder]\r\n1=\r\n[fileext]\r\n1=,,\r\n[alltree]\r\n1=,\r\n";
   WriteText(folder + L"\\Nonsense.ppe", nonsense);
 
-  std::vector<plugins::PluginEntry> entries = plugins::ListPlugins(folder);
+  std::vector<catalogue::plugins::PluginEntry> entries = catalogue::plugins::ListPlugins(folder);
   ASSERT_EQ(entries.size(), 2u);
-  for (const plugins::PluginEntry& entry : entries) {
+  for (const catalogue::plugins::PluginEntry& entry : entries) {
     EXPECT_TRUE(entry.ticked) << entry.name;
-    EXPECT_LE(entry.description.size(), 3 * inifun::kReadBuffer);
+    EXPECT_LE(entry.description.size(), 3 * settings::inifun::kReadBuffer);
   }
 
   RunEverything();
@@ -205,7 +205,7 @@ TEST_F(MalformedSettings, ADamagedCustomListLoadsWhatItCanAndTheRunTouchesNothin
                                 platform::Narrow(folder) + "\tFolder\r\n");
 
   WriteText(list, text);
-  inifun::WriteIniValue(settingsFile, L"Custom", L"Custom", L"1");
+  settings::inifun::WriteIniValue(settingsFile, L"Custom", L"Custom", L"1");
   {
     // A fragment of a damaged line must not be taken relative to where the program runs.
     wchar_t saved[MAX_PATH] = L"";
@@ -269,7 +269,7 @@ TEST(CustomListCodePage, OkNamesTheUnstorablePathAndKeepsTheWindowOpen) {
   MessageRecorder messages;
   dialogs::SelectionServices services;
   services.chooseAddCommand = [](HWND, HWND) { return UINT{dialogs::SelectionWindow::kAddFilesCommand}; };
-  services.chooseFiles = [&](HWND) { return std::optional(normal::FileDialogResult{name, data.Path().size() + 1}); };
+  services.chooseFiles = [&](HWND) { return std::optional(engine::normal::FileDialogResult{name, data.Path().size() + 1}); };
   dialogs::SelectionWindow window(program.Path(), services);
   ASSERT_TRUE(window.Create(nullptr, false));
   SendMessageW(window.Button(L"Command101"), BM_CLICK, 0, 0);

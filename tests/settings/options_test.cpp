@@ -27,8 +27,8 @@ class OptionsStore : public ::testing::Test {
   settings::BossKeySwitch bossKey{[this](wchar_t letter) { ++arms, armedLetters += letter; },
                                   [this] { ++disarms; }, {}};
 
-  std::wstring Stored(const wchar_t* key) const { return inifun::ReadIniValue(file, L"Options", key); }
-  void Store(const wchar_t* key, const wchar_t* value) const { inifun::WriteIniValue(file, L"Options", key, value); }
+  std::wstring Stored(const wchar_t* key) const { return settings::inifun::ReadIniValue(file, L"Options", key); }
+  void Store(const wchar_t* key, const wchar_t* value) const { settings::inifun::WriteIniValue(file, L"Options", key, value); }
   bool HasKey(const std::string& key) const { return ReadText(file).find(key + "=") != std::string::npos; }
 };
 

@@ -103,7 +103,7 @@ TEST(IniBatchSave, ChangesOnlyTheNamedValuesAndKeepsEveryOtherByte) {
   WriteText(file,
             "; note\r\n[Options]\r\n  Exit = 0 \r\nloose line\r\nCleanTime=1:00\r\n\r\n[opera]\nImages=1\n"
             "[Options]\r\nexit=9\r\n[last]\r\nx=1");
-  inifun::IniBatch batch(file);
+  settings::inifun::IniBatch batch(file);
   batch.Set(L"OPTIONS", L"exit", L"1");
   batch.Set(L"Options", L"CleanDays", L"0100000");
   batch.Set(L"OPERA", L"images", L"0");
@@ -117,17 +117,17 @@ TEST(IniBatchSave, ChangesOnlyTheNamedValuesAndKeepsEveryOtherByte) {
                 std::string(128, 'v') +
                 "\r\n\r\n[opera]\nImages=0\n[Options]\r\nexit=9\r\n[last]\r\nx=1\r\ny=2\r\n[setting]\r\ntab1=4\r\n");
   // The profile functions see the new file at once.
-  EXPECT_EQ(inifun::ReadIniValue(file, L"Options", L"exit"), L"1");
-  EXPECT_EQ(inifun::ReadIniValue(file, L"Options", L"CleanDays"), L"0100000");
-  EXPECT_EQ(inifun::ReadIniValue(file, L"setting", L"tab1"), L"4");
+  EXPECT_EQ(settings::inifun::ReadIniValue(file, L"Options", L"exit"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(file, L"Options", L"CleanDays"), L"0100000");
+  EXPECT_EQ(settings::inifun::ReadIniValue(file, L"setting", L"tab1"), L"4");
   EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"prisd.dat"});
 
   // A missing file is created; a missing folder is a failure.
-  inifun::IniBatch fresh(folder / L"fresh.dat");
+  settings::inifun::IniBatch fresh(folder / L"fresh.dat");
   fresh.Set(L"Options", L"exit", L"1");
   ASSERT_TRUE(fresh.Commit());
   EXPECT_EQ(ReadText(folder / L"fresh.dat"), "[Options]\r\nexit=1\r\n");
-  inifun::IniBatch nowhere(folder / L"missing\\prisd.dat");
+  settings::inifun::IniBatch nowhere(folder / L"missing\\prisd.dat");
   nowhere.Set(L"Options", L"exit", L"1");
   EXPECT_FALSE(nowhere.Commit());
 }
@@ -139,11 +139,11 @@ TEST(IniBatchSave, AUnicodeSettingsFileStaysUnicode) {
   std::string bytes("\xFF\xFE", 2);
   bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
   WriteText(file, bytes);
-  inifun::IniBatch batch(file);
+  settings::inifun::IniBatch batch(file);
   batch.Set(L"Options", L"exit", L"1");
   ASSERT_TRUE(batch.Commit());
-  EXPECT_EQ(inifun::ReadIniValue(file, L"Options", L"exit"), L"1");
-  EXPECT_EQ(inifun::ReadIniValue(file, L"Other", L"name"), L"\u65e5\u672c");
+  EXPECT_EQ(settings::inifun::ReadIniValue(file, L"Options", L"exit"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(file, L"Other", L"name"), L"\u65e5\u672c");
   EXPECT_TRUE(ReadText(file).starts_with("\xFF\xFE"));
 }
 
@@ -167,7 +167,7 @@ TEST(IniBatchSave, ABlockedOrFullSaveLandsNotAtAll) {
   EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"prisd.dat"});
   ASSERT_TRUE(settings::SaveLastRun(file, when, 33, 3500000));
   EXPECT_EQ(settings::LoadLastRun(file).cleanedKeys, 33);
-  EXPECT_EQ(inifun::ReadIniValue(file, L"Mine", L"kept"), L"yes");
+  EXPECT_EQ(settings::inifun::ReadIniValue(file, L"Mine", L"kept"), L"yes");
 }
 
 namespace {
@@ -214,10 +214,10 @@ TEST_F(OptionsSaveFault, AFileThatCannotBeWrittenStoresAndSwitchesNothing) {
   ASSERT_TRUE(settings::SaveOptions(program.Path(), Changed(), bossKey));
   EXPECT_EQ(arms, 1);
   EXPECT_EQ(registry.run.Text(), settings::RunEntryText(program.Path()));
-  EXPECT_EQ(inifun::ReadIniValue(file, L"Options", L"CleanTime"), L"23:30");
-  EXPECT_EQ(inifun::ReadIniValue(file, L"Options", L"exit"), L"0");
-  EXPECT_EQ(inifun::ReadIniValue(file, L"Mine", L"kept"), L"yes");
-  EXPECT_EQ(inifun::ReadIniValue(file, L"EXPLORER", L"location"), L"1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(file, L"Options", L"CleanTime"), L"23:30");
+  EXPECT_EQ(settings::inifun::ReadIniValue(file, L"Options", L"exit"), L"0");
+  EXPECT_EQ(settings::inifun::ReadIniValue(file, L"Mine", L"kept"), L"yes");
+  EXPECT_EQ(settings::inifun::ReadIniValue(file, L"EXPLORER", L"location"), L"1");
 }
 
 TEST_F(OptionsSaveFault, OkInTheWindowReportsTheFileAndStaysOpen) {
@@ -243,7 +243,7 @@ TEST_F(OptionsSaveFault, OkInTheWindowReportsTheFileAndStaysOpen) {
   EXPECT_EQ(window.Handle(), nullptr);
   EXPECT_TRUE(window.Accepted());
   EXPECT_NE(ReadText(file), kOldSettings);
-  EXPECT_EQ(inifun::ReadIniValue(file, L"Mine", L"kept"), L"yes");
+  EXPECT_EQ(settings::inifun::ReadIniValue(file, L"Mine", L"kept"), L"yes");
 }
 
 namespace {
@@ -318,10 +318,10 @@ TEST_F(SelectionSaveFault, AFullDiskIsReportedAndTheOldFilesStay) {
   Ok();
   EXPECT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(window->Handle(), nullptr);
-  EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"EXPLORER", L"location"), L"0");
-  EXPECT_EQ(inifun::ReadIniValue(settingsFile, L"Mine", L"kept"), L"yes");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settingsFile, L"EXPLORER", L"location"), L"0");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settingsFile, L"Mine", L"kept"), L"yes");
   EXPECT_EQ(ReadText(listFile), "");
-  EXPECT_EQ(inifun::ReadIniValue(plugin, L"swich", L"on"), L"0");
+  EXPECT_EQ(settings::inifun::ReadIniValue(plugin, L"swich", L"on"), L"0");
 }
 
 namespace {

@@ -25,8 +25,8 @@ SYSTEMTIME At(WORD dayOfWeek, WORD hour, WORD minute, WORD second = 0) {
 TEST(Schedule, DueDuringTheWholeMinuteOfAScheduledDay) {
   testing_support::TempFolder folder;
   std::wstring file = folder / L"prisd.dat";
-  inifun::WriteIniValue(file, L"Options", L"CleanDays", L"0100000");
-  inifun::WriteIniValue(file, L"Options", L"CleanTime", L"9:30");
+  settings::inifun::WriteIniValue(file, L"Options", L"CleanDays", L"0100000");
+  settings::inifun::WriteIniValue(file, L"Options", L"CleanTime", L"9:30");
   Schedule schedule = LoadSchedule(file);
   EXPECT_TRUE(ScheduleDue(schedule, At(1, 9, 30, 0)));   // Monday
   EXPECT_TRUE(ScheduleDue(schedule, At(1, 9, 30, 59)));
@@ -41,11 +41,11 @@ TEST(Schedule, MissingOrMalformedValuesNeverStartARun) {
   Schedule none = LoadSchedule(file);
   EXPECT_EQ(none.dayFlags[0], L"0");
   EXPECT_EQ(none.time, L"");
-  inifun::WriteIniValue(file, L"Options", L"CleanDays", L"1111111");
+  settings::inifun::WriteIniValue(file, L"Options", L"CleanDays", L"1111111");
   EXPECT_FALSE(ScheduleDue(LoadSchedule(file), At(3, 0, 0)));  // no time
-  inifun::WriteIniValue(file, L"Options", L"CleanTime", L"0:00");
+  settings::inifun::WriteIniValue(file, L"Options", L"CleanTime", L"0:00");
   EXPECT_TRUE(ScheduleDue(LoadSchedule(file), At(3, 0, 0)));
-  inifun::WriteIniValue(file, L"Options", L"CleanDays", L"2x1");  // greyed, not a number, then short
+  settings::inifun::WriteIniValue(file, L"Options", L"CleanDays", L"2x1");  // greyed, not a number, then short
   EXPECT_FALSE(ScheduleDue(LoadSchedule(file), At(0, 0, 0)));
   EXPECT_FALSE(ScheduleDue(LoadSchedule(file), At(1, 0, 0)));
   EXPECT_TRUE(ScheduleDue(LoadSchedule(file), At(2, 0, 0)));

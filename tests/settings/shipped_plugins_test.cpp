@@ -50,23 +50,23 @@ TEST(ShippedPlugins, NamedAfterTheirAppnameSwitchedOffAndWellFormed) {
   ASSERT_GE(std::size(kShippedPlugins), 2u);
   TempFolder folder;
   for (const ShippedFile& shipped : kShippedPlugins) WriteText(folder / shipped.fileName, shipped.text);
-  auto entries = plugins::ListPlugins(folder.Path());
+  auto entries = catalogue::plugins::ListPlugins(folder.Path());
   ASSERT_EQ(entries.size(), std::size(kShippedPlugins));
-  for (const plugins::PluginEntry& entry : entries) {
+  for (const catalogue::plugins::PluginEntry& entry : entries) {
     EXPECT_EQ(entry.file, folder / (entry.name + L".ppe"));
     EXPECT_FALSE(entry.version.empty()) << entry.name;
     EXPECT_GT(entry.description.size(), entry.name.size() + entry.version.size() + 2) << entry.name;
-    EXPECT_EQ(inifun::ReadIniValue(entry.file, L"swich", L"on"), L"0") << entry.name;
+    EXPECT_EQ(settings::inifun::ReadIniValue(entry.file, L"swich", L"on"), L"0") << entry.name;
     size_t lines = 0;
-    for (const wchar_t* section : plugins::kSections) {
+    for (const wchar_t* section : catalogue::plugins::kSections) {
       std::wstring_view name = section;
-      for (const std::wstring& line : inifun::ReadIniSection(section, entry.file)) {
+      for (const std::wstring& line : settings::inifun::ReadIniSection(section, entry.file)) {
         ++lines;
         std::wstring value = line.substr(line.find(L'=') + 1);
         std::wstring first = value.substr(0, value.find(L','));
         size_t fields = 1 + std::count(value.begin(), value.end(), L',');
         if (name == L"regtree" || name == L"reg") {
-          auto root = plugins::ParseRoot(first);
+          auto root = catalogue::plugins::ParseRoot(first);
           EXPECT_TRUE(root && *root == HKEY_CURRENT_USER) << line;
           EXPECT_EQ(fields, name == L"reg" ? 3u : 2u) << line;
         } else if (name == L"file" || name == L"fileext" || name == L"folder") {

@@ -54,14 +54,14 @@ struct SeededProfile {
     pluginLogs = root / L"Tool\\Logs";
     MakeFile(pluginLogs + L"\\run.log", 64);
     MakeFile(pluginLogs + L"\\keep.txt", 32);
-    std::wstring definition = plugins::PluginFolder(program.Path()) + L"\\Tool.ppe";
-    MakeFolders(plugins::PluginFolder(program.Path()));
+    std::wstring definition = catalogue::plugins::PluginFolder(program.Path()) + L"\\Tool.ppe";
+    MakeFolders(catalogue::plugins::PluginFolder(program.Path()));
     WriteText(definition, "[name]\r\nappname=Tool\r\n[swich]\r\non=1\r\n[regtree]\r\n1=-2147483647," +
                               platform::Narrow(registry.Subkey()) + "\\History\r\n[reg]\r\n1=-2147483647," +
                               platform::Narrow(registry.Subkey()) + "\\Settings,LastUser\r\n[fileext]\r\n1=" +
                               platform::Narrow(pluginLogs) + ",,log\r\n");
 
-    for (const auto& [section, key] : kItems) inifun::WriteIniValue(Settings(), section, key, L"1");
+    for (const auto& [section, key] : kItems) settings::inifun::WriteIniValue(Settings(), section, key, L"1");
   }
 
   std::wstring Settings() const { return program / L"prisd.dat"; }

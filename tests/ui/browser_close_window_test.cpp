@@ -21,8 +21,8 @@ namespace {
 class BrowserCloseWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    inifun::WriteIniValue(settingsFile, L"Chrome", L"Cache", L"1");
-    inifun::WriteIniValue(settingsFile, L"FIREFOX", L"cache", L"1");
+    settings::inifun::WriteIniValue(settingsFile, L"Chrome", L"Cache", L"1");
+    settings::inifun::WriteIniValue(settingsFile, L"FIREFOX", L"cache", L"1");
     ASSERT_TRUE(chrome.Copied());
     ASSERT_TRUE(chrome.Start());
   }
@@ -58,7 +58,7 @@ class BrowserCloseWindow : public ::testing::Test {
 };
 
 TEST_F(BrowserCloseWindow, RunsTheBrowsersTickedItemsOnceItClosesAndStaysInTheNotificationArea) {
-  inifun::WriteIniValue(settingsFile, L"Options", L"CleanOnCloseChrome", L"1");
+  settings::inifun::WriteIniValue(settingsFile, L"Options", L"CleanOnCloseChrome", L"1");
   Open();
   ASSERT_NE(window->BrowserWatch(), nullptr);
   Pump(600ms);

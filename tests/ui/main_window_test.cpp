@@ -117,9 +117,9 @@ bool HotKeyTaken() {
 TEST(MainWindow, StartButtonRunsACleaningIntoTheResultList) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
-  inifun::WriteIniValue(settings, L"Options", L"regnum", L"12");
-  inifun::WriteIniValue(settings, L"Options", L"filesize", L"1048576");
-  inifun::WriteIniValue(settings, L"WINDOWS", L"passwords", L"1");
+  settings::inifun::WriteIniValue(settings, L"Options", L"regnum", L"12");
+  settings::inifun::WriteIniValue(settings, L"Options", L"filesize", L"1048576");
+  settings::inifun::WriteIniValue(settings, L"WINDOWS", L"passwords", L"1");
 
   ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
   ASSERT_TRUE(window.Create());
@@ -140,14 +140,14 @@ TEST(MainWindow, StartButtonRunsACleaningIntoTheResultList) {
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].caption, L"Task Complete");
   EXPECT_TRUE(IsWindowVisible(window.Handle()));
-  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"regnum"), L"0");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"regnum"), L"0");
 }
 
 // Beside its state, each row shows its item's files, size and what it left behind; an item that left
 // something says so in its row and in the end, which then reads as no plain success.
 TEST(MainWindow, ResultRowsCarryTheFiguresAndWhatWasLeftBehind) {
   TempFolder folder, data;
-  inifun::WriteIniValue(folder / L"prisd.dat", L"Custom", L"Custom", L"1");
+  settings::inifun::WriteIniValue(folder / L"prisd.dat", L"Custom", L"Custom", L"1");
   const std::wstring held = data / L"held.txt", free = data / L"free.txt";
   MakeFile(held, 100);
   MakeFile(free, 524288);
@@ -194,10 +194,10 @@ TEST(MainWindow, TheScheduleTimerStartsAnUnattendedRunAndHidesTheWindow) {
   GetLocalTime(&now);
   std::wstring days(7, L'0');
   days[now.wDayOfWeek] = L'1';
-  inifun::WriteIniValue(settings, L"Options", L"CleanDays", days);
-  inifun::WriteIniValue(settings, L"Options", L"CleanTime",
+  settings::inifun::WriteIniValue(settings, L"Options", L"CleanDays", days);
+  settings::inifun::WriteIniValue(settings, L"Options", L"CleanTime",
                         std::to_wstring(now.wHour) + L":" + (now.wMinute < 10 ? L"0" : L"") + std::to_wstring(now.wMinute));
-  inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
+  settings::inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
   ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
   ASSERT_TRUE(window.Create());
   MessageRecorder messages;
@@ -211,33 +211,33 @@ TEST(MainWindow, TheScheduleTimerStartsAnUnattendedRunAndHidesTheWindow) {
   ASSERT_EQ(queued.size(), 1u);
   EXPECT_EQ(queued[0].rfind(L"Trellwipe Clean is done!", 0), 0u);
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
-  EXPECT_FALSE(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
+  EXPECT_FALSE(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
 
   // Another day of the week: nothing happens.
-  inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
+  settings::inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
   ui::MainWindow other(GetModuleHandleW(nullptr), folder.Path());
   days = std::wstring(7, L'1');
   days[now.wDayOfWeek] = L'0';
-  inifun::WriteIniValue(settings, L"Options", L"CleanDays", days);
+  settings::inifun::WriteIniValue(settings, L"Options", L"CleanDays", days);
   ASSERT_TRUE(other.Create());
   SendMessageW(other.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0);
-  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
 }
 
 TEST(MainWindow, TheScheduleRunsOncePerScheduledMinuteAtTheInjectedTime) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
-  inifun::WriteIniValue(settings, L"Options", L"CleanDays", L"0100000");
-  inifun::WriteIniValue(settings, L"Options", L"CleanTime", L"9:30");
+  settings::inifun::WriteIniValue(settings, L"Options", L"CleanDays", L"0100000");
+  settings::inifun::WriteIniValue(settings, L"Options", L"CleanTime", L"9:30");
   RecordedWindow window(folder.Path());
   SYSTEMTIME now = {2026, 12, 1, 7, 9, 30, 5, 0};  // a Monday
   window->SetClock([&] { return now; });
   // Each run writes "lastclean"; the test empties it before every tick.
   auto ranAt = [&](SYSTEMTIME when) {
     now = when;
-    inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
+    settings::inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
     SendMessageW(window.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0);
-    return !inifun::ReadIniValue(settings, L"Options", L"lastclean").empty();
+    return !settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty();
   };
   EXPECT_TRUE(ranAt(now));
   EXPECT_FALSE(ranAt({2026, 12, 1, 7, 9, 30, 35, 0}));
@@ -248,7 +248,7 @@ TEST(MainWindow, TheScheduleRunsOncePerScheduledMinuteAtTheInjectedTime) {
 
 TEST(MainWindow, TheBossKeyIsArmedWhileTheWindowLivesWhenSwitchedOn) {
   TempFolder folder;
-  inifun::WriteIniValue(folder / L"prisd.dat", L"Options", L"bosskey", L"1");
+  settings::inifun::WriteIniValue(folder / L"prisd.dat", L"Options", L"bosskey", L"1");
   {
     ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
     ASSERT_TRUE(window.Create());
@@ -258,7 +258,7 @@ TEST(MainWindow, TheBossKeyIsArmedWhileTheWindowLivesWhenSwitchedOn) {
   ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, 'Z'));
   UnregisterHotKey(nullptr, 1);
 
-  inifun::WriteIniValue(folder / L"prisd.dat", L"Options", L"bosskey", L"0");
+  settings::inifun::WriteIniValue(folder / L"prisd.dat", L"Options", L"bosskey", L"0");
   ui::MainWindow off(GetModuleHandleW(nullptr), folder.Path());
   ASSERT_TRUE(off.Create());
   EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_WIN, 'Z'));
@@ -307,9 +307,9 @@ TEST(MainWindow, ShortcutsReachTheirCommands) {
 TEST(MainWindow, StatisticsStripShowsTheLastRunPieceByPiece) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
-  inifun::WriteIniValue(settings, L"Options", L"regnum", L"12");
-  inifun::WriteIniValue(settings, L"Options", L"filesize", L"1048576");
-  inifun::WriteIniValue(settings, L"Options", L"lastclean", L"07.12.2026 09:30:00");
+  settings::inifun::WriteIniValue(settings, L"Options", L"regnum", L"12");
+  settings::inifun::WriteIniValue(settings, L"Options", L"filesize", L"1048576");
+  settings::inifun::WriteIniValue(settings, L"Options", L"lastclean", L"07.12.2026 09:30:00");
   RecordedWindow window(folder.Path());
   EXPECT_EQ(WindowText(window->Statistics()), L"  Cleaned Registry Keys: 12     Released HD Space:1.00MB");
   EXPECT_EQ(WindowText(window->LastCleanLabel()), L"07.12.2026 09:30:00");
@@ -324,7 +324,7 @@ TEST(MainWindow, StatisticsStripShowsTheLastRunPieceByPiece) {
 
 TEST(MainWindow, CloseSendsTheWindowToTheTrayAndExitEndsEverything) {
   TempFolder folder;
-  inifun::WriteIniValue(folder / L"prisd.dat", L"Options", L"bosskey", L"1");
+  settings::inifun::WriteIniValue(folder / L"prisd.dat", L"Options", L"bosskey", L"1");
   RecordedWindow window(folder.Path());
   bool splashUnloaded = false;
   window->SetBeforeExit([&] { splashUnloaded = true; });
@@ -385,7 +385,7 @@ TEST(MainWindow, GrowsWithItsListAndStartsWhereItWasLeft) {
     SetWindowPos(window.Handle(), nullptr, 40, 30, 960, 700, SWP_NOZORDER);
     SendMessageW(window.Handle(), WM_CLOSE, 0, 0);
   }
-  EXPECT_EQ(inifun::ReadIniValue(folder / L"prisd.dat", L"Options", L"MainWindow"), L"40,30,1000,730,0");
+  EXPECT_EQ(settings::inifun::ReadIniValue(folder / L"prisd.dat", L"Options", L"MainWindow"), L"40,30,1000,730,0");
   {
     RecordedWindow window(folder.Path());
     WINDOWPLACEMENT placement{};
@@ -396,7 +396,7 @@ TEST(MainWindow, GrowsWithItsListAndStartsWhereItWasLeft) {
     ShowWindow(window.Handle(), SW_MAXIMIZE);
     Command(window.Handle(), ui::kExitCommand);
   }
-  EXPECT_EQ(inifun::ReadIniValue(folder / L"prisd.dat", L"Options", L"MainWindow"), L"40,30,1000,730,1");
+  EXPECT_EQ(settings::inifun::ReadIniValue(folder / L"prisd.dat", L"Options", L"MainWindow"), L"40,30,1000,730,1");
   RecordedWindow maximised(folder.Path());
   maximised->ShowMainWindow();
   EXPECT_TRUE(IsZoomed(maximised.Handle()));
@@ -407,7 +407,7 @@ TEST(MainWindow, GrowsWithItsListAndStartsWhereItWasLeft) {
 
 TEST(MainWindow, TrayMenuCleanNowRunsUnattendedAndHidesTheWindow) {
   TempFolder folder;
-  inifun::WriteIniValue(folder / L"prisd.dat", L"WINDOWS", L"clip", L"1");  // one item, so the run cleans
+  settings::inifun::WriteIniValue(folder / L"prisd.dat", L"WINDOWS", L"clip", L"1");  // one item, so the run cleans
   RecordedWindow window(folder.Path());
   ShowWindow(window.Handle(), SW_SHOW);
   window.menuAnswer = ui::kTrayCleanNowCommand;
@@ -432,11 +432,11 @@ TEST(MainWindow, TrayMenuCleanNowRunsUnattendedAndHidesTheWindow) {
 TEST(MainWindow, TrayMenuCleanAndShutDownCleansThenAsksWindowsAndShowsARefusal) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
-  inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
+  settings::inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
   RecordedWindow window(folder.Path());
   window.menuAnswer = ui::kTrayCleanShutdownCommand;
   SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
-  EXPECT_FALSE(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
+  EXPECT_FALSE(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
   EXPECT_EQ(window->Notifications().Dispatcher().QueuedKeys().size(), 1u);
   EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"shut down"}));
   EXPECT_TRUE(window.Boxes().empty());
@@ -468,7 +468,7 @@ TEST(MainWindow, TheHourglassShowsOverTheWindowForTheWholeRun) {
 
 TEST(MainWindow, MenuCommandsOpenTheirWindowsAndPages) {
   TempFolder folder;
-  inifun::WriteIniValue(folder / L"prisd.dat", L"WINDOWS", L"clip", L"1");  // one item, so the run cleans
+  settings::inifun::WriteIniValue(folder / L"prisd.dat", L"WINDOWS", L"clip", L"1");  // one item, so the run cleans
   RecordedWindow window(folder.Path());
   HWND hwnd = window.Handle();
   Command(hwnd, ui::kCleanSettingsCommand);
@@ -500,8 +500,8 @@ TEST(MainWindow, MenuCommandsOpenTheirWindowsAndPages) {
 TEST(MainWindow, TheFirstCleaningOfASelectionNeverSavedShowsWhatGoesFirst) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
-  inifun::WriteIniValue(settings, L"Options", L"DefaultSelection", L"1");
-  inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
+  settings::inifun::WriteIniValue(settings, L"Options", L"DefaultSelection", L"1");
+  settings::inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
   RecordedWindow window(folder.Path());
   const int kCancel = 2, kClosed = -1, kPreview = 1, kClean = 0;
   for (int choice : {kCancel, kClosed, kPreview, kClean}) {
@@ -514,7 +514,7 @@ TEST(MainWindow, TheFirstCleaningOfASelectionNeverSavedShowsWhatGoesFirst) {
     EXPECT_EQ(question.buttons, (std::vector<std::wstring>{L"Clean", L"Preview", L"Cancel"}));
     EXPECT_NE(question.text.find(L"\r\n    Windows Clipboard"), std::wstring::npos) << question.text;
     EXPECT_EQ(WindowText(window->StatusLine()).rfind(L"Preview: ", 0) == 0, choice == kPreview) << choice;
-    EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty(), choice != kClean) << choice;
+    EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty(), choice != kClean) << choice;
   }
   EXPECT_EQ(window.Boxes(), std::vector<std::wstring>{L"Task Complete"});
 }
@@ -529,14 +529,14 @@ TEST(MainWindow, RunningBrowsersAreNamedBeforeAnAttendedRunAndNoCancelsIt) {
 
   window.running = {L"Firefox", L"Chrome"};
   window.messages.answer = IDNO;
-  inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
+  settings::inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
   Command(window.Handle(), ui::kCleanNowCommand);
   ASSERT_EQ(window.Questions().size(), 1u);
   EXPECT_EQ(window.Questions()[0].rfind(std::wstring(catalogue::kRunningProgramsTitle) + L": ", 0), 0u);
   EXPECT_NE(window.Questions()[0].find(L"Firefox"), std::wstring::npos);
   EXPECT_NE(window.Questions()[0].find(L"Chrome"), std::wstring::npos);
   EXPECT_EQ(window.Boxes().size(), 1u);
-  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
 
   window.messages.answer = 0;
   Command(window.Handle(), ui::kStartCleaningCommand);
@@ -547,7 +547,7 @@ TEST(MainWindow, RunningBrowsersAreNamedBeforeAnAttendedRunAndNoCancelsIt) {
   window.menuAnswer = ui::kTrayCleanNowCommand;
   SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
   EXPECT_EQ(window.Questions().size(), 2u);
-  EXPECT_FALSE(inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
+  EXPECT_FALSE(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
 }
 
 TEST(MainWindow, OptionsReloadTheScheduleOnlyAfterOk) {
@@ -556,8 +556,8 @@ TEST(MainWindow, OptionsReloadTheScheduleOnlyAfterOk) {
   RecordedWindow window(folder.Path());
   EXPECT_EQ(window->Schedule().dayFlags[1], L"0");
   window.onOptions = [&] {
-    inifun::WriteIniValue(settings, L"Options", L"CleanDays", L"0100000");
-    inifun::WriteIniValue(settings, L"Options", L"CleanTime", L"9:30");
+    settings::inifun::WriteIniValue(settings, L"Options", L"CleanDays", L"0100000");
+    settings::inifun::WriteIniValue(settings, L"Options", L"CleanTime", L"9:30");
   };
   Command(window.Handle(), ui::kCleanOptionsCommand);
   EXPECT_EQ(window->Schedule().dayFlags[1], L"0");
@@ -673,7 +673,7 @@ TEST(MainWindow, NavigationImagesFrameUnderThePointerAndRunTheirActions) {
 TEST(MainWindow, StartedWithMinHidesAndRunsOnceWhenWindowsStartupIsOn) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
-  inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"1");
+  settings::inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"1");
   RecordedWindow window(folder.Path(), L"min");
   window->ShowAfterSplash();
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
@@ -682,15 +682,15 @@ TEST(MainWindow, StartedWithMinHidesAndRunsOnceWhenWindowsStartupIsOn) {
   auto queued = window->Notifications().Dispatcher().QueuedKeys();
   ASSERT_EQ(queued.size(), 1u);
   EXPECT_TRUE(window.Boxes().empty());
-  std::wstring firstRun = inifun::ReadIniValue(settings, L"Options", L"lastclean");
+  std::wstring firstRun = settings::inifun::ReadIniValue(settings, L"Options", L"lastclean");
   EXPECT_FALSE(firstRun.empty());
 
   // A later restore from the tray starts nothing.
-  inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
+  settings::inifun::WriteIniValue(settings, L"Options", L"lastclean", L"");
   SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_LBUTTONUP);
   SendMessageW(window.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
   PumpAll();
-  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
   EXPECT_TRUE(IsWindowVisible(window.Handle()));
 }
 
@@ -699,39 +699,39 @@ TEST(MainWindow, StartedWithMinHidesAndRunsOnceWhenWindowsStartupIsOn) {
 TEST(MainWindow, NoUnattendedRunCleansASelectionTheUserNeverSaved) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
-  inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"1");
-  inifun::WriteIniValue(settings, L"Options", L"WindowsShutdown", L"1");
-  inifun::WriteIniValue(settings, L"Options", L"CleanDays", L"1111111");
-  inifun::WriteIniValue(settings, L"Options", L"CleanTime", L"0:00");
-  inifun::WriteIniValue(settings, L"Options", L"DefaultSelection", L"1");
+  settings::inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"1");
+  settings::inifun::WriteIniValue(settings, L"Options", L"WindowsShutdown", L"1");
+  settings::inifun::WriteIniValue(settings, L"Options", L"CleanDays", L"1111111");
+  settings::inifun::WriteIniValue(settings, L"Options", L"CleanTime", L"0:00");
+  settings::inifun::WriteIniValue(settings, L"Options", L"DefaultSelection", L"1");
   RecordedWindow window(folder.Path(), L"min");
   window->ShowAfterSplash();
   PumpAll();
   SendMessageW(window.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0);
   EXPECT_TRUE(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0));
   PumpAll();
-  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
   EXPECT_TRUE(window->Notifications().Dispatcher().QueuedKeys().empty());
 }
 
 TEST(MainWindow, OnlyExactlyMinStartsHidden) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
-  inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"1");
+  settings::inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"1");
   {
     RecordedWindow capitals(folder.Path(), L"MIN");
     capitals->ShowAfterSplash();
     PumpAll();
     EXPECT_TRUE(IsWindowVisible(capitals.Handle()));
-    EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+    EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
   }
-  inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"0");
+  settings::inifun::WriteIniValue(settings, L"Options", L"WindowsStartup", L"0");
   RecordedWindow quiet(folder.Path(), L"min");
   quiet->ShowAfterSplash();
   PumpAll();
   EXPECT_FALSE(IsWindowVisible(quiet.Handle()));
   EXPECT_TRUE(quiet->Tray().Active());
-  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean"), L"");
 }
 
 TEST(SplashWindow, LoadsTheMainWindowWhileShownAndHandsOverWhenItsTimerFires) {
@@ -833,7 +833,7 @@ class LongRun : public ::testing::Test {
   void Prepare(int count) {
     files = MakeManyFiles(data / L"big", count, 1000);
     WriteText(program / L"cusd.dat", platform::Narrow(data / L"big") + "\tFolder\r\n");
-    inifun::WriteIniValue(program / L"prisd.dat", L"Custom", L"Custom", L"1");
+    settings::inifun::WriteIniValue(program / L"prisd.dat", L"Custom", L"Custom", L"1");
   }
   // Files the run has reported gone so far.
   size_t Gone(RecordedWindow& window) {
@@ -892,7 +892,7 @@ TEST_F(LongRun, TheWindowAnswersThroughoutAndCancelStopsAtTheNextFile) {
   EXPECT_EQ(ListViewText(list, 1, 0), L"Task stopped: the cleaning was stopped before its end.");
   EXPECT_EQ(window.Boxes(), std::vector<std::wstring>{L"Task Stopped"});
   EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(window), 0u);
-  EXPECT_NE(inifun::ReadIniValue(program / L"prisd.dat", L"Options", L"lastclean"), L"");
+  EXPECT_NE(settings::inifun::ReadIniValue(program / L"prisd.dat", L"Options", L"lastclean"), L"");
   // Outside a run, Cancel does nothing.
   SendMessageW(window->CancelButton(), BM_CLICK, 0, 0);
   EXPECT_EQ(ListView_GetItemCount(list), 2);
@@ -908,7 +908,7 @@ TEST_F(LongRun, ExitStopsTheRunSavesWhatWentAndEndsTheProgram) {
   EXPECT_FALSE(window->Tray().Active());
   EXPECT_TRUE(window.Boxes().empty());
   EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(window), 0u);
-  EXPECT_NE(inifun::ReadIniValue(program / L"prisd.dat", L"Options", L"lastclean"), L"");
+  EXPECT_NE(settings::inifun::ReadIniValue(program / L"prisd.dat", L"Options", L"lastclean"), L"");
 }
 
 // The session may end as soon as WM_ENDSESSION is answered: the run's totals are saved by then.
@@ -920,7 +920,7 @@ TEST_F(LongRun, TheEndOfTheSessionStopsTheRunWithEverySaveDone) {
   ResponsivenessProbe probe(OnceGone(window, 500, [&] {
     allowed = SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0);
     SendMessageW(window.Handle(), WM_ENDSESSION, TRUE, 0);
-    savedBeforeAnswer = inifun::ReadIniValue(program / L"prisd.dat", L"Options", L"regnum");
+    savedBeforeAnswer = settings::inifun::ReadIniValue(program / L"prisd.dat", L"Options", L"regnum");
   }));
   Command(window.Handle(), ui::kStartCleaningCommand);
   ASSERT_TRUE(allowed);
@@ -936,7 +936,7 @@ TEST_F(LongRun, TheEndOfTheSessionStopsTheRunWithEverySaveDone) {
 // then the program ends and lets the session go on. Forced, the session stops it as above.
 TEST_F(LongRun, WindowsShutdownCleansFirstAndAForcedEndStopsIt) {
   Prepare(100);
-  inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"WindowsShutdown", L"1");
+  settings::inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"WindowsShutdown", L"1");
   {
     RecordedWindow window(program.Path());
     EXPECT_EQ(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
@@ -966,12 +966,12 @@ TEST(MainWindow, TheWeeklyLookForNewRulesLeavesThemWaitingAndItsPopUpShowsTheCha
   for (int n = 0; n < 60; ++n) fresh += "[Weekly " + std::to_string(n) + "]\r\nFileKey1=%Temp%\\Weekly|*.w" + std::to_string(n) + "\r\n";
   LoopbackServer server(HttpResponse(200, fresh));
   const std::wstring settings = folder / L"prisd.dat";
-  inifun::WriteIniValue(settings, L"Options", L"Winapp2Url", server.Url());
-  inifun::WriteIniValue(settings, L"Options", L"RulesCheckWeekly", L"1");
-  inifun::WriteIniValue(settings, L"Options", L"RulesChecked", L"2026-03-01");
+  settings::inifun::WriteIniValue(settings, L"Options", L"Winapp2Url", server.Url());
+  settings::inifun::WriteIniValue(settings, L"Options", L"RulesCheckWeekly", L"1");
+  settings::inifun::WriteIniValue(settings, L"Options", L"RulesChecked", L"2026-03-01");
   std::vector<size_t> reviewed;
   ui::MainWindowActions actions;
-  actions.reviewRuleChanges = [&](HWND, const std::wstring&, const rules::RulesDownload& download) {
+  actions.reviewRuleChanges = [&](HWND, const std::wstring&, const catalogue::rules::RulesDownload& download) {
     reviewed.push_back(download.changes.size());
     return false;
   };
@@ -982,10 +982,10 @@ TEST(MainWindow, TheWeeklyLookForNewRulesLeavesThemWaitingAndItsPopUpShowsTheCha
   main.SetClock([&] { return day; });
   auto tick = [&] { SendMessageW(main.Handle(), WM_TIMER, ui::MainWindow::kScheduleTimer, 0); };
   tick();  // six days after the last look
-  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"RulesChecked"), L"2026-03-01");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"RulesChecked"), L"2026-03-01");
   day.wDay = 8;
   tick();
-  EXPECT_EQ(inifun::ReadIniValue(settings, L"Options", L"RulesChecked"), L"2026-03-08");
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"RulesChecked"), L"2026-03-08");
   auto queued = [&] { return main.Notifications().Dispatcher().QueuedKeys(); };
   for (int i = 0; queued().empty() && i < 3000; ++i) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);

@@ -269,17 +269,17 @@ TEST_F(WindowTexts, TheDialogs) {
       // A download of thousands of entries, one refused in part.
       {"New rules",
        [&] {
-         rules::RulesDownload download;
+         catalogue::rules::RulesDownload download;
          download.pending = true;
          download.oldEntries = 3715;
          download.newEntries = 4067;
-         rules::RuleChange refused;
-         refused.kind = rules::ChangeKind::Changed;
+         catalogue::rules::RuleChange refused;
+         refused.kind = catalogue::rules::ChangeKind::Changed;
          refused.name = L"Example Viewer Logs With A Long Name *";
          refused.erasesMore = refused.appliesHere = true;
          refused.refused = {L"C:\\windows is a protected folder of Windows"};
-         rules::RuleChange removed;
-         removed.kind = rules::ChangeKind::Removed;
+         catalogue::rules::RuleChange removed;
+         removed.kind = catalogue::rules::ChangeKind::Removed;
          removed.name = L"Example Tool *";
          download.changes = {refused, removed};
          return std::make_unique<dialogs::RuleChangesWindow>(program.Path(), download);
