@@ -60,6 +60,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("ms=%.1f deleted=%d\n", Milliseconds(start, stop), deleted ? 1 : 0);
     return 0;
   }
-  std::fprintf(stderr, "usage: bench_cookies make <file> <rows> <sites> | clean <file> <program folder> | delete <file>\n");
+  std::fprintf(stderr,
+               "usage: bench_cookies make <file> <rows> <sites> | clean <file> <program folder> | delete <file>\n");
   return 2;
 }

@@ -23,8 +23,8 @@ int wmain(int argc, wchar_t** argv) {
   const double figure = engine::allerase::EraseAllFilesInTree(ctx, folder);
   QueryPerformanceCounter(&stop);
 
-  const double ms = 1000.0 * static_cast<double>(stop.QuadPart - start.QuadPart) /
-                    static_cast<double>(frequency.QuadPart);
+  const double ms =
+      1000.0 * static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
   // The figure lets the driver check that the walk saw the whole tree, so a walk that stopped early
   // cannot pass for a fast one.
   std::printf("ms=%.1f figure=%.0f\n", ms, figure);

@@ -41,8 +41,8 @@ int wmain(int argc, wchar_t** argv) {
   filesearch::SearchResult result = filesearch::FindFiles(argv[1], queue, argv[2], sink);
   QueryPerformanceCounter(&stop);
 
-  const double ms = 1000.0 * static_cast<double>(stop.QuadPart - start.QuadPart) /
-                    static_cast<double>(frequency.QuadPart);
+  const double ms =
+      1000.0 * static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
   // The counts let the driver check that the walk saw the whole tree.
   std::printf("ms=%.1f folders=%zu items=%zu bytes=%llu\n", ms, queue.folders.size(), sink.items.size(),
               static_cast<unsigned long long>(result.totalSize));

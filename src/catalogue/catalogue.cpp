@@ -21,11 +21,8 @@ struct Family {
   bool ofWindows = false;
 };
 
-constexpr Family kFamilies[] = {{BrowserItems},
-                                {WindowsItems, nullptr, true},
-                                {MessengerItems},
-                                {OfficeItems, PrepareOfficeItems},
-                                {MailItems}};
+constexpr Family kFamilies[] = {
+    {BrowserItems}, {WindowsItems, nullptr, true}, {MessengerItems}, {OfficeItems, PrepareOfficeItems}, {MailItems}};
 
 // The folders and keys the item's steps would touch when none of them is there: its program is not
 // on this computer. Empty when one is there, or when a step does what its data does not say (a call).
@@ -72,14 +69,15 @@ class ItemsStage : public run::Stage {
       // Read when the item is reached, so a switch changed during the run counts for the items ahead.
       // Another user's run opens no row for an item that has nothing of that user's to clean.
       const bool forThisUser =
-          context.values.user.Current() || std::any_of(item.steps.begin(), item.steps.end(), [&](const Step& step) { return Takes(step, context); });
+          context.values.user.Current() ||
+          std::any_of(item.steps.begin(), item.steps.end(), [&](const Step& step) { return Takes(step, context); });
       if (forThisUser && Runs(item, context)) {
         context.view.PumpMessages();
         if (item.names) {
           // Only this item may erase the kept data its label names.
           engine::EraseContext erase = context.erase;
           erase.keptAllowed = item.names;
-          run::ItemContext named{erase, context.counters, context.run, context.values, context.programFolder,
+          run::ItemContext named{erase,        context.counters, context.run, context.values, context.programFolder,
                                  context.view, context.choice};
           RunItem(item, family_.ofWindows, named);
         } else {

@@ -23,18 +23,48 @@ namespace {
 const std::vector<const wchar_t*> kChromiumHeld = {L"*\\History", L"*\\Network\\Cookies"};
 
 const ClosingBrowser kBrowsers[] = {
-    {L"Microsoft Edge", L"CleanOnCloseEdge", L"Microsoft Edge", false, L"Microsoft\\Edge\\User Data",
-     {L"Microsoft\\Edge\\Application"}, kChromiumHeld},
-    {L"Google Chrome", L"CleanOnCloseChrome", L"Google Chrome", false, L"Google\\Chrome\\User Data",
-     {L"Google\\Chrome\\Application"}, kChromiumHeld},
-    {L"Brave", L"CleanOnCloseBrave", L"Brave", false, L"BraveSoftware\\Brave-Browser\\User Data",
-     {L"BraveSoftware\\Brave-Browser\\Application"}, kChromiumHeld},
-    {L"Vivaldi", L"CleanOnCloseVivaldi", L"Vivaldi", false, L"Vivaldi\\User Data", {L"Vivaldi\\Application"},
+    {L"Microsoft Edge",
+     L"CleanOnCloseEdge",
+     L"Microsoft Edge",
+     false,
+     L"Microsoft\\Edge\\User Data",
+     {L"Microsoft\\Edge\\Application"},
      kChromiumHeld},
-    {L"Opera", L"CleanOnCloseOpera", L"Opera", true, L"Opera Software\\Opera Stable",
-     {L"Programs\\Opera", L"Opera"}, {L"History", L"Network\\Cookies"}},
-    {L"Mozilla Firefox", L"CleanOnCloseFirefox", L"Firefox", true, L"Mozilla\\Firefox\\Profiles",
-     {L"Mozilla Firefox"}, {L"*\\places.sqlite", L"*\\cookies.sqlite"}},
+    {L"Google Chrome",
+     L"CleanOnCloseChrome",
+     L"Google Chrome",
+     false,
+     L"Google\\Chrome\\User Data",
+     {L"Google\\Chrome\\Application"},
+     kChromiumHeld},
+    {L"Brave",
+     L"CleanOnCloseBrave",
+     L"Brave",
+     false,
+     L"BraveSoftware\\Brave-Browser\\User Data",
+     {L"BraveSoftware\\Brave-Browser\\Application"},
+     kChromiumHeld},
+    {L"Vivaldi",
+     L"CleanOnCloseVivaldi",
+     L"Vivaldi",
+     false,
+     L"Vivaldi\\User Data",
+     {L"Vivaldi\\Application"},
+     kChromiumHeld},
+    {L"Opera",
+     L"CleanOnCloseOpera",
+     L"Opera",
+     true,
+     L"Opera Software\\Opera Stable",
+     {L"Programs\\Opera", L"Opera"},
+     {L"History", L"Network\\Cookies"}},
+    {L"Mozilla Firefox",
+     L"CleanOnCloseFirefox",
+     L"Firefox",
+     true,
+     L"Mozilla\\Firefox\\Profiles",
+     {L"Mozilla Firefox"},
+     {L"*\\places.sqlite", L"*\\cookies.sqlite"}},
     {L"Internet Explorer", L"CleanOnCloseInternetExplorer", nullptr, false, nullptr, {L"Internet Explorer"}, {}},
 };
 
@@ -128,12 +158,15 @@ std::vector<ItemName> TickedItemsOf(const ClosingBrowser& browser, const std::ws
   const std::wstring file = settings::SettingsFile(programFolder);
   std::vector<ItemName> items;
   for (const Item* item : RunOrder()) {
-    bool ours = std::any_of(program.sections.begin(), program.sections.end(),
-                            [&](const std::wstring& section) { return platform::EqualsNoCase(section, item->section); });
+    bool ours = std::any_of(program.sections.begin(), program.sections.end(), [&](const std::wstring& section) {
+      return platform::EqualsNoCase(section, item->section);
+    });
     if (ours && IsOn(*item, file)) items.push_back({item->section, item->key});
   }
-  for (const catalogue::plugins::PluginEntry& entry : catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder))) {
-    if (entry.ticked && std::find(program.plugins.begin(), program.plugins.end(), entry.name) != program.plugins.end()) {
+  for (const catalogue::plugins::PluginEntry& entry :
+       catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder))) {
+    if (entry.ticked &&
+        std::find(program.plugins.begin(), program.plugins.end(), entry.name) != program.plugins.end()) {
       items.push_back({catalogue::plugins::kPluginSection, entry.name});
     }
   }

@@ -23,7 +23,7 @@ enum class Versions { All, Before2007, Since2007, Before2010, Since2010 };
 struct VersionedStep {
   Branch branch;
   Versions versions;
-  const wchar_t* suffix;  // null: the key holds the user's settings, so it stays but the step counts
+  const wchar_t* suffix;           // null: the key holds the user's settings, so it stays but the step counts
   const wchar_t* value = nullptr;  // only this value of the key, not the key
   // The suffix names a program whose two recent lists, "File MRU" and "Place MRU", go.
   bool recentLists = false;
@@ -100,8 +100,8 @@ void RunVersionedKey(const VersionedStep& step, const std::wstring& suffix, run:
     context.AddKeys(step.value ? engine::allerase::kValueCount : engine::allerase::kTreeCount);
     return;
   }
-  std::wstring key = step.branch == Branch::Office ? L"Software\\Microsoft\\Office\\"
-                                                   : L"Software\\Microsoft\\OfficeProfileWizard\\";
+  std::wstring key =
+      step.branch == Branch::Office ? L"Software\\Microsoft\\Office\\" : L"Software\\Microsoft\\OfficeProfileWizard\\";
   key += version + suffix;
   if (!step.value && version == L"16.0") EraseAccountLists(key, context);
   const auto [root, subkey] = context.values.user.Key(HKEY_CURRENT_USER, key);
@@ -112,7 +112,8 @@ void RunVersionedKey(const VersionedStep& step, const std::wstring& suffix, run:
 void RunVersionedStep(const VersionedStep& step, run::ItemContext& context) {
   if (!MadeFor(step.versions, context.run.officeVersion)) return;
   if (!step.recentLists) return RunVersionedKey(step, step.suffix ? step.suffix : L"", context);
-  for (const wchar_t* list : {L"\\File MRU", L"\\Place MRU"}) RunVersionedKey(step, step.suffix + std::wstring(list), context);
+  for (const wchar_t* list : {L"\\File MRU", L"\\Place MRU"})
+    RunVersionedKey(step, step.suffix + std::wstring(list), context);
 }
 
 template <const auto& Steps>
@@ -151,9 +152,11 @@ constexpr VersionedStep kPublisher[] = {
     RecentLists(L"\\Publisher"),
 };
 constexpr VersionedStep kInfoPath[] = {
-    OfficeTree(L"\\InfoPath\\Recent File List"), OfficeTree(L"\\InfoPath\\Recent Templates"),
+    OfficeTree(L"\\InfoPath\\Recent File List"),
+    OfficeTree(L"\\InfoPath\\Recent Templates"),
     RecentLists(L"\\InfoPath"),
-    OfficeTree(L"\\InfoPath\\Designer File MRU"), OfficeTree(L"\\InfoPath\\Filler File MRU"),
+    OfficeTree(L"\\InfoPath\\Designer File MRU"),
+    OfficeTree(L"\\InfoPath\\Filler File MRU"),
 };
 constexpr VersionedStep kOneNote[] = {
     KeptTree(Versions::All),  // "OneNote\OpenNotebooks": the notebooks the user keeps open
@@ -189,31 +192,78 @@ constexpr VersionedStep kPictureManager[] = {
 const Item kOfficeItems[] = {
     {L"OFFICE", L"word", L"Microsoft Word", 49, FlagRule::ExactlyOne, {UserCall(RunVersioned<kWord>)}},
     {L"OFFICE", L"excel", L"Microsoft Excel", 50, FlagRule::ExactlyOne, {UserCall(RunVersioned<kExcel>)}},
-    {L"OFFICE", L"Powerpoint", L"Microsoft Powerpoint", 51, FlagRule::ExactlyOne, {UserCall(RunVersioned<kPowerPoint>)}},
-    {L"OFFICE", L"FrontPage", L"Microsoft FrontPage", 52, FlagRule::ExactlyOne,
+    {L"OFFICE",
+     L"Powerpoint",
+     L"Microsoft Powerpoint",
+     51,
+     FlagRule::ExactlyOne,
+     {UserCall(RunVersioned<kPowerPoint>)}},
+    {L"OFFICE",
+     L"FrontPage",
+     L"Microsoft FrontPage",
+     52,
+     FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent File List"),
       Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent Page List"),
       Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent Web List"),
       Tree(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recently Created Servers"),
       Value(L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Settings", L"LastWebOpen")}},
     {L"OFFICE", L"Access", L"Microsoft Access", kNoProgress, FlagRule::ExactlyOne, {UserCall(RunVersioned<kAccess>)}},
-    {L"OFFICE", L"Publisher", L"Microsoft Publisher", kNoProgress, FlagRule::ExactlyOne,
+    {L"OFFICE",
+     L"Publisher",
+     L"Microsoft Publisher",
+     kNoProgress,
+     FlagRule::ExactlyOne,
      {UserCall(RunVersioned<kPublisher>)}},
-    {L"OFFICE", L"InfoPath", L"Microsoft InfoPath", kNoProgress, FlagRule::ExactlyOne,
+    {L"OFFICE",
+     L"InfoPath",
+     L"Microsoft InfoPath",
+     kNoProgress,
+     FlagRule::ExactlyOne,
      {UserCall(RunVersioned<kInfoPath>)}},
-    {L"OFFICE", L"Onenote", L"Microsoft Onenote", kNoProgress, FlagRule::ExactlyOne, {UserCall(RunVersioned<kOneNote>)}},
-    {L"OFFICE", L"Lync", L"Microsoft Lync Settings", kNoProgress, FlagRule::ExactlyOne, {UserCall(RunVersioned<kLync>)}},
-    {L"OFFICE", L"SkyDrive", L"Microsoft SkyDrive Settings", kNoProgress, FlagRule::ExactlyOne,
+    {L"OFFICE",
+     L"Onenote",
+     L"Microsoft Onenote",
+     kNoProgress,
+     FlagRule::ExactlyOne,
+     {UserCall(RunVersioned<kOneNote>)}},
+    {L"OFFICE",
+     L"Lync",
+     L"Microsoft Lync Settings",
+     kNoProgress,
+     FlagRule::ExactlyOne,
+     {UserCall(RunVersioned<kLync>)}},
+    {L"OFFICE",
+     L"SkyDrive",
+     L"Microsoft SkyDrive Settings",
+     kNoProgress,
+     FlagRule::ExactlyOne,
      {UserCall(RunVersioned<kSkyDrive>)}},
     {L"OFFICE", L"Project", L"Microsoft Project", 53, FlagRule::ExactlyOne, {UserCall(RunVersioned<kProject>)}},
     {L"OFFICE", L"Visio", L"Microsoft Visio", kNoProgress, FlagRule::ExactlyOne, {UserCall(RunVersioned<kVisio>)}},
-    {L"OFFICE", L"Organizer", L"Clip Organizer", kNoProgress, FlagRule::ExactlyOne,
+    {L"OFFICE",
+     L"Organizer",
+     L"Clip Organizer",
+     kNoProgress,
+     FlagRule::ExactlyOne,
      {UserCall(RunVersioned<kClipOrganizer>)}},
-    {L"OFFICE", L"Settings", L"Microsoft Office Settings", 54, FlagRule::ExactlyOne,
+    {L"OFFICE",
+     L"Settings",
+     L"Microsoft Office Settings",
+     54,
+     FlagRule::ExactlyOne,
      {UserCall(RunVersioned<kProfileWizard>)}},
-    {L"OFFICE", L"Picture", L"Microsoft Office Picture Manager", kNoProgress, FlagRule::ExactlyOne,
+    {L"OFFICE",
+     L"Picture",
+     L"Microsoft Office Picture Manager",
+     kNoProgress,
+     FlagRule::ExactlyOne,
      {UserCall(RunVersioned<kPictureManager>)}},
-    {L"OFFICE", L"Viewer", L"Microsoft Snapshot Viewer", 55, FlagRule::ExactlyOne,
+    {L"OFFICE",
+     L"Viewer",
+     L"Microsoft Snapshot Viewer",
+     55,
+     FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\Snapshot Viewer\\Recent File List"),
       Tree(L"Software\\Microsoft\\Snapshot Viewer\\File MRU"),
       Tree(L"Software\\Microsoft\\Snapshot Viewer\\Place MRU")}},

@@ -19,9 +19,9 @@ struct Generation {
 
 // Searched in this order, so a text with an "8" anywhere is taken for Office 97.
 constexpr Generation kGenerations[] = {
-    {L"8", L"Office97", L"8.0"},        {L"9", L"Office2000", L"9.0"},   {L"10", L"Office2002", L"10.0"},
-    {L"11", L"Office2003", L"11.0"},    {L"12", L"Office2007", L"12.0"}, {L"14", L"Office2010", L"14.0"},
-    {L"15", L"Office2013", L"15.0"},    {L"16", L"Office2016", L"16.0"},  // 2016, 2019, 2021, 2024 and 365
+    {L"8", L"Office97", L"8.0"},     {L"9", L"Office2000", L"9.0"},   {L"10", L"Office2002", L"10.0"},
+    {L"11", L"Office2003", L"11.0"}, {L"12", L"Office2007", L"12.0"}, {L"14", L"Office2010", L"14.0"},
+    {L"15", L"Office2013", L"15.0"}, {L"16", L"Office2016", L"16.0"},  // 2016, 2019, 2021, 2024 and 365
 };
 
 const std::function<WordProbe()>* installedFake = nullptr;
@@ -85,9 +85,7 @@ std::wstring VersionNumber(const std::wstring& generation) {
   return L"";
 }
 
-std::wstring DetectOfficeVersion() {
-  return GenerationName(installedFake ? (*installedFake)() : ProbeWordProcessor());
-}
+std::wstring DetectOfficeVersion() { return GenerationName(installedFake ? (*installedFake)() : ProbeWordProcessor()); }
 
 FakeWordProcessor::FakeWordProcessor(std::function<WordProbe()> probe)
     : probe_(std::move(probe)), previous_(std::exchange(installedFake, &probe_)) {}

@@ -63,8 +63,7 @@ std::vector<std::wstring> ExpandFolders(const std::wstring& path) {
   return folders;
 }
 
-void RunRegistryEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
-                      run::ItemContext& context) {
+void RunRegistryEntry(const std::wstring& section, const std::vector<std::wstring>& fields, run::ItemContext& context) {
   if (fields.size() < (section == L"reg" ? 3u : 2u)) return;
   auto parsed = ParseRoot(fields[0]);
   if (!parsed) return;
@@ -78,8 +77,7 @@ bool Complete(const std::wstring& section, const std::vector<std::wstring>& fiel
   return fields.size() >= (section == L"folder" || section == L"alltree" ? 2u : 3u);
 }
 
-void RunFolderEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
-                    run::ItemContext& context) {
+void RunFolderEntry(const std::wstring& section, const std::vector<std::wstring>& fields, run::ItemContext& context) {
   if (!Complete(section, fields)) return;
   std::wstring folder = BaseFolder(fields[0], context.values) + fields[1];
   if (section == L"file") {
@@ -91,8 +89,7 @@ void RunFolderEntry(const std::wstring& section, const std::vector<std::wstring>
   }
 }
 
-void RunTreeEntry(const std::wstring& section, const std::vector<std::wstring>& fields,
-                  run::ItemContext& context) {
+void RunTreeEntry(const std::wstring& section, const std::vector<std::wstring>& fields, run::ItemContext& context) {
   if (!Complete(section, fields)) return;
   // An empty name matches no file or folder; the walk would only count its folder visits.
   if (section != L"alltree" && fields[2].empty()) return;
@@ -195,7 +192,9 @@ std::optional<HKEY> ParseRoot(const std::wstring& field) {
   if (!hex && !digits.empty() && (digits[0] == L'-' || digits[0] == L'+')) digits.erase(0, 1);
   if (digits.empty()) return HKEY{};
   for (wchar_t c : digits) {
-    int digit = hex ? (std::iswdigit(c) ? c - L'0' : std::iswxdigit(c) ? (std::towupper(c) - L'A' + 10) : -1)
+    int digit = hex ? (std::iswdigit(c)    ? c - L'0'
+                       : std::iswxdigit(c) ? (std::towupper(c) - L'A' + 10)
+                                           : -1)
                     : (std::iswdigit(c) ? c - L'0' : -1);
     if (digit < 0) return HKEY{};
     number = number * (hex ? 16 : 10) + digit;
@@ -211,9 +210,10 @@ std::optional<HKEY> ParseRoot(const std::wstring& field) {
 }
 
 void ProcessShell(const std::wstring& definitionFile, run::ItemContext& context) {
-  ForEachLine(definitionFile, context.values, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
-    if (!context.erase.Stopped()) RunEntry(section, fields, context);
-  });
+  ForEachLine(definitionFile, context.values,
+              [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+                if (!context.erase.Stopped()) RunEntry(section, fields, context);
+              });
 }
 
 bool NamesAny(const std::wstring& definitionFile, const run::ProcessValues& values) {

@@ -153,7 +153,8 @@ std::wstring ChangeSummary(const std::vector<RuleChange>& changes) {
          Counted(count([](const RuleChange& c) { return c.erasesMore; }), L"erases more", L"erase more") + L"); " +
          Counted(count([](const RuleChange& c) { return c.appliesHere; }), L"applies here", L"apply here") + L", " +
          std::to_wstring(count([](const RuleChange& c) { return !c.refused.empty(); })) + L" refused in part, " +
-         Counted(count([](const RuleChange& c) { return !c.keptData.empty(); }), L"reaches kept data", L"reach kept data");
+         Counted(count([](const RuleChange& c) { return !c.keptData.empty(); }), L"reaches kept data",
+                 L"reach kept data");
 }
 
 const wchar_t* ChangeKindName(ChangeKind kind) {

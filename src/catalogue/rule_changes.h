@@ -13,9 +13,9 @@ enum class ChangeKind { Added, Removed, Changed };
 
 struct RuleChange {
   ChangeKind kind = ChangeKind::Added;
-  std::wstring name;        // as the new file writes it; for a removed entry, as the old one did
-  bool erasesMore = false;  // changed: its new form erases what the old one left
-  bool appliesHere = false; // added or changed: its detection finds its program here
+  std::wstring name;                   // as the new file writes it; for a removed entry, as the old one did
+  bool erasesMore = false;             // changed: its new form erases what the old one left
+  bool appliesHere = false;            // added or changed: its detection finds its program here
   std::vector<std::wstring> refused;   // added or changed: what the guard refuses, and why
   std::vector<std::wstring> keptData;  // added or changed: what it reaches that a user keeps
 };

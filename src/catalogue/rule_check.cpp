@@ -38,17 +38,20 @@ std::vector<CheckedFile> CheckRuleFiles(const std::vector<RuleFileName>& files, 
       auto note = [&](FindingKind kind, const std::wstring& text) {
         result.findings.push_back({kind, rule.line, rule.name, text});
       };
-      const std::wstring here = file.path.substr(file.path.find_last_of(L'\\') + 1) + L" line " + std::to_wstring(rule.line);
+      const std::wstring here =
+          file.path.substr(file.path.find_last_of(L'\\') + 1) + L" line " + std::to_wstring(rule.line);
       auto [first, added] = seen.emplace(std::wstring(file.section) + L"/" + platform::ToLower(rule.name), here);
       if (!added) {
-        note(FindingKind::DuplicateName, L"named before, in " + first->second + L": that entry counts, this one is left out");
+        note(FindingKind::DuplicateName,
+             L"named before, in " + first->second + L": that entry counts, this one is left out");
         continue;
       }
       ++result.entries;
       if (rule.detectKeys.empty() && rule.detectFiles.empty() && rule.specialDetects.empty()) {
         note(FindingKind::NoDetection, L"no Detect, DetectFile or SpecialDetect: it applies on every computer");
       }
-      for (const std::wstring& refused : RefusedFolders(rule, programFolder)) note(FindingKind::Refused, L"refused: " + refused);
+      for (const std::wstring& refused : RefusedFolders(rule, programFolder))
+        note(FindingKind::Refused, L"refused: " + refused);
       for (const std::wstring& kept : KeptDataReached(rule)) note(FindingKind::KeptData, kept);
     }
     std::stable_sort(result.findings.begin(), result.findings.end(),
@@ -63,9 +66,11 @@ std::wstring FindingKindName(FindingKind kind, size_t count) {
     case FindingKind::Skipped: return platform::Counted(count, L"line or entry skipped", L"lines or entries skipped");
     case FindingKind::UnknownKey: return platform::Counted(count, L"unknown key", L"unknown keys");
     case FindingKind::DuplicateName: return platform::Counted(count, L"duplicate name", L"duplicate names");
-    case FindingKind::NoDetection: return platform::Counted(count, L"entry with no detection", L"entries with no detection");
+    case FindingKind::NoDetection:
+      return platform::Counted(count, L"entry with no detection", L"entries with no detection");
     case FindingKind::Refused: return platform::Counted(count, L"refusal of the guard", L"refusals of the guard");
-    case FindingKind::KeptData: return platform::Counted(count, L"reach of what a user keeps", L"reaches of what a user keeps");
+    case FindingKind::KeptData:
+      return platform::Counted(count, L"reach of what a user keeps", L"reaches of what a user keeps");
   }
   return {};
 }

@@ -11,7 +11,7 @@ namespace catalogue::rules {
 struct CheckedFile {
   std::wstring path;
   bool readable = false;
-  size_t entries = 0;  // the entries read and kept
+  size_t entries = 0;             // the entries read and kept
   std::vector<Finding> findings;  // by line
 };
 

@@ -28,11 +28,21 @@ struct Category {
 
 // The groups the format numbers (its "LangSecRef"), by the names the cleaners show.
 constexpr Category kCategories[] = {
-    {3001, L"Internet Explorer"}, {3005, L"Microsoft Edge (legacy)"}, {3006, L"Microsoft Edge"},
-    {3021, L"Applications"},      {3022, L"Internet"},                {3023, L"Multimedia"},
-    {3024, L"Utilities"},         {3025, L"Windows"},                 {3026, L"Firefox"},
-    {3027, L"Opera"},             {3028, L"Safari"},                  {3029, L"Google Chrome"},
-    {3030, L"Thunderbird"},       {3031, L"Windows Store"},           {3033, L"Vivaldi"},
+    {3001, L"Internet Explorer"},
+    {3005, L"Microsoft Edge (legacy)"},
+    {3006, L"Microsoft Edge"},
+    {3021, L"Applications"},
+    {3022, L"Internet"},
+    {3023, L"Multimedia"},
+    {3024, L"Utilities"},
+    {3025, L"Windows"},
+    {3026, L"Firefox"},
+    {3027, L"Opera"},
+    {3028, L"Safari"},
+    {3029, L"Google Chrome"},
+    {3030, L"Thunderbird"},
+    {3031, L"Windows Store"},
+    {3033, L"Vivaldi"},
     {3034, L"Brave"},
 };
 constexpr wchar_t kOtherCategory[] = L"Other";
@@ -156,7 +166,8 @@ namespace {
 bool SetVersionRange(Rule& rule, std::wstring_view value) {
   std::vector<std::wstring> parts = Split(value, L'|');
   std::optional<int> lowest = parts[0].empty() ? std::optional<int>(rule.windows.lowest) : VersionNumber(parts[0]);
-  std::optional<int> highest = parts.size() < 2 || parts[1].empty() ? std::optional<int>(INT_MAX) : VersionNumber(parts[1]);
+  std::optional<int> highest =
+      parts.size() < 2 || parts[1].empty() ? std::optional<int>(INT_MAX) : VersionNumber(parts[1]);
   if (!lowest || !highest || parts.size() > 2) return false;
   rule.windows = {*lowest, *highest};
   return true;
@@ -171,16 +182,48 @@ struct KeyKind {
 };
 
 constexpr KeyKind kKeyKinds[] = {
-    {L"langsecref", [](Rule& rule, std::wstring_view value) { rule.category = CategoryOf(value); return true; }, L""},
-    {L"section", [](Rule& rule, std::wstring_view value) { rule.category = value; return true; }, L""},
-    {L"detect", [](Rule& rule, std::wstring_view value) { rule.detectKeys.emplace_back(value); return true; }, L""},
-    {L"detectfile", [](Rule& rule, std::wstring_view value) { rule.detectFiles.emplace_back(value); return true; }, L""},
+    {L"langsecref",
+     [](Rule& rule, std::wstring_view value) {
+       rule.category = CategoryOf(value);
+       return true;
+     },
+     L""},
+    {L"section",
+     [](Rule& rule, std::wstring_view value) {
+       rule.category = value;
+       return true;
+     },
+     L""},
+    {L"detect",
+     [](Rule& rule, std::wstring_view value) {
+       rule.detectKeys.emplace_back(value);
+       return true;
+     },
+     L""},
+    {L"detectfile",
+     [](Rule& rule, std::wstring_view value) {
+       rule.detectFiles.emplace_back(value);
+       return true;
+     },
+     L""},
     {L"specialdetect",
-     [](Rule& rule, std::wstring_view value) { rule.specialDetects.emplace_back(value); return true; }, L""},
+     [](Rule& rule, std::wstring_view value) {
+       rule.specialDetects.emplace_back(value);
+       return true;
+     },
+     L""},
     {L"detectos", SetVersionRange, L"<version>|, |<version> or <version>|<version>"},
-    {L"warning", [](Rule& rule, std::wstring_view value) { rule.warning = value; return true; }, L""},
+    {L"warning",
+     [](Rule& rule, std::wstring_view value) {
+       rule.warning = value;
+       return true;
+     },
+     L""},
     {L"default",
-     [](Rule& rule, std::wstring_view value) { rule.byDefault = platform::EqualsNoCase(value, L"True"); return true; },
+     [](Rule& rule, std::wstring_view value) {
+       rule.byDefault = platform::EqualsNoCase(value, L"True");
+       return true;
+     },
      L""},
     {L"filekey", AddFileKey, L"<folder>|<patterns>[|RECURSE or |REMOVESELF]"},
     {L"regkey", AddRegKey, L"<key>[|<value>]"},
@@ -393,8 +436,9 @@ class LineSplitter {
 }  // namespace
 
 std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file, std::vector<Finding>* findings) {
-  platform::FileHandle in(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  platform::FileHandle in(CreateFileW(file.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!in) return std::nullopt;
   Parser parser(kFileBudget, findings);
   LineSplitter splitter(parser);
@@ -416,7 +460,9 @@ std::vector<Rule> ParseRules(std::string_view bytes, size_t budget, std::vector<
   return parser.End();
 }
 
-std::wstring CommunityFile(const std::wstring& programFolder) { return platform::JoinPath(programFolder, kCommunityFile); }
+std::wstring CommunityFile(const std::wstring& programFolder) {
+  return platform::JoinPath(programFolder, kCommunityFile);
+}
 
 std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder) {
   std::vector<std::wstring> own;

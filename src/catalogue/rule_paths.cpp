@@ -76,7 +76,7 @@ std::vector<std::wstring> VariableValues(const std::wstring& name) {
 // The variables of a user's own places: where another user's is found (a value of the user's hive,
 // read as engine::regfun::ResolveUserFolder does) and its usual place in the profile folder.
 struct UserVariable {
-  const wchar_t* name;  // lower case
+  const wchar_t* name;   // lower case
   const wchar_t* value;  // none: always the usual place
   const wchar_t* relative;
   const wchar_t* key = engine::regfun::kUserShellFolders;
@@ -190,9 +190,8 @@ namespace {
 
 // Only wildcards, "." and ".." follow the part: no folder is named after it.
 bool NothingNamedAfter(const std::vector<std::wstring>& parts, size_t at) {
-  return std::all_of(parts.begin() + static_cast<std::ptrdiff_t>(at) + 1, parts.end(), [](const std::wstring& part) {
-    return HasWildcard(part) || part == L"." || part == L"..";
-  });
+  return std::all_of(parts.begin() + static_cast<std::ptrdiff_t>(at) + 1, parts.end(),
+                     [](const std::wstring& part) { return HasWildcard(part) || part == L"." || part == L".."; });
 }
 
 // Adds each path once, letter case ignored: "*\.." leads many paths back to one.
@@ -296,8 +295,8 @@ bool PathExpander::Exists(const std::wstring& text) {
 }
 
 const PathExpander::Listing& PathExpander::Subkeys(HKEY root, REGSAM view, const std::wstring& subkey) {
-  const std::wstring cacheName = std::to_wstring(reinterpret_cast<ULONG_PTR>(root)) + L"|" + std::to_wstring(view) + L"|" +
-                            platform::ToLower(subkey);
+  const std::wstring cacheName = std::to_wstring(reinterpret_cast<ULONG_PTR>(root)) + L"|" + std::to_wstring(view) +
+                                 L"|" + platform::ToLower(subkey);
   auto [at, added] = keys_.try_emplace(cacheName);
   if (!added) return at->second;
   Listing& listing = at->second;
@@ -339,7 +338,8 @@ Expansion<std::wstring> PathExpander::ExpandSubkeys(HKEY root, REGSAM view, cons
       }
       const std::wstring pattern = platform::ToLower(part);
       for (size_t e = 0; e < listing.entries.size(); ++e) {
-        if (platform::MatchesLoweredPattern(listing.lowerNames[e], pattern)) next.push_back(join(listing.entries[e].name));
+        if (platform::MatchesLoweredPattern(listing.lowerNames[e], pattern))
+          next.push_back(join(listing.entries[e].name));
       }
     }
     prefixes = std::move(next);

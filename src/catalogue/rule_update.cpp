@@ -113,7 +113,8 @@ RulesAcceptance AcceptPendingRules(const std::wstring& programFolder) {
     acceptance.problem = L"the previous copy cannot be kept as winapp2.ini.bak";
     return acceptance;
   }
-  if (!MoveFileExW(PendingFile(programFolder).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExW(PendingFile(programFolder).c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     acceptance.problem = L"winapp2.ini cannot be replaced (error " + std::to_wstring(GetLastError()) + L")";
     return acceptance;
   }
@@ -129,7 +130,8 @@ bool UndoRulesUpdate(const std::wstring& programFolder, std::wstring& problem) {
     problem = L"there is no winapp2.ini.bak to restore";
     return false;
   }
-  if (!MoveFileExW(backup.c_str(), CommunityFile(programFolder).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExW(backup.c_str(), CommunityFile(programFolder).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     problem = L"winapp2.ini.bak cannot be moved into place (error " + std::to_wstring(GetLastError()) + L")";
     return false;
   }

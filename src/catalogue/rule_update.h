@@ -51,7 +51,7 @@ RulesDownload PendingRules(const std::wstring& programFolder);
 
 struct RulesAcceptance {
   bool installed = false;
-  std::wstring problem;               // why not
+  std::wstring problem;                // why not
   std::vector<std::wstring> unticked;  // ticked entries whose new form erases more, unticked
 };
 

@@ -33,7 +33,7 @@ constexpr const wchar_t* kTempFolders[] = {L"%temp%", L"%tmp%", L"%windir%\\temp
 // The files and keys no part of a rule erases, as this machine names them.
 struct Exclusions {
   struct Files {
-    std::wstring folder;  // where it leads, whatever name the rule gave it
+    std::wstring folder;                             // where it leads, whatever name the rule gave it
     std::optional<engine::FolderIdentity> identity;  // for a name that leads elsewhere, such as a share
     std::vector<std::wstring> patterns;
     bool below;  // PATH: the whole tree, not only the folder's own files
@@ -99,8 +99,7 @@ Expansion<std::wstring> ExpandFolder(const FileKey& key, PathExpander& expander)
                          EveryFile(key) ? PathExpander::Target::EveryFileIn : PathExpander::Target::Folders);
 }
 
-void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& expander,
-                run::ItemContext& context) {
+void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& expander, run::ItemContext& context) {
   // An exclusion holds under any name of the folder it keeps.
   engine::WalkedFolders walked;
   std::wstring judged;  // the folder whose holding exclusions are known
@@ -113,7 +112,8 @@ void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& 
         holding = exclusions.Holding(folder);
         judged = folder;
       }
-      return std::none_of(holding.begin(), holding.end(), [&](const Exclusions::Files* kept) { return kept->Keeps(name); });
+      return std::none_of(holding.begin(), holding.end(),
+                          [&](const Exclusions::Files* kept) { return kept->Keeps(name); });
     }
     return false;
   };
@@ -226,7 +226,7 @@ class StoredTicks {
   }
 
   std::map<std::wstring, std::wstring> community_, shipped_;  // by lower-case name
-  std::map<std::wstring, std::wstring> toMove_;             // lower-case name: the name as written
+  std::map<std::wstring, std::wstring> toMove_;               // lower-case name: the name as written
   bool moved_ = true;
 };
 
@@ -283,7 +283,8 @@ std::vector<RuleChoice> RuleChoices(const std::wstring& programFolder) {
   return choices;
 }
 
-void StoreTicks(settings::inifun::IniBatch& batch, const std::vector<RuleChoice>& choices, const std::wstring& programFolder) {
+void StoreTicks(settings::inifun::IniBatch& batch, const std::vector<RuleChoice>& choices,
+                const std::wstring& programFolder) {
   std::vector<Rule> all;
   for (const RuleChoice& choice : choices) all.push_back(choice.rule);
   StoredTicks(programFolder, all).Move(batch);
@@ -293,7 +294,8 @@ void StoreTicks(settings::inifun::IniBatch& batch, const std::vector<RuleChoice>
   }
 }
 
-std::vector<std::wstring> UntickCommunityEntries(settings::inifun::IniBatch& batch, const std::vector<std::wstring>& names,
+std::vector<std::wstring> UntickCommunityEntries(settings::inifun::IniBatch& batch,
+                                                 const std::vector<std::wstring>& names,
                                                  const std::wstring& programFolder) {
   std::set<std::wstring> wanted;
   for (const std::wstring& name : names) wanted.insert(platform::ToLower(name));

@@ -25,11 +25,13 @@ std::vector<RuleChoice> RuleChoices(const std::wstring& programFolder);
 
 // Puts the ticks of the choices into the batch, each in its entry's section, with the one-time move
 // of the ticks that the project's own entries had in the community file's section.
-void StoreTicks(settings::inifun::IniBatch& batch, const std::vector<RuleChoice>& choices, const std::wstring& programFolder);
+void StoreTicks(settings::inifun::IniBatch& batch, const std::vector<RuleChoice>& choices,
+                const std::wstring& programFolder);
 
 // Puts "0" into the batch for each entry of the community file named in `names` (letter case
 // ignored) that reads as ticked now; returns their names as the file in place writes them.
-std::vector<std::wstring> UntickCommunityEntries(settings::inifun::IniBatch& batch, const std::vector<std::wstring>& names,
+std::vector<std::wstring> UntickCommunityEntries(settings::inifun::IniBatch& batch,
+                                                 const std::vector<std::wstring>& names,
                                                  const std::wstring& programFolder);
 
 // Puts the ticks of a new user into the batch: the project's own entries marked "Default=True".

@@ -31,7 +31,8 @@ bool AnyBuiltInItemOn(const std::wstring& settingsFile, const std::vector<std::w
   return false;
 }
 
-bool AnyPluginTicked(const std::vector<catalogue::plugins::PluginEntry>& entries, const std::vector<std::wstring>& names) {
+bool AnyPluginTicked(const std::vector<catalogue::plugins::PluginEntry>& entries,
+                     const std::vector<std::wstring>& names) {
   return std::any_of(entries.begin(), entries.end(), [&](const catalogue::plugins::PluginEntry& entry) {
     return entry.ticked && std::find(names.begin(), names.end(), entry.name) != names.end();
   });
@@ -76,7 +77,8 @@ std::vector<std::wstring> RunningProgramsWithItemsOn(const std::wstring& program
   std::vector<std::wstring> found;
   std::vector<std::wstring> running = processes();
   std::wstring settingsFile = settings::SettingsFile(programFolder);
-  std::vector<catalogue::plugins::PluginEntry> entries = catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder));
+  std::vector<catalogue::plugins::PluginEntry> entries =
+      catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder));
   for (const WatchedProgram& program : WatchedPrograms()) {
     if (!AnyProcessRuns(running, program.processes)) continue;
     if (AnyBuiltInItemOn(settingsFile, program.sections) || AnyPluginTicked(entries, program.plugins)) {

@@ -50,8 +50,8 @@ bool ForEachUser(const Step& step) {
 void KeepingYoungFiles(run::ItemContext& context, int hours, const std::function<void(run::ItemContext&)>& erasures) {
   engine::EraseContext erase = context.erase;
   erase.KeepWrittenWithin(std::chrono::hours(hours));
-  run::ItemContext aged{erase, context.counters, context.run, context.values, context.programFolder, context.view,
-                        context.choice};
+  run::ItemContext aged{erase,        context.counters, context.run, context.values, context.programFolder,
+                        context.view, context.choice};
   erasures(aged);
 }
 
@@ -77,7 +77,9 @@ std::wstring BaseFolder(Base base, const run::ItemContext& context) {
     case Base::AppData: folder = context.values.appDataFolder; break;
     case Base::LocalAppData: folder = context.values.localAppDataFolder; break;
     case Base::Windows: folder = context.values.windowsFolder; break;
-    case Base::Documents: folder = engine::regfun::ResolveUserFolder(context.values.user, L"Personal", L"\\Documents"); break;
+    case Base::Documents:
+      folder = engine::regfun::ResolveUserFolder(context.values.user, L"Personal", L"\\Documents");
+      break;
     case Base::NetscapeProfiles: {
       std::wstring nsb = context.values.appDataFolder + L"\\Netscape\\NSB\\Profiles";
       folder = platform::FolderExists(nsb) ? nsb : context.values.appDataFolder + L"\\Netscape\\Navigator\\Profiles";

@@ -13,11 +13,11 @@ namespace catalogue {
 
 // Where a step's folder comes from; the step's path text is appended to it as written.
 enum class Base {
-  Absolute,      // the path text is the whole path
-  AppData,       // AppDataFolder
-  LocalAppData,  // LocalAppDataFolder
-  Windows,       // WindowsFolder
-  Documents,     // the "Personal" shell folder, read afresh for the step
+  Absolute,          // the path text is the whole path
+  AppData,           // AppDataFolder
+  LocalAppData,      // LocalAppDataFolder
+  Windows,           // WindowsFolder
+  Documents,         // the "Personal" shell folder, read afresh for the step
   NetscapeProfiles,  // AppData + "\Netscape\NSB\Profiles" when it exists, else the Navigator one
 };
 
@@ -87,9 +87,7 @@ constexpr Step Value(const wchar_t* subkey, const wchar_t* name, Hive hive = Hiv
 }
 constexpr Step Keys(double count) { return {Op::AddKeys, Base::Absolute, L"", L"", Hive::CurrentUser, count}; }
 constexpr Step Bytes(double bytes) { return {Op::AddBytes, Base::Absolute, L"", L"", Hive::CurrentUser, bytes}; }
-constexpr Step Call(StepCall call) {
-  return {Op::Call, Base::Absolute, L"", L"", Hive::CurrentUser, 0, call};
-}
+constexpr Step Call(StepCall call) { return {Op::Call, Base::Absolute, L"", L"", Hive::CurrentUser, 0, call}; }
 constexpr Step UserCall(StepCall call) {
   return {Op::Call, Base::Absolute, L"", L"", Hive::CurrentUser, 0, call, true};
 }

@@ -60,9 +60,10 @@ std::string Strings(const std::vector<std::wstring>& texts) {
 
 std::string TotalsJson(const engine::ReportTotals& totals) {
   return "{\"files\":" + std::to_string(totals.files) + ",\"bytes\":" + Number(totals.bytes) +
-         ",\"folders\":" + std::to_string(totals.folders) + ",\"registryEntries\":" +
-         std::to_string(totals.registryEntries) + ",\"steps\":" + std::to_string(totals.steps) +
-         ",\"leftBehind\":" + std::to_string(totals.leftBehind) + ",\"tooNew\":" + std::to_string(totals.tooNew) + "}";
+         ",\"folders\":" + std::to_string(totals.folders) +
+         ",\"registryEntries\":" + std::to_string(totals.registryEntries) +
+         ",\"steps\":" + std::to_string(totals.steps) + ",\"leftBehind\":" + std::to_string(totals.leftBehind) +
+         ",\"tooNew\":" + std::to_string(totals.tooNew) + "}";
 }
 
 std::string EstimatedJson(double keys, double bytes) {
@@ -89,14 +90,17 @@ engine::ReportTotals ItemTotals(const engine::ItemReport& item) {
 }
 
 std::wstring UnsavedSelectionText(const engine::RunReport& preview) {
-  std::wstring text = L"The selection in prisd.dat is the one Trellwipe ticked for a new user, and nobody has saved it. "
-                      L"A cleaning would erase " + engine::ErasureSummary(preview.Totals()) + L", in these items:\n";
+  std::wstring text =
+      L"The selection in prisd.dat is the one Trellwipe ticked for a new user, and nobody has saved it. "
+      L"A cleaning would erase " +
+      engine::ErasureSummary(preview.Totals()) + L", in these items:\n";
   for (const engine::ItemReport& item : preview.items) {
     text += L"    " + item.label + L" [" + item.section + L"/" + item.key + L"]\n";
   }
-  return text + L"Nothing was erased. To clean these items run trellwipe-cli --clean --yes; to see every file and "
-                L"key first, trellwipe-cli --preview; to choose the items, save a selection in Trellwipe's "
-                L"Cleaning Settings or name them with --only.\n";
+  return text +
+         L"Nothing was erased. To clean these items run trellwipe-cli --clean --yes; to see every file and "
+         L"key first, trellwipe-cli --preview; to choose the items, save a selection in Trellwipe's "
+         L"Cleaning Settings or name them with --only.\n";
 }
 
 bool SameItem(const ItemName& name, const std::wstring& section, const std::wstring& key) {
@@ -114,8 +118,10 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
   parsed = {};
   auto setAction = [&](Action action, const std::wstring& option) {
     if (parsed.action != Action::None) {
-      error = L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules, "
-              L"--update-rules, --undo-rules-update and --help may be given (" + option + L").";
+      error =
+          L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules, "
+          L"--update-rules, --undo-rules-update and --help may be given (" +
+          option + L").";
       return false;
     }
     parsed.action = action;
@@ -203,7 +209,8 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
       {parsed.yes, {Action::Clean, Action::Clean}, L"--yes goes with --clean."},
       {parsed.allUsers, {Action::Preview, Action::Clean}, L"--all-users goes with --preview or --clean."},
       {parsed.thenShutdown, {Action::Clean, Action::Clean}, L"--then-shutdown goes with --clean."},
-      {parsed.accept, {Action::UpdateRules, Action::AcceptRules},
+      {parsed.accept,
+       {Action::UpdateRules, Action::AcceptRules},
        L"--accept goes with --update-rules, or alone for the rules downloaded before."},
       {!parsed.url.empty(), {Action::UpdateRules, Action::UpdateRules}, L"--url goes with --update-rules."},
   };
@@ -224,7 +231,8 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
   }
   const catalogue::Item& custom = catalogue::kCustomItem;
   items.push_back({custom.section, custom.key, custom.label, catalogue::IsOn(custom, settingsFile)});
-  for (const catalogue::plugins::PluginEntry& entry : catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder))) {
+  for (const catalogue::plugins::PluginEntry& entry :
+       catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder))) {
     items.push_back({catalogue::plugins::kPluginSection, entry.name, entry.name, entry.ticked});
   }
   // The rules that apply to this machine; the others cannot run here.
@@ -269,9 +277,9 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
       const engine::ItemReport& item = report.items[at];
       // A stop or a program not on this computer is said first; what was left behind the counts say.
       const std::wstring said = item.outcome.substr(0, item.outcome.find(L','));
-      const std::wstring lead =
-          said == run::kStoppedOutcome || !item.lookedFor.empty() ? said + L", " : std::wstring();
-      output.Add(ToUtf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + lead + engine::CountsText(item) + L"\n"));
+      const std::wstring lead = said == run::kStoppedOutcome || !item.lookedFor.empty() ? said + L", " : std::wstring();
+      output.Add(ToUtf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + lead + engine::CountsText(item) +
+                        L"\n"));
       engine::DetailLines lines(item, report.preview);
       for (size_t i = 0; i < lines.size(); ++i) output.Add("    " + ToUtf8(lines[i]) + "\n");
     }
@@ -285,8 +293,9 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
   }
   std::wstring text;
   engine::ReportTotals totals = report.Totals();
-  text += std::wstring(report.preview ? L"Would erase: " : L"Erased: ") + platform::Counted(totals.files, L"file", L"files") +
-          L", " + platform::Megabytes(totals.bytes) + L" MB" + L", " + platform::Counted(totals.folders, L"folder", L"folders") + L", " +
+  text += std::wstring(report.preview ? L"Would erase: " : L"Erased: ") +
+          platform::Counted(totals.files, L"file", L"files") + L", " + platform::Megabytes(totals.bytes) + L" MB" +
+          L", " + platform::Counted(totals.folders, L"folder", L"folders") + L", " +
           platform::Counted(totals.registryEntries, L"registry entry", L"registry entries") + L", " +
           platform::Counted(totals.steps, L"step", L"steps") + L"; left behind: " + std::to_wstring(totals.leftBehind) +
           L"; too new: " + std::to_wstring(totals.tooNew) + L"\n";
@@ -312,7 +321,8 @@ void WriteReportJson(const engine::RunReport& report, Output& output) {
       json += std::string(l ? "," : "") + "{\"path\":" + Quote(item.leftBehind[l].path) +
               ",\"reason\":" + Quote(item.leftBehind[l].reason) + "}";
     }
-    json += "],\"tooNew\":" + Strings(item.tooNew) + ",\"installed\":" + std::string(item.lookedFor.empty() ? "true" : "false") +
+    json += "],\"tooNew\":" + Strings(item.tooNew) +
+            ",\"installed\":" + std::string(item.lookedFor.empty() ? "true" : "false") +
             ",\"lookedFor\":" + Strings(item.lookedFor) + ",\"totals\":" + TotalsJson(ItemTotals(item)) +
             ",\"estimated\":" + EstimatedJson(item.estimatedKeys, item.estimatedBytes) + "}";
     output.Add(json);
@@ -405,8 +415,8 @@ std::wstring CheckedRulesText(const std::vector<catalogue::rules::CheckedFile>& 
             platform::Counted(file.findings.size(), L"finding", L"findings") + L"\n";
     for (const catalogue::rules::Finding& finding : file.findings) {
       ++counts[finding.kind];
-      text += L"  line " + std::to_wstring(finding.line) + (finding.entry.empty() ? L"" : L" [" + finding.entry + L"]") +
-              L": " + finding.text + L"\n";
+      text += L"  line " + std::to_wstring(finding.line) +
+              (finding.entry.empty() ? L"" : L" [" + finding.entry + L"]") + L": " + finding.text + L"\n";
     }
   }
   text += L"Summary: " + platform::Counted(files.size(), L"file", L"files") + L", " +
@@ -423,7 +433,8 @@ std::wstring CheckedRulesText(const std::vector<catalogue::rules::CheckedFile>& 
 std::wstring RulesDownloadText(const std::wstring& url, const catalogue::rules::RulesDownload& download) {
   if (!download.pending) {
     if (!download.problem.empty()) {
-      return L"winapp2.ini was not downloaded from " + url + L": " + download.problem + L". The file in place is unchanged.\n";
+      return L"winapp2.ini was not downloaded from " + url + L": " + download.problem +
+             L". The file in place is unchanged.\n";
     }
     return L"winapp2.ini from " + url + L" is the same as the file in place: nothing to accept.\n";
   }
@@ -447,8 +458,9 @@ int AcceptRules(const std::wstring& programFolder, Output& output) {
     output.err += ToUtf8(L"Nothing was installed: " + acceptance.problem + L".\n");
     return kExitRulesNotUpdated;
   }
-  std::wstring text = L"winapp2.ini.new is in place as winapp2.ini; the previous copy is winapp2.ini.bak "
-                      L"(trellwipe-cli --undo-rules-update puts it back).\n";
+  std::wstring text =
+      L"winapp2.ini.new is in place as winapp2.ini; the previous copy is winapp2.ini.bak "
+      L"(trellwipe-cli --undo-rules-update puts it back).\n";
   if (!acceptance.unticked.empty()) {
     text += L"Unticked, as their new form erases more (tick them again on the Rules tab after a look):\n";
     for (const std::wstring& name : acceptance.unticked) text += L"  " + name + L"\n";
@@ -497,10 +509,12 @@ int CheckRules(const Arguments& arguments, const std::wstring& programFolder, Ou
   }
   const std::vector<catalogue::rules::CheckedFile> checked = catalogue::rules::CheckRuleFiles(files, programFolder);
   output.out += ToUtf8(CheckedRulesText(checked));
-  if (std::any_of(checked.begin(), checked.end(), [](const catalogue::rules::CheckedFile& file) { return !file.readable; })) {
+  if (std::any_of(checked.begin(), checked.end(),
+                  [](const catalogue::rules::CheckedFile& file) { return !file.readable; })) {
     return kExitRulesUnreadable;
   }
-  bool found = std::any_of(checked.begin(), checked.end(), [](const catalogue::rules::CheckedFile& file) { return !file.findings.empty(); });
+  bool found = std::any_of(checked.begin(), checked.end(),
+                           [](const catalogue::rules::CheckedFile& file) { return !file.findings.empty(); });
   return found ? kExitRulesFindings : kExitRulesClean;
 }
 
@@ -596,9 +610,8 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
   run.SetUsers(arguments.allUsers ? run::Users::Every : run::Users::Current);
   if (isAdministrator) run.SetAdministratorCheck(isAdministrator);
   if (arguments.only) {
-    run.SetItemChoice([&](const std::wstring& section, const std::wstring& key) {
-      return IsChosen(arguments, section, key);
-    });
+    run.SetItemChoice(
+        [&](const std::wstring& section, const std::wstring& key) { return IsChosen(arguments, section, key); });
   }
 
   // A selection nobody saved is not cleaned by surprise: what it would erase is named, and --yes

@@ -37,7 +37,20 @@ enum ExitCode : int {
   kExitRulesNotUpdated = 2,
 };
 
-enum class Action { None, Help, List, Preview, Clean, KeepSite, UnkeepSite, KeptSites, CheckRules, UpdateRules, AcceptRules, UndoRulesUpdate };
+enum class Action {
+  None,
+  Help,
+  List,
+  Preview,
+  Clean,
+  KeepSite,
+  UnkeepSite,
+  KeptSites,
+  CheckRules,
+  UpdateRules,
+  AcceptRules,
+  UndoRulesUpdate
+};
 
 struct ItemName {
   std::wstring section;

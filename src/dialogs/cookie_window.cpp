@@ -79,8 +79,9 @@ void CookieKeepListWindow::Load() {
   toolkit::ApplySkinFile(Handle(), programFolder_);
   keeplists::CookieCensus census = census_();
   sites_ = std::move(census.sites);
-  std::wstring note = L"A site you keep stays signed in: cleaning spares its cookies in every browser. Type a site in "
-                      L"the search box and press Add to keep one that has no cookies yet.";
+  std::wstring note =
+      L"A site you keep stays signed in: cleaning spares its cookies in every browser. Type a site in "
+      L"the search box and press Add to keep one that has no cookies yet.";
   // A database its browser holds open is not read: its sites are missing until the browser closes.
   for (const std::wstring& unread : census.unread) note += L"\r\nNot read while its browser runs: " + unread;
   SetWindowTextW(Note(), note.c_str());
@@ -90,7 +91,8 @@ void CookieKeepListWindow::Load() {
 
 void CookieKeepListWindow::ShowSites() {
   LRESULT selected = SendMessageW(SiteList(), LB_GETCURSEL, 0, 0);
-  std::wstring picked = selected != LB_ERR && selected < static_cast<LRESULT>(shown_.size()) ? shown_[selected].site : L"";
+  std::wstring picked =
+      selected != LB_ERR && selected < static_cast<LRESULT>(shown_.size()) ? shown_[selected].site : L"";
   shown_ = keeplists::FilterSites(sites_, platform::WindowText(SearchBox()));
   engine::KeptSites kept;
   for (const std::wstring& line : lines_) {
@@ -100,7 +102,8 @@ void CookieKeepListWindow::ShowSites() {
   for (const keeplists::SiteCookies& site : shown_) rows.push_back(SiteRow(site) + KeptMark(kept, site.site));
   Fill(SiteList(), rows);
   // The site picked stays picked while it is shown.
-  auto still = std::find_if(shown_.begin(), shown_.end(), [&](const keeplists::SiteCookies& site) { return site.site == picked; });
+  auto still = std::find_if(shown_.begin(), shown_.end(),
+                            [&](const keeplists::SiteCookies& site) { return site.site == picked; });
   if (still != shown_.end()) SendMessageW(SiteList(), LB_SETCURSEL, still - shown_.begin(), 0);
 }
 
@@ -123,12 +126,8 @@ INT_PTR CookieKeepListWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     case kRemoveId:
       if (HIWORD(wParam) == BN_CLICKED) Remove();
       return TRUE;
-    case IDOK:
-      Store();
-      return TRUE;
-    case IDCANCEL:
-      Close(IDCANCEL);
-      return TRUE;
+    case IDOK: Store(); return TRUE;
+    case IDCANCEL: Close(IDCANCEL); return TRUE;
   }
   return FALSE;
 }
@@ -148,8 +147,9 @@ void CookieKeepListWindow::Add() {
   }
   // The file, in the system's code page, would keep another name and the site would lose its cookies.
   if (!platform::FitsCodePage(site->name)) {
-    platform::Tell(Handle(), L"Can't keep \"" + site->name + L"\": its name has characters that this system's code page lacks; "
-                                                             L"type its ASCII form (xn--...).");
+    platform::Tell(Handle(), L"Can't keep \"" + site->name +
+                                 L"\": its name has characters that this system's code page lacks; "
+                                 L"type its ASCII form (xn--...).");
     return;
   }
   std::wstring line = engine::KeptSiteLine(*site);

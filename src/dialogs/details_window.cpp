@@ -19,7 +19,10 @@ constexpr int kGap = 8;
 }  // namespace
 
 DetailsWindow::DetailsWindow(std::wstring title, engine::ItemReport item, bool preview, std::wstring programFolder)
-    : title_(std::move(title)), item_(std::move(item)), lines_(item_, preview), programFolder_(std::move(programFolder)) {}
+    : title_(std::move(title)),
+      item_(std::move(item)),
+      lines_(item_, preview),
+      programFolder_(std::move(programFolder)) {}
 
 DetailsWindow::~DetailsWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
@@ -35,7 +38,8 @@ bool DetailsWindow::Create(HWND owner, bool visible) {
   }
   dpi_ = toolkit::WindowDpi(hwnd_);
   if (dpi_ != toolkit::kDesignDpi) {
-    SetWindowPos(hwnd_, nullptr, 0, 0, toolkit::Scale(640, dpi_), toolkit::Scale(400, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, 0, 0, toolkit::Scale(640, dpi_), toolkit::Scale(400, dpi_),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   LOGFONTW font = toolkit::MessageFont(dpi_);
   font_.reset(CreateFontIndirectW(&font));
@@ -135,7 +139,8 @@ void DetailsWindow::FitColumn() {
 }
 
 DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi) {
-  const int gap = toolkit::Scale(kGap, dpi), buttonWidth = toolkit::Scale(96, dpi), buttonHeight = toolkit::Scale(28, dpi);
+  const int gap = toolkit::Scale(kGap, dpi), buttonWidth = toolkit::Scale(96, dpi),
+            buttonHeight = toolkit::Scale(28, dpi);
   DetailsLayout layout{};
   layout.lines = {gap, gap, client.cx - gap, std::max<LONG>(gap, client.cy - 2 * gap - buttonHeight)};
   layout.close = {client.cx - gap - buttonWidth, client.cy - gap - buttonHeight, client.cx - gap, client.cy - gap};
@@ -161,8 +166,7 @@ LRESULT DetailsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT:
       // The skin sizes its font from the window's, which follows the DPI.
       return reinterpret_cast<LRESULT>(font_.get());
-    case DM_GETDEFID:
-      return toolkit::DefaultButtonReply(kCloseId);
+    case DM_GETDEFID: return toolkit::DefaultButtonReply(kCloseId);
     case WM_DPICHANGED: {
       dpi_ = toolkit::MoveToSuggestedRect(hwnd_, wParam, lParam);
       // The controls let go of the old font before it is deleted.

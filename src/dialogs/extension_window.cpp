@@ -16,15 +16,19 @@ constexpr wchar_t kAddStart[] = L"*.";
 
 ExtensionWindow::ExtensionWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings,
                                  SearchStringSink searchString)
-    : programFolder_(std::move(programFolder)), settings_(std::move(settings)), searchString_(std::move(searchString)) {}
+    : programFolder_(std::move(programFolder)),
+      settings_(std::move(settings)),
+      searchString_(std::move(searchString)) {}
 
 toolkit::DialogTemplate ExtensionWindow::Template() const {
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 250, 150, L"Options");
   dialog.Item(toolkit::kButtonClass, BS_GROUPBOX, L"Extention List:", 7, 4, 112, 139, toolkit::kNoId);
-  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, L"", 14, 16, 98, 120, kFileTypesId, WS_EX_CLIENTEDGE);
+  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, L"", 14, 16, 98, 120,
+              kFileTypesId, WS_EX_CLIENTEDGE);
   dialog.Item(toolkit::kButtonClass, BS_GROUPBOX, L"Extention Options:", 125, 4, 118, 139, toolkit::kNoId);
   dialog.Item(toolkit::kStaticClass, SS_LEFT, L"Extention:", 132, 18, 104, 8, toolkit::kNoId);
-  dialog.Item(toolkit::kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, kAddStart, 132, 28, 104, 12, kAddTextId, WS_EX_CLIENTEDGE);
+  dialog.Item(toolkit::kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, kAddStart, 132, 28, 104, 12, kAddTextId,
+              WS_EX_CLIENTEDGE);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add", 132, 48, 104, 14, kAddId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Remove", 132, 66, 104, 14, kRemoveId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Default", 132, 84, 104, 14, kDefaultId);
@@ -89,8 +93,7 @@ void ExtensionWindow::Add() {
     SetWindowTextW(addText_, kAddStart);
     return;
   }
-  platform::ShowMessage(Handle(), L"Please fill a legal extention name and try again!", L"Error",
-              MB_ICONERROR | MB_OK);
+  platform::ShowMessage(Handle(), L"Please fill a legal extention name and try again!", L"Error", MB_ICONERROR | MB_OK);
   SetWindowTextW(addText_, kAddStart);
   SetFocus(addText_);
 }
@@ -100,8 +103,8 @@ void ExtensionWindow::Remove() {
   // Nothing selected removes nothing.
   if (selected != LB_ERR) {
     std::wstring entry(static_cast<size_t>(SendMessageW(fileTypes_, LB_GETTEXTLEN, selected, 0)) + 1, L'\0');
-    entry.resize(static_cast<size_t>(
-        SendMessageW(fileTypes_, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(entry.data()))));
+    entry.resize(
+        static_cast<size_t>(SendMessageW(fileTypes_, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(entry.data()))));
     filesearch::RemoveExtension(programFolder_, entry);
   }
   FillList();
@@ -110,7 +113,7 @@ void ExtensionWindow::Remove() {
 
 void ExtensionWindow::Default() {
   if (platform::ShowMessage(Handle(), L"Are you sure you want to Return to the defaul settings?", L"Warnning:",
-                  MB_YESNO) != IDYES) {
+                            MB_YESNO) != IDYES) {
     return;
   }
   filesearch::WriteDefaultExtensions(programFolder_);

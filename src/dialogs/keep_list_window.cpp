@@ -16,12 +16,11 @@ constexpr WORD kAddId = 1003;
 constexpr WORD kRemoveId = 1004;
 
 using toolkit::kButtonClass;
-using toolkit::kNoId;
 using toolkit::kListBoxClass;
+using toolkit::kNoId;
 using toolkit::kStaticClass;
 
-constexpr DWORD kListStyle =
-    WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
 
 }  // namespace
 
@@ -31,7 +30,7 @@ KeepListWindow::KeepListWindow(Texts texts, std::wstring keepListFile)
 toolkit::DialogTemplate KeepListWindow::Template() const {
   const short height = 146;
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, height,
-                            texts_.caption);
+                                 texts_.caption);
   dialog.Item(kButtonClass, BS_GROUPBOX, texts_.frame, 7, 4, 386, static_cast<short>(height - 11), kNoId);
   dialog.Item(kStaticClass, SS_LEFT, texts_.currentHeading, 14, 16, 160, 8, kNoId);
   dialog.Item(kListBoxClass, kListStyle | WS_GROUP, L"", 14, 26, 160, 108, kCurrentListId, WS_EX_CLIENTEDGE);
@@ -63,9 +62,7 @@ INT_PTR KeepListWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
         case kRemoveId:
           if (HIWORD(wParam) == BN_CLICKED) Remove();
           return TRUE;
-        case IDCANCEL:
-          Close(IDCANCEL);
-          return TRUE;
+        case IDCANCEL: Close(IDCANCEL); return TRUE;
       }
       return FALSE;
   }
@@ -91,8 +88,9 @@ void KeepListWindow::Add() {
   // The file, in the system's code page, would keep another name than the entry's, and the entry
   // meant to be spared would go.
   if (!platform::FitsCodePage(keeplists::WithoutTrailingBlanks(text))) {
-    platform::Tell(Handle(), L"Can't keep \"" + text + L"\": its name has characters that this system's code page lacks, so " +
-                       keepListFile_ + L" cannot hold it.");
+    platform::Tell(Handle(), L"Can't keep \"" + text +
+                                 L"\": its name has characters that this system's code page lacks, so " +
+                                 keepListFile_ + L" cannot hold it.");
     return;
   }
   for (LRESULT i = 0, count = SendMessageW(keep_, LB_GETCOUNT, 0, 0); i < count; ++i) {

@@ -73,20 +73,27 @@ LocateWindow::LocateWindow(std::wstring programFolder, filesearch::DiskmoteSetti
     : programFolder_(std::move(programFolder)), settings_(std::move(settings)) {}
 
 toolkit::DialogTemplate LocateWindow::Template() const {
-  toolkit::DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME, 400, 282,
-                        L"Search & Erase");
+  toolkit::DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+                                     WS_THICKFRAME,
+                                 400, 282, L"Search & Erase");
   dialog.Item(toolkit::kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 7, 7, 130, 120, kDriveId);
   dialog.Item(toolkit::kStaticClass, SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, L"", 7, 24, 130, 8, kFolderPathId);
-  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT, L"", 7, 34, 130, 98, kFolderId, WS_EX_CLIENTEDGE);
+  dialog.Item(toolkit::kListBoxClass,
+              WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT, L"", 7, 34, 130, 98,
+              kFolderId, WS_EX_CLIENTEDGE);
   dialog.Item(toolkit::kStaticClass, SS_LEFT, L"Search S&tring", 144, 7, 120, 8, toolkit::kNoId);
-  dialog.Item(toolkit::kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, L"", 144, 17, 249, 12, kSearchStringId, WS_EX_CLIENTEDGE);
+  dialog.Item(toolkit::kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, L"", 144, 17, 249, 12, kSearchStringId,
+              WS_EX_CLIENTEDGE);
   dialog.Item(toolkit::kButtonClass, BS_GROUPBOX, L"Search and clean options", 144, 36, 249, 30, toolkit::kNoId);
-  dialog.Item(toolkit::kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"Delete to &RecycleBin", 151, 49, 110, 10, kRecycleId);
-  dialog.Item(toolkit::kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"&Include Sub Directories", 268, 49, 118, 10, kSubFoldersId);
+  dialog.Item(toolkit::kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"Delete to &RecycleBin", 151, 49, 110, 10,
+              kRecycleId);
+  dialog.Item(toolkit::kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"&Include Sub Directories", 268, 49, 118, 10,
+              kSubFoldersId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kFindCaption, 144, 76, 78, 14, kFindId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kExitCaption, 229, 76, 78, 14, kExitId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Option&s", 315, 76, 78, 14, kOptionsId);
-  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL, L"", 7, 138, 386, 96, kResultsId, WS_EX_CLIENTEDGE);
+  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL, L"", 7, 138,
+              386, 96, kResultsId, WS_EX_CLIENTEDGE);
   // An edit, not a label: a summary of many patterns wraps and scrolls instead of running over the
   // "Total size" line.
   dialog.Item(toolkit::kEditClass, ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", 7, 236, 386, 22, kStatusId);
@@ -125,8 +132,8 @@ void LocateWindow::AttachMenu() {
 void LocateWindow::AnchorControls() {
   using namespace toolkit;
   const std::pair<WORD, unsigned> anchors[] = {
-      {kSearchStringId, kGrowWide}, {kResultsId, kGrowWide | kGrowTall},   {kStatusId, kMoveDown | kGrowWide},
-      {kDeleteId, kMoveDown},       {kSelectAllId, kMoveDown},             {kSelectNoneId, kMoveDown},
+      {kSearchStringId, kGrowWide}, {kResultsId, kGrowWide | kGrowTall}, {kStatusId, kMoveDown | kGrowWide},
+      {kDeleteId, kMoveDown},       {kSelectAllId, kMoveDown},           {kSelectNoneId, kMoveDown},
   };
   for (const auto& [id, anchor] : anchors) layout_.Add(Handle(), Control(id), anchor);
 }
@@ -154,9 +161,7 @@ void LocateWindow::Load() {
 
 INT_PTR LocateWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      Command(LOWORD(wParam), HIWORD(wParam));
-      return TRUE;
+    case WM_COMMAND: Command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_VKEYTOITEM:
       if (reinterpret_cast<HWND>(lParam) == Control(kFolderId)) {
         if (LOWORD(wParam) == VK_BACK) {
@@ -174,15 +179,9 @@ INT_PTR LocateWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetCursor(LoadCursorW(nullptr, IDC_WAIT));
       SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, TRUE);
       return TRUE;
-    case WM_SIZE:
-      layout_.Apply(Handle());
-      return TRUE;
-    case WM_GETMINMAXINFO:
-      layout_.LimitTracking(*reinterpret_cast<MINMAXINFO*>(lParam));
-      return TRUE;
-    case WM_CLOSE:
-      Close();
-      return TRUE;
+    case WM_SIZE: layout_.Apply(Handle()); return TRUE;
+    case WM_GETMINMAXINFO: layout_.LimitTracking(*reinterpret_cast<MINMAXINFO*>(lParam)); return TRUE;
+    case WM_CLOSE: Close(); return TRUE;
   }
   return FALSE;
 }
@@ -223,7 +222,8 @@ void LocateWindow::Command(WORD id, WORD code) {
       if (code == LBN_DBLCLK) OpenSelectedFolder();
       return;
     case kSearchStringId:
-      if (code == EN_CHANGE && !platform::WindowText(Control(kSearchStringId)).empty() && !IsWindowEnabled(Control(kFindId))) {
+      if (code == EN_CHANGE && !platform::WindowText(Control(kSearchStringId)).empty() &&
+          !IsWindowEnabled(Control(kFindId))) {
         EnableWindow(Control(kFindId), TRUE);
       }
       return;
@@ -233,18 +233,10 @@ void LocateWindow::Command(WORD id, WORD code) {
       if (GetFocus() == Control(kFolderId)) OpenSelectedFolder();
       return;
     case IDCANCEL:
-    case kMenuExitId:
-      Close();
-      return;
-    case kMenuOptionsId:
-      OpenOptions();
-      return;
-    case kMenuResetId:
-      ResetAll();
-      return;
-    case kMenuAboutId:
-      dialogs::ShowAbout(Handle());
-      return;
+    case kMenuExitId: Close(); return;
+    case kMenuOptionsId: OpenOptions(); return;
+    case kMenuResetId: ResetAll(); return;
+    case kMenuAboutId: dialogs::ShowAbout(Handle()); return;
   }
 }
 
@@ -343,7 +335,8 @@ void LocateWindow::Action() {
 bool LocateWindow::Search() {
   searching_ = true;
   SetBusy(true);
-  filesearch::SearchResult result = filesearch::FindFiles(folder_, queue_, platform::WindowText(Control(kSearchStringId)), *this);
+  filesearch::SearchResult result =
+      filesearch::FindFiles(folder_, queue_, platform::WindowText(Control(kSearchStringId)), *this);
   searching_ = false;
   SetBusy(false);
   if (closePending_ || !Handle()) {
@@ -373,7 +366,8 @@ void LocateWindow::Delete() {
   const bool toRecycleBin = IsDlgButtonChecked(Handle(), kRecycleId) == BST_CHECKED;
   LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count && static_cast<size_t>(i) < paths_.size(); ++i) {
-    if (SendMessageW(list, LB_GETSEL, i, 0) > 0 && !paths_[i].empty()) filesearch::EraseFoundFile(paths_[i], toRecycleBin, programFolder_);
+    if (SendMessageW(list, LB_GETSEL, i, 0) > 0 && !paths_[i].empty())
+      filesearch::EraseFoundFile(paths_[i], toRecycleBin, programFolder_);
   }
   ClearResults();
   CheckDlgButton(Handle(), kSubFoldersId, BST_UNCHECKED);
@@ -386,7 +380,7 @@ void LocateWindow::ResetAll() {
   std::optional<double> uses = platform::ParseNumber(settings_.Get(L"General", L"Uses", L"1"));
   if (uses && *uses > 2 &&
       platform::ShowMessage(Handle(), L"Do you want to reset all of the parameters to default? ", L"Are you sure?",
-                  MB_YESNO) != IDYES) {
+                            MB_YESNO) != IDYES) {
     return;
   }
   settings_.Set(L"StartUp", L"AppPath", WithBackslash(programFolder_));
@@ -416,9 +410,7 @@ void LocateWindow::ClearResults() {
   paths_.clear();
 }
 
-void LocateWindow::SetBusy(bool busy) {
-  SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
-}
+void LocateWindow::SetBusy(bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
 
 void LocateWindow::StoreCheck(WORD id, const wchar_t* key) {
   settings_.Set(L"StartUp", key, IsDlgButtonChecked(Handle(), id) == BST_CHECKED ? L"1" : L"0");
@@ -440,13 +432,14 @@ void LocateWindow::SearchStarted() { SetWindowTextW(Control(kExitId), kStopCapti
 
 void LocateWindow::PumpMessages() {
   if (!Handle()) return;
-  bool goesOn = toolkit::PumpWaitingMessages([this](MSG& message) {
-    return Handle() && IsDialogMessageW(Handle(), &message);
-  });
+  bool goesOn =
+      toolkit::PumpWaitingMessages([this](MSG& message) { return Handle() && IsDialogMessageW(Handle(), &message); });
   if (!goesOn) stop_ = closePending_ = true;
 }
 
-bool LocateWindow::IncludeSubFolders() { return Handle() && IsDlgButtonChecked(Handle(), kSubFoldersId) == BST_CHECKED; }
+bool LocateWindow::IncludeSubFolders() {
+  return Handle() && IsDlgButtonChecked(Handle(), kSubFoldersId) == BST_CHECKED;
+}
 
 void LocateWindow::ShowFolder(const std::wstring& folder) {
   if (Handle()) ShowStatus(folder);

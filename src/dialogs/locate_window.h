@@ -17,8 +17,8 @@ void ShowFileSearch(HWND owner, const std::wstring& programFolder);
 
 class LocateWindow : public toolkit::Dialog, private filesearch::SearchSink {
  public:
-  static constexpr WORD kDriveId = 1101;         // Drive1
-  static constexpr WORD kFolderId = 1102;        // Dir1
+  static constexpr WORD kDriveId = 1101;   // Drive1
+  static constexpr WORD kFolderId = 1102;  // Dir1
   static constexpr WORD kFolderPathId = 1103;
   static constexpr WORD kSearchStringId = 1104;  // Text1
   static constexpr WORD kRecycleId = 1105;       // chkDelType
@@ -36,7 +36,8 @@ class LocateWindow : public toolkit::Dialog, private filesearch::SearchSink {
   static constexpr WORD kMenuResetId = 1203;
   static constexpr WORD kMenuAboutId = 1204;
 
-  explicit LocateWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings = filesearch::DiskmoteSettings());
+  explicit LocateWindow(std::wstring programFolder,
+                        filesearch::DiskmoteSettings settings = filesearch::DiskmoteSettings());
 
   const std::wstring& CurrentFolder() const { return folder_; }
   // The folder list moves to the folder, which searches it as every folder change does.

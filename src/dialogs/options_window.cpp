@@ -56,7 +56,8 @@ constexpr wchar_t kTempAgeNote[] =
     L"installer or a running program may still need them.";
 
 void FillAgeChoices(HWND combo, int hours) {
-  for (const settings::AgeChoice& choice : settings::kAgeChoices) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
+  for (const settings::AgeChoice& choice : settings::kAgeChoices)
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
   for (size_t i = 0; i < std::size(settings::kAgeChoices); ++i) {
     if (settings::kAgeChoices[i].hours == hours) SendMessageW(combo, CB_SETCURSEL, i, 0);
   }
@@ -64,7 +65,9 @@ void FillAgeChoices(HWND combo, int hours) {
 
 int ChosenHours(HWND combo) {
   LRESULT chosen = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-  return chosen >= 0 && static_cast<size_t>(chosen) < std::size(settings::kAgeChoices) ? settings::kAgeChoices[chosen].hours : 0;
+  return chosen >= 0 && static_cast<size_t>(chosen) < std::size(settings::kAgeChoices)
+             ? settings::kAgeChoices[chosen].hours
+             : 0;
 }
 
 constexpr wchar_t kCleanOnCloseText[] = L"Clean this browser's ticked items when its last window closes";
@@ -112,12 +115,14 @@ toolkit::DialogTemplate OptionsTemplate(const std::vector<const catalogue::Closi
   d.Item(kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, L"", 100, 104, 160, 12, Text2);
 
   d.Item(kButtonClass, kFrame, L"Temporary files", 12, 24, 256, 86, TempAgeFrame);
-  d.Item(kStaticClass, SS_LEFT, L"Erase only files last changed at least this long a&go:", 20, 38, 240, 10, TempAgeLabel);
+  d.Item(kStaticClass, SS_LEFT, L"Erase only files last changed at least this long a&go:", 20, 38, 240, 10,
+         TempAgeLabel);
   d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 20, 50, 80, 100, cmbTempAge);
   d.Item(kStaticClass, SS_LEFT, kTempAgeNote, 20, 66, 240, 26, TempAgeNote);
   d.Item(kButtonClass, kCheck, L"Appl&y this age to my custom folders too", 20, 94, 240, 10, chkCustomAge);
   d.Item(kButtonClass, kFrame, L"Recycle Bin", 12, 116, 256, 46, RecycleAgeFrame);
-  d.Item(kStaticClass, SS_LEFT, L"Erase only items deleted at least this long ag&o:", 20, 130, 240, 10, RecycleAgeLabel);
+  d.Item(kStaticClass, SS_LEFT, L"Erase only items deleted at least this long ag&o:", 20, 130, 240, 10,
+         RecycleAgeLabel);
   d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 20, 142, 80, 100, cmbRecycleAge);
 
   d.Item(kButtonClass, kFrame, L"When a browser closes", 12, 24, 256, 166, AutomaticFrame);
@@ -148,7 +153,9 @@ void RegisterTabClass() {
 
 OptionsWindow::OptionsWindow(settings::BossKeySwitch bossKey, std::wstring programFolder,
                              std::vector<const catalogue::ClosingBrowser*> browsers)
-    : bossKey_(std::move(bossKey)), programFolder_(std::move(programFolder)), browsers_(std::move(browsers)),
+    : bossKey_(std::move(bossKey)),
+      programFolder_(std::move(programFolder)),
+      browsers_(std::move(browsers)),
       isAdministrator_(platform::RunsAsAdministrator) {}
 
 std::vector<const catalogue::ClosingBrowser*> OptionsWindow::FoundBrowsers() {
@@ -199,8 +206,9 @@ void OptionsWindow::Load() {
   administrator_ = isAdministrator_();
   for (size_t row = 0; row < browsers_.size(); ++row) {
     tick(static_cast<WORD>(chkCleanOnClose + row),
-         settings::inifun::FlagTest(settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_), catalogue::kCloseOptionSection,
-                                               browsers_[row]->key)));
+         settings::inifun::FlagTest(settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_),
+                                                                   catalogue::kCloseOptionSection,
+                                                                   browsers_[row]->key)));
   }
   HWND times = Control(cmbStartTime);
   for (const std::wstring& time : settings::StartTimes()) {
@@ -210,10 +218,9 @@ void OptionsWindow::Load() {
     CheckDlgButton(Handle(), chkSunday + day, static_cast<UINT>(options.days[static_cast<size_t>(day)]));
   }
   // A stored time that the list does not hold leaves the list showing no text.
-  LRESULT match = options.cleanTime.empty()
-                      ? CB_ERR
-                      : SendMessageW(times, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                     reinterpret_cast<LPARAM>(options.cleanTime.c_str()));
+  LRESULT match = options.cleanTime.empty() ? CB_ERR
+                                            : SendMessageW(times, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                           reinterpret_cast<LPARAM>(options.cleanTime.c_str()));
   SendMessageW(times, CB_SETCURSEL, match == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(match), 0);
   FillAgeChoices(Control(cmbTempAge), options.ages.tempHours);
   FillAgeChoices(Control(cmbRecycleAge), options.ages.recycleHours);
@@ -320,7 +327,8 @@ void OptionsWindow::ShowBossKeyState() {
 void OptionsWindow::Accept() {
   // The window stays open with the user's choices, so that they can be saved once the file allows it.
   if (!settings::SaveOptions(programFolder_, Read(), bossKey_)) {
-    platform::Tell(Handle(), L"Can't write " + settings::SettingsFile(programFolder_) + L": the options are not saved.");
+    platform::Tell(Handle(),
+                   L"Can't write " + settings::SettingsFile(programFolder_) + L": the options are not saved.");
     return;
   }
   accepted_ = true;

@@ -35,7 +35,7 @@ constexpr WORD TempAgeFrame = 1501, TempAgeLabel = 1502, cmbTempAge = 1503, Temp
 constexpr WORD RecycleAgeFrame = 1510, RecycleAgeLabel = 1511, cmbRecycleAge = 1512;
 // "Automatic": one row per browser found, its name and its box, in the order of the browsers given.
 constexpr WORD AutomaticFrame = 1401, NoBrowserLabel = 1402;
-constexpr WORD BrowserName = 1410;   // to 1419
+constexpr WORD BrowserName = 1410;      // to 1419
 constexpr WORD chkCleanOnClose = 1420;  // to 1429
 }  // namespace option_ids
 

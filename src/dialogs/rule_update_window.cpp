@@ -113,7 +113,9 @@ void RuleChangesWindow::Load() {
   for (const catalogue::rules::RuleChange& change : download_.changes) {
     const int row = toolkit::AppendListRow(list, change.name);
     const std::wstring cells[] = {catalogue::rules::ChangeKindName(change.kind),
-                                  change.kind == catalogue::rules::ChangeKind::Removed ? L"" : change.appliesHere ? L"yes" : L"no",
+                                  change.kind == catalogue::rules::ChangeKind::Removed ? L""
+                                  : change.appliesHere                                 ? L"yes"
+                                                                                       : L"no",
                                   Marks(change)};
     for (int column = 1; column <= 3; ++column) toolkit::SetListCellText(list, row, column, cells[column - 1]);
   }

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/product_name.h"
 #include "platform/messages.h"
+#include "platform/product_name.h"
 
 namespace dialogs {
 

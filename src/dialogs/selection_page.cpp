@@ -27,8 +27,7 @@ void SelectionPage::Add(const wchar_t* className, const std::wstring& text, DWOR
 
 bool SelectionPage::Show(HWND parent, const RECT& area) {
   if (!Create(parent, false)) return false;
-  SetWindowPos(Handle(), HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
-               SWP_NOACTIVATE);
+  SetWindowPos(Handle(), HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top, SWP_NOACTIVATE);
   return true;
 }
 

@@ -165,7 +165,8 @@ void SelectionWindow::BuildItemPage(SelectionPage& page, SIZE area, const std::w
 
 // One box per shipped rule of the browser, ticked as the rule is; a browser not on this computer is
 // greyed and says so.
-void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area, const catalogue::rules::TodaysBrowser& browser) {
+void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area,
+                                           const catalogue::rules::TodaysBrowser& browser) {
   std::vector<std::pair<const wchar_t*, size_t>> boxes;  // a kind, and its place in ruleChoices_
   bool found = false;
   for (const wchar_t* kind : catalogue::rules::BrowserKinds()) {

@@ -5,15 +5,14 @@
 #include <algorithm>
 
 #include "dialogs/selection_controls.h"
-#include "toolkit/list_view.h"
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
+#include "toolkit/list_view.h"
 
 // The Rules tab and the browsers' shipped rules: their ticks, and the download of the community's rules.
 namespace dialogs {
-
 
 // A stopped download is let end before another may start, so that the two never share a file.
 void SelectionWindow::ShowRulesDownloading() {
@@ -46,7 +45,8 @@ void SelectionWindow::RulesDownloadReport(WPARAM what) {
   if (!rulesDownload_) return;
   if (what == RulesDownloadTask::kProgress) {
     const long long total = rulesDownload_->Total();
-    const double whole = total > 0 ? static_cast<double>(total) : static_cast<double>(services_.rulesDownloadLimits.maxBytes);
+    const double whole =
+        total > 0 ? static_cast<double>(total) : static_cast<double>(services_.rulesDownloadLimits.maxBytes);
     SendMessageW(ruleTab_.progress, PBM_SETRANGE32, 0, 1000);
     SendMessageW(ruleTab_.progress, PBM_SETPOS, static_cast<WPARAM>(1000.0 * rulesDownload_->Received() / whole), 0);
     return;
@@ -59,10 +59,10 @@ void SelectionWindow::RulesDownloadReport(WPARAM what) {
   if (stopped) return;
   FillRules();
   if (!download.pending) {
-    platform::Tell(Handle(), download.problem.empty()
-                                 ? L"The rules in place are the newest: the download changes nothing."
-                                 : L"The rules were not updated: " + download.problem +
-                                       L". The rules in place are unchanged.");
+    platform::Tell(Handle(),
+                   download.problem.empty()
+                       ? L"The rules in place are the newest: the download changes nothing."
+                       : L"The rules were not updated: " + download.problem + L". The rules in place are unchanged.");
     return;
   }
   if (services_.reviewRuleChanges(Handle(), programFolder_, download)) ReloadRules(download.changes);
@@ -80,9 +80,12 @@ void SelectionWindow::UndoRulesUpdate() {
 }
 
 void SelectionWindow::ReloadRules(const std::vector<catalogue::rules::RuleChange>& changes) {
-  auto id = [](const std::wstring& section, const std::wstring& name) { return section + L"/" + platform::ToLower(name); };
+  auto id = [](const std::wstring& section, const std::wstring& name) {
+    return section + L"/" + platform::ToLower(name);
+  };
   std::map<std::wstring, bool> ticked;
-  for (const catalogue::rules::RuleChoice& choice : ruleChoices_) ticked[id(choice.rule.section, choice.rule.name)] = choice.ticked;
+  for (const catalogue::rules::RuleChoice& choice : ruleChoices_)
+    ticked[id(choice.rule.section, choice.rule.name)] = choice.ticked;
   for (const catalogue::rules::RuleChange& change : changes) {
     if (change.erasesMore) ticked[id(catalogue::rules::kCommunitySection, change.name)] = false;
   }
@@ -130,13 +133,13 @@ void SelectionWindow::FillRules() {
   SendMessageW(ruleTab_.list, WM_SETREDRAW, TRUE, 0);
   fillingRules_ = false;
   const int shown = ListView_GetItemCount(ruleTab_.list);
-  SetWindowTextW(ruleTab_.count,
-                 listed == 0
-                     ? L"No rule file found: put \"winapp2.ini\" beside trellwipe.exe, or rule files of your own in its "
-                       L"\"rules\" folder."
-                     : (L"Showing " + std::to_wstring(shown) + L" of " + std::to_wstring(listed) +
-                        L" entries; " + std::to_wstring(detected) + L" are for programs found on this computer.")
-                           .c_str());
+  SetWindowTextW(
+      ruleTab_.count,
+      listed == 0 ? L"No rule file found: put \"winapp2.ini\" beside trellwipe.exe, or rule files of your own in its "
+                    L"\"rules\" folder."
+                  : (L"Showing " + std::to_wstring(shown) + L" of " + std::to_wstring(listed) + L" entries; " +
+                     std::to_wstring(detected) + L" are for programs found on this computer.")
+                        .c_str());
 }
 
 // A tick the user set or cleared; ticking an entry that warns asks first.
@@ -164,7 +167,8 @@ void SelectionWindow::BrowserRuleClicked(HWND box) {
 // The tick a rule keeps when the user sets or clears it: ticking an entry that warns asks first.
 bool SelectionWindow::AcceptTick(catalogue::rules::RuleChoice& choice, bool ticked) {
   const catalogue::rules::Rule& rule = choice.rule;
-  if (ticked && !choice.ticked && !rule.warning.empty() && !AskOkCancel(Handle(), rule.name + L"\r\n\r\n" + rule.warning)) {
+  if (ticked && !choice.ticked && !rule.warning.empty() &&
+      !AskOkCancel(Handle(), rule.name + L"\r\n\r\n" + rule.warning)) {
     ticked = false;
   }
   if (ticked && !choice.ticked) TellRefusedFolders({&choice});

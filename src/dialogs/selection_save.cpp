@@ -32,8 +32,10 @@ namespace {
 std::wstring PluginDescription(const catalogue::plugins::PluginEntry& entry) {
   std::optional<catalogue::rules::BrowserRule> same = catalogue::rules::SameAsRule(entry.name);
   if (!same) return entry.description;
-  if (same->browser->tab) return entry.description + L"; also on the Browsers tab: " + same->browser->tab + L", " + same->kind;
-  return entry.description + L"; also the rule " + catalogue::rules::BrowserRuleName(*same->browser, same->kind) + L" on the Rules tab";
+  if (same->browser->tab)
+    return entry.description + L"; also on the Browsers tab: " + same->browser->tab + L", " + same->kind;
+  return entry.description + L"; also the rule " + catalogue::rules::BrowserRuleName(*same->browser, same->kind) +
+         L" on the Rules tab";
 }
 
 }  // namespace
@@ -47,7 +49,8 @@ void SelectionWindow::LoadState() {
                        [&](const MailGroup& mail) { return flag.group == std::wstring_view(mail.group); });
   };
   auto read = [&](size_t i) {
-    SetTicked(itemBoxes_[i], settings::inifun::FlagTest(settings::inifun::ReadIniValue(settingsFile, flags[i].section, flags[i].key)));
+    SetTicked(itemBoxes_[i],
+              settings::inifun::FlagTest(settings::inifun::ReadIniValue(settingsFile, flags[i].section, flags[i].key)));
   };
   for (size_t i = 0; i < flags.size(); ++i) {
     if (!isMail(flags[i])) read(i);
@@ -75,11 +78,13 @@ void SelectionWindow::LoadState() {
     if (choice.ticked && choice.detected) running.push_back(&choice);
   }
   TellRefusedFolders(running);
-  if (auto tab = StoredTabNumber(settings::inifun::ReadIniValue(settingsFile, L"setting", L"tab1"), kOuterTabs.size())) {
+  if (auto tab =
+          StoredTabNumber(settings::inifun::ReadIniValue(settingsFile, L"setting", L"tab1"), kOuterTabs.size())) {
     TabCtrl_SetCurSel(outerTabs_, *tab);
     ShowPage(outerTabs_);
   }
-  if (auto tab = StoredTabNumber(settings::inifun::ReadIniValue(settingsFile, L"setting", L"tab2"), browserPages_.size())) {
+  if (auto tab =
+          StoredTabNumber(settings::inifun::ReadIniValue(settingsFile, L"setting", L"tab2"), browserPages_.size())) {
     TabCtrl_SetCurSel(browserTabs_, *tab);
     ShowPage(browserTabs_);
   }
@@ -91,7 +96,8 @@ void SelectionWindow::LoadPlugins() {
   ListView_DeleteAllItems(pluginList_);
   const run::ProcessValues values = run::ComputeProcessValues();
   std::wstring refused;
-  for (const catalogue::plugins::PluginEntry& entry : catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder_))) {
+  for (const catalogue::plugins::PluginEntry& entry :
+       catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder_))) {
     int row = toolkit::AppendListRow(pluginList_, entry.name);
     toolkit::SetListCellText(pluginList_, row, 1, entry.version);
     toolkit::SetListCellText(pluginList_, row, 2, PluginDescription(entry));
@@ -108,10 +114,11 @@ void SelectionWindow::LoadPlugins() {
     widest = std::max(widest, ListView_GetStringWidth(pluginList_, toolkit::ListCellText(pluginList_, row, 2).c_str()));
   }
   const int margin = toolkit::Scale(16, toolkit::WindowDpi(pluginList_));
-  if (widest + margin > ListView_GetColumnWidth(pluginList_, 2)) ListView_SetColumnWidth(pluginList_, 2, widest + margin);
+  if (widest + margin > ListView_GetColumnWidth(pluginList_, 2))
+    ListView_SetColumnWidth(pluginList_, 2, widest + margin);
   if (!refused.empty()) {
-    platform::Tell(Handle(), L"Trellwipe never erases these folders, and skips them when a plug-in names them:" +
-                                refused);
+    platform::Tell(Handle(),
+                   L"Trellwipe never erases these folders, and skips them when a plug-in names them:" + refused);
   }
 }
 
@@ -142,8 +149,8 @@ bool SelectionWindow::Save() {
   std::vector<std::wstring> unstorable = UnstorablePaths(entries);
   if (!unstorable.empty()) {
     platform::Tell(Handle(), L"Can't store " + unstorable.front() + L" in " + listFile +
-                                L": its name has characters that this system's code page lacks. Rename it, or "
-                                L"remove it from the custom items, and press OK again.");
+                                 L": its name has characters that this system's code page lacks. Rename it, or "
+                                 L"remove it from the custom items, and press OK again.");
     return false;
   }
   settings::inifun::IniBatch batch(settingsFile);
@@ -178,7 +185,8 @@ bool SelectionWindow::Save() {
   }
   const std::wstring pluginFolder = catalogue::plugins::PluginFolder(programFolder_);
   for (int row = 0, count = ListView_GetItemCount(pluginList_); row < count; ++row) {
-    catalogue::plugins::WritePluginSwitch(pluginFolder, toolkit::ListCellText(pluginList_, row, 0), ListView_GetCheckState(pluginList_, row));
+    catalogue::plugins::WritePluginSwitch(pluginFolder, toolkit::ListCellText(pluginList_, row, 0),
+                                          ListView_GetCheckState(pluginList_, row));
   }
   return true;
 }

@@ -12,9 +12,9 @@
 #include "dialogs/url_window.h"
 #include "engine/normal.h"
 #include "engine/path_guard.h"
-#include "platform/product_name.h"
 #include "platform/handles.h"
 #include "platform/messages.h"
+#include "platform/product_name.h"
 #include "platform/text.h"
 #include "settings/custom_list.h"
 #include "settings/item_flags.h"
@@ -114,9 +114,7 @@ INT_PTR SelectionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return TRUE;
   }
   switch (message) {
-    case WM_COMMAND:
-      Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-      return TRUE;
+    case WM_COMMAND: Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return TRUE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->code == TCN_SELCHANGE && (header->hwndFrom == outerTabs_ || header->hwndFrom == browserTabs_)) {
@@ -129,9 +127,7 @@ INT_PTR SelectionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return FALSE;
     }
-    case WM_CLOSE:
-      Close();
-      return TRUE;
+    case WM_CLOSE: Close(); return TRUE;
   }
   return FALSE;
 }
@@ -155,7 +151,8 @@ void SelectionWindow::Command(WORD id, WORD code, HWND control) {
   if (id >= kFirstItemId && id < kFirstItemId + ItemFlags().size()) {
     if (code == BN_KILLFOCUS) Confirm(control);
     if (code == BN_KILLFOCUS || code == BN_CLICKED) {
-      if (const SelectAllGroup* group = SelectAllGroupOf(ItemFlags()[id - kFirstItemId].group)) ShowWhetherAllTicked(*group);
+      if (const SelectAllGroup* group = SelectAllGroupOf(ItemFlags()[id - kFirstItemId].group))
+        ShowWhetherAllTicked(*group);
     }
     return;
   }
@@ -176,40 +173,20 @@ void SelectionWindow::Command(WORD id, WORD code, HWND control) {
     case IDOK:
       if (Save()) Close();
       break;
-    case IDCANCEL:
-      Close();
-      break;
-    case kUrlOptionsId:
-      services_.showUrlKeepList(Handle(), programFolder_);
-      break;
-    case kCookieOptionsId:
-      services_.showCookieKeepList(Handle(), programFolder_);
-      break;
+    case IDCANCEL: Close(); break;
+    case kUrlOptionsId: services_.showUrlKeepList(Handle(), programFolder_); break;
+    case kCookieOptionsId: services_.showCookieKeepList(Handle(), programFolder_); break;
     case kAddId:
       switch (services_.chooseAddCommand(Handle(), control)) {
-        case kAddFilesCommand:
-          AddFiles();
-          break;
-        case kAddFoldersCommand:
-          AddFolder();
-          break;
+        case kAddFilesCommand: AddFiles(); break;
+        case kAddFoldersCommand: AddFolder(); break;
       }
       break;
-    case kRemoveId:
-      RemoveCustomRow();
-      break;
-    case kClearId:
-      ListView_DeleteAllItems(customList_);
-      break;
-    case kUpdateRulesId:
-      StartRulesDownload();
-      break;
-    case kStopRulesId:
-      StopRulesDownload();
-      break;
-    case kUndoRulesId:
-      UndoRulesUpdate();
-      break;
+    case kRemoveId: RemoveCustomRow(); break;
+    case kClearId: ListView_DeleteAllItems(customList_); break;
+    case kUpdateRulesId: StartRulesDownload(); break;
+    case kStopRulesId: StopRulesDownload(); break;
+    case kUndoRulesId: UndoRulesUpdate(); break;
   }
 }
 
@@ -246,7 +223,7 @@ bool SelectionWindow::Refused(const std::wstring& path) {
   engine::GuardDecision decision = engine::GuardPath(path, programFolder_);
   if (decision) return false;
   platform::Tell(Handle(), path + L" is " + engine::RefusalDescription(decision.refusal) +
-                              L". Trellwipe never erases it, so it is not added to the custom items.");
+                               L". Trellwipe never erases it, so it is not added to the custom items.");
   return true;
 }
 
@@ -278,7 +255,8 @@ void SelectionWindow::AddChosenEntry(const settings::CustomEntry& entry) {
 
 void SelectionWindow::RemoveCustomRow() {
   int selected = ListView_GetNextItem(customList_, -1, LVNI_SELECTED);
-  if (selected >= 0 && !toolkit::ListCellText(customList_, selected, 0).empty()) ListView_DeleteItem(customList_, selected);
+  if (selected >= 0 && !toolkit::ListCellText(customList_, selected, 0).empty())
+    ListView_DeleteItem(customList_, selected);
 }
 
 void SelectionWindow::Close() {

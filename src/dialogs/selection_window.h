@@ -144,9 +144,9 @@ class SelectionWindow : public toolkit::Dialog {
   } ruleTab_{};
   std::unique_ptr<RulesDownloadTask> rulesDownload_;
   std::vector<catalogue::rules::RuleChoice> ruleChoices_;
-  bool fillingRules_ = false;  // the list's own changes are no ticks of the user
+  bool fillingRules_ = false;                              // the list's own changes are no ticks of the user
   std::vector<std::pair<HWND, size_t>> browserRuleBoxes_;  // a box, and its place in ruleChoices_
-  std::vector<HWND> itemBoxes_;  // in the order of the item table
+  std::vector<HWND> itemBoxes_;                            // in the order of the item table
   std::map<std::wstring, HWND> checkBoxes_;
   std::map<std::wstring, HWND> groupBoxes_;
   std::map<std::wstring, HWND> buttons_;

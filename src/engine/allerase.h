@@ -26,8 +26,7 @@ double EraseNamedFilesInTree(const EraseContext& ctx, const std::wstring& folder
 // Every file at every depth; the folders stay.
 double EraseAllFilesInTree(const EraseContext& ctx, const std::wstring& folder);
 // Files whose lower-cased extension equals `extension` (lower case, no dot), at every depth.
-double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& folder,
-                                   const std::wstring& extension);
+double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& extension);
 // Subfolders whose lower-cased name equals `name`, with their contents, at every depth.
 double EraseNamedFoldersInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name);
 // Deletes the folder with its contents and creates it again, empty; returns its former size. `kept`,

@@ -88,7 +88,8 @@ const engine::KeptEntry* RefusedKept(const EraseContext& ctx, engine::WalkedFold
   if (!entry) {
     const std::wstring& leadsTo = folders.LeadsTo(path);
     size_t slash = path.find_last_of(L'\\');
-    if (path.compare(0, slash, leadsTo) != 0) entry = engine::KeptFile(platform::JoinPath(leadsTo, path.substr(slash + 1)));
+    if (path.compare(0, slash, leadsTo) != 0)
+      entry = engine::KeptFile(platform::JoinPath(leadsTo, path.substr(slash + 1)));
   }
   return engine::Refuses(entry, ctx.keptAllowed) ? entry : nullptr;
 }
@@ -102,7 +103,9 @@ bool DeleteOneFile(const EraseContext& ctx, FileDeletion file) {
     return false;
   }
   engine::ExpectedFinalPaths places;
-  if (!ctx.Previewing()) file.error = engine::DeleteFileNow(file, ctx.Overwriting(), [&] { ctx.Pump(); }, places);
+  if (!ctx.Previewing())
+    file.error = engine::DeleteFileNow(
+        file, ctx.Overwriting(), [&] { ctx.Pump(); }, places);
   return RecordDeletion(ctx, file);
 }
 
@@ -432,8 +435,8 @@ class TreeDeletionSteps final : public WalkSteps {
   const std::wstring& kept_;
 };
 
-FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& folder, bool force,
-                                bool recordSelf = true, const std::wstring& kept = {}) {
+FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& folder, bool force, bool recordSelf = true,
+                                const std::wstring& kept = {}) {
   TreeDeletionSteps steps(ctx, force, recordSelf, kept);
   steps.result.attempted = Walk(ctx, {folder}, steps).attempted;
   return steps.result;
@@ -520,8 +523,7 @@ double EraseAllFilesInTree(const EraseContext& ctx, const std::wstring& folder) 
   return FileTree(ctx, folder, {Match::All, {}});
 }
 
-double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& folder,
-                                   const std::wstring& extension) {
+double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& extension) {
   return FileTree(ctx, folder, {Match::Extension, extension});
 }
 

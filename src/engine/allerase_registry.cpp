@@ -27,9 +27,7 @@ bool Refused(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
   return true;
 }
 
-const wchar_t* RefusalReason(LONG status) {
-  return status == ERROR_ACCESS_DENIED ? L"access denied" : L"refused";
-}
+const wchar_t* RefusalReason(LONG status) { return status == ERROR_ACCESS_DENIED ? L"access denied" : L"refused"; }
 
 // Present, also when it cannot be read: only a missing key opens as not found.
 bool KeyPresent(HKEY root, const std::wstring& subkey) {
@@ -45,8 +43,8 @@ KeyState StateOf(HKEY root, const std::wstring& subkey) {
   if (status == ERROR_FILE_NOT_FOUND) return KeyState::Missing;
   if (status != ERROR_SUCCESS) return KeyState::Unreadable;
   DWORD subkeys = 0;
-  RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
-                   nullptr, nullptr);
+  RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                   nullptr);
   return subkeys == 0 ? KeyState::Leaf : KeyState::WithSubkeys;
 }
 
@@ -121,7 +119,8 @@ void RecordOutcome(const EraseContext& ctx, HKEY root, const TreeEntries& entrie
   }
   auto holdsStayed = [&](const std::wstring& subkey) {
     for (const std::wstring& other : stayed) {
-      if (other.size() > subkey.size() && other.compare(0, subkey.size(), subkey) == 0 && other[subkey.size()] == L'\\') {
+      if (other.size() > subkey.size() && other.compare(0, subkey.size(), subkey) == 0 &&
+          other[subkey.size()] == L'\\') {
         return true;
       }
     }
@@ -258,7 +257,8 @@ double DeleteRegistryValue(const EraseContext& ctx, HKEY root, const std::wstrin
   if (status == ERROR_SUCCESS) status = RegDeleteValueW(key.get(), valueName.empty() ? nullptr : valueName.c_str());
   // An unreadable key may still let the value go; only a deletion that went counts as erased.
   if (existed || (unreadable && status != ERROR_FILE_NOT_FOUND)) {
-    status == ERROR_SUCCESS ? ctx.Value(path, valueName) : ctx.LeftBehind(path + L"\\" + valueName, RefusalReason(status));
+    status == ERROR_SUCCESS ? ctx.Value(path, valueName)
+                            : ctx.LeftBehind(path + L"\\" + valueName, RefusalReason(status));
   }
   return kValueCount;
 }

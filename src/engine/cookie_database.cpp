@@ -82,7 +82,8 @@ bool DeleteAllBut(platform::SqliteDatabase& db, const CookieSchema& schema, cons
 
 void RecordSites(const EraseContext& ctx, const std::wstring& path, const Census& census) {
   for (const auto& [site, count] : census.sites) {
-    if (count.gone) ctx.Step(L"Erase the cookies of " + site + L" (" + std::to_wstring(count.gone) + L") inside " + path);
+    if (count.gone)
+      ctx.Step(L"Erase the cookies of " + site + L" (" + std::to_wstring(count.gone) + L") inside " + path);
     if (count.kept) ctx.LeftBehind(path, L"kept: the cookies of " + site + L" (" + std::to_wstring(count.kept) + L")");
   }
 }

@@ -49,7 +49,8 @@ std::wstring SiteOf(std::wstring_view host) {
   size_t second = name.rfind(L'.', last - 1);
   if (second == std::wstring::npos) return name;
   std::wstring_view lastTwo = std::wstring_view(name).substr(second + 1);
-  bool twoLabelSuffix = std::find(kTwoLabelSuffixes.begin(), kTwoLabelSuffixes.end(), lastTwo) != kTwoLabelSuffixes.end();
+  bool twoLabelSuffix =
+      std::find(kTwoLabelSuffixes.begin(), kTwoLabelSuffixes.end(), lastTwo) != kTwoLabelSuffixes.end();
   if (!twoLabelSuffix) return std::wstring(lastTwo);
   size_t third = second == 0 ? std::wstring::npos : name.rfind(L'.', second - 1);
   return third == std::wstring::npos ? name : name.substr(third + 1);

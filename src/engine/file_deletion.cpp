@@ -29,15 +29,17 @@ DWORD DeleteFileNow(const FileDeletion& file, bool overwrite, const std::functio
     if (!handle) return GetLastError();
     if (!IsEntryItself(handle.get(), places.Of(file.path))) return kLinkLeftInPlace;
   }
-  if (file.force && (file.attributes & FILE_ATTRIBUTE_READONLY)) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (file.force && (file.attributes & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (overwrite) {
     handle.reset();
     return OverwriteAndDelete(file.path, yield);
   }
   if (!handle) return DeleteFileW(path.c_str()) ? ERROR_SUCCESS : GetLastError();
   FILE_DISPOSITION_INFO disposition{TRUE};
-  return SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition, sizeof disposition) ? ERROR_SUCCESS
-                                                                                                        : GetLastError();
+  return SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition, sizeof disposition)
+             ? ERROR_SUCCESS
+             : GetLastError();
 }
 
 DeletionWorkers::~DeletionWorkers() {

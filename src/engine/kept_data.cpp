@@ -21,7 +21,7 @@ constexpr KeptEntry kChromiumFiles[] = {
     {L"Bookmarks", L"bookmarks", kKeptBookmarks},
     {L"Bookmarks.bak", L"bookmarks", kKeptBookmarks},
     {L"Account Web Data", L"autofill, cards and addresses", kKeptAutofill},  // those the account syncs
-    {L"Collections", L"collections", kKeptBookmarks},  // Edge's
+    {L"Collections", L"collections", kKeptBookmarks},                        // Edge's
     {L"Preferences", L"settings", kKeptSettings},
     {L"Secure Preferences", L"settings", kKeptSettings},
     {L"Extensions", L"extensions", kKeptExtensions},
@@ -80,8 +80,9 @@ bool Names(const std::wstring& part, const wchar_t* name, bool last) {
 const KeptEntry* Below(const std::vector<std::wstring>& parts, std::span<const wchar_t* const> homes,
                        std::span<const KeptEntry> entries) {
   size_t at = 0;
-  while (at < parts.size() &&
-         std::none_of(homes.begin(), homes.end(), [&](const wchar_t* home) { return platform::EqualsNoCase(parts[at], home); })) {
+  while (at < parts.size() && std::none_of(homes.begin(), homes.end(), [&](const wchar_t* home) {
+           return platform::EqualsNoCase(parts[at], home);
+         })) {
     ++at;
   }
   for (size_t part = at + 1; part < parts.size(); ++part) {
@@ -141,8 +142,7 @@ const KeptEntry* KeptFileReached(const std::wstring& folder, const std::vector<s
     if (home == parts.end()) continue;
     // Kept files lie in the home folder and in its profile folders, which a wildcard stands for.
     const std::wstring& last = parts.back();
-    const bool profile = home + 2 == parts.end() &&
-                         (platform::HasWildcard(last) || matchesAny(last, family.profiles));
+    const bool profile = home + 2 == parts.end() && (platform::HasWildcard(last) || matchesAny(last, family.profiles));
     if (home + 1 != parts.end() && !profile) continue;
     for (const KeptEntry& entry : family.entries) {
       for (const wchar_t* companion : kCompanions) {

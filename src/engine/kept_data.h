@@ -23,7 +23,7 @@ enum KeptKind : unsigned {
 };
 
 struct KeptEntry {
-  const wchar_t* name;  // a file or folder name; for a key, its path below HKEY_CURRENT_USER
+  const wchar_t* name;   // a file or folder name; for a key, its path below HKEY_CURRENT_USER
   const wchar_t* holds;  // "refused: holds " + this + " the user keeps"
   unsigned kind;
 };

@@ -433,11 +433,14 @@ bool IsLink(const std::wstring& exact) {
 }  // namespace
 
 std::optional<std::wstring> GuardedTarget(const EraseContext& erase, const std::wstring& path) {
-  return Recorded(erase, path, Guard(path, erase.programFolder, [&]() -> const auto& { return Identities(erase); }));
+  return Recorded(erase, path,
+                  Guard(
+                      path, erase.programFolder, [&]() -> const auto& { return Identities(erase); }));
 }
 
 GuardDecision GuardFolder(const EraseContext& erase, const std::wstring& path) {
-  GuardDecision decision = Guard(path, erase.programFolder, [&]() -> const auto& { return Identities(erase); });
+  GuardDecision decision = Guard(
+      path, erase.programFolder, [&]() -> const auto& { return Identities(erase); });
   if (decision && IsLink(decision.exact)) decision.refusal = Refusal::Link;
   return decision;
 }
@@ -522,8 +525,6 @@ constexpr RefusalTexts kRefusalTexts[] = {
 
 const wchar_t* RefusalReason(Refusal refusal) { return kRefusalTexts[static_cast<size_t>(refusal)].reason; }
 
-const wchar_t* RefusalDescription(Refusal refusal) {
-  return kRefusalTexts[static_cast<size_t>(refusal)].description;
-}
+const wchar_t* RefusalDescription(Refusal refusal) { return kRefusalTexts[static_cast<size_t>(refusal)].description; }
 
 }  // namespace engine

@@ -59,7 +59,8 @@ HKEY RootKeyFromName(const std::wstring& name) {
 
 HKEY RootKeyFromRuleName(std::wstring_view name) {
   for (const RootEntry& entry : kRoots) {
-    if (entry.shortName && (platform::EqualsNoCase(name, entry.shortName) || platform::EqualsNoCase(name, entry.name))) {
+    if (entry.shortName &&
+        (platform::EqualsNoCase(name, entry.shortName) || platform::EqualsNoCase(name, entry.name))) {
       return entry.root;
     }
   }
@@ -112,8 +113,7 @@ void WriteRegistryString(const std::wstring& path, const std::wstring& valueName
   if (RegOpenKeyExW(split->root, split->subkey.c_str(), 0, kWriteAccess, key.out()) != ERROR_SUCCESS) return;
   // The terminating NUL is stored too, so readers that trust it never read past the value.
   RegSetValueExW(key.get(), valueName.empty() ? nullptr : valueName.c_str(), 0, REG_SZ,
-                 reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+                 reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
 void CreateRegistryKey(const engine::EraseContext& erase, const std::wstring& path) {

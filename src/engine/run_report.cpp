@@ -46,7 +46,8 @@ FileRecords::FileRecords(std::initializer_list<FileRecord> records) {
 
 void FileRecords::push_back(const FileRecord& record) {
   size_t slash = record.path.find_last_of(L'\\');
-  std::wstring_view folder = slash == std::wstring::npos ? std::wstring_view() : std::wstring_view(record.path).substr(0, slash);
+  std::wstring_view folder =
+      slash == std::wstring::npos ? std::wstring_view() : std::wstring_view(record.path).substr(0, slash);
   std::uint32_t place = kNoFolder;
   if (slash != std::wstring::npos) {
     if (folders_.empty() || folders_.back() != folder) folders_.emplace_back(folder);
@@ -228,7 +229,8 @@ std::wstring TooNewSummary(const ReportTotals& totals) {
 }
 
 std::wstring CountsText(const ItemReport& item) {
-  std::wstring text = platform::Counted(item.files.size(), L"file", L"files") + L", " + platform::Megabytes(item.Bytes()) + L" MB" + L", " +
+  std::wstring text = platform::Counted(item.files.size(), L"file", L"files") + L", " +
+                      platform::Megabytes(item.Bytes()) + L" MB" + L", " +
                       platform::Counted(item.RegistryEntries(), L"registry entry", L"registry entries");
   if (!item.steps.empty()) text += L", " + platform::Counted(item.steps.size(), L"step", L"steps");
   if (size_t again = item.alreadyCounted.size()) text += L", " + std::to_wstring(again) + L" already counted";
@@ -275,7 +277,9 @@ std::wstring DetailLines::operator[](size_t index) const {
   const CountedEntries& again = item_.alreadyCounted;
   const std::pair<const FileRecords*, std::wstring_view> fileLists[] = {{&item_.files, L" bytes)"},
                                                                         {&again.files, L" bytes, already counted)"}};
-  const Texts counted[] = {{&item_.folders, folderLead}, {&item_.keys, keyLead}, {&item_.values, valueLead},
+  const Texts counted[] = {{&item_.folders, folderLead},
+                           {&item_.keys, keyLead},
+                           {&item_.values, valueLead},
                            {&item_.steps, preview ? L"Would run: " : L"Ran: "}};
   const Texts repeated[] = {{&again.folders, folderLead}, {&again.keys, keyLead}, {&again.values, valueLead}};
   const std::span<const Texts> textLists[] = {counted, repeated};

@@ -109,8 +109,8 @@ SearchResult FindFiles(const std::wstring& startFolder, FolderQueue& queue, cons
       const std::wstring upperName = Upper(file.name);
       for (size_t i = 0; i < result.patterns.size(); ++i) {
         Pattern& pattern = result.patterns[i];
-        if (!pattern.leadingWildcard && !pattern.trailingWildcard && !pattern.exactNameFound &&
-            !pattern.text.empty() && platform::FileExists(folder + pattern.text)) {
+        if (!pattern.leadingWildcard && !pattern.trailingWildcard && !pattern.exactNameFound && !pattern.text.empty() &&
+            platform::FileExists(folder + pattern.text)) {
           std::wstring item = folder + pattern.text;
           sink.AddItem(item, L"");
           ++result.items;

@@ -77,7 +77,8 @@ void Count(std::map<std::wstring, SiteCookies>& sites, const std::wstring& host,
 
 }  // namespace
 
-std::vector<CookieDatabaseFile> FindCookieDatabases(const std::wstring& localAppData, const std::wstring& roamingAppData) {
+std::vector<CookieDatabaseFile> FindCookieDatabases(const std::wstring& localAppData,
+                                                    const std::wstring& roamingAppData) {
   std::vector<CookieDatabaseFile> found;
   for (const BrowserHome& home : kHomes) {
     std::wstring folder = platform::JoinPath(home.roaming ? roamingAppData : localAppData, home.folder);
@@ -92,7 +93,8 @@ std::vector<CookieDatabaseFile> FindCookieDatabases(const std::wstring& localApp
   return found;
 }
 
-CookieCensus TakeCookieCensus(const std::vector<std::wstring>& ieCookieFiles, const std::vector<CookieDatabaseFile>& databases) {
+CookieCensus TakeCookieCensus(const std::vector<std::wstring>& ieCookieFiles,
+                              const std::vector<CookieDatabaseFile>& databases) {
   std::map<std::wstring, SiteCookies> sites;
   CookieCensus census;
   for (const std::wstring& file : ieCookieFiles) {

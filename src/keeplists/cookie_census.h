@@ -14,7 +14,8 @@ struct CookieDatabaseFile {
 };
 
 // The cookie databases of every profile below the user's local and roaming application data folders.
-std::vector<CookieDatabaseFile> FindCookieDatabases(const std::wstring& localAppData, const std::wstring& roamingAppData);
+std::vector<CookieDatabaseFile> FindCookieDatabases(const std::wstring& localAppData,
+                                                    const std::wstring& roamingAppData);
 
 struct SiteCookies {
   std::wstring site;
@@ -23,12 +24,13 @@ struct SiteCookies {
 };
 
 struct CookieCensus {
-  std::vector<SiteCookies> sites;  // sorted by site
+  std::vector<SiteCookies> sites;    // sorted by site
   std::vector<std::wstring> unread;  // "Chrome: <path> (in use)"
 };
 
 // Every site of the Internet Explorer cookie files and of the databases, with its browsers and count.
-CookieCensus TakeCookieCensus(const std::vector<std::wstring>& ieCookieFiles, const std::vector<CookieDatabaseFile>& databases);
+CookieCensus TakeCookieCensus(const std::vector<std::wstring>& ieCookieFiles,
+                              const std::vector<CookieDatabaseFile>& databases);
 
 // The census of this user: the Cookies folder and the profiles of the known folders.
 CookieCensus TakeUserCookieCensus();

@@ -18,9 +18,7 @@ constexpr char kLineEnd[] = "\r\n";
 // Name and data buffers of the typed-URL enumeration, in characters, terminating NUL included.
 constexpr DWORD kEnumBuffer = 255;
 
-std::string StoredLine(std::wstring_view entry) {
-  return platform::Narrow(WithoutTrailingBlanks(entry)) + kLineEnd;
-}
+std::string StoredLine(std::wstring_view entry) { return platform::Narrow(WithoutTrailingBlanks(entry)) + kLineEnd; }
 
 }  // namespace
 
@@ -34,9 +32,7 @@ std::wstring WithoutTrailingBlanks(std::wstring_view text) {
   return std::wstring(last == std::wstring_view::npos ? std::wstring_view() : text.substr(0, last + 1));
 }
 
-bool KeepListExists(const std::wstring& file) {
-  return platform::FileExists(file);
-}
+bool KeepListExists(const std::wstring& file) { return platform::FileExists(file); }
 
 std::vector<std::wstring> LoadKeepList(const std::wstring& file) {
   std::vector<std::wstring> entries = ReadLines(file);

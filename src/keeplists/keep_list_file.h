@@ -69,7 +69,6 @@ std::wstring CookiesFolder();
 // (letter case counts), in the order the file system gives them; none for a missing folder.
 std::vector<std::wstring> ListCurrentCookies(const std::wstring& cookiesFolder);
 
-
 // The current typed URLs, in the order the registry enumerates the key's values. Values that do
 // not read as a string are skipped; the list ends at the first value whose name or data does not
 // fit 255 characters.

@@ -34,7 +34,7 @@ class URLHistoryItem {
   DWORD FLAGS() const;
 
  private:
-  STATURL record_;  // without its two texts, which the owners below hold
+  STATURL record_;                              // without its two texts, which the owners below hold
   platform::ShellMemory<wchar_t> url_, title_;  // destroyed in reverse: the title first
 };
 

@@ -32,14 +32,14 @@ constexpr int kProgressRange = 1000;
 constexpr DWORD kFileDialogBuffer = 65536;
 
 // The controls a running shred or wipe leaves usable: Stop, the help and the lists to read.
-constexpr WORD kIdleOnly[] = {PapermillWindow::kAddFilesId, PapermillWindow::kAddFolderId,
-                              PapermillWindow::kRemoveId,   PapermillWindow::kRandomId,
-                              PapermillWindow::kShredId,    PapermillWindow::kDriveId,
+constexpr WORD kIdleOnly[] = {PapermillWindow::kAddFilesId, PapermillWindow::kAddFolderId, PapermillWindow::kRemoveId,
+                              PapermillWindow::kRandomId,   PapermillWindow::kShredId,     PapermillWindow::kDriveId,
                               PapermillWindow::kWipeId};
 
 std::vector<std::wstring> PickFiles(HWND owner) {
-  std::optional<toolkit::PickedFiles> picked = toolkit::PickFiles(
-      owner, {L"Files to shred", L"All files\0*.*\0", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, kFileDialogBuffer});
+  std::optional<toolkit::PickedFiles> picked =
+      toolkit::PickFiles(owner, {L"Files to shred", L"All files\0*.*\0", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+                                 kFileDialogBuffer});
   if (!picked) return {};
   // One file: its full path. Several: the folder, then each name, NUL-separated.
   std::vector<std::wstring> parts;
@@ -55,7 +55,8 @@ std::vector<std::wstring> PickFiles(HWND owner) {
 }
 
 std::wstring PickFolder(HWND owner) {
-  return toolkit::PickFolder(owner, L"Folder to shred, with everything in it", BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE)
+  return toolkit::PickFolder(owner, L"Folder to shred, with everything in it",
+                             BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE)
       .value_or(L"");
 }
 
@@ -65,7 +66,9 @@ Pickers SystemPickers() { return {PickFiles, PickFolder}; }
 
 PapermillWindow::PapermillWindow(std::wstring programFolder, std::vector<std::wstring> paths, Pickers pickers,
                                  ULONGLONG wipeLimit)
-    : programFolder_(std::move(programFolder)), queue_(std::move(paths)), pickers_(std::move(pickers)),
+    : programFolder_(std::move(programFolder)),
+      queue_(std::move(paths)),
+      pickers_(std::move(pickers)),
       wipeLimit_(wipeLimit) {}
 
 PapermillWindow::~PapermillWindow() { EndWorker(); }
@@ -81,8 +84,8 @@ toolkit::DialogTemplate PapermillWindow::Template() const {
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Add f&older...", 73, 118, 62, 14, kAddFolderId);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Remove", 139, 118, 50, 14, kRemoveId);
   dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, L"&Shred...", 271, 118, 62, 14, kShredId);
-  dialog.Item(kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"Overwrite with ran&dom data instead of zeros", 7, 137,
-              200, 10, kRandomId);
+  dialog.Item(kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"Overwrite with ran&dom data instead of zeros", 7, 137, 200,
+              10, kRandomId);
   dialog.Item(kButtonClass, BS_GROUPBOX, L"Free space", 7, 152, 326, 32, kNoId);
   dialog.Item(kStaticClass, SS_LEFT, L"Dri&ve:", 14, 167, 24, 8, kNoId);
   dialog.Item(toolkit::kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 40, 165, 60, 100, kDriveId);
@@ -108,7 +111,8 @@ void PapermillWindow::Load() {
   RECT client;
   GetClientRect(list, &client);
   // Shares of the list's width in pixels, so no scaling.
-  toolkit::AddListColumns(list, {{L"Path", client.right * 3 / 4}, {L"Size", client.right / 4 - 4}}, toolkit::kDesignDpi);
+  toolkit::AddListColumns(list, {{L"Path", client.right * 3 / 4}, {L"Size", client.right / 4 - 4}},
+                          toolkit::kDesignDpi);
   SendDlgItemMessageW(hwnd, kProgressId, PBM_SETRANGE32, 0, kProgressRange);
   DragAcceptFiles(hwnd, TRUE);
   FillDrives();
@@ -136,9 +140,9 @@ void PapermillWindow::Add(const std::vector<std::wstring>& paths) {
     if (queued) continue;
     shredder::Measure measure = shredder::MeasurePath(path, programFolder_);
     std::wstring size = !measure.refusal.empty() ? measure.refusal
-                        : !measure.folder        ? Size(measure.bytes)
-                                                 : platform::Counted(measure.files, L"file", L"files") + L", " +
-                                                   Size(measure.bytes);
+                        : !measure.folder
+                            ? Size(measure.bytes)
+                            : platform::Counted(measure.files, L"file", L"files") + L", " + Size(measure.bytes);
     toolkit::SetListCellText(list, toolkit::AppendListRow(list, path), 1, size);
     queue_.push_back(path);
   }
@@ -153,7 +157,8 @@ void PapermillWindow::FitColumns() {
     for (int column = 0; column < 2; ++column) {
       wchar_t text[1024] = L"";
       ListView_GetItemText(list, row, column, text, static_cast<int>(std::size(text)));
-      widths[static_cast<size_t>(column)] = std::max(widths[static_cast<size_t>(column)], ListView_GetStringWidth(list, text));
+      widths[static_cast<size_t>(column)] =
+          std::max(widths[static_cast<size_t>(column)], ListView_GetStringWidth(list, text));
     }
   }
   RECT client;
@@ -236,7 +241,8 @@ void PapermillWindow::Shred() {
   options.pump = [] { toolkit::PumpWaitingMessages(); };
   options.overwritten = [&](const std::wstring& path, ULONGLONG written, ULONGLONG length) {
     SendDlgItemMessageW(Handle(), kProgressId, PBM_SETPOS,
-                        bytes ? static_cast<WPARAM>(std::min<ULONGLONG>(done + written, bytes) * kProgressRange / bytes) : 0,
+                        bytes ? static_cast<WPARAM>(std::min<ULONGLONG>(done + written, bytes) * kProgressRange / bytes)
+                              : 0,
                         0);
     if (written == length) done += length;
     SetStatus(L"Shredding " + path);
@@ -303,7 +309,9 @@ void PapermillWindow::ShowWipeProgress() {
     progress = wipe_.progress;
   }
   if (!Wiping()) return;
-  WPARAM position = progress.free ? static_cast<WPARAM>(std::min(progress.written, progress.free) * kProgressRange / progress.free) : 0;
+  WPARAM position =
+      progress.free ? static_cast<WPARAM>(std::min(progress.written, progress.free) * kProgressRange / progress.free)
+                    : 0;
   SendDlgItemMessageW(Handle(), kProgressId, PBM_SETPOS, position, 0);
   SetStatus(WipeProgressText(progress));
 }
@@ -363,9 +371,7 @@ void PapermillWindow::Command(WORD id) {
 
 INT_PTR PapermillWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      Command(LOWORD(wParam));
-      return TRUE;
+    case WM_COMMAND: Command(LOWORD(wParam)); return TRUE;
     case WM_DROPFILES:
       if (!shredding_ && !Wiping()) {
         Drop(reinterpret_cast<HDROP>(wParam));
@@ -373,12 +379,8 @@ INT_PTR PapermillWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         DragFinish(reinterpret_cast<HDROP>(wParam));
       }
       return TRUE;
-    case kWipeProgressMessage:
-      ShowWipeProgress();
-      return TRUE;
-    case kWipeDoneMessage:
-      EndWipe();
-      return TRUE;
+    case kWipeProgressMessage: ShowWipeProgress(); return TRUE;
+    case kWipeDoneMessage: EndWipe(); return TRUE;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->idFrom == kQueueId && header->code == LVN_KEYDOWN &&

@@ -10,8 +10,10 @@ namespace {
 
 std::wstring TimeLeft(double seconds) {
   if (seconds < 0) return L"";
-  if (seconds < 90) return L", about " + platform::Counted(static_cast<size_t>(std::ceil(seconds)), L"second", L"seconds") + L" left";
-  return L", about " + platform::Counted(static_cast<size_t>(std::ceil(seconds / 60)), L"minute", L"minutes") + L" left";
+  if (seconds < 90)
+    return L", about " + platform::Counted(static_cast<size_t>(std::ceil(seconds)), L"second", L"seconds") + L" left";
+  return L", about " + platform::Counted(static_cast<size_t>(std::ceil(seconds / 60)), L"minute", L"minutes") +
+         L" left";
 }
 
 }  // namespace
@@ -25,7 +27,8 @@ std::wstring Size(unsigned long long bytes) {
 std::wstring LeftLine(const shredder::Left& left) { return left.path + L" (" + left.reason + L")"; }
 
 std::wstring ShredSummary(const shredder::ShredResult& result) {
-  std::wstring text = L"Shredded " + platform::Counted(result.files, L"file", L"files") + L" (" + Size(result.bytes) + L")";
+  std::wstring text =
+      L"Shredded " + platform::Counted(result.files, L"file", L"files") + L" (" + Size(result.bytes) + L")";
   if (result.folders) text += L" and " + platform::Counted(result.folders, L"folder", L"folders");
   if (result.links) text += L", removed " + platform::Counted(result.links, L"link", L"links");
   text += L"; " + std::to_wstring(result.left.size()) + L" left";
@@ -70,9 +73,7 @@ std::wstring WipeSummary(const std::wstring& root, const shredder::WipeResult& r
   return text;
 }
 
-std::wstring LeftoversLine(const std::wstring& folder) {
-  return L"Removed what an interrupted wipe left: " + folder;
-}
+std::wstring LeftoversLine(const std::wstring& folder) { return L"Removed what an interrupted wipe left: " + folder; }
 
 std::wstring LimitsText() {
   return L"What one overwrite cannot reach:\r\n"

@@ -13,8 +13,9 @@ bool MapsWholeUnixFileSystem(const std::wstring& root) {
   using UnixFileName = char*(CDECL*)(const wchar_t*);
   HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   auto unixFileName =
-      kernel ? reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")))
-             : nullptr;
+      kernel
+          ? reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")))
+          : nullptr;
   if (!unixFileName) return false;
   char* name = unixFileName(root.c_str());
   if (!name) return false;

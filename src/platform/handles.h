@@ -74,7 +74,7 @@ using UniqueHandle = Unique<HandleTraits>;    // processes, threads, events
 using FileHandle = Unique<FileHandleTraits>;  // CreateFileW
 using FindHandle = Unique<FindHandleTraits>;  // FindFirstFileExW
 using RegKey = Unique<RegKeyTraits>;
-using Module = Unique<ModuleTraits>;     // LoadLibraryExW
+using Module = Unique<ModuleTraits>;      // LoadLibraryExW
 using MemoryDc = Unique<MemoryDcTraits>;  // CreateCompatibleDC
 
 struct WindowTraits {

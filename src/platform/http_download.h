@@ -9,11 +9,21 @@
 namespace platform {
 
 struct DownloadLimits {
-  DWORD timeoutMs = 30000;                 // for the name look-up, the connection and each wait for data
+  DWORD timeoutMs = 30000;                    // for the name look-up, the connection and each wait for data
   unsigned long long maxBytes = 16ull << 20;  // a longer body is refused
 };
 
-enum class DownloadOutcome { Done, BadAddress, NoConnection, TimedOut, HttpStatus, TooLarge, Truncated, WriteFailed, Stopped };
+enum class DownloadOutcome {
+  Done,
+  BadAddress,
+  NoConnection,
+  TimedOut,
+  HttpStatus,
+  TooLarge,
+  Truncated,
+  WriteFailed,
+  Stopped
+};
 
 // Told the bytes received so far and the whole length (-1 when the server did not say one), once
 // the server answered and after each piece; false stops the download.

@@ -33,7 +33,8 @@ class MessageBoxes : public Messages {
     TaskDialogFunction taskDialog = TaskDialog();
     if (!taskDialog || buttons.empty()) return -1;
     std::vector<TASKDIALOG_BUTTON> choices;
-    for (size_t i = 0; i < buttons.size(); ++i) choices.push_back({kFirstChoice + static_cast<int>(i), buttons[i].c_str()});
+    for (size_t i = 0; i < buttons.size(); ++i)
+      choices.push_back({kFirstChoice + static_cast<int>(i), buttons[i].c_str()});
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
     config.hwndParent = owner;
@@ -66,7 +67,8 @@ int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& captio
   return current->Show(owner, text, caption, type);
 }
 
-int Choose(HWND owner, const std::wstring& text, const std::wstring& caption, const std::vector<std::wstring>& buttons) {
+int Choose(HWND owner, const std::wstring& text, const std::wstring& caption,
+           const std::vector<std::wstring>& buttons) {
   return current->Choose(owner, text, caption, buttons);
 }
 

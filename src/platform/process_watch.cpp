@@ -26,7 +26,8 @@ std::vector<ProcessEntry> ListProcesses() {
   NTSTATUS status;
   ULONG needed = 0;
   auto ask = [&] {
-    return NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    return NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                                    &needed);
   };
   while ((status = ask()) == kTooSmall && buffer.size() < 64 * 1024 * 1024) {
     buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 64 * 1024));
@@ -77,7 +78,8 @@ void ProcessWatch::Look() {
     if (held != held_.end()) continue;
     for (size_t program = 0; program < programs_.size(); ++program) {
       const Program& names = programs_[program];
-      if (std::none_of(names.begin(), names.end(), [&](const std::wstring& n) { return EqualsNoCase(n, entry.name); })) {
+      if (std::none_of(names.begin(), names.end(),
+                       [&](const std::wstring& n) { return EqualsNoCase(n, entry.name); })) {
         continue;
       }
       // The handle keeps the id from being given to another process while it is held.

@@ -53,15 +53,17 @@ bool SqliteDatabase::Execute(const std::string& sql) {
 
 bool SqliteDatabase::Execute(const std::string& sql, const std::wstring& parameter) {
   sqlite3_stmt* raw = nullptr;
-  if (!db_ || sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) return false;
+  if (!db_ || sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK)
+    return false;
   Statement statement(raw);
-  sqlite3_bind_text16(raw, 1, parameter.c_str(), static_cast<int>(parameter.size() * sizeof(wchar_t)), SQLITE_TRANSIENT);
+  sqlite3_bind_text16(raw, 1, parameter.c_str(), static_cast<int>(parameter.size() * sizeof(wchar_t)),
+                      SQLITE_TRANSIENT);
   return sqlite3_step(raw) == SQLITE_DONE;
 }
 
 std::vector<std::vector<std::wstring>> SqliteDatabase::Rows(const std::string& sql) {
   std::vector<std::vector<std::wstring>> rows;
-  for (Statement row = FirstRow(db_.get(), sql); row; ) {
+  for (Statement row = FirstRow(db_.get(), sql); row;) {
     std::vector<std::wstring>& columns = rows.emplace_back();
     for (int column = 0; column < sqlite3_column_count(row.get()); ++column) {
       const void* text = sqlite3_column_text16(row.get(), column);

@@ -14,11 +14,9 @@ std::wstring Widen(std::string_view narrow) {
 
 std::string Narrow(std::wstring_view wide) {
   if (wide.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                              nullptr, nullptr);
+  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), n,
-                      nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), n, nullptr, nullptr);
   return narrow;
 }
 
@@ -57,8 +55,8 @@ std::wstring ToLower(std::wstring_view text) {
 }
 
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
-  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
 }
 
 int CompareNoCase(std::wstring_view a, std::wstring_view b) {
@@ -100,9 +98,7 @@ bool MatchesLoweredPattern(std::wstring_view name, std::wstring_view pattern) {
   return p == pattern.size();
 }
 
-std::wstring CutAtNul(std::wstring_view text) {
-  return std::wstring(text.substr(0, text.find(L'\0')));
-}
+std::wstring CutAtNul(std::wstring_view text) { return std::wstring(text.substr(0, text.find(L'\0'))); }
 
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view part) {
   std::wstring joined(folder);

@@ -74,9 +74,8 @@ std::vector<std::wstring> ReadTextLines(const std::wstring& file) {
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
   DWORD written = 0;
-  return bytes.empty() ||
-         (::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-          written == bytes.size());
+  return bytes.empty() || (::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                           written == bytes.size());
 }
 
 bool CanReplaceFile(const std::wstring& file) {

@@ -92,17 +92,19 @@ void RunForUser(const platform::UserProfile& profile, const Stages& stages, Item
   std::optional<platform::PrivilegesHeld> privileges;
   UserHive hive(profile.sid, profile.folder + L"\\NTUSER.DAT", privileges);
   if (!hive.Reached()) {
-    current.view.AddNoteRow(L"The registry of this user could not be loaded (NTUSER.DAT): only the user's files are cleaned.");
+    current.view.AddNoteRow(
+        L"The registry of this user could not be loaded (NTUSER.DAT): only the user's files are cleaned.");
   }
   ProcessValues values = UserValues(current.values, engine::UserScope{hive.name, profile.folder, {}});
   const std::wstring classesFile = values.localAppDataFolder + L"\\Microsoft\\Windows\\UsrClass.dat";
   UserHive classes(profile.sid + L"_Classes", classesFile, privileges);
   if (!classes.Reached() && platform::FileExists(classesFile)) {
-    current.view.AddNoteRow(L"The classes registry of this user could not be loaded (UsrClass.dat): its keys are left.");
+    current.view.AddNoteRow(
+        L"The classes registry of this user could not be loaded (UsrClass.dat): its keys are left.");
   }
   values.user.classes = classes.name;
-  ItemContext context{current.erase, current.counters, current.run, values, current.programFolder, current.view,
-                      current.choice};
+  ItemContext context{current.erase,         current.counters, current.run,   values,
+                      current.programFolder, current.view,     current.choice};
   for (const auto& stage : stages) {
     if (current.erase.Stopped()) break;
     if (stage->ForEveryUser()) stage->Run(context);
@@ -250,7 +252,8 @@ bool CleanRun::Preview(engine::RunReport& report) {
 
 void CleanRun::EndOfRun(RunEnd end) {
   const StopReason stopped = stopReason_.load();
-  if (stopped == StopReason::None && settings::inifun::RunTest(settings::inifun::ReadIniValue(settingsFile_, L"Options", L"exit"))) {
+  if (stopped == StopReason::None &&
+      settings::inifun::RunTest(settings::inifun::ReadIniValue(settingsFile_, L"Options", L"exit"))) {
     // The process ends: this run's totals are not saved and nothing is reported.
     view_.ExitProgram();
     return;
@@ -266,12 +269,12 @@ void CleanRun::EndOfRun(RunEnd end) {
   const bool nothing = stopped == StopReason::None && lastReport_.items.empty();
   const size_t leaving = lastReport_.ItemsLeavingSomething();
   // A run that left something behind never reads as a success; the rows of those items say what.
-  const std::wstring last = nothing                          ? kNothingTicked
-                            : stopped != StopReason::None    ? kStoppedEnd
-                            : leaving == 0                   ? kComplete
-                            : L"Task complete: " + platform::Counted(leaving, L"item", L"items") +
-                                  (leaving == 1 ? L" left something behind; its row says what."
-                                                : L" left something behind; their rows say what.");
+  const std::wstring last = nothing                       ? kNothingTicked
+                            : stopped != StopReason::None ? kStoppedEnd
+                            : leaving == 0                ? kComplete
+                                           : L"Task complete: " + platform::Counted(leaving, L"item", L"items") +
+                                                 (leaving == 1 ? L" left something behind; its row says what."
+                                                               : L" left something behind; their rows say what.");
   view_.AddRow(last);
   view_.SetStatusLine(last);
 
@@ -280,30 +283,31 @@ void CleanRun::EndOfRun(RunEnd end) {
   // Below the counters' estimates, what the run erased as measured, each entry once.
   // The files kept for their age are told apart: they were never meant to go.
   const engine::ReportTotals totals = lastReport_.Totals();
-  const std::wstring measured =
-      L"\nErased " + engine::ErasureSummary(totals) + L"." + engine::TooNewSummary(totals);
+  const std::wstring measured = L"\nErased " + engine::ErasureSummary(totals) + L"." + engine::TooNewSummary(totals);
   if (backgroundRun_) {
     NotificationRequest request;
     request.key = L"www";
     request.title = platform::kProductName;
-    request.description = nothing ? std::wstring(kNothingTicked)
-                                  : std::wstring(stopped != StopReason::None ? L"Trellwipe Clean was stopped!"
-                                                 : leaving == 0 ? L"Trellwipe Clean is done!"
-                                                                : L"Trellwipe Clean is done, but " +
-                                                                      platform::Counted(leaving, L"item", L"items") +
-                                                                      L" left something behind!") +
-                                        L" Cleaned Registry Keys: " + keys + L" Released HD Space:" + megabytes +
-                                        L"MB" + measured;
+    request.description =
+        nothing ? std::wstring(kNothingTicked)
+                : std::wstring(stopped != StopReason::None ? L"Trellwipe Clean was stopped!"
+                               : leaving == 0
+                                   ? L"Trellwipe Clean is done!"
+                                   : L"Trellwipe Clean is done, but " + platform::Counted(leaving, L"item", L"items") +
+                                         L" left something behind!") +
+                      L" Cleaned Registry Keys: " + keys + L" Released HD Space:" + megabytes + L"MB" + measured;
     request.allowDuplicateTitles = true;
     request.enableClickEvent = true;
     request.soundFile = programFolder_ + L"\\Sounds\\Message.wav";
     view_.QueueNotification(request);
     backgroundRun_ = false;
   } else {
-    view_.ShowInformation(nothing ? L"Nothing to Clean" : stopped == StopReason::None ? L"Task Complete" : L"Task Stopped",
+    view_.ShowInformation(nothing                       ? L"Nothing to Clean"
+                          : stopped == StopReason::None ? L"Task Complete"
+                                                        : L"Task Stopped",
                           nothing ? last
-                                  : last + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " +
-                                        megabytes + L"MB" + measured);
+                                  : last + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " + megabytes +
+                                        L"MB" + measured);
   }
 
   settings::LastRun stored = settings::LoadLastRun(settingsFile_);

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-
 namespace settings {
 
 struct CustomEntry {

@@ -44,10 +44,10 @@ Text Trimmed(const Text& text) {
 
 template <class Text>
 struct Line {
-  Text raw;                  // as stored, its line end included
-  bool header = false;       // "[section]"
-  std::wstring name;         // the section's or the key's name in lower case; empty for other lines
-  size_t valueStart = 0;     // keys: where the value begins, after the "="
+  Text raw;               // as stored, its line end included
+  bool header = false;    // "[section]"
+  std::wstring name;      // the section's or the key's name in lower case; empty for other lines
+  size_t valueStart = 0;  // keys: where the value begins, after the "="
 };
 
 template <class Text>

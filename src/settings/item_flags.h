@@ -11,7 +11,7 @@ struct ItemFlag {
   const wchar_t* checkBox;  // control name in the selection window
   const wchar_t* caption;
   const wchar_t* tab;
-  const wchar_t* subTab;    // browsers only
+  const wchar_t* subTab;  // browsers only
   const wchar_t* group;
 };
 

@@ -5,8 +5,7 @@
 
 namespace settings {
 
-bool SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys,
-                 double releasedBytes) {
+bool SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys, double releasedBytes) {
   settings::inifun::IniBatch batch(settingsFile);
   batch.Set(L"Options", L"lastclean", platform::GeneralDateTime(when));
   batch.Set(L"Options", L"regnum", platform::FormatNumber(cleanedKeys));
@@ -21,7 +20,6 @@ LastRun LoadLastRun(const std::wstring& settingsFile) {
   run.releasedBytes = platform::LeadingNumber(settings::inifun::ReadIniValue(settingsFile, L"Options", L"filesize"));
   return run;
 }
-
 
 std::wstring TotalsText(double cleanedKeys, double releasedBytes) {
   return L"  Cleaned Registry Keys: " + platform::FormatNumber(cleanedKeys) + L"     Released HD Space:" +

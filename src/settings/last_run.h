@@ -7,14 +7,13 @@
 namespace settings {
 
 struct LastRun {
-  std::wstring lastClean;  // "lastclean" as stored
-  double cleanedKeys = 0;  // numeric value of "regnum"
+  std::wstring lastClean;    // "lastclean" as stored
+  double cleanedKeys = 0;    // numeric value of "regnum"
   double releasedBytes = 0;  // numeric value of "filesize"
 };
 
 // The three values land together or not at all; false when the file could not be replaced.
-bool SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys,
-                 double releasedBytes);
+bool SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys, double releasedBytes);
 LastRun LoadLastRun(const std::wstring& settingsFile);
 
 // The statistics strip's totals: "  Cleaned Registry Keys: 33     Released HD Space:3.34MB".

@@ -135,14 +135,18 @@ AgeOptions LoadAgeOptions(const std::wstring& programFolder) {
   const AgeOptions defaults;
   AgeOptions ages;
   ages.tempHours = StoredHours(settings::inifun::ReadIniValue(file, kSection, L"TempMinAgeHours"), defaults.tempHours);
-  ages.recycleHours = StoredHours(settings::inifun::ReadIniValue(file, kSection, L"RecycleMinAgeHours"), defaults.recycleHours);
-  ages.customFolders = settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, L"CustomFoldersMinAge"));
+  ages.recycleHours =
+      StoredHours(settings::inifun::ReadIniValue(file, kSection, L"RecycleMinAgeHours"), defaults.recycleHours);
+  ages.customFolders =
+      settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, L"CustomFoldersMinAge"));
   return ages;
 }
 
 Options LoadOptions(const std::wstring& programFolder) {
   const std::wstring file = SettingsFile(programFolder);
-  auto flag = [&](const wchar_t* key) { return settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, key)); };
+  auto flag = [&](const wchar_t* key) {
+    return settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, key));
+  };
   Options options;
   options.startPage = engine::regfun::ReadRegistryString(kIeMainKeys[1], L"Start Page");
   options.windowTitle = engine::regfun::ReadRegistryString(kIeMainKeys[1], L"Window Title");
@@ -184,7 +188,8 @@ bool SaveOptions(const std::wstring& programFolder, const Options& options, cons
   // Arming twice or disarming keys that were never armed would disturb the main window's hot keys.
   bool armed = settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, L"bosskey"));
   // Another letter takes effect at once: the old keys are freed, the new ones taken.
-  bool newLetter = options.bossKeyLetter != BossKeyLetter(settings::inifun::ReadIniValue(file, kSection, L"bosskeyletter"));
+  bool newLetter =
+      options.bossKeyLetter != BossKeyLetter(settings::inifun::ReadIniValue(file, kSection, L"bosskeyletter"));
   bool arm = options.bossKey && (!armed || newLetter);
   bool disarm = armed && (!options.bossKey || newLetter);
   if (options.bossKey && !armed) store(L"bosskey", L"1");

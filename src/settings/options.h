@@ -35,25 +35,25 @@ constexpr AgeChoice kAgeChoices[] = {
     {L"any age", 0}, {L"1 hour", 1}, {L"24 hours", 24}, {L"7 days", 7 * 24}, {L"30 days", 30 * 24}};
 
 struct AgeOptions {
-  int tempHours = 24;           // "TempMinAgeHours": the temporary files' age
-  int recycleHours = 0;         // "RecycleMinAgeHours": how long ago an item went to the Recycle Bin
-  bool customFolders = false;   // "CustomFoldersMinAge": the custom folders keep young files too
+  int tempHours = 24;          // "TempMinAgeHours": the temporary files' age
+  int recycleHours = 0;        // "RecycleMinAgeHours": how long ago an item went to the Recycle Bin
+  bool customFolders = false;  // "CustomFoldersMinAge": the custom folders keep young files too
 };
 
 // The stored ages; a stored text that is none of the choices reads as the default.
 AgeOptions LoadAgeOptions(const std::wstring& programFolder);
 
 struct Options {
-  bool bossKey = false;         // "bosskey"
-  wchar_t bossKeyLetter = L'Z';  // "bosskeyletter": the letter of both boss-key hot keys
-  bool startup = false;         // "startup": the Run entry
-  bool autoCheck = false;       // "autoclean"
-  bool exitAfter = false;       // "exit"
-  bool securely = false;        // "securely"
-  bool windowsStartup = false;  // "WindowsStartup"
-  bool windowsShutdown = false; // "WindowsShutdown"
-  bool weeklyRulesCheck = false;  // kRulesCheckKey: the program in the notification area looks for new rules
-  bool allUsers = false;        // "AllUsers": Clean Now and the schedule clean every user of the computer
+  bool bossKey = false;            // "bosskey"
+  wchar_t bossKeyLetter = L'Z';    // "bosskeyletter": the letter of both boss-key hot keys
+  bool startup = false;            // "startup": the Run entry
+  bool autoCheck = false;          // "autoclean"
+  bool exitAfter = false;          // "exit"
+  bool securely = false;           // "securely"
+  bool windowsStartup = false;     // "WindowsStartup"
+  bool windowsShutdown = false;    // "WindowsShutdown"
+  bool weeklyRulesCheck = false;   // kRulesCheckKey: the program in the notification area looks for new rules
+  bool allUsers = false;           // "AllUsers": Clean Now and the schedule clean every user of the computer
   std::array<BoxState, 7> days{};  // "CleanDays", Sunday first
   std::wstring cleanTime;          // "CleanTime"
   std::wstring startPage;          // "Start Page", "Error" when it cannot be read
@@ -109,9 +109,9 @@ std::wstring CleanDaysText(const std::array<BoxState, 7>& days);
 
 Options LoadOptions(const std::wstring& programFolder);
 
-// Stores the flags (the boss key's, and its letter, only when they change), "CleanDays", "CleanTime" and the ages in one
-// replacement of the settings file, then the Internet Explorer values, the boss key's switch and
-// the Run entry. False, with nothing stored or switched, when the settings file cannot be written.
+// Stores the flags (the boss key's, and its letter, only when they change), "CleanDays", "CleanTime" and the ages in
+// one replacement of the settings file, then the Internet Explorer values, the boss key's switch and the Run entry.
+// False, with nothing stored or switched, when the settings file cannot be written.
 bool SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey);
 
 // Writes "Start Page" and "Window Title", each when given, under each existing key (an empty text

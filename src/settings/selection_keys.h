@@ -12,8 +12,8 @@ constexpr wchar_t kAddCustomButton[] = L"Command101";
 constexpr wchar_t kRemoveCustomButton[] = L"Command102";
 constexpr wchar_t kClearCustomButton[] = L"Command2";
 // Item boxes.
-constexpr wchar_t kAddressBarBox[] = L"Check1";  // "IE Address Bar History"
-constexpr wchar_t kIeCookiesBox[] = L"Check4";   // "IE Cookies"
+constexpr wchar_t kAddressBarBox[] = L"Check1";    // "IE Address Bar History"
+constexpr wchar_t kIeCookiesBox[] = L"Check4";     // "IE Cookies"
 constexpr wchar_t kCustomItemsBox[] = L"Check52";  // "Custom Clean Items"
 
 }  // namespace settings

@@ -73,21 +73,21 @@ struct Warning {
 constexpr Warning kWarnings[] = {
     {L"Check5", L"Are you sure delete IE Favorites?"},
     {L"Check7", L"Are you sure delete Downloaded Files?"},
-    {L"Check4", kCookies},    // Internet Explorer
+    {L"Check4", kCookies},  // Internet Explorer
     {L"Check6", kForms},
-    {L"Check43", kCookies},   // Firefox
+    {L"Check43", kCookies},  // Firefox
     {L"Check55", kBookmarks},
     {L"Check56", kPasswords},
-    {L"Check10", kCookies},   // Opera
+    {L"Check10", kCookies},  // Opera
     {L"Check58", kSessions},
     {L"Check60", kBookmarks},
     {L"Check61", kPasswords},
-    {L"Check17", kCookies},   // Netscape
+    {L"Check17", kCookies},  // Netscape
     {L"Check63", kBookmarks},
     {L"Check62", kPasswords},
-    {L"Check50", kCookies},   // AOL Explorer
-    {L"Check22", kCookies},   // MSN Explorer
-    {L"Check71", kCookies},   // Mozilla
+    {L"Check50", kCookies},    // AOL Explorer
+    {L"Check22", kCookies},    // MSN Explorer
+    {L"Check71", kCookies},    // Mozilla
     {L"Check130", kSessions},  // Maxthon
     {L"Check132", kCookies},   // its history files hold its cookies
     {L"Check137", kCookies},   // Chrome

@@ -15,8 +15,8 @@
 namespace settings {
 
 // The outer tab control `SSTab1` and the browser tab control `SSTab2`, in tab-number order.
-constexpr std::array<const wchar_t*, 8> kOuterTabs = {L"Browsers",     L"Windows",     L"Microsoft Office",
-                                                      L"Applications", L"Custom Item", L"Instant Messaging",
+constexpr std::array<const wchar_t*, 8> kOuterTabs = {L"Browsers",      L"Windows",     L"Microsoft Office",
+                                                      L"Applications",  L"Custom Item", L"Instant Messaging",
                                                       L"Email Readers", L"Rules"};
 constexpr std::array<const wchar_t*, 10> kBrowserTabs = {
     L"Internet Explorer", L"Firefox", L"Opera",           L"Netscape",      L"AOL Explorer",

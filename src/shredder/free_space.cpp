@@ -70,7 +70,8 @@ DWORD FillFile(HANDLE file, const std::vector<char>& zeros, ULONGLONG& written, 
   while (inFile < kFileLength) {
     if (!keepGoing()) return ERROR_CANCELLED;
     if (limit && written >= limit) return ERROR_DISK_FULL;
-    DWORD count = static_cast<DWORD>(std::min<ULONGLONG>({chunk, kFileLength - inFile, limit ? limit - written : chunk}));
+    DWORD count =
+        static_cast<DWORD>(std::min<ULONGLONG>({chunk, kFileLength - inFile, limit ? limit - written : chunk}));
     DWORD wrote = 0;
     if (!WriteFile(file, zeros.data(), count, &wrote, nullptr)) {
       DWORD error = GetLastError();
@@ -132,7 +133,8 @@ WipeResult WipeFreeSpace(const std::wstring& root, const WipeOptions& options) {
       double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       progress.written = result.written;
       progress.secondsLeft = seconds > 0.5 && result.written > 0
-                                 ? seconds * static_cast<double>(progress.free - std::min(progress.free, result.written)) /
+                                 ? seconds *
+                                       static_cast<double>(progress.free - std::min(progress.free, result.written)) /
                                        static_cast<double>(result.written)
                                  : -1;
       options.progress(progress);
@@ -189,7 +191,8 @@ std::vector<std::wstring> RemoveWipeLeftovers(const std::vector<std::wstring>& r
   for (const std::wstring& root : roots) {
     std::vector<std::wstring> folders;
     platform::ListFolder(root, [&](const platform::FolderEntry& entry) {
-      if (entry.IsFolder() && !entry.IsLink() && IsWipeFolderName(entry.name)) folders.push_back(platform::JoinPath(root, entry.name));
+      if (entry.IsFolder() && !entry.IsLink() && IsWipeFolderName(entry.name))
+        folders.push_back(platform::JoinPath(root, entry.name));
     });
     for (const std::wstring& folder : folders) {
       if (RemoveWipeFolder(folder)) removed.push_back(folder);

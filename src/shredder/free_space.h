@@ -31,8 +31,8 @@ std::wstring WipeFolder(const std::wstring& root);
 
 struct WipeProgress {
   ULONGLONG written = 0;
-  ULONGLONG free = 0;        // the free space when the wipe started
-  double secondsLeft = -1;   // below 0 until the rate is known
+  ULONGLONG free = 0;       // the free space when the wipe started
+  double secondsLeft = -1;  // below 0 until the rate is known
 };
 
 struct WipeOptions {
@@ -49,9 +49,9 @@ enum class WipeOutcome { Filled, Stopped, Failed };
 struct WipeResult {
   WipeOutcome outcome = WipeOutcome::Failed;
   ULONGLONG written = 0;
-  DWORD error = ERROR_SUCCESS;  // why it failed
-  bool freed = false;           // the folder and its files are gone again
-  std::wstring folder;          // the folder it filled
+  DWORD error = ERROR_SUCCESS;          // why it failed
+  bool freed = false;                   // the folder and its files are gone again
+  std::wstring folder;                  // the folder it filled
   std::vector<std::wstring> leftAlone;  // folders of a wipe's name that hold something else
 };
 

@@ -30,7 +30,7 @@ const wchar_t* OpenFailure(DWORD error, DWORD attributes) {
     case ERROR_LOCK_VIOLATION: return L"in use";
     case ERROR_ACCESS_DENIED:
       return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) ? L"read-only"
-                                                                                              : L"access denied";
+                                                                                             : L"access denied";
     default: return L"refused";
   }
 }
@@ -207,7 +207,8 @@ class Shredding {
       if (Stopped()) return;
       std::vector<platform::FolderEntry> entries;
       if (!platform::ListFolder(visits[at].path, [&](const platform::FolderEntry& e) { entries.push_back(e); })) {
-        visits[at].emptied = visits[at].listed = Leave(visits[at].path, OpenFailure(GetLastError(), INVALID_FILE_ATTRIBUTES));
+        visits[at].emptied = visits[at].listed =
+            Leave(visits[at].path, OpenFailure(GetLastError(), INVALID_FILE_ATTRIBUTES));
         continue;
       }
       for (const platform::FolderEntry& entry : entries) {
@@ -239,8 +240,7 @@ class Shredding {
   }
 
   bool RemoveFolder(const Visit& visit) {
-    platform::FileHandle folder =
-        engine::OpenForErasure(visit.path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS);
+    platform::FileHandle folder = engine::OpenForErasure(visit.path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS);
     if (!folder) return Leave(visit.path, OpenFailure(GetLastError(), INVALID_FILE_ATTRIBUTES));
     if (!IsEntryItself(folder.get(), visit.final)) return Leave(visit.path, kLinkLeft);
     std::wstring renamed = RenameToRandom(folder.get(), visit.path);

@@ -8,10 +8,10 @@
 namespace toolkit {
 
 enum Anchor : unsigned {
-  kMoveRight = 1,    // the control moves right as the window widens
-  kMoveDown = 2,     // the control moves down as the window grows taller
-  kGrowWide = 4,     // its right edge follows the window's
-  kGrowTall = 8,     // its bottom edge follows the window's
+  kMoveRight = 1,  // the control moves right as the window widens
+  kMoveDown = 2,   // the control moves down as the window grows taller
+  kGrowWide = 4,   // its right edge follows the window's
+  kGrowTall = 8,   // its bottom edge follows the window's
 };
 
 class AnchoredLayout {

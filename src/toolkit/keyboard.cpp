@@ -84,13 +84,12 @@ bool FocusKeeper::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       return true;
     }
     case WM_NEXTDLGCTL: {
-      HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                   : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+      HWND target =
+          LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
       if (target && IsChild(window, target)) SetFocus(target);
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -72,9 +72,8 @@ bool HidesWindow(const std::wstring& className, const std::wstring& program, boo
   for (const BrowserWindowClass& entry : kBrowserWindowClasses) {
     if (className != entry.className) continue;
     if (entry.programs.size() == 0) return true;
-    return shownMainWindow && std::any_of(entry.programs.begin(), entry.programs.end(), [&](const wchar_t* name) {
-             return platform::EqualsNoCase(program, name);
-           });
+    return shownMainWindow && std::any_of(entry.programs.begin(), entry.programs.end(),
+                                          [&](const wchar_t* name) { return platform::EqualsNoCase(program, name); });
   }
   return false;
 }

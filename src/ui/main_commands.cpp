@@ -4,9 +4,9 @@
 #include <iterator>
 
 #include "catalogue/running_programs.h"
-#include "platform/product_name.h"
 #include "platform/files.h"
 #include "platform/messages.h"
+#include "platform/product_name.h"
 #include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -31,7 +31,8 @@ struct Tool {
   const wchar_t* missing;
 };
 constexpr Tool kTools[] = {
-    {kCleanRegistryCommand, L"\\Keysweep.exe", L"The registry cleaner (Keysweep.exe) is not part of this installation."},
+    {kCleanRegistryCommand, L"\\Keysweep.exe",
+     L"The registry cleaner (Keysweep.exe) is not part of this installation."},
     {kFileShredderCommand, L"\\Papermill.exe", L"The shredder (Papermill.exe) is not part of this installation."},
 };
 constexpr wchar_t kFirstCleaningTitle[] = L"The first cleaning";
@@ -57,9 +58,12 @@ struct Shortcut {
 };
 
 constexpr Shortcut kShortcuts[] = {
-    {FCONTROL, 'N', kCleanNowCommand},     {FCONTROL, 'S', kCleanSettingsCommand},
-    {FCONTROL, 'O', kCleanOptionsCommand}, {FCONTROL, 'X', kExitCommand},
-    {0, VK_F1, kHelpCommand},              {FCONTROL, 'W', kWebsiteCommand},
+    {FCONTROL, 'N', kCleanNowCommand},
+    {FCONTROL, 'S', kCleanSettingsCommand},
+    {FCONTROL, 'O', kCleanOptionsCommand},
+    {FCONTROL, 'X', kExitCommand},
+    {0, VK_F1, kHelpCommand},
+    {FCONTROL, 'W', kWebsiteCommand},
     {FCONTROL, 'A', kAboutCommand},
 };
 
@@ -133,61 +137,31 @@ void MainWindow::Execute(UINT command) {
       ShowPage(Page::Status);
       CleanAttended();
       break;
-    case kStartCleaningCommand:
-      CleanAttended();
-      break;
-    case kPreviewCommand:
-      Preview();
-      break;
+    case kStartCleaningCommand: CleanAttended(); break;
+    case kPreviewCommand: Preview(); break;
     case kTrayCleanNowCommand:
       if (Clean(run::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
       break;
-    case kTrayCleanShutdownCommand:
-      CleanThenShutDown();
-      break;
-    case kCancelCommand:
-      run_->Stop(run::StopReason::User);
-      break;
-    case kCleanSettingsCommand:
-      actions_.openSettings(hwnd_, programFolder_);
-      break;
+    case kTrayCleanShutdownCommand: CleanThenShutDown(); break;
+    case kCancelCommand: run_->Stop(run::StopReason::User); break;
+    case kCleanSettingsCommand: actions_.openSettings(hwnd_, programFolder_); break;
     case kCleanOptionsCommand:
       if (actions_.openOptions(hwnd_, hwnd_, programFolder_)) {
         schedule_ = settings::LoadSchedule(settings::SettingsFile(programFolder_));
         WatchBrowsers();
       }
       break;
-    case kSearchEraseCommand:
-      actions_.openFileSearch(hwnd_, programFolder_);
-      break;
-    case kAboutCommand:
-      actions_.openAbout(hwnd_);
-      break;
+    case kSearchEraseCommand: actions_.openFileSearch(hwnd_, programFolder_); break;
+    case kAboutCommand: actions_.openAbout(hwnd_); break;
     case kCleanRegistryCommand:
-    case kFileShredderCommand:
-      StartTool(command);
-      break;
-    case kHelpCommand:
-      OpenHelp();
-      break;
-    case kWebsiteCommand:
-      actions_.openWithShell(toolkit::kProductWebPage);
-      break;
-    case kTellFriendCommand:
-      actions_.openWithShell(L"mailto:");
-      break;
-    case kRestoreCommand:
-      Restore();
-      break;
-    case kShowHomeCommand:
-      ShowPage(Page::Home);
-      break;
-    case kShowStatusCommand:
-      ShowPage(Page::Status);
-      break;
-    case kExitCommand:
-      ExitProgram();
-      break;
+    case kFileShredderCommand: StartTool(command); break;
+    case kHelpCommand: OpenHelp(); break;
+    case kWebsiteCommand: actions_.openWithShell(toolkit::kProductWebPage); break;
+    case kTellFriendCommand: actions_.openWithShell(L"mailto:"); break;
+    case kRestoreCommand: Restore(); break;
+    case kShowHomeCommand: ShowPage(Page::Home); break;
+    case kShowStatusCommand: ShowPage(Page::Status); break;
+    case kExitCommand: ExitProgram(); break;
   }
 }
 
@@ -213,8 +187,9 @@ void MainWindow::CleanAttended() {
   // Unattended runs do not ask; what such programs keep locked shows in the run's results.
   if (actions_.runningPrograms && !run_->Running()) {
     std::vector<std::wstring> running = actions_.runningPrograms(programFolder_);
-    if (!running.empty() && platform::ShowMessage(hwnd_, catalogue::RunningProgramsQuestion(running),
-                                                  catalogue::kRunningProgramsTitle, MB_YESNO | MB_ICONWARNING) != IDYES) {
+    if (!running.empty() &&
+        platform::ShowMessage(hwnd_, catalogue::RunningProgramsQuestion(running), catalogue::kRunningProgramsTitle,
+                              MB_YESNO | MB_ICONWARNING) != IDYES) {
       return;
     }
   }
@@ -230,8 +205,8 @@ bool MainWindow::Clean(run::RunEnd end) {
 bool MainWindow::QueryEndSession() {
   if (shutdownRun_) return false;
   bool cleanFirst = !shutdownCleaned_ && !run_->Running() &&
-                    settings::inifun::FlagTest(settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options",
-                                                          L"WindowsShutdown")) &&
+                    settings::inifun::FlagTest(settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_),
+                                                                              L"Options", L"WindowsShutdown")) &&
                     !settings::SelectionUnsaved(settings::SettingsFile(programFolder_));
   if (cleanFirst) {
     // The answer must come at once; the cleaning starts from the message loop.

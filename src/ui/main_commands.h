@@ -23,9 +23,9 @@ enum Command : UINT {
   kTrayCleanNowCommand,  // unattended run, then hide the window
   kShowHomeCommand,
   kShowStatusCommand,
-  kStartCleaningCommand,  // "Start Cleaning >>"
-  kCancelCommand,         // the status page's "Cancel": stops the run or preview under way
-  kPreviewCommand,        // show the status page, then list what a run would erase
+  kStartCleaningCommand,      // "Start Cleaning >>"
+  kCancelCommand,             // the status page's "Cancel": stops the run or preview under way
+  kPreviewCommand,            // show the status page, then list what a run would erase
   kTrayCleanShutdownCommand,  // unattended run, then shut Windows down
 };
 

@@ -43,11 +43,15 @@ constexpr wchar_t kHomeLists[] =
 
 // Item, State (its least: the list gives it the rest), then the figures, lined up on the right; with a
 // scroll bar they fit the list of the smallest window.
-constexpr toolkit::ListColumn kResultColumnTable[kResultColumns] = {
-    {L"Item", 250}, {L"State", 120}, {L"Files", 55, LVCFMT_RIGHT}, {L"Size", 75, LVCFMT_RIGHT},
-    {L"Left behind", 90, LVCFMT_RIGHT}};
+constexpr toolkit::ListColumn kResultColumnTable[kResultColumns] = {{L"Item", 250},
+                                                                    {L"State", 120},
+                                                                    {L"Files", 55, LVCFMT_RIGHT},
+                                                                    {L"Size", 75, LVCFMT_RIGHT},
+                                                                    {L"Left behind", 90, LVCFMT_RIGHT}};
 
-RECT At(int left, int top, int width, int height) { return {left, top, left + std::max(width, 0), top + std::max(height, 0)}; }
+RECT At(int left, int top, int width, int height) {
+  return {left, top, left + std::max(width, 0), top + std::max(height, 0)};
+}
 
 }  // namespace
 
@@ -111,8 +115,8 @@ void MainWindow::CreateControls() {
 
   // The frame's mnemonic leads to the result list, the next control.
   frame_ = AddControl(L"BUTTON", L"St&atus", BS_GROUPBOX);
-  list_ = AddControl(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0,
-                     WS_EX_CLIENTEDGE);
+  list_ =
+      AddControl(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0, WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
   toolkit::KeepReturnKey(list_);
   toolkit::AddListColumns(list_, kResultColumnTable, dpi_);
@@ -132,8 +136,8 @@ void MainWindow::CreateControls() {
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   tool.hwnd = hwnd_;
   tool.uId = reinterpret_cast<UINT_PTR>(start_);
-  tool.lpszText = const_cast<wchar_t*>(
-      L"Close your browsers and other programs first: files that are in use cannot be erased.");
+  tool.lpszText =
+      const_cast<wchar_t*>(L"Close your browsers and other programs first: files that are in use cannot be erased.");
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 
   lastClean_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP);
@@ -157,12 +161,20 @@ void MainWindow::Layout() {
   RECT client;
   GetClientRect(hwnd_, &client);
   const MainLayout layout = LayOutMainWindow({client.right, client.bottom}, dpi_);
-  const std::pair<HWND, const RECT&> places[] = {
-      {navigation_.Handle(), layout.navigation}, {homeTitle_, layout.homeTitle}, {homeText_, layout.homeText},
-      {homeLists_, layout.homeLists},           {frame_, layout.frame},         {list_, layout.list},
-      {progress_, layout.progress},             {status_, layout.status},       {cancel_, layout.cancel},
-      {preview_, layout.preview},               {start_, layout.start},         {lastClean_, layout.lastClean},
-      {totals_, layout.totals},                 {link_, layout.link}};
+  const std::pair<HWND, const RECT&> places[] = {{navigation_.Handle(), layout.navigation},
+                                                 {homeTitle_, layout.homeTitle},
+                                                 {homeText_, layout.homeText},
+                                                 {homeLists_, layout.homeLists},
+                                                 {frame_, layout.frame},
+                                                 {list_, layout.list},
+                                                 {progress_, layout.progress},
+                                                 {status_, layout.status},
+                                                 {cancel_, layout.cancel},
+                                                 {preview_, layout.preview},
+                                                 {start_, layout.start},
+                                                 {lastClean_, layout.lastClean},
+                                                 {totals_, layout.totals},
+                                                 {link_, layout.link}};
   for (const auto& [control, rect] : places) {
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
   }
@@ -171,7 +183,8 @@ void MainWindow::Layout() {
   RECT list;
   GetClientRect(list_, &list);
   if (!(GetWindowLongW(list_, GWL_STYLE) & WS_VSCROLL)) {
-    list.right -= MulDiv(GetSystemMetrics(SM_CXVSCROLL), static_cast<int>(dpi_), static_cast<int>(toolkit::SystemDpi()));
+    list.right -=
+        MulDiv(GetSystemMetrics(SM_CXVSCROLL), static_cast<int>(dpi_), static_cast<int>(toolkit::SystemDpi()));
   }
   int others = 0;
   for (int column = 0; column < kResultColumns; ++column) {

@@ -29,9 +29,8 @@ void MainWindow::Preview() {
   AddPreviewRows(report);
   engine::ReportTotals totals = report.Totals();
   SetStatusLine((report.stopped ? L"Preview stopped: " : L"Preview: ") + std::to_wstring(report.items.size()) +
-                L" items, " + std::to_wstring(totals.files) +
-                L" files, " + platform::Megabytes(totals.bytes) + L" MB, " +
-                std::to_wstring(totals.registryEntries) + L" registry entries. Nothing was erased." +
+                L" items, " + std::to_wstring(totals.files) + L" files, " + platform::Megabytes(totals.bytes) +
+                L" MB, " + std::to_wstring(totals.registryEntries) + L" registry entries. Nothing was erased." +
                 engine::TooNewSummary(totals));
   previewReport_ = std::move(report);
   previewShown_ = true;

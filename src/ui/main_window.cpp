@@ -31,8 +31,8 @@ constexpr wchar_t kClassName[] = L"TrellwipeMainWindow";
 UINT TrackAtPointer(HMENU popup, HWND owner) {
   POINT point;
   GetCursorPos(&point);
-  UINT command = static_cast<UINT>(TrackPopupMenu(popup, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, point.x,
-                                                  point.y, 0, owner, nullptr));
+  UINT command = static_cast<UINT>(
+      TrackPopupMenu(popup, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, point.x, point.y, 0, owner, nullptr));
   // Lets the menu close when the user clicks elsewhere next time.
   PostMessageW(owner, WM_NULL, 0, 0);
   return command;
@@ -56,7 +56,9 @@ MainWindowActions DefaultActions() {
   };
   actions.showDetails = dialogs::ShowDetails;
   actions.reviewRuleChanges = dialogs::ReviewRuleChanges;
-  actions.blockShutdown = [](HWND owner, const std::wstring& reason) { ShutdownBlockReasonCreate(owner, reason.c_str()); };
+  actions.blockShutdown = [](HWND owner, const std::wstring& reason) {
+    ShutdownBlockReasonCreate(owner, reason.c_str());
+  };
   actions.unblockShutdown = [](HWND owner) { ShutdownBlockReasonDestroy(owner); };
   actions.requestShutdown = platform::RequestShutdown;
   return actions;
@@ -86,9 +88,9 @@ bool MainWindow::Create() {
                                 reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                                 icon ? icon : LoadIconW(nullptr, IDI_APPLICATION)});
 
-  if (!CreateWindowExW(0, kClassName, toolkit::kMainCaption, WS_OVERLAPPEDWINDOW,
-                       CW_USEDEFAULT, CW_USEDEFAULT, MainWindowSize(toolkit::kDesignDpi).cx, MainWindowSize(toolkit::kDesignDpi).cy,
-                       nullptr, CreateMainMenu(), instance_, this)) {
+  if (!CreateWindowExW(0, kClassName, toolkit::kMainCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                       MainWindowSize(toolkit::kDesignDpi).cx, MainWindowSize(toolkit::kDesignDpi).cy, nullptr,
+                       CreateMainMenu(), instance_, this)) {
     return false;
   }
   dpi_ = toolkit::WindowDpi(hwnd_);
@@ -102,8 +104,8 @@ bool MainWindow::Create() {
   trayMenu_ = CreateTrayMenu();
   CreateControls();
 
-  notifications_ = std::make_unique<NotificationSystem>(instance_,
-                                                        [this](const std::wstring& key) { NotificationClicked(key); });
+  notifications_ =
+      std::make_unique<NotificationSystem>(instance_, [this](const std::wstring& key) { NotificationClicked(key); });
   ApplySkin();
   ShowPage(Page::Home);
   // The folder and version values the catalogue reads are computed here, once.
@@ -118,7 +120,8 @@ bool MainWindow::Create() {
   ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes));
   tray_.Add(hwnd_, reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON)), platform::kProductName);
   if (settings::inifun::FlagTest(settings::inifun::ReadIniValue(settingsFile, L"Options", L"bosskey"))) {
-    ArmBossKey(hwnd_, settings::BossKeyLetter(settings::inifun::ReadIniValue(settingsFile, L"Options", L"bosskeyletter")));
+    ArmBossKey(hwnd_,
+               settings::BossKeyLetter(settings::inifun::ReadIniValue(settingsFile, L"Options", L"bosskeyletter")));
   }
   return true;
 }
@@ -138,16 +141,12 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (focus_.Handle(hwnd_, message, wParam, lParam)) return 0;
   switch (message) {
-    case WM_HOTKEY:
-      BossKeyMessage(message, wParam, lParam);
-      break;
+    case WM_HOTKEY: BossKeyMessage(message, wParam, lParam); break;
     case WM_TIMER:
       if (wParam == kScheduleTimer) CheckSchedule();
       if (wParam == kBrowserTimer) TickBrowserWatch();
       return 0;
-    case kBrowserWatchMessage:
-      TickBrowserWatch();
-      return 0;
+    case kBrowserWatchMessage: TickBrowserWatch(); return 0;
     case WM_COMMAND:
       if (lParam == 0 || HIWORD(wParam) == BN_CLICKED || reinterpret_cast<HWND>(lParam) == navigation_.Handle()) {
         Execute(LOWORD(wParam));
@@ -165,9 +164,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case TrayIcon::kCallbackMessage:
-      TrayEvent(lParam);
-      return 0;
+    case TrayIcon::kCallbackMessage: TrayEvent(lParam); return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) FirstActivation();
       break;
@@ -199,17 +196,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // Never more than the screen allows: a window at 200 % on a small screen is as large as it can be.
       auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
       const SIZE least = MainWindowSize(dpi_);
-      limits->ptMinTrackSize = {std::min(least.cx, limits->ptMaxTrackSize.x), std::min(least.cy, limits->ptMaxTrackSize.y)};
+      limits->ptMinTrackSize = {std::min(least.cx, limits->ptMaxTrackSize.x),
+                                std::min(least.cy, limits->ptMaxTrackSize.y)};
       return 0;
     }
-    case kStartupRunMessage:
-      Clean(run::RunEnd::Notification);
-      return 0;
-    case kShutdownRunMessage:
-      CleanBeforeShutdown();
-      return 0;
-    case WM_QUERYENDSESSION:
-      return QueryEndSession() ? TRUE : FALSE;
+    case kStartupRunMessage: Clean(run::RunEnd::Notification); return 0;
+    case kShutdownRunMessage: CleanBeforeShutdown(); return 0;
+    case WM_QUERYENDSESSION: return QueryEndSession() ? TRUE : FALSE;
     case WM_ENDSESSION:
       if (wParam) EndSession();
       return 0;
@@ -243,7 +236,8 @@ void MainWindow::FirstActivation() {
   if (commandLine_ != L"min") return;
   ShowWindow(hwnd_, SW_HIDE);
   commandLine_.clear();
-  if (settings::inifun::FlagTest(settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"WindowsStartup")) &&
+  if (settings::inifun::FlagTest(
+          settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"WindowsStartup")) &&
       !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) {
     PostMessageW(hwnd_, kStartupRunMessage, 0, 0);
   }
@@ -266,8 +260,9 @@ void MainWindow::CheckSchedule() {
 void MainWindow::CheckRules(const SYSTEMTIME& today) {
   if (rulesCheck_ || !settings::RulesCheckDue(programFolder_, today)) return;
   settings::NoteRulesChecked(programFolder_, today);
-  rulesCheck_ = std::make_unique<dialogs::RulesDownloadTask>(hwnd_, programFolder_, catalogue::rules::CommunityAddress(programFolder_),
-                                                              actions_.rulesDownloadLimits);
+  rulesCheck_ = std::make_unique<dialogs::RulesDownloadTask>(hwnd_, programFolder_,
+                                                             catalogue::rules::CommunityAddress(programFolder_),
+                                                             actions_.rulesDownloadLimits);
 }
 
 void MainWindow::RulesChecked(WPARAM what) {

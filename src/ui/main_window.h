@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/rule_update_window.h"
 #include "catalogue/browser_close_watch.h"
+#include "dialogs/rule_update_window.h"
 #include "platform/handles.h"
 #include "platform/shutdown.h"
 #include "run/clean_run.h"
@@ -226,7 +226,7 @@ class MainWindow : public run::RunView {
   std::vector<int> noteRows_;
   // The rows show this preview, not the last run, until the list is cleared.
   bool previewShown_ = false;
-  bool busy_ = false;  // a run is under way: the hourglass shows over the window
+  bool busy_ = false;           // a run is under way: the hourglass shows over the window
   bool showMaximised_ = false;  // the first show fills the screen, as the window did when last closed
   engine::RunReport previewReport_;
   std::unique_ptr<run::CleanRun> run_;

@@ -1,7 +1,7 @@
 #include "ui/navigation_bar.h"
 
-#include <windowsx.h>
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -54,9 +54,8 @@ constexpr Pictogram kRegistry = {{{5, {{2, 2}, {9, 2}, {9, 9}, {2, 9}, {2, 2}}},
                                   {5, {{11, 2}, {18, 2}, {18, 9}, {11, 9}, {11, 2}}},
                                   {5, {{2, 11}, {9, 11}, {9, 18}, {2, 18}, {2, 11}}},
                                   {5, {{11, 11}, {18, 11}, {18, 18}, {11, 18}, {11, 11}}}}};
-constexpr Pictogram kDoor = {{{5, {{3, 2}, {11, 2}, {11, 18}, {3, 18}, {3, 2}}},
-                              {2, {{9, 10}, {19, 10}}},
-                              {3, {{15, 6}, {19, 10}, {15, 14}}}}};
+constexpr Pictogram kDoor = {
+    {{5, {{3, 2}, {11, 2}, {11, 18}, {3, 18}, {3, 2}}}, {2, {{9, 10}, {19, 10}}}, {3, {{15, 6}, {19, 10}, {15, 14}}}}};
 constexpr Pictogram kQuestion = {{{8, {{5, 6}, {6, 3}, {10, 1}, {14, 3}, {15, 6}, {13, 9}, {10, 11}, {10, 13}}}},
                                  {},
                                  {{8, 15, 12, 19}}};
@@ -72,8 +71,8 @@ constexpr NavigationImage kImages[] = {
     {L"Image10", L"Exit", kExitCommand, RGB(0x61, 0x61, 0x61)},
     {L"Image11", L"Help", kHelpCommand, RGB(0x02, 0x77, 0xbd)},
 };
-constexpr const Pictogram* kPictograms[] = {&kHouse,   &kCheckList, &kProgressList, &kMagnifier, &kSliders,
-                                            &kShredder, &kRegistry,  &kDoor,         &kQuestion,
+constexpr const Pictogram* kPictograms[] = {
+    &kHouse, &kCheckList, &kProgressList, &kMagnifier, &kSliders, &kShredder, &kRegistry, &kDoor, &kQuestion,
 };
 constexpr int kHelpIndex = static_cast<int>(std::size(kImages)) - 1;
 static_assert(std::size(kPictograms) == std::size(kImages));
@@ -82,7 +81,9 @@ constexpr COLORREF kUnavailableColour = RGB(0xb0, 0xb4, 0xb8);
 // A pictogram in `glyph`, the circle's square: the 20 units sit in its middle 20/28.
 void DrawPictogram(HDC dc, const Pictogram& pictogram, const RECT& glyph, UINT dpi) {
   const int size = glyph.right - glyph.left;
-  auto at = [&](POINT unit) { return POINT{glyph.left + MulDiv(unit.x + 4, size, 28), glyph.top + MulDiv(unit.y + 4, size, 28)}; };
+  auto at = [&](POINT unit) {
+    return POINT{glyph.left + MulDiv(unit.x + 4, size, 28), glyph.top + MulDiv(unit.y + 4, size, 28)};
+  };
   LOGBRUSH white = {BS_SOLID, RGB(0xff, 0xff, 0xff), 0};
   platform::Pen pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
                                  std::max(1, toolkit::Scale(2, dpi)), &white, 0, nullptr));
@@ -186,12 +187,8 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       TrackMouseEvent(&track);
       return 0;
     }
-    case WM_MOUSELEAVE:
-      SetHovered(kNoImage);
-      return 0;
-    case WM_LBUTTONDOWN:
-      pressed_ = ImageAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      return 0;
+    case WM_MOUSELEAVE: SetHovered(kNoImage); return 0;
+    case WM_LBUTTONDOWN: pressed_ = ImageAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
     case WM_LBUTTONUP: {
       int image = ImageAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       bool clicked = image != kNoImage && image == pressed_;
@@ -214,31 +211,26 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_NOTIFY: {
       auto* tip = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-      if (tip->hdr.hwndFrom == tips_.get() && tip->hdr.code == TTN_GETDISPINFOW && tip->hdr.idFrom < unavailable_.size()) {
+      if (tip->hdr.hwndFrom == tips_.get() && tip->hdr.code == TTN_GETDISPINFOW &&
+          tip->hdr.idFrom < unavailable_.size()) {
         tip->lpszText = unavailable_[tip->hdr.idFrom].data();
       }
       return 0;
     }
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      InvalidateRect(hwnd_, nullptr, TRUE);
-      return 0;
+    case WM_KILLFOCUS: InvalidateRect(hwnd_, nullptr, TRUE); return 0;
     case WM_GETDLGCODE: {
       const auto* key = reinterpret_cast<const MSG*>(lParam);
       bool enter = key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
       return DLGC_WANTARROWS | (enter ? DLGC_WANTMESSAGE : 0);
     }
-    case WM_KEYDOWN:
-      Key(wParam);
-      return 0;
+    case WM_KEYDOWN: Key(wParam); return 0;
     case WM_SETFONT:
       font_ = reinterpret_cast<HFONT>(wParam);
       if (LOWORD(lParam)) InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
-    case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(font_);
-    case WM_PAINT:
-      return toolkit::PaintWindow(hwnd_, [this](HDC dc) { Paint(dc); });
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);
+    case WM_PAINT: return toolkit::PaintWindow(hwnd_, [this](HDC dc) { Paint(dc); });
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -247,19 +239,11 @@ void NavigationBar::Key(WPARAM key) {
   const int count = static_cast<int>(std::size(kImages));
   switch (key) {
     case VK_UP:
-    case VK_LEFT:
-      focused_ = (focused_ + count - 1) % count;
-      break;
+    case VK_LEFT: focused_ = (focused_ + count - 1) % count; break;
     case VK_DOWN:
-    case VK_RIGHT:
-      focused_ = (focused_ + 1) % count;
-      break;
-    case VK_HOME:
-      focused_ = 0;
-      break;
-    case VK_END:
-      focused_ = count - 1;
-      break;
+    case VK_RIGHT: focused_ = (focused_ + 1) % count; break;
+    case VK_HOME: focused_ = 0; break;
+    case VK_END: focused_ = count - 1; break;
     case VK_RETURN:
     case VK_SPACE:
       if (!Available(focused_)) return;
@@ -267,8 +251,7 @@ void NavigationBar::Key(WPARAM key) {
       SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(kImages[focused_].command, 0),
                    reinterpret_cast<LPARAM>(hwnd_));
       return;
-    default:
-      return;
+    default: return;
   }
   InvalidateRect(hwnd_, nullptr, TRUE);
 }

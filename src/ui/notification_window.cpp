@@ -57,8 +57,8 @@ NotificationWindow::NotificationWindow(HINSTANCE instance, KeyHandler clicked, s
   titleFont_ = TahomaFont(dpi_, true);
   descriptionFont_ = TahomaFont(dpi_, false);
   auto s = [this](int pixels) { return toolkit::Scale(pixels, static_cast<UINT>(dpi_)); };
-  window_.reset(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPopupClass, L"", WS_POPUP, 0,
-                                0, s(kDesignWidth), s(kDesignHeight), nullptr, nullptr, instance, this));
+  window_.reset(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPopupClass, L"", WS_POPUP, 0, 0,
+                                s(kDesignWidth), s(kDesignHeight), nullptr, nullptr, instance, this));
   if (!window_) return;
   HWND hwnd = window_.get();
   const DWORD label = WS_CHILD | WS_VISIBLE | SS_NOPREFIX;
@@ -165,8 +165,7 @@ LRESULT NotificationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowPos(Control(kBorderId), nullptr, 0, 0, LOWORD(lParam), HIWORD(lParam), SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     case WM_COMMAND:
-      if (LOWORD(wParam) == kDescriptionId && HIWORD(wParam) == STN_CLICKED && request_.enableClickEvent &&
-          clicked_) {
+      if (LOWORD(wParam) == kDescriptionId && HIWORD(wParam) == STN_CLICKED && request_.enableClickEvent && clicked_) {
         // The handler may show a message box, during which this pop-up can unload and be released:
         // nothing of it is touched once the handler runs.
         KeyHandler clicked = clicked_;
@@ -174,19 +173,16 @@ LRESULT NotificationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         clicked(key);
       }
       return 0;
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 NotificationSystem::NotificationSystem(HINSTANCE instance, NotificationWindow::KeyHandler clicked,
                                        NotificationWindow::SoundPlayer sound)
-    : instance_(instance),
-      clicked_(std::move(clicked)),
-      sound_(std::move(sound)),
-      dispatcher_([this] {
-        return std::make_unique<NotificationWindow>(instance_, clicked_, [this] { dispatcher_.Finished(); }, sound_);
+    : instance_(instance), clicked_(std::move(clicked)), sound_(std::move(sound)), dispatcher_([this] {
+        return std::make_unique<NotificationWindow>(
+            instance_, clicked_, [this] { dispatcher_.Finished(); }, sound_);
       }) {
   // A message-only window: no cursor, no background.
   toolkit::RegisterWindowClass({kHostClass, toolkit::ObjectProcedure<NotificationSystem>, instance, nullptr, nullptr});

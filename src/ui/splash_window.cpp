@@ -38,8 +38,8 @@ bool SplashWindow::Create(bool visible) {
       {kClassName, toolkit::ObjectProcedure<SplashWindow>, instance_, IDC_APPSTARTING, GetSysColorBrush(COLOR_WINDOW)});
 
   // No frame: the picture is the whole window; the caption names it to the system.
-  if (!CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, platform::kProductName, WS_POPUP | WS_BORDER, 0, 0, kWidth, kHeight,
-                       nullptr, nullptr, instance_, this)) {
+  if (!CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, platform::kProductName, WS_POPUP | WS_BORDER, 0, 0, kWidth,
+                       kHeight, nullptr, nullptr, instance_, this)) {
     return false;
   }
   // Sized and centred once the window knows the DPI of the monitor it is on.
@@ -85,8 +85,7 @@ LRESULT SplashWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       MakeFonts();
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
-    case WM_PAINT:
-      return toolkit::PaintWindow(hwnd_, [this](HDC dc) { Paint(dc); });
+    case WM_PAINT: return toolkit::PaintWindow(hwnd_, [this](HDC dc) { Paint(dc); });
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

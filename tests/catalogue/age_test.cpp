@@ -115,8 +115,7 @@ TEST_F(Ages, ACustomFolderKeepsYoungFilesOnlyWhenTheOptionsSaySo) {
   WriteText(program / L"cusd.dat", platform::Narrow(folder) + "\tFolder\r\n");
   for (bool chosen : {false, true}) {
     SCOPED_TRACE(chosen);
-    ExpectYoungFilesKept(folder, chosen, {{L"Custom", L"Custom"}},
-                         {{L"CustomFoldersMinAge", chosen ? L"1" : L"0"}});
+    ExpectYoungFilesKept(folder, chosen, {{L"Custom", L"Custom"}}, {{L"CustomFoldersMinAge", chosen ? L"1" : L"0"}});
   }
 }
 

@@ -46,8 +46,7 @@ class BrowserCloseWatchTest : public ::testing::Test {
     hooks.clean = [this](const catalogue::ClosingBrowser& browser) {
       ++asked;
       if (busy) return false;
-      run.CleanOnly(catalogue::ChoiceOf(catalogue::TickedItemsOf(browser, program.Path())),
-                    run::RunEnd::Notification);
+      run.CleanOnly(catalogue::ChoiceOf(catalogue::TickedItemsOf(browser, program.Path())), run::RunEnd::Notification);
       for (const Row& row : view.rows) {
         if (row.label.find(L"Task") != 0) cleanedRows.push_back(row.label);
       }
@@ -170,7 +169,8 @@ TEST_F(BrowserCloseWatchTest, FilesAreReleasedOnlyWhenNoProcessHoldsThem) {
 }
 
 TEST_F(BrowserCloseWatchTest, ItsTickedItemsAreItsBuiltInItemsPluginsAndShippedRules) {
-  for (const ShippedFile& file : kShippedRules) WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
+  for (const ShippedFile& file : kShippedRules)
+    WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
   const std::wstring folder = catalogue::plugins::PluginFolder(program.Path());
   for (const std::wstring name : {L"Chrome Cache", L"Chrome History", L"Edge Cache"}) {
     WriteText(folder + L"\\" + name + L".ppe", "[name]\r\nappname=" + platform::Narrow(name) + "\r\n");
@@ -183,7 +183,8 @@ TEST_F(BrowserCloseWatchTest, ItsTickedItemsAreItsBuiltInItemsPluginsAndShippedR
   for (const catalogue::ItemName& item : catalogue::TickedItemsOf(Browser(L"Google Chrome"), program.Path())) {
     items.push_back(item.section + L"/" + item.key);
   }
-  EXPECT_EQ(items, (std::vector<std::wstring>{L"Chrome/Cache", L"plus-in/Chrome Cache", L"rules/Google Chrome Cookies *"}));
+  EXPECT_EQ(items,
+            (std::vector<std::wstring>{L"Chrome/Cache", L"plus-in/Chrome Cache", L"rules/Google Chrome Cookies *"}));
   run::ItemChoice choice = catalogue::ChoiceOf(catalogue::TickedItemsOf(Browser(L"Google Chrome"), program.Path()));
   EXPECT_TRUE(choice(L"chrome", L"Cache"));
   EXPECT_FALSE(choice(L"FIREFOX", L"cache"));

@@ -32,12 +32,18 @@ std::wstring TypedUrl(const std::wstring& name) {
 
 TEST_F(Browsers, FixedCountsAndAmounts) {
   const std::tuple<const wchar_t*, const wchar_t*, double, double> expected[] = {
-      {L"EXPLORER", L"history", 15, 500000}, {L"EXPLORER", L"autocomplete", 9, 0},
-      {L"EXPLORER", L"addons", 15, 500000},  {L"EXPLORER", L"location", 3, 0},
-      {L"EXPLORER", L"index", 0, 3500000},   {L"AOL", L"Address", 13, 0},
-      {L"AOL", L"history", 15, 500000},      {L"MSN", L"Location", 3, 0},
-      {L"MSN", L"cookies", 0, 0},            {L"MSN", L"cache", 0, 500000},
-      {L"MSN", L"history", 0, 0},            {L"EXPLORER", L"downloadedhistory", 0, 0},
+      {L"EXPLORER", L"history", 15, 500000},
+      {L"EXPLORER", L"autocomplete", 9, 0},
+      {L"EXPLORER", L"addons", 15, 500000},
+      {L"EXPLORER", L"location", 3, 0},
+      {L"EXPLORER", L"index", 0, 3500000},
+      {L"AOL", L"Address", 13, 0},
+      {L"AOL", L"history", 15, 500000},
+      {L"MSN", L"Location", 3, 0},
+      {L"MSN", L"cookies", 0, 0},
+      {L"MSN", L"cache", 0, 500000},
+      {L"MSN", L"history", 0, 0},
+      {L"EXPLORER", L"downloadedhistory", 0, 0},
   };
   for (const auto& [section, key, keys, bytes] : expected) {
     run::RunCounters counters = Run({{section, key}});

@@ -23,8 +23,8 @@ const std::vector<std::string> kHosts = {".example.com", "example.com",     "mai
                                          "kept.org",     ".mail.kept.org",  ".www.shop.co.uk",  "shop.co.uk",
                                          "other.co.uk",  ".ads.tracker.io", "127.0.0.1",        "notexample.com"};
 // "site:example.com", "site:www.shop.co.uk" (kept as shop.co.uk) and "host:.mail.kept.org".
-const Hosts kKeptHosts = {L".example.com 1",     L".mail.kept.org 1", L".www.shop.co.uk 1",
-                          L"example.com 1",      L"mail.example.com 1", L"shop.co.uk 1"};
+const Hosts kKeptHosts = {L".example.com 1", L".mail.kept.org 1",   L".www.shop.co.uk 1",
+                          L"example.com 1",  L"mail.example.com 1", L"shop.co.uk 1"};
 
 struct Database {
   const wchar_t* path;  // below the roaming or local folder
@@ -50,7 +50,8 @@ class CookieDatabases : public CatalogueTest {
     return (database.local ? values.localAppDataFolder : values.appDataFolder) + database.path;
   }
   void MakeAll() {
-    for (const Database& database : kDatabases) ASSERT_TRUE(MakeCookieDatabase(Where(database), *database.table, kHosts));
+    for (const Database& database : kDatabases)
+      ASSERT_TRUE(MakeCookieDatabase(Where(database), *database.table, kHosts));
   }
   void KeepSites(const std::string& lines) { WriteText(keeplists::CookieKeepListFile(program.Path()), lines); }
   // The built-in cookie items of Chrome and Firefox, and the shipped definitions of Edge's and Opera's cookies.
@@ -91,7 +92,8 @@ class CookieDatabases : public CatalogueTest {
 
 TEST_F(CookieDatabases, ACleanLeavesExactlyTheKeptSitesCookiesInEveryProfile) {
   MakeAll();
-  KeepSites("C:\\Users\\me\\Cookies\\me@old[1].txt\r\nsite:example.com\r\nsite:www.shop.co.uk\r\nhost:.mail.kept.org\r\n");
+  KeepSites(
+      "C:\\Users\\me\\Cookies\\me@old[1].txt\r\nsite:example.com\r\nsite:www.shop.co.uk\r\nhost:.mail.kept.org\r\n");
   engine::RunReport report = Clean();
   for (const Database& database : kDatabases) {
     std::wstring path = Where(database);
@@ -142,19 +144,21 @@ TEST_F(CookieDatabases, ADamagedDatabaseIsLeftWholeAndNamed) {
 
 TEST_F(CookieDatabases, InternetExplorersCookieFilesFollowTheSitesAndTheOldPathLines) {
   TempFolder cookies;
-  ScopedRegistryValue folder{HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-                             L"Cookies", cookies.Path(), REG_EXPAND_SZ};
+  ScopedRegistryValue folder{HKEY_CURRENT_USER,
+                             L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", L"Cookies",
+                             cookies.Path(), REG_EXPAND_SZ};
   const struct {
     const wchar_t* name;
     const char* host;
     bool stays;
   } kFiles[] = {
-      {L"me@listed[1].txt", "listed.net/", true},   // named by its path, as older lists do
+      {L"me@listed[1].txt", "listed.net/", true},    // named by its path, as older lists do
       {L"ABCD1234.txt", "mail.example.com/", true},  // of a kept site
       {L"me@other[1].txt", "other.net/", false},
       {L"EFGH5678.txt", "example.com.evil.net/", false},
   };
-  for (const auto& file : kFiles) WriteText(cookies / file.name, std::string("id\nvalue\n") + file.host + "\n9729\n*\n");
+  for (const auto& file : kFiles)
+    WriteText(cookies / file.name, std::string("id\nvalue\n") + file.host + "\n9729\n*\n");
   KeepSites(platform::Narrow(cookies / L"me@listed[1].txt") + "\r\nsite:example.com\r\n");
   Run({{L"EXPLORER", L"cookies"}});
   for (const auto& file : kFiles) EXPECT_EQ(Exists(cookies / file.name), file.stays) << file.name;
@@ -188,12 +192,18 @@ TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereverAWalkStarts) {
   using Walk = std::function<void(const engine::EraseContext&, const std::wstring& origin)>;
   const std::pair<const char*, Walk> kWalks[] = {
       {"tree", [](auto& ctx, auto& origin) { engine::allerase::EraseAllFilesInTree(ctx, origin); }},
-      {"named files below it", [](auto& ctx, auto& origin) { engine::allerase::EraseNamedFilesInTree(ctx, origin + L"\\ls", L"data.sqlite"); }},
-      {"files of a folder in it", [](auto& ctx, auto& origin) { engine::allerase::EraseFilesInFolder(ctx, origin + L"\\ls"); }},
+      {"named files below it",
+       [](auto& ctx, auto& origin) { engine::allerase::EraseNamedFilesInTree(ctx, origin + L"\\ls", L"data.sqlite"); }},
+      {"files of a folder in it",
+       [](auto& ctx, auto& origin) { engine::allerase::EraseFilesInFolder(ctx, origin + L"\\ls"); }},
       {"named folders", [](auto& ctx, auto& origin) { engine::allerase::EraseNamedFoldersInTree(ctx, origin, L"ls"); }},
       {"made again", [](auto& ctx, auto& origin) { engine::allerase::RecreateFolder(ctx, origin); }},
       {"folder", [](auto& ctx, auto& origin) { engine::allerase::EraseFolder(ctx, origin); }},
-      {"pattern", [](auto& ctx, auto& origin) { engine::allerase::EraseFilesWhere(ctx, origin, [](auto&, auto&) { return true; }, true, true, false); }},
+      {"pattern",
+       [](auto& ctx, auto& origin) {
+         engine::allerase::EraseFilesWhere(
+             ctx, origin, [](auto&, auto&) { return true; }, true, true, false);
+       }},
       {"file in it", [](auto& ctx, auto& origin) { engine::allerase::EraseFile(ctx, origin + L"\\ls\\data.sqlite"); }},
   };
   for (const auto& [name, walk] : kWalks) {
@@ -209,7 +219,8 @@ TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereverAWalkStarts) {
     walk(ctx, storage + L"\\https+++mail.example.com");
     walk(ctx, storage + L"\\https+++tracker.io");
     EXPECT_TRUE(Exists(storage + L"\\https+++mail.example.com\\ls\\data.sqlite")) << name;
-    EXPECT_EQ(Reasons(report, storage + L"\\https+++mail.example.com"), Hosts{L"kept: the storage of example.com"}) << name;
+    EXPECT_EQ(Reasons(report, storage + L"\\https+++mail.example.com"), Hosts{L"kept: the storage of example.com"})
+        << name;
     EXPECT_FALSE(Exists(storage + L"\\https+++tracker.io\\ls\\data.sqlite")) << name;
   }
 }

@@ -80,8 +80,9 @@ TEST_F(FirefoxHistory, ADamagedOrForeignDatabaseIsLeftWhole) {
   DeleteFileW(places.c_str());
   {
     platform::SqliteDatabase foreign(places, platform::SqliteDatabase::Mode::Create);
-    ASSERT_TRUE(foreign.Execute("CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT);"
-                                "INSERT INTO moz_places VALUES (1, 'https://stays.example/')"));
+    ASSERT_TRUE(
+        foreign.Execute("CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT);"
+                        "INSERT INTO moz_places VALUES (1, 'https://stays.example/')"));
   }
   EXPECT_TRUE(LeftBehindReason(RunHistory()).starts_with(L"left whole: "));
   EXPECT_EQ(platform::SqliteDatabase(places).Number("SELECT count(*) FROM moz_places"), 1);

@@ -96,7 +96,8 @@ TEST_F(KeptData, TheFirstCleaningAndEveryItemLeaveWhatTheUserKeeps) {
   {
     platform::SqliteDatabase places(root / kFirefox + L"places.sqlite");
     EXPECT_EQ(places.Number("SELECT count(*) FROM moz_historyvisits"), 0);
-    EXPECT_EQ(places.Text("SELECT url FROM moz_places JOIN moz_bookmarks ON fk = moz_places.id WHERE moz_bookmarks.id = 3"),
+    EXPECT_EQ(places.Text(
+                  "SELECT url FROM moz_places JOIN moz_bookmarks ON fk = moz_places.id WHERE moz_bookmarks.id = 3"),
               L"https://bookmarked.example/");
   }
   for (const catalogue::Item* item : catalogue::RunOrder()) {
@@ -146,18 +147,28 @@ const Beside kBeside[] = {
     {L"Maxthon", L"pages", nullptr, File(L"Roaming\\Maxthon3\\Users\\guest\\Config.ini"),
      File(L"Roaming\\Maxthon3\\Users\\guest\\lasttabs.dat")},
     {L"Safari", L"RecentSearches", nullptr, File(L"Roaming\\Apple Computer\\Preferences\\com.apple.Safari.plist"), {}},
-    {L"OFFICE", L"word", L"11.0", {L"Software\\Microsoft\\Office\\11.0\\Word\\Data"},
+    {L"OFFICE",
+     L"word",
+     L"11.0",
+     {L"Software\\Microsoft\\Office\\11.0\\Word\\Data"},
      {L"Software\\Microsoft\\Office\\11.0\\Word\\Recent Templates"}},
-    {L"OFFICE", L"Access", L"11.0", {L"Software\\Microsoft\\Office\\11.0\\Access\\Settings"},
+    {L"OFFICE",
+     L"Access",
+     L"11.0",
+     {L"Software\\Microsoft\\Office\\11.0\\Access\\Settings"},
      {L"Software\\Microsoft\\Office\\11.0\\Access\\Internet\\Recent Templates"}},
-    {L"OFFICE", L"Onenote", L"14.0", {L"Software\\Microsoft\\Office\\14.0\\OneNote\\OpenNotebooks"},
+    {L"OFFICE",
+     L"Onenote",
+     L"14.0",
+     {L"Software\\Microsoft\\Office\\14.0\\OneNote\\OpenNotebooks"},
      {L"Software\\Microsoft\\Office\\14.0\\OneNote\\RecentNotebooks"}},
 };
 
 class KeptBeside : public CatalogueTest {
  protected:
   void TearDown() override {
-    for (const wchar_t* top : {L"Software\\Microsoft\\Office\\11.0", L"Software\\Microsoft\\Office\\14.0", kTrayNotify}) {
+    for (const wchar_t* top :
+         {L"Software\\Microsoft\\Office\\11.0", L"Software\\Microsoft\\Office\\14.0", kTrayNotify}) {
       RegDeleteTreeW(HKEY_CURRENT_USER, top);
     }
   }
@@ -170,7 +181,8 @@ class KeptBeside : public CatalogueTest {
   }
   bool Present(const Entry& entry) {
     if (entry.file) return Exists(root / entry.path);
-    return entry.value ? ValueExists(HKEY_CURRENT_USER, entry.path, entry.value) : KeyExists(HKEY_CURRENT_USER, entry.path);
+    return entry.value ? ValueExists(HKEY_CURRENT_USER, entry.path, entry.value)
+                       : KeyExists(HKEY_CURRENT_USER, entry.path);
   }
 };
 

@@ -12,12 +12,14 @@ class MessengersAndMail : public CatalogueTest {};
 
 TEST_F(MessengersAndMail, RegistryItemsCountTheirFixedAmounts) {
   const std::tuple<const wchar_t*, const wchar_t*, double> expected[] = {
-      {L"Messenger", L"yahoopage", 2}, {L"Messenger", L"yahooprofiles", 5}, {L"Messenger", L"icqsearch", 3},
-      {L"outlook", L"accounts", 5},    {L"outlook", L"blocked", 6},         {L"outlook", L"mailrules", 5},
-      {L"outlook", L"newsrules", 6},   {L"outlook", L"signatures", 5},      {L"mail", L"Recently", 25},
-      {L"mail", L"Signatures", 5},     {L"mail", L"Block", 5},              {L"mail", L"Safe", 5},
-      {L"mail", L"mailrules", 5},      {L"mail", L"newsrules", 5},          {L"Messenger", L"msnchat", 0},
-      {L"mail", L"accounts", 0},
+      {L"Messenger", L"yahoopage", 2}, {L"Messenger", L"yahooprofiles", 5},
+      {L"Messenger", L"icqsearch", 3}, {L"outlook", L"accounts", 5},
+      {L"outlook", L"blocked", 6},     {L"outlook", L"mailrules", 5},
+      {L"outlook", L"newsrules", 6},   {L"outlook", L"signatures", 5},
+      {L"mail", L"Recently", 25},      {L"mail", L"Signatures", 5},
+      {L"mail", L"Block", 5},          {L"mail", L"Safe", 5},
+      {L"mail", L"mailrules", 5},      {L"mail", L"newsrules", 5},
+      {L"Messenger", L"msnchat", 0},   {L"mail", L"accounts", 0},
   };
   for (const auto& [section, key, keys] : expected) {
     EXPECT_EQ(Run({{section, key}}).cleanedKeys, keys) << section << L"/" << key;
@@ -73,8 +75,9 @@ TEST_F(MessengersAndMail, MessengerFilesByNameDepthAndCase) {
 // A Documents folder the system cannot name counts as a missing one: one tree visit, nothing else.
 TEST_F(MessengersAndMail, ATreeStepWhoseFolderCannotBeNamedCountsItsVisit) {
   MakeFile(documents / L"my chat logs\\log.txt", 7);
-  ScopedRegistryValue broken(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-                             L"Personal", L"not a folder", REG_EXPAND_SZ);
+  ScopedRegistryValue broken(HKEY_CURRENT_USER,
+                             L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", L"Personal",
+                             L"not a folder", REG_EXPAND_SZ);
   EXPECT_EQ(Run({{L"Messenger", L"msnchat"}}).releasedBytes, 10000);
   EXPECT_TRUE(Exists(documents / L"my chat logs\\log.txt"));
 }

@@ -34,7 +34,7 @@ class SeededKeys {
     }
   }
   void Add(const std::wstring& subkey, const std::wstring& value = L"seeded") {
-    for (size_t end = subkey.find(L'\\'); ; end = subkey.find(L'\\', end + 1)) {
+    for (size_t end = subkey.find(L'\\');; end = subkey.find(L'\\', end + 1)) {
       std::wstring prefix = subkey.substr(0, end);
       if (!KeyExists(HKEY_CURRENT_USER, prefix)) {
         created_.push_back(prefix);
@@ -86,11 +86,21 @@ const ItemCount kItemCounts[] = {
 
 TEST(OfficeGeneration, FirstGenerationNumberFoundAnywhereInTheVersionTextWins) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"8.0", L"Office97"},     {L"9.0", L"Office2000"},  {L"10.0", L"Office2002"},
-      {L"11.0", L"Office2003"},  {L"12.0", L"Office2007"}, {L"14.0", L"Office2010"},
-      {L"15.0", L"Office2013"},  {L"16.0", L"Office2016"}, {L"0", L""},
-      {L"", L""},                {L"13.0", L""},           {L"18.0", L"Office97"},
-      {L"15.0.4128", L"Office97"}, {L"11.9", L"Office2000"}, {L"110.0", L"Office2002"},
+      {L"8.0", L"Office97"},
+      {L"9.0", L"Office2000"},
+      {L"10.0", L"Office2002"},
+      {L"11.0", L"Office2003"},
+      {L"12.0", L"Office2007"},
+      {L"14.0", L"Office2010"},
+      {L"15.0", L"Office2013"},
+      {L"16.0", L"Office2016"},
+      {L"0", L""},
+      {L"", L""},
+      {L"13.0", L""},
+      {L"18.0", L"Office97"},
+      {L"15.0.4128", L"Office97"},
+      {L"11.9", L"Office2000"},
+      {L"110.0", L"Office2002"},
       {L"Version 14", L"Office2010"},
   };
   for (const auto& [version, generation] : cases) {
@@ -130,11 +140,8 @@ TEST_F(Office, EachItemCountsItsStepsOnEveryBranchWhetherOrNotKeysExist) {
     bool since2010;
   };
   const Suite suites[] = {
-      {L"11.0", Reports(L"11.0"), false},
-      {L"14.0", Reports(L"14.0"), true},
-      {L"15.0", Reports(L"15.0"), true},
-      {L"16.0", Reports(L"16.0"), true},
-      {L"none", NotInstalled(), false},
+      {L"11.0", Reports(L"11.0"), false}, {L"14.0", Reports(L"14.0"), true}, {L"15.0", Reports(L"15.0"), true},
+      {L"16.0", Reports(L"16.0"), true},  {L"none", NotInstalled(), false},
   };
   for (const Suite& suite : suites) {
     FakeWordProcessor word(suite.probe);
@@ -188,9 +195,9 @@ TEST_F(Office, Version14WordAndAccessEraseTheirNewListsOnly) {
 // Today's suite (2016 to 365) keeps a signed-in account's recent lists under "User MRU": they go with
 // the old ones, and the options beside them stay.
 TEST_F(Office, Version16ErasesTheAccountsRecentListsToo) {
-  for (const wchar_t* suffix : {L"\\Word\\File MRU", L"\\Word\\User MRU\\ADAL_1\\File MRU",
-                                L"\\Word\\User MRU\\ADAL_1\\Place MRU", L"\\Word\\User MRU\\LiveId_2\\File MRU",
-                                L"\\Word\\Options", L"\\Excel\\User MRU\\ADAL_1\\File MRU"}) {
+  for (const wchar_t* suffix :
+       {L"\\Word\\File MRU", L"\\Word\\User MRU\\ADAL_1\\File MRU", L"\\Word\\User MRU\\ADAL_1\\Place MRU",
+        L"\\Word\\User MRU\\LiveId_2\\File MRU", L"\\Word\\Options", L"\\Excel\\User MRU\\ADAL_1\\File MRU"}) {
     seeded.Add(SuiteKey(L"16.0", suffix));
   }
   FakeWordProcessor word(Reports(L"16.0"));
@@ -236,8 +243,9 @@ TEST_F(Office, Version11PowerpointErasesItsFiveOldLists) {
 
 TEST_F(Office, PictureOrganizerAndSettingsEraseNamedValuesAndWizardKeys) {
   const std::wstring options = SuiteKey(L"14.0", L"\\OIS\\Options");
-  const std::wstring shortcutMru = SuiteKey(
-      L"14.0", L"\\Common\\Open Find\\Microsoft Office Picture Manager\\Settings\\Add Picture Shortcut\\File Name MRU");
+  const std::wstring shortcutMru =
+      SuiteKey(L"14.0",
+               L"\\Common\\Open Find\\Microsoft Office Picture Manager\\Settings\\Add Picture Shortcut\\File Name MRU");
   const std::wstring organizer = SuiteKey(L"14.0", L"\\Clip Organizer");
   const std::wstring wizard = L"Software\\Microsoft\\OfficeProfileWizard\\14.0";
   for (const wchar_t* name : {L"LastTreeConfig", L"LastTreeSelection", L"ShowThumbnails"}) seeded.Add(options, name);
@@ -270,8 +278,8 @@ TEST_F(Office, PictureOrganizerAndSettingsEraseNamedValuesAndWizardKeys) {
 TEST_F(Office, FrontPageAndSnapshotViewerUseFixedKeysWithoutASuite) {
   const std::wstring explorer = L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer";
   const std::wstring viewer = L"Software\\Microsoft\\Snapshot Viewer";
-  for (const wchar_t* list : {L"\\Recent File List", L"\\Recent Page List", L"\\Recent Web List",
-                              L"\\Recently Created Servers"}) {
+  for (const wchar_t* list :
+       {L"\\Recent File List", L"\\Recent Page List", L"\\Recent Web List", L"\\Recently Created Servers"}) {
     seeded.Add(explorer + list);
   }
   seeded.Add(explorer + L"\\Settings", L"LastWebOpen");
@@ -279,8 +287,8 @@ TEST_F(Office, FrontPageAndSnapshotViewerUseFixedKeysWithoutASuite) {
   for (const wchar_t* list : {L"\\Recent File List", L"\\File MRU", L"\\Place MRU"}) seeded.Add(viewer + list);
   FakeWordProcessor word(NotInstalled());
   EXPECT_EQ(Run({{L"OFFICE", L"FrontPage"}, {L"OFFICE", L"Viewer"}}).cleanedKeys, 21 + 15);
-  for (const wchar_t* list : {L"\\Recent File List", L"\\Recent Page List", L"\\Recent Web List",
-                              L"\\Recently Created Servers"}) {
+  for (const wchar_t* list :
+       {L"\\Recent File List", L"\\Recent Page List", L"\\Recent Web List", L"\\Recently Created Servers"}) {
     EXPECT_FALSE(Present(explorer + list)) << list;
   }
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, explorer + L"\\Settings", L"LastWebOpen"));
@@ -300,8 +308,11 @@ TEST_F(Office, UnknownOrMissingSuiteErasesNothingOutsideAVersionBranch) {
   seeded.Add(SuiteKey(L"", L"OIS\\Options"), L"LastTreeConfig");
   for (std::function<WordProbe()> probe : {Reports(L"17.0"), NotInstalled()}) {
     FakeWordProcessor word(probe);
-    run::RunCounters counters = Run({{L"OFFICE", L"word"}, {L"OFFICE", L"Lync"}, {L"OFFICE", L"Settings"},
-                                        {L"OFFICE", L"Organizer"}, {L"OFFICE", L"Picture"}});
+    run::RunCounters counters = Run({{L"OFFICE", L"word"},
+                                     {L"OFFICE", L"Lync"},
+                                     {L"OFFICE", L"Settings"},
+                                     {L"OFFICE", L"Organizer"},
+                                     {L"OFFICE", L"Picture"}});
     EXPECT_EQ(counters.cleanedKeys, 15 + 5 + 15 + 11 + 7);
     for (const std::wstring& key : kept) EXPECT_TRUE(Present(key)) << key;
     EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, SuiteKey(L"", L"Clip Organizer"), L"MRUKeywords"));

@@ -1,5 +1,5 @@
-#include "catalogue/catalogue.h"
 #include "catalogue/plugins.h"
+#include "catalogue/catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +28,7 @@ namespace {
 class Plugins : public CatalogueTest {
  protected:
   std::wstring Folder() const { return program / L"plus-in"; }
-  void Define(const std::wstring& fileName, const std::string& text) {
-    WriteText(Folder() + L"\\" + fileName, text);
-  }
+  void Define(const std::wstring& fileName, const std::string& text) { WriteText(Folder() + L"\\" + fileName, text); }
   run::RunCounters RunPlugins() {
     view = RecordingView();
     run::CleanRun run(view, program.Path(), values, catalogue::Stages());
@@ -42,7 +40,8 @@ class Plugins : public CatalogueTest {
 }  // namespace
 
 TEST_F(Plugins, TheListHoldsEveryDefinitionWithItsTick) {
-  Define(L"Alpha.ppe", "[name]\r\nappname=Alpha\r\n[version]\r\nappver=1.2\r\n[dec]\r\ndecs=Cleans alpha\r\n[swich]\r\non=1\r\n");
+  Define(L"Alpha.ppe",
+         "[name]\r\nappname=Alpha\r\n[version]\r\nappver=1.2\r\n[dec]\r\ndecs=Cleans alpha\r\n[swich]\r\non=1\r\n");
   Define(L"Beta.PPE", "[name]\r\nappname=Beta\r\n[swich]\r\non=01\r\n");
   Define(L"Gamma.ppe.bak", "[name]\r\nappname=Gamma\r\n");
   auto entries = catalogue::plugins::ListPlugins(Folder());
@@ -69,12 +68,19 @@ TEST_F(Plugins, ATickedPluginErasesItsEntriesAndCountsItsFixedAmounts) {
   MakeFile(root / L"logs\\a.LOG", 7);
   MakeFile(root / L"logs\\sub\\b.log", 9);
   std::string subkey = platform::Narrow(key.Subkey());
-  Define(L"App.ppe", "[name]\r\nappname=App\r\n[swich]\r\non=1\r\n"
-                     "[regtree]\r\n1=-2147483647," + subkey + "\\one\r\n2=&H80000001," + subkey + "\\two\r\n"
-                     "[reg]\r\n1=-2147483647," + subkey + ",last\r\n"
-                     "[file]\r\n1=appdata,\\Vendor,recent.lst\r\n2=appdata,\\Keep,recent.lst\r\n"
-                     "[fileext]\r\n1=" + platform::Narrow(root.Path()) + ",\\logs,log\r\n"
-                     "[folder]\r\n1=localappdata,\\Vendor\\App\\cache\r\n2=localappdata,\\Vendor\\New\r\n");
+  Define(L"App.ppe",
+         "[name]\r\nappname=App\r\n[swich]\r\non=1\r\n"
+         "[regtree]\r\n1=-2147483647," +
+             subkey + "\\one\r\n2=&H80000001," + subkey +
+             "\\two\r\n"
+             "[reg]\r\n1=-2147483647," +
+             subkey +
+             ",last\r\n"
+             "[file]\r\n1=appdata,\\Vendor,recent.lst\r\n2=appdata,\\Keep,recent.lst\r\n"
+             "[fileext]\r\n1=" +
+             platform::Narrow(root.Path()) +
+             ",\\logs,log\r\n"
+             "[folder]\r\n1=localappdata,\\Vendor\\App\\cache\r\n2=localappdata,\\Vendor\\New\r\n");
   run::RunCounters counters = RunPlugins();
   EXPECT_EQ(counters.cleanedKeys, 11 + 1);
   EXPECT_EQ(counters.releasedBytes, 30 + 7 + 100 + 0 + 50000);
@@ -98,9 +104,10 @@ TEST_F(Plugins, UntickedMisnamedAndMalformedDefinitions) {
   MakeFile(values.appDataFolder + L"\\V\\x.dat", 5);
   Define(L"Off.ppe", "[name]\r\nappname=Off\r\n[swich]\r\non=0\r\n[file]\r\n1=appdata,\\V,x.dat\r\n");
   Define(L"Other.ppe", "[name]\r\nappname=Shown\r\n[swich]\r\non=1\r\n[file]\r\n1=appdata,\\V,x.dat\r\n");
-  Define(L"Odd.ppe", "[name]\r\nappname=Odd\r\n[swich]\r\non=1\r\n"
-                     "[regtree]\r\n1=HKCU,Software\\Nothing\r\n2=99999999999,Software\r\n"
-                     "[file]\r\n1=appdata,\\V\r\n2=appdata, \\V,x.dat\r\n");
+  Define(L"Odd.ppe",
+         "[name]\r\nappname=Odd\r\n[swich]\r\non=1\r\n"
+         "[regtree]\r\n1=HKCU,Software\\Nothing\r\n2=99999999999,Software\r\n"
+         "[file]\r\n1=appdata,\\V\r\n2=appdata, \\V,x.dat\r\n");
   run::RunCounters counters = RunPlugins();
   // "Shown" looks for Shown.ppe and finds none; Odd's first root is no number (5 counted), its
   // second is out of range (skipped), its file lines lack a field or name a relative folder.
@@ -135,10 +142,16 @@ TEST_F(Plugins, TreeSectionsEraseAtEveryDepth) {
   MakeFile(all + L"\\s.bin", 19);
   MakeFile(all + L"\\p\\q\\r.bin", 17);
   std::string base = platform::Narrow(root.Path());
-  Define(L"Trees.ppe", "[name]\r\nappname=Trees\r\n[swich]\r\non=1\r\n"
-                       "[filetree]\r\n1=" + base + ",\\tree,History\r\n"
-                       "[foldertree]\r\n1=" + base + ",\\tree,Cache\r\n"
-                       "[alltree]\r\n1=" + base + ",\\all\r\n");
+  Define(L"Trees.ppe",
+         "[name]\r\nappname=Trees\r\n[swich]\r\non=1\r\n"
+         "[filetree]\r\n1=" +
+             base +
+             ",\\tree,History\r\n"
+             "[foldertree]\r\n1=" +
+             base +
+             ",\\tree,Cache\r\n"
+             "[alltree]\r\n1=" +
+             base + ",\\all\r\n");
   run::RunCounters counters = RunPlugins();
   // filetree visits all 8 folders of the tree; foldertree the 6 that are not deleted; alltree 3.
   EXPECT_EQ(counters.releasedBytes, (5 + 7 + 8 * 10000) + (11 + 13 + 6 * 10000) + (19 + 17 + 3 * 10000) + 50000);
@@ -160,15 +173,16 @@ TEST_F(Plugins, AStarSegmentOfATreeSectionStandsForEverySubfolder) {
   MakeFile(profiles + L"\\Default\\Network\\Cookies", 3);
   MakeFile(profiles + L"\\Profile 1\\Network\\Cookies", 5);
   MakeFile(profiles + L"\\Profile 2\\Cookies", 7);  // no "Network" folder below this one
-  MakeFile(profiles + L"\\Network\\Cookies", 100);   // beside the profiles, not in one
-  MakeFile(profiles + L"\\Local State", 1);          // a file: no folder for the star
+  MakeFile(profiles + L"\\Network\\Cookies", 100);  // beside the profiles, not in one
+  MakeFile(profiles + L"\\Local State", 1);         // a file: no folder for the star
   MakeFile(profiles + L"\\Default\\Cache\\data_0", 11);
   MakeFile(profiles + L"\\Default\\Cache\\Cache_Data\\f_1", 13);
-  Define(L"Stars.ppe", "[name]\r\nappname=Stars\r\n[swich]\r\non=1\r\n"
-                       "[filetree]\r\n1=localappdata,\\Vendor\\User Data\\*\\Network,Cookies\r\n"
-                       "2=localappdata,\\Vendor\\Missing\\*,Cookies\r\n"
-                       "[alltree]\r\n1=localappdata,\\Vendor\\User Data\\*\\Cache\r\n"
-                       "2=localappdata,\\Vendor\\User Data\\Def*\\Cache\r\n");
+  Define(L"Stars.ppe",
+         "[name]\r\nappname=Stars\r\n[swich]\r\non=1\r\n"
+         "[filetree]\r\n1=localappdata,\\Vendor\\User Data\\*\\Network,Cookies\r\n"
+         "2=localappdata,\\Vendor\\Missing\\*,Cookies\r\n"
+         "[alltree]\r\n1=localappdata,\\Vendor\\User Data\\*\\Cache\r\n"
+         "2=localappdata,\\Vendor\\User Data\\Def*\\Cache\r\n");
   run::RunCounters counters = RunPlugins();
   // The star finds Default, Profile 1, Profile 2 and Network. A start folder that is missing counts
   // its one visit, as every tree walk does; a missing folder above the star counts nothing; "Def*"
@@ -194,10 +208,11 @@ TEST_F(Plugins, OldSectionsKeepTheirResultsBesideTreeSections) {
     MakeFile(values.appDataFolder + L"\\W\\sub\\x.dat", 8);
     MakeFile(values.localAppDataFolder + L"\\C\\z.bin", 9);
   };
-  const std::string old = "[name]\r\nappname=Old\r\n[swich]\r\non=1\r\n"
-                          "[file]\r\n1=appdata,\\V,x.dat\r\n2=appdata,\\W\\*,x.dat\r\n"
-                          "[fileext]\r\n1=appdata,\\V,log\r\n"
-                          "[folder]\r\n1=localappdata,\\C\r\n";
+  const std::string old =
+      "[name]\r\nappname=Old\r\n[swich]\r\non=1\r\n"
+      "[file]\r\n1=appdata,\\V,x.dat\r\n2=appdata,\\W\\*,x.dat\r\n"
+      "[fileext]\r\n1=appdata,\\V,log\r\n"
+      "[folder]\r\n1=localappdata,\\C\r\n";
   seed();
   Define(L"Old.ppe", old);
   run::RunCounters before = RunPlugins();
@@ -209,8 +224,9 @@ TEST_F(Plugins, OldSectionsKeepTheirResultsBesideTreeSections) {
 
   // The same lines with tree lines that lack a field or a name: the results are those of before.
   seed();
-  Define(L"Old.ppe", old + "[filetree]\r\n1=appdata,\\V\r\n2=appdata,\\V,\r\n"
-                           "[foldertree]\r\n1=appdata,\\V,\r\n[alltree]\r\n1=appdata\r\n");
+  Define(L"Old.ppe", old +
+                         "[filetree]\r\n1=appdata,\\V\r\n2=appdata,\\V,\r\n"
+                         "[foldertree]\r\n1=appdata,\\V,\r\n[alltree]\r\n1=appdata\r\n");
   run::RunCounters after = RunPlugins();
   EXPECT_EQ(after.releasedBytes, before.releasedBytes);
   EXPECT_EQ(after.cleanedKeys, before.cleanedKeys);
@@ -224,10 +240,16 @@ TEST_F(Plugins, TreeSectionsNeitherExpandNorEnterLinks) {
       << "run through scripts/wine-emulator.sh, which makes the linked tree";
   std::string tree = platform::Narrow(fixture) + "\\tree";
   ASSERT_TRUE(Attributes(platform::Widen(tree) + L"\\sub\\cache") & FILE_ATTRIBUTE_REPARSE_POINT);
-  Define(L"Links.ppe", "[name]\r\nappname=Links\r\n[swich]\r\non=1\r\n"
-                       "[filetree]\r\n1=" + tree + ",\\*\\*,precious.txt\r\n"
-                       "[foldertree]\r\n1=" + tree + ",,cache\r\n"
-                       "[alltree]\r\n1=" + tree + ",\\sub\\*\r\n");
+  Define(L"Links.ppe",
+         "[name]\r\nappname=Links\r\n[swich]\r\non=1\r\n"
+         "[filetree]\r\n1=" +
+             tree +
+             ",\\*\\*,precious.txt\r\n"
+             "[foldertree]\r\n1=" +
+             tree +
+             ",,cache\r\n"
+             "[alltree]\r\n1=" +
+             tree + ",\\sub\\*\r\n");
   run::RunCounters counters = RunPlugins();
   // "sub\*" finds only the link, so "*\*" and the alltree line walk nothing; foldertree visits two.
   EXPECT_EQ(counters.releasedBytes, 2 * 10000 + 50000);
@@ -301,12 +323,12 @@ TEST_F(Plugins, APluginARuleOrACustomListThatFindsNothingSaysWhatItLookedFor) {
     const wchar_t* state;
     std::vector<std::wstring> lookedFor;
   };
-  const char* plugin = "[name]\r\nappname=Tool\r\n[swich]\r\non=1\r\n[folder]\r\n1=localappdata,\\Tool\\Cache\r\n"
-                       "[regtree]\r\n1=-2147483647,Software\\TrellwipeAbsentTool\r\n";
+  const char* plugin =
+      "[name]\r\nappname=Tool\r\n[swich]\r\non=1\r\n[folder]\r\n1=localappdata,\\Tool\\Cache\r\n"
+      "[regtree]\r\n1=-2147483647,Software\\TrellwipeAbsentTool\r\n";
   const char* rule = "[Tool *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Tool\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Tool|*\r\n";
   const Case cases[] = {
-      {plugin, nullptr, false, L"", L"Not installed",
-       {L"HKEY_CURRENT_USER\\Software\\TrellwipeAbsentTool", cache}},
+      {plugin, nullptr, false, L"", L"Not installed", {L"HKEY_CURRENT_USER\\Software\\TrellwipeAbsentTool", cache}},
       {plugin, nullptr, false, cache + L"\\a.tmp", L"Done", {}},
       {nullptr, rule, false, L"", L"Not installed", {L"%TRELLWIPE_RULE_ROOT%\\Tool"}},
       {nullptr, rule, false, root / L"Tool\\a.tmp", L"Done", {}},

@@ -42,12 +42,15 @@ TEST(RuleChanges, ANewFormErasesMoreOnlyWhenItReachesWhatTheOldLeft) {
        "RegKey1=HKCU\\Software\\Example|Last\r\nFileKey2=C:\\Example\\Cache\\|*.TMP\r\n", false},
       {"a key dropped", "FileKey1=C:\\Example\\Cache|*.tmp\r\n", false},
       {"a narrower pattern", "FileKey1=C:\\Example\\Cache|old.tmp\r\nRegKey1=HKCU\\Software\\Example|Last\r\n", false},
-      {"the root spelt long", "FileKey1=C:\\Example\\Cache|*.tmp\r\nRegKey1=HKEY_CURRENT_USER\\Software\\Example|Last\r\n", false},
+      {"the root spelt long",
+       "FileKey1=C:\\Example\\Cache|*.tmp\r\nRegKey1=HKEY_CURRENT_USER\\Software\\Example|Last\r\n", false},
       {"a file key added", base + "FileKey2=C:\\Example\\Logs|*.log\r\n", true},
       {"a registry key added", base + "RegKey2=HKCU\\Software\\Example\\Recent\r\n", true},
-      {"a whole key where a value was", "FileKey1=C:\\Example\\Cache|*.tmp\r\nRegKey1=HKCU\\Software\\Example\r\n", true},
+      {"a whole key where a value was", "FileKey1=C:\\Example\\Cache|*.tmp\r\nRegKey1=HKCU\\Software\\Example\r\n",
+       true},
       {"RECURSE added", "FileKey1=C:\\Example\\Cache|*.tmp|RECURSE\r\nRegKey1=HKCU\\Software\\Example|Last\r\n", true},
-      {"REMOVESELF added", "FileKey1=C:\\Example\\Cache|*.tmp|REMOVESELF\r\nRegKey1=HKCU\\Software\\Example|Last\r\n", true},
+      {"REMOVESELF added", "FileKey1=C:\\Example\\Cache|*.tmp|REMOVESELF\r\nRegKey1=HKCU\\Software\\Example|Last\r\n",
+       true},
       {"the parent folder", "FileKey1=C:\\Example|*.tmp\r\nRegKey1=HKCU\\Software\\Example|Last\r\n", true},
       {"a wider pattern", "FileKey1=C:\\Example\\Cache|*\r\nRegKey1=HKCU\\Software\\Example|Last\r\n", true},
       {"a second pattern", "FileKey1=C:\\Example\\Cache|*.tmp;*.dat\r\nRegKey1=HKCU\\Software\\Example|Last\r\n", true},
@@ -58,8 +61,10 @@ TEST(RuleChanges, ANewFormErasesMoreOnlyWhenItReachesWhatTheOldLeft) {
     EXPECT_EQ(catalogue::rules::ErasesMore(before, Entry(c.after)), c.more);
   }
   // What a recursing key covers below its folder, and an exclusion dropped.
-  const catalogue::rules::Rule recursing = Entry("FileKey1=C:\\Example|*|RECURSE\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n");
-  EXPECT_FALSE(catalogue::rules::ErasesMore(recursing, Entry("FileKey1=C:\\Example\\Cache|*.tmp\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n")));
+  const catalogue::rules::Rule recursing =
+      Entry("FileKey1=C:\\Example|*|RECURSE\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n");
+  EXPECT_FALSE(catalogue::rules::ErasesMore(
+      recursing, Entry("FileKey1=C:\\Example\\Cache|*.tmp\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n")));
   EXPECT_TRUE(catalogue::rules::ErasesMore(recursing, Entry("FileKey1=C:\\Example|*|RECURSE\r\n")));
 }
 
@@ -83,14 +88,12 @@ TEST(RuleChanges, TheListIsExactForAddedRemovedChangedAndWidenedEntriesWithTheir
       "FileKey1=%TRELLWIPE_RULE_ROOT%\\Here\\User Data\\Default|Login Data\r\n";
   using enum catalogue::rules::ChangeKind;
   const Expected expected[] = {
-      {Changed, L"Widened *", true, true, 0, 0},
-      {Changed, L"New Detection *", false, true, 0, 0},
-      {Added, L"Brand New *", false, false, 0, 0},
-      {Changed, L"Now In Windows *", true, true, 1, 0},
-      {Added, L"Passwords Too *", false, true, 0, 1},
-      {Removed, L"Going Away *", false, false, 0, 0},
+      {Changed, L"Widened *", true, true, 0, 0},      {Changed, L"New Detection *", false, true, 0, 0},
+      {Added, L"Brand New *", false, false, 0, 0},    {Changed, L"Now In Windows *", true, true, 1, 0},
+      {Added, L"Passwords Too *", false, true, 0, 1}, {Removed, L"Going Away *", false, false, 0, 0},
   };
-  std::vector<catalogue::rules::RuleChange> changes = catalogue::rules::CompareRules(Parse(before), Parse(after), L"C:\\Program Folder");
+  std::vector<catalogue::rules::RuleChange> changes =
+      catalogue::rules::CompareRules(Parse(before), Parse(after), L"C:\\Program Folder");
   ASSERT_EQ(changes.size(), std::size(expected));
   for (size_t i = 0; i < changes.size(); ++i) {
     SCOPED_TRACE(changes[i].name);

@@ -95,7 +95,8 @@ TEST_F(RuleCheck, NamesEachKindOfFindingByLineAndEntry) {
   WriteText(program / L"winapp2.ini", text);
 
   std::vector<catalogue::rules::CheckedFile> checked =
-      catalogue::rules::CheckRuleFiles({{program / L"winapp2.ini", catalogue::rules::kCommunitySection}}, program.Path());
+      catalogue::rules::CheckRuleFiles({{program / L"winapp2.ini", catalogue::rules::kCommunitySection}},
+                                       program.Path());
   ASSERT_EQ(checked.size(), 1u);
   EXPECT_TRUE(checked[0].readable);
   EXPECT_EQ(checked[0].entries, 4u);  // Good App, Everywhere, Windows Walker, Passwords
@@ -105,7 +106,8 @@ TEST_F(RuleCheck, NamesEachKindOfFindingByLineAndEntry) {
     EXPECT_EQ(found[i].line, expected[i].line) << i;
     EXPECT_EQ(found[i].kind, expected[i].kind) << expected[i].line;
     EXPECT_EQ(found[i].entry, expected[i].entry) << expected[i].line;
-    EXPECT_NE(found[i].text.find(expected[i].says), std::wstring::npos) << expected[i].line << ": " << platform::Narrow(found[i].text);
+    EXPECT_NE(found[i].text.find(expected[i].says), std::wstring::npos)
+        << expected[i].line << ": " << platform::Narrow(found[i].text);
   }
 }
 
@@ -113,7 +115,8 @@ TEST_F(RuleCheck, TheShippedRulesHaveNoFindings) {
   // The temporary folder that the shipped rules empty holds this test's program folder.
   MakeFolders(root / L"Temp");
   ScopedEnvironment temp{L"TEMP", root / L"Temp"}, tmp{L"TMP", root / L"Temp"};
-  for (const ShippedFile& file : kShippedRules) WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
+  for (const ShippedFile& file : kShippedRules)
+    WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
   const std::vector<catalogue::rules::RuleFileName> files = catalogue::rules::RuleFiles(program.Path());
   std::vector<catalogue::rules::CheckedFile> checked = catalogue::rules::CheckRuleFiles(files, program.Path());
   ASSERT_EQ(checked.size(), std::size(kShippedRules) + 1);
@@ -123,13 +126,15 @@ TEST_F(RuleCheck, TheShippedRulesHaveNoFindings) {
     EXPECT_TRUE(checked[i].readable) << platform::Narrow(checked[i].path);
     EXPECT_GT(checked[i].entries, 0u) << platform::Narrow(checked[i].path);
     for (const catalogue::rules::Finding& finding : checked[i].findings) {
-      ADD_FAILURE() << platform::Narrow(checked[i].path) << " line " << finding.line << ": " << platform::Narrow(finding.text);
+      ADD_FAILURE() << platform::Narrow(checked[i].path) << " line " << finding.line << ": "
+                    << platform::Narrow(finding.text);
     }
   }
 }
 
 TEST_F(RuleCheck, TheConsoleProgramExitsByWhatItFound) {
-  WriteText(program / L"rules\\clean.ini", "[Clean *]\r\nDetectFile=%WinDir%\r\nFileKey1=%TRELLWIPE_RULE_ROOT%|*.tmp\r\n");
+  WriteText(program / L"rules\\clean.ini",
+            "[Clean *]\r\nDetectFile=%WinDir%\r\nFileKey1=%TRELLWIPE_RULE_ROOT%|*.tmp\r\n");
   WriteText(root / L"findings.ini", "[Odd *]\r\nDetectFile=%WinDir%\r\nColour=blue\r\nRegKey1=HKCU\\Software\\Odd\r\n");
   struct Case {
     std::vector<std::wstring> args;
@@ -138,7 +143,9 @@ TEST_F(RuleCheck, TheConsoleProgramExitsByWhatItFound) {
   };
   const Case cases[] = {
       {{L"--check-rules"}, cli::kExitRulesClean, "Summary: 1 file, 1 entry; no findings"},
-      {{L"--check-rules", root / L"findings.ini"}, cli::kExitRulesFindings, "line 3 [Odd *]: unknown key \"Colour\": ignored"},
+      {{L"--check-rules", root / L"findings.ini"},
+       cli::kExitRulesFindings,
+       "line 3 [Odd *]: unknown key \"Colour\": ignored"},
       {{L"--check-rules", root / L"missing.ini"}, cli::kExitRulesUnreadable, "missing.ini: cannot be read"},
   };
   for (const Case& c : cases) {

@@ -37,7 +37,8 @@ TEST(RulesUpdate, AWholeRuleFileWaitsBesideTheOldOneUntilAcceptedThenTheOldIsKep
   Folder folder;
   const std::string fresh = RuleText(10, 70);
   LoopbackServer server(HttpResponse(200, fresh));
-  catalogue::rules::RulesDownload download = catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
+  catalogue::rules::RulesDownload download =
+      catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
   ASSERT_TRUE(download.pending) << download.problem;
   EXPECT_EQ(download.oldEntries, 60u);
   EXPECT_EQ(download.newEntries, 70u);
@@ -68,11 +69,12 @@ TEST(RulesUpdate, AcceptingUnticksOnlyTheTickedEntriesWhoseNewFormErasesMore) {
   }
   // Entry 1 widens to its parent folder, entry 2 only narrows its pattern, entry 3 stays; entry 4
   // widens but was never ticked.
-  std::string fresh = RuleText(5, 60) +
-                      "[Update Test 1 *]\r\nLangSecRef=3021\r\nFileKey1=%LocalAppData%|*.tmp\r\n"
-                      "[Update Test 2 *]\r\nLangSecRef=3021\r\nFileKey1=%LocalAppData%\\Update Test 2|a.tmp\r\n"
-                      "[Update Test 4 *]\r\nLangSecRef=3021\r\nFileKey1=%LocalAppData%\\Update Test 4|*.tmp|RECURSE\r\n" +
-                      RuleText(3, 1);
+  std::string fresh =
+      RuleText(5, 60) +
+      "[Update Test 1 *]\r\nLangSecRef=3021\r\nFileKey1=%LocalAppData%|*.tmp\r\n"
+      "[Update Test 2 *]\r\nLangSecRef=3021\r\nFileKey1=%LocalAppData%\\Update Test 2|a.tmp\r\n"
+      "[Update Test 4 *]\r\nLangSecRef=3021\r\nFileKey1=%LocalAppData%\\Update Test 4|*.tmp|RECURSE\r\n" +
+      RuleText(3, 1);
   LoopbackServer server(HttpResponse(200, fresh));
   ASSERT_TRUE(catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick).pending);
   EXPECT_EQ(settings::inifun::ReadIniValue(settings, catalogue::rules::kCommunitySection, L"Update Test 1 *"), L"1");
@@ -89,17 +91,18 @@ TEST(RulesUpdate, AcceptingUnticksOnlyTheTickedEntriesWhoseNewFormErasesMore) {
 TEST(RulesUpdate, ACopyThatChangesNothingOrIsStoppedLeavesNothingToAccept) {
   Folder folder;
   LoopbackServer same(HttpResponse(200, kOldRules));
-  catalogue::rules::RulesDownload download = catalogue::rules::DownloadCommunityRules(folder.program.Path(), same.Url(), kQuick);
+  catalogue::rules::RulesDownload download =
+      catalogue::rules::DownloadCommunityRules(folder.program.Path(), same.Url(), kQuick);
   EXPECT_FALSE(download.pending);
   EXPECT_TRUE(download.problem.empty()) << download.problem;
 
   LoopbackServer other(HttpResponse(200, RuleText(0, 61)));
   size_t calls = 0;
   download = catalogue::rules::DownloadCommunityRules(folder.program.Path(), other.Url(), kQuick,
-                                           [&](unsigned long long, long long total) {
-                                             EXPECT_GT(total, 0);
-                                             return ++calls < 2;
-                                           });
+                                                      [&](unsigned long long, long long total) {
+                                                        EXPECT_GT(total, 0);
+                                                        return ++calls < 2;
+                                                      });
   EXPECT_FALSE(download.pending);
   EXPECT_NE(download.problem.find(L"it was stopped"), std::wstring::npos) << download.problem;
   EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
@@ -119,15 +122,15 @@ TEST(RulesUpdate, AFailedOrUnfitDownloadLeavesTheOldFileAloneAndNoTemporaryFile)
       {"too slow", HttpResponse(200, rules), 3000, L"did not answer in time"},
       {"said too large", HttpResponse(200, RuleText(0, 1000)), 0, L"larger than the limit"},
       {"too large unsaid", "HTTP/1.0 200 OK\r\n\r\n" + RuleText(0, 1000), 0, L"larger than the limit"},
-      {"junk", HttpResponse(200, std::string(5000, '\x9c') + "<html>" + std::string(3000, '\x01')), 0,
-       L"of 0 entries"},
+      {"junk", HttpResponse(200, std::string(5000, '\x9c') + "<html>" + std::string(3000, '\x01')), 0, L"of 0 entries"},
       {"too few entries", HttpResponse(200, RuleText(0, 20)), 0, L"of 20 entries; at least 50"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Folder folder;
     LoopbackServer server(c.response, c.delayMs);
-    catalogue::rules::RulesDownload download = catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
+    catalogue::rules::RulesDownload download =
+        catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
     EXPECT_FALSE(download.pending);
     EXPECT_NE(download.problem.find(c.says), std::wstring::npos) << download.problem;
     EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
@@ -139,7 +142,8 @@ TEST(RulesUpdate, NoServerAtTheAddressIsAClearProblem) {
   Folder folder;
   std::wstring url;
   { url = LoopbackServer(HttpResponse(200, kOldRules)).Url(); }  // the port is closed again
-  catalogue::rules::RulesDownload download = catalogue::rules::DownloadCommunityRules(folder.program.Path(), url, kQuick);
+  catalogue::rules::RulesDownload download =
+      catalogue::rules::DownloadCommunityRules(folder.program.Path(), url, kQuick);
   EXPECT_FALSE(download.pending);
   EXPECT_NE(download.problem.find(L"the download failed"), std::wstring::npos) << download.problem;
   EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
@@ -149,6 +153,6 @@ TEST(RulesUpdate, TheAddressIsTheCommunitysUnlessTheSettingsFileNamesAnother) {
   TempFolder program;
   EXPECT_EQ(catalogue::rules::CommunityAddress(program.Path()), catalogue::rules::kCommunityAddress);
   settings::inifun::WriteIniValue(settings::SettingsFile(program.Path()), L"Options", L"Winapp2Url",
-                        L"https://mirror.example/rules/winapp2.ini");
+                                  L"https://mirror.example/rules/winapp2.ini");
   EXPECT_EQ(catalogue::rules::CommunityAddress(program.Path()), L"https://mirror.example/rules/winapp2.ini");
 }

@@ -81,7 +81,9 @@ TEST(RuleFile, SkipsWhatItCannotUseAndKeepsTheRest) {
       "RegKey1=\r\n"
       "ExcludeKey1=DISK|C:\\|x\r\n"
       "ExcludeKey2=FILE|nofolder\r\n"
-      "FileKey4=%Temp%" + junk + "|*\r\n"
+      "FileKey4=%Temp%" +
+      junk +
+      "|*\r\n"
       "FileKey5=%Temp%\\Caf\xC3\xA9|*.log\r\n"
       "[Nothing To Erase *]\r\nLangSecRef=3021\r\nDetect=HKCU\\Software\\X\r\n"
       "[Key=Value *]\r\nRegKey1=HKCU\\Software\\X\r\n"
@@ -95,7 +97,8 @@ TEST(RuleFile, SkipsWhatItCannotUseAndKeepsTheRest) {
   EXPECT_TRUE(parsed[0].excludeKeys.empty());
   EXPECT_EQ(parsed[1].category, L"Other");
   // Not UTF-8: the system's code page.
-  std::vector<catalogue::rules::Rule> latin = catalogue::rules::ParseRules("[Caf\xE9 *]\r\nRegKey1=HKCU\\Software\\X\r\n");
+  std::vector<catalogue::rules::Rule> latin =
+      catalogue::rules::ParseRules("[Caf\xE9 *]\r\nRegKey1=HKCU\\Software\\X\r\n");
   ASSERT_EQ(latin.size(), 1u);
   EXPECT_EQ(latin[0].name, L"Caf\u00e9 *");
 }
@@ -108,15 +111,14 @@ class Rules : public CatalogueTest {
   ScopedEnvironment variable{L"TRELLWIPE_RULE_ROOT", root.Path()};
   TempRegistryKey key;
 
-  void RuleFile(const std::string& text, const std::wstring& name = L"winapp2.ini") {
-    WriteText(program / name, text);
-  }
+  void RuleFile(const std::string& text, const std::wstring& name = L"winapp2.ini") { WriteText(program / name, text); }
   std::string Key() const { return "HKCU\\" + platform::Narrow(key.Subkey()); }
   // Ticks exactly these entries and runs (or previews) them.
   engine::RunReport Run(std::initializer_list<const wchar_t*> ticked, bool preview = false) {
     std::wstring settings = program / L"prisd.dat";
     DeleteFileW(settings.c_str());
-    for (const wchar_t* name : ticked) settings::inifun::WriteIniValue(settings, catalogue::rules::kCommunitySection, name, L"1");
+    for (const wchar_t* name : ticked)
+      settings::inifun::WriteIniValue(settings, catalogue::rules::kCommunitySection, name, L"1");
     view = RecordingView();
     run::CleanRun run(view, program.Path(), values, catalogue::Stages());
     engine::RunReport report;
@@ -146,17 +148,17 @@ TEST_F(Rules, LoadsTheCommunityFileThenItsOwnFilesAndEachNameOnceInEach) {
   big.replace(0, 200000, std::string(200000, 'y'));
   big += "\r\n[First *]\r\nRegKey1=HKCU\\Software\\A\r\n";
   RuleFile(big);
-  RuleFile("[Second *]\r\nRegKey1=HKCU\\Software\\B\r\n[first *]\r\nRegKey1=HKCU\\Software\\C\r\n",
-           L"rules\\b.ini");
-  RuleFile("[Third *]\r\nRegKey1=HKCU\\Software\\D\r\n[Second *]\r\nRegKey1=HKCU\\Software\\E\r\n",
-           L"rules\\A.INI");
+  RuleFile("[Second *]\r\nRegKey1=HKCU\\Software\\B\r\n[first *]\r\nRegKey1=HKCU\\Software\\C\r\n", L"rules\\b.ini");
+  RuleFile("[Third *]\r\nRegKey1=HKCU\\Software\\D\r\n[Second *]\r\nRegKey1=HKCU\\Software\\E\r\n", L"rules\\A.INI");
   RuleFile("[Ignored *]\r\nRegKey1=HKCU\\Software\\F\r\n", L"rules\\notes.txt");
   std::vector<catalogue::rules::Rule> loaded = catalogue::rules::LoadRules(program.Path());
   std::vector<std::wstring> names;
-  for (const catalogue::rules::Rule& rule : loaded) names.push_back(rule.section + L"/" + rule.name + L" " + rule.regKeys[0].key);
+  for (const catalogue::rules::Rule& rule : loaded)
+    names.push_back(rule.section + L"/" + rule.name + L" " + rule.regKeys[0].key);
   // The two files' entries keep apart: "first *" of the project's own files is no second "First *".
-  EXPECT_EQ(names, (std::vector<std::wstring>{L"winapp2/First * HKCU\\Software\\A", L"rules/Third * HKCU\\Software\\D",
-                                              L"rules/Second * HKCU\\Software\\E", L"rules/first * HKCU\\Software\\C"}));
+  EXPECT_EQ(names,
+            (std::vector<std::wstring>{L"winapp2/First * HKCU\\Software\\A", L"rules/Third * HKCU\\Software\\D",
+                                       L"rules/Second * HKCU\\Software\\E", L"rules/first * HKCU\\Software\\C"}));
   EXPECT_TRUE(catalogue::rules::LoadRules(root / L"nowhere").empty());
 }
 
@@ -238,7 +240,8 @@ TEST_F(Rules, DetectionByKeyByFileWithWildcardsByProgramAndByWindowsVersion) {
   };
   catalogue::rules::PathExpander expander;
   for (const auto& test : kCases) {
-    std::vector<catalogue::rules::Rule> rule = catalogue::rules::ParseRules("[R *]\r\n" + test.keys + "\r\nRegKey1=HKCU\\Software\\X\r\n");
+    std::vector<catalogue::rules::Rule> rule =
+        catalogue::rules::ParseRules("[R *]\r\n" + test.keys + "\r\nRegKey1=HKCU\\Software\\X\r\n");
     ASSERT_EQ(rule.size(), 1u);
     EXPECT_EQ(catalogue::rules::Detected(rule[0], expander), test.detected) << test.keys;
   }
@@ -318,15 +321,23 @@ TEST_F(Rules, ExclusionsOfEachKindKeepWhatTheyName) {
   SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Other", L"a", L"1");
   SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent", L"top", L"1");
   SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Pinned", L"LastFolder", L"1");
-  RuleFile("[App Kept *]\r\n"
-           "FileKey1=%TRELLWIPE_RULE_ROOT%\\App\\Cache|*|RECURSE\r\n"
-           "FileKey2=%TRELLWIPE_RULE_ROOT%\\App\\Data|*|RECURSE\r\n"
-           "RegKey1=" + Key() + "\\Recent\r\n"
-           "RegKey2=" + Key() + "\\Pinned|LastFolder\r\n"
-           "ExcludeKey1=FILE|%TRELLWIPE_RULE_ROOT%\\App\\Cache\\|keep.db\r\n"
-           "ExcludeKey2=PATH|%TRELLWIPE_RULE_ROOT%\\App\\Data\\|*.cfg\r\n"
-           "ExcludeKey3=REG|" + Key() + "\\Recent\\Pinned\r\n"
-           "ExcludeKey4=REG|HKEY_CURRENT_USER\\" + platform::Narrow(key.Subkey()) + "\\Pinned\r\n");
+  RuleFile(
+      "[App Kept *]\r\n"
+      "FileKey1=%TRELLWIPE_RULE_ROOT%\\App\\Cache|*|RECURSE\r\n"
+      "FileKey2=%TRELLWIPE_RULE_ROOT%\\App\\Data|*|RECURSE\r\n"
+      "RegKey1=" +
+      Key() +
+      "\\Recent\r\n"
+      "RegKey2=" +
+      Key() +
+      "\\Pinned|LastFolder\r\n"
+      "ExcludeKey1=FILE|%TRELLWIPE_RULE_ROOT%\\App\\Cache\\|keep.db\r\n"
+      "ExcludeKey2=PATH|%TRELLWIPE_RULE_ROOT%\\App\\Data\\|*.cfg\r\n"
+      "ExcludeKey3=REG|" +
+      Key() +
+      "\\Recent\\Pinned\r\n"
+      "ExcludeKey4=REG|HKEY_CURRENT_USER\\" +
+      platform::Narrow(key.Subkey()) + "\\Pinned\r\n");
   Run({L"App Kept *"});
   EXPECT_TRUE(Exists(app + L"\\Cache\\keep.db"));
   EXPECT_FALSE(Exists(app + L"\\Cache\\sub\\keep.db"));
@@ -371,10 +382,12 @@ TEST_F(Rules, APreviewListsWhatTheCleanErasesAndErasesNothing) {
   MakeFile(app + L"\\Cache\\b.bin", 20);
   MakeFile(app + L"\\Temp\\c\\d.tmp", 30);
   SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent", L"a", L"1");
-  RuleFile("[App Both *]\r\n"
-           "FileKey1=%TRELLWIPE_RULE_ROOT%\\App\\Cache|*|RECURSE\r\n"
-           "FileKey2=%TRELLWIPE_RULE_ROOT%\\App\\Temp|*|REMOVESELF\r\n"
-           "RegKey1=" + Key() + "\\Recent\r\n");
+  RuleFile(
+      "[App Both *]\r\n"
+      "FileKey1=%TRELLWIPE_RULE_ROOT%\\App\\Cache|*|RECURSE\r\n"
+      "FileKey2=%TRELLWIPE_RULE_ROOT%\\App\\Temp|*|REMOVESELF\r\n"
+      "RegKey1=" +
+      Key() + "\\Recent\r\n");
   engine::RunReport preview = Run({L"App Both *"}, true);
   EXPECT_TRUE(Exists(app + L"\\Temp\\c\\d.tmp"));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent"));
@@ -415,8 +428,10 @@ TEST_F(RulePathGuard, NeitherWildcardsNorWalksGoThroughLinks) {
   EXPECT_EQ(expander.Expand(fixture + L"\\tree\\sub\\*").found, std::vector<std::wstring>{});
   EXPECT_EQ(expander.Expand(fixture + L"\\tree\\sub\\*", catalogue::rules::PathExpander::Target::FoldersOrFiles).found,
             std::vector<std::wstring>{fixture + L"\\tree\\sub\\own.txt"});
-  RuleFile("[Linked *]\r\nFileKey1=" + platform::Narrow(fixture) + "\\tree|*|REMOVESELF\r\n"
-           "FileKey2=" + platform::Narrow(fixture) + "\\tree\\*\\*|*|RECURSE\r\n");
+  RuleFile("[Linked *]\r\nFileKey1=" + platform::Narrow(fixture) +
+           "\\tree|*|REMOVESELF\r\n"
+           "FileKey2=" +
+           platform::Narrow(fixture) + "\\tree\\*\\*|*|RECURSE\r\n");
   Run({L"Linked *"});
   EXPECT_FALSE(Exists(fixture + L"\\tree\\sub\\own.txt"));
   EXPECT_TRUE(Exists(fixture + L"\\outside\\precious.txt"));
@@ -432,20 +447,23 @@ TEST_F(RulePathGuard, RootsProtectedFoldersAndTheProgramFolderAreRefusedHoweverS
   SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
   const std::wstring drive = std::wstring(windows).substr(0, 3);
   const struct {
-    std::string folder;    // as the rule writes it
-    std::string flags;     // "|RECURSE" or "|REMOVESELF" or none
-    std::wstring sentinel; // where a file of the pattern lies that must stay
+    std::string folder;     // as the rule writes it
+    std::string flags;      // "|RECURSE" or "|REMOVESELF" or none
+    std::wstring sentinel;  // where a file of the pattern lies that must stay
   } kRefused[] = {
       {"%SystemDrive%\\", "|RECURSE", drive + L"trellwipe-sentinel-1.tmp"},
       {"%SystemDrive%\\.", "", drive + L"trellwipe-sentinel-2.tmp"},
       {"%WinDir%", "", std::wstring(windows) + L"\\trellwipe-sentinel-3.tmp"},
-      {"%SystemRoot%\\System32\\..\\System32", "|RECURSE", std::wstring(windows) + L"\\system32\\trellwipe-sentinel-4.tmp"},
-      {platform::Narrow(ShortName(programFiles)), "|REMOVESELF", std::wstring(programFiles) + L"\\trellwipe-sentinel-5.tmp"},
+      {"%SystemRoot%\\System32\\..\\System32", "|RECURSE",
+       std::wstring(windows) + L"\\system32\\trellwipe-sentinel-4.tmp"},
+      {platform::Narrow(ShortName(programFiles)), "|REMOVESELF",
+       std::wstring(programFiles) + L"\\trellwipe-sentinel-5.tmp"},
       {"%UserProfile%", "|RECURSE", root.Path() + L"\\trellwipe-sentinel-6.tmp"},
       {"%LocalAppData%\\..\\..", "|REMOVESELF", root.Path() + L"\\trellwipe-sentinel-7.tmp"},
       {"%UserProfile%\\..", "|RECURSE", root.Path() + L"\\trellwipe-sentinel-8.tmp"},
       {"%TRELLWIPE_RULE_PROGRAM%", "", program / L"trellwipe-sentinel-9.tmp"},
-      {"%TRELLWIPE_RULE_PROGRAM%\\..\\" + platform::Narrow(program.Path().substr(program.Path().rfind(L'\\') + 1)) + "\\sub",
+      {"%TRELLWIPE_RULE_PROGRAM%\\..\\" + platform::Narrow(program.Path().substr(program.Path().rfind(L'\\') + 1)) +
+           "\\sub",
        "|RECURSE", program / L"sub\\trellwipe-sentinel-10.tmp"},
   };
   std::string text;
@@ -460,11 +478,13 @@ TEST_F(RulePathGuard, RootsProtectedFoldersAndTheProgramFolderAreRefusedHoweverS
   const std::wstring exactAtRoot = drive + L"trellwipe-rule-exact.tmp";
   MakeFile(exactInWindows, 7);
   MakeFile(exactAtRoot, 9);
-  text += "[Exact *]\r\nFileKey1=%WinDir%|trellwipe-rule-exact.tmp\r\nFileKey2=%SystemDrive%\\|trellwipe-rule-exact.tmp\r\n";
+  text +=
+      "[Exact *]\r\nFileKey1=%WinDir%|trellwipe-rule-exact.tmp\r\nFileKey2=%SystemDrive%\\|trellwipe-rule-exact.tmp\r\n";
   RuleFile(text);
   // The selection window learns the same from RefusedFolders before any run.
   for (const catalogue::rules::Rule& rule : catalogue::rules::LoadRules(program.Path())) {
-    EXPECT_EQ(catalogue::rules::RefusedFolders(rule, program.Path()).size(), rule.name == L"Exact *" ? 0u : 1u) << rule.name;
+    EXPECT_EQ(catalogue::rules::RefusedFolders(rule, program.Path()).size(), rule.name == L"Exact *" ? 0u : 1u)
+        << rule.name;
   }
   std::vector<const wchar_t*> ticked;
   std::vector<std::wstring> names;
@@ -472,7 +492,8 @@ TEST_F(RulePathGuard, RootsProtectedFoldersAndTheProgramFolderAreRefusedHoweverS
   names.push_back(L"Exact *");
   for (const std::wstring& name : names) ticked.push_back(name.c_str());
   std::wstring settings = program / L"prisd.dat";
-  for (const wchar_t* name : ticked) settings::inifun::WriteIniValue(settings, catalogue::rules::kCommunitySection, name, L"1");
+  for (const wchar_t* name : ticked)
+    settings::inifun::WriteIniValue(settings, catalogue::rules::kCommunitySection, name, L"1");
   run::CleanRun run(view, program.Path(), values, catalogue::Stages());
   run.CleanNow();
   const engine::RunReport& report = run.LastReport();
@@ -493,9 +514,10 @@ TEST_F(Rules, TheConsoleProgramListsAndPicksTheEntriesFoundHere) {
   MakeFolders(root / L"Found");
   MakeFile(root / L"Found\\a.log", 3);
   MakeFile(root / L"Other\\b.log", 5);
-  RuleFile("[Found App *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Found\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Found|*.log\r\n"
-           "[Missing App *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Missing\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Found|*\r\n"
-           "[Other App *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Other|*.log\r\n");
+  RuleFile(
+      "[Found App *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Found\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Found|*.log\r\n"
+      "[Missing App *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Missing\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Found|*\r\n"
+      "[Other App *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Other|*.log\r\n");
   settings::inifun::WriteIniValue(program / L"prisd.dat", catalogue::rules::kCommunitySection, L"Other App *", L"1");
   cli::Output listed;
   ASSERT_EQ(cli::Run({L"--list"}, program.Path(), values, listed), 0);
@@ -518,9 +540,10 @@ TEST_F(Rules, TheConsoleProgramListsAndPicksTheEntriesFoundHere) {
 // file named like a shipped one is taken as the shipped one, which an installation replaces.
 TEST_F(Rules, TheUsersOwnFilesAreListedUnderMyRulesAndRun) {
   MakeFile(root / L"Example Editor\\Cache\\page.bin", 7);
-  RuleFile("[Example Editor Cache *]\r\nSection=Applications\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Example Editor\r\n"
-           "FileKey1=%TRELLWIPE_RULE_ROOT%\\Example Editor\\Cache|*|RECURSE\r\n",
-           L"rules\\example editor.ini");
+  RuleFile(
+      "[Example Editor Cache *]\r\nSection=Applications\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Example Editor\r\n"
+      "FileKey1=%TRELLWIPE_RULE_ROOT%\\Example Editor\\Cache|*|RECURSE\r\n",
+      L"rules\\example editor.ini");
   RuleFile("[Written Over *]\r\nSection=Browsers\r\nRegKey1=HKCU\\Software\\Example\r\n", L"rules\\Browsers.INI");
   std::vector<std::wstring> listed;
   for (const catalogue::rules::RuleChoice& choice : catalogue::rules::RuleChoices(program.Path())) {
@@ -632,25 +655,29 @@ TEST_F(Rules, ExpansionStopsAtItsBoundsAndTheRunGoesOn) {
   EXPECT_FALSE(collapsed.tooBroad);
   EXPECT_EQ(collapsed.found.size(), 1u);
   for (int a = 0; a < 11; ++a) {
-    for (int b = 0; b < 11; ++b) MakeFolders(root / (L"Wide\\" + std::to_wstring(a) + L"\\" + std::to_wstring(b) + L"\\x"));
+    for (int b = 0; b < 11; ++b)
+      MakeFolders(root / (L"Wide\\" + std::to_wstring(a) + L"\\" + std::to_wstring(b) + L"\\x"));
   }
   catalogue::rules::PathExpander expander(catalogue::rules::PathExpander::Listings::Live, {100});
   EXPECT_EQ(expander.Expand(root / L"Wide\\*").found.size(), 11u);
   catalogue::rules::Expansion<std::wstring> wide = expander.Expand(root / L"Wide\\*\\*");
   EXPECT_TRUE(wide.tooBroad);
   EXPECT_TRUE(wide.found.empty());
-  catalogue::rules::PathExpander hurried(catalogue::rules::PathExpander::Listings::Live, {100, std::chrono::milliseconds(-1)});
+  catalogue::rules::PathExpander hurried(catalogue::rules::PathExpander::Listings::Live,
+                                         {100, std::chrono::milliseconds(-1)});
   EXPECT_TRUE(hurried.Expand(root / L"Wide\\*").tooBroad);
 
   MakeFile(root / L"Small\\gone.bin", 2);
   SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Kept", L"v", L"1");
-  RuleFile("[Bomb *]\r\nDetectFile=" + bomb + "\r\nFileKey1=" + bomb + "\\*|*\r\n"
+  RuleFile("[Bomb *]\r\nDetectFile=" + bomb + "\r\nFileKey1=" + bomb +
+           "\\*|*\r\n"
            "FileKey2=%TRELLWIPE_RULE_ROOT%\\Small|*\r\nRegKey1=HKCU\\*\r\nRegKey2=HKCU\\*\\" +
            platform::Narrow(key.Subkey().substr(key.Subkey().find(L'\\') + 1)) + "\r\n");
   cli::Output listed;
   ASSERT_EQ(cli::Run({L"--list"}, program.Path(), values, listed), 0);
   EXPECT_NE(listed.out.find("winapp2/Bomb *"), std::string::npos);
-  std::vector<std::wstring> refused = catalogue::rules::RefusedFolders(catalogue::rules::LoadRules(program.Path())[0], program.Path());
+  std::vector<std::wstring> refused =
+      catalogue::rules::RefusedFolders(catalogue::rules::LoadRules(program.Path())[0], program.Path());
   EXPECT_EQ(refused.size(), 3u);
   engine::RunReport report = Run({L"Bomb *"});
   ASSERT_EQ(report.items.size(), 1u);
@@ -671,14 +698,19 @@ TEST_F(Rules, EveryFileInEveryFolderJustBelowAProtectedFolderIsTooBroad) {
     std::string key;
     bool tooBroad;
   } kCases[] = {
-      {"%SystemDrive%\\*|*", true},          {"%SystemDrive%\\*\\*|*.*", true}, {"%WinDir%\\*|*", true},
-      {"%ProgramFiles%\\*|**", true},        {"%UserProfile%\\*|*|RECURSE", true},
+      {"%SystemDrive%\\*|*", true},
+      {"%SystemDrive%\\*\\*|*.*", true},
+      {"%WinDir%\\*|*", true},
+      {"%ProgramFiles%\\*|**", true},
+      {"%UserProfile%\\*|*|RECURSE", true},
       {"%UserProfile%\\Desktop\\..\\*|*", true},
-      {"%ProgramFiles%\\*\\Vendor\\Cache|*", false}, {"%UserProfile%\\*|kept.log", false},
+      {"%ProgramFiles%\\*\\Vendor\\Cache|*", false},
+      {"%UserProfile%\\*|kept.log", false},
   };
   std::string text;
   for (const auto& test : kCases) {
-    const std::vector<catalogue::rules::Rule> rule = catalogue::rules::ParseRules("[R *]\r\nFileKey1=" + test.key + "\r\n");
+    const std::vector<catalogue::rules::Rule> rule =
+        catalogue::rules::ParseRules("[R *]\r\nFileKey1=" + test.key + "\r\n");
     ASSERT_EQ(rule.size(), 1u);
     std::vector<std::wstring> refused = catalogue::rules::RefusedFolders(rule[0], program.Path());
     EXPECT_EQ(std::any_of(refused.begin(), refused.end(),
@@ -718,8 +750,10 @@ TEST_F(Rules, RegistryExclusionsHoldUnderAnySpelling) {
   for (const std::string& spelling : kSpellings) {
     SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Pinned", L"a", L"1");
     SetString(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Other", L"a", L"1");
-    RuleFile("[Kept *]\r\nRegKey1=HKEY_CURRENT_USER\\" + subkey + "\\Recent\r\n"
-             "RegKey2=" + Key() + "\\Recent\\Pinned|a\r\nExcludeKey1=REG|" + spelling + "\r\n");
+    RuleFile("[Kept *]\r\nRegKey1=HKEY_CURRENT_USER\\" + subkey +
+             "\\Recent\r\n"
+             "RegKey2=" +
+             Key() + "\\Recent\\Pinned|a\r\nExcludeKey1=REG|" + spelling + "\r\n");
     Run({L"Kept *"});
     EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Pinned", L"a")) << spelling;
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Other")) << spelling;
@@ -738,9 +772,11 @@ TEST_F(Rules, RegistryExclusionsHoldUnderAnySpelling) {
 // A rule that names a hive or a branch of every program's settings is refused there, however it
 // spells it, and says so; asked in a preview, which deletes nothing either way.
 TEST_F(Rules, NoRuleTakesAHiveOrABranchOfEveryProgramsSettings) {
-  RuleFile("[Hives *]\r\nRegKey1=HKCU\\Software\r\nRegKey2=HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\r\n"
-           "RegKey3=hkcu\\control panel\r\nRegKey4=HKCU\\Software\\Wine\\TrellwipeNoSuchKey\r\n");
-  EXPECT_EQ(catalogue::rules::RefusedFolders(catalogue::rules::LoadRules(program.Path()).at(0), program.Path()).size(), 3u);
+  RuleFile(
+      "[Hives *]\r\nRegKey1=HKCU\\Software\r\nRegKey2=HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\r\n"
+      "RegKey3=hkcu\\control panel\r\nRegKey4=HKCU\\Software\\Wine\\TrellwipeNoSuchKey\r\n");
+  EXPECT_EQ(catalogue::rules::RefusedFolders(catalogue::rules::LoadRules(program.Path()).at(0), program.Path()).size(),
+            3u);
   engine::RunReport report = Run({L"Hives *"}, true);
   ASSERT_EQ(report.items.size(), 1u);
   EXPECT_TRUE(report.items[0].keys.empty());
@@ -824,18 +860,19 @@ TEST_F(Rules, EntriesThatReachWhatUsersKeepAreRefused) {
                               L"\\Default\\Account Web Data", L"\\Default\\Collections\\collectionsSQLite"}) {
     MakeFile(chrome + file, 3);
   }
-  for (const wchar_t* file : {L"\\places.sqlite", L"\\places.sqlite-wal", L"\\cookies.sqlite", L"\\signons.sqlite",
-                              L"\\abook.sqlite", L"\\key3.db", L"\\autofill-profiles.json",
-                              L"\\bookmarkbackups\\bookmarks-2026-12-01.jsonlz4"}) {
+  for (const wchar_t* file :
+       {L"\\places.sqlite", L"\\places.sqlite-wal", L"\\cookies.sqlite", L"\\signons.sqlite", L"\\abook.sqlite",
+        L"\\key3.db", L"\\autofill-profiles.json", L"\\bookmarkbackups\\bookmarks-2026-12-01.jsonlz4"}) {
     MakeFile(firefox + file, 5);
   }
   SetString(HKEY_CURRENT_USER, regedit, L"LastKey", L"Computer");
   SetString(HKEY_CURRENT_USER, regedit + L"\\Favorites", L"Run", L"Computer\\HKEY_CURRENT_USER");
-  RuleFile("[Chromium Everything *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Chrome\\User Data|*|RECURSE\r\n"
-           "[Firefox History *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Mozilla\\Firefox\\Profiles\\*|*.sqlite;*.sqlite-wal\r\n"
-           "FileKey2=%TRELLWIPE_RULE_ROOT%\\Mozilla\\Firefox\\Profiles\\*|*.db;*.json;*.jsonlz4|RECURSE\r\n"
-           "[Regedit *]\r\nRegKey1=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\r\n"
-           "RegKey2=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\\Favorites|Run\r\n");
+  RuleFile(
+      "[Chromium Everything *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Chrome\\User Data|*|RECURSE\r\n"
+      "[Firefox History *]\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Mozilla\\Firefox\\Profiles\\*|*.sqlite;*.sqlite-wal\r\n"
+      "FileKey2=%TRELLWIPE_RULE_ROOT%\\Mozilla\\Firefox\\Profiles\\*|*.db;*.json;*.jsonlz4|RECURSE\r\n"
+      "[Regedit *]\r\nRegKey1=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\r\n"
+      "RegKey2=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\\Favorites|Run\r\n");
   engine::RunReport report = Run({L"Chromium Everything *", L"Firefox History *", L"Regedit *"});
   EXPECT_FALSE(Exists(chrome + L"\\Default\\History"));
   EXPECT_FALSE(Exists(firefox + L"\\cookies.sqlite"));

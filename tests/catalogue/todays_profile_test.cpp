@@ -24,7 +24,8 @@ class TodaysProfile : public CatalogueTest {
   ScopedEnvironment temp{L"TEMP", userTemp.Path()};
 
   void SetUp() override {
-    for (const ShippedFile& file : kShippedRules) WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
+    for (const ShippedFile& file : kShippedRules)
+      WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
   }
   // The prefix is shared with the other tests: what the seeding made goes again, and nothing else.
   void TearDown() override {
@@ -100,7 +101,8 @@ TEST_F(TodaysProfile, EveryShippedEntryIsSoundAndDetectedOnlyWhereItsProgramIs) 
   SeedProfile();
   for (const catalogue::rules::RuleChoice& choice : Choices()) {
     EXPECT_TRUE(choice.detected) << "not found on the seeded profile: " << choice.rule.name;
-    EXPECT_EQ(catalogue::rules::RefusedFolders(choice.rule, program.Path()), std::vector<std::wstring>{}) << choice.rule.name;
+    EXPECT_EQ(catalogue::rules::RefusedFolders(choice.rule, program.Path()), std::vector<std::wstring>{})
+        << choice.rule.name;
   }
 }
 
@@ -114,8 +116,10 @@ TEST_F(TodaysProfile, EveryTraceGoesAndEveryPieceOfUserDataStays) {
   settings::inifun::WriteIniValue(settings, L"Options", L"TempMinAgeHours", L"0");
   run::CleanRun run(view, program.Path(), values, catalogue::Stages());
   run.CleanNow();
-  for (const profile::SeededFile& file : profile::kTraceFiles) EXPECT_FALSE(Exists(PathOf(file))) << "stayed: " << file.path;
-  for (const profile::SeededFile& file : profile::kUserFiles) EXPECT_TRUE(Exists(PathOf(file))) << "lost: " << file.path;
+  for (const profile::SeededFile& file : profile::kTraceFiles)
+    EXPECT_FALSE(Exists(PathOf(file))) << "stayed: " << file.path;
+  for (const profile::SeededFile& file : profile::kUserFiles)
+    EXPECT_TRUE(Exists(PathOf(file))) << "lost: " << file.path;
   for (const profile::SeededValue& value : profile::kTraceValues) {
     EXPECT_FALSE(Present(value)) << "stayed: " << value.key << " " << value.value;
   }

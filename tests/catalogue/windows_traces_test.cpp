@@ -19,12 +19,30 @@ class WindowsTraces : public CatalogueTest {};
 
 TEST_F(WindowsTraces, RegistryItemsCountTheirFixedAmountsWhetherOrNotKeysExist) {
   const std::pair<const wchar_t*, double> expected[] = {
-      {L"run", 3},           {L"search", 33},          {L"open", 10},          {L"wordpad", 3},
-      {L"paint", 3},         {L"picturelocation", 3},  {L"DirectX", 6},        {L"findcomputer", 12},
-      {L"findfiles", 15},    {L"mapnetwork", 3},       {L"management", 3},     {L"notification", 4},
-      {L"registryeditor", 5}, {L"menuorder", 5},       {L"recentlyused", 25},  {L"streams", 10},
-      {L"userassist", 5},    {L"unread", 5},           {L"recent", 1},         {L"recycle", 1},
-      {L"passwords", 0},     {L"swap", 0},             {L"clip", 0},           {L"thumbs", 0},
+      {L"run", 3},
+      {L"search", 33},
+      {L"open", 10},
+      {L"wordpad", 3},
+      {L"paint", 3},
+      {L"picturelocation", 3},
+      {L"DirectX", 6},
+      {L"findcomputer", 12},
+      {L"findfiles", 15},
+      {L"mapnetwork", 3},
+      {L"management", 3},
+      {L"notification", 4},
+      {L"registryeditor", 5},
+      {L"menuorder", 5},
+      {L"recentlyused", 25},
+      {L"streams", 10},
+      {L"userassist", 5},
+      {L"unread", 5},
+      {L"recent", 1},
+      {L"recycle", 1},
+      {L"passwords", 0},
+      {L"swap", 0},
+      {L"clip", 0},
+      {L"thumbs", 0},
   };
   for (const auto& [key, keys] : expected) {
     run::RunCounters counters = Run({{L"WINDOWS", key}});
@@ -43,8 +61,12 @@ TEST_F(WindowsTraces, RegistryItemsRemoveTheirKeysAndValues) {
   SetString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Direct3D\\MostRecentApplication", L"Name", L"game.exe");
   // A key with subkeys survives the plain key deletion.
   SetString(HKEY_CURRENT_USER, Explorer(L"WordWheelQuery\\child"), L"x", L"y");
-  Run({{L"WINDOWS", L"run"}, {L"WINDOWS", L"userassist"}, {L"WINDOWS", L"streams"}, {L"WINDOWS", L"notification"},
-       {L"WINDOWS", L"DirectX"}, {L"WINDOWS", L"search"}});
+  Run({{L"WINDOWS", L"run"},
+       {L"WINDOWS", L"userassist"},
+       {L"WINDOWS", L"streams"},
+       {L"WINDOWS", L"notification"},
+       {L"WINDOWS", L"DirectX"},
+       {L"WINDOWS", L"search"}});
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Explorer(L"RunMRU")));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Explorer(L"UserAssist")));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Explorer(L"TypedPaths")));
@@ -121,8 +143,8 @@ TEST_F(WindowsTraces, RecentSearchFoldersAndAMissingDocumentsFolder) {
   // A failed lookup names no folder: the tree step counts its visit as on a missing folder, and no
   // "Error" folder appears.
   ScopedRegistryValue broken(HKEY_CURRENT_USER,
-                             L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-                             L"Personal", std::wstring(300, L'x'), REG_EXPAND_SZ);
+                             L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", L"Personal",
+                             std::wstring(300, L'x'), REG_EXPAND_SZ);
   values.appDataFolder = L"Error";
   counters = Run({{L"WINDOWS", L"recent"}, {L"WINDOWS", L"searchfolders"}});
   EXPECT_EQ(counters.releasedBytes, 10000);

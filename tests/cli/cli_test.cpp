@@ -9,8 +9,8 @@
 
 #include "platform/handles.h"
 #include "platform/shutdown.h"
-#include "settings/inifun.h"
 #include "platform/text.h"
+#include "settings/inifun.h"
 #include "support/loopback_server.h"
 #include "support/mini_json.h"
 #include "support/seeded_profile.h"
@@ -276,8 +276,12 @@ TEST(Cli, ThenShutdownAsksOnlyAfterACleaningAndReportsARefusal) {
   };
   const Case kCases[] = {
       {{L"--clean", L"--only", L"Custom/Custom", L"--then-shutdown"}, false, ERROR_SUCCESS, cli::kExitDone, 1, ""},
-      {{L"--then-shutdown", L"--clean", L"--only", L"Custom/Custom"}, false, ERROR_PRIVILEGE_NOT_HELD,
-       cli::kExitShutdownRefused, 1, "The computer was not shut down: "},
+      {{L"--then-shutdown", L"--clean", L"--only", L"Custom/Custom"},
+       false,
+       ERROR_PRIVILEGE_NOT_HELD,
+       cli::kExitShutdownRefused,
+       1,
+       "The computer was not shut down: "},
       {{L"--clean", L"--then-shutdown", L"--verbose"}, false, ERROR_SUCCESS, cli::kExitBadArguments, 0, "--verbose"},
       {{L"--clean", L"--then-shutdown"}, true, ERROR_SUCCESS, cli::kExitSelectionUnsaved, 0, "Nothing was erased."},
   };
@@ -345,7 +349,8 @@ TEST(Cli, TheTextOfAStoppedCleaningSaysSoFirstAndNamesTheStoppedItem) {
   report.items.push_back(item);
   cli::Output output;
   cli::WriteReportText(report, output);
-  EXPECT_EQ(output.out.rfind("Stopped by Ctrl+C before the end: what follows is what went up to then.\n", 0), 0u) << output.out;
+  EXPECT_EQ(output.out.rfind("Stopped by Ctrl+C before the end: what follows is what went up to then.\n", 0), 0u)
+      << output.out;
   EXPECT_NE(output.out.find("Custom Files [Custom/Custom]: Stopped, "), std::string::npos) << output.out;
 }
 
@@ -437,7 +442,8 @@ TEST(Cli, UpdateRulesListsTheChangesAndInstallsOnlyWithAcceptUntickingWhatErases
   Call accepted = run({L"--accept"});
   EXPECT_EQ(accepted.code, cli::kExitDone) << accepted.output.err;
   EXPECT_NE(accepted.output.out.find("erases more (tick them again on the Rules tab after a look):\n  Cli Update 7\n"),
-            std::string::npos) << accepted.output.out;
+            std::string::npos)
+      << accepted.output.out;
   EXPECT_EQ(ReadText(file), fresh);
   EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"winapp2", L"Cli Update 7"), L"0");
   EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"winapp2", L"Cli Update 8"), L"1");

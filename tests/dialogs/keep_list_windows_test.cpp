@@ -39,7 +39,6 @@ bool HasChildText(HWND parent, const std::wstring& text) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
-
 LRESULT Extent(HWND list) { return SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0); }
 
 // Measured on the list's own window DC, not the way the window measures it.
@@ -75,11 +74,9 @@ void Click(HWND list, int index) {
                reinterpret_cast<LPARAM>(list));
 }
 
-
 void ExpectSingleSelection(HWND list) {
   EXPECT_EQ(SendMessageW(list, LB_GETSELCOUNT, 0, 0), LB_ERR);  // only multiple-selection lists count
 }
-
 
 // Sites from three browsers, as the census of this user's profiles would give them.
 keeplists::CookieCensus ThreeBrowsers() {
@@ -104,8 +101,8 @@ TEST_F(CookieKeepList, LoadListsTheSitesWithTheirBrowsersAndEveryLineOfTheFile) 
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
   EXPECT_EQ(WindowText(window.Handle()), L"Cookies Options");
-  for (const wchar_t* text : {L"Cookies", L"Search:", L"Sites with cookies", L"Cookies Keep List", L"Add >", L"< Remove",
-                              L"OK", L"Cancel"}) {
+  for (const wchar_t* text :
+       {L"Cookies", L"Search:", L"Sites with cookies", L"Cookies Keep List", L"Add >", L"< Remove", L"OK", L"Cancel"}) {
     EXPECT_TRUE(HasChildText(window.Handle(), text)) << text;
   }
   EXPECT_EQ(ListBoxItems(window.SiteList()),
@@ -124,7 +121,8 @@ TEST_F(CookieKeepList, TheSearchBoxFiltersTheSitesAsTheUserTypes) {
   ASSERT_TRUE(window.Create(nullptr, false));
   Type(L"O");
   EXPECT_EQ(ListBoxItems(window.SiteList()),
-            (std::vector<std::wstring>{L"bank.co.uk  (Chrome: 3)", L"example.com  (Internet Explorer, Chrome, Firefox: 12)",
+            (std::vector<std::wstring>{L"bank.co.uk  (Chrome: 3)",
+                                       L"example.com  (Internet Explorer, Chrome, Firefox: 12)",
                                        L"news.org  (Edge: 1)"}));
   Type(L"News");
   EXPECT_EQ(ListBoxItems(window.SiteList()), std::vector<std::wstring>{L"news.org  (Edge: 1)"});
@@ -318,7 +316,8 @@ TEST_F(CookieKeepList, TabGoesFromTheSearchOverTheSitesAndButtonsToTheKeptOnesAn
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(TabOrder(window.Handle(), window.SearchBox()),
             (std::vector<HWND>{window.SearchBox(), window.SiteList(), window.ExactHostBox(), window.AddButton(),
-                               window.RemoveButton(), window.KeepList(), window.Control(IDOK), window.Control(IDCANCEL)}));
+                               window.RemoveButton(), window.KeepList(), window.Control(IDOK),
+                               window.Control(IDCANCEL)}));
   EXPECT_EQ(SharedMnemonics(window.Handle()), std::vector<std::wstring>{});
 }
 
@@ -350,8 +349,8 @@ TEST_F(UrlKeepList, TheSkinOfTheProgramFolderIsApplied) {
   WriteText(program / L"skins\\frmmain.skn", "font=Courier New\r\nfontsize=13\r\n");
   ASSERT_TRUE(window.Create(nullptr, false));
   LOGFONTW font{};
-  ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.AddButton(), WM_GETFONT, 0, 0)), sizeof(font),
-                         &font));
+  ASSERT_TRUE(
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.AddButton(), WM_GETFONT, 0, 0)), sizeof(font), &font));
   EXPECT_STREQ(font.lfFaceName, L"Courier New");
 }
 

@@ -40,9 +40,6 @@ bool HasChildText(HWND parent, const std::wstring& text) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
-
-
-
 void Command(HWND window, WORD id) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
 constexpr wchar_t kDeleteWarning[] =
@@ -61,10 +58,13 @@ class LocateWindowTest : public ::testing::Test {
     ASSERT_TRUE(window.Create(nullptr, false));
   }
   HWND Control(WORD id) const { return window.Control(id); }
-  std::wstring Setting(const wchar_t* section, const wchar_t* key) const { return settings.Get(section, key, L"<absent>"); }
+  std::wstring Setting(const wchar_t* section, const wchar_t* key) const {
+    return settings.Get(section, key, L"<absent>");
+  }
   std::set<std::wstring> ListedPaths() const {
     std::set<std::wstring> paths;
-    for (const std::wstring& item : ListBoxItems(Control(W::kResultsId))) paths.insert(item.substr(0, item.find(L"  ")));
+    for (const std::wstring& item : ListBoxItems(Control(W::kResultsId)))
+      paths.insert(item.substr(0, item.find(L"  ")));
     return paths;
   }
   LRESULT SelectedCount() const { return SendMessageW(Control(W::kResultsId), LB_GETSELCOUNT, 0, 0); }
@@ -309,7 +309,9 @@ TEST_F(LocateWindowTest, TheFolderListMovesIntoSubFoldersAndBack) {
   EXPECT_EQ(window.CurrentFolder(), tree.Path());
   EXPECT_EQ(ListedPaths().size(), 3u);
   HWND drives = Control(W::kDriveId);
-  std::wstring drive(static_cast<size_t>(SendMessageW(drives, CB_GETLBTEXTLEN, SendMessageW(drives, CB_GETCURSEL, 0, 0), 0)) + 1, L'\0');
+  std::wstring drive(
+      static_cast<size_t>(SendMessageW(drives, CB_GETLBTEXTLEN, SendMessageW(drives, CB_GETCURSEL, 0, 0), 0)) + 1,
+      L'\0');
   drive.resize(static_cast<size_t>(SendMessageW(drives, CB_GETLBTEXT, SendMessageW(drives, CB_GETCURSEL, 0, 0),
                                                 reinterpret_cast<LPARAM>(drive.data()))));
   EXPECT_EQ(_wcsnicmp(drive.c_str(), tree.Path().c_str(), 2), 0) << drive;
@@ -334,13 +336,14 @@ class ExtensionWindowTest : public ::testing::Test {
   DiskmoteSettings settings{HKEY_CURRENT_USER, key.Subkey()};
   MessageRecorder messages;
   std::vector<std::wstring> pushed;
-  dialogs::ExtensionWindow editor{program.Path(), settings, [this](const std::wstring& text) { pushed.push_back(text); }};
+  dialogs::ExtensionWindow editor{program.Path(), settings,
+                                  [this](const std::wstring& text) { pushed.push_back(text); }};
 };
 
 TEST_F(ExtensionWindowTest, LoadsTheValidEntriesAndTheLogSizeSetting) {
   EXPECT_EQ(platform::WindowText(editor.Handle()), L"Options");
-  for (const wchar_t* text : {L"Extention List:", L"Extention Options:", L"Extention:", L"&Add", L"&Remove",
-                              L"&Default", L"D&one"}) {
+  for (const wchar_t* text :
+       {L"Extention List:", L"Extention Options:", L"Extention:", L"&Add", L"&Remove", L"&Default", L"D&one"}) {
     EXPECT_TRUE(HasChildText(editor.Handle(), text)) << text;
   }
   EXPECT_EQ(ListBoxItems(editor.FileTypes()), (std::vector<std::wstring>{L"*.tmp", L"*.gid"}));
@@ -423,7 +426,8 @@ TEST_F(ExtensionWindowTest, EveryChangeReachesTheSearchToolAtOnce) {
   TempRegistryKey locateKey;
   dialogs::LocateWindow locate(program.Path(), DiskmoteSettings(HKEY_CURRENT_USER, locateKey.Subkey()));
   ASSERT_TRUE(locate.Create(nullptr, false));
-  dialogs::ExtensionWindow wired(program.Path(), settings, [&locate](const std::wstring& text) { locate.SetSearchString(text); });
+  dialogs::ExtensionWindow wired(program.Path(), settings,
+                                 [&locate](const std::wstring& text) { locate.SetSearchString(text); });
   ASSERT_TRUE(wired.Create(locate.Handle(), false));
   SetWindowTextW(wired.AddText(), L"*.log");
   Press(wired.AddButton());

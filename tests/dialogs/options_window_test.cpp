@@ -1,7 +1,7 @@
 #include "dialogs/options_window.h"
 
-#include <gtest/gtest.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -49,7 +49,9 @@ class OptionsWindowTest : public ::testing::Test {
   UINT State(WORD id) const { return IsDlgButtonChecked(window.Handle(), id); }
   void Press(WORD id) const { SendMessageW(Item(id), BM_CLICK, 0, 0); }
   std::wstring Stored(const wchar_t* key) const { return settings::inifun::ReadIniValue(file, L"Options", key); }
-  void Store(const wchar_t* key, const wchar_t* value) const { settings::inifun::WriteIniValue(file, L"Options", key, value); }
+  void Store(const wchar_t* key, const wchar_t* value) const {
+    settings::inifun::WriteIniValue(file, L"Options", key, value);
+  }
 
   void SelectTab(int tab) const {
     HWND control = Item(ids::SSTab1);
@@ -226,7 +228,7 @@ TEST_F(OptionsWindowTest, StoredOptionsOpenInTheirBoxes) {
   EXPECT_EQ(State(ids::Check4), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(State(ids::Check8), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(State(ids::chkRulesWeekly), static_cast<UINT>(BST_CHECKED));
-  const UINT days[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE, BST_UNCHECKED,
+  const UINT days[] = {BST_UNCHECKED, BST_CHECKED,   BST_INDETERMINATE, BST_UNCHECKED,
                        BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED};
   for (int day = 0; day < 7; ++day) EXPECT_EQ(State(ids::chkSunday + day), days[day]) << day;
   EXPECT_EQ(State(ids::chkDaily), static_cast<UINT>(BST_UNCHECKED));
@@ -291,8 +293,7 @@ TEST_F(OptionsWindowTest, ABossKeyAnotherProgramHoldsIsNamedAndAnotherLetterTake
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(WindowText(Item(ids::BossKeyTaken)), L"");
   Press(ids::Check1);
-  EXPECT_EQ(WindowText(Item(ids::BossKeyTaken)),
-            L"Windows key + Z is taken by another program: choose another key.");
+  EXPECT_EQ(WindowText(Item(ids::BossKeyTaken)), L"Windows key + Z is taken by another program: choose another key.");
   SendMessageW(Item(ids::cmbBossKeyLetter), CB_SETCURSEL, 'J' - 'A', 0);
   SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ids::cmbBossKeyLetter, CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(Item(ids::cmbBossKeyLetter)));
@@ -402,8 +403,8 @@ TEST_F(OptionsWindowTest, TabRunsThroughTheShownPageThenOkCancelAndTheTabStrip) 
   HWND hwnd = window.Handle();
   EXPECT_EQ(TabOrder(hwnd, Item(ids::Check2)),
             (std::vector<HWND>{Item(ids::Check2), Item(ids::Check3), Item(ids::Check4), Item(ids::Check6),
-                               Item(ids::chkRulesWeekly), Item(ids::Check1), Item(ids::cmbBossKeyLetter), Item(ids::Command1),
-                               Item(ids::Command2), Item(ids::SSTab1)}));
+                               Item(ids::chkRulesWeekly), Item(ids::Check1), Item(ids::cmbBossKeyLetter),
+                               Item(ids::Command1), Item(ids::Command2), Item(ids::SSTab1)}));
   // The arrow keys on the strip change the page.
   EXPECT_TRUE(Feed(hwnd, KeyDown(Item(ids::SSTab1), VK_RIGHT)));
   std::vector<HWND> schedule = {Item(ids::cmbStartTime)};
@@ -427,8 +428,9 @@ TEST_F(OptionsWindowTest, LettersReachOnlyTheShownPageAndNoTwoLabelsShareOne) {
     EXPECT_EQ(SharedMnemonics(hwnd, true), std::vector<std::wstring>{}) << page;
   }
   auto letter = [&](WORD id) { return toolkit::MnemonicOf(WindowText(Item(id))); };
-  for (WORD id : {ids::Check2, ids::Check3, ids::Check4, ids::Check6, ids::chkRulesWeekly, ids::Check1, ids::StartCleanLabel, ids::chkSunday,
-                  ids::chkDaily, ids::Check7, ids::Check8, ids::ResetLabel, ids::TitleLabel}) {
+  for (WORD id :
+       {ids::Check2, ids::Check3, ids::Check4, ids::Check6, ids::chkRulesWeekly, ids::Check1, ids::StartCleanLabel,
+        ids::chkSunday, ids::chkDaily, ids::Check7, ids::Check8, ids::ResetLabel, ids::TitleLabel}) {
     EXPECT_NE(letter(id), 0) << id;
   }
   EXPECT_TRUE(Feed(hwnd, AltLetter(Item(ids::Check3), letter(ids::Check2))));

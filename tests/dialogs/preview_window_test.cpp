@@ -19,7 +19,6 @@ using namespace testing_support;
 
 namespace {
 
-
 struct Details {
   std::wstring title;
   std::vector<std::wstring> lines;
@@ -109,7 +108,8 @@ TEST(PreviewCommand, TheFileMenuPreviewsAndAfterARealRunTheDetailsTellWhatStayed
   EXPECT_EQ(ListView_GetItemCount(preview.List()), 2);
 
   std::wstring locked = preview.profile.customFile;
-  platform::FileHandle held(CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  platform::FileHandle held(
+      CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held);
   SendMessageW(preview.window->StartButton(), BM_CLICK, 0, 0);
   ASSERT_EQ(ListView_GetItemCount(preview.List()), 3);
@@ -190,7 +190,8 @@ TEST(DetailsWindow, DrawsTheEndOfALineLongerThanTheListDrawsItself) {
 
 TEST(DetailsWindow, ListsTheLinesOfAnItemOfManyFilesWithoutHoldingThemAsRows) {
   engine::ItemReport item;
-  for (int i = 0; i < 500000; ++i) item.files.push_back({L"C:\\cache\\d" + std::to_wstring(i / 250) + L"\\f" + std::to_wstring(i), 100});
+  for (int i = 0; i < 500000; ++i)
+    item.files.push_back({L"C:\\cache\\d" + std::to_wstring(i / 250) + L"\\f" + std::to_wstring(i), 100});
   dialogs::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(ListView_GetItemCount(window.Lines()), 500000);

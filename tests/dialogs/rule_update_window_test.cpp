@@ -56,7 +56,8 @@ class RuleUpdateWindow : public ::testing::Test {
     settings::inifun::WriteIniValue(program / L"prisd.dat", L"Options", L"Winapp2Url", url);
     dialogs::SelectionServices services;
     services.rulesDownloadLimits = {20000, 1 << 20};
-    services.reviewRuleChanges = [this, press](HWND owner, const std::wstring& folder, const catalogue::rules::RulesDownload& d) {
+    services.reviewRuleChanges = [this, press](HWND owner, const std::wstring& folder,
+                                               const catalogue::rules::RulesDownload& d) {
       ++reviews;
       dialogs::RuleChangesWindow changes(folder, d);
       EXPECT_TRUE(changes.Create(owner, false));

@@ -26,8 +26,8 @@
 #include "toolkit/keyboard.h"
 
 using namespace testing_support;
-using platform::WindowText;
 using dialogs::SelectionWindow;
+using platform::WindowText;
 
 namespace {
 
@@ -62,7 +62,6 @@ std::vector<std::wstring> ColumnHeaders(HWND list) {
     headers.push_back(text);
   }
 }
-
 
 // The user picks a tab: the control changes and tells its parent.
 void PickTab(HWND tabs, int index) {
@@ -541,7 +540,8 @@ TEST_F(SelectionWindowTest, AddFilesAddFoldersRemoveAndClear) {
   Press(window->Button(L"Command101"));  // the dialog was cancelled
   EXPECT_EQ(ListView_GetItemCount(list), 0);
   EXPECT_EQ(SendMessageW(window->CheckBox(L"Check52"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  files = engine::normal::FileDialogResult{picked.Path() + std::wstring(L"\0half.bin\0big.bin", 17), picked.Path().size() + 1};
+  files = engine::normal::FileDialogResult{picked.Path() + std::wstring(L"\0half.bin\0big.bin", 17),
+                                           picked.Path().size() + 1};
   Press(window->Button(L"Command101"));
   // What the user adds is ticked to go: "Custom Clean Items" with it.
   EXPECT_EQ(SendMessageW(window->CheckBox(L"Check52"), BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -591,8 +591,8 @@ TEST_F(SelectionWindowTest, AddRefusesWhatNoRunMayEraseAndSaysWhich) {
   wchar_t programFiles[MAX_PATH] = L"", shortName[MAX_PATH] = L"";
   GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH);
   GetShortPathNameW(programFiles, shortName, MAX_PATH);
-  Define(L"Wide.ppe", "[name]\r\nappname=Wide\r\n[folder]\r\n1=C:\\,\r\n2=" +
-                          platform::Narrow(program.Path()) + ",\\plus-in\r\n");
+  Define(L"Wide.ppe",
+         "[name]\r\nappname=Wide\r\n[folder]\r\n1=C:\\,\r\n2=" + platform::Narrow(program.Path()) + ",\\plus-in\r\n");
   Open();
   ASSERT_EQ(Reports().size(), 1u);
   EXPECT_NE(Reports()[0].find(L"Wide: C:\\ is the root of a drive"), std::wstring::npos) << Reports()[0];
@@ -741,12 +741,13 @@ TEST_F(SelectionWindowTest, TheRulesTabListsTheEntriesFoundHereByCategoryAndStor
   ScopedEnvironment variable{L"TRELLWIPE_RULE_ROOT", apps.Path()};
   MakeFolders(apps / L"Zeta");
   MakeFolders(apps / L"Alpha");
-  WriteText(program / L"winapp2.ini",
-            "[Zeta Player *]\r\nLangSecRef=3023\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Zeta\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Zeta|*\r\n"
-            "[Alpha Chat *]\r\nLangSecRef=3022\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Alpha\r\n"
-            "Warning=Also erases your chat history.\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Alpha|*\r\n"
-            "[Missing Tool *]\r\nLangSecRef=3024\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Missing\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\M|*\r\n"
-            "[Beta Game *]\r\nSection=Games\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Beta|*\r\n");
+  WriteText(
+      program / L"winapp2.ini",
+      "[Zeta Player *]\r\nLangSecRef=3023\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Zeta\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Zeta|*\r\n"
+      "[Alpha Chat *]\r\nLangSecRef=3022\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Alpha\r\n"
+      "Warning=Also erases your chat history.\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Alpha|*\r\n"
+      "[Missing Tool *]\r\nLangSecRef=3024\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Missing\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\M|*\r\n"
+      "[Beta Game *]\r\nSection=Games\r\nFileKey1=%TRELLWIPE_RULE_ROOT%\\Beta|*\r\n");
   WriteText(settingsFile, "[winapp2]\r\nZeta Player *=1\r\n");
   Open();
   HWND list = window->RuleList();
@@ -798,8 +799,8 @@ TEST_F(SelectionWindowTest, RuleFoldersThatARunWillRefuseAreNamedAtOnce) {
   GetWindowsDirectoryW(windows, MAX_PATH);
   const std::wstring header = L"Trellwipe never erases these folders, and skips them when a rule names them:\r\n";
   ASSERT_EQ(Reports().size(), 1u);
-  EXPECT_EQ(Reports()[0], header + L"Windows Logs *: " + windows +
-                              L" is a folder that Windows, your programs or your profile need.");
+  EXPECT_EQ(Reports()[0],
+            header + L"Windows Logs *: " + windows + L" is a folder that Windows, your programs or your profile need.");
   ListView_SetCheckState(window->RuleList(), RuleRow(window->RuleList(), L"Whole Profile *"), TRUE);
   ASSERT_EQ(Reports().size(), 2u);
   EXPECT_TRUE(Reports()[1].starts_with(header + L"Whole Profile *: ")) << Reports()[1];
@@ -815,7 +816,8 @@ TEST_F(SelectionWindowTest, SavingMakesATickedForNewUserSelectionTheUsersOwn) {
 // Today's browsers have tabs of their own, made of the shipped rules: Edge is on this computer, Brave
 // is not. Their rules are ticked there only, and a tick keeps its key in the settings file.
 TEST_F(SelectionWindowTest, TodaysBrowsersTicksTheirShippedRulesOnTheirOwnTabs) {
-  for (const ShippedFile& file : kShippedRules) WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
+  for (const ShippedFile& file : kShippedRules)
+    WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
   const std::wstring edge = platform::KnownFolder(FOLDERID_LocalAppData) + L"\\Microsoft\\Edge";
   const std::wstring brave = platform::KnownFolder(FOLDERID_LocalAppData) + L"\\BraveSoftware";
   ASSERT_FALSE(Exists(edge));
@@ -884,16 +886,18 @@ TEST_F(SelectionWindowTest, TodaysBrowsersTicksTheirShippedRulesOnTheirOwnTabs) 
 // A shipped definition that does what a shipped browser rule does says where that rule is ticked.
 TEST_F(SelectionWindowTest, PluginsThatDoWhatAShippedBrowserRuleDoesSaySo) {
   Define(L"Edge Cache.ppe", "[name]\r\nappname=Edge Cache\r\n[version]\r\nappver=1.0\r\n[dec]\r\ndecs=Caches\r\n");
-  Define(L"Chrome Cookies.ppe", "[name]\r\nappname=Chrome Cookies\r\n[version]\r\nappver=1.0\r\n[dec]\r\ndecs=Cookies\r\n");
+  Define(L"Chrome Cookies.ppe",
+         "[name]\r\nappname=Chrome Cookies\r\n[version]\r\nappver=1.0\r\n[dec]\r\ndecs=Cookies\r\n");
   Define(L"VLC.ppe", "[name]\r\nappname=VLC\r\n[version]\r\nappver=1.0\r\n[dec]\r\ndecs=Recent files\r\n");
   Open();
   std::map<std::wstring, std::wstring> descriptions;
   for (int row = 0; row < ListView_GetItemCount(window->PluginList()); ++row) {
     descriptions[ListViewText(window->PluginList(), row, 0)] = ListViewText(window->PluginList(), row, 2);
   }
-  EXPECT_EQ(descriptions, (std::map<std::wstring, std::wstring>{
-                              {L"Edge Cache", L"Edge Cache 1.0 Caches; also on the Browsers tab: Microsoft Edge, Cache"},
-                              {L"Chrome Cookies",
-                               L"Chrome Cookies 1.0 Cookies; also the rule Google Chrome Cookies * on the Rules tab"},
-                              {L"VLC", L"VLC 1.0 Recent files"}}));
+  EXPECT_EQ(descriptions,
+            (std::map<std::wstring, std::wstring>{
+                {L"Edge Cache", L"Edge Cache 1.0 Caches; also on the Browsers tab: Microsoft Edge, Cache"},
+                {L"Chrome Cookies",
+                 L"Chrome Cookies 1.0 Cookies; also the rule Google Chrome Cookies * on the Rules tab"},
+                {L"VLC", L"VLC 1.0 Recent files"}}));
 }

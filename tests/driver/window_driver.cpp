@@ -22,12 +22,18 @@ struct Named {
 };
 
 constexpr Named kCommands[] = {
-    {L"exit", ui::kExitCommand},         {L"cleannow", ui::kCleanNowCommand},
-    {L"trayclean", ui::kTrayCleanNowCommand}, {L"settings", ui::kCleanSettingsCommand},
-    {L"options", ui::kCleanOptionsCommand},   {L"search", ui::kSearchEraseCommand},
-    {L"about", ui::kAboutCommand},       {L"home", ui::kShowHomeCommand},
-    {L"status", ui::kShowStatusCommand}, {L"restore", ui::kRestoreCommand},
-    {L"shredder", ui::kFileShredderCommand}, {L"cancel", ui::kCancelCommand},
+    {L"exit", ui::kExitCommand},
+    {L"cleannow", ui::kCleanNowCommand},
+    {L"trayclean", ui::kTrayCleanNowCommand},
+    {L"settings", ui::kCleanSettingsCommand},
+    {L"options", ui::kCleanOptionsCommand},
+    {L"search", ui::kSearchEraseCommand},
+    {L"about", ui::kAboutCommand},
+    {L"home", ui::kShowHomeCommand},
+    {L"status", ui::kShowStatusCommand},
+    {L"restore", ui::kRestoreCommand},
+    {L"shredder", ui::kFileShredderCommand},
+    {L"cancel", ui::kCancelCommand},
 };
 
 HWND MainWindow() { return FindWindowW(kMainClass, nullptr); }
@@ -55,7 +61,8 @@ int PrintRows() {
   if (!list) return 1;
   DWORD processId = 0;
   GetWindowThreadProcessId(list, &processId);
-  platform::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  platform::UniqueHandle process(
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
   if (!process) return 1;
   constexpr int kChars = 512;
   RemoteMemory remote{process.get(), VirtualAllocEx(process.get(), nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t),
@@ -115,7 +122,8 @@ int wmain(int argc, wchar_t** argv) {
     // No sqlite3 tool is sure to be there: the samples' cookie databases are made here.
     std::vector<std::string> hosts;
     for (int i = 4; i < argc; ++i) hosts.push_back(platform::Narrow(argv[i]));
-    const auto& table = std::wstring(argv[2]) == L"firefox" ? testing_support::kFirefoxCookies : testing_support::kChromiumCookies;
+    const auto& table =
+        std::wstring(argv[2]) == L"firefox" ? testing_support::kFirefoxCookies : testing_support::kChromiumCookies;
     return testing_support::MakeCookieDatabase(argv[3], table, hosts) ? 0 : 1;
   }
   if (verb == L"details" && argc == 3) {

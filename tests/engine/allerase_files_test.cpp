@@ -132,8 +132,9 @@ TEST(FolderErasure, AStopEndsEveryWalkAtTheNextFile) {
   recorder.BeginItem(L"S", L"K", L"L");
   // The user presses Cancel once three files are gone.
   EraseContext ctx{[&] {
-    if (FolderNames(root / L"sub").size() <= 7) stop.Request();
-  }, std::chrono::milliseconds(0)};
+                     if (FolderNames(root / L"sub").size() <= 7) stop.Request();
+                   },
+                   std::chrono::milliseconds(0)};
   ctx.stop = &stop;
   ctx.recorder = &recorder;
   double figure = EraseFolder(ctx, root / L"sub");
@@ -156,8 +157,8 @@ TEST(FolderErasure, AStoppedWalkJudgesNoFurtherFolder) {
       [&](const EraseContext& ctx) { EraseAllFilesInTree(ctx, root.Path()); },
       [&](const EraseContext& ctx) { EraseNamedFoldersInTree(ctx, root.Path(), L"cache"); },
       [&](const EraseContext& ctx) {
-        EraseFilesWhere(ctx, root.Path(), [](const std::wstring&, const std::wstring&) { return true; }, true, true,
-                        false);
+        EraseFilesWhere(
+            ctx, root.Path(), [](const std::wstring&, const std::wstring&) { return true; }, true, true, false);
       },
       [&](const EraseContext& ctx) { EraseFolder(ctx, root.Path()); },
   };

@@ -10,7 +10,7 @@ TEST(CookieSites, AHostsSiteIsItsRegistrableDomain) {
     const wchar_t* host;
     const wchar_t* site;
   } kCases[] = {
-      {L"mail.example.com", L"example.com"}, {L".example.com", L"example.com"},   {L"Example.COM", L"example.com"},
+      {L"mail.example.com", L"example.com"},  {L".example.com", L"example.com"},  {L"Example.COM", L"example.com"},
       {L"a.b.c.example.org", L"example.org"}, {L"foo.co.uk", L"foo.co.uk"},       {L".www.foo.co.uk", L"foo.co.uk"},
       {L"shop.com.au", L"shop.com.au"},       {L"x.y.co.jp", L"y.co.jp"},         {L"co.uk", L"co.uk"},
       {L"localhost", L"localhost"},           {L"192.168.1.10", L"192.168.1.10"}, {L"[::1]", L"[::1]"},
@@ -53,9 +53,8 @@ TEST(CookieSites, ASiteKeepsEveryHostInItAnExactHostOnlyItself) {
     const wchar_t* host;
     bool kept;
   } kCases[] = {
-      {L".example.com", true},       {L"www.example.com", true},   {L"EXAMPLE.com", true},
-      {L"notexample.com", false},    {L"example.com.evil.net", false},
-      {L".mail.kept.org", true},     {L"kept.org", false},         {L"x.mail.kept.org", false},
+      {L".example.com", true},          {L"www.example.com", true}, {L"EXAMPLE.com", true}, {L"notexample.com", false},
+      {L"example.com.evil.net", false}, {L".mail.kept.org", true},  {L"kept.org", false},   {L"x.mail.kept.org", false},
   };
   for (const auto& c : kCases) EXPECT_EQ(kept.Keeps(c.host), c.kept) << c.host;
 }

@@ -106,7 +106,8 @@ void SeedAttributed(const std::wstring& top) {
 TEST(AttributedFiles, APreviewChangesNoAttributeAndListsWhatTheRunRemoves) {
   TempFolder tree;
   SeedAttributed(tree.Path());
-  Recorded preview = Call(engine::EraseMode::Preview, [&](auto& erase) { return EraseAllFilesInTree(erase, tree.Path()); });
+  Recorded preview =
+      Call(engine::EraseMode::Preview, [&](auto& erase) { return EraseAllFilesInTree(erase, tree.Path()); });
   for (const wchar_t* folder : {L"", L"\\sub"}) {
     for (const AttributedFile& file : kAttributed) {
       std::wstring path = tree.Path() + folder + L"\\" + file.name;
@@ -135,7 +136,8 @@ TEST(AttributedFiles, AFolderEmptiedWholeTakesEveryFileWhateverItsAttributes) {
   TempFolder tree;
   SeedAttributed(tree / L"target");
   SetFileAttributesW((tree / L"target\\sub").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-  Recorded preview = Call(engine::EraseMode::Preview, [&](auto& erase) { return RecreateFolder(erase, tree / L"target"); });
+  Recorded preview =
+      Call(engine::EraseMode::Preview, [&](auto& erase) { return RecreateFolder(erase, tree / L"target"); });
   EXPECT_EQ(FilesBelow(tree / L"target"), 16u);
   EXPECT_TRUE(preview.item().leftBehind.empty());
   Recorded real = Call(engine::EraseMode::Erase, [&](auto& erase) { return RecreateFolder(erase, tree / L"target"); });
@@ -203,7 +205,8 @@ TEST_F(RunWithPlugins, TheRunGoesOnPastAFileInUseAndReportsIt) {
   MakeFile(root / L"Roaming\\App\\Cache\\c.bin", 10);
   HeldByAnotherProcess holder(root / L"Roaming\\App\\Logs\\held.log");
   ASSERT_TRUE(holder.holding());
-  engine::RunReport report = RunPlugin("[fileext]\r\n1=appdata,\\App\\Logs,log\r\n[folder]\r\n1=appdata,\\App\\Cache\r\n");
+  engine::RunReport report =
+      RunPlugin("[fileext]\r\n1=appdata,\\App\\Logs,log\r\n[folder]\r\n1=appdata,\\App\\Cache\r\n");
   EXPECT_TRUE(Completed());
   EXPECT_FALSE(Exists(root / L"Roaming\\App\\Logs\\a.log"));
   EXPECT_FALSE(Exists(root / L"Roaming\\App\\Cache\\c.bin"));
@@ -229,10 +232,13 @@ TEST(DeepTrees, EveryWalkEndsAndTheDeletionsAreComplete) {
   const double visits = 202 * 10000.0;  // the top, 200 levels and the Cache folder
 
   EXPECT_EQ(FolderSize(tree.Path()), 15);
-  Recorded preview = Call(engine::EraseMode::Preview, [&](auto& erase) { return EraseAllFilesInTree(erase, tree.Path()); });
+  Recorded preview =
+      Call(engine::EraseMode::Preview, [&](auto& erase) { return EraseAllFilesInTree(erase, tree.Path()); });
   EXPECT_EQ(preview.figure, 15 + visits);
   EXPECT_EQ(preview.item().files.size(), 3u);
-  EXPECT_EQ(Call(engine::EraseMode::Preview, [&](auto& erase) { return RecreateFolder(erase, tree.Path()); }).item().folders.size(),
+  EXPECT_EQ(Call(engine::EraseMode::Preview, [&](auto& erase) { return RecreateFolder(erase, tree.Path()); })
+                .item()
+                .folders.size(),
             201u);
   CollectingSink sink = Search(tree.Path(), L"*.tmp;*.bin");
   EXPECT_EQ(sink.folders, 202u);
@@ -277,8 +283,8 @@ TEST_F(RunWithPlugins, TreeSectionsWalkDeepTrees) {
 
 TEST(LongPaths, EveryFullCanonicalPathTakesTheExtendedForm) {
   // The extended form names exactly the entry written, at any length.
-  for (const std::wstring& path : {std::wstring(L"C:\\data\\cache"), std::wstring(L"C:\\data\\report."),
-                                   L"C:\\" + std::wstring(300, L'a')}) {
+  for (const std::wstring& path :
+       {std::wstring(L"C:\\data\\cache"), std::wstring(L"C:\\data\\report."), L"C:\\" + std::wstring(300, L'a')}) {
     EXPECT_EQ(platform::ApiPath(path), L"\\\\?\\" + path);
   }
   std::wstring longPath = L"C:\\" + std::wstring(300, L'a');
@@ -286,9 +292,9 @@ TEST(LongPaths, EveryFullCanonicalPathTakesTheExtendedForm) {
   EXPECT_EQ(platform::ApiPath(share), L"\\\\?\\UNC\\server\\share\\" + std::wstring(300, L'a'));
   // Already extended, or still to be normalised by the system: left as it is.
   EXPECT_EQ(platform::ApiPath(L"\\\\?\\" + longPath), L"\\\\?\\" + longPath);
-  for (const std::wstring& unnormalised : {longPath + L"\\..\\b", longPath + L"\\.\\b", longPath + L"\\..",
-                                           L"C:/" + std::wstring(300, L'a'), std::wstring(L"C:\\a\\\\b"),
-                                           std::wstring(L"relative\\b")}) {
+  for (const std::wstring& unnormalised :
+       {longPath + L"\\..\\b", longPath + L"\\.\\b", longPath + L"\\..", L"C:/" + std::wstring(300, L'a'),
+        std::wstring(L"C:\\a\\\\b"), std::wstring(L"relative\\b")}) {
     EXPECT_EQ(platform::ApiPath(unnormalised), unnormalised);
   }
 }
@@ -306,7 +312,8 @@ TEST(LongPaths, FilesBeyondMaxPathAreFoundAndDeleted) {
   MakeFile(folder + L"\\second.log", 1);
   ASSERT_TRUE(Exists(file));
 
-  Recorded preview = Call(engine::EraseMode::Preview, [&](auto& erase) { return EraseAllFilesInTree(erase, tree.Path()); });
+  Recorded preview =
+      Call(engine::EraseMode::Preview, [&](auto& erase) { return EraseAllFilesInTree(erase, tree.Path()); });
   EXPECT_EQ(preview.Files(), (std::set<std::wstring>{file, folder + L"\\second.log"}));
   EXPECT_EQ(EraseFile({}, folder + L"\\second.log"), 1);
   EXPECT_FALSE(Exists(folder + L"\\second.log"));
@@ -317,7 +324,8 @@ TEST(LongPaths, FilesBeyondMaxPathAreFoundAndDeleted) {
   EXPECT_FALSE(Exists(file));
 
   MakeFile(file, 9);
-  Recorded real = Call(engine::EraseMode::Erase, [&](auto& erase) { return RecreateFolder(erase, tree / std::wstring(50, L'a')); });
+  Recorded real =
+      Call(engine::EraseMode::Erase, [&](auto& erase) { return RecreateFolder(erase, tree / std::wstring(50, L'a')); });
   EXPECT_EQ(real.figure, 9);
   EXPECT_EQ(real.Files(), std::set<std::wstring>{file});
   EXPECT_EQ(real.item().folders.size(), 5u);
@@ -338,9 +346,8 @@ TEST(ForeignNames, NamesOutsideTheCodePageAreFoundAndDeletedByTheirWideNames) {
   MakeFile(named, 80);
   ASSERT_TRUE(Exists(logFile));
 
-  Recorded byExtension = Call(engine::EraseMode::Erase, [&](auto& erase) {
-    return EraseFilesByExtensionInTree(erase, tree.Path(), L"log");
-  });
+  Recorded byExtension = Call(engine::EraseMode::Erase,
+                              [&](auto& erase) { return EraseFilesByExtensionInTree(erase, tree.Path(), L"log"); });
   EXPECT_EQ(byExtension.Files(), std::set<std::wstring>{logFile});
   EXPECT_FALSE(Exists(logFile));
   EXPECT_EQ(EraseNamedFileInFolder({}, tree.Path(), L"\u0416\u0443\u0440\u043D\u0430\u043B"), 80);
@@ -435,9 +442,8 @@ TEST(FileLinks, ALinkWhoseNameDiffersOnlyByATrailingDotIsStillALink) {
   wchar_t fixture[MAX_PATH] = L"";
   ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u);
   const std::wstring outside = std::wstring(fixture) + L"\\outside";
-  Recorded real = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
-    return EraseFile(erase, outside + L"\\report.");
-  });
+  Recorded real = Call(engine::EraseMode::Erase,
+                       [&](const engine::EraseContext& erase) { return EraseFile(erase, outside + L"\\report."); });
   EXPECT_EQ(ReadText(outside + L"\\report"), "KEEP-ME");
   EXPECT_EQ(real.ReasonFor(outside + L"\\report."), L"a link, left in place");
 }

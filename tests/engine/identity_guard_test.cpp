@@ -29,9 +29,13 @@ const Walk kWalks[] = {
     {"tree", [](const EraseContext& ctx, const std::wstring& f) { EraseAllFilesInTree(ctx, f); }},
     {"recreate", [](const EraseContext& ctx, const std::wstring& f) { RecreateFolder(ctx, f); }},
     {"folder", [](const EraseContext& ctx, const std::wstring& f) { EraseFolder(ctx, f); }},
-    {"named folders", [](const EraseContext& ctx, const std::wstring& f) { EraseNamedFoldersInTree(ctx, f, L"other"); }},
-    {"pattern", [](const EraseContext& ctx,
-                   const std::wstring& f) { EraseFilesWhere(ctx, f, [](auto&, auto&) { return true; }, true, true, false); }},
+    {"named folders",
+     [](const EraseContext& ctx, const std::wstring& f) { EraseNamedFoldersInTree(ctx, f, L"other"); }},
+    {"pattern",
+     [](const EraseContext& ctx, const std::wstring& f) {
+       EraseFilesWhere(
+           ctx, f, [](auto&, auto&) { return true; }, true, true, false);
+     }},
 };
 
 // The program folder app\Trellwipe with its settings and a plug-in, and a cache beside it.
@@ -115,7 +119,8 @@ TEST(IdentityGuard, KeptFilesStayWhenALinkAboveThemNamesThemOtherwise) {
   const std::wstring profile = L"C:\\linkfixture\\Chrome\\User Data\\Default";
   const std::wstring linked = L"C:\\linkfixture\\ChromeLink\\Default";
   for (const Walk& walk : kWalks) {
-    for (const wchar_t* file : {L"\\Preferences", L"\\other\\Preferences", L"\\other\\History"}) MakeFile(profile + file, 4);
+    for (const wchar_t* file : {L"\\Preferences", L"\\other\\Preferences", L"\\other\\History"})
+      MakeFile(profile + file, 4);
     Recorded run;
     walk.run(run.ctx, linked);
     SCOPED_TRACE(walk.name);
@@ -135,9 +140,12 @@ TEST(IdentityGuard, AFolderIdentityHoldsItselfAndWhatIsBelowItUnderAnyName) {
     bool orBelow, holds;
   };
   const Case cases[] = {
-      {other, other, false, true},           {kApp, other, false, false},
-      {kApp, other, true, true},             {kApp, onY, true, true},
-      {other, onY, false, true},             {other, kApp + L"\\Trellwipe", true, false},
+      {other, other, false, true},
+      {kApp, other, false, false},
+      {kApp, other, true, true},
+      {kApp, onY, true, true},
+      {other, onY, false, true},
+      {other, kApp + L"\\Trellwipe", true, false},
       {kApp + L"\\Trellwipe", kApp, true, false},
   };
   for (const Case& c : cases) {

@@ -33,8 +33,8 @@ TEST(PathGuard, RefusesPathsNoErasureMayTouch) {
   for (const std::wstring& path :
        {std::wstring(), std::wstring(L"Error"), std::wstring(L"Error\\Cache"), std::wstring(L"relative\\folder"),
         std::wstring(L"C:"), std::wstring(L"C:\\"), std::wstring(L"c:/"), std::wstring(L"C:\\Windows\\.."),
-        std::wstring(L"\\\\server\\share"), std::wstring(L"\\\\?\\C:\\"), windows, windows + L"\\",
-        profile, profile + L"\\", profile + L"\\..", Environment(L"ProgramFiles"), std::wstring(L"C:\\Users")}) {
+        std::wstring(L"\\\\server\\share"), std::wstring(L"\\\\?\\C:\\"), windows, windows + L"\\", profile,
+        profile + L"\\", profile + L"\\..", Environment(L"ProgramFiles"), std::wstring(L"C:\\Users")}) {
     EXPECT_FALSE(ErasablePath(path)) << path;
   }
 }
@@ -99,8 +99,9 @@ TEST(PathGuard, TheSearchKeepsOutOfSystemFoldersAtAnyDepth) {
   testing_support::TempFolder program;
   const std::wstring windows = Environment(L"windir");
   const std::wstring programFiles = Environment(L"ProgramFiles");
-  for (const std::wstring& path : std::vector<std::wstring>{windows + L"\\Temp\\found.tmp", ShortName(programFiles) + L"\\App\\found.tmp",
-                                   program / L"Ext.txt"}) {
+  for (const std::wstring& path :
+       std::vector<std::wstring>{windows + L"\\Temp\\found.tmp", ShortName(programFiles) + L"\\App\\found.tmp",
+                                 program / L"Ext.txt"}) {
     EXPECT_FALSE(engine::GuardFoundFile(path, program.Path())) << path;
   }
   EXPECT_TRUE(engine::GuardFoundFile(program.Path() + L"-other\\found.tmp", program.Path()));

@@ -140,7 +140,9 @@ TEST(RegistryTextReads, TextOfAnOddShapeIsReadUpToItsLastWholeCharacter) {
   // No terminating NUL.
   set(REG_SZ, L"C:\\data\\cache", 0);
   EXPECT_EQ(engine::regfun::ReadRegistryString(key.FullPath(), L"v"), L"C:\\data\\cache");
-  EXPECT_EQ(engine::regfun::ReadRegistryValueRaw(HKEY_CURRENT_USER, key.Subkey(), L"v").value_or(engine::regfun::RegistryText{}).text,
+  EXPECT_EQ(engine::regfun::ReadRegistryValueRaw(HKEY_CURRENT_USER, key.Subkey(), L"v")
+                .value_or(engine::regfun::RegistryText{})
+                .text,
             L"C:\\data\\cache");
   // An odd byte count: the half character at the end is dropped, nothing beyond the data is read.
   std::wstring odd = L"C:\\data\\cacheX";
@@ -321,8 +323,8 @@ TEST_F(RunWithRegistry, ShellFoldersAtADriveRootEraseNothingThere) {
   for (const wchar_t* root : {L"C:\\", L"%SystemDrive%\\", L"C:", L"\\", L"\\\\", L"", L"relative\\path", L"C:\\.",
                               L"C:\\Windows\\..", L"%USERPROFILE%\\..\\..", L"c:/"}) {
     std::vector<std::unique_ptr<ScopedRegistryValue>> values;
-    for (const wchar_t* name : {L"Cache", L"Cookies", L"History", L"Recent", L"Personal", L"Favorites", L"AppData",
-                                L"Local AppData"}) {
+    for (const wchar_t* name :
+         {L"Cache", L"Cookies", L"History", L"Recent", L"Personal", L"Favorites", L"AppData", L"Local AppData"}) {
       values.push_back(
           std::make_unique<ScopedRegistryValue>(HKEY_CURRENT_USER, kShellFolders, name, root, REG_EXPAND_SZ));
     }
@@ -368,10 +370,9 @@ TEST(UnreadableKeys, ATreeDeletionRemovesWhatItMayAndNamesWhatStayed) {
   ASSERT_TRUE(denied.ok());
   std::wstring full = L"HKEY_CURRENT_USER\\" + tree;
 
-  Recorded preview = Call(engine::EraseMode::Preview,
-                          [&](const engine::EraseContext& erase) {
-                            EXPECT_EQ(engine::allerase::DeleteRegistryTree(erase, HKEY_CURRENT_USER, tree), 5);
-                          });
+  Recorded preview = Call(engine::EraseMode::Preview, [&](const engine::EraseContext& erase) {
+    EXPECT_EQ(engine::allerase::DeleteRegistryTree(erase, HKEY_CURRENT_USER, tree), 5);
+  });
   EXPECT_TRUE(Has(preview.item().keys, full + L"\\a-open"));
   EXPECT_TRUE(Has(preview.item().keys, full + L"\\c-after"));
   EXPECT_FALSE(Has(preview.item().keys, full + L"\\b-locked"));

@@ -39,9 +39,10 @@ TEST(RunReport, DetailLinesNameEveryPathAndSayWhatStayed) {
   item.values = {L"HKEY_CURRENT_USER\\K\\v"};
   item.steps = {L"Empty the recycle bin"};
   EXPECT_EQ(AllDetailLines(item, true),
-            (std::vector<std::wstring>{L"Would erase file: C:\\c\\a.bin (1234 bytes)", L"Would remove folder: C:\\c\\sub",
-                                       L"Would delete key: HKEY_CURRENT_USER\\K",
-                                       L"Would delete value: HKEY_CURRENT_USER\\K\\v", L"Would run: Empty the recycle bin"}));
+            (std::vector<std::wstring>{L"Would erase file: C:\\c\\a.bin (1234 bytes)",
+                                       L"Would remove folder: C:\\c\\sub", L"Would delete key: HKEY_CURRENT_USER\\K",
+                                       L"Would delete value: HKEY_CURRENT_USER\\K\\v",
+                                       L"Would run: Empty the recycle bin"}));
   item.leftBehind = {{L"C:\\c\\locked.bin", L"in use"}, {L"C:\\c", L"not empty"}};
   std::vector<std::wstring> real = AllDetailLines(item, false);
   ASSERT_EQ(real.size(), 8u);

@@ -24,7 +24,8 @@ TEST(IsValidExtension, WantsAnAsteriskADotAndAtLeastOneMoreCharacterOfAFileName)
   for (const std::wstring& invalid :
        {std::wstring(L"*."), std::wstring(L".tmp"), std::wstring(L"*tmp"), std::wstring(L"a.tmp"), std::wstring(),
         std::wstring(L"*"), std::wstring(L"*.*"), std::wstring(L"*.?*"), std::wstring(L"*.t<p"), std::wstring(L"*.t>p"),
-        std::wstring(L"*.t|p"), std::wstring(L"*.\"tmp\""), std::wstring(L"*.tmp;*.*"), std::wstring(L"*.a\\b"), tooLong}) {
+        std::wstring(L"*.t|p"), std::wstring(L"*.\"tmp\""), std::wstring(L"*.tmp;*.*"), std::wstring(L"*.a\\b"),
+        tooLong}) {
     EXPECT_FALSE(IsValidExtension(invalid)) << invalid;
   }
 }

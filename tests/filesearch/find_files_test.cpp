@@ -25,8 +25,8 @@ constexpr wchar_t kDefaultSearch[] = L"*.tmp;*.gid;*.swp;*.chk";
 class RecordingSink : public filesearch::SearchSink {
  public:
   bool subFolders = true;
-  size_t stopAtItem = 0;           // 0: never; otherwise set the stop flag when this item arrives
-  size_t stopAtFolder = 0;         // the same for the folders shown
+  size_t stopAtItem = 0;    // 0: never; otherwise set the stop flag when this item arrives
+  size_t stopAtFolder = 0;  // the same for the folders shown
   bool stop = false;
   int started = 0;
   int pumps = 0;
@@ -95,8 +95,8 @@ TEST(PreparePatterns, TakesOffOnlyTheFirstAndLastWildcardAndKeepsEmptyPieces) {
 
 TEST(FindFiles, DefaultPatternsFindEveryLetterCaseButSkipRecycledAndWin386Swap) {
   TempFolder tree;
-  for (const wchar_t* name : {L"a.tmp", L"B.TMP", L"c.Gid", L"d.swp", L"e.chk", L"sub\\f.tmp", L"sub\\deep\\g.CHK",
-                              L"recycled\\h.tmp"}) {
+  for (const wchar_t* name :
+       {L"a.tmp", L"B.TMP", L"c.Gid", L"d.swp", L"e.chk", L"sub\\f.tmp", L"sub\\deep\\g.CHK", L"recycled\\h.tmp"}) {
     MakeFile(tree / name, 10);
   }
   for (const wchar_t* name : {L"plain.txt", L".tmp", L"x.tmpa", L"tmp", L"x\\Recycled\\i.tmp", L"sub\\Recycled\\j.gid",
@@ -107,8 +107,8 @@ TEST(FindFiles, DefaultPatternsFindEveryLetterCaseButSkipRecycledAndWin386Swap) 
   SearchResult result = Search(tree.Path(), kDefaultSearch, sink);
 
   std::set<std::wstring> expected;
-  for (const wchar_t* name : {L"a.tmp", L"B.TMP", L"c.Gid", L"d.swp", L"e.chk", L"sub\\f.tmp", L"sub\\deep\\g.CHK",
-                              L"recycled\\h.tmp"}) {
+  for (const wchar_t* name :
+       {L"a.tmp", L"B.TMP", L"c.Gid", L"d.swp", L"e.chk", L"sub\\f.tmp", L"sub\\deep\\g.CHK", L"recycled\\h.tmp"}) {
     expected.insert(tree / name);
   }
   EXPECT_EQ(sink.PathSet(), expected);

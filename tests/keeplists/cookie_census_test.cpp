@@ -29,7 +29,8 @@ class CookieCensusTest : public ::testing::Test {
   std::wstring firefox = roaming / L"Mozilla\\Firefox\\Profiles\\abc.default\\cookies.sqlite";
 
   void SetUp() override {
-    ASSERT_TRUE(MakeCookieDatabase(chromeDefault, kChromiumCookies, {".example.com", "mail.example.com", "bank.co.uk"}));
+    ASSERT_TRUE(
+        MakeCookieDatabase(chromeDefault, kChromiumCookies, {".example.com", "mail.example.com", "bank.co.uk"}));
     ASSERT_TRUE(MakeCookieDatabase(chromeSecond, kChromiumCookies, {"www.news.org"}));
     ASSERT_TRUE(MakeCookieDatabase(opera, kChromiumCookies, {"news.org"}));
     ASSERT_TRUE(MakeCookieDatabase(operaGx, kChromiumCookies, {"games.news.org"}));
@@ -50,9 +51,9 @@ TEST_F(CookieCensusTest, FindsTheDatabaseOfEveryProfile) {
 
 TEST_F(CookieCensusTest, CountsEachSiteWithItsBrowsersSortedBySite) {
   CookieCensus census = TakeCookieCensus({ie / L"me@example.txt"}, Databases());
-  EXPECT_EQ(RowsOf(census.sites), (Rows{L"bank.co.uk  (Chrome, Firefox: 2)",
-                                        L"example.com  (Internet Explorer, Chrome, Firefox: 4)",
-                                        L"news.org  (Chrome, Opera, Opera GX: 3)"}));
+  EXPECT_EQ(RowsOf(census.sites),
+            (Rows{L"bank.co.uk  (Chrome, Firefox: 2)", L"example.com  (Internet Explorer, Chrome, Firefox: 4)",
+                  L"news.org  (Chrome, Opera, Opera GX: 3)"}));
   EXPECT_TRUE(census.unread.empty());
 }
 
@@ -65,12 +66,15 @@ TEST_F(CookieCensusTest, ADatabaseItsBrowserHoldsIsSkippedAndNamedAndLeftWhole) 
     census = TakeCookieCensus({}, Databases());
   }
   EXPECT_EQ(census.unread, Rows{L"Firefox: " + firefox + L" (in use)"});
-  EXPECT_EQ(RowsOf(census.sites), (Rows{L"bank.co.uk  (Chrome: 1)", L"example.com  (Chrome: 2)", L"news.org  (Chrome, Opera, Opera GX: 3)"}));
+  EXPECT_EQ(RowsOf(census.sites),
+            (Rows{L"bank.co.uk  (Chrome: 1)", L"example.com  (Chrome: 2)", L"news.org  (Chrome, Opera, Opera GX: 3)"}));
   EXPECT_EQ(ReadText(firefox), before);
 }
 
 TEST(CookieCensusFilter, KeepsTheSitesContainingTheTextLetterCaseAside) {
-  std::vector<SiteCookies> sites = {{L"bank.co.uk", {L"Edge"}, 1}, {L"example.com", {L"Edge"}, 2}, {L"news.org", {L"Edge"}, 3}};
+  std::vector<SiteCookies> sites = {{L"bank.co.uk", {L"Edge"}, 1},
+                                    {L"example.com", {L"Edge"}, 2},
+                                    {L"news.org", {L"Edge"}, 3}};
   EXPECT_EQ(RowsOf(FilterSites(sites, L" CO")), (Rows{L"bank.co.uk  (Edge: 1)", L"example.com  (Edge: 2)"}));
   EXPECT_EQ(FilterSites(sites, L"").size(), 3u);
   EXPECT_TRUE(FilterSites(sites, L"mail").empty());

@@ -112,7 +112,9 @@ FILETIME Utc(WORD year, WORD month, WORD day, WORD hour) {
 double CurrentBiasMinutes() {
   TIME_ZONE_INFORMATION zone{};
   DWORD id = GetTimeZoneInformation(&zone);
-  return zone.Bias + (id == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : id == TIME_ZONE_ID_STANDARD ? zone.StandardBias : 0);
+  return zone.Bias + (id == TIME_ZONE_ID_DAYLIGHT   ? zone.DaylightBias
+                      : id == TIME_ZONE_ID_STANDARD ? zone.StandardBias
+                                                    : 0);
 }
 
 Texts Urls(const CURLHistory& history) {
@@ -125,7 +127,8 @@ class UrlHistory : public ::testing::Test {
  protected:
   StoreState state;
   void SetUp() override {
-    state.entries = {{L"http://a/", L"Page A", false, Utc(2020, 6, 15, 12), Utc(2021, 1, 1, 0), Utc(2030, 12, 31, 18), 2},
+    state.entries = {{L"http://a/", L"Page A", false, Utc(2020, 6, 15, 12), Utc(2021, 1, 1, 0), Utc(2030, 12, 31, 18),
+                      2},
                      {L"http://b/x", L"Page X"},
                      {L"http://b/y", L"", true}};
   }

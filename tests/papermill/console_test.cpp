@@ -54,7 +54,8 @@ Finished RunToEnd(const std::wstring& arguments, const std::wstring& directory =
   if (!started.process) return finished;
   char buffer[4096];
   DWORD read = 0;
-  while (ReadFile(started.output.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) finished.output.append(buffer, read);
+  while (ReadFile(started.output.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+    finished.output.append(buffer, read);
   WaitForSingleObject(started.process.get(), 60000);
   GetExitCodeProcess(started.process.get(), &finished.code);
   return finished;
@@ -88,7 +89,8 @@ TEST(PapermillConsole, ReportsWhatWentAndWhatStayedInItsExitCode) {
   for (const Case& c : cases) {
     Finished finished = RunToEnd(c.arguments, folder.Path());
     EXPECT_EQ(finished.code, c.code) << platform::Narrow(c.arguments) << "\n" << finished.output;
-    EXPECT_NE(finished.output.find(c.says), std::string::npos) << platform::Narrow(c.arguments) << "\n" << finished.output;
+    EXPECT_NE(finished.output.find(c.says), std::string::npos) << platform::Narrow(c.arguments) << "\n"
+                                                               << finished.output;
   }
   EXPECT_FALSE(Exists(folder / L"old letter.doc"));
   EXPECT_FALSE(Exists(folder / L"typed.doc"));
@@ -128,9 +130,10 @@ TEST(PapermillConsole, RefusesWhatTheSystemNeedsAndAsksForYesBeforeALargeFolder)
   TempFolder folder;
   for (int i = 0; i <= 1000; ++i) MakeFile(folder / (L"many\\" + std::to_wstring(i) + L".txt"), 1);
   MakeFile(folder / L"small.txt", 10);
-  for (const std::wstring& path : {std::wstring(windows) + L"\\system32\\drivers", std::wstring(windows) + L"\\system32\\ntdll.dll",
-                                   std::wstring(programFiles) + L"\\Common Files", std::wstring(profile) + L"\\AppData\\Local",
-                                   std::wstring(profile) + L"\\AppData"}) {
+  for (const std::wstring& path :
+       {std::wstring(windows) + L"\\system32\\drivers", std::wstring(windows) + L"\\system32\\ntdll.dll",
+        std::wstring(programFiles) + L"\\Common Files", std::wstring(profile) + L"\\AppData\\Local",
+        std::wstring(profile) + L"\\AppData"}) {
     ASSERT_TRUE(Exists(path)) << platform::Narrow(path);
     Finished finished = RunToEnd(L"--shred \"" + path + L"\"", folder.Path());
     EXPECT_EQ(finished.code, 1u) << platform::Narrow(path) << "\n" << finished.output;
@@ -139,12 +142,14 @@ TEST(PapermillConsole, RefusesWhatTheSystemNeedsAndAsksForYesBeforeALargeFolder)
   }
   Finished asked = RunToEnd(L"--shred small.txt many", folder.Path());
   EXPECT_EQ(asked.code, 2u) << asked.output;
-  EXPECT_NE(asked.output.find("many holds 1001 files (1001 bytes). Shred the whole folder? Add --yes"), std::string::npos)
+  EXPECT_NE(asked.output.find("many holds 1001 files (1001 bytes). Shred the whole folder? Add --yes"),
+            std::string::npos)
       << asked.output;
   EXPECT_TRUE(Exists(folder / L"small.txt"));
   Finished done = RunToEnd(L"--shred --yes small.txt many", folder.Path());
   EXPECT_EQ(done.code, 0u) << done.output;
-  EXPECT_NE(done.output.find("Shredded 1002 files (1011 bytes) and 1 folder; 0 left."), std::string::npos) << done.output;
+  EXPECT_NE(done.output.find("Shredded 1002 files (1011 bytes) and 1 folder; 0 left."), std::string::npos)
+      << done.output;
   EXPECT_FALSE(Exists(folder / L"many"));
 }
 

@@ -46,16 +46,19 @@ void PumpUntilIdle(const PapermillWindow& window) {
 TEST(PapermillWindow, QueuesTheCommandLinePickedAndDroppedPaths) {
   TempFolder folder;
   for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"d\\e.txt", L"f.txt"}) MakeFile(folder / name, 2048);
-  papermill::Pickers pickers{[&](HWND) { return std::vector<std::wstring>{folder / L"b.txt", folder / L"c.txt"}; },
+  papermill::Pickers pickers{[&](HWND) {
+                               return std::vector<std::wstring>{folder / L"b.txt", folder / L"c.txt"};
+                             },
                              [&](HWND) { return folder / L"d"; }};
   TempFolder program;
   PapermillWindow window(program.Path(), {folder / L"a.txt"}, pickers);
   ASSERT_TRUE(window.Create(nullptr, false));
   Click(window, PapermillWindow::kAddFilesId);
   Click(window, PapermillWindow::kAddFolderId);
-  SendMessageW(window.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({folder / L"f.txt", folder / L"a.txt"})), 0);
+  SendMessageW(window.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({folder / L"f.txt", folder / L"a.txt"})),
+               0);
   EXPECT_EQ(window.Queue(), (std::vector<std::wstring>{folder / L"a.txt", folder / L"b.txt", folder / L"c.txt",
-                                                         folder / L"d", folder / L"f.txt"}));
+                                                       folder / L"d", folder / L"f.txt"}));
   HWND list = window.Control(PapermillWindow::kQueueId);
   EXPECT_EQ(ListViewText(list, 0, 1), L"2 KB");
   EXPECT_EQ(ListViewText(list, 3, 1), L"1 file, 2 KB");
@@ -90,7 +93,8 @@ TEST(PapermillWindow, ShredsOnlyAfterTheQuestionAndListsWhatStayed) {
   EXPECT_TRUE(Exists(held));
   EXPECT_EQ(ListBoxItems(window.Control(PapermillWindow::kResultsId)),
             (std::vector<std::wstring>{held + L" (in use)", L"C:\\ (refused: a drive root)"}));
-  EXPECT_EQ(platform::WindowText(window.Control(PapermillWindow::kStatusId)), L"Shredded 2 files (3 KB) and 1 folder; 2 left.");
+  EXPECT_EQ(platform::WindowText(window.Control(PapermillWindow::kStatusId)),
+            L"Shredded 2 files (3 KB) and 1 folder; 2 left.");
   // What stayed is still queued, to try again once it is free.
   EXPECT_EQ(window.Queue(), (std::vector<std::wstring>{held, L"C:\\"}));
 }
@@ -131,8 +135,9 @@ TEST(PapermillWindow, WipesOnItsOwnThreadAndStopsAtOnce) {
     bool stop;
     const wchar_t* status;
   };
-  for (const Case& c : {Case{2 * 1024 * 1024, false, L"Wiped the free space of C:\\: 2.00 MB of zeros written. "
-                                                     L"The space is free again."},
+  for (const Case& c : {Case{2 * 1024 * 1024, false,
+                             L"Wiped the free space of C:\\: 2.00 MB of zeros written. "
+                             L"The space is free again."},
                         Case{ULONGLONG{1} << 40, true, L"Stopped the wipe of C:\\: "}}) {
     TempFolder program;
     PapermillWindow window(program.Path(), {}, {}, c.limit);

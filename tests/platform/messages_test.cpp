@@ -33,8 +33,10 @@ Dialog WaitForDialog(const std::wstring& caption) {
   Dialog dialog;
   for (int i = 0; i < 1000 && !dialog.window; ++i) {
     HWND window = FindWindowW(nullptr, caption.c_str());
-    if (window && IsWindowVisible(window)) dialog.window = window;
-    else Sleep(10);
+    if (window && IsWindowVisible(window))
+      dialog.window = window;
+    else
+      Sleep(10);
   }
   if (dialog.window) EnumChildWindows(dialog.window, AddButton, reinterpret_cast<LPARAM>(&dialog));
   return dialog;

@@ -31,10 +31,10 @@ TEST(Paths, RootLengthOfDrivesAndShares) {
     const wchar_t* path;
     size_t root;
   } cases[] = {
-      {L"C:\\Windows", 3},           {L"c:\\", 3},         {L"\\\\server\\share\\x", 15},
-      {L"\\\\server\\share", 14},    {L"\\\\?\\C:\\x", 7}, {L"C:/Windows", 0},
-      {L"relative\\path", 0},        {L"\\\\server", 0},   {L"\\\\\\share\\x", 0},
-      {L"\\\\server\\\\x", 0},       {L"1:\\x", 0},        {L"", 0},
+      {L"C:\\Windows", 3},        {L"c:\\", 3},         {L"\\\\server\\share\\x", 15},
+      {L"\\\\server\\share", 14}, {L"\\\\?\\C:\\x", 7}, {L"C:/Windows", 0},
+      {L"relative\\path", 0},     {L"\\\\server", 0},   {L"\\\\\\share\\x", 0},
+      {L"\\\\server\\\\x", 0},    {L"1:\\x", 0},        {L"", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(RootLength(c.path), c.root) << c.path;
   EXPECT_TRUE(HasWildcard(L"C:\\a\\*.tmp"));

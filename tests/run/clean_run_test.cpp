@@ -49,15 +49,16 @@ class CleanRunTest : public ::testing::Test {
 };
 
 // The bar's fixed stops of a run with every flag off.
-const std::vector<int> kAllOffProgress = {
-    1,  5,  6,  8,  10, 11, 11, 11, 11, 12, 12,                      // Internet Explorer
-    12, 13, 14, 15, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24,          // Firefox, Opera, Netscape
-    25, 26, 27, 28, 29, 30, 31, 32,                                  // AOL, MSN
-    33, 34, 35, 36, 37, 38, 39, 40, 41, 41, 41, 41, 42, 43,          // Windows
-    44, 45, 46, 47, 48,                                              // messengers
-    49, 50, 51, 52, 53, 54, 55,                                      // office
-    59, 60, 62, 64, 65, 67, 69, 70,                                  // mail
-    80, 97, 100};
+const std::vector<int> kAllOffProgress = {1,  5,  6,  8,  10, 11, 11, 11, 11, 12, 12,  // Internet Explorer
+                                          12, 13, 14, 15, 15, 16, 17, 18, 19, 20, 21,
+                                          22, 23, 24,                      // Firefox, Opera, Netscape
+                                          25, 26, 27, 28, 29, 30, 31, 32,  // AOL, MSN
+                                          33, 34, 35, 36, 37, 38, 39, 40, 41, 41, 41,
+                                          41, 42, 43,                      // Windows
+                                          44, 45, 46, 47, 48,              // messengers
+                                          49, 50, 51, 52, 53, 54, 55,      // office
+                                          59, 60, 62, 64, 65, 67, 69, 70,  // mail
+                                          80, 97, 100};
 
 }  // namespace
 
@@ -88,7 +89,7 @@ TEST_F(CleanRunTest, SwitchedOnItemsGetRowsInRunOrder) {
   Set(L"mail", L"accounts", L"1");
   Set(L"EXPLORER", L"location", L"1");
   Set(L"FIREFOX", L"Cache", L" 1 ");
-  Set(L"Opera", L"Cookies", L"01");    // exactly "1" only
+  Set(L"Opera", L"Cookies", L"01");     // exactly "1" only
   Set(L"Maxthon", L"keywords", L"01");  // any text worth 1
   Set(L"Maxthon", L"pages", L"x");
   Set(L"WINDOWS", L"recent", L"1");
@@ -107,7 +108,7 @@ TEST_F(CleanRunTest, SwitchedOnItemsGetRowsInRunOrder) {
   EXPECT_EQ(Labels(), expected);
   // The scratch profile has none of these programs: an item of one whose folders and keys are all
   // absent says so; Windows' own items and items of their own logic are done.
-  const std::vector<std::wstring> states = {L"Done", L"Not installed", L"Not installed", L"Done",
+  const std::vector<std::wstring> states = {L"Done",          L"Not installed", L"Not installed", L"Done",
                                             L"Not installed", L"Not installed", L"Done"};
   ASSERT_EQ(view.rows.size(), states.size() + 1);
   for (size_t i = 0; i < states.size(); ++i) EXPECT_EQ(view.rows[i].state, states[i]) << view.rows[i].label;
@@ -169,8 +170,9 @@ TEST_F(CleanRunTest, StagesAddToTheTotalsThatAreSavedAndShown) {
   EXPECT_EQ(Get(L"Options", L"regnum"), L"33");
   EXPECT_EQ(Get(L"Options", L"filesize"), L"3500000");
   EXPECT_EQ(view.totals, L"  Cleaned Registry Keys: 33     Released HD Space:3.34MB");
-  EXPECT_EQ(view.messages[0].second, L"Task complete Successfully! Cleaned Registry Keys: 33, Released HD Space: 3.34MB\n"
-                                     L"Erased 1 file (3.34 MB) and 0 registry entries.");
+  EXPECT_EQ(view.messages[0].second,
+            L"Task complete Successfully! Cleaned Registry Keys: 33, Released HD Space: 3.34MB\n"
+            L"Erased 1 file (3.34 MB) and 0 registry entries.");
   EXPECT_EQ(staged.Counters().cleanedKeys, 33);
 
   // The custom stage runs only when its own flag is exactly "1".
@@ -224,7 +226,8 @@ TEST_F(CleanRunTest, RowsAndTheEndSayWhatWasLeftBehind) {
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].first, L"Task Complete");
     EXPECT_EQ(view.messages[0].second, c.last + L" Cleaned Registry Keys: 0, Released HD Space: 0.00MB\nErased " +
-                                           std::to_wstring(c.left.size()) + L" files (0.00 MB) and 0 registry entries.");
+                                           std::to_wstring(c.left.size()) +
+                                           L" files (0.00 MB) and 0 registry entries.");
   }
 }
 
@@ -308,8 +311,9 @@ TEST_F(CleanRunTest, UnattendedRunEndsWithANotification) {
   const run::NotificationRequest& note = view.notifications[0];
   EXPECT_EQ(note.key, L"www");
   EXPECT_EQ(note.title, L"Trellwipe");
-  EXPECT_EQ(note.description, L"Trellwipe Clean is done! Cleaned Registry Keys: 5 Released HD Space:0.00MB\n"
-                              L"Erased 0 files (0.00 MB) and 0 registry entries.");
+  EXPECT_EQ(note.description,
+            L"Trellwipe Clean is done! Cleaned Registry Keys: 5 Released HD Space:0.00MB\n"
+            L"Erased 0 files (0.00 MB) and 0 registry entries.");
   EXPECT_TRUE(note.allowDuplicateTitles);
   EXPECT_TRUE(note.enableClickEvent);
   EXPECT_EQ(note.icon, L"");
@@ -374,7 +378,8 @@ TEST(WholeUnixDrive, ARunWithEveryItemOnEnds) {
   ASSERT_FALSE(view.rows.empty());
   // What the sandbox's links and protected folders keep is left behind and said so; the run ends.
   EXPECT_TRUE(view.rows.back().label.starts_with(L"Task complete")) << view.rows.back().label;
-  auto thumbs = std::find_if(view.rows.begin(), view.rows.end(), [](const Row& row) { return row.label == L"Thumbs.db"; });
+  auto thumbs =
+      std::find_if(view.rows.begin(), view.rows.end(), [](const Row& row) { return row.label == L"Thumbs.db"; });
   ASSERT_NE(thumbs, view.rows.end());
   EXPECT_TRUE(thumbs->state.starts_with(L"Done")) << thumbs->state;
 }

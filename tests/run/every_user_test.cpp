@@ -194,7 +194,8 @@ TEST_F(EveryUser, ARuleCleansEachUsersOwnFoldersAndKeys) {
 }
 
 TEST_F(EveryUser, EachUsersBrowserCookieDatabasesGo) {
-  const std::wstring firefox = user.folder + L"\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\x.default\\cookies.sqlite";
+  const std::wstring firefox =
+      user.folder + L"\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\x.default\\cookies.sqlite";
   const std::wstring chrome = user.folder + L"\\AppData\\Local\\Google\\Chrome\\User Data\\Default\\Network\\Cookies";
   MakeFile(firefox, 30);
   MakeFile(chrome, 40);

@@ -98,7 +98,8 @@ TEST(PreviewPrimitives, ALockedFileIsLeftBehindAsInUse) {
   platform::FileHandle held(
       CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held);
-  Recorded erased = Call(engine::EraseMode::Erase, [&](auto& c) { return engine::allerase::EraseAllFilesInTree(c, folder / L"cache"); });
+  Recorded erased = Call(engine::EraseMode::Erase,
+                         [&](auto& c) { return engine::allerase::EraseAllFilesInTree(c, folder / L"cache"); });
   EXPECT_EQ(erased.figure, 10105);  // the estimate still counts the locked file
   const engine::ItemReport& item = erased.report.items[0];
   ASSERT_EQ(item.leftBehind.size(), 1u);
@@ -111,7 +112,8 @@ TEST(PreviewPrimitives, ALockedFileIsLeftBehindAsInUse) {
 
 TEST(PreviewPrimitives, RecreateInAPreviewCreatesNoMissingFolder) {
   TempFolder folder;
-  Recorded preview = Call(engine::EraseMode::Preview, [&](auto& c) { return engine::allerase::RecreateFolder(c, folder / L"new"); });
+  Recorded preview =
+      Call(engine::EraseMode::Preview, [&](auto& c) { return engine::allerase::RecreateFolder(c, folder / L"new"); });
   EXPECT_FALSE(Exists(folder / L"new"));
   EXPECT_EQ(ReportLines(preview.report), std::vector<std::wstring>{L"item s/k item"});
   Call(engine::EraseMode::Erase, [&](auto& c) { return engine::allerase::RecreateFolder(c, folder / L"new"); });
@@ -147,7 +149,7 @@ TEST(PreviewPrimitives, RegistryDeletionsListExistingTargetsOnlyAndKeepTheirCoun
   const engine::ItemReport& item = preview.report.items[0];
   EXPECT_EQ(item.keys, (std::vector<std::wstring>{hkcu + leaf, hkcu + tree, hkcu + tree + L"\\Sub"}));
   EXPECT_EQ(item.values, (std::vector<std::wstring>{hkcu + tree + L"\\(Default)", hkcu + tree + L"\\Sub\\s",
-                                                   hkcu + temp.Subkey() + L"\\Gone"}));
+                                                    hkcu + temp.Subkey() + L"\\Gone"}));
   Recorded erased = Call(engine::EraseMode::Erase, calls);
   EXPECT_EQ(ReportLines(preview.report), ReportLines(erased.report));
   EXPECT_EQ(erased.figure, preview.figure);
@@ -205,7 +207,7 @@ TEST(PreviewOfAWholeRun, ListsExactlyWhatTheFollowingCleanRemovesAndChangesNothi
   std::vector<std::wstring> labels;
   for (const engine::ItemReport& item : preview.items) labels.push_back(item.label);
   EXPECT_EQ(labels, (std::vector<std::wstring>{L"Firefox Address Bar History", L"Firefox Cookies", L"Firefox Cache",
-                                              L"Chrome Cache", L"Windows Clipboard", L"Custom Item", L"Tool"}));
+                                               L"Chrome Cache", L"Windows Clipboard", L"Custom Item", L"Tool"}));
   EXPECT_EQ(preview.items[3].files.size(), 6u);  // the hidden cache file too
   EXPECT_EQ(preview.items[4].steps, std::vector<std::wstring>{L"Empty the clipboard"});
   EXPECT_EQ(preview.items[5].section + L"/" + preview.items[5].key, L"Custom/Custom");
@@ -220,8 +222,10 @@ TEST(PreviewOfAWholeRun, ListsExactlyWhatTheFollowingCleanRemovesAndChangesNothi
   EXPECT_FALSE(cleaned.preview);
   EXPECT_EQ(ReportLines(preview), ReportLines(cleaned));
   EXPECT_FALSE(cleaned.LeftSomethingBehind());
-  EXPECT_EQ(cleaned.Totals().estimatedBytes, std::stod(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"filesize")));
-  EXPECT_EQ(cleaned.Totals().estimatedKeys, std::stod(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"regnum")));
+  EXPECT_EQ(cleaned.Totals().estimatedBytes,
+            std::stod(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"filesize")));
+  EXPECT_EQ(cleaned.Totals().estimatedKeys,
+            std::stod(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"regnum")));
   ASSERT_EQ(cleaned.items.size(), preview.items.size());
   for (size_t i = 0; i < preview.items.size(); ++i) {
     EXPECT_EQ(preview.items[i].estimatedKeys, cleaned.items[i].estimatedKeys) << i;
@@ -280,7 +284,7 @@ class SecureErasure : public ::testing::Test {
     EXPECT_TRUE(held);
     RecordingView view;
     std::unique_ptr<run::CleanRun> made = profile.MakeRun(view);
-  run::CleanRun& run = *made;
+    run::CleanRun& run = *made;
     run.CleanNow();
     EXPECT_FALSE(run.LastReport().items[5].files.empty());
     std::string content(20, '?');

@@ -1,5 +1,5 @@
-#include "catalogue/catalogue.h"
 #include "settings/custom_list.h"
+#include "catalogue/catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -51,9 +51,9 @@ TEST_F(CustomItems, FilesAndFoldersGoWithTheirSizesCounted) {
   SetFileAttributesW((stubborn + L"\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
   MakeFile(root / L"other.txt", 7);
   std::string text = platform::Narrow(file) + "\tFile\r\n" + platform::Narrow(folder) + "\tFolder\r\n" +
-                     platform::Narrow(stubborn) + "\tFolder\r\n" + platform::Narrow(root / L"gone.txt") +
-                     "\tFile\r\n" + platform::Narrow(root / L"other.txt") + "\tThing\r\n" +
-                     platform::Narrow(root / L"other.txt") + "\r\nC:\\\tFolder\r\n";
+                     platform::Narrow(stubborn) + "\tFolder\r\n" + platform::Narrow(root / L"gone.txt") + "\tFile\r\n" +
+                     platform::Narrow(root / L"other.txt") + "\tThing\r\n" + platform::Narrow(root / L"other.txt") +
+                     "\r\nC:\\\tFolder\r\n";
   WriteText(List(), text);
   run::RunCounters counters = RunCustom();
   EXPECT_EQ(counters.releasedBytes, 524288 + 150 + 25);

@@ -67,10 +67,10 @@ TEST(Catalogue, RunOrderStartsWithBrowsersAndEndsWithMail) {
 // A new user's selection: built-in items of the table and shipped rules marked "Default=True", none
 // that holds what people keep, and only for a program folder without a settings file.
 TEST(DefaultSelection, TicksTracesNeverKeptDataAndOnlyForANewUser) {
-  const wchar_t* const kKept[] = {L"password", L"bookmark", L"favorite", L"download", L"account",
-                                  L"address book", L"contact", L"profile", L"session", L"recycle",
-                                  L"settings", L"open pages", L"save folder", L"swap", L"thumbs",
-                                  L"jump list", L"form", L"administrator", L"cookie"};
+  const wchar_t* const kKept[] = {L"password",     L"bookmark",   L"favorite",      L"download", L"account",
+                                  L"address book", L"contact",    L"profile",       L"session",  L"recycle",
+                                  L"settings",     L"open pages", L"save folder",   L"swap",     L"thumbs",
+                                  L"jump list",    L"form",       L"administrator", L"cookie"};
   auto keepsNothing = [&](const std::wstring& name) {
     const std::wstring lower = platform::ToLower(name);
     for (const wchar_t* kept : kKept) EXPECT_EQ(lower.find(kept), std::wstring::npos) << name;

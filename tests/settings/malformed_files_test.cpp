@@ -96,7 +96,8 @@ TEST_F(MalformedSettings, ABinarySettingsFileReadsAsDefaultsAndASaveMakesItUsabl
 
 TEST_F(MalformedSettings, ATenMegabyteFileWithEndlessLinesLoadsSavesAndKeepsItsOtherSections) {
   std::string big = "[Big]\r\n";
-  for (int i = 0; i < 100; ++i) big.append("k").append(std::to_string(i)).append("=").append(100000, 'x').append("\r\n");
+  for (int i = 0; i < 100; ++i)
+    big.append("k").append(std::to_string(i)).append("=").append(100000, 'x').append("\r\n");
   big += std::string(100000, 'y') + "\r\n";  // a whole line without "="
   std::string head = "[Options]\r\nexit=1\r\nCleanTime=9:30\r\nregnum=12\r\n" + std::string(100000, 'z') + "\r\n";
   std::string tail = "[Tail]\r\nkept=yes\r\n";
@@ -107,7 +108,8 @@ TEST_F(MalformedSettings, ATenMegabyteFileWithEndlessLinesLoadsSavesAndKeepsItsO
   EXPECT_EQ(options.cleanTime, L"9:30");
   EXPECT_EQ(settings::LoadLastRun(settingsFile).cleanedKeys, 12);
   // A value longer than the read buffer comes back cut, not as garbage.
-  EXPECT_EQ(settings::inifun::ReadIniValue(settingsFile, L"Big", L"k5"), std::wstring(settings::inifun::kReadBuffer - 1, L'x'));
+  EXPECT_EQ(settings::inifun::ReadIniValue(settingsFile, L"Big", L"k5"),
+            std::wstring(settings::inifun::kReadBuffer - 1, L'x'));
 
   ASSERT_TRUE(OpenAndSaveSelection({L"Check2"}));
   options.cleanTime = L"10:00";
@@ -176,13 +178,13 @@ TEST_F(MalformedSettings, ADamagedCustomListLoadsWhatItCanAndTheRunTouchesNothin
   MakeFile(folder + L"\\in.txt", 10);
   MakeFile(bystander, 10);
   MakeFile(program / L"relative.txt", 10);
-  std::string text = "\r\n\r\n" + platform::Narrow(kept) + "\tFile\r\n" +  // valid
-                     platform::Narrow(folder) + "\r\n" +                 // no tab: listed, never erased
+  std::string text = "\r\n\r\n" + platform::Narrow(kept) + "\tFile\r\n" +   // valid
+                     platform::Narrow(folder) + "\r\n" +                    // no tab: listed, never erased
                      platform::Narrow(root / L"gone.txt") + "\tFile\r\n" +  // no longer there
-                     "relative.txt\tFile\r\n" +                           // not a full path
+                     "relative.txt\tFile\r\n" +                             // not a full path
                      platform::Narrow(bystander) + std::string("\0junk\tFile\r\n", 11) +  // cut by a NUL
-                     "\t\tFolder\r\n" + BinaryBytes(4096, 3) + "\r\n" +
-                     platform::Narrow(folder) + "\tFolder";  // no line end at the end
+                     "\t\tFolder\r\n" + BinaryBytes(4096, 3) + "\r\n" + platform::Narrow(folder) +
+                     "\tFolder";  // no line end at the end
   std::wstring list = settings::CustomListFile(program.Path());
   WriteText(list, text);
 
@@ -269,7 +271,9 @@ TEST(CustomListCodePage, OkNamesTheUnstorablePathAndKeepsTheWindowOpen) {
   MessageRecorder messages;
   dialogs::SelectionServices services;
   services.chooseAddCommand = [](HWND, HWND) { return UINT{dialogs::SelectionWindow::kAddFilesCommand}; };
-  services.chooseFiles = [&](HWND) { return std::optional(engine::normal::FileDialogResult{name, data.Path().size() + 1}); };
+  services.chooseFiles = [&](HWND) {
+    return std::optional(engine::normal::FileDialogResult{name, data.Path().size() + 1});
+  };
   dialogs::SelectionWindow window(program.Path(), services);
   ASSERT_TRUE(window.Create(nullptr, false));
   SendMessageW(window.Button(L"Command101"), BM_CLICK, 0, 0);
@@ -346,12 +350,13 @@ TEST(MalformedExtensionList, AnEmptyOrBinaryListLeavesTheSearchWindowsWorking) {
     MessageRecorder messages;
     dialogs::LocateWindow search(program.Path(), settings);
     ASSERT_TRUE(search.Create(nullptr, false));
-    std::wstring searchString = platform::WindowText(GetDlgItem(search.Handle(), dialogs::LocateWindow::kSearchStringId));
+    std::wstring searchString =
+        platform::WindowText(GetDlgItem(search.Handle(), dialogs::LocateWindow::kSearchStringId));
     EXPECT_EQ(searchString.find(L'\0'), std::wstring::npos);
 
     std::vector<std::wstring> pushed;
     dialogs::ExtensionWindow editor(program.Path(), settings,
-                                       [&](const std::wstring& text) { pushed.push_back(text); });
+                                    [&](const std::wstring& text) { pushed.push_back(text); });
     ASSERT_TRUE(editor.Create(nullptr, false));
     EXPECT_EQ(SendMessageW(editor.FileTypes(), LB_GETCOUNT, 0, 0), static_cast<LRESULT>(entries.size()));
     // The default list can always be restored over whatever the file held.

@@ -25,10 +25,13 @@ class OptionsStore : public ::testing::Test {
   int arms = 0, disarms = 0;
   std::wstring armedLetters;
   settings::BossKeySwitch bossKey{[this](wchar_t letter) { ++arms, armedLetters += letter; },
-                                  [this] { ++disarms; }, {}};
+                                  [this] { ++disarms; },
+                                  {}};
 
   std::wstring Stored(const wchar_t* key) const { return settings::inifun::ReadIniValue(file, L"Options", key); }
-  void Store(const wchar_t* key, const wchar_t* value) const { settings::inifun::WriteIniValue(file, L"Options", key, value); }
+  void Store(const wchar_t* key, const wchar_t* value) const {
+    settings::inifun::WriteIniValue(file, L"Options", key, value);
+  }
   bool HasKey(const std::string& key) const { return ReadText(file).find(key + "=") != std::string::npos; }
 };
 
@@ -109,7 +112,7 @@ TEST_F(OptionsStore, OkStoresEveryFlagDaysAndTime) {
   settings::Options options;
   options.startup = options.autoCheck = options.exitAfter = options.securely = true;
   options.windowsStartup = options.windowsShutdown = true;
-  options.days = {BoxState::Unticked, BoxState::Ticked, BoxState::Greyed, BoxState::Unticked,
+  options.days = {BoxState::Unticked, BoxState::Ticked, BoxState::Greyed,  BoxState::Unticked,
                   BoxState::Unticked, BoxState::Ticked, BoxState::Unticked};
   options.cleanTime = L"23:30";
   settings::SaveOptions(program.Path(), options, bossKey);
@@ -130,10 +133,8 @@ TEST_F(OptionsStore, AgesLoadTheirChoicesAndAnythingElseAsTheDefault) {
     const wchar_t *temp, *recycle, *custom;
     settings::AgeOptions loaded;
   } cases[] = {
-      {nullptr, nullptr, nullptr, {24, 0, false}},
-      {L"0", L"720", L"1", {0, 720, true}},
-      {L"1", L"168", L"0", {1, 168, false}},
-      {L"12", L"-1", L"yes", {24, 0, false}},
+      {nullptr, nullptr, nullptr, {24, 0, false}}, {L"0", L"720", L"1", {0, 720, true}},
+      {L"1", L"168", L"0", {1, 168, false}},       {L"12", L"-1", L"yes", {24, 0, false}},
       {L" 7", L"24h", L"", {24, 0, false}},
   };
   for (const auto& c : cases) {
@@ -324,9 +325,9 @@ TEST_F(OptionsStore, TheLookForNewRulesIsDueWhenOnAndAWeekAfterTheLastOne) {
     const wchar_t* last;  // nullptr: none stored
     bool due;
   } cases[] = {
-      {L"0", nullptr, false},       {L"1", nullptr, true},         {L"1", L"2026-03-04", false},
-      {L"1", L"2026-03-03", true},  {L"1", L"2026-02-10", true},   {L"1", L"2026-03-10", false},
-      {L"1", L"2026-04-01", true},  {L"1", L"last week", true},    {L"0", L"2026-01-01", false},
+      {L"0", nullptr, false},      {L"1", nullptr, true},       {L"1", L"2026-03-04", false},
+      {L"1", L"2026-03-03", true}, {L"1", L"2026-02-10", true}, {L"1", L"2026-03-10", false},
+      {L"1", L"2026-04-01", true}, {L"1", L"last week", true},  {L"0", L"2026-01-01", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.on << " " << (c.last ? platform::Narrow(c.last) : "none"));

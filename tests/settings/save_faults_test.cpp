@@ -51,7 +51,8 @@ class Blocked {
   platform::FileHandle holder_;
 };
 
-const char kOldSettings[] = "[Options]\r\nexit=1\r\nCleanTime=9:30\r\n[EXPLORER]\r\nlocation=1\r\n[Mine]\r\nkept=yes\r\n";
+const char kOldSettings[] =
+    "[Options]\r\nexit=1\r\nCleanTime=9:30\r\n[EXPLORER]\r\nlocation=1\r\n[Mine]\r\nkept=yes\r\n";
 
 }  // namespace
 

@@ -28,7 +28,7 @@ TEST(Schedule, DueDuringTheWholeMinuteOfAScheduledDay) {
   settings::inifun::WriteIniValue(file, L"Options", L"CleanDays", L"0100000");
   settings::inifun::WriteIniValue(file, L"Options", L"CleanTime", L"9:30");
   Schedule schedule = LoadSchedule(file);
-  EXPECT_TRUE(ScheduleDue(schedule, At(1, 9, 30, 0)));   // Monday
+  EXPECT_TRUE(ScheduleDue(schedule, At(1, 9, 30, 0)));  // Monday
   EXPECT_TRUE(ScheduleDue(schedule, At(1, 9, 30, 59)));
   EXPECT_FALSE(ScheduleDue(schedule, At(1, 9, 31)));
   EXPECT_FALSE(ScheduleDue(schedule, At(1, 21, 30)));

@@ -36,11 +36,12 @@ TEST(SelectAllGroups, TickingAsksBeforeFavoritesAndDownloadsUntickingAsksNothing
     return false;
   };
   ApplySelectAll(explorer, true, record, cancel);
-  EXPECT_EQ(asked, (std::vector<std::wstring>{
-                       L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?",
-                       L"Are you sure delete IE Favorites?",
-                       L"Erasing the form data loses the saved form entries, cards, addresses and passwords. Are you sure?",
-                       L"Are you sure delete Downloaded Files?"}));
+  EXPECT_EQ(asked,
+            (std::vector<std::wstring>{
+                L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?",
+                L"Are you sure delete IE Favorites?",
+                L"Erasing the form data loses the saved form entries, cards, addresses and passwords. Are you sure?",
+                L"Are you sure delete Downloaded Files?"}));
   ASSERT_EQ(set.size(), 11u);
   for (const auto& [box, ticked] : set) {
     EXPECT_EQ(ticked, box != L"Check4" && box != L"Check5" && box != L"Check6" && box != L"Check7") << box;
@@ -79,9 +80,9 @@ TEST(SelectionLayout, QuestionsMailGroupsAndPages) {
   }
   for (const MailGroup& mail : MailGroups()) EXPECT_NE(SelectAllGroupOf(mail.group), nullptr) << mail.group;
 
-  EXPECT_EQ(
-      GroupsOnPage(L"Instant Messaging", L""),
-      (std::vector<std::wstring>{L"Windows Live Messenger", L"AOL Instant Messenger", L"ICQ", L"Yahoo! Messenger"}));
+  EXPECT_EQ(GroupsOnPage(L"Instant Messaging", L""),
+            (std::vector<std::wstring>{L"Windows Live Messenger", L"AOL Instant Messenger", L"ICQ",
+                                       L"Yahoo! Messenger"}));
   EXPECT_EQ(GroupsOnPage(L"Email Readers", L""), (std::vector<std::wstring>{L"Outlook Express", L"Windows Live Mail"}));
   EXPECT_EQ(GroupsOnPage(L"Browsers", L"MSN Explorer"), (std::vector<std::wstring>{L"MSN Exploer"}));
   EXPECT_TRUE(GroupsOnPage(L"Applications", L"").empty());

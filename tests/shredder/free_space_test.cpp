@@ -77,8 +77,8 @@ TEST(WipeFreeSpace, LeftoversOfAnInterruptedWipeGoButNothingElse) {
     std::vector<const wchar_t*> files;
     bool removed;
   };
-  for (const Case& c : {Case{{L"fill-1.tmp", L"fill-2.tmp"}, true}, Case{{}, true},
-                        Case{{L"fill-1.tmp", L"mine.txt"}, false}}) {
+  for (const Case& c :
+       {Case{{L"fill-1.tmp", L"fill-2.tmp"}, true}, Case{{}, true}, Case{{L"fill-1.tmp", L"mine.txt"}, false}}) {
     MakeFolders(folder);
     for (const wchar_t* name : c.files) MakeFile(folder + L"\\" + name, 100);
     std::vector<std::wstring> removed = shredder::RemoveWipeLeftovers({kRoot});

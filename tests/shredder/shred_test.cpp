@@ -244,8 +244,8 @@ TEST(ShredLinks, ALinkWhoseNameDiffersOnlyByATrailingDotIsStillALink) {
 TEST(ShredRoom, AFailedOverwriteGivesBackTheRoomItTook) {
   std::wstring path = Fixture() + L"\\outside\\download.part";
   platform::FileHandle other(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                         0, nullptr));
   ASSERT_TRUE(other);
   FILE_STANDARD_INFO standard;
   ASSERT_TRUE(GetFileInformationByHandleEx(other.get(), FileStandardInfo, &standard, sizeof standard));

@@ -32,7 +32,8 @@ constexpr CookieTable kFirefoxCookies = {
     "SELECT host, COUNT(*) FROM moz_cookies GROUP BY host ORDER BY host"};
 
 // A new database with one cookie per host in `hosts` (a host named twice has two).
-inline bool MakeCookieDatabase(const std::wstring& path, const CookieTable& table, const std::vector<std::string>& hosts) {
+inline bool MakeCookieDatabase(const std::wstring& path, const CookieTable& table,
+                               const std::vector<std::string>& hosts) {
   for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
     CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
   }

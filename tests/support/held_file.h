@@ -17,8 +17,8 @@ class HeldByAnotherProcess {
     wchar_t fixture[MAX_PATH] = L"";
     if (!GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH)) return;
     std::wstring holder = std::wstring(fixture) + L"\\trellwipe_file_holder.exe";
-    std::wstring eventName = L"trellwipe-holder-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                             std::to_wstring(GetTickCount64());
+    std::wstring eventName =
+        L"trellwipe-holder-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64());
     platform::UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
     std::wstring command = L"\"" + holder + L"\" \"" + path + L"\" " + eventName + L" " +
                            std::to_wstring(GetCurrentProcessId()) + L" " + share;

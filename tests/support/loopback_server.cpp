@@ -5,8 +5,8 @@
 namespace testing_support {
 
 std::string HttpResponse(int status, const std::string& body, long long length) {
-  return "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Other") + "\r\nContent-Length: " +
-         std::to_string(length < 0 ? static_cast<long long>(body.size()) : length) +
+  return "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Other") +
+         "\r\nContent-Length: " + std::to_string(length < 0 ? static_cast<long long>(body.size()) : length) +
          "\r\nConnection: close\r\n\r\n" + body;
 }
 

@@ -39,7 +39,8 @@ class JsonReader {
   explicit JsonReader(const std::string& text) : text_(text) {}
 
   void Blanks() {
-    while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\n' || text_[at_] == '\r' || text_[at_] == '\t')) {
+    while (at_ < text_.size() &&
+           (text_[at_] == ' ' || text_[at_] == '\n' || text_[at_] == '\r' || text_[at_] == '\t')) {
       ++at_;
     }
   }

@@ -58,8 +58,8 @@ struct SeededProfile {
     MakeFolders(catalogue::plugins::PluginFolder(program.Path()));
     WriteText(definition, "[name]\r\nappname=Tool\r\n[swich]\r\non=1\r\n[regtree]\r\n1=-2147483647," +
                               platform::Narrow(registry.Subkey()) + "\\History\r\n[reg]\r\n1=-2147483647," +
-                              platform::Narrow(registry.Subkey()) + "\\Settings,LastUser\r\n[fileext]\r\n1=" +
-                              platform::Narrow(pluginLogs) + ",,log\r\n");
+                              platform::Narrow(registry.Subkey()) +
+                              "\\Settings,LastUser\r\n[fileext]\r\n1=" + platform::Narrow(pluginLogs) + ",,log\r\n");
 
     for (const auto& [section, key] : kItems) settings::inifun::WriteIniValue(Settings(), section, key, L"1");
   }
@@ -89,7 +89,8 @@ inline std::vector<std::wstring> ReportLines(const engine::RunReport& report) {
   std::vector<std::wstring> lines;
   for (const engine::ItemReport& item : report.items) {
     std::vector<std::wstring> records;
-    for (const engine::FileRecord& file : item.files) records.push_back(L"file " + file.path + L" " + std::to_wstring(file.size));
+    for (const engine::FileRecord& file : item.files)
+      records.push_back(L"file " + file.path + L" " + std::to_wstring(file.size));
     for (const std::wstring& folder : item.folders) records.push_back(L"folder " + folder);
     for (const std::wstring& key : item.keys) records.push_back(L"key " + key);
     for (const std::wstring& value : item.values) records.push_back(L"value " + value);

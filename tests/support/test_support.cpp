@@ -20,8 +20,8 @@ namespace {
 std::atomic<int> counter{0};
 
 std::wstring Unique(const wchar_t* stem) {
-  return std::wstring(stem) + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount64()) +
-         L"_" + std::to_wstring(counter++);
+  return std::wstring(stem) + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount64()) + L"_" +
+         std::to_wstring(counter++);
 }
 
 }  // namespace
@@ -35,7 +35,8 @@ void RemoveTree(const std::wstring& folder) {
       if (name == L"." || name == L"..") continue;
       std::wstring path = folder + L"\\" + name;
       SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         RemoveTree(path);
       } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveDirectoryW(path.c_str());
@@ -78,12 +79,14 @@ void MakeFileWrittenAgo(const std::wstring& path, size_t bytes, std::chrono::sec
   MakeFile(path, bytes);
   const unsigned long long ticks = platform::NowTicks() - platform::TicksOf(age);
   const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-  platform::FileHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  platform::FileHandle file(
+      CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   EXPECT_TRUE(file && SetFileTime(file.get(), nullptr, nullptr, &written)) << platform::Narrow(path);
 }
 
 std::string ReadText(const std::wstring& path) {
-  platform::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  platform::FileHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!file) return {};
   std::string text(GetFileSize(file.get(), nullptr), '\0');
   DWORD read = 0;
@@ -166,8 +169,7 @@ TempRegistryKey::TempRegistryKey() : subkey_(L"Software\\TrellwipeTests\\" + Uni
 
 TempRegistryKey::~TempRegistryKey() { SHDeleteKeyW(HKEY_CURRENT_USER, subkey_.c_str()); }
 
-void SetString(HKEY root, const std::wstring& subkey, const std::wstring& name, const std::wstring& value,
-               DWORD type) {
+void SetString(HKEY root, const std::wstring& subkey, const std::wstring& name, const std::wstring& value, DWORD type) {
   platform::RegKey key;
   RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr);
   RegSetValueExW(key.get(), name.empty() ? nullptr : name.c_str(), 0, type,

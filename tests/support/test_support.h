@@ -157,9 +157,7 @@ class RecordingView : public run::RunView {
   void ShowInformation(const std::wstring& title, const std::wstring& text) override {
     messages.emplace_back(title, text);
   }
-  void QueueNotification(const run::NotificationRequest& request) override {
-    notifications.push_back(request);
-  }
+  void QueueNotification(const run::NotificationRequest& request) override { notifications.push_back(request); }
   void ShowStatistics(const std::wstring& date, const std::wstring& text) override {
     lastClean = date;
     totals = text;

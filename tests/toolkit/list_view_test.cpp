@@ -29,8 +29,8 @@ Column ColumnOf(HWND list, int index) {
 TEST(ListView, ColumnsFromATableAtTheDpiAndRowsReadBack) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  platform::Window list(CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 400, 200, nullptr,
-                                        nullptr, GetModuleHandleW(nullptr), nullptr));
+  platform::Window list(CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 400, 200, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr));
   ASSERT_TRUE(list);
   toolkit::AddListColumns(list.get(), {{L"Item", 100}}, 96);
   toolkit::AddListColumns(list.get(), {{L"State", 50}, {L"Size", 30, LVCFMT_RIGHT}}, 144);

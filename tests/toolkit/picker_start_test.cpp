@@ -26,9 +26,9 @@ TEST(PickerStart, DocumentsOrTheProfileThenTheLastFolderWhileItExists) {
     WORD offset;
     std::wstring start;
   };
-  for (const Case& c : {Case{one, static_cast<WORD>(folder.Path().size() + 1), folder.Path() + L"\\"},
-                        Case{several, static_cast<WORD>(folder.Path().size() + 1), folder.Path()},
-                        Case{L"C:\\top.txt", 3, L"C:\\"}}) {
+  for (const Case& c :
+       {Case{one, static_cast<WORD>(folder.Path().size() + 1), folder.Path() + L"\\"},
+        Case{several, static_cast<WORD>(folder.Path().size() + 1), folder.Path()}, Case{L"C:\\top.txt", 3, L"C:\\"}}) {
     toolkit::RememberPickedFiles(c.result, c.offset);
     EXPECT_EQ(toolkit::PickerStart(toolkit::Pick::Files), c.start) << c.result;
     EXPECT_EQ(toolkit::PickerStart(toolkit::Pick::Folder), c.start) << c.result;

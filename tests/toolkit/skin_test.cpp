@@ -1,7 +1,7 @@
 #include "toolkit/skin.h"
 
-#include <gtest/gtest.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -25,8 +25,7 @@ platform::Window MakeDialog() {
   dialog.Item(toolkit::kButtonClass, BS_GROUPBOX, L"Group", 10, 24, 180, 40, kGroupId);
   dialog.Item(toolkit::kEditClass, WS_BORDER, L"edit", 10, 70, 80, 12, kEditId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON, L"OK", 100, 70, 40, 14, kButtonId);
-  platform::Window window(
-      CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, PlainDialog, 0));
+  platform::Window window(CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, PlainDialog, 0));
   INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&classes);
   CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 90, 100, 40, window.get(), nullptr,
@@ -211,7 +210,8 @@ TEST(SkinApply, ALinkThatDeletesItsBrushLeavesTheOtherControlsTheirs) {
                                        reinterpret_cast<LPARAM>(link))),
               RGB(0x10, 0x20, 0x30));
   }
-  EXPECT_EQ(BrushColour(ColourMessage(dialog.get(), WM_CTLCOLORSTATIC, canvas.Get(), kStaticId)), RGB(0x10, 0x20, 0x30));
+  EXPECT_EQ(BrushColour(ColourMessage(dialog.get(), WM_CTLCOLORSTATIC, canvas.Get(), kStaticId)),
+            RGB(0x10, 0x20, 0x30));
 }
 
 TEST(SkinApply, ColoursOnlySkinKeepsTheFontAndLeavesFieldsAlone) {

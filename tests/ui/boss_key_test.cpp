@@ -43,8 +43,8 @@ void RegisterTestClasses() {
 // A top-level window at (x, y), shown with the given command, or left hidden with SW_HIDE.
 platform::Window MakeWindow(const wchar_t* className, int x, int y, int show = SW_SHOWNORMAL) {
   RegisterTestClasses();
-  platform::Window window(CreateWindowExW(0, className, L"", WS_OVERLAPPEDWINDOW, x, y, 320, 240, nullptr,
-                                          nullptr, GetModuleHandleW(nullptr), nullptr));
+  platform::Window window(CreateWindowExW(0, className, L"", WS_OVERLAPPEDWINDOW, x, y, 320, 240, nullptr, nullptr,
+                                          GetModuleHandleW(nullptr), nullptr));
   EXPECT_TRUE(window) << GetLastError();
   if (show != SW_HIDE) ShowWindow(window.get(), show);
   return window;
@@ -319,12 +319,12 @@ TEST(BossKeyWindows, TodaysBrowsersMainWindowsAreHiddenByTheirProgram) {
     bool hidden;
   };
   const Case cases[] = {
-      {L"Chrome_WidgetWin_1", L"chrome.exe", true, true},     {L"Chrome_WidgetWin_1", L"MSEdge.exe", true, true},
-      {L"Chrome_WidgetWin_1", L"brave.exe", true, true},      {L"Chrome_WidgetWin_1", L"vivaldi.exe", true, true},
-      {L"Chrome_WidgetWin_1", L"opera.exe", true, true},      {L"MozillaWindowClass", L"firefox.exe", true, true},
-      {L"Chrome_WidgetWin_1", L"Code.exe", true, false},      {L"MozillaWindowClass", L"thunderbird.exe", true, false},
-      {L"Chrome_WidgetWin_1", L"chrome.exe", false, false},   {L"Chrome_WidgetWin_0", L"chrome.exe", true, false},
-      {L"CabinetWClass", L"explorer.exe", false, true},       {L"IEFrame", L"", false, true},
+      {L"Chrome_WidgetWin_1", L"chrome.exe", true, true},   {L"Chrome_WidgetWin_1", L"MSEdge.exe", true, true},
+      {L"Chrome_WidgetWin_1", L"brave.exe", true, true},    {L"Chrome_WidgetWin_1", L"vivaldi.exe", true, true},
+      {L"Chrome_WidgetWin_1", L"opera.exe", true, true},    {L"MozillaWindowClass", L"firefox.exe", true, true},
+      {L"Chrome_WidgetWin_1", L"Code.exe", true, false},    {L"MozillaWindowClass", L"thunderbird.exe", true, false},
+      {L"Chrome_WidgetWin_1", L"chrome.exe", false, false}, {L"Chrome_WidgetWin_0", L"chrome.exe", true, false},
+      {L"CabinetWClass", L"explorer.exe", false, true},     {L"IEFrame", L"", false, true},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ui::iewindows::HidesWindow(c.className, c.program, c.shownMain), c.hidden) << c.className << c.program;

@@ -67,7 +67,8 @@ TEST_F(BrowserCloseWindow, RunsTheBrowsersTickedItemsOnceItClosesAndStaysInTheNo
   Pump(5s);
   ASSERT_EQ(Rows().size(), 2u);
   EXPECT_EQ(Rows()[0], L"Chrome Cache");
-  EXPECT_EQ(window->Notifications().Dispatcher().QueuedKeys().size() + (window->Notifications().OnScreen() ? 1 : 0), 1u);
+  EXPECT_EQ(window->Notifications().Dispatcher().QueuedKeys().size() + (window->Notifications().OnScreen() ? 1 : 0),
+            1u);
   EXPECT_FALSE(IsWindowVisible(window->Handle()));
 }
 

@@ -1,5 +1,5 @@
-#include "support/window_support.h"
 #include "toolkit/dpi.h"
+#include "support/window_support.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -44,7 +44,8 @@ using Named = std::vector<std::pair<const char*, RECT>>;
 void ExpectApart(const Named& rects, UINT dpi) {
   for (size_t i = 0; i < rects.size(); ++i) {
     for (size_t j = i + 1; j < rects.size(); ++j) {
-      EXPECT_FALSE(Overlap(rects[i].second, rects[j].second)) << rects[i].first << " / " << rects[j].first << " at " << dpi;
+      EXPECT_FALSE(Overlap(rects[i].second, rects[j].second))
+          << rects[i].first << " / " << rects[j].first << " at " << dpi;
     }
   }
 }
@@ -61,8 +62,8 @@ TEST(Dpi, ScaleFollowsTheDpiFromTheDesignedNinetySix) {
 }
 
 TEST(Dpi, WindowsAndFontsKnowTheirDpi) {
-  platform::Window window(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                          GetModuleHandleW(nullptr), nullptr));
+  platform::Window window(
+      CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
   ASSERT_TRUE(window);
   UINT dpi = toolkit::WindowDpi(window.get());
   EXPECT_GE(dpi, 96u);
@@ -92,10 +93,12 @@ TEST(MainLayout, EveryControlStaysInsideTheClientAreaApartFromTheOthersAndScales
     const SIZE client = {toolkit::Scale(designed.cx, dpi), toolkit::Scale(designed.cy, dpi)};
     const RECT area = {0, 0, client.cx, client.cy};
     const ui::MainLayout l = ui::LayOutMainWindow(client, dpi);
-    const Named all = {{"navigation", l.navigation}, {"homeTitle", l.homeTitle}, {"homeText", l.homeText},
-                       {"homeLists", l.homeLists},   {"frame", l.frame},         {"list", l.list},
-                       {"progress", l.progress},     {"status", l.status},       {"cancel", l.cancel},
-                       {"preview", l.preview},       {"start", l.start},         {"lastClean", l.lastClean},
+    const Named all = {{"navigation", l.navigation}, {"homeTitle", l.homeTitle},
+                       {"homeText", l.homeText},     {"homeLists", l.homeLists},
+                       {"frame", l.frame},           {"list", l.list},
+                       {"progress", l.progress},     {"status", l.status},
+                       {"cancel", l.cancel},         {"preview", l.preview},
+                       {"start", l.start},           {"lastClean", l.lastClean},
                        {"totals", l.totals},         {"link", l.link}};
     for (const auto& [name, rect] : all) {
       EXPECT_TRUE(Inside(rect, area)) << name << " at " << dpi;
@@ -107,8 +110,11 @@ TEST(MainLayout, EveryControlStaysInsideTheClientAreaApartFromTheOthersAndScales
     ExpectApart(status, dpi);
     for (const auto& [name, rect] : status) EXPECT_TRUE(Inside(rect, l.frame)) << name << " at " << dpi;
     // The strip, the navigation and either page lie side by side.
-    ExpectApart({{"navigation", l.navigation}, {"frame", l.frame}, {"lastClean", l.lastClean},
-                 {"totals", l.totals}, {"link", l.link}},
+    ExpectApart({{"navigation", l.navigation},
+                 {"frame", l.frame},
+                 {"lastClean", l.lastClean},
+                 {"totals", l.totals},
+                 {"link", l.link}},
                 dpi);
     ExpectApart({{"navigation", l.navigation}, {"homeLists", l.homeLists}, {"totals", l.totals}}, dpi);
 
@@ -124,8 +130,9 @@ TEST(MainLayout, EveryControlStaysInsideTheClientAreaApartFromTheOthersAndScales
   }
   // Twice the DPI on twice the area is the same picture twice as large.
   const ui::MainLayout twice = ui::LayOutMainWindow({designed.cx * 2, designed.cy * 2}, 192);
-  for (auto member : {&ui::MainLayout::navigation, &ui::MainLayout::homeLists, &ui::MainLayout::list,
-                      &ui::MainLayout::start, &ui::MainLayout::cancel, &ui::MainLayout::totals, &ui::MainLayout::link}) {
+  for (auto member :
+       {&ui::MainLayout::navigation, &ui::MainLayout::homeLists, &ui::MainLayout::list, &ui::MainLayout::start,
+        &ui::MainLayout::cancel, &ui::MainLayout::totals, &ui::MainLayout::link}) {
     RECT expected = Doubled(base.*member);
     EXPECT_TRUE(EqualRect(&(twice.*member), &expected));
   }
@@ -195,8 +202,7 @@ TEST(MainWindowDpi, AChangeOfMonitorMovesTheWindowAndScalesControlsFontsAndColum
     EXPECT_EQ(SizeOf(window->StartButton()).cy, toolkit::Scale(32, dpi)) << dpi;
     EXPECT_EQ(SizeOf(window->Navigation().Handle()).cx, toolkit::Scale(132, dpi)) << dpi;
     EXPECT_EQ(ListView_GetColumnWidth(window->ResultList(), 0), toolkit::Scale(250, dpi)) << dpi;
-    EXPECT_NEAR(FontHeight(window->StartButton()), MulDiv(startFont, static_cast<int>(dpi), static_cast<int>(start)),
-                1)
+    EXPECT_NEAR(FontHeight(window->StartButton()), MulDiv(startFont, static_cast<int>(dpi), static_cast<int>(start)), 1)
         << dpi;
     EXPECT_EQ(FontHeight(window->ResultList()), FontHeight(window->StartButton())) << dpi;
     RECT image = window->Navigation().ImageRect(1);
@@ -220,8 +226,8 @@ TEST(MainWindowDpi, TheSkinFontStaysAfterAChangeOfMonitor) {
   RECT suggested = {0, 0, 700, 500};
   SendDpiChange(window->Handle(), 120, suggested);
   LOGFONTW font = {};
-  ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window->StartButton(), WM_GETFONT, 0, 0)),
-                         sizeof(font), &font));
+  ASSERT_TRUE(
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window->StartButton(), WM_GETFONT, 0, 0)), sizeof(font), &font));
   EXPECT_STREQ(font.lfFaceName, L"Courier New");
   EXPECT_NEAR(-font.lfHeight, -toolkit::MessageFont(120).lfHeight, 1);
   window.reset();

@@ -1,6 +1,6 @@
+#include "toolkit/keyboard.h"
 #include "support/message_recorder.h"
 #include "support/window_support.h"
-#include "toolkit/keyboard.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -40,7 +40,6 @@ TEST(Mnemonics, TheDisplayedTextDropsTheMarksAndKeepsDoubledAmpersands) {
   EXPECT_EQ(toolkit::MnemonicOf(L"trailing&"), 0);
   EXPECT_EQ(toolkit::MnemonicOf(L"plain"), 0);
 }
-
 
 // A main window whose outside actions only record that they ran.
 struct KeyboardMainWindow {

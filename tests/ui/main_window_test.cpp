@@ -1,6 +1,6 @@
+#include "ui/main_window.h"
 #include "support/message_recorder.h"
 #include "support/window_support.h"
-#include "ui/main_window.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -27,10 +27,7 @@ using platform::WindowText;
 
 namespace {
 
-
 // The entries of a menu: its texts, "-" for a separator.
-
-
 
 void Command(HWND window, UINT command) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0); }
 
@@ -175,8 +172,8 @@ TEST(MainWindow, ResultRowsCarryTheFiguresAndWhatWasLeftBehind) {
   }
   const wchar_t* last = L"Task complete: 1 item left something behind; its row says what.";
   const std::tuple<int, int, const wchar_t*> cells[] = {
-      {0, 0, L"Custom Item"}, {0, 1, L"Done, 1 left behind"}, {0, 2, L"1"}, {0, 3, L"0.50 MB"},
-      {0, 4, L"1"},           {1, 0, last},
+      {0, 0, L"Custom Item"}, {0, 1, L"Done, 1 left behind"}, {0, 2, L"1"}, {0, 3, L"0.50 MB"}, {0, 4, L"1"},
+      {1, 0, last},
   };
   ASSERT_EQ(ListView_GetItemCount(list), 2);
   for (const auto& [row, column, text] : cells) {
@@ -196,7 +193,8 @@ TEST(MainWindow, TheScheduleTimerStartsAnUnattendedRunAndHidesTheWindow) {
   days[now.wDayOfWeek] = L'1';
   settings::inifun::WriteIniValue(settings, L"Options", L"CleanDays", days);
   settings::inifun::WriteIniValue(settings, L"Options", L"CleanTime",
-                        std::to_wstring(now.wHour) + L":" + (now.wMinute < 10 ? L"0" : L"") + std::to_wstring(now.wMinute));
+                                  std::to_wstring(now.wHour) + L":" + (now.wMinute < 10 ? L"0" : L"") +
+                                      std::to_wstring(now.wMinute));
   settings::inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
   ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
   ASSERT_TRUE(window.Create());
@@ -271,18 +269,16 @@ TEST(MainWindow, MenusCarryTheirEntriesShortcutsAndSeparators) {
   HMENU bar = GetMenu(window.Handle());
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(MenuTexts(bar), (std::vector<std::wstring>{L"File(&F)", L"Tool(&T)", L"Help(&H)"}));
-  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)), (std::vector<std::wstring>{L"Clean Now\tCtrl+N", L"Preview", L"-",
-                                                                       L"Clean Settings\tCtrl+S", L"-",
-                                                                       L"Clean Options\tCtrl+O", L"-",
-                                                                       L"Exit\tCtrl+X"}));
+  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)),
+            (std::vector<std::wstring>{L"Clean Now\tCtrl+N", L"Preview", L"-", L"Clean Settings\tCtrl+S", L"-",
+                                       L"Clean Options\tCtrl+O", L"-", L"Exit\tCtrl+X"}));
   EXPECT_EQ(MenuTexts(GetSubMenu(bar, 1)),
             (std::vector<std::wstring>{L"Clean Registry", L"-", L"Search and Erase", L"-", L"File Shredder"}));
   EXPECT_EQ(MenuTexts(GetSubMenu(bar, 2)), (std::vector<std::wstring>{L"Help\tF1", L"-", L"Our Website\tCtrl+W", L"-",
-                                                                       L"Tell a Friend", L"-", L"About\tCtrl+A"}));
+                                                                      L"Tell a Friend", L"-", L"About\tCtrl+A"}));
   EXPECT_EQ(MenuTexts(window->TrayPopup()),
             (std::vector<std::wstring>{L"Trellwipe On the Web", L"Help", L"-", L"Options", L"-", L"Settings", L"-",
-                                       L"Restore", L"-", L"Clean Now", L"Clean and Shut Down", L"-",
-                                       L"Exit"}));
+                                       L"Restore", L"-", L"Clean Now", L"Clean and Shut Down", L"-", L"Exit"}));
 }
 
 TEST(MainWindow, ShortcutsReachTheirCommands) {
@@ -389,7 +385,7 @@ TEST(MainWindow, GrowsWithItsListAndStartsWhereItWasLeft) {
   {
     RecordedWindow window(folder.Path());
     WINDOWPLACEMENT placement{};
-  placement.length = sizeof(placement);
+    placement.length = sizeof(placement);
     GetWindowPlacement(window.Handle(), &placement);
     EXPECT_EQ(placement.rcNormalPosition.right - placement.rcNormalPosition.left, 960);
     window->ShowMainWindow();
@@ -478,9 +474,10 @@ TEST(MainWindow, MenuCommandsOpenTheirWindowsAndPages) {
   Command(hwnd, ui::kTellFriendCommand);
   NMHDR click = {window->WebLink(), 0, static_cast<UINT>(NM_CLICK)};
   SendMessageW(hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
-  EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"settings " + folder.Path(), L"search", L"about",
-                                                     std::wstring(L"shell ") + toolkit::kProductWebPage, L"shell mailto:",
-                                                     std::wstring(L"shell ") + toolkit::kProductWebPage}));
+  EXPECT_EQ(window.calls,
+            (std::vector<std::wstring>{L"settings " + folder.Path(), L"search", L"about",
+                                       std::wstring(L"shell ") + toolkit::kProductWebPage, L"shell mailto:",
+                                       std::wstring(L"shell ") + toolkit::kProductWebPage}));
   EXPECT_EQ(window.owners, (std::vector<HWND>{hwnd, hwnd, hwnd}));
 
   // "Clean Now" shows the status page first, then runs with a message box at the end.
@@ -586,7 +583,8 @@ TEST(MainWindow, SeparateToolsAndHelpStartOnlyWhenTheirFilesExist) {
   Command(hwnd, ui::kFileShredderCommand);
   Command(hwnd, ui::kHelpCommand);
   std::wstring windows = window->Run().Values().windowsFolder;
-  ASSERT_EQ(window.calls.size(), GetFileAttributesW((windows + L"\\hh.exe").c_str()) == INVALID_FILE_ATTRIBUTES ? 2u : 3u);
+  ASSERT_EQ(window.calls.size(),
+            GetFileAttributesW((windows + L"\\hh.exe").c_str()) == INVALID_FILE_ATTRIBUTES ? 2u : 3u);
   EXPECT_EQ(window.calls[0], L"start \"" + folder.Path() + L"\\Keysweep.exe\"");
   EXPECT_EQ(window.calls[1], L"start \"" + folder.Path() + L"\\Papermill.exe\"");
   if (window.calls.size() == 3) {
@@ -802,7 +800,8 @@ class ResponsivenessProbe {
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
     if (probe.ticks++ > 0) {
-      double gap = static_cast<double>(now.QuadPart - probe.last_.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+      double gap =
+          static_cast<double>(now.QuadPart - probe.last_.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
       probe.longestGapMs = std::max(probe.longestGapMs, gap);
     }
     probe.last_ = now;
@@ -963,7 +962,8 @@ TEST_F(LongRun, WindowsShutdownCleansFirstAndAForcedEndStopsIt) {
 TEST(MainWindow, TheWeeklyLookForNewRulesLeavesThemWaitingAndItsPopUpShowsTheChanges) {
   TempFolder folder;
   std::string fresh;
-  for (int n = 0; n < 60; ++n) fresh += "[Weekly " + std::to_string(n) + "]\r\nFileKey1=%Temp%\\Weekly|*.w" + std::to_string(n) + "\r\n";
+  for (int n = 0; n < 60; ++n)
+    fresh += "[Weekly " + std::to_string(n) + "]\r\nFileKey1=%Temp%\\Weekly|*.w" + std::to_string(n) + "\r\n";
   LoopbackServer server(HttpResponse(200, fresh));
   const std::wstring settings = folder / L"prisd.dat";
   settings::inifun::WriteIniValue(settings, L"Options", L"Winapp2Url", server.Url());

@@ -13,7 +13,7 @@ using namespace testing_support;
 namespace {
 
 run::NotificationRequest Request(std::wstring key, std::wstring title, std::wstring description,
-                                    bool allowDuplicateTitles, bool enableClickEvent = true) {
+                                 bool allowDuplicateTitles, bool enableClickEvent = true) {
   run::NotificationRequest request;
   request.key = std::move(key);
   request.title = std::move(title);
@@ -242,9 +242,8 @@ struct Popup {
   std::vector<std::wstring> clicks;
   std::vector<std::wstring> sounds;
   int finished = 0;
-  ui::NotificationWindow window{
-      GetModuleHandleW(nullptr), [this](const std::wstring& key) { clicks.push_back(key); }, [this] { ++finished; },
-      [this](const std::wstring& path) { sounds.push_back(path); }};
+  ui::NotificationWindow window{GetModuleHandleW(nullptr), [this](const std::wstring& key) { clicks.push_back(key); },
+                                [this] { ++finished; }, [this](const std::wstring& path) { sounds.push_back(path); }};
 };
 
 }  // namespace

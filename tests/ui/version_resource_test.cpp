@@ -73,5 +73,6 @@ TEST(VersionResource, TheProgramsOwnIconInEverySize) {
   TempFolder folder;
   ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path());
   ASSERT_TRUE(window.Create());
-  EXPECT_NE(reinterpret_cast<HICON>(GetClassLongPtrW(window.Handle(), GCLP_HICON)), LoadIconW(nullptr, IDI_APPLICATION));
+  EXPECT_NE(reinterpret_cast<HICON>(GetClassLongPtrW(window.Handle(), GCLP_HICON)),
+            LoadIconW(nullptr, IDI_APPLICATION));
 }

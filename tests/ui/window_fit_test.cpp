@@ -296,7 +296,9 @@ TEST_F(WindowTexts, TheDialogs) {
       {"Addresses", [&] { return std::make_unique<dialogs::UrlKeepListWindow>(program.Path()); }},
       {"Search & Erase", [&] { return std::make_unique<dialogs::LocateWindow>(program.Path()); }},
       {"Extensions",
-       [&] { return std::make_unique<dialogs::ExtensionWindow>(program.Path(), filesearch::DiskmoteSettings(), nullptr); }},
+       [&] {
+         return std::make_unique<dialogs::ExtensionWindow>(program.Path(), filesearch::DiskmoteSettings(), nullptr);
+       }},
       // A file of the program folder, queued with its refusal.
       {"Papermill",
        [&] {
@@ -416,9 +418,10 @@ DWORD RunAndCapture(std::wstring command, std::string& output) {
 TEST_F(WindowTexts, TheDetailsAndThePopUp) {
   // A path longer than the window scrolls sideways in the details instead of being cut.
   engine::ItemReport item;
-  item.files = {{L"C:\\Users\\someone\\AppData\\Local\\Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data\\"
-                 L"f_000a3b with a long name that goes on and on",
-                 1234}};
+  item.files = {
+      {L"C:\\Users\\someone\\AppData\\Local\\Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data\\"
+       L"f_000a3b with a long name that goes on and on",
+       1234}};
   dialogs::DetailsWindow details(L"Chrome Cache - Result", item, false, program.Path());
   ASSERT_TRUE(details.Create(nullptr, false));
   // The list widens its column to the widest line it has drawn.
@@ -426,12 +429,14 @@ TEST_F(WindowTexts, TheDetailsAndThePopUp) {
   UpdateWindow(details.Handle());
   ExpectWhole(details.Handle(), "details");
 
-  ui::NotificationWindow popup(GetModuleHandleW(nullptr), nullptr, [] {}, [](const std::wstring&) {});
+  ui::NotificationWindow popup(
+      GetModuleHandleW(nullptr), nullptr, [] {}, [](const std::wstring&) {});
   run::NotificationRequest request;
   request.title = L"Trellwipe";
   // The end of a run: the counters' sentence, then the measured figures on a line of their own.
-  request.description = L"Trellwipe Clean is done, but 2 items left something behind! Cleaned Registry Keys: 201 "
-                        L"Released HD Space:3.98MB\nErased 100055 files (51.08 MB) and 201 registry entries.";
+  request.description =
+      L"Trellwipe Clean is done, but 2 items left something behind! Cleaned Registry Keys: 201 "
+      L"Released HD Space:3.98MB\nErased 100055 files (51.08 MB) and 201 registry entries.";
   popup.ShowNotification(request);
   // Shown whole once it has slid in.
   for (int tick = 0; popup.Animation().Growing() && tick < 1000; ++tick) {
