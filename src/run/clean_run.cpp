@@ -1,6 +1,7 @@
 #include "run/clean_run.h"
 
 #include <optional>
+#include <utility>
 
 #include "engine/path_guard.h"
 #include "platform/files.h"
@@ -229,9 +230,12 @@ bool CleanRun::CleanNow(RunEnd end) {
 
 bool CleanRun::CleanOnly(ItemChoice choice, RunEnd end) {
   if (running_) return false;
+  // The chosen items are this session's: another user's browser may be open in that user's session.
+  const Users users = std::exchange(users_, Users::Current);
   std::swap(choice_, choice);
   CleanNow(end);
   std::swap(choice_, choice);
+  users_ = users;
   return true;
 }
 

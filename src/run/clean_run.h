@@ -47,8 +47,8 @@ class CleanRun {
   // message reaching the message pump) is refused and returns false.
   bool CleanNow(bool unattended = false) { return CleanNow(unattended ? RunEnd::Notification : RunEnd::MessageBox); }
   bool CleanNow(RunEnd end);
-  // Runs only the chosen items, then goes back to the choice it had. Refused, like CleanNow, while a
-  // run is in progress: that run's items stay as they were.
+  // Runs only the chosen items, for the current user only, then goes back to the choice it had.
+  // Refused, like CleanNow, while a run is in progress: that run's items stay as they were.
   bool CleanOnly(ItemChoice choice, RunEnd end);
 
   // Stops the run or preview under way at its next file, folder or key; nothing outside one. What

@@ -3,6 +3,8 @@
 // its own folders and its hive, loaded for the run and unloaded after, each user in a group of its own.
 #include <gtest/gtest.h>
 
+#include "catalogue/catalogue.h"
+#include "catalogue/closing_browsers.h"
 #include "catalogue/office_version.h"
 #include "cli/cli.h"
 #include "engine/path_guard.h"
@@ -10,6 +12,7 @@
 #include "platform/system_folders.h"
 #include "platform/text.h"
 #include "platform/user_profiles.h"
+#include "run/clean_run.h"
 #include "settings/inifun.h"
 #include "support/mini_json.h"
 #include "support/test_support.h"
@@ -245,4 +248,21 @@ TEST_F(EveryUser, EachItemOfItsOwnCodeCleansTheOtherUsersTraces) {
     EXPECT_FALSE(KeyExists(HKEY_USERS, user.LoadedHive() + L"_Classes"));
   }
   EXPECT_FALSE(Exists(cookie) || Exists(account) || Exists(pluginFile));
+}
+
+// A browser that closed belongs to this session: its cleaning leaves other users' traces, whose own
+// browsers may still be open, even with every user's cleaning on.
+TEST_F(EveryUser, TheCleaningOfAClosedBrowserStaysWithTheCurrentUser) {
+  settings::inifun::WriteIniValue(program / L"prisd.dat", L"Options", run::kAllUsersKey, L"1");
+  RecordingView view;
+  run::CleanRun run{view, program.Path(), values, catalogue::Stages()};
+  run.SetAdministratorCheck([] { return true; });
+  ASSERT_TRUE(run.CleanOnly(catalogue::ChoiceOf({{L"WINDOWS", L"temp"}}), run::RunEnd::Silent));
+  EXPECT_FALSE(Exists(mine));
+  EXPECT_TRUE(Exists(user.trace));
+  EXPECT_TRUE(run.LastReport().users.empty());
+  // The choice of whose profiles a run cleans comes back with the next run.
+  run.SetItemChoice(catalogue::ChoiceOf({{L"WINDOWS", L"temp"}}));
+  run.CleanNow(run::RunEnd::Silent);
+  EXPECT_EQ(run.LastReport().users.size(), 2u);
 }
