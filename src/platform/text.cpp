@@ -4,41 +4,39 @@
 
 namespace platform {
 
-std::wstring Widen(std::string_view narrow) {
-  if (narrow.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), nullptr, 0);
+namespace {
+
+// Both directions in a code page; `flags` MB_ERR_INVALID_CHARS makes invalid bytes fail the whole text.
+std::optional<std::wstring> Decode(UINT codePage, DWORD flags, std::string_view bytes) {
+  if (bytes.empty()) return std::wstring();
+  const int size = static_cast<int>(bytes.size());
+  const int n = MultiByteToWideChar(codePage, flags, bytes.data(), size, nullptr, 0);
+  if (n <= 0) return std::nullopt;
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), wide.data(), n);
+  MultiByteToWideChar(codePage, flags, bytes.data(), size, wide.data(), n);
   return wide;
 }
 
-std::string Narrow(std::wstring_view wide) {
+std::string Encode(UINT codePage, std::wstring_view wide) {
   if (wide.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), n, nullptr, nullptr);
-  return narrow;
+  const int size = static_cast<int>(wide.size());
+  const int n = WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), size, bytes.data(), n, nullptr, nullptr);
+  return bytes;
 }
+
+}  // namespace
+
+std::wstring Widen(std::string_view narrow) { return Decode(CP_ACP, 0, narrow).value_or(std::wstring()); }
+
+std::string Narrow(std::wstring_view wide) { return Encode(CP_ACP, wide); }
 
 bool FitsCodePage(std::wstring_view wide) { return Widen(Narrow(wide)) == wide; }
 
-std::string ToUtf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
-  return utf8;
-}
+std::string ToUtf8(std::wstring_view wide) { return Encode(CP_UTF8, wide); }
 
-std::optional<std::wstring> FromUtf8(std::string_view bytes) {
-  if (bytes.empty()) return std::wstring();
-  int size = static_cast<int>(bytes.size());
-  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-  if (n <= 0) return std::nullopt;
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), n);
-  return wide;
-}
+std::optional<std::wstring> FromUtf8(std::string_view bytes) { return Decode(CP_UTF8, MB_ERR_INVALID_CHARS, bytes); }
 
 std::wstring Trim(std::wstring_view text) {
   const wchar_t* blanks = L" \t";
