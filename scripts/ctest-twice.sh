@@ -10,13 +10,24 @@ build=$1 timeout=$2
 shift 2
 failed_log="$build/Testing/Temporary/LastTestsFailed.log"
 rm -f "$failed_log"
-ctest --test-dir "$build" --output-on-failure --timeout "$timeout" "$@" && exit 0
+# One test at a time per core, each in a sandbox of its own for its whole run (a CTest resource:
+# the emulator reads the one it was given), so no two running tests share a prefix, a registry or a
+# home folder.
+parallel=()
+if [ -n "${TRELLWIPE_SANDBOX:-}" ]; then
+  cores=$(nproc)
+  spec="$TRELLWIPE_SANDBOX/sandboxes.json"
+  slots=$(for ((i = 0; i < cores; i++)); do printf '{"id":"%d","slots":1}' "$i"; done | sed 's/}{/},{/g')
+  printf '{"version":{"major":1,"minor":0},"local":[{"sandbox":[%s]}]}\n' "$slots" >"$spec"
+  parallel=(-j "$cores" --resource-spec-file "$spec")
+fi
+ctest --test-dir "$build" --output-on-failure --timeout "$timeout" "${parallel[@]}" "$@" && exit 0
 [ -s "$failed_log" ] || exit 1
 first=$(cut -d: -f2- "$failed_log" | sort)
 # The failed tests by their numbers among all tests, which the choosing arguments would change.
 numbers=$(cut -d: -f1 "$failed_log" | paste -sd,)
 rm -f "$failed_log"
-echo "ctest-twice: $(echo "$first" | wc -l) failed; running them once more"
+echo "ctest-twice: $(echo "$first" | wc -l) failed; running them once more, one at a time"
 ctest --test-dir "$build" --output-on-failure --timeout "$timeout" -I "0,0,0,$numbers"
 status=$?
 second=""

@@ -11,7 +11,7 @@ shift
 
 sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-heap.XXXXXX")
 cleanup() {
-  ( . "$top/scripts/wine-sandbox.sh"; sandbox_env "$sandbox"; sandbox_stop )
+  ( . "$top/scripts/wine-sandbox.sh"; sandbox_stop_all "$sandbox" )
   rm -rf "$sandbox"
 }
 trap cleanup EXIT

@@ -21,7 +21,7 @@ report_times() {
 
 sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-test.XXXXXX")
 cleanup() {
-  ( . "$top/scripts/wine-sandbox.sh"; sandbox_env "$sandbox"; sandbox_stop )
+  ( . "$top/scripts/wine-sandbox.sh"; sandbox_stop_all "$sandbox" )
   rm -rf "$sandbox"
   report_times
 }

@@ -11,6 +11,13 @@ if [ "${1:-}" = --default-sandbox ]; then default=$2; shift 2; fi
 sandbox=${TRELLWIPE_SANDBOX:-$default}
 fixture_name=${TRELLWIPE_FIXTURE:-}
 [ -n "$sandbox" ] || { echo "wine-emulator: no sandbox folder" >&2; exit 2; }
+# Tests run side by side each get the sandbox CTest gave them ("id:1,slots:1"); a test run alone
+# (its second try) uses the run's own.
+slot=${CTEST_RESOURCE_GROUP_0_SANDBOX:-}
+if [ -n "$slot" ]; then
+  slot=${slot#id:}
+  sandbox="$sandbox/slot${slot%%,*}"
+fi
 # The test that changes the system DPI for the programs it starts gets a prefix of its own, so no
 # other test ever starts at that DPI, and a virtual screen large enough for windows at 200 % (the
 # null driver's screen is 1024x768).

@@ -72,3 +72,11 @@ sandbox_stop() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
 }
+
+# Stops the server of every sandbox below `dir`: the run's own and those of tests run side by side.
+sandbox_stop_all() {
+  local prefix
+  for prefix in $(find "$1" -maxdepth 3 -type d -name prefix 2>/dev/null); do
+    (sandbox_env "$(dirname "$prefix")"; sandbox_stop)
+  done
+}
