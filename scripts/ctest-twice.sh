@@ -16,10 +16,10 @@ rm -f "$failed_log"
 parallel=()
 if [ -n "${TRELLWIPE_SANDBOX:-}" ]; then
   cores=$(nproc)
-  spec="$TRELLWIPE_SANDBOX/sandboxes.json"
+  resources="$TRELLWIPE_SANDBOX/sandboxes.json"
   slots=$(for ((i = 0; i < cores; i++)); do printf '{"id":"%d","slots":1}' "$i"; done | sed 's/}{/},{/g')
-  printf '{"version":{"major":1,"minor":0},"local":[{"sandbox":[%s]}]}\n' "$slots" >"$spec"
-  parallel=(-j "$cores" --resource-spec-file "$spec")
+  printf '{"version":{"major":1,"minor":0},"local":[{"sandbox":[%s]}]}\n' "$slots" >"$resources"
+  parallel=(-j "$cores" --resource-spec-file "$resources")
 fi
 ctest --test-dir "$build" --output-on-failure --timeout "$timeout" "${parallel[@]}" "$@" && exit 0
 [ -s "$failed_log" ] || exit 1
