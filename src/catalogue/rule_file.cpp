@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/table.h"
 #include "platform/text.h"
 
 namespace catalogue::rules {
@@ -86,10 +87,8 @@ std::wstring CategoryOf(std::wstring_view number) {
     if (!std::iswdigit(c) || value > 100000) return kOtherCategory;
     value = value * 10 + (c - L'0');
   }
-  for (const Category& category : kCategories) {
-    if (category.number == value) return category.name;
-  }
-  return kOtherCategory;
+  const Category* category = platform::FindRow(kCategories, &Category::number, value);
+  return category ? category->name : kOtherCategory;
 }
 
 bool AddFileKey(Rule& rule, std::wstring_view value) {
@@ -294,9 +293,8 @@ class Parser {
  private:
   void AddKey(const std::wstring& key, std::wstring_view value) {
     const std::wstring kind = KindOf(key);
-    const KeyKind* known = std::find_if(std::begin(kKeyKinds), std::end(kKeyKinds),
-                                        [&](const KeyKind& candidate) { return kind == candidate.kind; });
-    if (known == std::end(kKeyKinds)) return Note(FindingKind::UnknownKey, L"unknown key \"" + key + L"\": ignored");
+    const KeyKind* known = platform::FindRow(kKeyKinds, &KeyKind::kind, kind);
+    if (!known) return Note(FindingKind::UnknownKey, L"unknown key \"" + key + L"\": ignored");
     if (value.empty()) return Note(FindingKind::Skipped, L"skipped: " + key + L" has no value");
     if (!known->read(rule_, value)) {
       Note(FindingKind::Skipped, L"skipped: " + key + L" takes " + known->form);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/format.h"
+#include "platform/table.h"
 
 namespace settings {
 
@@ -118,10 +119,7 @@ constexpr Warning kWarnings[] = {
 std::span<const SelectAllGroup> SelectAllGroups() { return kSelectAll; }
 
 const SelectAllGroup* SelectAllGroupOf(std::wstring_view group) {
-  for (const SelectAllGroup& entry : kSelectAll) {
-    if (group == entry.group) return &entry;
-  }
-  return nullptr;
+  return platform::FindRow(kSelectAll, &SelectAllGroup::group, group);
 }
 
 const wchar_t* ConfirmationQuestion(std::wstring_view checkBox) {
@@ -134,10 +132,7 @@ const wchar_t* ConfirmationQuestion(std::wstring_view checkBox) {
 std::span<const MailGroup> MailGroups() { return kMailGroups; }
 
 const ItemFlag* FindItemFlag(std::wstring_view checkBox) {
-  for (const ItemFlag& flag : ItemFlags()) {
-    if (checkBox == flag.checkBox) return &flag;
-  }
-  return nullptr;
+  return platform::FindRow(ItemFlags(), &ItemFlag::checkBox, checkBox);
 }
 
 void ApplySelectAll(const SelectAllGroup& group, bool ticked,
