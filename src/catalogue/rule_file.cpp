@@ -172,6 +172,29 @@ bool SetVersionRange(Rule& rule, std::wstring_view value) {
   return true;
 }
 
+// The readers of the keys whose value is taken as it stands: into a text (the last one counts) or
+// added to a list.
+template <std::wstring Rule::*text>
+bool Assign(Rule& rule, std::wstring_view value) {
+  rule.*text = value;
+  return true;
+}
+template <std::vector<std::wstring> Rule::*list>
+bool Append(Rule& rule, std::wstring_view value) {
+  (rule.*list).emplace_back(value);
+  return true;
+}
+
+bool SetNumberedCategory(Rule& rule, std::wstring_view value) {
+  rule.category = CategoryOf(value);
+  return true;
+}
+
+bool SetByDefault(Rule& rule, std::wstring_view value) {
+  rule.byDefault = platform::EqualsNoCase(value, L"True");
+  return true;
+}
+
 // A key the format knows: how its value is read (false when it lacks the parts it needs), and the
 // form the value must take.
 struct KeyKind {
@@ -181,49 +204,14 @@ struct KeyKind {
 };
 
 constexpr KeyKind kKeyKinds[] = {
-    {L"langsecref",
-     [](Rule& rule, std::wstring_view value) {
-       rule.category = CategoryOf(value);
-       return true;
-     },
-     L""},
-    {L"section",
-     [](Rule& rule, std::wstring_view value) {
-       rule.category = value;
-       return true;
-     },
-     L""},
-    {L"detect",
-     [](Rule& rule, std::wstring_view value) {
-       rule.detectKeys.emplace_back(value);
-       return true;
-     },
-     L""},
-    {L"detectfile",
-     [](Rule& rule, std::wstring_view value) {
-       rule.detectFiles.emplace_back(value);
-       return true;
-     },
-     L""},
-    {L"specialdetect",
-     [](Rule& rule, std::wstring_view value) {
-       rule.specialDetects.emplace_back(value);
-       return true;
-     },
-     L""},
+    {L"langsecref", SetNumberedCategory, L""},
+    {L"section", Assign<&Rule::category>, L""},
+    {L"detect", Append<&Rule::detectKeys>, L""},
+    {L"detectfile", Append<&Rule::detectFiles>, L""},
+    {L"specialdetect", Append<&Rule::specialDetects>, L""},
     {L"detectos", SetVersionRange, L"<version>|, |<version> or <version>|<version>"},
-    {L"warning",
-     [](Rule& rule, std::wstring_view value) {
-       rule.warning = value;
-       return true;
-     },
-     L""},
-    {L"default",
-     [](Rule& rule, std::wstring_view value) {
-       rule.byDefault = platform::EqualsNoCase(value, L"True");
-       return true;
-     },
-     L""},
+    {L"warning", Assign<&Rule::warning>, L""},
+    {L"default", SetByDefault, L""},
     {L"filekey", AddFileKey, L"<folder>|<patterns>[|RECURSE or |REMOVESELF]"},
     {L"regkey", AddRegKey, L"<key>[|<value>]"},
     {L"excludekey", AddExcludeKey, L"FILE|<folder>\\|<names>, PATH|<folder>\\[|<names>] or REG|<key>"},
