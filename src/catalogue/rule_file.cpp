@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/table.h"
 #include "platform/text.h"
 
 namespace catalogue::rules {
@@ -86,10 +87,8 @@ std::wstring CategoryOf(std::wstring_view number) {
     if (!std::iswdigit(c) || value > 100000) return kOtherCategory;
     value = value * 10 + (c - L'0');
   }
-  for (const Category& category : kCategories) {
-    if (category.number == value) return category.name;
-  }
-  return kOtherCategory;
+  const Category* category = platform::FindRow(kCategories, &Category::number, value);
+  return category ? category->name : kOtherCategory;
 }
 
 bool AddFileKey(Rule& rule, std::wstring_view value) {
@@ -173,6 +172,29 @@ bool SetVersionRange(Rule& rule, std::wstring_view value) {
   return true;
 }
 
+// The readers of the keys whose value is taken as it stands: into a text (the last one counts) or
+// added to a list.
+template <std::wstring Rule::*text>
+bool Assign(Rule& rule, std::wstring_view value) {
+  rule.*text = value;
+  return true;
+}
+template <std::vector<std::wstring> Rule::*list>
+bool Append(Rule& rule, std::wstring_view value) {
+  (rule.*list).emplace_back(value);
+  return true;
+}
+
+bool SetNumberedCategory(Rule& rule, std::wstring_view value) {
+  rule.category = CategoryOf(value);
+  return true;
+}
+
+bool SetByDefault(Rule& rule, std::wstring_view value) {
+  rule.byDefault = platform::EqualsNoCase(value, L"True");
+  return true;
+}
+
 // A key the format knows: how its value is read (false when it lacks the parts it needs), and the
 // form the value must take.
 struct KeyKind {
@@ -182,49 +204,14 @@ struct KeyKind {
 };
 
 constexpr KeyKind kKeyKinds[] = {
-    {L"langsecref",
-     [](Rule& rule, std::wstring_view value) {
-       rule.category = CategoryOf(value);
-       return true;
-     },
-     L""},
-    {L"section",
-     [](Rule& rule, std::wstring_view value) {
-       rule.category = value;
-       return true;
-     },
-     L""},
-    {L"detect",
-     [](Rule& rule, std::wstring_view value) {
-       rule.detectKeys.emplace_back(value);
-       return true;
-     },
-     L""},
-    {L"detectfile",
-     [](Rule& rule, std::wstring_view value) {
-       rule.detectFiles.emplace_back(value);
-       return true;
-     },
-     L""},
-    {L"specialdetect",
-     [](Rule& rule, std::wstring_view value) {
-       rule.specialDetects.emplace_back(value);
-       return true;
-     },
-     L""},
+    {L"langsecref", SetNumberedCategory, L""},
+    {L"section", Assign<&Rule::category>, L""},
+    {L"detect", Append<&Rule::detectKeys>, L""},
+    {L"detectfile", Append<&Rule::detectFiles>, L""},
+    {L"specialdetect", Append<&Rule::specialDetects>, L""},
     {L"detectos", SetVersionRange, L"<version>|, |<version> or <version>|<version>"},
-    {L"warning",
-     [](Rule& rule, std::wstring_view value) {
-       rule.warning = value;
-       return true;
-     },
-     L""},
-    {L"default",
-     [](Rule& rule, std::wstring_view value) {
-       rule.byDefault = platform::EqualsNoCase(value, L"True");
-       return true;
-     },
-     L""},
+    {L"warning", Assign<&Rule::warning>, L""},
+    {L"default", SetByDefault, L""},
     {L"filekey", AddFileKey, L"<folder>|<patterns>[|RECURSE or |REMOVESELF]"},
     {L"regkey", AddRegKey, L"<key>[|<value>]"},
     {L"excludekey", AddExcludeKey, L"FILE|<folder>\\|<names>, PATH|<folder>\\[|<names>] or REG|<key>"},
@@ -294,9 +281,8 @@ class Parser {
  private:
   void AddKey(const std::wstring& key, std::wstring_view value) {
     const std::wstring kind = KindOf(key);
-    const KeyKind* known = std::find_if(std::begin(kKeyKinds), std::end(kKeyKinds),
-                                        [&](const KeyKind& candidate) { return kind == candidate.kind; });
-    if (known == std::end(kKeyKinds)) return Note(FindingKind::UnknownKey, L"unknown key \"" + key + L"\": ignored");
+    const KeyKind* known = platform::FindRow(kKeyKinds, &KeyKind::kind, kind);
+    if (!known) return Note(FindingKind::UnknownKey, L"unknown key \"" + key + L"\": ignored");
     if (value.empty()) return Note(FindingKind::Skipped, L"skipped: " + key + L" has no value");
     if (!known->read(rule_, value)) {
       Note(FindingKind::Skipped, L"skipped: " + key + L" takes " + known->form);

@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/system_folders.h"
+#include "platform/table.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
 
@@ -95,10 +96,7 @@ const UserVariable kUserVariables[] = {
 };
 
 const UserVariable* UserVariableNamed(const std::wstring& lower) {
-  for (const UserVariable& variable : kUserVariables) {
-    if (lower == variable.name) return &variable;
-  }
-  return nullptr;
+  return platform::FindRow(kUserVariables, &UserVariable::name, lower);
 }
 
 }  // namespace
@@ -454,6 +452,12 @@ constexpr SpecialDetect kSpecialDetects[] = {
     {L"DET_OPERA", L"%AppData%\\Opera Software"},
 };
 
+// The folder of the program a SpecialDetect name stands for; null for a name this program does not know.
+const wchar_t* SpecialDetectFolder(const std::wstring& name) {
+  const SpecialDetect* special = platform::FindRow(kSpecialDetects, &SpecialDetect::name, name, platform::EqualsNoCase);
+  return special ? special->folder : nullptr;
+}
+
 int RunningWindows() {
   static const int version = VersionNumber(settings::inifun::GetWindowsVersionText()).value_or(0);
   return version;
@@ -466,9 +470,7 @@ std::vector<std::wstring> DetectionTargets(const Rule& rule) {
   std::vector<std::wstring> targets = rule.detectKeys;
   targets.insert(targets.end(), rule.detectFiles.begin(), rule.detectFiles.end());
   for (const std::wstring& name : rule.specialDetects) {
-    for (const SpecialDetect& special : kSpecialDetects) {
-      if (platform::EqualsNoCase(name, special.name)) targets.push_back(special.folder);
-    }
+    if (const wchar_t* folder = SpecialDetectFolder(name)) targets.push_back(folder);
   }
   return targets;
 }
@@ -485,9 +487,8 @@ bool Detected(const Rule& rule, PathExpander& expander) {
   }
   // A name this program does not know detects nothing.
   for (const std::wstring& name : rule.specialDetects) {
-    for (const SpecialDetect& special : kSpecialDetects) {
-      if (platform::EqualsNoCase(name, special.name) && expander.Exists(special.folder)) return true;
-    }
+    const wchar_t* folder = SpecialDetectFolder(name);
+    if (folder && expander.Exists(folder)) return true;
   }
   return false;
 }

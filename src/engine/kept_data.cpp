@@ -1,8 +1,8 @@
 #include "engine/kept_data.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
-#include <span>
 #include <vector>
 
 #include "platform/text.h"
@@ -11,46 +11,53 @@ namespace engine {
 
 namespace {
 
-// Chromium browsers (Chrome, Edge, Brave, Vivaldi below a "User Data" folder, Opera below "Opera
-// Software"): a profile's files and folders that hold more than traces.
-constexpr KeptEntry kChromiumFiles[] = {
-    {L"Login Data", L"saved passwords", kKeptPasswords},
-    {L"Login Data For Account", L"saved passwords", kKeptPasswords},
-    {L"Local State", L"the key to saved passwords and settings", kKeptPasswords},
-    {L"Web Data", L"autofill, cards and addresses", kKeptAutofill},
-    {L"Bookmarks", L"bookmarks", kKeptBookmarks},
-    {L"Bookmarks.bak", L"bookmarks", kKeptBookmarks},
-    {L"Account Web Data", L"autofill, cards and addresses", kKeptAutofill},  // those the account syncs
-    {L"Collections", L"collections", kKeptBookmarks},                        // Edge's
-    {L"Preferences", L"settings", kKeptSettings},
-    {L"Secure Preferences", L"settings", kKeptSettings},
-    {L"Extensions", L"extensions", kKeptExtensions},
-    {L"Local Extension Settings", L"extensions", kKeptExtensions},
-    {L"Sync Data", L"sync data", kKeptSync},
+// The families of programs whose profiles hold kept files: the folders that hold the profiles, the
+// patterns of the profile folders' names, and a profile's files and folders that hold more than traces.
+struct Family {
+  std::initializer_list<const wchar_t*> homes;
+  std::initializer_list<const wchar_t*> profiles;
+  std::initializer_list<KeptEntry> entries;
 };
-constexpr const wchar_t* kChromiumHomes[] = {L"User Data", L"Opera Software"};
-constexpr const wchar_t* kChromiumProfiles[] = {L"Default", L"Profile *", L"Guest Profile", L"System Profile",
-                                                L"Opera *"};  // Opera's one profile: "Opera Stable"
-
-// Mozilla programs (Firefox, Thunderbird, the Mozilla suite, Netscape) below their "Profiles" folder.
-constexpr KeptEntry kMozillaFiles[] = {
-    {L"places.sqlite", L"bookmarks", kKeptBookmarks},
-    {L"favicons.sqlite", L"bookmarks' icons", kKeptBookmarks},
-    {L"bookmarkbackups", L"bookmarks", kKeptBookmarks},
-    {L"key4.db", L"the key to saved passwords", kKeptPasswords},
-    {L"logins.json", L"saved passwords", kKeptPasswords},
-    {L"key3.db", L"saved passwords", kKeptPasswords},  // the older Firefox's
-    {L"signons.sqlite", L"saved passwords", kKeptPasswords},
-    {L"autofill-profiles.json", L"addresses and cards", kKeptAutofill},
-    {L"abook.sqlite", L"address books", kKeptContacts},  // Thunderbird's
-    {L"abook.mab", L"address books", kKeptContacts},
-    {L"cert9.db", L"certificates", kKeptSettings},
-    {L"prefs.js", L"settings", kKeptSettings},
-    // The Mozilla suite, Netscape and the Firefox of their time keep toolbars and windows here.
-    {L"localstore.rdf", L"toolbar and window settings", kKeptSettings},
+const Family kFamilies[] = {
+    // Chromium browsers: Chrome, Edge, Brave, Vivaldi below a "User Data" folder, Opera below "Opera
+    // Software", whose one profile is "Opera Stable".
+    {{L"User Data", L"Opera Software"},
+     {L"Default", L"Profile *", L"Guest Profile", L"System Profile", L"Opera *"},
+     {
+         {L"Login Data", L"saved passwords", kKeptPasswords},
+         {L"Login Data For Account", L"saved passwords", kKeptPasswords},
+         {L"Local State", L"the key to saved passwords and settings", kKeptPasswords},
+         {L"Web Data", L"autofill, cards and addresses", kKeptAutofill},
+         {L"Bookmarks", L"bookmarks", kKeptBookmarks},
+         {L"Bookmarks.bak", L"bookmarks", kKeptBookmarks},
+         {L"Account Web Data", L"autofill, cards and addresses", kKeptAutofill},  // those the account syncs
+         {L"Collections", L"collections", kKeptBookmarks},                        // Edge's
+         {L"Preferences", L"settings", kKeptSettings},
+         {L"Secure Preferences", L"settings", kKeptSettings},
+         {L"Extensions", L"extensions", kKeptExtensions},
+         {L"Local Extension Settings", L"extensions", kKeptExtensions},
+         {L"Sync Data", L"sync data", kKeptSync},
+     }},
+    // Mozilla programs (Firefox, Thunderbird, the Mozilla suite, Netscape) below their "Profiles" folder.
+    {{L"Profiles"},
+     {L"*"},
+     {
+         {L"places.sqlite", L"bookmarks", kKeptBookmarks},
+         {L"favicons.sqlite", L"bookmarks' icons", kKeptBookmarks},
+         {L"bookmarkbackups", L"bookmarks", kKeptBookmarks},
+         {L"key4.db", L"the key to saved passwords", kKeptPasswords},
+         {L"logins.json", L"saved passwords", kKeptPasswords},
+         {L"key3.db", L"saved passwords", kKeptPasswords},  // the older Firefox's
+         {L"signons.sqlite", L"saved passwords", kKeptPasswords},
+         {L"autofill-profiles.json", L"addresses and cards", kKeptAutofill},
+         {L"abook.sqlite", L"address books", kKeptContacts},  // Thunderbird's
+         {L"abook.mab", L"address books", kKeptContacts},
+         {L"cert9.db", L"certificates", kKeptSettings},
+         {L"prefs.js", L"settings", kKeptSettings},
+         // The Mozilla suite, Netscape and the Firefox of their time keep toolbars and windows here.
+         {L"localstore.rdf", L"toolbar and window settings", kKeptSettings},
+     }},
 };
-constexpr const wchar_t* kMozillaHomes[] = {L"Profiles"};
-constexpr const wchar_t* kMozillaProfiles[] = {L"*"};
 
 // Below HKEY_CURRENT_USER.
 constexpr KeptEntry kKeys[] = {
@@ -76,17 +83,16 @@ bool Names(const std::wstring& part, const wchar_t* name, bool last) {
          platform::EqualsNoCase(std::wstring_view(part).substr(0, entry.size()), entry);
 }
 
-// The entry named by a part below the first home folder of the path.
-const KeptEntry* Below(const std::vector<std::wstring>& parts, std::span<const wchar_t* const> homes,
-                       std::span<const KeptEntry> entries) {
+// The entry named by a part below the first home folder of the family in the path.
+const KeptEntry* Below(const std::vector<std::wstring>& parts, const Family& family) {
   size_t at = 0;
-  while (at < parts.size() && std::none_of(homes.begin(), homes.end(), [&](const wchar_t* home) {
+  while (at < parts.size() && std::none_of(family.homes.begin(), family.homes.end(), [&](const wchar_t* home) {
            return platform::EqualsNoCase(parts[at], home);
          })) {
     ++at;
   }
   for (size_t part = at + 1; part < parts.size(); ++part) {
-    for (const KeptEntry& entry : entries) {
+    for (const KeptEntry& entry : family.entries) {
       if (Names(parts[part], entry.name, part + 1 == parts.size())) return &entry;
     }
   }
@@ -117,26 +123,21 @@ bool AtOrBelow(const std::wstring& key, const std::wstring& top) {
 
 const KeptEntry* KeptFile(const std::wstring& path) {
   std::vector<std::wstring> parts = Parts(path);
-  if (const KeptEntry* entry = Below(parts, kChromiumHomes, kChromiumFiles)) return entry;
-  return Below(parts, kMozillaHomes, kMozillaFiles);
+  for (const Family& family : kFamilies) {
+    if (const KeptEntry* entry = Below(parts, family)) return entry;
+  }
+  return nullptr;
 }
 
 const KeptEntry* KeptFileReached(const std::wstring& folder, const std::vector<std::wstring>& patterns) {
-  struct Family {
-    std::span<const wchar_t* const> homes;
-    std::span<const wchar_t* const> profiles;  // patterns of the names of the profile folders
-    std::span<const KeptEntry> entries;
-  };
-  const Family families[] = {{kChromiumHomes, kChromiumProfiles, kChromiumFiles},
-                             {kMozillaHomes, kMozillaProfiles, kMozillaFiles}};
   constexpr const wchar_t* kCompanions[] = {L"", L"-journal", L"-wal", L"-shm"};
   auto matchesAny = [](const std::wstring& name, const auto& wanted) {
     return std::any_of(std::begin(wanted), std::end(wanted),
                        [&](const auto& pattern) { return platform::MatchesPattern(name, pattern); });
   };
   const std::vector<std::wstring> parts = Parts(folder);
-  for (const Family& family : families) {
-    if (const KeptEntry* entry = Below(parts, family.homes, family.entries)) return entry;
+  for (const Family& family : kFamilies) {
+    if (const KeptEntry* entry = Below(parts, family)) return entry;
     auto home = std::find_if(parts.begin(), parts.end(),
                              [&](const std::wstring& part) { return matchesAny(part, family.homes); });
     if (home == parts.end()) continue;

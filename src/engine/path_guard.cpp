@@ -14,6 +14,7 @@
 #include "platform/handles.h"
 #include "platform/program_folder.h"
 #include "platform/system_folders.h"
+#include "platform/table.h"
 #include "platform/text.h"
 #include "platform/user_profiles.h"
 
@@ -506,25 +507,30 @@ GuardDecision GuardShredTarget(const std::wstring& path, const std::wstring& pro
 
 namespace {
 
-// The details' reason and a message's description of each refusal, in the order of the enum.
+// The details' reason and a message's description of each refusal.
 struct RefusalTexts {
+  Refusal refusal;
   const wchar_t* reason;
   const wchar_t* description;
 };
 constexpr RefusalTexts kRefusalTexts[] = {
-    {L"", L""},
-    {L"not a full path", L"not a full path"},
-    {L"a drive root", L"the root of a drive"},
-    {L"a protected folder", L"a folder that Windows, your programs or your profile need"},
-    {L"Trellwipe's own folder", L"in Trellwipe's own folder"},
-    {L"a link", L"a link or junction, which leads out of the folder named"},
-    {L"its identity cannot be read", L"a file or folder whose identity the system does not tell"},
+    {Refusal::None, L"", L""},
+    {Refusal::NotAFullPath, L"not a full path", L"not a full path"},
+    {Refusal::DriveRoot, L"a drive root", L"the root of a drive"},
+    {Refusal::ProtectedFolder, L"a protected folder", L"a folder that Windows, your programs or your profile need"},
+    {Refusal::ProgramFolder, L"Trellwipe's own folder", L"in Trellwipe's own folder"},
+    {Refusal::Link, L"a link", L"a link or junction, which leads out of the folder named"},
+    {Refusal::NoIdentity, L"its identity cannot be read", L"a file or folder whose identity the system does not tell"},
 };
+
+const RefusalTexts& TextsOf(Refusal refusal) {
+  return *platform::FindRow(kRefusalTexts, &RefusalTexts::refusal, refusal);
+}
 
 }  // namespace
 
-const wchar_t* RefusalReason(Refusal refusal) { return kRefusalTexts[static_cast<size_t>(refusal)].reason; }
+const wchar_t* RefusalReason(Refusal refusal) { return TextsOf(refusal).reason; }
 
-const wchar_t* RefusalDescription(Refusal refusal) { return kRefusalTexts[static_cast<size_t>(refusal)].description; }
+const wchar_t* RefusalDescription(Refusal refusal) { return TextsOf(refusal).description; }
 
 }  // namespace engine

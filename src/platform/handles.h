@@ -37,73 +37,28 @@ class Unique {
   Raw raw_ = Traits::Invalid();
 };
 
-struct HandleTraits {
-  using Raw = HANDLE;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { CloseHandle(h); }
-};
-struct FileHandleTraits {
-  using Raw = HANDLE;
-  static Raw Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Raw h) { CloseHandle(h); }
-};
-struct FindHandleTraits {
-  using Raw = HANDLE;
-  static Raw Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Raw h) { FindClose(h); }
-};
-struct RegKeyTraits {
-  using Raw = HKEY;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { RegCloseKey(h); }
+// The traits of a handle of type `RawType` that `close` gives back; `invalid` is the value of none,
+// as a number, because a template cannot take INVALID_HANDLE_VALUE itself (it is -1).
+template <typename RawType, auto close, INT_PTR invalid = 0>
+struct ClosedBy {
+  using Raw = RawType;
+  static Raw Invalid() { return reinterpret_cast<Raw>(invalid); }
+  static void Close(Raw raw) { close(raw); }
 };
 
-struct ModuleTraits {
-  using Raw = HMODULE;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { FreeLibrary(h); }
-};
-
-struct MemoryDcTraits {
-  using Raw = HDC;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { DeleteDC(h); }
-};
-
-using UniqueHandle = Unique<HandleTraits>;    // processes, threads, events
-using FileHandle = Unique<FileHandleTraits>;  // CreateFileW
-using FindHandle = Unique<FindHandleTraits>;  // FindFirstFileExW
-using RegKey = Unique<RegKeyTraits>;
-using Module = Unique<ModuleTraits>;      // LoadLibraryExW
-using MemoryDc = Unique<MemoryDcTraits>;  // CreateCompatibleDC
-
-struct WindowTraits {
-  using Raw = HWND;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { DestroyWindow(h); }
-};
-using Window = Unique<WindowTraits>;  // CreateWindowExW, destroyed on the thread that made it
-
-struct FontTraits {
-  using Raw = HFONT;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { DeleteObject(h); }
-};
-using Font = Unique<FontTraits>;  // CreateFontIndirectW; deselect it from every DC first
-
-struct BrushTraits {
-  using Raw = HBRUSH;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { DeleteObject(h); }
-};
-using Brush = Unique<BrushTraits>;  // CreateSolidBrush; deselect it from every DC first
-
-struct PenTraits {
-  using Raw = HPEN;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { DeleteObject(h); }
-};
-using Pen = Unique<PenTraits>;  // CreatePen or ExtCreatePen; deselect it from every DC first
+using UniqueHandle = Unique<ClosedBy<HANDLE, CloseHandle>>;    // processes, threads, events
+using FileHandle = Unique<ClosedBy<HANDLE, CloseHandle, -1>>;  // CreateFileW
+using FindHandle = Unique<ClosedBy<HANDLE, FindClose, -1>>;    // FindFirstFileExW
+using RegKey = Unique<ClosedBy<HKEY, RegCloseKey>>;
+using Module = Unique<ClosedBy<HMODULE, FreeLibrary>>;  // LoadLibraryExW
+using MemoryDc = Unique<ClosedBy<HDC, DeleteDC>>;       // CreateCompatibleDC
+using Window = Unique<ClosedBy<HWND, DestroyWindow>>;   // CreateWindowExW, destroyed on the thread that made it
+using Font = Unique<ClosedBy<HFONT, DeleteObject>>;     // CreateFontIndirectW; deselect it from every DC first
+using Brush = Unique<ClosedBy<HBRUSH, DeleteObject>>;   // CreateSolidBrush; deselect it from every DC first
+using Pen = Unique<ClosedBy<HPEN, DeleteObject>>;       // CreatePen or ExtCreatePen; deselect it from every DC first
+using Icon = Unique<ClosedBy<HICON, DestroyIcon>>;      // LoadImageW with LR_LOADFROMFILE, never a shared icon
+using Menu = Unique<ClosedBy<HMENU, DestroyMenu>>;      // CreateMenu or CreatePopupMenu, never a menu a window owns
+using Accelerators = Unique<ClosedBy<HACCEL, DestroyAcceleratorTable>>;  // CreateAcceleratorTableW
 
 // A window's DC (the screen's for no window) for the life of the object.
 class WindowDc {
@@ -137,27 +92,6 @@ class SelectedObject {
   HDC dc_;
   HGDIOBJ previous_;
 };
-
-struct IconTraits {
-  using Raw = HICON;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { DestroyIcon(h); }
-};
-using Icon = Unique<IconTraits>;  // LoadImageW with LR_LOADFROMFILE, never a shared icon
-
-struct MenuTraits {
-  using Raw = HMENU;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { DestroyMenu(h); }
-};
-using Menu = Unique<MenuTraits>;  // CreateMenu or CreatePopupMenu, never a menu a window owns
-
-struct AcceleratorTraits {
-  using Raw = HACCEL;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { DestroyAcceleratorTable(h); }
-};
-using Accelerators = Unique<AcceleratorTraits>;  // CreateAcceleratorTableW
 
 struct TimerId {
   HWND window = nullptr;

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 #include "platform/format.h"
+#include "platform/table.h"
 
 namespace settings {
 
@@ -53,64 +55,41 @@ const MailGroup kMailGroups[] = {
     {L"Windows Live Mail", L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Mail", L"Store Root"},
 };
 
-constexpr wchar_t kCookies[] = L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?";
-constexpr wchar_t kPasswords[] = L"Erasing the saved passwords loses them for good. Are you sure?";
-constexpr wchar_t kForms[] =
-    L"Erasing the form data loses the saved form entries, cards, addresses and passwords. Are you sure?";
-constexpr wchar_t kBookmarks[] = L"Erasing the bookmarks loses them for good. Are you sure?";
-constexpr wchar_t kSessions[] = L"Erasing the session loses the tabs the browser would open again. Are you sure?";
-constexpr wchar_t kAccount[] = L"Erasing it loses the account saved in the same file. Are you sure?";
-constexpr wchar_t kAccounts[] = L"Erasing the accounts loses their settings and saved passwords. Are you sure?";
-constexpr wchar_t kContacts[] = L"Erasing the address book loses your contacts for good. Are you sure?";
-constexpr wchar_t kRules[] = L"Erasing the rules loses the rules you made. Are you sure?";
-constexpr wchar_t kSignatures[] = L"Erasing the signatures loses them for good. Are you sure?";
-
-// The boxes whose items cost the user more than traces: ticking one asks first.
+// The boxes whose items cost the user more than traces, by the question that ticking one asks first.
 struct Warning {
-  const wchar_t* checkBox;
   const wchar_t* question;
+  std::initializer_list<const wchar_t*> checkBoxes;
 };
-constexpr Warning kWarnings[] = {
-    {L"Check5", L"Are you sure delete IE Favorites?"},
-    {L"Check7", L"Are you sure delete Downloaded Files?"},
-    {L"Check4", kCookies},  // Internet Explorer
-    {L"Check6", kForms},
-    {L"Check43", kCookies},  // Firefox
-    {L"Check55", kBookmarks},
-    {L"Check56", kPasswords},
-    {L"Check10", kCookies},  // Opera
-    {L"Check58", kSessions},
-    {L"Check60", kBookmarks},
-    {L"Check61", kPasswords},
-    {L"Check17", kCookies},  // Netscape
-    {L"Check63", kBookmarks},
-    {L"Check62", kPasswords},
-    {L"Check50", kCookies},    // AOL Explorer
-    {L"Check22", kCookies},    // MSN Explorer
-    {L"Check71", kCookies},    // Mozilla
-    {L"Check130", kSessions},  // Maxthon
-    {L"Check132", kCookies},   // its history files hold its cookies
-    {L"Check137", kCookies},   // Chrome
-    {L"Check141", kForms},
-    {L"Check142", kSessions},
-    {L"Check146", kCookies},  // Safari
-    {L"Check148", kSessions},
-    {L"Check150", kForms},
-    {L"Check83", kPasswords},  // AOL Instant Messenger
-    {L"Check73", kPasswords},  // its recent screen names lie in the file of the saved password
-    {L"Check74", kAccount},    // ICQ: its sign-in history lies in the file of the account
-    {L"Check77", kAccount},
-    {L"Check66", L"Erasing the received files folder deletes the files people sent you. Are you sure?"},
-    {L"Check110", kContacts},  // Outlook Express
-    {L"Check111", kAccounts},
-    {L"Check117", kRules},
-    {L"Check118", kRules},
-    {L"Check119", kSignatures},
-    {L"Check121", kSignatures},  // Windows Live Mail
-    {L"Check124", kRules},
-    {L"Check125", kRules},
-    {L"Check126", kAccounts},
-    {L"Check94", L"Erasing the saved search folders loses the searches you saved. Are you sure?"},
+const Warning kWarnings[] = {
+    {L"Are you sure delete IE Favorites?", {L"Check5"}},
+    {L"Are you sure delete Downloaded Files?", {L"Check7"}},
+    // Internet Explorer, Firefox, Opera, Netscape, AOL Explorer, MSN Explorer, Mozilla, Maxthon (its
+    // history files hold its cookies), Chrome, Safari.
+    {L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?",
+     {L"Check4", L"Check43", L"Check10", L"Check17", L"Check50", L"Check22", L"Check71", L"Check132", L"Check137",
+      L"Check146"}},
+    // Internet Explorer, Chrome, Safari.
+    {L"Erasing the form data loses the saved form entries, cards, addresses and passwords. Are you sure?",
+     {L"Check6", L"Check141", L"Check150"}},
+    // Firefox, Opera, Netscape.
+    {L"Erasing the bookmarks loses them for good. Are you sure?", {L"Check55", L"Check60", L"Check63"}},
+    // Firefox, Opera, Netscape, AOL Instant Messenger (its recent screen names lie in the file of the
+    // saved password).
+    {L"Erasing the saved passwords loses them for good. Are you sure?",
+     {L"Check56", L"Check61", L"Check62", L"Check83", L"Check73"}},
+    // Opera, Maxthon, Chrome, Safari.
+    {L"Erasing the session loses the tabs the browser would open again. Are you sure?",
+     {L"Check58", L"Check130", L"Check142", L"Check148"}},
+    // ICQ: its sign-in history lies in the file of the account.
+    {L"Erasing it loses the account saved in the same file. Are you sure?", {L"Check74", L"Check77"}},
+    {L"Erasing the received files folder deletes the files people sent you. Are you sure?", {L"Check66"}},
+    // The mail programs: Outlook Express, then Windows Live Mail.
+    {L"Erasing the address book loses your contacts for good. Are you sure?", {L"Check110"}},
+    {L"Erasing the accounts loses their settings and saved passwords. Are you sure?", {L"Check111", L"Check126"}},
+    {L"Erasing the rules loses the rules you made. Are you sure?",
+     {L"Check117", L"Check118", L"Check124", L"Check125"}},
+    {L"Erasing the signatures loses them for good. Are you sure?", {L"Check119", L"Check121"}},
+    {L"Erasing the saved search folders loses the searches you saved. Are you sure?", {L"Check94"}},
 };
 
 }  // namespace
@@ -118,15 +97,14 @@ constexpr Warning kWarnings[] = {
 std::span<const SelectAllGroup> SelectAllGroups() { return kSelectAll; }
 
 const SelectAllGroup* SelectAllGroupOf(std::wstring_view group) {
-  for (const SelectAllGroup& entry : kSelectAll) {
-    if (group == entry.group) return &entry;
-  }
-  return nullptr;
+  return platform::FindRow(kSelectAll, &SelectAllGroup::group, group);
 }
 
 const wchar_t* ConfirmationQuestion(std::wstring_view checkBox) {
   for (const Warning& warning : kWarnings) {
-    if (checkBox == warning.checkBox) return warning.question;
+    if (std::find(warning.checkBoxes.begin(), warning.checkBoxes.end(), checkBox) != warning.checkBoxes.end()) {
+      return warning.question;
+    }
   }
   return nullptr;
 }
@@ -134,10 +112,7 @@ const wchar_t* ConfirmationQuestion(std::wstring_view checkBox) {
 std::span<const MailGroup> MailGroups() { return kMailGroups; }
 
 const ItemFlag* FindItemFlag(std::wstring_view checkBox) {
-  for (const ItemFlag& flag : ItemFlags()) {
-    if (checkBox == flag.checkBox) return &flag;
-  }
-  return nullptr;
+  return platform::FindRow(ItemFlags(), &ItemFlag::checkBox, checkBox);
 }
 
 void ApplySelectAll(const SelectAllGroup& group, bool ticked,

@@ -17,11 +17,11 @@ namespace ui {
 namespace {
 
 struct Entry {
-  const wchar_t* text;  // nullptr: a separator
+  const wchar_t* text;
   UINT command;
 };
-
-constexpr Entry kSeparator = {nullptr, 0};
+// The entries of a menu in groups, with a line between one group and the next.
+using Groups = std::initializer_list<std::initializer_list<Entry>>;
 
 // The separate programs the main window starts from its program folder; without one, its image and
 // menu entry are shown disabled with the reason.
@@ -39,16 +39,46 @@ constexpr wchar_t kFirstCleaningTitle[] = L"The first cleaning";
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-HMENU Popup(std::initializer_list<Entry> entries) {
-  HMENU menu = CreatePopupMenu();
-  for (const Entry& entry : entries) {
-    if (entry.text) {
-      AppendMenuW(menu, MF_STRING, entry.command, entry.text);
-    } else {
-      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    }
+// A drop-down menu of a menu bar, with its title.
+struct Menu {
+  const wchar_t* title;
+  Groups groups;
+};
+
+// The menus of the main window's bar, from left to right.
+const Menu kMainMenus[] = {
+    {L"File(&F)",
+     {{{L"Clean Now\tCtrl+N", kCleanNowCommand}, {L"Preview", kPreviewCommand}},
+      {{L"Clean Settings\tCtrl+S", kCleanSettingsCommand}},
+      {{L"Clean Options\tCtrl+O", kCleanOptionsCommand}},
+      {{L"Exit\tCtrl+X", kExitCommand}}}},
+    {L"Tool(&T)",
+     {{{L"Clean Registry", kCleanRegistryCommand}},
+      {{L"Search and Erase", kSearchEraseCommand}},
+      {{L"File Shredder", kFileShredderCommand}}}},
+    {L"Help(&H)",
+     {{{L"Help\tF1", kHelpCommand}},
+      {{L"Our Website\tCtrl+W", kWebsiteCommand}},
+      {{L"Tell a Friend", kTellFriendCommand}},
+      {{L"About\tCtrl+A", kAboutCommand}}}},
+};
+
+// The notification area icon's menu: the one drop-down of a bar of its own.
+const Menu kTrayMenu = {L"Systray",
+                        {{{L"Trellwipe On the Web", kWebsiteCommand}, {L"Help", kHelpCommand}},
+                         {{L"Options", kCleanOptionsCommand}},
+                         {{L"Settings", kCleanSettingsCommand}},
+                         {{L"Restore", kRestoreCommand}},
+                         {{L"Clean Now", kTrayCleanNowCommand}, {L"Clean and Shut Down", kTrayCleanShutdownCommand}},
+                         {{L"Exit", kExitCommand}}}};
+
+void AppendPopup(HMENU bar, const Menu& menu) {
+  HMENU popup = CreatePopupMenu();
+  for (const std::initializer_list<Entry>& group : menu.groups) {
+    if (&group != menu.groups.begin()) AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+    for (const Entry& entry : group) AppendMenuW(popup, MF_STRING, entry.command, entry.text);
   }
-  return menu;
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), menu.title);
 }
 
 struct Shortcut {
@@ -71,32 +101,7 @@ constexpr Shortcut kShortcuts[] = {
 
 HMENU CreateMainMenu() {
   HMENU bar = CreateMenu();
-  AppendMenuW(bar, MF_POPUP,
-              reinterpret_cast<UINT_PTR>(Popup({{L"Clean Now\tCtrl+N", kCleanNowCommand},
-                                                {L"Preview", kPreviewCommand},
-                                                kSeparator,
-                                                {L"Clean Settings\tCtrl+S", kCleanSettingsCommand},
-                                                kSeparator,
-                                                {L"Clean Options\tCtrl+O", kCleanOptionsCommand},
-                                                kSeparator,
-                                                {L"Exit\tCtrl+X", kExitCommand}})),
-              L"File(&F)");
-  AppendMenuW(bar, MF_POPUP,
-              reinterpret_cast<UINT_PTR>(Popup({{L"Clean Registry", kCleanRegistryCommand},
-                                                kSeparator,
-                                                {L"Search and Erase", kSearchEraseCommand},
-                                                kSeparator,
-                                                {L"File Shredder", kFileShredderCommand}})),
-              L"Tool(&T)");
-  AppendMenuW(bar, MF_POPUP,
-              reinterpret_cast<UINT_PTR>(Popup({{L"Help\tF1", kHelpCommand},
-                                                kSeparator,
-                                                {L"Our Website\tCtrl+W", kWebsiteCommand},
-                                                kSeparator,
-                                                {L"Tell a Friend", kTellFriendCommand},
-                                                kSeparator,
-                                                {L"About\tCtrl+A", kAboutCommand}})),
-              L"Help(&H)");
+  for (const Menu& menu : kMainMenus) AppendPopup(bar, menu);
   return bar;
 }
 
@@ -111,21 +116,7 @@ platform::Accelerators CreateMainAccelerators() {
 
 platform::Menu CreateTrayMenu() {
   platform::Menu systray(CreateMenu());
-  AppendMenuW(systray.get(), MF_POPUP,
-              reinterpret_cast<UINT_PTR>(Popup({{L"Trellwipe On the Web", kWebsiteCommand},
-                                                {L"Help", kHelpCommand},
-                                                kSeparator,
-                                                {L"Options", kCleanOptionsCommand},
-                                                kSeparator,
-                                                {L"Settings", kCleanSettingsCommand},
-                                                kSeparator,
-                                                {L"Restore", kRestoreCommand},
-                                                kSeparator,
-                                                {L"Clean Now", kTrayCleanNowCommand},
-                                                {L"Clean and Shut Down", kTrayCleanShutdownCommand},
-                                                kSeparator,
-                                                {L"Exit", kExitCommand}})),
-              L"Systray");
+  AppendPopup(systray.get(), kTrayMenu);
   return systray;
 }
 

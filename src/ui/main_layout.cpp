@@ -91,10 +91,12 @@ int ResultColumnWidth(int column, UINT dpi) { return toolkit::Scale(kResultColum
 
 // The main window's controls: made, placed by LayOutMainWindow, sized to the DPI and skinned.
 
-HWND MainWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, UINT id, DWORD exStyle) {
+HWND MainWindow::AddControl(RECT MainLayout::*place, const wchar_t* className, const wchar_t* text, DWORD style,
+                            UINT id, DWORD exStyle) {
   HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | style, 0, 0, 0, 0, hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_, nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  places_.push_back({control, place});
   return control;
 }
 
@@ -104,29 +106,31 @@ void MainWindow::CreateControls() {
 
   navigation_.Create(hwnd_, instance_);
   navigation_.SetDpi(dpi_);
+  places_.push_back({navigation_.Handle(), &MainLayout::navigation});
   MarkMissingTools();
   SendMessageW(navigation_.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
-  homeTitle_ = AddControl(L"STATIC", platform::kProductName, SS_LEFT);
+  homeTitle_ = AddControl(&MainLayout::homeTitle, L"STATIC", platform::kProductName, SS_LEFT);
   SendMessageW(homeTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
-  homeText_ = AddControl(L"STATIC", kHomeText, SS_LEFT);
-  homeLists_ = AddControl(L"STATIC", kHomeLists, SS_LEFT);
+  homeText_ = AddControl(&MainLayout::homeText, L"STATIC", kHomeText, SS_LEFT);
+  homeLists_ = AddControl(&MainLayout::homeLists, L"STATIC", kHomeLists, SS_LEFT);
   homePage_ = {homeTitle_, homeText_, homeLists_};
 
   // The frame's mnemonic leads to the result list, the next control.
-  frame_ = AddControl(L"BUTTON", L"St&atus", BS_GROUPBOX);
-  list_ =
-      AddControl(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0, WS_EX_CLIENTEDGE);
+  frame_ = AddControl(&MainLayout::frame, L"BUTTON", L"St&atus", BS_GROUPBOX);
+  list_ = AddControl(&MainLayout::list, WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER,
+                     0, WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
   toolkit::KeepReturnKey(list_);
   toolkit::AddListColumns(list_, kResultColumnTable, dpi_);
-  progress_ = AddControl(PROGRESS_CLASSW, L"", 0);
+  progress_ = AddControl(&MainLayout::progress, PROGRESS_CLASSW, L"", 0);
   SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
-  status_ = AddControl(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
+  status_ = AddControl(&MainLayout::status, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
   // Created in the order they read from left to right, which is the order Tab visits them.
-  cancel_ = AddControl(L"BUTTON", L"&Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancelCommand);
-  preview_ = AddControl(L"BUTTON", L"&Preview", WS_TABSTOP | BS_PUSHBUTTON, kPreviewCommand);
-  start_ = AddControl(L"BUTTON", L"&Start Cleaning >>", WS_TABSTOP | BS_DEFPUSHBUTTON, kStartCleaningCommand);
+  cancel_ = AddControl(&MainLayout::cancel, L"BUTTON", L"&Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancelCommand);
+  preview_ = AddControl(&MainLayout::preview, L"BUTTON", L"&Preview", WS_TABSTOP | BS_PUSHBUTTON, kPreviewCommand);
+  start_ = AddControl(&MainLayout::start, L"BUTTON", L"&Start Cleaning >>", WS_TABSTOP | BS_DEFPUSHBUTTON,
+                      kStartCleaningCommand);
   statusPage_ = {frame_, list_, progress_, status_, start_, cancel_, preview_};
 
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
@@ -140,11 +144,12 @@ void MainWindow::CreateControls() {
       const_cast<wchar_t*>(L"Close your browsers and other programs first: files that are in use cannot be erased.");
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 
-  lastClean_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP);
-  totals_ = AddControl(L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
+  lastClean_ = AddControl(&MainLayout::lastClean, L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP);
+  totals_ = AddControl(&MainLayout::totals, L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
   // The link control clips a link to the advance of its letters, and the last "b" reaches past it;
   // the no-break space at the end gives it that room.
-  link_ = AddControl(WC_LINK, L"<a>Trellwipe on the web\u00A0</a>", WS_VISIBLE | WS_TABSTOP, kLinkId);
+  link_ =
+      AddControl(&MainLayout::link, WC_LINK, L"<a>Trellwipe on the web\u00A0</a>", WS_VISIBLE | WS_TABSTOP, kLinkId);
   Layout();
 }
 
@@ -161,21 +166,8 @@ void MainWindow::Layout() {
   RECT client;
   GetClientRect(hwnd_, &client);
   const MainLayout layout = LayOutMainWindow({client.right, client.bottom}, dpi_);
-  const std::pair<HWND, const RECT&> places[] = {{navigation_.Handle(), layout.navigation},
-                                                 {homeTitle_, layout.homeTitle},
-                                                 {homeText_, layout.homeText},
-                                                 {homeLists_, layout.homeLists},
-                                                 {frame_, layout.frame},
-                                                 {list_, layout.list},
-                                                 {progress_, layout.progress},
-                                                 {status_, layout.status},
-                                                 {cancel_, layout.cancel},
-                                                 {preview_, layout.preview},
-                                                 {start_, layout.start},
-                                                 {lastClean_, layout.lastClean},
-                                                 {totals_, layout.totals},
-                                                 {link_, layout.link}};
-  for (const auto& [control, rect] : places) {
+  for (const auto& [control, place] : places_) {
+    const RECT& rect = layout.*place;
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
   }
   // The state column, which holds the longest texts, takes what the list has beyond the others and

@@ -21,6 +21,7 @@
 #include "toolkit/keyboard.h"
 #include "toolkit/product.h"
 #include "toolkit/window_class.h"
+#include "ui/main_layout.h"
 #include "ui/navigation_bar.h"
 #include "ui/notification_window.h"
 #include "ui/tray_icon.h"
@@ -147,7 +148,8 @@ class MainWindow : public run::RunView {
   friend LRESULT CALLBACK toolkit::ObjectProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
-  HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, UINT id = 0, DWORD exStyle = 0);
+  HWND AddControl(RECT MainLayout::*place, const wchar_t* className, const wchar_t* text, DWORD style, UINT id = 0,
+                  DWORD exStyle = 0);
   void MakeFonts();
   void Layout();
   // The size and place the window had when it was last closed, or the program ended.
@@ -201,6 +203,8 @@ class MainWindow : public run::RunView {
   Page page_ = Page::Home;
   std::vector<HWND> homePage_;
   std::vector<HWND> statusPage_;
+  // Each control and where the layout puts it, in the order they were made.
+  std::vector<std::pair<HWND, RECT MainLayout::*>> places_;
   HWND homeTitle_ = nullptr;
   HWND homeText_ = nullptr;
   HWND homeLists_ = nullptr;

@@ -25,6 +25,15 @@ std::wstring ShortName(const std::wstring& path) {
 
 }  // namespace
 
+// Every refusal has a reason for the details and a description for a message.
+TEST(PathGuard, EveryRefusalIsExplained) {
+  EXPECT_STREQ(engine::RefusalReason(Refusal::None), L"");
+  for (int value = static_cast<int>(Refusal::NotAFullPath); value <= static_cast<int>(Refusal::NoIdentity); ++value) {
+    EXPECT_STRNE(engine::RefusalReason(static_cast<Refusal>(value)), L"") << value;
+    EXPECT_STRNE(engine::RefusalDescription(static_cast<Refusal>(value)), L"") << value;
+  }
+}
+
 TEST(PathGuard, RefusesPathsNoErasureMayTouch) {
   std::wstring windows = Environment(L"windir");
   std::wstring profile = Environment(L"USERPROFILE");
