@@ -5,9 +5,10 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-fresh-run.XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
-report=$(env -u DISPLAY TRELLWIPE_BUILD="$scratch/build" TRELLWIPE_RUN_SANDBOX="$scratch/sandbox" \
-  bash "$top/scripts/run.sh")
+# Beside the usual build folder, so that the compiler cache serves it (scripts/build.sh).
+build=$(mktemp -u "$top/build-fresh-run.XXXXXX")
+trap 'rm -rf "$scratch" "$build"' EXIT
+report=$(env -u DISPLAY TRELLWIPE_BUILD="$build" TRELLWIPE_RUN_SANDBOX="$scratch/sandbox" bash "$top/scripts/run.sh")
 echo "$report"
 echo "$report" | grep -q $'^  Task complete' ||
   { echo "fresh-run-check: the run command's unattended run did not reach its end" >&2; exit 1; }

@@ -7,9 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
 build=${TRELLWIPE_BUILD:-$top/build}
 sandbox=${TRELLWIPE_RUN_SANDBOX:-${XDG_DATA_HOME:-$HOME/.local/share}/trellwipe-sandbox}
-cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target trellwipe_program_folder trellwipe_driver
+"$top/scripts/build.sh" "$build" trellwipe_program_folder trellwipe_driver
 
 if [ -z "${DISPLAY:-}" ]; then
   # No screen to show the window on: do the main job unattended in a sandbox of its own, so the

@@ -20,9 +20,7 @@ if [ "${TRELLWIPE_SCREENSHOTS_INNER:-}" != 1 ]; then
   # The window manager that draws the title bars, and the tool that finds a window by its caption.
   command -v openbox >/dev/null && command -v xwininfo >/dev/null ||
     DEBIAN_FRONTEND=noninteractive ${SUDO:-$([ "$(id -u)" = 0 ] || echo sudo)} apt-get install -y -qq openbox x11-utils >/dev/null
-  cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" -j"$(nproc)" --target trellwipe_program_folder trellwipe_driver >/dev/null
+  "$top/scripts/build.sh" "$build" trellwipe_program_folder trellwipe_driver >/dev/null
   sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-shots.XXXXXX")
   trap 'rm -rf "$sandbox"' EXIT
   sandbox_env "$sandbox"

@@ -13,6 +13,7 @@ command -v import >/dev/null 2>&1 || need+=(imagemagick)
 command -v makensis >/dev/null 2>&1 || need+=(nsis)
 command -v npm >/dev/null 2>&1 || need+=(npm)
 command -v clang-format-14 >/dev/null 2>&1 || need+=(clang-format-14)
+command -v ccache >/dev/null 2>&1 || need+=(ccache)
 if [ ${#need[@]} -gt 0 ]; then
   echo "installing: ${need[*]}"
   SUDO=""

@@ -28,9 +28,7 @@ cleanup() {
 trap cleanup EXIT
 
 "$top/scripts/setup.sh"
-cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)"
+"$top/scripts/build.sh" "$build"
 stage "set-up and build"
 
 export TRELLWIPE_SANDBOX="$sandbox"
@@ -39,16 +37,28 @@ stage "tests"
 [ $# -eq 0 ] || exit 0
 
 # The whole suite goes on with the installed program cleaning on its own under a virtual screen, the
-# packages installed and removed, the run command on a fresh build folder, the format of the
-# sources, and the tests of the logic once more with Wine's heap checking on. A badly formatted
-# file fails the run at its end, after the other stages have said what they found.
-"$top/scripts/end-to-end.sh" "$build"
-"$top/scripts/fresh-run-check.sh"
-"$top/scripts/package-check.sh" "$build"
-stage "end-to-end, fresh-run, package checks"
-formatted=0
-"$top/scripts/format-check.sh" || formatted=$?
+# run command on a fresh build folder, the packages installed and removed, the format of the
+# sources, and the tests of the logic once more with Wine's heap checking on. The three checks of
+# the program as a user gets it spend most of their time waiting on Wine, so they run beside the
+# format check and the heap pass, their output held until those have said what they found. Any
+# failure fails the run at its end.
+checks_log="$sandbox/checks.log"
+(
+  start=$SECONDS
+  status=0
+  "$top/scripts/end-to-end.sh" "$build" && "$top/scripts/fresh-run-check.sh" &&
+    "$top/scripts/package-check.sh" "$build" || status=$?
+  took=$((SECONDS - start))
+  printf 'end-to-end, fresh-run, package checks: %dm%02ds\n' $((took / 60)) $((took % 60))
+  exit "$status"
+) >"$checks_log" 2>&1 &
+checks=$!
+failed=0
+"$top/scripts/format-check.sh" || failed=1
 stage "format check"
-"$top/scripts/heap-check.sh" "$build"
+"$top/scripts/heap-check.sh" "$build" || failed=1
 stage "heap pass"
-exit "$formatted"
+wait "$checks" || failed=1
+cat "$checks_log"
+stage "the rest of the checks"
+exit "$failed"
