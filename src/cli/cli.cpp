@@ -484,9 +484,8 @@ int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFol
   }
   if (arguments.action == Action::AcceptRules) return AcceptRules(programFolder, output);
   if (arguments.action != Action::UndoRulesUpdate) return -1;
-  std::wstring problem;
-  if (!catalogue::rules::UndoRulesUpdate(programFolder, problem)) {
-    output.err += ToUtf8(L"Nothing was restored: " + problem + L".\n");
+  if (platform::Result<void> undone = catalogue::rules::UndoRulesUpdate(programFolder); !undone) {
+    output.err += ToUtf8(L"Nothing was restored: " + undone.Reason() + L".\n");
     return kExitRulesNotUpdated;
   }
   output.out += "winapp2.ini.bak is back in place as winapp2.ini.\n";
