@@ -623,7 +623,7 @@ int CleanOrPreview(const Arguments& arguments, const std::wstring& programFolder
   {
     ConsoleBreakStopsRun stopper(run);
     if (arguments.action == Action::Preview || unsavedClean) {
-      run.Preview(preview);
+      preview = *run.Preview();
     } else {
       run.CleanNow(true);
     }

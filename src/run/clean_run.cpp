@@ -239,10 +239,10 @@ bool CleanRun::CleanOnly(ItemChoice choice, RunEnd end) {
   return true;
 }
 
-bool CleanRun::Preview(engine::RunReport& report) {
-  if (running_) return false;
+std::optional<engine::RunReport> CleanRun::Preview() {
+  if (running_) return std::nullopt;
   RunningFlag running(running_);
-  report = {};
+  engine::RunReport report;
   report.preview = true;
   engine::RunRecorder recorder(report);
   SilentView silent(view_);
@@ -251,7 +251,7 @@ bool CleanRun::Preview(engine::RunReport& report) {
   RunCounters counters;
   RunStages(erase, counters, silent, report);
   report.stopped = erase.Stopped();
-  return true;
+  return report;
 }
 
 void CleanRun::EndOfRun(RunEnd end) {
