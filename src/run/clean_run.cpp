@@ -281,7 +281,16 @@ void CleanRun::EndOfRun(RunEnd end) {
                                                                : L" left something behind; their rows say what.");
   view_.AddRow(last);
   view_.SetStatusLine(last);
+  TellEnd(stopped, nothing, leaving, last);
 
+  settings::LastRun stored = settings::LoadLastRun(settingsFile_);
+  counters_.cleanedKeys = stored.cleanedKeys;
+  counters_.releasedBytes = stored.releasedBytes;
+  view_.ShowStatistics(stored.lastClean, settings::TotalsText(stored.cleanedKeys, stored.releasedBytes));
+  view_.ShowMainWindow();
+}
+
+void CleanRun::TellEnd(StopReason stopped, bool nothing, size_t leaving, const std::wstring& last) {
   std::wstring keys = platform::FormatNumber(counters_.cleanedKeys);
   std::wstring megabytes = platform::Megabytes(counters_.releasedBytes);
   // Below the counters' estimates, what the run erased as measured, each entry once.
@@ -313,12 +322,6 @@ void CleanRun::EndOfRun(RunEnd end) {
                                   : last + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " + megabytes +
                                         L"MB" + measured);
   }
-
-  settings::LastRun stored = settings::LoadLastRun(settingsFile_);
-  counters_.cleanedKeys = stored.cleanedKeys;
-  counters_.releasedBytes = stored.releasedBytes;
-  view_.ShowStatistics(stored.lastClean, settings::TotalsText(stored.cleanedKeys, stored.releasedBytes));
-  view_.ShowMainWindow();
 }
 
 }  // namespace run

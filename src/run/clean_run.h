@@ -80,6 +80,9 @@ class CleanRun {
                  const std::function<void()>& body);
   engine::EraseContext StartContext(engine::RunRecorder& recorder);
   void EndOfRun(RunEnd end);
+  // The end told with the counters and the measured totals: by a pop-up after a run in the background
+  // (which then is over), else by a message; `last` is the end's row.
+  void TellEnd(StopReason stopped, bool nothing, size_t leaving, const std::wstring& last);
 
   // The stop of the run under way, asked by its walks.
   engine::StopSignal stop_;
