@@ -177,11 +177,11 @@ bool WritePluginSwitch(const std::wstring& folder, const std::wstring& name, boo
   if (!bytes) return false;
   // The switch goes into a copy, whose name does not end in ".ppe" so that one left behind by a crash
   // is never listed as a plug-in; one rename then puts it in place. A read-only definition is refused.
-  platform::PendingReplacement copy(file, *bytes);
-  if (!copy.Ready()) return false;
+  platform::Result<platform::PendingReplacement> copy = platform::PendingReplacement::Write(file, *bytes);
+  if (!copy) return false;
   const wchar_t* value = on ? L"1" : L"0";
-  settings::inifun::WriteIniValue(copy.Written(), L"swich", L"on", value);
-  return settings::inifun::ReadIniValue(copy.Written(), L"swich", L"on") == value && copy.Commit();
+  settings::inifun::WriteIniValue(copy->Written(), L"swich", L"on", value);
+  return settings::inifun::ReadIniValue(copy->Written(), L"swich", L"on") == value && copy->Commit();
 }
 
 std::optional<HKEY> ParseRoot(const std::wstring& field) {

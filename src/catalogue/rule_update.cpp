@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "catalogue/rule_file.h"
 #include "catalogue/rules.h"
@@ -55,27 +56,28 @@ std::wstring CommunityAddress(const std::wstring& programFolder) {
 RulesDownload DownloadCommunityRules(const std::wstring& programFolder, const std::wstring& url,
                                      const platform::DownloadLimits& limits,
                                      const platform::DownloadProgress& progress) {
-  platform::DownloadResult result;
-  platform::PendingReplacement written(PendingFile(programFolder), [&](HANDLE out) {
-    result = platform::DownloadTo(url, out, limits, progress);
-    return result.outcome == platform::DownloadOutcome::Done;
-  });
-  if (!written.Ready()) {
+  std::optional<platform::DownloadResult> result;  // none: the new sibling was never made
+  platform::Result<platform::PendingReplacement> written =
+      platform::PendingReplacement::Write(PendingFile(programFolder), [&](HANDLE out) {
+        result = platform::DownloadTo(url, out, limits, progress);
+        return result->outcome == platform::DownloadOutcome::Done;
+      });
+  if (!written) {
     RulesDownload failed;
-    failed.problem = result.outcome == platform::DownloadOutcome::Done || written.Written().empty()
+    failed.problem = !result || result->outcome == platform::DownloadOutcome::Done
                          ? L"winapp2.ini.new cannot be written in the program folder"
-                         : L"the download failed: " + platform::DownloadProblem(result);
+                         : L"the download failed: " + platform::DownloadProblem(*result);
     return failed;
   }
-  RulesDownload download = Compare(programFolder, written.Written());
+  RulesDownload download = Compare(programFolder, written->Written());
   if (!download.pending || download.changes.empty()) {
     download.pending = false;
     DiscardPendingRules(programFolder);  // an earlier download the file in place already matches
     return download;
   }
-  if (!written.Commit()) {
+  if (platform::Result<void> committed = written->Commit(); !committed) {
     download.pending = false;
-    download.problem = L"winapp2.ini.new cannot be written (error " + std::to_wstring(GetLastError()) + L")";
+    download.problem = L"winapp2.ini.new cannot be written (" + committed.Reason() + L")";
   }
   return download;
 }
@@ -115,7 +117,7 @@ RulesAcceptance AcceptPendingRules(const std::wstring& programFolder) {
   }
   if (!MoveFileExW(PendingFile(programFolder).c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    acceptance.problem = L"winapp2.ini cannot be replaced (error " + std::to_wstring(GetLastError()) + L")";
+    acceptance.problem = L"winapp2.ini cannot be replaced (" + platform::SystemFailure(GetLastError()).reason + L")";
     return acceptance;
   }
   acceptance.installed = true;
@@ -124,18 +126,15 @@ RulesAcceptance AcceptPendingRules(const std::wstring& programFolder) {
 
 void DiscardPendingRules(const std::wstring& programFolder) { DeleteFileW(PendingFile(programFolder).c_str()); }
 
-bool UndoRulesUpdate(const std::wstring& programFolder, std::wstring& problem) {
+platform::Result<void> UndoRulesUpdate(const std::wstring& programFolder) {
   const std::wstring backup = BackupFile(programFolder);
-  if (!platform::FileExists(backup)) {
-    problem = L"there is no winapp2.ini.bak to restore";
-    return false;
-  }
+  if (!platform::FileExists(backup)) return platform::Failure{L"there is no winapp2.ini.bak to restore"};
   if (!MoveFileExW(backup.c_str(), CommunityFile(programFolder).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    problem = L"winapp2.ini.bak cannot be moved into place (error " + std::to_wstring(GetLastError()) + L")";
-    return false;
+    return platform::Failure{L"winapp2.ini.bak cannot be moved into place (" +
+                             platform::SystemFailure(GetLastError()).reason + L")"};
   }
-  return true;
+  return {};
 }
 
 }  // namespace catalogue::rules

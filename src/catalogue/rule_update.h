@@ -8,6 +8,7 @@
 
 #include "catalogue/rule_changes.h"
 #include "platform/http_download.h"
+#include "platform/result.h"
 
 namespace catalogue::rules {
 
@@ -63,8 +64,8 @@ RulesAcceptance AcceptPendingRules(const std::wstring& programFolder);
 // Removes the pending copy, if any: the file in place stays as it is.
 void DiscardPendingRules(const std::wstring& programFolder);
 
-// Puts "winapp2.ini.bak" back in place of "winapp2.ini" in one rename; false, with why, when there
-// is none or it cannot be moved.
-bool UndoRulesUpdate(const std::wstring& programFolder, std::wstring& problem);
+// Puts "winapp2.ini.bak" back in place of "winapp2.ini" in one rename; why not when there is none or
+// it cannot be moved.
+platform::Result<void> UndoRulesUpdate(const std::wstring& programFolder);
 
 }  // namespace catalogue::rules

@@ -112,93 +112,103 @@ bool IsChosen(const Arguments& arguments, const std::wstring& section, const std
                      [&](const ItemName& name) { return SameItem(name, section, key); });
 }
 
-}  // namespace
+// The arguments after --keep-site, --check-rules, --url and --only.
+using TakeArgument = platform::Result<void> (*)(Arguments& parsed, const std::wstring& argument);
 
-bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, std::wstring& error) {
-  parsed = {};
-  auto setAction = [&](Action action, const std::wstring& option) {
+platform::Result<void> TakeSite(Arguments& parsed, const std::wstring& site) {
+  parsed.site = site;
+  return {};
+}
+
+platform::Result<void> TakeRuleFile(Arguments& parsed, const std::wstring& file) {
+  parsed.ruleFile = file;
+  return {};
+}
+
+platform::Result<void> TakeUrl(Arguments& parsed, const std::wstring& url) {
+  parsed.url = url;
+  return {};
+}
+
+// "SECTION/KEY[,SECTION/KEY...]"
+platform::Result<void> TakeItemNames(Arguments& parsed, const std::wstring& list) {
+  for (size_t start = 0;;) {
+    size_t comma = list.find(L',', start);
+    std::wstring name = list.substr(start, comma == std::wstring::npos ? comma : comma - start);
+    size_t slash = name.find(L'/');
+    if (slash == std::wstring::npos || slash == 0 || slash + 1 == name.size()) {
+      return platform::Failure{L"Not an item name: \"" + name + L"\" (expected SECTION/KEY, see --list)."};
+    }
+    parsed.chosen.push_back({name.substr(0, slash), name.substr(slash + 1)});
+    if (comma == std::wstring::npos) return {};
+    start = comma + 1;
+  }
+}
+
+// An option: the action it asks for, the switch it sets, and what it does with the argument after it.
+struct Option {
+  const wchar_t* name;
+  Action action = Action::None;
+  bool Arguments::*flag = nullptr;
+  TakeArgument take = nullptr;
+  const wchar_t* needed = nullptr;  // the mistake when the argument after it is missing; none: it may be
+};
+
+const Option kOptions[] = {
+    {L"--help", Action::Help},
+    {L"-h", Action::Help},
+    {L"/?", Action::Help},
+    {L"--list", Action::List},
+    {L"--preview", Action::Preview},
+    {L"--clean", Action::Clean},
+    {L"--keep-site", Action::KeepSite, nullptr, TakeSite,
+     L"--keep-site needs a site: --keep-site example.com (host:mail.example.com for that host only)"},
+    {L"--unkeep-site", Action::UnkeepSite, nullptr, TakeSite,
+     L"--unkeep-site needs a site: --unkeep-site example.com (host:mail.example.com for that host only)"},
+    {L"--check-rules", Action::CheckRules, nullptr, TakeRuleFile},
+    {L"--update-rules", Action::UpdateRules},
+    {L"--accept", Action::None, &Arguments::accept},
+    {L"--undo-rules-update", Action::UndoRulesUpdate},
+    {L"--url", Action::None, nullptr, TakeUrl,
+     L"--url needs an address: --update-rules --url https://example.com/winapp2.ini"},
+    {L"--kept-sites", Action::KeptSites},
+    {L"--json", Action::None, &Arguments::json},
+    {L"--yes", Action::None, &Arguments::yes},
+    {L"--then-shutdown", Action::None, &Arguments::thenShutdown},
+    {L"--all-users", Action::None, &Arguments::allUsers},
+    {L"--only", Action::None, &Arguments::only, TakeItemNames,
+     L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]"},
+};
+
+const Option* FindOption(const std::wstring& arg) {
+  for (const Option& option : kOptions) {
+    if (arg == option.name) return &option;
+  }
+  return nullptr;
+}
+
+// Sets what the option at `at` says, and moves `at` past the argument it takes.
+platform::Result<void> Apply(const Option& option, const std::vector<std::wstring>& args, size_t& at,
+                             Arguments& parsed) {
+  if (option.action != Action::None) {
     if (parsed.action != Action::None) {
-      error =
+      return platform::Failure{
           L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules, "
           L"--update-rules, --undo-rules-update and --help may be given (" +
-          option + L").";
-      return false;
+          std::wstring(option.name) + L")."};
     }
-    parsed.action = action;
-    return true;
-  };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::wstring& arg = args[i];
-    if (arg == L"--help" || arg == L"-h" || arg == L"/?") {
-      if (!setAction(Action::Help, arg)) return false;
-    } else if (arg == L"--list") {
-      if (!setAction(Action::List, arg)) return false;
-    } else if (arg == L"--preview") {
-      if (!setAction(Action::Preview, arg)) return false;
-    } else if (arg == L"--clean") {
-      if (!setAction(Action::Clean, arg)) return false;
-    } else if (arg == L"--keep-site" || arg == L"--unkeep-site") {
-      if (!setAction(arg == L"--keep-site" ? Action::KeepSite : Action::UnkeepSite, arg)) return false;
-      if (i + 1 >= args.size() || args[i + 1].rfind(L"--", 0) == 0) {
-        error = arg + L" needs a site: " + arg + L" example.com (host:mail.example.com for that host only)";
-        return false;
-      }
-      parsed.site = args[++i];
-    } else if (arg == L"--check-rules") {
-      if (!setAction(Action::CheckRules, arg)) return false;
-      if (i + 1 < args.size() && args[i + 1].rfind(L"--", 0) != 0) parsed.ruleFile = args[++i];
-    } else if (arg == L"--update-rules") {
-      if (!setAction(Action::UpdateRules, arg)) return false;
-    } else if (arg == L"--accept") {
-      parsed.accept = true;
-    } else if (arg == L"--undo-rules-update") {
-      if (!setAction(Action::UndoRulesUpdate, arg)) return false;
-    } else if (arg == L"--url") {
-      if (i + 1 >= args.size() || args[i + 1].rfind(L"--", 0) == 0) {
-        error = L"--url needs an address: --update-rules --url https://example.com/winapp2.ini";
-        return false;
-      }
-      parsed.url = args[++i];
-    } else if (arg == L"--kept-sites") {
-      if (!setAction(Action::KeptSites, arg)) return false;
-    } else if (arg == L"--json") {
-      parsed.json = true;
-    } else if (arg == L"--yes") {
-      parsed.yes = true;
-    } else if (arg == L"--then-shutdown") {
-      parsed.thenShutdown = true;
-    } else if (arg == L"--all-users") {
-      parsed.allUsers = true;
-    } else if (arg == L"--only") {
-      if (i + 1 >= args.size() || args[i + 1].rfind(L"--", 0) == 0) {
-        error = L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]";
-        return false;
-      }
-      parsed.only = true;
-      std::wstring list = args[++i];
-      size_t start = 0;
-      for (;;) {
-        size_t comma = list.find(L',', start);
-        std::wstring name = list.substr(start, comma == std::wstring::npos ? comma : comma - start);
-        size_t slash = name.find(L'/');
-        if (slash == std::wstring::npos || slash == 0 || slash + 1 == name.size()) {
-          error = L"Not an item name: \"" + name + L"\" (expected SECTION/KEY, see --list).";
-          return false;
-        }
-        parsed.chosen.push_back({name.substr(0, slash), name.substr(slash + 1)});
-        if (comma == std::wstring::npos) break;
-        start = comma + 1;
-      }
-    } else {
-      error = L"Unknown argument: " + arg;
-      return false;
-    }
+    parsed.action = option.action;
   }
-  if (parsed.accept && parsed.action == Action::None) parsed.action = Action::AcceptRules;
-  if (parsed.action == Action::None) {
-    error = L"Nothing to do: give --list, --preview, --clean, --kept-sites, --check-rules, --update-rules or --help.";
-    return false;
+  if (option.flag) parsed.*option.flag = true;
+  if (!option.take) return {};
+  if (at + 1 >= args.size() || args[at + 1].rfind(L"--", 0) == 0) {
+    return option.needed ? platform::Failure{option.needed} : platform::Result<void>();
   }
+  return option.take(parsed, args[++at]);
+}
+
+// The mistake of the first option given beside an action it does not go with; none when all go.
+const wchar_t* PairingMistake(const Arguments& parsed) {
   // Each option with the actions it goes with, in the order their mistakes are told.
   const struct {
     bool given;
@@ -216,11 +226,30 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, st
   };
   for (const auto& pairing : pairings) {
     if (pairing.given && parsed.action != pairing.with[0] && parsed.action != pairing.with[1]) {
-      error = pairing.mistake;
-      return false;
+      return pairing.mistake;
     }
   }
-  return true;
+  return nullptr;
+}
+
+}  // namespace
+
+platform::Result<Arguments> ParseArguments(const std::vector<std::wstring>& args) {
+  Arguments parsed;
+  for (size_t at = 0; at < args.size(); ++at) {
+    const Option* option = FindOption(args[at]);
+    if (!option) return platform::Failure{L"Unknown argument: " + args[at]};
+    if (platform::Result<void> applied = Apply(*option, args, at, parsed); !applied) {
+      return platform::Failure{applied.Reason()};
+    }
+  }
+  if (parsed.accept && parsed.action == Action::None) parsed.action = Action::AcceptRules;
+  if (parsed.action == Action::None) {
+    return platform::Failure{
+        L"Nothing to do: give --list, --preview, --clean, --kept-sites, --check-rules, --update-rules or --help."};
+  }
+  if (const wchar_t* mistake = PairingMistake(parsed)) return platform::Failure{mistake};
+  return parsed;
 }
 
 std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
@@ -484,9 +513,8 @@ int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFol
   }
   if (arguments.action == Action::AcceptRules) return AcceptRules(programFolder, output);
   if (arguments.action != Action::UndoRulesUpdate) return -1;
-  std::wstring problem;
-  if (!catalogue::rules::UndoRulesUpdate(programFolder, problem)) {
-    output.err += ToUtf8(L"Nothing was restored: " + problem + L".\n");
+  if (platform::Result<void> undone = catalogue::rules::UndoRulesUpdate(programFolder); !undone) {
+    output.err += ToUtf8(L"Nothing was restored: " + undone.Reason() + L".\n");
     return kExitRulesNotUpdated;
   }
   output.out += "winapp2.ini.bak is back in place as winapp2.ini.\n";
@@ -573,37 +601,10 @@ int KeptSitesAction(const Arguments& arguments, const std::wstring& programFolde
   }
 }
 
-}  // namespace
-
-int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
-        Output& output, const platform::ShutdownRequest& shutdown, const std::function<bool()>& isAdministrator) {
-  Arguments arguments;
-  std::wstring error;
-  if (!ParseArguments(args, arguments, error)) {
-    output.err += ToUtf8(error) + "\n" + "Try trellwipe-cli --help.\n";
-    return kExitBadArguments;
-  }
-  if (arguments.action == Action::Help) {
-    output.out += ToUtf8(HelpText());
-    return kExitDone;
-  }
-  if (int code = KeptSitesAction(arguments, programFolder, output); code >= 0) return code;
-  if (arguments.action == Action::CheckRules) return CheckRules(arguments, programFolder, output);
-  if (int code = RulesUpdateAction(arguments, programFolder, output); code >= 0) return code;
-  std::vector<ListedItem> items = ListItems(programFolder);
-  if (arguments.action == Action::List) {
-    output.out += arguments.json ? ListJson(items) : ToUtf8(ListText(items));
-    return kExitDone;
-  }
-  for (const ItemName& name : arguments.chosen) {
-    bool known = std::any_of(items.begin(), items.end(),
-                             [&](const ListedItem& item) { return SameItem(name, item.section, item.key); });
-    if (!known) {
-      output.err += "Unknown item: " + ToUtf8(name.section + L"/" + name.key) + " (see trellwipe-cli --list)\n";
-      return kExitBadArguments;
-    }
-  }
-
+// --preview and --clean of the items the arguments choose, reported as they ask.
+int CleanOrPreview(const Arguments& arguments, const std::wstring& programFolder, const run::ProcessValues& values,
+                   Output& output, const platform::ShutdownRequest& shutdown,
+                   const std::function<bool()>& isAdministrator) {
   // Nothing to show and nothing to ask: the run reports through the returned report only.
   run::NullView view;
   run::CleanRun run(view, programFolder, values, catalogue::Stages());
@@ -622,7 +623,7 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
   {
     ConsoleBreakStopsRun stopper(run);
     if (arguments.action == Action::Preview || unsavedClean) {
-      run.Preview(preview);
+      preview = *run.Preview();
     } else {
       run.CleanNow(true);
     }
@@ -649,6 +650,39 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
   }
   bool leftBehind = arguments.action == Action::Clean && report.LeftSomethingBehind();
   return leftBehind ? kExitLeftBehind : kExitDone;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
+        Output& output, const platform::ShutdownRequest& shutdown, const std::function<bool()>& isAdministrator) {
+  platform::Result<Arguments> parsed = ParseArguments(args);
+  if (!parsed) {
+    output.err += ToUtf8(parsed.Reason()) + "\n" + "Try trellwipe-cli --help.\n";
+    return kExitBadArguments;
+  }
+  const Arguments& arguments = *parsed;
+  if (arguments.action == Action::Help) {
+    output.out += ToUtf8(HelpText());
+    return kExitDone;
+  }
+  if (int code = KeptSitesAction(arguments, programFolder, output); code >= 0) return code;
+  if (arguments.action == Action::CheckRules) return CheckRules(arguments, programFolder, output);
+  if (int code = RulesUpdateAction(arguments, programFolder, output); code >= 0) return code;
+  std::vector<ListedItem> items = ListItems(programFolder);
+  if (arguments.action == Action::List) {
+    output.out += arguments.json ? ListJson(items) : ToUtf8(ListText(items));
+    return kExitDone;
+  }
+  for (const ItemName& name : arguments.chosen) {
+    bool known = std::any_of(items.begin(), items.end(),
+                             [&](const ListedItem& item) { return SameItem(name, item.section, item.key); });
+    if (!known) {
+      output.err += "Unknown item: " + ToUtf8(name.section + L"/" + name.key) + " (see trellwipe-cli --list)\n";
+      return kExitBadArguments;
+    }
+  }
+  return CleanOrPreview(arguments, programFolder, values, output, shutdown, isAdministrator);
 }
 
 }  // namespace cli

@@ -11,6 +11,7 @@
 #include "catalogue/rule_update.h"
 #include "engine/cookie_sites.h"
 #include "engine/run_report.h"
+#include "platform/result.h"
 #include "platform/shutdown.h"
 #include "run/process_values.h"
 
@@ -71,9 +72,9 @@ struct Arguments {
   bool accept = false;           // --accept: the downloaded rules go in place
 };
 
-// False with a message for unknown options, a missing or second action, a malformed --only, and
-// --only, --yes, --then-shutdown, --all-users or --url beside an action they do not go with.
-bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed, std::wstring& error);
+// A failure with the message for unknown options, a missing or second action, a malformed --only,
+// and --only, --yes, --then-shutdown, --all-users or --url beside an action they do not go with.
+platform::Result<Arguments> ParseArguments(const std::vector<std::wstring>& args);
 
 struct ListedItem {
   std::wstring section;

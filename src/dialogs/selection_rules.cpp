@@ -70,9 +70,8 @@ void SelectionWindow::RulesDownloadReport(WPARAM what) {
 }
 
 void SelectionWindow::UndoRulesUpdate() {
-  std::wstring problem;
-  if (!catalogue::rules::UndoRulesUpdate(programFolder_, problem)) {
-    platform::Tell(Handle(), L"The previous rules were not put back: " + problem + L".");
+  if (platform::Result<void> undone = catalogue::rules::UndoRulesUpdate(programFolder_); !undone) {
+    platform::Tell(Handle(), L"The previous rules were not put back: " + undone.Reason() + L".");
   } else {
     ReloadRules({});
   }

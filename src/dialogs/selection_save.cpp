@@ -173,13 +173,13 @@ bool SelectionWindow::Save() {
   if (!settingsText || !platform::CanReplaceFile(settingsFile)) return notSaved(settingsFile);
   std::optional<std::string> listText = CustomListText(entries);
   if (!listText) return notSaved(listFile);
-  platform::PendingReplacement list(listFile, *listText);
-  if (!list.Ready()) return notSaved(listFile);
-  platform::PendingReplacement settings(settingsFile, *settingsText);
-  if (!settings.Ready()) return notSaved(settingsFile);
-  if (!list.Commit()) return notSaved(listFile);
+  auto list = platform::PendingReplacement::Write(listFile, *listText);
+  if (!list) return notSaved(listFile);
+  auto settings = platform::PendingReplacement::Write(settingsFile, *settingsText);
+  if (!settings) return notSaved(settingsFile);
+  if (!list->Commit()) return notSaved(listFile);
   // Only a rename refused in the instant since the checks gets here, with the custom list saved.
-  if (!settings.Commit()) {
+  if (!settings->Commit()) {
     platform::Tell(Handle(), L"Can't write " + settingsFile + L": the cleaning settings are not saved.");
     return false;
   }

@@ -30,11 +30,12 @@ struct Listing {
 // user may not list (one that needs administrator rights) is named in the details.
 Listing List(const EraseContext& ctx, const std::wstring& folder) {
   Listing listing;
-  listing.opened = platform::ListFolder(folder, [&](const Entry& entry) {
+  platform::Result<void> listed = platform::ListFolder(folder, [&](const Entry& entry) {
     ctx.Pump();
     (entry.IsFolder() ? listing.folders : listing.files).push_back(entry);
   });
-  if (!listing.opened && GetLastError() == ERROR_ACCESS_DENIED) ctx.LeftBehind(folder, L"access denied");
+  listing.opened = static_cast<bool>(listed);
+  if (!listed && listed.SystemError() == ERROR_ACCESS_DENIED) ctx.LeftBehind(folder, L"access denied");
   return listing;
 }
 

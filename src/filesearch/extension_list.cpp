@@ -88,7 +88,7 @@ bool AppendExtension(const std::wstring& programFolder, const std::wstring& text
 bool WriteDefaultExtensions(const std::wstring& programFolder) {
   std::string bytes;
   for (const wchar_t* entry : kDefaultExtensions) bytes += platform::Narrow(entry) + "\r\n";
-  return platform::ReplaceFileAtomically(ExtensionFile(programFolder), bytes);
+  return static_cast<bool>(platform::ReplaceFileAtomically(ExtensionFile(programFolder), bytes));
 }
 
 bool RemoveExtension(const std::wstring& programFolder, const std::wstring& entry) {
@@ -101,7 +101,7 @@ bool RemoveExtension(const std::wstring& programFolder, const std::wstring& entr
     if (line != dropped) kept += line + "\r\n";
   }
   // One rename replaces the list: "Ext.txt" is never missing, whatever fails.
-  return platform::ReplaceFileAtomically(file, kept);
+  return static_cast<bool>(platform::ReplaceFileAtomically(file, kept));
 }
 
 bool SendToRecycleBin(const std::wstring& path) {

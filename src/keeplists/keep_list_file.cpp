@@ -59,13 +59,13 @@ bool AppendToKeepList(const std::wstring& file, std::wstring_view entry) {
     if (!bytes.empty() && bytes.back() != '\n') bytes += kLineEnd;
   }
   bytes += StoredLine(entry);
-  return platform::ReplaceFileAtomically(file, bytes);
+  return static_cast<bool>(platform::ReplaceFileAtomically(file, bytes));
 }
 
 bool RewriteKeepList(const std::wstring& file, const std::vector<std::wstring>& entries) {
   std::string bytes;
   for (const std::wstring& entry : entries) bytes += StoredLine(entry);
-  return platform::ReplaceFileAtomically(file, bytes);
+  return static_cast<bool>(platform::ReplaceFileAtomically(file, bytes));
 }
 
 std::vector<engine::KeptSite> LoadKeptSites(const std::wstring& programFolder) {

@@ -96,18 +96,18 @@ unsigned long long NowTicks() {
   return FileTimeTicks(now);
 }
 
-bool ListFolder(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each) {
+Result<void> ListFolder(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each) {
   WIN32_FIND_DATAW data;
   FindHandle find(FindFirstFileExW(ApiPath(JoinPath(folder, L"*")).c_str(), FindExInfoBasic, &data,
                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  if (!find) return false;
+  if (!find) return SystemFailure(GetLastError());
   do {
     FolderEntry entry{data.cFileName, data.dwFileAttributes,
                       (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, data.ftLastWriteTime};
     if (entry.name == L"." || entry.name == L"..") continue;
     each(entry);
   } while (FindNextFileW(find.get(), &data));
-  return true;
+  return {};
 }
 
 }  // namespace platform

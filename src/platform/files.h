@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/result.h"
+
 namespace platform {
 
 // The extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") of a full, canonical path,
@@ -54,8 +56,8 @@ constexpr unsigned long long TicksOf(std::chrono::seconds span) {
   return static_cast<unsigned long long>(span.count()) * 10000000ULL;
 }
 
-// Calls `each` with every entry of the folder but "." and "..", in the file system's order; false
-// when the folder cannot be listed.
-bool ListFolder(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each);
+// Calls `each` with every entry of the folder but "." and "..", in the file system's order; the
+// system's error when the folder cannot be listed.
+Result<void> ListFolder(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each);
 
 }  // namespace platform

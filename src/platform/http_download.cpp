@@ -3,6 +3,7 @@
 #include <winhttp.h>
 
 #include <cwchar>
+#include <optional>
 #include <vector>
 
 #include "platform/handles.h"
@@ -59,30 +60,83 @@ long long ContentLength(HINTERNET request) {
   return end == text ? -1 : static_cast<long long>(length);
 }
 
-}  // namespace
+// The parts of an http:// or https:// address that WinHTTP connects with.
+struct Address {
+  std::wstring host;
+  std::wstring path;  // with the query
+  INTERNET_PORT port = 0;
+  bool secure = false;
+};
 
-DownloadResult DownloadTo(const std::wstring& url, HANDLE out, const DownloadLimits& limits,
-                          const DownloadProgress& progress) {
+std::optional<Address> ParseAddress(const std::wstring& url) {
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof(parts);
   parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
   if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts) ||
       (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) || !parts.dwHostNameLength) {
-    return Failed(DownloadOutcome::BadAddress, ERROR_WINHTTP_INVALID_URL);
+    return std::nullopt;
   }
-  const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-  const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
-                            std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  return Address{std::wstring(parts.lpszHostName, parts.dwHostNameLength),
+                 std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                     std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength),
+                 parts.nPort, parts.nScheme == INTERNET_SCHEME_HTTPS};
+}
 
+// The body of an answered request written to `out` piece by piece, within the limit and for as long
+// as `progress` lets it go on; `result` holds the server's status.
+DownloadResult ReceiveBody(HINTERNET request, HANDLE out, long long length, const DownloadLimits& limits,
+                           const DownloadProgress& progress, DownloadResult result) {
+  auto stopped = [&] {
+    if (!progress || progress(result.bytes, length)) return false;
+    result.outcome = DownloadOutcome::Stopped;
+    return true;
+  };
+  if (stopped()) return result;
+  std::vector<char> buffer(64 * 1024);
+  for (;;) {
+    DWORD read = 0;
+    if (!WinHttpReadData(request, buffer.data(), static_cast<DWORD>(buffer.size()), &read)) {
+      DownloadResult failed = TransferFailed();
+      // A connection closed before the end is a body cut short.
+      failed.outcome = failed.outcome == DownloadOutcome::TimedOut ? failed.outcome : DownloadOutcome::Truncated;
+      failed.status = result.status;
+      failed.bytes = result.bytes;
+      return failed;
+    }
+    if (read == 0) break;
+    if (result.bytes + read > limits.maxBytes) {
+      result.outcome = DownloadOutcome::TooLarge;
+      return result;
+    }
+    if (!WriteAll(out, std::string(buffer.data(), read))) {
+      result.outcome = DownloadOutcome::WriteFailed;
+      result.error = GetLastError();
+      return result;
+    }
+    result.bytes += read;
+    if (stopped()) return result;
+  }
+  result.outcome = length < 0 || result.bytes == static_cast<unsigned long long>(length) ? DownloadOutcome::Done
+                                                                                         : DownloadOutcome::Truncated;
+  return result;
+}
+
+}  // namespace
+
+DownloadResult DownloadTo(const std::wstring& url, HANDLE out, const DownloadLimits& limits,
+                          const DownloadProgress& progress) {
+  std::optional<Address> address = ParseAddress(url);
+  if (!address) return Failed(DownloadOutcome::BadAddress, ERROR_WINHTTP_INVALID_URL);
   InternetHandle session = OpenSession();
   if (!session) return TransferFailed();
   const int timeout = static_cast<int>(limits.timeoutMs);
   WinHttpSetTimeouts(session.get(), timeout, timeout, timeout, timeout);
-  InternetHandle connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
+  InternetHandle connection(WinHttpConnect(session.get(), address->host.c_str(), address->port, 0));
   if (!connection) return TransferFailed();
+  const std::wstring& path = address->path;
   InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", path.empty() ? L"/" : path.c_str(), nullptr,
                                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                            parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0));
+                                            address->secure ? WINHTTP_FLAG_SECURE : 0));
   // The wait for the response's headers has a timeout of its own, which WinHttpSetTimeouts leaves at
   // 90 seconds.
   DWORD headersTimeout = limits.timeoutMs;
@@ -110,39 +164,7 @@ DownloadResult DownloadTo(const std::wstring& url, HANDLE out, const DownloadLim
     result.outcome = DownloadOutcome::TooLarge;
     return result;
   }
-  auto stopped = [&] {
-    if (!progress || progress(result.bytes, length)) return false;
-    result.outcome = DownloadOutcome::Stopped;
-    return true;
-  };
-  if (stopped()) return result;
-  std::vector<char> buffer(64 * 1024);
-  for (;;) {
-    DWORD read = 0;
-    if (!WinHttpReadData(request.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read)) {
-      DownloadResult failed = TransferFailed();
-      // A connection closed before the end is a body cut short.
-      failed.outcome = failed.outcome == DownloadOutcome::TimedOut ? failed.outcome : DownloadOutcome::Truncated;
-      failed.status = result.status;
-      failed.bytes = result.bytes;
-      return failed;
-    }
-    if (read == 0) break;
-    if (result.bytes + read > limits.maxBytes) {
-      result.outcome = DownloadOutcome::TooLarge;
-      return result;
-    }
-    if (!WriteAll(out, std::string(buffer.data(), read))) {
-      result.outcome = DownloadOutcome::WriteFailed;
-      result.error = GetLastError();
-      return result;
-    }
-    result.bytes += read;
-    if (stopped()) return result;
-  }
-  result.outcome = length < 0 || result.bytes == static_cast<unsigned long long>(length) ? DownloadOutcome::Done
-                                                                                         : DownloadOutcome::Truncated;
-  return result;
+  return ReceiveBody(request.get(), out, length, limits, progress, result);
 }
 
 std::wstring DownloadProblem(const DownloadResult& result) {

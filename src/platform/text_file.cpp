@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 #include "platform/handles.h"
 #include "platform/text.h"
@@ -11,6 +12,8 @@ namespace platform {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// Windows would refuse the rename, and a user who protected a file means it to stay.
+constexpr wchar_t kReadOnly[] = L"it is read-only";
 
 std::atomic<unsigned> tempCounter{0};
 std::atomic<long long> diskFullAfter{-1};
@@ -78,69 +81,68 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
                            written == bytes.size());
 }
 
-bool CanReplaceFile(const std::wstring& file) {
+Result<void> CanReplaceFile(const std::wstring& file) {
   DWORD attributes = GetFileAttributesW(file.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
-      SetLastError(ERROR_ACCESS_DENIED);
-      return false;
-    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failure{L"it is a folder"};
+    if (attributes & FILE_ATTRIBUTE_READONLY) return Failure{kReadOnly};
     // The rename needs the same access an open for writing and deleting asks for.
     FileHandle probe(CreateFileW(file.c_str(), GENERIC_WRITE | DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!probe) return false;
+    if (!probe) return SystemFailure(GetLastError());
   }
   std::wstring temp;
   FileHandle sibling = CreateSiblingTemp(file, temp);
-  if (!sibling) return false;
+  if (!sibling) return SystemFailure(GetLastError());
   sibling.reset();
   DeleteFileW(temp.c_str());
-  return true;
+  return {};
 }
 
-PendingReplacement::PendingReplacement(const std::wstring& file, const std::string& bytes)
-    : PendingReplacement(file, [&](HANDLE out) { return WriteContent(out, bytes); }) {}
+Result<PendingReplacement> PendingReplacement::Write(const std::wstring& file, const std::string& bytes) {
+  return Write(file, [&](HANDLE out) { return WriteContent(out, bytes); });
+}
 
-PendingReplacement::PendingReplacement(const std::wstring& file, const std::function<bool(HANDLE)>& write)
-    : file_(file) {
-  if (IsReadOnly(file)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return;
-  }
-  FileHandle out = CreateSiblingTemp(file, temp_);
-  if (!out) {
-    temp_.clear();
-    return;
-  }
-  ready_ = write(out.get()) && FlushFileBuffers(out.get());
-  DWORD error = GetLastError();
+Result<PendingReplacement> PendingReplacement::Write(const std::wstring& file,
+                                                     const std::function<bool(HANDLE)>& write) {
+  if (IsReadOnly(file)) return Failure{kReadOnly};
+  std::wstring temp;
+  FileHandle out = CreateSiblingTemp(file, temp);
+  if (!out) return SystemFailure(GetLastError());
+  const bool written = write(out.get()) && FlushFileBuffers(out.get());
+  Failure failure = SystemFailure(GetLastError());
   out.reset();
-  SetLastError(error);
+  if (!written) {
+    DeleteFileW(temp.c_str());
+    return failure;
+  }
+  return PendingReplacement(file, temp);
 }
+
+PendingReplacement::PendingReplacement(PendingReplacement&& other) noexcept
+    : file_(std::move(other.file_)), temp_(std::exchange(other.temp_, {})) {}
 
 PendingReplacement::~PendingReplacement() {
-  if (temp_.empty()) return;
-  DWORD error = GetLastError();
-  DeleteFileW(temp_.c_str());
-  SetLastError(error);
+  if (!temp_.empty()) DeleteFileW(temp_.c_str());
 }
 
-bool PendingReplacement::Commit() {
-  if (!ready_) return false;
-  ready_ = false;
-  if (!MoveFileExW(temp_.c_str(), file_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+Result<void> PendingReplacement::Commit() {
+  if (!MoveFileExW(temp_.c_str(), file_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return SystemFailure(GetLastError());
+  }
   temp_.clear();
-  return true;
+  return {};
 }
 
-bool ReplaceFileAtomically(const std::wstring& file, const std::string& bytes) {
-  PendingReplacement replacement(file, bytes);
-  return replacement.Ready() && replacement.Commit();
+Result<void> ReplaceFileAtomically(const std::wstring& file, const std::string& bytes) {
+  Result<PendingReplacement> replacement = PendingReplacement::Write(file, bytes);
+  if (!replacement) return Failure{replacement.Reason()};
+  return replacement->Commit();
 }
 
-bool CopyFileAtomically(const std::wstring& from, const std::wstring& to) {
+Result<void> CopyFileAtomically(const std::wstring& from, const std::wstring& to) {
   FileHandle in(CreateFileW(from.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!in) return false;
-  PendingReplacement copy(to, [&](HANDLE out) {
+  if (!in) return SystemFailure(GetLastError());
+  Result<PendingReplacement> copy = PendingReplacement::Write(to, [&](HANDLE out) {
     std::string buffer(1 << 20, '\0');
     for (;;) {
       DWORD read = 0;
@@ -149,7 +151,8 @@ bool CopyFileAtomically(const std::wstring& from, const std::wstring& to) {
       if (!WriteAll(out, buffer.substr(0, read))) return false;
     }
   });
-  return copy.Ready() && copy.Commit();
+  if (!copy) return Failure{copy.Reason()};
+  return copy->Commit();
 }
 
 }  // namespace platform

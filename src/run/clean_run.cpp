@@ -239,10 +239,10 @@ bool CleanRun::CleanOnly(ItemChoice choice, RunEnd end) {
   return true;
 }
 
-bool CleanRun::Preview(engine::RunReport& report) {
-  if (running_) return false;
+std::optional<engine::RunReport> CleanRun::Preview() {
+  if (running_) return std::nullopt;
   RunningFlag running(running_);
-  report = {};
+  engine::RunReport report;
   report.preview = true;
   engine::RunRecorder recorder(report);
   SilentView silent(view_);
@@ -251,7 +251,7 @@ bool CleanRun::Preview(engine::RunReport& report) {
   RunCounters counters;
   RunStages(erase, counters, silent, report);
   report.stopped = erase.Stopped();
-  return true;
+  return report;
 }
 
 void CleanRun::EndOfRun(RunEnd end) {
@@ -281,7 +281,16 @@ void CleanRun::EndOfRun(RunEnd end) {
                                                                : L" left something behind; their rows say what.");
   view_.AddRow(last);
   view_.SetStatusLine(last);
+  TellEnd(stopped, nothing, leaving, last);
 
+  settings::LastRun stored = settings::LoadLastRun(settingsFile_);
+  counters_.cleanedKeys = stored.cleanedKeys;
+  counters_.releasedBytes = stored.releasedBytes;
+  view_.ShowStatistics(stored.lastClean, settings::TotalsText(stored.cleanedKeys, stored.releasedBytes));
+  view_.ShowMainWindow();
+}
+
+void CleanRun::TellEnd(StopReason stopped, bool nothing, size_t leaving, const std::wstring& last) {
   std::wstring keys = platform::FormatNumber(counters_.cleanedKeys);
   std::wstring megabytes = platform::Megabytes(counters_.releasedBytes);
   // Below the counters' estimates, what the run erased as measured, each entry once.
@@ -313,12 +322,6 @@ void CleanRun::EndOfRun(RunEnd end) {
                                   : last + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " + megabytes +
                                         L"MB" + measured);
   }
-
-  settings::LastRun stored = settings::LoadLastRun(settingsFile_);
-  counters_.cleanedKeys = stored.cleanedKeys;
-  counters_.releasedBytes = stored.releasedBytes;
-  view_.ShowStatistics(stored.lastClean, settings::TotalsText(stored.cleanedKeys, stored.releasedBytes));
-  view_.ShowMainWindow();
 }
 
 }  // namespace run

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/run_report.h"
@@ -61,8 +62,8 @@ class CleanRun {
 
   // Walks the same items as CleanNow but erases nothing, writes nothing to the registry or the
   // settings file, starts no process and leaves the counters, the result list and the progress bar
-  // alone; returns what the run would erase now. False while a run or preview is in progress.
-  bool Preview(engine::RunReport& report);
+  // alone; returns what the run would erase now. None while a run or preview is in progress.
+  std::optional<engine::RunReport> Preview();
 
   bool Running() const { return running_; }
   bool BackgroundRun() const { return backgroundRun_; }
@@ -79,6 +80,9 @@ class CleanRun {
                  const std::function<void()>& body);
   engine::EraseContext StartContext(engine::RunRecorder& recorder);
   void EndOfRun(RunEnd end);
+  // The end told with the counters and the measured totals: by a pop-up after a run in the background
+  // (which then is over), else by a message; `last` is the end's row.
+  void TellEnd(StopReason stopped, bool nothing, size_t leaving, const std::wstring& last);
 
   // The stop of the run under way, asked by its walks.
   engine::StopSignal stop_;

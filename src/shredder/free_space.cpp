@@ -85,6 +85,32 @@ DWORD FillFile(HANDLE file, const std::vector<char>& zeros, ULONGLONG& written, 
   return ERROR_SUCCESS;
 }
 
+// Fills the folder with files of zeros until the drive is full, the limit is reached, the wipe must
+// end or a write fails; the outcome, its error and the bytes written go into `result`.
+void FillUntilFull(FillFolder& folder, ULONGLONG limit, const std::function<bool()>& keepGoing, WipeResult& result) {
+  const std::vector<char> zeros(kChunk, 0);
+  for (;;) {
+    HANDLE file = folder.NewFile();
+    if (!file) {
+      DWORD error = GetLastError();
+      // A drive too full for one more file is full.
+      result.outcome = IsFull(error) ? WipeOutcome::Filled : WipeOutcome::Failed;
+      result.error = IsFull(error) ? ERROR_SUCCESS : error;
+      return;
+    }
+    DWORD error = FillFile(file, zeros, result.written, limit, keepGoing);
+    // What was written reaches the disk before the space is handed back, or nothing was wiped; a
+    // stop hands it back at once.
+    if (error != ERROR_CANCELLED) FlushFileBuffers(file);
+    if (error == ERROR_SUCCESS) continue;
+    result.outcome = error == ERROR_CANCELLED ? WipeOutcome::Stopped
+                     : IsFull(error)          ? WipeOutcome::Filled
+                                              : WipeOutcome::Failed;
+    if (result.outcome == WipeOutcome::Failed) result.error = error;
+    return;
+  }
+}
+
 // Deletes a wipe's own files from the folder, then the folder; whether it went.
 bool RemoveWipeFolder(const std::wstring& folder) {
   platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
@@ -155,27 +181,7 @@ WipeResult WipeFreeSpace(const std::wstring& root, const WipeOptions& options) {
       result.error = GetLastError();
       return result;
     }
-    const std::vector<char> zeros(kChunk, 0);
-    for (;;) {
-      HANDLE file = folder.NewFile();
-      if (!file) {
-        DWORD error = GetLastError();
-        // A drive too full for one more file is full.
-        result.outcome = IsFull(error) ? WipeOutcome::Filled : WipeOutcome::Failed;
-        result.error = IsFull(error) ? ERROR_SUCCESS : error;
-        break;
-      }
-      DWORD error = FillFile(file, zeros, result.written, options.limit, keepGoing);
-      // What was written reaches the disk before the space is handed back, or nothing was wiped; a
-      // stop hands it back at once.
-      if (error != ERROR_CANCELLED) FlushFileBuffers(file);
-      if (error == ERROR_SUCCESS) continue;
-      result.outcome = error == ERROR_CANCELLED ? WipeOutcome::Stopped
-                       : IsFull(error)          ? WipeOutcome::Filled
-                                                : WipeOutcome::Failed;
-      if (result.outcome == WipeOutcome::Failed) result.error = error;
-      break;
-    }
+    FillUntilFull(folder, options.limit, keepGoing, result);
     progress.secondsLeft = 0;
     if (options.progress) {
       progress.written = result.written;

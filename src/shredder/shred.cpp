@@ -206,9 +206,11 @@ class Shredding {
     for (size_t at = 0; at < visits.size(); ++at) {
       if (Stopped()) return;
       std::vector<platform::FolderEntry> entries;
-      if (!platform::ListFolder(visits[at].path, [&](const platform::FolderEntry& e) { entries.push_back(e); })) {
+      platform::Result<void> listed =
+          platform::ListFolder(visits[at].path, [&](const platform::FolderEntry& e) { entries.push_back(e); });
+      if (!listed) {
         visits[at].emptied = visits[at].listed =
-            Leave(visits[at].path, OpenFailure(GetLastError(), INVALID_FILE_ATTRIBUTES));
+            Leave(visits[at].path, OpenFailure(listed.SystemError(), INVALID_FILE_ATTRIBUTES));
         continue;
       }
       for (const platform::FolderEntry& entry : entries) {

@@ -158,11 +158,11 @@ void MainWindow::Execute(UINT command) {
 
 bool MainWindow::ConfirmFirstCleaning() {
   if (run_->Running() || !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return true;
-  engine::RunReport report;
   SetBusyCursor(true);
-  bool done = run_->Preview(report);
+  std::optional<engine::RunReport> previewed = run_->Preview();
   SetBusyCursor(false);
-  if (!done || report.stopped) return false;
+  if (!previewed || previewed->stopped) return false;
+  const engine::RunReport& report = *previewed;
   std::wstring text = L"This first cleaning uses the selection Trellwipe ticked for you. It is about to erase " +
                       engine::ErasureSummary(report.Totals()) + L", in these items:";
   for (const engine::ItemReport& item : report.items) text += L"\r\n    " + item.label;

@@ -16,11 +16,11 @@ namespace ui {
 void MainWindow::Preview() {
   ShowPage(Page::Status);
   SetBusyCursor(true);
-  engine::RunReport report;
-  bool done = run_->Preview(report);
+  std::optional<engine::RunReport> previewed = run_->Preview();
   SetBusyCursor(false);
   // Refused while a run is under way: its rows stay.
-  if (!done) return;
+  if (!previewed) return;
+  engine::RunReport& report = *previewed;
   if (exitPending_) {
     ExitProgram();
     return;

@@ -140,45 +140,50 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (focus_.Handle(hwnd_, message, wParam, lParam)) return 0;
+  for (auto handle : {&MainWindow::HandleInput, &MainWindow::HandleSizing, &MainWindow::HandleLifecycle}) {
+    if (std::optional<LRESULT> handled = (this->*handle)(message, wParam, lParam)) return *handled;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+std::optional<LRESULT> MainWindow::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_HOTKEY: BossKeyMessage(message, wParam, lParam); break;
-    case WM_TIMER:
-      if (wParam == kScheduleTimer) CheckSchedule();
-      if (wParam == kBrowserTimer) TickBrowserWatch();
-      return 0;
-    case kBrowserWatchMessage: TickBrowserWatch(); return 0;
     case WM_COMMAND:
       if (lParam == 0 || HIWORD(wParam) == BN_CLICKED || reinterpret_cast<HWND>(lParam) == navigation_.Handle()) {
         Execute(LOWORD(wParam));
       }
       return 0;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header->hwndFrom == link_ && (header->code == NM_CLICK || header->code == NM_RETURN)) {
-        actions_.openWithShell(toolkit::kProductWebPage);
-      } else if (header->hwndFrom == list_ && header->code == NM_DBLCLK) {
-        ShowRowDetails(reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem);
-      } else if (header->hwndFrom == list_ && header->code == LVN_KEYDOWN &&
-                 reinterpret_cast<NMLVKEYDOWN*>(lParam)->wVKey == VK_RETURN) {
-        ShowRowDetails(ListView_GetNextItem(list_, -1, LVNI_SELECTED));
-      }
-      return 0;
-    }
+    case WM_NOTIFY: Notified(*reinterpret_cast<NMHDR*>(lParam)); return 0;
     case TrayIcon::kCallbackMessage: TrayEvent(lParam); return 0;
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) FirstActivation();
-      break;
+    case WM_HOTKEY: BossKeyMessage(message, wParam, lParam); return std::nullopt;
     case WM_SETCURSOR:
       // Asked at every mouse move: one SetCursor call would last only until the next one.
-      if (!busy_ || LOWORD(lParam) != HTCLIENT) break;
+      if (!busy_ || LOWORD(lParam) != HTCLIENT) return std::nullopt;
       SetCursor(LoadCursorW(nullptr, IDC_WAIT));
       return TRUE;
-    case WM_GETFONT:
-      // The skin sizes its font from the window's, which follows the DPI.
-      return reinterpret_cast<LRESULT>(font_.get());
     case DM_GETDEFID:
       // Enter starts the cleaning where its button shows; on the home page it does nothing.
       return page_ == Page::Status ? toolkit::DefaultButtonReply(kStartCleaningCommand) : 0;
+  }
+  return std::nullopt;
+}
+
+void MainWindow::Notified(const NMHDR& header) {
+  if (header.hwndFrom == link_ && (header.code == NM_CLICK || header.code == NM_RETURN)) {
+    actions_.openWithShell(toolkit::kProductWebPage);
+  } else if (header.hwndFrom == list_ && header.code == NM_DBLCLK) {
+    ShowRowDetails(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
+  } else if (header.hwndFrom == list_ && header.code == LVN_KEYDOWN &&
+             reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_RETURN) {
+    ShowRowDetails(ListView_GetNextItem(list_, -1, LVNI_SELECTED));
+  }
+}
+
+std::optional<LRESULT> MainWindow::HandleSizing(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETFONT:
+      // The skin sizes its font from the window's, which follows the DPI.
+      return reinterpret_cast<LRESULT>(font_.get());
     case WM_DPICHANGED:
       // The least size the window may take is the new DPI's already while it moves to the new rectangle.
       dpi_ = HIWORD(wParam) ? HIWORD(wParam) : toolkit::kDesignDpi;
@@ -200,12 +205,26 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                                 std::min(least.cy, limits->ptMaxTrackSize.y)};
       return 0;
     }
+  }
+  return std::nullopt;
+}
+
+std::optional<LRESULT> MainWindow::HandleLifecycle(UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kScheduleTimer) CheckSchedule();
+      if (wParam == kBrowserTimer) TickBrowserWatch();
+      return 0;
+    case kBrowserWatchMessage: TickBrowserWatch(); return 0;
     case kStartupRunMessage: Clean(run::RunEnd::Notification); return 0;
     case kShutdownRunMessage: CleanBeforeShutdown(); return 0;
     case WM_QUERYENDSESSION: return QueryEndSession() ? TRUE : FALSE;
     case WM_ENDSESSION:
       if (wParam) EndSession();
       return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) FirstActivation();
+      return std::nullopt;
     case WM_CLOSE:
       // Closing only sends the window to the tray; Exit ends the program.
       SavePlace();
@@ -218,9 +237,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       toolkit::UnregisterDialogKeys(hwnd_);
       DisarmBossKey(hwnd_);
       tray_.Remove();
-      break;
+      return std::nullopt;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return std::nullopt;
 }
 
 void MainWindow::ShowAfterSplash() {

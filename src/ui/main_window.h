@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,12 @@ class MainWindow : public run::RunView {
   template <typename T>
   friend LRESULT CALLBACK toolkit::ObjectProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // The messages of one concern each; none for a message they leave to DefWindowProc.
+  std::optional<LRESULT> HandleInput(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> HandleSizing(UINT message, WPARAM wParam, LPARAM lParam);
+  std::optional<LRESULT> HandleLifecycle(UINT message, WPARAM wParam, LPARAM lParam);
+  // WM_NOTIFY: the web link opens, a row's details show on a double click or Enter.
+  void Notified(const NMHDR& header);
   void CreateControls();
   HWND AddControl(RECT MainLayout::*place, const wchar_t* className, const wchar_t* text, DWORD style, UINT id = 0,
                   DWORD exStyle = 0);

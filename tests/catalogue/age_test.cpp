@@ -54,7 +54,7 @@ class Ages : public CatalogueTest {
     run::CleanRun cleaning(view, program.Path(), values, catalogue::Stages());
     engine::RunReport report;
     if (preview) {
-      cleaning.Preview(report);
+      report = *cleaning.Preview();
     } else {
       cleaning.CleanNow();
       report = cleaning.LastReport();

@@ -54,11 +54,13 @@ TEST(RulesUpdate, AWholeRuleFileWaitsBesideTheOldOneUntilAcceptedThenTheOldIsKep
   EXPECT_EQ(FolderNames(folder.program.Path()), (std::vector<std::wstring>{L"winapp2.ini", L"winapp2.ini.bak"}));
   EXPECT_FALSE(catalogue::rules::AcceptPendingRules(folder.program.Path()).installed);
 
-  std::wstring problem;
-  ASSERT_TRUE(catalogue::rules::UndoRulesUpdate(folder.program.Path(), problem)) << problem;
+  platform::Result<void> undone = catalogue::rules::UndoRulesUpdate(folder.program.Path());
+  ASSERT_TRUE(undone) << undone.Reason();
   EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
   EXPECT_EQ(FolderNames(folder.program.Path()), std::vector<std::wstring>{L"winapp2.ini"});
-  EXPECT_FALSE(catalogue::rules::UndoRulesUpdate(folder.program.Path(), problem));
+  platform::Result<void> again = catalogue::rules::UndoRulesUpdate(folder.program.Path());
+  ASSERT_FALSE(again);
+  EXPECT_EQ(again.Reason(), L"there is no winapp2.ini.bak to restore");
 }
 
 TEST(RulesUpdate, AcceptingUnticksOnlyTheTickedEntriesWhoseNewFormErasesMore) {

@@ -121,11 +121,7 @@ class Rules : public CatalogueTest {
       settings::inifun::WriteIniValue(settings, catalogue::rules::kCommunitySection, name, L"1");
     view = RecordingView();
     run::CleanRun run(view, program.Path(), values, catalogue::Stages());
-    engine::RunReport report;
-    if (preview) {
-      run.Preview(report);
-      return report;
-    }
+    if (preview) return *run.Preview();
     run.CleanNow();
     return run.LastReport();
   }

@@ -46,39 +46,52 @@ Call RunCli(SeededProfile& profile, std::vector<std::wstring> args, const platfo
 }  // namespace
 
 TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
-  cli::Arguments parsed;
-  std::wstring error;
-  EXPECT_TRUE(cli::ParseArguments({L"--preview", L"--json", L"--only", L"FIREFOX/cache,Custom/Custom"}, parsed, error));
-  EXPECT_EQ(parsed.action, cli::Action::Preview);
-  EXPECT_TRUE(parsed.json);
-  ASSERT_EQ(parsed.chosen.size(), 2u);
-  EXPECT_EQ(parsed.chosen[1].section, L"Custom");
-  EXPECT_EQ(parsed.chosen[1].key, L"Custom");
-  const std::vector<std::wstring> kWrong[] = {
-      {},
-      {L"--json"},
-      {L"--clean", L"--preview"},
-      {L"--clean", L"--only"},
-      {L"--clean", L"--only", L"--json"},
-      {L"--clean", L"--only", L"FIREFOX"},
-      {L"--clean", L"--only", L"FIREFOX/cache,"},
-      {L"--list", L"--only", L"FIREFOX/cache"},
-      {L"--clean", L"--force"},
-      {L"--preview", L"--yes"},
-      {L"--preview", L"--then-shutdown"},
-      {L"--keep-site"},
-      {L"--unkeep-site", L"--json"},
-      {L"--keep-site", L"example.com", L"--kept-sites"},
-      {L"--update-rules", L"--url"},
-      {L"--list", L"--url", L"http://127.0.0.1/winapp2.ini"},
-      {L"--update-rules", L"--undo-rules-update"},
-      {L"--list", L"--accept"},
-      {L"--accept", L"--url", L"http://127.0.0.1/winapp2.ini"},
+  platform::Result<cli::Arguments> parsed =
+      cli::ParseArguments({L"--preview", L"--json", L"--only", L"FIREFOX/cache,Custom/Custom"});
+  ASSERT_TRUE(parsed) << parsed.Reason();
+  EXPECT_EQ(parsed->action, cli::Action::Preview);
+  EXPECT_TRUE(parsed->json);
+  ASSERT_EQ(parsed->chosen.size(), 2u);
+  EXPECT_EQ(parsed->chosen[1].section, L"Custom");
+  EXPECT_EQ(parsed->chosen[1].key, L"Custom");
+  const std::wstring kOneAction =
+      L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules, "
+      L"--update-rules, --undo-rules-update and --help may be given (";
+  const std::wstring kNothingToDo =
+      L"Nothing to do: give --list, --preview, --clean, --kept-sites, --check-rules, --update-rules or --help.";
+  const std::wstring kOnlyNeeds = L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]";
+  const std::wstring kSiteExample = L" example.com (host:mail.example.com for that host only)";
+  const struct {
+    std::vector<std::wstring> args;
+    std::wstring mistake;
+  } kWrong[] = {
+      {{}, kNothingToDo},
+      {{L"--json"}, kNothingToDo},
+      {{L"--clean", L"--preview"}, kOneAction + L"--preview)."},
+      {{L"--clean", L"--only"}, kOnlyNeeds},
+      {{L"--clean", L"--only", L"--json"}, kOnlyNeeds},
+      {{L"--clean", L"--only", L"FIREFOX", L"--force"},
+       L"Not an item name: \"FIREFOX\" (expected SECTION/KEY, see --list)."},
+      {{L"--clean", L"--only", L"FIREFOX/cache,"}, L"Not an item name: \"\" (expected SECTION/KEY, see --list)."},
+      {{L"--list", L"--only", L"FIREFOX/cache"}, L"--only goes with --preview or --clean."},
+      {{L"--clean", L"--force"}, L"Unknown argument: --force"},
+      {{L"--preview", L"--yes"}, L"--yes goes with --clean."},
+      {{L"--preview", L"--then-shutdown"}, L"--then-shutdown goes with --clean."},
+      {{L"--list", L"--all-users"}, L"--all-users goes with --preview or --clean."},
+      {{L"--keep-site"}, L"--keep-site needs a site: --keep-site" + kSiteExample},
+      {{L"--unkeep-site", L"--json"}, L"--unkeep-site needs a site: --unkeep-site" + kSiteExample},
+      {{L"--keep-site", L"example.com", L"--kept-sites"}, kOneAction + L"--kept-sites)."},
+      {{L"-h", L"/?"}, kOneAction + L"/?)."},
+      {{L"--update-rules", L"--url"}, L"--url needs an address: --update-rules --url https://example.com/winapp2.ini"},
+      {{L"--list", L"--url", L"http://127.0.0.1/winapp2.ini"}, L"--url goes with --update-rules."},
+      {{L"--update-rules", L"--undo-rules-update"}, kOneAction + L"--undo-rules-update)."},
+      {{L"--list", L"--accept"}, L"--accept goes with --update-rules, or alone for the rules downloaded before."},
+      {{L"--accept", L"--url", L"http://127.0.0.1/winapp2.ini"}, L"--url goes with --update-rules."},
   };
-  for (const auto& args : kWrong) {
-    error.clear();
-    EXPECT_FALSE(cli::ParseArguments(args, parsed, error)) << args.size();
-    EXPECT_FALSE(error.empty());
+  for (const auto& wrong : kWrong) {
+    platform::Result<cli::Arguments> refused = cli::ParseArguments(wrong.args);
+    ASSERT_FALSE(refused) << wrong.args.size();
+    EXPECT_EQ(refused.Reason(), wrong.mistake);
   }
 }
 

@@ -272,8 +272,9 @@ TEST_F(CleanRunTest, APreviewAndTheCleanAfterItCountATreeReachedByThreeItemsOnce
     }
   }));
   run::CleanRun staged(view, folder.Path(), run::ProcessValues{}, std::move(stages));
-  engine::RunReport preview;
-  ASSERT_TRUE(staged.Preview(preview));
+  std::optional<engine::RunReport> previewing = staged.Preview();
+  ASSERT_TRUE(previewing);
+  const engine::RunReport& preview = *previewing;
   const engine::ReportTotals previewed = preview.Totals();
   EXPECT_EQ(previewed.files, std::size(files));
   EXPECT_EQ(previewed.bytes, bytes);
@@ -399,8 +400,9 @@ TEST(StoppedRun, APreviewAndACleaningEndWhereTheStopReachedThem) {
   run::CleanRun run(view, program.Path(), run::ProcessValues{}, catalogue::Stages());
 
   view.onPump = [&] { run.Stop(run::StopReason::User); };
-  engine::RunReport preview;
-  ASSERT_TRUE(run.Preview(preview));
+  std::optional<engine::RunReport> previewing = run.Preview();
+  ASSERT_TRUE(previewing);
+  const engine::RunReport& preview = *previewing;
   EXPECT_TRUE(preview.stopped);
   EXPECT_EQ(run.Stopped(), run::StopReason::User);
   EXPECT_EQ(FolderNames(data.Path()).size(), 2000u);

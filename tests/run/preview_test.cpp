@@ -193,8 +193,9 @@ TEST(PreviewOfAWholeRun, ListsExactlyWhatTheFollowingCleanRemovesAndChangesNothi
   std::wstring registry = RegistrySnapshot(HKEY_CURRENT_USER, profile.registry.Subkey());
   std::string settingsText = ReadText(profile.Settings());
 
-  engine::RunReport preview;
-  ASSERT_TRUE(run.Preview(preview));
+  std::optional<engine::RunReport> previewed = run.Preview();
+  ASSERT_TRUE(previewed);
+  const engine::RunReport& preview = *previewed;
   EXPECT_TRUE(preview.preview);
   EXPECT_EQ(FolderSnapshot(profile.root.Path()), files);
   EXPECT_EQ(FolderSnapshot(profile.program.Path()), program);

@@ -56,15 +56,25 @@ const char kOldSettings[] =
 
 }  // namespace
 
-TEST(AtomicReplace, ABlockedFileIsRefusedUntouchedAndNoTemporaryFileStays) {
+TEST(AtomicReplace, ABlockedFileIsRefusedUntouchedWithWhyAndNoTemporaryFileStays) {
   TempFolder folder;
   std::wstring file = folder / L"list.dat";
+  const std::wstring kSharingViolation = platform::SystemFailure(ERROR_SHARING_VIOLATION).reason;
   for (Block how : {Block::ReadOnly, Block::HeldOpen}) {
     WriteText(file, "old\r\n");
     {
       Blocked blocked(file, how);
-      EXPECT_FALSE(platform::CanReplaceFile(file));
-      EXPECT_FALSE(platform::ReplaceFileAtomically(file, "new\r\n"));
+      platform::Result<void> replaceable = platform::CanReplaceFile(file);
+      ASSERT_FALSE(replaceable);
+      EXPECT_EQ(replaceable.Reason(), how == Block::ReadOnly ? L"it is read-only" : kSharingViolation);
+      platform::Result<void> replaced = platform::ReplaceFileAtomically(file, "new\r\n");
+      ASSERT_FALSE(replaced);
+      if (how == Block::ReadOnly) {
+        EXPECT_EQ(replaced.Reason(), L"it is read-only");
+      } else {
+        // A holder that lets others only read refuses the rename, not the write of the sibling.
+        EXPECT_NE(replaced.SystemError(), 0u);
+      }
     }
     EXPECT_EQ(ReadText(file), "old\r\n");
     EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"list.dat"});
@@ -74,7 +84,7 @@ TEST(AtomicReplace, ABlockedFileIsRefusedUntouchedAndNoTemporaryFileStays) {
   // A missing file in an existing folder can be created; one in a missing folder cannot.
   EXPECT_TRUE(platform::CanReplaceFile(folder / L"new.dat"));
   EXPECT_FALSE(platform::CanReplaceFile(folder / L"missing\\new.dat"));
-  EXPECT_FALSE(platform::CanReplaceFile(folder.Path()));
+  EXPECT_EQ(platform::CanReplaceFile(folder.Path()).Reason(), L"it is a folder");
 }
 
 TEST(AtomicReplace, AFullDiskKeepsTheOldFileRemovesTheTemporaryOneAndSaysWhy) {
@@ -84,8 +94,9 @@ TEST(AtomicReplace, AFullDiskKeepsTheOldFileRemovesTheTemporaryOneAndSaysWhy) {
   std::string big(100000, 'x');
   for (size_t room : {size_t{0}, size_t{4096}, big.size() - 1}) {
     platform::ScopedDiskFull full(room);
-    EXPECT_FALSE(platform::ReplaceFileAtomically(file, big)) << room;
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+    platform::Result<void> replaced = platform::ReplaceFileAtomically(file, big);
+    ASSERT_FALSE(replaced) << room;
+    EXPECT_EQ(replaced.Reason(), platform::SystemFailure(ERROR_DISK_FULL).reason);
     EXPECT_EQ(ReadText(file), "old\r\n");
     EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"list.dat"});
   }
