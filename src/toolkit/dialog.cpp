@@ -3,7 +3,10 @@
 namespace toolkit {
 
 Dialog::~Dialog() {
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (!hwnd_) return;
+  // The derived part is destroyed already: the window's last messages must not reach it.
+  SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+  DestroyWindow(hwnd_);
 }
 
 bool Dialog::Create(HWND owner, bool visible) {

@@ -9,6 +9,7 @@ namespace toolkit {
 
 class Dialog {
  public:
+  // Destroys a window still open without calling the derived part, which is gone by then.
   virtual ~Dialog();
   Dialog(const Dialog&) = delete;
   Dialog& operator=(const Dialog&) = delete;
