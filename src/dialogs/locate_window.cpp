@@ -70,7 +70,25 @@ void ShowFileSearch(HWND owner, const std::wstring& programFolder) {
 }
 
 LocateWindow::LocateWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings)
-    : programFolder_(std::move(programFolder)), settings_(std::move(settings)) {}
+    : Dialog({{kFindId, BN_CLICKED, [this] { Find(); }},
+              {kExitId, BN_CLICKED, [this] { Action(); }},
+              {kDeleteId, BN_CLICKED, [this] { Delete(); }},
+              {kSelectAllId, BN_CLICKED, [this] { SelectAll(true); }},
+              {kSelectNoneId, BN_CLICKED, [this] { SelectAll(false); }},
+              {kOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
+              {kRecycleId, BN_CLICKED, [this] { StoreCheck(kRecycleId, L"Recycele"); }},
+              {kSubFoldersId, BN_CLICKED, [this] { StoreCheck(kSubFoldersId, L"SubFolders"); }},
+              {kDriveId, CBN_SELCHANGE, [this] { DriveChanged(); }},
+              {kFolderId, LBN_DBLCLK, [this] { OpenSelectedFolder(); }},
+              {kSearchStringId, EN_CHANGE, [this] { SearchStringChanged(); }},
+              {IDOK, BN_CLICKED, [this] { EnterPressed(); }},
+              {IDCANCEL, BN_CLICKED, [this] { Close(); }},
+              {kMenuExitId, BN_CLICKED, [this] { Close(); }},
+              {kMenuOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
+              {kMenuResetId, BN_CLICKED, [this] { ResetAll(); }},
+              {kMenuAboutId, BN_CLICKED, [this] { dialogs::ShowAbout(Handle()); }}}),
+      programFolder_(std::move(programFolder)),
+      settings_(std::move(settings)) {}
 
 toolkit::DialogTemplate LocateWindow::Template() const {
   toolkit::DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
@@ -161,7 +179,6 @@ void LocateWindow::Load() {
 
 INT_PTR LocateWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND: Command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_VKEYTOITEM:
       if (reinterpret_cast<HWND>(lParam) == Control(kFolderId)) {
         if (LOWORD(wParam) == VK_BACK) {
@@ -186,57 +203,14 @@ INT_PTR LocateWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
-// A search still running ends at its next look at the flag.
-void LocateWindow::Unload() { stop_ = true; }
+void LocateWindow::EnterPressed() {
+  if (GetFocus() == Control(kSearchStringId)) Find();
+  if (GetFocus() == Control(kFolderId)) OpenSelectedFolder();
+}
 
-void LocateWindow::Command(WORD id, WORD code) {
-  switch (id) {
-    case kFindId:
-      if (code == BN_CLICKED) Find();
-      return;
-    case kExitId:
-      if (code == BN_CLICKED) Action();
-      return;
-    case kDeleteId:
-      if (code == BN_CLICKED) Delete();
-      return;
-    case kSelectAllId:
-      if (code == BN_CLICKED) SelectAll(true);
-      return;
-    case kSelectNoneId:
-      if (code == BN_CLICKED) SelectAll(false);
-      return;
-    case kOptionsId:
-      if (code == BN_CLICKED) OpenOptions();
-      return;
-    case kRecycleId:
-      if (code == BN_CLICKED) StoreCheck(kRecycleId, L"Recycele");
-      return;
-    case kSubFoldersId:
-      if (code == BN_CLICKED) StoreCheck(kSubFoldersId, L"SubFolders");
-      return;
-    case kDriveId:
-      if (code == CBN_SELCHANGE) DriveChanged();
-      return;
-    case kFolderId:
-      if (code == LBN_DBLCLK) OpenSelectedFolder();
-      return;
-    case kSearchStringId:
-      if (code == EN_CHANGE && !platform::WindowText(Control(kSearchStringId)).empty() &&
-          !IsWindowEnabled(Control(kFindId))) {
-        EnableWindow(Control(kFindId), TRUE);
-      }
-      return;
-    case IDOK:
-      // Enter: in the search string it finds, in the folder list it opens the folder.
-      if (GetFocus() == Control(kSearchStringId)) Find();
-      if (GetFocus() == Control(kFolderId)) OpenSelectedFolder();
-      return;
-    case IDCANCEL:
-    case kMenuExitId: Close(); return;
-    case kMenuOptionsId: OpenOptions(); return;
-    case kMenuResetId: ResetAll(); return;
-    case kMenuAboutId: dialogs::ShowAbout(Handle()); return;
+void LocateWindow::SearchStringChanged() {
+  if (!platform::WindowText(Control(kSearchStringId)).empty() && !IsWindowEnabled(Control(kFindId))) {
+    EnableWindow(Control(kFindId), TRUE);
   }
 }
 

@@ -153,7 +153,12 @@ void RegisterTabClass() {
 
 OptionsWindow::OptionsWindow(settings::BossKeySwitch bossKey, std::wstring programFolder,
                              std::vector<const catalogue::ClosingBrowser*> browsers)
-    : bossKey_(std::move(bossKey)),
+    : Dialog({{chkDaily, BN_CLICKED, [this] { TickEveryDay(); }},
+              {Check1, BN_CLICKED, [this] { ShowBossKeyState(); }},
+              {cmbBossKeyLetter, CBN_SELCHANGE, [this] { ShowBossKeyState(); }},
+              {Command1, BN_CLICKED, [this] { Accept(); }},
+              {Command2, BN_CLICKED, [this] { Close(IDCANCEL); }}}),
+      bossKey_(std::move(bossKey)),
       programFolder_(std::move(programFolder)),
       browsers_(std::move(browsers)),
       isAdministrator_(platform::RunsAsAdministrator) {}
@@ -246,10 +251,13 @@ void OptionsWindow::ShowPage(int page) {
 
 INT_PTR OptionsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED) Clicked(LOWORD(wParam));
-      if (LOWORD(wParam) == cmbBossKeyLetter && HIWORD(wParam) == CBN_SELCHANGE) ShowBossKeyState();
+    case WM_COMMAND: {
+      // A day box toggles itself (see kDayCheck).
+      const WORD id = LOWORD(wParam);
+      if (HIWORD(wParam) != BN_CLICKED || id < chkSunday || id >= chkSunday + 7) return FALSE;
+      CheckDlgButton(Handle(), id, IsDlgButtonChecked(Handle(), id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
       return TRUE;
+    }
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->idFrom == SSTab1 && header->code == TCN_SELCHANGE) {
@@ -261,19 +269,9 @@ INT_PTR OptionsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
-void OptionsWindow::Clicked(WORD id) {
-  if (id >= chkSunday && id < chkSunday + 7) {
-    CheckDlgButton(Handle(), id, IsDlgButtonChecked(Handle(), id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
-  } else if (id == chkDaily) {
-    UINT state = IsDlgButtonChecked(Handle(), chkDaily) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
-    for (int day = 0; day < 7; ++day) CheckDlgButton(Handle(), chkSunday + day, state);
-  } else if (id == Check1) {
-    ShowBossKeyState();
-  } else if (id == Command1) {
-    Accept();
-  } else if (id == Command2) {
-    Close(IDCANCEL);
-  }
+void OptionsWindow::TickEveryDay() {
+  UINT state = IsDlgButtonChecked(Handle(), chkDaily) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
+  for (int day = 0; day < 7; ++day) CheckDlgButton(Handle(), chkSunday + day, state);
 }
 
 settings::Options OptionsWindow::Read() const {

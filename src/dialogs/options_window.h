@@ -61,7 +61,8 @@ class OptionsWindow : public toolkit::Dialog {
   // Says whether another program holds the chosen boss key, while the boss key is on.
   void ShowBossKeyState();
   wchar_t ChosenLetter() const;
-  void Clicked(WORD id);
+  // "Run daily" gives every day its state.
+  void TickEveryDay();
   settings::Options Read() const;
   void Accept();
 
