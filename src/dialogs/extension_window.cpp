@@ -27,18 +27,21 @@ ExtensionWindow::ExtensionWindow(std::wstring programFolder, filesearch::Diskmot
       searchString_(std::move(searchString)) {}
 
 toolkit::DialogTemplate ExtensionWindow::Template() const {
-  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 250, 150, L"Options");
-  dialog.Item(toolkit::kButtonClass, BS_GROUPBOX, L"Extention List:", 7, 4, 112, 139, toolkit::kNoId);
-  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, L"", 14, 16, 98, 120,
-              kFileTypesId, WS_EX_CLIENTEDGE);
-  dialog.Item(toolkit::kButtonClass, BS_GROUPBOX, L"Extention Options:", 125, 4, 118, 139, toolkit::kNoId);
-  dialog.Item(toolkit::kStaticClass, SS_LEFT, L"Extention:", 132, 18, 104, 8, toolkit::kNoId);
-  dialog.Item(toolkit::kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, kAddStart, 132, 28, 104, 12, kAddTextId,
-              WS_EX_CLIENTEDGE);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add", 132, 48, 104, 14, kAddId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Remove", 132, 66, 104, 14, kRemoveId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Default", 132, 84, 104, 14, kDefaultId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"D&one", 132, 122, 104, 14, kDoneId);
+  using namespace toolkit;
+  static constexpr DialogItem kItems[] = {
+      {kButtonClass, BS_GROUPBOX, L"Extention List:", 7, 4, 112, 139, kNoId},
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, L"", 14, 16, 98, 120, kFileTypesId,
+       WS_EX_CLIENTEDGE},
+      {kButtonClass, BS_GROUPBOX, L"Extention Options:", 125, 4, 118, 139, kNoId},
+      {kStaticClass, SS_LEFT, L"Extention:", 132, 18, 104, 8, kNoId},
+      {kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, kAddStart, 132, 28, 104, 12, kAddTextId, WS_EX_CLIENTEDGE},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add", 132, 48, 104, 14, kAddId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Remove", 132, 66, 104, 14, kRemoveId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Default", 132, 84, 104, 14, kDefaultId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"D&one", 132, 122, 104, 14, kDoneId},
+  };
+  DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 250, 150, L"Options");
+  dialog.Items(kItems);
   return dialog;
 }
 

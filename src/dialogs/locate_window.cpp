@@ -91,33 +91,33 @@ LocateWindow::LocateWindow(std::wstring programFolder, filesearch::DiskmoteSetti
       settings_(std::move(settings)) {}
 
 toolkit::DialogTemplate LocateWindow::Template() const {
-  toolkit::DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
-                                     WS_THICKFRAME,
-                                 400, 282, L"Search & Erase");
-  dialog.Item(toolkit::kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 7, 7, 130, 120, kDriveId);
-  dialog.Item(toolkit::kStaticClass, SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, L"", 7, 24, 130, 8, kFolderPathId);
-  dialog.Item(toolkit::kListBoxClass,
-              WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT, L"", 7, 34, 130, 98,
-              kFolderId, WS_EX_CLIENTEDGE);
-  dialog.Item(toolkit::kStaticClass, SS_LEFT, L"Search S&tring", 144, 7, 120, 8, toolkit::kNoId);
-  dialog.Item(toolkit::kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, L"", 144, 17, 249, 12, kSearchStringId,
-              WS_EX_CLIENTEDGE);
-  dialog.Item(toolkit::kButtonClass, BS_GROUPBOX, L"Search and clean options", 144, 36, 249, 30, toolkit::kNoId);
-  dialog.Item(toolkit::kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"Delete to &RecycleBin", 151, 49, 110, 10,
-              kRecycleId);
-  dialog.Item(toolkit::kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"&Include Sub Directories", 268, 49, 118, 10,
-              kSubFoldersId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kFindCaption, 144, 76, 78, 14, kFindId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kExitCaption, 229, 76, 78, 14, kExitId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Option&s", 315, 76, 78, 14, kOptionsId);
-  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL, L"", 7, 138,
-              386, 96, kResultsId, WS_EX_CLIENTEDGE);
-  // An edit, not a label: a summary of many patterns wraps and scrolls instead of running over the
-  // "Total size" line.
-  dialog.Item(toolkit::kEditClass, ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", 7, 236, 386, 22, kStatusId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Delete selected", 7, 261, 90, 14, kDeleteId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Sele&ct All", 104, 261, 70, 14, kSelectAllId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Select N&one", 181, 261, 70, 14, kSelectNoneId);
+  using namespace toolkit;
+  static constexpr DialogItem kItems[] = {
+      {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 7, 7, 130, 120, kDriveId},
+      {kStaticClass, SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, L"", 7, 24, 130, 8, kFolderPathId},
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT, L"", 7, 34,
+       130, 98, kFolderId, WS_EX_CLIENTEDGE},
+      {kStaticClass, SS_LEFT, L"Search S&tring", 144, 7, 120, 8, kNoId},
+      {kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, L"", 144, 17, 249, 12, kSearchStringId, WS_EX_CLIENTEDGE},
+      {kButtonClass, BS_GROUPBOX, L"Search and clean options", 144, 36, 249, 30, kNoId},
+      {kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"Delete to &RecycleBin", 151, 49, 110, 10, kRecycleId},
+      {kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"&Include Sub Directories", 268, 49, 118, 10, kSubFoldersId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kFindCaption, 144, 76, 78, 14, kFindId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kExitCaption, 229, 76, 78, 14, kExitId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Option&s", 315, 76, 78, 14, kOptionsId},
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL, L"", 7, 138, 386, 96,
+       kResultsId, WS_EX_CLIENTEDGE},
+      // An edit, not a label: a summary of many patterns wraps and scrolls instead of running over the
+      // "Total size" line.
+      {kEditClass, ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", 7, 236, 386, 22, kStatusId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Delete selected", 7, 261, 90, 14, kDeleteId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Sele&ct All", 104, 261, 70, 14, kSelectAllId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Select N&one", 181, 261, 70, 14, kSelectNoneId},
+  };
+  DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+                            WS_THICKFRAME,
+                        400, 282, L"Search & Erase");
+  dialog.Items(kItems);
   return dialog;
 }
 
