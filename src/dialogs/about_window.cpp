@@ -19,7 +19,9 @@ constexpr WORD kLinkId = 101;
 }  // namespace
 
 AboutWindow::AboutWindow(std::wstring programFolder, std::function<void(const std::wstring&)> open)
-    : programFolder_(std::move(programFolder)), open_(open ? std::move(open) : engine::normal::OpenWithShell) {}
+    : Dialog({{IDOK, BN_CLICKED, [this] { Close(); }}, {IDCANCEL, BN_CLICKED, [this] { Close(); }}}),
+      programFolder_(std::move(programFolder)),
+      open_(open ? std::move(open) : engine::normal::OpenWithShell) {}
 
 toolkit::DialogTemplate AboutWindow::Template() const {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LINK_CLASS};
@@ -54,24 +56,12 @@ void AboutWindow::Load() {
              FALSE);
 }
 
-INT_PTR AboutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header->idFrom == kLinkId && (header->code == NM_CLICK || header->code == NM_RETURN)) {
-        open_(toolkit::kProductWebPage);
-        return TRUE;
-      }
-      return FALSE;
-    }
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        Close();
-        return TRUE;
-      }
-      return FALSE;
-  }
-  return FALSE;
+INT_PTR AboutWindow::OnMessage(UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_NOTIFY) return FALSE;
+  auto* header = reinterpret_cast<NMHDR*>(lParam);
+  if (header->idFrom != kLinkId || (header->code != NM_CLICK && header->code != NM_RETURN)) return FALSE;
+  open_(toolkit::kProductWebPage);
+  return TRUE;
 }
 
 void ShowAbout(HWND owner) { AboutWindow(platform::ProgramFolder()).ShowModal(owner); }

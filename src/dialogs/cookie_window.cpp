@@ -51,7 +51,13 @@ void Fill(HWND list, const std::vector<std::wstring>& rows) {
 }  // namespace
 
 CookieKeepListWindow::CookieKeepListWindow(const std::wstring& programFolder, Census census)
-    : programFolder_(programFolder), census_(std::move(census)) {}
+    : Dialog({{kSearchId, EN_CHANGE, [this] { ShowSites(); }},
+              {kAddId, BN_CLICKED, [this] { Add(); }},
+              {kRemoveId, BN_CLICKED, [this] { Remove(); }},
+              {IDOK, BN_CLICKED, [this] { Store(); }},
+              {IDCANCEL, BN_CLICKED, [this] { Close(IDCANCEL); }}}),
+      programFolder_(programFolder),
+      census_(std::move(census)) {}
 
 toolkit::DialogTemplate CookieKeepListWindow::Template() const {
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 226,
@@ -112,24 +118,6 @@ void CookieKeepListWindow::ShowKeepList() {
   std::transform(lines_.begin(), lines_.end(), std::back_inserter(rows), KeepListRow);
   Fill(KeepList(), rows);
   ShowSites();
-}
-
-INT_PTR CookieKeepListWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
-  if (message != WM_COMMAND) return FALSE;
-  switch (LOWORD(wParam)) {
-    case kSearchId:
-      if (HIWORD(wParam) == EN_CHANGE) ShowSites();
-      return TRUE;
-    case kAddId:
-      if (HIWORD(wParam) == BN_CLICKED) Add();
-      return TRUE;
-    case kRemoveId:
-      if (HIWORD(wParam) == BN_CLICKED) Remove();
-      return TRUE;
-    case IDOK: Store(); return TRUE;
-    case IDCANCEL: Close(IDCANCEL); return TRUE;
-  }
-  return FALSE;
 }
 
 void CookieKeepListWindow::Add() {

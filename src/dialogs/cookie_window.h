@@ -30,7 +30,6 @@ class CookieKeepListWindow : public toolkit::Dialog {
                         kNoteId = 1006, kExactHostId = 1007;
   toolkit::DialogTemplate Template() const override;
   void Load() override;
-  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void ShowSites();
   void ShowKeepList();
   void Add();

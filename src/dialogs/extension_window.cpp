@@ -16,61 +16,49 @@ constexpr wchar_t kAddStart[] = L"*.";
 
 ExtensionWindow::ExtensionWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings,
                                  SearchStringSink searchString)
-    : programFolder_(std::move(programFolder)),
+    : Dialog({{kAddId, BN_CLICKED, [this] { Add(); }},
+              {kRemoveId, BN_CLICKED, [this] { Remove(); }},
+              {kDefaultId, BN_CLICKED, [this] { Default(); }},
+              {kDoneId, BN_CLICKED, [this] { Close(); }},
+              {IDCANCEL, BN_CLICKED, [this] { Close(); }},
+              {IDOK, BN_CLICKED, [this] { EnterPressed(); }}}),
+      programFolder_(std::move(programFolder)),
       settings_(std::move(settings)),
       searchString_(std::move(searchString)) {}
 
 toolkit::DialogTemplate ExtensionWindow::Template() const {
-  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 250, 150, L"Options");
-  dialog.Item(toolkit::kButtonClass, BS_GROUPBOX, L"Extention List:", 7, 4, 112, 139, toolkit::kNoId);
-  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, L"", 14, 16, 98, 120,
-              kFileTypesId, WS_EX_CLIENTEDGE);
-  dialog.Item(toolkit::kButtonClass, BS_GROUPBOX, L"Extention Options:", 125, 4, 118, 139, toolkit::kNoId);
-  dialog.Item(toolkit::kStaticClass, SS_LEFT, L"Extention:", 132, 18, 104, 8, toolkit::kNoId);
-  dialog.Item(toolkit::kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, kAddStart, 132, 28, 104, 12, kAddTextId,
-              WS_EX_CLIENTEDGE);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add", 132, 48, 104, 14, kAddId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Remove", 132, 66, 104, 14, kRemoveId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Default", 132, 84, 104, 14, kDefaultId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"D&one", 132, 122, 104, 14, kDoneId);
+  using namespace toolkit;
+  static constexpr DialogItem kItems[] = {
+      {kButtonClass, BS_GROUPBOX, L"Extention List:", 7, 4, 112, 139, kNoId},
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, L"", 14, 16, 98, 120, kFileTypesId,
+       WS_EX_CLIENTEDGE},
+      {kButtonClass, BS_GROUPBOX, L"Extention Options:", 125, 4, 118, 139, kNoId},
+      {kStaticClass, SS_LEFT, L"Extention:", 132, 18, 104, 8, kNoId},
+      {kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, kAddStart, 132, 28, 104, 12, kAddTextId, WS_EX_CLIENTEDGE},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add", 132, 48, 104, 14, kAddId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Remove", 132, 66, 104, 14, kRemoveId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Default", 132, 84, 104, 14, kDefaultId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"D&one", 132, 122, 104, 14, kDoneId},
+  };
+  DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 250, 150, L"Options");
+  dialog.Items(kItems);
   return dialog;
 }
 
 void ExtensionWindow::Load() {
-  HWND hwnd = Handle();
-  fileTypes_ = GetDlgItem(hwnd, kFileTypesId);
-  addText_ = GetDlgItem(hwnd, kAddTextId);
-  toolkit::ApplySkinFile(hwnd, programFolder_);
+  toolkit::ApplySkinFile(Handle(), programFolder_);
   if (settings_.Get(L"General", L"MaxLogSize").empty()) settings_.Set(L"General", L"MaxLogSize", L"80");
   FillList();
 }
 
-INT_PTR ExtensionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_COMMAND:
-      if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-      switch (LOWORD(wParam)) {
-        case kAddId: Add(); return TRUE;
-        case kRemoveId: Remove(); return TRUE;
-        case kDefaultId: Default(); return TRUE;
-        case kDoneId:
-        case IDCANCEL: Close(); return TRUE;
-        case IDOK:
-          // Enter in the text field adds what was typed.
-          if (GetFocus() == addText_) Add();
-          return TRUE;
-      }
-      return FALSE;
-  }
-  return FALSE;
+void ExtensionWindow::EnterPressed() {
+  if (GetFocus() == AddText()) Add();
 }
 
-void ExtensionWindow::Unload() { fileTypes_ = addText_ = nullptr; }
-
 void ExtensionWindow::FillList() {
-  SendMessageW(fileTypes_, LB_RESETCONTENT, 0, 0);
+  SendMessageW(FileTypes(), LB_RESETCONTENT, 0, 0);
   for (const std::wstring& entry : filesearch::ReadExtensions(programFolder_)) {
-    SendMessageW(fileTypes_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    SendMessageW(FileTypes(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
   }
 }
 
@@ -81,7 +69,7 @@ void ExtensionWindow::PushSearchString() {
 }
 
 void ExtensionWindow::Add() {
-  std::wstring text = platform::Trim(platform::WindowText(addText_));
+  std::wstring text = platform::Trim(platform::WindowText(AddText()));
   if (filesearch::IsValidExtension(text)) {
     // The same pattern in another letter case finds the same files: it is not added twice.
     std::vector<std::wstring> entries = filesearch::ReadExtensions(programFolder_);
@@ -90,21 +78,21 @@ void ExtensionWindow::Add() {
     if (!listed) filesearch::AppendExtension(programFolder_, text);
     FillList();
     PushSearchString();
-    SetWindowTextW(addText_, kAddStart);
+    SetWindowTextW(AddText(), kAddStart);
     return;
   }
   platform::ShowMessage(Handle(), L"Please fill a legal extention name and try again!", L"Error", MB_ICONERROR | MB_OK);
-  SetWindowTextW(addText_, kAddStart);
-  SetFocus(addText_);
+  SetWindowTextW(AddText(), kAddStart);
+  SetFocus(AddText());
 }
 
 void ExtensionWindow::Remove() {
-  LRESULT selected = SendMessageW(fileTypes_, LB_GETCURSEL, 0, 0);
+  LRESULT selected = SendMessageW(FileTypes(), LB_GETCURSEL, 0, 0);
   // Nothing selected removes nothing.
   if (selected != LB_ERR) {
-    std::wstring entry(static_cast<size_t>(SendMessageW(fileTypes_, LB_GETTEXTLEN, selected, 0)) + 1, L'\0');
+    std::wstring entry(static_cast<size_t>(SendMessageW(FileTypes(), LB_GETTEXTLEN, selected, 0)) + 1, L'\0');
     entry.resize(
-        static_cast<size_t>(SendMessageW(fileTypes_, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(entry.data()))));
+        static_cast<size_t>(SendMessageW(FileTypes(), LB_GETTEXT, selected, reinterpret_cast<LPARAM>(entry.data()))));
     filesearch::RemoveExtension(programFolder_, entry);
   }
   FillList();

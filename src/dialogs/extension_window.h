@@ -17,8 +17,8 @@ class ExtensionWindow : public toolkit::Dialog {
 
   ExtensionWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings, SearchStringSink searchString);
 
-  HWND FileTypes() const { return fileTypes_; }  // lstFileTypes
-  HWND AddText() const { return addText_; }      // txtAdd
+  HWND FileTypes() const { return Control(kFileTypesId); }  // lstFileTypes
+  HWND AddText() const { return Control(kAddTextId); }      // txtAdd
   HWND AddButton() const { return Control(kAddId); }
   HWND RemoveButton() const { return Control(kRemoveId); }
   HWND DefaultButton() const { return Control(kDefaultId); }
@@ -34,19 +34,17 @@ class ExtensionWindow : public toolkit::Dialog {
 
   toolkit::DialogTemplate Template() const override;
   void Load() override;
-  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void Unload() override;
   void FillList();
   void PushSearchString();
   void Add();
   void Remove();
   void Default();
+  // Enter in the text field adds what was typed.
+  void EnterPressed();
 
   std::wstring programFolder_;
   filesearch::DiskmoteSettings settings_;
   SearchStringSink searchString_;
-  HWND fileTypes_ = nullptr;
-  HWND addText_ = nullptr;
 };
 
 }  // namespace dialogs

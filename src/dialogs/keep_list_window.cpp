@@ -10,11 +10,6 @@ namespace dialogs {
 
 namespace {
 
-constexpr WORD kCurrentListId = 1001;
-constexpr WORD kKeepListId = 1002;
-constexpr WORD kAddId = 1003;
-constexpr WORD kRemoveId = 1004;
-
 using toolkit::kButtonClass;
 using toolkit::kListBoxClass;
 using toolkit::kNoId;
@@ -25,7 +20,11 @@ constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
 }  // namespace
 
 KeepListWindow::KeepListWindow(Texts texts, std::wstring keepListFile)
-    : texts_(texts), keepListFile_(std::move(keepListFile)) {}
+    : Dialog({{kAddId, BN_CLICKED, [this] { Add(); }},
+              {kRemoveId, BN_CLICKED, [this] { Remove(); }},
+              {IDCANCEL, BN_CLICKED, [this] { Close(IDCANCEL); }}}),
+      texts_(texts),
+      keepListFile_(std::move(keepListFile)) {}
 
 toolkit::DialogTemplate KeepListWindow::Template() const {
   const short height = 146;
@@ -42,34 +41,10 @@ toolkit::DialogTemplate KeepListWindow::Template() const {
 }
 
 void KeepListWindow::Load() {
-  HWND hwnd = Handle();
-  current_ = GetDlgItem(hwnd, kCurrentListId);
-  keep_ = GetDlgItem(hwnd, kKeepListId);
-  add_ = GetDlgItem(hwnd, kAddId);
-  remove_ = GetDlgItem(hwnd, kRemoveId);
   // The keep list lies in the program folder, beside the skin.
-  toolkit::ApplySkinFile(hwnd, keepListFile_.substr(0, keepListFile_.find_last_of(L'\\')));
+  toolkit::ApplySkinFile(Handle(), keepListFile_.substr(0, keepListFile_.find_last_of(L'\\')));
   LoadLists();
 }
-
-INT_PTR KeepListWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case kAddId:
-          if (HIWORD(wParam) == BN_CLICKED) Add();
-          return TRUE;
-        case kRemoveId:
-          if (HIWORD(wParam) == BN_CLICKED) Remove();
-          return TRUE;
-        case IDCANCEL: Close(IDCANCEL); return TRUE;
-      }
-      return FALSE;
-  }
-  return FALSE;
-}
-
-void KeepListWindow::Unload() { current_ = keep_ = add_ = remove_ = nullptr; }
 
 void KeepListWindow::Fill(HWND list, const std::vector<std::wstring>& items) {
   for (const std::wstring& item : items) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
@@ -79,12 +54,14 @@ void KeepListWindow::Fill(HWND list, const std::vector<std::wstring>& items) {
 
 void KeepListWindow::LoadKeepListFile() {
   if (!keeplists::KeepListExists(keepListFile_)) return;
-  SendMessageW(keep_, LB_RESETCONTENT, 0, 0);
-  Fill(keep_, keeplists::LoadKeepList(keepListFile_));
+  HWND keep = KeepList();
+  SendMessageW(keep, LB_RESETCONTENT, 0, 0);
+  Fill(keep, keeplists::LoadKeepList(keepListFile_));
 }
 
 void KeepListWindow::Add() {
-  std::wstring text = toolkit::ListItemText(current_, SendMessageW(current_, LB_GETCURSEL, 0, 0));
+  HWND current = CurrentList(), keep = KeepList();
+  std::wstring text = toolkit::ListItemText(current, SendMessageW(current, LB_GETCURSEL, 0, 0));
   // The file, in the system's code page, would keep another name than the entry's, and the entry
   // meant to be spared would go.
   if (!platform::FitsCodePage(keeplists::WithoutTrailingBlanks(text))) {
@@ -93,32 +70,33 @@ void KeepListWindow::Add() {
                                  keepListFile_ + L" cannot hold it.");
     return;
   }
-  for (LRESULT i = 0, count = SendMessageW(keep_, LB_GETCOUNT, 0, 0); i < count; ++i) {
-    if (toolkit::ListItemText(keep_, i) == keeplists::WithoutTrailingBlanks(text)) return;
+  for (LRESULT i = 0, count = SendMessageW(keep, LB_GETCOUNT, 0, 0); i < count; ++i) {
+    if (toolkit::ListItemText(keep, i) == keeplists::WithoutTrailingBlanks(text)) return;
   }
-  LRESULT added = SendMessageW(keep_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  LRESULT added = SendMessageW(keep, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   // The list on screen shows what the file keeps, so an entry the file did not take goes again.
   if (!keeplists::AppendToKeepList(keepListFile_, text)) {
-    if (added >= 0) SendMessageW(keep_, LB_DELETESTRING, added, 0);
+    if (added >= 0) SendMessageW(keep, LB_DELETESTRING, added, 0);
     platform::Tell(Handle(), L"Can't write " + keepListFile_ + L": \"" + text + L"\" is not kept.");
   }
-  toolkit::ResetHorizontalExtent(keep_);
+  toolkit::ResetHorizontalExtent(keep);
 }
 
 void KeepListWindow::Remove() {
-  LRESULT selected = SendMessageW(keep_, LB_GETCURSEL, 0, 0);
-  std::wstring removed = selected != LB_ERR ? toolkit::ListItemText(keep_, selected) : std::wstring();
-  if (selected != LB_ERR) SendMessageW(keep_, LB_DELETESTRING, selected, 0);
+  HWND keep = KeepList();
+  LRESULT selected = SendMessageW(keep, LB_GETCURSEL, 0, 0);
+  std::wstring removed = selected != LB_ERR ? toolkit::ListItemText(keep, selected) : std::wstring();
+  if (selected != LB_ERR) SendMessageW(keep, LB_DELETESTRING, selected, 0);
   std::vector<std::wstring> remaining;
-  LRESULT count = SendMessageW(keep_, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) remaining.push_back(toolkit::ListItemText(keep_, i));
+  LRESULT count = SendMessageW(keep, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) remaining.push_back(toolkit::ListItemText(keep, i));
   // The file still keeps the entry, so the list on screen does too.
   if (!keeplists::RewriteKeepList(keepListFile_, remaining)) {
-    if (selected != LB_ERR) SendMessageW(keep_, LB_INSERTSTRING, selected, reinterpret_cast<LPARAM>(removed.c_str()));
+    if (selected != LB_ERR) SendMessageW(keep, LB_INSERTSTRING, selected, reinterpret_cast<LPARAM>(removed.c_str()));
     platform::Tell(Handle(), L"Can't write " + keepListFile_ + L": the list is not changed.");
   }
-  InvalidateRect(keep_, nullptr, TRUE);
-  toolkit::ResetHorizontalExtent(keep_);
+  InvalidateRect(keep, nullptr, TRUE);
+  toolkit::ResetHorizontalExtent(keep);
 }
 
 }  // namespace dialogs

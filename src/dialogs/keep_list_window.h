@@ -12,10 +12,10 @@ namespace dialogs {
 
 class KeepListWindow : public toolkit::Dialog {
  public:
-  HWND CurrentList() const { return current_; }
-  HWND KeepList() const { return keep_; }
-  HWND AddButton() const { return add_; }
-  HWND RemoveButton() const { return remove_; }
+  HWND CurrentList() const { return Control(kCurrentListId); }
+  HWND KeepList() const { return Control(kKeepListId); }
+  HWND AddButton() const { return Control(kAddId); }
+  HWND RemoveButton() const { return Control(kRemoveId); }
 
  protected:
   struct Texts {
@@ -34,19 +34,14 @@ class KeepListWindow : public toolkit::Dialog {
   static void Fill(HWND list, const std::vector<std::wstring>& items);
 
  private:
+  static constexpr WORD kCurrentListId = 1001, kKeepListId = 1002, kAddId = 1003, kRemoveId = 1004;
   toolkit::DialogTemplate Template() const override;
   void Load() final;
-  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void Unload() override;
   void Add();
   void Remove();
 
   Texts texts_;
   std::wstring keepListFile_;
-  HWND current_ = nullptr;
-  HWND keep_ = nullptr;
-  HWND add_ = nullptr;
-  HWND remove_ = nullptr;
 };
 
 }  // namespace dialogs

@@ -70,36 +70,54 @@ void ShowFileSearch(HWND owner, const std::wstring& programFolder) {
 }
 
 LocateWindow::LocateWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings)
-    : programFolder_(std::move(programFolder)), settings_(std::move(settings)) {}
+    : Dialog({{kFindId, BN_CLICKED, [this] { Find(); }},
+              {kExitId, BN_CLICKED, [this] { Action(); }},
+              {kDeleteId, BN_CLICKED, [this] { Delete(); }},
+              {kSelectAllId, BN_CLICKED, [this] { SelectAll(true); }},
+              {kSelectNoneId, BN_CLICKED, [this] { SelectAll(false); }},
+              {kOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
+              {kRecycleId, BN_CLICKED, [this] { StoreCheck(kRecycleId, L"Recycele"); }},
+              {kSubFoldersId, BN_CLICKED, [this] { StoreCheck(kSubFoldersId, L"SubFolders"); }},
+              {kDriveId, CBN_SELCHANGE, [this] { DriveChanged(); }},
+              {kFolderId, LBN_DBLCLK, [this] { OpenSelectedFolder(); }},
+              {kSearchStringId, EN_CHANGE, [this] { SearchStringChanged(); }},
+              {IDOK, BN_CLICKED, [this] { EnterPressed(); }},
+              {IDCANCEL, BN_CLICKED, [this] { Close(); }},
+              {kMenuExitId, BN_CLICKED, [this] { Close(); }},
+              {kMenuOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
+              {kMenuResetId, BN_CLICKED, [this] { ResetAll(); }},
+              {kMenuAboutId, BN_CLICKED, [this] { dialogs::ShowAbout(Handle()); }}}),
+      programFolder_(std::move(programFolder)),
+      settings_(std::move(settings)) {}
 
 toolkit::DialogTemplate LocateWindow::Template() const {
-  toolkit::DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
-                                     WS_THICKFRAME,
-                                 400, 282, L"Search & Erase");
-  dialog.Item(toolkit::kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 7, 7, 130, 120, kDriveId);
-  dialog.Item(toolkit::kStaticClass, SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, L"", 7, 24, 130, 8, kFolderPathId);
-  dialog.Item(toolkit::kListBoxClass,
-              WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT, L"", 7, 34, 130, 98,
-              kFolderId, WS_EX_CLIENTEDGE);
-  dialog.Item(toolkit::kStaticClass, SS_LEFT, L"Search S&tring", 144, 7, 120, 8, toolkit::kNoId);
-  dialog.Item(toolkit::kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, L"", 144, 17, 249, 12, kSearchStringId,
-              WS_EX_CLIENTEDGE);
-  dialog.Item(toolkit::kButtonClass, BS_GROUPBOX, L"Search and clean options", 144, 36, 249, 30, toolkit::kNoId);
-  dialog.Item(toolkit::kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"Delete to &RecycleBin", 151, 49, 110, 10,
-              kRecycleId);
-  dialog.Item(toolkit::kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"&Include Sub Directories", 268, 49, 118, 10,
-              kSubFoldersId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kFindCaption, 144, 76, 78, 14, kFindId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kExitCaption, 229, 76, 78, 14, kExitId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Option&s", 315, 76, 78, 14, kOptionsId);
-  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL, L"", 7, 138,
-              386, 96, kResultsId, WS_EX_CLIENTEDGE);
-  // An edit, not a label: a summary of many patterns wraps and scrolls instead of running over the
-  // "Total size" line.
-  dialog.Item(toolkit::kEditClass, ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", 7, 236, 386, 22, kStatusId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Delete selected", 7, 261, 90, 14, kDeleteId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Sele&ct All", 104, 261, 70, 14, kSelectAllId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Select N&one", 181, 261, 70, 14, kSelectNoneId);
+  using namespace toolkit;
+  static constexpr DialogItem kItems[] = {
+      {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 7, 7, 130, 120, kDriveId},
+      {kStaticClass, SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, L"", 7, 24, 130, 8, kFolderPathId},
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT, L"", 7, 34,
+       130, 98, kFolderId, WS_EX_CLIENTEDGE},
+      {kStaticClass, SS_LEFT, L"Search S&tring", 144, 7, 120, 8, kNoId},
+      {kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, L"", 144, 17, 249, 12, kSearchStringId, WS_EX_CLIENTEDGE},
+      {kButtonClass, BS_GROUPBOX, L"Search and clean options", 144, 36, 249, 30, kNoId},
+      {kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"Delete to &RecycleBin", 151, 49, 110, 10, kRecycleId},
+      {kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"&Include Sub Directories", 268, 49, 118, 10, kSubFoldersId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kFindCaption, 144, 76, 78, 14, kFindId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kExitCaption, 229, 76, 78, 14, kExitId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Option&s", 315, 76, 78, 14, kOptionsId},
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL, L"", 7, 138, 386, 96,
+       kResultsId, WS_EX_CLIENTEDGE},
+      // An edit, not a label: a summary of many patterns wraps and scrolls instead of running over the
+      // "Total size" line.
+      {kEditClass, ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", 7, 236, 386, 22, kStatusId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Delete selected", 7, 261, 90, 14, kDeleteId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Sele&ct All", 104, 261, 70, 14, kSelectAllId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Select N&one", 181, 261, 70, 14, kSelectNoneId},
+  };
+  DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+                            WS_THICKFRAME,
+                        400, 282, L"Search & Erase");
+  dialog.Items(kItems);
   return dialog;
 }
 
@@ -161,7 +179,6 @@ void LocateWindow::Load() {
 
 INT_PTR LocateWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND: Command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_VKEYTOITEM:
       if (reinterpret_cast<HWND>(lParam) == Control(kFolderId)) {
         if (LOWORD(wParam) == VK_BACK) {
@@ -186,57 +203,14 @@ INT_PTR LocateWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
-// A search still running ends at its next look at the flag.
-void LocateWindow::Unload() { stop_ = true; }
+void LocateWindow::EnterPressed() {
+  if (GetFocus() == Control(kSearchStringId)) Find();
+  if (GetFocus() == Control(kFolderId)) OpenSelectedFolder();
+}
 
-void LocateWindow::Command(WORD id, WORD code) {
-  switch (id) {
-    case kFindId:
-      if (code == BN_CLICKED) Find();
-      return;
-    case kExitId:
-      if (code == BN_CLICKED) Action();
-      return;
-    case kDeleteId:
-      if (code == BN_CLICKED) Delete();
-      return;
-    case kSelectAllId:
-      if (code == BN_CLICKED) SelectAll(true);
-      return;
-    case kSelectNoneId:
-      if (code == BN_CLICKED) SelectAll(false);
-      return;
-    case kOptionsId:
-      if (code == BN_CLICKED) OpenOptions();
-      return;
-    case kRecycleId:
-      if (code == BN_CLICKED) StoreCheck(kRecycleId, L"Recycele");
-      return;
-    case kSubFoldersId:
-      if (code == BN_CLICKED) StoreCheck(kSubFoldersId, L"SubFolders");
-      return;
-    case kDriveId:
-      if (code == CBN_SELCHANGE) DriveChanged();
-      return;
-    case kFolderId:
-      if (code == LBN_DBLCLK) OpenSelectedFolder();
-      return;
-    case kSearchStringId:
-      if (code == EN_CHANGE && !platform::WindowText(Control(kSearchStringId)).empty() &&
-          !IsWindowEnabled(Control(kFindId))) {
-        EnableWindow(Control(kFindId), TRUE);
-      }
-      return;
-    case IDOK:
-      // Enter: in the search string it finds, in the folder list it opens the folder.
-      if (GetFocus() == Control(kSearchStringId)) Find();
-      if (GetFocus() == Control(kFolderId)) OpenSelectedFolder();
-      return;
-    case IDCANCEL:
-    case kMenuExitId: Close(); return;
-    case kMenuOptionsId: OpenOptions(); return;
-    case kMenuResetId: ResetAll(); return;
-    case kMenuAboutId: dialogs::ShowAbout(Handle()); return;
+void LocateWindow::SearchStringChanged() {
+  if (!platform::WindowText(Control(kSearchStringId)).empty() && !IsWindowEnabled(Control(kFindId))) {
+    EnableWindow(Control(kFindId), TRUE);
   }
 }
 

@@ -50,10 +50,12 @@ class LocateWindow : public toolkit::Dialog, private filesearch::SearchSink {
   toolkit::DialogTemplate Template() const override;
   void Load() override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void Unload() override;
   void AttachMenu();
   void AnchorControls();
-  void Command(WORD id, WORD code);
+  // Enter: in the search string it finds, in the folder list it opens the folder.
+  void EnterPressed();
+  // A search string typed after an empty one offers Find again.
+  void SearchStringChanged();
   void FillDrives();
   void FillFolders();
   void OpenSelectedFolder();
@@ -79,7 +81,8 @@ class LocateWindow : public toolkit::Dialog, private filesearch::SearchSink {
   bool IncludeSubFolders() override;
   void ShowFolder(const std::wstring& folder) override;
   void AddItem(const std::wstring& item, const std::wstring& path) override;
-  bool StopRequested() override { return stop_; }
+  // A search still running when the window goes ends at its next look.
+  bool StopRequested() override { return stop_ || !Handle(); }
 
   std::wstring programFolder_;
   toolkit::AnchoredLayout layout_;

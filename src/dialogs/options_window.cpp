@@ -18,6 +18,7 @@ namespace dialogs {
 namespace {
 
 using namespace option_ids;
+using toolkit::DialogItem;
 using toolkit::kButtonClass;
 using toolkit::kComboBoxClass;
 using toolkit::kEditClass;
@@ -29,8 +30,6 @@ struct Tab {
   int hundreds;
 };
 constexpr Tab kTabs[] = {{L"General", 11}, {L"Schedule", 12}, {L"Homepage", 13}, {L"Automatic", 14}, {L"Cleaning", 15}};
-constexpr const wchar_t* kDays[] = {L"S&unday",   L"&Monday", L"&Tuesday", L"&Wednesday",
-                                    L"T&hursday", L"&Friday", L"Satu&rday"};
 // With a blank after each comma and full stop: without them the label could break a line only
 // inside a word.
 constexpr wchar_t kBossKeyText[] =
@@ -72,60 +71,65 @@ int ChosenHours(HWND combo) {
 
 constexpr wchar_t kCleanOnCloseText[] = L"Clean this browser's ticked items when its last window closes";
 
+// The controls that every opening has, tab by tab, in the order they are made, which is the tab order;
+// the browsers' rows follow them.
+constexpr DialogItem kItems[] = {
+    // "General"
+    {kButtonClass, kFrame, L"General", 12, 24, 256, 84, GeneralFrame},
+    {kButtonClass, kCheck | WS_GROUP, L"&Load Trellwipe on Windows Start Up", 20, 36, 240, 10, Check2},
+    {kButtonClass, kCheck, L"Automatically &check for new versions", 20, 50, 240, 10, Check3},
+    {kButtonClass, kCheck, L"E&xit after cleaning", 20, 64, 240, 10, Check4},
+    {kButtonClass, kCheck, L"Enable &Securely Cleaning", 20, 78, 240, 10, Check6},
+    {kButtonClass, kCheck, L"Check for new rules &once a week", 20, 92, 240, 10, chkRulesWeekly},
+    {kButtonClass, kFrame, L"Boss Key", 12, 112, 256, 92, BossKeyFrame},
+    {kButtonClass, kCheck, L"Enable &Boss Key", 20, 124, 110, 10, Check1},
+    {kStaticClass, SS_RIGHT, L"Windows &key +", 132, 125, 84, 10, BossKeyLetterLabel},
+    {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 220, 123, 40, 160, cmbBossKeyLetter},
+    {kStaticClass, SS_LEFT, kBossKeyText, 20, 138, 228, 44, BossKeyLabel},
+    {kStaticClass, SS_LEFT, L"", 20, 184, 240, 18, BossKeyTaken},
+    // "Schedule"
+    {kButtonClass, kFrame, L"Schedule", 12, 24, 256, 92, ScheduleFrame},
+    {kStaticClass, SS_LEFT, L"Start clean &at", 20, 38, 60, 10, StartCleanLabel},
+    {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 84, 36, 60, 120, cmbStartTime},
+    {kButtonClass, kDayCheck, L"S&unday", 20, 56, 56, 10, chkSunday},
+    {kButtonClass, kDayCheck, L"&Monday", 80, 56, 56, 10, chkMonday},
+    {kButtonClass, kDayCheck, L"&Tuesday", 140, 56, 56, 10, chkTuesday},
+    {kButtonClass, kDayCheck, L"&Wednesday", 200, 56, 56, 10, chkWednesday},
+    {kButtonClass, kDayCheck, L"T&hursday", 20, 70, 56, 10, chkThursday},
+    {kButtonClass, kDayCheck, L"&Friday", 80, 70, 56, 10, chkFriday},
+    {kButtonClass, kDayCheck, L"Satu&rday", 140, 70, 56, 10, chkSaturday},
+    {kButtonClass, kCheck, L"Run &daily", 20, 90, 100, 10, chkDaily},
+    {kButtonClass, kFrame, L"Schedule", 12, 120, 256, 56, RunAtFrame},
+    {kStaticClass, SS_LEFT, L"Run Cleaning at", 20, 134, 100, 10, RunAtLabel},
+    {kButtonClass, kCheck, L"Windows Startu&p", 20, 150, 100, 10, Check7},
+    {kButtonClass, kCheck, L"Windows Shutdow&n", 130, 150, 100, 10, Check8},
+    {kButtonClass, kCheck, L"Clean e&very user of this computer", 20, 180, 240, 10, chkAllUsers},
+    // "Homepage"
+    {kButtonClass, kFrame, L"", 12, 24, 256, 40, HomepageFrame},
+    {kStaticClass, SS_LEFT, L"Internet Explorer Home Page Settings", 20, 34, 240, 10, HomepageLabel},
+    {kStaticClass, SS_LEFT, L"Prevent your home page from being changed by websites", 20, 48, 240, 10, PreventLabel},
+    {kButtonClass, kFrame, L"IE Home Page", 12, 70, 256, 56, IeHomePageFrame},
+    {kStaticClass, SS_LEFT, L"R&eset HomePage To", 20, 86, 76, 10, ResetLabel},
+    {kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_GROUP, L"", 100, 84, 160, 12, Text1},
+    {kStaticClass, SS_LEFT, L"W&indow Title", 20, 106, 76, 10, TitleLabel},
+    {kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, L"", 100, 104, 160, 12, Text2},
+    // "Cleaning"
+    {kButtonClass, kFrame, L"Temporary files", 12, 24, 256, 86, TempAgeFrame},
+    {kStaticClass, SS_LEFT, L"Erase only files last changed at least this long a&go:", 20, 38, 240, 10, TempAgeLabel},
+    {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 20, 50, 80, 100, cmbTempAge},
+    {kStaticClass, SS_LEFT, kTempAgeNote, 20, 66, 240, 26, TempAgeNote},
+    {kButtonClass, kCheck, L"Appl&y this age to my custom folders too", 20, 94, 240, 10, chkCustomAge},
+    {kButtonClass, kFrame, L"Recycle Bin", 12, 116, 256, 46, RecycleAgeFrame},
+    {kStaticClass, SS_LEFT, L"Erase only items deleted at least this long ag&o:", 20, 130, 240, 10, RecycleAgeLabel},
+    {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 20, 142, 80, 100, cmbRecycleAge},
+    // "Automatic"
+    {kButtonClass, kFrame, L"When a browser closes", 12, 24, 256, 166, AutomaticFrame},
+};
+
 toolkit::DialogTemplate OptionsTemplate(const std::vector<const catalogue::ClosingBrowser*>& browsers) {
   toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 236, L"Options");
   d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"", 6, 6, 268, 202, SSTab1);
-
-  d.Item(kButtonClass, kFrame, L"General", 12, 24, 256, 84, GeneralFrame);
-  d.Item(kButtonClass, kCheck | WS_GROUP, L"&Load Trellwipe on Windows Start Up", 20, 36, 240, 10, Check2);
-  d.Item(kButtonClass, kCheck, L"Automatically &check for new versions", 20, 50, 240, 10, Check3);
-  d.Item(kButtonClass, kCheck, L"E&xit after cleaning", 20, 64, 240, 10, Check4);
-  d.Item(kButtonClass, kCheck, L"Enable &Securely Cleaning", 20, 78, 240, 10, Check6);
-  d.Item(kButtonClass, kCheck, L"Check for new rules &once a week", 20, 92, 240, 10, chkRulesWeekly);
-  d.Item(kButtonClass, kFrame, L"Boss Key", 12, 112, 256, 92, BossKeyFrame);
-  d.Item(kButtonClass, kCheck, L"Enable &Boss Key", 20, 124, 110, 10, Check1);
-  d.Item(kStaticClass, SS_RIGHT, L"Windows &key +", 132, 125, 84, 10, BossKeyLetterLabel);
-  d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 220, 123, 40, 160, cmbBossKeyLetter);
-  d.Item(kStaticClass, SS_LEFT, kBossKeyText, 20, 138, 228, 44, BossKeyLabel);
-  d.Item(kStaticClass, SS_LEFT, L"", 20, 184, 240, 18, BossKeyTaken);
-
-  d.Item(kButtonClass, kFrame, L"Schedule", 12, 24, 256, 92, ScheduleFrame);
-  d.Item(kStaticClass, SS_LEFT, L"Start clean &at", 20, 38, 60, 10, StartCleanLabel);
-  d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 84, 36, 60, 120, cmbStartTime);
-  for (int day = 0; day < 7; ++day) {
-    auto x = static_cast<short>(20 + (day % 4) * 60);
-    auto y = static_cast<short>(56 + (day / 4) * 14);
-    d.Item(kButtonClass, kDayCheck, kDays[day], x, y, 56, 10, static_cast<WORD>(chkSunday + day));
-  }
-  d.Item(kButtonClass, kCheck, L"Run &daily", 20, 90, 100, 10, chkDaily);
-  d.Item(kButtonClass, kFrame, L"Schedule", 12, 120, 256, 56, RunAtFrame);
-  d.Item(kStaticClass, SS_LEFT, L"Run Cleaning at", 20, 134, 100, 10, RunAtLabel);
-  d.Item(kButtonClass, kCheck, L"Windows Startu&p", 20, 150, 100, 10, Check7);
-  d.Item(kButtonClass, kCheck, L"Windows Shutdow&n", 130, 150, 100, 10, Check8);
-  d.Item(kButtonClass, kCheck, L"Clean e&very user of this computer", 20, 180, 240, 10, chkAllUsers);
-
-  d.Item(kButtonClass, kFrame, L"", 12, 24, 256, 40, HomepageFrame);
-  d.Item(kStaticClass, SS_LEFT, L"Internet Explorer Home Page Settings", 20, 34, 240, 10, HomepageLabel);
-  d.Item(kStaticClass, SS_LEFT, L"Prevent your home page from being changed by websites", 20, 48, 240, 10,
-         PreventLabel);
-  d.Item(kButtonClass, kFrame, L"IE Home Page", 12, 70, 256, 56, IeHomePageFrame);
-  d.Item(kStaticClass, SS_LEFT, L"R&eset HomePage To", 20, 86, 76, 10, ResetLabel);
-  d.Item(kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_GROUP, L"", 100, 84, 160, 12, Text1);
-  d.Item(kStaticClass, SS_LEFT, L"W&indow Title", 20, 106, 76, 10, TitleLabel);
-  d.Item(kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, L"", 100, 104, 160, 12, Text2);
-
-  d.Item(kButtonClass, kFrame, L"Temporary files", 12, 24, 256, 86, TempAgeFrame);
-  d.Item(kStaticClass, SS_LEFT, L"Erase only files last changed at least this long a&go:", 20, 38, 240, 10,
-         TempAgeLabel);
-  d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 20, 50, 80, 100, cmbTempAge);
-  d.Item(kStaticClass, SS_LEFT, kTempAgeNote, 20, 66, 240, 26, TempAgeNote);
-  d.Item(kButtonClass, kCheck, L"Appl&y this age to my custom folders too", 20, 94, 240, 10, chkCustomAge);
-  d.Item(kButtonClass, kFrame, L"Recycle Bin", 12, 116, 256, 46, RecycleAgeFrame);
-  d.Item(kStaticClass, SS_LEFT, L"Erase only items deleted at least this long ag&o:", 20, 130, 240, 10,
-         RecycleAgeLabel);
-  d.Item(kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 20, 142, 80, 100, cmbRecycleAge);
-
-  d.Item(kButtonClass, kFrame, L"When a browser closes", 12, 24, 256, 166, AutomaticFrame);
+  d.Items(kItems);
   if (browsers.empty()) {
     d.Item(kStaticClass, SS_LEFT, L"None of the browsers this option serves was found on this computer.", 20, 38, 240,
            20, NoBrowserLabel);
@@ -153,7 +157,12 @@ void RegisterTabClass() {
 
 OptionsWindow::OptionsWindow(settings::BossKeySwitch bossKey, std::wstring programFolder,
                              std::vector<const catalogue::ClosingBrowser*> browsers)
-    : bossKey_(std::move(bossKey)),
+    : Dialog({{chkDaily, BN_CLICKED, [this] { TickEveryDay(); }},
+              {Check1, BN_CLICKED, [this] { ShowBossKeyState(); }},
+              {cmbBossKeyLetter, CBN_SELCHANGE, [this] { ShowBossKeyState(); }},
+              {Command1, BN_CLICKED, [this] { Accept(); }},
+              {Command2, BN_CLICKED, [this] { Close(IDCANCEL); }}}),
+      bossKey_(std::move(bossKey)),
       programFolder_(std::move(programFolder)),
       browsers_(std::move(browsers)),
       isAdministrator_(platform::RunsAsAdministrator) {}
@@ -246,10 +255,13 @@ void OptionsWindow::ShowPage(int page) {
 
 INT_PTR OptionsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED) Clicked(LOWORD(wParam));
-      if (LOWORD(wParam) == cmbBossKeyLetter && HIWORD(wParam) == CBN_SELCHANGE) ShowBossKeyState();
+    case WM_COMMAND: {
+      // A day box toggles itself (see kDayCheck).
+      const WORD id = LOWORD(wParam);
+      if (HIWORD(wParam) != BN_CLICKED || id < chkSunday || id >= chkSunday + 7) return FALSE;
+      CheckDlgButton(Handle(), id, IsDlgButtonChecked(Handle(), id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
       return TRUE;
+    }
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->idFrom == SSTab1 && header->code == TCN_SELCHANGE) {
@@ -261,19 +273,9 @@ INT_PTR OptionsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
-void OptionsWindow::Clicked(WORD id) {
-  if (id >= chkSunday && id < chkSunday + 7) {
-    CheckDlgButton(Handle(), id, IsDlgButtonChecked(Handle(), id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
-  } else if (id == chkDaily) {
-    UINT state = IsDlgButtonChecked(Handle(), chkDaily) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
-    for (int day = 0; day < 7; ++day) CheckDlgButton(Handle(), chkSunday + day, state);
-  } else if (id == Check1) {
-    ShowBossKeyState();
-  } else if (id == Command1) {
-    Accept();
-  } else if (id == Command2) {
-    Close(IDCANCEL);
-  }
+void OptionsWindow::TickEveryDay() {
+  UINT state = IsDlgButtonChecked(Handle(), chkDaily) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
+  for (int day = 0; day < 7; ++day) CheckDlgButton(Handle(), chkSunday + day, state);
 }
 
 settings::Options OptionsWindow::Read() const {

@@ -23,7 +23,8 @@ constexpr WORD BossKeyFrame = 1110, Check1 = 1111, BossKeyLabel = 1112;
 constexpr WORD BossKeyLetterLabel = 1113, cmbBossKeyLetter = 1114, BossKeyTaken = 1115;
 // "Schedule"
 constexpr WORD ScheduleFrame = 1201, StartCleanLabel = 1202, cmbStartTime = 1203;
-constexpr WORD chkSunday = 1210;  // to chkSaturday = 1216
+constexpr WORD chkSunday = 1210, chkMonday = 1211, chkTuesday = 1212, chkWednesday = 1213, chkThursday = 1214;
+constexpr WORD chkFriday = 1215, chkSaturday = 1216;
 constexpr WORD chkDaily = 1220;
 constexpr WORD RunAtFrame = 1230, RunAtLabel = 1231, Check7 = 1232, Check8 = 1233;
 constexpr WORD chkAllUsers = 1240;  // shown only with administrator rights
@@ -61,7 +62,8 @@ class OptionsWindow : public toolkit::Dialog {
   // Says whether another program holds the chosen boss key, while the boss key is on.
   void ShowBossKeyState();
   wchar_t ChosenLetter() const;
-  void Clicked(WORD id);
+  // "Run daily" gives every day its state.
+  void TickEveryDay();
   settings::Options Read() const;
   void Accept();
 

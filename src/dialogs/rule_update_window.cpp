@@ -82,7 +82,14 @@ std::wstring Marks(const catalogue::rules::RuleChange& change) {
 }  // namespace
 
 RuleChangesWindow::RuleChangesWindow(std::wstring programFolder, catalogue::rules::RulesDownload download)
-    : programFolder_(std::move(programFolder)), download_(std::move(download)) {}
+    : Dialog({{kUseId, BN_CLICKED, [this] { UseNewRules(); }},
+              {IDCANCEL, BN_CLICKED,
+               [this] {
+                 catalogue::rules::DiscardPendingRules(programFolder_);
+                 Close(IDCANCEL);
+               }}}),
+      programFolder_(std::move(programFolder)),
+      download_(std::move(download)) {}
 
 toolkit::DialogTemplate RuleChangesWindow::Template() const {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
@@ -132,38 +139,27 @@ COLORREF RuleChangesWindow::RowColour(int row) const {
   return catalogue::rules::Alarming(download_.changes[row]) ? kAlarm : CLR_DEFAULT;
 }
 
-INT_PTR RuleChangesWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_NOTIFY: {
-      auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
-      if (draw->nmcd.hdr.idFrom != kListId || draw->nmcd.hdr.code != NM_CUSTOMDRAW) return FALSE;
-      LRESULT answer = CDRF_DODEFAULT;
-      if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) answer = CDRF_NOTIFYITEMDRAW;
-      if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
-        const COLORREF colour = RowColour(static_cast<int>(draw->nmcd.dwItemSpec));
-        if (colour != CLR_DEFAULT) draw->clrText = colour;
-      }
-      SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, answer);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      if (LOWORD(wParam) == kUseId) {
-        acceptance_ = catalogue::rules::AcceptPendingRules(programFolder_);
-        if (!acceptance_.installed) {
-          platform::Tell(Handle(), L"The new rules were not put in place: " + acceptance_.problem +
-                                       L". The rules in place are unchanged.");
-        }
-        Close(acceptance_.installed ? IDOK : IDCANCEL);
-        return TRUE;
-      }
-      if (LOWORD(wParam) == IDCANCEL) {
-        catalogue::rules::DiscardPendingRules(programFolder_);
-        Close(IDCANCEL);
-        return TRUE;
-      }
-      return FALSE;
+INT_PTR RuleChangesWindow::OnMessage(UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_NOTIFY) return FALSE;
+  auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
+  if (draw->nmcd.hdr.idFrom != kListId || draw->nmcd.hdr.code != NM_CUSTOMDRAW) return FALSE;
+  LRESULT answer = CDRF_DODEFAULT;
+  if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) answer = CDRF_NOTIFYITEMDRAW;
+  if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+    const COLORREF colour = RowColour(static_cast<int>(draw->nmcd.dwItemSpec));
+    if (colour != CLR_DEFAULT) draw->clrText = colour;
   }
-  return FALSE;
+  SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, answer);
+  return TRUE;
+}
+
+void RuleChangesWindow::UseNewRules() {
+  acceptance_ = catalogue::rules::AcceptPendingRules(programFolder_);
+  if (!acceptance_.installed) {
+    platform::Tell(Handle(), L"The new rules were not put in place: " + acceptance_.problem +
+                                 L". The rules in place are unchanged.");
+  }
+  Close(acceptance_.installed ? IDOK : IDCANCEL);
 }
 
 bool ReviewRuleChanges(HWND owner, const std::wstring& programFolder, const catalogue::rules::RulesDownload& download) {

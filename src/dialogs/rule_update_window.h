@@ -64,6 +64,7 @@ class RuleChangesWindow : public toolkit::Dialog {
   toolkit::DialogTemplate Template() const override;
   void Load() override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void UseNewRules();
 
   std::wstring programFolder_;
   catalogue::rules::RulesDownload download_;

@@ -3,7 +3,10 @@
 namespace toolkit {
 
 Dialog::~Dialog() {
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (!hwnd_) return;
+  // The derived part is destroyed already: the window's last messages must not reach it.
+  SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+  DestroyWindow(hwnd_);
 }
 
 bool Dialog::Create(HWND owner, bool visible) {
@@ -43,6 +46,7 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
   }
   auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   if (!self) return FALSE;
+  if (message == WM_COMMAND && self->RunCommand(wParam)) return TRUE;
   INT_PTR handled = self->OnMessage(message, wParam, lParam);
   if (message == WM_DESTROY) {
     self->Unload();
@@ -51,6 +55,16 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     return TRUE;
   }
   return handled;
+}
+
+bool Dialog::RunCommand(WPARAM wParam) const {
+  for (const DialogCommand& command : commands_) {
+    if (command.id == LOWORD(wParam) && command.code == HIWORD(wParam)) {
+      command.run();
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace toolkit

@@ -3,12 +3,25 @@
 // it hidden, with messages) or run modal, with one procedure that finds the object behind the window.
 #include <windows.h>
 
+#include <functional>
+#include <vector>
+
 #include "toolkit/dialog_template.h"
 
 namespace toolkit {
 
+// A window lists its commands as data, one row per control and notification (a click, a menu choice,
+// Enter and Escape all come as code 0, BN_CLICKED); the base runs the row a WM_COMMAND matches, so a
+// window's OnMessage keeps only the messages that are not commands.
+struct DialogCommand {
+  WORD id;
+  WORD code;
+  std::function<void()> run;
+};
+
 class Dialog {
  public:
+  // Destroys a window still open without calling the derived part, which is gone by then.
   virtual ~Dialog();
   Dialog(const Dialog&) = delete;
   Dialog& operator=(const Dialog&) = delete;
@@ -21,12 +34,12 @@ class Dialog {
   HWND Control(WORD id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
 
  protected:
-  Dialog() = default;
+  explicit Dialog(std::vector<DialogCommand> commands = {}) : commands_(std::move(commands)) {}
   virtual DialogTemplate Template() const = 0;
   // WM_INITDIALOG, once Handle() names the window.
   virtual void Load() = 0;
-  // Every later message; FALSE leaves it to the dialog manager.
-  virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // Every later message but the commands; FALSE leaves it to the dialog manager.
+  virtual INT_PTR OnMessage(UINT, WPARAM, LPARAM) { return FALSE; }
   // WM_DESTROY: the controls found at Load are gone.
   virtual void Unload() {}
   // Ends the window: ShowModal returns `result`; a modeless window is destroyed.
@@ -34,7 +47,10 @@ class Dialog {
 
  private:
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Runs the command row of a WM_COMMAND; false when none matches.
+  bool RunCommand(WPARAM wParam) const;
 
+  std::vector<DialogCommand> commands_;
   HWND hwnd_ = nullptr;
   bool modal_ = false;
 };

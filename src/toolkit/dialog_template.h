@@ -3,6 +3,7 @@
 // windows built without a resource script.
 #include <windows.h>
 
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -15,6 +16,16 @@ constexpr WORD kListBoxClass = 0x0083;
 constexpr WORD kComboBoxClass = 0x0085;
 // The id of a control nothing refers to.
 constexpr WORD kNoId = 0xFFFF;
+
+// A control of a predefined class as a row of a table, for the controls that a window always has.
+struct DialogItem {
+  WORD controlClass;
+  DWORD style;
+  const wchar_t* text;
+  short x, y, cx, cy;
+  WORD id;
+  DWORD exStyle = 0;
+};
 
 class DialogTemplate {
  public:
@@ -40,6 +51,11 @@ class DialogTemplate {
     Word(0xFFFF);
     Word(controlClass);
     Finish(text);
+  }
+
+  // The rows in their order, which is the tab order.
+  void Items(std::span<const DialogItem> items) {
+    for (const DialogItem& i : items) Item(i.controlClass, i.style, i.text, i.x, i.y, i.cx, i.cy, i.id, i.exStyle);
   }
 
   // A control of a registered class, such as a common control.

@@ -15,6 +15,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"TrellwipeSplash";
 constexpr int kWidth = 420;
 constexpr int kHeight = 220;
+constexpr UINT kShownFor = 1000;  // milliseconds
 
 platform::Font MakeFont(int height, int weight) {
   LOGFONTW font = {};
@@ -58,7 +59,7 @@ bool SplashWindow::Create(bool visible) {
     UpdateWindow(hwnd_);
   }
   if (load_) load_();
-  if (hwnd_) SetTimer(hwnd_, kTimer, kInterval, nullptr);
+  if (hwnd_ && SetTimer(hwnd_, kTimer, kShownFor, nullptr)) timer_ = platform::Timer({hwnd_, kTimer});
   return true;
 }
 
@@ -69,7 +70,7 @@ void SplashWindow::MakeFonts() {
 
 void SplashWindow::Unload() {
   if (!hwnd_) return;
-  KillTimer(hwnd_, kTimer);
+  timer_.reset();
   DestroyWindow(hwnd_);
 }
 

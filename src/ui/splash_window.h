@@ -12,8 +12,8 @@ namespace ui {
 
 class SplashWindow {
  public:
+  // The timer that ends the splash.
   static constexpr UINT_PTR kTimer = 1;
-  static constexpr UINT kInterval = 1000;
 
   // load runs while the splash shows (the main window's load); done when the timer fired, after the
   // splash is gone.
@@ -41,6 +41,7 @@ class SplashWindow {
   std::function<void()> load_;
   std::function<void()> done_;
   HWND hwnd_ = nullptr;
+  platform::Timer timer_;
   UINT dpi_ = 96;
   platform::Font titleFont_;
   platform::Font textFont_;
