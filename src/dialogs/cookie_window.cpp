@@ -6,10 +6,10 @@
 
 #include "engine/cookie_sites.h"
 #include "keeplists/keep_list_file.h"
-#include "platform/messages.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "toolkit/list_text_width.h"
+#include "toolkit/messages.h"
 #include "toolkit/skin.h"
 
 namespace dialogs {
@@ -130,14 +130,14 @@ void CookieKeepListWindow::Add() {
   bool exactHost = SendMessageW(ExactHostBox(), BM_GETCHECK, 0, 0) == BST_CHECKED;
   std::optional<engine::KeptSite> site = engine::KeptSiteFor(typed, exactHost);
   if (!site) {
-    platform::Tell(Handle(), L"\"" + typed + L"\" names no site: type one such as example.com.");
+    toolkit::Tell(Handle(), L"\"" + typed + L"\" names no site: type one such as example.com.");
     return;
   }
   // The file, in the system's code page, would keep another name and the site would lose its cookies.
   if (!platform::FitsCodePage(site->name)) {
-    platform::Tell(Handle(), L"Can't keep \"" + site->name +
-                                 L"\": its name has characters that this system's code page lacks; "
-                                 L"type its ASCII form (xn--...).");
+    toolkit::Tell(Handle(), L"Can't keep \"" + site->name +
+                                L"\": its name has characters that this system's code page lacks; "
+                                L"type its ASCII form (xn--...).");
     return;
   }
   std::wstring line = engine::KeptSiteLine(*site);
@@ -156,7 +156,7 @@ void CookieKeepListWindow::Store() {
   std::wstring file = keeplists::CookieKeepListFile(programFolder_);
   bool unchanged = lines_ == keeplists::LoadKeepList(file) && (keeplists::KeepListExists(file) || lines_.empty());
   if (!unchanged && !keeplists::RewriteKeepList(file, lines_)) {
-    platform::Tell(Handle(), L"Can't write " + file + L": the list is not changed.");
+    toolkit::Tell(Handle(), L"Can't write " + file + L": the list is not changed.");
     return;
   }
   Close(IDOK);

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "filesearch/extension_list.h"
-#include "platform/messages.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
+#include "toolkit/messages.h"
 #include "toolkit/skin.h"
 
 namespace dialogs {
@@ -81,7 +81,7 @@ void ExtensionWindow::Add() {
     SetWindowTextW(AddText(), kAddStart);
     return;
   }
-  platform::ShowMessage(Handle(), L"Please fill a legal extention name and try again!", L"Error", MB_ICONERROR | MB_OK);
+  toolkit::ShowMessage(Handle(), L"Please fill a legal extention name and try again!", L"Error", MB_ICONERROR | MB_OK);
   SetWindowTextW(AddText(), kAddStart);
   SetFocus(AddText());
 }
@@ -100,8 +100,8 @@ void ExtensionWindow::Remove() {
 }
 
 void ExtensionWindow::Default() {
-  if (platform::ShowMessage(Handle(), L"Are you sure you want to Return to the defaul settings?", L"Warnning:",
-                            MB_YESNO) != IDYES) {
+  if (toolkit::ShowMessage(Handle(), L"Are you sure you want to Return to the defaul settings?", L"Warnning:",
+                           MB_YESNO) != IDYES) {
     return;
   }
   filesearch::WriteDefaultExtensions(programFolder_);

@@ -1,9 +1,9 @@
 #include "dialogs/keep_list_window.h"
 
 #include "keeplists/keep_list_file.h"
-#include "platform/messages.h"
 #include "platform/text.h"
 #include "toolkit/list_text_width.h"
+#include "toolkit/messages.h"
 #include "toolkit/skin.h"
 
 namespace dialogs {
@@ -65,9 +65,9 @@ void KeepListWindow::Add() {
   // The file, in the system's code page, would keep another name than the entry's, and the entry
   // meant to be spared would go.
   if (!platform::FitsCodePage(keeplists::WithoutTrailingBlanks(text))) {
-    platform::Tell(Handle(), L"Can't keep \"" + text +
-                                 L"\": its name has characters that this system's code page lacks, so " +
-                                 keepListFile_ + L" cannot hold it.");
+    toolkit::Tell(Handle(), L"Can't keep \"" + text +
+                                L"\": its name has characters that this system's code page lacks, so " + keepListFile_ +
+                                L" cannot hold it.");
     return;
   }
   for (LRESULT i = 0, count = SendMessageW(keep, LB_GETCOUNT, 0, 0); i < count; ++i) {
@@ -77,7 +77,7 @@ void KeepListWindow::Add() {
   // The list on screen shows what the file keeps, so an entry the file did not take goes again.
   if (!keeplists::AppendToKeepList(keepListFile_, text)) {
     if (added >= 0) SendMessageW(keep, LB_DELETESTRING, added, 0);
-    platform::Tell(Handle(), L"Can't write " + keepListFile_ + L": \"" + text + L"\" is not kept.");
+    toolkit::Tell(Handle(), L"Can't write " + keepListFile_ + L": \"" + text + L"\" is not kept.");
   }
   toolkit::ResetHorizontalExtent(keep);
 }
@@ -93,7 +93,7 @@ void KeepListWindow::Remove() {
   // The file still keeps the entry, so the list on screen does too.
   if (!keeplists::RewriteKeepList(keepListFile_, remaining)) {
     if (selected != LB_ERR) SendMessageW(keep, LB_INSERTSTRING, selected, reinterpret_cast<LPARAM>(removed.c_str()));
-    platform::Tell(Handle(), L"Can't write " + keepListFile_ + L": the list is not changed.");
+    toolkit::Tell(Handle(), L"Can't write " + keepListFile_ + L": the list is not changed.");
   }
   InvalidateRect(keep, nullptr, TRUE);
   toolkit::ResetHorizontalExtent(keep);

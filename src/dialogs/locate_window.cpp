@@ -8,10 +8,10 @@
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/handles.h"
-#include "platform/messages.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "toolkit/message_pump.h"
+#include "toolkit/messages.h"
 #include "toolkit/skin.h"
 
 namespace dialogs {
@@ -333,7 +333,7 @@ bool LocateWindow::Search() {
 void LocateWindow::Delete() {
   if (searching_) return;
   if (SettingIsTrue(settings_.Get(L"General", L"Prompt", L"1"))) {
-    if (platform::ShowMessage(Handle(), kDeleteWarning, L"Note", MB_ICONWARNING | MB_YESNO) != IDYES) return;
+    if (toolkit::ShowMessage(Handle(), kDeleteWarning, L"Note", MB_ICONWARNING | MB_YESNO) != IDYES) return;
     settings_.Set(L"General", L"Prompt", L"0");
   }
   HWND list = Control(kResultsId);
@@ -353,8 +353,8 @@ void LocateWindow::Delete() {
 void LocateWindow::ResetAll() {
   std::optional<double> uses = platform::ParseNumber(settings_.Get(L"General", L"Uses", L"1"));
   if (uses && *uses > 2 &&
-      platform::ShowMessage(Handle(), L"Do you want to reset all of the parameters to default? ", L"Are you sure?",
-                            MB_YESNO) != IDYES) {
+      toolkit::ShowMessage(Handle(), L"Do you want to reset all of the parameters to default? ", L"Are you sure?",
+                           MB_YESNO) != IDYES) {
     return;
   }
   settings_.Set(L"StartUp", L"AppPath", WithBackslash(programFolder_));

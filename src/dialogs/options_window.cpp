@@ -5,12 +5,12 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/messages.h"
 #include "platform/user_profiles.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "toolkit/dialog_template.h"
+#include "toolkit/messages.h"
 #include "toolkit/skin.h"
 
 namespace dialogs {
@@ -329,8 +329,7 @@ void OptionsWindow::ShowBossKeyState() {
 void OptionsWindow::Accept() {
   // The window stays open with the user's choices, so that they can be saved once the file allows it.
   if (!settings::SaveOptions(programFolder_, Read(), bossKey_)) {
-    platform::Tell(Handle(),
-                   L"Can't write " + settings::SettingsFile(programFolder_) + L": the options are not saved.");
+    toolkit::Tell(Handle(), L"Can't write " + settings::SettingsFile(programFolder_) + L": the options are not saved.");
     return;
   }
   accepted_ = true;

@@ -5,9 +5,9 @@
 #include <atomic>
 #include <mutex>
 
-#include "platform/messages.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
+#include "toolkit/messages.h"
 #include "toolkit/skin.h"
 
 namespace dialogs {
@@ -156,8 +156,8 @@ INT_PTR RuleChangesWindow::OnMessage(UINT message, WPARAM, LPARAM lParam) {
 void RuleChangesWindow::UseNewRules() {
   acceptance_ = catalogue::rules::AcceptPendingRules(programFolder_);
   if (!acceptance_.installed) {
-    platform::Tell(Handle(), L"The new rules were not put in place: " + acceptance_.problem +
-                                 L". The rules in place are unchanged.");
+    toolkit::Tell(Handle(), L"The new rules were not put in place: " + acceptance_.problem +
+                                L". The rules in place are unchanged.");
   }
   Close(acceptance_.installed ? IDOK : IDCANCEL);
 }

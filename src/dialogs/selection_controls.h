@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/messages.h"
 #include "platform/product_name.h"
+#include "toolkit/messages.h"
 
 namespace dialogs {
 
@@ -43,7 +43,7 @@ inline void SetTicked(HWND box, bool ticked) {
 
 // OK or Cancel to a question about a box the user ticked; true for OK.
 inline bool AskOkCancel(HWND owner, const std::wstring& question) {
-  return platform::ShowMessage(owner, question, platform::kProductName, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+  return toolkit::ShowMessage(owner, question, platform::kProductName, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
 }  // namespace dialogs

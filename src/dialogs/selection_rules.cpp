@@ -6,10 +6,10 @@
 
 #include "dialogs/selection_controls.h"
 #include "platform/files.h"
-#include "platform/messages.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "toolkit/list_view.h"
+#include "toolkit/messages.h"
 
 // The Rules tab and the browsers' shipped rules: their ticks, and the download of the community's rules.
 namespace dialogs {
@@ -59,10 +59,10 @@ void SelectionWindow::RulesDownloadReport(WPARAM what) {
   if (stopped) return;
   FillRules();
   if (!download.pending) {
-    platform::Tell(Handle(),
-                   download.problem.empty()
-                       ? L"The rules in place are the newest: the download changes nothing."
-                       : L"The rules were not updated: " + download.problem + L". The rules in place are unchanged.");
+    toolkit::Tell(Handle(),
+                  download.problem.empty()
+                      ? L"The rules in place are the newest: the download changes nothing."
+                      : L"The rules were not updated: " + download.problem + L". The rules in place are unchanged.");
     return;
   }
   if (services_.reviewRuleChanges(Handle(), programFolder_, download)) ReloadRules(download.changes);
@@ -71,7 +71,7 @@ void SelectionWindow::RulesDownloadReport(WPARAM what) {
 
 void SelectionWindow::UndoRulesUpdate() {
   if (platform::Result<void> undone = catalogue::rules::UndoRulesUpdate(programFolder_); !undone) {
-    platform::Tell(Handle(), L"The previous rules were not put back: " + undone.Reason() + L".");
+    toolkit::Tell(Handle(), L"The previous rules were not put back: " + undone.Reason() + L".");
   } else {
     ReloadRules({});
   }
@@ -184,7 +184,7 @@ void SelectionWindow::TellRefusedFolders(const std::vector<const catalogue::rule
     }
   }
   if (!refused.empty()) {
-    platform::Tell(Handle(), L"Trellwipe never erases these folders, and skips them when a rule names them:" + refused);
+    toolkit::Tell(Handle(), L"Trellwipe never erases these folders, and skips them when a rule names them:" + refused);
   }
 }
 

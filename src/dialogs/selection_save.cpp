@@ -9,7 +9,6 @@
 #include "engine/path_guard.h"
 #include "engine/regfun.h"
 #include "platform/files.h"
-#include "platform/messages.h"
 #include "platform/text_file.h"
 #include "run/process_values.h"
 #include "settings/custom_list.h"
@@ -19,6 +18,7 @@
 #include "settings/selection_layout.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
+#include "toolkit/messages.h"
 #include "toolkit/skin.h"
 
 // What the window shows read from the settings file, the custom list and the plug-ins, and written back.
@@ -117,8 +117,8 @@ void SelectionWindow::LoadPlugins() {
   if (widest + margin > ListView_GetColumnWidth(pluginList_, 2))
     ListView_SetColumnWidth(pluginList_, 2, widest + margin);
   if (!refused.empty()) {
-    platform::Tell(Handle(),
-                   L"Trellwipe never erases these folders, and skips them when a plug-in names them:" + refused);
+    toolkit::Tell(Handle(),
+                  L"Trellwipe never erases these folders, and skips them when a plug-in names them:" + refused);
   }
 }
 
@@ -148,9 +148,9 @@ bool SelectionWindow::Save() {
   }
   std::vector<std::wstring> unstorable = UnstorablePaths(entries);
   if (!unstorable.empty()) {
-    platform::Tell(Handle(), L"Can't store " + unstorable.front() + L" in " + listFile +
-                                 L": its name has characters that this system's code page lacks. Rename it, or "
-                                 L"remove it from the custom items, and press OK again.");
+    toolkit::Tell(Handle(), L"Can't store " + unstorable.front() + L" in " + listFile +
+                                L": its name has characters that this system's code page lacks. Rename it, or "
+                                L"remove it from the custom items, and press OK again.");
     return false;
   }
   settings::inifun::IniBatch batch(settingsFile);
@@ -165,7 +165,7 @@ bool SelectionWindow::Save() {
   batch.Set(L"setting", L"tab2", std::to_wstring(TabCtrl_GetCurSel(browserTabs_)));
   std::optional<std::string> settingsText = batch.Render();
   auto notSaved = [&](const std::wstring& file) {
-    platform::Tell(Handle(), L"Can't write " + file + L": the settings are not saved.");
+    toolkit::Tell(Handle(), L"Can't write " + file + L": the settings are not saved.");
     return false;
   };
   // A file held open by another program only refuses the rename, so that is asked first as well.
@@ -180,7 +180,7 @@ bool SelectionWindow::Save() {
   if (!list->Commit()) return notSaved(listFile);
   // Only a rename refused in the instant since the checks gets here, with the custom list saved.
   if (!settings->Commit()) {
-    platform::Tell(Handle(), L"Can't write " + settingsFile + L": the cleaning settings are not saved.");
+    toolkit::Tell(Handle(), L"Can't write " + settingsFile + L": the cleaning settings are not saved.");
     return false;
   }
   const std::wstring pluginFolder = catalogue::plugins::PluginFolder(programFolder_);

@@ -13,7 +13,6 @@
 #include "engine/normal.h"
 #include "engine/path_guard.h"
 #include "platform/handles.h"
-#include "platform/messages.h"
 #include "platform/product_name.h"
 #include "platform/text.h"
 #include "settings/custom_list.h"
@@ -22,6 +21,7 @@
 #include "settings/selection_layout.h"
 #include "toolkit/dialog_template.h"
 #include "toolkit/list_view.h"
+#include "toolkit/messages.h"
 #include "toolkit/pickers.h"
 
 namespace dialogs {
@@ -222,8 +222,8 @@ void SelectionWindow::ShowWhetherAllTicked(const SelectAllGroup& group) {
 bool SelectionWindow::Refused(const std::wstring& path) {
   engine::GuardDecision decision = engine::GuardPath(path, programFolder_);
   if (decision) return false;
-  platform::Tell(Handle(), path + L" is " + engine::RefusalDescription(decision.refusal) +
-                               L". Trellwipe never erases it, so it is not added to the custom items.");
+  toolkit::Tell(Handle(), path + L" is " + engine::RefusalDescription(decision.refusal) +
+                              L". Trellwipe never erases it, so it is not added to the custom items.");
   return true;
 }
 

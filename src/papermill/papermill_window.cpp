@@ -12,13 +12,13 @@
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/handles.h"
-#include "platform/messages.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_text_width.h"
 #include "toolkit/list_view.h"
 #include "toolkit/message_pump.h"
+#include "toolkit/messages.h"
 #include "toolkit/pickers.h"
 #include "toolkit/skin.h"
 
@@ -208,7 +208,7 @@ void PapermillWindow::SetBusy(bool busy) {
 
 void PapermillWindow::Shred() {
   if (queue_.empty()) {
-    platform::ShowMessage(Handle(), L"Add the files and folders to shred first.", kTitle, MB_OK | MB_ICONINFORMATION);
+    toolkit::ShowMessage(Handle(), L"Add the files and folders to shred first.", kTitle, MB_OK | MB_ICONINFORMATION);
     return;
   }
   size_t files = 0, refused = 0;
@@ -222,7 +222,7 @@ void PapermillWindow::Shred() {
     if (shredder::IsLargeFolder(measure)) large.emplace_back(path, measure);
   }
   auto asked = [&](const std::wstring& question) {
-    return platform::ShowMessage(Handle(), question, kTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return toolkit::ShowMessage(Handle(), question, kTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
   };
   if (!asked(ShredQuestion(files, bytes, refused))) return;
   for (const auto& [path, measure] : large) {
@@ -273,7 +273,7 @@ void PapermillWindow::StartWipe() {
   std::wstring question = L"Wipe the free space of " + root +
                           L"?\r\n\r\nThe drive is filled with zeros for a while, which programs may notice; then the "
                           L"space is freed again, also when you stop the wipe.";
-  if (platform::ShowMessage(Handle(), question, kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  if (toolkit::ShowMessage(Handle(), question, kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   EndWorker();
   wipeRoot_ = root;
   stop_.Reset();
@@ -349,16 +349,16 @@ void PapermillWindow::Command(WORD id) {
     case kWipeId: StartWipe(); break;
     case kStopId: stop_.Request(); break;
     case kHelpId:
-      platform::ShowMessage(Handle(),
-                            L"Papermill destroys the files and folders you give it: each file is overwritten once "
-                            L"over its whole length (with zeros, or random data when ticked), flushed to the disk, "
-                            L"renamed to a random name and deleted. Links are removed as links, never followed; drive "
-                            L"roots, the folders Windows, your programs and your profile need, and Trellwipe's own "
-                            L"folder are refused. A file in use stays whole and is listed with its reason.\r\n\r\n"
-                            L"Wipe free space fills the chosen drive with zeros in a hidden folder (\"" +
-                                std::wstring(shredder::kWipeFolderName) +
-                                L"\"), then frees the space again, also when stopped.\r\n\r\n" + LimitsText(),
-                            kTitle, MB_OK | MB_ICONINFORMATION);
+      toolkit::ShowMessage(Handle(),
+                           L"Papermill destroys the files and folders you give it: each file is overwritten once "
+                           L"over its whole length (with zeros, or random data when ticked), flushed to the disk, "
+                           L"renamed to a random name and deleted. Links are removed as links, never followed; drive "
+                           L"roots, the folders Windows, your programs and your profile need, and Trellwipe's own "
+                           L"folder are refused. A file in use stays whole and is listed with its reason.\r\n\r\n"
+                           L"Wipe free space fills the chosen drive with zeros in a hidden folder (\"" +
+                               std::wstring(shredder::kWipeFolderName) +
+                               L"\"), then frees the space again, also when stopped.\r\n\r\n" + LimitsText(),
+                           kTitle, MB_OK | MB_ICONINFORMATION);
       break;
     case IDCANCEL:
       // A running shred or wipe stops first and frees what it holds; the window closes after it.

@@ -5,11 +5,11 @@
 
 #include "catalogue/running_programs.h"
 #include "platform/files.h"
-#include "platform/messages.h"
 #include "platform/product_name.h"
 #include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "toolkit/messages.h"
 #include "ui/main_window.h"
 
 namespace ui {
@@ -168,7 +168,7 @@ bool MainWindow::ConfirmFirstCleaning() {
   for (const engine::ItemReport& item : report.items) text += L"\r\n    " + item.label;
   text += L"\r\n\r\nClean erases them now, Preview lists every file and key first, Cancel cleans nothing.";
   enum Choice { kClean, kPreview };
-  int choice = platform::Choose(hwnd_, text, kFirstCleaningTitle, {L"Clean", L"Preview", L"Cancel"});
+  int choice = toolkit::Choose(hwnd_, text, kFirstCleaningTitle, {L"Clean", L"Preview", L"Cancel"});
   if (choice == kPreview) Preview();
   return choice == kClean;
 }
@@ -179,8 +179,8 @@ void MainWindow::CleanAttended() {
   if (actions_.runningPrograms && !run_->Running()) {
     std::vector<std::wstring> running = actions_.runningPrograms(programFolder_);
     if (!running.empty() &&
-        platform::ShowMessage(hwnd_, catalogue::RunningProgramsQuestion(running), catalogue::kRunningProgramsTitle,
-                              MB_YESNO | MB_ICONWARNING) != IDYES) {
+        toolkit::ShowMessage(hwnd_, catalogue::RunningProgramsQuestion(running), catalogue::kRunningProgramsTitle,
+                             MB_YESNO | MB_ICONWARNING) != IDYES) {
       return;
     }
   }
@@ -240,7 +240,7 @@ void MainWindow::CleanThenShutDown() {
   ShowWindow(hwnd_, SW_HIDE);
   DWORD error = actions_.requestShutdown ? actions_.requestShutdown() : ERROR_NOT_SUPPORTED;
   if (error != ERROR_SUCCESS) {
-    platform::ShowMessage(hwnd_, platform::ShutdownRefusedText(error), platform::kProductName, MB_OK | MB_ICONWARNING);
+    toolkit::ShowMessage(hwnd_, platform::ShutdownRefusedText(error), platform::kProductName, MB_OK | MB_ICONWARNING);
   }
 }
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "platform/format.h"
-#include "platform/messages.h"
 #include "toolkit/list_view.h"
 #include "toolkit/message_pump.h"
+#include "toolkit/messages.h"
 #include "ui/boss_key.h"
 
 // The status page as the cleaning run and the preview fill it: its rows, progress and status line.
@@ -118,7 +118,7 @@ void MainWindow::PumpMessages() {
 void MainWindow::FocusMainWindow() { SetFocus(hwnd_); }
 
 void MainWindow::ShowInformation(const std::wstring& title, const std::wstring& text) {
-  platform::ShowMessage(hwnd_, text, title, MB_OK | MB_ICONINFORMATION);
+  toolkit::ShowMessage(hwnd_, text, title, MB_OK | MB_ICONINFORMATION);
 }
 
 void MainWindow::QueueNotification(const run::NotificationRequest& request) { notifications_->Queue(request); }

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/messages.h"
+#include "toolkit/messages.h"
 
 namespace testing_support {
 
-class MessageRecorder : public platform::Messages {
+class MessageRecorder : public toolkit::Messages {
  public:
   struct Shown {
     HWND owner;
@@ -52,7 +52,7 @@ class MessageRecorder : public platform::Messages {
   }
 
  private:
-  platform::ScopedMessages scope_{*this};
+  toolkit::ScopedMessages scope_{*this};
 };
 
 }  // namespace testing_support

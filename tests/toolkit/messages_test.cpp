@@ -1,4 +1,4 @@
-#include "platform/messages.h"
+#include "toolkit/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +63,7 @@ TEST(Messages, AChoiceShowsItsButtonsAndAnswersWithTheOnePressed) {
         PostMessageW(shown.window, WM_CLOSE, 0, 0);  // the test fails below, the dialog must not stay
       }
     });
-    int chosen = platform::Choose(nullptr, L"Which one?", caption, buttons);
+    int chosen = toolkit::Choose(nullptr, L"Which one?", caption, buttons);
     user.join();
     ASSERT_NE(shown.window, nullptr);
     EXPECT_EQ(shown.buttons, buttons);

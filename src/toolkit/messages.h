@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace toolkit {
 
 class Messages {
  public:
@@ -41,4 +41,4 @@ int Choose(HWND owner, const std::wstring& text, const std::wstring& caption, co
 // What could not be done, with the program's name as the caption and an exclamation mark.
 void Tell(HWND owner, const std::wstring& text);
 
-}  // namespace platform
+}  // namespace toolkit

@@ -1,10 +1,10 @@
-#include "platform/messages.h"
+#include "toolkit/messages.h"
 
 #include <commctrl.h>
 
 #include "platform/product_name.h"
 
-namespace platform {
+namespace toolkit {
 
 namespace {
 
@@ -72,6 +72,8 @@ int Choose(HWND owner, const std::wstring& text, const std::wstring& caption,
   return current->Choose(owner, text, caption, buttons);
 }
 
-void Tell(HWND owner, const std::wstring& text) { ShowMessage(owner, text, kProductName, MB_OK | MB_ICONEXCLAMATION); }
+void Tell(HWND owner, const std::wstring& text) {
+  ShowMessage(owner, text, platform::kProductName, MB_OK | MB_ICONEXCLAMATION);
+}
 
-}  // namespace platform
+}  // namespace toolkit
