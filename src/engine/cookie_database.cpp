@@ -9,6 +9,7 @@
 #include "engine/cookie_sites.h"
 #include "platform/files.h"
 #include "platform/sqlite_database.h"
+#include "platform/table.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
 
@@ -26,10 +27,7 @@ constexpr char kSqliteHeader[] = "SQLite format 3";  // with its NUL, the file's
 std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
 const CookieSchema* SchemaByName(const std::wstring& name) {
-  for (const CookieSchema& schema : kSchemas) {
-    if (platform::EqualsNoCase(name, schema.fileName)) return &schema;
-  }
-  return nullptr;
+  return platform::FindRow(kSchemas, &CookieSchema::fileName, name, platform::EqualsNoCase);
 }
 
 double SizeOf(const std::wstring& path) {

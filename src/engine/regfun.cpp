@@ -4,6 +4,7 @@
 
 #include "engine/normal.h"
 #include "platform/handles.h"
+#include "platform/table.h"
 #include "platform/text.h"
 
 namespace engine::regfun {
@@ -51,10 +52,8 @@ std::optional<RegistryText> QueryText(HKEY key, const std::wstring& valueName) {
 }  // namespace
 
 HKEY RootKeyFromName(const std::wstring& name) {
-  for (const RootEntry& entry : kRoots) {
-    if (name == entry.name) return entry.root;
-  }
-  return nullptr;
+  const RootEntry* entry = platform::FindRow(kRoots, &RootEntry::name, name);
+  return entry ? entry->root : nullptr;
 }
 
 HKEY RootKeyFromRuleName(std::wstring_view name) {
@@ -68,10 +67,8 @@ HKEY RootKeyFromRuleName(std::wstring_view name) {
 }
 
 std::wstring RootName(HKEY root) {
-  for (const RootEntry& entry : kRoots) {
-    if (root == entry.root) return entry.name;
-  }
-  return {};
+  const RootEntry* entry = platform::FindRow(kRoots, &RootEntry::root, root);
+  return entry ? entry->name : L"";
 }
 
 platform::Result<SplitPath> SplitRegistryPath(const std::wstring& path) {

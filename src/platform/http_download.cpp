@@ -14,12 +14,7 @@ namespace platform {
 
 namespace {
 
-struct InternetTraits {
-  using Raw = HINTERNET;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw h) { WinHttpCloseHandle(h); }
-};
-using InternetHandle = Unique<InternetTraits>;
+using InternetHandle = Unique<ClosedBy<HINTERNET, WinHttpCloseHandle>>;
 
 // The system's proxy settings: the automatic ones where this Windows knows them (8.1 on), else those
 // of the default configuration.
