@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/com_ptr.h"
+#include "platform/table.h"
 
 namespace catalogue {
 
@@ -79,10 +80,8 @@ std::wstring GenerationName(const WordProbe& probe) {
 }
 
 std::wstring VersionNumber(const std::wstring& generation) {
-  for (const Generation& known : kGenerations) {
-    if (generation == known.name) return known.number;
-  }
-  return L"";
+  const Generation* known = platform::FindRow(kGenerations, &Generation::name, generation);
+  return known ? known->number : L"";
 }
 
 std::wstring DetectOfficeVersion() { return GenerationName(installedFake ? (*installedFake)() : ProbeWordProcessor()); }

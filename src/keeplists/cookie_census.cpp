@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/sqlite_database.h"
 #include "platform/system_folders.h"
+#include "platform/table.h"
 #include "platform/text.h"
 
 namespace keeplists {
@@ -57,10 +58,7 @@ void AddProfile(std::vector<CookieDatabaseFile>& found, const wchar_t* browser, 
 
 const Schema* SchemaOf(const std::wstring& path) {
   std::wstring_view name = std::wstring_view(path).substr(path.find_last_of(L'\\') + 1);
-  for (const Schema& schema : kSchemas) {
-    if (platform::EqualsNoCase(name, schema.fileName)) return &schema;
-  }
-  return nullptr;
+  return platform::FindRow(kSchemas, &Schema::fileName, name, platform::EqualsNoCase);
 }
 
 void Count(std::map<std::wstring, SiteCookies>& sites, const std::wstring& host, const std::wstring& browser,
