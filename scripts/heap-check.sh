@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The tests of the logic once more with Wine's heap checking on (WINEDEBUG=warn+heap).
+# The tests of the logic once more with Wine's heap checking on (WINEDEBUG=warn+heap), in a
+# throwaway sandbox.
 # Fails on any heap error Wine reports, and first proves with a deliberate double free that it
 # reports them at all.
 #   heap-check.sh BUILD [ctest arguments]
@@ -8,18 +9,12 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 shift
 
-# The sandboxes of the run that calls it, whose prefixes are made already (scripts/test.sh), else
-# a throwaway one of its own.
-if [ -n "${TRELLWIPE_SANDBOX:-}" ]; then
-  sandbox=$TRELLWIPE_SANDBOX
-else
-  sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-heap.XXXXXX")
-  cleanup() {
-    ( . "$top/scripts/wine-sandbox.sh"; sandbox_stop_all "$sandbox" )
-    rm -rf "$sandbox"
-  }
-  trap cleanup EXIT
-fi
+sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-heap.XXXXXX")
+cleanup() {
+  ( . "$top/scripts/wine-sandbox.sh"; sandbox_stop_all "$sandbox" )
+  rm -rf "$sandbox"
+}
+trap cleanup EXIT
 export TRELLWIPE_SANDBOX="$sandbox" TRELLWIPE_WINEDEBUG=warn+heap
 log="$sandbox/wine-errors.log"
 heap_errors() { grep -E '^[0-9a-f]+:(err|warn):heap:' "$1" || true; }
