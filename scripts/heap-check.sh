@@ -29,8 +29,13 @@ fi
 # Three tests build lists of tens of thousands of entries (a 20,000-entry list saved over and over
 # while the saving process is killed, a 100,000-line plug-in definition). Under the heap checks each
 # ran for minutes on end instead of seconds (one was still running after nine), so they run in the
-# ordinary pass only.
-slow='^(KilledSave\.|MalformedSettings\.APluginWithEndlessOrNonsenseLinesListsAndRunsSafely$)'
+# ordinary pass only. So do the tests that run every item or entry at once (a rule file of 4,000
+# entries, a first cleaning of every item, every shipped rule, every item over the whole Unix
+# drive): they repeat what the tests of each item and entry cover one at a time, and under the heap
+# checks took 20 to 40 seconds each.
+slow='^(KilledSave\.|MalformedSettings\.APluginWithEndlessOrNonsenseLinesListsAndRunsSafely$'
+slow+='|Rules\.AGeneratedFileOfFourThousandEntriesListsPreviewsAndCleans$'
+slow+='|KeptData\.TheFirstCleaningAndEveryItemLeaveWhatTheUserKeeps$|TodaysProfile\.|WholeUnixDrive\.)'
 # Only the tests of the logic below the windows (label `heap`): the windows' tests run mostly Wine's
 # own window code, and the whole suite twice does not fit the time of a run. A failed test runs once
 # more, as in the ordinary pass (scripts/ctest-twice.sh); what Wine reports of the heap in either

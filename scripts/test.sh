@@ -36,26 +36,24 @@ export TRELLWIPE_SANDBOX="$sandbox"
 stage "tests"
 [ $# -eq 0 ] || exit 0
 
-# The whole suite goes on with the installed program cleaning on its own under a virtual screen, the
-# run command on a fresh build folder, the packages installed and removed, the format of the
-# sources, and the tests of the logic once more with Wine's heap checking on. The three checks of
-# the program as a user gets it spend most of their time waiting on Wine, so they run beside the
-# format check and the heap pass, their output held until those have said what they found. Any
-# failure fails the run at its end.
+# The whole suite goes on with the tests of the logic once more with Wine's heap checking on and,
+# beside them, one after another: the installed program cleaning on its own under a virtual screen,
+# the run command on a fresh build folder, the packages installed and removed, and the format of
+# the sources. Those mostly wait on Wine or take seconds, so their output is held until the heap
+# pass has said what it found. Any failure fails the run at its end.
 checks_log="$sandbox/checks.log"
 (
   start=$SECONDS
   status=0
   "$top/scripts/end-to-end.sh" "$build" && "$top/scripts/fresh-run-check.sh" &&
     "$top/scripts/package-check.sh" "$build" || status=$?
+  "$top/scripts/format-check.sh" || status=1
   took=$((SECONDS - start))
-  printf 'end-to-end, fresh-run, package checks: %dm%02ds\n' $((took / 60)) $((took % 60))
+  printf 'end-to-end, fresh-run, package and format checks: %dm%02ds\n' $((took / 60)) $((took % 60))
   exit "$status"
 ) >"$checks_log" 2>&1 &
 checks=$!
 failed=0
-"$top/scripts/format-check.sh" || failed=1
-stage "format check"
 "$top/scripts/heap-check.sh" "$build" || failed=1
 stage "heap pass"
 wait "$checks" || failed=1
