@@ -24,11 +24,12 @@ fi
 ctest --test-dir "$build" --output-on-failure --timeout "$timeout" "${parallel[@]}" "$@" && exit 0
 [ -s "$failed_log" ] || exit 1
 first=$(cut -d: -f2- "$failed_log" | sort)
-# The failed tests by their numbers among all tests, which the choosing arguments would change.
-numbers=$(cut -d: -f1 "$failed_log" | paste -sd,)
+# The failed tests by their whole names: a test's number depends on the choosing arguments (-E
+# numbers only the tests it keeps), and the retry would run other tests under those numbers.
+names=$(echo "$first" | sed 's/[][\\.*^$+?()|]/\\&/g' | paste -sd'|')
 rm -f "$failed_log"
 echo "ctest-twice: $(echo "$first" | wc -l) failed; running them once more, one at a time"
-ctest --test-dir "$build" --output-on-failure --timeout "$timeout" -I "0,0,0,$numbers"
+ctest --test-dir "$build" --output-on-failure --timeout "$timeout" -R "^($names)\$"
 status=$?
 second=""
 [ ! -s "$failed_log" ] || second=$(cut -d: -f2- "$failed_log" | sort)
