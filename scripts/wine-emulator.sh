@@ -104,16 +104,16 @@ case "$fixture_name" in shred_room) wine=(bash -c 'trap "" XFSZ; ulimit -f 3072;
 if [ -n "$screen" ]; then
   exec xvfb-run -a -s "-screen 0 $screen" wine "$@"
 fi
-# The Wine processes a test starts on its behalf inherit its error stream; the desktop's explorer.exe
-# is started anew by the first test after one of them ended it (as a test that ends a program does)
-# and lives a second past the test. ctest waits for every holder of the stream, so each test took a
-# second longer. Wine's error stream goes to a file instead, which is shown to ctest while the test
+# Wine processes a test leaves behind hold its output: the desktop's explorer.exe, which lives a second
+# past the test when a test that ended a program made it start anew, and the console host of a
+# console program a test ended. ctest waits for every holder of a test's output, a second more for
+# each test or until its timeout. The output goes to a file instead, shown to ctest while the test
 # runs and until it ends (tail --pid: the test keeps this script's process id). The heap check
 # collects what Wine reports there.
-errors=$(mktemp "$sandbox/wine-errors.XXXXXX")
+output=$(mktemp "$sandbox/test-output.XXXXXX")
 {
-  tail -s 0.05 --pid=$$ -n +1 -f "$errors"
-  [ -z "${TRELLWIPE_WINE_LOG:-}" ] || cat "$errors" >>"$TRELLWIPE_WINE_LOG"
-  rm -f "$errors"
-} >&2 &
-exec "${wine[@]}" "$@" 2>"$errors"
+  tail -s 0.05 --pid=$$ -n +1 -f "$output"
+  [ -z "${TRELLWIPE_WINE_LOG:-}" ] || cat "$output" >>"$TRELLWIPE_WINE_LOG"
+  rm -f "$output"
+} &
+exec "${wine[@]}" "$@" >"$output" 2>&1
