@@ -6,11 +6,11 @@
 #include <set>
 
 #include "catalogue/plugins.h"
-#include "platform/handles.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "shipped_plugins.h"
+#include "support/fake_browser.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -117,44 +117,6 @@ TEST(RunningProgramsQuestion, NamesEveryProgramAndAsksWhetherToContinue) {
   EXPECT_EQ(two.substr(two.size() - 16), L"Continue anyway?");
 }
 
-namespace {
-
-// A console program copied under another executable name and kept waiting until it is ended.
-class RenamedProcess {
- public:
-  RenamedProcess(const std::wstring& folder, const std::wstring& exeName) {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    path_ = folder + L"\\" + exeName;
-    if (!CopyFileW((std::wstring(system) + L"\\cmd.exe").c_str(), path_.c_str(), TRUE)) return;
-    std::wstring command = L"\"" + path_ + L"\" /c ping -n 60 127.0.0.1";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(path_.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        folder.c_str(), &startup, &info)) {
-      return;
-    }
-    process_.reset(info.hProcess);
-    CloseHandle(info.hThread);
-  }
-  ~RenamedProcess() {
-    if (process_) {
-      TerminateProcess(process_.get(), 0);
-      WaitForSingleObject(process_.get(), 10000);
-    }
-  }
-  bool Running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
-
- private:
-  std::wstring path_;
-  platform::UniqueHandle process_;
-};
-
-}  // namespace
-
 TEST_F(RunningPrograms, ARealProcessUnderABrowsersNameIsFound) {
   TempFolder bin;
   Plugin(L"Vivaldi Sessions", true);
@@ -167,8 +129,8 @@ TEST_F(RunningPrograms, ARealProcessUnderABrowsersNameIsFound) {
   ASSERT_EQ(std::count(before.begin(), before.end(), L"vivaldi.exe"), 0);
   EXPECT_EQ(catalogue::RunningProgramsWithItemsOn(program.Path()), Names{});
   {
-    RenamedProcess vivaldi(bin.Path(), L"vivaldi.exe");
-    ASSERT_TRUE(vivaldi.Running());
+    FakeBrowser vivaldi(bin.Path(), L"vivaldi.exe");
+    ASSERT_TRUE(vivaldi.Copied() && vivaldi.Start());
     Names during = lower(catalogue::RunningProcessNames());
     EXPECT_EQ(std::count(during.begin(), during.end(), L"vivaldi.exe"), 1);
     EXPECT_EQ(catalogue::RunningProgramsWithItemsOn(program.Path()), Names{L"Vivaldi"});

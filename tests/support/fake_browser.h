@@ -3,6 +3,7 @@
 // name into its install folder, started and ended by the test.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,12 @@ class FakeBrowser {
     platform::UniqueHandle thread(info.hThread);
     processes_.emplace_back(info.hProcess);
     return true;
+  }
+  // Whether every process started is still running.
+  bool Running() const {
+    return std::all_of(processes_.begin(), processes_.end(), [](const platform::UniqueHandle& process) {
+      return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+    });
   }
   // Ends the process started first and waits until it is gone.
   void EndOne() {
