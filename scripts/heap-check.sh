@@ -37,10 +37,10 @@ fi
 slow='^(KilledSave\.|MalformedSettings\.APluginWithEndlessOrNonsenseLinesListsAndRunsSafely$'
 slow+='|Rules\.AGeneratedFileOfFourThousandEntriesListsPreviewsAndCleans$'
 slow+='|KeptData\.TheFirstCleaningAndEveryItemLeaveWhatTheUserKeeps$|TodaysProfile\.|WholeUnixDrive\.)'
-# Only the tests of the logic below the windows (label `heap`): the windows' tests run mostly Wine's
-# own window code, and the whole suite twice does not fit the time of a run. A failed test runs once
-# more, as in the ordinary pass (scripts/ctest-twice.sh); what Wine reports of the heap in either
-# attempt stays in the log.
+# Only the tests of the logic below the windows (label `heap`), where the program's own allocations
+# are: the windows' tests run mostly Wine's own window code. A failed test runs once more, as in the
+# ordinary pass (scripts/ctest-twice.sh); what Wine reports of the heap in either attempt stays in
+# the log.
 TRELLWIPE_WINE_LOG="$log" "$top/scripts/ctest-twice.sh" "$build" 600 -L '^heap$' -E "$slow" "$@"
 found=$(heap_errors "$log")
 if [ -n "$found" ]; then
