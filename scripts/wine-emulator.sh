@@ -85,6 +85,12 @@ sandbox_env "$sandbox"
       ln -s "$WINEPREFIX/drive_c/windows" "$fixture/links/windows"
       ln -s "$WINEPREFIX/drive_c" "$fixture/links/root"
       ;;
+    planted_databases)
+      # A browser's "places.sqlite" that is a link to a program file of the Windows folder.
+      mkdir -p "$fixture/profile"
+      printf 'PROGRAM\n%.0s' {1..1024} >"$WINEPREFIX/drive_c/windows/system32/trellwipe-victim.dll"
+      ln -s "$WINEPREFIX/drive_c/windows/system32/trellwipe-victim.dll" "$fixture/profile/places.sqlite"
+      ;;
     window_fit | '') ;;
     *) echo "wine-emulator: no fixture named $fixture_name" >&2; exit 2 ;;
   esac

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "engine/cookie_sites.h"
+#include "engine/untrusted_database.h"
 #include "platform/files.h"
 #include "platform/sqlite_database.h"
 #include "platform/table.h"
@@ -28,12 +29,6 @@ std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_las
 
 const CookieSchema* SchemaByName(const std::wstring& name) {
   return platform::FindRow(kSchemas, &CookieSchema::fileName, name, platform::EqualsNoCase);
-}
-
-double SizeOf(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(platform::ApiPath(path).c_str(), GetFileExInfoStandard, &data)) return 0;
-  return static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
 struct SiteCount {
@@ -124,35 +119,44 @@ bool InKeptSiteStorage(const EraseContext& ctx, const std::wstring& path) {
 
 double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, const CookieSchema& schema) {
   if (ctx.Stopped()) return 0;
-  if (platform::HeldOpen(path)) {
-    ctx.LeftBehind(path, L"in use");
+  using Use = UntrustedDatabase::Use;
+  auto database = UntrustedDatabase::Open(ctx, path, ctx.Previewing() ? Use::Read : Use::Clean);
+  if (!database) {
+    ctx.LeftBehind(path, database.Reason());
     return 0;
   }
-  double before = SizeOf(path);
-  {
-    using Mode = platform::SqliteDatabase::Mode;
-    platform::SqliteDatabase db(path, ctx.Previewing() ? Mode::ReadOnly : Mode::Existing);
-    // No other program may write while the cookies go, and what goes is overwritten with zeros.
-    bool opened = db.IsOpen() && db.Execute("PRAGMA locking_mode = EXCLUSIVE; PRAGMA secure_delete = ON");
-    if (!opened || db.Text("PRAGMA quick_check") != L"ok" || !db.HasTable(schema.table)) {
-      ctx.LeftBehind(path, L"left whole: not a cookie database, or a damaged one");
-      return 0;
-    }
-    KeptSites kept = ctx.programFolder.empty() ? KeptSites() : LoadKeptSites(CookieKeepListFile(ctx.programFolder));
-    Census census = TakeCensus(db, schema, kept);
-    if (ctx.Previewing()) {
-      RecordSites(ctx, path, census);
-      return 0;
-    }
-    if (!DeleteAllBut(db, schema, census.keptHosts)) {
-      ctx.LeftBehind(path, L"left whole: " + db.Error());
-      return 0;
-    }
-    RecordSites(ctx, path, census);
-    db.Execute("DROP TABLE kept_hosts; VACUUM");
+  platform::SqliteDatabase& db = database->Db();
+  if (auto plain = database->CheckTables({schema.table}); !plain) {
+    ctx.LeftBehind(path, plain.Reason());
+    return 0;
   }
-  // Measured once SQLite has let go of the compacted file.
-  return std::max(0.0, before - SizeOf(path));
+  if (db.Text("PRAGMA quick_check") != L"ok" || !db.HasTable(schema.table)) {
+    ctx.LeftBehind(path, database->Interrupted() ? database->Failed()
+                                                 : L"left whole: not a cookie database, or a damaged one");
+    return 0;
+  }
+  KeptSites kept = ctx.programFolder.empty() ? KeptSites() : LoadKeptSites(CookieKeepListFile(ctx.programFolder));
+  Census census = TakeCensus(db, schema, kept);
+  if (database->Interrupted()) {
+    ctx.LeftBehind(path, database->Failed());
+    return 0;
+  }
+  if (ctx.Previewing()) {
+    RecordSites(ctx, path, census);
+    return 0;
+  }
+  // The compaction leaves no page of what went behind.
+  if (!DeleteAllBut(db, schema, census.keptHosts) || !db.Execute("DROP TABLE kept_hosts; VACUUM")) {
+    ctx.LeftBehind(path, database->Failed());
+    return 0;
+  }
+  platform::Result<size_t> after = database->Replace();
+  if (!after) {
+    ctx.LeftBehind(path, after.Reason());
+    return 0;
+  }
+  RecordSites(ctx, path, census);
+  return static_cast<double>(database->SizeBefore() - *after);
 }
 
 }  // namespace engine

@@ -24,8 +24,9 @@ bool BelongsToCookieDatabase(const std::wstring& path);
 
 // Deletes the cookies of every site that the keep list of the context's program folder does not keep
 // (with none kept, every cookie), then compacts the file; returns the bytes the compaction freed. The
-// details name each site whose cookies went and each kept site, with their numbers. A file its
-// browser holds open is left "in use", a damaged one left whole and named. A preview reads only.
+// details name each site whose cookies went and each kept site, with their numbers. The file is read
+// and replaced as an UntrustedDatabase: one its browser holds open, or that it refuses, stays whole
+// and named with the reason. A preview reads only.
 double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, const CookieSchema& schema);
 
 // Whether the folder is a kept site's sign-in storage (see StorageFolderHost), which no walk enters

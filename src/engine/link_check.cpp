@@ -108,6 +108,12 @@ bool IsEntryItself(HANDLE handle, const std::wstring& expected) {
   return !named || !SameFile(handle, named.get());
 }
 
+bool OpensAsNamed(HANDLE handle, const std::wstring& exact) {
+  const size_t root = platform::RootLength(exact);
+  const std::wstring drive = root ? FolderFinalPath(exact.substr(0, root)) : std::wstring();
+  return !drive.empty() && IsEntryItself(handle, platform::JoinPath(drive, exact.substr(root)));
+}
+
 bool IsWineLink(const std::wstring& path) {
   if (!platform::RunsUnderWine()) return false;
   platform::FileHandle file = OpenToLookAt(path, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);

@@ -31,6 +31,10 @@ std::wstring LoosePath(const std::wstring& path);
 // Whether the handle is the entry whose expected final path is given, not what a link leads to.
 bool IsEntryItself(HANDLE handle, const std::wstring& expected);
 
+// Whether the open file is the entry at the exact full path itself, reached through no link or
+// junction on its way from the drive: its final path is the drive's own followed by the path's parts.
+bool OpensAsNamed(HANDLE handle, const std::wstring& exact);
+
 // Under Wine, whether the file or folder at `path` is a link leading elsewhere, which no deletion may
 // go through (Wine deletes a file, or an empty folder, that a link leads to); always false on
 // Windows, where deleting a link removes the link itself.

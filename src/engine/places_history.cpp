@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/path_guard.h"
+#include "engine/untrusted_database.h"
 #include "platform/files.h"
 #include "platform/sqlite_database.h"
 
@@ -32,6 +33,17 @@ constexpr Statement kErasure[] = {
     {"moz_origins", "DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places)"},
 };
 
+// Every table the erasure reads or changes.
+constexpr std::initializer_list<const char*> kTablesRead = {"moz_places",
+                                                            "moz_historyvisits",
+                                                            "moz_bookmarks",
+                                                            "moz_keywords",
+                                                            "moz_inputhistory",
+                                                            "moz_places_metadata",
+                                                            "moz_places_metadata_search_queries",
+                                                            "moz_annos",
+                                                            "moz_origins"};
+
 bool IsHistoryDatabase(platform::SqliteDatabase& db) {
   if (db.Text("PRAGMA quick_check") != L"ok") return false;
   for (const char* table : kRequiredTables) {
@@ -59,24 +71,29 @@ void EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places) {
   if (ctx.Stopped() || GetFileAttributesW(platform::ApiPath(places).c_str()) == INVALID_FILE_ATTRIBUTES) return;
   auto target = GuardedTarget(ctx, places);
   if (!target) return;
-  if (platform::HeldOpen(*target)) {
-    ctx.LeftBehind(*target, L"in use");
+  using Use = UntrustedDatabase::Use;
+  auto database = UntrustedDatabase::Open(ctx, *target, ctx.Previewing() ? Use::Read : Use::Clean);
+  if (!database) {
+    ctx.LeftBehind(*target, database.Reason());
     return;
   }
-  using Mode = platform::SqliteDatabase::Mode;
-  platform::SqliteDatabase db(*target, ctx.Previewing() ? Mode::ReadOnly : Mode::Existing);
-  // No other program may write while the history goes, and what goes is overwritten with zeros.
-  bool opened = db.IsOpen() && db.Execute("PRAGMA locking_mode = EXCLUSIVE; PRAGMA secure_delete = ON");
-  if (!opened || !IsHistoryDatabase(db)) {
-    ctx.LeftBehind(*target, L"left whole: not a history database, or a damaged one");
+  platform::SqliteDatabase& db = database->Db();
+  if (auto plain = database->CheckTables(kTablesRead); !plain) {
+    ctx.LeftBehind(*target, plain.Reason());
+    return;
+  }
+  if (!IsHistoryDatabase(db)) {
+    ctx.LeftBehind(*target, database->Interrupted() ? database->Failed()
+                                                    : L"left whole: not a history database, or a damaged one");
     return;
   }
   if (!ctx.Perform(L"Erase the history inside " + *target)) return;
-  if (!EraseInOneTransaction(db)) {
-    ctx.LeftBehind(*target, L"left whole: " + db.Error());
+  // The compaction leaves no page of what went behind.
+  if (!EraseInOneTransaction(db) || !db.Execute("VACUUM")) {
+    ctx.LeftBehind(*target, database->Failed());
     return;
   }
-  db.Execute("VACUUM");
+  if (auto replaced = database->Replace(); !replaced) ctx.LeftBehind(*target, replaced.Reason());
 }
 
 }  // namespace engine

@@ -8,8 +8,9 @@
 namespace engine {
 
 // Erases the visits, the address bar's input history and every page no bookmark or keyword refers
-// to, then compacts the file so that nothing erased can be read back from its free pages. A file its
-// browser holds open is left "in use"; a damaged or foreign database is left whole and named. A
+// to, then compacts the file so that nothing erased can be read back from its free pages. The file is
+// read and replaced as an UntrustedDatabase: one its browser holds open, a damaged or foreign one and
+// one it refuses stay whole, named with the reason. A
 // preview reads the file only, and records the same. Counts nothing: what a file sheds is not known
 // before it is compacted.
 void EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places);

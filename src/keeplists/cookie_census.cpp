@@ -5,12 +5,13 @@
 #include <algorithm>
 #include <map>
 
+#include "engine/cookie_database.h"
 #include "engine/cookie_sites.h"
+#include "engine/path_guard.h"
+#include "engine/untrusted_database.h"
 #include "keeplists/keep_list_file.h"
 #include "platform/files.h"
-#include "platform/sqlite_database.h"
 #include "platform/system_folders.h"
-#include "platform/table.h"
 #include "platform/text.h"
 
 namespace keeplists {
@@ -40,25 +41,11 @@ constexpr BrowserHome kHomes[] = {
 // profile itself.
 constexpr const wchar_t* kDatabaseNames[] = {L"Network\\Cookies", L"Cookies", L"cookies.sqlite"};
 
-struct Schema {
-  const wchar_t* fileName;
-  const char* query;
-};
-constexpr Schema kSchemas[] = {
-    {L"Cookies", "SELECT host_key, COUNT(*) FROM cookies GROUP BY host_key"},
-    {L"cookies.sqlite", "SELECT host, COUNT(*) FROM moz_cookies GROUP BY host"},
-};
-
 void AddProfile(std::vector<CookieDatabaseFile>& found, const wchar_t* browser, const std::wstring& profile) {
   for (const wchar_t* name : kDatabaseNames) {
     std::wstring path = platform::JoinPath(profile, name);
     if (platform::FileExists(path)) found.push_back({browser, path});
   }
-}
-
-const Schema* SchemaOf(const std::wstring& path) {
-  std::wstring_view name = std::wstring_view(path).substr(path.find_last_of(L'\\') + 1);
-  return platform::FindRow(kSchemas, &Schema::fileName, name, platform::EqualsNoCase);
 }
 
 void Count(std::map<std::wstring, SiteCookies>& sites, const std::wstring& host, const std::wstring& browser,
@@ -99,20 +86,23 @@ CookieCensus TakeCookieCensus(const std::vector<std::wstring>& ieCookieFiles,
     std::wstring host = CookieFileHost(file);
     if (!host.empty()) Count(sites, host, kInternetExplorer, 1);
   }
+  // Read as every cookie database is: through a private copy, whatever its folder or journal hold.
+  const engine::EraseContext reading;
   for (const CookieDatabaseFile& database : databases) {
-    const Schema* schema = SchemaOf(database.path);
+    const std::wstring path = engine::ExactPath(database.path);
+    const engine::CookieSchema* schema = engine::CookieDatabaseSchema(path);
     if (!schema) continue;
-    // A running browser holds its database: reading it then could meet a half-written page.
-    if (platform::HeldOpen(database.path)) {
-      census.unread.push_back(database.browser + L": " + database.path + L" (in use)");
+    auto opened = engine::UntrustedDatabase::Open(reading, path, engine::UntrustedDatabase::Use::Read);
+    platform::Result<void> plain = opened ? opened->CheckTables({schema->table}) : platform::Failure{opened.Reason()};
+    if (!plain) {
+      census.unread.push_back(database.browser + L": " + database.path + L" (" + plain.Reason() + L")");
       continue;
     }
-    platform::SqliteDatabase db(database.path, platform::SqliteDatabase::Mode::ReadOnly);
-    if (!db.IsOpen()) {
-      census.unread.push_back(database.browser + L": " + database.path + L" (" + db.Error() + L")");
-      continue;
+    const std::string host = schema->hostColumn;
+    for (const auto& row :
+         opened->Db().Rows("SELECT " + host + ", COUNT(*) FROM " + schema->table + " GROUP BY " + host)) {
+      Count(sites, row[0], database.browser, _wtoi64(row[1].c_str()));
     }
-    for (const auto& row : db.Rows(schema->query)) Count(sites, row[0], database.browser, _wtoi64(row[1].c_str()));
   }
   for (auto& [site, entry] : sites) census.sites.push_back(std::move(entry));
   return census;

@@ -4,8 +4,9 @@
 
 #include <sqlite3.h>
 
-#include "platform/files.h"
-#include "platform/handles.h"
+#include <algorithm>
+#include <utility>
+
 #include "platform/text.h"
 
 namespace platform {
@@ -45,6 +46,50 @@ SqliteDatabase::SqliteDatabase(const std::wstring& path, Mode mode) {
     error_ = Error();
     db_.reset();
   }
+}
+
+Result<SqliteDatabase> SqliteDatabase::FromImage(std::string_view image, bool writable) {
+  SqliteDatabase database;
+  sqlite3* raw = nullptr;
+  int status = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE, nullptr);
+  database.db_.reset(raw);
+  if (status != SQLITE_OK) return Failure{database.Error()};
+  for (auto [option, value] : {std::pair{SQLITE_DBCONFIG_DEFENSIVE, 1},
+                               {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0},
+                               {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0},
+                               {SQLITE_DBCONFIG_ENABLE_VIEW, 0}}) {
+    sqlite3_db_config(raw, option, value, nullptr);
+  }
+  // No value of a browser's database comes near this; a schema that builds one is stopped.
+  sqlite3_limit(raw, SQLITE_LIMIT_LENGTH, 16 << 20);
+  auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(image.size()));
+  if (!copy && !image.empty()) return Failure{L"out of memory"};
+  std::copy(image.begin(), image.end(), copy);
+  const unsigned flags =
+      SQLITE_DESERIALIZE_FREEONCLOSE | (writable ? SQLITE_DESERIALIZE_RESIZEABLE : SQLITE_DESERIALIZE_READONLY);
+  if (sqlite3_deserialize(raw, "main", copy, image.size(), image.size(), flags) != SQLITE_OK) {
+    return Failure{database.Error()};
+  }
+  sqlite3_int64 limit = static_cast<sqlite3_int64>(image.size()) * 2 + (1 << 20);
+  sqlite3_file_control(raw, "main", SQLITE_FCNTL_SIZE_LIMIT, &limit);
+  if (!database.Execute("PRAGMA temp_store = MEMORY")) return Failure{database.Error()};
+  return database;
+}
+
+void SqliteDatabase::StopWhen(std::function<bool()> stop) {
+  if (!db_) return;
+  stop_ = std::make_unique<std::function<bool()>>(std::move(stop));
+  sqlite3_progress_handler(
+      db_.get(), 4000, [](void* stop) { return (*static_cast<std::function<bool()>*>(stop))() ? 1 : 0; }, stop_.get());
+}
+
+std::optional<std::string> SqliteDatabase::Image() {
+  sqlite3_int64 size = 0;
+  unsigned char* bytes = db_ ? sqlite3_serialize(db_.get(), "main", &size, 0) : nullptr;
+  if (!bytes) return std::nullopt;
+  std::string image(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
+  sqlite3_free(bytes);
+  return image;
 }
 
 bool SqliteDatabase::Execute(const std::string& sql) {
@@ -92,14 +137,6 @@ bool SqliteDatabase::HasTable(const std::string& name) {
 std::wstring SqliteDatabase::Error() const {
   if (!db_) return error_;
   return static_cast<const wchar_t*>(sqlite3_errmsg16(db_.get()));
-}
-
-bool HeldOpen(const std::wstring& path) {
-  HANDLE raw = CreateFileW(ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD error = GetLastError();
-  FileHandle file(raw);
-  return !file && (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION);
 }
 
 }  // namespace platform

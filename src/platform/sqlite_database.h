@@ -1,9 +1,15 @@
 #pragma once
 // A database file of SQLite, which the browsers keep their histories and cookies in: open while the
 // object lives, its statements finalised as they end.
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/result.h"
 
 struct sqlite3;
 
@@ -15,7 +21,20 @@ class SqliteDatabase {
   // Opens the file for reading only, or for reading and writing; only Create makes a missing one.
   // Test with IsOpen().
   explicit SqliteDatabase(const std::wstring& path, Mode mode = Mode::Existing);
+  // A database that another person could have written, taken from its bytes into memory: SQLite
+  // never sees a file of it, so no journal beside the file is replayed. Its schema runs nothing of
+  // its own (no trigger fires, no view is read, nothing it names is trusted) and the copy cannot grow
+  // past twice its size; read-only unless `writable`.
+  static Result<SqliteDatabase> FromImage(std::string_view image, bool writable);
+  SqliteDatabase(SqliteDatabase&&) = default;
+  SqliteDatabase& operator=(SqliteDatabase&&) = default;
   bool IsOpen() const { return db_ != nullptr; }
+
+  // Every statement from now on ends, failing, once `stop` says so; it is asked every few thousand
+  // steps of SQLite's work.
+  void StopWhen(std::function<bool()> stop);
+  // The database as a file would hold it; nothing for a database that is not in memory or fails.
+  std::optional<std::string> Image();
 
   // Runs one or more statements of UTF-8 text; false, with Error() telling why, at the first that fails.
   bool Execute(const std::string& sql);
@@ -34,11 +53,10 @@ class SqliteDatabase {
   struct Close {
     void operator()(sqlite3* db) const;
   };
+  SqliteDatabase() = default;
+  std::unique_ptr<std::function<bool()>> stop_;  // where SQLite's progress handler points, kept past db_
   std::unique_ptr<sqlite3, Close> db_;
   std::wstring error_;  // why the file did not open
 };
-
-// A browser that runs holds its database open: then nobody else may open it alone.
-bool HeldOpen(const std::wstring& path);
 
 }  // namespace platform
