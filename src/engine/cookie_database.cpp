@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <span>
 
 #include "engine/cookie_sites.h"
 #include "engine/untrusted_database.h"
@@ -126,7 +127,7 @@ double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, co
     return 0;
   }
   platform::SqliteDatabase& db = database->Db();
-  if (auto plain = database->CheckTables({schema.table}); !plain) {
+  if (auto plain = database->CheckTables(std::span(&schema.table, 1)); !plain) {
     ctx.LeftBehind(path, plain.Reason());
     return 0;
   }

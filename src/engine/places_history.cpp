@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <iterator>
+#include <vector>
+
 #include "engine/path_guard.h"
 #include "engine/untrusted_database.h"
 #include "platform/files.h"
@@ -33,16 +36,13 @@ constexpr Statement kErasure[] = {
     {"moz_origins", "DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places)"},
 };
 
-// Every table the erasure reads or changes.
-constexpr std::initializer_list<const char*> kTablesRead = {"moz_places",
-                                                            "moz_historyvisits",
-                                                            "moz_bookmarks",
-                                                            "moz_keywords",
-                                                            "moz_inputhistory",
-                                                            "moz_places_metadata",
-                                                            "moz_places_metadata_search_queries",
-                                                            "moz_annos",
-                                                            "moz_origins"};
+// Every table the erasure reads or changes: the keyword table stands in its statement.
+std::vector<const char*> TablesRead() {
+  std::vector<const char*> tables(std::begin(kRequiredTables), std::end(kRequiredTables));
+  tables.push_back("moz_keywords");
+  for (const Statement& statement : kErasure) tables.push_back(statement.table);
+  return tables;
+}
 
 bool IsHistoryDatabase(platform::SqliteDatabase& db) {
   if (db.Text("PRAGMA quick_check") != L"ok") return false;
@@ -78,7 +78,7 @@ void EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places) {
     return;
   }
   platform::SqliteDatabase& db = database->Db();
-  if (auto plain = database->CheckTables(kTablesRead); !plain) {
+  if (auto plain = database->CheckTables(TablesRead()); !plain) {
     ctx.LeftBehind(*target, plain.Reason());
     return;
   }

@@ -127,7 +127,7 @@ platform::Result<UntrustedDatabase> UntrustedDatabase::Open(const EraseContext& 
   return UntrustedDatabase(path, std::move(*db), image->size(), wal, std::move(watch));
 }
 
-platform::Result<void> UntrustedDatabase::CheckTables(std::initializer_list<const char*> tables) {
+platform::Result<void> UntrustedDatabase::CheckTables(std::span<const char* const> tables) {
   for (const char* table : tables) {
     const std::wstring name = platform::Widen(table);
     auto rows = db_.Rows("SELECT type, sql FROM sqlite_master WHERE name = " + Quoted(table) + " COLLATE NOCASE");
@@ -163,8 +163,8 @@ platform::Result<size_t> UntrustedDatabase::Replace() {
   auto written = platform::PendingReplacement::Write(platform::ApiPath(path_), *image);
   if (!written) return platform::Failure{L"left whole: " + written.Reason()};
   // The copy takes the file's place only from the file's own folder, reached through no link.
-  platform::FileHandle copy = OpenShared(written->Written(), FILE_READ_ATTRIBUTES,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  platform::FileHandle copy =
+      OpenShared(written->Written(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   if (!copy || !OpensAsNamed(copy.get(), WithoutExtendedPrefix(written->Written()))) {
     return platform::Failure{std::wstring(L"refused: ") + RefusalReason(Refusal::Link)};
   }

@@ -5,8 +5,8 @@
 // bytes are read through one handle that opens the entry itself, cleaned in memory, and written back
 // beside it, to replace it in one rename, only when the cleaning is complete.
 #include <chrono>
-#include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "engine/erase_context.h"
@@ -28,7 +28,7 @@ class UntrustedDatabase {
   platform::SqliteDatabase& Db() { return db_; }
   // Whether the tables (those that exist) are plain tables that nothing of the schema acts on when
   // they are read or changed: no trigger on them, no generated column in them.
-  platform::Result<void> CheckTables(std::initializer_list<const char*> tables);
+  platform::Result<void> CheckTables(std::span<const char* const> tables);
   // Whether a statement was cut short by the stop or the deadline: what it read is incomplete.
   bool Interrupted() const { return watch_->stopped || watch_->late; }
   // Why the last statement failed, after "left whole: ": the stop, the deadline, or SQLite's words.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <span>
 
 #include "engine/cookie_database.h"
 #include "engine/cookie_sites.h"
@@ -93,7 +94,8 @@ CookieCensus TakeCookieCensus(const std::vector<std::wstring>& ieCookieFiles,
     const engine::CookieSchema* schema = engine::CookieDatabaseSchema(path);
     if (!schema) continue;
     auto opened = engine::UntrustedDatabase::Open(reading, path, engine::UntrustedDatabase::Use::Read);
-    platform::Result<void> plain = opened ? opened->CheckTables({schema->table}) : platform::Failure{opened.Reason()};
+    platform::Result<void> plain =
+        opened ? opened->CheckTables(std::span(&schema->table, 1)) : platform::Failure{opened.Reason()};
     if (!plain) {
       census.unread.push_back(database.browser + L": " + database.path + L" (" + plain.Reason() + L")");
       continue;
