@@ -80,6 +80,7 @@ enum class FindingKind {
   UnknownKey,     // a key the program does not know: ignored
   DuplicateName,  // an entry whose name came before: the first one counts
   NoDetection,    // no Detect, DetectFile or SpecialDetect: it applies on every computer
+  Climbs,         // a folder climbs above the variable it starts from: the run refuses its key
   Refused,        // the guard refuses a folder or key it names
   KeptData,       // it reaches a file or key that holds what a user keeps
 };
