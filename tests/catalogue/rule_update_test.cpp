@@ -35,7 +35,7 @@ struct Folder {
 
 TEST(RulesUpdate, AWholeRuleFileWaitsBesideTheOldOneUntilAcceptedThenTheOldIsKeptAndRestorable) {
   Folder folder;
-  const std::string fresh = RuleText(10, 70);
+  const std::string fresh = "; # of entries: 70\r\n" + RuleText(10, 70);  // as many as it holds
   LoopbackServer server(HttpResponse(200, fresh));
   catalogue::rules::RulesDownload download =
       catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
@@ -162,6 +162,8 @@ TEST(RulesUpdate, AFailedOrUnfitDownloadLeavesTheOldFileAloneAndNoTemporaryFile)
       {"too large unsaid", "HTTP/1.0 200 OK\r\n\r\n" + RuleText(0, 1000), 0, L"larger than the limit"},
       {"junk", HttpResponse(200, std::string(5000, '\x9c') + "<html>" + std::string(3000, '\x01')), 0, L"of 0 entries"},
       {"too few entries", HttpResponse(200, RuleText(0, 20)), 0, L"of 20 entries; at least 50"},
+      {"a part served whole", HttpResponse(200, "; # of entries: 4,067\r\n" + rules), 0,
+       L"the download is incomplete: its header declares 4067 entries, but it holds 80"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
