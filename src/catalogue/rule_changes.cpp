@@ -39,9 +39,28 @@ bool PatternCovered(const std::wstring& pattern, const std::wstring& by) {
   return !platform::HasWildcard(pattern) && platform::MatchesPattern(pattern, by);
 }
 
-bool FileKeyCovered(const FileKey& key, const FileKey& by) {
-  const std::wstring folder = FolderText(key.folder), byFolder = FolderText(by.folder);
-  const bool inside = folder == byFolder || (by.recurse && platform::IsBelow(folder, byFolder));
+// A file key at one of the folders it names on this computer.
+struct PlacedKey {
+  std::wstring folder;  // as FolderText gives it
+  const FileKey* key;
+};
+
+// Each key at each folder it names: its variables expanded and "." and ".." resolved, so that no
+// spelling hides where it leads; a key whose variable names nothing here at its written text.
+std::vector<PlacedKey> Placed(const std::vector<FileKey>& keys, PathExpander& expander) {
+  std::vector<PlacedKey> placed;
+  for (const FileKey& key : keys) {
+    std::vector<std::wstring> folders = expander.Resolve(key.folder);
+    if (folders.empty()) folders.push_back(ResolvedText(key.folder));
+    for (const std::wstring& folder : folders) placed.push_back({FolderText(folder), &key});
+  }
+  return placed;
+}
+
+bool FileKeyCovered(const PlacedKey& placed, const PlacedKey& byPlaced) {
+  const FileKey &key = *placed.key, &by = *byPlaced.key;
+  const bool inside =
+      placed.folder == byPlaced.folder || (by.recurse && platform::IsBelow(placed.folder, byPlaced.folder));
   if (!inside || (key.recurse && !by.recurse) || (key.removeSelf && !by.removeSelf)) return false;
   return std::all_of(key.patterns.begin(), key.patterns.end(), [&](const std::wstring& pattern) {
     return std::any_of(by.patterns.begin(), by.patterns.end(),
@@ -95,7 +114,8 @@ auto Form(const Rule& rule) {
 }  // namespace
 
 bool ErasesMore(const Rule& before, const Rule& after) {
-  return !EveryOneCovered(after.fileKeys, before.fileKeys, FileKeyCovered) ||
+  PathExpander expander;
+  return !EveryOneCovered(Placed(after.fileKeys, expander), Placed(before.fileKeys, expander), FileKeyCovered) ||
          !EveryOneCovered(after.regKeys, before.regKeys, RegKeyCovered) ||
          !EveryOneCovered(before.excludeKeys, after.excludeKeys, SameExclusion);
 }

@@ -21,8 +21,10 @@ struct RuleChange {
 };
 
 // Whether `after` erases what `before` left: a file key or registry key that no key of `before`
-// covers (a new one, a folder that is a parent of the old one, a wider file pattern, RECURSE or
-// REMOVESELF added, a whole key where a value was), or an exclusion dropped.
+// covers (a new one, a folder outside the old ones, a wider file pattern, RECURSE or REMOVESELF
+// added, a whole key where a value was), or an exclusion dropped. Folders are compared where they
+// lead on this computer: variables expanded, "." and ".." resolved, letter case ignored; a folder
+// is covered only at or, where the old key recurses, below the old key's.
 bool ErasesMore(const Rule& before, const Rule& after);
 
 // The entries of `after` not in `before` (added), those of `before` not in `after` (removed) and

@@ -50,8 +50,11 @@ std::vector<CheckedFile> CheckRuleFiles(const std::vector<RuleFileName>& files, 
       if (rule.detectKeys.empty() && rule.detectFiles.empty() && rule.specialDetects.empty()) {
         note(FindingKind::NoDetection, L"no Detect, DetectFile or SpecialDetect: it applies on every computer");
       }
-      for (const std::wstring& refused : RefusedFolders(rule, programFolder))
-        note(FindingKind::Refused, L"refused: " + refused);
+      const std::vector<std::wstring> climbing = ClimbingFolders(rule);
+      for (const std::wstring& refused : RefusedFolders(rule, programFolder)) {
+        const bool climbs = std::find(climbing.begin(), climbing.end(), refused) != climbing.end();
+        note(climbs ? FindingKind::Climbs : FindingKind::Refused, L"refused: " + refused);
+      }
       for (const std::wstring& kept : KeptDataReached(rule)) note(FindingKind::KeptData, kept);
     }
     std::stable_sort(result.findings.begin(), result.findings.end(),
@@ -68,6 +71,9 @@ std::wstring FindingKindName(FindingKind kind, size_t count) {
     case FindingKind::DuplicateName: return platform::Counted(count, L"duplicate name", L"duplicate names");
     case FindingKind::NoDetection:
       return platform::Counted(count, L"entry with no detection", L"entries with no detection");
+    case FindingKind::Climbs:
+      return platform::Counted(count, L"folder that climbs above its variable",
+                               L"folders that climb above their variable");
     case FindingKind::Refused: return platform::Counted(count, L"refusal of the guard", L"refusals of the guard");
     case FindingKind::KeptData:
       return platform::Counted(count, L"reach of what a user keeps", L"reaches of what a user keeps");

@@ -17,8 +17,9 @@ struct CheckedFile {
 
 // Each file read as LoadRules reads it, with what it skips and the keys it does not know; an entry
 // whose name came before in the same section (of this file or an earlier one of the list); an entry
-// that detects nothing; each folder or key the guard refuses (RefusedFolders, on this machine); and
-// each file key or registry key that reaches what a user keeps.
+// that detects nothing; each folder that climbs above its variable (ClimbingFolders); each other
+// folder or key the guard refuses (RefusedFolders, on this machine); and each file key or registry
+// key that reaches what a user keeps.
 std::vector<CheckedFile> CheckRuleFiles(const std::vector<RuleFileName>& files, const std::wstring& programFolder);
 
 // What the entry's file keys and registry keys reach that a user keeps, each as "<folder or key>

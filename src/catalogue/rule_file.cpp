@@ -224,6 +224,24 @@ bool StorableName(const std::wstring& name) {
 
 constexpr wchar_t kOverlong[] = L"skipped: it is longer than any path";
 
+// The number a comment line "; # of entries: 4,067" declares; nothing for any other line.
+std::optional<size_t> DeclaredEntries(std::wstring_view comment) {
+  constexpr std::wstring_view kLead = L"# of entries:";
+  const std::wstring text = platform::Trim(comment.substr(1));
+  if (text.size() <= kLead.size() || !platform::EqualsNoCase(std::wstring_view(text).substr(0, kLead.size()), kLead)) {
+    return std::nullopt;
+  }
+  const std::wstring number = platform::Trim(std::wstring_view(text).substr(kLead.size()));
+  if (number.empty() || !std::iswdigit(number.front())) return std::nullopt;
+  size_t value = 0;
+  for (wchar_t c : number) {
+    if (c == L',') continue;  // a thousands separator
+    if (!std::iswdigit(c) || value > 100000000) return std::nullopt;
+    value = value * 10 + (c - L'0');
+  }
+  return value;
+}
+
 // Takes a file's lines one at a time and keeps its entries within a budget; tells what it passes
 // over, when asked.
 class Parser {
@@ -238,12 +256,17 @@ class Parser {
       return Note(FindingKind::Skipped, L"skipped: it holds control characters");
     }
     std::wstring line = platform::Trim(raw);
-    if (line.empty() || line[0] == L';') return;
+    if (line.empty()) return;
+    if (line[0] == L';') {
+      if (tally_.named == 0 && !tally_.declared) tally_.declared = DeclaredEntries(line);
+      return;
+    }
     if (line[0] == L'[') {
       Finish();
       size_t close = line.find_last_of(L']');
       inEntry_ = close != std::wstring::npos && close > 1;
       if (!inEntry_) return Note(FindingKind::Skipped, L"skipped: no entry name between \"[\" and \"]\"");
+      ++tally_.named;
       rule_.name = platform::Trim(std::wstring_view(line).substr(1, close - 1));
       rule_.line = line_;
       entryCost_ = kKeyCost + line.size();
@@ -277,6 +300,8 @@ class Parser {
     Finish();
     return std::move(rules_);
   }
+
+  const RuleFileTally& Tally() const { return tally_; }
 
  private:
   void AddKey(const std::wstring& key, std::wstring_view value) {
@@ -321,6 +346,7 @@ class Parser {
   bool inEntry_ = false;
   Rule rule_;
   std::vector<Rule> rules_;
+  RuleFileTally tally_;
 };
 
 // Cuts the bytes of a file, given in pieces of any size, into lines, never inside one, and decodes
@@ -421,7 +447,8 @@ class LineSplitter {
 
 }  // namespace
 
-std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file, std::vector<Finding>* findings) {
+std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file, std::vector<Finding>* findings,
+                                              RuleFileTally* tally) {
   platform::FileHandle in(CreateFileW(file.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -435,7 +462,9 @@ std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file, std::vec
     splitter.Feed(std::string_view(buffer.data(), read));
   }
   splitter.End();
-  return parser.End();
+  std::vector<Rule> rules = parser.End();
+  if (tally) *tally = parser.Tally();
+  return rules;
 }
 
 std::vector<Rule> ParseRules(std::string_view bytes, size_t budget, std::vector<Finding>* findings) {

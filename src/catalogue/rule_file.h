@@ -80,6 +80,7 @@ enum class FindingKind {
   UnknownKey,     // a key the program does not know: ignored
   DuplicateName,  // an entry whose name came before: the first one counts
   NoDetection,    // no Detect, DetectFile or SpecialDetect: it applies on every computer
+  Climbs,         // a folder climbs above the variable it starts from: the run refuses its key
   Refused,        // the guard refuses a folder or key it names
   KeptData,       // it reaches a file or key that holds what a user keeps
 };
@@ -101,8 +102,17 @@ struct Finding {
 std::vector<Rule> ParseRules(std::string_view text, size_t budget = kFileBudget,
                              std::vector<Finding>* findings = nullptr);
 
-// The entries of a rule file, as ParseRules reads them; nothing when it cannot be opened.
-std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file, std::vector<Finding>* findings = nullptr);
+// What a rule file says of its own size beside what it holds: a copy cut short can still read as a
+// rule file.
+struct RuleFileTally {
+  std::optional<size_t> declared;  // "; # of entries: 4,067" in the comments before its first entry
+  size_t named = 0;                // the entries it names, each "[...]" line, kept or left out
+};
+
+// The entries of a rule file, as ParseRules reads them; nothing when it cannot be opened. Its
+// tally goes to `tally`, when given.
+std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file, std::vector<Finding>* findings = nullptr,
+                                              RuleFileTally* tally = nullptr);
 
 // The group of the entries of the user's own files in the "rules" folder, whatever their category.
 constexpr wchar_t kMyRulesCategory[] = L"My rules";

@@ -285,6 +285,46 @@ Expansion<std::wstring> PathExpander::Expand(const std::wstring& text, Target ta
   return expansion;
 }
 
+std::vector<std::wstring> PathExpander::Resolve(const std::wstring& text) {
+  std::vector<std::wstring> paths = ReplaceVariables(text);
+  for (std::wstring& path : paths) path = ResolvedText(std::move(path));
+  return paths;
+}
+
+std::wstring ResolvedText(std::wstring path) {
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  const size_t root = RootLength(path);
+  std::vector<std::wstring> kept;
+  for (std::wstring& part : Parts(path, root)) {
+    if (part == L".") continue;
+    if (part == L".." && (root > 0 || (!kept.empty() && kept.back() != L".."))) {
+      if (!kept.empty()) kept.pop_back();
+      continue;
+    }
+    kept.push_back(std::move(part));
+  }
+  std::wstring resolved = path.substr(0, root);
+  for (const std::wstring& part : kept) resolved += (resolved.empty() || resolved.back() == L'\\' ? L"" : L"\\") + part;
+  return resolved;
+}
+
+std::optional<std::wstring> VariableClimbedAbove(const std::wstring& text) {
+  const size_t close = text.starts_with(L'%') ? text.find(L'%', 1) : std::wstring::npos;
+  if (close == std::wstring::npos) return std::nullopt;
+  std::wstring rest = text.substr(close + 1);
+  std::replace(rest.begin(), rest.end(), L'/', L'\\');
+  const std::vector<std::wstring> parts = Parts(rest, 0);
+  // Text right after the variable, with no separator between, ends the name of the variable's own
+  // folder ("%ProgramFiles% (x86)"): no part of its own.
+  ptrdiff_t depth = 0;
+  for (size_t i = rest.starts_with(L'\\') ? 0 : 1; i < parts.size(); ++i) {
+    if (parts[i] == L"..") --depth;
+    if (depth < 0) return text.substr(0, close + 1);
+    if (parts[i] != L"." && parts[i] != L"..") ++depth;
+  }
+  return std::nullopt;
+}
+
 bool PathExpander::Exists(const std::wstring& text) {
   for (const std::wstring& path : Expand(text, Target::FoldersOrFiles).found) {
     if (remembered_ || platform::FileExists(path) || platform::FolderExists(path)) return true;

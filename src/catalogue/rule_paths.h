@@ -70,6 +70,9 @@ class PathExpander {
   // match, letter case ignored and links never among them; each path once. Nothing for a variable
   // that names nothing. A remembering expander gives only paths that exist.
   Expansion<std::wstring> Expand(const std::wstring& text, Target target = Target::Folders);
+  // The paths a rule's path names before any wildcard is looked up: each %Variable% replaced as
+  // Expand replaces it, then ResolvedText; nothing for a variable that names nothing.
+  std::vector<std::wstring> Resolve(const std::wstring& text);
 
   // Another user's run: the variables of a user's own places (%AppData%, %UserProfile%, %Temp%...)
   // name that user's, from the user's hive and profile folder, and the keys of HKEY_CURRENT_USER lie
@@ -113,6 +116,16 @@ class PathExpander {
 
 // The path begins with a variable of a user's own places: it names a folder of each user's.
 bool NamesUserFolder(const std::wstring& text);
+
+// The path with "/" read as "\", no separator doubled, and "." and ".." resolved by the text as
+// Windows resolves them: a ".." never climbs above a drive or share root, and one with nothing
+// before it to climb from in a path without a root stays.
+std::wstring ResolvedText(std::wstring path);
+
+// The variable the path starts from ("%LocalAppData%"), when a ".." of the path climbs above the
+// folder that variable names ("%LocalAppData%\..\Roaming", "%AppData%\Vendor\..\..\Documents"):
+// such a path leads outside the tree it names, whatever the variable names. Nothing otherwise.
+std::optional<std::wstring> VariableClimbedAbove(const std::wstring& text);
 
 // The rule applies here: this Windows is within its DetectOS versions, and one of its Detect keys
 // exists, or one of its DetectFile paths, or a program its SpecialDetect names; a rule with none of

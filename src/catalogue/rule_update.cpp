@@ -27,9 +27,15 @@ std::vector<Rule> Installed(const std::wstring& programFolder) {
 RulesDownload Compare(const std::wstring& programFolder, const std::wstring& file) {
   RulesDownload download;
   const std::vector<Rule> old = Installed(programFolder);
-  const std::vector<Rule> fresh = ReadRuleFile(file).value_or(std::vector<Rule>{});
+  RuleFileTally tally;
+  const std::vector<Rule> fresh = ReadRuleFile(file, nullptr, &tally).value_or(std::vector<Rule>{});
   download.oldEntries = old.size();
   download.newEntries = fresh.size();
+  if (tally.declared && *tally.declared != tally.named) {
+    download.problem = L"the download is incomplete: its header declares " + std::to_wstring(*tally.declared) +
+                       L" entries, but it holds " + std::to_wstring(tally.named);
+    return download;
+  }
   const size_t needed = std::max(kMinimumEntries, (old.size() + 1) / 2);
   if (fresh.size() < needed) {
     download.problem = L"the download reads as a rule file of " + std::to_wstring(fresh.size()) +

@@ -19,7 +19,9 @@ constexpr wchar_t kAddressSection[] = L"Options";
 constexpr wchar_t kAddressKey[] = L"Winapp2Url";
 
 // A download with fewer entries than this, or than half the entries of the file it would replace,
-// is no rule file worth having: a broken page, a cut or emptied copy.
+// is no rule file worth having: a broken page, a cut or emptied copy. So is one whose header
+// declares another number of entries than it holds ("; # of entries: 4,067"): a copy cut short,
+// served whole.
 constexpr size_t kMinimumEntries = 50;
 
 // The previous copy, beside "winapp2.ini".
@@ -39,7 +41,8 @@ struct RulesDownload {
 };
 
 // Downloads `url` into a new sibling of "winapp2.ini"; when the transfer succeeded and the file
-// reads with at least the minimum of entries and differs from the file in place, it becomes
+// reads with at least the minimum of entries, holds as many as its header declares, if it does, and
+// differs from the file in place, it becomes
 // PendingFile in one rename (replacing an earlier one) and its changes are listed. Otherwise, and
 // when it changes nothing, no file is left. "winapp2.ini" is never touched.
 RulesDownload DownloadCommunityRules(const std::wstring& programFolder, const std::wstring& url,

@@ -27,6 +27,9 @@ constexpr wchar_t kTooBroadDescription[] =
     L"too broad: it stands for every folder just below a drive root or a protected folder, or for more "
     L"folders or keys than a rule may name";
 
+// A file key whose folder climbs above its variable, for the run's details.
+constexpr wchar_t kClimbs[] = L"refused: outside its variable's folder";
+
 // The temporary folders as rule files name them.
 constexpr const wchar_t* kTempFolders[] = {L"%temp%", L"%tmp%", L"%windir%\\temp", L"%localappdata%\\temp"};
 
@@ -119,6 +122,10 @@ void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& 
   };
   if (!exclusions.unknownFolder.empty()) {
     context.erase.LeftBehind(exclusions.unknownFolder, kTooBroad);
+    return;
+  }
+  if (VariableClimbedAbove(key.folder)) {
+    context.erase.LeftBehind(key.folder, kClimbs);
     return;
   }
   Expansion<std::wstring> folders = ExpandFolder(key, expander);
@@ -326,9 +333,19 @@ bool Shown(const RuleChoice& choice, std::wstring_view search, bool showNotFound
          platform::ToLower(choice.rule.category).find(wanted) != std::wstring::npos;
 }
 
+std::vector<std::wstring> ClimbingFolders(const Rule& rule) {
+  std::vector<std::wstring> climbing;
+  for (const FileKey& key : rule.fileKeys) {
+    if (std::optional<std::wstring> variable = VariableClimbedAbove(key.folder)) {
+      climbing.push_back(key.folder + L" is outside the folder " + *variable + L" names: its \"..\" climb above it");
+    }
+  }
+  return climbing;
+}
+
 std::vector<std::wstring> RefusedFolders(const Rule& rule, const std::wstring& programFolder) {
   PathExpander expander;
-  std::vector<std::wstring> refused;
+  std::vector<std::wstring> refused = ClimbingFolders(rule);
   for (const RegKey& key : rule.regKeys) {
     std::optional<RegistryPath> named = ParseRegistryPath(key.key);
     if (!named) continue;
@@ -341,6 +358,7 @@ std::vector<std::wstring> RefusedFolders(const Rule& rule, const std::wstring& p
     }
   }
   for (const FileKey& key : rule.fileKeys) {
+    if (VariableClimbedAbove(key.folder)) continue;  // refused whole, above
     Expansion<std::wstring> folders = ExpandFolder(key, expander);
     if (folders.tooBroad) refused.push_back(key.folder + L" is " + kTooBroadDescription);
     for (const std::wstring& folder : folders.found) {

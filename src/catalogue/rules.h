@@ -41,10 +41,15 @@ void StoreDefaultTicks(settings::inifun::IniBatch& batch, const std::wstring& pr
 // is part of its name or category, letter case ignored.
 bool Shown(const RuleChoice& choice, std::wstring_view search, bool showNotFound);
 
-// What the rule names that a run will refuse, each as "<folder or key> is <why>": a folder that its
-// variables and wildcards lead to a drive root, a protected folder or the program folder, unless the
-// key takes only files of exact names from a drive root or protected folder; a folder or key whose
-// expansion is too broad; a key that holds every program's settings.
+// The folders of the rule's file keys that climb above the variable they start from
+// (VariableClimbedAbove), each as "<folder> is outside the folder <variable> names: ...". A run
+// refuses such a key whole, wherever it leads.
+std::vector<std::wstring> ClimbingFolders(const Rule& rule);
+
+// What the rule names that a run will refuse, each as "<folder or key> is <why>": the climbing
+// folders; a folder that its variables and wildcards lead to a drive root, a protected folder or the
+// program folder, unless the key takes only files of exact names from a drive root or protected
+// folder; a folder or key whose expansion is too broad; a key that holds every program's settings.
 std::vector<std::wstring> RefusedFolders(const Rule& rule, const std::wstring& programFolder);
 
 // Erases (or previews) what the rule names, but what its exclusions keep: the files of its file

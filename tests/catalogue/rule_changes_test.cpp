@@ -66,6 +66,21 @@ TEST(RuleChanges, ANewFormErasesMoreOnlyWhenItReachesWhatTheOldLeft) {
   EXPECT_FALSE(catalogue::rules::ErasesMore(
       recursing, Entry("FileKey1=C:\\Example\\Cache|*.tmp\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n")));
   EXPECT_TRUE(catalogue::rules::ErasesMore(recursing, Entry("FileKey1=C:\\Example|*|RECURSE\r\n")));
+  // Folders compare where they lead: "." and ".." resolved, letter case ignored.
+  const struct {
+    const char* fileKey;
+    bool more;
+  } spellings[] = {
+      {"C:\\Example\\..\\Victim|*.docx;*.txt", true},
+      {"c:\\EXAMPLE\\Cache\\..\\..\\example2\\Cache|*.tmp", true},
+      {"C:/example/./Cache/../Cache/Sub|*.txt|RECURSE", false},
+  };
+  for (const auto& c : spellings) {
+    EXPECT_EQ(catalogue::rules::ErasesMore(recursing, Entry("FileKey1=" + std::string(c.fileKey) +
+                                                            "\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n")),
+              c.more)
+        << c.fileKey;
+  }
 }
 
 TEST(RuleChanges, TheListIsExactForAddedRemovedChangedAndWidenedEntriesWithTheirMarks) {

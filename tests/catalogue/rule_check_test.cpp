@@ -59,6 +59,9 @@ TEST_F(RuleCheck, NamesEachKindOfFindingByLineAndEntry) {
       "DetectFile=%TRELLWIPE_RULE_ROOT%\\Chrome",
       "FileKey1=%TRELLWIPE_RULE_ROOT%\\Chrome\\User Data\\*|* Data",
       "RegKey1=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit",
+      "[Climber *]",
+      "DetectFile=%TRELLWIPE_RULE_ROOT%\\Good",
+      "FileKey1=%TRELLWIPE_RULE_ROOT%\\Good\\..\\..\\Elsewhere|*",
       "[Bad=Name]",
       "RegKey1=HKCU\\Software\\X",
       "[]",
@@ -83,12 +86,14 @@ TEST_F(RuleCheck, NamesEachKindOfFindingByLineAndEntry) {
       {20, Refused, L"Windows Walker *", L"a folder that Windows, your programs or your profile need"},
       {23, KeptData, L"Passwords *", L"User Data\\* reaches saved passwords the user keeps"},
       {23, KeptData, L"Passwords *", L"Regedit reaches Regedit's favourites the user keeps"},
-      {27, Skipped, L"Bad=Name", L"cannot be stored"},
-      {29, Skipped, L"", L"no entry name"},
-      {30, Skipped, L"", L"outside any entry"},
-      {31, Skipped, L"", L"longer than any path"},
-      {32, Skipped, L"", L"longer than any path"},
+      {27, Climbs, L"Climber *",
+       L"refused: %TRELLWIPE_RULE_ROOT%\\Good\\..\\..\\Elsewhere is outside the folder %TRELLWIPE_RULE_ROOT% names"},
+      {30, Skipped, L"Bad=Name", L"cannot be stored"},
+      {32, Skipped, L"", L"no entry name"},
       {33, Skipped, L"", L"outside any entry"},
+      {34, Skipped, L"", L"longer than any path"},
+      {35, Skipped, L"", L"longer than any path"},
+      {36, Skipped, L"", L"outside any entry"},
   };
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
@@ -99,7 +104,7 @@ TEST_F(RuleCheck, NamesEachKindOfFindingByLineAndEntry) {
                                        program.Path());
   ASSERT_EQ(checked.size(), 1u);
   EXPECT_TRUE(checked[0].readable);
-  EXPECT_EQ(checked[0].entries, 4u);  // Good App, Everywhere, Windows Walker, Passwords
+  EXPECT_EQ(checked[0].entries, 5u);  // Good App, Everywhere, Windows Walker, Passwords, Climber
   const std::vector<catalogue::rules::Finding>& found = checked[0].findings;
   ASSERT_EQ(found.size(), std::size(expected));
   for (size_t i = 0; i < found.size(); ++i) {
@@ -136,6 +141,7 @@ TEST_F(RuleCheck, TheConsoleProgramExitsByWhatItFound) {
   WriteText(program / L"rules\\clean.ini",
             "[Clean *]\r\nDetectFile=%WinDir%\r\nFileKey1=%TRELLWIPE_RULE_ROOT%|*.tmp\r\n");
   WriteText(root / L"findings.ini", "[Odd *]\r\nDetectFile=%WinDir%\r\nColour=blue\r\nRegKey1=HKCU\\Software\\Odd\r\n");
+  WriteText(root / L"climbs.ini", "[Up *]\r\nDetectFile=%WinDir%\r\nFileKey1=%LocalAppData%\\..\\..|*.log\r\n");
   struct Case {
     std::vector<std::wstring> args;
     int exit;
@@ -146,6 +152,9 @@ TEST_F(RuleCheck, TheConsoleProgramExitsByWhatItFound) {
       {{L"--check-rules", root / L"findings.ini"},
        cli::kExitRulesFindings,
        "line 3 [Odd *]: unknown key \"Colour\": ignored"},
+      {{L"--check-rules", root / L"climbs.ini"},
+       cli::kExitRulesFindings,
+       "Summary: 1 file, 1 entry; 1 folder that climbs above its variable\n"},
       {{L"--check-rules", root / L"missing.ini"}, cli::kExitRulesUnreadable, "missing.ini: cannot be read"},
   };
   for (const Case& c : cases) {

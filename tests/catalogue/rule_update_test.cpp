@@ -35,7 +35,7 @@ struct Folder {
 
 TEST(RulesUpdate, AWholeRuleFileWaitsBesideTheOldOneUntilAcceptedThenTheOldIsKeptAndRestorable) {
   Folder folder;
-  const std::string fresh = RuleText(10, 70);
+  const std::string fresh = "; # of entries: 70\r\n" + RuleText(10, 70);  // as many as it holds
   LoopbackServer server(HttpResponse(200, fresh));
   catalogue::rules::RulesDownload download =
       catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
@@ -90,6 +90,42 @@ TEST(RulesUpdate, AcceptingUnticksOnlyTheTickedEntriesWhoseNewFormErasesMore) {
   EXPECT_EQ(settings::inifun::ReadIniValue(settings, catalogue::rules::kCommunitySection, L"Update Test 4 *"), L"");
 }
 
+// A ticked entry's folder rewritten to climb out of it: by any spelling, the change erases more and
+// the entry is unticked; the same folder in another letter case is no change of what it erases.
+TEST(RulesUpdate, AFolderReachingOutsideTheOldOneByAnySpellingErasesMoreAndIsUnticked) {
+  const std::string victim = "[Victim Vendor App *]\r\nLangSecRef=3021\r\nFileKey1=";
+  const std::string climb = "\\VictimVendor\\App\\Cache\\..\\..\\..\\..\\..\\Documents";
+  // The new FileKey, and whether it erases more.
+  const std::pair<std::string, bool> cases[] = {
+      {"%LocalAppData%" + climb + "|*|RECURSE", true},
+      {"%LOCALAPPDATA%\\victimvendor\\APP\\cache\\..\\..\\..\\..\\..\\DOCUMENTS|*|RECURSE", true},
+      {"%LocalAppData%" + climb + "|*.docx;*.txt", true},
+      {"%localappdata%\\VICTIMVENDOR\\app\\CACHE\\|*|RECURSE", false},
+  };
+  for (const auto& [fileKey, more] : cases) {
+    SCOPED_TRACE(fileKey);
+    TempFolder program;
+    const std::string installed = kOldRules + victim + "%LocalAppData%\\VictimVendor\\App\\Cache|*|RECURSE\r\n";
+    WriteText(catalogue::rules::CommunityFile(program.Path()), installed);
+    const std::wstring settings = settings::SettingsFile(program.Path());
+    settings::inifun::WriteIniValue(settings, catalogue::rules::kCommunitySection, L"Victim Vendor App *", L"1");
+    LoopbackServer server(HttpResponse(200, kOldRules + victim + fileKey + "\r\n"));
+    catalogue::rules::RulesDownload download =
+        catalogue::rules::DownloadCommunityRules(program.Path(), server.Url(), kQuick);
+    ASSERT_TRUE(download.pending) << download.problem;
+    ASSERT_EQ(download.changes.size(), 1u);
+    EXPECT_EQ(download.changes[0].erasesMore, more);
+    EXPECT_EQ(catalogue::rules::Alarming(download.changes[0]), more);  // the climb is refused
+
+    catalogue::rules::RulesAcceptance acceptance = catalogue::rules::AcceptPendingRules(program.Path());
+    ASSERT_TRUE(acceptance.installed) << acceptance.problem;
+    EXPECT_EQ(acceptance.unticked,
+              more ? std::vector<std::wstring>{L"Victim Vendor App *"} : std::vector<std::wstring>{});
+    EXPECT_EQ(settings::inifun::ReadIniValue(settings, catalogue::rules::kCommunitySection, L"Victim Vendor App *"),
+              more ? L"0" : L"1");
+  }
+}
+
 TEST(RulesUpdate, ACopyThatChangesNothingOrIsStoppedLeavesNothingToAccept) {
   Folder folder;
   LoopbackServer same(HttpResponse(200, kOldRules));
@@ -126,6 +162,8 @@ TEST(RulesUpdate, AFailedOrUnfitDownloadLeavesTheOldFileAloneAndNoTemporaryFile)
       {"too large unsaid", "HTTP/1.0 200 OK\r\n\r\n" + RuleText(0, 1000), 0, L"larger than the limit"},
       {"junk", HttpResponse(200, std::string(5000, '\x9c') + "<html>" + std::string(3000, '\x01')), 0, L"of 0 entries"},
       {"too few entries", HttpResponse(200, RuleText(0, 20)), 0, L"of 20 entries; at least 50"},
+      {"a part served whole", HttpResponse(200, "; # of entries: 4,067\r\n" + rules), 0,
+       L"the download is incomplete: its header declares 4067 entries, but it holds 80"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -458,9 +458,13 @@ TEST_F(RulePathGuard, RootsProtectedFoldersAndTheProgramFolderAreRefusedHoweverS
       {"%LocalAppData%\\..\\..", "|REMOVESELF", root.Path() + L"\\trellwipe-sentinel-7.tmp"},
       {"%UserProfile%\\..", "|RECURSE", root.Path() + L"\\trellwipe-sentinel-8.tmp"},
       {"%TRELLWIPE_RULE_PROGRAM%", "", program / L"trellwipe-sentinel-9.tmp"},
-      {"%TRELLWIPE_RULE_PROGRAM%\\..\\" + platform::Narrow(program.Path().substr(program.Path().rfind(L'\\') + 1)) +
-           "\\sub",
+      {platform::Narrow(program.Path()) + "\\..\\" +
+           platform::Narrow(program.Path().substr(program.Path().rfind(L'\\') + 1)) + "\\sub",
        "|RECURSE", program / L"sub\\trellwipe-sentinel-10.tmp"},
+      // Above its variable's folder, wherever it then leads: here back into it.
+      {"%TRELLWIPE_RULE_ROOT%\\Vendor\\Cache\\..\\..\\..\\" +
+           platform::Narrow(root.Path().substr(root.Path().rfind(L'\\') + 1)) + "\\Documents",
+       "|RECURSE", root / L"Documents\\letters\\trellwipe-sentinel-11.tmp"},
   };
   std::string text;
   int n = 0;

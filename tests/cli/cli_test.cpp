@@ -438,6 +438,13 @@ TEST(Cli, UpdateRulesListsTheChangesAndInstallsOnlyWithAcceptUntickingWhatErases
     Call refused = run({L"--update-rules", L"--url", missing.Url()});
     EXPECT_EQ(refused.code, cli::kExitRulesNotUpdated);
     EXPECT_NE(refused.output.err.find("the server answered 404. The file in place is unchanged."), std::string::npos);
+    LoopbackServer cut(HttpResponse(200, "; # of entries: 4,067\r\n" + entries(0, 60)));
+    Call incomplete = run({L"--update-rules", L"--url", cut.Url()});
+    EXPECT_EQ(incomplete.code, cli::kExitRulesNotUpdated);
+    EXPECT_NE(incomplete.output.err.find(": the download is incomplete: its header declares 4067 entries, but it "
+                                         "holds 60. The file in place is unchanged.\n"),
+              std::string::npos)
+        << incomplete.output.err;
   }
   const std::string fresh = entries(5, 55, "|RECURSE");
   LoopbackServer server(HttpResponse(200, fresh));

@@ -163,6 +163,14 @@ TEST_F(RuleUpdateWindow, StopOrNoServerLeavesTheRulesInPlaceAndSaysSo) {
   ASSERT_EQ(messages.Texts().size(), 1u);
   EXPECT_EQ(messages.Texts()[0].rfind(L"The rules were not updated: the download failed: no connection", 0), 0u)
       << messages.Texts()[0];
+  LoopbackServer cut(HttpResponse(200, "; # of entries: 4,067\r\n" + kNew));
+  OpenSettings(cut.Url(), dialogs::RuleChangesWindow::kUseId);
+  Press(window->Button(L"UpdateRules"));
+  AwaitDownload();
+  ASSERT_EQ(messages.Texts().size(), 2u);
+  EXPECT_EQ(messages.Texts()[1],
+            L"The rules were not updated: the download is incomplete: its header declares 4067 entries, but it holds "
+            L"60. The rules in place are unchanged.");
   EXPECT_EQ(reviews, 0);
   EXPECT_EQ(ReadText(installed), kOld);
   EXPECT_EQ(FolderNames(program.Path()), (std::vector<std::wstring>{L"prisd.dat", L"winapp2.ini"}));
