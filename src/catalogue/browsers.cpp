@@ -7,6 +7,7 @@
 #include "engine/places_history.h"
 #include "engine/regfun.h"
 #include "engine/run_and_wait.h"
+#include "engine/user_folders.h"
 #include "keeplists/keep_list_file.h"
 #include "keeplists/url_history.h"
 #include "platform/files.h"
@@ -31,10 +32,11 @@ constexpr struct {
     {L"Favorites", L"\\Favorites"},
 };
 
-// The store's folder for the user of the run: the current user's exactly as the session reads it.
+// The store's folder for the user of the run: the current user's exactly as the session reads it;
+// another user's only inside that user's profile.
 std::wstring FolderOf(const run::ItemContext& context, Store store) {
   const auto& folder = kStores[static_cast<size_t>(store)];
-  return engine::regfun::ResolveUserFolder(context.values.user, folder.name, folder.usual);
+  return engine::UserFolderFor(context.erase, context.values.user, folder.name, folder.usual);
 }
 
 // Internet Explorer's control panel clears its own tracks when asked through rundll32. Wine exports
@@ -198,7 +200,7 @@ std::vector<std::wstring> ProfileFolders(const std::wstring& profiles) {
 // The history inside every Firefox profile's "places.sqlite", whose bookmarks stay. Like the cookie
 // databases below, found from the run's values alone, so for every user of the computer.
 void EraseFirefoxHistory(run::ItemContext& context) {
-  for (const std::wstring& profile : ProfileFolders(context.values.appDataFolder + kFirefoxProfiles)) {
+  for (const std::wstring& profile : ProfileFolders(context.AppDataFolder() + kFirefoxProfiles)) {
     engine::EraseFirefoxHistory(context.erase, profile + L"\\places.sqlite");
   }
 }
@@ -214,13 +216,12 @@ void CleanCookieDatabases(run::ItemContext& context, const std::wstring& profile
 }
 
 void CleanFirefoxCookies(run::ItemContext& context) {
-  CleanCookieDatabases(context, context.values.appDataFolder + kFirefoxProfiles, {L"\\cookies.sqlite"});
+  CleanCookieDatabases(context, context.AppDataFolder() + kFirefoxProfiles, {L"\\cookies.sqlite"});
 }
 
 // Today's Chrome keeps them in "Network\Cookies" of each profile; before, in the profile itself.
 void CleanChromeCookies(run::ItemContext& context) {
-  CleanCookieDatabases(context, context.values.localAppDataFolder + kChromeUserData,
-                       {L"\\Network\\Cookies", L"\\Cookies"});
+  CleanCookieDatabases(context, context.LocalAppDataFolder() + kChromeUserData, {L"\\Network\\Cookies", L"\\Cookies"});
 }
 
 constexpr wchar_t kOnlyIe9[] = L"Only Support IE9, IE10.";
@@ -236,12 +237,12 @@ void RecreateDownloadFolders(run::ItemContext& context) {
   }
   // Only where the user's hive names them: no usual place is guessed for folders that hold downloads.
   const engine::UserScope& user = context.values.user;
-  RecreateShellFolder(
-      context, engine::regfun::ResolveUserFolder(user, L"Default Download Directory", L"",
-                                                 L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main"));
   RecreateShellFolder(context,
-                      engine::regfun::ResolveUserFolder(
-                          user, L"{374DE290-123F-4565-9164-39C4925E467B}", L"",
+                      engine::UserFolderFor(context.erase, user, L"Default Download Directory", L"",
+                                            L"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main"));
+  RecreateShellFolder(context,
+                      engine::UserFolderFor(
+                          context.erase, user, L"{374DE290-123F-4565-9164-39C4925E467B}", L"",
                           L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
 }
 
@@ -276,7 +277,7 @@ void ClearInPrivateFilter(run::ItemContext& context) {
   if (!profile.empty()) {
     context.AddBytes(engine::allerase::EraseNamedFileInFolder(context.erase, profile + L"\\PrivacIE", L"index.dat"));
   }
-  RecreateShellFolder(context, context.values.appDataFolder + L"\\Microsoft\\Windows\\PrivacIE");
+  RecreateShellFolder(context, context.AppDataFolder() + L"\\Microsoft\\Windows\\PrivacIE");
 }
 
 void ResetAddOns(run::ItemContext& context) {

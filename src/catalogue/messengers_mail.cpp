@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
 #include "engine/regfun.h"
+#include "engine/user_folders.h"
 #include "platform/text.h"
 
 // Instant messengers, Outlook Express and Windows Live Mail. The run reaches the messengers right
@@ -22,11 +23,13 @@ void EraseYahooProfiles(run::ItemContext& context) {
   if (IsFullPath(help)) context.AddBytes(engine::allerase::EraseAllFilesInTree(context.erase, help + L"Profiles"));
 }
 
-// The store of the user the run's values name, as that user's hive names it.
+// The store of the user the run's values name, as that user's hive names it: the current user's used
+// as read, another user's only inside that user's profile.
 void EraseMailAccounts(run::ItemContext& context) {
-  std::wstring store =
-      FolderFromRegistry(context.values.user.KeyPath(L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Mail"),
-                         L"Store Root");
+  constexpr wchar_t kMail[] = L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows Mail";
+  const engine::UserScope& user = context.values.user;
+  std::wstring store = user.Current() ? FolderFromRegistry(kMail, L"Store Root")
+                                      : engine::UserFolderFor(context.erase, user, L"Store Root", L"", kMail);
   if (IsFullPath(store)) {
     context.AddBytes(engine::allerase::EraseFilesByExtensionInTree(context.erase, store, L"oeaccount"));
   }

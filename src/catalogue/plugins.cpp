@@ -38,6 +38,16 @@ std::wstring BaseFolder(const std::wstring& base, const run::ProcessValues& valu
   return base;
 }
 
+// The folder a line names in a run: its base, then the folder below it. None where the base is an
+// application data folder that another user's hive named outside the profile: the item says so.
+std::optional<std::wstring> LineFolder(const std::vector<std::wstring>& fields, const run::ItemContext& context) {
+  const std::wstring& base = fields[0];
+  if (base != L"appdata" && base != L"localappdata") return base + fields[1];
+  const std::wstring folder = base == L"appdata" ? context.AppDataFolder() : context.LocalAppDataFolder();
+  if (folder.empty()) return std::nullopt;
+  return folder + fields[1];
+}
+
 bool IsRegistrySection(const std::wstring& section) { return section == L"regtree" || section == L"reg"; }
 bool IsTreeSection(const std::wstring& section) {
   return section == L"filetree" || section == L"foldertree" || section == L"alltree";
@@ -79,13 +89,14 @@ bool Complete(const std::wstring& section, const std::vector<std::wstring>& fiel
 
 void RunFolderEntry(const std::wstring& section, const std::vector<std::wstring>& fields, run::ItemContext& context) {
   if (!Complete(section, fields)) return;
-  std::wstring folder = BaseFolder(fields[0], context.values) + fields[1];
+  const std::optional<std::wstring> folder = LineFolder(fields, context);
+  if (!folder) return;
   if (section == L"file") {
-    context.AddBytes(engine::allerase::EraseNamedFileInFolder(context.erase, folder, fields[2]));
+    context.AddBytes(engine::allerase::EraseNamedFileInFolder(context.erase, *folder, fields[2]));
   } else if (section == L"fileext") {
-    context.AddBytes(engine::allerase::EraseFilesByExtensionInFolder(context.erase, folder, fields[2]));
+    context.AddBytes(engine::allerase::EraseFilesByExtensionInFolder(context.erase, *folder, fields[2]));
   } else {
-    context.AddBytes(engine::allerase::RecreateFolder(context.erase, folder));
+    context.AddBytes(engine::allerase::RecreateFolder(context.erase, *folder));
   }
 }
 
@@ -93,7 +104,9 @@ void RunTreeEntry(const std::wstring& section, const std::vector<std::wstring>& 
   if (!Complete(section, fields)) return;
   // An empty name matches no file or folder; the walk would only count its folder visits.
   if (section != L"alltree" && fields[2].empty()) return;
-  for (const std::wstring& folder : ExpandFolders(BaseFolder(fields[0], context.values) + fields[1])) {
+  const std::optional<std::wstring> named = LineFolder(fields, context);
+  if (!named) return;
+  for (const std::wstring& folder : ExpandFolders(*named)) {
     if (section == L"filetree") {
       context.AddBytes(engine::allerase::EraseNamedFilesInTree(context.erase, folder, fields[2]));
     } else if (section == L"foldertree") {

@@ -7,6 +7,7 @@
 
 #include "engine/path_guard.h"
 #include "engine/regfun.h"
+#include "engine/user_folders.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/system_folders.h"
@@ -75,7 +76,7 @@ std::vector<std::wstring> VariableValues(const std::wstring& name) {
 }
 
 // The variables of a user's own places: where another user's is found (a value of the user's hive,
-// read as engine::regfun::ResolveUserFolder does) and its usual place in the profile folder.
+// read as engine::ReadUserFolder does) and its usual place in the profile folder.
 struct UserVariable {
   const wchar_t* name;   // lower case
   const wchar_t* value;  // none: always the usual place
@@ -109,6 +110,7 @@ bool NamesUserFolder(const std::wstring& text) {
 void PathExpander::SetUser(const engine::UserScope& user) {
   user_ = user;
   variables_.clear();
+  refusedVariables_.clear();
 }
 
 RegistryPath PathExpander::UserKey(const RegistryPath& path) const {
@@ -122,13 +124,18 @@ const std::vector<std::wstring>& PathExpander::Variable(const std::wstring& name
   if (found != variables_.end()) return found->second;
   const UserVariable* own = user_.Current() ? nullptr : UserVariableNamed(key);
   std::vector<std::wstring> values;
-  if (own && own->value) Add(values, engine::regfun::ResolveUserFolder(user_, own->value, own->relative, own->key));
+  if (own && own->value) {
+    engine::UserFolder folder = engine::ReadUserFolder(user_, own->value, own->relative, own->key);
+    Add(values, folder.path);
+    if (folder.refused) refusedVariables_.emplace(key, std::move(*folder.refused));
+  }
   if (own && !own->value) Add(values, user_.profile + own->relative);
   return variables_.emplace(key, own ? values : VariableValues(name)).first->second;
 }
 
 // Every %Variable% replaced; several texts where a variable names several folders.
-std::vector<std::wstring> PathExpander::ReplaceVariables(const std::wstring& text) {
+std::vector<std::wstring> PathExpander::ReplaceVariables(const std::wstring& text,
+                                                         std::vector<engine::LeftRecord>& refused) {
   std::vector<std::wstring> results{L""};
   size_t at = 0;
   while (at < text.size()) {
@@ -138,8 +145,13 @@ std::vector<std::wstring> PathExpander::ReplaceVariables(const std::wstring& tex
       for (std::wstring& result : results) result += text.substr(at);
       break;
     }
-    const std::vector<std::wstring>& values = Variable(text.substr(open + 1, close - open - 1));
-    if (values.empty()) return {};
+    const std::wstring name = text.substr(open + 1, close - open - 1);
+    const std::vector<std::wstring>& values = Variable(name);
+    if (values.empty()) {
+      auto refusal = refusedVariables_.find(platform::ToLower(name));
+      if (refusal != refusedVariables_.end()) refused.push_back(refusal->second);
+      return {};
+    }
     std::vector<std::wstring> next;
     for (const std::wstring& result : results) {
       for (const std::wstring& value : values) next.push_back(result + text.substr(at, open - at) + value);
@@ -275,7 +287,7 @@ void PathExpander::ExpandWildcards(const std::wstring& path, Target target, Expa
 Expansion<std::wstring> PathExpander::Expand(const std::wstring& text, Target target) {
   const auto start = std::chrono::steady_clock::now();
   Expansion<std::wstring> expansion;
-  for (std::wstring replaced : ReplaceVariables(text)) {
+  for (std::wstring replaced : ReplaceVariables(text, expansion.refused)) {
     for (wchar_t& c : replaced) {
       if (c == L'/') c = L'\\';
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "catalogue/rule_file.h"
+#include "engine/run_report.h"
 #include "engine/user_scope.h"
 #include "platform/files.h"
 
@@ -41,6 +42,9 @@ template <typename Found>
 struct Expansion {
   std::vector<Found> found;
   bool tooBroad = false;  // past a bound, or a wildcard where none may stand; `found` is then empty
+  // Another user's folders that a variable of the path would have named outside that user's profile
+  // (engine::ReadUserFolder): the path names nothing there.
+  std::vector<engine::LeftRecord> refused = {};
 };
 
 // What the paths of rules name now. Each variable is looked up once for the life of the object, so
@@ -75,8 +79,8 @@ class PathExpander {
   std::vector<std::wstring> Resolve(const std::wstring& text);
 
   // Another user's run: the variables of a user's own places (%AppData%, %UserProfile%, %Temp%...)
-  // name that user's, from the user's hive and profile folder, and the keys of HKEY_CURRENT_USER lie
-  // in that user's hive.
+  // name that user's, from the user's hive and profile folder (a folder of the hive only inside the
+  // profile), and the keys of HKEY_CURRENT_USER lie in that user's hive.
   void SetUser(const engine::UserScope& user);
   // The key as the user of the expander reaches it.
   RegistryPath UserKey(const RegistryPath& path) const;
@@ -97,7 +101,7 @@ class PathExpander {
     std::unordered_map<std::wstring, size_t> byName;  // lower-case name: place in `entries`
   };
   const std::vector<std::wstring>& Variable(const std::wstring& name);
-  std::vector<std::wstring> ReplaceVariables(const std::wstring& text);
+  std::vector<std::wstring> ReplaceVariables(const std::wstring& text, std::vector<engine::LeftRecord>& refused);
   void ExpandWildcards(const std::wstring& path, Target target, Expansion<std::wstring>& expansion,
                        std::chrono::steady_clock::time_point start);
   const Listing& Listed(const std::wstring& folder);
@@ -110,8 +114,9 @@ class PathExpander {
   ExpansionBounds bounds_;
   engine::UserScope user_;
   std::map<std::wstring, std::vector<std::wstring>> variables_;
-  std::unordered_map<std::wstring, Listing> folders_;  // by lower-case path
-  std::unordered_map<std::wstring, Listing> keys_;     // by root, view and lower-case subkey
+  std::map<std::wstring, engine::LeftRecord> refusedVariables_;  // by lower-case name, with no value
+  std::unordered_map<std::wstring, Listing> folders_;            // by lower-case path
+  std::unordered_map<std::wstring, Listing> keys_;               // by root, view and lower-case subkey
 };
 
 // The path begins with a variable of a user's own places: it names a folder of each user's.

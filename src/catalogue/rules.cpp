@@ -12,6 +12,7 @@
 #include "engine/allerase.h"
 #include "engine/path_guard.h"
 #include "engine/registry_guard.h"
+#include "engine/user_folders.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -130,6 +131,7 @@ void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& 
   }
   Expansion<std::wstring> folders = ExpandFolder(key, expander);
   if (folders.tooBroad) context.erase.LeftBehind(key.folder, kTooBroad);
+  for (const engine::LeftRecord& refused : folders.refused) engine::RecordRefusal(context.erase, refused);
   for (const std::wstring& folder : folders.found) {
     if (context.erase.Stopped()) return;
     context.AddBytes(

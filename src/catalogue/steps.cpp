@@ -2,6 +2,7 @@
 
 #include "engine/allerase.h"
 #include "engine/regfun.h"
+#include "engine/user_folders.h"
 #include "platform/files.h"
 
 namespace catalogue {
@@ -74,15 +75,17 @@ std::wstring BaseFolder(Base base, const run::ItemContext& context) {
   std::wstring folder;
   switch (base) {
     case Base::Absolute: return L"";
-    case Base::AppData: folder = context.values.appDataFolder; break;
-    case Base::LocalAppData: folder = context.values.localAppDataFolder; break;
+    case Base::AppData: folder = context.AppDataFolder(); break;
+    case Base::LocalAppData: folder = context.LocalAppDataFolder(); break;
     case Base::Windows: folder = context.values.windowsFolder; break;
     case Base::Documents:
-      folder = engine::regfun::ResolveUserFolder(context.values.user, L"Personal", L"\\Documents");
+      folder = engine::UserFolderFor(context.erase, context.values.user, L"Personal", L"\\Documents");
       break;
     case Base::NetscapeProfiles: {
-      std::wstring nsb = context.values.appDataFolder + L"\\Netscape\\NSB\\Profiles";
-      folder = platform::FolderExists(nsb) ? nsb : context.values.appDataFolder + L"\\Netscape\\Navigator\\Profiles";
+      const std::wstring appData = context.AppDataFolder();
+      if (appData.empty()) break;
+      std::wstring nsb = appData + L"\\Netscape\\NSB\\Profiles";
+      folder = platform::FolderExists(nsb) ? nsb : appData + L"\\Netscape\\Navigator\\Profiles";
       break;
     }
   }

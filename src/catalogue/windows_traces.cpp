@@ -8,7 +8,7 @@
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
 #include "engine/path_guard.h"
-#include "engine/regfun.h"
+#include "engine/user_folders.h"
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/handles.h"
@@ -33,7 +33,7 @@ void ClearDocumentsMenu(run::ItemContext& context) {
   const engine::UserScope& user = context.values.user;
   if (!user.Current()) {
     const std::wstring recent =
-        engine::regfun::ResolveUserFolder(user, L"Recent", L"\\AppData\\Roaming\\Microsoft\\Windows\\Recent");
+        engine::UserFolderFor(context.erase, user, L"Recent", L"\\AppData\\Roaming\\Microsoft\\Windows\\Recent");
     if (!engine::GuardedTarget(context.erase, recent)) return;
     const auto [root, subkey] = user.Key(HKEY_CURRENT_USER, kRecentDocs);
     context.AddKeys(engine::allerase::DeleteRegistryTree(context.erase, root, subkey));
@@ -58,13 +58,13 @@ void CleanTempFolder(run::ItemContext& context, const std::wstring& folder) {
 // another user the one of that user's environment. Files younger than the age the options keep stay.
 void CleanTempFolders(run::ItemContext& item) {
   KeepingYoungFiles(item, settings::LoadAgeOptions(item.programFolder).tempHours, [](run::ItemContext& context) {
-    const std::wstring& local = context.values.localAppDataFolder;
+    const std::wstring local = context.LocalAppDataFolder();
     size_t at = local.find(L"Application Data");
     if (at != std::wstring::npos) CleanTempFolder(context, local.substr(0, at) + L"temp");
     const engine::UserScope& user = context.values.user;
     if (!user.Current()) {
-      CleanTempFolder(context, engine::regfun::ResolveUserFolder(user, L"TEMP", L"\\AppData\\Local\\Temp",
-                                                                 L"HKEY_CURRENT_USER\\Environment"));
+      CleanTempFolder(context, engine::UserFolderFor(context.erase, user, L"TEMP", L"\\AppData\\Local\\Temp",
+                                                     L"HKEY_CURRENT_USER\\Environment"));
       return;
     }
     if (!context.values.windowsFolder.empty()) CleanTempFolder(context, context.values.windowsFolder + L"\\temp");

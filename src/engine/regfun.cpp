@@ -129,15 +129,4 @@ std::wstring ResolveShellFolder(const std::wstring& valueName, const std::wstrin
   return engine::normal::ExpandUserProfile(value);
 }
 
-std::wstring ResolveUserFolder(const engine::UserScope& user, const std::wstring& valueName,
-                               const std::wstring& relative, const std::wstring& key) {
-  if (user.Current()) return ResolveShellFolder(valueName, key);
-  std::wstring value = platform::Trim(TrimAtNul(ReadRegistryString(user.KeyPath(key), valueName)));
-  constexpr std::wstring_view kToken = L"%USERPROFILE%";
-  if (value.starts_with(kToken)) value = user.profile + value.substr(kToken.size());
-  const bool full = value.size() >= 3 && value[1] == L':' && value[2] == L'\\';
-  if (full) return value;
-  return relative.empty() ? std::wstring() : user.profile + relative;
-}
-
 }  // namespace engine::regfun

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "engine/erase_context.h"
-#include "engine/user_scope.h"
 #include "platform/result.h"
 
 namespace engine::regfun {
@@ -56,12 +55,5 @@ std::wstring TrimAtNul(const std::wstring& text);
 // A folder from the user's "User Shell Folders" (or another key of the same shape), with
 // %USERPROFILE% expanded; "Error" when it cannot be read.
 std::wstring ResolveShellFolder(const std::wstring& valueName, const std::wstring& key = kUserShellFolders);
-
-// The same for a user: the current user's as above; another user's from that user's hive, with
-// %USERPROFILE% expanded to that user's profile folder, and when it cannot be read (or is no full
-// path), the usual place `relative` in the profile folder ("\AppData\Roaming"); without a usual
-// place, empty text, which names no folder.
-std::wstring ResolveUserFolder(const engine::UserScope& user, const std::wstring& valueName,
-                               const std::wstring& relative, const std::wstring& key = kUserShellFolders);
 
 }  // namespace engine::regfun

@@ -97,13 +97,17 @@ void RunForUser(const platform::UserProfile& profile, const Stages& stages, Item
         L"The registry of this user could not be loaded (NTUSER.DAT): only the user's files are cleaned.");
   }
   ProcessValues values = UserValues(current.values, engine::UserScope{hive.name, profile.folder, {}});
-  const std::wstring classesFile = values.localAppDataFolder + L"\\Microsoft\\Windows\\UsrClass.dat";
-  UserHive classes(profile.sid + L"_Classes", classesFile, privileges);
-  if (!classes.Reached() && platform::FileExists(classesFile)) {
-    current.view.AddNoteRow(
-        L"The classes registry of this user could not be loaded (UsrClass.dat): its keys are left.");
+  // A local application data folder refused outside the profile names no classes hive: its keys are left.
+  std::optional<UserHive> classes;
+  if (!values.localAppDataFolder.empty()) {
+    const std::wstring classesFile = values.localAppDataFolder + L"\\Microsoft\\Windows\\UsrClass.dat";
+    classes.emplace(profile.sid + L"_Classes", classesFile, privileges);
+    if (!classes->Reached() && platform::FileExists(classesFile)) {
+      current.view.AddNoteRow(
+          L"The classes registry of this user could not be loaded (UsrClass.dat): its keys are left.");
+    }
+    values.user.classes = classes->name;
   }
-  values.user.classes = classes.name;
   ItemContext context{current.erase,         current.counters, current.run,   values,
                       current.programFolder, current.view,     current.choice};
   for (const auto& stage : stages) {

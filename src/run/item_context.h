@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/erase_context.h"
+#include "engine/user_folders.h"
 #include "run/process_values.h"
 #include "run/run_view.h"
 
@@ -90,6 +91,14 @@ struct ItemContext {
   // The bar stays where a stop left it.
   void SetProgress(int value) {
     if (!erase.Stopped()) view.SetProgress(value);
+  }
+
+  // The run's user's roaming and local application data folders (values.appDataFolder,
+  // values.localAppDataFolder); one that another user's hive named outside the profile is empty, and
+  // the item records why.
+  std::wstring AppDataFolder() const { return engine::UseFolder(erase, {values.appDataFolder, values.appDataRefused}); }
+  std::wstring LocalAppDataFolder() const {
+    return engine::UseFolder(erase, {values.localAppDataFolder, values.localAppDataRefused});
   }
 
   void AddKeys(double count) { counters.cleanedKeys += count; }

@@ -5,6 +5,7 @@
 #include <cwctype>
 
 #include "engine/regfun.h"
+#include "engine/user_folders.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
 
@@ -27,8 +28,12 @@ ProcessValues ComputeProcessValues() {
 ProcessValues UserValues(const ProcessValues& computer, const engine::UserScope& user) {
   ProcessValues values = computer;
   values.user = user;
-  values.appDataFolder = engine::regfun::ResolveUserFolder(user, L"AppData", L"\\AppData\\Roaming");
-  values.localAppDataFolder = engine::regfun::ResolveUserFolder(user, L"Local AppData", L"\\AppData\\Local");
+  engine::UserFolder appData = engine::ReadUserFolder(user, L"AppData", L"\\AppData\\Roaming");
+  engine::UserFolder localAppData = engine::ReadUserFolder(user, L"Local AppData", L"\\AppData\\Local");
+  values.appDataFolder = appData.path;
+  values.localAppDataFolder = localAppData.path;
+  values.appDataRefused = appData.refused;
+  values.localAppDataRefused = localAppData.refused;
   return values;
 }
 

@@ -3,6 +3,9 @@
 // its own folders and its hive, loaded for the run and unloaded after, each user in a group of its own.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <map>
+
 #include "catalogue/catalogue.h"
 #include "catalogue/closing_browsers.h"
 #include "catalogue/office_version.h"
@@ -29,6 +32,7 @@ constexpr wchar_t kWordFiles[] = L"Software\\Microsoft\\Office\\16.0\\Word\\File
 constexpr wchar_t kPluginKey[] = L"Software\\TrellwipePlugTool";
 // In the classes hive, as HKEY_CURRENT_USER\Software\Classes shows it.
 constexpr wchar_t kTrayNotify[] = L"Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\TrayNotify";
+constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 // A key saved to a hive file as Windows makes them.
 void SaveHive(const std::wstring& subkey, const std::wstring& file) {
@@ -42,9 +46,11 @@ void SaveHive(const std::wstring& subkey, const std::wstring& file) {
 // file of the same making as Windows' own (a key filled, then saved with RegSaveKeyW).
 class SecondUser {
  public:
-  SecondUser() {
+  // In a folder of the test's own unless `at` names one.
+  explicit SecondUser(const std::wstring& at = {}, const std::wstring& id = L"S-1-5-21-1111-2222-3333-1001")
+      : sid(id), folder(at.empty() ? root / L"anna" : at) {
     MakeFolders(folder);
-    const std::wstring made = scratch.Subkey() + L"\\Hive";
+    const std::wstring made = Made();
     SetString(HKEY_CURRENT_USER, made + L"\\" + kRunMru, L"a", L"secret-tool\\1");
     SetString(HKEY_CURRENT_USER, made + L"\\" + kToolRecent, L"1", L"anna's file");
     SetString(HKEY_CURRENT_USER, made + L"\\Environment", L"TEMP", L"%USERPROFILE%\\AppData\\Local\\Temp",
@@ -66,6 +72,13 @@ class SecondUser {
   }
   ~SecondUser() { RegDeleteKeyW(HKEY_LOCAL_MACHINE, ListEntry().c_str()); }
 
+  // Values the user writes into their own hive: {key below HKEY_CURRENT_USER, name, value}.
+  void Write(const std::vector<std::array<std::wstring, 3>>& written) {
+    for (const auto& [key, name, value] : written) SetString(HKEY_CURRENT_USER, Made() + L"\\" + key, name, value);
+    DeleteFileW(Hive().c_str());
+    SaveHive(Made(), Hive());
+  }
+
   std::wstring ListEntry() const { return std::wstring(platform::kProfileListKey) + L"\\" + sid; }
   // The name the run loads the hive under.
   std::wstring LoadedHive() const { return L"Trellwipe-" + sid; }
@@ -73,12 +86,14 @@ class SecondUser {
   std::wstring ClassesHive() const { return folder + L"\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat"; }
 
   TempFolder root;
-  const std::wstring sid = L"S-1-5-21-1111-2222-3333-1001";
-  const std::wstring folder = root / L"anna";
+  const std::wstring sid;
+  const std::wstring folder;
   const std::wstring trace = folder + L"\\AppData\\Local\\Temp\\setup\\trace.tmp";
   const std::wstring kept = folder + L"\\Documents\\letter.txt";
 
  private:
+  std::wstring Made() const { return scratch.Subkey() + L"\\Hive"; }
+
   TempRegistryKey scratch;
 };
 
@@ -106,6 +121,29 @@ class EveryUser : public ::testing::Test {
   ScopedEnvironment temp{L"TEMP", me / L"Temp"};
   run::ProcessValues values;
   cli::Output output;
+};
+
+// Three files of their own content in a folder the test makes (and removes at its end): their paths
+// and contents.
+class Victims {
+ public:
+  explicit Victims(const std::wstring& folder) : folder_(folder) {
+    for (const wchar_t* name : {L"plan.doc", L"data.bin", L"deep\\notes.txt"}) {
+      const std::wstring path = folder + L"\\" + name;
+      MakeFolders(path.substr(0, path.find_last_of(L'\\')));
+      WriteText(path, "kept whole: " + platform::Narrow(path));
+      files_.emplace(path, ReadText(path));
+    }
+  }
+  ~Victims() { RemoveTree(folder_); }
+  // Every file is there with the content it was made with.
+  void ExpectWhole() const {
+    for (const auto& [path, content] : files_) EXPECT_EQ(ReadText(path), content) << platform::Narrow(path);
+  }
+
+ private:
+  std::wstring folder_;
+  std::map<std::wstring, std::string> files_;
 };
 
 bool Lists(const Json& list, const std::wstring& path) {
@@ -265,4 +303,89 @@ TEST_F(EveryUser, TheCleaningOfAClosedBrowserStaysWithTheCurrentUser) {
   run.SetItemChoice(catalogue::ChoiceOf({{L"WINDOWS", L"temp"}}));
   run.CleanNow(run::RunEnd::Silent);
   EXPECT_EQ(run.LastReport().users.size(), 2u);
+}
+
+// The other user writes their own hive: its shell folders and environment may name any folder of the
+// computer, here the administrator's documents, a program's folder under Program Files (through ".."
+// from the profile) and a folder of Windows. None of them is that user's: each is refused with the
+// value that named it, and its files stay as they were.
+TEST_F(EveryUser, FoldersTheOtherUsersHiveNamesOutsideTheProfileAreRefused) {
+  const std::wstring documents = platform::KnownFolder(FOLDERID_Documents) + L"\\Work";
+  const std::wstring programs = platform::KnownFolder(FOLDERID_ProgramFiles);
+  const std::wstring windows = platform::WindowsFolder() + L"\\VictimSys";
+  std::wstring history = L"%USERPROFILE%";  // up to the drive's root, then down to the program's folder
+  for (size_t at = user.folder.find(L'\\'); at != std::wstring::npos; at = user.folder.find(L'\\', at + 1)) {
+    history += L"\\..";
+  }
+  history += programs.substr(2) + L"\\VictimApp";
+  user.Write(
+      {{kShellFolders, L"Cache", documents}, {kShellFolders, L"History", history}, {L"Environment", L"TEMP", windows}});
+  const Victims victims[] = {Victims(documents), Victims(programs + L"\\VictimApp"), Victims(windows)};
+  std::vector<std::wstring> args{L"--clean", L"--all-users", L"--only",
+                                 L"EXPLORER/cache,EXPLORER/history,WINDOWS/temp"};
+  EXPECT_EQ(cli::Run(args, program.Path(), values, output, {}, [] { return true; }), cli::kExitLeftBehind)
+      << output.out;
+  for (const Victims& folder : victims) folder.ExpectWhole();
+  for (const std::wstring& value : {L"Cache=" + documents, L"History=" + history, L"TEMP=" + windows}) {
+    EXPECT_NE(output.out.find(
+                  platform::Narrow(L"Left behind (refused: " + value + L" leads outside anna's profile): ")),
+              std::string::npos)
+        << platform::Narrow(value) << "\n"
+        << output.out;
+  }
+}
+
+// A folder inside the profile is the user's only where it leads, every link followed: a cache named
+// through a link inside the profile that leads out of it is refused, and an ordinary cache inside the
+// profile is cleaned.
+TEST_F(EveryUser, AFolderLeadingOutOfTheProfileThroughALinkIsRefusedAndOneInsideIsCleaned) {
+  wchar_t fixture[MAX_PATH] = L"";
+  ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u)
+      << "run through scripts/wine-emulator.sh, which makes the linked tree";
+  // tree\sub\cache leads to outside, whose cache folder holds precious.bin.
+  SecondUser linked(std::wstring(fixture) + L"\\tree", L"S-1-5-21-1111-2222-3333-1002");
+  linked.Write({{kShellFolders, L"Cache", L"%USERPROFILE%\\sub\\cache\\cache"}});
+  user.Write({{kShellFolders, L"Cache", L"%USERPROFILE%\\AppData\\Local\\Microsoft\\Windows\\INetCache"}});
+  const std::wstring cached = user.folder + L"\\AppData\\Local\\Microsoft\\Windows\\INetCache\\IE\\page.htm";
+  MakeFile(cached, 10);
+  std::vector<std::wstring> args{L"--clean", L"--all-users", L"--only", L"EXPLORER/cache"};
+  EXPECT_EQ(cli::Run(args, program.Path(), values, output, {}, [] { return true; }), cli::kExitLeftBehind)
+      << output.out;
+  EXPECT_EQ(ReadText(std::wstring(fixture) + L"\\outside\\cache\\precious.bin"), "0123456789");
+  EXPECT_FALSE(Exists(cached)) << output.out;
+  const std::wstring reason = L"refused: Cache=%USERPROFILE%\\sub\\cache\\cache leads outside tree's profile";
+  const std::wstring refused = L"Left behind (" + reason + L"): " + fixture + L"\\outside\\cache\n";
+  EXPECT_NE(output.out.find(platform::Narrow(refused)), std::string::npos) << output.out;
+}
+
+// Windows names its own temp folder for every process without a user's: a user's TEMP may share it.
+TEST_F(EveryUser, TheOtherUsersTempMayBeTheSystemsOwn) {
+  const std::wstring temp = platform::WindowsFolder() + L"\\Temp";
+  user.Write({{L"Environment", L"TEMP", temp}});
+  TempFolder scratch;  // only for a name of its own
+  const std::wstring file = temp + L"\\" + scratch.Path().substr(scratch.Path().find_last_of(L'\\') + 1) + L".tmp";
+  MakeFile(file, 10);
+  std::vector<std::wstring> args{L"--preview", L"--all-users", L"--only", L"WINDOWS/temp"};
+  EXPECT_EQ(cli::Run(args, program.Path(), values, output, {}, [] { return true; }), cli::kExitDone) << output.out;
+  // The walk names the file as the folder's listing spells it: Wine's is "temp".
+  EXPECT_NE(platform::ToLower(platform::Widen(output.out)).find(platform::ToLower(L"Would erase file: " + file)),
+            std::wstring::npos)
+      << output.out;
+  EXPECT_EQ(output.out.find("refused: TEMP="), std::string::npos) << output.out;
+  DeleteFileW(file.c_str());
+}
+
+// A rule's variable of the user's own places names the other user's folder only inside the profile.
+TEST_F(EveryUser, ARuleVariableTheOtherUsersHiveNamesOutsideTheProfileIsRefused) {
+  const std::wstring documents = platform::KnownFolder(FOLDERID_Documents) + L"\\Work";
+  user.Write({{kShellFolders, L"AppData", documents}});
+  const Victims victims(documents + L"\\TrellwipeTestTool");
+  WriteText(program / L"winapp2.ini",
+            "[Test Tool *]\r\nLangSecRef=3021\r\nFileKey1=%AppData%\\TrellwipeTestTool|*.*\r\n");
+  std::vector<std::wstring> args{L"--clean", L"--all-users", L"--only", L"winapp2/Test Tool *"};
+  EXPECT_EQ(cli::Run(args, program.Path(), values, output, {}, [] { return true; }), cli::kExitLeftBehind)
+      << output.out;
+  victims.ExpectWhole();
+  const std::wstring refused = L"Left behind (refused: AppData=" + documents + L" leads outside anna's profile): ";
+  EXPECT_NE(output.out.find(platform::Narrow(refused)), std::string::npos) << output.out;
 }
