@@ -298,7 +298,9 @@ Expansion<std::wstring> PathExpander::Expand(const std::wstring& text, Target ta
 }
 
 std::vector<std::wstring> PathExpander::Resolve(const std::wstring& text) {
-  std::vector<std::wstring> paths = ReplaceVariables(text);
+  // A comparison of folders: a refused variable names nothing to compare, and erases nothing.
+  std::vector<engine::LeftRecord> refused;
+  std::vector<std::wstring> paths = ReplaceVariables(text, refused);
   for (std::wstring& path : paths) path = ResolvedText(std::move(path));
   return paths;
 }
