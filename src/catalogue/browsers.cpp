@@ -85,7 +85,9 @@ void ResetTypedAddresses(run::ItemContext& context) {
   std::wstring key = user.KeyPath(std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls);
   engine::regfun::CreateRegistryKey(context.erase, key);
   for (size_t i = 0; i < kept.size(); ++i) {
-    engine::regfun::WriteRegistryString(context.erase, key, L"url" + std::to_wstring(i + 1), kept[i]);
+    const std::wstring name = L"url" + std::to_wstring(i + 1);
+    engine::regfun::WriteRegistryString(context.erase, key, name, kept[i]);
+    context.erase.Kept(key + L"\\" + name, engine::KeptFor::Address, kept[i], L"the typed address " + kept[i]);
   }
 }
 

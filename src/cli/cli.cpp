@@ -8,7 +8,6 @@
 #include <map>
 
 #include "catalogue/catalogue.h"
-#include "catalogue/plugins.h"
 #include "catalogue/rules.h"
 #include "keeplists/keep_list_file.h"
 #include "platform/files.h"
@@ -63,7 +62,8 @@ std::string TotalsJson(const engine::ReportTotals& totals) {
          ",\"folders\":" + std::to_string(totals.folders) +
          ",\"registryEntries\":" + std::to_string(totals.registryEntries) +
          ",\"steps\":" + std::to_string(totals.steps) + ",\"leftBehind\":" + std::to_string(totals.leftBehind) +
-         ",\"tooNew\":" + std::to_string(totals.tooNew) + "}";
+         ",\"tooNew\":" + std::to_string(totals.tooNew) + ",\"keptSites\":" + std::to_string(totals.keptSites) +
+         ",\"keptAddresses\":" + std::to_string(totals.keptAddresses) + "}";
 }
 
 std::string EstimatedJson(double keys, double bytes) {
@@ -252,26 +252,6 @@ platform::Result<Arguments> ParseArguments(const std::vector<std::wstring>& args
   return parsed;
 }
 
-std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
-  std::wstring settingsFile = settings::SettingsFile(programFolder);
-  std::vector<ListedItem> items;
-  for (const catalogue::Item* item : catalogue::RunOrder()) {
-    items.push_back({item->section, item->key, item->label, catalogue::IsOn(*item, settingsFile)});
-  }
-  const catalogue::Item& custom = catalogue::kCustomItem;
-  items.push_back({custom.section, custom.key, custom.label, catalogue::IsOn(custom, settingsFile)});
-  for (const catalogue::plugins::PluginEntry& entry :
-       catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder))) {
-    items.push_back({catalogue::plugins::kPluginSection, entry.name, entry.name, entry.ticked});
-  }
-  // The rules that apply to this machine; the others cannot run here.
-  for (const catalogue::rules::RuleChoice& choice : catalogue::rules::RuleChoices(programFolder)) {
-    const std::wstring& name = choice.rule.name;
-    if (choice.detected) items.push_back({choice.rule.section, name, name, choice.ticked});
-  }
-  return items;
-}
-
 std::wstring ListText(const std::vector<ListedItem>& items) {
   std::wstring text;
   for (const ListedItem& item : items) {
@@ -327,7 +307,9 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
           L", " + platform::Counted(totals.folders, L"folder", L"folders") + L", " +
           platform::Counted(totals.registryEntries, L"registry entry", L"registry entries") + L", " +
           platform::Counted(totals.steps, L"step", L"steps") + L"; left behind: " + std::to_wstring(totals.leftBehind) +
-          L"; too new: " + std::to_wstring(totals.tooNew) + L"\n";
+          L"; too new: " + std::to_wstring(totals.tooNew);
+  if (std::wstring kept = engine::KeptSummary(totals); !kept.empty()) text += L"; " + kept;
+  text += L"\n";
   text += L"Estimated counters: Cleaned Registry Keys: " + platform::FormatNumber(totals.estimatedKeys) +
           L", Released HD Space: " + platform::Megabytes(totals.estimatedBytes) + L"MB\n";
   output.Add(ToUtf8(text));
@@ -349,6 +331,11 @@ void WriteReportJson(const engine::RunReport& report, Output& output) {
     for (size_t l = 0; l < item.leftBehind.size(); ++l) {
       json += std::string(l ? "," : "") + "{\"path\":" + Quote(item.leftBehind[l].path) +
               ",\"reason\":" + Quote(item.leftBehind[l].reason) + "}";
+    }
+    json += "],\"kept\":[";
+    for (size_t k = 0; k < item.kept.size(); ++k) {
+      json += std::string(k ? "," : "") + "{\"path\":" + Quote(item.kept[k].path) +
+              ",\"what\":" + Quote(item.kept[k].what) + "}";
     }
     json += "],\"tooNew\":" + Strings(item.tooNew) +
             ",\"installed\":" + std::string(item.lookedFor.empty() ? "true" : "false") +
@@ -425,9 +412,10 @@ std::wstring HelpText() {
          L"                  winapp2.ini.bak\n"
          L"  --undo-rules-update  puts winapp2.ini.bak back in place of winapp2.ini\n"
          L"\n"
-         L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind,\n"
-         L"3 stopped by Ctrl+C before the end, 4 nothing cleaned: the selection was never saved\n"
-         L"and --yes was not given, 5 cleaned but Windows refused to shut down.\n";
+         L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind\n"
+         L"(what the keep lists keep is kept, not left behind), 3 stopped by Ctrl+C before the\n"
+         L"end, 4 nothing cleaned: the selection was never saved and --yes was not given,\n"
+         L"5 cleaned but Windows refused to shut down.\n";
 }
 
 std::wstring CheckedRulesText(const std::vector<catalogue::rules::CheckedFile>& files) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/item_list.h"
 #include "catalogue/rule_check.h"
 #include "catalogue/rule_update.h"
 #include "engine/cookie_sites.h"
@@ -76,17 +77,8 @@ struct Arguments {
 // and --only, --yes, --then-shutdown, --all-users or --url beside an action they do not go with.
 platform::Result<Arguments> ParseArguments(const std::vector<std::wstring>& args);
 
-struct ListedItem {
-  std::wstring section;
-  std::wstring key;
-  std::wstring label;
-  bool on = false;
-};
-
-// Every item in run order: the built-in ones, "Custom/Custom", the plug-ins of the "plus-in" folder
-// (section "plus-in", key and label their appname), then the rules of the rule files that apply here
-// (section "winapp2", key and label the rule's name); `on` as the next run would see it.
-std::vector<ListedItem> ListItems(const std::wstring& programFolder);
+using catalogue::ListedItem;
+using catalogue::ListItems;
 
 std::wstring ListText(const std::vector<ListedItem>& items);
 std::string ListJson(const std::vector<ListedItem>& items);

@@ -78,7 +78,9 @@ void RecordSites(const EraseContext& ctx, const std::wstring& path, const Census
   for (const auto& [site, count] : census.sites) {
     if (count.gone)
       ctx.Step(L"Erase the cookies of " + site + L" (" + std::to_wstring(count.gone) + L") inside " + path);
-    if (count.kept) ctx.LeftBehind(path, L"kept: the cookies of " + site + L" (" + std::to_wstring(count.kept) + L")");
+    if (count.kept) {
+      ctx.Kept(path, KeptFor::Site, site, L"the cookies of " + site + L" (" + std::to_wstring(count.kept) + L")");
+    }
   }
 }
 
@@ -107,7 +109,7 @@ bool KeepsSiteStorage(const EraseContext& ctx, const std::wstring& folder) {
   if (host.empty() || ctx.programFolder.empty() || !LoadKeptSites(CookieKeepListFile(ctx.programFolder)).Keeps(host)) {
     return false;
   }
-  ctx.LeftBehind(folder, L"kept: the storage of " + SiteOf(host));
+  ctx.Kept(folder, KeptFor::Site, SiteOf(host), L"the storage of " + SiteOf(host));
   return true;
 }
 

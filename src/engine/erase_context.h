@@ -107,6 +107,10 @@ struct EraseContext {
   void LeftBehind(const std::wstring& path, const std::wstring& reason) const {
     if (recorder) recorder->LeftBehind(path, reason);
   }
+  // Records what stays at `path` because a keep list of the user keeps it: kept, not left behind.
+  void Kept(const std::wstring& path, KeptFor kind, const std::wstring& name, const std::wstring& what) const {
+    if (recorder) recorder->Kept(path, kind, name, what);
+  }
   // Records a step that runs a command, empties the clipboard or the recycle bin..., and says
   // whether it may really be done now.
   // A stopped run performs no further step.

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <span>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 
 #include "platform/format.h"
@@ -79,6 +80,7 @@ double ItemReport::Bytes() const {
 
 ReportTotals RunReport::Totals(size_t first, size_t end) const {
   ReportTotals totals;
+  std::unordered_set<std::wstring> kept;
   for (size_t i = first; i < end && i < items.size(); ++i) {
     const ItemReport& item = items[i];
     totals.files += item.files.size();
@@ -87,6 +89,10 @@ ReportTotals RunReport::Totals(size_t first, size_t end) const {
     totals.steps += item.steps.size();
     totals.leftBehind += item.leftBehind.size();
     totals.tooNew += item.tooNew.size();
+    for (const KeptRecord& record : item.kept) {
+      if (!kept.insert(Lowered(record.kind == KeptFor::Site ? L's' : L'a', record.name)).second) continue;
+      ++(record.kind == KeptFor::Site ? totals.keptSites : totals.keptAddresses);
+    }
     totals.bytes += item.Bytes();
     totals.estimatedKeys += item.estimatedKeys;
     totals.estimatedBytes += item.estimatedBytes;
@@ -208,6 +214,10 @@ void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reaso
   if (ItemReport* item = Current()) item->leftBehind.push_back({path, reason});
 }
 
+void RunRecorder::Kept(const std::wstring& path, KeptFor kind, const std::wstring& name, const std::wstring& what) {
+  if (ItemReport* item = Current()) item->kept.push_back({path, kind, name, what});
+}
+
 void RunRecorder::TooNew(const std::wstring& path) {
   if (ItemReport* item = Current(); item && Meet(L't', path) == Met::First) item->tooNew.push_back(path);
 }
@@ -228,6 +238,15 @@ std::wstring TooNewSummary(const ReportTotals& totals) {
   return L" Too new to erase: " + platform::Counted(totals.tooNew, L"file", L"files") + L".";
 }
 
+std::wstring KeptSummary(const ReportTotals& totals) {
+  std::wstring text;
+  if (totals.keptSites) text = platform::Counted(totals.keptSites, L"site", L"sites");
+  if (totals.keptAddresses) {
+    text += (text.empty() ? L"" : L", ") + platform::Counted(totals.keptAddresses, L"address", L"addresses");
+  }
+  return text.empty() ? text : L"kept: " + text;
+}
+
 std::wstring CountsText(const ItemReport& item) {
   std::wstring text = platform::Counted(item.files.size(), L"file", L"files") + L", " +
                       platform::Megabytes(item.Bytes()) + L" MB" + L", " +
@@ -235,6 +254,7 @@ std::wstring CountsText(const ItemReport& item) {
   if (!item.steps.empty()) text += L", " + platform::Counted(item.steps.size(), L"step", L"steps");
   if (size_t again = item.alreadyCounted.size()) text += L", " + std::to_wstring(again) + L" already counted";
   if (!item.tooNew.empty()) text += L", " + std::to_wstring(item.tooNew.size()) + L" too new";
+  if (!item.kept.empty()) text += L", " + std::to_wstring(item.kept.size()) + L" kept";
   if (!item.leftBehind.empty()) text += L", " + std::to_wstring(item.leftBehind.size()) + L" left behind";
   return text;
 }
@@ -246,7 +266,7 @@ DetailLines::DetailLines(const ItemReport& item, bool preview)
       size_(std::max<size_t>(1, (summary_ ? 1 : 0) + (item.lookedFor.empty() ? 0 : 1 + item.lookedFor.size()) +
                                     item.files.size() + item.folders.size() + item.keys.size() + item.values.size() +
                                     item.steps.size() + item.alreadyCounted.size() + item.tooNew.size() +
-                                    item.leftBehind.size())) {}
+                                    item.kept.size() + item.leftBehind.size())) {}
 
 std::wstring DetailLines::operator[](size_t index) const {
   const bool preview = preview_;
@@ -297,6 +317,11 @@ std::wstring DetailLines::operator[](size_t index) const {
   }
   if (index < item_.tooNew.size()) return Joined({L"Too new, kept: ", item_.tooNew[index]});
   index -= item_.tooNew.size();
+  if (index < item_.kept.size()) {
+    const KeptRecord& kept = item_.kept[index];
+    return Joined({L"Kept (", kept.what, L"): ", kept.path});
+  }
+  index -= item_.kept.size();
   if (index < item_.leftBehind.size()) {
     const LeftRecord& left = item_.leftBehind[index];
     return Joined({L"Left behind (", left.reason, L"): ", left.path});

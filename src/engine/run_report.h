@@ -81,6 +81,16 @@ struct LeftRecord {
   std::wstring reason;  // "in use", "access denied", "read-only", ...
 };
 
+// What a keep list of the user kept where it stays: the cookies or storage of a kept site, a kept
+// typed address. It stays on purpose, so it is never counted as left behind.
+enum class KeptFor { Site, Address };
+struct KeptRecord {
+  std::wstring path;
+  KeptFor kind = KeptFor::Site;
+  std::wstring name;  // the site or address the keep list names
+  std::wstring what;  // "the cookies of example.com (3)"
+};
+
 struct ItemReport {
   std::wstring section;
   std::wstring key;
@@ -94,6 +104,7 @@ struct ItemReport {
   std::vector<std::wstring> steps;
   CountedEntries alreadyCounted;
   std::vector<LeftRecord> leftBehind;
+  std::vector<KeptRecord> kept;
   // The files the item would have erased but that were written within the age the options keep
   // (those an earlier item of the run kept already are not listed again): they stay on purpose, and
   // no figure counts them.
@@ -115,6 +126,9 @@ struct ReportTotals {
   size_t steps = 0;
   size_t leftBehind = 0;
   size_t tooNew = 0;
+  // The different sites and addresses the keep lists kept, each once however many items kept it.
+  size_t keptSites = 0;
+  size_t keptAddresses = 0;
   double bytes = 0;
   double estimatedKeys = 0;
   double estimatedBytes = 0;
@@ -167,6 +181,7 @@ class RunRecorder {
   void Value(const std::wstring& key, const std::wstring& name);
   void Step(const std::wstring& description);
   void LeftBehind(const std::wstring& path, const std::wstring& reason);
+  void Kept(const std::wstring& path, KeptFor kind, const std::wstring& name, const std::wstring& what);
   // A file kept for its age, listed once in the run, by the first item that met it: the temporary
   // folder's item and a rule of the same folder keep the same files.
   void TooNew(const std::wstring& path);
@@ -219,8 +234,12 @@ constexpr wchar_t kOnlyCurrentUser[] =
 // erased, and after what a preview found.
 std::wstring TooNewSummary(const ReportTotals& totals);
 
+// "kept: 2 sites, 1 address", or nothing when the keep lists kept nothing: what the end of a run
+// names beside what it erased.
+std::wstring KeptSummary(const ReportTotals& totals);
+
 // "12 files, 3.40 MB, 5 registry entries", with the steps, what earlier items counted already, the
-// files too new to go and what stayed behind when there are any.
+// files too new to go, what the keep lists kept and what stayed behind when there are any.
 std::wstring CountsText(const ItemReport& item);
 
 // The details of one item, one line each: what went (or would go), then what stayed behind. A line

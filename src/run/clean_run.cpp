@@ -277,12 +277,14 @@ void CleanRun::EndOfRun(RunEnd end) {
   const bool nothing = stopped == StopReason::None && lastReport_.items.empty();
   const size_t leaving = lastReport_.ItemsLeavingSomething();
   // A run that left something behind never reads as a success; the rows of those items say what.
-  const std::wstring last = nothing                       ? kNothingTicked
-                            : stopped != StopReason::None ? kStoppedEnd
-                            : leaving == 0                ? kComplete
-                                           : L"Task complete: " + platform::Counted(leaving, L"item", L"items") +
-                                                 (leaving == 1 ? L" left something behind; its row says what."
-                                                               : L" left something behind; their rows say what.");
+  std::wstring last = nothing                       ? kNothingTicked
+                      : stopped != StopReason::None ? kStoppedEnd
+                      : leaving == 0                ? kComplete
+                                     : L"Task complete: " + platform::Counted(leaving, L"item", L"items") +
+                                           (leaving == 1 ? L" left something behind; its row says what."
+                                                         : L" left something behind; their rows say what.");
+  // What the keep lists kept was meant to stay: the end names it apart.
+  if (!nothing) last += KeptNote();
   view_.AddRow(last);
   view_.SetStatusLine(last);
   TellEnd(stopped, nothing, leaving, last);
@@ -292,6 +294,11 @@ void CleanRun::EndOfRun(RunEnd end) {
   counters_.releasedBytes = stored.releasedBytes;
   view_.ShowStatistics(stored.lastClean, settings::TotalsText(stored.cleanedKeys, stored.releasedBytes));
   view_.ShowMainWindow();
+}
+
+std::wstring CleanRun::KeptNote() const {
+  std::wstring kept = engine::KeptSummary(lastReport_.Totals());
+  return kept.empty() ? kept : L" (" + kept + L")";
 }
 
 void CleanRun::TellEnd(StopReason stopped, bool nothing, size_t leaving, const std::wstring& last) {
@@ -305,14 +312,14 @@ void CleanRun::TellEnd(StopReason stopped, bool nothing, size_t leaving, const s
     NotificationRequest request;
     request.key = L"www";
     request.title = platform::kProductName;
-    request.description =
-        nothing ? std::wstring(kNothingTicked)
-                : std::wstring(stopped != StopReason::None ? L"Trellwipe Clean was stopped!"
-                               : leaving == 0
-                                   ? L"Trellwipe Clean is done!"
-                                   : L"Trellwipe Clean is done, but " + platform::Counted(leaving, L"item", L"items") +
-                                         L" left something behind!") +
-                      L" Cleaned Registry Keys: " + keys + L" Released HD Space:" + megabytes + L"MB" + measured;
+    const std::wstring said = stopped != StopReason::None ? L"Trellwipe Clean was stopped!"
+                              : leaving == 0
+                                  ? L"Trellwipe Clean is done!"
+                                  : L"Trellwipe Clean is done, but " + platform::Counted(leaving, L"item", L"items") +
+                                        L" left something behind!";
+    request.description = nothing ? std::wstring(kNothingTicked)
+                                  : said + KeptNote() + L" Cleaned Registry Keys: " + keys + L" Released HD Space:" +
+                                        megabytes + L"MB" + measured;
     request.allowDuplicateTitles = true;
     request.enableClickEvent = true;
     request.soundFile = programFolder_ + L"\\Sounds\\Message.wav";

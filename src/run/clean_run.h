@@ -80,6 +80,8 @@ class CleanRun {
                  const std::function<void()>& body);
   engine::EraseContext StartContext(engine::RunRecorder& recorder);
   void EndOfRun(RunEnd end);
+  // " (kept: 2 sites)" after the end's words when the keep lists kept something, else nothing.
+  std::wstring KeptNote() const;
   // The end told with the counters and the measured totals: by a pop-up after a run in the background
   // (which then is over), else by a message; `last` is the end's row.
   void TellEnd(StopReason stopped, bool nothing, size_t leaving, const std::wstring& last);

@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <iterator>
 
+#include "catalogue/item_list.h"
 #include "catalogue/running_programs.h"
 #include "platform/files.h"
 #include "platform/product_name.h"
@@ -38,6 +39,28 @@ constexpr Tool kTools[] = {
 constexpr wchar_t kFirstCleaningTitle[] = L"The first cleaning";
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+// The items are named while they fit in a few lines; more are counted.
+constexpr size_t kNamedItems = 8;
+
+// What "Clean and Shut Down" is about to do: the ticked items it cleans, and then the shutdown.
+std::wstring CleanShutdownQuestion(const std::wstring& programFolder) {
+  std::vector<std::wstring> ticked;
+  for (const catalogue::ListedItem& item : catalogue::ListItems(programFolder)) {
+    if (item.on) ticked.push_back(item.label);
+  }
+  std::wstring text;
+  if (ticked.empty()) {
+    text = L"No item is ticked in Clean Settings: Trellwipe will clean nothing, then shut down the computer.";
+  } else if (ticked.size() > kNamedItems) {
+    text =
+        L"Trellwipe will clean the " + std::to_wstring(ticked.size()) + L" ticked items, then shut down the computer.";
+  } else {
+    text = L"Trellwipe will clean these items, then shut down the computer:";
+    for (const std::wstring& label : ticked) text += L"\r\n    " + label;
+  }
+  return text + L"\r\n\r\nOK cleans and shuts down; Cancel does neither.";
+}
 
 // A drop-down menu of a menu bar, with its title.
 struct Menu {
@@ -236,6 +259,11 @@ void MainWindow::CleanBeforeShutdown() {
 }
 
 void MainWindow::CleanThenShutDown() {
+  // The computer goes off: nothing starts before the user has said so, and a stray click cancels.
+  if (!run_->Running() && toolkit::ShowMessage(hwnd_, CleanShutdownQuestion(programFolder_), L"Clean and Shut Down",
+                                               MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) != IDOK) {
+    return;
+  }
   if (!Clean(run::RunEnd::Notification) || !hwnd_ || run_->Stopped() != run::StopReason::None) return;
   ShowWindow(hwnd_, SW_HIDE);
   DWORD error = actions_.requestShutdown ? actions_.requestShutdown() : ERROR_NOT_SUPPORTED;

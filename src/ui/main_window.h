@@ -178,7 +178,8 @@ class MainWindow : public run::RunView {
   bool QueryEndSession();
   void EndSession();
   void CleanBeforeShutdown();
-  // "Clean and Shut Down": a run stopped or refused never shuts down; a refusal is shown.
+  // "Clean and Shut Down", once the user has said OK to the question naming the items and the
+  // shutdown: a run stopped or refused never shuts down; a refusal is shown.
   void CleanThenShutDown();
   void TrayEvent(LPARAM event);
   void Restore();

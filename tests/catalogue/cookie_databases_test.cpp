@@ -76,6 +76,9 @@ class CookieDatabases : public CatalogueTest {
       for (const auto& left : item.leftBehind) {
         if (left.path == path) reasons.push_back(left.reason);
       }
+      for (const auto& kept : item.kept) {
+        if (kept.path == path) reasons.push_back(L"kept: " + kept.what);
+      }
     }
     return reasons;
   }

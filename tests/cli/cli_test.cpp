@@ -7,10 +7,12 @@
 #include <set>
 #include <thread>
 
+#include "keeplists/keep_list_file.h"
 #include "platform/handles.h"
 #include "platform/shutdown.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
+#include "support/cookie_databases.h"
 #include "support/loopback_server.h"
 #include "support/mini_json.h"
 #include "support/seeded_profile.h"
@@ -257,6 +259,27 @@ TEST(Cli, ASelectionNeverSavedIsCleanedOnlyWithYesOrItemsNamed) {
   EXPECT_EQ(yes.code, cli::kExitDone) << yes.output.err;
   EXPECT_FALSE(Exists(profile.customFile));
   EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"DefaultSelection"), L"1");
+}
+
+// The cookies of a site the user keeps stay in both browsers: the cleaning is done, says what it
+// kept, and exits with 0, so a scheduled script never asks for it again.
+TEST(Cli, ACleanThatKeepsASiteIsDoneAndExitsWith0) {
+  SeededProfile profile;
+  const std::wstring chrome =
+      profile.values.localAppDataFolder + L"\\Google\\Chrome\\User Data\\Default\\Network\\Cookies";
+  const std::wstring firefox =
+      profile.values.appDataFolder + L"\\Mozilla\\Firefox\\Profiles\\abc.default\\cookies.sqlite";
+  ASSERT_TRUE(MakeCookieDatabase(chrome, kChromiumCookies, {"example.com", "ads.tracker.io"}));
+  ASSERT_TRUE(MakeCookieDatabase(firefox, kFirefoxCookies, {".example.com", "ads.tracker.io"}));
+  WriteText(keeplists::CookieKeepListFile(profile.program.Path()), "site:example.com\r\n");
+  Call clean = RunCli(profile, {L"--clean", L"--only", L"Chrome/Cookies,FIREFOX/Cookies"});
+  EXPECT_EQ(clean.code, cli::kExitDone) << clean.output.out;
+  EXPECT_EQ(CookieHosts(chrome, kChromiumCookies), std::vector<std::wstring>{L"example.com 1"});
+  for (const std::string& said : {std::string("; left behind: 0; too new: 0; kept: 1 site\n"),
+                                  "    Kept (the cookies of example.com (1)): " + platform::Narrow(firefox) + "\n"}) {
+    EXPECT_NE(clean.output.out.find(said), std::string::npos) << said << "\n" << clean.output.out;
+  }
+  EXPECT_EQ(clean.output.out.find("Left behind"), std::string::npos) << clean.output.out;
 }
 
 TEST(Cli, ALockedFileMakesTheCleanExitWith2AndShowsAsLeftBehind) {

@@ -174,3 +174,27 @@ TEST(RunReport, ARunCountsEachEntryOnceAndLaterItemsListItAsAlreadyCounted) {
   EXPECT_EQ(details[2], L"Would erase file: C:\\Users\\Me\\TEMP\\A.TMP (30 bytes, already counted)");
   EXPECT_EQ(details[4], L"Would delete key: " + key + L" (already counted)");
 }
+
+// What the keep lists keep is kept, not left behind: each site or address counts once however many
+// items kept it, and the details say where it stays.
+TEST(RunReport, KeptSitesAndAddressesCountApartFromWhatWasLeftBehind) {
+  engine::RunReport report;
+  engine::RunRecorder recorder(report);
+  const std::wstring chrome = L"C:\\Chrome\\Cookies", firefox = L"C:\\Firefox\\cookies.sqlite";
+  EXPECT_EQ(engine::KeptSummary(report.Totals()), L"");
+  recorder.BeginItem(L"Chrome", L"Cookies", L"Chrome Cookies");
+  recorder.Kept(chrome, engine::KeptFor::Site, L"example.com", L"the cookies of example.com (3)");
+  recorder.EndItem();
+  recorder.BeginItem(L"FIREFOX", L"Cookies", L"Firefox Cookies");
+  recorder.Kept(firefox, engine::KeptFor::Site, L"Example.com", L"the cookies of Example.com (1)");
+  recorder.Kept(L"HKEY_CURRENT_USER\\T\\url1", engine::KeptFor::Address, L"http://a.org/", L"the typed address");
+  recorder.EndItem();
+  const engine::ReportTotals totals = report.Totals();
+  EXPECT_EQ(totals.leftBehind, 0u);
+  EXPECT_FALSE(report.LeftSomethingBehind());
+  EXPECT_EQ(engine::KeptSummary(totals), L"kept: 1 site, 1 address");
+  EXPECT_EQ(engine::CountsText(report.items[1]), L"0 files, 0.00 MB, 0 registry entries, 2 kept");
+  engine::DetailLines lines(report.items[0], false);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], L"Kept (the cookies of example.com (3)): " + chrome);
+}

@@ -231,6 +231,41 @@ TEST_F(CleanRunTest, RowsAndTheEndSayWhatWasLeftBehind) {
   }
 }
 
+// Two browsers keep the cookies of the one site the user keeps: their rows read "Done", and the
+// end, its message and the pop-up of a run in the background name what was kept.
+TEST_F(CleanRunTest, WhatTheKeepListsKeptIsNamedAtTheEndAndNoRowReadsAsAFailure) {
+  for (bool background : {false, true}) {
+    view = RecordingView();
+    run::Stages stages;
+    stages.push_back(std::make_unique<TestStage>([](run::ItemContext& item) {
+      for (const wchar_t* browser : {L"Chrome", L"FIREFOX"}) {
+        item.BeginItem(browser, L"Cookies", browser + std::wstring(L" Cookies"));
+        item.erase.Kept(L"C:\\" + std::wstring(browser), engine::KeptFor::Site, L"example.com",
+                        L"the cookies of example.com (2)");
+        item.EndItem();
+      }
+    }));
+    run::CleanRun run(view, folder.Path(), run::ProcessValues{}, std::move(stages));
+    ASSERT_TRUE(run.CleanNow(background));
+    ASSERT_EQ(view.rows.size(), 3u);
+    for (size_t i = 0; i < 2; ++i) {
+      EXPECT_EQ(view.rows[i].state, L"Done");
+      EXPECT_EQ(view.rows[i].leftBehind, 0u);
+    }
+    const std::wstring last = L"Task complete Successfully! (kept: 1 site)";
+    EXPECT_EQ(view.rows.back().label, last);
+    const std::wstring counters = L" Cleaned Registry Keys: 0";
+    if (background) {
+      ASSERT_EQ(view.notifications.size(), 1u);
+      EXPECT_EQ(view.notifications[0].description.rfind(L"Trellwipe Clean is done! (kept: 1 site)" + counters, 0), 0u)
+          << view.notifications[0].description;
+    } else {
+      ASSERT_EQ(view.messages.size(), 1u);
+      EXPECT_EQ(view.messages[0].second.rfind(last + counters, 0), 0u) << view.messages[0].second;
+    }
+  }
+}
+
 // Three items reach one tree and two reach one registry key: the preview counts each file and entry
 // once, as they are on the disk, the later items list what the earlier ones counted, marked so, and
 // the clean after the preview counts the same.

@@ -425,12 +425,26 @@ TEST(MainWindow, TrayMenuCleanNowRunsUnattendedAndHidesTheWindow) {
   EXPECT_TRUE(window.calls.empty());
 }
 
-TEST(MainWindow, TrayMenuCleanAndShutDownCleansThenAsksWindowsAndShowsARefusal) {
+// "Clean and Shut Down" asks first, naming the items and the shutdown, with Cancel the default:
+// Cancel cleans nothing and keeps the computer on; OK cleans, then asks Windows.
+TEST(MainWindow, TrayMenuCleanAndShutDownAsksFirstThenCleansAsksWindowsAndShowsARefusal) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
   settings::inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
   RecordedWindow window(folder.Path());
   window.menuAnswer = ui::kTrayCleanShutdownCommand;
+  window.messages.answers = {IDCANCEL};
+  SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
+  ASSERT_EQ(window.messages.shown.size(), 1u);
+  const auto& question = window.messages.shown[0];
+  EXPECT_EQ(question.caption, L"Clean and Shut Down");
+  EXPECT_EQ(question.type & (MB_TYPEMASK | MB_DEFMASK), UINT(MB_OKCANCEL | MB_DEFBUTTON2));
+  EXPECT_EQ(question.text,
+            L"Trellwipe will clean these items, then shut down the computer:\r\n    Windows Clipboard\r\n\r\n"
+            L"OK cleans and shuts down; Cancel does neither.");
+  EXPECT_TRUE(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
+  EXPECT_TRUE(window.calls.empty());
+
   SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
   EXPECT_FALSE(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
   EXPECT_EQ(window->Notifications().Dispatcher().QueuedKeys().size(), 1u);
@@ -440,10 +454,11 @@ TEST(MainWindow, TrayMenuCleanAndShutDownCleansThenAsksWindowsAndShowsARefusal) 
   window.shutdownAnswer = ERROR_ACCESS_DENIED;
   SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
   EXPECT_EQ(window.calls.size(), 2u);
-  ASSERT_EQ(window.messages.shown.size(), 1u);
-  EXPECT_EQ(window.messages.shown[0].text.rfind(L"The computer was not shut down: ", 0), 0u);
+  ASSERT_EQ(window.messages.shown.size(), 4u);
+  const std::wstring& refusal = window.messages.shown[3].text;
+  EXPECT_EQ(refusal.rfind(L"The computer was not shut down: ", 0), 0u);
   // The system's own words follow.
-  EXPECT_NE(window.messages.shown[0].text.find(L"ccess"), std::wstring::npos) << window.messages.shown[0].text;
+  EXPECT_NE(refusal.find(L"ccess"), std::wstring::npos) << refusal;
 }
 
 // Windows asks for the cursor at every mouse move: the hourglass is the answer for the whole run.
