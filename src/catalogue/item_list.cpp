@@ -10,7 +10,8 @@ namespace catalogue {
 std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
   std::wstring settingsFile = settings::SettingsFile(programFolder);
   std::vector<ListedItem> items;
-  for (const Item* item : RunOrder()) items.push_back({item->section, item->key, item->label, IsOn(*item, settingsFile)});
+  for (const Item* item : RunOrder())
+    items.push_back({item->section, item->key, item->label, IsOn(*item, settingsFile)});
   items.push_back({kCustomItem.section, kCustomItem.key, kCustomItem.label, IsOn(kCustomItem, settingsFile)});
   for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder))) {
     items.push_back({plugins::kPluginSection, entry.name, entry.name, entry.ticked});
