@@ -3,7 +3,9 @@
 # floor) on identical trees of small files, in one throwaway sandbox prefix with one warm wineserver.
 # Prints one line per round, then the medians; the last line is the ours/del ratio.
 #
-# Settings (environment): ROUNDS (3), FOLDERS (200), FILES_PER_FOLDER (100), FILE_BYTES (100),
+# Settings (environment): ROUNDS (3), FOLDERS (200), FILES_PER_FOLDER (100), FILE_BYTES (100), AGE
+# (1: the walk keeps files changed from its start on, as the temporary files' items do, which reads
+# every file's change time; the tree is older and goes whole),
 # TRELLWIPE_BENCH_BUILD (build folder; the default bench/build keeps clear of concurrent builds in
 # ./build and is already ignored by git). The sandbox goes under $TMPDIR (default /tmp).
 set -euo pipefail
@@ -50,7 +52,7 @@ run_ours() {
   sandbox_warm
   local start end out
   start=$(now_us)
-  wine "$exe" "$tree_win" </dev/null >"$sandbox/ours.out" 2>&1
+  wine "$exe" "$tree_win" ${AGE:+--age} </dev/null >"$sandbox/ours.out" 2>&1
   end=$(now_us)
   out=$(tr -d '\r' <"$sandbox/ours.out")
   local figure=${out##*figure=}

@@ -33,7 +33,8 @@ sample_traces() {
   for i in 1 2 3 4 5; do
     head -c $((i * 40000)) /dev/zero | tr '\0' 'c' >"$local_data/Microsoft/Windows/INetCache/IE/SAMPLE01/page$i.htm"
     head -c $((i * 30000)) /dev/zero | tr '\0' 't' >"$temp/sample$i.tmp"
-    # Old enough for the temporary files' default age; the one just written stays as too new.
+    # Dated three days back, as an unpacker dates what it unpacks: made a moment ago (their change
+    # time says so), they stay under the temporary files' default age, as the one just written does.
     touch -d '3 days ago' "$temp/sample$i.tmp"
   done
   printf 'in use' >"$temp/setup-in-progress.tmp"

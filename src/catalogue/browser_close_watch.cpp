@@ -6,22 +6,24 @@ namespace catalogue {
 
 namespace {
 
-std::vector<platform::ProcessWatch::Program> Programs(const std::vector<const ClosingBrowser*>& browsers) {
-  std::vector<platform::ProcessWatch::Program> programs;
-  for (const ClosingBrowser* browser : browsers) programs.push_back(ProgramOf(*browser).processes);
+std::vector<platform::Program> Programs(const std::vector<const ClosingBrowser*>& browsers,
+                                        const std::wstring& localAppData) {
+  std::vector<platform::Program> programs;
+  for (const ClosingBrowser* browser : browsers) programs.push_back(ProcessesOf(ProgramOf(*browser), localAppData));
   return programs;
 }
 
 }  // namespace
 
-BrowserCloseWatch::BrowserCloseWatch(std::vector<const ClosingBrowser*> browsers, CloseHooks hooks, CloseTiming timing)
+BrowserCloseWatch::BrowserCloseWatch(std::vector<const ClosingBrowser*> browsers, const std::wstring& localAppData,
+                                     CloseHooks hooks, CloseTiming timing)
     : browsers_(std::move(browsers)),
       hooks_(std::move(hooks)),
       timing_(timing),
       states_(browsers_.size(), State::Closed),
       closedAt_(browsers_.size()),
       watch_(
-          Programs(browsers_),
+          Programs(browsers_, localAppData),
           [this](size_t browser, bool running) {
             {
               std::lock_guard lock(mutex_);
@@ -60,7 +62,7 @@ void BrowserCloseWatch::Tick() {
     if (states_[i] != State::Queued) continue;
     // Started again since the last look, which the watch reports only at its next: the wait starts
     // over, and that look calls the cleaning off.
-    if (platform::AnyRuns(ProgramOf(browser).processes)) {
+    if (platform::AnyRuns(watch_.Programs()[i])) {
       states_[i] = State::Releasing;
       closedAt_[i] = hooks_.clock();
       continue;

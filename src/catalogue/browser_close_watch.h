@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "catalogue/closing_browsers.h"
@@ -35,7 +36,10 @@ struct CloseHooks {
 
 class BrowserCloseWatch {
  public:
-  BrowserCloseWatch(std::vector<const ClosingBrowser*> browsers, CloseHooks hooks, CloseTiming timing = {});
+  // Watches the browsers' processes that run from their install folders, for the user whose local
+  // application data is given: another program of a browser's name is not that browser.
+  BrowserCloseWatch(std::vector<const ClosingBrowser*> browsers, const std::wstring& localAppData, CloseHooks hooks,
+                    CloseTiming timing = {});
 
   // Takes what the watch noticed, and cleans the browsers whose time has come.
   void Tick();

@@ -23,56 +23,24 @@ namespace {
 const std::vector<const wchar_t*> kChromiumHeld = {L"*\\History", L"*\\Network\\Cookies"};
 
 const ClosingBrowser kBrowsers[] = {
-    {L"Microsoft Edge",
-     L"CleanOnCloseEdge",
-     L"Microsoft Edge",
-     false,
-     L"Microsoft\\Edge\\User Data",
-     {L"Microsoft\\Edge\\Application"},
-     kChromiumHeld},
-    {L"Google Chrome",
-     L"CleanOnCloseChrome",
-     L"Google Chrome",
-     false,
-     L"Google\\Chrome\\User Data",
-     {L"Google\\Chrome\\Application"},
-     kChromiumHeld},
-    {L"Brave",
-     L"CleanOnCloseBrave",
-     L"Brave",
-     false,
-     L"BraveSoftware\\Brave-Browser\\User Data",
-     {L"BraveSoftware\\Brave-Browser\\Application"},
-     kChromiumHeld},
-    {L"Vivaldi",
-     L"CleanOnCloseVivaldi",
-     L"Vivaldi",
-     false,
-     L"Vivaldi\\User Data",
-     {L"Vivaldi\\Application"},
-     kChromiumHeld},
+    {L"Microsoft Edge", L"CleanOnCloseEdge", L"Microsoft Edge", false, L"Microsoft\\Edge\\User Data", kChromiumHeld},
+    {L"Google Chrome", L"CleanOnCloseChrome", L"Google Chrome", false, L"Google\\Chrome\\User Data", kChromiumHeld},
+    {L"Brave", L"CleanOnCloseBrave", L"Brave", false, L"BraveSoftware\\Brave-Browser\\User Data", kChromiumHeld},
+    {L"Vivaldi", L"CleanOnCloseVivaldi", L"Vivaldi", false, L"Vivaldi\\User Data", kChromiumHeld},
     {L"Opera",
      L"CleanOnCloseOpera",
      L"Opera",
      true,
      L"Opera Software\\Opera Stable",
-     {L"Programs\\Opera", L"Opera"},
      {L"History", L"Network\\Cookies"}},
     {L"Mozilla Firefox",
      L"CleanOnCloseFirefox",
      L"Firefox",
      true,
      L"Mozilla\\Firefox\\Profiles",
-     {L"Mozilla Firefox"},
      {L"*\\places.sqlite", L"*\\cookies.sqlite"}},
-    {L"Internet Explorer", L"CleanOnCloseInternetExplorer", nullptr, false, nullptr, {L"Internet Explorer"}, {}},
+    {L"Internet Explorer", L"CleanOnCloseInternetExplorer", nullptr, false, nullptr, {}},
 };
-
-std::wstring Environment(const wchar_t* name) {
-  wchar_t value[MAX_PATH] = L"";
-  DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? value : L"";
-}
 
 std::wstring ProfilesFolder(const ClosingBrowser& browser, const run::ProcessValues& values) {
   if (!browser.profiles) return L"";
@@ -80,15 +48,12 @@ std::wstring ProfilesFolder(const ClosingBrowser& browser, const run::ProcessVal
   return base.empty() ? L"" : base + L"\\" + browser.profiles;
 }
 
+// Its program in one of its install folders.
 bool Installed(const ClosingBrowser& browser, const run::ProcessValues& values) {
-  const std::wstring roots[] = {Environment(L"ProgramFiles"), Environment(L"ProgramFiles(x86)"),
-                                values.localAppDataFolder};
-  for (const std::wstring& root : roots) {
-    if (root.empty()) continue;
-    for (const wchar_t* folder : browser.installs) {
-      for (const std::wstring& program : ProgramOf(browser).processes) {
-        if (platform::FileExists(root + L"\\" + folder + L"\\" + program)) return true;
-      }
+  const platform::Program program = ProcessesOf(ProgramOf(browser), values.localAppDataFolder);
+  for (const std::wstring& folder : program.folders) {
+    for (const std::wstring& name : program.names) {
+      if (platform::FileExists(folder + L"\\" + name)) return true;
     }
   }
   return false;

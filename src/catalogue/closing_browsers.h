@@ -1,7 +1,8 @@
 #pragma once
-// The browsers whose ticked items can be cleaned when their last window closes: where they are
-// installed, which of their files they hold open while they run, which ticked items are theirs, and
-// the option of each in section "Options" of the settings file.
+// The browsers whose ticked items can be cleaned when their last window closes: where their profiles
+// are, which of their files they hold open while they run, which ticked items are theirs, and the
+// option of each in section "Options" of the settings file. Their programs and install folders are
+// the watched programs' (running_programs.h).
 #include <span>
 #include <string>
 #include <vector>
@@ -17,8 +18,6 @@ struct ClosingBrowser {
   const wchar_t* rule;      // the name its shipped rules begin with; nullptr: it has none
   bool roaming;             // its profiles lie under the roaming application data, else the local
   const wchar_t* profiles;  // the folder of its profiles under that, nullptr: none of its own
-  // Its program's folders under the program files folders or the local application data.
-  std::vector<const wchar_t*> installs;
   // Files of the profiles folder it holds open while it runs; "*" stands for each profile.
   std::vector<const wchar_t*> held;
 };

@@ -6,7 +6,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/plugins.h"
-#include "platform/process_watch.h"
+#include "platform/system_folders.h"
 #include "platform/text.h"
 #include "settings/item_flags.h"
 
@@ -38,49 +38,59 @@ bool AnyPluginTicked(const std::vector<catalogue::plugins::PluginEntry>& entries
   });
 }
 
-bool AnyProcessRuns(const std::vector<std::wstring>& running, const std::vector<std::wstring>& processes) {
-  return std::any_of(running.begin(), running.end(), [&](const std::wstring& name) {
-    return std::any_of(processes.begin(), processes.end(),
-                       [&](const std::wstring& process) { return platform::EqualsNoCase(name, process); });
-  });
-}
-
 }  // namespace
 
 const std::vector<WatchedProgram>& WatchedPrograms() {
   static const std::vector<WatchedProgram> programs = {
-      {L"Internet Explorer", {L"iexplore.exe"}, {L"EXPLORER"}, {}},
-      {L"Microsoft Edge", {L"msedge.exe"}, {}, BrowserPlugins(L"Edge")},
-      {L"Google Chrome", {L"chrome.exe"}, {L"Chrome"}, BrowserPlugins(L"Chrome")},
-      {L"Brave", {L"brave.exe"}, {}, BrowserPlugins(L"Brave")},
-      {L"Vivaldi", {L"vivaldi.exe"}, {}, BrowserPlugins(L"Vivaldi")},
-      {L"Opera", {L"opera.exe"}, {L"OPERA"}, BrowserPlugins(L"Opera")},
-      {L"Mozilla Firefox", {L"firefox.exe"}, {L"FIREFOX"}, BrowserPlugins(L"Firefox")},
-      {L"Mozilla", {L"mozilla.exe", L"seamonkey.exe"}, {L"Mozilla"}, {}},
-      {L"Netscape Navigator", {L"netscape.exe", L"navigator.exe"}, {L"NETSCAPE"}, {}},
-      {L"Safari", {L"safari.exe"}, {L"Safari"}, {}},
-      {L"Maxthon Browser", {L"maxthon.exe"}, {L"Maxthon"}, {}},
-      {L"Outlook Express", {L"msimn.exe"}, {L"outlook"}, {}},
-      {L"Windows Live Mail", {L"wlmail.exe"}, {L"mail"}, {}},
+      {L"Internet Explorer", {L"iexplore.exe"}, {L"Internet Explorer"}, {L"EXPLORER"}, {}},
+      {L"Microsoft Edge", {L"msedge.exe"}, {L"Microsoft\\Edge\\Application"}, {}, BrowserPlugins(L"Edge")},
+      {L"Google Chrome", {L"chrome.exe"}, {L"Google\\Chrome\\Application"}, {L"Chrome"}, BrowserPlugins(L"Chrome")},
+      {L"Brave", {L"brave.exe"}, {L"BraveSoftware\\Brave-Browser\\Application"}, {}, BrowserPlugins(L"Brave")},
+      {L"Vivaldi", {L"vivaldi.exe"}, {L"Vivaldi\\Application"}, {}, BrowserPlugins(L"Vivaldi")},
+      // Opera runs from a folder of its version inside its install folder.
+      {L"Opera", {L"opera.exe"}, {L"Programs\\Opera", L"Opera"}, {L"OPERA"}, BrowserPlugins(L"Opera")},
+      {L"Mozilla Firefox", {L"firefox.exe"}, {L"Mozilla Firefox"}, {L"FIREFOX"}, BrowserPlugins(L"Firefox")},
+      {L"Mozilla", {L"mozilla.exe", L"seamonkey.exe"}, {L"mozilla.org", L"SeaMonkey"}, {L"Mozilla"}, {}},
+      {L"Netscape Navigator", {L"netscape.exe", L"navigator.exe"}, {L"Netscape"}, {L"NETSCAPE"}, {}},
+      {L"Safari", {L"safari.exe"}, {L"Safari"}, {L"Safari"}, {}},
+      {L"Maxthon Browser", {L"maxthon.exe"}, {L"Maxthon", L"Maxthon2", L"Maxthon3"}, {L"Maxthon"}, {}},
+      {L"Outlook Express", {L"msimn.exe"}, {L"Outlook Express"}, {L"outlook"}, {}},
+      {L"Windows Live Mail", {L"wlmail.exe"}, {L"Windows Live\\Mail"}, {L"mail"}, {}},
   };
   return programs;
 }
 
-std::vector<std::wstring> RunningProcessNames() {
+platform::Program ProcessesOf(const WatchedProgram& program, const std::wstring& localAppData) {
+  platform::Program processes{program.processes, {}};
+  for (const std::wstring& root : {platform::EnvironmentVariable(L"ProgramFiles"),
+                                   platform::EnvironmentVariable(L"ProgramFiles(x86)"), localAppData}) {
+    if (root.empty()) continue;
+    for (const std::wstring& folder : program.installs) processes.folders.push_back(root + L"\\" + folder);
+  }
+  return processes;
+}
+
+std::vector<std::wstring> RunningWatchedExecutables() {
   std::vector<std::wstring> names;
-  for (const platform::ProcessEntry& process : platform::ListProcesses()) names.push_back(process.name);
-  return names;
+  for (const WatchedProgram& program : WatchedPrograms()) {
+    names.insert(names.end(), program.processes.begin(), program.processes.end());
+  }
+  return platform::RunningExecutables(names);
 }
 
 std::vector<std::wstring> RunningProgramsWithItemsOn(const std::wstring& programFolder,
-                                                     const ProcessLister& processes) {
+                                                     const std::wstring& localAppData, const ProcessLister& processes) {
   std::vector<std::wstring> found;
   std::vector<std::wstring> running = processes();
   std::wstring settingsFile = settings::SettingsFile(programFolder);
   std::vector<catalogue::plugins::PluginEntry> entries =
       catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder));
   for (const WatchedProgram& program : WatchedPrograms()) {
-    if (!AnyProcessRuns(running, program.processes)) continue;
+    const platform::Program processesOf = ProcessesOf(program, localAppData);
+    if (std::none_of(running.begin(), running.end(),
+                     [&](const std::wstring& path) { return processesOf.Runs(path); })) {
+      continue;
+    }
     if (AnyBuiltInItemOn(settingsFile, program.sections) || AnyPluginTicked(entries, program.plugins)) {
       found.push_back(program.name);
     }

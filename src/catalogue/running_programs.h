@@ -5,25 +5,37 @@
 #include <string>
 #include <vector>
 
+#include "platform/process_watch.h"
+
 namespace catalogue {
 
 struct WatchedProgram {
   std::wstring name;                    // shown to the user
   std::vector<std::wstring> processes;  // executable names, compared without letter case
-  std::vector<std::wstring> sections;   // settings sections of its built-in items
-  std::vector<std::wstring> plugins;    // appnames of the shipped plug-ins that clean it
+  // Its install folders, each under the program files folders (64- and 32-bit) and under the local
+  // application data (a per-user install): a process of its name runs from one of them, or is another
+  // program named as it is.
+  std::vector<std::wstring> installs;
+  std::vector<std::wstring> sections;  // settings sections of its built-in items
+  std::vector<std::wstring> plugins;   // appnames of the shipped plug-ins that clean it
 };
 
 const std::vector<WatchedProgram>& WatchedPrograms();
+// The program as its processes show it, its install folders in full for the user whose local
+// application data is given.
+platform::Program ProcessesOf(const WatchedProgram& program, const std::wstring& localAppData);
 
-// The executable names of the processes running now.
+// The full paths of the executables running now.
 using ProcessLister = std::function<std::vector<std::wstring>()>;
-std::vector<std::wstring> RunningProcessNames();
+// Those of the processes named as a watched program is.
+std::vector<std::wstring> RunningWatchedExecutables();
 
-// The names of the watched programs that run now and have at least one item on: a built-in flag
-// in "prisd.dat" that passes the run test, or a ticked plug-in of the program folder's "plus-in".
+// The names of the watched programs that run now, each from one of its install folders, and have at
+// least one item on: a built-in flag in "prisd.dat" that passes the run test, or a ticked plug-in of
+// the program folder's "plus-in".
 std::vector<std::wstring> RunningProgramsWithItemsOn(const std::wstring& programFolder,
-                                                     const ProcessLister& processes = RunningProcessNames);
+                                                     const std::wstring& localAppData,
+                                                     const ProcessLister& processes = RunningWatchedExecutables);
 
 // The question put to the user before an attended run: Yes continues, No cancels.
 extern const wchar_t kRunningProgramsTitle[];

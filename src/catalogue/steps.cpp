@@ -50,7 +50,7 @@ bool ForEachUser(const Step& step) {
 
 void KeepingYoungFiles(run::ItemContext& context, int hours, const std::function<void(run::ItemContext&)>& erasures) {
   engine::EraseContext erase = context.erase;
-  erase.KeepWrittenWithin(std::chrono::hours(hours));
+  erase.KeepChangedWithin(std::chrono::hours(hours));
   run::ItemContext aged{erase,        context.counters, context.run, context.values, context.programFolder,
                         context.view, context.choice};
   erasures(aged);

@@ -122,7 +122,7 @@ void EraseOldRecycledItems(run::ItemContext& context, unsigned long long cutoff)
 // Any age empties the bin through the shell; an age keeps the items deleted within it.
 void EmptyRecycleBins(run::ItemContext& context) {
   if (int hours = settings::LoadAgeOptions(context.programFolder).recycleHours) {
-    EraseOldRecycledItems(context, platform::NowTicks() - platform::TicksOf(std::chrono::hours(hours)));
+    EraseOldRecycledItems(context, context.erase.startedAt - platform::TicksOf(std::chrono::hours(hours)));
     return;
   }
   for (const wchar_t* folder : {L"C:\\RECYCLED", L"C:\\RECYCLER"}) {

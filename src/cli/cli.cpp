@@ -577,10 +577,16 @@ int KeptSitesAction(const Arguments& arguments, const std::wstring& programFolde
       output.out += arguments.json ? KeptSitesJson(sites) : ToUtf8(KeptSitesText(sites));
       return kExitDone;
     }
-    case Action::KeepSite:
-      if (keeplists::KeepSite(programFolder, typed, exactHost)) return kExitDone;
-      output.err += "Not kept: " + ToUtf8(arguments.site) + " names no site, or the keep list cannot be written.\n";
-      return kExitBadArguments;
+    case Action::KeepSite: {
+      platform::Result<engine::KeptSite> kept = keeplists::KeepSite(programFolder, typed, exactHost);
+      if (!kept) {
+        output.err += "Not kept: " + ToUtf8(kept.Reason()) + "\n";
+        return kExitBadArguments;
+      }
+      // The line as the keep list holds it: an address or an international name is stored otherwise.
+      output.out += "Kept: " + ToUtf8(engine::KeptSiteLine(*kept)) + "\n";
+      return kExitDone;
+    }
     case Action::UnkeepSite:
       if (keeplists::UnkeepSite(programFolder, typed)) return kExitDone;
       output.err += "Not on the keep list: " + ToUtf8(arguments.site) + "\n";

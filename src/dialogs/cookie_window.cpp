@@ -85,12 +85,12 @@ void CookieKeepListWindow::Load() {
   toolkit::ApplySkinFile(Handle(), programFolder_);
   keeplists::CookieCensus census = census_();
   sites_ = std::move(census.sites);
-  std::wstring note =
-      L"A site you keep stays signed in: cleaning spares its cookies in every browser. Type a site in "
-      L"the search box and press Add to keep one that has no cookies yet.";
+  note_ =
+      L"A site you keep stays signed in: cleaning spares its cookies in every browser. Type a site (or "
+      L"paste its address) in the search box and press Add to keep one that has no cookies yet.";
   // A database its browser holds open is not read: its sites are missing until the browser closes.
-  for (const std::wstring& unread : census.unread) note += L"\r\nNot read while its browser runs: " + unread;
-  SetWindowTextW(Note(), note.c_str());
+  for (const std::wstring& unread : census.unread) note_ += L"\r\nNot read while its browser runs: " + unread;
+  SetWindowTextW(Note(), note_.c_str());
   lines_ = keeplists::LoadKeepList(keeplists::CookieKeepListFile(programFolder_));
   ShowKeepList();
 }
@@ -128,21 +128,17 @@ void CookieKeepListWindow::Add() {
                            : platform::Trim(platform::WindowText(SearchBox()));
   if (typed.empty()) return;  // nothing picked, nothing typed
   bool exactHost = SendMessageW(ExactHostBox(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  std::optional<engine::KeptSite> site = engine::KeptSiteFor(typed, exactHost);
+  platform::Result<engine::KeptSite> site = engine::KeptSiteFor(typed, exactHost);
   if (!site) {
-    toolkit::Tell(Handle(), L"\"" + typed + L"\" names no site: type one such as example.com.");
-    return;
-  }
-  // The file, in the system's code page, would keep another name and the site would lose its cookies.
-  if (!platform::FitsCodePage(site->name)) {
-    toolkit::Tell(Handle(), L"Can't keep \"" + site->name +
-                                L"\": its name has characters that this system's code page lacks; "
-                                L"type its ASCII form (xn--...).");
+    toolkit::Tell(Handle(), site.Reason());
     return;
   }
   std::wstring line = engine::KeptSiteLine(*site);
   if (std::find(lines_.begin(), lines_.end(), line) == lines_.end()) lines_.push_back(line);
   ShowKeepList();
+  // An address or an international name is kept under another name than the one typed.
+  std::wstring note = note_ + L"\r\nAdded: " + line + L" (stored when you press OK)";
+  SetWindowTextW(Note(), note.c_str());
 }
 
 void CookieKeepListWindow::Remove() {

@@ -41,6 +41,7 @@ class CookieKeepListWindow : public toolkit::Dialog {
   std::vector<keeplists::SiteCookies> sites_;
   std::vector<keeplists::SiteCookies> shown_;  // the rows of the site list, as filtered
   std::vector<std::wstring> lines_;            // the keep list being edited
+  std::wstring note_;                          // the note as the window opened
 };
 
 void ShowCookieKeepList(HWND owner, const std::wstring& programFolder);

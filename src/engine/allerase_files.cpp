@@ -30,10 +30,13 @@ struct Listing {
 // user may not list (one that needs administrator rights) is named in the details.
 Listing List(const EraseContext& ctx, const std::wstring& folder) {
   Listing listing;
-  platform::Result<void> listed = platform::ListFolder(folder, [&](const Entry& entry) {
+  auto each = [&](const Entry& entry) {
     ctx.Pump();
     (entry.IsFolder() ? listing.folders : listing.files).push_back(entry);
-  });
+  };
+  // Only a walk that keeps young files needs their change times.
+  platform::Result<void> listed =
+      ctx.keepChangedFrom ? platform::ListFolderWithChanges(folder, each) : platform::ListFolder(folder, each);
   listing.opened = static_cast<bool>(listed);
   if (!listed && listed.SystemError() == ERROR_ACCESS_DENIED) ctx.LeftBehind(folder, L"access denied");
   return listing;
@@ -119,7 +122,7 @@ class FolderDeletions {
   // before it. A cookie database stays too, cleaned inside, and counts the bytes it shed. A file
   // written too recently stays on purpose (`keeps`), and so does its folder.
   bool Add(std::wstring path, const Entry& file, DWORD attributes, bool force) {
-    if (ctx_.KeptAsTooNew(path, file.lastWrite)) {
+    if (ctx_.KeptAsTooNew(path, file)) {
       keeps = true;
       return false;
     }
@@ -346,7 +349,7 @@ class FileSteps final : public WalkSteps {
     DWORD attributes = file.attributes;
     const bool matches = rule_.Matches(file.name, path);
     // A file kept for its age keeps its attributes too.
-    if (file.IsHidden() && !rule_.wholeDrive && !(matches && ctx_.TooNew(file.lastWrite))) {
+    if (file.IsHidden() && !rule_.wholeDrive && !(matches && ctx_.TooNew(file))) {
       if (!ctx_.Previewing()) ResetAttributes(path);
       attributes = FILE_ATTRIBUTE_NORMAL;
     }
@@ -583,8 +586,14 @@ double EraseFile(const EraseContext& ctx, const std::wstring& path) {
   if (const engine::CookieSchema* schema = engine::CookieDatabaseSchema(*target)) {
     return engine::CleanCookieDatabase(ctx, *target, *schema);
   }
-  if (engine::BelongsToCookieDatabase(*target) || ctx.KeptAsTooNew(*target, data.ftLastWriteTime)) return 0;
-  double size = static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  const Entry file{{},
+                   data.dwFileAttributes,
+                   (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                   data.ftLastWriteTime,
+                   data.ftCreationTime,
+                   ctx.keepChangedFrom ? platform::ChangeTime(*target) : 0};
+  if (engine::BelongsToCookieDatabase(*target) || ctx.KeptAsTooNew(*target, file)) return 0;
+  const double size = static_cast<double>(file.size);
   DeleteOneFile(ctx, {*target, size, data.dwFileAttributes, false});
   return size;
 }

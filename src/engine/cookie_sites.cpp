@@ -32,6 +32,69 @@ std::wstring StartingAfter(std::wstring_view text, std::wstring_view prefix) {
   return platform::Trim(text.substr(prefix.size()));
 }
 
+// The longest host name and the longest label a name server answers for.
+constexpr size_t kHostLimit = 253;
+constexpr size_t kLabelLimit = 63;
+// Of the typed text, only as much as a message needs to show which text it was.
+constexpr size_t kShownLimit = 60;
+constexpr wchar_t kTooLong[] = L"a site's name has at most 253 characters.";
+
+bool IsAsciiHostCharacter(wchar_t c) {
+  return (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') || c == L'-' || c == L'_' || c == L'.';
+}
+
+// "::1", or "[::1]" as an address writes it.
+bool IsIpv6Address(std::wstring_view host) {
+  if (host.starts_with(L'[') && host.ends_with(L']')) host = host.substr(1, host.size() - 2);
+  return std::count(host.begin(), host.end(), L':') >= 2 &&
+         std::all_of(host.begin(), host.end(), [](wchar_t c) { return c == L':' || c == L'.' || iswxdigit(c); });
+}
+
+bool AllDigits(std::wstring_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
+
+// "https://user@www.example.com:8443/login?next=1#top" -> "www.example.com": the scheme, user, port,
+// path, query and fragment of an address go; text that is no address stays as it is.
+std::wstring_view AddressHost(std::wstring_view text) {
+  const size_t pathStart = text.find_first_of(L"/?#");
+  const size_t scheme = text.find(L"://");
+  const bool address = scheme != std::wstring_view::npos && scheme == pathStart - 1;
+  if (address) text.remove_prefix(scheme + 3);
+  text = text.substr(0, text.find_first_of(L"/?#"));
+  // Only an address has a user before its host: in other text "@" is a mistake, or a file's name.
+  if (size_t at = text.rfind(L'@'); address && at != std::wstring_view::npos) text.remove_prefix(at + 1);
+  // A port follows the host's last colon; an IPv6 address in brackets has colons of its own.
+  const size_t colon = text.rfind(L':');
+  const size_t bracket = text.rfind(L']');
+  bool port = colon != std::wstring_view::npos && AllDigits(text.substr(colon + 1)) &&
+              (text.starts_with(L'[') ? bracket == colon - 1 : text.find(L':') == colon);
+  return port ? text.substr(0, colon) : text;
+}
+
+// The text in quotes, cut short when long.
+std::wstring Shown(std::wstring_view typed) {
+  return L"\"" + std::wstring(typed.substr(0, kShownLimit)) + (typed.size() > kShownLimit ? L"...\"" : L"\"");
+}
+
+platform::Failure NotASite(std::wstring_view typed, std::wstring_view why) {
+  return {Shown(typed) + L" is not a site: " + std::wstring(why)};
+}
+
+// Why the ASCII host is no host name; nothing when it is one.
+std::optional<std::wstring> HostNameFault(std::wstring_view host) {
+  if (host.size() > kHostLimit) return kTooLong;
+  auto bad = std::find_if_not(host.begin(), host.end(), IsAsciiHostCharacter);
+  if (bad != host.end()) return L"a site's name cannot hold \"" + std::wstring(1, *bad) + L"\".";
+  for (size_t start = 0; start <= host.size();) {
+    size_t dot = std::min(host.find(L'.', start), host.size());
+    if (dot == start || dot - start > kLabelLimit)
+      return L"each part of a site's name between dots has 1 to 63 characters.";
+    start = dot + 1;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::wstring HostName(std::wstring_view host) {
@@ -56,18 +119,39 @@ std::wstring SiteOf(std::wstring_view host) {
   return third == std::wstring::npos ? name : name.substr(third + 1);
 }
 
-std::optional<KeptSite> KeptSiteFor(std::wstring_view typed, bool exactHost) {
-  std::wstring host = HostName(typed);
-  // A host has no blanks, slashes or backslashes: such text is a path or a mistake.
-  if (host.empty() || host.find_first_of(L" \t/\\") != std::wstring::npos) return std::nullopt;
-  return KeptSite{exactHost, exactHost ? host : SiteOf(host)};
+platform::Result<std::wstring> TypedHost(std::wstring_view typed) {
+  const std::wstring text = platform::Trim(typed);
+  std::wstring host = HostName(AddressHost(text));
+  if (host.ends_with(L'.')) host.pop_back();
+  if (host.empty()) {
+    return platform::Failure{Shown(text) + L" names no site: type one such as example.com, or paste its address."};
+  }
+  // A longer name has a longer ASCII form still: it is refused before it is converted.
+  if (host.size() > kHostLimit) return NotASite(text, kTooLong);
+  if (IsIpv6Address(host)) return host;
+  if (std::any_of(host.begin(), host.end(), [](wchar_t c) { return c > 0x7F; })) {
+    platform::Result<std::wstring> ascii = platform::AsciiHostName(host);
+    if (!ascii) {
+      return NotASite(text, L"its name has no form that browsers store (" + ascii.Reason() + L").");
+    }
+    host = platform::ToLower(*ascii);
+  }
+  if (std::optional<std::wstring> fault = HostNameFault(host)) return NotASite(text, *fault);
+  return host;
+}
+
+platform::Result<KeptSite> KeptSiteFor(std::wstring_view typed, bool exactHost) {
+  platform::Result<std::wstring> host = TypedHost(typed);
+  if (!host) return platform::Failure{host.Reason()};
+  return KeptSite{exactHost, exactHost ? *host : SiteOf(*host)};
 }
 
 std::optional<KeptSite> ParseKeptSite(std::wstring_view line) {
   std::wstring lowered = platform::ToLower(line.substr(0, kSitePrefix.size()));
-  if (lowered == kSitePrefix) return KeptSiteFor(StartingAfter(line, kSitePrefix), false);
-  if (lowered == kHostPrefix) return KeptSiteFor(StartingAfter(line, kHostPrefix), true);
-  return std::nullopt;
+  bool site = lowered == kSitePrefix;
+  if (!site && lowered != kHostPrefix) return std::nullopt;
+  platform::Result<KeptSite> kept = KeptSiteFor(StartingAfter(line, site ? kSitePrefix : kHostPrefix), !site);
+  return kept ? std::optional<KeptSite>(*kept) : std::nullopt;
 }
 
 std::wstring KeptSiteLine(const KeptSite& site) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/result.h"
+
 namespace engine {
 
 // "mail.example.com" and ".example.com" -> "example.com"; "foo.co.uk" -> "foo.co.uk" for the
@@ -27,8 +29,13 @@ struct KeptSite {
 // The entry a line names, if it is a site entry; the name of "site:" becomes the site of what follows.
 std::optional<KeptSite> ParseKeptSite(std::wstring_view line);
 std::wstring KeptSiteLine(const KeptSite& site);
-// What the user typed: a host kept by site unless `exactHost`; nothing for text that names no host.
-std::optional<KeptSite> KeptSiteFor(std::wstring_view typed, bool exactHost);
+// The host that typed or pasted text names, as browsers store it: an address
+// ("https://user@www.example.com:8443/login?next=1") loses all but its host, a name its dots at either
+// end; an international name becomes its ASCII form (IDNA: "пример.рф" -> "xn--e1afmkfd.xn--p1ai");
+// lower case. Why not, in words, for text that no host can be.
+platform::Result<std::wstring> TypedHost(std::wstring_view typed);
+// What the user typed: that host kept by site unless `exactHost`; why not, for text that names no host.
+platform::Result<KeptSite> KeptSiteFor(std::wstring_view typed, bool exactHost);
 
 class KeptSites {
  public:

@@ -51,10 +51,14 @@ struct EraseContext {
   // The kinds of kept data (engine::KeptKind) the running item names and so may erase; every other
   // file or key that holds what a user keeps stays.
   unsigned keptAllowed = 0;
-  // Files last written at or after this moment (platform::FileTimeTicks) stay, listed as too new, and
-  // so do the folders that hold them; 0 lets files of any age go. Only the items that erase
-  // temporary files set it: an installer or a running program may still need a fresh one.
-  unsigned long long keepWrittenFrom = 0;
+  // Files made, written or changed at or after this moment (platform::FileTimeTicks) stay, listed as
+  // too new, and so do the folders that hold them; 0 lets files of any age go. Only the items that
+  // erase temporary files set it: an installer or a running program may still need a fresh one. The
+  // change time counts too, which only the listings that read it give: a file unpacked a moment ago
+  // may carry a write and creation time of years ago.
+  unsigned long long keepChangedFrom = 0;
+  // The moment ages are counted back from (platform::FileTimeTicks): the start of the run.
+  unsigned long long startedAt = platform::NowTicks();
   // What the guard learned at its first question of the run: which objects on the disk the protected
   // folders are. They do not move while a run lasts, and every walk asks at every folder.
   mutable std::shared_ptr<const ProtectedIdentities> protectedIdentities = {};
@@ -70,21 +74,19 @@ struct EraseContext {
   bool Stopped() const { return stop && stop->Requested(); }
   bool Previewing() const { return mode == EraseMode::Preview; }
   bool Overwriting() const { return secure && mode == EraseMode::Erase; }
-  // Keeps the files written within `age` before now; a zero age keeps none.
-  void KeepWrittenWithin(std::chrono::seconds age) {
-    keepWrittenFrom = age.count() > 0 ? platform::NowTicks() - platform::TicksOf(age) : 0;
+  // Keeps the files made, written or changed within `age` before the start; a zero age keeps none.
+  void KeepChangedWithin(std::chrono::seconds age) {
+    keepChangedFrom = age.count() > 0 ? startedAt - platform::TicksOf(age) : 0;
   }
-  // Whether a file written then stays for its age.
-  bool TooNew(const FILETIME& lastWrite) const {
-    return keepWrittenFrom && platform::FileTimeTicks(lastWrite) >= keepWrittenFrom;
-  }
+  // Whether the file stays for its age.
+  bool TooNew(const platform::FolderEntry& file) const { return keepChangedFrom && file.Newest() >= keepChangedFrom; }
   // Records an entry that stays for its age.
   void KeptForAge(const std::wstring& path) const {
     if (recorder) recorder->TooNew(path);
   }
   // Records a file that stays for its age; true when it is one.
-  bool KeptAsTooNew(const std::wstring& path, const FILETIME& lastWrite) const {
-    if (!TooNew(lastWrite)) return false;
+  bool KeptAsTooNew(const std::wstring& path, const platform::FolderEntry& file) const {
+    if (!TooNew(file)) return false;
     KeptForAge(path);
     return true;
   }

@@ -77,16 +77,21 @@ std::vector<engine::KeptSite> LoadKeptSites(const std::wstring& programFolder) {
   return sites;
 }
 
-bool KeepSite(const std::wstring& programFolder, std::wstring_view typed, bool exactHost) {
-  std::optional<engine::KeptSite> site = engine::KeptSiteFor(typed, exactHost);
-  if (!site) return false;
+platform::Result<engine::KeptSite> KeepSite(const std::wstring& programFolder, std::wstring_view typed,
+                                            bool exactHost) {
+  platform::Result<engine::KeptSite> site = engine::KeptSiteFor(typed, exactHost);
+  if (!site) return site;
   std::vector<engine::KeptSite> kept = LoadKeptSites(programFolder);
-  if (std::find(kept.begin(), kept.end(), *site) != kept.end()) return true;
-  return AppendToKeepList(CookieKeepListFile(programFolder), engine::KeptSiteLine(*site));
+  if (std::find(kept.begin(), kept.end(), *site) != kept.end()) return site;
+  const std::wstring file = CookieKeepListFile(programFolder);
+  if (!AppendToKeepList(file, engine::KeptSiteLine(*site))) return platform::Failure{file + L" cannot be written."};
+  return site;
 }
 
 bool UnkeepSite(const std::wstring& programFolder, std::wstring_view typed) {
-  std::wstring host = engine::HostName(typed);
+  platform::Result<std::wstring> typedHost = engine::TypedHost(typed);
+  if (!typedHost) return false;
+  const std::wstring& host = *typedHost;
   std::wstring file = CookieKeepListFile(programFolder);
   std::vector<std::wstring> lines = LoadKeepList(file);
   auto named = [&](const std::wstring& line) {

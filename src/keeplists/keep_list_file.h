@@ -47,11 +47,11 @@ bool RewriteKeepList(const std::wstring& file, const std::vector<std::wstring>& 
 // The sites kept on the cookie keep list, in the order of its lines. Site entries sit among the old
 // lines (full paths of cookie files), which they leave where they are.
 std::vector<engine::KeptSite> LoadKeptSites(const std::wstring& programFolder);
-// Adds the site (or, with `exactHost`, the host) that the text names, unless it is kept already;
-// false for text that names no host, or when the list cannot be written.
-bool KeepSite(const std::wstring& programFolder, std::wstring_view typed, bool exactHost);
-// Removes every entry that keeps what the text names ("example.com" as typed, the site or the host);
-// false when none does, or when the list cannot be written.
+// Adds the site (or, with `exactHost`, the host) that the text names, unless it is kept already, and
+// gives what is kept; why not, for text that names no host or when the list cannot be written.
+platform::Result<engine::KeptSite> KeepSite(const std::wstring& programFolder, std::wstring_view typed, bool exactHost);
+// Removes every entry that keeps what the text names ("example.com" as typed, the site or the host,
+// read as KeepSite reads it); false when none does, or when the list cannot be written.
 bool UnkeepSite(const std::wstring& programFolder, std::wstring_view typed);
 
 // The host an Internet Explorer cookie file is for: the third line of its first cookie ("host/path"),

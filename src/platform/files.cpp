@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include <vector>
+
 #include "platform/handles.h"
 #include "platform/text.h"
 
@@ -103,11 +105,51 @@ Result<void> ListFolder(const std::wstring& folder, const std::function<void(con
   if (!find) return SystemFailure(GetLastError());
   do {
     FolderEntry entry{data.cFileName, data.dwFileAttributes,
-                      (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, data.ftLastWriteTime};
+                      (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, data.ftLastWriteTime,
+                      data.ftCreationTime};
     if (entry.name == L"." || entry.name == L"..") continue;
     each(entry);
   } while (FindNextFileW(find.get(), &data));
   return {};
+}
+
+Result<void> ListFolderWithChanges(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each) {
+  FileHandle handle(CreateFileW(ApiPath(folder).c_str(), FILE_LIST_DIRECTORY,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) return SystemFailure(GetLastError());
+  // As many entries at once as FindFirstFileExW's large fetch takes; aligned as the entries are.
+  std::vector<ULONGLONG> buffer(64 * 1024 / sizeof(ULONGLONG));
+  const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(ULONGLONG));
+  auto ticks = [](const LARGE_INTEGER& time) { return static_cast<unsigned long long>(time.QuadPart); };
+  auto filetime = [](const LARGE_INTEGER& time) { return FILETIME{time.LowPart, static_cast<DWORD>(time.HighPart)}; };
+  while (GetFileInformationByHandleEx(handle.get(), FileIdBothDirectoryInfo, buffer.data(), bytes)) {
+    const auto* start = reinterpret_cast<const BYTE*>(buffer.data());
+    for (DWORD offset = 0;;) {
+      const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(start + offset);
+      FolderEntry entry{std::wstring(info->FileName, info->FileNameLength / sizeof(wchar_t)),
+                        info->FileAttributes,
+                        static_cast<ULONGLONG>(info->EndOfFile.QuadPart),
+                        filetime(info->LastWriteTime),
+                        filetime(info->CreationTime),
+                        ticks(info->ChangeTime)};
+      if (entry.name != L"." && entry.name != L"..") each(entry);
+      if (info->NextEntryOffset == 0) break;
+      offset += info->NextEntryOffset;
+    }
+  }
+  DWORD error = GetLastError();
+  if (error != ERROR_NO_MORE_FILES) return SystemFailure(error);
+  return {};
+}
+
+unsigned long long ChangeTime(const std::wstring& path) {
+  FileHandle file(CreateFileW(ApiPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  FILE_BASIC_INFO info;
+  if (!file || !GetFileInformationByHandleEx(file.get(), FileBasicInfo, &info, sizeof(info))) return 0;
+  return static_cast<unsigned long long>(info.ChangeTime.QuadPart);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 // whether a file or folder is there, and one listing of a folder.
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -38,17 +39,6 @@ bool RunsUnderWine();
 bool FileExists(const std::wstring& path);
 bool FolderExists(const std::wstring& path);
 
-struct FolderEntry {
-  std::wstring name;
-  DWORD attributes = 0;
-  ULONGLONG size = 0;
-  FILETIME lastWrite{};
-  bool IsFolder() const { return attributes & FILE_ATTRIBUTE_DIRECTORY; }
-  // Junctions and folder links: no walk goes through them.
-  bool IsLink() const { return attributes & FILE_ATTRIBUTE_REPARSE_POINT; }
-  bool IsHidden() const { return attributes & FILE_ATTRIBUTE_HIDDEN; }
-};
-
 // Times as one number: the 100-nanosecond ticks of a FILETIME (UTC, since 1601).
 unsigned long long FileTimeTicks(const FILETIME& time);
 unsigned long long NowTicks();
@@ -56,8 +46,30 @@ constexpr unsigned long long TicksOf(std::chrono::seconds span) {
   return static_cast<unsigned long long>(span.count()) * 10000000ULL;
 }
 
+struct FolderEntry {
+  std::wstring name;
+  DWORD attributes = 0;
+  ULONGLONG size = 0;
+  FILETIME lastWrite{};
+  FILETIME creation{};
+  // The last change of its content, name or attributes (ticks), which no program sets: only
+  // ListFolderWithChanges reads it, 0 otherwise.
+  unsigned long long change = 0;
+  bool IsFolder() const { return attributes & FILE_ATTRIBUTE_DIRECTORY; }
+  // Junctions and folder links: no walk goes through them.
+  bool IsLink() const { return attributes & FILE_ATTRIBUTE_REPARSE_POINT; }
+  bool IsHidden() const { return attributes & FILE_ATTRIBUTE_HIDDEN; }
+  // When it was last made, written or changed: an unpacker or a copy may set the first two to any
+  // date, not the third.
+  unsigned long long Newest() const { return std::max({FileTimeTicks(creation), FileTimeTicks(lastWrite), change}); }
+};
+
 // Calls `each` with every entry of the folder but "." and "..", in the file system's order; the
 // system's error when the folder cannot be listed.
 Result<void> ListFolder(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each);
+// The same listing with each entry's change time, read through a handle of the folder.
+Result<void> ListFolderWithChanges(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each);
+// The file's change time (ticks); 0 when it cannot be read.
+unsigned long long ChangeTime(const std::wstring& path);
 
 }  // namespace platform

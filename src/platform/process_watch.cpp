@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "platform/files.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -46,20 +47,48 @@ std::vector<ProcessEntry> ListProcesses() {
   return processes;
 }
 
-bool AnyRuns(const std::vector<std::wstring>& names) {
+std::wstring ExecutablePath(HANDLE process) {
+  std::wstring path(32 * 1024, L'\0');
+  DWORD size = static_cast<DWORD>(path.size());
+  if (!QueryFullProcessImageNameW(process, 0, path.data(), &size)) return {};
+  path.resize(size);
+  // A program started by its short (8.3) name is known by its long one.
+  std::wstring longPath = LongPathName(path);
+  return longPath.empty() ? path : longPath;
+}
+
+bool Program::Named(std::wstring_view name) const {
+  return std::any_of(names.begin(), names.end(), [&](const std::wstring& n) { return EqualsNoCase(n, name); });
+}
+
+bool Program::Runs(const std::wstring& executablePath) const {
+  size_t slash = executablePath.find_last_of(L'\\');
+  if (slash == std::wstring::npos || !Named(std::wstring_view(executablePath).substr(slash + 1))) return false;
+  return std::any_of(folders.begin(), folders.end(),
+                     [&](const std::wstring& folder) { return IsBelow(executablePath, folder); });
+}
+
+std::vector<std::wstring> RunningExecutables(const std::vector<std::wstring>& names) {
+  const Program named{names, {}};
+  std::vector<std::wstring> paths;
   for (const ProcessEntry& entry : ListProcesses()) {
-    if (std::any_of(names.begin(), names.end(), [&](const std::wstring& n) { return EqualsNoCase(n, entry.name); })) {
-      return true;
-    }
+    if (!named.Named(entry.name)) continue;
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.id));
+    std::wstring path = process ? ExecutablePath(process.get()) : std::wstring();
+    if (!path.empty()) paths.push_back(std::move(path));
   }
-  return false;
+  return paths;
+}
+
+bool AnyRuns(const Program& program) {
+  std::vector<std::wstring> paths = RunningExecutables(program.names);
+  return std::any_of(paths.begin(), paths.end(), [&](const std::wstring& path) { return program.Runs(path); });
 }
 
 ProcessWatch::ProcessWatch(std::vector<Program> programs, Changed changed, std::chrono::milliseconds interval)
     : programs_(std::move(programs)),
       changed_(std::move(changed)),
       interval_(interval),
-      unopened_(programs_.size()),
       running_(programs_.size()),
       stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
   if (stop_) thread_ = std::thread([this] { Watch(); });
@@ -72,24 +101,22 @@ ProcessWatch::~ProcessWatch() {
 }
 
 void ProcessWatch::Look() {
-  std::fill(unopened_.begin(), unopened_.end(), 0);
   for (const ProcessEntry& entry : ListProcesses()) {
     auto held = std::find_if(held_.begin(), held_.end(), [&](const Held& h) { return h.id == entry.id; });
     if (held != held_.end()) continue;
-    for (size_t program = 0; program < programs_.size(); ++program) {
-      const Program& names = programs_[program];
-      if (std::none_of(names.begin(), names.end(),
-                       [&](const std::wstring& n) { return EqualsNoCase(n, entry.name); })) {
-        continue;
-      }
-      // The handle keeps the id from being given to another process while it is held.
-      UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, entry.id));
-      if (process) {
-        held_.push_back({entry.id, program, std::move(process)});
-      } else {
-        ++unopened_[program];
-      }
+    if (std::none_of(programs_.begin(), programs_.end(),
+                     [&](const Program& program) { return program.Named(entry.name); })) {
+      continue;
     }
+    // The handle keeps the id from being given to another process while it is held. A process the
+    // system does not let this user ask is not known to be the program: it holds no cleaning back.
+    UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.id));
+    if (!process) continue;
+    const std::wstring path = ExecutablePath(process.get());
+    auto program = std::find_if(programs_.begin(), programs_.end(), [&](const Program& p) { return p.Runs(path); });
+    held_.push_back({entry.id,
+                     program == programs_.end() ? kNamesake : static_cast<size_t>(program - programs_.begin()),
+                     std::move(process)});
   }
 }
 
@@ -99,8 +126,7 @@ void ProcessWatch::DropEnded() {
 
 void ProcessWatch::Report() {
   for (size_t program = 0; program < programs_.size(); ++program) {
-    bool running = unopened_[program] > 0 ||
-                   std::any_of(held_.begin(), held_.end(), [&](const Held& h) { return h.program == program; });
+    bool running = std::any_of(held_.begin(), held_.end(), [&](const Held& h) { return h.program == program; });
     if (running == running_[program]) continue;
     running_[program] = running;
     changed_(program, running);
@@ -112,8 +138,11 @@ void ProcessWatch::Watch() {
     Look();
     DropEnded();
     Report();
+    // A namesake's end changes nothing: the next look lets it go.
     std::vector<HANDLE> waits = {stop_.get()};
-    for (size_t i = 0; i < held_.size() && i < kWaitLimit; ++i) waits.push_back(held_[i].process.get());
+    for (const Held& held : held_) {
+      if (held.program != kNamesake && waits.size() <= kWaitLimit) waits.push_back(held.process.get());
+    }
     DWORD woken = WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE,
                                          static_cast<DWORD>(interval_.count()));
     // A handle the system refuses to wait on leaves the watch to its looks.

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -20,13 +21,25 @@ struct ProcessEntry {
 };
 // The processes running now.
 std::vector<ProcessEntry> ListProcesses();
-// Whether a process of one of those executable names (letter case ignored) runs now.
-bool AnyRuns(const std::vector<std::wstring>& names);
+// The full path of the process's executable; empty when the system does not tell it.
+std::wstring ExecutablePath(HANDLE process);
+
+// A program as its processes show it: any program may be named as it is, so a process is the
+// program's only when its executable lies in one of the folders the program is installed in.
+struct Program {
+  std::vector<std::wstring> names;    // its executables' file names, letter case ignored
+  std::vector<std::wstring> folders;  // full paths, at any depth below which its executables lie
+  bool Named(std::wstring_view name) const;
+  bool Runs(const std::wstring& executablePath) const;
+};
+// The executables of the running processes of those file names (letter case ignored); a process
+// whose executable the system does not tell is left out.
+std::vector<std::wstring> RunningExecutables(const std::vector<std::wstring>& names);
+// Whether a process of the program runs now.
+bool AnyRuns(const Program& program);
 
 class ProcessWatch {
  public:
-  // The executable names of one program's processes, compared without letter case.
-  using Program = std::vector<std::wstring>;
   // Called on the watch's own thread when a program's first process is found (true) and when its last
   // one has ended (false). A program running when the watch starts is reported found at once.
   using Changed = std::function<void(size_t program, bool running)>;
@@ -38,7 +51,11 @@ class ProcessWatch {
   ProcessWatch(const ProcessWatch&) = delete;
   ProcessWatch& operator=(const ProcessWatch&) = delete;
 
+  const std::vector<Program>& Programs() const { return programs_; }
+
  private:
+  // A process of a watched program's name that is not the program's: held, so that it is asked once.
+  static constexpr size_t kNamesake = static_cast<size_t>(-1);
   struct Held {
     DWORD id;
     size_t program;
@@ -53,8 +70,6 @@ class ProcessWatch {
   Changed changed_;
   std::chrono::milliseconds interval_;
   std::vector<Held> held_;
-  // Processes the last look found but could not open, by program: they count as running.
-  std::vector<size_t> unopened_;
   std::vector<bool> running_;
   UniqueHandle stop_;
   std::thread thread_;

@@ -38,6 +38,15 @@ std::string ToUtf8(std::wstring_view wide) { return Encode(CP_UTF8, wide); }
 
 std::optional<std::wstring> FromUtf8(std::string_view bytes) { return Decode(CP_UTF8, MB_ERR_INVALID_CHARS, bytes); }
 
+Result<std::wstring> AsciiHostName(std::wstring_view name) {
+  const int size = static_cast<int>(name.size());
+  const int n = IdnToAscii(0, name.data(), size, nullptr, 0);
+  if (n <= 0) return SystemFailure(GetLastError());
+  std::wstring ascii(static_cast<size_t>(n), L'\0');
+  if (IdnToAscii(0, name.data(), size, ascii.data(), n) != n) return SystemFailure(GetLastError());
+  return ascii;
+}
+
 std::wstring Trim(std::wstring_view text) {
   const wchar_t* blanks = L" \t";
   size_t first = text.find_first_not_of(blanks);

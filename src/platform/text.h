@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/result.h"
+
 namespace platform {
 
 std::wstring Widen(std::string_view narrow);
@@ -15,6 +17,10 @@ bool FitsCodePage(std::wstring_view wide);
 // UTF-8 for the console, SQLite and rule files; nothing when the bytes are not valid UTF-8.
 std::string ToUtf8(std::wstring_view wide);
 std::optional<std::wstring> FromUtf8(std::string_view bytes);
+
+// The ASCII form of an international host name, as browsers store it ("пример.рф" ->
+// "xn--e1afmkfd.xn--p1ai"); the system's error for a name that has none.
+Result<std::wstring> AsciiHostName(std::wstring_view name);
 
 // Blanks only (space and tab), as the settings and registry readers trim.
 std::wstring Trim(std::wstring_view text);

@@ -205,6 +205,7 @@ engine::EraseContext CleanRun::StartContext(engine::RunRecorder& recorder) {
   erase.stop = &stop_;
   erase.programFolder = engine::CanonicalPath(programFolder_);
   erase.recorder = &recorder;
+  erase.startedAt = ageClock_();
   return erase;
 }
 

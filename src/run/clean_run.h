@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/run_report.h"
+#include "platform/files.h"
 #include "platform/user_profiles.h"
 #include "run/item_context.h"
 #include "run/process_values.h"
@@ -37,6 +38,8 @@ class CleanRun {
   ~CleanRun();
 
   void SetClock(std::function<SYSTEMTIME()> clock) { clock_ = std::move(clock); }
+  // The clock the ages of files and recycled items are counted back from (platform::FileTimeTicks).
+  void SetAgeClock(std::function<unsigned long long()> clock) { ageClock_ = std::move(clock); }
   // Chooses the items of the next calls instead of their switches; an empty choice goes back to them.
   void SetItemChoice(ItemChoice choice) { choice_ = std::move(choice); }
   void SetUsers(Users users) { users_ = users; }
@@ -98,6 +101,7 @@ class CleanRun {
   Users users_ = Users::AsOptions;
   std::function<bool()> isAdministrator_ = platform::RunsAsAdministrator;
   std::function<SYSTEMTIME()> clock_;
+  std::function<unsigned long long()> ageClock_ = platform::NowTicks;
   RunCounters counters_;
   engine::RunReport lastReport_;
   bool backgroundRun_ = false;

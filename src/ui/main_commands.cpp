@@ -200,7 +200,7 @@ void MainWindow::CleanAttended() {
   if (!ConfirmFirstCleaning()) return;
   // Unattended runs do not ask; what such programs keep locked shows in the run's results.
   if (actions_.runningPrograms && !run_->Running()) {
-    std::vector<std::wstring> running = actions_.runningPrograms(programFolder_);
+    std::vector<std::wstring> running = actions_.runningPrograms(programFolder_, run_->Values());
     if (!running.empty() &&
         toolkit::ShowMessage(hwnd_, catalogue::RunningProgramsQuestion(running), catalogue::kRunningProgramsTitle,
                              MB_YESNO | MB_ICONWARNING) != IDYES) {

@@ -51,8 +51,8 @@ MainWindowActions DefaultActions() {
   actions.startProgram = [](const std::wstring& commandLine) { engine::StartProcess(commandLine, SW_SHOWNORMAL); };
   actions.openWithShell = engine::normal::OpenWithShell;
   actions.trackPopupMenu = TrackAtPointer;
-  actions.runningPrograms = [](const std::wstring& programFolder) {
-    return catalogue::RunningProgramsWithItemsOn(programFolder);
+  actions.runningPrograms = [](const std::wstring& programFolder, const run::ProcessValues& values) {
+    return catalogue::RunningProgramsWithItemsOn(programFolder, values.localAppDataFolder);
   };
   actions.showDetails = dialogs::ShowDetails;
   actions.reviewRuleChanges = dialogs::ReviewRuleChanges;
@@ -320,7 +320,8 @@ void MainWindow::WatchBrowsers() {
   };
   hooks.clean = [this](const catalogue::ClosingBrowser& browser) { return CleanClosedBrowser(browser); };
   hooks.wake = [window = hwnd_] { PostMessageW(window, kBrowserWatchMessage, 0, 0); };
-  browserWatch_ = std::make_unique<catalogue::BrowserCloseWatch>(std::move(browsers), std::move(hooks), closeTiming_);
+  browserWatch_ = std::make_unique<catalogue::BrowserCloseWatch>(std::move(browsers), run_->Values().localAppDataFolder,
+                                                                 std::move(hooks), closeTiming_);
 }
 
 void MainWindow::TickBrowserWatch() {

@@ -43,7 +43,8 @@ struct MainWindowActions {
   // Shows the pop-up at the pointer and returns the chosen command, 0 when none.
   std::function<UINT(HMENU popup, HWND owner)> trackPopupMenu;
   // The browsers and mail programs running now whose items are on; none when left empty.
-  std::function<std::vector<std::wstring>(const std::wstring& programFolder)> runningPrograms;
+  std::function<std::vector<std::wstring>(const std::wstring& programFolder, const run::ProcessValues& values)>
+      runningPrograms;
   // The details of a result row, modal; the window's default when left empty.
   std::function<void(HWND owner, const std::wstring& title, const engine::ItemReport& item, bool preview,
                      const std::wstring& programFolder)>

@@ -35,6 +35,14 @@ const Bound kBounds[] = {
 
 bool AnyAge(const Bound& bound) { return std::wstring(bound.hours) == L"0"; }
 
+// Noon of 1 June 2019, a date an archive may give the files unpacked from it.
+unsigned long long Noon2019() {
+  const SYSTEMTIME noon{2019, 6, 0, 1, 12, 0, 0, 0};
+  FILETIME time{};
+  SystemTimeToFileTime(&noon, &time);
+  return platform::FileTimeTicks(time);
+}
+
 size_t TooNewLines(const engine::ItemReport& item, bool preview) {
   engine::DetailLines lines(item, preview);
   size_t count = 0;
@@ -44,14 +52,17 @@ size_t TooNewLines(const engine::ItemReport& item, bool preview) {
 
 class Ages : public CatalogueTest {
  protected:
-  // Runs (or previews) the items with the options given; the report of its one item.
-  engine::ItemReport RunWith(const Items& items, const Options& options, bool preview) {
+  // Runs (or previews) the items with the options given, the ages judged `later` than now; the report
+  // of its one item.
+  engine::ItemReport RunWith(const Items& items, const Options& options, bool preview,
+                             std::chrono::seconds later = {}) {
     std::wstring settings = program / L"prisd.dat";
     DeleteFileW(settings.c_str());
     for (const auto& [section, key] : items) settings::inifun::WriteIniValue(settings, section, key, L"1");
     for (const auto& [key, value] : options) settings::inifun::WriteIniValue(settings, L"Options", key, value);
     view = RecordingView();
     run::CleanRun cleaning(view, program.Path(), values, catalogue::Stages());
+    cleaning.SetAgeClock([later] { return platform::NowTicks() + platform::TicksOf(later); });
     engine::RunReport report;
     if (preview) {
       report = *cleaning.Preview();
@@ -63,21 +74,26 @@ class Ages : public CatalogueTest {
     return report.items.empty() ? engine::ItemReport{} : report.items[0];
   }
 
-  // Young and old files in `folder` and in a subfolder each, for every bound: with `keeps`, the
-  // young ones and the subfolder that holds one stay, and only the old ones are counted, in the
-  // preview and in the run; the end message tells the kept files apart.
+  // Young and old files in `folder` and in a subfolder each, for every bound, judged `old` after they
+  // were made: the old ones are made now, the young ones written `old - young` later (their change
+  // time, which no program sets, is now: no file made here can be older). With `keeps`, the young
+  // ones and the subfolder that holds one stay, and only the old ones are counted, in the preview and
+  // in the run; the end message tells the kept files apart.
   void ExpectYoungFilesKept(const std::wstring& folder, bool keeps, const Items& items, const Options& more = {}) {
     for (const Bound& bound : kBounds) {
       SCOPED_TRACE(bound.hours);
-      MakeFileWrittenAgo(folder + L"\\young.tmp", 100, bound.young);
-      MakeFileWrittenAgo(folder + L"\\old.tmp", 10, bound.old);
-      MakeFileWrittenAgo(folder + L"\\young\\a.tmp", 100, bound.young);
-      MakeFileWrittenAgo(folder + L"\\old\\b.tmp", 10, bound.old);
+      const unsigned long long youngWritten = platform::NowTicks() + platform::TicksOf(bound.old - bound.young);
+      for (const wchar_t* young : {L"\\young.tmp", L"\\young\\a.tmp"}) {
+        MakeFile(folder + young, 100);
+        SetFileTimes(folder + young, youngWritten);
+      }
+      MakeFile(folder + L"\\old.tmp", 10);
+      MakeFile(folder + L"\\old\\b.tmp", 10);
       Options options = more;
       options.push_back({L"TempMinAgeHours", bound.hours});
       const bool kept = keeps && !AnyAge(bound);
       for (bool preview : {true, false}) {
-        engine::ItemReport item = RunWith(items, options, preview);
+        engine::ItemReport item = RunWith(items, options, preview, bound.old);
         EXPECT_EQ(item.Bytes(), kept ? 20 : 220) << preview;
         EXPECT_EQ(item.tooNew.size(), kept ? 2u : 0u) << preview;
         EXPECT_EQ(engine::CountsText(item).find(L", 2 too new") != std::wstring::npos, kept) << preview;
@@ -98,6 +114,22 @@ TEST_F(Ages, TheTempItemKeepsFilesWrittenWithinTheAge) {
   const std::wstring temp = root / L"temp";
   ScopedEnvironment variable(L"TEMP", temp);
   ExpectYoungFilesKept(temp, true, {{L"WINDOWS", L"temp"}});
+}
+
+// A file unpacked a moment ago keeps the dates of its archive: by its creation and write times it is
+// years old, by its change time it is new, and it stays.
+TEST_F(Ages, AFileUnpackedAMomentAgoWithAnOldDateIsTooNew) {
+  const std::wstring temp = root / L"temp";
+  const std::wstring unpacked = temp + L"\\setup\\unpacked.dll";
+  ScopedEnvironment variable(L"TEMP", temp);
+  MakeFile(unpacked, 100);
+  SetFileTimes(unpacked, Noon2019(), true);
+  for (bool preview : {true, false}) {
+    engine::ItemReport item = RunWith({{L"WINDOWS", L"temp"}}, {{L"TempMinAgeHours", L"24"}}, preview);
+    EXPECT_EQ(item.tooNew, std::vector<std::wstring>{unpacked}) << preview;
+    EXPECT_EQ(item.Bytes(), 0) << preview;
+  }
+  EXPECT_TRUE(Exists(unpacked));
 }
 
 TEST_F(Ages, AShippedRuleOfTheTempFolderKeepsFilesWrittenWithinTheAge) {

@@ -53,7 +53,8 @@ class BrowserCloseWatchTest : public ::testing::Test {
       return true;
     };
     hooks.wake = [this] { SetEvent(woken.get()); };
-    watch.emplace(std::vector{&Browser(L"Google Chrome")}, hooks, catalogue::CloseTiming{100ms, 50ms, 3s});
+    watch.emplace(std::vector{&Browser(L"Google Chrome")}, values.localAppDataFolder, hooks,
+                  catalogue::CloseTiming{100ms, 50ms, 3s});
   }
 
   // Ticks as the main window does when woken or while waiting, for `span` or until a cleaning ran.
@@ -128,6 +129,24 @@ TEST_F(BrowserCloseWatchTest, AStartDuringTheWaitForItsFilesCancelsThatCleaning)
   // Its next close cleans, once.
   EndTheLastProcess();
   EXPECT_EQ(Cleanings(), 1u);
+}
+
+// A program of Chrome's name copied into the downloads is not Chrome: it neither starts a cleaning
+// when it ends nor, running for as long as it likes, holds back the cleaning of Chrome's close.
+TEST_F(BrowserCloseWatchTest, AProgramOfItsNameOutsideItsInstallFoldersIsNotTheBrowser) {
+  FakeBrowser namesake{data / L"Downloads", L"chrome.exe"};
+  ASSERT_TRUE(namesake.Copied() && namesake.Start());
+  Watch();
+  TickFor(400ms);
+  namesake.EndOne();
+  TickFor(600ms);
+  EXPECT_EQ(asked, 0);
+  ASSERT_TRUE(namesake.Start());
+  ASSERT_TRUE(chrome.Start());
+  TickFor(400ms);
+  EndTheLastProcess();
+  EXPECT_EQ(Cleanings(), 1u);
+  EXPECT_TRUE(namesake.Running());
 }
 
 TEST_F(BrowserCloseWatchTest, WaitsForItsTurnWhileAnotherCleaningRuns) {

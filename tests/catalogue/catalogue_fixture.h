@@ -3,12 +3,14 @@
 // program's folders pointing into a scratch folder.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <initializer_list>
 #include <utility>
 
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
 #include "engine/regfun.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "run/clean_run.h"
 #include "settings/inifun.h"
@@ -33,6 +35,7 @@ class CatalogueTest : public ::testing::Test {
     for (const auto& [section, key] : items) settings::inifun::WriteIniValue(settings, section, key, L"1");
     view = RecordingView();
     run::CleanRun run(view, program.Path(), values, catalogue::Stages());
+    run.SetAgeClock([this] { return platform::NowTicks() + platform::TicksOf(agesJudgedLater); });
     run.CleanNow();
     return {Number(settings::inifun::ReadIniValue(settings, L"Options", L"regnum")),
             Number(settings::inifun::ReadIniValue(settings, L"Options", L"filesize"))};
@@ -48,6 +51,8 @@ class CatalogueTest : public ::testing::Test {
                                L"Personal", documents.Path(), REG_EXPAND_SZ};
   run::ProcessValues values;
   RecordingView view;
+  // How long after now a run judges the ages of files: a file made now is that old by then.
+  std::chrono::seconds agesJudgedLater{0};
 };
 
 }  // namespace testing_support

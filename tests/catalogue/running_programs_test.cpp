@@ -19,6 +19,9 @@ namespace {
 
 using Names = std::vector<std::wstring>;
 
+constexpr wchar_t kProgramFiles[] = L"C:\\Program Files";
+constexpr wchar_t kLocal[] = L"C:\\users\\me\\AppData\\Local";
+
 class RunningPrograms : public ::testing::Test {
  protected:
   std::wstring Plugins() const { return program / L"plus-in"; }
@@ -29,10 +32,29 @@ class RunningPrograms : public ::testing::Test {
   void Flag(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
     settings::inifun::WriteIniValue(settings::SettingsFile(program.Path()), section, key, value);
   }
-  Names Check(const Names& processes) {
-    return catalogue::RunningProgramsWithItemsOn(program.Path(), [&] { return processes; });
+  // The programs named while processes of those executables run, each from its program's first
+  // install folder (or the Windows folder, for a program not watched).
+  Names Check(const Names& executables) {
+    Names paths;
+    for (const std::wstring& executable : executables) paths.push_back(Installed(executable));
+    return CheckPaths(paths);
+  }
+  Names CheckPaths(const Names& paths) {
+    return catalogue::RunningProgramsWithItemsOn(program.Path(), kLocal, [&] { return paths; });
+  }
+  static std::wstring Installed(const std::wstring& executable) {
+    for (const catalogue::WatchedProgram& watched : catalogue::WatchedPrograms()) {
+      for (const std::wstring& name : watched.processes) {
+        if (platform::EqualsNoCase(name, executable)) {
+          return std::wstring(kProgramFiles) + L"\\" + watched.installs[0] + L"\\" + executable;
+        }
+      }
+    }
+    return L"C:\\windows\\" + executable;
   }
   TempFolder program;
+  ScopedEnvironment programFiles{L"ProgramFiles", kProgramFiles};
+  ScopedEnvironment programFiles86{L"ProgramFiles(x86)", L"C:\\Program Files (x86)"};
 };
 
 }  // namespace
@@ -48,6 +70,7 @@ TEST(WatchedProgramTable, NamesRealSectionsAndTheShippedBrowserPlugins) {
   std::set<std::wstring> watchedPlugins;
   for (const catalogue::WatchedProgram& program : catalogue::WatchedPrograms()) {
     EXPECT_FALSE(program.processes.empty()) << program.name;
+    EXPECT_FALSE(program.installs.empty()) << program.name;
     EXPECT_FALSE(program.sections.empty() && program.plugins.empty()) << program.name;
     for (const std::wstring& process : program.processes) {
       EXPECT_EQ(platform::ToLower(process.substr(process.size() - 4)), L".exe") << process;
@@ -117,24 +140,44 @@ TEST(RunningProgramsQuestion, NamesEveryProgramAndAsksWhetherToContinue) {
   EXPECT_EQ(two.substr(two.size() - 16), L"Continue anyway?");
 }
 
-TEST_F(RunningPrograms, ARealProcessUnderABrowsersNameIsFound) {
-  TempFolder bin;
-  Plugin(L"Vivaldi Sessions", true);
-  auto lower = [](Names names) {
-    for (std::wstring& name : names) name = platform::ToLower(name);
-    return names;
+// A browser is known by its program in one of its install folders, per machine or per user (Opera's
+// in the folder of its version); the same program anywhere else is another program of its name.
+TEST_F(RunningPrograms, OnlyAProgramInItsInstallFolderCounts) {
+  Plugin(L"Chrome Cache", true);
+  Plugin(L"Opera Cache", true);
+  const std::wstring local = kLocal;
+  const struct {
+    std::wstring path;
+    Names named;
+  } kCases[] = {
+      {L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe", {L"Google Chrome"}},
+      {L"C:\\Program Files (x86)\\Google\\Chrome\\Application\\CHROME.EXE", {L"Google Chrome"}},
+      {local + L"\\Google\\Chrome\\Application\\chrome.exe", {L"Google Chrome"}},
+      {local + L"\\Programs\\Opera\\105.0.4970.21\\opera.exe", {L"Opera"}},
+      {L"C:\\users\\me\\Downloads\\chrome.exe", {}},
+      {L"C:\\Program Files\\Google\\Chrome\\Application2\\chrome.exe", {}},
+      {L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe.exe", {}},
+      {L"C:\\users\\other\\AppData\\Local\\Google\\Chrome\\Application\\chrome.exe", {}},
+      {L"chrome.exe", {}},
   };
-  Names before = lower(catalogue::RunningProcessNames());
-  ASSERT_FALSE(before.empty());
-  ASSERT_EQ(std::count(before.begin(), before.end(), L"vivaldi.exe"), 0);
-  EXPECT_EQ(catalogue::RunningProgramsWithItemsOn(program.Path()), Names{});
+  for (const auto& c : kCases) EXPECT_EQ(CheckPaths({c.path}), c.named) << platform::Narrow(c.path);
+}
+
+TEST_F(RunningPrograms, ARealProcessIsFoundFromItsInstallFolderOnly) {
+  TempFolder installs, downloads;
+  ScopedEnvironment installed{L"ProgramFiles", installs.Path()};
+  Plugin(L"Vivaldi Sessions", true);
+  auto running = [&] { return catalogue::RunningProgramsWithItemsOn(program.Path(), kLocal); };
+  EXPECT_EQ(running(), Names{});
   {
-    FakeBrowser vivaldi(bin.Path(), L"vivaldi.exe");
+    // Another program of its name, from the downloads, is not Vivaldi.
+    FakeBrowser namesake(downloads.Path(), L"vivaldi.exe");
+    ASSERT_TRUE(namesake.Copied() && namesake.Start());
+    EXPECT_EQ(running(), Names{});
+    FakeBrowser vivaldi(installs / L"Vivaldi\\Application", L"vivaldi.exe");
     ASSERT_TRUE(vivaldi.Copied() && vivaldi.Start());
-    Names during = lower(catalogue::RunningProcessNames());
-    EXPECT_EQ(std::count(during.begin(), during.end(), L"vivaldi.exe"), 1);
-    EXPECT_EQ(catalogue::RunningProgramsWithItemsOn(program.Path()), Names{L"Vivaldi"});
-    EXPECT_TRUE(vivaldi.Running());
+    EXPECT_EQ(running(), Names{L"Vivaldi"});
+    EXPECT_TRUE(vivaldi.Running() && namesake.Running());
   }
-  EXPECT_EQ(catalogue::RunningProgramsWithItemsOn(program.Path()), Names{});
+  EXPECT_EQ(running(), Names{});
 }

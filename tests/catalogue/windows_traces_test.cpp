@@ -10,7 +10,8 @@ constexpr wchar_t kExplorer[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\
 
 std::wstring Explorer(const wchar_t* key) { return kExplorer + std::wstring(key); }
 
-// Older than the temporary files' default age, which keeps younger ones.
+// Longer than the temporary files' default age, which keeps younger ones: the runs of the temporary
+// folders judge the files made now as that old.
 constexpr std::chrono::hours kOld(48);
 
 class WindowsTraces : public CatalogueTest {};
@@ -83,9 +84,10 @@ TEST_F(WindowsTraces, TempEmptiesAndRecreatesTheThreeTemporaryFolders) {
   std::wstring t1 = root / L"u\\Local Settings\\temp";
   std::wstring t2 = values.windowsFolder + L"\\temp";
   std::wstring t3 = root / L"t3";
-  MakeFileWrittenAgo(t1 + L"\\a.tmp", 100, kOld);
-  MakeFileWrittenAgo(t1 + L"\\sub\\b.tmp", 50, kOld);
-  MakeFileWrittenAgo(t2 + L"\\c.tmp", 30, kOld);
+  MakeFile(t1 + L"\\a.tmp", 100);
+  MakeFile(t1 + L"\\sub\\b.tmp", 50);
+  MakeFile(t2 + L"\\c.tmp", 30);
+  agesJudgedLater = kOld;
   MakeFolders(t3);
   ScopedEnvironment temp(L"TEMP", t3);
   run::RunCounters counters = Run({{L"WINDOWS", L"temp"}});
@@ -97,7 +99,8 @@ TEST_F(WindowsTraces, TempEmptiesAndRecreatesTheThreeTemporaryFolders) {
 }
 
 TEST_F(WindowsTraces, TempWithoutApplicationDataAndWithTempAtADriveRootErasesNothingOutside) {
-  MakeFileWrittenAgo(root / L"Windows\\temp\\c.tmp", 30, kOld);
+  MakeFile(root / L"Windows\\temp\\c.tmp", 30);
+  agesJudgedLater = kOld;
   std::wstring sentinel = L"C:\\trellwipe-root-sentinel.txt";
   MakeFile(sentinel, 1);
   ScopedEnvironment temp(L"TEMP", L"C:\\");

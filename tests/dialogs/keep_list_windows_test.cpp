@@ -200,6 +200,24 @@ TEST_F(CookieKeepList, CancelStoresNothing) {
   EXPECT_FALSE(Exists(keepFile));
 }
 
+// Typed in another script or pasted from the address bar, a site is kept as browsers store it, and the
+// note says so.
+TEST_F(CookieKeepList, AnInternationalNameOrAnAddressIsKeptAsBrowsersStoreIt) {
+  MessageRecorder messages;
+  ASSERT_TRUE(window.Create(nullptr, false));
+  Type(L"\u043F\u0440\u0438\u043C\u0435\u0440.\u0440\u0444");  // "пример.рф"
+  Press(window.AddButton());
+  EXPECT_NE(WindowText(window.Note()).find(L"\r\nAdded: site:xn--e1afmkfd.xn--p1ai (stored when you press OK)"),
+            std::wstring::npos);
+  Type(L"https://www.mybank.co.uk/login");
+  Press(window.AddButton());
+  EXPECT_EQ(ListBoxItems(window.KeepList()),
+            (std::vector<std::wstring>{L"xn--e1afmkfd.xn--p1ai  (the whole site)", L"mybank.co.uk  (the whole site)"}));
+  Press(window.Control(IDOK));
+  EXPECT_EQ(ReadText(keepFile), "site:xn--e1afmkfd.xn--p1ai\r\nsite:mybank.co.uk\r\n");
+  EXPECT_EQ(messages.Texts(), std::vector<std::wstring>{});
+}
+
 TEST_F(CookieKeepList, TextThatNamesNoSiteIsRefusedWithAMessage) {
   MessageRecorder messages;
   ASSERT_TRUE(window.Create(nullptr, false));
@@ -207,7 +225,9 @@ TEST_F(CookieKeepList, TextThatNamesNoSiteIsRefusedWithAMessage) {
     Type(typed);
     Press(window.AddButton());
   }
-  EXPECT_EQ(messages.shown.size(), 2u);
+  EXPECT_EQ(messages.Texts(),
+            (std::vector<std::wstring>{L"\"C:\\Cookies\\me@a.txt\" is not a site: a site's name cannot hold \":\".",
+                                       L"\"two words\" is not a site: a site's name cannot hold \" \"."}));
   EXPECT_TRUE(ListBoxItems(window.KeepList()).empty());
 }
 

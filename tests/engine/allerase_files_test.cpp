@@ -6,6 +6,7 @@
 #include "engine/allerase.h"
 #include "engine/link_check.h"
 #include "engine/path_guard.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "support/test_support.h"
 
@@ -176,6 +177,32 @@ TEST(FolderErasure, AStoppedWalkJudgesNoFurtherFolder) {
     walk(ctx);
     EXPECT_TRUE(report.items[0].leftBehind.empty()) << platform::Narrow(report.items[0].leftBehind[0].path);
     EXPECT_TRUE(Exists(root / L"a.tmp"));
+  }
+}
+
+// A file is as new as the latest of its creation, last write and change times. Dated back to 2019
+// a moment ago, it stays under an age that reaches its change time, in a walk and on its own, and goes
+// once the age ends just after it: no file made here can be older than that.
+TEST(AgeErasure, AFileIsAsNewAsItsLastCreationWriteOrChange) {
+  TempFolder root;
+  const std::wstring file = root / L"unpacked.dll";
+  const unsigned long long in2019 = 132040000000000000ULL;  // 3 June 2019
+  const std::function<void(const EraseContext&)> erasures[] = {
+      [&](const EraseContext& ctx) { EraseAllFilesInTree(ctx, root.Path()); },
+      [&](const EraseContext& ctx) { EraseFile(ctx, file); },
+  };
+  for (const auto& erase : erasures) {
+    MakeFile(file, 10);
+    SetFileTimes(file, in2019, true);
+    const unsigned long long changed = platform::ChangeTime(file);
+    ASSERT_GT(changed, in2019);
+    EraseContext ctx;
+    ctx.keepChangedFrom = changed;
+    erase(ctx);
+    EXPECT_TRUE(Exists(file));
+    ctx.keepChangedFrom = changed + 1;
+    erase(ctx);
+    EXPECT_FALSE(Exists(file));
   }
 }
 

@@ -77,11 +77,14 @@ void MakeFile(const std::wstring& path, size_t bytes) { WriteText(path, std::str
 
 void MakeFileWrittenAgo(const std::wstring& path, size_t bytes, std::chrono::seconds age) {
   MakeFile(path, bytes);
-  const unsigned long long ticks = platform::NowTicks() - platform::TicksOf(age);
-  const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SetFileTimes(path, platform::NowTicks() - platform::TicksOf(age));
+}
+
+void SetFileTimes(const std::wstring& path, unsigned long long ticks, bool creationToo) {
+  const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   platform::FileHandle file(
       CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  EXPECT_TRUE(file && SetFileTime(file.get(), nullptr, nullptr, &written)) << platform::Narrow(path);
+  EXPECT_TRUE(file && SetFileTime(file.get(), creationToo ? &time : nullptr, nullptr, &time)) << platform::Narrow(path);
 }
 
 std::string ReadText(const std::wstring& path) {

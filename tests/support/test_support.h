@@ -31,6 +31,9 @@ class TempFolder {
 void MakeFile(const std::wstring& path, size_t bytes);
 // Creates the file, last written `age` before now.
 void MakeFileWrittenAgo(const std::wstring& path, size_t bytes, std::chrono::seconds age);
+// Sets the file's last write time, and with `creationToo` its creation time, to the moment given
+// (platform::FileTimeTicks), as an unpacker or a copy does; the system sets its change time to now.
+void SetFileTimes(const std::wstring& path, unsigned long long ticks, bool creationToo = false);
 // A file of `size` bytes none of which is zero; its content.
 std::string MakePattern(const std::wstring& path, size_t size);
 // Everything the handle reads from the start of the file.

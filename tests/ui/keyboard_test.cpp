@@ -56,7 +56,9 @@ struct KeyboardMainWindow {
     actions.openWithShell = [this](const std::wstring&) { calls.push_back(L"shell"); };
     actions.trackPopupMenu = [](HMENU, HWND) { return 0u; };
     // A running browser makes every attended run ask first; the answer No lets nothing run.
-    actions.runningPrograms = [](const std::wstring&) { return std::vector<std::wstring>{L"Firefox"}; };
+    actions.runningPrograms = [](const std::wstring&, const run::ProcessValues&) {
+      return std::vector<std::wstring>{L"Firefox"};
+    };
     window.emplace(GetModuleHandleW(nullptr), program.Path(), L"", std::move(actions));
     EXPECT_TRUE(window->Create());
     messages.answer = IDNO;

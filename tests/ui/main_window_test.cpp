@@ -60,7 +60,7 @@ struct RecordedWindow {
       shownMenu = popup;
       return menuAnswer;
     };
-    actions.runningPrograms = [this](const std::wstring&) { return running; };
+    actions.runningPrograms = [this](const std::wstring&, const run::ProcessValues&) { return running; };
     actions.blockShutdown = [this](HWND, const std::wstring& reason) { calls.push_back(L"block " + reason); };
     actions.unblockShutdown = [this](HWND) { calls.push_back(L"unblock"); };
     actions.requestShutdown = [this] {
