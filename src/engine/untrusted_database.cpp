@@ -95,10 +95,6 @@ void SetJournalMode(std::string& image, char mode) { image[kWriteVersion] = imag
 
 std::string Quoted(const char* name) { return std::string("'") + name + "'"; }
 
-std::wstring WithoutExtendedPrefix(const std::wstring& path) {
-  return path.starts_with(L"\\\\?\\") ? path.substr(4) : path;
-}
-
 }  // namespace
 
 UntrustedDatabase::UntrustedDatabase(std::wstring path, platform::SqliteDatabase db, size_t size, bool wal,
@@ -165,7 +161,7 @@ platform::Result<size_t> UntrustedDatabase::Replace() {
   // The copy takes the file's place only from the file's own folder, reached through no link.
   platform::FileHandle copy =
       OpenShared(written->Written(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-  if (!copy || !OpensAsNamed(copy.get(), WithoutExtendedPrefix(written->Written()))) {
+  if (!copy || !OpensAsNamed(copy.get(), ExactPath(written->Written()))) {
     return platform::Failure{std::wstring(L"refused: ") + RefusalReason(Refusal::Link)};
   }
   copy.reset();
