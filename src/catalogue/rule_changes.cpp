@@ -126,6 +126,7 @@ std::vector<RuleChange> CompareRules(const std::vector<Rule>& before, const std:
   for (const Rule& rule : before) old.emplace(platform::ToLower(rule.name), &rule);
   std::set<std::wstring> seen;
   PathExpander detector(PathExpander::Listings::Remembered);
+  const engine::PathGuard guard(programFolder);
   std::vector<RuleChange> changes;
   for (const Rule& rule : after) {
     const std::wstring name = platform::ToLower(rule.name);
@@ -139,7 +140,7 @@ std::vector<RuleChange> CompareRules(const std::vector<Rule>& before, const std:
       change.erasesMore = ErasesMore(*was->second, rule);
     }
     change.appliesHere = Detected(rule, detector);
-    change.refused = RefusedFolders(rule, programFolder);
+    change.refused = RefusedFolders(rule, guard);
     change.keptData = KeptDataReached(rule);
     changes.push_back(std::move(change));
   }

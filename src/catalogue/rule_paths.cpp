@@ -234,7 +234,7 @@ void PathExpander::ExpandWildcards(const std::wstring& path, Target target, Expa
     const std::wstring& part = parts[i];
     if (HasWildcard(part) && target == Target::EveryFileIn && NothingNamedAfter(parts, i) &&
         std::any_of(prefixes.begin(), prefixes.end(),
-                    [](const std::wstring& prefix) { return engine::AllowsExactNames(engine::GuardPath(prefix)); })) {
+                    [&](const std::wstring& prefix) { return engine::AllowsExactNames(guard_.Check(prefix)); })) {
       expansion.tooBroad = true;
       return;
     }

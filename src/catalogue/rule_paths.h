@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "catalogue/rule_file.h"
+#include "engine/path_guard.h"
 #include "engine/run_report.h"
 #include "engine/user_scope.h"
 #include "platform/files.h"
@@ -117,6 +118,7 @@ class PathExpander {
   std::map<std::wstring, engine::LeftRecord> refusedVariables_;  // by lower-case name, with no value
   std::unordered_map<std::wstring, Listing> folders_;            // by lower-case path
   std::unordered_map<std::wstring, Listing> keys_;               // by root, view and lower-case subkey
+  engine::PathGuard guard_;                                      // for the folders a wildcard must not list
 };
 
 // The path begins with a variable of a user's own places: it names a folder of each user's.

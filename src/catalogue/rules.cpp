@@ -345,7 +345,7 @@ std::vector<std::wstring> ClimbingFolders(const Rule& rule) {
   return climbing;
 }
 
-std::vector<std::wstring> RefusedFolders(const Rule& rule, const std::wstring& programFolder) {
+std::vector<std::wstring> RefusedFolders(const Rule& rule, const engine::PathGuard& guard) {
   PathExpander expander;
   std::vector<std::wstring> refused = ClimbingFolders(rule);
   for (const RegKey& key : rule.regKeys) {
@@ -364,7 +364,7 @@ std::vector<std::wstring> RefusedFolders(const Rule& rule, const std::wstring& p
     Expansion<std::wstring> folders = ExpandFolder(key, expander);
     if (folders.tooBroad) refused.push_back(key.folder + L" is " + kTooBroadDescription);
     for (const std::wstring& folder : folders.found) {
-      engine::GuardDecision decision = engine::GuardPath(folder, programFolder);
+      engine::GuardDecision decision = guard.Check(folder);
       bool byName = ExactNames(key) && !key.recurse && engine::AllowsExactNames(decision);
       if (decision || byName || decision.refusal == engine::Refusal::NotAFullPath) continue;
       refused.push_back(folder + L" is " + engine::RefusalDescription(decision.refusal));

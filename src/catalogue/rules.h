@@ -7,6 +7,7 @@
 
 #include "catalogue/rule_file.h"
 #include "catalogue/rule_paths.h"
+#include "engine/path_guard.h"
 #include "run/item_context.h"
 #include "settings/inifun.h"
 
@@ -50,7 +51,7 @@ std::vector<std::wstring> ClimbingFolders(const Rule& rule);
 // folders; a folder that its variables and wildcards lead to a drive root, a protected folder or the
 // program folder, unless the key takes only files of exact names from a drive root or protected
 // folder; a folder or key whose expansion is too broad; a key that holds every program's settings.
-std::vector<std::wstring> RefusedFolders(const Rule& rule, const std::wstring& programFolder);
+std::vector<std::wstring> RefusedFolders(const Rule& rule, const engine::PathGuard& guard);
 
 // Erases (or previews) what the rule names, but what its exclusions keep: the files of its file
 // keys, then its registry keys and values. Counts the sizes of the files, 5 per registry key and 1

@@ -178,8 +178,9 @@ bool SelectionWindow::AcceptTick(catalogue::rules::RuleChoice& choice, bool tick
 // What the given entries name that a run will refuse, said at once rather than found in a report.
 void SelectionWindow::TellRefusedFolders(const std::vector<const catalogue::rules::RuleChoice*>& choices) {
   std::wstring refused;
+  const engine::PathGuard guard(programFolder_);
   for (const catalogue::rules::RuleChoice* choice : choices) {
-    for (const std::wstring& folder : catalogue::rules::RefusedFolders(choice->rule, programFolder_)) {
+    for (const std::wstring& folder : catalogue::rules::RefusedFolders(choice->rule, guard)) {
       refused += L"\r\n" + choice->rule.name + L": " + folder + L".";
     }
   }

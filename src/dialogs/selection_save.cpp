@@ -96,6 +96,7 @@ void SelectionWindow::LoadPlugins() {
   ListView_DeleteAllItems(pluginList_);
   const run::ProcessValues values = run::ComputeProcessValues();
   std::wstring refused;
+  const engine::PathGuard guard(programFolder_);
   for (const catalogue::plugins::PluginEntry& entry :
        catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder_))) {
     int row = toolkit::AppendListRow(pluginList_, entry.name);
@@ -103,7 +104,7 @@ void SelectionWindow::LoadPlugins() {
     toolkit::SetListCellText(pluginList_, row, 2, PluginDescription(entry));
     ListView_SetCheckState(pluginList_, row, entry.ticked);
     for (const std::wstring& folder : catalogue::plugins::NamedFolders(entry.file, values)) {
-      engine::GuardDecision decision = engine::GuardPath(folder, programFolder_);
+      engine::GuardDecision decision = guard.Check(folder);
       if (decision || decision.refusal == engine::Refusal::NotAFullPath) continue;
       refused += L"\r\n" + entry.name + L": " + folder + L" is " + engine::RefusalDescription(decision.refusal) + L".";
     }

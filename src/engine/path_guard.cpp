@@ -401,10 +401,13 @@ const ProtectedIdentities& Identities(const EraseContext& erase) {
 }  // namespace
 
 GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFolder) {
-  std::shared_ptr<const ProtectedIdentities> learned;
-  return Guard(path, programFolder, [&]() -> const ProtectedIdentities& {
-    learned = LearnIdentities(ProgramFolders(programFolder));
-    return *learned;
+  return PathGuard(programFolder).Check(path);
+}
+
+GuardDecision PathGuard::Check(const std::wstring& path) const {
+  return Guard(path, programFolder_, [&]() -> const ProtectedIdentities& {
+    if (!learned_) learned_ = LearnIdentities(ProgramFolders(programFolder_));
+    return *learned_;
   });
 }
 

@@ -6,6 +6,7 @@
 // through "\\?\" names, on Windows.
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -94,6 +95,20 @@ class FolderIdentity {
 // nothing in the program folder is. The folder of the running executable always counts as a program
 // folder; `programFolder` names the one the caller works for, when it is another.
 GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFolder = {});
+
+// GuardPath for the many paths of one task (the entries of a rule file, a window's list): the
+// protected folders' identities, which cost Wine tens of milliseconds to learn, are learned once,
+// at the first path whose names leave it free.
+class PathGuard {
+ public:
+  explicit PathGuard(std::wstring programFolder = {}) : programFolder_(std::move(programFolder)) {}
+  GuardDecision Check(const std::wstring& path) const;
+  const std::wstring& ProgramFolder() const { return programFolder_; }
+
+ private:
+  std::wstring programFolder_;
+  mutable std::shared_ptr<const ProtectedIdentities> learned_;
+};
 
 // A drive root or a protected folder, from which files of exact names may still go when nothing
 // walks below it: the one freedom a list of names gets there.

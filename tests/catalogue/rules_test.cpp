@@ -483,7 +483,8 @@ TEST_F(RulePathGuard, RootsProtectedFoldersAndTheProgramFolderAreRefusedHoweverS
   RuleFile(text);
   // The selection window learns the same from RefusedFolders before any run.
   for (const catalogue::rules::Rule& rule : catalogue::rules::LoadRules(program.Path())) {
-    EXPECT_EQ(catalogue::rules::RefusedFolders(rule, program.Path()).size(), rule.name == L"Exact *" ? 0u : 1u)
+    EXPECT_EQ(catalogue::rules::RefusedFolders(rule, engine::PathGuard(program.Path())).size(),
+              rule.name == L"Exact *" ? 0u : 1u)
         << rule.name;
   }
   std::vector<const wchar_t*> ticked;
@@ -676,8 +677,8 @@ TEST_F(Rules, ExpansionStopsAtItsBoundsAndTheRunGoesOn) {
   cli::Output listed;
   ASSERT_EQ(cli::Run({L"--list"}, program.Path(), values, listed), 0);
   EXPECT_NE(listed.out.find("winapp2/Bomb *"), std::string::npos);
-  std::vector<std::wstring> refused =
-      catalogue::rules::RefusedFolders(catalogue::rules::LoadRules(program.Path())[0], program.Path());
+  std::vector<std::wstring> refused = catalogue::rules::RefusedFolders(catalogue::rules::LoadRules(program.Path())[0],
+                                                                       engine::PathGuard(program.Path()));
   EXPECT_EQ(refused.size(), 3u);
   engine::RunReport report = Run({L"Bomb *"});
   ASSERT_EQ(report.items.size(), 1u);
@@ -712,7 +713,7 @@ TEST_F(Rules, EveryFileInEveryFolderJustBelowAProtectedFolderIsTooBroad) {
     const std::vector<catalogue::rules::Rule> rule =
         catalogue::rules::ParseRules("[R *]\r\nFileKey1=" + test.key + "\r\n");
     ASSERT_EQ(rule.size(), 1u);
-    std::vector<std::wstring> refused = catalogue::rules::RefusedFolders(rule[0], program.Path());
+    std::vector<std::wstring> refused = catalogue::rules::RefusedFolders(rule[0], engine::PathGuard(program.Path()));
     EXPECT_EQ(std::any_of(refused.begin(), refused.end(),
                           [](const std::wstring& why) { return why.find(L" is too broad") != std::wstring::npos; }),
               test.tooBroad)
@@ -775,7 +776,9 @@ TEST_F(Rules, NoRuleTakesAHiveOrABranchOfEveryProgramsSettings) {
   RuleFile(
       "[Hives *]\r\nRegKey1=HKCU\\Software\r\nRegKey2=HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\r\n"
       "RegKey3=hkcu\\control panel\r\nRegKey4=HKCU\\Software\\Wine\\TrellwipeNoSuchKey\r\n");
-  EXPECT_EQ(catalogue::rules::RefusedFolders(catalogue::rules::LoadRules(program.Path()).at(0), program.Path()).size(),
+  EXPECT_EQ(catalogue::rules::RefusedFolders(catalogue::rules::LoadRules(program.Path()).at(0),
+                                             engine::PathGuard(program.Path()))
+                .size(),
             3u);
   engine::RunReport report = Run({L"Hives *"}, true);
   ASSERT_EQ(report.items.size(), 1u);

@@ -101,7 +101,8 @@ TEST_F(TodaysProfile, EveryShippedEntryIsSoundAndDetectedOnlyWhereItsProgramIs) 
   SeedProfile();
   for (const catalogue::rules::RuleChoice& choice : Choices()) {
     EXPECT_TRUE(choice.detected) << "not found on the seeded profile: " << choice.rule.name;
-    EXPECT_EQ(catalogue::rules::RefusedFolders(choice.rule, program.Path()), std::vector<std::wstring>{})
+    EXPECT_EQ(catalogue::rules::RefusedFolders(choice.rule, engine::PathGuard(program.Path())),
+              std::vector<std::wstring>{})
         << choice.rule.name;
   }
 }
