@@ -54,6 +54,23 @@ bench_tree() {
 # bench_count_files TREE: the files left in it.
 bench_count_files() { if [ -d "$1" ]; then find "$1" -type f | wc -l; else echo 0; fi; }
 
+# bench_generated_rules PROGRAM ENTRIES: writes PROGRAM/rules.generated, a made-up rule file of
+# ENTRIES entries under %LocalAppData%\Bench (bench_rules.exe must be in PROGRAM), and makes the
+# folders of a tenth of its programs, so that those are present; sets $present and $bytes.
+bench_generated_rules() {
+  local program=$1 entries=$2 local_app_data local_unix name i
+  present=$(((entries + 9) / 10))
+  wine 'C:\Trellwipe\bench_rules.exe' generate 'C:\Trellwipe\rules.generated' "$entries" '%LocalAppData%\Bench' \
+    </dev/null >/dev/null 2>&1
+  bytes=$(stat -c %s "$program/rules.generated")
+  local_app_data=$(wine cmd /c echo '%LocalAppData%' </dev/null 2>/dev/null | tr -d '\r')
+  local_unix=$(winepath -u "$local_app_data" 2>/dev/null | tr -d '\r')
+  for ((i = 0; i < entries; i += 10)); do
+    printf -v name 'Generated Program %04d' "$i"
+    mkdir -p "$local_unix/Bench/$name/Cache"
+  done
+}
+
 now_us() { local t=$EPOCHREALTIME; echo "${t/./}"; }
 seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
 median() {

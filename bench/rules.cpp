@@ -1,13 +1,15 @@
 // The rule engine's cost on a file of the community file's size. "generate <file> <count> <root>"
 // writes a made-up rule file; "load <program folder>" times, in-process, what the selection window
-// does when it opens (RuleChoices: read, parse, detect, read the ticks) and reports the counts, so
-// that the driver can check the work was done.
+// does when it opens (RuleChoices: read, parse, detect, read the ticks) and "compare <program folder>
+// <file>" what a rules update does with a download (read it, list its changes against the file in
+// place with their marks); each reports its counts, so that the driver can check the work was done.
 #include <windows.h>
 
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "catalogue/rule_changes.h"
 #include "catalogue/rules.h"
 #include "platform/text.h"
 #include "support/generated_rules.h"
@@ -39,6 +41,22 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("ms=%.1f entries=%zu detected=%zu\n", Milliseconds(start, stop), choices.size(), detected);
     return 0;
   }
-  std::fprintf(stderr, "usage: bench_rules generate <file> <count> <root> | load <program folder>\n");
+  if (mode == L"compare" && argc == 4) {
+    LARGE_INTEGER start, stop;
+    QueryPerformanceCounter(&start);
+    const std::vector<catalogue::rules::Rule> installed =
+        catalogue::rules::ReadRuleFile(catalogue::rules::CommunityFile(argv[2]))
+            .value_or(std::vector<catalogue::rules::Rule>{});
+    const std::vector<catalogue::rules::Rule> fresh =
+        catalogue::rules::ReadRuleFile(argv[3]).value_or(std::vector<catalogue::rules::Rule>{});
+    const std::vector<catalogue::rules::RuleChange> changes = catalogue::rules::CompareRules(installed, fresh, argv[2]);
+    QueryPerformanceCounter(&stop);
+    std::printf("ms=%.1f changes=%zu %ls\n", Milliseconds(start, stop), changes.size(),
+                catalogue::rules::ChangeSummary(changes).c_str());
+    return 0;
+  }
+  std::fprintf(stderr,
+               "usage: bench_rules generate <file> <count> <root> | load <program folder> | compare <program folder> "
+               "<file>\n");
   return 2;
 }

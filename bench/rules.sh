@@ -15,7 +15,6 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/bench/common.sh"
 rounds=${ROUNDS:-5}
 entries=${ENTRIES:-4000}
-present=$(((entries + 9) / 10))
 
 bench_build rules bench_rules
 cmake --build "$build" --target trellwipe-cli -j"$(nproc)" >/dev/null
@@ -27,15 +26,7 @@ mkdir -p "$program"
 cp "$build/src/trellwipe-cli.exe" "$build/bench/bench_rules.exe" "$program/"
 cli='C:\Trellwipe\trellwipe-cli.exe'
 
-wine 'C:\Trellwipe\bench_rules.exe' generate 'C:\Trellwipe\rules.generated' "$entries" '%LocalAppData%\Bench' \
-  </dev/null >/dev/null 2>&1
-bytes=$(stat -c %s "$program/rules.generated")
-local_app_data=$(wine cmd /c echo '%LocalAppData%' </dev/null 2>/dev/null | tr -d '\r')
-local_unix=$(winepath -u "$local_app_data" 2>/dev/null | tr -d '\r')
-for ((i = 0; i < entries; i += 10)); do
-  printf -v name 'Generated Program %04d' "$i"
-  mkdir -p "$local_unix/Bench/$name/Cache"
-done
+bench_generated_rules "$program" "$entries"
 
 # The lines --list prints for the rules: as many as there are programs present, or the run did not
 # detect what it should.
