@@ -139,9 +139,8 @@ void SelectionWindow::BuildItemPage(SelectionPage& page, SIZE area, const std::w
     int entry = 0;
     for (size_t index : items) {
       const ItemFlag& flag = flags[index];
-      DWORD style = BS_AUTOCHECKBOX | WS_TABSTOP | (ConfirmationQuestion(flag.checkBox) ? BS_NOTIFY : 0);
       RECT where = place(entry++);
-      page.Add(kButtonClass, flag.caption, style, where, static_cast<WORD>(kFirstItemId + index),
+      page.Add(kButtonClass, flag.caption, BS_AUTOCHECKBOX | WS_TABSTOP, where, static_cast<WORD>(kFirstItemId + index),
                [this, index, name = flag.checkBox](HWND box) {
                  itemBoxes_[index] = box;
                  checkBoxes_[name] = box;

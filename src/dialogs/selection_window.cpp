@@ -96,7 +96,6 @@ toolkit::DialogTemplate SelectionWindow::Template() const {
 }
 
 void SelectionWindow::Load() {
-  closing_ = false;
   ruleChoices_ = catalogue::rules::RuleChoices(programFolder_);
   Build();
   LoadState();
@@ -127,13 +126,12 @@ INT_PTR SelectionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return FALSE;
     }
-    case WM_CLOSE: Close(); return TRUE;
+    case WM_CLOSE: Close(0); return TRUE;
   }
   return FALSE;
 }
 
 void SelectionWindow::Unload() {
-  closing_ = true;
   rulesDownload_.reset();
   outerTabs_ = browserTabs_ = pluginList_ = customList_ = nullptr;
   ruleTab_ = {};
@@ -149,11 +147,10 @@ void SelectionWindow::Unload() {
 
 void SelectionWindow::Command(WORD id, WORD code, HWND control) {
   if (id >= kFirstItemId && id < kFirstItemId + ItemFlags().size()) {
-    if (code == BN_KILLFOCUS) Confirm(control);
-    if (code == BN_KILLFOCUS || code == BN_CLICKED) {
-      if (const SelectAllGroup* group = SelectAllGroupOf(ItemFlags()[id - kFirstItemId].group))
-        ShowWhetherAllTicked(*group);
-    }
+    if (code != BN_CLICKED) return;
+    Confirm(control);
+    if (const SelectAllGroup* group = SelectAllGroupOf(ItemFlags()[id - kFirstItemId].group))
+      ShowWhetherAllTicked(*group);
     return;
   }
   if (id >= kFirstBrowserRuleId && id < kFirstBrowserRuleId + browserRuleBoxes_.size()) {
@@ -171,9 +168,9 @@ void SelectionWindow::Command(WORD id, WORD code, HWND control) {
   if (code != BN_CLICKED) return;
   switch (id) {
     case IDOK:
-      if (Save()) Close();
+      if (Save()) Close(0);
       break;
-    case IDCANCEL: Close(); break;
+    case IDCANCEL: Close(0); break;
     case kUrlOptionsId: services_.showUrlKeepList(Handle(), programFolder_); break;
     case kCookieOptionsId: services_.showCookieKeepList(Handle(), programFolder_); break;
     case kAddId:
@@ -190,8 +187,10 @@ void SelectionWindow::Command(WORD id, WORD code, HWND control) {
   }
 }
 
+// Asked as the box is ticked, by the mouse or the keyboard, so that no later click or key (OK, Enter,
+// another box) can pass it by or be taken by it.
 void SelectionWindow::Confirm(HWND box) {
-  if (closing_ || !IsTicked(box)) return;
+  if (!IsTicked(box)) return;
   const ItemFlag& flag = ItemFlags()[static_cast<size_t>(GetDlgCtrlID(box) - kFirstItemId)];
   if (const wchar_t* question = ConfirmationQuestion(flag.checkBox)) {
     if (!AskOkCancel(Handle(), question)) SetTicked(box, false);
@@ -257,11 +256,6 @@ void SelectionWindow::RemoveCustomRow() {
   int selected = ListView_GetNextItem(customList_, -1, LVNI_SELECTED);
   if (selected >= 0 && !toolkit::ListCellText(customList_, selected, 0).empty())
     ListView_DeleteItem(customList_, selected);
-}
-
-void SelectionWindow::Close() {
-  closing_ = true;
-  Dialog::Close(0);
 }
 
 }  // namespace dialogs

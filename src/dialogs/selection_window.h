@@ -117,6 +117,7 @@ class SelectionWindow : public toolkit::Dialog {
   void ShowWhetherAllTicked(const settings::SelectAllGroup& group);
   void ShowPage(HWND tabs);
   void Command(WORD id, WORD code, HWND control);
+  // The question of a costly item's box that was just ticked; Cancel unticks it.
   void Confirm(HWND box);
   void SelectAll(HWND box);
   bool Refused(const std::wstring& path);
@@ -124,9 +125,6 @@ class SelectionWindow : public toolkit::Dialog {
   void AddFolder();
   void RemoveCustomRow();
   bool Save();
-  void Close();
-
-  bool closing_ = false;
 
   std::wstring programFolder_;
   SelectionServices services_;

@@ -1,7 +1,7 @@
 #pragma once
 // What the "Cleaning Settings" window shows besides the item table: its tabs, the "Select all of
-// the above" boxes, the two boxes that ask before they stay ticked and the e-mail groups that need
-// their program.
+// the above" boxes, the questions of the boxes whose items cost the user more than traces, and the
+// e-mail groups that need their program.
 #include <array>
 #include <functional>
 #include <optional>
@@ -36,7 +36,7 @@ struct SelectAllGroup {
 std::span<const SelectAllGroup> SelectAllGroups();
 const SelectAllGroup* SelectAllGroupOf(std::wstring_view group);
 
-// The question a box asks when it is left ticked, or nullptr.
+// The question a box asks as it is ticked, or nullptr.
 const wchar_t* ConfirmationQuestion(std::wstring_view checkBox);
 
 // A group whose boxes are disabled and unticked when its program's registry value cannot be read.

@@ -144,6 +144,13 @@ class SelectionWindowTest : public ::testing::Test {
   }
   HWND Box(const wchar_t* name) const { return window->CheckBox(name); }
   void Ok() { Press(window->Button(L"Command1")); }
+  // The mouse pressed and let go over a control. A question shown while the button is down is a window
+  // over the control: the release lands there, and the click is lost.
+  void Click(HWND control) {
+    const size_t shown = messages.shown.size();
+    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    if (messages.shown.size() == shown) SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  }
   std::wstring Stored(const wchar_t* section, const wchar_t* key) const {
     return settings::inifun::ReadIniValue(settingsFile, section, key);
   }
@@ -412,28 +419,76 @@ TEST_F(SelectionWindowTest, SelectAllTicksItsGroupAndAsksBeforeFavoritesAndDownl
   EXPECT_EQ(Stored(L"EXPLORER", L"favorites"), L"0");
 }
 
-TEST_F(SelectionWindowTest, LeavingFavoritesOrDownloadsTickedAsksFirst) {
-  Open();
-  auto leave = [&](const wchar_t* name) {
-    HWND box = Box(name);
-    SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), BN_KILLFOCUS),
-                 reinterpret_cast<LPARAM>(box));
+namespace {
+
+// The space bar on a box that has the focus.
+void SpaceBar(HWND window, HWND box) {
+  SetFocus(box);
+  MSG up = KeyDown(box, VK_SPACE);
+  up.message = WM_KEYUP;
+  up.lParam |= 0xC0000000;
+  Feed(window, KeyDown(box, VK_SPACE));
+  Feed(window, up);
+}
+
+}  // namespace
+
+TEST_F(SelectionWindowTest, TickingACostlyItemAsksAtOnceAndOkOrEnterSavesTheAnswer) {
+  const struct {
+    const char* how;
+    bool bySpaceBar;
+    int answer;
+    bool byEnter;  // else by a click on OK
+  } cases[] = {
+      {"clicked, OK, Enter", false, IDOK, true},
+      {"clicked, Cancel, Enter", false, IDCANCEL, true},
+      {"space bar, OK, OK clicked", true, IDOK, false},
+      {"space bar, Cancel, OK clicked", true, IDCANCEL, false},
   };
-  leave(L"Check5");
-  EXPECT_TRUE(Questions().empty());
-  SendMessageW(Box(L"Check5"), BM_SETCHECK, BST_CHECKED, 0);
-  messages.answers = {IDCANCEL};
-  leave(L"Check5");
-  EXPECT_EQ(Questions(), std::vector<std::wstring>{L"Are you sure delete IE Favorites?"});
-  EXPECT_FALSE(Ticked(Box(L"Check5")));
-  SendMessageW(Box(L"Check7"), BM_SETCHECK, BST_CHECKED, 0);
-  messages.answers = {IDOK};
-  leave(L"Check7");
-  EXPECT_EQ(Questions().back(), L"Are you sure delete Downloaded Files?");
-  EXPECT_TRUE(Ticked(Box(L"Check7")));
-  SendMessageW(Box(L"Check1"), BM_SETCHECK, BST_CHECKED, 0);
-  leave(L"Check1");
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.how);
+    messages.shown.clear();
+    messages.answers = {test.answer};
+    DeleteFileW(settingsFile.c_str());
+    Open();
+    HWND favorites = Box(L"Check5");
+    if (test.bySpaceBar) {
+      SpaceBar(window->Handle(), favorites);
+    } else {
+      Click(favorites);
+    }
+    EXPECT_EQ(Questions(), std::vector<std::wstring>{L"Are you sure delete IE Favorites?"});
+    EXPECT_EQ(Ticked(favorites), test.answer == IDOK);
+    if (test.byEnter) {
+      Feed(window->Handle(), KeyDown(favorites, VK_RETURN));
+    } else {
+      Click(window->Button(L"Command1"));
+    }
+    EXPECT_EQ(window->Handle(), nullptr);
+    EXPECT_EQ(Questions().size(), 1u);
+    EXPECT_EQ(Stored(L"EXPLORER", L"favorites"), test.answer == IDOK ? L"1" : L"0");
+  }
+}
+
+TEST_F(SelectionWindowTest, AClickAfterACostlyTickTakesEffectAndUntickingAsksNothing) {
+  Open();
+  Click(Box(L"Check137"));
+  EXPECT_EQ(Questions().size(), 1u);
+  Click(Box(L"Check141"));
+  EXPECT_TRUE(Ticked(Box(L"Check141")));
+  Click(Box(L"Check138"));
+  EXPECT_TRUE(Ticked(Box(L"Check138")));
+  EXPECT_EQ(Questions(),
+            (std::vector<std::wstring>{
+                L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?",
+                L"Erasing the form data loses the saved form entries, cards, addresses and passwords. Are you sure?"}));
+  Click(Box(L"Check137"));
   EXPECT_EQ(Questions().size(), 2u);
+  Click(window->Button(L"Command1"));
+  EXPECT_EQ(window->Handle(), nullptr);
+  EXPECT_EQ(Stored(L"Chrome", L"Cookies"), L"0");
+  EXPECT_EQ(Stored(L"Chrome", L"Forms"), L"1");
+  EXPECT_EQ(Stored(L"Chrome", L"Cache"), L"1");
 }
 
 TEST_F(SelectionWindowTest, OptionsButtonsOpenTheKeepLists) {
