@@ -15,7 +15,8 @@ struct ListedItem {
 
 // Every item in run order: the built-in ones, "Custom/Custom", the plug-ins of the "plus-in" folder
 // (section "plus-in", key and label their appname), then the rules of the rule files that apply here
-// (section "winapp2", key and label the rule's name); `on` as the next run would see it.
+// (section "winapp2", key and label the rule's name); `on` as the next run would see it: without a
+// settings file, as the selection a new user starts with ticks it, which the list does not write.
 std::vector<ListedItem> ListItems(const std::wstring& programFolder);
 
 }  // namespace catalogue

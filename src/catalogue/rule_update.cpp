@@ -52,6 +52,11 @@ RulesDownload Compare(const std::wstring& programFolder, const std::wstring& fil
 std::wstring BackupFile(const std::wstring& programFolder) { return CommunityFile(programFolder) + L".bak"; }
 std::wstring PendingFile(const std::wstring& programFolder) { return CommunityFile(programFolder) + L".new"; }
 
+std::wstring RulesInPlaceText(const std::wstring& programFolder) {
+  return platform::FileExists(CommunityFile(programFolder)) ? L"The winapp2.ini in place is unchanged."
+                                                            : L"There is no winapp2.ini, and none was put in place.";
+}
+
 std::wstring CommunityAddress(const std::wstring& programFolder) {
   std::map<std::wstring, std::wstring> options =
       settings::inifun::ReadIniKeys(settings::SettingsFile(programFolder), kAddressSection);

@@ -64,6 +64,10 @@ struct RulesAcceptance {
 // as "winapp2.ini.bak" and the pending copy takes its place in one rename.
 RulesAcceptance AcceptPendingRules(const std::wstring& programFolder);
 
+// What an update that put nothing in place leaves, as the closing sentence of its message: the
+// "winapp2.ini" in place as it was, or, when there is none, that there still is none.
+std::wstring RulesInPlaceText(const std::wstring& programFolder);
+
 // Removes the pending copy, if any: the file in place stays as it is.
 void DiscardPendingRules(const std::wstring& programFolder);
 

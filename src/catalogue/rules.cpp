@@ -320,11 +320,13 @@ std::vector<std::wstring> UntickCommunityEntries(settings::inifun::IniBatch& bat
   return unticked;
 }
 
+// A rule with a warning costs the user more than traces (cookies sign them out): never by default.
+bool TickedByDefault(const Rule& rule) { return rule.byDefault && rule.warning.empty(); }
+
 void StoreDefaultTicks(settings::inifun::IniBatch& batch, const std::wstring& programFolder) {
   batch.Set(kMovedSection, kMovedKey, L"1");
-  // A rule with a warning costs the user more than traces (cookies sign them out): never by default.
   for (const Rule& rule : LoadRules(programFolder)) {
-    if (rule.byDefault && rule.warning.empty()) batch.Set(rule.section, rule.name, L"1");
+    if (TickedByDefault(rule)) batch.Set(rule.section, rule.name, L"1");
   }
 }
 

@@ -37,6 +37,8 @@ std::vector<std::wstring> UntickCommunityEntries(settings::inifun::IniBatch& bat
 
 // Puts the ticks of a new user into the batch: the project's own entries marked "Default=True".
 void StoreDefaultTicks(settings::inifun::IniBatch& batch, const std::wstring& programFolder);
+// Whether a new user starts with the rule ticked.
+bool TickedByDefault(const Rule& rule);
 
 // Whether a list shows the rule: it applies here or `showNotFound` asks for all, and the search text
 // is part of its name or category, letter case ignored.

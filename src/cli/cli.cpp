@@ -57,6 +57,26 @@ std::string Strings(const std::vector<std::wstring>& texts) {
   return json + "]";
 }
 
+// What a command says when it writes no report or list of its own.
+struct Reply {
+  std::wstring said;      // for the output
+  std::wstring why;       // for the error output: why nothing, or not all, was done
+  std::string stored;     // JSON members naming what the command stored, each led by a comma
+  bool reported = false;  // the command wrote its report or list to the output itself
+};
+
+std::string WithoutLastLineEnd(std::wstring text) {
+  if (text.ends_with(L'\n')) text.pop_back();
+  return Quote(text);
+}
+
+std::string ReplyJson(int code, const Reply& reply) {
+  std::string json = "{\"exitCode\":" + std::to_string(code);
+  if (!reply.said.empty()) json += ",\"message\":" + WithoutLastLineEnd(reply.said);
+  if (!reply.why.empty()) json += ",\"reason\":" + WithoutLastLineEnd(reply.why);
+  return json + reply.stored + "}\n";
+}
+
 std::string TotalsJson(const engine::ReportTotals& totals) {
   return "{\"files\":" + std::to_string(totals.files) + ",\"bytes\":" + Number(totals.bytes) +
          ",\"folders\":" + std::to_string(totals.folders) +
@@ -392,10 +412,14 @@ std::wstring HelpText() {
          L"  --all-users every user of this computer, each in a group of its own with its\n"
          L"              totals (needs administrator rights; without them only the\n"
          L"              current user, and the error output says so)\n"
-         L"  --json      a machine-readable report\n"
+         L"  --json      one JSON document on the output, whatever the command and however\n"
+         L"              it ends: the report or the list, else \"exitCode\" with what the\n"
+         L"              command said (\"message\"), why it did not (\"reason\") and what it\n"
+         L"              stored (\"kept\", \"removed\", \"unticked\"); every command takes it\n"
          L"  --keep-site     keeps the cookies of a site (mail.example.com keeps example.com;\n"
          L"                  host:mail.example.com keeps that host only) on the cookie keep list\n"
-         L"  --unkeep-site   takes a site or host off the cookie keep list\n"
+         L"  --unkeep-site   takes a site or host off the cookie keep list and names the\n"
+         L"                  lines it took off\n"
          L"  --kept-sites    the sites on the cookie keep list\n"
          L"  --check-rules   checks a rule file (without FILE: winapp2.ini and the files of\n"
          L"                  the rules folder) and names, by entry and line, what is skipped,\n"
@@ -447,11 +471,12 @@ std::wstring CheckedRulesText(const std::vector<catalogue::rules::CheckedFile>& 
   return text + L"\n";
 }
 
-std::wstring RulesDownloadText(const std::wstring& url, const catalogue::rules::RulesDownload& download) {
+std::wstring RulesDownloadText(const std::wstring& url, const catalogue::rules::RulesDownload& download,
+                               const std::wstring& programFolder) {
   if (!download.pending) {
     if (!download.problem.empty()) {
-      return L"winapp2.ini was not downloaded from " + url + L": " + download.problem +
-             L". The file in place is unchanged.\n";
+      return L"winapp2.ini was not downloaded from " + url + L": " + download.problem + L". " +
+             catalogue::rules::RulesInPlaceText(programFolder) + L"\n";
     }
     return L"winapp2.ini from " + url + L" is the same as the file in place: nothing to accept.\n";
   }
@@ -469,48 +494,48 @@ std::wstring RulesDownloadText(const std::wstring& url, const catalogue::rules::
 namespace {
 
 // Installs the pending rules and says what that unticked.
-int AcceptRules(const std::wstring& programFolder, Output& output) {
+int AcceptRules(const std::wstring& programFolder, Reply& reply) {
   catalogue::rules::RulesAcceptance acceptance = catalogue::rules::AcceptPendingRules(programFolder);
   if (!acceptance.installed) {
-    output.err += ToUtf8(L"Nothing was installed: " + acceptance.problem + L".\n");
+    reply.why += L"Nothing was installed: " + acceptance.problem + L".\n";
     return kExitRulesNotUpdated;
   }
-  std::wstring text =
+  reply.said +=
       L"winapp2.ini.new is in place as winapp2.ini; the previous copy is winapp2.ini.bak "
       L"(trellwipe-cli --undo-rules-update puts it back).\n";
   if (!acceptance.unticked.empty()) {
-    text += L"Unticked, as their new form erases more (tick them again on the Rules tab after a look):\n";
-    for (const std::wstring& name : acceptance.unticked) text += L"  " + name + L"\n";
+    reply.said += L"Unticked, as their new form erases more (tick them again on the Rules tab after a look):\n";
+    for (const std::wstring& name : acceptance.unticked) reply.said += L"  " + name + L"\n";
   }
-  output.out += ToUtf8(text);
+  reply.stored += ",\"unticked\":" + Strings(acceptance.unticked);
   return kExitDone;
 }
 
 // --update-rules, --accept and --undo-rules-update; -1 for any other action.
-int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFolder, Output& output) {
+int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFolder, Reply& reply) {
   if (arguments.action == Action::UpdateRules) {
     const std::wstring url = arguments.url.empty() ? catalogue::rules::CommunityAddress(programFolder) : arguments.url;
     catalogue::rules::RulesDownload download = catalogue::rules::DownloadCommunityRules(programFolder, url);
     const bool failed = !download.pending && !download.problem.empty();
-    (failed ? output.err : output.out) += ToUtf8(RulesDownloadText(url, download));
+    (failed ? reply.why : reply.said) += RulesDownloadText(url, download, programFolder);
     if (failed) return kExitRulesNotUpdated;
     if (!download.pending) return kExitDone;
-    if (arguments.accept) return AcceptRules(programFolder, output);
-    output.out += "Nothing is installed yet: trellwipe-cli --accept puts winapp2.ini.new in place.\n";
+    if (arguments.accept) return AcceptRules(programFolder, reply);
+    reply.said += L"Nothing is installed yet: trellwipe-cli --accept puts winapp2.ini.new in place.\n";
     return kExitDone;
   }
-  if (arguments.action == Action::AcceptRules) return AcceptRules(programFolder, output);
+  if (arguments.action == Action::AcceptRules) return AcceptRules(programFolder, reply);
   if (arguments.action != Action::UndoRulesUpdate) return -1;
   if (platform::Result<void> undone = catalogue::rules::UndoRulesUpdate(programFolder); !undone) {
-    output.err += ToUtf8(L"Nothing was restored: " + undone.Reason() + L".\n");
+    reply.why = L"Nothing was restored: " + undone.Reason() + L".\n";
     return kExitRulesNotUpdated;
   }
-  output.out += "winapp2.ini.bak is back in place as winapp2.ini.\n";
+  reply.said = L"winapp2.ini.bak is back in place as winapp2.ini.\n";
   return kExitDone;
 }
 
 // The rule files --check-rules reads: the one named, or those of the program folder that are there.
-int CheckRules(const Arguments& arguments, const std::wstring& programFolder, Output& output) {
+int CheckRules(const Arguments& arguments, const std::wstring& programFolder, Reply& reply) {
   std::vector<catalogue::rules::RuleFileName> files;
   if (!arguments.ruleFile.empty()) {
     files.push_back({arguments.ruleFile, catalogue::rules::kCommunitySection});
@@ -520,11 +545,11 @@ int CheckRules(const Arguments& arguments, const std::wstring& programFolder, Ou
     }
   }
   if (files.empty()) {
-    output.err += "No rule file found: neither winapp2.ini nor a rules folder beside the program.\n";
+    reply.why = L"No rule file found: neither winapp2.ini nor a rules folder beside the program.\n";
     return kExitRulesUnreadable;
   }
   const std::vector<catalogue::rules::CheckedFile> checked = catalogue::rules::CheckRuleFiles(files, programFolder);
-  output.out += ToUtf8(CheckedRulesText(checked));
+  reply.said = CheckedRulesText(checked);
   if (std::any_of(checked.begin(), checked.end(),
                   [](const catalogue::rules::CheckedFile& file) { return !file.readable; })) {
     return kExitRulesUnreadable;
@@ -567,7 +592,7 @@ bool StopOnConsoleBreak(unsigned long event) {
 namespace {
 
 // The exit code of an action on the cookie keep list; -1 for any other action.
-int KeptSitesAction(const Arguments& arguments, const std::wstring& programFolder, Output& output) {
+int KeptSitesAction(const Arguments& arguments, const std::wstring& programFolder, Output& output, Reply& reply) {
   std::wstring_view typed = arguments.site;
   bool exactHost = platform::ToLower(typed.substr(0, 5)) == L"host:";
   if (exactHost) typed.remove_prefix(5);
@@ -575,29 +600,38 @@ int KeptSitesAction(const Arguments& arguments, const std::wstring& programFolde
     case Action::KeptSites: {
       std::vector<engine::KeptSite> sites = keeplists::LoadKeptSites(programFolder);
       output.out += arguments.json ? KeptSitesJson(sites) : ToUtf8(KeptSitesText(sites));
+      reply.reported = true;
       return kExitDone;
     }
     case Action::KeepSite: {
       platform::Result<engine::KeptSite> kept = keeplists::KeepSite(programFolder, typed, exactHost);
       if (!kept) {
-        output.err += "Not kept: " + ToUtf8(kept.Reason()) + "\n";
+        reply.why = L"Not kept: " + kept.Reason() + L"\n";
         return kExitBadArguments;
       }
       // The line as the keep list holds it: an address or an international name is stored otherwise.
-      output.out += "Kept: " + ToUtf8(engine::KeptSiteLine(*kept)) + "\n";
+      const std::wstring line = engine::KeptSiteLine(*kept);
+      reply.said = L"Kept: " + line + L"\n";
+      reply.stored = ",\"kept\":" + Quote(line);
       return kExitDone;
     }
-    case Action::UnkeepSite:
-      if (keeplists::UnkeepSite(programFolder, typed)) return kExitDone;
-      output.err += "Not on the keep list: " + ToUtf8(arguments.site) + "\n";
-      return kExitBadArguments;
+    case Action::UnkeepSite: {
+      platform::Result<std::vector<std::wstring>> removed = keeplists::UnkeepSite(programFolder, typed);
+      if (!removed) {
+        reply.why = L"Not taken off: " + removed.Reason() + L"\n";
+        return kExitBadArguments;
+      }
+      for (const std::wstring& line : *removed) reply.said += L"Taken off: " + line + L"\n";
+      reply.stored = ",\"removed\":" + Strings(*removed);
+      return kExitDone;
+    }
     default: return -1;
   }
 }
 
 // --preview and --clean of the items the arguments choose, reported as they ask.
 int CleanOrPreview(const Arguments& arguments, const std::wstring& programFolder, const run::ProcessValues& values,
-                   Output& output, const platform::ShutdownRequest& shutdown,
+                   Output& output, Reply& reply, const platform::ShutdownRequest& shutdown,
                    const std::function<bool()>& isAdministrator) {
   // Nothing to show and nothing to ask: the run reports through the returned report only.
   run::NullView view;
@@ -623,22 +657,23 @@ int CleanOrPreview(const Arguments& arguments, const std::wstring& programFolder
     }
   }
   if (unsavedClean && !preview.stopped) {
-    output.err += ToUtf8(UnsavedSelectionText(preview));
+    reply.why = UnsavedSelectionText(preview);
     return kExitSelectionUnsaved;
   }
   const engine::RunReport& report = arguments.action == Action::Preview || unsavedClean ? preview : run.LastReport();
-  if (report.onlyCurrentUser) output.err += ToUtf8(engine::kOnlyCurrentUser) + "\n";
+  if (report.onlyCurrentUser) reply.why += engine::kOnlyCurrentUser + std::wstring(L"\n");
   if (arguments.json) {
     WriteReportJson(report, output);
   } else {
     WriteReportText(report, output);
   }
+  reply.reported = true;
   if (report.stopped) return kExitStopped;
   // What a locked file left behind does not hold the shutdown back: the cleaning ran to its end.
   if (arguments.thenShutdown) {
     DWORD error = shutdown ? shutdown() : ERROR_NOT_SUPPORTED;
     if (error != ERROR_SUCCESS) {
-      output.err += ToUtf8(platform::ShutdownRefusedText(error)) + "\n";
+      reply.why += platform::ShutdownRefusedText(error) + L"\n";
       return kExitShutdownRefused;
     }
   }
@@ -646,37 +681,60 @@ int CleanOrPreview(const Arguments& arguments, const std::wstring& programFolder
   return leftBehind ? kExitLeftBehind : kExitDone;
 }
 
-}  // namespace
+// The commands that read the selection or change its ticks; the others leave a program folder
+// without a settings file as it is.
+bool UsesSelection(Action action) {
+  return action == Action::Preview || action == Action::Clean || action == Action::UpdateRules ||
+         action == Action::AcceptRules;
+}
 
-int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
-        Output& output, const platform::ShutdownRequest& shutdown, const std::function<bool()>& isAdministrator) {
+// The exit code of the call, with what it says in `reply` unless it wrote its report or list.
+int Answer(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
+           Output& output, Reply& reply, const platform::ShutdownRequest& shutdown,
+           const std::function<bool()>& isAdministrator) {
   platform::Result<Arguments> parsed = ParseArguments(args);
   if (!parsed) {
-    output.err += ToUtf8(parsed.Reason()) + "\n" + "Try trellwipe-cli --help.\n";
+    reply.why = parsed.Reason() + L"\nTry trellwipe-cli --help.\n";
     return kExitBadArguments;
   }
   const Arguments& arguments = *parsed;
   if (arguments.action == Action::Help) {
-    output.out += ToUtf8(HelpText());
+    reply.said = HelpText();
     return kExitDone;
   }
-  if (int code = KeptSitesAction(arguments, programFolder, output); code >= 0) return code;
-  if (arguments.action == Action::CheckRules) return CheckRules(arguments, programFolder, output);
-  if (int code = RulesUpdateAction(arguments, programFolder, output); code >= 0) return code;
+  if (UsesSelection(arguments.action)) catalogue::InstallDefaultSelection(programFolder);
+  if (int code = KeptSitesAction(arguments, programFolder, output, reply); code >= 0) return code;
+  if (arguments.action == Action::CheckRules) return CheckRules(arguments, programFolder, reply);
+  if (int code = RulesUpdateAction(arguments, programFolder, reply); code >= 0) return code;
   std::vector<ListedItem> items = ListItems(programFolder);
   if (arguments.action == Action::List) {
     output.out += arguments.json ? ListJson(items) : ToUtf8(ListText(items));
+    reply.reported = true;
     return kExitDone;
   }
   for (const ItemName& name : arguments.chosen) {
     bool known = std::any_of(items.begin(), items.end(),
                              [&](const ListedItem& item) { return SameItem(name, item.section, item.key); });
     if (!known) {
-      output.err += "Unknown item: " + ToUtf8(name.section + L"/" + name.key) + " (see trellwipe-cli --list)\n";
+      reply.why = L"Unknown item: " + name.section + L"/" + name.key + L" (see trellwipe-cli --list)\n";
       return kExitBadArguments;
     }
   }
-  return CleanOrPreview(arguments, programFolder, values, output, shutdown, isAdministrator);
+  return CleanOrPreview(arguments, programFolder, values, output, reply, shutdown, isAdministrator);
+}
+
+}  // namespace
+
+int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
+        Output& output, const platform::ShutdownRequest& shutdown, const std::function<bool()>& isAdministrator) {
+  Reply reply;
+  const int code = Answer(args, programFolder, values, output, reply, shutdown, isAdministrator);
+  output.err += ToUtf8(reply.why);
+  if (reply.reported) return code;
+  // Arguments that do not parse may still ask for JSON.
+  const bool json = std::find(args.begin(), args.end(), L"--json") != args.end();
+  output.out += json ? ReplyJson(code, reply) : ToUtf8(reply.said);
+  return code;
 }
 
 }  // namespace cli

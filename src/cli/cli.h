@@ -93,8 +93,9 @@ std::wstring HelpText();
 std::wstring CheckedRulesText(const std::vector<catalogue::rules::CheckedFile>& files);
 
 // What --update-rules downloaded: one line per entry it adds, removes or changes, with its marks, and
-// the counts; or why nothing waits.
-std::wstring RulesDownloadText(const std::wstring& url, const catalogue::rules::RulesDownload& download);
+// the counts; or why nothing waits, and what stays in the program folder then.
+std::wstring RulesDownloadText(const std::wstring& url, const catalogue::rules::RulesDownload& download,
+                               const std::wstring& programFolder);
 
 struct Output {
   std::string out;  // UTF-8
@@ -115,7 +116,12 @@ void WriteReportJson(const engine::RunReport& report, Output& output);
 // reports what went up to then and returns kExitStopped. False for other events, or outside a run.
 bool StopOnConsoleBreak(unsigned long event);
 
-// The whole program: `args` without the program's name; returns the exit code. `shutdown` is asked
+// The whole program: `args` without the program's name; returns the exit code. With --json the
+// output is one JSON document however the call ends: a report, a list, or, for any other answer, an
+// object with "exitCode", the output's words as "message", the error output's as "reason", and what
+// a command stored ("kept", "removed", "unticked"). A program folder without a settings file gets the
+// selection of a new user only from a command that reads or changes the selection: --help, --list
+// and the keep-list and rule-check commands write none. `shutdown` is asked
 // once a --clean --then-shutdown has run to its end (not when stopped or never started); without
 // one the request counts as refused.
 // `isAdministrator` answers whether the program runs with administrator rights, which --all-users

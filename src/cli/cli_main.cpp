@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "catalogue/catalogue.h"
 #include "cli/cli.h"
 #include "platform/program_folder.h"
 #include "platform/shutdown.h"
@@ -24,7 +23,6 @@ int wmain(int argc, wchar_t** argv) {
   SetConsoleOutputCP(CP_UTF8);
   std::vector<std::wstring> args(argv + 1, argv + argc);
   const std::wstring programFolder = platform::ProgramFolder();
-  catalogue::InstallDefaultSelection(programFolder);
   cli::Output output;
   output.drain = [](const std::string& text) { Write(stdout, text); };
   int code = cli::Run(args, programFolder, run::ComputeProcessValues(), output, platform::RequestShutdown);

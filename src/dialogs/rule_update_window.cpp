@@ -156,8 +156,8 @@ INT_PTR RuleChangesWindow::OnMessage(UINT message, WPARAM, LPARAM lParam) {
 void RuleChangesWindow::UseNewRules() {
   acceptance_ = catalogue::rules::AcceptPendingRules(programFolder_);
   if (!acceptance_.installed) {
-    toolkit::Tell(Handle(), L"The new rules were not put in place: " + acceptance_.problem +
-                                L". The rules in place are unchanged.");
+    toolkit::Tell(Handle(), L"The new rules were not put in place: " + acceptance_.problem + L". " +
+                                catalogue::rules::RulesInPlaceText(programFolder_));
   }
   Close(acceptance_.installed ? IDOK : IDCANCEL);
 }

@@ -38,7 +38,8 @@ void SelectionWindow::StopRulesDownload() {
   if (!rulesDownload_) return;
   rulesDownload_->Stop();
   ShowRulesDownloading();
-  SetWindowTextW(ruleTab_.count, L"The download was stopped; the rules in place are unchanged.");
+  SetWindowTextW(ruleTab_.count,
+                 (L"The download was stopped. " + catalogue::rules::RulesInPlaceText(programFolder_)).c_str());
 }
 
 void SelectionWindow::RulesDownloadReport(WPARAM what) {
@@ -59,10 +60,10 @@ void SelectionWindow::RulesDownloadReport(WPARAM what) {
   if (stopped) return;
   FillRules();
   if (!download.pending) {
-    toolkit::Tell(Handle(),
-                  download.problem.empty()
-                      ? L"The rules in place are the newest: the download changes nothing."
-                      : L"The rules were not updated: " + download.problem + L". The rules in place are unchanged.");
+    toolkit::Tell(Handle(), download.problem.empty()
+                                ? L"The rules in place are the newest: the download changes nothing."
+                                : L"The rules were not updated: " + download.problem + L". " +
+                                      catalogue::rules::RulesInPlaceText(programFolder_));
     return;
   }
   if (services_.reviewRuleChanges(Handle(), programFolder_, download)) ReloadRules(download.changes);

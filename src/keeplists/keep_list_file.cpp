@@ -88,9 +88,9 @@ platform::Result<engine::KeptSite> KeepSite(const std::wstring& programFolder, s
   return site;
 }
 
-bool UnkeepSite(const std::wstring& programFolder, std::wstring_view typed) {
+platform::Result<std::vector<std::wstring>> UnkeepSite(const std::wstring& programFolder, std::wstring_view typed) {
   platform::Result<std::wstring> typedHost = engine::TypedHost(typed);
-  if (!typedHost) return false;
+  if (!typedHost) return platform::Failure{typedHost.Reason()};
   const std::wstring& host = *typedHost;
   std::wstring file = CookieKeepListFile(programFolder);
   std::vector<std::wstring> lines = LoadKeepList(file);
@@ -98,10 +98,12 @@ bool UnkeepSite(const std::wstring& programFolder, std::wstring_view typed) {
     std::optional<engine::KeptSite> site = engine::ParseKeptSite(line);
     return site && site->name == (site->exactHost ? host : engine::SiteOf(host));
   };
-  auto end = std::remove_if(lines.begin(), lines.end(), named);
-  if (end == lines.end()) return false;
+  auto end = std::stable_partition(lines.begin(), lines.end(), [&](const std::wstring& line) { return !named(line); });
+  if (end == lines.end()) return platform::Failure{L"\"" + host + L"\" is not on the keep list."};
+  std::vector<std::wstring> removed(end, lines.end());
   lines.erase(end, lines.end());
-  return RewriteKeepList(file, lines);
+  if (!RewriteKeepList(file, lines)) return platform::Failure{file + L" cannot be written."};
+  return removed;
 }
 
 std::wstring CookieFileHost(const std::wstring& path) {

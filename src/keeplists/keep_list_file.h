@@ -51,8 +51,9 @@ std::vector<engine::KeptSite> LoadKeptSites(const std::wstring& programFolder);
 // gives what is kept; why not, for text that names no host or when the list cannot be written.
 platform::Result<engine::KeptSite> KeepSite(const std::wstring& programFolder, std::wstring_view typed, bool exactHost);
 // Removes every entry that keeps what the text names ("example.com" as typed, the site or the host,
-// read as KeepSite reads it); false when none does, or when the list cannot be written.
-bool UnkeepSite(const std::wstring& programFolder, std::wstring_view typed);
+// read as KeepSite reads it) and gives the lines it removed; why not when none does, for text that
+// names no host, or when the list cannot be written.
+platform::Result<std::vector<std::wstring>> UnkeepSite(const std::wstring& programFolder, std::wstring_view typed);
 
 // The host an Internet Explorer cookie file is for: the third line of its first cookie ("host/path"),
 // read from the file's first kCookieHeadBytes.

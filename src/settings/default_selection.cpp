@@ -1,5 +1,8 @@
 #include "settings/default_selection.h"
 
+#include <algorithm>
+
+#include "platform/text.h"
 #include "settings/inifun.h"
 
 namespace settings {
@@ -29,6 +32,12 @@ constexpr DefaultItem kDefaultSelection[] = {
 }  // namespace
 
 std::span<const DefaultItem> DefaultSelection() { return kDefaultSelection; }
+
+bool InDefaultSelection(const std::wstring& section, const std::wstring& key) {
+  return std::any_of(std::begin(kDefaultSelection), std::end(kDefaultSelection), [&](const DefaultItem& item) {
+    return platform::EqualsNoCase(section, item.section) && platform::EqualsNoCase(key, item.key);
+  });
+}
 
 bool SelectionUnsaved(const std::wstring& settingsFile) {
   return settings::inifun::FlagTest(settings::inifun::ReadIniValue(settingsFile, L"Options", kDefaultSelectionKey));

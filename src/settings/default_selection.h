@@ -15,6 +15,8 @@ struct DefaultItem {
 // Windows; never cookies, passwords, form data, bookmarks, favourites, downloads, accounts, contacts,
 // profiles, sessions or the recycle bin.
 std::span<const DefaultItem> DefaultSelection();
+// Whether the item is in DefaultSelection(), section and key matched as the settings file matches them.
+bool InDefaultSelection(const std::wstring& section, const std::wstring& key);
 
 // The value in [Options] that marks a selection the program ticked, until the user saves one in the
 // selection window: no unattended run cleans with a selection the user never saw.

@@ -45,6 +45,16 @@ Call RunCli(SeededProfile& profile, std::vector<std::wstring> args, const platfo
   return call;
 }
 
+// The one JSON document the call wrote; a failure that shows what it wrote instead.
+Json OneDocument(const Call& call) {
+  try {
+    return JsonReader::Parse(call.output.out);
+  } catch (const std::exception& error) {
+    ADD_FAILURE() << error.what() << " in \"" << call.output.out << "\"";
+    return {};
+  }
+}
+
 }  // namespace
 
 TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
@@ -244,7 +254,7 @@ TEST(Cli, ASelectionNeverSavedIsCleanedOnlyWithYesOrItemsNamed) {
   EXPECT_EQ(held.code, cli::kExitSelectionUnsaved);
   EXPECT_EQ(FolderSnapshot(profile.root.Path()), before);
   EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"lastclean"), L"");
-  EXPECT_TRUE(held.output.out.empty());
+  EXPECT_EQ(OneDocument(held).members.at("exitCode").number, cli::kExitSelectionUnsaved);
   for (const char* said : {"A cleaning would erase 13 files (", "\n    Chrome Cache [Chrome/Cache]\n",
                            "\n    Tool [plus-in/Tool]\n", "Nothing was erased.", "trellwipe-cli --clean --yes"}) {
     EXPECT_NE(held.output.err.find(said), std::string::npos) << said << "\n" << held.output.err;
@@ -500,12 +510,13 @@ TEST(Cli, UpdateRulesListsTheChangesAndInstallsOnlyWithAcceptUntickingWhatErases
     LoopbackServer missing(HttpResponse(404, ""));
     Call refused = run({L"--update-rules", L"--url", missing.Url()});
     EXPECT_EQ(refused.code, cli::kExitRulesNotUpdated);
-    EXPECT_NE(refused.output.err.find("the server answered 404. The file in place is unchanged."), std::string::npos);
+    EXPECT_NE(refused.output.err.find("the server answered 404. The winapp2.ini in place is unchanged."),
+              std::string::npos);
     LoopbackServer cut(HttpResponse(200, "; # of entries: 4,067\r\n" + entries(0, 60)));
     Call incomplete = run({L"--update-rules", L"--url", cut.Url()});
     EXPECT_EQ(incomplete.code, cli::kExitRulesNotUpdated);
     EXPECT_NE(incomplete.output.err.find(": the download is incomplete: its header declares 4067 entries, but it "
-                                         "holds 60. The file in place is unchanged.\n"),
+                                         "holds 60. The winapp2.ini in place is unchanged.\n"),
               std::string::npos)
         << incomplete.output.err;
   }
@@ -537,4 +548,123 @@ TEST(Cli, UpdateRulesListsTheChangesAndInstallsOnlyWithAcceptUntickingWhatErases
   EXPECT_EQ(run({L"--undo-rules-update"}).code, cli::kExitRulesNotUpdated);
   EXPECT_EQ(run({L"--update-rules", L"--url", server.Url(), L"--accept"}).code, cli::kExitDone);
   EXPECT_EQ(ReadText(file), fresh);
+}
+
+// Whatever way a call with --json ends, a script reads one document: when nothing ran it carries the
+// exit code and the reason, as the error output words it.
+TEST(Cli, JsonIsOneDocumentWithTheExitCodeAndTheReasonWhenNothingRan) {
+  std::wstring closed;
+  { closed = LoopbackServer(HttpResponse(200, "")).Url(); }
+  const struct {
+    std::vector<std::wstring> args;
+    bool unsaved;
+    int code;
+    const char* reason;
+  } kCases[] = {
+      {{L"--clean", L"--json"}, true, cli::kExitSelectionUnsaved, "Nothing was erased."},
+      {{L"--clean", L"--json", L"--verbose"}, false, cli::kExitBadArguments, "Unknown argument: --verbose"},
+      {{L"--json", L"--preview", L"--only", L"Nowhere/nothing"},
+       false,
+       cli::kExitBadArguments,
+       "Unknown item: Nowhere/nothing"},
+      {{L"--keep-site", L"C:\\Users", L"--json"}, false, cli::kExitBadArguments, "Not kept: \"C:\\Users\" is not"},
+      {{L"--unkeep-site", L"nowhere.net", L"--json"},
+       false,
+       cli::kExitBadArguments,
+       "Not taken off: \"nowhere.net\" is not on the keep list."},
+      {{L"--check-rules", L"--json"}, false, cli::kExitRulesUnreadable, "No rule file found"},
+      {{L"--update-rules", L"--url", closed, L"--json"},
+       false,
+       cli::kExitRulesNotUpdated,
+       "winapp2.ini was not downloaded from "},
+      {{L"--accept", L"--json"}, false, cli::kExitRulesNotUpdated, "Nothing was installed: "},
+      {{L"--undo-rules-update", L"--json"}, false, cli::kExitRulesNotUpdated, "Nothing was restored: "},
+  };
+  for (const auto& c : kCases) {
+    SeededProfile profile;
+    if (c.unsaved) settings::inifun::WriteIniValue(profile.Settings(), L"Options", L"DefaultSelection", L"1");
+    Call call = RunCli(profile, c.args);
+    EXPECT_EQ(call.code, c.code) << c.reason;
+    EXPECT_NE(call.output.err.find(c.reason), std::string::npos) << call.output.err;
+    Json json = OneDocument(call);
+    if (json.type != Json::Type::Object) continue;
+    EXPECT_EQ(json["exitCode"].number, c.code) << c.reason;
+    EXPECT_EQ(json["reason"].text + "\n", call.output.err);
+  }
+}
+
+// A command that changes a list says what it stored, in words and in its JSON document.
+TEST(Cli, EveryCommandThatChangesAListSaysWhatItStored) {
+  SeededProfile profile;
+  const struct {
+    std::vector<std::wstring> args;
+    const char* said;
+    const char* member;
+    std::string stored;
+  } kChanges[] = {
+      {{L"--keep-site", L"Mail.Example.com"}, "Kept: ", "kept", "site:example.com"},
+      {{L"--keep-site", L"host:mail.example.com"}, "Kept: ", "kept", "host:mail.example.com"},
+      {{L"--unkeep-site", L"www.example.com"}, "Taken off: ", "removed", "site:example.com"},
+      {{L"--unkeep-site", L"mail.example.com"}, "Taken off: ", "removed", "host:mail.example.com"},
+  };
+  for (const auto& c : kChanges) {
+    const std::string list = ReadText(profile.program / L"keepcook.dat");
+    Call text = RunCli(profile, c.args);
+    EXPECT_EQ(text.code, cli::kExitDone) << text.output.err;
+    EXPECT_EQ(text.output.out, c.said + c.stored + "\n");
+    // The same change again in JSON, from the list as it was.
+    WriteText(profile.program / L"keepcook.dat", list);
+    std::vector<std::wstring> args = c.args;
+    args.push_back(L"--json");
+    Json json = OneDocument(RunCli(profile, args));
+    if (json.type != Json::Type::Object) continue;
+    EXPECT_EQ(json["exitCode"].number, cli::kExitDone);
+    const Json& stored = json[c.member];
+    EXPECT_EQ(stored.type == Json::Type::Array ? stored[0].text : stored.text, c.stored);
+  }
+  EXPECT_EQ(ReadText(profile.program / L"keepcook.dat"), "");
+}
+
+// In a folder without prisd.dat, --help and --list write nothing (the list shows the selection a new
+// user would start with); a cleaning then starts that selection and asks for it.
+TEST(Cli, HelpAndListWriteNothingAndAFreshFolderListsTheNewUsersSelection) {
+  SeededProfile profile;
+  ASSERT_TRUE(DeleteFileW(profile.Settings().c_str()));
+  const std::wstring program = FolderSnapshot(profile.program.Path()), home = FolderSnapshot(profile.root.Path());
+  const std::vector<std::wstring> kReading[] = {{L"--help"}, {L"-h", L"--json"}, {L"--list"}, {L"--list", L"--json"}};
+  for (const auto& args : kReading) {
+    Call call = RunCli(profile, args);
+    EXPECT_EQ(call.code, cli::kExitDone) << args[0];
+    EXPECT_FALSE(call.output.out.empty()) << args[0];
+    EXPECT_EQ(FolderSnapshot(profile.program.Path()), program) << args[0];
+    EXPECT_EQ(FolderSnapshot(profile.root.Path()), home) << args[0];
+  }
+  const std::string list = RunCli(profile, {L"--list"}).output.out;
+  EXPECT_NE(list.find("on   Chrome/Cache\tChrome Cache\n"), std::string::npos) << list;
+  EXPECT_NE(list.find("off  Chrome/Cookies\tChrome Cookies\n"), std::string::npos) << list;
+  EXPECT_NE(list.find("off  Custom/Custom\t"), std::string::npos) << list;
+  Call clean = RunCli(profile, {L"--clean"});
+  EXPECT_EQ(clean.code, cli::kExitSelectionUnsaved);
+  EXPECT_NE(clean.output.err.find("\n    Chrome Cache [Chrome/Cache]\n"), std::string::npos) << clean.output.err;
+  EXPECT_TRUE(Exists(profile.hiddenCacheFile));
+}
+
+// A rules update that put nothing in place says whether a winapp2.ini is there at all.
+TEST(Cli, AFailedRulesUpdateSaysWhetherThereIsAWinapp2Ini) {
+  LoopbackServer missing(HttpResponse(404, ""));
+  const struct {
+    bool installed;
+    const char* said;
+  } kCases[] = {
+      {true, "the server answered 404. The winapp2.ini in place is unchanged.\n"},
+      {false, "the server answered 404. There is no winapp2.ini, and none was put in place.\n"},
+  };
+  for (const auto& c : kCases) {
+    TempFolder program;
+    if (c.installed) WriteText(program / L"winapp2.ini", "[Cli Rule]\r\nFileKey1=%Temp%\\Cli Rule|*.tmp\r\n");
+    Call call;
+    call.code = cli::Run({L"--update-rules", L"--url", missing.Url()}, program.Path(), {}, call.output);
+    EXPECT_EQ(call.code, cli::kExitRulesNotUpdated);
+    EXPECT_NE(call.output.err.find(c.said), std::string::npos) << call.output.err;
+  }
 }

@@ -170,7 +170,7 @@ TEST_F(RuleUpdateWindow, StopOrNoServerLeavesTheRulesInPlaceAndSaysSo) {
   ASSERT_EQ(messages.Texts().size(), 2u);
   EXPECT_EQ(messages.Texts()[1],
             L"The rules were not updated: the download is incomplete: its header declares 4067 entries, but it holds "
-            L"60. The rules in place are unchanged.");
+            L"60. The winapp2.ini in place is unchanged.");
   EXPECT_EQ(reviews, 0);
   EXPECT_EQ(ReadText(installed), kOld);
   EXPECT_EQ(FolderNames(program.Path()), (std::vector<std::wstring>{L"prisd.dat", L"winapp2.ini"}));
