@@ -122,9 +122,10 @@ class ScopedEnvironment {
 struct Row {
   std::wstring label;
   std::wstring state;
-  // The item's files, bytes and entries left behind, once it has ended.
+  // The item's files, bytes, registry entries and entries left behind, once it has ended.
   size_t files = 0;
   double bytes = 0;
+  size_t registryEntries = 0;
   size_t leftBehind = 0;
 };
 
@@ -151,6 +152,7 @@ class RecordingView : public run::RunView {
     if (rows.empty()) return;
     rows.back().files = item.files.size();
     rows.back().bytes = item.Bytes();
+    rows.back().registryEntries = item.RegistryEntries();
     rows.back().leftBehind = item.leftBehind.size();
   }
   void SetProgress(int value) override { progress.push_back(value); }
