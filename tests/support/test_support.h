@@ -136,7 +136,7 @@ class RecordingView : public run::RunView {
   std::vector<std::wstring> statusLines;
   std::vector<std::pair<std::wstring, std::wstring>> messages;
   std::vector<run::NotificationRequest> notifications;
-  std::wstring lastClean, totals;
+  std::wstring lastClean, totals, statisticsTip;
   bool startEnabled = true, busy = false, statusPageShown = false, mainWindowShown = false, exited = false;
   int pumps = 0, focuses = 0;
 
@@ -163,9 +163,10 @@ class RecordingView : public run::RunView {
     messages.emplace_back(title, text);
   }
   void QueueNotification(const run::NotificationRequest& request) override { notifications.push_back(request); }
-  void ShowStatistics(const std::wstring& date, const std::wstring& text) override {
+  void ShowStatistics(const std::wstring& date, const std::wstring& text, const std::wstring& tip) override {
     lastClean = date;
     totals = text;
+    statisticsTip = tip;
   }
   void ShowMainWindow() override { mainWindowShown = true; }
   void ExitProgram() override { exited = true; }
