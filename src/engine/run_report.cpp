@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <unordered_set>
@@ -34,6 +35,24 @@ size_t DatabaseLines(const ItemReport& item) {
   size_t lines = 0;
   for (const DatabaseRecord& database : item.databases) lines += database.tables.size() + 1;
   return lines;
+}
+
+// The line at `index` among the databases' lines; else nothing, with the index moved past them.
+std::optional<std::wstring> DatabaseLine(const ItemReport& item, size_t& index) {
+  for (const DatabaseRecord& database : item.databases) {
+    if (index < database.tables.size()) {
+      const auto& [table, rows] = database.tables[index];
+      return Joined(
+          {L"Removed ", platform::Counted(rows, L"row", L"rows"), L" from ", table, L" inside ", database.path});
+    }
+    index -= database.tables.size();
+    if (index == 0) {
+      return Joined(
+          {L"Compacted ", database.path, L": ", platform::FormatNumber(database.bytesFreed), L" bytes freed"});
+    }
+    --index;
+  }
+  return std::nullopt;
 }
 
 // A path in lower case, in one allocation, for the reason Joined gives.
@@ -363,19 +382,7 @@ std::wstring DetailLines::operator[](size_t index) const {
       index -= list->size();
     }
   }
-  for (const DatabaseRecord& database : item_.databases) {
-    if (index < database.tables.size()) {
-      const auto& [table, rows] = database.tables[index];
-      return Joined(
-          {L"Removed ", platform::Counted(rows, L"row", L"rows"), L" from ", table, L" inside ", database.path});
-    }
-    index -= database.tables.size();
-    if (index == 0) {
-      return Joined(
-          {L"Compacted ", database.path, L": ", platform::FormatNumber(database.bytesFreed), L" bytes freed"});
-    }
-    --index;
-  }
+  if (std::optional<std::wstring> line = DatabaseLine(item_, index)) return *line;
   if (index < item_.tooNew.size()) return Joined({L"Too new, kept: ", item_.tooNew[index]});
   index -= item_.tooNew.size();
   if (index < item_.kept.size()) {
