@@ -73,21 +73,50 @@ void ClearTracksMinimised(run::ItemContext& context, const wchar_t* argument) {
 
 constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
+std::wstring TypedUrlName(size_t index) { return L"url" + std::to_wstring(index + 1); }
+
+// Whether the key holds the kept addresses as the item writes them back, and nothing else.
+bool HoldsOnlyKept(HKEY root, const std::wstring& subkey, const std::vector<std::wstring>& kept) {
+  platform::RegKey key;
+  if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
+  DWORD subkeys = 0, values = 0;
+  if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                       nullptr, nullptr) != ERROR_SUCCESS ||
+      subkeys != 0 || values != kept.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < kept.size(); ++i) {
+    auto value = engine::regfun::ReadRegistryValueRaw(root, subkey, TypedUrlName(i));
+    if (!value || value->type != REG_SZ || value->text != kept[i]) return false;
+  }
+  return true;
+}
+
 // The typed-address key comes back holding exactly the kept addresses, as "url1", "url2", ... Another
-// user's key comes back only in that user's hive: a hive that could not be loaded gets none.
+// user's key comes back only in that user's hive: a hive that could not be loaded gets none. A key that
+// holds just that already (on a clean system, an empty key) stays as it is: deleting it and making it
+// again would erase nothing, and it is not counted as erased; the counters add their fixed amount.
 void ResetTypedAddresses(run::ItemContext& context) {
   const engine::UserScope& user = context.values.user;
   const auto [root, subkey] = user.Key(HKEY_CURRENT_USER, kTypedUrls);
-  context.AddKeys(engine::allerase::DeleteRegistryKey(context.erase, root, subkey));
-  platform::RegKey hive;
-  if (!user.Current() && RegOpenKeyExW(HKEY_USERS, user.hive.c_str(), 0, KEY_READ, hive.out()) != ERROR_SUCCESS) return;
-  std::vector<std::wstring> kept = keeplists::LoadKeptUrls(context.programFolder);
-  std::wstring key = user.KeyPath(std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls);
-  engine::regfun::CreateRegistryKey(context.erase, key);
+  const std::vector<std::wstring> kept = keeplists::LoadKeptUrls(context.programFolder);
+  const std::wstring key = user.KeyPath(std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls);
+  if (HoldsOnlyKept(root, subkey, kept)) {
+    if (!context.erase.Stopped()) context.AddKeys(engine::allerase::kKeyCount);
+  } else {
+    context.AddKeys(engine::allerase::DeleteRegistryKey(context.erase, root, subkey));
+    platform::RegKey hive;
+    if (!user.Current() && RegOpenKeyExW(HKEY_USERS, user.hive.c_str(), 0, KEY_READ, hive.out()) != ERROR_SUCCESS) {
+      return;
+    }
+    engine::regfun::CreateRegistryKey(context.erase, key);
+    for (size_t i = 0; i < kept.size(); ++i) {
+      engine::regfun::WriteRegistryString(context.erase, key, TypedUrlName(i), kept[i]);
+    }
+  }
   for (size_t i = 0; i < kept.size(); ++i) {
-    const std::wstring name = L"url" + std::to_wstring(i + 1);
-    engine::regfun::WriteRegistryString(context.erase, key, name, kept[i]);
-    context.erase.Kept(key + L"\\" + name, engine::KeptFor::Address, kept[i], L"the typed address " + kept[i]);
+    context.erase.Kept(key + L"\\" + TypedUrlName(i), engine::KeptFor::Address, kept[i],
+                       L"the typed address " + kept[i]);
   }
 }
 

@@ -83,7 +83,25 @@ std::string TotalsJson(const engine::ReportTotals& totals) {
          ",\"registryEntries\":" + std::to_string(totals.registryEntries) +
          ",\"steps\":" + std::to_string(totals.steps) + ",\"leftBehind\":" + std::to_string(totals.leftBehind) +
          ",\"tooNew\":" + std::to_string(totals.tooNew) + ",\"keptSites\":" + std::to_string(totals.keptSites) +
-         ",\"keptAddresses\":" + std::to_string(totals.keptAddresses) + "}";
+         ",\"keptAddresses\":" + std::to_string(totals.keptAddresses) +
+         ",\"databases\":" + std::to_string(totals.databases) +
+         ",\"databaseRows\":" + std::to_string(totals.databaseRows) +
+         ",\"databaseBytes\":" + Number(totals.databaseBytes) + "}";
+}
+
+// Each database cleaned inside: its path, the rows each table lost, the bytes its compaction freed.
+std::string DatabasesJson(const std::vector<engine::DatabaseRecord>& databases) {
+  std::string json = "[";
+  for (size_t d = 0; d < databases.size(); ++d) {
+    const engine::DatabaseRecord& database = databases[d];
+    json += std::string(d ? "," : "") + "{\"path\":" + Quote(database.path) + ",\"tables\":[";
+    for (size_t t = 0; t < database.tables.size(); ++t) {
+      json += std::string(t ? "," : "") + "{\"table\":" + Quote(database.tables[t].first) +
+              ",\"rows\":" + std::to_string(database.tables[t].second) + "}";
+    }
+    json += "],\"bytesFreed\":" + Number(database.bytesFreed) + "}";
+  }
+  return json + "]";
 }
 
 std::string EstimatedJson(double keys, double bytes) {
@@ -326,8 +344,12 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
           platform::Counted(totals.files, L"file", L"files") + L", " + platform::Megabytes(totals.bytes) + L" MB" +
           L", " + platform::Counted(totals.folders, L"folder", L"folders") + L", " +
           platform::Counted(totals.registryEntries, L"registry entry", L"registry entries") + L", " +
-          platform::Counted(totals.steps, L"step", L"steps") + L"; left behind: " + std::to_wstring(totals.leftBehind) +
-          L"; too new: " + std::to_wstring(totals.tooNew);
+          platform::Counted(totals.steps, L"step", L"steps");
+  // What went inside databases that stay, which no file figure shows.
+  if (totals.databases) {
+    text += L", " + engine::DatabaseSummary(totals.databases, totals.databaseRows, totals.databaseBytes);
+  }
+  text += L"; left behind: " + std::to_wstring(totals.leftBehind) + L"; too new: " + std::to_wstring(totals.tooNew);
   if (std::wstring kept = engine::KeptSummary(totals); !kept.empty()) text += L"; " + kept;
   text += L"\n";
   text += L"Estimated counters: Cleaned Registry Keys: " + platform::FormatNumber(totals.estimatedKeys) +
@@ -347,7 +369,8 @@ void WriteReportJson(const engine::RunReport& report, Output& output) {
     const engine::CountedEntries& again = item.alreadyCounted;
     output.Add(",\"alreadyCounted\":{");
     WriteEntriesJson(again.files, again.folders, again.keys, again.values, output);
-    std::string json = "},\"steps\":" + Strings(item.steps) + ",\"leftBehind\":[";
+    std::string json =
+        "},\"steps\":" + Strings(item.steps) + ",\"databases\":" + DatabasesJson(item.databases) + ",\"leftBehind\":[";
     for (size_t l = 0; l < item.leftBehind.size(); ++l) {
       json += std::string(l ? "," : "") + "{\"path\":" + Quote(item.leftBehind[l].path) +
               ",\"reason\":" + Quote(item.leftBehind[l].reason) + "}";

@@ -59,19 +59,23 @@ Census TakeCensus(platform::SqliteDatabase& db, const CookieSchema& schema, cons
   return census;
 }
 
-// All or nothing: the kept hosts go to a table of their own, and one statement deletes the rest.
-bool DeleteAllBut(platform::SqliteDatabase& db, const CookieSchema& schema, const std::vector<std::wstring>& hosts) {
-  if (!db.Execute("BEGIN IMMEDIATE; CREATE TEMP TABLE kept_hosts (host TEXT PRIMARY KEY)")) return false;
+// All or nothing: the kept hosts go to a table of their own, and one statement deletes the rest; the
+// rows it deleted.
+std::optional<size_t> DeleteAllBut(platform::SqliteDatabase& db, const CookieSchema& schema,
+                                   const std::vector<std::wstring>& hosts) {
+  if (!db.Execute("BEGIN IMMEDIATE; CREATE TEMP TABLE kept_hosts (host TEXT PRIMARY KEY)")) return std::nullopt;
   bool done = true;
   for (const std::wstring& host : hosts) done = done && db.Execute("INSERT OR IGNORE INTO kept_hosts VALUES (?)", host);
   std::string column = schema.hostColumn;
   done = done && db.Execute("DELETE FROM " + std::string(schema.table) + " WHERE " + column +
                             " NOT IN (SELECT host FROM kept_hosts)");
+  const long long deleted = db.Changes();
   if (!done) {
     db.Execute("ROLLBACK");
-    return false;
+    return std::nullopt;
   }
-  return db.Execute("COMMIT");
+  if (!db.Execute("COMMIT")) return std::nullopt;
+  return static_cast<size_t>(deleted);
 }
 
 void RecordSites(const EraseContext& ctx, const std::wstring& path, const Census& census) {
@@ -149,7 +153,8 @@ double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, co
     return 0;
   }
   // The compaction leaves no page of what went behind.
-  if (!DeleteAllBut(db, schema, census.keptHosts) || !db.Execute("DROP TABLE kept_hosts; VACUUM")) {
+  std::optional<size_t> deleted = DeleteAllBut(db, schema, census.keptHosts);
+  if (!deleted || !db.Execute("DROP TABLE kept_hosts; VACUUM")) {
     ctx.LeftBehind(path, database->Failed());
     return 0;
   }
@@ -159,7 +164,11 @@ double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, co
     return 0;
   }
   RecordSites(ctx, path, census);
-  return static_cast<double>(database->SizeBefore() - *after);
+  const double freed = static_cast<double>(database->SizeBefore() - *after);
+  DatabaseRecord record{path, {}, freed};
+  if (*deleted) record.tables.emplace_back(platform::Widen(schema.table), *deleted);
+  ctx.Database(std::move(record));
+  return freed;
 }
 
 }  // namespace engine

@@ -24,7 +24,8 @@ bool BelongsToCookieDatabase(const std::wstring& path);
 
 // Deletes the cookies of every site that the keep list of the context's program folder does not keep
 // (with none kept, every cookie), then compacts the file; returns the bytes the compaction freed. The
-// details name each site whose cookies went and each kept site, with their numbers. The file is read
+// details name each site whose cookies went and each kept site, with their numbers, and the rows
+// deleted and bytes freed. The file is read
 // and replaced as an UntrustedDatabase: one its browser holds open, or that it refuses, stays whole
 // and named with the reason. A preview reads only.
 double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, const CookieSchema& schema);

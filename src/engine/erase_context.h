@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "engine/run_report.h"
 #include "platform/files.h"
@@ -105,6 +106,9 @@ struct EraseContext {
   }
   void Step(const std::wstring& description) const {
     if (recorder) recorder->Step(description);
+  }
+  void Database(DatabaseRecord record) const {
+    if (recorder) recorder->Database(std::move(record));
   }
   void LeftBehind(const std::wstring& path, const std::wstring& reason) const {
     if (recorder) recorder->LeftBehind(path, reason);

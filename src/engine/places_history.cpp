@@ -3,12 +3,15 @@
 #include <windows.h>
 
 #include <iterator>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "engine/path_guard.h"
 #include "engine/untrusted_database.h"
 #include "platform/files.h"
 #include "platform/sqlite_database.h"
+#include "platform/text.h"
 
 namespace engine {
 
@@ -53,16 +56,23 @@ bool IsHistoryDatabase(platform::SqliteDatabase& db) {
   return db.HasTable("moz_keywords") || db.Execute("CREATE TEMP TABLE moz_keywords (place_id INTEGER)");
 }
 
-// All statements or none: a failure rolls back what went before it.
-bool EraseInOneTransaction(platform::SqliteDatabase& db) {
-  if (!db.Execute("BEGIN IMMEDIATE")) return false;
+// All statements or none: a failure rolls back what went before it. The rows each table lost.
+std::optional<DatabaseRecord::Tables> EraseInOneTransaction(platform::SqliteDatabase& db) {
+  if (!db.Execute("BEGIN IMMEDIATE")) return std::nullopt;
+  DatabaseRecord::Tables removed;
   for (const Statement& statement : kErasure) {
-    if (db.HasTable(statement.table) && !db.Execute(statement.sql)) {
+    if (!db.HasTable(statement.table)) continue;
+    if (!db.Execute(statement.sql)) {
       db.Execute("ROLLBACK");
-      return false;
+      return std::nullopt;
+    }
+    const long long rows = db.Changes();
+    if (std::string_view(statement.sql).starts_with("DELETE") && rows > 0) {
+      removed.emplace_back(platform::Widen(statement.table), static_cast<size_t>(rows));
     }
   }
-  return db.Execute("COMMIT");
+  if (!db.Execute("COMMIT")) return std::nullopt;
+  return removed;
 }
 
 }  // namespace
@@ -89,11 +99,17 @@ void EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places) {
   }
   if (!ctx.Perform(L"Erase the history inside " + *target)) return;
   // The compaction leaves no page of what went behind.
-  if (!EraseInOneTransaction(db) || !db.Execute("VACUUM")) {
+  std::optional<DatabaseRecord::Tables> removed = EraseInOneTransaction(db);
+  if (!removed || !db.Execute("VACUUM")) {
     ctx.LeftBehind(*target, database->Failed());
     return;
   }
-  if (auto replaced = database->Replace(); !replaced) ctx.LeftBehind(*target, replaced.Reason());
+  platform::Result<size_t> after = database->Replace();
+  if (!after) {
+    ctx.LeftBehind(*target, after.Reason());
+    return;
+  }
+  ctx.Database({*target, std::move(*removed), static_cast<double>(database->SizeBefore() - *after)});
 }
 
 }  // namespace engine

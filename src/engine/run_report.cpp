@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <unordered_set>
@@ -29,6 +30,31 @@ std::wstring Joined(std::initializer_list<std::wstring_view> parts) {
   return line;
 }
 
+// Each database cleaned inside: a line per table that lost rows, and one for its compaction.
+size_t DatabaseLines(const ItemReport& item) {
+  size_t lines = 0;
+  for (const DatabaseRecord& database : item.databases) lines += database.tables.size() + 1;
+  return lines;
+}
+
+// The line at `index` among the databases' lines; else nothing, with the index moved past them.
+std::optional<std::wstring> DatabaseLine(const ItemReport& item, size_t& index) {
+  for (const DatabaseRecord& database : item.databases) {
+    if (index < database.tables.size()) {
+      const auto& [table, rows] = database.tables[index];
+      return Joined(
+          {L"Removed ", platform::Counted(rows, L"row", L"rows"), L" from ", table, L" inside ", database.path});
+    }
+    index -= database.tables.size();
+    if (index == 0) {
+      return Joined(
+          {L"Compacted ", database.path, L": ", platform::FormatNumber(database.bytesFreed), L" bytes freed"});
+    }
+    --index;
+  }
+  return std::nullopt;
+}
+
 // A path in lower case, in one allocation, for the reason Joined gives.
 std::wstring Lowered(wchar_t kind, std::wstring_view path) {
   std::wstring key;
@@ -37,6 +63,12 @@ std::wstring Lowered(wchar_t kind, std::wstring_view path) {
   key += path;
   CharLowerBuffW(key.data() + 1, static_cast<DWORD>(path.size()));
   return key;
+}
+
+std::wstring FigureText(size_t files, double bytes, size_t registryEntries, const std::wstring& databases) {
+  return platform::Counted(files, L"file", L"files") + L", " + platform::Megabytes(bytes) + L" MB, " +
+         platform::Counted(registryEntries, L"registry entry", L"registry entries") +
+         (databases.empty() ? L"" : L", " + databases);
 }
 
 }  // namespace
@@ -72,6 +104,24 @@ FileRecord FileRecords::operator[](size_t index) const {
   return {std::move(path), entry.size};
 }
 
+size_t DatabaseRecord::Rows() const {
+  size_t rows = 0;
+  for (const auto& [table, lost] : tables) rows += lost;
+  return rows;
+}
+
+size_t ItemReport::DatabaseRows() const {
+  size_t rows = 0;
+  for (const DatabaseRecord& database : databases) rows += database.Rows();
+  return rows;
+}
+
+double ItemReport::DatabaseBytes() const {
+  double bytes = 0;
+  for (const DatabaseRecord& database : databases) bytes += database.bytesFreed;
+  return bytes;
+}
+
 double ItemReport::Bytes() const {
   double bytes = 0;
   for (size_t i = 0; i < files.size(); ++i) bytes += files.Size(i);
@@ -94,6 +144,9 @@ ReportTotals RunReport::Totals(size_t first, size_t end) const {
       ++(record.kind == KeptFor::Site ? totals.keptSites : totals.keptAddresses);
     }
     totals.bytes += item.Bytes();
+    totals.databases += item.databases.size();
+    totals.databaseRows += item.DatabaseRows();
+    totals.databaseBytes += item.DatabaseBytes();
     totals.estimatedKeys += item.estimatedKeys;
     totals.estimatedBytes += item.estimatedBytes;
   }
@@ -210,6 +263,10 @@ void RunRecorder::Step(const std::wstring& description) {
   if (ItemReport* item = Current()) item->steps.push_back(description);
 }
 
+void RunRecorder::Database(DatabaseRecord record) {
+  if (ItemReport* item = Current()) item->databases.push_back(std::move(record));
+}
+
 void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reason) {
   if (ItemReport* item = Current()) item->leftBehind.push_back({path, reason});
 }
@@ -247,10 +304,20 @@ std::wstring KeptSummary(const ReportTotals& totals) {
   return text.empty() ? text : L"kept: " + text;
 }
 
+std::wstring DatabaseSummary(size_t databases, size_t rows, double bytes) {
+  if (databases == 0) return {};
+  return platform::Counted(rows, L"row", L"rows") + L" removed inside " +
+         platform::Counted(databases, L"database", L"databases") + L", " + platform::Megabytes(bytes) + L" MB freed";
+}
+
+std::wstring MeasuredFigures(const ReportTotals& totals) {
+  return FigureText(totals.files, totals.bytes, totals.registryEntries,
+                    DatabaseSummary(totals.databases, totals.databaseRows, totals.databaseBytes));
+}
+
 std::wstring CountsText(const ItemReport& item) {
-  std::wstring text = platform::Counted(item.files.size(), L"file", L"files") + L", " +
-                      platform::Megabytes(item.Bytes()) + L" MB" + L", " +
-                      platform::Counted(item.RegistryEntries(), L"registry entry", L"registry entries");
+  std::wstring text = FigureText(item.files.size(), item.Bytes(), item.RegistryEntries(),
+                                 DatabaseSummary(item.databases.size(), item.DatabaseRows(), item.DatabaseBytes()));
   if (!item.steps.empty()) text += L", " + platform::Counted(item.steps.size(), L"step", L"steps");
   if (size_t again = item.alreadyCounted.size()) text += L", " + std::to_wstring(again) + L" already counted";
   if (!item.tooNew.empty()) text += L", " + std::to_wstring(item.tooNew.size()) + L" too new";
@@ -265,8 +332,8 @@ DetailLines::DetailLines(const ItemReport& item, bool preview)
       summary_(!preview && !item.leftBehind.empty()),
       size_(std::max<size_t>(1, (summary_ ? 1 : 0) + (item.lookedFor.empty() ? 0 : 1 + item.lookedFor.size()) +
                                     item.files.size() + item.folders.size() + item.keys.size() + item.values.size() +
-                                    item.steps.size() + item.alreadyCounted.size() + item.tooNew.size() +
-                                    item.kept.size() + item.leftBehind.size())) {}
+                                    item.steps.size() + item.alreadyCounted.size() + DatabaseLines(item) +
+                                    item.tooNew.size() + item.kept.size() + item.leftBehind.size())) {}
 
 std::wstring DetailLines::operator[](size_t index) const {
   const bool preview = preview_;
@@ -315,6 +382,7 @@ std::wstring DetailLines::operator[](size_t index) const {
       index -= list->size();
     }
   }
+  if (std::optional<std::wstring> line = DatabaseLine(item_, index)) return *line;
   if (index < item_.tooNew.size()) return Joined({L"Too new, kept: ", item_.tooNew[index]});
   index -= item_.tooNew.size();
   if (index < item_.kept.size()) {

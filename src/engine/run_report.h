@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace engine {
@@ -91,6 +92,17 @@ struct KeptRecord {
   std::wstring what;  // "the cookies of example.com (3)"
 };
 
+// What a cleaning removed inside a database that stays (a browser's history, its cookies): the rows
+// each table lost, and the bytes the file shed when it was compacted. A preview erases nothing inside
+// one and records none: what a compaction frees is known only once it is done.
+struct DatabaseRecord {
+  std::wstring path;
+  using Tables = std::vector<std::pair<std::wstring, size_t>>;
+  Tables tables;  // each table that lost rows, with how many
+  double bytesFreed = 0;
+  size_t Rows() const;
+};
+
 struct ItemReport {
   std::wstring section;
   std::wstring key;
@@ -102,6 +114,7 @@ struct ItemReport {
   std::vector<std::wstring> keys;    // full registry paths
   std::vector<std::wstring> values;  // key path + "\" + value name ("(Default)" for the default value)
   std::vector<std::wstring> steps;
+  std::vector<DatabaseRecord> databases;
   CountedEntries alreadyCounted;
   std::vector<LeftRecord> leftBehind;
   std::vector<KeptRecord> kept;
@@ -117,6 +130,8 @@ struct ItemReport {
 
   double Bytes() const;
   size_t RegistryEntries() const { return keys.size() + values.size(); }
+  size_t DatabaseRows() const;
+  double DatabaseBytes() const;
 };
 
 struct ReportTotals {
@@ -130,6 +145,10 @@ struct ReportTotals {
   size_t keptSites = 0;
   size_t keptAddresses = 0;
   double bytes = 0;
+  // Cleaned inside, beside the files: the databases, the rows they lost and the bytes they shed.
+  size_t databases = 0;
+  size_t databaseRows = 0;
+  double databaseBytes = 0;
   double estimatedKeys = 0;
   double estimatedBytes = 0;
 };
@@ -180,6 +199,7 @@ class RunRecorder {
   void Key(const std::wstring& path);
   void Value(const std::wstring& key, const std::wstring& name);
   void Step(const std::wstring& description);
+  void Database(DatabaseRecord record);
   void LeftBehind(const std::wstring& path, const std::wstring& reason);
   void Kept(const std::wstring& path, KeptFor kind, const std::wstring& name, const std::wstring& what);
   // A file kept for its age, listed once in the run, by the first item that met it: the temporary
@@ -238,8 +258,15 @@ std::wstring TooNewSummary(const ReportTotals& totals);
 // names beside what it erased.
 std::wstring KeptSummary(const ReportTotals& totals);
 
-// "12 files, 3.40 MB, 5 registry entries", with the steps, what earlier items counted already, the
-// files too new to go, what the keep lists kept and what stayed behind when there are any.
+// "12 files, 3.40 MB, 5 registry entries", and the work inside databases when there was any: what a
+// cleaning measured, beside the counters' estimates.
+std::wstring MeasuredFigures(const ReportTotals& totals);
+
+// "7 rows removed inside 1 database, 0.09 MB freed", or nothing when no database was cleaned inside.
+std::wstring DatabaseSummary(size_t databases, size_t rows, double bytes);
+
+// "12 files, 3.40 MB, 5 registry entries", with the work inside databases, the steps, what earlier items counted
+// already, the files too new to go, what the keep lists kept and what stayed behind when there are any.
 std::wstring CountsText(const ItemReport& item);
 
 // The details of one item, one line each: what went (or would go), then what stayed behind. A line

@@ -134,6 +134,8 @@ bool SqliteDatabase::HasTable(const std::string& name) {
   return FirstRow(db_.get(), "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?", name) != nullptr;
 }
 
+long long SqliteDatabase::Changes() const { return db_ ? sqlite3_changes64(db_.get()) : 0; }
+
 std::wstring SqliteDatabase::Error() const {
   if (!db_) return error_;
   return static_cast<const wchar_t*>(sqlite3_errmsg16(db_.get()));

@@ -46,6 +46,8 @@ class SqliteDatabase {
   std::wstring Text(const std::string& sql);
   long long Number(const std::string& sql);
   bool HasTable(const std::string& name);
+  // The rows the last INSERT, UPDATE or DELETE changed.
+  long long Changes() const;
   // Why the last call failed, in SQLite's words.
   std::wstring Error() const;
 

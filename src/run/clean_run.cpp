@@ -118,6 +118,14 @@ void RunForUser(const platform::UserProfile& profile, const Stages& stages, Item
 
 }  // namespace
 
+std::wstring MeasuredBelowEstimates(const engine::ReportTotals& totals) {
+  return L"Trellwipe's running estimates are above; measured in this cleaning: " + engine::MeasuredFigures(totals);
+}
+
+std::wstring EstimatesTip(const engine::ReportTotals& totals) {
+  return L"These are Trellwipe's running estimates; measured in the last cleaning: " + engine::MeasuredFigures(totals);
+}
+
 CleanRun::CleanRun(RunView& view, std::wstring programFolder, ProcessValues values, Stages stages)
     : view_(view),
       programFolder_(std::move(programFolder)),
@@ -293,7 +301,8 @@ void CleanRun::EndOfRun(RunEnd end) {
   settings::LastRun stored = settings::LoadLastRun(settingsFile_);
   counters_.cleanedKeys = stored.cleanedKeys;
   counters_.releasedBytes = stored.releasedBytes;
-  view_.ShowStatistics(stored.lastClean, settings::TotalsText(stored.cleanedKeys, stored.releasedBytes));
+  view_.ShowStatistics(stored.lastClean, settings::TotalsText(stored.cleanedKeys, stored.releasedBytes),
+                       EstimatesTip(lastReport_.Totals()));
   view_.ShowMainWindow();
 }
 
@@ -305,10 +314,10 @@ std::wstring CleanRun::KeptNote() const {
 void CleanRun::TellEnd(StopReason stopped, bool nothing, size_t leaving, const std::wstring& last) {
   std::wstring keys = platform::FormatNumber(counters_.cleanedKeys);
   std::wstring megabytes = platform::Megabytes(counters_.releasedBytes);
-  // Below the counters' estimates, what the run erased as measured, each entry once.
+  // Below the counters' estimates, said to be such, what the run erased as measured, each entry once.
   // The files kept for their age are told apart: they were never meant to go.
   const engine::ReportTotals totals = lastReport_.Totals();
-  const std::wstring measured = L"\nErased " + engine::ErasureSummary(totals) + L"." + engine::TooNewSummary(totals);
+  const std::wstring measured = L"\n" + MeasuredBelowEstimates(totals) + L"." + engine::TooNewSummary(totals);
   if (backgroundRun_) {
     NotificationRequest request;
     request.key = L"www";

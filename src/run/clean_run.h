@@ -32,6 +32,17 @@ enum class StopReason { None, User, Ending };
 enum class Users { AsOptions, Current, Every };
 constexpr wchar_t kAllUsersKey[] = L"AllUsers";
 
+// The stored counters add fixed amounts item by item; what the run measured is told beside them.
+// The statistics strip's tip before a cleaning of this session:
+constexpr wchar_t kEstimatesTip[] =
+    L"These are Trellwipe's running estimates, added item by item from fixed amounts; a cleaning shows what it "
+    L"measured.";
+// "Trellwipe's running estimates are above; measured in this cleaning: 64 files, 5.16 MB, 6 registry
+// entries": the line the end's message and pop-up add below the counters.
+std::wstring MeasuredBelowEstimates(const engine::ReportTotals& totals);
+// The strip's tip after a cleaning.
+std::wstring EstimatesTip(const engine::ReportTotals& totals);
+
 class CleanRun {
  public:
   CleanRun(RunView& view, std::wstring programFolder, ProcessValues values, Stages stages);

@@ -66,11 +66,15 @@ struct ItemContext {
     view.SetStatusLine(text);
   }
   // Writes the outcome into the row ("Stopped" when a stop cut the item short; "Done, 3 left behind"
-  // when something stayed, so no failure reads as a success) with the item's figures, and closes the
+  // when something stayed, so no failure reads as a success; what went inside a database, which no
+  // file column shows) with the item's figures, and closes the
   // report entry with what the item added to the counters.
   void EndItem() {
     std::wstring text = erase.Stopped() ? kStoppedOutcome : outcome;
     engine::ItemReport* item = erase.recorder ? erase.recorder->Current() : nullptr;
+    if (item && !item->databases.empty()) {
+      text += L", " + engine::DatabaseSummary(item->databases.size(), item->DatabaseRows(), item->DatabaseBytes());
+    }
     if (item && !item->leftBehind.empty()) text += L", " + std::to_wstring(item->leftBehind.size()) + L" left behind";
     view.SetRowState(text);
     if (item) {

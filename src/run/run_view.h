@@ -41,8 +41,8 @@ class RunView {
   // An information message box; returns when it was closed.
   virtual void ShowInformation(const std::wstring& title, const std::wstring& text) = 0;
   virtual void QueueNotification(const NotificationRequest& request) = 0;
-  // The statistics strip: the date of the last run and its totals.
-  virtual void ShowStatistics(const std::wstring& lastClean, const std::wstring& totals) = 0;
+  // The statistics strip: the date of the last run and its totals, with the tip that says what they are.
+  virtual void ShowStatistics(const std::wstring& lastClean, const std::wstring& totals, const std::wstring& tip) = 0;
   virtual void ShowMainWindow() = 0;
   // The main window's exit procedure; the process ends.
   virtual void ExitProgram() = 0;
@@ -67,7 +67,7 @@ class NullView : public RunView {
   void FocusMainWindow() override {}
   void ShowInformation(const std::wstring&, const std::wstring&) override {}
   void QueueNotification(const NotificationRequest&) override {}
-  void ShowStatistics(const std::wstring&, const std::wstring&) override {}
+  void ShowStatistics(const std::wstring&, const std::wstring&, const std::wstring&) override {}
   void ShowMainWindow() override {}
   void ExitProgram() override {}
 };

@@ -135,22 +135,29 @@ void MainWindow::CreateControls() {
 
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
-  TTTOOLINFOW tool = {};
-  tool.cbSize = sizeof(tool);
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = hwnd_;
-  tool.uId = reinterpret_cast<UINT_PTR>(start_);
-  tool.lpszText =
-      const_cast<wchar_t*>(L"Close your browsers and other programs first: files that are in use cannot be erased.");
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SetTip(start_, L"Close your browsers and other programs first: files that are in use cannot be erased.",
+         TTM_ADDTOOLW);
 
   lastClean_ = AddControl(&MainLayout::lastClean, L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP);
-  totals_ = AddControl(&MainLayout::totals, L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
+  // Its tip says what the figures are; a static control passes the mouse to its tip only with SS_NOTIFY.
+  totals_ =
+      AddControl(&MainLayout::totals, L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS | SS_NOTIFY);
+  SetTip(totals_, run::kEstimatesTip, TTM_ADDTOOLW);
   // The link control clips a link to the advance of its letters, and the last "b" reaches past it;
   // the no-break space at the end gives it that room.
   link_ =
       AddControl(&MainLayout::link, WC_LINK, L"<a>Trellwipe on the web\u00A0</a>", WS_VISIBLE | WS_TABSTOP, kLinkId);
   Layout();
+}
+
+void MainWindow::SetTip(HWND control, const std::wstring& text, UINT message) {
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = const_cast<wchar_t*>(text.c_str());
+  SendMessageW(tooltip_, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void MainWindow::MakeFonts() {

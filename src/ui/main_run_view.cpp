@@ -123,9 +123,10 @@ void MainWindow::ShowInformation(const std::wstring& title, const std::wstring& 
 
 void MainWindow::QueueNotification(const run::NotificationRequest& request) { notifications_->Queue(request); }
 
-void MainWindow::ShowStatistics(const std::wstring& lastClean, const std::wstring& totals) {
+void MainWindow::ShowStatistics(const std::wstring& lastClean, const std::wstring& totals, const std::wstring& tip) {
   SetWindowTextW(lastClean_, lastClean.c_str());
   SetWindowTextW(totals_, totals.c_str());
+  SetTip(totals_, tip, TTM_UPDATETIPTEXTW);
 }
 
 void MainWindow::ShowMainWindow() {

@@ -117,7 +117,7 @@ bool MainWindow::Create() {
   WatchBrowsers();
   settings::LastRun last = settings::LoadLastRun(settingsFile);
   run_->Counters() = {last.cleanedKeys, last.releasedBytes};
-  ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes));
+  ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes), run::kEstimatesTip);
   tray_.Add(hwnd_, reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON)), platform::kProductName);
   if (settings::inifun::FlagTest(settings::inifun::ReadIniValue(settingsFile, L"Options", L"bosskey"))) {
     ArmBossKey(hwnd_,

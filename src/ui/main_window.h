@@ -116,6 +116,7 @@ class MainWindow : public run::RunView {
   HWND StatusLine() const { return status_; }
   HWND LastCleanLabel() const { return lastClean_; }
   HWND Statistics() const { return totals_; }
+  HWND ToolTips() const { return tooltip_; }
   HWND WebLink() const { return link_; }
   const NavigationBar& Navigation() const { return navigation_; }
   const TrayIcon& Tray() const { return tray_; }
@@ -139,7 +140,7 @@ class MainWindow : public run::RunView {
   void FocusMainWindow() override;
   void ShowInformation(const std::wstring& title, const std::wstring& text) override;
   void QueueNotification(const run::NotificationRequest& request) override;
-  void ShowStatistics(const std::wstring& lastClean, const std::wstring& totals) override;
+  void ShowStatistics(const std::wstring& lastClean, const std::wstring& totals, const std::wstring& tip) override;
   void ShowMainWindow() override;
   // The exit sequence: the start-up window, the boss key, the tray icon, then the window; the
   // message loop ends.
@@ -158,6 +159,8 @@ class MainWindow : public run::RunView {
   void CreateControls();
   HWND AddControl(RECT MainLayout::*place, const wchar_t* className, const wchar_t* text, DWORD style, UINT id = 0,
                   DWORD exStyle = 0);
+  // Adds (TTM_ADDTOOLW) or changes (TTM_UPDATETIPTEXTW) the tip of a control.
+  void SetTip(HWND control, const std::wstring& text, UINT message);
   void MakeFonts();
   void Layout();
   // The size and place the window had when it was last closed, or the program ended.

@@ -115,6 +115,21 @@ TEST_F(Browsers, TypedAddressesComeBackAsTheKeepList) {
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kTypedUrls));
 }
 
+// A key that holds only the kept addresses, as the item leaves it (with no keep list, an empty key), is
+// not erased and made again: the second run on a clean system counts no registry entry.
+TEST_F(Browsers, TypedAddressesAlreadyAsKeptAreNoErasure) {
+  for (const char* keepList : {"", "http://keep.example/\r\n"}) {
+    SetString(HKEY_CURRENT_USER, kTypedUrls, L"url1", L"http://forget.example/");
+    WriteText(program / L"keepurl.dat", keepList);
+    for (size_t entries : {1, 0}) {
+      EXPECT_EQ(Run({{L"EXPLORER", L"location"}}).cleanedKeys, 3) << keepList;
+      EXPECT_EQ(view.rows[0].registryEntries, entries) << keepList;
+    }
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kTypedUrls));
+    EXPECT_EQ(TypedUrl(L"url1"), *keepList ? L"http://keep.example/" : L"<none>");
+  }
+}
+
 TEST_F(Browsers, CookiePurgeSparesExactlyTheKeptPaths) {
   std::wstring folder = shell / L"Cookies";
   MakeFile(folder + L"\\me@kept.txt", 10);

@@ -172,7 +172,8 @@ TEST_F(CleanRunTest, StagesAddToTheTotalsThatAreSavedAndShown) {
   EXPECT_EQ(view.totals, L"  Cleaned Registry Keys: 33     Released HD Space:3.34MB");
   EXPECT_EQ(view.messages[0].second,
             L"Task complete Successfully! Cleaned Registry Keys: 33, Released HD Space: 3.34MB\n"
-            L"Erased 1 file (3.34 MB) and 0 registry entries.");
+            L"Trellwipe's running estimates are above; measured in this cleaning: 1 file, 3.34 MB, 0 registry "
+            L"entries.");
   EXPECT_EQ(staged.Counters().cleanedKeys, 33);
 
   // The custom stage runs only when its own flag is exactly "1".
@@ -225,9 +226,11 @@ TEST_F(CleanRunTest, RowsAndTheEndSayWhatWasLeftBehind) {
     EXPECT_EQ(view.rows.back().label, c.last);
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].first, L"Task Complete");
-    EXPECT_EQ(view.messages[0].second, c.last + L" Cleaned Registry Keys: 0, Released HD Space: 0.00MB\nErased " +
-                                           std::to_wstring(c.left.size()) +
-                                           L" files (0.00 MB) and 0 registry entries.");
+    EXPECT_EQ(view.messages[0].second,
+              c.last +
+                  L" Cleaned Registry Keys: 0, Released HD Space: 0.00MB\nTrellwipe's running estimates are above; "
+                  L"measured in this cleaning: " +
+                  std::to_wstring(c.left.size()) + L" files, 0.00 MB, 0 registry entries.");
   }
 }
 
@@ -331,7 +334,9 @@ TEST_F(CleanRunTest, APreviewAndTheCleanAfterItCountATreeReachedByThreeItemsOnce
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key));  // the last item's key, gone with the tree, is not made again
   ASSERT_EQ(view.messages.size(), 1u);
   const std::wstring& text = view.messages[0].second;
-  EXPECT_EQ(text.substr(text.find(L'\n')), L"\nErased 5 files (0.03 MB) and 4 registry entries.");
+  EXPECT_EQ(text.substr(text.find(L'\n')),
+            L"\nTrellwipe's running estimates are above; measured in this cleaning: 5 files, 0.03 MB, 4 registry "
+            L"entries.");
 }
 
 TEST_F(CleanRunTest, UnattendedRunEndsWithANotification) {
@@ -349,7 +354,8 @@ TEST_F(CleanRunTest, UnattendedRunEndsWithANotification) {
   EXPECT_EQ(note.title, L"Trellwipe");
   EXPECT_EQ(note.description,
             L"Trellwipe Clean is done! Cleaned Registry Keys: 5 Released HD Space:0.00MB\n"
-            L"Erased 0 files (0.00 MB) and 0 registry entries.");
+            L"Trellwipe's running estimates are above; measured in this cleaning: 0 files, 0.00 MB, 0 registry "
+            L"entries.");
   EXPECT_TRUE(note.allowDuplicateTitles);
   EXPECT_TRUE(note.enableClickEvent);
   EXPECT_EQ(note.icon, L"");

@@ -122,9 +122,10 @@ class ScopedEnvironment {
 struct Row {
   std::wstring label;
   std::wstring state;
-  // The item's files, bytes and entries left behind, once it has ended.
+  // The item's files, bytes, registry entries and entries left behind, once it has ended.
   size_t files = 0;
   double bytes = 0;
+  size_t registryEntries = 0;
   size_t leftBehind = 0;
 };
 
@@ -135,7 +136,7 @@ class RecordingView : public run::RunView {
   std::vector<std::wstring> statusLines;
   std::vector<std::pair<std::wstring, std::wstring>> messages;
   std::vector<run::NotificationRequest> notifications;
-  std::wstring lastClean, totals;
+  std::wstring lastClean, totals, statisticsTip;
   bool startEnabled = true, busy = false, statusPageShown = false, mainWindowShown = false, exited = false;
   int pumps = 0, focuses = 0;
 
@@ -151,6 +152,7 @@ class RecordingView : public run::RunView {
     if (rows.empty()) return;
     rows.back().files = item.files.size();
     rows.back().bytes = item.Bytes();
+    rows.back().registryEntries = item.RegistryEntries();
     rows.back().leftBehind = item.leftBehind.size();
   }
   void SetProgress(int value) override { progress.push_back(value); }
@@ -161,9 +163,10 @@ class RecordingView : public run::RunView {
     messages.emplace_back(title, text);
   }
   void QueueNotification(const run::NotificationRequest& request) override { notifications.push_back(request); }
-  void ShowStatistics(const std::wstring& date, const std::wstring& text) override {
+  void ShowStatistics(const std::wstring& date, const std::wstring& text, const std::wstring& tip) override {
     lastClean = date;
     totals = text;
+    statisticsTip = tip;
   }
   void ShowMainWindow() override { mainWindowShown = true; }
   void ExitProgram() override { exited = true; }

@@ -103,6 +103,18 @@ struct RecordedWindow {
   std::optional<ui::MainWindow> window;
 };
 
+// The tip the statistics strip shows under the pointer.
+std::wstring StripTip(const ui::MainWindow& window) {
+  wchar_t text[512] = L"";
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = window.Handle();
+  tool.uId = reinterpret_cast<UINT_PTR>(window.Statistics());
+  tool.lpszText = text;
+  SendMessageW(window.ToolTips(), TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
 bool HotKeyTaken() {
   if (!RegisterHotKey(nullptr, 1, MOD_WIN, 'Z')) return true;
   UnregisterHotKey(nullptr, 1);
@@ -123,6 +135,7 @@ TEST(MainWindow, StartButtonRunsACleaningIntoTheResultList) {
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
   EXPECT_EQ(WindowText(window.Handle()), L"Trellwipe V6.50");
   EXPECT_NE(WindowText(window.Statistics()).find(L"Cleaned Registry Keys: 12"), std::wstring::npos);
+  EXPECT_EQ(StripTip(window), run::kEstimatesTip);
   MessageRecorder messages;
 
   SendMessageW(window.StartButton(), BM_CLICK, 0, 0);
@@ -138,6 +151,9 @@ TEST(MainWindow, StartButtonRunsACleaningIntoTheResultList) {
   EXPECT_EQ(messages.shown[0].caption, L"Task Complete");
   EXPECT_TRUE(IsWindowVisible(window.Handle()));
   EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"regnum"), L"0");
+  EXPECT_EQ(StripTip(window),
+            L"These are Trellwipe's running estimates; measured in the last cleaning: 0 files, 0.00 MB, 0 registry "
+            L"entries");
 }
 
 // Beside its state, each row shows its item's files, size and what it left behind; an item that left
