@@ -117,6 +117,9 @@ struct ItemReport {
 
   double Bytes() const;
   size_t RegistryEntries() const { return keys.size() + values.size(); }
+  // The item is the first of the run to erase (or, in a preview, that would erase) a file, folder or
+  // registry entry, or it works inside a database.
+  bool ErasesSomething() const { return !files.empty() || !folders.empty() || RegistryEntries() > 0 || !steps.empty(); }
 };
 
 struct ReportTotals {
