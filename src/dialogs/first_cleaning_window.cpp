@@ -13,15 +13,16 @@ namespace {
 
 constexpr wchar_t kTitle[] = L"The first cleaning";
 constexpr wchar_t kClosing[] = L"Clean erases them now, Preview lists every file and key first, Cancel cleans nothing.";
-constexpr WORD kQuestionId = 103;
-constexpr WORD kClosingId = 104;
+// The two texts' controls, beside the list's and the buttons' of the class.
+enum : WORD { kQuestionId = 103, kClosingId };
 constexpr WORD kButtonIds[] = {FirstCleaningWindow::kCleanId, FirstCleaningWindow::kPreviewId, IDCANCEL};
 
-// Design pixels at 96 DPI.
-constexpr int kGap = 10;
-constexpr int kWidth = 460;
-constexpr int kButtonWidth = 80;
-constexpr int kButtonHeight = 26;
+// The design, in pixels at 96 DPI: the gap around and between the controls, the client area's width,
+// and a button's least size.
+struct Design {
+  int gap, width, buttonWidth, buttonHeight;
+};
+constexpr Design kDesign = {10, 460, 80, 26};
 
 HFONT FontOf(HWND control) { return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)); }
 
@@ -41,6 +42,14 @@ SIZE FrameOf(HWND window) {
   GetWindowRect(window, &outer);
   GetClientRect(window, &inner);
   return {outer.right - outer.left - inner.right, outer.bottom - outer.top - inner.bottom};
+}
+
+// A control's edges, without its scroll bars: what it has beyond its rows' room.
+SIZE EdgesOf(HWND control) {
+  RECT rect = {};
+  AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(control, GWL_EXSTYLE)));
+  return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
 RECT WorkAreaOf(HWND window) {
@@ -103,18 +112,18 @@ void FirstCleaningWindow::Choose(FirstCleaningChoice choice) {
 
 void FirstCleaningWindow::Layout() {
   const UINT dpi = toolkit::WindowDpi(Handle());
-  const int gap = toolkit::Scale(kGap, dpi);
+  const int gap = toolkit::Scale(kDesign.gap, dpi);
   const RECT work = workArea_ ? *workArea_ : WorkAreaOf(Handle());
   const SIZE frame = FrameOf(Handle());
-  const int clientWidth = std::min<int>(toolkit::Scale(kWidth, dpi), work.right - work.left - frame.cx);
+  const int clientWidth = std::min<int>(toolkit::Scale(kDesign.width, dpi), work.right - work.left - frame.cx);
   const int textWidth = clientWidth - 2 * gap;
 
   // The buttons on one row at the right, each as wide as its caption needs.
-  int buttonHeight = toolkit::Scale(kButtonHeight, dpi);
+  int buttonHeight = toolkit::Scale(kDesign.buttonHeight, dpi);
   std::vector<int> buttonWidths;
   for (WORD id : kButtonIds) {
     const SIZE caption = TextSize(Control(id), platform::WindowText(Control(id)));
-    buttonWidths.push_back(std::max<int>(toolkit::Scale(kButtonWidth, dpi), caption.cx + 2 * gap));
+    buttonWidths.push_back(std::max<int>(toolkit::Scale(kDesign.buttonWidth, dpi), caption.cx + 2 * gap));
     buttonHeight = std::max<int>(buttonHeight, caption.cy + gap);
   }
   const int questionHeight = TextSize(Control(kQuestionId), question_, textWidth).cy;
@@ -125,7 +134,7 @@ void FirstCleaningWindow::Layout() {
   int widest = 0;
   for (const std::wstring& label : labels_) widest = std::max<int>(widest, TextSize(list, label).cx);
   SendMessageW(list, LB_SETHORIZONTALEXTENT, widest + 2 * gap, 0);
-  const SIZE border = FrameOf(list);
+  const SIZE border = EdgesOf(list);
   const int rowHeight = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
   const bool sideways = widest + 2 * gap > textWidth - border.cx - GetSystemMetrics(SM_CXVSCROLL);
   const int listNeeds =
