@@ -4,7 +4,7 @@
 # after a cleaning of the sample traces (at 100 % also maximised after a cleaning of many), a row's
 # details, the cleaning settings (also on Edge's tab) with the address and cookie keep lists, the
 # options, the file search with its extension list, the about window, the pop-up of an unattended
-# cleaning and Papermill, the shredder.
+# cleaning, Papermill, the shredder, and the questions before a first cleaning and "Clean and Shut Down".
 #   screenshots.sh [BUILD] [FOLDER]     (defaults: build/, docs/screenshots/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -145,6 +145,27 @@ for scale in 100 150; do
   shot papermill 'Papermill File Shredder' 2
   driver close 'Papermill File Shredder'
   wineserver -w
+  # The questions before a cleaning: the first one of a selection nobody saved (many items ticked, some
+  # of programs that are not here), and "Clean and Shut Down" from the tray menu, both answered Cancel.
+  sample_traces
+  sample_selection_wide "$settings"
+  printf '%s\r\n' 'DefaultSelection=1' >>"$settings"
+  wine 'C:\Trellwipe\trellwipe.exe' </dev/null >/dev/null 2>&1 &
+  driver wait-window 'Trellwipe V6.50' 60
+  driver post cleannow
+  driver wait-window 'The first cleaning' 120
+  shot first-cleaning 'The first cleaning' 2
+  driver click 'The first cleaning' Cancel 0
+  sleep 0.5
+  driver post trayshutdown
+  driver wait-window 'Clean and Shut Down' 60
+  shot shutdown-question 'Clean and Shut Down' 2
+  driver click 'Clean and Shut Down' Cancel 0
+  sleep 0.5
+  driver post exit
+  driver wait-gone 20
+  wineserver -w
+  sample_selection "$settings"
   if [ "$scale" = 100 ]; then
     sample_traces
     sample_selection_wide "$settings"

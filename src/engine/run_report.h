@@ -132,6 +132,9 @@ struct ItemReport {
   size_t RegistryEntries() const { return keys.size() + values.size(); }
   size_t DatabaseRows() const;
   double DatabaseBytes() const;
+  // The item erases (or, in a preview, would erase) a file, folder or registry entry, or works inside
+  // a database.
+  bool ErasesSomething() const { return !files.empty() || !folders.empty() || RegistryEntries() > 0 || !steps.empty(); }
 };
 
 struct ReportTotals {

@@ -5,6 +5,7 @@
 
 #include "catalogue/item_list.h"
 #include "catalogue/running_programs.h"
+#include "dialogs/first_cleaning_window.h"
 #include "platform/files.h"
 #include "platform/product_name.h"
 #include "settings/default_selection.h"
@@ -36,7 +37,6 @@ constexpr Tool kTools[] = {
      L"The registry cleaner (Keysweep.exe) is not part of this installation."},
     {kFileShredderCommand, L"\\Papermill.exe", L"The shredder (Papermill.exe) is not part of this installation."},
 };
-constexpr wchar_t kFirstCleaningTitle[] = L"The first cleaning";
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
@@ -180,20 +180,16 @@ void MainWindow::Execute(UINT command) {
 }
 
 bool MainWindow::ConfirmFirstCleaning() {
-  if (run_->Running() || !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return true;
+  if (run_->Running() || previewSeen_ || !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) {
+    return true;
+  }
   SetBusyCursor(true);
   std::optional<engine::RunReport> previewed = run_->Preview();
   SetBusyCursor(false);
   if (!previewed || previewed->stopped) return false;
-  const engine::RunReport& report = *previewed;
-  std::wstring text = L"This first cleaning uses the selection Trellwipe ticked for you. It is about to erase " +
-                      engine::ErasureSummary(report.Totals()) + L", in these items:";
-  for (const engine::ItemReport& item : report.items) text += L"\r\n    " + item.label;
-  text += L"\r\n\r\nClean erases them now, Preview lists every file and key first, Cancel cleans nothing.";
-  enum Choice { kClean, kPreview };
-  int choice = toolkit::Choose(hwnd_, text, kFirstCleaningTitle, {L"Clean", L"Preview", L"Cancel"});
-  if (choice == kPreview) Preview();
-  return choice == kClean;
+  dialogs::FirstCleaningChoice choice = dialogs::AskFirstCleaning(hwnd_, *previewed, programFolder_);
+  if (choice == dialogs::FirstCleaningChoice::Preview) Preview();
+  return choice == dialogs::FirstCleaningChoice::Clean;
 }
 
 void MainWindow::CleanAttended() {

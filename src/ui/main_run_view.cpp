@@ -32,6 +32,7 @@ void MainWindow::Preview() {
                 L" items, " + std::to_wstring(totals.files) + L" files, " + platform::Megabytes(totals.bytes) +
                 L" MB, " + std::to_wstring(totals.registryEntries) + L" registry entries. Nothing was erased." +
                 engine::TooNewSummary(totals));
+  previewSeen_ = previewSeen_ || !report.stopped;
   previewReport_ = std::move(report);
   previewShown_ = true;
 }

@@ -172,8 +172,9 @@ class MainWindow : public run::RunView {
   void Execute(UINT command);
   // An attended run, once the user has agreed to clean while programs that hold their files run.
   void CleanAttended();
-  // Before a cleaning with the selection ticked for a new user: what is about to go, by the preview's
-  // totals and the items' names. Yes cleans, No shows the preview instead, Cancel does nothing.
+  // Before a cleaning with the selection ticked for a new user, unless the user has seen a preview of
+  // it since the program started: what is about to go, by the preview's totals and the names of the
+  // items that erase something. True cleans; Preview shows the preview instead.
   bool ConfirmFirstCleaning();
   // Every run starts here: an Exit or the end of the session that arrived meanwhile stopped it, and
   // is carried out once it has unwound.
@@ -242,6 +243,9 @@ class MainWindow : public run::RunView {
   std::vector<int> noteRows_;
   // The rows show this preview, not the last run, until the list is cleared.
   bool previewShown_ = false;
+  // A whole preview was shown since the program started: the first cleaning's question, which only
+  // tells what the preview lists, is not asked again.
+  bool previewSeen_ = false;
   bool busy_ = false;           // a run is under way: the hourglass shows over the window
   bool showMaximised_ = false;  // the first show fills the screen, as the window did when last closed
   engine::RunReport previewReport_;

@@ -25,6 +25,7 @@ constexpr Named kCommands[] = {
     {L"exit", ui::kExitCommand},
     {L"cleannow", ui::kCleanNowCommand},
     {L"trayclean", ui::kTrayCleanNowCommand},
+    {L"trayshutdown", ui::kTrayCleanShutdownCommand},
     {L"settings", ui::kCleanSettingsCommand},
     {L"options", ui::kCleanOptionsCommand},
     {L"search", ui::kSearchEraseCommand},
@@ -88,8 +89,8 @@ int PrintRows() {
 int Usage() {
   fwprintf(stderr,
            L"usage: trellwipe_driver COMMAND\n"
-           L"  post NAME              posts a main-window command: exit cleannow trayclean settings options\n"
-           L"                         search about home status restore shredder cancel\n"
+           L"  post NAME              posts a main-window command: exit cleannow trayclean trayshutdown\n"
+           L"                         settings options search about home status restore shredder cancel\n"
            L"  rows                   prints the result list, one \"item<TAB>state\" line per row\n"
            L"  details ROW            opens the details of the result list's row (0 is the first)\n"
            L"  tab CAPTION INDEX      shows a tab of the window with that caption (0 is the first)\n"

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <set>
@@ -522,29 +523,106 @@ TEST(MainWindow, MenuCommandsOpenTheirWindowsAndPages) {
   EXPECT_EQ(window.calls.size(), 6u);
 }
 
-// The first "Clean Now" with the selection ticked for a new user shows what is about to go, with
-// the buttons "Clean", "Preview" and "Cancel": Cancel (or closing the question) cleans nothing,
-// Preview shows the preview, Clean cleans.
-TEST(MainWindow, TheFirstCleaningOfASelectionNeverSavedShowsWhatGoesFirst) {
-  TempFolder folder;
+namespace {
+
+HWND ChildButton(HWND dialog, const wchar_t* caption) { return FindWindowExW(dialog, nullptr, L"Button", caption); }
+
+// Answers "The first cleaning" as a user would, from a timer that the question's own message loop
+// runs: notes the items it lists, then presses a key or a button.
+class FirstCleaningAnswer {
+ public:
+  explicit FirstCleaningAnswer(std::function<void(HWND dialog)> answer) : answer_(std::move(answer)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 20, Tick);
+  }
+  ~FirstCleaningAnswer() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  int asked = 0;
+  std::vector<std::wstring> listed;
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    FirstCleaningAnswer& self = *current_;
+    HWND dialog = FindWindowW(L"#32770", L"The first cleaning");
+    if (!dialog || dialog == self.answered_) return;
+    self.answered_ = dialog;
+    ++self.asked;
+    self.listed = ListBoxItems(FindWindowExW(dialog, nullptr, L"ListBox", nullptr));
+    self.answer_(dialog);
+  }
+  static inline FirstCleaningAnswer* current_ = nullptr;
+  std::function<void(HWND)> answer_;
+  HWND answered_ = nullptr;
+  UINT_PTR timer_ = 0;
+};
+
+// A program folder whose selection was ticked for a new user: the clipboard, which a cleaning
+// empties, and Safari's history, which is not on this computer.
+std::wstring NewUsersSelection(const TempFolder& folder) {
   std::wstring settings = folder / L"prisd.dat";
   settings::inifun::WriteIniValue(settings, L"Options", L"DefaultSelection", L"1");
   settings::inifun::WriteIniValue(settings, L"WINDOWS", L"clip", L"1");
-  RecordedWindow window(folder.Path());
-  const int kCancel = 2, kClosed = -1, kPreview = 1, kClean = 0;
-  for (int choice : {kCancel, kClosed, kPreview, kClean}) {
-    window.messages.choices = {choice};
-    size_t before = window.messages.shown.size();
+  settings::inifun::WriteIniValue(settings, L"Safari", L"History", L"1");
+  return settings;
+}
+
+}  // namespace
+
+// The first "Clean Now" with the selection ticked for a new user asks "The first cleaning", naming
+// the items that would erase something: Cancel, Esc and the close box clean nothing, Preview shows
+// the preview, Clean cleans.
+TEST(MainWindow, TheFirstCleaningOfASelectionNeverSavedShowsWhatGoesFirst) {
+  const struct {
+    const char* name;
+    std::function<void(HWND)> answer;
+    bool previews, cleans;
+  } cases[] = {
+      {"Cancel", [](HWND dialog) { Press(ChildButton(dialog, L"Cancel")); }, false, false},
+      {"Esc",
+       [](HWND dialog) {
+         HWND focus = GetFocus();
+         PostMessageW(IsChild(dialog, focus) ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+       },
+       false, false},
+      {"close box", [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }, false, false},
+      {"Preview", [](HWND dialog) { Press(ChildButton(dialog, L"Preview")); }, true, false},
+      {"Clean", [](HWND dialog) { Press(ChildButton(dialog, L"Clean")); }, false, true},
+  };
+  for (const auto& [name, answer, previews, cleans] : cases) {
+    TempFolder folder;
+    const std::wstring settings = NewUsersSelection(folder);
+    RecordedWindow window(folder.Path());
+    FirstCleaningAnswer user(answer);
     Command(window.Handle(), ui::kCleanNowCommand);
-    ASSERT_GT(window.messages.shown.size(), before);
-    const auto& question = window.messages.shown[before];
-    EXPECT_EQ(question.caption, L"The first cleaning");
-    EXPECT_EQ(question.buttons, (std::vector<std::wstring>{L"Clean", L"Preview", L"Cancel"}));
-    EXPECT_NE(question.text.find(L"\r\n    Windows Clipboard"), std::wstring::npos) << question.text;
-    EXPECT_EQ(WindowText(window->StatusLine()).rfind(L"Preview: ", 0) == 0, choice == kPreview) << choice;
-    EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty(), choice != kClean) << choice;
+    EXPECT_EQ(user.asked, 1) << name;
+    EXPECT_EQ(user.listed, std::vector<std::wstring>{L"Windows Clipboard"}) << name;
+    EXPECT_EQ(WindowText(window->StatusLine()).rfind(L"Preview: ", 0) == 0, previews) << name;
+    EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty(), !cleans) << name;
+    EXPECT_EQ(window.Boxes(), cleans ? std::vector<std::wstring>{L"Task Complete"} : std::vector<std::wstring>{})
+        << name;
   }
-  EXPECT_EQ(window.Boxes(), std::vector<std::wstring>{L"Task Complete"});
+}
+
+// Once the user has seen the preview, a cleaning in the same run of the program is not asked about
+// again; the next run of the program asks again.
+TEST(MainWindow, AfterItsPreviewTheFirstCleaningIsNotAskedAgain) {
+  TempFolder folder;
+  const std::wstring settings = NewUsersSelection(folder);
+  {
+    RecordedWindow window(folder.Path());
+    FirstCleaningAnswer user([](HWND dialog) { Press(ChildButton(dialog, L"Preview")); });
+    Command(window.Handle(), ui::kCleanNowCommand);
+    EXPECT_TRUE(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
+    Command(window.Handle(), ui::kStartCleaningCommand);
+    EXPECT_EQ(user.asked, 1);
+    EXPECT_FALSE(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
+  }
+  RecordedWindow again(folder.Path());
+  FirstCleaningAnswer user([](HWND dialog) { Press(ChildButton(dialog, L"Cancel")); });
+  Command(again.Handle(), ui::kCleanNowCommand);
+  EXPECT_EQ(user.asked, 1);
 }
 
 TEST(MainWindow, RunningBrowsersAreNamedBeforeAnAttendedRunAndNoCancelsIt) {

@@ -15,6 +15,7 @@
 #include "dialogs/cookie_window.h"
 #include "dialogs/details_window.h"
 #include "dialogs/extension_window.h"
+#include "dialogs/first_cleaning_window.h"
 #include "dialogs/locate_window.h"
 #include "dialogs/options_window.h"
 #include "dialogs/rule_update_window.h"
@@ -318,6 +319,35 @@ TEST_F(WindowTexts, TheDialogs) {
                    SWP_NOMOVE | SWP_NOZORDER);
       ExpectWhole(window, name);
     }
+  }
+}
+
+// The first cleaning's question on a 1366x768 screen whose taskbar takes 40 pixels: it lies inside the
+// work area with every text whole; 66 items scroll, 12 show whole.
+TEST_F(WindowTexts, TheFirstCleaningQuestionOnASmallScreen) {
+  const RECT work = {0, 0, 1366, 728};
+  for (const auto& [items, scrolls] : {std::pair{66, true}, std::pair{12, false}}) {
+    engine::RunReport preview;
+    preview.preview = true;
+    for (int i = 0; i < items; ++i) {
+      engine::ItemReport item;
+      item.label = L"Example Browser Temporary Internet Files " + std::to_wstring(i);
+      item.folders = {L"C:\\example\\" + std::to_wstring(i)};
+      preview.items.push_back(item);
+    }
+    dialogs::FirstCleaningWindow question(preview, program.Path(), work);
+    ASSERT_TRUE(question.Create(nullptr, false));
+    ExpectWhole(question.Handle(), "first cleaning");
+    RECT window, both;
+    GetWindowRect(question.Handle(), &window);
+    IntersectRect(&both, &window, &work);
+    EXPECT_TRUE(EqualRect(&both, &window))
+        << window.left << "," << window.top << " " << window.right << "," << window.bottom;
+    EXPECT_EQ(ListBoxItems(question.Items()).size(), static_cast<size_t>(items));
+    RECT list;
+    GetClientRect(question.Items(), &list);
+    const LRESULT rows = list.bottom / SendMessageW(question.Items(), LB_GETITEMHEIGHT, 0, 0);
+    EXPECT_EQ(rows < items, scrolls) << rows << " rows of " << items;
   }
 }
 
