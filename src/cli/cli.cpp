@@ -133,7 +133,7 @@ std::wstring UnsavedSelectionText(const engine::RunReport& preview) {
       L"A cleaning would erase " +
       engine::ErasureSummary(preview.Totals()) + L", in these items:\n";
   for (const engine::ItemReport& item : preview.items) {
-    text += L"    " + item.label + L" [" + item.section + L"/" + item.key + L"]\n";
+    if (item.ErasesSomething()) text += L"    " + item.label + L" [" + item.section + L"/" + item.key + L"]\n";
   }
   return text +
          L"Nothing was erased. To clean these items run trellwipe-cli --clean --yes; to see every file and "

@@ -249,6 +249,7 @@ TEST(Cli, OnlyChoosesTheItemsOfThisCallWithoutChangingTheSelection) {
 TEST(Cli, ASelectionNeverSavedIsCleanedOnlyWithYesOrItemsNamed) {
   SeededProfile profile;
   settings::inifun::WriteIniValue(profile.Settings(), L"Options", L"DefaultSelection", L"1");
+  settings::inifun::WriteIniValue(profile.Settings(), L"Safari", L"history", L"1");
   std::wstring before = FolderSnapshot(profile.root.Path());
   Call held = RunCli(profile, {L"--clean", L"--json"});
   EXPECT_EQ(held.code, cli::kExitSelectionUnsaved);
@@ -259,6 +260,8 @@ TEST(Cli, ASelectionNeverSavedIsCleanedOnlyWithYesOrItemsNamed) {
                            "\n    Tool [plus-in/Tool]\n", "Nothing was erased.", "trellwipe-cli --clean --yes"}) {
     EXPECT_NE(held.output.err.find(said), std::string::npos) << said << "\n" << held.output.err;
   }
+  // Safari is ticked but not on this computer: it would erase nothing, so it is not named.
+  EXPECT_EQ(held.output.err.find("[Safari/History]"), std::string::npos) << held.output.err;
 
   Call only = RunCli(profile, {L"--clean", L"--only", L"Chrome/Cache"});
   EXPECT_EQ(only.code, cli::kExitDone) << only.output.err;
