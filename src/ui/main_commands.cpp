@@ -1,5 +1,6 @@
 #include "ui/main_commands.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <iterator>
 
@@ -52,12 +53,16 @@ std::wstring CleanShutdownQuestion(const std::wstring& programFolder) {
   std::wstring text;
   if (ticked.empty()) {
     text = L"No item is ticked in Clean Settings: Trellwipe will clean nothing, then shut down the computer.";
-  } else if (ticked.size() > kNamedItems) {
-    text =
-        L"Trellwipe will clean the " + std::to_wstring(ticked.size()) + L" ticked items, then shut down the computer.";
   } else {
-    text = L"Trellwipe will clean these items, then shut down the computer:";
-    for (const std::wstring& label : ticked) text += L"\r\n    " + label;
+    // The first ones by name, the others counted, so that the question stays on the screen.
+    const size_t named = std::min(ticked.size(), kNamedItems);
+    text = ticked.size() > named ? L"Trellwipe will clean these " + std::to_wstring(ticked.size()) +
+                                       L" ticked items, then shut down the computer:"
+                                 : L"Trellwipe will clean these items, then shut down the computer:";
+    for (size_t i = 0; i < named; ++i) text += L"\r\n    " + ticked[i];
+    if (ticked.size() > named) {
+      text += L"\r\n    and " + std::to_wstring(ticked.size() - named) + L" more (Clean Settings lists them all)";
+    }
   }
   return text + L"\r\n\r\nOK cleans and shuts down; Cancel does neither.";
 }

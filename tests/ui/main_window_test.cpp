@@ -17,6 +17,7 @@
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
+#include "settings/item_flags.h"
 #include "settings/window_place.h"
 #include "support/loopback_server.h"
 #include "support/test_support.h"
@@ -439,6 +440,29 @@ TEST(MainWindow, TrayMenuCleanNowRunsUnattendedAndHidesTheWindow) {
   EXPECT_TRUE(IsWindowVisible(window.Handle()));
   window.menuAnswer = 0;
   SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
+  EXPECT_TRUE(window.calls.empty());
+}
+
+// With more ticked items than a question can show, the first are named and the others counted.
+TEST(MainWindow, TrayMenuCleanAndShutDownNamesTheFirstItemsAndCountsTheRest) {
+  TempFolder folder;
+  std::wstring settings = folder / L"prisd.dat";
+  for (const settings::ItemFlag& flag : settings::ItemFlags().first(10)) {
+    settings::inifun::WriteIniValue(settings, flag.section, flag.key, L"1");
+  }
+  RecordedWindow window(folder.Path());
+  window.menuAnswer = ui::kTrayCleanShutdownCommand;
+  window.messages.answers = {IDCANCEL};
+  SendMessageW(window.Handle(), ui::TrayIcon::kCallbackMessage, 1, WM_RBUTTONUP);
+  ASSERT_EQ(window.messages.shown.size(), 1u);
+  const std::wstring& text = window.messages.shown[0].text;
+  EXPECT_EQ(text.rfind(L"Trellwipe will clean these 10 ticked items, then shut down the computer:\r\n    ", 0), 0u)
+      << text;
+  EXPECT_NE(text.find(L"\r\n    and 2 more (Clean Settings lists them all)\r\n\r\nOK cleans"), std::wstring::npos)
+      << text;
+  size_t lines = 0;
+  for (size_t at = text.find(L"\r\n    "); at != std::wstring::npos; at = text.find(L"\r\n    ", at + 1)) ++lines;
+  EXPECT_EQ(lines, 9u) << text;
   EXPECT_TRUE(window.calls.empty());
 }
 
