@@ -225,7 +225,7 @@ bool CleanRun::CleanNow(RunEnd end) {
   view_.ShowStatusPage();
   view_.SetBusyCursor(true);
   counters_ = {};
-  view_.EnableStartButton(false);
+  view_.EnableStartCommands(false);
   view_.ClearRows();
   view_.SetProgress(kStartProgress);
   view_.SetStatusLine(L"");
@@ -276,7 +276,7 @@ void CleanRun::EndOfRun(RunEnd end) {
     return;
   }
   if (stopped == StopReason::None) view_.SetProgress(kEndProgress);
-  view_.EnableStartButton(true);
+  view_.EnableStartCommands(true);
   settings::SaveLastRun(settingsFile_, clock_(), counters_.cleanedKeys, counters_.releasedBytes);
   view_.SetBusyCursor(false);
   if (stopped == StopReason::Ending || end == RunEnd::Silent) {

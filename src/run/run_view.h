@@ -24,7 +24,8 @@ class RunView {
   virtual ~RunView() = default;
   virtual void ShowStatusPage() = 0;
   virtual void SetBusyCursor(bool busy) = 0;
-  virtual void EnableStartButton(bool enabled) = 0;
+  // "Start Cleaning" and "Preview", which wait while a run is under way.
+  virtual void EnableStartCommands(bool enabled) = 0;
   virtual void ClearRows() = 0;
   // Appends a row with its first column; it becomes the current row and is scrolled into view.
   virtual void AddRow(const std::wstring& label) = 0;
@@ -56,7 +57,7 @@ class NullView : public RunView {
  public:
   void ShowStatusPage() override {}
   void SetBusyCursor(bool) override {}
-  void EnableStartButton(bool) override {}
+  void EnableStartCommands(bool) override {}
   void ClearRows() override {}
   void AddRow(const std::wstring&) override {}
   void SetRowState(const std::wstring&) override {}

@@ -9,11 +9,14 @@
 #include "toolkit/message_pump.h"
 #include "toolkit/messages.h"
 #include "ui/boss_key.h"
+#include "ui/main_commands.h"
 
 // The status page as the cleaning run and the preview fill it: its rows, progress and status line.
 namespace ui {
 
 void MainWindow::Preview() {
+  // Its button and menu entry wait for a run; the busy cursor stays the run's.
+  if (run_->Running()) return;
   ShowPage(Page::Status);
   SetBusyCursor(true);
   std::optional<engine::RunReport> previewed = run_->Preview();
@@ -76,7 +79,11 @@ void MainWindow::SetBusyCursor(bool busy) {
   SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-void MainWindow::EnableStartButton(bool enabled) { EnableWindow(start_, enabled); }
+void MainWindow::EnableStartCommands(bool enabled) {
+  EnableWindow(start_, enabled);
+  EnableWindow(preview_, enabled);
+  EnableMenuItem(GetMenu(hwnd_), kPreviewCommand, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
 
 void MainWindow::ClearRows() {
   ListView_DeleteAllItems(list_);

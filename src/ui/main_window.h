@@ -128,7 +128,7 @@ class MainWindow : public run::RunView {
   void ShowStatusPage() override;
   void SetBusyCursor(bool busy) override;
   HWND OwnerWindow() const override { return hwnd_; }
-  void EnableStartButton(bool enabled) override;
+  void EnableStartCommands(bool enabled) override;
   void ClearRows() override;
   void AddRow(const std::wstring& label) override;
   void AddNoteRow(const std::wstring& text) override;

@@ -142,7 +142,7 @@ class RecordingView : public run::RunView {
 
   void ShowStatusPage() override { statusPageShown = true; }
   void SetBusyCursor(bool b) override { busy = b; }
-  void EnableStartButton(bool enabled) override { startEnabled = enabled; }
+  void EnableStartCommands(bool enabled) override { startEnabled = enabled; }
   void ClearRows() override { rows.clear(); }
   void AddRow(const std::wstring& label) override { rows.push_back({label, L""}); }
   void SetRowState(const std::wstring& text) override {

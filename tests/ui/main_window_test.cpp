@@ -1030,6 +1030,30 @@ TEST_F(LongRun, TheWindowAnswersThroughoutAndCancelStopsAtTheNextFile) {
   EXPECT_EQ(ListView_GetItemCount(list), 2);
 }
 
+// Preview waits while a cleaning runs, its button and its menu entry alike, and is back when the run
+// has ended or was stopped.
+TEST_F(LongRun, PreviewWaitsForTheCleaningAndReturnsWhenItEndsOrStops) {
+  RecordedWindow window(program.Path());
+  auto previewOn = [&] {
+    const UINT entry = GetMenuState(GetMenu(window.Handle()), ui::kPreviewCommand, MF_BYCOMMAND);
+    return std::pair<bool, bool>{IsWindowEnabled(window->PreviewButton()), !(entry & (MF_GRAYED | MF_DISABLED))};
+  };
+  for (bool cancel : {false, true}) {
+    Prepare(3000);
+    acted = false;
+    std::pair<bool, bool> during{true, true};
+    ResponsivenessProbe probe(OnceGone(window, 300, [&] {
+      during = previewOn();
+      if (cancel) SendMessageW(window->CancelButton(), BM_CLICK, 0, 0);
+    }));
+    Command(window.Handle(), ui::kStartCleaningCommand);
+    ASSERT_TRUE(acted) << cancel;
+    EXPECT_EQ(window->Run().Stopped() == run::StopReason::User, cancel);
+    EXPECT_EQ(during, std::pair(false, false)) << cancel;
+    EXPECT_EQ(previewOn(), std::pair(true, true)) << cancel;
+  }
+}
+
 TEST_F(LongRun, ExitStopsTheRunSavesWhatWentAndEndsTheProgram) {
   Prepare(5000);
   RecordedWindow window(program.Path());
