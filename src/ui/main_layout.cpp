@@ -87,6 +87,12 @@ MainLayout LayOutMainWindow(SIZE client, UINT dpi) {
 
 SIZE MainWindowSize(UINT dpi) { return {toolkit::Scale(800, dpi), toolkit::Scale(560, dpi)}; }
 
+// Never more than the screen allows: a window at 200 % on a small screen is as large as it can be.
+SIZE LeastWindowSize(UINT dpi, POINT largest) {
+  const SIZE designed = MainWindowSize(dpi);
+  return {std::min<LONG>(designed.cx, largest.x), std::min<LONG>(designed.cy, largest.y)};
+}
+
 int ResultColumnWidth(int column, UINT dpi) { return toolkit::Scale(kResultColumnTable[column].width, dpi); }
 
 // The main window's controls: made, placed by LayOutMainWindow, sized to the DPI and skinned.
@@ -192,6 +198,19 @@ void MainWindow::Layout() {
     others += ResultColumnWidth(column, dpi_);
   }
   ListView_SetColumnWidth(list_, 1, std::max<int>(ResultColumnWidth(1, dpi_), list.right - others));
+}
+
+void MainWindow::KeepLeastSize() {
+  RECT window;
+  GetWindowRect(hwnd_, &window);
+  const SIZE now = {window.right - window.left, window.bottom - window.top};
+  const SIZE least = LeastWindowSize(dpi_, {GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)});
+  // The size set here comes back as a WM_SIZE of its own.
+  if (growing_ || (now.cx >= least.cx && now.cy >= least.cy)) return;
+  growing_ = true;
+  SetWindowPos(hwnd_, nullptr, 0, 0, std::max(now.cx, least.cx), std::max(now.cy, least.cy),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  growing_ = false;
 }
 
 void MainWindow::RestorePlace() {

@@ -19,6 +19,9 @@ MainLayout LayOutMainWindow(SIZE client, UINT dpi);
 
 // The window's outer size at `dpi`.
 SIZE MainWindowSize(UINT dpi);
+// The least outer size at `dpi`, within the largest the system lets a window take: every control
+// shows whole in it.
+SIZE LeastWindowSize(UINT dpi, POINT largest);
 // The result list's columns: Item, State, then the figures of the item's files, size and what it
 // left behind; the widths they start at.
 constexpr int kResultColumns = 5;

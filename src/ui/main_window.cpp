@@ -192,17 +192,16 @@ std::optional<LRESULT> MainWindow::HandleSizing(UINT message, WPARAM wParam, LPA
     case WM_SIZE:
       // Also sent while the window is made, before its controls are.
       if (!list_) return 0;
+      if (wParam == SIZE_RESTORED) KeepLeastSize();
       Layout();
       // Under Wine a maximised window keeps, where its controls were, what they drew before: the
       // whole window is painted again.
       RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       return 0;
     case WM_GETMINMAXINFO: {
-      // Never more than the screen allows: a window at 200 % on a small screen is as large as it can be.
       auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-      const SIZE least = MainWindowSize(dpi_);
-      limits->ptMinTrackSize = {std::min(least.cx, limits->ptMaxTrackSize.x),
-                                std::min(least.cy, limits->ptMaxTrackSize.y)};
+      const SIZE least = LeastWindowSize(dpi_, limits->ptMaxTrackSize);
+      limits->ptMinTrackSize = {least.cx, least.cy};
       return 0;
     }
   }

@@ -163,6 +163,9 @@ class MainWindow : public run::RunView {
   void SetTip(HWND control, const std::wstring& text, UINT message);
   void MakeFonts();
   void Layout();
+  // WM_SIZE: a window manager that is not told the least size (Wine's) lets the window be dragged
+  // smaller than its controls need; it takes its least size back.
+  void KeepLeastSize();
   // The size and place the window had when it was last closed, or the program ended.
   void RestorePlace();
   void SavePlace();
@@ -247,6 +250,7 @@ class MainWindow : public run::RunView {
   // tells what the preview lists, is not asked again.
   bool previewSeen_ = false;
   bool busy_ = false;           // a run is under way: the hourglass shows over the window
+  bool growing_ = false;        // KeepLeastSize is setting the least size
   bool showMaximised_ = false;  // the first show fills the screen, as the window did when last closed
   engine::RunReport previewReport_;
   std::unique_ptr<run::CleanRun> run_;

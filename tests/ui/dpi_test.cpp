@@ -217,6 +217,65 @@ TEST(MainWindowDpi, AChangeOfMonitorMovesTheWindowAndScalesControlsFontsAndColum
   DrainQuit();
 }
 
+// A window manager that takes whatever size the window is dragged to: the window is not asked for
+// its least size.
+WNDPROC heldProcedure = nullptr;
+LRESULT CALLBACK AnySize(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_WINDOWPOSCHANGING) return 0;
+  return CallWindowProcW(heldProcedure, hwnd, message, wParam, lParam);
+}
+
+RECT InClient(HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+// At each DPI the least size is the window's answer, and dragged smaller under such a window manager
+// the window takes it back: the buttons, the status line and the strip stay whole and apart.
+TEST(MainWindowDpi, DraggedSmallerTheWindowTakesItsLeastSizeBack) {
+  TempFolder program;
+  std::optional<ui::MainWindow> window(std::in_place, GetModuleHandleW(nullptr), program.Path(), L"",
+                                       ui::MainWindowActions{});
+  ASSERT_TRUE(window->Create());
+  HWND hwnd = window->Handle();
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
+  heldProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnySize)));
+  const POINT largest = {GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+  for (UINT dpi : {96u, 144u, 192u}) {
+    const SIZE designed = ui::MainWindowSize(dpi);
+    const SIZE least = {std::min<LONG>(designed.cx, largest.x), std::min<LONG>(designed.cy, largest.y)};
+    SendDpiChange(hwnd, dpi, {0, 0, least.cx, least.cy});
+    MINMAXINFO limits{};
+    limits.ptMaxTrackSize = largest;
+    SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, least.cx) << dpi;
+    EXPECT_EQ(limits.ptMinTrackSize.y, least.cy) << dpi;
+
+    SetWindowPos(hwnd, nullptr, 0, 0, least.cx / 2, least.cy / 3, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(SizeOf(hwnd).cx, least.cx) << dpi;
+    EXPECT_EQ(SizeOf(hwnd).cy, least.cy) << dpi;
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const Named shown = {{"start", InClient(window->StartButton())},
+                         {"preview", InClient(window->PreviewButton())},
+                         {"status", InClient(window->StatusLine())},
+                         {"lastClean", InClient(window->LastCleanLabel())},
+                         {"totals", InClient(window->Statistics())},
+                         {"link", InClient(window->WebLink())},
+                         {"navigation", InClient(window->Navigation().Handle())}};
+    for (const auto& [name, rect] : shown) {
+      EXPECT_TRUE(Inside(rect, client)) << name << " at " << dpi;
+      EXPECT_FALSE(Empty(rect)) << name << " at " << dpi;
+    }
+    ExpectApart(shown, dpi);
+  }
+  SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(heldProcedure));
+  window.reset();
+  DrainQuit();
+}
+
 TEST(MainWindowDpi, TheSkinFontStaysAfterAChangeOfMonitor) {
   TempFolder program;
   WriteText(program / L"skins\\frmmain.skn", "font=Courier New\r\n");
