@@ -38,4 +38,8 @@ std::optional<BrowserRule> RuleOfBrowser(const Rule& rule);
 // The shipped rule a definition of that name does the same as: "Edge Cache" gives Edge's "Cache".
 std::optional<BrowserRule> SameAsRule(std::wstring_view pluginName);
 
+// Whether the search text is one of a browser's names and the entry's name holds one of them as
+// whole words, letter case ignored: "Edge" finds "MSEdge Logs *", "Google Chrome" finds "Chrome Cache *".
+bool NamesSearchedBrowser(std::wstring_view entryName, std::wstring_view search);
+
 }  // namespace catalogue::rules
