@@ -10,15 +10,16 @@ namespace catalogue::rules {
 
 namespace {
 
-// Chrome and Firefox keep their rules in the list: their tabs hold the built-in items.
+// Chrome and Firefox keep their rules in the list: their tabs hold the built-in items. The most used
+// come first, as a new user's selection window looks for one that is installed.
 constexpr TodaysBrowser kBrowsers[] = {
+    {nullptr, L"Google Chrome", L"Chrome", L"History"},
     {L"Microsoft Edge", L"Microsoft Edge", L"Edge", L"History"},
+    // Firefox's history shares places.sqlite with the bookmarks: its definition takes the form history.
+    {nullptr, L"Firefox", L"Firefox", L"Form History"},
     {L"Brave", L"Brave", L"Brave", L"History"},
     {L"Vivaldi", L"Vivaldi", L"Vivaldi", L"History"},
     {L"Opera (today's)", L"Opera", L"Opera", L"History"},
-    {nullptr, L"Google Chrome", L"Chrome", L"History"},
-    // Firefox's history shares places.sqlite with the bookmarks: its definition takes the form history.
-    {nullptr, L"Firefox", L"Firefox", L"Form History"},
 };
 
 // The names entries call each browser by; a search for any one of them finds them all.

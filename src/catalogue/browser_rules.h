@@ -17,6 +17,7 @@ struct TodaysBrowser {
   const wchar_t* plugin;   // "Edge": the shipped definitions "Edge Cache", ...
   const wchar_t* history;  // the kind of its rule that does what its "History" definition does
 };
+// The most used first; those with a page keep their order, which the stored tab numbers rely on.
 std::span<const TodaysBrowser> TodaysBrowsers();
 
 // The kinds every today's browser has a shipped rule and a shipped definition for, in page order:
