@@ -17,6 +17,7 @@ struct TodaysBrowser {
   const wchar_t* plugin;   // "Edge": the shipped definitions "Edge Cache", ...
   const wchar_t* history;  // the kind of its rule that does what its "History" definition does
 };
+// The most used first; those with a page keep their order, which the stored tab numbers rely on.
 std::span<const TodaysBrowser> TodaysBrowsers();
 
 // The kinds every today's browser has a shipped rule and a shipped definition for, in page order:
@@ -37,5 +38,9 @@ std::optional<BrowserRule> RuleOfBrowser(const Rule& rule);
 
 // The shipped rule a definition of that name does the same as: "Edge Cache" gives Edge's "Cache".
 std::optional<BrowserRule> SameAsRule(std::wstring_view pluginName);
+
+// Whether the search text is one of a browser's names and the entry's name holds one of them as
+// whole words, letter case ignored: "Edge" finds "MSEdge Logs *", "Google Chrome" finds "Chrome Cache *".
+bool NamesSearchedBrowser(std::wstring_view entryName, std::wstring_view search);
 
 }  // namespace catalogue::rules

@@ -1,13 +1,43 @@
 #include "catalogue/item_list.h"
 
+#include <algorithm>
+#include <set>
+
 #include "catalogue/catalogue.h"
 #include "catalogue/plugins.h"
 #include "catalogue/rules.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "settings/default_selection.h"
 #include "settings/item_flags.h"
 
 namespace catalogue {
+
+namespace {
+
+// What a plug-in's or a rule's line adds to a name already listed, so that each line is named once.
+struct SectionKind {
+  std::wstring_view section;
+  const wchar_t* kind;
+};
+constexpr SectionKind kKinds[] = {{plugins::kPluginSection, L"plug-in"},
+                                  {rules::kCommunitySection, L"rule"},
+                                  {rules::kShippedSection, L"rule"}};
+
+// The label as listed: a name taken before says what kind of item this one is, then its key.
+std::wstring UniqueLabel(std::set<std::wstring>& taken, const ListedItem& item) {
+  std::wstring label = item.label;
+  if (taken.count(platform::ToLower(label))) {
+    auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
+                             [&](const SectionKind& k) { return k.section == item.section; });
+    label += L" (" + std::wstring(kind != std::end(kKinds) ? kind->kind : L"item") + L")";
+  }
+  if (taken.count(platform::ToLower(label))) label += L" [" + item.section + L"/" + item.key + L"]";
+  taken.insert(platform::ToLower(label));
+  return label;
+}
+
+}  // namespace
 
 std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
   std::wstring settingsFile = settings::SettingsFile(programFolder);
@@ -27,6 +57,8 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
     const bool on = newUser ? rules::TickedByDefault(choice.rule) : choice.ticked;
     if (choice.detected) items.push_back({choice.rule.section, name, name, on});
   }
+  std::set<std::wstring> taken;
+  for (ListedItem& item : items) item.label = UniqueLabel(taken, item);
   return items;
 }
 

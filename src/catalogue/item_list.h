@@ -17,6 +17,7 @@ struct ListedItem {
 // (section "plus-in", key and label their appname), then the rules of the rule files that apply here
 // (section "winapp2", key and label the rule's name); `on` as the next run would see it: without a
 // settings file, as the selection a new user starts with ticks it, which the list does not write.
+// Each label is listed once: one taken before gains the item's kind, "Chrome Cache (plug-in)".
 std::vector<ListedItem> ListItems(const std::wstring& programFolder);
 
 }  // namespace catalogue

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "catalogue/browser_rules.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/rule_paths.h"
 #include "engine/allerase.h"
@@ -334,7 +335,8 @@ bool Shown(const RuleChoice& choice, std::wstring_view search, bool showNotFound
   if (!choice.detected && !showNotFound) return false;
   const std::wstring wanted = platform::ToLower(platform::Trim(search));
   return platform::ToLower(choice.rule.name).find(wanted) != std::wstring::npos ||
-         platform::ToLower(choice.rule.category).find(wanted) != std::wstring::npos;
+         platform::ToLower(choice.rule.category).find(wanted) != std::wstring::npos ||
+         NamesSearchedBrowser(choice.rule.name, search);
 }
 
 std::vector<std::wstring> ClimbingFolders(const Rule& rule) {

@@ -41,7 +41,8 @@ void StoreDefaultTicks(settings::inifun::IniBatch& batch, const std::wstring& pr
 bool TickedByDefault(const Rule& rule);
 
 // Whether a list shows the rule: it applies here or `showNotFound` asks for all, and the search text
-// is part of its name or category, letter case ignored.
+// is part of its name or category, letter case ignored, or names the browser its name names
+// (NamesSearchedBrowser).
 bool Shown(const RuleChoice& choice, std::wstring_view search, bool showNotFound);
 
 // The folders of the rule's file keys that climb above the variable they start from

@@ -162,12 +162,39 @@ void SelectionWindow::BuildItemPage(SelectionPage& page, SIZE area, const std::w
   }
 }
 
+// A browser is on this computer when one of its shipped rules applies here.
+bool SelectionWindow::BrowserFound(const catalogue::rules::TodaysBrowser& browser) const {
+  return std::any_of(ruleChoices_.begin(), ruleChoices_.end(), [&](const catalogue::rules::RuleChoice& choice) {
+    std::optional<catalogue::rules::BrowserRule> of = catalogue::rules::RuleOfBrowser(choice.rule);
+    return choice.detected && of && of->browser == &browser;
+  });
+}
+
+// The browser tab of the first of today's browsers found here: Chrome's and Firefox's tabs of the
+// item table, the others' own pages after them.
+std::optional<int> SelectionWindow::InstalledBrowserTab() const {
+  int ownPages = 0;
+  for (const catalogue::rules::TodaysBrowser& browser : catalogue::rules::TodaysBrowsers()) {
+    std::optional<int> tab;
+    if (browser.tab) {
+      tab = static_cast<int>(kBrowserTabs.size()) + ownPages++;
+    } else if (auto named =
+                   std::find_if(kBrowserTabs.begin(), kBrowserTabs.end(),
+                                [&](const wchar_t* caption) { return caption == std::wstring_view(browser.rule); });
+               named != kBrowserTabs.end()) {
+      tab = static_cast<int>(named - kBrowserTabs.begin());
+    }
+    if (tab && BrowserFound(browser)) return tab;
+  }
+  return std::nullopt;
+}
+
 // One box per shipped rule of the browser, ticked as the rule is; a browser not on this computer is
 // greyed and says so.
 void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area,
                                            const catalogue::rules::TodaysBrowser& browser) {
   std::vector<std::pair<const wchar_t*, size_t>> boxes;  // a kind, and its place in ruleChoices_
-  bool found = false;
+  const bool found = BrowserFound(browser);
   for (const wchar_t* kind : catalogue::rules::BrowserKinds()) {
     const std::wstring name = catalogue::rules::BrowserRuleName(browser, kind);
     auto choice = std::find_if(ruleChoices_.begin(), ruleChoices_.end(), [&](const catalogue::rules::RuleChoice& c) {
@@ -175,7 +202,6 @@ void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area,
     });
     if (choice == ruleChoices_.end()) continue;
     boxes.emplace_back(kind, static_cast<size_t>(choice - ruleChoices_.begin()));
-    found = found || choice->detected;
   }
   page.Add(kButtonClass, browser.tab, BS_GROUPBOX, {4, 4, area.cx - 8, area.cy - 8}, kNoId,
            [this, tab = std::wstring(browser.tab), found](HWND group) {

@@ -83,8 +83,10 @@ void SelectionWindow::LoadState() {
     TabCtrl_SetCurSel(outerTabs_, *tab);
     ShowPage(outerTabs_);
   }
+  // Without a stored browser tab the window opens on a browser of today that is here.
+  const std::wstring storedBrowserTab = settings::inifun::ReadIniValue(settingsFile, L"setting", L"tab2");
   if (auto tab =
-          StoredTabNumber(settings::inifun::ReadIniValue(settingsFile, L"setting", L"tab2"), browserPages_.size())) {
+          storedBrowserTab.empty() ? InstalledBrowserTab() : StoredTabNumber(storedBrowserTab, browserPages_.size())) {
     TabCtrl_SetCurSel(browserTabs_, *tab);
     ShowPage(browserTabs_);
   }

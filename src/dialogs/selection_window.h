@@ -95,6 +95,9 @@ class SelectionWindow : public toolkit::Dialog {
   void BuildCustomPage(SelectionPage& page, SIZE area);
   void BuildRulesPage(SelectionPage& page, SIZE area);
   void BuildBrowserRulePage(SelectionPage& page, SIZE area, const catalogue::rules::TodaysBrowser& browser);
+  bool BrowserFound(const catalogue::rules::TodaysBrowser& browser) const;
+  // The tab a selection window without a stored browser tab opens on; none when no such browser is here.
+  std::optional<int> InstalledBrowserTab() const;
   void LoadState();
   void LoadPlugins();
   void LoadCustomList();

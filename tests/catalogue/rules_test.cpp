@@ -67,6 +67,37 @@ TEST(RuleFile, ReadsEveryKeyAndFlagOfAnEntry) {
   EXPECT_EQ(parsed[1].category, L"Games");
 }
 
+// A browser's common name finds the entries that call it by another of its names, and no others.
+TEST(RuleSearch, ABrowsersNameFindsItsEntriesByEveryNameTheyCallItBy) {
+  const struct {
+    const wchar_t* search;
+    std::vector<const wchar_t*> found;
+  } kCases[] = {
+      {L"Edge", {L"Microsoft Edge Cache *", L"MSEdge Logs *", L"MS Edge Sessions *"}},
+      {L"chrome", {L"Google Chrome Cache *", L"Chrome Cookies *"}},
+      {L"Google Chrome", {L"Google Chrome Cache *", L"Chrome Cookies *"}},
+      {L"Firefox", {L"Mozilla Cache *", L"Mozilla Firefox History *"}},
+      {L"Internet Explorer", {L"IE Temporary Files *", L"Internet Explorer Cache *"}},
+  };
+  const wchar_t* kEntries[] = {L"Microsoft Edge Cache *",    L"MSEdge Logs *",
+                               L"MS Edge Sessions *",        L"Google Chrome Cache *",
+                               L"Chrome Cookies *",          L"Mozilla Cache *",
+                               L"Mozilla Firefox History *", L"IE Temporary Files *",
+                               L"Internet Explorer Cache *", L"Recent Files *"};
+  for (const auto& c : kCases) {
+    std::vector<const wchar_t*> found;
+    for (const wchar_t* name : kEntries) {
+      catalogue::rules::RuleChoice choice;
+      choice.rule.name = name;
+      choice.detected = true;
+      if (catalogue::rules::Shown(choice, c.search, false)) found.push_back(name);
+    }
+    EXPECT_EQ(std::vector<std::wstring>(found.begin(), found.end()),
+              std::vector<std::wstring>(c.found.begin(), c.found.end()))
+        << c.search;
+  }
+}
+
 TEST(RuleFile, SkipsWhatItCannotUseAndKeepsTheRest) {
   std::string junk = std::string("\x00\x01\xff\xfe", 4);
   std::vector<catalogue::rules::Rule> parsed = catalogue::rules::ParseRules(

@@ -12,6 +12,8 @@
 #include "platform/shutdown.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
+#include "shipped_plugins.h"
+#include "shipped_rules.h"
 #include "support/cookie_databases.h"
 #include "support/loopback_server.h"
 #include "support/mini_json.h"
@@ -143,6 +145,26 @@ TEST(Cli, ListShowsEverySectionKeyLabelAndSwitch) {
   Call text = RunCli(profile, {L"--list"});
   EXPECT_NE(text.output.out.find("on   Chrome/Cache\tChrome Cache\n"), std::string::npos);
   EXPECT_NE(text.output.out.find("off  Chrome/Cookies\tChrome Cookies\n"), std::string::npos);
+}
+
+// With every shipped plug-in and rule beside the built-in items, each line is named once, and the name
+// --only takes is the line's own.
+TEST(Cli, EveryListedNameIsUniqueAndTypesBackWithOnly) {
+  SeededProfile profile;
+  for (const ShippedFile& file : kShippedPlugins)
+    WriteText(catalogue::plugins::PluginFolder(profile.program.Path()) + L"\\" + file.fileName, file.text);
+  for (const ShippedFile& file : kShippedRules)
+    WriteText(profile.program / (L"rules\\" + std::wstring(file.fileName)), file.text);
+  Call list = RunCli(profile, {L"--list", L"--json"});
+  ASSERT_EQ(list.code, cli::kExitDone);
+  const Json json = OneDocument(list);
+  std::set<std::string> labels, names;
+  for (const Json& item : json["items"].items) {
+    EXPECT_TRUE(labels.insert(item["label"].text).second) << item["label"].text;
+    EXPECT_TRUE(names.insert(item["section"].text + "/" + item["key"].text).second) << item["key"].text;
+  }
+  EXPECT_TRUE(labels.count("Chrome Cache") && labels.count("Chrome Cache (plug-in)"));
+  EXPECT_EQ(RunCli(profile, {L"--preview", L"--only", L"plus-in/Chrome Cache"}).code, cli::kExitDone);
 }
 
 TEST(Cli, JsonReportParsesAndItsTotalsMatchItsItems) {

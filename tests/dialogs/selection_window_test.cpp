@@ -938,6 +938,36 @@ TEST_F(SelectionWindowTest, TodaysBrowsersTicksTheirShippedRulesOnTheirOwnTabs) 
   EXPECT_EQ(TabCtrl_GetCurSel(window->BrowserTabs()), 10);
 }
 
+// Without a stored browser tab the window opens on a browser of today found here, the most used
+// first; a stored tab still wins.
+TEST_F(SelectionWindowTest, ANewUserStartsOnTheTabOfABrowserFoundHere) {
+  for (const ShippedFile& file : kShippedRules)
+    WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
+  const std::wstring local = platform::KnownFolder(FOLDERID_LocalAppData);
+  const struct {
+    std::vector<const wchar_t*> found;
+    const char* stored;
+    const wchar_t* tab;
+  } kCases[] = {
+      {{}, "", L"Internet Explorer"},
+      {{L"\\Microsoft\\Edge\\User Data"}, "", L"Microsoft Edge"},
+      {{L"\\Microsoft\\Edge\\User Data", L"\\Google\\Chrome\\User Data"}, "", L"Google Chrome"},
+      {{L"\\Vivaldi\\User Data"}, "", L"Vivaldi"},
+      {{L"\\Microsoft\\Edge\\User Data"}, "[setting]\r\ntab2=1\r\n", L"Firefox"},
+  };
+  for (const auto& c : kCases) {
+    for (const wchar_t* folder : c.found) MakeFolders(local + folder);
+    WriteText(settingsFile, c.stored);
+    Open();
+    const std::vector<std::wstring> captions = TabCaptions(window->BrowserTabs());
+    const int shown = TabCtrl_GetCurSel(window->BrowserTabs());
+    ASSERT_GE(shown, 0);
+    EXPECT_EQ(captions[shown], c.tab);
+    window.reset();
+    for (const wchar_t* top : {L"\\Microsoft\\Edge", L"\\Google", L"\\Vivaldi"}) RemoveTree(local + top);
+  }
+}
+
 // A shipped definition that does what a shipped browser rule does says where that rule is ticked.
 TEST_F(SelectionWindowTest, PluginsThatDoWhatAShippedBrowserRuleDoesSaySo) {
   Define(L"Edge Cache.ppe", "[name]\r\nappname=Edge Cache\r\n[version]\r\nappver=1.0\r\n[dec]\r\ndecs=Caches\r\n");
