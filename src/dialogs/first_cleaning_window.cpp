@@ -52,14 +52,6 @@ SIZE EdgesOf(HWND control) {
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-RECT WorkAreaOf(HWND window) {
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof(monitor);
-  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) work = monitor.rcWork;
-  return work;
-}
-
 void Place(HWND control, int x, int y, int width, int height) { MoveWindow(control, x, y, width, height, FALSE); }
 
 }  // namespace
@@ -113,7 +105,7 @@ void FirstCleaningWindow::Choose(FirstCleaningChoice choice) {
 void FirstCleaningWindow::Layout() {
   const UINT dpi = toolkit::WindowDpi(Handle());
   const int gap = toolkit::Scale(kDesign.gap, dpi);
-  const RECT work = workArea_ ? *workArea_ : WorkAreaOf(Handle());
+  const RECT work = workArea_ ? *workArea_ : toolkit::WorkAreaOf(Handle());
   const SIZE frame = FrameOf(Handle());
   const int clientWidth = std::min<int>(toolkit::Scale(kDesign.width, dpi), work.right - work.left - frame.cx);
   const int textWidth = clientWidth - 2 * gap;

@@ -31,6 +31,14 @@ UINT WindowDpi(HWND window) {
   return SystemDpi();
 }
 
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) work = monitor.rcWork;
+  return work;
+}
+
 RECT ScaleRect(const RECT& design, UINT dpi) {
   return {Scale(design.left, dpi), Scale(design.top, dpi), Scale(design.right, dpi), Scale(design.bottom, dpi)};
 }

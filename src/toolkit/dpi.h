@@ -10,6 +10,8 @@ constexpr UINT kDesignDpi = 96;
 
 // The window's DPI; on systems without per-window DPI, the system's (96 unless the user scaled it).
 UINT WindowDpi(HWND window);
+// The work area (the screen less the task bar) of the monitor the window is on, in screen pixels.
+RECT WorkAreaOf(HWND window);
 // The DPI the system stretches unaware programs from.
 UINT SystemDpi();
 

@@ -45,10 +45,7 @@ bool SplashWindow::Create(bool visible) {
   }
   // Sized and centred once the window knows the DPI of the monitor it is on.
   dpi_ = toolkit::WindowDpi(hwnd_);
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof(monitor);
-  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor)) work = monitor.rcWork;
+  const RECT work = toolkit::WorkAreaOf(hwnd_);
   const int width = toolkit::Scale(kWidth, dpi_), height = toolkit::Scale(kHeight, dpi_);
   SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
                work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
