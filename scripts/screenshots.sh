@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Screenshots of every window for README.md, taken under a virtual screen with a window manager in a
-# throwaway sandbox, at 100 % and 150 % (NAME-150.png): the main window's home page and status page
-# after a cleaning of the sample traces (at 100 % also maximised after a cleaning of many), a row's
+# Screenshots of every window for the user guide (docs/user-guide.md), taken under a virtual screen
+# with a window manager in a throwaway sandbox, at 100 % and 150 % (NAME-150.png): the main window's
+# home page and status page after a cleaning of the sample traces (at 100 % also maximised after a cleaning of many), a row's
 # details, the cleaning settings (also on Edge's tab) with the address and cookie keep lists, the
 # options, the file search with its extension list, the about window, the pop-up of an unattended
 # cleaning, Papermill, the shredder, and the questions before a first cleaning and "Clean and Shut Down".
