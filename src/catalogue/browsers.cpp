@@ -12,6 +12,7 @@
 #include "keeplists/url_history.h"
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/system_folders.h"
 
 // Internet Explorer, Firefox, Opera, Netscape, AOL Explorer, MSN Explorer, Mozilla, Maxthon, Chrome,
 // Safari. AOL Explorer shares Internet Explorer's stores.
@@ -301,9 +302,7 @@ void ClearInPrivateFilter(run::ItemContext& context) {
   if (context.values.ieMajorVersion < 8) return;
   std::wstring profile = context.values.user.profile;
   if (context.values.user.Current()) {
-    wchar_t session[MAX_PATH] = L"";
-    DWORD n = GetEnvironmentVariableW(L"USERPROFILE", session, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) profile = session;
+    if (std::wstring session = platform::EnvironmentVariable(L"USERPROFILE"); !session.empty()) profile = session;
   }
   if (!profile.empty()) {
     context.AddBytes(engine::allerase::EraseNamedFileInFolder(context.erase, profile + L"\\PrivacIE", L"index.dat"));

@@ -113,9 +113,9 @@ bool Runs(const Item& item, const run::ItemContext& context) {
                       [&] { return IsOn(item, settings::SettingsFile(context.programFolder)); });
 }
 
-bool InstallDefaultSelection(const std::wstring& programFolder) {
+platform::Result<void> InstallDefaultSelection(const std::wstring& programFolder) {
   const std::wstring file = settings::SettingsFile(programFolder);
-  if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return {};
   settings::inifun::IniBatch batch(file);
   for (const settings::DefaultItem& item : settings::DefaultSelection()) batch.Set(item.section, item.key, L"1");
   catalogue::rules::StoreDefaultTicks(batch, programFolder);

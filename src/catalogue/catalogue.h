@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/steps.h"
+#include "platform/result.h"
 #include "run/stage.h"
 
 namespace catalogue {
@@ -59,8 +60,8 @@ run::Stages Stages();
 
 // Ticks what a new user starts with when the program folder has no settings file yet: the built-in
 // items of settings::DefaultSelection() and the rules marked "Default=True". A user who has a
-// settings file keeps it untouched. False when there was one, or it could not be written.
-bool InstallDefaultSelection(const std::wstring& programFolder);
+// settings file keeps it untouched. A failure when it could not be written.
+platform::Result<void> InstallDefaultSelection(const std::wstring& programFolder);
 std::unique_ptr<const run::Stage> CustomItemsStage();
 std::unique_ptr<const run::Stage> PluginStage();
 std::unique_ptr<const run::Stage> RuleStage();

@@ -142,7 +142,7 @@ bool OfTheUser(const std::wstring& section, const std::vector<std::wstring>& fie
 template <typename Line>
 void ForEachLine(const std::wstring& definitionFile, const run::ProcessValues& values, Line line) {
   for (const wchar_t* section : kSections) {
-    for (const std::wstring& text : settings::inifun::ReadIniSection(section, definitionFile)) {
+    for (const std::wstring& text : settings::inifun::ReadIniSection(definitionFile, section)) {
       std::wstring value = ValueOf(text);
       if (value.empty()) break;
       std::vector<std::wstring> fields = SplitFields(value);
@@ -183,18 +183,14 @@ bool IsPluginName(const std::wstring& name) {
   return !name.empty() && name.find_first_of(L"\\/:") == std::wstring::npos;
 }
 
-bool WritePluginSwitch(const std::wstring& folder, const std::wstring& name, bool on) {
-  if (!IsPluginName(name)) return false;
+platform::Result<void> WritePluginSwitch(const std::wstring& folder, const std::wstring& name, bool on) {
+  if (!IsPluginName(name)) return platform::Failure{L"\"" + name + L"\" is no plug-in's name"};
   const std::wstring file = folder + L"\\" + name + L".ppe";
-  std::optional<std::string> bytes = platform::FileExists(file) ? platform::ReadFileBytes(file) : std::string();
-  if (!bytes) return false;
-  // The switch goes into a copy, whose name does not end in ".ppe" so that one left behind by a crash
-  // is never listed as a plug-in; one rename then puts it in place. A read-only definition is refused.
-  platform::Result<platform::PendingReplacement> copy = platform::PendingReplacement::Write(file, *bytes);
-  if (!copy) return false;
   const wchar_t* value = on ? L"1" : L"0";
-  settings::inifun::WriteIniValue(copy->Written(), L"swich", L"on", value);
-  return settings::inifun::ReadIniValue(copy->Written(), L"swich", L"on") == value && copy->Commit();
+  // A switch already as asked is not written: a read-only definition stays quiet until it is changed.
+  if (platform::FileExists(file) && settings::inifun::ReadIniValue(file, L"swich", L"on") == value) return {};
+  // Written as every settings value is: a whole new file renamed into place, a read-only one refused.
+  return settings::inifun::WriteIniValue(file, L"swich", L"on", value);
 }
 
 std::optional<HKEY> ParseRoot(const std::wstring& field) {

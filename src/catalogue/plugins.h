@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
 #include "run/item_context.h"
 
 namespace catalogue::plugins {
@@ -34,9 +35,9 @@ std::vector<PluginEntry> ListPlugins(const std::wstring& folder);
 bool IsPluginName(const std::wstring& name);
 
 // Sets "swich"/"on" of folder + "\" + name + ".ppe" to "1" or "0", creating the file when it is
-// missing. The change is made on a copy that then replaces the file, so a failure leaves the
-// definition as it was; false then, and for a name that is empty or holds a path.
-bool WritePluginSwitch(const std::wstring& folder, const std::wstring& name, bool on);
+// missing; a switch already so is not written. A whole new file replaces the old one, so a failure
+// leaves the definition as it was; a failure then, and for a name that is empty or holds a path.
+platform::Result<void> WritePluginSwitch(const std::wstring& folder, const std::wstring& name, bool on);
 
 // A root field: a signed 32-bit decimal number or "&H" and up to eight hexadecimal digits. Nothing
 // when the number is outside 32 bits (the entry is skipped); a null root for text that is not a

@@ -19,7 +19,6 @@ double RunFileOp(const Step& step, const engine::EraseContext& erase, const std:
     case Op::RecreateFolder: return RecreateFolder(erase, folder, step.name);
     case Op::FilesInFolder: return EraseFilesInFolder(erase, folder);
     case Op::NamedFileInFolder: return EraseNamedFileInFolder(erase, folder, step.name);
-    case Op::ExtensionInFolder: return EraseFilesByExtensionInFolder(erase, folder, step.name);
     default: return 0;
   }
 }

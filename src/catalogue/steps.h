@@ -31,7 +31,6 @@ enum class Op {
   RecreateFolder,
   FilesInFolder,
   NamedFileInFolder,
-  ExtensionInFolder,
   DeleteKey,
   DeleteTree,
   DeleteValue,
@@ -72,9 +71,6 @@ constexpr Step Recreate(Base base, const wchar_t* path, const wchar_t* kept = L"
 constexpr Step FilesIn(Base base, const wchar_t* path) { return {Op::FilesInFolder, base, path}; }
 constexpr Step FileIn(Base base, const wchar_t* path, const wchar_t* name) {
   return {Op::NamedFileInFolder, base, path, name};
-}
-constexpr Step ExtensionIn(Base base, const wchar_t* path, const wchar_t* extension) {
-  return {Op::ExtensionInFolder, base, path, extension};
 }
 constexpr Step Key(const wchar_t* subkey, Hive hive = Hive::CurrentUser) {
   return {Op::DeleteKey, Base::Absolute, subkey, L"", hive};

@@ -68,9 +68,7 @@ void CleanTempFolders(run::ItemContext& item) {
       return;
     }
     if (!context.values.windowsFolder.empty()) CleanTempFolder(context, context.values.windowsFolder + L"\\temp");
-    wchar_t temp[MAX_PATH] = L"";
-    DWORD n = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) CleanTempFolder(context, temp);
+    if (std::wstring temp = platform::EnvironmentVariable(L"TEMP"); !temp.empty()) CleanTempFolder(context, temp);
   });
 }
 

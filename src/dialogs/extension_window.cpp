@@ -68,6 +68,12 @@ void ExtensionWindow::PushSearchString() {
   if (std::optional<std::wstring> joined = filesearch::ReadJoinedExtensions(programFolder_)) searchString_(*joined);
 }
 
+void ExtensionWindow::TellIfNotWritten(const platform::Result<void>& written, const wchar_t* outcome) const {
+  if (written) return;
+  toolkit::Tell(Handle(), L"Can't write " + filesearch::ExtensionFile(programFolder_) + L" (" + written.Reason() +
+                              L"): the pattern " + outcome + L".");
+}
+
 void ExtensionWindow::Add() {
   std::wstring text = platform::Trim(platform::WindowText(AddText()));
   if (filesearch::IsValidExtension(text)) {
@@ -75,7 +81,7 @@ void ExtensionWindow::Add() {
     std::vector<std::wstring> entries = filesearch::ReadExtensions(programFolder_);
     bool listed = std::any_of(entries.begin(), entries.end(),
                               [&](const std::wstring& entry) { return platform::EqualsNoCase(entry, text); });
-    if (!listed) filesearch::AppendExtension(programFolder_, text);
+    if (!listed) TellIfNotWritten(filesearch::AppendExtension(programFolder_, text), L"is not added");
     FillList();
     PushSearchString();
     SetWindowTextW(AddText(), kAddStart);
@@ -93,7 +99,7 @@ void ExtensionWindow::Remove() {
     std::wstring entry(static_cast<size_t>(SendMessageW(FileTypes(), LB_GETTEXTLEN, selected, 0)) + 1, L'\0');
     entry.resize(
         static_cast<size_t>(SendMessageW(FileTypes(), LB_GETTEXT, selected, reinterpret_cast<LPARAM>(entry.data()))));
-    filesearch::RemoveExtension(programFolder_, entry);
+    TellIfNotWritten(filesearch::RemoveExtension(programFolder_, entry), L"is not removed");
   }
   FillList();
   PushSearchString();

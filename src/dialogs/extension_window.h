@@ -7,6 +7,7 @@
 #include <string>
 
 #include "filesearch/diskmote_settings.h"
+#include "platform/result.h"
 #include "toolkit/dialog.h"
 
 namespace dialogs {
@@ -38,6 +39,8 @@ class ExtensionWindow : public toolkit::Dialog {
   void PushSearchString();
   void Add();
   void Remove();
+  // Says which file could not be written and why, when the list stayed as it was.
+  void TellIfNotWritten(const platform::Result<void>& written, const wchar_t* outcome) const;
   void Default();
   // Enter in the text field adds what was typed.
   void EnterPressed();

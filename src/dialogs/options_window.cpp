@@ -328,8 +328,9 @@ void OptionsWindow::ShowBossKeyState() {
 
 void OptionsWindow::Accept() {
   // The window stays open with the user's choices, so that they can be saved once the file allows it.
-  if (!settings::SaveOptions(programFolder_, Read(), bossKey_)) {
-    toolkit::Tell(Handle(), L"Can't write " + settings::SettingsFile(programFolder_) + L": the options are not saved.");
+  if (platform::Result<void> saved = settings::SaveOptions(programFolder_, Read(), bossKey_); !saved) {
+    toolkit::Tell(Handle(), L"Can't write " + settings::SettingsFile(programFolder_) + L" (" + saved.Reason() +
+                                L"): the options are not saved.");
     return;
   }
   accepted_ = true;

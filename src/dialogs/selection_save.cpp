@@ -139,6 +139,19 @@ void SelectionWindow::AddCustomRow(const std::wstring& path, const std::wstring&
   toolkit::SetListCellText(customList_, row, 3, modified);
 }
 
+// A switch that cannot be written leaves its definition as it was; the user hears which and why.
+void SelectionWindow::SavePluginSwitches() {
+  const std::wstring pluginFolder = catalogue::plugins::PluginFolder(programFolder_);
+  std::wstring unsaved;
+  for (int row = 0, count = ListView_GetItemCount(pluginList_); row < count; ++row) {
+    const std::wstring name = toolkit::ListCellText(pluginList_, row, 0);
+    platform::Result<void> written =
+        catalogue::plugins::WritePluginSwitch(pluginFolder, name, ListView_GetCheckState(pluginList_, row));
+    if (!written) unsaved += L"\n" + name + L": " + written.Reason();
+  }
+  if (!unsaved.empty()) toolkit::Tell(Handle(), L"These plug-ins keep their switch as it was:" + unsaved);
+}
+
 // Writes nothing when the custom list or the settings file cannot be written, leaving the window open
 // with what the user chose: both are written in full beside their files before either is renamed
 // into place.
@@ -166,31 +179,29 @@ bool SelectionWindow::Save() {
   if (settings::SelectionUnsaved(settingsFile)) batch.Set(L"Options", settings::kDefaultSelectionKey, L"0");
   batch.Set(L"setting", L"tab1", std::to_wstring(TabCtrl_GetCurSel(outerTabs_)));
   batch.Set(L"setting", L"tab2", std::to_wstring(TabCtrl_GetCurSel(browserTabs_)));
-  std::optional<std::string> settingsText = batch.Render();
-  auto notSaved = [&](const std::wstring& file) {
-    toolkit::Tell(Handle(), L"Can't write " + file + L": the settings are not saved.");
+  platform::Result<std::string> settingsText = batch.Render();
+  auto notSaved = [&](const std::wstring& file, const std::wstring& reason) {
+    toolkit::Tell(Handle(), L"Can't write " + file + L" (" + reason + L"): the settings are not saved.");
     return false;
   };
   // A file held open by another program only refuses the rename, so that is asked first as well.
-  if (!platform::CanReplaceFile(listFile)) return notSaved(listFile);
-  if (!settingsText || !platform::CanReplaceFile(settingsFile)) return notSaved(settingsFile);
+  if (auto free = platform::CanReplaceFile(listFile); !free) return notSaved(listFile, free.Reason());
+  if (!settingsText) return notSaved(settingsFile, settingsText.Reason());
+  if (auto free = platform::CanReplaceFile(settingsFile); !free) return notSaved(settingsFile, free.Reason());
   std::optional<std::string> listText = CustomListText(entries);
-  if (!listText) return notSaved(listFile);
+  if (!listText) return notSaved(listFile, L"a name has characters that this system's code page lacks");
   auto list = platform::PendingReplacement::Write(listFile, *listText);
-  if (!list) return notSaved(listFile);
+  if (!list) return notSaved(listFile, list.Reason());
   auto settings = platform::PendingReplacement::Write(settingsFile, *settingsText);
-  if (!settings) return notSaved(settingsFile);
-  if (!list->Commit()) return notSaved(listFile);
+  if (!settings) return notSaved(settingsFile, settings.Reason());
+  if (auto renamed = list->Commit(); !renamed) return notSaved(listFile, renamed.Reason());
   // Only a rename refused in the instant since the checks gets here, with the custom list saved.
-  if (!settings->Commit()) {
-    toolkit::Tell(Handle(), L"Can't write " + settingsFile + L": the cleaning settings are not saved.");
+  if (auto renamed = settings->Commit(); !renamed) {
+    toolkit::Tell(Handle(), L"Can't write " + settingsFile + L" (" + renamed.Reason() +
+                                L"): the cleaning settings are not saved.");
     return false;
   }
-  const std::wstring pluginFolder = catalogue::plugins::PluginFolder(programFolder_);
-  for (int row = 0, count = ListView_GetItemCount(pluginList_); row < count; ++row) {
-    catalogue::plugins::WritePluginSwitch(pluginFolder, toolkit::ListCellText(pluginList_, row, 0),
-                                          ListView_GetCheckState(pluginList_, row));
-  }
+  SavePluginSwitches();
   return true;
 }
 

@@ -128,6 +128,7 @@ class SelectionWindow : public toolkit::Dialog {
   void AddFolder();
   void RemoveCustomRow();
   bool Save();
+  void SavePluginSwitches();
 
   std::wstring programFolder_;
   SelectionServices services_;

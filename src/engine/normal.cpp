@@ -8,6 +8,7 @@
 #include "engine/path_guard.h"
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/system_folders.h"
 #include "platform/text.h"
 
 namespace engine::normal {
@@ -61,10 +62,7 @@ std::wstring ExpandUserProfile(const std::wstring& text) {
   constexpr std::wstring_view token = L"%USERPROFILE%";
   size_t at = text.find(token);
   if (at == std::wstring::npos) return text;
-  wchar_t profile[MAX_PATH] = L"";
-  DWORD n = GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
-  std::wstring expanded = n > 0 && n < MAX_PATH ? profile : L"";
-  return expanded + text.substr(at + token.size());
+  return platform::EnvironmentVariable(L"USERPROFILE") + text.substr(at + token.size());
 }
 
 void OpenWithShell(const std::wstring& target) {

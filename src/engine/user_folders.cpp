@@ -34,9 +34,8 @@ std::vector<std::wstring> SystemTempFolders() {
   std::vector<std::wstring> folders{platform::WindowsFolder() + L"\\Temp"};
   for (const wchar_t* name : {L"TEMP", L"TMP"}) {
     const std::wstring value = regfun::TrimAtNul(regfun::ReadRegistryString(kMachineEnvironment, name));
-    wchar_t expanded[MAX_PATH] = L"";
-    const DWORD n = ExpandEnvironmentStringsW(value.c_str(), expanded, MAX_PATH);
-    if (n > 0 && n <= MAX_PATH && IsFullPath(platform::Trim(expanded))) folders.push_back(platform::Trim(expanded));
+    const std::wstring expanded = platform::Trim(platform::ExpandEnvironment(value));
+    if (IsFullPath(expanded)) folders.push_back(expanded);
   }
   return folders;
 }

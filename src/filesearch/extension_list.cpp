@@ -65,10 +65,10 @@ std::optional<std::wstring> ReadJoinedExtensions(const std::wstring& programFold
   return joined;
 }
 
-bool AppendExtension(const std::wstring& programFolder, const std::wstring& text) {
+platform::Result<void> AppendExtension(const std::wstring& programFolder, const std::wstring& text) {
   platform::FileHandle file(CreateFileW(ExtensionFile(programFolder).c_str(), FILE_APPEND_DATA | GENERIC_READ,
                                         FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr));
-  if (!file) return false;
+  if (!file) return platform::SystemFailure(GetLastError());
   std::string line = platform::Narrow(text) + "\r\n";
   // A hand-edited last line without its line end would otherwise run into the new entry.
   LARGE_INTEGER size{};
@@ -82,26 +82,27 @@ bool AppendExtension(const std::wstring& programFolder, const std::wstring& text
       line.insert(0, "\r\n");
     }
   }
-  return platform::WriteAll(file.get(), line);
+  if (!platform::WriteAll(file.get(), line)) return platform::SystemFailure(GetLastError());
+  return {};
 }
 
-bool WriteDefaultExtensions(const std::wstring& programFolder) {
+platform::Result<void> WriteDefaultExtensions(const std::wstring& programFolder) {
   std::string bytes;
   for (const wchar_t* entry : kDefaultExtensions) bytes += platform::Narrow(entry) + "\r\n";
-  return static_cast<bool>(platform::ReplaceFileAtomically(ExtensionFile(programFolder), bytes));
+  return platform::ReplaceFileAtomically(ExtensionFile(programFolder), bytes);
 }
 
-bool RemoveExtension(const std::wstring& programFolder, const std::wstring& entry) {
+platform::Result<void> RemoveExtension(const std::wstring& programFolder, const std::wstring& entry) {
   const std::wstring file = ExtensionFile(programFolder);
   std::optional<std::string> bytes = platform::ReadFileBytes(file);
-  if (!bytes) return false;
+  if (!bytes) return platform::Failure{file + L" cannot be read"};
   const std::string dropped = platform::Narrow(entry);
   std::string kept;
   for (const std::string& line : RawLines(*bytes)) {
     if (line != dropped) kept += line + "\r\n";
   }
   // One rename replaces the list: "Ext.txt" is never missing, whatever fails.
-  return static_cast<bool>(platform::ReplaceFileAtomically(file, kept));
+  return platform::ReplaceFileAtomically(file, kept);
 }
 
 bool SendToRecycleBin(const std::wstring& path) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "platform/result.h"
 
 namespace filesearch {
 
@@ -27,15 +28,15 @@ std::vector<std::wstring> ReadExtensions(const std::wstring& programFolder);
 std::optional<std::wstring> ReadJoinedExtensions(const std::wstring& programFolder);
 
 // Adds the text as the file's last line, creating the file when absent.
-bool AppendExtension(const std::wstring& programFolder, const std::wstring& text);
+platform::Result<void> AppendExtension(const std::wstring& programFolder, const std::wstring& text);
 
 // Replaces the file with the four default entries.
-bool WriteDefaultExtensions(const std::wstring& programFolder);
+platform::Result<void> WriteDefaultExtensions(const std::wstring& programFolder);
 
 // Drops every line equal to `entry` (letter case counts), duplicates included; every other line,
 // invalid ones too, is kept in order. The new list is written whole to "temp" in the program folder
 // and then renamed over "Ext.txt" in one step. Does nothing when "Ext.txt" does not exist.
-bool RemoveExtension(const std::wstring& programFolder, const std::wstring& entry);
+platform::Result<void> RemoveExtension(const std::wstring& programFolder, const std::wstring& entry);
 
 // Moves one file to the recycle bin without any dialog. Refuses a relative path, a folder and a path
 // with wildcards, which the shell would expand.

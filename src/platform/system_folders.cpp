@@ -25,6 +25,15 @@ std::wstring EnvironmentVariable(const std::wstring& name) {
   return value;
 }
 
+std::wstring ExpandEnvironment(const std::wstring& text) {
+  DWORD n = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+  if (n == 0) return {};
+  std::wstring value(n, L'\0');
+  n = ExpandEnvironmentStringsW(text.c_str(), value.data(), n);
+  value.resize(n > 0 && n <= value.size() ? n - 1 : 0);
+  return value;
+}
+
 std::wstring WindowsFolder() {
   wchar_t buffer[MAX_PATH] = L"";
   UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);

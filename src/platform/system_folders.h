@@ -15,6 +15,9 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id);
 
 // The variable's value; empty when it is not set.
 std::wstring EnvironmentVariable(const std::wstring& name);
+// The text with every %VARIABLE% of this process's environment put in, of any length; empty when
+// the system cannot expand it.
+std::wstring ExpandEnvironment(const std::wstring& text);
 
 std::wstring WindowsFolder();
 // Without the separator at its end.

@@ -99,9 +99,10 @@ std::optional<std::string> CustomListText(const std::vector<CustomEntry>& entrie
   return platform::Narrow(text);
 }
 
-bool WriteCustomList(const std::wstring& file, const std::vector<CustomEntry>& entries) {
+platform::Result<void> WriteCustomList(const std::wstring& file, const std::vector<CustomEntry>& entries) {
   std::optional<std::string> text = CustomListText(entries);
-  return text && platform::ReplaceFileAtomically(file, *text);
+  if (!text) return platform::Failure{L"a name has characters that this system's code page lacks"};
+  return platform::ReplaceFileAtomically(file, *text);
 }
 
 }  // namespace settings

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "platform/result.h"
 
 namespace settings {
 
@@ -46,7 +47,7 @@ std::vector<CustomRow> LoadCustomRows(const std::wstring& file);
 // path cannot be stored at all.
 std::optional<std::string> CustomListText(const std::vector<CustomEntry>& entries);
 
-// Replaces the file with CustomListText, or leaves the file whole and returns false.
-bool WriteCustomList(const std::wstring& file, const std::vector<CustomEntry>& entries);
+// Replaces the file with CustomListText, or leaves the file whole and says why.
+platform::Result<void> WriteCustomList(const std::wstring& file, const std::vector<CustomEntry>& entries);
 
 }  // namespace settings

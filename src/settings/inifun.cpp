@@ -138,13 +138,11 @@ Text ApplyChanges(const Text& text, const std::vector<std::array<std::wstring, 3
 
 }  // namespace
 
-// The wide profile functions keep a file that is not Unicode in the system's 8-bit code page, and a
-// file they create is such a file, so the settings stay 8-bit text while names of any language work
-// in the file's path.
-void WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-                   const std::wstring& value) {
-  std::wstring stored = value.substr(0, kWriteLimit);
-  WritePrivateProfileStringW(section.c_str(), key.c_str(), stored.c_str(), file.c_str());
+platform::Result<void> WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                                     const std::wstring& value) {
+  IniBatch batch(file);
+  batch.Set(section, key, value);
+  return batch.Commit();
 }
 
 std::wstring ReadIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
@@ -153,7 +151,7 @@ std::wstring ReadIniValue(const std::wstring& file, const std::wstring& section,
   return platform::Trim(buffer);
 }
 
-SectionLines ReadIniSection(const std::wstring& section, const std::wstring& file) {
+SectionLines ReadIniSection(const std::wstring& file, const std::wstring& section) {
   std::wstring buffer(kSectionBuffer, L'\0');
   DWORD length = GetPrivateProfileSectionW(section.c_str(), buffer.data(), kSectionBuffer, file.c_str());
   buffer.resize(length < kSectionBuffer ? length : kSectionBuffer);
@@ -203,15 +201,15 @@ void IniBatch::Set(const std::wstring& section, const std::wstring& key, const s
   }
 }
 
-std::optional<std::string> IniBatch::Render() const {
+platform::Result<std::string> IniBatch::Render() const {
   std::string bytes;
   if (GetFileAttributesW(file_.c_str()) != INVALID_FILE_ATTRIBUTES) {
     // A file that exists but cannot be read must not be replaced by one that holds only this save.
     std::optional<std::string> old = platform::ReadFileBytes(file_);
-    if (!old) return std::nullopt;
+    if (!old) return platform::Failure{file_ + L" cannot be read"};
     bytes = std::move(*old);
   } else if (DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-    return std::nullopt;
+    return platform::Failure{file_ + L" cannot be read (" + platform::SystemFailure(error).reason + L")", error};
   }
   std::vector<std::array<std::wstring, 3>> changes;
   for (const Change& change : changes_) changes.push_back({change.section, change.key, change.value});
@@ -224,9 +222,10 @@ std::optional<std::string> IniBatch::Render() const {
   return stored;
 }
 
-bool IniBatch::Commit() const {
-  std::optional<std::string> content = Render();
-  return content && platform::ReplaceFileAtomically(file_, *content);
+platform::Result<void> IniBatch::Commit() const {
+  platform::Result<std::string> content = Render();
+  if (!content) return platform::Failure{content.Reason()};
+  return platform::ReplaceFileAtomically(file_, *content);
 }
 
 std::wstring GetWindowsVersionText() {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace settings::inifun {
 
 // A value is written cut to its first 128 characters and read back with at most 127.
@@ -13,8 +15,9 @@ constexpr size_t kWriteLimit = 128;
 constexpr size_t kReadBuffer = 128;
 constexpr size_t kSectionBuffer = 32767;
 
-void WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-                   const std::wstring& value);
+// One value stored as an IniBatch stores many: the file is replaced whole, or stays as it was.
+platform::Result<void> WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                                     const std::wstring& value);
 // Empty text when the file, section or key is missing; blanks at both ends are trimmed.
 std::wstring ReadIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key);
 
@@ -44,10 +47,10 @@ class IniBatch {
 
   // Cut like WriteIniValue; a later value for the same section and key replaces an earlier one.
   void Set(const std::wstring& section, const std::wstring& key, const std::wstring& value);
-  // The file's new content; nothing when the file exists but cannot be read.
-  std::optional<std::string> Render() const;
-  // False when the file could not be read or replaced; it is then unchanged.
-  bool Commit() const;
+  // The file's new content; a failure when the file exists but cannot be read.
+  platform::Result<std::string> Render() const;
+  // A failure when the file could not be read or replaced; it is then unchanged.
+  platform::Result<void> Commit() const;
 
  private:
   struct Change {
@@ -58,7 +61,7 @@ class IniBatch {
   std::map<std::wstring, size_t> changeOf_;  // a change's place by its section and key as matched
 };
 
-SectionLines ReadIniSection(const std::wstring& section, const std::wstring& file);
+SectionLines ReadIniSection(const std::wstring& file, const std::wstring& section);
 
 // Every key of a section of any length with its value, both trimmed, the keys in lower case; a key
 // met twice keeps its first value, as ReadIniValue finds it. One read for thousands of keys.

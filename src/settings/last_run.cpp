@@ -5,7 +5,8 @@
 
 namespace settings {
 
-bool SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys, double releasedBytes) {
+platform::Result<void> SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys,
+                                   double releasedBytes) {
   settings::inifun::IniBatch batch(settingsFile);
   batch.Set(L"Options", L"lastclean", platform::GeneralDateTime(when));
   batch.Set(L"Options", L"regnum", platform::FormatNumber(cleanedKeys));

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include "platform/result.h"
 
 namespace settings {
 
@@ -12,8 +13,9 @@ struct LastRun {
   double releasedBytes = 0;  // numeric value of "filesize"
 };
 
-// The three values land together or not at all; false when the file could not be replaced.
-bool SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys, double releasedBytes);
+// The three values land together or not at all; a failure when the file could not be replaced.
+platform::Result<void> SaveLastRun(const std::wstring& settingsFile, const SYSTEMTIME& when, double cleanedKeys,
+                                   double releasedBytes);
 LastRun LoadLastRun(const std::wstring& settingsFile);
 
 // The statistics strip's totals: "  Cleaned Registry Keys: 33     Released HD Space:3.34MB".

@@ -124,10 +124,10 @@ bool RulesCheckDue(const std::wstring& programFolder, const SYSTEMTIME& today) {
   return !last || !now || *now - *last >= 7 || *now < *last;
 }
 
-void NoteRulesChecked(const std::wstring& programFolder, const SYSTEMTIME& today) {
+platform::Result<void> NoteRulesChecked(const std::wstring& programFolder, const SYSTEMTIME& today) {
   wchar_t text[16];
   swprintf(text, 16, L"%04u-%02u-%02u", today.wYear, today.wMonth, today.wDay);
-  settings::inifun::WriteIniValue(SettingsFile(programFolder), kSection, kRulesCheckedKey, text);
+  return settings::inifun::WriteIniValue(SettingsFile(programFolder), kSection, kRulesCheckedKey, text);
 }
 
 AgeOptions LoadAgeOptions(const std::wstring& programFolder) {
@@ -180,7 +180,8 @@ void WriteIePages(const std::array<const wchar_t*, 3>& keys, const std::optional
   write(keys[2], L"Start Page", startPage);
 }
 
-bool SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey) {
+platform::Result<void> SaveOptions(const std::wstring& programFolder, const Options& options,
+                                   const BossKeySwitch& bossKey) {
   const std::wstring file = SettingsFile(programFolder);
   settings::inifun::IniBatch batch(file);
   auto store = [&](const wchar_t* key, const std::wstring& value) { batch.Set(kSection, key, value); };
@@ -211,14 +212,14 @@ bool SaveOptions(const std::wstring& programFolder, const Options& options, cons
   for (const auto& [key, on] : options.cleanOnClose) store(key.c_str(), Flag(on));
   // The file is the one step that can fail; when it does, the registry and the hot keys stay as they
   // were too, so what the window shows next time is what is in force.
-  if (!batch.Commit()) return false;
+  if (platform::Result<void> stored = batch.Commit(); !stored) return stored;
 
   WriteIePages(kIeMainKeys, options.startPageChanged ? std::optional(options.startPage) : std::nullopt,
                options.windowTitleChanged ? std::optional(options.windowTitle) : std::nullopt);
   if (disarm && bossKey.disarm) bossKey.disarm();
   if (arm && bossKey.arm) bossKey.arm(options.bossKeyLetter);
   SetStartWithWindows(programFolder, options.startup);
-  return true;
+  return {};
 }
 
 }  // namespace settings

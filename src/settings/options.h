@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "platform/result.h"
 
 namespace settings {
 
@@ -77,7 +78,7 @@ constexpr wchar_t kRulesCheckedKey[] = L"RulesChecked";
 // more before (or after, for a clock put back).
 bool RulesCheckDue(const std::wstring& programFolder, const SYSTEMTIME& today);
 // Stores `today` as the day of the last look.
-void NoteRulesChecked(const std::wstring& programFolder, const SYSTEMTIME& today);
+platform::Result<void> NoteRulesChecked(const std::wstring& programFolder, const SYSTEMTIME& today);
 
 // How the boss key is switched on the main window; the options only decide when, and with which
 // letter.
@@ -111,8 +112,9 @@ Options LoadOptions(const std::wstring& programFolder);
 
 // Stores the flags (the boss key's, and its letter, only when they change), "CleanDays", "CleanTime" and the ages in
 // one replacement of the settings file, then the Internet Explorer values, the boss key's switch and the Run entry.
-// False, with nothing stored or switched, when the settings file cannot be written.
-bool SaveOptions(const std::wstring& programFolder, const Options& options, const BossKeySwitch& bossKey);
+// A failure, with nothing stored or switched, when the settings file cannot be written.
+platform::Result<void> SaveOptions(const std::wstring& programFolder, const Options& options,
+                                   const BossKeySwitch& bossKey);
 
 // Writes "Start Page" and "Window Title", each when given, under each existing key (an empty text
 // becomes one blank); a key that does not exist is skipped and not created.

@@ -39,8 +39,8 @@ std::optional<WindowPlace> LoadWindowPlace(const std::wstring& settingsFile) {
   return ParseWindowPlace(settings::inifun::ReadIniValue(settingsFile, kSection, kKey));
 }
 
-void SaveWindowPlace(const std::wstring& settingsFile, const WindowPlace& place) {
-  settings::inifun::WriteIniValue(settingsFile, kSection, kKey, WindowPlaceText(place));
+platform::Result<void> SaveWindowPlace(const std::wstring& settingsFile, const WindowPlace& place) {
+  return settings::inifun::WriteIniValue(settingsFile, kSection, kKey, WindowPlaceText(place));
 }
 
 }  // namespace settings

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include "platform/result.h"
 
 namespace settings {
 
@@ -18,6 +19,6 @@ std::optional<WindowPlace> ParseWindowPlace(const std::wstring& text);
 std::wstring WindowPlaceText(const WindowPlace& place);
 
 std::optional<WindowPlace> LoadWindowPlace(const std::wstring& settingsFile);
-void SaveWindowPlace(const std::wstring& settingsFile, const WindowPlace& place);
+platform::Result<void> SaveWindowPlace(const std::wstring& settingsFile, const WindowPlace& place);
 
 }  // namespace settings

@@ -282,7 +282,7 @@ TEST(PluginSwitch, WrittenIntoTheFileNamedAfterTheAppnameThroughACopy) {
   EXPECT_TRUE(catalogue::plugins::WritePluginSwitch(folder.Path(), L"Alpha", false));
   EXPECT_EQ(settings::inifun::ReadIniValue(alpha, L"swich", L"on"), L"0");
   EXPECT_EQ(settings::inifun::ReadIniValue(alpha, L"name", L"appname"), L"Alpha");
-  EXPECT_EQ(settings::inifun::ReadIniSection(L"file", alpha).Count(), 1u);
+  EXPECT_EQ(settings::inifun::ReadIniSection(alpha, L"file").Count(), 1u);
   EXPECT_TRUE(catalogue::plugins::WritePluginSwitch(folder.Path(), L"Alpha", true));
   EXPECT_EQ(settings::inifun::ReadIniValue(alpha, L"swich", L"on"), L"1");
 

@@ -524,7 +524,7 @@ TEST_F(SelectionWindowTest, PluginListRowsAndTheirSwitchesWrittenOnOk) {
   ListView_SetCheckState(list, renamed, FALSE);
   Ok();
   EXPECT_EQ(settings::inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"0");
-  EXPECT_EQ(settings::inifun::ReadIniSection(L"file", pluginFolder + L"\\Alpha.ppe").Count(), 1u);
+  EXPECT_EQ(settings::inifun::ReadIniSection(pluginFolder + L"\\Alpha.ppe", L"file").Count(), 1u);
   EXPECT_EQ(settings::inifun::ReadIniValue(pluginFolder + L"\\Beta.PpE", L"swich", L"on"), L"1");
   // The switch goes to the file named after the application; the listed file keeps its own.
   EXPECT_EQ(settings::inifun::ReadIniValue(pluginFolder + L"\\Renamed.ppe", L"swich", L"on"), L"0");
@@ -539,6 +539,22 @@ TEST_F(SelectionWindowTest, PluginListRowsAndTheirSwitchesWrittenOnOk) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names,
             (std::vector<std::wstring>{L"alpha.ppe", L"beta.ppe", L"notes.txt", L"old-name.ppe", L"renamed.ppe"}));
+}
+
+TEST_F(SelectionWindowTest, AReadOnlyPluginSaysWhyItKeepsItsSwitchOnlyWhenItWasChanged) {
+  Define(L"Gamma.ppe", "[name]\r\nappname=Gamma\r\n[swich]\r\non=1\r\n");
+  const std::wstring gamma = pluginFolder + L"\\Gamma.ppe";
+  SetFileAttributesW(gamma.c_str(), FILE_ATTRIBUTE_READONLY);
+  Open();
+  Ok();
+  EXPECT_TRUE(messages.shown.empty());
+  Open();
+  ListView_SetCheckState(window->PluginList(), 0, FALSE);
+  Ok();
+  SetFileAttributesW(gamma.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].text.find(L"Gamma: "), std::wstring::npos) << messages.shown[0].text;
+  EXPECT_EQ(settings::inifun::ReadIniValue(gamma, L"swich", L"on"), L"1");
 }
 
 TEST_F(SelectionWindowTest, StoredTabNumbersAreRestoredAndWrittenBack) {

@@ -12,7 +12,7 @@ TEST(Inifun, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
   TempFolder folder;
   std::wstring file = folder / L"prisd.dat";
   EXPECT_EQ(ReadIniValue(file, L"Options", L"exit"), L"");
-  EXPECT_TRUE(ReadIniSection(L"Options", file).Empty());
+  EXPECT_TRUE(ReadIniSection(file, L"Options").Empty());
   WriteIniValue(file, L"Options", L"exit", L"1");
   EXPECT_TRUE(testing_support::Exists(file));
   EXPECT_EQ(ReadIniValue(file, L"Options", L"exit"), L"1");
@@ -25,7 +25,7 @@ TEST(Inifun, ValuesAreTrimmedAndNamesMatchInAnyCase) {
   EXPECT_EQ(ReadIniValue(file, L"Opera", L"images"), L"1");
   WriteIniValue(file, L"opera", L"IMAGES", L"0");
   EXPECT_EQ(ReadIniValue(file, L"OPERA", L"Images"), L"0");
-  EXPECT_EQ(ReadIniSection(L"Opera", file).Count(), 1u);
+  EXPECT_EQ(ReadIniSection(file, L"Opera").Count(), 1u);
 }
 
 TEST(Inifun, TheFileIsKeptInTheSystemCodePage) {
@@ -53,11 +53,11 @@ TEST(Inifun, SectionLinesAreNumberedFromOne) {
   TempFolder folder;
   std::wstring file = folder / L"a.ppe";
   testing_support::WriteText(file, "[reg]\r\na=1\r\nb=2\r\nc=3\r\n[other]\r\nd=4\r\n");
-  SectionLines lines = ReadIniSection(L"reg", file);
+  SectionLines lines = ReadIniSection(file, L"reg");
   ASSERT_EQ(lines.Count(), 3u);
   EXPECT_EQ(lines.Line(1), L"a=1");
   EXPECT_EQ(lines.Line(3), L"c=3");
-  EXPECT_TRUE(ReadIniSection(L"missing", file).Empty());
+  EXPECT_TRUE(ReadIniSection(file, L"missing").Empty());
 }
 
 TEST(Inifun, FlagTestReadsANumberRunTestWantsExactlyOne) {

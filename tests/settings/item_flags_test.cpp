@@ -106,6 +106,6 @@ TEST(DefaultSelection, TicksTracesNeverKeptDataAndOnlyForANewUser) {
   }
   EXPECT_GE(defaultRules, 20u);
   testing_support::WriteText(file, "[Chrome]\r\nCache=0\r\n");
-  EXPECT_FALSE(catalogue::InstallDefaultSelection(program.Path()));
+  EXPECT_TRUE(catalogue::InstallDefaultSelection(program.Path()));
   EXPECT_EQ(testing_support::ReadText(file), "[Chrome]\r\nCache=0\r\n");
 }

@@ -60,7 +60,7 @@ TEST(ShippedPlugins, NamedAfterTheirAppnameSwitchedOffAndWellFormed) {
     size_t lines = 0;
     for (const wchar_t* section : catalogue::plugins::kSections) {
       std::wstring_view name = section;
-      for (const std::wstring& line : settings::inifun::ReadIniSection(section, entry.file)) {
+      for (const std::wstring& line : settings::inifun::ReadIniSection(entry.file, section)) {
         ++lines;
         std::wstring value = line.substr(line.find(L'=') + 1);
         std::wstring first = value.substr(0, value.find(L','));
