@@ -72,7 +72,8 @@ TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
       L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules, "
       L"--update-rules, --undo-rules-update and --help may be given (";
   const std::wstring kNothingToDo =
-      L"Nothing to do: give --list, --preview, --clean, --kept-sites, --check-rules, --update-rules or --help.";
+      L"Nothing to do: give --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules, "
+      L"--update-rules, --undo-rules-update or --help.";
   const std::wstring kOnlyNeeds = L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]";
   const std::wstring kSiteExample = L" example.com (host:mail.example.com for that host only)";
   const struct {
