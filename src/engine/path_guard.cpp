@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/link_check.h"
@@ -29,6 +30,8 @@ struct GuardMemo {
   std::unordered_map<std::wstring, std::optional<std::wstring>> finalPaths;
   // A path: which protected folder the object there is (or None, or NoIdentity); none when missing.
   std::unordered_map<std::wstring, std::optional<Refusal>> identities;
+  // Paths the system said nothing is at: nothing below them is asked for.
+  std::unordered_set<std::wstring> missing;
 };
 
 struct PathGuard::Learned {
@@ -47,6 +50,18 @@ const auto& Remembered(std::unordered_map<std::wstring, Key>& memo, const std::w
 }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// A folder above the path is one the system said is not there.
+bool BelowMissing(const std::wstring& path, const GuardMemo& memo) {
+  if (memo.missing.empty()) return false;
+  for (size_t slash = path.find_last_of(L'\\'); slash != std::wstring::npos && slash > 0;
+       slash = path.find_last_of(L'\\', slash - 1)) {
+    if (memo.missing.contains(path.substr(0, slash))) return true;
+  }
+  return false;
+}
 
 bool IsDriveAbsolute(const std::wstring& p) {
   return p.size() >= 3 && std::iswalpha(p[0]) && p[1] == L':' && IsSeparator(p[2]);
@@ -94,13 +109,16 @@ std::wstring TrimmedParts(const std::wstring& full, size_t root, bool everyPart)
 // The path with its last part as its folder lists it, by its long name: what GetLongPathNameW asks
 // of each part, asked in the literal form, so that a part's own trailing dots and blanks count. A
 // part with a wildcard names no one entry.
-std::optional<std::wstring> ListedName(const std::wstring& path) {
+std::optional<std::wstring> ListedName(const std::wstring& path, GuardMemo& memo) {
   const size_t slash = path.find_last_of(L'\\');
   if (slash == std::wstring::npos || path.find_first_of(L"*?<>\"", slash) != std::wstring::npos) return std::nullopt;
   WIN32_FIND_DATAW data;
   platform::FindHandle find(
       FindFirstFileExW(platform::ApiPath(path).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
-  if (!find) return std::nullopt;
+  if (!find) {
+    if (IsMissing(GetLastError())) memo.missing.insert(path);
+    return std::nullopt;
+  }
   return path.substr(0, slash + 1) + data.cFileName;
 }
 
@@ -116,7 +134,7 @@ std::wstring WithLongNames(const std::wstring& path, size_t root, GuardMemo& mem
       if (!asked.empty() && asked.back() != L'\\') asked += L'\\';
       asked.append(path, start, end - start);
       const std::optional<std::wstring>* listed =
-          found ? &Remembered(memo.longNames, asked, [&] { return ListedName(asked); }) : nullptr;
+          found ? &Remembered(memo.longNames, asked, [&] { return ListedName(asked, memo); }) : nullptr;
       found = listed && *listed;
       resolved = found ? **listed : std::move(asked);
     }
@@ -143,8 +161,9 @@ std::wstring LinkTarget(const std::wstring& canonical, size_t root, GuardMemo& m
   std::wstring existing = canonical;
   std::wstring rest;
   for (;;) {
-    const std::optional<std::wstring>& target =
-        Remembered(memo.finalPaths, existing, [&] { return FinalPath(existing); });
+    const std::optional<std::wstring>& target = Remembered(memo.finalPaths, existing, [&] {
+      return BelowMissing(existing, memo) ? std::nullopt : FinalPath(existing);
+    });
     if (target) return target->empty() ? std::wstring() : platform::JoinPath(*target, rest);
     size_t slash = existing.find_last_of(L'\\');
     if (slash == std::wstring::npos || slash < root) return {};
@@ -271,8 +290,6 @@ Refusal IdentityRefusal(HANDLE handle, const ProtectedIdentities& identities) {
   return Refusal::None;
 }
 
-bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
-
 // The exact path by what it is, and by what the folders above it are: a protected object refused
 // itself, anything in the program folder refused at any depth. What is not there is no protected
 // object; what is there and does not tell what it is, is refused.
@@ -281,6 +298,7 @@ Refusal DecideByIdentity(const std::wstring& exact, const ProtectedIdentities& i
   std::wstring part = exact;
   for (bool self = true;; self = false) {
     const std::optional<Refusal>& refusal = Remembered(memo.identities, part, [&]() -> std::optional<Refusal> {
+      if (BelowMissing(part, memo)) return std::nullopt;
       platform::FileHandle handle = OpenToIdentify(part);
       if (handle) return IdentityRefusal(handle.get(), identities);
       return IsMissing(GetLastError()) ? std::nullopt : std::optional(Refusal::NoIdentity);
