@@ -1,9 +1,9 @@
 #include "catalogue/rule_changes.h"
 
 #include <algorithm>
-#include <map>
-#include <set>
 #include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "catalogue/rule_check.h"
 #include "catalogue/rule_paths.h"
@@ -120,15 +120,40 @@ bool ErasesMore(const Rule& before, const Rule& after) {
          !EveryOneCovered(before.excludeKeys, after.excludeKeys, SameExclusion);
 }
 
+namespace {
+
+// What the checks of one comparison share: the folders and keys looked up, and the guard's answers.
+struct Comparison {
+  explicit Comparison(const std::wstring& programFolder) : guard(programFolder) {}
+  PathExpander detector{PathExpander::Listings::Remembered};
+  const engine::PathGuard guard;
+};
+
+// What an added or changed entry would do here.
+void Mark(RuleChange& change, const Rule& rule, Comparison& comparison) {
+  change.appliesHere = Detected(rule, comparison.detector);
+  change.refused = RefusedFolders(rule, comparison.guard);
+  change.keptData = KeptDataReached(rule);
+}
+
+}  // namespace
+
 std::vector<RuleChange> CompareRules(const std::vector<Rule>& before, const std::vector<Rule>& after,
                                      const std::wstring& programFolder) {
-  std::map<std::wstring, const Rule*> old;  // by lower-case name; the first of a name counts
+  return *CompareRules(before, after, programFolder, [](size_t, size_t) { return true; });
+}
+
+std::optional<std::vector<RuleChange>> CompareRules(const std::vector<Rule>& before, const std::vector<Rule>& after,
+                                                    const std::wstring& programFolder,
+                                                    const CompareProgress& progress) {
+  std::unordered_map<std::wstring, const Rule*> old;  // by lower-case name; the first of a name counts
   for (const Rule& rule : before) old.emplace(platform::ToLower(rule.name), &rule);
-  std::set<std::wstring> seen;
-  PathExpander detector(PathExpander::Listings::Remembered);
-  const engine::PathGuard guard(programFolder);
+  std::unordered_set<std::wstring> seen;
+  Comparison comparison(programFolder);
   std::vector<RuleChange> changes;
-  for (const Rule& rule : after) {
+  for (size_t compared = 0; compared < after.size(); ++compared) {
+    if (!progress(compared, after.size())) return std::nullopt;
+    const Rule& rule = after[compared];
     const std::wstring name = platform::ToLower(rule.name);
     if (!seen.insert(name).second) continue;
     auto was = old.find(name);
@@ -139,11 +164,10 @@ std::vector<RuleChange> CompareRules(const std::vector<Rule>& before, const std:
       if (Form(*was->second) == Form(rule)) continue;
       change.erasesMore = ErasesMore(*was->second, rule);
     }
-    change.appliesHere = Detected(rule, detector);
-    change.refused = RefusedFolders(rule, guard);
-    change.keptData = KeptDataReached(rule);
+    Mark(change, rule, comparison);
     changes.push_back(std::move(change));
   }
+  if (!progress(after.size(), after.size())) return std::nullopt;
   for (const Rule& rule : before) {
     const std::wstring name = platform::ToLower(rule.name);
     if (!seen.insert(name).second) continue;

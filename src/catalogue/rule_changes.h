@@ -2,6 +2,8 @@
 // What a new copy of a rule file changes against the installed one, entry by entry, with what each
 // new or changed entry would do on this computer: whether it applies here, what the guard refuses of
 // it and what it reaches that a user keeps. Nothing is read from the network and nothing is written.
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,13 @@ bool ErasesMore(const Rule& before, const Rule& after);
 // of `after`, the removed ones last in the order of `before`.
 std::vector<RuleChange> CompareRules(const std::vector<Rule>& before, const std::vector<Rule>& after,
                                      const std::wstring& programFolder);
+
+// How far a comparison is: the entries of the new file compared, of all; false stops it.
+using CompareProgress = std::function<bool(size_t compared, size_t entries)>;
+// CompareRules, telling `progress` before each entry of `after` and once at the end; none when it
+// was stopped.
+std::optional<std::vector<RuleChange>> CompareRules(const std::vector<Rule>& before, const std::vector<Rule>& after,
+                                                    const std::wstring& programFolder, const CompareProgress& progress);
 
 // "erases more", "applies here", "refused: ...", "reaches kept data: ..." for a list or a line.
 std::vector<std::wstring> ChangeMarks(const RuleChange& change);

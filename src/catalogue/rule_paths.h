@@ -57,8 +57,15 @@ class PathExpander {
   // folder (and each key's subkeys) once for the life of the object, and stops at the first part
   // that is missing.
   enum class Listings { Live, Remembered };
-  explicit PathExpander(Listings listings = Listings::Live, ExpansionBounds bounds = {})
-      : remembered_(listings == Listings::Remembered), bounds_(bounds) {}
+  // The guard asked which folders a wildcard must not list; by default one that learns the disk
+  // afresh for each check while a run erases, and once for all of a remembering expander's.
+  explicit PathExpander(Listings listings = Listings::Live, ExpansionBounds bounds = {},
+                        std::optional<engine::PathGuard> guard = std::nullopt)
+      : remembered_(listings == Listings::Remembered),
+        bounds_(bounds),
+        guard_(guard ? std::move(*guard)
+                     : engine::PathGuard({}, remembered_ ? engine::PathGuard::Memory::ForTheTask
+                                                         : engine::PathGuard::Memory::PerCheck)) {}
 
   // What the caller wants of a path.
   enum class Target {

@@ -22,10 +22,22 @@ std::vector<Rule> Installed(const std::wstring& programFolder) {
   return ReadRuleFile(CommunityFile(programFolder)).value_or(std::vector<Rule>{});
 }
 
+bool Going(const UpdateProgress& progress, UpdateStage stage, unsigned long long done, long long total) {
+  return !progress || progress(stage, done, total);
+}
+
+RulesDownload Stopped() {
+  RulesDownload download;
+  download.stopped = true;
+  download.problem = L"the update was stopped";
+  return download;
+}
+
 // The copy at `file` against the file in place; not `pending`, with why, when it reads as no rule
 // file worth having.
-RulesDownload Compare(const std::wstring& programFolder, const std::wstring& file) {
+RulesDownload Compare(const std::wstring& programFolder, const std::wstring& file, const UpdateProgress& progress) {
   RulesDownload download;
+  if (!Going(progress, UpdateStage::Reading, 0, -1)) return Stopped();
   const std::vector<Rule> old = Installed(programFolder);
   RuleFileTally tally;
   const std::vector<Rule> fresh = ReadRuleFile(file, nullptr, &tally).value_or(std::vector<Rule>{});
@@ -42,7 +54,12 @@ RulesDownload Compare(const std::wstring& programFolder, const std::wstring& fil
                        L" entries; at least " + std::to_wstring(needed) + L" are needed";
     return download;
   }
-  download.changes = CompareRules(old, fresh, programFolder);
+  std::optional<std::vector<RuleChange>> changes =
+      CompareRules(old, fresh, programFolder, [&](size_t compared, size_t entries) {
+        return Going(progress, UpdateStage::Comparing, compared, static_cast<long long>(entries));
+      });
+  if (!changes) return Stopped();
+  download.changes = std::move(*changes);
   download.pending = true;
   return download;
 }
@@ -65,22 +82,25 @@ std::wstring CommunityAddress(const std::wstring& programFolder) {
 }
 
 RulesDownload DownloadCommunityRules(const std::wstring& programFolder, const std::wstring& url,
-                                     const platform::DownloadLimits& limits,
-                                     const platform::DownloadProgress& progress) {
+                                     const platform::DownloadLimits& limits, const UpdateProgress& progress) {
   std::optional<platform::DownloadResult> result;  // none: the new sibling was never made
   platform::Result<platform::PendingReplacement> written =
       platform::PendingReplacement::Write(PendingFile(programFolder), [&](HANDLE out) {
-        result = platform::DownloadTo(url, out, limits, progress);
+        result = platform::DownloadTo(url, out, limits, [&](unsigned long long received, long long total) {
+          return Going(progress, UpdateStage::Downloading, received, total);
+        });
         return result->outcome == platform::DownloadOutcome::Done;
       });
   if (!written) {
     RulesDownload failed;
+    failed.stopped = result && result->outcome == platform::DownloadOutcome::Stopped;
     failed.problem = !result || result->outcome == platform::DownloadOutcome::Done
                          ? L"winapp2.ini.new cannot be written in the program folder"
                          : L"the download failed: " + platform::DownloadProblem(*result);
     return failed;
   }
-  RulesDownload download = Compare(programFolder, written->Written());
+  RulesDownload download = Compare(programFolder, written->Written(), progress);
+  if (download.stopped) return download;  // an earlier download that waits stays as it was
   if (!download.pending || download.changes.empty()) {
     download.pending = false;
     DiscardPendingRules(programFolder);  // an earlier download the file in place already matches
@@ -100,7 +120,7 @@ RulesDownload PendingRules(const std::wstring& programFolder) {
     none.problem = L"no downloaded winapp2.ini.new waits (trellwipe-cli --update-rules downloads one)";
     return none;
   }
-  return Compare(programFolder, pending);
+  return Compare(programFolder, pending, {});
 }
 
 RulesAcceptance AcceptPendingRules(const std::wstring& programFolder) {

@@ -3,6 +3,7 @@
 // steps: a download that came whole and reads as a rule file waits beside the file in place, with
 // the list of what it changes, and counts only once the user accepts it. The old copy is kept beside
 // it, and one step puts it back.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,20 +35,27 @@ std::wstring CommunityAddress(const std::wstring& programFolder);
 
 struct RulesDownload {
   bool pending = false;  // the download waits as PendingFile for the user's word
+  bool stopped = false;  // by the one who asked, in any stage; nothing was written
   std::wstring problem;  // why not
   size_t oldEntries = 0;
   size_t newEntries = 0;
   std::vector<RuleChange> changes;  // of the pending copy against the file in place
 };
 
+// The stages of an update, each told to an UpdateProgress as it goes: the bytes received of `total`
+// (-1 while the server has not said); the two files read (nothing counted); the entries of the
+// download compared, of `total`. False from it stops the update.
+enum class UpdateStage { Downloading, Reading, Comparing };
+using UpdateProgress = std::function<bool(UpdateStage stage, unsigned long long done, long long total)>;
+
 // Downloads `url` into a new sibling of "winapp2.ini"; when the transfer succeeded and the file
 // reads with at least the minimum of entries, holds as many as its header declares, if it does, and
 // differs from the file in place, it becomes
 // PendingFile in one rename (replacing an earlier one) and its changes are listed. Otherwise, and
-// when it changes nothing, no file is left. "winapp2.ini" is never touched.
+// when it changes nothing, no file is left. "winapp2.ini" is never touched. Stopped in any stage,
+// it leaves the program folder as it was.
 RulesDownload DownloadCommunityRules(const std::wstring& programFolder, const std::wstring& url,
-                                     const platform::DownloadLimits& limits = {},
-                                     const platform::DownloadProgress& progress = {});
+                                     const platform::DownloadLimits& limits = {}, const UpdateProgress& progress = {});
 
 // The pending copy against the file in place, as DownloadCommunityRules listed it; not `pending`, with
 // why, when none waits or it no longer reads as a rule file worth having.

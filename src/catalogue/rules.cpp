@@ -350,7 +350,7 @@ std::vector<std::wstring> ClimbingFolders(const Rule& rule) {
 }
 
 std::vector<std::wstring> RefusedFolders(const Rule& rule, const engine::PathGuard& guard) {
-  PathExpander expander;
+  PathExpander expander(PathExpander::Listings::Live, {}, guard);
   std::vector<std::wstring> refused = ClimbingFolders(rule);
   for (const RegKey& key : rule.regKeys) {
     std::optional<RegistryPath> named = ParseRegistryPath(key.key);

@@ -12,13 +12,40 @@
 
 namespace dialogs {
 
+using catalogue::rules::UpdateStage;
+
 struct RulesDownloadTask::State {
+  explicit State(std::wstring folder) : programFolder(std::move(folder)) {}
+  const std::wstring programFolder;
   std::atomic<bool> stop{false};
   std::atomic<bool> finished{false};
-  std::atomic<unsigned long long> received{0};
-  std::atomic<long long> total{-1};
+  std::mutex progress;  // guards the three below, which change together, and a stop against the end
+  UpdateStage stage = UpdateStage::Downloading;
+  unsigned long long done = 0;
+  long long total = -1;
   catalogue::rules::RulesDownload result;  // written before `finished`
 };
+
+namespace {
+
+// Whether the window would show the step: a new stage, the end of one, its next thousandth or, of an
+// unknown total, its next kilobyte.
+bool Shows(UpdateStage stage, unsigned long long done, long long total, UpdateStage wasStage, unsigned long long was) {
+  if (stage != wasStage || done == 0 || done == static_cast<unsigned long long>(total)) return true;
+  if (total <= 0) return done / 1024 != was / 1024;
+  return done * 1000 / total != was * 1000 / total;
+}
+
+// An update stopped after its last step: what it left waiting is not wanted either.
+void Unwanted(catalogue::rules::RulesDownload& result, const std::wstring& programFolder) {
+  if (!result.pending) return;
+  catalogue::rules::DiscardPendingRules(programFolder);
+  result = {};
+  result.stopped = true;
+  result.problem = L"the update was stopped";
+}
+
+}  // namespace
 
 UINT RulesDownloadTask::Message() {
   static const UINT message = RegisterWindowMessageW(L"Trellwipe.RulesDownload");
@@ -27,29 +54,34 @@ UINT RulesDownloadTask::Message() {
 
 RulesDownloadTask::RulesDownloadTask(HWND window, std::wstring programFolder, std::wstring url,
                                      platform::DownloadLimits limits)
-    : state_(std::make_shared<State>()) {
-  thread_ = std::thread([state = state_, window, folder = std::move(programFolder), url = std::move(url), limits] {
-    auto progress = [&](unsigned long long received, long long total) {
-      state->received = received;
-      state->total = total;
-      PostMessageW(window, Message(), kProgress, 0);
+    : state_(std::make_shared<State>(std::move(programFolder))) {
+  thread_ = std::thread([state = state_, window, url = std::move(url), limits] {
+    auto progress = [&](UpdateStage stage, unsigned long long done, long long total) {
+      bool shows;
+      {
+        std::lock_guard<std::mutex> lock(state->progress);
+        shows = Shows(stage, done, total, state->stage, state->done);
+        state->stage = stage;
+        state->done = done;
+        state->total = total;
+      }
+      if (shows) PostMessageW(window, Message(), kProgress, 0);
       return !state->stop;
     };
-    catalogue::rules::RulesDownload result = catalogue::rules::DownloadCommunityRules(folder, url, limits, progress);
-    // Stopped after the last piece came: what was downloaded is not wanted either.
-    if (state->stop && result.pending) {
-      catalogue::rules::DiscardPendingRules(folder);
-      result = {};
-      result.problem = L"the download was stopped";
+    catalogue::rules::RulesDownload result =
+        catalogue::rules::DownloadCommunityRules(state->programFolder, url, limits, progress);
+    {
+      std::lock_guard<std::mutex> lock(state->progress);
+      if (state->stop) Unwanted(result, state->programFolder);
+      state->result = std::move(result);
+      state->finished = true;
     }
-    state->result = std::move(result);
-    state->finished = true;
     PostMessageW(window, Message(), kFinished, 0);
   });
 }
 
 RulesDownloadTask::~RulesDownloadTask() {
-  Stop();
+  state_->stop = true;  // what a finished update left waiting stays for the user's word
   if (state_->finished) {
     thread_.join();
   } else {
@@ -57,11 +89,41 @@ RulesDownloadTask::~RulesDownloadTask() {
   }
 }
 
-void RulesDownloadTask::Stop() { state_->stop = true; }
+void RulesDownloadTask::Stop() {
+  std::lock_guard<std::mutex> lock(state_->progress);
+  state_->stop = true;
+  if (state_->finished) Unwanted(state_->result, state_->programFolder);
+}
 bool RulesDownloadTask::Stopped() const { return state_->stop; }
 bool RulesDownloadTask::Finished() const { return state_->finished; }
-unsigned long long RulesDownloadTask::Received() const { return state_->received; }
-long long RulesDownloadTask::Total() const { return state_->total; }
+unsigned long long RulesDownloadTask::Done() const {
+  std::lock_guard<std::mutex> lock(state_->progress);
+  return state_->done;
+}
+long long RulesDownloadTask::Total() const {
+  std::lock_guard<std::mutex> lock(state_->progress);
+  return state_->total;
+}
+
+std::wstring RulesDownloadTask::ProgressText() const {
+  std::lock_guard<std::mutex> lock(state_->progress);
+  return RulesProgressText(state_->stage, state_->done, state_->total);
+}
+
+std::wstring RulesProgressText(UpdateStage stage, unsigned long long done, long long total) {
+  const bool bytes = stage == UpdateStage::Downloading;
+  auto count = [&](unsigned long long n) { return std::to_wstring(bytes ? n / 1024 : n); };
+  const std::wstring counted = count(done) +
+                               (total < 0 ? L"" : L" of " + count(static_cast<unsigned long long>(total))) +
+                               (bytes ? L" KB" : L" entries");
+  switch (stage) {
+    case UpdateStage::Downloading: return L"Downloading: " + counted;
+    case UpdateStage::Reading: return L"Reading the rules";
+    case UpdateStage::Comparing: return L"Comparing: " + counted;
+  }
+  return {};
+}
+
 const catalogue::rules::RulesDownload& RulesDownloadTask::Result() const { return state_->result; }
 
 namespace {

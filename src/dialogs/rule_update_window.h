@@ -13,9 +13,9 @@
 
 namespace dialogs {
 
-// A download of the community's rules (catalogue::rules::DownloadCommunityRules) on a thread of its own. It tells
-// `window` with the message RulesDownloadTask::Message(): wParam kProgress as data comes (Received,
-// Total), kFinished once at the end (Result).
+// A download of the community's rules (catalogue::rules::DownloadCommunityRules) on a thread of its own, with
+// the reading and comparing that follow it. It tells `window` with the message RulesDownloadTask::Message():
+// wParam kProgress as it goes (Done, Total, ProgressText), kFinished once at the end (Result).
 class RulesDownloadTask {
  public:
   static constexpr WPARAM kProgress = 0;
@@ -30,12 +30,15 @@ class RulesDownloadTask {
   RulesDownloadTask(const RulesDownloadTask&) = delete;
   RulesDownloadTask& operator=(const RulesDownloadTask&) = delete;
 
-  // The download ends at its next piece of data and leaves no file; the file in place stays.
+  // The download ends at its next piece of data, the comparing before its next entry, and either leaves
+  // no file; the file in place stays.
   void Stop();
   bool Stopped() const;
   bool Finished() const;
-  unsigned long long Received() const;
-  long long Total() const;  // -1 while the server has not said
+  unsigned long long Done() const;  // bytes received, entries compared
+  long long Total() const;          // of the stage; -1 while the server has not said, and while reading
+  // RulesProgressText of where the update is.
+  std::wstring ProgressText() const;
   // Once Finished.
   const catalogue::rules::RulesDownload& Result() const;
 
@@ -44,6 +47,10 @@ class RulesDownloadTask {
   std::shared_ptr<State> state_;
   std::thread thread_;
 };
+
+// "Downloading: 120 of 1843 KB" ("Downloading: 120 KB" while the size is not known), "Reading the rules",
+// "Comparing: 1200 of 4067 entries".
+std::wstring RulesProgressText(catalogue::rules::UpdateStage stage, unsigned long long done, long long total);
 
 // The changes of a download, one row per entry ("Entry", "Change", "Applies here", "Marks"), in red
 // those refused in part or reaching kept data. "Use the new rules" puts the download in place

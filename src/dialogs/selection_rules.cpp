@@ -39,17 +39,19 @@ void SelectionWindow::StopRulesDownload() {
   rulesDownload_->Stop();
   ShowRulesDownloading();
   SetWindowTextW(ruleTab_.count,
-                 (L"The download was stopped. " + catalogue::rules::RulesInPlaceText(programFolder_)).c_str());
+                 (L"The update was stopped. " + catalogue::rules::RulesInPlaceText(programFolder_)).c_str());
 }
 
 void SelectionWindow::RulesDownloadReport(WPARAM what) {
   if (!rulesDownload_) return;
   if (what == RulesDownloadTask::kProgress) {
+    if (rulesDownload_->Stopped()) return;  // the window says so already
     const long long total = rulesDownload_->Total();
     const double whole =
         total > 0 ? static_cast<double>(total) : static_cast<double>(services_.rulesDownloadLimits.maxBytes);
     SendMessageW(ruleTab_.progress, PBM_SETRANGE32, 0, 1000);
-    SendMessageW(ruleTab_.progress, PBM_SETPOS, static_cast<WPARAM>(1000.0 * rulesDownload_->Received() / whole), 0);
+    SendMessageW(ruleTab_.progress, PBM_SETPOS, static_cast<WPARAM>(1000.0 * rulesDownload_->Done() / whole), 0);
+    SetWindowTextW(ruleTab_.count, rulesDownload_->ProgressText().c_str());
     return;
   }
   if (what != RulesDownloadTask::kFinished || !rulesDownload_->Finished()) return;

@@ -7,6 +7,8 @@
 #include <cwctype>
 #include <iterator>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/link_check.h"
@@ -20,9 +22,46 @@
 
 namespace engine {
 
+// What checks learned of the disk, each answer by the exact text the system was asked with.
+struct GuardMemo {
+  // A path: the same with the long name of its last part; none when the system finds no such entry.
+  std::unordered_map<std::wstring, std::optional<std::wstring>> longNames;
+  // A path: where what it names leads ("" when to no drive or share path); none when it does not open.
+  std::unordered_map<std::wstring, std::optional<std::wstring>> finalPaths;
+  // A path: which protected folder the object there is (or None, or NoIdentity); none when missing.
+  std::unordered_map<std::wstring, std::optional<Refusal>> identities;
+  // Paths the system said nothing is at: nothing below them is asked for.
+  std::unordered_set<std::wstring> missing;
+};
+
+struct PathGuard::Learned {
+  GuardMemo disk;  // kept from one check to the next only for the task
+  std::optional<std::vector<std::wstring>> programs;
+  std::shared_ptr<const ProtectedIdentities> identities;
+};
+
 namespace {
 
+template <typename Key, typename Compute>
+const auto& Remembered(std::unordered_map<std::wstring, Key>& memo, const std::wstring& asked, Compute compute) {
+  auto found = memo.find(asked);
+  if (found == memo.end()) found = memo.emplace(asked, compute()).first;
+  return found->second;
+}
+
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// A folder above the path is one the system said is not there.
+bool BelowMissing(const std::wstring& path, const GuardMemo& memo) {
+  if (memo.missing.empty()) return false;
+  for (size_t slash = path.find_last_of(L'\\'); slash != std::wstring::npos && slash > 0;
+       slash = path.find_last_of(L'\\', slash - 1)) {
+    if (memo.missing.contains(path.substr(0, slash))) return true;
+  }
+  return false;
+}
 
 bool IsDriveAbsolute(const std::wstring& p) {
   return p.size() >= 3 && std::iswalpha(p[0]) && p[1] == L':' && IsSeparator(p[2]);
@@ -67,45 +106,65 @@ std::wstring TrimmedParts(const std::wstring& full, size_t root, bool everyPart)
   return result;
 }
 
-// Wine expands short names only in the plain form, which suits a path that is not too long and has
-// no part ending in a dot or blank, which the plain form may drop.
-std::wstring LongPathName(const std::wstring& path) {
-  bool plain = path.size() < MAX_PATH - 12 && LoosePath(path) == path;
-  return WithoutExtendedPrefix(platform::LongPathName(plain ? path : platform::ApiPath(path)));
+// The path with its last part as its folder lists it, by its long name: what GetLongPathNameW asks
+// of each part, asked in the literal form, so that a part's own trailing dots and blanks count. A
+// part with a wildcard names no one entry.
+std::optional<std::wstring> ListedName(const std::wstring& path, GuardMemo& memo) {
+  const size_t slash = path.find_last_of(L'\\');
+  if (slash == std::wstring::npos || path.find_first_of(L"*?<>\"", slash) != std::wstring::npos) return std::nullopt;
+  WIN32_FIND_DATAW data;
+  platform::FindHandle find(
+      FindFirstFileExW(platform::ApiPath(path).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+  if (!find) {
+    if (IsMissing(GetLastError())) memo.missing.insert(path);
+    return std::nullopt;
+  }
+  return path.substr(0, slash + 1) + data.cFileName;
 }
 
-// The long names of the longest part of the path that exists, and the rest as written.
-std::wstring WithLongNames(const std::wstring& path, size_t root) {
-  size_t end = path.size();
-  while (end > root) {
-    std::wstring longName = LongPathName(path.substr(0, end));
-    if (!longName.empty()) {
-      while (longName.size() > root && longName.back() == L'\\') longName.pop_back();
-      return longName + path.substr(end);
+// The long names of the longest part of the path that exists, and the rest as written. Each part is
+// asked once per memo, below the long form of the parts before it.
+std::wstring WithLongNames(const std::wstring& path, size_t root, GuardMemo& memo) {
+  std::wstring resolved = path.substr(0, root);
+  bool found = true;
+  for (size_t start = root; start < path.size();) {
+    const size_t end = std::min(path.find(L'\\', start), path.size());
+    if (end > start) {
+      std::wstring asked = resolved;
+      if (!asked.empty() && asked.back() != L'\\') asked += L'\\';
+      asked.append(path, start, end - start);
+      const std::optional<std::wstring>* listed =
+          found ? &Remembered(memo.longNames, asked, [&] { return ListedName(asked, memo); }) : nullptr;
+      found = listed && *listed;
+      resolved = found ? **listed : std::move(asked);
     }
-    end = path.find_last_of(L'\\', end - 1);
-    if (end == std::wstring::npos) break;
+    start = end + 1;
   }
-  return path;
+  return resolved;
 }
 
 // Where the path leads once every link on its way is followed; empty when the system cannot tell or
 // the target has no drive or share path.
-std::wstring LinkTarget(const std::wstring& canonical, size_t root) {
+std::optional<std::wstring> FinalPath(const std::wstring& path) {
+  platform::FileHandle handle(CreateFileW(platform::ApiPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) return std::nullopt;
+  std::vector<wchar_t> buffer(32768);
+  DWORD n = GetFinalPathNameByHandleW(handle.get(), buffer.data(), 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n == 0 || n >= 32768) return std::wstring();
+  std::wstring target = WithoutExtendedPrefix(std::wstring(buffer.data(), n));
+  return IsDriveAbsolute(target) || IsUncPath(target) ? target : std::wstring();
+}
+
+std::wstring LinkTarget(const std::wstring& canonical, size_t root, GuardMemo& memo) {
   std::wstring existing = canonical;
   std::wstring rest;
   for (;;) {
-    platform::FileHandle handle(CreateFileW(platform::ApiPath(existing).c_str(), FILE_READ_ATTRIBUTES,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (handle) {
-      wchar_t buffer[32768];
-      DWORD n = GetFinalPathNameByHandleW(handle.get(), buffer, 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-      if (n == 0 || n >= 32768) return {};
-      std::wstring target = WithoutExtendedPrefix(std::wstring(buffer, n));
-      if (!IsDriveAbsolute(target) && !IsUncPath(target)) return {};
-      return platform::JoinPath(target, rest);
-    }
+    const std::optional<std::wstring>& target = Remembered(memo.finalPaths, existing, [&] {
+      return BelowMissing(existing, memo) ? std::nullopt : FinalPath(existing);
+    });
+    if (target) return target->empty() ? std::wstring() : platform::JoinPath(*target, rest);
     size_t slash = existing.find_last_of(L'\\');
     if (slash == std::wstring::npos || slash < root) return {};
     rest = existing.substr(slash + 1) + (rest.empty() ? L"" : L"\\" + rest);
@@ -231,23 +290,22 @@ Refusal IdentityRefusal(HANDLE handle, const ProtectedIdentities& identities) {
   return Refusal::None;
 }
 
-bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
-
 // The exact path by what it is, and by what the folders above it are: a protected object refused
 // itself, anything in the program folder refused at any depth. What is not there is no protected
 // object; what is there and does not tell what it is, is refused.
-Refusal DecideByIdentity(const std::wstring& exact, const ProtectedIdentities& identities) {
+Refusal DecideByIdentity(const std::wstring& exact, const ProtectedIdentities& identities, GuardMemo& memo) {
   const size_t root = RootLength(exact);
   std::wstring part = exact;
   for (bool self = true;; self = false) {
-    platform::FileHandle handle = OpenToIdentify(part);
-    if (handle) {
-      Refusal refusal = IdentityRefusal(handle.get(), identities);
-      if (refusal == Refusal::NoIdentity || refusal == Refusal::ProgramFolder || (self && refusal != Refusal::None)) {
-        return refusal;
-      }
-    } else if (!IsMissing(GetLastError())) {
-      return Refusal::NoIdentity;
+    const std::optional<Refusal>& refusal = Remembered(memo.identities, part, [&]() -> std::optional<Refusal> {
+      if (BelowMissing(part, memo)) return std::nullopt;
+      platform::FileHandle handle = OpenToIdentify(part);
+      if (handle) return IdentityRefusal(handle.get(), identities);
+      return IsMissing(GetLastError()) ? std::nullopt : std::optional(Refusal::NoIdentity);
+    });
+    if (refusal &&
+        (refusal == Refusal::NoIdentity || refusal == Refusal::ProgramFolder || (self && refusal != Refusal::None))) {
+      return *refusal;
     }
     size_t slash = part.find_last_of(L'\\');
     if (part.size() <= root || slash == std::wstring::npos) return Refusal::None;
@@ -273,7 +331,7 @@ namespace {
 
 // `everyPart` trims the trailing dots and blanks of every part, not only of the last one: a stricter
 // form for the guard to decide on, which may name another folder than the one Windows would open.
-std::wstring Canonical(const std::wstring& path, bool everyPart) {
+std::wstring Canonical(const std::wstring& path, bool everyPart, GuardMemo& memo) {
   std::wstring plain = WithoutExtendedPrefix(path);
   if (!IsDriveAbsolute(plain) && !IsUncPath(plain)) return {};
   std::wstring full = FullPathName(plain);
@@ -281,17 +339,13 @@ std::wstring Canonical(const std::wstring& path, bool everyPart) {
   size_t root = RootLength(full);
   if (root == 0) return {};
   if (IsDriveAbsolute(full)) full[0] = static_cast<wchar_t>(std::towupper(full[0]));
-  std::wstring canonical = WithLongNames(TrimmedParts(full, root, everyPart), root);
+  std::wstring canonical = WithLongNames(TrimmedParts(full, root, everyPart), root, memo);
   // A share root keeps no separator at its end, a drive root keeps its one.
   while (canonical.size() > 3 && canonical.back() == L'\\') canonical.pop_back();
   return canonical;
 }
 
-}  // namespace
-
-std::wstring CanonicalPath(const std::wstring& path) { return Canonical(path, false); }
-
-std::wstring ExactPath(const std::wstring& path) {
+std::wstring Exact(const std::wstring& path, GuardMemo& memo) {
   std::wstring plain = WithoutExtendedPrefix(path);
   std::replace(plain.begin(), plain.end(), L'/', L'\\');
   if (!IsDriveAbsolute(plain) && !IsUncPath(plain)) return {};
@@ -313,15 +367,28 @@ std::wstring ExactPath(const std::wstring& path) {
   }
   std::wstring exact = rootText;
   for (const std::wstring& part : parts) exact = platform::JoinPath(exact, part);
-  exact = WithLongNames(exact, rootText.size());
+  exact = WithLongNames(exact, rootText.size(), memo);
   while (exact.size() > 3 && exact.back() == L'\\') exact.pop_back();
   return exact;
+}
+
+}  // namespace
+
+std::wstring CanonicalPath(const std::wstring& path) {
+  GuardMemo memo;
+  return Canonical(path, false, memo);
+}
+
+std::wstring ExactPath(const std::wstring& path) {
+  GuardMemo memo;
+  return Exact(path, memo);
 }
 
 namespace {
 
 std::wstring LeadsTo(const std::wstring& full) {
-  std::wstring target = LinkTarget(full, RootLength(full));
+  GuardMemo memo;
+  std::wstring target = LinkTarget(full, RootLength(full), memo);
   if (target.empty()) return full;
   while (target.size() > 3 && target.back() == L'\\') target.pop_back();
   return target;
@@ -369,27 +436,31 @@ bool FolderIdentity::Holds(const std::wstring& folder, bool orBelow) const {
 
 namespace {
 
+// The canonical form of where the links on the way of a canonical or exact path lead.
+std::wstring CanonicalTarget(const std::wstring& path, GuardMemo& memo) {
+  return Canonical(LinkTarget(path, RootLength(path), memo), false, memo);
+}
+
 // `identities` is asked only when the names leave the path free.
 template <typename Identities>
-GuardDecision Guard(const std::wstring& path, const std::wstring& programFolder, const Identities& identities) {
-  GuardDecision decision{CanonicalPath(path), ExactPath(path), Refusal::None};
+GuardDecision Guard(const std::wstring& path, const std::vector<std::wstring>& programs, const Identities& identities,
+                    GuardMemo& memo) {
+  GuardDecision decision{Canonical(path, false, memo), Exact(path, memo), Refusal::None};
   if (decision.path.empty() || decision.exact.empty()) {
     decision.refusal = Refusal::NotAFullPath;
     return decision;
   }
-  std::vector<std::wstring> programs = ProgramFolders(programFolder);
   // The path as Windows opens it, every part trimmed, as named, and where the links on the ways of
   // the first and the last lead.
   const bool sameEntry = decision.exact == decision.path;
   for (const std::wstring& form :
-       {decision.path, Canonical(path, true), decision.exact,
-        CanonicalPath(LinkTarget(decision.path, RootLength(decision.path))),
-        sameEntry ? std::wstring() : CanonicalPath(LinkTarget(decision.exact, RootLength(decision.exact)))}) {
+       {decision.path, Canonical(path, true, memo), decision.exact, CanonicalTarget(decision.path, memo),
+        sameEntry ? std::wstring() : CanonicalTarget(decision.exact, memo)}) {
     if (form.empty()) continue;
     decision.refusal = Decide(form, programs);
     if (!decision) return decision;
   }
-  decision.refusal = DecideByIdentity(decision.exact, identities());
+  decision.refusal = DecideByIdentity(decision.exact, identities(), memo);
   return decision;
 }
 
@@ -398,17 +469,34 @@ const ProtectedIdentities& Identities(const EraseContext& erase) {
   return *erase.protectedIdentities;
 }
 
+// A run erases between its checks: each learns the disk afresh.
+GuardDecision GuardForRun(const EraseContext& erase, const std::wstring& path) {
+  GuardMemo memo;
+  return Guard(
+      path, ProgramFolders(erase.programFolder), [&]() -> const auto& { return Identities(erase); }, memo);
+}
+
 }  // namespace
 
 GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFolder) {
   return PathGuard(programFolder).Check(path);
 }
 
+PathGuard::PathGuard(std::wstring programFolder, Memory memory)
+    : programFolder_(std::move(programFolder)), memory_(memory), learned_(std::make_shared<Learned>()) {}
+
 GuardDecision PathGuard::Check(const std::wstring& path) const {
-  return Guard(path, programFolder_, [&]() -> const ProtectedIdentities& {
-    if (!learned_) learned_ = LearnIdentities(ProgramFolders(programFolder_));
-    return *learned_;
-  });
+  Learned& learned = *learned_;
+  const bool remembers = memory_ == Memory::ForTheTask;
+  if (!remembers || !learned.programs) learned.programs = ProgramFolders(programFolder_);
+  GuardMemo once;
+  return Guard(
+      path, *learned.programs,
+      [&]() -> const ProtectedIdentities& {
+        if (!learned.identities) learned.identities = LearnIdentities(*learned.programs);
+        return *learned.identities;
+      },
+      remembers ? learned.disk : once);
 }
 
 std::optional<std::wstring> ErasablePath(const std::wstring& path, const std::wstring& programFolder) {
@@ -437,14 +525,11 @@ bool IsLink(const std::wstring& exact) {
 }  // namespace
 
 std::optional<std::wstring> GuardedTarget(const EraseContext& erase, const std::wstring& path) {
-  return Recorded(erase, path,
-                  Guard(
-                      path, erase.programFolder, [&]() -> const auto& { return Identities(erase); }));
+  return Recorded(erase, path, GuardForRun(erase, path));
 }
 
 GuardDecision GuardFolder(const EraseContext& erase, const std::wstring& path) {
-  GuardDecision decision = Guard(
-      path, erase.programFolder, [&]() -> const auto& { return Identities(erase); });
+  GuardDecision decision = GuardForRun(erase, path);
   if (decision && IsLink(decision.exact)) decision.refusal = Refusal::Link;
   return decision;
 }
@@ -472,7 +557,8 @@ GuardDecision GuardFoundFile(const std::wstring& path, const std::wstring& progr
   GuardDecision decision = GuardPath(path, programFolder);
   if (!decision) return decision;
   // Below them by name, or through a link on the way.
-  const std::wstring forms[] = {decision.path, CanonicalPath(LinkTarget(decision.path, RootLength(decision.path)))};
+  GuardMemo memo;
+  const std::wstring forms[] = {decision.path, CanonicalTarget(decision.path, memo)};
   for (const std::wstring& folder : SystemFolders()) {
     for (const std::wstring& form : forms) {
       if (platform::IsBelow(form, folder)) decision.refusal = Refusal::ProtectedFolder;

@@ -98,16 +98,23 @@ GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFol
 
 // GuardPath for the many paths of one task (the entries of a rule file, a window's list): the
 // protected folders' identities, which cost Wine tens of milliseconds to learn, are learned once,
-// at the first path whose names leave it free.
+// at the first path whose names leave it free. A copy shares what the guard learned.
 class PathGuard {
  public:
-  explicit PathGuard(std::wstring programFolder = {}) : programFolder_(std::move(programFolder)) {}
+  // What the checks learn of the disk, which Wine answers a part of a path at a time: the long name
+  // of each part, where each opened path leads and what each folder on the way is. A task that writes
+  // nothing while it asks keeps it from one check to the next (ForTheTask); each answer is kept by the
+  // text the system was asked with, so another spelling is asked afresh.
+  enum class Memory { PerCheck, ForTheTask };
+  explicit PathGuard(std::wstring programFolder = {}, Memory memory = Memory::ForTheTask);
   GuardDecision Check(const std::wstring& path) const;
   const std::wstring& ProgramFolder() const { return programFolder_; }
 
  private:
+  struct Learned;
   std::wstring programFolder_;
-  mutable std::shared_ptr<const ProtectedIdentities> learned_;
+  Memory memory_;
+  std::shared_ptr<Learned> learned_;
 };
 
 // A drive root or a protected folder, from which files of exact names may still go when nothing

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "catalogue/rule_file.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -136,11 +138,12 @@ TEST(RulesUpdate, ACopyThatChangesNothingOrIsStoppedLeavesNothingToAccept) {
 
   LoopbackServer other(HttpResponse(200, RuleText(0, 61)));
   size_t calls = 0;
-  download = catalogue::rules::DownloadCommunityRules(folder.program.Path(), other.Url(), kQuick,
-                                                      [&](unsigned long long, long long total) {
-                                                        EXPECT_GT(total, 0);
-                                                        return ++calls < 2;
-                                                      });
+  download =
+      catalogue::rules::DownloadCommunityRules(folder.program.Path(), other.Url(), kQuick,
+                                               [&](catalogue::rules::UpdateStage, unsigned long long, long long total) {
+                                                 EXPECT_GT(total, 0);
+                                                 return ++calls < 2;
+                                               });
   EXPECT_FALSE(download.pending);
   EXPECT_NE(download.problem.find(L"it was stopped"), std::wstring::npos) << download.problem;
   EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
@@ -195,4 +198,34 @@ TEST(RulesUpdate, TheAddressIsTheCommunitysUnlessTheSettingsFileNamesAnother) {
   settings::inifun::WriteIniValue(settings::SettingsFile(program.Path()), L"Options", L"Winapp2Url",
                                   L"https://mirror.example/rules/winapp2.ini");
   EXPECT_EQ(catalogue::rules::CommunityAddress(program.Path()), L"https://mirror.example/rules/winapp2.ini");
+}
+
+// A stop in any stage ends the update there: an earlier download that waits for the user's word stays
+// as it was, and nothing new is written.
+TEST(RulesUpdate, AnUpdateStoppedInAnyStageLeavesTheProgramFolderAsItWas) {
+  using catalogue::rules::UpdateStage;
+  const std::string earlier = RuleText(0, 70);
+  LoopbackServer server(HttpResponse(200, RuleText(5, 70)));
+  for (UpdateStage stop : {UpdateStage::Downloading, UpdateStage::Reading, UpdateStage::Comparing}) {
+    SCOPED_TRACE(static_cast<int>(stop));
+    Folder folder;
+    WriteText(catalogue::rules::PendingFile(folder.program.Path()), earlier);
+    std::vector<UpdateStage> told;
+    catalogue::rules::RulesDownload download =
+        catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick,
+                                                 [&](UpdateStage stage, unsigned long long done, long long total) {
+                                                   told.push_back(stage);
+                                                   // The comparing goes on for some entries before it is stopped.
+                                                   return stage != stop ||
+                                                          (stage == UpdateStage::Comparing && done < 10 && total == 70);
+                                                 });
+    EXPECT_TRUE(download.stopped);
+    EXPECT_FALSE(download.pending);
+    EXPECT_TRUE(download.changes.empty());
+    EXPECT_EQ(told.back(), stop);
+    EXPECT_EQ(std::count(told.begin(), told.end(), UpdateStage::Comparing), stop == UpdateStage::Comparing ? 11 : 0);
+    EXPECT_EQ(ReadText(folder.CommunityFile()), kOldRules);
+    EXPECT_EQ(ReadText(catalogue::rules::PendingFile(folder.program.Path())), earlier);
+    EXPECT_EQ(FolderNames(folder.program.Path()), (std::vector<std::wstring>{L"winapp2.ini", L"winapp2.ini.new"}));
+  }
 }

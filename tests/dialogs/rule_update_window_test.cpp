@@ -175,3 +175,47 @@ TEST_F(RuleUpdateWindow, StopOrNoServerLeavesTheRulesInPlaceAndSaysSo) {
   EXPECT_EQ(ReadText(installed), kOld);
   EXPECT_EQ(FolderNames(program.Path()), (std::vector<std::wstring>{L"prisd.dat", L"winapp2.ini"}));
 }
+
+TEST(RulesProgressText, NamesTheStageAndHowFarItIs) {
+  using catalogue::rules::UpdateStage;
+  const struct {
+    UpdateStage stage;
+    unsigned long long done;
+    long long total;
+    const wchar_t* text;
+  } cases[] = {
+      {UpdateStage::Downloading, 120 * 1024 + 5, 1843 * 1024, L"Downloading: 120 of 1843 KB"},
+      {UpdateStage::Downloading, 2048, -1, L"Downloading: 2 KB"},
+      {UpdateStage::Reading, 0, -1, L"Reading the rules"},
+      {UpdateStage::Comparing, 1200, 4067, L"Comparing: 1200 of 4067 entries"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(dialogs::RulesProgressText(c.stage, c.done, c.total), c.text);
+}
+
+// The tab says how far the comparing is; a Stop then leaves the rules as they were and writes nothing.
+TEST_F(RuleUpdateWindow, TheTabShowsTheComparingAndItsStopLeavesTheRulesInPlace) {
+  LoopbackServer server(HttpResponse(200, Entries(0, 400)));
+  OpenSettings(server.Url(), dialogs::RuleChangesWindow::kUseId);
+  Press(window->Button(L"UpdateRules"));
+  std::wstring comparing;
+  MSG message;
+  for (int i = 0; window->RulesDownload() && comparing.empty() && i < 30000; ++i) {
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      continue;
+    }
+    DispatchMessageW(&message);
+    const std::wstring text = platform::WindowText(window->RuleCount());
+    if (text.starts_with(L"Comparing: ")) comparing = text;
+  }
+  ASSERT_TRUE(comparing.ends_with(L" of 400 entries")) << comparing;
+  Press(window->Button(L"StopRules"));
+  EXPECT_FALSE(Shown(window->RulesProgress()));
+  EXPECT_EQ(platform::WindowText(window->RuleCount()),
+            L"The update was stopped. The winapp2.ini in place is unchanged.");
+  AwaitDownload();
+  EXPECT_EQ(reviews, 0);
+  EXPECT_TRUE(messages.Texts().empty());
+  EXPECT_EQ(ReadText(installed), kOld);
+  EXPECT_EQ(FolderNames(program.Path()), (std::vector<std::wstring>{L"prisd.dat", L"winapp2.ini"}));
+}

@@ -137,3 +137,40 @@ TEST(PathGuard, HandsOnTheExactEntryNamed) {
   }
   EXPECT_EQ(GuardPath(Environment(L"windir") + L". ").refusal, Refusal::ProtectedFolder);
 }
+
+// One guard for the many paths of a task remembers what it learned of the disk, by the text it asked
+// with: a name, a short name or a link met after its folder was learned is judged as by a fresh guard.
+TEST(PathGuard, OneGuardForATaskJudgesEveryPathAsAFreshGuardWould) {
+  wchar_t fixture[MAX_PATH] = L"";
+  ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u);
+  const std::wstring links = std::wstring(fixture) + L"\\links";
+  testing_support::TempFolder program;
+  testing_support::MakeFolders(program / L"plus-in");
+  const std::wstring windows = Environment(L"windir");
+  const std::wstring programFiles = Environment(L"ProgramFiles");
+  struct Case {
+    std::wstring path;
+    Refusal refusal;
+  };
+  const Case cases[] = {
+      {windows + L"\\Temp", Refusal::None},
+      {links + L"\\windows\\Temp", Refusal::None},
+      {links + L"\\windows", Refusal::ProtectedFolder},
+      {platform::ToLower(windows), Refusal::ProtectedFolder},
+      {windows + L". ", Refusal::ProtectedFolder},
+      {links + L"\\root", Refusal::DriveRoot},
+      {programFiles + L"\\Example", Refusal::None},
+      {ShortName(programFiles), Refusal::ProtectedFolder},
+      {program / L"plus-in\\cache", Refusal::ProgramFolder},
+      {ShortName(program.Path()) + L"\\PLUS-IN", Refusal::ProgramFolder},
+      {program.Path() + L"-other\\cache", Refusal::None},
+  };
+  const engine::PathGuard task(program.Path());
+  for (const Case& c : cases) {
+    const engine::GuardDecision remembered = task.Check(c.path), fresh = GuardPath(c.path, program.Path());
+    EXPECT_EQ(remembered.refusal, c.refusal) << c.path;
+    EXPECT_EQ(fresh.refusal, c.refusal) << c.path;
+    EXPECT_EQ(remembered.path, fresh.path) << c.path;
+    EXPECT_EQ(remembered.exact, fresh.exact) << c.path;
+  }
+}
