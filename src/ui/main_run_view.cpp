@@ -39,14 +39,14 @@ void MainWindow::Preview() {
   previewShown_ = true;
 }
 
-// One row per item; in a preview of every user, each user's rows between a row naming the user and a
-// row of the user's totals, as a cleaning shows them.
+// One row per item, its state beside the figures its columns show; in a preview of every user, each
+// user's rows between a row naming the user and a row of the user's totals, as a cleaning shows them.
 void MainWindow::AddPreviewRows(const engine::RunReport& report) {
   auto addItems = [&](size_t first, size_t end) {
     for (size_t i = first; i < end; ++i) {
       const engine::ItemReport& item = report.items[i];
       AddRow(item.label);
-      SetRowState(item.lookedFor.empty() ? engine::CountsText(item) : item.outcome);
+      SetRowState(item.lookedFor.empty() ? engine::PreviewState(item) : item.outcome);
       SetRowFigures(item);
     }
   };
