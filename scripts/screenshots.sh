@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Screenshots of every window for the user guide (docs/user-guide.md), taken under a virtual screen
 # with a window manager in a throwaway sandbox, at 100 % and 150 % (NAME-150.png): the main window's
-# home page and status page after a cleaning of the sample traces (at 100 % also maximised after a cleaning of many), a row's
-# details, the cleaning settings (also on Edge's tab) with the address and cookie keep lists, the
+# home page and status page after a cleaning of the sample traces (at 100 % also at its least size
+# and maximised after a cleaning of many, with the details of an item that cleaned inside a
+# database), a row's details, the cleaning settings (also on Edge's tab) with the address and cookie
+# keep lists, the
 # options, the file search with its extension list, the about window, the pop-up of an unattended
 # cleaning, Papermill, the shredder, and the questions before a first cleaning and "Clean and Shut Down".
 #   screenshots.sh [BUILD] [FOLDER]     (defaults: build/, docs/screenshots/)
@@ -175,6 +177,16 @@ for scale in 100 150; do
     driver wait-window 'Task Complete' 300
     sleep 1
     driver close 'Task Complete'
+    # As it opens, the window has its least size.
+    shot main-least 'Trellwipe V6.50' 2
+    # The details of an item that cleaned inside a database, found by its row.
+    row=$(wine 'C:\tools\trellwipe_driver.exe' rows </dev/null 2>/dev/null |
+      awk -F'\t' '$1 == "Firefox Cookies" { print NR - 1; exit }')
+    driver details "${row:-0}"
+    driver wait-window 'Firefox Cookies - Result' 30
+    shot details-database 'Firefox Cookies - Result'
+    driver close 'Firefox Cookies - Result'
+    sleep 0.5
     driver maximise 'Trellwipe V6.50'
     shot main-maximised 'Trellwipe V6.50' 3
     driver post exit

@@ -99,7 +99,7 @@ std::string DatabasesJson(const std::vector<engine::DatabaseRecord>& databases) 
       json += std::string(t ? "," : "") + "{\"table\":" + Quote(database.tables[t].first) +
               ",\"rows\":" + std::to_string(database.tables[t].second) + "}";
     }
-    json += "],\"bytesFreed\":" + Number(database.bytesFreed) + "}";
+    json += "],\"bytesFreed\":" + (database.bytesFreed ? Number(*database.bytesFreed) : "null") + "}";
   }
   return json + "]";
 }
@@ -209,7 +209,8 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
           platform::Counted(totals.steps, L"step", L"steps");
   // What went inside databases that stay, which no file figure shows.
   if (totals.databases) {
-    text += L", " + engine::DatabaseSummary(totals.databases, totals.databaseRows, totals.databaseBytes);
+    const std::optional<double> bytes = report.preview ? std::nullopt : std::optional(totals.databaseBytes);
+    text += L", " + engine::DatabaseSummary(totals.databases, totals.databaseRows, bytes);
   }
   text += L"; left behind: " + std::to_wstring(totals.leftBehind) + L"; too new: " + std::to_wstring(totals.tooNew);
   if (std::wstring kept = engine::KeptSummary(totals); !kept.empty()) text += L"; " + kept;

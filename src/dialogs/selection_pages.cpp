@@ -64,9 +64,10 @@ void SelectionWindow::Build() {
   for (size_t i = 0; i < kOuterTabs.size(); ++i) {
     outerPages_.push_back(AddPage(Handle(), outerTabs_, [&](SelectionPage& page, SIZE area) {
       if (i == kBrowsersTab) {
-        // Every browser in sight, on as many rows of tabs as they take.
-        page.Add(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS | TCS_MULTILINE, {2, 2, area.cx - 4, area.cy - 4},
-                 kBrowserTabsId, [this](HWND tabs) { browserTabs_ = tabs; });
+        // Every browser in sight, on as many rows of tabs as they take. As buttons, the rows keep their
+        // places: rows of tabs move the chosen one's row next to the page at every click.
+        page.Add(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS | TCS_MULTILINE | TCS_BUTTONS | TCS_FLATBUTTONS,
+                 {2, 2, area.cx - 4, area.cy - 4}, kBrowserTabsId, [this](HWND tabs) { browserTabs_ = tabs; });
       } else if (i == kApplicationsTab) {
         BuildApplicationsPage(page, area);
       } else if (i == kCustomItemTab) {

@@ -11,8 +11,8 @@ namespace engine {
 // to, then compacts the file so that nothing erased can be read back from its free pages. The file is
 // read and replaced as an UntrustedDatabase: one its browser holds open, a damaged or foreign one and
 // one it refuses stay whole, named with the reason. A
-// preview reads the file only, and records the same. A cleaning records the rows each table lost and
-// the bytes the compaction freed; the counters count nothing of it.
+// preview reads the file only, and records the same, with the rows each table would lose. A cleaning
+// records the rows each table lost and the bytes the compaction freed; the counters count nothing of it.
 void EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places);
 
 }  // namespace engine

@@ -30,25 +30,27 @@ std::wstring Joined(std::initializer_list<std::wstring_view> parts) {
   return line;
 }
 
-// Each database cleaned inside: a line per table that lost rows, and one for its compaction.
+// Each database cleaned inside: a line per table that lost rows, and one for its compaction when it
+// was done.
 size_t DatabaseLines(const ItemReport& item) {
   size_t lines = 0;
-  for (const DatabaseRecord& database : item.databases) lines += database.tables.size() + 1;
+  for (const DatabaseRecord& database : item.databases) lines += database.tables.size() + (database.bytesFreed ? 1 : 0);
   return lines;
 }
 
 // The line at `index` among the databases' lines; else nothing, with the index moved past them.
-std::optional<std::wstring> DatabaseLine(const ItemReport& item, size_t& index) {
+std::optional<std::wstring> DatabaseLine(const ItemReport& item, size_t& index, bool preview) {
   for (const DatabaseRecord& database : item.databases) {
     if (index < database.tables.size()) {
       const auto& [table, rows] = database.tables[index];
-      return Joined(
-          {L"Removed ", platform::Counted(rows, L"row", L"rows"), L" from ", table, L" inside ", database.path});
+      return Joined({preview ? L"Would remove " : L"Removed ", platform::Counted(rows, L"row", L"rows"), L" from ",
+                     table, L" inside ", database.path});
     }
     index -= database.tables.size();
+    if (!database.bytesFreed) continue;
     if (index == 0) {
       return Joined(
-          {L"Compacted ", database.path, L": ", platform::FormatNumber(database.bytesFreed), L" bytes freed"});
+          {L"Compacted ", database.path, L": ", platform::FormatNumber(*database.bytesFreed), L" bytes freed"});
     }
     --index;
   }
@@ -116,9 +118,12 @@ size_t ItemReport::DatabaseRows() const {
   return rows;
 }
 
-double ItemReport::DatabaseBytes() const {
+std::optional<double> ItemReport::DatabaseBytes() const {
   double bytes = 0;
-  for (const DatabaseRecord& database : databases) bytes += database.bytesFreed;
+  for (const DatabaseRecord& database : databases) {
+    if (!database.bytesFreed) return std::nullopt;
+    bytes += *database.bytesFreed;
+  }
   return bytes;
 }
 
@@ -146,7 +151,7 @@ ReportTotals RunReport::Totals(size_t first, size_t end) const {
     totals.bytes += item.Bytes();
     totals.databases += item.databases.size();
     totals.databaseRows += item.DatabaseRows();
-    totals.databaseBytes += item.DatabaseBytes();
+    totals.databaseBytes += item.DatabaseBytes().value_or(0);
     totals.estimatedKeys += item.estimatedKeys;
     totals.estimatedBytes += item.estimatedBytes;
   }
@@ -264,7 +269,16 @@ void RunRecorder::Step(const std::wstring& description) {
 }
 
 void RunRecorder::Database(DatabaseRecord record) {
-  if (ItemReport* item = Current()) item->databases.push_back(std::move(record));
+  ItemReport* item = Current();
+  if (!item) return;
+  // A database an earlier item cleaned inside is that item's: a preview counts the same rows again, a
+  // cleaning finds none left.
+  const bool nothingNew = report_.preview || (record.Rows() == 0 && record.bytesFreed.value_or(0) == 0);
+  if (Meet(L'b', record.path) == Met::Earlier && nothingNew) {
+    item->alreadyCounted.databases.push_back(std::move(record.path));
+    return;
+  }
+  item->databases.push_back(std::move(record));
 }
 
 void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reason) {
@@ -287,7 +301,12 @@ std::wstring ErasureSummary(const ReportTotals& totals) {
 std::wstring UserGroupTitle(const UserGroup& user) { return L"User " + user.name + L" (" + user.folder + L")"; }
 
 std::wstring UserGroupTotals(const RunReport& report, const UserGroup& user) {
-  return L"Totals of " + user.name + L": " + ErasureSummary(report.Totals(user.first, user.end));
+  const ReportTotals totals = report.Totals(user.first, user.end);
+  std::wstring text = L"Totals of " + user.name + L": " + ErasureSummary(totals);
+  // A preview's compactions are still to come: its databases are named by their rows alone.
+  const std::optional<double> bytes = report.preview ? std::nullopt : std::optional(totals.databaseBytes);
+  if (totals.databases) text += L", " + DatabaseSummary(totals.databases, totals.databaseRows, bytes);
+  return text;
 }
 
 std::wstring TooNewSummary(const ReportTotals& totals) {
@@ -304,10 +323,24 @@ std::wstring KeptSummary(const ReportTotals& totals) {
   return text.empty() ? text : L"kept: " + text;
 }
 
-std::wstring DatabaseSummary(size_t databases, size_t rows, double bytes) {
+std::wstring DatabaseSummary(size_t databases, size_t rows, std::optional<double> bytes) {
   if (databases == 0) return {};
-  return platform::Counted(rows, L"row", L"rows") + L" removed inside " +
-         platform::Counted(databases, L"database", L"databases") + L", " + platform::Megabytes(bytes) + L" MB freed";
+  const std::wstring inside = L" inside " + platform::Counted(databases, L"database", L"databases");
+  if (!bytes) return platform::Counted(rows, L"row", L"rows") + L" to remove" + inside;
+  return platform::Counted(rows, L"row", L"rows") + L" removed" + inside + L", " + platform::Megabytes(*bytes) +
+         L" MB freed";
+}
+
+std::wstring PreviewState(const ItemReport& item) {
+  const bool erases = !item.files.empty() || !item.folders.empty() || item.RegistryEntries() > 0;
+  std::wstring text = erases || !item.databases.empty() ? L"Would erase"
+                      : !item.steps.empty()             ? L"Would run"
+                                                        : L"Nothing to erase";
+  if (!item.databases.empty()) {
+    text += L", " + DatabaseSummary(item.databases.size(), item.DatabaseRows(), item.DatabaseBytes());
+  }
+  if (!item.leftBehind.empty()) text += L", " + std::to_wstring(item.leftBehind.size()) + L" left behind";
+  return text;
 }
 
 std::wstring MeasuredFigures(const ReportTotals& totals) {
@@ -368,7 +401,10 @@ std::wstring DetailLines::operator[](size_t index) const {
                            {&item_.keys, keyLead},
                            {&item_.values, valueLead},
                            {&item_.steps, preview ? L"Would run: " : L"Ran: "}};
-  const Texts repeated[] = {{&again.folders, folderLead}, {&again.keys, keyLead}, {&again.values, valueLead}};
+  const Texts repeated[] = {{&again.folders, folderLead},
+                            {&again.keys, keyLead},
+                            {&again.values, valueLead},
+                            {&again.databases, preview ? L"Would clean inside: " : L"Cleaned inside: "}};
   const std::span<const Texts> textLists[] = {counted, repeated};
   for (int block = 0; block < 2; ++block) {
     const auto& [files, fileEnd] = fileLists[block];
@@ -382,7 +418,7 @@ std::wstring DetailLines::operator[](size_t index) const {
       index -= list->size();
     }
   }
-  if (std::optional<std::wstring> line = DatabaseLine(item_, index)) return *line;
+  if (std::optional<std::wstring> line = DatabaseLine(item_, index, preview)) return *line;
   if (index < item_.tooNew.size()) return Joined({L"Too new, kept: ", item_.tooNew[index]});
   index -= item_.tooNew.size();
   if (index < item_.kept.size()) {

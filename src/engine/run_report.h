@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -74,7 +75,10 @@ struct CountedEntries {
   std::vector<std::wstring> folders;
   std::vector<std::wstring> keys;
   std::vector<std::wstring> values;
-  size_t size() const { return files.size() + folders.size() + keys.size() + values.size(); }
+  // Databases an earlier item cleaned inside already: nothing was left in them to remove (in a
+  // preview: the rows they would lose are the earlier item's).
+  std::vector<std::wstring> databases;
+  size_t size() const { return files.size() + folders.size() + keys.size() + values.size() + databases.size(); }
 };
 
 struct LeftRecord {
@@ -93,13 +97,13 @@ struct KeptRecord {
 };
 
 // What a cleaning removed inside a database that stays (a browser's history, its cookies): the rows
-// each table lost, and the bytes the file shed when it was compacted. A preview erases nothing inside
-// one and records none: what a compaction frees is known only once it is done.
+// each table lost, and the bytes the file shed when it was compacted. A preview counts the rows that
+// would go from a copy of the file; what a compaction frees is known only once it is done.
 struct DatabaseRecord {
   std::wstring path;
   using Tables = std::vector<std::pair<std::wstring, size_t>>;
-  Tables tables;  // each table that lost rows, with how many
-  double bytesFreed = 0;
+  Tables tables;                     // each table that lost rows (or would lose them), with how many
+  std::optional<double> bytesFreed;  // none in a preview
   size_t Rows() const;
 };
 
@@ -131,10 +135,13 @@ struct ItemReport {
   double Bytes() const;
   size_t RegistryEntries() const { return keys.size() + values.size(); }
   size_t DatabaseRows() const;
-  double DatabaseBytes() const;
+  // None when a database's compaction is still to come (a preview).
+  std::optional<double> DatabaseBytes() const;
   // The item erases (or, in a preview, would erase) a file, folder or registry entry, or works inside
   // a database.
-  bool ErasesSomething() const { return !files.empty() || !folders.empty() || RegistryEntries() > 0 || !steps.empty(); }
+  bool ErasesSomething() const {
+    return !files.empty() || !folders.empty() || RegistryEntries() > 0 || !steps.empty() || !databases.empty();
+  }
 };
 
 struct ReportTotals {
@@ -148,7 +155,8 @@ struct ReportTotals {
   size_t keptSites = 0;
   size_t keptAddresses = 0;
   double bytes = 0;
-  // Cleaned inside, beside the files: the databases, the rows they lost and the bytes they shed.
+  // Cleaned inside, beside the files: the databases, the rows they lost and the bytes they shed (none
+  // in a preview).
   size_t databases = 0;
   size_t databaseRows = 0;
   double databaseBytes = 0;
@@ -245,7 +253,8 @@ std::wstring ErasureSummary(const ReportTotals& totals);
 
 // "User anna (C:\Users\anna)": the row that opens a user's group.
 std::wstring UserGroupTitle(const UserGroup& user);
-// "Totals of anna: 12 files (3.40 MB) and 5 registry entries": the row that closes it.
+// "Totals of anna: 12 files (3.40 MB) and 5 registry entries", with the work inside databases when
+// there was any: the row that closes it.
 std::wstring UserGroupTotals(const RunReport& report, const UserGroup& user);
 
 // Why a cleaning of every user cleaned only the current one.
@@ -265,8 +274,13 @@ std::wstring KeptSummary(const ReportTotals& totals);
 // cleaning measured, beside the counters' estimates.
 std::wstring MeasuredFigures(const ReportTotals& totals);
 
-// "7 rows removed inside 1 database, 0.09 MB freed", or nothing when no database was cleaned inside.
-std::wstring DatabaseSummary(size_t databases, size_t rows, double bytes);
+// "7 rows removed inside 1 database, 0.09 MB freed", or nothing when no database was cleaned inside;
+// without the bytes (a preview), "7 rows to remove inside 1 database".
+std::wstring DatabaseSummary(size_t databases, size_t rows, std::optional<double> bytes);
+
+// What a preview's row says beside the figures its columns show: "Would erase", "Would run" (only
+// steps) or "Nothing to erase", then the work inside databases and what stays, as a cleaning's row.
+std::wstring PreviewState(const ItemReport& item);
 
 // "12 files, 3.40 MB, 5 registry entries", with the work inside databases, the steps, what earlier items counted
 // already, the files too new to go, what the keep lists kept and what stayed behind when there are any.

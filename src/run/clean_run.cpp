@@ -294,7 +294,7 @@ void CleanRun::EndOfRun(RunEnd end) {
                                                          : L" left something behind; their rows say what.");
   // What the keep lists kept was meant to stay: the end names it apart.
   if (!nothing) last += KeptNote();
-  view_.AddRow(last);
+  view_.AddNoteRow(last);
   view_.SetStatusLine(last);
   TellEnd(stopped, nothing, leaving, last);
 

@@ -29,7 +29,7 @@ class RunView {
   virtual void ClearRows() = 0;
   // Appends a row with its first column; it becomes the current row and is scrolled into view.
   virtual void AddRow(const std::wstring& label) = 0;
-  // A row that belongs to no item: a user's group opening or closing, a notice about the run.
+  // A row that belongs to no item: a user's group opening or closing, a notice about the run, its end.
   virtual void AddNoteRow(const std::wstring& text) { AddRow(text); }
   // The second column of the current row.
   virtual void SetRowState(const std::wstring& text) = 0;

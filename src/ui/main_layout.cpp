@@ -41,13 +41,16 @@ constexpr wchar_t kHomeLists[] =
     L"    \x2022 search for files by name and erase them\r\n"
     L"    \x2022 hide browser and folder windows at once with the boss key (Windows key + Z)";
 
-// Item, State (its least: the list gives it the rest), then the figures, lined up on the right; with a
-// scroll bar they fit the list of the smallest window.
-constexpr toolkit::ListColumn kResultColumnTable[kResultColumns] = {{L"Item", 250},
-                                                                    {L"State", 120},
-                                                                    {L"Files", 55, LVCFMT_RIGHT},
+// Item and State with their least widths (they share what the figures leave), then the figures, lined
+// up on the right.
+constexpr toolkit::ListColumn kResultColumnTable[kResultColumns] = {{L"Item", 200},
+                                                                    {L"State", 150},
+                                                                    {L"Files", 50, LVCFMT_RIGHT},
                                                                     {L"Size", 75, LVCFMT_RIGHT},
-                                                                    {L"Left behind", 90, LVCFMT_RIGHT}};
+                                                                    {L"Left behind", 80, LVCFMT_RIGHT}};
+// The part of what the figures leave that State takes: its texts ("Done, 7 rows removed inside 1
+// database, ...") run longer than most items' names.
+constexpr int kStateShare = 40;
 
 RECT At(int left, int top, int width, int height) {
   return {left, top, left + std::max(width, 0), top + std::max(height, 0)};
@@ -93,7 +96,23 @@ SIZE LeastWindowSize(UINT dpi, POINT largest) {
   return {std::min<LONG>(designed.cx, largest.x), std::min<LONG>(designed.cy, largest.y)};
 }
 
-int ResultColumnWidth(int column, UINT dpi) { return toolkit::Scale(kResultColumnTable[column].width, dpi); }
+std::array<int, kResultColumns> ResultColumnWidths(int room, UINT dpi) {
+  std::array<int, kResultColumns> widths{};
+  int rest = room;
+  for (int column = 2; column < kResultColumns; ++column) {
+    widths[column] = toolkit::Scale(kResultColumnTable[column].width, dpi);
+    rest -= widths[column];
+  }
+  rest = std::max(rest, 0);
+  const int leastItem = toolkit::Scale(kResultColumnTable[0].width, dpi);
+  const int leastState = toolkit::Scale(kResultColumnTable[1].width, dpi);
+  // Narrower than both leasts (a window at 200 % on a small screen): they shrink alike rather than
+  // let the list scroll sideways.
+  widths[1] = rest < leastItem + leastState ? MulDiv(rest, leastState, leastItem + leastState)
+                                            : std::max(leastState, rest * kStateShare / 100);
+  widths[0] = rest - widths[1];
+  return widths;
+}
 
 // The main window's controls: made, placed by LayOutMainWindow, sized to the DPI and skinned.
 
@@ -183,21 +202,16 @@ void MainWindow::Layout() {
     const RECT& rect = layout.*place;
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
   }
-  // The state column, which holds the longest texts, takes what the list has beyond the others and
-  // the scroll bar that a long run brings, so that the list never scrolls sideways.
+  // The columns fill the list but for the scroll bar that a long run brings, so that the list never
+  // scrolls sideways.
   RECT list;
   GetClientRect(list_, &list);
   if (!(GetWindowLongW(list_, GWL_STYLE) & WS_VSCROLL)) {
     list.right -=
         MulDiv(GetSystemMetrics(SM_CXVSCROLL), static_cast<int>(dpi_), static_cast<int>(toolkit::SystemDpi()));
   }
-  int others = 0;
-  for (int column = 0; column < kResultColumns; ++column) {
-    if (column == 1) continue;
-    ListView_SetColumnWidth(list_, column, ResultColumnWidth(column, dpi_));
-    others += ResultColumnWidth(column, dpi_);
-  }
-  ListView_SetColumnWidth(list_, 1, std::max<int>(ResultColumnWidth(1, dpi_), list.right - others));
+  const std::array<int, kResultColumns> widths = ResultColumnWidths(list.right, dpi_);
+  for (int column = 0; column < kResultColumns; ++column) ListView_SetColumnWidth(list_, column, widths[column]);
 }
 
 void MainWindow::KeepLeastSize() {

@@ -3,6 +3,8 @@
 // 96 DPI and scale with the monitor.
 #include <windows.h>
 
+#include <array>
+
 namespace ui {
 
 struct MainLayout {
@@ -23,8 +25,10 @@ SIZE MainWindowSize(UINT dpi);
 // shows whole in it.
 SIZE LeastWindowSize(UINT dpi, POINT largest);
 // The result list's columns: Item, State, then the figures of the item's files, size and what it
-// left behind; the widths they start at.
+// left behind. The figures keep their widths; Item and State share the rest of `room` (the list's
+// width without its scroll bar), each at least as wide as the table says while the room allows, so
+// that the usual states show whole; together they fill the room.
 constexpr int kResultColumns = 5;
-int ResultColumnWidth(int column, UINT dpi);
+std::array<int, kResultColumns> ResultColumnWidths(int room, UINT dpi);
 
 }  // namespace ui

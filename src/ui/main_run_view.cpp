@@ -2,9 +2,8 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 #include "platform/format.h"
+#include "run/item_context.h"
 #include "toolkit/list_view.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/messages.h"
@@ -40,14 +39,14 @@ void MainWindow::Preview() {
   previewShown_ = true;
 }
 
-// One row per item; in a preview of every user, each user's rows between a row naming the user and a
-// row of the user's totals, as a cleaning shows them.
+// One row per item, its state beside the figures its columns show; in a preview of every user, each
+// user's rows between a row naming the user and a row of the user's totals, as a cleaning shows them.
 void MainWindow::AddPreviewRows(const engine::RunReport& report) {
   auto addItems = [&](size_t first, size_t end) {
     for (size_t i = first; i < end; ++i) {
       const engine::ItemReport& item = report.items[i];
       AddRow(item.label);
-      SetRowState(item.lookedFor.empty() ? engine::CountsText(item) : item.outcome);
+      SetRowState(item.lookedFor.empty() ? engine::PreviewState(item) : item.outcome);
       SetRowFigures(item);
     }
   };
@@ -62,12 +61,14 @@ void MainWindow::AddPreviewRows(const engine::RunReport& report) {
 
 void MainWindow::ShowRowDetails(int row) {
   const engine::RunReport& report = previewShown_ ? previewReport_ : run_->LastReport();
-  // A note row has no details; the item rows after one are further down by one row each.
-  if (std::find(noteRows_.begin(), noteRows_.end(), row) != noteRows_.end()) return;
-  row -= static_cast<int>(std::count_if(noteRows_.begin(), noteRows_.end(), [&](int note) { return note < row; }));
-  // The final row of a run and rows of an earlier run have no details.
-  if (row < 0 || row >= static_cast<int>(report.items.size()) || run_->Running()) return;
-  const engine::ItemReport& item = report.items[row];
+  LVITEMW shown{};
+  shown.mask = LVIF_PARAM;
+  shown.iItem = row;
+  // A note row, the final row of a run and rows of an earlier run have no details.
+  if (row < 0 || !ListView_GetItem(list_, &shown) || shown.lParam == kNoItem || run_->Running()) return;
+  const size_t index = static_cast<size_t>(shown.lParam - 1);
+  if (index >= report.items.size()) return;
+  const engine::ItemReport& item = report.items[index];
   actions_.showDetails(hwnd_, item.label + (report.preview ? L" - Preview" : L" - Result"), item, report.preview,
                        programFolder_);
 }
@@ -88,23 +89,48 @@ void MainWindow::EnableStartCommands(bool enabled) {
 void MainWindow::ClearRows() {
   ListView_DeleteAllItems(list_);
   currentRow_ = -1;
-  noteRows_.clear();
+  itemRows_ = 0;
+  notInstalledFrom_ = 0;
   previewShown_ = false;
   UpdateWindow(list_);
 }
 
 void MainWindow::AddRow(const std::wstring& label) {
-  currentRow_ = toolkit::AppendListRow(list_, label);
-  ListView_EnsureVisible(list_, currentRow_, FALSE);
+  // Rows come in the report's order: the n-th item row shows the n-th item.
+  InsertRow(notInstalledFrom_++, label, ++itemRows_);
 }
 
 void MainWindow::AddNoteRow(const std::wstring& text) {
-  AddRow(text);
-  noteRows_.push_back(currentRow_);
+  // A note closes the rows of programs not installed above it: a user's items stay in the user's group.
+  InsertRow(ListView_GetItemCount(list_), text, kNoItem);
+  notInstalledFrom_ = ListView_GetItemCount(list_);
+}
+
+void MainWindow::InsertRow(int at, const std::wstring& label, LPARAM item) {
+  LVITEMW row{};
+  row.mask = LVIF_TEXT | LVIF_PARAM;
+  row.iItem = at;
+  row.pszText = const_cast<wchar_t*>(label.c_str());
+  row.lParam = item;
+  currentRow_ = ListView_InsertItem(list_, &row);
+  ListView_EnsureVisible(list_, currentRow_, FALSE);
 }
 
 void MainWindow::SetRowState(const std::wstring& text) {
   if (currentRow_ < 0) return;
+  // An item whose program is not here joins the others of its kind at the bottom of its group, after
+  // the items that had something to do.
+  const bool notInstalled = text.starts_with(run::kNotInstalledOutcome) || text.starts_with(run::kNotFoundOutcome);
+  if (notInstalled && currentRow_ < notInstalledFrom_) {
+    LVITEMW moved{};
+    moved.mask = LVIF_PARAM;
+    moved.iItem = currentRow_;
+    ListView_GetItem(list_, &moved);
+    const std::wstring label = toolkit::ListCellText(list_, currentRow_, 0);
+    ListView_DeleteItem(list_, currentRow_);
+    --notInstalledFrom_;
+    InsertRow(ListView_GetItemCount(list_), label, moved.lParam);
+  }
   toolkit::SetListCellText(list_, currentRow_, 1, text);
 }
 

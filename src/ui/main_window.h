@@ -208,6 +208,8 @@ class MainWindow : public run::RunView {
   void Preview();
   void AddPreviewRows(const engine::RunReport& report);
   void ShowRowDetails(int row);
+  // Inserts a row at `at` with its first column, and makes it the current row.
+  void InsertRow(int at, const std::wstring& label, LPARAM item);
 
   HINSTANCE instance_;
   std::wstring programFolder_;
@@ -241,9 +243,12 @@ class MainWindow : public run::RunView {
   platform::Accelerators accelerators_;
   platform::Menu trayMenu_;
   TrayIcon tray_;
+  // Each row keeps the place of its item in the report + 1, or kNoItem.
+  static constexpr LPARAM kNoItem = 0;
   int currentRow_ = -1;
-  // The rows of the run that belong to no item (a user's group, a notice), in order.
-  std::vector<int> noteRows_;
+  int itemRows_ = 0;
+  // The rows of programs not installed close the current group, from this row to the list's end.
+  int notInstalledFrom_ = 0;
   // The rows show this preview, not the last run, until the list is cleared.
   bool previewShown_ = false;
   // A whole preview was shown since the program started: the first cleaning's question, which only

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 
 #include "dialogs/details_window.h"
 #include "platform/handles.h"
@@ -80,13 +81,20 @@ TEST(PreviewCommand, TheButtonFillsOneRowPerItemWithRealCountsAndChangesNothing)
   SendMessageW(preview.window->PreviewButton(), BM_CLICK, 0, 0);
 
   EXPECT_EQ(preview.window->CurrentPage(), ui::MainWindow::Page::Status);
+  // The state says what would happen; the figures stand in their own columns, and the state shows whole.
+  const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> rows[] = {{L"Windows Clipboard", L"Would run", L"0"},
+                                                                             {L"Custom Item", L"Would erase", L"3"},
+                                                                             {L"Tool", L"Would erase", L"1"}};
   ASSERT_EQ(ListView_GetItemCount(preview.List()), 3);
-  EXPECT_EQ(ListViewText(preview.List(), 0, 0), L"Windows Clipboard");
-  EXPECT_EQ(ListViewText(preview.List(), 0, 1), L"0 files, 0.00 MB, 0 registry entries, 1 step");
-  EXPECT_EQ(ListViewText(preview.List(), 1, 0), L"Custom Item");
-  EXPECT_EQ(ListViewText(preview.List(), 1, 1), L"3 files, 0.00 MB, 0 registry entries");
-  EXPECT_EQ(ListViewText(preview.List(), 2, 0), L"Tool");
-  EXPECT_EQ(ListViewText(preview.List(), 2, 1), L"1 file, 0.00 MB, 5 registry entries");
+  for (int row = 0; row < 3; ++row) {
+    const auto& [label, state, files] = rows[row];
+    EXPECT_EQ(ListViewText(preview.List(), row, 0), label);
+    EXPECT_EQ(ListViewText(preview.List(), row, 1), state);
+    EXPECT_EQ(ListViewText(preview.List(), row, 2), files);
+    const std::wstring shown = ListViewText(preview.List(), row, 1);
+    EXPECT_LE(ListView_GetStringWidth(preview.List(), shown.c_str()) + 12, ListView_GetColumnWidth(preview.List(), 1))
+        << row;
+  }
   EXPECT_EQ(ReadText(preview.profile.Settings()), settingsText);
   EXPECT_EQ(FolderSnapshot(preview.profile.root.Path()), files);
   EXPECT_TRUE(IsWindowEnabled(preview.window->StartButton()));

@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include <dlgs.h>
 
@@ -303,6 +304,28 @@ TEST_F(SelectionWindowTest, TabsGroupsAndEveryItemBoxWithItsCaption) {
   EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window->Button(L"Command101"))), L"Add");
   EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window->Button(L"Command102"))), L"Remove");
   EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window->Button(L"Command2"))), L"Clear");
+}
+
+// The browser tabs keep their places when one in another row is chosen.
+TEST_F(SelectionWindowTest, TheBrowserTabsKeepTheirPlacesWhenATabOfAnotherRowIsChosen) {
+  Open();
+  HWND tabs = window->BrowserTabs();
+  ASSERT_GT(TabCtrl_GetRowCount(tabs), 1);
+  auto places = [tabs] {
+    std::vector<std::tuple<LONG, LONG, LONG, LONG>> rects;
+    for (int tab = 0; tab < TabCtrl_GetItemCount(tabs); ++tab) {
+      RECT rect{};
+      TabCtrl_GetItemRect(tabs, tab, &rect);
+      rects.emplace_back(rect.left, rect.top, rect.right, rect.bottom);
+    }
+    return rects;
+  };
+  PickTab(tabs, 0);
+  const auto before = places();
+  // The last tab sits in another row than the first.
+  ASSERT_NE(std::get<1>(before.front()), std::get<1>(before.back()));
+  PickTab(tabs, TabCtrl_GetItemCount(tabs) - 1);
+  EXPECT_EQ(places(), before);
 }
 
 TEST_F(SelectionWindowTest, WithoutASettingsFileAllIsUntickedAndOkWrites143Zeros) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "cli/cli.h"
@@ -10,6 +11,7 @@
 #include "platform/handles.h"
 #include "platform/sqlite_database.h"
 #include "platform/text.h"
+#include "settings/inifun.h"
 #include "support/mini_json.h"
 #include "support/seeded_profile.h"
 
@@ -183,5 +185,69 @@ TEST(MeasuredFigures, EveryPlaceShowsWhatTheDiskLost) {
   ASSERT_EQ(database["tables"].size(), gone.tables.size());
   for (const Json& table : database["tables"].items) {
     EXPECT_EQ(table["rows"].number, gone.tables.at(platform::Widen(table["table"].text))) << table["table"].text;
+  }
+}
+
+// Both Firefox items clean inside the same history: the preview counts, from the file as it is, the
+// rows the cleaning then removes, once, and the second item of either says the first did it.
+TEST(MeasuredFigures, APreviewCountsTheRowsOfADatabaseAndASecondItemCountsThemNoMore) {
+  SeededProfile profile;
+  Seed(profile);
+  settings::inifun::WriteIniValue(profile.Settings(), L"FIREFOX", L"History", L"1");
+  const std::wstring places = Disk::Places(profile);
+  const Disk before(profile);
+  RecordingView view;
+  std::unique_ptr<run::CleanRun> run = profile.MakeRun(view);
+  const std::optional<engine::RunReport> preview = run->Preview();
+  ASSERT_TRUE(preview);
+  ASSERT_TRUE(run->CleanNow());
+  const Gone gone(before, Disk(profile));
+  ASSERT_EQ(gone.tables.size(), 5u);
+
+  for (const engine::RunReport* report : {&*preview, &run->LastReport()}) {
+    const engine::ItemReport& first = report->items.at(0);
+    ASSERT_EQ(first.label, L"Firefox Address Bar History");
+    ASSERT_EQ(first.databases.size(), 1u) << report->preview;
+    const std::map<std::wstring, size_t> counted(first.databases[0].tables.begin(), first.databases[0].tables.end());
+    EXPECT_EQ(counted, gone.tables) << report->preview;
+    const auto second = std::find_if(report->items.begin(), report->items.end(), [](const engine::ItemReport& item) {
+      return item.label == L"Firefox History Files";
+    });
+    ASSERT_NE(second, report->items.end());
+    EXPECT_TRUE(second->databases.empty()) << report->preview;
+    EXPECT_EQ(AllDetailLines(*second, report->preview).back(),
+              (report->preview ? L"Would clean inside: " : L"Cleaned inside: ") + places + L" (already counted)");
+  }
+  const std::vector<std::wstring> previewed = AllDetailLines(preview->items[0], true);
+  const std::wstring visits = L"Would remove " + std::to_wstring(gone.tables.at(L"moz_historyvisits")) +
+                              L" rows from moz_historyvisits inside " + places;
+  EXPECT_NE(std::find(previewed.begin(), previewed.end(), visits), previewed.end()) << visits;
+  EXPECT_EQ(engine::PreviewState(preview->items[0]),
+            L"Would erase, " + std::to_wstring(gone.rows) + L" rows to remove inside 1 database");
+  const auto row = std::find_if(view.rows.begin(), view.rows.end(),
+                                [](const Row& shown) { return shown.label == L"Firefox History Files"; });
+  ASSERT_NE(row, view.rows.end());
+  EXPECT_EQ(row->state, L"Done");
+}
+
+// A user's totals row, closing the user's items in a cleaning of every user, names the work inside
+// databases as the items' rows do; a preview names the rows alone.
+TEST(MeasuredFigures, AUsersTotalsNameTheWorkInsideDatabases) {
+  for (bool preview : {false, true}) {
+    engine::RunReport report;
+    report.preview = preview;
+    engine::ItemReport item;
+    item.files = {{L"C:\\Users\\anna\\a.tmp", 1048576}};
+    item.databases.resize(1);
+    item.databases[0].path = L"C:\\Users\\anna\\places.sqlite";
+    item.databases[0].tables = {{L"moz_places", 3}, {L"moz_historyvisits", 4}};
+    if (!preview) item.databases[0].bytesFreed = 94372;
+    report.items = {item, item};
+    report.items[1].databases[0].path = L"C:\\Users\\anna\\other.sqlite";
+    EXPECT_EQ(engine::UserGroupTotals(report, {L"anna", L"C:\\Users\\anna", 0, 2}),
+              preview
+                  ? L"Totals of anna: 2 files (2.00 MB) and 0 registry entries, 14 rows to remove inside 2 databases"
+                  : L"Totals of anna: 2 files (2.00 MB) and 0 registry entries, 14 rows removed inside 2 "
+                    L"databases, 0.18 MB freed");
   }
 }

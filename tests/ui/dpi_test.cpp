@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "dialogs/details_window.h"
+#include "platform/handles.h"
+#include "platform/text.h"
 #include "support/test_support.h"
 #include "trellwipe_manifest.h"
 #include "ui/main_commands.h"
@@ -122,10 +124,6 @@ TEST(MainLayout, EveryControlStaysInsideTheClientAreaApartFromTheOthersAndScales
     EXPECT_EQ(l.start.bottom - l.start.top, toolkit::Scale(32, dpi)) << dpi;
     EXPECT_EQ(l.cancel.right - l.cancel.left, toolkit::Scale(96, dpi)) << dpi;
     EXPECT_EQ(l.navigation.right, toolkit::Scale(132, dpi)) << dpi;
-    const int columns[ui::kResultColumns] = {250, 120, 55, 75, 90};
-    for (int column = 0; column < ui::kResultColumns; ++column) {
-      EXPECT_EQ(ui::ResultColumnWidth(column, dpi), toolkit::Scale(columns[column], dpi)) << column;
-    }
     EXPECT_EQ(ui::MainWindowSize(dpi).cx, toolkit::Scale(800, dpi));
   }
   // Twice the DPI on twice the area is the same picture twice as large.
@@ -135,6 +133,50 @@ TEST(MainLayout, EveryControlStaysInsideTheClientAreaApartFromTheOthersAndScales
         &ui::MainLayout::cancel, &ui::MainLayout::totals, &ui::MainLayout::link}) {
     RECT expected = Doubled(base.*member);
     EXPECT_TRUE(EqualRect(&(twice.*member), &expected));
+  }
+}
+
+// The width of `text` in the message font at `dpi`, with the room a list's cell leaves around it.
+int CellWidth(const wchar_t* text, UINT dpi) {
+  LOGFONTW message = toolkit::MessageFont(dpi);
+  platform::Font font(CreateFontIndirectW(&message));
+  platform::WindowDc dc(nullptr);
+  platform::SelectedObject selected(dc.get(), font.get());
+  SIZE size{};
+  GetTextExtentPoint32W(dc.get(), text, static_cast<int>(wcslen(text)), &size);
+  return size.cx + toolkit::Scale(12, dpi);
+}
+
+// At the least size, a larger one and a screen too small for it, at 100, 150 and 200 %: the columns
+// fill the list but for its scroll bar; at the least size and above, the usual states show whole and
+// no column is narrower than its header.
+TEST(MainLayout, TheResultColumnsShareTheListAndShowTheirHeadersAndUsualStates) {
+  const wchar_t* headers[ui::kResultColumns] = {L"Item", L"State", L"Files", L"Size", L"Left behind"};
+  const wchar_t* states[] = {L"Done",      L"Not installed", L"Not found",        L"Stopped",
+                             L"Would run", L"Would erase",   L"Nothing to erase", L"Done, 1 left behind"};
+  const struct {
+    int percent;  // of the least client area
+    bool whole;   // wide enough for every text
+  } sizes[] = {{100, true}, {150, true}, {60, false}};
+  for (UINT dpi : {96u, 144u, 192u}) {
+    for (const auto& [percent, whole] : sizes) {
+      const SIZE client = {toolkit::Scale(784, dpi) * percent / 100, toolkit::Scale(501, dpi)};
+      const RECT list = ui::LayOutMainWindow(client, dpi).list;
+      // The list's client area without its edges and its scroll bar.
+      const int room = list.right - list.left - toolkit::Scale(4, dpi) - toolkit::Scale(17, dpi);
+      const std::array<int, ui::kResultColumns> widths = ui::ResultColumnWidths(room, dpi);
+      int sum = 0;
+      for (int width : widths) sum += width;
+      EXPECT_EQ(sum, room) << dpi << " at " << percent << "%";
+      if (!whole) continue;
+      for (int column = 0; column < ui::kResultColumns; ++column) {
+        EXPECT_GE(widths[column], CellWidth(headers[column], dpi)) << headers[column] << " at " << dpi;
+      }
+      for (const wchar_t* state : states) {
+        EXPECT_GE(widths[1], CellWidth(state, dpi)) << platform::Narrow(state) << " at " << dpi << ", " << percent;
+      }
+      EXPECT_GE(widths[0], CellWidth(L"IE Downloaded History(Only IE9, IE10)", dpi)) << dpi << " at " << percent;
+    }
   }
 }
 
@@ -201,7 +243,7 @@ TEST(MainWindowDpi, AChangeOfMonitorMovesTheWindowAndScalesControlsFontsAndColum
     EXPECT_EQ(SizeOf(window->StartButton()).cx, toolkit::Scale(160, dpi)) << dpi;
     EXPECT_EQ(SizeOf(window->StartButton()).cy, toolkit::Scale(32, dpi)) << dpi;
     EXPECT_EQ(SizeOf(window->Navigation().Handle()).cx, toolkit::Scale(132, dpi)) << dpi;
-    EXPECT_EQ(ListView_GetColumnWidth(window->ResultList(), 0), toolkit::Scale(250, dpi)) << dpi;
+    EXPECT_EQ(ListView_GetColumnWidth(window->ResultList(), 2), toolkit::Scale(50, dpi)) << dpi;
     EXPECT_NEAR(FontHeight(window->StartButton()), MulDiv(startFont, static_cast<int>(dpi), static_cast<int>(start)), 1)
         << dpi;
     EXPECT_EQ(FontHeight(window->ResultList()), FontHeight(window->StartButton())) << dpi;

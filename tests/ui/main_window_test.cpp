@@ -65,6 +65,8 @@ struct RecordedWindow {
     actions.runningPrograms = [this](const std::wstring&, const run::ProcessValues&) { return running; };
     actions.blockShutdown = [this](HWND, const std::wstring& reason) { calls.push_back(L"block " + reason); };
     actions.unblockShutdown = [this](HWND) { calls.push_back(L"unblock"); };
+    actions.showDetails = [this](HWND, const std::wstring& title, const engine::ItemReport&, bool,
+                                 const std::wstring&) { calls.push_back(L"details " + title); };
     actions.requestShutdown = [this] {
       calls.push_back(L"shut down");
       return shutdownAnswer;
@@ -156,6 +158,44 @@ TEST(MainWindow, StartButtonRunsACleaningIntoTheResultList) {
   EXPECT_EQ(StripTip(window),
             L"These are Trellwipe's running estimates; measured in the last cleaning: 0 files, 0.00 MB, 0 registry "
             L"entries");
+}
+
+// The rows of programs not installed follow the items that had something to do, in run order, and
+// each row still opens its own item's details.
+TEST(MainWindow, RowsOfProgramsNotInstalledFollowTheOthers) {
+  TempFolder folder, data;
+  for (const auto& [section, key] : {std::pair{L"Opera", L"Cookies"},
+                                     {L"WINDOWS", L"passwords"},
+                                     {L"Maxthon", L"keywords"},
+                                     {L"Custom", L"Custom"}}) {
+    settings::inifun::WriteIniValue(folder / L"prisd.dat", section, key, L"1");
+  }
+  MakeFile(data / L"trace.txt", 10);
+  WriteText(folder / L"cusd.dat", platform::Narrow(data / L"trace.txt") + "\tFile\r\n");
+  RecordedWindow window(folder.Path());
+
+  SendMessageW(window->StartButton(), BM_CLICK, 0, 0);
+
+  const HWND list = window->ResultList();
+  const std::pair<const wchar_t*, const wchar_t*> rows[] = {{L"Windows Passwords(Only 9X/Me)", L"Done"},
+                                                            {L"Custom Item", L"Done"},
+                                                            {L"Opera Cookies", L"Not installed"},
+                                                            {L"Maxthon Typed Urls", L"Not installed"},
+                                                            {L"Task complete Successfully!", L""}};
+  ASSERT_EQ(ListView_GetItemCount(list), static_cast<int>(std::size(rows)));
+  for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+    EXPECT_EQ(ListViewText(list, row, 0), rows[row].first) << row;
+    EXPECT_EQ(ListViewText(list, row, 1), rows[row].second) << row;
+    NMITEMACTIVATE activate = {};
+    activate.hdr.hwndFrom = list;
+    activate.hdr.code = NM_DBLCLK;
+    activate.iItem = row;
+    SendMessageW(window.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&activate));
+  }
+  const std::vector<std::wstring> details = {L"details Windows Passwords(Only 9X/Me) - Result",
+                                             L"details Custom Item - Result", L"details Opera Cookies - Result",
+                                             L"details Maxthon Typed Urls - Result"};
+  EXPECT_EQ(window.calls, details);
 }
 
 // Beside its state, each row shows its item's files, size and what it left behind; an item that left
