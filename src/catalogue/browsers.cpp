@@ -457,4 +457,15 @@ const Item kBrowserItems[] = {
 
 std::span<const Item> BrowserItems() { return kBrowserItems; }
 
+// The calls that read a keep list before they erase.
+KeepList SparedBy(const Item& item) {
+  for (const Step& step : item.steps) {
+    if (step.call == ResetTypedAddresses) return KeepList::TypedAddresses;
+    if (step.call == PurgeCookies || step.call == CleanChromeCookies || step.call == CleanFirefoxCookies) {
+      return KeepList::Cookies;
+    }
+  }
+  return KeepList::None;
+}
+
 }  // namespace catalogue

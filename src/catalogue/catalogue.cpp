@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "catalogue/rules.h"
+#include "engine/cookie_database.h"
+#include "platform/text.h"
 #include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -101,6 +103,22 @@ std::vector<const Item*> RunOrder() {
     for (const Item& item : family.items()) order.push_back(&item);
   }
   return order;
+}
+
+const Item* FindItem(std::wstring_view section, std::wstring_view key) {
+  for (const Item* item : RunOrder()) {
+    if (platform::EqualsNoCase(item->section, section) && platform::EqualsNoCase(item->key, key)) return item;
+  }
+  return nullptr;
+}
+
+KeepList SparedBy(const rules::Rule& rule) {
+  for (const rules::FileKey& fileKey : rule.fileKeys) {
+    if (std::any_of(fileKey.patterns.begin(), fileKey.patterns.end(), engine::NamesCookieDatabase)) {
+      return KeepList::Cookies;
+    }
+  }
+  return KeepList::None;
 }
 
 bool IsOn(const Item& item, const std::wstring& settingsFile) {

@@ -4,8 +4,10 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "catalogue/rule_file.h"
 #include "catalogue/steps.h"
 #include "platform/result.h"
 #include "run/stage.h"
@@ -43,6 +45,16 @@ void PrepareOfficeItems(run::ItemContext& context);
 
 // Every built-in item in the order the run reaches them.
 std::vector<const Item*> RunOrder();
+
+// The built-in item of that flag in the settings file (letter case aside), null for none.
+const Item* FindItem(std::wstring_view section, std::wstring_view key);
+
+// The keep list that spares part of what an item or a rule erases: the kept typed addresses go back
+// into their key, the kept sites' cookies stay inside the cookie databases.
+enum class KeepList { None, Cookies, TypedAddresses };
+KeepList SparedBy(const Item& item);
+// A rule is spared by the cookie keep list when one of its file keys names a cookie database.
+KeepList SparedBy(const rules::Rule& rule);
 
 // The custom files and folders, as the run and the selection window name them.
 constexpr Item kCustomItem{L"Custom", L"Custom", L"Custom Item"};

@@ -5,7 +5,9 @@
 
 #include <string>
 
+#include "catalogue/catalogue.h"
 #include "platform/product_name.h"
+#include "settings/item_flags.h"
 #include "toolkit/messages.h"
 
 namespace dialogs {
@@ -23,7 +25,8 @@ enum : WORD {
   kStopRulesId,
   kUndoRulesId,
 };
-// Beside the boxes whose items they spare: settings::kUrlKeepListButton, settings::kCookieKeepListButton.
+// Beside every box whose item a keep list spares; Internet Explorer's are settings::kUrlKeepListButton and
+// settings::kCookieKeepListButton.
 enum : WORD { kUrlOptionsId = 1301, kCookieOptionsId };
 // Under the custom list: settings::kAddCustomButton, kRemoveCustomButton, kClearCustomButton.
 enum : WORD { kAddId = 1401, kRemoveId, kClearId };
@@ -40,6 +43,10 @@ inline bool IsTicked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == 
 inline void SetTicked(HWND box, bool ticked) {
   SendMessageW(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
+
+// The keep list that spares part of what the item of a box erases; the box gets an "Options" button
+// that opens it.
+catalogue::KeepList KeepListOf(const settings::ItemFlag& flag);
 
 // OK or Cancel to a question about a box the user ticked; true for OK.
 inline bool AskOkCancel(HWND owner, const std::wstring& question) {

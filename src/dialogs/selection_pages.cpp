@@ -131,7 +131,9 @@ void SelectionWindow::BuildItemPage(SelectionPage& page, SIZE area, const std::w
     page.Add(kButtonClass, group, BS_GROUPBOX, {left, top, groupWidth, height}, kNoId,
              [this, group](HWND box) { groupBoxes_[group] = box; });
 
-    const bool withOptions = group == L"Internet Explorer";
+    const bool withOptions = std::any_of(items.begin(), items.end(), [&](size_t index) {
+      return KeepListOf(flags[index]) != catalogue::KeepList::None;
+    });
     const int columnWidth = (groupWidth - 16) / columns - (withOptions ? 56 : 0);
     auto place = [&](int entry) -> RECT {
       return {left + 8 + (entry / rows) * ((groupWidth - 16) / columns), top + kGroupTop + (entry % rows) * kRow,
@@ -147,12 +149,8 @@ void SelectionWindow::BuildItemPage(SelectionPage& page, SIZE area, const std::w
                  checkBoxes_[name] = box;
                });
       // The keep lists belong beside the items they spare: typed addresses and cookies.
-      const bool urls = flag.checkBox == std::wstring_view(kAddressBarBox);
-      if (urls || flag.checkBox == std::wstring_view(kIeCookiesBox)) {
-        const wchar_t* name = urls ? kUrlKeepListButton : kCookieKeepListButton;
-        page.Add(kButtonClass, L"Options", BS_PUSHBUTTON | WS_TABSTOP,
-                 {where.left + columnWidth + 4, where.top - 1, 48, kBoxHeight + 2},
-                 urls ? kUrlOptionsId : kCookieOptionsId, [this, name](HWND button) { buttons_[name] = button; });
+      if (const catalogue::KeepList keepList = KeepListOf(flag); keepList != catalogue::KeepList::None) {
+        AddOptionsButton(page, {where.left + columnWidth + 4, where.top}, keepList, flag.checkBox);
       }
     }
     if (selectAll) {
@@ -161,6 +159,25 @@ void SelectionWindow::BuildItemPage(SelectionPage& page, SIZE area, const std::w
                [this, name = selectAll->box](HWND box) { checkBoxes_[name] = box; });
     }
   }
+}
+
+catalogue::KeepList KeepListOf(const ItemFlag& flag) {
+  const catalogue::Item* item = catalogue::FindItem(flag.section, flag.key);
+  return item ? catalogue::SparedBy(*item) : catalogue::KeepList::None;
+}
+
+// Internet Explorer's two buttons keep their control names, Command7 and Command8.
+void SelectionWindow::AddOptionsButton(SelectionPage& page, POINT at, catalogue::KeepList keepList,
+                                       const std::wstring& beside) {
+  const bool urls = keepList == catalogue::KeepList::TypedAddresses;
+  const wchar_t* name = beside == kAddressBarBox  ? kUrlKeepListButton
+                        : beside == kIeCookiesBox ? kCookieKeepListButton
+                                                  : nullptr;
+  page.Add(kButtonClass, L"Options", BS_PUSHBUTTON | WS_TABSTOP, {at.x, at.y - 1, 48, kBoxHeight + 2},
+           urls ? kUrlOptionsId : kCookieOptionsId, [this, name, beside](HWND button) {
+             optionsButtons_[beside] = button;
+             if (name) buttons_[name] = button;
+           });
 }
 
 // A browser is on this computer when one of its shipped rules applies here.
@@ -220,11 +237,20 @@ void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area,
                SetTicked(box, rule.ticked);
                EnableWindow(box, rule.detected);
              });
+    const catalogue::rules::Rule& rule = ruleChoices_[choice].rule;
+    if (const catalogue::KeepList keepList = catalogue::SparedBy(rule); keepList != catalogue::KeepList::None) {
+      AddOptionsButton(page, {216, top}, keepList, rule.name);
+    }
     top += kRow;
   }
   if (found) return;
   page.Add(kStaticClass, std::wstring(browser.tab) + L": not found on this computer.", SS_LEFT,
            {12, top + 4, area.cx - 24, kBoxHeight}, kNoId);
+}
+
+HWND SelectionWindow::OptionsButton(const std::wstring& beside) const {
+  auto found = optionsButtons_.find(beside);
+  return found == optionsButtons_.end() ? nullptr : found->second;
 }
 
 HWND SelectionWindow::BrowserRuleBox(const std::wstring& ruleName) const {

@@ -143,6 +143,7 @@ void SelectionWindow::Unload() {
   checkBoxes_.clear();
   groupBoxes_.clear();
   buttons_.clear();
+  optionsButtons_.clear();
 }
 
 void SelectionWindow::Command(WORD id, WORD code, HWND control) {

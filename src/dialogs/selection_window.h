@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "catalogue/browser_rules.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/rules.h"
 #include "dialogs/rule_update_window.h"
 #include "engine/normal.h"
@@ -74,6 +75,9 @@ class SelectionWindow : public toolkit::Dialog {
   HWND RuleCount() const { return ruleTab_.count; }
   // The box of a shipped rule shown on a today's browser tab, by the rule's name; nullptr for none.
   HWND BrowserRuleBox(const std::wstring& ruleName) const;
+  // The "Options" button that opens the keep list sparing an item's box (by its control name) or a
+  // browser's rule box (by the rule's name); nullptr where no keep list applies.
+  HWND OptionsButton(const std::wstring& beside) const;
   const std::vector<catalogue::rules::RuleChoice>& RuleChoices() const { return ruleChoices_; }
   // A button by its name in settings/selection_keys.h, or on the Rules tab "UpdateRules", "StopRules",
   // "UndoRules".
@@ -95,6 +99,7 @@ class SelectionWindow : public toolkit::Dialog {
   void BuildCustomPage(SelectionPage& page, SIZE area);
   void BuildRulesPage(SelectionPage& page, SIZE area);
   void BuildBrowserRulePage(SelectionPage& page, SIZE area, const catalogue::rules::TodaysBrowser& browser);
+  void AddOptionsButton(SelectionPage& page, POINT at, catalogue::KeepList keepList, const std::wstring& beside);
   bool BrowserFound(const catalogue::rules::TodaysBrowser& browser) const;
   // The tab a selection window without a stored browser tab opens on; none when no such browser is here.
   std::optional<int> InstalledBrowserTab() const;
@@ -152,6 +157,7 @@ class SelectionWindow : public toolkit::Dialog {
   std::map<std::wstring, HWND> checkBoxes_;
   std::map<std::wstring, HWND> groupBoxes_;
   std::map<std::wstring, HWND> buttons_;
+  std::map<std::wstring, HWND> optionsButtons_;  // by the box or rule they sit beside
 };
 
 }  // namespace dialogs

@@ -97,6 +97,8 @@ const CookieSchema* CookieDatabaseSchema(const std::wstring& path) {
   return header && *header == std::string(kSqliteHeader, sizeof(kSqliteHeader)) ? schema : nullptr;
 }
 
+bool NamesCookieDatabase(std::wstring_view name) { return SchemaByName(std::wstring(name)) != nullptr; }
+
 bool BelongsToCookieDatabase(const std::wstring& path) {
   std::wstring name = platform::ToLower(NameOf(path));
   for (const wchar_t* sidecar : kSidecars) {

@@ -3,6 +3,7 @@
 // (in "Network" or the profile itself), Firefox's "cookies.sqlite". Such a file is never deleted:
 // the cookies of every site not on the keep list go from inside it, and the file stays.
 #include <string>
+#include <string_view>
 
 #include "engine/erase_context.h"
 
@@ -17,6 +18,10 @@ struct CookieSchema {
 // The schema of a file of a cookie database's name that is an SQLite database; null for any other
 // file, which is erased as every file is.
 const CookieSchema* CookieDatabaseSchema(const std::wstring& path);
+
+// Whether the name is a cookie database's ("Cookies", "cookies.sqlite"), letter case ignored: a rule
+// or definition that names it reaches the cookies that the keep list spares.
+bool NamesCookieDatabase(std::wstring_view name);
 
 // A journal or log beside a cookie database that is there ("Cookies-journal", "cookies.sqlite-wal"):
 // it belongs to a database that stays, and goes with it only through SQLite.

@@ -514,11 +514,71 @@ TEST_F(SelectionWindowTest, AClickAfterACostlyTickTakesEffectAndUntickingAsksNot
   EXPECT_EQ(Stored(L"Chrome", L"Cache"), L"1");
 }
 
+namespace {
+
+// Every "Options" button of the window and its pages.
+size_t OptionsButtons(HWND window) {
+  size_t count = 0;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM counted) {
+        *reinterpret_cast<size_t*>(counted) += WindowText(child) == L"Options";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+}  // namespace
+
+// Each browser tab whose cookies or typed addresses a keep list spares shows, beside that box, an
+// "Options" button that opens that list; the other cookie and address boxes have none.
 TEST_F(SelectionWindowTest, OptionsButtonsOpenTheKeepLists) {
+  for (const ShippedFile& file : kShippedRules)
+    WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
   Open();
-  Press(window->Button(L"Command7"));
-  Press(window->Button(L"Command8"));
-  EXPECT_EQ(opened, (std::vector<std::wstring>{L"url " + program.Path(), L"cookie " + program.Path()}));
+  const struct {
+    int tab;
+    const wchar_t* beside;  // an item's box, or a browser's rule
+    const wchar_t* opens;
+  } kCases[] = {
+      {0, L"Check1", L"url"},
+      {0, L"Check4", L"cookie"},
+      {1, L"Check43", L"cookie"},
+      {4, L"Check51", L"url"},
+      {4, L"Check50", L"cookie"},
+      {8, L"Check137", L"cookie"},
+      {10, L"Microsoft Edge Cookies *", L"cookie"},
+      {11, L"Brave Cookies *", L"cookie"},
+      {12, L"Vivaldi Cookies *", L"cookie"},
+      {13, L"Opera Cookies *", L"cookie"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.beside);
+    HWND button = window->OptionsButton(c.beside);
+    HWND box = c.tab < 10 ? Box(c.beside) : window->BrowserRuleBox(c.beside);
+    ASSERT_TRUE(button && box);
+    EXPECT_EQ(WindowText(button), L"Options");
+    PickTab(window->OuterTabs(), settings::kBrowsersTab);
+    PickTab(window->BrowserTabs(), c.tab);
+    EXPECT_TRUE(OnShownPage(button, window->Handle()));
+    EXPECT_EQ(GetParent(button), GetParent(box));
+    const RECT at = ScreenRect(button), of = ScreenRect(box);
+    EXPECT_GE(at.left, of.right);
+    EXPECT_LE(at.top, of.top);
+    EXPECT_GE(at.bottom, of.bottom);
+    opened.clear();
+    Press(button);
+    EXPECT_EQ(opened, std::vector<std::wstring>{c.opens + (L" " + program.Path())});
+  }
+  EXPECT_EQ(OptionsButtons(window->Handle()), std::size(kCases));
+  EXPECT_EQ(window->Button(L"Command7"), window->OptionsButton(L"Check1"));
+  EXPECT_EQ(window->Button(L"Command8"), window->OptionsButton(L"Check4"));
+  // Opera's, Netscape's, MSN's, Mozilla's, Maxthon's and Safari's own files keep no site, and
+  // Firefox's address bar history keeps no typed address.
+  for (const wchar_t* box : {L"Check10", L"Check17", L"Check22", L"Check71", L"Check132", L"Check146", L"Check42"}) {
+    EXPECT_EQ(window->OptionsButton(box), nullptr) << box;
+  }
 }
 
 TEST_F(SelectionWindowTest, PluginListRowsAndTheirSwitchesWrittenOnOk) {
