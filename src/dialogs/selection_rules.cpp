@@ -166,13 +166,17 @@ void SelectionWindow::BrowserRuleClicked(HWND box) {
   }
 }
 
+// A rule's warning; a rule whose cookies the keep list spares says where that list is.
+std::wstring SelectionWindow::RuleQuestion(const catalogue::rules::Rule& rule) {
+  std::wstring question = rule.name + L"\r\n\r\n" + rule.warning;
+  if (catalogue::SparedBy(rule) != catalogue::KeepList::Cookies) return question;
+  return question + L"\r\n\r\n" + (catalogue::rules::OnBrowserTab(rule) ? kKeptSitesBeside : kKeptSitesOnBrowsersTab);
+}
+
 // The tick a rule keeps when the user sets or clears it: ticking an entry that warns asks first.
 bool SelectionWindow::AcceptTick(catalogue::rules::RuleChoice& choice, bool ticked) {
   const catalogue::rules::Rule& rule = choice.rule;
-  if (ticked && !choice.ticked && !rule.warning.empty() &&
-      !AskOkCancel(Handle(), rule.name + L"\r\n\r\n" + rule.warning)) {
-    ticked = false;
-  }
+  if (ticked && !choice.ticked && !rule.warning.empty() && !AskOkCancel(Handle(), RuleQuestion(rule))) ticked = false;
   if (ticked && !choice.ticked) TellRefusedFolders({&choice});
   choice.ticked = ticked;
   return ticked;

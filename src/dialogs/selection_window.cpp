@@ -194,8 +194,14 @@ void SelectionWindow::Confirm(HWND box) {
   if (!IsTicked(box)) return;
   const ItemFlag& flag = ItemFlags()[static_cast<size_t>(GetDlgCtrlID(box) - kFirstItemId)];
   if (const wchar_t* question = ConfirmationQuestion(flag.checkBox)) {
-    if (!AskOkCancel(Handle(), question)) SetTicked(box, false);
+    if (!AskOkCancel(Handle(), WithKeepList(flag, question))) SetTicked(box, false);
   }
+}
+
+// A box whose cookies the keep list spares says, after its question, where that list is.
+std::wstring SelectionWindow::WithKeepList(const ItemFlag& flag, const wchar_t* question) {
+  if (KeepListOf(flag) != catalogue::KeepList::Cookies) return question;
+  return question + std::wstring(L"\r\n\r\n") + kKeptSitesBeside;
 }
 
 void SelectionWindow::SelectAll(HWND box) {
@@ -203,7 +209,9 @@ void SelectionWindow::SelectAll(HWND box) {
   ApplySelectAll(
       group, IsTicked(box),
       [&](std::wstring_view name, bool ticked) { SetTicked(CheckBox(std::wstring(name)), ticked); },
-      [&](const wchar_t* question) { return AskOkCancel(Handle(), question); });
+      [&](std::wstring_view name, const wchar_t* question) {
+        return AskOkCancel(Handle(), WithKeepList(*FindItemFlag(name), question));
+      });
   ShowWhetherAllTicked(group);
 }
 

@@ -23,6 +23,7 @@
 #include "toolkit/dialog.h"
 
 namespace settings {
+struct ItemFlag;
 struct SelectAllGroup;
 }  // namespace settings
 
@@ -109,6 +110,7 @@ class SelectionWindow : public toolkit::Dialog {
   void FillRules();
   void RuleChanged(const NMLISTVIEW& change);
   bool AcceptTick(catalogue::rules::RuleChoice& choice, bool ticked);
+  static std::wstring RuleQuestion(const catalogue::rules::Rule& rule);
   void BrowserRuleClicked(HWND box);
   void TellRefusedFolders(const std::vector<const catalogue::rules::RuleChoice*>& choices);
   void StartRulesDownload();
@@ -127,6 +129,7 @@ class SelectionWindow : public toolkit::Dialog {
   void Command(WORD id, WORD code, HWND control);
   // The question of a costly item's box that was just ticked; Cancel unticks it.
   void Confirm(HWND box);
+  static std::wstring WithKeepList(const settings::ItemFlag& flag, const wchar_t* question);
   void SelectAll(HWND box);
   bool Refused(const std::wstring& path);
   void AddFiles();

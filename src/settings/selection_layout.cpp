@@ -117,10 +117,10 @@ const ItemFlag* FindItemFlag(std::wstring_view checkBox) {
 
 void ApplySelectAll(const SelectAllGroup& group, bool ticked,
                     const std::function<void(std::wstring_view box, bool ticked)>& set,
-                    const std::function<bool(const wchar_t* question)>& confirm) {
+                    const std::function<bool(std::wstring_view box, const wchar_t* question)>& confirm) {
   for (const wchar_t* box : group.members) {
     const wchar_t* question = ticked ? ConfirmationQuestion(box) : nullptr;
-    set(box, question ? confirm(question) : ticked);
+    set(box, question ? confirm(box, question) : ticked);
   }
 }
 

@@ -53,7 +53,7 @@ const ItemFlag* FindItemFlag(std::wstring_view checkBox);
 // from the answer instead; unticking asks nothing.
 void ApplySelectAll(const SelectAllGroup& group, bool ticked,
                     const std::function<void(std::wstring_view box, bool ticked)>& set,
-                    const std::function<bool(const wchar_t* question)>& confirm);
+                    const std::function<bool(std::wstring_view box, const wchar_t* question)>& confirm);
 
 // The stored tab number (its leading digits; empty text is 0) when such a tab exists.
 std::optional<int> StoredTabNumber(std::wstring_view stored, size_t tabCount);

@@ -503,7 +503,8 @@ TEST_F(SelectionWindowTest, AClickAfterACostlyTickTakesEffectAndUntickingAsksNot
   EXPECT_TRUE(Ticked(Box(L"Check138")));
   EXPECT_EQ(Questions(),
             (std::vector<std::wstring>{
-                L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?",
+                L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?\r\n\r\nSites "
+                L"on the cookie keep list (Options beside this item) keep their cookies.",
                 L"Erasing the form data loses the saved form entries, cards, addresses and passwords. Are you sure?"}));
   Click(Box(L"Check137"));
   EXPECT_EQ(Questions().size(), 2u);
@@ -1019,7 +1020,8 @@ TEST_F(SelectionWindowTest, TodaysBrowsersTicksTheirShippedRulesOnTheirOwnTabs) 
   Press(cookies);
   EXPECT_EQ(Questions(), std::vector<std::wstring>{
                              L"Microsoft Edge Cookies *\r\n\r\nSigns you out of the websites you are signed in to in "
-                             L"Microsoft Edge."});
+                             L"Microsoft Edge.\r\n\r\nSites on the cookie keep list (Options beside this item) keep "
+                             L"their cookies."});
   EXPECT_FALSE(Ticked(cookies));
   Press(cookies);
   EXPECT_TRUE(Ticked(cookies));
@@ -1084,4 +1086,44 @@ TEST_F(SelectionWindowTest, PluginsThatDoWhatAShippedBrowserRuleDoesSaySo) {
                 {L"Chrome Cookies",
                  L"Chrome Cookies 1.0 Cookies; also the rule Google Chrome Cookies * on the Rules tab"},
                 {L"VLC", L"VLC 1.0 Recent files"}}));
+}
+
+// The question of cookies that the keep list spares says where that list is; other cookies' do not.
+TEST_F(SelectionWindowTest, CookieQuestionsNameTheKeepListWhereItApplies) {
+  for (const ShippedFile& file : kShippedRules)
+    WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
+  const std::wstring signsOut =
+      L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?";
+  const std::wstring beside = L"\r\n\r\nSites on the cookie keep list (Options beside this item) keep their cookies.";
+  const struct {
+    const wchar_t* box;  // an item's box, or else a rule of the Rules tab
+    std::wstring question;
+  } kCases[] = {
+      {L"Check137", signsOut + beside},
+      {L"Check43", signsOut + beside},
+      {L"Check50", signsOut + beside},
+      {L"Check10", signsOut},
+      {L"Check146", signsOut},
+      {L"Firefox Cookies *",
+       L"Firefox Cookies *\r\n\r\nSigns you out of the websites you are signed in to in Firefox.\r\n\r\nSites on "
+       L"the cookie keep list (Options beside the cookies on the Browsers tab) keep their cookies."},
+  };
+  Open();
+  Press(window->RuleShowAll());
+  messages.answers = std::vector<int>(std::size(kCases), IDCANCEL);
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.box);
+    messages.shown.clear();
+    if (HWND box = Box(c.box)) {
+      Click(box);
+    } else {
+      ListView_SetCheckState(window->RuleList(), RuleRow(window->RuleList(), c.box), TRUE);
+    }
+    EXPECT_EQ(Questions(), std::vector<std::wstring>{c.question});
+  }
+  // Select all asks the same of Internet Explorer's cookies.
+  messages.shown.clear();
+  Press(Box(L"Check9"));
+  ASSERT_FALSE(Questions().empty());
+  EXPECT_EQ(Questions().front(), signsOut + beside);
 }

@@ -31,7 +31,7 @@ TEST(SelectAllGroups, TickingAsksBeforeFavoritesAndDownloadsUntickingAsksNothing
   std::vector<std::pair<std::wstring, bool>> set;
   std::vector<std::wstring> asked;
   auto record = [&](std::wstring_view box, bool ticked) { set.emplace_back(box, ticked); };
-  auto cancel = [&](const wchar_t* question) {
+  auto cancel = [&](std::wstring_view, const wchar_t* question) {
     asked.push_back(question);
     return false;
   };
@@ -51,7 +51,7 @@ TEST(SelectAllGroups, TickingAsksBeforeFavoritesAndDownloadsUntickingAsksNothing
 
   set.clear();
   asked.clear();
-  ApplySelectAll(explorer, true, record, [&](const wchar_t* question) {
+  ApplySelectAll(explorer, true, record, [&](std::wstring_view, const wchar_t* question) {
     asked.push_back(question);
     return true;
   });
