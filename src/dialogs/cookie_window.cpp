@@ -60,9 +60,9 @@ CookieKeepListWindow::CookieKeepListWindow(const std::wstring& programFolder, Ce
       census_(std::move(census)) {}
 
 toolkit::DialogTemplate CookieKeepListWindow::Template() const {
-  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 226,
+  toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 246,
                                  L"Cookies Options");
-  dialog.Item(kButtonClass, BS_GROUPBOX, L"Cookies", 7, 4, 386, 196, kNoId);
+  dialog.Item(kButtonClass, BS_GROUPBOX, L"Cookies", 7, 4, 386, 216, kNoId);
   dialog.Item(kStaticClass, SS_LEFT, L"&Search:", 14, 17, 40, 8, kNoId);
   dialog.Item(kEditClass, ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, L"", 56, 15, 118, 12, kSearchId, WS_EX_CLIENTEDGE);
   dialog.Item(kStaticClass, SS_LEFT, L"Sites with &cookies", 14, 32, 160, 8, kNoId);
@@ -74,10 +74,10 @@ toolkit::DialogTemplate CookieKeepListWindow::Template() const {
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"< &Remove", 180, 92, 40, 14, kRemoveId);
   dialog.Item(kStaticClass, SS_LEFT, L"Cookies &Keep List", 226, 32, 160, 8, kNoId);
   dialog.Item(kListBoxClass, kListStyle, L"", 226, 42, 160, 108, kKeepId, WS_EX_CLIENTEDGE);
-  dialog.Item(kEditClass, ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, L"", 14, 168, 372, 26,
-              kNoteId, WS_EX_CLIENTEDGE);
-  dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 289, 206, 50, 14, IDOK);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 343, 206, 50, 14, IDCANCEL);
+  // Wrapped, with room for the explanation and what Add stored; the browsers not read scroll below.
+  dialog.Item(kEditClass, ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", 14, 168, 372, 46, kNoteId, WS_EX_CLIENTEDGE);
+  dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 289, 226, 50, 14, IDOK);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 343, 226, 50, 14, IDCANCEL);
   return dialog;
 }
 

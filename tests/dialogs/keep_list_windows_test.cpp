@@ -117,6 +117,44 @@ TEST_F(CookieKeepList, LoadListsTheSitesWithTheirBrowsersAndEveryLineOfTheFile) 
   ExpectSingleSelection(window.SiteList());
 }
 
+// The note wraps inside its box and shows every line at once: as the window opens, naming a browser
+// it could not read, and after Add says what it stored.
+TEST_F(CookieKeepList, TheNoteIsWrappedAndTallEnoughForItsWholeText) {
+  ASSERT_TRUE(window.Create(nullptr, false));
+  const struct {
+    const char* when;
+    const wchar_t* typed;
+  } kCases[] = {{"as opened", nullptr}, {"after Add", L"mail.example.org"}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.when);
+    if (c.typed) {
+      Type(c.typed);
+      Press(window.AddButton());
+    }
+    HWND note = window.Note();
+    const std::wstring text = WindowText(note);
+    RECT room{};
+    SendMessageW(note, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+    ListDc dc(note);
+    HGDIOBJ previous = SelectObject(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(note, WM_GETFONT, 0, 0)));
+    RECT needed{0, 0, room.right - room.left, 0};
+    DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+    EXPECT_LE(needed.bottom, room.bottom - room.top);
+    // Each line the box shows fits its width: none runs on out of sight.
+    const LRESULT lines = SendMessageW(note, EM_GETLINECOUNT, 0, 0);
+    EXPECT_GE(lines, 3);
+    for (LRESULT line = 0; line < lines; ++line) {
+      const LRESULT start = SendMessageW(note, EM_LINEINDEX, line, 0);
+      const int length = static_cast<int>(SendMessageW(note, EM_LINELENGTH, start, 0));
+      SIZE size{};
+      GetTextExtentPoint32W(dc.Get(), text.c_str() + start, length, &size);
+      EXPECT_LE(size.cx, room.right - room.left) << line;
+    }
+    SelectObject(dc.Get(), previous);
+  }
+}
+
 TEST_F(CookieKeepList, TheSearchBoxFiltersTheSitesAsTheUserTypes) {
   ASSERT_TRUE(window.Create(nullptr, false));
   Type(L"O");
