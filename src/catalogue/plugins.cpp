@@ -138,15 +138,15 @@ bool OfTheUser(const std::wstring& section, const std::vector<std::wstring>& fie
 
 // Calls `line` with each executed line's section and fields, in the order the run executes them:
 // for another user than the current one, only the lines that name what is that user's own, the
-// others being cleaned once, in the current user's run.
+// others being cleaned once, in the current user's run. Without values, every line.
 template <typename Line>
-void ForEachLine(const std::wstring& definitionFile, const run::ProcessValues& values, Line line) {
+void ForEachLine(const std::wstring& definitionFile, const run::ProcessValues* values, Line line) {
   for (const wchar_t* section : kSections) {
     for (const std::wstring& text : settings::inifun::ReadIniSection(definitionFile, section)) {
       std::wstring value = ValueOf(text);
       if (value.empty()) break;
       std::vector<std::wstring> fields = SplitFields(value);
-      if (values.user.Current() || OfTheUser(section, fields)) line(std::wstring(section), fields);
+      if (!values || values->user.Current() || OfTheUser(section, fields)) line(std::wstring(section), fields);
     }
   }
 }
@@ -219,7 +219,7 @@ std::optional<HKEY> ParseRoot(const std::wstring& field) {
 }
 
 void ProcessShell(const std::wstring& definitionFile, run::ItemContext& context) {
-  ForEachLine(definitionFile, context.values,
+  ForEachLine(definitionFile, &context.values,
               [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
                 if (!context.erase.Stopped()) RunEntry(section, fields, context);
               });
@@ -227,13 +227,24 @@ void ProcessShell(const std::wstring& definitionFile, run::ItemContext& context)
 
 bool NamesAny(const std::wstring& definitionFile, const run::ProcessValues& values) {
   bool any = false;
-  ForEachLine(definitionFile, values, [&](const std::wstring&, const std::vector<std::wstring>&) { any = true; });
+  ForEachLine(definitionFile, &values, [&](const std::wstring&, const std::vector<std::wstring>&) { any = true; });
   return any;
+}
+
+std::vector<FolderLine> FolderLines(const std::wstring& definitionFile) {
+  std::vector<FolderLine> lines;
+  ForEachLine(definitionFile, nullptr, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+    if (IsRegistrySection(section) || !Complete(section, fields)) return;
+    // A line whose name is empty erases nothing.
+    if (section != L"folder" && section != L"alltree" && fields[2].empty()) return;
+    lines.push_back({section, fields});
+  });
+  return lines;
 }
 
 std::vector<std::wstring> NamedFolders(const std::wstring& definitionFile, const run::ProcessValues& values) {
   std::vector<std::wstring> folders;
-  ForEachLine(definitionFile, values, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+  ForEachLine(definitionFile, &values, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
     if (IsRegistrySection(section) || !Complete(section, fields)) return;
     std::wstring folder = BaseFolder(fields[0], values) + fields[1];
     if (!IsTreeSection(section)) {
@@ -248,7 +259,7 @@ std::vector<std::wstring> NamedFolders(const std::wstring& definitionFile, const
 std::vector<std::wstring> AbsentTargets(const std::wstring& definitionFile, const run::ProcessValues& values) {
   std::vector<std::wstring> absent;
   bool found = false;
-  ForEachLine(definitionFile, values, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
+  ForEachLine(definitionFile, &values, [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
     if (found || fields.size() < 2) return;
     if (IsRegistrySection(section)) {
       std::optional<HKEY> parsed = ParseRoot(fields[0]);

@@ -61,6 +61,16 @@ void ProcessShell(const std::wstring& definitionFile, run::ItemContext& context)
 // Whether the definition has a line the run of the user `values` name would execute.
 bool NamesAny(const std::wstring& definitionFile, const run::ProcessValues& values);
 
+// A file or folder line of a definition as written: its section ("file", "filetree", ...) and its
+// fields: the base ("appdata", "localappdata" or a folder), the folder below it and, but for
+// "folder" and "alltree", a name or an extension.
+struct FolderLine {
+  std::wstring section;
+  std::vector<std::wstring> fields;
+};
+// The file and folder lines of a definition that a run executes, in their order.
+std::vector<FolderLine> FolderLines(const std::wstring& definitionFile);
+
 // The folders the file and folder lines of a definition name, as the run would take them now: the
 // base expanded and every "*" of a tree section replaced by the subfolders found there.
 std::vector<std::wstring> NamedFolders(const std::wstring& definitionFile, const run::ProcessValues& values);

@@ -264,7 +264,8 @@ void SelectionWindow::BuildApplicationsPage(SelectionPage& page, SIZE area) {
   page.Add(WC_LISTVIEWW, L"", kListStyle, {4, 4, area.cx - 8, area.cy - 8}, kPluginListId, [this](HWND list) {
     pluginList_ = list;
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    toolkit::AddListColumns(list, {{L"Applications Name", 150}, {L"Version", 70}, {L"Description", 450}},
+    toolkit::AddListColumns(list,
+                            {{L"Applications Name", 150}, {L"Version", 70}, {L"Note", 180}, {L"Description", 450}},
                             toolkit::WindowDpi(list));
   });
 }
@@ -312,7 +313,7 @@ void SelectionWindow::BuildRulesPage(SelectionPage& page, SIZE area) {
   page.Add(WC_LISTVIEWW, L"", kListStyle, {4, 22, area.cx - 8, area.cy - 58}, kRuleListId, [this](HWND list) {
     ruleTab_.list = list;
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    toolkit::AddListColumns(list, {{L"Name", 420}, {L"Category", 200}}, toolkit::WindowDpi(list));
+    toolkit::AddListColumns(list, {{L"Name", 300}, {L"Category", 130}, {L"Note", 260}}, toolkit::WindowDpi(list));
   });
   page.Add(kStaticClass, L"", SS_LEFT, {6, area.cy - 33, area.cx - 12, 10}, kNoId,
            [this](HWND count) { ruleTab_.count = count; });

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "catalogue/overlaps.h"
 #include "dialogs/selection_controls.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -105,7 +106,16 @@ void SelectionWindow::ReloadRules(const std::vector<catalogue::rules::RuleChange
     });
     if (choice != ruleChoices_.end()) browserRuleBoxes_[i].second = static_cast<size_t>(choice - ruleChoices_.begin());
   }
+  NoteRuleOverlaps();
   FillRules();
+}
+
+// What each entry reaches that a built-in item reaches too, said in its row.
+void SelectionWindow::NoteRuleOverlaps() {
+  ruleNotes_.clear();
+  for (const catalogue::rules::RuleChoice& choice : ruleChoices_) {
+    ruleNotes_.push_back(catalogue::AlsoCoveredText(catalogue::AlsoCoveredBy(choice.rule)));
+  }
 }
 
 // The entries the search and the box let through, in the order of RuleChoices(): by category, then
@@ -130,6 +140,7 @@ void SelectionWindow::FillRules() {
     item.lParam = static_cast<LPARAM>(i);
     int row = ListView_InsertItem(ruleTab_.list, &item);
     toolkit::SetListCellText(ruleTab_.list, row, 1, choice.rule.category);
+    toolkit::SetListCellText(ruleTab_.list, row, 2, ruleNotes_[i]);
     ListView_SetCheckState(ruleTab_.list, row, choice.ticked);
   }
   SendMessageW(ruleTab_.list, WM_SETREDRAW, TRUE, 0);

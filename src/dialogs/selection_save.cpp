@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "catalogue/overlaps.h"
 #include "catalogue/plugins.h"
 #include "dialogs/selection_controls.h"
 #include "engine/path_guard.h"
@@ -103,7 +104,9 @@ void SelectionWindow::LoadPlugins() {
        catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder_))) {
     int row = toolkit::AppendListRow(pluginList_, entry.name);
     toolkit::SetListCellText(pluginList_, row, 1, entry.version);
-    toolkit::SetListCellText(pluginList_, row, 2, PluginDescription(entry));
+    toolkit::SetListCellText(pluginList_, row, 2,
+                             catalogue::AlsoCoveredText(catalogue::PluginAlsoCoveredBy(entry.file)));
+    toolkit::SetListCellText(pluginList_, row, 3, PluginDescription(entry));
     ListView_SetCheckState(pluginList_, row, entry.ticked);
     for (const std::wstring& folder : catalogue::plugins::NamedFolders(entry.file, values)) {
       engine::GuardDecision decision = guard.Check(folder);
@@ -114,11 +117,11 @@ void SelectionWindow::LoadPlugins() {
   // The description column is as wide as its longest text, so that a note at its end reads whole.
   int widest = 0;
   for (int row = 0, count = ListView_GetItemCount(pluginList_); row < count; ++row) {
-    widest = std::max(widest, ListView_GetStringWidth(pluginList_, toolkit::ListCellText(pluginList_, row, 2).c_str()));
+    widest = std::max(widest, ListView_GetStringWidth(pluginList_, toolkit::ListCellText(pluginList_, row, 3).c_str()));
   }
   const int margin = toolkit::Scale(16, toolkit::WindowDpi(pluginList_));
-  if (widest + margin > ListView_GetColumnWidth(pluginList_, 2))
-    ListView_SetColumnWidth(pluginList_, 2, widest + margin);
+  if (widest + margin > ListView_GetColumnWidth(pluginList_, 3))
+    ListView_SetColumnWidth(pluginList_, 3, widest + margin);
   if (!refused.empty()) {
     toolkit::Tell(Handle(),
                   L"Trellwipe never erases these folders, and skips them when a plug-in names them:" + refused);

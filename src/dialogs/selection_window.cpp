@@ -97,6 +97,7 @@ toolkit::DialogTemplate SelectionWindow::Template() const {
 
 void SelectionWindow::Load() {
   ruleChoices_ = catalogue::rules::RuleChoices(programFolder_);
+  NoteRuleOverlaps();
   Build();
   LoadState();
 }
@@ -136,6 +137,7 @@ void SelectionWindow::Unload() {
   outerTabs_ = browserTabs_ = pluginList_ = customList_ = nullptr;
   ruleTab_ = {};
   ruleChoices_.clear();
+  ruleNotes_.clear();
   browserRuleBoxes_.clear();
   outerPages_.clear();
   browserPages_.clear();

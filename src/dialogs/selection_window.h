@@ -68,9 +68,12 @@ class SelectionWindow : public toolkit::Dialog {
   HWND GroupBox(const std::wstring& caption) const;
   HWND OuterTabs() const { return outerTabs_; }
   HWND BrowserTabs() const { return browserTabs_; }
+  // Its columns: name, version, what built-in item reaches the same place, description.
   HWND PluginList() const { return pluginList_; }
   HWND CustomList() const { return customList_; }
-  HWND RuleList() const { return ruleTab_.list; }  // a row's lParam is its place in RuleChoices()
+  // A row's lParam is its place in RuleChoices(); its columns: name, category, and what built-in item
+  // reaches the same place ("also covered by Chrome Cache").
+  HWND RuleList() const { return ruleTab_.list; }
   HWND RuleSearch() const { return ruleTab_.search; }
   HWND RuleShowAll() const { return ruleTab_.showAll; }  // also the entries not found on this machine
   HWND RuleCount() const { return ruleTab_.count; }
@@ -107,6 +110,7 @@ class SelectionWindow : public toolkit::Dialog {
   void LoadState();
   void LoadPlugins();
   void LoadCustomList();
+  void NoteRuleOverlaps();
   void FillRules();
   void RuleChanged(const NMLISTVIEW& change);
   bool AcceptTick(catalogue::rules::RuleChoice& choice, bool ticked);
@@ -154,6 +158,7 @@ class SelectionWindow : public toolkit::Dialog {
   } ruleTab_{};
   std::unique_ptr<RulesDownloadTask> rulesDownload_;
   std::vector<catalogue::rules::RuleChoice> ruleChoices_;
+  std::vector<std::wstring> ruleNotes_;                    // "also covered by ...", in the order of ruleChoices_
   bool fillingRules_ = false;                              // the list's own changes are no ticks of the user
   std::vector<std::pair<HWND, size_t>> browserRuleBoxes_;  // a box, and its place in ruleChoices_
   std::vector<HWND> itemBoxes_;                            // in the order of the item table

@@ -19,6 +19,7 @@
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/selection_layout.h"
+#include "shipped_plugins.h"
 #include "shipped_rules.h"
 #include "support/keyboard_support.h"
 #include "support/message_recorder.h"
@@ -230,7 +231,7 @@ TEST_F(SelectionWindowTest, TabsGroupsAndEveryItemBoxWithItsCaption) {
                                        L"MSN Explorer", L"Mozilla", L"Maxthon Browser", L"Google Chrome", L"Safari",
                                        L"Microsoft Edge", L"Brave", L"Vivaldi", L"Opera (today's)"}));
   EXPECT_EQ(ColumnHeaders(window->PluginList()),
-            (std::vector<std::wstring>{L"Applications Name", L"Version", L"Description"}));
+            (std::vector<std::wstring>{L"Applications Name", L"Version", L"Note", L"Description"}));
   EXPECT_TRUE(ListView_GetExtendedListViewStyle(window->PluginList()) & LVS_EX_CHECKBOXES);
   EXPECT_EQ(ColumnHeaders(window->CustomList()), (std::vector<std::wstring>{L"Name", L"Type", L"Size", L"Modified"}));
 
@@ -597,8 +598,8 @@ TEST_F(SelectionWindowTest, PluginListRowsAndTheirSwitchesWrittenOnOk) {
   ASSERT_EQ(rows.size(), 3u);
   int alpha = rows.at(L"Alpha"), beta = rows.at(L"Beta"), renamed = rows.at(L"Renamed");
   EXPECT_EQ(ListViewText(list, alpha, 1), L"1.2");
-  EXPECT_EQ(ListViewText(list, alpha, 2), L"Alpha 1.2 Cleans alpha");
-  EXPECT_EQ(ListViewText(list, beta, 2), L"Beta  ");
+  EXPECT_EQ(ListViewText(list, alpha, 3), L"Alpha 1.2 Cleans alpha");
+  EXPECT_EQ(ListViewText(list, beta, 3), L"Beta  ");
   EXPECT_TRUE(ListView_GetCheckState(list, alpha));
   EXPECT_FALSE(ListView_GetCheckState(list, beta));
   EXPECT_TRUE(ListView_GetCheckState(list, renamed));
@@ -1078,7 +1079,7 @@ TEST_F(SelectionWindowTest, PluginsThatDoWhatAShippedBrowserRuleDoesSaySo) {
   Open();
   std::map<std::wstring, std::wstring> descriptions;
   for (int row = 0; row < ListView_GetItemCount(window->PluginList()); ++row) {
-    descriptions[ListViewText(window->PluginList(), row, 0)] = ListViewText(window->PluginList(), row, 2);
+    descriptions[ListViewText(window->PluginList(), row, 0)] = ListViewText(window->PluginList(), row, 3);
   }
   EXPECT_EQ(descriptions,
             (std::map<std::wstring, std::wstring>{
@@ -1126,4 +1127,34 @@ TEST_F(SelectionWindowTest, CookieQuestionsNameTheKeepListWhereItApplies) {
   Press(Box(L"Check9"));
   ASSERT_FALSE(Questions().empty());
   EXPECT_EQ(Questions().front(), signsOut + beside);
+}
+
+// A plug-in or a rule that reaches what a built-in item reaches says so in its row; the others' rows
+// say nothing.
+TEST_F(SelectionWindowTest, PluginsAndRulesThatReachABuiltInItemsPlaceSaySo) {
+  for (const ShippedFile& file : kShippedRules)
+    WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
+  for (const ShippedFile& file : kShippedPlugins) Define(file.fileName, file.text);
+  Open();
+  Press(window->RuleShowAll());
+  const struct {
+    HWND list;
+    const wchar_t* row;
+    const wchar_t* note;
+  } kCases[] = {
+      {window->PluginList(), L"Chrome Cache", L"also covered by Chrome Cache"},
+      {window->PluginList(), L"Firefox Cache", L"also covered by Firefox Cache"},
+      {window->PluginList(), L"Firefox History", L""},  // form history: the built-in items erase pages
+      {window->PluginList(), L"VLC", L""},
+      {window->RuleList(), L"Google Chrome Cache *", L"also covered by Chrome Cache"},
+      {window->RuleList(), L"Google Chrome History *",
+       L"also covered by Chrome download History, Chrome History, Chrome Session"},
+      {window->RuleList(), L"Firefox Form History *", L""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.row);
+    const int row = RuleRow(c.list, c.row);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(ListViewText(c.list, row, 2), c.note);
+  }
 }
