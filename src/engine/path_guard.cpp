@@ -89,6 +89,15 @@ std::wstring WithLongNames(const std::wstring& path, size_t root) {
   return path;
 }
 
+// Where the open object is, by its drive or share path; empty when the system cannot tell.
+std::wstring FinalDrivePath(HANDLE handle) {
+  wchar_t buffer[32768];
+  DWORD n = GetFinalPathNameByHandleW(handle, buffer, 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n == 0 || n >= 32768) return {};
+  std::wstring target = WithoutExtendedPrefix(std::wstring(buffer, n));
+  return IsDriveAbsolute(target) || IsUncPath(target) ? target : std::wstring();
+}
+
 // Where the path leads once every link on its way is followed; empty when the system cannot tell or
 // the target has no drive or share path.
 std::wstring LinkTarget(const std::wstring& canonical, size_t root) {
@@ -99,12 +108,8 @@ std::wstring LinkTarget(const std::wstring& canonical, size_t root) {
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (handle) {
-      wchar_t buffer[32768];
-      DWORD n = GetFinalPathNameByHandleW(handle.get(), buffer, 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-      if (n == 0 || n >= 32768) return {};
-      std::wstring target = WithoutExtendedPrefix(std::wstring(buffer, n));
-      if (!IsDriveAbsolute(target) && !IsUncPath(target)) return {};
-      return platform::JoinPath(target, rest);
+      std::wstring target = FinalDrivePath(handle.get());
+      return target.empty() ? target : platform::JoinPath(target, rest);
     }
     size_t slash = existing.find_last_of(L'\\');
     if (slash == std::wstring::npos || slash < root) return {};
@@ -320,11 +325,14 @@ std::wstring ExactPath(const std::wstring& path) {
 
 namespace {
 
+std::wstring WithoutTrailingSeparators(std::wstring path) {
+  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
 std::wstring LeadsTo(const std::wstring& full) {
   std::wstring target = LinkTarget(full, RootLength(full));
-  if (target.empty()) return full;
-  while (target.size() > 3 && target.back() == L'\\') target.pop_back();
-  return target;
+  return target.empty() ? full : WithoutTrailingSeparators(std::move(target));
 }
 
 }  // namespace
@@ -342,6 +350,11 @@ const std::wstring& WalkedFolders::LeadsTo(const std::wstring& file) {
     folder_ = std::move(folder);
   }
   return leadsTo_;
+}
+
+std::wstring FolderLeadsTo(const std::wstring& folder, HANDLE opened) {
+  std::wstring target = FinalDrivePath(opened);
+  return target.empty() ? folder : WithoutTrailingSeparators(std::move(target));
 }
 
 std::optional<FolderIdentity> FolderIdentity::Of(const std::wstring& path) {
@@ -453,14 +466,25 @@ std::optional<std::wstring> GuardedFolder(const EraseContext& erase, const std::
   return Recorded(erase, path, GuardFolder(erase, path));
 }
 
+namespace {
+
+bool NamesProgramFolder(const EraseContext& erase, const std::wstring& folder) {
+  return (!erase.programFolder.empty() && SamePath(folder, erase.programFolder)) ||
+         (!ExecutableFolder().empty() && SamePath(folder, ExecutableFolder()));
+}
+
+}  // namespace
+
 Refusal FolderRefusal(const EraseContext& erase, const std::wstring& folder, bool throughProtected) {
-  if ((!erase.programFolder.empty() && SamePath(folder, erase.programFolder)) ||
-      (!ExecutableFolder().empty() && SamePath(folder, ExecutableFolder()))) {
-    return Refusal::ProgramFolder;
-  }
+  if (NamesProgramFolder(erase, folder)) return Refusal::ProgramFolder;
   platform::FileHandle handle = OpenToIdentify(folder);
   if (!handle) return IsMissing(GetLastError()) ? Refusal::None : Refusal::NoIdentity;
-  Refusal refusal = IdentityRefusal(handle.get(), Identities(erase));
+  return FolderRefusal(erase, folder, handle.get(), throughProtected);
+}
+
+Refusal FolderRefusal(const EraseContext& erase, const std::wstring& folder, HANDLE opened, bool throughProtected) {
+  if (NamesProgramFolder(erase, folder)) return Refusal::ProgramFolder;
+  Refusal refusal = IdentityRefusal(opened, Identities(erase));
   return throughProtected && refusal == Refusal::ProtectedFolder ? Refusal::None : refusal;
 }
 
