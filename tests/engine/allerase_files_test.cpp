@@ -315,7 +315,9 @@ TEST_F(LinkedTree, TheWalksListingTellsOfEachEntryWhatOpeningItTells) {
     EXPECT_EQ(entry.attributes, data.dwFileAttributes);
     EXPECT_EQ(entry.attributes & kind, kind);
     EXPECT_EQ(entry.IsLink(), kind == FILE_ATTRIBUTE_REPARSE_POINT);
-    if (!entry.IsFolder()) EXPECT_EQ(entry.size, data.nFileSizeLow);
+    if (!entry.IsFolder()) {
+      EXPECT_EQ(entry.size, data.nFileSizeLow);
+    }
     EXPECT_EQ(entry.change, platform::ChangeTime(path));
   }
 }
