@@ -25,20 +25,23 @@ struct Listing {
   std::vector<Entry> folders;
 };
 
-// The folder's entries in the file system's order, read whole before anything is deleted. A folder
-// of many thousand entries takes a while to list: the window keeps working meanwhile. A folder the
-// user may not list (one that needs administrator rights) is named in the details.
-Listing List(const EraseContext& ctx, const std::wstring& folder) {
+// The folder's entries in the file system's order, read whole through the walk's handle of it
+// before anything is deleted. A folder of many thousand entries takes a while to list: the window
+// keeps working meanwhile. A folder the user may not list (one that needs administrator rights) is
+// named in the details.
+// `error` is why the folder could not be opened.
+Listing List(const EraseContext& ctx, const std::wstring& folder, const platform::FileHandle& opened, DWORD error) {
   Listing listing;
   auto each = [&](const Entry& entry) {
     ctx.Pump();
     (entry.IsFolder() ? listing.folders : listing.files).push_back(entry);
   };
-  // Only a walk that keeps young files needs their change times.
-  platform::Result<void> listed =
-      ctx.keepChangedFrom ? platform::ListFolderWithChanges(folder, each) : platform::ListFolder(folder, each);
-  listing.opened = static_cast<bool>(listed);
-  if (!listed && listed.SystemError() == ERROR_ACCESS_DENIED) ctx.LeftBehind(folder, L"access denied");
+  if (opened) {
+    platform::Result<void> listed = platform::ListOpenFolder(opened.get(), each);
+    error = listed ? ERROR_SUCCESS : listed.SystemError();
+  }
+  listing.opened = error == ERROR_SUCCESS;
+  if (error == ERROR_ACCESS_DENIED) ctx.LeftBehind(folder, L"access denied");
   return listing;
 }
 
@@ -84,25 +87,36 @@ bool RecordDeletion(const EraseContext& ctx, const FileDeletion& file) {
   return false;
 }
 
-// What a user keeps in the file and the running item may not erase: known by the path as named and
-// by where the file's folder leads, as a link above a browser's profile folder may name it otherwise.
-const engine::KeptEntry* RefusedKept(const EraseContext& ctx, engine::WalkedFolders& folders,
-                                     const std::wstring& path) {
-  const engine::KeptEntry* entry = engine::KeptFile(path);
-  if (!entry) {
-    const std::wstring& leadsTo = folders.LeadsTo(path);
-    size_t slash = path.find_last_of(L'\\');
-    if (path.compare(0, slash, leadsTo) != 0)
-      entry = engine::KeptFile(platform::JoinPath(leadsTo, path.substr(slash + 1)));
+// What a user keeps in a folder's files and the running item may not erase: known by the path as
+// named and by where the folder leads, as a link above a browser's profile folder may name it
+// otherwise. Both are judged once for the folder, then by each file's name.
+class KeptInFolder {
+ public:
+  KeptInFolder(const std::wstring& folder, const std::wstring& leadsTo) : named_(folder) {
+    if (leadsTo != folder) reached_.emplace(leadsTo);
   }
-  return engine::Refuses(entry, ctx.keptAllowed) ? entry : nullptr;
+  const engine::KeptEntry* Refused(const EraseContext& ctx, const std::wstring& name) const {
+    const engine::KeptEntry* entry = named_.File(name);
+    if (!entry && reached_) entry = reached_->File(name);
+    return engine::Refuses(entry, ctx.keptAllowed) ? entry : nullptr;
+  }
+
+ private:
+  engine::KeptFolder named_;
+  std::optional<engine::KeptFolder> reached_;
+};
+
+std::wstring FolderOf(const std::wstring& path) {
+  // A root keeps its separator.
+  return path.substr(0, std::max<size_t>(path.find_last_of(L'\\'), 3));
 }
 
 // One file on its own, deleted (in a preview, judged) and recorded at once; a file that holds what
 // a user keeps stays, and the details say why.
 bool DeleteOneFile(const EraseContext& ctx, FileDeletion file) {
-  engine::WalkedFolders folder;
-  if (const engine::KeptEntry* kept = RefusedKept(ctx, folder, file.path)) {
+  engine::WalkedFolders folders;
+  const KeptInFolder inFolder(FolderOf(file.path), folders.LeadsTo(file.path));
+  if (const engine::KeptEntry* kept = inFolder.Refused(ctx, file.path.substr(file.path.find_last_of(L'\\') + 1))) {
     ctx.LeftBehind(file.path, engine::KeptRefusal(*kept));
     return false;
   }
@@ -118,16 +132,23 @@ bool DeleteOneFile(const EraseContext& ctx, FileDeletion file) {
 class FolderDeletions {
  public:
   FolderDeletions(const EraseContext& ctx, DeletionWorkers& workers) : ctx_(ctx), workers_(workers) {}
+  // Where the folder lies, from the handle the walk listed it with: its files' kept data and, under
+  // Wine, each deletion's check that it is no link are judged by it without opening the folder again.
+  void Learn(const std::wstring& folder, HANDLE opened) {
+    kept_.emplace(folder, engine::FolderLeadsTo(folder, opened));
+    if (!ctx_.Previewing() && platform::RunsUnderWine()) places_.Learn(folder, opened);
+  }
   // False for a file that holds what a user keeps: it stays, its refusal recorded after what went
   // before it. A cookie database stays too, cleaned inside, and counts the bytes it shed. A file
   // written too recently stays on purpose (`keeps`), and so does its folder.
   bool Add(std::wstring path, const Entry& file, DWORD attributes, bool force) {
+    if (!kept_) kept_.emplace(FolderOf(path), engine::WalkedFolders().LeadsTo(path));
     if (ctx_.KeptAsTooNew(path, file)) {
       keeps = true;
       return false;
     }
     const double size = static_cast<double>(file.size);
-    if (const engine::KeptEntry* kept = RefusedKept(ctx_, folder_, path)) {
+    if (const engine::KeptEntry* kept = kept_->Refused(ctx_, file.name)) {
       Finish();
       ctx_.LeftBehind(path, engine::KeptRefusal(*kept));
       allGone = false;
@@ -143,7 +164,7 @@ class FolderDeletions {
   // Deletes what was handed over and records it. Called before the walk records anything of its
   // own, and at the end of the folder.
   void Finish() {
-    workers_.DeleteAll(files_);
+    workers_.DeleteAll(files_, places_);
     for (const FileDeletion& file : files_) {
       if (!file.attempted) {
         allGone = false;
@@ -176,7 +197,8 @@ class FolderDeletions {
   const EraseContext& ctx_;
   DeletionWorkers& workers_;
   std::vector<FileDeletion> files_;
-  engine::WalkedFolders folder_;
+  std::optional<KeptInFolder> kept_;  // learned with the folder, or at its first file
+  engine::ExpectedFinalPaths places_;
 };
 
 // Removes an emptied folder; in a preview, `emptied` tells whether it would be empty by then.
@@ -194,11 +216,14 @@ bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool e
   return false;
 }
 
-// Every walk asks here at every folder it meets on its way down: it never enters a drive root, a
-// protected folder (but a walk over a whole drive) or the program folder, however it reached it, and
-// says so in the details. Nor does it enter a kept site's sign-in storage.
-bool Enters(const EraseContext& ctx, const std::wstring& folder, bool throughProtected) {
-  engine::Refusal refusal = engine::FolderRefusal(ctx, folder, throughProtected);
+// Every walk asks here at every folder it meets on its way down, of the folder as it opened it: it
+// never enters a drive root, a protected folder (but a walk over a whole drive) or the program
+// folder, however it reached it, and says so in the details. Nor does it enter a kept site's sign-in
+// storage. A folder it could not open is known by its path.
+bool Enters(const EraseContext& ctx, const std::wstring& folder, const platform::FileHandle& opened,
+            bool throughProtected) {
+  engine::Refusal refusal = opened ? engine::FolderRefusal(ctx, folder, opened.get(), throughProtected)
+                                   : engine::FolderRefusal(ctx, folder, throughProtected);
   if (refusal == engine::Refusal::None) return !engine::KeepsSiteStorage(ctx, folder);
   ctx.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(refusal));
   return false;
@@ -215,6 +240,7 @@ std::optional<std::wstring> Start(const EraseContext& ctx, std::optional<std::ws
 struct WalkedFolder {
   std::wstring path;
   DWORD attributes = 0;  // as its parent's listing gave them; the starting folder's own
+  bool guarded = true;   // the guard let the walk in already: a start its caller asked about
   bool emptied = true;   // everything met in it so far went
   bool keeps = false;    // something in it stays on purpose, and so do the folder and those above it
 };
@@ -234,8 +260,8 @@ class WalkSteps {
   // One file of the folder: what goes is handed to `deletions`, which deletes the folder's files
   // side by side once they are all met, before anything of its subfolders is touched.
   virtual void File(WalkedFolder&, const Entry&, std::wstring, FolderDeletions&) {}
-  // A subfolder the guard lets the walk enter: whether to walk it, or whether the walk dealt with it
-  // otherwise.
+  // A subfolder that is no link: whether to walk it (the guard judges it once the walk gets there), or
+  // whether the walk dealt with it otherwise, through a walk of its own that the guard judges alike.
   virtual bool Enter(WalkedFolder&, const Entry&, const std::wstring&) { return true; }
   // A subfolder that is a link.
   virtual void Link(WalkedFolder& parent, const std::wstring&) { parent.keeps = true; }
@@ -253,63 +279,89 @@ struct WalkResult {
 };
 
 // Depth first, each folder's files before its subfolders, in the listing's order; a folder is left
-// once everything below it is done. The folders still open, with the subfolders each has left to
-// walk, are kept on a list rather than on the call stack: a tree as deep as a path can reach must not
-// exhaust the stack. A stop ends it before the next file, and it then enters, judges and leaves no
-// further folder.
-WalkResult Walk(const EraseContext& ctx, WalkedFolder start, WalkSteps& steps) {
+// once everything below it is done. Each folder is opened once: the guard judges what it is, it is
+// listed and its files are judged and deleted through that one handle. The folders still open, with
+// the subfolders each has left to walk, are kept on a list rather than on the call stack: a tree as
+// deep as a path can reach must not exhaust the stack. A stop ends it before the next file, and it
+// then enters, judges and leaves no further folder.
+class Walker {
+ public:
+  Walker(const EraseContext& ctx, WalkSteps& steps) : ctx_(ctx), steps_(steps), workers_(ctx) {}
+
+  WalkResult Run(WalkedFolder start) {
+    if (!ctx_.Stopped()) Enter(std::move(start));
+    while (!open_.empty() && !ctx_.Stopped()) {
+      Open& top = open_.back();
+      if (top.next < top.subfolders.size()) {
+        Enter(std::move(top.subfolders[top.next++]));
+        continue;
+      }
+      WalkedFolder done = std::move(top.folder);
+      open_.pop_back();
+      steps_.Leave(done, open_.empty() ? nullptr : &open_.back().folder);
+    }
+    return result_;
+  }
+
+ private:
   struct Open {
     WalkedFolder folder;
     std::vector<WalkedFolder> subfolders = {};  // the ones to walk, in the listing's order
     size_t next = 0;
   };
-  WalkResult result;
-  DeletionWorkers workers(ctx);
-  std::vector<Open> open;
-  auto enter = [&](WalkedFolder folder) {
-    Listing listing = List(ctx, folder.path);
-    ++result.listed;
-    steps.Listed(folder, listing);
-    FolderDeletions deletions(ctx, workers);
+
+  void Enter(WalkedFolder folder) {
+    platform::FileHandle handle = platform::OpenFolder(folder.path);
+    const DWORD openError = handle ? ERROR_SUCCESS : GetLastError();
+    if (!folder.guarded && !Enters(ctx_, folder.path, handle, steps_.throughProtected)) {
+      if (!open_.empty()) open_.back().folder.keeps = true;
+      return;
+    }
+    Listing listing = List(ctx_, folder.path, handle, openError);
+    ++result_.listed;
+    steps_.Listed(folder, listing);
+    FolderDeletions deletions(ctx_, workers_);
+    if (handle) deletions.Learn(folder.path, handle.get());
     for (const Entry& file : listing.files) {
-      if (ctx.Stopped()) break;
-      ctx.Pump();
-      steps.File(folder, file, platform::JoinPath(folder.path, file.name), deletions);
+      if (ctx_.Stopped()) break;
+      ctx_.Pump();
+      steps_.File(folder, file, platform::JoinPath(folder.path, file.name), deletions);
     }
     deletions.Finish();
-    result.attempted += deletions.attempted;
-    result.deleted += deletions.deleted;
+    result_.attempted += deletions.attempted;
+    result_.deleted += deletions.deleted;
     folder.emptied &= deletions.allGone;
     folder.keeps |= deletions.keeps;
-    Open entered{std::move(folder)};
+    handle.reset();
+    open_.push_back({std::move(folder)});
+    Subfolders(open_.back(), listing);
+  }
+
+  // The subfolders to walk; the guard judges each when the walk gets there.
+  void Subfolders(Open& entered, const Listing& listing) {
     WalkedFolder& parent = entered.folder;
     for (const Entry& sub : listing.folders) {
-      if (ctx.Stopped()) break;
+      if (ctx_.Stopped()) break;
       std::wstring path = platform::JoinPath(parent.path, sub.name);
-      if (!steps.descends) {
+      if (!steps_.descends) {
         parent.keeps = true;
       } else if (sub.IsLink()) {
-        steps.Link(parent, path);
-      } else if (!Enters(ctx, path, steps.throughProtected)) {
-        parent.keeps = true;
-      } else if (steps.Enter(parent, sub, path)) {
-        entered.subfolders.push_back({std::move(path), sub.attributes});
+        steps_.Link(parent, path);
+      } else if (steps_.Enter(parent, sub, path)) {
+        entered.subfolders.push_back({std::move(path), sub.attributes, false});
       }
     }
-    open.push_back(std::move(entered));
-  };
-  if (!ctx.Stopped()) enter(std::move(start));
-  while (!open.empty() && !ctx.Stopped()) {
-    Open& top = open.back();
-    if (top.next < top.subfolders.size()) {
-      enter(std::move(top.subfolders[top.next++]));
-      continue;
-    }
-    WalkedFolder done = std::move(top.folder);
-    open.pop_back();
-    steps.Leave(done, open.empty() ? nullptr : &open.back().folder);
   }
-  return result;
+
+  const EraseContext& ctx_;
+  WalkSteps& steps_;
+  WalkResult result_;
+  DeletionWorkers workers_;
+  std::vector<Open> open_;
+};
+
+WalkResult Walk(const EraseContext& ctx, WalkedFolder start, WalkSteps& steps) {
+  return Walker(ctx, steps).Run(std::move(start));
 }
 
 enum class Match { All, Name, Extension, NotKept, NameAnyCase };
@@ -439,10 +491,10 @@ class TreeDeletionSteps final : public WalkSteps {
   const std::wstring& kept_;
 };
 
-FolderDeletion DeleteFolderTree(const EraseContext& ctx, const std::wstring& folder, bool force, bool recordSelf = true,
+FolderDeletion DeleteFolderTree(const EraseContext& ctx, WalkedFolder folder, bool force, bool recordSelf = true,
                                 const std::wstring& kept = {}) {
   TreeDeletionSteps steps(ctx, force, recordSelf, kept);
-  steps.result.attempted = Walk(ctx, {folder}, steps).attempted;
+  steps.result.attempted = Walk(ctx, std::move(folder), steps).attempted;
   return steps.result;
 }
 
@@ -473,7 +525,7 @@ class NamedFolderSteps final : public WalkSteps {
   }
   bool Enter(WalkedFolder&, const Entry& sub, const std::wstring& path) override {
     if (platform::ToLower(sub.name) != name_) return true;
-    figure += FolderFigure(ctx_, DeleteFolderTree(ctx_, path, false));
+    figure += FolderFigure(ctx_, DeleteFolderTree(ctx_, {path, sub.attributes, false}, false));
     return false;
   }
   double figure = 0;
@@ -552,7 +604,7 @@ double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const
     std::wstring keptPath = kept.empty() ? kept : platform::JoinPath(*target, kept);
     // The folder itself comes back at once: only its contents count as erased, and what stays is
     // not released.
-    size = FolderFigure(ctx, DeleteFolderTree(ctx, *target, true, false, keptPath));
+    size = FolderFigure(ctx, DeleteFolderTree(ctx, {*target}, true, false, keptPath));
   }
   if (!preview) CreateDirectoryW(platform::ApiPath(*target).c_str(), nullptr);
   return size;
@@ -603,7 +655,7 @@ double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
   if (!target) return 0;
   DWORD attributes = AttributesOf(*target);
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-  return FolderFigure(ctx, DeleteFolderTree(ctx, *target, false));
+  return FolderFigure(ctx, DeleteFolderTree(ctx, {*target}, false));
 }
 
 double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, const FileTest& wanted, bool recurse,

@@ -88,13 +88,14 @@ void DeletionWorkers::Work() {
   }
 }
 
-void DeletionWorkers::DeleteAll(std::vector<FileDeletion>& files) {
+void DeletionWorkers::DeleteAll(std::vector<FileDeletion>& files, const ExpectedFinalPaths& places) {
   if (ctx_.Previewing()) {
     for (FileDeletion& file : files) file.attempted = true;
     return;
   }
   if (files.size() > 1 && threads_.empty()) Start();
   // A batch holds the files of one folder: its final path is asked once, not by every thread.
+  places_ = places;
   if (!files.empty() && platform::RunsUnderWine()) places_.Of(files.front().path);
   {
     std::lock_guard<std::mutex> lock(mutex_);

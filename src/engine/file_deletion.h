@@ -50,7 +50,8 @@ class DeletionWorkers {
 
   // Deletes the files and returns when each is gone or refused, or was skipped because the run was
   // stopped (not attempted). In a preview nothing is deleted and every file counts as attempted.
-  void DeleteAll(std::vector<FileDeletion>& files);
+  // `places` may know already where the files' folder is.
+  void DeleteAll(std::vector<FileDeletion>& files, const ExpectedFinalPaths& places);
 
  private:
   void Start();

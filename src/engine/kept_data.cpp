@@ -83,18 +83,28 @@ bool Names(const std::wstring& part, const wchar_t* name, bool last) {
          platform::EqualsNoCase(std::wstring_view(part).substr(0, entry.size()), entry);
 }
 
-// The entry named by a part below the first home folder of the family in the path.
-const KeptEntry* Below(const std::vector<std::wstring>& parts, const Family& family) {
+// Where the first home folder of the family is among the parts; their number when none is.
+size_t HomeAt(const std::vector<std::wstring>& parts, const Family& family) {
   size_t at = 0;
   while (at < parts.size() && std::none_of(family.homes.begin(), family.homes.end(), [&](const wchar_t* home) {
            return platform::EqualsNoCase(parts[at], home);
          })) {
     ++at;
   }
-  for (size_t part = at + 1; part < parts.size(); ++part) {
-    for (const KeptEntry& entry : family.entries) {
-      if (Names(parts[part], entry.name, part + 1 == parts.size())) return &entry;
-    }
+  return at;
+}
+
+const KeptEntry* Named(const std::wstring& part, const Family& family, bool last) {
+  for (const KeptEntry& entry : family.entries) {
+    if (Names(part, entry.name, last)) return &entry;
+  }
+  return nullptr;
+}
+
+// The entry named by a part below the first home folder of the family in the path.
+const KeptEntry* Below(const std::vector<std::wstring>& parts, const Family& family) {
+  for (size_t part = HomeAt(parts, family) + 1; part < parts.size(); ++part) {
+    if (const KeptEntry* entry = Named(parts[part], family, part + 1 == parts.size())) return entry;
   }
   return nullptr;
 }
@@ -125,6 +135,28 @@ const KeptEntry* KeptFile(const std::wstring& path) {
   std::vector<std::wstring> parts = Parts(path);
   for (const Family& family : kFamilies) {
     if (const KeptEntry* entry = Below(parts, family)) return entry;
+  }
+  return nullptr;
+}
+
+KeptFolder::KeptFolder(const std::wstring& folder) {
+  const std::vector<std::wstring> parts = Parts(folder);
+  for (size_t family = 0; family < std::size(kFamilies); ++family) {
+    size_t home = HomeAt(parts, kFamilies[family]);
+    if (home == parts.size()) continue;
+    const KeptEntry* entry = nullptr;
+    for (size_t part = home + 1; part < parts.size() && !entry; ++part) {
+      entry = Named(parts[part], kFamilies[family], false);
+    }
+    families_.push_back({family, entry});
+  }
+}
+
+const KeptEntry* KeptFolder::File(const std::wstring& name) const {
+  for (const Judged& judged : families_) {
+    if (const KeptEntry* entry = judged.entry ? judged.entry : Named(name, kFamilies[judged.family], true)) {
+      return entry;
+    }
   }
   return nullptr;
 }

@@ -32,6 +32,22 @@ struct KeptEntry {
 // profile. `path` is a canonical full path. Null when it holds nothing a user keeps.
 const KeptEntry* KeptFile(const std::wstring& path);
 
+// KeptFile for the files of one folder, whose own parts are looked at once: a walk asks it of every
+// file it meets there.
+class KeptFolder {
+ public:
+  explicit KeptFolder(const std::wstring& folder);
+  // KeptFile of the folder's file of that name.
+  const KeptEntry* File(const std::wstring& name) const;
+
+ private:
+  struct Judged {
+    size_t family;
+    const KeptEntry* entry;  // what the folder's own parts name; null: the file's name decides
+  };
+  std::vector<Judged> families_;  // those whose home folder the folder is or lies in, in their order
+};
+
 // The entry of a file that a rule's file key would reach, judged on its text: `folder` lies in a kept
 // folder, or it is a browser's profile folder or the one that holds them and one of `patterns`
 // matches a kept name or its database's companions. Null when it reaches none.

@@ -54,14 +54,22 @@ std::wstring ExpectedFinalPaths::Of(const std::wstring& path) {
   // A drive's root keeps its separator: "C:" alone names the drive's current folder.
   size_t parent = slash == 2 && path[1] == L':' ? 3 : slash;
   if (path.compare(0, parent, folder_) != 0) {
-    folder_ = path.substr(0, parent);
-    folderFinal_ = FolderFinalPath(folder_);
-    // Wine names a folder without the trailing dots and blanks of its last part: where that is all
-    // that differs, the folder is where its own name says.
-    std::wstring own = std::wstring(kWinePrefix) + folder_;
-    if (platform::EqualsNoCase(LoosePath(folderFinal_), LoosePath(own))) folderFinal_ = own;
+    std::wstring folder = path.substr(0, parent);
+    std::wstring final = FolderFinalPath(folder);
+    Learned(std::move(folder), std::move(final));
   }
   return folderFinal_.empty() ? std::wstring() : platform::JoinPath(folderFinal_, path.substr(slash + 1));
+}
+
+void ExpectedFinalPaths::Learn(const std::wstring& folder, HANDLE opened) { Learned(folder, FinalPath(opened)); }
+
+void ExpectedFinalPaths::Learned(std::wstring folder, std::wstring final) {
+  folder_ = std::move(folder);
+  folderFinal_ = std::move(final);
+  // Wine names a folder without the trailing dots and blanks of its last part: where that is all
+  // that differs, the folder is where its own name says.
+  std::wstring own = std::wstring(kWinePrefix) + folder_;
+  if (platform::EqualsNoCase(LoosePath(folderFinal_), LoosePath(own))) folderFinal_ = own;
 }
 
 std::wstring ExpectedFinalPath(const std::wstring& path) { return ExpectedFinalPaths().Of(path); }

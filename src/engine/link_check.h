@@ -21,8 +21,12 @@ std::wstring ExpectedFinalPath(const std::wstring& path);
 class ExpectedFinalPaths {
  public:
   std::wstring Of(const std::wstring& path);
+  // Learns a folder's final path from the handle a walk opened it with.
+  void Learn(const std::wstring& folder, HANDLE opened);
 
  private:
+  void Learned(std::wstring folder, std::wstring final);
+
   std::wstring folder_;
   std::wstring folderFinal_;
 };

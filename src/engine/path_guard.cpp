@@ -143,6 +143,16 @@ std::wstring WithLongNames(const std::wstring& path, size_t root, GuardMemo& mem
   return resolved;
 }
 
+// Where the open object is, by its drive or share path; empty when the system cannot tell.
+std::wstring FinalDrivePath(HANDLE handle) {
+  std::wstring buffer(32768, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n == 0 || n >= 32768) return {};
+  buffer.resize(n);
+  std::wstring target = WithoutExtendedPrefix(buffer);
+  return IsDriveAbsolute(target) || IsUncPath(target) ? target : std::wstring();
+}
+
 // Where the path leads once every link on its way is followed; empty when the system cannot tell or
 // the target has no drive or share path.
 std::optional<std::wstring> FinalPath(const std::wstring& path) {
@@ -150,11 +160,7 @@ std::optional<std::wstring> FinalPath(const std::wstring& path) {
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) return std::nullopt;
-  std::vector<wchar_t> buffer(32768);
-  DWORD n = GetFinalPathNameByHandleW(handle.get(), buffer.data(), 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (n == 0 || n >= 32768) return std::wstring();
-  std::wstring target = WithoutExtendedPrefix(std::wstring(buffer.data(), n));
-  return IsDriveAbsolute(target) || IsUncPath(target) ? target : std::wstring();
+  return FinalDrivePath(handle.get());
 }
 
 std::wstring LinkTarget(const std::wstring& canonical, size_t root, GuardMemo& memo) {
@@ -386,12 +392,15 @@ std::wstring ExactPath(const std::wstring& path) {
 
 namespace {
 
+std::wstring WithoutTrailingSeparators(std::wstring path) {
+  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
 std::wstring LeadsTo(const std::wstring& full) {
   GuardMemo memo;
   std::wstring target = LinkTarget(full, RootLength(full), memo);
-  if (target.empty()) return full;
-  while (target.size() > 3 && target.back() == L'\\') target.pop_back();
-  return target;
+  return target.empty() ? full : WithoutTrailingSeparators(std::move(target));
 }
 
 }  // namespace
@@ -409,6 +418,11 @@ const std::wstring& WalkedFolders::LeadsTo(const std::wstring& file) {
     folder_ = std::move(folder);
   }
   return leadsTo_;
+}
+
+std::wstring FolderLeadsTo(const std::wstring& folder, HANDLE opened) {
+  std::wstring target = FinalDrivePath(opened);
+  return target.empty() ? folder : WithoutTrailingSeparators(std::move(target));
 }
 
 std::optional<FolderIdentity> FolderIdentity::Of(const std::wstring& path) {
@@ -538,14 +552,25 @@ std::optional<std::wstring> GuardedFolder(const EraseContext& erase, const std::
   return Recorded(erase, path, GuardFolder(erase, path));
 }
 
+namespace {
+
+bool NamesProgramFolder(const EraseContext& erase, const std::wstring& folder) {
+  return (!erase.programFolder.empty() && SamePath(folder, erase.programFolder)) ||
+         (!ExecutableFolder().empty() && SamePath(folder, ExecutableFolder()));
+}
+
+}  // namespace
+
 Refusal FolderRefusal(const EraseContext& erase, const std::wstring& folder, bool throughProtected) {
-  if ((!erase.programFolder.empty() && SamePath(folder, erase.programFolder)) ||
-      (!ExecutableFolder().empty() && SamePath(folder, ExecutableFolder()))) {
-    return Refusal::ProgramFolder;
-  }
+  if (NamesProgramFolder(erase, folder)) return Refusal::ProgramFolder;
   platform::FileHandle handle = OpenToIdentify(folder);
   if (!handle) return IsMissing(GetLastError()) ? Refusal::None : Refusal::NoIdentity;
-  Refusal refusal = IdentityRefusal(handle.get(), Identities(erase));
+  return FolderRefusal(erase, folder, handle.get(), throughProtected);
+}
+
+Refusal FolderRefusal(const EraseContext& erase, const std::wstring& folder, HANDLE opened, bool throughProtected) {
+  if (NamesProgramFolder(erase, folder)) return Refusal::ProgramFolder;
+  Refusal refusal = IdentityRefusal(opened, Identities(erase));
   return throughProtected && refusal == Refusal::ProtectedFolder ? Refusal::None : refusal;
 }
 

@@ -75,6 +75,9 @@ class WalkedFolders {
   std::wstring folder_, leadsTo_;
 };
 
+// The same for a folder, from the handle a walk opened it with, without opening it again.
+std::wstring FolderLeadsTo(const std::wstring& folder, HANDLE opened);
+
 // A folder known by what it is on the disk, for the comparisons that names cannot settle: through a
 // share of the drive, the system names a folder by the share, not by the drive.
 class FolderIdentity {
@@ -149,6 +152,8 @@ std::optional<std::wstring> GuardedFolder(const EraseContext& erase, const std::
 // a folder whose identity cannot be read. `throughProtected` lets a walk over a whole drive pass the
 // protected folders; never a drive root or the program folder.
 Refusal FolderRefusal(const EraseContext& erase, const std::wstring& folder, bool throughProtected = false);
+// The same for the folder as the walk opened it (platform::OpenFolder), which it then lists.
+Refusal FolderRefusal(const EraseContext& erase, const std::wstring& folder, HANDLE opened, bool throughProtected);
 
 // Whether a folder that a walk met on its way down is the program folder (the context's or the
 // executable's), by its name or by what it is.

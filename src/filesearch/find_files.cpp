@@ -1,5 +1,9 @@
 #include "filesearch/find_files.h"
 
+#include <algorithm>
+#include <chrono>
+#include <optional>
+
 #include "engine/path_guard.h"
 #include "filesearch/extension_list.h"
 #include "platform/files.h"
@@ -82,6 +86,92 @@ std::vector<Pattern> PreparePatterns(const std::wstring& searchString) {
   return patterns;
 }
 
+namespace {
+
+// The local last-modified time in the user's short format.
+std::wstring LocalTimeText(const FILETIME& lastWrite) {
+  FILETIME local{};
+  SYSTEMTIME when{};
+  FileTimeToLocalFileTime(&lastWrite, &local);
+  FileTimeToSystemTime(&local, &when);
+  return platform::GeneralDateTime(when);
+}
+
+std::wstring ItemText(const std::wstring& path, std::uint64_t size, const std::wstring& time) {
+  return path + L"   Size:" + std::to_wstring(size) + L"   LastModyfied:" + time;
+}
+
+// The items' time texts, which show whole seconds: a folder's files were mostly written close
+// together, and the system formats a time again only when its second differs from the last one's.
+class TimeTexts {
+ public:
+  const std::wstring& Of(const FILETIME& lastWrite) {
+    const unsigned long long second = platform::FileTimeTicks(lastWrite) / platform::TicksOf(std::chrono::seconds(1));
+    if (second != second_) {
+      text_ = LocalTimeText(lastWrite);
+      second_ = second;
+    }
+    return text_;
+  }
+
+ private:
+  unsigned long long second_ = ~0ULL;
+  std::wstring text_;
+};
+
+// One search over the files of the folders as they are read.
+class Search {
+ public:
+  Search(SearchResult& result, SearchSink& sink) : result_(result), sink_(sink) {
+    for (const Pattern& pattern : result.patterns) upperTexts_.push_back(Upper(pattern.text));
+  }
+
+  // False when a stop came.
+  bool Folder(const std::wstring& folder, const std::vector<FoundEntry>& files) {
+    // Whether each exact name is a file of the folder: asked of the system once per folder.
+    std::vector<std::optional<bool>> exactHere(result_.patterns.size());
+    for (const FoundEntry& file : files) {
+      const std::wstring upperName = Upper(file.name);
+      for (size_t i = 0; i < result_.patterns.size(); ++i) {
+        Pattern& pattern = result_.patterns[i];
+        if (!pattern.leadingWildcard && !pattern.trailingWildcard && !pattern.exactNameFound && !pattern.text.empty()) {
+          if (!exactHere[i]) exactHere[i] = platform::FileExists(folder + pattern.text);
+          if (*exactHere[i]) Exact(folder + pattern.text, pattern);
+        }
+        if (pattern.text.size() >= file.name.size()) break;
+        if (Fits(upperName, upperTexts_[i], pattern) && Found(folder + file.name, file, pattern)) break;
+        if (sink_.StopRequested()) return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  void Add(const std::wstring& item, const std::wstring& path, Pattern& pattern) {
+    sink_.AddItem(item, path);
+    ++result_.items;
+    result_.widestItem = std::max(result_.widestItem, item.size());
+    Hit(pattern);
+  }
+  void Exact(const std::wstring& item, Pattern& pattern) {
+    Add(item, L"", pattern);
+    pattern.exactNameFound = true;
+  }
+  bool Found(const std::wstring& path, const FoundEntry& file, Pattern& pattern) {
+    if (Excluded(path)) return false;
+    Add(ItemText(path, file.size, times_.Of(file.lastWrite)), path, pattern);
+    result_.totalSize += file.size;
+    return true;
+  }
+
+  SearchResult& result_;
+  SearchSink& sink_;
+  std::vector<std::wstring> upperTexts_;
+  TimeTexts times_;
+};
+
+}  // namespace
+
 SearchResult FindFiles(const std::wstring& startFolder, FolderQueue& queue, const std::wstring& searchString,
                        SearchSink& sink) {
   SearchResult result;
@@ -89,8 +179,7 @@ SearchResult FindFiles(const std::wstring& startFolder, FolderQueue& queue, cons
   if (searchString.empty()) return result;
   result.ran = true;
   result.patterns = PreparePatterns(searchString);
-  std::vector<std::wstring> upperTexts;
-  for (const Pattern& pattern : result.patterns) upperTexts.push_back(Upper(pattern.text));
+  Search search(result, sink);
 
   queue.folders.assign(1, startFolder.ends_with(L'\\') ? startFolder : startFolder + L"\\");
   for (queue.read = 0; queue.read < queue.folders.size(); ++queue.read) {
@@ -100,53 +189,16 @@ SearchResult FindFiles(const std::wstring& startFolder, FolderQueue& queue, cons
     sink.ShowFolder(folder);
     sink.PumpMessages();
     // Also here, so that a tree of folders without files cannot outlast the stop.
-    if (sink.StopRequested()) {
+    if (sink.StopRequested() || !search.Folder(folder, files)) {
       result.stopped = true;
       return result;
-    }
-
-    for (const FoundEntry& file : files) {
-      const std::wstring upperName = Upper(file.name);
-      for (size_t i = 0; i < result.patterns.size(); ++i) {
-        Pattern& pattern = result.patterns[i];
-        if (!pattern.leadingWildcard && !pattern.trailingWildcard && !pattern.exactNameFound && !pattern.text.empty() &&
-            platform::FileExists(folder + pattern.text)) {
-          std::wstring item = folder + pattern.text;
-          sink.AddItem(item, L"");
-          ++result.items;
-          result.widestItem = std::max(result.widestItem, item.size());
-          pattern.exactNameFound = true;
-          Hit(pattern);
-        }
-        if (pattern.text.size() >= file.name.size()) break;
-        if (Fits(upperName, upperTexts[i], pattern)) {
-          const std::wstring path = folder + file.name;
-          if (!Excluded(path)) {
-            std::wstring item = FileItem(path, file.size, file.lastWrite);
-            sink.AddItem(item, path);
-            ++result.items;
-            result.widestItem = std::max(result.widestItem, item.size());
-            result.totalSize += file.size;
-            Hit(pattern);
-            break;
-          }
-        }
-        if (sink.StopRequested()) {
-          result.stopped = true;
-          return result;
-        }
-      }
     }
   }
   return result;
 }
 
 std::wstring FileItem(const std::wstring& path, std::uint64_t size, const FILETIME& lastWrite) {
-  FILETIME local{};
-  SYSTEMTIME when{};
-  FileTimeToLocalFileTime(&lastWrite, &local);
-  FileTimeToSystemTime(&local, &when);
-  return path + L"   Size:" + std::to_wstring(size) + L"   LastModyfied:" + platform::GeneralDateTime(when);
+  return ItemText(path, size, LocalTimeText(lastWrite));
 }
 
 std::wstring SummaryText(size_t items, const std::vector<Pattern>& patterns, std::uint64_t totalSize) {

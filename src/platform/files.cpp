@@ -113,17 +113,19 @@ Result<void> ListFolder(const std::wstring& folder, const std::function<void(con
   return {};
 }
 
-Result<void> ListFolderWithChanges(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each) {
-  FileHandle handle(CreateFileW(ApiPath(folder).c_str(), FILE_LIST_DIRECTORY,
+FileHandle OpenFolder(const std::wstring& folder) {
+  return FileHandle(CreateFileW(ApiPath(folder).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!handle) return SystemFailure(GetLastError());
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+Result<void> ListOpenFolder(HANDLE folder, const std::function<void(const FolderEntry&)>& each) {
   // As many entries at once as FindFirstFileExW's large fetch takes; aligned as the entries are.
   std::vector<ULONGLONG> buffer(64 * 1024 / sizeof(ULONGLONG));
   const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(ULONGLONG));
   auto ticks = [](const LARGE_INTEGER& time) { return static_cast<unsigned long long>(time.QuadPart); };
   auto filetime = [](const LARGE_INTEGER& time) { return FILETIME{time.LowPart, static_cast<DWORD>(time.HighPart)}; };
-  while (GetFileInformationByHandleEx(handle.get(), FileIdBothDirectoryInfo, buffer.data(), bytes)) {
+  while (GetFileInformationByHandleEx(folder, FileIdBothDirectoryInfo, buffer.data(), bytes)) {
     const auto* start = reinterpret_cast<const BYTE*>(buffer.data());
     for (DWORD offset = 0;;) {
       const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(start + offset);

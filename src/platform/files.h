@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/handles.h"
 #include "platform/result.h"
 
 namespace platform {
@@ -53,7 +54,7 @@ struct FolderEntry {
   FILETIME lastWrite{};
   FILETIME creation{};
   // The last change of its content, name or attributes (ticks), which no program sets: only
-  // ListFolderWithChanges reads it, 0 otherwise.
+  // ListOpenFolder reads it, 0 otherwise.
   unsigned long long change = 0;
   bool IsFolder() const { return attributes & FILE_ATTRIBUTE_DIRECTORY; }
   // Junctions and folder links: no walk goes through them.
@@ -67,8 +68,12 @@ struct FolderEntry {
 // Calls `each` with every entry of the folder but "." and "..", in the file system's order; the
 // system's error when the folder cannot be listed.
 Result<void> ListFolder(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each);
-// The same listing with each entry's change time, read through a handle of the folder.
-Result<void> ListFolderWithChanges(const std::wstring& folder, const std::function<void(const FolderEntry&)>& each);
+// A folder opened to be listed (never what a link there leads to, where the system can tell): the one
+// handle also tells what the folder is and where it lies, so a walk opens each folder once. Invalid
+// when it cannot be opened, with the system's error in GetLastError.
+FileHandle OpenFolder(const std::wstring& folder);
+// The same listing as ListFolder, read through that handle, with each entry's change time.
+Result<void> ListOpenFolder(HANDLE folder, const std::function<void(const FolderEntry&)>& each);
 // The file's change time (ticks); 0 when it cannot be read.
 unsigned long long ChangeTime(const std::wstring& path);
 

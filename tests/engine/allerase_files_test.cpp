@@ -2,6 +2,7 @@
 
 #include <cwctype>
 #include <functional>
+#include <map>
 
 #include "engine/allerase.h"
 #include "engine/link_check.h"
@@ -287,6 +288,38 @@ TEST_F(LinkedTree, RecreateDeletesTheTreeButNothingALinkLeadsTo) {
   EXPECT_TRUE(Exists(tree));
   EXPECT_FALSE(Exists(tree + L"\\sub\\own.txt"));
   ExpectOutsideIntact();
+}
+
+// A walk lists each folder through the handle it opened, and judges its entries by what the listing
+// gave: each entry's attributes, size and change time are those that opening the entry tells, a
+// link to a folder is one and a hard link of a file is a plain file.
+TEST_F(LinkedTree, TheWalksListingTellsOfEachEntryWhatOpeningItTells) {
+  const std::wstring sub = tree + L"\\sub";
+  ASSERT_TRUE(CreateHardLinkW((sub + L"\\hard.txt").c_str(), (sub + L"\\own.txt").c_str(), nullptr));
+  MakeFolders(sub + L"\\plain");
+  platform::FileHandle opened = platform::OpenFolder(sub);
+  ASSERT_TRUE(opened);
+  std::map<std::wstring, platform::FolderEntry> listed;
+  ASSERT_TRUE(platform::ListOpenFolder(opened.get(), [&](const platform::FolderEntry& e) { listed[e.name] = e; }));
+  const std::pair<const wchar_t*, DWORD> expected[] = {{L"own.txt", 0},
+                                                       {L"hard.txt", 0},
+                                                       {L"plain", FILE_ATTRIBUTE_DIRECTORY},
+                                                       {L"cache", FILE_ATTRIBUTE_REPARSE_POINT}};
+  ASSERT_EQ(listed.size(), std::size(expected));
+  for (const auto& [name, kind] : expected) {
+    SCOPED_TRACE(platform::Narrow(name));
+    const std::wstring path = sub + L"\\" + name;
+    const platform::FolderEntry& entry = listed[name];
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(entry.attributes, data.dwFileAttributes);
+    EXPECT_EQ(entry.attributes & kind, kind);
+    EXPECT_EQ(entry.IsLink(), kind == FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!entry.IsFolder()) {
+      EXPECT_EQ(entry.size, data.nFileSizeLow);
+    }
+    EXPECT_EQ(entry.change, platform::ChangeTime(path));
+  }
 }
 
 // A portable copy unpacked in Downloads or Temp: the walks that empty those folders never enter it,

@@ -156,3 +156,29 @@ TEST(IdentityGuard, AFolderIdentityHoldsItselfAndWhatIsBelowItUnderAnyName) {
   }
   EXPECT_FALSE(engine::FolderIdentity::Of(kApp + L"\\missing"));
 }
+
+// A walk judges each folder through the handle it lists the folder with: the refusal is the one the
+// folder's path gets, under every name of it.
+TEST(IdentityGuard, AFolderOpenedToBeListedIsRefusedAsItsPathIs) {
+  LayOutApp();
+  wchar_t profile[MAX_PATH] = L"";
+  ASSERT_GT(GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH), 0u);
+  using engine::Refusal;
+  const std::pair<std::wstring, Refusal> cases[] = {
+      {kApp + L"\\other", Refusal::None},
+      {kApp + L"\\Trellwipe", Refusal::ProgramFolder},
+      {kOnY + L"\\linkfixture\\app\\Trellwipe", Refusal::ProgramFolder},
+      {L"C:\\linkfixture\\up\\Trellwipe", Refusal::ProgramFolder},
+      {profile, Refusal::ProtectedFolder},
+      {L"C:\\", Refusal::DriveRoot},
+      {kOnY, Refusal::DriveRoot},
+  };
+  Recorded run;
+  for (const auto& [folder, refusal] : cases) {
+    SCOPED_TRACE(platform::Narrow(folder));
+    platform::FileHandle opened = platform::OpenFolder(folder);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(engine::FolderRefusal(run.ctx, folder, opened.get(), false), refusal);
+    EXPECT_EQ(engine::FolderRefusal(run.ctx, folder, false), refusal);
+  }
+}
