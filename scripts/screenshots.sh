@@ -69,6 +69,16 @@ opened_by() {
   sleep 0.5
 }
 
+# The cleaning settings open next on the Browsers tab's page of that number.
+settings_on_browser_tab() {
+  sed -i '/^tab[12]=/d' "$settings"
+  if grep -q '^\[setting\]' "$settings"; then
+    sed -i "s/^\[setting\]\r\?\$/[setting]\r\ntab1=0\r\ntab2=$1\r/" "$settings"
+  else
+    printf '%s\r\n' '[setting]' 'tab1=0' "tab2=$1" >>"$settings"
+  fi
+}
+
 openbox >/dev/null 2>&1 &
 for scale in 100 150; do
   suffix=$([ "$scale" = 100 ] || echo "-$scale")
@@ -93,6 +103,8 @@ for scale in 100 150; do
   shot details "$caption"
   driver close "$caption"
   sample_traces  # again, so that the cookie keep list shows cookies to keep
+  # On Internet Explorer's tab, whose two Options buttons open the two keep lists.
+  settings_on_browser_tab 0
   driver post settings
   driver wait-window 'Cleaning Settings' 60
   shot settings 'Cleaning Settings' 4
@@ -101,12 +113,7 @@ for scale in 100 150; do
   driver close 'Cleaning Settings'
   sleep 0.5
   # Opened again on Microsoft Edge's tab, whose profile the sample traces made.
-  sed -i '/^tab[12]=/d' "$settings"
-  if grep -q '^\[setting\]' "$settings"; then
-    sed -i 's/^\[setting\]\r\?$/[setting]\r\ntab1=0\r\ntab2=10\r/' "$settings"
-  else
-    printf '%s\r\n' '[setting]' 'tab1=0' 'tab2=10' >>"$settings"
-  fi
+  settings_on_browser_tab 10
   driver post settings
   driver wait-window 'Cleaning Settings' 60
   shot settings-edge 'Cleaning Settings' 4

@@ -94,7 +94,7 @@ int Usage() {
            L"  rows                   prints the result list, one \"item<TAB>state\" line per row\n"
            L"  details ROW            opens the details of the result list's row (0 is the first)\n"
            L"  tab CAPTION INDEX      shows a tab of the window with that caption (0 is the first)\n"
-           L"  click CAPTION TEXT INDEX   clicks the INDEX-th button with that text (0 is the first)\n"
+           L"  click CAPTION TEXT INDEX   clicks the INDEX-th shown button with that text (0 is the first)\n"
            L"  wait-window [CAPTION] SECONDS   waits for a window with that caption (the main window without one)\n"
            L"  answer                 prints how many ms the main window takes to answer a message\n"
            L"  wait-gone SECONDS      waits until the main window is gone\n"
@@ -139,7 +139,8 @@ int wmain(int argc, wchar_t** argv) {
     return WaitFor(argc == 4 ? argv[2] : L"", _wtoi(argv[argc - 1]), true) ? 0 : 1;
   }
   if (verb == L"click" && argc == 5) {
-    // Presses the window's INDEX-th button (0 is the first) with that text, as a user clicks it.
+    // Presses the window's INDEX-th shown button (0 is the first) with that text, as a user clicks it:
+    // the hidden pages of a window with tabs hold buttons of the same text.
     struct Search {
       const wchar_t* text;
       int left;
@@ -151,7 +152,7 @@ int wmain(int argc, wchar_t** argv) {
           auto& search = *reinterpret_cast<Search*>(data);
           wchar_t text[128] = L"";
           GetWindowTextW(child, text, 128);
-          if (std::wstring(text) == search.text && search.left-- == 0) search.found = child;
+          if (std::wstring(text) == search.text && IsWindowVisible(child) && search.left-- == 0) search.found = child;
           return search.found ? FALSE : TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
