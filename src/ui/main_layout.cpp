@@ -152,7 +152,8 @@ void MainWindow::CreateControls() {
   SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
   status_ = AddControl(&MainLayout::status, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
   // Created in the order they read from left to right, which is the order Tab visits them.
-  cancel_ = AddControl(&MainLayout::cancel, L"BUTTON", L"&Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancelCommand);
+  cancel_ =
+      AddControl(&MainLayout::cancel, L"BUTTON", L"&Cancel", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, kCancelCommand);
   preview_ = AddControl(&MainLayout::preview, L"BUTTON", L"&Preview", WS_TABSTOP | BS_PUSHBUTTON, kPreviewCommand);
   start_ = AddControl(&MainLayout::start, L"BUTTON", L"&Start Cleaning >>", WS_TABSTOP | BS_DEFPUSHBUTTON,
                       kStartCleaningCommand);

@@ -81,9 +81,13 @@ void MainWindow::SetBusyCursor(bool busy) {
 }
 
 void MainWindow::EnableStartCommands(bool enabled) {
+  // What starts a run waits while one is under way; Cancel, which stops it, is there only then.
+  const UINT state = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
   EnableWindow(start_, enabled);
   EnableWindow(preview_, enabled);
-  EnableMenuItem(GetMenu(hwnd_), kPreviewCommand, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  EnableWindow(cancel_, !enabled);
+  for (UINT command : {kCleanNowCommand, kPreviewCommand}) EnableMenuItem(GetMenu(hwnd_), command, state);
+  for (UINT command : {kTrayCleanNowCommand, kTrayCleanShutdownCommand}) EnableMenuItem(TrayPopup(), command, state);
 }
 
 void MainWindow::ClearRows() {

@@ -74,14 +74,15 @@ struct KeyboardMainWindow {
   std::optional<ui::MainWindow> window;
 };
 
-TEST(MainWindowKeys, TabVisitsTheNavigationTheResultsTheButtonsFromLeftToRightAndTheLink) {
+TEST(MainWindowKeys, TabVisitsTheNavigationTheResultsTheEnabledButtonsFromLeftToRightAndTheLink) {
   KeyboardMainWindow main;
   ui::MainWindow& window = *main.window;
   EXPECT_EQ(TabOrder(main.Handle(), main.Navigation()), (std::vector<HWND>{main.Navigation(), window.WebLink()}));
   SendMessageW(main.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
+  // Outside a run Cancel has nothing to stop, and Tab passes over it.
   EXPECT_EQ(TabOrder(main.Handle(), main.Navigation()),
-            (std::vector<HWND>{main.Navigation(), window.ResultList(), window.CancelButton(), window.PreviewButton(),
-                               window.StartButton(), window.WebLink()}));
+            (std::vector<HWND>{main.Navigation(), window.ResultList(), window.PreviewButton(), window.StartButton(),
+                               window.WebLink()}));
   RECT cancel, preview, start;
   GetWindowRect(window.CancelButton(), &cancel);
   GetWindowRect(window.PreviewButton(), &preview);
@@ -89,11 +90,10 @@ TEST(MainWindowKeys, TabVisitsTheNavigationTheResultsTheButtonsFromLeftToRightAn
   EXPECT_LT(cancel.right, preview.left);
   EXPECT_LT(preview.right, start.left);
 
-  // While a run keeps the start button disabled, Tab passes over it.
-  EnableWindow(window.StartButton(), FALSE);
+  // While a run keeps the buttons that start one disabled, Tab passes over them.
+  window.EnableStartCommands(false);
   EXPECT_EQ(TabOrder(main.Handle(), main.Navigation()),
-            (std::vector<HWND>{main.Navigation(), window.ResultList(), window.CancelButton(), window.PreviewButton(),
-                               window.WebLink()}));
+            (std::vector<HWND>{main.Navigation(), window.ResultList(), window.CancelButton(), window.WebLink()}));
 }
 
 TEST(MainWindowKeys, LabelsShowTheirOwnTextAndNoTwoClaimOneLetterNorTheMenus) {

@@ -1070,27 +1070,37 @@ TEST_F(LongRun, TheWindowAnswersThroughoutAndCancelStopsAtTheNextFile) {
   EXPECT_EQ(ListView_GetItemCount(list), 2);
 }
 
-// Preview waits while a cleaning runs, its button and its menu entry alike, and is back when the run
-// has ended or was stopped.
-TEST_F(LongRun, PreviewWaitsForTheCleaningAndReturnsWhenItEndsOrStops) {
+// What starts a run (the buttons, the File menu's and the tray's entries) waits while a cleaning runs
+// and is back when it has ended or was stopped; Cancel is there only while it runs.
+TEST_F(LongRun, StartCommandsWaitForTheCleaningAndCancelIsThereOnlyWhileItRuns) {
   RecordedWindow window(program.Path());
-  auto previewOn = [&] {
-    const UINT entry = GetMenuState(GetMenu(window.Handle()), ui::kPreviewCommand, MF_BYCOMMAND);
-    return std::pair<bool, bool>{IsWindowEnabled(window->PreviewButton()), !(entry & (MF_GRAYED | MF_DISABLED))};
+  auto states = [&] {
+    auto on = [](HMENU menu, UINT command) { return !(GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED); };
+    HMENU menu = GetMenu(window.Handle());
+    HMENU tray = window->TrayPopup();
+    return std::vector<bool>{IsWindowEnabled(window->StartButton()) != FALSE,
+                             IsWindowEnabled(window->PreviewButton()) != FALSE,
+                             on(menu, ui::kCleanNowCommand),
+                             on(menu, ui::kPreviewCommand),
+                             on(tray, ui::kTrayCleanNowCommand),
+                             on(tray, ui::kTrayCleanShutdownCommand),
+                             IsWindowEnabled(window->CancelButton()) == FALSE};
   };
+  const std::vector<bool> idle(7, true), running(7, false);
+  EXPECT_EQ(states(), idle);
   for (bool cancel : {false, true}) {
     Prepare(3000);
     acted = false;
-    std::pair<bool, bool> during{true, true};
+    std::vector<bool> during;
     ResponsivenessProbe probe(OnceGone(window, 300, [&] {
-      during = previewOn();
+      during = states();
       if (cancel) SendMessageW(window->CancelButton(), BM_CLICK, 0, 0);
     }));
     Command(window.Handle(), ui::kStartCleaningCommand);
     ASSERT_TRUE(acted) << cancel;
     EXPECT_EQ(window->Run().Stopped() == run::StopReason::User, cancel);
-    EXPECT_EQ(during, std::pair(false, false)) << cancel;
-    EXPECT_EQ(previewOn(), std::pair(true, true)) << cancel;
+    EXPECT_EQ(during, running) << cancel;
+    EXPECT_EQ(states(), idle) << cancel;
   }
 }
 
