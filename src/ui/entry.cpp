@@ -1,12 +1,15 @@
 #include <windows.h>
 
 #include "catalogue/catalogue.h"
+#include "platform/com_ptr.h"
 #include "platform/program_folder.h"
 #include "toolkit/message_pump.h"
 #include "ui/main_window.h"
 #include "ui/splash_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  // The windows hand screen readers their accessible objects through COM.
+  platform::ComApartment apartment;
   const std::wstring programFolder = platform::ProgramFolder();
   catalogue::InstallDefaultSelection(programFolder);
   ui::MainWindow window(instance, programFolder, commandLine ? commandLine : L"");

@@ -143,8 +143,9 @@ void MainWindow::CreateControls() {
 
   // The frame's mnemonic leads to the result list, the next control.
   frame_ = AddControl(&MainLayout::frame, L"BUTTON", L"St&atus", BS_GROUPBOX);
-  list_ = AddControl(&MainLayout::list, WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER,
-                     0, WS_EX_CLIENTEDGE);
+  // Never shown: the name a screen reader gives the list.
+  list_ = AddControl(&MainLayout::list, WC_LISTVIEWW, L"Results",
+                     WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0, WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
   toolkit::KeepReturnKey(list_);
   toolkit::AddListColumns(list_, kResultColumnTable, dpi_);
@@ -278,6 +279,7 @@ void MainWindow::ApplySkin() {
 
 void MainWindow::ShowPage(Page page) {
   page_ = page;
+  navigation_.SetCurrent(page == Page::Home ? kShowHomeCommand : kShowStatusCommand);
   for (HWND control : homePage_) ShowWindow(control, page == Page::Home ? SW_SHOW : SW_HIDE);
   for (HWND control : statusPage_) ShowWindow(control, page == Page::Status ? SW_SHOW : SW_HIDE);
 }

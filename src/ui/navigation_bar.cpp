@@ -142,9 +142,38 @@ void NavigationBar::SetDpi(UINT dpi) {
 
 void NavigationBar::SetUnavailable(UINT command, std::wstring reason) {
   for (size_t i = 0; i < std::size(kImages); ++i) {
-    if (kImages[i].command == command) unavailable_[i] = std::move(reason);
+    if (kImages[i].command != command) continue;
+    unavailable_[i] = std::move(reason);
+    toolkit::DrawnItemsAccessible::NotifyState(hwnd_, static_cast<int>(i));
   }
   if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void NavigationBar::SetCurrent(UINT command) {
+  for (int i = 0; i < static_cast<int>(std::size(kImages)); ++i) {
+    if (kImages[i].command != command || i == current_) continue;
+    toolkit::DrawnItemsAccessible::NotifyState(hwnd_, current_);
+    current_ = i;
+    toolkit::DrawnItemsAccessible::NotifyState(hwnd_, current_);
+  }
+}
+
+int NavigationBar::ItemCount() const { return static_cast<int>(std::size(kImages)); }
+
+toolkit::DrawnItem NavigationBar::Item(int index) const {
+  toolkit::DrawnItem item;
+  item.name = kImages[index].caption;
+  item.place = ImageRect(index);
+  item.description = unavailable_[index];
+  item.action = L"Press";
+  if (index == current_) item.state |= STATE_SYSTEM_SELECTED;
+  if (!Available(index)) item.state |= STATE_SYSTEM_UNAVAILABLE;
+  return item;
+}
+
+void NavigationBar::DoDefault(int index) {
+  // Posted: a screen reader's call returns before the command opens a window or ends the program.
+  if (Available(index)) PostMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(kImages[index].command, 0), 0);
 }
 
 bool NavigationBar::Available(int index) const {
@@ -218,7 +247,12 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_SETFOCUS:
+      toolkit::DrawnItemsAccessible::NotifyFocus(hwnd_, focused_);
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
     case WM_KILLFOCUS: InvalidateRect(hwnd_, nullptr, TRUE); return 0;
+    case WM_GETOBJECT: return accessible_.Answer(hwnd_, *this, L"Navigation", ROLE_SYSTEM_TOOLBAR, wParam, lParam);
+    case WM_DESTROY: accessible_.Detach(); return 0;
     case WM_GETDLGCODE: {
       const auto* key = reinterpret_cast<const MSG*>(lParam);
       bool enter = key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
@@ -253,6 +287,7 @@ void NavigationBar::Key(WPARAM key) {
       return;
     default: return;
   }
+  toolkit::DrawnItemsAccessible::NotifyFocus(hwnd_, focused_);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

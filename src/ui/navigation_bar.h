@@ -2,9 +2,11 @@
 // The column of navigation images beside the main window's pages. A click on an image sends its
 // command to the parent as WM_COMMAND; the image under the pointer carries a thin frame. From the
 // keyboard the bar is one tab stop: the arrow keys move the focus between images, Enter or Space
-// sends the focused image's command.
+// sends the focused image's command. A screen reader meets the bar as a tool bar of push buttons, the
+// current page's selected.
 #include <windows.h>
 
+#include "toolkit/drawn_items_accessible.h"
 #include "toolkit/window_class.h"
 
 #include <span>
@@ -25,7 +27,7 @@ struct NavigationImage {
 // Image1 to Image6, Image9 and Image10 from the top; Image11 (help) alone at the bottom.
 std::span<const NavigationImage> NavigationImages();
 
-class NavigationBar {
+class NavigationBar final : private toolkit::DrawnItems {
  public:
   static constexpr int kNoImage = -1;
 
@@ -41,6 +43,8 @@ class NavigationBar {
   // The image of `command` is drawn grey, does nothing when clicked, and shows `reason` as its tip.
   void SetUnavailable(UINT command, std::wstring reason);
   bool Available(int index) const;
+  // The image of the page shown; its entry reads as selected.
+  void SetCurrent(UINT command);
   HWND ToolTips() const { return tips_.get(); }
   // Where image i sits in the bar's client area.
   RECT ImageRect(int index) const;
@@ -54,15 +58,21 @@ class NavigationBar {
   void Key(WPARAM key);
   void Paint(HDC dc);
   void PlaceTips();
+  int ItemCount() const override;
+  toolkit::DrawnItem Item(int index) const override;
+  int FocusedItem() const override { return focused_; }
+  void DoDefault(int index) override;
 
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;  // owned by whoever set it
   int hovered_ = kNoImage;
   int pressed_ = kNoImage;
   int focused_ = 0;
+  int current_ = 0;
   UINT dpi_ = 96;
   std::vector<std::wstring> unavailable_;  // per image: why it is unavailable, empty when it is not
   platform::Window tips_;
+  toolkit::DrawnItemsAccessible accessible_;
 };
 
 }  // namespace ui
