@@ -10,6 +10,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
+#include "toolkit/menus.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/messages.h"
 #include "toolkit/skin.h"
@@ -24,6 +25,13 @@ constexpr wchar_t kStopCaption[] = L"&Stop";
 constexpr wchar_t kParentEntry[] = L"..";
 constexpr WPARAM kInitialExtent = 700;
 constexpr size_t kExtentPerCharacter = 9;
+
+// The menus of the window's bar, from left to right.
+const toolkit::Menu kMenus[] = {
+    {L"&File", {{{L"E&xit", LocateWindow::kMenuExitId}}}},
+    {L"&Options", {{{L"Op&tions", LocateWindow::kMenuOptionsId}, {L"&Reset All", LocateWindow::kMenuResetId}}}},
+    {L"&Help", {{{L"Abou&t", LocateWindow::kMenuAboutId}}}},
+};
 
 constexpr wchar_t kDeleteWarning[] =
     L"Deleting file from your Hard Disk is risky... make sure you know what your doing!\r\n"
@@ -122,17 +130,7 @@ toolkit::DialogTemplate LocateWindow::Template() const {
 }
 
 void LocateWindow::AttachMenu() {
-  HMENU file = CreatePopupMenu();
-  AppendMenuW(file, MF_STRING, kMenuExitId, L"E&xit");
-  HMENU options = CreatePopupMenu();
-  AppendMenuW(options, MF_STRING, kMenuOptionsId, L"Op&tions");
-  AppendMenuW(options, MF_STRING, kMenuResetId, L"&Reset All");
-  HMENU help = CreatePopupMenu();
-  AppendMenuW(help, MF_STRING, kMenuAboutId, L"Abou&t");
-  HMENU bar = CreateMenu();
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(options), L"&Options");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+  HMENU bar = toolkit::CreateMenuBar(kMenus);
   // The window owns its menu from here on and destroys it with itself. The bar takes its height
   // from the client area, which the window gets back by growing.
   RECT before, after, window;
