@@ -13,7 +13,6 @@
 #include "toolkit/menus.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/messages.h"
-#include "toolkit/skin.h"
 
 namespace dialogs {
 
@@ -78,23 +77,23 @@ void ShowFileSearch(HWND owner, const std::wstring& programFolder) {
 }
 
 LocateWindow::LocateWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings)
-    : Dialog({{kFindId, BN_CLICKED, [this] { Find(); }},
-              {kExitId, BN_CLICKED, [this] { Action(); }},
-              {kDeleteId, BN_CLICKED, [this] { Delete(); }},
-              {kSelectAllId, BN_CLICKED, [this] { SelectAll(true); }},
-              {kSelectNoneId, BN_CLICKED, [this] { SelectAll(false); }},
-              {kOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
-              {kRecycleId, BN_CLICKED, [this] { StoreCheck(kRecycleId, L"Recycele"); }},
-              {kSubFoldersId, BN_CLICKED, [this] { StoreCheck(kSubFoldersId, L"SubFolders"); }},
-              {kDriveId, CBN_SELCHANGE, [this] { DriveChanged(); }},
-              {kFolderId, LBN_DBLCLK, [this] { OpenSelectedFolder(); }},
-              {kSearchStringId, EN_CHANGE, [this] { SearchStringChanged(); }},
-              {IDOK, BN_CLICKED, [this] { EnterPressed(); }},
-              {IDCANCEL, BN_CLICKED, [this] { Close(); }},
-              {kMenuExitId, BN_CLICKED, [this] { Close(); }},
-              {kMenuOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
-              {kMenuResetId, BN_CLICKED, [this] { ResetAll(); }},
-              {kMenuAboutId, BN_CLICKED, [this] { dialogs::ShowAbout(Handle()); }}}),
+    : Dialog(programFolder, {{kFindId, BN_CLICKED, [this] { Find(); }},
+                             {kExitId, BN_CLICKED, [this] { Action(); }},
+                             {kDeleteId, BN_CLICKED, [this] { Delete(); }},
+                             {kSelectAllId, BN_CLICKED, [this] { SelectAll(true); }},
+                             {kSelectNoneId, BN_CLICKED, [this] { SelectAll(false); }},
+                             {kOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
+                             {kRecycleId, BN_CLICKED, [this] { StoreCheck(kRecycleId, L"Recycele"); }},
+                             {kSubFoldersId, BN_CLICKED, [this] { StoreCheck(kSubFoldersId, L"SubFolders"); }},
+                             {kDriveId, CBN_SELCHANGE, [this] { DriveChanged(); }},
+                             {kFolderId, LBN_DBLCLK, [this] { OpenSelectedFolder(); }},
+                             {kSearchStringId, EN_CHANGE, [this] { SearchStringChanged(); }},
+                             {IDOK, BN_CLICKED, [this] { EnterPressed(); }},
+                             {IDCANCEL, BN_CLICKED, [this] { Close(); }},
+                             {kMenuExitId, BN_CLICKED, [this] { Close(); }},
+                             {kMenuOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
+                             {kMenuResetId, BN_CLICKED, [this] { ResetAll(); }},
+                             {kMenuAboutId, BN_CLICKED, [this] { dialogs::ShowAbout(Handle()); }}}),
       programFolder_(std::move(programFolder)),
       settings_(std::move(settings)) {}
 
@@ -159,7 +158,6 @@ void LocateWindow::Load() {
   AttachMenu();
   AnchorControls();
   ShowStatus(L"");
-  toolkit::ApplySkinFile(hwnd, programFolder_);
   // Every opening starts from these choices; stored values are not read back.
   settings_.Set(L"StartUp", L"AppPath", WithBackslash(programFolder_));
   CheckDlgButton(hwnd, kRecycleId, BST_CHECKED);
