@@ -433,6 +433,10 @@ TEST_F(DialogSkins, EveryWindowWearsTheProgramFoldersSkin) {
   preview.preview = true;
   windows.emplace_back("first cleaning",
                        [&] { return std::make_unique<dialogs::FirstCleaningWindow>(preview, program.Path()); });
+  windows.emplace_back("details", [&] {
+    return std::make_unique<dialogs::DetailsWindow>(L"Chrome Cache - Result", engine::ItemReport{}, false,
+                                                    program.Path());
+  });
   Canvas canvas({4, 4});
   for (const auto& [name, make] : windows) {
     auto dialog = make();
