@@ -8,7 +8,6 @@
 #include "platform/product_name.h"
 #include "platform/program_folder.h"
 #include "toolkit/product.h"
-#include "toolkit/skin.h"
 
 namespace dialogs {
 
@@ -19,7 +18,7 @@ constexpr WORD kLinkId = 101;
 }  // namespace
 
 AboutWindow::AboutWindow(std::wstring programFolder, std::function<void(const std::wstring&)> open)
-    : Dialog({{IDOK, BN_CLICKED, [this] { Close(); }}, {IDCANCEL, BN_CLICKED, [this] { Close(); }}}),
+    : Dialog(programFolder, {{IDOK, BN_CLICKED, [this] { Close(); }}, {IDCANCEL, BN_CLICKED, [this] { Close(); }}}),
       programFolder_(std::move(programFolder)),
       open_(open ? std::move(open) : engine::normal::OpenWithShell) {}
 
@@ -41,7 +40,6 @@ toolkit::DialogTemplate AboutWindow::Template() const {
 }
 
 void AboutWindow::Load() {
-  toolkit::ApplySkinFile(Handle(), programFolder_);
   // The link lays its text out from the left: sized to its text in the skin's font, with a pixel
   // around it for the focus frame, it stands centred under the centred lines.
   HWND link = GetDlgItem(Handle(), kLinkId);

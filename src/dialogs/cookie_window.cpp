@@ -10,7 +10,6 @@
 #include "platform/window_text.h"
 #include "toolkit/list_text_width.h"
 #include "toolkit/messages.h"
-#include "toolkit/skin.h"
 
 namespace dialogs {
 
@@ -51,11 +50,11 @@ void Fill(HWND list, const std::vector<std::wstring>& rows) {
 }  // namespace
 
 CookieKeepListWindow::CookieKeepListWindow(const std::wstring& programFolder, Census census)
-    : Dialog({{kSearchId, EN_CHANGE, [this] { ShowSites(); }},
-              {kAddId, BN_CLICKED, [this] { Add(); }},
-              {kRemoveId, BN_CLICKED, [this] { Remove(); }},
-              {IDOK, BN_CLICKED, [this] { Store(); }},
-              {IDCANCEL, BN_CLICKED, [this] { Close(IDCANCEL); }}}),
+    : Dialog(programFolder, {{kSearchId, EN_CHANGE, [this] { ShowSites(); }},
+                             {kAddId, BN_CLICKED, [this] { Add(); }},
+                             {kRemoveId, BN_CLICKED, [this] { Remove(); }},
+                             {IDOK, BN_CLICKED, [this] { Store(); }},
+                             {IDCANCEL, BN_CLICKED, [this] { Close(IDCANCEL); }}}),
       programFolder_(programFolder),
       census_(std::move(census)) {}
 
@@ -82,7 +81,6 @@ toolkit::DialogTemplate CookieKeepListWindow::Template() const {
 }
 
 void CookieKeepListWindow::Load() {
-  toolkit::ApplySkinFile(Handle(), programFolder_);
   keeplists::CookieCensus census = census_();
   sites_ = std::move(census.sites);
   note_ =

@@ -4,7 +4,6 @@
 
 #include "platform/handles.h"
 #include "toolkit/dpi.h"
-#include "toolkit/keyboard.h"
 #include "toolkit/list_view.h"
 #include "toolkit/skin.h"
 
@@ -12,80 +11,60 @@ namespace dialogs {
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"TrellwipeDetailsWindow";
 constexpr UINT kCloseId = IDCANCEL;
 constexpr int kGap = 8;
+// The window's size in pixels at 96 DPI.
+constexpr SIZE kDesignSize = {640, 400};
 
 }  // namespace
 
 DetailsWindow::DetailsWindow(std::wstring title, engine::ItemReport item, bool preview, std::wstring programFolder)
-    : title_(std::move(title)),
+    : Dialog(programFolder, {{kCloseId, BN_CLICKED, [this] { Close(); }}}),
+      title_(std::move(title)),
       item_(std::move(item)),
       lines_(item_, preview),
       programFolder_(std::move(programFolder)) {}
 
-DetailsWindow::~DetailsWindow() {
-  if (hwnd_) DestroyWindow(hwnd_);
+toolkit::DialogTemplate DetailsWindow::Template() const {
+  // Sized in pixels for its monitor once it exists.
+  return {DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 320, 200, title_.c_str()};
 }
 
-bool DetailsWindow::Create(HWND owner, bool visible) {
+void DetailsWindow::MakeControls() {
+  HWND hwnd = Handle();
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  toolkit::RegisterWindowClass({kClassName, toolkit::ObjectProcedure<DetailsWindow>, instance});
-  if (!CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, title_.c_str(),
-                       WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, CW_USEDEFAULT, CW_USEDEFAULT, 640, 400,
-                       owner, nullptr, instance, this)) {
-    return false;
-  }
-  dpi_ = toolkit::WindowDpi(hwnd_);
-  if (dpi_ != toolkit::kDesignDpi) {
-    SetWindowPos(hwnd_, nullptr, 0, 0, toolkit::Scale(640, dpi_), toolkit::Scale(400, dpi_),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  LOGFONTW font = toolkit::MessageFont(dpi_);
-  font_.reset(CreateFontIndirectW(&font));
+  dpi_ = toolkit::WindowDpi(hwnd);
+  SetWindowPos(hwnd, nullptr, 0, 0, toolkit::Scale(kDesignSize.cx, dpi_), toolkit::Scale(kDesignSize.cy, dpi_),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
+  // The button comes first, so that it has the focus as the window opens; Tab goes on to the lines.
+  close_ = CreateWindowExW(0, L"BUTTON", L"&Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
+                           hwnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCloseId)), instance, nullptr);
   list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_OWNERDATA |
                               LVS_OWNERDRAWFIXED | LVS_SINGLESEL,
-                          0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
-  close_ = CreateWindowExW(0, L"BUTTON", L"&Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
-                           hwnd_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCloseId)), instance, nullptr);
-  for (HWND control : {list_, close_}) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  }
+                          0, 0, 0, 0, hwnd, nullptr, instance, nullptr);
+  MakeFont();
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
   // One column without a header, sized with the list.
   toolkit::AddListColumns(list_, {{L"", 0}}, toolkit::kDesignDpi);
   ListView_SetItemCountEx(list_, static_cast<int>(lines_.size()), 0);
-  Layout();
-  toolkit::ApplySkinFile(hwnd_, programFolder_);
-  if (visible) {
-    ShowWindow(hwnd_, SW_SHOW);
-    SetFocus(close_);
-  }
-  return true;
 }
 
-void DetailsWindow::ShowModal(HWND owner) {
-  if (!Create(owner, true)) return;
-  if (owner) EnableWindow(owner, FALSE);
-  MSG message;
-  while (!closed_) {
-    if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
-      // The program is ending: the main loop must see the quit message too.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    if (IsDialogMessageW(hwnd_, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+void DetailsWindow::Load() {
+  SendMessageW(Handle(), DM_SETDEFID, kCloseId, 0);
+  Layout();
+}
+
+void DetailsWindow::MakeFont() {
+  // The controls let go of the old font before it is deleted.
+  platform::Font oldFont = std::move(font_);
+  LOGFONTW font = toolkit::MessageFont(dpi_);
+  font_.reset(CreateFontIndirectW(&font));
+  for (HWND control : {list_, close_}) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   }
-  if (owner) {
-    EnableWindow(owner, TRUE);
-    SetForegroundWindow(owner);
-  }
-  if (hwnd_) DestroyWindow(hwnd_);
 }
 
 void DetailsWindow::ShowLine(NMLVDISPINFOW& info) {
@@ -124,7 +103,7 @@ void DetailsWindow::DrawLine(const DRAWITEMSTRUCT& draw) {
 
 // A row as high as the list's own rows would be in the window's font.
 void DetailsWindow::MeasureLine(MEASUREITEMSTRUCT& measure) const {
-  platform::WindowDc dc(hwnd_);
+  platform::WindowDc dc(Handle());
   platform::SelectedObject font(dc.get(), font_.get());
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc.get(), &metrics);
@@ -149,7 +128,7 @@ DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi) {
 
 void DetailsWindow::Layout() {
   RECT client;
-  GetClientRect(hwnd_, &client);
+  GetClientRect(Handle(), &client);
   const DetailsLayout layout = LayOutDetailsWindow({client.right, client.bottom}, dpi_);
   for (const auto& [control, rect] : {std::pair{list_, layout.lines}, std::pair{close_, layout.close}}) {
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
@@ -157,31 +136,24 @@ void DetailsWindow::Layout() {
   FitColumn();
 }
 
-LRESULT DetailsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (focus_.Handle(hwnd_, message, wParam, lParam)) return 0;
+INT_PTR DetailsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       if (list_) Layout();
-      return 0;
+      return TRUE;
     case WM_GETFONT:
       // The skin sizes its font from the window's, which follows the DPI.
-      return reinterpret_cast<LRESULT>(font_.get());
-    case DM_GETDEFID: return toolkit::DefaultButtonReply(kCloseId);
-    case WM_DPICHANGED: {
-      dpi_ = toolkit::MoveToSuggestedRect(hwnd_, wParam, lParam);
-      // The controls let go of the old font before it is deleted.
-      platform::Font oldFont = std::move(font_);
-      LOGFONTW font = toolkit::MessageFont(dpi_);
-      font_.reset(CreateFontIndirectW(&font));
-      for (HWND control : {list_, close_}) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-      }
-      toolkit::ApplySkinFile(hwnd_, programFolder_);
+      SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(font_.get()));
+      return TRUE;
+    case WM_DPICHANGED:
+      dpi_ = toolkit::MoveToSuggestedRect(Handle(), wParam, lParam);
+      MakeFont();
+      // The skin's font follows the window's.
+      toolkit::ApplySkinFile(Handle(), programFolder_);
       // The lines are measured again in the new font as they are shown.
       columnWidth_ = 0;
       Layout();
-      return 0;
-    }
+      return TRUE;
     case WM_MEASUREITEM:
       if (wParam == 0 && reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType == ODT_LISTVIEW) {
         MeasureLine(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
@@ -198,28 +170,17 @@ LRESULT DetailsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->hwndFrom == list_ && header->code == LVN_GETDISPINFOW) {
         ShowLine(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
-        return 0;
+        return TRUE;
       }
       break;
     }
-    case WM_COMMAND:
-      if (LOWORD(wParam) == kCloseId) {
-        SendMessageW(hwnd_, WM_CLOSE, 0, 0);
-        return 0;
-      }
-      break;
-    case WM_CLOSE:
-      closed_ = true;
-      DestroyWindow(hwnd_);
-      return 0;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return FALSE;
 }
 
 void ShowDetails(HWND owner, const std::wstring& title, const engine::ItemReport& item, bool preview,
                  const std::wstring& programFolder) {
-  DetailsWindow window(title, item, preview, programFolder);
-  window.ShowModal(owner);
+  DetailsWindow(title, item, preview, programFolder).ShowModal(owner);
 }
 
 }  // namespace dialogs

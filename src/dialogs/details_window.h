@@ -9,8 +9,7 @@
 
 #include "engine/run_report.h"
 #include "platform/handles.h"
-#include "toolkit/keyboard.h"
-#include "toolkit/window_class.h"
+#include "toolkit/dialog.h"
 
 namespace dialogs {
 
@@ -20,28 +19,23 @@ struct DetailsLayout {
 // Where the list and the button sit in a client area of that size at `dpi`.
 DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi);
 
-class DetailsWindow {
+class DetailsWindow : public toolkit::Dialog {
  public:
   // Keeps its own copy of the item: a run that starts while the window is open does not change it.
   DetailsWindow(std::wstring title, engine::ItemReport item, bool preview, std::wstring programFolder);
-  ~DetailsWindow();
-  DetailsWindow(const DetailsWindow&) = delete;
-  DetailsWindow& operator=(const DetailsWindow&) = delete;
 
-  // Creates the window modeless, so that tests can drive it; false when the platform refused.
-  bool Create(HWND owner, bool visible);
-  // Creates the window and returns once the user has closed it; the owner is disabled meanwhile.
-  void ShowModal(HWND owner);
-
-  HWND Handle() const { return hwnd_; }
   HWND Lines() const { return list_; }
   HWND CloseButton() const { return close_; }
   UINT Dpi() const { return dpi_; }
 
  private:
-  template <typename T>
-  friend LRESULT CALLBACK toolkit::ObjectProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  toolkit::DialogTemplate Template() const override;
+  // The window's size, font and controls at its monitor's DPI, which the skin takes its font from.
+  void MakeControls() override;
+  void Load() override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The window's font, and each control's, at `dpi_`.
+  void MakeFont();
   void Layout();
   // Hands the list a line's text when it asks (the rows themselves are drawn by DrawLine).
   void ShowLine(NMLVDISPINFOW& info);
@@ -55,13 +49,10 @@ class DetailsWindow {
   engine::DetailLines lines_;
   int columnWidth_ = 0;
   std::wstring programFolder_;
-  HWND hwnd_ = nullptr;
   HWND list_ = nullptr;
   HWND close_ = nullptr;
   platform::Font font_;
   UINT dpi_ = 96;
-  toolkit::FocusKeeper focus_;
-  bool closed_ = false;
 };
 
 // The modal details of a row, owned by `owner`.

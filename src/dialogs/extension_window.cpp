@@ -6,7 +6,6 @@
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "toolkit/messages.h"
-#include "toolkit/skin.h"
 
 namespace dialogs {
 
@@ -16,12 +15,12 @@ constexpr wchar_t kAddStart[] = L"*.";
 
 ExtensionWindow::ExtensionWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings,
                                  SearchStringSink searchString)
-    : Dialog({{kAddId, BN_CLICKED, [this] { Add(); }},
-              {kRemoveId, BN_CLICKED, [this] { Remove(); }},
-              {kDefaultId, BN_CLICKED, [this] { Default(); }},
-              {kDoneId, BN_CLICKED, [this] { Close(); }},
-              {IDCANCEL, BN_CLICKED, [this] { Close(); }},
-              {IDOK, BN_CLICKED, [this] { EnterPressed(); }}}),
+    : Dialog(programFolder, {{kAddId, BN_CLICKED, [this] { Add(); }},
+                             {kRemoveId, BN_CLICKED, [this] { Remove(); }},
+                             {kDefaultId, BN_CLICKED, [this] { Default(); }},
+                             {kDoneId, BN_CLICKED, [this] { Close(); }},
+                             {IDCANCEL, BN_CLICKED, [this] { Close(); }},
+                             {IDOK, BN_CLICKED, [this] { EnterPressed(); }}}),
       programFolder_(std::move(programFolder)),
       settings_(std::move(settings)),
       searchString_(std::move(searchString)) {}
@@ -46,7 +45,6 @@ toolkit::DialogTemplate ExtensionWindow::Template() const {
 }
 
 void ExtensionWindow::Load() {
-  toolkit::ApplySkinFile(Handle(), programFolder_);
   if (settings_.Get(L"General", L"MaxLogSize").empty()) settings_.Set(L"General", L"MaxLogSize", L"80");
   FillList();
 }

@@ -5,7 +5,6 @@
 #include "platform/handles.h"
 #include "platform/window_text.h"
 #include "toolkit/dpi.h"
-#include "toolkit/skin.h"
 
 namespace dialogs {
 
@@ -58,9 +57,9 @@ void Place(HWND control, int x, int y, int width, int height) { MoveWindow(contr
 
 FirstCleaningWindow::FirstCleaningWindow(const engine::RunReport& preview, std::wstring programFolder,
                                          std::optional<RECT> workArea)
-    : Dialog({{kCleanId, BN_CLICKED, [this] { Choose(FirstCleaningChoice::Clean); }},
-              {kPreviewId, BN_CLICKED, [this] { Choose(FirstCleaningChoice::Preview); }},
-              {IDCANCEL, BN_CLICKED, [this] { Choose(FirstCleaningChoice::Cancel); }}}),
+    : Dialog(programFolder, {{kCleanId, BN_CLICKED, [this] { Choose(FirstCleaningChoice::Clean); }},
+                             {kPreviewId, BN_CLICKED, [this] { Choose(FirstCleaningChoice::Preview); }},
+                             {IDCANCEL, BN_CLICKED, [this] { Choose(FirstCleaningChoice::Cancel); }}}),
       programFolder_(std::move(programFolder)),
       workArea_(workArea) {
   // An item that finds nothing to erase (a program that is not installed) is not named.
@@ -88,7 +87,6 @@ toolkit::DialogTemplate FirstCleaningWindow::Template() const {
 }
 
 void FirstCleaningWindow::Load() {
-  toolkit::ApplySkinFile(Handle(), programFolder_);
   SetWindowTextW(Control(kQuestionId), question_.c_str());
   for (const std::wstring& label : labels_) {
     SendMessageW(Items(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));

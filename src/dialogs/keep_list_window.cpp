@@ -4,7 +4,6 @@
 #include "platform/text.h"
 #include "toolkit/list_text_width.h"
 #include "toolkit/messages.h"
-#include "toolkit/skin.h"
 
 namespace dialogs {
 
@@ -20,7 +19,9 @@ constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
 }  // namespace
 
 KeepListWindow::KeepListWindow(Texts texts, std::wstring keepListFile)
-    : Dialog({{kAddId, BN_CLICKED, [this] { Add(); }},
+    // The keep list lies in the program folder, beside the skin.
+    : Dialog(keepListFile.substr(0, keepListFile.find_last_of(L'\\')),
+             {{kAddId, BN_CLICKED, [this] { Add(); }},
               {kRemoveId, BN_CLICKED, [this] { Remove(); }},
               {IDCANCEL, BN_CLICKED, [this] { Close(IDCANCEL); }}}),
       texts_(texts),
@@ -40,11 +41,7 @@ toolkit::DialogTemplate KeepListWindow::Template() const {
   return dialog;
 }
 
-void KeepListWindow::Load() {
-  // The keep list lies in the program folder, beside the skin.
-  toolkit::ApplySkinFile(Handle(), keepListFile_.substr(0, keepListFile_.find_last_of(L'\\')));
-  LoadLists();
-}
+void KeepListWindow::Load() { LoadLists(); }
 
 void KeepListWindow::Fill(HWND list, const std::vector<std::wstring>& items) {
   for (const std::wstring& item : items) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));

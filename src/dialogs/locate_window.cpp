@@ -10,9 +10,9 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
+#include "toolkit/menus.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/messages.h"
-#include "toolkit/skin.h"
 
 namespace dialogs {
 
@@ -24,6 +24,13 @@ constexpr wchar_t kStopCaption[] = L"&Stop";
 constexpr wchar_t kParentEntry[] = L"..";
 constexpr WPARAM kInitialExtent = 700;
 constexpr size_t kExtentPerCharacter = 9;
+
+// The menus of the window's bar, from left to right.
+const toolkit::Menu kMenus[] = {
+    {L"&File", {{{L"E&xit", LocateWindow::kMenuExitId}}}},
+    {L"&Options", {{{L"Op&tions", LocateWindow::kMenuOptionsId}, {L"&Reset All", LocateWindow::kMenuResetId}}}},
+    {L"&Help", {{{L"Abou&t", LocateWindow::kMenuAboutId}}}},
+};
 
 constexpr wchar_t kDeleteWarning[] =
     L"Deleting file from your Hard Disk is risky... make sure you know what your doing!\r\n"
@@ -70,23 +77,23 @@ void ShowFileSearch(HWND owner, const std::wstring& programFolder) {
 }
 
 LocateWindow::LocateWindow(std::wstring programFolder, filesearch::DiskmoteSettings settings)
-    : Dialog({{kFindId, BN_CLICKED, [this] { Find(); }},
-              {kExitId, BN_CLICKED, [this] { Action(); }},
-              {kDeleteId, BN_CLICKED, [this] { Delete(); }},
-              {kSelectAllId, BN_CLICKED, [this] { SelectAll(true); }},
-              {kSelectNoneId, BN_CLICKED, [this] { SelectAll(false); }},
-              {kOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
-              {kRecycleId, BN_CLICKED, [this] { StoreCheck(kRecycleId, L"Recycele"); }},
-              {kSubFoldersId, BN_CLICKED, [this] { StoreCheck(kSubFoldersId, L"SubFolders"); }},
-              {kDriveId, CBN_SELCHANGE, [this] { DriveChanged(); }},
-              {kFolderId, LBN_DBLCLK, [this] { OpenSelectedFolder(); }},
-              {kSearchStringId, EN_CHANGE, [this] { SearchStringChanged(); }},
-              {IDOK, BN_CLICKED, [this] { EnterPressed(); }},
-              {IDCANCEL, BN_CLICKED, [this] { Close(); }},
-              {kMenuExitId, BN_CLICKED, [this] { Close(); }},
-              {kMenuOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
-              {kMenuResetId, BN_CLICKED, [this] { ResetAll(); }},
-              {kMenuAboutId, BN_CLICKED, [this] { dialogs::ShowAbout(Handle()); }}}),
+    : Dialog(programFolder, {{kFindId, BN_CLICKED, [this] { Find(); }},
+                             {kExitId, BN_CLICKED, [this] { Action(); }},
+                             {kDeleteId, BN_CLICKED, [this] { Delete(); }},
+                             {kSelectAllId, BN_CLICKED, [this] { SelectAll(true); }},
+                             {kSelectNoneId, BN_CLICKED, [this] { SelectAll(false); }},
+                             {kOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
+                             {kRecycleId, BN_CLICKED, [this] { StoreCheck(kRecycleId, L"Recycele"); }},
+                             {kSubFoldersId, BN_CLICKED, [this] { StoreCheck(kSubFoldersId, L"SubFolders"); }},
+                             {kDriveId, CBN_SELCHANGE, [this] { DriveChanged(); }},
+                             {kFolderId, LBN_DBLCLK, [this] { OpenSelectedFolder(); }},
+                             {kSearchStringId, EN_CHANGE, [this] { SearchStringChanged(); }},
+                             {IDOK, BN_CLICKED, [this] { EnterPressed(); }},
+                             {IDCANCEL, BN_CLICKED, [this] { Close(); }},
+                             {kMenuExitId, BN_CLICKED, [this] { Close(); }},
+                             {kMenuOptionsId, BN_CLICKED, [this] { OpenOptions(); }},
+                             {kMenuResetId, BN_CLICKED, [this] { ResetAll(); }},
+                             {kMenuAboutId, BN_CLICKED, [this] { dialogs::ShowAbout(Handle()); }}}),
       programFolder_(std::move(programFolder)),
       settings_(std::move(settings)) {}
 
@@ -122,17 +129,7 @@ toolkit::DialogTemplate LocateWindow::Template() const {
 }
 
 void LocateWindow::AttachMenu() {
-  HMENU file = CreatePopupMenu();
-  AppendMenuW(file, MF_STRING, kMenuExitId, L"E&xit");
-  HMENU options = CreatePopupMenu();
-  AppendMenuW(options, MF_STRING, kMenuOptionsId, L"Op&tions");
-  AppendMenuW(options, MF_STRING, kMenuResetId, L"&Reset All");
-  HMENU help = CreatePopupMenu();
-  AppendMenuW(help, MF_STRING, kMenuAboutId, L"Abou&t");
-  HMENU bar = CreateMenu();
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(options), L"&Options");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+  HMENU bar = toolkit::CreateMenuBar(kMenus);
   // The window owns its menu from here on and destroys it with itself. The bar takes its height
   // from the client area, which the window gets back by growing.
   RECT before, after, window;
@@ -161,7 +158,6 @@ void LocateWindow::Load() {
   AttachMenu();
   AnchorControls();
   ShowStatus(L"");
-  toolkit::ApplySkinFile(hwnd, programFolder_);
   // Every opening starts from these choices; stored values are not read back.
   settings_.Set(L"StartUp", L"AppPath", WithBackslash(programFolder_));
   CheckDlgButton(hwnd, kRecycleId, BST_CHECKED);

@@ -11,7 +11,6 @@
 #include "settings/item_flags.h"
 #include "toolkit/dialog_template.h"
 #include "toolkit/messages.h"
-#include "toolkit/skin.h"
 
 namespace dialogs {
 
@@ -157,11 +156,11 @@ void RegisterTabClass() {
 
 OptionsWindow::OptionsWindow(settings::BossKeySwitch bossKey, std::wstring programFolder,
                              std::vector<const catalogue::ClosingBrowser*> browsers)
-    : Dialog({{chkDaily, BN_CLICKED, [this] { TickEveryDay(); }},
-              {Check1, BN_CLICKED, [this] { ShowBossKeyState(); }},
-              {cmbBossKeyLetter, CBN_SELCHANGE, [this] { ShowBossKeyState(); }},
-              {Command1, BN_CLICKED, [this] { Accept(); }},
-              {Command2, BN_CLICKED, [this] { Close(IDCANCEL); }}}),
+    : Dialog(programFolder, {{chkDaily, BN_CLICKED, [this] { TickEveryDay(); }},
+                             {Check1, BN_CLICKED, [this] { ShowBossKeyState(); }},
+                             {cmbBossKeyLetter, CBN_SELCHANGE, [this] { ShowBossKeyState(); }},
+                             {Command1, BN_CLICKED, [this] { Accept(); }},
+                             {Command2, BN_CLICKED, [this] { Close(IDCANCEL); }}}),
       bossKey_(std::move(bossKey)),
       programFolder_(std::move(programFolder)),
       browsers_(std::move(browsers)),
@@ -178,7 +177,6 @@ toolkit::DialogTemplate OptionsWindow::Template() const {
 
 void OptionsWindow::Load() {
   accepted_ = false;
-  toolkit::ApplySkinFile(Handle(), programFolder_);
 
   HWND tab = Control(SSTab1);
   for (size_t i = 0; i < std::size(kTabs); ++i) {

@@ -8,7 +8,6 @@
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
 #include "toolkit/messages.h"
-#include "toolkit/skin.h"
 
 namespace dialogs {
 
@@ -144,12 +143,12 @@ std::wstring Marks(const catalogue::rules::RuleChange& change) {
 }  // namespace
 
 RuleChangesWindow::RuleChangesWindow(std::wstring programFolder, catalogue::rules::RulesDownload download)
-    : Dialog({{kUseId, BN_CLICKED, [this] { UseNewRules(); }},
-              {IDCANCEL, BN_CLICKED,
-               [this] {
-                 catalogue::rules::DiscardPendingRules(programFolder_);
-                 Close(IDCANCEL);
-               }}}),
+    : Dialog(programFolder, {{kUseId, BN_CLICKED, [this] { UseNewRules(); }},
+                             {IDCANCEL, BN_CLICKED,
+                              [this] {
+                                catalogue::rules::DiscardPendingRules(programFolder_);
+                                Close(IDCANCEL);
+                              }}}),
       programFolder_(std::move(programFolder)),
       download_(std::move(download)) {}
 
@@ -167,7 +166,6 @@ toolkit::DialogTemplate RuleChangesWindow::Template() const {
 }
 
 void RuleChangesWindow::Load() {
-  toolkit::ApplySkinFile(Handle(), programFolder_);
   HWND summary = GetWindow(Handle(), GW_CHILD);
   const std::wstring text = L"The downloaded winapp2.ini has " + std::to_wstring(download_.newEntries) +
                             L" entries, the one in place " + std::to_wstring(download_.oldEntries) + L": " +

@@ -3,7 +3,9 @@
 namespace dialogs {
 
 SelectionPage::SelectionPage(SIZE size)
-    : template_(DS_CONTROL | WS_CHILD | WS_CLIPSIBLINGS, static_cast<short>(size.cx), static_cast<short>(size.cy),
+    // The page wears the skin of the window that holds it.
+    : Dialog({}),
+      template_(DS_CONTROL | WS_CHILD | WS_CLIPSIBLINGS, static_cast<short>(size.cx), static_cast<short>(size.cy),
                 L"") {}
 
 // Destroyed while this object still handles its messages.

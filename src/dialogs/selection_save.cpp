@@ -20,7 +20,6 @@
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
 #include "toolkit/messages.h"
-#include "toolkit/skin.h"
 
 // What the window shows read from the settings file, the custom list and the plug-ins, and written back.
 namespace dialogs {
@@ -42,7 +41,6 @@ std::wstring PluginDescription(const catalogue::plugins::PluginEntry& entry) {
 }  // namespace
 
 void SelectionWindow::LoadState() {
-  toolkit::ApplySkinFile(Handle(), programFolder_);
   const std::wstring settingsFile = SettingsFile(programFolder_);
   auto flags = ItemFlags();
   auto isMail = [](const ItemFlag& flag) {

@@ -61,7 +61,7 @@ void ShowCleaningSettings(HWND owner, const std::wstring& programFolder) {
 }
 
 SelectionWindow::SelectionWindow(std::wstring programFolder, SelectionServices services)
-    : programFolder_(std::move(programFolder)), services_(std::move(services)) {}
+    : Dialog(programFolder), programFolder_(std::move(programFolder)), services_(std::move(services)) {}
 
 SelectionWindow::~SelectionWindow() {
   if (Handle()) DestroyWindow(Handle());
@@ -95,12 +95,13 @@ toolkit::DialogTemplate SelectionWindow::Template() const {
   return dialog;
 }
 
-void SelectionWindow::Load() {
+void SelectionWindow::MakeControls() {
   ruleChoices_ = catalogue::rules::RuleChoices(programFolder_);
   NoteRuleOverlaps();
   Build();
-  LoadState();
 }
+
+void SelectionWindow::Load() { LoadState(); }
 
 void SelectionWindow::ShowPage(HWND tabs) {
   const std::vector<HWND>& pages = tabs == outerTabs_ ? outerPages_ : browserPages_;

@@ -92,6 +92,7 @@ class SelectionWindow : public toolkit::Dialog {
 
  private:
   toolkit::DialogTemplate Template() const override;
+  void MakeControls() override;
   void Load() override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Unload() override;

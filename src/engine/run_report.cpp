@@ -57,6 +57,28 @@ std::optional<std::wstring> DatabaseLine(const ItemReport& item, size_t& index, 
   return std::nullopt;
 }
 
+// The line at `index` among the opening ones: how much stayed behind (with `summary`), and for an
+// item that found nothing, why and what it looked for; else nothing, with the index moved past them.
+std::optional<std::wstring> OpeningLine(const ItemReport& item, bool summary, size_t& index) {
+  if (summary) {
+    if (index == 0) {
+      return L"This item left " + std::to_wstring(item.leftBehind.size()) +
+             (item.leftBehind.size() == 1 ? L" entry" : L" entries") + L" behind.";
+    }
+    --index;
+  }
+  if (item.lookedFor.empty()) return std::nullopt;
+  if (index == 0) {
+    // The user's own files and folders are found or not; a program is installed or not.
+    return item.outcome.starts_with(L"Not found")
+               ? L"Not found: none of the files and folders of the list exists; nothing was touched."
+               : L"Not installed: none of the folders and keys this item cleans exists; nothing was touched.";
+  }
+  if (index <= item.lookedFor.size()) return Joined({L"Looked for: ", item.lookedFor[index - 1]});
+  index -= 1 + item.lookedFor.size();
+  return std::nullopt;
+}
+
 // A path in lower case, in one allocation, for the reason Joined gives.
 std::wstring Lowered(wchar_t kind, std::wstring_view path) {
   std::wstring key;
@@ -370,23 +392,7 @@ DetailLines::DetailLines(const ItemReport& item, bool preview)
 
 std::wstring DetailLines::operator[](size_t index) const {
   const bool preview = preview_;
-  if (summary_) {
-    if (index == 0) {
-      return L"This item left " + std::to_wstring(item_.leftBehind.size()) +
-             (item_.leftBehind.size() == 1 ? L" entry" : L" entries") + L" behind.";
-    }
-    --index;
-  }
-  if (!item_.lookedFor.empty()) {
-    if (index == 0) {
-      // The user's own files and folders are found or not; a program is installed or not.
-      return item_.outcome.starts_with(L"Not found")
-                 ? L"Not found: none of the files and folders of the list exists; nothing was touched."
-                 : L"Not installed: none of the folders and keys this item cleans exists; nothing was touched.";
-    }
-    if (index <= item_.lookedFor.size()) return Joined({L"Looked for: ", item_.lookedFor[index - 1]});
-    index -= 1 + item_.lookedFor.size();
-  }
+  if (std::optional<std::wstring> line = OpeningLine(item_, summary_, index)) return *line;
   const std::wstring_view fileLead = preview ? L"Would erase file: " : L"Erased file: ";
   const std::wstring_view folderLead = preview ? L"Would remove folder: " : L"Removed folder: ";
   const std::wstring_view keyLead = preview ? L"Would delete key: " : L"Deleted key: ";

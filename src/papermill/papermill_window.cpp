@@ -20,7 +20,6 @@
 #include "toolkit/message_pump.h"
 #include "toolkit/messages.h"
 #include "toolkit/pickers.h"
-#include "toolkit/skin.h"
 
 namespace papermill {
 
@@ -66,7 +65,8 @@ Pickers SystemPickers() { return {PickFiles, PickFolder}; }
 
 PapermillWindow::PapermillWindow(std::wstring programFolder, std::vector<std::wstring> paths, Pickers pickers,
                                  ULONGLONG wipeLimit)
-    : programFolder_(std::move(programFolder)),
+    : Dialog(programFolder),
+      programFolder_(std::move(programFolder)),
       queue_(std::move(paths)),
       pickers_(std::move(pickers)),
       wipeLimit_(wipeLimit) {}
@@ -116,7 +116,6 @@ void PapermillWindow::Load() {
   SendDlgItemMessageW(hwnd, kProgressId, PBM_SETRANGE32, 0, kProgressRange);
   DragAcceptFiles(hwnd, TRUE);
   FillDrives();
-  toolkit::ApplySkinFile(hwnd, programFolder_);
   std::vector<std::wstring> initial = std::move(queue_);
   queue_.clear();
   Add(initial);

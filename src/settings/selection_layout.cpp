@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <iterator>
 
 #include "platform/format.h"
 #include "platform/table.h"
@@ -11,43 +12,23 @@ namespace settings {
 
 namespace {
 
+// The "Select all of the above" box of each group box. The boxes it sets, its members, are the flag
+// rows of its group: SelectAllGroups fills them in.
 const SelectAllGroup kSelectAll[] = {
-    {L"Check9",
-     L"Internet Explorer",
-     {L"Check1", L"Check2", L"Check3", L"Check4", L"Check5", L"Check6", L"Check7", L"Check54", L"Check135", L"Check153",
-      L"Check154"}},
-    {L"Check46",
-     L"Mozilla Firefox",
-     {L"Check42", L"Check43", L"Check44", L"Check45", L"Check53", L"Check55", L"Check56"}},
-    {L"Check13",
-     L"Opera",
-     {L"Check8", L"Check10", L"Check11", L"Check12", L"Check57", L"Check58", L"Check59", L"Check60", L"Check61"}},
-    {L"Check14",
-     L"Netscape Navigator",
-     {L"Check18", L"Check17", L"Check16", L"Check15", L"Check62", L"Check63", L"Check64"}},
-    {L"Check47", L"AOL Explorer", {L"Check51", L"Check50", L"Check49", L"Check48"}},
-    {L"Check19", L"MSN Exploer", {L"Check23", L"Check22", L"Check21", L"Check20"}},
-    {L"Check68", L"Mozilla", {L"Check69", L"Check70", L"Check71", L"Check72"}},
-    {L"Check133", L"Maxthon Browser", {L"Check129", L"Check130", L"Check131", L"Check132", L"Check134"}},
-    {L"Check140", L"Google Chrome", {L"Check136", L"Check137", L"Check138", L"Check139", L"Check141", L"Check142"}},
-    {L"Check145",
-     L"Safari",
-     {L"Check144", L"Check146", L"Check147", L"Check148", L"Check149", L"Check150", L"Check151", L"Check152"}},
-    {L"Check31", L"Windows", {L"Check24", L"Check25", L"Check26", L"Check27", L"Check30",  L"Check32", L"Check33",
-                              L"Check34", L"Check35", L"Check28", L"Check29", L"Check86",  L"Check87", L"Check88",
-                              L"Check89", L"Check90", L"Check91", L"Check92", L"Check93",  L"Check94", L"Check95",
-                              L"Check96", L"Check97", L"Check98", L"Check99", L"Check100", L"Check101"}},
-    {L"Check41",
-     L"MS Office(support 97, 2000, XP, 2003, 2007,2010, 2013)",
-     {L"Check37", L"Check38", L"Check39", L"Check40", L"Check36", L"Check102", L"Check103", L"Check104", L"Check105",
-      L"Check106", L"Check107", L"Check108", L"Check109", L"Check155", L"Check156", L"Check157"}},
-    {L"Check127",
-     L"Outlook Express",
-     {L"Check110", L"Check111", L"Check112", L"Check113", L"Check114", L"Check115", L"Check116", L"Check117",
-      L"Check118", L"Check119"}},
-    {L"Check128",
-     L"Windows Live Mail",
-     {L"Check120", L"Check121", L"Check122", L"Check123", L"Check124", L"Check125", L"Check126"}},
+    {L"Check9", L"Internet Explorer", {}},
+    {L"Check46", L"Mozilla Firefox", {}},
+    {L"Check13", L"Opera", {}},
+    {L"Check14", L"Netscape Navigator", {}},
+    {L"Check47", L"AOL Explorer", {}},
+    {L"Check19", L"MSN Exploer", {}},
+    {L"Check68", L"Mozilla", {}},
+    {L"Check133", L"Maxthon Browser", {}},
+    {L"Check140", L"Google Chrome", {}},
+    {L"Check145", L"Safari", {}},
+    {L"Check31", L"Windows", {}},
+    {L"Check41", L"MS Office(support 97, 2000, XP, 2003, 2007,2010, 2013)", {}},
+    {L"Check127", L"Outlook Express", {}},
+    {L"Check128", L"Windows Live Mail", {}},
 };
 
 const MailGroup kMailGroups[] = {
@@ -94,10 +75,21 @@ const Warning kWarnings[] = {
 
 }  // namespace
 
-std::span<const SelectAllGroup> SelectAllGroups() { return kSelectAll; }
+std::span<const SelectAllGroup> SelectAllGroups() {
+  static const std::vector<SelectAllGroup> groups = [] {
+    std::vector<SelectAllGroup> made(std::begin(kSelectAll), std::end(kSelectAll));
+    for (SelectAllGroup& group : made) {
+      for (const ItemFlag& flag : ItemFlags()) {
+        if (std::wstring_view(flag.group) == group.group) group.members.push_back(flag.checkBox);
+      }
+    }
+    return made;
+  }();
+  return groups;
+}
 
 const SelectAllGroup* SelectAllGroupOf(std::wstring_view group) {
-  return platform::FindRow(kSelectAll, &SelectAllGroup::group, group);
+  return platform::FindRow(SelectAllGroups(), &SelectAllGroup::group, group);
 }
 
 const wchar_t* ConfirmationQuestion(std::wstring_view checkBox) {

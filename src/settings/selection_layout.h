@@ -31,7 +31,7 @@ constexpr wchar_t kSelectAllCaption[] = L"Select all of the above";
 struct SelectAllGroup {
   const wchar_t* box;
   const wchar_t* group;
-  std::vector<const wchar_t*> members;  // in the order they are set
+  std::vector<const wchar_t*> members;  // the group's flag rows, in the order of the item table
 };
 std::span<const SelectAllGroup> SelectAllGroups();
 const SelectAllGroup* SelectAllGroupOf(std::wstring_view group);

@@ -1,5 +1,7 @@
 #include "toolkit/dialog.h"
 
+#include "toolkit/skin.h"
+
 namespace toolkit {
 
 Dialog::~Dialog() {
@@ -41,6 +43,8 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
     auto* self = reinterpret_cast<Dialog*>(lParam);
     self->hwnd_ = hwnd;
+    self->MakeControls();
+    if (!self->skinFolder_.empty()) ApplySkinFile(hwnd, self->skinFolder_);
     self->Load();
     return TRUE;
   }

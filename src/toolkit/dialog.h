@@ -1,9 +1,11 @@
 #pragma once
 // The base of every window built from an in-memory dialog template: created modeless (tests drive
 // it hidden, with messages) or run modal, with one procedure that finds the object behind the window.
+// The base skins every window it makes, so that none is left plain.
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "toolkit/dialog_template.h"
@@ -34,9 +36,15 @@ class Dialog {
   HWND Control(WORD id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
 
  protected:
-  explicit Dialog(std::vector<DialogCommand> commands = {}) : commands_(std::move(commands)) {}
+  // The window wears the skin of `skinFolder` (the program folder: its "skins\frmmain.skn"); a page
+  // inside another window passes none and wears the skin of the window that holds it.
+  explicit Dialog(std::wstring skinFolder, std::vector<DialogCommand> commands = {})
+      : skinFolder_(std::move(skinFolder)), commands_(std::move(commands)) {}
   virtual DialogTemplate Template() const = 0;
-  // WM_INITDIALOG, once Handle() names the window.
+  // WM_INITDIALOG, once Handle() names the window, before the skin: the controls the template does
+  // not hold, made here, wear the skin too.
+  virtual void MakeControls() {}
+  // WM_INITDIALOG, once the window wears the skin: what is measured in the skin's font is measured here.
   virtual void Load() = 0;
   // Every later message but the commands; FALSE leaves it to the dialog manager.
   virtual INT_PTR OnMessage(UINT, WPARAM, LPARAM) { return FALSE; }
@@ -50,6 +58,7 @@ class Dialog {
   // Runs the command row of a WM_COMMAND; false when none matches.
   bool RunCommand(WPARAM wParam) const;
 
+  std::wstring skinFolder_;
   std::vector<DialogCommand> commands_;
   HWND hwnd_ = nullptr;
   bool modal_ = false;

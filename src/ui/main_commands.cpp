@@ -1,7 +1,6 @@
 #include "ui/main_commands.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <iterator>
 
 #include "catalogue/item_list.h"
@@ -12,19 +11,13 @@
 #include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "toolkit/menus.h"
 #include "toolkit/messages.h"
 #include "ui/main_window.h"
 
 namespace ui {
 
 namespace {
-
-struct Entry {
-  const wchar_t* text;
-  UINT command;
-};
-// The entries of a menu in groups, with a line between one group and the next.
-using Groups = std::initializer_list<std::initializer_list<Entry>>;
 
 // The separate programs the main window starts from its program folder; without one, its image and
 // menu entry are shown disabled with the reason.
@@ -67,14 +60,8 @@ std::wstring CleanShutdownQuestion(const std::wstring& programFolder) {
   return text + L"\r\n\r\nOK cleans and shuts down; Cancel does neither.";
 }
 
-// A drop-down menu of a menu bar, with its title.
-struct Menu {
-  const wchar_t* title;
-  Groups groups;
-};
-
 // The menus of the main window's bar, from left to right.
-const Menu kMainMenus[] = {
+const toolkit::Menu kMainMenus[] = {
     {L"File(&F)",
      {{{L"Clean Now\tCtrl+N", kCleanNowCommand}, {L"Preview", kPreviewCommand}},
       {{L"Clean Settings\tCtrl+S", kCleanSettingsCommand}},
@@ -92,22 +79,14 @@ const Menu kMainMenus[] = {
 };
 
 // The notification area icon's menu: the one drop-down of a bar of its own.
-const Menu kTrayMenu = {L"Systray",
-                        {{{L"Trellwipe On the Web", kWebsiteCommand}, {L"Help", kHelpCommand}},
-                         {{L"Options", kCleanOptionsCommand}},
-                         {{L"Settings", kCleanSettingsCommand}},
-                         {{L"Restore", kRestoreCommand}},
-                         {{L"Clean Now", kTrayCleanNowCommand}, {L"Clean and Shut Down", kTrayCleanShutdownCommand}},
-                         {{L"Exit", kExitCommand}}}};
-
-void AppendPopup(HMENU bar, const Menu& menu) {
-  HMENU popup = CreatePopupMenu();
-  for (const std::initializer_list<Entry>& group : menu.groups) {
-    if (&group != menu.groups.begin()) AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-    for (const Entry& entry : group) AppendMenuW(popup, MF_STRING, entry.command, entry.text);
-  }
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), menu.title);
-}
+const toolkit::Menu kTrayMenu = {L"Systray",
+                                 {{{L"Trellwipe On the Web", kWebsiteCommand}, {L"Help", kHelpCommand}},
+                                  {{L"Options", kCleanOptionsCommand}},
+                                  {{L"Settings", kCleanSettingsCommand}},
+                                  {{L"Restore", kRestoreCommand}},
+                                  {{L"Clean Now", kTrayCleanNowCommand},
+                                   {L"Clean and Shut Down", kTrayCleanShutdownCommand}},
+                                  {{L"Exit", kExitCommand}}}};
 
 struct Shortcut {
   BYTE modifiers;
@@ -127,11 +106,7 @@ constexpr Shortcut kShortcuts[] = {
 
 }  // namespace
 
-HMENU CreateMainMenu() {
-  HMENU bar = CreateMenu();
-  for (const Menu& menu : kMainMenus) AppendPopup(bar, menu);
-  return bar;
-}
+HMENU CreateMainMenu() { return toolkit::CreateMenuBar(kMainMenus); }
 
 platform::Accelerators CreateMainAccelerators() {
   ACCEL table[std::size(kShortcuts)];
@@ -144,7 +119,7 @@ platform::Accelerators CreateMainAccelerators() {
 
 platform::Menu CreateTrayMenu() {
   platform::Menu systray(CreateMenu());
-  AppendPopup(systray.get(), kTrayMenu);
+  toolkit::AppendMenuTable(systray.get(), kTrayMenu);
   return systray;
 }
 

@@ -9,7 +9,7 @@ namespace {
 // A window whose derived part counts the messages it is handed.
 class CountingDialog : public toolkit::Dialog {
  public:
-  explicit CountingDialog(int& messages) : messages_(messages) {}
+  explicit CountingDialog(int& messages) : Dialog({}), messages_(messages) {}
 
  private:
   toolkit::DialogTemplate Template() const override { return {WS_POPUP | WS_CAPTION, 100, 40, L"Counting"}; }

@@ -255,8 +255,11 @@ TEST_F(WindowTexts, TheMainWindowsPagesAndStrip) {
   EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
 }
 
-TEST_F(WindowTexts, TheDialogs) {
-  const std::vector<std::pair<const char*, std::function<std::unique_ptr<toolkit::Dialog>()>>> dialogs = {
+// Every window built on the dialog base that the tests open on their own, each with its name and
+// the data it shows; `program` is its program folder.
+using NamedDialogs = std::vector<std::pair<const char*, std::function<std::unique_ptr<toolkit::Dialog>()>>>;
+NamedDialogs EveryDialog(TempFolder& program) {
+  return {
       // With the shipped rules, whose browsers have tabs of their own.
       {"Cleaning Settings",
        [&] {
@@ -307,6 +310,10 @@ TEST_F(WindowTexts, TheDialogs) {
                                                              std::vector<std::wstring>{program / L"prisd.dat"});
        }},
   };
+}
+
+TEST_F(WindowTexts, TheDialogs) {
+  const NamedDialogs dialogs = EveryDialog(program);
   for (const auto& [name, make] : dialogs) {
     auto dialog = make();
     ASSERT_TRUE(dialog->Create(nullptr, false)) << name;
@@ -415,6 +422,32 @@ TEST_F(WindowFitPaint, TheHomePageAfterTheStatusPage) {
   SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowHomeCommand, 0), 0);
   // The list's lower right, where the home page has no text.
   EXPECT_EQ(Stale(window.Handle(), {list.right - 40, list.bottom - 40, list.right - 10, list.bottom - 10}), 0);
+}
+
+// The dialog base skins every window, whatever the window does: each wears the program folder's skin.
+class DialogSkins : public WindowFitPaint {};
+
+TEST_F(DialogSkins, EveryWindowWearsTheProgramFoldersSkin) {
+  NamedDialogs windows = EveryDialog(program);
+  engine::RunReport preview;
+  preview.preview = true;
+  windows.emplace_back("first cleaning",
+                       [&] { return std::make_unique<dialogs::FirstCleaningWindow>(preview, program.Path()); });
+  windows.emplace_back("details", [&] {
+    return std::make_unique<dialogs::DetailsWindow>(L"Chrome Cache - Result", engine::ItemReport{}, false,
+                                                    program.Path());
+  });
+  Canvas canvas({4, 4});
+  for (const auto& [name, make] : windows) {
+    auto dialog = make();
+    ASSERT_TRUE(dialog->Create(nullptr, false)) << name;
+    auto brush =
+        reinterpret_cast<HBRUSH>(SendMessageW(dialog->Handle(), WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(canvas.Dc()),
+                                              reinterpret_cast<LPARAM>(dialog->Handle())));
+    LOGBRUSH colour{};
+    EXPECT_TRUE(GetObjectW(brush, sizeof(colour), &colour)) << name;
+    EXPECT_EQ(colour.lbColor, kBackground) << name;
+  }
 }
 
 // Runs `command` and collects what it writes; its exit code, or -1 when it did not start.
