@@ -65,14 +65,14 @@ toolkit::DialogTemplate CookieKeepListWindow::Template() const {
   dialog.Item(kStaticClass, SS_LEFT, L"&Search:", 14, 17, 40, 8, kNoId);
   dialog.Item(kEditClass, ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, L"", 56, 15, 118, 12, kSearchId, WS_EX_CLIENTEDGE);
   dialog.Item(kStaticClass, SS_LEFT, L"Sites with &cookies", 14, 32, 160, 8, kNoId);
-  dialog.Item(kListBoxClass, kListStyle, L"", 14, 42, 160, 108, kSitesId, WS_EX_CLIENTEDGE);
+  dialog.Item(kListBoxClass, kListStyle, L"Sites with cookies", 14, 42, 160, 108, kSitesId, WS_EX_CLIENTEDGE);
   // Tab reaches it before Add, whose choice it changes.
   dialog.Item(kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP,
               L"Add keeps only the exact &host (mail.example.com), not its whole site", 14, 154, 372, 10, kExactHostId);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add >", 180, 72, 40, 14, kAddId);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"< &Remove", 180, 92, 40, 14, kRemoveId);
   dialog.Item(kStaticClass, SS_LEFT, L"Cookies &Keep List", 226, 32, 160, 8, kNoId);
-  dialog.Item(kListBoxClass, kListStyle, L"", 226, 42, 160, 108, kKeepId, WS_EX_CLIENTEDGE);
+  dialog.Item(kListBoxClass, kListStyle, L"Cookies Keep List", 226, 42, 160, 108, kKeepId, WS_EX_CLIENTEDGE);
   // Wrapped, with room for the explanation and what Add stored; the browsers not read scroll below.
   dialog.Item(kEditClass, ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", 14, 168, 372, 46, kNoteId, WS_EX_CLIENTEDGE);
   dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 289, 226, 50, 14, IDOK);

@@ -41,7 +41,7 @@ void DetailsWindow::MakeControls() {
   // The button comes first, so that it has the focus as the window opens; Tab goes on to the lines.
   close_ = CreateWindowExW(0, L"BUTTON", L"&Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
                            hwnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCloseId)), instance, nullptr);
-  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"Details",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_OWNERDATA |
                               LVS_OWNERDRAWFIXED | LVS_SINGLESEL,
                           0, 0, 0, 0, hwnd, nullptr, instance, nullptr);

@@ -29,8 +29,8 @@ toolkit::DialogTemplate ExtensionWindow::Template() const {
   using namespace toolkit;
   static constexpr DialogItem kItems[] = {
       {kButtonClass, BS_GROUPBOX, L"Extention List:", 7, 4, 112, 139, kNoId},
-      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, L"", 14, 16, 98, 120, kFileTypesId,
-       WS_EX_CLIENTEDGE},
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, L"Extention List", 14, 16, 98, 120,
+       kFileTypesId, WS_EX_CLIENTEDGE},
       {kButtonClass, BS_GROUPBOX, L"Extention Options:", 125, 4, 118, 139, kNoId},
       {kStaticClass, SS_LEFT, L"Extention:", 132, 18, 104, 8, kNoId},
       {kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, kAddStart, 132, 28, 104, 12, kAddTextId, WS_EX_CLIENTEDGE},

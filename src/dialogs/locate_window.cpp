@@ -102,8 +102,8 @@ toolkit::DialogTemplate LocateWindow::Template() const {
   static constexpr DialogItem kItems[] = {
       {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 7, 7, 130, 120, kDriveId},
       {kStaticClass, SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, L"", 7, 24, 130, 8, kFolderPathId},
-      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT, L"", 7, 34,
-       130, 98, kFolderId, WS_EX_CLIENTEDGE},
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT, L"Folders",
+       7, 34, 130, 98, kFolderId, WS_EX_CLIENTEDGE},
       {kStaticClass, SS_LEFT, L"Search S&tring", 144, 7, 120, 8, kNoId},
       {kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, L"", 144, 17, 249, 12, kSearchStringId, WS_EX_CLIENTEDGE},
       {kButtonClass, BS_GROUPBOX, L"Search and clean options", 144, 36, 249, 30, kNoId},
@@ -112,7 +112,7 @@ toolkit::DialogTemplate LocateWindow::Template() const {
       {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kFindCaption, 144, 76, 78, 14, kFindId},
       {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kExitCaption, 229, 76, 78, 14, kExitId},
       {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Option&s", 315, 76, 78, 14, kOptionsId},
-      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL, L"", 7, 138, 386, 96,
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL, L"Results", 7, 138, 386, 96,
        kResultsId, WS_EX_CLIENTEDGE},
       // An edit, not a label: a summary of many patterns wraps and scrolls instead of running over the
       // "Total size" line.

@@ -127,7 +127,7 @@ constexpr DialogItem kItems[] = {
 
 toolkit::DialogTemplate OptionsTemplate(const std::vector<const catalogue::ClosingBrowser*>& browsers) {
   toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 236, L"Options");
-  d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"", 6, 6, 268, 202, SSTab1);
+  d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"Pages", 6, 6, 268, 202, SSTab1);
   d.Items(kItems);
   if (browsers.empty()) {
     d.Item(kStaticClass, SS_LEFT, L"None of the browsers this option serves was found on this computer.", 20, 38, 240,

@@ -158,8 +158,8 @@ toolkit::DialogTemplate RuleChangesWindow::Template() const {
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 240,
                                  L"New rules");
   dialog.Item(toolkit::kStaticClass, SS_LEFT, L"", 7, 7, 386, 30, toolkit::kNoId);
-  dialog.Item(WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, L"", 7, 40, 386,
-              172, kListId);
+  dialog.Item(WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, L"Changes", 7, 40,
+              386, 172, kListId);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Use the new rules", 253, 219, 80, 14, kUseId);
   dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, L"Cancel", 339, 219, 54, 14, IDCANCEL);
   return dialog;

@@ -66,7 +66,8 @@ void SelectionWindow::Build() {
       if (i == kBrowsersTab) {
         // Every browser in sight, on as many rows of tabs as they take. As buttons, the rows keep their
         // places: rows of tabs move the chosen one's row next to the page at every click.
-        page.Add(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS | TCS_MULTILINE | TCS_BUTTONS | TCS_FLATBUTTONS,
+        page.Add(WC_TABCONTROLW, L"Browsers",
+                 WS_TABSTOP | WS_CLIPSIBLINGS | TCS_MULTILINE | TCS_BUTTONS | TCS_FLATBUTTONS,
                  {2, 2, area.cx - 4, area.cy - 4}, kBrowserTabsId, [this](HWND tabs) { browserTabs_ = tabs; });
       } else if (i == kApplicationsTab) {
         BuildApplicationsPage(page, area);
@@ -261,7 +262,7 @@ HWND SelectionWindow::BrowserRuleBox(const std::wstring& ruleName) const {
 }
 
 void SelectionWindow::BuildApplicationsPage(SelectionPage& page, SIZE area) {
-  page.Add(WC_LISTVIEWW, L"", kListStyle, {4, 4, area.cx - 8, area.cy - 8}, kPluginListId, [this](HWND list) {
+  page.Add(WC_LISTVIEWW, L"Plug-ins", kListStyle, {4, 4, area.cx - 8, area.cy - 8}, kPluginListId, [this](HWND list) {
     pluginList_ = list;
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     toolkit::AddListColumns(list,
@@ -283,12 +284,13 @@ void SelectionWindow::BuildCustomPage(SelectionPage& page, SIZE area) {
   const std::wstring group = L"Select Folder and Files That will Be Erased";
   page.Add(kButtonClass, group, BS_GROUPBOX, {4, 20, area.cx - 8, area.cy - 24}, kNoId,
            [this, group](HWND box) { groupBoxes_[group] = box; });
-  page.Add(WC_LISTVIEWW, L"", kListStyle, {10, 32, area.cx - 20, area.cy - 60}, kCustomListId, [this](HWND list) {
-    customList_ = list;
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-    toolkit::AddListColumns(list, {{L"Name", 360}, {L"Type", 60}, {L"Size", 80}, {L"Modified", 150}},
-                            toolkit::WindowDpi(list));
-  });
+  page.Add(WC_LISTVIEWW, L"Custom items", kListStyle, {10, 32, area.cx - 20, area.cy - 60}, kCustomListId,
+           [this](HWND list) {
+             customList_ = list;
+             ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+             toolkit::AddListColumns(list, {{L"Name", 360}, {L"Type", 60}, {L"Size", 80}, {L"Modified", 150}},
+                                     toolkit::WindowDpi(list));
+           });
   const int buttonTop = area.cy - 22;
   const struct {
     const wchar_t* name;
@@ -310,7 +312,7 @@ void SelectionWindow::BuildRulesPage(SelectionPage& page, SIZE area) {
            [this](HWND edit) { ruleTab_.search = edit; });
   page.Add(kButtonClass, L"Show the entries for programs not found on this computer", BS_AUTOCHECKBOX | WS_TABSTOP,
            {198, 6, area.cx - 202, 10}, kRuleShowAllId, [this](HWND box) { ruleTab_.showAll = box; });
-  page.Add(WC_LISTVIEWW, L"", kListStyle, {4, 22, area.cx - 8, area.cy - 58}, kRuleListId, [this](HWND list) {
+  page.Add(WC_LISTVIEWW, L"Rules", kListStyle, {4, 22, area.cx - 8, area.cy - 58}, kRuleListId, [this](HWND list) {
     ruleTab_.list = list;
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     toolkit::AddListColumns(list, {{L"Name", 300}, {L"Category", 130}, {L"Note", 260}}, toolkit::WindowDpi(list));

@@ -88,7 +88,7 @@ toolkit::DialogTemplate SelectionWindow::Template() const {
   // The tabs' pages are made at load, from the item table and the rules found.
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, kWidth, kHeight,
                                  L"Cleaning Settings");
-  dialog.Item(WC_TABCONTROLW, WS_TABSTOP | WS_CLIPSIBLINGS, L"", 6, 6, kWidth - 12, kHeight - 34, kOuterTabsId);
+  dialog.Item(WC_TABCONTROLW, WS_TABSTOP | WS_CLIPSIBLINGS, L"Pages", 6, 6, kWidth - 12, kHeight - 34, kOuterTabsId);
   dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, L"OK", kWidth - 118, kHeight - 22, 54, 14, IDOK);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", kWidth - 60, kHeight - 22, 54, 14,
               IDCANCEL);

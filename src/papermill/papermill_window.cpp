@@ -79,7 +79,8 @@ toolkit::DialogTemplate PapermillWindow::Template() const {
   toolkit::DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 340, 300, kTitle);
   using toolkit::kButtonClass, toolkit::kStaticClass, toolkit::kNoId;
   dialog.Item(kStaticClass, SS_LEFT, L"&Files and folders to shred (drop them here too):", 7, 7, 326, 8, kNoId);
-  dialog.Item(WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP | WS_BORDER, L"", 7, 17, 326, 96, kQueueId);
+  dialog.Item(WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP | WS_BORDER, L"Files and folders to shred", 7,
+              17, 326, 96, kQueueId);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add files...", 7, 118, 62, 14, kAddFilesId);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Add f&older...", 73, 118, 62, 14, kAddFolderId);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Remove", 139, 118, 50, 14, kRemoveId);
@@ -94,8 +95,8 @@ toolkit::DialogTemplate PapermillWindow::Template() const {
   dialog.Item(PROGRESS_CLASSW, 0, L"", 7, 190, 326, 8, kProgressId);
   dialog.Item(kStaticClass, SS_LEFT | SS_NOPREFIX, L"", 7, 202, 326, 18, kStatusId);
   dialog.Item(kStaticClass, SS_LEFT, L"What stayed, and &why:", 7, 222, 326, 8, kNoId);
-  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, L"", 7,
-              232, 326, 42, kResultsId, WS_EX_CLIENTEDGE);
+  dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
+              L"What stayed, and why", 7, 232, 326, 42, kResultsId, WS_EX_CLIENTEDGE);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Help", 7, 279, 50, 14, kHelpId);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Close", 283, 279, 50, 14, IDCANCEL);
   return dialog;

@@ -7,7 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/details_window.h"
+#include "dialogs/first_cleaning_window.h"
 #include "platform/com_ptr.h"
+#include "platform/text.h"
+#include "platform/window_text.h"
+#include "support/every_dialog.h"
 #include "support/keyboard_support.h"
 #include "support/test_support.h"
 #include "ui/main_commands.h"
@@ -118,19 +123,49 @@ TEST_F(AccessibleMainWindow, TheNavigationBarIsAToolBarOfNamedButtonsTheCurrentP
   EXPECT_EQ(object.get()->get_accChildCount(&count), RPC_E_DISCONNECTED);
 }
 
-// Every control a user can reach with Tab has a name a screen reader reads.
+// The controls of `window` a user can reach with Tab (on any page) that a screen reader finds no name
+// for, each as its class and text.
+std::vector<std::string> UnnamedControls(HWND window) {
+  std::vector<std::string> unnamed;
+  EnumChildWindows(
+      window,
+      [](HWND control, LPARAM found) -> BOOL {
+        const LONG style = GetWindowLongW(control, GWL_STYLE);
+        if (!(style & WS_TABSTOP) || !(style & WS_VISIBLE)) return TRUE;
+        platform::ComPtr<IAccessible> object = ClientObject(control);
+        if (!object || Name(object.get(), CHILDID_SELF).empty()) {
+          reinterpret_cast<std::vector<std::string>*>(found)->push_back(
+              platform::Narrow(ClassOf(control) + L" \"" + platform::WindowText(control) + L"\""));
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&unnamed));
+  return unnamed;
+}
+
 TEST_F(AccessibleMainWindow, EveryControlTabReachesHasAName) {
-  for (ui::MainWindow::Page page : {ui::MainWindow::Page::Home, ui::MainWindow::Page::Status}) {
-    SendMessageW(window->Handle(), WM_COMMAND,
-                 page == ui::MainWindow::Page::Home ? ui::kShowHomeCommand : ui::kShowStatusCommand, 0);
-    std::vector<std::wstring> unnamed;
-    for (HWND control = GetWindow(window->Handle(), GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
-      const LONG style = GetWindowLongW(control, GWL_STYLE);
-      if (!(style & WS_TABSTOP) || !(style & WS_VISIBLE)) continue;
-      platform::ComPtr<IAccessible> object = ClientObject(control);
-      if (!object || Name(object.get(), CHILDID_SELF).empty()) unnamed.push_back(ClassOf(control));
-    }
-    EXPECT_EQ(unnamed, std::vector<std::wstring>{}) << static_cast<int>(page);
+  for (UINT page : {ui::kShowHomeCommand, ui::kShowStatusCommand}) {
+    SendMessageW(window->Handle(), WM_COMMAND, page, 0);
+    EXPECT_EQ(UnnamedControls(window->Handle()), std::vector<std::string>{}) << page;
+  }
+}
+
+TEST(AccessibleWindows, EveryControlTabReachesInEveryWindowHasAName) {
+  platform::ComApartment apartment;
+  TempFolder program;
+  NamedDialogs windows = EveryDialog(program);
+  engine::RunReport preview;
+  preview.preview = true;
+  windows.emplace_back("first cleaning",
+                       [&] { return std::make_unique<dialogs::FirstCleaningWindow>(preview, program.Path()); });
+  windows.emplace_back("details", [&] {
+    return std::make_unique<dialogs::DetailsWindow>(L"Chrome Cache - Result", engine::ItemReport{}, false,
+                                                    program.Path());
+  });
+  for (const auto& [name, make] : windows) {
+    auto dialog = make();
+    ASSERT_TRUE(dialog->Create(nullptr, false)) << name;
+    EXPECT_EQ(UnnamedControls(dialog->Handle()), std::vector<std::string>{}) << name;
   }
 }
 

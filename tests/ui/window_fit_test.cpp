@@ -28,6 +28,7 @@
 #include "settings/inifun.h"
 #include "shipped_rules.h"
 #include "shipped_skin.h"
+#include "support/every_dialog.h"
 #include "support/test_support.h"
 #include "support/window_support.h"
 #include "toolkit/dpi.h"
@@ -253,63 +254,6 @@ TEST_F(WindowTexts, TheMainWindowsPagesAndStrip) {
   ShowWindow(window.Handle(), SW_SHOWNA);
   EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL);
   EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
-}
-
-// Every window built on the dialog base that the tests open on their own, each with its name and
-// the data it shows; `program` is its program folder.
-using NamedDialogs = std::vector<std::pair<const char*, std::function<std::unique_ptr<toolkit::Dialog>()>>>;
-NamedDialogs EveryDialog(TempFolder& program) {
-  return {
-      // With the shipped rules, whose browsers have tabs of their own.
-      {"Cleaning Settings",
-       [&] {
-         for (const ShippedFile& file : kShippedRules) {
-           WriteText(program / (L"rules\\" + std::wstring(file.fileName)), file.text);
-         }
-         return std::make_unique<dialogs::SelectionWindow>(program.Path(), dialogs::SelectionServices{});
-       }},
-      {"Options", [&] { return std::make_unique<dialogs::OptionsWindow>(settings::BossKeySwitch{}, program.Path()); }},
-      {"About", [&] { return std::make_unique<dialogs::AboutWindow>(program.Path()); }},
-      // A download of thousands of entries, one refused in part.
-      {"New rules",
-       [&] {
-         catalogue::rules::RulesDownload download;
-         download.pending = true;
-         download.oldEntries = 3715;
-         download.newEntries = 4067;
-         catalogue::rules::RuleChange refused;
-         refused.kind = catalogue::rules::ChangeKind::Changed;
-         refused.name = L"Example Viewer Logs With A Long Name *";
-         refused.erasesMore = refused.appliesHere = true;
-         refused.refused = {L"C:\\windows is a protected folder of Windows"};
-         catalogue::rules::RuleChange removed;
-         removed.kind = catalogue::rules::ChangeKind::Removed;
-         removed.name = L"Example Tool *";
-         download.changes = {refused, removed};
-         return std::make_unique<dialogs::RuleChangesWindow>(program.Path(), download);
-       }},
-      // Sites from three browsers, one held open.
-      {"Cookies",
-       [&] {
-         return std::make_unique<dialogs::CookieKeepListWindow>(program.Path(), [] {
-           return keeplists::CookieCensus{{{L"example.com", {L"Internet Explorer", L"Chrome", L"Firefox"}, 12},
-                                           {L"news.org", {L"Edge"}, 1}},
-                                          {L"Opera: C:\\Users\\me\\Opera Stable\\Network\\Cookies (in use)"}};
-         });
-       }},
-      {"Addresses", [&] { return std::make_unique<dialogs::UrlKeepListWindow>(program.Path()); }},
-      {"Search & Erase", [&] { return std::make_unique<dialogs::LocateWindow>(program.Path()); }},
-      {"Extensions",
-       [&] {
-         return std::make_unique<dialogs::ExtensionWindow>(program.Path(), filesearch::DiskmoteSettings(), nullptr);
-       }},
-      // A file of the program folder, queued with its refusal.
-      {"Papermill",
-       [&] {
-         return std::make_unique<papermill::PapermillWindow>(program.Path(),
-                                                             std::vector<std::wstring>{program / L"prisd.dat"});
-       }},
-  };
 }
 
 TEST_F(WindowTexts, TheDialogs) {
