@@ -30,8 +30,10 @@ struct GuardMemo {
   std::unordered_map<std::wstring, std::optional<std::wstring>> finalPaths;
   // A path: which protected folder the object there is (or None, or NoIdentity); none when missing.
   std::unordered_map<std::wstring, std::optional<Refusal>> identities;
-  // Paths the system said nothing is at: nothing below them is asked for.
+  // Paths the system said nothing is at: nothing at or below them is asked for.
   std::unordered_set<std::wstring> missing;
+  // For a task only: the names of each folder, listed once, which answer for the system where they can.
+  std::optional<FolderListings> listings;
 };
 
 struct PathGuard::Learned {
@@ -53,9 +55,10 @@ bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
-// A folder above the path is one the system said is not there.
-bool BelowMissing(const std::wstring& path, const GuardMemo& memo) {
+// The path, or a folder above it, is one the system said is not there.
+bool KnownMissing(const std::wstring& path, const GuardMemo& memo) {
   if (memo.missing.empty()) return false;
+  if (memo.missing.contains(path)) return true;
   for (size_t slash = path.find_last_of(L'\\'); slash != std::wstring::npos && slash > 0;
        slash = path.find_last_of(L'\\', slash - 1)) {
     if (memo.missing.contains(path.substr(0, slash))) return true;
@@ -112,6 +115,15 @@ std::wstring TrimmedParts(const std::wstring& full, size_t root, bool everyPart)
 std::optional<std::wstring> ListedName(const std::wstring& path, GuardMemo& memo) {
   const size_t slash = path.find_last_of(L'\\');
   if (slash == std::wstring::npos || path.find_first_of(L"*?<>\"", slash) != std::wstring::npos) return std::nullopt;
+  if (memo.listings) {
+    const ListedNames::Answer listed = memo.listings->Of(path.substr(0, std::max(slash, RootLength(path))))
+                                           .Find(std::wstring_view(path).substr(slash + 1));
+    if (listed.entry) return path.substr(0, slash + 1) + listed.entry->name;
+    if (listed.certain) {
+      memo.missing.insert(path);
+      return std::nullopt;
+    }
+  }
   WIN32_FIND_DATAW data;
   platform::FindHandle find(
       FindFirstFileExW(platform::ApiPath(path).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
@@ -168,7 +180,7 @@ std::wstring LinkTarget(const std::wstring& canonical, size_t root, GuardMemo& m
   std::wstring rest;
   for (;;) {
     const std::optional<std::wstring>& target = Remembered(memo.finalPaths, existing, [&] {
-      return BelowMissing(existing, memo) ? std::nullopt : FinalPath(existing);
+      return KnownMissing(existing, memo) ? std::nullopt : FinalPath(existing);
     });
     if (target) return target->empty() ? std::wstring() : platform::JoinPath(*target, rest);
     size_t slash = existing.find_last_of(L'\\');
@@ -304,7 +316,7 @@ Refusal DecideByIdentity(const std::wstring& exact, const ProtectedIdentities& i
   std::wstring part = exact;
   for (bool self = true;; self = false) {
     const std::optional<Refusal>& refusal = Remembered(memo.identities, part, [&]() -> std::optional<Refusal> {
-      if (BelowMissing(part, memo)) return std::nullopt;
+      if (KnownMissing(part, memo)) return std::nullopt;
       platform::FileHandle handle = OpenToIdentify(part);
       if (handle) return IdentityRefusal(handle.get(), identities);
       return IsMissing(GetLastError()) ? std::nullopt : std::optional(Refusal::NoIdentity);
@@ -493,11 +505,18 @@ GuardDecision GuardForRun(const EraseContext& erase, const std::wstring& path) {
 }  // namespace
 
 GuardDecision GuardPath(const std::wstring& path, const std::wstring& programFolder) {
-  return PathGuard(programFolder).Check(path);
+  return PathGuard(programFolder, PathGuard::Memory::PerCheck).Check(path);
 }
 
 PathGuard::PathGuard(std::wstring programFolder, Memory memory)
-    : programFolder_(std::move(programFolder)), memory_(memory), learned_(std::make_shared<Learned>()) {}
+    : programFolder_(std::move(programFolder)), memory_(memory), learned_(std::make_shared<Learned>()) {
+  if (memory_ == Memory::ForTheTask) learned_->disk.listings.emplace();
+}
+
+const ListedNames* PathGuard::Names(const std::wstring& folder) const {
+  std::optional<FolderListings>& listings = learned_->disk.listings;
+  return listings ? &listings->Of(folder) : nullptr;
+}
 
 GuardDecision PathGuard::Check(const std::wstring& path) const {
   Learned& learned = *learned_;
