@@ -122,17 +122,19 @@ bool ErasesMore(const Rule& before, const Rule& after) {
 
 namespace {
 
-// What the checks of one comparison share: the folders and keys looked up, and the guard's answers.
+// What the checks of one comparison share: the variables, folders and keys looked up, and the
+// guard's answers; the guard lists each folder once for them all.
 struct Comparison {
   explicit Comparison(const std::wstring& programFolder) : guard(programFolder) {}
-  PathExpander detector{PathExpander::Listings::Remembered};
   const engine::PathGuard guard;
+  PathExpander detector{PathExpander::Listings::Remembered, {}, guard};
+  PathExpander refusals{PathExpander::Listings::Live, {}, guard};
 };
 
 // What an added or changed entry would do here.
 void Mark(RuleChange& change, const Rule& rule, Comparison& comparison) {
   change.appliesHere = Detected(rule, comparison.detector);
-  change.refused = RefusedFolders(rule, comparison.guard);
+  change.refused = RefusedFolders(rule, comparison.refusals);
   change.keptData = KeptDataReached(rule);
 }
 

@@ -29,7 +29,7 @@ std::vector<std::wstring> KeptDataReached(const Rule& rule) {
 std::vector<CheckedFile> CheckRuleFiles(const std::vector<RuleFileName>& files, const std::wstring& programFolder) {
   std::vector<CheckedFile> checked;
   std::map<std::wstring, std::wstring> seen;  // section and lower-case name: where it was first
-  const engine::PathGuard guard(programFolder);
+  PathExpander refusals(PathExpander::Listings::Live, {}, engine::PathGuard(programFolder));
   for (const RuleFileName& file : files) {
     CheckedFile result;
     result.path = file.path;
@@ -52,7 +52,7 @@ std::vector<CheckedFile> CheckRuleFiles(const std::vector<RuleFileName>& files, 
         note(FindingKind::NoDetection, L"no Detect, DetectFile or SpecialDetect: it applies on every computer");
       }
       const std::vector<std::wstring> climbing = ClimbingFolders(rule);
-      for (const std::wstring& refused : RefusedFolders(rule, guard)) {
+      for (const std::wstring& refused : RefusedFolders(rule, refusals)) {
         const bool climbs = std::find(climbing.begin(), climbing.end(), refused) != climbing.end();
         note(climbs ? FindingKind::Climbs : FindingKind::Refused, L"refused: " + refused);
       }

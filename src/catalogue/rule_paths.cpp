@@ -177,19 +177,11 @@ std::vector<std::wstring> Parts(const std::wstring& path, size_t from) {
 
 }  // namespace
 
-const PathExpander::Listing& PathExpander::Listed(const std::wstring& folder) {
-  // A live expander lists afresh each time: a run changes the folders it walks.
-  if (!remembered_) folders_.clear();
-  auto [at, added] = folders_.try_emplace(platform::ToLower(folder));
-  if (added) {
-    Listing& listing = at->second;
-    platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
-      listing.lowerNames.push_back(platform::ToLower(entry.name));
-      listing.byName.emplace(listing.lowerNames.back(), listing.entries.size());
-      listing.entries.push_back(entry);
-    });
-  }
-  return at->second;
+const engine::ListedNames& PathExpander::Listed(const std::wstring& folder) {
+  if (const engine::ListedNames* names = guard_.Names(folder)) return *names;
+  // Listed afresh each time: a run changes the folders it walks.
+  listed_ = engine::ListedNames::Of(folder);
+  return listed_;
 }
 
 bool PathExpander::Past(size_t paths, std::chrono::steady_clock::time_point start) const {
@@ -257,21 +249,20 @@ void PathExpander::ExpandWildcards(const std::wstring& path, Target target, Expa
         next.Add(platform::JoinPath(prefix, part));
         continue;
       }
-      const Listing& listing = Listed(prefix);
+      const engine::ListedNames& listing = Listed(prefix);
       auto fits = [&](const platform::FolderEntry& entry) {
         return entry.IsFolder() ? !HasWildcard(part) || !entry.IsLink() : last && target == Target::FoldersOrFiles;
       };
       if (!HasWildcard(part)) {
-        auto found = listing.byName.find(platform::ToLower(part));
-        if (found != listing.byName.end() && fits(listing.entries[found->second])) {
-          next.Add(platform::JoinPath(prefix, listing.entries[found->second].name));
-        }
+        const platform::FolderEntry* found = listing.Find(part).entry;
+        if (found && fits(*found)) next.Add(platform::JoinPath(prefix, found->name));
         continue;
       }
       const std::wstring pattern = platform::ToLower(part);
-      for (size_t e = 0; e < listing.entries.size(); ++e) {
-        if (fits(listing.entries[e]) && platform::MatchesLoweredPattern(listing.lowerNames[e], pattern)) {
-          next.Add(platform::JoinPath(prefix, listing.entries[e].name));
+      const std::vector<platform::FolderEntry>& entries = listing.Entries();
+      for (size_t e = 0; e < entries.size(); ++e) {
+        if (fits(entries[e]) && platform::MatchesLoweredPattern(listing.LowerNames()[e], pattern)) {
+          next.Add(platform::JoinPath(prefix, entries[e].name));
         }
       }
     }
@@ -346,12 +337,12 @@ bool PathExpander::Exists(const std::wstring& text) {
   return false;
 }
 
-const PathExpander::Listing& PathExpander::Subkeys(HKEY root, REGSAM view, const std::wstring& subkey) {
+const engine::ListedNames& PathExpander::Subkeys(HKEY root, REGSAM view, const std::wstring& subkey) {
   const std::wstring cacheName = std::to_wstring(reinterpret_cast<ULONG_PTR>(root)) + L"|" + std::to_wstring(view) +
                                  L"|" + platform::ToLower(subkey);
   auto [at, added] = keys_.try_emplace(cacheName);
   if (!added) return at->second;
-  Listing& listing = at->second;
+  engine::ListedNames& listing = at->second;
   platform::RegKey key;
   const wchar_t* name = subkey.empty() ? nullptr : subkey.c_str();
   if (RegOpenKeyExW(root, name, 0, KEY_ENUMERATE_SUB_KEYS | view, key.out()) != ERROR_SUCCESS) return listing;
@@ -359,9 +350,7 @@ const PathExpander::Listing& PathExpander::Subkeys(HKEY root, REGSAM view, const
   for (DWORD index = 0;; ++index) {
     DWORD length = static_cast<DWORD>(std::size(child));
     if (RegEnumKeyExW(key.get(), index, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    listing.lowerNames.push_back(platform::ToLower(std::wstring_view(child, length)));
-    listing.byName.emplace(listing.lowerNames.back(), listing.entries.size());
-    listing.entries.push_back({std::wstring(child, length)});
+    listing.Add({std::wstring(child, length)});
   }
   return listing;
 }
@@ -382,16 +371,15 @@ Expansion<std::wstring> PathExpander::ExpandSubkeys(HKEY root, REGSAM view, cons
         next.push_back(join(part));
         continue;
       }
-      const Listing& listing = Subkeys(root, view, prefix);
+      const engine::ListedNames& listing = Subkeys(root, view, prefix);
       if (!HasWildcard(part)) {
-        auto found = listing.byName.find(platform::ToLower(part));
-        if (found != listing.byName.end()) next.push_back(join(listing.entries[found->second].name));
+        if (const platform::FolderEntry* found = listing.Find(part).entry) next.push_back(join(found->name));
         continue;
       }
       const std::wstring pattern = platform::ToLower(part);
-      for (size_t e = 0; e < listing.entries.size(); ++e) {
-        if (platform::MatchesLoweredPattern(listing.lowerNames[e], pattern))
-          next.push_back(join(listing.entries[e].name));
+      for (size_t e = 0; e < listing.Entries().size(); ++e) {
+        if (platform::MatchesLoweredPattern(listing.LowerNames()[e], pattern))
+          next.push_back(join(listing.Entries()[e].name));
       }
     }
     prefixes = std::move(next);

@@ -58,7 +58,9 @@ class PathExpander {
   // that is missing.
   enum class Listings { Live, Remembered };
   // The guard asked which folders a wildcard must not list; by default one that learns the disk
-  // afresh for each check while a run erases, and once for all of a remembering expander's.
+  // afresh for each check while a run erases, and once for all of a remembering expander's. A guard
+  // for a task (PathGuard::Memory::ForTheTask) also gives the folders' listings, one per folder for
+  // the task, which the guard's own lookups share.
   explicit PathExpander(Listings listings = Listings::Live, ExpansionBounds bounds = {},
                         std::optional<engine::PathGuard> guard = std::nullopt)
       : remembered_(listings == Listings::Remembered),
@@ -93,6 +95,9 @@ class PathExpander {
   // The key as the user of the expander reaches it.
   RegistryPath UserKey(const RegistryPath& path) const;
 
+  // The guard that the wildcards ask.
+  const engine::PathGuard& Guard() const { return guard_; }
+
   // A file or folder that the path names is there.
   bool Exists(const std::wstring& text);
   // The keys a rule's key names: each part that holds "*" or "?" replaced by the subkeys there
@@ -103,17 +108,12 @@ class PathExpander {
   bool KeyExists(const RegistryPath& path);
 
  private:
-  struct Listing {
-    std::vector<platform::FolderEntry> entries;
-    std::vector<std::wstring> lowerNames;             // beside `entries`
-    std::unordered_map<std::wstring, size_t> byName;  // lower-case name: place in `entries`
-  };
   const std::vector<std::wstring>& Variable(const std::wstring& name);
   std::vector<std::wstring> ReplaceVariables(const std::wstring& text, std::vector<engine::LeftRecord>& refused);
   void ExpandWildcards(const std::wstring& path, Target target, Expansion<std::wstring>& expansion,
                        std::chrono::steady_clock::time_point start);
-  const Listing& Listed(const std::wstring& folder);
-  const Listing& Subkeys(HKEY root, REGSAM view, const std::wstring& subkey);
+  const engine::ListedNames& Listed(const std::wstring& folder);
+  const engine::ListedNames& Subkeys(HKEY root, REGSAM view, const std::wstring& subkey);
   Expansion<std::wstring> ExpandSubkeys(HKEY root, REGSAM view, const std::wstring& subkey);
   // Past the bounds of the expansion that began at `start`.
   bool Past(size_t paths, std::chrono::steady_clock::time_point start) const;
@@ -123,9 +123,10 @@ class PathExpander {
   engine::UserScope user_;
   std::map<std::wstring, std::vector<std::wstring>> variables_;
   std::map<std::wstring, engine::LeftRecord> refusedVariables_;  // by lower-case name, with no value
-  std::unordered_map<std::wstring, Listing> folders_;            // by lower-case path
-  std::unordered_map<std::wstring, Listing> keys_;               // by root, view and lower-case subkey
-  engine::PathGuard guard_;                                      // for the folders a wildcard must not list
+  engine::ListedNames listed_;                                   // a live expander's latest listing
+  std::unordered_map<std::wstring, engine::ListedNames> keys_;   // by root, view and lower-case subkey
+  // For the folders a wildcard must not list; a guard for a task also lists each folder once for it.
+  engine::PathGuard guard_;
 };
 
 // The path begins with a variable of a user's own places: it names a folder of each user's.

@@ -351,6 +351,11 @@ std::vector<std::wstring> ClimbingFolders(const Rule& rule) {
 
 std::vector<std::wstring> RefusedFolders(const Rule& rule, const engine::PathGuard& guard) {
   PathExpander expander(PathExpander::Listings::Live, {}, guard);
+  return RefusedFolders(rule, expander);
+}
+
+std::vector<std::wstring> RefusedFolders(const Rule& rule, PathExpander& expander) {
+  const engine::PathGuard& guard = expander.Guard();
   std::vector<std::wstring> refused = ClimbingFolders(rule);
   for (const RegKey& key : rule.regKeys) {
     std::optional<RegistryPath> named = ParseRegistryPath(key.key);

@@ -55,6 +55,9 @@ std::vector<std::wstring> ClimbingFolders(const Rule& rule);
 // program folder, unless the key takes only files of exact names from a drive root or protected
 // folder; a folder or key whose expansion is too broad; a key that holds every program's settings.
 std::vector<std::wstring> RefusedFolders(const Rule& rule, const engine::PathGuard& guard);
+// The same for the many rules of one task, with one live expander for them all (its variables looked
+// up once) and the guard it holds.
+std::vector<std::wstring> RefusedFolders(const Rule& rule, PathExpander& expander);
 
 // Erases (or previews) what the rule names, but what its exclusions keep: the files of its file
 // keys, then its registry keys and values. Counts the sizes of the files, 5 per registry key and 1

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/erase_context.h"
+#include "engine/listed_names.h"
 
 namespace engine {
 
@@ -107,11 +108,15 @@ class PathGuard {
   // What the checks learn of the disk, which Wine answers a part of a path at a time: the long name
   // of each part, where each opened path leads and what each folder on the way is. A task that writes
   // nothing while it asks keeps it from one check to the next (ForTheTask); each answer is kept by the
-  // text the system was asked with, so another spelling is asked afresh.
+  // text the system was asked with, so another spelling is asked afresh. Names are looked up in one
+  // listing of their folder per task (ListedNames), asked of the system only where it cannot tell.
   enum class Memory { PerCheck, ForTheTask };
   explicit PathGuard(std::wstring programFolder = {}, Memory memory = Memory::ForTheTask);
   GuardDecision Check(const std::wstring& path) const;
   const std::wstring& ProgramFolder() const { return programFolder_; }
+  // The names in a folder, from the one listing of it that also answers the checks' lookups of
+  // names there; none for a guard that asks the system afresh at each check.
+  const ListedNames* Names(const std::wstring& folder) const;
 
  private:
   struct Learned;

@@ -25,6 +25,32 @@ std::wstring ShortName(const std::wstring& path) {
 
 }  // namespace
 
+// A folder's listing answers for the system where it can tell: a name in any letter case the system
+// ignores, and a name that is not there; never for a name that may be an entry's short name.
+TEST(PathGuard, AListingAnswersANameAsTheSystemWould) {
+  engine::ListedNames names;
+  for (const wchar_t* name : {L"Cache", L"report.", L"\u00C4rger", L"Generated Program 0040"}) names.Add({name});
+  struct Case {
+    const wchar_t* asked;
+    std::wstring found;  // empty: not there
+    bool certain;
+  };
+  const Case cases[] = {
+      {L"cACHE", L"Cache", true},
+      {L"\u00E4RGER", L"\u00C4rger", true},
+      {L"Generated Program 0041", L"", true},
+      {L"report", L"", false},
+      {L"GENERA~1", L"", false},
+  };
+  for (const Case& c : cases) {
+    const engine::ListedNames::Answer answer = names.Find(c.asked);
+    EXPECT_EQ(answer.entry ? answer.entry->name : L"", c.found) << c.asked;
+    EXPECT_EQ(answer.certain, c.certain) << c.asked;
+  }
+  EXPECT_FALSE(engine::ListedNames::Missing().Find(L"x").entry);
+  EXPECT_TRUE(engine::ListedNames::Missing().Find(L"x").certain);
+}
+
 // Every refusal has a reason for the details and a description for a message.
 TEST(PathGuard, EveryRefusalIsExplained) {
   EXPECT_STREQ(engine::RefusalReason(Refusal::None), L"");
@@ -144,8 +170,12 @@ TEST(PathGuard, OneGuardForATaskJudgesEveryPathAsAFreshGuardWould) {
   wchar_t fixture[MAX_PATH] = L"";
   ASSERT_GT(GetEnvironmentVariableW(L"TRELLWIPE_LINK_FIXTURE", fixture, MAX_PATH), 0u);
   const std::wstring links = std::wstring(fixture) + L"\\links";
-  testing_support::TempFolder program;
+  testing_support::TempFolder program, data;
   testing_support::MakeFolders(program / L"plus-in");
+  testing_support::MakeFolders(data / L"Long Folder Name\\inside");
+  testing_support::MakeFolders(data / L"\u00C4rger");
+  const std::wstring shortName = ShortName(data / L"Long Folder Name");
+  ASSERT_NE(shortName, data / L"Long Folder Name");
   const std::wstring windows = Environment(L"windir");
   const std::wstring programFiles = Environment(L"ProgramFiles");
   struct Case {
@@ -164,6 +194,11 @@ TEST(PathGuard, OneGuardForATaskJudgesEveryPathAsAFreshGuardWould) {
       {program / L"plus-in\\cache", Refusal::ProgramFolder},
       {ShortName(program.Path()) + L"\\PLUS-IN", Refusal::ProgramFolder},
       {program.Path() + L"-other\\cache", Refusal::None},
+      // Looked up in the one listing of their folder that the first of them made.
+      {data / L"long folder name\\inside", Refusal::None},
+      {shortName + L"\\inside", Refusal::None},
+      {data / L"\u00E4RGER\\new", Refusal::None},
+      {data / L"absent\\below", Refusal::None},
   };
   const engine::PathGuard task(program.Path());
   for (const Case& c : cases) {
