@@ -75,10 +75,10 @@ class KeptData : public CatalogueTest {
     SetString(HKEY_CURRENT_USER, std::wstring(kRegedit) + L"\\Favorites", L"Run", L"Computer\\HKEY_CURRENT_USER");
   }
   // Every user file but those of the kinds `named` is still there.
-  void ExpectKept(unsigned named, const std::wstring& after) {
+  void ExpectKeptDataStays(unsigned named, const std::wstring& after) {
     for (const UserFile& file : kUserFiles) {
       if (file.kind & named) continue;
-      EXPECT_TRUE(Exists(PathOf(file))) << "lost after " << after << ": " << file.browser << file.path;
+      ExpectKept(PathOf(file), ::testing::Message() << "lost after " << after << ": " << file.browser << file.path);
     }
     EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, std::wstring(kRegedit) + L"\\Favorites", L"Run")) << after;
   }
@@ -90,8 +90,8 @@ TEST_F(KeptData, TheFirstCleaningAndEveryItemLeaveWhatTheUserKeeps) {
   Seed();
   ASSERT_TRUE(catalogue::InstallDefaultSelection(program.Path()));
   run::CleanRun(view, program.Path(), values, catalogue::Stages()).CleanNow();
-  ExpectKept(0, L"the default selection");
-  for (const wchar_t* trace : kTraces) EXPECT_FALSE(Exists(root / trace)) << "stayed: " << trace;
+  ExpectKeptDataStays(0, L"the default selection");
+  for (const wchar_t* trace : kTraces) ExpectGone(root / trace, ::testing::Message() << "stayed: " << trace);
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRegedit, L"LastKey"));
   {
     platform::SqliteDatabase places(root / kFirefox + L"places.sqlite");
@@ -102,7 +102,7 @@ TEST_F(KeptData, TheFirstCleaningAndEveryItemLeaveWhatTheUserKeeps) {
   }
   for (const catalogue::Item* item : catalogue::RunOrder()) {
     Run({{item->section, item->key}});
-    ExpectKept(item->names, item->label);
+    ExpectKeptDataStays(item->names, item->label);
     Seed();
   }
 }
@@ -111,15 +111,15 @@ TEST_F(KeptData, TheFirstCleaningAndEveryItemLeaveWhatTheUserKeeps) {
 TEST_F(KeptData, ItemsThatNameUserDataEraseIt) {
   Seed();
   Run({{L"Chrome", L"Forms"}});
-  EXPECT_FALSE(Exists(root / kChrome + L"Default\\Web Data"));
-  EXPECT_FALSE(Exists(root / kChrome + L"Default\\Login Data"));
-  EXPECT_TRUE(Exists(root / kChrome + L"Local State"));
+  ExpectGone(root / kChrome + L"Default\\Web Data");
+  ExpectGone(root / kChrome + L"Default\\Login Data");
+  ExpectKept(root / kChrome + L"Local State");
   Run({{L"FIREFOX", L"passwords"}});
-  EXPECT_FALSE(Exists(root / kFirefox + L"logins.json"));
-  EXPECT_TRUE(Exists(root / kFirefox + L"key4.db"));
+  ExpectGone(root / kFirefox + L"logins.json");
+  ExpectKept(root / kFirefox + L"key4.db");
   Run({{L"FIREFOX", L"bookmarks"}});
-  EXPECT_FALSE(Exists(root / kFirefox + L"places.sqlite"));
-  EXPECT_TRUE(Exists(root / kFirefox + L"prefs.js"));
+  ExpectGone(root / kFirefox + L"places.sqlite");
+  ExpectKept(root / kFirefox + L"prefs.js");
 }
 
 namespace {

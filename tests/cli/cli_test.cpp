@@ -255,12 +255,12 @@ TEST(Cli, OnlyChoosesTheItemsOfThisCallWithoutChangingTheSelection) {
       << preview.output.out;
   EXPECT_NE(preview.output.out.find("Tool [plus-in/Tool]"), std::string::npos);
   EXPECT_EQ(preview.output.out.find("Chrome Cache"), std::string::npos);
-  EXPECT_TRUE(Exists(cookies));
+  ExpectKept(cookies);
   Call clean = RunCli(profile, {L"--clean", L"--only", L"FIREFOX/Cookies"});
   ASSERT_EQ(clean.code, cli::kExitDone);
-  EXPECT_FALSE(Exists(cookies));
-  EXPECT_TRUE(Exists(prefs));
-  EXPECT_TRUE(Exists(profile.hiddenCacheFile));
+  ExpectGone(cookies);
+  ExpectKept(prefs);
+  ExpectKept(profile.hiddenCacheFile);
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, profile.registry.Subkey() + L"\\History"));
   EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"FIREFOX", L"Cookies"), L"1");
   EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"Chrome", L"Cache"), L"1");
@@ -288,11 +288,11 @@ TEST(Cli, ASelectionNeverSavedIsCleanedOnlyWithYesOrItemsNamed) {
 
   Call only = RunCli(profile, {L"--clean", L"--only", L"Chrome/Cache"});
   EXPECT_EQ(only.code, cli::kExitDone) << only.output.err;
-  EXPECT_FALSE(Exists(profile.hiddenCacheFile));
-  EXPECT_TRUE(Exists(profile.customFile));
+  ExpectGone(profile.hiddenCacheFile);
+  ExpectKept(profile.customFile);
   Call yes = RunCli(profile, {L"--clean", L"--yes"});
   EXPECT_EQ(yes.code, cli::kExitDone) << yes.output.err;
-  EXPECT_FALSE(Exists(profile.customFile));
+  ExpectGone(profile.customFile);
   EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"DefaultSelection"), L"1");
 }
 
@@ -672,7 +672,7 @@ TEST(Cli, HelpAndListWriteNothingAndAFreshFolderListsTheNewUsersSelection) {
   Call clean = RunCli(profile, {L"--clean"});
   EXPECT_EQ(clean.code, cli::kExitSelectionUnsaved);
   EXPECT_NE(clean.output.err.find("\n    Chrome Cache [Chrome/Cache]\n"), std::string::npos) << clean.output.err;
-  EXPECT_TRUE(Exists(profile.hiddenCacheFile));
+  ExpectKept(profile.hiddenCacheFile);
 }
 
 // A rules update that put nothing in place says whether a winapp2.ini is there at all.

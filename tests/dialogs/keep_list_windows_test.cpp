@@ -235,7 +235,7 @@ TEST_F(CookieKeepList, CancelStoresNothing) {
   dialogs::CookieKeepListWindow again(program.Path(), ThreeBrowsers);
   ASSERT_TRUE(again.Create(nullptr, false));
   Press(again.Control(IDOK));
-  EXPECT_FALSE(Exists(keepFile));
+  ExpectGone(keepFile);
 }
 
 // Typed in another script or pasted from the address bar, a site is kept as browsers store it, and the
@@ -336,7 +336,7 @@ TEST_F(UrlKeepList, AddAndRemoveChangeTheFileAtOnce) {
     Click(window.KeepList(), 0);
     Press(window.RemoveButton());
   }
-  EXPECT_TRUE(Exists(keepFile));
+  ExpectKept(keepFile);
   EXPECT_EQ(ReadText(keepFile), "");
   EXPECT_EQ(Extent(window.KeepList()), 0);
 }

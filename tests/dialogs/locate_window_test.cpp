@@ -184,8 +184,8 @@ TEST_F(LocateWindowTest, DeleteAsksFirstAndNoKeepsEveryFile) {
   EXPECT_EQ(messages.shown[0].text, kDeleteWarning);
   EXPECT_EQ(messages.shown[0].caption, L"Note");
   EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_ICONWARNING | MB_YESNO));
-  EXPECT_TRUE(Exists(tree / L"a.tmp"));
-  EXPECT_TRUE(Exists(tree / L"sub\\c.tmp"));
+  ExpectKept(tree / L"a.tmp");
+  ExpectKept(tree / L"sub\\c.tmp");
   EXPECT_EQ(Setting(L"General", L"Prompt"), L"1");
   EXPECT_EQ(SelectedCount(), 3);
 }
@@ -204,10 +204,10 @@ TEST_F(LocateWindowTest, DeleteAfterYesErasesTheSelectedFilesAndSearchesTheFolde
   Press(Control(W::kDeleteId));
   EXPECT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(Setting(L"General", L"Prompt"), L"0");
-  EXPECT_FALSE(Exists(tree / L"a.tmp"));
-  EXPECT_FALSE(Exists(tree / L"sub\\c.tmp"));
-  EXPECT_TRUE(Exists(tree / L"b.CHK"));
-  EXPECT_TRUE(Exists(tree / L"keep.txt"));
+  ExpectGone(tree / L"a.tmp");
+  ExpectGone(tree / L"sub\\c.tmp");
+  ExpectKept(tree / L"b.CHK");
+  ExpectKept(tree / L"keep.txt");
   EXPECT_EQ(IsDlgButtonChecked(window.Handle(), W::kSubFoldersId), BST_UNCHECKED);
   EXPECT_EQ(Setting(L"StartUp", L"SubFolders"), L"0");
   EXPECT_EQ(ListedPaths(), (std::set<std::wstring>{tree / L"b.CHK"}));
@@ -216,17 +216,17 @@ TEST_F(LocateWindowTest, DeleteAfterYesErasesTheSelectedFilesAndSearchesTheFolde
   // The warning stays off for the rest of this opening.
   Press(Control(W::kDeleteId));
   EXPECT_EQ(messages.shown.size(), 1u);
-  EXPECT_FALSE(Exists(tree / L"b.CHK"));
+  ExpectGone(tree / L"b.CHK");
 }
 
 TEST_F(LocateWindowTest, DeleteToTheRecycleBinMovesTheFiles) {
   window.ChangeFolder(tree.Path());
   ASSERT_EQ(IsDlgButtonChecked(window.Handle(), W::kRecycleId), BST_CHECKED);
   Press(Control(W::kDeleteId));
-  EXPECT_FALSE(Exists(tree / L"a.tmp"));
-  EXPECT_FALSE(Exists(tree / L"b.CHK"));
-  EXPECT_FALSE(Exists(tree / L"sub\\c.tmp"));
-  EXPECT_TRUE(Exists(tree / L"keep.txt"));
+  ExpectGone(tree / L"a.tmp");
+  ExpectGone(tree / L"b.CHK");
+  ExpectGone(tree / L"sub\\c.tmp");
+  ExpectKept(tree / L"keep.txt");
 }
 
 TEST_F(LocateWindowTest, AnExactNameItemDeletesNothing) {
@@ -234,7 +234,7 @@ TEST_F(LocateWindowTest, AnExactNameItemDeletesNothing) {
   window.ChangeFolder(tree.Path());
   EXPECT_EQ(ListBoxItems(Control(W::kResultsId)), (std::vector<std::wstring>{tree.Path() + L"\\keep.txt"}));
   Press(Control(W::kDeleteId));
-  EXPECT_TRUE(Exists(tree / L"keep.txt"));
+  ExpectKept(tree / L"keep.txt");
 }
 
 TEST_F(LocateWindowTest, StopEndsTheSearchWithoutSummary) {

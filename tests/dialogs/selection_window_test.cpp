@@ -195,7 +195,7 @@ TEST_F(SelectionWindowTest, EnterSavesEscapeWritesNothingAndTheCustomLettersWork
   EXPECT_EQ(SharedMnemonics(window->Handle()), std::vector<std::wstring>{});
   EXPECT_TRUE(Feed(window->Handle(), KeyDown(Box(L"Check1"), VK_ESCAPE)));
   EXPECT_EQ(window->Handle(), nullptr);
-  EXPECT_FALSE(Exists(settingsFile));
+  ExpectGone(settingsFile);
 
   TempFolder picked;
   folder = picked.Path();
@@ -214,7 +214,7 @@ TEST_F(SelectionWindowTest, EnterSavesEscapeWritesNothingAndTheCustomLettersWork
   EXPECT_TRUE(Feed(window->Handle(), KeyDown(window->CustomList(), VK_RETURN)));
   EXPECT_EQ(window->Handle(), nullptr);
   EXPECT_EQ(ReadText(listFile), platform::Narrow(picked.Path()) + "\tFolder\r\n");
-  EXPECT_TRUE(Exists(settingsFile));
+  ExpectKept(settingsFile);
 }
 
 }  // namespace
@@ -786,7 +786,7 @@ TEST_F(SelectionWindowTest, CancelWritesNothing) {
   PickTab(window->OuterTabs(), 2);
   Press(window->Button(L"Command3"));
   EXPECT_EQ(window->Handle(), nullptr);
-  EXPECT_FALSE(Exists(settingsFile));
+  ExpectGone(settingsFile);
   EXPECT_EQ(ReadText(listFile), list);
   EXPECT_EQ(ReadText(pluginFolder + L"\\Alpha.ppe"), plugin);
 }
@@ -807,7 +807,7 @@ TEST_F(SelectionWindowTest, ACustomListThatCannotBeWrittenIsReportedAndKeptOnScr
   ASSERT_NE(window->Handle(), nullptr);
   EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 1);
   // Nothing is written: not the item flags, not the switches, not the tabs.
-  EXPECT_FALSE(Exists(settingsFile));
+  ExpectGone(settingsFile);
   EXPECT_EQ(Stored(L"setting", L"tab1"), L"");
   EXPECT_EQ(settings::inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"1");
   Press(window->Button(L"Command3"));

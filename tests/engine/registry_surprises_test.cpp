@@ -239,7 +239,7 @@ TEST_F(RunWithRegistry, ShellFoldersOfTheWrongTypeEraseNothingAndTheRunGoesOn) {
     EXPECT_EQ(report.Totals().folders, 0u) << value.what;
     for (const wchar_t* file : {L"cache.bin", L"cookie.txt", L"my chat logs\\log.txt", L"Favorites\\link.url",
                                 L"Microsoft\\Windows\\Recent\\doc.lnk"}) {
-      EXPECT_TRUE(Exists(decoy / file)) << value.what << " " << file;
+      ExpectKept(decoy / file, ::testing::Message() << value.what << " " << file);
     }
   }
 }
@@ -256,12 +256,12 @@ TEST_F(RunWithRegistry, MessengerAndMailFoldersOfTheWrongTypeEraseNothing) {
       engine::RunReport report = Run({{L"mail", L"accounts"}});
       EXPECT_TRUE(Completed()) << value.what;
       EXPECT_EQ(report.Totals().files, 0u) << value.what;
-      EXPECT_TRUE(Exists(store / L"one.oeaccount")) << value.what;
+      ExpectKept(store / L"one.oeaccount", ::testing::Message() << value.what);
     }
     // The same value as text is used.
     ScopedRegistryValue root(HKEY_CURRENT_USER, kMail, L"Store Root", store.Path());
     EXPECT_EQ(Run({{L"mail", L"accounts"}}).Totals().files, 1u);
-    EXPECT_FALSE(Exists(store / L"one.oeaccount"));
+    ExpectGone(store / L"one.oeaccount");
   }
   if (!hadMailKey) RegDeleteKeyW(HKEY_CURRENT_USER, kMail);
 }
@@ -292,9 +292,9 @@ class RootCanaries {
     RemoveDirectoryW(folder_.c_str());
   }
   void ExpectIntact(const std::wstring& context) const {
-    EXPECT_TRUE(Exists(file_)) << context;
-    EXPECT_TRUE(Exists(shortcut_)) << context;
-    EXPECT_TRUE(Exists(folder_ + L"\\inner.txt")) << context;
+    ExpectKept(file_, ::testing::Message() << context);
+    ExpectKept(shortcut_, ::testing::Message() << context);
+    ExpectKept(folder_ + L"\\inner.txt", ::testing::Message() << context);
     ASSERT_TRUE(Exists(hidden_)) << context;
     EXPECT_TRUE(Attributes(hidden_) & FILE_ATTRIBUTE_HIDDEN) << context;
   }
@@ -352,7 +352,7 @@ TEST_F(RunWithRegistry, AFolderBelowADriveRootIsStillTheItemsTarget) {
   ScopedRegistryValue personal(HKEY_CURRENT_USER, kShellFolders, L"Personal", L"C:\\", REG_EXPAND_SZ);
   engine::RunReport report = Run({{L"Messenger", L"msnchat"}});
   EXPECT_TRUE(Completed());
-  EXPECT_FALSE(Exists(logs + L"\\chat.txt"));
+  ExpectGone(logs + L"\\chat.txt");
   EXPECT_EQ(report.Totals().files, 1u);
   canaries.ExpectIntact(L"Personal = C:\\");
   if (!existed) RemoveDirectoryW(logs.c_str());
@@ -462,7 +462,7 @@ TEST_F(RunWithRegistry, APluginGoesOnPastAKeyItMayNotReadAndReportsIt) {
   run.CleanNow();
   EXPECT_TRUE(Completed());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, top.Subkey() + L"\\open"));
-  EXPECT_FALSE(Exists(data / L"recent.lst"));
+  ExpectGone(data / L"recent.lst");
   const engine::RunReport& report = run.LastReport();
   ASSERT_EQ(report.items.size(), 1u);
   EXPECT_EQ(ReasonFor(report.items[0], top.FullPath() + L"\\locked"), L"access denied");

@@ -85,12 +85,12 @@ TEST(PapermillWindow, ShredsOnlyAfterTheQuestionAndListsWhatStayed) {
   EXPECT_NE(messages.shown[0].text.find(L"Shred 3 files (3 KB)?"), std::wstring::npos) << messages.shown[0].text;
   EXPECT_NE(messages.shown[0].text.find(L"Nothing can be undone"), std::wstring::npos);
   EXPECT_NE(messages.shown[0].text.find(L"1 path is refused"), std::wstring::npos);
-  EXPECT_TRUE(Exists(folder / L"one.txt"));
+  ExpectKept(folder / L"one.txt");
 
   Click(window, PapermillWindow::kShredId);
-  EXPECT_FALSE(Exists(folder / L"one.txt"));
-  EXPECT_FALSE(Exists(folder / L"two"));
-  EXPECT_TRUE(Exists(held));
+  ExpectGone(folder / L"one.txt");
+  ExpectGone(folder / L"two");
+  ExpectKept(held);
   EXPECT_EQ(ListBoxItems(window.Control(PapermillWindow::kResultsId)),
             (std::vector<std::wstring>{held + L" (in use)", L"C:\\ (refused: a drive root)"}));
   EXPECT_EQ(platform::WindowText(window.Control(PapermillWindow::kStatusId)),
@@ -119,11 +119,11 @@ TEST(PapermillWindow, AsksOnceMoreBeforeALargeFolderAndRefusesSystemFolders) {
   Click(window, PapermillWindow::kShredId);
   ASSERT_EQ(messages.shown.size(), 2u);
   EXPECT_EQ(messages.shown[1].text, (folder / L"many") + L" holds 1001 files (1001 bytes). Shred the whole folder?");
-  EXPECT_TRUE(Exists(folder / L"many\\0.txt"));
+  ExpectKept(folder / L"many\\0.txt");
   messages.answers = {IDYES, IDYES};
   Click(window, PapermillWindow::kShredId);
-  EXPECT_FALSE(Exists(folder / L"many"));
-  EXPECT_TRUE(Exists(drivers));
+  ExpectGone(folder / L"many");
+  ExpectKept(drivers);
   EXPECT_EQ(ListBoxItems(window.Control(PapermillWindow::kResultsId)),
             (std::vector<std::wstring>{held + L" (in use)", (folder / L"kept") + L" (something in it stayed)",
                                        drivers + L" (refused: a protected folder)"}));
@@ -152,7 +152,7 @@ TEST(PapermillWindow, WipesOnItsOwnThreadAndStopsAtOnce) {
     PumpUntilIdle(window);
     EXPECT_FALSE(window.Wiping());
     EXPECT_EQ(platform::WindowText(window.Control(PapermillWindow::kStatusId)).substr(0, wcslen(c.status)), c.status);
-    EXPECT_FALSE(Exists(shredder::WipeFolder(L"C:\\")));
+    ExpectGone(shredder::WipeFolder(L"C:\\"));
     EXPECT_TRUE(IsWindowEnabled(window.Control(PapermillWindow::kWipeId)));
   }
 }
