@@ -68,12 +68,16 @@ TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
   ASSERT_EQ(parsed->chosen.size(), 2u);
   EXPECT_EQ(parsed->chosen[1].section, L"Custom");
   EXPECT_EQ(parsed->chosen[1].key, L"Custom");
-  const std::wstring kOneAction =
-      L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules, "
-      L"--update-rules, --undo-rules-update and --help may be given (";
-  const std::wstring kNothingToDo =
-      L"Nothing to do: give --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules, "
-      L"--update-rules, --undo-rules-update or --help.";
+  // The action options as a sentence ends with them: "--list, --preview, ... and --help".
+  const std::vector<std::wstring> actions = cli::ActionOptions();
+  ASSERT_GE(actions.size(), 2u);
+  auto listed = [&actions](const std::wstring& lastJoin) {
+    std::wstring text = actions.front();
+    for (size_t i = 1; i + 1 < actions.size(); ++i) text += L", " + actions[i];
+    return text + L" " + lastJoin + L" " + actions.back();
+  };
+  const std::wstring kOneAction = L"Only one of " + listed(L"and") + L" may be given (";
+  const std::wstring kNothingToDo = L"Nothing to do: give " + listed(L"or") + L".";
   const std::wstring kOnlyNeeds = L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]";
   const std::wstring kSiteExample = L" example.com (host:mail.example.com for that host only)";
   const struct {

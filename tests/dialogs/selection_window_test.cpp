@@ -265,7 +265,7 @@ TEST_F(SelectionWindowTest, TabsGroupsAndEveryItemBoxWithItsCaption) {
     }
     EXPECT_TRUE(OnShownPage(box, hwnd)) << flag.checkBox;
   }
-  EXPECT_EQ(boxes.size(), 143u);
+  EXPECT_EQ(boxes.size(), settings::ItemFlags().size());
 
   for (const settings::SelectAllGroup& group : settings::SelectAllGroups()) {
     HWND box = Box(group.box);
@@ -329,7 +329,7 @@ TEST_F(SelectionWindowTest, TheBrowserTabsKeepTheirPlacesWhenATabOfAnotherRowIsC
   EXPECT_EQ(places(), before);
 }
 
-TEST_F(SelectionWindowTest, WithoutASettingsFileAllIsUntickedAndOkWrites143Zeros) {
+TEST_F(SelectionWindowTest, WithoutASettingsFileAllIsUntickedAndOkWritesAZeroForEachFlag) {
   Open();
   for (const settings::ItemFlag& flag : settings::ItemFlags())
     EXPECT_FALSE(Ticked(Box(flag.checkBox))) << flag.checkBox;
