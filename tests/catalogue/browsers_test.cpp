@@ -6,9 +6,6 @@ using namespace testing_support;
 
 namespace {
 
-constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-
 class Browsers : public CatalogueTest {
  protected:
   TempFolder shell;

@@ -125,12 +125,12 @@ TEST_F(KeptData, ItemsThatNameUserDataEraseIt) {
 namespace {
 
 // A file below the scratch root, a key (`value` null) or a value below HKEY_CURRENT_USER.
-struct Entry {
+struct SeededEntry {
   const wchar_t* path;
   const wchar_t* value = nullptr;
   bool file = false;
 };
-constexpr Entry File(const wchar_t* path) { return {path, nullptr, true}; }
+constexpr SeededEntry File(const wchar_t* path) { return {path, nullptr, true}; }
 
 constexpr wchar_t kTrayNotify[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify";
 
@@ -138,8 +138,8 @@ struct Beside {
   const wchar_t* section;
   const wchar_t* key;
   const wchar_t* officeVersion;  // the suite the run finds, or null
-  Entry kept;
-  Entry trace;  // null path: the item has no trace beside it
+  SeededEntry kept;
+  SeededEntry trace;  // null path: the item has no trace beside it
 };
 
 const Beside kBeside[] = {
@@ -172,14 +172,14 @@ class KeptBeside : public CatalogueTest {
       RegDeleteTreeW(HKEY_CURRENT_USER, top);
     }
   }
-  void Make(const Entry& entry) {
+  void Make(const SeededEntry& entry) {
     if (entry.file) {
       MakeFile(root / entry.path, 16);
     } else {
       SetString(HKEY_CURRENT_USER, entry.path, entry.value ? entry.value : L"seeded", L"1");
     }
   }
-  bool Present(const Entry& entry) {
+  bool Present(const SeededEntry& entry) {
     if (entry.file) return Exists(root / entry.path);
     return entry.value ? ValueExists(HKEY_CURRENT_USER, entry.path, entry.value)
                        : KeyExists(HKEY_CURRENT_USER, entry.path);

@@ -86,11 +86,6 @@ RECT ScreenRect(HWND hwnd) {
   return rect;
 }
 
-bool Inside(const RECT& inner, const RECT& outer) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
 class ScopedCurrentDirectory {
  public:
   explicit ScopedCurrentDirectory(const std::wstring& folder) {

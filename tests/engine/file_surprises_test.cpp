@@ -35,7 +35,7 @@ class CollectingSink : public filesearch::SearchSink {
   bool StopRequested() override { return false; }
 };
 
-CollectingSink Search(const std::wstring& folder, const std::wstring& patterns) {
+CollectingSink SearchFor(const std::wstring& folder, const std::wstring& patterns) {
   CollectingSink sink;
   filesearch::FolderQueue queue;
   filesearch::FindFiles(folder, queue, patterns, sink);
@@ -174,7 +174,7 @@ TEST(FilesInUse, AFileAnotherProcessHoldsIsLeftInUseAndTheRestGoes) {
 
   // The file search's deletion refuses it too, and deletes the others it found.
   MakeFile(tree / L"found.log", 1);
-  CollectingSink sink = Search(tree.Path(), L"*.log");
+  CollectingSink sink = SearchFor(tree.Path(), L"*.log");
   ASSERT_EQ(sink.paths.size(), 2u);
   for (const std::wstring& path : sink.paths) {
     EXPECT_EQ(filesearch::EraseFoundFile(path, false, {}), path != tree / L"sub\\held.log") << path;
@@ -240,7 +240,7 @@ TEST(DeepTrees, EveryWalkEndsAndTheDeletionsAreComplete) {
                 .item()
                 .folders.size(),
             201u);
-  CollectingSink sink = Search(tree.Path(), L"*.tmp;*.bin");
+  CollectingSink sink = SearchFor(tree.Path(), L"*.tmp;*.bin");
   EXPECT_EQ(sink.folders, 202u);
   EXPECT_EQ(std::set<std::wstring>(sink.paths.begin(), sink.paths.end()),
             (std::set<std::wstring>{deepest + L"\\bottom.tmp", deepest + L"\\Cache\\entry.bin"}));
@@ -318,7 +318,7 @@ TEST(LongPaths, FilesBeyondMaxPathAreFoundAndDeleted) {
   EXPECT_EQ(EraseFile({}, folder + L"\\second.log"), 1);
   ExpectGone(folder + L"\\second.log");
 
-  CollectingSink sink = Search(tree.Path(), L"*.tmp");
+  CollectingSink sink = SearchFor(tree.Path(), L"*.tmp");
   ASSERT_EQ(sink.paths, std::vector<std::wstring>{file});
   EXPECT_TRUE(filesearch::EraseFoundFile(file, false, {}));
   ExpectGone(file);
@@ -356,7 +356,7 @@ TEST(ForeignNames, NamesOutsideTheCodePageAreFoundAndDeletedByTheirWideNames) {
   EXPECT_EQ(EraseNamedFoldersInTree({}, tree.Path(), L"\u043A\u044D\u0448"), 40 + 2 * 10000);
   ExpectGone(folder + L"\\" + cyrillic);
 
-  CollectingSink sink = Search(tree.Path(), L"*.tmp");
+  CollectingSink sink = SearchFor(tree.Path(), L"*.tmp");
   ASSERT_EQ(sink.paths, std::vector<std::wstring>{emojiFile});
   EXPECT_TRUE(filesearch::EraseFoundFile(emojiFile, false, {}));
   ExpectGone(emojiFile);
@@ -392,7 +392,7 @@ TEST_F(LinkLoop, WalksEndAndNeverEraseThroughTheLink) {
   ExpectKept(loop + L"\\top.log");
   ExpectKept(loop + L"\\a\\b\\own.log");
 
-  CollectingSink sink = Search(loop, L"*.log");
+  CollectingSink sink = SearchFor(loop, L"*.log");
   EXPECT_EQ(sink.folders, 3u);
   EXPECT_EQ(std::set<std::wstring>(sink.paths.begin(), sink.paths.end()),
             (std::set<std::wstring>{loop + L"\\top.log", loop + L"\\a\\b\\own.log"}));

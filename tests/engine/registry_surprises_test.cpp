@@ -26,8 +26,6 @@ using namespace testing_support;
 
 namespace {
 
-constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
 // Raw data of any type under a value, put back as it was afterwards.
 class ScopedRawValue {
  public:
@@ -105,7 +103,7 @@ bool Has(const std::vector<std::wstring>& list, const std::wstring& entry) {
 }
 
 // Also true for a key that may not be read.
-bool Present(const std::wstring& subkey) {
+bool KeyPresent(const std::wstring& subkey) {
   platform::RegKey key;
   return RegOpenKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, key.out()) != ERROR_FILE_NOT_FOUND;
 }
@@ -390,7 +388,7 @@ TEST(UnreadableKeys, ATreeDeletionRemovesWhatItMayAndNamesWhatStayed) {
   EXPECT_FALSE(Has(real.item().keys, full));
   // Whatever stayed is named as left behind, and only what went is listed as erased.
   for (const wchar_t* child : {L"\\a-open", L"\\b-locked", L"\\c-after"}) {
-    bool stayed = Present(tree + child);
+    bool stayed = KeyPresent(tree + child);
     EXPECT_EQ(Has(real.item().keys, full + child), !stayed) << child;
     EXPECT_EQ(ReasonFor(real.item(), full + child).empty(), !stayed) << child;
   }
@@ -415,7 +413,7 @@ TEST(UnreadableKeys, AKeyOrValueThatMayNotBeReadIsNamedAsLeftBehind) {
   });
   EXPECT_TRUE(previewKey.item().keys.empty());
   EXPECT_EQ(ReasonFor(previewKey.item(), full), L"access denied");
-  EXPECT_TRUE(Present(leaf));
+  EXPECT_TRUE(KeyPresent(leaf));
 
   Recorded value = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
     EXPECT_EQ(engine::allerase::DeleteRegistryValue(erase, HKEY_CURRENT_USER, leaf, L"v"), 1);
@@ -426,7 +424,7 @@ TEST(UnreadableKeys, AKeyOrValueThatMayNotBeReadIsNamedAsLeftBehind) {
   Recorded key = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
     EXPECT_EQ(engine::allerase::DeleteRegistryKey(erase, HKEY_CURRENT_USER, leaf), 3);
   });
-  bool stayed = Present(leaf);
+  bool stayed = KeyPresent(leaf);
   EXPECT_EQ(Has(key.item().keys, full), !stayed);
   EXPECT_EQ(ReasonFor(key.item(), full), stayed ? L"access denied" : L"");
 }

@@ -26,13 +26,11 @@ namespace {
 
 constexpr wchar_t kRunMru[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 constexpr wchar_t kToolRecent[] = L"Software\\TrellwipeTestTool\\Recent";
-constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
 constexpr wchar_t kRecentDocs[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
 constexpr wchar_t kWordFiles[] = L"Software\\Microsoft\\Office\\16.0\\Word\\File MRU";
 constexpr wchar_t kPluginKey[] = L"Software\\TrellwipePlugTool";
 // In the classes hive, as HKEY_CURRENT_USER\Software\Classes shows it.
-constexpr wchar_t kTrayNotify[] = L"Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\TrayNotify";
-constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr wchar_t kLocalTrayNotify[] = L"Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\TrayNotify";
 
 // A key saved to a hive file as Windows makes them.
 void SaveHive(const std::wstring& subkey, const std::wstring& file) {
@@ -65,7 +63,7 @@ class SecondUser {
     SetString(HKEY_CURRENT_USER, made + L"\\Software\\Microsoft\\Windows Mail", L"Store Root", folder + L"\\Mail");
     SaveHive(made, Hive());
     const std::wstring classes = scratch.Subkey() + L"\\Classes";
-    SetString(HKEY_CURRENT_USER, classes + L"\\" + kTrayNotify, L"PastIconsStream", L"anna's icons");
+    SetString(HKEY_CURRENT_USER, classes + L"\\" + kLocalTrayNotify, L"PastIconsStream", L"anna's icons");
     MakeFolders(folder + L"\\AppData\\Local\\Microsoft\\Windows");
     SaveHive(classes, ClassesHive());
     SetString(HKEY_LOCAL_MACHINE, ListEntry(), L"ProfileImagePath", folder, REG_EXPAND_SZ);
@@ -271,7 +269,7 @@ TEST_F(EveryUser, EachItemOfItsOwnCodeCleansTheOtherUsersTraces) {
       {L"mail/accounts", L"Erased file: " + account},
       {L"plus-in/PlugTool", L"Erased file: " + pluginFile},
       {L"plus-in/PlugTool", L"Deleted key: " + hive + kPluginKey},
-      {L"WINDOWS/notification", L"Deleted value: " + classes + kTrayNotify + L"\\PastIconsStream"},
+      {L"WINDOWS/notification", L"Deleted value: " + classes + kLocalTrayNotify + L"\\PastIconsStream"},
   };
   MakeFile(cookie, 10);
   MakeFile(account, 10);

@@ -288,12 +288,6 @@ TEST(CustomListCodePage, OkNamesTheUnstorablePathAndKeepsTheWindowOpen) {
   ExpectGone(settings::SettingsFile(program.Path()));
 }
 
-namespace {
-
-constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
-}  // namespace
-
 TEST_F(MalformedSettings, KeepListsWithAMegabyteLineLoadAndTheCookieRunStillSparesItsEntries) {
   TempFolder cookies;
   ScopedRegistryValue cookiesFolder{HKEY_CURRENT_USER, kShellFolders, L"Cookies", cookies.Path(), REG_EXPAND_SZ};

@@ -80,6 +80,10 @@ class TempRegistryKey {
   std::wstring subkey_;
 };
 
+// Keys of the current user's hive that tests plant values under.
+constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
 void SetString(HKEY root, const std::wstring& subkey, const std::wstring& name, const std::wstring& value,
                DWORD type = REG_SZ);
 bool KeyExists(HKEY root, const std::wstring& subkey);
