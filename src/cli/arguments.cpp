@@ -77,15 +77,9 @@ const Option kOptions[] = {
      L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]"},
 };
 
-// The options that ask for an action, as a list a sentence ends with ("--list, ... and --help"); an
-// action's other spellings (-h, /?) are left out.
+// The options that ask for an action, as a list a sentence ends with ("--list, ... and --help").
 std::wstring ActionNames(const wchar_t* lastJoin) {
-  std::vector<std::wstring> names;
-  for (const Option& option : kOptions) {
-    if (option.action != Action::None && std::wstring_view(option.name).starts_with(L"--")) {
-      names.push_back(option.name);
-    }
-  }
+  const std::vector<std::wstring> names = ActionOptions();
   std::wstring text;
   for (size_t i = 0; i < names.size(); ++i) {
     text += (i == 0 ? L"" : i + 1 == names.size() ? L" " + std::wstring(lastJoin) + L" " : L", ") + names[i];
@@ -143,6 +137,16 @@ const wchar_t* PairingMistake(const Arguments& parsed) {
 }
 
 }  // namespace
+
+std::vector<std::wstring> ActionOptions() {
+  std::vector<std::wstring> names;
+  for (const Option& option : kOptions) {
+    if (option.action != Action::None && std::wstring_view(option.name).starts_with(L"--")) {
+      names.push_back(option.name);
+    }
+  }
+  return names;
+}
 
 platform::Result<Arguments> ParseArguments(const std::vector<std::wstring>& args) {
   Arguments parsed;

@@ -76,6 +76,9 @@ struct Arguments {
 // A failure with the message for unknown options, a missing or second action, a malformed --only,
 // and --only, --yes, --then-shutdown, --all-users or --url beside an action they do not go with.
 platform::Result<Arguments> ParseArguments(const std::vector<std::wstring>& args);
+// The options that ask for an action, in the order the mistakes name them; an action's other
+// spellings (-h, /?) are left out.
+std::vector<std::wstring> ActionOptions();
 
 using catalogue::ListedItem;
 using catalogue::ListItems;

@@ -53,7 +53,7 @@ struct SelectionServices {
 // The common dialogs and the keep-list windows.
 SelectionServices SystemSelectionServices();
 
-// `frmsettings`: the 143 item boxes on two levels of tabs, the plug-in list, the custom list and the
+// `frmsettings`: the item boxes on two levels of tabs, the plug-in list, the custom list and the
 // entries of the rule files. OK writes everything, Cancel nothing.
 class SelectionWindow : public toolkit::Dialog {
  public:

@@ -1,5 +1,5 @@
 #pragma once
-// The 143 cleaning-item flags of the settings file, with the selection window's check box for each.
+// The cleaning-item flags of the settings file, with the selection window's check box for each.
 #include <span>
 #include <string>
 

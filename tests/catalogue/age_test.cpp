@@ -102,8 +102,8 @@ class Ages : public CatalogueTest {
       }
       EXPECT_EQ(Exists(folder + L"\\young.tmp"), kept);
       EXPECT_EQ(Exists(folder + L"\\young\\a.tmp"), kept);
-      EXPECT_FALSE(Exists(folder + L"\\old.tmp"));
-      EXPECT_FALSE(Exists(folder + L"\\old\\b.tmp"));
+      ExpectGone(folder + L"\\old.tmp");
+      ExpectGone(folder + L"\\old\\b.tmp");
       ASSERT_EQ(view.messages.size(), 1u);
       EXPECT_EQ(view.messages[0].second.find(L"Too new to erase: 2 files.") != std::wstring::npos, kept);
     }
@@ -129,7 +129,7 @@ TEST_F(Ages, AFileUnpackedAMomentAgoWithAnOldDateIsTooNew) {
     EXPECT_EQ(item.tooNew, std::vector<std::wstring>{unpacked}) << preview;
     EXPECT_EQ(item.Bytes(), 0) << preview;
   }
-  EXPECT_TRUE(Exists(unpacked));
+  ExpectKept(unpacked);
 }
 
 TEST_F(Ages, AShippedRuleOfTheTempFolderKeepsFilesWrittenWithinTheAge) {

@@ -251,11 +251,11 @@ TEST_F(BrowserPlugins, FirefoxCacheRemovesTheCacheFoldersWhole) {
   RunPlugins();
   for (const wchar_t* profile : {L"abcd1234.default-release", L"efgh5678.work"}) {
     std::wstring local = values.localAppDataFolder + L"\\Mozilla\\Firefox\\Profiles\\" + profile;
-    EXPECT_FALSE(Exists(local + L"\\cache2")) << profile;
-    EXPECT_TRUE(Exists(local + L"\\startupCache\\startupCache.8.little")) << profile;
+    ExpectGone(local + L"\\cache2", ::testing::Message() << profile);
+    ExpectKept(local + L"\\startupCache\\startupCache.8.little", ::testing::Message() << profile);
   }
-  EXPECT_FALSE(Exists(values.localAppDataFolder + L"\\Google\\Chrome\\User Data\\Default\\Network\\Cookies"));
-  EXPECT_TRUE(Exists(values.localAppDataFolder + L"\\Google\\Chrome\\User Data\\Default\\Network"));
+  ExpectGone(values.localAppDataFolder + L"\\Google\\Chrome\\User Data\\Default\\Network\\Cookies");
+  ExpectKept(values.localAppDataFolder + L"\\Google\\Chrome\\User Data\\Default\\Network");
 }
 
 TEST_F(BrowserPlugins, WithoutTheBrowsersOnlyTheFixedAmountsAndExistingFoldersCount) {
@@ -283,7 +283,7 @@ TEST_F(BrowserPlugins, SecurelyCleaningZerosAFileTheBrowserHoldsOpenBeforeItGoes
     run::RunCounters counters = RunPlugins();
     EXPECT_EQ(ReadThrough(held.get()), securely ? std::string(secret.size(), '\0') : secret);
     held.reset();
-    EXPECT_FALSE(Exists(network + L"\\Cookies"));
+    ExpectGone(network + L"\\Cookies");
     // The figures do not depend on the overwrite: the file, two folder visits and the fixed amount.
     EXPECT_EQ(counters.releasedBytes, secret.size() + 2 * 10000 + 2 * 10000 + 50000);
   }

@@ -6,9 +6,6 @@ using namespace testing_support;
 
 namespace {
 
-constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-
 class Browsers : public CatalogueTest {
  protected:
   TempFolder shell;
@@ -65,15 +62,15 @@ TEST_F(Browsers, OlderInternetExplorersAreToldWhatIsSupported) {
   ASSERT_EQ(view.rows.size(), 3u);
   EXPECT_EQ(view.rows[0].state, L"Only Support IE9, IE10.");
   EXPECT_EQ(view.rows[1].state, L"Only Support IE9, IE10.");
-  EXPECT_TRUE(Exists(downloads + L"\\setup.exe"));
+  ExpectKept(downloads + L"\\setup.exe");
 
   values.ieMajorVersion = 9;
   run::RunCounters counters = Run({{L"EXPLORER", L"downloaded"}});
   // The user's own Downloads folder, its second folder, may be refused: the row then says so.
   EXPECT_TRUE(view.rows[0].state.starts_with(L"Done")) << view.rows[0].state;
   EXPECT_GE(counters.releasedBytes, 1000);
-  EXPECT_TRUE(Exists(downloads));
-  EXPECT_FALSE(Exists(downloads + L"\\setup.exe"));
+  ExpectKept(downloads);
+  ExpectGone(downloads + L"\\setup.exe");
 }
 
 // Only an index file that exists is scheduled, and only once however often the item runs.
@@ -141,16 +138,16 @@ TEST_F(Browsers, CookiePurgeSparesExactlyTheKeptPaths) {
                                            platform::Narrow(folder + L"\\me@case.txt") + "\r\n");
   run::RunCounters counters = Run({{L"EXPLORER", L"cookies"}});
   EXPECT_EQ(counters.releasedBytes, 60);
-  EXPECT_TRUE(Exists(folder + L"\\me@kept.txt"));
+  ExpectKept(folder + L"\\me@kept.txt");
   EXPECT_FALSE(Attributes(folder + L"\\me@kept.txt") & FILE_ATTRIBUTE_HIDDEN);
-  EXPECT_FALSE(Exists(folder + L"\\me@CASE.txt"));
-  EXPECT_FALSE(Exists(folder + L"\\me@gone.txt"));
-  EXPECT_TRUE(Exists(folder + L"\\sub\\me@deep.txt"));
+  ExpectGone(folder + L"\\me@CASE.txt");
+  ExpectGone(folder + L"\\me@gone.txt");
+  ExpectKept(folder + L"\\sub\\me@deep.txt");
 
   // Without a keep list every cookie goes.
   DeleteFileW((program / L"keepcook.dat").c_str());
   EXPECT_EQ(Run({{L"AOL", L"cookies"}}).releasedBytes, 10);
-  EXPECT_FALSE(Exists(folder + L"\\me@kept.txt"));
+  ExpectGone(folder + L"\\me@kept.txt");
 }
 
 TEST_F(Browsers, CacheAndFavorites) {
@@ -158,10 +155,10 @@ TEST_F(Browsers, CacheAndFavorites) {
   MakeFile(shell / L"Favorites\\Links\\site.url", 50);
   run::RunCounters counters = Run({{L"EXPLORER", L"cache"}, {L"EXPLORER", L"favorites"}});
   EXPECT_EQ(counters.releasedBytes, 300 + 3 * 10000 + 50);
-  EXPECT_TRUE(Exists(shell / L"Cache\\Content.IE5\\X1"));
-  EXPECT_FALSE(Exists(shell / L"Cache\\Content.IE5\\X1\\page.htm"));
-  EXPECT_TRUE(Exists(shell / L"Favorites"));
-  EXPECT_FALSE(Exists(shell / L"Favorites\\Links"));
+  ExpectKept(shell / L"Cache\\Content.IE5\\X1");
+  ExpectGone(shell / L"Cache\\Content.IE5\\X1\\page.htm");
+  ExpectKept(shell / L"Favorites");
+  ExpectGone(shell / L"Favorites\\Links");
 }
 
 TEST_F(Browsers, FirefoxCacheWorksInTheLocalProfileTree) {
@@ -172,11 +169,11 @@ TEST_F(Browsers, FirefoxCacheWorksInTheLocalProfileTree) {
   MakeFile(local + L"\\cache2\\entries\\0A1B", 100);
   MakeFile(local + L"\\places.sqlite", 7);
   Run({{L"FIREFOX", L"cache"}});
-  EXPECT_TRUE(Exists(roaming + L"\\places.sqlite"));
-  EXPECT_FALSE(Exists(local + L"\\Cache"));
-  EXPECT_FALSE(Exists(local + L"\\cache2"));
+  ExpectKept(roaming + L"\\places.sqlite");
+  ExpectGone(local + L"\\Cache");
+  ExpectGone(local + L"\\cache2");
   // The file holds the bookmarks with the history: it never goes whole but through its own item.
-  EXPECT_TRUE(Exists(local + L"\\places.sqlite"));
+  ExpectKept(local + L"\\places.sqlite");
 }
 
 TEST_F(Browsers, NetscapeUsesNavigatorOnlyWithoutTheNsbProfiles) {
@@ -184,12 +181,12 @@ TEST_F(Browsers, NetscapeUsesNavigatorOnlyWithoutTheNsbProfiles) {
   std::wstring nsb = values.appDataFolder + L"\\Netscape\\NSB\\Profiles\\p\\cookies.txt";
   MakeFile(navigator, 1);
   Run({{L"Netscape", L"Cookies"}});
-  EXPECT_FALSE(Exists(navigator));
+  ExpectGone(navigator);
   MakeFile(navigator, 1);
   MakeFile(nsb, 1);
   Run({{L"Netscape", L"Cookies"}});
-  EXPECT_FALSE(Exists(nsb));
-  EXPECT_TRUE(Exists(navigator));
+  ExpectGone(nsb);
+  ExpectKept(navigator);
 }
 
 TEST_F(Browsers, ChromeAndSafariNameTheirFiles) {
@@ -202,12 +199,12 @@ TEST_F(Browsers, ChromeAndSafariNameTheirFiles) {
   MakeFile(safari + L"\\h1", 16);
   MakeFile(safari + L"\\old\\h2", 32);
   run::RunCounters counters = Run({{L"Chrome", L"History"}, {L"Safari", L"History"}});
-  EXPECT_FALSE(Exists(data + L"\\Default\\History"));
-  EXPECT_TRUE(Exists(data + L"\\Default\\Extensions\\x\\Web Data"));
-  EXPECT_TRUE(Exists(data + L"\\Default\\Bookmarks"));
-  EXPECT_TRUE(Exists(data + L"\\Local State"));
-  EXPECT_FALSE(Exists(safari + L"\\h1"));
-  EXPECT_TRUE(Exists(safari + L"\\old\\h2"));
+  ExpectGone(data + L"\\Default\\History");
+  ExpectKept(data + L"\\Default\\Extensions\\x\\Web Data");
+  ExpectKept(data + L"\\Default\\Bookmarks");
+  ExpectKept(data + L"\\Local State");
+  ExpectGone(safari + L"\\h1");
+  ExpectKept(safari + L"\\old\\h2");
   // Five names walked through the three folders of Default; Safari's single-folder operations count
   // no visits.
   EXPECT_EQ(counters.releasedBytes, 1 + 5 * 3 * 10000 + 16);
@@ -235,7 +232,7 @@ TEST_F(Browsers, AnItemWhoseProgramIsAbsentReadsNotInstalled) {
     EXPECT_EQ(view.rows[0].state, c.state) << c.section << L"/" << c.key;
     EXPECT_EQ(view.rows[1].label, L"Task complete Successfully!");
     if (c.seeded) {
-      EXPECT_FALSE(Exists(opera + L"\\cookies4.dat"));
+      ExpectGone(opera + L"\\cookies4.dat");
     }
   }
 }

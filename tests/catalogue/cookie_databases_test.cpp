@@ -117,7 +117,7 @@ TEST_F(CookieDatabases, WithNothingKeptEveryCookieGoesTheFilesStayAndTheCompacti
   MakeAll();
   Clean();
   for (const Database& database : kDatabases) {
-    EXPECT_TRUE(Exists(Where(database)));
+    ExpectKept(Where(database));
     EXPECT_EQ(CookieHosts(Where(database), *database.table), Hosts{}) << Where(database);
   }
   // The plug-ins' fixed figures aside, the bytes freed by compacting eight files of several pages.
@@ -221,9 +221,9 @@ TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereverAWalkStarts) {
     ctx.recorder = &recorder;
     walk(ctx, storage + L"\\https+++mail.example.com");
     walk(ctx, storage + L"\\https+++tracker.io");
-    EXPECT_TRUE(Exists(storage + L"\\https+++mail.example.com\\ls\\data.sqlite")) << name;
+    ExpectKept(storage + L"\\https+++mail.example.com\\ls\\data.sqlite", ::testing::Message() << name);
     EXPECT_EQ(Reasons(report, storage + L"\\https+++mail.example.com"), Hosts{L"kept: the storage of example.com"})
         << name;
-    EXPECT_FALSE(Exists(storage + L"\\https+++tracker.io\\ls\\data.sqlite")) << name;
+    ExpectGone(storage + L"\\https+++tracker.io\\ls\\data.sqlite", ::testing::Message() << name);
   }
 }

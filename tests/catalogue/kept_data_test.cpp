@@ -75,10 +75,10 @@ class KeptData : public CatalogueTest {
     SetString(HKEY_CURRENT_USER, std::wstring(kRegedit) + L"\\Favorites", L"Run", L"Computer\\HKEY_CURRENT_USER");
   }
   // Every user file but those of the kinds `named` is still there.
-  void ExpectKept(unsigned named, const std::wstring& after) {
+  void ExpectKeptDataStays(unsigned named, const std::wstring& after) {
     for (const UserFile& file : kUserFiles) {
       if (file.kind & named) continue;
-      EXPECT_TRUE(Exists(PathOf(file))) << "lost after " << after << ": " << file.browser << file.path;
+      ExpectKept(PathOf(file), ::testing::Message() << "lost after " << after << ": " << file.browser << file.path);
     }
     EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, std::wstring(kRegedit) + L"\\Favorites", L"Run")) << after;
   }
@@ -90,8 +90,8 @@ TEST_F(KeptData, TheFirstCleaningAndEveryItemLeaveWhatTheUserKeeps) {
   Seed();
   ASSERT_TRUE(catalogue::InstallDefaultSelection(program.Path()));
   run::CleanRun(view, program.Path(), values, catalogue::Stages()).CleanNow();
-  ExpectKept(0, L"the default selection");
-  for (const wchar_t* trace : kTraces) EXPECT_FALSE(Exists(root / trace)) << "stayed: " << trace;
+  ExpectKeptDataStays(0, L"the default selection");
+  for (const wchar_t* trace : kTraces) ExpectGone(root / trace, ::testing::Message() << "stayed: " << trace);
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRegedit, L"LastKey"));
   {
     platform::SqliteDatabase places(root / kFirefox + L"places.sqlite");
@@ -102,7 +102,7 @@ TEST_F(KeptData, TheFirstCleaningAndEveryItemLeaveWhatTheUserKeeps) {
   }
   for (const catalogue::Item* item : catalogue::RunOrder()) {
     Run({{item->section, item->key}});
-    ExpectKept(item->names, item->label);
+    ExpectKeptDataStays(item->names, item->label);
     Seed();
   }
 }
@@ -111,26 +111,26 @@ TEST_F(KeptData, TheFirstCleaningAndEveryItemLeaveWhatTheUserKeeps) {
 TEST_F(KeptData, ItemsThatNameUserDataEraseIt) {
   Seed();
   Run({{L"Chrome", L"Forms"}});
-  EXPECT_FALSE(Exists(root / kChrome + L"Default\\Web Data"));
-  EXPECT_FALSE(Exists(root / kChrome + L"Default\\Login Data"));
-  EXPECT_TRUE(Exists(root / kChrome + L"Local State"));
+  ExpectGone(root / kChrome + L"Default\\Web Data");
+  ExpectGone(root / kChrome + L"Default\\Login Data");
+  ExpectKept(root / kChrome + L"Local State");
   Run({{L"FIREFOX", L"passwords"}});
-  EXPECT_FALSE(Exists(root / kFirefox + L"logins.json"));
-  EXPECT_TRUE(Exists(root / kFirefox + L"key4.db"));
+  ExpectGone(root / kFirefox + L"logins.json");
+  ExpectKept(root / kFirefox + L"key4.db");
   Run({{L"FIREFOX", L"bookmarks"}});
-  EXPECT_FALSE(Exists(root / kFirefox + L"places.sqlite"));
-  EXPECT_TRUE(Exists(root / kFirefox + L"prefs.js"));
+  ExpectGone(root / kFirefox + L"places.sqlite");
+  ExpectKept(root / kFirefox + L"prefs.js");
 }
 
 namespace {
 
 // A file below the scratch root, a key (`value` null) or a value below HKEY_CURRENT_USER.
-struct Entry {
+struct SeededEntry {
   const wchar_t* path;
   const wchar_t* value = nullptr;
   bool file = false;
 };
-constexpr Entry File(const wchar_t* path) { return {path, nullptr, true}; }
+constexpr SeededEntry File(const wchar_t* path) { return {path, nullptr, true}; }
 
 constexpr wchar_t kTrayNotify[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify";
 
@@ -138,8 +138,8 @@ struct Beside {
   const wchar_t* section;
   const wchar_t* key;
   const wchar_t* officeVersion;  // the suite the run finds, or null
-  Entry kept;
-  Entry trace;  // null path: the item has no trace beside it
+  SeededEntry kept;
+  SeededEntry trace;  // null path: the item has no trace beside it
 };
 
 const Beside kBeside[] = {
@@ -172,14 +172,14 @@ class KeptBeside : public CatalogueTest {
       RegDeleteTreeW(HKEY_CURRENT_USER, top);
     }
   }
-  void Make(const Entry& entry) {
+  void Make(const SeededEntry& entry) {
     if (entry.file) {
       MakeFile(root / entry.path, 16);
     } else {
       SetString(HKEY_CURRENT_USER, entry.path, entry.value ? entry.value : L"seeded", L"1");
     }
   }
-  bool Present(const Entry& entry) {
+  bool Present(const SeededEntry& entry) {
     if (entry.file) return Exists(root / entry.path);
     return entry.value ? ValueExists(HKEY_CURRENT_USER, entry.path, entry.value)
                        : KeyExists(HKEY_CURRENT_USER, entry.path);

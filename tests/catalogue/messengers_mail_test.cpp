@@ -54,20 +54,20 @@ TEST_F(MessengersAndMail, MessengerFilesByNameDepthAndCase) {
 
   run::RunCounters counters = Run({{L"Messenger", L"aolnames"}, {L"Messenger", L"aolpassword"}});
   EXPECT_EQ(counters.releasedBytes, 10);
-  EXPECT_TRUE(Exists(aim + L"\\sub\\aimx.bin"));
+  ExpectKept(aim + L"\\sub\\aimx.bin");
   ASSERT_EQ(view.rows.size(), 3u);
   EXPECT_EQ(view.rows[1].state, L"Done");
 
   // "icqsign" and "icqaccount" erase the same file name in the whole tree: folders ICQ, p, q.
   counters = Run({{L"Messenger", L"icqsign"}});
   EXPECT_EQ(counters.releasedBytes, 3 + 3 * 10000);
-  EXPECT_TRUE(Exists(icq + L"\\p\\application.qdb"));
+  ExpectKept(icq + L"\\p\\application.qdb");
 
   counters = Run({{L"Messenger", L"icqfiles"}, {L"Messenger", L"msnchat"}});
-  EXPECT_FALSE(Exists(documents / L"ICQ\\a\\RECEIVEDFILES"));
-  EXPECT_FALSE(Exists(documents / L"ICQ\\ReceivedFiles"));
-  EXPECT_TRUE(Exists(documents / L"ICQ\\a"));
-  EXPECT_FALSE(Exists(documents / L"my chat logs\\x\\log.xml"));
+  ExpectGone(documents / L"ICQ\\a\\RECEIVEDFILES");
+  ExpectGone(documents / L"ICQ\\ReceivedFiles");
+  ExpectKept(documents / L"ICQ\\a");
+  ExpectGone(documents / L"my chat logs\\x\\log.xml");
   // ICQ and a visited, 800 bytes; "my chat logs" and x, 7 bytes.
   EXPECT_EQ(counters.releasedBytes, 800 + 2 * 10000 + 7 + 2 * 10000);
 }
@@ -79,7 +79,7 @@ TEST_F(MessengersAndMail, ATreeStepWhoseFolderCannotBeNamedCountsItsVisit) {
                              L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", L"Personal",
                              L"not a folder", REG_EXPAND_SZ);
   EXPECT_EQ(Run({{L"Messenger", L"msnchat"}}).releasedBytes, 10000);
-  EXPECT_TRUE(Exists(documents / L"my chat logs\\log.txt"));
+  ExpectKept(documents / L"my chat logs\\log.txt");
 }
 
 TEST_F(MessengersAndMail, OutlookExpressMailFilesMatchExactly) {
@@ -88,9 +88,9 @@ TEST_F(MessengersAndMail, OutlookExpressMailFilesMatchExactly) {
   MakeFile(identities + L"\\{ID}\\Microsoft\\deleted items.dbx", 128);
   MakeFile(values.appDataFolder + L"\\Microsoft\\Address Book\\me.WAB", 32);
   Run({{L"outlook", L"deleted"}, {L"outlook", L"address"}});
-  EXPECT_FALSE(Exists(identities + L"\\{ID}\\Microsoft\\Outlook Express\\Deleted Items.dbx"));
-  EXPECT_TRUE(Exists(identities + L"\\{ID}\\Microsoft\\deleted items.dbx"));
-  EXPECT_FALSE(Exists(values.appDataFolder + L"\\Microsoft\\Address Book\\me.WAB"));
+  ExpectGone(identities + L"\\{ID}\\Microsoft\\Outlook Express\\Deleted Items.dbx");
+  ExpectKept(identities + L"\\{ID}\\Microsoft\\deleted items.dbx");
+  ExpectGone(values.appDataFolder + L"\\Microsoft\\Address Book\\me.WAB");
 }
 
 TEST_F(MessengersAndMail, MailAccountsLiveInTheStoreRootAsRead) {
@@ -102,14 +102,14 @@ TEST_F(MessengersAndMail, MailAccountsLiveInTheStoreRootAsRead) {
                                   L" " + store + L" ");
     EXPECT_EQ(Run({{L"mail", L"accounts"}}).releasedBytes, 90 + 2 * 10000);
   }
-  EXPECT_FALSE(Exists(store + L"\\acct\\{1}.oeaccount"));
-  EXPECT_TRUE(Exists(store + L"\\acct\\keep.eml"));
+  ExpectGone(store + L"\\acct\\{1}.oeaccount");
+  ExpectKept(store + L"\\acct\\keep.eml");
 
   MakeFile(store + L"\\acct\\{2}.oeaccount", 90);
   ScopedRegistryValue unexpanded(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows Mail", L"Store Root",
                                  L"%USERPROFILE%\\Mail Store");
   EXPECT_EQ(Run({{L"mail", L"accounts"}}).releasedBytes, 0);
-  EXPECT_TRUE(Exists(store + L"\\acct\\{2}.oeaccount"));
+  ExpectKept(store + L"\\acct\\{2}.oeaccount");
 }
 
 TEST_F(MessengersAndMail, YahooProfilesBesideTheHelpFolder) {
@@ -121,5 +121,5 @@ TEST_F(MessengersAndMail, YahooProfilesBesideTheHelpFolder) {
   run::RunCounters counters = Run({{L"Messenger", L"yahooprofiles"}});
   EXPECT_EQ(counters.cleanedKeys, 5);
   EXPECT_EQ(counters.releasedBytes, 11 + 2 * 10000);
-  EXPECT_FALSE(Exists(help + L"Profiles\\me\\p.dat"));
+  ExpectGone(help + L"Profiles\\me\\p.dat");
 }

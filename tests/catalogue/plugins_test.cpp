@@ -88,12 +88,12 @@ TEST_F(Plugins, ATickedPluginErasesItsEntriesAndCountsItsFixedAmounts) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key.Subkey() + L"\\two"));
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, key.Subkey(), L"last"));
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey(), L"kept"));
-  EXPECT_FALSE(Exists(values.appDataFolder + L"\\Vendor\\recent.lst"));
-  EXPECT_TRUE(Exists(values.appDataFolder + L"\\Keep\\Recent.lst"));
-  EXPECT_TRUE(Exists(root / L"logs\\sub\\b.log"));
-  EXPECT_TRUE(Exists(values.localAppDataFolder + L"\\Vendor\\App\\cache"));
-  EXPECT_FALSE(Exists(values.localAppDataFolder + L"\\Vendor\\App\\cache\\a.bin"));
-  EXPECT_TRUE(Exists(values.localAppDataFolder + L"\\Vendor\\New"));
+  ExpectGone(values.appDataFolder + L"\\Vendor\\recent.lst");
+  ExpectKept(values.appDataFolder + L"\\Keep\\Recent.lst");
+  ExpectKept(root / L"logs\\sub\\b.log");
+  ExpectKept(values.localAppDataFolder + L"\\Vendor\\App\\cache");
+  ExpectGone(values.localAppDataFolder + L"\\Vendor\\App\\cache\\a.bin");
+  ExpectKept(values.localAppDataFolder + L"\\Vendor\\New");
   ASSERT_EQ(view.rows.size(), 2u);
   EXPECT_EQ(view.rows[0].label, L"App");
   EXPECT_EQ(view.rows[0].state, L"Done");
@@ -113,7 +113,7 @@ TEST_F(Plugins, UntickedMisnamedAndMalformedDefinitions) {
   // second is out of range (skipped), its file lines lack a field or name a relative folder.
   EXPECT_EQ(counters.cleanedKeys, 1 + 1 + 5);
   EXPECT_EQ(counters.releasedBytes, 2 * 50000);
-  EXPECT_TRUE(Exists(values.appDataFolder + L"\\V\\x.dat"));
+  ExpectKept(values.appDataFolder + L"\\V\\x.dat");
   std::vector<std::wstring> labels;
   for (const Row& row : view.rows) labels.push_back(row.label);
   std::sort(labels.begin(), labels.end() - 1);
@@ -126,7 +126,7 @@ TEST_F(Plugins, AnAppnameWithAPathRunsNoDefinitionOutsideTheFolder) {
   WriteText(program / L"Outside.ppe", "[name]\r\nappname=Outside\r\n[file]\r\n1=appdata,\\V,x.dat\r\n");
   Define(L"Sly.ppe", "[name]\r\nappname=..\\Outside\r\n[swich]\r\non=1\r\n");
   RunPlugins();
-  EXPECT_TRUE(Exists(values.appDataFolder + L"\\V\\x.dat"));
+  ExpectKept(values.appDataFolder + L"\\V\\x.dat");
   ASSERT_EQ(view.rows.size(), 2u);
   EXPECT_EQ(view.rows[0].label, L"..\\Outside");
 }
@@ -156,16 +156,16 @@ TEST_F(Plugins, TreeSectionsEraseAtEveryDepth) {
   // filetree visits all 8 folders of the tree; foldertree the 6 that are not deleted; alltree 3.
   EXPECT_EQ(counters.releasedBytes, (5 + 7 + 8 * 10000) + (11 + 13 + 6 * 10000) + (19 + 17 + 3 * 10000) + 50000);
   EXPECT_EQ(counters.cleanedKeys, 1);
-  EXPECT_FALSE(Exists(tree + L"\\a\\History"));
-  EXPECT_FALSE(Exists(tree + L"\\a\\b\\History"));
-  EXPECT_TRUE(Exists(tree + L"\\x\\history"));
-  EXPECT_FALSE(Exists(tree + L"\\x\\Cache"));
-  EXPECT_FALSE(Exists(tree + L"\\x\\y\\CACHE"));
-  EXPECT_TRUE(Exists(tree + L"\\x\\y"));
-  EXPECT_TRUE(Exists(tree + L"\\x\\cachex\\h"));
-  EXPECT_FALSE(Exists(all + L"\\s.bin"));
-  EXPECT_FALSE(Exists(all + L"\\p\\q\\r.bin"));
-  EXPECT_TRUE(Exists(all + L"\\p\\q"));
+  ExpectGone(tree + L"\\a\\History");
+  ExpectGone(tree + L"\\a\\b\\History");
+  ExpectKept(tree + L"\\x\\history");
+  ExpectGone(tree + L"\\x\\Cache");
+  ExpectGone(tree + L"\\x\\y\\CACHE");
+  ExpectKept(tree + L"\\x\\y");
+  ExpectKept(tree + L"\\x\\cachex\\h");
+  ExpectGone(all + L"\\s.bin");
+  ExpectGone(all + L"\\p\\q\\r.bin");
+  ExpectKept(all + L"\\p\\q");
 }
 
 TEST_F(Plugins, AStarSegmentOfATreeSectionStandsForEverySubfolder) {
@@ -190,14 +190,14 @@ TEST_F(Plugins, AStarSegmentOfATreeSectionStandsForEverySubfolder) {
   double cookies = (3 + 10000) + (5 + 10000) + 10000 + 10000;
   double cache = (11 + 13 + 2 * 10000) + 3 * 10000 + 10000;
   EXPECT_EQ(counters.releasedBytes, cookies + cache + 50000);
-  EXPECT_FALSE(Exists(profiles + L"\\Default\\Network\\Cookies"));
-  EXPECT_FALSE(Exists(profiles + L"\\Profile 1\\Network\\Cookies"));
-  EXPECT_TRUE(Exists(profiles + L"\\Profile 2\\Cookies"));
-  EXPECT_TRUE(Exists(profiles + L"\\Network\\Cookies"));
-  EXPECT_TRUE(Exists(profiles + L"\\Local State"));
-  EXPECT_FALSE(Exists(profiles + L"\\Default\\Cache\\data_0"));
-  EXPECT_FALSE(Exists(profiles + L"\\Default\\Cache\\Cache_Data\\f_1"));
-  EXPECT_TRUE(Exists(profiles + L"\\Default\\Cache\\Cache_Data"));
+  ExpectGone(profiles + L"\\Default\\Network\\Cookies");
+  ExpectGone(profiles + L"\\Profile 1\\Network\\Cookies");
+  ExpectKept(profiles + L"\\Profile 2\\Cookies");
+  ExpectKept(profiles + L"\\Network\\Cookies");
+  ExpectKept(profiles + L"\\Local State");
+  ExpectGone(profiles + L"\\Default\\Cache\\data_0");
+  ExpectGone(profiles + L"\\Default\\Cache\\Cache_Data\\f_1");
+  ExpectKept(profiles + L"\\Default\\Cache\\Cache_Data");
 }
 
 TEST_F(Plugins, OldSectionsKeepTheirResultsBesideTreeSections) {
@@ -218,9 +218,9 @@ TEST_F(Plugins, OldSectionsKeepTheirResultsBesideTreeSections) {
   run::RunCounters before = RunPlugins();
   // "*" in the five sections is no more than a character of a folder name, as it always was.
   EXPECT_EQ(before.releasedBytes, 5 + 7 + 9 + 50000);
-  EXPECT_FALSE(Exists(values.appDataFolder + L"\\V\\x.dat"));
-  EXPECT_TRUE(Exists(values.appDataFolder + L"\\V\\sub\\x.dat"));
-  EXPECT_TRUE(Exists(values.appDataFolder + L"\\W\\sub\\x.dat"));
+  ExpectGone(values.appDataFolder + L"\\V\\x.dat");
+  ExpectKept(values.appDataFolder + L"\\V\\sub\\x.dat");
+  ExpectKept(values.appDataFolder + L"\\W\\sub\\x.dat");
 
   // The same lines with tree lines that lack a field or a name: the results are those of before.
   seed();
@@ -230,8 +230,8 @@ TEST_F(Plugins, OldSectionsKeepTheirResultsBesideTreeSections) {
   run::RunCounters after = RunPlugins();
   EXPECT_EQ(after.releasedBytes, before.releasedBytes);
   EXPECT_EQ(after.cleanedKeys, before.cleanedKeys);
-  EXPECT_TRUE(Exists(values.appDataFolder + L"\\V\\sub\\x.dat"));
-  EXPECT_TRUE(Exists(values.localAppDataFolder + L"\\C"));
+  ExpectKept(values.appDataFolder + L"\\V\\sub\\x.dat");
+  ExpectKept(values.localAppDataFolder + L"\\C");
 }
 
 TEST_F(Plugins, TreeSectionsNeitherExpandNorEnterLinks) {
@@ -253,9 +253,9 @@ TEST_F(Plugins, TreeSectionsNeitherExpandNorEnterLinks) {
   run::RunCounters counters = RunPlugins();
   // "sub\*" finds only the link, so "*\*" and the alltree line walk nothing; foldertree visits two.
   EXPECT_EQ(counters.releasedBytes, 2 * 10000 + 50000);
-  EXPECT_TRUE(Exists(platform::Widen(tree) + L"\\sub\\own.txt"));
+  ExpectKept(platform::Widen(tree) + L"\\sub\\own.txt");
   EXPECT_EQ(ReadText(std::wstring(fixture) + L"\\outside\\precious.txt"), "0123456789");
-  EXPECT_TRUE(Exists(std::wstring(fixture) + L"\\outside\\cache\\precious.bin"));
+  ExpectKept(std::wstring(fixture) + L"\\outside\\cache\\precious.bin");
 }
 
 namespace {
@@ -305,7 +305,7 @@ TEST(PluginSwitch, WrittenIntoTheFileNamedAfterTheAppnameThroughACopy) {
   EXPECT_FALSE(catalogue::plugins::WritePluginSwitch(folder / L"inner", L"C:Escaped", true));
   EXPECT_FALSE(catalogue::plugins::WritePluginSwitch(folder / L"inner", L"", true));
   RemoveDirectoryW((folder / L"inner").c_str());
-  EXPECT_FALSE(Exists(folder / L"missing"));
+  ExpectGone(folder / L"missing");
   EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::wstring>{L"Alpha.ppe", L"Renamed.ppe"}));
 }
 
@@ -358,7 +358,7 @@ TEST_F(Plugins, APluginARuleOrACustomListThatFindsNothingSaysWhatItLookedFor) {
     ASSERT_EQ(run.LastReport().items.size(), 1u);
     EXPECT_EQ(run.LastReport().items[0].lookedFor, c.lookedFor) << view.rows[0].label;
     if (!c.seeded.empty()) {
-      EXPECT_FALSE(Exists(c.seeded)) << view.rows[0].label;
+      ExpectGone(c.seeded, ::testing::Message() << view.rows[0].label);
     }
   }
 }

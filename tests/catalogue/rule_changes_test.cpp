@@ -14,13 +14,13 @@ namespace {
 std::vector<catalogue::rules::Rule> Parse(const std::string& text) { return catalogue::rules::ParseRules(text); }
 
 // One entry "[E]" with the given key lines.
-catalogue::rules::Rule Entry(const std::string& keys) {
+catalogue::rules::Rule RuleOf(const std::string& keys) {
   std::vector<catalogue::rules::Rule> read = Parse("[E]\r\n" + keys);
   EXPECT_EQ(read.size(), 1u) << keys;
   return read.empty() ? catalogue::rules::Rule{} : read[0];
 }
 
-struct Expected {
+struct ExpectedChange {
   catalogue::rules::ChangeKind kind;
   const wchar_t* name;
   bool erasesMore;
@@ -55,17 +55,17 @@ TEST(RuleChanges, ANewFormErasesMoreOnlyWhenItReachesWhatTheOldLeft) {
       {"a wider pattern", "FileKey1=C:\\Example\\Cache|*\r\nRegKey1=HKCU\\Software\\Example|Last\r\n", true},
       {"a second pattern", "FileKey1=C:\\Example\\Cache|*.tmp;*.dat\r\nRegKey1=HKCU\\Software\\Example|Last\r\n", true},
   };
-  const catalogue::rules::Rule before = Entry(base);
+  const catalogue::rules::Rule before = RuleOf(base);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(catalogue::rules::ErasesMore(before, Entry(c.after)), c.more);
+    EXPECT_EQ(catalogue::rules::ErasesMore(before, RuleOf(c.after)), c.more);
   }
   // What a recursing key covers below its folder, and an exclusion dropped.
   const catalogue::rules::Rule recursing =
-      Entry("FileKey1=C:\\Example|*|RECURSE\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n");
+      RuleOf("FileKey1=C:\\Example|*|RECURSE\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n");
   EXPECT_FALSE(catalogue::rules::ErasesMore(
-      recursing, Entry("FileKey1=C:\\Example\\Cache|*.tmp\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n")));
-  EXPECT_TRUE(catalogue::rules::ErasesMore(recursing, Entry("FileKey1=C:\\Example|*|RECURSE\r\n")));
+      recursing, RuleOf("FileKey1=C:\\Example\\Cache|*.tmp\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n")));
+  EXPECT_TRUE(catalogue::rules::ErasesMore(recursing, RuleOf("FileKey1=C:\\Example|*|RECURSE\r\n")));
   // Folders compare where they lead: "." and ".." resolved, letter case ignored.
   const struct {
     const char* fileKey;
@@ -76,8 +76,8 @@ TEST(RuleChanges, ANewFormErasesMoreOnlyWhenItReachesWhatTheOldLeft) {
       {"C:/example/./Cache/../Cache/Sub|*.txt|RECURSE", false},
   };
   for (const auto& c : spellings) {
-    EXPECT_EQ(catalogue::rules::ErasesMore(recursing, Entry("FileKey1=" + std::string(c.fileKey) +
-                                                            "\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n")),
+    EXPECT_EQ(catalogue::rules::ErasesMore(recursing, RuleOf("FileKey1=" + std::string(c.fileKey) +
+                                                             "\r\nExcludeKey1=FILE|C:\\Example\\|keep.db\r\n")),
               c.more)
         << c.fileKey;
   }
@@ -102,7 +102,7 @@ TEST(RuleChanges, TheListIsExactForAddedRemovedChangedAndWidenedEntriesWithTheir
       "[Passwords Too *]\r\nDetectFile=%TRELLWIPE_RULE_ROOT%\\Here\r\n"
       "FileKey1=%TRELLWIPE_RULE_ROOT%\\Here\\User Data\\Default|Login Data\r\n";
   using enum catalogue::rules::ChangeKind;
-  const Expected expected[] = {
+  const ExpectedChange expected[] = {
       {Changed, L"Widened *", true, true, 0, 0},      {Changed, L"New Detection *", false, true, 0, 0},
       {Added, L"Brand New *", false, false, 0, 0},    {Changed, L"Now In Windows *", true, true, 1, 0},
       {Added, L"Passwords Too *", false, true, 0, 1}, {Removed, L"Going Away *", false, false, 0, 0},

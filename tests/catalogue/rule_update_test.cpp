@@ -27,16 +27,16 @@ std::string RuleText(int first, int count) {
 const std::string kOldRules = RuleText(0, 60);
 const platform::DownloadLimits kQuick{300, 64 * 1024};
 
-struct Folder {
+struct RulesFolder {
   TempFolder program;
-  Folder() { WriteText(CommunityFile(), kOldRules); }
+  RulesFolder() { WriteText(CommunityFile(), kOldRules); }
   std::wstring CommunityFile() const { return catalogue::rules::CommunityFile(program.Path()); }
 };
 
 }  // namespace
 
 TEST(RulesUpdate, AWholeRuleFileWaitsBesideTheOldOneUntilAcceptedThenTheOldIsKeptAndRestorable) {
-  Folder folder;
+  RulesFolder folder;
   const std::string fresh = "; # of entries: 70\r\n" + RuleText(10, 70);  // as many as it holds
   LoopbackServer server(HttpResponse(200, fresh));
   catalogue::rules::RulesDownload download =
@@ -66,7 +66,7 @@ TEST(RulesUpdate, AWholeRuleFileWaitsBesideTheOldOneUntilAcceptedThenTheOldIsKep
 }
 
 TEST(RulesUpdate, AcceptingUnticksOnlyTheTickedEntriesWhoseNewFormErasesMore) {
-  Folder folder;
+  RulesFolder folder;
   const std::wstring settings = settings::SettingsFile(folder.program.Path());
   for (const wchar_t* name : {L"Update Test 1 *", L"Update Test 2 *", L"Update Test 3 *"}) {
     settings::inifun::WriteIniValue(settings, catalogue::rules::kCommunitySection, name, L"1");
@@ -129,7 +129,7 @@ TEST(RulesUpdate, AFolderReachingOutsideTheOldOneByAnySpellingErasesMoreAndIsUnt
 }
 
 TEST(RulesUpdate, ACopyThatChangesNothingOrIsStoppedLeavesNothingToAccept) {
-  Folder folder;
+  RulesFolder folder;
   LoopbackServer same(HttpResponse(200, kOldRules));
   catalogue::rules::RulesDownload download =
       catalogue::rules::DownloadCommunityRules(folder.program.Path(), same.Url(), kQuick);
@@ -170,7 +170,7 @@ TEST(RulesUpdate, AFailedOrUnfitDownloadLeavesTheOldFileAloneAndNoTemporaryFile)
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Folder folder;
+    RulesFolder folder;
     LoopbackServer server(c.response, c.delayMs);
     catalogue::rules::RulesDownload download =
         catalogue::rules::DownloadCommunityRules(folder.program.Path(), server.Url(), kQuick);
@@ -182,7 +182,7 @@ TEST(RulesUpdate, AFailedOrUnfitDownloadLeavesTheOldFileAloneAndNoTemporaryFile)
 }
 
 TEST(RulesUpdate, NoServerAtTheAddressIsAClearProblem) {
-  Folder folder;
+  RulesFolder folder;
   std::wstring url;
   { url = LoopbackServer(HttpResponse(200, kOldRules)).Url(); }  // the port is closed again
   catalogue::rules::RulesDownload download =
@@ -208,7 +208,7 @@ TEST(RulesUpdate, AnUpdateStoppedInAnyStageLeavesTheProgramFolderAsItWas) {
   LoopbackServer server(HttpResponse(200, RuleText(5, 70)));
   for (UpdateStage stop : {UpdateStage::Downloading, UpdateStage::Reading, UpdateStage::Comparing}) {
     SCOPED_TRACE(static_cast<int>(stop));
-    Folder folder;
+    RulesFolder folder;
     WriteText(catalogue::rules::PendingFile(folder.program.Path()), earlier);
     std::vector<UpdateStage> told;
     catalogue::rules::RulesDownload download =

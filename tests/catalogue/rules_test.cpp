@@ -312,11 +312,11 @@ TEST_F(Rules, FileKeysMatchTheirPatternsRecurseAndRemoveTheFoldersTheyEmpty) {
   EXPECT_EQ(report.items[0].estimatedBytes, 10 + 20 + 100 + 200 + 300 + 400 + 500 + 600 + 700 + 800);
   EXPECT_EQ(FolderNames(app), (std::vector<std::wstring>{L"Cache", L"Logs", L"Profiles", L"Temp"}));
   EXPECT_EQ(FolderNames(app + L"\\Logs"), (std::vector<std::wstring>{L"notes.txt", L"old"}));
-  EXPECT_TRUE(Exists(app + L"\\Logs\\old\\c.log"));
+  ExpectKept(app + L"\\Logs\\old\\c.log");
   // RECURSE empties the tree and leaves its folders; REMOVESELF removes what it emptied, not what
   // still holds a file it was not asked for.
   EXPECT_EQ(FolderNames(app + L"\\Cache"), std::vector<std::wstring>{L"x"});
-  EXPECT_TRUE(Exists(app + L"\\Cache\\x\\y"));
+  ExpectKept(app + L"\\Cache\\x\\y");
   EXPECT_EQ(FolderNames(app + L"\\Temp"), std::vector<std::wstring>{L"2"});
   EXPECT_EQ(FolderNames(app + L"\\Temp\\2"), std::vector<std::wstring>{L"keep.cfg"});
   EXPECT_TRUE(FolderNames(app + L"\\Profiles\\one\\Cache2").empty());
@@ -366,12 +366,12 @@ TEST_F(Rules, ExclusionsOfEachKindKeepWhatTheyName) {
       "ExcludeKey4=REG|HKEY_CURRENT_USER\\" +
       platform::Narrow(key.Subkey()) + "\\Pinned\r\n");
   Run({L"App Kept *"});
-  EXPECT_TRUE(Exists(app + L"\\Cache\\keep.db"));
-  EXPECT_FALSE(Exists(app + L"\\Cache\\sub\\keep.db"));
-  EXPECT_FALSE(Exists(app + L"\\Cache\\a.bin"));
-  EXPECT_TRUE(Exists(app + L"\\Data\\x.cfg"));
-  EXPECT_TRUE(Exists(app + L"\\Data\\deep\\y.CFG"));
-  EXPECT_FALSE(Exists(app + L"\\Data\\deep\\z.bin"));
+  ExpectKept(app + L"\\Cache\\keep.db");
+  ExpectGone(app + L"\\Cache\\sub\\keep.db");
+  ExpectGone(app + L"\\Cache\\a.bin");
+  ExpectKept(app + L"\\Data\\x.cfg");
+  ExpectKept(app + L"\\Data\\deep\\y.CFG");
+  ExpectGone(app + L"\\Data\\deep\\z.bin");
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Pinned\\one", L"a"));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent\\Other"));
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent", L"top"));
@@ -398,8 +398,8 @@ TEST_F(RuleIdentityGuard, ExclusionsHoldUnderEveryNameOfTheirFolder) {
              "\\Cache\\|keep.db\r\n");
     Run({L"App Cache *"});
     SCOPED_TRACE(excluded + " kept in " + walked);
-    EXPECT_TRUE(Exists(L"C:\\linkfixture\\app\\Cache\\keep.db"));
-    EXPECT_FALSE(Exists(L"C:\\linkfixture\\app\\Cache\\a.bin"));
+    ExpectKept(L"C:\\linkfixture\\app\\Cache\\keep.db");
+    ExpectGone(L"C:\\linkfixture\\app\\Cache\\a.bin");
   }
 }
 
@@ -416,7 +416,7 @@ TEST_F(Rules, APreviewListsWhatTheCleanErasesAndErasesNothing) {
       "RegKey1=" +
       Key() + "\\Recent\r\n");
   engine::RunReport preview = Run({L"App Both *"}, true);
-  EXPECT_TRUE(Exists(app + L"\\Temp\\c\\d.tmp"));
+  ExpectKept(app + L"\\Temp\\c\\d.tmp");
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Recent"));
   engine::RunReport clean = Run({L"App Both *"});
   EXPECT_EQ(Files(preview), Files(clean));
@@ -425,7 +425,7 @@ TEST_F(Rules, APreviewListsWhatTheCleanErasesAndErasesNothing) {
   ASSERT_EQ(clean.items.size(), 1u);
   EXPECT_EQ(preview.items[0].keys, clean.items[0].keys);
   EXPECT_EQ(preview.items[0].estimatedBytes, clean.items[0].estimatedBytes);
-  EXPECT_FALSE(Exists(app + L"\\Temp"));
+  ExpectGone(app + L"\\Temp");
 }
 
 namespace {
@@ -460,9 +460,9 @@ TEST_F(RulePathGuard, NeitherWildcardsNorWalksGoThroughLinks) {
            "FileKey2=" +
            platform::Narrow(fixture) + "\\tree\\*\\*|*|RECURSE\r\n");
   Run({L"Linked *"});
-  EXPECT_FALSE(Exists(fixture + L"\\tree\\sub\\own.txt"));
-  EXPECT_TRUE(Exists(fixture + L"\\outside\\precious.txt"));
-  EXPECT_TRUE(Exists(fixture + L"\\outside\\cache\\precious.bin"));
+  ExpectGone(fixture + L"\\tree\\sub\\own.txt");
+  ExpectKept(fixture + L"\\outside\\precious.txt");
+  ExpectKept(fixture + L"\\outside\\cache\\precious.bin");
 }
 
 // A rule may name a file of an exact name in a protected folder or a drive root; it never walks
@@ -532,13 +532,13 @@ TEST_F(RulePathGuard, RootsProtectedFoldersAndTheProgramFolderAreRefusedHoweverS
   ASSERT_EQ(report.items.size(), names.size());
   for (int i = 0; i < n; ++i) {
     const auto& test = kRefused[i];
-    EXPECT_TRUE(Exists(test.sentinel)) << test.folder;
+    ExpectKept(test.sentinel, ::testing::Message() << test.folder);
     ASSERT_EQ(report.items[i].leftBehind.size(), 1u) << test.folder;
     EXPECT_TRUE(report.items[i].leftBehind[0].reason.starts_with(L"refused: ")) << test.folder;
     DeleteFileW(test.sentinel.c_str());
   }
-  EXPECT_FALSE(Exists(exactInWindows));
-  EXPECT_FALSE(Exists(exactAtRoot));
+  ExpectGone(exactInWindows);
+  ExpectGone(exactAtRoot);
   EXPECT_EQ(report.items.back().estimatedBytes, 7 + 9);
 }
 
@@ -564,8 +564,8 @@ TEST_F(Rules, TheConsoleProgramListsAndPicksTheEntriesFoundHere) {
   EXPECT_EQ(cli::Run({L"--clean", L"--only", L"winapp2/Missing App *"}, program.Path(), values, missing), 1);
   cli::Output cleaned;
   ASSERT_EQ(cli::Run({L"--clean", L"--only", L"winapp2/Found App *"}, program.Path(), values, cleaned), 0);
-  EXPECT_FALSE(Exists(root / L"Found\\a.log"));
-  EXPECT_TRUE(Exists(root / L"Other\\b.log"));  // ticked, but not chosen for this call
+  ExpectGone(root / L"Found\\a.log");
+  ExpectKept(root / L"Other\\b.log");  // ticked, but not chosen for this call
 }
 
 // A file the user writes beside the shipped ones is listed under "My rules" and runs like them; a
@@ -586,8 +586,8 @@ TEST_F(Rules, TheUsersOwnFilesAreListedUnderMyRulesAndRun) {
   cli::Output cleaned;
   ASSERT_EQ(cli::Run({L"--clean", L"--only", L"rules/Example Editor Cache *"}, program.Path(), values, cleaned), 0)
       << cleaned.err;
-  EXPECT_FALSE(Exists(root / L"Example Editor\\Cache\\page.bin"));
-  EXPECT_TRUE(Exists(root / L"Example Editor\\Cache"));
+  ExpectGone(root / L"Example Editor\\Cache\\page.bin");
+  ExpectKept(root / L"Example Editor\\Cache");
 }
 
 // The community file's size and shape: it lists, previews and cleans; the entries of programs
@@ -615,15 +615,15 @@ TEST_F(Rules, AGeneratedFileOfFourThousandEntriesListsPreviewsAndCleans) {
 
   cli::Output preview;
   ASSERT_EQ(cli::Run({L"--preview", L"--json"}, program.Path(), values, preview), 0) << preview.err;
-  EXPECT_TRUE(Exists(root / platform::Widen(GeneratedProgram(0)) + L"\\Logs\\b.log"));
+  ExpectKept(root / platform::Widen(GeneratedProgram(0)) + L"\\Logs\\b.log");
   cli::Output cleaned;
   ASSERT_EQ(cli::Run({L"--clean", L"--json"}, program.Path(), values, cleaned), 0) << cleaned.err;
   for (int i : present) {
     const std::wstring folder = root / platform::Widen(GeneratedProgram(i));
-    EXPECT_FALSE(Exists(folder + L"\\Cache\\sub\\a.bin"));
+    ExpectGone(folder + L"\\Cache\\sub\\a.bin");
     EXPECT_EQ(Exists(folder + L"\\Cache\\keep.db"), i % 4 == 0) << i;  // every fourth entry keeps it
-    EXPECT_FALSE(Exists(folder + L"\\Logs\\b.log"));
-    EXPECT_FALSE(Exists(folder + L"\\Temp1"));
+    ExpectGone(folder + L"\\Logs\\b.log");
+    ExpectGone(folder + L"\\Temp1");
   }
 }
 
@@ -673,8 +673,8 @@ TEST_F(Rules, AFileOfAnySizeIsReadByWholeLines) {
   ASSERT_EQ(text.substr(mark - 1, 1), "*");
   RuleFile(text);
   Run({L"Logs *"});
-  EXPECT_TRUE(Exists(app + L"\\a.txt"));
-  EXPECT_FALSE(Exists(app + L"\\b.log"));
+  ExpectKept(app + L"\\a.txt");
+  ExpectGone(app + L"\\b.log");
 }
 
 // Wildcards and ".." that multiply the paths without end: each path once, and past the bound of
@@ -716,7 +716,7 @@ TEST_F(Rules, ExpansionStopsAtItsBoundsAndTheRunGoesOn) {
   std::vector<std::wstring> reasons;
   for (const engine::LeftRecord& left : report.items[0].leftBehind) reasons.push_back(left.reason);
   EXPECT_EQ(reasons, std::vector<std::wstring>(3, L"refused: too broad"));
-  EXPECT_FALSE(Exists(root / L"Small\\gone.bin"));
+  ExpectGone(root / L"Small\\gone.bin");
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey() + L"\\Kept", L"v"));
 }
 
@@ -752,7 +752,7 @@ TEST_F(Rules, EveryFileInEveryFolderJustBelowAProtectedFolderIsTooBroad) {
   }
   RuleFile("[Profile *]\r\nFileKey1=%UserProfile%\\*|*\r\n");
   engine::RunReport report = Run({L"Profile *"});
-  EXPECT_TRUE(Exists(sentinel));
+  ExpectKept(sentinel);
   ASSERT_EQ(report.items.size(), 1u);
   ASSERT_EQ(report.items[0].leftBehind.size(), 1u);
   EXPECT_EQ(report.items[0].leftBehind[0].reason, L"refused: too broad");
@@ -860,8 +860,8 @@ TEST_F(RuleNames, ACommunityEntryNeverTakesTheNameTheTickOrTheDefaultOfAShippedO
   view = RecordingView();
   run::CleanRun run(view, program.Path(), values, std::move(stages));
   run.CleanNow();
-  EXPECT_FALSE(Exists(root / L"Shipped\\trace.tmp"));
-  EXPECT_TRUE(Exists(root / L"Documents\\letter.doc"));
+  ExpectGone(root / L"Shipped\\trace.tmp");
+  ExpectKept(root / L"Documents\\letter.doc");
 }
 
 // Ticks stored before the sections parted lie in "winapp2": a shipped entry's goes over to "rules"
@@ -908,8 +908,8 @@ TEST_F(Rules, EntriesThatReachWhatUsersKeepAreRefused) {
       "[Regedit *]\r\nRegKey1=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\r\n"
       "RegKey2=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\\Favorites|Run\r\n");
   engine::RunReport report = Run({L"Chromium Everything *", L"Firefox History *", L"Regedit *"});
-  EXPECT_FALSE(Exists(chrome + L"\\Default\\History"));
-  EXPECT_FALSE(Exists(firefox + L"\\cookies.sqlite"));
+  ExpectGone(chrome + L"\\Default\\History");
+  ExpectGone(firefox + L"\\cookies.sqlite");
   EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, regedit, L"LastKey"));
   std::vector<std::pair<std::wstring, std::wstring>> refused;
   for (const engine::ItemReport& item : report.items) {
@@ -936,7 +936,7 @@ TEST_F(Rules, EntriesThatReachWhatUsersKeepAreRefused) {
   for (const auto& [path, reason] : expected) {
     EXPECT_NE(std::find(refused.begin(), refused.end(), std::pair(path, reason)), refused.end()) << path;
     if (!path.starts_with(L"HKEY_")) {
-      EXPECT_TRUE(Exists(path)) << path;
+      ExpectKept(path);
     }
   }
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, regedit + L"\\Favorites", L"Run"));

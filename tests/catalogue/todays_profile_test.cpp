@@ -118,14 +118,14 @@ TEST_F(TodaysProfile, EveryTraceGoesAndEveryPieceOfUserDataStays) {
   run::CleanRun run(view, program.Path(), values, catalogue::Stages());
   run.CleanNow();
   for (const profile::SeededFile& file : profile::kTraceFiles)
-    EXPECT_FALSE(Exists(PathOf(file))) << "stayed: " << file.path;
+    ExpectGone(PathOf(file), ::testing::Message() << "stayed: " << file.path);
   for (const profile::SeededFile& file : profile::kUserFiles)
-    EXPECT_TRUE(Exists(PathOf(file))) << "lost: " << file.path;
+    ExpectKept(PathOf(file), ::testing::Message() << "lost: " << file.path);
   for (const profile::SeededValue& value : profile::kTraceValues) {
     EXPECT_FALSE(Present(value)) << "stayed: " << value.key << " " << value.value;
   }
   for (const profile::SeededValue& value : profile::kUserValues) {
     EXPECT_TRUE(Present(value)) << "lost: " << value.key << " " << value.value;
   }
-  EXPECT_TRUE(Exists(userTemp.Path()));
+  ExpectKept(userTemp.Path());
 }

@@ -94,8 +94,8 @@ TEST_F(WindowsTraces, TempEmptiesAndRecreatesTheThreeTemporaryFolders) {
   // T1: 150 bytes and two folders; T2: 30 bytes and one folder; T3: one empty folder.
   EXPECT_EQ(counters.releasedBytes, 150 + 20000 + 30 + 10000 + 10000);
   for (const std::wstring& folder : {t1, t2, t3}) EXPECT_TRUE(Attributes(folder) & FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_FALSE(Exists(t1 + L"\\sub"));
-  EXPECT_FALSE(Exists(t2 + L"\\c.tmp"));
+  ExpectGone(t1 + L"\\sub");
+  ExpectGone(t2 + L"\\c.tmp");
 }
 
 TEST_F(WindowsTraces, TempWithoutApplicationDataAndWithTempAtADriveRootErasesNothingOutside) {
@@ -107,7 +107,7 @@ TEST_F(WindowsTraces, TempWithoutApplicationDataAndWithTempAtADriveRootErasesNot
   run::RunCounters counters = Run({{L"WINDOWS", L"temp"}});
   // T2 only, and the drive root named by TEMP counts as a missing folder.
   EXPECT_EQ(counters.releasedBytes, 30 + 10000 + 10000);
-  EXPECT_TRUE(Exists(sentinel));
+  ExpectKept(sentinel);
   DeleteFileW(sentinel.c_str());
 }
 
@@ -126,8 +126,8 @@ TEST_F(WindowsTraces, ScandiskDeletesOnlyFilesDirectlyInFoundFolders) {
   MakeFile(L"C:\\Found.003\\deeper\\FILE0001.CHK", 9);
   run::RunCounters counters = Run({{L"WINDOWS", L"scandisk"}});
   EXPECT_EQ(counters.releasedBytes, 70);
-  EXPECT_FALSE(Exists(L"C:\\Found.003\\FILE0000.CHK"));
-  EXPECT_TRUE(Exists(L"C:\\Found.003\\deeper\\FILE0001.CHK"));
+  ExpectGone(L"C:\\Found.003\\FILE0000.CHK");
+  ExpectKept(L"C:\\Found.003\\deeper\\FILE0001.CHK");
   DeleteFileW(L"C:\\Found.003\\deeper\\FILE0001.CHK");
   RemoveDirectoryW(L"C:\\Found.003\\deeper");
   RemoveDirectoryW(L"C:\\Found.003");
@@ -139,9 +139,9 @@ TEST_F(WindowsTraces, RecentSearchFoldersAndAMissingDocumentsFolder) {
   run::RunCounters counters = Run({{L"WINDOWS", L"recent"}, {L"WINDOWS", L"searchfolders"}});
   EXPECT_EQ(counters.cleanedKeys, 1);
   EXPECT_EQ(counters.releasedBytes, 400 + 25 + 10000);
-  EXPECT_TRUE(Exists(values.appDataFolder + L"\\Microsoft\\Windows\\Recent"));
-  EXPECT_FALSE(Exists(values.appDataFolder + L"\\Microsoft\\Windows\\Recent\\doc.lnk"));
-  EXPECT_TRUE(Exists(documents / L"Searches"));
+  ExpectKept(values.appDataFolder + L"\\Microsoft\\Windows\\Recent");
+  ExpectGone(values.appDataFolder + L"\\Microsoft\\Windows\\Recent\\doc.lnk");
+  ExpectKept(documents / L"Searches");
 
   // A failed lookup names no folder: the tree step counts its visit as on a missing folder, and no
   // "Error" folder appears.
@@ -151,7 +151,7 @@ TEST_F(WindowsTraces, RecentSearchFoldersAndAMissingDocumentsFolder) {
   values.appDataFolder = L"Error";
   counters = Run({{L"WINDOWS", L"recent"}, {L"WINDOWS", L"searchfolders"}});
   EXPECT_EQ(counters.releasedBytes, 10000);
-  EXPECT_FALSE(Exists(L"Error"));
+  ExpectGone(L"Error");
 }
 
 // Explorer's pinned Quick Access folders stay; every other recent entry and jump list goes.
@@ -184,11 +184,11 @@ TEST_F(WindowsTraces, ThumbsDeletesTheThumbnailCachesOfEveryFixedDriveOnly) {
   run::RunCounters counters = Run({{L"WINDOWS", L"thumbs"}});
   EXPECT_EQ(counters.releasedBytes, 0);
   EXPECT_TRUE(view.rows[0].state.starts_with(L"Done")) << view.rows[0].state;
-  EXPECT_FALSE(Exists(pictures / L"Holiday\\Thumbs.db"));
-  EXPECT_FALSE(Exists(pictures / L"THUMBS.DB"));
-  EXPECT_TRUE(Exists(pictures / L"Holiday\\thumbs.db.bak"));
+  ExpectGone(pictures / L"Holiday\\Thumbs.db");
+  ExpectGone(pictures / L"THUMBS.DB");
+  ExpectKept(pictures / L"Holiday\\thumbs.db.bak");
   EXPECT_TRUE(Attributes(pictures / L"hidden.jpg") & FILE_ATTRIBUTE_HIDDEN);
-  EXPECT_TRUE(Exists(program / L"Thumbs.db"));
+  ExpectKept(program / L"Thumbs.db");
 }
 
 TEST_F(WindowsTraces, ClipEmptiesTheClipboard) {

@@ -68,12 +68,16 @@ TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
   ASSERT_EQ(parsed->chosen.size(), 2u);
   EXPECT_EQ(parsed->chosen[1].section, L"Custom");
   EXPECT_EQ(parsed->chosen[1].key, L"Custom");
-  const std::wstring kOneAction =
-      L"Only one of --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules, "
-      L"--update-rules, --undo-rules-update and --help may be given (";
-  const std::wstring kNothingToDo =
-      L"Nothing to do: give --list, --preview, --clean, --keep-site, --unkeep-site, --kept-sites, --check-rules, "
-      L"--update-rules, --undo-rules-update or --help.";
+  // The action options as a sentence ends with them: "--list, --preview, ... and --help".
+  const std::vector<std::wstring> actions = cli::ActionOptions();
+  ASSERT_GE(actions.size(), 2u);
+  auto listed = [&actions](const std::wstring& lastJoin) {
+    std::wstring text = actions.front();
+    for (size_t i = 1; i + 1 < actions.size(); ++i) text += L", " + actions[i];
+    return text + L" " + lastJoin + L" " + actions.back();
+  };
+  const std::wstring kOneAction = L"Only one of " + listed(L"and") + L" may be given (";
+  const std::wstring kNothingToDo = L"Nothing to do: give " + listed(L"or") + L".";
   const std::wstring kOnlyNeeds = L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]";
   const std::wstring kSiteExample = L" example.com (host:mail.example.com for that host only)";
   const struct {
@@ -255,12 +259,12 @@ TEST(Cli, OnlyChoosesTheItemsOfThisCallWithoutChangingTheSelection) {
       << preview.output.out;
   EXPECT_NE(preview.output.out.find("Tool [plus-in/Tool]"), std::string::npos);
   EXPECT_EQ(preview.output.out.find("Chrome Cache"), std::string::npos);
-  EXPECT_TRUE(Exists(cookies));
+  ExpectKept(cookies);
   Call clean = RunCli(profile, {L"--clean", L"--only", L"FIREFOX/Cookies"});
   ASSERT_EQ(clean.code, cli::kExitDone);
-  EXPECT_FALSE(Exists(cookies));
-  EXPECT_TRUE(Exists(prefs));
-  EXPECT_TRUE(Exists(profile.hiddenCacheFile));
+  ExpectGone(cookies);
+  ExpectKept(prefs);
+  ExpectKept(profile.hiddenCacheFile);
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, profile.registry.Subkey() + L"\\History"));
   EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"FIREFOX", L"Cookies"), L"1");
   EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"Chrome", L"Cache"), L"1");
@@ -288,11 +292,11 @@ TEST(Cli, ASelectionNeverSavedIsCleanedOnlyWithYesOrItemsNamed) {
 
   Call only = RunCli(profile, {L"--clean", L"--only", L"Chrome/Cache"});
   EXPECT_EQ(only.code, cli::kExitDone) << only.output.err;
-  EXPECT_FALSE(Exists(profile.hiddenCacheFile));
-  EXPECT_TRUE(Exists(profile.customFile));
+  ExpectGone(profile.hiddenCacheFile);
+  ExpectKept(profile.customFile);
   Call yes = RunCli(profile, {L"--clean", L"--yes"});
   EXPECT_EQ(yes.code, cli::kExitDone) << yes.output.err;
-  EXPECT_FALSE(Exists(profile.customFile));
+  ExpectGone(profile.customFile);
   EXPECT_EQ(settings::inifun::ReadIniValue(profile.Settings(), L"Options", L"DefaultSelection"), L"1");
 }
 
@@ -672,7 +676,7 @@ TEST(Cli, HelpAndListWriteNothingAndAFreshFolderListsTheNewUsersSelection) {
   Call clean = RunCli(profile, {L"--clean"});
   EXPECT_EQ(clean.code, cli::kExitSelectionUnsaved);
   EXPECT_NE(clean.output.err.find("\n    Chrome Cache [Chrome/Cache]\n"), std::string::npos) << clean.output.err;
-  EXPECT_TRUE(Exists(profile.hiddenCacheFile));
+  ExpectKept(profile.hiddenCacheFile);
 }
 
 // A rules update that put nothing in place says whether a winapp2.ini is there at all.

@@ -19,8 +19,6 @@ using platform::WindowText;
 
 namespace {
 
-constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-
 // The texts as displayed, without the mnemonic marks.
 std::vector<std::wstring> ChildTexts(HWND parent) {
   std::vector<std::wstring> texts;
@@ -68,7 +66,7 @@ LONG WidestItemPlus8(HWND list) {
   return widest;
 }
 
-void Click(HWND list, int index) {
+void ClickRow(HWND list, int index) {
   SendMessageW(list, LB_SETCURSEL, index, 0);
   SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
                reinterpret_cast<LPARAM>(list));
@@ -171,7 +169,7 @@ TEST_F(CookieKeepList, TheSearchBoxFiltersTheSitesAsTheUserTypes) {
 TEST_F(CookieKeepList, AddKeepsThePickedOrTypedSiteAndOkStoresTheListWithTheOldLines) {
   WriteText(keepFile, oldLines);
   ASSERT_TRUE(window.Create(nullptr, false));
-  Click(window.SiteList(), 0);
+  ClickRow(window.SiteList(), 0);
   Press(window.AddButton());
   Press(window.AddButton());  // kept once
   Type(L"Mail.Other.org");
@@ -193,14 +191,14 @@ TEST_F(CookieKeepList, TheExactHostBoxKeepsOnlyTheHostTypedOrPickedShownApartAnd
   Type(L"Mail.Example.com");
   Press(window.AddButton());
   Type(L"");
-  Click(window.SiteList(), 2);
+  ClickRow(window.SiteList(), 2);
   Press(window.AddButton());
   EXPECT_EQ(ListBoxItems(window.KeepList()),
             (std::vector<std::wstring>{L"C:\\Cookies\\me@bank.txt", L"example.com  (the whole site)",
                                        L"C:\\Cookies\\me@gone.txt", L"mail.example.com  (this host only)",
                                        L"news.org  (this host only)"}));
   EXPECT_EQ(ListBoxItems(window.SiteList())[2], L"news.org  (Edge: 1)  - kept: news.org only");
-  Click(window.KeepList(), 1);
+  ClickRow(window.KeepList(), 1);
   Press(window.RemoveButton());
   EXPECT_EQ(ListBoxItems(window.SiteList())[1],
             L"example.com  (Internet Explorer, Chrome, Firefox: 12)  - kept: mail.example.com only");
@@ -212,7 +210,7 @@ TEST_F(CookieKeepList, TheExactHostBoxKeepsOnlyTheHostTypedOrPickedShownApartAnd
 TEST_F(CookieKeepList, RemoveThenOkDropsTheLineAndLeavesTheOthersInOrder) {
   WriteText(keepFile, oldLines);
   ASSERT_TRUE(window.Create(nullptr, false));
-  Click(window.KeepList(), 1);
+  ClickRow(window.KeepList(), 1);
   Press(window.RemoveButton());
   EXPECT_EQ(ListBoxItems(window.SiteList())[1], L"example.com  (Internet Explorer, Chrome, Firefox: 12)");
   Press(window.Control(IDOK));
@@ -222,7 +220,7 @@ TEST_F(CookieKeepList, RemoveThenOkDropsTheLineAndLeavesTheOthersInOrder) {
 TEST_F(CookieKeepList, CancelStoresNothing) {
   WriteText(keepFile, oldLines);
   ASSERT_TRUE(window.Create(nullptr, false));
-  Click(window.KeepList(), 0);
+  ClickRow(window.KeepList(), 0);
   Press(window.RemoveButton());
   Type(L"other.org");
   Press(window.AddButton());
@@ -235,7 +233,7 @@ TEST_F(CookieKeepList, CancelStoresNothing) {
   dialogs::CookieKeepListWindow again(program.Path(), ThreeBrowsers);
   ASSERT_TRUE(again.Create(nullptr, false));
   Press(again.Control(IDOK));
-  EXPECT_FALSE(Exists(keepFile));
+  ExpectGone(keepFile);
 }
 
 // Typed in another script or pasted from the address bar, a site is kept as browsers store it, and the
@@ -320,23 +318,23 @@ TEST_F(UrlKeepList, AddAndRemoveChangeTheFileAtOnce) {
   EXPECT_EQ(ListBoxItems(window.KeepList()), std::vector<std::wstring>{L""});
   EXPECT_EQ(ReadText(keepFile), "\r\n");
 
-  Click(window.CurrentList(), 1);
+  ClickRow(window.CurrentList(), 1);
   Press(window.AddButton());
-  Click(window.CurrentList(), 2);
+  ClickRow(window.CurrentList(), 2);
   Press(window.AddButton());
   EXPECT_EQ(ReadText(keepFile), "\r\nhttp://a-much-longer-address.example/path\r\nhttp://blank.example/\r\n");
   EXPECT_EQ(ListBoxItems(window.CurrentList()).size(), 3u);
   EXPECT_EQ(Extent(window.KeepList()), WidestItemPlus8(window.KeepList()));
 
-  Click(window.KeepList(), 1);
+  ClickRow(window.KeepList(), 1);
   Press(window.RemoveButton());
   EXPECT_EQ(ReadText(keepFile), "\r\nhttp://blank.example/\r\n");
   EXPECT_EQ(Extent(window.KeepList()), WidestItemPlus8(window.KeepList()));
   for (int i = 0; i < 2; ++i) {
-    Click(window.KeepList(), 0);
+    ClickRow(window.KeepList(), 0);
     Press(window.RemoveButton());
   }
-  EXPECT_TRUE(Exists(keepFile));
+  ExpectKept(keepFile);
   EXPECT_EQ(ReadText(keepFile), "");
   EXPECT_EQ(Extent(window.KeepList()), 0);
 }

@@ -23,7 +23,7 @@ namespace {
 
 using W = dialogs::LocateWindow;
 
-std::vector<std::wstring> ChildTexts(HWND parent) {
+std::vector<std::wstring> LocateChildTexts(HWND parent) {
   std::vector<std::wstring> texts;
   EnumChildWindows(
       parent,
@@ -35,12 +35,12 @@ std::vector<std::wstring> ChildTexts(HWND parent) {
   return texts;
 }
 
-bool HasChildText(HWND parent, const std::wstring& text) {
-  std::vector<std::wstring> texts = ChildTexts(parent);
+bool HasLocateChildText(HWND parent, const std::wstring& text) {
+  std::vector<std::wstring> texts = LocateChildTexts(parent);
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
-void Command(HWND window, WORD id) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+void SendCommand(HWND window, WORD id) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
 constexpr wchar_t kDeleteWarning[] =
     L"Deleting file from your Hard Disk is risky... make sure you know what your doing!\r\n"
@@ -83,10 +83,10 @@ TEST_F(LocateWindowTest, LoadsWithEveryControlAndMenuAndItsFreshChoices) {
   // Texts that carry their own mnemonic exactly; the others as displayed, whatever mnemonic they have.
   for (const wchar_t* text :
        {L"&Find Files", L"E&xit", L"&Delete selected", L"Sele&ct All", L"Select N&one", L"Option&s"}) {
-    EXPECT_TRUE(HasChildText(hwnd, text)) << text;
+    EXPECT_TRUE(HasLocateChildText(hwnd, text)) << text;
   }
   std::vector<std::wstring> shown;
-  for (const std::wstring& text : ChildTexts(hwnd)) shown.push_back(toolkit::WithoutMnemonic(text));
+  for (const std::wstring& text : LocateChildTexts(hwnd)) shown.push_back(toolkit::WithoutMnemonic(text));
   for (const wchar_t* text :
        {L"Search String", L"Search and clean options", L"Delete to RecycleBin", L"Include Sub Directories"}) {
     EXPECT_NE(std::find(shown.begin(), shown.end(), text), shown.end()) << text;
@@ -184,8 +184,8 @@ TEST_F(LocateWindowTest, DeleteAsksFirstAndNoKeepsEveryFile) {
   EXPECT_EQ(messages.shown[0].text, kDeleteWarning);
   EXPECT_EQ(messages.shown[0].caption, L"Note");
   EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_ICONWARNING | MB_YESNO));
-  EXPECT_TRUE(Exists(tree / L"a.tmp"));
-  EXPECT_TRUE(Exists(tree / L"sub\\c.tmp"));
+  ExpectKept(tree / L"a.tmp");
+  ExpectKept(tree / L"sub\\c.tmp");
   EXPECT_EQ(Setting(L"General", L"Prompt"), L"1");
   EXPECT_EQ(SelectedCount(), 3);
 }
@@ -204,10 +204,10 @@ TEST_F(LocateWindowTest, DeleteAfterYesErasesTheSelectedFilesAndSearchesTheFolde
   Press(Control(W::kDeleteId));
   EXPECT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(Setting(L"General", L"Prompt"), L"0");
-  EXPECT_FALSE(Exists(tree / L"a.tmp"));
-  EXPECT_FALSE(Exists(tree / L"sub\\c.tmp"));
-  EXPECT_TRUE(Exists(tree / L"b.CHK"));
-  EXPECT_TRUE(Exists(tree / L"keep.txt"));
+  ExpectGone(tree / L"a.tmp");
+  ExpectGone(tree / L"sub\\c.tmp");
+  ExpectKept(tree / L"b.CHK");
+  ExpectKept(tree / L"keep.txt");
   EXPECT_EQ(IsDlgButtonChecked(window.Handle(), W::kSubFoldersId), BST_UNCHECKED);
   EXPECT_EQ(Setting(L"StartUp", L"SubFolders"), L"0");
   EXPECT_EQ(ListedPaths(), (std::set<std::wstring>{tree / L"b.CHK"}));
@@ -216,17 +216,17 @@ TEST_F(LocateWindowTest, DeleteAfterYesErasesTheSelectedFilesAndSearchesTheFolde
   // The warning stays off for the rest of this opening.
   Press(Control(W::kDeleteId));
   EXPECT_EQ(messages.shown.size(), 1u);
-  EXPECT_FALSE(Exists(tree / L"b.CHK"));
+  ExpectGone(tree / L"b.CHK");
 }
 
 TEST_F(LocateWindowTest, DeleteToTheRecycleBinMovesTheFiles) {
   window.ChangeFolder(tree.Path());
   ASSERT_EQ(IsDlgButtonChecked(window.Handle(), W::kRecycleId), BST_CHECKED);
   Press(Control(W::kDeleteId));
-  EXPECT_FALSE(Exists(tree / L"a.tmp"));
-  EXPECT_FALSE(Exists(tree / L"b.CHK"));
-  EXPECT_FALSE(Exists(tree / L"sub\\c.tmp"));
-  EXPECT_TRUE(Exists(tree / L"keep.txt"));
+  ExpectGone(tree / L"a.tmp");
+  ExpectGone(tree / L"b.CHK");
+  ExpectGone(tree / L"sub\\c.tmp");
+  ExpectKept(tree / L"keep.txt");
 }
 
 TEST_F(LocateWindowTest, AnExactNameItemDeletesNothing) {
@@ -234,7 +234,7 @@ TEST_F(LocateWindowTest, AnExactNameItemDeletesNothing) {
   window.ChangeFolder(tree.Path());
   EXPECT_EQ(ListBoxItems(Control(W::kResultsId)), (std::vector<std::wstring>{tree.Path() + L"\\keep.txt"}));
   Press(Control(W::kDeleteId));
-  EXPECT_TRUE(Exists(tree / L"keep.txt"));
+  ExpectKept(tree / L"keep.txt");
 }
 
 TEST_F(LocateWindowTest, StopEndsTheSearchWithoutSummary) {
@@ -263,7 +263,7 @@ TEST_F(LocateWindowTest, ResetAllWritesEveryDefaultButLeavesTheSearchString) {
   Press(Control(W::kSubFoldersId));
   WriteText(program / L"Ext.txt", "*.bak\r\n");
   SetWindowTextW(Control(W::kSearchStringId), L"*.own");
-  Command(window.Handle(), W::kMenuResetId);
+  SendCommand(window.Handle(), W::kMenuResetId);
   EXPECT_TRUE(messages.shown.empty()) << "no question before the third use";
   EXPECT_EQ(Setting(L"StartUp", L"AppPath"), program.Path() + L"\\");
   EXPECT_EQ(Setting(L"StartUp", L"Log"), L"1");
@@ -282,7 +282,7 @@ TEST_F(LocateWindowTest, ResetAllAsksFromTheThirdUseOn) {
   settings.Set(L"General", L"Uses", L"3");
   WriteText(program / L"Ext.txt", "*.bak\r\n");
   messages.answer = IDNO;
-  Command(window.Handle(), W::kMenuResetId);
+  SendCommand(window.Handle(), W::kMenuResetId);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, L"Do you want to reset all of the parameters to default? ");
   EXPECT_EQ(messages.shown[0].caption, L"Are you sure?");
@@ -290,7 +290,7 @@ TEST_F(LocateWindowTest, ResetAllAsksFromTheThirdUseOn) {
   EXPECT_EQ(Setting(L"StartUp", L"Log"), L"<absent>");
   EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.bak\r\n");
   messages.answer = IDYES;
-  Command(window.Handle(), W::kMenuResetId);
+  SendCommand(window.Handle(), W::kMenuResetId);
   EXPECT_EQ(Setting(L"StartUp", L"Log"), L"1");
   EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.tmp\r\n*.gid\r\n*.swp\r\n*.chk\r\n");
 }
@@ -344,7 +344,7 @@ TEST_F(ExtensionWindowTest, LoadsTheValidEntriesAndTheLogSizeSetting) {
   EXPECT_EQ(platform::WindowText(editor.Handle()), L"Options");
   for (const wchar_t* text :
        {L"Extention List:", L"Extention Options:", L"Extention:", L"&Add", L"&Remove", L"&Default", L"D&one"}) {
-    EXPECT_TRUE(HasChildText(editor.Handle(), text)) << text;
+    EXPECT_TRUE(HasLocateChildText(editor.Handle(), text)) << text;
   }
   EXPECT_EQ(ListBoxItems(editor.FileTypes()), (std::vector<std::wstring>{L"*.tmp", L"*.gid"}));
   EXPECT_EQ(platform::WindowText(editor.AddText()), L"*.");

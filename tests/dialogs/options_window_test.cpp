@@ -361,7 +361,7 @@ TEST_F(OptionsWindowTest, CancelStoresNothing) {
   Press(ids::Command2);
   EXPECT_FALSE(window.Accepted());
   EXPECT_EQ(window.Handle(), nullptr);
-  EXPECT_FALSE(Exists(file));
+  ExpectGone(file);
   EXPECT_EQ(registry.run.Text(), L"kept");
   EXPECT_EQ(registry.userTitle.Text(), L"Before");
   EXPECT_TRUE(HideKeyFree(mainWindow.get()));
@@ -390,7 +390,7 @@ TEST_F(OptionsWindowTest, ShowOptionsIsTrueOnlyForOk) {
   closeWith = IDCANCEL;
   SetTimer(nullptr, 0, 50, CloseOptions);
   EXPECT_FALSE(dialogs::ShowOptions(nullptr, program.Path(), ui::BossKeySwitchOf(mainWindow.get())));
-  EXPECT_FALSE(Exists(file));
+  ExpectGone(file);
 
   closeWith = IDOK;
   SetTimer(nullptr, 0, 50, CloseOptions);
@@ -452,7 +452,7 @@ TEST_F(OptionsWindowTest, EscapeStoresNothingAndEnterStoresLikeOk) {
   Press(ids::Check4);
   EXPECT_TRUE(Feed(window.Handle(), KeyDown(Item(ids::Check4), VK_ESCAPE)));
   EXPECT_EQ(window.Handle(), nullptr);
-  EXPECT_FALSE(Exists(file));
+  ExpectGone(file);
 
   ASSERT_TRUE(window.Create(nullptr, false));
   Press(ids::Check4);

@@ -128,8 +128,8 @@ TEST(PreviewCommand, TheFileMenuPreviewsAndAfterARealRunTheDetailsTellWhatStayed
   EXPECT_EQ(preview.shown[0].title, L"Custom Item - Result");
   EXPECT_EQ(preview.shown[0].lines.front(), L"This item left 1 entry behind.");
   EXPECT_EQ(preview.shown[0].lines.back(), L"Left behind (in use): " + locked);
-  EXPECT_TRUE(Exists(locked));
-  EXPECT_FALSE(Exists(preview.profile.customFolder));
+  ExpectKept(locked);
+  ExpectGone(preview.profile.customFolder);
   // The final row has no details.
   preview.DoubleClick(2);
   EXPECT_EQ(preview.shown.size(), 1u);

@@ -110,7 +110,7 @@ TEST_F(RuleUpdateWindow, TheChangeWindowListsEachChangeInRedWhenRefusedAndInstal
     const bool used = press == dialogs::RuleChangesWindow::kUseId;
     EXPECT_EQ(changes.Acceptance().installed, used);
     EXPECT_EQ(ReadText(installed), used ? kNew : kOld);
-    EXPECT_FALSE(Exists(catalogue::rules::PendingFile(program.Path())));
+    ExpectGone(catalogue::rules::PendingFile(program.Path()));
   }
   EXPECT_EQ(ReadText(catalogue::rules::BackupFile(program.Path())), kOld);
   EXPECT_EQ(settings::inifun::ReadIniValue(program / L"prisd.dat", L"winapp2", L"Window Update 3"), L"0");

@@ -86,11 +86,6 @@ RECT ScreenRect(HWND hwnd) {
   return rect;
 }
 
-bool Inside(const RECT& inner, const RECT& outer) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
 class ScopedCurrentDirectory {
  public:
   explicit ScopedCurrentDirectory(const std::wstring& folder) {
@@ -195,7 +190,7 @@ TEST_F(SelectionWindowTest, EnterSavesEscapeWritesNothingAndTheCustomLettersWork
   EXPECT_EQ(SharedMnemonics(window->Handle()), std::vector<std::wstring>{});
   EXPECT_TRUE(Feed(window->Handle(), KeyDown(Box(L"Check1"), VK_ESCAPE)));
   EXPECT_EQ(window->Handle(), nullptr);
-  EXPECT_FALSE(Exists(settingsFile));
+  ExpectGone(settingsFile);
 
   TempFolder picked;
   folder = picked.Path();
@@ -214,7 +209,7 @@ TEST_F(SelectionWindowTest, EnterSavesEscapeWritesNothingAndTheCustomLettersWork
   EXPECT_TRUE(Feed(window->Handle(), KeyDown(window->CustomList(), VK_RETURN)));
   EXPECT_EQ(window->Handle(), nullptr);
   EXPECT_EQ(ReadText(listFile), platform::Narrow(picked.Path()) + "\tFolder\r\n");
-  EXPECT_TRUE(Exists(settingsFile));
+  ExpectKept(settingsFile);
 }
 
 }  // namespace
@@ -265,7 +260,7 @@ TEST_F(SelectionWindowTest, TabsGroupsAndEveryItemBoxWithItsCaption) {
     }
     EXPECT_TRUE(OnShownPage(box, hwnd)) << flag.checkBox;
   }
-  EXPECT_EQ(boxes.size(), 143u);
+  EXPECT_EQ(boxes.size(), settings::ItemFlags().size());
 
   for (const settings::SelectAllGroup& group : settings::SelectAllGroups()) {
     HWND box = Box(group.box);
@@ -329,7 +324,7 @@ TEST_F(SelectionWindowTest, TheBrowserTabsKeepTheirPlacesWhenATabOfAnotherRowIsC
   EXPECT_EQ(places(), before);
 }
 
-TEST_F(SelectionWindowTest, WithoutASettingsFileAllIsUntickedAndOkWrites143Zeros) {
+TEST_F(SelectionWindowTest, WithoutASettingsFileAllIsUntickedAndOkWritesAZeroForEachFlag) {
   Open();
   for (const settings::ItemFlag& flag : settings::ItemFlags())
     EXPECT_FALSE(Ticked(Box(flag.checkBox))) << flag.checkBox;
@@ -786,7 +781,7 @@ TEST_F(SelectionWindowTest, CancelWritesNothing) {
   PickTab(window->OuterTabs(), 2);
   Press(window->Button(L"Command3"));
   EXPECT_EQ(window->Handle(), nullptr);
-  EXPECT_FALSE(Exists(settingsFile));
+  ExpectGone(settingsFile);
   EXPECT_EQ(ReadText(listFile), list);
   EXPECT_EQ(ReadText(pluginFolder + L"\\Alpha.ppe"), plugin);
 }
@@ -807,7 +802,7 @@ TEST_F(SelectionWindowTest, ACustomListThatCannotBeWrittenIsReportedAndKeptOnScr
   ASSERT_NE(window->Handle(), nullptr);
   EXPECT_EQ(ListView_GetItemCount(window->CustomList()), 1);
   // Nothing is written: not the item flags, not the switches, not the tabs.
-  EXPECT_FALSE(Exists(settingsFile));
+  ExpectGone(settingsFile);
   EXPECT_EQ(Stored(L"setting", L"tab1"), L"");
   EXPECT_EQ(settings::inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"1");
   Press(window->Button(L"Command3"));

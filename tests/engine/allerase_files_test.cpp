@@ -25,10 +25,10 @@ TEST(TreeErasure, CountsFileSizesPlus10000PerFolderAndKeepsFolders) {
   MakeFile(root / L"a\\one.txt", 1000);
   MakeFile(root / L"b\\two.txt", 1000);
   EXPECT_EQ(EraseAllFilesInTree(kQuiet, root.Path()), 32000);
-  EXPECT_TRUE(Exists(root / L"a"));
-  EXPECT_TRUE(Exists(root / L"b"));
-  EXPECT_FALSE(Exists(root / L"a\\one.txt"));
-  EXPECT_FALSE(Exists(root / L"b\\two.txt"));
+  ExpectKept(root / L"a");
+  ExpectKept(root / L"b");
+  ExpectGone(root / L"a\\one.txt");
+  ExpectGone(root / L"b\\two.txt");
   // A trailing backslash is tolerated.
   MakeFile(root / L"c.txt", 10);
   EXPECT_EQ(EraseAllFilesInTree(kQuiet, root.Path() + L"\\"), 30010);
@@ -52,9 +52,9 @@ TEST(TreeErasure, FileNamesMatchExactlyFolderNamesInAnyCase) {
   MakeFile(root / L"p1\\deep\\places.sqlite", 20);
   MakeFile(root / L"p1\\Places.sqlite", 40);
   EXPECT_EQ(EraseNamedFilesInTree(kQuiet, root.Path(), L"places.sqlite"), 30 + 3 * 10000);
-  EXPECT_FALSE(Exists(root / L"places.sqlite"));
-  EXPECT_FALSE(Exists(root / L"p1\\deep\\places.sqlite"));
-  EXPECT_TRUE(Exists(root / L"p1\\Places.sqlite"));
+  ExpectGone(root / L"places.sqlite");
+  ExpectGone(root / L"p1\\deep\\places.sqlite");
+  ExpectKept(root / L"p1\\Places.sqlite");
 
   TempFolder tree;
   MakeFile(tree / L"Cache\\a.bin", 100);
@@ -62,9 +62,9 @@ TEST(TreeErasure, FileNamesMatchExactlyFolderNamesInAnyCase) {
   MakeFile(tree / L"x\\cachex\\c.bin", 400);
   // Visited: the root, x, cachex and cachex's nothing; the deleted folders are not walked.
   EXPECT_EQ(EraseNamedFoldersInTree(kQuiet, tree.Path(), L"cache"), 300 + 3 * 10000);
-  EXPECT_FALSE(Exists(tree / L"Cache"));
-  EXPECT_FALSE(Exists(tree / L"x\\CACHE"));
-  EXPECT_TRUE(Exists(tree / L"x\\cachex\\c.bin"));
+  ExpectGone(tree / L"Cache");
+  ExpectGone(tree / L"x\\CACHE");
+  ExpectKept(tree / L"x\\cachex\\c.bin");
 }
 
 TEST(TreeErasure, ExtensionsCompareLowerCased) {
@@ -73,10 +73,10 @@ TEST(TreeErasure, ExtensionsCompareLowerCased) {
   MakeFile(root / L"sub\\b.wab", 7);
   MakeFile(root / L"sub\\c.wab.bak", 11);
   EXPECT_EQ(EraseFilesByExtensionInTree(kQuiet, root.Path(), L"wab"), 12 + 2 * 10000);
-  EXPECT_TRUE(Exists(root / L"sub\\c.wab.bak"));
+  ExpectKept(root / L"sub\\c.wab.bak");
   MakeFile(root / L"d.Log", 3);
   EXPECT_EQ(EraseFilesByExtensionInFolder(kQuiet, root.Path(), L"log"), 3);
-  EXPECT_FALSE(Exists(root / L"d.Log"));
+  ExpectGone(root / L"d.Log");
 }
 
 TEST(TreeErasure, HiddenFilesLoseTheAttributeEvenWhenTheyDoNotMatch) {
@@ -86,7 +86,7 @@ TEST(TreeErasure, HiddenFilesLoseTheAttributeEvenWhenTheyDoNotMatch) {
   SetFileAttributesW((root / L"keep.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
   SetFileAttributesW((root / L"index.dat").c_str(), FILE_ATTRIBUTE_HIDDEN);
   EXPECT_EQ(EraseNamedFileInFolder(kQuiet, root.Path(), L"index.dat"), 2);
-  EXPECT_FALSE(Exists(root / L"index.dat"));
+  ExpectGone(root / L"index.dat");
   ASSERT_TRUE(Exists(root / L"keep.txt"));
   EXPECT_FALSE(Attributes(root / L"keep.txt") & FILE_ATTRIBUTE_HIDDEN);
 }
@@ -99,9 +99,9 @@ TEST(FolderErasure, FilesInFolderLeavesSubfoldersAndReadOnlyFiles) {
   SetFileAttributesW((root / L"locked.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
   // The read-only file is counted although it stays.
   EXPECT_EQ(EraseFilesInFolder(kQuiet, root.Path()), 30);
-  EXPECT_FALSE(Exists(root / L"a.tmp"));
-  EXPECT_TRUE(Exists(root / L"locked.tmp"));
-  EXPECT_TRUE(Exists(root / L"sub\\b.tmp"));
+  ExpectGone(root / L"a.tmp");
+  ExpectKept(root / L"locked.tmp");
+  ExpectKept(root / L"sub\\b.tmp");
 }
 
 // The walks offer the window a turn at every file, and pass it on by time, not per file.
@@ -177,7 +177,7 @@ TEST(FolderErasure, AStoppedWalkJudgesNoFurtherFolder) {
     ctx.programFolder = engine::CanonicalPath(root / L"Trellwipe");
     walk(ctx);
     EXPECT_TRUE(report.items[0].leftBehind.empty()) << platform::Narrow(report.items[0].leftBehind[0].path);
-    EXPECT_TRUE(Exists(root / L"a.tmp"));
+    ExpectKept(root / L"a.tmp");
   }
 }
 
@@ -200,10 +200,10 @@ TEST(AgeErasure, AFileIsAsNewAsItsLastCreationWriteOrChange) {
     EraseContext ctx;
     ctx.keepChangedFrom = changed;
     erase(ctx);
-    EXPECT_TRUE(Exists(file));
+    ExpectKept(file);
     ctx.keepChangedFrom = changed + 1;
     erase(ctx);
-    EXPECT_FALSE(Exists(file));
+    ExpectGone(file);
   }
 }
 
@@ -216,8 +216,8 @@ TEST(RecreateFolder, EmptiesTheFolderAndReturnsItsFormerSize) {
   SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(RecreateFolder(kQuiet, target), 150);
   ASSERT_TRUE(Exists(target));
-  EXPECT_FALSE(Exists(target + L"\\a.url"));
-  EXPECT_FALSE(Exists(target + L"\\links"));
+  ExpectGone(target + L"\\a.url");
+  ExpectGone(target + L"\\links");
   EXPECT_FALSE(Attributes(target) & FILE_ATTRIBUTE_HIDDEN);
 }
 
@@ -240,9 +240,9 @@ TEST(Guard, ProtectedTargetsAreLeftAloneWithTheFigureOfAMissingFolder) {
   EXPECT_EQ(RecreateFolder(kQuiet, profile), 0);
   EXPECT_EQ(EraseAllFilesInTree(kQuiet, L"Error"), 10000);
   EXPECT_EQ(RecreateFolder(kQuiet, L"Error"), 0);
-  EXPECT_FALSE(Exists(L"Error"));
-  EXPECT_TRUE(Exists(sentinel));
-  EXPECT_TRUE(Exists(rootSentinel));
+  ExpectGone(L"Error");
+  ExpectKept(sentinel);
+  ExpectKept(rootSentinel);
   DeleteFileW(sentinel.c_str());
   DeleteFileW(rootSentinel.c_str());
 }
@@ -263,8 +263,8 @@ class LinkedTree : public ::testing::Test {
     ASSERT_TRUE(Exists(tree + L"\\sub\\cache\\precious.txt"));
   }
   void ExpectOutsideIntact() {
-    EXPECT_TRUE(Exists(outside + L"\\precious.txt"));
-    EXPECT_TRUE(Exists(outside + L"\\cache\\precious.bin"));
+    ExpectKept(outside + L"\\precious.txt");
+    ExpectKept(outside + L"\\cache\\precious.bin");
   }
   std::wstring tree;
   std::wstring outside;
@@ -274,7 +274,7 @@ TEST_F(LinkedTree, FileWalksDoNotFollowLinks) {
   EXPECT_EQ(EraseAllFilesInTree(kQuiet, tree), 5 + 2 * 10000);
   EXPECT_EQ(EraseNamedFilesInTree(kQuiet, tree, L"precious.txt"), 2 * 10000);
   EXPECT_EQ(EraseFilesByExtensionInTree(kQuiet, tree, L"txt"), 2 * 10000);
-  EXPECT_FALSE(Exists(tree + L"\\sub\\own.txt"));
+  ExpectGone(tree + L"\\sub\\own.txt");
   ExpectOutsideIntact();
 }
 
@@ -285,8 +285,8 @@ TEST_F(LinkedTree, FolderWalksNeitherDeleteNorEnterLinks) {
 
 TEST_F(LinkedTree, RecreateDeletesTheTreeButNothingALinkLeadsTo) {
   EXPECT_EQ(RecreateFolder(kQuiet, tree), 5);
-  EXPECT_TRUE(Exists(tree));
-  EXPECT_FALSE(Exists(tree + L"\\sub\\own.txt"));
+  ExpectKept(tree);
+  ExpectGone(tree + L"\\sub\\own.txt");
   ExpectOutsideIntact();
 }
 
@@ -345,9 +345,9 @@ TEST(FolderErasure, NoWalkFromAboveEntersTheProgramFolder) {
     ctx.recorder = &recorder;
     ctx.programFolder = engine::CanonicalPath(parent / L"Trellwipe");
     walk(ctx);
-    EXPECT_TRUE(Exists(parent / L"Trellwipe\\prisd.dat"));
-    EXPECT_TRUE(Exists(parent / L"Trellwipe\\plus-in\\Example.ppe"));
-    EXPECT_FALSE(Exists(parent / L"other\\prisd.dat"));
+    ExpectKept(parent / L"Trellwipe\\prisd.dat");
+    ExpectKept(parent / L"Trellwipe\\plus-in\\Example.ppe");
+    ExpectGone(parent / L"other\\prisd.dat");
     ASSERT_EQ(report.items[0].leftBehind.size(), 1u);
     EXPECT_TRUE(platform::EqualsNoCase(report.items[0].leftBehind[0].path, parent / L"Trellwipe"));
   }
@@ -365,17 +365,17 @@ TEST(ExactEntries, TrailingDotsAndBlanksNameTheirOwnFilesAndFolders) {
   MakeFolders(exact + L"\\notes ");
   MakeFile(exact + L"\\notes \\gone.txt", 5);
   EXPECT_EQ(EraseFile(kQuiet, root / L"report."), 8);
-  EXPECT_FALSE(Exists(exact + L"\\report."));
+  ExpectGone(exact + L"\\report.");
   EXPECT_EQ(ReadText(exact + L"\\report"), "KEEP-ME");
   EXPECT_EQ(EraseFolder(kQuiet, root / L"notes "), 5);
-  EXPECT_FALSE(Exists(exact + L"\\notes "));
-  EXPECT_TRUE(Exists(exact + L"\\notes\\keep.txt"));
+  ExpectGone(exact + L"\\notes ");
+  ExpectKept(exact + L"\\notes\\keep.txt");
   // A walk meets them by their listed names.
   WriteText(exact + L"\\lonely.", "x");
   MakeFile(exact + L"\\tree \\inner.\\deep ", 4);
   EXPECT_EQ(EraseAllFilesInTree(kQuiet, root.Path()), 7 + 3 + 1 + 4 + 4 * 10000);
   for (const wchar_t* gone : {L"\\report", L"\\lonely.", L"\\notes\\keep.txt", L"\\tree \\inner.\\deep "}) {
-    EXPECT_FALSE(Exists(exact + gone)) << gone;
+    ExpectGone(exact + gone, ::testing::Message() << gone);
   }
 }
 
@@ -396,7 +396,7 @@ TEST(ExactEntries, AFileAtADriveRootIsNoLinkWhereverTheCurrentFolderIs) {
   EraseContext ctx;
   ctx.recorder = &recorder;
   EXPECT_EQ(EraseFile(ctx, top), 10);
-  EXPECT_FALSE(Exists(top));
+  ExpectGone(top);
   EXPECT_TRUE(report.items[0].leftBehind.empty());
   SetCurrentDirectoryW(before);
   DeleteFileW(top.c_str());

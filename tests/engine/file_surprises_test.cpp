@@ -35,7 +35,7 @@ class CollectingSink : public filesearch::SearchSink {
   bool StopRequested() override { return false; }
 };
 
-CollectingSink Search(const std::wstring& folder, const std::wstring& patterns) {
+CollectingSink SearchFor(const std::wstring& folder, const std::wstring& patterns) {
   CollectingSink sink;
   filesearch::FolderQueue queue;
   filesearch::FindFiles(folder, queue, patterns, sink);
@@ -145,8 +145,8 @@ TEST(AttributedFiles, AFolderEmptiedWholeTakesEveryFileWhateverItsAttributes) {
   EXPECT_EQ(real.item().files.size(), 16u);
   EXPECT_EQ(preview.Files(), real.Files());
   EXPECT_TRUE(real.item().leftBehind.empty());
-  EXPECT_TRUE(Exists(tree / L"target"));
-  EXPECT_FALSE(Exists(tree / L"target\\sub"));
+  ExpectKept(tree / L"target");
+  ExpectGone(tree / L"target\\sub");
   EXPECT_EQ(FilesBelow(tree / L"target"), 0u);
 }
 
@@ -162,24 +162,24 @@ TEST(FilesInUse, AFileAnotherProcessHoldsIsLeftInUseAndTheRestGoes) {
   EXPECT_EQ(files.figure, 60 + 2 * 10000);
   EXPECT_EQ(files.Files(), (std::set<std::wstring>{tree / L"a.log", tree / L"sub\\z.log"}));
   EXPECT_EQ(files.ReasonFor(tree / L"sub\\held.log"), L"in use");
-  EXPECT_TRUE(Exists(tree / L"sub\\held.log"));
+  ExpectKept(tree / L"sub\\held.log");
 
   MakeFile(tree / L"sub\\deeper\\more.log", 5);
   Recorded folder = Call(engine::EraseMode::Erase, [&](auto& erase) { return RecreateFolder(erase, tree.Path()); });
   EXPECT_EQ(folder.figure, 25);
   EXPECT_EQ(folder.ReasonFor(tree / L"sub\\held.log"), L"in use");
   EXPECT_EQ(folder.ReasonFor(tree / L"sub"), L"not empty");
-  EXPECT_FALSE(Exists(tree / L"sub\\deeper"));
-  EXPECT_TRUE(Exists(tree / L"sub\\held.log"));
+  ExpectGone(tree / L"sub\\deeper");
+  ExpectKept(tree / L"sub\\held.log");
 
   // The file search's deletion refuses it too, and deletes the others it found.
   MakeFile(tree / L"found.log", 1);
-  CollectingSink sink = Search(tree.Path(), L"*.log");
+  CollectingSink sink = SearchFor(tree.Path(), L"*.log");
   ASSERT_EQ(sink.paths.size(), 2u);
   for (const std::wstring& path : sink.paths) {
     EXPECT_EQ(filesearch::EraseFoundFile(path, false, {}), path != tree / L"sub\\held.log") << path;
   }
-  EXPECT_FALSE(Exists(tree / L"found.log"));
+  ExpectGone(tree / L"found.log");
 }
 
 namespace {
@@ -208,8 +208,8 @@ TEST_F(RunWithPlugins, TheRunGoesOnPastAFileInUseAndReportsIt) {
   engine::RunReport report =
       RunPlugin("[fileext]\r\n1=appdata,\\App\\Logs,log\r\n[folder]\r\n1=appdata,\\App\\Cache\r\n");
   EXPECT_TRUE(Completed());
-  EXPECT_FALSE(Exists(root / L"Roaming\\App\\Logs\\a.log"));
-  EXPECT_FALSE(Exists(root / L"Roaming\\App\\Cache\\c.bin"));
+  ExpectGone(root / L"Roaming\\App\\Logs\\a.log");
+  ExpectGone(root / L"Roaming\\App\\Cache\\c.bin");
   ASSERT_EQ(report.items.size(), 1u);
   ASSERT_EQ(report.items[0].leftBehind.size(), 1u);
   EXPECT_EQ(report.items[0].leftBehind[0].path, root / L"Roaming\\App\\Logs\\held.log");
@@ -240,27 +240,27 @@ TEST(DeepTrees, EveryWalkEndsAndTheDeletionsAreComplete) {
                 .item()
                 .folders.size(),
             201u);
-  CollectingSink sink = Search(tree.Path(), L"*.tmp;*.bin");
+  CollectingSink sink = SearchFor(tree.Path(), L"*.tmp;*.bin");
   EXPECT_EQ(sink.folders, 202u);
   EXPECT_EQ(std::set<std::wstring>(sink.paths.begin(), sink.paths.end()),
             (std::set<std::wstring>{deepest + L"\\bottom.tmp", deepest + L"\\Cache\\entry.bin"}));
 
   EXPECT_EQ(EraseNamedFilesInTree({}, tree.Path(), L"bottom.log"), 7 + visits);
   EXPECT_EQ(EraseFilesByExtensionInTree({}, tree.Path(), L"tmp"), 3 + visits);
-  EXPECT_FALSE(Exists(deepest + L"\\bottom.log"));
-  EXPECT_FALSE(Exists(deepest + L"\\bottom.tmp"));
+  ExpectGone(deepest + L"\\bottom.log");
+  ExpectGone(deepest + L"\\bottom.tmp");
   // The Cache folder at the bottom goes whole and is not walked.
   EXPECT_EQ(EraseNamedFoldersInTree({}, tree.Path(), L"cache"), 5 + 201 * 10000.0);
-  EXPECT_FALSE(Exists(deepest + L"\\Cache"));
-  EXPECT_TRUE(Exists(deepest));
+  ExpectGone(deepest + L"\\Cache");
+  ExpectKept(deepest);
 
   seed();
   EXPECT_EQ(EraseFolder({}, tree / L"d"), 15);
-  EXPECT_FALSE(Exists(tree / L"d"));
+  ExpectGone(tree / L"d");
   seed();
   EXPECT_EQ(RecreateFolder({}, tree.Path()), 15);
-  EXPECT_TRUE(Exists(tree.Path()));
-  EXPECT_FALSE(Exists(tree / L"d"));
+  ExpectKept(tree.Path());
+  ExpectGone(tree / L"d");
 }
 
 TEST_F(RunWithPlugins, TreeSectionsWalkDeepTrees) {
@@ -275,10 +275,10 @@ TEST_F(RunWithPlugins, TreeSectionsWalkDeepTrees) {
   EXPECT_TRUE(Completed());
   ASSERT_EQ(report.items.size(), 1u);
   EXPECT_EQ(report.items[0].files.size(), 3u);
-  EXPECT_FALSE(Exists(deepest + L"\\History"));
-  EXPECT_FALSE(Exists(deepest + L"\\cache2"));
-  EXPECT_FALSE(Exists(deepest + L"\\other.dat"));
-  EXPECT_TRUE(Exists(deepest));
+  ExpectGone(deepest + L"\\History");
+  ExpectGone(deepest + L"\\cache2");
+  ExpectGone(deepest + L"\\other.dat");
+  ExpectKept(deepest);
 }
 
 TEST(LongPaths, EveryFullCanonicalPathTakesTheExtendedForm) {
@@ -316,12 +316,12 @@ TEST(LongPaths, FilesBeyondMaxPathAreFoundAndDeleted) {
       Call(engine::EraseMode::Preview, [&](auto& erase) { return EraseAllFilesInTree(erase, tree.Path()); });
   EXPECT_EQ(preview.Files(), (std::set<std::wstring>{file, folder + L"\\second.log"}));
   EXPECT_EQ(EraseFile({}, folder + L"\\second.log"), 1);
-  EXPECT_FALSE(Exists(folder + L"\\second.log"));
+  ExpectGone(folder + L"\\second.log");
 
-  CollectingSink sink = Search(tree.Path(), L"*.tmp");
+  CollectingSink sink = SearchFor(tree.Path(), L"*.tmp");
   ASSERT_EQ(sink.paths, std::vector<std::wstring>{file});
   EXPECT_TRUE(filesearch::EraseFoundFile(file, false, {}));
-  EXPECT_FALSE(Exists(file));
+  ExpectGone(file);
 
   MakeFile(file, 9);
   Recorded real =
@@ -329,7 +329,7 @@ TEST(LongPaths, FilesBeyondMaxPathAreFoundAndDeleted) {
   EXPECT_EQ(real.figure, 9);
   EXPECT_EQ(real.Files(), std::set<std::wstring>{file});
   EXPECT_EQ(real.item().folders.size(), 5u);
-  EXPECT_FALSE(Exists(tree / (std::wstring(50, L'a') + L"\\" + std::wstring(50, L'b'))));
+  ExpectGone(tree / (std::wstring(50, L'a') + L"\\" + std::wstring(50, L'b')));
 }
 
 TEST(ForeignNames, NamesOutsideTheCodePageAreFoundAndDeletedByTheirWideNames) {
@@ -349,19 +349,19 @@ TEST(ForeignNames, NamesOutsideTheCodePageAreFoundAndDeletedByTheirWideNames) {
   Recorded byExtension = Call(engine::EraseMode::Erase,
                               [&](auto& erase) { return EraseFilesByExtensionInTree(erase, tree.Path(), L"log"); });
   EXPECT_EQ(byExtension.Files(), std::set<std::wstring>{logFile});
-  EXPECT_FALSE(Exists(logFile));
+  ExpectGone(logFile);
   EXPECT_EQ(EraseNamedFileInFolder({}, tree.Path(), L"\u0416\u0443\u0440\u043D\u0430\u043B"), 80);
-  EXPECT_FALSE(Exists(named));
+  ExpectGone(named);
   // Folder names match in any letter case, Cyrillic ones too.
   EXPECT_EQ(EraseNamedFoldersInTree({}, tree.Path(), L"\u043A\u044D\u0448"), 40 + 2 * 10000);
-  EXPECT_FALSE(Exists(folder + L"\\" + cyrillic));
+  ExpectGone(folder + L"\\" + cyrillic);
 
-  CollectingSink sink = Search(tree.Path(), L"*.tmp");
+  CollectingSink sink = SearchFor(tree.Path(), L"*.tmp");
   ASSERT_EQ(sink.paths, std::vector<std::wstring>{emojiFile});
   EXPECT_TRUE(filesearch::EraseFoundFile(emojiFile, false, {}));
-  EXPECT_FALSE(Exists(emojiFile));
+  ExpectGone(emojiFile);
   EXPECT_EQ(RecreateFolder({}, folder), 0);
-  EXPECT_TRUE(Exists(folder));
+  ExpectKept(folder);
 }
 
 namespace {
@@ -389,10 +389,10 @@ TEST_F(LinkLoop, WalksEndAndNeverEraseThroughTheLink) {
   EXPECT_EQ(preview.figure, 10 + 3 * 10000);
   EXPECT_EQ(preview.Files(), (std::set<std::wstring>{loop + L"\\top.log", loop + L"\\a\\b\\own.log"}));
   EXPECT_EQ(EraseNamedFoldersInTree({}, loop, L"up"), 3 * 10000);
-  EXPECT_TRUE(Exists(loop + L"\\top.log"));
-  EXPECT_TRUE(Exists(loop + L"\\a\\b\\own.log"));
+  ExpectKept(loop + L"\\top.log");
+  ExpectKept(loop + L"\\a\\b\\own.log");
 
-  CollectingSink sink = Search(loop, L"*.log");
+  CollectingSink sink = SearchFor(loop, L"*.log");
   EXPECT_EQ(sink.folders, 3u);
   EXPECT_EQ(std::set<std::wstring>(sink.paths.begin(), sink.paths.end()),
             (std::set<std::wstring>{loop + L"\\top.log", loop + L"\\a\\b\\own.log"}));
@@ -402,11 +402,11 @@ TEST_F(LinkLoop, EmptyingAFolderInsideTheLoopLeavesWhatTheLinkLeadsTo) {
   Recorded real = Call(engine::EraseMode::Erase, [&](auto& erase) { return RecreateFolder(erase, loop + L"\\a"); });
   EXPECT_EQ(real.figure, 7);
   EXPECT_EQ(real.Files(), std::set<std::wstring>{loop + L"\\a\\b\\own.log"});
-  EXPECT_FALSE(Exists(loop + L"\\a\\b\\own.log"));
-  EXPECT_TRUE(Exists(loop + L"\\top.log"));
-  EXPECT_TRUE(Exists(loop));
+  ExpectGone(loop + L"\\a\\b\\own.log");
+  ExpectKept(loop + L"\\top.log");
+  ExpectKept(loop);
   EXPECT_EQ(EraseAllFilesInTree({}, loop), 3 + 3 * 10000);
-  EXPECT_FALSE(Exists(loop + L"\\top.log"));
+  ExpectGone(loop + L"\\top.log");
 }
 
 // Links inside a tree lead out of it (the emulator makes tree\note.txt lead to outside\precious.txt
@@ -424,8 +424,8 @@ TEST(FileLinks, ALinkInATreeNeverErasesWhatItLeadsTo) {
       return EraseFolder(chosen, tree);
     });
     EXPECT_EQ(ReadText(outside + L"\\precious.txt"), "0123456789") << secure;
-    EXPECT_TRUE(Exists(outside + L"\\empty")) << secure;
-    EXPECT_FALSE(Exists(tree + L"\\sub\\own.txt")) << secure;
+    ExpectKept(outside + L"\\empty", ::testing::Message() << secure);
+    ExpectGone(tree + L"\\sub\\own.txt", ::testing::Message() << secure);
     // Each link went, or stayed with its reason where the system cannot remove it alone.
     for (const wchar_t* link : {L"\\note.txt", L"\\sub\\empty"}) {
       if (Exists(tree + link)) {

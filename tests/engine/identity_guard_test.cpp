@@ -80,9 +80,9 @@ TEST(IdentityGuard, NoWalkEntersTheProgramFolderUnderAnyNameOfItsParent) {
       Recorded run;
       walk.run(run.ctx, parent);
       SCOPED_TRACE(walk.name);
-      EXPECT_TRUE(Exists(kApp + L"\\Trellwipe\\prisd.dat"));
-      EXPECT_TRUE(Exists(kApp + L"\\Trellwipe\\plug-in\\Example.ppe"));
-      EXPECT_FALSE(Exists(kApp + L"\\other\\cache.tmp"));
+      ExpectKept(kApp + L"\\Trellwipe\\prisd.dat");
+      ExpectKept(kApp + L"\\Trellwipe\\plug-in\\Example.ppe");
+      ExpectGone(kApp + L"\\other\\cache.tmp");
       EXPECT_TRUE(run.LeftBehind(parent + L"\\Trellwipe", L"refused: Trellwipe's own folder"));
     }
   }
@@ -108,7 +108,7 @@ TEST(IdentityGuard, AStartingFolderThatIsALinkIsNotWalked) {
     Recorded run;
     walk.run(run.ctx, L"C:\\linkfixture\\up");
     SCOPED_TRACE(walk.name);
-    EXPECT_TRUE(Exists(kApp + L"\\other\\cache.tmp"));
+    ExpectKept(kApp + L"\\other\\cache.tmp");
     EXPECT_TRUE(run.LeftBehind(L"C:\\linkfixture\\up", L"refused: a link"));
   }
 }
@@ -124,9 +124,9 @@ TEST(IdentityGuard, KeptFilesStayWhenALinkAboveThemNamesThemOtherwise) {
     Recorded run;
     walk.run(run.ctx, linked);
     SCOPED_TRACE(walk.name);
-    EXPECT_TRUE(Exists(profile + L"\\Preferences"));
-    EXPECT_TRUE(Exists(profile + L"\\other\\Preferences"));
-    EXPECT_FALSE(Exists(profile + L"\\other\\History"));
+    ExpectKept(profile + L"\\Preferences");
+    ExpectKept(profile + L"\\other\\Preferences");
+    ExpectGone(profile + L"\\other\\History");
     EXPECT_TRUE(run.LeftBehind(linked + L"\\other\\Preferences", L"refused: holds settings the user keeps"));
   }
 }

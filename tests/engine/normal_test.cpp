@@ -58,7 +58,7 @@ TEST(DeleteFileAtReboot, SchedulesAnExistingFileOnce) {
   };
   DeleteFileAtReboot({}, file);
   DeleteFileAtReboot({}, file);
-  EXPECT_TRUE(Exists(file));
+  ExpectKept(file);
   EXPECT_EQ(occurrences(file), 1u);
   DeleteFileAtReboot({}, folder / L"missing.dat");
   EXPECT_EQ(occurrences(folder / L"missing.dat"), 0u);

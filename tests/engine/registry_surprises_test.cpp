@@ -26,8 +26,6 @@ using namespace testing_support;
 
 namespace {
 
-constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
 // Raw data of any type under a value, put back as it was afterwards.
 class ScopedRawValue {
  public:
@@ -105,7 +103,7 @@ bool Has(const std::vector<std::wstring>& list, const std::wstring& entry) {
 }
 
 // Also true for a key that may not be read.
-bool Present(const std::wstring& subkey) {
+bool KeyPresent(const std::wstring& subkey) {
   platform::RegKey key;
   return RegOpenKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, key.out()) != ERROR_FILE_NOT_FOUND;
 }
@@ -239,7 +237,7 @@ TEST_F(RunWithRegistry, ShellFoldersOfTheWrongTypeEraseNothingAndTheRunGoesOn) {
     EXPECT_EQ(report.Totals().folders, 0u) << value.what;
     for (const wchar_t* file : {L"cache.bin", L"cookie.txt", L"my chat logs\\log.txt", L"Favorites\\link.url",
                                 L"Microsoft\\Windows\\Recent\\doc.lnk"}) {
-      EXPECT_TRUE(Exists(decoy / file)) << value.what << " " << file;
+      ExpectKept(decoy / file, ::testing::Message() << value.what << " " << file);
     }
   }
 }
@@ -256,12 +254,12 @@ TEST_F(RunWithRegistry, MessengerAndMailFoldersOfTheWrongTypeEraseNothing) {
       engine::RunReport report = Run({{L"mail", L"accounts"}});
       EXPECT_TRUE(Completed()) << value.what;
       EXPECT_EQ(report.Totals().files, 0u) << value.what;
-      EXPECT_TRUE(Exists(store / L"one.oeaccount")) << value.what;
+      ExpectKept(store / L"one.oeaccount", ::testing::Message() << value.what);
     }
     // The same value as text is used.
     ScopedRegistryValue root(HKEY_CURRENT_USER, kMail, L"Store Root", store.Path());
     EXPECT_EQ(Run({{L"mail", L"accounts"}}).Totals().files, 1u);
-    EXPECT_FALSE(Exists(store / L"one.oeaccount"));
+    ExpectGone(store / L"one.oeaccount");
   }
   if (!hadMailKey) RegDeleteKeyW(HKEY_CURRENT_USER, kMail);
 }
@@ -292,9 +290,9 @@ class RootCanaries {
     RemoveDirectoryW(folder_.c_str());
   }
   void ExpectIntact(const std::wstring& context) const {
-    EXPECT_TRUE(Exists(file_)) << context;
-    EXPECT_TRUE(Exists(shortcut_)) << context;
-    EXPECT_TRUE(Exists(folder_ + L"\\inner.txt")) << context;
+    ExpectKept(file_, ::testing::Message() << context);
+    ExpectKept(shortcut_, ::testing::Message() << context);
+    ExpectKept(folder_ + L"\\inner.txt", ::testing::Message() << context);
     ASSERT_TRUE(Exists(hidden_)) << context;
     EXPECT_TRUE(Attributes(hidden_) & FILE_ATTRIBUTE_HIDDEN) << context;
   }
@@ -352,7 +350,7 @@ TEST_F(RunWithRegistry, AFolderBelowADriveRootIsStillTheItemsTarget) {
   ScopedRegistryValue personal(HKEY_CURRENT_USER, kShellFolders, L"Personal", L"C:\\", REG_EXPAND_SZ);
   engine::RunReport report = Run({{L"Messenger", L"msnchat"}});
   EXPECT_TRUE(Completed());
-  EXPECT_FALSE(Exists(logs + L"\\chat.txt"));
+  ExpectGone(logs + L"\\chat.txt");
   EXPECT_EQ(report.Totals().files, 1u);
   canaries.ExpectIntact(L"Personal = C:\\");
   if (!existed) RemoveDirectoryW(logs.c_str());
@@ -390,7 +388,7 @@ TEST(UnreadableKeys, ATreeDeletionRemovesWhatItMayAndNamesWhatStayed) {
   EXPECT_FALSE(Has(real.item().keys, full));
   // Whatever stayed is named as left behind, and only what went is listed as erased.
   for (const wchar_t* child : {L"\\a-open", L"\\b-locked", L"\\c-after"}) {
-    bool stayed = Present(tree + child);
+    bool stayed = KeyPresent(tree + child);
     EXPECT_EQ(Has(real.item().keys, full + child), !stayed) << child;
     EXPECT_EQ(ReasonFor(real.item(), full + child).empty(), !stayed) << child;
   }
@@ -415,7 +413,7 @@ TEST(UnreadableKeys, AKeyOrValueThatMayNotBeReadIsNamedAsLeftBehind) {
   });
   EXPECT_TRUE(previewKey.item().keys.empty());
   EXPECT_EQ(ReasonFor(previewKey.item(), full), L"access denied");
-  EXPECT_TRUE(Present(leaf));
+  EXPECT_TRUE(KeyPresent(leaf));
 
   Recorded value = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
     EXPECT_EQ(engine::allerase::DeleteRegistryValue(erase, HKEY_CURRENT_USER, leaf, L"v"), 1);
@@ -426,7 +424,7 @@ TEST(UnreadableKeys, AKeyOrValueThatMayNotBeReadIsNamedAsLeftBehind) {
   Recorded key = Call(engine::EraseMode::Erase, [&](const engine::EraseContext& erase) {
     EXPECT_EQ(engine::allerase::DeleteRegistryKey(erase, HKEY_CURRENT_USER, leaf), 3);
   });
-  bool stayed = Present(leaf);
+  bool stayed = KeyPresent(leaf);
   EXPECT_EQ(Has(key.item().keys, full), !stayed);
   EXPECT_EQ(ReasonFor(key.item(), full), stayed ? L"access denied" : L"");
 }
@@ -462,7 +460,7 @@ TEST_F(RunWithRegistry, APluginGoesOnPastAKeyItMayNotReadAndReportsIt) {
   run.CleanNow();
   EXPECT_TRUE(Completed());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, top.Subkey() + L"\\open"));
-  EXPECT_FALSE(Exists(data / L"recent.lst"));
+  ExpectGone(data / L"recent.lst");
   const engine::RunReport& report = run.LastReport();
   ASSERT_EQ(report.items.size(), 1u);
   EXPECT_EQ(ReasonFor(report.items[0], top.FullPath() + L"\\locked"), L"access denied");

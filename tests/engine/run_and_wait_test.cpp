@@ -13,7 +13,7 @@ TEST(RunAndWait, ReturnsOnlyAfterTheProcessEndedThenRefocuses) {
   engine::EraseContext erase{[&] { ++pumps; }};
   engine::RunAndWait(erase, L"cmd.exe /c ping -n 2 127.0.0.1 >nul & echo done>\"" + marker + L"\"",
                      [&] { ++afterwards; });
-  EXPECT_TRUE(Exists(marker));
+  ExpectKept(marker);
   EXPECT_GT(pumps, 0);
   EXPECT_EQ(afterwards, 1);
 }

@@ -21,7 +21,7 @@ TEST(SecureOverwrite, ZerosTheWholeContentInPlaceThenDeletesTheFile) {
     std::string seen = ReadThrough(held.get());
     EXPECT_EQ(seen, std::string(size, '\0')) << size;
     held.reset();
-    EXPECT_FALSE(Exists(path)) << size;
+    ExpectGone(path, ::testing::Message() << size);
   }
 }
 
@@ -31,7 +31,7 @@ TEST(SecureOverwrite, LeavesWhatItMustNotOrCannotDeleteWhole) {
   EXPECT_NE(engine::OverwriteAndDelete(L""), DWORD{ERROR_SUCCESS});
   MakeFolders(folder / L"sub");
   EXPECT_NE(engine::OverwriteAndDelete(folder / L"sub"), DWORD{ERROR_SUCCESS});
-  EXPECT_TRUE(Exists(folder / L"sub"));
+  ExpectKept(folder / L"sub");
 
   // A read-only file: the erasure does not force it elsewhere, so its content stays too.
   std::wstring readOnly = folder / L"readonly.bin";
@@ -68,7 +68,7 @@ TEST(SecureOverwrite, AFileHeldWithoutDeleteSharingIsLeftWholeAndInUse) {
       EXPECT_EQ(item.files.size(), 1u) << c.share;
       EXPECT_TRUE(item.leftBehind.empty()) << c.share;
       holder.Release();
-      EXPECT_FALSE(Exists(path)) << c.share;
+      ExpectGone(path, ::testing::Message() << c.share);
     } else {
       ASSERT_EQ(item.leftBehind.size(), 1u) << c.share;
       EXPECT_EQ(item.leftBehind[0].reason, L"in use") << c.share;

@@ -72,7 +72,7 @@ TEST(ExtensionList, RemoveDropsEveryEqualLineAndKeepsInvalidOnes) {
   WriteText(program / L"Ext.txt", "*.tmp\r\nhand edited\r\n*.bak\r\n*.BAK\r\n*.bak\r\n*.gid\r\n");
   EXPECT_TRUE(RemoveExtension(program.Path(), L"*.bak"));
   EXPECT_EQ(ReadText(program / L"Ext.txt"), "*.tmp\r\nhand edited\r\n*.BAK\r\n*.gid\r\n");
-  EXPECT_FALSE(Exists(program / L"temp"));
+  ExpectGone(program / L"temp");
 }
 
 TEST(ExtensionList, RemoveIgnoresWhatAnInterruptedRemoveLeftInTemp) {
@@ -86,8 +86,8 @@ TEST(ExtensionList, RemoveIgnoresWhatAnInterruptedRemoveLeftInTemp) {
 TEST(ExtensionList, RemoveWithoutAListLeavesNoFileBehind) {
   TempFolder program;
   EXPECT_FALSE(RemoveExtension(program.Path(), L"*.tmp"));
-  EXPECT_FALSE(Exists(program / L"Ext.txt"));
-  EXPECT_FALSE(Exists(program / L"temp"));
+  ExpectGone(program / L"Ext.txt");
+  ExpectGone(program / L"temp");
 }
 
 TEST(ExtensionList, AFailedRemoveLeavesTheListWhole) {
@@ -107,8 +107,8 @@ TEST(SendToRecycleBin, MovesTheFileIntoTheRecycleBin) {
   before.cbSize = sizeof(before);
   ASSERT_EQ(SHQueryRecycleBinW(nullptr, &before), S_OK);
   EXPECT_TRUE(SendToRecycleBin(folder / L"gone.tmp"));
-  EXPECT_FALSE(Exists(folder / L"gone.tmp"));
-  EXPECT_TRUE(Exists(folder / L"stays.tmp"));
+  ExpectGone(folder / L"gone.tmp");
+  ExpectKept(folder / L"stays.tmp");
   SHQUERYRBINFO after{};
   after.cbSize = sizeof(after);
   ASSERT_EQ(SHQueryRecycleBinW(nullptr, &after), S_OK);
@@ -123,8 +123,8 @@ TEST(SendToRecycleBin, RefusesWildcardsFoldersAndRelativePaths) {
   EXPECT_FALSE(SendToRecycleBin(folder / L"sub"));
   EXPECT_FALSE(SendToRecycleBin(L"a.tmp"));
   EXPECT_FALSE(SendToRecycleBin(folder / L"missing.tmp"));
-  EXPECT_TRUE(Exists(folder / L"a.tmp"));
-  EXPECT_TRUE(Exists(folder / L"sub\\b.tmp"));
+  ExpectKept(folder / L"a.tmp");
+  ExpectKept(folder / L"sub\\b.tmp");
 }
 
 TEST(DiskmoteSettings, KeepsTextBySectionAndKeyUnderItsKey) {

@@ -295,12 +295,12 @@ TEST(EraseFoundFile, DeletesOnlyTheOneAbsoluteFileItNames) {
   EXPECT_FALSE(filesearch::EraseFoundFile(tree / L"*.tmp", false, {}));
   EXPECT_FALSE(filesearch::EraseFoundFile(L"a.tmp", false, {}));
   EXPECT_FALSE(filesearch::EraseFoundFile(tree / L"sub", false, {}));
-  EXPECT_TRUE(Exists(tree / L"a.tmp"));
-  EXPECT_TRUE(Exists(tree / L"b.tmp"));
-  EXPECT_TRUE(Exists(tree / L"sub\\c.tmp"));
+  ExpectKept(tree / L"a.tmp");
+  ExpectKept(tree / L"b.tmp");
+  ExpectKept(tree / L"sub\\c.tmp");
   EXPECT_TRUE(filesearch::EraseFoundFile(tree / L"a.tmp", false, {}));
-  EXPECT_FALSE(Exists(tree / L"a.tmp"));
-  EXPECT_TRUE(Exists(tree / L"b.tmp"));
+  ExpectGone(tree / L"a.tmp");
+  ExpectKept(tree / L"b.tmp");
 }
 
 }  // namespace

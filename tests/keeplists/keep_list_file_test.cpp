@@ -79,7 +79,7 @@ TEST_F(KeepListFile, TrailingBlanksGoOnLoadAndOnSaveButTheRunSeesLinesUnchanged)
 
 TEST_F(KeepListFile, AddAppendsOneLineAndCreatesTheFile) {
   ASSERT_TRUE(AppendToKeepList(urls, L"http://a/"));
-  EXPECT_TRUE(Exists(program / L"keepurl.dat"));
+  ExpectKept(program / L"keepurl.dat");
   // Nothing selected adds an empty entry; the same address twice gives two entries.
   ASSERT_TRUE(AppendToKeepList(urls, L""));
   ASSERT_TRUE(AppendToKeepList(urls, L"http://a/"));

@@ -92,9 +92,9 @@ TEST(PapermillConsole, ReportsWhatWentAndWhatStayedInItsExitCode) {
     EXPECT_NE(finished.output.find(c.says), std::string::npos) << platform::Narrow(c.arguments) << "\n"
                                                                << finished.output;
   }
-  EXPECT_FALSE(Exists(folder / L"old letter.doc"));
-  EXPECT_FALSE(Exists(folder / L"typed.doc"));
-  EXPECT_FALSE(Exists(shredder::WipeFolder(L"C:\\")));
+  ExpectGone(folder / L"old letter.doc");
+  ExpectGone(folder / L"typed.doc");
+  ExpectGone(shredder::WipeFolder(L"C:\\"));
 }
 
 // Killed midway, a wipe gives its space back (its files go when the system closes them) and leaves
@@ -117,7 +117,7 @@ TEST(PapermillConsole, AWipeKilledMidwayLeavesNothingAfterTheNextStart) {
   Finished next = RunToEnd(L"--help");
   EXPECT_NE(next.output.find("Removed what an interrupted wipe left: " + platform::Narrow(folder)), std::string::npos)
       << next.output;
-  EXPECT_FALSE(Exists(folder));
+  ExpectGone(folder);
 }
 
 // What Windows, programs and the profile need is refused at any depth; a folder of over 1,000 files
@@ -138,19 +138,19 @@ TEST(PapermillConsole, RefusesWhatTheSystemNeedsAndAsksForYesBeforeALargeFolder)
     Finished finished = RunToEnd(L"--shred \"" + path + L"\"", folder.Path());
     EXPECT_EQ(finished.code, 1u) << platform::Narrow(path) << "\n" << finished.output;
     EXPECT_NE(finished.output.find("(refused: a protected folder)"), std::string::npos) << finished.output;
-    EXPECT_TRUE(Exists(path)) << platform::Narrow(path);
+    ExpectKept(path);
   }
   Finished asked = RunToEnd(L"--shred small.txt many", folder.Path());
   EXPECT_EQ(asked.code, 2u) << asked.output;
   EXPECT_NE(asked.output.find("many holds 1001 files (1001 bytes). Shred the whole folder? Add --yes"),
             std::string::npos)
       << asked.output;
-  EXPECT_TRUE(Exists(folder / L"small.txt"));
+  ExpectKept(folder / L"small.txt");
   Finished done = RunToEnd(L"--shred --yes small.txt many", folder.Path());
   EXPECT_EQ(done.code, 0u) << done.output;
   EXPECT_NE(done.output.find("Shredded 1002 files (1011 bytes) and 1 folder; 0 left."), std::string::npos)
       << done.output;
-  EXPECT_FALSE(Exists(folder / L"many"));
+  ExpectGone(folder / L"many");
 }
 
 // A folder of the wipe's name that holds someone's file stays and is named; the wipe still succeeds.
@@ -164,6 +164,6 @@ TEST(PapermillConsole, AWipeBesideAFolderOfItsNameThatHoldsAFileSucceedsAndNames
                                  "\" holds files that are not the wipe's and was left as it is."),
             std::string::npos)
       << finished.output;
-  EXPECT_TRUE(Exists(taken + L"\\mine.txt"));
+  ExpectKept(taken + L"\\mine.txt");
   RemoveTree(taken);
 }

@@ -31,7 +31,7 @@ HGLOBAL DropOf(const std::vector<std::wstring>& paths) {
   return memory;
 }
 
-void Click(const PapermillWindow& window, WORD id) { Press(window.Control(id)); }
+void ClickControl(const PapermillWindow& window, WORD id) { Press(window.Control(id)); }
 
 void PumpUntilIdle(const PapermillWindow& window) {
   for (int i = 0; i < 6000 && window.Wiping(); ++i) {
@@ -53,8 +53,8 @@ TEST(PapermillWindow, QueuesTheCommandLinePickedAndDroppedPaths) {
   TempFolder program;
   PapermillWindow window(program.Path(), {folder / L"a.txt"}, pickers);
   ASSERT_TRUE(window.Create(nullptr, false));
-  Click(window, PapermillWindow::kAddFilesId);
-  Click(window, PapermillWindow::kAddFolderId);
+  ClickControl(window, PapermillWindow::kAddFilesId);
+  ClickControl(window, PapermillWindow::kAddFolderId);
   SendMessageW(window.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({folder / L"f.txt", folder / L"a.txt"})),
                0);
   EXPECT_EQ(window.Queue(), (std::vector<std::wstring>{folder / L"a.txt", folder / L"b.txt", folder / L"c.txt",
@@ -63,7 +63,7 @@ TEST(PapermillWindow, QueuesTheCommandLinePickedAndDroppedPaths) {
   EXPECT_EQ(ListViewText(list, 0, 1), L"2 KB");
   EXPECT_EQ(ListViewText(list, 3, 1), L"1 file, 2 KB");
   ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
-  Click(window, PapermillWindow::kRemoveId);
+  ClickControl(window, PapermillWindow::kRemoveId);
   EXPECT_EQ(window.Queue().size(), 4u);
   EXPECT_EQ(ListViewText(list, 1, 0), folder / L"c.txt");
 }
@@ -80,17 +80,17 @@ TEST(PapermillWindow, ShredsOnlyAfterTheQuestionAndListsWhatStayed) {
   ASSERT_TRUE(window.Create(nullptr, false));
   MessageRecorder messages;
   messages.answers = {IDNO};
-  Click(window, PapermillWindow::kShredId);
+  ClickControl(window, PapermillWindow::kShredId);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_NE(messages.shown[0].text.find(L"Shred 3 files (3 KB)?"), std::wstring::npos) << messages.shown[0].text;
   EXPECT_NE(messages.shown[0].text.find(L"Nothing can be undone"), std::wstring::npos);
   EXPECT_NE(messages.shown[0].text.find(L"1 path is refused"), std::wstring::npos);
-  EXPECT_TRUE(Exists(folder / L"one.txt"));
+  ExpectKept(folder / L"one.txt");
 
-  Click(window, PapermillWindow::kShredId);
-  EXPECT_FALSE(Exists(folder / L"one.txt"));
-  EXPECT_FALSE(Exists(folder / L"two"));
-  EXPECT_TRUE(Exists(held));
+  ClickControl(window, PapermillWindow::kShredId);
+  ExpectGone(folder / L"one.txt");
+  ExpectGone(folder / L"two");
+  ExpectKept(held);
   EXPECT_EQ(ListBoxItems(window.Control(PapermillWindow::kResultsId)),
             (std::vector<std::wstring>{held + L" (in use)", L"C:\\ (refused: a drive root)"}));
   EXPECT_EQ(platform::WindowText(window.Control(PapermillWindow::kStatusId)),
@@ -116,14 +116,14 @@ TEST(PapermillWindow, AsksOnceMoreBeforeALargeFolderAndRefusesSystemFolders) {
   EXPECT_EQ(ListViewText(window.Control(PapermillWindow::kQueueId), 1, 1), L"1 file, 10 bytes");
   MessageRecorder messages;
   messages.answers = {IDYES, IDNO};
-  Click(window, PapermillWindow::kShredId);
+  ClickControl(window, PapermillWindow::kShredId);
   ASSERT_EQ(messages.shown.size(), 2u);
   EXPECT_EQ(messages.shown[1].text, (folder / L"many") + L" holds 1001 files (1001 bytes). Shred the whole folder?");
-  EXPECT_TRUE(Exists(folder / L"many\\0.txt"));
+  ExpectKept(folder / L"many\\0.txt");
   messages.answers = {IDYES, IDYES};
-  Click(window, PapermillWindow::kShredId);
-  EXPECT_FALSE(Exists(folder / L"many"));
-  EXPECT_TRUE(Exists(drivers));
+  ClickControl(window, PapermillWindow::kShredId);
+  ExpectGone(folder / L"many");
+  ExpectKept(drivers);
   EXPECT_EQ(ListBoxItems(window.Control(PapermillWindow::kResultsId)),
             (std::vector<std::wstring>{held + L" (in use)", (folder / L"kept") + L" (something in it stayed)",
                                        drivers + L" (refused: a protected folder)"}));
@@ -143,16 +143,16 @@ TEST(PapermillWindow, WipesOnItsOwnThreadAndStopsAtOnce) {
     PapermillWindow window(program.Path(), {}, {}, c.limit);
     ASSERT_TRUE(window.Create(nullptr, false));
     MessageRecorder messages;
-    Click(window, PapermillWindow::kWipeId);
+    ClickControl(window, PapermillWindow::kWipeId);
     EXPECT_TRUE(IsWindowEnabled(window.Control(PapermillWindow::kStopId)) || !window.Wiping());
     if (c.stop) {
       EXPECT_TRUE(window.Wiping());
-      Click(window, PapermillWindow::kStopId);
+      ClickControl(window, PapermillWindow::kStopId);
     }
     PumpUntilIdle(window);
     EXPECT_FALSE(window.Wiping());
     EXPECT_EQ(platform::WindowText(window.Control(PapermillWindow::kStatusId)).substr(0, wcslen(c.status)), c.status);
-    EXPECT_FALSE(Exists(shredder::WipeFolder(L"C:\\")));
+    ExpectGone(shredder::WipeFolder(L"C:\\"));
     EXPECT_TRUE(IsWindowEnabled(window.Control(PapermillWindow::kWipeId)));
   }
 }

@@ -181,7 +181,7 @@ TEST_F(CleanRunTest, StagesAddToTheTotalsThatAreSavedAndShown) {
   MakeFile(data / L"big.bin", 3500000);
   ASSERT_TRUE(staged.CleanNow());
   EXPECT_EQ(Labels(), std::vector<std::wstring>{L"Nothing was cleaned: no item is ticked in Clean Settings."});
-  EXPECT_TRUE(Exists(data / L"big.bin"));
+  ExpectKept(data / L"big.bin");
   EXPECT_EQ(Get(L"Options", L"regnum"), L"33");
   EXPECT_EQ(Get(L"Options", L"filesize"), L"0");
 }

@@ -26,13 +26,11 @@ namespace {
 
 constexpr wchar_t kRunMru[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 constexpr wchar_t kToolRecent[] = L"Software\\TrellwipeTestTool\\Recent";
-constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
 constexpr wchar_t kRecentDocs[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
 constexpr wchar_t kWordFiles[] = L"Software\\Microsoft\\Office\\16.0\\Word\\File MRU";
 constexpr wchar_t kPluginKey[] = L"Software\\TrellwipePlugTool";
 // In the classes hive, as HKEY_CURRENT_USER\Software\Classes shows it.
-constexpr wchar_t kTrayNotify[] = L"Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\TrayNotify";
-constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr wchar_t kLocalTrayNotify[] = L"Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\TrayNotify";
 
 // A key saved to a hive file as Windows makes them.
 void SaveHive(const std::wstring& subkey, const std::wstring& file) {
@@ -65,7 +63,7 @@ class SecondUser {
     SetString(HKEY_CURRENT_USER, made + L"\\Software\\Microsoft\\Windows Mail", L"Store Root", folder + L"\\Mail");
     SaveHive(made, Hive());
     const std::wstring classes = scratch.Subkey() + L"\\Classes";
-    SetString(HKEY_CURRENT_USER, classes + L"\\" + kTrayNotify, L"PastIconsStream", L"anna's icons");
+    SetString(HKEY_CURRENT_USER, classes + L"\\" + kLocalTrayNotify, L"PastIconsStream", L"anna's icons");
     MakeFolders(folder + L"\\AppData\\Local\\Microsoft\\Windows");
     SaveHive(classes, ClassesHive());
     SetString(HKEY_LOCAL_MACHINE, ListEntry(), L"ProfileImagePath", folder, REG_EXPAND_SZ);
@@ -173,12 +171,12 @@ TEST_F(EveryUser, EachProfileIsCleanedThroughItsFoldersAndHiveInAGroupOfItsOwn) 
   EXPECT_TRUE(Lists(report["items"][1]["files"], mine)) << output.out;
   EXPECT_EQ(report["totals"]["files"].number, users[0]["totals"]["files"].number + users[1]["totals"]["files"].number);
 
-  EXPECT_FALSE(Exists(user.trace));
-  EXPECT_FALSE(Exists(mine));
+  ExpectGone(user.trace);
+  ExpectGone(mine);
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kRunMru));
   // The profile folder, its temp folder and what the user keeps stay; the hive is unloaded.
-  EXPECT_TRUE(Exists(user.folder + L"\\AppData\\Local\\Temp"));
-  EXPECT_TRUE(Exists(user.kept));
+  ExpectKept(user.folder + L"\\AppData\\Local\\Temp");
+  ExpectKept(user.kept);
   EXPECT_FALSE(KeyExists(HKEY_USERS, user.LoadedHive()));
 }
 
@@ -198,8 +196,8 @@ TEST_F(EveryUser, WithoutAdministratorRightsOnlyTheCurrentUserIsCleanedAndTheErr
   Json report = JsonReader::Parse(output.out);
   EXPECT_TRUE(report["onlyCurrentUser"].boolean);
   EXPECT_EQ(report["users"].size(), 0u);
-  EXPECT_FALSE(Exists(mine));
-  EXPECT_TRUE(Exists(user.trace));
+  ExpectGone(mine);
+  ExpectKept(user.trace);
 }
 
 TEST_F(EveryUser, EveryProfileFolderIsProtectedAsAWholeAndItsContentsAreNot) {
@@ -207,8 +205,8 @@ TEST_F(EveryUser, EveryProfileFolderIsProtectedAsAWholeAndItsContentsAreNot) {
   EXPECT_TRUE(engine::GuardPath(user.folder + L"\\AppData\\Local\\Temp"));
   // The current user's run alone never reaches the other profile.
   ASSERT_EQ(Clean({}, [] { return true; }), cli::kExitDone) << output.err;
-  EXPECT_TRUE(Exists(user.trace));
-  EXPECT_FALSE(Exists(mine));
+  ExpectKept(user.trace);
+  ExpectGone(mine);
 }
 
 // A rule of a rule file cleans each user's folders named by a user's variable and the user's keys of
@@ -230,8 +228,8 @@ TEST_F(EveryUser, ARuleCleansEachUsersOwnFoldersAndKeys) {
   EXPECT_TRUE(Lists(annasRule["files"], annas)) << output.out;
   EXPECT_TRUE(Lists(annasRule["registryKeys"], L"HKEY_USERS\\" + user.LoadedHive() + L"\\" + kToolRecent))
       << output.out;
-  EXPECT_FALSE(Exists(annas));
-  EXPECT_FALSE(Exists(own));
+  ExpectGone(annas);
+  ExpectGone(own);
 }
 
 TEST_F(EveryUser, EachUsersBrowserCookieDatabasesGo) {
@@ -242,8 +240,8 @@ TEST_F(EveryUser, EachUsersBrowserCookieDatabasesGo) {
   MakeFile(chrome, 40);
   std::vector<std::wstring> args{L"--clean", L"--all-users", L"--only", L"FIREFOX/Cookies,Chrome/Cookies"};
   ASSERT_EQ(cli::Run(args, program.Path(), values, output, {}, [] { return true; }), cli::kExitDone) << output.err;
-  EXPECT_FALSE(Exists(firefox)) << output.out;
-  EXPECT_FALSE(Exists(chrome)) << output.out;
+  ExpectGone(firefox, ::testing::Message() << output.out);
+  ExpectGone(chrome, ::testing::Message() << output.out);
   EXPECT_NE(output.out.find("Totals of anna: 2 files"), std::string::npos) << output.out;
 }
 
@@ -271,7 +269,7 @@ TEST_F(EveryUser, EachItemOfItsOwnCodeCleansTheOtherUsersTraces) {
       {L"mail/accounts", L"Erased file: " + account},
       {L"plus-in/PlugTool", L"Erased file: " + pluginFile},
       {L"plus-in/PlugTool", L"Deleted key: " + hive + kPluginKey},
-      {L"WINDOWS/notification", L"Deleted value: " + classes + kTrayNotify + L"\\PastIconsStream"},
+      {L"WINDOWS/notification", L"Deleted value: " + classes + kLocalTrayNotify + L"\\PastIconsStream"},
   };
   MakeFile(cookie, 10);
   MakeFile(account, 10);
@@ -296,8 +294,8 @@ TEST_F(EveryUser, TheCleaningOfAClosedBrowserStaysWithTheCurrentUser) {
   run::CleanRun run{view, program.Path(), values, catalogue::Stages()};
   run.SetAdministratorCheck([] { return true; });
   ASSERT_TRUE(run.CleanOnly(catalogue::ChoiceOf({{L"WINDOWS", L"temp"}}), run::RunEnd::Silent));
-  EXPECT_FALSE(Exists(mine));
-  EXPECT_TRUE(Exists(user.trace));
+  ExpectGone(mine);
+  ExpectKept(user.trace);
   EXPECT_TRUE(run.LastReport().users.empty());
   // The choice of whose profiles a run cleans comes back with the next run.
   run.SetItemChoice(catalogue::ChoiceOf({{L"WINDOWS", L"temp"}}));
@@ -352,7 +350,7 @@ TEST_F(EveryUser, AFolderLeadingOutOfTheProfileThroughALinkIsRefusedAndOneInside
   EXPECT_EQ(cli::Run(args, program.Path(), values, output, {}, [] { return true; }), cli::kExitLeftBehind)
       << output.out;
   EXPECT_EQ(ReadText(std::wstring(fixture) + L"\\outside\\cache\\precious.bin"), "0123456789");
-  EXPECT_FALSE(Exists(cached)) << output.out;
+  ExpectGone(cached, ::testing::Message() << output.out);
   const std::wstring reason = L"refused: Cache=%USERPROFILE%\\sub\\cache\\cache leads outside tree's profile";
   const std::wstring refused = L"Left behind (" + reason + L"): " + fixture + L"\\outside\\cache\n";
   EXPECT_NE(output.out.find(platform::Narrow(refused)), std::string::npos) << output.out;

@@ -103,7 +103,7 @@ struct Gone {
 };
 
 // The sample traces with a history of a few thousand visits, so that its compaction frees pages.
-void Seed(SeededProfile& profile) {
+void SeedTraces(SeededProfile& profile) {
   platform::SqliteDatabase db(Disk::Places(profile));
   ASSERT_TRUE(
       db.Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
@@ -118,7 +118,7 @@ void Seed(SeededProfile& profile) {
 TEST(MeasuredFigures, EveryPlaceShowsWhatTheDiskLost) {
   for (run::RunEnd end : {run::RunEnd::MessageBox, run::RunEnd::Notification}) {
     SeededProfile profile;
-    Seed(profile);
+    SeedTraces(profile);
     const Disk before(profile);
     RecordingView view;
     std::unique_ptr<run::CleanRun> run = profile.MakeRun(view);
@@ -167,7 +167,7 @@ TEST(MeasuredFigures, EveryPlaceShowsWhatTheDiskLost) {
   }
 
   SeededProfile profile;
-  Seed(profile);
+  SeedTraces(profile);
   const Disk before(profile);
   cli::Output output;
   ASSERT_EQ(cli::Run({L"--clean", L"--json"}, profile.program.Path(), profile.values, output, {}), cli::kExitDone)
@@ -192,7 +192,7 @@ TEST(MeasuredFigures, EveryPlaceShowsWhatTheDiskLost) {
 // rows the cleaning then removes, once, and the second item of either says the first did it.
 TEST(MeasuredFigures, APreviewCountsTheRowsOfADatabaseAndASecondItemCountsThemNoMore) {
   SeededProfile profile;
-  Seed(profile);
+  SeedTraces(profile);
   settings::inifun::WriteIniValue(profile.Settings(), L"FIREFOX", L"History", L"1");
   const std::wstring places = Disk::Places(profile);
   const Disk before(profile);

@@ -66,9 +66,10 @@ TEST(PreviewPrimitives, EachFileWalkListsWhatItsRealRunRemovesAndLeavesTheTreeAs
     EXPECT_EQ(ReportLines(preview.report), ReportLines(erased.report)) << name;
     EXPECT_EQ(preview.figure, erased.figure) << name;
     EXPECT_FALSE(erased.report.items[0].files.empty() && erased.report.items[0].leftBehind.empty()) << name;
-    for (const engine::FileRecord& file : erased.report.items[0].files) EXPECT_FALSE(Exists(file.path)) << name;
+    for (const engine::FileRecord& file : erased.report.items[0].files)
+      ExpectGone(file.path, ::testing::Message() << name);
     for (const engine::LeftRecord& left : erased.report.items[0].leftBehind) {
-      EXPECT_TRUE(Exists(left.path)) << name;
+      ExpectKept(left.path, ::testing::Message() << name);
     }
     ClearReadOnly(top);
   }
@@ -107,17 +108,17 @@ TEST(PreviewPrimitives, ALockedFileIsLeftBehindAsInUse) {
   EXPECT_EQ(item.leftBehind[0].reason, L"in use");
   ASSERT_EQ(item.files.size(), 1u);
   EXPECT_EQ(item.files[0].path, folder / L"cache\\free.bin");
-  EXPECT_TRUE(Exists(file));
+  ExpectKept(file);
 }
 
 TEST(PreviewPrimitives, RecreateInAPreviewCreatesNoMissingFolder) {
   TempFolder folder;
   Recorded preview =
       Call(engine::EraseMode::Preview, [&](auto& c) { return engine::allerase::RecreateFolder(c, folder / L"new"); });
-  EXPECT_FALSE(Exists(folder / L"new"));
+  ExpectGone(folder / L"new");
   EXPECT_EQ(ReportLines(preview.report), std::vector<std::wstring>{L"item s/k item"});
   Call(engine::EraseMode::Erase, [&](auto& c) { return engine::allerase::RecreateFolder(c, folder / L"new"); });
-  EXPECT_TRUE(Exists(folder / L"new"));
+  ExpectKept(folder / L"new");
 }
 
 TEST(PreviewPrimitives, RegistryDeletionsListExistingTargetsOnlyAndKeepTheirCounts) {
@@ -170,7 +171,7 @@ TEST(PreviewPrimitives, StepsAreRecordedButNotDoneInAPreview) {
     engine::normal::DeleteFileAtReboot(c, reboot);
     return 0.0;
   });
-  EXPECT_FALSE(Exists(marker));
+  ExpectGone(marker);
   EXPECT_EQ(PendingFileRenames().find(reboot), std::wstring::npos);
   EXPECT_EQ(preview.report.items[0].steps,
             (std::vector<std::wstring>{command, L"Delete at the next restart: " + reboot}));
@@ -178,7 +179,7 @@ TEST(PreviewPrimitives, StepsAreRecordedButNotDoneInAPreview) {
     engine::RunAndWait(c, command);
     return 0.0;
   });
-  EXPECT_TRUE(Exists(marker));
+  ExpectKept(marker);
   EXPECT_EQ(done.report.items[0].steps, std::vector<std::wstring>{command});
 }
 
@@ -235,10 +236,10 @@ TEST(PreviewOfAWholeRun, ListsExactlyWhatTheFollowingCleanRemovesAndChangesNothi
     EXPECT_EQ(preview.items[i].estimatedBytes, cleaned.items[i].estimatedBytes + (i == 2 ? 2 * 20000 : 0)) << i;
   }
   for (const engine::ItemReport& item : cleaned.items) {
-    for (const engine::FileRecord& file : item.files) EXPECT_FALSE(Exists(file.path)) << file.path;
+    for (const engine::FileRecord& file : item.files) ExpectGone(file.path);
   }
-  EXPECT_TRUE(Exists(profile.values.appDataFolder + L"\\Mozilla\\Firefox\\Profiles\\abc.default\\prefs.js"));
-  EXPECT_TRUE(Exists(profile.pluginLogs + L"\\keep.txt"));
+  ExpectKept(profile.values.appDataFolder + L"\\Mozilla\\Firefox\\Profiles\\abc.default\\prefs.js");
+  ExpectKept(profile.pluginLogs + L"\\keep.txt");
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, profile.registry.Subkey() + L"\\Settings", L"Kept"));
   // The rows of a real run read as before.
   ASSERT_EQ(view.rows.size(), 8u);
@@ -268,7 +269,7 @@ TEST(RealRunReport, ALockedFileIsLeftBehindInTheReportAndItsRowSaysSo) {
   EXPECT_EQ(details.front(), L"This item left 1 entry behind.");
   EXPECT_EQ(details.back(), L"Left behind (in use): " + locked);
   EXPECT_EQ(view.rows[3].state, L"Done, 1 left behind");
-  EXPECT_TRUE(Exists(locked));
+  ExpectKept(locked);
 }
 
 class SecureErasure : public ::testing::Test {

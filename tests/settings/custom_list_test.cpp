@@ -57,11 +57,11 @@ TEST_F(CustomItems, FilesAndFoldersGoWithTheirSizesCounted) {
   WriteText(List(), text);
   run::RunCounters counters = RunCustom();
   EXPECT_EQ(counters.releasedBytes, 524288 + 150 + 25);
-  EXPECT_FALSE(Exists(file));
-  EXPECT_FALSE(Exists(folder));
+  ExpectGone(file);
+  ExpectGone(folder);
   // A read-only file is not forced: it and its folder stay, and the size still counts.
-  EXPECT_TRUE(Exists(stubborn + L"\\ro.txt"));
-  EXPECT_TRUE(Exists(root / L"other.txt"));
+  ExpectKept(stubborn + L"\\ro.txt");
+  ExpectKept(root / L"other.txt");
   EXPECT_TRUE(view.rows[0].state.starts_with(L"Done")) << view.rows[0].state;
 }
 
@@ -116,14 +116,14 @@ TEST(CustomList, WrittenWholeOrNotAtAll) {
   ASSERT_TRUE(settings::WriteCustomList(list, {{L"C:\\a b.txt", L"File"}, {L"C:\\d", L"Folder"}, {L"C:\\e", L""}}));
   EXPECT_EQ(ReadText(list), "C:\\a b.txt\tFile\r\nC:\\d\tFolder\r\nC:\\e\t\r\n");
   ASSERT_TRUE(settings::WriteCustomList(list, {}));
-  EXPECT_TRUE(Exists(list));
+  ExpectKept(list);
   EXPECT_EQ(ReadText(list), "");
 
   // A folder in the file's place cannot be replaced: false, and the folder stays as it was.
   std::wstring blocked = folder / L"blocked\\cusd.dat";
   MakeFile(blocked + L"\\inside.txt", 3);
   EXPECT_FALSE(settings::WriteCustomList(blocked, {{L"C:\\x", L"File"}}));
-  EXPECT_TRUE(Exists(blocked + L"\\inside.txt"));
+  ExpectKept(blocked + L"\\inside.txt");
 }
 
 // The program folder, a drive root and a protected folder under its short name are refused, each
@@ -147,8 +147,8 @@ TEST_F(CustomItems, RefusedFoldersAreReportedAndKept) {
     EXPECT_EQ(left[i].path, refused[i]);
     EXPECT_TRUE(left[i].reason.starts_with(L"refused: ")) << left[i].reason;
   }
-  EXPECT_TRUE(Exists(program / L"plus-in\\Example.ppe"));
-  EXPECT_TRUE(Exists(std::wstring(programFiles) + L"\\Example\\app.exe"));
+  ExpectKept(program / L"plus-in\\Example.ppe");
+  ExpectKept(std::wstring(programFiles) + L"\\Example\\app.exe");
   DeleteFileW((std::wstring(programFiles) + L"\\Example\\app.exe").c_str());
   RemoveDirectoryW((std::wstring(programFiles) + L"\\Example").c_str());
 }

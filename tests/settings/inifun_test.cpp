@@ -14,7 +14,7 @@ TEST(Inifun, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
   EXPECT_EQ(ReadIniValue(file, L"Options", L"exit"), L"");
   EXPECT_TRUE(ReadIniSection(file, L"Options").Empty());
   WriteIniValue(file, L"Options", L"exit", L"1");
-  EXPECT_TRUE(testing_support::Exists(file));
+  testing_support::ExpectKept(file);
   EXPECT_EQ(ReadIniValue(file, L"Options", L"exit"), L"1");
 }
 

@@ -163,11 +163,11 @@ TEST_F(MalformedSettings, APluginWithEndlessOrNonsenseLinesListsAndRunsSafely) {
   RunEverything();
   ASSERT_FALSE(view.rows.empty());
   EXPECT_EQ(view.rows.back().label, L"Task complete Successfully!");
-  EXPECT_FALSE(Exists(target + L"\\gone0.txt"));
-  EXPECT_FALSE(Exists(target + L"\\gone1.txt"));
-  EXPECT_TRUE(Exists(target + L"\\stays.txt"));
+  ExpectGone(target + L"\\gone0.txt");
+  ExpectGone(target + L"\\gone1.txt");
+  ExpectKept(target + L"\\stays.txt");
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key.Subkey(), L"v"));
-  EXPECT_TRUE(Exists(program.Path()));
+  ExpectKept(program.Path());
 }
 
 TEST_F(MalformedSettings, ADamagedCustomListLoadsWhatItCanAndTheRunTouchesNothingElse) {
@@ -216,20 +216,20 @@ TEST_F(MalformedSettings, ADamagedCustomListLoadsWhatItCanAndTheRunTouchesNothin
     RunEverything();
     SetCurrentDirectoryW(saved);
   }
-  EXPECT_FALSE(Exists(kept));
-  EXPECT_FALSE(Exists(folder));
-  EXPECT_TRUE(Exists(bystander));
-  EXPECT_TRUE(Exists(program / L"relative.txt"));
+  ExpectGone(kept);
+  ExpectGone(folder);
+  ExpectKept(bystander);
+  ExpectKept(program / L"relative.txt");
   ASSERT_FALSE(view.rows.empty());
   EXPECT_EQ(view.rows.front().state, L"Done");
 
   // A wholly binary list: the window loads, OK writes a list of whole lines, the run ends.
   WriteText(list, BinaryBytes(256 * 1024, 11));
   ASSERT_TRUE(OpenAndSaveSelection());
-  for (const settings::CustomEntry& entry : settings::ReadCustomList(list)) EXPECT_TRUE(Exists(entry.path));
+  for (const settings::CustomEntry& entry : settings::ReadCustomList(list)) ExpectKept(entry.path);
   RunEverything();
   EXPECT_EQ(view.rows.back().label, L"Task complete Successfully!");
-  EXPECT_TRUE(Exists(bystander));
+  ExpectKept(bystander);
 }
 
 TEST(CustomListCodePage, ANameOutsideTheCodePageIsStoredByItsShortNameOrRefused) {
@@ -285,14 +285,8 @@ TEST(CustomListCodePage, OkNamesTheUnstorablePathAndKeepsTheWindowOpen) {
   EXPECT_NE(messages.shown[0].text.find(name), std::wstring::npos);
   EXPECT_NE(window.Handle(), nullptr);
   EXPECT_EQ(ReadText(list), "old\tFile\r\n");
-  EXPECT_FALSE(Exists(settings::SettingsFile(program.Path())));
+  ExpectGone(settings::SettingsFile(program.Path()));
 }
-
-namespace {
-
-constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
-}  // namespace
 
 TEST_F(MalformedSettings, KeepListsWithAMegabyteLineLoadAndTheCookieRunStillSparesItsEntries) {
   TempFolder cookies;
@@ -323,8 +317,8 @@ TEST_F(MalformedSettings, KeepListsWithAMegabyteLineLoadAndTheCookieRunStillSpar
   }
 
   Run({{L"EXPLORER", L"cookies"}});
-  EXPECT_TRUE(Exists(keptCookie));
-  EXPECT_FALSE(Exists(otherCookie));
+  ExpectKept(keptCookie);
+  ExpectGone(otherCookie);
 }
 
 TEST(MalformedExtensionList, AnEmptyOrBinaryListLeavesTheSearchWindowsWorking) {

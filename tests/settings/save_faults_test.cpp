@@ -336,12 +336,6 @@ TEST_F(SelectionSaveFault, AFullDiskIsReportedAndTheOldFilesStay) {
   EXPECT_EQ(settings::inifun::ReadIniValue(plugin, L"swich", L"on"), L"0");
 }
 
-namespace {
-
-constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-
-}  // namespace
-
 TEST(KeepListSaveFault, AddAndRemoveThatCannotWriteAreReportedAndUndoneOnScreen) {
   TempFolder program;
   KeyRemovedIfNew typedUrls{HKEY_CURRENT_USER, kTypedUrls};

@@ -49,7 +49,7 @@ TEST(WipeFreeSpace, FillsASmallDriveThenFreesItAndLeavesNothing) {
   EXPECT_EQ(filledAtEnd, kSmallDrive);
   EXPECT_TRUE(folderAttributes & FILE_ATTRIBUTE_HIDDEN);
   EXPECT_TRUE(result.freed);
-  EXPECT_FALSE(Exists(shredder::WipeFolder(kRoot)));
+  ExpectGone(shredder::WipeFolder(kRoot));
   ASSERT_FALSE(secondsLeft.empty());
   EXPECT_EQ(secondsLeft.back(), 0);
 }
@@ -68,7 +68,7 @@ TEST(WipeFreeSpace, AStopEndsItAndFreesTheSpace) {
   EXPECT_GE(result.written, 2u * 1024 * 1024);
   EXPECT_LT(result.written, 8u * 1024 * 1024);
   EXPECT_TRUE(result.freed);
-  EXPECT_FALSE(Exists(shredder::WipeFolder(kRoot)));
+  ExpectGone(shredder::WipeFolder(kRoot));
 }
 
 TEST(WipeFreeSpace, LeftoversOfAnInterruptedWipeGoButNothingElse) {
@@ -84,9 +84,9 @@ TEST(WipeFreeSpace, LeftoversOfAnInterruptedWipeGoButNothingElse) {
     std::vector<std::wstring> removed = shredder::RemoveWipeLeftovers({kRoot});
     EXPECT_EQ(removed, c.removed ? std::vector<std::wstring>{folder} : std::vector<std::wstring>{});
     EXPECT_EQ(Exists(folder), !c.removed);
-    EXPECT_FALSE(Exists(folder + L"\\fill-1.tmp"));
+    ExpectGone(folder + L"\\fill-1.tmp");
     if (!c.removed) {
-      EXPECT_TRUE(Exists(folder + L"\\mine.txt"));
+      ExpectKept(folder + L"\\mine.txt");
     }
     RemoveTree(folder);
   }
@@ -120,10 +120,10 @@ TEST(WipeFreeSpace, AFolderOfItsNameHoldingAnotherFileIsLeftAloneAndNamed) {
   EXPECT_TRUE(result.freed);
   EXPECT_EQ(result.folder, fresh);
   EXPECT_EQ(result.leftAlone, std::vector<std::wstring>{taken});
-  EXPECT_TRUE(Exists(taken + L"\\mine.txt"));
-  EXPECT_FALSE(Exists(fresh));
+  ExpectKept(taken + L"\\mine.txt");
+  ExpectGone(fresh);
   MakeFile(fresh + L"\\fill-1.tmp", 100);
   EXPECT_EQ(shredder::RemoveWipeLeftovers({kRoot}), std::vector<std::wstring>{fresh});
-  EXPECT_TRUE(Exists(taken + L"\\mine.txt"));
+  ExpectKept(taken + L"\\mine.txt");
   RemoveTree(taken);
 }

@@ -82,7 +82,7 @@ TEST(Shred, AFolderGoesFileByFileThenItsFoldersDeepestFirst) {
   EXPECT_EQ(result.folders, 4u);
   EXPECT_EQ(result.bytes, 2800u);
   EXPECT_TRUE(result.left.empty());
-  EXPECT_FALSE(Exists(top));
+  ExpectGone(top);
   EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{});
   // Every file and folder is renamed before it goes, a folder after everything in it.
   ASSERT_EQ(renamed.size(), 8u);
@@ -167,7 +167,7 @@ TEST(ShredLinks, ALinkIsRemovedAsALinkOrLeftNeverFollowed) {
   shredder::ShredResult tree = shredder::Shred({fixture + L"\\tree"}, {});
   EXPECT_EQ(ReadText(fixture + L"\\outside\\precious.txt"), "0123456789");
   EXPECT_EQ(ReadText(fixture + L"\\outside\\cache\\precious.bin"), "0123456789");
-  EXPECT_FALSE(Exists(fixture + L"\\tree\\sub\\own.txt"));
+  ExpectGone(fixture + L"\\tree\\sub\\own.txt");
   EXPECT_EQ(named.files + tree.files, 1u);
   // Each link went as a link, or stayed with its reason (Wine cannot remove a link by itself); the
   // file link named itself is one of them, the tree holds it (unless it went) and two folder links.
@@ -185,7 +185,7 @@ TEST(ShredLinks, ALinkIsRemovedAsALinkOrLeftNeverFollowed) {
   };
   EXPECT_EQ(named.links + links(named), 1u);
   EXPECT_EQ(named.links + tree.links + links(tree), 3u);
-  EXPECT_TRUE(Exists(fixture + L"\\outside\\empty"));
+  ExpectKept(fixture + L"\\outside\\empty");
 }
 
 TEST(Shred, MeasuresWhatTheQuestionNamesAndNothingTheGuardRefuses) {

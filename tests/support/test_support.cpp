@@ -121,6 +121,25 @@ std::string ReadThrough(HANDLE file) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+namespace {
+
+void ExpectPresence(bool wanted, const std::wstring& path, const ::testing::Message& note,
+                    const std::source_location& where) {
+  if (Exists(path) == wanted) return;
+  ADD_FAILURE_AT(where.file_name(), static_cast<int>(where.line()))
+      << (wanted ? "lost: " : "stayed: ") << path << " " << note;
+}
+
+}  // namespace
+
+void ExpectGone(const std::wstring& path, const ::testing::Message& note, std::source_location where) {
+  ExpectPresence(false, path, note, where);
+}
+
+void ExpectKept(const std::wstring& path, const ::testing::Message& note, std::source_location where) {
+  ExpectPresence(true, path, note, where);
+}
+
 DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 
 std::vector<std::wstring> FolderNames(const std::wstring& folder) {

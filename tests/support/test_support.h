@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <chrono>
+#include <source_location>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "engine/run_report.h"
 #include "platform/handles.h"
@@ -47,6 +50,12 @@ void MakeFolders(const std::wstring& path);
 // Removes the folder with everything in it; links are removed, never followed.
 void RemoveTree(const std::wstring& folder);
 bool Exists(const std::wstring& path);
+// Checks that nothing is left at the path, or that something still is; a failure names the path
+// and the note, at the caller's line.
+void ExpectGone(const std::wstring& path, const ::testing::Message& note = {},
+                std::source_location where = std::source_location::current());
+void ExpectKept(const std::wstring& path, const ::testing::Message& note = {},
+                std::source_location where = std::source_location::current());
 DWORD Attributes(const std::wstring& path);
 // Names directly in a folder, sorted.
 std::vector<std::wstring> FolderNames(const std::wstring& folder);
@@ -70,6 +79,10 @@ class TempRegistryKey {
  private:
   std::wstring subkey_;
 };
+
+// Keys of the current user's hive that tests plant values under.
+constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
 void SetString(HKEY root, const std::wstring& subkey, const std::wstring& name, const std::wstring& value,
                DWORD type = REG_SZ);

@@ -10,6 +10,12 @@
 
 namespace testing_support {
 
+// Whether the rectangle lies wholly inside the other.
+inline bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
 // The items of a list box, in order.
 inline std::vector<std::wstring> ListBoxItems(HWND list) {
   std::vector<std::wstring> items;

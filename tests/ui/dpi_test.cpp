@@ -26,11 +26,6 @@ namespace {
 
 constexpr UINT kDpis[] = {96, 120, 144, 192};
 
-bool Inside(const RECT& inner, const RECT& outer) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
 bool Overlap(const RECT& a, const RECT& b) {
   RECT both;
   return IntersectRect(&both, &a, &b) != FALSE;

@@ -1199,8 +1199,8 @@ TEST(MainWindow, TheWeeklyLookForNewRulesLeavesThemWaitingAndItsPopUpShowsTheCha
     PumpAll();
   }
   ASSERT_EQ(queued(), std::vector<std::wstring>{L"New rules"});
-  EXPECT_FALSE(Exists(folder / L"winapp2.ini"));  // nothing is installed
-  EXPECT_TRUE(Exists(folder / L"winapp2.ini.new"));
+  ExpectGone(folder / L"winapp2.ini");  // nothing is installed
+  ExpectKept(folder / L"winapp2.ini.new");
 
   SendMessageW(main.Notifications().Host(), WM_TIMER, ui::NotificationSystem::kDispatchTimer, 0);
   ASSERT_TRUE(main.Notifications().OnScreen());
@@ -1208,5 +1208,5 @@ TEST(MainWindow, TheWeeklyLookForNewRulesLeavesThemWaitingAndItsPopUpShowsTheCha
   SendMessageW(description, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
   SendMessageW(description, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
   EXPECT_EQ(reviewed, std::vector<size_t>{60});
-  EXPECT_FALSE(Exists(folder / L"winapp2.ini"));
+  ExpectGone(folder / L"winapp2.ini");
 }

@@ -205,7 +205,7 @@ std::wstring Text(HWND hwnd) {
   return buffer;
 }
 
-LOGFONTW FontOf(HWND control) {
+LOGFONTW LogFontOf(HWND control) {
   LOGFONTW font = {};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
   return font;
@@ -262,8 +262,8 @@ TEST(NotificationWindow, SlidesUpToTheWorkAreaCornerWaitsAndSlidesDownUntilItUnl
   EXPECT_TRUE(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_EQ(Text(window.Control(ui::NotificationWindow::kTitleId)), L"Trellwipe");
   EXPECT_EQ(Text(window.Control(ui::NotificationWindow::kDescriptionId)), request.description);
-  LOGFONTW title = FontOf(window.Control(ui::NotificationWindow::kTitleId));
-  LOGFONTW description = FontOf(window.Control(ui::NotificationWindow::kDescriptionId));
+  LOGFONTW title = LogFontOf(window.Control(ui::NotificationWindow::kTitleId));
+  LOGFONTW description = LogFontOf(window.Control(ui::NotificationWindow::kDescriptionId));
   EXPECT_STREQ(title.lfFaceName, L"Tahoma");
   EXPECT_EQ(title.lfWeight, FW_BOLD);
   EXPECT_EQ(title.lfHeight, -MulDiv(825, Dpi(), 7200));
