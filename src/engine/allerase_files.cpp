@@ -53,7 +53,7 @@ struct FileRule {
 // counted, then deleted, and stays counted when the deletion fails.
 class FileSteps final : public WalkSteps {
  public:
-  FileSteps(const EraseContext& ctx, const FileRule& rule, bool tree) : ctx_(ctx), rule_(rule) {
+  FileSteps(const EraseContext& erase, const FileRule& rule, bool tree) : ctx_(erase), rule_(rule) {
     descends = tree;
     throughProtected = rule.wholeDrive;
   }
@@ -80,22 +80,22 @@ class FileSteps final : public WalkSteps {
 };
 
 // The tree walks count every folder they list too.
-double FileTreeWalk(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
-  FileSteps steps(ctx, rule, true);
-  WalkResult walked = Walk(ctx, {folder}, steps);
+double FileTreeWalk(const EraseContext& erase, const std::wstring& folder, const FileRule& rule) {
+  FileSteps steps(erase, rule, true);
+  WalkResult walked = Walk(erase, {folder}, steps);
   return walked.attempted + static_cast<double>(walked.listed) * kFolderVisit;
 }
 
-double FileTree(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
-  auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
-  return target ? FileTreeWalk(ctx, *target, rule) : kFolderVisit;
+double FileTree(const EraseContext& erase, const std::wstring& folder, const FileRule& rule) {
+  auto target = Start(erase, engine::GuardedFolder(erase, folder));
+  return target ? FileTreeWalk(erase, *target, rule) : kFolderVisit;
 }
 
-double FilesInFolder(const EraseContext& ctx, const std::wstring& folder, const FileRule& rule) {
-  auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
+double FilesInFolder(const EraseContext& erase, const std::wstring& folder, const FileRule& rule) {
+  auto target = Start(erase, engine::GuardedFolder(erase, folder));
   if (!target) return 0;
-  FileSteps steps(ctx, rule, false);
-  return Walk(ctx, {*target}, steps).attempted;
+  FileSteps steps(erase, rule, false);
+  return Walk(erase, {*target}, steps).attempted;
 }
 
 struct FolderDeletion {
@@ -111,8 +111,8 @@ struct FolderDeletion {
 // emptied as it is.
 class TreeDeletionSteps final : public WalkSteps {
  public:
-  TreeDeletionSteps(const EraseContext& ctx, bool force, bool recordSelf, const std::wstring& kept)
-      : ctx_(ctx), force_(force), recordSelf_(recordSelf), kept_(kept) {}
+  TreeDeletionSteps(const EraseContext& erase, bool force, bool recordSelf, const std::wstring& kept)
+      : ctx_(erase), force_(force), recordSelf_(recordSelf), kept_(kept) {}
   void File(WalkedFolder& folder, const Entry& file, std::wstring path, FolderDeletions& deletions) override {
     if (!kept_.empty() && platform::EqualsNoCase(path, kept_)) {
       folder.keeps = true;
@@ -151,18 +151,18 @@ class TreeDeletionSteps final : public WalkSteps {
   const std::wstring& kept_;
 };
 
-FolderDeletion DeleteFolderTree(const EraseContext& ctx, WalkedFolder folder, bool force, bool recordSelf = true,
+FolderDeletion DeleteFolderTree(const EraseContext& erase, WalkedFolder folder, bool force, bool recordSelf = true,
                                 const std::wstring& kept = {}) {
-  TreeDeletionSteps steps(ctx, force, recordSelf, kept);
-  steps.result.attempted = Walk(ctx, std::move(folder), steps).attempted;
+  TreeDeletionSteps steps(erase, force, recordSelf, kept);
+  steps.result.attempted = Walk(erase, std::move(folder), steps).attempted;
   return steps.result;
 }
 
 // What a whole-folder deletion counts: the folder's size, taken from the listings before each file
 // went (one listing of each folder serves both), or, when a stop cut the deletion short, the sizes
 // of the files it reached.
-double FolderFigure(const EraseContext& ctx, const FolderDeletion& deletion) {
-  return ctx.Stopped() ? deletion.attempted : deletion.listed;
+double FolderFigure(const EraseContext& erase, const FolderDeletion& deletion) {
+  return erase.Stopped() ? deletion.attempted : deletion.listed;
 }
 
 class SizeSteps final : public WalkSteps {
@@ -177,7 +177,7 @@ class SizeSteps final : public WalkSteps {
 // hidden one that holds folders loses the attribute.
 class NamedFolderSteps final : public WalkSteps {
  public:
-  NamedFolderSteps(const EraseContext& ctx, const std::wstring& name) : ctx_(ctx), name_(name) {}
+  NamedFolderSteps(const EraseContext& erase, const std::wstring& name) : ctx_(erase), name_(name) {}
   void Listed(WalkedFolder& folder, const Listing& listing) override {
     if ((folder.attributes & FILE_ATTRIBUTE_HIDDEN) && !listing.folders.empty() && !ctx_.Previewing()) {
       ResetAttributes(folder.path);
@@ -199,8 +199,8 @@ class NamedFolderSteps final : public WalkSteps {
 // everything below it is done.
 class FilesWhereSteps final : public WalkSteps {
  public:
-  FilesWhereSteps(const EraseContext& ctx, const FileTest& wanted, bool byName, bool removeEmptied)
-      : ctx_(ctx), wanted_(wanted), byName_(byName), removeEmptied_(removeEmptied) {}
+  FilesWhereSteps(const EraseContext& erase, const FileTest& wanted, bool byName, bool removeEmptied)
+      : ctx_(erase), wanted_(wanted), byName_(byName), removeEmptied_(removeEmptied) {}
   void Listed(WalkedFolder& folder, const Listing& listing) override { folder.emptied = listing.opened; }
   void File(WalkedFolder& folder, const Entry& file, std::wstring path, FolderDeletions& deletions) override {
     if (!wanted_(file.name, path)) {
@@ -231,31 +231,32 @@ class FilesWhereSteps final : public WalkSteps {
 
 }  // namespace
 
-double EraseNamedFilesInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
-  return FileTree(ctx, folder, {Match::Name, name});
+double EraseNamedFilesInTree(const EraseContext& erase, const std::wstring& folder, const std::wstring& name) {
+  return FileTree(erase, folder, {Match::Name, name});
 }
 
-double EraseAllFilesInTree(const EraseContext& ctx, const std::wstring& folder) {
-  return FileTree(ctx, folder, {Match::All, {}});
+double EraseAllFilesInTree(const EraseContext& erase, const std::wstring& folder) {
+  return FileTree(erase, folder, {Match::All, {}});
 }
 
-double EraseFilesByExtensionInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& extension) {
-  return FileTree(ctx, folder, {Match::Extension, extension});
+double EraseFilesByExtensionInTree(const EraseContext& erase, const std::wstring& folder,
+                                   const std::wstring& extension) {
+  return FileTree(erase, folder, {Match::Extension, extension});
 }
 
-double EraseNamedFoldersInTree(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
-  auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
+double EraseNamedFoldersInTree(const EraseContext& erase, const std::wstring& folder, const std::wstring& name) {
+  auto target = Start(erase, engine::GuardedFolder(erase, folder));
   if (!target) return kFolderVisit;
-  NamedFolderSteps steps(ctx, name);
-  size_t listed = Walk(ctx, {*target, AttributesOf(*target)}, steps).listed;
+  NamedFolderSteps steps(erase, name);
+  size_t listed = Walk(erase, {*target, AttributesOf(*target)}, steps).listed;
   return steps.figure + static_cast<double>(listed) * kFolderVisit;
 }
 
-double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const std::wstring& kept) {
-  auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
+double RecreateFolder(const EraseContext& erase, const std::wstring& folder, const std::wstring& kept) {
+  auto target = Start(erase, engine::GuardedFolder(erase, folder));
   if (!target) return 0;
   DWORD attributes = AttributesOf(*target);
-  bool preview = ctx.Previewing();
+  bool preview = erase.Previewing();
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) && !preview) {
     ResetAttributes(*target);
   }
@@ -264,80 +265,80 @@ double RecreateFolder(const EraseContext& ctx, const std::wstring& folder, const
     std::wstring keptPath = kept.empty() ? kept : platform::JoinPath(*target, kept);
     // The folder itself comes back at once: only its contents count as erased, and what stays is
     // not released.
-    size = FolderFigure(ctx, DeleteFolderTree(ctx, {*target}, true, false, keptPath));
+    size = FolderFigure(erase, DeleteFolderTree(erase, {*target}, true, false, keptPath));
   }
   if (!preview) CreateDirectoryW(platform::ApiPath(*target).c_str(), nullptr);
   return size;
 }
 
-double EraseFilesInFolder(const EraseContext& ctx, const std::wstring& folder) {
-  return FilesInFolder(ctx, folder, {Match::All, {}});
+double EraseFilesInFolder(const EraseContext& erase, const std::wstring& folder) {
+  return FilesInFolder(erase, folder, {Match::All, {}});
 }
 
-double EraseNamedFileInFolder(const EraseContext& ctx, const std::wstring& folder, const std::wstring& name) {
-  return FilesInFolder(ctx, folder, {Match::Name, name});
+double EraseNamedFileInFolder(const EraseContext& erase, const std::wstring& folder, const std::wstring& name) {
+  return FilesInFolder(erase, folder, {Match::Name, name});
 }
 
-double EraseFilesByExtensionInFolder(const EraseContext& ctx, const std::wstring& folder,
+double EraseFilesByExtensionInFolder(const EraseContext& erase, const std::wstring& folder,
                                      const std::wstring& extension) {
-  return FilesInFolder(ctx, folder, {Match::Extension, extension});
+  return FilesInFolder(erase, folder, {Match::Extension, extension});
 }
 
-double EraseFilesInFolderExcept(const EraseContext& ctx, const std::wstring& folder,
+double EraseFilesInFolderExcept(const EraseContext& erase, const std::wstring& folder,
                                 const std::vector<std::wstring>& kept) {
-  return FilesInFolder(ctx, folder, {Match::NotKept, {}, &kept});
+  return FilesInFolder(erase, folder, {Match::NotKept, {}, &kept});
 }
 
-double EraseFile(const EraseContext& ctx, const std::wstring& path) {
-  auto target = Start(ctx, engine::GuardedTarget(ctx, path));
+double EraseFile(const EraseContext& erase, const std::wstring& path) {
+  auto target = Start(erase, engine::GuardedTarget(erase, path));
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!target || !GetFileAttributesExW(platform::ApiPath(*target).c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return 0;
   }
   if (const engine::CookieSchema* schema = engine::CookieDatabaseSchema(*target)) {
-    return engine::CleanCookieDatabase(ctx, *target, *schema);
+    return engine::CleanCookieDatabase(erase, *target, *schema);
   }
   const Entry file{{},
                    data.dwFileAttributes,
                    (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
                    data.ftLastWriteTime,
                    data.ftCreationTime,
-                   ctx.keepChangedFrom ? platform::ChangeTime(*target) : 0};
-  if (engine::BelongsToCookieDatabase(*target) || ctx.KeptAsTooNew(*target, file)) return 0;
+                   erase.keepChangedFrom ? platform::ChangeTime(*target) : 0};
+  if (engine::BelongsToCookieDatabase(*target) || erase.KeptAsTooNew(*target, file)) return 0;
   const double size = static_cast<double>(file.size);
-  DeleteOneFile(ctx, {*target, size, data.dwFileAttributes, false});
+  DeleteOneFile(erase, {*target, size, data.dwFileAttributes, false});
   return size;
 }
 
-double EraseFolder(const EraseContext& ctx, const std::wstring& folder) {
-  auto target = Start(ctx, engine::GuardedFolder(ctx, folder));
+double EraseFolder(const EraseContext& erase, const std::wstring& folder) {
+  auto target = Start(erase, engine::GuardedFolder(erase, folder));
   if (!target) return 0;
   DWORD attributes = AttributesOf(*target);
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-  return FolderFigure(ctx, DeleteFolderTree(ctx, {*target}, false));
+  return FolderFigure(erase, DeleteFolderTree(erase, {*target}, false));
 }
 
-double EraseFilesWhere(const EraseContext& ctx, const std::wstring& folder, const FileTest& wanted, bool recurse,
+double EraseFilesWhere(const EraseContext& erase, const std::wstring& folder, const FileTest& wanted, bool recurse,
                        bool removeEmptied, bool exactNames) {
-  engine::GuardDecision decision = engine::GuardFolder(ctx, folder);
-  if (decision && !Start(ctx, decision.exact)) return 0;
+  engine::GuardDecision decision = engine::GuardFolder(erase, folder);
+  if (decision && !Start(erase, decision.exact)) return 0;
   // Files of an exact name may go from a drive root or a protected folder; nothing walks from there.
   bool byName = exactNames && !recurse && !removeEmptied && engine::AllowsExactNames(decision);
   if (!decision && !byName) {
     if (decision.refusal != engine::Refusal::NotAFullPath) {
-      ctx.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(decision.refusal));
+      erase.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(decision.refusal));
     }
     return 0;
   }
-  FilesWhereSteps steps(ctx, wanted, byName, removeEmptied);
+  FilesWhereSteps steps(erase, wanted, byName, removeEmptied);
   steps.descends = recurse;
-  return Walk(ctx, {decision.exact}, steps).deleted;
+  return Walk(erase, {decision.exact}, steps).deleted;
 }
 
-void EraseNamedFilesOnDrive(const EraseContext& ctx, const std::wstring& root, const std::wstring& name) {
+void EraseNamedFilesOnDrive(const EraseContext& erase, const std::wstring& root, const std::wstring& name) {
   bool driveRoot = root.size() == 3 && platform::IsDrivePath(root);
-  if (driveRoot && !name.empty()) FileTreeWalk(ctx, root, {Match::NameAnyCase, name, nullptr, true});
+  if (driveRoot && !name.empty()) FileTreeWalk(erase, root, {Match::NameAnyCase, name, nullptr, true});
 }
 
 double FolderSize(const std::wstring& folder) {

@@ -21,9 +21,9 @@ bool Deletable(HKEY root, const std::wstring& subkey) {
 std::wstring FullPath(HKEY root, const std::wstring& subkey) { return engine::regfun::RootName(root) + L"\\" + subkey; }
 
 // A root or a branch of every program's settings is never deleted; the details name it.
-bool Refused(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
+bool Refused(const EraseContext& erase, HKEY root, const std::wstring& subkey) {
   if (!engine::IsProtectedRegistryKey(root, subkey)) return false;
-  ctx.LeftBehind(FullPath(root, subkey), engine::kProtectedKeyReason);
+  erase.LeftBehind(FullPath(root, subkey), engine::kProtectedKeyReason);
   return true;
 }
 
@@ -62,11 +62,11 @@ struct TreeEntries {
 // anything below it. Empty when the key does not exist. The keys still to open are kept on a list,
 // not on the call stack, so no depth of tree can exhaust it. The window works on meanwhile; a stop
 // ends the listing early.
-void ListTree(const EraseContext& ctx, HKEY root, const std::wstring& top, TreeEntries& entries) {
+void ListTree(const EraseContext& erase, HKEY root, const std::wstring& top, TreeEntries& entries) {
   std::vector<wchar_t> name(16384);
   std::vector<std::wstring> pending{top};
-  while (!pending.empty() && !ctx.Stopped()) {
-    ctx.Pump();
+  while (!pending.empty() && !erase.Stopped()) {
+    erase.Pump();
     std::wstring subkey = std::move(pending.back());
     pending.pop_back();
     platform::RegKey key;
@@ -97,11 +97,12 @@ void ListTree(const EraseContext& ctx, HKEY root, const std::wstring& top, TreeE
 
 // What a preview can tell: the readable keys and their values would go; a key it could not read is
 // named as such.
-void RecordPreview(const EraseContext& ctx, HKEY root, const TreeEntries& entries) {
+void RecordPreview(const EraseContext& erase, HKEY root, const TreeEntries& entries) {
   for (const TreeKey& key : entries.keys) {
-    key.readable ? ctx.Key(FullPath(root, key.subkey)) : ctx.LeftBehind(FullPath(root, key.subkey), L"access denied");
+    key.readable ? erase.Key(FullPath(root, key.subkey))
+                 : erase.LeftBehind(FullPath(root, key.subkey), L"access denied");
   }
-  for (const auto& [key, name] : entries.values) ctx.Value(FullPath(root, key), name);
+  for (const auto& [key, name] : entries.values) erase.Value(FullPath(root, key), name);
 }
 
 // ERROR_SUCCESS when the value exists, ERROR_ACCESS_DENIED when its key cannot be read.
@@ -112,7 +113,7 @@ LONG ValueStatus(HKEY root, const std::wstring& subkey, const std::wstring& valu
 
 // After a deletion that failed part of the way: what is gone is recorded as erased, and each key that
 // stayed with the reason, "not empty" for one that still holds a key that stayed.
-void RecordOutcome(const EraseContext& ctx, HKEY root, const TreeEntries& entries, LONG status) {
+void RecordOutcome(const EraseContext& erase, HKEY root, const TreeEntries& entries, LONG status) {
   std::vector<std::wstring> stayed;
   for (const TreeKey& key : entries.keys) {
     if (KeyPresent(root, key.subkey)) stayed.push_back(key.subkey);
@@ -129,41 +130,41 @@ void RecordOutcome(const EraseContext& ctx, HKEY root, const TreeEntries& entrie
   for (const TreeKey& key : entries.keys) {
     std::wstring path = FullPath(root, key.subkey);
     if (std::find(stayed.begin(), stayed.end(), key.subkey) == stayed.end()) {
-      ctx.Key(path);
+      erase.Key(path);
     } else if (!key.readable) {
-      ctx.LeftBehind(path, L"access denied");
+      erase.LeftBehind(path, L"access denied");
     } else {
-      ctx.LeftBehind(path, holdsStayed(key.subkey) ? L"not empty" : RefusalReason(status));
+      erase.LeftBehind(path, holdsStayed(key.subkey) ? L"not empty" : RefusalReason(status));
     }
   }
   // The values go with their key.
   for (const auto& [key, name] : entries.values) {
-    if (std::find(stayed.begin(), stayed.end(), key) == stayed.end()) ctx.Value(FullPath(root, key), name);
+    if (std::find(stayed.begin(), stayed.end(), key) == stayed.end()) erase.Value(FullPath(root, key), name);
   }
 }
 
 // A key or value inside a key that holds what a user keeps stays, and the details say why. True when
 // it was refused.
-bool RefusedAsKept(const EraseContext& ctx, HKEY root, const std::wstring& subkey, const std::wstring& path) {
+bool RefusedAsKept(const EraseContext& erase, HKEY root, const std::wstring& subkey, const std::wstring& path) {
   const engine::KeptEntry* kept = engine::KeptKeyHolding(root, subkey);
-  if (!engine::Refuses(kept, ctx.keptAllowed)) return false;
-  if (KeyPresent(root, subkey)) ctx.LeftBehind(path, engine::KeptRefusal(*kept));
+  if (!engine::Refuses(kept, erase.keptAllowed)) return false;
+  if (KeyPresent(root, subkey)) erase.LeftBehind(path, engine::KeptRefusal(*kept));
   return true;
 }
 
 }  // namespace
 
 // A stopped run reaches no further key: nothing is deleted or counted.
-double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
-  if (ctx.Stopped()) return 0;
+double DeleteRegistryKey(const EraseContext& erase, HKEY root, const std::wstring& subkey) {
+  if (erase.Stopped()) return 0;
   if (!Deletable(root, subkey)) return kKeyCount;
-  if (Refused(ctx, root, subkey) || RefusedAsKept(ctx, root, subkey, FullPath(root, subkey))) return 0;
+  if (Refused(erase, root, subkey) || RefusedAsKept(erase, root, subkey, FullPath(root, subkey))) return 0;
   // A key with subkeys is not a target: it stays by design, not by refusal.
   KeyState before = StateOf(root, subkey);
   std::wstring path = FullPath(root, subkey);
-  if (ctx.Previewing()) {
-    if (before == KeyState::Leaf) ctx.Key(path);
-    if (before == KeyState::Unreadable) ctx.LeftBehind(path, L"access denied");
+  if (erase.Previewing()) {
+    if (before == KeyState::Leaf) erase.Key(path);
+    if (before == KeyState::Unreadable) erase.LeftBehind(path, L"access denied");
     return kKeyCount;
   }
   // Creating a missing key to delete it would leave behind the missing keys above it.
@@ -172,47 +173,47 @@ double DeleteRegistryKey(const EraseContext& ctx, HKEY root, const std::wstring&
   RegCreateKeyExW(root, (subkey + L"\\").c_str(), 0, nullptr, 0, KEY_READ, nullptr, held.out(), nullptr);
   LONG status = RegDeleteKeyW(root, subkey.c_str());
   if (before == KeyState::Leaf || before == KeyState::Unreadable) {
-    status == ERROR_SUCCESS ? ctx.Key(path) : ctx.LeftBehind(path, RefusalReason(status));
+    status == ERROR_SUCCESS ? erase.Key(path) : erase.LeftBehind(path, RefusalReason(status));
   }
   return kKeyCount;
 }
 
-double DeleteRegistryTree(const EraseContext& ctx, HKEY root, const std::wstring& subkey) {
-  if (ctx.Stopped()) return 0;
+double DeleteRegistryTree(const EraseContext& erase, HKEY root, const std::wstring& subkey) {
+  if (erase.Stopped()) return 0;
   if (!Deletable(root, subkey)) return kTreeCount;
-  if (Refused(ctx, root, subkey)) return 0;
-  if (RefusedAsKept(ctx, root, subkey, FullPath(root, subkey))) return 0;
+  if (Refused(erase, root, subkey)) return 0;
+  if (RefusedAsKept(erase, root, subkey, FullPath(root, subkey))) return 0;
   const engine::KeptEntry* kept = engine::KeptKeyWithin(root, subkey);
-  if (engine::Refuses(kept, ctx.keptAllowed)) {
+  if (engine::Refuses(kept, erase.keptAllowed)) {
     // Through another user's view of the hive (HKEY_USERS\<SID>) the whole tree stays.
     if (root != HKEY_CURRENT_USER) {
-      ctx.LeftBehind(FullPath(root, subkey), engine::KeptRefusal(*kept));
+      erase.LeftBehind(FullPath(root, subkey), engine::KeptRefusal(*kept));
       return 0;
     }
     // The tree goes around the kept key, which stays with the keys that hold it.
-    double figure = DeleteRegistryTreeExcept(ctx, root, subkey, {kept->name});
-    if (KeyPresent(root, kept->name)) ctx.LeftBehind(engine::KeptKeyPath(*kept), engine::KeptRefusal(*kept));
+    double figure = DeleteRegistryTreeExcept(erase, root, subkey, {kept->name});
+    if (KeyPresent(root, kept->name)) erase.LeftBehind(engine::KeptKeyPath(*kept), engine::KeptRefusal(*kept));
     return figure;
   }
   TreeEntries entries;
-  if (ctx.recorder) ListTree(ctx, root, subkey, entries);
-  if (ctx.Stopped()) return 0;
-  if (ctx.Previewing()) {
-    RecordPreview(ctx, root, entries);
+  if (erase.recorder) ListTree(erase, root, subkey, entries);
+  if (erase.Stopped()) return 0;
+  if (erase.Previewing()) {
+    RecordPreview(erase, root, entries);
     return kTreeCount;
   }
   LONG status = SHDeleteKeyW(root, subkey.c_str());
   if (entries.keys.empty()) return kTreeCount;
   if (status == ERROR_SUCCESS) {
-    for (const TreeKey& key : entries.keys) ctx.Key(FullPath(root, key.subkey));
-    for (const auto& [key, name] : entries.values) ctx.Value(FullPath(root, key), name);
+    for (const TreeKey& key : entries.keys) erase.Key(FullPath(root, key.subkey));
+    for (const auto& [key, name] : entries.values) erase.Value(FullPath(root, key), name);
   } else {
-    RecordOutcome(ctx, root, entries, status);
+    RecordOutcome(erase, root, entries, status);
   }
   return kTreeCount;
 }
 
-double DeleteRegistryTreeExcept(const EraseContext& ctx, HKEY root, const std::wstring& subkey,
+double DeleteRegistryTreeExcept(const EraseContext& erase, HKEY root, const std::wstring& subkey,
                                 const std::vector<std::wstring>& kept) {
   auto within = [](const std::wstring& key, const std::wstring& folder) {
     return platform::EqualsNoCase(key, folder) || platform::IsBelow(key, folder);
@@ -222,34 +223,34 @@ double DeleteRegistryTreeExcept(const EraseContext& ctx, HKEY root, const std::w
     if (within(subkey, key)) return 0;  // the whole key is kept
     if (within(key, subkey)) below.push_back(key);
   }
-  if (below.empty()) return DeleteRegistryTree(ctx, root, subkey);
-  if (ctx.Stopped() || !Deletable(root, subkey) || Refused(ctx, root, subkey)) return 0;
+  if (below.empty()) return DeleteRegistryTree(erase, root, subkey);
+  if (erase.Stopped() || !Deletable(root, subkey) || Refused(erase, root, subkey)) return 0;
   // A kept key lies below: the key's values go, and each subkey tree that holds no kept key.
   TreeEntries entries;
-  ListTree(ctx, root, subkey, entries);
+  ListTree(erase, root, subkey, entries);
   for (const auto& [key, name] : entries.values) {
-    if (key == subkey) DeleteRegistryValue(ctx, root, key, name);
+    if (key == subkey) DeleteRegistryValue(erase, root, key, name);
   }
   for (const TreeKey& key : entries.keys) {
     size_t slash = key.subkey.find(L'\\', subkey.size() + 1);
     bool child = key.subkey.size() > subkey.size() && slash == std::wstring::npos;
-    if (child) DeleteRegistryTreeExcept(ctx, root, key.subkey, below);
+    if (child) DeleteRegistryTreeExcept(erase, root, key.subkey, below);
   }
   return kTreeCount;
 }
 
-double DeleteRegistryValue(const EraseContext& ctx, HKEY root, const std::wstring& subkey,
+double DeleteRegistryValue(const EraseContext& erase, HKEY root, const std::wstring& subkey,
                            const std::wstring& valueName) {
-  if (ctx.Stopped()) return 0;
+  if (erase.Stopped()) return 0;
   if (root == nullptr) return kValueCount;
-  if (RefusedAsKept(ctx, root, subkey, FullPath(root, subkey) + L"\\" + valueName)) return 0;
+  if (RefusedAsKept(erase, root, subkey, FullPath(root, subkey) + L"\\" + valueName)) return 0;
   LONG before = ValueStatus(root, subkey, valueName);
   bool existed = before == ERROR_SUCCESS;
   bool unreadable = before == ERROR_ACCESS_DENIED;
   std::wstring path = FullPath(root, subkey);
-  if (ctx.Previewing()) {
-    if (existed) ctx.Value(path, valueName);
-    if (unreadable) ctx.LeftBehind(path + L"\\" + valueName, L"access denied");
+  if (erase.Previewing()) {
+    if (existed) erase.Value(path, valueName);
+    if (unreadable) erase.LeftBehind(path + L"\\" + valueName, L"access denied");
     return kValueCount;
   }
   platform::RegKey key;
@@ -257,8 +258,8 @@ double DeleteRegistryValue(const EraseContext& ctx, HKEY root, const std::wstrin
   if (status == ERROR_SUCCESS) status = RegDeleteValueW(key.get(), valueName.empty() ? nullptr : valueName.c_str());
   // An unreadable key may still let the value go; only a deletion that went counts as erased.
   if (existed || (unreadable && status != ERROR_FILE_NOT_FOUND)) {
-    status == ERROR_SUCCESS ? ctx.Value(path, valueName)
-                            : ctx.LeftBehind(path + L"\\" + valueName, RefusalReason(status));
+    status == ERROR_SUCCESS ? erase.Value(path, valueName)
+                            : erase.LeftBehind(path + L"\\" + valueName, RefusalReason(status));
   }
   return kValueCount;
 }

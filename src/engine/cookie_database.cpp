@@ -78,12 +78,12 @@ std::optional<size_t> DeleteAllBut(platform::SqliteDatabase& db, const CookieSch
   return static_cast<size_t>(deleted);
 }
 
-void RecordSites(const EraseContext& ctx, const std::wstring& path, const Census& census) {
+void RecordSites(const EraseContext& erase, const std::wstring& path, const Census& census) {
   for (const auto& [site, count] : census.sites) {
     if (count.gone)
-      ctx.Step(L"Erase the cookies of " + site + L" (" + std::to_wstring(count.gone) + L") inside " + path);
+      erase.Step(L"Erase the cookies of " + site + L" (" + std::to_wstring(count.gone) + L") inside " + path);
     if (count.kept) {
-      ctx.Kept(path, KeptFor::Site, site, L"the cookies of " + site + L" (" + std::to_wstring(count.kept) + L")");
+      erase.Kept(path, KeptFor::Site, site, L"the cookies of " + site + L" (" + std::to_wstring(count.kept) + L")");
     }
   }
 }
@@ -110,66 +110,67 @@ bool BelongsToCookieDatabase(const std::wstring& path) {
   return false;
 }
 
-bool KeepsSiteStorage(const EraseContext& ctx, const std::wstring& folder) {
+bool KeepsSiteStorage(const EraseContext& erase, const std::wstring& folder) {
   std::wstring host = StorageFolderHost(folder);
-  if (host.empty() || ctx.programFolder.empty() || !LoadKeptSites(CookieKeepListFile(ctx.programFolder)).Keeps(host)) {
+  if (host.empty() || erase.programFolder.empty() ||
+      !LoadKeptSites(CookieKeepListFile(erase.programFolder)).Keeps(host)) {
     return false;
   }
-  ctx.Kept(folder, KeptFor::Site, SiteOf(host), L"the storage of " + SiteOf(host));
+  erase.Kept(folder, KeptFor::Site, SiteOf(host), L"the storage of " + SiteOf(host));
   return true;
 }
 
-bool InKeptSiteStorage(const EraseContext& ctx, const std::wstring& path) {
+bool InKeptSiteStorage(const EraseContext& erase, const std::wstring& path) {
   for (size_t end = path.size(); end != std::wstring::npos && end > 0; end = path.rfind(L'\\', end - 1)) {
-    if (KeepsSiteStorage(ctx, path.substr(0, end))) return true;
+    if (KeepsSiteStorage(erase, path.substr(0, end))) return true;
   }
   return false;
 }
 
-double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, const CookieSchema& schema) {
-  if (ctx.Stopped()) return 0;
+double CleanCookieDatabase(const EraseContext& erase, const std::wstring& path, const CookieSchema& schema) {
+  if (erase.Stopped()) return 0;
   using Use = UntrustedDatabase::Use;
-  auto database = UntrustedDatabase::Open(ctx, path, ctx.Previewing() ? Use::Read : Use::Clean);
+  auto database = UntrustedDatabase::Open(erase, path, erase.Previewing() ? Use::Read : Use::Clean);
   if (!database) {
-    ctx.LeftBehind(path, database.Reason());
+    erase.LeftBehind(path, database.Reason());
     return 0;
   }
   platform::SqliteDatabase& db = database->Db();
   if (auto plain = database->CheckTables(std::span(&schema.table, 1)); !plain) {
-    ctx.LeftBehind(path, plain.Reason());
+    erase.LeftBehind(path, plain.Reason());
     return 0;
   }
   if (db.Text("PRAGMA quick_check") != L"ok" || !db.HasTable(schema.table)) {
-    ctx.LeftBehind(path, database->Interrupted() ? database->Failed()
-                                                 : L"left whole: not a cookie database, or a damaged one");
+    erase.LeftBehind(path, database->Interrupted() ? database->Failed()
+                                                   : L"left whole: not a cookie database, or a damaged one");
     return 0;
   }
-  KeptSites kept = ctx.programFolder.empty() ? KeptSites() : LoadKeptSites(CookieKeepListFile(ctx.programFolder));
+  KeptSites kept = erase.programFolder.empty() ? KeptSites() : LoadKeptSites(CookieKeepListFile(erase.programFolder));
   Census census = TakeCensus(db, schema, kept);
   if (database->Interrupted()) {
-    ctx.LeftBehind(path, database->Failed());
+    erase.LeftBehind(path, database->Failed());
     return 0;
   }
-  if (ctx.Previewing()) {
-    RecordSites(ctx, path, census);
+  if (erase.Previewing()) {
+    RecordSites(erase, path, census);
     return 0;
   }
   // The compaction leaves no page of what went behind.
   std::optional<size_t> deleted = DeleteAllBut(db, schema, census.keptHosts);
   if (!deleted || !db.Execute("DROP TABLE kept_hosts; VACUUM")) {
-    ctx.LeftBehind(path, database->Failed());
+    erase.LeftBehind(path, database->Failed());
     return 0;
   }
   platform::Result<size_t> after = database->Replace();
   if (!after) {
-    ctx.LeftBehind(path, after.Reason());
+    erase.LeftBehind(path, after.Reason());
     return 0;
   }
-  RecordSites(ctx, path, census);
+  RecordSites(erase, path, census);
   const double freed = static_cast<double>(database->SizeBefore() - *after);
   DatabaseRecord record{path, {}, freed};
   if (*deleted) record.tables.emplace_back(platform::Widen(schema.table), *deleted);
-  ctx.Database(std::move(record));
+  erase.Database(std::move(record));
   return freed;
 }
 

@@ -33,13 +33,13 @@ bool BelongsToCookieDatabase(const std::wstring& path);
 // deleted and bytes freed. The file is read
 // and replaced as an UntrustedDatabase: one its browser holds open, or that it refuses, stays whole
 // and named with the reason. A preview reads only.
-double CleanCookieDatabase(const EraseContext& ctx, const std::wstring& path, const CookieSchema& schema);
+double CleanCookieDatabase(const EraseContext& erase, const std::wstring& path, const CookieSchema& schema);
 
 // Whether the folder is a kept site's sign-in storage (see StorageFolderHost), which no walk enters
 // or deletes; the details name it.
-bool KeepsSiteStorage(const EraseContext& ctx, const std::wstring& folder);
+bool KeepsSiteStorage(const EraseContext& erase, const std::wstring& folder);
 // Whether the path is such a folder or lies in one: where a walk or a file's erasure starts there,
 // it stays whole as well.
-bool InKeptSiteStorage(const EraseContext& ctx, const std::wstring& path);
+bool InKeptSiteStorage(const EraseContext& erase, const std::wstring& path);
 
 }  // namespace engine

@@ -43,7 +43,7 @@ DWORD DeleteFileNow(const FileDeletion& file, bool overwrite, const std::functio
 // returned, nothing of it is being deleted any more.
 class DeletionWorkers {
  public:
-  explicit DeletionWorkers(const EraseContext& ctx) : ctx_(ctx) {}
+  explicit DeletionWorkers(const EraseContext& erase) : ctx_(erase) {}
   ~DeletionWorkers();
   DeletionWorkers(const DeletionWorkers&) = delete;
   DeletionWorkers& operator=(const DeletionWorkers&) = delete;

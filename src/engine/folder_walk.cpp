@@ -14,10 +14,10 @@ namespace {
 // keeps working meanwhile. A folder the user may not list (one that needs administrator rights) is
 // named in the details.
 // `error` is why the folder could not be opened.
-Listing List(const EraseContext& ctx, const std::wstring& folder, const platform::FileHandle& opened, DWORD error) {
+Listing List(const EraseContext& erase, const std::wstring& folder, const platform::FileHandle& opened, DWORD error) {
   Listing listing;
   auto each = [&](const Entry& entry) {
-    ctx.Pump();
+    erase.Pump();
     (entry.IsFolder() ? listing.folders : listing.files).push_back(entry);
   };
   if (opened) {
@@ -25,7 +25,7 @@ Listing List(const EraseContext& ctx, const std::wstring& folder, const platform
     error = listed ? ERROR_SUCCESS : listed.SystemError();
   }
   listing.opened = error == ERROR_SUCCESS;
-  if (error == ERROR_ACCESS_DENIED) ctx.LeftBehind(folder, L"access denied");
+  if (error == ERROR_ACCESS_DENIED) erase.LeftBehind(folder, L"access denied");
   return listing;
 }
 
@@ -33,12 +33,12 @@ Listing List(const EraseContext& ctx, const std::wstring& folder, const platform
 // never enters a drive root, a protected folder (but a walk over a whole drive) or the program
 // folder, however it reached it, and says so in the details. Nor does it enter a kept site's sign-in
 // storage. A folder it could not open is known by its path.
-bool Enters(const EraseContext& ctx, const std::wstring& folder, const platform::FileHandle& opened,
+bool Enters(const EraseContext& erase, const std::wstring& folder, const platform::FileHandle& opened,
             bool throughProtected) {
-  engine::Refusal refusal = opened ? engine::FolderRefusal(ctx, folder, opened.get(), throughProtected)
-                                   : engine::FolderRefusal(ctx, folder, throughProtected);
-  if (refusal == engine::Refusal::None) return !engine::KeepsSiteStorage(ctx, folder);
-  ctx.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(refusal));
+  engine::Refusal refusal = opened ? engine::FolderRefusal(erase, folder, opened.get(), throughProtected)
+                                   : engine::FolderRefusal(erase, folder, throughProtected);
+  if (refusal == engine::Refusal::None) return !engine::KeepsSiteStorage(erase, folder);
+  erase.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(refusal));
   return false;
 }
 
@@ -46,7 +46,7 @@ bool Enters(const EraseContext& ctx, const std::wstring& folder, const platform:
 // on the call stack: a tree as deep as a path can reach must not exhaust the stack.
 class Walker {
  public:
-  Walker(const EraseContext& ctx, WalkSteps& steps) : ctx_(ctx), steps_(steps), workers_(ctx) {}
+  Walker(const EraseContext& erase, WalkSteps& steps) : ctx_(erase), steps_(steps), workers_(erase) {}
 
   WalkResult Run(WalkedFolder start) {
     if (!ctx_.Stopped()) Enter(std::move(start));
@@ -123,27 +123,27 @@ class Walker {
 }  // namespace
 
 // Removes an emptied folder; in a preview, `emptied` tells whether it would be empty by then.
-bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool emptied, bool record) {
-  if (ctx.Previewing()) {
-    if (record) emptied ? ctx.Folder(folder) : ctx.LeftBehind(folder, L"not empty");
+bool RemoveOneFolder(const EraseContext& erase, const std::wstring& folder, bool emptied, bool record) {
+  if (erase.Previewing()) {
+    if (record) emptied ? erase.Folder(folder) : erase.LeftBehind(folder, L"not empty");
     return emptied;
   }
   if (RemoveDirectoryW(platform::ApiPath(folder).c_str())) {
-    if (record) ctx.Folder(folder);
+    if (record) erase.Folder(folder);
     return true;
   }
   const wchar_t* reason = RefusalReason(GetLastError(), 0);
-  if (record && reason) ctx.LeftBehind(folder, reason);
+  if (record && reason) erase.LeftBehind(folder, reason);
   return false;
 }
 
-std::optional<std::wstring> Start(const EraseContext& ctx, std::optional<std::wstring> start) {
-  if (start && engine::InKeptSiteStorage(ctx, *start)) return std::nullopt;
+std::optional<std::wstring> Start(const EraseContext& erase, std::optional<std::wstring> start) {
+  if (start && engine::InKeptSiteStorage(erase, *start)) return std::nullopt;
   return start;
 }
 
-WalkResult Walk(const EraseContext& ctx, WalkedFolder start, WalkSteps& steps) {
-  return Walker(ctx, steps).Run(std::move(start));
+WalkResult Walk(const EraseContext& erase, WalkedFolder start, WalkSteps& steps) {
+  return Walker(erase, steps).Run(std::move(start));
 }
 
 }  // namespace engine::allerase

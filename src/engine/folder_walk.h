@@ -22,11 +22,11 @@ struct Listing {
 };
 
 // Removes an emptied folder; in a preview, `emptied` tells whether it would be empty by then.
-bool RemoveOneFolder(const EraseContext& ctx, const std::wstring& folder, bool emptied, bool record);
+bool RemoveOneFolder(const EraseContext& erase, const std::wstring& folder, bool emptied, bool record);
 
 // Where a walk, or a single file's erasure, starts once the guard allowed it: nowhere in a kept site's
 // sign-in storage, which stays whole however it was named.
-std::optional<std::wstring> Start(const EraseContext& ctx, std::optional<std::wstring> start);
+std::optional<std::wstring> Start(const EraseContext& erase, std::optional<std::wstring> start);
 
 // A folder a walk has entered.
 struct WalkedFolder {
@@ -74,6 +74,6 @@ struct WalkResult {
 // once everything below it is done. Each folder is opened once: the guard judges what it is, it is
 // listed and its files are judged and deleted through that one handle. A stop ends it before the
 // next file, and it then enters, judges and leaves no further folder.
-WalkResult Walk(const EraseContext& ctx, WalkedFolder start, WalkSteps& steps);
+WalkResult Walk(const EraseContext& erase, WalkedFolder start, WalkSteps& steps);
 
 }  // namespace engine::allerase

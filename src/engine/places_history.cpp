@@ -99,46 +99,46 @@ std::optional<DatabaseRecord::Tables> CountRemovals(platform::SqliteDatabase& db
 
 }  // namespace
 
-void EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places) {
-  if (ctx.Stopped() || GetFileAttributesW(platform::ApiPath(places).c_str()) == INVALID_FILE_ATTRIBUTES) return;
-  auto target = GuardedTarget(ctx, places);
+void EraseFirefoxHistory(const EraseContext& erase, const std::wstring& places) {
+  if (erase.Stopped() || GetFileAttributesW(platform::ApiPath(places).c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  auto target = GuardedTarget(erase, places);
   if (!target) return;
   using Use = UntrustedDatabase::Use;
-  auto database = UntrustedDatabase::Open(ctx, *target, ctx.Previewing() ? Use::Read : Use::Clean);
+  auto database = UntrustedDatabase::Open(erase, *target, erase.Previewing() ? Use::Read : Use::Clean);
   if (!database) {
-    ctx.LeftBehind(*target, database.Reason());
+    erase.LeftBehind(*target, database.Reason());
     return;
   }
   platform::SqliteDatabase& db = database->Db();
   if (auto plain = database->CheckTables(TablesRead()); !plain) {
-    ctx.LeftBehind(*target, plain.Reason());
+    erase.LeftBehind(*target, plain.Reason());
     return;
   }
   if (!IsHistoryDatabase(db)) {
-    ctx.LeftBehind(*target, database->Interrupted() ? database->Failed()
-                                                    : L"left whole: not a history database, or a damaged one");
+    erase.LeftBehind(*target, database->Interrupted() ? database->Failed()
+                                                      : L"left whole: not a history database, or a damaged one");
     return;
   }
-  if (!ctx.Perform(L"Erase the history inside " + *target)) {
+  if (!erase.Perform(L"Erase the history inside " + *target)) {
     // A preview names the erasure and, when it can count them, the rows it would remove.
-    if (!ctx.Previewing() || ctx.Stopped()) return;
+    if (!erase.Previewing() || erase.Stopped()) return;
     if (std::optional<DatabaseRecord::Tables> found = CountRemovals(db); found && !database->Interrupted()) {
-      ctx.Database({*target, std::move(*found), std::nullopt});
+      erase.Database({*target, std::move(*found), std::nullopt});
     }
     return;
   }
   // The compaction leaves no page of what went behind.
   std::optional<DatabaseRecord::Tables> removed = EraseInOneTransaction(db);
   if (!removed || !db.Execute("VACUUM")) {
-    ctx.LeftBehind(*target, database->Failed());
+    erase.LeftBehind(*target, database->Failed());
     return;
   }
   platform::Result<size_t> after = database->Replace();
   if (!after) {
-    ctx.LeftBehind(*target, after.Reason());
+    erase.LeftBehind(*target, after.Reason());
     return;
   }
-  ctx.Database({*target, std::move(*removed), static_cast<double>(database->SizeBefore() - *after)});
+  erase.Database({*target, std::move(*removed), static_cast<double>(database->SizeBefore() - *after)});
 }
 
 }  // namespace engine

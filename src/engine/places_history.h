@@ -13,6 +13,6 @@ namespace engine {
 // one it refuses stay whole, named with the reason. A
 // preview reads the file only, and records the same, with the rows each table would lose. A cleaning
 // records the rows each table lost and the bytes the compaction freed; the counters count nothing of it.
-void EraseFirefoxHistory(const EraseContext& ctx, const std::wstring& places);
+void EraseFirefoxHistory(const EraseContext& erase, const std::wstring& places);
 
 }  // namespace engine

@@ -12,17 +12,17 @@ namespace {
 
 // Records what became of a deletion, or in a preview what would: a read-only file stays unless the
 // deletion was to force it. Tells whether the file went (would go).
-bool RecordDeletion(const EraseContext& ctx, const FileDeletion& file) {
-  if (ctx.Previewing() && (file.attributes & FILE_ATTRIBUTE_READONLY) && !file.force) {
-    ctx.LeftBehind(file.path, L"read-only");
+bool RecordDeletion(const EraseContext& erase, const FileDeletion& file) {
+  if (erase.Previewing() && (file.attributes & FILE_ATTRIBUTE_READONLY) && !file.force) {
+    erase.LeftBehind(file.path, L"read-only");
     return false;
   }
-  if (ctx.Previewing() || file.error == ERROR_SUCCESS) {
-    ctx.File(file.path, file.size);
+  if (erase.Previewing() || file.error == ERROR_SUCCESS) {
+    erase.File(file.path, file.size);
     return true;
   }
   if (const wchar_t* reason = RefusalReason(file.error, file.force ? 0 : file.attributes)) {
-    ctx.LeftBehind(file.path, reason);
+    erase.LeftBehind(file.path, reason);
   }
   return false;
 }
@@ -51,24 +51,24 @@ KeptInFolder::KeptInFolder(const std::wstring& folder, const std::wstring& leads
   if (leadsTo != folder) reached_.emplace(leadsTo);
 }
 
-const engine::KeptEntry* KeptInFolder::Refused(const EraseContext& ctx, const std::wstring& name) const {
+const engine::KeptEntry* KeptInFolder::Refused(const EraseContext& erase, const std::wstring& name) const {
   const engine::KeptEntry* entry = named_.File(name);
   if (!entry && reached_) entry = reached_->File(name);
-  return engine::Refuses(entry, ctx.keptAllowed) ? entry : nullptr;
+  return engine::Refuses(entry, erase.keptAllowed) ? entry : nullptr;
 }
 
-bool DeleteOneFile(const EraseContext& ctx, FileDeletion file) {
+bool DeleteOneFile(const EraseContext& erase, FileDeletion file) {
   engine::WalkedFolders folders;
   const KeptInFolder inFolder(FolderOf(file.path), folders.LeadsTo(file.path));
-  if (const engine::KeptEntry* kept = inFolder.Refused(ctx, file.path.substr(file.path.find_last_of(L'\\') + 1))) {
-    ctx.LeftBehind(file.path, engine::KeptRefusal(*kept));
+  if (const engine::KeptEntry* kept = inFolder.Refused(erase, file.path.substr(file.path.find_last_of(L'\\') + 1))) {
+    erase.LeftBehind(file.path, engine::KeptRefusal(*kept));
     return false;
   }
   engine::ExpectedFinalPaths places;
-  if (!ctx.Previewing())
+  if (!erase.Previewing())
     file.error = engine::DeleteFileNow(
-        file, ctx.Overwriting(), [&] { ctx.Pump(); }, places);
-  return RecordDeletion(ctx, file);
+        file, erase.Overwriting(), [&] { erase.Pump(); }, places);
+  return RecordDeletion(erase, file);
 }
 
 void FolderDeletions::Learn(const std::wstring& folder, HANDLE opened) {

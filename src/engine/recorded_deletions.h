@@ -22,7 +22,7 @@ const wchar_t* RefusalReason(DWORD error, DWORD attributes);
 
 // One file on its own, deleted (in a preview, judged) and recorded at once; a file that holds what
 // a user keeps stays, and the details say why.
-bool DeleteOneFile(const EraseContext& ctx, FileDeletion file);
+bool DeleteOneFile(const EraseContext& erase, FileDeletion file);
 
 // What a user keeps in a folder's files and the running item may not erase: known by the path as
 // named and by where the folder leads, as a link above a browser's profile folder may name it
@@ -30,7 +30,7 @@ bool DeleteOneFile(const EraseContext& ctx, FileDeletion file);
 class KeptInFolder {
  public:
   KeptInFolder(const std::wstring& folder, const std::wstring& leadsTo);
-  const engine::KeptEntry* Refused(const EraseContext& ctx, const std::wstring& name) const;
+  const engine::KeptEntry* Refused(const EraseContext& erase, const std::wstring& name) const;
 
  private:
   engine::KeptFolder named_;
@@ -41,7 +41,7 @@ class KeptInFolder {
 // recorded in that order, so the details read as if they went one by one.
 class FolderDeletions {
  public:
-  FolderDeletions(const EraseContext& ctx, DeletionWorkers& workers) : ctx_(ctx), workers_(workers) {}
+  FolderDeletions(const EraseContext& erase, DeletionWorkers& workers) : ctx_(erase), workers_(workers) {}
   // Where the folder lies, from the handle the walk listed it with: its files' kept data and, under
   // Wine, each deletion's check that it is no link are judged by it without opening the folder again.
   void Learn(const std::wstring& folder, HANDLE opened);

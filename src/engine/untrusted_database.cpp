@@ -102,14 +102,14 @@ UntrustedDatabase::UntrustedDatabase(std::wstring path, platform::SqliteDatabase
     : path_(std::move(path)), watch_(std::move(watch)), db_(std::move(db)), size_(size), wal_(wal) {
   Watch* watching = watch_.get();
   db_.StopWhen([watching] {
-    watching->ctx->Pump();
-    watching->stopped = watching->stopped || watching->ctx->Stopped();
+    watching->erase->Pump();
+    watching->stopped = watching->stopped || watching->erase->Stopped();
     watching->late = watching->late || std::chrono::steady_clock::now() > watching->deadline;
     return watching->stopped || watching->late;
   });
 }
 
-platform::Result<UntrustedDatabase> UntrustedDatabase::Open(const EraseContext& ctx, const std::wstring& path,
+platform::Result<UntrustedDatabase> UntrustedDatabase::Open(const EraseContext& erase, const std::wstring& path,
                                                             Use use) {
   platform::Result<std::string> image = ReadDatabase(path);
   if (!image) return platform::Failure{image.Reason()};
@@ -119,7 +119,7 @@ platform::Result<UntrustedDatabase> UntrustedDatabase::Open(const EraseContext& 
   platform::Result<platform::SqliteDatabase> db = platform::SqliteDatabase::FromImage(*image, use == Use::Clean);
   if (!db) return platform::Failure{L"left whole: not a database, or a damaged one (" + db.Reason() + L")"};
   const auto allowed = kLeastTime + std::chrono::seconds(image->size() / kBytesPerSecond);
-  auto watch = std::make_unique<Watch>(Watch{&ctx, std::chrono::steady_clock::now() + allowed, allowed});
+  auto watch = std::make_unique<Watch>(Watch{&erase, std::chrono::steady_clock::now() + allowed, allowed});
   return UntrustedDatabase(path, std::move(*db), image->size(), wal, std::move(watch));
 }
 

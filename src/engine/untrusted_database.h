@@ -23,7 +23,7 @@ class UntrustedDatabase {
   // run's details show it: in use by its browser; a link, or in a folder reached through one; a file
   // of more than one name; a journal or log its browser left unfinished; too large; not SQLite.
   // Every statement then stops at the context's Stop and at a deadline that grows with the size.
-  static platform::Result<UntrustedDatabase> Open(const EraseContext& ctx, const std::wstring& path, Use use);
+  static platform::Result<UntrustedDatabase> Open(const EraseContext& erase, const std::wstring& path, Use use);
 
   platform::SqliteDatabase& Db() { return db_; }
   // Whether the tables (those that exist) are plain tables that nothing of the schema acts on when
@@ -41,7 +41,7 @@ class UntrustedDatabase {
  private:
   // What SQLite's progress handler asks; it stays where it is while the object moves.
   struct Watch {
-    const EraseContext* ctx;
+    const EraseContext* erase;
     std::chrono::steady_clock::time_point deadline;
     std::chrono::seconds allowed;
     bool stopped = false, late = false;

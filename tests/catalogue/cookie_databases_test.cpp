@@ -182,10 +182,10 @@ TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereAWalkWouldEraseIt) {
       {chrome + L"\\IndexedDB\\https_example.com.evil.net_0.indexeddb.leveldb\\000003.log", false},
   };
   for (const auto& file : kFiles) MakeFile(file.file, 10);
-  engine::EraseContext ctx;
-  ctx.programFolder = program.Path();
-  engine::allerase::EraseAllFilesInTree(ctx, firefox);
-  engine::allerase::EraseNamedFoldersInTree(ctx, chrome, L"indexeddb");
+  engine::EraseContext erase;
+  erase.programFolder = program.Path();
+  engine::allerase::EraseAllFilesInTree(erase, firefox);
+  engine::allerase::EraseNamedFoldersInTree(erase, chrome, L"indexeddb");
   for (const auto& file : kFiles) EXPECT_EQ(Exists(file.file), file.stays) << file.file;
 }
 
@@ -194,20 +194,24 @@ TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereverAWalkStarts) {
   std::wstring storage = root / L"Firefox profile\\storage\\default";
   using Walk = std::function<void(const engine::EraseContext&, const std::wstring& origin)>;
   const std::pair<const char*, Walk> kWalks[] = {
-      {"tree", [](auto& ctx, auto& origin) { engine::allerase::EraseAllFilesInTree(ctx, origin); }},
+      {"tree", [](auto& erase, auto& origin) { engine::allerase::EraseAllFilesInTree(erase, origin); }},
       {"named files below it",
-       [](auto& ctx, auto& origin) { engine::allerase::EraseNamedFilesInTree(ctx, origin + L"\\ls", L"data.sqlite"); }},
-      {"files of a folder in it",
-       [](auto& ctx, auto& origin) { engine::allerase::EraseFilesInFolder(ctx, origin + L"\\ls"); }},
-      {"named folders", [](auto& ctx, auto& origin) { engine::allerase::EraseNamedFoldersInTree(ctx, origin, L"ls"); }},
-      {"made again", [](auto& ctx, auto& origin) { engine::allerase::RecreateFolder(ctx, origin); }},
-      {"folder", [](auto& ctx, auto& origin) { engine::allerase::EraseFolder(ctx, origin); }},
-      {"pattern",
-       [](auto& ctx, auto& origin) {
-         engine::allerase::EraseFilesWhere(
-             ctx, origin, [](auto&, auto&) { return true; }, true, true, false);
+       [](auto& erase, auto& origin) {
+         engine::allerase::EraseNamedFilesInTree(erase, origin + L"\\ls", L"data.sqlite");
        }},
-      {"file in it", [](auto& ctx, auto& origin) { engine::allerase::EraseFile(ctx, origin + L"\\ls\\data.sqlite"); }},
+      {"files of a folder in it",
+       [](auto& erase, auto& origin) { engine::allerase::EraseFilesInFolder(erase, origin + L"\\ls"); }},
+      {"named folders",
+       [](auto& erase, auto& origin) { engine::allerase::EraseNamedFoldersInTree(erase, origin, L"ls"); }},
+      {"made again", [](auto& erase, auto& origin) { engine::allerase::RecreateFolder(erase, origin); }},
+      {"folder", [](auto& erase, auto& origin) { engine::allerase::EraseFolder(erase, origin); }},
+      {"pattern",
+       [](auto& erase, auto& origin) {
+         engine::allerase::EraseFilesWhere(
+             erase, origin, [](auto&, auto&) { return true; }, true, true, false);
+       }},
+      {"file in it",
+       [](auto& erase, auto& origin) { engine::allerase::EraseFile(erase, origin + L"\\ls\\data.sqlite"); }},
   };
   for (const auto& [name, walk] : kWalks) {
     for (const wchar_t* origin : {L"\\https+++mail.example.com", L"\\https+++tracker.io"}) {
@@ -216,11 +220,11 @@ TEST_F(CookieDatabases, AKeptSitesSignInStorageStaysWhereverAWalkStarts) {
     engine::RunReport report;
     engine::RunRecorder recorder(report);
     recorder.BeginItem(L"rules", L"walk", L"walk");
-    engine::EraseContext ctx;
-    ctx.programFolder = program.Path();
-    ctx.recorder = &recorder;
-    walk(ctx, storage + L"\\https+++mail.example.com");
-    walk(ctx, storage + L"\\https+++tracker.io");
+    engine::EraseContext erase;
+    erase.programFolder = program.Path();
+    erase.recorder = &recorder;
+    walk(erase, storage + L"\\https+++mail.example.com");
+    walk(erase, storage + L"\\https+++tracker.io");
     ExpectKept(storage + L"\\https+++mail.example.com\\ls\\data.sqlite", ::testing::Message() << name);
     EXPECT_EQ(Reasons(report, storage + L"\\https+++mail.example.com"), Hosts{L"kept: the storage of example.com"})
         << name;

@@ -72,16 +72,16 @@ class PlantedDatabases : public CatalogueTest {
     return reasons;
   }
   // Runs one erasure as an item of a run does, with its records in `report`.
-  void Erase(const std::function<void(const engine::EraseContext&)>& erasure, engine::EraseContext ctx = {}) {
+  void Erase(const std::function<void(const engine::EraseContext&)>& erasure, engine::EraseContext erase = {}) {
     report = {};
     engine::RunRecorder recorder(report);
     recorder.BeginItem(L"planted", L"planted", L"planted");
-    ctx.recorder = &recorder;
-    ctx.programFolder = program.Path();
-    erasure(ctx);
+    erase.recorder = &recorder;
+    erase.programFolder = program.Path();
+    erasure(erase);
   }
-  void CleanCookies(const std::wstring& path, engine::EraseContext ctx = {}) {
-    Erase([&](const engine::EraseContext& erase) { engine::CleanCookieDatabase(erase, path, *Schema(path)); }, ctx);
+  void CleanCookies(const std::wstring& path, engine::EraseContext erase = {}) {
+    Erase([&](const engine::EraseContext& erase) { engine::CleanCookieDatabase(erase, path, *Schema(path)); }, erase);
   }
   static const engine::CookieSchema* Schema(const std::wstring& path) {
     const engine::CookieSchema* schema = engine::CookieDatabaseSchema(path);
@@ -105,8 +105,8 @@ TEST_F(PlantedDatabases, AJournalNamingASuperJournalDeletesNothingFromTheWindows
   WriteText(cookies + L"-journal", HotJournal(PagesOf(cookies), {}, platform::Narrow(victim)));
   // The walk the Windows Temp item makes there (the whole item would also empty the test's own
   // folders in the user's temp folder).
-  Erase([&](const engine::EraseContext& ctx) {
-    engine::allerase::EraseAllFilesInTree(ctx, values.windowsFolder + L"\\temp");
+  Erase([&](const engine::EraseContext& erase) {
+    engine::allerase::EraseAllFilesInTree(erase, values.windowsFolder + L"\\temp");
   });
   EXPECT_EQ(ReadText(victim), thesis);
   EXPECT_TRUE(ReadText(cookies) == database);  // byte for byte
@@ -122,7 +122,7 @@ TEST_F(PlantedDatabases, ADatabaseThatIsALinkTakesNoPageOfAJournal) {
   const std::string program = ReadText(target);
   ASSERT_EQ(program.size(), 2 * kPageSize);
   WriteText(places + L"-journal", HotJournal(2, {{1, 'X'}}));
-  Erase([&](const engine::EraseContext& ctx) { engine::EraseFirefoxHistory(ctx, places); });
+  Erase([&](const engine::EraseContext& erase) { engine::EraseFirefoxHistory(erase, places); });
   EXPECT_TRUE(ReadText(target) == program);
   EXPECT_EQ(Reasons(places), std::vector<std::wstring>{L"refused: a link"});
 }
@@ -180,9 +180,9 @@ TEST_F(PlantedDatabases, ASchemaThatRunsCodeOfItsOwnIsLeftWholeAtOnce) {
     ASSERT_TRUE(MakeCookieDatabase(cookies, planting, std::vector<std::string>(150, "tracker.io")));
     const std::string database = ReadText(cookies);
     for (engine::EraseMode mode : {engine::EraseMode::Preview, engine::EraseMode::Erase}) {
-      engine::EraseContext ctx;
-      ctx.mode = mode;
-      CleanCookies(cookies, ctx);
+      engine::EraseContext erase;
+      erase.mode = mode;
+      CleanCookies(cookies, erase);
       EXPECT_EQ(Reasons(cookies), std::vector<std::wstring>{planted.reason}) << planted.schema;
     }
     EXPECT_TRUE(ReadText(cookies) == database) << planted.schema;
@@ -196,11 +196,11 @@ TEST_F(PlantedDatabases, AStopEndsTheCleaningOfADatabaseAndLeavesItWhole) {
   ASSERT_TRUE(MakeCookieDatabase(cookies, kChromiumCookies, hosts));
   const std::string database = ReadText(cookies);
   engine::StopSignal stop;
-  engine::EraseContext ctx;
-  ctx.stop = &stop;
-  ctx.pump = [&] { stop.Request(); };
-  ctx.yieldInterval = {};
-  CleanCookies(cookies, ctx);
+  engine::EraseContext erase;
+  erase.stop = &stop;
+  erase.pump = [&] { stop.Request(); };
+  erase.yieldInterval = {};
+  CleanCookies(cookies, erase);
   EXPECT_EQ(Reasons(cookies), std::vector<std::wstring>{L"left whole: the run was stopped"});
   EXPECT_TRUE(ReadText(cookies) == database);  // byte for byte
 }

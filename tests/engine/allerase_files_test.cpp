@@ -133,20 +133,20 @@ TEST(FolderErasure, AStopEndsEveryWalkAtTheNextFile) {
   engine::RunRecorder recorder(report);
   recorder.BeginItem(L"S", L"K", L"L");
   // The user presses Cancel once three files are gone.
-  EraseContext ctx{[&] {
-                     if (FolderNames(root / L"sub").size() <= 7) stop.Request();
-                   },
-                   std::chrono::milliseconds(0)};
-  ctx.stop = &stop;
-  ctx.recorder = &recorder;
-  double figure = EraseFolder(ctx, root / L"sub");
+  EraseContext erase{[&] {
+                       if (FolderNames(root / L"sub").size() <= 7) stop.Request();
+                     },
+                     std::chrono::milliseconds(0)};
+  erase.stop = &stop;
+  erase.recorder = &recorder;
+  double figure = EraseFolder(erase, root / L"sub");
   ASSERT_FALSE(report.items[0].files.empty());
   EXPECT_LT(report.items[0].files.size(), 10u);
   EXPECT_EQ(figure, 100.0 * report.items[0].files.size());
   EXPECT_EQ(FolderNames(root / L"sub").size(), 10 - report.items[0].files.size());
   // Once stopped, the walks start nothing more.
-  EraseAllFilesInTree(ctx, root / L"sub");
-  EraseFilesInFolder(ctx, root / L"sub");
+  EraseAllFilesInTree(erase, root / L"sub");
+  EraseFilesInFolder(erase, root / L"sub");
   EXPECT_EQ(FolderNames(root / L"sub").size(), 10 - report.items[0].files.size());
 }
 
@@ -156,13 +156,13 @@ TEST(FolderErasure, AStoppedWalkJudgesNoFurtherFolder) {
   TempFolder root;
   using Walk = std::function<void(const EraseContext&)>;
   const Walk walks[] = {
-      [&](const EraseContext& ctx) { EraseAllFilesInTree(ctx, root.Path()); },
-      [&](const EraseContext& ctx) { EraseNamedFoldersInTree(ctx, root.Path(), L"cache"); },
-      [&](const EraseContext& ctx) {
+      [&](const EraseContext& erase) { EraseAllFilesInTree(erase, root.Path()); },
+      [&](const EraseContext& erase) { EraseNamedFoldersInTree(erase, root.Path(), L"cache"); },
+      [&](const EraseContext& erase) {
         EraseFilesWhere(
-            ctx, root.Path(), [](const std::wstring&, const std::wstring&) { return true; }, true, true, false);
+            erase, root.Path(), [](const std::wstring&, const std::wstring&) { return true; }, true, true, false);
       },
-      [&](const EraseContext& ctx) { EraseFolder(ctx, root.Path()); },
+      [&](const EraseContext& erase) { EraseFolder(erase, root.Path()); },
   };
   MakeFile(root / L"a.tmp", 10);
   MakeFile(root / L"Trellwipe\\prisd.dat", 10);
@@ -171,11 +171,11 @@ TEST(FolderErasure, AStoppedWalkJudgesNoFurtherFolder) {
     engine::RunReport report;
     engine::RunRecorder recorder(report);
     recorder.BeginItem(L"S", L"K", L"L");
-    EraseContext ctx{[&] { stop.Request(); }, std::chrono::milliseconds(0)};
-    ctx.stop = &stop;
-    ctx.recorder = &recorder;
-    ctx.programFolder = engine::CanonicalPath(root / L"Trellwipe");
-    walk(ctx);
+    EraseContext erase{[&] { stop.Request(); }, std::chrono::milliseconds(0)};
+    erase.stop = &stop;
+    erase.recorder = &recorder;
+    erase.programFolder = engine::CanonicalPath(root / L"Trellwipe");
+    walk(erase);
     EXPECT_TRUE(report.items[0].leftBehind.empty()) << platform::Narrow(report.items[0].leftBehind[0].path);
     ExpectKept(root / L"a.tmp");
   }
@@ -189,20 +189,20 @@ TEST(AgeErasure, AFileIsAsNewAsItsLastCreationWriteOrChange) {
   const std::wstring file = root / L"unpacked.dll";
   const unsigned long long in2019 = 132040000000000000ULL;  // 3 June 2019
   const std::function<void(const EraseContext&)> erasures[] = {
-      [&](const EraseContext& ctx) { EraseAllFilesInTree(ctx, root.Path()); },
-      [&](const EraseContext& ctx) { EraseFile(ctx, file); },
+      [&](const EraseContext& erase) { EraseAllFilesInTree(erase, root.Path()); },
+      [&](const EraseContext& erase) { EraseFile(erase, file); },
   };
-  for (const auto& erase : erasures) {
+  for (const auto& run : erasures) {
     MakeFile(file, 10);
     SetFileTimes(file, in2019, true);
     const unsigned long long changed = platform::ChangeTime(file);
     ASSERT_GT(changed, in2019);
-    EraseContext ctx;
-    ctx.keepChangedFrom = changed;
-    erase(ctx);
+    EraseContext erase;
+    erase.keepChangedFrom = changed;
+    run(erase);
     ExpectKept(file);
-    ctx.keepChangedFrom = changed + 1;
-    erase(ctx);
+    erase.keepChangedFrom = changed + 1;
+    run(erase);
     ExpectGone(file);
   }
 }
@@ -328,11 +328,11 @@ TEST(FolderErasure, NoWalkFromAboveEntersTheProgramFolder) {
   TempFolder parent;
   using Walk = std::function<void(const EraseContext&)>;
   const Walk walks[] = {
-      [&](const EraseContext& ctx) { EraseAllFilesInTree(ctx, parent.Path()); },
-      [&](const EraseContext& ctx) { RecreateFolder(ctx, parent.Path()); },
-      [&](const EraseContext& ctx) { EraseFolder(ctx, parent.Path()); },
-      [&](const EraseContext& ctx) { EraseNamedFoldersInTree(ctx, parent.Path(), L"other"); },
-      [&](const EraseContext& ctx) { EraseNamedFilesInTree(ctx, parent.Path(), L"prisd.dat"); },
+      [&](const EraseContext& erase) { EraseAllFilesInTree(erase, parent.Path()); },
+      [&](const EraseContext& erase) { RecreateFolder(erase, parent.Path()); },
+      [&](const EraseContext& erase) { EraseFolder(erase, parent.Path()); },
+      [&](const EraseContext& erase) { EraseNamedFoldersInTree(erase, parent.Path(), L"other"); },
+      [&](const EraseContext& erase) { EraseNamedFilesInTree(erase, parent.Path(), L"prisd.dat"); },
   };
   for (const Walk& walk : walks) {
     MakeFile(parent / L"Trellwipe\\prisd.dat", 10);
@@ -341,10 +341,10 @@ TEST(FolderErasure, NoWalkFromAboveEntersTheProgramFolder) {
     engine::RunReport report;
     engine::RunRecorder recorder(report);
     recorder.BeginItem(L"S", L"K", L"L");
-    EraseContext ctx;
-    ctx.recorder = &recorder;
-    ctx.programFolder = engine::CanonicalPath(parent / L"Trellwipe");
-    walk(ctx);
+    EraseContext erase;
+    erase.recorder = &recorder;
+    erase.programFolder = engine::CanonicalPath(parent / L"Trellwipe");
+    walk(erase);
     ExpectKept(parent / L"Trellwipe\\prisd.dat");
     ExpectKept(parent / L"Trellwipe\\plus-in\\Example.ppe");
     ExpectGone(parent / L"other\\prisd.dat");
@@ -393,9 +393,9 @@ TEST(ExactEntries, AFileAtADriveRootIsNoLinkWhereverTheCurrentFolderIs) {
   engine::RunReport report;
   engine::RunRecorder recorder(report);
   recorder.BeginItem(L"S", L"K", L"L");
-  EraseContext ctx;
-  ctx.recorder = &recorder;
-  EXPECT_EQ(EraseFile(ctx, top), 10);
+  EraseContext erase;
+  erase.recorder = &recorder;
+  EXPECT_EQ(EraseFile(erase, top), 10);
   ExpectGone(top);
   EXPECT_TRUE(report.items[0].leftBehind.empty());
   SetCurrentDirectoryW(before);

@@ -119,10 +119,10 @@ TEST(RegistryErasure, KeptKeysStayThroughTheUsersHiveInHkeyUsers) {
   const std::wstring regedit = L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
   const std::wstring favourites = regedit + L"\\Favorites";
   SetString(HKEY_CURRENT_USER, favourites, L"Run", L"Computer\\HKEY_CURRENT_USER");
-  EraseContext ctx;
-  DeleteRegistryValue(ctx, HKEY_USERS, hive + L"\\" + favourites, L"Run");
-  DeleteRegistryTree(ctx, HKEY_USERS, hive + L"\\\\" + favourites);
-  DeleteRegistryTree(ctx, HKEY_USERS, hive + L"\\" + regedit);
+  EraseContext erase;
+  DeleteRegistryValue(erase, HKEY_USERS, hive + L"\\" + favourites, L"Run");
+  DeleteRegistryTree(erase, HKEY_USERS, hive + L"\\\\" + favourites);
+  DeleteRegistryTree(erase, HKEY_USERS, hive + L"\\" + regedit);
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, favourites, L"Run"));
   RegDeleteTreeW(HKEY_CURRENT_USER, regedit.c_str());
 }

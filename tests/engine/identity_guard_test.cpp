@@ -26,15 +26,15 @@ struct Walk {
 };
 
 const Walk kWalks[] = {
-    {"tree", [](const EraseContext& ctx, const std::wstring& f) { EraseAllFilesInTree(ctx, f); }},
-    {"recreate", [](const EraseContext& ctx, const std::wstring& f) { RecreateFolder(ctx, f); }},
-    {"folder", [](const EraseContext& ctx, const std::wstring& f) { EraseFolder(ctx, f); }},
+    {"tree", [](const EraseContext& erase, const std::wstring& f) { EraseAllFilesInTree(erase, f); }},
+    {"recreate", [](const EraseContext& erase, const std::wstring& f) { RecreateFolder(erase, f); }},
+    {"folder", [](const EraseContext& erase, const std::wstring& f) { EraseFolder(erase, f); }},
     {"named folders",
-     [](const EraseContext& ctx, const std::wstring& f) { EraseNamedFoldersInTree(ctx, f, L"other"); }},
+     [](const EraseContext& erase, const std::wstring& f) { EraseNamedFoldersInTree(erase, f, L"other"); }},
     {"pattern",
-     [](const EraseContext& ctx, const std::wstring& f) {
+     [](const EraseContext& erase, const std::wstring& f) {
        EraseFilesWhere(
-           ctx, f, [](auto&, auto&) { return true; }, true, true, false);
+           erase, f, [](auto&, auto&) { return true; }, true, true, false);
      }},
 };
 
@@ -48,12 +48,12 @@ void LayOutApp() {
 struct Recorded {
   engine::RunReport report;
   engine::RunRecorder recorder{report};
-  EraseContext ctx;
+  EraseContext erase;
   explicit Recorded(engine::EraseMode mode = engine::EraseMode::Erase) {
     recorder.BeginItem(L"S", L"K", L"L");
-    ctx.recorder = &recorder;
-    ctx.mode = mode;
-    ctx.programFolder = engine::CanonicalPath(kApp + L"\\Trellwipe");
+    erase.recorder = &recorder;
+    erase.mode = mode;
+    erase.programFolder = engine::CanonicalPath(kApp + L"\\Trellwipe");
   }
   bool LeftBehind(const std::wstring& path, const std::wstring& reason) const {
     for (const engine::LeftRecord& left : report.items[0].leftBehind) {
@@ -78,7 +78,7 @@ TEST(IdentityGuard, NoWalkEntersTheProgramFolderUnderAnyNameOfItsParent) {
     for (const Walk& walk : kWalks) {
       LayOutApp();
       Recorded run;
-      walk.run(run.ctx, parent);
+      walk.run(run.erase, parent);
       SCOPED_TRACE(walk.name);
       ExpectKept(kApp + L"\\Trellwipe\\prisd.dat");
       ExpectKept(kApp + L"\\Trellwipe\\plug-in\\Example.ppe");
@@ -93,7 +93,7 @@ TEST(IdentityGuard, NoWalkEntersTheProgramFolderUnderAnyNameOfItsParent) {
 TEST(IdentityGuard, AWalkFromAboveADriveStopsAtItsRoot) {
   MakeFile(L"C:\\linkfixture\\below-c.txt", 4);
   Recorded run(engine::EraseMode::Preview);
-  EraseAllFilesInTree(run.ctx, L"Y:\\prefix");
+  EraseAllFilesInTree(run.erase, L"Y:\\prefix");
   EXPECT_TRUE(run.LeftBehind(kOnY, L"refused: a drive root"));
   EXPECT_FALSE(run.report.items[0].files.empty());
   for (const engine::FileRecord& file : run.report.items[0].files) {
@@ -106,7 +106,7 @@ TEST(IdentityGuard, AStartingFolderThatIsALinkIsNotWalked) {
   for (const Walk& walk : kWalks) {
     LayOutApp();
     Recorded run;
-    walk.run(run.ctx, L"C:\\linkfixture\\up");
+    walk.run(run.erase, L"C:\\linkfixture\\up");
     SCOPED_TRACE(walk.name);
     ExpectKept(kApp + L"\\other\\cache.tmp");
     EXPECT_TRUE(run.LeftBehind(L"C:\\linkfixture\\up", L"refused: a link"));
@@ -122,7 +122,7 @@ TEST(IdentityGuard, KeptFilesStayWhenALinkAboveThemNamesThemOtherwise) {
     for (const wchar_t* file : {L"\\Preferences", L"\\other\\Preferences", L"\\other\\History"})
       MakeFile(profile + file, 4);
     Recorded run;
-    walk.run(run.ctx, linked);
+    walk.run(run.erase, linked);
     SCOPED_TRACE(walk.name);
     ExpectKept(profile + L"\\Preferences");
     ExpectKept(profile + L"\\other\\Preferences");
@@ -178,7 +178,7 @@ TEST(IdentityGuard, AFolderOpenedToBeListedIsRefusedAsItsPathIs) {
     SCOPED_TRACE(platform::Narrow(folder));
     platform::FileHandle opened = platform::OpenFolder(folder);
     ASSERT_TRUE(opened);
-    EXPECT_EQ(engine::FolderRefusal(run.ctx, folder, opened.get(), false), refusal);
-    EXPECT_EQ(engine::FolderRefusal(run.ctx, folder, false), refusal);
+    EXPECT_EQ(engine::FolderRefusal(run.erase, folder, opened.get(), false), refusal);
+    EXPECT_EQ(engine::FolderRefusal(run.erase, folder, false), refusal);
   }
 }
