@@ -61,8 +61,11 @@ foreach(page ${ROOT}/README.md ${pages})
   endforeach()
 endforeach()
 
-# The rule format's categories, as the file formats page lists them, are the reader's table.
-file(STRINGS ${ROOT}/src/catalogue/rule_file.cpp categories REGEX "^    \\{30[0-9][0-9], L\"")
+# The rule format's categories, as the file formats page lists them, are the reader's table and the
+# browser table's.
+file(READ ${ROOT}/src/catalogue/rule_file.cpp reader)
+file(READ ${ROOT}/src/engine/browser_table.cpp browsers)
+string(REGEX MATCHALL "\\{30[0-9][0-9], L\"[^\"]+\"" categories "${reader}${browsers}")
 file(READ ${ROOT}/docs/file-formats.md formats)
 string(REGEX MATCH "\n\\| `LangSecRef` \\|[^\n]*" listed "${formats}")
 string(REPLACE ";" "," listed "${listed}")

@@ -6,19 +6,18 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogue/rule_file.h"
+#include "engine/browser_table.h"
 
 namespace catalogue::rules {
 
-struct TodaysBrowser {
-  const wchar_t* tab;      // its page on the Browsers tab; nullptr: its rules stay in the rule list
-  const wchar_t* rule;     // "Microsoft Edge": the shipped rules "Microsoft Edge Cache *", ...
-  const wchar_t* plugin;   // "Edge": the shipped definitions "Edge Cache", ...
-  const wchar_t* history;  // the kind of its rule that does what its "History" definition does
-};
-// The most used first; those with a page keep their order, which the stored tab numbers rely on.
-std::span<const TodaysBrowser> TodaysBrowsers();
+// A browser of the table with shipped rules and definitions: its `tab`, `rule`, `shortName` and
+// `historyRule`.
+using TodaysBrowser = engine::Browser;
+// Those of the table, in its order, which the stored tab numbers rely on.
+std::vector<const TodaysBrowser*> TodaysBrowsers(std::span<const engine::Browser> browsers = engine::Browsers());
 
 // The kinds every today's browser has a shipped rule and a shipped definition for, in page order:
 // "Cache", "Cookies", "History", "Sessions".
@@ -32,15 +31,21 @@ struct BrowserRule {
   const TodaysBrowser* browser;
   std::wstring kind;
 };
-std::optional<BrowserRule> OnBrowserTab(const Rule& rule);
+std::optional<BrowserRule> OnBrowserTab(const Rule& rule,
+                                        std::span<const engine::Browser> browsers = engine::Browsers());
 // The same for every today's browser, those whose rules stay in the rule list too.
-std::optional<BrowserRule> RuleOfBrowser(const Rule& rule);
+std::optional<BrowserRule> RuleOfBrowser(const Rule& rule,
+                                         std::span<const engine::Browser> browsers = engine::Browsers());
 
 // The shipped rule a definition of that name does the same as: "Edge Cache" gives Edge's "Cache".
-std::optional<BrowserRule> SameAsRule(std::wstring_view pluginName);
+std::optional<BrowserRule> SameAsRule(std::wstring_view pluginName,
+                                      std::span<const engine::Browser> browsers = engine::Browsers());
+// The names of a browser's shipped definitions, one per kind: "Edge Cache", ...; none when it has none.
+std::vector<std::wstring> BrowserPlugins(const engine::Browser& browser);
 
 // Whether the search text is one of a browser's names and the entry's name holds one of them as
 // whole words, letter case ignored: "Edge" finds "MSEdge Logs *", "Google Chrome" finds "Chrome Cache *".
-bool NamesSearchedBrowser(std::wstring_view entryName, std::wstring_view search);
+bool NamesSearchedBrowser(std::wstring_view entryName, std::wstring_view search,
+                          std::span<const engine::Browser> browsers = engine::Browsers());
 
 }  // namespace catalogue::rules

@@ -18,30 +18,6 @@ namespace catalogue {
 
 namespace {
 
-// The Chromium browsers keep each profile in a folder of "User Data" with its history and, in
-// "Network", its cookies; Firefox's profiles hold places.sqlite and cookies.sqlite.
-const std::vector<const wchar_t*> kChromiumHeld = {L"*\\History", L"*\\Network\\Cookies"};
-
-const ClosingBrowser kBrowsers[] = {
-    {L"Microsoft Edge", L"CleanOnCloseEdge", L"Microsoft Edge", false, L"Microsoft\\Edge\\User Data", kChromiumHeld},
-    {L"Google Chrome", L"CleanOnCloseChrome", L"Google Chrome", false, L"Google\\Chrome\\User Data", kChromiumHeld},
-    {L"Brave", L"CleanOnCloseBrave", L"Brave", false, L"BraveSoftware\\Brave-Browser\\User Data", kChromiumHeld},
-    {L"Vivaldi", L"CleanOnCloseVivaldi", L"Vivaldi", false, L"Vivaldi\\User Data", kChromiumHeld},
-    {L"Opera",
-     L"CleanOnCloseOpera",
-     L"Opera",
-     true,
-     L"Opera Software\\Opera Stable",
-     {L"History", L"Network\\Cookies"}},
-    {L"Mozilla Firefox",
-     L"CleanOnCloseFirefox",
-     L"Firefox",
-     true,
-     L"Mozilla\\Firefox\\Profiles",
-     {L"*\\places.sqlite", L"*\\cookies.sqlite"}},
-    {L"Internet Explorer", L"CleanOnCloseInternetExplorer", nullptr, false, nullptr, {}},
-};
-
 std::wstring ProfilesFolder(const ClosingBrowser& browser, const run::ProcessValues& values) {
   if (!browser.profiles) return L"";
   const std::wstring& base = browser.roaming ? values.appDataFolder : values.localAppDataFolder;
@@ -59,9 +35,10 @@ bool Installed(const ClosingBrowser& browser, const run::ProcessValues& values) 
   return false;
 }
 
-// The files a pattern of `held` names: "*" at its start stands for each folder of the profiles folder.
-std::vector<std::wstring> HeldFiles(const std::wstring& profiles, const std::wstring& pattern) {
-  if (!pattern.starts_with(L"*\\")) return {profiles + L"\\" + pattern};
+// The files of a profile's database of that name: the one profile, or each folder of the profiles folder.
+std::vector<std::wstring> HeldFiles(const ClosingBrowser& browser, const std::wstring& profiles,
+                                    const std::wstring& database) {
+  if (browser.profileItself) return {profiles + L"\\" + database};
   std::vector<std::wstring> files;
   WIN32_FIND_DATAW found;
   platform::FindHandle find(FindFirstFileExW((profiles + L"\\*").c_str(), FindExInfoBasic, &found,
@@ -70,27 +47,28 @@ std::vector<std::wstring> HeldFiles(const std::wstring& profiles, const std::wst
   do {
     std::wstring name = found.cFileName;
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..") continue;
-    files.push_back(profiles + L"\\" + name + pattern.substr(1));
+    files.push_back(profiles + L"\\" + name + L"\\" + database);
   } while (FindNextFileW(find.get(), &found));
   return files;
 }
 
 }  // namespace
 
-std::span<const ClosingBrowser> ClosingBrowsers() { return kBrowsers; }
-
-const WatchedProgram& ProgramOf(const ClosingBrowser& browser) {
-  const auto& programs = WatchedPrograms();
-  return *std::find_if(programs.begin(), programs.end(),
-                       [&](const WatchedProgram& program) { return program.name == browser.name; });
+std::vector<const ClosingBrowser*> ClosingBrowsers(std::span<const engine::Browser> browsers) {
+  std::vector<const ClosingBrowser*> closing;
+  for (const engine::Browser& browser : browsers) {
+    if (browser.key) closing.push_back(&browser);
+  }
+  return closing;
 }
 
-std::vector<const ClosingBrowser*> FoundClosingBrowsers(const run::ProcessValues& values) {
+std::vector<const ClosingBrowser*> FoundClosingBrowsers(const run::ProcessValues& values,
+                                                        std::span<const engine::Browser> browsers) {
   std::vector<const ClosingBrowser*> found;
-  for (const ClosingBrowser& browser : kBrowsers) {
-    std::wstring profiles = ProfilesFolder(browser, values);
-    if (Installed(browser, values) || (!profiles.empty() && platform::FolderExists(profiles))) {
-      found.push_back(&browser);
+  for (const ClosingBrowser* browser : ClosingBrowsers(browsers)) {
+    std::wstring profiles = ProfilesFolder(*browser, values);
+    if (Installed(*browser, values) || (!profiles.empty() && platform::FolderExists(profiles))) {
+      found.push_back(browser);
     }
   }
   return found;
@@ -109,8 +87,11 @@ std::vector<const ClosingBrowser*> BrowsersCleanedOnClose(const std::wstring& pr
 bool FilesReleased(const ClosingBrowser& browser, const run::ProcessValues& values) {
   const std::wstring profiles = ProfilesFolder(browser, values);
   if (profiles.empty()) return true;
-  for (const wchar_t* pattern : browser.held) {
-    for (const std::wstring& path : HeldFiles(profiles, pattern)) {
+  // Today's cookie database only: the older one is no longer written.
+  const wchar_t* held[] = {browser.history, browser.cookies.size() ? *browser.cookies.begin() : nullptr};
+  for (const wchar_t* database : held) {
+    if (!database) continue;
+    for (const std::wstring& path : HeldFiles(browser, profiles, database)) {
       platform::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
       if (!file && GetLastError() == ERROR_SHARING_VIOLATION) return false;
     }
@@ -119,7 +100,7 @@ bool FilesReleased(const ClosingBrowser& browser, const run::ProcessValues& valu
 }
 
 std::vector<ItemName> TickedItemsOf(const ClosingBrowser& browser, const std::wstring& programFolder) {
-  const WatchedProgram& program = ProgramOf(browser);
+  const WatchedProgram program = ProgramOf(browser);
   const std::wstring file = settings::SettingsFile(programFolder);
   std::vector<ItemName> items;
   for (const Item* item : RunOrder()) {
@@ -137,8 +118,7 @@ std::vector<ItemName> TickedItemsOf(const ClosingBrowser& browser, const std::ws
   }
   if (!browser.rule) return items;
   for (const catalogue::rules::RuleChoice& choice : catalogue::rules::RuleChoices(programFolder)) {
-    std::optional<catalogue::rules::BrowserRule> of = catalogue::rules::RuleOfBrowser(choice.rule);
-    if (choice.ticked && of && std::wstring_view(of->browser->rule) == browser.rule) {
+    if (choice.ticked && catalogue::rules::RuleOfBrowser(choice.rule, std::span(&browser, 1))) {
       items.push_back({choice.rule.section, choice.rule.name});
     }
   }

@@ -12,25 +12,20 @@
 
 namespace catalogue {
 
-struct ClosingBrowser {
-  const wchar_t* name;      // as WatchedPrograms() names it, and as the options list it
-  const wchar_t* key;       // its option: "CleanOnCloseChrome"
-  const wchar_t* rule;      // the name its shipped rules begin with; nullptr: it has none
-  bool roaming;             // its profiles lie under the roaming application data, else the local
-  const wchar_t* profiles;  // the folder of its profiles under that, nullptr: none of its own
-  // Files of the profiles folder it holds open while it runs; "*" stands for each profile.
-  std::vector<const wchar_t*> held;
-};
+// A browser of the table with an option (`key`): `name` as WatchedPrograms() names it and the
+// options list it, `rule` the name its shipped rules begin with, its profiles folder and the history
+// and cookie databases it holds open while it runs.
+using ClosingBrowser = engine::Browser;
 
-std::span<const ClosingBrowser> ClosingBrowsers();
-const WatchedProgram& ProgramOf(const ClosingBrowser& browser);
+std::vector<const ClosingBrowser*> ClosingBrowsers(std::span<const engine::Browser> browsers = engine::Browsers());
 
 // The section of the settings file that holds their options.
 constexpr wchar_t kCloseOptionSection[] = L"Options";
 
 // The browsers found on this computer: their program in one of its install folders, or their
 // profiles folder.
-std::vector<const ClosingBrowser*> FoundClosingBrowsers(const run::ProcessValues& values);
+std::vector<const ClosingBrowser*> FoundClosingBrowsers(const run::ProcessValues& values,
+                                                        std::span<const engine::Browser> browsers = engine::Browsers());
 // The found browsers whose option is on.
 std::vector<const ClosingBrowser*> BrowsersCleanedOnClose(const std::wstring& programFolder,
                                                           const run::ProcessValues& values);

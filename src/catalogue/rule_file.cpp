@@ -6,6 +6,7 @@
 #include <cwctype>
 #include <set>
 
+#include "engine/browser_table.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/table.h"
@@ -27,24 +28,17 @@ struct Category {
   const wchar_t* name;
 };
 
-// The groups the format numbers (its "LangSecRef"), by the names the cleaners show.
+// The groups the format numbers (its "LangSecRef"), by the names the cleaners show; a browser's
+// is in its row of the browser table.
 constexpr Category kCategories[] = {
-    {3001, L"Internet Explorer"},
     {3005, L"Microsoft Edge (legacy)"},
-    {3006, L"Microsoft Edge"},
     {3021, L"Applications"},
     {3022, L"Internet"},
     {3023, L"Multimedia"},
     {3024, L"Utilities"},
     {3025, L"Windows"},
-    {3026, L"Firefox"},
-    {3027, L"Opera"},
-    {3028, L"Safari"},
-    {3029, L"Google Chrome"},
     {3030, L"Thunderbird"},
     {3031, L"Windows Store"},
-    {3033, L"Vivaldi"},
-    {3034, L"Brave"},
 };
 constexpr wchar_t kOtherCategory[] = L"Other";
 
@@ -86,6 +80,9 @@ std::wstring CategoryOf(std::wstring_view number) {
   for (wchar_t c : number) {
     if (!std::iswdigit(c) || value > 100000) return kOtherCategory;
     value = value * 10 + (c - L'0');
+  }
+  for (const engine::Browser& browser : engine::Browsers()) {
+    if (browser.category.name && browser.category.number == value) return browser.category.name;
   }
   const Category* category = platform::FindRow(kCategories, &Category::number, value);
   return category ? category->name : kOtherCategory;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "catalogue/browser_rules.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/plugins.h"
 #include "platform/system_folders.h"
@@ -14,11 +15,8 @@ namespace catalogue {
 
 namespace {
 
-// The shipped definitions of a browser, one per kind of trace.
-std::vector<std::wstring> BrowserPlugins(const std::wstring& browser) {
-  std::vector<std::wstring> names;
-  for (const wchar_t* kind : {L"Cache", L"Cookies", L"History", L"Sessions"}) names.push_back(browser + L" " + kind);
-  return names;
+std::vector<std::wstring> Texts(std::initializer_list<const wchar_t*> texts) {
+  return std::vector<std::wstring>(texts.begin(), texts.end());
 }
 
 bool AnyBuiltInItemOn(const std::wstring& settingsFile, const std::vector<std::wstring>& sections) {
@@ -40,24 +38,22 @@ bool AnyPluginTicked(const std::vector<catalogue::plugins::PluginEntry>& entries
 
 }  // namespace
 
-const std::vector<WatchedProgram>& WatchedPrograms() {
-  static const std::vector<WatchedProgram> programs = {
-      {L"Internet Explorer", {L"iexplore.exe"}, {L"Internet Explorer"}, {L"EXPLORER"}, {}},
-      {L"Microsoft Edge", {L"msedge.exe"}, {L"Microsoft\\Edge\\Application"}, {}, BrowserPlugins(L"Edge")},
-      {L"Google Chrome", {L"chrome.exe"}, {L"Google\\Chrome\\Application"}, {L"Chrome"}, BrowserPlugins(L"Chrome")},
-      {L"Brave", {L"brave.exe"}, {L"BraveSoftware\\Brave-Browser\\Application"}, {}, BrowserPlugins(L"Brave")},
-      {L"Vivaldi", {L"vivaldi.exe"}, {L"Vivaldi\\Application"}, {}, BrowserPlugins(L"Vivaldi")},
-      // Opera runs from a folder of its version inside its install folder.
-      {L"Opera", {L"opera.exe"}, {L"Programs\\Opera", L"Opera"}, {L"OPERA"}, BrowserPlugins(L"Opera")},
-      {L"Mozilla Firefox", {L"firefox.exe"}, {L"Mozilla Firefox"}, {L"FIREFOX"}, BrowserPlugins(L"Firefox")},
-      {L"Mozilla", {L"mozilla.exe", L"seamonkey.exe"}, {L"mozilla.org", L"SeaMonkey"}, {L"Mozilla"}, {}},
-      {L"Netscape Navigator", {L"netscape.exe", L"navigator.exe"}, {L"Netscape"}, {L"NETSCAPE"}, {}},
-      {L"Safari", {L"safari.exe"}, {L"Safari"}, {L"Safari"}, {}},
-      {L"Maxthon Browser", {L"maxthon.exe"}, {L"Maxthon", L"Maxthon2", L"Maxthon3"}, {L"Maxthon"}, {}},
+std::vector<WatchedProgram> WatchedPrograms(std::span<const engine::Browser> browsers) {
+  std::vector<WatchedProgram> programs;
+  for (const engine::Browser& browser : browsers) {
+    if (browser.executables.size() != 0) programs.push_back(ProgramOf(browser));
+  }
+  static const std::vector<WatchedProgram> mail = {
       {L"Outlook Express", {L"msimn.exe"}, {L"Outlook Express"}, {L"outlook"}, {}},
       {L"Windows Live Mail", {L"wlmail.exe"}, {L"Windows Live\\Mail"}, {L"mail"}, {}},
   };
+  programs.insert(programs.end(), mail.begin(), mail.end());
   return programs;
+}
+
+WatchedProgram ProgramOf(const engine::Browser& browser) {
+  return {browser.name, Texts(browser.executables), Texts(browser.installs), Texts(browser.sections),
+          rules::BrowserPlugins(browser)};
 }
 
 platform::Program ProcessesOf(const WatchedProgram& program, const std::wstring& localAppData) {
@@ -79,13 +75,14 @@ std::vector<std::wstring> RunningWatchedExecutables() {
 }
 
 std::vector<std::wstring> RunningProgramsWithItemsOn(const std::wstring& programFolder,
-                                                     const std::wstring& localAppData, const ProcessLister& processes) {
+                                                     const std::wstring& localAppData, const ProcessLister& processes,
+                                                     std::span<const engine::Browser> browsers) {
   std::vector<std::wstring> found;
   std::vector<std::wstring> running = processes();
   std::wstring settingsFile = settings::SettingsFile(programFolder);
   std::vector<catalogue::plugins::PluginEntry> entries =
       catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder));
-  for (const WatchedProgram& program : WatchedPrograms()) {
+  for (const WatchedProgram& program : WatchedPrograms(browsers)) {
     const platform::Program processesOf = ProcessesOf(program, localAppData);
     if (std::none_of(running.begin(), running.end(),
                      [&](const std::wstring& path) { return processesOf.Runs(path); })) {

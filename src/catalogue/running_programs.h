@@ -2,9 +2,11 @@
 // Browsers and mail programs that hold their files open while they run: before an attended run the
 // user learns which of those whose items are on are running now.
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "engine/browser_table.h"
 #include "platform/process_watch.h"
 
 namespace catalogue {
@@ -20,7 +22,10 @@ struct WatchedProgram {
   std::vector<std::wstring> plugins;   // appnames of the shipped plug-ins that clean it
 };
 
-const std::vector<WatchedProgram>& WatchedPrograms();
+// The browsers of the table that have programs, then the mail programs.
+std::vector<WatchedProgram> WatchedPrograms(std::span<const engine::Browser> browsers = engine::Browsers());
+// A browser's program.
+WatchedProgram ProgramOf(const engine::Browser& browser);
 // The program as its processes show it, its install folders in full for the user whose local
 // application data is given.
 platform::Program ProcessesOf(const WatchedProgram& program, const std::wstring& localAppData);
@@ -35,7 +40,8 @@ std::vector<std::wstring> RunningWatchedExecutables();
 // the program folder's "plus-in".
 std::vector<std::wstring> RunningProgramsWithItemsOn(const std::wstring& programFolder,
                                                      const std::wstring& localAppData,
-                                                     const ProcessLister& processes = RunningWatchedExecutables);
+                                                     const ProcessLister& processes = RunningWatchedExecutables,
+                                                     std::span<const engine::Browser> browsers = engine::Browsers());
 
 // The question put to the user before an attended run: Yes continues, No cancels.
 extern const wchar_t kRunningProgramsTitle[];

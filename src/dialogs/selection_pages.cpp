@@ -85,8 +85,8 @@ void SelectionWindow::Build() {
   HWND browsers = outerPages_[kBrowsersTab];
   // Today's browsers follow the tabs of the item table, so the stored tab numbers keep their tabs.
   for (const wchar_t* subTab : kBrowserTabs) AddTab(browserTabs_, subTab);
-  for (const catalogue::rules::TodaysBrowser& browser : catalogue::rules::TodaysBrowsers()) {
-    if (browser.tab) AddTab(browserTabs_, browser.tab);
+  for (const catalogue::rules::TodaysBrowser* browser : catalogue::rules::TodaysBrowsers()) {
+    if (browser->tab) AddTab(browserTabs_, browser->tab);
   }
   // The pages cover what the rows of tabs leave, so they are made once every tab is there.
   for (const wchar_t* subTab : kBrowserTabs) {
@@ -94,10 +94,10 @@ void SelectionWindow::Build() {
       BuildItemPage(page, area, kOuterTabs[kBrowsersTab], subTab);
     }));
   }
-  for (const catalogue::rules::TodaysBrowser& browser : catalogue::rules::TodaysBrowsers()) {
-    if (!browser.tab) continue;
-    browserPages_.push_back(AddPage(browsers, browserTabs_, [&](SelectionPage& page, SIZE area) {
-      BuildBrowserRulePage(page, area, browser);
+  for (const catalogue::rules::TodaysBrowser* browser : catalogue::rules::TodaysBrowsers()) {
+    if (!browser->tab) continue;
+    browserPages_.push_back(AddPage(browsers, browserTabs_, [this, browser](SelectionPage& page, SIZE area) {
+      BuildBrowserRulePage(page, area, *browser);
     }));
   }
   ShowPage(outerTabs_);
@@ -193,17 +193,17 @@ bool SelectionWindow::BrowserFound(const catalogue::rules::TodaysBrowser& browse
 // item table, the others' own pages after them.
 std::optional<int> SelectionWindow::InstalledBrowserTab() const {
   int ownPages = 0;
-  for (const catalogue::rules::TodaysBrowser& browser : catalogue::rules::TodaysBrowsers()) {
+  for (const catalogue::rules::TodaysBrowser* browser : catalogue::rules::TodaysBrowsers()) {
     std::optional<int> tab;
-    if (browser.tab) {
+    if (browser->tab) {
       tab = static_cast<int>(kBrowserTabs.size()) + ownPages++;
     } else if (auto named =
                    std::find_if(kBrowserTabs.begin(), kBrowserTabs.end(),
-                                [&](const wchar_t* caption) { return caption == std::wstring_view(browser.rule); });
+                                [&](const wchar_t* caption) { return caption == std::wstring_view(browser->rule); });
                named != kBrowserTabs.end()) {
       tab = static_cast<int>(named - kBrowserTabs.begin());
     }
-    if (tab && BrowserFound(browser)) return tab;
+    if (tab && BrowserFound(*browser)) return tab;
   }
   return std::nullopt;
 }

@@ -11,17 +11,20 @@ namespace engine {
 
 namespace {
 
-// The families of programs whose profiles hold kept files: the folders that hold the profiles, the
-// patterns of the profile folders' names, and a profile's files and folders that hold more than traces.
+// The families of programs whose profiles hold kept files: the folders that hold the profiles (beside
+// those of the browser table's rows of the family), the patterns of the profile folders' names, and a
+// profile's files and folders that hold more than traces.
 struct Family {
+  bool chromium;
   std::initializer_list<const wchar_t*> homes;
   std::initializer_list<const wchar_t*> profiles;
   std::initializer_list<KeptEntry> entries;
 };
 const Family kFamilies[] = {
-    // Chromium browsers: Chrome, Edge, Brave, Vivaldi below a "User Data" folder, Opera below "Opera
-    // Software", whose one profile is "Opera Stable".
-    {{L"User Data", L"Opera Software"},
+    // Chromium browsers: their profiles lie below a folder named as the browser table says ("User
+    // Data"; "Opera Software", whose one profile is "Opera Stable").
+    {true,
+     {},
      {L"Default", L"Profile *", L"Guest Profile", L"System Profile", L"Opera *"},
      {
          {L"Login Data", L"saved passwords", kKeptPasswords},
@@ -39,7 +42,8 @@ const Family kFamilies[] = {
          {L"Sync Data", L"sync data", kKeptSync},
      }},
     // Mozilla programs (Firefox, Thunderbird, the Mozilla suite, Netscape) below their "Profiles" folder.
-    {{L"Profiles"},
+    {false,
+     {L"Profiles"},
      {L"*"},
      {
          {L"places.sqlite", L"bookmarks", kKeptBookmarks},
@@ -83,10 +87,27 @@ bool Names(const std::wstring& part, const wchar_t* name, bool last) {
          platform::EqualsNoCase(std::wstring_view(part).substr(0, entry.size()), entry);
 }
 
+// The folder that holds a Chromium browser's profiles: the last of its profiles folder, or the one
+// above when that is its one profile.
+std::wstring_view ChromiumHome(const Browser& browser) {
+  std::wstring_view folder(browser.profiles);
+  if (browser.profileItself) folder = folder.substr(0, folder.find_last_of(L'\\'));
+  return folder.substr(folder.find_last_of(L'\\') + 1);
+}
+
+std::vector<std::wstring_view> Homes(const Family& family, std::span<const Browser> browsers) {
+  std::vector<std::wstring_view> homes(family.homes.begin(), family.homes.end());
+  for (const Browser& browser : browsers) {
+    if (family.chromium && browser.chromium && browser.profiles) homes.push_back(ChromiumHome(browser));
+  }
+  return homes;
+}
+
 // Where the first home folder of the family is among the parts; their number when none is.
-size_t HomeAt(const std::vector<std::wstring>& parts, const Family& family) {
+size_t HomeAt(const std::vector<std::wstring>& parts, const Family& family, std::span<const Browser> browsers) {
+  const std::vector<std::wstring_view> homes = Homes(family, browsers);
   size_t at = 0;
-  while (at < parts.size() && std::none_of(family.homes.begin(), family.homes.end(), [&](const wchar_t* home) {
+  while (at < parts.size() && std::none_of(homes.begin(), homes.end(), [&](std::wstring_view home) {
            return platform::EqualsNoCase(parts[at], home);
          })) {
     ++at;
@@ -102,8 +123,9 @@ const KeptEntry* Named(const std::wstring& part, const Family& family, bool last
 }
 
 // The entry named by a part below the first home folder of the family in the path.
-const KeptEntry* Below(const std::vector<std::wstring>& parts, const Family& family) {
-  for (size_t part = HomeAt(parts, family) + 1; part < parts.size(); ++part) {
+const KeptEntry* Below(const std::vector<std::wstring>& parts, const Family& family,
+                       std::span<const Browser> browsers) {
+  for (size_t part = HomeAt(parts, family, browsers) + 1; part < parts.size(); ++part) {
     if (const KeptEntry* entry = Named(parts[part], family, part + 1 == parts.size())) return entry;
   }
   return nullptr;
@@ -131,18 +153,18 @@ bool AtOrBelow(const std::wstring& key, const std::wstring& top) {
 
 }  // namespace
 
-const KeptEntry* KeptFile(const std::wstring& path) {
+const KeptEntry* KeptFile(const std::wstring& path, std::span<const Browser> browsers) {
   std::vector<std::wstring> parts = Parts(path);
   for (const Family& family : kFamilies) {
-    if (const KeptEntry* entry = Below(parts, family)) return entry;
+    if (const KeptEntry* entry = Below(parts, family, browsers)) return entry;
   }
   return nullptr;
 }
 
-KeptFolder::KeptFolder(const std::wstring& folder) {
+KeptFolder::KeptFolder(const std::wstring& folder, std::span<const Browser> browsers) {
   const std::vector<std::wstring> parts = Parts(folder);
   for (size_t family = 0; family < std::size(kFamilies); ++family) {
-    size_t home = HomeAt(parts, kFamilies[family]);
+    size_t home = HomeAt(parts, kFamilies[family], browsers);
     if (home == parts.size()) continue;
     const KeptEntry* entry = nullptr;
     for (size_t part = home + 1; part < parts.size() && !entry; ++part) {
@@ -161,7 +183,8 @@ const KeptEntry* KeptFolder::File(const std::wstring& name) const {
   return nullptr;
 }
 
-const KeptEntry* KeptFileReached(const std::wstring& folder, const std::vector<std::wstring>& patterns) {
+const KeptEntry* KeptFileReached(const std::wstring& folder, const std::vector<std::wstring>& patterns,
+                                 std::span<const Browser> browsers) {
   constexpr const wchar_t* kCompanions[] = {L"", L"-journal", L"-wal", L"-shm"};
   auto matchesAny = [](const std::wstring& name, const auto& wanted) {
     return std::any_of(std::begin(wanted), std::end(wanted),
@@ -169,9 +192,10 @@ const KeptEntry* KeptFileReached(const std::wstring& folder, const std::vector<s
   };
   const std::vector<std::wstring> parts = Parts(folder);
   for (const Family& family : kFamilies) {
-    if (const KeptEntry* entry = Below(parts, family)) return entry;
-    auto home = std::find_if(parts.begin(), parts.end(),
-                             [&](const std::wstring& part) { return matchesAny(part, family.homes); });
+    if (const KeptEntry* entry = Below(parts, family, browsers)) return entry;
+    const std::vector<std::wstring_view> homes = Homes(family, browsers);
+    auto home =
+        std::find_if(parts.begin(), parts.end(), [&](const std::wstring& part) { return matchesAny(part, homes); });
     if (home == parts.end()) continue;
     // Kept files lie in the home folder and in its profile folders, which a wildcard stands for.
     const std::wstring& last = parts.back();

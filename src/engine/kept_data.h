@@ -5,8 +5,11 @@
 // label says "Bookmarks", "Passwords", ...) may take it.
 #include <windows.h>
 
+#include <span>
 #include <string>
 #include <vector>
+
+#include "engine/browser_table.h"
 
 namespace engine {
 
@@ -30,13 +33,13 @@ struct KeptEntry {
 
 // The entry a file holds: by its name (or the name of a folder it lies in) inside a browser's
 // profile. `path` is a canonical full path. Null when it holds nothing a user keeps.
-const KeptEntry* KeptFile(const std::wstring& path);
+const KeptEntry* KeptFile(const std::wstring& path, std::span<const Browser> browsers = Browsers());
 
 // KeptFile for the files of one folder, whose own parts are looked at once: a walk asks it of every
 // file it meets there.
 class KeptFolder {
  public:
-  explicit KeptFolder(const std::wstring& folder);
+  explicit KeptFolder(const std::wstring& folder, std::span<const Browser> browsers = Browsers());
   // KeptFile of the folder's file of that name.
   const KeptEntry* File(const std::wstring& name) const;
 
@@ -51,7 +54,8 @@ class KeptFolder {
 // The entry of a file that a rule's file key would reach, judged on its text: `folder` lies in a kept
 // folder, or it is a browser's profile folder or the one that holds them and one of `patterns`
 // matches a kept name or its database's companions. Null when it reaches none.
-const KeptEntry* KeptFileReached(const std::wstring& folder, const std::vector<std::wstring>& patterns);
+const KeptEntry* KeptFileReached(const std::wstring& folder, const std::vector<std::wstring>& patterns,
+                                 std::span<const Browser> browsers = Browsers());
 
 // The kept key at or below a key (root and subkey, below HKEY_CURRENT_USER or a user's hive in
 // HKEY_USERS): a deletion of that key's tree would erase it.

@@ -21,31 +21,10 @@ namespace {
 
 constexpr wchar_t kInternetExplorer[] = L"Internet Explorer";
 
-struct BrowserHome {
-  const wchar_t* browser;
-  bool roaming;
-  const wchar_t* folder;
-  bool profile;  // the folder is the profile (Opera's), not the one that holds them
-};
-
-constexpr BrowserHome kHomes[] = {
-    {L"Chrome", false, L"Google\\Chrome\\User Data", false},
-    {L"Edge", false, L"Microsoft\\Edge\\User Data", false},
-    {L"Brave", false, L"BraveSoftware\\Brave-Browser\\User Data", false},
-    {L"Vivaldi", false, L"Vivaldi\\User Data", false},
-    {L"Opera", true, L"Opera Software\\Opera Stable", true},
-    {L"Opera GX", true, L"Opera Software\\Opera GX Stable", true},
-    {L"Firefox", true, L"Mozilla\\Firefox\\Profiles", false},
-};
-
-// Where a profile keeps its cookies: today's Chromium in "Network", the older one and Firefox in the
-// profile itself.
-constexpr const wchar_t* kDatabaseNames[] = {L"Network\\Cookies", L"Cookies", L"cookies.sqlite"};
-
-void AddProfile(std::vector<CookieDatabaseFile>& found, const wchar_t* browser, const std::wstring& profile) {
-  for (const wchar_t* name : kDatabaseNames) {
+void AddProfile(std::vector<CookieDatabaseFile>& found, const engine::Browser& browser, const std::wstring& profile) {
+  for (const wchar_t* name : browser.cookies) {
     std::wstring path = platform::JoinPath(profile, name);
-    if (platform::FileExists(path)) found.push_back({browser, path});
+    if (platform::FileExists(path)) found.push_back({browser.shortName, path});
   }
 }
 
@@ -64,16 +43,18 @@ void Count(std::map<std::wstring, SiteCookies>& sites, const std::wstring& host,
 }  // namespace
 
 std::vector<CookieDatabaseFile> FindCookieDatabases(const std::wstring& localAppData,
-                                                    const std::wstring& roamingAppData) {
+                                                    const std::wstring& roamingAppData,
+                                                    std::span<const engine::Browser> browsers) {
   std::vector<CookieDatabaseFile> found;
-  for (const BrowserHome& home : kHomes) {
-    std::wstring folder = platform::JoinPath(home.roaming ? roamingAppData : localAppData, home.folder);
-    if (home.profile) {
-      AddProfile(found, home.browser, folder);
+  for (const engine::Browser& browser : browsers) {
+    if (!browser.profiles || browser.cookies.size() == 0) continue;
+    std::wstring folder = platform::JoinPath(browser.roaming ? roamingAppData : localAppData, browser.profiles);
+    if (browser.profileItself) {
+      AddProfile(found, browser, folder);
       continue;
     }
     platform::ListFolder(folder, [&](const platform::FolderEntry& entry) {
-      if (entry.IsFolder() && !entry.IsLink()) AddProfile(found, home.browser, platform::JoinPath(folder, entry.name));
+      if (entry.IsFolder() && !entry.IsLink()) AddProfile(found, browser, platform::JoinPath(folder, entry.name));
     });
   }
   return found;

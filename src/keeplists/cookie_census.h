@@ -1,10 +1,13 @@
 #pragma once
 // The sites that have cookies on this computer, for the cookie keep list window: Internet Explorer's
-// cookie files and the cookie databases of every profile of Chrome, Edge, Brave, Vivaldi, Opera,
-// Opera GX and Firefox, read only (a database its browser holds open is skipped and named, never written).
+// cookie files and the cookie databases of every profile of the browser table's browsers, read only
+// (a database its browser holds open is skipped and named, never written).
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine/browser_table.h"
 
 namespace keeplists {
 
@@ -15,7 +18,8 @@ struct CookieDatabaseFile {
 
 // The cookie databases of every profile below the user's local and roaming application data folders.
 std::vector<CookieDatabaseFile> FindCookieDatabases(const std::wstring& localAppData,
-                                                    const std::wstring& roamingAppData);
+                                                    const std::wstring& roamingAppData,
+                                                    std::span<const engine::Browser> browsers = engine::Browsers());
 
 struct SiteCookies {
   std::wstring site;

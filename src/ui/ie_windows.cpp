@@ -1,7 +1,6 @@
 #include "ui/ie_windows.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <iterator>
 #include <string_view>
 
@@ -18,20 +17,17 @@ std::vector<HiddenWindow>& Hidden() {
   return hidden;
 }
 
-struct BrowserWindowClass {
-  const wchar_t* className;
-  std::initializer_list<const wchar_t*> programs;  // empty: whichever program made it
-};
+// Every Windows Explorer folder window is hidden whatever its state; the browsers' windows by
+// their rows of the browser table.
+constexpr wchar_t kFolderWindowClass[] = L"CabinetWClass";
 
-// Explorer's and Internet Explorer's windows are hidden whatever their state; a Chromium or Firefox
-// window only when it is a main window on the screen, as these programs keep hidden windows of the
-// same class that must stay hidden after a restore.
-const BrowserWindowClass kBrowserWindowClasses[] = {
-    {L"CabinetWClass", {}},
-    {L"IEFrame", {}},
-    {L"Chrome_WidgetWin_1", {L"chrome.exe", L"msedge.exe", L"brave.exe", L"vivaldi.exe", L"opera.exe"}},
-    {L"MozillaWindowClass", {L"firefox.exe"}},
-};
+bool MayHide(const std::wstring& className) {
+  const auto browsers = engine::Browsers();
+  return className == kFolderWindowClass ||
+         std::any_of(browsers.begin(), browsers.end(), [&](const engine::Browser& browser) {
+           return browser.windowClass && className == browser.windowClass;
+         });
+}
 
 std::wstring ProgramOf(HWND window) {
   DWORD process = 0;
@@ -52,9 +48,7 @@ bool IsShownMainWindow(HWND window) {
 BOOL CALLBACK EnumBrowserWindow(HWND window, LPARAM) {
   const std::wstring className = GetClassNameText(window);
   // The program is asked only for a class that may need it: a look at every window's process costs.
-  bool maybe = std::any_of(std::begin(kBrowserWindowClasses), std::end(kBrowserWindowClasses),
-                           [&](const BrowserWindowClass& entry) { return className == entry.className; });
-  if (!maybe || !HidesWindow(className, ProgramOf(window), IsShownMainWindow(window))) return TRUE;
+  if (!MayHide(className) || !HidesWindow(className, ProgramOf(window), IsShownMainWindow(window))) return TRUE;
   HiddenWindow record{window, {}};
   record.placement.length = sizeof(record.placement);
   // A window that closed during the enumeration has nothing to put back.
@@ -68,14 +62,17 @@ BOOL CALLBACK EnumBrowserWindow(HWND window, LPARAM) {
 
 }  // namespace
 
-bool HidesWindow(const std::wstring& className, const std::wstring& program, bool shownMainWindow) {
-  for (const BrowserWindowClass& entry : kBrowserWindowClasses) {
-    if (className != entry.className) continue;
-    if (entry.programs.size() == 0) return true;
-    return shownMainWindow && std::any_of(entry.programs.begin(), entry.programs.end(),
-                                          [&](const wchar_t* name) { return platform::EqualsNoCase(program, name); });
-  }
-  return false;
+bool HidesWindow(const std::wstring& className, const std::wstring& program, bool shownMainWindow,
+                 std::span<const engine::Browser> browsers) {
+  if (className == kFolderWindowClass) return true;
+  // A Chromium or Firefox window only when it is a main window on the screen, as these programs keep
+  // hidden windows of the same class that must stay hidden after a restore.
+  return std::any_of(browsers.begin(), browsers.end(), [&](const engine::Browser& browser) {
+    if (!browser.windowClass || className != browser.windowClass) return false;
+    return browser.everyWindow ||
+           (shownMainWindow && std::any_of(browser.executables.begin(), browser.executables.end(),
+                                           [&](const wchar_t* name) { return platform::EqualsNoCase(program, name); }));
+  });
 }
 
 void HideBrowserWindows() {

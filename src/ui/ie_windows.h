@@ -3,8 +3,11 @@
 // once, remembering where each one was, and later puts them back.
 #include <windows.h>
 
+#include <span>
 #include <string>
 #include <vector>
+
+#include "engine/browser_table.h"
 
 // The windows the boss key hides and puts back.
 namespace ui::iewindows {
@@ -16,10 +19,12 @@ struct HiddenWindow {
 static_assert(sizeof(WINDOWPLACEMENT) == 44);
 
 // Whether the boss key hides a top-level window of this class (exact, case-sensitive), made by this
-// program (the executable's file name), visible or not: every "CabinetWClass" and "IEFrame" window,
-// hidden ones included, and the visible main windows of Chrome, Edge, Brave, Vivaldi, Opera and
-// Firefox, whose classes other programs built on the same engines share.
-bool HidesWindow(const std::wstring& className, const std::wstring& program, bool shownMainWindow);
+// program (the executable's file name), visible or not: every "CabinetWClass" window and every window
+// of a browser's class that hides every window ("IEFrame"), hidden ones included, and the visible main
+// windows of the other browsers' programs (Chrome, Edge, Brave, Vivaldi, Opera, Firefox), whose
+// classes other programs built on the same engines share.
+bool HidesWindow(const std::wstring& className, const std::wstring& program, bool shownMainWindow,
+                 std::span<const engine::Browser> browsers = engine::Browsers());
 
 // Forgets the previous hide, then records and hides every top-level window HidesWindow names.
 void HideBrowserWindows();

@@ -23,8 +23,8 @@ namespace {
 
 const catalogue::ClosingBrowser& Browser(std::wstring_view name) {
   auto browsers = catalogue::ClosingBrowsers();
-  return *std::find_if(browsers.begin(), browsers.end(),
-                       [&](const catalogue::ClosingBrowser& browser) { return browser.name == name; });
+  return **std::find_if(browsers.begin(), browsers.end(),
+                        [&](const catalogue::ClosingBrowser* browser) { return browser->name == name; });
 }
 
 // A program folder whose settings tick Chrome's cache and Firefox's, a profiles folder and an install

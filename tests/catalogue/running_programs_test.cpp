@@ -104,7 +104,7 @@ TEST_F(RunningPrograms, OnlyRunningProgramsWithAnItemOnAreNamed) {
   Flag(L"firefox", L"Cache", L"1");
   Flag(L"mail", L"Block", L"1");
   Plugin(L"Chrome Cache", true);
-  EXPECT_EQ(Check(running), (Names{L"Microsoft Edge", L"Google Chrome", L"Mozilla Firefox", L"Windows Live Mail"}));
+  EXPECT_EQ(Check(running), (Names{L"Google Chrome", L"Microsoft Edge", L"Mozilla Firefox", L"Windows Live Mail"}));
   // The same items on, other programs running.
   EXPECT_EQ(Check({L"Chrome.exe"}), Names{L"Google Chrome"});
   EXPECT_EQ(Check({L"chrome.exe.bak", L"xchrome.exe", L"opera.exe"}), Names{});

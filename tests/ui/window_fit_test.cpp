@@ -305,9 +305,7 @@ TEST_F(WindowTexts, TheFirstCleaningQuestionOnASmallScreen) {
 // Every page of the options: the "Automatic" one with all the browsers it can list, the schedule's
 // with the box that administrators alone see below its second frame.
 TEST_F(WindowTexts, EveryPageOfTheOptions) {
-  std::vector<const catalogue::ClosingBrowser*> browsers;
-  for (const catalogue::ClosingBrowser& browser : catalogue::ClosingBrowsers()) browsers.push_back(&browser);
-  dialogs::OptionsWindow options(settings::BossKeySwitch{}, program.Path(), browsers);
+  dialogs::OptionsWindow options(settings::BossKeySwitch{}, program.Path(), catalogue::ClosingBrowsers());
   options.SetAdministratorCheck([] { return true; });
   ASSERT_TRUE(options.Create(nullptr, false));
   HWND tab = options.Control(dialogs::option_ids::SSTab1);
