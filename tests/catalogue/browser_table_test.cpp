@@ -25,7 +25,7 @@ const engine::Browser kKestrel[] = {
      L"CleanOnCloseKestrel", L"KestrelFrame", false, {0, nullptr}, {L"kestrel", L"kestrel browser"}},
 };
 
-constexpr wchar_t kProgramFiles[] = L"C:\\Program Files";
+constexpr wchar_t kKestrelProgramFiles[] = L"C:\\Program Files";
 
 }  // namespace
 
@@ -57,8 +57,8 @@ TEST(BrowserTable, EveryStageDerivesABrowserFromItsRowAndItsData) {
   EXPECT_TRUE(catalogue::rules::NamesSearchedBrowser(L"Kestrel Browser Cache *", L"Kestrel", kKestrel));
 
   // Running from its install folder with its plug-in ticked, it is named to the user.
-  ScopedEnvironment programFiles{L"ProgramFiles", kProgramFiles};
-  const std::wstring executable = std::wstring(kProgramFiles) + L"\\Kestrel\\Application\\kestrel.exe";
+  ScopedEnvironment programFiles{L"ProgramFiles", kKestrelProgramFiles};
+  const std::wstring executable = std::wstring(kKestrelProgramFiles) + L"\\Kestrel\\Application\\kestrel.exe";
   EXPECT_EQ(catalogue::RunningProgramsWithItemsOn(
                 program.Path(), local.Path(), [&] { return std::vector<std::wstring>{executable}; }, kKestrel),
             std::vector<std::wstring>{L"Kestrel"});
