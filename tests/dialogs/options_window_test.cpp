@@ -463,8 +463,15 @@ TEST_F(OptionsWindowTest, EscapeStoresNothingAndEnterStoresLikeOk) {
 
 // The browsers found are listed, each with its own box, stored under its own key on OK.
 TEST_F(OptionsWindowTest, AutomaticListsTheBrowsersFoundAndStoresTheirBoxes) {
-  const auto all = catalogue::ClosingBrowsers();
-  dialogs::OptionsWindow automatic{settings::BossKeySwitch{}, program.Path(), {&all[1], &all[5]}};
+  auto browser = [](std::wstring_view key) {
+    for (const catalogue::ClosingBrowser* each : catalogue::ClosingBrowsers()) {
+      if (each->key == key) return each;
+    }
+    return static_cast<const catalogue::ClosingBrowser*>(nullptr);
+  };
+  dialogs::OptionsWindow automatic{settings::BossKeySwitch{},
+                                   program.Path(),
+                                   {browser(L"CleanOnCloseChrome"), browser(L"CleanOnCloseFirefox")}};
   Store(L"CleanOnCloseFirefox", L"1");
   ASSERT_TRUE(automatic.Create(nullptr, false));
   EXPECT_EQ(WindowText(automatic.Control(ids::BrowserName)), L"Google Chrome");
