@@ -26,14 +26,14 @@ struct Browser {
   // Under each program files folder and the local application data (a per-user install).
   std::initializer_list<const wchar_t*> installs;
   std::initializer_list<const wchar_t*> sections;  // settings sections of its built-in items
-  bool roaming;                // its profiles lie under the roaming application data, else the local
-  const wchar_t* profiles;     // the folder of its profiles under that; nullptr: none of its own
-  bool profileItself;          // that folder is its one profile (Opera's)
-  bool chromium;               // its profiles hold what every Chromium profile keeps
+  bool roaming;             // its profiles lie under the roaming application data, else the local
+  const wchar_t* profiles;  // the folder of its profiles under that; nullptr: none of its own
+  bool profileItself;       // that folder is its one profile (Opera's)
+  bool chromium;            // its profiles hold what every Chromium profile keeps
   // A profile's cookie databases, today's first, and its history database.
   std::initializer_list<const wchar_t*> cookies;
   const wchar_t* history;
-  const wchar_t* key;          // its option "CleanOnClose..." in section "Options"; nullptr: none
+  const wchar_t* key;  // its option "CleanOnClose..." in section "Options"; nullptr: none
   // The class of its main windows, which the boss key hides; every window of it, whoever made it,
   // or only its programs' main windows on the screen.
   const wchar_t* windowClass;

@@ -20,9 +20,26 @@ namespace {
 // A Chromium browser known to no layer but by this one row, its profiles below a home folder of a
 // name no other browser uses.
 const engine::Browser kKestrel[] = {
-    {L"Kestrel", L"Kestrel", true, L"Kestrel Browser", L"Kestrel", L"History", {L"kestrel.exe"},
-     {L"Kestrel\\Application"}, {}, false, L"Kestrel\\Nest", false, true, {L"Network\\Cookies"}, L"History",
-     L"CleanOnCloseKestrel", L"KestrelFrame", false, {0, nullptr}, {L"kestrel", L"kestrel browser"}},
+    {L"Kestrel",
+     L"Kestrel",
+     true,
+     L"Kestrel Browser",
+     L"Kestrel",
+     L"History",
+     {L"kestrel.exe"},
+     {L"Kestrel\\Application"},
+     {},
+     false,
+     L"Kestrel\\Nest",
+     false,
+     true,
+     {L"Network\\Cookies"},
+     L"History",
+     L"CleanOnCloseKestrel",
+     L"KestrelFrame",
+     false,
+     {0, nullptr},
+     {L"kestrel", L"kestrel browser"}},
 };
 
 constexpr wchar_t kKestrelProgramFiles[] = L"C:\\Program Files";
