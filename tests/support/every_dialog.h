@@ -8,7 +8,9 @@
 
 #include "dialogs/about_window.h"
 #include "dialogs/cookie_window.h"
+#include "dialogs/details_window.h"
 #include "dialogs/extension_window.h"
+#include "dialogs/first_cleaning_window.h"
 #include "dialogs/locate_window.h"
 #include "dialogs/options_window.h"
 #include "dialogs/rule_update_window.h"
@@ -75,6 +77,21 @@ inline NamedDialogs EveryDialog(TempFolder& program) {
                                                              std::vector<std::wstring>{program / L"prisd.dat"});
        }},
   };
+}
+
+// Those and the two windows a run opens: the first cleaning's question and a result row's details.
+inline NamedDialogs EveryWindow(TempFolder& program) {
+  NamedDialogs windows = EveryDialog(program);
+  engine::RunReport preview;
+  preview.preview = true;
+  windows.emplace_back("first cleaning", [&program, preview] {
+    return std::make_unique<dialogs::FirstCleaningWindow>(preview, program.Path());
+  });
+  windows.emplace_back("details", [&program] {
+    return std::make_unique<dialogs::DetailsWindow>(L"Chrome Cache - Result", engine::ItemReport{}, false,
+                                                    program.Path());
+  });
+  return windows;
 }
 
 }  // namespace testing_support

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/details_window.h"
-#include "dialogs/first_cleaning_window.h"
 #include "platform/com_ptr.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
@@ -153,15 +151,7 @@ TEST_F(AccessibleMainWindow, EveryControlTabReachesHasAName) {
 TEST(AccessibleWindows, EveryControlTabReachesInEveryWindowHasAName) {
   platform::ComApartment apartment;
   TempFolder program;
-  NamedDialogs windows = EveryDialog(program);
-  engine::RunReport preview;
-  preview.preview = true;
-  windows.emplace_back("first cleaning",
-                       [&] { return std::make_unique<dialogs::FirstCleaningWindow>(preview, program.Path()); });
-  windows.emplace_back("details", [&] {
-    return std::make_unique<dialogs::DetailsWindow>(L"Chrome Cache - Result", engine::ItemReport{}, false,
-                                                    program.Path());
-  });
+  const NamedDialogs windows = EveryWindow(program);
   for (const auto& [name, make] : windows) {
     auto dialog = make();
     ASSERT_TRUE(dialog->Create(nullptr, false)) << name;

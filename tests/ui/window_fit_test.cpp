@@ -370,15 +370,7 @@ TEST_F(WindowFitPaint, TheHomePageAfterTheStatusPage) {
 class DialogSkins : public WindowFitPaint {};
 
 TEST_F(DialogSkins, EveryWindowWearsTheProgramFoldersSkin) {
-  NamedDialogs windows = EveryDialog(program);
-  engine::RunReport preview;
-  preview.preview = true;
-  windows.emplace_back("first cleaning",
-                       [&] { return std::make_unique<dialogs::FirstCleaningWindow>(preview, program.Path()); });
-  windows.emplace_back("details", [&] {
-    return std::make_unique<dialogs::DetailsWindow>(L"Chrome Cache - Result", engine::ItemReport{}, false,
-                                                    program.Path());
-  });
+  const NamedDialogs windows = EveryWindow(program);
   Canvas canvas({4, 4});
   for (const auto& [name, make] : windows) {
     auto dialog = make();
