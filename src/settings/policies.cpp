@@ -1,0 +1,193 @@
+#include "settings/policies.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "platform/handles.h"
+#include "settings/options.h"
+
+namespace settings {
+
+namespace {
+
+constexpr DWORD kAgeHours[] = {0, 1, 24, 7 * 24, 30 * 24};  // the hours of kAgeChoices
+constexpr DWORD kRulesUpdate[] = {0, 1};                    // off, from RulesUpdateUrl
+
+constexpr PolicyDefinition kPolicies[] = {
+    {L"Selection", PolicyType::List},
+    {L"SelectionMayGrow", PolicyType::Switch},
+    {L"CleanAtStart", PolicyType::Switch},
+    {L"CleanAtShutdown", PolicyType::Switch},
+    {L"CleanDays", PolicyType::Days},
+    {L"CleanTime", PolicyType::Time},
+    {L"TempMinAgeHours", PolicyType::Choice, kAgeHours},
+    {L"KeepSites", PolicyType::List},
+    {L"KeepAddresses", PolicyType::List},
+    {L"RulesUpdate", PolicyType::Choice, kRulesUpdate},
+    {L"RulesUpdateUrl", PolicyType::Address},
+    {L"ShredderAllowed", PolicyType::Switch},
+    {L"FreeSpaceWipeAllowed", PolicyType::Switch},
+    {L"AllUsers", PolicyType::Switch},
+};
+constexpr PolicyDefinition kCleanOnClose = {L"CleanOnClose", PolicyType::Switch};
+
+// What another person writes is read with limits: a long text or list is refused, not followed.
+constexpr DWORD kLongestText = 2048;
+constexpr DWORD kMostEntries = 1000;
+
+static_assert(std::size(kAgeHours) == std::size(kAgeChoices));
+
+struct Place {
+  HKEY root;
+  const wchar_t* name;  // as the reports say it
+};
+
+std::wstring Where(const Place& place, const std::wstring& name) { return std::wstring(place.name) + L" " + name; }
+
+// A value's type and data, or nothing when it is not there.
+struct RawValue {
+  DWORD type = REG_NONE;
+  std::vector<BYTE> data;
+};
+
+std::optional<RawValue> ReadRaw(HKEY key, const wchar_t* name) {
+  RawValue raw;
+  DWORD size = 0;
+  if (RegQueryValueExW(key, name, nullptr, &raw.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+  if (size > (kLongestText + 1) * sizeof(wchar_t)) {
+    raw.data.clear();
+    raw.type = REG_NONE;
+    return raw;
+  }
+  raw.data.resize(size);
+  if (RegQueryValueExW(key, name, nullptr, &raw.type, raw.data.data(), &size) != ERROR_SUCCESS) return std::nullopt;
+  raw.data.resize(size);
+  return raw;
+}
+
+std::optional<std::wstring> TextOf(const RawValue& raw) {
+  if (raw.type != REG_SZ) return std::nullopt;
+  std::wstring text(reinterpret_cast<const wchar_t*>(raw.data.data()), raw.data.size() / sizeof(wchar_t));
+  return text.substr(0, text.find(L'\0'));
+}
+
+bool IsAddress(const std::wstring& text) {
+  auto starts = [&](const wchar_t* scheme) { return _wcsnicmp(text.c_str(), scheme, wcslen(scheme)) == 0; };
+  const size_t host = starts(L"https://") ? 8 : starts(L"http://") ? 7 : 0;
+  return host && text.size() > host && text.find_first_of(L" \t\r\n") == std::wstring::npos;
+}
+
+// Why the value does not fit its definition; nothing when it fits.
+std::optional<std::wstring> Misfit(const PolicyDefinition& policy, const RawValue& raw) {
+  if (policy.type == PolicyType::Switch || policy.type == PolicyType::Choice) {
+    if (raw.type != REG_DWORD || raw.data.size() != sizeof(DWORD)) return L"is not a number (REG_DWORD)";
+    DWORD number = *reinterpret_cast<const DWORD*>(raw.data.data());
+    if (policy.type == PolicyType::Switch && number > 1) return std::to_wstring(number) + L" is neither 0 nor 1";
+    if (policy.type == PolicyType::Choice &&
+        std::find(policy.choices.begin(), policy.choices.end(), number) == policy.choices.end()) {
+      std::wstring allowed;
+      for (DWORD choice : policy.choices) allowed += (allowed.empty() ? L"" : L", ") + std::to_wstring(choice);
+      return std::to_wstring(number) + L" is none of " + allowed;
+    }
+    return std::nullopt;
+  }
+  std::optional<std::wstring> text = TextOf(raw);
+  if (!text) return L"is not a text (REG_SZ) of at most " + std::to_wstring(kLongestText) + L" characters";
+  const bool fits = policy.type == PolicyType::Days
+                        ? text->size() == 7 && text->find_first_not_of(L"01") == std::wstring::npos
+                    : policy.type == PolicyType::Time ? std::ranges::count(StartTimes(), *text) == 1
+                                                      : IsAddress(*text);
+  if (fits) return std::nullopt;
+  return L"\"" + *text + L"\" is not " +
+         (policy.type == PolicyType::Days   ? L"seven 0s and 1s, Sunday first"
+          : policy.type == PolicyType::Time ? L"a time of the schedule (0:00 to 23:30, by half hours)"
+                                            : L"an http or https address");
+}
+
+// The entries of a list's subkey; nothing when the subkey is not there.
+std::optional<std::vector<std::wstring>> ReadList(HKEY parent, const wchar_t* name,
+                                                  std::vector<std::wstring>& misfits) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(parent, name, 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
+  platform::RegKey key(opened);
+  std::vector<std::wstring> entries;
+  for (DWORD index = 0;; ++index) {
+    wchar_t valueName[256];
+    DWORD nameLength = static_cast<DWORD>(std::size(valueName));
+    if (RegEnumValueW(key.get(), index, valueName, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+      break;
+    }
+    if (index == kMostEntries) {
+      misfits.push_back(L"has more than " + std::to_wstring(kMostEntries) + L" entries; the rest are not read");
+      break;
+    }
+    std::optional<RawValue> raw = ReadRaw(key.get(), valueName);
+    std::optional<std::wstring> text = raw ? TextOf(*raw) : std::nullopt;
+    if (text && !text->empty()) {
+      entries.push_back(*text);
+    } else {
+      misfits.push_back(L"entry \"" + std::wstring(valueName) + L"\" is not a text");
+    }
+  }
+  return entries;
+}
+
+void ReadOne(const PolicyDefinition& policy, const std::wstring& name, HKEY key, const Place& place,
+             Policies& policies) {
+  if (policies.Fixed(name)) return;
+  if (policy.type == PolicyType::List) {
+    std::vector<std::wstring> misfits;
+    std::optional<std::vector<std::wstring>> entries = ReadList(key, name.c_str(), misfits);
+    for (const std::wstring& misfit : misfits) policies.ignored.push_back(Where(place, name) + L": " + misfit + L".");
+    // A list none of whose entries fit fixes nothing, rather than an empty selection or list.
+    if (entries && !entries->empty()) policies.lists[name] = std::move(*entries);
+    return;
+  }
+  std::optional<RawValue> raw = ReadRaw(key, name.c_str());
+  if (!raw) return;
+  if (std::optional<std::wstring> misfit = Misfit(policy, *raw)) {
+    policies.ignored.push_back(Where(place, name) + L": " + *misfit + L"; ignored.");
+  } else if (policy.type == PolicyType::Switch || policy.type == PolicyType::Choice) {
+    policies.numbers[name] = *reinterpret_cast<const DWORD*>(raw->data.data());
+  } else {
+    policies.texts[name] = *TextOf(*raw);
+  }
+}
+
+}  // namespace
+
+std::span<const PolicyDefinition> PolicyDefinitions() { return kPolicies; }
+
+std::optional<DWORD> Policies::Number(const std::wstring& name) const {
+  auto found = numbers.find(name);
+  return found == numbers.end() ? std::nullopt : std::optional(found->second);
+}
+
+std::optional<std::wstring> Policies::Text(const std::wstring& name) const {
+  auto found = texts.find(name);
+  return found == texts.end() ? std::nullopt : std::optional(found->second);
+}
+
+const std::vector<std::wstring>* Policies::List(const std::wstring& name) const {
+  auto found = lists.find(name);
+  return found == lists.end() ? nullptr : &found->second;
+}
+
+bool Policies::Fixed(const std::wstring& name) const {
+  return numbers.contains(name) || texts.contains(name) || lists.contains(name);
+}
+
+Policies ReadPolicies(std::span<const std::wstring> cleanOnCloseKeys, const PolicyPlace& place) {
+  Policies policies;
+  // The machine's first: a value it sets is not read again from the user's.
+  for (const Place& root : {Place{place.machine, L"Machine policy"}, Place{place.user, L"User policy"}}) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root.root, place.key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) continue;
+    platform::RegKey key(opened);
+    for (const PolicyDefinition& policy : kPolicies) ReadOne(policy, policy.name, key.get(), root, policies);
+    for (const std::wstring& option : cleanOnCloseKeys) ReadOne(kCleanOnClose, option, key.get(), root, policies);
+  }
+  return policies;
+}
+
+}  // namespace settings
