@@ -32,15 +32,17 @@ trap cleanup EXIT
 stage "set-up and build"
 
 export TRELLWIPE_SANDBOX="$sandbox"
-"$top/scripts/ctest-twice.sh" "$build" 300 "$@"
-stage "tests"
-[ $# -eq 0 ] || exit 0
+if [ $# -gt 0 ]; then
+  "$top/scripts/ctest-twice.sh" "$build" 300 "$@"
+  stage "tests"
+  exit 0
+fi
 
-# The whole suite goes on with the tests of the logic once more with Wine's heap checking on and,
-# beside them, one after another: the installed program cleaning on its own under a virtual screen,
-# the run command on a fresh build folder, the packages installed and removed, and the format of
-# the sources. Those mostly wait on Wine or take seconds, so their output is held until the heap
-# pass has said what it found. Any failure fails the run at its end.
+# The whole suite runs, beside the tests, one after another: the installed program cleaning on its
+# own under a virtual screen, the run command on a fresh build folder, the packages installed and
+# removed, and the format of the sources. Those mostly wait on Wine or take seconds, so their output
+# is held until the tests and the heap pass (the tests of the logic once more with Wine's heap
+# checking on) have said what they found. Any failure fails the run at its end.
 checks_log="$sandbox/checks.log"
 (
   start=$SECONDS
@@ -54,6 +56,8 @@ checks_log="$sandbox/checks.log"
 ) >"$checks_log" 2>&1 &
 checks=$!
 failed=0
+"$top/scripts/ctest-twice.sh" "$build" 300 || failed=1
+stage "tests"
 "$top/scripts/heap-check.sh" "$build" || failed=1
 stage "heap pass"
 wait "$checks" || failed=1

@@ -26,7 +26,9 @@ if [ "${TRELLWIPE_UNATTENDED_INNER:-}" != 1 ]; then
   sample_selection "$program/prisd.dat"
   sample_traces
   sandbox_stop
-  TRELLWIPE_UNATTENDED_INNER=1 exec xvfb-run -a -s '-screen 0 1024x768x24' bash "$0" "$@"
+  # Its screens are numbered from 150, apart from those the tests start beside it (from 99): two
+  # servers started at once would otherwise take the same free number.
+  TRELLWIPE_UNATTENDED_INNER=1 exec xvfb-run -a -n 150 -s '-screen 0 1024x768x24' bash "$0" "$@"
 fi
 
 sandbox_env "$sandbox"
