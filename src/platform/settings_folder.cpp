@@ -54,7 +54,8 @@ Result<void> ProbeWritable(const std::wstring& folder) {
 
 std::wstring DecideSettingsFolder(const std::wstring& programFolder, const WriteProbe& probe) {
   std::wstring folder = programFolder;
-  if (!programFolder.empty() && !probe(programFolder)) {
+  // A folder that is not there is no copy's own: it stays as given, and writes there fail as before.
+  if (!programFolder.empty() && FolderExists(programFolder) && !probe(programFolder)) {
     folder = UserSettingsFolder();
     // Made on first use; a folder that cannot be made leaves each writer to report its own failure.
     SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);

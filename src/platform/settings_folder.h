@@ -24,7 +24,7 @@ std::wstring DecideSettingsFolder(const std::wstring& programFolder, const Write
 
 // The settings folder of the copy in `programFolder` (without a trailing backslash): the program
 // folder when the user can write it, else UserSettingsFolder. Decided once per program folder by
-// really writing there (ProbeWritable); an empty program folder gives an empty folder.
+// really writing there (ProbeWritable); an empty or missing program folder is given back as it is.
 std::wstring SettingsFolder(const std::wstring& programFolder);
 
 }  // namespace platform

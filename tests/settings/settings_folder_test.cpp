@@ -21,10 +21,12 @@ namespace {
 
 constexpr const wchar_t* kKeptFiles[] = {L"prisd.dat", L"cusd.dat", L"keepurl.dat", L"keepcook.dat", L"Ext.txt"};
 
-// Takes the user's settings files away again, for the next test in this prefix.
+// The user's settings folder without the files, before the test and again after it.
 struct UserFolderCleared {
   std::wstring folder = platform::UserSettingsFolder();
-  ~UserFolderCleared() {
+  UserFolderCleared() { Clear(); }
+  ~UserFolderCleared() { Clear(); }
+  void Clear() const {
     for (const wchar_t* name : kKeptFiles) DeleteFileW(platform::JoinPath(folder, name).c_str());
     RemoveDirectoryW(folder.c_str());
   }
