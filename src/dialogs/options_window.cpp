@@ -326,11 +326,13 @@ void OptionsWindow::ShowBossKeyState() {
 
 void OptionsWindow::Accept() {
   // The window stays open with the user's choices, so that they can be saved once the file allows it.
-  if (platform::Result<void> saved = settings::SaveOptions(programFolder_, Read(), bossKey_); !saved) {
+  auto saved = settings::SaveOptions(programFolder_, Read(), bossKey_, writeRun_);
+  if (!saved) {
     toolkit::Tell(Handle(), L"Can't write " + settings::SettingsFile(programFolder_) + L" (" + saved.Reason() +
                                 L"): the options are not saved.");
     return;
   }
+  if (*saved) toolkit::Tell(Handle(), **saved);
   accepted_ = true;
   Close(IDOK);
 }

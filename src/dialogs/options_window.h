@@ -52,6 +52,8 @@ class OptionsWindow : public toolkit::Dialog {
   int Page() const { return page_; }
   // Whether the program runs with administrator rights, asked at load; the system by default.
   void SetAdministratorCheck(std::function<bool()> check) { isAdministrator_ = std::move(check); }
+  // How OK writes the Run entry's value; the system's registry by default.
+  void SetRunValueWriter(settings::RunValueWriter write) { writeRun_ = std::move(write); }
   bool Accepted() const { return accepted_; }
 
  private:
@@ -75,6 +77,7 @@ class OptionsWindow : public toolkit::Dialog {
   bool accepted_ = false;
   int page_ = 0;
   std::function<bool()> isAdministrator_;
+  settings::RunValueWriter writeRun_ = settings::WriteRunValue;
   // Cleaning every user needs administrator rights: without them its box stays hidden, and unchanged.
   bool administrator_ = false;
 };

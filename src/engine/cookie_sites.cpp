@@ -4,6 +4,7 @@
 #include <array>
 #include <cwctype>
 
+#include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
 
@@ -185,7 +186,9 @@ std::wstring StorageFolderHost(const std::wstring& folder) {
   return {};
 }
 
-std::wstring CookieKeepListFile(const std::wstring& programFolder) { return programFolder + L"\\keepcook.dat"; }
+std::wstring CookieKeepListFile(const std::wstring& programFolder) {
+  return platform::SettingsFolder(programFolder) + L"\\keepcook.dat";
+}
 
 KeptSites LoadKeptSites(const std::wstring& keepListFile) {
   KeptSites sites;

@@ -53,6 +53,7 @@ class KeptSites {
 // "IndexedDB\https_mail.example.com_0.indexeddb.leveldb"; empty for any other folder.
 std::wstring StorageFolderHost(const std::wstring& folder);
 
+// "keepcook.dat" in the settings folder of the copy in `programFolder` (platform::SettingsFolder)
 std::wstring CookieKeepListFile(const std::wstring& programFolder);
 // The site entries of a keep-list file; none for a missing one.
 KeptSites LoadKeptSites(const std::wstring& keepListFile);

@@ -52,7 +52,7 @@ std::wstring LinkTarget(const std::wstring& canonical, size_t root, GuardMemo& m
 std::wstring CanonicalTarget(const std::wstring& path, GuardMemo& memo);
 
 // The protected folders by their canonical names, learned once; the program folders, the caller's
-// and the executable's.
+// and the executable's, with the user's settings folder (platform::UserSettingsFolder).
 const std::vector<std::wstring>& ProtectedFolders();
 std::vector<std::wstring> ProgramFolders(const std::wstring& programFolder);
 

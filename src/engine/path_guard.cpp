@@ -11,6 +11,7 @@
 #include "engine/link_check.h"
 #include "platform/files.h"
 #include "platform/program_folder.h"
+#include "platform/settings_folder.h"
 #include "platform/system_folders.h"
 #include "platform/table.h"
 #include "platform/text.h"
@@ -73,6 +74,12 @@ const std::wstring& ExecutableFolder() {
   return executable;
 }
 
+// Where a copy that cannot write its own folder keeps the user's settings: Trellwipe's own as much.
+const std::wstring& UserSettingsFolder() {
+  static const std::wstring settings = CanonicalPath(platform::UserSettingsFolder());
+  return settings;
+}
+
 }  // namespace
 
 namespace guarding {
@@ -86,6 +93,7 @@ std::vector<std::wstring> ProgramFolders(const std::wstring& programFolder) {
   const std::wstring& executable = ExecutableFolder();
   std::vector<std::wstring> folders;
   if (!executable.empty()) folders.push_back(executable);
+  if (!UserSettingsFolder().empty()) folders.push_back(UserSettingsFolder());
   if (!programFolder.empty()) AddCanonical(folders, programFolder);
   return folders;
 }

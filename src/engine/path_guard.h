@@ -21,7 +21,7 @@ enum class Refusal {
   NotAFullPath,     // empty or relative text (a failed lookup gives "Error"), a device path
   DriveRoot,        // a drive or share root
   ProtectedFolder,  // the Windows folder, System32, Program Files, the profiles and every user's profile
-  ProgramFolder,    // the program's own folder or anything in it
+  ProgramFolder,    // the program's own folder or the user's settings folder, or anything in them
   Link,             // a folder that is a link or junction, which no walk starts from
   NoIdentity,       // a folder or file whose identity the system does not tell
 };

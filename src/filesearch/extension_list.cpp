@@ -8,6 +8,7 @@
 #include "engine/path_guard.h"
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
 
@@ -34,7 +35,13 @@ std::vector<std::string> RawLines(const std::string& bytes) {
 }  // namespace
 
 std::wstring ExtensionFile(const std::wstring& programFolder) {
-  return platform::JoinPath(programFolder, kExtensionFileName);
+  const std::wstring folder = platform::SettingsFolder(programFolder);
+  const std::wstring file = platform::JoinPath(folder, kExtensionFileName);
+  // A copy that keeps its settings away from itself starts from the list it ships with.
+  if (!platform::EqualsNoCase(folder, programFolder) && !platform::FileExists(file)) {
+    CopyFileW(platform::JoinPath(programFolder, kExtensionFileName).c_str(), file.c_str(), TRUE);
+  }
+  return file;
 }
 
 bool IsValidExtension(const std::wstring& text) {

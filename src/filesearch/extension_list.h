@@ -1,7 +1,7 @@
 #pragma once
-// The extension list "Ext.txt" in the program folder: the name patterns the search tool offers, one a
-// line in the system's code page. Only valid entries (IsValidExtension) are read; other lines stay in
-// the file untouched.
+// The extension list "Ext.txt" in the settings folder (platform::SettingsFolder): the name patterns
+// the search tool offers, one a line in the system's code page. Only valid entries (IsValidExtension)
+// are read; other lines stay in the file untouched.
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,7 +34,7 @@ platform::Result<void> AppendExtension(const std::wstring& programFolder, const 
 platform::Result<void> WriteDefaultExtensions(const std::wstring& programFolder);
 
 // Drops every line equal to `entry` (letter case counts), duplicates included; every other line,
-// invalid ones too, is kept in order. The new list is written whole to "temp" in the program folder
+// invalid ones too, is kept in order. The new list is written whole to "temp" in the settings folder
 // and then renamed over "Ext.txt" in one step. Does nothing when "Ext.txt" does not exist.
 platform::Result<void> RemoveExtension(const std::wstring& programFolder, const std::wstring& entry);
 

@@ -7,6 +7,7 @@
 #include "engine/regfun.h"
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
 
@@ -23,7 +24,9 @@ std::string StoredLine(std::wstring_view entry) { return platform::Narrow(Withou
 }  // namespace
 
 std::wstring CookieKeepListFile(const std::wstring& programFolder) { return engine::CookieKeepListFile(programFolder); }
-std::wstring UrlKeepListFile(const std::wstring& programFolder) { return programFolder + L"\\keepurl.dat"; }
+std::wstring UrlKeepListFile(const std::wstring& programFolder) {
+  return platform::SettingsFolder(programFolder) + L"\\keepurl.dat";
+}
 
 std::vector<std::wstring> ReadLines(const std::wstring& file) { return platform::ReadTextLines(file); }
 

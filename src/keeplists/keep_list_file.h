@@ -1,6 +1,6 @@
 #pragma once
-// The keep-list files beside the program, "keepcook.dat" (cookies) and "keepurl.dat" (typed URLs),
-// and the current cookies and typed URLs that the keep-list windows offer for keeping.
+// The keep-list files in the settings folder (platform::SettingsFolder), "keepcook.dat" (cookies)
+// and "keepurl.dat" (typed URLs), and the current cookies and typed URLs that the keep-list windows offer for keeping.
 // Keep-list text is in the system's 8-bit code page, one entry per line, each line ended by CR LF.
 #include <windows.h>
 

@@ -5,6 +5,7 @@
 #include "engine/allerase.h"
 #include "platform/files.h"
 #include "platform/format.h"
+#include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
 
@@ -30,7 +31,9 @@ bool IsEntryPath(const std::wstring& path) {
 
 }  // namespace
 
-std::wstring CustomListFile(const std::wstring& programFolder) { return programFolder + L"\\cusd.dat"; }
+std::wstring CustomListFile(const std::wstring& programFolder) {
+  return platform::SettingsFolder(programFolder) + L"\\cusd.dat";
+}
 
 std::vector<CustomEntry> ReadCustomList(const std::wstring& file) {
   std::vector<CustomEntry> entries;

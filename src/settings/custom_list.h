@@ -14,6 +14,7 @@ struct CustomEntry {
   std::wstring type;  // "File" or "Folder"; anything else is left alone
 };
 
+// "cusd.dat" in the settings folder of the copy in `programFolder` (platform::SettingsFolder)
 std::wstring CustomListFile(const std::wstring& programFolder);
 
 // The entries in file order; a line without a tab has an empty type. A line whose path is not a full

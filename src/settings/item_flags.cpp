@@ -1,5 +1,7 @@
 #include "settings/item_flags.h"
 
+#include "platform/settings_folder.h"
+
 namespace settings {
 
 namespace {
@@ -157,6 +159,8 @@ const ItemFlag kItemFlags[] = {
 
 std::span<const ItemFlag> ItemFlags() { return kItemFlags; }
 
-std::wstring SettingsFile(const std::wstring& programFolder) { return programFolder + L"\\prisd.dat"; }
+std::wstring SettingsFile(const std::wstring& programFolder) {
+  return platform::SettingsFolder(programFolder) + L"\\prisd.dat";
+}
 
 }  // namespace settings

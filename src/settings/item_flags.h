@@ -17,7 +17,7 @@ struct ItemFlag {
 
 std::span<const ItemFlag> ItemFlags();
 
-// program folder + "\prisd.dat"
+// "prisd.dat" in the settings folder of the copy in `programFolder` (platform::SettingsFolder)
 std::wstring SettingsFile(const std::wstring& programFolder);
 
 }  // namespace settings

@@ -24,16 +24,6 @@ int StoredHours(const std::wstring& text, int otherwise) {
   return otherwise;
 }
 
-bool WriteRunValue(HKEY root, const std::wstring& text) {
-  platform::RegKey key;
-  if (RegCreateKeyExW(root, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.out(), nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  // A REG_SZ value carries its terminating NUL; without it a reader may run past the end of the text.
-  return RegSetValueExW(key.get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
 void DeleteRunValue(HKEY root) {
   platform::RegKey key;
   if (RegOpenKeyExW(root, kRunKey, 0, KEY_SET_VALUE, key.out()) != ERROR_SUCCESS) return;
@@ -42,18 +32,45 @@ void DeleteRunValue(HKEY root) {
 
 }  // namespace
 
-void SetStartWithWindows(const std::wstring& programFolder, bool on, HKEY machine, HKEY user) {
+LONG WriteRunValue(HKEY root, const std::wstring& text) {
+  platform::RegKey key;
+  LONG status = RegCreateKeyExW(root, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.out(), nullptr);
+  if (status != ERROR_SUCCESS) return status;
+  // A REG_SZ value carries its terminating NUL; without it a reader may run past the end of the text.
+  return RegSetValueExW(key.get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+StartEntry SetStartWithWindows(const std::wstring& programFolder, bool on, HKEY machine, HKEY user,
+                               const RunValueWriter& write) {
   if (!on) {
     DeleteRunValue(machine);
     DeleteRunValue(user);
-    return;
+    return {};
   }
   // One entry only, or the program would start twice.
-  if (WriteRunValue(machine, RunEntryText(programFolder))) {
+  StartEntry entry{StartEntryPlace::Machine, write(machine, RunEntryText(programFolder))};
+  if (entry.machineError == ERROR_SUCCESS) {
     DeleteRunValue(user);
   } else {
-    WriteRunValue(user, RunEntryText(programFolder));
+    entry.place = write(user, RunEntryText(programFolder)) == ERROR_SUCCESS ? StartEntryPlace::UserOnly
+                                                                            : StartEntryPlace::Nowhere;
   }
+  return entry;
+}
+
+std::optional<std::wstring> StartEntryNote(const StartEntry& entry, bool switchedOn) {
+  const bool rights = entry.machineError == ERROR_ACCESS_DENIED;
+  if (entry.place == StartEntryPlace::Nowhere) {
+    return rights ? L"Trellwipe could not set itself to start with Windows: this needs administrator rights."
+                  : L"Trellwipe could not set itself to start with Windows (error " +
+                        std::to_wstring(entry.machineError) + L").";
+  }
+  if (entry.place == StartEntryPlace::UserOnly && rights && switchedOn) {
+    return L"Trellwipe starts with Windows for you only: starting it for every user of this computer needs "
+           L"administrator rights.";
+  }
+  return std::nullopt;
 }
 
 std::vector<std::wstring> StartTimes() {
@@ -180,8 +197,9 @@ void WriteIePages(const std::array<const wchar_t*, 3>& keys, const std::optional
   write(keys[2], L"Start Page", startPage);
 }
 
-platform::Result<void> SaveOptions(const std::wstring& programFolder, const Options& options,
-                                   const BossKeySwitch& bossKey) {
+platform::Result<std::optional<std::wstring>> SaveOptions(const std::wstring& programFolder, const Options& options,
+                                                          const BossKeySwitch& bossKey,
+                                                          const RunValueWriter& writeRun) {
   const std::wstring file = SettingsFile(programFolder);
   settings::inifun::IniBatch batch(file);
   auto store = [&](const wchar_t* key, const std::wstring& value) { batch.Set(kSection, key, value); };
@@ -192,6 +210,8 @@ platform::Result<void> SaveOptions(const std::wstring& programFolder, const Opti
   bool newLetter =
       options.bossKeyLetter != BossKeyLetter(settings::inifun::ReadIniValue(file, kSection, L"bosskeyletter"));
   bool arm = options.bossKey && (!armed || newLetter);
+  const bool switchedOn =
+      options.startup && !settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, L"startup"));
   bool disarm = armed && (!options.bossKey || newLetter);
   if (options.bossKey && !armed) store(L"bosskey", L"1");
   if (!options.bossKey && armed) store(L"bosskey", L"0");
@@ -212,14 +232,19 @@ platform::Result<void> SaveOptions(const std::wstring& programFolder, const Opti
   for (const auto& [key, on] : options.cleanOnClose) store(key.c_str(), Flag(on));
   // The file is the one step that can fail; when it does, the registry and the hot keys stay as they
   // were too, so what the window shows next time is what is in force.
-  if (platform::Result<void> stored = batch.Commit(); !stored) return stored;
+  if (platform::Result<void> stored = batch.Commit(); !stored) {
+    return platform::Failure{stored.Reason(), stored.SystemError()};
+  }
 
   WriteIePages(kIeMainKeys, options.startPageChanged ? std::optional(options.startPage) : std::nullopt,
                options.windowTitleChanged ? std::optional(options.windowTitle) : std::nullopt);
   if (disarm && bossKey.disarm) bossKey.disarm();
   if (arm && bossKey.arm) bossKey.arm(options.bossKeyLetter);
-  SetStartWithWindows(programFolder, options.startup);
-  return {};
+  StartEntry entry =
+      SetStartWithWindows(programFolder, options.startup, HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, writeRun);
+  // The box shows next time what is in force.
+  if (entry.place == StartEntryPlace::Nowhere) settings::inifun::WriteIniValue(file, kSection, L"startup", L"0");
+  return StartEntryNote(entry, switchedOn);
 }
 
 }  // namespace settings

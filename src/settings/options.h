@@ -95,10 +95,25 @@ wchar_t BossKeyLetter(const std::wstring& text);
 // "0:00", "0:30", "1:00" ... "23:30".
 std::vector<std::wstring> StartTimes();
 
+// Sets the Run entry's value under one root's Run key: ERROR_SUCCESS, or the system's error code.
+using RunValueWriter = std::function<LONG(HKEY root, const std::wstring& text)>;
+LONG WriteRunValue(HKEY root, const std::wstring& text);
+
+// Where a Run entry asked for went, and why the machine's key did not take it.
+enum class StartEntryPlace { Machine, UserOnly, Nowhere };
+struct StartEntry {
+  StartEntryPlace place = StartEntryPlace::Machine;
+  LONG machineError = ERROR_SUCCESS;
+};
+
 // Writes or removes the Run entry. A standard user cannot write the machine's Run key; the entry then
 // goes under the user's own, which Windows starts as well. Removing clears both.
-void SetStartWithWindows(const std::wstring& programFolder, bool on, HKEY machine = HKEY_LOCAL_MACHINE,
-                         HKEY user = HKEY_CURRENT_USER);
+StartEntry SetStartWithWindows(const std::wstring& programFolder, bool on, HKEY machine = HKEY_LOCAL_MACHINE,
+                               HKEY user = HKEY_CURRENT_USER, const RunValueWriter& write = WriteRunValue);
+
+// What the options window tells of an entry the machine's key refused: always when it went nowhere,
+// and when it went under the user's key only if the option was switched on just now. None otherwise.
+std::optional<std::wstring> StartEntryNote(const StartEntry& entry, bool switchedOn);
 
 // "C:\Tools\X" gives "\"C:\Tools\X\trellwipe.exe\" min".
 std::wstring RunEntryText(const std::wstring& programFolder);
@@ -112,9 +127,11 @@ Options LoadOptions(const std::wstring& programFolder);
 
 // Stores the flags (the boss key's, and its letter, only when they change), "CleanDays", "CleanTime" and the ages in
 // one replacement of the settings file, then the Internet Explorer values, the boss key's switch and the Run entry.
-// A failure, with nothing stored or switched, when the settings file cannot be written.
-platform::Result<void> SaveOptions(const std::wstring& programFolder, const Options& options,
-                                   const BossKeySwitch& bossKey);
+// A failure, with nothing stored or switched, when the settings file cannot be written; else StartEntryNote, with
+// "startup" stored off when no Run key took the entry.
+platform::Result<std::optional<std::wstring>> SaveOptions(const std::wstring& programFolder, const Options& options,
+                                                          const BossKeySwitch& bossKey,
+                                                          const RunValueWriter& writeRun = WriteRunValue);
 
 // Writes "Start Page" and "Window Title", each when given, under each existing key (an empty text
 // becomes one blank); a key that does not exist is skipped and not created.

@@ -12,6 +12,7 @@
 #include "settings/item_flags.h"
 #include "settings/preserved_value.h"
 #include "support/keyboard_support.h"
+#include "support/message_recorder.h"
 #include "support/test_support.h"
 #include "toolkit/keyboard.h"
 #include "ui/boss_key.h"
@@ -524,5 +525,44 @@ TEST_F(OptionsWindowTest, TheEveryUserBoxShowsOnlyWithAdministratorRightsAndStor
     }
     SendMessageW(options.Control(ids::Command1), BM_CLICK, 0, 0);
     EXPECT_EQ(Stored(L"AllUsers"), administrator ? L"0" : L"1") << administrator;
+  }
+}
+
+// Where no Run key takes the entry, OK says why and the box is stored as it really is, off; the
+// user's own key alone is told once, as the box is ticked, and the machine's key needs no word.
+TEST_F(OptionsWindowTest, OkTellsWhereTheStartWithWindowsEntryCouldNotGo) {
+  const std::wstring refusedEverywhere =
+      L"Trellwipe could not set itself to start with Windows: this needs administrator rights.";
+  const std::wstring userOnly =
+      L"Trellwipe starts with Windows for you only: starting it for every user of this computer needs "
+      L"administrator rights.";
+  const struct {
+    LONG machine, user;
+    const wchar_t* storedBefore;
+    std::wstring told;  // empty: nothing
+    const wchar_t* storedAfter;
+  } cases[] = {
+      {ERROR_SUCCESS, ERROR_SUCCESS, L"0", L"", L"1"},
+      {ERROR_ACCESS_DENIED, ERROR_SUCCESS, L"0", userOnly, L"1"},
+      {ERROR_ACCESS_DENIED, ERROR_SUCCESS, L"1", L"", L"1"},
+      {ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, L"1", refusedEverywhere, L"0"},
+  };
+  for (const auto& c : cases) {
+    Store(L"startup", c.storedBefore);
+    MessageRecorder messages;
+    std::vector<HKEY> written;
+    dialogs::OptionsWindow options(settings::BossKeySwitch{}, program.Path());
+    options.SetRunValueWriter([&](HKEY root, const std::wstring&) {
+      written.push_back(root);
+      return root == HKEY_LOCAL_MACHINE ? c.machine : c.user;
+    });
+    ASSERT_TRUE(options.Create(nullptr, false));
+    CheckDlgButton(options.Handle(), ids::Check2, BST_CHECKED);
+    SendMessageW(options.Control(ids::Command1), BM_CLICK, 0, 0);
+    EXPECT_TRUE(options.Accepted());
+    EXPECT_EQ(written.front(), HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(messages.Texts(), c.told.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.told})
+        << c.machine << c.storedBefore;
+    EXPECT_EQ(Stored(L"startup"), c.storedAfter) << c.machine << c.user;
   }
 }

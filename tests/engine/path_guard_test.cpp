@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "support/test_support.h"
 
@@ -108,6 +109,7 @@ TEST(PathGuard, DecidesOnTheCanonicalFormOfEverySpelling) {
       {program.Path(), Refusal::ProgramFolder},
       {ShortName(program.Path()) + L"\\PLUS-IN", Refusal::ProgramFolder},
       {program / L"prisd.dat", Refusal::ProgramFolder},
+      {platform::UserSettingsFolder() + L"\\keepcook.dat", Refusal::ProgramFolder},
       {L"Error\\Cache", Refusal::NotAFullPath},
       {programFiles + L"\\Example", Refusal::None},
       {windows + L"\\Temp", Refusal::None},
