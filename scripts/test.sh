@@ -40,7 +40,7 @@ fi
 
 # The whole suite runs, beside the tests, one after another: the installed program cleaning on its
 # own under a virtual screen, the run command on a fresh build folder, the packages installed and
-# removed, and the format of the sources. Those mostly wait on Wine or take seconds, so their output
+# removed (the per-user ones, then the per-machine MSI), and the format of the sources. Those mostly wait on Wine or take seconds, so their output
 # is held until the tests and the heap pass (the tests of the logic once more with Wine's heap
 # checking on) have said what they found. Any failure fails the run at its end.
 checks_log="$sandbox/checks.log"
@@ -48,7 +48,7 @@ checks_log="$sandbox/checks.log"
   start=$SECONDS
   status=0
   "$top/scripts/end-to-end.sh" "$build" && "$top/scripts/fresh-run-check.sh" &&
-    "$top/scripts/package-check.sh" "$build" || status=$?
+    "$top/scripts/package-check.sh" "$build" && "$top/scripts/msi-check.sh" "$build" || status=$?
   "$top/scripts/format-check.sh" || status=1
   took=$((SECONDS - start))
   printf 'end-to-end, fresh-run, package and format checks: %dm%02ds\n' $((took / 60)) $((took % 60))
