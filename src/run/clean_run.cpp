@@ -24,6 +24,7 @@ constexpr wchar_t kComplete[] = L"Task complete Successfully!";
 // A run with no item ticked ran nothing: it says so rather than report a success.
 constexpr wchar_t kNothingTicked[] = L"Nothing was cleaned: no item is ticked in Clean Settings.";
 constexpr wchar_t kStoppedEnd[] = L"Task stopped: the cleaning was stopped before its end.";
+constexpr wchar_t kStarted[] = L"Cleaning started. Esc or Cancel stops it.";
 
 SYSTEMTIME LocalNow() {
   SYSTEMTIME now;
@@ -228,7 +229,7 @@ bool CleanRun::CleanNow(RunEnd end) {
   view_.EnableStartCommands(false);
   view_.ClearRows();
   view_.SetProgress(kStartProgress);
-  view_.SetStatusLine(L"");
+  view_.AnnounceStatusLine(kStarted);
 
   lastReport_ = {};
   engine::RunRecorder recorder(lastReport_);
@@ -295,7 +296,8 @@ void CleanRun::EndOfRun(RunEnd end) {
   // What the keep lists kept was meant to stay: the end names it apart.
   if (!nothing) last += KeptNote();
   view_.AddNoteRow(last);
-  view_.SetStatusLine(last);
+  // The status line adds what went, so that the end read out carries the run's totals.
+  view_.AnnounceStatusLine(nothing ? last : last + L" Erased: " + engine::MeasuredFigures(lastReport_.Totals()) + L".");
   TellEnd(stopped, nothing, leaving, last);
 
   settings::LastRun stored = settings::LoadLastRun(settingsFile_);

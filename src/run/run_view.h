@@ -37,6 +37,8 @@ class RunView {
   virtual void SetRowFigures(const engine::ItemReport& item) = 0;
   virtual void SetProgress(int value) = 0;
   virtual void SetStatusLine(const std::wstring& text) = 0;
+  // The status line at the start and the end of a run, which a screen reader reads out unasked.
+  virtual void AnnounceStatusLine(const std::wstring& text) { SetStatusLine(text); }
   virtual void PumpMessages() = 0;
   virtual void FocusMainWindow() = 0;
   // An information message box; returns when it was closed.

@@ -137,6 +137,8 @@ void MainWindow::Execute(UINT command) {
       if (Clean(run::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
       break;
     case kTrayCleanShutdownCommand: CleanThenShutDown(); break;
+    // Esc, which the dialog manager sends as IDCANCEL, stops a run as Cancel does; outside one it does nothing.
+    case IDCANCEL:
     case kCancelCommand: run_->Stop(run::StopReason::User); break;
     case kCleanSettingsCommand: actions_.openSettings(hwnd_, programFolder_); break;
     case kCleanOptionsCommand:

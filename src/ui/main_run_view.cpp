@@ -5,6 +5,7 @@
 #include "platform/format.h"
 #include "run/item_context.h"
 #include "toolkit/list_view.h"
+#include "toolkit/live_region.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/messages.h"
 #include "ui/boss_key.h"
@@ -30,10 +31,10 @@ void MainWindow::Preview() {
   ClearRows();
   AddPreviewRows(report);
   engine::ReportTotals totals = report.Totals();
-  SetStatusLine((report.stopped ? L"Preview stopped: " : L"Preview: ") + std::to_wstring(report.items.size()) +
-                L" items, " + std::to_wstring(totals.files) + L" files, " + platform::Megabytes(totals.bytes) +
-                L" MB, " + std::to_wstring(totals.registryEntries) + L" registry entries. Nothing was erased." +
-                engine::TooNewSummary(totals));
+  AnnounceStatusLine((report.stopped ? L"Preview stopped: " : L"Preview: ") + std::to_wstring(report.items.size()) +
+                     L" items, " + std::to_wstring(totals.files) + L" files, " + platform::Megabytes(totals.bytes) +
+                     L" MB, " + std::to_wstring(totals.registryEntries) + L" registry entries. Nothing was erased." +
+                     engine::TooNewSummary(totals));
   previewSeen_ = previewSeen_ || !report.stopped;
   previewReport_ = std::move(report);
   previewShown_ = true;
@@ -83,6 +84,11 @@ void MainWindow::SetBusyCursor(bool busy) {
 void MainWindow::EnableStartCommands(bool enabled) {
   // What starts a run waits while one is under way; Cancel, which stops it, is there only then.
   const UINT state = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
+  // A button greyed with the focus leaves the keyboard nowhere: the focus goes to the one that comes on.
+  const HWND focus = GetFocus();
+  EnableWindow(enabled ? start_ : cancel_, TRUE);
+  const bool focusGreys = enabled ? focus == cancel_ : (focus == start_ || focus == preview_);
+  if (focusGreys) SetFocus(enabled ? start_ : cancel_);
   EnableWindow(start_, enabled);
   EnableWindow(preview_, enabled);
   EnableWindow(cancel_, !enabled);
@@ -148,6 +154,11 @@ void MainWindow::SetRowFigures(const engine::ItemReport& item) {
 void MainWindow::SetProgress(int value) { SendMessageW(progress_, PBM_SETPOS, value, 0); }
 
 void MainWindow::SetStatusLine(const std::wstring& text) { SetWindowTextW(status_, text.c_str()); }
+
+void MainWindow::AnnounceStatusLine(const std::wstring& text) {
+  SetStatusLine(text);
+  toolkit::AnnounceText(status_);
+}
 
 void MainWindow::PumpMessages() {
   toolkit::PumpWaitingMessages([this](MSG& message) { return TranslateShortcut(message); });

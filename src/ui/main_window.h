@@ -136,6 +136,7 @@ class MainWindow : public run::RunView {
   void SetRowFigures(const engine::ItemReport& item) override;
   void SetProgress(int value) override;
   void SetStatusLine(const std::wstring& text) override;
+  void AnnounceStatusLine(const std::wstring& text) override;
   void PumpMessages() override;
   void FocusMainWindow() override;
   void ShowInformation(const std::wstring& title, const std::wstring& text) override;

@@ -108,6 +108,13 @@ void DrawPictogram(HDC dc, const Pictogram& pictogram, const RECT& glyph, UINT d
   }
 }
 
+// The tip of an unavailable image says why.
+void SupplyTip(NMTTDISPINFOW& tip, HWND tips, std::vector<std::wstring>& reasons) {
+  if (tip.hdr.hwndFrom == tips && tip.hdr.code == TTN_GETDISPINFOW && tip.hdr.idFrom < reasons.size()) {
+    tip.lpszText = reasons[tip.hdr.idFrom].data();
+  }
+}
+
 }  // namespace
 
 std::span<const NavigationImage> NavigationImages() { return kImages; }
@@ -238,18 +245,15 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       PlaceTips();
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
-    case WM_NOTIFY: {
-      auto* tip = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-      if (tip->hdr.hwndFrom == tips_.get() && tip->hdr.code == TTN_GETDISPINFOW &&
-          tip->hdr.idFrom < unavailable_.size()) {
-        tip->lpszText = unavailable_[tip->hdr.idFrom].data();
-      }
-      return 0;
-    }
+    case WM_NOTIFY: SupplyTip(*reinterpret_cast<NMTTDISPINFOW*>(lParam), tips_.get(), unavailable_); return 0;
     case WM_SETFOCUS:
       toolkit::DrawnItemsAccessible::NotifyFocus(hwnd_, focused_);
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
+    case WM_UPDATEUISTATE:
+      // Windows hides the focus rectangle until the keyboard is used, and shows it from then on.
+      DefWindowProcW(hwnd_, message, wParam, lParam);
+      [[fallthrough]];
     case WM_KILLFOCUS: InvalidateRect(hwnd_, nullptr, TRUE); return 0;
     case WM_GETOBJECT: return accessible_.Answer(hwnd_, *this, L"Navigation", ROLE_SYSTEM_TOOLBAR, wParam, lParam);
     case WM_DESTROY: accessible_.Detach(); return 0;
@@ -265,6 +269,7 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);
     case WM_PAINT: return toolkit::PaintWindow(hwnd_, [this](HDC dc) { Paint(dc); });
+    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -323,7 +328,7 @@ void NavigationBar::Paint(HDC dc) {
     DrawTextW(dc, kImages[i].caption, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     SetTextColor(dc, oldColour);
     if (i == hovered_) FrameRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));
-    if (i == focused_ && GetFocus() == hwnd_) {
+    if (i == focused_ && GetFocus() == hwnd_ && !(SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
       RECT focus = rect;
       InflateRect(&focus, -toolkit::Scale(2, dpi_), -toolkit::Scale(2, dpi_));
       DrawFocusRect(dc, &focus);

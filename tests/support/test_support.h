@@ -147,6 +147,7 @@ class RecordingView : public run::RunView {
   std::vector<Row> rows;
   std::vector<int> progress;
   std::vector<std::wstring> statusLines;
+  std::vector<std::wstring> announced;  // the status lines a screen reader is to read out
   std::vector<std::pair<std::wstring, std::wstring>> messages;
   std::vector<run::NotificationRequest> notifications;
   std::wstring lastClean, totals, statisticsTip;
@@ -170,6 +171,10 @@ class RecordingView : public run::RunView {
   }
   void SetProgress(int value) override { progress.push_back(value); }
   void SetStatusLine(const std::wstring& text) override { statusLines.push_back(text); }
+  void AnnounceStatusLine(const std::wstring& text) override {
+    announced.push_back(text);
+    SetStatusLine(text);
+  }
   void PumpMessages() override { ++pumps; }
   void FocusMainWindow() override { ++focuses; }
   void ShowInformation(const std::wstring& title, const std::wstring& text) override {

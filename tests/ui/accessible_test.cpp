@@ -10,9 +10,12 @@
 #include "platform/com_ptr.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
+#include "settings/inifun.h"
 #include "support/every_dialog.h"
 #include "support/keyboard_support.h"
+#include "support/message_recorder.h"
 #include "support/test_support.h"
+#include "toolkit/live_region.h"
 #include "ui/main_commands.h"
 #include "ui/main_window.h"
 
@@ -119,6 +122,36 @@ TEST_F(AccessibleMainWindow, TheNavigationBarIsAToolBarOfNamedButtonsTheCurrentP
   // An object a screen reader keeps after the window is gone answers, but with nothing.
   window.reset();
   EXPECT_EQ(object.get()->get_accChildCount(&count), RPC_E_DISCONNECTED);
+}
+
+// The status line's text as each of its live-region events arrives (after the event: Wine delivers
+// them when the thread next looks at its messages, and calls no in-context hook).
+HWND statusHeard = nullptr;
+std::vector<std::wstring> heardStatus;
+void CALLBACK HearStatus(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  if (hwnd == statusHeard && object == OBJID_CLIENT && child == CHILDID_SELF) {
+    heardStatus.push_back(platform::WindowText(hwnd));
+  }
+}
+
+// A cleaning raises the status line's live-region event at its start and at its end, when the line
+// holds the totals; the items between pass unannounced.
+TEST_F(AccessibleMainWindow, TheStatusLineIsALiveRegionAtTheStartAndTheEndOfACleaning) {
+  TempFolder data;
+  MakeFile(data / L"trace.txt", 524288);
+  WriteText(program / L"cusd.dat", platform::Narrow(data / L"trace.txt") + "\tFile\r\n");
+  settings::inifun::WriteIniValue(program / L"prisd.dat", L"Custom", L"Custom", L"1");
+  MessageRecorder messages;
+  statusHeard = window->StatusLine();
+  heardStatus.clear();
+  HWINEVENTHOOK hook = SetWinEventHook(toolkit::kLiveRegionChanged, toolkit::kLiveRegionChanged, nullptr, HearStatus,
+                                       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  SendMessageW(window->StartButton(), BM_CLICK, 0, 0);
+  PumpAll();
+  UnhookWinEvent(hook);
+  ASSERT_EQ(heardStatus.size(), 2u);
+  EXPECT_EQ(heardStatus.back(), L"Task complete Successfully! Erased: 1 file, 0.50 MB, 0 registry entries.");
 }
 
 // The controls of `window` a user can reach with Tab (on any page) that a screen reader finds no name

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "dialogs/about_window.h"
 #include "dialogs/details_window.h"
 #include "platform/window_text.h"
+#include "support/every_dialog.h"
 #include "support/keyboard_support.h"
 #include "support/test_support.h"
 #include "ui/main_commands.h"
@@ -186,6 +188,53 @@ TEST(MainWindowKeys, TheNavigationBarMovesWithTheArrowsAndOpensWithEnterOrSpace)
   EXPECT_EQ(bar.Focused(), 3);
 }
 
+// Answers WM_QUERYUISTATE with the flags at `state`, as Windows does once it hides focus cues (Wine
+// never does: it always answers 0).
+LRESULT CALLBACK AnswerUiState(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR state) {
+  if (message == WM_QUERYUISTATE) return *reinterpret_cast<const LRESULT*>(state);
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// The focused image wears the dotted rectangle, except while Windows hides focus cues (until the
+// keyboard is first used); only that image's pixels change.
+TEST(MainWindowKeys, TheFocusedNavigationImageShowsAFocusRectangleUnlessFocusCuesAreHidden) {
+  KeyboardMainWindow main;
+  const ui::NavigationBar& bar = main.window->Navigation();
+  ShowWindow(main.Handle(), SW_SHOW);
+  SetForegroundWindow(main.Handle());
+  LRESULT uiState = UISF_HIDEFOCUS;
+  SetWindowSubclass(main.Navigation(), AnswerUiState, 1, reinterpret_cast<DWORD_PTR>(&uiState));
+  RECT client;
+  GetClientRect(main.Navigation(), &client);
+  auto picture = [&] {
+    Canvas canvas({client.right, client.bottom});
+    SendMessageW(main.Navigation(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+    std::vector<DWORD> pixels;
+    for (int y = 0; y < client.bottom; ++y) {
+      for (int x = 0; x < client.right; ++x) pixels.push_back(canvas.Pixel(x, y));
+    }
+    return pixels;
+  };
+  SetFocus(main.window->WebLink());
+  const std::vector<DWORD> unfocused = picture();
+  SetFocus(main.Navigation());
+  EXPECT_TRUE(picture() == unfocused);
+  uiState = 0;
+  const std::vector<DWORD> focused = picture();
+  const RECT image = bar.ImageRect(bar.Focused());
+  size_t changed = 0, outside = 0;
+  for (size_t i = 0; i < focused.size(); ++i) {
+    if (focused[i] == unfocused[i]) continue;
+    ++changed;
+    const POINT at = {static_cast<LONG>(i % client.right), static_cast<LONG>(i / client.right)};
+    if (!PtInRect(&image, at)) ++outside;
+  }
+  EXPECT_GT(changed, 0u);
+  EXPECT_EQ(outside, 0u);
+  RemoveWindowSubclass(main.Navigation(), AnswerUiState, 1);
+  ShowWindow(main.Handle(), SW_HIDE);
+}
+
 TEST(MainWindowKeys, MessagesOfOtherWindowsAreNotTakenAndADestroyedWindowIsForgotten) {
   std::optional<KeyboardMainWindow> main(std::in_place);
   platform::Window other(CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
@@ -252,6 +301,30 @@ TEST(AboutWindowKeys, TheLinkThenOkAndBothEnterAndEscapeClose) {
     EXPECT_TRUE(Feed(window.Handle(), KeyDown(ok, key)));
     EXPECT_EQ(window.Handle(), nullptr) << key;
     EXPECT_EQ(opened, std::vector<std::wstring>{});
+  }
+}
+
+// Esc closes every window (a question on the way answered No); Enter presses the default button,
+// which closes the windows where it confirms and leaves open those where it starts their work.
+TEST(DialogKeys, EscapeClosesEveryWindowAndEnterPressesItsDefaultButton) {
+  const std::map<std::string, bool> enterCloses = {
+      {"Cleaning Settings", true}, {"Options", true},        {"About", true},           {"New rules", true},
+      {"Cookies", true},           {"Addresses", false},     {"Search & Erase", false}, {"Extensions", false},
+      {"Papermill", false},        {"first cleaning", true}, {"details", true},
+  };
+  TempFolder program;
+  MessageRecorder messages;
+  messages.answer = IDCANCEL;
+  for (const auto& [name, make] : EveryWindow(program)) {
+    ASSERT_EQ(enterCloses.count(name), 1u) << name;
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+      auto dialog = make();
+      ASSERT_TRUE(dialog->Create(nullptr, false)) << name;
+      HWND first = GetNextDlgTabItem(dialog->Handle(), nullptr, FALSE);
+      EXPECT_TRUE(Feed(dialog->Handle(), KeyDown(first, key))) << name;
+      PumpAll();
+      EXPECT_EQ(dialog->Handle() == nullptr, key == VK_ESCAPE || enterCloses.at(name)) << name << ", key " << key;
+    }
   }
 }
 

@@ -13,14 +13,19 @@
 #include <vector>
 
 #include "catalogue/running_programs.h"
+#include "dialogs/selection_controls.h"
+#include "dialogs/selection_window.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "settings/selection_layout.h"
 #include "settings/window_place.h"
 #include "support/loopback_server.h"
 #include "support/test_support.h"
+#include "toolkit/keyboard.h"
+#include "toolkit/message_pump.h"
 #include "ui/main_commands.h"
 #include "ui/splash_window.h"
 
@@ -40,6 +45,7 @@ struct RecordedWindow {
     actions.openSettings = [this](HWND owner, const std::wstring& programFolder) {
       calls.push_back(L"settings " + programFolder);
       owners.push_back(owner);
+      if (onSettings) onSettings(owner, programFolder);
     };
     actions.openOptions = [this](HWND owner, HWND main, const std::wstring&) {
       calls.push_back(L"options");
@@ -98,6 +104,7 @@ struct RecordedWindow {
   }
 
   MessageRecorder messages;
+  std::function<void(HWND owner, const std::wstring& programFolder)> onSettings;
   std::function<void()> onOptions;
   bool optionsAnswer = false;
   UINT menuAnswer = 0;
@@ -149,7 +156,8 @@ TEST(MainWindow, StartButtonRunsACleaningIntoTheResultList) {
   EXPECT_EQ(ListViewText(window.ResultList(), 0, 1), L"Done");
   EXPECT_EQ(ListViewText(window.ResultList(), 1, 0), L"Task complete Successfully!");
   EXPECT_EQ(SendMessageW(window.Progress(), PBM_GETPOS, 0, 0), 100);
-  EXPECT_EQ(WindowText(window.StatusLine()), L"Task complete Successfully!");
+  EXPECT_EQ(WindowText(window.StatusLine()),
+            L"Task complete Successfully! Erased: 0 files, 0.00 MB, 0 registry entries.");
   EXPECT_TRUE(IsWindowEnabled(window.StartButton()));
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].caption, L"Task Complete");
@@ -237,7 +245,7 @@ TEST(MainWindow, ResultRowsCarryTheFiguresAndWhatWasLeftBehind) {
   for (const auto& [row, column, text] : cells) {
     EXPECT_EQ(ListViewText(list, row, column), text) << row << "," << column;
   }
-  EXPECT_EQ(WindowText(window.StatusLine()), last);
+  EXPECT_EQ(WindowText(window.StatusLine()), std::wstring(last) + L" Erased: 1 file, 0.50 MB, 0 registry entries.");
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].caption, L"Task Complete");
 }
@@ -999,6 +1007,83 @@ class ResponsivenessProbe {
   LARGE_INTEGER last_{};
 };
 
+// Keys as a user types them, one step on each tick of a timer that whichever message loop runs
+// handles (the program's, a modal window's, a run's): a step waits until it is `ready`, posts its key
+// to the control with the focus (or, with none, to the active window as Windows does), and is over
+// once `done`; a repeated step types again on each tick until then. When all are over, or one waits
+// past every reasonable time, the program's loop is ended.
+class KeyScript {
+ public:
+  struct Step {
+    const char* what;
+    std::function<bool()> ready;  // none: at once
+    WPARAM key;
+    bool repeat;
+    std::function<bool()> done;
+  };
+  explicit KeyScript(std::vector<Step> steps) : steps_(std::move(steps)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 20, Tick);
+  }
+  ~KeyScript() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  // The step that never came to its end, empty when every one did.
+  std::string stuck;
+
+ private:
+  static constexpr int kPatience = 3000;
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    KeyScript& self = *current_;
+    if (self.next_ == self.steps_.size()) return;
+    const Step& step = self.steps_[self.next_];
+    if (step.done()) {
+      self.typed_ = false;
+      self.waited_ = 0;
+      if (++self.next_ == self.steps_.size()) PostQuitMessage(0);
+      return;
+    }
+    if (++self.waited_ > kPatience) {
+      self.stuck = step.what;
+      self.next_ = self.steps_.size();
+      PostQuitMessage(0);
+      return;
+    }
+    if ((self.typed_ && !step.repeat) || (step.ready && !step.ready())) return;
+    HWND target = GetFocus();
+    const bool focused = target != nullptr;
+    if (!focused) target = GetActiveWindow();
+    PostMessageW(target, focused ? WM_KEYDOWN : WM_SYSKEYDOWN, step.key, 1);
+    PostMessageW(target, focused ? WM_KEYUP : WM_SYSKEYUP, step.key, 0xC0000001);
+    self.typed_ = true;
+  }
+  static inline KeyScript* current_ = nullptr;
+  std::vector<Step> steps_;
+  size_t next_ = 0;
+  bool typed_ = false;
+  int waited_ = 0;
+  UINT_PTR timer_ = 0;
+};
+
+// The button of a window, or of a page inside it, that shows this text.
+HWND ButtonShowing(HWND window, const std::wstring& text) {
+  struct Search {
+    std::wstring text;
+    HWND found;
+  } search{text, nullptr};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM out) {
+        auto& search = *reinterpret_cast<Search*>(out);
+        if (toolkit::WithoutMnemonic(WindowText(child)) != search.text) return TRUE;
+        search.found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 // A custom folder of many files, ticked to go.
 class LongRun : public ::testing::Test {
  protected:
@@ -1046,6 +1131,70 @@ class LongRun : public ::testing::Test {
 };
 
 }  // namespace
+
+// A whole cleaning by keys alone: the first cleaning's question, the details of a row, a tick in the
+// cleaning settings, and a long cleaning stopped with Esc.
+TEST_F(LongRun, AWholeCleaningIsDrivenByTheKeyboardAlone) {
+  const std::wstring settings = NewUsersSelection(program);
+  Prepare(3000);
+  settings::inifun::WriteIniValue(settings, L"Custom", L"Custom", L"0");
+  RecordedWindow window(program.Path());
+  window.onSettings = [](HWND owner, const std::wstring& folder) { dialogs::ShowCleaningSettings(owner, folder); };
+  const ui::NavigationBar& bar = window->Navigation();
+  auto focusIs = [](HWND control) { return [control] { return GetFocus() == control; }; };
+  auto question = [] { return FindWindowW(L"#32770", L"The first cleaning"); };
+  auto settingsWindow = [] { return FindWindowW(L"#32770", L"Cleaning Settings"); };
+  auto focusIn = [](std::function<HWND()> dialog) {
+    return [dialog] { return dialog() && IsChild(dialog(), GetFocus()); };
+  };
+  auto boxes = [&](size_t count) { return [&window, count] { return window.Boxes().size() == count; }; };
+  HWND list = window->ResultList();
+  auto customBox = [&] { return ButtonShowing(settingsWindow(), L"Custom Clean Items"); };
+  auto tabs = [&] { return GetDlgItem(settingsWindow(), dialogs::kOuterTabsId); };
+  KeyScript user({
+      {"Down to Status", nullptr, VK_DOWN, true, [&] { return bar.Focused() == 2; }},
+      {"Enter shows the status page", nullptr, VK_RETURN, false,
+       [&] { return window->CurrentPage() == ui::MainWindow::Page::Status; }},
+      {"Tab to Start Cleaning", nullptr, VK_TAB, true, focusIs(window->StartButton())},
+      {"Enter asks the first cleaning's question", nullptr, VK_RETURN, false, [&] { return question() != nullptr; }},
+      {"Enter answers Clean", focusIn(question), VK_RETURN, false, boxes(1)},
+      {"Tab to the results", nullptr, VK_TAB, true, focusIs(list)},
+      {"Home selects the first row", nullptr, VK_HOME, false,
+       [&] { return ListView_GetNextItem(list, -1, LVNI_SELECTED) == 0; }},
+      {"Enter opens its details", nullptr, VK_RETURN, false, [&] { return window.calls.size() == 1; }},
+      {"Tab to the navigation bar", nullptr, VK_TAB, true, focusIs(window->Navigation().Handle())},
+      {"Up to Settings", nullptr, VK_UP, true, [&] { return bar.Focused() == 1; }},
+      {"Enter opens the cleaning settings", nullptr, VK_RETURN, false, focusIn(settingsWindow)},
+      {"Tab to the tabs", nullptr, VK_TAB, true, [&] { return GetFocus() == tabs(); }},
+      {"Right to Custom Item", nullptr, VK_RIGHT, true,
+       [&] { return TabCtrl_GetCurSel(tabs()) == settings::kCustomItemTab; }},
+      {"Tab to Custom Clean Items", nullptr, VK_TAB, true, [&] { return GetFocus() == customBox(); }},
+      {"Space ticks it", nullptr, VK_SPACE, false,
+       [&] { return SendMessageW(customBox(), BM_GETCHECK, 0, 0) == BST_CHECKED; }},
+      {"Enter saves the settings", nullptr, VK_RETURN, false, [&] { return settingsWindow() == nullptr; }},
+      {"Tab to Start Cleaning", nullptr, VK_TAB, true, focusIs(window->StartButton())},
+      {"Enter starts the long cleaning", nullptr, VK_RETURN, false,
+       [&] {
+         // The custom item runs after the items the new user's selection ticked.
+         const auto& items = window->Run().LastReport().items;
+         return window->Run().Running() && !items.empty() && items.back().files.size() >= 300;
+       }},
+      {"Esc stops it", nullptr, VK_ESCAPE, false, boxes(2)},
+  });
+  ShowWindow(window.Handle(), SW_SHOW);
+  SetForegroundWindow(window.Handle());
+  SetFocus(window.Handle());
+  toolkit::RunMessageLoop([&](MSG& message) { return window->TranslateShortcut(message); });
+
+  EXPECT_EQ(user.stuck, "");
+  EXPECT_EQ(window.calls,
+            (std::vector<std::wstring>{L"details Windows Clipboard - Result", L"settings " + program.Path()}));
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Custom", L"Custom"), L"1");
+  EXPECT_EQ(window.Boxes(), (std::vector<std::wstring>{L"Task Complete", L"Task Stopped"}));
+  EXPECT_EQ(window->Run().Stopped(), run::StopReason::User);
+  EXPECT_GT(ExpectLeftExactlyWhatWasNotReached(window), 0u);
+  ShowWindow(window.Handle(), SW_HIDE);
+}
 
 TEST_F(LongRun, TheWindowAnswersThroughoutAndCancelStopsAtTheNextFile) {
   Prepare(20000);
