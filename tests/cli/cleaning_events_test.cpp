@@ -140,9 +140,10 @@ Cleaned CleanCustomItems(const TempFolder& program, const std::vector<settings::
 
 TEST(CleaningEvents, ACleaningWritesOneInformationEventWithTheFiguresOfItsRun) {
   TempFolder program, own;
-  MakeFile(own / L"notes.txt", 777);
-  MakeFile(own / L"Drafts\\a.doc", 10);
-  MakeFile(own / L"Drafts\\deep\\b.doc", 20);
+  for (const auto& [name, size] :
+       {std::pair{L"notes.txt", 777}, std::pair{L"Drafts\\a.doc", 10}, std::pair{L"Drafts\\deep\\b.doc", 20}}) {
+    MakeFile(own / name, size);
+  }
   const Cleaned cleaned = CleanCustomItems(program, {{own / L"notes.txt", L"File"}, {own / L"Drafts", L"Folder"}});
   ASSERT_EQ(cleaned.events.size(), 1u);
   const WrittenEvent& event = cleaned.events[0];
