@@ -70,6 +70,12 @@ done <"$sandbox/expected.txt"
 sendto=$(unix_of '%APPDATA%')'/Microsoft/Windows/SendTo/Papermill File Shredder.lnk'
 [ ! -e "$sendto" ] || fail "the \"Send to\" shortcut was made without being chosen"
 win reg query "$uninstall_key" /v DisplayVersion | grep -q "$version" || fail "no uninstall entry for $version"
+# Under Wine the per-user installer has the rights to register the event source: it must have.
+event_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Trellwipe'
+message_file=$(win reg query "$event_key" /v EventMessageFile)
+grep -q 'REG_EXPAND_SZ' <<<"$message_file" && grep -qiF "$folder_win\trellwipe.exe" <<<"$message_file" ||
+  fail "no event source with the installed message file"
+win reg query "$event_key" /v TypesSupported | grep -qi 'REG_DWORD *0x7' || fail "the event source lacks TypesSupported=7"
 
 # The installed program, started with Windows, cleans on its own and is ended through Exit.
 sample_selection "$folder/prisd.dat"
@@ -131,6 +137,7 @@ for root in HKCU HKLM; do
   ! win reg query "$root\\$run_key" /v Trellwipe >/dev/null || fail "the uninstaller left the $root Run value"
 done
 ! win reg query "$uninstall_key" >/dev/null || fail "the uninstaller left its uninstall entry"
+! win reg query "$event_key" >/dev/null || fail "the uninstaller left the event source"
 
 # Installed again and removed with its settings: only what the user put there stays.
 install_setup

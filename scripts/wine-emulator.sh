@@ -91,13 +91,14 @@ sandbox_env "$sandbox"
       printf 'PROGRAM\n%.0s' {1..1024} >"$WINEPREFIX/drive_c/windows/system32/trellwipe-victim.dll"
       ln -s "$WINEPREFIX/drive_c/windows/system32/trellwipe-victim.dll" "$fixture/profile/places.sqlite"
       ;;
-    window_fit | '') ;;
+    window_fit | wine_channels | '') ;;
     *) echo "wine-emulator: no fixture named $fixture_name" >&2; exit 2 ;;
   esac
   # The tests of files in use start this program, built beside them, as the second process that
   # holds a file open; a Windows process cannot name the build folder outside drive C:.
-  # Papermill.exe, which the console tests start, and the fake browser come the same way.
-  for program in trellwipe_file_holder.exe Papermill.exe trellwipe_fake_browser.exe; do
+  # Papermill.exe and trellwipe-cli.exe, which the console tests start, and the fake browser come the
+  # same way.
+  for program in trellwipe_file_holder.exe Papermill.exe trellwipe-cli.exe trellwipe_fake_browser.exe; do
     if [ -f "$(dirname "$1")/$program" ]; then cp "$(dirname "$1")/$program" "$fixture/"; fi
   done
 ) 9>"$sandbox/.lock"
@@ -116,7 +117,13 @@ fi
 # each test or until its timeout. The output goes to a file instead, shown to ctest while the test
 # runs and until it ends (tail --pid: the test keeps this script's process id). The heap check
 # collects what Wine reports there.
-output=$(mktemp "$sandbox/test-output.XXXXXX")
+# The tests of what Wine prints on its channels read it back from drive C:.
+if [ "$fixture_name" = wine_channels ]; then
+  output=$(mktemp "$WINEPREFIX/drive_c/wine-output.XXXXXX")
+  export TRELLWIPE_WINE_OUTPUT="C:\\${output##*/}"
+else
+  output=$(mktemp "$sandbox/test-output.XXXXXX")
+fi
 {
   tail -s 0.05 --pid=$$ -n +1 -f "$output"
   [ -z "${TRELLWIPE_WINE_LOG:-}" ] || cat "$output" >>"$TRELLWIPE_WINE_LOG"

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/closing_browsers.h"
 #include "catalogue/rules.h"
 #include "keeplists/keep_list_file.h"
 #include "platform/files.h"
@@ -17,6 +18,7 @@
 #include "run/item_context.h"
 #include "settings/default_selection.h"
 #include "settings/item_flags.h"
+#include "settings/policies.h"
 
 namespace cli {
 
@@ -474,6 +476,9 @@ int CleanOrPreview(const Arguments& arguments, const std::wstring& programFolder
   run::CleanRun run(view, programFolder, values, catalogue::Stages());
   run.SetUsers(arguments.allUsers ? run::Users::Every : run::Users::Current);
   if (isAdministrator) run.SetAdministratorCheck(isAdministrator);
+  std::vector<std::wstring> closeOptions;
+  for (const catalogue::ClosingBrowser* browser : catalogue::ClosingBrowsers()) closeOptions.push_back(browser->key);
+  run.SetPolicyErrors(settings::ReadPolicies(closeOptions).ignored);
   if (arguments.only) {
     run.SetItemChoice(
         [&](const std::wstring& section, const std::wstring& key) { return IsChosen(arguments, section, key); });
@@ -489,7 +494,7 @@ int CleanOrPreview(const Arguments& arguments, const std::wstring& programFolder
     if (arguments.action == Action::Preview || unsavedClean) {
       preview = *run.Preview();
     } else {
-      run.CleanNow(true);
+      run.CleanNow(run::RunEnd::Notification, run::Trigger::Console);
     }
   }
   if (unsavedClean && !preview.stopped) {

@@ -59,6 +59,7 @@ using Pen = Unique<ClosedBy<HPEN, DeleteObject>>;       // CreatePen or ExtCreat
 using Icon = Unique<ClosedBy<HICON, DestroyIcon>>;      // LoadImageW with LR_LOADFROMFILE, never a shared icon
 using Menu = Unique<ClosedBy<HMENU, DestroyMenu>>;      // CreateMenu or CreatePopupMenu, never a menu a window owns
 using Accelerators = Unique<ClosedBy<HACCEL, DestroyAcceleratorTable>>;  // CreateAcceleratorTableW
+using EventSource = Unique<ClosedBy<HANDLE, DeregisterEventSource>>;     // RegisterEventSourceW
 
 // A window's DC (the screen's for no window) for the life of the object.
 class WindowDc {

@@ -218,10 +218,12 @@ engine::EraseContext CleanRun::StartContext(engine::RunRecorder& recorder) {
   return erase;
 }
 
-bool CleanRun::CleanNow(RunEnd end) {
+bool CleanRun::CleanNow(RunEnd end, Trigger trigger) {
   if (running_) return false;
   RunningFlag running(running_);
   backgroundRun_ = end != RunEnd::MessageBox;
+  trigger_ = trigger;
+  startTick_ = GetTickCount64();
 
   view_.ShowStatusPage();
   view_.SetBusyCursor(true);
@@ -242,12 +244,12 @@ bool CleanRun::CleanNow(RunEnd end) {
   return true;
 }
 
-bool CleanRun::CleanOnly(ItemChoice choice, RunEnd end) {
+bool CleanRun::CleanOnly(ItemChoice choice, RunEnd end, Trigger trigger) {
   if (running_) return false;
   // The chosen items are this session's: another user's browser may be open in that user's session.
   const Users users = std::exchange(users_, Users::Current);
   std::swap(choice_, choice);
-  CleanNow(end);
+  CleanNow(end, trigger);
   std::swap(choice_, choice);
   users_ = users;
   return true;
@@ -268,7 +270,14 @@ std::optional<engine::RunReport> CleanRun::Preview() {
   return report;
 }
 
+void CleanRun::WriteRunEvents() const {
+  const CleaningFacts facts{CurrentUserName(), trigger_, GetTickCount64() - startTick_, policyErrors_};
+  WriteEvents(CleaningEvents(lastReport_, facts));
+}
+
 void CleanRun::EndOfRun(RunEnd end) {
+  // Written first: the program may end with the run, and the end of the session leaves no time.
+  WriteRunEvents();
   const StopReason stopped = stopReason_.load();
   if (stopped == StopReason::None &&
       settings::inifun::RunTest(settings::inifun::ReadIniValue(settingsFile_, L"Options", L"exit"))) {

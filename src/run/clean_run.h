@@ -12,6 +12,7 @@
 #include "engine/run_report.h"
 #include "platform/files.h"
 #include "platform/user_profiles.h"
+#include "run/event_log.h"
 #include "run/item_context.h"
 #include "run/process_values.h"
 #include "run/run_view.h"
@@ -60,11 +61,14 @@ class CleanRun {
   // `unattended` (the tray menu, the start with Windows, the schedule) reports the end through a
   // notification instead of a message box. A call while a run is in progress (a timer or tray
   // message reaching the message pump) is refused and returns false.
+  // `trigger` is what started it, for the event the cleaning writes at its end.
   bool CleanNow(bool unattended = false) { return CleanNow(unattended ? RunEnd::Notification : RunEnd::MessageBox); }
-  bool CleanNow(RunEnd end);
+  bool CleanNow(RunEnd end, Trigger trigger = Trigger::Button);
   // Runs only the chosen items, for the current user only, then goes back to the choice it had.
   // Refused, like CleanNow, while a run is in progress: that run's items stay as they were.
-  bool CleanOnly(ItemChoice choice, RunEnd end);
+  bool CleanOnly(ItemChoice choice, RunEnd end, Trigger trigger = Trigger::BrowserClose);
+  // The policy values ignored, named in the events of each cleaning.
+  void SetPolicyErrors(std::vector<std::wstring> errors) { policyErrors_ = std::move(errors); }
 
   // Stops the run or preview under way at its next file, folder or key; nothing outside one. What
   // was not reached stays untouched. Safe from another thread (the console's Ctrl+C).
@@ -94,6 +98,8 @@ class CleanRun {
                  const std::function<void()>& body);
   engine::EraseContext StartContext(engine::RunRecorder& recorder);
   void EndOfRun(RunEnd end);
+  // The cleaning's events in the Application log.
+  void WriteRunEvents() const;
   // " (kept: 2 sites)" after the end's words when the keep lists kept something, else nothing.
   std::wstring KeptNote() const;
   // The end told with the counters and the measured totals: by a pop-up after a run in the background
@@ -115,6 +121,9 @@ class CleanRun {
   std::function<unsigned long long()> ageClock_ = platform::NowTicks;
   RunCounters counters_;
   engine::RunReport lastReport_;
+  Trigger trigger_ = Trigger::Button;
+  unsigned long long startTick_ = 0;
+  std::vector<std::wstring> policyErrors_;
   bool backgroundRun_ = false;
   std::atomic<bool> running_{false};
 };

@@ -134,7 +134,7 @@ void MainWindow::Execute(UINT command) {
     case kStartCleaningCommand: CleanAttended(); break;
     case kPreviewCommand: Preview(); break;
     case kTrayCleanNowCommand:
-      if (Clean(run::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
+      if (Clean(run::RunEnd::Notification, run::Trigger::Button) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
       break;
     case kTrayCleanShutdownCommand: CleanThenShutDown(); break;
     // Esc, which the dialog manager sends as IDCANCEL, stops a run as Cancel does; outside one it does nothing.
@@ -185,11 +185,11 @@ void MainWindow::CleanAttended() {
       return;
     }
   }
-  Clean(run::RunEnd::MessageBox);
+  Clean(run::RunEnd::MessageBox, run::Trigger::Button);
 }
 
-bool MainWindow::Clean(run::RunEnd end) {
-  bool ran = run_->CleanNow(end);
+bool MainWindow::Clean(run::RunEnd end, run::Trigger trigger) {
+  bool ran = run_->CleanNow(end, trigger);
   if (ran && exitPending_) ExitProgram();
   return ran;
 }
@@ -228,7 +228,7 @@ void MainWindow::EndSession() {
 }
 
 void MainWindow::CleanBeforeShutdown() {
-  Clean(run::RunEnd::Silent);
+  Clean(run::RunEnd::Silent, run::Trigger::Shutdown);
   shutdownRun_ = false;
   shutdownCleaned_ = true;
   if (hwnd_ && actions_.unblockShutdown) actions_.unblockShutdown(hwnd_);
@@ -242,7 +242,8 @@ void MainWindow::CleanThenShutDown() {
                                                MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) != IDOK) {
     return;
   }
-  if (!Clean(run::RunEnd::Notification) || !hwnd_ || run_->Stopped() != run::StopReason::None) return;
+  if (!Clean(run::RunEnd::Notification, run::Trigger::Button) || !hwnd_ || run_->Stopped() != run::StopReason::None)
+    return;
   ShowWindow(hwnd_, SW_HIDE);
   DWORD error = actions_.requestShutdown ? actions_.requestShutdown() : ERROR_NOT_SUPPORTED;
   if (error != ERROR_SUCCESS) {

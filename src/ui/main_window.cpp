@@ -215,7 +215,7 @@ std::optional<LRESULT> MainWindow::HandleLifecycle(UINT message, WPARAM wParam, 
       if (wParam == kBrowserTimer) TickBrowserWatch();
       return 0;
     case kBrowserWatchMessage: TickBrowserWatch(); return 0;
-    case kStartupRunMessage: Clean(run::RunEnd::Notification); return 0;
+    case kStartupRunMessage: Clean(run::RunEnd::Notification, run::Trigger::Start); return 0;
     case kShutdownRunMessage: CleanBeforeShutdown(); return 0;
     case WM_QUERYENDSESSION: return QueryEndSession() ? TRUE : FALSE;
     case WM_ENDSESSION:
@@ -271,7 +271,7 @@ void MainWindow::CheckSchedule() {
   CheckRules(now);
   if (!scheduleCheck_.Due(schedule_, now) || settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return;
   // A tick that arrives while a run is under way is refused by the run itself.
-  if (Clean(run::RunEnd::Notification) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
+  if (Clean(run::RunEnd::Notification, run::Trigger::Schedule) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
 // The day is noted when the look starts: without a network it waits for the next week, not the next tick.
@@ -343,7 +343,8 @@ bool MainWindow::CleanClosedBrowser(const catalogue::ClosingBrowser& browser) {
   std::vector<catalogue::ItemName> items = catalogue::TickedItemsOf(browser, programFolder_);
   if (items.empty()) return true;
   const bool shown = IsWindowVisible(hwnd_);
-  if (!run_->CleanOnly(catalogue::ChoiceOf(std::move(items)), run::RunEnd::Notification)) return false;
+  if (!run_->CleanOnly(catalogue::ChoiceOf(std::move(items)), run::RunEnd::Notification, run::Trigger::BrowserClose))
+    return false;
   if (exitPending_) {
     ExitProgram();
   } else if (hwnd_ && !shown) {

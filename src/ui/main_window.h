@@ -182,7 +182,7 @@ class MainWindow : public run::RunView {
   bool ConfirmFirstCleaning();
   // Every run starts here: an Exit or the end of the session that arrived meanwhile stopped it, and
   // is carried out once it has unwound.
-  bool Clean(run::RunEnd end);
+  bool Clean(run::RunEnd end, run::Trigger trigger);
   // WM_QUERYENDSESSION: true lets the session end.
   bool QueryEndSession();
   void EndSession();
