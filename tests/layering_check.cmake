@@ -14,7 +14,7 @@ set(allowed_catalogue  platform engine settings keeplists run catalogue)
 set(allowed_dialogs    platform toolkit engine settings keeplists filesearch run catalogue dialogs)
 set(allowed_ui         platform toolkit engine settings keeplists filesearch run catalogue dialogs ui)
 set(allowed_cli        platform engine settings keeplists run catalogue cli)
-set(allowed_papermill  platform toolkit engine shredder papermill)
+set(allowed_papermill  platform toolkit engine settings shredder papermill)
 set(folders platform toolkit engine settings keeplists filesearch shredder run catalogue dialogs ui cli papermill)
 
 file(GLOB present LIST_DIRECTORIES true RELATIVE ${SOURCE} ${SOURCE}/*)

@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/system_folders.h"
+#include "settings/policies.h"
 
 // Internet Explorer, Firefox, Opera, Netscape, AOL Explorer, MSN Explorer, Mozilla, Maxthon, Chrome,
 // Safari. AOL Explorer shares Internet Explorer's stores.
@@ -100,7 +101,11 @@ bool HoldsOnlyKept(HKEY root, const std::wstring& subkey, const std::vector<std:
 void ResetTypedAddresses(run::ItemContext& context) {
   const engine::UserScope& user = context.values.user;
   const auto [root, subkey] = user.Key(HKEY_CURRENT_USER, kTypedUrls);
-  const std::vector<std::wstring> kept = keeplists::LoadKeptUrls(context.programFolder);
+  std::vector<std::wstring> kept = keeplists::LoadKeptUrls(context.programFolder);
+  // The organisation's addresses are kept too, though never written into the user's list.
+  if (const std::vector<std::wstring>* added = settings::PoliciesInForce().List(L"KeepAddresses")) {
+    kept.insert(kept.end(), added->begin(), added->end());
+  }
   const std::wstring key = user.KeyPath(std::wstring(L"HKEY_CURRENT_USER\\") + kTypedUrls);
   if (HoldsOnlyKept(root, subkey, kept)) {
     if (!context.erase.Stopped()) context.AddKeys(engine::allerase::kKeyCount);
@@ -125,7 +130,8 @@ void ResetTypedAddresses(run::ItemContext& context) {
 void PurgeCookies(run::ItemContext& context) {
   std::wstring folder = FolderOf(context, Store::Cookies);
   if (!IsFullPath(folder)) return;
-  std::vector<std::wstring> kept = keeplists::KeptCookieFiles(context.programFolder, folder);
+  std::vector<std::wstring> kept =
+      keeplists::KeptCookieFiles(context.programFolder, folder, context.erase.addedKeptSites);
   context.AddBytes(engine::allerase::EraseFilesInFolderExcept(context.erase, folder, kept));
 }
 

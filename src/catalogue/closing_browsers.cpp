@@ -11,8 +11,8 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
-#include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "settings/policies.h"
 
 namespace catalogue {
 
@@ -78,9 +78,7 @@ std::vector<const ClosingBrowser*> BrowsersCleanedOnClose(const std::wstring& pr
                                                           const run::ProcessValues& values) {
   const std::wstring file = settings::SettingsFile(programFolder);
   std::vector<const ClosingBrowser*> on = FoundClosingBrowsers(values);
-  std::erase_if(on, [&](const ClosingBrowser* browser) {
-    return !settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kCloseOptionSection, browser->key));
-  });
+  std::erase_if(on, [&](const ClosingBrowser* browser) { return !settings::OptionSwitch(file, browser->key); });
   return on;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/text.h"
 #include "settings/default_selection.h"
 #include "settings/item_flags.h"
+#include "settings/policies.h"
 
 namespace catalogue {
 
@@ -58,7 +59,13 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
     if (choice.detected) items.push_back({choice.rule.section, name, name, on});
   }
   std::set<std::wstring> taken;
-  for (ListedItem& item : items) item.label = UniqueLabel(taken, item);
+  for (ListedItem& item : items) {
+    item.label = UniqueLabel(taken, item);
+    if (std::optional<bool> fixed = settings::PolicySelects(settings::PoliciesInForce(), item.section, item.key)) {
+      item.on = *fixed;
+      item.fixed = true;
+    }
+  }
   return items;
 }
 

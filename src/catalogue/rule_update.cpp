@@ -13,6 +13,7 @@
 #include "platform/text_file.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "settings/policies.h"
 
 namespace catalogue::rules {
 
@@ -75,6 +76,7 @@ std::wstring RulesInPlaceText(const std::wstring& programFolder) {
 }
 
 std::wstring CommunityAddress(const std::wstring& programFolder) {
+  if (std::optional<std::wstring> mirror = settings::RulesMirror(settings::PoliciesInForce())) return *mirror;
   std::map<std::wstring, std::wstring> options =
       settings::inifun::ReadIniKeys(settings::SettingsFile(programFolder), kAddressSection);
   auto address = options.find(platform::ToLower(kAddressKey));

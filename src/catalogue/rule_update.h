@@ -30,7 +30,8 @@ std::wstring BackupFile(const std::wstring& programFolder);
 // The downloaded copy that waits for the user's word, beside "winapp2.ini".
 std::wstring PendingFile(const std::wstring& programFolder);
 
-// The address of "Winapp2Url" in "prisd.dat", else kCommunityAddress.
+// The organisation's mirror where a policy names one (settings::RulesMirror), else the address of
+// "Winapp2Url" in "prisd.dat", else kCommunityAddress.
 std::wstring CommunityAddress(const std::wstring& programFolder);
 
 struct RulesDownload {

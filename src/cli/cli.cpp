@@ -154,22 +154,40 @@ bool IsChosen(const Arguments& arguments, const std::wstring& section, const std
 
 }  // namespace
 
-std::wstring ListText(const std::vector<ListedItem>& items) {
+std::wstring ListText(const std::vector<ListedItem>& items, const settings::Policies& policies) {
   std::wstring text;
   for (const ListedItem& item : items) {
-    text += (item.on ? L"on   " : L"off  ") + item.section + L"/" + item.key + L"\t" + item.label + L"\n";
+    text += (item.on ? L"on   " : L"off  ") + item.section + L"/" + item.key + L"\t" + item.label +
+            (item.fixed ? L"\t" + std::wstring(settings::kSetByOrganisation) : L"") + L"\n";
+  }
+  const std::wstring lead = settings::kSetByOrganisation + std::wstring(L": ");
+  for (const auto& [name, number] : policies.numbers) text += lead + name + L" = " + std::to_wstring(number) + L"\n";
+  for (const auto& [name, value] : policies.texts) text += lead + name + L" = " + value + L"\n";
+  for (const auto& [name, entries] : policies.lists) {
+    std::wstring joined;
+    for (const std::wstring& entry : entries) joined += (joined.empty() ? L"" : L", ") + entry;
+    text += lead + name + L" = " + joined + L"\n";
   }
   return text;
 }
 
-std::string ListJson(const std::vector<ListedItem>& items) {
+std::string ListJson(const std::vector<ListedItem>& items, const settings::Policies& policies) {
   std::string json = "{\"items\":[";
   for (size_t i = 0; i < items.size(); ++i) {
     const ListedItem& item = items[i];
     json += std::string(i ? "," : "") + "{\"section\":" + Quote(item.section) + ",\"key\":" + Quote(item.key) +
-            ",\"label\":" + Quote(item.label) + ",\"on\":" + (item.on ? "true" : "false") + "}";
+            ",\"label\":" + Quote(item.label) + ",\"on\":" + (item.on ? "true" : "false") +
+            ",\"setByOrganisation\":" + (item.fixed ? "true" : "false") + "}";
   }
-  return json + "]}\n";
+  // A member for each setting the organisation fixes, with its value.
+  std::string fixed;
+  auto add = [&](const std::wstring& name, const std::string& value) {
+    fixed += (fixed.empty() ? "" : ",") + Quote(name) + ":" + value;
+  };
+  for (const auto& [name, number] : policies.numbers) add(name, std::to_string(number));
+  for (const auto& [name, value] : policies.texts) add(name, Quote(value));
+  for (const auto& [name, entries] : policies.lists) add(name, Strings(entries));
+  return json + "],\"setByOrganisation\":{" + fixed + "},\"ignoredPolicies\":" + Strings(policies.ignored) + "}\n";
 }
 
 void Output::Add(std::string_view text) {
@@ -261,7 +279,7 @@ void WriteReportJson(const engine::RunReport& report, Output& output) {
   }
   engine::ReportTotals totals = report.Totals();
   output.Add(std::string("],\"onlyCurrentUser\":") + (report.onlyCurrentUser ? "true" : "false") +
-             ",\"totals\":" + TotalsJson(totals) +
+             ",\"ignoredPolicies\":" + Strings(report.ignoredPolicies) + ",\"totals\":" + TotalsJson(totals) +
              ",\"estimated\":" + EstimatedJson(totals.estimatedKeys, totals.estimatedBytes) + "}\n");
 }
 
@@ -351,8 +369,15 @@ int AcceptRules(const std::wstring& programFolder, Reply& reply) {
 
 // --update-rules, --accept and --undo-rules-update; -1 for any other action.
 int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFolder, Reply& reply) {
+  const bool fetches = arguments.action == Action::UpdateRules || arguments.action == Action::AcceptRules;
+  if (fetches && settings::RulesUpdateOff(settings::PoliciesInForce())) {
+    reply.why = settings::kRulesUpdateOff + std::wstring(L"\n");
+    return kExitRulesNotUpdated;
+  }
   if (arguments.action == Action::UpdateRules) {
-    const std::wstring url = arguments.url.empty() ? catalogue::rules::CommunityAddress(programFolder) : arguments.url;
+    // The organisation's mirror is used whatever address the command names.
+    const bool own = arguments.url.empty() || settings::RulesMirror(settings::PoliciesInForce());
+    const std::wstring url = own ? catalogue::rules::CommunityAddress(programFolder) : arguments.url;
     catalogue::rules::RulesDownload download = catalogue::rules::DownloadCommunityRules(programFolder, url);
     const bool failed = !download.pending && !download.problem.empty();
     (failed ? reply.why : reply.said) += RulesDownloadText(url, download, programFolder);
@@ -549,7 +574,8 @@ int Answer(const std::vector<std::wstring>& args, const std::wstring& programFol
   if (int code = RulesUpdateAction(arguments, programFolder, reply); code >= 0) return code;
   std::vector<ListedItem> items = ListItems(programFolder);
   if (arguments.action == Action::List) {
-    output.out += arguments.json ? ListJson(items) : ToUtf8(ListText(items));
+    const settings::Policies& policies = settings::PoliciesInForce();
+    output.out += arguments.json ? ListJson(items, policies) : ToUtf8(ListText(items, policies));
     reply.reported = true;
     return kExitDone;
   }
@@ -570,6 +596,8 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
         Output& output, const platform::ShutdownRequest& shutdown, const std::function<bool()>& isAdministrator) {
   Reply reply;
   const int code = Answer(args, programFolder, values, output, reply, shutdown, isAdministrator);
+  // The policy values ignored are said once, whatever the command.
+  for (const std::wstring& ignored : settings::PoliciesInForce().ignored) output.err += ToUtf8(ignored + L"\n");
   output.err += ToUtf8(reply.why);
   if (reply.reported) return code;
   // Arguments that do not parse may still ask for JSON.

@@ -15,6 +15,7 @@
 #include "platform/result.h"
 #include "platform/shutdown.h"
 #include "run/process_values.h"
+#include "settings/policies.h"
 
 namespace cli {
 
@@ -83,8 +84,11 @@ std::vector<std::wstring> ActionOptions();
 using catalogue::ListedItem;
 using catalogue::ListItems;
 
-std::wstring ListText(const std::vector<ListedItem>& items);
-std::string ListJson(const std::vector<ListedItem>& items);
+// Each item, "Set by your organisation" after the items a policy fixes, then each setting the
+// policies fix with its value; the JSON has "setByOrganisation" for each item, and as an object with
+// a member per fixed setting, and the values ignored as "ignoredPolicies".
+std::wstring ListText(const std::vector<ListedItem>& items, const settings::Policies& policies);
+std::string ListJson(const std::vector<ListedItem>& items, const settings::Policies& policies);
 
 // The cookie keep list's sites, one a line ("example.com", or "mail.example.com (this host only)").
 std::wstring KeptSitesText(const std::vector<engine::KeptSite>& sites);

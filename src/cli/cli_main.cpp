@@ -9,6 +9,7 @@
 #include "platform/program_folder.h"
 #include "platform/shutdown.h"
 #include "run/process_values.h"
+#include "settings/policies.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stderr), _O_BINARY);
   std::vector<std::wstring> args(argv + 1, argv + argc);
   const std::wstring programFolder = platform::ProgramFolder();
+  settings::ReadPoliciesInForce();
   cli::Output output;
   output.drain = [](const std::string& text) { Write(stdout, text); };
   int code = cli::Run(args, programFolder, run::ComputeProcessValues(), output, platform::RequestShutdown);

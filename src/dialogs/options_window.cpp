@@ -7,8 +7,8 @@
 
 #include "platform/user_profiles.h"
 #include "platform/window_text.h"
-#include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "settings/policies.h"
 #include "toolkit/dialog_template.h"
 #include "toolkit/messages.h"
 
@@ -80,6 +80,7 @@ constexpr DialogItem kItems[] = {
     {kButtonClass, kCheck, L"E&xit after cleaning", 20, 64, 240, 10, Check4},
     {kButtonClass, kCheck, L"Enable &Securely Cleaning", 20, 78, 240, 10, Check6},
     {kButtonClass, kCheck, L"Check for new rules &once a week", 20, 92, 240, 10, chkRulesWeekly},
+    {kStaticClass, SS_LEFT, L"", 32, 101, 228, 8, noteRulesWeekly},
     {kButtonClass, kFrame, L"Boss Key", 12, 112, 256, 92, BossKeyFrame},
     {kButtonClass, kCheck, L"Enable &Boss Key", 20, 124, 110, 10, Check1},
     {kStaticClass, SS_RIGHT, L"Windows &key +", 132, 125, 84, 10, BossKeyLetterLabel},
@@ -90,6 +91,7 @@ constexpr DialogItem kItems[] = {
     {kButtonClass, kFrame, L"Schedule", 12, 24, 256, 92, ScheduleFrame},
     {kStaticClass, SS_LEFT, L"Start clean &at", 20, 38, 60, 10, StartCleanLabel},
     {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 84, 36, 60, 120, cmbStartTime},
+    {kStaticClass, SS_LEFT, L"", 150, 38, 110, 10, noteStartTime},
     {kButtonClass, kDayCheck, L"S&unday", 20, 56, 56, 10, chkSunday},
     {kButtonClass, kDayCheck, L"&Monday", 80, 56, 56, 10, chkMonday},
     {kButtonClass, kDayCheck, L"&Tuesday", 140, 56, 56, 10, chkTuesday},
@@ -98,11 +100,15 @@ constexpr DialogItem kItems[] = {
     {kButtonClass, kDayCheck, L"&Friday", 80, 70, 56, 10, chkFriday},
     {kButtonClass, kDayCheck, L"Satu&rday", 140, 70, 56, 10, chkSaturday},
     {kButtonClass, kCheck, L"Run &daily", 20, 90, 100, 10, chkDaily},
+    {kStaticClass, SS_LEFT, L"", 130, 90, 130, 10, noteDays},
     {kButtonClass, kFrame, L"Schedule", 12, 120, 256, 56, RunAtFrame},
     {kStaticClass, SS_LEFT, L"Run Cleaning at", 20, 134, 100, 10, RunAtLabel},
     {kButtonClass, kCheck, L"Windows Startu&p", 20, 150, 100, 10, Check7},
     {kButtonClass, kCheck, L"Windows Shutdow&n", 130, 150, 100, 10, Check8},
+    {kStaticClass, SS_LEFT, L"", 20, 161, 108, 10, noteStartup},
+    {kStaticClass, SS_LEFT, L"", 130, 161, 130, 10, noteShutdown},
     {kButtonClass, kCheck, L"Clean e&very user of this computer", 20, 180, 240, 10, chkAllUsers},
+    {kStaticClass, SS_LEFT, L"", 20, 191, 240, 10, noteAllUsers},
     // "Homepage"
     {kButtonClass, kFrame, L"", 12, 24, 256, 40, HomepageFrame},
     {kStaticClass, SS_LEFT, L"Internet Explorer Home Page Settings", 20, 34, 240, 10, HomepageLabel},
@@ -116,6 +122,7 @@ constexpr DialogItem kItems[] = {
     {kButtonClass, kFrame, L"Temporary files", 12, 24, 256, 86, TempAgeFrame},
     {kStaticClass, SS_LEFT, L"Erase only files last changed at least this long a&go:", 20, 38, 240, 10, TempAgeLabel},
     {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 20, 50, 80, 100, cmbTempAge},
+    {kStaticClass, SS_LEFT, L"", 106, 52, 154, 10, noteTempAge},
     {kStaticClass, SS_LEFT, kTempAgeNote, 20, 66, 240, 26, TempAgeNote},
     {kButtonClass, kCheck, L"Appl&y this age to my custom folders too", 20, 94, 240, 10, chkCustomAge},
     {kButtonClass, kFrame, L"Recycle Bin", 12, 116, 256, 46, RecycleAgeFrame},
@@ -123,6 +130,24 @@ constexpr DialogItem kItems[] = {
     {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 20, 142, 80, 100, cmbRecycleAge},
     // "Automatic"
     {kButtonClass, kFrame, L"When a browser closes", 12, 24, 256, 166, AutomaticFrame},
+    {kStaticClass, SS_LEFT, L"", 20, 192, 240, 10, noteCleanOnClose},
+};
+
+// The controls an option's policy fixes, with the note beside them; the schedule's days fix the day
+// boxes too.
+struct FixableControl {
+  const wchar_t* option;  // in section "Options"
+  WORD control;
+  WORD note;
+};
+constexpr FixableControl kFixable[] = {
+    {settings::kRulesCheckKey, chkRulesWeekly, noteRulesWeekly},
+    {L"CleanTime", cmbStartTime, noteStartTime},
+    {L"CleanDays", chkDaily, noteDays},
+    {L"WindowsStartup", Check7, noteStartup},
+    {L"WindowsShutdown", Check8, noteShutdown},
+    {L"AllUsers", chkAllUsers, noteAllUsers},
+    {L"TempMinAgeHours", cmbTempAge, noteTempAge},
 };
 
 toolkit::DialogTemplate OptionsTemplate(const std::vector<const catalogue::ClosingBrowser*>& browsers) {
@@ -188,7 +213,9 @@ void OptionsWindow::Load() {
   // The pages' controls are the tab control's siblings and must stay above it.
   SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  settings::Options options = settings::LoadOptions(programFolder_);
+  own_ = settings::LoadOptions(programFolder_);
+  settings::Options options = own_;
+  settings::ApplyPolicies(settings::PoliciesInForce(), options);
   shownStartPage_ = options.startPage;
   shownWindowTitle_ = options.windowTitle;
   SetWindowTextW(Control(Text1), options.startPage.c_str());
@@ -213,9 +240,7 @@ void OptionsWindow::Load() {
   administrator_ = isAdministrator_();
   for (size_t row = 0; row < browsers_.size(); ++row) {
     tick(static_cast<WORD>(chkCleanOnClose + row),
-         settings::inifun::FlagTest(settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_),
-                                                                   catalogue::kCloseOptionSection,
-                                                                   browsers_[row]->key)));
+         settings::OptionSwitch(settings::SettingsFile(programFolder_), browsers_[row]->key));
   }
   HWND times = Control(cmbStartTime);
   for (const std::wstring& time : settings::StartTimes()) {
@@ -232,7 +257,27 @@ void OptionsWindow::Load() {
   FillAgeChoices(Control(cmbTempAge), options.ages.tempHours);
   FillAgeChoices(Control(cmbRecycleAge), options.ages.recycleHours);
   tick(chkCustomAge, options.ages.customFolders);
+  ShowFixed();
   ShowPage(0);
+}
+
+void OptionsWindow::ShowFixed() {
+  const settings::Policies& policies = settings::PoliciesInForce();
+  auto fix = [&](WORD control, WORD note) {
+    EnableWindow(Control(control), FALSE);
+    SetWindowTextW(Control(note), settings::kSetByOrganisation);
+  };
+  for (const FixableControl& fixable : kFixable) {
+    if (settings::OptionFixed(policies, fixable.option)) fix(fixable.control, fixable.note);
+  }
+  if (settings::OptionFixed(policies, L"CleanDays")) {
+    for (WORD day = 0; day < 7; ++day) EnableWindow(Control(chkSunday + day), FALSE);
+  }
+  for (size_t row = 0; row < browsers_.size(); ++row) {
+    if (settings::OptionFixed(policies, browsers_[row]->key)) {
+      fix(static_cast<WORD>(chkCleanOnClose + row), noteCleanOnClose);
+    }
+  }
 }
 
 void OptionsWindow::ShowPage(int page) {
@@ -246,7 +291,10 @@ void OptionsWindow::ShowPage(int page) {
         return TRUE;
       },
       page);
-  if (!administrator_) ShowWindow(Control(chkAllUsers), SW_HIDE);
+  if (!administrator_) {
+    ShowWindow(Control(chkAllUsers), SW_HIDE);
+    ShowWindow(Control(noteAllUsers), SW_HIDE);
+  }
   // The frames do not paint their insides: what the hidden page drew there is painted over.
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
@@ -306,6 +354,7 @@ settings::Options OptionsWindow::Read() const {
   options.ages.tempHours = ChosenHours(Control(cmbTempAge));
   options.ages.recycleHours = ChosenHours(Control(cmbRecycleAge));
   options.ages.customFolders = ticked(chkCustomAge);
+  settings::ApplyPolicies(settings::PoliciesInForce(), options, &own_);
   return options;
 }
 

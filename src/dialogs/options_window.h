@@ -19,23 +19,27 @@ constexpr WORD Command1 = IDOK;
 constexpr WORD Command2 = IDCANCEL;
 // "General"
 constexpr WORD GeneralFrame = 1101, Check2 = 1102, Check3 = 1103, Check4 = 1104, Check6 = 1106, chkRulesWeekly = 1107;
+// Beside each box a policy may fix: "Set by your organisation" while it does, else nothing.
+constexpr WORD noteRulesWeekly = 1108;
 constexpr WORD BossKeyFrame = 1110, Check1 = 1111, BossKeyLabel = 1112;
 constexpr WORD BossKeyLetterLabel = 1113, cmbBossKeyLetter = 1114, BossKeyTaken = 1115;
 // "Schedule"
-constexpr WORD ScheduleFrame = 1201, StartCleanLabel = 1202, cmbStartTime = 1203;
+constexpr WORD ScheduleFrame = 1201, StartCleanLabel = 1202, cmbStartTime = 1203, noteStartTime = 1204;
 constexpr WORD chkSunday = 1210, chkMonday = 1211, chkTuesday = 1212, chkWednesday = 1213, chkThursday = 1214;
 constexpr WORD chkFriday = 1215, chkSaturday = 1216;
-constexpr WORD chkDaily = 1220;
-constexpr WORD RunAtFrame = 1230, RunAtLabel = 1231, Check7 = 1232, Check8 = 1233;
-constexpr WORD chkAllUsers = 1240;  // shown only with administrator rights
+constexpr WORD chkDaily = 1220, noteDays = 1221;
+constexpr WORD RunAtFrame = 1230, RunAtLabel = 1231, Check7 = 1232, Check8 = 1233, noteStartup = 1234;
+constexpr WORD noteShutdown = 1235;
+constexpr WORD chkAllUsers = 1240, noteAllUsers = 1241;  // shown only with administrator rights
 // "Homepage"
 constexpr WORD HomepageFrame = 1301, HomepageLabel = 1302, PreventLabel = 1303;
 constexpr WORD IeHomePageFrame = 1310, ResetLabel = 1311, Text1 = 1312, TitleLabel = 1313, Text2 = 1314;
 // "Cleaning"
 constexpr WORD TempAgeFrame = 1501, TempAgeLabel = 1502, cmbTempAge = 1503, TempAgeNote = 1504, chkCustomAge = 1505;
+constexpr WORD noteTempAge = 1506;
 constexpr WORD RecycleAgeFrame = 1510, RecycleAgeLabel = 1511, cmbRecycleAge = 1512;
 // "Automatic": one row per browser found, its name and its box, in the order of the browsers given.
-constexpr WORD AutomaticFrame = 1401, NoBrowserLabel = 1402;
+constexpr WORD AutomaticFrame = 1401, NoBrowserLabel = 1402, noteCleanOnClose = 1403;
 constexpr WORD BrowserName = 1410;      // to 1419
 constexpr WORD chkCleanOnClose = 1420;  // to 1429
 }  // namespace option_ids
@@ -66,6 +70,9 @@ class OptionsWindow : public toolkit::Dialog {
   wchar_t ChosenLetter() const;
   // "Run daily" gives every day its state.
   void TickEveryDay();
+  // Greys each control a policy fixes and writes the note beside it.
+  void ShowFixed();
+  // The options the controls show, with the user's own value kept for each one a policy fixes.
   settings::Options Read() const;
   void Accept();
 
@@ -74,6 +81,8 @@ class OptionsWindow : public toolkit::Dialog {
   std::vector<const catalogue::ClosingBrowser*> browsers_;
   // The Internet Explorer texts as the window showed them at load.
   std::wstring shownStartPage_, shownWindowTitle_;
+  // The options as stored, without the policies over them.
+  settings::Options own_;
   bool accepted_ = false;
   int page_ = 0;
   std::function<bool()> isAdministrator_;

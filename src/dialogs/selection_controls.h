@@ -24,6 +24,7 @@ enum : WORD {
   kUpdateRulesId,
   kStopRulesId,
   kUndoRulesId,
+  kPolicyNoteId,  // "Set by your organisation" while a policy fixes boxes, which it greys
 };
 // Beside every box whose item a keep list spares; Internet Explorer's are settings::kUrlKeepListButton and
 // settings::kCookieKeepListButton.

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
+#include "settings/policies.h"
 #include "toolkit/list_view.h"
 #include "toolkit/messages.h"
 
@@ -27,6 +28,10 @@ void SelectionWindow::ShowRulesDownloading() {
 
 void SelectionWindow::StartRulesDownload() {
   if (rulesDownload_) return;
+  if (settings::RulesUpdateOff(settings::PoliciesInForce())) {
+    SetWindowTextW(ruleTab_.count, settings::kRulesUpdateOff);
+    return;
+  }
   const std::wstring url = catalogue::rules::CommunityAddress(programFolder_);
   SendMessageW(ruleTab_.progress, PBM_SETPOS, 0, 0);
   SetWindowTextW(ruleTab_.count, (L"Downloading the rules from " + url + L" ...").c_str());

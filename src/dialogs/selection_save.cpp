@@ -16,6 +16,7 @@
 #include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "settings/policies.h"
 #include "settings/selection_layout.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
@@ -68,6 +69,7 @@ void SelectionWindow::LoadState() {
       SetTicked(box, false);
     }
   }
+  ShowFixedItems();
   for (const SelectAllGroup& group : SelectAllGroups()) ShowWhetherAllTicked(group);
   LoadCustomList();
   LoadPlugins();
@@ -89,6 +91,19 @@ void SelectionWindow::LoadState() {
     TabCtrl_SetCurSel(browserTabs_, *tab);
     ShowPage(browserTabs_);
   }
+}
+
+void SelectionWindow::ShowFixedItems() {
+  auto flags = ItemFlags();
+  bool any = false;
+  for (size_t i = 0; i < flags.size(); ++i) {
+    std::optional<bool> fixed = PolicySelects(PoliciesInForce(), flags[i].section, flags[i].key);
+    if (!fixed) continue;
+    SetTicked(itemBoxes_[i], *fixed);
+    EnableWindow(itemBoxes_[i], FALSE);
+    any = true;
+  }
+  SetWindowTextW(GetDlgItem(Handle(), kPolicyNoteId), any ? kSetByOrganisation : L"");
 }
 
 // A definition that names a drive root, a protected folder or the program folder is listed, and the
@@ -173,6 +188,8 @@ bool SelectionWindow::Save() {
   settings::inifun::IniBatch batch(settingsFile);
   auto flags = ItemFlags();
   for (size_t i = 0; i < flags.size(); ++i) {
+    // What a policy fixes stays as the user had it, for when the policy goes.
+    if (PolicySelects(PoliciesInForce(), flags[i].section, flags[i].key)) continue;
     batch.Set(flags[i].section, flags[i].key, IsTicked(itemBoxes_[i]) ? L"1" : L"0");
   }
   catalogue::rules::StoreTicks(batch, ruleChoices_, programFolder_);

@@ -89,6 +89,7 @@ toolkit::DialogTemplate SelectionWindow::Template() const {
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, kWidth, kHeight,
                                  L"Cleaning Settings");
   dialog.Item(WC_TABCONTROLW, WS_TABSTOP | WS_CLIPSIBLINGS, L"Pages", 6, 6, kWidth - 12, kHeight - 34, kOuterTabsId);
+  dialog.Item(toolkit::kStaticClass, SS_LEFT, L"", 8, kHeight - 20, kWidth - 130, 10, kPolicyNoteId);
   dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, L"OK", kWidth - 118, kHeight - 22, 54, 14, IDOK);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", kWidth - 60, kHeight - 22, 54, 14,
               IDCANCEL);
@@ -211,7 +212,10 @@ void SelectionWindow::SelectAll(HWND box) {
   const SelectAllGroup& group = SelectAllGroups()[static_cast<size_t>(GetDlgCtrlID(box) - kFirstSelectAllId)];
   ApplySelectAll(
       group, IsTicked(box),
-      [&](std::wstring_view name, bool ticked) { SetTicked(CheckBox(std::wstring(name)), ticked); },
+      [&](std::wstring_view name, bool ticked) {
+        // A box a policy fixes keeps its tick.
+        if (HWND member = CheckBox(std::wstring(name)); member && IsWindowEnabled(member)) SetTicked(member, ticked);
+      },
       [&](std::wstring_view name, const wchar_t* question) {
         return AskOkCancel(Handle(), WithKeepList(*FindItemFlag(name), question));
       });

@@ -109,6 +109,8 @@ class SelectionWindow : public toolkit::Dialog {
   // The tab a selection window without a stored browser tab opens on; none when no such browser is here.
   std::optional<int> InstalledBrowserTab() const;
   void LoadState();
+  // Ticks or clears, and greys, each box a selection fixed by policy decides, with the note beside OK.
+  void ShowFixedItems();
   void LoadPlugins();
   void LoadCustomList();
   void NoteRuleOverlaps();

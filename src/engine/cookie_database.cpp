@@ -113,7 +113,7 @@ bool BelongsToCookieDatabase(const std::wstring& path) {
 bool KeepsSiteStorage(const EraseContext& erase, const std::wstring& folder) {
   std::wstring host = StorageFolderHost(folder);
   if (host.empty() || erase.programFolder.empty() ||
-      !LoadKeptSites(CookieKeepListFile(erase.programFolder)).Keeps(host)) {
+      !LoadKeptSites(CookieKeepListFile(erase.programFolder), erase.addedKeptSites).Keeps(host)) {
     return false;
   }
   erase.Kept(folder, KeptFor::Site, SiteOf(host), L"the storage of " + SiteOf(host));
@@ -145,7 +145,9 @@ double CleanCookieDatabase(const EraseContext& erase, const std::wstring& path, 
                                                    : L"left whole: not a cookie database, or a damaged one");
     return 0;
   }
-  KeptSites kept = erase.programFolder.empty() ? KeptSites() : LoadKeptSites(CookieKeepListFile(erase.programFolder));
+  KeptSites kept = erase.programFolder.empty()
+                       ? KeptSites()
+                       : LoadKeptSites(CookieKeepListFile(erase.programFolder), erase.addedKeptSites);
   Census census = TakeCensus(db, schema, kept);
   if (database->Interrupted()) {
     erase.LeftBehind(path, database->Failed());

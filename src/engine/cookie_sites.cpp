@@ -190,10 +190,17 @@ std::wstring CookieKeepListFile(const std::wstring& programFolder) {
   return platform::SettingsFolder(programFolder) + L"\\keepcook.dat";
 }
 
-KeptSites LoadKeptSites(const std::wstring& keepListFile) {
+KeptSites LoadKeptSites(const std::wstring& keepListFile, std::span<const std::wstring> added) {
   KeptSites sites;
   for (const std::wstring& line : platform::ReadTextLines(keepListFile)) {
     if (std::optional<KeptSite> site = ParseKeptSite(line)) sites.Add(*site);
+  }
+  for (const std::wstring& entry : added) {
+    if (std::optional<KeptSite> site = ParseKeptSite(entry)) {
+      sites.Add(*site);
+    } else if (platform::Result<KeptSite> named = KeptSiteFor(entry, false)) {
+      sites.Add(*named);
+    }
   }
   return sites;
 }

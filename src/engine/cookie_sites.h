@@ -5,6 +5,7 @@
 // a reader that knows only paths compares it with every cookie file and never matches.
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -55,7 +56,8 @@ std::wstring StorageFolderHost(const std::wstring& folder);
 
 // "keepcook.dat" in the settings folder of the copy in `programFolder` (platform::SettingsFolder)
 std::wstring CookieKeepListFile(const std::wstring& programFolder);
-// The site entries of a keep-list file; none for a missing one.
-KeptSites LoadKeptSites(const std::wstring& keepListFile);
+// The site entries of a keep-list file (none for a missing one), and the sites `added` beside them,
+// each a keep-list line or a bare site name ("example.com").
+KeptSites LoadKeptSites(const std::wstring& keepListFile, std::span<const std::wstring> added = {});
 
 }  // namespace engine

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/run_report.h"
 #include "platform/files.h"
@@ -49,6 +50,8 @@ struct EraseContext {
   // The program folder of the run, in its canonical form: nothing in it is ever erased, and no walk
   // enters it.
   std::wstring programFolder = {};
+  // Sites the organisation keeps signed in, beside those of the user's keep list (never written to it).
+  std::vector<std::wstring> addedKeptSites = {};
   // The kinds of kept data (engine::KeptKind) the running item names and so may erase; every other
   // file or key that holds what a user keeps stays.
   unsigned keptAllowed = 0;

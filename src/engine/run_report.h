@@ -180,6 +180,8 @@ struct RunReport {
   std::vector<UserGroup> users;
   // Every user was asked for without administrator rights: only the current user's items ran.
   bool onlyCurrentUser = false;
+  // The organisation's policy values the run ignored, one sentence each, shown before the items.
+  std::vector<std::wstring> ignoredPolicies;
 
   ReportTotals Totals() const { return Totals(0, items.size()); }
   // Of items[first] up to items[end].

@@ -123,9 +123,10 @@ std::wstring CookieFileHost(const std::wstring& path) {
   return engine::HostName(hostAndPath);
 }
 
-std::vector<std::wstring> KeptCookieFiles(const std::wstring& programFolder, const std::wstring& cookiesFolder) {
+std::vector<std::wstring> KeptCookieFiles(const std::wstring& programFolder, const std::wstring& cookiesFolder,
+                                          std::span<const std::wstring> addedSites) {
   std::vector<std::wstring> kept = ReadLines(CookieKeepListFile(programFolder));
-  engine::KeptSites sites = engine::LoadKeptSites(CookieKeepListFile(programFolder));
+  engine::KeptSites sites = engine::LoadKeptSites(CookieKeepListFile(programFolder), addedSites);
   if (sites.Empty()) return kept;
   for (const std::wstring& cookie : ListCurrentCookies(cookiesFolder)) {
     std::wstring host = CookieFileHost(cookie);

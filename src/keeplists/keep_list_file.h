@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,8 +61,9 @@ platform::Result<std::vector<std::wstring>> UnkeepSite(const std::wstring& progr
 constexpr DWORD kCookieHeadBytes = 64 * 1024;
 std::wstring CookieFileHost(const std::wstring& path);
 // The cookie files of the folder that stay: those the keep list names by path, and those of a kept
-// site.
-std::vector<std::wstring> KeptCookieFiles(const std::wstring& programFolder, const std::wstring& cookiesFolder);
+// site, the sites `addedSites` names among them.
+std::vector<std::wstring> KeptCookieFiles(const std::wstring& programFolder, const std::wstring& cookiesFolder,
+                                          std::span<const std::wstring> addedSites = {});
 
 // The user's Cookies folder, resolved as the run's cookie purge resolves it.
 std::wstring CookiesFolder();

@@ -4,6 +4,7 @@
 
 #include "papermill/report.h"
 #include "platform/format.h"
+#include "settings/policies.h"
 #include "shredder/free_space.h"
 #include "shredder/shred.h"
 
@@ -84,6 +85,14 @@ int Wipe(const std::vector<std::wstring>& args, const ConsoleContext& context) {
 
 }  // namespace
 
+std::optional<std::wstring> Refusal(bool shred) {
+  const settings::Policies& policies = settings::PoliciesInForce();
+  if (shred)
+    return settings::TurnedOff(policies, L"ShredderAllowed") ? std::optional(settings::kShredderOff) : std::nullopt;
+  return settings::TurnedOff(policies, L"FreeSpaceWipeAllowed") ? std::optional(settings::kFreeSpaceWipeOff)
+                                                                : std::nullopt;
+}
+
 bool IsConsoleForm(const std::vector<std::wstring>& args) { return !args.empty() && args[0].starts_with(L"--"); }
 
 int RunConsole(const std::vector<std::wstring>& args, const ConsoleContext& context) {
@@ -93,8 +102,14 @@ int RunConsole(const std::vector<std::wstring>& args, const ConsoleContext& cont
     context.out(LimitsText());
     return args.empty() ? kBadUsageOrFailure : kDone;
   }
-  if (args[0] == L"--shred") return Shred(args, context);
-  if (args[0] == L"--wipe-free-space") return Wipe(args, context);
+  const bool shred = args[0] == L"--shred";
+  if (shred || args[0] == L"--wipe-free-space") {
+    if (std::optional<std::wstring> refused = Refusal(shred)) {
+      context.err(*refused);
+      return kSomethingLeft;
+    }
+    return shred ? Shred(args, context) : Wipe(args, context);
+  }
   context.err(L"Unknown option " + args[0]);
   context.err(kUsage);
   return kBadUsageOrFailure;

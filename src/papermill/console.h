@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ struct ConsoleContext {
 };
 
 int RunConsole(const std::vector<std::wstring>& args, const ConsoleContext& context);
+
+// Why the organisation's policy refuses shredding (`shred`) or a free-space wipe; nothing when it
+// allows it.
+std::optional<std::wstring> Refusal(bool shred);
 
 // PAPERMILL_WIPE_LIMIT, in bytes: the most a wipe writes, as if the drive had only that much free
 // space; 0 when unset.

@@ -13,6 +13,7 @@
 #include "platform/handles.h"
 #include "platform/program_folder.h"
 #include "platform/text.h"
+#include "settings/policies.h"
 #include "shredder/free_space.h"
 #include "shredder/shred.h"
 
@@ -72,6 +73,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::vector<std::wstring> args = Arguments();
   const std::wstring programFolder = platform::ProgramFolder();
   const ULONGLONG wipeLimit = papermill::WipeLimitFromEnvironment();
+  settings::ReadPoliciesInForce();
   if (papermill::IsConsoleForm(args)) {
     ConsoleStream out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
     SetConsoleCtrlHandler(OnConsoleBreak, TRUE);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 
+#include "papermill/console.h"
 #include "papermill/report.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -207,6 +208,7 @@ void PapermillWindow::SetBusy(bool busy) {
 }
 
 void PapermillWindow::Shred() {
+  if (std::optional<std::wstring> refused = Refusal(true)) return SetStatus(*refused);
   if (queue_.empty()) {
     toolkit::ShowMessage(Handle(), L"Add the files and folders to shred first.", kTitle, MB_OK | MB_ICONINFORMATION);
     return;
@@ -270,6 +272,7 @@ void PapermillWindow::StartWipe() {
   // A drop-down list's text is its selected entry's.
   const std::wstring root = platform::WindowText(Control(kDriveId));
   if (root.empty()) return;
+  if (std::optional<std::wstring> refused = Refusal(false)) return SetStatus(*refused);
   std::wstring question = L"Wipe the free space of " + root +
                           L"?\r\n\r\nThe drive is filled with zeros for a while, which programs may notice; then the "
                           L"space is freed again, also when you stop the wipe.";

@@ -13,6 +13,7 @@
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
+#include "settings/policies.h"
 
 namespace run {
 
@@ -138,6 +139,11 @@ CleanRun::CleanRun(RunView& view, std::wstring programFolder, ProcessValues valu
 CleanRun::~CleanRun() = default;
 
 bool CleanRun::EveryUser() const {
+  // The organisation's AllUsers decides wherever the program has administrator rights; a standard
+  // user's run cleans that user alone, with nothing to say about it.
+  if (std::optional<DWORD> fixed = settings::PoliciesInForce().Number(kAllUsersKey)) {
+    return *fixed == 1 && isAdministrator_();
+  }
   switch (users_) {
     case Users::Current: return false;
     case Users::Every: return true;
@@ -166,6 +172,8 @@ void CleanRun::RunStages(const engine::EraseContext& erase, RunCounters& counter
       stage->Run(context);
     }
   };
+  report.ignoredPolicies = settings::PoliciesInForce().ignored;
+  for (const std::wstring& ignored : report.ignoredPolicies) view.AddNoteRow(ignored);
   bool everyUser = EveryUser();
   if (everyUser && !isAdministrator_()) {
     everyUser = false;
@@ -213,6 +221,9 @@ engine::EraseContext CleanRun::StartContext(engine::RunRecorder& recorder) {
   erase.pump = [this] { view_.PumpMessages(); };
   erase.stop = &stop_;
   erase.programFolder = engine::CanonicalPath(programFolder_);
+  if (const std::vector<std::wstring>* sites = settings::PoliciesInForce().List(L"KeepSites")) {
+    erase.addedKeptSites = *sites;
+  }
   erase.recorder = &recorder;
   erase.startedAt = ageClock_();
   return erase;

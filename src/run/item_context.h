@@ -1,6 +1,7 @@
 #pragma once
 // What the stages of a run, and the steps of their items, are handed while the run goes.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "engine/user_folders.h"
 #include "run/process_values.h"
 #include "run/run_view.h"
+#include "settings/policies.h"
 
 namespace run {
 
@@ -47,9 +49,12 @@ struct ItemContext {
   std::wstring outcome = L"Done";
 
   // The item runs when chosen, or, without a choice, when its switch says so; the switch is read only
-  // without a choice.
+  // without a choice. A selection fixed by policy comes first: its items run unless a choice leaves
+  // them out, and an item outside it runs only where the selection may grow.
   template <typename SwitchedOn>
   bool Runs(const std::wstring& section, const std::wstring& key, const SwitchedOn& switchedOn) const {
+    const std::optional<bool> fixed = settings::PolicySelects(settings::PoliciesInForce(), section, key);
+    if (fixed && (!choice || !*fixed)) return *fixed;
     return choice ? choice(section, key) : switchedOn();
   }
 

@@ -7,6 +7,7 @@
 #include "platform/handles.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "settings/policies.h"
 
 namespace settings {
 
@@ -135,7 +136,7 @@ std::optional<long long> DayNumber(const std::wstring& text) {
 
 bool RulesCheckDue(const std::wstring& programFolder, const SYSTEMTIME& today) {
   const std::wstring file = SettingsFile(programFolder);
-  if (!settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, kRulesCheckKey))) return false;
+  if (!OptionSwitch(file, kRulesCheckKey)) return false;
   std::optional<long long> last = DayNumber(settings::inifun::ReadIniValue(file, kSection, kRulesCheckedKey));
   std::optional<long long> now = DayNumber(today);
   return !last || !now || *now - *last >= 7 || *now < *last;
@@ -147,7 +148,10 @@ platform::Result<void> NoteRulesChecked(const std::wstring& programFolder, const
   return settings::inifun::WriteIniValue(SettingsFile(programFolder), kSection, kRulesCheckedKey, text);
 }
 
-AgeOptions LoadAgeOptions(const std::wstring& programFolder) {
+namespace {
+
+// The ages as the settings file stores them.
+AgeOptions StoredAgeOptions(const std::wstring& programFolder) {
   const std::wstring file = SettingsFile(programFolder);
   const AgeOptions defaults;
   AgeOptions ages;
@@ -157,6 +161,15 @@ AgeOptions LoadAgeOptions(const std::wstring& programFolder) {
   ages.customFolders =
       settings::inifun::FlagTest(settings::inifun::ReadIniValue(file, kSection, L"CustomFoldersMinAge"));
   return ages;
+}
+
+}  // namespace
+
+AgeOptions LoadAgeOptions(const std::wstring& programFolder) {
+  Options options;
+  options.ages = StoredAgeOptions(programFolder);
+  ApplyPolicies(PoliciesInForce(), options);
+  return options.ages;
 }
 
 Options LoadOptions(const std::wstring& programFolder) {
@@ -180,7 +193,7 @@ Options LoadOptions(const std::wstring& programFolder) {
   options.allUsers = flag(L"AllUsers");
   options.days = ParseCleanDays(settings::inifun::ReadIniValue(file, kSection, L"CleanDays"));
   options.cleanTime = settings::inifun::ReadIniValue(file, kSection, L"CleanTime");
-  options.ages = LoadAgeOptions(programFolder);
+  options.ages = StoredAgeOptions(programFolder);
   return options;
 }
 

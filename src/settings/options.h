@@ -41,7 +41,8 @@ struct AgeOptions {
   bool customFolders = false;  // "CustomFoldersMinAge": the custom folders keep young files too
 };
 
-// The stored ages; a stored text that is none of the choices reads as the default.
+// The ages a run keeps to: the stored ones, a stored text that is none of the choices read as the
+// default, with the policies in force over them.
 AgeOptions LoadAgeOptions(const std::wstring& programFolder);
 
 struct Options {
@@ -123,6 +124,7 @@ std::wstring RunEntryText(const std::wstring& programFolder);
 std::array<BoxState, 7> ParseCleanDays(const std::wstring& text);
 std::wstring CleanDaysText(const std::array<BoxState, 7>& days);
 
+// The options as the settings file stores them, with no policy over them (settings::ApplyPolicies).
 Options LoadOptions(const std::wstring& programFolder);
 
 // Stores the flags (the boss key's, and its letter, only when they change), "CleanDays", "CleanTime" and the ages in

@@ -3,15 +3,17 @@
 #include <algorithm>
 #include <iterator>
 
+#include "engine/browser_table.h"
 #include "platform/handles.h"
-#include "settings/options.h"
+#include "platform/text.h"
+#include "settings/inifun.h"
 
 namespace settings {
 
 namespace {
 
 constexpr DWORD kAgeHours[] = {0, 1, 24, 7 * 24, 30 * 24};  // the hours of kAgeChoices
-constexpr DWORD kRulesUpdate[] = {0, 1};                    // off, from RulesUpdateUrl
+constexpr DWORD kRulesUpdateChoices[] = {0, 1};             // off, from RulesUpdateUrl
 
 constexpr PolicyDefinition kPolicies[] = {
     {L"Selection", PolicyType::List},
@@ -23,13 +25,28 @@ constexpr PolicyDefinition kPolicies[] = {
     {L"TempMinAgeHours", PolicyType::Choice, kAgeHours},
     {L"KeepSites", PolicyType::List},
     {L"KeepAddresses", PolicyType::List},
-    {L"RulesUpdate", PolicyType::Choice, kRulesUpdate},
+    {L"RulesUpdate", PolicyType::Choice, kRulesUpdateChoices},
     {L"RulesUpdateUrl", PolicyType::Address},
     {L"ShredderAllowed", PolicyType::Switch},
     {L"FreeSpaceWipeAllowed", PolicyType::Switch},
     {L"AllUsers", PolicyType::Switch},
 };
 constexpr PolicyDefinition kCleanOnClose = {L"CleanOnClose", PolicyType::Switch};
+
+// The switches of section "Options" a policy of another name fixes.
+struct SwitchPolicy {
+  const wchar_t* policy;
+  const wchar_t* option;
+  bool Options::*field;
+};
+constexpr SwitchPolicy kSwitchPolicies[] = {
+    {L"CleanAtStart", L"WindowsStartup", &Options::windowsStartup},
+    {L"CleanAtShutdown", L"WindowsShutdown", &Options::windowsShutdown},
+    {L"AllUsers", L"AllUsers", &Options::allUsers},
+};
+// The options a policy of the same name fixes; and the policy whose 0 turns the weekly look for rules off.
+constexpr const wchar_t* kSameNamed[] = {L"CleanDays", L"CleanTime", L"TempMinAgeHours"};
+constexpr wchar_t kRulesUpdate[] = L"RulesUpdate";
 
 // What another person writes is read with limits: a long text or list is refused, not followed.
 constexpr DWORD kLongestText = 2048;
@@ -188,6 +205,90 @@ Policies ReadPolicies(std::span<const std::wstring> cleanOnCloseKeys, const Poli
     for (const std::wstring& option : cleanOnCloseKeys) ReadOne(kCleanOnClose, option, key.get(), root, policies);
   }
   return policies;
+}
+
+namespace {
+
+Policies& InForce() {
+  static Policies policies;
+  return policies;
+}
+
+// The policy that fixes an option, empty when none does.
+std::wstring PolicyOfOption(const std::wstring& optionKey) {
+  for (const SwitchPolicy& fixed : kSwitchPolicies) {
+    if (optionKey == fixed.option) return fixed.policy;
+  }
+  if (optionKey == kRulesCheckKey) return kRulesUpdate;
+  const bool sameNamed = std::ranges::count(kSameNamed, optionKey) || optionKey.starts_with(kCleanOnClose.name);
+  return sameNamed ? optionKey : std::wstring();
+}
+
+}  // namespace
+
+const Policies& PoliciesInForce() { return InForce(); }
+
+const Policies& ReadPoliciesInForce(const PolicyPlace& place) {
+  std::vector<std::wstring> keys;
+  for (const engine::Browser& browser : engine::Browsers()) {
+    if (browser.key) keys.push_back(browser.key);
+  }
+  return InForce() = ReadPolicies(keys, place);
+}
+
+std::optional<bool> PolicySelects(const Policies& policies, const std::wstring& section, const std::wstring& key) {
+  const std::vector<std::wstring>* selection = policies.List(L"Selection");
+  if (!selection) return std::nullopt;
+  const std::wstring name = section + L"/" + key;
+  if (std::ranges::any_of(*selection, [&](const std::wstring& entry) { return platform::EqualsNoCase(entry, name); })) {
+    return true;
+  }
+  if (policies.Number(L"SelectionMayGrow") == 1u) return std::nullopt;
+  return false;
+}
+
+void ApplyPolicies(const Policies& policies, Options& options, const Options* own) {
+  for (const SwitchPolicy& fixed : kSwitchPolicies) {
+    if (std::optional<DWORD> on = policies.Number(fixed.policy))
+      options.*fixed.field = own ? own->*fixed.field : *on == 1;
+  }
+  if (std::optional<std::wstring> days = policies.Text(L"CleanDays")) {
+    options.days = own ? own->days : ParseCleanDays(*days);
+  }
+  if (std::optional<std::wstring> time = policies.Text(L"CleanTime")) options.cleanTime = own ? own->cleanTime : *time;
+  if (std::optional<DWORD> hours = policies.Number(L"TempMinAgeHours")) {
+    options.ages.tempHours = own ? own->ages.tempHours : static_cast<int>(*hours);
+  }
+  if (RulesUpdateOff(policies)) options.weeklyRulesCheck = own && own->weeklyRulesCheck;
+  // A browser's switch fixed by policy is not stored at all: the file keeps what the user ticked.
+  if (own) {
+    std::erase_if(options.cleanOnClose, [&](const auto& entry) { return policies.Fixed(entry.first); });
+    return;
+  }
+  for (auto& [key, on] : options.cleanOnClose) {
+    if (std::optional<DWORD> fixed = policies.Number(key)) on = *fixed == 1;
+  }
+}
+
+bool OptionSwitch(const std::wstring& settingsFile, const std::wstring& key) {
+  const Policies& policies = PoliciesInForce();
+  const std::wstring policy = PolicyOfOption(key);
+  if (OptionFixed(policies, key)) return policy != kRulesUpdate && policies.Number(policy) == 1u;
+  return inifun::FlagTest(inifun::ReadIniValue(settingsFile, L"Options", key));
+}
+
+bool OptionFixed(const Policies& policies, const std::wstring& optionKey) {
+  const std::wstring policy = PolicyOfOption(optionKey);
+  if (policy == kRulesUpdate) return RulesUpdateOff(policies);
+  return !policy.empty() && policies.Fixed(policy);
+}
+
+bool TurnedOff(const Policies& policies, const wchar_t* name) { return policies.Number(name) == 0u; }
+
+bool RulesUpdateOff(const Policies& policies) { return TurnedOff(policies, kRulesUpdate); }
+
+std::optional<std::wstring> RulesMirror(const Policies& policies) {
+  return policies.Number(kRulesUpdate) == 1u ? policies.Text(L"RulesUpdateUrl") : std::nullopt;
 }
 
 }  // namespace settings

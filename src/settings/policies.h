@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/options.h"
+
 namespace settings {
 
 constexpr wchar_t kPolicyKey[] = L"Software\\Policies\\Trellwipe";
@@ -57,5 +59,40 @@ struct Policies {
 
 // `cleanOnCloseKeys`: the options of the browsers cleaned when they close.
 Policies ReadPolicies(std::span<const std::wstring> cleanOnCloseKeys, const PolicyPlace& place = {});
+
+// The words beside every setting a policy fixes.
+constexpr wchar_t kSetByOrganisation[] = L"Set by your organisation";
+
+// The policies this process goes by: none until read. Read at start, and again when Windows says
+// policy changed, with a switch for each browser of the browser table that is cleaned when it closes.
+const Policies& PoliciesInForce();
+const Policies& ReadPoliciesInForce(const PolicyPlace& place = {});
+
+// What the policies say of an item ("Browsers/IE Cookies", as trellwipe-cli --list names it): true
+// in the fixed selection, false outside a fixed selection that may not grow; nothing where the
+// user's tick decides.
+std::optional<bool> PolicySelects(const Policies& policies, const std::wstring& section, const std::wstring& key);
+
+// The one overlay of policy on the user's options: each option a policy fixes takes the policy's
+// value, or, given `own`, the user's own value from it (what a save stores, so that the settings
+// file keeps the user's choice for when the policy goes).
+void ApplyPolicies(const Policies& policies, Options& options, const Options* own = nullptr);
+// A switch of section "Options" ("WindowsStartup", "AllUsers", "CleanOnCloseChrome") as the
+// policies in force fix it, else as the settings file stores it.
+bool OptionSwitch(const std::wstring& settingsFile, const std::wstring& key);
+// Whether a policy fixes an option of section "Options" ("WindowsShutdown" by CleanAtShutdown,
+// "RulesCheckWeekly" by RulesUpdate 0), which the windows then show greyed.
+bool OptionFixed(const Policies& policies, const std::wstring& optionKey);
+
+// The organisation turned the rules update off (RulesUpdate 0).
+bool RulesUpdateOff(const Policies& policies);
+// The organisation's mirror the rules come from (RulesUpdate 1 with RulesUpdateUrl); nothing otherwise.
+std::optional<std::wstring> RulesMirror(const Policies& policies);
+// A switch of the organisation's turned off (ShredderAllowed 0, FreeSpaceWipeAllowed 0).
+bool TurnedOff(const Policies& policies, const wchar_t* name);
+// The sentences the program refuses with.
+constexpr wchar_t kRulesUpdateOff[] = L"Your organisation has turned off rule updates in Trellwipe.";
+constexpr wchar_t kShredderOff[] = L"Your organisation does not allow shredding files with Trellwipe.";
+constexpr wchar_t kFreeSpaceWipeOff[] = L"Your organisation does not allow wiping free space with Trellwipe.";
 
 }  // namespace settings

@@ -4,17 +4,20 @@
 
 #include "platform/text.h"
 #include "settings/inifun.h"
+#include "settings/policies.h"
 
 namespace settings {
 
 Schedule LoadSchedule(const std::wstring& settingsFile) {
   Schedule schedule;
-  std::wstring days = settings::inifun::ReadIniValue(settingsFile, L"Options", L"CleanDays");
+  const Policies& policies = PoliciesInForce();
+  std::wstring days =
+      policies.Text(L"CleanDays").value_or(inifun::ReadIniValue(settingsFile, L"Options", L"CleanDays"));
   if (days.empty()) days = L"0000000";
   for (size_t day = 0; day < schedule.dayFlags.size() && day < days.size(); ++day) {
     schedule.dayFlags[day] = days.substr(day, 1);
   }
-  schedule.time = settings::inifun::ReadIniValue(settingsFile, L"Options", L"CleanTime");
+  schedule.time = policies.Text(L"CleanTime").value_or(inifun::ReadIniValue(settingsFile, L"Options", L"CleanTime"));
   return schedule;
 }
 

@@ -13,7 +13,7 @@ struct Schedule {
   std::wstring time;                     // "CleanTime", for example "9:30"
 };
 
-// An empty "CleanDays" counts as "0000000".
+// An empty "CleanDays" counts as "0000000"; the policies in force fix either.
 Schedule LoadSchedule(const std::wstring& settingsFile);
 
 // Hours and minutes of a time text such as "9:30" or "23:00:00"; nothing when it is not a time.

@@ -9,8 +9,8 @@
 #include "platform/files.h"
 #include "platform/product_name.h"
 #include "settings/default_selection.h"
-#include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "settings/policies.h"
 #include "toolkit/menus.h"
 #include "toolkit/messages.h"
 #include "ui/main_window.h"
@@ -197,8 +197,7 @@ bool MainWindow::Clean(run::RunEnd end, run::Trigger trigger) {
 bool MainWindow::QueryEndSession() {
   if (shutdownRun_) return false;
   bool cleanFirst = !shutdownCleaned_ && !run_->Running() &&
-                    settings::inifun::FlagTest(settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_),
-                                                                              L"Options", L"WindowsShutdown")) &&
+                    settings::OptionSwitch(settings::SettingsFile(programFolder_), L"WindowsShutdown") &&
                     !settings::SelectionUnsaved(settings::SettingsFile(programFolder_));
   if (cleanFirst) {
     // The answer must come at once; the cleaning starts from the message loop.

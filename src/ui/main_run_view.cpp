@@ -51,6 +51,7 @@ void MainWindow::AddPreviewRows(const engine::RunReport& report) {
       SetRowFigures(item);
     }
   };
+  for (const std::wstring& ignored : report.ignoredPolicies) AddNoteRow(ignored);
   if (report.onlyCurrentUser) AddNoteRow(engine::kOnlyCurrentUser);
   if (report.users.empty()) addItems(0, report.items.size());
   for (const engine::UserGroup& group : report.users) {

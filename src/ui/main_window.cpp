@@ -16,6 +16,7 @@
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
+#include "settings/policies.h"
 #include "toolkit/dpi.h"
 #include "toolkit/keyboard.h"
 #include "ui/boss_key.h"
@@ -111,10 +112,9 @@ bool MainWindow::Create() {
   // The folder and version values the catalogue reads are computed here, once.
   run_ = std::make_unique<run::CleanRun>(*this, programFolder_, run::ComputeProcessValues(), catalogue::Stages());
   const std::wstring settingsFile = settings::SettingsFile(programFolder_);
-  schedule_ = settings::LoadSchedule(settingsFile);
   SetTimer(hwnd_, kScheduleTimer, 30000, nullptr);
   scheduleTimer_ = platform::Timer({hwnd_, kScheduleTimer});
-  WatchBrowsers();
+  ReadPolicies();
   settings::LastRun last = settings::LoadLastRun(settingsFile);
   run_->Counters() = {last.cleanedKeys, last.releasedBytes};
   ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes), run::kEstimatesTip);
@@ -208,7 +208,7 @@ std::optional<LRESULT> MainWindow::HandleSizing(UINT message, WPARAM wParam, LPA
   return std::nullopt;
 }
 
-std::optional<LRESULT> MainWindow::HandleLifecycle(UINT message, WPARAM wParam, LPARAM) {
+std::optional<LRESULT> MainWindow::HandleLifecycle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
       if (wParam == kScheduleTimer) CheckSchedule();
@@ -223,6 +223,10 @@ std::optional<LRESULT> MainWindow::HandleLifecycle(UINT message, WPARAM wParam, 
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) FirstActivation();
+      return std::nullopt;
+    case WM_SETTINGCHANGE:
+      // Group Policy and Intune announce a change of policy this way.
+      if (lParam && wcscmp(reinterpret_cast<const wchar_t*>(lParam), L"Policy") == 0) ReadPolicies();
       return std::nullopt;
     case WM_CLOSE:
       // Closing only sends the window to the tray; Exit ends the program.
@@ -249,13 +253,18 @@ void MainWindow::ShowAfterSplash() {
   ShowWindow(hwnd_, SW_SHOW);
 }
 
+void MainWindow::ReadPolicies() {
+  settings::ReadPoliciesInForce(actions_.policyPlace);
+  schedule_ = settings::LoadSchedule(settings::SettingsFile(programFolder_));
+  WatchBrowsers();
+}
+
 void MainWindow::FirstActivation() {
   // Exactly "min", the argument of the Windows Run entry; the comparison is case-sensitive.
   if (commandLine_ != L"min") return;
   ShowWindow(hwnd_, SW_HIDE);
   commandLine_.clear();
-  if (settings::inifun::FlagTest(
-          settings::inifun::ReadIniValue(settings::SettingsFile(programFolder_), L"Options", L"WindowsStartup")) &&
+  if (settings::OptionSwitch(settings::SettingsFile(programFolder_), L"WindowsStartup") &&
       !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) {
     PostMessageW(hwnd_, kStartupRunMessage, 0, 0);
   }

@@ -18,6 +18,7 @@
 #include "platform/shutdown.h"
 #include "run/clean_run.h"
 #include "run/run_view.h"
+#include "settings/policies.h"
 #include "settings/schedule.h"
 #include "toolkit/keyboard.h"
 #include "toolkit/product.h"
@@ -59,6 +60,8 @@ struct MainWindowActions {
   std::function<bool(HWND owner, const std::wstring& programFolder, const catalogue::rules::RulesDownload& download)>
       reviewRuleChanges;
   platform::DownloadLimits rulesDownloadLimits;
+  // Where the organisation's policies are read, at start and whenever Windows says policy changed.
+  settings::PolicyPlace policyPlace;
 };
 
 // The key of the pop-up that says new rules wait to be looked at.
@@ -98,6 +101,9 @@ class MainWindow : public run::RunView {
   void SetCloseTiming(const catalogue::CloseTiming& timing) { closeTiming_ = timing; }
   // (Re)starts the watch of the browsers whose option is on; none is watched when none is.
   void WatchBrowsers();
+  // Reads the policies and puts what they fix in force without a restart: the schedule, the browsers
+  // watched, and what the next run cleans. A window open at the time shows them when opened again.
+  void ReadPolicies();
   const catalogue::BrowserCloseWatch* BrowserWatch() const { return browserWatch_.get(); }
   // The schedule check's clock (the local time by default).
   void SetClock(std::function<SYSTEMTIME()> clock) { clock_ = std::move(clock); }

@@ -17,6 +17,7 @@
 #include "support/cookie_databases.h"
 #include "support/loopback_server.h"
 #include "support/mini_json.h"
+#include "support/policy_keys.h"
 #include "support/seeded_profile.h"
 #include "support/snapshot.h"
 
@@ -697,4 +698,93 @@ TEST(Cli, AFailedRulesUpdateSaysWhetherThereIsAWinapp2Ini) {
     EXPECT_EQ(call.code, cli::kExitRulesNotUpdated);
     EXPECT_NE(call.output.err.find(c.said), std::string::npos) << call.output.err;
   }
+}
+
+// Through the machine's own policy key, as Group Policy writes it.
+TEST(CliPolicies, AFixedSelectionIsWhatACleaningCleansAndTheListSaysWhatIsFixed) {
+  SeededProfile profile;
+  MachinePolicyKey policy;
+  SetString(policy.key.get(), L"Selection", L"Chrome/Cache", L"Chrome/Cache");
+  PolicyKeys::SetNumber(policy.key.get(), L"", L"SelectionMayGrow", 0);
+  PolicyKeys::SetNumber(policy.key.get(), L"", L"TempMinAgeHours", 5);
+  settings::ReadPoliciesInForce();
+  const std::string ignored = "Machine policy TempMinAgeHours: 5 is none of 0, 1, 24, 168, 720; ignored.";
+
+  Call text = RunCli(profile, {L"--list"});
+  EXPECT_EQ(text.output.err, ignored + "\n");
+  for (const char* line :
+       {"on   Chrome/Cache\tChrome Cache\tSet by your organisation\n",
+        "off  FIREFOX/cache\tFirefox Cache\tSet by your organisation\n",
+        "Set by your organisation: SelectionMayGrow = 0\n", "Set by your organisation: Selection = Chrome/Cache\n"}) {
+    EXPECT_NE(text.output.out.find(line), std::string::npos) << line << text.output.out;
+  }
+  const Json list = OneDocument(RunCli(profile, {L"--list", L"--json"}));
+  EXPECT_EQ(list["setByOrganisation"].size(), 2u);
+  EXPECT_EQ(list["setByOrganisation"]["SelectionMayGrow"].number, 0);
+  EXPECT_EQ(list["setByOrganisation"]["Selection"][0].text, "Chrome/Cache");
+  EXPECT_EQ(list["ignoredPolicies"][0].text, ignored);
+  for (const Json& item : list["items"].items) EXPECT_TRUE(item["setByOrganisation"].boolean) << item["key"].text;
+
+  const std::wstring chromeCache = profile.values.localAppDataFolder + L"\\Google\\Chrome\\User Data\\Default\\Cache";
+  Call clean = RunCli(profile, {L"--clean", L"--json"});
+  const Json report = OneDocument(clean);
+  ASSERT_EQ(report["items"].size(), 1u) << clean.output.out;
+  EXPECT_EQ(report["items"][0]["key"].text, "Cache");
+  EXPECT_EQ(report["ignoredPolicies"][0].text, ignored);
+  ExpectGone(chromeCache + L"\\f_000000");
+  // Ticked by the user, but outside a selection that may not grow.
+  ExpectKept(profile.values.localAppDataFolder + L"\\Mozilla\\Firefox\\Profiles\\abc.default\\Cache\\index");
+  ExpectKept(profile.customFile);
+}
+
+TEST(CliPolicies, RulesComeOnlyFromTheOrganisationsMirrorOrNotAtAll) {
+  TempFolder program;
+  const std::wstring file = program / L"winapp2.ini";
+  WriteText(file, "[Old Rule]\r\nFileKey1=%Temp%\\Old|*.tmp\r\n");
+  std::string rules;
+  for (int n = 0; n < 60; ++n) rules += "[Mirror Rule " + std::to_string(n) + "]\r\nFileKey1=%Temp%\\Mirror|*.tmp\r\n";
+  LoopbackServer mirror(HttpResponse(200, rules));
+  LoopbackServer elsewhere(HttpResponse(404, ""));
+  PolicyKeys keys;
+  auto run = [&](std::vector<std::wstring> args) {
+    Call call;
+    call.code = cli::Run(args, program.Path(), {}, call.output);
+    return call;
+  };
+  SetString(keys.machine.get(), L"Policies", L"RulesUpdateUrl", mirror.Url());
+  PolicyKeys::Set(keys.machine, L"RulesUpdate", 1);
+  keys.PutInForce();
+  // The address the command names gives way to the organisation's.
+  Call fetched = run({L"--update-rules", L"--url", elsewhere.Url(), L"--accept"});
+  EXPECT_EQ(fetched.code, cli::kExitDone) << fetched.output.err << fetched.output.out;
+  EXPECT_NE(fetched.output.out.find(platform::ToUtf8(mirror.Url())), std::string::npos) << fetched.output.out;
+  EXPECT_EQ(ReadText(file), rules);
+
+  PolicyKeys::Set(keys.machine, L"RulesUpdate", 0);
+  keys.PutInForce();
+  const std::string before = ReadText(file);
+  for (const std::vector<std::wstring>& args : {std::vector<std::wstring>{L"--update-rules"}, {L"--accept"}}) {
+    Call refused = run(args);
+    EXPECT_EQ(refused.code, cli::kExitRulesNotUpdated);
+    EXPECT_EQ(refused.output.err, "Your organisation has turned off rule updates in Trellwipe.\n");
+  }
+  EXPECT_EQ(ReadText(file), before);
+}
+
+// The organisation's sites stay beside those of the user's own keep list, which the run leaves as it was.
+TEST(CliPolicies, TheOrganisationsKeptSitesStayBesideTheUsersOwn) {
+  SeededProfile profile;
+  const std::wstring chrome =
+      profile.values.localAppDataFolder + L"\\Google\\Chrome\\User Data\\Default\\Network\\Cookies";
+  ASSERT_TRUE(MakeCookieDatabase(chrome, kChromiumCookies, {"example.com", "intranet.example.org", "ads.tracker.io"}));
+  const std::wstring keepList = keeplists::CookieKeepListFile(profile.program.Path());
+  WriteText(keepList, "site:example.com\r\n");
+  PolicyKeys keys;
+  SetString(keys.machine.get(), L"Policies\\KeepSites", L"1", L"intranet.example.org");
+  keys.PutInForce();
+  Call clean = RunCli(profile, {L"--clean", L"--only", L"Chrome/Cookies"});
+  EXPECT_EQ(clean.code, cli::kExitDone) << clean.output.out;
+  EXPECT_EQ(CookieHosts(chrome, kChromiumCookies),
+            (std::vector<std::wstring>{L"example.com 1", L"intranet.example.org 1"}));
+  EXPECT_EQ(ReadText(keepList), "site:example.com\r\n");
 }

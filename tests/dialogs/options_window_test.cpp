@@ -13,6 +13,7 @@
 #include "settings/preserved_value.h"
 #include "support/keyboard_support.h"
 #include "support/message_recorder.h"
+#include "support/policy_keys.h"
 #include "support/test_support.h"
 #include "toolkit/keyboard.h"
 #include "ui/boss_key.h"
@@ -491,6 +492,40 @@ TEST_F(OptionsWindowTest, AutomaticListsTheBrowsersFoundAndStoresTheirBoxes) {
   EXPECT_EQ(Stored(L"CleanOnCloseChrome"), L"1");
   EXPECT_EQ(Stored(L"CleanOnCloseFirefox"), L"0");
   EXPECT_EQ(Stored(L"CleanOnCloseEdge"), L"");  // not listed, not stored
+}
+
+TEST_F(OptionsWindowTest, APolicyGreysItsControlsWithTheNoteAndOkKeepsTheUsersOwnValues) {
+  PolicyKeys keys;
+  PolicyKeys::Set(keys.machine, {{L"CleanAtShutdown", 1}, {L"RulesUpdate", 0}, {L"CleanOnCloseChrome", 1}});
+  PolicyKeys::Set(keys.user, L"TempMinAgeHours", 720);
+  keys.PutInForce();
+  Store(L"WindowsShutdown", L"0");
+  Store(L"TempMinAgeHours", L"24");
+  Store(L"RulesCheckWeekly", L"1");
+  Store(L"CleanOnCloseChrome", L"0");
+  dialogs::OptionsWindow options{settings::BossKeySwitch{}, program.Path(), catalogue::ClosingBrowsers()};
+  ASSERT_TRUE(options.Create(nullptr, false));
+  const std::pair<WORD, WORD> kFixed[] = {{ids::Check8, ids::noteShutdown},
+                                          {ids::cmbTempAge, ids::noteTempAge},
+                                          {ids::chkRulesWeekly, ids::noteRulesWeekly},
+                                          {ids::chkCleanOnClose, ids::noteCleanOnClose}};
+  for (const auto& [control, note] : kFixed) {
+    EXPECT_FALSE(IsWindowEnabled(options.Control(control))) << control;
+    EXPECT_EQ(WindowText(options.Control(note)), L"Set by your organisation") << control;
+  }
+  EXPECT_EQ(IsDlgButtonChecked(options.Handle(), ids::Check8), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(IsDlgButtonChecked(options.Handle(), ids::chkRulesWeekly), static_cast<UINT>(BST_UNCHECKED));
+  EXPECT_EQ(IsDlgButtonChecked(options.Handle(), ids::chkCleanOnClose), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(WindowText(options.Control(ids::cmbTempAge)), L"30 days");
+  // What no policy fixes stays the user's to change.
+  EXPECT_TRUE(IsWindowEnabled(options.Control(ids::Check7)));
+  EXPECT_EQ(WindowText(options.Control(ids::noteStartup)), L"");
+
+  SendMessageW(options.Control(ids::Command1), BM_CLICK, 0, 0);
+  EXPECT_EQ(Stored(L"WindowsShutdown"), L"0");
+  EXPECT_EQ(Stored(L"TempMinAgeHours"), L"24");
+  EXPECT_EQ(Stored(L"RulesCheckWeekly"), L"1");
+  EXPECT_EQ(Stored(L"CleanOnCloseChrome"), L"0");
 }
 
 TEST_F(OptionsWindowTest, AutomaticSaysSoWhenNoBrowserIsFound) {

@@ -1,4 +1,5 @@
 #include "dialogs/selection_window.h"
+#include "dialogs/selection_controls.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include "shipped_rules.h"
 #include "support/keyboard_support.h"
 #include "support/message_recorder.h"
+#include "support/policy_keys.h"
 #include "support/test_support.h"
 #include "support/window_support.h"
 #include "toolkit/keyboard.h"
@@ -765,6 +767,27 @@ TEST_F(SelectionWindowTest, AddRefusesWhatNoRunMayEraseAndSaysWhich) {
   EXPECT_EQ(Reports()[1].find(L"C:\\ is the root of a drive."), 0u) << Reports()[1];
   EXPECT_EQ(Reports()[2].find(program.Path() + L" is in Trellwipe's own folder."), 0u) << Reports()[2];
   EXPECT_EQ(Reports()[3].find(program / L"prisd.dat"), 0u) << Reports()[3];
+}
+
+TEST_F(SelectionWindowTest, AFixedSelectionGreysItsBoxesWithTheNoteAndOkKeepsTheUsersTicks) {
+  PolicyKeys keys;
+  SetString(keys.machine.get(), L"Policies\\Selection", L"1", L"EXPLORER/cookies");
+  keys.PutInForce();
+  const settings::ItemFlag& kept = *settings::FindItemFlag(L"Check1");
+  settings::inifun::WriteIniValue(settingsFile, L"EXPLORER", L"cookies", L"0");
+  settings::inifun::WriteIniValue(settingsFile, kept.section, kept.key, L"1");
+  Open();
+  const settings::ItemFlag& fixed = *settings::FindItemFlag(L"Check4");  // EXPLORER/cookies
+  // The selection is exactly the policy's: its item ticked, every other one cleared, all greyed.
+  for (const settings::ItemFlag& flag : settings::ItemFlags()) {
+    HWND box = Box(flag.checkBox);
+    EXPECT_FALSE(IsWindowEnabled(box)) << platform::Narrow(flag.checkBox);
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED, &flag == &fixed) << platform::Narrow(flag.checkBox);
+  }
+  EXPECT_EQ(WindowText(GetDlgItem(window->Handle(), dialogs::kPolicyNoteId)), L"Set by your organisation");
+  Ok();
+  EXPECT_EQ(Stored(L"EXPLORER", L"cookies"), L"0");
+  EXPECT_EQ(Stored(kept.section, kept.key), L"1");
 }
 
 TEST_F(SelectionWindowTest, CancelWritesNothing) {

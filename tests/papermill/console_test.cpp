@@ -5,6 +5,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "shredder/free_space.h"
+#include "support/policy_keys.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -166,4 +167,29 @@ TEST(PapermillConsole, AWipeBesideAFolderOfItsNameThatHoldsAFileSucceedsAndNames
       << finished.output;
   ExpectKept(taken + L"\\mine.txt");
   RemoveTree(taken);
+}
+
+// Through the machine's own policy key, which Papermill reads as it starts.
+TEST(PapermillConsole, TheOrganisationsSwitchesRefuseShreddingAndWipingWithASentence) {
+  TempFolder folder;
+  const std::wstring victim = folder / L"victim.txt";
+  WriteText(victim, "stays");
+  const struct {
+    const wchar_t* policy;
+    std::wstring arguments;
+    const char* sentence;
+  } kCases[] = {
+      {L"ShredderAllowed", L"--shred \"" + victim + L"\"",
+       "Your organisation does not allow shredding files with Trellwipe.\r\n"},
+      {L"FreeSpaceWipeAllowed", L"--wipe-free-space " + victim.substr(0, 2),
+       "Your organisation does not allow wiping free space with Trellwipe.\r\n"},
+  };
+  for (const auto& c : kCases) {
+    MachinePolicyKey policy;
+    PolicyKeys::SetNumber(policy.key.get(), L"", c.policy, 0);
+    Finished finished = RunToEnd(c.arguments);
+    EXPECT_EQ(finished.code, 1u) << finished.output;
+    EXPECT_NE(finished.output.find(c.sentence), std::string::npos) << finished.output;
+  }
+  EXPECT_EQ(ReadText(victim), "stays");
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <regex>
 #include <set>
 #include <string>
@@ -12,35 +13,12 @@
 #include "platform/text.h"
 #include "shipped_policies.h"
 #include "shipped_policy_texts.h"
+#include "support/policy_keys.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
 
 namespace {
-
-// The machine's and the user's policy keys, each a scratch key of its own.
-struct PolicyKeys {
-  PolicyKeys() {
-    for (auto [name, key] : {std::pair{L"\\machine", &machine}, std::pair{L"\\user", &user}}) {
-      HKEY made = nullptr;
-      RegCreateKeyExW(HKEY_CURRENT_USER, (scratch.Subkey() + name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      &made, nullptr);
-      key->reset(made);
-    }
-  }
-  settings::PolicyPlace Place() const { return {machine.get(), user.get(), L"Policies"}; }
-  static void Set(const platform::RegKey& root, const std::wstring& name, DWORD number,
-                  const std::wstring& subkey = L"Policies") {
-    SetString(root.get(), subkey, name, L"");
-    HKEY key = nullptr;
-    RegOpenKeyExW(root.get(), subkey.c_str(), 0, KEY_SET_VALUE, &key);
-    RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
-    RegCloseKey(key);
-  }
-
-  TempRegistryKey scratch;
-  platform::RegKey machine, user;
-};
 
 TEST(Policies, TheMachineWinsEachValueFitsItsTypeOrIsIgnoredAndReported) {
   PolicyKeys keys;
@@ -93,6 +71,81 @@ TEST(Policies, TheMachineWinsEachValueFitsItsTypeOrIsIgnoredAndReported) {
                 L"Machine policy AllUsers: 2 is neither 0 nor 1; ignored.",
                 L"User policy KeepSites: entry \"1\" is not a text.",
             }));
+}
+
+TEST(PolicyOverlay, FixedOptionsTakeThePolicyWhileASaveKeepsTheUsersOwn) {
+  PolicyKeys keys;
+  PolicyKeys::Set(keys.machine, {{L"CleanAtShutdown", 1},
+                                 {L"AllUsers", 0},
+                                 {L"TempMinAgeHours", 720},
+                                 {L"RulesUpdate", 0},
+                                 {L"CleanOnCloseChrome", 1}});
+  SetString(keys.machine.get(), L"Policies", L"CleanDays", L"1000001");
+  const settings::Policies& policies = keys.PutInForce();
+  settings::Options own;
+  own.windowsShutdown = false;
+  own.allUsers = true;
+  own.weeklyRulesCheck = true;
+  own.windowsStartup = true;
+  own.cleanTime = L"9:30";
+  own.ages.tempHours = 24;
+  own.cleanOnClose = {{L"CleanOnCloseChrome", false}, {L"CleanOnCloseEdge", true}};
+
+  settings::Options shown = own;
+  settings::ApplyPolicies(policies, shown);
+  EXPECT_TRUE(shown.windowsShutdown);
+  EXPECT_FALSE(shown.allUsers);
+  EXPECT_FALSE(shown.weeklyRulesCheck);
+  EXPECT_EQ(shown.ages.tempHours, 720);
+  EXPECT_EQ(settings::CleanDaysText(shown.days), L"1000001");
+  EXPECT_EQ(shown.cleanOnClose,
+            (std::vector<std::pair<std::wstring, bool>>{{L"CleanOnCloseChrome", true}, {L"CleanOnCloseEdge", true}}));
+  // What the policies leave alone stays the user's.
+  EXPECT_TRUE(shown.windowsStartup);
+  EXPECT_EQ(shown.cleanTime, L"9:30");
+
+  settings::Options stored = shown;
+  settings::ApplyPolicies(policies, stored, &own);
+  EXPECT_FALSE(stored.windowsShutdown);
+  EXPECT_TRUE(stored.allUsers);
+  EXPECT_TRUE(stored.weeklyRulesCheck);
+  EXPECT_EQ(stored.ages.tempHours, 24);
+  EXPECT_EQ(stored.days, own.days);
+  // A browser's fixed switch is not stored at all.
+  EXPECT_EQ(stored.cleanOnClose, (std::vector<std::pair<std::wstring, bool>>{{L"CleanOnCloseEdge", true}}));
+
+  for (const wchar_t* option : {L"WindowsShutdown", L"AllUsers", L"TempMinAgeHours", L"CleanDays", L"RulesCheckWeekly",
+                                L"CleanOnCloseChrome"}) {
+    EXPECT_TRUE(settings::OptionFixed(policies, option)) << platform::Narrow(option);
+  }
+  for (const wchar_t* option : {L"WindowsStartup", L"CleanTime", L"CleanOnCloseEdge", L"securely"}) {
+    EXPECT_FALSE(settings::OptionFixed(policies, option)) << platform::Narrow(option);
+  }
+}
+
+TEST(PolicyOverlay, AFixedSelectionDecidesItsItemsAndTheOthersAsItMayGrow) {
+  const struct {
+    std::optional<DWORD> mayGrow;
+    const wchar_t* item;
+    std::optional<bool> selects;
+  } kCases[] = {
+      {std::nullopt, L"browsers/ie COOKIES", true},  // named, in any case
+      {std::nullopt, L"Browsers/IE History", false},
+      {0, L"Browsers/IE History", false},
+      {1, L"Browsers/IE History", std::nullopt},  // the user's tick decides
+      {1, L"Browsers/IE Cookies", true},
+  };
+  for (const auto& c : kCases) {
+    PolicyKeys keys;
+    SetString(keys.machine.get(), L"Policies\\Selection", L"Browsers/IE Cookies", L"Browsers/IE Cookies");
+    if (c.mayGrow) PolicyKeys::Set(keys.machine, L"SelectionMayGrow", *c.mayGrow);
+    const std::wstring item = c.item;
+    const size_t slash = item.find(L'/');
+    EXPECT_EQ(settings::PolicySelects(keys.PutInForce(), item.substr(0, slash), item.substr(slash + 1)), c.selects)
+        << platform::Narrow(item) << " " << c.mayGrow.value_or(9);
+  }
+  // Without a fixed selection nothing is decided.
+  EXPECT_EQ(settings::PolicySelects(settings::Policies{}, L"Browsers", L"IE Cookies"), std::nullopt);
 }
 
 // The names an administrative template writes: value names, and the last part of a list's key.

@@ -23,6 +23,7 @@
 #include "settings/selection_layout.h"
 #include "settings/window_place.h"
 #include "support/loopback_server.h"
+#include "support/policy_keys.h"
 #include "support/test_support.h"
 #include "toolkit/keyboard.h"
 #include "toolkit/message_pump.h"
@@ -308,6 +309,28 @@ TEST(MainWindow, TheScheduleRunsOncePerScheduledMinuteAtTheInjectedTime) {
   EXPECT_FALSE(ranAt({2026, 12, 2, 8, 9, 30, 5, 0}));  // Tuesday: not scheduled
   EXPECT_TRUE(ranAt({2026, 12, 1, 14, 9, 30, 5, 0}));  // the next Monday
   EXPECT_TRUE(window.Boxes().empty());
+}
+
+// Group Policy announces a change as a setting change named "Policy"; the window takes it at once.
+TEST(MainWindow, APolicyChangeTakesEffectWithoutARestart) {
+  TempFolder folder;
+  const std::wstring settings = folder / L"prisd.dat";
+  settings::inifun::WriteIniValue(settings, L"Options", L"CleanDays", L"0100000");
+  settings::inifun::WriteIniValue(settings, L"Options", L"CleanTime", L"9:30");
+  PolicyKeys keys;
+  ui::MainWindowActions actions = ui::DefaultActions();
+  actions.policyPlace = keys.Place();
+  ui::MainWindow window(GetModuleHandleW(nullptr), folder.Path(), L"", std::move(actions));
+  ASSERT_TRUE(window.Create());
+  SetString(keys.machine.get(), L"Policies", L"CleanDays", L"0000010");
+  SetString(keys.machine.get(), L"Policies", L"CleanTime", L"18:00");
+  SendMessageW(window.Handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Environment"));
+  EXPECT_EQ(window.Schedule().time, L"9:30");
+  SendMessageW(window.Handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
+  EXPECT_EQ(window.Schedule().time, L"18:00");
+  EXPECT_EQ(window.Schedule().dayFlags, (std::array<std::wstring, 7>{L"0", L"0", L"0", L"0", L"0", L"1", L"0"}));
+  // The user's own schedule stays in the settings file.
+  EXPECT_EQ(settings::inifun::ReadIniValue(settings, L"Options", L"CleanTime"), L"9:30");
 }
 
 TEST(MainWindow, TheBossKeyIsArmedWhileTheWindowLivesWhenSwitchedOn) {
