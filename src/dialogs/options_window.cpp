@@ -28,7 +28,8 @@ struct Tab {
   const wchar_t* title;
   int hundreds;
 };
-constexpr Tab kTabs[] = {{L"General", 11}, {L"Schedule", 12}, {L"Homepage", 13}, {L"Automatic", 14}, {L"Cleaning", 15}};
+constexpr Tab kTabs[] = {{L"General", 11},   {L"Schedule", 12}, {L"Homepage", 13},
+                         {L"Automatic", 14}, {L"Cleaning", 15}, {L"Appearance", 16}};
 // With a blank after each comma and full stop: without them the label could break a line only
 // inside a word.
 constexpr wchar_t kBossKeyText[] =
@@ -66,6 +67,13 @@ int ChosenHours(HWND combo) {
   return chosen >= 0 && static_cast<size_t>(chosen) < std::size(settings::kAgeChoices)
              ? settings::kAgeChoices[chosen].hours
              : 0;
+}
+
+void FillAppearanceChoices(HWND combo, platform::Appearance appearance) {
+  for (size_t i = 0; i < std::size(settings::kAppearanceChoices); ++i) {
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(settings::kAppearanceChoices[i].text));
+    if (settings::kAppearanceChoices[i].appearance == appearance) SendMessageW(combo, CB_SETCURSEL, i, 0);
+  }
 }
 
 constexpr wchar_t kCleanOnCloseText[] = L"Clean this browser's ticked items when its last window closes";
@@ -123,6 +131,11 @@ constexpr DialogItem kItems[] = {
     {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 20, 142, 80, 100, cmbRecycleAge},
     // "Automatic"
     {kButtonClass, kFrame, L"When a browser closes", 12, 24, 256, 166, AutomaticFrame},
+    // "Appearance"
+    {kButtonClass, kFrame, L"Colours", 12, 24, 256, 62, AppearanceFrame},
+    {kStaticClass, SS_LEFT, L"&Appearance:", 20, 38, 60, 10, AppearanceLabel},
+    {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 84, 36, 80, 60, cmbAppearance},
+    {kStaticClass, SS_LEFT, L"A high-contrast theme of Windows is always followed.", 20, 56, 240, 20, AppearanceNote},
 };
 
 toolkit::DialogTemplate OptionsTemplate(const std::vector<const catalogue::ClosingBrowser*>& browsers) {
@@ -232,6 +245,7 @@ void OptionsWindow::Load() {
   FillAgeChoices(Control(cmbTempAge), options.ages.tempHours);
   FillAgeChoices(Control(cmbRecycleAge), options.ages.recycleHours);
   tick(chkCustomAge, options.ages.customFolders);
+  FillAppearanceChoices(Control(cmbAppearance), options.appearance);
   ShowPage(0);
 }
 
@@ -306,6 +320,10 @@ settings::Options OptionsWindow::Read() const {
   options.ages.tempHours = ChosenHours(Control(cmbTempAge));
   options.ages.recycleHours = ChosenHours(Control(cmbRecycleAge));
   options.ages.customFolders = ticked(chkCustomAge);
+  const LRESULT appearance = SendMessageW(Control(cmbAppearance), CB_GETCURSEL, 0, 0);
+  if (appearance >= 0 && static_cast<size_t>(appearance) < std::size(settings::kAppearanceChoices)) {
+    options.appearance = settings::kAppearanceChoices[appearance].appearance;
+  }
   return options;
 }
 
