@@ -304,12 +304,8 @@ TEST(SkinTheme, ContrastIsTheWcagRatioOfRelativeLuminances) {
 // A skin file may pair any colours: the texts of a light skin become black or white where they would
 // be too faint, and the dark and high-contrast themes put their own colours in place of the file's.
 TEST(SkinTheme, ThemedSkinKeepsEveryTextReadable) {
-  toolkit::Skin faint;
-  faint.background = RGB(0x30, 0x30, 0x30);
-  faint.text = RGB(0x50, 0x50, 0x50);
-  faint.accent = RGB(0xee, 0xee, 0xee);
-  faint.field = RGB(0xff, 0xff, 0xff);
-  faint.fontFace = L"Tahoma";
+  const toolkit::Skin faint{
+      RGB(0x30, 0x30, 0x30), RGB(0x50, 0x50, 0x50), RGB(0xee, 0xee, 0xee), RGB(0xff, 0xff, 0xff), L"Tahoma", 0};
   for (toolkit::Theme theme : {toolkit::Theme::Light, toolkit::Theme::Dark, toolkit::Theme::HighContrast}) {
     const toolkit::Skin skin = toolkit::ThemedSkin(faint, theme);
     EXPECT_EQ(skin.fontFace, L"Tahoma");

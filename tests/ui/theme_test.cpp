@@ -165,16 +165,8 @@ void Compose(HWND window, const Canvas& canvas, POINT origin) {
 // Where each text of the window stands, in the control's client area: the controls' own texts, the
 // rows a list shows (in the colours the list or its window gave them) and the navigation bar's entries.
 std::vector<std::pair<HWND, RECT>> Texts(HWND top, const ui::NavigationBar* navigation) {
-  std::vector<HWND> controls;
-  EnumChildWindows(
-      top,
-      [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&controls));
   std::vector<std::pair<HWND, RECT>> texts;
-  for (HWND control : controls) {
+  for (HWND control : Children(top)) {
     if (!ShownInside(control, top)) continue;
     if (std::optional<RECT> area = TextArea(control)) texts.emplace_back(control, *area);
     if (!IsClass(control, WC_LISTVIEWW)) continue;
