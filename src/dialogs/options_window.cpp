@@ -28,7 +28,8 @@ struct Tab {
   const wchar_t* title;
   int hundreds;
 };
-constexpr Tab kTabs[] = {{L"General", 11}, {L"Schedule", 12}, {L"Homepage", 13}, {L"Automatic", 14}, {L"Cleaning", 15}};
+constexpr Tab kTabs[] = {{L"General", 11},   {L"Schedule", 12}, {L"Homepage", 13},
+                         {L"Automatic", 14}, {L"Cleaning", 15}, {L"Appearance", 16}};
 // With a blank after each comma and full stop: without them the label could break a line only
 // inside a word.
 constexpr wchar_t kBossKeyText[] =
@@ -66,6 +67,13 @@ int ChosenHours(HWND combo) {
   return chosen >= 0 && static_cast<size_t>(chosen) < std::size(settings::kAgeChoices)
              ? settings::kAgeChoices[chosen].hours
              : 0;
+}
+
+void FillAppearanceChoices(HWND combo, platform::Appearance appearance) {
+  for (size_t i = 0; i < std::size(settings::kAppearanceChoices); ++i) {
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(settings::kAppearanceChoices[i].text));
+    if (settings::kAppearanceChoices[i].appearance == appearance) SendMessageW(combo, CB_SETCURSEL, i, 0);
+  }
 }
 
 constexpr wchar_t kCleanOnCloseText[] = L"Clean this browser's ticked items when its last window closes";
@@ -131,6 +139,11 @@ constexpr DialogItem kItems[] = {
     // "Automatic"
     {kButtonClass, kFrame, L"When a browser closes", 12, 24, 256, 166, AutomaticFrame},
     {kStaticClass, SS_LEFT, L"", 20, 192, 240, 10, noteCleanOnClose},
+    // "Appearance"
+    {kButtonClass, kFrame, L"Colours", 12, 24, 256, 62, AppearanceFrame},
+    {kStaticClass, SS_LEFT, L"&Appearance:", 20, 38, 60, 10, AppearanceLabel},
+    {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 84, 36, 80, 60, cmbAppearance},
+    {kStaticClass, SS_LEFT, L"A high-contrast theme of Windows is always followed.", 20, 56, 240, 20, AppearanceNote},
 };
 
 // The controls an option's policy fixes, with the note beside them; the schedule's days fix the day
@@ -258,6 +271,7 @@ void OptionsWindow::Load() {
   FillAgeChoices(Control(cmbRecycleAge), options.ages.recycleHours);
   tick(chkCustomAge, options.ages.customFolders);
   ShowFixed();
+  FillAppearanceChoices(Control(cmbAppearance), options.appearance);
   ShowPage(0);
 }
 
@@ -355,6 +369,10 @@ settings::Options OptionsWindow::Read() const {
   options.ages.recycleHours = ChosenHours(Control(cmbRecycleAge));
   options.ages.customFolders = ticked(chkCustomAge);
   settings::ApplyPolicies(settings::PoliciesInForce(), options, &own_);
+  const LRESULT appearance = SendMessageW(Control(cmbAppearance), CB_GETCURSEL, 0, 0);
+  if (appearance >= 0 && static_cast<size_t>(appearance) < std::size(settings::kAppearanceChoices)) {
+    options.appearance = settings::kAppearanceChoices[appearance].appearance;
+  }
   return options;
 }
 

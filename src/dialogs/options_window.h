@@ -38,6 +38,8 @@ constexpr WORD IeHomePageFrame = 1310, ResetLabel = 1311, Text1 = 1312, TitleLab
 constexpr WORD TempAgeFrame = 1501, TempAgeLabel = 1502, cmbTempAge = 1503, TempAgeNote = 1504, chkCustomAge = 1505;
 constexpr WORD noteTempAge = 1506;
 constexpr WORD RecycleAgeFrame = 1510, RecycleAgeLabel = 1511, cmbRecycleAge = 1512;
+// "Appearance"
+constexpr WORD AppearanceFrame = 1601, AppearanceLabel = 1602, cmbAppearance = 1603, AppearanceNote = 1604;
 // "Automatic": one row per browser found, its name and its box, in the order of the browsers given.
 constexpr WORD AutomaticFrame = 1401, NoBrowserLabel = 1402, noteCleanOnClose = 1403;
 constexpr WORD BrowserName = 1410;      // to 1419

@@ -8,6 +8,7 @@
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
 #include "toolkit/messages.h"
+#include "toolkit/theme.h"
 
 namespace dialogs {
 
@@ -127,8 +128,6 @@ const catalogue::rules::RulesDownload& RulesDownloadTask::Result() const { retur
 
 namespace {
 
-constexpr COLORREF kAlarm = RGB(0xC0, 0x00, 0x00);
-
 constexpr toolkit::ListColumn kColumns[] = {{L"Entry", 230}, {L"Change", 70}, {L"Applies here", 80}, {L"Marks", 600}};
 
 std::wstring Marks(const catalogue::rules::RuleChange& change) {
@@ -196,7 +195,8 @@ void RuleChangesWindow::Load() {
 
 COLORREF RuleChangesWindow::RowColour(int row) const {
   if (row < 0 || static_cast<size_t>(row) >= download_.changes.size()) return CLR_DEFAULT;
-  return catalogue::rules::Alarming(download_.changes[row]) ? kAlarm : CLR_DEFAULT;
+  return catalogue::rules::Alarming(download_.changes[row]) ? toolkit::PaletteOf(toolkit::ThemeInForce()).alarm
+                                                            : CLR_DEFAULT;
 }
 
 INT_PTR RuleChangesWindow::OnMessage(UINT message, WPARAM, LPARAM lParam) {

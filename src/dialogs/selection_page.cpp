@@ -44,6 +44,10 @@ void SelectionPage::Load() {
 }
 
 INT_PTR SelectionPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The skin of the window that holds the page colours it and its controls.
+  if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+    return static_cast<INT_PTR>(SendMessageW(GetParent(Handle()), message, wParam, lParam));
+  }
   if (message != WM_COMMAND && message != WM_NOTIFY) return FALSE;
   SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, SendMessageW(GetParent(Handle()), message, wParam, lParam));
   return TRUE;

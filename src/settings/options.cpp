@@ -172,6 +172,14 @@ AgeOptions LoadAgeOptions(const std::wstring& programFolder) {
   return options.ages;
 }
 
+platform::Appearance LoadAppearance(const std::wstring& programFolder) {
+  const std::wstring stored = settings::inifun::ReadIniValue(SettingsFile(programFolder), kSection, kAppearanceKey);
+  for (const AppearanceChoice& choice : kAppearanceChoices) {
+    if (stored == std::to_wstring(static_cast<int>(choice.appearance))) return choice.appearance;
+  }
+  return platform::Appearance::AsWindows;
+}
+
 Options LoadOptions(const std::wstring& programFolder) {
   const std::wstring file = SettingsFile(programFolder);
   auto flag = [&](const wchar_t* key) {
@@ -194,6 +202,7 @@ Options LoadOptions(const std::wstring& programFolder) {
   options.days = ParseCleanDays(settings::inifun::ReadIniValue(file, kSection, L"CleanDays"));
   options.cleanTime = settings::inifun::ReadIniValue(file, kSection, L"CleanTime");
   options.ages = StoredAgeOptions(programFolder);
+  options.appearance = LoadAppearance(programFolder);
   return options;
 }
 
@@ -242,6 +251,7 @@ platform::Result<std::optional<std::wstring>> SaveOptions(const std::wstring& pr
   store(L"TempMinAgeHours", std::to_wstring(options.ages.tempHours));
   store(L"RecycleMinAgeHours", std::to_wstring(options.ages.recycleHours));
   store(L"CustomFoldersMinAge", Flag(options.ages.customFolders));
+  store(kAppearanceKey, std::to_wstring(static_cast<int>(options.appearance)));
   for (const auto& [key, on] : options.cleanOnClose) store(key.c_str(), Flag(on));
   // The file is the one step that can fail; when it does, the registry and the hot keys stay as they
   // were too, so what the window shows next time is what is in force.

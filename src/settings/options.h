@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 #include "platform/result.h"
+#include "platform/system_theme.h"
 
 namespace settings {
 
@@ -34,6 +35,19 @@ struct AgeChoice {
 };
 constexpr AgeChoice kAgeChoices[] = {
     {L"any age", 0}, {L"1 hour", 1}, {L"24 hours", 24}, {L"7 days", 7 * 24}, {L"30 days", 30 * 24}};
+
+// "Appearance": the windows' colours follow Windows, or stay light or dark; stored as its number.
+struct AppearanceChoice {
+  const wchar_t* text;
+  platform::Appearance appearance;
+};
+constexpr AppearanceChoice kAppearanceChoices[] = {{L"as Windows", platform::Appearance::AsWindows},
+                                                   {L"light", platform::Appearance::Light},
+                                                   {L"dark", platform::Appearance::Dark}};
+constexpr wchar_t kAppearanceKey[] = L"Appearance";
+
+// The stored choice; a text that names none reads as AsWindows.
+platform::Appearance LoadAppearance(const std::wstring& programFolder);
 
 struct AgeOptions {
   int tempHours = 24;          // "TempMinAgeHours": the temporary files' age
@@ -65,6 +79,7 @@ struct Options {
   bool startPageChanged = false;
   bool windowTitleChanged = false;
   AgeOptions ages;
+  platform::Appearance appearance = platform::Appearance::AsWindows;  // kAppearanceKey
   // The browsers the window offers to clean when they close: each one's key and whether its box is
   // ticked. The window fills it; each key is stored "1" or "0".
   std::vector<std::pair<std::wstring, bool>> cleanOnClose;

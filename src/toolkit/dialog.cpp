@@ -1,6 +1,7 @@
 #include "toolkit/dialog.h"
 
 #include "toolkit/skin.h"
+#include "toolkit/theme.h"
 
 namespace toolkit {
 
@@ -51,6 +52,8 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
   auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   if (!self) return FALSE;
   if (message == WM_COMMAND && self->RunCommand(wParam)) return TRUE;
+  // Windows or the user switched theme while the window is open.
+  if (IsThemeChange(message, wParam, lParam) && !self->skinFolder_.empty()) ApplySkinFile(hwnd, self->skinFolder_);
   INT_PTR handled = self->OnMessage(message, wParam, lParam);
   if (message == WM_DESTROY) {
     self->Unload();

@@ -1,7 +1,8 @@
 #pragma once
 // The base of every window built from an in-memory dialog template: created modeless (tests drive
 // it hidden, with messages) or run modal, with one procedure that finds the object behind the window.
-// The base skins every window it makes, so that none is left plain.
+// The base skins every window it makes, so that none is left plain, and skins it again when the theme
+// changes while it is open.
 #include <windows.h>
 
 #include <functional>

@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "platform/text_file.h"
 #include "toolkit/dpi.h"
+#include "toolkit/theme.h"
 
 namespace toolkit {
 
@@ -156,17 +157,15 @@ void SkinChild(HWND child, const ChildSkin& apply) {
   if (apply.sendFont) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(apply.font), TRUE);
   const Skin& skin = apply.state->skin;
   std::wstring name = ClassName(child);
+  // A colour the skin leaves out is the control's own again, as after an earlier, darker skin.
+  const std::optional<COLORREF> back = skin.field ? skin.field : skin.background;
   if (platform::EqualsNoCase(name, WC_LISTVIEWW)) {
-    if (auto back = skin.field ? skin.field : skin.background) {
-      ListView_SetBkColor(child, *back);
-      ListView_SetTextBkColor(child, *back);
-    }
-    if (skin.text) ListView_SetTextColor(child, *skin.text);
+    ListView_SetBkColor(child, back.value_or(GetSysColor(COLOR_WINDOW)));
+    ListView_SetTextBkColor(child, back.value_or(GetSysColor(COLOR_WINDOW)));
+    ListView_SetTextColor(child, skin.text.value_or(GetSysColor(COLOR_WINDOWTEXT)));
   } else if (platform::EqualsNoCase(name, PROGRESS_CLASSW)) {
-    if (skin.accent) SendMessageW(child, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(*skin.accent));
-    if (auto back = skin.field ? skin.field : skin.background) {
-      SendMessageW(child, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(*back));
-    }
+    SendMessageW(child, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(skin.accent.value_or(CLR_DEFAULT)));
+    SendMessageW(child, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(back.value_or(CLR_DEFAULT)));
   }
 }
 
@@ -258,7 +257,9 @@ void ApplySkin(HWND window, const Skin& skin) {
 }
 
 void ApplySkinFile(HWND window, const std::wstring& programFolder) {
-  if (std::optional<Skin> skin = LoadSkin(SkinFile(programFolder))) ApplySkin(window, *skin);
+  const Theme theme = ThemeInForce();
+  ApplySkin(window, ThemedSkin(LoadSkin(SkinFile(programFolder)).value_or(Skin{}), theme));
+  DressForTheme(window, theme);
 }
 
 }  // namespace toolkit

@@ -41,8 +41,8 @@ std::optional<Skin> LoadSkin(const std::wstring& file);
 // freed when the window goes. Applying again replaces the earlier skin.
 void ApplySkin(HWND window, const Skin& skin);
 
-// Applies program folder + "\skins\frmmain.skn" to the window; a missing or unreadable file leaves the
-// plain look.
+// Applies program folder + "\skins\frmmain.skn" to the window in the theme in force (toolkit/theme.h);
+// in light, a missing or unreadable file leaves the plain look. Applying again follows a new theme.
 void ApplySkinFile(HWND window, const std::wstring& programFolder);
 
 }  // namespace toolkit

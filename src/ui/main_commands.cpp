@@ -145,6 +145,7 @@ void MainWindow::Execute(UINT command) {
       if (actions_.openOptions(hwnd_, hwnd_, programFolder_)) {
         schedule_ = settings::LoadSchedule(settings::SettingsFile(programFolder_));
         WatchBrowsers();
+        ApplySkin();
       }
       break;
     case kSearchEraseCommand: actions_.openFileSearch(hwnd_, programFolder_); break;

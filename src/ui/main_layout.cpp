@@ -8,11 +8,13 @@
 #include "platform/window_text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "settings/options.h"
 #include "settings/window_place.h"
 #include "toolkit/dpi.h"
 #include "toolkit/keyboard.h"
 #include "toolkit/list_view.h"
 #include "toolkit/skin.h"
+#include "toolkit/theme.h"
 #include "ui/main_commands.h"
 #include "ui/main_window.h"
 
@@ -269,6 +271,8 @@ void MainWindow::ChangeDpi(UINT dpi) {
 }
 
 void MainWindow::ApplySkin() {
+  // The user's "Appearance" holds for every window opened from here on.
+  toolkit::SetAppearance(settings::LoadAppearance(programFolder_));
   toolkit::ApplySkinFile(hwnd_, programFolder_);
   // The skin gives every control its font; the title keeps its own large bold one.
   SendMessageW(homeTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);

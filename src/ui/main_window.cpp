@@ -19,6 +19,7 @@
 #include "settings/policies.h"
 #include "toolkit/dpi.h"
 #include "toolkit/keyboard.h"
+#include "toolkit/theme.h"
 #include "ui/boss_key.h"
 #include "ui/main_commands.h"
 #include "ui/main_layout.h"
@@ -140,6 +141,8 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (focus_.Handle(hwnd_, message, wParam, lParam)) return 0;
+  // Windows switched theme: the skin, the navigation bar and the title bar follow.
+  if (toolkit::IsThemeChange(message, wParam, lParam)) ApplySkin();
   for (auto handle : {&MainWindow::HandleInput, &MainWindow::HandleSizing, &MainWindow::HandleLifecycle}) {
     if (std::optional<LRESULT> handled = (this->*handle)(message, wParam, lParam)) return *handled;
   }

@@ -9,6 +9,7 @@
 
 #include "platform/handles.h"
 #include "toolkit/dpi.h"
+#include "toolkit/theme.h"
 #include "ui/main_commands.h"
 
 namespace ui {
@@ -61,32 +62,31 @@ constexpr Pictogram kQuestion = {{{8, {{5, 6}, {6, 3}, {10, 1}, {14, 3}, {15, 6}
                                  {{8, 15, 12, 19}}};
 
 constexpr NavigationImage kImages[] = {
-    {L"Image1", L"Home", kShowHomeCommand, RGB(0x2e, 0x7d, 0x32)},
-    {L"Image2", L"Settings", kCleanSettingsCommand, RGB(0x15, 0x65, 0xc0)},
-    {L"Image3", L"Status", kShowStatusCommand, RGB(0x00, 0x83, 0x8f)},
-    {L"Image4", L"Search", kSearchEraseCommand, RGB(0x6a, 0x1b, 0x9a)},
-    {L"Image5", L"Options", kCleanOptionsCommand, RGB(0x45, 0x5a, 0x64)},
-    {L"Image6", L"Shredder", kFileShredderCommand, RGB(0xc6, 0x28, 0x28)},
-    {L"Image9", L"Registry", kCleanRegistryCommand, RGB(0xef, 0x6c, 0x00)},
-    {L"Image10", L"Exit", kExitCommand, RGB(0x61, 0x61, 0x61)},
-    {L"Image11", L"Help", kHelpCommand, RGB(0x02, 0x77, 0xbd)},
+    {L"Image1", L"Home", kShowHomeCommand, RGB(0x2e, 0x7d, 0x32), RGB(0x81, 0xc7, 0x84)},
+    {L"Image2", L"Settings", kCleanSettingsCommand, RGB(0x15, 0x65, 0xc0), RGB(0x64, 0xb5, 0xf6)},
+    {L"Image3", L"Status", kShowStatusCommand, RGB(0x00, 0x83, 0x8f), RGB(0x4d, 0xd0, 0xe1)},
+    {L"Image4", L"Search", kSearchEraseCommand, RGB(0x6a, 0x1b, 0x9a), RGB(0xba, 0x68, 0xc8)},
+    {L"Image5", L"Options", kCleanOptionsCommand, RGB(0x45, 0x5a, 0x64), RGB(0x90, 0xa4, 0xae)},
+    {L"Image6", L"Shredder", kFileShredderCommand, RGB(0xc6, 0x28, 0x28), RGB(0xe5, 0x73, 0x73)},
+    {L"Image9", L"Registry", kCleanRegistryCommand, RGB(0xef, 0x6c, 0x00), RGB(0xff, 0xb7, 0x4d)},
+    {L"Image10", L"Exit", kExitCommand, RGB(0x61, 0x61, 0x61), RGB(0xbd, 0xbd, 0xbd)},
+    {L"Image11", L"Help", kHelpCommand, RGB(0x02, 0x77, 0xbd), RGB(0x4f, 0xc3, 0xf7)},
 };
 constexpr const Pictogram* kPictograms[] = {
     &kHouse, &kCheckList, &kProgressList, &kMagnifier, &kSliders, &kShredder, &kRegistry, &kDoor, &kQuestion,
 };
 constexpr int kHelpIndex = static_cast<int>(std::size(kImages)) - 1;
 static_assert(std::size(kPictograms) == std::size(kImages));
-constexpr COLORREF kUnavailableColour = RGB(0xb0, 0xb4, 0xb8);
 
 // A pictogram in `glyph`, the circle's square: the 20 units sit in its middle 20/28.
-void DrawPictogram(HDC dc, const Pictogram& pictogram, const RECT& glyph, UINT dpi) {
+void DrawPictogram(HDC dc, const Pictogram& pictogram, const RECT& glyph, UINT dpi, COLORREF colour) {
   const int size = glyph.right - glyph.left;
   auto at = [&](POINT unit) {
     return POINT{glyph.left + MulDiv(unit.x + 4, size, 28), glyph.top + MulDiv(unit.y + 4, size, 28)};
   };
-  LOGBRUSH white = {BS_SOLID, RGB(0xff, 0xff, 0xff), 0};
+  LOGBRUSH stroke = {BS_SOLID, colour, 0};
   platform::Pen pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
-                                 std::max(1, toolkit::Scale(2, dpi)), &white, 0, nullptr));
+                                 std::max(1, toolkit::Scale(2, dpi)), &stroke, 0, nullptr));
   platform::SelectedObject selectedPen(dc, pen.get());
   for (const Stroke& stroke : pictogram.strokes) {
     POINT points[8];
@@ -99,7 +99,8 @@ void DrawPictogram(HDC dc, const Pictogram& pictogram, const RECT& glyph, UINT d
     const POINT bottomRight = at({pictogram.ring.right, pictogram.ring.bottom});
     Ellipse(dc, topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
   }
-  platform::SelectedObject brush(dc, GetStockObject(WHITE_BRUSH));
+  platform::Brush fill(CreateSolidBrush(colour));
+  platform::SelectedObject brush(dc, fill.get());
   platform::SelectedObject noPen(dc, GetStockObject(NULL_PEN));
   for (const RECT& dot : pictogram.dots) {
     if (IsRectEmpty(&dot)) continue;
@@ -269,7 +270,7 @@ LRESULT NavigationBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);
     case WM_PAINT: return toolkit::PaintWindow(hwnd_, [this](HDC dc) { Paint(dc); });
-    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
+    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;  // PrintWindow, a magnifier's copy
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -302,6 +303,16 @@ void NavigationBar::SetHovered(int index) {
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+COLORREF NavigationBar::CircleColour(int index, toolkit::Theme theme, const toolkit::Palette& palette) const {
+  if (!Available(index)) return palette.unavailable;
+  switch (theme) {
+    case toolkit::Theme::HighContrast: return palette.text;
+    case toolkit::Theme::Dark: return kImages[index].darkColour;
+    case toolkit::Theme::Light: break;
+  }
+  return kImages[index].colour;
+}
+
 void NavigationBar::Paint(HDC dc) {
   RECT client;
   GetClientRect(hwnd_, &client);
@@ -310,23 +321,28 @@ void NavigationBar::Paint(HDC dc) {
       SendMessageW(GetParent(hwnd_), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd_)));
   FillRect(dc, &client, background ? background : GetSysColorBrush(COLOR_BTNFACE));
   SetBkMode(dc, TRANSPARENT);
+  const toolkit::Theme theme = toolkit::ThemeInForce();
+  const toolkit::Palette palette = toolkit::PaletteOf(theme);
+  const COLORREF textColour = GetTextColor(dc);
   platform::SelectedObject font(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
   const int glyphSize = toolkit::Scale(kGlyph, dpi_), inset = toolkit::Scale(4, dpi_);
   for (int i = 0; i < static_cast<int>(std::size(kImages)); ++i) {
     RECT rect = ImageRect(i);
+    // In high contrast the current page shows as the system shows a selection.
+    const bool selected = theme == toolkit::Theme::HighContrast && i == current_;
+    if (selected) FillRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));
     int middle = (rect.top + rect.bottom) / 2;
+    RECT glyph = {rect.left + inset, middle - glyphSize / 2, rect.left + inset + glyphSize, middle + glyphSize / 2};
     {
-      platform::Brush brush(CreateSolidBrush(Available(i) ? kImages[i].colour : kUnavailableColour));
+      platform::Brush brush(CreateSolidBrush(CircleColour(i, theme, palette)));
       platform::SelectedObject fill(dc, brush.get());
       platform::SelectedObject pen(dc, GetStockObject(NULL_PEN));
-      Ellipse(dc, rect.left + inset, middle - glyphSize / 2, rect.left + inset + glyphSize, middle + glyphSize / 2);
+      Ellipse(dc, glyph.left, glyph.top, glyph.right, glyph.bottom);
     }
-    RECT glyph = {rect.left + inset, middle - glyphSize / 2, rect.left + inset + glyphSize, middle + glyphSize / 2};
-    DrawPictogram(dc, *kPictograms[i], glyph, dpi_);
+    DrawPictogram(dc, *kPictograms[i], glyph, dpi_, palette.glyph);
     RECT text = {rect.left + glyphSize + toolkit::Scale(12, dpi_), rect.top, rect.right, rect.bottom};
-    COLORREF oldColour = Available(i) ? GetTextColor(dc) : SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    SetTextColor(dc, !Available(i) ? palette.unavailable : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : textColour);
     DrawTextW(dc, kImages[i].caption, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-    SetTextColor(dc, oldColour);
     if (i == hovered_) FrameRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));
     if (i == focused_ && GetFocus() == hwnd_ && !(SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
       RECT focus = rect;
@@ -334,6 +350,7 @@ void NavigationBar::Paint(HDC dc) {
       DrawFocusRect(dc, &focus);
     }
   }
+  SetTextColor(dc, textColour);
 }
 
 }  // namespace ui

@@ -3,10 +3,12 @@
 // command to the parent as WM_COMMAND; the image under the pointer carries a thin frame. From the
 // keyboard the bar is one tab stop: the arrow keys move the focus between images, Enter or Space
 // sends the focused image's command. A screen reader meets the bar as a tool bar of push buttons, the
-// current page's selected.
+// current page's selected. It draws in the theme in force: its circles take the system's colours in high
+// contrast, where the current page's entry shows in the selection's colours.
 #include <windows.h>
 
 #include "toolkit/drawn_items_accessible.h"
+#include "toolkit/theme.h"
 #include "toolkit/window_class.h"
 
 #include <span>
@@ -21,7 +23,8 @@ struct NavigationImage {
   const wchar_t* name;  // Image1 ... Image11
   const wchar_t* caption;
   UINT command;
-  COLORREF colour;
+  COLORREF colour;      // the circle behind the pictogram
+  COLORREF darkColour;  // the same in the dark theme, lighter under a dark pictogram
 };
 
 // Image1 to Image6, Image9 and Image10 from the top; Image11 (help) alone at the bottom.
@@ -57,6 +60,7 @@ class NavigationBar final : private toolkit::DrawnItems {
   void SetHovered(int index);
   void Key(WPARAM key);
   void Paint(HDC dc);
+  COLORREF CircleColour(int index, toolkit::Theme theme, const toolkit::Palette& palette) const;
   void PlaceTips();
   int ItemCount() const override;
   toolkit::DrawnItem Item(int index) const override;

@@ -10,24 +10,13 @@
 
 #include "platform/window_text.h"
 #include "support/test_support.h"
+#include "support/window_support.h"
 #include "toolkit/product.h"
 
 using namespace testing_support;
 using platform::WindowText;
 
 namespace {
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> children;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM out) {
-        reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&children));
-  return children;
-}
 
 TEST(AboutWindow, ShowsNameVersionCopyrightAndClosesWithOk) {
   TempFolder program;

@@ -70,9 +70,9 @@ TEST_F(OptionsWindowTest, ShowsEveryControlWithItsCaption) {
   EXPECT_EQ(WindowText(window.Handle()), L"Options");
 
   HWND tab = Item(ids::SSTab1);
-  ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 5);
-  const wchar_t* tabs[] = {L"General", L"Schedule", L"Homepage", L"Automatic", L"Cleaning"};
-  for (int i = 0; i < 5; ++i) {
+  ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 6);
+  const wchar_t* tabs[] = {L"General", L"Schedule", L"Homepage", L"Automatic", L"Cleaning", L"Appearance"};
+  for (int i = 0; i < 6; ++i) {
     wchar_t text[32] = L"";
     TCITEMW item{};
     item.mask = TCIF_TEXT;
@@ -117,6 +117,8 @@ TEST_F(OptionsWindowTest, ShowsEveryControlWithItsCaption) {
       {ids::chkCustomAge, L"Apply this age to my custom folders too"},
       {ids::RecycleAgeFrame, L"Recycle Bin"},
       {ids::RecycleAgeLabel, L"Erase only items deleted at least this long ago:"},
+      {ids::AppearanceLabel, L"Appearance:"},
+      {ids::AppearanceNote, L"A high-contrast theme of Windows is always followed."},
   };
   for (const auto& [id, caption] : captions) {
     ASSERT_TRUE(Item(id)) << id;
@@ -191,6 +193,24 @@ TEST_F(OptionsWindowTest, TheAgesOpenAsStoredAndOkStoresTheChoice) {
   EXPECT_EQ(WindowText(Item(ids::cmbTempAge)), L"7 days");
   EXPECT_EQ(WindowText(Item(ids::cmbRecycleAge)), L"30 days");
   EXPECT_EQ(State(ids::chkCustomAge), static_cast<UINT>(BST_CHECKED));
+}
+
+TEST_F(OptionsWindowTest, TheAppearanceOpensAsStoredAndOkStoresTheChoice) {
+  Store(L"Appearance", L"1");
+  ASSERT_TRUE(window.Create(nullptr, false));
+  SelectTab(5);
+  EXPECT_TRUE(Shown(Item(ids::cmbAppearance)));
+  std::vector<std::wstring> listed;
+  for (int i = 0; i < SendMessageW(Item(ids::cmbAppearance), CB_GETCOUNT, 0, 0); ++i) {
+    wchar_t text[32] = L"";
+    SendMessageW(Item(ids::cmbAppearance), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    listed.push_back(text);
+  }
+  EXPECT_EQ(listed, (std::vector<std::wstring>{L"as Windows", L"light", L"dark"}));
+  EXPECT_EQ(WindowText(Item(ids::cmbAppearance)), L"light");
+  SendMessageW(Item(ids::cmbAppearance), CB_SETCURSEL, 2, 0);
+  Press(ids::Command1);
+  EXPECT_EQ(Stored(L"Appearance"), L"2");
 }
 
 TEST_F(OptionsWindowTest, NoSettingsFileOpensUntickedAndOkStoresZeros) {
@@ -425,7 +445,7 @@ TEST_F(OptionsWindowTest, LettersReachOnlyTheShownPageAndNoTwoLabelsShareOne) {
   ASSERT_TRUE(window.Create(nullptr, false));
   HWND hwnd = window.Handle();
   // A letter may come again on another page, which the keyboard does not reach while this one shows.
-  for (int page = 4; page >= 0; --page) {
+  for (int page = 5; page >= 0; --page) {
     SelectTab(page);
     EXPECT_EQ(SharedMnemonics(hwnd, true), std::vector<std::wstring>{}) << page;
   }

@@ -158,6 +158,21 @@ TEST_F(OptionsStore, OkStoresTheAges) {
   EXPECT_EQ(Stored(L"CustomFoldersMinAge"), L"1");
 }
 
+TEST_F(OptionsStore, AppearanceStoresItsNumberAndAnythingElseReadsAsWindows) {
+  using platform::Appearance;
+  for (Appearance chosen : {Appearance::Light, Appearance::Dark, Appearance::AsWindows}) {
+    settings::Options options;
+    options.appearance = chosen;
+    ASSERT_TRUE(settings::SaveOptions(program.Path(), options, bossKey));
+    EXPECT_EQ(Stored(L"Appearance"), std::to_wstring(static_cast<int>(chosen)));
+    EXPECT_EQ(settings::LoadOptions(program.Path()).appearance, chosen);
+  }
+  for (const wchar_t* stored : {L"3", L"-1", L"dark", L""}) {
+    Store(L"Appearance", stored);
+    EXPECT_EQ(settings::LoadAppearance(program.Path()), Appearance::AsWindows) << stored;
+  }
+}
+
 TEST_F(OptionsStore, StartupWritesTheRunEntryWithItsTerminatingNul) {
   settings::Options options;
   options.startup = true;

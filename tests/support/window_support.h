@@ -51,6 +51,19 @@ inline std::vector<std::wstring> MenuTexts(HMENU menu) {
   return texts;
 }
 
+// Every window below `parent`, at any depth.
+inline std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM out) {
+        reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
 inline void Press(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
 
 // Dispatches the messages waiting.

@@ -9,6 +9,7 @@
 #include "shipped_skin.h"
 #include "support/test_support.h"
 #include "toolkit/dialog_template.h"
+#include "toolkit/theme.h"
 
 using namespace testing_support;
 
@@ -264,6 +265,85 @@ TEST(SkinApply, DestroyingSkinnedWindowsFreesTheirGdiObjects) {
     EXPECT_EQ(GetObjectType(field), 0u) << round;
     EXPECT_EQ(GetObjectType(font), 0u) << round;
   }
+}
+
+TEST(SkinTheme, HighContrastWinsThenTheUsersChoiceThenWindowsDarkApps) {
+  using platform::Appearance;
+  using toolkit::Theme;
+  const struct {
+    bool highContrast, appsDark;
+    Appearance appearance;
+    Theme theme;
+  } cases[] = {
+      {false, false, Appearance::AsWindows, Theme::Light}, {false, true, Appearance::AsWindows, Theme::Dark},
+      {false, true, Appearance::Light, Theme::Light},      {false, false, Appearance::Dark, Theme::Dark},
+      {true, true, Appearance::Dark, Theme::HighContrast}, {true, false, Appearance::Light, Theme::HighContrast},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(toolkit::ResolveTheme({c.highContrast, c.appsDark}, c.appearance), c.theme)
+        << c.highContrast << c.appsDark << static_cast<int>(c.appearance);
+  }
+}
+
+TEST(SkinTheme, ContrastIsTheWcagRatioOfRelativeLuminances) {
+  const struct {
+    COLORREF one, other;
+    double ratio;
+  } cases[] = {
+      {RGB(0, 0, 0), RGB(0xff, 0xff, 0xff), 21.0},
+      {RGB(0x77, 0x77, 0x77), RGB(0xff, 0xff, 0xff), 4.48},
+      {RGB(0xff, 0, 0), RGB(0xff, 0xff, 0xff), 4.0},
+      {RGB(0x12, 0x34, 0x56), RGB(0x12, 0x34, 0x56), 1.0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_NEAR(toolkit::ContrastRatio(c.one, c.other), c.ratio, 0.01) << c.one;
+    EXPECT_NEAR(toolkit::ContrastRatio(c.other, c.one), c.ratio, 0.01) << c.one;
+  }
+}
+
+// A skin file may pair any colours: the texts of a light skin become black or white where they would
+// be too faint, and the dark and high-contrast themes put their own colours in place of the file's.
+TEST(SkinTheme, ThemedSkinKeepsEveryTextReadable) {
+  const toolkit::Skin faint{
+      RGB(0x30, 0x30, 0x30), RGB(0x50, 0x50, 0x50), RGB(0xee, 0xee, 0xee), RGB(0xff, 0xff, 0xff), L"Tahoma", 0};
+  for (toolkit::Theme theme : {toolkit::Theme::Light, toolkit::Theme::Dark, toolkit::Theme::HighContrast}) {
+    const toolkit::Skin skin = toolkit::ThemedSkin(faint, theme);
+    EXPECT_EQ(skin.fontFace, L"Tahoma");
+    EXPECT_GE(toolkit::ContrastRatio(*skin.text, *skin.background), toolkit::kLeastContrast) << int(theme);
+    EXPECT_GE(toolkit::ContrastRatio(*skin.text, *skin.field), toolkit::kLeastContrast) << int(theme);
+    EXPECT_GE(toolkit::ContrastRatio(*skin.accent, *skin.background), toolkit::kLeastContrast) << int(theme);
+  }
+  EXPECT_EQ(toolkit::ThemedSkin(faint, toolkit::Theme::Light).text, RGB(0xff, 0xff, 0xff));
+  EXPECT_EQ(toolkit::ThemedSkin(faint, toolkit::Theme::Light).accent, faint.accent);
+  EXPECT_EQ(toolkit::ThemedSkin(faint, toolkit::Theme::Dark).background,
+            toolkit::PaletteOf(toolkit::Theme::Dark).background);
+  EXPECT_EQ(toolkit::ThemedSkin(faint, toolkit::Theme::HighContrast).field, GetSysColor(COLOR_WINDOW));
+}
+
+TEST(SkinTheme, AppsAreDarkOnlyWhenTheUsersPersonalizeKeySaysZero) {
+  platform::RegKey key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, platform::kPersonalizeKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            key.out(), nullptr),
+            ERROR_SUCCESS);
+  const struct {
+    DWORD type;
+    std::string data;
+    bool dark;
+  } cases[] = {
+      {REG_NONE, "", false},
+      {REG_DWORD, std::string("\1\0\0\0", 4), false},
+      {REG_DWORD, std::string("\0\0\0\0", 4), true},
+      {REG_SZ, std::string("0\0", 2), false},
+  };
+  for (const auto& c : cases) {
+    RegDeleteValueW(key.get(), platform::kAppsUseLightTheme);
+    if (c.type != REG_NONE) {
+      RegSetValueExW(key.get(), platform::kAppsUseLightTheme, 0, c.type, reinterpret_cast<const BYTE*>(c.data.data()),
+                     static_cast<DWORD>(c.data.size()));
+    }
+    EXPECT_EQ(platform::ReadSystemTheme().appsDark, c.dark) << c.type;
+  }
+  RegDeleteValueW(key.get(), platform::kAppsUseLightTheme);
 }
 
 }  // namespace

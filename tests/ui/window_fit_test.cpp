@@ -310,7 +310,7 @@ TEST_F(WindowTexts, EveryPageOfTheOptions) {
   ASSERT_TRUE(options.Create(nullptr, false));
   HWND tab = options.Control(dialogs::option_ids::SSTab1);
   const int pages = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
-  EXPECT_EQ(pages, 5);
+  EXPECT_EQ(pages, 6);
   for (int page = 0; page < pages; ++page) {
     SendMessageW(tab, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
     NMHDR header{tab, dialogs::option_ids::SSTab1, static_cast<UINT>(TCN_SELCHANGE)};
