@@ -185,6 +185,17 @@ toolkit::DialogTemplate OptionsTemplate(const std::vector<const catalogue::Closi
   return d;
 }
 
+void InsertTabs(HWND tab) {
+  for (size_t i = 0; i < std::size(kTabs); ++i) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(kTabs[i].title);
+    SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+  // The pages' controls are the tab control's siblings and must stay above it.
+  SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void RegisterTabClass() {
   INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_TAB_CLASSES};
   InitCommonControlsEx(&classes);
@@ -216,16 +227,7 @@ toolkit::DialogTemplate OptionsWindow::Template() const {
 void OptionsWindow::Load() {
   accepted_ = false;
 
-  HWND tab = Control(SSTab1);
-  for (size_t i = 0; i < std::size(kTabs); ++i) {
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(kTabs[i].title);
-    SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
-  }
-  // The pages' controls are the tab control's siblings and must stay above it.
-  SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
+  InsertTabs(Control(SSTab1));
   own_ = settings::LoadOptions(programFolder_);
   settings::Options options = own_;
   settings::ApplyPolicies(settings::PoliciesInForce(), options);
