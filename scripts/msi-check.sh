@@ -20,12 +20,7 @@ version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackCon
 msi="$build/packages/Trellwipe-$version.msi"
 [ -f "$msi" ] || fail "no MSI: $msi"
 
-sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-msi.XXXXXX")
-cleanup() {
-  ( sandbox_env "$sandbox"; sandbox_stop )
-  rm -rf "$sandbox"
-}
-trap cleanup EXIT
+sandbox_throwaway msi
 
 # The older package: the same program folder under a lower version number.
 stage="$sandbox/stage"
@@ -35,12 +30,7 @@ older_version="${version%%.*}.$(( ${version#*.} - 1 ))"
 cmake -DSTAGE="$stage" -DVERSION="$older_version" -DOUTPUT="$sandbox/older.msi" \
   -P "$top/cmake/packaging/msi.cmake" >/dev/null || fail "the older package could not be made"
 
-sandbox_env "$sandbox"
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
-sandbox_init null only-c
-sandbox_warm
-win() { wine "$@" </dev/null 2>/dev/null 9>&- | tr -d '\r'; }
-unix_of() { winepath -u "$(win cmd /c "echo $1")" 2>/dev/null 9>&-; }
+sandbox_for_packages
 mkdir -p "$WINEPREFIX/drive_c/dist"
 cp "$msi" "$WINEPREFIX/drive_c/dist/new.msi"
 cp "$sandbox/older.msi" "$WINEPREFIX/drive_c/dist/older.msi"

@@ -23,12 +23,7 @@ setup="$build/packages/Trellwipe-$version-setup.exe"
 [ -f "$zip" ] || fail "no portable zip: $zip"
 [ -f "$setup" ] || fail "no installer: $setup"
 
-sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-package.XXXXXX")
-cleanup() {
-  ( sandbox_env "$sandbox"; sandbox_stop )
-  rm -rf "$sandbox"
-}
-trap cleanup EXIT
+sandbox_throwaway package
 
 # The zip holds exactly the program folder that `cmake --install` lays out.
 expected="$sandbox/expected"
@@ -37,13 +32,7 @@ cmake --install "$build" --prefix "$expected" >/dev/null
 cmake -E tar tf "$zip" | grep -v '/$' | sed "s|^Trellwipe-$version-portable/||" | sort >"$sandbox/zip.txt"
 diff -u "$sandbox/expected.txt" "$sandbox/zip.txt" >&2 || fail "the zip does not hold the program folder"
 
-sandbox_env "$sandbox"
-# No desktop entries for the shortcut: the sandbox has no desktop to put them on.
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
-sandbox_init null only-c
-sandbox_warm
-win() { wine "$@" </dev/null 2>/dev/null 9>&- | tr -d '\r'; }
-unix_of() { winepath -u "$(win cmd /c "echo $1")" 2>/dev/null 9>&-; }
+sandbox_for_packages
 
 mkdir -p "$WINEPREFIX/drive_c/dist" "$WINEPREFIX/drive_c/tools"
 (cd "$WINEPREFIX/drive_c/dist" && cmake -E tar xf "$zip")

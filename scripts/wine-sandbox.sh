@@ -80,3 +80,22 @@ sandbox_stop_all() {
     (sandbox_env "$(dirname "$prefix")"; sandbox_stop)
   done
 }
+
+# A throwaway sandbox for a check, named in $sandbox; its server is stopped and the folder removed
+# when the script exits.
+sandbox_throwaway() {
+  sandbox=$(mktemp -d "${TMPDIR:-/tmp}/trellwipe-$1.XXXXXX")
+  trap '( sandbox_env "$sandbox"; sandbox_stop ); rm -rf "$sandbox"' EXIT
+}
+
+# Enters $sandbox to install packages in: without desktop entries for the shortcuts (the sandbox
+# has no desktop to put them on), with its server warm.
+sandbox_for_packages() {
+  sandbox_env "$sandbox"
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+  sandbox_init null only-c
+  sandbox_warm
+}
+# A Windows program's output without its carriage returns; a Windows folder's Unix path.
+win() { wine "$@" </dev/null 2>/dev/null 9>&- | tr -d '\r'; }
+unix_of() { winepath -u "$(win cmd /c "echo $1")" 2>/dev/null 9>&-; }
