@@ -25,7 +25,6 @@ constexpr wchar_t kComplete[] = L"Task complete Successfully!";
 // A run with no item ticked ran nothing: it says so rather than report a success.
 constexpr wchar_t kNothingTicked[] = L"Nothing was cleaned: no item is ticked in Clean Settings.";
 constexpr wchar_t kStoppedEnd[] = L"Task stopped: the cleaning was stopped before its end.";
-constexpr wchar_t kStarted[] = L"Cleaning started. Esc or Cancel stops it.";
 
 SYSTEMTIME LocalNow() {
   SYSTEMTIME now;
@@ -242,7 +241,7 @@ bool CleanRun::CleanNow(RunEnd end, Trigger trigger) {
   view_.EnableStartCommands(false);
   view_.ClearRows();
   view_.SetProgress(kStartProgress);
-  view_.AnnounceStatusLine(kStarted);
+  view_.SetStatusLine(L"");
 
   lastReport_ = {};
   engine::RunRecorder recorder(lastReport_);
@@ -282,7 +281,9 @@ std::optional<engine::RunReport> CleanRun::Preview() {
 }
 
 void CleanRun::WriteRunEvents() const {
-  const CleaningFacts facts{CurrentUserName(), trigger_, GetTickCount64() - startTick_, policyErrors_};
+  const settings::Policies& policies = settings::PoliciesInForce();
+  const CleaningFacts facts{CurrentUserName(), StartedBy(trigger_, policies), GetTickCount64() - startTick_,
+                            policies.ignored};
   WriteEvents(CleaningEvents(lastReport_, facts));
 }
 
@@ -316,8 +317,8 @@ void CleanRun::EndOfRun(RunEnd end) {
   // What the keep lists kept was meant to stay: the end names it apart.
   if (!nothing) last += KeptNote();
   view_.AddNoteRow(last);
-  // The status line adds what went, so that the end read out carries the run's totals.
-  view_.AnnounceStatusLine(nothing ? last : last + L" Erased: " + engine::MeasuredFigures(lastReport_.Totals()) + L".");
+  // Read out wherever the focus is; the totals follow in the end's message.
+  view_.AnnounceStatusLine(last);
   TellEnd(stopped, nothing, leaving, last);
 
   settings::LastRun stored = settings::LoadLastRun(settingsFile_);

@@ -30,6 +30,7 @@ struct RunCounters {
 // What items learn once per run and later items use; empty at the start of every run.
 struct RunState {
   std::wstring officeVersion;  // "8.0" to "15.0", or empty
+  bool begun = false;          // whether an item has begun: the first one's status line is read out
 };
 
 // Whether an item (its section and key: "Custom/Custom", "plus-in/<appname>" for a plug-in) runs in
@@ -68,7 +69,13 @@ struct ItemContext {
     outcome = L"Done";
     std::wstring text = std::wstring(erase.Previewing() ? L"Looking at " : L"Cleaning ") + label + L" ......";
     view.SetRowState(text);
-    view.SetStatusLine(text);
+    // A screen reader hears that the run began, with its first item; not each item after it.
+    if (run.begun) {
+      view.SetStatusLine(text);
+    } else {
+      view.AnnounceStatusLine(text);
+      run.begun = true;
+    }
   }
   // Writes the outcome into the row ("Stopped" when a stop cut the item short; "Done, 3 left behind"
   // when something stayed, so no failure reads as a success; what went inside a database, which no
