@@ -40,11 +40,13 @@ fi
 
 # The whole suite runs, beside the tests, one after another: the installed program cleaning on its
 # own under a virtual screen, the run command on a fresh build folder, the packages installed and
-# removed (the per-user ones, then the per-machine MSI), and the format of the sources. Those mostly wait on Wine or take seconds, so their output
-# is held until the tests and the heap pass (the tests of the logic once more with Wine's heap
+# removed (the per-user ones, then the per-machine MSI), and the format of the sources. Those mostly
+# wait on Wine, so they run at a lower priority and yield the processor to the tests, and their
+# output is held until the tests and the heap pass (the tests of the logic once more with Wine's heap
 # checking on) have said what they found. Any failure fails the run at its end.
 checks_log="$sandbox/checks.log"
 (
+  renice -n 10 -p "$BASHPID" >/dev/null
   start=$SECONDS
   status=0
   "$top/scripts/end-to-end.sh" "$build" && "$top/scripts/fresh-run-check.sh" &&

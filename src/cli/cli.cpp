@@ -7,7 +7,6 @@
 #include <atomic>
 
 #include "catalogue/catalogue.h"
-#include "catalogue/closing_browsers.h"
 #include "catalogue/rules.h"
 #include "keeplists/keep_list_file.h"
 #include "platform/files.h"
@@ -451,9 +450,6 @@ int CleanOrPreview(const Arguments& arguments, const std::wstring& programFolder
   run::CleanRun run(view, programFolder, values, catalogue::Stages());
   run.SetUsers(arguments.allUsers ? run::Users::Every : run::Users::Current);
   if (isAdministrator) run.SetAdministratorCheck(isAdministrator);
-  std::vector<std::wstring> closeOptions;
-  for (const catalogue::ClosingBrowser* browser : catalogue::ClosingBrowsers()) closeOptions.push_back(browser->key);
-  run.SetPolicyErrors(settings::ReadPolicies(closeOptions).ignored);
   if (arguments.only) {
     run.SetItemChoice(
         [&](const std::wstring& section, const std::wstring& key) { return IsChosen(arguments, section, key); });

@@ -67,8 +67,6 @@ class CleanRun {
   // Runs only the chosen items, for the current user only, then goes back to the choice it had.
   // Refused, like CleanNow, while a run is in progress: that run's items stay as they were.
   bool CleanOnly(ItemChoice choice, RunEnd end, Trigger trigger = Trigger::BrowserClose);
-  // The policy values ignored, named in the events of each cleaning.
-  void SetPolicyErrors(std::vector<std::wstring> errors) { policyErrors_ = std::move(errors); }
 
   // Stops the run or preview under way at its next file, folder or key; nothing outside one. What
   // was not reached stays untouched. Safe from another thread (the console's Ctrl+C).
@@ -123,7 +121,6 @@ class CleanRun {
   engine::RunReport lastReport_;
   Trigger trigger_ = Trigger::Button;
   unsigned long long startTick_ = 0;
-  std::vector<std::wstring> policyErrors_;
   bool backgroundRun_ = false;
   std::atomic<bool> running_{false};
 };

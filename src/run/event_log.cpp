@@ -20,7 +20,17 @@ struct TriggerText {
 constexpr TriggerText kTriggers[] = {
     {Trigger::Button, L"button"},     {Trigger::Schedule, L"schedule"},          {Trigger::Start, L"start"},
     {Trigger::Shutdown, L"shutdown"}, {Trigger::BrowserClose, L"browser close"}, {Trigger::Console, L"console"},
+    {Trigger::Policy, L"policy"},
 };
+
+// The moments a policy may fix, by the policy that fixes each.
+struct PolicyMoment {
+  Trigger trigger;
+  const wchar_t* policy;
+};
+constexpr PolicyMoment kPolicyMoments[] = {{Trigger::Start, L"CleanAtStart"},
+                                           {Trigger::Shutdown, L"CleanAtShutdown"},
+                                           {Trigger::Schedule, L"CleanDays"}};
 
 // What the guard refused is left behind with a reason that says so; what the system refused says
 // "refused" alone, or why.
@@ -49,6 +59,11 @@ std::wstring Number(double value) {
 
 const wchar_t* TriggerName(Trigger trigger) {
   return platform::FindRow(kTriggers, &TriggerText::trigger, trigger)->name;
+}
+
+Trigger StartedBy(Trigger trigger, const settings::Policies& policies) {
+  const PolicyMoment* moment = platform::FindRow(kPolicyMoments, &PolicyMoment::trigger, trigger);
+  return moment && policies.Fixed(moment->policy) ? Trigger::Policy : trigger;
 }
 
 std::span<const EventKind> EventKinds() { return kEventKinds; }

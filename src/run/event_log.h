@@ -11,15 +11,20 @@
 #include <vector>
 
 #include "engine/run_report.h"
+#include "settings/policies.h"
 
 namespace run {
 
 constexpr wchar_t kEventSource[] = L"Trellwipe";
 
 // What started a cleaning.
-enum class Trigger { Button, Schedule, Start, Shutdown, BrowserClose, Console };
-// As the event names it: "button", "schedule", "start", "shutdown", "browser close", "console".
+enum class Trigger { Button, Schedule, Start, Shutdown, BrowserClose, Console, Policy };
+// As the event names it: "button", "schedule", "start", "shutdown", "browser close", "console",
+// "policy".
 const wchar_t* TriggerName(Trigger trigger);
+// Policy for a moment (the start, the shutdown, the schedule) that an organisation's policy fixes;
+// otherwise the trigger itself.
+Trigger StartedBy(Trigger trigger, const settings::Policies& policies);
 
 // One event of the source: its number, its type (EVENTLOG_INFORMATION_TYPE or EVENTLOG_WARNING_TYPE),
 // what it says, and its insertion strings in their order.

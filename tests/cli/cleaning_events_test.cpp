@@ -180,3 +180,25 @@ TEST(CleaningEvents, WhatTheGuardRefusedIsAWarningEventOfItsOwn) {
   EXPECT_EQ(platform::Narrow(Field(warning, L"the first")), left[0]["path"].text);
   EXPECT_EQ("refused: " + platform::Narrow(Field(warning, L"why")), left[0]["reason"].text);
 }
+
+// A moment an organisation fixes is the policy's doing; any other trigger, or an unfixed moment,
+// is named as it was.
+TEST(CleaningEvents, AMomentAPolicyFixesIsStartedByThePolicy) {
+  settings::Policies policies;
+  policies.numbers[L"CleanAtStart"] = 1;
+  policies.texts[L"CleanDays"] = L"0111110";
+  struct Case {
+    run::Trigger trigger;
+    run::Trigger shown;
+  };
+  const Case cases[] = {{run::Trigger::Start, run::Trigger::Policy},
+                        {run::Trigger::Schedule, run::Trigger::Policy},
+                        {run::Trigger::Shutdown, run::Trigger::Shutdown},
+                        {run::Trigger::Button, run::Trigger::Button},
+                        {run::Trigger::Console, run::Trigger::Console}};
+  for (const Case& c : cases) {
+    EXPECT_STREQ(run::TriggerName(run::StartedBy(c.trigger, policies)), run::TriggerName(c.shown))
+        << run::TriggerName(c.trigger);
+  }
+  EXPECT_STREQ(run::TriggerName(run::StartedBy(run::Trigger::Start, {})), L"start");
+}
