@@ -55,8 +55,11 @@ Result<void> ProbeWritable(const std::wstring& folder) {
 std::wstring DecideSettingsFolder(const std::wstring& programFolder, const WriteProbe& probe) {
   std::wstring folder = programFolder;
   // A folder that is not there is no copy's own: it stays as given, and writes there fail as before.
-  if (!programFolder.empty() && FolderExists(programFolder) && !probe(programFolder)) {
-    folder = UserSettingsFolder();
+  // Without a roaming folder the files stay beside the program: an empty folder would put them at
+  // the root of the current drive.
+  const std::wstring user = UserSettingsFolder();
+  if (!programFolder.empty() && !user.empty() && FolderExists(programFolder) && !probe(programFolder)) {
+    folder = user;
     // Made on first use; a folder that cannot be made leaves each writer to report its own failure.
     SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
   }
