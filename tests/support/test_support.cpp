@@ -212,26 +212,8 @@ bool ValueExists(HKEY root, const std::wstring& subkey, const std::wstring& name
 
 ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::wstring& subkey, const std::wstring& name,
                                          const std::wstring& value, DWORD type)
-    : root_(root), subkey_(subkey), name_(name) {
-  platform::RegKey key;
-  if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS) {
-    DWORD bytes = 0;
-    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type_, nullptr, &bytes) == ERROR_SUCCESS) {
-      data_.resize(bytes);
-      had_ = RegQueryValueExW(key.get(), name.c_str(), nullptr, &type_, data_.data(), &bytes) == ERROR_SUCCESS;
-    }
-  }
+    : before_(root, subkey, name) {
   SetString(root, subkey, name, value, type);
-}
-
-ScopedRegistryValue::~ScopedRegistryValue() {
-  platform::RegKey key;
-  if (RegOpenKeyExW(root_, subkey_.c_str(), 0, KEY_SET_VALUE, key.out()) != ERROR_SUCCESS) return;
-  if (had_) {
-    RegSetValueExW(key.get(), name_.c_str(), 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
-  } else {
-    RegDeleteValueW(key.get(), name_.c_str());
-  }
 }
 
 ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {

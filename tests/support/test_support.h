@@ -13,6 +13,7 @@
 #include "engine/run_report.h"
 #include "platform/handles.h"
 #include "run/run_view.h"
+#include "support/preserved_value.h"
 
 namespace testing_support {
 
@@ -108,16 +109,9 @@ class ScopedRegistryValue {
  public:
   ScopedRegistryValue(HKEY root, const std::wstring& subkey, const std::wstring& name, const std::wstring& value,
                       DWORD type = REG_SZ);
-  ~ScopedRegistryValue();
-  ScopedRegistryValue(const ScopedRegistryValue&) = delete;
-  ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
 
  private:
-  HKEY root_;
-  std::wstring subkey_, name_;
-  bool had_ = false;
-  DWORD type_ = REG_NONE;
-  std::vector<BYTE> data_;
+  PreservedValue before_;
 };
 
 // Restores an environment variable when it goes out of scope.
