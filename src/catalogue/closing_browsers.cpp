@@ -107,8 +107,7 @@ std::vector<ItemName> TickedItemsOf(const ClosingBrowser& browser, const std::ws
     });
     if (ours && IsOn(*item, file)) items.push_back({item->section, item->key});
   }
-  for (const catalogue::plugins::PluginEntry& entry :
-       catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder))) {
+  for (const catalogue::plugins::PluginEntry& entry : catalogue::plugins::ProgramPlugins(programFolder)) {
     if (entry.ticked &&
         std::find(program.plugins.begin(), program.plugins.end(), entry.name) != program.plugins.end()) {
       items.push_back({catalogue::plugins::kPluginSection, entry.name});

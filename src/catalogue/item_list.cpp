@@ -49,7 +49,7 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
     items.push_back({item->section, item->key, item->label, on});
   }
   items.push_back({kCustomItem.section, kCustomItem.key, kCustomItem.label, IsOn(kCustomItem, settingsFile)});
-  for (const plugins::PluginEntry& entry : plugins::ListPlugins(plugins::PluginFolder(programFolder))) {
+  for (const plugins::PluginEntry& entry : plugins::ProgramPlugins(programFolder)) {
     items.push_back({plugins::kPluginSection, entry.name, entry.name, entry.ticked});
   }
   // The rules that apply to this machine; the others cannot run here.

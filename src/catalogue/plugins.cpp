@@ -7,6 +7,7 @@
 #include "engine/regfun.h"
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
 #include "settings/inifun.h"
@@ -163,6 +164,10 @@ const std::vector<const wchar_t*> kSections = {L"regtree", L"reg",      L"file",
 
 std::wstring PluginFolder(const std::wstring& programFolder) { return programFolder + L"\\plus-in"; }
 
+std::wstring PluginSwitchFolder(const std::wstring& programFolder) {
+  return PluginFolder(platform::SettingsFolder(programFolder));
+}
+
 std::vector<PluginEntry> ListPlugins(const std::wstring& folder) {
   std::vector<PluginEntry> entries;
   platform::ListFolder(folder, [&](const platform::FolderEntry& found) {
@@ -181,6 +186,25 @@ std::vector<PluginEntry> ListPlugins(const std::wstring& folder) {
 
 bool IsPluginName(const std::wstring& name) {
   return !name.empty() && name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+std::vector<PluginEntry> ProgramPlugins(const std::wstring& programFolder) {
+  std::vector<PluginEntry> entries = ListPlugins(PluginFolder(programFolder));
+  const std::wstring switches = PluginSwitchFolder(programFolder);
+  if (platform::EqualsNoCase(switches, PluginFolder(programFolder))) return entries;
+  for (PluginEntry& entry : entries) {
+    if (!IsPluginName(entry.name)) continue;
+    const std::wstring own = settings::inifun::ReadIniValue(switches + L"\\" + entry.name + L".ppe", L"swich", L"on");
+    if (!own.empty()) entry.ticked = own == L"1";
+  }
+  return entries;
+}
+
+platform::Result<void> SetPluginSwitch(const std::wstring& programFolder, const std::wstring& name, bool on) {
+  const std::wstring folder = PluginSwitchFolder(programFolder);
+  // A portable copy's folder is the program's own, which the program never makes.
+  if (!platform::EqualsNoCase(folder, PluginFolder(programFolder))) CreateDirectoryW(folder.c_str(), nullptr);
+  return WritePluginSwitch(folder, name, on);
 }
 
 platform::Result<void> WritePluginSwitch(const std::wstring& folder, const std::wstring& name, bool on) {
@@ -294,7 +318,7 @@ class Plugins : public run::Stage {
  public:
   void Run(run::ItemContext& context) const override {
     std::wstring folder = catalogue::plugins::PluginFolder(context.programFolder);
-    for (const catalogue::plugins::PluginEntry& entry : catalogue::plugins::ListPlugins(folder)) {
+    for (const catalogue::plugins::PluginEntry& entry : catalogue::plugins::ProgramPlugins(context.programFolder)) {
       if (context.erase.Stopped()) break;
       if (!context.Runs(catalogue::plugins::kPluginSection, entry.name, [&] { return entry.ticked; })) continue;
       const std::wstring file = folder + L"\\" + entry.name + L".ppe";

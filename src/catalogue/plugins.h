@@ -25,6 +25,10 @@ struct PluginEntry {
 };
 
 std::wstring PluginFolder(const std::wstring& programFolder);
+// Where the switches of the copy in `programFolder` are written: "plus-in" in its settings folder
+// (platform::SettingsFolder), as "<appname>.ppe" files of section "swich" alone; for a portable copy
+// PluginFolder, in the definitions themselves.
+std::wstring PluginSwitchFolder(const std::wstring& programFolder);
 
 // The definition files directly in the folder whose extension is "ppe" in any letter case, in the
 // file system's order.
@@ -34,10 +38,16 @@ std::vector<PluginEntry> ListPlugins(const std::wstring& folder);
 // from the definition itself and must not lead the run or the switch out of the folder.
 bool IsPluginName(const std::wstring& name);
 
+// The definitions of the copy in `programFolder` (ListPlugins of PluginFolder), each ticked as its
+// switch in PluginSwitchFolder says where one is there, else as its own.
+std::vector<PluginEntry> ProgramPlugins(const std::wstring& programFolder);
+
 // Sets "swich"/"on" of folder + "\" + name + ".ppe" to "1" or "0", creating the file when it is
 // missing; a switch already so is not written. A whole new file replaces the old one, so a failure
 // leaves the definition as it was; a failure then, and for a name that is empty or holds a path.
 platform::Result<void> WritePluginSwitch(const std::wstring& folder, const std::wstring& name, bool on);
+// WritePluginSwitch into PluginSwitchFolder, made when it is the settings folder's and not there yet.
+platform::Result<void> SetPluginSwitch(const std::wstring& programFolder, const std::wstring& name, bool on);
 
 // A root field: a signed 32-bit decimal number or "&H" and up to eight hexadecimal digits. Nothing
 // when the number is outside 32 bits (the entry is skipped); a null root for text that is not a

@@ -9,6 +9,7 @@
 #include "engine/browser_table.h"
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/settings_folder.h"
 #include "platform/table.h"
 #include "platform/text.h"
 
@@ -473,7 +474,12 @@ std::vector<Rule> ParseRules(std::string_view bytes, size_t budget, std::vector<
 }
 
 std::wstring CommunityFile(const std::wstring& programFolder) {
-  return platform::JoinPath(programFolder, kCommunityFile);
+  const std::wstring updated = UpdatedCommunityFile(programFolder);
+  return platform::FileExists(updated) ? updated : platform::JoinPath(programFolder, kCommunityFile);
+}
+
+std::wstring UpdatedCommunityFile(const std::wstring& programFolder) {
+  return platform::JoinPath(platform::SettingsFolder(programFolder), kCommunityFile);
 }
 
 std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder) {

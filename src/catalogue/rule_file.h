@@ -127,14 +127,18 @@ struct RuleFileName {
   bool mine = false;       // a file of the user's own in the "rules" folder
 };
 
-// "winapp2.ini" in the program folder, the community's file.
+// "winapp2.ini", the community's file, as the program reads it: the settings folder's
+// (platform::SettingsFolder) where an update put one there, else the program folder's.
 std::wstring CommunityFile(const std::wstring& programFolder);
+// Where an update puts "winapp2.ini": in the settings folder, which a per-machine install can write;
+// for a portable copy the program folder.
+std::wstring UpdatedCommunityFile(const std::wstring& programFolder);
 
-// The rule files LoadRules reads, in its order: "winapp2.ini" in the program folder, then the
+// The rule files LoadRules reads, in its order: CommunityFile, then the
 // "*.ini" of its "rules" folder in name order; whether each exists is not asked.
 std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder);
 
-// The rules of "winapp2.ini" in the program folder (section kCommunitySection), then of the
+// The rules of CommunityFile (section kCommunitySection), then of the
 // project's own files in its "rules" folder, in name order (kShippedSection). Within a section an
 // entry whose name came before is dropped, so each id means one entry. "Default=True" counts only in
 // the project's own files, and the entries of the user's own files are in kMyRulesCategory.

@@ -67,8 +67,8 @@ RulesDownload Compare(const std::wstring& programFolder, const std::wstring& fil
 
 }  // namespace
 
-std::wstring BackupFile(const std::wstring& programFolder) { return CommunityFile(programFolder) + L".bak"; }
-std::wstring PendingFile(const std::wstring& programFolder) { return CommunityFile(programFolder) + L".new"; }
+std::wstring BackupFile(const std::wstring& programFolder) { return UpdatedCommunityFile(programFolder) + L".bak"; }
+std::wstring PendingFile(const std::wstring& programFolder) { return UpdatedCommunityFile(programFolder) + L".new"; }
 
 std::wstring RulesInPlaceText(const std::wstring& programFolder) {
   return platform::FileExists(CommunityFile(programFolder)) ? L"The winapp2.ini in place is unchanged."
@@ -97,7 +97,7 @@ RulesDownload DownloadCommunityRules(const std::wstring& programFolder, const st
     RulesDownload failed;
     failed.stopped = result && result->outcome == platform::DownloadOutcome::Stopped;
     failed.problem = !result || result->outcome == platform::DownloadOutcome::Done
-                         ? L"winapp2.ini.new cannot be written in the program folder"
+                         ? L"winapp2.ini.new cannot be written in the settings folder"
                          : L"the download failed: " + platform::DownloadProblem(*result);
     return failed;
   }
@@ -143,8 +143,9 @@ RulesAcceptance AcceptPendingRules(const std::wstring& programFolder) {
     acceptance.problem = L"the ticks of the entries that erase more cannot be cleared in prisd.dat";
     return acceptance;
   }
-  const std::wstring target = CommunityFile(programFolder);
-  if (platform::FileExists(target) && !platform::CopyFileAtomically(target, BackupFile(programFolder))) {
+  // The copy in use is kept, wherever it is; the new one goes where the user can write.
+  const std::wstring inUse = CommunityFile(programFolder), target = UpdatedCommunityFile(programFolder);
+  if (platform::FileExists(inUse) && !platform::CopyFileAtomically(inUse, BackupFile(programFolder))) {
     acceptance.problem = L"the previous copy cannot be kept as winapp2.ini.bak";
     return acceptance;
   }
@@ -162,7 +163,7 @@ void DiscardPendingRules(const std::wstring& programFolder) { DeleteFileW(Pendin
 platform::Result<void> UndoRulesUpdate(const std::wstring& programFolder) {
   const std::wstring backup = BackupFile(programFolder);
   if (!platform::FileExists(backup)) return platform::Failure{L"there is no winapp2.ini.bak to restore"};
-  if (!MoveFileExW(backup.c_str(), CommunityFile(programFolder).c_str(),
+  if (!MoveFileExW(backup.c_str(), UpdatedCommunityFile(programFolder).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return platform::Failure{L"winapp2.ini.bak cannot be moved into place (" +
                              platform::SystemFailure(GetLastError()).reason + L")"};

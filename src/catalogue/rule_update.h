@@ -25,9 +25,9 @@ constexpr wchar_t kAddressKey[] = L"Winapp2Url";
 // served whole.
 constexpr size_t kMinimumEntries = 50;
 
-// The previous copy, beside "winapp2.ini".
+// The previous copy, beside UpdatedCommunityFile in the settings folder.
 std::wstring BackupFile(const std::wstring& programFolder);
-// The downloaded copy that waits for the user's word, beside "winapp2.ini".
+// The downloaded copy that waits for the user's word, beside UpdatedCommunityFile.
 std::wstring PendingFile(const std::wstring& programFolder);
 
 // The organisation's mirror where a policy names one (settings::RulesMirror), else the address of
@@ -54,7 +54,7 @@ using UpdateProgress = std::function<bool(UpdateStage stage, unsigned long long 
 // differs from the file in place, it becomes
 // PendingFile in one rename (replacing an earlier one) and its changes are listed. Otherwise, and
 // when it changes nothing, no file is left. "winapp2.ini" is never touched. Stopped in any stage,
-// it leaves the program folder as it was.
+// it leaves the settings folder as it was.
 RulesDownload DownloadCommunityRules(const std::wstring& programFolder, const std::wstring& url,
                                      const platform::DownloadLimits& limits = {}, const UpdateProgress& progress = {});
 
@@ -70,7 +70,7 @@ struct RulesAcceptance {
 
 // Puts the pending copy in place of "winapp2.ini": first every ticked entry whose new form erases
 // more is unticked in "prisd.dat", so that the user looks at it again; then the file in place is kept
-// as "winapp2.ini.bak" and the pending copy takes its place in one rename.
+// as "winapp2.ini.bak" and the pending copy takes the place of UpdatedCommunityFile in one rename.
 RulesAcceptance AcceptPendingRules(const std::wstring& programFolder);
 
 // What an update that put nothing in place leaves, as the closing sentence of its message: the

@@ -80,8 +80,7 @@ std::vector<std::wstring> RunningProgramsWithItemsOn(const std::wstring& program
   std::vector<std::wstring> found;
   std::vector<std::wstring> running = processes();
   std::wstring settingsFile = settings::SettingsFile(programFolder);
-  std::vector<catalogue::plugins::PluginEntry> entries =
-      catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder));
+  std::vector<catalogue::plugins::PluginEntry> entries = catalogue::plugins::ProgramPlugins(programFolder);
   for (const WatchedProgram& program : WatchedPrograms(browsers)) {
     const platform::Program processesOf = ProcessesOf(program, localAppData);
     if (std::none_of(running.begin(), running.end(),

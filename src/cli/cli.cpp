@@ -14,7 +14,6 @@
 #include "platform/text.h"
 #include "run/clean_run.h"
 #include "run/item_context.h"
-#include "settings/default_selection.h"
 #include "settings/item_flags.h"
 #include "settings/policies.h"
 
@@ -63,6 +62,8 @@ struct Reply {
   std::wstring why;       // for the error output: why nothing, or not all, was done
   std::string stored;     // JSON members naming what the command stored, each led by a comma
   bool reported = false;  // the command wrote its report or list to the output itself
+  // What the command asked that a policy decides otherwise, one sentence each.
+  std::vector<std::wstring> overruled;
 };
 
 std::string WithoutLastLineEnd(std::wstring text) {
@@ -74,6 +75,7 @@ std::string ReplyJson(int code, const Reply& reply) {
   std::string json = "{\"exitCode\":" + std::to_string(code);
   if (!reply.said.empty()) json += ",\"message\":" + WithoutLastLineEnd(reply.said);
   if (!reply.why.empty()) json += ",\"reason\":" + WithoutLastLineEnd(reply.why);
+  if (!reply.overruled.empty()) json += ",\"overruledByOrganisation\":" + Strings(reply.overruled);
   return json + reply.stored + "}\n";
 }
 
@@ -238,7 +240,7 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
   output.Add(ToUtf8(text));
 }
 
-void WriteReportJson(const engine::RunReport& report, Output& output) {
+void WriteReportJson(const engine::RunReport& report, Output& output, const std::vector<std::wstring>& overruled) {
   output.Add(std::string("{\"mode\":") + (report.preview ? "\"preview\"" : "\"clean\"") +
              ",\"stopped\":" + (report.stopped ? "true" : "false") + ",\"items\":[");
   for (size_t i = 0; i < report.items.size(); ++i) {
@@ -277,7 +279,9 @@ void WriteReportJson(const engine::RunReport& report, Output& output) {
   }
   engine::ReportTotals totals = report.Totals();
   output.Add(std::string("],\"onlyCurrentUser\":") + (report.onlyCurrentUser ? "true" : "false") +
-             ",\"ignoredPolicies\":" + Strings(report.ignoredPolicies) + ",\"totals\":" + TotalsJson(totals) +
+             ",\"ignoredPolicies\":" + Strings(report.ignoredPolicies) +
+             (overruled.empty() ? "" : ",\"overruledByOrganisation\":" + Strings(overruled)) +
+             ",\"totals\":" + TotalsJson(totals) +
              ",\"estimated\":" + EstimatedJson(totals.estimatedKeys, totals.estimatedBytes) + "}\n");
 }
 
@@ -456,9 +460,10 @@ int CleanOrPreview(const Arguments& arguments, const std::wstring& programFolder
   }
 
   // A selection nobody saved is not cleaned by surprise: what it would erase is named, and --yes
-  // (or items named with --only) is needed to go on.
+  // (or items named with --only) is needed to go on. A selection the organisation fixes is its saved
+  // choice.
   bool unsavedClean = arguments.action == Action::Clean && !arguments.only && !arguments.yes &&
-                      settings::SelectionUnsaved(settings::SettingsFile(programFolder));
+                      settings::SelectionAwaitsUser(settings::SettingsFile(programFolder));
   engine::RunReport preview;
   {
     ConsoleBreakStopsRun stopper(run);
@@ -475,7 +480,7 @@ int CleanOrPreview(const Arguments& arguments, const std::wstring& programFolder
   const engine::RunReport& report = arguments.action == Action::Preview || unsavedClean ? preview : run.LastReport();
   if (report.onlyCurrentUser) reply.why += engine::kOnlyCurrentUser + std::wstring(L"\n");
   if (arguments.json) {
-    WriteReportJson(report, output);
+    WriteReportJson(report, output, reply.overruled);
   } else {
     WriteReportText(report, output);
   }
@@ -500,6 +505,19 @@ bool UsesSelection(Action action) {
          action == Action::AcceptRules;
 }
 
+// What the arguments ask that the organisation's policies decide otherwise, said rather than passed over.
+std::vector<std::wstring> Overruled(const Arguments& arguments, const settings::Policies& policies) {
+  std::vector<std::wstring> overruled;
+  const std::wstring lead = settings::kSetByOrganisation + std::wstring(L": ");
+  if (arguments.allUsers && policies.Number(L"AllUsers") == 0u) {
+    overruled.push_back(lead + L"AllUsers = 0, so --all-users is not followed: only the current user is cleaned.");
+  }
+  if (std::optional<std::wstring> mirror = settings::RulesMirror(policies); mirror && !arguments.url.empty()) {
+    overruled.push_back(lead + L"RulesUpdateUrl = " + *mirror + L", so --url is not followed.");
+  }
+  return overruled;
+}
+
 // The exit code of the call, with what it says in `reply` unless it wrote its report or list.
 int Answer(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
            Output& output, Reply& reply, const platform::ShutdownRequest& shutdown,
@@ -510,6 +528,8 @@ int Answer(const std::vector<std::wstring>& args, const std::wstring& programFol
     return kExitBadArguments;
   }
   const Arguments& arguments = *parsed;
+  reply.overruled = Overruled(arguments, settings::PoliciesInForce());
+  for (const std::wstring& overruled : reply.overruled) reply.why += overruled + L"\n";
   if (arguments.action == Action::Help) {
     reply.said = HelpText();
     return kExitDone;

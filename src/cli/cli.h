@@ -25,7 +25,8 @@ enum ExitCode : int {
   kExitBadArguments = 1,
   kExitLeftBehind = 2,
   kExitStopped = 3,
-  // --clean of a selection the user never saved, without --only or --yes: nothing was erased.
+  // --clean of a selection the user never saved and no policy fixes exactly, without --only or --yes:
+  // nothing was erased.
   kExitSelectionUnsaved = 4,
   // --then-shutdown after a cleaning: Windows refused to shut down.
   kExitShutdownRefused = 5,
@@ -116,8 +117,9 @@ struct Output {
 
 void WriteReportText(const engine::RunReport& report, Output& output);
 // UTF-8 JSON: the items with their paths, sizes, failures and totals, the run's totals and its
-// estimated counters.
-void WriteReportJson(const engine::RunReport& report, Output& output);
+// estimated counters; and, as "overruledByOrganisation", what the command asked that a policy
+// decided otherwise.
+void WriteReportJson(const engine::RunReport& report, Output& output, const std::vector<std::wstring>& overruled = {});
 
 // The console's Ctrl+C or Ctrl+Break: stops the run or preview that Run has under way, which then
 // reports what went up to then and returns kExitStopped. False for other events, or outside a run.

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <iterator>
 #include <vector>
 
@@ -137,8 +138,6 @@ constexpr DialogItem kItems[] = {
     {kStaticClass, SS_LEFT, L"Erase only items deleted at least this long ag&o:", 20, 130, 240, 10, RecycleAgeLabel},
     {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 20, 142, 80, 100, cmbRecycleAge},
     // "Automatic"
-    {kButtonClass, kFrame, L"When a browser closes", 12, 24, 256, 166, AutomaticFrame},
-    {kStaticClass, SS_LEFT, L"", 20, 192, 240, 10, noteCleanOnClose},
     // "Appearance"
     {kButtonClass, kFrame, L"Colours", 12, 24, 256, 62, AppearanceFrame},
     {kStaticClass, SS_LEFT, L"&Appearance:", 20, 38, 60, 10, AppearanceLabel},
@@ -163,25 +162,48 @@ constexpr FixableControl kFixable[] = {
     {L"TempMinAgeHours", cmbTempAge, noteTempAge},
 };
 
+bool BrowserFixed(const catalogue::ClosingBrowser* browser) {
+  return settings::OptionFixed(settings::PoliciesInForce(), browser->key);
+}
+
+// The top of each browser's row, then the bottom of the last: a row a policy fixes has its note under
+// its box.
+std::vector<short> BrowserRowTops(const std::vector<const catalogue::ClosingBrowser*>& browsers) {
+  std::vector<short> tops{38};
+  for (const catalogue::ClosingBrowser* browser : browsers) {
+    tops.push_back(static_cast<short>(tops.back() + (BrowserFixed(browser) ? 29 : 21)));
+  }
+  return tops;
+}
+
 toolkit::DialogTemplate OptionsTemplate(const std::vector<const catalogue::ClosingBrowser*>& browsers) {
-  toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280, 236, L"Options");
-  d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"Pages", 6, 6, 268, 202, SSTab1);
+  const std::vector<short> tops = BrowserRowTops(browsers);
+  // The window grows by what the rows need below the frame's usual bottom.
+  const auto grown = static_cast<short>(std::max(0, tops.back() - 186));
+  toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280,
+                            static_cast<short>(236 + grown), L"Options");
+  d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"Pages", 6, 6, 268, static_cast<short>(202 + grown), SSTab1);
   d.Items(kItems);
+  d.Item(kButtonClass, kFrame, L"When a browser closes", 12, 24, 256, static_cast<short>(166 + grown), AutomaticFrame);
   if (browsers.empty()) {
     d.Item(kStaticClass, SS_LEFT, L"None of the browsers this option serves was found on this computer.", 20, 38, 240,
            20, NoBrowserLabel);
   }
   for (size_t row = 0; row < browsers.size(); ++row) {
-    auto y = static_cast<short>(38 + row * 21);
+    const short y = tops[row];
     auto id = static_cast<WORD>(row);
     d.Item(kStaticClass, SS_LEFT | SS_NOPREFIX, browsers[row]->name, 20, static_cast<short>(y + 4), 66, 10,
            static_cast<WORD>(BrowserName + id));
     d.Item(kButtonClass, kCheck | BS_MULTILINE | (row == 0 ? WS_GROUP : 0), kCleanOnCloseText, 90, y, 172, 18,
            static_cast<WORD>(chkCleanOnClose + id));
+    if (BrowserFixed(browsers[row])) {
+      d.Item(kStaticClass, SS_LEFT, L"", 102, static_cast<short>(y + 18), 160, 8,
+             static_cast<WORD>(noteCleanOnClose + id));
+    }
   }
-
-  d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, 214, 50, 14, Command1);
-  d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, 214, 50, 14, Command2);
+  d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, static_cast<short>(214 + grown), 50, 14,
+         Command1);
+  d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, static_cast<short>(214 + grown), 50, 14, Command2);
   return d;
 }
 
@@ -291,7 +313,7 @@ void OptionsWindow::ShowFixed() {
   }
   for (size_t row = 0; row < browsers_.size(); ++row) {
     if (settings::OptionFixed(policies, browsers_[row]->key)) {
-      fix(static_cast<WORD>(chkCleanOnClose + row), noteCleanOnClose);
+      fix(static_cast<WORD>(chkCleanOnClose + row), static_cast<WORD>(noteCleanOnClose + row));
     }
   }
 }

@@ -41,9 +41,10 @@ constexpr WORD RecycleAgeFrame = 1510, RecycleAgeLabel = 1511, cmbRecycleAge = 1
 // "Appearance"
 constexpr WORD AppearanceFrame = 1601, AppearanceLabel = 1602, cmbAppearance = 1603, AppearanceNote = 1604;
 // "Automatic": one row per browser found, its name and its box, in the order of the browsers given.
-constexpr WORD AutomaticFrame = 1401, NoBrowserLabel = 1402, noteCleanOnClose = 1403;
-constexpr WORD BrowserName = 1410;      // to 1419
-constexpr WORD chkCleanOnClose = 1420;  // to 1429
+constexpr WORD AutomaticFrame = 1401, NoBrowserLabel = 1402;
+constexpr WORD BrowserName = 1410;       // to 1419
+constexpr WORD chkCleanOnClose = 1420;   // to 1429
+constexpr WORD noteCleanOnClose = 1430;  // to 1439: under each box a policy fixes, and only there
 }  // namespace option_ids
 
 class OptionsWindow : public toolkit::Dialog {

@@ -3,11 +3,13 @@
 // units, and the ticks of its boxes.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "catalogue/catalogue.h"
 #include "platform/product_name.h"
 #include "settings/item_flags.h"
+#include "settings/policies.h"
 #include "toolkit/messages.h"
 
 namespace dialogs {
@@ -24,7 +26,6 @@ enum : WORD {
   kUpdateRulesId,
   kStopRulesId,
   kUndoRulesId,
-  kPolicyNoteId,  // "Set by your organisation" while a policy fixes boxes, which it greys
 };
 // Beside every box whose item a keep list spares; Internet Explorer's are settings::kUrlKeepListButton and
 // settings::kCookieKeepListButton.
@@ -43,6 +44,18 @@ constexpr int kRow = 12, kBoxHeight = 10, kGroupTop = 14, kMaxRowsInOneColumn = 
 inline bool IsTicked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 inline void SetTicked(HWND box, bool ticked) {
   SendMessageW(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// What the selection the organisation fixes says of an item: ticked, cleared, or nothing where the
+// user's tick decides.
+inline std::optional<bool> FixedByPolicy(const std::wstring& section, const std::wstring& key) {
+  return settings::PolicySelects(settings::PoliciesInForce(), section, key);
+}
+// A list row's text: a row a policy ticks in a selection users may add to says so after its name; in
+// a selection fixed exactly the whole list is greyed under a note of its own.
+inline std::wstring PolicyRowText(const std::wstring& text, std::optional<bool> fixed) {
+  if (!fixed || settings::SelectionFixedExactly(settings::PoliciesInForce())) return text;
+  return text + L" (" + settings::kSetByOrganisation + L")";
 }
 
 // The keep list that spares part of what the item of a box erases; the box gets an "Options" button

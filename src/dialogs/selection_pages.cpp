@@ -6,8 +6,10 @@
 
 #include "dialogs/selection_controls.h"
 #include "dialogs/selection_page.h"
+#include "platform/handles.h"
 #include "platform/text.h"
 #include "settings/item_flags.h"
+#include "settings/policies.h"
 #include "settings/selection_keys.h"
 #include "settings/selection_layout.h"
 #include "toolkit/dialog_template.h"
@@ -37,6 +39,15 @@ void AddTab(HWND tabs, const wchar_t* caption) {
   TabCtrl_InsertItem(tabs, TabCtrl_GetItemCount(tabs), &item);
 }
 
+// The note's width in the window's dialog units, with a margin before it.
+int NoteWidth(HWND dialog) {
+  platform::WindowDc dc(dialog);
+  platform::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc.get(), kSetByOrganisation, static_cast<int>(wcslen(kSetByOrganisation)), &size);
+  return DialogUnits(dialog, size).cx + 6;
+}
+
 constexpr DWORD kListStyle = LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP | WS_BORDER;
 
 }  // namespace
@@ -54,8 +65,22 @@ HWND SelectionWindow::AddPage(HWND parent, HWND tabs, const std::function<void(S
   return pages_.back()->Handle();
 }
 
+void SelectionWindow::AddPolicyNote(SelectionPage& page, RECT& place, WORD id, bool above) {
+  RECT note{place.left + place.right - noteWidth_ + 4, place.top + 1, noteWidth_ - 4, kBoxHeight - 2};
+  if (above) {
+    note = {place.left, place.top, place.right, kBoxHeight};
+    place.top += kRow;
+    place.bottom -= kRow;
+  } else {
+    place.right -= noteWidth_;
+  }
+  page.Add(kStaticClass, kSetByOrganisation, SS_LEFT | SS_NOPREFIX, note, kNoId,
+           [this, id](HWND made) { policyNotes_[id] = made; });
+}
+
 void SelectionWindow::Build() {
   pages_.clear();
+  noteWidth_ = NoteWidth(Handle());
   itemBoxes_.assign(ItemFlags().size(), nullptr);
   outerTabs_ = Control(kOuterTabsId);
   buttons_[kOkButton] = Control(IDOK);
@@ -140,11 +165,14 @@ void SelectionWindow::BuildItemPage(SelectionPage& page, SIZE area, const std::w
       return {left + 8 + (entry / rows) * ((groupWidth - 16) / columns), top + kGroupTop + (entry % rows) * kRow,
               columnWidth, kBoxHeight};
     };
+    auto fixed = [&](size_t index) { return FixedByPolicy(flags[index].section, flags[index].key).has_value(); };
     int entry = 0;
     for (size_t index : items) {
       const ItemFlag& flag = flags[index];
       RECT where = place(entry++);
-      page.Add(kButtonClass, flag.caption, BS_AUTOCHECKBOX | WS_TABSTOP, where, static_cast<WORD>(kFirstItemId + index),
+      const auto id = static_cast<WORD>(kFirstItemId + index);
+      if (fixed(index)) AddPolicyNote(page, where, id);
+      page.Add(kButtonClass, flag.caption, BS_AUTOCHECKBOX | WS_TABSTOP, where, id,
                [this, index, name = flag.checkBox](HWND box) {
                  itemBoxes_[index] = box;
                  checkBoxes_[name] = box;
@@ -156,7 +184,9 @@ void SelectionWindow::BuildItemPage(SelectionPage& page, SIZE area, const std::w
     }
     if (selectAll) {
       const WORD id = static_cast<WORD>(kFirstSelectAllId + (selectAll - SelectAllGroups().data()));
-      page.Add(kButtonClass, kSelectAllCaption, BS_AUTOCHECKBOX | WS_TABSTOP, place(entry), id,
+      RECT where = place(entry);
+      if (std::all_of(items.begin(), items.end(), fixed)) AddPolicyNote(page, where, id);
+      page.Add(kButtonClass, kSelectAllCaption, BS_AUTOCHECKBOX | WS_TABSTOP, where, id,
                [this, name = selectAll->box](HWND box) { checkBoxes_[name] = box; });
     }
   }
@@ -231,13 +261,17 @@ void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area,
   for (const auto& [kind, choice] : boxes) {
     const size_t shown = browserRuleBoxes_.size();
     browserRuleBoxes_.emplace_back(nullptr, choice);
-    page.Add(kButtonClass, kind, BS_AUTOCHECKBOX | WS_TABSTOP, {12, top, 200, kBoxHeight},
-             static_cast<WORD>(kFirstBrowserRuleId + shown), [this, shown](HWND box) {
-               const catalogue::rules::RuleChoice& rule = ruleChoices_[browserRuleBoxes_[shown].second];
-               browserRuleBoxes_[shown].first = box;
-               SetTicked(box, rule.ticked);
-               EnableWindow(box, rule.detected);
-             });
+    const auto id = static_cast<WORD>(kFirstBrowserRuleId + shown);
+    RECT where{12, top, 200, kBoxHeight};
+    if (FixedByPolicy(ruleChoices_[choice].rule.section, ruleChoices_[choice].rule.name)) {
+      AddPolicyNote(page, where, id);
+    }
+    page.Add(kButtonClass, kind, BS_AUTOCHECKBOX | WS_TABSTOP, where, id, [this, shown](HWND box) {
+      const catalogue::rules::RuleChoice& rule = ruleChoices_[browserRuleBoxes_[shown].second];
+      browserRuleBoxes_[shown].first = box;
+      SetTicked(box, rule.ticked);
+      EnableWindow(box, rule.detected);
+    });
     const catalogue::rules::Rule& rule = ruleChoices_[choice].rule;
     if (const catalogue::KeepList keepList = catalogue::SparedBy(rule); keepList != catalogue::KeepList::None) {
       AddOptionsButton(page, {216, top}, keepList, rule.name);
@@ -262,7 +296,9 @@ HWND SelectionWindow::BrowserRuleBox(const std::wstring& ruleName) const {
 }
 
 void SelectionWindow::BuildApplicationsPage(SelectionPage& page, SIZE area) {
-  page.Add(WC_LISTVIEWW, L"Plug-ins", kListStyle, {4, 4, area.cx - 8, area.cy - 8}, kPluginListId, [this](HWND list) {
+  RECT where{4, 4, area.cx - 8, area.cy - 8};
+  if (SelectionFixedExactly(PoliciesInForce())) AddPolicyNote(page, where, kPluginListId, true);
+  page.Add(WC_LISTVIEWW, L"Plug-ins", kListStyle, where, kPluginListId, [this](HWND list) {
     pluginList_ = list;
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     toolkit::AddListColumns(list,
@@ -275,8 +311,11 @@ void SelectionWindow::BuildCustomPage(SelectionPage& page, SIZE area) {
   auto flags = ItemFlags();
   for (size_t i = 0; i < flags.size(); ++i) {
     if (flags[i].tab != std::wstring_view(kOuterTabs[kCustomItemTab])) continue;
-    page.Add(kButtonClass, flags[i].caption, BS_AUTOCHECKBOX | WS_TABSTOP, {8, 6, 200, kBoxHeight},
-             static_cast<WORD>(kFirstItemId + i), [this, i, name = flags[i].checkBox](HWND box) {
+    const auto id = static_cast<WORD>(kFirstItemId + i);
+    RECT where{8, 6, 200, kBoxHeight};
+    if (FixedByPolicy(flags[i].section, flags[i].key)) AddPolicyNote(page, where, id);
+    page.Add(kButtonClass, flags[i].caption, BS_AUTOCHECKBOX | WS_TABSTOP, where, id,
+             [this, i, name = flags[i].checkBox](HWND box) {
                itemBoxes_[i] = box;
                checkBoxes_[name] = box;
              });
@@ -312,7 +351,9 @@ void SelectionWindow::BuildRulesPage(SelectionPage& page, SIZE area) {
            [this](HWND edit) { ruleTab_.search = edit; });
   page.Add(kButtonClass, L"Show the entries for programs not found on this computer", BS_AUTOCHECKBOX | WS_TABSTOP,
            {198, 6, area.cx - 202, 10}, kRuleShowAllId, [this](HWND box) { ruleTab_.showAll = box; });
-  page.Add(WC_LISTVIEWW, L"Rules", kListStyle, {4, 22, area.cx - 8, area.cy - 58}, kRuleListId, [this](HWND list) {
+  RECT where{4, 22, area.cx - 8, area.cy - 58};
+  if (SelectionFixedExactly(PoliciesInForce())) AddPolicyNote(page, where, kRuleListId, true);
+  page.Add(WC_LISTVIEWW, L"Rules", kListStyle, where, kRuleListId, [this](HWND list) {
     ruleTab_.list = list;
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     toolkit::AddListColumns(list, {{L"Name", 300}, {L"Category", 130}, {L"Note", 260}}, toolkit::WindowDpi(list));

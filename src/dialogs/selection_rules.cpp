@@ -141,12 +141,14 @@ void SelectionWindow::FillRules() {
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = ListView_GetItemCount(ruleTab_.list);
-    item.pszText = const_cast<wchar_t*>(choice.rule.name.c_str());
+    const std::optional<bool> fixed = FixedByPolicy(choice.rule.section, choice.rule.name);
+    const std::wstring text = PolicyRowText(choice.rule.name, fixed);
+    item.pszText = const_cast<wchar_t*>(text.c_str());
     item.lParam = static_cast<LPARAM>(i);
     int row = ListView_InsertItem(ruleTab_.list, &item);
     toolkit::SetListCellText(ruleTab_.list, row, 1, choice.rule.category);
     toolkit::SetListCellText(ruleTab_.list, row, 2, ruleNotes_[i]);
-    ListView_SetCheckState(ruleTab_.list, row, choice.ticked);
+    ListView_SetCheckState(ruleTab_.list, row, fixed.value_or(choice.ticked));
   }
   SendMessageW(ruleTab_.list, WM_SETREDRAW, TRUE, 0);
   fillingRules_ = false;
@@ -170,9 +172,12 @@ void SelectionWindow::RuleChanged(const NMLISTVIEW& change) {
   if (!ListView_GetItem(ruleTab_.list, &item) || static_cast<size_t>(item.lParam) >= ruleChoices_.size()) return;
   catalogue::rules::RuleChoice& choice = ruleChoices_[static_cast<size_t>(item.lParam)];
   const bool ticked = ListView_GetCheckState(ruleTab_.list, change.iItem) != 0;
-  if (AcceptTick(choice, ticked) == ticked) return;
+  // A tick a policy gives stays; the user's own, kept for when the policy goes, is not touched.
+  const std::optional<bool> fixed = FixedByPolicy(choice.rule.section, choice.rule.name);
+  const bool kept = fixed ? *fixed : AcceptTick(choice, ticked);
+  if (kept == ticked) return;
   fillingRules_ = true;
-  ListView_SetCheckState(ruleTab_.list, change.iItem, false);
+  ListView_SetCheckState(ruleTab_.list, change.iItem, kept);
   fillingRules_ = false;
 }
 

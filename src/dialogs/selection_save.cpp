@@ -95,32 +95,49 @@ void SelectionWindow::LoadState() {
 
 void SelectionWindow::ShowFixedItems() {
   auto flags = ItemFlags();
-  bool any = false;
   for (size_t i = 0; i < flags.size(); ++i) {
-    std::optional<bool> fixed = PolicySelects(PoliciesInForce(), flags[i].section, flags[i].key);
+    std::optional<bool> fixed = FixedByPolicy(flags[i].section, flags[i].key);
     if (!fixed) continue;
     SetTicked(itemBoxes_[i], *fixed);
     EnableWindow(itemBoxes_[i], FALSE);
-    any = true;
   }
-  SetWindowTextW(GetDlgItem(Handle(), kPolicyNoteId), any ? kSetByOrganisation : L"");
+  for (const auto& [box, choice] : browserRuleBoxes_) {
+    const catalogue::rules::Rule& rule = ruleChoices_[choice].rule;
+    if (std::optional<bool> fixed = FixedByPolicy(rule.section, rule.name)) {
+      SetTicked(box, *fixed);
+      EnableWindow(box, FALSE);
+    }
+  }
+  // A select-all box with nothing left to set shows the policy's ticks, greyed.
+  for (const SelectAllGroup& group : SelectAllGroups()) {
+    HWND all = CheckBox(group.box);
+    if (!all || !PolicyNote(all)) continue;
+    ShowWhetherAllTicked(group);
+    EnableWindow(all, FALSE);
+  }
+  if (SelectionFixedExactly(PoliciesInForce())) {
+    EnableWindow(pluginList_, FALSE);
+    EnableWindow(ruleTab_.list, FALSE);
+  }
 }
 
 // A definition that names a drive root, a protected folder or the program folder is listed, and the
 // window says at once which of its folders a run will refuse.
 void SelectionWindow::LoadPlugins() {
   ListView_DeleteAllItems(pluginList_);
+  pluginNames_.clear();
   const run::ProcessValues values = run::ComputeProcessValues();
   std::wstring refused;
   const engine::PathGuard guard(programFolder_);
-  for (const catalogue::plugins::PluginEntry& entry :
-       catalogue::plugins::ListPlugins(catalogue::plugins::PluginFolder(programFolder_))) {
-    int row = toolkit::AppendListRow(pluginList_, entry.name);
+  for (const catalogue::plugins::PluginEntry& entry : catalogue::plugins::ProgramPlugins(programFolder_)) {
+    const std::optional<bool> fixed = FixedByPolicy(catalogue::plugins::kPluginSection, entry.name);
+    pluginNames_.push_back(entry.name);
+    int row = toolkit::AppendListRow(pluginList_, PolicyRowText(entry.name, fixed));
     toolkit::SetListCellText(pluginList_, row, 1, entry.version);
     toolkit::SetListCellText(pluginList_, row, 2,
                              catalogue::AlsoCoveredText(catalogue::PluginAlsoCoveredBy(entry.file)));
     toolkit::SetListCellText(pluginList_, row, 3, PluginDescription(entry));
-    ListView_SetCheckState(pluginList_, row, entry.ticked);
+    ListView_SetCheckState(pluginList_, row, fixed.value_or(entry.ticked));
     for (const std::wstring& folder : catalogue::plugins::NamedFolders(entry.file, values)) {
       engine::GuardDecision decision = guard.Check(folder);
       if (decision || decision.refusal == engine::Refusal::NotAFullPath) continue;
@@ -155,14 +172,26 @@ void SelectionWindow::AddCustomRow(const std::wstring& path, const std::wstring&
   toolkit::SetListCellText(customList_, row, 3, modified);
 }
 
-// A switch that cannot be written leaves its definition as it was; the user hears which and why.
+void SelectionWindow::PluginChanged(const NMLISTVIEW& change) {
+  if (!(change.uChanged & LVIF_STATE) || change.iItem < 0 || static_cast<size_t>(change.iItem) >= pluginNames_.size()) {
+    return;
+  }
+  std::optional<bool> fixed = FixedByPolicy(catalogue::plugins::kPluginSection, pluginNames_[change.iItem]);
+  if (fixed && (ListView_GetCheckState(pluginList_, change.iItem) != 0) != *fixed) {
+    ListView_SetCheckState(pluginList_, change.iItem, *fixed);
+  }
+}
+
+// A switch that cannot be written leaves its definition as it was; the user hears which and why. What
+// a policy fixes stays as the user had it.
 void SelectionWindow::SavePluginSwitches() {
-  const std::wstring pluginFolder = catalogue::plugins::PluginFolder(programFolder_);
   std::wstring unsaved;
-  for (int row = 0, count = ListView_GetItemCount(pluginList_); row < count; ++row) {
-    const std::wstring name = toolkit::ListCellText(pluginList_, row, 0);
+  for (size_t row = 0; row < pluginNames_.size(); ++row) {
+    const std::wstring& name = pluginNames_[row];
+    if (FixedByPolicy(catalogue::plugins::kPluginSection, name)) continue;
     platform::Result<void> written =
-        catalogue::plugins::WritePluginSwitch(pluginFolder, name, ListView_GetCheckState(pluginList_, row));
+        catalogue::plugins::SetPluginSwitch(programFolder_, name,
+                                            ListView_GetCheckState(pluginList_, static_cast<int>(row)));
     if (!written) unsaved += L"\n" + name + L": " + written.Reason();
   }
   if (!unsaved.empty()) toolkit::Tell(Handle(), L"These plug-ins keep their switch as it was:" + unsaved);
@@ -189,7 +218,7 @@ bool SelectionWindow::Save() {
   auto flags = ItemFlags();
   for (size_t i = 0; i < flags.size(); ++i) {
     // What a policy fixes stays as the user had it, for when the policy goes.
-    if (PolicySelects(PoliciesInForce(), flags[i].section, flags[i].key)) continue;
+    if (FixedByPolicy(flags[i].section, flags[i].key)) continue;
     batch.Set(flags[i].section, flags[i].key, IsTicked(itemBoxes_[i]) ? L"1" : L"0");
   }
   catalogue::rules::StoreTicks(batch, ruleChoices_, programFolder_);

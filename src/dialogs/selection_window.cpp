@@ -77,6 +77,11 @@ HWND SelectionWindow::GroupBox(const std::wstring& caption) const {
   return found == groupBoxes_.end() ? nullptr : found->second;
 }
 
+HWND SelectionWindow::PolicyNote(HWND control) const {
+  auto found = policyNotes_.find(static_cast<WORD>(GetDlgCtrlID(control)));
+  return control && found != policyNotes_.end() ? found->second : nullptr;
+}
+
 HWND SelectionWindow::Button(const std::wstring& name) const {
   auto found = buttons_.find(name);
   return found == buttons_.end() ? nullptr : found->second;
@@ -89,7 +94,6 @@ toolkit::DialogTemplate SelectionWindow::Template() const {
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, kWidth, kHeight,
                                  L"Cleaning Settings");
   dialog.Item(WC_TABCONTROLW, WS_TABSTOP | WS_CLIPSIBLINGS, L"Pages", 6, 6, kWidth - 12, kHeight - 34, kOuterTabsId);
-  dialog.Item(toolkit::kStaticClass, SS_LEFT, L"", 8, kHeight - 20, kWidth - 130, 10, kPolicyNoteId);
   dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, L"OK", kWidth - 118, kHeight - 22, 54, 14, IDOK);
   dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", kWidth - 60, kHeight - 22, 54, 14,
               IDCANCEL);
@@ -127,6 +131,10 @@ INT_PTR SelectionWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         RuleChanged(*reinterpret_cast<const NMLISTVIEW*>(lParam));
         return TRUE;
       }
+      if (header->code == LVN_ITEMCHANGED && header->hwndFrom == pluginList_) {
+        PluginChanged(*reinterpret_cast<const NMLISTVIEW*>(lParam));
+        return TRUE;
+      }
       return FALSE;
     }
     case WM_CLOSE: Close(0); return TRUE;
@@ -148,6 +156,8 @@ void SelectionWindow::Unload() {
   groupBoxes_.clear();
   buttons_.clear();
   optionsButtons_.clear();
+  pluginNames_.clear();
+  policyNotes_.clear();
 }
 
 void SelectionWindow::Command(WORD id, WORD code, HWND control) {

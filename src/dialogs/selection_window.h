@@ -83,6 +83,8 @@ class SelectionWindow : public toolkit::Dialog {
   // browser's rule box (by the rule's name); nullptr where no keep list applies.
   HWND OptionsButton(const std::wstring& beside) const;
   const std::vector<catalogue::rules::RuleChoice>& RuleChoices() const { return ruleChoices_; }
+  // The "Set by your organisation" beside a box or list a policy fixes; nullptr beside any other.
+  HWND PolicyNote(HWND control) const;
   // A button by its name in settings/selection_keys.h, or on the Rules tab "UpdateRules", "StopRules",
   // "UndoRules".
   HWND Button(const std::wstring& name) const;
@@ -109,8 +111,14 @@ class SelectionWindow : public toolkit::Dialog {
   // The tab a selection window without a stored browser tab opens on; none when no such browser is here.
   std::optional<int> InstalledBrowserTab() const;
   void LoadState();
-  // Ticks or clears, and greys, each box a selection fixed by policy decides, with the note beside OK.
+  // Ticks or clears, and greys, each box a selection fixed by policy decides, and each select-all box
+  // whose boxes all are; greys the lists of a selection fixed exactly.
   void ShowFixedItems();
+  // Makes room in `place` ({left, top, width, height}) of the control `id`, which a policy fixes, for
+  // its note: at its right end, or for a list above it; and puts the note there.
+  void AddPolicyNote(SelectionPage& page, RECT& place, WORD id, bool above = false);
+  // Keeps the tick a policy gives a plug-in's row.
+  void PluginChanged(const NMLISTVIEW& change);
   void LoadPlugins();
   void LoadCustomList();
   void NoteRuleOverlaps();
@@ -153,6 +161,9 @@ class SelectionWindow : public toolkit::Dialog {
   std::vector<HWND> outerPages_;
   std::vector<HWND> browserPages_;
   HWND pluginList_ = nullptr;
+  std::vector<std::wstring> pluginNames_;  // by row: a row's text may carry the policy's note
+  int noteWidth_ = 0;                      // of "Set by your organisation", in dialog units
+  std::map<WORD, HWND> policyNotes_;       // by the id of the control they sit beside
   HWND customList_ = nullptr;
   // The Rules tab's list of entries, its search box, its box that shows every entry, its count, and
   // the progress of a download.

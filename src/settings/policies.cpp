@@ -6,6 +6,7 @@
 #include "engine/browser_table.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "settings/default_selection.h"
 #include "settings/inifun.h"
 
 namespace settings {
@@ -236,6 +237,10 @@ const Policies& ReadPoliciesInForce(const PolicyPlace& place) {
   return InForce() = ReadPolicies(keys, place);
 }
 
+bool SelectionFixedExactly(const Policies& policies) {
+  return policies.List(L"Selection") && policies.Number(L"SelectionMayGrow") != 1u;
+}
+
 std::optional<bool> PolicySelects(const Policies& policies, const std::wstring& section, const std::wstring& key) {
   const std::vector<std::wstring>* selection = policies.List(L"Selection");
   if (!selection) return std::nullopt;
@@ -243,8 +248,11 @@ std::optional<bool> PolicySelects(const Policies& policies, const std::wstring& 
   if (std::ranges::any_of(*selection, [&](const std::wstring& entry) { return platform::EqualsNoCase(entry, name); })) {
     return true;
   }
-  if (policies.Number(L"SelectionMayGrow") == 1u) return std::nullopt;
-  return false;
+  return SelectionFixedExactly(policies) ? std::optional(false) : std::nullopt;
+}
+
+bool SelectionAwaitsUser(const std::wstring& settingsFile) {
+  return !SelectionFixedExactly(PoliciesInForce()) && SelectionUnsaved(settingsFile);
 }
 
 void ApplyPolicies(const Policies& policies, Options& options, const Options* own) {

@@ -72,6 +72,12 @@ const Policies& ReadPoliciesInForce(const PolicyPlace& place = {});
 // in the fixed selection, false outside a fixed selection that may not grow; nothing where the
 // user's tick decides.
 std::optional<bool> PolicySelects(const Policies& policies, const std::wstring& section, const std::wstring& key);
+// A selection fixed by policy that users may not add to (SelectionMayGrow other than 1): the
+// organisation's saved choice, which decides every item.
+bool SelectionFixedExactly(const Policies& policies);
+// Whether a cleaning of the selection in `settingsFile` waits for the user's word: the user never
+// saved it, and no policy in force fixes it exactly.
+bool SelectionAwaitsUser(const std::wstring& settingsFile);
 
 // The one overlay of policy on the user's options: each option a policy fixes takes the policy's
 // value, or, given `own`, the user's own value from it (what a save stores, so that the settings

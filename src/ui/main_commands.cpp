@@ -8,7 +8,6 @@
 #include "dialogs/first_cleaning_window.h"
 #include "platform/files.h"
 #include "platform/product_name.h"
-#include "settings/default_selection.h"
 #include "settings/item_flags.h"
 #include "settings/policies.h"
 #include "toolkit/menus.h"
@@ -163,7 +162,7 @@ void MainWindow::Execute(UINT command) {
 }
 
 bool MainWindow::ConfirmFirstCleaning() {
-  if (run_->Running() || previewSeen_ || !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) {
+  if (run_->Running() || previewSeen_ || !settings::SelectionAwaitsUser(settings::SettingsFile(programFolder_))) {
     return true;
   }
   SetBusyCursor(true);
@@ -199,7 +198,7 @@ bool MainWindow::QueryEndSession() {
   if (shutdownRun_) return false;
   bool cleanFirst = !shutdownCleaned_ && !run_->Running() &&
                     settings::OptionSwitch(settings::SettingsFile(programFolder_), L"WindowsShutdown") &&
-                    !settings::SelectionUnsaved(settings::SettingsFile(programFolder_));
+                    !settings::SelectionAwaitsUser(settings::SettingsFile(programFolder_));
   if (cleanFirst) {
     // The answer must come at once; the cleaning starts from the message loop.
     shutdownRun_ = true;

@@ -12,7 +12,6 @@
 #include "engine/normal.h"
 #include "engine/run_and_wait.h"
 #include "platform/product_name.h"
-#include "settings/default_selection.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
@@ -268,7 +267,7 @@ void MainWindow::FirstActivation() {
   ShowWindow(hwnd_, SW_HIDE);
   commandLine_.clear();
   if (settings::OptionSwitch(settings::SettingsFile(programFolder_), L"WindowsStartup") &&
-      !settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) {
+      !settings::SelectionAwaitsUser(settings::SettingsFile(programFolder_))) {
     PostMessageW(hwnd_, kStartupRunMessage, 0, 0);
   }
 }
@@ -281,7 +280,8 @@ void MainWindow::CheckSchedule() {
     GetLocalTime(&now);
   }
   CheckRules(now);
-  if (!scheduleCheck_.Due(schedule_, now) || settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return;
+  if (!scheduleCheck_.Due(schedule_, now) || settings::SelectionAwaitsUser(settings::SettingsFile(programFolder_)))
+    return;
   // A tick that arrives while a run is under way is refused by the run itself.
   if (Clean(run::RunEnd::Notification, run::Trigger::Schedule) && hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
@@ -351,7 +351,7 @@ void MainWindow::TickBrowserWatch() {
 bool MainWindow::CleanClosedBrowser(const catalogue::ClosingBrowser& browser) {
   if (run_->Running()) return false;
   // As at a scheduled time: a new user's selection is not cleaned before it was looked at and saved.
-  if (settings::SelectionUnsaved(settings::SettingsFile(programFolder_))) return true;
+  if (settings::SelectionAwaitsUser(settings::SettingsFile(programFolder_))) return true;
   std::vector<catalogue::ItemName> items = catalogue::TickedItemsOf(browser, programFolder_);
   if (items.empty()) return true;
   const bool shown = IsWindowVisible(hwnd_);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue_fixture.h"
+#include "support/policy_keys.h"
 
 using namespace testing_support;
 
@@ -110,6 +111,16 @@ TEST_F(Browsers, TypedAddressesComeBackAsTheKeepList) {
   EXPECT_EQ(TypedUrl(L"url1"), L"<none>");
   EXPECT_EQ(view.rows.back().label, L"Task complete Successfully!");
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kTypedUrls));
+
+  // The organisation's addresses come after the user's own, whose keep list stays as it was.
+  PolicyKeys keys;
+  SetString(keys.machine.get(), L"Policies\\KeepAddresses", L"1", L"http://intranet.example/");
+  keys.PutInForce();
+  WriteText(program / L"keepurl.dat", "http://keep.example/\r\n");
+  Run({{L"EXPLORER", L"location"}});
+  EXPECT_EQ(TypedUrl(L"url1"), L"http://keep.example/");
+  EXPECT_EQ(TypedUrl(L"url2"), L"http://intranet.example/");
+  EXPECT_EQ(ReadText(program / L"keepurl.dat"), "http://keep.example/\r\n");
 }
 
 // A key that holds only the kept addresses, as the item leaves it (with no keep list, an empty key), is

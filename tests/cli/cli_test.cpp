@@ -12,6 +12,7 @@
 #include "platform/shutdown.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
+#include "settings/item_flags.h"
 #include "shipped_plugins.h"
 #include "shipped_rules.h"
 #include "support/cookie_databases.h"
@@ -726,7 +727,11 @@ TEST(CliPolicies, AFixedSelectionIsWhatACleaningCleansAndTheListSaysWhatIsFixed)
   for (const Json& item : list["items"].items) EXPECT_TRUE(item["setByOrganisation"].boolean) << item["key"].text;
 
   const std::wstring chromeCache = profile.values.localAppDataFolder + L"\\Google\\Chrome\\User Data\\Default\\Cache";
+  // The organisation's selection is its saved choice: a selection the user never saved asks no --yes.
+  settings::inifun::WriteIniValue(settings::SettingsFile(profile.program.Path()), L"Options", L"DefaultSelection",
+                                  L"1");
   Call clean = RunCli(profile, {L"--clean", L"--json"});
+  EXPECT_EQ(clean.code, cli::kExitDone) << clean.output.err;
   const Json report = OneDocument(clean);
   ASSERT_EQ(report["items"].size(), 1u) << clean.output.out;
   EXPECT_EQ(report["items"][0]["key"].text, "Cache");
@@ -758,6 +763,8 @@ TEST(CliPolicies, RulesComeOnlyFromTheOrganisationsMirrorOrNotAtAll) {
   Call fetched = run({L"--update-rules", L"--url", elsewhere.Url(), L"--accept"});
   EXPECT_EQ(fetched.code, cli::kExitDone) << fetched.output.err << fetched.output.out;
   EXPECT_NE(fetched.output.out.find(platform::ToUtf8(mirror.Url())), std::string::npos) << fetched.output.out;
+  EXPECT_EQ(fetched.output.err, "Set by your organisation: RulesUpdateUrl = " + platform::ToUtf8(mirror.Url()) +
+                                    ", so --url is not followed.\n");
   EXPECT_EQ(ReadText(file), rules);
 
   PolicyKeys::Set(keys.machine, L"RulesUpdate", 0);

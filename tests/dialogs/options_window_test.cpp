@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/text.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -516,7 +517,11 @@ TEST_F(OptionsWindowTest, AutomaticListsTheBrowsersFoundAndStoresTheirBoxes) {
 
 TEST_F(OptionsWindowTest, APolicyGreysItsControlsWithTheNoteAndOkKeepsTheUsersOwnValues) {
   PolicyKeys keys;
-  PolicyKeys::Set(keys.machine, {{L"CleanAtShutdown", 1}, {L"RulesUpdate", 0}, {L"CleanOnCloseChrome", 1}});
+  PolicyKeys::Set(keys.machine, {{L"CleanAtShutdown", 1},
+                                 {L"RulesUpdate", 0},
+                                 {L"CleanOnCloseChrome", 1},
+                                 {L"CleanOnCloseFirefox", 0},
+                                 {L"CleanOnCloseInternetExplorer", 1}});
   PolicyKeys::Set(keys.user, L"TempMinAgeHours", 720);
   keys.PutInForce();
   Store(L"WindowsShutdown", L"0");
@@ -540,6 +545,21 @@ TEST_F(OptionsWindowTest, APolicyGreysItsControlsWithTheNoteAndOkKeepsTheUsersOw
   // What no policy fixes stays the user's to change.
   EXPECT_TRUE(IsWindowEnabled(options.Control(ids::Check7)));
   EXPECT_EQ(WindowText(options.Control(ids::noteStartup)), L"");
+  // Each browser's row a policy fixes has a note of its own under its box, inside the grown frame.
+  const std::vector<const catalogue::ClosingBrowser*> browsers = catalogue::ClosingBrowsers();
+  RECT frame{}, last{};
+  GetWindowRect(options.Control(ids::AutomaticFrame), &frame);
+  for (size_t row = 0; row < browsers.size(); ++row) {
+    const std::wstring key = browsers[row]->key;
+    const bool fixed =
+        key == L"CleanOnCloseChrome" || key == L"CleanOnCloseFirefox" || key == L"CleanOnCloseInternetExplorer";
+    HWND box = options.Control(static_cast<WORD>(ids::chkCleanOnClose + row));
+    HWND note = options.Control(static_cast<WORD>(ids::noteCleanOnClose + row));
+    EXPECT_EQ(note ? WindowText(note) : L"", fixed ? L"Set by your organisation" : L"") << platform::Narrow(key);
+    EXPECT_EQ(IsWindowEnabled(box) == FALSE, fixed) << platform::Narrow(key);
+    GetWindowRect(note ? note : box, &last);
+  }
+  EXPECT_LE(last.bottom, frame.bottom);
 
   SendMessageW(options.Control(ids::Command1), BM_CLICK, 0, 0);
   EXPECT_EQ(Stored(L"WindowsShutdown"), L"0");

@@ -769,25 +769,63 @@ TEST_F(SelectionWindowTest, AddRefusesWhatNoRunMayEraseAndSaysWhich) {
   EXPECT_EQ(Reports()[3].find(program / L"prisd.dat"), 0u) << Reports()[3];
 }
 
-TEST_F(SelectionWindowTest, AFixedSelectionGreysItsBoxesWithTheNoteAndOkKeepsTheUsersTicks) {
-  PolicyKeys keys;
-  SetString(keys.machine.get(), L"Policies\\Selection", L"1", L"EXPLORER/cookies");
-  keys.PutInForce();
-  const settings::ItemFlag& kept = *settings::FindItemFlag(L"Check1");
-  settings::inifun::WriteIniValue(settingsFile, L"EXPLORER", L"cookies", L"0");
-  settings::inifun::WriteIniValue(settingsFile, kept.section, kept.key, L"1");
-  Open();
-  const settings::ItemFlag& fixed = *settings::FindItemFlag(L"Check4");  // EXPLORER/cookies
-  // The selection is exactly the policy's: its item ticked, every other one cleared, all greyed.
-  for (const settings::ItemFlag& flag : settings::ItemFlags()) {
-    HWND box = Box(flag.checkBox);
-    EXPECT_FALSE(IsWindowEnabled(box)) << platform::Narrow(flag.checkBox);
-    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED, &flag == &fixed) << platform::Narrow(flag.checkBox);
+// A fixed selection greys what it decides, each box with its note beside it and each list row it ticks
+// marked; a selection fixed exactly greys the plug-in and rule lists under a note of their own. OK keeps
+// the user's own ticks for when the policy goes.
+TEST_F(SelectionWindowTest, AFixedSelectionGreysWhatItDecidesEachWithItsNoteAndOkKeepsTheUsersTicks) {
+  const std::wstring note = L"Set by your organisation";
+  for (DWORD mayGrow : {0u, 1u}) {
+    PolicyKeys keys;
+    for (const wchar_t* item : {L"EXPLORER/cookies", L"plus-in/Alpha", L"winapp2/Beta Game *"})
+      SetString(keys.machine.get(), L"Policies\\Selection", item, item);
+    PolicyKeys::Set(keys.machine, L"SelectionMayGrow", mayGrow);
+    keys.PutInForce();
+    const settings::ItemFlag& kept = *settings::FindItemFlag(L"Check1");
+    settings::inifun::WriteIniValue(settingsFile, L"EXPLORER", L"cookies", L"0");
+    settings::inifun::WriteIniValue(settingsFile, kept.section, kept.key, L"1");
+    Define(L"Alpha.ppe", "[name]\r\nappname=Alpha\r\n[swich]\r\non=0\r\n");
+    Define(L"Beta.ppe", "[name]\r\nappname=Beta\r\n[swich]\r\non=1\r\n");
+    WriteText(program / L"winapp2.ini", "[Beta Game *]\r\nSection=Games\r\nFileKey1=%TEMP%\\Beta|*\r\n");
+    Open();
+    const settings::ItemFlag& fixed = *settings::FindItemFlag(L"Check4");  // EXPLORER/cookies
+    for (const settings::ItemFlag& flag : settings::ItemFlags()) {
+      HWND box = Box(flag.checkBox);
+      const bool decided = mayGrow == 0 || &flag == &fixed;
+      EXPECT_EQ(window->PolicyNote(box) ? WindowText(window->PolicyNote(box)) : L"", decided ? note : L"")
+          << platform::Narrow(flag.checkBox);
+      if (!decided) continue;
+      EXPECT_FALSE(IsWindowEnabled(box)) << platform::Narrow(flag.checkBox);
+      EXPECT_EQ(Ticked(box), &flag == &fixed) << platform::Narrow(flag.checkBox);
+    }
+    EXPECT_EQ(Ticked(Box(kept.checkBox)), mayGrow == 1);
+    EXPECT_EQ(IsWindowEnabled(Box(kept.checkBox)) != FALSE, mayGrow == 1);
+    // Internet Explorer's select-all box has nothing left to set only in a selection fixed exactly.
+    EXPECT_EQ(IsWindowEnabled(Box(L"Check9")) == FALSE, mayGrow == 0);
+
+    HWND plugins = window->PluginList();
+    HWND rules = window->RuleList();
+    for (HWND list : {plugins, rules}) {
+      EXPECT_EQ(IsWindowEnabled(list) == FALSE, mayGrow == 0);
+      EXPECT_EQ(window->PolicyNote(list) ? WindowText(window->PolicyNote(list)) : L"", mayGrow == 0 ? note : L"");
+    }
+    const std::wstring marked = mayGrow == 1 ? L" (" + note + L")" : L"";
+    ASSERT_EQ(ListView_GetItemCount(plugins), 2);
+    const int alpha = ListViewText(plugins, 0, 0).starts_with(L"Alpha") ? 0 : 1;
+    EXPECT_EQ(ListViewText(plugins, alpha, 0), L"Alpha" + marked);
+    EXPECT_EQ(ListViewText(plugins, 1 - alpha, 0), L"Beta");
+    EXPECT_EQ(ListViewText(rules, 0, 0), L"Beta Game *" + marked);
+    // A row the policy ticks keeps its tick; the user's own rows are theirs.
+    ListView_SetCheckState(plugins, alpha, FALSE);
+    ListView_SetCheckState(rules, 0, FALSE);
+    EXPECT_TRUE(ListView_GetCheckState(plugins, alpha));
+    EXPECT_TRUE(ListView_GetCheckState(rules, 0));
+    EXPECT_EQ(ListView_GetCheckState(plugins, 1 - alpha) != 0, mayGrow == 1);
+    Ok();
+    EXPECT_EQ(Stored(L"EXPLORER", L"cookies"), L"0");
+    EXPECT_EQ(Stored(kept.section, kept.key), L"1");
+    EXPECT_NE(Stored(L"winapp2", L"Beta Game *"), L"1");
+    EXPECT_EQ(settings::inifun::ReadIniValue(pluginFolder + L"\\Alpha.ppe", L"swich", L"on"), L"0");
   }
-  EXPECT_EQ(WindowText(GetDlgItem(window->Handle(), dialogs::kPolicyNoteId)), L"Set by your organisation");
-  Ok();
-  EXPECT_EQ(Stored(L"EXPLORER", L"cookies"), L"0");
-  EXPECT_EQ(Stored(kept.section, kept.key), L"1");
 }
 
 TEST_F(SelectionWindowTest, CancelWritesNothing) {

@@ -9,6 +9,7 @@
 #include "platform/window_text.h"
 #include "support/held_file.h"
 #include "support/message_recorder.h"
+#include "support/policy_keys.h"
 #include "support/test_support.h"
 #include "support/window_support.h"
 
@@ -97,6 +98,24 @@ TEST(PapermillWindow, ShredsOnlyAfterTheQuestionAndListsWhatStayed) {
             L"Shredded 2 files (3 KB) and 1 folder; 2 left.");
   // What stayed is still queued, to try again once it is free.
   EXPECT_EQ(window.Queue(), (std::vector<std::wstring>{held, L"C:\\"}));
+}
+
+// The organisation's ShredderAllowed 0 refuses with its sentence, asking nothing and keeping the queue.
+TEST(PapermillWindow, TheOrganisationsPolicyRefusesShreddingWithItsSentence) {
+  TempFolder folder, program;
+  MakeFile(folder / L"one.txt", 1000);
+  PolicyKeys keys;
+  PolicyKeys::Set(keys.machine, L"ShredderAllowed", 0);
+  keys.PutInForce();
+  PapermillWindow window(program.Path(), {folder / L"one.txt"});
+  ASSERT_TRUE(window.Create(nullptr, false));
+  MessageRecorder messages;
+  ClickControl(window, PapermillWindow::kShredId);
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(platform::WindowText(window.Control(PapermillWindow::kStatusId)),
+            L"Your organisation does not allow shredding files with Trellwipe.");
+  ExpectKept(folder / L"one.txt");
+  EXPECT_EQ(window.Queue(), std::vector<std::wstring>{folder / L"one.txt"});
 }
 
 // A folder of over 1,000 files is asked about once more, by name and count; a system folder is

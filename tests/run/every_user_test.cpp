@@ -11,6 +11,7 @@
 #include "catalogue/office_version.h"
 #include "cli/cli.h"
 #include "engine/path_guard.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/system_folders.h"
 #include "platform/text.h"
@@ -18,6 +19,7 @@
 #include "run/clean_run.h"
 #include "settings/inifun.h"
 #include "support/mini_json.h"
+#include "support/policy_keys.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -198,6 +200,37 @@ TEST_F(EveryUser, WithoutAdministratorRightsOnlyTheCurrentUserIsCleanedAndTheErr
   EXPECT_EQ(report["users"].size(), 0u);
   ExpectGone(mine);
   ExpectKept(user.trace);
+}
+
+// With administrator rights (a task the organisation runs), AllUsers decides whom a cleaning reaches,
+// whatever the command asks; a --all-users it overrules is said on the error output and in the JSON.
+TEST_F(EveryUser, TheOrganisationsAllUsersDecidesWithAdministratorRights) {
+  const struct {
+    DWORD allUsers;
+    std::vector<std::wstring> extra;
+    size_t users;
+    const char* overruled;
+  } kCases[] = {
+      {1, {L"--json"}, 2, nullptr},
+      {0,
+       {L"--all-users", L"--json"},
+       0,
+       "Set by your organisation: AllUsers = 0, so --all-users is not followed: only the current user is cleaned."},
+  };
+  for (const auto& c : kCases) {
+    MakeFile(user.trace, 300);
+    MachinePolicyKey policy;
+    PolicyKeys::SetNumber(policy.key.get(), L"", L"AllUsers", c.allUsers);
+    settings::ReadPoliciesInForce();
+    output = {};
+    ASSERT_EQ(Clean(c.extra, [] { return true; }), cli::kExitDone) << output.err;
+    Json report = JsonReader::Parse(output.out);
+    EXPECT_EQ(report["users"].size(), c.users) << output.out;
+    EXPECT_EQ(platform::FileExists(user.trace), c.users == 0) << c.allUsers;
+    if (!c.overruled) continue;
+    EXPECT_EQ(output.err, std::string(c.overruled) + "\n");
+    EXPECT_EQ(report["overruledByOrganisation"][0].text, c.overruled);
+  }
 }
 
 TEST_F(EveryUser, EveryProfileFolderIsProtectedAsAWholeAndItsContentsAreNot) {

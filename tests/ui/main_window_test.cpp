@@ -915,6 +915,23 @@ TEST(MainWindow, NoUnattendedRunCleansASelectionTheUserNeverSaved) {
   EXPECT_TRUE(window->Notifications().Dispatcher().QueuedKeys().empty());
 }
 
+// The organisation's CleanAtStart cleans at Windows' start though the user's option is off, and its
+// fixed selection alone, which needs nobody's saving.
+TEST(MainWindow, CleanAtStartCleansTheFixedSelectionWhenWindowsStarts) {
+  TempFolder folder;
+  const std::wstring settings = folder / L"prisd.dat";
+  WriteText(settings, "[Options]\r\nWindowsStartup=0\r\nDefaultSelection=1\r\n[WINDOWS]\r\nclip=1\r\n");
+  MachinePolicyKey policy;
+  PolicyKeys::SetNumber(policy.key.get(), L"", L"CleanAtStart", 1);
+  SetString(policy.key.get(), L"Selection", L"1", L"WINDOWS/passwords");
+  RecordedWindow window(folder.Path(), L"min");
+  window->ShowAfterSplash();
+  PumpAll();
+  EXPECT_FALSE(settings::inifun::ReadIniValue(settings, L"Options", L"lastclean").empty());
+  ASSERT_EQ(ListView_GetItemCount(window->ResultList()), 2);
+  EXPECT_EQ(ListViewText(window->ResultList(), 0, 0), L"Windows Passwords(Only 9X/Me)");
+}
+
 TEST(MainWindow, OnlyExactlyMinStartsHidden) {
   TempFolder folder;
   std::wstring settings = folder / L"prisd.dat";
