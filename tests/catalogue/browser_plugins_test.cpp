@@ -22,75 +22,55 @@ struct Seed {
   bool local;
 };
 
+// What a Chromium profile holds, below the profile folder.
+const std::vector<std::pair<std::wstring, Kind>> kChromiumFiles = {
+    {L"Cache\\Cache_Data\\data_0", Cache},
+    {L"Cache\\Cache_Data\\f_000001", Cache},
+    {L"Code Cache\\js\\index", Cache},
+    {L"Code Cache\\wasm\\0a1b", Cache},
+    {L"GPUCache\\data_1", Cache},
+    {L"Network\\Cookies", Cookies},
+    {L"Network\\Cookies-journal", Cookies},
+    {L"Cookies", Cookies},
+    {L"History", History},
+    {L"History-journal", History},
+    {L"Visited Links", History},
+    {L"Top Sites", History},
+    {L"Sessions\\Session_13300000000000000", Sessions},
+    {L"Sessions\\Tabs_13300000000000000", Sessions},
+    {L"Current Session", Sessions},
+    {L"Current Tabs", Sessions},
+    {L"Last Session", Sessions},
+    {L"Last Tabs", Sessions},
+    {L"Login Data", Kept},
+    {L"Login Data-journal", Kept},
+    {L"Bookmarks", Kept},
+    {L"Bookmarks.bak", Kept},
+    {L"Preferences", Kept},
+    {L"Web Data", Kept},
+    {L"Favicons", Kept},
+    {L"Network\\Network Persistent State", Kept},
+    {L"Extension Cookies", Kept},
+    // An extension whose own folders carry the names of cache and session folders.
+    {L"Extensions\\abcdefgh\\1.0_0\\manifest.json", Kept},
+    {L"Extensions\\abcdefgh\\1.0_0\\cache\\worker.js", Kept},
+    {L"Extensions\\abcdefgh\\1.0_0\\Sessions\\store.js", Kept},
+};
+
 std::vector<Seed> ChromiumProfile(const std::wstring& userData) {
   std::vector<Seed> seeds;
   for (const wchar_t* profile : {L"\\Default\\", L"\\Profile 1\\"}) {
-    std::wstring p = userData + profile;
-    for (const auto& [file, kind] : std::vector<std::pair<std::wstring, Kind>>{
-             {L"Cache\\Cache_Data\\data_0", Cache},
-             {L"Cache\\Cache_Data\\f_000001", Cache},
-             {L"Code Cache\\js\\index", Cache},
-             {L"Code Cache\\wasm\\0a1b", Cache},
-             {L"GPUCache\\data_1", Cache},
-             {L"Network\\Cookies", Cookies},
-             {L"Network\\Cookies-journal", Cookies},
-             {L"Cookies", Cookies},
-             {L"History", History},
-             {L"History-journal", History},
-             {L"Visited Links", History},
-             {L"Top Sites", History},
-             {L"Sessions\\Session_13300000000000000", Sessions},
-             {L"Sessions\\Tabs_13300000000000000", Sessions},
-             {L"Current Session", Sessions},
-             {L"Current Tabs", Sessions},
-             {L"Last Session", Sessions},
-             {L"Last Tabs", Sessions},
-             {L"Login Data", Kept},
-             {L"Login Data-journal", Kept},
-             {L"Bookmarks", Kept},
-             {L"Bookmarks.bak", Kept},
-             {L"Preferences", Kept},
-             {L"Web Data", Kept},
-             {L"Favicons", Kept},
-             {L"Network\\Network Persistent State", Kept},
-             {L"Extension Cookies", Kept},
-             // An extension whose own folders carry the names of cache and session folders.
-             {L"Extensions\\abcdefgh\\1.0_0\\manifest.json", Kept},
-             {L"Extensions\\abcdefgh\\1.0_0\\cache\\worker.js", Kept},
-             {L"Extensions\\abcdefgh\\1.0_0\\Sessions\\store.js", Kept},
-         }) {
-      seeds.push_back({p + file, kind, true});
-    }
+    for (const auto& [file, kind] : kChromiumFiles) seeds.push_back({userData + profile + file, kind, true});
   }
   seeds.push_back({userData + L"\\Local State", Kept, true});
   return seeds;
 }
 
+// Opera keeps its profile itself under the roaming folder, and only its cache under the local one.
 std::vector<Seed> OperaProfile() {
   std::wstring p = L"\\Opera Software\\Opera Stable\\";
   std::vector<Seed> seeds;
-  for (const auto& [file, kind] : std::vector<std::pair<std::wstring, Kind>>{
-           {L"Code Cache\\js\\index", Cache},
-           {L"GPUCache\\data_1", Cache},
-           {L"Network\\Cookies", Cookies},
-           {L"Network\\Cookies-journal", Cookies},
-           {L"Cookies", Cookies},
-           {L"History", History},
-           {L"History-journal", History},
-           {L"Visited Links", History},
-           {L"Top Sites", History},
-           {L"Sessions\\Session_13300000000000000", Sessions},
-           {L"Current Session", Sessions},
-           {L"Last Tabs", Sessions},
-           {L"Login Data", Kept},
-           {L"Bookmarks", Kept},
-           {L"Preferences", Kept},
-           {L"Extensions\\abcdefgh\\1.0_0\\cache\\worker.js", Kept},
-       }) {
-    seeds.push_back({p + file, kind, false});
-  }
-  seeds.push_back({p + L"Cache\\Cache_Data\\data_0", Cache, true});
-  seeds.push_back({p + L"Cache\\Cache_Data\\f_000001", Cache, true});
+  for (const auto& [file, kind] : kChromiumFiles) seeds.push_back({p + file, kind, file.starts_with(L"Cache\\")});
   return seeds;
 }
 
@@ -194,12 +174,6 @@ class BrowserPlugins : public CatalogueTest, public ::testing::WithParamInterfac
     WriteText(folder + L"\\" + shipped->fileName, shipped->text);
     ASSERT_TRUE(catalogue::plugins::WritePluginSwitch(folder, name, true));
   }
-  run::RunCounters RunPlugins() {
-    view = RecordingView();
-    run::CleanRun run(view, program.Path(), values, catalogue::Stages());
-    run.CleanNow();
-    return run.Counters();
-  }
 };
 
 }  // namespace
@@ -214,7 +188,7 @@ TEST_P(BrowserPlugins, RemovesExactlyItsKindFromItsOwnBrowser) {
   }
   ASSERT_FALSE(target.empty());
   Install(tested.plugin);
-  run::RunCounters counters = RunPlugins();
+  run::RunCounters counters = RunAsTicked();
   for (const Seed& seed : all) {
     std::wstring path = Where(seed);
     EXPECT_EQ(Exists(path), !target.count(path)) << path;
@@ -248,7 +222,7 @@ TEST_F(BrowserPlugins, FirefoxCacheRemovesTheCacheFoldersWhole) {
   SeedAll();
   Install(L"Firefox Cache");
   Install(L"Chrome Cookies");
-  RunPlugins();
+  RunAsTicked();
   for (const wchar_t* profile : {L"abcd1234.default-release", L"efgh5678.work"}) {
     std::wstring local = values.localAppDataFolder + L"\\Mozilla\\Firefox\\Profiles\\" + profile;
     ExpectGone(local + L"\\cache2", ::testing::Message() << profile);
@@ -261,7 +235,7 @@ TEST_F(BrowserPlugins, FirefoxCacheRemovesTheCacheFoldersWhole) {
 TEST_F(BrowserPlugins, WithoutTheBrowsersOnlyTheFixedAmountsAndExistingFoldersCount) {
   Install(L"Firefox Cache");
   Install(L"Chrome Cookies");
-  run::RunCounters counters = RunPlugins();
+  run::RunCounters counters = RunAsTicked();
   // Firefox's walk visits its (missing) start folder; Chrome's "User Data\*" names no profile.
   EXPECT_EQ(counters.releasedBytes, 2 * 50000 + 10000);
   EXPECT_EQ(counters.cleanedKeys, 2);
@@ -280,7 +254,7 @@ TEST_F(BrowserPlugins, SecurelyCleaningZerosAFileTheBrowserHoldsOpenBeforeItGoes
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
-    run::RunCounters counters = RunPlugins();
+    run::RunCounters counters = RunAsTicked();
     EXPECT_EQ(ReadThrough(held.get()), securely ? std::string(secret.size(), '\0') : secret);
     held.reset();
     ExpectGone(network + L"\\Cookies");

@@ -41,6 +41,14 @@ class CatalogueTest : public ::testing::Test {
             Number(settings::inifun::ReadIniValue(settings, L"Options", L"filesize"))};
   }
 
+  // Runs every stage with the ticks and switches as the test left them.
+  run::RunCounters RunAsTicked() {
+    view = RecordingView();
+    run::CleanRun run(view, program.Path(), values, catalogue::Stages());
+    run.CleanNow();
+    return run.Counters();
+  }
+
   static double Number(const std::wstring& text) { return text.empty() ? -1 : std::stod(text); }
 
   TempFolder root;

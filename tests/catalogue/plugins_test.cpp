@@ -29,12 +29,6 @@ class Plugins : public CatalogueTest {
  protected:
   std::wstring Folder() const { return program / L"plus-in"; }
   void Define(const std::wstring& fileName, const std::string& text) { WriteText(Folder() + L"\\" + fileName, text); }
-  run::RunCounters RunPlugins() {
-    view = RecordingView();
-    run::CleanRun run(view, program.Path(), values, catalogue::Stages());
-    run.CleanNow();
-    return run.Counters();
-  }
 };
 
 }  // namespace
@@ -81,7 +75,7 @@ TEST_F(Plugins, ATickedPluginErasesItsEntriesAndCountsItsFixedAmounts) {
              platform::Narrow(root.Path()) +
              ",\\logs,log\r\n"
              "[folder]\r\n1=localappdata,\\Vendor\\App\\cache\r\n2=localappdata,\\Vendor\\New\r\n");
-  run::RunCounters counters = RunPlugins();
+  run::RunCounters counters = RunAsTicked();
   EXPECT_EQ(counters.cleanedKeys, 11 + 1);
   EXPECT_EQ(counters.releasedBytes, 30 + 7 + 100 + 0 + 50000);
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key.Subkey() + L"\\one"));
@@ -108,7 +102,7 @@ TEST_F(Plugins, UntickedMisnamedAndMalformedDefinitions) {
          "[name]\r\nappname=Odd\r\n[swich]\r\non=1\r\n"
          "[regtree]\r\n1=HKCU,Software\\Nothing\r\n2=99999999999,Software\r\n"
          "[file]\r\n1=appdata,\\V\r\n2=appdata, \\V,x.dat\r\n");
-  run::RunCounters counters = RunPlugins();
+  run::RunCounters counters = RunAsTicked();
   // "Shown" looks for Shown.ppe and finds none; Odd's first root is no number (5 counted), its
   // second is out of range (skipped), its file lines lack a field or name a relative folder.
   EXPECT_EQ(counters.cleanedKeys, 1 + 1 + 5);
@@ -125,7 +119,7 @@ TEST_F(Plugins, AnAppnameWithAPathRunsNoDefinitionOutsideTheFolder) {
   // The definition the name points at lies beside the plug-in folder and would delete x.dat.
   WriteText(program / L"Outside.ppe", "[name]\r\nappname=Outside\r\n[file]\r\n1=appdata,\\V,x.dat\r\n");
   Define(L"Sly.ppe", "[name]\r\nappname=..\\Outside\r\n[swich]\r\non=1\r\n");
-  RunPlugins();
+  RunAsTicked();
   ExpectKept(values.appDataFolder + L"\\V\\x.dat");
   ASSERT_EQ(view.rows.size(), 2u);
   EXPECT_EQ(view.rows[0].label, L"..\\Outside");
@@ -152,7 +146,7 @@ TEST_F(Plugins, TreeSectionsEraseAtEveryDepth) {
              ",\\tree,Cache\r\n"
              "[alltree]\r\n1=" +
              base + ",\\all\r\n");
-  run::RunCounters counters = RunPlugins();
+  run::RunCounters counters = RunAsTicked();
   // filetree visits all 8 folders of the tree; foldertree the 6 that are not deleted; alltree 3.
   EXPECT_EQ(counters.releasedBytes, (5 + 7 + 8 * 10000) + (11 + 13 + 6 * 10000) + (19 + 17 + 3 * 10000) + 50000);
   EXPECT_EQ(counters.cleanedKeys, 1);
@@ -183,7 +177,7 @@ TEST_F(Plugins, AStarSegmentOfATreeSectionStandsForEverySubfolder) {
          "2=localappdata,\\Vendor\\Missing\\*,Cookies\r\n"
          "[alltree]\r\n1=localappdata,\\Vendor\\User Data\\*\\Cache\r\n"
          "2=localappdata,\\Vendor\\User Data\\Def*\\Cache\r\n");
-  run::RunCounters counters = RunPlugins();
+  run::RunCounters counters = RunAsTicked();
   // The star finds Default, Profile 1, Profile 2 and Network. A start folder that is missing counts
   // its one visit, as every tree walk does; a missing folder above the star counts nothing; "Def*"
   // is no star segment and names a folder that does not exist.
@@ -215,7 +209,7 @@ TEST_F(Plugins, OldSectionsKeepTheirResultsBesideTreeSections) {
       "[folder]\r\n1=localappdata,\\C\r\n";
   seed();
   Define(L"Old.ppe", old);
-  run::RunCounters before = RunPlugins();
+  run::RunCounters before = RunAsTicked();
   // "*" in the five sections is no more than a character of a folder name, as it always was.
   EXPECT_EQ(before.releasedBytes, 5 + 7 + 9 + 50000);
   ExpectGone(values.appDataFolder + L"\\V\\x.dat");
@@ -227,7 +221,7 @@ TEST_F(Plugins, OldSectionsKeepTheirResultsBesideTreeSections) {
   Define(L"Old.ppe", old +
                          "[filetree]\r\n1=appdata,\\V\r\n2=appdata,\\V,\r\n"
                          "[foldertree]\r\n1=appdata,\\V,\r\n[alltree]\r\n1=appdata\r\n");
-  run::RunCounters after = RunPlugins();
+  run::RunCounters after = RunAsTicked();
   EXPECT_EQ(after.releasedBytes, before.releasedBytes);
   EXPECT_EQ(after.cleanedKeys, before.cleanedKeys);
   ExpectKept(values.appDataFolder + L"\\V\\sub\\x.dat");
@@ -250,7 +244,7 @@ TEST_F(Plugins, TreeSectionsNeitherExpandNorEnterLinks) {
              ",,cache\r\n"
              "[alltree]\r\n1=" +
              tree + ",\\sub\\*\r\n");
-  run::RunCounters counters = RunPlugins();
+  run::RunCounters counters = RunAsTicked();
   // "sub\*" finds only the link, so "*\*" and the alltree line walk nothing; foldertree visits two.
   EXPECT_EQ(counters.releasedBytes, 2 * 10000 + 50000);
   ExpectKept(platform::Widen(tree) + L"\\sub\\own.txt");
