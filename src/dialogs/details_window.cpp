@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "keeplists/kept_paths_file.h"
+#include "engine/kept_paths_file.h"
 #include "platform/handles.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
@@ -148,7 +148,7 @@ void DetailsWindow::Keep(bool folder) {
   const std::optional<std::wstring> file = SelectedFile();
   if (!file) return;
   const std::wstring path = folder ? file->substr(0, std::max<size_t>(file->find_last_of(L'\\'), 3)) : *file;
-  platform::Result<keeplists::KeptPath> kept = keeplists::KeepPath(programFolder_, path, keeplists::kKeptFromDetails);
+  platform::Result<engine::KeptPathLine> kept = engine::KeepPath(programFolder_, path, engine::kKeptFromDetails);
   if (!kept) MessageBoxW(Handle(), (L"Not kept: " + kept.Reason()).c_str(), title_.c_str(), MB_OK | MB_ICONWARNING);
 }
 

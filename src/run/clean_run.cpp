@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "engine/kept_paths.h"
+#include "engine/kept_paths_file.h"
 #include "engine/path_guard.h"
-#include "keeplists/kept_paths_file.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/product_name.h"
@@ -38,11 +38,11 @@ SYSTEMTIME LocalNow() {
 // The user's files and folders to keep, as they are on the disk now; everything when the list is
 // there but cannot be read, none when it is empty.
 std::shared_ptr<const engine::KeptPaths> LearnKeptPaths(const std::wstring& programFolder) {
-  platform::Result<std::vector<keeplists::KeptPath>> kept = keeplists::LoadKeptPaths(programFolder);
+  platform::Result<std::vector<engine::KeptPathLine>> kept = engine::LoadKeptPaths(programFolder);
   if (!kept) return std::make_shared<const engine::KeptPaths>(engine::KeptPaths::Everything(kept.Reason()));
   if (kept->empty()) return nullptr;
   std::vector<std::wstring> paths;
-  for (const keeplists::KeptPath& entry : *kept) paths.push_back(entry.path);
+  for (const engine::KeptPathLine& entry : *kept) paths.push_back(entry.path);
   return std::make_shared<const engine::KeptPaths>(paths);
 }
 

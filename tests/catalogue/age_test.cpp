@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "catalogue/catalogue_fixture.h"
-#include "keeplists/kept_paths_file.h"
+#include "engine/kept_paths_file.h"
 #include "platform/files.h"
 #include "platform/system_folders.h"
 
@@ -223,7 +223,7 @@ TEST_F(RecycleBinAges, ABinHoldingWhatTheUserKeepsIsEmptiedItemByItemAroundIt) {
   Recycle(L"GOES01.txt", 48h);
   Recycle(L"HOLDER", 48h, true);
   for (const std::wstring& kept : {bin + L"\\$RKEPT01.txt", bin + L"\\$RHOLDER\\inside.txt"}) {
-    ASSERT_TRUE(keeplists::KeepPath(program.Path(), kept, L"a test"));
+    ASSERT_TRUE(engine::KeepPath(program.Path(), kept, L"a test"));
   }
   engine::ItemReport item = RunWith({{L"WINDOWS", L"recycle"}}, {{L"RecycleMinAgeHours", L"0"}}, false);
   EXPECT_TRUE(item.steps.empty());  // the shell was not asked

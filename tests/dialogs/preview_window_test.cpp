@@ -10,7 +10,7 @@
 #include "dialogs/details_window.h"
 #include "engine/allerase.h"
 #include "engine/kept_paths.h"
-#include "keeplists/kept_paths_file.h"
+#include "engine/kept_paths_file.h"
 #include "platform/handles.h"
 #include "support/message_recorder.h"
 #include "support/seeded_profile.h"
@@ -189,7 +189,7 @@ TEST(DetailsWindow, KeepThisFileAndKeepThisFolderKeepFromTheNextCleaning) {
     SendMessageW(window.Handle(), WM_COMMAND, command, 0);
   };
   choose(0, dialogs::kKeepFileCommand);
-  auto entries = keeplists::LoadKeptPaths(program.Path());
+  auto entries = engine::LoadKeptPaths(program.Path());
   ASSERT_TRUE(entries);
   ASSERT_EQ(entries->size(), 1u);
   EXPECT_EQ((*entries)[0].from, L"the details");
@@ -199,7 +199,7 @@ TEST(DetailsWindow, KeepThisFileAndKeepThisFolderKeepFromTheNextCleaning) {
   ExpectKept(kept);
   ExpectGone(beside);
   choose(1, dialogs::kKeepFolderCommand);
-  entries = keeplists::LoadKeptPaths(program.Path());
+  entries = engine::LoadKeptPaths(program.Path());
   ASSERT_EQ(entries->size(), 2u);
   EXPECT_TRUE(platform::EqualsNoCase((*entries)[1].path, data / L"sub"));
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/kept_paths_file.h"
 #include "keeplists/keep_list_file.h"
-#include "keeplists/kept_paths_file.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "settings/custom_list.h"
@@ -57,8 +57,8 @@ constexpr wchar_t kToggled[] = L"C:\\Saved\\\u03A9\u4E2D\\toggled.txt";
   if (kind == L"paths") {
     const std::wstring program = file.substr(0, file.find_last_of(L'\\'));
     for (;;) {
-      keeplists::KeepPath(program, kToggled, L"the test");
-      keeplists::UnkeepPath(program, kToggled);
+      engine::KeepPath(program, kToggled, L"the test");
+      engine::UnkeepPath(program, kToggled);
     }
   }
   if (kind == L"custom") {
@@ -202,7 +202,7 @@ TEST(KilledSave, TheFilesAndFoldersToKeepAreAlwaysAWholeList) {
   TempFolder program;
   ChildProgram child;
   ASSERT_TRUE(child.Copied());
-  const std::wstring file = keeplists::KeptPathsFile(program.Path());
+  const std::wstring file = engine::KeptPathsFile(program.Path());
   std::string whole;
   for (const std::wstring& path : Paths(L'A')) whole += platform::ToUtf8(path) + "\tthe console\r\n";
   WriteText(file, whole);
@@ -211,11 +211,11 @@ TEST(KilledSave, TheFilesAndFoldersToKeepAreAlwaysAWholeList) {
     ASSERT_NO_FATAL_FAILURE(KillWhileSaving(child, L"paths", file, ReadText(file), moment));
     std::string after = ReadText(file);
     EXPECT_TRUE(after == whole || after == whole + added) << "killed after " << moment << " ms: " << after.size();
-    auto entries = keeplists::LoadKeptPaths(program.Path());
+    auto entries = engine::LoadKeptPaths(program.Path());
     ASSERT_TRUE(entries);
     ASSERT_EQ(entries->size(), kEntries + (after == whole ? 0 : 1));
     if (after != whole) {
-      EXPECT_EQ(entries->back(), (keeplists::KeptPath{kToggled, L"the test"}));
+      EXPECT_EQ(entries->back(), (engine::KeptPathLine{kToggled, L"the test"}));
     }
   }
 }

@@ -11,7 +11,7 @@
 
 #include "platform/result.h"
 
-namespace keeplists {
+namespace engine {
 
 std::wstring KeptPathsFile(const std::wstring& programFolder);
 
@@ -19,24 +19,25 @@ std::wstring KeptPathsFile(const std::wstring& programFolder);
 constexpr wchar_t kKeptFromConsole[] = L"the console";
 constexpr wchar_t kKeptFromDetails[] = L"the details";
 
-struct KeptPath {
+struct KeptPathLine {
   std::wstring path;
   std::wstring from;  // empty for a line without one
-  bool operator==(const KeptPath&) const = default;
+  bool operator==(const KeptPathLine&) const = default;
 };
 
 // Every entry in the order of its lines; none for a missing file or without a program folder. Why not when the file is
 // there but cannot be read: a run must then keep everything rather than nothing.
-platform::Result<std::vector<KeptPath>> LoadKeptPaths(const std::wstring& programFolder);
+platform::Result<std::vector<KeptPathLine>> LoadKeptPaths(const std::wstring& programFolder);
 
 // Each change replaces the whole list in one rename: a failure or a kill at any moment leaves the old
 // list or the new one.
 // Adds the full path, in its long form, unless the list keeps it already; gives the entry that
 // keeps it. Why not for text that names no full path, without a program folder, or when the list
 // cannot be read or written.
-platform::Result<KeptPath> KeepPath(const std::wstring& programFolder, std::wstring_view typed, std::wstring_view from);
+platform::Result<KeptPathLine> KeepPath(const std::wstring& programFolder, std::wstring_view typed,
+                                        std::wstring_view from);
 // Removes every entry that names the path (as typed, or in its long form, letter case ignored) and
 // gives those it removed; why not when none does, or when the list cannot be written.
-platform::Result<std::vector<KeptPath>> UnkeepPath(const std::wstring& programFolder, std::wstring_view typed);
+platform::Result<std::vector<KeptPathLine>> UnkeepPath(const std::wstring& programFolder, std::wstring_view typed);
 
-}  // namespace keeplists
+}  // namespace engine

@@ -1,4 +1,4 @@
-#include "keeplists/kept_paths_file.h"
+#include "engine/kept_paths_file.h"
 
 #include <optional>
 
@@ -8,7 +8,7 @@
 #include "platform/text.h"
 #include "platform/text_file.h"
 
-namespace keeplists {
+namespace engine {
 
 namespace {
 
@@ -38,7 +38,7 @@ platform::Result<std::vector<std::string>> RawLines(const std::wstring& file) {
 }
 
 // A line in UTF-8, or, when it is not, in the code page of a list written by hand.
-KeptPath Decode(std::string_view line) {
+KeptPathLine Decode(std::string_view line) {
   std::optional<std::wstring> utf8 = platform::FromUtf8(line);
   std::wstring text = platform::CutAtNul(utf8 ? *utf8 : platform::Widen(line));
   size_t tab = text.find(L'\t');
@@ -48,7 +48,7 @@ KeptPath Decode(std::string_view line) {
 
 // Whether the entry names the typed path or its long form, the form the list stores. An entry written
 // by hand in another form is named by its own text.
-bool Names(const KeptPath& entry, std::wstring_view typed, const std::wstring& canonical) {
+bool Names(const KeptPathLine& entry, std::wstring_view typed, const std::wstring& canonical) {
   return platform::EqualsNoCase(entry.path, typed) ||
          (!canonical.empty() && platform::EqualsNoCase(entry.path, canonical));
 }
@@ -65,19 +65,19 @@ std::wstring KeptPathsFile(const std::wstring& programFolder) {
   return platform::SettingsFolder(programFolder) + L"\\keeppath.dat";
 }
 
-platform::Result<std::vector<KeptPath>> LoadKeptPaths(const std::wstring& programFolder) {
-  if (programFolder.empty()) return std::vector<KeptPath>{};
+platform::Result<std::vector<KeptPathLine>> LoadKeptPaths(const std::wstring& programFolder) {
+  if (programFolder.empty()) return std::vector<KeptPathLine>{};
   platform::Result<std::vector<std::string>> lines = RawLines(KeptPathsFile(programFolder));
   if (!lines) return platform::Failure{lines.Reason()};
-  std::vector<KeptPath> entries;
+  std::vector<KeptPathLine> entries;
   for (const std::string& line : *lines) {
-    if (KeptPath entry = Decode(line); !entry.path.empty()) entries.push_back(std::move(entry));
+    if (KeptPathLine entry = Decode(line); !entry.path.empty()) entries.push_back(std::move(entry));
   }
   return entries;
 }
 
-platform::Result<KeptPath> KeepPath(const std::wstring& programFolder, std::wstring_view typed,
-                                    std::wstring_view from) {
+platform::Result<KeptPathLine> KeepPath(const std::wstring& programFolder, std::wstring_view typed,
+                                        std::wstring_view from) {
   const std::wstring canonical = engine::CanonicalPath(std::wstring(typed));
   if (canonical.empty()) return platform::Failure{L"\"" + std::wstring(typed) + L"\" is not a full path."};
   if (programFolder.empty()) return platform::Failure{kNoFolder};
@@ -85,9 +85,9 @@ platform::Result<KeptPath> KeepPath(const std::wstring& programFolder, std::wstr
   platform::Result<std::vector<std::string>> lines = RawLines(file);
   if (!lines) return platform::Failure{lines.Reason()};
   for (const std::string& line : *lines) {
-    if (KeptPath entry = Decode(line); Names(entry, typed, canonical)) return entry;
+    if (KeptPathLine entry = Decode(line); Names(entry, typed, canonical)) return entry;
   }
-  KeptPath entry{canonical, std::wstring(from)};
+  KeptPathLine entry{canonical, std::wstring(from)};
   lines->push_back(platform::ToUtf8(entry.path + L"\t" + entry.from));
   if (platform::Result<void> written = Write(file, *lines); !written) {
     return platform::Failure{file + L" cannot be written: " + written.Reason()};
@@ -95,16 +95,16 @@ platform::Result<KeptPath> KeepPath(const std::wstring& programFolder, std::wstr
   return entry;
 }
 
-platform::Result<std::vector<KeptPath>> UnkeepPath(const std::wstring& programFolder, std::wstring_view typed) {
+platform::Result<std::vector<KeptPathLine>> UnkeepPath(const std::wstring& programFolder, std::wstring_view typed) {
   if (programFolder.empty()) return platform::Failure{kNoFolder};
   const std::wstring canonical = engine::CanonicalPath(std::wstring(typed));
   const std::wstring file = KeptPathsFile(programFolder);
   platform::Result<std::vector<std::string>> lines = RawLines(file);
   if (!lines) return platform::Failure{lines.Reason()};
   std::vector<std::string> staying;
-  std::vector<KeptPath> removed;
+  std::vector<KeptPathLine> removed;
   for (std::string& line : *lines) {
-    KeptPath entry = Decode(line);
+    KeptPathLine entry = Decode(line);
     if (!entry.path.empty() && Names(entry, typed, canonical)) {
       removed.push_back(std::move(entry));
     } else {
@@ -119,4 +119,4 @@ platform::Result<std::vector<KeptPath>> UnkeepPath(const std::wstring& programFo
   return removed;
 }
 
-}  // namespace keeplists
+}  // namespace engine
