@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
 #include "engine/kept_data.h"
+#include "engine/kept_paths.h"
 #include "engine/normal.h"
 #include "engine/places_history.h"
 #include "engine/regfun.h"
@@ -58,8 +59,22 @@ std::wstring ClearTracksCommand(const wchar_t* argument) {
   return std::wstring(L"RunDll32.exe InetCpl.cpl,ClearMyTracksByProcess ") + argument;
 }
 
+// The row's note when the control panel's clearing would have taken what the user keeps.
+constexpr wchar_t kTracksSparingKept[] =
+    L"Done, without Internet Explorer's own clearing: its stores hold files you keep";
+
 // The control panel clears the tracks of the user the program runs as: another user's run leaves it.
-bool ClearsTracks(const run::ItemContext& context) { return context.values.user.Current() && CanClearTracks(); }
+// It spares nothing in the stores it clears, so it is left out when they hold what the user keeps; the
+// item's own walks still take the rest.
+bool ClearsTracks(run::ItemContext& context) {
+  if (!context.values.user.Current() || !CanClearTracks()) return false;
+  if (!engine::KeepsWithin(context.erase, {FolderOf(context, Store::Cookies), FolderOf(context, Store::Cache),
+                                           FolderOf(context, Store::History)})) {
+    return true;
+  }
+  context.outcome = kTracksSparingKept;
+  return false;
+}
 
 void ClearTracksAndWait(run::ItemContext& context, const wchar_t* argument) {
   if (ClearsTracks(context)) {
@@ -135,7 +150,12 @@ void PurgeCookies(run::ItemContext& context) {
   context.AddBytes(engine::allerase::EraseFilesInFolderExcept(context.erase, folder, kept));
 }
 
+// The store clears its own files, sparing none the user keeps.
 void ClearUrlHistory(run::ItemContext& context) {
+  if (engine::KeepsWithin(context.erase, {FolderOf(context, Store::History)})) {
+    context.outcome = kTracksSparingKept;
+    return;
+  }
   if (!context.erase.Perform(L"Clear Internet Explorer's history store")) return;
   keeplists::CURLHistory history;
   history.Clear();

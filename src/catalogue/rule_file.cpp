@@ -307,8 +307,12 @@ class Parser {
     const KeyKind* known = platform::FindRow(kKeyKinds, &KeyKind::kind, kind);
     if (!known) return Note(FindingKind::UnknownKey, L"unknown key \"" + key + L"\": ignored");
     if (value.empty()) return Note(FindingKind::Skipped, L"skipped: " + key + L" has no value");
+    const size_t fileKeys = rule_.fileKeys.size();
     if (!known->read(rule_, value)) {
       Note(FindingKind::Skipped, L"skipped: " + key + L" takes " + known->form);
+    } else if (rule_.fileKeys.size() > fileKeys) {
+      rule_.fileKeys.back().line = line_;
+      rule_.fileKeys.back().name = key;
     }
   }
 
@@ -490,13 +494,14 @@ std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder) {
   });
   std::sort(own.begin(), own.end(),
             [](const std::wstring& a, const std::wstring& b) { return platform::ToLower(a) < platform::ToLower(b); });
-  std::vector<RuleFileName> files{{CommunityFile(programFolder), kCommunitySection}};
+  std::vector<RuleFileName> files{{CommunityFile(programFolder), kCommunitySection, false, kCommunityFile}};
   for (const std::wstring& name : own) {
     // A file named as a shipped one is the shipped one, whatever its letter case: an installation
     // replaces it.
     bool shipped = std::any_of(std::begin(kShippedFiles), std::end(kShippedFiles),
                                [&](const wchar_t* file) { return platform::EqualsNoCase(name, file); });
-    files.push_back({platform::JoinPath(folder, name), kShippedSection, !shipped});
+    files.push_back(
+        {platform::JoinPath(folder, name), kShippedSection, !shipped, std::wstring(kOwnFolder) + L"/" + name});
   }
   return files;
 }
@@ -510,6 +515,7 @@ std::vector<Rule> LoadRules(const std::wstring& programFolder) {
     for (Rule& rule : *read) {
       if (!ids.insert(std::wstring(file.section) + L"/" + platform::ToLower(rule.name)).second) continue;
       rule.section = file.section;
+      rule.file = file.shown;
       // A file the user fetched ticks nothing by itself.
       rule.byDefault = rule.byDefault && rule.section == kShippedSection;
       if (file.mine) rule.category = kMyRulesCategory;

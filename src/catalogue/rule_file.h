@@ -22,6 +22,8 @@ struct FileKey {
   std::vector<std::wstring> patterns;  // file name patterns, "*" and "?" allowed
   bool recurse = false;                // RECURSE, and REMOVESELF, which implies it
   bool removeSelf = false;             // REMOVESELF: emptied folders go too, the named one last
+  size_t line = 0;                     // counted from 1
+  std::wstring name = {};              // as written: "FileKey3"
 };
 
 struct RegKey {
@@ -53,6 +55,7 @@ struct VersionRange {
 std::optional<int> VersionNumber(std::wstring_view text);
 
 struct Rule {
+  std::wstring file;      // as RuleFileName::shown names it
   size_t line = 0;        // of its name, counted from 1
   std::wstring section;   // kCommunitySection or kShippedSection, by the file it came from
   std::wstring name;      // between the brackets, the customary " *" included
@@ -123,8 +126,9 @@ constexpr const wchar_t* kShippedFiles[] = {L"applications.ini", L"browsers.ini"
 
 struct RuleFileName {
   std::wstring path;
-  const wchar_t* section;  // kCommunitySection or kShippedSection
-  bool mine = false;       // a file of the user's own in the "rules" folder
+  const wchar_t* section;   // kCommunitySection or kShippedSection
+  bool mine = false;        // a file of the user's own in the "rules" folder
+  std::wstring shown = {};  // as the program folder names it: "winapp2.ini", "rules/browsers.ini"
 };
 
 // "winapp2.ini", the community's file, as the program reads it: the settings folder's

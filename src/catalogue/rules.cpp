@@ -104,21 +104,41 @@ Expansion<std::wstring> ExpandFolder(const FileKey& key, PathExpander& expander)
                          EveryFile(key) ? PathExpander::Target::EveryFileIn : PathExpander::Target::Folders);
 }
 
-void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& expander, run::ItemContext& context) {
+// The reason of each of the key's patterns, as the run records it beside the files they take: the
+// rule file, the key's line and name ("rules/browsers.ini:212 FileKey3") and the pattern.
+std::vector<std::uint32_t> PatternReasons(const Rule& rule, const FileKey& key, const run::ItemContext& context) {
+  std::vector<std::uint32_t> reasons(key.patterns.size());
+  if (!context.erase.recorder) return reasons;
+  const std::wstring line = rule.file + L":" + std::to_wstring(key.line) + L" " + key.name;
+  for (size_t i = 0; i < key.patterns.size(); ++i)
+    reasons[i] = context.erase.recorder->ReasonFor(line, key.patterns[i]);
+  return reasons;
+}
+
+void RunFileKey(const Rule& rule, const FileKey& key, const Exclusions& exclusions, PathExpander& expander,
+                run::ItemContext& context) {
   // An exclusion holds under any name of the folder it keeps.
   engine::WalkedFolders walked;
   std::wstring judged;  // the folder whose holding exclusions are known
   std::vector<const Exclusions::Files*> holding;
+  const std::vector<std::uint32_t> reasons = PatternReasons(rule, key, context);
+  engine::RunRecorder* recorder = context.erase.recorder;
+  auto excluded = [&](const std::wstring& name, const std::wstring& path) {
+    if (exclusions.files.empty()) return false;
+    if (const std::wstring& folder = walked.LeadsTo(path); folder != judged) {
+      holding = exclusions.Holding(folder);
+      judged = folder;
+    }
+    return std::any_of(holding.begin(), holding.end(),
+                       [&](const Exclusions::Files* kept) { return kept->Keeps(name); });
+  };
+  // The first pattern that matches decides, and is the file's reason.
   auto wanted = [&](const std::wstring& name, const std::wstring& path) {
-    for (const std::wstring& pattern : key.patterns) {
-      if (!platform::MatchesPattern(name, pattern)) continue;
-      if (exclusions.files.empty()) return true;
-      if (const std::wstring& folder = walked.LeadsTo(path); folder != judged) {
-        holding = exclusions.Holding(folder);
-        judged = folder;
-      }
-      return std::none_of(holding.begin(), holding.end(),
-                          [&](const Exclusions::Files* kept) { return kept->Keeps(name); });
+    for (size_t i = 0; i < key.patterns.size(); ++i) {
+      if (!platform::MatchesPattern(name, key.patterns[i])) continue;
+      if (excluded(name, path)) return false;
+      if (recorder) recorder->Because(reasons[i]);
+      return true;
     }
     return false;
   };
@@ -138,6 +158,7 @@ void RunFileKey(const FileKey& key, const Exclusions& exclusions, PathExpander& 
     context.AddBytes(
         engine::allerase::EraseFilesWhere(context.erase, folder, wanted, key.recurse, key.removeSelf, ExactNames(key)));
   }
+  if (recorder) recorder->Because(0);
 }
 
 // A file key of the project's own rules in a temporary folder: like the Windows Temp item, it keeps
@@ -387,11 +408,11 @@ void RunRule(const Rule& rule, PathExpander& expander, run::ItemContext& context
   for (const FileKey& key : rule.fileKeys) {
     if (!Takes(key, context)) continue;
     if (!ErasesTempFiles(rule, key)) {
-      RunFileKey(key, exclusions, expander, context);
+      RunFileKey(rule, key, exclusions, expander, context);
       continue;
     }
     catalogue::KeepingYoungFiles(context, settings::LoadAgeOptions(context.programFolder).tempHours,
-                                 [&](run::ItemContext& aged) { RunFileKey(key, exclusions, expander, aged); });
+                                 [&](run::ItemContext& aged) { RunFileKey(rule, key, exclusions, expander, aged); });
   }
   for (const RegKey& key : rule.regKeys) {
     if (context.erase.Stopped()) return;

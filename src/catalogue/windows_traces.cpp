@@ -2,11 +2,14 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <climits>
+#include <iterator>
 #include <optional>
 #include <vector>
 
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
+#include "engine/kept_paths.h"
 #include "engine/path_guard.h"
 #include "engine/user_folders.h"
 #include "platform/drives.h"
@@ -23,6 +26,8 @@ namespace catalogue {
 namespace {
 
 constexpr wchar_t kRecentDocs[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+// The row's note when the shell could not clear the list without taking what the user keeps.
+constexpr wchar_t kRecentSparingKept[] = L"Done, shortcut by shortcut: the Recent folder holds files you keep";
 
 // Empties the shell's list of recently used documents. The shell does it by deleting every shortcut
 // in the Recent folder as it looks that folder up itself, so a Recent folder that no erasure may
@@ -42,6 +47,13 @@ void ClearDocumentsMenu(run::ItemContext& context) {
   wchar_t recent[MAX_PATH] = L"";
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_RECENT, nullptr, SHGFP_TYPE_CURRENT, recent)) ||
       !engine::GuardedTarget(context.erase, recent)) {
+    return;
+  }
+  // The shell deletes every shortcut there, sparing none the user keeps: the list's key goes alone,
+  // and the item's walk of the folder spares them.
+  if (engine::KeepsWithin(context.erase, {recent})) {
+    context.AddKeys(engine::allerase::DeleteRegistryTree(context.erase, HKEY_CURRENT_USER, kRecentDocs));
+    context.outcome = kRecentSparingKept;
     return;
   }
   if (context.erase.Perform(L"Clear the shell's recent documents list")) SHAddToRecentDocs(SHARD_PATHA, nullptr);
@@ -110,20 +122,42 @@ void EraseOldRecycledItems(run::ItemContext& context, unsigned long long cutoff)
       }
       context.AddBytes(platform::FolderExists(item) ? engine::allerase::EraseFolder(context.erase, item)
                                                     : engine::allerase::EraseFile(context.erase, item));
-      if (context.erase.Previewing() || (!platform::FileExists(item) && !platform::FolderExists(item))) {
+      // A preview's item that the user keeps, or that holds what the user keeps, stays with its "$I" file.
+      const bool stays = context.erase.Previewing() ? engine::KeepsWithin(context.erase, {item})
+                                                    : platform::FileExists(item) || platform::FolderExists(item);
+      if (!stays) {
         context.AddBytes(engine::allerase::EraseFile(context.erase, platform::JoinPath(bin, info)));
       }
     }
   }
 }
 
-// Any age empties the bin through the shell; an age keeps the items deleted within it.
+// The row's note when the shell could not empty the bin without taking what the user keeps.
+constexpr wchar_t kBinSparingKept[] = L"Done, item by item: the Recycle Bin holds files you keep";
+
+// The bins of Windows before Vista, which the shell empties too.
+constexpr const wchar_t* kOldBins[] = {L"C:\\RECYCLED", L"C:\\RECYCLER"};
+
+// Every user's bin folders on the fixed drives, and the old ones.
+std::vector<std::wstring> RecycleBinFolders() {
+  std::vector<std::wstring> folders(std::begin(kOldBins), std::end(kOldBins));
+  for (const std::wstring& root : platform::FixedDriveRoots()) folders.push_back(root + L"$Recycle.Bin");
+  return folders;
+}
+
+// Any age empties the bin through the shell; an age keeps the items deleted within it. The shell
+// spares nothing, so a bin that holds what the user keeps is emptied item by item.
 void EmptyRecycleBins(run::ItemContext& context) {
   if (int hours = settings::LoadAgeOptions(context.programFolder).recycleHours) {
     EraseOldRecycledItems(context, context.erase.startedAt - platform::TicksOf(std::chrono::hours(hours)));
     return;
   }
-  for (const wchar_t* folder : {L"C:\\RECYCLED", L"C:\\RECYCLER"}) {
+  if (engine::KeepsWithin(context.erase, RecycleBinFolders())) {
+    EraseOldRecycledItems(context, ULLONG_MAX);
+    context.outcome = kBinSparingKept;
+    return;
+  }
+  for (const wchar_t* folder : kOldBins) {
     if (platform::FolderExists(folder)) {
       context.AddBytes(engine::allerase::FolderSize(folder) + 100000);
     }

@@ -8,11 +8,16 @@ namespace cli {
 
 namespace {
 
-// The arguments after --keep-site, --check-rules, --url and --only.
+// The arguments after --keep-site, --keep-path, --check-rules, --url and --only.
 using TakeArgument = platform::Result<void> (*)(Arguments& parsed, const std::wstring& argument);
 
 platform::Result<void> TakeSite(Arguments& parsed, const std::wstring& site) {
   parsed.site = site;
+  return {};
+}
+
+platform::Result<void> TakePath(Arguments& parsed, const std::wstring& path) {
+  parsed.path = path;
   return {};
 }
 
@@ -60,6 +65,11 @@ const Option kOptions[] = {
     {L"--unkeep-site", Action::UnkeepSite, nullptr, TakeSite,
      L"--unkeep-site needs a site: --unkeep-site example.com (host:mail.example.com for that host only)"},
     {L"--kept-sites", Action::KeptSites},
+    {L"--keep-path", Action::KeepPath, nullptr, TakePath,
+     L"--keep-path needs a file or folder: --keep-path \"C:\\Users\\anna\\Documents\\report.txt\""},
+    {L"--unkeep-path", Action::UnkeepPath, nullptr, TakePath,
+     L"--unkeep-path needs a file or folder: --unkeep-path \"C:\\Users\\anna\\Documents\\report.txt\""},
+    {L"--kept-paths", Action::KeptPaths},
     {L"--check-rules", Action::CheckRules, nullptr, TakeRuleFile},
     {L"--update-rules", Action::UpdateRules},
     {L"--accept", Action::None, &Arguments::accept},
@@ -170,6 +180,7 @@ std::wstring HelpText() {
          L"                     [--all-users] [--json]\n"
          L"       trellwipe-cli (--list | --help) [--json]\n"
          L"       trellwipe-cli (--keep-site SITE | --unkeep-site SITE | --kept-sites [--json])\n"
+         L"       trellwipe-cli (--keep-path PATH | --unkeep-path PATH | --kept-paths [--json])\n"
          L"       trellwipe-cli --check-rules [FILE]\n"
          L"       trellwipe-cli (--update-rules [--url URL] [--accept] | --accept | --undo-rules-update)\n"
          L"\n"
@@ -195,6 +206,11 @@ std::wstring HelpText() {
          L"  --unkeep-site   takes a site or host off the cookie keep list and names the\n"
          L"                  lines it took off\n"
          L"  --kept-sites    the sites on the cookie keep list\n"
+         L"  --keep-path     keeps a file, or a folder with everything in it, from every\n"
+         L"                  cleaning, under any name or link that reaches it\n"
+         L"  --unkeep-path   takes a file or folder off the files and folders to keep; the\n"
+         L"                  next cleaning takes it again\n"
+         L"  --kept-paths    the files and folders to keep, each with where it was kept from\n"
          L"  --check-rules   checks a rule file (without FILE: winapp2.ini and the files of\n"
          L"                  the rules folder) and names, by entry and line, what is skipped,\n"
          L"                  unknown, named twice, detects nothing, refused, or reaches what\n"

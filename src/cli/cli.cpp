@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <tuple>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/rules.h"
+#include "cli/reply.h"
 #include "keeplists/keep_list_file.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -23,61 +25,7 @@ using platform::ToUtf8;
 
 namespace {
 
-std::string Quote(std::wstring_view text) {
-  std::string quoted = "\"";
-  for (char c : ToUtf8(text)) {
-    switch (c) {
-      case '"': quoted += "\\\""; break;
-      case '\\': quoted += "\\\\"; break;
-      case '\n': quoted += "\\n"; break;
-      case '\r': quoted += "\\r"; break;
-      case '\t': quoted += "\\t"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escape[8];
-          snprintf(escape, sizeof(escape), "\\u%04x", c);
-          quoted += escape;
-        } else {
-          quoted += c;
-        }
-    }
-  }
-  return quoted + "\"";
-}
-
 std::string Number(double value) { return ToUtf8(platform::FormatNumber(value)); }
-
-std::string Strings(const std::vector<std::wstring>& texts) {
-  std::string json = "[";
-  for (size_t i = 0; i < texts.size(); ++i) {
-    if (i) json += ',';
-    json += Quote(texts[i]);
-  }
-  return json + "]";
-}
-
-// What a command says when it writes no report or list of its own.
-struct Reply {
-  std::wstring said;      // for the output
-  std::wstring why;       // for the error output: why nothing, or not all, was done
-  std::string stored;     // JSON members naming what the command stored, each led by a comma
-  bool reported = false;  // the command wrote its report or list to the output itself
-  // What the command asked that a policy decides otherwise, one sentence each.
-  std::vector<std::wstring> overruled;
-};
-
-std::string WithoutLastLineEnd(std::wstring text) {
-  if (text.ends_with(L'\n')) text.pop_back();
-  return Quote(text);
-}
-
-std::string ReplyJson(int code, const Reply& reply) {
-  std::string json = "{\"exitCode\":" + std::to_string(code);
-  if (!reply.said.empty()) json += ",\"message\":" + WithoutLastLineEnd(reply.said);
-  if (!reply.why.empty()) json += ",\"reason\":" + WithoutLastLineEnd(reply.why);
-  if (!reply.overruled.empty()) json += ",\"overruledByOrganisation\":" + Strings(reply.overruled);
-  return json + reply.stored + "}\n";
-}
 
 std::string TotalsJson(const engine::ReportTotals& totals) {
   return "{\"files\":" + std::to_string(totals.files) + ",\"bytes\":" + Number(totals.bytes) +
@@ -86,7 +34,7 @@ std::string TotalsJson(const engine::ReportTotals& totals) {
          ",\"steps\":" + std::to_string(totals.steps) + ",\"leftBehind\":" + std::to_string(totals.leftBehind) +
          ",\"tooNew\":" + std::to_string(totals.tooNew) + ",\"keptSites\":" + std::to_string(totals.keptSites) +
          ",\"keptAddresses\":" + std::to_string(totals.keptAddresses) +
-         ",\"databases\":" + std::to_string(totals.databases) +
+         ",\"keptPaths\":" + std::to_string(totals.keptPaths) + ",\"databases\":" + std::to_string(totals.databases) +
          ",\"databaseRows\":" + std::to_string(totals.databaseRows) +
          ",\"databaseBytes\":" + Number(totals.databaseBytes) + "}";
 }
@@ -110,15 +58,28 @@ std::string EstimatedJson(double keys, double bytes) {
   return "{\"cleanedKeys\":" + Number(keys) + ",\"releasedBytes\":" + Number(bytes) + "}";
 }
 
+// Why a file is there: the rule line and the pattern that named it, or the item (`item`, quoted), which
+// named it itself.
+std::string ReasonJson(const engine::RunReport& report, std::uint32_t reason, const std::string& item) {
+  if (reason == 0 || reason > report.reasons.size()) return ",\"reason\":" + item;
+  const engine::RuleReason& named = report.reasons[reason - 1];
+  return ",\"reason\":" + Quote(named.line) + ",\"pattern\":" + Quote(named.pattern);
+}
+
 // "files":[...],"folders":[...],"registryKeys":[...],"registryValues":[...], the files written as they
-// come, as an item may have a million.
-void WriteEntriesJson(const engine::FileRecords& files, const std::vector<std::wstring>& folders,
-                      const std::vector<std::wstring>& keys, const std::vector<std::wstring>& values, Output& output) {
+// come, as an item may have a million, each with its reason.
+void WriteEntriesJson(const engine::RunReport& report, const engine::ItemReport& item, bool again, Output& output) {
+  const engine::CountedEntries& counted = item.alreadyCounted;
+  const engine::FileRecords& files = again ? counted.files : item.files;
+  const std::string itemReason = Quote(item.section + L"/" + item.key);
   output.Add("\"files\":[");
   for (size_t f = 0; f < files.size(); ++f) {
     engine::FileRecord file = files[f];
-    output.Add(std::string(f ? "," : "") + "{\"path\":" + Quote(file.path) + ",\"size\":" + Number(file.size) + "}");
+    output.Add(std::string(f ? "," : "") + "{\"path\":" + Quote(file.path) + ",\"size\":" + Number(file.size) +
+               ReasonJson(report, file.reason, itemReason) + "}");
   }
+  const auto& [folders, keys, values] =
+      again ? std::tie(counted.folders, counted.keys, counted.values) : std::tie(item.folders, item.keys, item.values);
   output.Add("],\"folders\":" + Strings(folders) + ",\"registryKeys\":" + Strings(keys) +
              ",\"registryValues\":" + Strings(values));
 }
@@ -182,7 +143,8 @@ std::string ListJson(const std::vector<ListedItem>& items, const settings::Polic
   // A member for each setting the organisation fixes, with its value.
   std::string fixed;
   auto add = [&](const std::wstring& name, const std::string& value) {
-    fixed += (fixed.empty() ? "" : ",") + Quote(name) + ":" + value;
+    if (!fixed.empty()) fixed += ',';
+    fixed += Quote(name) + ":" + value;
   };
   for (const auto& [name, number] : policies.numbers) add(name, std::to_string(number));
   for (const auto& [name, value] : policies.texts) add(name, Quote(value));
@@ -247,11 +209,10 @@ void WriteReportJson(const engine::RunReport& report, Output& output, const std:
     const engine::ItemReport& item = report.items[i];
     output.Add(std::string(i ? "," : "") + "{\"section\":" + Quote(item.section) + ",\"key\":" + Quote(item.key) +
                ",\"label\":" + Quote(item.label) + ",\"outcome\":" + Quote(item.outcome) + ",");
-    WriteEntriesJson(item.files, item.folders, item.keys, item.values, output);
+    WriteEntriesJson(report, item, false, output);
     // What earlier items of the run counted already: no figure counts it again.
-    const engine::CountedEntries& again = item.alreadyCounted;
     output.Add(",\"alreadyCounted\":{");
-    WriteEntriesJson(again.files, again.folders, again.keys, again.values, output);
+    WriteEntriesJson(report, item, true, output);
     std::string json =
         "},\"steps\":" + Strings(item.steps) + ",\"databases\":" + DatabasesJson(item.databases) + ",\"leftBehind\":[";
     for (size_t l = 0; l < item.leftBehind.size(); ++l) {
@@ -536,6 +497,7 @@ int Answer(const std::vector<std::wstring>& args, const std::wstring& programFol
   }
   if (UsesSelection(arguments.action)) catalogue::InstallDefaultSelection(programFolder);
   if (int code = KeptSitesAction(arguments, programFolder, output, reply); code >= 0) return code;
+  if (int code = KeptPathsAction(arguments, programFolder, output, reply); code >= 0) return code;
   if (arguments.action == Action::CheckRules) return CheckRules(arguments, programFolder, reply);
   if (int code = RulesUpdateAction(arguments, programFolder, reply); code >= 0) return code;
   std::vector<ListedItem> items = ListItems(programFolder);

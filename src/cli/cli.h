@@ -10,6 +10,7 @@
 #include "catalogue/item_list.h"
 #include "catalogue/rule_check.h"
 #include "catalogue/rule_update.h"
+#include "cli/reply.h"
 #include "engine/cookie_sites.h"
 #include "engine/run_report.h"
 #include "platform/result.h"
@@ -50,6 +51,9 @@ enum class Action {
   KeepSite,
   UnkeepSite,
   KeptSites,
+  KeepPath,
+  UnkeepPath,
+  KeptPaths,
   CheckRules,
   UpdateRules,
   AcceptRules,
@@ -70,6 +74,7 @@ struct Arguments {
   bool thenShutdown = false;     // --then-shutdown: shut Windows down after the cleaning
   bool allUsers = false;         // --all-users: every user of the computer, not only the current one
   std::wstring site;             // of --keep-site and --unkeep-site
+  std::wstring path;             // of --keep-path and --unkeep-path
   std::wstring ruleFile;         // of --check-rules; empty: the rule files the program reads
   std::wstring url;              // of --update-rules; empty: the address of the settings file
   bool accept = false;           // --accept: the downloaded rules go in place
@@ -114,6 +119,10 @@ struct Output {
 
   void Add(std::string_view text);
 };
+
+// The exit code of --keep-path, --unkeep-path or --kept-paths on the list of files and folders to
+// keep, with what it said in `reply` or listed in `output`; -1 for any other action.
+int KeptPathsAction(const Arguments& arguments, const std::wstring& programFolder, Output& output, Reply& reply);
 
 void WriteReportText(const engine::RunReport& report, Output& output);
 // UTF-8 JSON: the items with their paths, sizes, failures and totals, the run's totals and its

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/kept_paths_file.h"
 #include "platform/handles.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
@@ -19,7 +20,9 @@ constexpr SIZE kDesignSize = {640, 400};
 }  // namespace
 
 DetailsWindow::DetailsWindow(std::wstring title, engine::ItemReport item, bool preview, std::wstring programFolder)
-    : Dialog(programFolder, {{kCloseId, BN_CLICKED, [this] { Close(); }}}),
+    : Dialog(programFolder, {{kCloseId, BN_CLICKED, [this] { Close(); }},
+                             {kKeepFileCommand, BN_CLICKED, [this] { Keep(false); }},
+                             {kKeepFolderCommand, BN_CLICKED, [this] { Keep(true); }}}),
       title_(std::move(title)),
       item_(std::move(item)),
       lines_(item_, preview),
@@ -117,6 +120,38 @@ void DetailsWindow::FitColumn() {
   ListView_SetColumnWidth(list_, 0, std::max<int>(columnWidth_, client.right));
 }
 
+std::optional<std::wstring> DetailsWindow::SelectedFile() const {
+  const int selected = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  if (selected < 0 || programFolder_.empty()) return std::nullopt;
+  return lines_.FileAt(static_cast<size_t>(selected));
+}
+
+void DetailsWindow::ShowKeepMenu(LPARAM at) {
+  const UINT state = SelectedFile() ? MF_STRING : MF_STRING | MF_GRAYED;
+  platform::Menu menu(CreatePopupMenu());
+  AppendMenuW(menu.get(), state, kKeepFileCommand, L"Keep this file");
+  AppendMenuW(menu.get(), state, kKeepFolderCommand, L"Keep this folder");
+  POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  if (at == -1) {
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    const int selected = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+    if (selected < 0 || !SendMessageW(list_, LVM_GETITEMRECT, selected, reinterpret_cast<LPARAM>(&row))) row = {};
+    point = {row.left, row.bottom};
+    ClientToScreen(list_, &point);
+  }
+  // The choice comes back as a command.
+  TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, point.x, point.y, 0, Handle(), nullptr);
+}
+
+void DetailsWindow::Keep(bool folder) {
+  const std::optional<std::wstring> file = SelectedFile();
+  if (!file) return;
+  const std::wstring path = folder ? file->substr(0, std::max<size_t>(file->find_last_of(L'\\'), 3)) : *file;
+  platform::Result<engine::KeptPathLine> kept = engine::KeepPath(programFolder_, path, engine::kKeptFromDetails);
+  if (!kept) MessageBoxW(Handle(), (L"Not kept: " + kept.Reason()).c_str(), title_.c_str(), MB_OK | MB_ICONWARNING);
+}
+
 DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi) {
   const int gap = toolkit::Scale(kGap, dpi), buttonWidth = toolkit::Scale(96, dpi),
             buttonHeight = toolkit::Scale(28, dpi);
@@ -153,6 +188,10 @@ INT_PTR DetailsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // The lines are measured again in the new font as they are shown.
       columnWidth_ = 0;
       Layout();
+      return TRUE;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) != list_) break;
+      ShowKeepMenu(lParam);
       return TRUE;
     case WM_MEASUREITEM:
       if (wParam == 0 && reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType == ODT_LISTVIEW) {

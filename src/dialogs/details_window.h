@@ -1,10 +1,12 @@
 #pragma once
 // The details of one result row: every path and key the item erased (or, after a preview, would
 // erase) and what it left behind, one line each, with a "Close" button. The list asks for the lines
-// it shows, so the details of half a million files open at once.
+// it shows, so the details of half a million files open at once. A file's line keeps the file, or its
+// folder, from every cleaning through its pop-up menu.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 
 #include "engine/run_report.h"
@@ -12,6 +14,11 @@
 #include "toolkit/dialog.h"
 
 namespace dialogs {
+
+// The lines' pop-up menu: the file of the line selected, or its folder, goes on the files and
+// folders to keep.
+constexpr WORD kKeepFileCommand = 101;
+constexpr WORD kKeepFolderCommand = 102;
 
 struct DetailsLayout {
   RECT lines, close;
@@ -43,6 +50,13 @@ class DetailsWindow : public toolkit::Dialog {
   void DrawLine(const DRAWITEMSTRUCT& draw);
   void MeasureLine(MEASUREITEMSTRUCT& measure) const;
   void FitColumn();
+  // The file of the line selected; none for any other line, or without a program folder to keep in.
+  std::optional<std::wstring> SelectedFile() const;
+  // The menu of "Keep this file" and "Keep this folder", at the pointer or, from the keyboard (`at`
+  // -1), at the line selected.
+  void ShowKeepMenu(LPARAM at);
+  // Keeps the selected line's file, or its folder; a refusal is shown with its reason.
+  void Keep(bool folder);
 
   std::wstring title_;
   engine::ItemReport item_;

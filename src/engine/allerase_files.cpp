@@ -4,6 +4,7 @@
 #include "engine/allerase.h"
 #include "engine/cookie_database.h"
 #include "engine/folder_walk.h"
+#include "engine/kept_paths.h"
 #include "engine/link_check.h"
 #include "engine/path_guard.h"
 #include "platform/files.h"
@@ -307,7 +308,7 @@ double EraseFile(const EraseContext& erase, const std::wstring& path) {
                    erase.keepChangedFrom ? platform::ChangeTime(*target) : 0};
   if (engine::BelongsToCookieDatabase(*target) || erase.KeptAsTooNew(*target, file)) return 0;
   const double size = static_cast<double>(file.size);
-  DeleteOneFile(erase, {*target, size, data.dwFileAttributes, false});
+  DeleteOneFile(erase, {*target, size, data.dwFileAttributes, false, erase.Reason()});
   return size;
 }
 
@@ -322,7 +323,7 @@ double EraseFolder(const EraseContext& erase, const std::wstring& folder) {
 double EraseFilesWhere(const EraseContext& erase, const std::wstring& folder, const FileTest& wanted, bool recurse,
                        bool removeEmptied, bool exactNames) {
   engine::GuardDecision decision = engine::GuardFolder(erase, folder);
-  if (decision && !Start(erase, decision.exact)) return 0;
+  if (decision && (!Start(erase, decision.exact) || engine::KeepsPath(erase, decision.exact))) return 0;
   // Files of an exact name may go from a drive root or a protected folder; nothing walks from there.
   bool byName = exactNames && !recurse && !removeEmptied && engine::AllowsExactNames(decision);
   if (!decision && !byName) {

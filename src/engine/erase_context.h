@@ -16,6 +16,7 @@
 namespace engine {
 
 struct ProtectedIdentities;  // the guard's, in path_guard.h
+class KeptPaths;             // the user's files and folders to keep, in kept_paths.h
 
 // A request to stop a run at its next file, folder or key: from the window (Cancel, Exit, the end of
 // the Windows session) or from the console's Ctrl+C, which arrives on a thread of its own.
@@ -50,6 +51,9 @@ struct EraseContext {
   // The program folder of the run, in its canonical form: nothing in it is ever erased, and no walk
   // enters it.
   std::wstring programFolder = {};
+  // The files and folders the user keeps from every cleaning, learned at the start of the run; none
+  // outside one, or when the list is empty.
+  std::shared_ptr<const KeptPaths> keptPaths = {};
   // Sites the organisation keeps signed in, beside those of the user's keep list (never written to it).
   std::vector<std::wstring> addedKeptSites = {};
   // The kinds of kept data (engine::KeptKind) the running item names and so may erase; every other
@@ -98,6 +102,11 @@ struct EraseContext {
   void File(const std::wstring& path, double size) const {
     if (recorder) recorder->File(path, size);
   }
+  void File(const std::wstring& path, double size, std::uint32_t reason) const {
+    if (recorder) recorder->File(path, size, reason);
+  }
+  // Why the files judged from now on are there (RunRecorder::Reason).
+  std::uint32_t Reason() const { return recorder ? recorder->Reason() : 0; }
   void Folder(const std::wstring& path) const {
     if (recorder) recorder->Folder(path);
   }

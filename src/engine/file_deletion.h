@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -21,8 +22,9 @@ namespace engine {
 struct FileDeletion {
   std::wstring path;
   double size = 0;
-  DWORD attributes = 0;  // as the listing gave them
-  bool force = false;    // a read-only file loses the attribute first
+  DWORD attributes = 0;      // as the listing gave them
+  bool force = false;        // a read-only file loses the attribute first
+  std::uint32_t reason = 0;  // why it is there, as the run recorded it when the file was judged
   // Set by the deletion:
   bool attempted = false;  // false when a stop came first
   DWORD error = ERROR_SUCCESS;

@@ -1,6 +1,7 @@
 #include "engine/folder_walk.h"
 
 #include "engine/cookie_database.h"
+#include "engine/kept_paths.h"
 #include "engine/path_guard.h"
 #include "platform/handles.h"
 #include "platform/text.h"
@@ -32,9 +33,10 @@ Listing List(const EraseContext& erase, const std::wstring& folder, const platfo
 // Every walk asks here at every folder it meets on its way down, of the folder as it opened it: it
 // never enters a drive root, a protected folder (but a walk over a whole drive) or the program
 // folder, however it reached it, and says so in the details. Nor does it enter a kept site's sign-in
-// storage. A folder it could not open is known by its path.
+// storage, nor a folder the user keeps. A folder it could not open is known by its path.
 bool Enters(const EraseContext& erase, const std::wstring& folder, const platform::FileHandle& opened,
             bool throughProtected) {
+  if (opened && engine::KeepsFolder(erase, folder, opened.get())) return false;
   engine::Refusal refusal = opened ? engine::FolderRefusal(erase, folder, opened.get(), throughProtected)
                                    : engine::FolderRefusal(erase, folder, throughProtected);
   if (refusal == engine::Refusal::None) return !engine::KeepsSiteStorage(erase, folder);

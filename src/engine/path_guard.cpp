@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/guard_memo.h"
+#include "engine/kept_paths.h"
 #include "engine/link_check.h"
 #include "platform/files.h"
 #include "platform/program_folder.h"
@@ -189,7 +190,7 @@ namespace {
 
 std::optional<std::wstring> Recorded(const EraseContext& erase, const std::wstring& path,
                                      const GuardDecision& decision) {
-  if (decision) return decision.exact;
+  if (decision) return KeepsPath(erase, decision.exact) ? std::nullopt : std::optional(decision.exact);
   if (decision.refusal != Refusal::NotAFullPath) {
     erase.LeftBehind(path, std::wstring(L"refused: ") + RefusalReason(decision.refusal));
   }

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "engine/cookie_database.h"
+#include "engine/kept_paths.h"
 #include "engine/path_guard.h"
+#include "platform/handles.h"
 #include "platform/text.h"
 
 namespace engine::allerase {
@@ -18,7 +20,7 @@ bool RecordDeletion(const EraseContext& erase, const FileDeletion& file) {
     return false;
   }
   if (erase.Previewing() || file.error == ERROR_SUCCESS) {
-    erase.File(file.path, file.size);
+    erase.File(file.path, file.size, file.reason);
     return true;
   }
   if (const wchar_t* reason = RefusalReason(file.error, file.force ? 0 : file.attributes)) {
@@ -73,11 +75,19 @@ bool DeleteOneFile(const EraseContext& erase, FileDeletion file) {
 
 void FolderDeletions::Learn(const std::wstring& folder, HANDLE opened) {
   kept_.emplace(folder, engine::FolderLeadsTo(folder, opened));
+  if (ctx_.keptPaths) keptNames_ = ctx_.keptPaths->NamesIn(opened);
   if (!ctx_.Previewing() && platform::RunsUnderWine()) places_.Learn(folder, opened);
 }
 
 bool FolderDeletions::Add(std::wstring path, const platform::FolderEntry& file, DWORD attributes, bool force) {
-  if (!kept_) kept_.emplace(FolderOf(path), engine::WalkedFolders().LeadsTo(path));
+  if (!kept_) {
+    kept_.emplace(FolderOf(path), engine::WalkedFolders().LeadsTo(path));
+    if (ctx_.keptPaths) {
+      platform::FileHandle folder = platform::OpenFolder(FolderOf(path));
+      if (folder) keptNames_ = ctx_.keptPaths->NamesIn(folder.get());
+    }
+  }
+  if (KeptByYou(path, file.name)) return false;
   if (ctx_.KeptAsTooNew(path, file)) {
     keeps = true;
     return false;
@@ -93,7 +103,7 @@ bool FolderDeletions::Add(std::wstring path, const platform::FolderEntry& file, 
     allGone = false;
     return false;
   }
-  files_.push_back({std::move(path), size, attributes, force});
+  files_.push_back({std::move(path), size, attributes, force, ctx_.Reason()});
   return true;
 }
 
@@ -110,6 +120,16 @@ void FolderDeletions::Finish() {
     allGone &= gone;
   }
   files_.clear();
+}
+
+bool FolderDeletions::KeptByYou(const std::wstring& path, const std::wstring& name) {
+  const std::wstring* entry = engine::KeptPaths::Named(keptNames_, name);
+  if (!entry) return false;
+  Finish();
+  engine::KeptByYou(ctx_, path, *entry);
+  allGone = false;
+  keeps = true;
+  return true;
 }
 
 bool FolderDeletions::StaysAsCookieDatabase(const std::wstring& path) {

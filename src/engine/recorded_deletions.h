@@ -10,6 +10,7 @@
 #include "engine/erase_context.h"
 #include "engine/file_deletion.h"
 #include "engine/kept_data.h"
+#include "engine/kept_paths.h"
 #include "engine/link_check.h"
 #include "platform/files.h"
 
@@ -45,8 +46,8 @@ class FolderDeletions {
   // Where the folder lies, from the handle the walk listed it with: its files' kept data and, under
   // Wine, each deletion's check that it is no link are judged by it without opening the folder again.
   void Learn(const std::wstring& folder, HANDLE opened);
-  // False for a file that holds what a user keeps: it stays, its refusal recorded after what went
-  // before it. A cookie database stays too, cleaned inside, and counts the bytes it shed. A file
+  // False for a file the user keeps or that holds what a user keeps: it stays, recorded after what
+  // went before it. A cookie database stays too, cleaned inside, and counts the bytes it shed. A file
   // written too recently stays on purpose (`keeps`), and so does its folder.
   bool Add(std::wstring path, const platform::FolderEntry& file, DWORD attributes, bool force);
   // Deletes what was handed over and records it. Called before the walk records anything of its
@@ -60,11 +61,14 @@ class FolderDeletions {
 
  private:
   bool StaysAsCookieDatabase(const std::wstring& path);
+  // A file the user keeps stays, recorded as kept by you after what went before it.
+  bool KeptByYou(const std::wstring& path, const std::wstring& name);
 
   const EraseContext& ctx_;
   DeletionWorkers& workers_;
   std::vector<FileDeletion> files_;
-  std::optional<KeptInFolder> kept_;  // learned with the folder, or at its first file
+  std::optional<KeptInFolder> kept_;                // learned with the folder, or at its first file
+  std::vector<engine::KeptPaths::Name> keptNames_;  // the folder's files the user keeps, learned with it
   engine::ExpectedFinalPaths places_;
 };
 

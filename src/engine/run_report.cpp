@@ -110,7 +110,7 @@ void FileRecords::push_back(const FileRecord& record) {
     if (folders_.empty() || folders_.back() != folder) folders_.emplace_back(folder);
     place = static_cast<std::uint32_t>(folders_.size() - 1);
   }
-  entries_.push_back({place, static_cast<std::uint32_t>(names_.size()), record.size});
+  entries_.push_back({place, static_cast<std::uint32_t>(names_.size()), record.reason, record.size});
   names_.append(record.path, slash == std::wstring::npos ? 0 : slash + 1);
 }
 
@@ -118,14 +118,14 @@ FileRecord FileRecords::operator[](size_t index) const {
   const Entry& entry = entries_[index];
   size_t end = index + 1 < entries_.size() ? entries_[index + 1].nameStart : names_.size();
   std::wstring_view name = std::wstring_view(names_).substr(entry.nameStart, end - entry.nameStart);
-  if (entry.folder == kNoFolder) return {std::wstring(name), entry.size};
+  if (entry.folder == kNoFolder) return {std::wstring(name), entry.size, entry.reason};
   const std::wstring& folder = folders_[entry.folder];
   std::wstring path;
   path.reserve(folder.size() + 1 + name.size());
   path += folder;
   path += L'\\';
   path += name;
-  return {std::move(path), entry.size};
+  return {std::move(path), entry.size, entry.reason};
 }
 
 size_t DatabaseRecord::Rows() const {
@@ -155,6 +155,16 @@ double ItemReport::Bytes() const {
   return bytes;
 }
 
+namespace {
+
+// Each kind of kept record, in the order of KeptFor: the letter its names are told apart by, and the
+// total that counts them.
+constexpr std::pair<wchar_t, size_t ReportTotals::*> kKeptCounts[] = {{L's', &ReportTotals::keptSites},
+                                                                      {L'a', &ReportTotals::keptAddresses},
+                                                                      {L'p', &ReportTotals::keptPaths}};
+
+}  // namespace
+
 ReportTotals RunReport::Totals(size_t first, size_t end) const {
   ReportTotals totals;
   std::unordered_set<std::wstring> kept;
@@ -167,8 +177,8 @@ ReportTotals RunReport::Totals(size_t first, size_t end) const {
     totals.leftBehind += item.leftBehind.size();
     totals.tooNew += item.tooNew.size();
     for (const KeptRecord& record : item.kept) {
-      if (!kept.insert(Lowered(record.kind == KeptFor::Site ? L's' : L'a', record.name)).second) continue;
-      ++(record.kind == KeptFor::Site ? totals.keptSites : totals.keptAddresses);
+      const auto& [letter, count] = kKeptCounts[static_cast<size_t>(record.kind)];
+      if (kept.insert(Lowered(letter, record.name)).second) ++(totals.*count);
     }
     totals.bytes += item.Bytes();
     totals.databases += item.databases.size();
@@ -193,6 +203,7 @@ void RunRecorder::BeginItem(const std::wstring& section, const std::wstring& key
   item.label = label;
   report_.items.push_back(std::move(item));
   open_ = true;
+  reason_ = 0;
 }
 
 RunRecorder::Met RunRecorder::Meet(wchar_t kind, const std::wstring& path) {
@@ -259,11 +270,20 @@ RunRecorder::Met RunRecorder::MeetFile(const std::wstring& path) {
 
 ItemReport* RunRecorder::Current() { return open_ ? &report_.items.back() : nullptr; }
 
-void RunRecorder::File(const std::wstring& path, double size) {
+void RunRecorder::File(const std::wstring& path, double size, std::uint32_t reason) {
   ItemReport* item = Current();
   if (!item) return;
   Met met = MeetFile(path);
-  if (met != Met::InThisItem) (met == Met::First ? item->files : item->alreadyCounted.files).push_back({path, size});
+  if (met != Met::InThisItem) {
+    (met == Met::First ? item->files : item->alreadyCounted.files).push_back({path, size, reason});
+  }
+}
+
+std::uint32_t RunRecorder::ReasonFor(const std::wstring& line, const std::wstring& pattern) {
+  auto [place, added] =
+      reasonPlaces_.try_emplace(line + L"\t" + pattern, static_cast<std::uint32_t>(report_.reasons.size() + 1));
+  if (added) report_.reasons.push_back({line, pattern});
+  return place->second;
 }
 
 void RunRecorder::Folder(const std::wstring& path) {
@@ -342,6 +362,10 @@ std::wstring KeptSummary(const ReportTotals& totals) {
   if (totals.keptAddresses) {
     text += (text.empty() ? L"" : L", ") + platform::Counted(totals.keptAddresses, L"address", L"addresses");
   }
+  if (totals.keptPaths) {
+    text += (text.empty() ? L"" : L", ") +
+            platform::Counted(totals.keptPaths, L"file or folder kept by you", L"files and folders kept by you");
+  }
   return text.empty() ? text : L"kept: " + text;
 }
 
@@ -390,6 +414,11 @@ DetailLines::DetailLines(const ItemReport& item, bool preview)
                                     item.steps.size() + item.alreadyCounted.size() + DatabaseLines(item) +
                                     item.tooNew.size() + item.kept.size() + item.leftBehind.size())) {}
 
+std::optional<std::wstring> DetailLines::FileAt(size_t index) const {
+  if (index >= size_ || OpeningLine(item_, summary_, index) || index >= item_.files.size()) return std::nullopt;
+  return item_.files[index].path;
+}
+
 std::wstring DetailLines::operator[](size_t index) const {
   const bool preview = preview_;
   if (std::optional<std::wstring> line = OpeningLine(item_, summary_, index)) return *line;
@@ -429,6 +458,7 @@ std::wstring DetailLines::operator[](size_t index) const {
   index -= item_.tooNew.size();
   if (index < item_.kept.size()) {
     const KeptRecord& kept = item_.kept[index];
+    if (kept.kind == KeptFor::Path) return Joined({L"Kept by you: ", kept.path});
     return Joined({L"Kept (", kept.what, L"): ", kept.path});
   }
   index -= item_.kept.size();

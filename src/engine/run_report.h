@@ -18,11 +18,22 @@ namespace engine {
 struct FileRecord {
   std::wstring path;
   double size = 0;
+  // Why the file is there beyond its item: 0 for the item itself, else the place + 1 of the rule line
+  // and pattern in the run's RunReport::reasons.
+  std::uint32_t reason = 0;
+};
+
+// The rule line that named a file and the pattern that matched it: "rules/browsers.ini:212 FileKey3",
+// "*.log". A run keeps each once, and its files keep its place.
+struct RuleReason {
+  std::wstring line;
+  std::wstring pattern;
 };
 
 // The files of an item, stored compactly: the path of a folder once for its run of files, the names
-// one after another in one buffer, so an item of a million files keeps about 30 bytes a file
-// instead of a string each. Read as a list of FileRecord, each made when asked for.
+// one after another in one buffer and each file's reason as a place in the run's list, so an item of
+// a million files keeps about 40 bytes a file instead of a string or two each. Read as a list of FileRecord, each made
+// when asked for.
 class FileRecords {
  public:
   class Iterator {
@@ -61,6 +72,7 @@ class FileRecords {
   struct Entry {
     std::uint32_t folder;     // place in folders_, or kNoFolder for a path without a backslash
     std::uint32_t nameStart;  // the name runs in names_ up to the next entry's start
+    std::uint32_t reason;
     double size;
   };
   std::vector<std::wstring> folders_;
@@ -87,12 +99,13 @@ struct LeftRecord {
 };
 
 // What a keep list of the user kept where it stays: the cookies or storage of a kept site, a kept
-// typed address. It stays on purpose, so it is never counted as left behind.
-enum class KeptFor { Site, Address };
+// typed address, a file or folder the user keeps. It stays on purpose, so it is never counted as left
+// behind.
+enum class KeptFor { Site, Address, Path };
 struct KeptRecord {
   std::wstring path;
   KeptFor kind = KeptFor::Site;
-  std::wstring name;  // the site or address the keep list names
+  std::wstring name;  // the site, address or path the keep list names
   std::wstring what;  // "the cookies of example.com (3)"
 };
 
@@ -151,9 +164,11 @@ struct ReportTotals {
   size_t steps = 0;
   size_t leftBehind = 0;
   size_t tooNew = 0;
-  // The different sites and addresses the keep lists kept, each once however many items kept it.
+  // The different sites, addresses and entries of the files and folders to keep that the keep lists
+  // kept, each once however many items kept it.
   size_t keptSites = 0;
   size_t keptAddresses = 0;
+  size_t keptPaths = 0;
   double bytes = 0;
   // Cleaned inside, beside the files: the databases, the rows they lost and the bytes they shed (none
   // in a preview).
@@ -182,6 +197,8 @@ struct RunReport {
   bool onlyCurrentUser = false;
   // The organisation's policy values the run ignored, one sentence each, shown before the items.
   std::vector<std::wstring> ignoredPolicies;
+  // Why files are there beyond their items (FileRecord::reason), each once.
+  std::vector<RuleReason> reasons;
 
   ReportTotals Totals() const { return Totals(0, items.size()); }
   // Of items[first] up to items[end].
@@ -207,7 +224,14 @@ class RunRecorder {
   ItemReport* Current();
   void EndItem() { open_ = false; }
 
-  void File(const std::wstring& path, double size);
+  // Files are recorded with the reason given last in the open item (none at its start), unless one
+  // comes with them: the files of a folder are recorded after all were judged.
+  void File(const std::wstring& path, double size) { File(path, size, reason_); }
+  void File(const std::wstring& path, double size, std::uint32_t reason);
+  // The reason of a rule line and pattern, for Because: known once per run.
+  std::uint32_t ReasonFor(const std::wstring& line, const std::wstring& pattern);
+  void Because(std::uint32_t reason) { reason_ = reason; }
+  std::uint32_t Reason() const { return reason_; }
   void Folder(const std::wstring& path);
   void Key(const std::wstring& path);
   void Value(const std::wstring& key, const std::wstring& name);
@@ -246,6 +270,8 @@ class RunRecorder {
   };
   std::vector<FileSlot> fileSlots_;
   size_t filesMet_ = 0;
+  std::uint32_t reason_ = 0;
+  std::unordered_map<std::wstring, std::uint32_t> reasonPlaces_;  // by line, tab and pattern
 };
 
 // "12 files (3.40 MB) and 5 registry entries": what a preview found, in the question before a first
@@ -268,8 +294,8 @@ constexpr wchar_t kOnlyCurrentUser[] =
 // erased, and after what a preview found.
 std::wstring TooNewSummary(const ReportTotals& totals);
 
-// "kept: 2 sites, 1 address", or nothing when the keep lists kept nothing: what the end of a run
-// names beside what it erased.
+// "kept: 2 sites, 1 address, 3 files and folders kept by you", or nothing when the keep lists kept
+// nothing: what the end of a run names beside what it erased.
 std::wstring KeptSummary(const ReportTotals& totals);
 
 // "12 files, 3.40 MB, 5 registry entries", and the work inside databases when there was any: what a
@@ -296,6 +322,8 @@ class DetailLines {
   DetailLines(const ItemReport& item, bool preview);
   size_t size() const { return size_; }
   std::wstring operator[](size_t index) const;
+  // The path of the item's own file at that line; none for any other line.
+  std::optional<std::wstring> FileAt(size_t index) const;
 
  private:
   const ItemReport& item_;

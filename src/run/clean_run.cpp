@@ -1,8 +1,11 @@
 #include "run/clean_run.h"
 
+#include <memory>
 #include <optional>
 #include <utility>
 
+#include "engine/kept_paths.h"
+#include "engine/kept_paths_file.h"
 #include "engine/path_guard.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -30,6 +33,17 @@ SYSTEMTIME LocalNow() {
   SYSTEMTIME now;
   GetLocalTime(&now);
   return now;
+}
+
+// The user's files and folders to keep, as they are on the disk now; everything when the list is
+// there but cannot be read, none when it is empty.
+std::shared_ptr<const engine::KeptPaths> LearnKeptPaths(const std::wstring& programFolder) {
+  platform::Result<std::vector<engine::KeptPathLine>> kept = engine::LoadKeptPaths(programFolder);
+  if (!kept) return std::make_shared<const engine::KeptPaths>(engine::KeptPaths::Everything(kept.Reason()));
+  if (kept->empty()) return nullptr;
+  std::vector<std::wstring> paths;
+  for (const engine::KeptPathLine& entry : *kept) paths.push_back(entry.path);
+  return std::make_shared<const engine::KeptPaths>(paths);
 }
 
 class RunningFlag {
@@ -223,6 +237,7 @@ engine::EraseContext CleanRun::StartContext(engine::RunRecorder& recorder) {
   if (const std::vector<std::wstring>* sites = settings::PoliciesInForce().List(L"KeepSites")) {
     erase.addedKeptSites = *sites;
   }
+  erase.keptPaths = LearnKeptPaths(programFolder_);
   erase.recorder = &recorder;
   erase.startedAt = ageClock_();
   return erase;

@@ -81,9 +81,10 @@ std::vector<Event> CleaningEvents(const engine::RunReport& report, const Cleanin
   events.push_back(
       {TRELLWIPE_EVENT_CLEANED,
        {facts.user, trigger, std::to_wstring(report.items.size()), std::to_wstring(totals.files), Number(totals.bytes),
-        std::to_wstring(totals.registryEntries), std::to_wstring(totals.keptSites + totals.keptAddresses),
-        std::to_wstring(totals.tooNew), std::to_wstring(totals.leftBehind), std::to_wstring(refused.size()),
-        std::to_wstring(facts.milliseconds), report.stopped ? L"stopped" : L"complete"}});
+        std::to_wstring(totals.registryEntries),
+        std::to_wstring(totals.keptSites + totals.keptAddresses + totals.keptPaths), std::to_wstring(totals.tooNew),
+        std::to_wstring(totals.leftBehind), std::to_wstring(refused.size()), std::to_wstring(facts.milliseconds),
+        report.stopped ? L"stopped" : L"complete"}});
   if (!refused.empty()) {
     const std::wstring why = refused.front()->reason.substr(kGuardRefusal.size());
     events.push_back(

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalogue/catalogue_fixture.h"
+#include "engine/kept_paths_file.h"
 #include "platform/files.h"
 #include "platform/system_folders.h"
 
@@ -212,6 +213,27 @@ TEST_F(RecycleBinAges, AnItemThatStaysKeepsItsInfoFile) {
   ASSERT_EQ(report.leftBehind.size(), 1u);
   EXPECT_EQ(report.leftBehind[0].path, item);
   SetFileAttributesW(item.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The shell empties a bin whole, sparing nothing: a bin that holds what the user keeps is emptied
+// item by item around it, and the row says why. A kept item keeps its "$I" file, and a folder that
+// holds a kept file stays with it.
+TEST_F(RecycleBinAges, ABinHoldingWhatTheUserKeepsIsEmptiedItemByItemAroundIt) {
+  Recycle(L"KEPT01.txt", 48h);
+  Recycle(L"GOES01.txt", 48h);
+  Recycle(L"HOLDER", 48h, true);
+  for (const std::wstring& kept : {bin + L"\\$RKEPT01.txt", bin + L"\\$RHOLDER\\inside.txt"}) {
+    ASSERT_TRUE(engine::KeepPath(program.Path(), kept, L"a test"));
+  }
+  engine::ItemReport item = RunWith({{L"WINDOWS", L"recycle"}}, {{L"RecycleMinAgeHours", L"0"}}, false);
+  EXPECT_TRUE(item.steps.empty());  // the shell was not asked
+  EXPECT_EQ(item.outcome, L"Done, item by item: the Recycle Bin holds files you keep");
+  EXPECT_TRUE(Has(L"KEPT01.txt"));
+  EXPECT_TRUE(Has(L"HOLDER"));
+  EXPECT_TRUE(Exists(bin + L"\\$RHOLDER\\inside.txt"));
+  EXPECT_TRUE(HasNeither(L"GOES01.txt"));
+  EXPECT_EQ(item.kept.size(), 2u);
+  EXPECT_TRUE(item.leftBehind.empty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <set>
 #include <thread>
 
@@ -102,6 +103,8 @@ TEST(CliArguments, OneActionIsNeededAndEveryMistakeIsAClearError) {
       {{L"--keep-site"}, L"--keep-site needs a site: --keep-site" + kSiteExample},
       {{L"--unkeep-site", L"--json"}, L"--unkeep-site needs a site: --unkeep-site" + kSiteExample},
       {{L"--keep-site", L"example.com", L"--kept-sites"}, kOneAction + L"--kept-sites)."},
+      {{L"--keep-path", L"--json"},
+       L"--keep-path needs a file or folder: --keep-path \"C:\\Users\\anna\\Documents\\report.txt\""},
       {{L"-h", L"/?"}, kOneAction + L"/?)."},
       {{L"--update-rules", L"--url"}, L"--url needs an address: --update-rules --url https://example.com/winapp2.ini"},
       {{L"--list", L"--url", L"http://127.0.0.1/winapp2.ini"}, L"--url goes with --update-rules."},
@@ -447,6 +450,33 @@ TEST(Cli, KeepSiteUnkeepSiteAndKeptSitesEditTheCookieKeepListBesideItsOldLines) 
             "[{\"site\":\"example.com\",\"exactHost\":false},{\"site\":\"login.bank.co.uk\",\"exactHost\":true}]\n");
 }
 
+// A folder kept from the console stays out of the next preview, listed as kept by you and never as
+// left behind; taken off again, the preview takes it again.
+TEST(Cli, KeepPathKeepsAFolderFromThePreviewUntilUnkeepPathTakesItOff) {
+  SeededProfile profile;
+  const std::wstring deep = profile.customFolder + L"\\deep";
+  auto preview = [&] {
+    return OneDocument(RunCli(profile, {L"--preview", L"--json", L"--only", L"Custom/Custom"}))["items"][0];
+  };
+  ASSERT_EQ(preview()["files"].size(), 3u);
+  EXPECT_EQ(RunCli(profile, {L"--keep-path", L"relative\\deep"}).code, cli::kExitBadArguments);
+  Call kept = RunCli(profile, {L"--keep-path", platform::ToLower(deep), L"--json"});
+  ASSERT_EQ(kept.code, cli::kExitDone) << kept.output.err;
+  EXPECT_TRUE(platform::EqualsNoCase(platform::Widen(OneDocument(kept)["kept"].text), deep));
+  Json item = preview();
+  EXPECT_EQ(item["files"].size(), 2u);
+  ASSERT_EQ(item["kept"].size(), 1u);
+  EXPECT_EQ(item["kept"][0]["what"].text, "kept by you");
+  EXPECT_EQ(item["totals"]["keptPaths"].number, 1);
+  EXPECT_EQ(item["totals"]["leftBehind"].number, 0);
+  Json listed = OneDocument(RunCli(profile, {L"--kept-paths", L"--json"}));
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0]["from"].text, "the console");
+  EXPECT_EQ(RunCli(profile, {L"--unkeep-path", deep}).code, cli::kExitDone);
+  EXPECT_EQ(RunCli(profile, {L"--unkeep-path", deep}).code, cli::kExitBadArguments);
+  EXPECT_EQ(preview()["files"].size(), 3u);
+}
+
 // An international name or a pasted address is kept in the form browsers store, and the console says
 // what it stored; what no host can be is refused with the reason, and the list stays as it was.
 TEST(Cli, KeepSiteStoresTheFormBrowsersStoreAndRefusesWhatIsNoSite) {
@@ -679,6 +709,30 @@ TEST(Cli, HelpAndListWriteNothingAndAFreshFolderListsTheNewUsersSelection) {
   EXPECT_EQ(clean.code, cli::kExitSelectionUnsaved);
   EXPECT_NE(clean.output.err.find("\n    Chrome Cache [Chrome/Cache]\n"), std::string::npos) << clean.output.err;
   ExpectKept(profile.hiddenCacheFile);
+}
+
+// Each file of a preview names the rule file, the line and key that put it there and the pattern that
+// matched; a file a built-in or custom item took names the item.
+TEST(Cli, PreviewJsonNamesTheRuleFileLineAndPatternOfEachFile) {
+  SeededProfile profile;
+  const std::string logs = platform::Narrow(profile.root / L"RuleLogs");
+  MakeFile(profile.root / L"RuleLogs\\a.log", 10);
+  MakeFile(profile.root / L"RuleLogs\\b.tmp", 10);
+  WriteText(profile.program / L"winapp2.ini", "; rules of this test\r\n[Rule Logs *]\r\nLangSecRef=3025\r\nFileKey1=" +
+                                                  logs + "|*.tmp\r\nFileKey2=" + logs + "|*.txt;*.log\r\n");
+  Json json = OneDocument(RunCli(profile, {L"--preview", L"--json", L"--only", L"winapp2/Rule Logs *,Custom/Custom"}));
+  std::map<std::string, std::pair<std::string, std::string>> reasons;  // by file name
+  for (const Json& item : json["items"].items) {
+    for (const Json& file : item["files"].items) {
+      const std::string& path = file["path"].text;
+      const bool named = file.members.count("pattern");
+      reasons[path.substr(path.rfind('\\') + 1)] = {file["reason"].text, named ? file["pattern"].text : ""};
+    }
+  }
+  using Named = std::pair<std::string, std::string>;
+  EXPECT_EQ(reasons["a.log"], (Named{"winapp2.ini:5 FileKey2", "*.log"}));
+  EXPECT_EQ(reasons["b.tmp"], (Named{"winapp2.ini:4 FileKey1", "*.tmp"}));
+  EXPECT_EQ(reasons["notes.txt"], (Named{"Custom/Custom", ""}));
 }
 
 // A rules update that put nothing in place says whether a winapp2.ini is there at all.

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <tuple>
 
 #include "dialogs/details_window.h"
+#include "engine/allerase.h"
+#include "engine/kept_paths.h"
+#include "engine/kept_paths_file.h"
 #include "platform/handles.h"
 #include "support/message_recorder.h"
 #include "support/seeded_profile.h"
@@ -166,6 +170,38 @@ TEST(DetailsWindow, ShowsEveryLineAndClosesWithItsButton) {
   EXPECT_STREQ(text, L"Chrome Cache - Preview");
   SendMessageW(window.CloseButton(), BM_CLICK, 0, 0);
   EXPECT_EQ(window.Handle(), nullptr);
+}
+
+// "Keep this file" on a file's line keeps it from the next cleaning, which reaches its folder by
+// another spelling, while its neighbour goes; "Keep this folder" keeps the folder of its line.
+TEST(DetailsWindow, KeepThisFileAndKeepThisFolderKeepFromTheNextCleaning) {
+  TempFolder program, data;
+  const std::wstring kept = data / L"kept.txt", beside = data / L"sub\\beside.txt";
+  MakeFile(kept, 4);
+  MakeFile(beside, 4);
+  engine::ItemReport item;
+  item.files = {{kept, 4}, {beside, 4}};
+  dialogs::DetailsWindow window(L"Custom Files - Preview", item, true, program.Path());
+  ASSERT_TRUE(window.Create(nullptr, false));
+  auto choose = [&](int line, WORD command) {
+    ListView_SetItemState(window.Lines(), -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(window.Lines(), line, LVIS_SELECTED, LVIS_SELECTED);
+    SendMessageW(window.Handle(), WM_COMMAND, command, 0);
+  };
+  choose(0, dialogs::kKeepFileCommand);
+  auto entries = engine::LoadKeptPaths(program.Path());
+  ASSERT_TRUE(entries);
+  ASSERT_EQ(entries->size(), 1u);
+  EXPECT_EQ((*entries)[0].from, L"the details");
+  engine::EraseContext erase;
+  erase.keptPaths = std::make_shared<const engine::KeptPaths>(std::vector<std::wstring>{(*entries)[0].path});
+  engine::allerase::EraseAllFilesInTree(erase, L"\\\\?\\" + platform::ToLower(data.Path()));
+  ExpectKept(kept);
+  ExpectGone(beside);
+  choose(1, dialogs::kKeepFolderCommand);
+  entries = engine::LoadKeptPaths(program.Path());
+  ASSERT_EQ(entries->size(), 2u);
+  EXPECT_TRUE(platform::EqualsNoCase((*entries)[1].path, data / L"sub"));
 }
 
 // Paints the list's client area into a bitmap and counts the pixels in its right half that are not

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/kept_paths_file.h"
 #include "keeplists/keep_list_file.h"
 #include "platform/handles.h"
 #include "platform/text.h"
@@ -48,9 +49,18 @@ std::string KeepText(wchar_t mark) {
 }
 
 constexpr char kAppended[] = "http://appended.example/";
+// Kept and taken off again and again; no 8-bit code page holds its name.
+constexpr wchar_t kToggled[] = L"C:\\Saved\\\u03A9\u4E2D\\toggled.txt";
 
-// The child's side: "custom|<file>" or "keep|<file>" in the variable. It never returns.
+// The child's side: "custom|<file>", "keep|<file>" or "paths|<file>" in the variable. It never returns.
 [[noreturn]] void SaveForever(const std::wstring& kind, const std::wstring& file) {
+  if (kind == L"paths") {
+    const std::wstring program = file.substr(0, file.find_last_of(L'\\'));
+    for (;;) {
+      engine::KeepPath(program, kToggled, L"the test");
+      engine::UnkeepPath(program, kToggled);
+    }
+  }
   if (kind == L"custom") {
     std::vector<settings::CustomEntry> a = CustomEntries(L'A'), b = CustomEntries(L'B');
     for (;;) {
@@ -186,4 +196,26 @@ TEST(KilledSave, AKeepListIsAlwaysAWholeList) {
   EXPECT_EQ(keeplists::LoadKeepList(file).back(), L"http://last.example/");
   ASSERT_TRUE(keeplists::RewriteKeepList(file, {L"http://only.example/"}));
   EXPECT_EQ(ReadText(file), "http://only.example/\r\n");
+}
+
+TEST(KilledSave, TheFilesAndFoldersToKeepAreAlwaysAWholeList) {
+  TempFolder program;
+  ChildProgram child;
+  ASSERT_TRUE(child.Copied());
+  const std::wstring file = engine::KeptPathsFile(program.Path());
+  std::string whole;
+  for (const std::wstring& path : Paths(L'A')) whole += platform::ToUtf8(path) + "\tthe console\r\n";
+  WriteText(file, whole);
+  const std::string added = platform::ToUtf8(kToggled) + "\tthe test\r\n";
+  for (DWORD moment : kMoments) {
+    ASSERT_NO_FATAL_FAILURE(KillWhileSaving(child, L"paths", file, ReadText(file), moment));
+    std::string after = ReadText(file);
+    EXPECT_TRUE(after == whole || after == whole + added) << "killed after " << moment << " ms: " << after.size();
+    auto entries = engine::LoadKeptPaths(program.Path());
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), kEntries + (after == whole ? 0 : 1));
+    if (after != whole) {
+      EXPECT_EQ(entries->back(), (engine::KeptPathLine{kToggled, L"the test"}));
+    }
+  }
 }
