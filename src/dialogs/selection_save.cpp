@@ -11,6 +11,7 @@
 #include "engine/regfun.h"
 #include "platform/files.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 #include "run/process_values.h"
 #include "settings/custom_list.h"
 #include "settings/default_selection.h"
@@ -103,7 +104,7 @@ void SelectionWindow::ShowFixedItems() {
     EnableWindow(itemBoxes_[i], FALSE);
     any = true;
   }
-  SetWindowTextW(GetDlgItem(Handle(), kPolicyNoteId), any ? kSetByOrganisation : L"");
+  SetWindowTextW(GetDlgItem(Handle(), kPolicyNoteId), any ? platform::Tr(kSetByOrganisation) : L"");
 }
 
 // A definition that names a drive root, a protected folder or the program folder is listed, and the
