@@ -517,6 +517,12 @@ int Answer(const std::vector<std::wstring>& args, const std::wstring& programFol
   if (UsesSelection(arguments.action)) catalogue::InstallDefaultSelection(programFolder);
   if (int code = KeptSitesAction(arguments, programFolder, output, reply); code >= 0) return code;
   if (arguments.action == Action::CheckRules) return CheckRules(arguments, programFolder, reply);
+  if (arguments.action == Action::CheckTranslation) {
+    TranslationCheck checked = CheckTranslation(arguments.translationFile, programFolder);
+    reply.said = checked.said;
+    reply.why = checked.why;
+    return checked.code;
+  }
   if (int code = RulesUpdateAction(arguments, programFolder, reply); code >= 0) return code;
   std::vector<ListedItem> items = ListItems(programFolder);
   if (arguments.action == Action::List) {
