@@ -6,7 +6,7 @@ endif()
 foreach(expected trellwipe.exe "trellwipe-cli.exe" Papermill.exe plus-in Ext.txt help/index.html skins/frmmain.skn Sounds/Message.wav
                  "plus-in/7-Zip.ppe" "plus-in/VLC.ppe" "plus-in/Windows Media Player.ppe"
                  rules/windows.ini rules/office.ini rules/browsers.ini rules/applications.ini
-                 policies/Trellwipe.admx policies/en-US/Trellwipe.adml)
+                 policies/Trellwipe.admx policies/en-US/Trellwipe.adml lang/trellwipe.pot lang/de.po)
   if(NOT EXISTS ${PREFIX}/${expected})
     message(FATAL_ERROR "the program folder lacks ${expected}")
   endif()

@@ -26,6 +26,11 @@ platform::Result<void> TakeRuleFile(Arguments& parsed, const std::wstring& file)
   return {};
 }
 
+platform::Result<void> TakeTranslationFile(Arguments& parsed, const std::wstring& file) {
+  parsed.translationFile = file;
+  return {};
+}
+
 platform::Result<void> TakeUrl(Arguments& parsed, const std::wstring& url) {
   parsed.url = url;
   return {};
@@ -72,6 +77,8 @@ const Option kOptions[] = {
     {L"--kept-paths", Action::KeptPaths},
     {L"--check-rules", Action::CheckRules, nullptr, TakeRuleFile},
     {L"--update-rules", Action::UpdateRules},
+    {L"--check-translation", Action::CheckTranslation, nullptr, TakeTranslationFile,
+     L"--check-translation needs a file: --check-translation lang\\de.po"},
     {L"--accept", Action::None, &Arguments::accept},
     {L"--undo-rules-update", Action::UndoRulesUpdate},
     {L"--url", Action::None, nullptr, TakeUrl,
@@ -183,6 +190,7 @@ std::wstring HelpText() {
          L"       trellwipe-cli (--keep-path PATH | --unkeep-path PATH | --kept-paths [--json])\n"
          L"       trellwipe-cli --check-rules [FILE]\n"
          L"       trellwipe-cli (--update-rules [--url URL] [--accept] | --accept | --undo-rules-update)\n"
+         L"       trellwipe-cli --check-translation FILE\n"
          L"\n"
          L"  --list      every item with its section, key, label and whether it is on\n"
          L"  --preview   what a cleaning would erase now; erases and writes nothing\n"
@@ -225,6 +233,11 @@ std::wstring HelpText() {
          L"                  now erase more are unticked; the old copy is kept as\n"
          L"                  winapp2.ini.bak\n"
          L"  --undo-rules-update  puts winapp2.ini.bak back in place of winapp2.ini\n"
+         L"  --check-translation  checks a translator's PO file against lang\\trellwipe.pot:\n"
+         L"                  what is missing, untranslated, fuzzy, has other placeholders or\n"
+         L"                  is no longer used, and the program's terms translated otherwise\n"
+         L"                  than the file's glossary; exit code 0 nothing found, 1 findings,\n"
+         L"                  2 unreadable\n"
          L"\n"
          L"Exit codes: 0 done, 1 bad arguments, 2 cleaned but some item left something behind\n"
          L"(what the keep lists keep is kept, not left behind), 3 stopped by Ctrl+C before the\n"

@@ -499,6 +499,12 @@ int Answer(const std::vector<std::wstring>& args, const std::wstring& programFol
   if (int code = KeptSitesAction(arguments, programFolder, output, reply); code >= 0) return code;
   if (int code = KeptPathsAction(arguments, programFolder, output, reply); code >= 0) return code;
   if (arguments.action == Action::CheckRules) return CheckRules(arguments, programFolder, reply);
+  if (arguments.action == Action::CheckTranslation) {
+    TranslationCheck checked = CheckTranslation(arguments.translationFile, programFolder);
+    reply.said = checked.said;
+    reply.why = checked.why;
+    return checked.code;
+  }
   if (int code = RulesUpdateAction(arguments, programFolder, reply); code >= 0) return code;
   std::vector<ListedItem> items = ListItems(programFolder);
   if (arguments.action == Action::List) {

@@ -40,6 +40,12 @@ enum ExitCode : int {
   // --update-rules, --accept and --undo-rules-update: done (for --update-rules alone: the download
   // waits for --accept), or nothing downloaded, installed or put back.
   kExitRulesNotUpdated = 2,
+
+  // --check-translation: every entry translated and usable, something found, or a file that cannot be
+  // read.
+  kExitTranslationClean = 0,
+  kExitTranslationFindings = 1,
+  kExitTranslationUnreadable = 2,
 };
 
 enum class Action {
@@ -57,7 +63,8 @@ enum class Action {
   CheckRules,
   UpdateRules,
   AcceptRules,
-  UndoRulesUpdate
+  UndoRulesUpdate,
+  CheckTranslation
 };
 
 struct ItemName {
@@ -78,6 +85,7 @@ struct Arguments {
   std::wstring ruleFile;         // of --check-rules; empty: the rule files the program reads
   std::wstring url;              // of --update-rules; empty: the address of the settings file
   bool accept = false;           // --accept: the downloaded rules go in place
+  std::wstring translationFile;  // of --check-translation
 };
 
 // A failure with the message for unknown options, a missing or second action, a malformed --only,
@@ -109,6 +117,17 @@ std::wstring CheckedRulesText(const std::vector<catalogue::rules::CheckedFile>& 
 // the counts; or why nothing waits, and what stays in the program folder then.
 std::wstring RulesDownloadText(const std::wstring& url, const catalogue::rules::RulesDownload& download,
                                const std::wstring& programFolder);
+
+// What --check-translation found in a PO file: its completeness against the catalogue template
+// (lang\trellwipe.pot beside the file, else in the program folder), entries missing, untranslated,
+// fuzzy, with other placeholders or no longer in the catalogue, and the glossary's terms translated
+// otherwise.
+struct TranslationCheck {
+  int code;
+  std::wstring said;  // for the output
+  std::wstring why;   // for the error output
+};
+TranslationCheck CheckTranslation(const std::wstring& file, const std::wstring& programFolder);
 
 struct Output {
   std::string out;  // UTF-8

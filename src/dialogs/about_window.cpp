@@ -7,6 +7,7 @@
 #include "engine/normal.h"
 #include "platform/product_name.h"
 #include "platform/program_folder.h"
+#include "platform/translation.h"
 #include "toolkit/product.h"
 
 namespace dialogs {
@@ -26,14 +27,16 @@ toolkit::DialogTemplate AboutWindow::Template() const {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LINK_CLASS};
   InitCommonControlsEx(&controls);
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 220, 104,
-                                 L"About Trellwipe");
-  static const std::wstring version = std::wstring(L"Version ") + toolkit::kVersionText;
+                                 platform::TrLater(L"About Trellwipe"));
+  const std::wstring version =
+      platform::Fill(platform::Tr(L"Version {version}"), {{L"version", toolkit::kVersionText}});
   dialog.Item(toolkit::kStaticClass, SS_CENTER, platform::kProductName, 10, 12, 200, 10, toolkit::kNoId);
   dialog.Item(toolkit::kStaticClass, SS_CENTER, version.c_str(), 10, 26, 200, 10, toolkit::kNoId);
-  dialog.Item(toolkit::kStaticClass, SS_CENTER, L"Copyright (C) 2024 the Trellwipe developers.", 10, 40, 200, 10,
-              toolkit::kNoId);
+  dialog.Item(toolkit::kStaticClass, SS_CENTER, platform::TrLater(L"Copyright (C) 2024 the Trellwipe developers."), 10,
+              40, 200, 10, toolkit::kNoId);
   // OK comes first, so that it has the focus and Enter closes the window rather than opening the page.
-  dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 85, 80, 50, 14, IDOK);
+  dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, platform::TrLater(L"OK"), 85, 80, 50, 14,
+              IDOK);
   static const std::wstring link = std::wstring(L"<a>") + toolkit::kProductWebPage + L"</a>";
   dialog.Item(WC_LINK, WS_TABSTOP, link.c_str(), 10, 55, 200, 12, kLinkId);
   return dialog;

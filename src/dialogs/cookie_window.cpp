@@ -7,6 +7,7 @@
 #include "engine/cookie_sites.h"
 #include "keeplists/keep_list_file.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "platform/window_text.h"
 #include "toolkit/list_text_width.h"
 #include "toolkit/messages.h"
@@ -60,34 +61,38 @@ CookieKeepListWindow::CookieKeepListWindow(const std::wstring& programFolder, Ce
 
 toolkit::DialogTemplate CookieKeepListWindow::Template() const {
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 246,
-                                 L"Cookies Options");
-  dialog.Item(kButtonClass, BS_GROUPBOX, L"Cookies", 7, 4, 386, 216, kNoId);
-  dialog.Item(kStaticClass, SS_LEFT, L"&Search:", 14, 17, 40, 8, kNoId);
+                                 platform::TrLater(L"Cookies Options"));
+  dialog.Item(kButtonClass, BS_GROUPBOX, platform::TrLater(L"Cookies"), 7, 4, 386, 216, kNoId);
+  dialog.Item(kStaticClass, SS_LEFT, platform::TrLater(L"&Search:"), 14, 17, 40, 8, kNoId);
   dialog.Item(kEditClass, ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, L"", 56, 15, 118, 12, kSearchId, WS_EX_CLIENTEDGE);
-  dialog.Item(kStaticClass, SS_LEFT, L"Sites with &cookies", 14, 32, 160, 8, kNoId);
-  dialog.Item(kListBoxClass, kListStyle, L"Sites with cookies", 14, 42, 160, 108, kSitesId, WS_EX_CLIENTEDGE);
+  dialog.Item(kStaticClass, SS_LEFT, platform::TrLater(L"Sites with &cookies"), 14, 32, 160, 8, kNoId);
+  dialog.Item(kListBoxClass, kListStyle, platform::TrLater(L"Sites with cookies"), 14, 42, 160, 108, kSitesId,
+              WS_EX_CLIENTEDGE);
   // Tab reaches it before Add, whose choice it changes.
   dialog.Item(kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP,
-              L"Add keeps only the exact &host (mail.example.com), not its whole site", 14, 154, 372, 10, kExactHostId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add >", 180, 72, 40, 14, kAddId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"< &Remove", 180, 92, 40, 14, kRemoveId);
-  dialog.Item(kStaticClass, SS_LEFT, L"Cookies &Keep List", 226, 32, 160, 8, kNoId);
-  dialog.Item(kListBoxClass, kListStyle, L"Cookies Keep List", 226, 42, 160, 108, kKeepId, WS_EX_CLIENTEDGE);
+              platform::TrLater(L"Add keeps only the exact &host (mail.example.com), not its whole site"), 14, 154, 372,
+              10, kExactHostId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Add >"), 180, 72, 40, 14, kAddId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"< &Remove"), 180, 92, 40, 14, kRemoveId);
+  dialog.Item(kStaticClass, SS_LEFT, platform::TrLater(L"Cookies &Keep List"), 226, 32, 160, 8, kNoId);
+  dialog.Item(kListBoxClass, kListStyle, platform::TrLater(L"Cookies Keep List"), 226, 42, 160, 108, kKeepId,
+              WS_EX_CLIENTEDGE);
   // Wrapped, with room for the explanation and what Add stored; the browsers not read scroll below.
   dialog.Item(kEditClass, ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", 14, 168, 372, 46, kNoteId, WS_EX_CLIENTEDGE);
-  dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 289, 226, 50, 14, IDOK);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 343, 226, 50, 14, IDCANCEL);
+  dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, platform::TrLater(L"OK"), 289, 226, 50, 14, IDOK);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Cancel"), 343, 226, 50, 14, IDCANCEL);
   return dialog;
 }
 
 void CookieKeepListWindow::Load() {
   keeplists::CookieCensus census = census_();
   sites_ = std::move(census.sites);
-  note_ =
+  note_ = platform::Tr(
       L"A site you keep stays signed in: cleaning spares its cookies in every browser. Type a site (or "
-      L"paste its address) in the search box and press Add to keep one that has no cookies yet.";
+      L"paste its address) in the search box and press Add to keep one that has no cookies yet.");
   // A database its browser holds open is not read: its sites are missing until the browser closes.
-  for (const std::wstring& unread : census.unread) note_ += L"\r\nNot read while its browser runs: " + unread;
+  for (const std::wstring& unread : census.unread)
+    note_ += L"\r\n" + platform::Fill(platform::Tr(L"Not read while its browser runs: {file}"), {{L"file", unread}});
   SetWindowTextW(Note(), note_.c_str());
   lines_ = keeplists::LoadKeepList(keeplists::CookieKeepListFile(programFolder_));
   ShowKeepList();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/handles.h"
+#include "platform/translation.h"
 #include "platform/window_text.h"
 #include "toolkit/dpi.h"
 
@@ -10,8 +11,9 @@ namespace dialogs {
 
 namespace {
 
-constexpr wchar_t kTitle[] = L"The first cleaning";
-constexpr wchar_t kClosing[] = L"Clean erases them now, Preview lists every file and key first, Cancel cleans nothing.";
+const wchar_t* const kTitle = platform::TrLater(L"The first cleaning");
+const wchar_t* const kClosing =
+    platform::TrLater(L"Clean erases them now, Preview lists every file and key first, Cancel cleans nothing.");
 // The two texts' controls, beside the list's and the buttons' of the class.
 enum : WORD { kQuestionId = 103, kClosingId };
 constexpr WORD kButtonIds[] = {FirstCleaningWindow::kCleanId, FirstCleaningWindow::kPreviewId, IDCANCEL};
@@ -66,8 +68,13 @@ FirstCleaningWindow::FirstCleaningWindow(const engine::RunReport& preview, std::
   for (const engine::ItemReport& item : preview.items) {
     if (item.ErasesSomething()) labels_.push_back(item.label);
   }
-  question_ = L"This first cleaning uses the selection Trellwipe ticked for you. It is about to erase " +
-              engine::ErasureSummary(preview.Totals()) + (labels_.empty() ? L"." : L", in these items:");
+  question_ = platform::Fill(
+      labels_.empty()
+          ? platform::Tr(
+                L"This first cleaning uses the selection Trellwipe ticked for you. It is about to erase {erasure}.")
+          : platform::Tr(L"This first cleaning uses the selection Trellwipe ticked for you. It is about to erase "
+                         L"{erasure}, in these items:"),
+      {{L"erasure", engine::ErasureSummary(preview.Totals())}});
 }
 
 toolkit::DialogTemplate FirstCleaningWindow::Template() const {
@@ -78,9 +85,9 @@ toolkit::DialogTemplate FirstCleaningWindow::Template() const {
       {toolkit::kListBoxClass, LBS_NOSEL | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, L"", 0, 0, 1, 1,
        kItemsId, WS_EX_CLIENTEDGE},
       {toolkit::kStaticClass, SS_LEFT | SS_NOPREFIX, kClosing, 0, 0, 1, 1, kClosingId},
-      {toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, L"Clean", 0, 0, 1, 1, kCleanId},
-      {toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Preview", 0, 0, 1, 1, kPreviewId},
-      {toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 0, 0, 1, 1, IDCANCEL},
+      {toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Clean"), 0, 0, 1, 1, kCleanId},
+      {toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Preview"), 0, 0, 1, 1, kPreviewId},
+      {toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Cancel"), 0, 0, 1, 1, IDCANCEL},
   };
   dialog.Items(items);
   return dialog;
@@ -117,7 +124,7 @@ void FirstCleaningWindow::Layout() {
     buttonHeight = std::max<int>(buttonHeight, caption.cy + gap);
   }
   const int questionHeight = TextSize(Control(kQuestionId), question_, textWidth).cy;
-  const int closingHeight = TextSize(Control(kClosingId), kClosing, textWidth).cy;
+  const int closingHeight = TextSize(Control(kClosingId), platform::Tr(kClosing), textWidth).cy;
 
   // The list is as tall as its rows, or as the work area leaves room for; then it scrolls.
   HWND list = Items();

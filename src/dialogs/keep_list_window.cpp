@@ -2,6 +2,7 @@
 
 #include "keeplists/keep_list_file.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "toolkit/keyboard.h"
 #include "toolkit/list_text_width.h"
 #include "toolkit/messages.h"
@@ -34,13 +35,14 @@ toolkit::DialogTemplate KeepListWindow::Template() const {
                                  texts_.caption);
   dialog.Item(kButtonClass, BS_GROUPBOX, texts_.frame, 7, 4, 386, static_cast<short>(height - 11), kNoId);
   dialog.Item(kStaticClass, SS_LEFT, texts_.currentHeading, 14, 16, 160, 8, kNoId);
-  dialog.Item(kListBoxClass, kListStyle | WS_GROUP, toolkit::WithoutMnemonic(texts_.currentHeading).c_str(), 14, 26,
-              160, 108, kCurrentListId, WS_EX_CLIENTEDGE);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add >", 180, 56, 40, 14, kAddId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"< &Remove", 180, 76, 40, 14, kRemoveId);
+  dialog.Item(kListBoxClass, kListStyle | WS_GROUP,
+              toolkit::WithoutMnemonic(platform::Tr(texts_.currentHeading)).c_str(), 14, 26, 160, 108, kCurrentListId,
+              WS_EX_CLIENTEDGE);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Add >"), 180, 56, 40, 14, kAddId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"< &Remove"), 180, 76, 40, 14, kRemoveId);
   dialog.Item(kStaticClass, SS_LEFT, texts_.keepHeading, 226, 16, 160, 8, kNoId);
-  dialog.Item(kListBoxClass, kListStyle, toolkit::WithoutMnemonic(texts_.keepHeading).c_str(), 226, 26, 160, 108,
-              kKeepListId, WS_EX_CLIENTEDGE);
+  dialog.Item(kListBoxClass, kListStyle, toolkit::WithoutMnemonic(platform::Tr(texts_.keepHeading)).c_str(), 226, 26,
+              160, 108, kKeepListId, WS_EX_CLIENTEDGE);
   return dialog;
 }
 

@@ -6,6 +6,8 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/languages.h"
+#include "platform/translation.h"
 #include "platform/user_profiles.h"
 #include "platform/window_text.h"
 #include "settings/item_flags.h"
@@ -18,6 +20,7 @@ namespace dialogs {
 namespace {
 
 using namespace option_ids;
+using platform::TrLater;
 using toolkit::DialogItem;
 using toolkit::kButtonClass;
 using toolkit::kComboBoxClass;
@@ -29,14 +32,14 @@ struct Tab {
   const wchar_t* title;
   int hundreds;
 };
-constexpr Tab kTabs[] = {{L"General", 11},   {L"Schedule", 12}, {L"Homepage", 13},
-                         {L"Automatic", 14}, {L"Cleaning", 15}, {L"Appearance", 16}};
+constexpr Tab kTabs[] = {{TrLater(L"General"), 11},   {TrLater(L"Schedule"), 12}, {TrLater(L"Homepage"), 13},
+                         {TrLater(L"Automatic"), 14}, {TrLater(L"Cleaning"), 15}, {TrLater(L"Appearance"), 16}};
 // With a blank after each comma and full stop: without them the label could break a line only
 // inside a word.
-constexpr wchar_t kBossKeyText[] =
+constexpr const wchar_t* kBossKeyText = TrLater(
     L"If this is checked, you can press the Hotkey Windows key + Z to hide all IE windows, and windows key + Shift + "
     L"Z to show all IE windows. you can hide the browser windows and folder windows when your boss or anyone else "
-    L"you don't want to see your screen comes in.";
+    L"you don't want to see your screen comes in.");
 
 constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
 // The day boxes toggle themselves: an automatic three-state box would offer the greyed state to a click.
@@ -51,13 +54,13 @@ int PageOf(int id) {
   return -1;
 }
 
-constexpr wchar_t kTempAgeNote[] =
+constexpr const wchar_t* kTempAgeNote = TrLater(
     L"Windows Temp, your temporary folder and the shipped rules for them leave younger files alone: an "
-    L"installer or a running program may still need them.";
+    L"installer or a running program may still need them.");
 
 void FillAgeChoices(HWND combo, int hours) {
   for (const settings::AgeChoice& choice : settings::kAgeChoices)
-    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::Tr(choice.text)));
   for (size_t i = 0; i < std::size(settings::kAgeChoices); ++i) {
     if (settings::kAgeChoices[i].hours == hours) SendMessageW(combo, CB_SETCURSEL, i, 0);
   }
@@ -72,77 +75,83 @@ int ChosenHours(HWND combo) {
 
 void FillAppearanceChoices(HWND combo, platform::Appearance appearance) {
   for (size_t i = 0; i < std::size(settings::kAppearanceChoices); ++i) {
-    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(settings::kAppearanceChoices[i].text));
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::Tr(settings::kAppearanceChoices[i].text)));
     if (settings::kAppearanceChoices[i].appearance == appearance) SendMessageW(combo, CB_SETCURSEL, i, 0);
   }
 }
 
-constexpr wchar_t kCleanOnCloseText[] = L"Clean this browser's ticked items when its last window closes";
+constexpr const wchar_t* kCleanOnCloseText = TrLater(L"Clean this browser's ticked items when its last window closes");
 
 // The controls that every opening has, tab by tab, in the order they are made, which is the tab order;
 // the browsers' rows follow them.
 constexpr DialogItem kItems[] = {
     // "General"
-    {kButtonClass, kFrame, L"General", 12, 24, 256, 84, GeneralFrame},
-    {kButtonClass, kCheck | WS_GROUP, L"&Load Trellwipe on Windows Start Up", 20, 36, 240, 10, Check2},
-    {kButtonClass, kCheck, L"Automatically &check for new versions", 20, 50, 240, 10, Check3},
-    {kButtonClass, kCheck, L"E&xit after cleaning", 20, 64, 240, 10, Check4},
-    {kButtonClass, kCheck, L"Enable &Securely Cleaning", 20, 78, 240, 10, Check6},
-    {kButtonClass, kCheck, L"Check for new rules &once a week", 20, 92, 240, 10, chkRulesWeekly},
+    {kButtonClass, kFrame, TrLater(L"General"), 12, 24, 256, 84, GeneralFrame},
+    {kButtonClass, kCheck | WS_GROUP, TrLater(L"&Load Trellwipe on Windows Start Up"), 20, 36, 240, 10, Check2},
+    {kButtonClass, kCheck, TrLater(L"Automatically &check for new versions"), 20, 50, 240, 10, Check3},
+    {kButtonClass, kCheck, TrLater(L"E&xit after cleaning"), 20, 64, 240, 10, Check4},
+    {kButtonClass, kCheck, TrLater(L"Enable &Securely Cleaning"), 20, 78, 240, 10, Check6},
+    {kButtonClass, kCheck, TrLater(L"Check for new rules &once a week"), 20, 92, 240, 10, chkRulesWeekly},
     {kStaticClass, SS_LEFT, L"", 32, 101, 228, 8, noteRulesWeekly},
-    {kButtonClass, kFrame, L"Boss Key", 12, 112, 256, 92, BossKeyFrame},
-    {kButtonClass, kCheck, L"Enable &Boss Key", 20, 124, 110, 10, Check1},
-    {kStaticClass, SS_RIGHT, L"Windows &key +", 132, 125, 84, 10, BossKeyLetterLabel},
-    {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 220, 123, 40, 160, cmbBossKeyLetter},
-    {kStaticClass, SS_LEFT, kBossKeyText, 20, 138, 228, 44, BossKeyLabel},
-    {kStaticClass, SS_LEFT, L"", 20, 184, 240, 18, BossKeyTaken},
+    {kStaticClass, SS_LEFT, TrLater(L"Lan&guage:"), 20, 116, 60, 10, LanguageLabel},
+    {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 84, 114, 120, 100, cmbLanguage},
+    {kButtonClass, kFrame, TrLater(L"Boss Key"), 12, 130, 256, 92, BossKeyFrame},
+    {kButtonClass, kCheck, TrLater(L"Enable &Boss Key"), 20, 142, 110, 10, Check1},
+    {kStaticClass, SS_RIGHT, TrLater(L"Windows &key +"), 132, 143, 84, 10, BossKeyLetterLabel},
+    {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 220, 141, 40, 160, cmbBossKeyLetter},
+    {kStaticClass, SS_LEFT, kBossKeyText, 20, 156, 228, 44, BossKeyLabel},
+    {kStaticClass, SS_LEFT, L"", 20, 202, 240, 18, BossKeyTaken},
     // "Schedule"
-    {kButtonClass, kFrame, L"Schedule", 12, 24, 256, 92, ScheduleFrame},
-    {kStaticClass, SS_LEFT, L"Start clean &at", 20, 38, 60, 10, StartCleanLabel},
+    {kButtonClass, kFrame, TrLater(L"Schedule"), 12, 24, 256, 92, ScheduleFrame},
+    {kStaticClass, SS_LEFT, TrLater(L"Start clean &at"), 20, 38, 60, 10, StartCleanLabel},
     {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 84, 36, 60, 120, cmbStartTime},
     {kStaticClass, SS_LEFT, L"", 150, 38, 110, 10, noteStartTime},
-    {kButtonClass, kDayCheck, L"S&unday", 20, 56, 56, 10, chkSunday},
-    {kButtonClass, kDayCheck, L"&Monday", 80, 56, 56, 10, chkMonday},
-    {kButtonClass, kDayCheck, L"&Tuesday", 140, 56, 56, 10, chkTuesday},
-    {kButtonClass, kDayCheck, L"&Wednesday", 200, 56, 56, 10, chkWednesday},
-    {kButtonClass, kDayCheck, L"T&hursday", 20, 70, 56, 10, chkThursday},
-    {kButtonClass, kDayCheck, L"&Friday", 80, 70, 56, 10, chkFriday},
-    {kButtonClass, kDayCheck, L"Satu&rday", 140, 70, 56, 10, chkSaturday},
-    {kButtonClass, kCheck, L"Run &daily", 20, 90, 100, 10, chkDaily},
+    {kButtonClass, kDayCheck, TrLater(L"S&unday"), 20, 56, 56, 10, chkSunday},
+    {kButtonClass, kDayCheck, TrLater(L"&Monday"), 80, 56, 56, 10, chkMonday},
+    {kButtonClass, kDayCheck, TrLater(L"&Tuesday"), 140, 56, 56, 10, chkTuesday},
+    {kButtonClass, kDayCheck, TrLater(L"&Wednesday"), 200, 56, 56, 10, chkWednesday},
+    {kButtonClass, kDayCheck, TrLater(L"T&hursday"), 20, 70, 56, 10, chkThursday},
+    {kButtonClass, kDayCheck, TrLater(L"&Friday"), 80, 70, 56, 10, chkFriday},
+    {kButtonClass, kDayCheck, TrLater(L"Satu&rday"), 140, 70, 56, 10, chkSaturday},
+    {kButtonClass, kCheck, TrLater(L"Run &daily"), 20, 90, 100, 10, chkDaily},
     {kStaticClass, SS_LEFT, L"", 130, 90, 130, 10, noteDays},
-    {kButtonClass, kFrame, L"Schedule", 12, 120, 256, 56, RunAtFrame},
-    {kStaticClass, SS_LEFT, L"Run Cleaning at", 20, 134, 100, 10, RunAtLabel},
-    {kButtonClass, kCheck, L"Windows Startu&p", 20, 150, 100, 10, Check7},
-    {kButtonClass, kCheck, L"Windows Shutdow&n", 130, 150, 100, 10, Check8},
+    {kButtonClass, kFrame, TrLater(L"Schedule"), 12, 120, 256, 56, RunAtFrame},
+    {kStaticClass, SS_LEFT, TrLater(L"Run Cleaning at"), 20, 134, 100, 10, RunAtLabel},
+    {kButtonClass, kCheck, TrLater(L"Windows Startu&p"), 20, 150, 100, 10, Check7},
+    {kButtonClass, kCheck, TrLater(L"Windows Shutdow&n"), 130, 150, 100, 10, Check8},
     {kStaticClass, SS_LEFT, L"", 20, 161, 108, 10, noteStartup},
     {kStaticClass, SS_LEFT, L"", 130, 161, 130, 10, noteShutdown},
-    {kButtonClass, kCheck, L"Clean e&very user of this computer", 20, 180, 240, 10, chkAllUsers},
+    {kButtonClass, kCheck, TrLater(L"Clean e&very user of this computer"), 20, 180, 240, 10, chkAllUsers},
     {kStaticClass, SS_LEFT, L"", 20, 191, 240, 10, noteAllUsers},
     // "Homepage"
     {kButtonClass, kFrame, L"", 12, 24, 256, 40, HomepageFrame},
-    {kStaticClass, SS_LEFT, L"Internet Explorer Home Page Settings", 20, 34, 240, 10, HomepageLabel},
-    {kStaticClass, SS_LEFT, L"Prevent your home page from being changed by websites", 20, 48, 240, 10, PreventLabel},
-    {kButtonClass, kFrame, L"IE Home Page", 12, 70, 256, 56, IeHomePageFrame},
-    {kStaticClass, SS_LEFT, L"R&eset HomePage To", 20, 86, 76, 10, ResetLabel},
+    {kStaticClass, SS_LEFT, TrLater(L"Internet Explorer Home Page Settings"), 20, 34, 240, 10, HomepageLabel},
+    {kStaticClass, SS_LEFT, TrLater(L"Prevent your home page from being changed by websites"), 20, 48, 240, 10,
+     PreventLabel},
+    {kButtonClass, kFrame, TrLater(L"IE Home Page"), 12, 70, 256, 56, IeHomePageFrame},
+    {kStaticClass, SS_LEFT, TrLater(L"R&eset HomePage To"), 20, 86, 76, 10, ResetLabel},
     {kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_GROUP, L"", 100, 84, 160, 12, Text1},
-    {kStaticClass, SS_LEFT, L"W&indow Title", 20, 106, 76, 10, TitleLabel},
+    {kStaticClass, SS_LEFT, TrLater(L"W&indow Title"), 20, 106, 76, 10, TitleLabel},
     {kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, L"", 100, 104, 160, 12, Text2},
     // "Cleaning"
-    {kButtonClass, kFrame, L"Temporary files", 12, 24, 256, 86, TempAgeFrame},
-    {kStaticClass, SS_LEFT, L"Erase only files last changed at least this long a&go:", 20, 38, 240, 10, TempAgeLabel},
+    {kButtonClass, kFrame, TrLater(L"Temporary files"), 12, 24, 256, 86, TempAgeFrame},
+    {kStaticClass, SS_LEFT, TrLater(L"Erase only files last changed at least this long a&go:"), 20, 38, 240, 10,
+     TempAgeLabel},
     {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 20, 50, 80, 100, cmbTempAge},
     {kStaticClass, SS_LEFT, L"", 106, 52, 154, 10, noteTempAge},
     {kStaticClass, SS_LEFT, kTempAgeNote, 20, 66, 240, 26, TempAgeNote},
-    {kButtonClass, kCheck, L"Appl&y this age to my custom folders too", 20, 94, 240, 10, chkCustomAge},
-    {kButtonClass, kFrame, L"Recycle Bin", 12, 116, 256, 46, RecycleAgeFrame},
-    {kStaticClass, SS_LEFT, L"Erase only items deleted at least this long ag&o:", 20, 130, 240, 10, RecycleAgeLabel},
+    {kButtonClass, kCheck, TrLater(L"Appl&y this age to my custom folders too"), 20, 94, 240, 10, chkCustomAge},
+    {kButtonClass, kFrame, TrLater(L"Recycle Bin"), 12, 116, 256, 46, RecycleAgeFrame},
+    {kStaticClass, SS_LEFT, TrLater(L"Erase only items deleted at least this long ag&o:"), 20, 130, 240, 10,
+     RecycleAgeLabel},
     {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 20, 142, 80, 100, cmbRecycleAge},
     // "Automatic"
     // "Appearance"
-    {kButtonClass, kFrame, L"Colours", 12, 24, 256, 62, AppearanceFrame},
-    {kStaticClass, SS_LEFT, L"&Appearance:", 20, 38, 60, 10, AppearanceLabel},
+    {kButtonClass, kFrame, TrLater(L"Colours"), 12, 24, 256, 62, AppearanceFrame},
+    {kStaticClass, SS_LEFT, TrLater(L"&Appearance:"), 20, 38, 60, 10, AppearanceLabel},
     {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"", 84, 36, 80, 60, cmbAppearance},
-    {kStaticClass, SS_LEFT, L"A high-contrast theme of Windows is always followed.", 20, 56, 240, 20, AppearanceNote},
+    {kStaticClass, SS_LEFT, TrLater(L"A high-contrast theme of Windows is always followed."), 20, 56, 240, 20,
+     AppearanceNote},
 };
 
 // The controls an option's policy fixes, with the note beside them; the schedule's days fix the day
@@ -181,13 +190,14 @@ toolkit::DialogTemplate OptionsTemplate(const std::vector<const catalogue::Closi
   // The window grows by what the rows need below the frame's usual bottom.
   const auto grown = static_cast<short>(std::max(0, tops.back() - 186));
   toolkit::DialogTemplate d(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 280,
-                            static_cast<short>(236 + grown), L"Options");
-  d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"Pages", 6, 6, 268, static_cast<short>(202 + grown), SSTab1);
+                            static_cast<short>(254 + grown), TrLater(L"Options"));
+  d.Item(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, L"Pages", 6, 6, 268, static_cast<short>(220 + grown), SSTab1);
   d.Items(kItems);
-  d.Item(kButtonClass, kFrame, L"When a browser closes", 12, 24, 256, static_cast<short>(166 + grown), AutomaticFrame);
+  d.Item(kButtonClass, kFrame, TrLater(L"When a browser closes"), 12, 24, 256, static_cast<short>(166 + grown),
+         AutomaticFrame);
   if (browsers.empty()) {
-    d.Item(kStaticClass, SS_LEFT, L"None of the browsers this option serves was found on this computer.", 20, 38, 240,
-           20, NoBrowserLabel);
+    d.Item(kStaticClass, SS_LEFT, TrLater(L"None of the browsers this option serves was found on this computer."), 20,
+           38, 240, 20, NoBrowserLabel);
   }
   for (size_t row = 0; row < browsers.size(); ++row) {
     const short y = tops[row];
@@ -201,9 +211,10 @@ toolkit::DialogTemplate OptionsTemplate(const std::vector<const catalogue::Closi
              static_cast<WORD>(noteCleanOnClose + id));
     }
   }
-  d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, L"OK", 164, static_cast<short>(214 + grown), 50, 14,
-         Command1);
-  d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", 220, static_cast<short>(214 + grown), 50, 14, Command2);
+  d.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, TrLater(L"OK"), 164, static_cast<short>(232 + grown),
+         50, 14, Command1);
+  d.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, TrLater(L"Cancel"), 220, static_cast<short>(232 + grown), 50, 14,
+         Command2);
   return d;
 }
 
@@ -211,7 +222,7 @@ void InsertTabs(HWND tab) {
   for (size_t i = 0; i < std::size(kTabs); ++i) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(kTabs[i].title);
+    item.pszText = const_cast<wchar_t*>(platform::Tr(kTabs[i].title));
     SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
   // The pages' controls are the tab control's siblings and must stay above it.
@@ -296,6 +307,7 @@ void OptionsWindow::Load() {
   tick(chkCustomAge, options.ages.customFolders);
   ShowFixed();
   FillAppearanceChoices(Control(cmbAppearance), options.appearance);
+  FillLanguages();
   ShowPage(0);
 }
 
@@ -303,7 +315,7 @@ void OptionsWindow::ShowFixed() {
   const settings::Policies& policies = settings::PoliciesInForce();
   auto fix = [&](WORD control, WORD note) {
     EnableWindow(Control(control), FALSE);
-    SetWindowTextW(Control(note), settings::kSetByOrganisation);
+    SetWindowTextW(Control(note), platform::Tr(settings::kSetByOrganisation));
   };
   for (const FixableControl& fixable : kFixable) {
     if (settings::OptionFixed(policies, fixable.option)) fix(fixable.control, fixable.note);
@@ -397,7 +409,23 @@ settings::Options OptionsWindow::Read() const {
   if (appearance >= 0 && static_cast<size_t>(appearance) < std::size(settings::kAppearanceChoices)) {
     options.appearance = settings::kAppearanceChoices[appearance].appearance;
   }
+  const LRESULT language = SendMessageW(Control(cmbLanguage), CB_GETCURSEL, 0, 0);
+  options.language = language >= 0 && static_cast<size_t>(language) < languages_.size() ? languages_[language] : L"";
   return options;
+}
+
+void OptionsWindow::FillLanguages() {
+  languages_ = {L"", platform::kEnglish};
+  for (const std::wstring& code : platform::InstalledLanguages(programFolder_)) languages_.push_back(code);
+  if (std::find(languages_.begin(), languages_.end(), own_.language) == languages_.end()) {
+    languages_.push_back(own_.language);
+  }
+  HWND combo = Control(cmbLanguage);
+  for (size_t i = 0; i < languages_.size(); ++i) {
+    const std::wstring name = i == 0 ? platform::Tr(L"as Windows") : platform::LanguageName(languages_[i]);
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    if (languages_[i] == own_.language) SendMessageW(combo, CB_SETCURSEL, i, 0);
+  }
 }
 
 wchar_t OptionsWindow::ChosenLetter() const {
@@ -410,20 +438,26 @@ void OptionsWindow::ShowBossKeyState() {
   bool taken = IsDlgButtonChecked(Handle(), Check1) == BST_CHECKED && bossKey_.free && !bossKey_.free(letter);
   std::wstring text;
   if (taken) {
-    text = L"Windows key + " + std::wstring(1, letter) + L" is taken by another program: choose another key.";
+    text = platform::Fill(platform::Tr(L"Windows key + {letter} is taken by another program: choose another key."),
+                          {{L"letter", std::wstring(1, letter)}});
   }
   SetWindowTextW(Control(BossKeyTaken), text.c_str());
 }
 
 void OptionsWindow::Accept() {
   // The window stays open with the user's choices, so that they can be saved once the file allows it.
-  auto saved = settings::SaveOptions(programFolder_, Read(), bossKey_, writeRun_);
+  const settings::Options options = Read();
+  auto saved = settings::SaveOptions(programFolder_, options, bossKey_, writeRun_);
   if (!saved) {
-    toolkit::Tell(Handle(), L"Can't write " + settings::SettingsFile(programFolder_) + L" (" + saved.Reason() +
-                                L"): the options are not saved.");
+    toolkit::Tell(Handle(),
+                  platform::Fill(platform::Tr(L"Can't write {file} ({reason}): the options are not saved."),
+                                 {{L"file", settings::SettingsFile(programFolder_)}, {L"reason", saved.Reason()}}));
     return;
   }
   if (*saved) toolkit::Tell(Handle(), **saved);
+  if (options.language != own_.language) {
+    toolkit::Tell(Handle(), platform::Tr(L"Trellwipe shows the language chosen from its next start."));
+  }
   accepted_ = true;
   Close(IDOK);
 }

@@ -23,6 +23,7 @@ constexpr WORD GeneralFrame = 1101, Check2 = 1102, Check3 = 1103, Check4 = 1104,
 constexpr WORD noteRulesWeekly = 1108;
 constexpr WORD BossKeyFrame = 1110, Check1 = 1111, BossKeyLabel = 1112;
 constexpr WORD BossKeyLetterLabel = 1113, cmbBossKeyLetter = 1114, BossKeyTaken = 1115;
+constexpr WORD LanguageLabel = 1116, cmbLanguage = 1117;
 // "Schedule"
 constexpr WORD ScheduleFrame = 1201, StartCleanLabel = 1202, cmbStartTime = 1203, noteStartTime = 1204;
 constexpr WORD chkSunday = 1210, chkMonday = 1211, chkTuesday = 1212, chkWednesday = 1213, chkThursday = 1214;
@@ -73,6 +74,8 @@ class OptionsWindow : public toolkit::Dialog {
   wchar_t ChosenLetter() const;
   // "Run daily" gives every day its state.
   void TickEveryDay();
+  // The languages to choose from: Windows' (empty), English, each installed one, and the one stored.
+  void FillLanguages();
   // Greys each control a policy fixes and writes the note beside it.
   void ShowFixed();
   // The options the controls show, with the user's own value kept for each one a policy fixes.
@@ -90,6 +93,8 @@ class OptionsWindow : public toolkit::Dialog {
   int page_ = 0;
   std::function<bool()> isAdministrator_;
   settings::RunValueWriter writeRun_ = settings::WriteRunValue;
+  // The codes the language list shows, in its order.
+  std::vector<std::wstring> languages_;
   // Cleaning every user needs administrator rights: without them its box stays hidden, and unchanged.
   bool administrator_ = false;
 };

@@ -8,6 +8,7 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/product_name.h"
+#include "platform/translation.h"
 #include "settings/item_flags.h"
 #include "settings/policies.h"
 #include "toolkit/messages.h"
@@ -55,7 +56,7 @@ inline std::optional<bool> FixedByPolicy(const std::wstring& section, const std:
 // a selection fixed exactly the whole list is greyed under a note of its own.
 inline std::wstring PolicyRowText(const std::wstring& text, std::optional<bool> fixed) {
   if (!fixed || settings::SelectionFixedExactly(settings::PoliciesInForce())) return text;
-  return text + L" (" + settings::kSetByOrganisation + L")";
+  return text + L" (" + platform::Tr(settings::kSetByOrganisation) + L")";
 }
 
 // The keep list that spares part of what the item of a box erases; the box gets an "Options" button

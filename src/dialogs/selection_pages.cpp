@@ -8,6 +8,7 @@
 #include "dialogs/selection_page.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "settings/item_flags.h"
 #include "settings/policies.h"
 #include "settings/selection_keys.h"
@@ -35,7 +36,7 @@ SIZE DialogUnits(HWND dialog, SIZE pixels) {
 void AddTab(HWND tabs, const wchar_t* caption) {
   TCITEMW item{};
   item.mask = TCIF_TEXT;
-  item.pszText = const_cast<wchar_t*>(caption);
+  item.pszText = const_cast<wchar_t*>(platform::Tr(caption));
   TabCtrl_InsertItem(tabs, TabCtrl_GetItemCount(tabs), &item);
 }
 
@@ -44,7 +45,8 @@ int NoteWidth(HWND dialog) {
   platform::WindowDc dc(dialog);
   platform::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
   SIZE size{};
-  GetTextExtentPoint32W(dc.get(), kSetByOrganisation, static_cast<int>(wcslen(kSetByOrganisation)), &size);
+  const wchar_t* note = platform::Tr(kSetByOrganisation);
+  GetTextExtentPoint32W(dc.get(), note, static_cast<int>(wcslen(note)), &size);
   return DialogUnits(dialog, size).cx + 6;
 }
 
@@ -74,7 +76,7 @@ void SelectionWindow::AddPolicyNote(SelectionPage& page, RECT& place, WORD id, b
   } else {
     place.right -= noteWidth_;
   }
-  page.Add(kStaticClass, kSetByOrganisation, SS_LEFT | SS_NOPREFIX, note, kNoId,
+  page.Add(kStaticClass, platform::Tr(kSetByOrganisation), SS_LEFT | SS_NOPREFIX, note, kNoId,
            [this, id](HWND made) { policyNotes_[id] = made; });
 }
 
@@ -204,8 +206,9 @@ void SelectionWindow::AddOptionsButton(SelectionPage& page, POINT at, catalogue:
   const wchar_t* name = beside == kAddressBarBox  ? kUrlKeepListButton
                         : beside == kIeCookiesBox ? kCookieKeepListButton
                                                   : nullptr;
-  page.Add(kButtonClass, L"Options", BS_PUSHBUTTON | WS_TABSTOP, {at.x, at.y - 1, 48, kBoxHeight + 2},
-           urls ? kUrlOptionsId : kCookieOptionsId, [this, name, beside](HWND button) {
+  page.Add(kButtonClass, platform::TrLater(L"Options"), BS_PUSHBUTTON | WS_TABSTOP,
+           {at.x, at.y - 1, 48, kBoxHeight + 2}, urls ? kUrlOptionsId : kCookieOptionsId,
+           [this, name, beside](HWND button) {
              optionsButtons_[beside] = button;
              if (name) buttons_[name] = button;
            });
@@ -295,15 +298,23 @@ HWND SelectionWindow::BrowserRuleBox(const std::wstring& ruleName) const {
   return nullptr;
 }
 
+// The columns of the plug-in list and of the custom items' list.
+constexpr toolkit::ListColumn kPluginColumns[] = {{platform::TrLater(L"Applications Name"), 150},
+                                                  {platform::TrLater(L"Version"), 70},
+                                                  {platform::TrLater(L"Note"), 180},
+                                                  {platform::TrLater(L"Description"), 450}};
+constexpr toolkit::ListColumn kCustomColumns[] = {{platform::TrLater(L"Name"), 360},
+                                                  {platform::TrLater(L"Type"), 60},
+                                                  {platform::TrLater(L"Size"), 80},
+                                                  {platform::TrLater(L"Modified"), 150}};
+
 void SelectionWindow::BuildApplicationsPage(SelectionPage& page, SIZE area) {
   RECT where{4, 4, area.cx - 8, area.cy - 8};
   if (SelectionFixedExactly(PoliciesInForce())) AddPolicyNote(page, where, kPluginListId, true);
-  page.Add(WC_LISTVIEWW, L"Plug-ins", kListStyle, where, kPluginListId, [this](HWND list) {
+  page.Add(WC_LISTVIEWW, platform::TrLater(L"Plug-ins"), kListStyle, where, kPluginListId, [this](HWND list) {
     pluginList_ = list;
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    toolkit::AddListColumns(list,
-                            {{L"Applications Name", 150}, {L"Version", 70}, {L"Note", 180}, {L"Description", 450}},
-                            toolkit::WindowDpi(list));
+    toolkit::AddListColumns(list, kPluginColumns, toolkit::WindowDpi(list));
   });
 }
 
@@ -320,15 +331,14 @@ void SelectionWindow::BuildCustomPage(SelectionPage& page, SIZE area) {
                checkBoxes_[name] = box;
              });
   }
-  const std::wstring group = L"Select Folder and Files That will Be Erased";
+  const std::wstring group = platform::TrLater(L"Select Folder and Files That will Be Erased");
   page.Add(kButtonClass, group, BS_GROUPBOX, {4, 20, area.cx - 8, area.cy - 24}, kNoId,
            [this, group](HWND box) { groupBoxes_[group] = box; });
-  page.Add(WC_LISTVIEWW, L"Custom items", kListStyle, {10, 32, area.cx - 20, area.cy - 60}, kCustomListId,
-           [this](HWND list) {
+  page.Add(WC_LISTVIEWW, platform::TrLater(L"Custom items"), kListStyle, {10, 32, area.cx - 20, area.cy - 60},
+           kCustomListId, [this](HWND list) {
              customList_ = list;
              ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-             toolkit::AddListColumns(list, {{L"Name", 360}, {L"Type", 60}, {L"Size", 80}, {L"Modified", 150}},
-                                     toolkit::WindowDpi(list));
+             toolkit::AddListColumns(list, kCustomColumns, toolkit::WindowDpi(list));
            });
   const int buttonTop = area.cy - 22;
   const struct {
@@ -336,9 +346,9 @@ void SelectionWindow::BuildCustomPage(SelectionPage& page, SIZE area) {
     const wchar_t* caption;
     int left;
     WORD id;
-  } buttons[] = {{kAddCustomButton, L"&Add", 10, kAddId},
-                 {kRemoveCustomButton, L"&Remove", 66, kRemoveId},
-                 {kClearCustomButton, L"C&lear", 122, kClearId}};
+  } buttons[] = {{kAddCustomButton, platform::TrLater(L"&Add"), 10, kAddId},
+                 {kRemoveCustomButton, platform::TrLater(L"&Remove"), 66, kRemoveId},
+                 {kClearCustomButton, platform::TrLater(L"C&lear"), 122, kClearId}};
   for (const auto& button : buttons) {
     page.Add(kButtonClass, button.caption, BS_PUSHBUTTON | WS_TABSTOP, {button.left, buttonTop, 50, 14}, button.id,
              [this, name = button.name](HWND made) { buttons_[name] = made; });
@@ -346,31 +356,36 @@ void SelectionWindow::BuildCustomPage(SelectionPage& page, SIZE area) {
 }
 
 void SelectionWindow::BuildRulesPage(SelectionPage& page, SIZE area) {
-  page.Add(kStaticClass, L"&Search:", SS_LEFT, {6, 7, 30, 10}, kNoId);
+  page.Add(kStaticClass, platform::TrLater(L"&Search:"), SS_LEFT, {6, 7, 30, 10}, kNoId);
   page.Add(toolkit::kEditClass, L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, {38, 5, 150, 12}, kRuleSearchId,
            [this](HWND edit) { ruleTab_.search = edit; });
-  page.Add(kButtonClass, L"Show the entries for programs not found on this computer", BS_AUTOCHECKBOX | WS_TABSTOP,
-           {198, 6, area.cx - 202, 10}, kRuleShowAllId, [this](HWND box) { ruleTab_.showAll = box; });
+  page.Add(kButtonClass, platform::TrLater(L"Show the entries for programs not found on this computer"),
+           BS_AUTOCHECKBOX | WS_TABSTOP, {198, 6, area.cx - 202, 10}, kRuleShowAllId,
+           [this](HWND box) { ruleTab_.showAll = box; });
   RECT where{4, 22, area.cx - 8, area.cy - 58};
   if (SelectionFixedExactly(PoliciesInForce())) AddPolicyNote(page, where, kRuleListId, true);
-  page.Add(WC_LISTVIEWW, L"Rules", kListStyle, where, kRuleListId, [this](HWND list) {
+  page.Add(WC_LISTVIEWW, platform::TrLater(L"Rules"), kListStyle, where, kRuleListId, [this](HWND list) {
     ruleTab_.list = list;
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    toolkit::AddListColumns(list, {{L"Name", 300}, {L"Category", 130}, {L"Note", 260}}, toolkit::WindowDpi(list));
+    toolkit::AddListColumns(list,
+                            {{platform::TrLater(L"Name"), 300},
+                             {platform::TrLater(L"Category"), 130},
+                             {platform::TrLater(L"Note"), 260}},
+                            toolkit::WindowDpi(list));
   });
   page.Add(kStaticClass, L"", SS_LEFT, {6, area.cy - 33, area.cx - 12, 10}, kNoId,
            [this](HWND count) { ruleTab_.count = count; });
   // The community's file is updated here, shown first and counted only once the user accepts it.
   const int row = area.cy - 19;
   auto button = [this](const wchar_t* name) { return [this, name](HWND made) { buttons_[name] = made; }; };
-  page.Add(kButtonClass, L"&Update rules", BS_PUSHBUTTON | WS_TABSTOP, {4, row, 64, 14}, kUpdateRulesId,
-           button(L"UpdateRules"));
-  page.Add(kButtonClass, L"U&ndo last update", BS_PUSHBUTTON | WS_TABSTOP, {72, row, 76, 14}, kUndoRulesId,
-           button(L"UndoRules"));
+  page.Add(kButtonClass, platform::TrLater(L"&Update rules"), BS_PUSHBUTTON | WS_TABSTOP, {4, row, 64, 14},
+           kUpdateRulesId, button(L"UpdateRules"));
+  page.Add(kButtonClass, platform::TrLater(L"U&ndo last update"), BS_PUSHBUTTON | WS_TABSTOP, {72, row, 76, 14},
+           kUndoRulesId, button(L"UndoRules"));
   page.Add(PROGRESS_CLASSW, L"", 0, {154, row + 2, area.cx - 206, 10}, kNoId,
            [this](HWND progress) { ruleTab_.progress = progress; });
-  page.Add(kButtonClass, L"S&top", BS_PUSHBUTTON | WS_TABSTOP, {area.cx - 48, row, 44, 14}, kStopRulesId,
-           button(L"StopRules"));
+  page.Add(kButtonClass, platform::TrLater(L"S&top"), BS_PUSHBUTTON | WS_TABSTOP, {area.cx - 48, row, 44, 14},
+           kStopRulesId, button(L"StopRules"));
 }
 
 }  // namespace dialogs

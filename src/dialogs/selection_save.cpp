@@ -11,6 +11,7 @@
 #include "engine/regfun.h"
 #include "platform/files.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 #include "run/process_values.h"
 #include "settings/custom_list.h"
 #include "settings/default_selection.h"

@@ -15,6 +15,7 @@
 #include "platform/handles.h"
 #include "platform/product_name.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "settings/custom_list.h"
 #include "settings/item_flags.h"
 #include "settings/selection_keys.h"
@@ -33,8 +34,8 @@ SelectionServices SystemSelectionServices() {
   services.chooseAddCommand = [](HWND owner, HWND button) -> UINT {
     platform::Menu menu(CreatePopupMenu());
     if (!menu) return 0;
-    AppendMenuW(menu.get(), MF_STRING, SelectionWindow::kAddFilesCommand, L"Add Files");
-    AppendMenuW(menu.get(), MF_STRING, SelectionWindow::kAddFoldersCommand, L"Add Folders");
+    AppendMenuW(menu.get(), MF_STRING, SelectionWindow::kAddFilesCommand, platform::Tr(L"Add Files"));
+    AppendMenuW(menu.get(), MF_STRING, SelectionWindow::kAddFoldersCommand, platform::Tr(L"Add Folders"));
     RECT rect{};
     GetWindowRect(button, &rect);
     return static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, rect.left,
@@ -92,11 +93,12 @@ toolkit::DialogTemplate SelectionWindow::Template() const {
   InitCommonControlsEx(&controls);
   // The tabs' pages are made at load, from the item table and the rules found.
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, kWidth, kHeight,
-                                 L"Cleaning Settings");
+                                 platform::TrLater(L"Cleaning Settings"));
   dialog.Item(WC_TABCONTROLW, WS_TABSTOP | WS_CLIPSIBLINGS, L"Pages", 6, 6, kWidth - 12, kHeight - 34, kOuterTabsId);
-  dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, L"OK", kWidth - 118, kHeight - 22, 54, 14, IDOK);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Cancel", kWidth - 60, kHeight - 22, 54, 14,
-              IDCANCEL);
+  dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, platform::TrLater(L"OK"), kWidth - 118,
+              kHeight - 22, 54, 14, IDOK);
+  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Cancel"), kWidth - 60,
+              kHeight - 22, 54, 14, IDCANCEL);
   return dialog;
 }
 

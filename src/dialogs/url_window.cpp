@@ -1,11 +1,13 @@
 #include "dialogs/url_window.h"
 
 #include "keeplists/keep_list_file.h"
+#include "platform/translation.h"
 
 namespace dialogs {
 
 UrlKeepListWindow::UrlKeepListWindow(const std::wstring& programFolder)
-    : KeepListWindow({L"URL Drop-List Options", L"URL Drop-List", L"&Current URL List", L"URL &Keep List"},
+    : KeepListWindow({platform::TrLater(L"URL Drop-List Options"), platform::TrLater(L"URL Drop-List"),
+                      platform::TrLater(L"&Current URL List"), platform::TrLater(L"URL &Keep List")},
                      keeplists::UrlKeepListFile(programFolder)) {}
 
 void UrlKeepListWindow::LoadLists() {

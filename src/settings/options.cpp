@@ -5,6 +5,7 @@
 
 #include "engine/regfun.h"
 #include "platform/handles.h"
+#include "platform/languages.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/policies.h"
@@ -63,13 +64,15 @@ StartEntry SetStartWithWindows(const std::wstring& programFolder, bool on, HKEY 
 std::optional<std::wstring> StartEntryNote(const StartEntry& entry, bool switchedOn) {
   const bool rights = entry.machineError == ERROR_ACCESS_DENIED;
   if (entry.place == StartEntryPlace::Nowhere) {
-    return rights ? L"Trellwipe could not set itself to start with Windows: this needs administrator rights."
-                  : L"Trellwipe could not set itself to start with Windows (error " +
-                        std::to_wstring(entry.machineError) + L").";
+    return rights
+               ? platform::Tr(L"Trellwipe could not set itself to start with Windows: this needs administrator rights.")
+               : platform::Fill(platform::Tr(L"Trellwipe could not set itself to start with Windows (error {code})."),
+                                {{L"code", std::to_wstring(entry.machineError)}});
   }
   if (entry.place == StartEntryPlace::UserOnly && rights && switchedOn) {
-    return L"Trellwipe starts with Windows for you only: starting it for every user of this computer needs "
-           L"administrator rights.";
+    return platform::Tr(
+        L"Trellwipe starts with Windows for you only: starting it for every user of this computer "
+        L"needs administrator rights.");
   }
   return std::nullopt;
 }
@@ -180,6 +183,16 @@ platform::Appearance LoadAppearance(const std::wstring& programFolder) {
   return platform::Appearance::AsWindows;
 }
 
+std::wstring StoredLanguage(const std::wstring& programFolder) {
+  std::wstring code = settings::inifun::ReadIniValue(SettingsFile(programFolder), kSection, kLanguageKey);
+  return platform::IsLanguageCode(code) ? code : L"";
+}
+
+std::wstring StartLanguage(const std::wstring& programFolder) {
+  std::wstring chosen = StoredLanguage(programFolder);
+  return chosen.empty() ? platform::WindowsLanguage() : chosen;
+}
+
 Options LoadOptions(const std::wstring& programFolder) {
   const std::wstring file = SettingsFile(programFolder);
   auto flag = [&](const wchar_t* key) {
@@ -203,6 +216,7 @@ Options LoadOptions(const std::wstring& programFolder) {
   options.cleanTime = settings::inifun::ReadIniValue(file, kSection, L"CleanTime");
   options.ages = StoredAgeOptions(programFolder);
   options.appearance = LoadAppearance(programFolder);
+  options.language = StoredLanguage(programFolder);
   return options;
 }
 
@@ -252,6 +266,7 @@ platform::Result<std::optional<std::wstring>> SaveOptions(const std::wstring& pr
   store(L"RecycleMinAgeHours", std::to_wstring(options.ages.recycleHours));
   store(L"CustomFoldersMinAge", Flag(options.ages.customFolders));
   store(kAppearanceKey, std::to_wstring(static_cast<int>(options.appearance)));
+  store(kLanguageKey, options.language);
   for (const auto& [key, on] : options.cleanOnClose) store(key.c_str(), Flag(on));
   // The file is the one step that can fail; when it does, the registry and the hot keys stay as they
   // were too, so what the window shows next time is what is in force.

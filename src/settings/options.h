@@ -11,6 +11,7 @@
 #include <vector>
 #include "platform/result.h"
 #include "platform/system_theme.h"
+#include "platform/translation.h"
 
 namespace settings {
 
@@ -33,21 +34,31 @@ struct AgeChoice {
   const wchar_t* text;
   int hours;
 };
-constexpr AgeChoice kAgeChoices[] = {
-    {L"any age", 0}, {L"1 hour", 1}, {L"24 hours", 24}, {L"7 days", 7 * 24}, {L"30 days", 30 * 24}};
+constexpr AgeChoice kAgeChoices[] = {{platform::TrLater(L"any age"), 0},
+                                     {platform::TrLater(L"1 hour"), 1},
+                                     {platform::TrLater(L"24 hours"), 24},
+                                     {platform::TrLater(L"7 days"), 7 * 24},
+                                     {platform::TrLater(L"30 days"), 30 * 24}};
 
 // "Appearance": the windows' colours follow Windows, or stay light or dark; stored as its number.
 struct AppearanceChoice {
   const wchar_t* text;
   platform::Appearance appearance;
 };
-constexpr AppearanceChoice kAppearanceChoices[] = {{L"as Windows", platform::Appearance::AsWindows},
-                                                   {L"light", platform::Appearance::Light},
-                                                   {L"dark", platform::Appearance::Dark}};
+constexpr AppearanceChoice kAppearanceChoices[] = {{platform::TrLater(L"as Windows"), platform::Appearance::AsWindows},
+                                                   {platform::TrLater(L"light"), platform::Appearance::Light},
+                                                   {platform::TrLater(L"dark"), platform::Appearance::Dark}};
 constexpr wchar_t kAppearanceKey[] = L"Appearance";
 
 // The stored choice; a text that names none reads as AsWindows.
 platform::Appearance LoadAppearance(const std::wstring& programFolder);
+
+// "Language": the code of the translation chosen (platform::kEnglish for English); empty, or a text
+// that is no language code, follows Windows' display language.
+constexpr wchar_t kLanguageKey[] = L"Language";
+std::wstring StoredLanguage(const std::wstring& programFolder);
+// The language a start puts in force: the one chosen, else Windows' display language.
+std::wstring StartLanguage(const std::wstring& programFolder);
 
 struct AgeOptions {
   int tempHours = 24;          // "TempMinAgeHours": the temporary files' age
@@ -80,6 +91,7 @@ struct Options {
   bool windowTitleChanged = false;
   AgeOptions ages;
   platform::Appearance appearance = platform::Appearance::AsWindows;  // kAppearanceKey
+  std::wstring language;                                              // kLanguageKey
   // The browsers the window offers to clean when they close: each one's key and whether its box is
   // ticked. The window fills it; each key is stored "1" or "0".
   std::vector<std::pair<std::wstring, bool>> cleanOnClose;

@@ -61,7 +61,7 @@ struct Policies {
 Policies ReadPolicies(std::span<const std::wstring> cleanOnCloseKeys, const PolicyPlace& place = {});
 
 // The words beside every setting a policy fixes.
-constexpr wchar_t kSetByOrganisation[] = L"Set by your organisation";
+constexpr const wchar_t* kSetByOrganisation = platform::TrLater(L"Set by your organisation");
 
 // The policies this process goes by: none until read. Read at start, and again when Windows says
 // policy changed, with a switch for each browser of the browser table that is cleaned when it closes.

@@ -10,14 +10,16 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/translation.h"
 #include "settings/item_flags.h"
 
 namespace settings {
 
 // The outer tab control `SSTab1` and the browser tab control `SSTab2`, in tab-number order.
-constexpr std::array<const wchar_t*, 8> kOuterTabs = {L"Browsers",      L"Windows",     L"Microsoft Office",
-                                                      L"Applications",  L"Custom Item", L"Instant Messaging",
-                                                      L"Email Readers", L"Rules"};
+constexpr std::array<const wchar_t*, 8> kOuterTabs = {
+    platform::TrLater(L"Browsers"),      platform::TrLater(L"Windows"),     platform::TrLater(L"Microsoft Office"),
+    platform::TrLater(L"Applications"),  platform::TrLater(L"Custom Item"), platform::TrLater(L"Instant Messaging"),
+    platform::TrLater(L"Email Readers"), platform::TrLater(L"Rules")};
 constexpr std::array<const wchar_t*, 10> kBrowserTabs = {
     L"Internet Explorer", L"Firefox", L"Opera",           L"Netscape",      L"AOL Explorer",
     L"MSN Explorer",      L"Mozilla", L"Maxthon Browser", L"Google Chrome", L"Safari"};

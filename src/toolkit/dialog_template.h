@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/translation.h"
+
 namespace toolkit {
 
 constexpr WORD kButtonClass = 0x0080;
@@ -17,7 +19,8 @@ constexpr WORD kComboBoxClass = 0x0085;
 // The id of a control nothing refers to.
 constexpr WORD kNoId = 0xFFFF;
 
-// A control of a predefined class as a row of a table, for the controls that a window always has.
+// A control of a predefined class as a row of a table, for the controls that a window always has. The
+// caption and the controls' texts are shown in the language in force (platform::Tr).
 struct DialogItem {
   WORD controlClass;
   DWORD style;
@@ -39,7 +42,7 @@ class DialogTemplate {
     Word(static_cast<WORD>(cy));
     Word(0);  // no menu
     Word(0);  // the standard dialog class
-    Text(caption);
+    Text(platform::Tr(caption));
     Word(8);
     Text(L"MS Shell Dlg");
   }
@@ -79,7 +82,7 @@ class DialogTemplate {
     Word(id);
   }
   void Finish(const wchar_t* text) {
-    Text(text);
+    Text(platform::Tr(text));
     Word(0);  // no creation data
     ++words_[kCountIndex];
   }

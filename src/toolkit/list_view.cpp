@@ -1,5 +1,6 @@
 #include "toolkit/list_view.h"
 
+#include "platform/translation.h"
 #include "toolkit/dpi.h"
 
 namespace toolkit {
@@ -11,7 +12,7 @@ void AddListColumns(HWND list, std::span<const ListColumn> columns, UINT dpi) {
     LVCOLUMNW info{};
     info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     info.fmt = column.format;
-    info.pszText = const_cast<wchar_t*>(column.title);
+    info.pszText = const_cast<wchar_t*>(platform::Tr(column.title));
     info.cx = Scale(column.width, dpi);
     ListView_InsertColumn(list, index++, &info);
   }

@@ -11,8 +11,8 @@
 namespace toolkit {
 
 struct ListColumn {
-  const wchar_t* title;
-  int width;  // designed at 96 DPI
+  const wchar_t* title;  // shown in the language in force
+  int width;             // designed at 96 DPI
   int format = LVCFMT_LEFT;
 };
 

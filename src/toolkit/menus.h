@@ -1,5 +1,6 @@
 #pragma once
-// Menus as tables: a window's menu bar, or a pop-up, is rows of texts and commands, built here.
+// Menus as tables: a window's menu bar, or a pop-up, is rows of texts and commands, built here and
+// shown in the language in force (platform::Tr).
 #include <windows.h>
 
 #include <initializer_list>

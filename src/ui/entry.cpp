@@ -2,7 +2,9 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/com_ptr.h"
+#include "platform/languages.h"
 #include "platform/program_folder.h"
+#include "settings/options.h"
 #include "toolkit/message_pump.h"
 #include "ui/main_window.h"
 #include "ui/splash_window.h"
@@ -12,6 +14,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   platform::ComApartment apartment;
   const std::wstring programFolder = platform::ProgramFolder();
   catalogue::InstallDefaultSelection(programFolder);
+  // A translation that cannot be read leaves the program in English, which every text has.
+  platform::UseLanguage(programFolder, settings::StartLanguage(programFolder));
   ui::MainWindow window(instance, programFolder, commandLine ? commandLine : L"");
   bool loaded = false;
   ui::SplashWindow splash(

@@ -8,6 +8,7 @@
 #include "dialogs/first_cleaning_window.h"
 #include "platform/files.h"
 #include "platform/product_name.h"
+#include "platform/translation.h"
 #include "settings/item_flags.h"
 #include "settings/policies.h"
 #include "toolkit/menus.h"
@@ -27,8 +28,9 @@ struct Tool {
 };
 constexpr Tool kTools[] = {
     {kCleanRegistryCommand, L"\\Keysweep.exe",
-     L"The registry cleaner (Keysweep.exe) is not part of this installation."},
-    {kFileShredderCommand, L"\\Papermill.exe", L"The shredder (Papermill.exe) is not part of this installation."},
+     platform::TrLater(L"The registry cleaner (Keysweep.exe) is not part of this installation.")},
+    {kFileShredderCommand, L"\\Papermill.exe",
+     platform::TrLater(L"The shredder (Papermill.exe) is not part of this installation.")},
 };
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
@@ -44,48 +46,56 @@ std::wstring CleanShutdownQuestion(const std::wstring& programFolder) {
   }
   std::wstring text;
   if (ticked.empty()) {
-    text = L"No item is ticked in Clean Settings: Trellwipe will clean nothing, then shut down the computer.";
+    text = platform::Tr(
+        L"No item is ticked in Clean Settings: Trellwipe will clean nothing, then shut down the computer.");
   } else {
     // The first ones by name, the others counted, so that the question stays on the screen.
     const size_t named = std::min(ticked.size(), kNamedItems);
-    text = ticked.size() > named ? L"Trellwipe will clean these " + std::to_wstring(ticked.size()) +
-                                       L" ticked items, then shut down the computer:"
-                                 : L"Trellwipe will clean these items, then shut down the computer:";
+    text = ticked.size() > named
+               ? platform::Fill(platform::Tr(
+                                    L"Trellwipe will clean these {count} ticked items, then shut down the computer:"),
+                                {{L"count", std::to_wstring(ticked.size())}})
+               : platform::Tr(L"Trellwipe will clean these items, then shut down the computer:");
     for (size_t i = 0; i < named; ++i) text += L"\r\n    " + ticked[i];
     if (ticked.size() > named) {
-      text += L"\r\n    and " + std::to_wstring(ticked.size() - named) + L" more (Clean Settings lists them all)";
+      const size_t more = ticked.size() - named;
+      text +=
+          L"\r\n    " + platform::Fill(platform::TrPlural(L"and {count} more (Clean Settings lists them all)",
+                                                          L"and {count} more (Clean Settings lists them all)", more),
+                                       {{L"count", std::to_wstring(more)}});
     }
   }
-  return text + L"\r\n\r\nOK cleans and shuts down; Cancel does neither.";
+  return text + L"\r\n\r\n" + platform::Tr(L"OK cleans and shuts down; Cancel does neither.");
 }
 
 // The menus of the main window's bar, from left to right.
 const toolkit::Menu kMainMenus[] = {
-    {L"File(&F)",
-     {{{L"Clean Now\tCtrl+N", kCleanNowCommand}, {L"Preview", kPreviewCommand}},
-      {{L"Clean Settings\tCtrl+S", kCleanSettingsCommand}},
-      {{L"Clean Options\tCtrl+O", kCleanOptionsCommand}},
-      {{L"Exit\tCtrl+X", kExitCommand}}}},
-    {L"Tool(&T)",
-     {{{L"Clean Registry", kCleanRegistryCommand}},
-      {{L"Search and Erase", kSearchEraseCommand}},
-      {{L"File Shredder", kFileShredderCommand}}}},
-    {L"Help(&H)",
-     {{{L"Help\tF1", kHelpCommand}},
-      {{L"Our Website\tCtrl+W", kWebsiteCommand}},
-      {{L"Tell a Friend", kTellFriendCommand}},
-      {{L"About\tCtrl+A", kAboutCommand}}}},
+    {platform::TrLater(L"File(&F)"),
+     {{{platform::TrLater(L"Clean Now\tCtrl+N"), kCleanNowCommand}, {platform::TrLater(L"Preview"), kPreviewCommand}},
+      {{platform::TrLater(L"Clean Settings\tCtrl+S"), kCleanSettingsCommand}},
+      {{platform::TrLater(L"Clean Options\tCtrl+O"), kCleanOptionsCommand}},
+      {{platform::TrLater(L"Exit\tCtrl+X"), kExitCommand}}}},
+    {platform::TrLater(L"Tool(&T)"),
+     {{{platform::TrLater(L"Clean Registry"), kCleanRegistryCommand}},
+      {{platform::TrLater(L"Search and Erase"), kSearchEraseCommand}},
+      {{platform::TrLater(L"File Shredder"), kFileShredderCommand}}}},
+    {platform::TrLater(L"Help(&H)"),
+     {{{platform::TrLater(L"Help\tF1"), kHelpCommand}},
+      {{platform::TrLater(L"Our Website\tCtrl+W"), kWebsiteCommand}},
+      {{platform::TrLater(L"Tell a Friend"), kTellFriendCommand}},
+      {{platform::TrLater(L"About\tCtrl+A"), kAboutCommand}}}},
 };
 
 // The notification area icon's menu: the one drop-down of a bar of its own.
 const toolkit::Menu kTrayMenu = {L"Systray",
-                                 {{{L"Trellwipe On the Web", kWebsiteCommand}, {L"Help", kHelpCommand}},
-                                  {{L"Options", kCleanOptionsCommand}},
-                                  {{L"Settings", kCleanSettingsCommand}},
-                                  {{L"Restore", kRestoreCommand}},
-                                  {{L"Clean Now", kTrayCleanNowCommand},
-                                   {L"Clean and Shut Down", kTrayCleanShutdownCommand}},
-                                  {{L"Exit", kExitCommand}}}};
+                                 {{{platform::TrLater(L"Trellwipe On the Web"), kWebsiteCommand},
+                                   {platform::TrLater(L"Help"), kHelpCommand}},
+                                  {{platform::TrLater(L"Options"), kCleanOptionsCommand}},
+                                  {{platform::TrLater(L"Settings"), kCleanSettingsCommand}},
+                                  {{platform::TrLater(L"Restore"), kRestoreCommand}},
+                                  {{platform::TrLater(L"Clean Now"), kTrayCleanNowCommand},
+                                   {platform::TrLater(L"Clean and Shut Down"), kTrayCleanShutdownCommand}},
+                                  {{platform::TrLater(L"Exit"), kExitCommand}}}};
 
 struct Shortcut {
   BYTE modifiers;
@@ -237,8 +247,9 @@ void MainWindow::CleanBeforeShutdown() {
 
 void MainWindow::CleanThenShutDown() {
   // The computer goes off: nothing starts before the user has said so, and a stray click cancels.
-  if (!run_->Running() && toolkit::ShowMessage(hwnd_, CleanShutdownQuestion(programFolder_), L"Clean and Shut Down",
-                                               MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) != IDOK) {
+  if (!run_->Running() &&
+      toolkit::ShowMessage(hwnd_, CleanShutdownQuestion(programFolder_), platform::Tr(L"Clean and Shut Down"),
+                           MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) != IDOK) {
     return;
   }
   if (!Clean(run::RunEnd::Notification, run::Trigger::Button) || !hwnd_ || run_->Stopped() != run::StopReason::None)
@@ -274,7 +285,7 @@ void MainWindow::StartTool(UINT command) {
 void MainWindow::MarkMissingTools() {
   for (const Tool& tool : kTools) {
     if (platform::FileExists(programFolder_ + tool.file)) continue;
-    navigation_.SetUnavailable(tool.command, tool.missing);
+    navigation_.SetUnavailable(tool.command, platform::Tr(tool.missing));
     EnableMenuItem(GetMenu(hwnd_), tool.command, MF_BYCOMMAND | MF_GRAYED);
   }
 }

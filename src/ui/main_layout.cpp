@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "platform/product_name.h"
+#include "platform/translation.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -45,11 +46,12 @@ constexpr wchar_t kHomeLists[] =
 
 // Item and State with their least widths (they share what the figures leave), then the figures, lined
 // up on the right.
-constexpr toolkit::ListColumn kResultColumnTable[kResultColumns] = {{L"Item", 200},
-                                                                    {L"State", 150},
-                                                                    {L"Files", 50, LVCFMT_RIGHT},
-                                                                    {L"Size", 75, LVCFMT_RIGHT},
-                                                                    {L"Left behind", 80, LVCFMT_RIGHT}};
+constexpr toolkit::ListColumn kResultColumnTable[kResultColumns] = {{platform::TrLater(L"Item"), 200},
+                                                                    {platform::TrLater(L"State"), 150},
+                                                                    {platform::TrLater(L"Files"), 50, LVCFMT_RIGHT},
+                                                                    {platform::TrLater(L"Size"), 75, LVCFMT_RIGHT},
+                                                                    {platform::TrLater(L"Left behind"), 80,
+                                                                     LVCFMT_RIGHT}};
 // The part of what the figures leave that State takes: its texts ("Done, 7 rows removed inside 1
 // database, ...") run longer than most items' names.
 constexpr int kStateShare = 40;
@@ -120,7 +122,7 @@ std::array<int, kResultColumns> ResultColumnWidths(int room, UINT dpi) {
 
 HWND MainWindow::AddControl(RECT MainLayout::*place, const wchar_t* className, const wchar_t* text, DWORD style,
                             UINT id, DWORD exStyle) {
-  HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | style, 0, 0, 0, 0, hwnd_,
+  HWND control = CreateWindowExW(exStyle, className, platform::Tr(text), WS_CHILD | style, 0, 0, 0, 0, hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_, nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   places_.push_back({control, place});
@@ -144,9 +146,9 @@ void MainWindow::CreateControls() {
   homePage_ = {homeTitle_, homeText_, homeLists_};
 
   // The frame's mnemonic leads to the result list, the next control.
-  frame_ = AddControl(&MainLayout::frame, L"BUTTON", L"St&atus", BS_GROUPBOX);
+  frame_ = AddControl(&MainLayout::frame, L"BUTTON", platform::TrLater(L"St&atus"), BS_GROUPBOX);
   // Never shown: the name a screen reader gives the list.
-  list_ = AddControl(&MainLayout::list, WC_LISTVIEWW, L"Results",
+  list_ = AddControl(&MainLayout::list, WC_LISTVIEWW, platform::TrLater(L"Results"),
                      WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0, WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
   toolkit::KeepReturnKey(list_);
@@ -155,16 +157,17 @@ void MainWindow::CreateControls() {
   SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
   status_ = AddControl(&MainLayout::status, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
   // Created in the order they read from left to right, which is the order Tab visits them.
-  cancel_ =
-      AddControl(&MainLayout::cancel, L"BUTTON", L"&Cancel", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, kCancelCommand);
-  preview_ = AddControl(&MainLayout::preview, L"BUTTON", L"&Preview", WS_TABSTOP | BS_PUSHBUTTON, kPreviewCommand);
-  start_ = AddControl(&MainLayout::start, L"BUTTON", L"&Start Cleaning >>", WS_TABSTOP | BS_DEFPUSHBUTTON,
-                      kStartCleaningCommand);
+  cancel_ = AddControl(&MainLayout::cancel, L"BUTTON", platform::TrLater(L"&Cancel"),
+                       WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, kCancelCommand);
+  preview_ = AddControl(&MainLayout::preview, L"BUTTON", platform::TrLater(L"&Preview"), WS_TABSTOP | BS_PUSHBUTTON,
+                        kPreviewCommand);
+  start_ = AddControl(&MainLayout::start, L"BUTTON", platform::TrLater(L"&Start Cleaning >>"),
+                      WS_TABSTOP | BS_DEFPUSHBUTTON, kStartCleaningCommand);
   statusPage_ = {frame_, list_, progress_, status_, start_, cancel_, preview_};
 
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
-  SetTip(start_, L"Close your browsers and other programs first: files that are in use cannot be erased.",
+  SetTip(start_, platform::Tr(L"Close your browsers and other programs first: files that are in use cannot be erased."),
          TTM_ADDTOOLW);
 
   lastClean_ = AddControl(&MainLayout::lastClean, L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP);

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "platform/handles.h"
+#include "platform/translation.h"
 #include "toolkit/dpi.h"
 #include "toolkit/theme.h"
 #include "ui/main_commands.h"
@@ -62,15 +63,15 @@ constexpr Pictogram kQuestion = {{{8, {{5, 6}, {6, 3}, {10, 1}, {14, 3}, {15, 6}
                                  {{8, 15, 12, 19}}};
 
 constexpr NavigationImage kImages[] = {
-    {L"Image1", L"Home", kShowHomeCommand, RGB(0x2e, 0x7d, 0x32), RGB(0x81, 0xc7, 0x84)},
-    {L"Image2", L"Settings", kCleanSettingsCommand, RGB(0x15, 0x65, 0xc0), RGB(0x64, 0xb5, 0xf6)},
-    {L"Image3", L"Status", kShowStatusCommand, RGB(0x00, 0x83, 0x8f), RGB(0x4d, 0xd0, 0xe1)},
-    {L"Image4", L"Search", kSearchEraseCommand, RGB(0x6a, 0x1b, 0x9a), RGB(0xba, 0x68, 0xc8)},
-    {L"Image5", L"Options", kCleanOptionsCommand, RGB(0x45, 0x5a, 0x64), RGB(0x90, 0xa4, 0xae)},
-    {L"Image6", L"Shredder", kFileShredderCommand, RGB(0xc6, 0x28, 0x28), RGB(0xe5, 0x73, 0x73)},
-    {L"Image9", L"Registry", kCleanRegistryCommand, RGB(0xef, 0x6c, 0x00), RGB(0xff, 0xb7, 0x4d)},
-    {L"Image10", L"Exit", kExitCommand, RGB(0x61, 0x61, 0x61), RGB(0xbd, 0xbd, 0xbd)},
-    {L"Image11", L"Help", kHelpCommand, RGB(0x02, 0x77, 0xbd), RGB(0x4f, 0xc3, 0xf7)},
+    {L"Image1", platform::TrLater(L"Home"), kShowHomeCommand, RGB(0x2e, 0x7d, 0x32), RGB(0x81, 0xc7, 0x84)},
+    {L"Image2", platform::TrLater(L"Settings"), kCleanSettingsCommand, RGB(0x15, 0x65, 0xc0), RGB(0x64, 0xb5, 0xf6)},
+    {L"Image3", platform::TrLater(L"Status"), kShowStatusCommand, RGB(0x00, 0x83, 0x8f), RGB(0x4d, 0xd0, 0xe1)},
+    {L"Image4", platform::TrLater(L"Search"), kSearchEraseCommand, RGB(0x6a, 0x1b, 0x9a), RGB(0xba, 0x68, 0xc8)},
+    {L"Image5", platform::TrLater(L"Options"), kCleanOptionsCommand, RGB(0x45, 0x5a, 0x64), RGB(0x90, 0xa4, 0xae)},
+    {L"Image6", platform::TrLater(L"Shredder"), kFileShredderCommand, RGB(0xc6, 0x28, 0x28), RGB(0xe5, 0x73, 0x73)},
+    {L"Image9", platform::TrLater(L"Registry"), kCleanRegistryCommand, RGB(0xef, 0x6c, 0x00), RGB(0xff, 0xb7, 0x4d)},
+    {L"Image10", platform::TrLater(L"Exit"), kExitCommand, RGB(0x61, 0x61, 0x61), RGB(0xbd, 0xbd, 0xbd)},
+    {L"Image11", platform::TrLater(L"Help"), kHelpCommand, RGB(0x02, 0x77, 0xbd), RGB(0x4f, 0xc3, 0xf7)},
 };
 constexpr const Pictogram* kPictograms[] = {
     &kHouse, &kCheckList, &kProgressList, &kMagnifier, &kSliders, &kShredder, &kRegistry, &kDoor, &kQuestion,
@@ -170,7 +171,7 @@ int NavigationBar::ItemCount() const { return static_cast<int>(std::size(kImages
 
 toolkit::DrawnItem NavigationBar::Item(int index) const {
   toolkit::DrawnItem item;
-  item.name = kImages[index].caption;
+  item.name = platform::Tr(kImages[index].caption);
   item.place = ImageRect(index);
   item.description = unavailable_[index];
   item.action = L"Press";
@@ -342,7 +343,7 @@ void NavigationBar::Paint(HDC dc) {
     DrawPictogram(dc, *kPictograms[i], glyph, dpi_, palette.glyph);
     RECT text = {rect.left + glyphSize + toolkit::Scale(12, dpi_), rect.top, rect.right, rect.bottom};
     SetTextColor(dc, !Available(i) ? palette.unavailable : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : textColour);
-    DrawTextW(dc, kImages[i].caption, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(dc, platform::Tr(kImages[i].caption), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     if (i == hovered_) FrameRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));
     if (i == focused_ && GetFocus() == hwnd_ && !(SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
       RECT focus = rect;

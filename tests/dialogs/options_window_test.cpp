@@ -426,8 +426,9 @@ TEST_F(OptionsWindowTest, TabRunsThroughTheShownPageThenOkCancelAndTheTabStrip) 
   HWND hwnd = window.Handle();
   EXPECT_EQ(TabOrder(hwnd, Item(ids::Check2)),
             (std::vector<HWND>{Item(ids::Check2), Item(ids::Check3), Item(ids::Check4), Item(ids::Check6),
-                               Item(ids::chkRulesWeekly), Item(ids::Check1), Item(ids::cmbBossKeyLetter),
-                               Item(ids::Command1), Item(ids::Command2), Item(ids::SSTab1)}));
+                               Item(ids::chkRulesWeekly), Item(ids::cmbLanguage), Item(ids::Check1),
+                               Item(ids::cmbBossKeyLetter), Item(ids::Command1), Item(ids::Command2),
+                               Item(ids::SSTab1)}));
   // The arrow keys on the strip change the page.
   EXPECT_TRUE(Feed(hwnd, KeyDown(Item(ids::SSTab1), VK_RIGHT)));
   std::vector<HWND> schedule = {Item(ids::cmbStartTime)};

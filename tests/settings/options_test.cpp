@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/languages.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
@@ -170,6 +171,22 @@ TEST_F(OptionsStore, AppearanceStoresItsNumberAndAnythingElseReadsAsWindows) {
   for (const wchar_t* stored : {L"3", L"-1", L"dark", L""}) {
     Store(L"Appearance", stored);
     EXPECT_EQ(settings::LoadAppearance(program.Path()), Appearance::AsWindows) << stored;
+  }
+}
+
+TEST_F(OptionsStore, LanguageStoresItsCodeAndAnythingElseFollowsWindows) {
+  for (const wchar_t* chosen : {L"de", L"pt_BR", L"en", L""}) {
+    settings::Options options;
+    options.language = chosen;
+    ASSERT_TRUE(settings::SaveOptions(program.Path(), options, bossKey));
+    EXPECT_EQ(Stored(L"Language"), chosen);
+    EXPECT_EQ(settings::LoadOptions(program.Path()).language, chosen);
+  }
+  // A stored text that could name a file elsewhere is no language.
+  for (const wchar_t* stored : {L"..\\..\\x", L"de.po", L"DE", L"d", L"de_", L"de_DE\\x", L"C:\\de"}) {
+    Store(L"Language", stored);
+    EXPECT_EQ(settings::StoredLanguage(program.Path()), L"") << stored;
+    EXPECT_EQ(settings::StartLanguage(program.Path()), platform::WindowsLanguage()) << stored;
   }
 }
 

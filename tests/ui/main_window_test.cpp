@@ -13,15 +13,20 @@
 #include <vector>
 
 #include "catalogue/running_programs.h"
+#include "dialogs/options_window.h"
 #include "dialogs/selection_controls.h"
 #include "dialogs/selection_window.h"
 #include "platform/handles.h"
+#include "platform/languages.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "settings/options.h"
+#include "settings/preserved_value.h"
 #include "settings/selection_layout.h"
 #include "settings/window_place.h"
+#include "shipped_translations.h"
 #include "support/loopback_server.h"
 #include "support/policy_keys.h"
 #include "support/test_support.h"
@@ -367,6 +372,45 @@ TEST(MainWindow, MenusCarryTheirEntriesShortcutsAndSeparators) {
   EXPECT_EQ(MenuTexts(window->TrayPopup()),
             (std::vector<std::wstring>{L"Trellwipe On the Web", L"Help", L"-", L"Options", L"-", L"Settings", L"-",
                                        L"Restore", L"-", L"Clean Now", L"Clean and Shut Down", L"-", L"Exit"}));
+}
+
+TEST(MainWindow, TheLanguageChosenInOptionsShowsItsTextsAtTheNextStart) {
+  TempFolder folder;
+  PreservedOptionValues registry;
+  WriteText(folder / L"lang\\de.po", kShippedGerman);
+  struct EnglishAfterwards {
+    ~EnglishAfterwards() { platform::UseLanguage(L"", platform::kEnglish); }
+  } english;
+  {
+    MessageRecorder messages;
+    toolkit::ScopedMessages recorded(messages);
+    dialogs::OptionsWindow options({}, folder.Path(), {});
+    ASSERT_TRUE(options.Create(nullptr, false));
+    HWND languages = options.Control(dialogs::option_ids::cmbLanguage);
+    const LRESULT german = SendMessageW(languages, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(platform::LanguageName(L"de").c_str()));
+    ASSERT_NE(german, CB_ERR);
+    SendMessageW(languages, CB_SETCURSEL, static_cast<WPARAM>(german), 0);
+    SendMessageW(options.Control(IDOK), BM_CLICK, 0, 0);
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().text, L"Trellwipe shows the language chosen from its next start.");
+  }
+  {
+    RecordedWindow before(folder.Path());
+    EXPECT_EQ(MenuTexts(GetMenu(before.Handle())), (std::vector<std::wstring>{L"File(&F)", L"Tool(&T)", L"Help(&H)"}));
+  }
+
+  // The next start puts the language chosen in force before the main window is made.
+  ASSERT_TRUE(platform::UseLanguage(folder.Path(), settings::StartLanguage(folder.Path())));
+  RecordedWindow window(folder.Path());
+  HMENU bar = GetMenu(window.Handle());
+  EXPECT_EQ(MenuTexts(bar), (std::vector<std::wstring>{L"&Datei", L"&Extras", L"&Hilfe"}));
+  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)), (std::vector<std::wstring>{L"Jetzt bereinigen\tStrg+N", L"Vorschau", L"-",
+                                                                      L"Bereinigungseinstellungen\tStrg+S", L"-",
+                                                                      L"Optionen\tStrg+O", L"-", L"Beenden\tStrg+X"}));
+  EXPECT_EQ(MenuTexts(window->TrayPopup()).back(), L"Beenden");
+  EXPECT_EQ(WindowText(GetDlgItem(window.Handle(), ui::kStartCleaningCommand)), L"Bereinigung &starten >>");
+  EXPECT_EQ(WindowText(GetDlgItem(window.Handle(), ui::kPreviewCommand)), L"&Vorschau");
 }
 
 TEST(MainWindow, ShortcutsReachTheirCommands) {
