@@ -65,6 +65,9 @@ const KeptPaths::Entry* KeptPaths::Find(const Identity& identity) const {
 
 const std::wstring* KeptPaths::Is(HANDLE opened) const {
   if (everything_) return &*everything_;
+  // Asking a handle its volume costs Wine a request to its mount manager: not at every folder for
+  // a list none of whose entries is there.
+  if (entries_.empty()) return nullptr;
   std::optional<Identity> identity = Of(opened);
   const Entry* entry = identity ? Find(*identity) : nullptr;
   return entry ? &entry->path : nullptr;
