@@ -10,6 +10,7 @@
 #include "catalogue/rules.h"
 #include "platform/format.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace catalogue::rules {
 
@@ -183,10 +184,14 @@ std::optional<std::vector<RuleChange>> CompareRules(const std::vector<Rule>& bef
 
 std::vector<std::wstring> ChangeMarks(const RuleChange& change) {
   std::vector<std::wstring> marks;
-  if (change.erasesMore) marks.push_back(L"erases more");
-  if (change.appliesHere) marks.push_back(L"applies here");
-  for (const std::wstring& refused : change.refused) marks.push_back(L"refused: " + refused);
-  for (const std::wstring& kept : change.keptData) marks.push_back(L"reaches kept data: " + kept);
+  if (change.erasesMore) marks.push_back(platform::Tr(L"erases more"));
+  if (change.appliesHere) marks.push_back(platform::Tr(L"applies here"));
+  for (const std::wstring& refused : change.refused) {
+    marks.push_back(platform::Fill(platform::Tr(L"refused: {path}"), {{L"path", refused}}));
+  }
+  for (const std::wstring& kept : change.keptData) {
+    marks.push_back(platform::Fill(platform::Tr(L"reaches kept data: {path}"), {{L"path", kept}}));
+  }
   return marks;
 }
 
@@ -195,20 +200,23 @@ std::wstring ChangeSummary(const std::vector<RuleChange>& changes) {
   auto of = [&](ChangeKind kind) {
     return std::to_wstring(count([&](const RuleChange& c) { return c.kind == kind; })) + L" " + ChangeKindName(kind);
   };
-  using platform::Counted;
+  const size_t more = count([](const RuleChange&c) { return c.erasesMore; }),
+               here = count([](const RuleChange&c) { return c.appliesHere; }),
+               refused = count([](const RuleChange&c) { return !c.refused.empty(); }),
+               kept = count([](const RuleChange&c) { return !c.keptData.empty(); });
+  using platform::FillCount;
   return of(ChangeKind::Added) + L", " + of(ChangeKind::Removed) + L", " + of(ChangeKind::Changed) + L" (" +
-         Counted(count([](const RuleChange& c) { return c.erasesMore; }), L"erases more", L"erase more") + L"); " +
-         Counted(count([](const RuleChange& c) { return c.appliesHere; }), L"applies here", L"apply here") + L", " +
-         std::to_wstring(count([](const RuleChange& c) { return !c.refused.empty(); })) + L" refused in part, " +
-         Counted(count([](const RuleChange& c) { return !c.keptData.empty(); }), L"reaches kept data",
-                 L"reach kept data");
+         FillCount(platform::TrPlural(L"{count} erases more", L"{count} erase more", more), more) + L"); " +
+         FillCount(platform::TrPlural(L"{count} applies here", L"{count} apply here", here), here) + L", " +
+         FillCount(platform::Tr(L"{count} refused in part"), refused) + L", " +
+         FillCount(platform::TrPlural(L"{count} reaches kept data", L"{count} reach kept data", kept), kept);
 }
 
 const wchar_t* ChangeKindName(ChangeKind kind) {
   switch (kind) {
-    case ChangeKind::Added: return L"added";
-    case ChangeKind::Removed: return L"removed";
-    case ChangeKind::Changed: return L"changed";
+    case ChangeKind::Added: return platform::TrIn(L"rule change", L"added");
+    case ChangeKind::Removed: return platform::TrIn(L"rule change", L"removed");
+    case ChangeKind::Changed: return platform::TrIn(L"rule change", L"changed");
   }
   return L"";
 }

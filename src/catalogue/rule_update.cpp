@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/policies.h"
@@ -30,7 +31,7 @@ bool Going(const UpdateProgress& progress, UpdateStage stage, unsigned long long
 RulesDownload Stopped() {
   RulesDownload download;
   download.stopped = true;
-  download.problem = L"the update was stopped";
+  download.problem = platform::Tr(L"the update was stopped");
   return download;
 }
 
@@ -45,14 +46,18 @@ RulesDownload Compare(const std::wstring& programFolder, const std::wstring& fil
   download.oldEntries = old.size();
   download.newEntries = fresh.size();
   if (tally.declared && *tally.declared != tally.named) {
-    download.problem = L"the download is incomplete: its header declares " + std::to_wstring(*tally.declared) +
-                       L" entries, but it holds " + std::to_wstring(tally.named);
+    download.problem =
+        platform::Fill(platform::Tr(L"the download is incomplete: its header declares {declared} entries, but it holds "
+                                    L"{named}"),
+                       {{L"declared", std::to_wstring(*tally.declared)}, {L"named", std::to_wstring(tally.named)}});
     return download;
   }
   const size_t needed = std::max(kMinimumEntries, (old.size() + 1) / 2);
   if (fresh.size() < needed) {
-    download.problem = L"the download reads as a rule file of " + std::to_wstring(fresh.size()) +
-                       L" entries; at least " + std::to_wstring(needed) + L" are needed";
+    download.problem =
+        platform::Fill(platform::Tr(
+                           L"the download reads as a rule file of {count} entries; at least {needed} are needed"),
+                       {{L"count", std::to_wstring(fresh.size())}, {L"needed", std::to_wstring(needed)}});
     return download;
   }
   std::optional<std::vector<RuleChange>> changes =
@@ -71,8 +76,9 @@ std::wstring BackupFile(const std::wstring& programFolder) { return UpdatedCommu
 std::wstring PendingFile(const std::wstring& programFolder) { return UpdatedCommunityFile(programFolder) + L".new"; }
 
 std::wstring RulesInPlaceText(const std::wstring& programFolder) {
-  return platform::FileExists(CommunityFile(programFolder)) ? L"The winapp2.ini in place is unchanged."
-                                                            : L"There is no winapp2.ini, and none was put in place.";
+  return platform::FileExists(CommunityFile(programFolder))
+             ? platform::Tr(L"The winapp2.ini in place is unchanged.")
+             : platform::Tr(L"There is no winapp2.ini, and none was put in place.");
 }
 
 std::wstring CommunityAddress(const std::wstring& programFolder) {
@@ -97,8 +103,9 @@ RulesDownload DownloadCommunityRules(const std::wstring& programFolder, const st
     RulesDownload failed;
     failed.stopped = result && result->outcome == platform::DownloadOutcome::Stopped;
     failed.problem = !result || result->outcome == platform::DownloadOutcome::Done
-                         ? L"winapp2.ini.new cannot be written in the settings folder"
-                         : L"the download failed: " + platform::DownloadProblem(*result);
+                         ? platform::Tr(L"winapp2.ini.new cannot be written in the settings folder")
+                         : platform::Fill(platform::Tr(L"the download failed: {problem}"),
+                                          {{L"problem", platform::DownloadProblem(*result)}});
     return failed;
   }
   RulesDownload download = Compare(programFolder, written->Written(), progress);
@@ -110,7 +117,8 @@ RulesDownload DownloadCommunityRules(const std::wstring& programFolder, const st
   }
   if (platform::Result<void> committed = written->Commit(); !committed) {
     download.pending = false;
-    download.problem = L"winapp2.ini.new cannot be written (" + committed.Reason() + L")";
+    download.problem = platform::Fill(platform::Tr(L"winapp2.ini.new cannot be written ({reason})"),
+                                      {{L"reason", committed.Reason()}});
   }
   return download;
 }
@@ -119,7 +127,7 @@ RulesDownload PendingRules(const std::wstring& programFolder) {
   const std::wstring pending = PendingFile(programFolder);
   if (!platform::FileExists(pending)) {
     RulesDownload none;
-    none.problem = L"no downloaded winapp2.ini.new waits (trellwipe-cli --update-rules downloads one)";
+    none.problem = platform::Tr(L"no downloaded winapp2.ini.new waits (trellwipe-cli --update-rules downloads one)");
     return none;
   }
   return Compare(programFolder, pending, {});
@@ -140,18 +148,19 @@ RulesAcceptance AcceptPendingRules(const std::wstring& programFolder) {
   acceptance.unticked = UntickCommunityEntries(batch, erasingMore, programFolder);
   if (!acceptance.unticked.empty() && !batch.Commit()) {
     acceptance.unticked.clear();
-    acceptance.problem = L"the ticks of the entries that erase more cannot be cleared in prisd.dat";
+    acceptance.problem = platform::Tr(L"the ticks of the entries that erase more cannot be cleared in prisd.dat");
     return acceptance;
   }
   // The copy in use is kept, wherever it is; the new one goes where the user can write.
   const std::wstring inUse = CommunityFile(programFolder), target = UpdatedCommunityFile(programFolder);
   if (platform::FileExists(inUse) && !platform::CopyFileAtomically(inUse, BackupFile(programFolder))) {
-    acceptance.problem = L"the previous copy cannot be kept as winapp2.ini.bak";
+    acceptance.problem = platform::Tr(L"the previous copy cannot be kept as winapp2.ini.bak");
     return acceptance;
   }
   if (!MoveFileExW(PendingFile(programFolder).c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    acceptance.problem = L"winapp2.ini cannot be replaced (" + platform::SystemFailure(GetLastError()).reason + L")";
+    acceptance.problem = platform::Fill(platform::Tr(L"winapp2.ini cannot be replaced ({reason})"),
+                                        {{L"reason", platform::SystemFailure(GetLastError()).reason}});
     return acceptance;
   }
   acceptance.installed = true;
@@ -162,11 +171,11 @@ void DiscardPendingRules(const std::wstring& programFolder) { DeleteFileW(Pendin
 
 platform::Result<void> UndoRulesUpdate(const std::wstring& programFolder) {
   const std::wstring backup = BackupFile(programFolder);
-  if (!platform::FileExists(backup)) return platform::Failure{L"there is no winapp2.ini.bak to restore"};
+  if (!platform::FileExists(backup)) return platform::Failure{platform::Tr(L"there is no winapp2.ini.bak to restore")};
   if (!MoveFileExW(backup.c_str(), UpdatedCommunityFile(programFolder).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return platform::Failure{L"winapp2.ini.bak cannot be moved into place (" +
-                             platform::SystemFailure(GetLastError()).reason + L")"};
+    return platform::Failure{platform::Fill(platform::Tr(L"winapp2.ini.bak cannot be moved into place ({reason})"),
+                                            {{L"reason", platform::SystemFailure(GetLastError()).reason}})};
   }
   return {};
 }

@@ -4,6 +4,7 @@
 
 #include "engine/kept_paths_file.h"
 #include "platform/handles.h"
+#include "platform/translation.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
 #include "toolkit/skin.h"
@@ -42,9 +43,10 @@ void DetailsWindow::MakeControls() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   // The button comes first, so that it has the focus as the window opens; Tab goes on to the lines.
-  close_ = CreateWindowExW(0, L"BUTTON", L"&Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
-                           hwnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCloseId)), instance, nullptr);
-  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"Details",
+  close_ =
+      CreateWindowExW(0, L"BUTTON", platform::Tr(L"&Close"), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+                      0, 0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCloseId)), instance, nullptr);
+  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, platform::Tr(L"Details"),
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_OWNERDATA |
                               LVS_OWNERDRAWFIXED | LVS_SINGLESEL,
                           0, 0, 0, 0, hwnd, nullptr, instance, nullptr);
@@ -129,8 +131,8 @@ std::optional<std::wstring> DetailsWindow::SelectedFile() const {
 void DetailsWindow::ShowKeepMenu(LPARAM at) {
   const UINT state = SelectedFile() ? MF_STRING : MF_STRING | MF_GRAYED;
   platform::Menu menu(CreatePopupMenu());
-  AppendMenuW(menu.get(), state, kKeepFileCommand, L"Keep this file");
-  AppendMenuW(menu.get(), state, kKeepFolderCommand, L"Keep this folder");
+  AppendMenuW(menu.get(), state, kKeepFileCommand, platform::Tr(L"Keep this file"));
+  AppendMenuW(menu.get(), state, kKeepFolderCommand, platform::Tr(L"Keep this folder"));
   POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
   if (at == -1) {
     RECT row{};
@@ -149,7 +151,9 @@ void DetailsWindow::Keep(bool folder) {
   if (!file) return;
   const std::wstring path = folder ? file->substr(0, std::max<size_t>(file->find_last_of(L'\\'), 3)) : *file;
   platform::Result<engine::KeptPathLine> kept = engine::KeepPath(programFolder_, path, engine::kKeptFromDetails);
-  if (!kept) MessageBoxW(Handle(), (L"Not kept: " + kept.Reason()).c_str(), title_.c_str(), MB_OK | MB_ICONWARNING);
+  if (!kept)
+    MessageBoxW(Handle(), platform::Fill(platform::Tr(L"Not kept: {reason}"), {{L"reason", kept.Reason()}}).c_str(),
+                title_.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi) {

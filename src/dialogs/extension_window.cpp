@@ -4,6 +4,7 @@
 
 #include "filesearch/extension_list.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "platform/window_text.h"
 #include "toolkit/messages.h"
 
@@ -28,18 +29,19 @@ ExtensionWindow::ExtensionWindow(std::wstring programFolder, filesearch::Diskmot
 toolkit::DialogTemplate ExtensionWindow::Template() const {
   using namespace toolkit;
   static constexpr DialogItem kItems[] = {
-      {kButtonClass, BS_GROUPBOX, L"Extention List:", 7, 4, 112, 139, kNoId},
-      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, L"Extention List", 14, 16, 98, 120,
-       kFileTypesId, WS_EX_CLIENTEDGE},
-      {kButtonClass, BS_GROUPBOX, L"Extention Options:", 125, 4, 118, 139, kNoId},
-      {kStaticClass, SS_LEFT, L"Extention:", 132, 18, 104, 8, kNoId},
+      {kButtonClass, BS_GROUPBOX, platform::TrLater(L"Extention List:"), 7, 4, 112, 139, kNoId},
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, platform::TrLater(L"Extention List"),
+       14, 16, 98, 120, kFileTypesId, WS_EX_CLIENTEDGE},
+      {kButtonClass, BS_GROUPBOX, platform::TrLater(L"Extention Options:"), 125, 4, 118, 139, kNoId},
+      {kStaticClass, SS_LEFT, platform::TrLater(L"Extention:"), 132, 18, 104, 8, kNoId},
       {kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, kAddStart, 132, 28, 104, 12, kAddTextId, WS_EX_CLIENTEDGE},
-      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add", 132, 48, 104, 14, kAddId},
-      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Remove", 132, 66, 104, 14, kRemoveId},
-      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Default", 132, 84, 104, 14, kDefaultId},
-      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"D&one", 132, 122, 104, 14, kDoneId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Add"), 132, 48, 104, 14, kAddId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Remove"), 132, 66, 104, 14, kRemoveId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Default"), 132, 84, 104, 14, kDefaultId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"D&one"), 132, 122, 104, 14, kDoneId},
   };
-  DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 250, 150, L"Options");
+  DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 250, 150,
+                        platform::TrLater(L"Options"));
   dialog.Items(kItems);
   return dialog;
 }
@@ -66,10 +68,10 @@ void ExtensionWindow::PushSearchString() {
   if (std::optional<std::wstring> joined = filesearch::ReadJoinedExtensions(programFolder_)) searchString_(*joined);
 }
 
-void ExtensionWindow::TellIfNotWritten(const platform::Result<void>& written, const wchar_t* outcome) const {
+void ExtensionWindow::TellIfNotWritten(const platform::Result<void>& written, const wchar_t* message) const {
   if (written) return;
-  toolkit::Tell(Handle(), L"Can't write " + filesearch::ExtensionFile(programFolder_) + L" (" + written.Reason() +
-                              L"): the pattern " + outcome + L".");
+  toolkit::Tell(Handle(), platform::Fill(message, {{L"file", filesearch::ExtensionFile(programFolder_)},
+                                                   {L"reason", written.Reason()}}));
 }
 
 void ExtensionWindow::Add() {
@@ -79,13 +81,16 @@ void ExtensionWindow::Add() {
     std::vector<std::wstring> entries = filesearch::ReadExtensions(programFolder_);
     bool listed = std::any_of(entries.begin(), entries.end(),
                               [&](const std::wstring& entry) { return platform::EqualsNoCase(entry, text); });
-    if (!listed) TellIfNotWritten(filesearch::AppendExtension(programFolder_, text), L"is not added");
+    if (!listed)
+      TellIfNotWritten(filesearch::AppendExtension(programFolder_, text),
+                       platform::Tr(L"Can't write {file} ({reason}): the pattern is not added."));
     FillList();
     PushSearchString();
     SetWindowTextW(AddText(), kAddStart);
     return;
   }
-  toolkit::ShowMessage(Handle(), L"Please fill a legal extention name and try again!", L"Error", MB_ICONERROR | MB_OK);
+  toolkit::ShowMessage(Handle(), platform::Tr(L"Please fill a legal extention name and try again!"),
+                       platform::Tr(L"Error"), MB_ICONERROR | MB_OK);
   SetWindowTextW(AddText(), kAddStart);
   SetFocus(AddText());
 }
@@ -97,15 +102,16 @@ void ExtensionWindow::Remove() {
     std::wstring entry(static_cast<size_t>(SendMessageW(FileTypes(), LB_GETTEXTLEN, selected, 0)) + 1, L'\0');
     entry.resize(
         static_cast<size_t>(SendMessageW(FileTypes(), LB_GETTEXT, selected, reinterpret_cast<LPARAM>(entry.data()))));
-    TellIfNotWritten(filesearch::RemoveExtension(programFolder_, entry), L"is not removed");
+    TellIfNotWritten(filesearch::RemoveExtension(programFolder_, entry),
+                     platform::Tr(L"Can't write {file} ({reason}): the pattern is not removed."));
   }
   FillList();
   PushSearchString();
 }
 
 void ExtensionWindow::Default() {
-  if (toolkit::ShowMessage(Handle(), L"Are you sure you want to Return to the defaul settings?", L"Warnning:",
-                           MB_YESNO) != IDYES) {
+  if (toolkit::ShowMessage(Handle(), platform::Tr(L"Are you sure you want to Return to the defaul settings?"),
+                           platform::Tr(L"Warnning:"), MB_YESNO) != IDYES) {
     return;
   }
   filesearch::WriteDefaultExtensions(programFolder_);

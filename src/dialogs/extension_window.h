@@ -39,8 +39,9 @@ class ExtensionWindow : public toolkit::Dialog {
   void PushSearchString();
   void Add();
   void Remove();
-  // Says which file could not be written and why, when the list stayed as it was.
-  void TellIfNotWritten(const platform::Result<void>& written, const wchar_t* outcome) const;
+  // Says which file could not be written and why, when the list stayed as it was: `message` has the
+  // placeholders {file} and {reason}.
+  void TellIfNotWritten(const platform::Result<void>& written, const wchar_t* message) const;
   void Default();
   // Enter in the text field adds what was typed.
   void EnterPressed();

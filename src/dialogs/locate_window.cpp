@@ -9,6 +9,7 @@
 #include "platform/format.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "platform/window_text.h"
 #include "toolkit/menus.h"
 #include "toolkit/message_pump.h"
@@ -18,24 +19,27 @@ namespace dialogs {
 
 namespace {
 
-constexpr wchar_t kFindCaption[] = L"&Find Files";
-constexpr wchar_t kExitCaption[] = L"E&xit";
-constexpr wchar_t kStopCaption[] = L"&Stop";
+// The button captions the window switches between, looked up where they are shown.
+constexpr const wchar_t* kFindCaption = platform::TrLater(L"&Find Files");
+constexpr const wchar_t* kExitCaption = platform::TrLater(L"E&xit");
+constexpr const wchar_t* kStopCaption = platform::TrLater(L"&Stop");
 constexpr wchar_t kParentEntry[] = L"..";
 constexpr WPARAM kInitialExtent = 700;
 constexpr size_t kExtentPerCharacter = 9;
 
 // The menus of the window's bar, from left to right.
 const toolkit::Menu kMenus[] = {
-    {L"&File", {{{L"E&xit", LocateWindow::kMenuExitId}}}},
-    {L"&Options", {{{L"Op&tions", LocateWindow::kMenuOptionsId}, {L"&Reset All", LocateWindow::kMenuResetId}}}},
-    {L"&Help", {{{L"Abou&t", LocateWindow::kMenuAboutId}}}},
+    {platform::TrLater(L"&File"), {{{platform::TrLater(L"E&xit"), LocateWindow::kMenuExitId}}}},
+    {platform::TrLater(L"&Options"),
+     {{{platform::TrLater(L"Op&tions"), LocateWindow::kMenuOptionsId},
+       {platform::TrLater(L"&Reset All"), LocateWindow::kMenuResetId}}}},
+    {platform::TrLater(L"&Help"), {{{platform::TrLater(L"Abou&t"), LocateWindow::kMenuAboutId}}}},
 };
 
-constexpr wchar_t kDeleteWarning[] =
+constexpr const wchar_t* kDeleteWarning = platform::TrLater(
     L"Deleting file from your Hard Disk is risky... make sure you know what your doing!\r\n"
     L"Do you want to continue?\r\n"
-    L"(if you click yes, this message will no apear again)";
+    L"(if you click yes, this message will no apear again)");
 constexpr wchar_t kDefaultDeleteDirs[] = L"c:\\windows\\temp\\;C:\\WINDOWS\\Temporary Internet Files\\;";
 
 std::wstring WithBackslash(std::wstring folder) {
@@ -102,28 +106,30 @@ toolkit::DialogTemplate LocateWindow::Template() const {
   static constexpr DialogItem kItems[] = {
       {kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 7, 7, 130, 120, kDriveId},
       {kStaticClass, SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX, L"", 7, 24, 130, 8, kFolderPathId},
-      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT, L"Folders",
-       7, 34, 130, 98, kFolderId, WS_EX_CLIENTEDGE},
-      {kStaticClass, SS_LEFT, L"Search S&tring", 144, 7, 120, 8, kNoId},
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
+       platform::TrLater(L"Folders"), 7, 34, 130, 98, kFolderId, WS_EX_CLIENTEDGE},
+      {kStaticClass, SS_LEFT, platform::TrLater(L"Search S&tring"), 144, 7, 120, 8, kNoId},
       {kEditClass, ES_AUTOHSCROLL | WS_TABSTOP, L"", 144, 17, 249, 12, kSearchStringId, WS_EX_CLIENTEDGE},
-      {kButtonClass, BS_GROUPBOX, L"Search and clean options", 144, 36, 249, 30, kNoId},
-      {kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"Delete to &RecycleBin", 151, 49, 110, 10, kRecycleId},
-      {kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"&Include Sub Directories", 268, 49, 118, 10, kSubFoldersId},
+      {kButtonClass, BS_GROUPBOX, platform::TrLater(L"Search and clean options"), 144, 36, 249, 30, kNoId},
+      {kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, platform::TrLater(L"Delete to &RecycleBin"), 151, 49, 110, 10,
+       kRecycleId},
+      {kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, platform::TrLater(L"&Include Sub Directories"), 268, 49, 118, 10,
+       kSubFoldersId},
       {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kFindCaption, 144, 76, 78, 14, kFindId},
       {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kExitCaption, 229, 76, 78, 14, kExitId},
-      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Option&s", 315, 76, 78, 14, kOptionsId},
-      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL, L"Results", 7, 138, 386, 96,
-       kResultsId, WS_EX_CLIENTEDGE},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Option&s"), 315, 76, 78, 14, kOptionsId},
+      {kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL,
+       platform::TrLater(L"Results"), 7, 138, 386, 96, kResultsId, WS_EX_CLIENTEDGE},
       // An edit, not a label: a summary of many patterns wraps and scrolls instead of running over the
       // "Total size" line.
       {kEditClass, ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", 7, 236, 386, 22, kStatusId},
-      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Delete selected", 7, 261, 90, 14, kDeleteId},
-      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Sele&ct All", 104, 261, 70, 14, kSelectAllId},
-      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Select N&one", 181, 261, 70, 14, kSelectNoneId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Delete selected"), 7, 261, 90, 14, kDeleteId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Sele&ct All"), 104, 261, 70, 14, kSelectAllId},
+      {kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Select N&one"), 181, 261, 70, 14, kSelectNoneId},
   };
   DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
                             WS_THICKFRAME,
-                        400, 282, L"Search & Erase");
+                        400, 282, platform::TrLater(L"Search & Erase"));
   dialog.Items(kItems);
   return dialog;
 }
@@ -168,7 +174,7 @@ void LocateWindow::Load() {
   settings_.Set(L"General", L"Prompt", L"1");
   FillDrives();
   ChangeFolder(programFolder_);
-  SetWindowTextW(Control(kFindId), kFindCaption);
+  SetWindowTextW(Control(kFindId), platform::Tr(kFindCaption));
   if (std::optional<std::wstring> joined = filesearch::ReadJoinedExtensions(programFolder_)) SetSearchString(*joined);
   SendMessageW(Control(kResultsId), LB_SETHORIZONTALEXTENT, kInitialExtent, 0);
 }
@@ -278,7 +284,7 @@ void LocateWindow::ChangeFolder(const std::wstring& folder) {
   settings_.Set(L"StartUp", L"AppPath", folder_);
   ClearResults();
   stop_ = false;
-  if (Search()) SetWindowTextW(Control(kExitId), kExitCaption);
+  if (Search()) SetWindowTextW(Control(kExitId), platform::Tr(kExitCaption));
 }
 
 void LocateWindow::SetSearchString(const std::wstring& text) {
@@ -294,9 +300,9 @@ void LocateWindow::Find() {
 }
 
 void LocateWindow::Action() {
-  if (platform::WindowText(Control(kExitId)) == kStopCaption) {
+  if (platform::WindowText(Control(kExitId)) == platform::Tr(kStopCaption)) {
     stop_ = true;
-    SetWindowTextW(Control(kExitId), kExitCaption);
+    SetWindowTextW(Control(kExitId), platform::Tr(kExitCaption));
     return;
   }
   Close();
@@ -322,14 +328,16 @@ bool LocateWindow::Search() {
     SelectAll(true);
   }
   // Also after an empty search string, so that the button does not offer to stop a search that is not running.
-  SetWindowTextW(Control(kExitId), kExitCaption);
+  SetWindowTextW(Control(kExitId), platform::Tr(kExitCaption));
   return true;
 }
 
 void LocateWindow::Delete() {
   if (searching_) return;
   if (SettingIsTrue(settings_.Get(L"General", L"Prompt", L"1"))) {
-    if (toolkit::ShowMessage(Handle(), kDeleteWarning, L"Note", MB_ICONWARNING | MB_YESNO) != IDYES) return;
+    if (toolkit::ShowMessage(Handle(), platform::Tr(kDeleteWarning), platform::Tr(L"Note"),
+                             MB_ICONWARNING | MB_YESNO) != IDYES)
+      return;
     settings_.Set(L"General", L"Prompt", L"0");
   }
   HWND list = Control(kResultsId);
@@ -349,8 +357,8 @@ void LocateWindow::Delete() {
 void LocateWindow::ResetAll() {
   std::optional<double> uses = platform::ParseNumber(settings_.Get(L"General", L"Uses", L"1"));
   if (uses && *uses > 2 &&
-      toolkit::ShowMessage(Handle(), L"Do you want to reset all of the parameters to default? ", L"Are you sure?",
-                           MB_YESNO) != IDYES) {
+      toolkit::ShowMessage(Handle(), platform::Tr(L"Do you want to reset all of the parameters to default? "),
+                           platform::Tr(L"Are you sure?"), MB_YESNO) != IDYES) {
     return;
   }
   settings_.Set(L"StartUp", L"AppPath", WithBackslash(programFolder_));
@@ -398,7 +406,7 @@ void LocateWindow::Close() {
   Dialog::Close();
 }
 
-void LocateWindow::SearchStarted() { SetWindowTextW(Control(kExitId), kStopCaption); }
+void LocateWindow::SearchStarted() { SetWindowTextW(Control(kExitId), platform::Tr(kStopCaption)); }
 
 void LocateWindow::PumpMessages() {
   if (!Handle()) return;

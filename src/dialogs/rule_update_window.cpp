@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 
+#include "platform/translation.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
 #include "toolkit/messages.h"
@@ -42,7 +44,7 @@ void Unwanted(catalogue::rules::RulesDownload& result, const std::wstring& progr
   catalogue::rules::DiscardPendingRules(programFolder);
   result = {};
   result.stopped = true;
-  result.problem = L"the update was stopped";
+  result.problem = platform::Tr(L"the update was stopped");
 }
 
 }  // namespace
@@ -113,13 +115,18 @@ std::wstring RulesDownloadTask::ProgressText() const {
 std::wstring RulesProgressText(UpdateStage stage, unsigned long long done, long long total) {
   const bool bytes = stage == UpdateStage::Downloading;
   auto count = [&](unsigned long long n) { return std::to_wstring(bytes ? n / 1024 : n); };
-  const std::wstring counted = count(done) +
-                               (total < 0 ? L"" : L" of " + count(static_cast<unsigned long long>(total))) +
-                               (bytes ? L" KB" : L" entries");
+  // By what is counted, then by whether the total is known.
+  const wchar_t* const forms[2][2] = {{platform::Tr(L"{done} entries"), platform::Tr(L"{done} of {total} entries")},
+                                      {platform::Tr(L"{done} KB"), platform::Tr(L"{done} of {total} KB")}};
+  const std::wstring counted =
+      platform::Fill(forms[bytes][total >= 0],
+                     {{L"done", count(done)},
+                      {L"total", count(static_cast<unsigned long long>(std::max(total, 0LL)))}});
   switch (stage) {
-    case UpdateStage::Downloading: return L"Downloading: " + counted;
-    case UpdateStage::Reading: return L"Reading the rules";
-    case UpdateStage::Comparing: return L"Comparing: " + counted;
+    case UpdateStage::Downloading:
+      return platform::Fill(platform::Tr(L"Downloading: {counted}"), {{L"counted", counted}});
+    case UpdateStage::Reading: return platform::Tr(L"Reading the rules");
+    case UpdateStage::Comparing: return platform::Fill(platform::Tr(L"Comparing: {counted}"), {{L"counted", counted}});
   }
   return {};
 }
@@ -128,14 +135,16 @@ const catalogue::rules::RulesDownload& RulesDownloadTask::Result() const { retur
 
 namespace {
 
-constexpr toolkit::ListColumn kColumns[] = {{L"Entry", 230}, {L"Change", 70}, {L"Applies here", 80}, {L"Marks", 600}};
+constexpr toolkit::ListColumn kColumns[] = {{platform::TrLater(L"Entry"), 230},
+                                            {platform::TrLater(L"Change"), 70},
+                                            {platform::TrLater(L"Applies here"), 80},
+                                            {platform::TrLater(L"Marks"), 600}};
 
 std::wstring Marks(const catalogue::rules::RuleChange& change) {
+  catalogue::rules::RuleChange marked = change;
+  marked.appliesHere = false;  // a column of its own
   std::wstring text;
-  for (const std::wstring& mark : catalogue::rules::ChangeMarks(change)) {
-    if (mark == L"applies here") continue;  // a column of its own
-    text += (text.empty() ? L"" : L"; ") + mark;
-  }
+  for (const std::wstring& mark : catalogue::rules::ChangeMarks(marked)) text += (text.empty() ? L"" : L"; ") + mark;
   return text;
 }
 
@@ -155,22 +164,25 @@ toolkit::DialogTemplate RuleChangesWindow::Template() const {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 240,
-                                 L"New rules");
+                                 platform::TrLater(L"New rules"));
   dialog.Item(toolkit::kStaticClass, SS_LEFT, L"", 7, 7, 386, 30, toolkit::kNoId);
-  dialog.Item(WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, L"Changes", 7, 40,
-              386, 172, kListId);
-  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Use the new rules", 253, 219, 80, 14, kUseId);
-  dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, L"Cancel", 339, 219, 54, 14, IDCANCEL);
+  dialog.Item(WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP,
+              platform::TrLater(L"Changes"), 7, 40, 386, 172, kListId);
+  dialog.Item(toolkit::kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Use the new rules"), 253, 219, 80,
+              14, kUseId);
+  dialog.Item(toolkit::kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Cancel"), 339, 219, 54, 14,
+              IDCANCEL);
   return dialog;
 }
 
 void RuleChangesWindow::Load() {
   HWND summary = GetWindow(Handle(), GW_CHILD);
-  const std::wstring text = L"The downloaded winapp2.ini has " + std::to_wstring(download_.newEntries) +
-                            L" entries, the one in place " + std::to_wstring(download_.oldEntries) + L": " +
-                            catalogue::rules::ChangeSummary(download_.changes) +
-                            L". Nothing changes until you press \"Use the new rules\"; ticked entries that erase more "
-                            L"are then unticked.";
+  const std::wstring text = platform::Fill(
+      platform::Tr(L"The downloaded winapp2.ini has {new} entries, the one in place {old}: {changes}. Nothing changes "
+                   L"until you press \"Use the new rules\"; ticked entries that erase more are then unticked."),
+      {{L"new", std::to_wstring(download_.newEntries)},
+       {L"old", std::to_wstring(download_.oldEntries)},
+       {L"changes", catalogue::rules::ChangeSummary(download_.changes)}});
   SetWindowTextW(summary, text.c_str());
   HWND list = List();
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
@@ -180,8 +192,8 @@ void RuleChangesWindow::Load() {
     const int row = toolkit::AppendListRow(list, change.name);
     const std::wstring cells[] = {catalogue::rules::ChangeKindName(change.kind),
                                   change.kind == catalogue::rules::ChangeKind::Removed ? L""
-                                  : change.appliesHere                                 ? L"yes"
-                                                                                       : L"no",
+                                  : change.appliesHere                                 ? platform::Tr(L"yes")
+                                                                                       : platform::Tr(L"no"),
                                   Marks(change)};
     for (int column = 1; column <= 3; ++column) toolkit::SetListCellText(list, row, column, cells[column - 1]);
   }
@@ -216,8 +228,9 @@ INT_PTR RuleChangesWindow::OnMessage(UINT message, WPARAM, LPARAM lParam) {
 void RuleChangesWindow::UseNewRules() {
   acceptance_ = catalogue::rules::AcceptPendingRules(programFolder_);
   if (!acceptance_.installed) {
-    toolkit::Tell(Handle(), L"The new rules were not put in place: " + acceptance_.problem + L". " +
-                                catalogue::rules::RulesInPlaceText(programFolder_));
+    toolkit::Tell(Handle(), platform::Fill(platform::Tr(L"The new rules were not put in place: {problem}. {rules}"),
+                                           {{L"problem", acceptance_.problem},
+                                            {L"rules", catalogue::rules::RulesInPlaceText(programFolder_)}}));
   }
   Close(acceptance_.installed ? IDOK : IDCANCEL);
 }

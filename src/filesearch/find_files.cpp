@@ -10,6 +10,7 @@
 #include "platform/format.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace filesearch {
 
@@ -98,7 +99,8 @@ std::wstring LocalTimeText(const FILETIME& lastWrite) {
 }
 
 std::wstring ItemText(const std::wstring& path, std::uint64_t size, const std::wstring& time) {
-  return path + L"   Size:" + std::to_wstring(size) + L"   LastModyfied:" + time;
+  return platform::Fill(platform::Tr(L"{path}   Size:{size}   LastModyfied:{time}"),
+                        {{L"path", path}, {L"size", std::to_wstring(size)}, {L"time", time}});
 }
 
 // The items' time texts, which show whole seconds: a folder's files were mostly written close
@@ -206,8 +208,11 @@ std::wstring SummaryText(size_t items, const std::vector<Pattern>& patterns, std
   for (const Pattern& pattern : patterns) {
     counts += L"    " + pattern.text + L" - " + std::to_wstring(pattern.hits);
   }
-  return std::to_wstring(items) + L"  Files Found  " + counts + L"\r\n" + L"Total size: " +
-         platform::SizeText(static_cast<double>(totalSize));
+  return platform::Fill(platform::Tr(L"{count}  Files Found  {patterns}"),
+                        {{L"count", std::to_wstring(items)}, {L"patterns", counts}}) +
+         L"\r\n" +
+         platform::Fill(platform::Tr(L"Total size: {size}"),
+                        {{L"size", platform::SizeText(static_cast<double>(totalSize))}});
 }
 
 bool EraseFoundFile(const std::wstring& path, bool toRecycleBin, const std::wstring& programFolder) {

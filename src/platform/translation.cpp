@@ -58,15 +58,17 @@ std::wstring Fill(std::wstring_view text, std::initializer_list<std::pair<std::w
   return filled;
 }
 
+std::wstring FillCount(std::wstring_view text, size_t n) { return Fill(text, {{L"count", std::to_wstring(n)}}); }
+
 std::wstring Unusable(const PoEntry& entry, const PluralRule& rule) {
-  if (entry.fuzzy) return L"marked fuzzy";
+  if (entry.fuzzy) return Tr(L"marked fuzzy");
   for (const std::wstring& text : entry.strings) {
-    if (text.empty()) return L"not translated";
+    if (text.empty()) return Tr(L"not translated");
   }
   if (entry.idPlural.empty()) {
-    return Placeholders(entry.strings[0]) == Placeholders(entry.id) ? L"" : L"its placeholders differ";
+    return Placeholders(entry.strings[0]) == Placeholders(entry.id) ? L"" : Tr(L"its placeholders differ");
   }
-  if (entry.strings.size() != static_cast<size_t>(rule.Forms())) return L"its number of plural forms differs";
+  if (entry.strings.size() != static_cast<size_t>(rule.Forms())) return Tr(L"its number of plural forms differs");
   // A form may leave the count out, as English's "one file" does; the last form, which most counts
   // take, has every placeholder.
   const std::vector<std::wstring> english = Placeholders(entry.idPlural);
@@ -75,7 +77,7 @@ std::wstring Unusable(const PoEntry& entry, const PluralRule& rule) {
     const bool last = &text == &entry.strings.back();
     if (last ? placeholders != english
              : !std::includes(english.begin(), english.end(), placeholders.begin(), placeholders.end())) {
-      return L"its placeholders differ";
+      return Tr(L"its placeholders differ");
     }
   }
   return L"";

@@ -21,6 +21,9 @@ std::vector<std::wstring> Placeholders(std::wstring_view text);
 // for placeholders, and a placeholder not named stays as it is.
 std::wstring Fill(std::wstring_view text, std::initializer_list<std::pair<std::wstring_view, std::wstring> > values);
 
+// `text` with its "{count}" filled with n: the form TrPlural gives for a count, or Tr's text for one.
+std::wstring FillCount(std::wstring_view text, size_t n);
+
 // Why an entry's translation cannot be used under `rule`; empty when it can.
 std::wstring Unusable(const PoEntry& entry, const PluralRule& rule);
 

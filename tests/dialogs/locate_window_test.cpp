@@ -9,7 +9,9 @@
 
 #include "dialogs/extension_window.h"
 #include "filesearch/extension_list.h"
+#include "platform/languages.h"
 #include "platform/window_text.h"
+#include "shipped_translations.h"
 #include "support/keyboard_support.h"
 #include "support/message_recorder.h"
 #include "support/test_support.h"
@@ -247,6 +249,30 @@ TEST_F(LocateWindowTest, StopEndsTheSearchWithoutSummary) {
   EXPECT_EQ(platform::WindowText(Control(W::kStatusId)), tree.Path() + L"\\");
   EXPECT_LT(ListBoxItems(Control(W::kResultsId)).size(), 8u);
   EXPECT_NE(window.Handle(), nullptr) << "Stop does not close the window";
+}
+
+// The window in German, which the button's captions switch in too.
+class GermanLocateWindowTest : public LocateWindowTest {
+ protected:
+  void SetUp() override {
+    WriteText(program / L"lang\\de.po", kShippedGerman);
+    ASSERT_TRUE(platform::UseLanguage(program.Path(), L"de"));
+    LocateWindowTest::SetUp();
+  }
+  void TearDown() override { platform::UseLanguage(L"", platform::kEnglish); }
+};
+
+TEST_F(GermanLocateWindowTest, SpeaksGermanAndItsStopStillStops) {
+  EXPECT_EQ(platform::WindowText(window.Handle()), L"Suchen & Löschen");
+  EXPECT_EQ(MenuTexts(GetMenu(window.Handle())), (std::vector<std::wstring>{L"&Datei", L"&Optionen", L"&Hilfe"}));
+  window.ChangeFolder(tree.Path());
+  EXPECT_EQ(platform::WindowText(Control(W::kStatusId)),
+            L"3  Dateien gefunden      .tmp - 2    .gid - 0    .swp - 0    .chk - 1\r\nGesamtgröße: 1 KB");
+  for (int i = 0; i < 5; ++i) MakeFile(tree / (L"more" + std::to_wstring(i) + L"\\x.tmp"), 1);
+  PostMessageW(Control(W::kExitId), BM_CLICK, 0, 0);
+  Press(Control(W::kFindId));
+  EXPECT_NE(window.Handle(), nullptr) << "Stop does not close the window";
+  EXPECT_EQ(platform::WindowText(Control(W::kExitId)), L"&Beenden");
 }
 
 TEST_F(LocateWindowTest, ClosingDuringASearchWaitsForTheSearchToEnd) {
