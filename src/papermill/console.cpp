@@ -4,6 +4,7 @@
 
 #include "papermill/report.h"
 #include "platform/format.h"
+#include "platform/translation.h"
 #include "settings/policies.h"
 #include "shredder/free_space.h"
 #include "shredder/shred.h"
@@ -12,12 +13,12 @@ namespace papermill {
 
 namespace {
 
-constexpr wchar_t kUsage[] =
+constexpr const wchar_t* kUsage = platform::TrLater(
     L"Usage:\r\n"
     L"  Papermill.exe --shred [--random] [--yes] PATH...   overwrite, rename and delete files and folders for\r\n"
     L"      good; a folder of over 1,000 files or 1 GB goes only with --yes\r\n"
     L"  Papermill.exe --wipe-free-space DRIVE      fill the free space of a drive with zeros, then free it\r\n"
-    L"Exit codes: 0 done, 1 something was left or refused, 2 bad usage or a failed wipe.";
+    L"Exit codes: 0 done, 1 something was left or refused, 2 bad usage or a failed wipe.");
 
 constexpr auto kProgressEvery = std::chrono::seconds(2);
 
@@ -37,20 +38,21 @@ int Shred(const std::vector<std::wstring>& args, const ConsoleContext& context) 
     }
   }
   if (paths.empty()) {
-    context.err(L"--shred needs at least one path.");
-    context.err(kUsage);
+    context.err(platform::Tr(L"--shred needs at least one path."));
+    context.err(platform::Tr(kUsage));
     return kBadUsageOrFailure;
   }
   bool large = false;
   for (const std::wstring& path : yes ? std::vector<std::wstring>{} : paths) {
     shredder::Measure measure = shredder::MeasurePath(path, context.programFolder);
     if (!shredder::IsLargeFolder(measure)) continue;
-    context.err(LargeFolderQuestion(path, measure) + L" Add --yes to shred it.");
+    context.err(LargeFolderQuestion(path, measure) + platform::Tr(L" Add --yes to shred it."));
     large = true;
   }
   if (large) return kBadUsageOrFailure;
   shredder::ShredResult result = shredder::Shred(paths, options);
-  for (const shredder::Left& left : result.left) context.out(L"Left: " + LeftLine(left));
+  for (const shredder::Left& left : result.left)
+    context.out(platform::Fill(platform::Tr(L"Left: {line}"), {{L"line", LeftLine(left)}}));
   context.out(ShredSummary(result));
   return result.left.empty() && !result.stopped ? kDone : kSomethingLeft;
 }
@@ -58,15 +60,17 @@ int Shred(const std::vector<std::wstring>& args, const ConsoleContext& context) 
 int Wipe(const std::vector<std::wstring>& args, const ConsoleContext& context) {
   std::optional<std::wstring> root = args.size() == 2 ? shredder::DriveRoot(args[1]) : std::nullopt;
   if (!root) {
-    context.err(L"--wipe-free-space needs one drive, such as C:");
-    context.err(kUsage);
+    context.err(platform::Tr(L"--wipe-free-space needs one drive, such as C:"));
+    context.err(platform::Tr(kUsage));
     return kBadUsageOrFailure;
   }
   if (GetDriveTypeW(root->c_str()) <= DRIVE_NO_ROOT_DIR) {
-    context.err(L"There is no drive " + *root);
+    context.err(platform::Fill(platform::Tr(L"There is no drive {drive}"), {{L"drive", *root}}));
     return kBadUsageOrFailure;
   }
-  context.out(L"Wiping the free space of " + *root + L" (Ctrl+C stops, and frees the space again)");
+  context.out(
+      platform::Fill(platform::Tr(L"Wiping the free space of {drive} (Ctrl+C stops, and frees the space again)"),
+                     {{L"drive", *root}}));
   auto last = std::chrono::steady_clock::now();
   shredder::WipeOptions options;
   options.stop = context.stop;
@@ -88,9 +92,11 @@ int Wipe(const std::vector<std::wstring>& args, const ConsoleContext& context) {
 std::optional<std::wstring> Refusal(bool shred) {
   const settings::Policies& policies = settings::PoliciesInForce();
   if (shred)
-    return settings::TurnedOff(policies, L"ShredderAllowed") ? std::optional(settings::kShredderOff) : std::nullopt;
-  return settings::TurnedOff(policies, L"FreeSpaceWipeAllowed") ? std::optional(settings::kFreeSpaceWipeOff)
-                                                                : std::nullopt;
+    return settings::TurnedOff(policies, L"ShredderAllowed") ? std::optional(platform::Tr(settings::kShredderOff))
+                                                             : std::nullopt;
+  return settings::TurnedOff(policies, L"FreeSpaceWipeAllowed")
+             ? std::optional(platform::Tr(settings::kFreeSpaceWipeOff))
+             : std::nullopt;
 }
 
 bool IsConsoleForm(const std::vector<std::wstring>& args) { return !args.empty() && args[0].starts_with(L"--"); }
@@ -98,7 +104,7 @@ bool IsConsoleForm(const std::vector<std::wstring>& args) { return !args.empty()
 int RunConsole(const std::vector<std::wstring>& args, const ConsoleContext& context) {
   for (const std::wstring& folder : shredder::RemoveWipeLeftovers()) context.out(LeftoversLine(folder));
   if (args.empty() || args[0] == L"--help") {
-    context.out(kUsage);
+    context.out(platform::Tr(kUsage));
     context.out(LimitsText());
     return args.empty() ? kBadUsageOrFailure : kDone;
   }
@@ -110,8 +116,8 @@ int RunConsole(const std::vector<std::wstring>& args, const ConsoleContext& cont
     }
     return shred ? Shred(args, context) : Wipe(args, context);
   }
-  context.err(L"Unknown option " + args[0]);
-  context.err(kUsage);
+  context.err(platform::Fill(platform::Tr(L"Unknown option {option}"), {{L"option", args[0]}}));
+  context.err(platform::Tr(kUsage));
   return kBadUsageOrFailure;
 }
 

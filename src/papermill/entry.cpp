@@ -10,9 +10,12 @@
 #include "engine/erase_context.h"
 #include "papermill/console.h"
 #include "papermill/papermill_window.h"
+#include "platform/console_output.h"
 #include "platform/handles.h"
+#include "platform/languages.h"
 #include "platform/program_folder.h"
 #include "platform/text.h"
+#include "settings/options.h"
 #include "settings/policies.h"
 #include "shredder/free_space.h"
 #include "shredder/shred.h"
@@ -39,17 +42,7 @@ class ConsoleStream {
       }
     }
   }
-  void Line(const std::wstring& text) const {
-    if (!handle_ || handle_ == INVALID_HANDLE_VALUE) return;
-    std::wstring line = text + L"\r\n";
-    DWORD written = 0, mode = 0;
-    if (GetConsoleMode(handle_, &mode)) {
-      WriteConsoleW(handle_, line.c_str(), static_cast<DWORD>(line.size()), &written, nullptr);
-      return;
-    }
-    const std::string utf8 = platform::ToUtf8(line);
-    WriteFile(handle_, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-  }
+  void Line(const std::wstring& text) const { platform::WriteOut(handle_, platform::ToUtf8(text + L"\r\n")); }
 
  private:
   HANDLE handle_;
@@ -72,6 +65,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   const std::vector<std::wstring> args = Arguments();
   const std::wstring programFolder = platform::ProgramFolder();
+  // In the language Trellwipe starts in; a translation that cannot be read leaves it in English.
+  platform::UseLanguage(programFolder, settings::StartLanguage(programFolder));
   const ULONGLONG wipeLimit = papermill::WipeLimitFromEnvironment();
   settings::ReadPoliciesInForce();
   if (papermill::IsConsoleForm(args)) {

@@ -11,9 +11,9 @@
 #include "papermill/console.h"
 #include "papermill/report.h"
 #include "platform/files.h"
-#include "platform/format.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "platform/window_text.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_text_width.h"
@@ -30,6 +30,8 @@ constexpr UINT kWipeProgressMessage = WM_APP + 1;
 constexpr UINT kWipeDoneMessage = WM_APP + 2;
 constexpr int kProgressRange = 1000;
 constexpr DWORD kFileDialogBuffer = 65536;
+constexpr const wchar_t* kPathColumn = platform::TrLater(L"Path");
+constexpr const wchar_t* kSizeColumn = platform::TrLater(L"Size");
 
 // The controls a running shred or wipe leaves usable: Stop, the help and the lists to read.
 constexpr WORD kIdleOnly[] = {PapermillWindow::kAddFilesId, PapermillWindow::kAddFolderId, PapermillWindow::kRemoveId,
@@ -37,8 +39,10 @@ constexpr WORD kIdleOnly[] = {PapermillWindow::kAddFilesId, PapermillWindow::kAd
                               PapermillWindow::kWipeId};
 
 std::vector<std::wstring> PickFiles(HWND owner) {
+  // The filter's name and pattern, each ended by a NUL, and a second NUL after the last pair.
+  const std::wstring filter = platform::Tr(L"All files") + std::wstring(1, L'\0') + L"*.*" + std::wstring(1, L'\0');
   std::optional<toolkit::PickedFiles> picked =
-      toolkit::PickFiles(owner, {L"Files to shred", L"All files\0*.*\0", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+      toolkit::PickFiles(owner, {platform::Tr(L"Files to shred"), filter.c_str(), OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
                                  kFileDialogBuffer});
   if (!picked) return {};
   // One file: its full path. Several: the folder, then each name, NUL-separated.
@@ -55,7 +59,7 @@ std::vector<std::wstring> PickFiles(HWND owner) {
 }
 
 std::wstring PickFolder(HWND owner) {
-  return toolkit::PickFolder(owner, L"Folder to shred, with everything in it",
+  return toolkit::PickFolder(owner, platform::Tr(L"Folder to shred, with everything in it"),
                              BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE)
       .value_or(L"");
 }
@@ -79,27 +83,32 @@ toolkit::DialogTemplate PapermillWindow::Template() const {
   InitCommonControlsEx(&controls);
   toolkit::DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 340, 300, kTitle);
   using toolkit::kButtonClass, toolkit::kStaticClass, toolkit::kNoId;
-  dialog.Item(kStaticClass, SS_LEFT, L"&Files and folders to shred (drop them here too):", 7, 7, 326, 8, kNoId);
-  dialog.Item(WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP | WS_BORDER, L"Files and folders to shred", 7,
-              17, 326, 96, kQueueId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Add files...", 7, 118, 62, 14, kAddFilesId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"Add f&older...", 73, 118, 62, 14, kAddFolderId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Remove", 139, 118, 50, 14, kRemoveId);
-  dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, L"&Shred...", 271, 118, 62, 14, kShredId);
-  dialog.Item(kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP, L"Overwrite with ran&dom data instead of zeros", 7, 137, 200,
-              10, kRandomId);
-  dialog.Item(kButtonClass, BS_GROUPBOX, L"Free space", 7, 152, 326, 32, kNoId);
-  dialog.Item(kStaticClass, SS_LEFT, L"Dri&ve:", 14, 167, 24, 8, kNoId);
+  dialog.Item(kStaticClass, SS_LEFT, platform::TrLater(L"&Files and folders to shred (drop them here too):"), 7, 7, 326,
+              8, kNoId);
+  dialog.Item(WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP | WS_BORDER,
+              platform::TrLater(L"Files and folders to shred"), 7, 17, 326, 96, kQueueId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Add files..."), 7, 118, 62, 14,
+              kAddFilesId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Add f&older..."), 73, 118, 62, 14,
+              kAddFolderId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Remove"), 139, 118, 50, 14, kRemoveId);
+  dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Shred..."), 271, 118, 62, 14, kShredId);
+  dialog.Item(kButtonClass, BS_AUTOCHECKBOX | WS_TABSTOP,
+              platform::TrLater(L"Overwrite with ran&dom data instead of zeros"), 7, 137, 200, 10, kRandomId);
+  dialog.Item(kButtonClass, BS_GROUPBOX, platform::TrLater(L"Free space"), 7, 152, 326, 32, kNoId);
+  dialog.Item(kStaticClass, SS_LEFT, platform::TrLater(L"Dri&ve:"), 14, 167, 24, 8, kNoId);
   dialog.Item(toolkit::kComboBoxClass, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, L"", 40, 165, 60, 100, kDriveId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Wipe free space", 106, 164, 80, 14, kWipeId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, L"S&top", 190, 164, 50, 14, kStopId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Wipe free space"), 106, 164, 80, 14,
+              kWipeId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, platform::TrLater(L"S&top"), 190, 164, 50, 14,
+              kStopId);
   dialog.Item(PROGRESS_CLASSW, 0, L"", 7, 190, 326, 8, kProgressId);
   dialog.Item(kStaticClass, SS_LEFT | SS_NOPREFIX, L"", 7, 202, 326, 18, kStatusId);
-  dialog.Item(kStaticClass, SS_LEFT, L"What stayed, and &why:", 7, 222, 326, 8, kNoId);
+  dialog.Item(kStaticClass, SS_LEFT, platform::TrLater(L"What stayed, and &why:"), 7, 222, 326, 8, kNoId);
   dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
-              L"What stayed, and why", 7, 232, 326, 42, kResultsId, WS_EX_CLIENTEDGE);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Help", 7, 279, 50, 14, kHelpId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, L"&Close", 283, 279, 50, 14, IDCANCEL);
+              platform::TrLater(L"What stayed, and why"), 7, 232, 326, 42, kResultsId, WS_EX_CLIENTEDGE);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Help"), 7, 279, 50, 14, kHelpId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Close"), 283, 279, 50, 14, IDCANCEL);
   return dialog;
 }
 
@@ -113,7 +122,7 @@ void PapermillWindow::Load() {
   RECT client;
   GetClientRect(list, &client);
   // Shares of the list's width in pixels, so no scaling.
-  toolkit::AddListColumns(list, {{L"Path", client.right * 3 / 4}, {L"Size", client.right / 4 - 4}},
+  toolkit::AddListColumns(list, {{kPathColumn, client.right * 3 / 4}, {kSizeColumn, client.right / 4 - 4}},
                           toolkit::kDesignDpi);
   SendDlgItemMessageW(hwnd, kProgressId, PBM_SETRANGE32, 0, kProgressRange);
   DragAcceptFiles(hwnd, TRUE);
@@ -121,7 +130,7 @@ void PapermillWindow::Load() {
   std::vector<std::wstring> initial = std::move(queue_);
   queue_.clear();
   Add(initial);
-  SetStatus(L"Add files or folders, or drop them here. Shredding cannot be undone.");
+  SetStatus(platform::Tr(L"Add files or folders, or drop them here. Shredding cannot be undone."));
 }
 
 void PapermillWindow::FillDrives() {
@@ -140,11 +149,7 @@ void PapermillWindow::Add(const std::vector<std::wstring>& paths) {
                               [&](const std::wstring& known) { return platform::EqualsNoCase(known, path); });
     if (queued) continue;
     shredder::Measure measure = shredder::MeasurePath(path, programFolder_);
-    std::wstring size = !measure.refusal.empty() ? measure.refusal
-                        : !measure.folder
-                            ? Size(measure.bytes)
-                            : platform::Counted(measure.files, L"file", L"files") + L", " + Size(measure.bytes);
-    toolkit::SetListCellText(list, toolkit::AppendListRow(list, path), 1, size);
+    toolkit::SetListCellText(list, toolkit::AppendListRow(list, path), 1, MeasureText(measure));
     queue_.push_back(path);
   }
   FitColumns();
@@ -153,7 +158,8 @@ void PapermillWindow::Add(const std::vector<std::wstring>& paths) {
 void PapermillWindow::FitColumns() {
   HWND list = Control(kQueueId);
   const int padding = toolkit::Scale(16, toolkit::WindowDpi(Handle()));
-  std::array<int, 2> widths{ListView_GetStringWidth(list, L"Path"), ListView_GetStringWidth(list, L"Size")};
+  std::array<int, 2> widths{ListView_GetStringWidth(list, platform::Tr(kPathColumn)),
+                            ListView_GetStringWidth(list, platform::Tr(kSizeColumn))};
   for (int row = 0; row < ListView_GetItemCount(list); ++row) {
     for (int column = 0; column < 2; ++column) {
       wchar_t text[1024] = L"";
@@ -191,6 +197,10 @@ void PapermillWindow::RemoveSelected() {
   }
 }
 
+int PapermillWindow::Say(const std::wstring& text, UINT type) {
+  return toolkit::ShowMessage(Handle(), text, platform::Tr(kTitle), type);
+}
+
 void PapermillWindow::SetStatus(const std::wstring& text) { SetDlgItemTextW(Handle(), kStatusId, text.c_str()); }
 
 void PapermillWindow::ShowResults(const std::vector<std::wstring>& lines) {
@@ -210,7 +220,7 @@ void PapermillWindow::SetBusy(bool busy) {
 void PapermillWindow::Shred() {
   if (std::optional<std::wstring> refused = Refusal(true)) return SetStatus(*refused);
   if (queue_.empty()) {
-    toolkit::ShowMessage(Handle(), L"Add the files and folders to shred first.", kTitle, MB_OK | MB_ICONINFORMATION);
+    Say(platform::Tr(L"Add the files and folders to shred first."), MB_OK | MB_ICONINFORMATION);
     return;
   }
   size_t files = 0, refused = 0;
@@ -224,7 +234,7 @@ void PapermillWindow::Shred() {
     if (shredder::IsLargeFolder(measure)) large.emplace_back(path, measure);
   }
   auto asked = [&](const std::wstring& question) {
-    return toolkit::ShowMessage(Handle(), question, kTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return Say(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
   };
   if (!asked(ShredQuestion(files, bytes, refused))) return;
   for (const auto& [path, measure] : large) {
@@ -234,7 +244,7 @@ void PapermillWindow::Shred() {
   stop_.Reset();
   SetBusy(true);
   ShowResults({});
-  SetStatus(L"Shredding...");
+  SetStatus(platform::Tr(L"Shredding..."));
   ULONGLONG done = 0;
   shredder::ShredOptions options;
   options.fill = IsDlgButtonChecked(Handle(), kRandomId) == BST_CHECKED ? engine::Fill::Random : engine::Fill::Zeros;
@@ -247,7 +257,7 @@ void PapermillWindow::Shred() {
                               : 0,
                         0);
     if (written == length) done += length;
-    SetStatus(L"Shredding " + path);
+    SetStatus(platform::Fill(platform::Tr(L"Shredding {path}"), {{L"path", path}}));
   };
   shredder::ShredResult result = shredder::Shred(queue_, options);
   std::vector<std::wstring> lines;
@@ -273,17 +283,19 @@ void PapermillWindow::StartWipe() {
   const std::wstring root = platform::WindowText(Control(kDriveId));
   if (root.empty()) return;
   if (std::optional<std::wstring> refused = Refusal(false)) return SetStatus(*refused);
-  std::wstring question = L"Wipe the free space of " + root +
-                          L"?\r\n\r\nThe drive is filled with zeros for a while, which programs may notice; then the "
-                          L"space is freed again, also when you stop the wipe.";
-  if (toolkit::ShowMessage(Handle(), question, kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  std::wstring question =
+      platform::Fill(platform::Tr(L"Wipe the free space of {drive}?\r\n\r\nThe drive is filled with zeros for a while, "
+                                  L"which programs may notice; then the space is freed again, also when you stop the "
+                                  L"wipe."),
+                     {{L"drive", root}});
+  if (Say(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   EndWorker();
   wipeRoot_ = root;
   stop_.Reset();
   SetBusy(true);
   ShowResults({});
   SendDlgItemMessageW(Handle(), kProgressId, PBM_SETPOS, 0, 0);
-  SetStatus(L"Wiping the free space of " + root + L"...");
+  SetStatus(platform::Fill(platform::Tr(L"Wiping the free space of {drive}..."), {{L"drive", root}}));
   HWND hwnd = Handle();
   shredder::WipeOptions options;
   options.stop = &stop_;
@@ -352,16 +364,18 @@ void PapermillWindow::Command(WORD id) {
     case kWipeId: StartWipe(); break;
     case kStopId: stop_.Request(); break;
     case kHelpId:
-      toolkit::ShowMessage(Handle(),
-                           L"Papermill destroys the files and folders you give it: each file is overwritten once "
-                           L"over its whole length (with zeros, or random data when ticked), flushed to the disk, "
-                           L"renamed to a random name and deleted. Links are removed as links, never followed; drive "
-                           L"roots, the folders Windows, your programs and your profile need, and Trellwipe's own "
-                           L"folder are refused. A file in use stays whole and is listed with its reason.\r\n\r\n"
-                           L"Wipe free space fills the chosen drive with zeros in a hidden folder (\"" +
-                               std::wstring(shredder::kWipeFolderName) +
-                               L"\"), then frees the space again, also when stopped.\r\n\r\n" + LimitsText(),
-                           kTitle, MB_OK | MB_ICONINFORMATION);
+      Say(platform::Fill(
+              platform::Tr(
+                  L"Papermill destroys the files and folders you give it: each file is overwritten once over "
+                  L"its whole length (with zeros, or random data when ticked), flushed to the disk, renamed to "
+                  L"a random name and deleted. Links are removed as links, never followed; drive roots, the "
+                  L"folders Windows, your programs and your profile need, and Trellwipe's own folder are "
+                  L"refused. A file in use stays whole and is listed with its reason.\r\n\r\nWipe free space "
+                  L"fills the chosen drive with zeros in a hidden folder (\"{folder}\"), then frees the space "
+                  L"again, also when stopped.\r\n\r\n"),
+              {{L"folder", shredder::kWipeFolderName}}) +
+              LimitsText(),
+          MB_OK | MB_ICONINFORMATION);
       break;
     case IDCANCEL:
       // A running shred or wipe stops first and frees what it holds; the window closes after it.

@@ -75,6 +75,8 @@ class PapermillWindow : public toolkit::Dialog {
   void EndWipe();
   void EndWorker();
   void SetBusy(bool busy);
+  // A message or question with the window's caption: the button chosen.
+  int Say(const std::wstring& text, UINT type);
   void SetStatus(const std::wstring& text);
   void ShowResults(const std::vector<std::wstring>& lines);
   void FillDrives();

@@ -2,16 +2,19 @@
 // What Papermill tells the user, in its window and on the console alike.
 #include <string>
 
+#include "platform/translation.h"
 #include "shredder/free_space.h"
 #include "shredder/shred.h"
 
 namespace papermill {
 
-// The window's caption and the name of the messages.
-inline constexpr wchar_t kTitle[] = L"Papermill File Shredder";
+// The window's caption and the name of the messages, looked up where it is shown.
+inline constexpr const wchar_t* kTitle = platform::TrLater(L"Papermill File Shredder");
 
 // "10 bytes", "3 KB", "1.20 GB".
 std::wstring Size(unsigned long long bytes);
+// What a path in the queue holds: "3 files, 1.20 MB" for a folder, the size of a file, or why it is refused.
+std::wstring MeasureText(const shredder::Measure& measure);
 // "path (reason)": one thing that stayed.
 std::wstring LeftLine(const shredder::Left& left);
 // "Shredded 3 files (3.57 MB) and 1 folder; 1 left." and ", stopped" when a stop cut it short.

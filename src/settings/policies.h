@@ -97,8 +97,11 @@ std::optional<std::wstring> RulesMirror(const Policies& policies);
 // A switch of the organisation's turned off (ShredderAllowed 0, FreeSpaceWipeAllowed 0).
 bool TurnedOff(const Policies& policies, const wchar_t* name);
 // The sentences the program refuses with.
-constexpr wchar_t kRulesUpdateOff[] = L"Your organisation has turned off rule updates in Trellwipe.";
-constexpr wchar_t kShredderOff[] = L"Your organisation does not allow shredding files with Trellwipe.";
-constexpr wchar_t kFreeSpaceWipeOff[] = L"Your organisation does not allow wiping free space with Trellwipe.";
+constexpr const wchar_t* kRulesUpdateOff =
+    platform::TrLater(L"Your organisation has turned off rule updates in Trellwipe.");
+constexpr const wchar_t* kShredderOff =
+    platform::TrLater(L"Your organisation does not allow shredding files with Trellwipe.");
+constexpr const wchar_t* kFreeSpaceWipeOff =
+    platform::TrLater(L"Your organisation does not allow wiping free space with Trellwipe.");
 
 }  // namespace settings

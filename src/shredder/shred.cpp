@@ -7,6 +7,7 @@
 #include "engine/path_guard.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace shredder {
 
@@ -17,7 +18,7 @@ using engine::ExpectedFinalPath, engine::IsEntryItself;
 constexpr wchar_t kNameCharacters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
 constexpr int kRenameTries = 8;
 constexpr ULONGLONG kDefaultCluster = 4096;
-constexpr wchar_t kLinkLeft[] = L"a link, left in place";
+constexpr const wchar_t* kLinkLeft = platform::TrLater(L"a link, left in place");
 
 std::wstring Parent(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
@@ -25,13 +26,14 @@ std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_las
 const wchar_t* OpenFailure(DWORD error, DWORD attributes) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return L"not found";
+    case ERROR_PATH_NOT_FOUND: return platform::Tr(L"not found");
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return L"in use";
+    case ERROR_LOCK_VIOLATION: return platform::Tr(L"in use");
     case ERROR_ACCESS_DENIED:
-      return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) ? L"read-only"
-                                                                                             : L"access denied";
-    default: return L"refused";
+      return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)
+                 ? platform::Tr(L"read-only")
+                 : platform::Tr(L"access denied");
+    default: return platform::Tr(L"refused");
   }
 }
 
@@ -73,13 +75,14 @@ class Shredding {
   void Target(const std::wstring& path) {
     engine::GuardDecision decision = engine::GuardShredTarget(path, options_.programFolder);
     if (!decision) {
-      Leave(path, std::wstring(L"refused: ") + engine::RefusalReason(decision.refusal));
+      Leave(path,
+            platform::Fill(platform::Tr(L"refused: {reason}"), {{L"reason", engine::RefusalReason(decision.refusal)}}));
       return;
     }
     const std::wstring& target = decision.exact;
     DWORD attributes = GetFileAttributesW(platform::ApiPath(target).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-      Leave(target, L"not found");
+      Leave(target, platform::Tr(L"not found"));
       return;
     }
     cluster_ = ClusterSize(target);
@@ -135,18 +138,18 @@ class Shredding {
       DWORD error = GetLastError();
       return Leave(path, OpenFailure(error, GetFileAttributesW(platform::ApiPath(path).c_str())));
     }
-    if (!IsEntryItself(file.get(), expected)) return Leave(path, kLinkLeft);
+    if (!IsEntryItself(file.get(), expected)) return Leave(path, platform::Tr(kLinkLeft));
     FILE_BASIC_INFO basic;
     FILE_STANDARD_INFO standard;
     if (!GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic) ||
         !GetFileInformationByHandleEx(file.get(), FileStandardInfo, &standard, sizeof standard)) {
-      return Leave(path, L"refused");
+      return Leave(path, platform::Tr(L"refused"));
     }
     if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return DisposeLink(file.get(), path);
-    if (standard.Directory) return Leave(path, L"a folder");
+    if (standard.Directory) return Leave(path, platform::Tr(L"a folder"));
     // Writing this file would change what its other names (hard links elsewhere) hold.
-    if (standard.NumberOfLinks > 1) return Leave(path, L"has other names (hard links)");
-    if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) return Leave(path, L"read-only");
+    if (standard.NumberOfLinks > 1) return Leave(path, platform::Tr(L"has other names (hard links)"));
+    if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) return Leave(path, platform::Tr(L"read-only"));
     const ULONGLONG size = static_cast<ULONGLONG>(standard.EndOfFile.QuadPart);
     // The whole allocation: the slack after the end of the last cluster holds old bytes too.
     const ULONGLONG length = std::max<ULONGLONG>(static_cast<ULONGLONG>(standard.AllocationSize.QuadPart),
@@ -159,19 +162,19 @@ class Shredding {
       // The room the overwrite took past the end goes back.
       FILE_END_OF_FILE_INFO end{standard.EndOfFile};
       SetInformation(file.get(), FileEndOfFileInfo, &end, sizeof end);
-      return Leave(path, L"could not be overwritten");
+      return Leave(path, platform::Tr(L"could not be overwritten"));
     }
     std::wstring renamed = RenameToRandom(file.get(), path);
     FILE_END_OF_FILE_INFO end{};
     SetInformation(file.get(), FileEndOfFileInfo, &end, sizeof end);
-    if (!Dispose(file.get())) return Leave(renamed, L"overwritten, but could not be deleted");
+    if (!Dispose(file.get())) return Leave(renamed, platform::Tr(L"overwritten, but could not be deleted"));
     ++result_.files;
     result_.bytes += size;
     return true;
   }
 
   bool DisposeLink(HANDLE link, const std::wstring& path) {
-    if (!Dispose(link)) return Leave(path, kLinkLeft);
+    if (!Dispose(link)) return Leave(path, platform::Tr(kLinkLeft));
     ++result_.links;
     return true;
   }
@@ -186,7 +189,7 @@ class Shredding {
     if (!IsEntryItself(link.get(), expected) ||
         !GetFileInformationByHandleEx(link.get(), FileBasicInfo, &basic, sizeof basic) ||
         !(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      return Leave(path, kLinkLeft);
+      return Leave(path, platform::Tr(kLinkLeft));
     }
     return DisposeLink(link.get(), path);
   }
@@ -222,7 +225,8 @@ class Shredding {
           went = RemoveLink(path, final, entry.IsFolder());
         } else if (entry.IsFolder()) {
           if (engine::IsProgramFolder(guardContext_, path)) {
-            went = Leave(path, std::wstring(L"refused: ") + engine::RefusalReason(engine::Refusal::ProgramFolder));
+            went = Leave(path, platform::Fill(platform::Tr(L"refused: {reason}"),
+                                              {{L"reason", engine::RefusalReason(engine::Refusal::ProgramFolder)}}));
           } else {
             visits.push_back({path, final, at});
           }
@@ -235,7 +239,7 @@ class Shredding {
     }
     for (size_t at = visits.size(); at-- > 0;) {
       if (Stopped()) return;
-      if (!visits[at].emptied && visits[at].listed) Leave(visits[at].path, L"something in it stayed");
+      if (!visits[at].emptied && visits[at].listed) Leave(visits[at].path, platform::Tr(L"something in it stayed"));
       bool removed = visits[at].emptied && RemoveFolder(visits[at]);
       if (!removed && at > 0) visits[visits[at].parent].emptied = false;
     }
@@ -244,13 +248,13 @@ class Shredding {
   bool RemoveFolder(const Visit& visit) {
     platform::FileHandle folder = engine::OpenForErasure(visit.path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS);
     if (!folder) return Leave(visit.path, OpenFailure(GetLastError(), INVALID_FILE_ATTRIBUTES));
-    if (!IsEntryItself(folder.get(), visit.final)) return Leave(visit.path, kLinkLeft);
+    if (!IsEntryItself(folder.get(), visit.final)) return Leave(visit.path, platform::Tr(kLinkLeft));
     std::wstring renamed = RenameToRandom(folder.get(), visit.path);
     if (!Dispose(folder.get())) {
       DWORD error = GetLastError();
       // The folder keeps its own name while it stays.
       if (renamed != visit.path) RenameThrough(folder.get(), visit.path);
-      return Leave(visit.path, error == ERROR_DIR_NOT_EMPTY ? L"not empty" : L"refused");
+      return Leave(visit.path, error == ERROR_DIR_NOT_EMPTY ? platform::Tr(L"not empty") : platform::Tr(L"refused"));
     }
     ++result_.folders;
     return true;
@@ -269,7 +273,8 @@ Measure MeasurePath(const std::wstring& path, const std::wstring& programFolder)
   Measure measure;
   engine::GuardDecision decision = engine::GuardShredTarget(path, programFolder);
   if (!decision) {
-    measure.refusal = std::wstring(L"refused: ") + engine::RefusalReason(decision.refusal);
+    measure.refusal =
+        platform::Fill(platform::Tr(L"refused: {reason}"), {{L"reason", engine::RefusalReason(decision.refusal)}});
     return measure;
   }
   WIN32_FILE_ATTRIBUTE_DATA data;
