@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "cli/cli.h"
+#include "platform/translation.h"
 
 namespace cli {
 
@@ -43,7 +44,9 @@ platform::Result<void> TakeItemNames(Arguments& parsed, const std::wstring& list
     std::wstring name = list.substr(start, comma == std::wstring::npos ? comma : comma - start);
     size_t slash = name.find(L'/');
     if (slash == std::wstring::npos || slash == 0 || slash + 1 == name.size()) {
-      return platform::Failure{L"Not an item name: \"" + name + L"\" (expected SECTION/KEY, see --list)."};
+      return platform::Failure{
+          platform::Fill(platform::Tr(L"Not an item name: \"{name}\" (expected SECTION/KEY, see --list)."),
+                         {{L"name", name}})};
     }
     parsed.chosen.push_back({name.substr(0, slash), name.substr(slash + 1)});
     if (comma == std::wstring::npos) return {};
@@ -57,7 +60,8 @@ struct Option {
   Action action = Action::None;
   bool Arguments::*flag = nullptr;
   TakeArgument take = nullptr;
-  const wchar_t* needed = nullptr;  // the mistake when the argument after it is missing; none: it may be
+  // The mistake when the argument after it is missing, looked up where it is told; none: it may be.
+  const wchar_t* needed = nullptr;
 };
 
 // The actions in the order the mistakes name them.
@@ -66,23 +70,25 @@ const Option kOptions[] = {
     {L"--preview", Action::Preview},
     {L"--clean", Action::Clean},
     {L"--keep-site", Action::KeepSite, nullptr, TakeSite,
-     L"--keep-site needs a site: --keep-site example.com (host:mail.example.com for that host only)"},
+     platform::TrLater(
+         L"--keep-site needs a site: --keep-site example.com (host:mail.example.com for that host only)")},
     {L"--unkeep-site", Action::UnkeepSite, nullptr, TakeSite,
-     L"--unkeep-site needs a site: --unkeep-site example.com (host:mail.example.com for that host only)"},
+     platform::TrLater(
+         L"--unkeep-site needs a site: --unkeep-site example.com (host:mail.example.com for that host only)")},
     {L"--kept-sites", Action::KeptSites},
     {L"--keep-path", Action::KeepPath, nullptr, TakePath,
-     L"--keep-path needs a file or folder: --keep-path \"C:\\Users\\anna\\Documents\\report.txt\""},
+     platform::TrLater(L"--keep-path needs a file or folder: --keep-path \"{path}\"")},
     {L"--unkeep-path", Action::UnkeepPath, nullptr, TakePath,
-     L"--unkeep-path needs a file or folder: --unkeep-path \"C:\\Users\\anna\\Documents\\report.txt\""},
+     platform::TrLater(L"--unkeep-path needs a file or folder: --unkeep-path \"{path}\"")},
     {L"--kept-paths", Action::KeptPaths},
     {L"--check-rules", Action::CheckRules, nullptr, TakeRuleFile},
     {L"--update-rules", Action::UpdateRules},
     {L"--check-translation", Action::CheckTranslation, nullptr, TakeTranslationFile,
-     L"--check-translation needs a file: --check-translation lang\\de.po"},
+     platform::TrLater(L"--check-translation needs a file: --check-translation {file}")},
     {L"--accept", Action::None, &Arguments::accept},
     {L"--undo-rules-update", Action::UndoRulesUpdate},
     {L"--url", Action::None, nullptr, TakeUrl,
-     L"--url needs an address: --update-rules --url https://example.com/winapp2.ini"},
+     platform::TrLater(L"--url needs an address: --update-rules --url https://example.com/winapp2.ini")},
     {L"--help", Action::Help},
     {L"-h", Action::Help},
     {L"/?", Action::Help},
@@ -91,7 +97,7 @@ const Option kOptions[] = {
     {L"--then-shutdown", Action::None, &Arguments::thenShutdown},
     {L"--all-users", Action::None, &Arguments::allUsers},
     {L"--only", Action::None, &Arguments::only, TakeItemNames,
-     L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]"},
+     platform::TrLater(L"--only needs a list of items: --only SECTION/KEY[,SECTION/KEY...]")},
 };
 
 // The options that ask for an action, as a list a sentence ends with ("--list, ... and --help").
@@ -116,14 +122,20 @@ platform::Result<void> Apply(const Option& option, const std::vector<std::wstrin
                              Arguments& parsed) {
   if (option.action != Action::None) {
     if (parsed.action != Action::None) {
-      return platform::Failure{L"Only one of " + ActionNames(L"and") + L" may be given (" + option.name + L")."};
+      return platform::Failure{platform::Fill(platform::Tr(L"Only one of {actions} may be given ({option})."),
+                                              {{L"actions", ActionNames(platform::TrIn(L"the last of a list", L"and"))},
+                                               {L"option", option.name}})};
     }
     parsed.action = option.action;
   }
   if (option.flag) parsed.*option.flag = true;
   if (!option.take) return {};
   if (at + 1 >= args.size() || args[at + 1].rfind(L"--", 0) == 0) {
-    return option.needed ? platform::Failure{option.needed} : platform::Result<void>();
+    if (!option.needed) return {};
+    // The examples are paths, whose backslashes no translator needs to copy.
+    return platform::Failure{
+        platform::Fill(platform::Tr(option.needed),
+                       {{L"path", L"C:\\Users\\anna\\Documents\\report.txt"}, {L"file", L"lang\\de.po"}})};
   }
   return option.take(parsed, args[++at]);
 }
@@ -136,14 +148,18 @@ const wchar_t* PairingMistake(const Arguments& parsed) {
     std::array<Action, 2> with;
     const wchar_t* mistake;
   } pairings[] = {
-      {parsed.only, {Action::Preview, Action::Clean}, L"--only goes with --preview or --clean."},
-      {parsed.yes, {Action::Clean, Action::Clean}, L"--yes goes with --clean."},
-      {parsed.allUsers, {Action::Preview, Action::Clean}, L"--all-users goes with --preview or --clean."},
-      {parsed.thenShutdown, {Action::Clean, Action::Clean}, L"--then-shutdown goes with --clean."},
+      {parsed.only, {Action::Preview, Action::Clean}, platform::TrLater(L"--only goes with --preview or --clean.")},
+      {parsed.yes, {Action::Clean, Action::Clean}, platform::TrLater(L"--yes goes with --clean.")},
+      {parsed.allUsers,
+       {Action::Preview, Action::Clean},
+       platform::TrLater(L"--all-users goes with --preview or --clean.")},
+      {parsed.thenShutdown, {Action::Clean, Action::Clean}, platform::TrLater(L"--then-shutdown goes with --clean.")},
       {parsed.accept,
        {Action::UpdateRules, Action::AcceptRules},
-       L"--accept goes with --update-rules, or alone for the rules downloaded before."},
-      {!parsed.url.empty(), {Action::UpdateRules, Action::UpdateRules}, L"--url goes with --update-rules."},
+       platform::TrLater(L"--accept goes with --update-rules, or alone for the rules downloaded before.")},
+      {!parsed.url.empty(),
+       {Action::UpdateRules, Action::UpdateRules},
+       platform::TrLater(L"--url goes with --update-rules.")},
   };
   for (const auto& pairing : pairings) {
     if (pairing.given && parsed.action != pairing.with[0] && parsed.action != pairing.with[1]) {
@@ -169,22 +185,25 @@ platform::Result<Arguments> ParseArguments(const std::vector<std::wstring>& args
   Arguments parsed;
   for (size_t at = 0; at < args.size(); ++at) {
     const Option* option = FindOption(args[at]);
-    if (!option) return platform::Failure{L"Unknown argument: " + args[at]};
+    if (!option)
+      return platform::Failure{
+          platform::Fill(platform::Tr(L"Unknown argument: {argument}"), {{L"argument", args[at]}})};
     if (platform::Result<void> applied = Apply(*option, args, at, parsed); !applied) {
       return platform::Failure{applied.Reason()};
     }
   }
   if (parsed.accept && parsed.action == Action::None) parsed.action = Action::AcceptRules;
   if (parsed.action == Action::None) {
-    return platform::Failure{L"Nothing to do: give " + ActionNames(L"or") + L"."};
+    return platform::Failure{platform::Fill(platform::Tr(L"Nothing to do: give {actions}."),
+                                            {{L"actions", ActionNames(platform::TrIn(L"the last of a list", L"or"))}})};
   }
-  if (const wchar_t* mistake = PairingMistake(parsed)) return platform::Failure{mistake};
+  if (const wchar_t* mistake = PairingMistake(parsed)) return platform::Failure{platform::Tr(mistake)};
   return parsed;
 }
 
 namespace {
 
-constexpr wchar_t kHelpText[] =
+constexpr const wchar_t* kHelpText = platform::TrLater(
     L"Usage: trellwipe-cli (--preview | --clean [--yes] [--then-shutdown]) [--only SECTION/KEY[,...]]\n"
     L"                     [--all-users] [--json]\n"
     L"       trellwipe-cli (--list | --help) [--json]\n"
@@ -245,10 +264,10 @@ constexpr wchar_t kHelpText[] =
     L"(what the keep lists keep is kept, not left behind), 3 stopped by Ctrl+C before the\n"
     L"end, 4 nothing cleaned: the selection was never saved (a selection an organisation\n"
     L"fixes exactly counts as saved) and --yes was not given, 5 cleaned but Windows\n"
-    L"refused to shut down.\n";
+    L"refused to shut down.\n");
 
 }  // namespace
 
-std::wstring HelpText() { return kHelpText; }
+std::wstring HelpText() { return platform::Tr(kHelpText); }
 
 }  // namespace cli

@@ -13,10 +13,13 @@
 #include "keeplists/keep_list_file.h"
 #include "platform/files.h"
 #include "platform/format.h"
+#include "platform/languages.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "run/clean_run.h"
 #include "run/item_context.h"
 #include "settings/item_flags.h"
+#include "settings/options.h"
 #include "settings/policies.h"
 
 namespace cli {
@@ -91,17 +94,28 @@ engine::ReportTotals ItemTotals(const engine::ItemReport& item) {
 }
 
 std::wstring UnsavedSelectionText(const engine::RunReport& preview) {
-  std::wstring text =
-      L"The selection in prisd.dat is the one Trellwipe ticked for a new user, and nobody has saved it. "
-      L"A cleaning would erase " +
-      engine::ErasureSummary(preview.Totals()) + L", in these items:\n";
+  std::wstring text = platform::Fill(
+      platform::Tr(L"The selection in prisd.dat is the one Trellwipe ticked for a new user, and nobody has saved it. "
+                   L"A cleaning would erase {summary}, in these items:\n"),
+      {{L"summary", engine::ErasureSummary(preview.Totals())}});
   for (const engine::ItemReport& item : preview.items) {
     if (item.ErasesSomething()) text += L"    " + item.label + L" [" + item.section + L"/" + item.key + L"]\n";
   }
-  return text +
-         L"Nothing was erased. To clean these items run trellwipe-cli --clean --yes; to see every file and "
-         L"key first, trellwipe-cli --preview; to choose the items, save a selection in Trellwipe's "
-         L"Cleaning Settings or name them with --only.\n";
+  return text + platform::Tr(
+                    L"Nothing was erased. To clean these items run trellwipe-cli --clean --yes; to see every "
+                    L"file and key first, trellwipe-cli --preview; to choose the items, save a selection in "
+                    L"Trellwipe's Cleaning Settings or name them with --only.\n");
+}
+
+// "3 files, 1.20 MB, 2 folders, 5 registry entries, 1 step": a run's totals in the report's words.
+std::wstring TotalsText(const engine::ReportTotals& totals) {
+  using platform::FillCount;
+  return FillCount(platform::TrPlural(L"{count} file", L"{count} files", totals.files), totals.files) + L", " +
+         platform::Megabytes(totals.bytes) + L" MB, " +
+         FillCount(platform::TrPlural(L"{count} folder", L"{count} folders", totals.folders), totals.folders) + L", " +
+         FillCount(platform::TrPlural(L"{count} registry entry", L"{count} registry entries", totals.registryEntries),
+                   totals.registryEntries) +
+         L", " + FillCount(platform::TrPlural(L"{count} step", L"{count} steps", totals.steps), totals.steps);
 }
 
 bool SameItem(const ItemName& name, const std::wstring& section, const std::wstring& key) {
@@ -119,9 +133,9 @@ std::wstring ListText(const std::vector<ListedItem>& items, const settings::Poli
   std::wstring text;
   for (const ListedItem& item : items) {
     text += (item.on ? L"on   " : L"off  ") + item.section + L"/" + item.key + L"\t" + item.label +
-            (item.fixed ? L"\t" + std::wstring(settings::kSetByOrganisation) : L"") + L"\n";
+            (item.fixed ? L"\t" + std::wstring(platform::Tr(settings::kSetByOrganisation)) : L"") + L"\n";
   }
-  const std::wstring lead = settings::kSetByOrganisation + std::wstring(L": ");
+  const std::wstring lead = platform::Tr(settings::kSetByOrganisation) + std::wstring(L": ");
   for (const auto& [name, number] : policies.numbers) text += lead + name + L" = " + std::to_wstring(number) + L"\n";
   for (const auto& [name, value] : policies.texts) text += lead + name + L" = " + value + L"\n";
   for (const auto& [name, entries] : policies.lists) {
@@ -154,15 +168,19 @@ std::string ListJson(const std::vector<ListedItem>& items, const settings::Polic
 
 void Output::Add(std::string_view text) {
   out += text;
-  // A report of a million files is handed on in pieces rather than held whole.
-  if (drain && out.size() >= (1 << 16)) {
-    drain(out);
-    out.clear();
-  }
+  // A report of a million files is handed on in pieces rather than held whole, each ending with a
+  // line, so that no character is cut in two between pieces.
+  if (!drain || out.size() < (1 << 16)) return;
+  const size_t end = out.rfind('\n');
+  if (end == std::string::npos) return;
+  drain(out.substr(0, end + 1));
+  out.erase(0, end + 1);
 }
 
 void WriteReportText(const engine::RunReport& report, Output& output) {
-  if (report.stopped) output.Add("Stopped by Ctrl+C before the end: what follows is what went up to then.\n");
+  if (report.stopped) {
+    output.Add(ToUtf8(platform::Tr(L"Stopped by Ctrl+C before the end: what follows is what went up to then.\n")));
+  }
   auto writeItems = [&](size_t first, size_t end) {
     for (size_t at = first; at < end; ++at) {
       const engine::ItemReport& item = report.items[at];
@@ -184,21 +202,21 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
   }
   std::wstring text;
   engine::ReportTotals totals = report.Totals();
-  text += std::wstring(report.preview ? L"Would erase: " : L"Erased: ") +
-          platform::Counted(totals.files, L"file", L"files") + L", " + platform::Megabytes(totals.bytes) + L" MB" +
-          L", " + platform::Counted(totals.folders, L"folder", L"folders") + L", " +
-          platform::Counted(totals.registryEntries, L"registry entry", L"registry entries") + L", " +
-          platform::Counted(totals.steps, L"step", L"steps");
+  text += platform::Fill(report.preview ? platform::Tr(L"Would erase: {figures}") : platform::Tr(L"Erased: {figures}"),
+                         {{L"figures", TotalsText(totals)}});
   // What went inside databases that stay, which no file figure shows.
   if (totals.databases) {
     const std::optional<double> bytes = report.preview ? std::nullopt : std::optional(totals.databaseBytes);
     text += L", " + engine::DatabaseSummary(totals.databases, totals.databaseRows, bytes);
   }
-  text += L"; left behind: " + std::to_wstring(totals.leftBehind) + L"; too new: " + std::to_wstring(totals.tooNew);
+  text += platform::Fill(platform::Tr(L"; left behind: {left}; too new: {new}"),
+                         {{L"left", std::to_wstring(totals.leftBehind)}, {L"new", std::to_wstring(totals.tooNew)}});
   if (std::wstring kept = engine::KeptSummary(totals); !kept.empty()) text += L"; " + kept;
   text += L"\n";
-  text += L"Estimated counters: Cleaned Registry Keys: " + platform::FormatNumber(totals.estimatedKeys) +
-          L", Released HD Space: " + platform::Megabytes(totals.estimatedBytes) + L"MB\n";
+  text +=
+      platform::Fill(platform::Tr(L"Estimated counters: Cleaned Registry Keys: {keys}, Released HD Space: {mb}MB\n"),
+                     {{L"keys", platform::FormatNumber(totals.estimatedKeys)},
+                      {L"mb", platform::Megabytes(totals.estimatedBytes)}});
   output.Add(ToUtf8(text));
 }
 
@@ -248,7 +266,9 @@ void WriteReportJson(const engine::RunReport& report, Output& output, const std:
 
 std::wstring KeptSitesText(const std::vector<engine::KeptSite>& sites) {
   std::wstring text;
-  for (const engine::KeptSite& site : sites) text += site.name + (site.exactHost ? L" (this host only)\n" : L"\n");
+  for (const engine::KeptSite& site : sites) {
+    text += site.name + (site.exactHost ? platform::Tr(L" (this host only)") : L"") + L"\n";
+  }
   return text;
 }
 
@@ -267,14 +287,16 @@ namespace {
 int AcceptRules(const std::wstring& programFolder, Reply& reply) {
   catalogue::rules::RulesAcceptance acceptance = catalogue::rules::AcceptPendingRules(programFolder);
   if (!acceptance.installed) {
-    reply.why += L"Nothing was installed: " + acceptance.problem + L".\n";
+    reply.why +=
+        platform::Fill(platform::Tr(L"Nothing was installed: {problem}.\n"), {{L"problem", acceptance.problem}});
     return kExitRulesNotUpdated;
   }
-  reply.said +=
+  reply.said += platform::Tr(
       L"winapp2.ini.new is in place as winapp2.ini; the previous copy is winapp2.ini.bak "
-      L"(trellwipe-cli --undo-rules-update puts it back).\n";
+      L"(trellwipe-cli --undo-rules-update puts it back).\n");
   if (!acceptance.unticked.empty()) {
-    reply.said += L"Unticked, as their new form erases more (tick them again on the Rules tab after a look):\n";
+    reply.said +=
+        platform::Tr(L"Unticked, as their new form erases more (tick them again on the Rules tab after a look):\n");
     for (const std::wstring& name : acceptance.unticked) reply.said += L"  " + name + L"\n";
   }
   reply.stored += ",\"unticked\":" + Strings(acceptance.unticked);
@@ -285,7 +307,7 @@ int AcceptRules(const std::wstring& programFolder, Reply& reply) {
 int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFolder, Reply& reply) {
   const bool fetches = arguments.action == Action::UpdateRules || arguments.action == Action::AcceptRules;
   if (fetches && settings::RulesUpdateOff(settings::PoliciesInForce())) {
-    reply.why = settings::kRulesUpdateOff + std::wstring(L"\n");
+    reply.why = platform::Tr(settings::kRulesUpdateOff) + std::wstring(L"\n");
     return kExitRulesNotUpdated;
   }
   if (arguments.action == Action::UpdateRules) {
@@ -298,16 +320,16 @@ int RulesUpdateAction(const Arguments& arguments, const std::wstring& programFol
     if (failed) return kExitRulesNotUpdated;
     if (!download.pending) return kExitDone;
     if (arguments.accept) return AcceptRules(programFolder, reply);
-    reply.said += L"Nothing is installed yet: trellwipe-cli --accept puts winapp2.ini.new in place.\n";
+    reply.said += platform::Tr(L"Nothing is installed yet: trellwipe-cli --accept puts winapp2.ini.new in place.\n");
     return kExitDone;
   }
   if (arguments.action == Action::AcceptRules) return AcceptRules(programFolder, reply);
   if (arguments.action != Action::UndoRulesUpdate) return -1;
   if (platform::Result<void> undone = catalogue::rules::UndoRulesUpdate(programFolder); !undone) {
-    reply.why = L"Nothing was restored: " + undone.Reason() + L".\n";
+    reply.why = platform::Fill(platform::Tr(L"Nothing was restored: {reason}.\n"), {{L"reason", undone.Reason()}});
     return kExitRulesNotUpdated;
   }
-  reply.said = L"winapp2.ini.bak is back in place as winapp2.ini.\n";
+  reply.said = platform::Tr(L"winapp2.ini.bak is back in place as winapp2.ini.\n");
   return kExitDone;
 }
 
@@ -322,7 +344,7 @@ int CheckRules(const Arguments& arguments, const std::wstring& programFolder, Re
     }
   }
   if (files.empty()) {
-    reply.why = L"No rule file found: neither winapp2.ini nor a rules folder beside the program.\n";
+    reply.why = platform::Tr(L"No rule file found: neither winapp2.ini nor a rules folder beside the program.\n");
     return kExitRulesUnreadable;
   }
   const std::vector<catalogue::rules::CheckedFile> checked = catalogue::rules::CheckRuleFiles(files, programFolder);
@@ -383,22 +405,24 @@ int KeptSitesAction(const Arguments& arguments, const std::wstring& programFolde
     case Action::KeepSite: {
       platform::Result<engine::KeptSite> kept = keeplists::KeepSite(programFolder, typed, exactHost);
       if (!kept) {
-        reply.why = L"Not kept: " + kept.Reason() + L"\n";
+        reply.why = platform::Fill(platform::Tr(L"Not kept: {reason}"), {{L"reason", kept.Reason()}}) + L"\n";
         return kExitBadArguments;
       }
       // The line as the keep list holds it: an address or an international name is stored otherwise.
       const std::wstring line = engine::KeptSiteLine(*kept);
-      reply.said = L"Kept: " + line + L"\n";
+      reply.said = platform::Fill(platform::Tr(L"Kept: {line}"), {{L"line", line}}) + L"\n";
       reply.stored = ",\"kept\":" + Quote(line);
       return kExitDone;
     }
     case Action::UnkeepSite: {
       platform::Result<std::vector<std::wstring>> removed = keeplists::UnkeepSite(programFolder, typed);
       if (!removed) {
-        reply.why = L"Not taken off: " + removed.Reason() + L"\n";
+        reply.why = platform::Fill(platform::Tr(L"Not taken off: {reason}"), {{L"reason", removed.Reason()}}) + L"\n";
         return kExitBadArguments;
       }
-      for (const std::wstring& line : *removed) reply.said += L"Taken off: " + line + L"\n";
+      for (const std::wstring& line : *removed) {
+        reply.said += platform::Fill(platform::Tr(L"Taken off: {line}"), {{L"line", line}}) + L"\n";
+      }
       reply.stored = ",\"removed\":" + Strings(*removed);
       return kExitDone;
     }
@@ -469,12 +493,14 @@ bool UsesSelection(Action action) {
 // What the arguments ask that the organisation's policies decide otherwise, said rather than passed over.
 std::vector<std::wstring> Overruled(const Arguments& arguments, const settings::Policies& policies) {
   std::vector<std::wstring> overruled;
-  const std::wstring lead = settings::kSetByOrganisation + std::wstring(L": ");
+  const std::wstring lead = platform::Tr(settings::kSetByOrganisation) + std::wstring(L": ");
   if (arguments.allUsers && policies.Number(L"AllUsers") == 0u) {
-    overruled.push_back(lead + L"AllUsers = 0, so --all-users is not followed: only the current user is cleaned.");
+    overruled.push_back(
+        lead + platform::Tr(L"AllUsers = 0, so --all-users is not followed: only the current user is cleaned."));
   }
   if (std::optional<std::wstring> mirror = settings::RulesMirror(policies); mirror && !arguments.url.empty()) {
-    overruled.push_back(lead + L"RulesUpdateUrl = " + *mirror + L", so --url is not followed.");
+    overruled.push_back(
+        lead + platform::Fill(platform::Tr(L"RulesUpdateUrl = {url}, so --url is not followed."), {{L"url", *mirror}}));
   }
   return overruled;
 }
@@ -485,7 +511,7 @@ int Answer(const std::vector<std::wstring>& args, const std::wstring& programFol
            const std::function<bool()>& isAdministrator) {
   platform::Result<Arguments> parsed = ParseArguments(args);
   if (!parsed) {
-    reply.why = parsed.Reason() + L"\nTry trellwipe-cli --help.\n";
+    reply.why = parsed.Reason() + L"\n" + platform::Tr(L"Try trellwipe-cli --help.\n");
     return kExitBadArguments;
   }
   const Arguments& arguments = *parsed;
@@ -517,7 +543,8 @@ int Answer(const std::vector<std::wstring>& args, const std::wstring& programFol
     bool known = std::any_of(items.begin(), items.end(),
                              [&](const ListedItem& item) { return SameItem(name, item.section, item.key); });
     if (!known) {
-      reply.why = L"Unknown item: " + name.section + L"/" + name.key + L" (see trellwipe-cli --list)\n";
+      reply.why = platform::Fill(platform::Tr(L"Unknown item: {item} (see trellwipe-cli --list)\n"),
+                                 {{L"item", name.section + L"/" + name.key}});
       return kExitBadArguments;
     }
   }
@@ -528,6 +555,9 @@ int Answer(const std::vector<std::wstring>& args, const std::wstring& programFol
 
 int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder, const run::ProcessValues& values,
         Output& output, const platform::ShutdownRequest& shutdown, const std::function<bool()>& isAdministrator) {
+  // A JSON document is read by scripts: it stays English whatever language the user reads.
+  const bool json = std::find(args.begin(), args.end(), L"--json") != args.end();
+  platform::UseLanguage(programFolder, json ? platform::kEnglish : settings::StartLanguage(programFolder));
   Reply reply;
   const int code = Answer(args, programFolder, values, output, reply, shutdown, isAdministrator);
   // The policy values ignored are said once, whatever the command.
@@ -535,7 +565,6 @@ int Run(const std::vector<std::wstring>& args, const std::wstring& programFolder
   output.err += ToUtf8(reply.why);
   if (reply.reported) return code;
   // Arguments that do not parse may still ask for JSON.
-  const bool json = std::find(args.begin(), args.end(), L"--json") != args.end();
   output.out += json ? ReplyJson(code, reply) : ToUtf8(reply.said);
   return code;
 }

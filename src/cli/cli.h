@@ -132,8 +132,8 @@ TranslationCheck CheckTranslation(const std::wstring& file, const std::wstring& 
 struct Output {
   std::string out;  // UTF-8
   std::string err;  // UTF-8
-  // When set, takes what `out` holds whenever it has grown long, and empties it, so that a report
-  // of a million files is written as it is made instead of being held whole.
+  // When set, takes the whole lines `out` holds whenever it has grown long, and leaves it the rest,
+  // so that a report of a million files is written as it is made instead of being held whole.
   std::function<void(const std::string&)> drain;
 
   void Add(std::string_view text);

@@ -2,6 +2,7 @@
 #include "cli/cli.h"
 #include "engine/kept_paths_file.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace cli {
 
@@ -10,7 +11,9 @@ namespace {
 std::wstring KeptPathsText(const std::vector<engine::KeptPathLine>& entries) {
   std::wstring text;
   for (const engine::KeptPathLine& entry : entries) {
-    text += entry.path + (entry.from.empty() ? L"" : L" (kept from " + entry.from + L")") + L"\n";
+    text += entry.path +
+            (entry.from.empty() ? L"" : platform::Fill(platform::Tr(L" (kept from {from})"), {{L"from", entry.from}})) +
+            L"\n";
   }
   return text;
 }
@@ -42,22 +45,24 @@ int KeptPathsAction(const Arguments& arguments, const std::wstring& programFolde
       platform::Result<engine::KeptPathLine> kept =
           engine::KeepPath(programFolder, arguments.path, engine::kKeptFromConsole);
       if (!kept) {
-        reply.why = L"Not kept: " + kept.Reason() + L"\n";
+        reply.why = platform::Fill(platform::Tr(L"Not kept: {reason}"), {{L"reason", kept.Reason()}}) + L"\n";
         return kExitBadArguments;
       }
-      reply.said = L"Kept: " + kept->path + L"\n";
+      reply.said = platform::Fill(platform::Tr(L"Kept: {line}"), {{L"line", kept->path}}) + L"\n";
       reply.stored = ",\"kept\":" + Quote(kept->path);
       return kExitDone;
     }
     case Action::UnkeepPath: {
       platform::Result<std::vector<engine::KeptPathLine>> removed = engine::UnkeepPath(programFolder, arguments.path);
       if (!removed) {
-        reply.why = L"Not taken off: " + removed.Reason() + L"\n";
+        reply.why = platform::Fill(platform::Tr(L"Not taken off: {reason}"), {{L"reason", removed.Reason()}}) + L"\n";
         return kExitBadArguments;
       }
       std::vector<std::wstring> paths;
       for (const engine::KeptPathLine& entry : *removed) paths.push_back(entry.path);
-      for (const std::wstring& path : paths) reply.said += L"Taken off: " + path + L"\n";
+      for (const std::wstring& path : paths) {
+        reply.said += platform::Fill(platform::Tr(L"Taken off: {line}"), {{L"line", path}}) + L"\n";
+      }
       reply.stored = ",\"removed\":" + Strings(paths);
       return kExitDone;
     }

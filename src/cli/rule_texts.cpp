@@ -4,8 +4,17 @@
 #include "catalogue/rules.h"
 #include "cli/cli.h"
 #include "platform/format.h"
+#include "platform/translation.h"
 
 namespace cli {
+
+namespace {
+
+std::wstring Entries(size_t entries) {
+  return platform::FillCount(platform::TrPlural(L"{count} entry", L"{count} entries", entries), entries);
+}
+
+}  // namespace
 
 std::wstring CheckedRulesText(const std::vector<catalogue::rules::CheckedFile>& files) {
   std::wstring text;
@@ -13,21 +22,26 @@ std::wstring CheckedRulesText(const std::vector<catalogue::rules::CheckedFile>& 
   size_t entries = 0;
   for (const catalogue::rules::CheckedFile& file : files) {
     if (!file.readable) {
-      text += file.path + L": cannot be read\n";
+      text += file.path + platform::Tr(L": cannot be read\n");
       continue;
     }
     entries += file.entries;
-    text += file.path + L": " + platform::Counted(file.entries, L"entry", L"entries") + L", " +
-            platform::Counted(file.findings.size(), L"finding", L"findings") + L"\n";
+    text += file.path + L": " + Entries(file.entries) + L", " +
+            platform::FillCount(platform::TrPlural(L"{count} finding", L"{count} findings", file.findings.size()),
+                                file.findings.size()) +
+            L"\n";
     for (const catalogue::rules::Finding& finding : file.findings) {
       ++counts[finding.kind];
-      text += L"  line " + std::to_wstring(finding.line) +
+      text += L"  " + platform::Fill(platform::Tr(L"line {line}"), {{L"line", std::to_wstring(finding.line)}}) +
               (finding.entry.empty() ? L"" : L" [" + finding.entry + L"]") + L": " + finding.text + L"\n";
     }
   }
-  text += L"Summary: " + platform::Counted(files.size(), L"file", L"files") + L", " +
-          platform::Counted(entries, L"entry", L"entries") + L"; ";
-  if (counts.empty()) return text + L"no findings\n";
+  text += platform::Fill(platform::Tr(L"Summary: {files}, {entries}; "),
+                         {{L"files",
+                           platform::FillCount(platform::TrPlural(L"{count} file", L"{count} files", files.size()),
+                                               files.size())},
+                          {L"entries", Entries(entries)}});
+  if (counts.empty()) return text + platform::Tr(L"no findings\n");
   std::wstring separator;
   for (const auto& [kind, count] : counts) {
     text += separator + catalogue::rules::FindingKindName(kind, count);
@@ -40,14 +54,18 @@ std::wstring RulesDownloadText(const std::wstring& url, const catalogue::rules::
                                const std::wstring& programFolder) {
   if (!download.pending) {
     if (!download.problem.empty()) {
-      return L"winapp2.ini was not downloaded from " + url + L": " + download.problem + L". " +
-             catalogue::rules::RulesInPlaceText(programFolder) + L"\n";
+      return platform::Fill(platform::Tr(L"winapp2.ini was not downloaded from {url}: {problem}. {rules}\n"),
+                            {{L"url", url},
+                             {L"problem", download.problem},
+                             {L"rules", catalogue::rules::RulesInPlaceText(programFolder)}});
     }
-    return L"winapp2.ini from " + url + L" is the same as the file in place: nothing to accept.\n";
+    return platform::Fill(platform::Tr(
+                              L"winapp2.ini from {url} is the same as the file in place: nothing to accept.\n"),
+                          {{L"url", url}});
   }
-  std::wstring text = L"winapp2.ini.new downloaded from " + url + L": " +
-                      platform::Counted(download.newEntries, L"entry", L"entries") + L"; the file in place has " +
-                      std::to_wstring(download.oldEntries) + L".\n";
+  std::wstring text = platform::Fill(
+      platform::Tr(L"winapp2.ini.new downloaded from {url}: {entries}; the file in place has {old}.\n"),
+      {{L"url", url}, {L"entries", Entries(download.newEntries)}, {L"old", std::to_wstring(download.oldEntries)}});
   for (const catalogue::rules::RuleChange& change : download.changes) {
     text += L"  " + std::wstring(catalogue::rules::ChangeKindName(change.kind)) + L" [" + change.name + L"]";
     for (const std::wstring& mark : catalogue::rules::ChangeMarks(change)) text += L"; " + mark;

@@ -69,7 +69,8 @@ std::optional<platform::PoFile> FindTemplate(const std::wstring& file, const std
 }
 
 std::wstring Line(int line, const std::wstring& id, const std::wstring& text) {
-  return L"  line " + std::to_wstring(line) + L" \"" + id + L"\": " + text + L"\n";
+  return L"  " + platform::Fill(platform::Tr(L"line {line}"), {{L"line", std::to_wstring(line)}}) + L" \"" + id +
+         L"\": " + text + L"\n";
 }
 
 // The glossary's findings of one usable entry.
@@ -78,7 +79,9 @@ std::wstring TermFindings(const platform::PoEntry& entry, const std::map<std::ws
   const std::wstring english = Plain(entry.id), translated = Plain(entry.strings[0]);
   for (const auto& [term, word] : glossary) {
     if (!word.empty() && HasTerm(english, term) && translated.find(word) == std::wstring::npos) {
-      found += Line(entry.line, entry.id, L"\"" + term + L"\" is not translated as the glossary's \"" + word + L"\"");
+      found += Line(entry.line, entry.id,
+                    platform::Fill(platform::Tr(L"\"{term}\" is not translated as the glossary's \"{word}\""),
+                                   {{L"term", term}, {L"word", word}}));
     }
   }
   return found;
@@ -90,13 +93,17 @@ TranslationCheck CheckTranslation(const std::wstring& file, const std::wstring& 
   platform::Result<platform::PoFile> po = platform::ReadPoFile(file);
   if (!po) return {kExitTranslationUnreadable, L"", file + L": " + po.Reason() + L"\n"};
   std::wstring findings;
-  for (int line : po->brokenLines) findings += L"  line " + std::to_wstring(line) + L": cannot be read, left out\n";
+  for (int line : po->brokenLines) {
+    findings += L"  " + platform::Fill(platform::Tr(L"line {line}"), {{L"line", std::to_wstring(line)}}) +
+                platform::Tr(L": cannot be read, left out\n");
+  }
   std::optional<platform::PluralRule> rule = platform::PluralRule::Read(po->pluralForms);
-  if (!rule) findings += L"  header: no Plural-Forms the program can read\n";
+  if (!rule) findings += platform::Tr(L"  header: no Plural-Forms the program can read\n");
   const auto glossary = Glossary(po->glossary);
   for (const wchar_t* term : kGlossaryTerms) {
     if (!glossary.contains(term))
-      findings += L"  header: the glossary gives no word for \"" + std::wstring(term) + L"\"\n";
+      findings +=
+          platform::Fill(platform::Tr(L"  header: the glossary gives no word for \"{term}\"\n"), {{L"term", term}});
   }
   const std::optional<platform::PoFile> pot = FindTemplate(file, programFolder);
   std::map<std::wstring, const platform::PoEntry*> known;
@@ -107,7 +114,7 @@ TranslationCheck CheckTranslation(const std::wstring& file, const std::wstring& 
   const platform::PluralRule english = platform::PluralRule::English();
   for (const platform::PoEntry& entry : po->entries) {
     if (pot && !known.erase(Key(entry))) {
-      findings += Line(entry.line, entry.id, L"no text of the program is this");
+      findings += Line(entry.line, entry.id, platform::Tr(L"no text of the program is this"));
       continue;
     }
     std::wstring why = platform::Unusable(entry, rule ? *rule : english);
@@ -119,14 +126,19 @@ TranslationCheck CheckTranslation(const std::wstring& file, const std::wstring& 
     findings += TermFindings(entry, glossary);
   }
   for (const auto& [key, entry] : known) {
-    findings += L"  \"" + entry->id + L"\": missing from the file (line " + std::to_wstring(entry->line) + L" of " +
-                kTemplateName + L")\n";
+    findings += L"  \"" + entry->id + L"\": " +
+                platform::Fill(platform::Tr(L"missing from the file (line {line} of {template})\n"),
+                               {{L"line", std::to_wstring(entry->line)}, {L"template", kTemplateName}});
   }
   const size_t total = pot ? pot->entries.size() : po->entries.size();
-  std::wstring said = file + L": " + platform::Counted(usable, L"entry", L"entries") + L" of " +
-                      std::to_wstring(total) + L" translated (" +
-                      std::to_wstring(total == 0 ? 100 : usable * 100 / total) + L" %)" +
-                      (pot ? L"" : L"; no trellwipe.pot found, so what the file lacks is not counted") + L"\n";
+  std::wstring said = file + L": " +
+                      platform::Fill(platform::TrPlural(L"{count} entry of {total} translated ({percent} %)",
+                                                        L"{count} entries of {total} translated ({percent} %)", usable),
+                                     {{L"count", std::to_wstring(usable)},
+                                      {L"total", std::to_wstring(total)},
+                                      {L"percent", std::to_wstring(total == 0 ? 100 : usable * 100 / total)}}) +
+                      (pot ? L"" : platform::Tr(L"; no trellwipe.pot found, so what the file lacks is not counted")) +
+                      L"\n";
   return {findings.empty() ? kExitTranslationClean : kExitTranslationFindings, said + findings, L""};
 }
 

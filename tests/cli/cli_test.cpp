@@ -10,12 +10,15 @@
 
 #include "keeplists/keep_list_file.h"
 #include "platform/handles.h"
+#include "platform/languages.h"
 #include "platform/shutdown.h"
 #include "platform/text.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
+#include "settings/options.h"
 #include "shipped_plugins.h"
 #include "shipped_rules.h"
+#include "shipped_translations.h"
 #include "support/cookie_databases.h"
 #include "support/loopback_server.h"
 #include "support/mini_json.h"
@@ -134,6 +137,24 @@ TEST(Cli, BadArgumentsAndUnknownItemsExitWith1AndTouchNothing) {
   Call help = RunCli(profile, {L"--help"});
   EXPECT_EQ(help.code, cli::kExitDone);
   EXPECT_NE(help.output.out.find("Exit codes: 0 done, 1 bad arguments, 2"), std::string::npos);
+}
+
+// With German chosen the console speaks German; a JSON document, which scripts read, stays English.
+TEST(Cli, SpeaksTheLanguageChosenButItsJsonStaysEnglish) {
+  SeededProfile profile;
+  WriteText(profile.program / L"lang\\de.po", kShippedGerman);
+  settings::inifun::WriteIniValue(profile.Settings(), L"Options", settings::kLanguageKey, L"de");
+  struct EnglishAfterwards {
+    ~EnglishAfterwards() { platform::UseLanguage(L"", platform::kEnglish); }
+  } english;
+  Call told = RunCli(profile, {L"--clean", L"--verbose"});
+  EXPECT_EQ(told.output.err, platform::ToUtf8(L"Unbekanntes Argument: --verbose\nSiehe trellwipe-cli --help.\n"));
+  Call help = RunCli(profile, {L"--help"});
+  EXPECT_NE(help.output.out.find(platform::ToUtf8(L"Exit-Codes: 0 erledigt")), std::string::npos);
+  Json json = OneDocument(RunCli(profile, {L"--clean", L"--verbose", L"--json"}));
+  if (json.type != Json::Type::Object) return;
+  EXPECT_EQ(json["exitCode"].number, cli::kExitBadArguments);
+  EXPECT_EQ(json["reason"].text, "Unknown argument: --verbose\nTry trellwipe-cli --help.");
 }
 
 TEST(Cli, ListShowsEverySectionKeyLabelAndSwitch) {
