@@ -88,8 +88,8 @@ inline NamedDialogs EveryWindow(TempFolder& program) {
     return std::make_unique<dialogs::FirstCleaningWindow>(preview, program.Path());
   });
   windows.emplace_back("details", [&program] {
-    return std::make_unique<dialogs::DetailsWindow>(L"Chrome Cache - Result", engine::ItemReport{}, false,
-                                                    program.Path());
+    return std::make_unique<dialogs::DetailsWindow>(L"Chrome Cache - Result", engine::ItemReport{},
+                                                    std::vector<engine::RuleReason>{}, false, program.Path());
   });
   return windows;
 }
