@@ -62,21 +62,23 @@ KeptPathsWindow::KeptPathsWindow(std::wstring programFolder, KeptPathPickers pic
       pickers_(std::move(pickers)) {}
 
 toolkit::DialogTemplate KeptPathsWindow::Template() const {
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
   toolkit::DialogTemplate dialog(DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 400, 200,
                                  platform::TrLater(L"Files and folders to keep"));
+  // The list's class, before the window is made from the template.
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
   dialog.Item(WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP,
               platform::TrLater(L"Files and folders to keep"), 7, 7, 386, 166, kListId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Add &File..."), 7, 179, 64, 14, kAddFileId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Add F&older..."), 77, 179, 64, 14,
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Add &File..."), 7, 179, 80, 14, kAddFileId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"Add F&older..."), 93, 179, 80, 14,
               kAddFolderId);
-  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Remove"), 147, 179, 64, 14, kRemoveId);
+  dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Remove"), 179, 179, 64, 14, kRemoveId);
   dialog.Item(kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Close"), 339, 179, 54, 14, IDCANCEL);
   return dialog;
 }
 
 void KeptPathsWindow::Load() {
+  SendMessageW(Handle(), DM_SETDEFID, IDCANCEL, 0);
   ListView_SetExtendedListViewStyle(List(), LVS_EX_FULLROWSELECT);
   toolkit::AddListColumns(List(), kColumns, toolkit::WindowDpi(List()));
   Fill();
