@@ -100,11 +100,11 @@ keeping_shots() {
   driver details "${row:-0}"
   sleep 2
   caption=$(xwininfo -root -tree | { grep -o '"Sample App Logs[^"]* - Preview"' || true; } | sed -n '1s/"//gp')
-  driver click "$caption" 'Group by reason' 0
+  driver click "$caption" '&Group by reason' 0
   driver menu "$caption" 1
   sleep 2
   # The menu is a window of its own over the details: the part of the screen the details cover.
-  id=$(xwininfo -root -tree | awk -v name="\"$caption\":" 'index($0, name) { print $1; exit }')
+  id=$(xwininfo -root -tree | awk -v name="\"$caption\":" 'index($0, name) && !found { print $1; found = 1 }')
   geometry=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
     /Width:/ {w=$NF} /Height:/ {h=$NF} END {printf "%dx%d+%d+%d", w, h + 30, x, (y > 30 ? y - 30 : 0)}')
   import -window root -crop "$geometry" +repage "$out/details-keep.png" && echo "screenshot: $out/details-keep.png"
