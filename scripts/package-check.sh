@@ -79,7 +79,6 @@ win 'C:\tools\trellwipe_driver.exe' wait-window 'Trellwipe' 60 >/dev/null || fai
 win 'C:\tools\trellwipe_driver.exe' close 'Trellwipe' >/dev/null || true
 wait "$keeping" || fail "the keep verb's program failed"
 grep -qF 'C:\dist\chosen file.txt' "$folder/keeppath.dat" || fail "the keep verb did not keep the file chosen"
-rm "$folder/keeppath.dat"
 
 # The installed program, started with Windows, cleans on its own and is ended through Exit.
 sample_selection "$folder/prisd.dat"
@@ -130,7 +129,7 @@ uninstall
 for file in trellwipe.exe trellwipe-cli.exe Papermill.exe Uninstall.exe help/index.html; do
   [ ! -e "$folder/$file" ] || fail "the uninstaller left $file"
 done
-for file in prisd.dat cusd.dat keepcook.dat notes.txt; do
+for file in prisd.dat cusd.dat keepcook.dat keeppath.dat notes.txt; do
   [ -f "$folder/$file" ] || fail "a silent uninstallation removed the user's $file"
 done
 grep -q '^\*\.mine' "$folder/Ext.txt" || fail "a silent uninstallation removed the user's Ext.txt"
