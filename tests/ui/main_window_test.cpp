@@ -406,9 +406,10 @@ TEST(MainWindow, TheLanguageChosenInOptionsShowsItsTextsAtTheNextStart) {
   RecordedWindow window(folder.Path());
   HMENU bar = GetMenu(window.Handle());
   EXPECT_EQ(MenuTexts(bar), (std::vector<std::wstring>{L"&Datei", L"&Extras", L"&Hilfe"}));
-  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)), (std::vector<std::wstring>{L"Jetzt bereinigen\tStrg+N", L"Vorschau", L"-",
-                                                                      L"Bereinigungseinstellungen\tStrg+S", L"-",
-                                                                      L"Optionen\tStrg+O", L"-", L"Beenden\tStrg+X"}));
+  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)),
+            (std::vector<std::wstring>{L"Jetzt bereinigen\tStrg+N", L"Vorschau", L"-",
+                                       L"Bereinigungseinstellungen\tStrg+S", L"-", L"Optionen\tStrg+O",
+                                       L"Zu behaltende Dateien und Ordner", L"-", L"Beenden\tStrg+X"}));
   EXPECT_EQ(MenuTexts(window->TrayPopup()).back(), L"Beenden");
   EXPECT_EQ(WindowText(GetDlgItem(window.Handle(), ui::kStartCleaningCommand)), L"Bereinigung &starten >>");
   EXPECT_EQ(WindowText(GetDlgItem(window.Handle(), ui::kPreviewCommand)), L"&Vorschau");
