@@ -3,7 +3,7 @@
 # older package (built here from the same program folder with a lower version) installs silently
 # with the machine's "start with Windows" entry, the package cpack made upgrades it keeping what the
 # users chose, and removing it leaves only those choices. Files, the all-users shortcut, the
-# uninstall entry, the Run value and the event source are checked each time. Then the winget
+# uninstall entry, the Run value, the event source and Explorer's verbs are checked each time. Then the winget
 # manifests: their required fields and the hashes of the packages this build made.
 #   msi-check.sh BUILD   (after cpack)
 set -euo pipefail
@@ -62,6 +62,7 @@ expect_installed() {
   win reg query "$source_key" /v EventMessageFile | has -F "$folder_win\\trellwipe.exe" ||
     fail "no event source naming the installed trellwipe.exe"
   win reg query "$source_key" /v TypesSupported | has '0x7' || fail "the event source supports no event types"
+  explorer_verbs HKLM "$folder_win"
 }
 
 msiexec /i 'C:\dist\older.msi' /qn STARTWITHWINDOWS=1
@@ -91,6 +92,7 @@ kept_choices "removing the MSI"
 [ ! -e "$shortcut" ] || fail "removing the MSI left the Start-menu shortcut"
 [ -z "$(installed_versions)" ] || fail "removing the MSI left uninstall entries: $(installed_versions)"
 ! win reg query "$source_key" >/dev/null || fail "removing the MSI left the event source"
+explorer_verbs HKLM "$folder_win" absent
 
 # The winget manifests: every field the schema requires, and the hashes of this build's packages.
 manifests="$build/packages/winget"

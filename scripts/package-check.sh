@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The packages as a user gets them. cpack makes the portable zip and the installer; in a throwaway
 # sandbox the zip's program runs where it is unpacked, the installer installs silently for the user,
-# the installed program starts as Windows starts it ("min") and cleans, a second installation keeps
-# the user's lists, and the uninstaller removes the program, its shortcut and its "Trellwipe" Run
-# values: keeping the settings files when silent, removing them with /REMOVESETTINGS, and never
+# the installed program starts as Windows starts it ("min") and cleans, Explorer's verbs start the
+# program with what was chosen, a second installation keeps the user's lists, and the uninstaller
+# removes the program, its shortcut, its verbs and its "Trellwipe" Run values: keeping the settings files when silent, removing them with /REMOVESETTINGS, and never
 # anything the user put in the folder.
 #   package-check.sh BUILD
 set -euo pipefail
@@ -66,6 +66,20 @@ grep -q 'REG_EXPAND_SZ' <<<"$message_file" && grep -qiF "$folder_win\trellwipe.e
   fail "no event source with the installed message file"
 win reg query "$event_key" /v TypesSupported | grep -qi 'REG_DWORD *0x7' || fail "the event source lacks TypesSupported=7"
 
+# Explorer's menu: the keep verb's command, filled in as Explorer fills it, starts the program with the
+# file chosen, which keeps it and says so.
+explorer_verbs HKCU "$folder_win"
+keep_command=$(win reg query 'HKCU\Software\Classes\*\shell\TrellwipeKeep\command' /ve | sed -n 's/.*REG_SZ *//p')
+keep_program=$(sed -n 's/^"\([^"]*\)" \/keep "%1"$/\1/p' <<<"$keep_command")
+[ -n "$keep_program" ] || fail "the keep verb's command is not the program, /keep and the selection: $keep_command"
+printf 'mine' >"$WINEPREFIX/drive_c/dist/chosen file.txt"
+wine "$keep_program" /keep 'C:\dist\chosen file.txt' </dev/null >/dev/null 2>&1 9>&- &
+keeping=$!
+win 'C:\tools\trellwipe_driver.exe' wait-window 'Trellwipe' 60 >/dev/null || fail "the keep verb showed no confirmation"
+win 'C:\tools\trellwipe_driver.exe' close 'Trellwipe' >/dev/null || true
+wait "$keeping" || fail "the keep verb's program failed"
+grep -qF 'C:\dist\chosen file.txt' "$folder/keeppath.dat" || fail "the keep verb did not keep the file chosen"
+
 # The installed program, started with Windows, cleans on its own and is ended through Exit.
 sample_selection "$folder/prisd.dat"
 sample_traces
@@ -115,7 +129,7 @@ uninstall
 for file in trellwipe.exe trellwipe-cli.exe Papermill.exe Uninstall.exe help/index.html; do
   [ ! -e "$folder/$file" ] || fail "the uninstaller left $file"
 done
-for file in prisd.dat cusd.dat keepcook.dat notes.txt; do
+for file in prisd.dat cusd.dat keepcook.dat keeppath.dat notes.txt; do
   [ -f "$folder/$file" ] || fail "a silent uninstallation removed the user's $file"
 done
 grep -q '^\*\.mine' "$folder/Ext.txt" || fail "a silent uninstallation removed the user's Ext.txt"
@@ -127,6 +141,7 @@ for root in HKCU HKLM; do
 done
 ! win reg query "$uninstall_key" >/dev/null || fail "the uninstaller left its uninstall entry"
 ! win reg query "$event_key" >/dev/null || fail "the uninstaller left the event source"
+explorer_verbs HKCU "$folder_win" absent
 
 # Installed again and removed with its settings: only what the user put there stays.
 install_setup

@@ -6,7 +6,8 @@
 # database), a row's details, the cleaning settings (also on Edge's tab) with the address and cookie
 # keep lists, the
 # options, the file search with its extension list, the about window, the pop-up of an unattended
-# cleaning, Papermill, the shredder, and the questions before a first cleaning and "Clean and Shut Down".
+# cleaning, Papermill, the shredder, the questions before a first cleaning and "Clean and Shut Down", and
+# at 100 % a preview's details with the reasons and the keep menu, and the files and folders to keep.
 #   screenshots.sh [BUILD] [FOLDER]     (defaults: build/, docs/screenshots/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -77,6 +78,46 @@ settings_on_browser_tab() {
   else
     printf '%s\r\n' '[setting]' 'tab1=0' "tab2=$1" >>"$settings"
   fi
+}
+
+# A preview's details with the reason of each file and the keep menu of a line, with the program's own
+# rule file of a made-up program's logs ticked, and the list of files and folders to keep.
+keeping_shots() {
+  local logs program_folder="$WINEPREFIX/drive_c/Trellwipe" caption row id geometry
+  logs="$(sample_profile)/AppData/Local/SampleApp/logs"
+  mkdir -p "$logs"
+  for name in app.log app.1.log app.2.log session.tmp upload.tmp; do head -c 24000 /dev/zero >"$logs/$name"; done
+  printf '%s\r\n' '[Sample App Logs *]' 'LangSecRef=3025' 'FileKey1=%LocalAppData%\SampleApp\logs|*.log' \
+    'FileKey2=%LocalAppData%\SampleApp\logs|*.tmp' >"$program_folder/winapp2.ini"
+  printf '%s\r\n' '[winapp2]' 'Sample App Logs *=1' >>"$settings"
+  printf '%s\t%s\r\n' 'C:\users\Public\Documents' 'Explorer' "$(winepath -w "$logs" 2>/dev/null)\*.tmp" 'the details' \
+    >"$program_folder/keeppath.dat"
+  wine 'C:\Trellwipe\trellwipe.exe' </dev/null >/dev/null 2>&1 &
+  driver wait-window 'Trellwipe V6.50' 60
+  driver post preview
+  sleep 8
+  row=$(wine 'C:\tools\trellwipe_driver.exe' rows </dev/null 2>/dev/null | awk -F'\t' '$1 ~ /^Sample App Logs/ { print NR - 1; exit }')
+  driver details "${row:-0}"
+  sleep 2
+  caption=$(xwininfo -root -tree | { grep -o '"Sample App Logs[^"]* - Preview"' || true; } | sed -n '1s/"//gp')
+  driver click "$caption" '&Group by reason' 0
+  driver menu "$caption" 1
+  sleep 2
+  # The menu is a window of its own over the details: the part of the screen the details cover.
+  id=$(xwininfo -root -tree | awk -v name="\"$caption\":" 'index($0, name) && !found { print $1; found = 1 }')
+  geometry=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /Width:/ {w=$NF} /Height:/ {h=$NF} END {printf "%dx%d+%d+%d", w, h + 30, x, (y > 30 ? y - 30 : 0)}')
+  import -window root -crop "$geometry" +repage "$out/details-keep.png" && echo "screenshot: $out/details-keep.png"
+  driver close "$caption"
+  sleep 1
+  driver close "$caption"
+  sleep 0.5
+  window keptpaths 'Files and folders to keep' kept-paths
+  driver post exit
+  driver wait-gone 20
+  wineserver -w
+  rm -f "$program_folder/winapp2.ini" "$program_folder/keeppath.dat"
+  sample_selection "$settings"
 }
 
 openbox >/dev/null 2>&1 &
@@ -200,6 +241,7 @@ for scale in 100 150; do
     driver wait-gone 20
     wineserver -w
     sample_selection "$settings"
+    keeping_shots
   fi
 done
 sandbox_stop

@@ -99,3 +99,23 @@ sandbox_for_packages() {
 # A Windows program's output without its carriage returns; a Windows folder's Unix path.
 win() { wine "$@" </dev/null 2>/dev/null 9>&- | tr -d '\r'; }
 unix_of() { winepath -u "$(win cmd /c "echo $1")" 2>/dev/null 9>&-; }
+# Explorer's verbs for files and folders under ROOT (HKCU or HKLM): each starts the program installed in
+# the Windows folder FOLDER with what was chosen, and shows for a selection of many; with "absent" as
+# the third argument, none is there. Calls the script's fail.
+explorer_verbs() {
+  local root=$1 folder=$2 class row name program arguments key command
+  for class in '*' Directory; do
+    for row in 'TrellwipeShred Papermill.exe' 'TrellwipeKeep trellwipe.exe /keep'; do
+      read -r name program arguments <<<"$row"
+      key="$root\\Software\\Classes\\$class\\shell\\$name"
+      if [ "${3:-}" = absent ]; then
+        ! win reg query "$key" >/dev/null || fail "the uninstallation left Explorer's verb $key"
+        continue
+      fi
+      command=$(win reg query "$key\\command" /ve)
+      grep -qiF "\"$folder\\$program\" ${arguments:+$arguments }\"%1\"" <<<"$command" ||
+        fail "Explorer's verb $key does not start $program with the selection: $command"
+      win reg query "$key" /v MultiSelectModel | grep -q 'Player' || fail "Explorer's verb $key is not for many items"
+    done
+  done
+}

@@ -1,6 +1,7 @@
 #include "catalogue/plugins.h"
 
 #include <cwctype>
+#include <type_traits>
 
 #include "catalogue/catalogue.h"
 #include "engine/allerase.h"
@@ -137,9 +138,10 @@ bool OfTheUser(const std::wstring& section, const std::vector<std::wstring>& fie
   return root && *root == HKEY_CURRENT_USER;
 }
 
-// Calls `line` with each executed line's section and fields, in the order the run executes them:
-// for another user than the current one, only the lines that name what is that user's own, the
-// others being cleaned once, in the current user's run. Without values, every line.
+// Calls `line` with each executed line's section and fields (and, where it takes it, the line's key), in
+// the order the run executes them: for another user than the current one, only the lines that name
+// what is that user's own, the others being cleaned once, in the current user's run. Without values,
+// every line.
 template <typename Line>
 void ForEachLine(const std::wstring& definitionFile, const run::ProcessValues* values, Line line) {
   for (const wchar_t* section : kSections) {
@@ -147,7 +149,12 @@ void ForEachLine(const std::wstring& definitionFile, const run::ProcessValues* v
       std::wstring value = ValueOf(text);
       if (value.empty()) break;
       std::vector<std::wstring> fields = SplitFields(value);
-      if (!values || values->user.Current() || OfTheUser(section, fields)) line(std::wstring(section), fields);
+      if (values && !values->user.Current() && !OfTheUser(section, fields)) continue;
+      if constexpr (std::is_invocable_v<Line, std::wstring, std::vector<std::wstring>, std::wstring>) {
+        line(std::wstring(section), fields, text.substr(0, text.find(L'=')));
+      } else {
+        line(std::wstring(section), fields);
+      }
     }
   }
 }
@@ -243,10 +250,17 @@ std::optional<HKEY> ParseRoot(const std::wstring& field) {
 }
 
 void ProcessShell(const std::wstring& definitionFile, run::ItemContext& context) {
+  engine::RunRecorder* recorder = context.erase.recorder;
+  // What each line erases names the line: "plus-in/app.ppe [file] 2".
+  const std::wstring file =
+      std::wstring(kPluginSection) + L"/" + definitionFile.substr(definitionFile.find_last_of(L"\\/") + 1);
   ForEachLine(definitionFile, &context.values,
-              [&](const std::wstring& section, const std::vector<std::wstring>& fields) {
-                if (!context.erase.Stopped()) RunEntry(section, fields, context);
+              [&](const std::wstring& section, const std::vector<std::wstring>& fields, const std::wstring& key) {
+                if (context.erase.Stopped()) return;
+                if (recorder) recorder->Because(recorder->ReasonFor(file + L" [" + section + L"] " + key, L""));
+                RunEntry(section, fields, context);
               });
+  if (recorder) recorder->Because(0);
 }
 
 bool NamesAny(const std::wstring& definitionFile, const run::ProcessValues& values) {

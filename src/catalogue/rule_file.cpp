@@ -307,12 +307,15 @@ class Parser {
     const KeyKind* known = platform::FindRow(kKeyKinds, &KeyKind::kind, kind);
     if (!known) return Note(FindingKind::UnknownKey, L"unknown key \"" + key + L"\": ignored");
     if (value.empty()) return Note(FindingKind::Skipped, L"skipped: " + key + L" has no value");
-    const size_t fileKeys = rule_.fileKeys.size();
+    const size_t fileKeys = rule_.fileKeys.size(), regKeys = rule_.regKeys.size();
     if (!known->read(rule_, value)) {
       Note(FindingKind::Skipped, L"skipped: " + key + L" takes " + known->form);
     } else if (rule_.fileKeys.size() > fileKeys) {
       rule_.fileKeys.back().line = line_;
       rule_.fileKeys.back().name = key;
+    } else if (rule_.regKeys.size() > regKeys) {
+      rule_.regKeys.back().line = line_;
+      rule_.regKeys.back().name = key;
     }
   }
 

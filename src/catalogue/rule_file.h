@@ -30,6 +30,8 @@ struct RegKey {
   std::wstring key;    // "HKCU\Software\...", "*" and "?" allowed in any part after the root
   std::wstring value;  // the one value to delete, when `wholeKey` is off
   bool wholeKey = true;
+  size_t line = 0;         // counted from 1
+  std::wstring name = {};  // as written: "RegKey2"
 };
 
 enum class ExcludeKind {

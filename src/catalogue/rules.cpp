@@ -414,10 +414,15 @@ void RunRule(const Rule& rule, PathExpander& expander, run::ItemContext& context
     catalogue::KeepingYoungFiles(context, settings::LoadAgeOptions(context.programFolder).tempHours,
                                  [&](run::ItemContext& aged) { RunFileKey(rule, key, exclusions, expander, aged); });
   }
+  engine::RunRecorder* recorder = context.erase.recorder;
   for (const RegKey& key : rule.regKeys) {
     if (context.erase.Stopped()) return;
-    if (Takes(key, context)) RunRegKey(key, exclusions, expander, context);
+    if (!Takes(key, context)) continue;
+    if (recorder)
+      recorder->Because(recorder->ReasonFor(rule.file + L":" + std::to_wstring(key.line) + L" " + key.name, L""));
+    RunRegKey(key, exclusions, expander, context);
   }
+  if (recorder) recorder->Because(0);
 }
 
 }  // namespace catalogue::rules

@@ -66,7 +66,17 @@ std::string EstimatedJson(double keys, double bytes) {
 std::string ReasonJson(const engine::RunReport& report, std::uint32_t reason, const std::string& item) {
   if (reason == 0 || reason > report.reasons.size()) return ",\"reason\":" + item;
   const engine::RuleReason& named = report.reasons[reason - 1];
+  if (named.pattern.empty()) return ",\"reason\":" + Quote(named.line);
   return ",\"reason\":" + Quote(named.line) + ",\"pattern\":" + Quote(named.pattern);
+}
+
+// The reasons of a list of folders, keys or values, one object each in the list's order.
+std::string ReasonsJson(const engine::RunReport& report, size_t count, const engine::EntryReasons& reasons,
+                        const std::string& item) {
+  std::string json = "[";
+  for (size_t i = 0; i < count; ++i)
+    json += std::string(i ? ",{" : "{") + ReasonJson(report, reasons[i], item).substr(1) + "}";
+  return json + "]";
 }
 
 // "files":[...],"folders":[...],"registryKeys":[...],"registryValues":[...], the files written as they
@@ -85,6 +95,10 @@ void WriteEntriesJson(const engine::RunReport& report, const engine::ItemReport&
       again ? std::tie(counted.folders, counted.keys, counted.values) : std::tie(item.folders, item.keys, item.values);
   output.Add("],\"folders\":" + Strings(folders) + ",\"registryKeys\":" + Strings(keys) +
              ",\"registryValues\":" + Strings(values));
+  if (again) return;
+  output.Add(",\"folderReasons\":" + ReasonsJson(report, folders.size(), item.folderReasons, itemReason) +
+             ",\"registryKeyReasons\":" + ReasonsJson(report, keys.size(), item.keyReasons, itemReason) +
+             ",\"registryValueReasons\":" + ReasonsJson(report, values.size(), item.valueReasons, itemReason));
 }
 
 engine::ReportTotals ItemTotals(const engine::ItemReport& item) {

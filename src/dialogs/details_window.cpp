@@ -4,9 +4,11 @@
 
 #include "engine/kept_paths_file.h"
 #include "platform/handles.h"
+#include "platform/text.h"
 #include "platform/translation.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
+#include "toolkit/messages.h"
 #include "toolkit/skin.h"
 
 namespace dialogs {
@@ -20,13 +22,17 @@ constexpr SIZE kDesignSize = {640, 400};
 
 }  // namespace
 
-DetailsWindow::DetailsWindow(std::wstring title, engine::ItemReport item, bool preview, std::wstring programFolder)
+DetailsWindow::DetailsWindow(std::wstring title, engine::ItemReport item, std::vector<engine::RuleReason> reasons,
+                             bool preview, std::wstring programFolder)
     : Dialog(programFolder, {{kCloseId, BN_CLICKED, [this] { Close(); }},
-                             {kKeepFileCommand, BN_CLICKED, [this] { Keep(false); }},
-                             {kKeepFolderCommand, BN_CLICKED, [this] { Keep(true); }}}),
+                             {kKeepFileCommand, BN_CLICKED, [this] { Keep(kKeepFileCommand); }},
+                             {kKeepFolderCommand, BN_CLICKED, [this] { Keep(kKeepFolderCommand); }},
+                             {kKeepMatchesCommand, BN_CLICKED, [this] { Keep(kKeepMatchesCommand); }},
+                             {kGroupByReasonId, BN_CLICKED, [this] { Group(); }}}),
       title_(std::move(title)),
       item_(std::move(item)),
-      lines_(item_, preview),
+      reasons_(std::move(reasons)),
+      lines_(item_, preview, &reasons_),
       programFolder_(std::move(programFolder)) {}
 
 toolkit::DialogTemplate DetailsWindow::Template() const {
@@ -46,6 +52,9 @@ void DetailsWindow::MakeControls() {
   close_ =
       CreateWindowExW(0, L"BUTTON", platform::Tr(L"&Close"), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
                       0, 0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCloseId)), instance, nullptr);
+  group_ = CreateWindowExW(0, L"BUTTON", platform::Tr(L"&Group by reason"),
+                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 0, 0, hwnd,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kGroupByReasonId)), instance, nullptr);
   list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, platform::Tr(L"Details"),
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_OWNERDATA |
                               LVS_OWNERDRAWFIXED | LVS_SINGLESEL,
@@ -67,7 +76,7 @@ void DetailsWindow::MakeFont() {
   platform::Font oldFont = std::move(font_);
   LOGFONTW font = toolkit::MessageFont(dpi_);
   font_.reset(CreateFontIndirectW(&font));
-  for (HWND control : {list_, close_}) {
+  for (HWND control : {list_, close_, group_}) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   }
 }
@@ -122,10 +131,18 @@ void DetailsWindow::FitColumn() {
   ListView_SetColumnWidth(list_, 0, std::max<int>(columnWidth_, client.right));
 }
 
-std::optional<std::wstring> DetailsWindow::SelectedFile() const {
+std::optional<engine::FileRecord> DetailsWindow::SelectedFile() const {
   const int selected = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
   if (selected < 0 || programFolder_.empty()) return std::nullopt;
   return lines_.FileAt(static_cast<size_t>(selected));
+}
+
+const engine::RuleReason* DetailsWindow::SelectedReason() const {
+  const std::optional<engine::FileRecord> file = SelectedFile();
+  if (!file || file->reason == 0 || file->reason > reasons_.size()) return nullptr;
+  const engine::RuleReason& reason = reasons_[file->reason - 1];
+  // A pattern that reaches into another folder is no name in this one.
+  return reason.pattern.empty() || reason.pattern.find_first_of(L"\\/:") != std::wstring::npos ? nullptr : &reason;
 }
 
 void DetailsWindow::ShowKeepMenu(LPARAM at) {
@@ -133,6 +150,8 @@ void DetailsWindow::ShowKeepMenu(LPARAM at) {
   platform::Menu menu(CreatePopupMenu());
   AppendMenuW(menu.get(), state, kKeepFileCommand, platform::Tr(L"Keep this file"));
   AppendMenuW(menu.get(), state, kKeepFolderCommand, platform::Tr(L"Keep this folder"));
+  AppendMenuW(menu.get(), SelectedReason() ? MF_STRING : MF_STRING | MF_GRAYED, kKeepMatchesCommand,
+              platform::Tr(L"Keep everything this rule line matches in this folder"));
   POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
   if (at == -1) {
     RECT row{};
@@ -146,14 +165,21 @@ void DetailsWindow::ShowKeepMenu(LPARAM at) {
   TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, point.x, point.y, 0, Handle(), nullptr);
 }
 
-void DetailsWindow::Keep(bool folder) {
-  const std::optional<std::wstring> file = SelectedFile();
-  if (!file) return;
-  const std::wstring path = folder ? file->substr(0, std::max<size_t>(file->find_last_of(L'\\'), 3)) : *file;
+void DetailsWindow::Keep(WORD command) {
+  const std::optional<engine::FileRecord> file = SelectedFile();
+  const engine::RuleReason* reason = SelectedReason();
+  if (!file || (command == kKeepMatchesCommand && !reason)) return;
+  const std::wstring folder = file->path.substr(0, std::max<size_t>(file->path.find_last_of(L'\\'), 3));
+  const std::wstring path = command == kKeepFileCommand     ? file->path
+                            : command == kKeepFolderCommand ? folder
+                                                            : platform::JoinPath(folder, reason->pattern);
   platform::Result<engine::KeptPathLine> kept = engine::KeepPath(programFolder_, path, engine::kKeptFromDetails);
-  if (!kept)
-    MessageBoxW(Handle(), platform::Fill(platform::Tr(L"Not kept: {reason}"), {{L"reason", kept.Reason()}}).c_str(),
-                title_.c_str(), MB_OK | MB_ICONWARNING);
+  if (!kept) toolkit::Tell(Handle(), platform::Fill(platform::Tr(L"Not kept: {reason}"), {{L"reason", kept.Reason()}}));
+}
+
+void DetailsWindow::Group() {
+  lines_.GroupByReason(SendMessageW(group_, BM_GETCHECK, 0, 0) == BST_CHECKED);
+  InvalidateRect(list_, nullptr, TRUE);
 }
 
 DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi) {
@@ -162,6 +188,7 @@ DetailsLayout LayOutDetailsWindow(SIZE client, UINT dpi) {
   DetailsLayout layout{};
   layout.lines = {gap, gap, client.cx - gap, std::max<LONG>(gap, client.cy - 2 * gap - buttonHeight)};
   layout.close = {client.cx - gap - buttonWidth, client.cy - gap - buttonHeight, client.cx - gap, client.cy - gap};
+  layout.group = {gap, layout.close.top, std::max<LONG>(gap, layout.close.left - gap), layout.close.bottom};
   return layout;
 }
 
@@ -169,7 +196,8 @@ void DetailsWindow::Layout() {
   RECT client;
   GetClientRect(Handle(), &client);
   const DetailsLayout layout = LayOutDetailsWindow({client.right, client.bottom}, dpi_);
-  for (const auto& [control, rect] : {std::pair{list_, layout.lines}, std::pair{close_, layout.close}}) {
+  for (const auto& [control, rect] :
+       {std::pair{list_, layout.lines}, std::pair{close_, layout.close}, std::pair{group_, layout.group}}) {
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
   }
   FitColumn();
@@ -221,9 +249,9 @@ INT_PTR DetailsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
-void ShowDetails(HWND owner, const std::wstring& title, const engine::ItemReport& item, bool preview,
-                 const std::wstring& programFolder) {
-  DetailsWindow(title, item, preview, programFolder).ShowModal(owner);
+void ShowDetails(HWND owner, const std::wstring& title, const engine::ItemReport& item,
+                 const std::vector<engine::RuleReason>& reasons, bool preview, const std::wstring& programFolder) {
+  DetailsWindow(title, item, reasons, preview, programFolder).ShowModal(owner);
 }
 
 }  // namespace dialogs

@@ -31,6 +31,17 @@ std::optional<std::wstring> ParentOf(const std::wstring& path) {
 
 KeptPaths::KeptPaths(const std::vector<std::wstring>& paths) {
   for (const std::wstring& path : paths) {
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash != std::wstring::npos && platform::HasWildcard(std::wstring_view(path).substr(slash + 1))) {
+      // A pattern keeps nothing once its folder is gone.
+      const std::wstring folder = IdentityPath(path.substr(0, slash));
+      const std::wstring pattern = platform::ToLower(path.substr(slash + 1));
+      std::optional<Identity> parent = folder.empty() ? std::nullopt : At(folder);
+      if (parent && pattern.find(L':') == std::wstring::npos) {
+        entries_.push_back({path, platform::JoinPath(folder, pattern), {}, parent, pattern, true});
+      }
+      continue;
+    }
     if (CanonicalPath(path).empty()) continue;
     std::wstring leadsTo = IdentityPath(path);
     std::optional<Identity> self = At(leadsTo);
@@ -59,7 +70,15 @@ std::optional<KeptPaths::Identity> KeptPaths::At(const std::wstring& path) {
 }
 
 const KeptPaths::Entry* KeptPaths::Find(const Identity& identity) const {
-  auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.self == identity; });
+  auto found =
+      std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return !e.pattern && e.self == identity; });
+  return found == entries_.end() ? nullptr : &*found;
+}
+
+const KeptPaths::Entry* KeptPaths::Matching(const Identity& parent, const std::wstring& name) const {
+  auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
+    return e.pattern && e.parent == parent && platform::MatchesLoweredPattern(name, e.name);
+  });
   return found == entries_.end() ? nullptr : &*found;
 }
 
@@ -76,9 +95,13 @@ const std::wstring* KeptPaths::Is(HANDLE opened) const {
 const std::wstring* KeptPaths::Holding(const std::wstring& path) const {
   if (everything_) return &*everything_;
   if (entries_.empty()) return nullptr;
+  std::wstring below;  // the name of the part below, read as Windows reads names
   for (std::optional<std::wstring> part = IdentityPath(path); part && !part->empty(); part = ParentOf(*part)) {
     std::optional<Identity> identity = At(*part);
-    if (const Entry* entry = identity ? Find(*identity) : nullptr) return &entry->path;
+    const Entry* entry = identity ? Find(*identity) : nullptr;
+    if (!entry && identity && !below.empty()) entry = Matching(*identity, below);
+    if (entry) return &entry->path;
+    below = ReadName(part->substr(part->find_last_of(L'\\') + 1));
   }
   return nullptr;
 }
@@ -103,7 +126,7 @@ std::vector<KeptPaths::Name> KeptPaths::NamesIn(HANDLE folder) const {
   std::vector<Name> names;
   std::optional<Identity> identity = entries_.empty() ? std::nullopt : Of(folder);
   for (const Entry& entry : entries_) {
-    if (identity && entry.parent == identity) names.push_back({entry.name, &entry.path});
+    if (identity && entry.parent == identity) names.push_back({entry.name, &entry.path, entry.pattern});
   }
   return names;
 }
@@ -111,7 +134,9 @@ std::vector<KeptPaths::Name> KeptPaths::NamesIn(HANDLE folder) const {
 const std::wstring* KeptPaths::Named(const std::vector<Name>& names, const std::wstring& name) {
   if (names.empty()) return nullptr;
   const std::wstring read = ReadName(name);
-  auto found = std::find_if(names.begin(), names.end(), [&](const Name& kept) { return kept.name == read; });
+  auto found = std::find_if(names.begin(), names.end(), [&](const Name& kept) {
+    return kept.pattern ? platform::MatchesLoweredPattern(read, kept.name) : kept.name == read;
+  });
   return found == names.end() ? nullptr : found->entry;
 }
 

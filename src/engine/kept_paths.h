@@ -2,8 +2,9 @@
 // The files and folders the user keeps from every cleaning, known by what they are on the disk (volume
 // and file number), not by their names: a kept file stays however a walk or a step names it, through
 // another drive letter, a link above it, a short name or another letter case; a kept folder stays with
-// its whole tree. The guard asks here at every start, a walk at every folder it enters, and a folder's
-// deletions at every file.
+// its whole tree. An entry whose last part has a wildcard ("C:\\Logs\\*.log") keeps what matches it
+// directly in that folder, the folder known by what it is. The guard asks here at every start, a walk
+// at every folder it enters, and a folder's deletions at every file.
 #include <windows.h>
 
 #include <optional>
@@ -33,8 +34,9 @@ class KeptPaths {
   std::vector<std::wstring> Within(const std::wstring& folder) const;
   // The kept files directly in the opened folder, by their names lower-cased.
   struct Name {
-    std::wstring name;
+    std::wstring name;          // or the pattern
     const std::wstring* entry;  // as the list names it
+    bool pattern = false;
   };
   std::vector<Name> NamesIn(HANDLE folder) const;
   // The entry of a listed name among those (letter case, trailing dots and blanks aside, as Windows
@@ -50,10 +52,13 @@ class KeptPaths {
   struct Entry {
     std::wstring path;     // as the list names it
     std::wstring leadsTo;  // the canonical path it led to when learned
-    Identity self;
+    Identity self;         // for a pattern: none of its own
     std::optional<Identity> parent;
     std::wstring name;  // lower case, for the walks of the parent
+    bool pattern = false;
   };
+  // The entry of a pattern that keeps `name` directly in the folder `parent`; null when none.
+  const Entry* Matching(const Identity& parent, const std::wstring& name) const;
   static std::optional<Identity> Of(HANDLE opened);
   static std::optional<Identity> At(const std::wstring& path);
   const Entry* Find(const Identity& identity) const;

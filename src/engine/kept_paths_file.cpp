@@ -1,9 +1,13 @@
 #include "engine/kept_paths_file.h"
 
+#include <windows.h>
+
+#include <functional>
 #include <optional>
 
 #include "engine/path_guard.h"
 #include "platform/files.h"
+#include "platform/handles.h"
 #include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
@@ -46,12 +50,50 @@ KeptPathLine Decode(std::string_view line) {
   return {text.substr(0, tab), text.substr(tab + 1)};
 }
 
+// The form the list stores: the long form of a full path; for a pattern in its last part, the long
+// form of its folder and the pattern as typed. Empty for text that names no full path.
+std::wstring ListedForm(std::wstring_view typed) {
+  const size_t slash = typed.find_last_of(L"\\/");
+  const std::wstring_view last = slash == std::wstring_view::npos ? typed : typed.substr(slash + 1);
+  if (!platform::HasWildcard(last)) return engine::CanonicalPath(std::wstring(typed));
+  if (last.find(L':') != std::wstring_view::npos) return {};
+  const std::wstring folder = engine::CanonicalPath(std::wstring(typed.substr(0, slash)));
+  return folder.empty() ? folder : platform::JoinPath(folder, last);
+}
+
 // Whether the entry names the typed path or its long form, the form the list stores. An entry written
 // by hand in another form is named by its own text.
 bool Names(const KeptPathLine& entry, std::wstring_view typed, const std::wstring& canonical) {
   return platform::EqualsNoCase(entry.path, typed) ||
          (!canonical.empty() && platform::EqualsNoCase(entry.path, canonical));
 }
+
+// Held while a change reads the list and writes it anew: Explorer starts one program for each file of a
+// selection it keeps, and one change must not write over the entry another added. Named after the
+// file (its name takes no backslash, and no more than a path's length).
+class ListChange {
+ public:
+  explicit ListChange(const std::wstring& file) {
+    const std::wstring name =
+        L"Local\\Trellwipe.keeppath." + std::to_wstring(std::hash<std::wstring>{}(platform::ToLower(file)));
+    mutex_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));
+    // A change that takes longer than this is stuck: this one gives up rather than hang.
+    const DWORD waited = mutex_ ? WaitForSingleObject(mutex_.get(), 10000) : WAIT_FAILED;
+    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  }
+  ~ListChange() {
+    if (held_) ReleaseMutex(mutex_.get());
+  }
+  ListChange(const ListChange&) = delete;
+  ListChange& operator=(const ListChange&) = delete;
+  bool Held() const { return held_; }
+
+ private:
+  platform::UniqueHandle mutex_;
+  bool held_ = false;
+};
+
+constexpr wchar_t kBusy[] = L"Another program is changing the list of files and folders to keep.";
 
 platform::Result<void> Write(const std::wstring& file, const std::vector<std::string>& lines) {
   std::string bytes;
@@ -78,10 +120,12 @@ platform::Result<std::vector<KeptPathLine>> LoadKeptPaths(const std::wstring& pr
 
 platform::Result<KeptPathLine> KeepPath(const std::wstring& programFolder, std::wstring_view typed,
                                         std::wstring_view from) {
-  const std::wstring canonical = engine::CanonicalPath(std::wstring(typed));
+  const std::wstring canonical = ListedForm(typed);
   if (canonical.empty()) return platform::Failure{L"\"" + std::wstring(typed) + L"\" is not a full path."};
   if (programFolder.empty()) return platform::Failure{kNoFolder};
   const std::wstring file = KeptPathsFile(programFolder);
+  ListChange change(file);
+  if (!change.Held()) return platform::Failure{kBusy};
   platform::Result<std::vector<std::string>> lines = RawLines(file);
   if (!lines) return platform::Failure{lines.Reason()};
   for (const std::string& line : *lines) {
@@ -97,8 +141,10 @@ platform::Result<KeptPathLine> KeepPath(const std::wstring& programFolder, std::
 
 platform::Result<std::vector<KeptPathLine>> UnkeepPath(const std::wstring& programFolder, std::wstring_view typed) {
   if (programFolder.empty()) return platform::Failure{kNoFolder};
-  const std::wstring canonical = engine::CanonicalPath(std::wstring(typed));
+  const std::wstring canonical = ListedForm(typed);
   const std::wstring file = KeptPathsFile(programFolder);
+  ListChange change(file);
+  if (!change.Held()) return platform::Failure{kBusy};
   platform::Result<std::vector<std::string>> lines = RawLines(file);
   if (!lines) return platform::Failure{lines.Reason()};
   std::vector<std::string> staying;

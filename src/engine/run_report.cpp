@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <tuple>
 #include <unordered_set>
 #include <utility>
 
@@ -227,11 +228,22 @@ bool RunRecorder::ErasedEarlier(const std::wstring& key) const {
   }
 }
 
-void RunRecorder::Add(Met met, std::vector<std::wstring> ItemReport::*counted,
+void EntryReasons::Set(size_t place, std::uint32_t reason) {
+  if (reason == 0) return;
+  if (reasons_.size() <= place) reasons_.resize(place + 1);
+  reasons_[place] = reason;
+}
+
+void RunRecorder::Add(Met met, std::vector<std::wstring> ItemReport::*counted, EntryReasons ItemReport::*reasons,
                       std::vector<std::wstring> CountedEntries::*again, std::wstring text) {
   if (met == Met::InThisItem) return;
   ItemReport& item = report_.items.back();
-  (met == Met::First ? item.*counted : item.alreadyCounted.*again).push_back(std::move(text));
+  if (met != Met::First) {
+    (item.alreadyCounted.*again).push_back(std::move(text));
+    return;
+  }
+  (item.*counted).push_back(std::move(text));
+  (item.*reasons).Set((item.*counted).size() - 1, reason_);
 }
 
 RunRecorder::Met RunRecorder::MeetFile(const std::wstring& path) {
@@ -287,7 +299,8 @@ std::uint32_t RunRecorder::ReasonFor(const std::wstring& line, const std::wstrin
 }
 
 void RunRecorder::Folder(const std::wstring& path) {
-  if (Current()) Add(Meet(L'd', path), &ItemReport::folders, &CountedEntries::folders, path);
+  if (Current())
+    Add(Meet(L'd', path), &ItemReport::folders, &ItemReport::folderReasons, &CountedEntries::folders, path);
 }
 
 void RunRecorder::Key(const std::wstring& path) {
@@ -295,7 +308,7 @@ void RunRecorder::Key(const std::wstring& path) {
   Met met = Meet(L'k', path);
   size_t slash = path.find_last_of(L'\\');
   if (met == Met::First && slash != std::wstring::npos && ErasedEarlier(path.substr(0, slash))) met = Met::Earlier;
-  Add(met, &ItemReport::keys, &CountedEntries::keys, path);
+  Add(met, &ItemReport::keys, &ItemReport::keyReasons, &CountedEntries::keys, path);
 }
 
 void RunRecorder::Value(const std::wstring& key, const std::wstring& name) {
@@ -303,7 +316,7 @@ void RunRecorder::Value(const std::wstring& key, const std::wstring& name) {
   std::wstring value = key + L"\\" + (name.empty() ? L"(Default)" : name);
   Met met = Meet(L'v', value);
   if (met == Met::First && ErasedEarlier(key)) met = Met::Earlier;
-  Add(met, &ItemReport::values, &CountedEntries::values, std::move(value));
+  Add(met, &ItemReport::values, &ItemReport::valueReasons, &CountedEntries::values, std::move(value));
 }
 
 void RunRecorder::Step(const std::wstring& description) {
@@ -405,18 +418,34 @@ std::wstring CountsText(const ItemReport& item) {
   return text;
 }
 
-DetailLines::DetailLines(const ItemReport& item, bool preview)
+DetailLines::DetailLines(const ItemReport& item, bool preview, const std::vector<RuleReason>* reasons)
     : item_(item),
       preview_(preview),
+      reasons_(reasons),
       summary_(!preview && !item.leftBehind.empty()),
       size_(std::max<size_t>(1, (summary_ ? 1 : 0) + (item.lookedFor.empty() ? 0 : 1 + item.lookedFor.size()) +
                                     item.files.size() + item.folders.size() + item.keys.size() + item.values.size() +
                                     item.steps.size() + item.alreadyCounted.size() + DatabaseLines(item) +
                                     item.tooNew.size() + item.kept.size() + item.leftBehind.size())) {}
 
-std::optional<std::wstring> DetailLines::FileAt(size_t index) const {
+std::optional<FileRecord> DetailLines::FileAt(size_t index) const {
   if (index >= size_ || OpeningLine(item_, summary_, index) || index >= item_.files.size()) return std::nullopt;
-  return item_.files[index].path;
+  return item_.files[Shown(index)];
+}
+
+std::wstring DetailLines::Why(std::uint32_t reason) const {
+  if (!reasons_ || reason == 0 || reason > reasons_->size()) return {};
+  const RuleReason& why = (*reasons_)[reason - 1];
+  return why.pattern.empty() ? L" - " + why.line : L" - " + why.line + L", " + why.pattern;
+}
+
+void DetailLines::GroupByReason(bool grouped) {
+  order_.clear();
+  if (!grouped) return;
+  order_.resize(item_.files.size());
+  for (std::uint32_t i = 0; i < order_.size(); ++i) order_[i] = i;
+  std::stable_sort(order_.begin(), order_.end(),
+                   [&](std::uint32_t a, std::uint32_t b) { return item_.files.ReasonOf(a) < item_.files.ReasonOf(b); });
 }
 
 std::wstring DetailLines::operator[](size_t index) const {
@@ -426,30 +455,33 @@ std::wstring DetailLines::operator[](size_t index) const {
   const std::wstring_view folderLead = preview ? L"Would remove folder: " : L"Removed folder: ";
   const std::wstring_view keyLead = preview ? L"Would delete key: " : L"Deleted key: ";
   const std::wstring_view valueLead = preview ? L"Would delete value: " : L"Deleted value: ";
-  using Texts = std::pair<const std::vector<std::wstring>*, std::wstring_view>;
-  // What the item counts, then what earlier items counted; the lists of plain texts each with its
-  // lead-in, in the order they are shown.
+  // The lists of plain texts, each with its lead-in and the reasons of its entries, in the order they are
+  // shown: what the item counts, then what earlier items counted.
+  using Texts = std::tuple<const std::vector<std::wstring>*, std::wstring_view, const EntryReasons*>;
   const CountedEntries& again = item_.alreadyCounted;
   const std::pair<const FileRecords*, std::wstring_view> fileLists[] = {{&item_.files, L" bytes)"},
                                                                         {&again.files, L" bytes, already counted)"}};
-  const Texts counted[] = {{&item_.folders, folderLead},
-                           {&item_.keys, keyLead},
-                           {&item_.values, valueLead},
-                           {&item_.steps, preview ? L"Would run: " : L"Ran: "}};
-  const Texts repeated[] = {{&again.folders, folderLead},
-                            {&again.keys, keyLead},
-                            {&again.values, valueLead},
-                            {&again.databases, preview ? L"Would clean inside: " : L"Cleaned inside: "}};
+  const Texts counted[] = {{&item_.folders, folderLead, &item_.folderReasons},
+                           {&item_.keys, keyLead, &item_.keyReasons},
+                           {&item_.values, valueLead, &item_.valueReasons},
+                           {&item_.steps, preview ? L"Would run: " : L"Ran: ", nullptr}};
+  const Texts repeated[] = {{&again.folders, folderLead, nullptr},
+                            {&again.keys, keyLead, nullptr},
+                            {&again.values, valueLead, nullptr},
+                            {&again.databases, preview ? L"Would clean inside: " : L"Cleaned inside: ", nullptr}};
   const std::span<const Texts> textLists[] = {counted, repeated};
   for (int block = 0; block < 2; ++block) {
     const auto& [files, fileEnd] = fileLists[block];
     if (index < files->size()) {
-      FileRecord record = (*files)[index];
-      return Joined({fileLead, record.path, L" (", platform::FormatNumber(record.size), fileEnd});
+      FileRecord record = (*files)[block ? index : Shown(index)];
+      return Joined({fileLead, record.path, L" (", platform::FormatNumber(record.size), fileEnd, Why(record.reason)});
     }
     index -= files->size();
-    for (const auto& [list, lead] : textLists[block]) {
-      if (index < list->size()) return Joined({lead, (*list)[index], block ? L" (already counted)" : L""});
+    for (const auto& [list, lead, reasons] : textLists[block]) {
+      if (index < list->size()) {
+        return Joined(
+            {lead, (*list)[index], block ? L" (already counted)" : L"", Why(reasons ? (*reasons)[index] : 0)});
+      }
       index -= list->size();
     }
   }

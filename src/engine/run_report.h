@@ -64,6 +64,7 @@ class FileRecords {
   bool empty() const { return entries_.empty(); }
   FileRecord operator[](size_t index) const;
   double Size(size_t index) const { return entries_[index].size; }
+  std::uint32_t ReasonOf(size_t index) const { return entries_[index].reason; }
   Iterator begin() const { return {*this, 0}; }
   Iterator end() const { return {*this, size()}; }
 
@@ -120,6 +121,18 @@ struct DatabaseRecord {
   size_t Rows() const;
 };
 
+// Why each entry of a list of folders, keys or values is there, as FileRecord::reason, by its place:
+// only as long as up to its last entry with a reason, so a list of the item's own entries costs
+// nothing.
+class EntryReasons {
+ public:
+  void Set(size_t place, std::uint32_t reason);
+  std::uint32_t operator[](size_t place) const { return place < reasons_.size() ? reasons_[place] : 0; }
+
+ private:
+  std::vector<std::uint32_t> reasons_;
+};
+
 struct ItemReport {
   std::wstring section;
   std::wstring key;
@@ -130,6 +143,7 @@ struct ItemReport {
   std::vector<std::wstring> folders;
   std::vector<std::wstring> keys;    // full registry paths
   std::vector<std::wstring> values;  // key path + "\" + value name ("(Default)" for the default value)
+  EntryReasons folderReasons, keyReasons, valueReasons;
   std::vector<std::wstring> steps;
   std::vector<DatabaseRecord> databases;
   CountedEntries alreadyCounted;
@@ -224,8 +238,8 @@ class RunRecorder {
   ItemReport* Current();
   void EndItem() { open_ = false; }
 
-  // Files are recorded with the reason given last in the open item (none at its start), unless one
-  // comes with them: the files of a folder are recorded after all were judged.
+  // Files, folders, keys and values are recorded with the reason given last in the open item (none at
+  // its start), unless one comes with them: the files of a folder are recorded after all were judged.
   void File(const std::wstring& path, double size) { File(path, size, reason_); }
   void File(const std::wstring& path, double size, std::uint32_t reason);
   // The reason of a rule line and pattern, for Because: known once per run.
@@ -251,8 +265,8 @@ class RunRecorder {
   // Whether an earlier item erased the key or a key above it, taking its values with it.
   bool ErasedEarlier(const std::wstring& key) const;
   // Adds the text to the list the meeting says, if any.
-  void Add(Met met, std::vector<std::wstring> ItemReport::*counted, std::vector<std::wstring> CountedEntries::*again,
-           std::wstring text);
+  void Add(Met met, std::vector<std::wstring> ItemReport::*counted, EntryReasons ItemReport::*reasons,
+           std::vector<std::wstring> CountedEntries::*again, std::wstring text);
 
   RunReport& report_;
   bool open_ = false;
@@ -319,17 +333,28 @@ std::wstring CountsText(const ItemReport& item);
 // item must outlive the lines.
 class DetailLines {
  public:
-  DetailLines(const ItemReport& item, bool preview);
+  // With the run's reasons, each line of an entry a rule or plug-in put there names its line and pattern.
+  DetailLines(const ItemReport& item, bool preview, const std::vector<RuleReason>* reasons = nullptr);
   size_t size() const { return size_; }
   std::wstring operator[](size_t index) const;
-  // The path of the item's own file at that line; none for any other line.
-  std::optional<std::wstring> FileAt(size_t index) const;
+  // The item's own file at that line; none for any other line.
+  std::optional<FileRecord> FileAt(size_t index) const;
+  // The item's files ordered by their reasons, the item's own first; or back in the order they came.
+  void GroupByReason(bool grouped);
 
  private:
+  // " - rules/x.ini:212 FileKey3, *.log" for an entry a rule line or plug-in line put there; nothing for
+  // the item's own.
+  std::wstring Why(std::uint32_t reason) const;
+  // The place in item_.files of the file shown at that place.
+  size_t Shown(size_t place) const { return order_.empty() ? place : order_[place]; }
+
   const ItemReport& item_;
   bool preview_;
+  const std::vector<RuleReason>* reasons_;
   bool summary_;  // the first line says how much stayed behind
   size_t size_;
+  std::vector<std::uint32_t> order_;  // empty while the files are in their own order
 };
 
 }  // namespace engine

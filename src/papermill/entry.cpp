@@ -9,6 +9,7 @@
 
 #include "engine/erase_context.h"
 #include "papermill/console.h"
+#include "papermill/handover.h"
 #include "papermill/papermill_window.h"
 #include "platform/console_output.h"
 #include "platform/handles.h"
@@ -81,7 +82,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   shredder::RemoveWipeLeftovers();
   std::vector<std::wstring> paths;
   for (const std::wstring& arg : args) paths.push_back(shredder::TypedPath(arg));
+  papermill::StartingTurn turn;
+  if (!paths.empty() && papermill::HandToRunningWindow(paths)) {
+    CoUninitialize();
+    return 0;
+  }
   papermill::PapermillWindow window(programFolder, paths, papermill::SystemPickers(), wipeLimit);
+  window.WhenOpen([&] { turn.Release(); });
   window.ShowModal(nullptr);
   CoUninitialize();
   return 0;

@@ -9,6 +9,7 @@
 #include <array>
 
 #include "papermill/console.h"
+#include "papermill/handover.h"
 #include "papermill/report.h"
 #include "platform/files.h"
 #include "platform/handles.h"
@@ -131,6 +132,7 @@ void PapermillWindow::Load() {
   queue_.clear();
   Add(initial);
   SetStatus(platform::Tr(L"Add files or folders, or drop them here. Shredding cannot be undone."));
+  if (open_) open_();
 }
 
 void PapermillWindow::FillDrives() {
@@ -396,6 +398,17 @@ INT_PTR PapermillWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         DragFinish(reinterpret_cast<HDROP>(wParam));
       }
       return TRUE;
+    case WM_COPYDATA: {
+      // Another start's items join the queue, unless a shredding or a wipe is under way.
+      std::optional<std::vector<std::wstring>> paths = HandedPaths(*reinterpret_cast<COPYDATASTRUCT*>(lParam));
+      const bool taken = paths && !shredding_ && !Wiping();
+      if (taken) {
+        Add(*paths);
+        SetForegroundWindow(Handle());
+      }
+      SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, taken);
+      return TRUE;
+    }
     case kWipeProgressMessage: ShowWipeProgress(); return TRUE;
     case kWipeDoneMessage: EndWipe(); return TRUE;
     case WM_NOTIFY: {

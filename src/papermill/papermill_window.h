@@ -55,6 +55,8 @@ class PapermillWindow : public toolkit::Dialog {
   const std::vector<std::wstring>& Queue() const { return queue_; }
   void Add(const std::vector<std::wstring>& paths);
   bool Wiping() const { return worker_.joinable(); }
+  // Called once the window is open and takes the items a later start hands it.
+  void WhenOpen(std::function<void()> open) { open_ = std::move(open); }
 
  private:
   struct WipeState {
@@ -96,6 +98,7 @@ class PapermillWindow : public toolkit::Dialog {
   std::thread worker_;
   std::mutex wipeMutex_;
   WipeState wipe_;  // written by the worker under the mutex
+  std::function<void()> open_;
 };
 
 }  // namespace papermill

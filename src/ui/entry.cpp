@@ -6,6 +6,7 @@
 #include "platform/program_folder.h"
 #include "settings/options.h"
 #include "toolkit/message_pump.h"
+#include "ui/explorer_keep.h"
 #include "ui/main_window.h"
 #include "ui/splash_window.h"
 
@@ -16,6 +17,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   catalogue::InstallDefaultSelection(programFolder);
   // A translation that cannot be read leaves the program in English, which every text has.
   platform::UseLanguage(programFolder, settings::StartLanguage(programFolder));
+  // Explorer's "Keep from cleaning with Trellwipe" keeps what was chosen, says so and ends.
+  if (std::optional<std::vector<std::wstring>> paths = ui::PathsToKeep(GetCommandLineW())) {
+    return ui::KeepFromExplorer(programFolder, *paths) ? 0 : 1;
+  }
   ui::MainWindow window(instance, programFolder, commandLine ? commandLine : L"");
   bool loaded = false;
   ui::SplashWindow splash(

@@ -73,7 +73,8 @@ const toolkit::Menu kMainMenus[] = {
     {platform::TrLater(L"File(&F)"),
      {{{platform::TrLater(L"Clean Now\tCtrl+N"), kCleanNowCommand}, {platform::TrLater(L"Preview"), kPreviewCommand}},
       {{platform::TrLater(L"Clean Settings\tCtrl+S"), kCleanSettingsCommand}},
-      {{platform::TrLater(L"Clean Options\tCtrl+O"), kCleanOptionsCommand}},
+      {{platform::TrLater(L"Clean Options\tCtrl+O"), kCleanOptionsCommand},
+       {platform::TrLater(L"Files and folders to keep"), kKeptPathsCommand}},
       {{platform::TrLater(L"Exit\tCtrl+X"), kExitCommand}}}},
     {platform::TrLater(L"Tool(&T)"),
      {{{platform::TrLater(L"Clean Registry"), kCleanRegistryCommand}},
@@ -158,6 +159,7 @@ void MainWindow::Execute(UINT command) {
       }
       break;
     case kSearchEraseCommand: actions_.openFileSearch(hwnd_, programFolder_); break;
+    case kKeptPathsCommand: actions_.openKeptPaths(hwnd_, programFolder_); break;
     case kAboutCommand: actions_.openAbout(hwnd_); break;
     case kCleanRegistryCommand:
     case kFileShredderCommand: StartTool(command); break;

@@ -27,6 +27,7 @@ enum Command : UINT {
   kCancelCommand,             // the status page's "Cancel": stops the run or preview under way
   kPreviewCommand,            // show the status page, then list what a run would erase
   kTrayCleanShutdownCommand,  // unattended run, then shut Windows down
+  kKeptPathsCommand,          // the files and folders to keep
 };
 
 // "File(&F)", "Tool(&T)" and "Help(&H)" with the shortcut texts; the window owns it once set.

@@ -71,8 +71,8 @@ void MainWindow::ShowRowDetails(int row) {
   const size_t index = static_cast<size_t>(shown.lParam - 1);
   if (index >= report.items.size()) return;
   const engine::ItemReport& item = report.items[index];
-  actions_.showDetails(hwnd_, item.label + (report.preview ? L" - Preview" : L" - Result"), item, report.preview,
-                       programFolder_);
+  actions_.showDetails(hwnd_, item.label + (report.preview ? L" - Preview" : L" - Result"), item, report.reasons,
+                       report.preview, programFolder_);
 }
 
 void MainWindow::ShowStatusPage() { ShowPage(Page::Status); }

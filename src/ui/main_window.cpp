@@ -6,6 +6,7 @@
 #include "catalogue/running_programs.h"
 #include "dialogs/about_window.h"
 #include "dialogs/details_window.h"
+#include "dialogs/kept_paths_window.h"
 #include "dialogs/locate_window.h"
 #include "dialogs/options_window.h"
 #include "dialogs/selection_window.h"
@@ -48,6 +49,7 @@ MainWindowActions DefaultActions() {
     return dialogs::ShowOptions(owner, programFolder, BossKeySwitchOf(mainWindow));
   };
   actions.openFileSearch = dialogs::ShowFileSearch;
+  actions.openKeptPaths = dialogs::ShowKeptPaths;
   actions.openAbout = [](HWND owner) { dialogs::ShowAbout(owner); };
   actions.startProgram = [](const std::wstring& commandLine) { engine::StartProcess(commandLine, SW_SHOWNORMAL); };
   actions.openWithShell = engine::normal::OpenWithShell;

@@ -37,6 +37,7 @@ struct MainWindowActions {
   // True when the user pressed OK.
   std::function<bool(HWND owner, HWND mainWindow, const std::wstring& programFolder)> openOptions;
   std::function<void(HWND owner, const std::wstring& programFolder)> openFileSearch;
+  std::function<void(HWND owner, const std::wstring& programFolder)> openKeptPaths;
   std::function<void(HWND owner)> openAbout;
   // A separate program with a normal window, not waited for.
   std::function<void(const std::wstring& commandLine)> startProgram;
@@ -47,8 +48,8 @@ struct MainWindowActions {
   std::function<std::vector<std::wstring>(const std::wstring& programFolder, const run::ProcessValues& values)>
       runningPrograms;
   // The details of a result row, modal; the window's default when left empty.
-  std::function<void(HWND owner, const std::wstring& title, const engine::ItemReport& item, bool preview,
-                     const std::wstring& programFolder)>
+  std::function<void(HWND owner, const std::wstring& title, const engine::ItemReport& item,
+                     const std::vector<engine::RuleReason>& reasons, bool preview, const std::wstring& programFolder)>
       showDetails;
   // Holds the end of the Windows session with a reason the user sees, and lets it go.
   std::function<void(HWND owner, const std::wstring& reason)> blockShutdown;

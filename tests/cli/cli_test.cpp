@@ -733,14 +733,17 @@ TEST(Cli, HelpAndListWriteNothingAndAFreshFolderListsTheNewUsersSelection) {
 }
 
 // Each file of a preview names the rule file, the line and key that put it there and the pattern that
-// matched; a file a built-in or custom item took names the item.
-TEST(Cli, PreviewJsonNamesTheRuleFileLineAndPatternOfEachFile) {
+// matched, and each registry key its line; a file a built-in or custom item took names the item.
+TEST(Cli, PreviewJsonNamesTheRuleFileLineAndPatternOfEachFileAndKey) {
   SeededProfile profile;
   const std::string logs = platform::Narrow(profile.root / L"RuleLogs");
   MakeFile(profile.root / L"RuleLogs\\a.log", 10);
   MakeFile(profile.root / L"RuleLogs\\b.tmp", 10);
-  WriteText(profile.program / L"winapp2.ini", "; rules of this test\r\n[Rule Logs *]\r\nLangSecRef=3025\r\nFileKey1=" +
-                                                  logs + "|*.tmp\r\nFileKey2=" + logs + "|*.txt;*.log\r\n");
+  TempRegistryKey key;
+  SetString(HKEY_CURRENT_USER, key.Subkey(), L"v", L"x");
+  WriteText(profile.program / L"winapp2.ini",
+            "; rules of this test\r\n[Rule Logs *]\r\nLangSecRef=3025\r\nFileKey1=" + logs + "|*.tmp\r\nFileKey2=" +
+                logs + "|*.txt;*.log\r\nRegKey1=HKCU\\" + platform::Narrow(key.Subkey()) + "\r\n");
   Json json = OneDocument(RunCli(profile, {L"--preview", L"--json", L"--only", L"winapp2/Rule Logs *,Custom/Custom"}));
   std::map<std::string, std::pair<std::string, std::string>> reasons;  // by file name
   for (const Json& item : json["items"].items) {
@@ -754,6 +757,10 @@ TEST(Cli, PreviewJsonNamesTheRuleFileLineAndPatternOfEachFile) {
   EXPECT_EQ(reasons["a.log"], (Named{"winapp2.ini:5 FileKey2", "*.log"}));
   EXPECT_EQ(reasons["b.tmp"], (Named{"winapp2.ini:4 FileKey1", "*.tmp"}));
   EXPECT_EQ(reasons["notes.txt"], (Named{"Custom/Custom", ""}));
+  const Json& rule =
+      json["items"].items[0]["section"].text == "winapp2" ? json["items"].items[0] : json["items"].items[1];
+  ASSERT_EQ(rule["registryKeyReasons"].items.size(), 1u);
+  EXPECT_EQ(rule["registryKeyReasons"].items[0]["reason"].text, "winapp2.ini:6 RegKey1");
 }
 
 // A rules update that put nothing in place says whether a winapp2.ini is there at all.

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "dialogs/details_window.h"
+#include "dialogs/kept_paths_window.h"
 #include "engine/allerase.h"
 #include "engine/kept_paths.h"
 #include "engine/kept_paths_file.h"
@@ -39,8 +40,8 @@ struct PreviewWindow {
     }
     if (clipboard) settings::inifun::WriteIniValue(profile.Settings(), L"WINDOWS", L"clip", L"1");
     ui::MainWindowActions actions = ui::DefaultActions();
-    actions.showDetails = [this](HWND owner, const std::wstring& title, const engine::ItemReport& item, bool preview,
-                                 const std::wstring&) {
+    actions.showDetails = [this](HWND owner, const std::wstring& title, const engine::ItemReport& item,
+                                 const std::vector<engine::RuleReason>&, bool preview, const std::wstring&) {
       EXPECT_EQ(owner, window->Handle());
       shown.push_back({title, AllDetailLines(item, preview)});
     };
@@ -139,6 +140,37 @@ TEST(PreviewCommand, TheFileMenuPreviewsAndAfterARealRunTheDetailsTellWhatStayed
   EXPECT_EQ(preview.shown.size(), 1u);
 }
 
+// A kept file shows in the preview as kept by you; its entry in "Files and folders to keep" says where
+// it came from, and removing it there makes the next preview erase the file again. Add keeps what the
+// picker gave, by hand.
+TEST(PreviewCommand, RemovingAKeptFileFromItsWindowBringsItBackToTheNextPreview) {
+  PreviewWindow preview(false);
+  const std::wstring file = preview.profile.customFile, program = preview.profile.program.Path();
+  ASSERT_TRUE(engine::KeepPath(program, file, engine::kKeptFromDetails));
+  auto previewed = [&] {
+    preview.shown.clear();
+    SendMessageW(preview.window->PreviewButton(), BM_CLICK, 0, 0);
+    preview.DoubleClick(0);
+    return preview.shown.at(0).lines;
+  };
+  std::vector<std::wstring> lines = previewed();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), L"Kept by you: " + file), 1);
+  dialogs::KeptPathsWindow window(program, {[&](HWND) { return std::optional(preview.profile.customFolder); },
+                                            [](HWND) { return std::optional<std::wstring>(); }});
+  ASSERT_TRUE(window.Create(nullptr, false));
+  ASSERT_EQ(ListView_GetItemCount(window.List()), 1);
+  EXPECT_TRUE(platform::EqualsNoCase(ListViewText(window.List(), 0, 0), file));
+  EXPECT_EQ(ListViewText(window.List(), 0, 1), L"the details");
+  SendMessageW(window.Handle(), WM_COMMAND, dialogs::KeptPathsWindow::kAddFileId, 0);
+  ASSERT_EQ(ListView_GetItemCount(window.List()), 2);
+  EXPECT_EQ(ListViewText(window.List(), 1, 1), L"by hand");
+  ListView_SetItemState(window.List(), 0, LVIS_SELECTED, LVIS_SELECTED);
+  SendMessageW(window.Handle(), WM_COMMAND, dialogs::KeptPathsWindow::kRemoveId, 0);
+  EXPECT_EQ(ListView_GetItemCount(window.List()), 1);
+  lines = previewed();
+  EXPECT_EQ(lines.at(0), L"Would erase file: " + file + L" (777 bytes)");
+}
+
 TEST(PreviewCommand, EnterInTheResultListOpensTheSelectedRowAndStartsNoCleaning) {
   PreviewWindow preview;
   std::wstring files = FolderSnapshot(preview.profile.root.Path());
@@ -158,7 +190,7 @@ TEST(DetailsWindow, ShowsEveryLineAndClosesWithItsButton) {
   engine::ItemReport item;
   item.files = {{L"C:\\a", 1}};
   item.steps = {L"x"};
-  dialogs::DetailsWindow window(L"Chrome Cache - Preview", item, true, L"");
+  dialogs::DetailsWindow window(L"Chrome Cache - Preview", item, {}, true, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(ListView_GetItemCount(window.Lines()), 2);
   wchar_t text[128] = L"";
@@ -181,7 +213,7 @@ TEST(DetailsWindow, KeepThisFileAndKeepThisFolderKeepFromTheNextCleaning) {
   MakeFile(beside, 4);
   engine::ItemReport item;
   item.files = {{kept, 4}, {beside, 4}};
-  dialogs::DetailsWindow window(L"Custom Files - Preview", item, true, program.Path());
+  dialogs::DetailsWindow window(L"Custom Files - Preview", item, {}, true, program.Path());
   ASSERT_TRUE(window.Create(nullptr, false));
   auto choose = [&](int line, WORD command) {
     ListView_SetItemState(window.Lines(), -1, 0, LVIS_SELECTED);
@@ -202,6 +234,48 @@ TEST(DetailsWindow, KeepThisFileAndKeepThisFolderKeepFromTheNextCleaning) {
   entries = engine::LoadKeptPaths(program.Path());
   ASSERT_EQ(entries->size(), 2u);
   EXPECT_TRUE(platform::EqualsNoCase((*entries)[1].path, data / L"sub"));
+}
+
+// A rule's file names its rule line and pattern, a key its line, the box groups the files by reason, and "Keep
+// everything this rule line matches in this folder" keeps the folder with the pattern: a later
+// cleaning spares what matches there while the rest goes. The item's own files offer no pattern.
+TEST(DetailsWindow, ARuleLinesFileNamesItsReasonAndKeepsWhatTheLineMatchesInItsFolder) {
+  TempFolder program, data;
+  const std::wstring matched = data / L"sub\\a.log", other = data / L"sub\\b.LOG", own = data / L"sub\\c.txt";
+  for (const std::wstring& file : {matched, other, own}) MakeFile(file, 4);
+  engine::ItemReport item;
+  item.files = {{matched, 4, 1}, {own, 4}};
+  item.keys = {L"HKEY_CURRENT_USER\\Software\\Mine"};
+  item.keyReasons.Set(0, 2);
+  dialogs::DetailsWindow window(L"My Rule - Preview", item,
+                                {{L"rules/mine.ini:7 FileKey1", L"*.log"}, {L"rules/mine.ini:8 RegKey1", L""}}, true,
+                                program.Path());
+  ASSERT_TRUE(window.Create(nullptr, false));
+  auto line = [&](int at) {
+    wchar_t text[512] = L"";
+    ListView_GetItemText(window.Lines(), at, 0, text, 512);
+    return std::wstring(text);
+  };
+  EXPECT_EQ(line(0), L"Would erase file: " + matched + L" (4 bytes) - rules/mine.ini:7 FileKey1, *.log");
+  EXPECT_EQ(line(2), L"Would delete key: HKEY_CURRENT_USER\\Software\\Mine - rules/mine.ini:8 RegKey1");
+  SendMessageW(window.GroupBox(), BM_CLICK, 0, 0);
+  EXPECT_EQ(line(0), L"Would erase file: " + own + L" (4 bytes)");
+  auto choose = [&](int at) {
+    ListView_SetItemState(window.Lines(), -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(window.Lines(), at, LVIS_SELECTED, LVIS_SELECTED);
+    SendMessageW(window.Handle(), WM_COMMAND, dialogs::kKeepMatchesCommand, 0);
+    return engine::LoadKeptPaths(program.Path());
+  };
+  EXPECT_TRUE(choose(0)->empty());
+  auto entries = choose(1);
+  ASSERT_EQ(entries->size(), 1u);
+  EXPECT_TRUE(platform::EqualsNoCase((*entries)[0].path, data / L"sub\\*.log"));
+  engine::EraseContext erase;
+  erase.keptPaths = std::make_shared<const engine::KeptPaths>(std::vector<std::wstring>{(*entries)[0].path});
+  engine::allerase::EraseAllFilesInTree(erase, L"\\\\?\\" + platform::ToLower(data.Path()));
+  ExpectKept(matched);
+  ExpectKept(other);
+  ExpectGone(own);
 }
 
 // Paints the list's client area into a bitmap and counts the pixels in its right half that are not
@@ -225,7 +299,7 @@ TEST(DetailsWindow, DrawsTheEndOfALineLongerThanTheListDrawsItself) {
   std::wstring path = L"C:\\cache";
   while (path.size() < 400) path += L"\\folder" + std::to_wstring(path.size());
   item.files = {{path + L"\\last.tmp", 1}};
-  dialogs::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
+  dialogs::DetailsWindow window(L"Chrome Cache - Result", item, {}, false, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
   ASSERT_GT(InkInRightHalf(window.Lines()), 0);  // the start of the line, drawn once to size the column
   ListView_Scroll(window.Lines(), 100000, 0);
@@ -236,7 +310,7 @@ TEST(DetailsWindow, ListsTheLinesOfAnItemOfManyFilesWithoutHoldingThemAsRows) {
   engine::ItemReport item;
   for (int i = 0; i < 500000; ++i)
     item.files.push_back({L"C:\\cache\\d" + std::to_wstring(i / 250) + L"\\f" + std::to_wstring(i), 100});
-  dialogs::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
+  dialogs::DetailsWindow window(L"Chrome Cache - Result", item, {}, false, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(ListView_GetItemCount(window.Lines()), 500000);
   EXPECT_TRUE(GetWindowLongPtrW(window.Lines(), GWL_STYLE) & LVS_OWNERDATA);

@@ -35,6 +35,8 @@ constexpr Named kCommands[] = {
     {L"restore", ui::kRestoreCommand},
     {L"shredder", ui::kFileShredderCommand},
     {L"cancel", ui::kCancelCommand},
+    {L"preview", ui::kPreviewCommand},
+    {L"keptpaths", ui::kKeptPathsCommand},
 };
 
 HWND MainWindow() { return FindWindowW(kMainClass, nullptr); }
@@ -91,8 +93,10 @@ int Usage() {
            L"usage: trellwipe_driver COMMAND\n"
            L"  post NAME              posts a main-window command: exit cleannow trayclean trayshutdown\n"
            L"                         settings options search about home status restore shredder cancel\n"
+           L"                         preview keptpaths\n"
            L"  rows                   prints the result list, one \"item<TAB>state\" line per row\n"
            L"  details ROW            opens the details of the result list's row (0 is the first)\n"
+           L"  menu CAPTION LINE      opens the pop-up menu of that line of the window's list, as the menu key does\n"
            L"  tab CAPTION INDEX      shows a tab of the window with that caption (0 is the first)\n"
            L"  click CAPTION TEXT INDEX   clicks the INDEX-th shown button with that text (0 is the first)\n"
            L"  wait-window [CAPTION] SECONDS   waits for a window with that caption (the main window without one)\n"
@@ -134,6 +138,15 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
     for (int row = 0; row < _wtoi(argv[2]); ++row) PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
     return PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0) ? 0 : 1;
+  }
+  if (verb == L"menu" && argc == 4) {
+    HWND window = FindWindowW(nullptr, argv[2]);
+    HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+    if (!list) return 1;
+    // As a user selects the line with the keyboard, then presses the menu key.
+    PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+    for (int line = 0; line < _wtoi(argv[3]); ++line) PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    return PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1) ? 0 : 1;
   }
   if (verb == L"wait-window" && (argc == 3 || argc == 4)) {
     return WaitFor(argc == 4 ? argv[2] : L"", _wtoi(argv[argc - 1]), true) ? 0 : 1;

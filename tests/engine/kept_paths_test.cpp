@@ -6,9 +6,12 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "engine/allerase.h"
 #include "engine/kept_paths.h"
+#include "engine/kept_paths_file.h"
 #include "engine/path_guard.h"
 #include "platform/text.h"
 #include "support/test_support.h"
@@ -54,6 +57,8 @@ void LayOut() {
   MakeFile(kKeptFolder + L"\\inner\\deep.txt", 4);
   MakeFile(kBase + L"\\beside.txt", 4);
   MakeFile(kBase + L"\\other\\cache.tmp", 4);
+  MakeFile(kBase + L"\\Note.Log", 4);
+  MakeFile(kBase + L"\\other\\deeper.log", 4);
 }
 
 // Runs the walk from `start` with `kept` as the user's list; the report of its one item.
@@ -71,8 +76,9 @@ engine::ItemReport Walked(const KeepingWalk& walk, const std::wstring& start,
 
 }  // namespace
 
-// The list names the file by drive Y: and in capitals, the folder by its short name; the walks name
-// their start in every other way, and the kept entries stay, recorded as kept, never as left behind.
+// The list names the file by drive Y: and in capitals, the folder by its short name, and a pattern in
+// the folder through the link; the walks name their start in every other way, and the kept entries
+// stay, recorded as kept, never as left behind. The pattern keeps nothing in a folder below.
 TEST(KeptPaths, AKeptFileAndFolderStayUnderEveryNameOfTheWalksStartWhileTheirNeighboursGo) {
   ASSERT_NE(GetFileAttributesW(L"Y:\\prefix\\drive_c"), INVALID_FILE_ATTRIBUTES)
       << "run through scripts/wine-emulator.sh, which maps Y:";
@@ -80,7 +86,8 @@ TEST(KeptPaths, AKeptFileAndFolderStayUnderEveryNameOfTheWalksStartWhileTheirNei
   const std::wstring shortFolder = ShortPathOf(kKeptFolder);
   ASSERT_NE(shortFolder, kKeptFolder);
   auto kept = std::make_shared<const engine::KeptPaths>(
-      std::vector<std::wstring>{L"Y:\\prefix\\drive_c\\LINKFIXTURE\\app\\keeping\\KEPT.TXT", shortFolder});
+      std::vector<std::wstring>{L"Y:\\prefix\\drive_c\\LINKFIXTURE\\app\\keeping\\KEPT.TXT", shortFolder,
+                                L"C:\\linkfixture\\up\\keeping\\*.log"});
   const std::wstring starts[] = {kBase,
                                  L"Y:\\prefix\\drive_c\\linkfixture\\app\\keeping",
                                  L"C:\\linkfixture\\up\\keeping",
@@ -94,9 +101,11 @@ TEST(KeptPaths, AKeptFileAndFolderStayUnderEveryNameOfTheWalksStartWhileTheirNei
       SCOPED_TRACE(platform::Narrow(start) + " " + walk.name);
       ExpectKept(kKeptFile);
       ExpectKept(kKeptFolder + L"\\inner\\deep.txt");
+      ExpectKept(kBase + L"\\Note.Log");
       if (walk.takesLooseFiles) {
         ExpectGone(kBase + L"\\beside.txt");
         ExpectGone(kBase + L"\\other\\cache.tmp");
+        ExpectGone(kBase + L"\\other\\deeper.log");
       }
       EXPECT_TRUE(item.leftBehind.empty());
       ASSERT_FALSE(item.kept.empty());
@@ -122,4 +131,20 @@ TEST(KeptPaths, NothingGoesInsideAKeptFolderAndAnUnreadableListKeepsEverything) 
   }
   EXPECT_EQ(kept->Within(L"C:\\linkfixture\\up"), std::vector<std::wstring>{kKeptFolder});
   EXPECT_TRUE(kept->Within(kBase + L"\\other").empty());
+}
+
+// Explorer starts one program for each file of a selection it keeps: changes made at once each keep
+// their entry.
+TEST(KeptPaths, ChangesMadeAtOnceEachKeepTheirEntry) {
+  TempFolder program;
+  std::vector<std::thread> keeping;
+  for (int i = 0; i < 8; ++i) {
+    keeping.emplace_back([&, i] {
+      EXPECT_TRUE(engine::KeepPath(program.Path(), L"C:\\kept\\" + std::to_wstring(i), engine::kKeptFromExplorer));
+    });
+  }
+  for (std::thread& thread : keeping) thread.join();
+  auto entries = engine::LoadKeptPaths(program.Path());
+  ASSERT_TRUE(entries);
+  EXPECT_EQ(entries->size(), 8u);
 }

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "papermill/handover.h"
 #include "platform/window_text.h"
 #include "support/held_file.h"
 #include "support/message_recorder.h"
@@ -67,6 +68,19 @@ TEST(PapermillWindow, QueuesTheCommandLinePickedAndDroppedPaths) {
   ClickControl(window, PapermillWindow::kRemoveId);
   EXPECT_EQ(window.Queue().size(), 4u);
   EXPECT_EQ(ListViewText(list, 1, 0), folder / L"c.txt");
+}
+
+// Explorer starts one Papermill for each item chosen: a later start hands its items to the open
+// window; without one it opens its own.
+TEST(PapermillWindow, ALaterStartHandsItsItemsToTheOpenWindow) {
+  TempFolder folder, program;
+  MakeFile(folder / L"a.txt", 10);
+  MakeFile(folder / L"b.txt", 10);
+  EXPECT_FALSE(papermill::HandToRunningWindow({folder / L"b.txt"}));
+  PapermillWindow window(program.Path(), {folder / L"a.txt"});
+  ASSERT_TRUE(window.Create(nullptr, false));
+  EXPECT_TRUE(papermill::HandToRunningWindow({folder / L"b.txt"}));
+  EXPECT_EQ(window.Queue(), (std::vector<std::wstring>{folder / L"a.txt", folder / L"b.txt"}));
 }
 
 TEST(PapermillWindow, ShredsOnlyAfterTheQuestionAndListsWhatStayed) {

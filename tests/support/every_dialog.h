@@ -11,6 +11,7 @@
 #include "dialogs/details_window.h"
 #include "dialogs/extension_window.h"
 #include "dialogs/first_cleaning_window.h"
+#include "dialogs/kept_paths_window.h"
 #include "dialogs/locate_window.h"
 #include "dialogs/options_window.h"
 #include "dialogs/rule_update_window.h"
@@ -65,6 +66,13 @@ inline NamedDialogs EveryDialog(TempFolder& program) {
          });
        }},
       {"Addresses", [&] { return std::make_unique<dialogs::UrlKeepListWindow>(program.Path()); }},
+      // A folder kept from the details and a pattern written by hand.
+      {"Files and folders to keep",
+       [&] {
+         WriteText(engine::KeptPathsFile(program.Path()),
+                   "C:\\Users\\me\\Documents\\Taxes\tthe details\r\nC:\\Logs\\*.log\r\n");
+         return std::make_unique<dialogs::KeptPathsWindow>(program.Path());
+       }},
       {"Search & Erase", [&] { return std::make_unique<dialogs::LocateWindow>(program.Path()); }},
       {"Extensions",
        [&] {
@@ -88,8 +96,8 @@ inline NamedDialogs EveryWindow(TempFolder& program) {
     return std::make_unique<dialogs::FirstCleaningWindow>(preview, program.Path());
   });
   windows.emplace_back("details", [&program] {
-    return std::make_unique<dialogs::DetailsWindow>(L"Chrome Cache - Result", engine::ItemReport{}, false,
-                                                    program.Path());
+    return std::make_unique<dialogs::DetailsWindow>(L"Chrome Cache - Result", engine::ItemReport{},
+                                                    std::vector<engine::RuleReason>{}, false, program.Path());
   });
   return windows;
 }

@@ -217,7 +217,8 @@ void SendDpiChange(HWND window, UINT dpi, RECT suggested) {
 TEST(MainWindowDpi, AChangeOfMonitorMovesTheWindowAndScalesControlsFontsAndColumns) {
   TempFolder program;
   ui::MainWindowActions actions;
-  actions.showDetails = [](HWND, const std::wstring&, const engine::ItemReport&, bool, const std::wstring&) {};
+  actions.showDetails = [](HWND, const std::wstring&, const engine::ItemReport&, const std::vector<engine::RuleReason>&,
+                           bool, const std::wstring&) {};
   std::optional<ui::MainWindow> window(std::in_place, GetModuleHandleW(nullptr), program.Path(), L"", actions);
   ASSERT_TRUE(window->Create());
   HWND hwnd = window->Handle();
@@ -333,7 +334,7 @@ TEST(MainWindowDpi, TheSkinFontStaysAfterAChangeOfMonitor) {
 TEST(DetailsWindowDpi, AChangeOfMonitorScalesTheButtonAndTheFont) {
   engine::ItemReport item;
   item.files = {{L"C:\\a", 1}};
-  dialogs::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
+  dialogs::DetailsWindow window(L"Chrome Cache - Result", item, {}, false, L"");
   ASSERT_TRUE(window.Create(nullptr, false));
   EXPECT_EQ(window.Dpi(), toolkit::WindowDpi(window.Handle()));
   const int font = FontHeight(window.CloseButton());

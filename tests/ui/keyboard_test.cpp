@@ -277,9 +277,10 @@ TEST(DetailsWindowKeys, TabEnterEscapeAndTheCloseLetterAllWork) {
                            +[](HWND w) { return AltLetter(w, L'C'); }}) {
     engine::ItemReport item;
     item.files = {{L"C:\\a", 1}};
-    dialogs::DetailsWindow window(L"Chrome Cache - Result", item, false, L"");
+    dialogs::DetailsWindow window(L"Chrome Cache - Result", item, {}, false, L"");
     ASSERT_TRUE(window.Create(nullptr, false));
-    EXPECT_EQ(TabOrder(window.Handle(), window.Lines()), (std::vector<HWND>{window.Lines(), window.CloseButton()}));
+    EXPECT_EQ(TabOrder(window.Handle(), window.Lines()),
+              (std::vector<HWND>{window.Lines(), window.CloseButton(), window.GroupBox()}));
     EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.CloseButton())), L"Close");
     EXPECT_EQ(toolkit::MnemonicOf(WindowText(window.CloseButton())), L'C');
     EXPECT_EQ(SharedMnemonics(window.Handle()), std::vector<std::wstring>{});
@@ -308,9 +309,10 @@ TEST(AboutWindowKeys, TheLinkThenOkAndBothEnterAndEscapeClose) {
 // which closes the windows where it confirms and leaves open those where it starts their work.
 TEST(DialogKeys, EscapeClosesEveryWindowAndEnterPressesItsDefaultButton) {
   const std::map<std::string, bool> enterCloses = {
-      {"Cleaning Settings", true}, {"Options", true},        {"About", true},           {"New rules", true},
-      {"Cookies", true},           {"Addresses", false},     {"Search & Erase", false}, {"Extensions", false},
-      {"Papermill", false},        {"first cleaning", true}, {"details", true},
+      {"Cleaning Settings", true}, {"Options", true},     {"About", true},
+      {"New rules", true},         {"Cookies", true},     {"Addresses", false},
+      {"Search & Erase", false},   {"Extensions", false}, {"Papermill", false},
+      {"first cleaning", true},    {"details", true},     {"Files and folders to keep", true},
   };
   TempFolder program;
   MessageRecorder messages;

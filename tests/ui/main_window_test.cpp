@@ -77,7 +77,8 @@ struct RecordedWindow {
     actions.runningPrograms = [this](const std::wstring&, const run::ProcessValues&) { return running; };
     actions.blockShutdown = [this](HWND, const std::wstring& reason) { calls.push_back(L"block " + reason); };
     actions.unblockShutdown = [this](HWND) { calls.push_back(L"unblock"); };
-    actions.showDetails = [this](HWND, const std::wstring& title, const engine::ItemReport&, bool,
+    actions.showDetails = [this](HWND, const std::wstring& title, const engine::ItemReport&,
+                                 const std::vector<engine::RuleReason>&, bool,
                                  const std::wstring&) { calls.push_back(L"details " + title); };
     actions.requestShutdown = [this] {
       calls.push_back(L"shut down");
@@ -364,7 +365,7 @@ TEST(MainWindow, MenusCarryTheirEntriesShortcutsAndSeparators) {
   EXPECT_EQ(MenuTexts(bar), (std::vector<std::wstring>{L"File(&F)", L"Tool(&T)", L"Help(&H)"}));
   EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)),
             (std::vector<std::wstring>{L"Clean Now\tCtrl+N", L"Preview", L"-", L"Clean Settings\tCtrl+S", L"-",
-                                       L"Clean Options\tCtrl+O", L"-", L"Exit\tCtrl+X"}));
+                                       L"Clean Options\tCtrl+O", L"Files and folders to keep", L"-", L"Exit\tCtrl+X"}));
   EXPECT_EQ(MenuTexts(GetSubMenu(bar, 1)),
             (std::vector<std::wstring>{L"Clean Registry", L"-", L"Search and Erase", L"-", L"File Shredder"}));
   EXPECT_EQ(MenuTexts(GetSubMenu(bar, 2)), (std::vector<std::wstring>{L"Help\tF1", L"-", L"Our Website\tCtrl+W", L"-",
@@ -405,9 +406,10 @@ TEST(MainWindow, TheLanguageChosenInOptionsShowsItsTextsAtTheNextStart) {
   RecordedWindow window(folder.Path());
   HMENU bar = GetMenu(window.Handle());
   EXPECT_EQ(MenuTexts(bar), (std::vector<std::wstring>{L"&Datei", L"&Extras", L"&Hilfe"}));
-  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)), (std::vector<std::wstring>{L"Jetzt bereinigen\tStrg+N", L"Vorschau", L"-",
-                                                                      L"Bereinigungseinstellungen\tStrg+S", L"-",
-                                                                      L"Optionen\tStrg+O", L"-", L"Beenden\tStrg+X"}));
+  EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)),
+            (std::vector<std::wstring>{L"Jetzt bereinigen\tStrg+N", L"Vorschau", L"-",
+                                       L"Bereinigungseinstellungen\tStrg+S", L"-", L"Optionen\tStrg+O",
+                                       L"Zu behaltende Dateien und Ordner", L"-", L"Beenden\tStrg+X"}));
   EXPECT_EQ(MenuTexts(window->TrayPopup()).back(), L"Beenden");
   EXPECT_EQ(WindowText(GetDlgItem(window.Handle(), ui::kStartCleaningCommand)), L"Bereinigung &starten >>");
   EXPECT_EQ(WindowText(GetDlgItem(window.Handle(), ui::kPreviewCommand)), L"&Vorschau");

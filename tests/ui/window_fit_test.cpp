@@ -245,7 +245,8 @@ class WindowTexts : public ::testing::Test {
 
 TEST_F(WindowTexts, TheMainWindowsPagesAndStrip) {
   ui::MainWindowActions actions;
-  actions.showDetails = [](HWND, const std::wstring&, const engine::ItemReport&, bool, const std::wstring&) {};
+  actions.showDetails = [](HWND, const std::wstring&, const engine::ItemReport&, const std::vector<engine::RuleReason>&,
+                           bool, const std::wstring&) {};
   ui::MainWindow window(GetModuleHandleW(nullptr), program.Path(), L"", actions);
   ASSERT_TRUE(window.Create());
   ExpectWhole(window.Handle(), "home");
@@ -428,7 +429,7 @@ TEST_F(WindowTexts, TheDetailsAndThePopUp) {
       {L"C:\\Users\\someone\\AppData\\Local\\Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data\\"
        L"f_000a3b with a long name that goes on and on",
        1234}};
-  dialogs::DetailsWindow details(L"Chrome Cache - Result", item, false, program.Path());
+  dialogs::DetailsWindow details(L"Chrome Cache - Result", item, {}, false, program.Path());
   ASSERT_TRUE(details.Create(nullptr, false));
   // The list widens its column to the widest line it has drawn.
   ShowWindow(details.Handle(), SW_SHOWNA);

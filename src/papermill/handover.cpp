@@ -1,0 +1,78 @@
+#include "papermill/handover.h"
+
+#include "papermill/report.h"
+
+namespace papermill {
+
+namespace {
+
+// What marks a WM_COPYDATA as Papermill's paths: "PMPT".
+constexpr ULONG_PTR kHandedPaths = 0x504D5054;
+// Far more than the hundred items Explorer offers a verb; a larger message is no handover.
+constexpr DWORD kLargestHandover = 1024 * 1024;
+constexpr DWORD kWaitMs = 10000;
+
+std::wstring ImageOf(DWORD processId) {
+  platform::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  wchar_t path[MAX_PATH * 4] = L"";
+  DWORD size = static_cast<DWORD>(std::size(path));
+  return process && QueryFullProcessImageNameW(process.get(), 0, path, &size) ? std::wstring(path, size) : L"";
+}
+
+// The window of Papermill's own program file: a window of another program with the same caption gets
+// no paths.
+HWND RunningWindow() {
+  const std::wstring own = ImageOf(GetCurrentProcessId());
+  for (HWND window = FindWindowW(L"#32770", kTitle); window && !own.empty();
+       window = FindWindowExW(nullptr, window, L"#32770", kTitle)) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (CompareStringOrdinal(ImageOf(processId).c_str(), -1, own.c_str(), -1, TRUE) == CSTR_EQUAL) return window;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool HandToRunningWindow(const std::vector<std::wstring>& paths) {
+  HWND window = RunningWindow();
+  if (!window) return false;
+  std::wstring joined;
+  for (const std::wstring& path : paths) joined += path + L'\0';
+  COPYDATASTRUCT data{kHandedPaths, static_cast<DWORD>(joined.size() * sizeof(wchar_t)), joined.data()};
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  // The window comes to the front to show what it was given.
+  AllowSetForegroundWindow(processId);
+  DWORD_PTR taken = FALSE;
+  return SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kWaitMs,
+                             &taken) &&
+         taken;
+}
+
+std::optional<std::vector<std::wstring>> HandedPaths(const COPYDATASTRUCT& data) {
+  if (data.dwData != kHandedPaths || data.cbData % sizeof(wchar_t) || data.cbData > kLargestHandover ||
+      (data.cbData && !data.lpData)) {
+    return std::nullopt;
+  }
+  std::wstring_view text(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
+  std::vector<std::wstring> paths;
+  while (!text.empty()) {
+    const size_t end = std::min(text.find(L'\0'), text.size());
+    if (end > 0) paths.emplace_back(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  return paths;
+}
+
+StartingTurn::StartingTurn() : mutex_(CreateMutexW(nullptr, FALSE, L"Local\\Papermill.starting")) {
+  const DWORD waited = mutex_ ? WaitForSingleObject(mutex_.get(), kWaitMs) : WAIT_FAILED;
+  held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+}
+
+void StartingTurn::Release() {
+  if (held_) ReleaseMutex(mutex_.get());
+  held_ = false;
+}
+
+}  // namespace papermill
