@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/policies.h"
@@ -71,8 +72,9 @@ std::wstring BackupFile(const std::wstring& programFolder) { return UpdatedCommu
 std::wstring PendingFile(const std::wstring& programFolder) { return UpdatedCommunityFile(programFolder) + L".new"; }
 
 std::wstring RulesInPlaceText(const std::wstring& programFolder) {
-  return platform::FileExists(CommunityFile(programFolder)) ? L"The winapp2.ini in place is unchanged."
-                                                            : L"There is no winapp2.ini, and none was put in place.";
+  return platform::FileExists(CommunityFile(programFolder))
+             ? platform::Tr(L"The winapp2.ini in place is unchanged.")
+             : platform::Tr(L"There is no winapp2.ini, and none was put in place.");
 }
 
 std::wstring CommunityAddress(const std::wstring& programFolder) {

@@ -25,12 +25,12 @@ using toolkit::kStaticClass;
 constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
 // A site row's mark: the whole site kept, or only some of its hosts.
 std::wstring KeptMark(const engine::KeptSites& kept, const std::wstring& site) {
-  if (kept.Entries().contains({false, site})) return L"  - kept";
+  if (kept.Entries().contains({false, site})) return platform::Tr(L"  - kept");
   std::wstring hosts;
   for (const engine::KeptSite& entry : kept.Entries()) {
     if (entry.exactHost && engine::SiteOf(entry.name) == site) hosts += (hosts.empty() ? L"" : L", ") + entry.name;
   }
-  return hosts.empty() ? hosts : L"  - kept: " + hosts + L" only";
+  return hosts.empty() ? hosts : platform::Fill(platform::Tr(L"  - kept: {hosts} only"), {{L"hosts", hosts}});
 }
 
 // A keep-list line as the user reads it: a site entry by its name and what it keeps, an older line
@@ -38,7 +38,7 @@ std::wstring KeptMark(const engine::KeptSites& kept, const std::wstring& site) {
 std::wstring KeepListRow(const std::wstring& line) {
   std::optional<engine::KeptSite> site = engine::ParseKeptSite(line);
   if (!site) return line;
-  return site->name + (site->exactHost ? L"  (this host only)" : L"  (the whole site)");
+  return site->name + (site->exactHost ? platform::Tr(L"  (this host only)") : platform::Tr(L"  (the whole site)"));
 }
 
 void Fill(HWND list, const std::vector<std::wstring>& rows) {
@@ -140,7 +140,8 @@ void CookieKeepListWindow::Add() {
   if (std::find(lines_.begin(), lines_.end(), line) == lines_.end()) lines_.push_back(line);
   ShowKeepList();
   // An address or an international name is kept under another name than the one typed.
-  std::wstring note = note_ + L"\r\nAdded: " + line + L" (stored when you press OK)";
+  std::wstring note =
+      note_ + L"\r\n" + platform::Fill(platform::Tr(L"Added: {site} (stored when you press OK)"), {{L"site", line}});
   SetWindowTextW(Note(), note.c_str());
 }
 
@@ -155,7 +156,8 @@ void CookieKeepListWindow::Store() {
   std::wstring file = keeplists::CookieKeepListFile(programFolder_);
   bool unchanged = lines_ == keeplists::LoadKeepList(file) && (keeplists::KeepListExists(file) || lines_.empty());
   if (!unchanged && !keeplists::RewriteKeepList(file, lines_)) {
-    toolkit::Tell(Handle(), L"Can't write " + file + L": the list is not changed.");
+    toolkit::Tell(Handle(),
+                  platform::Fill(platform::Tr(L"Can't write {file}: the list is not changed."), {{L"file", file}}));
     return;
   }
   Close(IDOK);
