@@ -64,8 +64,8 @@ std::wstring ClearTracksCommand(const wchar_t* argument) {
 }
 
 // The row's note when the control panel's clearing would have taken what the user keeps.
-constexpr wchar_t kTracksSparingKept[] =
-    L"Done, without Internet Explorer's own clearing: its stores hold files you keep";
+constexpr const wchar_t* kTracksSparingKept =
+    TrLater(L"Done, without Internet Explorer's own clearing: its stores hold files you keep");
 
 // The control panel clears the tracks of the user the program runs as: another user's run leaves it.
 // It spares nothing in the stores it clears, so it is left out when they hold what the user keeps; the
@@ -76,7 +76,7 @@ bool ClearsTracks(run::ItemContext& context) {
                                            FolderOf(context, Store::History)})) {
     return true;
   }
-  context.outcome = kTracksSparingKept;
+  context.outcome = platform::Tr(kTracksSparingKept);
   return false;
 }
 
@@ -157,7 +157,7 @@ void PurgeCookies(run::ItemContext& context) {
 // The store clears its own files, sparing none the user keeps.
 void ClearUrlHistory(run::ItemContext& context) {
   if (engine::KeepsWithin(context.erase, {FolderOf(context, Store::History)})) {
-    context.outcome = kTracksSparingKept;
+    context.outcome = platform::Tr(kTracksSparingKept);
     return;
   }
   if (!context.erase.Perform(L"Clear Internet Explorer's history store")) return;
@@ -286,15 +286,15 @@ void CleanChromeCookies(run::ItemContext& context) {
   CleanCookieDatabases(context, context.LocalAppDataFolder() + kChromeUserData, {L"\\Network\\Cookies", L"\\Cookies"});
 }
 
-constexpr wchar_t kOnlyIe9[] = L"Only Support IE9, IE10.";
+constexpr const wchar_t* kOnlyIe9 = TrLater(L"Only Support IE9, IE10.");
 
 void RequireIe9(run::ItemContext& context) {
-  if (context.values.ieMajorVersion < 9) context.outcome = kOnlyIe9;
+  if (context.values.ieMajorVersion < 9) context.outcome = platform::Tr(kOnlyIe9);
 }
 
 void RecreateDownloadFolders(run::ItemContext& context) {
   if (context.values.ieMajorVersion < 9) {
-    context.outcome = kOnlyIe9;
+    context.outcome = platform::Tr(kOnlyIe9);
     return;
   }
   // Only where the user's hive names them: no usual place is guessed for folders that hold downloads.
@@ -325,7 +325,7 @@ void ScheduleIndexFiles(run::ItemContext& context) {
     engine::normal::DeleteFileAtReboot(context.erase, path);
   }
   context.AddBytes(3500000);
-  context.outcome = L"Need to reboot your computer!";
+  context.outcome = platform::Tr(L"Need to reboot your computer!");
 }
 
 void ClearInPrivateFilter(run::ItemContext& context) {

@@ -31,7 +31,8 @@ using platform::TrLater;
 
 constexpr wchar_t kRecentDocs[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
 // The row's note when the shell could not clear the list without taking what the user keeps.
-constexpr wchar_t kRecentSparingKept[] = L"Done, shortcut by shortcut: the Recent folder holds files you keep";
+constexpr const wchar_t* kRecentSparingKept =
+    TrLater(L"Done, shortcut by shortcut: the Recent folder holds files you keep");
 
 // Empties the shell's list of recently used documents. The shell does it by deleting every shortcut
 // in the Recent folder as it looks that folder up itself, so a Recent folder that no erasure may
@@ -57,7 +58,7 @@ void ClearDocumentsMenu(run::ItemContext& context) {
   // and the item's walk of the folder spares them.
   if (engine::KeepsWithin(context.erase, {recent})) {
     context.AddKeys(engine::allerase::DeleteRegistryTree(context.erase, HKEY_CURRENT_USER, kRecentDocs));
-    context.outcome = kRecentSparingKept;
+    context.outcome = platform::Tr(kRecentSparingKept);
     return;
   }
   if (context.erase.Perform(L"Clear the shell's recent documents list")) SHAddToRecentDocs(SHARD_PATHA, nullptr);
@@ -137,7 +138,7 @@ void EraseOldRecycledItems(run::ItemContext& context, unsigned long long cutoff)
 }
 
 // The row's note when the shell could not empty the bin without taking what the user keeps.
-constexpr wchar_t kBinSparingKept[] = L"Done, item by item: the Recycle Bin holds files you keep";
+constexpr const wchar_t* kBinSparingKept = TrLater(L"Done, item by item: the Recycle Bin holds files you keep");
 
 // The bins of Windows before Vista, which the shell empties too.
 constexpr const wchar_t* kOldBins[] = {L"C:\\RECYCLED", L"C:\\RECYCLER"};
@@ -158,7 +159,7 @@ void EmptyRecycleBins(run::ItemContext& context) {
   }
   if (engine::KeepsWithin(context.erase, RecycleBinFolders())) {
     EraseOldRecycledItems(context, ULLONG_MAX);
-    context.outcome = kBinSparingKept;
+    context.outcome = platform::Tr(kBinSparingKept);
     return;
   }
   for (const wchar_t* folder : kOldBins) {
