@@ -144,7 +144,10 @@ void SelectionWindow::LoadPlugins() {
     for (const std::wstring& folder : catalogue::plugins::NamedFolders(entry.file, values)) {
       engine::GuardDecision decision = guard.Check(folder);
       if (decision || decision.refusal == engine::Refusal::NotAFullPath) continue;
-      refused += L"\r\n" + entry.name + L": " + folder + L" is " + engine::RefusalDescription(decision.refusal) + L".";
+      refused +=
+          L"\r\n" + entry.name + L": " +
+          platform::Fill(platform::Tr(L"{path} is {refusal}."),
+                         {{L"path", folder}, {L"refusal", platform::Tr(engine::RefusalDescription(decision.refusal))}});
     }
   }
   // The description column is as wide as its longest text, so that a note at its end reads whole.

@@ -251,11 +251,11 @@ void SelectionWindow::ShowWhetherAllTicked(const SelectAllGroup& group) {
 bool SelectionWindow::Refused(const std::wstring& path) {
   engine::GuardDecision decision = engine::GuardPath(path, programFolder_);
   if (decision) return false;
-  toolkit::Tell(Handle(),
-                platform::Fill(platform::Tr(
-                                   L"{path} is {refusal}. Trellwipe never erases it, so it is not added to the "
-                                   L"custom items."),
-                               {{L"path", path}, {L"refusal", engine::RefusalDescription(decision.refusal)}}));
+  toolkit::Tell(
+      Handle(),
+      platform::Fill(platform::Tr(L"{path} is {refusal}. Trellwipe never erases it, so it is not added to the "
+                                  L"custom items."),
+                     {{L"path", path}, {L"refusal", platform::Tr(engine::RefusalDescription(decision.refusal))}}));
   return true;
 }
 
