@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.20)
 # The catalogue template agrees with the code: each text the code hands the lookup as a literal
-# (platform::Tr, TrLater, TrIn, TrPlural) has its entry in lang/trellwipe.pot, and each entry there
-# is such a text. Run with -DROOT=<the clone>; with -DWRITE=ON it writes the template from the code.
+# (platform::Tr, TrLater, TrIn, TrPlural) has its entry in lang/trellwipe.pot, and so has each name
+# and warning of the rule files in data/rules; each entry there is one of these. Run with -DROOT=<the clone>; with -DWRITE=ON it writes the template from the code.
 set(template ${ROOT}/lang/trellwipe.pot)
 set(literal [=[L"([^"\]|\\.)*"]=])
 set(blank "[ \t\r\n]*")
@@ -64,6 +64,20 @@ foreach(source ${sources})
     elseif(NOT function STREQUAL "TrIn(" AND NOT first STREQUAL "")
       list(APPEND entries "@CONTEXT@${first}@PLURAL@")
     endif()
+  endforeach()
+endforeach()
+# The names and warnings of the rule files the program ships are shown in the language in force too.
+file(GLOB rule_files ${ROOT}/data/rules/*.ini)
+foreach(rule_file ${rule_files})
+  file(READ ${rule_file} rules)
+  mask(rules)
+  string(REGEX MATCHALL "\n(@OPEN@[^\n]*@CLOSE@|Warning=[^\n]*)" shown "${rules}")
+  foreach(text ${shown})
+    string(REGEX REPLACE "^\n(@OPEN@|Warning=)" "" text "${text}")
+    string(REGEX REPLACE "@CLOSE@$" "" text "${text}")
+    string(REPLACE "\\" "\\\\" text "${text}")
+    string(REPLACE "\"" "\\\"" text "${text}")
+    list(APPEND entries "@CONTEXT@${text}@PLURAL@")
   endforeach()
 endforeach()
 list(REMOVE_DUPLICATES entries)

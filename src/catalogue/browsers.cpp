@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/system_folders.h"
+#include "platform/translation.h"
 #include "settings/policies.h"
 
 // Internet Explorer, Firefox, Opera, Netscape, AOL Explorer, MSN Explorer, Mozilla, Maxthon, Chrome,
@@ -21,6 +22,9 @@
 namespace catalogue {
 
 namespace {
+
+// Item labels are shown through the catalogue.
+using platform::TrLater;
 
 // The shell folders Internet Explorer keeps its stores in, each with where Windows puts it for another
 // user whose hive does not say.
@@ -60,8 +64,8 @@ std::wstring ClearTracksCommand(const wchar_t* argument) {
 }
 
 // The row's note when the control panel's clearing would have taken what the user keeps.
-constexpr wchar_t kTracksSparingKept[] =
-    L"Done, without Internet Explorer's own clearing: its stores hold files you keep";
+constexpr const wchar_t* kTracksSparingKept =
+    TrLater(L"Done, without Internet Explorer's own clearing: its stores hold files you keep");
 
 // The control panel clears the tracks of the user the program runs as: another user's run leaves it.
 // It spares nothing in the stores it clears, so it is left out when they hold what the user keeps; the
@@ -72,7 +76,7 @@ bool ClearsTracks(run::ItemContext& context) {
                                            FolderOf(context, Store::History)})) {
     return true;
   }
-  context.outcome = kTracksSparingKept;
+  context.outcome = platform::Tr(kTracksSparingKept);
   return false;
 }
 
@@ -153,7 +157,7 @@ void PurgeCookies(run::ItemContext& context) {
 // The store clears its own files, sparing none the user keeps.
 void ClearUrlHistory(run::ItemContext& context) {
   if (engine::KeepsWithin(context.erase, {FolderOf(context, Store::History)})) {
-    context.outcome = kTracksSparingKept;
+    context.outcome = platform::Tr(kTracksSparingKept);
     return;
   }
   if (!context.erase.Perform(L"Clear Internet Explorer's history store")) return;
@@ -282,15 +286,15 @@ void CleanChromeCookies(run::ItemContext& context) {
   CleanCookieDatabases(context, context.LocalAppDataFolder() + kChromeUserData, {L"\\Network\\Cookies", L"\\Cookies"});
 }
 
-constexpr wchar_t kOnlyIe9[] = L"Only Support IE9, IE10.";
+constexpr const wchar_t* kOnlyIe9 = TrLater(L"Only Support IE9, IE10.");
 
 void RequireIe9(run::ItemContext& context) {
-  if (context.values.ieMajorVersion < 9) context.outcome = kOnlyIe9;
+  if (context.values.ieMajorVersion < 9) context.outcome = platform::Tr(kOnlyIe9);
 }
 
 void RecreateDownloadFolders(run::ItemContext& context) {
   if (context.values.ieMajorVersion < 9) {
-    context.outcome = kOnlyIe9;
+    context.outcome = platform::Tr(kOnlyIe9);
     return;
   }
   // Only where the user's hive names them: no usual place is guessed for folders that hold downloads.
@@ -321,7 +325,7 @@ void ScheduleIndexFiles(run::ItemContext& context) {
     engine::normal::DeleteFileAtReboot(context.erase, path);
   }
   context.AddBytes(3500000);
-  context.outcome = L"Need to reboot your computer!";
+  context.outcome = platform::Tr(L"Need to reboot your computer!");
 }
 
 void ClearInPrivateFilter(run::ItemContext& context) {
@@ -367,115 +371,115 @@ using enum FlagRule;
 // One item a line; an item whose steps do not fit lists them on the lines below it.
 // clang-format off
 const Item kBrowserItems[] = {
-    {L"EXPLORER", L"location", L"IE Location Bar History", 5, ExactlyOne, {UserCall(ResetTypedAddresses)}},
-    {L"EXPLORER", L"history", L"IE Internet History Files", 6, ExactlyOne,
+    {L"EXPLORER", L"location", TrLater(L"IE Location Bar History"), 5, ExactlyOne, {UserCall(ResetTypedAddresses)}},
+    {L"EXPLORER", L"history", TrLater(L"IE Internet History Files"), 6, ExactlyOne,
      {UserCall(ClearIeHistory), Keys(15), Bytes(500000)}},
-    {L"EXPLORER", L"cache", L"IE Internet Cache", 8, ExactlyOne, {UserCall(ClearIeCache)}},
-    {L"EXPLORER", L"cookies", L"IE Cookies", 10, ExactlyOne, {UserCall(PurgeCookies)}},
-    {L"EXPLORER", L"favorites", L"IE Favorites", 11, ExactlyOne, {UserCall(RecreateFavorites)}},
-    {L"EXPLORER", L"autocomplete", L"IE Autocomplete Memory", 11, ExactlyOne,
+    {L"EXPLORER", L"cache", TrLater(L"IE Internet Cache"), 8, ExactlyOne, {UserCall(ClearIeCache)}},
+    {L"EXPLORER", L"cookies", TrLater(L"IE Cookies"), 10, ExactlyOne, {UserCall(PurgeCookies)}},
+    {L"EXPLORER", L"favorites", TrLater(L"IE Favorites"), 11, ExactlyOne, {UserCall(RecreateFavorites)}},
+    {L"EXPLORER", L"autocomplete", TrLater(L"IE Autocomplete Memory"), 11, ExactlyOne,
      {Key(L"Software\\Microsoft\\Internet Explorer\\IntelliForms\\SPW"),
       Key(L".DEFAULT\\Software\\Microsoft\\Internet Explorer\\IntelliForms", Hive::Users),
       Call(ClearFormData), Keys(3)}},
-    {L"EXPLORER", L"downloaded", L"IE Downloaded Files(Only IE9, IE10)", 11, ExactlyOne,
+    {L"EXPLORER", L"downloaded", TrLater(L"IE Downloaded Files(Only IE9, IE10)"), 11, ExactlyOne,
      {UserCall(RecreateDownloadFolders)}},
-    {L"EXPLORER", L"downloadedhistory", L"IE Downloaded History(Only IE9, IE10)", 11, ExactlyOne, {Call(RequireIe9)}},
-    {L"EXPLORER", L"index", L"IE Index.dat Files", kNoProgress, ExactlyOne, {UserCall(ScheduleIndexFiles)}},
-    {L"EXPLORER", L"inprivate", L"IE Inprivate Filter", 12, ExactlyOne, {UserCall(ClearInPrivateFilter)}},
-    {L"EXPLORER", L"addons", L"IE Add-ons Settings", 12, ExactlyOne, {Call(ResetAddOns)}},
+    {L"EXPLORER", L"downloadedhistory", TrLater(L"IE Downloaded History(Only IE9, IE10)"), 11, ExactlyOne, {Call(RequireIe9)}},
+    {L"EXPLORER", L"index", TrLater(L"IE Index.dat Files"), kNoProgress, ExactlyOne, {UserCall(ScheduleIndexFiles)}},
+    {L"EXPLORER", L"inprivate", TrLater(L"IE Inprivate Filter"), 12, ExactlyOne, {UserCall(ClearInPrivateFilter)}},
+    {L"EXPLORER", L"addons", TrLater(L"IE Add-ons Settings"), 12, ExactlyOne, {Call(ResetAddOns)}},
     // Today's "places.sqlite" holds the bookmarks with the history: the history goes inside it.
-    {L"FIREFOX", L"Address", L"Firefox Address Bar History", 12, ExactlyOne, {UserCall(EraseFirefoxHistory)}},
-    {L"FIREFOX", L"Cookies", L"Firefox Cookies", 13, ExactlyOne, {UserCall(CleanFirefoxCookies)}},
-    {L"FIREFOX", L"cache", L"Firefox Cache", 14, ExactlyOne,
+    {L"FIREFOX", L"Address", TrLater(L"Firefox Address Bar History"), 12, ExactlyOne, {UserCall(EraseFirefoxHistory)}},
+    {L"FIREFOX", L"Cookies", TrLater(L"Firefox Cookies"), 13, ExactlyOne, {UserCall(CleanFirefoxCookies)}},
+    {L"FIREFOX", L"cache", TrLater(L"Firefox Cache"), 14, ExactlyOne,
      {kFirefoxLocal.Folders(L"cache"), kFirefoxLocal.Folders(L"cache2"), kFirefoxLocal.Files(L"places.sqlite")}},
-    {L"FIREFOX", L"History", L"Firefox History Files", 15, ExactlyOne, {UserCall(EraseFirefoxHistory)}},
-    {L"FIREFOX", L"Download", L"Firefox Download Manager History", 15, ExactlyOne,
+    {L"FIREFOX", L"History", TrLater(L"Firefox History Files"), 15, ExactlyOne, {UserCall(EraseFirefoxHistory)}},
+    {L"FIREFOX", L"Download", TrLater(L"Firefox Download Manager History"), 15, ExactlyOne,
      {kFirefox.Files(L"downloads.sqlite")}},
-    {L"FIREFOX", L"bookmarks", L"Firefox Bookmarks Files", kNoProgress, ExactlyOne,
+    {L"FIREFOX", L"bookmarks", TrLater(L"Firefox Bookmarks Files"), kNoProgress, ExactlyOne,
      {kFirefox.Files(L"places.sqlite")}, engine::kKeptBookmarks},
     // Today's Firefox keeps the passwords in "logins.json"; "key3.db" held them before.
-    {L"FIREFOX", L"passwords", L"Firefox Saved Passwords", 16, ExactlyOne,
+    {L"FIREFOX", L"passwords", TrLater(L"Firefox Saved Passwords"), 16, ExactlyOne,
      {kFirefox.Files(L"key3.db"), kFirefox.Files(L"logins.json")}, engine::kKeptPasswords},
-    {L"Opera", L"Address", L"Opera Address Bar History", 17, ExactlyOne, {kOpera.Files(L"typed_history.xml")}},
-    {L"Opera", L"Cookies", L"Opera Cookies", 18, ExactlyOne, {kOpera.Files(L"cookies4.dat")}},
-    {L"Opera", L"cache", L"Opera Cache", 19, ExactlyOne, {kOperaLocal.Folders(L"cache")}},
-    {L"Opera", L"History", L"Opera History Files", kNoProgress, ExactlyOne, {kOpera.Files(L"global_history.dat")}},
-    {L"Opera", L"downloads", L"Opera Download History", kNoProgress, ExactlyOne, {kOpera.Files(L"download.dat")}},
-    {L"Opera", L"Sessions", L"Opera Sessions Files", kNoProgress, ExactlyOne, {kOpera.Folders(L"sessions")}},
-    {L"Opera", L"Images", L"Opera Site Image Files", kNoProgress, ExactlyOne, {kOperaLocal.Folders(L"thumbnails")}},
-    {L"Opera", L"Bookmarks", L"Opera Bookmarks", kNoProgress, ExactlyOne, {kOpera.Files(L"bookmarks.adr")}},
-    {L"Opera", L"Passwords", L"Opera Passwords", 20, ExactlyOne, {kOpera.Files(L"wand.dat")}},
-    {L"Netscape", L"Location", L"Netscape Address Bar History", 21, ExactlyOne, {kNetscape.Files(L"history.dat")}},
-    {L"Netscape", L"Cookies", L"Netscape Cookies", 22, ExactlyOne, {kNetscape.Files(L"cookies.txt")}},
-    {L"Netscape", L"Cache", L"Netscape Cache", 23, ExactlyOne,
+    {L"Opera", L"Address", TrLater(L"Opera Address Bar History"), 17, ExactlyOne, {kOpera.Files(L"typed_history.xml")}},
+    {L"Opera", L"Cookies", TrLater(L"Opera Cookies"), 18, ExactlyOne, {kOpera.Files(L"cookies4.dat")}},
+    {L"Opera", L"cache", TrLater(L"Opera Cache"), 19, ExactlyOne, {kOperaLocal.Folders(L"cache")}},
+    {L"Opera", L"History", TrLater(L"Opera History Files"), kNoProgress, ExactlyOne, {kOpera.Files(L"global_history.dat")}},
+    {L"Opera", L"downloads", TrLater(L"Opera Download History"), kNoProgress, ExactlyOne, {kOpera.Files(L"download.dat")}},
+    {L"Opera", L"Sessions", TrLater(L"Opera Sessions Files"), kNoProgress, ExactlyOne, {kOpera.Folders(L"sessions")}},
+    {L"Opera", L"Images", TrLater(L"Opera Site Image Files"), kNoProgress, ExactlyOne, {kOperaLocal.Folders(L"thumbnails")}},
+    {L"Opera", L"Bookmarks", TrLater(L"Opera Bookmarks"), kNoProgress, ExactlyOne, {kOpera.Files(L"bookmarks.adr")}},
+    {L"Opera", L"Passwords", TrLater(L"Opera Passwords"), 20, ExactlyOne, {kOpera.Files(L"wand.dat")}},
+    {L"Netscape", L"Location", TrLater(L"Netscape Address Bar History"), 21, ExactlyOne, {kNetscape.Files(L"history.dat")}},
+    {L"Netscape", L"Cookies", TrLater(L"Netscape Cookies"), 22, ExactlyOne, {kNetscape.Files(L"cookies.txt")}},
+    {L"Netscape", L"Cache", TrLater(L"Netscape Cache"), 23, ExactlyOne,
      {kNetscape.Folders(L"cache"), kNetscape.Files(L"localstore.rdf")}},
-    {L"Netscape", L"History", L"Netscape History Files", kNoProgress, ExactlyOne, {kNetscape.Files(L"history.dat")}},
-    {L"Netscape", L"download", L"Netscape Download Manager History", kNoProgress, ExactlyOne,
+    {L"Netscape", L"History", TrLater(L"Netscape History Files"), kNoProgress, ExactlyOne, {kNetscape.Files(L"history.dat")}},
+    {L"Netscape", L"download", TrLater(L"Netscape Download Manager History"), kNoProgress, ExactlyOne,
      {kNetscape.Files(L"downloads.rdf")}},
-    {L"Netscape", L"bookmarks", L"Netscape Bookmarks", kNoProgress, ExactlyOne, {kNetscape.Files(L"bookmarks.html")}},
-    {L"Netscape", L"passwords", L"Netscape Saved Passwords", 24, ExactlyOne,
+    {L"Netscape", L"bookmarks", TrLater(L"Netscape Bookmarks"), kNoProgress, ExactlyOne, {kNetscape.Files(L"bookmarks.html")}},
+    {L"Netscape", L"passwords", TrLater(L"Netscape Saved Passwords"), 24, ExactlyOne,
      {kNetscape.Files(L"signons2.txt"), kNetscape.Files(L"signons.txt")}},
-    {L"AOL", L"Address", L"AOL Explorer Address Bar History", 25, ExactlyOne,
+    {L"AOL", L"Address", TrLater(L"AOL Explorer Address Bar History"), 25, ExactlyOne,
      {UserCall(ResetTypedAddresses), Keys(10)}},
-    {L"AOL", L"cookies", L"AOL Explorer Cookies", 26, ExactlyOne, {UserCall(PurgeCookies)}},
-    {L"AOL", L"cache", L"AOL Explorer Cache", 27, ExactlyOne, {UserCall(ClearAolCache)}},
-    {L"AOL", L"history", L"AOL Explorer History Files", 28, ExactlyOne,
+    {L"AOL", L"cookies", TrLater(L"AOL Explorer Cookies"), 26, ExactlyOne, {UserCall(PurgeCookies)}},
+    {L"AOL", L"cache", TrLater(L"AOL Explorer Cache"), 27, ExactlyOne, {UserCall(ClearAolCache)}},
+    {L"AOL", L"history", TrLater(L"AOL Explorer History Files"), 28, ExactlyOne,
      {UserCall(ClearAolHistory), Keys(15), Bytes(500000)}},
-    {L"MSN", L"Location", L"MSN Explorer Address Bar History", 29, ExactlyOne,
+    {L"MSN", L"Location", TrLater(L"MSN Explorer Address Bar History"), 29, ExactlyOne,
      {Key(L"Software\\Microsoft\\MSN6\\Users")}},
-    {L"MSN", L"cookies", L"MSN Explorer Cookies", 30, ExactlyOne, {}},
-    {L"MSN", L"cache", L"MSN Explorer Cache", 31, ExactlyOne, {Bytes(500000)}},
-    {L"MSN", L"history", L"MSN Explorer History Files", 32, ExactlyOne, {}},
-    {L"Mozilla", L"Address", L"Mozilla Address Bar History", kNoProgress, ExactlyOne, {kMozilla.Files(L"history.dat")}},
-    {L"Mozilla", L"Cookies", L"Mozilla Cookies", kNoProgress, ExactlyOne, {kMozilla.Files(L"cookies.txt")}},
-    {L"Mozilla", L"cache", L"Mozilla Cache", kNoProgress, ExactlyOne,
+    {L"MSN", L"cookies", TrLater(L"MSN Explorer Cookies"), 30, ExactlyOne, {}},
+    {L"MSN", L"cache", TrLater(L"MSN Explorer Cache"), 31, ExactlyOne, {Bytes(500000)}},
+    {L"MSN", L"history", TrLater(L"MSN Explorer History Files"), 32, ExactlyOne, {}},
+    {L"Mozilla", L"Address", TrLater(L"Mozilla Address Bar History"), kNoProgress, ExactlyOne, {kMozilla.Files(L"history.dat")}},
+    {L"Mozilla", L"Cookies", TrLater(L"Mozilla Cookies"), kNoProgress, ExactlyOne, {kMozilla.Files(L"cookies.txt")}},
+    {L"Mozilla", L"cache", TrLater(L"Mozilla Cache"), kNoProgress, ExactlyOne,
      {kMozilla.Files(L"localstore.rdf"), kMozilla.Folders(L"cache")}},
-    {L"Mozilla", L"History", L"Mozilla History Files", kNoProgress, ExactlyOne, {kMozilla.Files(L"history.dat")}},
-    {L"Maxthon", L"keywords", L"Maxthon Typed Urls", kNoProgress, NumberOne, {kMaxthon.Files(L"SmartUrl.dat")}},
+    {L"Mozilla", L"History", TrLater(L"Mozilla History Files"), kNoProgress, ExactlyOne, {kMozilla.Files(L"history.dat")}},
+    {L"Maxthon", L"keywords", TrLater(L"Maxthon Typed Urls"), kNoProgress, NumberOne, {kMaxthon.Files(L"SmartUrl.dat")}},
     // "Config.ini" holds Maxthon's settings: "Maxthon settings" erases it, this item only the tabs.
-    {L"Maxthon", L"pages", L"Maxthon information about open pages", kNoProgress, NumberOne,
+    {L"Maxthon", L"pages", TrLater(L"Maxthon information about open pages"), kNoProgress, NumberOne,
      {kMaxthon.Files(L"lasttabs.dat")}},
-    {L"Maxthon", L"settings", L"Maxthon settings", kNoProgress, NumberOne,
+    {L"Maxthon", L"settings", TrLater(L"Maxthon settings"), kNoProgress, NumberOne,
      {kMaxthon.Files(L"Config.ini"), kMaxthon.Files(L"config.dat")}},
-    {L"Maxthon", L"groups", L"Maxthon History Files", kNoProgress, NumberOne,
+    {L"Maxthon", L"groups", TrLater(L"Maxthon History Files"), kNoProgress, NumberOne,
      {kMaxthon.Files(L"History.dat"), kMaxthon.Files(L"Cookie.dat"), kMaxthon.Files(L"mxundo.dat"),
       kMaxthon.Files(L"tempfb3.dat"), kMaxthon.Files(L"SvrInfo.dat")}},
-    {L"Maxthon", L"folder", L"Maxthon Download Task history", kNoProgress, NumberOne,
+    {L"Maxthon", L"folder", TrLater(L"Maxthon Download Task history"), kNoProgress, NumberOne,
      {AllFiles(Base::AppData, L"\\Maxthon3\\Public\\Downloader\\TaskList")}},
-    {L"Chrome", L"download", L"Chrome download History", kNoProgress, ExactlyOne, {kChrome.Files(L"History")}},
-    {L"Chrome", L"Cookies", L"Chrome Cookies", kNoProgress, ExactlyOne, {UserCall(CleanChromeCookies)}},
-    {L"Chrome", L"Cache", L"Chrome Cache", kNoProgress, ExactlyOne,
+    {L"Chrome", L"download", TrLater(L"Chrome download History"), kNoProgress, ExactlyOne, {kChrome.Files(L"History")}},
+    {L"Chrome", L"Cookies", TrLater(L"Chrome Cookies"), kNoProgress, ExactlyOne, {UserCall(CleanChromeCookies)}},
+    {L"Chrome", L"Cache", TrLater(L"Chrome Cache"), kNoProgress, ExactlyOne,
      {AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Cache")}},
     // Today's Chrome keeps settings in "Preferences", autofill and cards in "Web Data", sync data
     // beside them and the key to the saved passwords in "Local State": history is the rest.
-    {L"Chrome", L"History", L"Chrome History", kNoProgress, ExactlyOne,
+    {L"Chrome", L"History", TrLater(L"Chrome History"), kNoProgress, ExactlyOne,
      {kChrome.Files(L"History"), kChrome.Files(L"History-journal"), kChrome.Files(L"Archived History"),
       kChrome.Files(L"Visited Links"), kChrome.Files(L"Shortcuts")}},
-    {L"Chrome", L"Forms", L"Chrome Forms Data/Saved passwords", kNoProgress, ExactlyOne,
+    {L"Chrome", L"Forms", TrLater(L"Chrome Forms Data/Saved passwords"), kNoProgress, ExactlyOne,
      {kChrome.Files(L"Web Data"), kChrome.Files(L"Login Data")}, engine::kKeptAutofill | engine::kKeptPasswords},
-    {L"Chrome", L"Session", L"Chrome Session", kNoProgress, ExactlyOne,
+    {L"Chrome", L"Session", TrLater(L"Chrome Session"), kNoProgress, ExactlyOne,
      {kChrome.Files(L"Last Session"), kChrome.Files(L"Current Session"), kChrome.Files(L"Top Sites"),
       kChrome.Files(L"Current Tabs"),
       AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Session Storage"),
       AllFiles(Base::LocalAppData, L"\\Google\\Chrome\\User Data\\Default\\Sessions")}},
-    {L"Safari", L"History", L"Safari History", kNoProgress, ExactlyOne,
+    {L"Safari", L"History", TrLater(L"Safari History"), kNoProgress, ExactlyOne,
      {FilesIn(Base::LocalAppData, L"\\Apple Computer\\Safari\\History"), kSafari.File(L"History.plist")}},
-    {L"Safari", L"pages", L"Safari Information about open pages", kNoProgress, ExactlyOne,
+    {L"Safari", L"pages", TrLater(L"Safari Information about open pages"), kNoProgress, ExactlyOne,
      {kSafari.File(L"LastSession.plist"), kSafari.File(L"TopSites.plist")}},
-    {L"Safari", L"Cache", L"Safari Cache", kNoProgress, ExactlyOne,
+    {L"Safari", L"Cache", TrLater(L"Safari Cache"), kNoProgress, ExactlyOne,
      {kSafariLocal.File(L"Cache.db"), kSafariLocal.File(L"WebpageIcons.db")}},
-    {L"Safari", L"Cookies", L"Safari Cookies", kNoProgress, ExactlyOne,
+    {L"Safari", L"Cookies", TrLater(L"Safari Cookies"), kNoProgress, ExactlyOne,
      {FileIn(Base::AppData, L"\\Apple Computer\\Safari\\Cookies", L"Cookies.plist")}},
-    {L"Safari", L"download", L"Safari Download information", kNoProgress, ExactlyOne,
+    {L"Safari", L"download", TrLater(L"Safari Download information"), kNoProgress, ExactlyOne,
      {kSafari.File(L"Downloads.plist")}},
-    {L"Safari", L"Autocomplete", L"Safari Autocomplete", kNoProgress, ExactlyOne,
+    {L"Safari", L"Autocomplete", TrLater(L"Safari Autocomplete"), kNoProgress, ExactlyOne,
      {kSafari.File(L"Form Values.plist"),
       FileIn(Base::AppData, L"\\Apple Computer\\Safari\\Preferences", L"keychain.plist")}},
-    {L"Safari", L"Images", L"Safari Webpage Preview Images", kNoProgress, ExactlyOne,
+    {L"Safari", L"Images", TrLater(L"Safari Webpage Preview Images"), kNoProgress, ExactlyOne,
      {FilesIn(Base::LocalAppData, L"\\Apple Computer\\Safari\\Webpage Previews")}},
     // The recent searches lie inside "com.apple.Safari.plist", which holds every Safari setting: it
     // stays, and the item erases nothing.
-    {L"Safari", L"RecentSearches", L"Safari Recent Searches", kNoProgress, ExactlyOne, {}},
+    {L"Safari", L"RecentSearches", TrLater(L"Safari Recent Searches"), kNoProgress, ExactlyOne, {}},
 };
 // clang-format on
 

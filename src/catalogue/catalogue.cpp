@@ -49,7 +49,7 @@ std::vector<std::wstring> AbsentTargets(const Item& item, const run::ItemContext
 // The steps of an item that is not installed still run: with none of their folders and keys there
 // they erase nothing, and the estimated counters count the item's recipe as they always have.
 void RunItem(const Item& item, bool ofWindows, run::ItemContext& context) {
-  context.BeginItem(item.section, item.key, item.label);
+  context.BeginItem(item.section, item.key, platform::Tr(item.label));
   std::vector<std::wstring> absent = ofWindows ? std::vector<std::wstring>() : AbsentTargets(item, context);
   for (const Step& step : item.steps) {
     if (context.erase.Stopped()) break;

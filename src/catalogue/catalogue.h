@@ -10,6 +10,7 @@
 #include "catalogue/rule_file.h"
 #include "catalogue/steps.h"
 #include "platform/result.h"
+#include "platform/translation.h"
 #include "run/stage.h"
 
 namespace catalogue {
@@ -57,7 +58,7 @@ KeepList SparedBy(const Item& item);
 KeepList SparedBy(const rules::Rule& rule);
 
 // The custom files and folders, as the run and the selection window name them.
-constexpr Item kCustomItem{L"Custom", L"Custom", L"Custom Item"};
+constexpr Item kCustomItem{L"Custom", L"Custom", platform::TrLater(L"Custom Item")};
 
 // Whether the item is switched on in the settings file: the one test that the run, the console
 // program's list and the check for running browsers share.

@@ -20,10 +20,10 @@ class CustomItems : public run::Stage {
 
  private:
   static void RunList(run::ItemContext& context) {
-    context.BeginItem(kCustomItem.section, kCustomItem.key, kCustomItem.label);
+    context.BeginItem(kCustomItem.section, kCustomItem.key, platform::Tr(kCustomItem.label));
     std::wstring file = settings::CustomListFile(context.programFolder);
     if (!platform::FileExists(file)) {
-      context.outcome = L"Fail, Can't find file!";
+      context.outcome = platform::Tr(L"Fail, Can't find file!");
     } else {
       // The user's own files and folders are not a program: when none is there, the row says "Not
       // found" rather than "Not installed", and the details name what was looked for.

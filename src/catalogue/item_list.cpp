@@ -8,6 +8,7 @@
 #include "catalogue/rules.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "settings/default_selection.h"
 #include "settings/item_flags.h"
 #include "settings/policies.h"
@@ -21,9 +22,10 @@ struct SectionKind {
   std::wstring_view section;
   const wchar_t* kind;
 };
-constexpr SectionKind kKinds[] = {{plugins::kPluginSection, L"plug-in"},
-                                  {rules::kCommunitySection, L"rule"},
-                                  {rules::kShippedSection, L"rule"}};
+constexpr const wchar_t* kItemKind = platform::TrLater(L"item");
+constexpr SectionKind kKinds[] = {{plugins::kPluginSection, platform::TrLater(L"plug-in")},
+                                  {rules::kCommunitySection, platform::TrLater(L"rule")},
+                                  {rules::kShippedSection, platform::TrLater(L"rule")}};
 
 // The label as listed: a name taken before says what kind of item this one is, then its key.
 std::wstring UniqueLabel(std::set<std::wstring>& taken, const ListedItem& item) {
@@ -31,7 +33,7 @@ std::wstring UniqueLabel(std::set<std::wstring>& taken, const ListedItem& item) 
   if (taken.count(platform::ToLower(label))) {
     auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
                              [&](const SectionKind& k) { return k.section == item.section; });
-    label += L" (" + std::wstring(kind != std::end(kKinds) ? kind->kind : L"item") + L")";
+    label += L" (" + std::wstring(platform::Tr(kind != std::end(kKinds) ? kind->kind : kItemKind)) + L")";
   }
   if (taken.count(platform::ToLower(label))) label += L" [" + item.section + L"/" + item.key + L"]";
   taken.insert(platform::ToLower(label));
@@ -46,9 +48,10 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
   std::vector<ListedItem> items;
   for (const Item* item : RunOrder()) {
     const bool on = newUser ? settings::InDefaultSelection(item->section, item->key) : IsOn(*item, settingsFile);
-    items.push_back({item->section, item->key, item->label, on});
+    items.push_back({item->section, item->key, platform::Tr(item->label), on});
   }
-  items.push_back({kCustomItem.section, kCustomItem.key, kCustomItem.label, IsOn(kCustomItem, settingsFile)});
+  items.push_back(
+      {kCustomItem.section, kCustomItem.key, platform::Tr(kCustomItem.label), IsOn(kCustomItem, settingsFile)});
   for (const plugins::PluginEntry& entry : plugins::ProgramPlugins(programFolder)) {
     items.push_back({plugins::kPluginSection, entry.name, entry.name, entry.ticked});
   }
@@ -56,7 +59,7 @@ std::vector<ListedItem> ListItems(const std::wstring& programFolder) {
   for (const rules::RuleChoice& choice : rules::RuleChoices(programFolder)) {
     const std::wstring& name = choice.rule.name;
     const bool on = newUser ? rules::TickedByDefault(choice.rule) : choice.ticked;
-    if (choice.detected) items.push_back({choice.rule.section, name, name, on});
+    if (choice.detected) items.push_back({choice.rule.section, name, rules::ShownName(choice.rule), on});
   }
   std::set<std::wstring> taken;
   for (ListedItem& item : items) {

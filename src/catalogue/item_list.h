@@ -19,7 +19,8 @@ struct ListedItem {
 // (section "winapp2", key and label the rule's name); `on` as the next run would see it: without a
 // settings file, as the selection a new user starts with ticks it, which the list does not write.
 // A selection fixed by policy decides `on` and `fixed` of the items it names or leaves out.
-// Each label is listed once: one taken before gains the item's kind, "Chrome Cache (plug-in)".
+// Each label is listed once: one taken before gains the item's kind, "Chrome Cache (plug-in)". The
+// built-in items' and the shipped rules' labels are in the language in force.
 std::vector<ListedItem> ListItems(const std::wstring& programFolder);
 
 }  // namespace catalogue

@@ -8,6 +8,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/plugins.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace catalogue {
 
@@ -165,8 +166,9 @@ std::vector<std::wstring> PluginAlsoCoveredBy(const std::wstring& definitionFile
 
 std::wstring AlsoCoveredText(const std::vector<std::wstring>& labels) {
   std::wstring text;
-  for (const std::wstring& label : labels) text += (text.empty() ? L"also covered by " : L", ") + label;
-  return text;
+  for (const std::wstring& label : labels)
+    text += (text.empty() ? L"" : L", ") + std::wstring(platform::Tr(label.c_str()));
+  return text.empty() ? text : platform::Fill(platform::Tr(L"also covered by {names}"), {{L"names", text}});
 }
 
 }  // namespace catalogue

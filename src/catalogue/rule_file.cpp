@@ -12,6 +12,7 @@
 #include "platform/settings_folder.h"
 #include "platform/table.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace catalogue::rules {
 
@@ -32,16 +33,16 @@ struct Category {
 // The groups the format numbers (its "LangSecRef"), by the names the cleaners show; a browser's
 // is in its row of the browser table.
 constexpr Category kCategories[] = {
-    {3005, L"Microsoft Edge (legacy)"},
-    {3021, L"Applications"},
-    {3022, L"Internet"},
-    {3023, L"Multimedia"},
-    {3024, L"Utilities"},
-    {3025, L"Windows"},
+    {3005, platform::TrLater(L"Microsoft Edge (legacy)")},
+    {3021, platform::TrLater(L"Applications")},
+    {3022, platform::TrLater(L"Internet")},
+    {3023, platform::TrLater(L"Multimedia")},
+    {3024, platform::TrLater(L"Utilities")},
+    {3025, platform::TrLater(L"Windows")},
     {3030, L"Thunderbird"},
-    {3031, L"Windows Store"},
+    {3031, platform::TrLater(L"Windows Store")},
 };
-constexpr wchar_t kOtherCategory[] = L"Other";
+constexpr const wchar_t* kOtherCategory = platform::TrLater(L"Other");
 
 // A line in UTF-8 when it is valid UTF-8, else in the system's code page: one stray byte spoils
 // one line, not the file.
@@ -522,10 +523,17 @@ std::vector<Rule> LoadRules(const std::wstring& programFolder) {
       // A file the user fetched ticks nothing by itself.
       rule.byDefault = rule.byDefault && rule.section == kShippedSection;
       if (file.mine) rule.category = kMyRulesCategory;
+      rule.shipped = rule.section == kShippedSection && !file.mine;
       rules.push_back(std::move(rule));
     }
   }
   return rules;
+}
+
+std::wstring ShownName(const Rule& rule) { return rule.shipped ? platform::Tr(rule.name.c_str()) : rule.name; }
+
+std::wstring ShownWarning(const Rule& rule) {
+  return rule.shipped && !rule.warning.empty() ? platform::Tr(rule.warning.c_str()) : rule.warning;
 }
 
 }  // namespace catalogue::rules

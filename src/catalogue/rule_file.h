@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/translation.h"
+
 namespace catalogue::rules {
 
 // The sections of "prisd.dat" that hold the ticks, and the sections the report and the console
@@ -68,6 +70,7 @@ struct Rule {
   VersionRange windows;
   std::wstring warning;
   bool byDefault = false;  // "Default=True" in a file of the project's own: ticked for a new user
+  bool shipped = false;    // from a file the program ships: its name and warning are translated
   std::vector<FileKey> fileKeys;
   std::vector<RegKey> regKeys;
   std::vector<ExcludeKey> excludeKeys;
@@ -120,7 +123,7 @@ std::optional<std::vector<Rule>> ReadRuleFile(const std::wstring& file, std::vec
                                               RuleFileTally* tally = nullptr);
 
 // The group of the entries of the user's own files in the "rules" folder, whatever their category.
-constexpr wchar_t kMyRulesCategory[] = L"My rules";
+constexpr const wchar_t* kMyRulesCategory = platform::TrLater(L"My rules");
 
 // The rule files Trellwipe installs in its "rules" folder. Any other "*.ini" there is the user's own,
 // which no installation or update writes.
@@ -149,5 +152,10 @@ std::vector<RuleFileName> RuleFiles(const std::wstring& programFolder);
 // entry whose name came before is dropped, so each id means one entry. "Default=True" counts only in
 // the project's own files, and the entries of the user's own files are in kMyRulesCategory.
 std::vector<Rule> LoadRules(const std::wstring& programFolder);
+
+// The rule's name and warning as a window shows them: a shipped rule's in the language in force, the
+// others' (the community's, the user's own) as their file writes them.
+std::wstring ShownName(const Rule& rule);
+std::wstring ShownWarning(const Rule& rule);
 
 }  // namespace catalogue::rules

@@ -283,7 +283,7 @@ class RuleStage : public run::Stage {
       std::vector<std::wstring> lookedFor = detected ? std::vector<std::wstring>() : DetectionTargets(rule);
       if (!detected && lookedFor.empty()) continue;
       context.view.PumpMessages();
-      context.BeginItem(rule.section, rule.name, rule.name);
+      context.BeginItem(rule.section, rule.name, ShownName(rule));
       if (detected) {
         RunRule(rule, expander, context);
       } else {

@@ -17,6 +17,7 @@
 #include "platform/handles.h"
 #include "platform/system_folders.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "settings/options.h"
 
 // Windows' own traces: recent documents, run and search histories, temporary folders, the recycle
@@ -25,9 +26,13 @@ namespace catalogue {
 
 namespace {
 
+// Item labels are shown through the catalogue.
+using platform::TrLater;
+
 constexpr wchar_t kRecentDocs[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
 // The row's note when the shell could not clear the list without taking what the user keeps.
-constexpr wchar_t kRecentSparingKept[] = L"Done, shortcut by shortcut: the Recent folder holds files you keep";
+constexpr const wchar_t* kRecentSparingKept =
+    TrLater(L"Done, shortcut by shortcut: the Recent folder holds files you keep");
 
 // Empties the shell's list of recently used documents. The shell does it by deleting every shortcut
 // in the Recent folder as it looks that folder up itself, so a Recent folder that no erasure may
@@ -53,7 +58,7 @@ void ClearDocumentsMenu(run::ItemContext& context) {
   // and the item's walk of the folder spares them.
   if (engine::KeepsWithin(context.erase, {recent})) {
     context.AddKeys(engine::allerase::DeleteRegistryTree(context.erase, HKEY_CURRENT_USER, kRecentDocs));
-    context.outcome = kRecentSparingKept;
+    context.outcome = platform::Tr(kRecentSparingKept);
     return;
   }
   if (context.erase.Perform(L"Clear the shell's recent documents list")) SHAddToRecentDocs(SHARD_PATHA, nullptr);
@@ -133,7 +138,7 @@ void EraseOldRecycledItems(run::ItemContext& context, unsigned long long cutoff)
 }
 
 // The row's note when the shell could not empty the bin without taking what the user keeps.
-constexpr wchar_t kBinSparingKept[] = L"Done, item by item: the Recycle Bin holds files you keep";
+constexpr const wchar_t* kBinSparingKept = TrLater(L"Done, item by item: the Recycle Bin holds files you keep");
 
 // The bins of Windows before Vista, which the shell empties too.
 constexpr const wchar_t* kOldBins[] = {L"C:\\RECYCLED", L"C:\\RECYCLER"};
@@ -154,7 +159,7 @@ void EmptyRecycleBins(run::ItemContext& context) {
   }
   if (engine::KeepsWithin(context.erase, RecycleBinFolders())) {
     EraseOldRecycledItems(context, ULLONG_MAX);
-    context.outcome = kBinSparingKept;
+    context.outcome = platform::Tr(kBinSparingKept);
     return;
   }
   for (const wchar_t* folder : kOldBins) {
@@ -203,20 +208,20 @@ constexpr wchar_t kClassesTrayNotify[] =
 const Item kWindowsItems[] = {
     {L"WINDOWS",
      L"recent",
-     L"Recent Documents History",
+     TrLater(L"Recent Documents History"),
      33,
      FlagRule::ExactlyOne,
      {UserCall(ClearDocumentsMenu), Keys(1),
       Recreate(Base::AppData, L"\\Microsoft\\Windows\\Recent", kQuickAccessPins)}},
     {L"WINDOWS",
      L"run",
-     L"Start Menu Run History",
+     TrLater(L"Start Menu Run History"),
      34,
      FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU")}},
     {L"WINDOWS",
      L"search",
-     L"Windows Search History",
+     TrLater(L"Windows Search History"),
      35,
      FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU"),
@@ -230,46 +235,46 @@ const Item kWindowsItems[] = {
       Key(L"Software\\Microsoft\\Search Assistant\\ACMru\\5602"),
       Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindComputerMRU"),
       Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery")}},
-    {L"WINDOWS", L"temp", L"Windows Temp", 36, FlagRule::ExactlyOne, {UserCall(CleanTempFolders)}},
-    {L"WINDOWS", L"recycle", L"Recycle Bin", 37, FlagRule::ExactlyOne, {Call(EmptyRecycleBins), Keys(1)}},
+    {L"WINDOWS", L"temp", TrLater(L"Windows Temp"), 36, FlagRule::ExactlyOne, {UserCall(CleanTempFolders)}},
+    {L"WINDOWS", L"recycle", TrLater(L"Recycle Bin"), 37, FlagRule::ExactlyOne, {Call(EmptyRecycleBins), Keys(1)}},
     {L"WINDOWS",
      L"open",
-     L"Open/Save Dialog Box History",
+     TrLater(L"Open/Save Dialog Box History"),
      38,
      FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU"),
       Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSavePidlMRU")}},
-    {L"WINDOWS", L"scandisk", L"Scandisk Temp Files", 39, FlagRule::ExactlyOne, {Call(CleanDiskCheckFolders)}},
-    {L"WINDOWS", L"passwords", L"Windows Passwords(Only 9X/Me)", 40},
-    {L"WINDOWS", L"clip", L"Windows Clipboard", 41, FlagRule::ExactlyOne, {Call(EmptyClipboard)}},
+    {L"WINDOWS", L"scandisk", TrLater(L"Scandisk Temp Files"), 39, FlagRule::ExactlyOne, {Call(CleanDiskCheckFolders)}},
+    {L"WINDOWS", L"passwords", TrLater(L"Windows Passwords(Only 9X/Me)"), 40},
+    {L"WINDOWS", L"clip", TrLater(L"Windows Clipboard"), 41, FlagRule::ExactlyOne, {Call(EmptyClipboard)}},
     {L"WINDOWS",
      L"wordpad",
-     L"Wordpad Recent Files",
+     TrLater(L"Wordpad Recent Files"),
      41,
      FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Wordpad\\Recent File List")}},
     {L"WINDOWS",
      L"paint",
-     L"Windows Paint Recent Files",
+     TrLater(L"Windows Paint Recent Files"),
      41,
      FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List")}},
     {L"WINDOWS",
      L"picturelocation",
-     L"The custom locations from the picture location drop-down box",
+     TrLater(L"The custom locations from the picture location drop-down box"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Wallpaper")}},
     {L"WINDOWS",
      L"DirectX",
-     L"DirectX most recent applications",
+     TrLater(L"DirectX most recent applications"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Key(L"SOFTWARE\\Microsoft\\Direct3D\\MostRecentApplication", Hive::LocalMachine),
       Key(L"SOFTWARE\\Microsoft\\DirectDraw\\MostRecentApplication", Hive::LocalMachine)}},
     {L"WINDOWS",
      L"findcomputer",
-     L"Find computer dialog box",
+     TrLater(L"Find computer dialog box"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindComputerMRU"),
@@ -277,7 +282,7 @@ const Item kWindowsItems[] = {
       Key(kAcMru), Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery")}},
     {L"WINDOWS",
      L"findfiles",
-     L"Find files dialog box",
+     TrLater(L"Find files dialog box"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU"),
@@ -286,13 +291,13 @@ const Item kWindowsItems[] = {
       Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery")}},
     {L"WINDOWS",
      L"mapnetwork",
-     L"Map network drive MRU",
+     TrLater(L"Map network drive MRU"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Map Network Drive MRU")}},
     {L"WINDOWS",
      L"management",
-     L"Microsoft management console recent file list",
+     TrLater(L"Microsoft management console recent file list"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Key(L"Software\\Microsoft\\Microsoft Management Console\\Recent File List")}},
@@ -300,33 +305,33 @@ const Item kWindowsItems[] = {
     // past icons go; still counted as the four values.
     {L"WINDOWS",
      L"notification",
-     L"Past items from the notification area",
+     TrLater(L"Past items from the notification area"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Value(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify", L"PastIconsStream"),
       Value(kClassesTrayNotify, L"PastIconsStream"), Keys(2)}},
     {L"WINDOWS",
      L"registryeditor",
-     L"Registry editor last opened key",
+     TrLater(L"Registry editor last opened key"),
      kNoProgress,
      FlagRule::ExactlyOne,
      // The key holds the user's Regedit favourites and window settings too: only the last key goes.
      {Value(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit", L"LastKey"), Keys(4)}},
     {L"WINDOWS",
      L"searchfolders",
-     L"Saved search folders from windows vista",
+     TrLater(L"Saved search folders from windows vista"),
      41,
      FlagRule::ExactlyOne,
      {AllFiles(Base::Documents, L"\\Searches")}},
     {L"WINDOWS",
      L"menuorder",
-     L"Start menu programs and favorites menu order",
+     TrLater(L"Start menu programs and favorites menu order"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder")}},
     {L"WINDOWS",
      L"recentlyused",
-     L"The list of most recently used files and folders",
+     TrLater(L"The list of most recently used files and folders"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU"),
@@ -334,24 +339,24 @@ const Item kWindowsItems[] = {
       Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\CIDSizeMRU"),
       Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedPidlMRU"),
       Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSavePidlMRU")}},
-    {L"WINDOWS", L"thumbs", L"Thumbs.db", 42, FlagRule::ExactlyOne, {Call(EraseThumbnailCaches)}},
+    {L"WINDOWS", L"thumbs", TrLater(L"Thumbs.db"), 42, FlagRule::ExactlyOne, {Call(EraseThumbnailCaches)}},
     {L"WINDOWS",
      L"streams",
-     L"Windows explorer streams MRUs",
+     TrLater(L"Windows explorer streams MRUs"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StreamMRU"),
       Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TypedPaths")}},
-    {L"WINDOWS", L"swap", L"windows swap/paging file", 43},
+    {L"WINDOWS", L"swap", TrLater(L"windows swap/paging file"), 43},
     {L"WINDOWS",
      L"userassist",
-     L"Windows userassist MRUs",
+     TrLater(L"Windows userassist MRUs"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist")}},
     {L"WINDOWS",
      L"unread",
-     L"Windows unread mail count",
+     TrLater(L"Windows unread mail count"),
      kNoProgress,
      FlagRule::ExactlyOne,
      {Tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\UnreadMail")}},

@@ -67,9 +67,9 @@ void KeepListWindow::Add() {
   // The file, in the system's code page, would keep another name than the entry's, and the entry
   // meant to be spared would go.
   if (!platform::FitsCodePage(keeplists::WithoutTrailingBlanks(text))) {
-    toolkit::Tell(Handle(), L"Can't keep \"" + text +
-                                L"\": its name has characters that this system's code page lacks, so " + keepListFile_ +
-                                L" cannot hold it.");
+    toolkit::Tell(Handle(), platform::Fill(platform::Tr(L"Can't keep \"{entry}\": its name has characters that this "
+                                                        L"system's code page lacks, so {file} cannot hold it."),
+                                           {{L"entry", text}, {L"file", keepListFile_}}));
     return;
   }
   for (LRESULT i = 0, count = SendMessageW(keep, LB_GETCOUNT, 0, 0); i < count; ++i) {
@@ -79,7 +79,8 @@ void KeepListWindow::Add() {
   // The list on screen shows what the file keeps, so an entry the file did not take goes again.
   if (!keeplists::AppendToKeepList(keepListFile_, text)) {
     if (added >= 0) SendMessageW(keep, LB_DELETESTRING, added, 0);
-    toolkit::Tell(Handle(), L"Can't write " + keepListFile_ + L": \"" + text + L"\" is not kept.");
+    toolkit::Tell(Handle(), platform::Fill(platform::Tr(L"Can't write {file}: \"{entry}\" is not kept."),
+                                           {{L"file", keepListFile_}, {L"entry", text}}));
   }
   toolkit::ResetHorizontalExtent(keep);
 }
@@ -95,7 +96,8 @@ void KeepListWindow::Remove() {
   // The file still keeps the entry, so the list on screen does too.
   if (!keeplists::RewriteKeepList(keepListFile_, remaining)) {
     if (selected != LB_ERR) SendMessageW(keep, LB_INSERTSTRING, selected, reinterpret_cast<LPARAM>(removed.c_str()));
-    toolkit::Tell(Handle(), L"Can't write " + keepListFile_ + L": the list is not changed.");
+    toolkit::Tell(Handle(), platform::Fill(platform::Tr(L"Can't write {file}: the list is not changed."),
+                                           {{L"file", keepListFile_}}));
   }
   InvalidateRect(keep, nullptr, TRUE);
   toolkit::ResetHorizontalExtent(keep);

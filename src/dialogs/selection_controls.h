@@ -64,9 +64,10 @@ inline std::wstring PolicyRowText(const std::wstring& text, std::optional<bool> 
 catalogue::KeepList KeepListOf(const settings::ItemFlag& flag);
 
 // Said after the question of a box whose cookies the keep list spares, and of such a rule in the list.
-constexpr wchar_t kKeptSitesBeside[] = L"Sites on the cookie keep list (Options beside this item) keep their cookies.";
-constexpr wchar_t kKeptSitesOnBrowsersTab[] =
-    L"Sites on the cookie keep list (Options beside the cookies on the Browsers tab) keep their cookies.";
+constexpr const wchar_t* kKeptSitesBeside =
+    platform::TrLater(L"Sites on the cookie keep list (Options beside this item) keep their cookies.");
+constexpr const wchar_t* kKeptSitesOnBrowsersTab = platform::TrLater(
+    L"Sites on the cookie keep list (Options beside the cookies on the Browsers tab) keep their cookies.");
 
 // OK or Cancel to a question about a box the user ticked; true for OK.
 inline bool AskOkCancel(HWND owner, const std::wstring& question) {

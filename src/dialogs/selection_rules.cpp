@@ -7,7 +7,9 @@
 #include "catalogue/overlaps.h"
 #include "dialogs/selection_controls.h"
 #include "platform/files.h"
+#include "platform/locale_format.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "platform/window_text.h"
 #include "settings/policies.h"
 #include "toolkit/list_view.h"
@@ -34,7 +36,9 @@ void SelectionWindow::StartRulesDownload() {
   }
   const std::wstring url = catalogue::rules::CommunityAddress(programFolder_);
   SendMessageW(ruleTab_.progress, PBM_SETPOS, 0, 0);
-  SetWindowTextW(ruleTab_.count, (L"Downloading the rules from " + url + L" ...").c_str());
+  SetWindowTextW(
+      ruleTab_.count,
+      platform::Fill(platform::Tr(L"Downloading the rules from {address} ..."), {{L"address", url}}).c_str());
   rulesDownload_ = std::make_unique<RulesDownloadTask>(Handle(), programFolder_, url, services_.rulesDownloadLimits);
   ShowRulesDownloading();
 }
@@ -44,8 +48,9 @@ void SelectionWindow::StopRulesDownload() {
   if (!rulesDownload_) return;
   rulesDownload_->Stop();
   ShowRulesDownloading();
-  SetWindowTextW(ruleTab_.count,
-                 (L"The update was stopped. " + catalogue::rules::RulesInPlaceText(programFolder_)).c_str());
+  SetWindowTextW(ruleTab_.count, (platform::Tr(L"The update was stopped.") + std::wstring(L" ") +
+                                  catalogue::rules::RulesInPlaceText(programFolder_))
+                                     .c_str());
 }
 
 void SelectionWindow::RulesDownloadReport(WPARAM what) {
@@ -68,10 +73,12 @@ void SelectionWindow::RulesDownloadReport(WPARAM what) {
   if (stopped) return;
   FillRules();
   if (!download.pending) {
-    toolkit::Tell(Handle(), download.problem.empty()
-                                ? L"The rules in place are the newest: the download changes nothing."
-                                : L"The rules were not updated: " + download.problem + L". " +
-                                      catalogue::rules::RulesInPlaceText(programFolder_));
+    toolkit::Tell(Handle(),
+                  download.problem.empty()
+                      ? std::wstring(platform::Tr(L"The rules in place are the newest: the download changes nothing."))
+                      : platform::Fill(platform::Tr(L"The rules were not updated: {problem}. {inPlace}"),
+                                       {{L"problem", download.problem},
+                                        {L"inPlace", catalogue::rules::RulesInPlaceText(programFolder_)}}));
     return;
   }
   if (services_.reviewRuleChanges(Handle(), programFolder_, download)) ReloadRules(download.changes);
@@ -80,7 +87,8 @@ void SelectionWindow::RulesDownloadReport(WPARAM what) {
 
 void SelectionWindow::UndoRulesUpdate() {
   if (platform::Result<void> undone = catalogue::rules::UndoRulesUpdate(programFolder_); !undone) {
-    toolkit::Tell(Handle(), L"The previous rules were not put back: " + undone.Reason() + L".");
+    toolkit::Tell(Handle(), platform::Fill(platform::Tr(L"The previous rules were not put back: {reason}."),
+                                           {{L"reason", undone.Reason()}}));
   } else {
     ReloadRules({});
   }
@@ -142,11 +150,11 @@ void SelectionWindow::FillRules() {
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = ListView_GetItemCount(ruleTab_.list);
     const std::optional<bool> fixed = FixedByPolicy(choice.rule.section, choice.rule.name);
-    const std::wstring text = PolicyRowText(choice.rule.name, fixed);
+    const std::wstring text = PolicyRowText(catalogue::rules::ShownName(choice.rule), fixed);
     item.pszText = const_cast<wchar_t*>(text.c_str());
     item.lParam = static_cast<LPARAM>(i);
     int row = ListView_InsertItem(ruleTab_.list, &item);
-    toolkit::SetListCellText(ruleTab_.list, row, 1, choice.rule.category);
+    toolkit::SetListCellText(ruleTab_.list, row, 1, platform::Tr(choice.rule.category.c_str()));
     toolkit::SetListCellText(ruleTab_.list, row, 2, ruleNotes_[i]);
     ListView_SetCheckState(ruleTab_.list, row, fixed.value_or(choice.ticked));
   }
@@ -155,11 +163,15 @@ void SelectionWindow::FillRules() {
   const int shown = ListView_GetItemCount(ruleTab_.list);
   SetWindowTextW(
       ruleTab_.count,
-      listed == 0 ? L"No rule file found: put \"winapp2.ini\" beside trellwipe.exe, or rule files of your own in its "
-                    L"\"rules\" folder."
-                  : (L"Showing " + std::to_wstring(shown) + L" of " + std::to_wstring(listed) + L" entries; " +
-                     std::to_wstring(detected) + L" are for programs found on this computer.")
-                        .c_str());
+      listed == 0
+          ? platform::Tr(L"No rule file found: put \"winapp2.ini\" beside trellwipe.exe, or rule files of your "
+                         L"own in its \"rules\" folder.")
+          : platform::Fill(platform::Tr(L"Showing {shown} of {listed} entries; {detected} are for programs found "
+                                        L"on this computer."),
+                           {{L"shown", platform::ShownNumber(shown)},
+                            {L"listed", platform::ShownNumber(static_cast<double>(listed))},
+                            {L"detected", platform::ShownNumber(static_cast<double>(detected))}})
+                .c_str());
 }
 
 // A tick the user set or cleared; ticking an entry that warns asks first.
@@ -189,9 +201,10 @@ void SelectionWindow::BrowserRuleClicked(HWND box) {
 
 // A rule's warning; a rule whose cookies the keep list spares says where that list is.
 std::wstring SelectionWindow::RuleQuestion(const catalogue::rules::Rule& rule) {
-  std::wstring question = rule.name + L"\r\n\r\n" + rule.warning;
+  std::wstring question = catalogue::rules::ShownName(rule) + L"\r\n\r\n" + catalogue::rules::ShownWarning(rule);
   if (catalogue::SparedBy(rule) != catalogue::KeepList::Cookies) return question;
-  return question + L"\r\n\r\n" + (catalogue::rules::OnBrowserTab(rule) ? kKeptSitesBeside : kKeptSitesOnBrowsersTab);
+  return question + L"\r\n\r\n" +
+         platform::Tr(catalogue::rules::OnBrowserTab(rule) ? kKeptSitesBeside : kKeptSitesOnBrowsersTab);
 }
 
 // The tick a rule keeps when the user sets or clears it: ticking an entry that warns asks first.
@@ -209,11 +222,13 @@ void SelectionWindow::TellRefusedFolders(const std::vector<const catalogue::rule
   const engine::PathGuard guard(programFolder_);
   for (const catalogue::rules::RuleChoice* choice : choices) {
     for (const std::wstring& folder : catalogue::rules::RefusedFolders(choice->rule, guard)) {
-      refused += L"\r\n" + choice->rule.name + L": " + folder + L".";
+      refused += L"\r\n" + catalogue::rules::ShownName(choice->rule) + L": " + folder + L".";
     }
   }
   if (!refused.empty()) {
-    toolkit::Tell(Handle(), L"Trellwipe never erases these folders, and skips them when a rule names them:" + refused);
+    toolkit::Tell(Handle(),
+                  platform::Tr(L"Trellwipe never erases these folders, and skips them when a rule names them:") +
+                      refused);
   }
 }
 

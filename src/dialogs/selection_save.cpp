@@ -34,10 +34,12 @@ namespace {
 std::wstring PluginDescription(const catalogue::plugins::PluginEntry& entry) {
   std::optional<catalogue::rules::BrowserRule> same = catalogue::rules::SameAsRule(entry.name);
   if (!same) return entry.description;
-  if (same->browser->tab)
-    return entry.description + L"; also on the Browsers tab: " + same->browser->tab + L", " + same->kind;
-  return entry.description + L"; also the rule " + catalogue::rules::BrowserRuleName(*same->browser, same->kind) +
-         L" on the Rules tab";
+  if (same->browser->tab) {
+    return entry.description + platform::Fill(platform::Tr(L"; also on the Browsers tab: {tab}, {box}"),
+                                              {{L"tab", same->browser->tab}, {L"box", same->kind}});
+  }
+  return entry.description + platform::Fill(platform::Tr(L"; also the rule {rule} on the Rules tab"),
+                                            {{L"rule", catalogue::rules::BrowserRuleName(*same->browser, same->kind)}});
 }
 
 }  // namespace
@@ -142,7 +144,10 @@ void SelectionWindow::LoadPlugins() {
     for (const std::wstring& folder : catalogue::plugins::NamedFolders(entry.file, values)) {
       engine::GuardDecision decision = guard.Check(folder);
       if (decision || decision.refusal == engine::Refusal::NotAFullPath) continue;
-      refused += L"\r\n" + entry.name + L": " + folder + L" is " + engine::RefusalDescription(decision.refusal) + L".";
+      refused +=
+          L"\r\n" + entry.name + L": " +
+          platform::Fill(platform::Tr(L"{path} is {refusal}."),
+                         {{L"path", folder}, {L"refusal", platform::Tr(engine::RefusalDescription(decision.refusal))}});
     }
   }
   // The description column is as wide as its longest text, so that a note at its end reads whole.
@@ -155,7 +160,8 @@ void SelectionWindow::LoadPlugins() {
     ListView_SetColumnWidth(pluginList_, 3, widest + margin);
   if (!refused.empty()) {
     toolkit::Tell(Handle(),
-                  L"Trellwipe never erases these folders, and skips them when a plug-in names them:" + refused);
+                  platform::Tr(L"Trellwipe never erases these folders, and skips them when a plug-in names them:") +
+                      refused);
   }
 }
 
@@ -195,7 +201,7 @@ void SelectionWindow::SavePluginSwitches() {
                                             ListView_GetCheckState(pluginList_, static_cast<int>(row)));
     if (!written) unsaved += L"\n" + name + L": " + written.Reason();
   }
-  if (!unsaved.empty()) toolkit::Tell(Handle(), L"These plug-ins keep their switch as it was:" + unsaved);
+  if (!unsaved.empty()) toolkit::Tell(Handle(), platform::Tr(L"These plug-ins keep their switch as it was:") + unsaved);
 }
 
 // Writes nothing when the custom list or the settings file cannot be written, leaving the window open
@@ -210,9 +216,11 @@ bool SelectionWindow::Save() {
   }
   std::vector<std::wstring> unstorable = UnstorablePaths(entries);
   if (!unstorable.empty()) {
-    toolkit::Tell(Handle(), L"Can't store " + unstorable.front() + L" in " + listFile +
-                                L": its name has characters that this system's code page lacks. Rename it, or "
-                                L"remove it from the custom items, and press OK again.");
+    toolkit::Tell(Handle(),
+                  platform::Fill(platform::Tr(L"Can't store {path} in {file}: its name has characters that this "
+                                              L"system's code page lacks. Rename it, or remove it from the custom "
+                                              L"items, and press OK again."),
+                                 {{L"path", unstorable.front()}, {L"file", listFile}}));
     return false;
   }
   settings::inifun::IniBatch batch(settingsFile);
@@ -229,7 +237,8 @@ bool SelectionWindow::Save() {
   batch.Set(L"setting", L"tab2", std::to_wstring(TabCtrl_GetCurSel(browserTabs_)));
   platform::Result<std::string> settingsText = batch.Render();
   auto notSaved = [&](const std::wstring& file, const std::wstring& reason) {
-    toolkit::Tell(Handle(), L"Can't write " + file + L" (" + reason + L"): the settings are not saved.");
+    toolkit::Tell(Handle(), platform::Fill(platform::Tr(L"Can't write {file} ({reason}): the settings are not saved."),
+                                           {{L"file", file}, {L"reason", reason}}));
     return false;
   };
   // A file held open by another program only refuses the rename, so that is asked first as well.
@@ -237,7 +246,7 @@ bool SelectionWindow::Save() {
   if (!settingsText) return notSaved(settingsFile, settingsText.Reason());
   if (auto free = platform::CanReplaceFile(settingsFile); !free) return notSaved(settingsFile, free.Reason());
   std::optional<std::string> listText = CustomListText(entries);
-  if (!listText) return notSaved(listFile, L"a name has characters that this system's code page lacks");
+  if (!listText) return notSaved(listFile, platform::Tr(L"a name has characters that this system's code page lacks"));
   auto list = platform::PendingReplacement::Write(listFile, *listText);
   if (!list) return notSaved(listFile, list.Reason());
   auto settings = platform::PendingReplacement::Write(settingsFile, *settingsText);
@@ -245,8 +254,9 @@ bool SelectionWindow::Save() {
   if (auto renamed = list->Commit(); !renamed) return notSaved(listFile, renamed.Reason());
   // Only a rename refused in the instant since the checks gets here, with the custom list saved.
   if (auto renamed = settings->Commit(); !renamed) {
-    toolkit::Tell(Handle(), L"Can't write " + settingsFile + L" (" + renamed.Reason() +
-                                L"): the cleaning settings are not saved.");
+    toolkit::Tell(Handle(),
+                  platform::Fill(platform::Tr(L"Can't write {file} ({reason}): the cleaning settings are not saved."),
+                                 {{L"file", settingsFile}, {L"reason", renamed.Reason()}}));
     return false;
   }
   SavePluginSwitches();

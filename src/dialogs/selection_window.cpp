@@ -42,8 +42,10 @@ SelectionServices SystemSelectionServices() {
                                             rect.bottom, 0, owner, nullptr));
   };
   services.chooseFiles = [](HWND owner) -> std::optional<engine::normal::FileDialogResult> {
+    // The filter's pairs end in NULs, which no catalogue text holds.
+    const std::wstring filter = platform::Tr(L"All files (*.*)") + std::wstring(1, L'\0') + L"*.*" + L'\0';
     std::optional<toolkit::PickedFiles> picked =
-        toolkit::PickFiles(owner, {L"Open File", L"All files (*.*)\0*.*\0", OFN_HIDEREADONLY, 32767});
+        toolkit::PickFiles(owner, {platform::Tr(L"Open File"), filter.c_str(), OFN_HIDEREADONLY, 32767});
     if (!picked) return std::nullopt;
     return engine::normal::FileDialogResult{std::move(picked->text), picked->nameOffset};
   };
@@ -216,8 +218,8 @@ void SelectionWindow::Confirm(HWND box) {
 
 // A box whose cookies the keep list spares says, after its question, where that list is.
 std::wstring SelectionWindow::WithKeepList(const ItemFlag& flag, const wchar_t* question) {
-  if (KeepListOf(flag) != catalogue::KeepList::Cookies) return question;
-  return question + std::wstring(L"\r\n\r\n") + kKeptSitesBeside;
+  if (KeepListOf(flag) != catalogue::KeepList::Cookies) return platform::Tr(question);
+  return platform::Tr(question) + std::wstring(L"\r\n\r\n") + platform::Tr(kKeptSitesBeside);
 }
 
 void SelectionWindow::SelectAll(HWND box) {
@@ -249,8 +251,11 @@ void SelectionWindow::ShowWhetherAllTicked(const SelectAllGroup& group) {
 bool SelectionWindow::Refused(const std::wstring& path) {
   engine::GuardDecision decision = engine::GuardPath(path, programFolder_);
   if (decision) return false;
-  toolkit::Tell(Handle(), path + L" is " + engine::RefusalDescription(decision.refusal) +
-                              L". Trellwipe never erases it, so it is not added to the custom items.");
+  toolkit::Tell(
+      Handle(),
+      platform::Fill(platform::Tr(L"{path} is {refusal}. Trellwipe never erases it, so it is not added to the "
+                                  L"custom items."),
+                     {{L"path", path}, {L"refusal", platform::Tr(engine::RefusalDescription(decision.refusal))}}));
   return true;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/system_folders.h"
 #include "platform/table.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace engine {
 
@@ -288,7 +289,8 @@ GuardDecision GuardShredTarget(const std::wstring& path, const std::wstring& pro
 
 namespace {
 
-// The details' reason and a message's description of each refusal.
+// The details' reason and a message's description of each refusal; a window shows the description in
+// the language in force.
 struct RefusalTexts {
   Refusal refusal;
   const wchar_t* reason;
@@ -296,12 +298,14 @@ struct RefusalTexts {
 };
 constexpr RefusalTexts kRefusalTexts[] = {
     {Refusal::None, L"", L""},
-    {Refusal::NotAFullPath, L"not a full path", L"not a full path"},
-    {Refusal::DriveRoot, L"a drive root", L"the root of a drive"},
-    {Refusal::ProtectedFolder, L"a protected folder", L"a folder that Windows, your programs or your profile need"},
-    {Refusal::ProgramFolder, L"Trellwipe's own folder", L"in Trellwipe's own folder"},
-    {Refusal::Link, L"a link", L"a link or junction, which leads out of the folder named"},
-    {Refusal::NoIdentity, L"its identity cannot be read", L"a file or folder whose identity the system does not tell"},
+    {Refusal::NotAFullPath, L"not a full path", platform::TrLater(L"not a full path")},
+    {Refusal::DriveRoot, L"a drive root", platform::TrLater(L"the root of a drive")},
+    {Refusal::ProtectedFolder, L"a protected folder",
+     platform::TrLater(L"a folder that Windows, your programs or your profile need")},
+    {Refusal::ProgramFolder, L"Trellwipe's own folder", platform::TrLater(L"in Trellwipe's own folder")},
+    {Refusal::Link, L"a link", platform::TrLater(L"a link or junction, which leads out of the folder named")},
+    {Refusal::NoIdentity, L"its identity cannot be read",
+     platform::TrLater(L"a file or folder whose identity the system does not tell")},
 };
 
 const RefusalTexts& TextsOf(Refusal refusal) {

@@ -13,7 +13,9 @@
 #include <utility>
 
 #include "platform/format.h"
+#include "platform/locale_format.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace engine {
 
@@ -71,7 +73,7 @@ std::optional<std::wstring> OpeningLine(const ItemReport& item, bool summary, si
   if (item.lookedFor.empty()) return std::nullopt;
   if (index == 0) {
     // The user's own files and folders are found or not; a program is installed or not.
-    return item.outcome.starts_with(L"Not found")
+    return item.outcome.starts_with(platform::Tr(L"Not found"))
                ? L"Not found: none of the files and folders of the list exists; nothing was touched."
                : L"Not installed: none of the folders and keys this item cleans exists; nothing was touched.";
   }
@@ -90,9 +92,24 @@ std::wstring Lowered(wchar_t kind, std::wstring_view path) {
   return key;
 }
 
+std::wstring FilesText(size_t files) {
+  return platform::WithCount(platform::TrPlural(L"{count} file", L"{count} files", files), files);
+}
+
+std::wstring EntriesText(size_t entries) {
+  return platform::WithCount(platform::TrPlural(L"{count} registry entry", L"{count} registry entries", entries),
+                             entries);
+}
+
+std::wstring RowsText(size_t rows) {
+  return platform::WithCount(platform::TrPlural(L"{count} row", L"{count} rows", rows), rows);
+}
+
 std::wstring FigureText(size_t files, double bytes, size_t registryEntries, const std::wstring& databases) {
-  return platform::Counted(files, L"file", L"files") + L", " + platform::Megabytes(bytes) + L" MB, " +
-         platform::Counted(registryEntries, L"registry entry", L"registry entries") +
+  return platform::Fill(platform::Tr(L"{files}, {megabytes} MB, {entries}"),
+                        {{L"files", FilesText(files)},
+                         {L"megabytes", platform::ShownMegabytes(bytes)},
+                         {L"entries", EntriesText(registryEntries)}}) +
          (databases.empty() ? L"" : L", " + databases);
 }
 
@@ -349,15 +366,20 @@ void RunRecorder::TooNew(const std::wstring& path) {
 }
 
 std::wstring ErasureSummary(const ReportTotals& totals) {
-  return platform::Counted(totals.files, L"file", L"files") + L" (" + platform::Megabytes(totals.bytes) + L" MB) and " +
-         platform::Counted(totals.registryEntries, L"registry entry", L"registry entries");
+  return platform::Fill(platform::Tr(L"{files} ({megabytes} MB) and {entries}"),
+                        {{L"files", FilesText(totals.files)},
+                         {L"megabytes", platform::ShownMegabytes(totals.bytes)},
+                         {L"entries", EntriesText(totals.registryEntries)}});
 }
 
-std::wstring UserGroupTitle(const UserGroup& user) { return L"User " + user.name + L" (" + user.folder + L")"; }
+std::wstring UserGroupTitle(const UserGroup& user) {
+  return platform::Fill(platform::Tr(L"User {user} ({folder})"), {{L"user", user.name}, {L"folder", user.folder}});
+}
 
 std::wstring UserGroupTotals(const RunReport& report, const UserGroup& user) {
   const ReportTotals totals = report.Totals(user.first, user.end);
-  std::wstring text = L"Totals of " + user.name + L": " + ErasureSummary(totals);
+  std::wstring text = platform::Fill(platform::Tr(L"Totals of {user}: {summary}"),
+                                     {{L"user", user.name}, {L"summary", ErasureSummary(totals)}});
   // A preview's compactions are still to come: its databases are named by their rows alone.
   const std::optional<double> bytes = report.preview ? std::nullopt : std::optional(totals.databaseBytes);
   if (totals.databases) text += L", " + DatabaseSummary(totals.databases, totals.databaseRows, bytes);
@@ -366,39 +388,51 @@ std::wstring UserGroupTotals(const RunReport& report, const UserGroup& user) {
 
 std::wstring TooNewSummary(const ReportTotals& totals) {
   if (totals.tooNew == 0) return {};
-  return L" Too new to erase: " + platform::Counted(totals.tooNew, L"file", L"files") + L".";
+  return platform::Fill(platform::Tr(L" Too new to erase: {files}."), {{L"files", FilesText(totals.tooNew)}});
 }
 
 std::wstring KeptSummary(const ReportTotals& totals) {
   std::wstring text;
-  if (totals.keptSites) text = platform::Counted(totals.keptSites, L"site", L"sites");
+  auto add = [&text](const wchar_t* form, size_t count) {
+    text += (text.empty() ? L"" : L", ") + platform::WithCount(form, count);
+  };
+  if (totals.keptSites) add(platform::TrPlural(L"{count} site", L"{count} sites", totals.keptSites), totals.keptSites);
   if (totals.keptAddresses) {
-    text += (text.empty() ? L"" : L", ") + platform::Counted(totals.keptAddresses, L"address", L"addresses");
+    add(platform::TrPlural(L"{count} address", L"{count} addresses", totals.keptAddresses), totals.keptAddresses);
   }
   if (totals.keptPaths) {
-    text += (text.empty() ? L"" : L", ") +
-            platform::Counted(totals.keptPaths, L"file or folder kept by you", L"files and folders kept by you");
+    add(platform::TrPlural(L"{count} file or folder kept by you", L"{count} files and folders kept by you",
+                           totals.keptPaths),
+        totals.keptPaths);
   }
-  return text.empty() ? text : L"kept: " + text;
+  return text.empty() ? text : platform::Fill(platform::Tr(L"kept: {what}"), {{L"what", text}});
 }
 
 std::wstring DatabaseSummary(size_t databases, size_t rows, std::optional<double> bytes) {
   if (databases == 0) return {};
-  const std::wstring inside = L" inside " + platform::Counted(databases, L"database", L"databases");
-  if (!bytes) return platform::Counted(rows, L"row", L"rows") + L" to remove" + inside;
-  return platform::Counted(rows, L"row", L"rows") + L" removed" + inside + L", " + platform::Megabytes(*bytes) +
-         L" MB freed";
+  const std::wstring inside =
+      platform::WithCount(platform::TrPlural(L"{count} database", L"{count} databases", databases), databases);
+  if (!bytes) {
+    return platform::Fill(platform::Tr(L"{rows} to remove inside {databases}"),
+                          {{L"rows", RowsText(rows)}, {L"databases", inside}});
+  }
+  return platform::Fill(platform::Tr(L"{rows} removed inside {databases}, {megabytes} MB freed"),
+                        {{L"rows", RowsText(rows)},
+                         {L"databases", inside},
+                         {L"megabytes", platform::ShownMegabytes(*bytes)}});
 }
 
 std::wstring PreviewState(const ItemReport& item) {
   const bool erases = !item.files.empty() || !item.folders.empty() || item.RegistryEntries() > 0;
-  std::wstring text = erases || !item.databases.empty() ? L"Would erase"
-                      : !item.steps.empty()             ? L"Would run"
-                                                        : L"Nothing to erase";
+  std::wstring text = erases || !item.databases.empty() ? platform::Tr(L"Would erase")
+                      : !item.steps.empty()             ? platform::Tr(L"Would run")
+                                                        : platform::Tr(L"Nothing to erase");
   if (!item.databases.empty()) {
     text += L", " + DatabaseSummary(item.databases.size(), item.DatabaseRows(), item.DatabaseBytes());
   }
-  if (!item.leftBehind.empty()) text += L", " + std::to_wstring(item.leftBehind.size()) + L" left behind";
+  if (!item.leftBehind.empty()) {
+    text += platform::WithCount(platform::Tr(L", {count} left behind"), item.leftBehind.size());
+  }
   return text;
 }
 
@@ -410,11 +444,17 @@ std::wstring MeasuredFigures(const ReportTotals& totals) {
 std::wstring CountsText(const ItemReport& item) {
   std::wstring text = FigureText(item.files.size(), item.Bytes(), item.RegistryEntries(),
                                  DatabaseSummary(item.databases.size(), item.DatabaseRows(), item.DatabaseBytes()));
-  if (!item.steps.empty()) text += L", " + platform::Counted(item.steps.size(), L"step", L"steps");
-  if (size_t again = item.alreadyCounted.size()) text += L", " + std::to_wstring(again) + L" already counted";
-  if (!item.tooNew.empty()) text += L", " + std::to_wstring(item.tooNew.size()) + L" too new";
-  if (!item.kept.empty()) text += L", " + std::to_wstring(item.kept.size()) + L" kept";
-  if (!item.leftBehind.empty()) text += L", " + std::to_wstring(item.leftBehind.size()) + L" left behind";
+  if (!item.steps.empty()) {
+    text += L", " + platform::WithCount(platform::TrPlural(L"{count} step", L"{count} steps", item.steps.size()),
+                                        item.steps.size());
+  }
+  if (size_t again = item.alreadyCounted.size())
+    text += platform::WithCount(platform::Tr(L", {count} already counted"), again);
+  if (!item.tooNew.empty()) text += platform::WithCount(platform::Tr(L", {count} too new"), item.tooNew.size());
+  if (!item.kept.empty()) text += platform::WithCount(platform::Tr(L", {count} kept"), item.kept.size());
+  if (!item.leftBehind.empty()) {
+    text += platform::WithCount(platform::Tr(L", {count} left behind"), item.leftBehind.size());
+  }
   return text;
 }
 

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/translation.h"
+
 namespace engine {
 
 struct FileRecord {
@@ -300,9 +302,9 @@ std::wstring UserGroupTitle(const UserGroup& user);
 std::wstring UserGroupTotals(const RunReport& report, const UserGroup& user);
 
 // Why a cleaning of every user cleaned only the current one.
-constexpr wchar_t kOnlyCurrentUser[] =
-    L"Only the current user was cleaned: cleaning every user of this computer needs administrator rights "
-    L"(run Trellwipe as administrator).";
+constexpr const wchar_t* kOnlyCurrentUser = platform::TrLater(
+    L"Only the current user was cleaned: cleaning every user of this computer needs administrator "
+    L"rights (run Trellwipe as administrator).");
 
 // " Too new to erase: 3 files.", or nothing when no file was kept for its age: after what a run
 // erased, and after what a preview found.

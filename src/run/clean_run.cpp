@@ -8,7 +8,7 @@
 #include "engine/kept_paths_file.h"
 #include "engine/path_guard.h"
 #include "platform/files.h"
-#include "platform/format.h"
+#include "platform/locale_format.h"
 #include "platform/product_name.h"
 #include "platform/system_folders.h"
 #include "platform/text.h"
@@ -24,10 +24,11 @@ namespace {
 
 constexpr int kStartProgress = 1;
 constexpr int kEndProgress = 100;
-constexpr wchar_t kComplete[] = L"Task complete Successfully!";
+constexpr const wchar_t* kComplete = platform::TrLater(L"Task complete Successfully!");
 // A run with no item ticked ran nothing: it says so rather than report a success.
-constexpr wchar_t kNothingTicked[] = L"Nothing was cleaned: no item is ticked in Clean Settings.";
-constexpr wchar_t kStoppedEnd[] = L"Task stopped: the cleaning was stopped before its end.";
+constexpr const wchar_t* kNothingTicked =
+    platform::TrLater(L"Nothing was cleaned: no item is ticked in Clean Settings.");
+constexpr const wchar_t* kStoppedEnd = platform::TrLater(L"Task stopped: the cleaning was stopped before its end.");
 
 SYSTEMTIME LocalNow() {
   SYSTEMTIME now;
@@ -108,8 +109,8 @@ void RunForUser(const platform::UserProfile& profile, const Stages& stages, Item
   std::optional<platform::PrivilegesHeld> privileges;
   UserHive hive(profile.sid, profile.folder + L"\\NTUSER.DAT", privileges);
   if (!hive.Reached()) {
-    current.view.AddNoteRow(
-        L"The registry of this user could not be loaded (NTUSER.DAT): only the user's files are cleaned.");
+    current.view.AddNoteRow(platform::Tr(
+        L"The registry of this user could not be loaded (NTUSER.DAT): only the user's files are cleaned."));
   }
   ProcessValues values = UserValues(current.values, engine::UserScope{hive.name, profile.folder, {}});
   // A local application data folder refused outside the profile names no classes hive: its keys are left.
@@ -119,7 +120,7 @@ void RunForUser(const platform::UserProfile& profile, const Stages& stages, Item
     classes.emplace(profile.sid + L"_Classes", classesFile, privileges);
     if (!classes->Reached() && platform::FileExists(classesFile)) {
       current.view.AddNoteRow(
-          L"The classes registry of this user could not be loaded (UsrClass.dat): its keys are left.");
+          platform::Tr(L"The classes registry of this user could not be loaded (UsrClass.dat): its keys are left."));
     }
     values.user.classes = classes->name;
   }
@@ -134,11 +135,14 @@ void RunForUser(const platform::UserProfile& profile, const Stages& stages, Item
 }  // namespace
 
 std::wstring MeasuredBelowEstimates(const engine::ReportTotals& totals) {
-  return L"Trellwipe's running estimates are above; measured in this cleaning: " + engine::MeasuredFigures(totals);
+  return platform::Fill(platform::Tr(L"Trellwipe's running estimates are above; measured in this cleaning: {figures}"),
+                        {{L"figures", engine::MeasuredFigures(totals)}});
 }
 
 std::wstring EstimatesTip(const engine::ReportTotals& totals) {
-  return L"These are Trellwipe's running estimates; measured in the last cleaning: " + engine::MeasuredFigures(totals);
+  return platform::Fill(platform::Tr(
+                            L"These are Trellwipe's running estimates; measured in the last cleaning: {figures}"),
+                        {{L"figures", engine::MeasuredFigures(totals)}});
 }
 
 CleanRun::CleanRun(RunView& view, std::wstring programFolder, ProcessValues values, Stages stages)
@@ -191,7 +195,7 @@ void CleanRun::RunStages(const engine::EraseContext& erase, RunCounters& counter
   if (everyUser && !isAdministrator_()) {
     everyUser = false;
     report.onlyCurrentUser = true;
-    view.AddNoteRow(engine::kOnlyCurrentUser);
+    view.AddNoteRow(platform::Tr(engine::kOnlyCurrentUser));
   }
   if (!everyUser) {
     runAll();
@@ -323,12 +327,16 @@ void CleanRun::EndOfRun(RunEnd end) {
   const bool nothing = stopped == StopReason::None && lastReport_.items.empty();
   const size_t leaving = lastReport_.ItemsLeavingSomething();
   // A run that left something behind never reads as a success; the rows of those items say what.
-  std::wstring last = nothing                       ? kNothingTicked
-                      : stopped != StopReason::None ? kStoppedEnd
-                      : leaving == 0                ? kComplete
-                                     : L"Task complete: " + platform::Counted(leaving, L"item", L"items") +
-                                           (leaving == 1 ? L" left something behind; its row says what."
-                                                         : L" left something behind; their rows say what.");
+  std::wstring last =
+      nothing                       ? platform::Tr(kNothingTicked)
+      : stopped != StopReason::None ? platform::Tr(kStoppedEnd)
+      : leaving == 0
+          ? platform::Tr(kComplete)
+          : platform::WithCount(
+                platform::TrPlural(L"Task complete: {count} item left something behind; its row says what.",
+                                   L"Task complete: {count} items left something behind; their rows say what.",
+                                   leaving),
+                static_cast<double>(leaving));
   // What the keep lists kept was meant to stay: the end names it apart.
   if (!nothing) last += KeptNote();
   view_.AddNoteRow(last);
@@ -350,8 +358,8 @@ std::wstring CleanRun::KeptNote() const {
 }
 
 void CleanRun::TellEnd(StopReason stopped, bool nothing, size_t leaving, const std::wstring& last) {
-  std::wstring keys = platform::FormatNumber(counters_.cleanedKeys);
-  std::wstring megabytes = platform::Megabytes(counters_.releasedBytes);
+  std::wstring keys = platform::ShownNumber(counters_.cleanedKeys);
+  std::wstring megabytes = platform::ShownMegabytes(counters_.releasedBytes);
   // Below the counters' estimates, said to be such, what the run erased as measured, each entry once.
   // The files kept for their age are told apart: they were never meant to go.
   const engine::ReportTotals totals = lastReport_.Totals();
@@ -360,26 +368,35 @@ void CleanRun::TellEnd(StopReason stopped, bool nothing, size_t leaving, const s
     NotificationRequest request;
     request.key = L"www";
     request.title = platform::kProductName;
-    const std::wstring said = stopped != StopReason::None ? L"Trellwipe Clean was stopped!"
-                              : leaving == 0
-                                  ? L"Trellwipe Clean is done!"
-                                  : L"Trellwipe Clean is done, but " + platform::Counted(leaving, L"item", L"items") +
-                                        L" left something behind!";
-    request.description = nothing ? std::wstring(kNothingTicked)
-                                  : said + KeptNote() + L" Cleaned Registry Keys: " + keys + L" Released HD Space:" +
-                                        megabytes + L"MB" + measured;
+    const std::wstring said =
+        stopped != StopReason::None ? platform::Tr(L"Trellwipe Clean was stopped!")
+        : leaving == 0
+            ? platform::Tr(L"Trellwipe Clean is done!")
+            : platform::WithCount(
+                  platform::TrPlural(L"Trellwipe Clean is done, but {count} item left something behind!",
+                                     L"Trellwipe Clean is done, but {count} items left something behind!", leaving),
+                  static_cast<double>(leaving));
+    request.description =
+        nothing ? std::wstring(platform::Tr(kNothingTicked))
+                : said + KeptNote() +
+                      platform::Fill(platform::Tr(L" Cleaned Registry Keys: {keys} Released HD Space:{megabytes}MB"),
+                                     {{L"keys", keys}, {L"megabytes", megabytes}}) +
+                      measured;
     request.allowDuplicateTitles = true;
     request.enableClickEvent = true;
     request.soundFile = programFolder_ + L"\\Sounds\\Message.wav";
     view_.QueueNotification(request);
     backgroundRun_ = false;
   } else {
-    view_.ShowInformation(nothing                       ? L"Nothing to Clean"
-                          : stopped == StopReason::None ? L"Task Complete"
-                                                        : L"Task Stopped",
+    view_.ShowInformation(nothing                       ? platform::Tr(L"Nothing to Clean")
+                          : stopped == StopReason::None ? platform::Tr(L"Task Complete")
+                                                        : platform::Tr(L"Task Stopped"),
                           nothing ? last
-                                  : last + L" Cleaned Registry Keys: " + keys + L", Released HD Space: " + megabytes +
-                                        L"MB" + measured);
+                                  : last +
+                                        platform::Fill(platform::Tr(L" Cleaned Registry Keys: {keys}, Released HD "
+                                                                    L"Space: {megabytes}MB"),
+                                                       {{L"keys", keys}, {L"megabytes", megabytes}}) +
+                                        measured);
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "engine/run_report.h"
 #include "platform/files.h"
+#include "platform/translation.h"
 #include "platform/user_profiles.h"
 #include "run/event_log.h"
 #include "run/item_context.h"
@@ -35,9 +36,9 @@ constexpr wchar_t kAllUsersKey[] = L"AllUsers";
 
 // The stored counters add fixed amounts item by item; what the run measured is told beside them.
 // The statistics strip's tip before a cleaning of this session:
-constexpr wchar_t kEstimatesTip[] =
-    L"These are Trellwipe's running estimates, added item by item from fixed amounts; a cleaning shows what it "
-    L"measured.";
+constexpr const wchar_t* kEstimatesTip = platform::TrLater(
+    L"These are Trellwipe's running estimates, added item by item from fixed amounts; a cleaning "
+    L"shows what it measured.");
 // "Trellwipe's running estimates are above; measured in this cleaning: 64 files, 5.16 MB, 6 registry
 // entries": the line the end's message and pop-up add below the counters.
 std::wstring MeasuredBelowEstimates(const engine::ReportTotals& totals);

@@ -7,18 +7,22 @@
 
 #include "engine/erase_context.h"
 #include "engine/user_folders.h"
+#include "platform/locale_format.h"
+#include "platform/translation.h"
 #include "run/process_values.h"
 #include "run/run_view.h"
 #include "settings/policies.h"
 
 namespace run {
 
+// The outcome of an item that ran to its end.
+constexpr const wchar_t* kDone = platform::TrLater(L"Done");
 // The outcome of the item a stop cut short.
-constexpr wchar_t kStoppedOutcome[] = L"Stopped";
+constexpr const wchar_t* kStoppedOutcome = platform::TrLater(L"Stopped");
 // The outcome of an item whose program is not on this computer: it touched nothing.
-constexpr wchar_t kNotInstalledOutcome[] = L"Not installed";
+constexpr const wchar_t* kNotInstalledOutcome = platform::TrLater(L"Not installed");
 // The outcome of a custom item none of whose files and folders is there.
-constexpr wchar_t kNotFoundOutcome[] = L"Not found";
+constexpr const wchar_t* kNotFoundOutcome = platform::TrLater(L"Not found");
 
 // Estimates, not measurements: registry deletions count fixed amounts, file operations the sizes
 // they attempted to delete.
@@ -46,8 +50,8 @@ struct ItemContext {
   RunView& view;
   // The items chosen for this call; empty: each item's own switch decides.
   const ItemChoice& choice;
-  // Written into the item's row when it ends.
-  std::wstring outcome = L"Done";
+  // Written into the item's row when it ends, in the language shown.
+  std::wstring outcome = platform::Tr(kDone);
 
   // The item runs when chosen, or, without a choice, when its switch says so; the switch is read only
   // without a choice. A selection fixed by policy comes first: its items run unless a choice leaves
@@ -60,14 +64,17 @@ struct ItemContext {
   }
 
   // Opens the item's row and its entry in the report, and names it in the row and the status line
-  // as "Cleaning " + label + " ......" (a preview's status line says "Looking at ").
+  // as "Cleaning " + label + " ......" (a preview's status line says "Looking at "). The label is the
+  // one shown, in the language in force where the item's own is a text of the program's.
   void BeginItem(const std::wstring& section, const std::wstring& key, const std::wstring& label) {
     view.AddRow(label);
     if (erase.recorder) erase.recorder->BeginItem(section, key, label);
     keysAtBegin = counters.cleanedKeys;
     bytesAtBegin = counters.releasedBytes;
-    outcome = L"Done";
-    std::wstring text = std::wstring(erase.Previewing() ? L"Looking at " : L"Cleaning ") + label + L" ......";
+    outcome = platform::Tr(kDone);
+    const std::wstring text = platform::Fill(erase.Previewing() ? platform::Tr(L"Looking at {name} ......")
+                                                                : platform::Tr(L"Cleaning {name} ......"),
+                                             {{L"name", label}});
     view.SetRowState(text);
     // A screen reader hears that the run began, with its first item; not each item after it.
     if (run.begun) {
@@ -82,12 +89,14 @@ struct ItemContext {
   // file column shows) with the item's figures, and closes the
   // report entry with what the item added to the counters.
   void EndItem() {
-    std::wstring text = erase.Stopped() ? kStoppedOutcome : outcome;
+    std::wstring text = erase.Stopped() ? platform::Tr(kStoppedOutcome) : outcome;
     engine::ItemReport* item = erase.recorder ? erase.recorder->Current() : nullptr;
     if (item && !item->databases.empty()) {
       text += L", " + engine::DatabaseSummary(item->databases.size(), item->DatabaseRows(), item->DatabaseBytes());
     }
-    if (item && !item->leftBehind.empty()) text += L", " + std::to_wstring(item->leftBehind.size()) + L" left behind";
+    if (item && !item->leftBehind.empty()) {
+      text += platform::WithCount(platform::Tr(L", {count} left behind"), item->leftBehind.size());
+    }
     view.SetRowState(text);
     if (item) {
       view.SetRowFigures(*item);
@@ -100,7 +109,7 @@ struct ItemContext {
   // Marks the item as one whose program is not on this computer: none of the folders and keys it
   // would touch exists.
   void NotInstalled(std::vector<std::wstring> lookedFor, const wchar_t* said = kNotInstalledOutcome) {
-    outcome = said;
+    outcome = platform::Tr(said);
     engine::ItemReport* item = erase.recorder ? erase.recorder->Current() : nullptr;
     if (item) item->lookedFor = std::move(lookedFor);
   }

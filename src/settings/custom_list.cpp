@@ -4,7 +4,7 @@
 
 #include "engine/allerase.h"
 #include "platform/files.h"
-#include "platform/format.h"
+#include "platform/locale_format.h"
 #include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
@@ -18,7 +18,7 @@ std::wstring LocalDateTime(const FILETIME& utc) {
   if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) {
     return L"";
   }
-  return platform::GeneralDateTime(local);
+  return platform::ShownDateTime(local);
 }
 
 bool IsEntryPath(const std::wstring& path) {
@@ -78,7 +78,7 @@ CustomRow DescribeCustomEntry(const CustomEntry& entry) {
   if (!GetFileAttributesExW(entry.path.c_str(), GetFileExInfoStandard, &data)) return row;
   double bytes = file ? static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow)
                       : engine::allerase::FolderSize(entry.path);
-  row.size = platform::Megabytes(bytes) + L" MB";
+  row.size = platform::ShownMegabytes(bytes) + L" MB";
   row.modified = LocalDateTime(data.ftLastWriteTime);
   return row;
 }

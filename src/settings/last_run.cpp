@@ -1,6 +1,8 @@
 #include "settings/last_run.h"
 
 #include "platform/format.h"
+#include "platform/locale_format.h"
+#include "platform/translation.h"
 #include "settings/inifun.h"
 
 namespace settings {
@@ -23,8 +25,9 @@ LastRun LoadLastRun(const std::wstring& settingsFile) {
 }
 
 std::wstring TotalsText(double cleanedKeys, double releasedBytes) {
-  return L"  Cleaned Registry Keys: " + platform::FormatNumber(cleanedKeys) + L"     Released HD Space:" +
-         platform::Megabytes(releasedBytes) + L"MB";
+  return platform::Fill(platform::Tr(L"  Cleaned Registry Keys: {keys}     Released HD Space:{megabytes}MB"),
+                        {{L"keys", platform::ShownNumber(cleanedKeys)},
+                         {L"megabytes", platform::ShownMegabytes(releasedBytes)}});
 }
 
 }  // namespace settings

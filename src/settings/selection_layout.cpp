@@ -26,7 +26,7 @@ const SelectAllGroup kSelectAll[] = {
     {L"Check140", L"Google Chrome", {}},
     {L"Check145", L"Safari", {}},
     {L"Check31", L"Windows", {}},
-    {L"Check41", L"MS Office(support 97, 2000, XP, 2003, 2007,2010, 2013)", {}},
+    {L"Check41", platform::TrLater(L"MS Office(support 97, 2000, XP, 2003, 2007,2010, 2013)"), {}},
     {L"Check127", L"Outlook Express", {}},
     {L"Check128", L"Windows Live Mail", {}},
 };
@@ -42,35 +42,40 @@ struct Warning {
   std::initializer_list<const wchar_t*> checkBoxes;
 };
 const Warning kWarnings[] = {
-    {L"Are you sure delete IE Favorites?", {L"Check5"}},
-    {L"Are you sure delete Downloaded Files?", {L"Check7"}},
+    {platform::TrLater(L"Are you sure delete IE Favorites?"), {L"Check5"}},
+    {platform::TrLater(L"Are you sure delete Downloaded Files?"), {L"Check7"}},
     // Internet Explorer, Firefox, Opera, Netscape, AOL Explorer, MSN Explorer, Mozilla, Maxthon (its
     // history files hold its cookies), Chrome, Safari.
-    {L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?",
+    {platform::TrLater(L"Erasing the cookies signs you out of the websites you are signed in to. Are you sure?"),
      {L"Check4", L"Check43", L"Check10", L"Check17", L"Check50", L"Check22", L"Check71", L"Check132", L"Check137",
       L"Check146"}},
     // Internet Explorer, Chrome, Safari.
-    {L"Erasing the form data loses the saved form entries, cards, addresses and passwords. Are you sure?",
+    {platform::TrLater(
+         L"Erasing the form data loses the saved form entries, cards, addresses and passwords. Are you sure?"),
      {L"Check6", L"Check141", L"Check150"}},
     // Firefox, Opera, Netscape.
-    {L"Erasing the bookmarks loses them for good. Are you sure?", {L"Check55", L"Check60", L"Check63"}},
+    {platform::TrLater(L"Erasing the bookmarks loses them for good. Are you sure?"),
+     {L"Check55", L"Check60", L"Check63"}},
     // Firefox, Opera, Netscape, AOL Instant Messenger (its recent screen names lie in the file of the
     // saved password).
-    {L"Erasing the saved passwords loses them for good. Are you sure?",
+    {platform::TrLater(L"Erasing the saved passwords loses them for good. Are you sure?"),
      {L"Check56", L"Check61", L"Check62", L"Check83", L"Check73"}},
     // Opera, Maxthon, Chrome, Safari.
-    {L"Erasing the session loses the tabs the browser would open again. Are you sure?",
+    {platform::TrLater(L"Erasing the session loses the tabs the browser would open again. Are you sure?"),
      {L"Check58", L"Check130", L"Check142", L"Check148"}},
     // ICQ: its sign-in history lies in the file of the account.
-    {L"Erasing it loses the account saved in the same file. Are you sure?", {L"Check74", L"Check77"}},
-    {L"Erasing the received files folder deletes the files people sent you. Are you sure?", {L"Check66"}},
+    {platform::TrLater(L"Erasing it loses the account saved in the same file. Are you sure?"),
+     {L"Check74", L"Check77"}},
+    {platform::TrLater(L"Erasing the received files folder deletes the files people sent you. Are you sure?"),
+     {L"Check66"}},
     // The mail programs: Outlook Express, then Windows Live Mail.
-    {L"Erasing the address book loses your contacts for good. Are you sure?", {L"Check110"}},
-    {L"Erasing the accounts loses their settings and saved passwords. Are you sure?", {L"Check111", L"Check126"}},
-    {L"Erasing the rules loses the rules you made. Are you sure?",
+    {platform::TrLater(L"Erasing the address book loses your contacts for good. Are you sure?"), {L"Check110"}},
+    {platform::TrLater(L"Erasing the accounts loses their settings and saved passwords. Are you sure?"),
+     {L"Check111", L"Check126"}},
+    {platform::TrLater(L"Erasing the rules loses the rules you made. Are you sure?"),
      {L"Check117", L"Check118", L"Check124", L"Check125"}},
-    {L"Erasing the signatures loses them for good. Are you sure?", {L"Check119", L"Check121"}},
-    {L"Erasing the saved search folders loses the searches you saved. Are you sure?", {L"Check94"}},
+    {platform::TrLater(L"Erasing the signatures loses them for good. Are you sure?"), {L"Check119", L"Check121"}},
+    {platform::TrLater(L"Erasing the saved search folders loses the searches you saved. Are you sure?"), {L"Check94"}},
 };
 
 }  // namespace

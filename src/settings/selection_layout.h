@@ -28,7 +28,7 @@ constexpr int kApplicationsTab = 3;
 constexpr int kCustomItemTab = 4;
 constexpr int kRulesTab = 7;  // the entries of the rule files
 
-constexpr wchar_t kSelectAllCaption[] = L"Select all of the above";
+constexpr const wchar_t* kSelectAllCaption = platform::TrLater(L"Select all of the above");
 
 struct SelectAllGroup {
   const wchar_t* box;

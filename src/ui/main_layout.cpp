@@ -25,24 +25,24 @@ namespace {
 
 constexpr UINT kLinkId = 201;
 
-constexpr wchar_t kHomeText[] =
+constexpr const wchar_t* kHomeText = platform::TrLater(
     L"Ensure your privacy by erasing kinds of tracks from your computer.\r\n\r\n"
     L"Trellwipe lets you protect your privacy and improve your computer's performance by removing unwanted "
     L"information and files. One click erases what your browsers, Windows and your programs keep about what "
-    L"you did, and nothing else: you choose every kind of trace in the cleaning settings.";
+    L"you did, and nothing else: you choose every kind of trace in the cleaning settings.");
 
-constexpr wchar_t kHomeLists[] =
+constexpr const wchar_t* kHomeLists = platform::TrLater(
     L"Using this program, you can clean and remove:\r\n"
-    L"    \x2022 the caches, cookies, histories and typed addresses of your browsers\r\n"
-    L"    \x2022 Windows recent-document lists, run history, temporary folders and the recycle bin\r\n"
-    L"    \x2022 the recent-file lists of Microsoft Office and other programs\r\n"
-    L"    \x2022 messenger and e-mail traces\r\n"
-    L"    \x2022 files and folders of your own choice, and the targets of plug-ins\r\n\r\n"
+    L"    • the caches, cookies, histories and typed addresses of your browsers\r\n"
+    L"    • Windows recent-document lists, run history, temporary folders and the recycle bin\r\n"
+    L"    • the recent-file lists of Microsoft Office and other programs\r\n"
+    L"    • messenger and e-mail traces\r\n"
+    L"    • files and folders of your own choice, and the targets of plug-ins\r\n\r\n"
     L"You also can:\r\n"
-    L"    \x2022 keep the cookies and typed addresses you want to keep\r\n"
-    L"    \x2022 clean on a weekly schedule or when Windows starts\r\n"
-    L"    \x2022 search for files by name and erase them\r\n"
-    L"    \x2022 hide browser and folder windows at once with the boss key (Windows key + Z)";
+    L"    • keep the cookies and typed addresses you want to keep\r\n"
+    L"    • clean on a weekly schedule or when Windows starts\r\n"
+    L"    • search for files by name and erase them\r\n"
+    L"    • hide browser and folder windows at once with the boss key (Windows key + Z)");
 
 // Item and State with their least widths (they share what the figures leave), then the figures, lined
 // up on the right.
@@ -174,11 +174,11 @@ void MainWindow::CreateControls() {
   // Its tip says what the figures are; a static control passes the mouse to its tip only with SS_NOTIFY.
   totals_ =
       AddControl(&MainLayout::totals, L"STATIC", L"", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS | SS_NOTIFY);
-  SetTip(totals_, run::kEstimatesTip, TTM_ADDTOOLW);
+  SetTip(totals_, platform::Tr(run::kEstimatesTip), TTM_ADDTOOLW);
   // The link control clips a link to the advance of its letters, and the last "b" reaches past it;
   // the no-break space at the end gives it that room.
-  link_ =
-      AddControl(&MainLayout::link, WC_LINK, L"<a>Trellwipe on the web\u00A0</a>", WS_VISIBLE | WS_TABSTOP, kLinkId);
+  const std::wstring link = L"<a>" + std::wstring(platform::Tr(L"Trellwipe on the web")) + L"\u00A0</a>";
+  link_ = AddControl(&MainLayout::link, WC_LINK, link.c_str(), WS_VISIBLE | WS_TABSTOP, kLinkId);
   Layout();
 }
 

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "platform/format.h"
+#include "platform/translation.h"
 #include "run/item_context.h"
 #include "toolkit/list_view.h"
 #include "toolkit/live_region.h"
@@ -31,10 +31,17 @@ void MainWindow::Preview() {
   ClearRows();
   AddPreviewRows(report);
   engine::ReportTotals totals = report.Totals();
-  AnnounceStatusLine((report.stopped ? L"Preview stopped: " : L"Preview: ") + std::to_wstring(report.items.size()) +
-                     L" items, " + std::to_wstring(totals.files) + L" files, " + platform::Megabytes(totals.bytes) +
-                     L" MB, " + std::to_wstring(totals.registryEntries) + L" registry entries. Nothing was erased." +
-                     engine::TooNewSummary(totals));
+  const std::wstring said =
+      platform::Fill(report.stopped
+                         ? platform::Tr(L"Preview stopped: {number} items, {files} files, {megabytes} MB, {entries} "
+                                        L"registry entries. Nothing was erased.")
+                         : platform::Tr(L"Preview: {number} items, {files} files, {megabytes} MB, {entries} registry "
+                                        L"entries. Nothing was erased."),
+                     {{L"number", platform::ShownNumber(static_cast<double>(report.items.size()))},
+                      {L"files", platform::ShownNumber(static_cast<double>(totals.files))},
+                      {L"megabytes", platform::ShownMegabytes(totals.bytes)},
+                      {L"entries", platform::ShownNumber(static_cast<double>(totals.registryEntries))}});
+  AnnounceStatusLine(said + engine::TooNewSummary(totals));
   previewSeen_ = previewSeen_ || !report.stopped;
   previewReport_ = std::move(report);
   previewShown_ = true;
@@ -52,7 +59,7 @@ void MainWindow::AddPreviewRows(const engine::RunReport& report) {
     }
   };
   for (const std::wstring& ignored : report.ignoredPolicies) AddNoteRow(ignored);
-  if (report.onlyCurrentUser) AddNoteRow(engine::kOnlyCurrentUser);
+  if (report.onlyCurrentUser) AddNoteRow(platform::Tr(engine::kOnlyCurrentUser));
   if (report.users.empty()) addItems(0, report.items.size());
   for (const engine::UserGroup& group : report.users) {
     AddNoteRow(engine::UserGroupTitle(group));
@@ -71,8 +78,10 @@ void MainWindow::ShowRowDetails(int row) {
   const size_t index = static_cast<size_t>(shown.lParam - 1);
   if (index >= report.items.size()) return;
   const engine::ItemReport& item = report.items[index];
-  actions_.showDetails(hwnd_, item.label + (report.preview ? L" - Preview" : L" - Result"), item, report.reasons,
-                       report.preview, programFolder_);
+  const std::wstring caption =
+      platform::Fill(report.preview ? platform::Tr(L"{name} - Preview") : platform::Tr(L"{name} - Result"),
+                     {{L"name", item.label}});
+  actions_.showDetails(hwnd_, caption, item, report.reasons, report.preview, programFolder_);
 }
 
 void MainWindow::ShowStatusPage() { ShowPage(Page::Status); }
@@ -131,7 +140,8 @@ void MainWindow::SetRowState(const std::wstring& text) {
   if (currentRow_ < 0) return;
   // An item whose program is not here joins the others of its kind at the bottom of its group, after
   // the items that had something to do.
-  const bool notInstalled = text.starts_with(run::kNotInstalledOutcome) || text.starts_with(run::kNotFoundOutcome);
+  const bool notInstalled = text.starts_with(platform::Tr(run::kNotInstalledOutcome)) ||
+                            text.starts_with(platform::Tr(run::kNotFoundOutcome));
   if (notInstalled && currentRow_ < notInstalledFrom_) {
     LVITEMW moved{};
     moved.mask = LVIF_PARAM;
@@ -147,8 +157,9 @@ void MainWindow::SetRowState(const std::wstring& text) {
 
 void MainWindow::SetRowFigures(const engine::ItemReport& item) {
   if (currentRow_ < 0) return;
-  const std::wstring figures[] = {std::to_wstring(item.files.size()), platform::Megabytes(item.Bytes()) + L" MB",
-                                  std::to_wstring(item.leftBehind.size())};
+  const std::wstring figures[] = {platform::ShownNumber(static_cast<double>(item.files.size())),
+                                  platform::ShownMegabytes(item.Bytes()) + L" MB",
+                                  platform::ShownNumber(static_cast<double>(item.leftBehind.size()))};
   for (int i = 0; i < 3; ++i) toolkit::SetListCellText(list_, currentRow_, 2 + i, figures[i]);
 }
 

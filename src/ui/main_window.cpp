@@ -13,6 +13,7 @@
 #include "engine/normal.h"
 #include "engine/run_and_wait.h"
 #include "platform/product_name.h"
+#include "platform/translation.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/last_run.h"
@@ -119,7 +120,8 @@ bool MainWindow::Create() {
   ReadPolicies();
   settings::LastRun last = settings::LoadLastRun(settingsFile);
   run_->Counters() = {last.cleanedKeys, last.releasedBytes};
-  ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes), run::kEstimatesTip);
+  ShowStatistics(last.lastClean, settings::TotalsText(last.cleanedKeys, last.releasedBytes),
+                 platform::Tr(run::kEstimatesTip));
   tray_.Add(hwnd_, reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON)), platform::kProductName);
   if (settings::inifun::FlagTest(settings::inifun::ReadIniValue(settingsFile, L"Options", L"bosskey"))) {
     ArmBossKey(hwnd_,
@@ -304,9 +306,10 @@ void MainWindow::RulesChecked(WPARAM what) {
   if (!download.pending) return;
   run::NotificationRequest request;
   request.key = kNewRulesNotification;
-  request.title = L"New rules";
-  request.description = L"A new winapp2.ini was downloaded: " + catalogue::rules::ChangeSummary(download.changes) +
-                        L". Click here to look at it; nothing changes until you press \"Use the new rules\".";
+  request.title = platform::Tr(L"New rules");
+  request.description = platform::Fill(platform::Tr(L"A new winapp2.ini was downloaded: {changes}. Click here to look "
+                                                    L"at it; nothing changes until you press \"Use the new rules\"."),
+                                       {{L"changes", catalogue::rules::ChangeSummary(download.changes)}});
   request.enableClickEvent = true;
   notifications_->Queue(request);
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/translation.h"
+
 namespace ui {
 
 void NotificationDispatcher::Queue(const run::NotificationRequest& request) {
@@ -67,7 +69,7 @@ PopupAnimation::Step PopupAnimation::Tick() {
 }
 
 std::wstring NotificationClickMessage(const std::wstring& key, const std::wstring& applicationTitle) {
-  std::wstring message = L"Tnank you for using our product";
+  std::wstring message = platform::Tr(L"Tnank you for using our product");
   if (key == L"ALERT" || key == L"MESSAGE") return message;
   return message + L" " + applicationTitle;
 }

@@ -4,6 +4,7 @@
 
 #include "platform/handles.h"
 #include "platform/product_name.h"
+#include "platform/translation.h"
 #include "toolkit/dpi.h"
 #include "toolkit/product.h"
 #include "toolkit/skin.h"
@@ -106,8 +107,8 @@ void SplashWindow::Paint(HDC dc) {
   // Broken into lines where the window is too narrow for it, and centred in the space under the band.
   const int margin = toolkit::Scale(8, dpi_);
   RECT line = {margin, band.bottom, client.right - margin, client.bottom};
-  const std::wstring tagline =
-      std::wstring(toolkit::kVersionText) + L"  -  Ensure your privacy by erasing kinds of tracks from your computer.";
+  const std::wstring tagline = std::wstring(toolkit::kVersionText) + L"  -  " +
+                               platform::Tr(L"Ensure your privacy by erasing kinds of tracks from your computer.");
   RECT needed = line;
   DrawTextW(dc, tagline.c_str(), -1, &needed, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
   OffsetRect(&line, 0, std::max(0L, (line.bottom - line.top - (needed.bottom - needed.top)) / 2));

@@ -31,6 +31,7 @@
 #include "support/policy_keys.h"
 #include "support/test_support.h"
 #include "toolkit/keyboard.h"
+#include "toolkit/list_view.h"
 #include "toolkit/message_pump.h"
 #include "ui/main_commands.h"
 #include "ui/splash_window.h"
@@ -413,6 +414,20 @@ TEST(MainWindow, TheLanguageChosenInOptionsShowsItsTextsAtTheNextStart) {
   EXPECT_EQ(MenuTexts(window->TrayPopup()).back(), L"Beenden");
   EXPECT_EQ(WindowText(GetDlgItem(window.Handle(), ui::kStartCleaningCommand)), L"Bereinigung &starten >>");
   EXPECT_EQ(WindowText(GetDlgItem(window.Handle(), ui::kPreviewCommand)), L"&Vorschau");
+
+  // A cleaning's rows, its end and the statistics strip speak German too; the custom item has no list here.
+  settings::inifun::WriteIniValue(folder / L"prisd.dat", L"Custom", L"Custom", L"1");
+  Command(window.Handle(), ui::kStartCleaningCommand);
+  HWND list = window->ResultList();
+  ASSERT_EQ(ListView_GetItemCount(list), 2);
+  EXPECT_EQ(toolkit::ListCellText(list, 0, 0), L"Eigenes Element");
+  EXPECT_EQ(toolkit::ListCellText(list, 0, 1), L"Fehler, Datei nicht gefunden!");
+  EXPECT_EQ(toolkit::ListCellText(list, 1, 0), L"Aufgabe erfolgreich abgeschlossen!");
+  EXPECT_EQ(window.Boxes(), (std::vector<std::wstring>{L"Aufgabe abgeschlossen"}));
+  EXPECT_EQ(WindowText(window->StatusLine()), L"Aufgabe erfolgreich abgeschlossen!");
+  EXPECT_EQ(WindowText(window->Statistics())
+                .rfind(L"  Bereinigte Registrierungsschl\u00FCssel: 0     Freigegebener Speicher:", 0),
+            0u);
 }
 
 TEST(MainWindow, ShortcutsReachTheirCommands) {
@@ -495,7 +510,7 @@ TEST(MainWindow, GrowsWithItsListAndStartsWhereItWasLeft) {
   RECT small{}, grown{};
   {
     RecordedWindow window(folder.Path());
-    HWND list = FindWindowExW(window.Handle(), nullptr, WC_LISTVIEWW, nullptr);
+    HWND list = window->ResultList();
     ASSERT_TRUE(list);
     window->ShowMainWindow();
     GetClientRect(list, &small);
