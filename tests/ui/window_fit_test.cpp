@@ -211,15 +211,7 @@ void CheckControl(HWND control, UINT dpi, Misfits& misfits) {
       misfits.Check(control, item, TextSize(control, item, 0, DT_NOPREFIX), {width - margin, client.bottom + 1000});
     }
   } else if (kind == WC_TABCONTROLW) {
-    for (int tab = 0; tab < TabCtrl_GetItemCount(control); ++tab) {
-      wchar_t title[128] = L"";
-      TCITEMW item{};
-      item.mask = TCIF_TEXT;
-      item.pszText = title;
-      item.cchTextMax = 128;
-      TabCtrl_GetItem(control, tab, &item);
-      misfits.Glyphs(control, title);
-    }
+    for (const std::wstring& caption : TabCaptions(control)) misfits.Glyphs(control, caption);
   } else if (kind == WC_COMBOBOXW) {
     for (WPARAM choice = 0; choice < static_cast<WPARAM>(SendMessageW(control, CB_GETCOUNT, 0, 0)); ++choice) {
       wchar_t text[256] = L"";
