@@ -113,7 +113,7 @@ class Parser {
       entry_.field = &entry_.id;
     } else if (word == "msgid_plural" && entry_.hasId && entry_.strings.empty()) {
       entry_.field = &entry_.idPlural;
-    } else if (word == "msgstr" && entry_.hasId && entry_.strings.empty()) {
+    } else if (word == "msgstr" && entry_.hasId && entry_.strings.empty() && entry_.idPlural.empty()) {
       entry_.strings.emplace_back();
     } else if (word == "msgstr[" + std::to_string(entry_.strings.size()) + "]" && entry_.hasId &&
                entry_.strings.size() < 6) {
@@ -146,8 +146,8 @@ class Parser {
     if (!raw.hasId && !raw.hasContext) return;
     const bool header = raw.id.empty() && !raw.hasContext;
     // Only the first header counts: a second could not change what the first says.
-    if (raw.broken || !raw.hasId || raw.strings.empty() || (!raw.idPlural.empty() && raw.strings.size() < 2) ||
-        (header && headerRead_)) {
+    // A plural entry may have a single form: the languages that do not inflect for a count have one.
+    if (raw.broken || !raw.hasId || raw.strings.empty() || (header && headerRead_)) {
       file_.brokenLines.push_back(raw.line);
       return;
     }

@@ -90,18 +90,23 @@ Catalogue::Catalogue(const PoFile& file) : rule_(PluralRule::English()) {
   if (rule) rule_ = std::move(*rule);
   for (const PoEntry& entry : file.entries) {
     if ((!entry.idPlural.empty() && !plurals) || !Unusable(entry, rule_).empty()) continue;
-    texts_.emplace(Key(entry.context, entry.id), entry.strings);
+    if (entry.idPlural.empty()) {
+      texts_.emplace(Key(entry.context, entry.id), entry.strings[0]);
+    } else {
+      plurals_.emplace(Key(entry.context, entry.id), entry.strings);
+    }
   }
 }
 
 const wchar_t* Catalogue::Find(std::wstring_view context, std::wstring_view english) const {
   auto found = texts_.find(Key(context, english));
-  return found == texts_.end() ? nullptr : found->second[0].c_str();
+  return found == texts_.end() ? nullptr : found->second.c_str();
 }
 
 const wchar_t* Catalogue::FindPlural(std::wstring_view one, unsigned long n) const {
-  auto found = texts_.find(Key({}, one));
-  if (found == texts_.end() || found->second.size() < 2) return nullptr;
+  auto found = plurals_.find(Key({}, one));
+  if (found == plurals_.end()) return nullptr;
+  // The rule's forms are the entry's: a form the rule names is one the entry has.
   std::optional<int> form = rule_.FormOf(n);
   return form ? found->second[static_cast<size_t>(*form)].c_str() : nullptr;
 }

@@ -37,7 +37,9 @@ class Catalogue {
   const wchar_t* FindPlural(std::wstring_view one, unsigned long n) const;
 
  private:
-  std::unordered_map<std::wstring, std::vector<std::wstring> > texts_;
+  std::unordered_map<std::wstring, std::wstring> texts_;
+  // Apart from the others, so a text translated without its forms never answers for a count.
+  std::unordered_map<std::wstring, std::vector<std::wstring> > plurals_;
   PluralRule rule_;
 };
 

@@ -40,20 +40,6 @@ constexpr wchar_t kMailKey[] = L"Software\\Microsoft\\Windows Mail";
 
 bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-std::vector<std::wstring> TabCaptions(HWND tabs) {
-  std::vector<std::wstring> captions;
-  for (int i = 0, n = TabCtrl_GetItemCount(tabs); i < n; ++i) {
-    wchar_t text[64] = L"";
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = 64;
-    TabCtrl_GetItem(tabs, i, &item);
-    captions.push_back(text);
-  }
-  return captions;
-}
-
 std::vector<std::wstring> ColumnHeaders(HWND list) {
   std::vector<std::wstring> headers;
   for (int i = 0;; ++i) {

@@ -61,7 +61,7 @@ TEST(PoFile, MalformedEntriesAreLeftOutAndTheRestServes) {
       "msgid \"a\"\n",                                                    // no msgstr
       "msgstr \"orphan\"\n",                                              // no msgid
       "msgid \"a\"\nmsgstr[1] \"x\"\n",                                   // forms out of order
-      "msgid \"a\"\nmsgid_plural \"b\"\nmsgstr[0] \"x\"\n",               // a plural with one form
+      "msgid \"a\"\nmsgid_plural \"b\"\nmsgstr \"x\"\n",                  // a plural without numbered forms
       "msgid \"a\"\nmsgstr \"x\"\nmsgstr \"y\"\n",                        // two translations
       "msgfoo \"a\"\n",                                                   // an unknown keyword
       "msgid \"\"\nmsgstr \"Plural-Forms: nplurals=1; plural=0;\\n\"\n",  // a second header
@@ -157,6 +157,22 @@ TEST(Translation, EnglishIsShownUnchangedWhereNoUsableTranslationIs) {
   EXPECT_STREQ(TrPlural(L"{count} folder", L"{count} folders", 7), L"{count} folders");
   UseCatalogue(nullptr);
   EXPECT_STREQ(TrPlural(L"{count} file", L"{count} files", 1), L"{count} file");
+}
+
+// Chinese, as every language that does not inflect for a count, gives a plural entry one form.
+TEST(Translation, ALanguageOfOneFormTakesItForEveryCount) {
+  EnglishAgainAfterwards english;
+  Catalogue chinese(
+      ReadPoText("msgid \"\"\nmsgstr \"\"\n\"Plural-Forms: nplurals=1; plural=0;\\n\"\n\n"
+                 "msgid \"{count} file\"\nmsgid_plural \"{count} files\"\n"
+                 "msgstr[0] \"{count} \xE4\xB8\xAA\xE6\x96\x87\xE4\xBB\xB6\"\n\n"
+                 "msgid \"{count} folder\"\nmsgstr \"{count} \xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB9\"\n"));
+  UseCatalogue(&chinese);
+  for (unsigned long n : {1ul, 7ul}) {
+    EXPECT_STREQ(TrPlural(L"{count} file", L"{count} files", n), L"{count} \u4E2A\u6587\u4EF6") << n;
+    // A text translated without its forms answers for no count.
+    EXPECT_STREQ(TrPlural(L"{count} folder", L"{count} folders", n), n == 1 ? L"{count} folder" : L"{count} folders");
+  }
 }
 
 TEST(Translation, FillReplacesNamedPlaceholdersOnce) {

@@ -28,6 +28,21 @@ inline std::vector<std::wstring> ListBoxItems(HWND list) {
   return items;
 }
 
+// The captions of a tab control's tabs, in order.
+inline std::vector<std::wstring> TabCaptions(HWND tabs) {
+  std::vector<std::wstring> captions;
+  for (int i = 0, n = TabCtrl_GetItemCount(tabs); i < n; ++i) {
+    wchar_t text[128] = L"";
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 128;
+    TabCtrl_GetItem(tabs, i, &item);
+    captions.push_back(text);
+  }
+  return captions;
+}
+
 // One cell of a report-view list.
 inline std::wstring ListViewText(HWND list, int row, int column) {
   wchar_t text[1024] = L"";

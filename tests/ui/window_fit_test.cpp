@@ -1,11 +1,14 @@
-// Every window's texts shown whole: no control's text is wider or taller than the control, and no
-// control lies outside its parent. The checks run at the DPI the test process started with; one test
-// starts this program again at 150 % and 200 % (the system DPI is read once, at a process's start).
+// Every window's texts shown whole: no control's text is wider or taller than the control, no
+// character of it is missing from the control's font, and no control lies outside its parent. The
+// checks run at the DPI and in the language the test process started with; one test starts this
+// program again at 100 %, 150 % and 200 % in every shipped language (the system DPI is read once, at a
+// process's start).
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <list>
 #include <optional>
 #include <regex>
 #include <string>
@@ -27,9 +30,9 @@
 #include "platform/text.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
+#include "shipped_languages.h"
 #include "shipped_rules.h"
 #include "shipped_skin.h"
-#include "shipped_translations.h"
 #include "support/every_dialog.h"
 #include "support/test_support.h"
 #include "support/window_support.h"
@@ -68,12 +71,53 @@ struct Room {
 struct Misfits {
   std::vector<std::string> found;
   void Check(HWND control, const std::wstring& text, SIZE need, Room room) {
+    Glyphs(control, text);
     if (need.cx <= room.width && need.cy <= room.height) return;
     found.push_back(platform::Narrow(ClassOf(control)) + " \"" + platform::Narrow(text) + "\" needs " +
                     std::to_string(need.cx) + "x" + std::to_string(need.cy) + ", has " + std::to_string(room.width) +
                     "x" + std::to_string(room.height));
   }
+  // The characters of `text` that `control`'s font has no glyph for: drawn as boxes, they would pass
+  // for text.
+  void Glyphs(HWND control, const std::wstring& text) {
+    std::wstring drawn;
+    for (wchar_t c : text) {
+      if (c >= L' ') drawn += c;  // line breaks and tabs are laid out, not drawn
+    }
+    if (drawn.empty()) return;
+    platform::WindowDc dc(control);
+    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    platform::SelectedObject selected(dc.get(), font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
+    std::vector<WORD> glyphs(drawn.size());
+    const DWORD got = GetGlyphIndicesW(dc.get(), drawn.c_str(), static_cast<int>(drawn.size()), glyphs.data(),
+                                       GGI_MARK_NONEXISTING_GLYPHS);
+    std::string missing;
+    for (size_t i = 0; i < drawn.size(); ++i) {
+      wchar_t code[8];
+      swprintf(code, 8, L" U+%04X", static_cast<unsigned>(drawn[i]));
+      if (got == GDI_ERROR || glyphs[i] == 0xFFFF) missing += platform::Narrow(code);
+    }
+    if (missing.empty()) return;
+    found.push_back(platform::Narrow(ClassOf(control)) + " \"" + platform::Narrow(text) + "\" has no glyph for" +
+                    missing);
+  }
 };
+
+// A shipped translation's language code: "pt_BR" for "pt_BR.po".
+std::wstring CodeOf(const ShippedFile& file) {
+  const std::wstring name = file.fileName;
+  return name.substr(0, name.size() - 3);
+}
+
+// Whether `text` is the name the language list gives a shipped language other than the one in use:
+// each is named in its own script, which Windows draws from the fonts it links to the interface font.
+bool IsOtherLanguagesName(const std::wstring& text) {
+  for (const ShippedFile& file : kShippedLanguages) {
+    const std::wstring code = CodeOf(file);
+    if (code != platform::LanguageInUse() && platform::LanguageName(code) == text) return true;
+  }
+  return false;
+}
 
 std::wstring WithoutMarkup(const std::wstring& text) { return std::regex_replace(text, std::wregex(L"<[^>]*>"), L""); }
 
@@ -166,6 +210,15 @@ void CheckControl(HWND control, UINT dpi, Misfits& misfits) {
     for (const std::wstring& item : ListBoxItems(control)) {
       misfits.Check(control, item, TextSize(control, item, 0, DT_NOPREFIX), {width - margin, client.bottom + 1000});
     }
+  } else if (kind == WC_TABCONTROLW) {
+    for (const std::wstring& caption : TabCaptions(control)) misfits.Glyphs(control, caption);
+  } else if (kind == WC_COMBOBOXW) {
+    for (WPARAM choice = 0; choice < static_cast<WPARAM>(SendMessageW(control, CB_GETCOUNT, 0, 0)); ++choice) {
+      wchar_t text[256] = L"";
+      if (SendMessageW(control, CB_GETLBTEXTLEN, choice, 0) < 256)
+        SendMessageW(control, CB_GETLBTEXT, choice, reinterpret_cast<LPARAM>(text));
+      if (!IsOtherLanguagesName(text)) misfits.Glyphs(control, text);
+    }
   } else if (kind == WC_LISTVIEWW) {
     HWND header = ListView_GetHeader(control);
     const int columns = header ? Header_GetItemCount(header) : 0;
@@ -235,8 +288,10 @@ class WindowTexts : public ::testing::Test {
     // The checks in a shipped language, as the test below starts them again.
     wchar_t language[16] = L"";
     if (GetEnvironmentVariableW(L"TRELLWIPE_FIT_LANGUAGE", language, 16)) {
-      WriteText(program.Path() + L"\\lang\\de.po", kShippedGerman);
+      for (const ShippedFile& file : kShippedLanguages)
+        WriteText(program / (L"lang\\" + std::wstring(file.fileName)), file.text);
       ASSERT_TRUE(platform::UseLanguage(program.Path(), language));
+      ASSERT_EQ(platform::LanguageInUse(), language);
     }
   }
   void TearDown() override { platform::UseLanguage(program.Path(), platform::kEnglish); }
@@ -476,10 +531,27 @@ DWORD RunChecksAtDpi(DWORD dpi, const std::wstring& language, std::string& outpu
   return code;
 }
 
+// The font a language's script is shown in, as Windows in that language gives the interface fonts
+// one that has its characters; the others see the prefix's own fonts.
+constexpr struct {
+  const wchar_t* language;
+  const wchar_t* font;
+} kScriptFonts[] = {{L"zh", L"WenQuanYi Micro Hei"}};
+constexpr const wchar_t* kInterfaceFonts[] = {L"Tahoma", L"MS Shell Dlg", L"MS Shell Dlg 2"};
+constexpr wchar_t kFontSubstitutes[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes";
+
 // On a real screen (the checks above run without one), at 100 % as well: its fonts measure otherwise.
-// In English and in German, which runs about a third longer.
+// In English and in every shipped language: German runs about a third longer, Chinese needs its font.
 TEST(WindowFit, EveryTextIsWholeAtOneOneAndAHalfAndTwiceTheSize) {
-  for (const wchar_t* language : {L"", L"de"}) {
+  std::vector<std::wstring> languages = {L""};
+  for (const ShippedFile& file : kShippedLanguages) languages.push_back(CodeOf(file));
+  for (const std::wstring& language : languages) {
+    std::list<ScopedRegistryValue> fonts;
+    for (const auto& script : kScriptFonts) {
+      if (!language.starts_with(script.language)) continue;
+      for (const wchar_t* face : kInterfaceFonts)
+        fonts.emplace_back(HKEY_LOCAL_MACHINE, kFontSubstitutes, face, script.font);
+    }
     for (DWORD dpi : {96u, 144u, 192u}) {
       std::string output;
       EXPECT_EQ(RunChecksAtDpi(dpi, language, output), 0u)
