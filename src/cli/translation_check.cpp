@@ -68,9 +68,27 @@ std::optional<platform::PoFile> FindTemplate(const std::wstring& file, const std
   return std::nullopt;
 }
 
+// A text as its PO file writes it, so a text of several lines stays one finding of one line.
+std::wstring AsWritten(const std::wstring& text) {
+  std::wstring written;
+  for (wchar_t c : text) {
+    if (c == L'\n')
+      written += L"\\n";
+    else if (c == L'\t')
+      written += L"\\t";
+    else if (c == L'\r')
+      written += L"\\r";
+    else if (c == L'"' || c == L'\\')
+      written += {L'\\', c};
+    else
+      written += c;
+  }
+  return written;
+}
+
 std::wstring Line(int line, const std::wstring& id, const std::wstring& text) {
-  return L"  " + platform::Fill(platform::Tr(L"line {line}"), {{L"line", std::to_wstring(line)}}) + L" \"" + id +
-         L"\": " + text + L"\n";
+  return L"  " + platform::Fill(platform::Tr(L"line {line}"), {{L"line", std::to_wstring(line)}}) + L" \"" +
+         AsWritten(id) + L"\": " + text + L"\n";
 }
 
 // The glossary's findings of one usable entry.
@@ -126,7 +144,7 @@ TranslationCheck CheckTranslation(const std::wstring& file, const std::wstring& 
     findings += TermFindings(entry, glossary);
   }
   for (const auto& [key, entry] : known) {
-    findings += L"  \"" + entry->id + L"\": " +
+    findings += L"  \"" + AsWritten(entry->id) + L"\": " +
                 platform::Fill(platform::Tr(L"missing from the file (line {line} of {template})\n"),
                                {{L"line", std::to_wstring(entry->line)}, {L"template", kTemplateName}});
   }
