@@ -142,7 +142,7 @@ TEST(Cli, BadArgumentsAndUnknownItemsExitWith1AndTouchNothing) {
 // With German chosen the console speaks German; a JSON document, which scripts read, stays English.
 TEST(Cli, SpeaksTheLanguageChosenButItsJsonStaysEnglish) {
   SeededProfile profile;
-  WriteText(profile.program / L"lang\\de.po", kShippedGerman);
+  WriteText(profile.program / L"lang\\de.po", ShippedLanguage(L"de.po"));
   settings::inifun::WriteIniValue(profile.Settings(), L"Options", settings::kLanguageKey, L"de");
   struct EnglishAfterwards {
     ~EnglishAfterwards() { platform::UseLanguage(L"", platform::kEnglish); }

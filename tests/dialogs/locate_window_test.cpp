@@ -255,7 +255,7 @@ TEST_F(LocateWindowTest, StopEndsTheSearchWithoutSummary) {
 class GermanLocateWindowTest : public LocateWindowTest {
  protected:
   void SetUp() override {
-    WriteText(program / L"lang\\de.po", kShippedGerman);
+    WriteText(program / L"lang\\de.po", ShippedLanguage(L"de.po"));
     ASSERT_TRUE(platform::UseLanguage(program.Path(), L"de"));
     LocateWindowTest::SetUp();
   }

@@ -379,7 +379,7 @@ TEST(MainWindow, MenusCarryTheirEntriesShortcutsAndSeparators) {
 TEST(MainWindow, TheLanguageChosenInOptionsShowsItsTextsAtTheNextStart) {
   TempFolder folder;
   PreservedOptionValues registry;
-  WriteText(folder / L"lang\\de.po", kShippedGerman);
+  WriteText(folder / L"lang\\de.po", ShippedLanguage(L"de.po"));
   struct EnglishAfterwards {
     ~EnglishAfterwards() { platform::UseLanguage(L"", platform::kEnglish); }
   } english;
