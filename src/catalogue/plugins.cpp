@@ -11,6 +11,7 @@
 #include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 #include "settings/inifun.h"
 
 namespace catalogue::plugins {
@@ -343,7 +344,7 @@ class Plugins : public run::Stage {
       }
       context.BeginItem(catalogue::plugins::kPluginSection, entry.name, entry.name);
       // A plug-in's row reads "Cleaning " and its name, without the dots.
-      context.view.SetRowState(L"Cleaning " + entry.name);
+      context.view.SetRowState(platform::Fill(platform::Tr(L"Cleaning {name}"), {{L"name", entry.name}}));
       context.view.PumpMessages();
       if (catalogue::plugins::IsPluginName(entry.name)) {
         std::vector<std::wstring> absent = catalogue::plugins::AbsentTargets(file, context.values);

@@ -221,7 +221,7 @@ bool StorableName(const std::wstring& name) {
   return !name.empty() && name.find(L'=') == std::wstring::npos && name[0] != L';' && name[0] != L'[';
 }
 
-constexpr wchar_t kOverlong[] = L"skipped: it is longer than any path";
+constexpr const wchar_t* kOverlong = platform::TrLater(L"skipped: it is longer than any path");
 
 // The number a comment line "; # of entries: 4,067" declares; nothing for any other line.
 std::optional<size_t> DeclaredEntries(std::wstring_view comment) {
@@ -250,9 +250,9 @@ class Parser {
   void Line(std::wstring_view raw) {
     ++line_;
     if (full_) return;
-    if (raw.size() > kLineLimit) return Note(FindingKind::Skipped, kOverlong);
+    if (raw.size() > kLineLimit) return Note(FindingKind::Skipped, platform::Tr(kOverlong));
     if (std::any_of(raw.begin(), raw.end(), [](wchar_t c) { return c < L' ' && c != L'\t'; })) {
-      return Note(FindingKind::Skipped, L"skipped: it holds control characters");
+      return Note(FindingKind::Skipped, platform::Tr(L"skipped: it holds control characters"));
     }
     std::wstring line = platform::Trim(raw);
     if (line.empty()) return;
@@ -264,31 +264,32 @@ class Parser {
       Finish();
       size_t close = line.find_last_of(L']');
       inEntry_ = close != std::wstring::npos && close > 1;
-      if (!inEntry_) return Note(FindingKind::Skipped, L"skipped: no entry name between \"[\" and \"]\"");
+      if (!inEntry_) return Note(FindingKind::Skipped, platform::Tr(L"skipped: no entry name between \"[\" and \"]\""));
       ++tally_.named;
       rule_.name = platform::Trim(std::wstring_view(line).substr(1, close - 1));
       rule_.line = line_;
       entryCost_ = kKeyCost + line.size();
       return;
     }
-    if (!inEntry_) return Note(FindingKind::Skipped, L"skipped: it stands outside any entry");
+    if (!inEntry_) return Note(FindingKind::Skipped, platform::Tr(L"skipped: it stands outside any entry"));
     size_t equals = line.find(L'=');
-    if (equals == std::wstring::npos) return Note(FindingKind::Skipped, L"skipped: it has no \"=\"");
+    if (equals == std::wstring::npos) return Note(FindingKind::Skipped, platform::Tr(L"skipped: it has no \"=\""));
     const std::wstring key = platform::Trim(std::wstring_view(line).substr(0, equals));
     AddKey(key, platform::Trim(std::wstring_view(line).substr(equals + 1)));
     entryCost_ += kKeyCost + line.size();
     full_ = spent_ + entryCost_ > budget_;
     if (full_) {
       NoteAt(rule_.line, FindingKind::Skipped,
-             L"left out, with every entry after it: the file's entries pass " + std::to_wstring(budget_) +
-                 L" characters");
+             platform::Fill(platform::Tr(
+                                L"left out, with every entry after it: the file's entries pass {count} characters"),
+                            {{L"count", std::to_wstring(budget_)}}));
     }
   }
 
   // A line too long for any key, passed over unread.
   void Overlong() {
     ++line_;
-    if (!full_) Note(FindingKind::Skipped, kOverlong);
+    if (!full_) Note(FindingKind::Skipped, platform::Tr(kOverlong));
   }
 
   // The entries kept and the one being read reached the budget: the rest of the file, that entry
@@ -306,11 +307,16 @@ class Parser {
   void AddKey(const std::wstring& key, std::wstring_view value) {
     const std::wstring kind = KindOf(key);
     const KeyKind* known = platform::FindRow(kKeyKinds, &KeyKind::kind, kind);
-    if (!known) return Note(FindingKind::UnknownKey, L"unknown key \"" + key + L"\": ignored");
-    if (value.empty()) return Note(FindingKind::Skipped, L"skipped: " + key + L" has no value");
+    if (!known)
+      return Note(FindingKind::UnknownKey,
+                  platform::Fill(platform::Tr(L"unknown key \"{key}\": ignored"), {{L"key", key}}));
+    if (value.empty())
+      return Note(FindingKind::Skipped, platform::Fill(platform::Tr(L"skipped: {key} has no value"), {{L"key", key}}));
     const size_t fileKeys = rule_.fileKeys.size(), regKeys = rule_.regKeys.size();
     if (!known->read(rule_, value)) {
-      Note(FindingKind::Skipped, L"skipped: " + key + L" takes " + known->form);
+      // The form is the format's own notation, the same in every language.
+      Note(FindingKind::Skipped,
+           platform::Fill(platform::Tr(L"skipped: {key} takes {form}"), {{L"key", key}, {L"form", known->form}}));
     } else if (rule_.fileKeys.size() > fileKeys) {
       rule_.fileKeys.back().line = line_;
       rule_.fileKeys.back().name = key;
@@ -329,9 +335,11 @@ class Parser {
     if (!Full() && inEntry_) {
       if (!StorableName(rule_.name)) {
         NoteAt(rule_.line, FindingKind::Skipped,
-               L"left out: an empty name, or one with \"=\" or that begins with \";\" or \"[\", cannot be stored");
+               platform::Tr(
+                   L"left out: an empty name, or one with \"=\" or that begins with \";\" or \"[\", cannot be stored"));
       } else if (rule_.fileKeys.empty() && rule_.regKeys.empty()) {
-        NoteAt(rule_.line, FindingKind::Skipped, L"left out: it erases nothing (no usable FileKey or RegKey)");
+        NoteAt(rule_.line, FindingKind::Skipped,
+               platform::Tr(L"left out: it erases nothing (no usable FileKey or RegKey)"));
       } else {
         if (rule_.category.empty()) rule_.category = kOtherCategory;
         spent_ += entryCost_;

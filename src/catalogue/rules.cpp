@@ -15,6 +15,7 @@
 #include "engine/registry_guard.h"
 #include "engine/user_folders.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "settings/inifun.h"
 #include "settings/item_flags.h"
 #include "settings/options.h"
@@ -23,11 +24,15 @@ namespace catalogue::rules {
 
 namespace {
 
-// A folder or key whose expansion was too broad, for the run's details and for the selection window.
+// A folder or key whose expansion was too broad, for the run's details.
 constexpr wchar_t kTooBroad[] = L"refused: too broad";
-constexpr wchar_t kTooBroadDescription[] =
-    L"too broad: it stands for every folder just below a drive root or a protected folder, or for more "
-    L"folders or keys than a rule may name";
+
+// The same, said of the folder or key for a check or the selection window.
+std::wstring TooBroad(const std::wstring& path) {
+  return platform::Fill(platform::Tr(L"{path} is too broad: it stands for every folder just below a drive root or a "
+                                     L"protected folder, or for more folders or keys than a rule may name"),
+                        {{L"path", path}});
+}
 
 // A file key whose folder climbs above its variable, for the run's details.
 constexpr wchar_t kClimbs[] = L"refused: outside its variable's folder";
@@ -364,7 +369,9 @@ std::vector<std::wstring> ClimbingFolders(const Rule& rule) {
   std::vector<std::wstring> climbing;
   for (const FileKey& key : rule.fileKeys) {
     if (std::optional<std::wstring> variable = VariableClimbedAbove(key.folder)) {
-      climbing.push_back(key.folder + L" is outside the folder " + *variable + L" names: its \"..\" climb above it");
+      climbing.push_back(
+          platform::Fill(platform::Tr(L"{path} is outside the folder {variable} names: its \"..\" climb above it"),
+                         {{L"path", key.folder}, {L"variable", *variable}}));
     }
   }
   return climbing;
@@ -382,22 +389,26 @@ std::vector<std::wstring> RefusedFolders(const Rule& rule, PathExpander& expande
     std::optional<RegistryPath> named = ParseRegistryPath(key.key);
     if (!named) continue;
     Expansion<RegistryPath> keys = expander.ExpandKey(*named);
-    if (keys.tooBroad) refused.push_back(key.key + L" is " + kTooBroadDescription);
+    if (keys.tooBroad) refused.push_back(TooBroad(key.key));
     for (const RegistryPath& path : keys.found) {
       if (key.wholeKey && engine::IsProtectedRegistryKey(path.root, path.subkey)) {
-        refused.push_back(key.key + L" is a registry key that holds the settings of every program");
+        refused.push_back(
+            platform::Fill(platform::Tr(L"{path} is a registry key that holds the settings of every program"),
+                           {{L"path", key.key}}));
       }
     }
   }
   for (const FileKey& key : rule.fileKeys) {
     if (VariableClimbedAbove(key.folder)) continue;  // refused whole, above
     Expansion<std::wstring> folders = ExpandFolder(key, expander);
-    if (folders.tooBroad) refused.push_back(key.folder + L" is " + kTooBroadDescription);
+    if (folders.tooBroad) refused.push_back(TooBroad(key.folder));
     for (const std::wstring& folder : folders.found) {
       engine::GuardDecision decision = guard.Check(folder);
       bool byName = ExactNames(key) && !key.recurse && engine::AllowsExactNames(decision);
       if (decision || byName || decision.refusal == engine::Refusal::NotAFullPath) continue;
-      refused.push_back(folder + L" is " + engine::RefusalDescription(decision.refusal));
+      refused.push_back(platform::Fill(platform::Tr(L"{path} is {refusal}"),
+                                       {{L"path", folder},
+                                        {L"refusal", platform::Tr(engine::RefusalDescription(decision.refusal))}}));
     }
   }
   return refused;

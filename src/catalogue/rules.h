@@ -50,10 +50,11 @@ bool Shown(const RuleChoice& choice, std::wstring_view search, bool showNotFound
 // refuses such a key whole, wherever it leads.
 std::vector<std::wstring> ClimbingFolders(const Rule& rule);
 
-// What the rule names that a run will refuse, each as "<folder or key> is <why>": the climbing
-// folders; a folder that its variables and wildcards lead to a drive root, a protected folder or the
-// program folder, unless the key takes only files of exact names from a drive root or protected
-// folder; a folder or key whose expansion is too broad; a key that holds every program's settings.
+// What the rule names that a run will refuse, each as "<folder or key> is <why>", in the language in
+// force: first the climbing folders, as ClimbingFolders lists them; then a folder that its variables
+// and wildcards lead to a drive root, a protected folder or the program folder, unless the key takes
+// only files of exact names from a drive root or protected folder; a folder or key whose expansion is
+// too broad; a key that holds every program's settings.
 std::vector<std::wstring> RefusedFolders(const Rule& rule, const engine::PathGuard& guard);
 // The same for the many rules of one task, with one live expander for them all (its variables looked
 // up once) and the guard it holds.

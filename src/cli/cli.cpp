@@ -125,7 +125,7 @@ std::wstring UnsavedSelectionText(const engine::RunReport& preview) {
 std::wstring TotalsText(const engine::ReportTotals& totals) {
   using platform::FillCount;
   return FillCount(platform::TrPlural(L"{count} file", L"{count} files", totals.files), totals.files) + L", " +
-         platform::Megabytes(totals.bytes) + L" MB, " +
+         platform::Fill(platform::Tr(L"{mb} MB"), {{L"mb", platform::Megabytes(totals.bytes)}}) + L", " +
          FillCount(platform::TrPlural(L"{count} folder", L"{count} folders", totals.folders), totals.folders) + L", " +
          FillCount(platform::TrPlural(L"{count} registry entry", L"{count} registry entries", totals.registryEntries),
                    totals.registryEntries) +
@@ -146,7 +146,9 @@ bool IsChosen(const Arguments& arguments, const std::wstring& section, const std
 std::wstring ListText(const std::vector<ListedItem>& items, const settings::Policies& policies) {
   std::wstring text;
   for (const ListedItem& item : items) {
-    text += (item.on ? L"on   " : L"off  ") + item.section + L"/" + item.key + L"\t" + item.label +
+    std::wstring state = item.on ? platform::TrIn(L"item state", L"on") : platform::TrIn(L"item state", L"off");
+    state.resize(std::max<size_t>(state.size() + 1, 5), L' ');  // a column: "on   ", "off  "
+    text += state + item.section + L"/" + item.key + L"\t" + item.label +
             (item.fixed ? L"\t" + std::wstring(platform::Tr(settings::kSetByOrganisation)) : L"") + L"\n";
   }
   const std::wstring lead = platform::Tr(settings::kSetByOrganisation) + std::wstring(L": ");
@@ -477,7 +479,7 @@ int CleanOrPreview(const Arguments& arguments, const std::wstring& programFolder
     return kExitSelectionUnsaved;
   }
   const engine::RunReport& report = arguments.action == Action::Preview || unsavedClean ? preview : run.LastReport();
-  if (report.onlyCurrentUser) reply.why += engine::kOnlyCurrentUser + std::wstring(L"\n");
+  if (report.onlyCurrentUser) reply.why += platform::Tr(engine::kOnlyCurrentUser) + std::wstring(L"\n");
   if (arguments.json) {
     WriteReportJson(report, output, reply.overruled);
   } else {

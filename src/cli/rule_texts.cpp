@@ -22,18 +22,26 @@ std::wstring CheckedRulesText(const std::vector<catalogue::rules::CheckedFile>& 
   size_t entries = 0;
   for (const catalogue::rules::CheckedFile& file : files) {
     if (!file.readable) {
-      text += file.path + platform::Tr(L": cannot be read\n");
+      text += platform::Fill(platform::Tr(L"{file}: cannot be read\n"), {{L"file", file.path}});
       continue;
     }
     entries += file.entries;
-    text += file.path + L": " + Entries(file.entries) + L", " +
-            platform::FillCount(platform::TrPlural(L"{count} finding", L"{count} findings", file.findings.size()),
-                                file.findings.size()) +
-            L"\n";
+    const size_t found = file.findings.size();
+    text += platform::Fill(platform::Tr(L"{file}: {entries}, {findings}\n"),
+                           {{L"file", file.path},
+                            {L"entries", Entries(file.entries)},
+                            {L"findings",
+                             platform::FillCount(platform::TrPlural(L"{count} finding", L"{count} findings", found),
+                                                 found)}});
     for (const catalogue::rules::Finding& finding : file.findings) {
       ++counts[finding.kind];
-      text += L"  " + platform::Fill(platform::Tr(L"line {line}"), {{L"line", std::to_wstring(finding.line)}}) +
-              (finding.entry.empty() ? L"" : L" [" + finding.entry + L"]") + L": " + finding.text + L"\n";
+      text += L"  " +
+              platform::Fill(finding.entry.empty() ? platform::Tr(L"line {line}: {finding}")
+                                                   : platform::Tr(L"line {line} [{entry}]: {finding}"),
+                             {{L"line", std::to_wstring(finding.line)},
+                              {L"entry", finding.entry},
+                              {L"finding", finding.text}}) +
+              L"\n";
     }
   }
   text += platform::Fill(platform::Tr(L"Summary: {files}, {entries}; "),

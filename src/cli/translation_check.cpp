@@ -87,8 +87,10 @@ std::wstring AsWritten(const std::wstring& text) {
 }
 
 std::wstring Line(int line, const std::wstring& id, const std::wstring& text) {
-  return L"  " + platform::Fill(platform::Tr(L"line {line}"), {{L"line", std::to_wstring(line)}}) + L" \"" +
-         AsWritten(id) + L"\": " + text + L"\n";
+  return L"  " +
+         platform::Fill(platform::Tr(L"line {line} \"{text}\": {finding}"),
+                        {{L"line", std::to_wstring(line)}, {L"text", AsWritten(id)}, {L"finding", text}}) +
+         L"\n";
 }
 
 // The glossary's findings of one usable entry.
@@ -112,8 +114,8 @@ TranslationCheck CheckTranslation(const std::wstring& file, const std::wstring& 
   if (!po) return {kExitTranslationUnreadable, L"", file + L": " + po.Reason() + L"\n"};
   std::wstring findings;
   for (int line : po->brokenLines) {
-    findings += L"  " + platform::Fill(platform::Tr(L"line {line}"), {{L"line", std::to_wstring(line)}}) +
-                platform::Tr(L": cannot be read, left out\n");
+    findings += L"  " + platform::Fill(platform::Tr(L"line {line}: cannot be read, left out\n"),
+                                       {{L"line", std::to_wstring(line)}});
   }
   std::optional<platform::PluralRule> rule = platform::PluralRule::Read(po->pluralForms);
   if (!rule) findings += platform::Tr(L"  header: no Plural-Forms the program can read\n");

@@ -9,6 +9,7 @@
 #include "platform/handles.h"
 #include "platform/product_name.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 
 namespace platform {
 
@@ -163,17 +164,22 @@ DownloadResult DownloadTo(const std::wstring& url, HANDLE out, const DownloadLim
 }
 
 std::wstring DownloadProblem(const DownloadResult& result) {
-  const std::wstring why = result.error ? L" (error " + std::to_wstring(result.error) + L")" : std::wstring();
+  const std::pair<std::wstring_view, std::wstring> error{L"error", std::to_wstring(result.error)};
   switch (result.outcome) {
     case DownloadOutcome::Done: return {};
-    case DownloadOutcome::BadAddress: return L"the address is not an http:// or https:// address";
-    case DownloadOutcome::NoConnection: return L"no connection to the server" + why;
-    case DownloadOutcome::TimedOut: return L"the server did not answer in time";
-    case DownloadOutcome::HttpStatus: return L"the server answered " + std::to_wstring(result.status);
-    case DownloadOutcome::TooLarge: return L"the file is larger than the limit";
-    case DownloadOutcome::Truncated: return L"the transfer ended before the whole file came";
-    case DownloadOutcome::WriteFailed: return L"the file could not be written" + why;
-    case DownloadOutcome::Stopped: return L"it was stopped";
+    case DownloadOutcome::BadAddress: return Tr(L"the address is not an http:// or https:// address");
+    case DownloadOutcome::NoConnection:
+      return result.error ? Fill(Tr(L"no connection to the server (error {error})"), {error})
+                          : Tr(L"no connection to the server");
+    case DownloadOutcome::TimedOut: return Tr(L"the server did not answer in time");
+    case DownloadOutcome::HttpStatus:
+      return Fill(Tr(L"the server answered {status}"), {{L"status", std::to_wstring(result.status)}});
+    case DownloadOutcome::TooLarge: return Tr(L"the file is larger than the limit");
+    case DownloadOutcome::Truncated: return Tr(L"the transfer ended before the whole file came");
+    case DownloadOutcome::WriteFailed:
+      return result.error ? Fill(Tr(L"the file could not be written (error {error})"), {error})
+                          : Tr(L"the file could not be written");
+    case DownloadOutcome::Stopped: return Tr(L"it was stopped");
   }
   return {};
 }

@@ -151,6 +151,14 @@ TEST(Cli, SpeaksTheLanguageChosenButItsJsonStaysEnglish) {
   EXPECT_EQ(told.output.err, platform::ToUtf8(L"Unbekanntes Argument: --verbose\nSiehe trellwipe-cli --help.\n"));
   Call help = RunCli(profile, {L"--help"});
   EXPECT_NE(help.output.out.find(platform::ToUtf8(L"Exit-Codes: 0 erledigt")), std::string::npos);
+  // A rule file's findings are whole sentences of the language, the file's own names left as written.
+  WriteText(profile.root / L"odd.ini",
+            "[Odd *]\r\nDetectFile=%WinDir%\r\nColour=blue\r\nRegKey1=HKCU\\Software\\Odd\r\n");
+  const std::string rules = RunCli(profile, {L"--check-rules", profile.root / L"odd.ini"}).output.out;
+  EXPECT_NE(rules.find(platform::ToUtf8(L"  Zeile 3 [Odd *]: unbekannter Schlüssel \"Colour\": ignoriert\n")),
+            std::string::npos)
+      << rules;
+  EXPECT_NE(rules.find(platform::ToUtf8(L"; 1 unbekannter Schlüssel\n")), std::string::npos) << rules;
   Json json = OneDocument(RunCli(profile, {L"--clean", L"--verbose", L"--json"}));
   if (json.type != Json::Type::Object) return;
   EXPECT_EQ(json["exitCode"].number, cli::kExitBadArguments);
