@@ -34,6 +34,7 @@
 #include "shipped_rules.h"
 #include "shipped_skin.h"
 #include "support/every_dialog.h"
+#include "support/script_fonts.h"
 #include "support/test_support.h"
 #include "support/window_support.h"
 #include "toolkit/dpi.h"
@@ -531,15 +532,6 @@ DWORD RunChecksAtDpi(DWORD dpi, const std::wstring& language, std::string& outpu
   return code;
 }
 
-// The font a language's script is shown in, as Windows in that language gives the interface fonts
-// one that has its characters; the others see the prefix's own fonts.
-constexpr struct {
-  const wchar_t* language;
-  const wchar_t* font;
-} kScriptFonts[] = {{L"zh", L"WenQuanYi Micro Hei"}};
-constexpr const wchar_t* kInterfaceFonts[] = {L"Tahoma", L"MS Shell Dlg", L"MS Shell Dlg 2"};
-constexpr wchar_t kFontSubstitutes[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes";
-
 // On a real screen (the checks above run without one), at 100 % as well: its fonts measure otherwise.
 // In English and in every shipped language: German runs about a third longer, Chinese needs its font.
 TEST(WindowFit, EveryTextIsWholeAtOneOneAndAHalfAndTwiceTheSize) {
@@ -547,10 +539,8 @@ TEST(WindowFit, EveryTextIsWholeAtOneOneAndAHalfAndTwiceTheSize) {
   for (const ShippedFile& file : kShippedLanguages) languages.push_back(CodeOf(file));
   for (const std::wstring& language : languages) {
     std::list<ScopedRegistryValue> fonts;
-    for (const auto& script : kScriptFonts) {
-      if (!language.starts_with(script.language)) continue;
-      for (const wchar_t* face : kInterfaceFonts)
-        fonts.emplace_back(HKEY_LOCAL_MACHINE, kFontSubstitutes, face, script.font);
+    if (const wchar_t* font = ScriptFontOf(language)) {
+      for (const wchar_t* face : kInterfaceFonts) fonts.emplace_back(HKEY_LOCAL_MACHINE, kFontSubstitutes, face, font);
     }
     for (DWORD dpi : {96u, 144u, 192u}) {
       std::string output;
