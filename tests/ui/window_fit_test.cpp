@@ -28,6 +28,7 @@
 #include "platform/handles.h"
 #include "platform/languages.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
 #include "shipped_languages.h"
@@ -40,6 +41,7 @@
 #include "toolkit/dpi.h"
 #include "ui/main_commands.h"
 #include "ui/main_window.h"
+#include "ui/navigation_bar.h"
 #include "ui/notification_window.h"
 #include "ui/splash_window.h"
 
@@ -306,6 +308,16 @@ TEST_F(WindowTexts, TheMainWindowsPagesAndStrip) {
   ui::MainWindow window(GetModuleHandleW(nullptr), program.Path(), L"", actions);
   ASSERT_TRUE(window.Create());
   ExpectWhole(window.Handle(), "home");
+  // The navigation bar draws its captions itself, each beside its image.
+  const ui::NavigationBar& bar = window.Navigation();
+  Misfits captions;
+  for (int i = 0; i < static_cast<int>(ui::NavigationImages().size()); ++i) {
+    const std::wstring caption = platform::Tr(ui::NavigationImages()[i].caption);
+    const RECT room = bar.CaptionRect(i);
+    captions.Check(bar.Handle(), caption, TextSize(bar.Handle(), caption, 0),
+                   {room.right - room.left, room.bottom - room.top});
+  }
+  for (const std::string& misfit : captions.found) ADD_FAILURE() << "navigation bar: " << misfit;
   SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
   ExpectWhole(window.Handle(), "status");
   // A long run's rows bring a scroll bar, and every column still shows without scrolling sideways.
