@@ -8,10 +8,13 @@
 # options, the file search with its extension list, the about window, the pop-up of an unattended
 # cleaning, Papermill, the shredder, the questions before a first cleaning and "Clean and Shut Down", and
 # at 100 % a preview's details with the reasons and the keep menu, and the files and folders to keep.
-#   screenshots.sh [BUILD] [FOLDER]     (defaults: build/, docs/screenshots/)
+# Then, at 100 %, the main window after a cleaning, the cleaning settings and the first cleaning's
+# question in German and in Chinese (NAME-de.png, NAME-zh_CN.png) for the translators' guide; with
+# WHAT "languages", only those.
+#   screenshots.sh [BUILD] [FOLDER] [all|languages]     (defaults: build/, docs/screenshots/, all)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$top/build} out=${2:-$top/docs/screenshots}
+build=${1:-$top/build} out=${2:-$top/docs/screenshots} what=${3:-all}
 
 # shellcheck source=wine-sandbox.sh
 . "$top/scripts/wine-sandbox.sh"
@@ -36,7 +39,7 @@ if [ "${TRELLWIPE_SCREENSHOTS_INNER:-}" != 1 ]; then
   sample_traces
   sandbox_stop
   TRELLWIPE_SCREENSHOTS_INNER=1 TRELLWIPE_SHOTS_SANDBOX="$sandbox" \
-    xvfb-run -a -e "${TRELLWIPE_SHOTS_XLOG:-/dev/null}" -s '-screen 0 1600x1200x24' bash ${TRELLWIPE_SHOTS_TRACE:+-x} "$0" "$build" "$out"
+    xvfb-run -a -e "${TRELLWIPE_SHOTS_XLOG:-/dev/null}" -s '-screen 0 1600x1200x24' bash ${TRELLWIPE_SHOTS_TRACE:+-x} "$0" "$build" "$out" "$what"
   exit
 fi
 
@@ -120,8 +123,61 @@ keeping_shots() {
   sample_selection "$settings"
 }
 
+# The caption a window has in `language`: its translation in the program's file, else the English.
+caption_in() {
+  local language=$1 english=$2
+  awk -v id="msgid \"$english\"" '$0 == id { getline; if (sub(/^msgstr "/, "") && sub(/"$/, "") && $0 != "") print; exit }' \
+    "$WINEPREFIX/drive_c/Trellwipe/lang/$language.po" | grep . || echo "$english"
+}
+
+# The main window after a cleaning, the cleaning settings and the first cleaning's question in
+# `language`, in the fonts its script is shown in.
+language_shots() {
+  local language=$1 suffix="-$1" main done settings_caption first
+  main=$(caption_in "$language" 'Trellwipe V6.50') done=$(caption_in "$language" 'Task Complete')
+  settings_caption=$(caption_in "$language" 'Cleaning Settings') first=$(caption_in "$language" 'The first cleaning')
+  driver fonts "$language"
+  sample_traces
+  sample_selection "$settings"
+  printf '%s\r\n' "Language=$language" >>"$settings"
+  wine 'C:\Trellwipe\trellwipe.exe' </dev/null >/dev/null 2>&1 &
+  driver wait-window "$main" 60
+  driver post cleannow
+  driver wait-window "$done" 120
+  sleep 1
+  driver close "$done"
+  shot main-status "$main" 2
+  settings_on_browser_tab 0
+  driver post settings
+  driver wait-window "$settings_caption" 60
+  shot settings "$settings_caption" 6
+  driver close "$settings_caption"
+  sed -i '/^tab[12]=/d' "$settings"
+  sleep 0.5
+  driver post exit
+  driver wait-gone 20
+  wineserver -w
+  sample_traces
+  sample_selection_wide "$settings"
+  printf '%s\r\n' 'DefaultSelection=1' "Language=$language" >>"$settings"
+  wine 'C:\Trellwipe\trellwipe.exe' </dev/null >/dev/null 2>&1 &
+  driver wait-window "$main" 60
+  driver post cleannow
+  driver wait-window "$first" 120
+  shot first-cleaning "$first" 2
+  driver close "$first"
+  sleep 0.5
+  driver post exit
+  driver wait-gone 20
+  wineserver -w
+  driver fonts en
+  sample_selection "$settings"
+}
+
 openbox >/dev/null 2>&1 &
-for scale in 100 150; do
+scales="100 150"
+[ "$what" != languages ] || scales=""
+for scale in $scales; do
   suffix=$([ "$scale" = 100 ] || echo "-$scale")
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((scale * 96 / 100)) /f >/dev/null 2>&1
   sample_traces
@@ -244,4 +300,8 @@ for scale in 100 150; do
     keeping_shots
   fi
 done
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
+# Captions in other scripts go to Wine and come back from xwininfo in UTF-8.
+export LC_ALL=C.utf8
+for language in de zh_CN; do language_shots "$language"; done
 sandbox_stop

@@ -105,7 +105,7 @@ toolkit::DialogTemplate PapermillWindow::Template() const {
               kStopId);
   dialog.Item(PROGRESS_CLASSW, 0, L"", 7, 190, 326, 8, kProgressId);
   dialog.Item(kStaticClass, SS_LEFT | SS_NOPREFIX, L"", 7, 202, 326, 18, kStatusId);
-  dialog.Item(kStaticClass, SS_LEFT, platform::TrLater(L"What stayed, and &why:"), 7, 222, 326, 8, kNoId);
+  dialog.Item(kStaticClass, SS_LEFT, platform::TrLater(L"What stayed, and wh&y:"), 7, 222, 326, 8, kNoId);
   dialog.Item(toolkit::kListBoxClass, WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
               platform::TrLater(L"What stayed, and why"), 7, 232, 326, 42, kResultsId, WS_EX_CLIENTEDGE);
   dialog.Item(kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, platform::TrLater(L"&Help"), 7, 279, 50, 14, kHelpId);

@@ -209,6 +209,11 @@ RECT NavigationBar::ImageRect(int index) const {
   return {margin, top, client.right - margin, top + height - toolkit::Scale(2, dpi_)};
 }
 
+RECT NavigationBar::CaptionRect(int index) const {
+  const RECT image = ImageRect(index);
+  return {image.left + toolkit::Scale(kGlyph, dpi_) + toolkit::Scale(12, dpi_), image.top, image.right, image.bottom};
+}
+
 int NavigationBar::ImageAt(POINT point) const {
   for (int i = 0; i < static_cast<int>(std::size(kImages)); ++i) {
     RECT rect = ImageRect(i);
@@ -341,7 +346,7 @@ void NavigationBar::Paint(HDC dc) {
       Ellipse(dc, glyph.left, glyph.top, glyph.right, glyph.bottom);
     }
     DrawPictogram(dc, *kPictograms[i], glyph, dpi_, palette.glyph);
-    RECT text = {rect.left + glyphSize + toolkit::Scale(12, dpi_), rect.top, rect.right, rect.bottom};
+    RECT text = CaptionRect(i);
     SetTextColor(dc, !Available(i) ? palette.unavailable : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : textColour);
     DrawTextW(dc, platform::Tr(kImages[i].caption), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     if (i == hovered_) FrameRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));

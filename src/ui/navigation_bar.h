@@ -51,6 +51,8 @@ class NavigationBar final : private toolkit::DrawnItems {
   HWND ToolTips() const { return tips_.get(); }
   // Where image i sits in the bar's client area.
   RECT ImageRect(int index) const;
+  // Where image i's caption is drawn, on one line and cut at its right edge.
+  RECT CaptionRect(int index) const;
   int ImageAt(POINT point) const;
 
  private:

@@ -10,6 +10,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "support/cookie_databases.h"
+#include "support/script_fonts.h"
 #include "ui/main_commands.h"
 
 namespace {
@@ -88,6 +89,25 @@ int PrintRows() {
   return 0;
 }
 
+// Maps the interface fonts to the font of `language`'s script, for the programs started after it, or
+// back to the prefix's own.
+int UseScriptFont(const std::wstring& language) {
+  platform::RegKey substitutes;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, testing_support::kFontSubstitutes, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      substitutes.out(), nullptr) != ERROR_SUCCESS) {
+    return 1;
+  }
+  const wchar_t* font = testing_support::ScriptFontOf(language);
+  for (const wchar_t* face : testing_support::kInterfaceFonts) {
+    const LSTATUS status = font
+                               ? RegSetValueExW(substitutes.get(), face, 0, REG_SZ, reinterpret_cast<const BYTE*>(font),
+                                                static_cast<DWORD>((wcslen(font) + 1) * sizeof(wchar_t)))
+                               : RegDeleteValueW(substitutes.get(), face);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return 1;
+  }
+  return 0;
+}
+
 int Usage() {
   fwprintf(stderr,
            L"usage: trellwipe_driver COMMAND\n"
@@ -104,7 +124,9 @@ int Usage() {
            L"  wait-gone SECONDS      waits until the main window is gone\n"
            L"  close CAPTION          asks the window with that caption to close\n"
            L"  maximise CAPTION       maximises the window with that caption, as its title bar's button does\n"
-           L"  cookies chromium|firefox FILE HOST...   makes a cookie database with one cookie per host\n");
+           L"  cookies chromium|firefox FILE HOST...   makes a cookie database with one cookie per host\n"
+           L"  fonts LANGUAGE         shows the interface fonts in the font of the language's script, from the\n"
+           L"                         next program started (English: the prefix's own fonts)\n");
   return 1;
 }
 
@@ -123,6 +145,7 @@ int wmain(int argc, wchar_t** argv) {
     return Usage();
   }
   if (verb == L"rows" && argc == 2) return PrintRows();
+  if (verb == L"fonts" && argc == 3) return UseScriptFont(argv[2]);
   if (verb == L"cookies" && argc >= 5) {
     // No sqlite3 tool is sure to be there: the samples' cookie databases are made here.
     std::vector<std::string> hosts;

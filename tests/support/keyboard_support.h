@@ -34,18 +34,28 @@ inline std::wstring ClassOf(HWND window) {
   return name;
 }
 
+// Whether `child` and every window between it and `window` are shown by their own style: a control
+// on a hidden page is not, whatever its own style says.
+inline bool ShownIn(HWND window, HWND child) {
+  for (HWND at = child; at && at != window; at = GetParent(at)) {
+    if (!(GetWindowLongW(at, GWL_STYLE) & WS_VISIBLE)) return false;
+  }
+  return true;
+}
+
 // Every mnemonic letter of the window's buttons and labels, with the texts that carry it; with
 // `shownOnly`, of those shown (one page of tabs: the keyboard reaches no other).
 inline std::map<wchar_t, std::vector<std::wstring>> Mnemonics(HWND window, bool shownOnly = false) {
   struct Search {
+    HWND window;
     std::map<wchar_t, std::vector<std::wstring>> found;
     bool shownOnly;
-  } search{{}, shownOnly};
+  } search{window, {}, shownOnly};
   EnumChildWindows(
       window,
       [](HWND child, LPARAM out) {
         auto& search = *reinterpret_cast<Search*>(out);
-        if (search.shownOnly && !(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+        if (search.shownOnly && !ShownIn(search.window, child)) return TRUE;
         std::wstring kind = ClassOf(child);
         bool label = _wcsicmp(kind.c_str(), L"Button") == 0 ||
                      (_wcsicmp(kind.c_str(), L"Static") == 0 && !(GetWindowLongW(child, GWL_STYLE) & SS_NOPREFIX));

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -12,7 +13,10 @@
 
 #include "dialogs/about_window.h"
 #include "dialogs/details_window.h"
+#include "platform/languages.h"
+#include "platform/text.h"
 #include "platform/window_text.h"
+#include "shipped_languages.h"
 #include "support/every_dialog.h"
 #include "support/keyboard_support.h"
 #include "support/test_support.h"
@@ -98,24 +102,58 @@ TEST(MainWindowKeys, TabVisitsTheNavigationTheResultsTheEnabledButtonsFromLeftTo
             (std::vector<HWND>{main.Navigation(), window.ResultList(), window.CancelButton(), window.WebLink()}));
 }
 
-TEST(MainWindowKeys, LabelsShowTheirOwnTextAndNoTwoClaimOneLetterNorTheMenus) {
-  KeyboardMainWindow main;
-  ui::MainWindow& window = *main.window;
-  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.StartButton())), L"Start Cleaning >>");
-  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.CancelButton())), L"Cancel");
-  EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.PreviewButton())), L"Preview");
-  EXPECT_NE(toolkit::MnemonicOf(WindowText(window.StartButton())), 0);
-  EXPECT_EQ(SharedMnemonics(main.Handle()), std::vector<std::wstring>{});
-  auto controls = Mnemonics(main.Handle());
-  HMENU bar = GetMenu(main.Handle());
-  ASSERT_EQ(GetMenuItemCount(bar), 3);
-  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
-    wchar_t text[64] = L"";
-    GetMenuStringW(bar, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-    wchar_t letter = toolkit::MnemonicOf(text);
-    EXPECT_NE(letter, 0) << text;
-    EXPECT_EQ(controls.count(letter), 0u) << text;
+// The languages the program ships, English first, each in use while `check` runs.
+void InEveryLanguage(const std::function<void(const std::string&)>& check) {
+  TempFolder program;
+  std::vector<std::wstring> languages = {platform::kEnglish};
+  for (const ShippedFile& file : kShippedLanguages) {
+    WriteText(program / (L"lang\\" + std::wstring(file.fileName)), file.text);
+    languages.push_back(std::wstring(file.fileName).substr(0, wcslen(file.fileName) - 3));
   }
+  for (const std::wstring& language : languages) {
+    ASSERT_TRUE(platform::UseLanguage(program.Path(), language));
+    check(" in " + platform::Narrow(language));
+  }
+  platform::UseLanguage(program.Path(), platform::kEnglish);
+}
+
+// The letters that more than one item of `menu` claims.
+std::vector<std::wstring> SharedMenuLetters(HMENU menu) {
+  std::map<wchar_t, std::wstring> claimed;
+  std::vector<std::wstring> shared;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[128] = L"";
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    const wchar_t letter = toolkit::MnemonicOf(text);
+    if (letter && !claimed.emplace(letter, text).second) shared.push_back(claimed[letter] + L" / " + text);
+  }
+  return shared;
+}
+
+TEST(MainWindowKeys, LabelsShowTheirOwnTextAndNoTwoClaimOneLetterNorTheMenus) {
+  InEveryLanguage([](const std::string& in) {
+    KeyboardMainWindow main;
+    ui::MainWindow& window = *main.window;
+    if (platform::LanguageInUse() == platform::kEnglish) {
+      EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.StartButton())), L"Start Cleaning >>");
+      EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.CancelButton())), L"Cancel");
+      EXPECT_EQ(toolkit::WithoutMnemonic(WindowText(window.PreviewButton())), L"Preview");
+    }
+    EXPECT_NE(toolkit::MnemonicOf(WindowText(window.StartButton())), 0) << in;
+    EXPECT_EQ(SharedMnemonics(main.Handle()), std::vector<std::wstring>{}) << in;
+    auto controls = Mnemonics(main.Handle());
+    HMENU bar = GetMenu(main.Handle());
+    ASSERT_EQ(GetMenuItemCount(bar), 3);
+    EXPECT_EQ(SharedMenuLetters(bar), std::vector<std::wstring>{}) << in;
+    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+      wchar_t text[64] = L"";
+      GetMenuStringW(bar, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+      wchar_t letter = toolkit::MnemonicOf(text);
+      EXPECT_NE(letter, 0) << text << in;
+      EXPECT_EQ(controls.count(letter), 0u) << text << in;
+      EXPECT_EQ(SharedMenuLetters(GetSubMenu(bar, i)), std::vector<std::wstring>{}) << text << in;
+    }
+  });
 }
 
 TEST(MainWindowKeys, EnterStartsTheCleaningOnTheStatusPageOnlyAndEscapeLeavesEverything) {
@@ -328,6 +366,24 @@ TEST(DialogKeys, EscapeClosesEveryWindowAndEnterPressesItsDefaultButton) {
       EXPECT_EQ(dialog->Handle() == nullptr, key == VK_ESCAPE || enterCloses.at(name)) << name << ", key " << key;
     }
   }
+}
+
+// A letter may come again on another page of tabs, which the keyboard does not reach while one shows.
+TEST(DialogKeys, NoTwoLabelsOfAPageClaimOneLetterInAnyLanguage) {
+  InEveryLanguage([](const std::string& in) {
+    TempFolder program;
+    MessageRecorder messages;
+    for (const auto& [name, make] : EveryWindow(program)) {
+      auto dialog = make();
+      ASSERT_TRUE(dialog->Create(nullptr, false)) << name << in;
+      HWND tabs = FindWindowExW(dialog->Handle(), nullptr, WC_TABCONTROLW, nullptr);
+      for (int page = 0; page < (tabs ? TabCtrl_GetItemCount(tabs) : 1); ++page) {
+        if (tabs) SendMessageW(tabs, TCM_SETCURFOCUS, page, 0);
+        EXPECT_EQ(SharedMnemonics(dialog->Handle(), true), std::vector<std::wstring>{})
+            << name << " page " << page << in;
+      }
+    }
+  });
 }
 
 }  // namespace

@@ -28,17 +28,20 @@
 #include "platform/handles.h"
 #include "platform/languages.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "platform/window_text.h"
 #include "settings/inifun.h"
 #include "shipped_languages.h"
 #include "shipped_rules.h"
 #include "shipped_skin.h"
 #include "support/every_dialog.h"
+#include "support/script_fonts.h"
 #include "support/test_support.h"
 #include "support/window_support.h"
 #include "toolkit/dpi.h"
 #include "ui/main_commands.h"
 #include "ui/main_window.h"
+#include "ui/navigation_bar.h"
 #include "ui/notification_window.h"
 #include "ui/splash_window.h"
 
@@ -305,6 +308,16 @@ TEST_F(WindowTexts, TheMainWindowsPagesAndStrip) {
   ui::MainWindow window(GetModuleHandleW(nullptr), program.Path(), L"", actions);
   ASSERT_TRUE(window.Create());
   ExpectWhole(window.Handle(), "home");
+  // The navigation bar draws its captions itself, each beside its image.
+  const ui::NavigationBar& bar = window.Navigation();
+  Misfits captions;
+  for (int i = 0; i < static_cast<int>(ui::NavigationImages().size()); ++i) {
+    const std::wstring caption = platform::Tr(ui::NavigationImages()[i].caption);
+    const RECT room = bar.CaptionRect(i);
+    captions.Check(bar.Handle(), caption, TextSize(bar.Handle(), caption, 0),
+                   {room.right - room.left, room.bottom - room.top});
+  }
+  for (const std::string& misfit : captions.found) ADD_FAILURE() << "navigation bar: " << misfit;
   SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ui::kShowStatusCommand, 0), 0);
   ExpectWhole(window.Handle(), "status");
   // A long run's rows bring a scroll bar, and every column still shows without scrolling sideways.
@@ -531,15 +544,6 @@ DWORD RunChecksAtDpi(DWORD dpi, const std::wstring& language, std::string& outpu
   return code;
 }
 
-// The font a language's script is shown in, as Windows in that language gives the interface fonts
-// one that has its characters; the others see the prefix's own fonts.
-constexpr struct {
-  const wchar_t* language;
-  const wchar_t* font;
-} kScriptFonts[] = {{L"zh", L"WenQuanYi Micro Hei"}};
-constexpr const wchar_t* kInterfaceFonts[] = {L"Tahoma", L"MS Shell Dlg", L"MS Shell Dlg 2"};
-constexpr wchar_t kFontSubstitutes[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes";
-
 // On a real screen (the checks above run without one), at 100 % as well: its fonts measure otherwise.
 // In English and in every shipped language: German runs about a third longer, Chinese needs its font.
 TEST(WindowFit, EveryTextIsWholeAtOneOneAndAHalfAndTwiceTheSize) {
@@ -547,10 +551,8 @@ TEST(WindowFit, EveryTextIsWholeAtOneOneAndAHalfAndTwiceTheSize) {
   for (const ShippedFile& file : kShippedLanguages) languages.push_back(CodeOf(file));
   for (const std::wstring& language : languages) {
     std::list<ScopedRegistryValue> fonts;
-    for (const auto& script : kScriptFonts) {
-      if (!language.starts_with(script.language)) continue;
-      for (const wchar_t* face : kInterfaceFonts)
-        fonts.emplace_back(HKEY_LOCAL_MACHINE, kFontSubstitutes, face, script.font);
+    if (const wchar_t* font = ScriptFontOf(language)) {
+      for (const wchar_t* face : kInterfaceFonts) fonts.emplace_back(HKEY_LOCAL_MACHINE, kFontSubstitutes, face, font);
     }
     for (DWORD dpi : {96u, 144u, 192u}) {
       std::string output;
