@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace catalogue::rules {
 
@@ -19,7 +20,8 @@ bool HoldsWords(std::wstring_view name, std::wstring_view word) {
   return false;
 }
 
-constexpr const wchar_t* kKinds[] = {L"Cache", L"Cookies", L"History", L"Sessions"};
+constexpr const wchar_t* kKinds[] = {platform::TrLater(L"Cache"), platform::TrLater(L"Cookies"),
+                                     platform::TrLater(L"History"), platform::TrLater(L"Sessions")};
 
 std::wstring_view RuleKind(const TodaysBrowser& browser, std::wstring_view kind) {
   return kind == L"History" ? std::wstring_view(browser.historyRule) : kind;

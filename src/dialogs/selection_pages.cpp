@@ -255,7 +255,7 @@ void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area,
     if (choice == ruleChoices_.end()) continue;
     boxes.emplace_back(kind, static_cast<size_t>(choice - ruleChoices_.begin()));
   }
-  page.Add(kButtonClass, browser.tab, BS_GROUPBOX, {4, 4, area.cx - 8, area.cy - 8}, kNoId,
+  page.Add(kButtonClass, platform::Tr(browser.tab), BS_GROUPBOX, {4, 4, area.cx - 8, area.cy - 8}, kNoId,
            [this, tab = std::wstring(browser.tab), found](HWND group) {
              groupBoxes_[tab] = group;
              EnableWindow(group, found);
@@ -269,7 +269,7 @@ void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area,
     if (FixedByPolicy(ruleChoices_[choice].rule.section, ruleChoices_[choice].rule.name)) {
       AddPolicyNote(page, where, id);
     }
-    page.Add(kButtonClass, kind, BS_AUTOCHECKBOX | WS_TABSTOP, where, id, [this, shown](HWND box) {
+    page.Add(kButtonClass, platform::Tr(kind), BS_AUTOCHECKBOX | WS_TABSTOP, where, id, [this, shown](HWND box) {
       const catalogue::rules::RuleChoice& rule = ruleChoices_[browserRuleBoxes_[shown].second];
       browserRuleBoxes_[shown].first = box;
       SetTicked(box, rule.ticked);
@@ -282,8 +282,10 @@ void SelectionWindow::BuildBrowserRulePage(SelectionPage& page, SIZE area,
     top += kRow;
   }
   if (found) return;
-  page.Add(kStaticClass, std::wstring(browser.tab) + L": not found on this computer.", SS_LEFT,
-           {12, top + 4, area.cx - 24, kBoxHeight}, kNoId);
+  page.Add(kStaticClass,
+           platform::Fill(platform::Tr(L"{browser}: not found on this computer."),
+                          {{L"browser", platform::Tr(browser.tab)}}),
+           SS_LEFT, {12, top + 4, area.cx - 24, kBoxHeight}, kNoId);
 }
 
 HWND SelectionWindow::OptionsButton(const std::wstring& beside) const {

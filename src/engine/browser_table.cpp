@@ -1,5 +1,7 @@
 #include "engine/browser_table.h"
 
+#include "platform/translation.h"
+
 namespace engine {
 
 namespace {
@@ -119,7 +121,7 @@ const Browser kBrowsers[] = {
      L"Opera",
      true,
      L"Opera",
-     L"Opera (today's)",
+     platform::TrLater(L"Opera (today's)"),
      L"History",
      {L"opera.exe"},
      {L"Programs\\Opera", L"Opera"},
