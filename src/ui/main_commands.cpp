@@ -214,7 +214,7 @@ bool MainWindow::QueryEndSession() {
   if (cleanFirst) {
     // The answer must come at once; the cleaning starts from the message loop.
     shutdownRun_ = true;
-    if (actions_.blockShutdown) actions_.blockShutdown(hwnd_, kShutdownReason);
+    if (actions_.blockShutdown) actions_.blockShutdown(hwnd_, platform::Tr(kShutdownReason));
     PostMessageW(hwnd_, kShutdownRunMessage, 0, 0);
     return false;
   }

@@ -16,6 +16,7 @@
 #include "dialogs/rule_update_window.h"
 #include "platform/handles.h"
 #include "platform/shutdown.h"
+#include "platform/translation.h"
 #include "run/clean_run.h"
 #include "run/run_view.h"
 #include "settings/policies.h"
@@ -69,7 +70,7 @@ struct MainWindowActions {
 constexpr wchar_t kNewRulesNotification[] = L"RULES";
 
 // The reason shown while a cleaning holds the end of the Windows session.
-constexpr wchar_t kShutdownReason[] = L"Trellwipe is cleaning your traces";
+constexpr const wchar_t* kShutdownReason = platform::TrLater(L"Trellwipe is cleaning your traces");
 MainWindowActions DefaultActions();
 
 class MainWindow : public run::RunView {
