@@ -70,6 +70,8 @@ void ExplorerKeepWindow::Show() {
                                               : platform::TrLater(L"Trellwipe could not keep these:");
   SetDlgItemTextW(Handle(), kHeadingId, platform::Tr(heading));
   HWND list = Control(kListId);
+  // The heading names the list for a screen reader too.
+  SetWindowTextW(list, platform::Tr(heading));
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   for (const auto* lines : {&kept_, &refused_}) {
     for (const std::wstring& line : *lines) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
