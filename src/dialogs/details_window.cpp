@@ -7,6 +7,7 @@
 #include "platform/translation.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
+#include "toolkit/menus.h"
 #include "toolkit/skin.h"
 
 namespace dialogs {
@@ -151,7 +152,7 @@ void DetailsWindow::ShowKeepMenu(LPARAM at) {
   AppendMenuW(menu.get(), SelectedReason() ? MF_STRING : MF_STRING | MF_GRAYED, kKeepMatchesCommand,
               KeepEntryText(KeepWhat::Matches).c_str());
   POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-  if (at == -1) {
+  if (toolkit::ContextMenuFromKeyboard(at)) {
     RECT row{};
     row.left = LVIR_BOUNDS;
     const int selected = ListView_GetNextItem(list_, -1, LVNI_SELECTED);

@@ -8,6 +8,7 @@
 #include "run/item_context.h"
 #include "toolkit/list_view.h"
 #include "toolkit/live_region.h"
+#include "toolkit/menus.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/messages.h"
 #include "ui/boss_key.h"
@@ -122,7 +123,7 @@ void MainWindow::ShowRowMenu(LPARAM at) {
                 dialogs::KeepEntryText(dialogs::KeepWhat::Folder).c_str());
   }
   UINT command = 0;
-  if (at == -1) {
+  if (toolkit::ContextMenuFromKeyboard(at)) {
     // From the keyboard: under the row rather than wherever the pointer is.
     RECT place{};
     place.left = LVIR_BOUNDS;
