@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
-#include "engine/kept_paths_file.h"
+#include "dialogs/keep_menu.h"
 #include "platform/handles.h"
-#include "platform/text.h"
 #include "platform/translation.h"
 #include "toolkit/dpi.h"
 #include "toolkit/list_view.h"
-#include "toolkit/messages.h"
+#include "toolkit/menus.h"
 #include "toolkit/skin.h"
 
 namespace dialogs {
@@ -25,9 +24,9 @@ constexpr SIZE kDesignSize = {640, 400};
 DetailsWindow::DetailsWindow(std::wstring title, engine::ItemReport item, std::vector<engine::RuleReason> reasons,
                              bool preview, std::wstring programFolder)
     : Dialog(programFolder, {{kCloseId, BN_CLICKED, [this] { Close(); }},
-                             {kKeepFileCommand, BN_CLICKED, [this] { Keep(kKeepFileCommand); }},
-                             {kKeepFolderCommand, BN_CLICKED, [this] { Keep(kKeepFolderCommand); }},
-                             {kKeepMatchesCommand, BN_CLICKED, [this] { Keep(kKeepMatchesCommand); }},
+                             {kKeepFileCommand, BN_CLICKED, [this] { Keep(KeepWhat::File); }},
+                             {kKeepFolderCommand, BN_CLICKED, [this] { Keep(KeepWhat::Folder); }},
+                             {kKeepMatchesCommand, BN_CLICKED, [this] { Keep(KeepWhat::Matches); }},
                              {kGroupByReasonId, BN_CLICKED, [this] { Group(); }}}),
       title_(std::move(title)),
       item_(std::move(item)),
@@ -148,12 +147,12 @@ const engine::RuleReason* DetailsWindow::SelectedReason() const {
 void DetailsWindow::ShowKeepMenu(LPARAM at) {
   const UINT state = SelectedFile() ? MF_STRING : MF_STRING | MF_GRAYED;
   platform::Menu menu(CreatePopupMenu());
-  AppendMenuW(menu.get(), state, kKeepFileCommand, platform::Tr(L"Keep this file"));
-  AppendMenuW(menu.get(), state, kKeepFolderCommand, platform::Tr(L"Keep this folder"));
+  AppendMenuW(menu.get(), state, kKeepFileCommand, KeepEntryText(KeepWhat::File).c_str());
+  AppendMenuW(menu.get(), state, kKeepFolderCommand, KeepEntryText(KeepWhat::Folder).c_str());
   AppendMenuW(menu.get(), SelectedReason() ? MF_STRING : MF_STRING | MF_GRAYED, kKeepMatchesCommand,
-              platform::Tr(L"Keep everything this rule line matches in this folder"));
+              KeepEntryText(KeepWhat::Matches).c_str());
   POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-  if (at == -1) {
+  if (toolkit::ContextMenuFromKeyboard(at)) {
     RECT row{};
     row.left = LVIR_BOUNDS;
     const int selected = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
@@ -165,16 +164,11 @@ void DetailsWindow::ShowKeepMenu(LPARAM at) {
   TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, point.x, point.y, 0, Handle(), nullptr);
 }
 
-void DetailsWindow::Keep(WORD command) {
+void DetailsWindow::Keep(KeepWhat what) {
   const std::optional<engine::FileRecord> file = SelectedFile();
   const engine::RuleReason* reason = SelectedReason();
-  if (!file || (command == kKeepMatchesCommand && !reason)) return;
-  const std::wstring folder = file->path.substr(0, std::max<size_t>(file->path.find_last_of(L'\\'), 3));
-  const std::wstring path = command == kKeepFileCommand     ? file->path
-                            : command == kKeepFolderCommand ? folder
-                                                            : platform::JoinPath(folder, reason->pattern);
-  platform::Result<engine::KeptPathLine> kept = engine::KeepPath(programFolder_, path, engine::kKeptFromDetails);
-  if (!kept) toolkit::Tell(Handle(), platform::Fill(platform::Tr(L"Not kept: {reason}"), {{L"reason", kept.Reason()}}));
+  if (!file || (what == KeepWhat::Matches && !reason)) return;
+  KeepFromPreview(Handle(), programFolder_, PathToKeep(what, file->path, reason ? reason->pattern : L""));
 }
 
 void DetailsWindow::Group() {

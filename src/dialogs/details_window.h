@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/keep_menu.h"
 #include "engine/run_report.h"
 #include "platform/handles.h"
 #include "toolkit/dialog.h"
@@ -67,7 +68,7 @@ class DetailsWindow : public toolkit::Dialog {
   void ShowKeepMenu(LPARAM at);
   // Keeps the selected line's file, its folder or what its pattern matches there; a refusal is shown
   // with its reason.
-  void Keep(WORD command);
+  void Keep(KeepWhat what);
   void Group();
 
   std::wstring title_;

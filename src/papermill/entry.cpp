@@ -82,8 +82,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   shredder::RemoveWipeLeftovers();
   std::vector<std::wstring> paths;
   for (const std::wstring& arg : args) paths.push_back(shredder::TypedPath(arg));
-  papermill::StartingTurn turn;
-  if (!paths.empty() && papermill::HandToRunningWindow(paths)) {
+  toolkit::StartingTurn turn(papermill::kHandover);
+  if (!paths.empty() && toolkit::HandToRunningWindow(papermill::kHandover, paths)) {
     CoUninitialize();
     return 0;
   }

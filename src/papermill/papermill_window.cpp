@@ -400,7 +400,8 @@ INT_PTR PapermillWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_COPYDATA: {
       // Another start's items join the queue, unless a shredding or a wipe is under way.
-      std::optional<std::vector<std::wstring>> paths = HandedPaths(*reinterpret_cast<COPYDATASTRUCT*>(lParam));
+      std::optional<std::vector<std::wstring>> paths =
+          toolkit::HandedPaths(kHandover, *reinterpret_cast<COPYDATASTRUCT*>(lParam));
       const bool taken = paths && !shredding_ && !Wiping();
       if (taken) {
         Add(*paths);

@@ -26,4 +26,10 @@ void AppendMenuTable(HMENU bar, const Menu& menu);
 // A menu bar of the menus, from left to right, for a window to own.
 HMENU CreateMenuBar(std::span<const Menu> menus);
 
+// A WM_CONTEXTMENU from the keyboard (the menu key, Shift+F10) comes with both coordinates -1, which
+// a 64-bit LPARAM holds as 0xFFFFFFFF rather than -1.
+inline bool ContextMenuFromKeyboard(LPARAM at) {
+  return static_cast<short>(LOWORD(at)) == -1 && static_cast<short>(HIWORD(at)) == -1;
+}
+
 }  // namespace toolkit

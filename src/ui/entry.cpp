@@ -17,7 +17,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   catalogue::InstallDefaultSelection(programFolder);
   // A translation that cannot be read leaves the program in English, which every text has.
   platform::UseLanguage(programFolder, settings::StartLanguage(programFolder));
-  // Explorer's "Keep from cleaning with Trellwipe" keeps what was chosen, says so and ends.
+  // Explorer's "Keep from cleaning with Trellwipe" keeps what was chosen, lists it and ends.
   if (std::optional<std::vector<std::wstring>> paths = ui::PathsToKeep(GetCommandLineW())) {
     return ui::KeepFromExplorer(programFolder, *paths) ? 0 : 1;
   }

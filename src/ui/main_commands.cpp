@@ -1,5 +1,7 @@
 #include "ui/main_commands.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <iterator>
 
@@ -160,6 +162,9 @@ void MainWindow::Execute(UINT command) {
       break;
     case kSearchEraseCommand: actions_.openFileSearch(hwnd_, programFolder_); break;
     case kKeptPathsCommand: actions_.openKeptPaths(hwnd_, programFolder_); break;
+    case kRowDetailsCommand: ShowRowDetails(ListView_GetNextItem(list_, -1, LVNI_SELECTED)); break;
+    case kKeepRowFileCommand:
+    case kKeepRowFolderCommand: KeepRowPath(command == kKeepRowFolderCommand); break;
     case kAboutCommand: actions_.openAbout(hwnd_); break;
     case kCleanRegistryCommand:
     case kFileShredderCommand: StartTool(command); break;

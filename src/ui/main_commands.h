@@ -28,6 +28,9 @@ enum Command : UINT {
   kPreviewCommand,            // show the status page, then list what a run would erase
   kTrayCleanShutdownCommand,  // unattended run, then shut Windows down
   kKeptPathsCommand,          // the files and folders to keep
+  kRowDetailsCommand,         // a preview row's menu: its details, as a double-click opens them
+  kKeepRowFileCommand,        // a preview row's menu: the one file the item found is kept
+  kKeepRowFolderCommand,      // ... that file's folder, or the one folder it found
 };
 
 // "File(&F)", "Tool(&T)" and "Help(&H)" with the shortcut texts; the window owns it once set.

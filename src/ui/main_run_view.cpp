@@ -2,10 +2,13 @@
 
 #include <commctrl.h>
 
+#include "dialogs/keep_menu.h"
+#include "platform/handles.h"
 #include "platform/translation.h"
 #include "run/item_context.h"
 #include "toolkit/list_view.h"
 #include "toolkit/live_region.h"
+#include "toolkit/menus.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/messages.h"
 #include "ui/boss_key.h"
@@ -68,20 +71,82 @@ void MainWindow::AddPreviewRows(const engine::RunReport& report) {
   }
 }
 
-void MainWindow::ShowRowDetails(int row) {
+namespace {
+
+struct FoundPath {
+  std::wstring path;
+  bool folder = false;
+};
+
+// The one file or folder a previewed item found; none when it found none or more than one.
+std::optional<FoundPath> OnlyFound(const engine::ItemReport& item) {
+  if (item.files.size() + item.folders.size() != 1) return std::nullopt;
+  return item.files.size() == 1 ? FoundPath{item.files[0].path, false} : FoundPath{item.folders[0], true};
+}
+
+}  // namespace
+
+const engine::ItemReport* MainWindow::RowItem(int row) const {
   const engine::RunReport& report = previewShown_ ? previewReport_ : run_->LastReport();
   LVITEMW shown{};
   shown.mask = LVIF_PARAM;
   shown.iItem = row;
-  // A note row, the final row of a run and rows of an earlier run have no details.
-  if (row < 0 || !ListView_GetItem(list_, &shown) || shown.lParam == kNoItem || run_->Running()) return;
+  if (row < 0 || !ListView_GetItem(list_, &shown) || shown.lParam == kNoItem || run_->Running()) return nullptr;
   const size_t index = static_cast<size_t>(shown.lParam - 1);
-  if (index >= report.items.size()) return;
-  const engine::ItemReport& item = report.items[index];
+  return index < report.items.size() ? &report.items[index] : nullptr;
+}
+
+void MainWindow::ShowRowDetails(int row) {
+  const engine::ItemReport* item = RowItem(row);
+  if (!item) return;
+  const engine::RunReport& report = previewShown_ ? previewReport_ : run_->LastReport();
   const std::wstring caption =
       platform::Fill(report.preview ? platform::Tr(L"{name} - Preview") : platform::Tr(L"{name} - Result"),
-                     {{L"name", item.label}});
-  actions_.showDetails(hwnd_, caption, item, report.reasons, report.preview, programFolder_);
+                     {{L"name", item->label}});
+  actions_.showDetails(hwnd_, caption, *item, report.reasons, report.preview, programFolder_);
+}
+
+void MainWindow::ShowRowMenu(LPARAM at) {
+  const int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  const engine::ItemReport* item = RowItem(row);
+  if (!item) return;
+  platform::Menu menu(CreatePopupMenu());
+  AppendMenuW(menu.get(), MF_STRING, kRowDetailsCommand, platform::Tr(L"Details"));
+  SetMenuDefaultItem(menu.get(), kRowDetailsCommand, FALSE);
+  // Only a preview's rows are what the next cleaning would erase.
+  const std::optional<FoundPath> found = previewShown_ ? OnlyFound(*item) : std::nullopt;
+  if (found && !found->folder) {
+    AppendMenuW(menu.get(), MF_STRING, kKeepRowFileCommand, dialogs::KeepEntryText(dialogs::KeepWhat::File).c_str());
+  }
+  if (found) {
+    AppendMenuW(menu.get(), MF_STRING, kKeepRowFolderCommand,
+                dialogs::KeepEntryText(dialogs::KeepWhat::Folder).c_str());
+  }
+  UINT command = 0;
+  if (toolkit::ContextMenuFromKeyboard(at)) {
+    // From the keyboard: under the row rather than wherever the pointer is.
+    RECT place{};
+    place.left = LVIR_BOUNDS;
+    SendMessageW(list_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&place));
+    POINT point{place.left, place.bottom};
+    ClientToScreen(list_, &point);
+    command = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, point.x,
+                                               point.y, 0, hwnd_, nullptr));
+  } else {
+    command = actions_.trackPopupMenu(menu.get(), hwnd_);
+  }
+  if (command) Execute(command);
+}
+
+void MainWindow::KeepRowPath(bool folder) {
+  const engine::ItemReport* item = previewShown_ ? RowItem(ListView_GetNextItem(list_, -1, LVNI_SELECTED)) : nullptr;
+  const std::optional<FoundPath> found = item ? OnlyFound(*item) : std::nullopt;
+  if (!found || (found->folder && !folder)) return;
+  dialogs::KeepFromPreview(hwnd_, programFolder_,
+                           found->folder
+                               ? found->path
+                               : dialogs::PathToKeep(folder ? dialogs::KeepWhat::Folder : dialogs::KeepWhat::File,
+                                                     found->path));
 }
 
 void MainWindow::ShowStatusPage() { ShowPage(Page::Status); }

@@ -160,6 +160,10 @@ std::optional<LRESULT> MainWindow::HandleInput(UINT message, WPARAM wParam, LPAR
       }
       return 0;
     case WM_NOTIFY: Notified(*reinterpret_cast<NMHDR*>(lParam)); return 0;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) != list_) return std::nullopt;
+      ShowRowMenu(lParam);
+      return 0;
     case TrayIcon::kCallbackMessage: TrayEvent(lParam); return 0;
     case WM_HOTKEY: BossKeyMessage(message, wParam, lParam); return std::nullopt;
     case WM_SETCURSOR:

@@ -216,7 +216,15 @@ class MainWindow : public run::RunView {
   void TickBrowserWatch();
   void Preview();
   void AddPreviewRows(const engine::RunReport& report);
+  // The item a row shows; null for a note row, the final row of a run, rows of an earlier run, and
+  // while a run is under way.
+  const engine::ItemReport* RowItem(int row) const;
   void ShowRowDetails(int row);
+  // The selected row's menu at the pointer or, from the keyboard (`at` -1), at the row: its details
+  // and, for a previewed item that found one file or folder, what keeps it.
+  void ShowRowMenu(LPARAM at);
+  // Keeps the one file the selected row's item found, or its folder (or the one folder it found).
+  void KeepRowPath(bool folder);
   // Inserts a row at `at` with its first column, and makes it the current row.
   void InsertRow(int at, const std::wstring& label, LPARAM item);
 

@@ -7,7 +7,9 @@
 #include <shlobj.h>
 
 #include "papermill/handover.h"
+#include "platform/languages.h"
 #include "platform/window_text.h"
+#include "shipped_translations.h"
 #include "support/held_file.h"
 #include "support/message_recorder.h"
 #include "support/policy_keys.h"
@@ -76,11 +78,22 @@ TEST(PapermillWindow, ALaterStartHandsItsItemsToTheOpenWindow) {
   TempFolder folder, program;
   MakeFile(folder / L"a.txt", 10);
   MakeFile(folder / L"b.txt", 10);
-  EXPECT_FALSE(papermill::HandToRunningWindow({folder / L"b.txt"}));
+  EXPECT_FALSE(toolkit::HandToRunningWindow(papermill::kHandover, {folder / L"b.txt"}));
   PapermillWindow window(program.Path(), {folder / L"a.txt"});
   ASSERT_TRUE(window.Create(nullptr, false));
-  EXPECT_TRUE(papermill::HandToRunningWindow({folder / L"b.txt"}));
+  EXPECT_TRUE(toolkit::HandToRunningWindow(papermill::kHandover, {folder / L"b.txt"}));
   EXPECT_EQ(window.Queue(), (std::vector<std::wstring>{folder / L"a.txt", folder / L"b.txt"}));
+
+  // The window wears its caption in the language in force, and a later start looks for that caption.
+  WriteText(program / L"lang\\de.po", kShippedGerman);
+  struct EnglishAfterwards {
+    ~EnglishAfterwards() { platform::UseLanguage(L"", platform::kEnglish); }
+  } english;
+  ASSERT_TRUE(platform::UseLanguage(program.Path(), L"de"));
+  PapermillWindow german(program.Path(), {});
+  ASSERT_TRUE(german.Create(nullptr, false));
+  EXPECT_TRUE(toolkit::HandToRunningWindow(papermill::kHandover, {folder / L"a.txt"}));
+  EXPECT_EQ(german.Queue(), std::vector<std::wstring>{folder / L"a.txt"});
 }
 
 TEST(PapermillWindow, ShredsOnlyAfterTheQuestionAndListsWhatStayed) {

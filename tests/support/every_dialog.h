@@ -20,6 +20,7 @@
 #include "papermill/papermill_window.h"
 #include "shipped_rules.h"
 #include "support/test_support.h"
+#include "ui/explorer_keep.h"
 
 namespace testing_support {
 
@@ -83,6 +84,13 @@ inline NamedDialogs EveryDialog(TempFolder& program) {
        [&] {
          return std::make_unique<papermill::PapermillWindow>(program.Path(),
                                                              std::vector<std::wstring>{program / L"prisd.dat"});
+       }},
+      // Explorer's selection: one path kept, one refused.
+      {"Keep from cleaning",
+       [&] {
+         return std::make_unique<ui::ExplorerKeepWindow>(program.Path(),
+                                                         std::vector<std::wstring>{program / L"prisd.dat",
+                                                                                   L"relative.txt"});
        }},
   };
 }

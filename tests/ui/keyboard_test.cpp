@@ -347,10 +347,11 @@ TEST(AboutWindowKeys, TheLinkThenOkAndBothEnterAndEscapeClose) {
 // which closes the windows where it confirms and leaves open those where it starts their work.
 TEST(DialogKeys, EscapeClosesEveryWindowAndEnterPressesItsDefaultButton) {
   const std::map<std::string, bool> enterCloses = {
-      {"Cleaning Settings", true}, {"Options", true},     {"About", true},
-      {"New rules", true},         {"Cookies", true},     {"Addresses", false},
-      {"Search & Erase", false},   {"Extensions", false}, {"Papermill", false},
-      {"first cleaning", true},    {"details", true},     {"Files and folders to keep", true},
+      {"Cleaning Settings", true},  {"Options", true},     {"About", true},
+      {"New rules", true},          {"Cookies", true},     {"Addresses", false},
+      {"Search & Erase", false},    {"Extensions", false}, {"Papermill", false},
+      {"first cleaning", true},     {"details", true},     {"Files and folders to keep", true},
+      {"Keep from cleaning", true},
   };
   TempFolder program;
   MessageRecorder messages;

@@ -16,6 +16,7 @@
 #include "dialogs/options_window.h"
 #include "dialogs/selection_controls.h"
 #include "dialogs/selection_window.h"
+#include "engine/kept_paths_file.h"
 #include "platform/handles.h"
 #include "platform/languages.h"
 #include "platform/text.h"
@@ -73,14 +74,17 @@ struct RecordedWindow {
     actions.openWithShell = [this](const std::wstring& target) { calls.push_back(L"shell " + target); };
     actions.trackPopupMenu = [this](HMENU popup, HWND) {
       shownMenu = popup;
+      shownEntries = MenuTexts(popup);
       return menuAnswer;
     };
     actions.runningPrograms = [this](const std::wstring&, const run::ProcessValues&) { return running; };
     actions.blockShutdown = [this](HWND, const std::wstring& reason) { calls.push_back(L"block " + reason); };
     actions.unblockShutdown = [this](HWND) { calls.push_back(L"unblock"); };
-    actions.showDetails = [this](HWND, const std::wstring& title, const engine::ItemReport&,
-                                 const std::vector<engine::RuleReason>&, bool,
-                                 const std::wstring&) { calls.push_back(L"details " + title); };
+    actions.showDetails = [this](HWND, const std::wstring& title, const engine::ItemReport& item,
+                                 const std::vector<engine::RuleReason>&, bool, const std::wstring&) {
+      calls.push_back(L"details " + title);
+      detailed.push_back(item);
+    };
     actions.requestShutdown = [this] {
       calls.push_back(L"shut down");
       return shutdownAnswer;
@@ -119,6 +123,8 @@ struct RecordedWindow {
   DWORD shutdownAnswer = ERROR_SUCCESS;
   std::vector<std::wstring> running;
   HMENU shownMenu = nullptr;
+  std::vector<std::wstring> shownEntries;  // the texts of the pop-up last shown, read while it was there
+  std::vector<engine::ItemReport> detailed;
   std::optional<ui::MainWindow> window;
 };
 
@@ -255,6 +261,48 @@ TEST(MainWindow, ResultRowsCarryTheFiguresAndWhatWasLeftBehind) {
   EXPECT_EQ(WindowText(window.StatusLine()), last);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].caption, L"Task Complete");
+}
+
+// A preview row's menu opens the details first and, for an item that found one file, keeps the file or
+// its folder: the next preview shows the file as kept by you. A note row has no menu, and a finished
+// cleaning's row offers only the details.
+TEST(MainWindow, APreviewRowsMenuKeepsTheOneFileItsItemFound) {
+  TempFolder folder, data;
+  settings::inifun::WriteIniValue(folder / L"prisd.dat", L"Custom", L"Custom", L"1");
+  const std::wstring file = data / L"only.txt";
+  MakeFile(file, 100);
+  WriteText(folder / L"cusd.dat", platform::Narrow(file) + "\tFile\r\n");
+  RecordedWindow window(folder.Path());
+  const HWND list = window->ResultList();
+  auto rowMenu = [&](int row, UINT answer) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+    window.shownEntries.clear();
+    window.menuAnswer = answer;
+    SendMessageW(window.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(10, 10));
+  };
+  Command(window.Handle(), ui::kPreviewCommand);
+  rowMenu(0, ui::kKeepRowFileCommand);
+  EXPECT_EQ(window.shownEntries, (std::vector<std::wstring>{L"Details", L"Keep this file", L"Keep this folder"}));
+  auto entries = engine::LoadKeptPaths(folder.Path());
+  ASSERT_TRUE(entries);
+  ASSERT_EQ(entries->size(), 1u);
+  EXPECT_TRUE(platform::EqualsNoCase((*entries)[0].path, file));
+
+  Command(window.Handle(), ui::kPreviewCommand);
+  EXPECT_EQ(ListViewText(list, 0, 2), L"0");
+  rowMenu(0, ui::kRowDetailsCommand);
+  EXPECT_EQ(window.shownEntries, std::vector<std::wstring>{L"Details"});
+  ASSERT_EQ(window.detailed.size(), 1u);
+  ASSERT_EQ(window.detailed[0].kept.size(), 1u);
+  EXPECT_TRUE(platform::EqualsNoCase(window.detailed[0].kept[0].path, file));
+
+  SendMessageW(window->StartButton(), BM_CLICK, 0, 0);
+  ExpectKept(file);
+  rowMenu(0, 0);
+  EXPECT_EQ(window.shownEntries, std::vector<std::wstring>{L"Details"});
+  rowMenu(ListView_GetItemCount(list) - 1, ui::kKeepRowFileCommand);
+  EXPECT_TRUE(window.shownEntries.empty());
 }
 
 TEST(MainWindow, TheScheduleTimerStartsAnUnattendedRunAndHidesTheWindow) {

@@ -1,13 +1,13 @@
-#include "papermill/handover.h"
+#include "toolkit/handover.h"
 
-#include "papermill/report.h"
+#include <algorithm>
 
-namespace papermill {
+#include "platform/translation.h"
+
+namespace toolkit {
 
 namespace {
 
-// What marks a WM_COPYDATA as Papermill's paths: "PMPT".
-constexpr ULONG_PTR kHandedPaths = 0x504D5054;
 // Far more than the hundred items Explorer offers a verb; a larger message is no handover.
 constexpr DWORD kLargestHandover = 1024 * 1024;
 constexpr DWORD kWaitMs = 10000;
@@ -19,12 +19,12 @@ std::wstring ImageOf(DWORD processId) {
   return process && QueryFullProcessImageNameW(process.get(), 0, path, &size) ? std::wstring(path, size) : L"";
 }
 
-// The window of Papermill's own program file: a window of another program with the same caption gets
-// no paths.
-HWND RunningWindow() {
+// The window of the program's own file: a window of another program with the same caption gets no
+// paths.
+HWND RunningWindow(const std::wstring& caption) {
   const std::wstring own = ImageOf(GetCurrentProcessId());
-  for (HWND window = FindWindowW(L"#32770", kTitle); window && !own.empty();
-       window = FindWindowExW(nullptr, window, L"#32770", kTitle)) {
+  for (HWND window = FindWindowW(L"#32770", caption.c_str()); window && !own.empty();
+       window = FindWindowExW(nullptr, window, L"#32770", caption.c_str())) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     if (CompareStringOrdinal(ImageOf(processId).c_str(), -1, own.c_str(), -1, TRUE) == CSTR_EQUAL) return window;
@@ -34,12 +34,12 @@ HWND RunningWindow() {
 
 }  // namespace
 
-bool HandToRunningWindow(const std::vector<std::wstring>& paths) {
-  HWND window = RunningWindow();
+bool HandToRunningWindow(const Handover& handover, const std::vector<std::wstring>& paths) {
+  HWND window = RunningWindow(platform::Tr(handover.caption));
   if (!window) return false;
   std::wstring joined;
   for (const std::wstring& path : paths) joined += path + L'\0';
-  COPYDATASTRUCT data{kHandedPaths, static_cast<DWORD>(joined.size() * sizeof(wchar_t)), joined.data()};
+  COPYDATASTRUCT data{handover.marker, static_cast<DWORD>(joined.size() * sizeof(wchar_t)), joined.data()};
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
   // The window comes to the front to show what it was given.
@@ -50,8 +50,8 @@ bool HandToRunningWindow(const std::vector<std::wstring>& paths) {
          taken;
 }
 
-std::optional<std::vector<std::wstring>> HandedPaths(const COPYDATASTRUCT& data) {
-  if (data.dwData != kHandedPaths || data.cbData % sizeof(wchar_t) || data.cbData > kLargestHandover ||
+std::optional<std::vector<std::wstring>> HandedPaths(const Handover& handover, const COPYDATASTRUCT& data) {
+  if (data.dwData != handover.marker || data.cbData % sizeof(wchar_t) || data.cbData > kLargestHandover ||
       (data.cbData && !data.lpData)) {
     return std::nullopt;
   }
@@ -65,7 +65,7 @@ std::optional<std::vector<std::wstring>> HandedPaths(const COPYDATASTRUCT& data)
   return paths;
 }
 
-StartingTurn::StartingTurn() : mutex_(CreateMutexW(nullptr, FALSE, L"Local\\Papermill.starting")) {
+StartingTurn::StartingTurn(const Handover& handover) : mutex_(CreateMutexW(nullptr, FALSE, handover.turnName)) {
   const DWORD waited = mutex_ ? WaitForSingleObject(mutex_.get(), kWaitMs) : WAIT_FAILED;
   held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
 }
@@ -75,4 +75,4 @@ void StartingTurn::Release() {
   held_ = false;
 }
 
-}  // namespace papermill
+}  // namespace toolkit
