@@ -85,7 +85,7 @@ TEST(PapermillWindow, ALaterStartHandsItsItemsToTheOpenWindow) {
   EXPECT_EQ(window.Queue(), (std::vector<std::wstring>{folder / L"a.txt", folder / L"b.txt"}));
 
   // The window wears its caption in the language in force, and a later start looks for that caption.
-  WriteText(program / L"lang\\de.po", kShippedGerman);
+  WriteText(program / L"lang\\de.po", ShippedLanguage(L"de.po"));
   struct EnglishAfterwards {
     ~EnglishAfterwards() { platform::UseLanguage(L"", platform::kEnglish); }
   } english;
