@@ -540,8 +540,8 @@ std::optional<FileRecord> DetailLines::FileAt(size_t index) const {
 std::wstring DetailLines::Why(std::uint32_t reason) const {
   if (!reasons_ || reason == 0 || reason > reasons_->size()) return {};
   const RuleReason& why = (*reasons_)[reason - 1];
-  if (why.pattern.empty()) return platform::Fill(platform::Tr(L" - {rule}"), {{L"rule", why.line}});
-  return platform::Fill(platform::Tr(L" - {rule}, {pattern}"), {{L"rule", why.line}, {L"pattern", why.pattern}});
+  if (why.pattern.empty()) return platform::Fill(platform::Tr(L" - {line}"), {{L"line", why.line}});
+  return platform::Fill(platform::Tr(L" - {line}, {pattern}"), {{L"line", why.line}, {L"pattern", why.pattern}});
 }
 
 void DetailLines::GroupByReason(bool grouped) {
