@@ -22,18 +22,7 @@ namespace engine {
 namespace {
 
 // The forms of the lines of each list of the details: in a preview, then in a cleaning.
-enum class List {
-  Files,
-  Folders,
-  Keys,
-  Values,
-  Steps,
-  FilesAgain,
-  FoldersAgain,
-  KeysAgain,
-  ValuesAgain,
-  DatabasesAgain
-};
+enum class List { Files, Folders, Keys, Values, Steps, FilesAgain, FoldersAgain, KeysAgain, ValuesAgain, Databases };
 using Forms = std::array<const wchar_t*, 2>;
 constexpr Forms kForms[] = {
     {platform::TrLater(L"Would erase file: {path} ({bytes} bytes)"),
@@ -569,7 +558,7 @@ std::wstring DetailLines::operator[](size_t index) const {
   const Texts repeated[] = {{&again.folders, FormsOf(List::FoldersAgain), nullptr},
                             {&again.keys, FormsOf(List::KeysAgain), nullptr},
                             {&again.values, FormsOf(List::ValuesAgain), nullptr},
-                            {&again.databases, FormsOf(List::DatabasesAgain), nullptr}};
+                            {&again.databases, FormsOf(List::Databases), nullptr}};
   const std::span<const Texts> textLists[] = {counted, repeated};
   for (int block = 0; block < 2; ++block) {
     const auto& [files, fileForms] = fileLists[block];
