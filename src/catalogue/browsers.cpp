@@ -141,7 +141,7 @@ void ResetTypedAddresses(run::ItemContext& context) {
   }
   for (size_t i = 0; i < kept.size(); ++i) {
     context.erase.Kept(key + L"\\" + TypedUrlName(i), engine::KeptFor::Address, kept[i],
-                       L"the typed address " + kept[i]);
+                       platform::Fill(platform::Tr(L"the typed address {address}"), {{L"address", kept[i]}}));
   }
 }
 
@@ -160,7 +160,7 @@ void ClearUrlHistory(run::ItemContext& context) {
     context.outcome = platform::Tr(kTracksSparingKept);
     return;
   }
-  if (!context.erase.Perform(L"Clear Internet Explorer's history store")) return;
+  if (!context.erase.Perform(platform::Tr(L"Clear Internet Explorer's history store"))) return;
   keeplists::CURLHistory history;
   history.Clear();
 }
@@ -240,7 +240,7 @@ void ClearFormData(run::ItemContext& context) {
     ClearTracksAndWait(context, L"16");
     ClearTracksAndWait(context, L"32");
   } else if (context.values.ieMajorVersion == 6 &&
-             context.erase.Perform(L"Clear the form data in Internet Explorer's control panel")) {
+             context.erase.Perform(platform::Tr(L"Clear the form data in Internet Explorer's control panel"))) {
     ClearFormDataWithKeystrokes();
   }
   context.view.FocusMainWindow();

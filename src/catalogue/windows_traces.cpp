@@ -61,7 +61,8 @@ void ClearDocumentsMenu(run::ItemContext& context) {
     context.outcome = platform::Tr(kRecentSparingKept);
     return;
   }
-  if (context.erase.Perform(L"Clear the shell's recent documents list")) SHAddToRecentDocs(SHARD_PATHA, nullptr);
+  if (context.erase.Perform(platform::Tr(L"Clear the shell's recent documents list")))
+    SHAddToRecentDocs(SHARD_PATHA, nullptr);
 }
 
 void CleanTempFolder(run::ItemContext& context, const std::wstring& folder) {
@@ -167,7 +168,7 @@ void EmptyRecycleBins(run::ItemContext& context) {
       context.AddBytes(engine::allerase::FolderSize(folder) + 100000);
     }
   }
-  if (context.erase.Perform(L"Empty the recycle bin"))
+  if (context.erase.Perform(platform::Tr(L"Empty the recycle bin")))
     SHEmptyRecycleBinW(context.view.OwnerWindow(), L"", SHERB_NOCONFIRMATION);
 }
 
@@ -183,7 +184,7 @@ void CleanDiskCheckFolders(run::ItemContext& context) {
 }
 
 void EmptyClipboard(run::ItemContext& context) {
-  if (context.erase.Perform(L"Empty the clipboard") && OpenClipboard(nullptr)) {
+  if (context.erase.Perform(platform::Tr(L"Empty the clipboard")) && OpenClipboard(nullptr)) {
     ::EmptyClipboard();
     CloseClipboard();
   }

@@ -9,6 +9,7 @@
 #include "engine/path_guard.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace engine::allerase {
 
@@ -128,7 +129,7 @@ class TreeDeletionSteps final : public WalkSteps {
     // RemoveDirectoryW removes a junction or folder link itself, never what it leads to. Wine removes
     // what its Unix link leads to when that is empty, so there the link stays.
     if (!ctx_.Previewing() && engine::IsWineLink(path)) {
-      ctx_.LeftBehind(path, L"a link, left in place");
+      ctx_.LeftBehind(path, platform::Tr(L"a link, left in place"));
       parent.emptied = false;
     } else {
       parent.emptied &= RemoveOneFolder(ctx_, path, true, true);
@@ -328,7 +329,7 @@ double EraseFilesWhere(const EraseContext& erase, const std::wstring& folder, co
   bool byName = exactNames && !recurse && !removeEmptied && engine::AllowsExactNames(decision);
   if (!decision && !byName) {
     if (decision.refusal != engine::Refusal::NotAFullPath) {
-      erase.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(decision.refusal));
+      erase.Refused(folder, engine::RefusalReason(decision.refusal));
     }
     return 0;
   }

@@ -8,6 +8,7 @@
 #include "engine/registry_guard.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace engine::allerase {
 
@@ -23,11 +24,13 @@ std::wstring FullPath(HKEY root, const std::wstring& subkey) { return engine::re
 // A root or a branch of every program's settings is never deleted; the details name it.
 bool Refused(const EraseContext& erase, HKEY root, const std::wstring& subkey) {
   if (!engine::IsProtectedRegistryKey(root, subkey)) return false;
-  erase.LeftBehind(FullPath(root, subkey), engine::kProtectedKeyReason);
+  erase.Refused(FullPath(root, subkey), platform::Tr(engine::kProtectedKeyReason));
   return true;
 }
 
-const wchar_t* RefusalReason(LONG status) { return status == ERROR_ACCESS_DENIED ? L"access denied" : L"refused"; }
+const wchar_t* RefusalReason(LONG status) {
+  return status == ERROR_ACCESS_DENIED ? platform::Tr(L"access denied") : platform::Tr(L"refused");
+}
 
 // Present, also when it cannot be read: only a missing key opens as not found.
 bool KeyPresent(HKEY root, const std::wstring& subkey) {
@@ -100,7 +103,7 @@ void ListTree(const EraseContext& erase, HKEY root, const std::wstring& top, Tre
 void RecordPreview(const EraseContext& erase, HKEY root, const TreeEntries& entries) {
   for (const TreeKey& key : entries.keys) {
     key.readable ? erase.Key(FullPath(root, key.subkey))
-                 : erase.LeftBehind(FullPath(root, key.subkey), L"access denied");
+                 : erase.LeftBehind(FullPath(root, key.subkey), platform::Tr(L"access denied"));
   }
   for (const auto& [key, name] : entries.values) erase.Value(FullPath(root, key), name);
 }
@@ -132,9 +135,9 @@ void RecordOutcome(const EraseContext& erase, HKEY root, const TreeEntries& entr
     if (std::find(stayed.begin(), stayed.end(), key.subkey) == stayed.end()) {
       erase.Key(path);
     } else if (!key.readable) {
-      erase.LeftBehind(path, L"access denied");
+      erase.LeftBehind(path, platform::Tr(L"access denied"));
     } else {
-      erase.LeftBehind(path, holdsStayed(key.subkey) ? L"not empty" : RefusalReason(status));
+      erase.LeftBehind(path, holdsStayed(key.subkey) ? platform::Tr(L"not empty") : RefusalReason(status));
     }
   }
   // The values go with their key.
@@ -148,7 +151,7 @@ void RecordOutcome(const EraseContext& erase, HKEY root, const TreeEntries& entr
 bool RefusedAsKept(const EraseContext& erase, HKEY root, const std::wstring& subkey, const std::wstring& path) {
   const engine::KeptEntry* kept = engine::KeptKeyHolding(root, subkey);
   if (!engine::Refuses(kept, erase.keptAllowed)) return false;
-  if (KeyPresent(root, subkey)) erase.LeftBehind(path, engine::KeptRefusal(*kept));
+  if (KeyPresent(root, subkey)) erase.Refused(path, engine::KeptRefusal(*kept));
   return true;
 }
 
@@ -164,7 +167,7 @@ double DeleteRegistryKey(const EraseContext& erase, HKEY root, const std::wstrin
   std::wstring path = FullPath(root, subkey);
   if (erase.Previewing()) {
     if (before == KeyState::Leaf) erase.Key(path);
-    if (before == KeyState::Unreadable) erase.LeftBehind(path, L"access denied");
+    if (before == KeyState::Unreadable) erase.LeftBehind(path, platform::Tr(L"access denied"));
     return kKeyCount;
   }
   // Creating a missing key to delete it would leave behind the missing keys above it.
@@ -187,12 +190,12 @@ double DeleteRegistryTree(const EraseContext& erase, HKEY root, const std::wstri
   if (engine::Refuses(kept, erase.keptAllowed)) {
     // Through another user's view of the hive (HKEY_USERS\<SID>) the whole tree stays.
     if (root != HKEY_CURRENT_USER) {
-      erase.LeftBehind(FullPath(root, subkey), engine::KeptRefusal(*kept));
+      erase.Refused(FullPath(root, subkey), engine::KeptRefusal(*kept));
       return 0;
     }
     // The tree goes around the kept key, which stays with the keys that hold it.
     double figure = DeleteRegistryTreeExcept(erase, root, subkey, {kept->name});
-    if (KeyPresent(root, kept->name)) erase.LeftBehind(engine::KeptKeyPath(*kept), engine::KeptRefusal(*kept));
+    if (KeyPresent(root, kept->name)) erase.Refused(engine::KeptKeyPath(*kept), engine::KeptRefusal(*kept));
     return figure;
   }
   TreeEntries entries;
@@ -250,7 +253,7 @@ double DeleteRegistryValue(const EraseContext& erase, HKEY root, const std::wstr
   std::wstring path = FullPath(root, subkey);
   if (erase.Previewing()) {
     if (existed) erase.Value(path, valueName);
-    if (unreadable) erase.LeftBehind(path + L"\\" + valueName, L"access denied");
+    if (unreadable) erase.LeftBehind(path + L"\\" + valueName, platform::Tr(L"access denied"));
     return kValueCount;
   }
   platform::RegKey key;

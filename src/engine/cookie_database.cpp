@@ -10,10 +10,12 @@
 #include "engine/cookie_sites.h"
 #include "engine/untrusted_database.h"
 #include "platform/files.h"
+#include "platform/locale_format.h"
 #include "platform/sqlite_database.h"
 #include "platform/table.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 
 namespace engine {
 
@@ -81,9 +83,12 @@ std::optional<size_t> DeleteAllBut(platform::SqliteDatabase& db, const CookieSch
 void RecordSites(const EraseContext& erase, const std::wstring& path, const Census& census) {
   for (const auto& [site, count] : census.sites) {
     if (count.gone)
-      erase.Step(L"Erase the cookies of " + site + L" (" + std::to_wstring(count.gone) + L") inside " + path);
+      erase.Step(platform::Fill(platform::Tr(L"Erase the cookies of {site} ({count}) inside {path}"),
+                                {{L"site", site}, {L"count", platform::ShownNumber(count.gone)}, {L"path", path}}));
     if (count.kept) {
-      erase.Kept(path, KeptFor::Site, site, L"the cookies of " + site + L" (" + std::to_wstring(count.kept) + L")");
+      erase.Kept(path, KeptFor::Site, site,
+                 platform::Fill(platform::Tr(L"the cookies of {site} ({count})"),
+                                {{L"site", site}, {L"count", platform::ShownNumber(count.kept)}}));
     }
   }
 }
@@ -116,7 +121,8 @@ bool KeepsSiteStorage(const EraseContext& erase, const std::wstring& folder) {
       !LoadKeptSites(CookieKeepListFile(erase.programFolder), erase.addedKeptSites).Keeps(host)) {
     return false;
   }
-  erase.Kept(folder, KeptFor::Site, SiteOf(host), L"the storage of " + SiteOf(host));
+  erase.Kept(folder, KeptFor::Site, SiteOf(host),
+             platform::Fill(platform::Tr(L"the storage of {site}"), {{L"site", SiteOf(host)}}));
   return true;
 }
 
@@ -132,17 +138,18 @@ double CleanCookieDatabase(const EraseContext& erase, const std::wstring& path, 
   using Use = UntrustedDatabase::Use;
   auto database = UntrustedDatabase::Open(erase, path, erase.Previewing() ? Use::Read : Use::Clean);
   if (!database) {
-    erase.LeftBehind(path, database.Reason());
+    LeaveDatabase(erase, path, database);
     return 0;
   }
   platform::SqliteDatabase& db = database->Db();
   if (auto plain = database->CheckTables(std::span(&schema.table, 1)); !plain) {
-    erase.LeftBehind(path, plain.Reason());
+    LeaveDatabase(erase, path, plain);
     return 0;
   }
   if (db.Text("PRAGMA quick_check") != L"ok" || !db.HasTable(schema.table)) {
-    erase.LeftBehind(path, database->Interrupted() ? database->Failed()
-                                                   : L"left whole: not a cookie database, or a damaged one");
+    erase.LeftBehind(path, database->Interrupted()
+                               ? database->Failed()
+                               : platform::Tr(L"left whole: not a cookie database, or a damaged one"));
     return 0;
   }
   KeptSites kept = erase.programFolder.empty()
@@ -165,7 +172,7 @@ double CleanCookieDatabase(const EraseContext& erase, const std::wstring& path, 
   }
   platform::Result<size_t> after = database->Replace();
   if (!after) {
-    erase.LeftBehind(path, after.Reason());
+    LeaveDatabase(erase, path, after);
     return 0;
   }
   RecordSites(erase, path, census);

@@ -7,6 +7,7 @@
 #include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 
 namespace engine {
 
@@ -38,7 +39,7 @@ constexpr size_t kHostLimit = 253;
 constexpr size_t kLabelLimit = 63;
 // Of the typed text, only as much as a message needs to show which text it was.
 constexpr size_t kShownLimit = 60;
-constexpr wchar_t kTooLong[] = L"a site's name has at most 253 characters.";
+constexpr const wchar_t* kTooLong = platform::TrLater(L"a site's name has at most 253 characters.");
 
 bool IsAsciiHostCharacter(wchar_t c) {
   return (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') || c == L'-' || c == L'_' || c == L'.';
@@ -79,18 +80,21 @@ std::wstring Shown(std::wstring_view typed) {
 }
 
 platform::Failure NotASite(std::wstring_view typed, std::wstring_view why) {
-  return {Shown(typed) + L" is not a site: " + std::wstring(why)};
+  return {platform::Fill(platform::Tr(L"{typed} is not a site: {reason}"),
+                         {{L"typed", Shown(typed)}, {L"reason", std::wstring(why)}})};
 }
 
 // Why the ASCII host is no host name; nothing when it is one.
 std::optional<std::wstring> HostNameFault(std::wstring_view host) {
-  if (host.size() > kHostLimit) return kTooLong;
+  if (host.size() > kHostLimit) return platform::Tr(kTooLong);
   auto bad = std::find_if_not(host.begin(), host.end(), IsAsciiHostCharacter);
-  if (bad != host.end()) return L"a site's name cannot hold \"" + std::wstring(1, *bad) + L"\".";
+  if (bad != host.end())
+    return platform::Fill(platform::Tr(L"a site's name cannot hold \"{character}\"."),
+                          {{L"character", std::wstring(1, *bad)}});
   for (size_t start = 0; start <= host.size();) {
     size_t dot = std::min(host.find(L'.', start), host.size());
     if (dot == start || dot - start > kLabelLimit)
-      return L"each part of a site's name between dots has 1 to 63 characters.";
+      return platform::Tr(L"each part of a site's name between dots has 1 to 63 characters.");
     start = dot + 1;
   }
   return std::nullopt;
@@ -125,15 +129,18 @@ platform::Result<std::wstring> TypedHost(std::wstring_view typed) {
   std::wstring host = HostName(AddressHost(text));
   if (host.ends_with(L'.')) host.pop_back();
   if (host.empty()) {
-    return platform::Failure{Shown(text) + L" names no site: type one such as example.com, or paste its address."};
+    return platform::Failure{
+        platform::Fill(platform::Tr(L"{typed} names no site: type one such as example.com, or paste its address."),
+                       {{L"typed", Shown(text)}})};
   }
   // A longer name has a longer ASCII form still: it is refused before it is converted.
-  if (host.size() > kHostLimit) return NotASite(text, kTooLong);
+  if (host.size() > kHostLimit) return NotASite(text, platform::Tr(kTooLong));
   if (IsIpv6Address(host)) return host;
   if (std::any_of(host.begin(), host.end(), [](wchar_t c) { return c > 0x7F; })) {
     platform::Result<std::wstring> ascii = platform::AsciiHostName(host);
     if (!ascii) {
-      return NotASite(text, L"its name has no form that browsers store (" + ascii.Reason() + L").");
+      return NotASite(text, platform::Fill(platform::Tr(L"its name has no form that browsers store ({reason})."),
+                                           {{L"reason", ascii.Reason()}}));
     }
     host = platform::ToLower(*ascii);
   }

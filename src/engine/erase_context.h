@@ -125,6 +125,10 @@ struct EraseContext {
   void LeftBehind(const std::wstring& path, const std::wstring& reason) const {
     if (recorder) recorder->LeftBehind(path, reason);
   }
+  // Records what the guard refused to erase at `path`, and why.
+  void Refused(const std::wstring& path, const std::wstring& why) const {
+    if (recorder) recorder->Refused(path, why);
+  }
   // Records what stays at `path` because a keep list of the user keeps it: kept, not left behind.
   void Kept(const std::wstring& path, KeptFor kind, const std::wstring& name, const std::wstring& what) const {
     if (recorder) recorder->Kept(path, kind, name, what);

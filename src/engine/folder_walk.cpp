@@ -5,6 +5,7 @@
 #include "engine/path_guard.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace engine::allerase {
 
@@ -26,7 +27,7 @@ Listing List(const EraseContext& erase, const std::wstring& folder, const platfo
     error = listed ? ERROR_SUCCESS : listed.SystemError();
   }
   listing.opened = error == ERROR_SUCCESS;
-  if (error == ERROR_ACCESS_DENIED) erase.LeftBehind(folder, L"access denied");
+  if (error == ERROR_ACCESS_DENIED) erase.LeftBehind(folder, platform::Tr(L"access denied"));
   return listing;
 }
 
@@ -40,7 +41,7 @@ bool Enters(const EraseContext& erase, const std::wstring& folder, const platfor
   engine::Refusal refusal = opened ? engine::FolderRefusal(erase, folder, opened.get(), throughProtected)
                                    : engine::FolderRefusal(erase, folder, throughProtected);
   if (refusal == engine::Refusal::None) return !engine::KeepsSiteStorage(erase, folder);
-  erase.LeftBehind(folder, std::wstring(L"refused: ") + engine::RefusalReason(refusal));
+  erase.Refused(folder, engine::RefusalReason(refusal));
   return false;
 }
 
@@ -127,7 +128,7 @@ class Walker {
 // Removes an emptied folder; in a preview, `emptied` tells whether it would be empty by then.
 bool RemoveOneFolder(const EraseContext& erase, const std::wstring& folder, bool emptied, bool record) {
   if (erase.Previewing()) {
-    if (record) emptied ? erase.Folder(folder) : erase.LeftBehind(folder, L"not empty");
+    if (record) emptied ? erase.Folder(folder) : erase.LeftBehind(folder, platform::Tr(L"not empty"));
     return emptied;
   }
   if (RemoveDirectoryW(platform::ApiPath(folder).c_str())) {

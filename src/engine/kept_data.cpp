@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace engine {
 
@@ -27,46 +28,47 @@ const Family kFamilies[] = {
      {},
      {L"Default", L"Profile *", L"Guest Profile", L"System Profile", L"Opera *"},
      {
-         {L"Login Data", L"saved passwords", kKeptPasswords},
-         {L"Login Data For Account", L"saved passwords", kKeptPasswords},
-         {L"Local State", L"the key to saved passwords and settings", kKeptPasswords},
-         {L"Web Data", L"autofill, cards and addresses", kKeptAutofill},
-         {L"Bookmarks", L"bookmarks", kKeptBookmarks},
-         {L"Bookmarks.bak", L"bookmarks", kKeptBookmarks},
-         {L"Account Web Data", L"autofill, cards and addresses", kKeptAutofill},  // those the account syncs
-         {L"Collections", L"collections", kKeptBookmarks},                        // Edge's
-         {L"Preferences", L"settings", kKeptSettings},
-         {L"Secure Preferences", L"settings", kKeptSettings},
-         {L"Extensions", L"extensions", kKeptExtensions},
-         {L"Local Extension Settings", L"extensions", kKeptExtensions},
-         {L"Sync Data", L"sync data", kKeptSync},
+         {L"Login Data", platform::TrLater(L"saved passwords"), kKeptPasswords},
+         {L"Login Data For Account", platform::TrLater(L"saved passwords"), kKeptPasswords},
+         {L"Local State", platform::TrLater(L"the key to saved passwords and settings"), kKeptPasswords},
+         {L"Web Data", platform::TrLater(L"autofill, cards and addresses"), kKeptAutofill},
+         {L"Bookmarks", platform::TrLater(L"bookmarks"), kKeptBookmarks},
+         {L"Bookmarks.bak", platform::TrLater(L"bookmarks"), kKeptBookmarks},
+         {L"Account Web Data", platform::TrLater(L"autofill, cards and addresses"),
+          kKeptAutofill},                                                      // those the account syncs
+         {L"Collections", platform::TrLater(L"collections"), kKeptBookmarks},  // Edge's
+         {L"Preferences", platform::TrLater(L"settings"), kKeptSettings},
+         {L"Secure Preferences", platform::TrLater(L"settings"), kKeptSettings},
+         {L"Extensions", platform::TrLater(L"extensions"), kKeptExtensions},
+         {L"Local Extension Settings", platform::TrLater(L"extensions"), kKeptExtensions},
+         {L"Sync Data", platform::TrLater(L"sync data"), kKeptSync},
      }},
     // Mozilla programs (Firefox, Thunderbird, the Mozilla suite, Netscape) below their "Profiles" folder.
     {false,
      {L"Profiles"},
      {L"*"},
      {
-         {L"places.sqlite", L"bookmarks", kKeptBookmarks},
-         {L"favicons.sqlite", L"bookmarks' icons", kKeptBookmarks},
-         {L"bookmarkbackups", L"bookmarks", kKeptBookmarks},
-         {L"key4.db", L"the key to saved passwords", kKeptPasswords},
-         {L"logins.json", L"saved passwords", kKeptPasswords},
-         {L"key3.db", L"saved passwords", kKeptPasswords},  // the older Firefox's
-         {L"signons.sqlite", L"saved passwords", kKeptPasswords},
-         {L"autofill-profiles.json", L"addresses and cards", kKeptAutofill},
-         {L"abook.sqlite", L"address books", kKeptContacts},  // Thunderbird's
-         {L"abook.mab", L"address books", kKeptContacts},
-         {L"cert9.db", L"certificates", kKeptSettings},
-         {L"prefs.js", L"settings", kKeptSettings},
+         {L"places.sqlite", platform::TrLater(L"bookmarks"), kKeptBookmarks},
+         {L"favicons.sqlite", platform::TrLater(L"bookmarks' icons"), kKeptBookmarks},
+         {L"bookmarkbackups", platform::TrLater(L"bookmarks"), kKeptBookmarks},
+         {L"key4.db", platform::TrLater(L"the key to saved passwords"), kKeptPasswords},
+         {L"logins.json", platform::TrLater(L"saved passwords"), kKeptPasswords},
+         {L"key3.db", platform::TrLater(L"saved passwords"), kKeptPasswords},  // the older Firefox's
+         {L"signons.sqlite", platform::TrLater(L"saved passwords"), kKeptPasswords},
+         {L"autofill-profiles.json", platform::TrLater(L"addresses and cards"), kKeptAutofill},
+         {L"abook.sqlite", platform::TrLater(L"address books"), kKeptContacts},  // Thunderbird's
+         {L"abook.mab", platform::TrLater(L"address books"), kKeptContacts},
+         {L"cert9.db", platform::TrLater(L"certificates"), kKeptSettings},
+         {L"prefs.js", platform::TrLater(L"settings"), kKeptSettings},
          // The Mozilla suite, Netscape and the Firefox of their time keep toolbars and windows here.
-         {L"localstore.rdf", L"toolbar and window settings", kKeptSettings},
+         {L"localstore.rdf", platform::TrLater(L"toolbar and window settings"), kKeptSettings},
      }},
 };
 
 // Below HKEY_CURRENT_USER.
 constexpr KeptEntry kKeys[] = {
-    {L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\\Favorites", L"Regedit's favourites",
-     kKeptFavourites},
+    {L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\\Favorites",
+     platform::TrLater(L"Regedit's favourites"), kKeptFavourites},
 };
 
 std::vector<std::wstring> Parts(const std::wstring& path) {
@@ -229,7 +231,7 @@ const KeptEntry* KeptKeyHolding(HKEY root, const std::wstring& subkey) {
 }
 
 std::wstring KeptRefusal(const KeptEntry& entry) {
-  return std::wstring(L"refused: holds ") + entry.holds + L" the user keeps";
+  return platform::Fill(platform::Tr(L"holds {what} the user keeps"), {{L"what", platform::Tr(entry.holds)}});
 }
 
 std::wstring KeptKeyPath(const KeptEntry& entry) { return std::wstring(L"HKEY_CURRENT_USER\\") + entry.name; }

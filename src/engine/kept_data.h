@@ -27,7 +27,7 @@ enum KeptKind : unsigned {
 
 struct KeptEntry {
   const wchar_t* name;   // a file or folder name; for a key, its path below HKEY_CURRENT_USER
-  const wchar_t* holds;  // "refused: holds " + this + " the user keeps"
+  const wchar_t* holds;  // "holds " + this + " the user keeps", looked up where it is shown
   unsigned kind;
 };
 
@@ -67,7 +67,7 @@ const KeptEntry* KeptKeyHolding(HKEY root, const std::wstring& subkey);
 // Whether an erasure whose item names `allowed` kinds must leave the entry: null entries never.
 inline bool Refuses(const KeptEntry* entry, unsigned allowed) { return entry && !(entry->kind & allowed); }
 
-// For the run's details: "refused: holds <what> the user keeps".
+// Why the guard refuses it, for the run's details: "holds <what> the user keeps".
 std::wstring KeptRefusal(const KeptEntry& entry);
 
 // The full text of a kept key, as the details name it.

@@ -11,6 +11,7 @@
 #include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 
 namespace engine {
 
@@ -21,14 +22,15 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // Far more than any list a user makes; a larger file is not read whole into memory.
 constexpr DWORD kLargestList = 64 * 1024 * 1024;
 // Without a program folder the list would land in the root of the current drive.
-constexpr wchar_t kNoFolder[] = L"There is no settings folder to keep the list in.";
+constexpr const wchar_t* kNoFolder = platform::TrLater(L"There is no settings folder to keep the list in.");
 
 // The file's lines as written, each without its line end; none for a missing file.
 platform::Result<std::vector<std::string>> RawLines(const std::wstring& file) {
   std::vector<std::string> lines;
   if (!platform::FileExists(file)) return lines;
   std::optional<std::string> bytes = platform::ReadFileBytes(file, kLargestList + 1);
-  if (!bytes || bytes->size() > kLargestList) return platform::Failure{file + L" cannot be read."};
+  if (!bytes || bytes->size() > kLargestList)
+    return platform::Failure{platform::Fill(platform::Tr(L"{file} cannot be read."), {{L"file", file}})};
   std::string_view text = *bytes;
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   while (!text.empty()) {
@@ -93,7 +95,8 @@ class ListChange {
   bool held_ = false;
 };
 
-constexpr wchar_t kBusy[] = L"Another program is changing the list of files and folders to keep.";
+constexpr const wchar_t* kBusy =
+    platform::TrLater(L"Another program is changing the list of files and folders to keep.");
 
 platform::Result<void> Write(const std::wstring& file, const std::vector<std::string>& lines) {
   std::string bytes;
@@ -121,11 +124,13 @@ platform::Result<std::vector<KeptPathLine>> LoadKeptPaths(const std::wstring& pr
 platform::Result<KeptPathLine> KeepPath(const std::wstring& programFolder, std::wstring_view typed,
                                         std::wstring_view from) {
   const std::wstring canonical = ListedForm(typed);
-  if (canonical.empty()) return platform::Failure{L"\"" + std::wstring(typed) + L"\" is not a full path."};
-  if (programFolder.empty()) return platform::Failure{kNoFolder};
+  if (canonical.empty())
+    return platform::Failure{
+        platform::Fill(platform::Tr(L"\"{path}\" is not a full path."), {{L"path", std::wstring(typed)}})};
+  if (programFolder.empty()) return platform::Failure{platform::Tr(kNoFolder)};
   const std::wstring file = KeptPathsFile(programFolder);
   ListChange change(file);
-  if (!change.Held()) return platform::Failure{kBusy};
+  if (!change.Held()) return platform::Failure{platform::Tr(kBusy)};
   platform::Result<std::vector<std::string>> lines = RawLines(file);
   if (!lines) return platform::Failure{lines.Reason()};
   for (const std::string& line : *lines) {
@@ -134,17 +139,18 @@ platform::Result<KeptPathLine> KeepPath(const std::wstring& programFolder, std::
   KeptPathLine entry{canonical, std::wstring(from)};
   lines->push_back(platform::ToUtf8(entry.path + L"\t" + entry.from));
   if (platform::Result<void> written = Write(file, *lines); !written) {
-    return platform::Failure{file + L" cannot be written: " + written.Reason()};
+    return platform::Failure{platform::Fill(platform::Tr(L"{file} cannot be written: {reason}"),
+                                            {{L"file", file}, {L"reason", written.Reason()}})};
   }
   return entry;
 }
 
 platform::Result<std::vector<KeptPathLine>> UnkeepPath(const std::wstring& programFolder, std::wstring_view typed) {
-  if (programFolder.empty()) return platform::Failure{kNoFolder};
+  if (programFolder.empty()) return platform::Failure{platform::Tr(kNoFolder)};
   const std::wstring canonical = ListedForm(typed);
   const std::wstring file = KeptPathsFile(programFolder);
   ListChange change(file);
-  if (!change.Held()) return platform::Failure{kBusy};
+  if (!change.Held()) return platform::Failure{platform::Tr(kBusy)};
   platform::Result<std::vector<std::string>> lines = RawLines(file);
   if (!lines) return platform::Failure{lines.Reason()};
   std::vector<std::string> staying;
@@ -158,9 +164,12 @@ platform::Result<std::vector<KeptPathLine>> UnkeepPath(const std::wstring& progr
     }
   }
   if (removed.empty())
-    return platform::Failure{L"\"" + std::wstring(typed) + L"\" is not on the list of files and folders to keep."};
+    return platform::Failure{
+        platform::Fill(platform::Tr(L"\"{path}\" is not on the list of files and folders to keep."),
+                       {{L"path", std::wstring(typed)}})};
   if (platform::Result<void> written = Write(file, staying); !written) {
-    return platform::Failure{file + L" cannot be written: " + written.Reason()};
+    return platform::Failure{platform::Fill(platform::Tr(L"{file} cannot be written: {reason}"),
+                                            {{L"file", file}, {L"reason", written.Reason()}})};
   }
   return removed;
 }

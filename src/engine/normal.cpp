@@ -10,6 +10,7 @@
 #include "platform/handles.h"
 #include "platform/system_folders.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace engine::normal {
 
@@ -53,7 +54,8 @@ void DeleteFileAtReboot(const engine::EraseContext& erase, const std::wstring& p
   auto target = engine::GuardedTarget(erase, path);
   if (!target) return;
   if (!platform::FileExists(*target)) return;
-  if (erase.Perform(L"Delete at the next restart: " + *target) && !PendingDeletion(*target)) {
+  if (erase.Perform(platform::Fill(platform::Tr(L"Delete at the next restart: {path}"), {{L"path", *target}})) &&
+      !PendingDeletion(*target)) {
     MoveFileExW(target->c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   }
 }

@@ -193,7 +193,7 @@ std::optional<std::wstring> Recorded(const EraseContext& erase, const std::wstri
                                      const GuardDecision& decision) {
   if (decision) return KeepsPath(erase, decision.exact) ? std::nullopt : std::optional(decision.exact);
   if (decision.refusal != Refusal::NotAFullPath) {
-    erase.LeftBehind(path, std::wstring(L"refused: ") + RefusalReason(decision.refusal));
+    erase.Refused(path, RefusalReason(decision.refusal));
   }
   return std::nullopt;
 }
@@ -298,13 +298,15 @@ struct RefusalTexts {
 };
 constexpr RefusalTexts kRefusalTexts[] = {
     {Refusal::None, L"", L""},
-    {Refusal::NotAFullPath, L"not a full path", platform::TrLater(L"not a full path")},
-    {Refusal::DriveRoot, L"a drive root", platform::TrLater(L"the root of a drive")},
-    {Refusal::ProtectedFolder, L"a protected folder",
+    {Refusal::NotAFullPath, platform::TrLater(L"not a full path"), platform::TrLater(L"not a full path")},
+    {Refusal::DriveRoot, platform::TrLater(L"a drive root"), platform::TrLater(L"the root of a drive")},
+    {Refusal::ProtectedFolder, platform::TrLater(L"a protected folder"),
      platform::TrLater(L"a folder that Windows, your programs or your profile need")},
-    {Refusal::ProgramFolder, L"Trellwipe's own folder", platform::TrLater(L"in Trellwipe's own folder")},
-    {Refusal::Link, L"a link", platform::TrLater(L"a link or junction, which leads out of the folder named")},
-    {Refusal::NoIdentity, L"its identity cannot be read",
+    {Refusal::ProgramFolder, platform::TrLater(L"Trellwipe's own folder"),
+     platform::TrLater(L"in Trellwipe's own folder")},
+    {Refusal::Link, platform::TrLater(L"a link"),
+     platform::TrLater(L"a link or junction, which leads out of the folder named")},
+    {Refusal::NoIdentity, platform::TrLater(L"its identity cannot be read"),
      platform::TrLater(L"a file or folder whose identity the system does not tell")},
 };
 
@@ -314,7 +316,7 @@ const RefusalTexts& TextsOf(Refusal refusal) {
 
 }  // namespace
 
-const wchar_t* RefusalReason(Refusal refusal) { return TextsOf(refusal).reason; }
+const wchar_t* RefusalReason(Refusal refusal) { return platform::Tr(TextsOf(refusal).reason); }
 
 const wchar_t* RefusalDescription(Refusal refusal) { return TextsOf(refusal).description; }
 

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/sqlite_database.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace engine {
 
@@ -106,20 +107,21 @@ void EraseFirefoxHistory(const EraseContext& erase, const std::wstring& places) 
   using Use = UntrustedDatabase::Use;
   auto database = UntrustedDatabase::Open(erase, *target, erase.Previewing() ? Use::Read : Use::Clean);
   if (!database) {
-    erase.LeftBehind(*target, database.Reason());
+    LeaveDatabase(erase, *target, database);
     return;
   }
   platform::SqliteDatabase& db = database->Db();
   if (auto plain = database->CheckTables(TablesRead()); !plain) {
-    erase.LeftBehind(*target, plain.Reason());
+    LeaveDatabase(erase, *target, plain);
     return;
   }
   if (!IsHistoryDatabase(db)) {
-    erase.LeftBehind(*target, database->Interrupted() ? database->Failed()
-                                                      : L"left whole: not a history database, or a damaged one");
+    erase.LeftBehind(*target, database->Interrupted()
+                                  ? database->Failed()
+                                  : platform::Tr(L"left whole: not a history database, or a damaged one"));
     return;
   }
-  if (!erase.Perform(L"Erase the history inside " + *target)) {
+  if (!erase.Perform(platform::Fill(platform::Tr(L"Erase the history inside {path}"), {{L"path", *target}}))) {
     // A preview names the erasure and, when it can count them, the rows it would remove.
     if (!erase.Previewing() || erase.Stopped()) return;
     if (std::optional<DatabaseRecord::Tables> found = CountRemovals(db); found && !database->Interrupted()) {
@@ -135,7 +137,7 @@ void EraseFirefoxHistory(const EraseContext& erase, const std::wstring& places) 
   }
   platform::Result<size_t> after = database->Replace();
   if (!after) {
-    erase.LeftBehind(*target, after.Reason());
+    LeaveDatabase(erase, *target, after);
     return;
   }
   erase.Database({*target, std::move(*removed), static_cast<double>(database->SizeBefore() - *after)});

@@ -7,6 +7,7 @@
 #include "engine/path_guard.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace engine::allerase {
 
@@ -16,7 +17,7 @@ namespace {
 // deletion was to force it. Tells whether the file went (would go).
 bool RecordDeletion(const EraseContext& erase, const FileDeletion& file) {
   if (erase.Previewing() && (file.attributes & FILE_ATTRIBUTE_READONLY) && !file.force) {
-    erase.LeftBehind(file.path, L"read-only");
+    erase.LeftBehind(file.path, platform::Tr(L"read-only"));
     return false;
   }
   if (erase.Previewing() || file.error == ERROR_SUCCESS) {
@@ -41,11 +42,12 @@ const wchar_t* RefusalReason(DWORD error, DWORD attributes) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: return nullptr;
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return L"in use";
-    case ERROR_ACCESS_DENIED: return (attributes & FILE_ATTRIBUTE_READONLY) ? L"read-only" : L"access denied";
-    case ERROR_DIR_NOT_EMPTY: return L"not empty";
-    case engine::kLinkLeftInPlace: return L"a link, left in place";
-    default: return L"refused";
+    case ERROR_LOCK_VIOLATION: return platform::Tr(L"in use");
+    case ERROR_ACCESS_DENIED:
+      return (attributes & FILE_ATTRIBUTE_READONLY) ? platform::Tr(L"read-only") : platform::Tr(L"access denied");
+    case ERROR_DIR_NOT_EMPTY: return platform::Tr(L"not empty");
+    case engine::kLinkLeftInPlace: return platform::Tr(L"a link, left in place");
+    default: return platform::Tr(L"refused");
   }
 }
 
@@ -63,7 +65,7 @@ bool DeleteOneFile(const EraseContext& erase, FileDeletion file) {
   engine::WalkedFolders folders;
   const KeptInFolder inFolder(FolderOf(file.path), folders.LeadsTo(file.path));
   if (const engine::KeptEntry* kept = inFolder.Refused(erase, file.path.substr(file.path.find_last_of(L'\\') + 1))) {
-    erase.LeftBehind(file.path, engine::KeptRefusal(*kept));
+    erase.Refused(file.path, engine::KeptRefusal(*kept));
     return false;
   }
   engine::ExpectedFinalPaths places;
@@ -95,7 +97,7 @@ bool FolderDeletions::Add(std::wstring path, const platform::FolderEntry& file, 
   const double size = static_cast<double>(file.size);
   if (const engine::KeptEntry* kept = kept_->Refused(ctx_, file.name)) {
     Finish();
-    ctx_.LeftBehind(path, engine::KeptRefusal(*kept));
+    ctx_.Refused(path, engine::KeptRefusal(*kept));
     allGone = false;
     return false;
   }

@@ -6,6 +6,7 @@
 #include "platform/handles.h"
 #include "platform/table.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace engine::regfun {
 
@@ -72,7 +73,8 @@ std::wstring RootName(HKEY root) {
 }
 
 platform::Result<SplitPath> SplitRegistryPath(const std::wstring& path) {
-  if (!path.starts_with(L"HKEY_") || path.back() == L'\\') return platform::Failure{L"Incorrect Format:\n\n" + path};
+  if (!path.starts_with(L"HKEY_") || path.back() == L'\\')
+    return platform::Failure{platform::Fill(platform::Tr(L"Incorrect Format:\n\n{path}"), {{L"path", path}})};
   size_t slash = path.find(L'\\');
   return SplitPath{RootKeyFromName(path.substr(0, slash)),
                    slash == std::wstring::npos ? std::wstring() : path.substr(slash + 1)};
@@ -114,12 +116,14 @@ void WriteRegistryString(const std::wstring& path, const std::wstring& valueName
 }
 
 void CreateRegistryKey(const engine::EraseContext& erase, const std::wstring& path) {
-  if (erase.Perform(L"Create key " + path)) CreateRegistryKey(path);
+  if (erase.Perform(platform::Fill(platform::Tr(L"Create key {key}"), {{L"key", path}}))) CreateRegistryKey(path);
 }
 
 void WriteRegistryString(const engine::EraseContext& erase, const std::wstring& path, const std::wstring& valueName,
                          const std::wstring& text) {
-  if (erase.Perform(L"Write " + path + L"\\" + valueName + L" = " + text)) WriteRegistryString(path, valueName, text);
+  if (erase.Perform(platform::Fill(platform::Tr(L"Write {value} = {text}"),
+                                   {{L"value", path + L"\\" + valueName}, {L"text", text}})))
+    WriteRegistryString(path, valueName, text);
 }
 
 std::wstring TrimAtNul(const std::wstring& text) { return platform::CutAtNul(text); }

@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "platform/translation.h"
+
 namespace engine {
 
 // The root itself; a key of the first level below HKEY_LOCAL_MACHINE or HKEY_USERS (a hive of its
@@ -15,7 +17,7 @@ namespace engine {
 // do not matter. A vendor's key below them is no such branch.
 bool IsProtectedRegistryKey(HKEY root, std::wstring_view subkey);
 
-// For the run's details, after a refused deletion's key.
-constexpr wchar_t kProtectedKeyReason[] = L"refused: a protected registry key";
+// Why the guard refuses such a key, for the run's details.
+constexpr const wchar_t* kProtectedKeyReason = platform::TrLater(L"a protected registry key");
 
 }  // namespace engine

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -12,7 +13,6 @@
 #include <unordered_set>
 #include <utility>
 
-#include "platform/format.h"
 #include "platform/locale_format.h"
 #include "platform/text.h"
 #include "platform/translation.h"
@@ -21,16 +21,69 @@ namespace engine {
 
 namespace {
 
-// A line of the details, its parts joined in one allocation. A report of many thousand files builds
-// no temporaries: under Wine, the holes they leave among the kept lines make every later allocation
-// walk a longer free list, and a report of 50,000 files took ten seconds to write.
-std::wstring Joined(std::initializer_list<std::wstring_view> parts) {
+// The forms of the lines of each list of the details: in a preview, then in a cleaning.
+enum class List { Files, Folders, Keys, Values, Steps, FilesAgain, FoldersAgain, KeysAgain, ValuesAgain, Databases };
+using Forms = std::array<const wchar_t*, 2>;
+constexpr Forms kForms[] = {
+    {platform::TrLater(L"Would erase file: {path} ({bytes} bytes)"),
+     platform::TrLater(L"Erased file: {path} ({bytes} bytes)")},
+    {platform::TrLater(L"Would remove folder: {path}"), platform::TrLater(L"Removed folder: {path}")},
+    {platform::TrLater(L"Would delete key: {path}"), platform::TrLater(L"Deleted key: {path}")},
+    {platform::TrLater(L"Would delete value: {path}"), platform::TrLater(L"Deleted value: {path}")},
+    {platform::TrLater(L"Would run: {step}"), platform::TrLater(L"Ran: {step}")},
+    {platform::TrLater(L"Would erase file: {path} ({bytes} bytes, already counted)"),
+     platform::TrLater(L"Erased file: {path} ({bytes} bytes, already counted)")},
+    {platform::TrLater(L"Would remove folder: {path} (already counted)"),
+     platform::TrLater(L"Removed folder: {path} (already counted)")},
+    {platform::TrLater(L"Would delete key: {path} (already counted)"),
+     platform::TrLater(L"Deleted key: {path} (already counted)")},
+    {platform::TrLater(L"Would delete value: {path} (already counted)"),
+     platform::TrLater(L"Deleted value: {path} (already counted)")},
+    {platform::TrLater(L"Would clean inside: {path} (already counted)"),
+     platform::TrLater(L"Cleaned inside: {path} (already counted)")},
+};
+
+const Forms* FormsOf(List list) { return &kForms[static_cast<size_t>(list)]; }
+
+// A line of the details: its form, looked up already, with each placeholder named in `values` filled
+// and `tail` after it, in one allocation. A report of many thousand files builds no temporaries:
+// under Wine, the holes they leave among the kept lines make every later allocation walk a longer
+// free list, and a report of 50,000 files took ten seconds to write.
+std::wstring Line(std::wstring_view form, std::initializer_list<std::pair<std::wstring_view, std::wstring_view>> values,
+                  std::wstring_view tail = {}) {
+  auto walk = [&](auto&& add) {
+    for (size_t at = 0; at < form.size(); ++at) {
+      const size_t end = form[at] == L'{' ? form.find(L'}', at) : std::wstring_view::npos;
+      const std::wstring_view name = end == std::wstring_view::npos ? L"" : form.substr(at + 1, end - at - 1);
+      auto value = std::find_if(values.begin(), values.end(), [&](const auto& pair) { return pair.first == name; });
+      if (value == values.end()) {
+        add(form.substr(at, 1));
+        continue;
+      }
+      add(value->second);
+      at = end;
+    }
+    add(tail);
+  };
   size_t size = 0;
-  for (std::wstring_view part : parts) size += part.size();
+  walk([&size](std::wstring_view part) { size += part.size(); });
   std::wstring line;
   line.reserve(size);
-  for (std::wstring_view part : parts) line += part;
+  walk([&line](std::wstring_view part) { line += part; });
   return line;
+}
+
+std::wstring FilesText(size_t files) {
+  return platform::WithCount(platform::TrPlural(L"{count} file", L"{count} files", files), files);
+}
+
+std::wstring EntriesText(size_t entries) {
+  return platform::WithCount(platform::TrPlural(L"{count} registry entry", L"{count} registry entries", entries),
+                             entries);
+}
+
+std::wstring RowsText(size_t rows) {
+  return platform::WithCount(platform::TrPlural(L"{count} row", L"{count} rows", rows), rows);
 }
 
 // Each database cleaned inside: a line per table that lost rows, and one for its compaction when it
@@ -46,14 +99,15 @@ std::optional<std::wstring> DatabaseLine(const ItemReport& item, size_t& index, 
   for (const DatabaseRecord& database : item.databases) {
     if (index < database.tables.size()) {
       const auto& [table, rows] = database.tables[index];
-      return Joined({preview ? L"Would remove " : L"Removed ", platform::Counted(rows, L"row", L"rows"), L" from ",
-                     table, L" inside ", database.path});
+      return Line(preview ? platform::Tr(L"Would remove {rows} from {table} inside {path}")
+                          : platform::Tr(L"Removed {rows} from {table} inside {path}"),
+                  {{L"rows", RowsText(rows)}, {L"table", table}, {L"path", database.path}});
     }
     index -= database.tables.size();
     if (!database.bytesFreed) continue;
     if (index == 0) {
-      return Joined(
-          {L"Compacted ", database.path, L": ", platform::FormatNumber(*database.bytesFreed), L" bytes freed"});
+      return Line(platform::Tr(L"Compacted {path}: {bytes} bytes freed"),
+                  {{L"path", database.path}, {L"bytes", platform::ShownNumber(*database.bytesFreed)}});
     }
     --index;
   }
@@ -65,8 +119,10 @@ std::optional<std::wstring> DatabaseLine(const ItemReport& item, size_t& index, 
 std::optional<std::wstring> OpeningLine(const ItemReport& item, bool summary, size_t& index) {
   if (summary) {
     if (index == 0) {
-      return L"This item left " + std::to_wstring(item.leftBehind.size()) +
-             (item.leftBehind.size() == 1 ? L" entry" : L" entries") + L" behind.";
+      const size_t left = item.leftBehind.size();
+      return platform::WithCount(platform::TrPlural(L"This item left {count} entry behind.",
+                                                    L"This item left {count} entries behind.", left),
+                                 left);
     }
     --index;
   }
@@ -74,15 +130,17 @@ std::optional<std::wstring> OpeningLine(const ItemReport& item, bool summary, si
   if (index == 0) {
     // The user's own files and folders are found or not; a program is installed or not.
     return item.outcome.starts_with(platform::Tr(L"Not found"))
-               ? L"Not found: none of the files and folders of the list exists; nothing was touched."
-               : L"Not installed: none of the folders and keys this item cleans exists; nothing was touched.";
+               ? platform::Tr(L"Not found: none of the files and folders of the list exists; nothing was touched.")
+               : platform::Tr(
+                     L"Not installed: none of the folders and keys this item cleans exists; nothing was touched.");
   }
-  if (index <= item.lookedFor.size()) return Joined({L"Looked for: ", item.lookedFor[index - 1]});
+  if (index <= item.lookedFor.size())
+    return Line(platform::Tr(L"Looked for: {path}"), {{L"path", item.lookedFor[index - 1]}});
   index -= 1 + item.lookedFor.size();
   return std::nullopt;
 }
 
-// A path in lower case, in one allocation, for the reason Joined gives.
+// A path in lower case, in one allocation, for the reason Line gives.
 std::wstring Lowered(wchar_t kind, std::wstring_view path) {
   std::wstring key;
   key.reserve(path.size() + 1);
@@ -90,19 +148,6 @@ std::wstring Lowered(wchar_t kind, std::wstring_view path) {
   key += path;
   CharLowerBuffW(key.data() + 1, static_cast<DWORD>(path.size()));
   return key;
-}
-
-std::wstring FilesText(size_t files) {
-  return platform::WithCount(platform::TrPlural(L"{count} file", L"{count} files", files), files);
-}
-
-std::wstring EntriesText(size_t entries) {
-  return platform::WithCount(platform::TrPlural(L"{count} registry entry", L"{count} registry entries", entries),
-                             entries);
-}
-
-std::wstring RowsText(size_t rows) {
-  return platform::WithCount(platform::TrPlural(L"{count} row", L"{count} rows", rows), rows);
 }
 
 std::wstring FigureText(size_t files, double bytes, size_t registryEntries, const std::wstring& databases) {
@@ -354,7 +399,11 @@ void RunRecorder::Database(DatabaseRecord record) {
 }
 
 void RunRecorder::LeftBehind(const std::wstring& path, const std::wstring& reason) {
-  if (ItemReport* item = Current()) item->leftBehind.push_back({path, reason});
+  if (ItemReport* item = Current()) item->leftBehind.push_back({path, reason, {}});
+}
+
+void RunRecorder::Refused(const std::wstring& path, const std::wstring& why) {
+  if (ItemReport* item = Current()) item->leftBehind.push_back({path, RefusedText(why), why});
 }
 
 void RunRecorder::Kept(const std::wstring& path, KeptFor kind, const std::wstring& name, const std::wstring& what) {
@@ -370,6 +419,10 @@ std::wstring ErasureSummary(const ReportTotals& totals) {
                         {{L"files", FilesText(totals.files)},
                          {L"megabytes", platform::ShownMegabytes(totals.bytes)},
                          {L"entries", EntriesText(totals.registryEntries)}});
+}
+
+std::wstring RefusedText(const std::wstring& why) {
+  return platform::Fill(platform::Tr(L"refused: {reason}"), {{L"reason", why}});
 }
 
 std::wstring UserGroupTitle(const UserGroup& user) {
@@ -476,7 +529,8 @@ std::optional<FileRecord> DetailLines::FileAt(size_t index) const {
 std::wstring DetailLines::Why(std::uint32_t reason) const {
   if (!reasons_ || reason == 0 || reason > reasons_->size()) return {};
   const RuleReason& why = (*reasons_)[reason - 1];
-  return why.pattern.empty() ? L" - " + why.line : L" - " + why.line + L", " + why.pattern;
+  if (why.pattern.empty()) return platform::Fill(platform::Tr(L" - {line}"), {{L"line", why.line}});
+  return platform::Fill(platform::Tr(L" - {line}, {pattern}"), {{L"line", why.line}, {L"pattern", why.pattern}});
 }
 
 void DetailLines::GroupByReason(bool grouped) {
@@ -489,56 +543,55 @@ void DetailLines::GroupByReason(bool grouped) {
 }
 
 std::wstring DetailLines::operator[](size_t index) const {
-  const bool preview = preview_;
   if (std::optional<std::wstring> line = OpeningLine(item_, summary_, index)) return *line;
-  const std::wstring_view fileLead = preview ? L"Would erase file: " : L"Erased file: ";
-  const std::wstring_view folderLead = preview ? L"Would remove folder: " : L"Removed folder: ";
-  const std::wstring_view keyLead = preview ? L"Would delete key: " : L"Deleted key: ";
-  const std::wstring_view valueLead = preview ? L"Would delete value: " : L"Deleted value: ";
-  // The lists of plain texts, each with its lead-in and the reasons of its entries, in the order they are
+  const size_t done = preview_ ? 0 : 1;
+  // The lists of plain texts, each with its forms and the reasons of its entries, in the order they are
   // shown: what the item counts, then what earlier items counted.
-  using Texts = std::tuple<const std::vector<std::wstring>*, std::wstring_view, const EntryReasons*>;
+  using Texts = std::tuple<const std::vector<std::wstring>*, const Forms*, const EntryReasons*>;
   const CountedEntries& again = item_.alreadyCounted;
-  const std::pair<const FileRecords*, std::wstring_view> fileLists[] = {{&item_.files, L" bytes)"},
-                                                                        {&again.files, L" bytes, already counted)"}};
-  const Texts counted[] = {{&item_.folders, folderLead, &item_.folderReasons},
-                           {&item_.keys, keyLead, &item_.keyReasons},
-                           {&item_.values, valueLead, &item_.valueReasons},
-                           {&item_.steps, preview ? L"Would run: " : L"Ran: ", nullptr}};
-  const Texts repeated[] = {{&again.folders, folderLead, nullptr},
-                            {&again.keys, keyLead, nullptr},
-                            {&again.values, valueLead, nullptr},
-                            {&again.databases, preview ? L"Would clean inside: " : L"Cleaned inside: ", nullptr}};
+  const std::pair<const FileRecords*, const Forms*> fileLists[] = {{&item_.files, FormsOf(List::Files)},
+                                                                   {&again.files, FormsOf(List::FilesAgain)}};
+  const Texts counted[] = {{&item_.folders, FormsOf(List::Folders), &item_.folderReasons},
+                           {&item_.keys, FormsOf(List::Keys), &item_.keyReasons},
+                           {&item_.values, FormsOf(List::Values), &item_.valueReasons},
+                           {&item_.steps, FormsOf(List::Steps), nullptr}};
+  const Texts repeated[] = {{&again.folders, FormsOf(List::FoldersAgain), nullptr},
+                            {&again.keys, FormsOf(List::KeysAgain), nullptr},
+                            {&again.values, FormsOf(List::ValuesAgain), nullptr},
+                            {&again.databases, FormsOf(List::Databases), nullptr}};
   const std::span<const Texts> textLists[] = {counted, repeated};
   for (int block = 0; block < 2; ++block) {
-    const auto& [files, fileEnd] = fileLists[block];
+    const auto& [files, fileForms] = fileLists[block];
     if (index < files->size()) {
       FileRecord record = (*files)[block ? index : Shown(index)];
-      return Joined({fileLead, record.path, L" (", platform::FormatNumber(record.size), fileEnd, Why(record.reason)});
+      return Line(platform::Tr((*fileForms)[done]),
+                  {{L"path", record.path}, {L"bytes", platform::ShownNumber(record.size)}}, Why(record.reason));
     }
     index -= files->size();
-    for (const auto& [list, lead, reasons] : textLists[block]) {
+    for (const auto& [list, forms, reasons] : textLists[block]) {
       if (index < list->size()) {
-        return Joined(
-            {lead, (*list)[index], block ? L" (already counted)" : L"", Why(reasons ? (*reasons)[index] : 0)});
+        const std::wstring& entry = (*list)[index];
+        return Line(platform::Tr((*forms)[done]), {{L"path", entry}, {L"step", entry}},
+                    Why(reasons ? (*reasons)[index] : 0));
       }
       index -= list->size();
     }
   }
-  if (std::optional<std::wstring> line = DatabaseLine(item_, index, preview)) return *line;
-  if (index < item_.tooNew.size()) return Joined({L"Too new, kept: ", item_.tooNew[index]});
+  if (std::optional<std::wstring> line = DatabaseLine(item_, index, preview_)) return *line;
+  if (index < item_.tooNew.size())
+    return Line(platform::Tr(L"Too new, kept: {path}"), {{L"path", item_.tooNew[index]}});
   index -= item_.tooNew.size();
   if (index < item_.kept.size()) {
     const KeptRecord& kept = item_.kept[index];
-    if (kept.kind == KeptFor::Path) return Joined({L"Kept by you: ", kept.path});
-    return Joined({L"Kept (", kept.what, L"): ", kept.path});
+    if (kept.kind == KeptFor::Path) return Line(platform::Tr(L"Kept by you: {path}"), {{L"path", kept.path}});
+    return Line(platform::Tr(L"Kept ({what}): {path}"), {{L"what", kept.what}, {L"path", kept.path}});
   }
   index -= item_.kept.size();
   if (index < item_.leftBehind.size()) {
     const LeftRecord& left = item_.leftBehind[index];
-    return Joined({L"Left behind (", left.reason, L"): ", left.path});
+    return Line(platform::Tr(L"Left behind ({reason}): {path}"), {{L"reason", left.reason}, {L"path", left.path}});
   }
-  return preview ? L"Nothing to erase." : L"Nothing was erased.";
+  return preview_ ? platform::Tr(L"Nothing to erase.") : platform::Tr(L"Nothing was erased.");
 }
 
 }  // namespace engine

@@ -98,7 +98,9 @@ struct CountedEntries {
 
 struct LeftRecord {
   std::wstring path;
-  std::wstring reason;  // "in use", "access denied", "read-only", ...
+  std::wstring reason;  // "in use", "access denied", "read-only", "refused: a link", ... as shown
+  // Why the program's own guard refused to erase it ("a link"); empty when the system refused it.
+  std::wstring refusal;
 };
 
 // What a keep list of the user kept where it stays: the cookies or storage of a kept site, a kept
@@ -254,6 +256,8 @@ class RunRecorder {
   void Step(const std::wstring& description);
   void Database(DatabaseRecord record);
   void LeftBehind(const std::wstring& path, const std::wstring& reason);
+  // What the guard refused to erase, and why: left behind, "refused: " and the reason.
+  void Refused(const std::wstring& path, const std::wstring& why);
   void Kept(const std::wstring& path, KeptFor kind, const std::wstring& name, const std::wstring& what);
   // A file kept for its age, listed once in the run, by the first item that met it: the temporary
   // folder's item and a rule of the same folder keep the same files.
@@ -294,6 +298,9 @@ class RunRecorder {
 // cleaning and in the console program's refusal to clean a selection never saved; what a run erased,
 // at its end.
 std::wstring ErasureSummary(const ReportTotals& totals);
+
+// "refused: a link": why the guard left a path behind, as the details show it.
+std::wstring RefusedText(const std::wstring& why);
 
 // "User anna (C:\Users\anna)": the row that opens a user's group.
 std::wstring UserGroupTitle(const UserGroup& user);

@@ -11,6 +11,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 
 namespace engine {
 
@@ -27,8 +28,10 @@ constexpr size_t kLargest = size_t{512} << 20;
 constexpr std::chrono::seconds kLeastTime{5};
 constexpr size_t kBytesPerSecond = size_t{4} << 20;
 
-constexpr wchar_t kUnfinished[] =
-    L"left whole: the browser did not close it cleanly; open and close the browser, then clean again";
+// Why the database stays whole, when another part of the system says why.
+platform::Failure LeftWhole(const std::wstring& why) {
+  return {platform::Fill(platform::Tr(L"left whole: {reason}"), {{L"reason", why}})};
+}
 
 platform::FileHandle OpenShared(const std::wstring& path, DWORD access, DWORD share) {
   return platform::FileHandle(CreateFileW(platform::ApiPath(path).c_str(), access, share, nullptr, OPEN_EXISTING,
@@ -63,26 +66,30 @@ platform::Result<std::string> ReadDatabase(const std::wstring& path) {
   platform::FileHandle file = OpenShared(path, GENERIC_READ, FILE_SHARE_READ);
   if (!file) {
     DWORD error = GetLastError();
-    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return platform::Failure{L"in use"};
-    return platform::Failure{L"left whole: " + platform::SystemFailure(error).reason};
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+      return platform::Failure{platform::Tr(L"in use")};
+    return LeftWhole(platform::SystemFailure(error).reason);
   }
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(file.get(), &info)) {
-    return platform::Failure{L"left whole: " + platform::SystemFailure(GetLastError()).reason};
+    return LeftWhole(platform::SystemFailure(GetLastError()).reason);
   }
   if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
       !OpensAsNamed(file.get(), path)) {
-    return platform::Failure{std::wstring(L"refused: ") + RefusalReason(Refusal::Link)};
+    return platform::Failure{RefusalReason(Refusal::Link), kGuardRefusal};
   }
   // Another name of the file may lie anywhere on the drive.
-  if (info.nNumberOfLinks > 1) return platform::Failure{L"refused: a file with more than one name"};
+  if (info.nNumberOfLinks > 1) return platform::Failure{platform::Tr(L"a file with more than one name"), kGuardRefusal};
   ULONGLONG size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  if (size > kLargest) return platform::Failure{L"left whole: larger than 512 MB"};
-  if (Unfinished(path)) return platform::Failure{kUnfinished};
+  if (size > kLargest) return platform::Failure{platform::Tr(L"left whole: larger than 512 MB")};
+  if (Unfinished(path)) {
+    return platform::Failure{platform::Tr(
+        L"left whole: the browser did not close it cleanly; open and close the browser, then clean again")};
+  }
   std::optional<std::string> bytes = ReadWhole(file.get(), static_cast<size_t>(size));
-  if (!bytes) return platform::Failure{L"left whole: " + platform::SystemFailure(GetLastError()).reason};
+  if (!bytes) return LeftWhole(platform::SystemFailure(GetLastError()).reason);
   if (bytes->compare(0, sizeof(kSqliteHeader), kSqliteHeader, sizeof(kSqliteHeader)) != 0) {
-    return platform::Failure{L"left whole: not an SQLite database"};
+    return platform::Failure{platform::Tr(L"left whole: not an SQLite database")};
   }
   return std::move(*bytes);
 }
@@ -112,12 +119,15 @@ UntrustedDatabase::UntrustedDatabase(std::wstring path, platform::SqliteDatabase
 platform::Result<UntrustedDatabase> UntrustedDatabase::Open(const EraseContext& erase, const std::wstring& path,
                                                             Use use) {
   platform::Result<std::string> image = ReadDatabase(path);
-  if (!image) return platform::Failure{image.Reason()};
+  if (!image) return platform::Failure{image.Reason(), image.SystemError()};
   // The copy in memory keeps no log; the file goes back in its own mode.
   const bool wal = InWriteAheadLogMode(*image);
   if (wal) SetJournalMode(*image, 1);
   platform::Result<platform::SqliteDatabase> db = platform::SqliteDatabase::FromImage(*image, use == Use::Clean);
-  if (!db) return platform::Failure{L"left whole: not a database, or a damaged one (" + db.Reason() + L")"};
+  if (!db) {
+    return platform::Failure{platform::Fill(platform::Tr(L"left whole: not a database, or a damaged one ({reason})"),
+                                            {{L"reason", db.Reason()}})};
+  }
   const auto allowed = kLeastTime + std::chrono::seconds(image->size() / kBytesPerSecond);
   auto watch = std::make_unique<Watch>(Watch{&erase, std::chrono::steady_clock::now() + allowed, allowed});
   return UntrustedDatabase(path, std::move(*db), image->size(), wal, std::move(watch));
@@ -129,43 +139,48 @@ platform::Result<void> UntrustedDatabase::CheckTables(std::span<const char* cons
     auto rows = db_.Rows("SELECT type, sql FROM sqlite_master WHERE name = " + Quoted(table) + " COLLATE NOCASE");
     if (rows.empty()) continue;
     if (rows[0][0] != L"table" || platform::ToLower(rows[0][1]).starts_with(L"create virtual")) {
-      return platform::Failure{L"left whole: " + name + L" is not a plain table"};
+      return platform::Failure{
+          platform::Fill(platform::Tr(L"left whole: {table} is not a plain table"), {{L"table", name}})};
     }
     if (db_.Number("SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger' AND tbl_name = " + Quoted(table) +
                    " COLLATE NOCASE")) {
-      return platform::Failure{L"left whole: a trigger acts on " + name};
+      return platform::Failure{
+          platform::Fill(platform::Tr(L"left whole: a trigger acts on {table}"), {{L"table", name}})};
     }
     if (db_.Number("SELECT COUNT(*) FROM pragma_table_xinfo(" + Quoted(table) + ") WHERE hidden IN (2, 3)")) {
-      return platform::Failure{L"left whole: a generated column in " + name};
+      return platform::Failure{
+          platform::Fill(platform::Tr(L"left whole: a generated column in {table}"), {{L"table", name}})};
     }
   }
   return {};
 }
 
 std::wstring UntrustedDatabase::Failed() {
-  if (watch_->stopped) return L"left whole: the run was stopped";
+  if (watch_->stopped) return platform::Tr(L"left whole: the run was stopped");
   if (watch_->late) {
-    return L"left whole: its cleaning took longer than " + std::to_wstring(watch_->allowed.count()) + L" seconds";
+    return platform::Fill(platform::Tr(L"left whole: its cleaning took longer than {seconds} seconds"),
+                          {{L"seconds", std::to_wstring(watch_->allowed.count())}});
   }
-  return L"left whole: " + db_.Error();
+  return LeftWhole(db_.Error()).reason;
 }
 
 platform::Result<size_t> UntrustedDatabase::Replace() {
   if (Interrupted()) return platform::Failure{Failed()};
   std::optional<std::string> image = db_.Image();
   if (!image) return platform::Failure{Failed()};
-  if (image->size() > size_) return platform::Failure{L"left whole: cleaned, it would be larger than before"};
+  if (image->size() > size_)
+    return platform::Failure{platform::Tr(L"left whole: cleaned, it would be larger than before")};
   if (wal_) SetJournalMode(*image, 2);
   auto written = platform::PendingReplacement::Write(platform::ApiPath(path_), *image);
-  if (!written) return platform::Failure{L"left whole: " + written.Reason()};
+  if (!written) return LeftWhole(written.Reason());
   // The copy takes the file's place only from the file's own folder, reached through no link.
   platform::FileHandle copy =
       OpenShared(written->Written(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   if (!copy || !OpensAsNamed(copy.get(), ExactPath(written->Written()))) {
-    return platform::Failure{std::wstring(L"refused: ") + RefusalReason(Refusal::Link)};
+    return platform::Failure{RefusalReason(Refusal::Link), kGuardRefusal};
   }
   copy.reset();
-  if (auto committed = written->Commit(); !committed) return platform::Failure{L"left whole: " + committed.Reason()};
+  if (auto committed = written->Commit(); !committed) return LeftWhole(committed.Reason());
   return image->size();
 }
 

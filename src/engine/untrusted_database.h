@@ -15,13 +15,30 @@
 
 namespace engine {
 
+// The system error of a failure the guard refused, whose reason is the guard's alone ("a link"): no
+// system error has the bit that marks an application's own codes.
+constexpr unsigned long kGuardRefusal = 0x20000001;
+
+// Why a database stays, as the details show it: "refused: a link", "left whole: ...", "in use".
+template <typename T>
+std::wstring StaysBecause(const platform::Result<T>& failed) {
+  return failed.SystemError() == kGuardRefusal ? RefusedText(failed.Reason()) : failed.Reason();
+}
+
+// Records that the database at `path` stays: refused by the guard, or left behind.
+template <typename T>
+void LeaveDatabase(const EraseContext& erase, const std::wstring& path, const platform::Result<T>& failed) {
+  failed.SystemError() == kGuardRefusal ? erase.Refused(path, failed.Reason())
+                                        : erase.LeftBehind(path, failed.Reason());
+}
+
 class UntrustedDatabase {
  public:
   enum class Use { Read, Clean };
 
-  // The database at an exact path, or why it stays whole, after "left whole: " or "refused: " as the
-  // run's details show it: in use by its browser; a link, or in a folder reached through one; a file
-  // of more than one name; a journal or log its browser left unfinished; too large; not SQLite.
+  // The database at an exact path, or why it stays: in use by its browser; "left whole: " and why (a
+  // journal or log its browser left unfinished, too large, not SQLite); or, as a kGuardRefusal, the
+  // guard's reason (a link, or in a folder reached through one; a file of more than one name).
   // Every statement then stops at the context's Stop and at a deadline that grows with the size.
   static platform::Result<UntrustedDatabase> Open(const EraseContext& erase, const std::wstring& path, Use use);
 
@@ -31,10 +48,11 @@ class UntrustedDatabase {
   platform::Result<void> CheckTables(std::span<const char* const> tables);
   // Whether a statement was cut short by the stop or the deadline: what it read is incomplete.
   bool Interrupted() const { return watch_->stopped || watch_->late; }
-  // Why the last statement failed, after "left whole: ": the stop, the deadline, or SQLite's words.
+  // Why the last statement failed, "left whole: " and the stop, the deadline, or SQLite's words.
   std::wstring Failed();
   // Puts the cleaned copy in place of the file: written in full beside it, then renamed over it; its
-  // size. Nothing is written after an interruption, nor a copy larger than the file was.
+  // size. Nothing is written after an interruption, nor a copy larger than the file was; a copy that
+  // would be renamed through a link is a kGuardRefusal.
   platform::Result<size_t> Replace();
   size_t SizeBefore() const { return size_; }
 

@@ -9,6 +9,7 @@
 #include "engine/path_guard.h"
 #include "platform/system_folders.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace engine {
 
@@ -69,17 +70,18 @@ UserFolder ReadUserFolder(const UserScope& user, const std::wstring& valueName, 
   const std::wstring leadsTo = IdentityPath(folder);
   if (MayLeadTo(leadsTo, user, valueName, key)) return {folder, std::nullopt};
   const std::wstring name = user.profile.substr(user.profile.find_last_of(L'\\') + 1);
-  return {L"", LeftRecord{leadsTo.empty() ? folder : leadsTo,
-                          L"refused: " + valueName + L"=" + value + L" leads outside " + name + L"'s profile"}};
+  const std::wstring why = platform::Fill(platform::Tr(L"{name}={value} leads outside {user}'s profile"),
+                                          {{L"name", valueName}, {L"value", value}, {L"user", name}});
+  return {L"", LeftRecord{leadsTo.empty() ? folder : leadsTo, RefusedText(why), why}};
 }
 
 void RecordRefusal(const EraseContext& erase, const LeftRecord& refused) {
   const ItemReport* item = erase.recorder ? erase.recorder->Current() : nullptr;
   const bool recorded =
       item && std::any_of(item->leftBehind.begin(), item->leftBehind.end(), [&](const LeftRecord& left) {
-        return left.path == refused.path && left.reason == refused.reason;
+        return left.path == refused.path && left.refusal == refused.refusal;
       });
-  if (!recorded) erase.LeftBehind(refused.path, refused.reason);
+  if (!recorded) erase.Refused(refused.path, refused.refusal);
 }
 
 std::wstring UseFolder(const EraseContext& erase, const UserFolder& folder) {

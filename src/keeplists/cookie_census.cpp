@@ -75,10 +75,10 @@ CookieCensus TakeCookieCensus(const std::vector<std::wstring>& ieCookieFiles,
     const engine::CookieSchema* schema = engine::CookieDatabaseSchema(path);
     if (!schema) continue;
     auto opened = engine::UntrustedDatabase::Open(reading, path, engine::UntrustedDatabase::Use::Read);
-    platform::Result<void> plain =
-        opened ? opened->CheckTables(std::span(&schema->table, 1)) : platform::Failure{opened.Reason()};
+    platform::Result<void> plain = opened ? opened->CheckTables(std::span(&schema->table, 1))
+                                          : platform::Failure{opened.Reason(), opened.SystemError()};
     if (!plain) {
-      census.unread.push_back(database.browser + L": " + database.path + L" (" + plain.Reason() + L")");
+      census.unread.push_back(database.browser + L": " + database.path + L" (" + engine::StaysBecause(plain) + L")");
       continue;
     }
     const std::string host = schema->hostColumn;

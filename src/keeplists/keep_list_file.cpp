@@ -10,6 +10,7 @@
 #include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 
 namespace keeplists {
 
@@ -87,7 +88,8 @@ platform::Result<engine::KeptSite> KeepSite(const std::wstring& programFolder, s
   std::vector<engine::KeptSite> kept = LoadKeptSites(programFolder);
   if (std::find(kept.begin(), kept.end(), *site) != kept.end()) return site;
   const std::wstring file = CookieKeepListFile(programFolder);
-  if (!AppendToKeepList(file, engine::KeptSiteLine(*site))) return platform::Failure{file + L" cannot be written."};
+  if (!AppendToKeepList(file, engine::KeptSiteLine(*site)))
+    return platform::Failure{platform::Fill(platform::Tr(L"{file} cannot be written."), {{L"file", file}})};
   return site;
 }
 
@@ -102,10 +104,12 @@ platform::Result<std::vector<std::wstring>> UnkeepSite(const std::wstring& progr
     return site && site->name == (site->exactHost ? host : engine::SiteOf(host));
   };
   auto end = std::stable_partition(lines.begin(), lines.end(), [&](const std::wstring& line) { return !named(line); });
-  if (end == lines.end()) return platform::Failure{L"\"" + host + L"\" is not on the keep list."};
+  if (end == lines.end())
+    return platform::Failure{platform::Fill(platform::Tr(L"\"{site}\" is not on the keep list."), {{L"site", host}})};
   std::vector<std::wstring> removed(end, lines.end());
   lines.erase(end, lines.end());
-  if (!RewriteKeepList(file, lines)) return platform::Failure{file + L" cannot be written."};
+  if (!RewriteKeepList(file, lines))
+    return platform::Failure{platform::Fill(platform::Tr(L"{file} cannot be written."), {{L"file", file}})};
   return removed;
 }
 

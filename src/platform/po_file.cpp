@@ -4,6 +4,7 @@
 
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 
 namespace platform {
 
@@ -171,11 +172,11 @@ class Parser {
 }  // namespace
 
 Result<PoFile> ReadPo(std::string_view bytes) {
-  if (bytes.size() > kPoFileLimit) return Failure{L"the file is larger than a catalogue can be"};
+  if (bytes.size() > kPoFileLimit) return Failure{Tr(L"the file is larger than a catalogue can be")};
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   // Checked whole once, so every piece taken from it converts.
-  if (!FromUtf8(bytes)) return Failure{L"the file is not UTF-8 text"};
-  if (bytes.find('\0') != std::string_view::npos) return Failure{L"the file is not text"};
+  if (!FromUtf8(bytes)) return Failure{Tr(L"the file is not UTF-8 text")};
+  if (bytes.find('\0') != std::string_view::npos) return Failure{Tr(L"the file is not text")};
   Parser parser;
   int number = 0;
   for (size_t start = 0; start <= bytes.size();) {
@@ -189,7 +190,7 @@ Result<PoFile> ReadPo(std::string_view bytes) {
 
 Result<PoFile> ReadPoFile(const std::wstring& file) {
   std::optional<std::string> bytes = ReadFileBytes(file, static_cast<DWORD>(kPoFileLimit + 1));
-  if (!bytes) return Failure{L"the file cannot be read"};
+  if (!bytes) return Failure{Tr(L"the file cannot be read")};
   return ReadPo(*bytes);
 }
 

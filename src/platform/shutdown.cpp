@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/handles.h"
+#include "platform/translation.h"
 
 namespace platform {
 
@@ -33,7 +34,7 @@ std::wstring ShutdownRefusedText(DWORD error) {
   std::wstring reason = length ? std::wstring(buffer, length) : L"error " + std::to_wstring(error);
   while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
     reason.pop_back();
-  return L"The computer was not shut down: " + reason;
+  return Fill(Tr(L"The computer was not shut down: {reason}"), {{L"reason", reason}});
 }
 
 }  // namespace platform

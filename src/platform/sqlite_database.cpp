@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace platform {
 
@@ -63,7 +64,7 @@ Result<SqliteDatabase> SqliteDatabase::FromImage(std::string_view image, bool wr
   // No value of a browser's database comes near this; a schema that builds one is stopped.
   sqlite3_limit(raw, SQLITE_LIMIT_LENGTH, 16 << 20);
   auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(image.size()));
-  if (!copy && !image.empty()) return Failure{L"out of memory"};
+  if (!copy && !image.empty()) return Failure{Tr(L"out of memory")};
   std::copy(image.begin(), image.end(), copy);
   const unsigned flags =
       SQLITE_DESERIALIZE_FREEONCLOSE | (writable ? SQLITE_DESERIALIZE_RESIZEABLE : SQLITE_DESERIALIZE_READONLY);

@@ -6,6 +6,7 @@
 
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace platform {
 
@@ -13,7 +14,7 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // Windows would refuse the rename, and a user who protected a file means it to stay.
-constexpr wchar_t kReadOnly[] = L"it is read-only";
+constexpr const wchar_t* kReadOnly = TrLater(L"it is read-only");
 
 std::atomic<unsigned> tempCounter{0};
 std::atomic<long long> diskFullAfter{-1};
@@ -84,8 +85,8 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 Result<void> CanReplaceFile(const std::wstring& file) {
   DWORD attributes = GetFileAttributesW(file.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failure{L"it is a folder"};
-    if (attributes & FILE_ATTRIBUTE_READONLY) return Failure{kReadOnly};
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Failure{Tr(L"it is a folder")};
+    if (attributes & FILE_ATTRIBUTE_READONLY) return Failure{Tr(kReadOnly)};
     // The rename needs the same access an open for writing and deleting asks for.
     FileHandle probe(CreateFileW(file.c_str(), GENERIC_WRITE | DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!probe) return SystemFailure(GetLastError());
@@ -104,7 +105,7 @@ Result<PendingReplacement> PendingReplacement::Write(const std::wstring& file, c
 
 Result<PendingReplacement> PendingReplacement::Write(const std::wstring& file,
                                                      const std::function<bool(HANDLE)>& write) {
-  if (IsReadOnly(file)) return Failure{kReadOnly};
+  if (IsReadOnly(file)) return Failure{Tr(kReadOnly)};
   std::wstring temp;
   FileHandle out = CreateSiblingTemp(file, temp);
   if (!out) return SystemFailure(GetLastError());

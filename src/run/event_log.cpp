@@ -32,10 +32,6 @@ constexpr PolicyMoment kPolicyMoments[] = {{Trigger::Start, L"CleanAtStart"},
                                            {Trigger::Shutdown, L"CleanAtShutdown"},
                                            {Trigger::Schedule, L"CleanDays"}};
 
-// What the guard refused is left behind with a reason that says so; what the system refused says
-// "refused" alone, or why.
-constexpr std::wstring_view kGuardRefusal = L"refused: ";
-
 constexpr std::array<const wchar_t*, 12> kCleanedFields = {
     L"user", L"started by", L"items run",   L"files removed", L"bytes removed", L"registry entries removed",
     L"kept", L"too new",    L"left behind", L"refused",       L"duration (ms)", L"ended"};
@@ -73,7 +69,7 @@ std::vector<Event> CleaningEvents(const engine::RunReport& report, const Cleanin
   std::vector<const engine::LeftRecord*> refused;
   for (const engine::ItemReport& item : report.items) {
     for (const engine::LeftRecord& left : item.leftBehind) {
-      if (left.reason.starts_with(kGuardRefusal)) refused.push_back(&left);
+      if (!left.refusal.empty()) refused.push_back(&left);
     }
   }
   const std::wstring trigger = TriggerName(facts.trigger);
@@ -86,9 +82,9 @@ std::vector<Event> CleaningEvents(const engine::RunReport& report, const Cleanin
         std::to_wstring(totals.leftBehind), std::to_wstring(refused.size()), std::to_wstring(facts.milliseconds),
         report.stopped ? L"stopped" : L"complete"}});
   if (!refused.empty()) {
-    const std::wstring why = refused.front()->reason.substr(kGuardRefusal.size());
     events.push_back(
-        {TRELLWIPE_EVENT_REFUSED, {facts.user, trigger, std::to_wstring(refused.size()), refused.front()->path, why}});
+        {TRELLWIPE_EVENT_REFUSED,
+         {facts.user, trigger, std::to_wstring(refused.size()), refused.front()->path, refused.front()->refusal}});
   }
   for (const std::wstring& error : facts.policyErrors)
     events.push_back({TRELLWIPE_EVENT_POLICY_IGNORED, {facts.user, error}});

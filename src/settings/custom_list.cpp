@@ -8,6 +8,7 @@
 #include "platform/settings_folder.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 
 namespace settings {
 
@@ -104,7 +105,7 @@ std::optional<std::string> CustomListText(const std::vector<CustomEntry>& entrie
 
 platform::Result<void> WriteCustomList(const std::wstring& file, const std::vector<CustomEntry>& entries) {
   std::optional<std::string> text = CustomListText(entries);
-  if (!text) return platform::Failure{L"a name has characters that this system's code page lacks"};
+  if (!text) return platform::Failure{platform::Tr(L"a name has characters that this system's code page lacks")};
   return platform::ReplaceFileAtomically(file, *text);
 }
 

@@ -10,6 +10,7 @@
 #include "platform/format.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/translation.h"
 
 namespace settings::inifun {
 
@@ -206,10 +207,12 @@ platform::Result<std::string> IniBatch::Render() const {
   if (GetFileAttributesW(file_.c_str()) != INVALID_FILE_ATTRIBUTES) {
     // A file that exists but cannot be read must not be replaced by one that holds only this save.
     std::optional<std::string> old = platform::ReadFileBytes(file_);
-    if (!old) return platform::Failure{file_ + L" cannot be read"};
+    if (!old) return platform::Failure{platform::Fill(platform::Tr(L"{file} cannot be read"), {{L"file", file_}})};
     bytes = std::move(*old);
   } else if (DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-    return platform::Failure{file_ + L" cannot be read (" + platform::SystemFailure(error).reason + L")", error};
+    return platform::Failure{platform::Fill(platform::Tr(L"{file} cannot be read ({reason})"),
+                                            {{L"file", file_}, {L"reason", platform::SystemFailure(error).reason}}),
+                             error};
   }
   std::vector<std::array<std::wstring, 3>> changes;
   for (const Change& change : changes_) changes.push_back({change.section, change.key, change.value});

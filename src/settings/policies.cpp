@@ -6,6 +6,7 @@
 #include "engine/browser_table.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "settings/default_selection.h"
 #include "settings/inifun.h"
 
@@ -57,10 +58,12 @@ static_assert(std::size(kAgeHours) == std::size(kAgeChoices));
 
 struct Place {
   HKEY root;
-  const wchar_t* name;  // as the reports say it
+  const wchar_t* name;  // "Machine policy {name}": the value's name in it, as the reports say it
 };
 
-std::wstring Where(const Place& place, const std::wstring& name) { return std::wstring(place.name) + L" " + name; }
+std::wstring Where(const Place& place, const std::wstring& name) {
+  return platform::Fill(platform::Tr(place.name), {{L"name", name}});
+}
 
 // A value's type and data, or nothing when it is not there.
 struct RawValue {
@@ -95,36 +98,48 @@ bool IsAddress(const std::wstring& text) {
   return host && text.size() > host && text.find_first_of(L" \t\r\n") == std::wstring::npos;
 }
 
-// Why the value does not fit its definition; nothing when it fits.
-std::optional<std::wstring> Misfit(const PolicyDefinition& policy, const RawValue& raw) {
+// The sentence that the value at `where` does not fit its definition and is ignored; nothing when it fits.
+std::optional<std::wstring> Misfit(const PolicyDefinition& policy, const RawValue& raw, const std::wstring& where) {
   if (policy.type == PolicyType::Switch || policy.type == PolicyType::Choice) {
-    if (raw.type != REG_DWORD || raw.data.size() != sizeof(DWORD)) return L"is not a number (REG_DWORD)";
+    if (raw.type != REG_DWORD || raw.data.size() != sizeof(DWORD)) {
+      return platform::Fill(platform::Tr(L"{where}: is not a number (REG_DWORD); ignored."), {{L"where", where}});
+    }
     DWORD number = *reinterpret_cast<const DWORD*>(raw.data.data());
-    if (policy.type == PolicyType::Switch && number > 1) return std::to_wstring(number) + L" is neither 0 nor 1";
+    if (policy.type == PolicyType::Switch && number > 1) {
+      return platform::Fill(platform::Tr(L"{where}: {number} is neither 0 nor 1; ignored."),
+                            {{L"where", where}, {L"number", std::to_wstring(number)}});
+    }
     if (policy.type == PolicyType::Choice &&
         std::find(policy.choices.begin(), policy.choices.end(), number) == policy.choices.end()) {
       std::wstring allowed;
       for (DWORD choice : policy.choices) allowed += (allowed.empty() ? L"" : L", ") + std::to_wstring(choice);
-      return std::to_wstring(number) + L" is none of " + allowed;
+      return platform::Fill(platform::Tr(L"{where}: {number} is none of {allowed}; ignored."),
+                            {{L"where", where}, {L"number", std::to_wstring(number)}, {L"allowed", allowed}});
     }
     return std::nullopt;
   }
   std::optional<std::wstring> text = TextOf(raw);
-  if (!text) return L"is not a text (REG_SZ) of at most " + std::to_wstring(kLongestText) + L" characters";
+  if (!text) {
+    return platform::Fill(platform::Tr(L"{where}: is not a text (REG_SZ) of at most {count} characters; ignored."),
+                          {{L"where", where}, {L"count", std::to_wstring(kLongestText)}});
+  }
   const bool fits = policy.type == PolicyType::Days
                         ? text->size() == 7 && text->find_first_not_of(L"01") == std::wstring::npos
                     : policy.type == PolicyType::Time ? std::ranges::count(StartTimes(), *text) == 1
                                                       : IsAddress(*text);
   if (fits) return std::nullopt;
-  return L"\"" + *text + L"\" is not " +
-         (policy.type == PolicyType::Days   ? L"seven 0s and 1s, Sunday first"
-          : policy.type == PolicyType::Time ? L"a time of the schedule (0:00 to 23:30, by half hours)"
-                                            : L"an http or https address");
+  const wchar_t* form =
+      policy.type == PolicyType::Days
+          ? platform::Tr(L"{where}: \"{text}\" is not seven 0s and 1s, Sunday first; ignored.")
+      : policy.type == PolicyType::Time
+          ? platform::Tr(L"{where}: \"{text}\" is not a time of the schedule (0:00 to 23:30, by half hours); ignored.")
+          : platform::Tr(L"{where}: \"{text}\" is not an http or https address; ignored.");
+  return platform::Fill(form, {{L"where", where}, {L"text", *text}});
 }
 
 // The entries of a list's subkey; nothing when the subkey is not there.
-std::optional<std::vector<std::wstring>> ReadList(HKEY parent, const wchar_t* name,
-                                                  std::vector<std::wstring>& misfits) {
+std::optional<std::vector<std::wstring>> ReadList(HKEY parent, const wchar_t* name, const std::wstring& where,
+                                                  std::vector<std::wstring>& ignored) {
   HKEY opened = nullptr;
   if (RegOpenKeyExW(parent, name, 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
   platform::RegKey key(opened);
@@ -136,7 +151,8 @@ std::optional<std::vector<std::wstring>> ReadList(HKEY parent, const wchar_t* na
       break;
     }
     if (index == kMostEntries) {
-      misfits.push_back(L"has more than " + std::to_wstring(kMostEntries) + L" entries; the rest are not read");
+      ignored.push_back(platform::Fill(platform::Tr(L"{where}: has more than {count} entries; the rest are not read."),
+                                       {{L"where", where}, {L"count", std::to_wstring(kMostEntries)}}));
       break;
     }
     std::optional<RawValue> raw = ReadRaw(key.get(), valueName);
@@ -144,7 +160,8 @@ std::optional<std::vector<std::wstring>> ReadList(HKEY parent, const wchar_t* na
     if (text && !text->empty()) {
       entries.push_back(*text);
     } else {
-      misfits.push_back(L"entry \"" + std::wstring(valueName) + L"\" is not a text");
+      ignored.push_back(platform::Fill(platform::Tr(L"{where}: entry \"{entry}\" is not a text."),
+                                       {{L"where", where}, {L"entry", valueName}}));
     }
   }
   return entries;
@@ -154,17 +171,16 @@ void ReadOne(const PolicyDefinition& policy, const std::wstring& name, HKEY key,
              Policies& policies) {
   if (policies.Fixed(name)) return;
   if (policy.type == PolicyType::List) {
-    std::vector<std::wstring> misfits;
-    std::optional<std::vector<std::wstring>> entries = ReadList(key, name.c_str(), misfits);
-    for (const std::wstring& misfit : misfits) policies.ignored.push_back(Where(place, name) + L": " + misfit + L".");
+    std::optional<std::vector<std::wstring>> entries =
+        ReadList(key, name.c_str(), Where(place, name), policies.ignored);
     // A list none of whose entries fit fixes nothing, rather than an empty selection or list.
     if (entries && !entries->empty()) policies.lists[name] = std::move(*entries);
     return;
   }
   std::optional<RawValue> raw = ReadRaw(key, name.c_str());
   if (!raw) return;
-  if (std::optional<std::wstring> misfit = Misfit(policy, *raw)) {
-    policies.ignored.push_back(Where(place, name) + L": " + *misfit + L"; ignored.");
+  if (std::optional<std::wstring> misfit = Misfit(policy, *raw, Where(place, name))) {
+    policies.ignored.push_back(std::move(*misfit));
   } else if (policy.type == PolicyType::Switch || policy.type == PolicyType::Choice) {
     policies.numbers[name] = *reinterpret_cast<const DWORD*>(raw->data.data());
   } else {
@@ -198,7 +214,8 @@ bool Policies::Fixed(const std::wstring& name) const {
 Policies ReadPolicies(std::span<const std::wstring> cleanOnCloseKeys, const PolicyPlace& place) {
   Policies policies;
   // The machine's first: a value it sets is not read again from the user's.
-  for (const Place& root : {Place{place.machine, L"Machine policy"}, Place{place.user, L"User policy"}}) {
+  for (const Place& root : {Place{place.machine, platform::TrLater(L"Machine policy {name}")},
+                            Place{place.user, platform::TrLater(L"User policy {name}")}}) {
     HKEY opened = nullptr;
     if (RegOpenKeyExW(root.root, place.key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) continue;
     platform::RegKey key(opened);

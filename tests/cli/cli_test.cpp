@@ -159,6 +159,14 @@ TEST(Cli, SpeaksTheLanguageChosenButItsJsonStaysEnglish) {
             std::string::npos)
       << rules;
   EXPECT_NE(rules.find(platform::ToUtf8(L"; 1 unbekannter Schlüssel\n")), std::string::npos) << rules;
+  // A cleaning's line for each file, and why a file stayed, read German too.
+  platform::FileHandle held(
+      CreateFileW(profile.customFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  const std::string clean = RunCli(profile, {L"--clean", L"--only", L"Custom/Custom"}).output.out;
+  for (const std::wstring& line : {L"    Datei gelöscht: " + profile.customFolder + L"\\a.doc (10 Bytes)\n",
+                                   L"    Zurückgelassen (in Benutzung): " + profile.customFile + L"\n"}) {
+    EXPECT_NE(clean.find(platform::ToUtf8(line)), std::string::npos) << clean;
+  }
   Json json = OneDocument(RunCli(profile, {L"--clean", L"--verbose", L"--json"}));
   if (json.type != Json::Type::Object) return;
   EXPECT_EQ(json["exitCode"].number, cli::kExitBadArguments);

@@ -23,7 +23,7 @@ TEST(RunReport, CountsTextShowsRealCountsWithStepsAndLeftoversOnlyWhenThereAreAn
   engine::ItemReport item = Sample();
   EXPECT_EQ(engine::CountsText(item), L"12 files, 3.40 MB, 5 registry entries");
   item.steps = {L"Empty the clipboard"};
-  item.leftBehind = {{L"C:\\c\\busy", L"in use"}};
+  item.leftBehind = {{L"C:\\c\\busy", L"in use", {}}};
   EXPECT_EQ(engine::CountsText(item), L"12 files, 3.40 MB, 5 registry entries, 1 step, 1 left behind");
   engine::ItemReport single;
   single.files = {{L"C:\\one", 0}};
@@ -43,7 +43,7 @@ TEST(RunReport, DetailLinesNameEveryPathAndSayWhatStayed) {
                                        L"Would remove folder: C:\\c\\sub", L"Would delete key: HKEY_CURRENT_USER\\K",
                                        L"Would delete value: HKEY_CURRENT_USER\\K\\v",
                                        L"Would run: Empty the recycle bin"}));
-  item.leftBehind = {{L"C:\\c\\locked.bin", L"in use"}, {L"C:\\c", L"not empty"}};
+  item.leftBehind = {{L"C:\\c\\locked.bin", L"in use", {}}, {L"C:\\c", L"not empty", {}}};
   std::vector<std::wstring> real = AllDetailLines(item, false);
   ASSERT_EQ(real.size(), 8u);
   EXPECT_EQ(real[0], L"This item left 2 entries behind.");
