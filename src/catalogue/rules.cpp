@@ -24,8 +24,8 @@ namespace catalogue::rules {
 
 namespace {
 
-// A folder or key whose expansion was too broad, for the run's details.
-constexpr wchar_t kTooBroad[] = L"refused: too broad";
+// Why the guard refused a folder or key whose expansion was too broad, for the run's details.
+constexpr const wchar_t* kTooBroad = platform::TrLater(L"too broad");
 
 // The same, said of the folder or key for a check or the selection window.
 std::wstring TooBroad(const std::wstring& path) {
@@ -34,8 +34,8 @@ std::wstring TooBroad(const std::wstring& path) {
                         {{L"path", path}});
 }
 
-// A file key whose folder climbs above its variable, for the run's details.
-constexpr wchar_t kClimbs[] = L"refused: outside its variable's folder";
+// Why the guard refused a file key whose folder climbs above its variable, for the run's details.
+constexpr const wchar_t* kClimbs = platform::TrLater(L"outside its variable's folder");
 
 // The temporary folders as rule files name them.
 constexpr const wchar_t* kTempFolders[] = {L"%temp%", L"%tmp%", L"%windir%\\temp", L"%localappdata%\\temp"};
@@ -148,15 +148,15 @@ void RunFileKey(const Rule& rule, const FileKey& key, const Exclusions& exclusio
     return false;
   };
   if (!exclusions.unknownFolder.empty()) {
-    context.erase.LeftBehind(exclusions.unknownFolder, kTooBroad);
+    context.erase.Refused(exclusions.unknownFolder, platform::Tr(kTooBroad));
     return;
   }
   if (VariableClimbedAbove(key.folder)) {
-    context.erase.LeftBehind(key.folder, kClimbs);
+    context.erase.Refused(key.folder, platform::Tr(kClimbs));
     return;
   }
   Expansion<std::wstring> folders = ExpandFolder(key, expander);
-  if (folders.tooBroad) context.erase.LeftBehind(key.folder, kTooBroad);
+  if (folders.tooBroad) context.erase.Refused(key.folder, platform::Tr(kTooBroad));
   for (const engine::LeftRecord& refused : folders.refused) engine::RecordRefusal(context.erase, refused);
   for (const std::wstring& folder : folders.found) {
     if (context.erase.Stopped()) return;
@@ -187,7 +187,7 @@ void RunRegKey(const RegKey& key, const Exclusions& exclusions, PathExpander& ex
     }
   }
   Expansion<RegistryPath> keys = expander.ExpandKey(*written);
-  if (keys.tooBroad) context.erase.LeftBehind(key.key, kTooBroad);
+  if (keys.tooBroad) context.erase.Refused(key.key, platform::Tr(kTooBroad));
   for (const RegistryPath& path : keys.found) {
     if (context.erase.Stopped()) return;
     if (key.wholeKey) {
