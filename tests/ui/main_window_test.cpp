@@ -474,7 +474,7 @@ TEST(MainWindow, TheLanguageChosenInOptionsShowsItsTextsAtTheNextStart) {
   EXPECT_EQ(window.Boxes(), (std::vector<std::wstring>{L"Aufgabe abgeschlossen"}));
   EXPECT_EQ(WindowText(window->StatusLine()), L"Aufgabe erfolgreich abgeschlossen!");
   EXPECT_EQ(WindowText(window->Statistics())
-                .rfind(L"  Bereinigte Registrierungsschl\u00FCssel: 0     Freigegebener Speicher:", 0),
+                .rfind(L"  Bereinigte Registry-Schl\u00FCssel: 0     Freigegeben:", 0),
             0u);
 }
 
