@@ -15,8 +15,9 @@ struct Failure {
   unsigned long systemError = 0;  // the system's error code behind it, when there is one
 };
 
-// A system error code as the reason: "error 5", as the messages that show one write it.
-inline Failure SystemFailure(unsigned long error) { return {L"error " + std::to_wstring(error), error}; }
+// A system error code as the reason: "error 5", as the messages that show one write it, in the
+// language in force.
+Failure SystemFailure(unsigned long error);
 
 template <typename T>
 class Result {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/handles.h"
+#include "platform/result.h"
 #include "platform/translation.h"
 
 namespace platform {
@@ -31,7 +32,7 @@ std::wstring ShutdownRefusedText(DWORD error) {
       FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::unique_ptr<wchar_t, decltype(&LocalFree)> owned(buffer, &LocalFree);
-  std::wstring reason = length ? std::wstring(buffer, length) : L"error " + std::to_wstring(error);
+  std::wstring reason = length ? std::wstring(buffer, length) : SystemFailure(error).reason;
   while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
     reason.pop_back();
   return Fill(Tr(L"The computer was not shut down: {reason}"), {{L"reason", reason}});
