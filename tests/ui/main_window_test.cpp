@@ -473,9 +473,7 @@ TEST(MainWindow, TheLanguageChosenInOptionsShowsItsTextsAtTheNextStart) {
   EXPECT_EQ(toolkit::ListCellText(list, 1, 0), L"Aufgabe erfolgreich abgeschlossen!");
   EXPECT_EQ(window.Boxes(), (std::vector<std::wstring>{L"Aufgabe abgeschlossen"}));
   EXPECT_EQ(WindowText(window->StatusLine()), L"Aufgabe erfolgreich abgeschlossen!");
-  EXPECT_EQ(WindowText(window->Statistics())
-                .rfind(L"  Bereinigte Registry-Schl\u00FCssel: 0     Freigegeben:", 0),
-            0u);
+  EXPECT_EQ(WindowText(window->Statistics()).rfind(L"  Bereinigte Registry-Schl\u00FCssel: 0     Freigegeben:", 0), 0u);
 }
 
 TEST(MainWindow, ShortcutsReachTheirCommands) {
