@@ -75,8 +75,8 @@ keep_program=$(sed -n 's/^"\([^"]*\)" \/keep "%1"$/\1/p' <<<"$keep_command")
 printf 'mine' >"$WINEPREFIX/drive_c/dist/chosen file.txt"
 wine "$keep_program" /keep 'C:\dist\chosen file.txt' </dev/null >/dev/null 2>&1 9>&- &
 keeping=$!
-win 'C:\tools\trellwipe_driver.exe' wait-window 'Trellwipe' 60 >/dev/null || fail "the keep verb showed no confirmation"
-win 'C:\tools\trellwipe_driver.exe' close 'Trellwipe' >/dev/null || true
+win 'C:\tools\trellwipe_driver.exe' wait-window 'Keep from cleaning with Trellwipe' 60 >/dev/null || fail "the keep verb showed no confirmation"
+win 'C:\tools\trellwipe_driver.exe' close 'Keep from cleaning with Trellwipe' >/dev/null || true
 wait "$keeping" || fail "the keep verb's program failed"
 grep -qF 'C:\dist\chosen file.txt' "$folder/keeppath.dat" || fail "the keep verb did not keep the file chosen"
 

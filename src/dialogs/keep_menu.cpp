@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/kept_paths_file.h"
+#include "platform/product_name.h"
 #include "platform/text.h"
 #include "platform/translation.h"
 #include "toolkit/messages.h"
@@ -31,8 +32,15 @@ std::wstring PathToKeep(KeepWhat what, const std::wstring& file, const std::wstr
 
 bool KeepFromPreview(HWND owner, const std::wstring& programFolder, const std::wstring& path) {
   platform::Result<engine::KeptPathLine> kept = engine::KeepPath(programFolder, path, engine::kKeptFromDetails);
-  if (!kept) toolkit::Tell(owner, platform::Fill(platform::Tr(L"Not kept: {reason}"), {{L"reason", kept.Reason()}}));
-  return static_cast<bool>(kept);
+  if (!kept) {
+    toolkit::Tell(owner, platform::Fill(platform::Tr(L"Not kept: {reason}"), {{L"reason", kept.Reason()}}));
+    return false;
+  }
+  // The list shows nothing of the change until the next preview: the user is told it was made.
+  toolkit::ShowMessage(owner,
+                       std::wstring(platform::Tr(L"Trellwipe keeps these from every cleaning:")) + L"\n" + kept->path,
+                       platform::kProductName, MB_OK | MB_ICONINFORMATION);
+  return true;
 }
 
 }  // namespace dialogs

@@ -30,13 +30,30 @@ using namespace settings;
 
 namespace {
 
+// The kinds of custom entries as the list stores them, looked up where a row shows one; a row keeps
+// its kind's index, so the list is saved in English whatever the language shown.
+constexpr const wchar_t* kCustomTypes[] = {L"", platform::TrLater(L"File"), platform::TrLater(L"Folder")};
+
+// The entry a row of the custom list stands for, its kind as the list stores it.
+CustomEntry CustomRowEntry(HWND list, int row) {
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  ListView_GetItem(list, &item);
+  return {toolkit::ListCellText(list, row, 0),
+          item.lParam > 0 && item.lParam < static_cast<LPARAM>(std::size(kCustomTypes))
+              ? kCustomTypes[item.lParam]
+              : toolkit::ListCellText(list, row, 1)};
+}
+
 // A shipped definition that does what a shipped rule of a browser does says where that rule is ticked.
 std::wstring PluginDescription(const catalogue::plugins::PluginEntry& entry) {
   std::optional<catalogue::rules::BrowserRule> same = catalogue::rules::SameAsRule(entry.name);
   if (!same) return entry.description;
   if (same->browser->tab) {
-    return entry.description + platform::Fill(platform::Tr(L"; also on the Browsers tab: {tab}, {box}"),
-                                              {{L"tab", same->browser->tab}, {L"box", same->kind}});
+    return entry.description +
+           platform::Fill(platform::Tr(L"; also on the Browsers tab: {tab}, {box}"),
+                          {{L"tab", platform::Tr(same->browser->tab)}, {L"box", platform::Tr(same->kind.c_str())}});
   }
   return entry.description + platform::Fill(platform::Tr(L"; also the rule {rule} on the Rules tab"),
                                             {{L"rule", catalogue::rules::BrowserRuleName(*same->browser, same->kind)}});
@@ -174,7 +191,13 @@ void SelectionWindow::LoadCustomList() {
 void SelectionWindow::AddCustomRow(const std::wstring& path, const std::wstring& type, const std::wstring& size,
                                    const std::wstring& modified) {
   int row = toolkit::AppendListRow(customList_, path);
-  toolkit::SetListCellText(customList_, row, 1, type);
+  const auto kind = std::find(std::begin(kCustomTypes), std::end(kCustomTypes), type);
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  item.lParam = kind == std::end(kCustomTypes) ? 0 : kind - std::begin(kCustomTypes);
+  ListView_SetItem(customList_, &item);
+  toolkit::SetListCellText(customList_, row, 1, item.lParam ? platform::Tr(kCustomTypes[item.lParam]) : type.c_str());
   toolkit::SetListCellText(customList_, row, 2, size);
   toolkit::SetListCellText(customList_, row, 3, modified);
 }
@@ -212,7 +235,7 @@ bool SelectionWindow::Save() {
   const std::wstring listFile = CustomListFile(programFolder_);
   std::vector<CustomEntry> entries;
   for (int row = 0, count = ListView_GetItemCount(customList_); row < count; ++row) {
-    entries.push_back({toolkit::ListCellText(customList_, row, 0), toolkit::ListCellText(customList_, row, 1)});
+    entries.push_back(CustomRowEntry(customList_, row));
   }
   std::vector<std::wstring> unstorable = UnstorablePaths(entries);
   if (!unstorable.empty()) {

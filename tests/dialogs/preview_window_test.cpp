@@ -207,6 +207,7 @@ TEST(DetailsWindow, ShowsEveryLineAndClosesWithItsButton) {
 // "Keep this file" on a file's line keeps it from the next cleaning, which reaches its folder by
 // another spelling, while its neighbour goes; "Keep this folder" keeps the folder of its line.
 TEST(DetailsWindow, KeepThisFileAndKeepThisFolderKeepFromTheNextCleaning) {
+  MessageRecorder messages;
   TempFolder program, data;
   const std::wstring kept = data / L"kept.txt", beside = data / L"sub\\beside.txt";
   MakeFile(kept, 4);
@@ -225,6 +226,8 @@ TEST(DetailsWindow, KeepThisFileAndKeepThisFolderKeepFromTheNextCleaning) {
   ASSERT_TRUE(entries);
   ASSERT_EQ(entries->size(), 1u);
   EXPECT_EQ((*entries)[0].from, L"the details");
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text, L"Trellwipe keeps these from every cleaning:\n" + (*entries)[0].path);
   engine::EraseContext erase;
   erase.keptPaths = std::make_shared<const engine::KeptPaths>(std::vector<std::wstring>{(*entries)[0].path});
   engine::allerase::EraseAllFilesInTree(erase, L"\\\\?\\" + platform::ToLower(data.Path()));
@@ -240,6 +243,7 @@ TEST(DetailsWindow, KeepThisFileAndKeepThisFolderKeepFromTheNextCleaning) {
 // everything this rule line matches in this folder" keeps the folder with the pattern: a later
 // cleaning spares what matches there while the rest goes. The item's own files offer no pattern.
 TEST(DetailsWindow, ARuleLinesFileNamesItsReasonAndKeepsWhatTheLineMatchesInItsFolder) {
+  MessageRecorder messages;
   TempFolder program, data;
   const std::wstring matched = data / L"sub\\a.log", other = data / L"sub\\b.LOG", own = data / L"sub\\c.txt";
   for (const std::wstring& file : {matched, other, own}) MakeFile(file, 4);

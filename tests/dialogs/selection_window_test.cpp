@@ -14,6 +14,7 @@
 #include <dlgs.h>
 
 #include "engine/regfun.h"
+#include "platform/languages.h"
 #include "platform/system_folders.h"
 #include "platform/text.h"
 #include "platform/window_text.h"
@@ -22,6 +23,7 @@
 #include "settings/selection_layout.h"
 #include "shipped_plugins.h"
 #include "shipped_rules.h"
+#include "shipped_translations.h"
 #include "support/keyboard_support.h"
 #include "support/message_recorder.h"
 #include "support/policy_keys.h"
@@ -663,6 +665,16 @@ TEST_F(SelectionWindowTest, CustomListDropsVanishedEntriesAndShowsLoadedSizes) {
   EXPECT_EQ(ListViewText(list, 1, 1), L"Folder");
   EXPECT_EQ(ListViewText(list, 1, 2), L"1.00 MB");
   Ok();
+  EXPECT_EQ(ReadText(listFile), platform::Narrow(half) + "\tFile\r\n" + platform::Narrow(tree) + "\tFolder\r\n");
+
+  // In German the kinds read German, and the list is still stored in English.
+  WriteText(program / L"lang\\de.po", ShippedLanguage(L"de.po"));
+  ASSERT_TRUE(platform::UseLanguage(program.Path(), L"de"));
+  Open();
+  EXPECT_EQ(ListViewText(window->CustomList(), 0, 1), L"Datei");
+  EXPECT_EQ(ListViewText(window->CustomList(), 1, 1), L"Ordner");
+  Ok();
+  platform::UseLanguage(L"", platform::kEnglish);
   EXPECT_EQ(ReadText(listFile), platform::Narrow(half) + "\tFile\r\n" + platform::Narrow(tree) + "\tFolder\r\n");
 }
 

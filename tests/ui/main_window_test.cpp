@@ -288,6 +288,9 @@ TEST(MainWindow, APreviewRowsMenuKeepsTheOneFileItsItemFound) {
   ASSERT_TRUE(entries);
   ASSERT_EQ(entries->size(), 1u);
   EXPECT_TRUE(platform::EqualsNoCase((*entries)[0].path, file));
+  // The user is told it is kept, as the list shows it only at the next preview.
+  ASSERT_EQ(window.messages.shown.size(), 1u);
+  EXPECT_EQ(window.messages.shown[0].text, L"Trellwipe keeps these from every cleaning:\n" + (*entries)[0].path);
 
   Command(window.Handle(), ui::kPreviewCommand);
   EXPECT_EQ(ListViewText(list, 0, 2), L"0");
