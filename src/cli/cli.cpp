@@ -202,7 +202,8 @@ void WriteReportText(const engine::RunReport& report, Output& output) {
       const engine::ItemReport& item = report.items[at];
       // A stop or a program not on this computer is said first; what was left behind the counts say.
       const std::wstring said = item.outcome.substr(0, item.outcome.find(L','));
-      const std::wstring lead = said == run::kStoppedOutcome || !item.lookedFor.empty() ? said + L", " : std::wstring();
+      const std::wstring lead =
+          said == platform::Tr(run::kStoppedOutcome) || !item.lookedFor.empty() ? said + L", " : std::wstring();
       output.Add(ToUtf8(item.label + L" [" + item.section + L"/" + item.key + L"]: " + lead + engine::CountsText(item) +
                         L"\n"));
       engine::DetailLines lines(item, report.preview);
